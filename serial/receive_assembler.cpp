@@ -1,0 +1,55 @@
+#include "serial/receive_assembler.h"
+
+namespace cellwatch {
+
+void ReceiveAssembler::onComm(CommEvent event, ByteSource& port) {
+    if (event != CommEvent::ReceivedBytes) {
+        return;
+    }
+    if (flipLamp_) {
+        flipLamp_();
+    }
+    if (!started_) {
+        std::uint8_t byte = 0;
+        if (port.read({&byte, 1}) == 0) {
+            return;
+        }
+        if (byte == kStartByte) {
+            started_ = true;
+            frame_.clear();
+            frame_.append({&byte, 1});
+            rxTick_ = clock_.tickCount();
+        } else {
+            ++bytesDropped_;
+        }
+        return;
+    }
+    if (port.bytesWaiting() < kBytesNeededAfterStart) {
+        return;
+    }
+    frame_.grow(port.read({frame_.tail(), kFirstReadSize}));
+    if (frame_.size() == kShortFrameSize && frame_[kEndByteOffset] == kEndByte) {
+        sink_.decodeStatus76(frame_, rxTick_);
+    } else {
+        frame_.grow(port.read({frame_.tail(), kSecondReadSize}));
+        sink_.decodeStatus112(frame_, rxTick_);
+    }
+    frame_.clear();
+    started_ = false;
+}
+
+bool ReceiveAssembler::hasWork(const ByteSource& port) const {
+    std::size_t waiting = port.bytesWaiting();
+    return started_ ? waiting >= kBytesNeededAfterStart : waiting > 0;
+}
+
+std::size_t ReceiveAssembler::serviceReceived(ByteSource& port) {
+    std::size_t calls = 0;
+    do {
+        onComm(CommEvent::ReceivedBytes, port);
+        ++calls;
+    } while (hasWork(port));
+    return calls;
+}
+
+}  // namespace cellwatch

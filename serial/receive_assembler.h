@@ -1,0 +1,62 @@
+// The receive path: cuts the serial byte stream into status messages.
+//
+// While hunting, each call takes one byte and keeps it only if it is the
+// start byte 0x7B. Once started, a call does nothing until 111 bytes are
+// waiting; then it reads offsets 1..75, and if offset 75 is the end byte
+// 0x7D hands over a 76-byte frame, otherwise reads 36 more and hands over a
+// 112-byte frame. There is no resynchronisation inside a frame and no
+// time-out: staleness is judged by the decoder from the start byte's tick.
+//
+// One assembler lives for the whole run; connecting and disconnecting do
+// not reset it, so a frame begun before a disconnect continues with the
+// bytes that arrive after the next connect.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "protocol/status_decoder.h"
+#include "protocol/status_frame.h"
+#include "protocol/tick_clock.h"
+#include "serial/byte_source.h"
+
+namespace cellwatch {
+
+// The kind of event a serial port reports; only received bytes matter here.
+enum class CommEvent { ReceivedBytes, Other };
+
+class ReceiveAssembler {
+public:
+    ReceiveAssembler(const TickClock& clock, StatusFrameSink& sink,
+                     std::function<void()> flipReceiveLamp = {})
+        : clock_(clock), sink_(sink), flipLamp_(std::move(flipReceiveLamp)) {}
+
+    // The receive handler: one call per receive event.
+    void onComm(CommEvent event, ByteSource& port);
+
+    // Calls the handler again while a call would still consume waiting bytes,
+    // so a burst is worked off completely. Returns the number of calls made.
+    std::size_t serviceReceived(ByteSource& port);
+
+    // True when a handler call would consume bytes from `port` now.
+    bool hasWork(const ByteSource& port) const;
+
+    bool started() const { return started_; }
+    const StatusFrame& pendingFrame() const { return frame_; }
+    std::uint32_t startTick() const { return rxTick_; }
+
+    // Bytes dropped while hunting for a start byte, over the whole run.
+    std::uint64_t bytesDropped() const { return bytesDropped_; }
+
+private:
+    const TickClock& clock_;
+    StatusFrameSink& sink_;
+    std::function<void()> flipLamp_;
+
+    bool started_ = false;  // RxStarted
+    StatusFrame frame_;     // RxBytes
+    std::uint32_t rxTick_ = 0;
+    std::uint64_t bytesDropped_ = 0;
+};
+
+}  // namespace cellwatch

@@ -1,0 +1,52 @@
+// Helpers shared by the decoding and framing tests: frames built byte by
+// byte from the layout tables, and a host that records what the decoders do.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+#include "protocol/status_decoder.h"
+
+namespace cellwatch::testing {
+
+// A frame of `size` bytes filled with 0x80 (value 0), start byte at offset 0,
+// end byte at 75 for the 76-byte layout; `bytes` are (offset, value) pairs.
+inline StatusFrame makeFrame(std::size_t size,
+                             std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes) {
+    std::vector<std::uint8_t> raw(size, 0x80);
+    raw[0] = kStartByte;
+    if (size == kShortFrameSize) {
+        raw[kEndByteOffset] = kEndByte;
+    }
+    for (auto [offset, value] : bytes) {
+        raw[offset] = value;
+    }
+    return StatusFrame(raw);
+}
+
+class RecordingHost : public DecoderHost {
+public:
+    std::uint32_t connectTicks() const override { return connect; }
+    Decimal capacityDataMax() const override {
+        ++capacityQueries;
+        return capacityMax;
+    }
+    void showIdle() override { ++idleCalls; }
+    void acceptSample(StatusSample& sample) override { accepted.push_back(sample); }
+    void sampleDecoded(const StatusSample& sample, FrameLayout layout) override {
+        decoded.push_back(sample);
+        layouts.push_back(layout);
+    }
+
+    std::uint32_t connect = 0;
+    Decimal capacityMax;
+    mutable int capacityQueries = 0;
+    int idleCalls = 0;
+    std::vector<StatusSample> accepted;
+    std::vector<StatusSample> decoded;
+    std::vector<FrameLayout> layouts;
+};
+
+}  // namespace cellwatch::testing

@@ -1,0 +1,126 @@
+#include "tools/dump/dump_session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+
+#include "decoder_test_support.h"
+
+namespace cellwatch {
+namespace {
+
+using testing::makeFrame;
+using Bytes = std::vector<std::uint8_t>;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+class DumpTest : public ::testing::Test {
+protected:
+    std::unique_ptr<std::FILE, FileCloser> out{std::tmpfile()};
+    DumpSession session{out.get()};
+
+    void feed(const StatusFrame& f) { session.feed(f.bytes()); }
+    void feed(const Bytes& b) { session.feed(b); }
+
+    std::vector<std::string> lines() {
+        std::fflush(out.get());
+        std::rewind(out.get());
+        std::string all;
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, out.get())) > 0) {
+            all.append(buf, n);
+        }
+        std::fseek(out.get(), 0, SEEK_END);
+        std::vector<std::string> result;
+        std::istringstream in(all);
+        for (std::string line; std::getline(in, line);) {
+            result.push_back(line);
+        }
+        return result;
+    }
+    static std::string capacityOf(const std::string& line) {
+        std::istringstream in(line);
+        std::string field;
+        for (int i = 0; i <= 8; ++i) {
+            std::getline(in, field, '\t');
+        }
+        return field;
+    }
+};
+
+StatusFrame charging76(std::uint8_t capWhole, std::uint8_t capHundredths) {
+    return makeFrame(76, {{8, 0x81}, {35, 0x8C}, {43, capWhole}, {44, capHundredths}});
+}
+StatusFrame idle76(std::uint8_t capWhole, std::uint8_t capHundredths) {
+    return makeFrame(76, {{8, 0x81}, {43, capWhole}, {44, capHundredths}});
+}
+
+TEST_F(DumpTest, TrailingShortMessageIsNotDecodedAndSummaryCountsEverything) {
+    feed(Bytes{0x01, 0x02, 0x7D});
+    feed(makeFrame(112, {{1, 0x80}}));  // idle, long layout
+    feed(charging76(0x80, 0x8A));
+    feed(charging76(0x80, 0x8B));  // the stream ends inside this message's wait
+    EXPECT_EQ(lines().size(), 2u);
+    DumpSummary s = session.summary();
+    EXPECT_EQ(s.messages76, 1u);
+    EXPECT_EQ(s.messages112, 1u);
+    EXPECT_EQ(s.idleMessages, 1u);
+    EXPECT_EQ(s.bytesDropped, 3u);
+    EXPECT_EQ(s.bytesUnframed, 76u);
+    EXPECT_EQ(summaryText(s),
+              "cellwatch-dump: 1 messages of 76 bytes, 1 of 112 bytes (1 idle); "
+              "3 bytes dropped while hunting, 76 bytes left unframed");
+}
+
+TEST_F(DumpTest, StartedLongMessageAtEndCountsItsBytesAsUnframed) {
+    Bytes partial(makeFrame(112, {}).bytes().begin(), makeFrame(112, {}).bytes().end());
+    partial.resize(100);
+    feed(partial);
+    EXPECT_TRUE(lines().empty());
+    EXPECT_EQ(session.summary().bytesUnframed, 100u);
+}
+
+TEST_F(DumpTest, RollOverUsesLargestCapacityOfEarlierNonIdleMessages) {
+    // An idle message's capacity never counts towards the maximum...
+    feed(idle76(0xFF, 0xE3));      // 12799, idle
+    feed(charging76(0x80, 0x8A));  // 10: no earlier non-idle message, stays 10
+    feed(charging76(0xFF, 0xDF));  // 12795
+    // ...but idle messages are corrected like any other.
+    feed(idle76(0x80, 0x8A));      // 10 -> 12808
+    feed(charging76(0x80, 0x8C));  // 12 -> 12810
+    feed(charging76(0x80, 0x80));  // pushes the previous one out
+    auto got = lines();
+    ASSERT_EQ(got.size(), 5u);
+    const char* expected[] = {"12799", "10", "12795", "12808", "12810"};
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(capacityOf(got[i]), expected[i]) << i;
+    }
+}
+
+TEST_F(DumpTest, SameLinesWhetherFedAtOnceOrByteByByte) {
+    Bytes stream;
+    for (std::uint8_t v = 0x81; v < 0x90; ++v) {
+        auto f = (v % 3 == 0) ? makeFrame(112, {{1, 0x82}, {15, v}}) : charging76(v, v);
+        stream.insert(stream.end(), f.bytes().begin(), f.bytes().end());
+        stream.push_back(0x55);
+    }
+    feed(stream);
+    auto atOnce = lines();
+
+    std::unique_ptr<std::FILE, FileCloser> other{std::tmpfile()};
+    DumpSession byByte(other.get());
+    for (std::uint8_t b : stream) {
+        byByte.feed({&b, 1});
+    }
+    out = std::move(other);
+    EXPECT_EQ(lines(), atOnce);
+    EXPECT_EQ(atOnce.size(), 14u);
+}
+
+}  // namespace
+}  // namespace cellwatch

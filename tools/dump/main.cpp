@@ -1,0 +1,105 @@
+// cellwatch-dump: prints the status messages of a captured serial stream.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "tools/dump/dump_session.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: cellwatch-dump [FILE|-]\n"
+    "\n"
+    "Reads the raw bytes a charger sent on its serial line (a capture file, or\n"
+    "standard input when FILE is '-' or missing), cuts them into status messages\n"
+    "and prints one line per message, fields separated by tabs:\n"
+    "\n"
+    "  layout (76 or 112), battery type, state, external temperature,\n"
+    "  internal temperature, input voltage, battery voltage, current, capacity,\n"
+    "  power, cell 1 ... cell 12\n"
+    "\n"
+    "Voltages and current have two decimals; other numbers are shown in their\n"
+    "shortest form. Idle messages are printed too. A message still incomplete\n"
+    "at the end of the input is not printed. A summary goes to standard error.\n"
+    "Input is read as it arrives, so a live stream can be piped in.\n"
+    "\n"
+    "Exit status: 0 on success, 1 if the input cannot be read, 2 on bad usage.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string path = "-";
+    int operands = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
+            std::fprintf(stderr, "cellwatch-dump: unknown option %s (try --help)\n", argv[i]);
+            return 2;
+        }
+        if (arg == "--") {
+            continue;
+        }
+        path = arg;
+        ++operands;
+    }
+    if (operands > 1) {
+        std::fprintf(stderr, "cellwatch-dump: give at most one input file (try --help)\n");
+        return 2;
+    }
+
+    int fd = STDIN_FILENO;
+    if (path != "-") {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            std::fprintf(stderr, "cellwatch-dump: cannot open %s: %s\n", path.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+    const std::string name = path == "-" ? std::string("standard input") : path;
+
+    static std::array<char, 1 << 16> outBuffer;
+    std::setvbuf(stdout, outBuffer.data(), _IOFBF, outBuffer.size());
+
+    cellwatch::DumpSession session(stdout);
+    std::array<std::uint8_t, 1 << 16> chunk;
+    int status = 0;
+    for (;;) {
+        ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "cellwatch-dump: cannot read %s: %s\n", name.c_str(),
+                         std::strerror(errno));
+            status = 1;
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+        session.feed({chunk.data(), static_cast<std::size_t>(n)});
+        std::fflush(stdout);  // a live stream shows each message as it is framed
+    }
+    if (fd != STDIN_FILENO) {
+        ::close(fd);
+    }
+    std::fflush(stdout);
+    if (std::ferror(stdout) && status == 0) {
+        std::fprintf(stderr, "cellwatch-dump: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    std::fprintf(stderr, "%s\n", cellwatch::summaryText(session.summary()).c_str());
+    return status;
+}
