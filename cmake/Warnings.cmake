@@ -3,5 +3,5 @@
 function(cellwatch_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wnon-virtual-dtor
-        -Woverloaded-virtual -Wcast-align -Wnull-dereference -Werror)
+        -Woverloaded-virtual -Wcast-align -Werror)
 endfunction()

@@ -33,7 +33,9 @@ public:
 
     constexpr Decimal() = default;
 
-    static constexpr Decimal fromRaw(std::int64_t tenThousandths) { return Decimal(tenThousandths); }
+    static constexpr Decimal fromRaw(std::int64_t tenThousandths) {
+        return Decimal(tenThousandths);
+    }
     static constexpr Decimal fromInt(std::int64_t whole) { return Decimal(whole * kScale); }
     static constexpr Decimal fromHundredths(std::int64_t hundredths) {
         return Decimal(hundredths * 100);

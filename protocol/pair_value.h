@@ -9,7 +9,9 @@
 
 namespace cellwatch {
 
-constexpr int biasedValue(std::uint8_t b) { return static_cast<int>(b) - 128; }
+constexpr int biasedValue(std::uint8_t b) {
+    return static_cast<int>(b) - 128;
+}
 
 // (w - 128) + (h - 128) / 100, exactly.
 constexpr Decimal PairValue(std::uint8_t whole, std::uint8_t hundredths) {

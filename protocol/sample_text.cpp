@@ -4,15 +4,24 @@ namespace cellwatch {
 
 std::string sampleFieldText(const StatusSample& s, int field) {
     switch (field) {
-        case kFieldBatteryType: return s.batteryType;
-        case kFieldState: return s.state;
-        case kFieldExtTemperature: return s.extTemperature.plainText();
-        case kFieldIntTemperature: return s.intTemperature.plainText();
-        case kFieldInputVoltage: return s.inputVoltage.format(kFormat2);
-        case kFieldVoltage: return s.voltage.format(kFormat2);
-        case kFieldCurrent: return s.current.format(kFormat2);
-        case kFieldCapacity: return s.capacity.plainText();
-        case kFieldPower: return s.power;
+        case kFieldBatteryType:
+            return s.batteryType;
+        case kFieldState:
+            return s.state;
+        case kFieldExtTemperature:
+            return s.extTemperature.plainText();
+        case kFieldIntTemperature:
+            return s.intTemperature.plainText();
+        case kFieldInputVoltage:
+            return s.inputVoltage.format(kFormat2);
+        case kFieldVoltage:
+            return s.voltage.format(kFormat2);
+        case kFieldCurrent:
+            return s.current.format(kFormat2);
+        case kFieldCapacity:
+            return s.capacity.plainText();
+        case kFieldPower:
+            return s.power;
         default:
             if (field >= kFieldCell1 && field <= kFieldCell12) {
                 return s.cells[static_cast<std::size_t>(field - kFieldCell1)].plainText();

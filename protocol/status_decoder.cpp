@@ -6,21 +6,31 @@ namespace cellwatch {
 
 std::string_view batteryType76(int code) {
     switch (code) {
-        case 1: return kTypeLithium;
-        case 2: return kTypeNiMH;
-        case 3: return kTypeNiCd;
-        case 4: return kTypeLead;
-        default: return kTypeUnknown;
+        case 1:
+            return kTypeLithium;
+        case 2:
+            return kTypeNiMH;
+        case 3:
+            return kTypeNiCd;
+        case 4:
+            return kTypeLead;
+        default:
+            return kTypeUnknown;
     }
 }
 
 std::string_view batteryType112(int code) {
     switch (code) {
-        case 0: return kTypeLithium;
-        case 4: return kTypeNiMH;
-        case 5: return kTypeNiCd;
-        case 6: return kTypeLead;
-        default: return kTypeUnknown;
+        case 0:
+            return kTypeLithium;
+        case 4:
+            return kTypeNiMH;
+        case 5:
+            return kTypeNiCd;
+        case 6:
+            return kTypeLead;
+        default:
+            return kTypeUnknown;
     }
 }
 

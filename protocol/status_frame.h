@@ -9,14 +9,15 @@
 namespace cellwatch {
 
 // Framing constants of the charger's status stream.
-inline constexpr std::uint8_t kStartByte = 0x7B;          // '{'
-inline constexpr std::uint8_t kEndByte = 0x7D;            // '}' at offset 75 of a short message
+inline constexpr std::uint8_t kStartByte = 0x7B;  // '{'
+inline constexpr std::uint8_t kEndByte = 0x7D;    // '}' at offset 75 of a short message
 inline constexpr std::size_t kEndByteOffset = 75;
-inline constexpr std::size_t kShortFrameSize = 76;        // the 76-byte layout
-inline constexpr std::size_t kLongFrameSize = 112;        // the 112-byte layout
-inline constexpr std::size_t kBytesNeededAfterStart = 111;  // waiting before a started frame is read
-inline constexpr std::size_t kFirstReadSize = 75;         // offsets 1..75
-inline constexpr std::size_t kSecondReadSize = 36;        // offsets 76..111, long layout only
+inline constexpr std::size_t kShortFrameSize = 76;  // the 76-byte layout
+inline constexpr std::size_t kLongFrameSize = 112;  // the 112-byte layout
+inline constexpr std::size_t kBytesNeededAfterStart =
+    111;                                            // waiting before a started frame is read
+inline constexpr std::size_t kFirstReadSize = 75;   // offsets 1..75
+inline constexpr std::size_t kSecondReadSize = 36;  // offsets 76..111, long layout only
 
 enum class FrameLayout { Short76, Long112 };
 

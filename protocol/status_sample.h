@@ -41,16 +41,16 @@ enum SampleField : int {
 };
 
 struct StatusSample {
-    std::uint32_t elapsedMs = 0;   // 0: time since the recording started, in ms
-    std::string batteryType;       // 1
-    std::string state;             // 2
-    Decimal extTemperature;        // 3: degrees C, whole-valued
-    Decimal intTemperature;        // 4: degrees C, whole-valued
-    Decimal inputVoltage;          // 5: V
-    Decimal voltage;               // 6: V
-    Decimal current;               // 7: A, negative while discharging
-    Decimal capacity;              // 8: mAh, after the roll-over correction
-    std::string power;             // 9: |voltage x current| in W, already formatted
+    std::uint32_t elapsedMs = 0;              // 0: time since the recording started, in ms
+    std::string batteryType;                  // 1
+    std::string state;                        // 2
+    Decimal extTemperature;                   // 3: degrees C, whole-valued
+    Decimal intTemperature;                   // 4: degrees C, whole-valued
+    Decimal inputVoltage;                     // 5: V
+    Decimal voltage;                          // 6: V
+    Decimal current;                          // 7: A, negative while discharging
+    Decimal capacity;                         // 8: mAh, after the roll-over correction
+    std::string power;                        // 9: |voltage x current| in W, already formatted
     std::array<Decimal, kCellCount> cells{};  // 10..21: V, 0 for an absent cell
 
     // Field 0 as a fraction of a day.

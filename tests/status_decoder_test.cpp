@@ -12,7 +12,9 @@ namespace {
 using testing::makeFrame;
 using testing::RecordingHost;
 
-Decimal d(const char* text) { return Decimal::parse(text).value(); }
+Decimal d(const char* text) {
+    return Decimal::parse(text).value();
+}
 
 TEST(PairValue, DecodesBiasedPairs) {
     struct Case {
@@ -21,13 +23,14 @@ TEST(PairValue, DecodesBiasedPairs) {
         const char* times100;
     };
     const Case cases[] = {
-        {0x80, 0x80, "0", "0"},         {0x81, 0x7F, "0.99", "99"},
-        {0x7F, 0x80, "-1", "-100"},     {0x8C, 0xA2, "12.34", "1234"},
-        {0x85, 0x7F, "4.99", "499"},    {0x80, 0x99, "0.25", "25"},
+        {0x80, 0x80, "0", "0"},          {0x81, 0x7F, "0.99", "99"},
+        {0x7F, 0x80, "-1", "-100"},      {0x8C, 0xA2, "12.34", "1234"},
+        {0x85, 0x7F, "4.99", "499"},     {0x80, 0x99, "0.25", "25"},
         {0xFF, 0xFF, "128.27", "12827"}, {0x00, 0x00, "-129.28", "-12928"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(PairValue(c.whole, c.hundredths), d(c.value)) << int(c.whole) << "," << int(c.hundredths);
+        EXPECT_EQ(PairValue(c.whole, c.hundredths), d(c.value))
+            << int(c.whole) << "," << int(c.hundredths);
         EXPECT_EQ(PairValueTimes100(c.whole, c.hundredths), d(c.times100));
     }
 }
@@ -50,7 +53,7 @@ TEST_F(DecoderTest, Short76StateAndCurrentFollowModeAndVoltage) {
         bool handedOn;
     };
     const Case cases[] = {
-        {0x81, 0x80, "Idle", "2.5", false},   // charge side but no voltage
+        {0x81, 0x80, "Idle", "2.5", false},  // charge side but no voltage
         {0x81, 0x8C, "+CHG+", "2.5", true},
         {0xFF, 0x8C, "+CHG+", "2.5", true},   // any mode of 1 or more
         {0x80, 0x8C, "-DSC-", "-2.5", true},  // 0 or less is the discharge side
@@ -59,8 +62,9 @@ TEST_F(DecoderTest, Short76StateAndCurrentFollowModeAndVoltage) {
     };
     for (const auto& c : cases) {
         host = RecordingHost{};
-        decoder.decodeStatus76(makeFrame(76, {{8, c.mode}, {33, 0x82}, {34, 0xB2}, {35, c.voltWhole}}),
-                               clock.tickCount());
+        decoder.decodeStatus76(
+            makeFrame(76, {{8, c.mode}, {33, 0x82}, {34, 0xB2}, {35, c.voltWhole}}),
+            clock.tickCount());
         ASSERT_EQ(host.decoded.size(), 1u);
         EXPECT_EQ(host.decoded[0].state, c.state) << int(c.mode);
         EXPECT_EQ(host.decoded[0].current, d(c.current)) << int(c.mode);
@@ -77,7 +81,7 @@ TEST_F(DecoderTest, Short76DischargeWithZeroCurrentIsZeroNotNegativeZero) {
 
 TEST_F(DecoderTest, BatteryTypeCodesOfBothLayouts) {
     const std::pair<std::uint8_t, std::string_view> short76[] = {
-        {0x81, "LiIo/Po/Fe"}, {0x82, "Ni-MH"}, {0x83, "Ni-Cd"}, {0x84, "Pb"},
+        {0x81, "LiIo/Po/Fe"}, {0x82, "Ni-MH"},   {0x83, "Ni-Cd"},   {0x84, "Pb"},
         {0x80, "Unknown"},    {0x85, "Unknown"}, {0x7F, "Unknown"}, {0xFF, "Unknown"}};
     for (auto [code, text] : short76) {
         host = RecordingHost{};
@@ -98,16 +102,16 @@ TEST_F(DecoderTest, BatteryTypeCodesOfBothLayouts) {
 
 TEST_F(DecoderTest, Short76FieldOffsets) {
     // Every field set to a distinct value at its own offset.
-    StatusFrame f = makeFrame(76, {{8, 0x81},   {23, 0x81},                // charge, lithium
-                                   {33, 0x82},  {34, 0x80},                // current 2.00
-                                   {35, 0x8C},  {36, 0xA2},                // voltage 12.34
-                                   {37, 0x80},  {38, 0x99},                // ext 25
-                                   {39, 0x80},  {40, 0xA8},                // int 40
-                                   {41, 0x8F},  {42, 0x8A},                // input 15.10
-                                   {43, 0x8C},  {44, 0xA2},                // capacity 1234
-                                   {45, 0x83},  {46, 0xDA},                // cell 1: 3.90
-                                   {61, 0x84},  {62, 0x81},                // cell 9: 4.01
-                                   {67, 0x83},  {68, 0x7F}});              // cell 12: 2.99
+    StatusFrame f = makeFrame(76, {{8, 0x81},  {23, 0x81},    // charge, lithium
+                                   {33, 0x82}, {34, 0x80},    // current 2.00
+                                   {35, 0x8C}, {36, 0xA2},    // voltage 12.34
+                                   {37, 0x80}, {38, 0x99},    // ext 25
+                                   {39, 0x80}, {40, 0xA8},    // int 40
+                                   {41, 0x8F}, {42, 0x8A},    // input 15.10
+                                   {43, 0x8C}, {44, 0xA2},    // capacity 1234
+                                   {45, 0x83}, {46, 0xDA},    // cell 1: 3.90
+                                   {61, 0x84}, {62, 0x81},    // cell 9: 4.01
+                                   {67, 0x83}, {68, 0x7F}});  // cell 12: 2.99
     decoder.decodeStatus76(f, clock.tickCount());
     ASSERT_EQ(host.accepted.size(), 1u);
     EXPECT_EQ(dumpLine(host.accepted[0], FrameLayout::Short76),
@@ -122,20 +126,26 @@ TEST_F(DecoderTest, PowerTextOfBothLayouts) {
         const char* power;
     };
     const Case cases[] = {
-        {0x8C, 0xA2, 0x82, 0x80, true, "24.68"},    // 12.34 V x -2.00 A
-        {0x80, 0xB2, 0x80, 0xB2, false, "0.25"},    // 0.50 V x 0.50 A
-        {0x80, 0xB2, 0x80, 0x80, false, "0.00"},    // no current
-        {0xB2, 0x80, 0x9E, 0x80, false, "1500.00"}, // 50 V x 30 A: no thousands separator
-        {0x80, 0x81, 0x80, 0x81, false, "0.00"},    // 0.0001 W rounds to 0.00
-        {0x80, 0x87, 0x80, 0xC8, false, "0.05"},    // 0.07 x 0.72 = 0.0504
+        {0x8C, 0xA2, 0x82, 0x80, true, "24.68"},     // 12.34 V x -2.00 A
+        {0x80, 0xB2, 0x80, 0xB2, false, "0.25"},     // 0.50 V x 0.50 A
+        {0x80, 0xB2, 0x80, 0x80, false, "0.00"},     // no current
+        {0xB2, 0x80, 0x9E, 0x80, false, "1500.00"},  // 50 V x 30 A: no thousands separator
+        {0x80, 0x81, 0x80, 0x81, false, "0.00"},     // 0.0001 W rounds to 0.00
+        {0x80, 0x87, 0x80, 0xC8, false, "0.05"},     // 0.07 x 0.72 = 0.0504
     };
     for (const auto& c : cases) {
         host = RecordingHost{};
         decoder.decodeStatus76(makeFrame(76, {{8, std::uint8_t(c.discharge ? 0x80 : 0x81)},
-                                              {33, c.cw}, {34, c.ch}, {35, c.vw}, {36, c.vh}}),
+                                              {33, c.cw},
+                                              {34, c.ch},
+                                              {35, c.vw},
+                                              {36, c.vh}}),
                                clock.tickCount());
         decoder.decodeStatus112(makeFrame(112, {{1, std::uint8_t(c.discharge ? 0x81 : 0x82)},
-                                                {11, c.cw}, {12, c.ch}, {15, c.vw}, {16, c.vh}}),
+                                                {11, c.cw},
+                                                {12, c.ch},
+                                                {15, c.vw},
+                                                {16, c.vh}}),
                                 clock.tickCount());
         ASSERT_EQ(host.decoded.size(), 2u);
         EXPECT_EQ(host.decoded[0].power, c.power);
@@ -151,8 +161,8 @@ TEST_F(DecoderTest, Long112ModeTable) {
         const char* state;
         const char* current;
     };
-    const Case cases[] = {{0x82, "+CHG+", "3.5"},  {0x81, "-DSC-", "-3.5"}, {0x80, "Idle", "0"},
-                          {0x83, "Idle", "0"},     {0x7F, "Idle", "0"},     {0xFF, "Idle", "0"}};
+    const Case cases[] = {{0x82, "+CHG+", "3.5"}, {0x81, "-DSC-", "-3.5"}, {0x80, "Idle", "0"},
+                          {0x83, "Idle", "0"},    {0x7F, "Idle", "0"},     {0xFF, "Idle", "0"}};
     for (const auto& c : cases) {
         host = RecordingHost{};
         decoder.decodeStatus112(makeFrame(112, {{1, c.mode}, {11, 0x83}, {12, 0xB2}, {15, 0x8C}}),
@@ -172,13 +182,13 @@ TEST_F(DecoderTest, Long112ChargingAtZeroVoltsIsStillCharging) {
 
 TEST_F(DecoderTest, Long112FieldOffsetsAndIgnoredTail) {
     std::initializer_list<std::pair<std::size_t, std::uint8_t>> fields = {
-        {1, 0x82},  {2, 0x84},               // charge, NiMH
-        {4, 0x8C},  {5, 0x80},               // input 12.00
-        {7, 0x8C},  {8, 0xA2},               // capacity 1234
-        {11, 0x81}, {12, 0x80},              // current 1.00
-        {15, 0x88}, {16, 0x9C},              // voltage 8.28
-        {19, 0x81}, {20, 0xC5},              // cell 1: 1.69
-        {41, 0x81}, {42, 0xB0}};             // cell 12: 1.48
+        {1, 0x82},  {2, 0x84},    // charge, NiMH
+        {4, 0x8C},  {5, 0x80},    // input 12.00
+        {7, 0x8C},  {8, 0xA2},    // capacity 1234
+        {11, 0x81}, {12, 0x80},   // current 1.00
+        {15, 0x88}, {16, 0x9C},   // voltage 8.28
+        {19, 0x81}, {20, 0xC5},   // cell 1: 1.69
+        {41, 0x81}, {42, 0xB0}};  // cell 12: 1.48
     decoder.decodeStatus112(makeFrame(112, fields), clock.tickCount());
     // Offsets the layout leaves uninterpreted, including 37..40 where the other
     // layout keeps its temperatures, and everything from 43 on.
@@ -209,11 +219,11 @@ TEST_F(DecoderTest, FreshnessLimitIsInclusiveAndWrapsModulo32Bits) {
         bool decoded;
     };
     const Case cases[] = {
-        {10'000, 13'000, true},             // exactly 3000 ms: still decoded
-        {10'000, 13'001, false},            // 3001 ms: stale
+        {10'000, 13'000, true},   // exactly 3000 ms: still decoded
+        {10'000, 13'001, false},  // 3001 ms: stale
         {0xFFFFF000u, 0xFFFFF000u + 3000, true},
-        {0xFFFFFF00u, 2'000, true},         // across the wrap: 2256 ms
-        {0xFFFFFF00u, 3'000, false},        // across the wrap: 3256 ms
+        {0xFFFFFF00u, 2'000, true},   // across the wrap: 2256 ms
+        {0xFFFFFF00u, 3'000, false},  // across the wrap: 3256 ms
     };
     for (const auto& c : cases) {
         for (bool long112 : {false, true}) {
@@ -253,23 +263,24 @@ TEST_F(DecoderTest, CapacityRollOver) {
         const char* expected;
     };
     const Case cases[] = {
-        {0x80, 0x8A, "12795", "12808"},   // 10 mAh after a count past the wire's limit
-        {0x80, 0x8A, "5000", "10"},       // below the threshold the value stays
-        {0x80, 0x8A, "0", "10"},          // empty chart
-        {0x80, 0x8A, "12790", "10"},      // just below the threshold
-        {0x80, 0x8A, "12791", "12808"},   // at the threshold
-        {0xFF, 0xE3, "12791", "12799"},   // not below the maximum: unchanged
-        {0x80, 0x8A, "25600", "25606"},   // several steps: 10 + 2 x 12798
-        {0x7F, 0x80, "12800", "25496"},   // a negative count: -100 + 2 x 12798
-        {0x80, 0x8A, "12808", "12808"},   // equal to the maximum after one step: stops
+        {0x80, 0x8A, "12795", "12808"},  // 10 mAh after a count past the wire's limit
+        {0x80, 0x8A, "5000", "10"},      // below the threshold the value stays
+        {0x80, 0x8A, "0", "10"},         // empty chart
+        {0x80, 0x8A, "12790", "10"},     // just below the threshold
+        {0x80, 0x8A, "12791", "12808"},  // at the threshold
+        {0xFF, 0xE3, "12791", "12799"},  // not below the maximum: unchanged
+        {0x80, 0x8A, "25600", "25606"},  // several steps: 10 + 2 x 12798
+        {0x7F, 0x80, "12800", "25496"},  // a negative count: -100 + 2 x 12798
+        {0x80, 0x8A, "12808", "12808"},  // equal to the maximum after one step: stops
     };
     for (const auto& c : cases) {
         for (bool long112 : {false, true}) {
             host = RecordingHost{};
             host.capacityMax = d(c.dataMax);
             if (long112) {
-                decoder.decodeStatus112(makeFrame(112, {{1, 0x82}, {7, c.whole}, {8, c.hundredths}}),
-                                        clock.tickCount());
+                decoder.decodeStatus112(
+                    makeFrame(112, {{1, 0x82}, {7, c.whole}, {8, c.hundredths}}),
+                    clock.tickCount());
             } else {
                 decoder.decodeStatus76(
                     makeFrame(76, {{8, 0x81}, {35, 0x8C}, {43, c.whole}, {44, c.hundredths}}),
@@ -289,9 +300,11 @@ TEST_F(DecoderTest, CapacityMaximumIsAskedAfreshForEveryComparison) {
 }
 
 TEST_F(DecoderTest, RawBytesAreNotRangeChecked) {
-    decoder.decodeStatus76(makeFrame(76, {{8, 0x81}, {35, 0xFF}, {36, 0xFF}, {37, 0x7F}, {38, 0x80},
-                                          {45, 0xFF}, {46, 0xFF}}),
-                           clock.tickCount());
+    decoder.decodeStatus76(
+        makeFrame(
+            76,
+            {{8, 0x81}, {35, 0xFF}, {36, 0xFF}, {37, 0x7F}, {38, 0x80}, {45, 0xFF}, {46, 0xFF}}),
+        clock.tickCount());
     ASSERT_EQ(host.accepted.size(), 1u);
     EXPECT_EQ(host.accepted[0].voltage, d("128.27"));
     EXPECT_EQ(host.accepted[0].extTemperature, d("-100"));

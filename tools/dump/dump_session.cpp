@@ -42,8 +42,8 @@ void DumpSession::sampleDecoded(const StatusSample& sample, FrameLayout layout) 
 DumpSummary DumpSession::summary() const {
     DumpSummary s = counts_;
     s.bytesDropped = assembler_.bytesDropped();
-    s.bytesUnframed = (assembler_.started() ? assembler_.pendingFrame().size() : 0) +
-                      input_.bytesWaiting();
+    s.bytesUnframed =
+        (assembler_.started() ? assembler_.pendingFrame().size() : 0) + input_.bytesWaiting();
     return s;
 }
 

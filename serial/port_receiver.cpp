@@ -1,0 +1,14 @@
+#include "serial/port_receiver.h"
+
+namespace cellwatch {
+
+PortReceiver::PortReceiver(QSerialPort& port, ReceiveAssembler& assembler, QObject* parent)
+    : QObject(parent), source_(port), assembler_(assembler) {
+    connect(&port, &QSerialPort::readyRead, this, &PortReceiver::receive);
+}
+
+void PortReceiver::receive() {
+    assembler_.serviceReceived(source_);
+}
+
+}  // namespace cellwatch

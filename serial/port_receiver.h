@@ -1,0 +1,27 @@
+// Drives the receive path from a real serial port: every readyRead of the
+// port is a receive event, and the assembler is called again while bytes
+// it could use remain waiting.
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+
+#include "serial/receive_assembler.h"
+#include "serial/serial_port_source.h"
+
+namespace cellwatch {
+
+class PortReceiver final : public QObject {
+    Q_OBJECT
+public:
+    PortReceiver(QSerialPort& port, ReceiveAssembler& assembler, QObject* parent = nullptr);
+
+    // Works off whatever is waiting now (also called on every readyRead).
+    void receive();
+
+private:
+    SerialPortByteSource source_;
+    ReceiveAssembler& assembler_;
+};
+
+}  // namespace cellwatch

@@ -1,0 +1,172 @@
+// End to end through a real pseudo-terminal: the emulator writes the
+// charger's side, a QSerialPort reads the other side through the receive
+// path, and the decoded samples are what the emulator sent.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSerialPort>
+
+#include <atomic>
+#include <thread>
+
+#include "protocol/sample_text.h"
+#include "protocol/status_decoder.h"
+#include "serial/port_receiver.h"
+#include "serial/receive_assembler.h"
+#include "serial/serial_port_source.h"
+#include "tools/emulator/emulator.h"
+
+namespace cellwatch {
+namespace {
+
+namespace emu = emulator;
+
+QCoreApplication& app() {
+    static int argc = 1;
+    static char name[] = "serial_pty_test";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication instance(argc, argv);
+    return instance;
+}
+
+class CollectingHost final : public DecoderHost {
+public:
+    std::uint32_t connectTicks() const override { return 0; }
+    Decimal capacityDataMax() const override { return capacityMax; }
+    void showIdle() override { ++idleShown; }
+    void acceptSample(StatusSample& s) override {
+        if (s.capacity > capacityMax) {
+            capacityMax = s.capacity;
+        }
+    }
+    void sampleDecoded(const StatusSample& s, FrameLayout layout) override {
+        lines.push_back(dumpLine(s, layout));
+    }
+    Decimal capacityMax;
+    int idleShown = 0;
+    std::vector<std::string> lines;
+};
+
+struct Received {
+    std::vector<std::string> lines;
+    int idleShown = 0;
+    int lampFlips = 0;
+};
+
+// Plays `steps` into a fresh pseudo-terminal while a QSerialPort reads it
+// through the receive path, until `expectedLines` messages are decoded, the
+// writer is done and the line has been quiet for a moment, or a time limit.
+Received playThroughPty(const std::vector<emu::Step>& steps, std::size_t expectedLines) {
+    app();
+    emu::PseudoTerminal pty;
+    QSerialPort port(QString::fromStdString(pty.slavePath()));
+    EXPECT_TRUE(applyChargerLineSettings(port));
+    EXPECT_TRUE(port.open(QIODevice::ReadOnly)) << port.errorString().toStdString();
+
+    SystemTickClock clock;
+    CollectingHost host;
+    StatusDecoder decoder(clock, host);
+    Received result;
+    ReceiveAssembler assembler(clock, decoder, [&] { ++result.lampFlips; });
+    PortReceiver receiver(port, assembler);
+
+    // A fast but still chunked line: bytes arrive in small pieces, as from a UART.
+    emu::PacedWriter writer(
+        pty.masterFd(),
+        {.paced = true, .intervalMs = 2, .bytesPerSecond = 200'000, .chunkBytes = 8});
+    writer.setListenerCheck([&] { return true; });
+    std::atomic<bool> done{false};
+    std::thread feeder([&] {
+        writer.play(steps);
+        done = true;
+    });
+
+    QElapsedTimer sinceDone;
+    QElapsedTimer total;
+    total.start();
+    while (total.elapsed() < 30'000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        port.waitForReadyRead(20);
+        if (done && !sinceDone.isValid()) {
+            sinceDone.start();
+        }
+        if (host.lines.size() >= expectedLines && sinceDone.isValid() &&
+            sinceDone.elapsed() > 300) {
+            break;
+        }
+    }
+    feeder.join();
+    EXPECT_EQ(writer.messagesDropped(), 0u);
+    result.lines = host.lines;
+    result.idleShown = host.idleShown;
+    return result;
+}
+
+void expectSameLines(const std::vector<std::string>& got, const std::vector<std::string>& meant) {
+    ASSERT_EQ(got.size(), meant.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        if (meant[i] != "*") {
+            EXPECT_EQ(got[i], meant[i]) << "message " << i + 1;
+        }
+    }
+}
+
+class PtyEndToEnd : public ::testing::TestWithParam<FrameLayout> {};
+
+TEST_P(PtyEndToEnd, DecodedSamplesAreWhatTheEmulatorSent) {
+    emu::ScenarioOptions options;
+    options.names = {"lipo-charge", "garbage", "idle", "damaged", "lipo-discharge"};
+    options.layout = GetParam();
+    options.messages = 12;
+    options.seed = 3;
+    auto steps = emu::buildScenario(options);
+    auto meant = emu::expectedDumpLines(steps);
+    ASSERT_GT(meant.size(), 40u);
+    Received got = playThroughPty(steps, meant.size());
+    expectSameLines(got.lines, meant);
+    EXPECT_EQ(got.idleShown, 0);
+    EXPECT_GT(got.lampFlips, 0);
+}
+
+TEST_P(PtyEndToEnd, MessageStalledBeyondThreeSecondsShowsIdleAndIsDropped) {
+    emu::ScenarioOptions options;
+    options.names = {"late"};
+    options.layout = GetParam();
+    options.lateMs = 3200;
+    auto steps = emu::buildScenario(options);
+    auto meant = emu::expectedDumpLines(steps);
+    // Which message goes stale: a 112-byte message is read as soon as 111 bytes
+    // follow its start byte, so the stalled message itself is late. A 76-byte
+    // message waits for 36 bytes of the next one, so the message before the
+    // stall is the one that completes more than 3000 ms after its start byte.
+    const emu::Step* stale = nullptr;
+    const emu::Step* previous = nullptr;
+    for (const auto& s : steps) {
+        if (s.kind == emu::Step::Kind::LateMessage) {
+            stale = GetParam() == FrameLayout::Long112 ? &s : previous;
+            break;
+        }
+        if (s.kind == emu::Step::Kind::Message) {
+            previous = &s;
+        }
+    }
+    ASSERT_NE(stale, nullptr);
+    auto lateLine =
+        std::find(meant.begin(), meant.end(), emu::expectedDumpLine(stale->reading, stale->layout));
+    ASSERT_NE(lateLine, meant.end());
+    meant.erase(lateLine);
+    Received got = playThroughPty(steps, meant.size());
+    expectSameLines(got.lines, meant);
+    EXPECT_EQ(got.idleShown, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, PtyEndToEnd,
+                         ::testing::Values(FrameLayout::Short76, FrameLayout::Long112),
+                         [](const auto& param) {
+                             return std::string(param.param == FrameLayout::Short76 ? "Layout76"
+                                                                                    : "Layout112");
+                         });
+
+}  // namespace
+}  // namespace cellwatch

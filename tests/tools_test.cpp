@@ -1,0 +1,155 @@
+// The command-line tools as a user runs them: the emulator's output piped
+// into the dump tool gives exactly the messages the emulator meant.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kTools = CELLWATCH_TOOLS_DIR;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+};
+
+// Runs a shell command, capturing standard output.
+Outcome run(const std::string& command) {
+    Outcome r;
+    std::FILE* p = ::popen(command.c_str(), "r");
+    if (p == nullptr) {
+        return r;
+    }
+    char buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) {
+        r.out.append(buf, n);
+    }
+    int st = ::pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class ToolsTest : public ::testing::Test {
+protected:
+    fs::path dir;
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("cellwatch-tools-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+};
+
+struct ScenarioCase {
+    const char* scenario;
+    const char* layout;
+};
+
+class EmulatorIntoDump : public ToolsTest, public ::testing::WithParamInterface<ScenarioCase> {};
+
+TEST_P(EmulatorIntoDump, GivesExactlyTheMessagesMeant) {
+    const auto& c = GetParam();
+    const fs::path expect = dir / "expected.txt";
+    const std::string emulate = kTools + "/cellwatch-emulator --no-pacing --output - --scenario " +
+                                c.scenario + " --layout " + c.layout + " --messages 300 --seed 7" +
+                                " --expect " + expect.string();
+    Outcome r = run(emulate + " | " + kTools + "/cellwatch-dump - 2>" + (dir / "summary").string());
+    ASSERT_EQ(r.status, 0);
+    std::vector<std::string> got = splitLines(r.out);
+    std::vector<std::string> meant = splitLines(readFile(expect));
+    ASSERT_FALSE(meant.empty());
+    ASSERT_EQ(got.size(), meant.size()) << c.scenario << " " << c.layout;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        if (meant[i] != "*") {  // '*' stands for a damaged message: one line, any content
+            ASSERT_EQ(got[i], meant[i]) << c.scenario << " " << c.layout << " line " << i + 1;
+        }
+    }
+    EXPECT_NE(readFile(dir / "summary").find("cellwatch-dump: "), std::string::npos);
+}
+
+std::vector<ScenarioCase> allScenarios() {
+    std::vector<ScenarioCase> cases;
+    for (const char* s :
+         {"lipo-charge", "lipo-discharge", "nimh-charge", "idle", "pause", "late", "garbage",
+          "damaged", "demo", "lipo-charge,idle,lipo-discharge,garbage"}) {
+        for (const char* layout : {"76", "112"}) {
+            cases.push_back({s, layout});
+        }
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllScenarios, EmulatorIntoDump, ::testing::ValuesIn(allScenarios()),
+                         [](const auto& param) {
+                             std::string name =
+                                 std::string(param.param.scenario) + "_" + param.param.layout;
+                             for (char& ch : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) {
+                                     ch = '_';
+                                 }
+                             }
+                             return name;
+                         });
+
+TEST_F(ToolsTest, DumpOfAMissingFileIsOneLineAndStatusOne) {
+    Outcome r = run(kTools + "/cellwatch-dump " + (dir / "nope.bin").string() + " 2>" +
+                    (dir / "err").string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    auto err = splitLines(readFile(dir / "err"));
+    ASSERT_EQ(err.size(), 1u);
+    EXPECT_NE(err[0].find("nope.bin"), std::string::npos);
+}
+
+TEST_F(ToolsTest, DumpOfADirectoryIsAnErrorNotACrash) {
+    Outcome r = run(kTools + "/cellwatch-dump " + dir.string() + " 2>" + (dir / "err").string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(readFile(dir / "err").find("cannot read"), std::string::npos);
+}
+
+TEST_F(ToolsTest, DumpReadsAFileAndStandardInputAlike) {
+    const fs::path capture = dir / "capture.bin";
+    ASSERT_EQ(run(kTools + "/cellwatch-emulator --no-pacing --scenario lipo-charge --messages 50 " +
+                  "--output " + capture.string())
+                  .status,
+              0);
+    Outcome fromFile = run(kTools + "/cellwatch-dump " + capture.string() + " 2>/dev/null");
+    Outcome fromStdin = run(kTools + "/cellwatch-dump - < " + capture.string() + " 2>/dev/null");
+    EXPECT_EQ(fromFile.status, 0);
+    EXPECT_EQ(fromFile.out, fromStdin.out);
+    EXPECT_EQ(splitLines(fromFile.out).size(), 49u);  // the last 76-byte message stays unframed
+}
+
+TEST_F(ToolsTest, BadOptionsAreRefusedWithStatusTwo) {
+    EXPECT_EQ(run(kTools + "/cellwatch-dump --bogus 2>/dev/null").status, 2);
+    EXPECT_EQ(run(kTools + "/cellwatch-emulator --layout 99 2>/dev/null").status, 2);
+    EXPECT_EQ(run(kTools + "/cellwatch-emulator --scenario nosuch 2>/dev/null").status, 2);
+    EXPECT_EQ(run(kTools + "/cellwatch-emulator --help").status, 0);
+}
+
+}  // namespace
