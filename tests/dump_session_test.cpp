@@ -78,7 +78,8 @@ TEST_F(DumpTest, TrailingShortMessageIsNotDecodedAndSummaryCountsEverything) {
 }
 
 TEST_F(DumpTest, StartedLongMessageAtEndCountsItsBytesAsUnframed) {
-    Bytes partial(makeFrame(112, {}).bytes().begin(), makeFrame(112, {}).bytes().end());
+    const StatusFrame whole = makeFrame(112, {});
+    Bytes partial(whole.bytes().begin(), whole.bytes().end());
     partial.resize(100);
     feed(partial);
     EXPECT_TRUE(lines().empty());

@@ -1,5 +1,7 @@
 // cellwatch-dump: prints the status messages of a captured serial stream.
 #include <fcntl.h>
+#include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <array>
@@ -27,9 +29,44 @@ constexpr const char* kUsage =
     "Voltages and current have two decimals; other numbers are shown in their\n"
     "shortest form. Idle messages are printed too. A message still incomplete\n"
     "at the end of the input is not printed. A summary goes to standard error.\n"
-    "Input is read as it arrives, so a live stream can be piped in.\n"
+    "Input is read as it arrives, so a live stream can be piped in, and FILE may\n"
+    "be a serial port (it is set to 9600 baud, 8N1, raw).\n"
+    "\n"
+    "Ctrl+C ends a live stream; the summary is still printed.\n"
     "\n"
     "Exit status: 0 on success, 1 if the input cannot be read, 2 on bad usage.\n";
+
+volatile sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) { interrupted = 1; }
+
+// Ctrl+C or SIGTERM ends the reading; what was framed so far and the summary
+// are still printed. No SA_RESTART, so a blocked read returns at once.
+void catchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// A serial port given as the input is read as the charger talks: raw bytes,
+// 9600 baud, 8 data bits, no parity, one stop bit, no flow control.
+void setChargerLine(int fd) {
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) {
+        return;
+    }
+    ::cfmakeraw(&tio);
+    ::cfsetispeed(&tio, B9600);
+    ::cfsetospeed(&tio, B9600);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS);
+    tio.c_cflag |= CLOCAL | CREAD | CS8;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    ::tcsetattr(fd, TCSANOW, &tio);
+}
 
 }  // namespace
 
@@ -67,30 +104,33 @@ int main(int argc, char** argv) {
         }
     }
     const std::string name = path == "-" ? std::string("standard input") : path;
+    if (fd != STDIN_FILENO && ::isatty(fd)) {
+        setChargerLine(fd);
+    }
 
     static std::array<char, 1 << 16> outBuffer;
     std::setvbuf(stdout, outBuffer.data(), _IOFBF, outBuffer.size());
 
+    catchInterrupts();
     cellwatch::DumpSession session(stdout);
     std::array<std::uint8_t, 1 << 16> chunk;
     int status = 0;
     for (;;) {
         ssize_t n = ::read(fd, chunk.data(), chunk.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
+        if (n > 0) {
+            session.feed({chunk.data(), static_cast<std::size_t>(n)});
+            std::fflush(stdout);  // a live stream shows each message as it is framed
         }
-        if (n < 0) {
+        if (interrupted || n == 0) {
+            break;
+        }
+        if (n < 0 && errno != EINTR) {
             std::fflush(stdout);
             std::fprintf(stderr, "cellwatch-dump: cannot read %s: %s\n", name.c_str(),
                          std::strerror(errno));
             status = 1;
             break;
         }
-        if (n == 0) {
-            break;
-        }
-        session.feed({chunk.data(), static_cast<std::size_t>(n)});
-        std::fflush(stdout);  // a live stream shows each message as it is framed
     }
     if (fd != STDIN_FILENO) {
         ::close(fd);
