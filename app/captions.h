@@ -1,0 +1,67 @@
+// Every text of the main window that exists in Chinese and in English, as
+// tables with both texts side by side, and the status list of the status band.
+#pragma once
+
+#include <QString>
+#include <span>
+
+namespace cellwatch {
+
+class Tool;
+
+enum class ToolProperty { Caption, Tooltip };
+
+struct ToolCaption {
+    const char* band;
+    const char* tool;
+    ToolProperty property;
+    const char* chinese;
+    const char* english;
+};
+
+// A caption or tooltip of a named control of the window.
+struct ControlText {
+    const char* control;  // objectName: "A001", "Check1_0", "Label3_22", ...
+    const char* chinese;
+    const char* english;
+};
+
+// In the order they are written: bands "Main_Menu", "file1", "View1",
+// "Help1", "Tools", then "state", then "Lang1".
+std::span<const ToolCaption> toolCaptions();
+// Readout titles A001 to A019.
+std::span<const ControlText> readoutTitles();
+// Tooltips of the curve switches and the readout values.
+std::span<const ControlText> controlTooltips();
+
+struct BilingualText {
+    const char* chinese;
+    const char* english;
+    QString pick(bool chinese) const;
+};
+
+inline constexpr BilingualText kTabGraph = {"图表", "Graph"};
+inline constexpr BilingualText kTabData = {"实时数据", "Real-time data"};
+inline constexpr BilingualText kAxisTitleVoltage = {"电压(V)", "Voltage(V)"};
+inline constexpr BilingualText kAxisTitleCurrent = {"电流(A)", "Current(A)"};
+inline constexpr BilingualText kAxisTitleCapacity = {"容量(mAh)", "Capacity(mAh)"};
+inline constexpr BilingualText kAxisTitleTemperature = {"外部溫度(℃)", "Temperature(℃)"};
+// The English title is "Cellwatch " followed by eight blanks.
+inline constexpr BilingualText kWindowTitle = {"Dorire 充电监控      ",
+                                               "Cellwatch "
+                                               "        "};
+inline constexpr BilingualText kLanguageSetMessage = {"已将语言设置为中文",
+                                                      "The language has been set into English"};
+inline constexpr BilingualText kIdleTitle = {"空闲", "Idle"};
+inline constexpr BilingualText kOnLine = {"已连接", "On line"};
+inline constexpr BilingualText kDisconnected = {"已断开", "Disconnected"};
+
+// The program's version as the window title and the about box write it.
+inline constexpr const char* kVersionText = "1.10.0";
+
+// Shows a message in the status band's list tool and keeps it in its list;
+// a list of 50 or more is emptied first, so it holds 1 to 50, newest last.
+void PostStatusMessage(Tool& stateText, const QString& message);
+inline constexpr int kStatusListLimit = 50;
+
+}  // namespace cellwatch

@@ -1,0 +1,442 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QUrl>
+#include <cmath>
+#include <stdexcept>
+
+#include "app/captions.h"
+#include "app/charger_model.h"
+#include "app/power_gauge.h"
+#include "app/tab_control.h"
+#include "app/toolbar.h"
+#include "chart/chart_view.h"
+#include "chart/data_table.h"
+#include "readout/cell_panel_widget.h"
+
+namespace cellwatch {
+namespace {
+
+// Design geometry of the tagged controls, twips relative to their container.
+constexpr DesignRect kMenuRect = {0, 0, kDesignClientWidth, kDesignClientHeight};
+constexpr DesignRect kHelpRect = {0, 1080, 2505, 3135};
+constexpr DesignRect kTabRect = {2520, 1080, 12495, 6375};
+constexpr DesignRect kChartRect = {120, 360, 12255, 5925};
+constexpr DesignRect kTableRect = {120, 360, 12375, 5985};
+constexpr DesignRect kFrame1Rect = {0, 4080, 2535, 1890};
+constexpr DesignRect kFrame4Rect = {0, 5760, 2535, 4410};
+constexpr DesignRect kFrame3Rect = {2520, 7320, 8175, 2850};
+constexpr DesignRect kFrame2Rect = {10635, 7320, 4335, 2850};
+constexpr int kGaugeFrameWidth = 2130;  // Frame5, inside Frame2
+
+constexpr double kOneSecond = 1.0 / 86400.0;
+constexpr double kTimeWindowStart = 0.002;  // days: 172.8 seconds
+constexpr int kRescanIntervalMs = 3000;
+
+// Colours of the four curves, used for their switches and legend values.
+const QColor kCurveColours[4] = {QColor(255, 0, 0), QColor(0, 255, 0), QColor(255, 255, 0),
+                                 QColor(255, 255, 255)};
+
+const char* kPanelStyle =
+    "QGroupBox { background: rgb(0, 20, 50); border: 1px solid rgb(40, 70, 110);"
+    " border-radius: 3px; margin-top: 0px; }"
+    "QLabel { color: rgb(200, 215, 235); background: transparent; }"
+    "QCheckBox { color: rgb(200, 215, 235); background: transparent; }";
+
+double daysBetween(const QDateTime& from, const QDateTime& to) {
+    return static_cast<double>(from.msecsTo(to)) / 86'400'000.0;
+}
+
+}  // namespace
+
+// The window's controls as the layout engine sees them: twips in, pixels out.
+class WidgetLayoutControl final : public LayoutControl {
+public:
+    WidgetLayoutControl(QWidget* w, QString tag, double tppX, double tppY)
+        : w_(w), tag_(std::move(tag)), tppX_(tppX), tppY_(tppY) {}
+    QString tag() const override { return tag_; }
+    double left() const override { return w_->x() * tppX_; }
+    double top() const override { return w_->y() * tppY_; }
+    double width() const override { return w_->width() * tppX_; }
+    double height() const override { return w_->height() * tppY_; }
+    void setLeft(double t) override { w_->move(px(t, tppX_), w_->y()); }
+    void setTop(double t) override { w_->move(w_->x(), px(t, tppY_)); }
+    void setWidth(double t) override { w_->resize(std::max(0, px(t, tppX_)), w_->height()); }
+    void setHeight(double t) override { w_->resize(w_->width(), std::max(0, px(t, tppY_))); }
+    void setVisible(bool visible) override { w_->setVisible(visible); }
+
+private:
+    static int px(double twips, double tpp) { return static_cast<int>(std::lround(twips / tpp)); }
+    QWidget* w_;
+    QString tag_;
+    double tppX_;
+    double tppY_;
+};
+
+class MainWindow::Layout final : public LayoutWindow {
+public:
+    explicit Layout(MainWindow& w) : w_(w) {}
+    bool isMinimized() const override { return w_.isMinimized(); }
+    double outerWidth() const override { return w_.width() * w_.tppX_; }
+    double outerHeight() const override { return w_.height() * w_.tppY_; }
+    std::vector<LayoutControl*> controls() const override {
+        std::vector<LayoutControl*> out;
+        for (const auto& c : controls_) {
+            out.push_back(c.get());
+        }
+        return out;
+    }
+    void add(QWidget* widget, const QString& tag) {
+        controls_.push_back(std::make_unique<WidgetLayoutControl>(widget, tag, w_.tppX_, w_.tppY_));
+    }
+
+private:
+    MainWindow& w_;
+    std::vector<std::unique_ptr<WidgetLayoutControl>> controls_;
+};
+
+MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
+    : QWidget(parent), settings_(settings), hooks_(std::move(hooks)) {
+    setObjectName(QStringLiteral("Form1"));
+    if (!hooks_.showFailure) {
+        hooks_.showFailure = [](QWidget* owner, const QString& text) {
+            QMessageBox::warning(owner, QApplication::applicationName(), text, QMessageBox::Ok);
+        };
+    }
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        tppX_ = 1440.0 / screen->logicalDotsPerInchX();
+        tppY_ = 1440.0 / screen->logicalDotsPerInchY();
+    }
+    buildWidgets();
+    resize(static_cast<int>(std::lround(kDesignClientWidth / tppX_)),
+           static_cast<int>(std::lround(kDesignClientHeight / tppY_)));
+
+    // The load event's start-up sequence.
+    layout_.designWidth = static_cast<std::int32_t>(std::lround(width() * tppX_));
+    layout_.designHeight = static_cast<std::int32_t>(std::lround(height() * tppY_));
+    restrictWindowSize();
+    cursorHold_ = false;
+    ShowHelpPage();
+    SetUpTable();
+    SetCaptions();
+    ResetChart();
+    ScanPorts();
+    InitPowerGauge();
+    FitReadouts();
+    move(static_cast<int>(std::lround(200 / tppX_)), 0);
+    timer1_.setInterval(kRescanIntervalMs);
+    connect(&timer1_, &QTimer::timeout, this, [this] { ScanPorts(); });
+    timer1_.start();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::applyDesign(QWidget* w, const DesignRect& r) {
+    w->setGeometry(static_cast<int>(std::lround(r.left / tppX_)),
+                   static_cast<int>(std::lround(r.top / tppY_)),
+                   static_cast<int>(std::lround(r.width / tppX_)),
+                   static_cast<int>(std::lround(r.height / tppY_)));
+}
+
+void MainWindow::buildWidgets() {
+    layoutWindow_ = std::make_unique<Layout>(*this);
+
+    menu_ = new ToolBarControl(tppX_, this);
+    applyDesign(menu_, kMenuRect);
+    connect(menu_, &ToolBarControl::toolClicked, this, &MainWindow::OnToolClick);
+    connect(menu_, &ToolBarControl::listSelected, this, &MainWindow::OnModelSelect);
+
+    helpPane_ = new QTextBrowser(this);
+    helpPane_->setObjectName(QStringLiteral("IE"));
+    helpPane_->setOpenExternalLinks(true);
+    applyDesign(helpPane_, kHelpRect);
+
+    frame_ = new TabControl(2, this);
+    applyDesign(frame_, kTabRect);
+    chart_ = new ChartView(frame_->page(0));
+    chart_->setObjectName(QStringLiteral("TChart1"));
+    applyDesign(chart_, kChartRect);
+    tableModel_ = new DataTableModel(this);
+    tableView_ = new DataTableView(frame_->page(1));
+    tableView_->setObjectName(QStringLiteral("Grid1"));
+    tableView_->setModel(tableModel_);
+    applyDesign(tableView_, kTableRect);
+
+    for (int i = 0; i < 5; ++i) {
+        frames_[static_cast<std::size_t>(i)] = new QGroupBox(this);
+        frames_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("Frame%1").arg(i + 1));
+    }
+    frames_[4]->setParent(frames_[1]);  // Frame5 (the gauge) sits inside Frame2
+    for (QGroupBox* f : frames_) {
+        f->setStyleSheet(QString::fromLatin1(kPanelStyle));
+        f->setMouseTracking(true);
+        f->installEventFilter(this);
+    }
+    frame_->installEventFilter(this);
+    applyDesign(frames_[0], kFrame1Rect);
+    applyDesign(frames_[3], kFrame4Rect);
+    applyDesign(frames_[2], kFrame3Rect);
+    applyDesign(frames_[1], kFrame2Rect);
+    buildFrame1();
+    buildFrame4();
+    buildFrame2();
+    cellPanel_ = new CellPanelWidget(frames_[2]);
+    cellPanel_->setObjectName(QStringLiteral("cellPanel"));
+    cellPanel_->setGeometry(frames_[2]->rect().adjusted(2, 2, -2, -2));
+
+    // Later controls lie above earlier ones; the tool bar control covers the
+    // whole client area underneath them all.
+    menu_->lower();
+
+    // The tagged controls, in the window's order.
+    layoutWindow_->add(menu_, QStringLiteral("STRETCHALL"));
+    layoutWindow_->add(helpPane_, QStringLiteral("STRETCHV"));
+    layoutWindow_->add(frame_, QStringLiteral("STRETCHALL"));
+    layoutWindow_->add(chart_, QStringLiteral("STRETCHALL"));
+    layoutWindow_->add(tableView_, QStringLiteral("STRETCHALL"));
+    layoutWindow_->add(frames_[0], QStringLiteral("MOVEV"));
+    layoutWindow_->add(frames_[3], QStringLiteral("MOVEV"));
+    layoutWindow_->add(frames_[2], QStringLiteral("MOVEV"));
+    layoutWindow_->add(frames_[1], QStringLiteral("STRETCHHMOVEV"));
+}
+
+void MainWindow::buildFrame1() {
+    // The curve switches with the legend values of the four curves.
+    QGroupBox* f = frames_[0];
+    auto* grid = new QGridLayout(f);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setVerticalSpacing(2);
+    const std::pair<const char*, int> rows[4] = {
+        {"A001", 15}, {"A002", 14}, {"A003", 2}, {"A004", 1}};
+    const char* designValues[4] = {"0.00", "0.00", "0", "0"};
+    for (int i = 0; i < 4; ++i) {
+        const auto ui = static_cast<std::size_t>(i);
+        auto* check = new QCheckBox(f);
+        check->setObjectName(QStringLiteral("Check1_%1").arg(i));
+        check->setChecked(true);
+        check1_[ui] = check;
+        auto* title = new QLabel(f);
+        title->setObjectName(QString::fromLatin1(rows[i].first));
+        auto* value = new QLabel(QString::fromLatin1(designValues[i]), f);
+        value->setObjectName(QStringLiteral("Label3_%1").arg(rows[i].second));
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        const QString colour = kCurveColours[i].name();
+        title->setStyleSheet(QStringLiteral("color: %1;").arg(colour));
+        value->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(colour));
+        label3_[static_cast<std::size_t>(rows[i].second)] = value;
+        grid->addWidget(check, i, 0);
+        grid->addWidget(title, i, 1);
+        grid->addWidget(value, i, 2);
+        // A curve switch shows or hides its curve; points keep coming.
+        connect(check, &QCheckBox::toggled, this,
+                [this, i](bool on) { chart_->setSeriesActive(i, on); });
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(4, 1);
+}
+
+void MainWindow::buildFrame4() {
+    // The detail readouts: title on the left, value on the right.
+    QGroupBox* f = frames_[3];
+    auto* grid = new QGridLayout(f);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setVerticalSpacing(1);
+    const std::tuple<const char*, int, const char*> rows[] = {
+        {"A005", 16, "0.00"},    {"A006", 23, ""},     {"A007", 22, ""},  {"A008", 21, "0Cells"},
+        {"A009", 20, "0.00"},    {"A010", 19, "0.00"}, {"A011", 18, "0"}, {"a012", 17, "0.000"},
+        {"a013", 24, "0:00:00"}, {"a018", 0, "0"},     {"A019", 3, "0"},
+    };
+    int row = 0;
+    for (const auto& [titleName, index, text] : rows) {
+        auto* title = new QLabel(f);
+        title->setObjectName(QString::fromLatin1(titleName));
+        auto* value = new QLabel(QString::fromLatin1(text), f);
+        value->setObjectName(QStringLiteral("Label3_%1").arg(index));
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setStyleSheet(QStringLiteral("color: rgb(120, 230, 255); font-weight: bold;"));
+        label3_[static_cast<std::size_t>(index)] = value;
+        grid->addWidget(title, row, 0);
+        grid->addWidget(value, row, 1);
+        ++row;
+    }
+    grid->setColumnStretch(0, 1);
+}
+
+void MainWindow::buildFrame2() {
+    // The large readouts on the left, the gauge frame Frame5 on the right.
+    QGroupBox* f = frames_[1];
+    const std::tuple<int, const char*, QColor, int> large[3] = {
+        {1, "0.00V", QColor(255, 80, 80), 8},
+        {0, "0.00A", QColor(80, 255, 80), 68},
+        {2, "0mAh", QColor(255, 255, 90), 128},
+    };
+    QFont font = this->font();
+    font.setPixelSize(40);
+    font.setBold(true);
+    for (const auto& [index, text, colour, top] : large) {
+        auto* label = new QLabel(QString::fromLatin1(text), f);
+        label->setObjectName(QStringLiteral("Label2_%1").arg(index));
+        label->setFont(font);
+        label->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name()));
+        label->move(8, top);
+        label->adjustSize();
+        label2_[static_cast<std::size_t>(index)] = label;
+    }
+    QGroupBox* gaugeFrame = frames_[4];
+    const int gaugeWidth = static_cast<int>(std::lround(kGaugeFrameWidth / tppX_));
+    gaugeFrame->setGeometry(f->width() - gaugeWidth, 0, gaugeWidth, f->height());
+    gauge_ = new PowerGauge(gaugeFrame);
+    gauge_->setObjectName(QStringLiteral("Car1"));
+    gauge_->setGeometry(gaugeFrame->rect().adjusted(2, 2, -2, -2));
+}
+
+// --- start-up and layout -----------------------------------------------------------
+
+void MainWindow::restrictWindowSize() {
+    QSize screenPx(1920, 1080);
+    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        screenPx = screen->geometry().size();
+    }
+    limits_ = computeSizeLimits(width() * tppX_, height() * tppY_, screenPx.width() * tppX_,
+                                screenPx.height() * tppY_, tppX_, tppY_);
+    setMinimumSize(limits_.minTrackWidth, limits_.minTrackHeight);
+    setMaximumSize(limits_.maxTrackWidth, limits_.maxTrackHeight);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    AutoSizeControls(layout_, *layoutWindow_);
+    fitStatusBand();
+    FitReadouts();
+}
+
+void MainWindow::fitStatusBand() {
+    Tool* stateText = tool(QStringLiteral("state"), QStringLiteral("state_text"));
+    Tool* model = tool(QStringLiteral("state"), QStringLiteral("Model"));
+    const double controlWidth = menu_->width() * tppX_;
+    stateText->setWidth(static_cast<int>(controlWidth - model->width() - 4000));
+}
+
+void MainWindow::FitReadouts() {
+    std::array<double, 3> widths{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        widths[i] = label2_[i]->width();
+    }
+    QGroupBox* frame2 = frames_[1];
+    QGroupBox* frame5 = frames_[4];
+    const ReadoutFit fit = fitReadouts(frame2->width(), widths, frame5->width());
+    QWidget* modelBox = tool(QStringLiteral("state"), QStringLiteral("Model"))->widget();
+    frame5->setVisible(fit.gaugeVisible);
+    modelBox->setVisible(fit.gaugeVisible);
+    if (fit.gaugeVisible) {
+        frame5->move(fit.gaugeLeft, frame5->y());
+    } else if (fit.labelsMoved) {
+        for (QLabel* l : label2_) {
+            l->move(fit.labelsLeft, l->y());
+        }
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Moving the mouse over the tab control or one of the frames releases a
+    // readout held by the cross-line cursor.
+    if (event->type() == QEvent::MouseMove) {
+        cursorHold_ = false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- chart and table ---------------------------------------------------------------
+
+void MainWindow::SetUpTable() {
+    tableModel_->setUpTable();
+}
+
+void MainWindow::ResetChart() {
+    const bool chinese = isChinese(readLanguageCode(settings_));
+    chart_->removeTitleLine(0);
+    chart_->addTitleLine(kIdleTitle.pick(chinese));
+    for (int series = 0; series < 4; ++series) {
+        chart_->clearSeries(series);
+    }
+    const QDateTime present = now();
+    timeWindowEnd_ =
+        present.addMSecs(static_cast<qint64>(std::llround(kTimeWindowStart * 86'400'000)));
+    chart_->setAxisRange(ChartAxis::Bottom, 0, daysBetween(present, timeWindowEnd_));
+    chart_->setAutoRepaint(true);
+}
+
+// --- help page and ports (completed by their own features) ----------------------
+
+void MainWindow::ShowHelpPage() {
+    helpPageAddress_ =
+        QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/ad.htm"))
+            .toString();
+    showHelpAddress();
+}
+
+void MainWindow::showHelpAddress() {
+    const QUrl url(helpPageAddress_);
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
+        helpPane_->setHtml(QStringLiteral("<p>Cellwatch</p>"));
+        return;
+    }
+    helpPane_->setSource(url);
+    helpPane_->reload();
+}
+
+void MainWindow::ScanPorts() {}
+
+// --- gauge and model box -------------------------------------------------------------
+
+void MainWindow::InitPowerGauge() {
+    cellwatch::InitPowerGauge(*gauge_);
+}
+
+void MainWindow::OnModelSelect(Tool* tool) {
+    cellwatch::OnModelSelect(*gauge_, tool->name(), tool->text());
+}
+
+// --- accessors ------------------------------------------------------------------------
+
+Tool* MainWindow::tool(const QString& band, const QString& name) const {
+    Tool* t = menu_->tool(band, name);
+    if (t == nullptr) {
+        throw std::logic_error("no tool " + band.toStdString() + "." + name.toStdString());
+    }
+    return t;
+}
+
+QLabel* MainWindow::readout(int index) const {
+    return index >= 0 && index < 25 ? label3_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QLabel* MainWindow::largeReadout(int index) const {
+    return index >= 0 && index < 3 ? label2_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QCheckBox* MainWindow::curveSwitch(int index) const {
+    return index >= 0 && index < 4 ? check1_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QWidget* MainWindow::frame(int number) const {
+    return number >= 1 && number <= 5 ? frames_[static_cast<std::size_t>(number - 1)] : nullptr;
+}
+
+void MainWindow::PostStatusMessage(const QString& message) {
+    cellwatch::PostStatusMessage(*tool(QStringLiteral("state"), QStringLiteral("state_text")),
+                                 message);
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,204 @@
+#include "app/settings_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace cellwatch {
+namespace {
+
+// File format, one entry per line under a header naming application and
+// section:
+//   [Cellwatch    |Lang]
+//   Lang=ENG
+// Names keep their blanks. '\', '|', ']', '=' and line breaks inside names
+// and values are escaped with '\'.
+constexpr qint64 kMaxFileSize = 1 << 20;  // a settings file is tiny; anything larger is not ours
+
+QString escape(const QString& s) {
+    QString out;
+    for (QChar c : s) {
+        switch (c.unicode()) {
+            case '\\':
+                out += QLatin1String("\\\\");
+                break;
+            case '|':
+                out += QLatin1String("\\p");
+                break;
+            case ']':
+                out += QLatin1String("\\b");
+                break;
+            case '=':
+                out += QLatin1String("\\e");
+                break;
+            case '\n':
+                out += QLatin1String("\\n");
+                break;
+            case '\r':
+                out += QLatin1String("\\r");
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+QString unescape(QStringView s) {
+    QString out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] != u'\\' || i + 1 == s.size()) {
+            out += s[i];
+            continue;
+        }
+        switch (s[++i].unicode()) {
+            case 'p':
+                out += u'|';
+                break;
+            case 'b':
+                out += u']';
+                break;
+            case 'e':
+                out += u'=';
+                break;
+            case 'n':
+                out += u'\n';
+                break;
+            case 'r':
+                out += u'\r';
+                break;
+            default:
+                out += s[i];
+        }
+    }
+    return out;
+}
+
+struct Entry {
+    QString application;
+    QString section;
+    QString key;
+    QString value;
+    bool matches(const QString& a, const QString& s, const QString& k) const {
+        return application.compare(a, Qt::CaseInsensitive) == 0 &&
+               section.compare(s, Qt::CaseInsensitive) == 0 &&
+               key.compare(k, Qt::CaseInsensitive) == 0;
+    }
+};
+
+// Reads every entry that parses; anything else is skipped.
+QList<Entry> load(const QString& path) {
+    QList<Entry> entries;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize) {
+        return entries;
+    }
+    const QString text = QString::fromUtf8(file.read(kMaxFileSize));
+    QString application;
+    QString section;
+    bool inSection = false;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) {
+            continue;
+        }
+        if (line.startsWith(u'[')) {
+            const qsizetype close = line.lastIndexOf(u']');
+            const qsizetype bar = line.indexOf(u'|');
+            inSection = close > 0 && bar > 0 && bar < close;
+            if (inSection) {
+                application = unescape(line.mid(1, bar - 1));
+                section = unescape(line.mid(bar + 1, close - bar - 1));
+            }
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (!inSection || eq <= 0) {
+            continue;
+        }
+        entries.append({application, section, unescape(line.left(eq)), unescape(line.mid(eq + 1))});
+    }
+    return entries;
+}
+
+}  // namespace
+
+FileSettingsStore::FileSettingsStore(QString filePath) : path_(std::move(filePath)) {}
+
+QString FileSettingsStore::defaultPath() {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty()) {
+        base = QDir::homePath();
+    }
+    return base + QStringLiteral("/cellwatch/settings.ini");
+}
+
+QString FileSettingsStore::read(const QString& application, const QString& section,
+                                const QString& key, const QString& defaultValue) const {
+    const QList<Entry> entries = load(path_);
+    for (auto it = entries.crbegin(); it != entries.crend(); ++it) {  // the last one wins
+        if (it->matches(application, section, key)) {
+            return it->value;
+        }
+    }
+    return defaultValue;
+}
+
+void FileSettingsStore::write(const QString& application, const QString& section,
+                              const QString& key, const QString& value) {
+    QList<Entry> entries = load(path_);
+    bool replaced = false;
+    for (Entry& e : entries) {
+        if (e.matches(application, section, key)) {
+            e.value = value;
+            replaced = true;
+        }
+    }
+    if (!replaced) {
+        entries.append({application, section, key, value});
+    }
+    // Group by application and section, keeping the order of first appearance.
+    QString text = QStringLiteral("; Cellwatch settings\n");
+    QList<std::pair<QString, QString>> written;
+    for (const Entry& head : entries) {
+        bool seen = false;
+        for (const auto& [a, s] : written) {
+            seen = seen || (a.compare(head.application, Qt::CaseInsensitive) == 0 &&
+                            s.compare(head.section, Qt::CaseInsensitive) == 0);
+        }
+        if (seen) {
+            continue;
+        }
+        written.append({head.application, head.section});
+        text +=
+            u'[' + escape(head.application) + u'|' + escape(head.section) + QStringLiteral("]\n");
+        for (const Entry& e : entries) {
+            if (e.application.compare(head.application, Qt::CaseInsensitive) == 0 &&
+                e.section.compare(head.section, Qt::CaseInsensitive) == 0) {
+                text += escape(e.key) + u'=' + escape(e.value) + u'\n';
+            }
+        }
+    }
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QSaveFile file(path_);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(text.toUtf8());
+        file.commit();
+    }
+}
+
+QString readLanguageCode(const SettingsStore& store) {
+    return store.read(kSettingsApplication, QStringLiteral("Lang"), QStringLiteral("Lang"),
+                      kLanguageChinese);
+}
+
+void writeLanguageCode(SettingsStore& store, const QString& code) {
+    store.write(kSettingsApplication, QStringLiteral("Lang"), QStringLiteral("Lang"), code);
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,472 @@
+#include "app/toolbar.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <cmath>
+
+namespace cellwatch {
+
+// --- Tool ---------------------------------------------------------------------
+
+Tool::Tool(ToolBarControl& owner, QString band, QString name, ToolKind kind)
+    : QObject(&owner), owner_(owner), band_(std::move(band)), name_(std::move(name)), kind_(kind) {
+    setObjectName(band_ + u'.' + name_);
+}
+
+void Tool::setCaption(const QString& caption) {
+    caption_ = caption;
+    if (action_) {
+        action_->setText(caption);
+        action_->setIconText(caption);
+    }
+    if (label_) {
+        label_->setText(caption);
+        label_->setVisible(!caption.isEmpty() || kind_ == ToolKind::Label);
+    }
+    if (auto* button = qobject_cast<QToolButton*>(container_.data())) {
+        button->setText(caption);
+    }
+}
+
+void Tool::setTooltip(const QString& tooltip) {
+    tooltip_ = tooltip;
+    if (action_) {
+        action_->setToolTip(tooltip.isEmpty() ? caption_ : tooltip);
+    }
+    if (combo_) {
+        combo_->setToolTip(tooltip);
+    }
+    if (lamp_) {
+        lamp_->setToolTip(tooltip);
+    }
+    if (auto* button = qobject_cast<QToolButton*>(container_.data())) {
+        button->setToolTip(tooltip);
+    }
+    if (label_ && kind_ == ToolKind::Label) {
+        label_->setToolTip(tooltip);
+    }
+}
+
+QString Tool::text() const {
+    if (combo_) {
+        if (combo_->isEditable()) {
+            return combo_->currentText();
+        }
+        const int i = combo_->currentIndex();
+        return i < 0 ? QString() : combo_->itemData(i).toString();
+    }
+    if (kind_ == ToolKind::Label && label_) {
+        return label_->text();
+    }
+    return text_;
+}
+
+void Tool::setText(const QString& text) {
+    text_ = text;
+    if (combo_) {
+        if (combo_->isEditable()) {
+            combo_->setEditText(text);
+        } else {
+            int i = combo_->findData(text);
+            if (i < 0) {
+                combo_->addItem(text.trimmed().remove(u'&'), text);
+                i = combo_->count() - 1;
+            }
+            combo_->setCurrentIndex(i);
+        }
+    } else if (kind_ == ToolKind::Label && label_) {
+        label_->setText(text);
+    }
+}
+
+void Tool::setChecked(bool checked) {
+    checked_ = checked;
+    syncAction();
+}
+
+void Tool::syncAction() {
+    if (action_ && action_->isCheckable()) {
+        action_->setChecked(checked_);
+    }
+}
+
+void Tool::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (action_) {
+        action_->setEnabled(enabled);
+    }
+    if (combo_) {
+        combo_->setEnabled(enabled);
+    }
+    if (lamp_) {
+        lamp_->setLit(enabled);
+    }
+    if (label_ && kind_ == ToolKind::Label) {
+        label_->setEnabled(enabled);
+    }
+}
+
+QWidget* Tool::widget() const {
+    if (container_) {
+        return container_;
+    }
+    if (combo_) {
+        return combo_;
+    }
+    if (lamp_) {
+        return lamp_;
+    }
+    if (label_) {
+        return label_;
+    }
+    if (action_ && owner_.toolBar()) {
+        return owner_.toolBar()->widgetForAction(action_);
+    }
+    return nullptr;
+}
+
+int Tool::width() const {
+    if (widthTwips_ > 0) {
+        return widthTwips_;
+    }
+    QWidget* w = widget();
+    const int px = w ? (w->isVisible() ? w->width() : w->sizeHint().width()) : 0;
+    return static_cast<int>(std::lround(px * owner_.twipsPerPixel()));
+}
+
+void Tool::setWidth(int twips) {
+    widthTwips_ = twips;
+    const int px = static_cast<int>(std::lround(twips / owner_.twipsPerPixel()));
+    if (combo_) {
+        combo_->setFixedWidth(std::max(px, 40));
+    } else if (QWidget* w = widget()) {
+        // A button never gets narrower than its caption needs.
+        w->setMinimumWidth(std::max(px, w->sizeHint().width()));
+    }
+}
+
+int Tool::itemCount() const {
+    return combo_ ? combo_->count() : 0;
+}
+
+void Tool::clearItems() {
+    if (combo_) {
+        const QString shown = combo_->isEditable() ? combo_->currentText() : QString();
+        combo_->clear();
+        if (combo_->isEditable()) {
+            combo_->setEditText(shown);  // the text stays; only the list empties
+        }
+    }
+}
+
+void Tool::addItem(const QString& item) {
+    if (combo_) {
+        const QString shown = combo_->isEditable() ? combo_->currentText() : QString();
+        combo_->addItem(combo_->isEditable() ? item : QString(item).remove(u'&').trimmed(), item);
+        if (combo_->isEditable()) {
+            combo_->setEditText(shown);
+        }
+    }
+}
+
+QString Tool::item(int index) const {
+    return combo_ ? combo_->itemData(index).toString() : QString();
+}
+
+// --- widgets -------------------------------------------------------------------
+
+void ToolComboBox::showPopup() {
+    emit clicked();
+    QComboBox::showPopup();
+}
+
+LampWidget::LampWidget(QColor litColour, QWidget* parent) : QWidget(parent), colour_(litColour) {
+    setFixedSize(sizeHint());
+}
+
+void LampWidget::setLit(bool lit) {
+    if (lit != lit_) {
+        lit_ = lit;
+        update();
+    }
+}
+
+void LampWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(rect()).adjusted(3, 3, -3, -3);
+    QRadialGradient g(r.center() - QPointF(2, 2), r.width() / 1.5);
+    const QColor base = lit_ ? colour_ : QColor(90, 90, 90);
+    g.setColorAt(0, base.lighter(lit_ ? 170 : 130));
+    g.setColorAt(1, base.darker(lit_ ? 110 : 140));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(40, 40, 40), 1));
+    p.drawEllipse(r);
+}
+
+void LampWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit clicked();
+    }
+}
+
+// --- the control --------------------------------------------------------------
+
+ToolBarControl::ToolBarControl(double twipsPerPixel, QWidget* parent)
+    : QWidget(parent), twipsPerPixel_(twipsPerPixel) {
+    setObjectName(QStringLiteral("menu"));
+    build();
+}
+
+ToolBarControl::~ToolBarControl() = default;
+
+Tool* ToolBarControl::tool(const QString& band, const QString& name) const {
+    for (Tool* t : bands_.value(band)) {
+        if (t->name() == name) {
+            return t;
+        }
+    }
+    return nullptr;
+}
+
+QStringList ToolBarControl::bandNames() const {
+    return bandOrder_;
+}
+
+QList<Tool*> ToolBarControl::tools(const QString& band) const {
+    return bands_.value(band);
+}
+
+Tool* ToolBarControl::addTool(const QString& band, const QString& name, ToolKind kind) {
+    if (!bands_.contains(band)) {
+        bandOrder_.append(band);
+    }
+    Tool* t = new Tool(*this, band, name, kind);
+    bands_[band].append(t);
+    return t;
+}
+
+Tool* ToolBarControl::addCommand(QMenu* menu, const QString& band, const QString& name,
+                                 const QString& caption) {
+    Tool* t = addTool(band, name, ToolKind::Command);
+    t->action_ = menu->addAction(caption);
+    t->action_->setObjectName(band + u'.' + name);
+    connect(t->action_, &QAction::triggered, this, [this, t] {
+        t->syncAction();  // the checked state is the command's to change
+        emit toolClicked(t);
+    });
+    t->caption_ = caption;
+    return t;
+}
+
+Tool* ToolBarControl::addButton(const QString& name, const QString& caption, const QIcon& icon) {
+    Tool* t = addTool(QStringLiteral("Tools"), name, ToolKind::Command);
+    t->action_ = toolBar_->addAction(icon, caption);
+    t->action_->setObjectName(QStringLiteral("Tools.") + name);
+    connect(t->action_, &QAction::triggered, this, [this, t] {
+        t->syncAction();
+        emit toolClicked(t);
+    });
+    t->caption_ = caption;
+    return t;
+}
+
+Tool* ToolBarControl::addList(QWidget* host, const QString& band, const QString& name,
+                              const QString& caption, bool editable) {
+    Tool* t = addTool(band, name, ToolKind::List);
+    auto* box = new QWidget(host);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(2, 0, 2, 0);
+    row->setSpacing(4);
+    t->label_ = new QLabel(caption, box);
+    auto* combo = new ToolComboBox(box);
+    combo->setObjectName(band + u'.' + name);
+    combo->setEditable(editable);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    row->addWidget(t->label_);
+    row->addWidget(combo);
+    t->combo_ = combo;
+    t->container_ = box;
+    t->caption_ = caption;
+    connect(combo, &ToolComboBox::clicked, this, [this, t] { emit toolClicked(t); });
+    connect(combo, &QComboBox::activated, this, [this, t] { emit listSelected(t); });
+    return t;
+}
+
+void ToolBarControl::build() {
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setNativeMenuBar(false);  // it is part of the window's own layout
+
+    // The menus first, so that File and the tool bar's Language can open them.
+    for (const char* band : {"file1", "View1", "Help1", "Lang1"}) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QString::fromLatin1(band));
+        menus_.insert(QString::fromLatin1(band), menu);
+    }
+    QMenu* file = menus_.value(QStringLiteral("file1"));
+    QMenu* view = menus_.value(QStringLiteral("View1"));
+    QMenu* help = menus_.value(QStringLiteral("Help1"));
+    QMenu* lang = menus_.value(QStringLiteral("Lang1"));
+
+    const QString mainBand = QStringLiteral("Main_Menu");
+    const std::pair<const char*, QMenu*> mainMenus[] = {
+        {"File", file}, {"View", view}, {"Help", help}};
+    for (auto [name, menu] : mainMenus) {
+        Tool* t = addTool(mainBand, QString::fromLatin1(name), ToolKind::Menu);
+        menu->setTitle(QString::fromLatin1(name));
+        t->action_ = menuBar_->addMenu(menu);
+        t->caption_ = QString::fromLatin1(name);
+    }
+
+    addCommand(file, QStringLiteral("file1"), QStringLiteral("Export"), QStringLiteral("Export"));
+    addCommand(file, QStringLiteral("file1"), QStringLiteral("Print"), QStringLiteral("Print"));
+    file->addSeparator();
+    {
+        Tool* t = addTool(QStringLiteral("file1"), QStringLiteral("Lang"), ToolKind::Menu);
+        lang->setTitle(QStringLiteral("Language"));
+        t->action_ = file->addMenu(lang);
+        t->caption_ = QStringLiteral("Language");
+    }
+    file->addSeparator();
+    addCommand(file, QStringLiteral("file1"), QStringLiteral("Exit"), QStringLiteral("Exit"));
+
+    addCommand(view, QStringLiteral("View1"), QStringLiteral("Save"), QStringLiteral("Save"));
+    addCommand(view, QStringLiteral("View1"), QStringLiteral("Copy"), QStringLiteral("Copy"));
+    addCommand(help, QStringLiteral("Help1"), QStringLiteral("Guid"), QStringLiteral("Guid"));
+    addCommand(help, QStringLiteral("Help1"), QStringLiteral("About"), QStringLiteral("About"));
+    addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("ENG"), QStringLiteral("English"));
+    addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("CHT"),
+               QString::fromUtf8("\u6b63\u9ad4\u4e2d\u6587"));
+
+    // The tool bar.
+    toolBar_ = new QToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("Tools"));
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar_->setIconSize(QSize(16, 16));
+    QStyle* st = style();
+    addButton(QStringLiteral("Link"), QStringLiteral("Connect"),
+              st->standardIcon(QStyle::SP_MediaPlay));
+    {
+        Tool* com = addList(toolBar_, QStringLiteral("Tools"), QStringLiteral("com"),
+                            QStringLiteral("COM"), true);
+        for (int i = 1; i <= 9; ++i) {
+            com->addItem(QStringLiteral("COM %1").arg(i));
+        }
+        com->setText(QStringLiteral("COM 3"));
+        com->combo_->setMinimumContentsLength(12);
+        toolBar_->addWidget(com->container_);
+    }
+    addButton(QStringLiteral("Off"), QStringLiteral("Disconnect"),
+              st->standardIcon(QStyle::SP_MediaStop));
+    toolBar_->addSeparator();
+    addButton(QStringLiteral("Export"), QStringLiteral("Export"),
+              st->standardIcon(QStyle::SP_DialogSaveButton));
+    toolBar_->addSeparator();
+    {
+        Tool* cross = addButton(QStringLiteral("CrossLine"), QStringLiteral("CrossLine"),
+                                st->standardIcon(QStyle::SP_DialogHelpButton));
+        cross->action_->setCheckable(true);
+        cross->tooltip_ = QStringLiteral("Show / Hide Cross Line");
+        cross->action_->setToolTip(cross->tooltip_);
+    }
+    addButton(QStringLiteral("Refresh"), QStringLiteral("Refresh"),
+              st->standardIcon(QStyle::SP_BrowserReload));
+    addButton(QStringLiteral("Print"), QStringLiteral("Print"),
+              st->standardIcon(QStyle::SP_FileDialogDetailedView));
+    toolBar_->addSeparator();
+    {
+        Tool* t = addTool(QStringLiteral("Tools"), QStringLiteral("Language"), ToolKind::Menu);
+        auto* button = new QToolButton(toolBar_);
+        button->setObjectName(QStringLiteral("Tools.Language"));
+        button->setMenu(lang);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setText(QStringLiteral("Language"));
+        t->caption_ = QStringLiteral("Language");
+        t->label_ = nullptr;
+        t->container_ = button;
+        toolBar_->addWidget(button);
+    }
+
+    // The status band.
+    statusBand_ = new QWidget(this);
+    statusBand_->setObjectName(QStringLiteral("state"));
+    statusBand_->setAutoFillBackground(true);
+    auto* row = new QHBoxLayout(statusBand_);
+    row->setContentsMargins(4, 1, 4, 1);
+    row->setSpacing(6);
+    const QString state = QStringLiteral("state");
+    {
+        Tool* t = addTool(state, QStringLiteral("USBL1"), ToolKind::Lamp);
+        t->lamp_ = new LampWidget(QColor(40, 220, 60), statusBand_);
+        t->lamp_->setObjectName(QStringLiteral("state.USBL1"));
+        connect(t->lamp_, &LampWidget::clicked, this, [this, t] { emit toolClicked(t); });
+        row->addWidget(t->lamp_);
+    }
+    {
+        Tool* t = addTool(state, QStringLiteral("Light2"), ToolKind::Lamp);
+        t->lamp_ = new LampWidget(QColor(255, 170, 0), statusBand_);
+        t->lamp_->setObjectName(QStringLiteral("state.Light2"));
+        connect(t->lamp_, &LampWidget::clicked, this, [this, t] { emit toolClicked(t); });
+        row->addWidget(t->lamp_);
+    }
+    {
+        Tool* t = addTool(state, QStringLiteral("Link_state"), ToolKind::Label);
+        t->label_ = new QLabel(statusBand_);
+        t->label_->setObjectName(QStringLiteral("state.Link_state"));
+        t->label_->setMinimumWidth(70);
+        row->addWidget(t->label_);
+    }
+    {
+        Tool* t = addList(statusBand_, state, QStringLiteral("state_text"), QString(), false);
+        t->label_->hide();
+        t->combo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        t->combo_->setMinimumContentsLength(10);
+        row->addWidget(t->container_, 1);
+    }
+    {
+        Tool* t = addList(statusBand_, state, QStringLiteral("Model"),
+                          QStringLiteral("Charger Model:"), false);
+        row->addWidget(t->container_);
+    }
+    for (Tool* t : bands_.value(state)) {
+        t->enabled_ = true;
+    }
+    layoutStrips();
+}
+
+int ToolBarControl::topStripHeight() const {
+    return menuBar_->sizeHint().height() + toolBar_->sizeHint().height();
+}
+
+int ToolBarControl::bottomStripHeight() const {
+    return statusBand_->sizeHint().height();
+}
+
+void ToolBarControl::layoutStrips() {
+    const int w = width();
+    const int mb = menuBar_->sizeHint().height();
+    const int tb = toolBar_->sizeHint().height();
+    const int sb = statusBand_->sizeHint().height();
+    menuBar_->setGeometry(0, 0, w, mb);
+    toolBar_->setGeometry(0, mb, w, tb);
+    statusBand_->setGeometry(0, std::max(0, height() - sb), w, sb);
+}
+
+void ToolBarControl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutStrips();
+}
+
+}  // namespace cellwatch

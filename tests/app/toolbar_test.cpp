@@ -1,0 +1,124 @@
+#include "app/toolbar.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QSignalSpy>
+
+#include "app/captions.h"
+
+namespace cellwatch {
+namespace {
+
+class ToolBarTest : public ::testing::Test {
+protected:
+    ToolBarControl bar{15.0};
+    Tool* get(const char* band, const char* name) {
+        Tool* t = bar.tool(QString::fromLatin1(band), QString::fromLatin1(name));
+        EXPECT_NE(t, nullptr) << band << "." << name;
+        return t;
+    }
+};
+
+TEST_F(ToolBarTest, EveryBandAndToolExists) {
+    const std::pair<const char*, std::vector<const char*>> bands[] = {
+        {"Main_Menu", {"File", "View", "Help"}},
+        {"file1", {"Export", "Print", "Lang", "Exit"}},
+        {"View1", {"Save", "Copy"}},
+        {"Help1", {"Guid", "About"}},
+        {"Lang1", {"ENG", "CHT"}},
+        {"Tools", {"Link", "com", "Off", "Export", "CrossLine", "Refresh", "Print", "Language"}},
+        {"state", {"USBL1", "Light2", "Link_state", "state_text", "Model"}},
+    };
+    for (const auto& [band, names] : bands) {
+        QStringList got;
+        for (Tool* t : bar.tools(QString::fromLatin1(band))) {
+            got << t->name();
+        }
+        QStringList want;
+        for (const char* n : names) {
+            want << QString::fromLatin1(n);
+        }
+        EXPECT_EQ(got, want) << band;
+    }
+    EXPECT_EQ(bar.tool(QStringLiteral("Tools"), QStringLiteral("Exit")), nullptr);
+    // Every caption and tooltip the languages write names a real tool.
+    for (const ToolCaption& c : toolCaptions()) {
+        get(c.band, c.tool);
+    }
+}
+
+TEST_F(ToolBarTest, ClicksCarryTheToolAndLeaveTheCheckedStateToTheCommand) {
+    QSignalSpy clicks(&bar, &ToolBarControl::toolClicked);
+    Tool* fileExport = get("file1", "Export");
+    Tool* barExport = get("Tools", "Export");
+    fileExport->action()->trigger();
+    barExport->action()->trigger();
+    ASSERT_EQ(clicks.count(), 2);
+    EXPECT_EQ(clicks[0][0].value<Tool*>(), fileExport);
+    EXPECT_EQ(clicks[1][0].value<Tool*>()->name(), QStringLiteral("Export"));
+
+    Tool* cross = get("Tools", "CrossLine");
+    cross->action()->trigger();
+    EXPECT_FALSE(cross->checked());
+    EXPECT_FALSE(cross->action()->isChecked());
+    cross->setChecked(true);
+    EXPECT_TRUE(cross->action()->isChecked());
+}
+
+TEST_F(ToolBarTest, ListToolsAndLamps) {
+    Tool* com = get("Tools", "com");
+    EXPECT_EQ(com->text(), QStringLiteral("COM 3"));
+    EXPECT_EQ(com->itemCount(), 9);
+    com->clearItems();
+    EXPECT_EQ(com->itemCount(), 0);
+    EXPECT_EQ(com->text(), QStringLiteral("COM 3"));  // the text stays
+    com->addItem(QStringLiteral("USB_ttyUSB0"));
+    com->setText(QStringLiteral("USB_ttyUSB0"));
+    EXPECT_EQ(com->text(), QStringLiteral("USB_ttyUSB0"));
+
+    QSignalSpy picks(&bar, &ToolBarControl::listSelected);
+    Tool* model = get("state", "Model");
+    model->addItem(QStringLiteral("&TK-K04            "));
+    model->comboBox()->setCurrentIndex(0);
+    emit model->comboBox()->activated(0);
+    ASSERT_EQ(picks.count(), 1);
+    EXPECT_EQ(model->text(), QStringLiteral("&TK-K04            "));  // the entry as it stands
+    EXPECT_EQ(model->comboBox()->currentText(), QStringLiteral("TK-K04"));
+
+    Tool* lamp = get("state", "Light2");
+    lamp->setEnabled(!lamp->enabled());
+    const bool lit = lamp->enabled();
+    EXPECT_EQ(static_cast<LampWidget*>(lamp->widget())->isLit(), lit);
+}
+
+TEST_F(ToolBarTest, WidthsAreInTwips) {
+    Tool* stateText = get("state", "state_text");
+    stateText->setWidth(7500);
+    EXPECT_EQ(stateText->width(), 7500);
+    EXPECT_EQ(stateText->comboBox()->width(), 500);
+    Tool* language = get("Tools", "Language");
+    language->setWidth(800);
+    EXPECT_EQ(language->width(), 800);
+    EXPECT_GE(language->widget()->minimumWidth(), language->widget()->sizeHint().width());
+}
+
+TEST_F(ToolBarTest, StatusListHoldsOneToFiftyMessagesNewestShown) {
+    Tool* status = get("state", "state_text");
+    PostStatusMessage(*status, QStringLiteral("first"));
+    PostStatusMessage(*status, QStringLiteral("second"));
+    EXPECT_EQ(status->itemCount(), 2);
+    EXPECT_EQ(status->text(), QStringLiteral("second"));
+    for (int i = 3; i <= 50; ++i) {
+        PostStatusMessage(*status, QStringLiteral("message %1").arg(i));
+    }
+    EXPECT_EQ(status->itemCount(), 50);
+    PostStatusMessage(*status, QStringLiteral("fifty-first"));
+    EXPECT_EQ(status->itemCount(), 1);
+    EXPECT_EQ(status->item(0), QStringLiteral("fifty-first"));
+    EXPECT_EQ(status->text(), QStringLiteral("fifty-first"));
+}
+
+}  // namespace
+}  // namespace cellwatch
