@@ -1,0 +1,183 @@
+#include "readout/cell_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <initializer_list>
+#include <map>
+#include <string>
+
+namespace cellwatch {
+namespace {
+
+Decimal d(const char* text) {
+    auto v = Decimal::parse(text);
+    EXPECT_TRUE(v.has_value()) << text;
+    return v.value_or(Decimal());
+}
+
+struct Bar {
+    BarTexture texture;
+    int value;
+};
+
+// Records what the panel was told, and how often.
+class RecordingView : public CellPanelView {
+public:
+    void setCellText(int cell, const QString& text) override {
+        texts[cell] = text.toStdString();
+        ++writes;
+    }
+    void setCellBar(int cell, BarTexture texture, int value) override {
+        bars[cell] = {texture, value};
+        ++writes;
+    }
+    void setStatistic(int index, const QString& text) override {
+        statistics[index] = text.toStdString();
+        ++writes;
+    }
+
+    std::map<int, std::string> texts;
+    std::map<int, Bar> bars;
+    std::map<int, std::string> statistics;
+    int writes = 0;
+};
+
+std::array<Decimal, kCellCount> Cells(std::initializer_list<const char*> present) {
+    std::array<Decimal, kCellCount> cells{};
+    std::size_t i = 0;
+    for (const char* v : present) {
+        cells[i++] = d(v);
+    }
+    return cells;
+}
+
+struct LevelCase {
+    std::string_view type;
+    const char* volts;
+    const char* level;
+};
+
+TEST(ChargeLevel, ByBatteryType) {
+    const LevelCase cases[] = {
+        {kTypeLithium, "3.6", "50"},
+        {kTypeLithium, "3.48", "40"},
+        {kTypeLithium, "3.216", "18"},
+        {kTypeLithium, "3.2", "16.6667"},  // kept to four decimals
+        {kTypeLithium, "3.0001", "0.0083"},
+        {kTypeLithium, "4.2", "100"},
+        {kTypeLithium, "4.35", "100"},  // above full
+        {kTypeLithium, "2.9", "0"},     // below empty
+        {kTypeLithium, "0", "0"},       // absent cell
+        {kTypeLead, "2.1", "50"},
+        {kTypeNiMH, "1.3", "50"},
+        {kTypeNiCd, "1.3", "60"},
+        {kTypeUnknown, "4.2", "100"},
+        {kTypeUnknown, "0.85", "0"},
+        {kTypeUnknown, "0.5", "0"},
+        {kTypeUnknown, "3.6", "82.0896"},
+        // The type text must match exactly; anything else gets 0.85 V to 4.2 V.
+        {"liio/po/fe", "3.6", "82.0896"},
+        {"Ni-MH ", "1.3", "13.4328"},
+        {"", "2.525", "50"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChargeLevel(c.type, d(c.volts)), d(c.level)) << c.type << " " << c.volts;
+    }
+}
+
+struct BarCase {
+    const char* volts;
+    const char* text;
+    BarTexture texture;
+    int value;
+};
+
+TEST(ShowCellPanel, VoltageTextTextureAndBarValue) {
+    // Lithium: 1.2 V from empty to full, so 0.012 V per per cent.
+    const BarCase cases[] = {
+        {"3.6", "3.60", BarTexture::Green, 50},
+        {"3.4812", "3.48", BarTexture::Green, 40},  // 40.1
+        {"3.48", "3.48", BarTexture::Amber, 40},    // 40 is not above 40
+        {"3.4806", "3.48", BarTexture::Amber, 40},  // 40.05 -> 40.0, the even neighbour
+        {"3.216", "3.22", BarTexture::Amber, 18},   // 18.0 is amber
+        {"3.2154", "3.22", BarTexture::Amber, 18},  // 17.95 -> 18.0
+        {"3.2148", "3.21", BarTexture::Red, 18},    // 17.9 is red, its bar 18
+        {"3.21", "3.21", BarTexture::Red, 18},      // 17.5 -> 18, the even neighbour
+        {"3.2", "3.20", BarTexture::Red, 17},       // 16.7
+        {"3.198", "3.20", BarTexture::Red, 16},     // 16.5 -> 16
+        {"3.1494", "3.15", BarTexture::Red, 12},    // 12.45 -> 12.4 -> 12, not 12.5 -> 13
+        {"4.5", "4.50", BarTexture::Green, 100},
+        {"0", "0.00", BarTexture::Red, 0},
+        {"12.345", "12.35", BarTexture::Green, 100},  // text rounds half away from zero
+    };
+    for (const auto& c : cases) {
+        RecordingView view;
+        ShowCellPanel(view, Cells({"3.7", c.volts}), kTypeLithium);
+        EXPECT_EQ(view.texts[2], c.text) << c.volts;
+        EXPECT_EQ(view.bars[2].texture, c.texture) << c.volts;
+        EXPECT_EQ(view.bars[2].value, c.value) << c.volts;
+    }
+}
+
+struct StatisticsCase {
+    const char* name;
+    std::array<Decimal, kCellCount> cells;
+    std::array<const char*, 4> expected;  // average, maximum, minimum, spread
+};
+
+TEST(ShowCellPanel, Statistics) {
+    std::array<Decimal, kCellCount> eleven{};
+    eleven.fill(d("3.9"));
+    eleven[10] = d("3.96");
+    eleven[11] = Decimal();
+    const StatisticsCase cases[] = {
+        {"four cells", Cells({"3.90", "3.95", "4.00", "3.85"}), {"3.925", "4.00", "3.85", "0.15"}},
+        {"single cell", Cells({"3.70"}), {"3.700", "3.70", "3.70", "0.00"}},
+        {"all absent", Cells({}), {"0.000", "0.00", "0.00", "0.00"}},
+        // Only cell 2 present: fewer than two cells, so cell 1 (0) stands for all.
+        {"only cell 2", Cells({"0", "3.80"}), {"0.000", "0.00", "0.00", "0.00"}},
+        // Cells 1 and 3 present: n = 2 counts cells 1 and 2.
+        {"gap at cell 2", Cells({"3.80", "0", "3.90"}), {"1.900", "3.80", "0.00", "3.80"}},
+        {"minimum last", Cells({"4.10", "4.05", "3.60"}), {"3.917", "4.10", "3.60", "0.50"}},
+        {"twelve cells",
+         Cells({"4.20", "4.19", "4.18", "4.17", "4.16", "4.15", "4.14", "4.13", "4.12", "4.11",
+                "4.10", "4.21"}),
+         {"4.155", "4.21", "4.10", "0.11"}},
+        // 42.96 / 11 = 3.905454...: rounded once, not first to 3.9055.
+        {"average rounded once", eleven, {"3.905", "3.96", "3.90", "0.06"}},
+    };
+    for (const auto& c : cases) {
+        RecordingView view;
+        ShowCellPanel(view, c.cells, kTypeLithium);
+        for (int index = 1; index <= 4; ++index) {
+            EXPECT_EQ(view.statistics[index], c.expected[static_cast<std::size_t>(index - 1)])
+                << c.name << ", statistic " << index;
+        }
+    }
+}
+
+TEST(ShowCellPanel, AbsentCellsShowZeroAndEmptyRedBars) {
+    RecordingView view;
+    ShowCellPanel(view, Cells({"3.90", "3.95", "4.00", "3.85"}), kTypeLithium);
+    for (int cell = 5; cell <= kCellCount; ++cell) {
+        EXPECT_EQ(view.texts[cell], "0.00") << cell;
+        EXPECT_EQ(view.bars[cell].texture, BarTexture::Red) << cell;
+        EXPECT_EQ(view.bars[cell].value, 0) << cell;
+    }
+}
+
+TEST(ShowCellPanel, RewritesEveryControlOnEveryCall) {
+    RecordingView view;
+    ShowCellPanel(view, Cells({"3.90", "3.95"}), kTypeLithium);
+    ShowCellPanel(view, Cells({"3.90", "3.95"}), kTypeLithium);
+    EXPECT_EQ(view.writes, 2 * (kCellCount + kCellCount + 4));
+    EXPECT_EQ(view.texts.size(), static_cast<std::size_t>(kCellCount));
+    EXPECT_EQ(view.bars.size(), static_cast<std::size_t>(kCellCount));
+    EXPECT_EQ(view.statistics.size(), 4u);
+    EXPECT_EQ(view.texts.begin()->first, 1);  // cells are numbered from 1
+    EXPECT_EQ(view.statistics.begin()->first, 1);
+}
+
+}  // namespace
+}  // namespace cellwatch
