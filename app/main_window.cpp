@@ -198,6 +198,7 @@ void MainWindow::buildWidgets() {
     // Later controls lie above earlier ones; the tool bar control covers the
     // whole client area underneath them all.
     menu_->lower();
+    fillModelBox();
 
     // The tagged controls, in the window's order.
     layoutWindow_->add(menu_, QStringLiteral("STRETCHALL"));
@@ -311,7 +312,9 @@ void MainWindow::restrictWindowSize() {
     limits_ = computeSizeLimits(width() * tppX_, height() * tppY_, screenPx.width() * tppX_,
                                 screenPx.height() * tppY_, tppX_, tppY_);
     setMinimumSize(limits_.minTrackWidth, limits_.minTrackHeight);
-    setMaximumSize(limits_.maxTrackWidth, limits_.maxTrackHeight);
+    // On a screen smaller than the design, the start-up size wins.
+    setMaximumSize(std::max(limits_.maxTrackWidth, limits_.minTrackWidth),
+                   std::max(limits_.maxTrackHeight, limits_.minTrackHeight));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -402,6 +405,15 @@ void MainWindow::ScanPorts() {}
 
 void MainWindow::InitPowerGauge() {
     cellwatch::InitPowerGauge(*gauge_);
+}
+
+void MainWindow::fillModelBox() {
+    Tool* model = tool(QStringLiteral("state"), QStringLiteral("Model"));
+    for (std::string_view entry : kModelEntries) {
+        model->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
+    }
+    model->setText(
+        QString::fromUtf8(kModelStartText.data(), static_cast<qsizetype>(kModelStartText.size())));
 }
 
 void MainWindow::OnModelSelect(Tool* tool) {

@@ -123,6 +123,7 @@ private:
     void restrictWindowSize();
     void fitStatusBand();
     void showHelpAddress();
+    void fillModelBox();
     void dispatchTool(Tool* tool);
     void crossLine(Tool* tool);
     void chooseLanguage(Tool* tool);

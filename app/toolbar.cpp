@@ -440,9 +440,10 @@ void ToolBarControl::build() {
                           QStringLiteral("Charger Model:"), false);
         row->addWidget(t->container_);
     }
-    for (Tool* t : bands_.value(state)) {
-        t->enabled_ = true;
-    }
+    // As stored in the layout: disconnected, both lamps out, the cross line off.
+    tool(QStringLiteral("Tools"), QStringLiteral("Off"))->setEnabled(false);
+    tool(state, QStringLiteral("USBL1"))->setEnabled(false);
+    tool(state, QStringLiteral("Light2"))->setEnabled(false);
     layoutStrips();
 }
 

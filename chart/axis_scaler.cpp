@@ -1,0 +1,57 @@
+#include "chart/axis_scaler.h"
+
+#include <cmath>
+
+namespace cellwatch {
+namespace {
+
+// The value rounded to four decimals, half away from zero; values beyond
+// the range a Decimal holds comfortably are clamped.
+Decimal toDecimal(double value) {
+    constexpr double kLimit = 1e14;
+    if (std::isnan(value)) {
+        return Decimal();
+    }
+    const double clamped = std::fmax(-kLimit, std::fmin(kLimit, value));
+    return Decimal::fromRaw(std::llround(clamped * static_cast<double>(Decimal::kScale)));
+}
+
+}  // namespace
+
+void AxisScaler::reset() {
+    *this = AxisScaler();
+}
+
+void AxisScaler::scaleAxes(ChartSurface& chart) {
+    double m = chart.dataMax(ChartAxis::Left);
+    if (axisMaxVolt_ < m || axisMaxVolt_ > m + 1.0) {
+        axisMaxVolt_ = m + 0.3;
+    }
+
+    axisMinVolt_ = toDecimal(chart.dataMin(ChartAxis::Left) - 0.2);
+    if (axisMinVolt_ < Decimal()) {
+        axisMinVolt_ = Decimal();
+    }
+
+    m = chart.dataMax(ChartAxis::Right);
+    if (axisMaxCurr_ < m || axisMaxCurr_ > m + 0.3) {
+        axisMaxCurr_ = m + 0.2;
+    }
+
+    m = chart.dataMax(ChartAxis::Capacity);
+    if (axisMaxCap_ < m || axisMaxCap_ > m * 1.5) {
+        axisMaxCap_ = m * 1.2 + 5;
+    }
+
+    m = chart.dataMax(ChartAxis::Temperature);
+    if (axisMaxTemp_ < m || axisMaxTemp_ > m + 10) {
+        axisMaxTemp_ = m + 5;
+    }
+
+    chart.setAxisRange(ChartAxis::Left, axisMinVolt_.toDouble(), axisMaxVolt_);
+    chart.setAxisRange(ChartAxis::Right, 0, axisMaxCurr_);
+    chart.setAxisRange(ChartAxis::Capacity, 0, axisMaxCap_);
+    chart.setAxisRange(ChartAxis::Temperature, 0, axisMaxTemp_);
+}
+
+}  // namespace cellwatch

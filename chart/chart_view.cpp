@@ -1,0 +1,501 @@
+#include "chart/chart_view.h"
+
+#include <qcustomplot.h>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace cellwatch {
+namespace {
+
+constexpr double kSecondsPerDay = 86400.0;
+
+const QColor kPanelColour(0, 20, 50);
+const QColor kSilver(192, 192, 192);
+const QColor kVoltageColour(255, 0, 0);
+const QColor kCurrentColour(0, 255, 0);
+const QColor kCapacityColour(255, 255, 0);
+const QColor kTemperatureColour(255, 255, 255);
+
+constexpr int kTitlePixelSize = 21;
+// Space between the right axis's labels and the stacked axes' line.
+constexpr int kStackedAxisGap = 8;
+// Keeps the top label of the vertical axes clear of the title.
+constexpr int kTopMargin = 10;
+// Vertical extents of the stacked axes, as fractions of the plot height.
+const QRectF kCapacityExtent(0.0, 0.0, 1.0, 0.48);
+const QRectF kTemperatureExtent(0.0, 0.51, 1.0, 0.49);
+
+std::size_t axisIndex(ChartAxis axis) {
+    return static_cast<std::size_t>(axis);
+}
+
+bool validSeries(int series) {
+    return series >= 0 && series < kSeriesCount;
+}
+
+std::size_t seriesIndex(int series) {
+    return static_cast<std::size_t>(series);
+}
+
+// The series drawn against a vertical axis.
+int seriesOfAxis(ChartAxis axis) {
+    switch (axis) {
+        case ChartAxis::Left:
+            return kSeriesVoltage;
+        case ChartAxis::Right:
+            return kSeriesCurrent;
+        case ChartAxis::Capacity:
+            return kSeriesCapacity;
+        case ChartAxis::Temperature:
+            return kSeriesTemperature;
+        case ChartAxis::Bottom:
+            break;
+    }
+    return -1;
+}
+
+// Time axis labels: X is in days, labels read "h:mm:ss" at steps of whole
+// seconds, minutes or hours.
+class ElapsedTicker : public QCPAxisTicker {
+protected:
+    double getTickStep(const QCPRange& range) override {
+        static constexpr double kSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
+                                            600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
+        const double wanted = range.size() * kSecondsPerDay / (mTickCount + 1e-10);
+        for (double step : kSteps) {
+            if (step >= wanted) {
+                return step / kSecondsPerDay;
+            }
+        }
+        return cleanMantissa(wanted / kSecondsPerDay);
+    }
+
+    int getSubTickCount(double) override { return 0; }
+
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override {
+        const qint64 signedSeconds = qRound64(tick * kSecondsPerDay);
+        const qint64 seconds = signedSeconds < 0 ? -signedSeconds : signedSeconds;
+        return QStringLiteral("%1%2:%3:%4")
+            .arg(signedSeconds < 0 ? QStringLiteral("-") : QString())
+            .arg(seconds / 3600)
+            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    }
+};
+
+// The automatic tick step, never finer than a minimum step.
+class MinimumStepTicker : public QCPAxisTicker {
+public:
+    explicit MinimumStepTicker(double minimumStep) : minimumStep_(minimumStep) {}
+
+protected:
+    double getTickStep(const QCPRange& range) override {
+        return std::max(QCPAxisTicker::getTickStep(range), minimumStep_);
+    }
+
+private:
+    double minimumStep_;
+};
+
+// QCPAxis::calculateMargin is protected; QCPAxisRect reaches it as a friend.
+// A stacked axis rect has no margins of its own, so its axis's extent is
+// read here directly.
+struct AxisExtent : QCPAxis {
+    static int of(QCPAxis* axis) {
+        int (QCPAxis::*calculate)() = &AxisExtent::calculateMargin;
+        return (axis->*calculate)();
+    }
+};
+
+void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColour,
+               const QString& title, const QSharedPointer<QCPAxisTicker>& ticker) {
+    axis->setVisible(true);
+    axis->setBasePen(QPen(lineColour, 1));
+    // Tick marks are hidden by an empty pen: QCPAxis::setTicks(false) would
+    // drop the labels as well.
+    axis->setTickPen(QPen(Qt::NoPen));
+    axis->setSubTicks(false);
+    axis->setTickLabelColor(labelColour);
+    axis->setLabelColor(labelColour);
+    axis->setLabel(title);
+    axis->grid()->setVisible(false);
+    axis->grid()->setSubGridVisible(false);
+    axis->grid()->setZeroLinePen(QPen(Qt::NoPen));
+    axis->setTicker(ticker);
+}
+
+}  // namespace
+
+// The main axis rect. Its right margin holds the right axis and, pushed out
+// past it, the axes of the two stacked rects in its inset layout.
+class ChartAxisRect : public QCPAxisRect {
+public:
+    explicit ChartAxisRect(QCustomPlot* plot) : QCPAxisRect(plot, true) {}
+
+    void setStackedRects(std::array<QCPAxisRect*, 2> rects) { stacked_ = rects; }
+
+protected:
+    int calculateAutoMargin(QCP::MarginSide side) override {
+        const int own = QCPAxisRect::calculateAutoMargin(side);
+        if (side != QCP::msRight) {
+            return own;
+        }
+        const int offset = own + kStackedAxisGap;
+        int extent = own;
+        for (QCPAxisRect* rect : stacked_) {
+            if (rect == nullptr) {
+                continue;
+            }
+            QCPAxis* stackedAxis = rect->axis(QCPAxis::atRight);
+            stackedAxis->setOffset(offset);
+            extent = std::max(extent, offset + AxisExtent::of(stackedAxis));
+        }
+        return extent;
+    }
+
+private:
+    std::array<QCPAxisRect*, 2> stacked_{};
+};
+
+ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(plot_);
+
+    plot_->setInteractions(QCP::Interactions());
+    plot_->setAutoAddPlottableToLegend(false);
+    plot_->setBackground(QBrush(kPanelColour));
+    plot_->setMouseTracking(true);
+
+    // Replace the default axis rect (and the legend inside it) by ours.
+    plot_->plotLayout()->clear();
+    mainRect_ = new ChartAxisRect(plot_);
+    plot_->plotLayout()->addElement(0, 0, mainRect_);
+    mainRect_->setBackground(Qt::NoBrush);
+    mainRect_->setMinimumMargins(QMargins(0, kTopMargin, 0, 0));
+    plot_->xAxis = mainRect_->axis(QCPAxis::atBottom);
+    plot_->yAxis = mainRect_->axis(QCPAxis::atLeft);
+    plot_->xAxis2 = mainRect_->axis(QCPAxis::atTop);
+    plot_->yAxis2 = mainRect_->axis(QCPAxis::atRight);
+    plot_->xAxis2->setVisible(false);
+
+    QFont titleFont = font();
+    titleFont.setPixelSize(kTitlePixelSize);
+    title_ = new QCPTextElement(plot_, QString(), titleFont);
+    title_->setTextColor(Qt::white);
+    title_->setMinimumSize(0, QFontMetrics(titleFont).height());
+    plot_->plotLayout()->insertRow(0);
+    plot_->plotLayout()->addElement(0, 0, title_);
+    titleLines_ = QStringList{QString()};
+
+    styleAxis(plot_->xAxis, kSilver, Qt::white, QString(), QSharedPointer<ElapsedTicker>::create());
+    styleAxis(plot_->yAxis, kVoltageColour, kVoltageColour, QStringLiteral("Voltage(V)"),
+              QSharedPointer<MinimumStepTicker>::create(0.01));
+    styleAxis(plot_->yAxis2, kCurrentColour, kCurrentColour, QStringLiteral("Current(A)"),
+              QSharedPointer<QCPAxisTicker>::create());
+
+    const QRectF extents[2] = {kCapacityExtent, kTemperatureExtent};
+    const QColor colours[2] = {kCapacityColour, kTemperatureColour};
+    const QString titles[2] = {QStringLiteral("Capacity(mAh)"), QStringLiteral(u"Temperature(℃)")};
+    for (std::size_t i = 0; i < stackedRects_.size(); ++i) {
+        auto* rect = new QCPAxisRect(plot_, true);
+        rect->setAutoMargins(QCP::msNone);
+        rect->setMinimumMargins(QMargins());
+        rect->setMargins(QMargins());
+        rect->setBackground(Qt::NoBrush);
+        rect->axis(QCPAxis::atLeft)->setVisible(false);
+        rect->axis(QCPAxis::atTop)->setVisible(false);
+        rect->axis(QCPAxis::atBottom)->setVisible(false);
+        styleAxis(rect->axis(QCPAxis::atRight), colours[i], colours[i], titles[i],
+                  QSharedPointer<MinimumStepTicker>::create(1.0));
+        mainRect_->insetLayout()->addElement(rect, extents[i]);
+        // The stacked graphs share the time axis.
+        connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged),
+                rect->axis(QCPAxis::atBottom), qOverload<const QCPRange&>(&QCPAxis::setRange));
+        stackedRects_[i] = rect;
+    }
+    mainRect_->setStackedRects(stackedRects_);
+
+    const QColor seriesColours[kSeriesCount] = {kVoltageColour, kCurrentColour, kCapacityColour,
+                                                kTemperatureColour};
+    for (int series = 0; series < kSeriesCount; ++series) {
+        QCPAxis* valueAxis = axis(axisOfSeries(series));
+        QCPGraph* g = plot_->addGraph(valueAxis->axisRect()->axis(QCPAxis::atBottom), valueAxis);
+        g->setPen(QPen(seriesColours[series], 1));
+        g->setLineStyle(QCPGraph::lsLine);
+        g->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+        g->setSelectable(QCP::stNone);
+        graphs_[seriesIndex(series)] = g;
+        points_[seriesIndex(series)] = g->data().data();
+    }
+
+    // The cursor lines live on a buffered layer of their own, so following
+    // the mouse redraws only them.
+    QCPLayer* overlay = plot_->layer(QStringLiteral("overlay"));
+    overlay->setMode(QCPLayer::lmBuffered);
+    for (QCPItemStraightLine** line : {&cursorVertical_, &cursorHorizontal_}) {
+        *line = new QCPItemStraightLine(plot_);
+        (*line)->setLayer(overlay);
+        (*line)->setPen(QPen(kSilver, 1));
+        (*line)->setSelectable(false);
+        (*line)->setClipAxisRect(mainRect_);
+        (*line)->point1->setType(QCPItemPosition::ptAbsolute);
+        (*line)->point2->setType(QCPItemPosition::ptAbsolute);
+        (*line)->setVisible(false);
+    }
+
+    connect(plot_, &QCustomPlot::mouseMove, this,
+            [this](QMouseEvent* event) { onMouseMove(event->modifiers(), event->position()); });
+
+    setAxisRange(ChartAxis::Bottom, 0, 173 / kSecondsPerDay);
+    setAxisRange(ChartAxis::Left, 0, 55);
+    setAxisRange(ChartAxis::Right, 0, 10);
+    setAxisRange(ChartAxis::Capacity, 0, 5000);
+    setAxisRange(ChartAxis::Temperature, 0, 100);
+    showTitle();
+}
+
+ChartView::~ChartView() = default;
+
+QCPAxis* ChartView::axis(ChartAxis which) const {
+    switch (which) {
+        case ChartAxis::Bottom:
+            return mainRect_->axis(QCPAxis::atBottom);
+        case ChartAxis::Left:
+            return mainRect_->axis(QCPAxis::atLeft);
+        case ChartAxis::Right:
+            return mainRect_->axis(QCPAxis::atRight);
+        case ChartAxis::Capacity:
+            return stackedRects_[0]->axis(QCPAxis::atRight);
+        case ChartAxis::Temperature:
+            return stackedRects_[1]->axis(QCPAxis::atRight);
+    }
+    return nullptr;
+}
+
+QCPGraph* ChartView::graph(int series) const {
+    return validSeries(series) ? graphs_[seriesIndex(series)] : nullptr;
+}
+
+QPixmap ChartView::toPixmap(int width, int height) {
+    return plot_->toPixmap(width, height);
+}
+
+void ChartView::requestReplot() {
+    if (autoRepaint_) {
+        plot_->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+void ChartView::addPoint(int series, double x, double y) {
+    if (!validSeries(series)) {
+        return;
+    }
+    QCPGraphDataContainer& points = *points_[seriesIndex(series)];
+    if (!points.isEmpty()) {
+        const double last = (points.constEnd() - 1)->key;
+        if (!(x >= last)) {  // also catches NaN
+            x = last;
+        }
+    } else if (std::isnan(x)) {
+        x = 0;
+    }
+    points.add(QCPGraphData(x, y));  // appends: x is never below the last key
+
+    SeriesExtent& extent = extents_[seriesIndex(series)];
+    if (!std::isnan(y)) {
+        if (!extent.any) {
+            extent = {y, y, true};
+        } else {
+            extent.min = std::min(extent.min, y);
+            extent.max = std::max(extent.max, y);
+        }
+    }
+    requestReplot();
+}
+
+void ChartView::clearSeries(int series) {
+    if (!validSeries(series)) {
+        return;
+    }
+    points_[seriesIndex(series)]->clear();
+    extents_[seriesIndex(series)] = {};
+    requestReplot();
+}
+
+void ChartView::setSeriesActive(int series, bool active) {
+    if (!validSeries(series)) {
+        return;
+    }
+    graphs_[seriesIndex(series)]->setVisible(active);
+    requestReplot();
+}
+
+bool ChartView::seriesActive(int series) const {
+    return validSeries(series) && graphs_[seriesIndex(series)]->visible();
+}
+
+std::size_t ChartView::pointCount(int series) const {
+    if (!validSeries(series)) {
+        return 0;
+    }
+    return static_cast<std::size_t>(points_[seriesIndex(series)]->size());
+}
+
+double ChartView::pointX(int series, std::size_t index) const {
+    if (index >= pointCount(series)) {
+        return 0;
+    }
+    return (points_[seriesIndex(series)]->constBegin() + static_cast<qsizetype>(index))->key;
+}
+
+void ChartView::setAxisRange(ChartAxis which, double min, double max) {
+    ranges_[axisIndex(which)] = {min, max};
+    QCPRange shown(min, max);
+    if (!QCPRange::validRange(shown)) {
+        const double unit = which == ChartAxis::Bottom ? 1 / kSecondsPerDay : 1.0;
+        shown = QCPRange(min, min + unit);
+    }
+    axis(which)->setRange(shown);
+    requestReplot();
+}
+
+AxisRange ChartView::axisRange(ChartAxis which) const {
+    return ranges_[axisIndex(which)];
+}
+
+double ChartView::dataMax(ChartAxis which) const {
+    if (which == ChartAxis::Bottom) {
+        bool any = false;
+        double max = 0;
+        for (const QCPGraphDataContainer* points : points_) {
+            if (!points->isEmpty()) {
+                const double last = (points->constEnd() - 1)->key;
+                max = any ? std::max(max, last) : last;
+                any = true;
+            }
+        }
+        return max;
+    }
+    const SeriesExtent& extent = extents_[seriesIndex(seriesOfAxis(which))];
+    return extent.any ? extent.max : 0;
+}
+
+double ChartView::dataMin(ChartAxis which) const {
+    if (which == ChartAxis::Bottom) {
+        bool any = false;
+        double min = 0;
+        for (const QCPGraphDataContainer* points : points_) {
+            if (!points->isEmpty()) {
+                const double first = points->constBegin()->key;
+                min = any ? std::min(min, first) : first;
+                any = true;
+            }
+        }
+        return min;
+    }
+    const SeriesExtent& extent = extents_[seriesIndex(seriesOfAxis(which))];
+    return extent.any ? extent.min : 0;
+}
+
+void ChartView::setAxisTitle(ChartAxis which, const QString& title) {
+    if (which == ChartAxis::Bottom) {
+        bottomTitle_ = title;
+        return;
+    }
+    axis(which)->setLabel(title);
+    requestReplot();
+}
+
+QString ChartView::axisTitle(ChartAxis which) const {
+    return which == ChartAxis::Bottom ? bottomTitle_ : axis(which)->label();
+}
+
+void ChartView::showTitle() {
+    title_->setText(titleLines_.join(QLatin1Char('\n')));
+    requestReplot();
+}
+
+void ChartView::removeTitleLine(int index) {
+    if (index < 0 || index >= titleLines_.size()) {
+        return;
+    }
+    titleLines_.removeAt(index);
+    showTitle();
+}
+
+void ChartView::clearTitle() {
+    titleLines_.clear();
+    showTitle();
+}
+
+void ChartView::addTitleLine(const QString& text) {
+    titleLines_.append(text);
+    showTitle();
+}
+
+QStringList ChartView::titleLines() const {
+    return titleLines_;
+}
+
+void ChartView::placeCursor(QPointF position) {
+    for (QCPItemPosition* point : {cursorVertical_->point1, cursorVertical_->point2,
+                                   cursorHorizontal_->point1, cursorHorizontal_->point2}) {
+        point->setType(QCPItemPosition::ptAbsolute);
+    }
+    cursorVertical_->point1->setCoords(position.x(), 0);
+    cursorVertical_->point2->setCoords(position.x(), 1);
+    cursorHorizontal_->point1->setCoords(0, position.y());
+    cursorHorizontal_->point2->setCoords(1, position.y());
+    cursorPlaced_ = true;
+}
+
+void ChartView::setCursorActive(bool active) {
+    cursorActive_ = active;
+    if (active && !cursorPlaced_) {
+        // Until the mouse comes, the cross stands in the middle of the plot.
+        for (QCPItemPosition* point : {cursorVertical_->point1, cursorVertical_->point2,
+                                       cursorHorizontal_->point1, cursorHorizontal_->point2}) {
+            point->setType(QCPItemPosition::ptAxisRectRatio);
+            point->setAxisRect(mainRect_);
+        }
+        cursorVertical_->point1->setCoords(0.5, 0);
+        cursorVertical_->point2->setCoords(0.5, 1);
+        cursorHorizontal_->point1->setCoords(0, 0.5);
+        cursorHorizontal_->point2->setCoords(1, 0.5);
+    }
+    cursorVertical_->setVisible(active);
+    cursorHorizontal_->setVisible(active);
+    requestReplot();
+}
+
+bool ChartView::cursorActive() const {
+    return cursorActive_;
+}
+
+void ChartView::onMouseMove(Qt::KeyboardModifiers modifiers, QPointF position) {
+    if (cursorActive_) {
+        placeCursor(position);
+        if (autoRepaint_) {
+            cursorVertical_->layer()->replot();
+        }
+    }
+    emit mouseMoved(modifiers, qRound(position.x()), qRound(position.y()));
+}
+
+double ChartView::xAtPixel(double pixelX) const {
+    return mainRect_->axis(QCPAxis::atBottom)->pixelToCoord(pixelX);
+}
+
+void ChartView::repaint() {
+    plot_->replot(QCustomPlot::rpRefreshHint);
+}
+
+void ChartView::setAutoRepaint(bool on) {
+    autoRepaint_ = on;
+    requestReplot();
+}
+
+}  // namespace cellwatch

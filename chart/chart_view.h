@@ -1,0 +1,128 @@
+// The window's chart: four line series against elapsed time (days) on a
+// left, a right and two stacked extra right-hand axes, drawn with QCustomPlot.
+//
+// Layout: the main axis rect carries the bottom (time), left (voltage) and
+// right (current) axes. Capacity and temperature each live in an axis rect of
+// their own, placed in the main rect's inset layout over the upper 0-48 % and
+// the lower 51-100 % of the plot area; their right axes are pushed outwards
+// past the right axis's labels, and their hidden key axes follow the bottom
+// axis's range. The right margin of the main rect is sized on every layout
+// pass so that all three right-hand axes fit.
+//
+// Cost: appending a point is O(1) (keys only grow, so QCustomPlot appends);
+// the data maximum and minimum of each series are kept as points arrive;
+// every change requests one queued replot, so a burst of changes draws once.
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+#include <array>
+
+#include "chart/chart_surface.h"
+
+class QCustomPlot;
+class QCPAxis;
+class QCPAxisRect;
+class QCPGraph;
+class QCPGraphData;
+template <class DataType>
+class QCPDataContainer;
+class QCPItemStraightLine;
+class QCPTextElement;
+
+namespace cellwatch {
+
+class ChartAxisRect;
+
+class ChartView : public QWidget, public ChartSurface {
+    Q_OBJECT
+
+public:
+    explicit ChartView(QWidget* parent = nullptr);
+    ~ChartView() override;
+
+    ChartView(const ChartView&) = delete;
+    ChartView& operator=(const ChartView&) = delete;
+
+    // The plot, for saving, copying and printing. It has no legend
+    // (plot()->legend is null).
+    QCustomPlot* plot() const { return plot_; }
+    // The QCustomPlot axis behind an axis, and the graph behind a series
+    // (nullptr for a series out of range).
+    QCPAxis* axis(ChartAxis which) const;
+    QCPGraph* graph(int series) const;
+
+    // The chart as it looks, at the given size in pixels (0: the present size).
+    QPixmap toPixmap(int width = 0, int height = 0);
+
+    // ChartSurface. A series index outside 0..3 is ignored (reads give 0).
+    // An X below the series' last X is taken as the last X, so the points stay
+    // in the order added and appending stays O(1).
+    void addPoint(int series, double x, double y) override;
+    void clearSeries(int series) override;
+    void setSeriesActive(int series, bool active) override;
+    bool seriesActive(int series) const override;
+    std::size_t pointCount(int series) const override;
+    double pointX(int series, std::size_t index) const override;  // 0 out of range
+
+    // The range is kept as given; a range of no width (min = max, as the
+    // axis scaling gives for all-zero data) is drawn one unit wide above min
+    // (one second for the time axis).
+    void setAxisRange(ChartAxis axis, double min, double max) override;
+    AxisRange axisRange(ChartAxis axis) const override;
+    // For the bottom axis: the largest and smallest X of all series.
+    double dataMax(ChartAxis axis) const override;
+    double dataMin(ChartAxis axis) const override;
+    // The bottom axis keeps its title text but never shows it.
+    void setAxisTitle(ChartAxis axis, const QString& title) override;
+    QString axisTitle(ChartAxis axis) const override;
+
+    void removeTitleLine(int index) override;
+    void clearTitle() override;
+    void addTitleLine(const QString& text) override;
+    QStringList titleLines() const override;
+
+    void setCursorActive(bool active) override;
+    bool cursorActive() const override;
+
+    double xAtPixel(double pixelX) const override;
+
+    void repaint() override;
+    void setAutoRepaint(bool on) override;
+    bool autoRepaint() const { return autoRepaint_; }
+
+signals:
+    // Every mouse movement over the chart, in chart pixels.
+    void mouseMoved(Qt::KeyboardModifiers modifiers, int x, int y);
+
+private:
+    struct SeriesExtent {
+        double min = 0;
+        double max = 0;
+        bool any = false;
+    };
+
+    void requestReplot();
+    void onMouseMove(Qt::KeyboardModifiers modifiers, QPointF position);
+    void placeCursor(QPointF position);
+    void showTitle();
+
+    QCustomPlot* plot_ = nullptr;
+    ChartAxisRect* mainRect_ = nullptr;
+    std::array<QCPAxisRect*, 2> stackedRects_{};  // capacity, temperature
+    std::array<QCPGraph*, kSeriesCount> graphs_{};
+    // The graphs' point containers, reached without a shared-pointer copy.
+    std::array<QCPDataContainer<QCPGraphData>*, kSeriesCount> points_{};
+    std::array<SeriesExtent, kSeriesCount> extents_{};
+    std::array<AxisRange, 5> ranges_{};
+    QString bottomTitle_;
+    QCPTextElement* title_ = nullptr;
+    QStringList titleLines_;
+    QCPItemStraightLine* cursorVertical_ = nullptr;
+    QCPItemStraightLine* cursorHorizontal_ = nullptr;
+    bool cursorActive_ = false;
+    bool cursorPlaced_ = false;
+    bool autoRepaint_ = true;
+};
+
+}  // namespace cellwatch

@@ -1,0 +1,402 @@
+#include "chart/data_table.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
+#include <limits>
+
+#include "protocol/decimal.h"
+#include "protocol/sample_text.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr int kFirstNumberField = kFieldExtTemperature;
+
+const char* const kHeaders[kTableColumnCount] = {
+    "",           "Time",        "Type",    "+CHG/DIS-", "Ext.Temp(℃)", "In.Temp(℃)",
+    "In.Volt(V)", "Bat.Volt(V)", "Curr(A)", "Cap(mAh)",  "Power(W)",    "C1",
+    "C2",         "C3",          "C4",      "C5",        "C6",          "C7",
+    "C8",         "C9",          "C10",     "C11",       "C12"};
+
+// Battery type and state texts the decoders write, interned first.
+constexpr std::string_view kKnownTexts[] = {kTypeLithium,    kTypeNiMH,    kTypeNiCd,
+                                            kTypeLead,       kTypeUnknown, kStateCharge,
+                                            kStateDischarge, kStateIdle};
+
+// The largest elapsed time whose text elapsedText() can give back.
+constexpr std::uint32_t kMaxSeconds = std::numeric_limits<std::uint32_t>::max() / 1000;
+
+bool hasTwoDecimalFormat(int field) {
+    return field == kFieldInputVoltage || field == kFieldVoltage || field == kFieldCurrent ||
+           field == kFieldPower;
+}
+
+std::string numberText(int field, std::int32_t hundredths) {
+    const Decimal value = Decimal::fromHundredths(hundredths);
+    return hasTwoDecimalFormat(field) ? value.format(kFormat2) : value.plainText();
+}
+
+// Fields 3 to 21 except the power text, as the sample holds them.
+Decimal numberField(const StatusSample& s, int field) {
+    switch (field) {
+        case kFieldExtTemperature:
+            return s.extTemperature;
+        case kFieldIntTemperature:
+            return s.intTemperature;
+        case kFieldInputVoltage:
+            return s.inputVoltage;
+        case kFieldVoltage:
+            return s.voltage;
+        case kFieldCurrent:
+            return s.current;
+        case kFieldCapacity:
+            return s.capacity;
+        default:
+            return s.cells[static_cast<std::size_t>(field - kFieldCell1)];
+    }
+}
+
+bool toHundredths(Decimal value, std::int32_t& hundredths) {
+    if (value.raw() % 100 != 0) {
+        return false;
+    }
+    const std::int64_t h = value.raw() / 100;
+    if (h < std::numeric_limits<std::int32_t>::min() ||
+        h > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    hundredths = static_cast<std::int32_t>(h);
+    return true;
+}
+
+std::size_t numberSlot(int field) {
+    return static_cast<std::size_t>(field - kFirstNumberField);
+}
+
+}  // namespace
+
+DataTableModel::DataTableModel(QObject* parent) : QAbstractTableModel(parent) {
+    resetPool();
+}
+
+QString DataTableModel::headerText(int column) {
+    if (column < 0 || column >= kTableColumnCount) {
+        return {};
+    }
+    return QString::fromUtf8(kHeaders[column]);
+}
+
+void DataTableModel::resetPool() {
+    pool_.clear();
+    poolIndex_.clear();
+    for (std::string_view text : kKnownTexts) {
+        std::uint16_t index = 0;
+        intern(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), index);
+    }
+}
+
+bool DataTableModel::intern(const QString& text, std::uint16_t& index) {
+    const auto found = poolIndex_.constFind(text);
+    if (found != poolIndex_.constEnd()) {
+        index = found.value();
+        return true;
+    }
+    if (pool_.size() >= kPoolLimit) {
+        return false;
+    }
+    index = static_cast<std::uint16_t>(pool_.size());
+    pool_.push_back(text);
+    poolIndex_.insert(text, index);
+    return true;
+}
+
+bool DataTableModel::intern(std::string_view text, std::uint16_t& index) {
+    for (std::size_t i = 0; i < std::size(kKnownTexts); ++i) {
+        if (kKnownTexts[i] == text) {
+            index = static_cast<std::uint16_t>(i);
+            return true;
+        }
+    }
+    return intern(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), index);
+}
+
+bool DataTableModel::storeNumber(const std::string& text, int field, std::int32_t& hundredths) {
+    const std::optional<Decimal> value = Decimal::parse(text);
+    return value && toHundredths(*value, hundredths) && numberText(field, hundredths) == text;
+}
+
+void DataTableModel::setUpTable() {
+    beginResetModel();
+    rows_.clear();
+    rows_.shrink_to_fit();
+    textRows_.clear();
+    textRows_.shrink_to_fit();
+    resetPool();
+    endResetModel();
+}
+
+int DataTableModel::gridRowCount() const {
+    return static_cast<int>(rows_.size()) + 1;
+}
+
+void DataTableModel::setGridRowCount(int count) {
+    const std::size_t wanted = count > 1 ? static_cast<std::size_t>(count - 1) : 0;
+    if (wanted == rows_.size()) {
+        return;
+    }
+    if (wanted == 0) {
+        beginResetModel();
+        rows_.clear();
+        textRows_.clear();
+        resetPool();
+        endResetModel();
+    } else if (wanted < rows_.size()) {
+        beginRemoveRows(QModelIndex(), static_cast<int>(wanted),
+                        static_cast<int>(rows_.size()) - 1);
+        // Text rows are numbered in the order they were added, so the first
+        // text row among the removed ones marks where textRows_ ends.
+        std::size_t keptTexts = textRows_.size();
+        for (std::size_t i = wanted; i < rows_.size(); ++i) {
+            if (rows_[i].type == kTextRow) {
+                keptTexts = std::min<std::size_t>(keptTexts, rows_[i].seconds);
+            }
+        }
+        textRows_.resize(keptTexts);
+        rows_.resize(wanted);
+        endRemoveRows();
+    } else {
+        beginInsertRows(QModelIndex(), static_cast<int>(rows_.size()),
+                        static_cast<int>(wanted) - 1);
+        rows_.resize(wanted, Row{});
+        endInsertRows();
+    }
+}
+
+QString DataTableModel::fieldText(const Row& row, int field) const {
+    if (row.type == kTextRow) {
+        return textRows_[row.seconds].value(field);
+    }
+    if (row.type == kEmptyRow) {
+        return {};
+    }
+    switch (field) {
+        case kFieldElapsed:
+            return QString::fromStdString(elapsedText(row.seconds * 1000));
+        case kFieldBatteryType:
+            return pool_[row.type];
+        case kFieldState:
+            return pool_[row.state];
+        default:
+            return QString::fromStdString(numberText(field, row.hundredths[numberSlot(field)]));
+    }
+}
+
+QString DataTableModel::gridText(int row, int column) const {
+    if (row == 0) {
+        return headerText(column);
+    }
+    if (row < 0 || static_cast<std::size_t>(row) > rows_.size() || column < 1 ||
+        column >= kTableColumnCount) {
+        return {};
+    }
+    return fieldText(rows_[static_cast<std::size_t>(row - 1)], column - 1);
+}
+
+void DataTableModel::appendRow(const Row& row) {
+    const int at = static_cast<int>(rows_.size());
+    beginInsertRows(QModelIndex(), at, at);
+    rows_.push_back(row);
+    endInsertRows();
+}
+
+void DataTableModel::appendTextRow(QStringList fields) {
+    Row row;
+    row.type = kTextRow;
+    row.seconds = static_cast<std::uint32_t>(textRows_.size());
+    textRows_.push_back(std::move(fields));
+    appendRow(row);
+}
+
+void DataTableModel::appendSample(const StatusSample& sample) {
+    Row row;
+    // elapsedText() shows whole seconds, rounded; the largest possible value
+    // still fits kMaxSeconds.
+    row.seconds =
+        static_cast<std::uint32_t>((static_cast<std::uint64_t>(sample.elapsedMs) + 500) / 1000);
+    bool compact = intern(sample.batteryType, row.type) && intern(sample.state, row.state);
+    for (int field = kFirstNumberField; compact && field <= kFieldCell12; ++field) {
+        std::int32_t& slot = row.hundredths[numberSlot(field)];
+        if (field == kFieldPower) {
+            compact = storeNumber(sample.power, field, slot);
+        } else {
+            Decimal value = numberField(sample, field);
+            if (hasTwoDecimalFormat(field)) {
+                value = value.rounded(2);  // the text shows it rounded
+            }
+            compact = toHundredths(value, slot);
+        }
+    }
+    if (compact) {
+        appendRow(row);
+        return;
+    }
+    QStringList fields;
+    fields.reserve(kSampleFieldCount);
+    for (int field = 0; field < kSampleFieldCount; ++field) {
+        fields.append(QString::fromStdString(sampleFieldText(sample, field)));
+    }
+    appendTextRow(std::move(fields));
+}
+
+void DataTableModel::appendTabText(const QString& text) {
+    QStringList fields = text.split(QLatin1Char('\t'));
+    if (text.endsWith(QLatin1Char('\t'))) {
+        fields.removeLast();
+    }
+    fields.resize(kSampleFieldCount);
+
+    Row row;
+    const std::string time = fields[kFieldElapsed].toStdString();
+    const std::optional<std::uint32_t> seconds = parseElapsedText(time);
+    bool compact = seconds && *seconds <= kMaxSeconds && elapsedText(*seconds * 1000) == time &&
+                   intern(fields[kFieldBatteryType], row.type) &&
+                   intern(fields[kFieldState], row.state);
+    if (compact) {
+        row.seconds = *seconds;
+    }
+    for (int field = kFirstNumberField; compact && field <= kFieldCell12; ++field) {
+        compact =
+            storeNumber(fields[field].toStdString(), field, row.hundredths[numberSlot(field)]);
+    }
+    if (compact) {
+        appendRow(row);
+    } else {
+        appendTextRow(std::move(fields));
+    }
+}
+
+int DataTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int DataTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kTableColumnCount;
+}
+
+QVariant DataTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return gridText(index.row() + 1, index.column());
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const int field = index.column() - 1;
+        const bool text = field == kFieldBatteryType || field == kFieldState;
+        return QVariant::fromValue(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
+    }
+    return {};
+}
+
+QVariant DataTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    if (orientation == Qt::Horizontal) {
+        return headerText(section);
+    }
+    return section + 1;
+}
+
+Qt::ItemFlags DataTableModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+DataTableView::DataTableView(QWidget* parent) : QTableView(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(160, 220, 220); }"));
+
+    // Fixed row heights: the view never measures rows one by one.
+    QHeaderView* rowsHeader = verticalHeader();
+    rowsHeader->setSectionResizeMode(QHeaderView::Fixed);
+    rowsHeader->setMinimumSectionSize(1);
+    rowsHeader->setDefaultSectionSize(fontMetrics().height() + 4);
+    rowsHeader->hide();
+
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+}
+
+double DataTableView::widthUnit() const {
+    const QFontMetrics headerMetrics(horizontalHeader()->font());
+    const QFontMetrics cellMetrics(font());
+    const int padding =
+        2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 4;
+
+    int quantity = 0;
+    for (int column = 1; column <= 10; ++column) {
+        quantity =
+            std::max(quantity, headerMetrics.horizontalAdvance(DataTableModel::headerText(column)));
+    }
+    for (const char* value : {"LiIo/Po/Fe", "100:00:00", "-100.00", "100000.25"}) {
+        quantity = std::max(quantity, cellMetrics.horizontalAdvance(QString::fromLatin1(value)));
+    }
+    int cell = std::max(cellMetrics.horizontalAdvance(QStringLiteral("4.888")),
+                        headerMetrics.horizontalAdvance(QStringLiteral("C12")));
+    return std::max(static_cast<double>(quantity + padding) / kQuantityColumnUnits,
+                    static_cast<double>(cell + padding) / kCellColumnUnits);
+}
+
+void DataTableView::applyColumnLayout() {
+    if (model() == nullptr) {
+        return;
+    }
+    const double unit = widthUnit();
+    const int columns = model()->columnCount();
+    for (int column = 1; column < columns; ++column) {
+        const int units = column <= 10 ? kQuantityColumnUnits : kCellColumnUnits;
+        setColumnWidth(column, qRound(units * unit));
+    }
+    if (columns > 0) {
+        setColumnWidth(0, 0);
+        setColumnHidden(0, true);
+    }
+}
+
+bool DataTableView::isAtBottom() const {
+    const QScrollBar* bar = verticalScrollBar();
+    return bar->value() >= bar->maximum();
+}
+
+void DataTableView::setModel(QAbstractItemModel* newModel) {
+    for (const QMetaObject::Connection& connection : modelConnections_) {
+        disconnect(connection);
+    }
+    modelConnections_.clear();
+    QTableView::setModel(newModel);
+    if (newModel != nullptr) {
+        modelConnections_ = {
+            connect(newModel, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                    [this] { followBottom_ = isAtBottom(); }),
+            connect(newModel, &QAbstractItemModel::rowsInserted, this,
+                    [this] {
+                        if (followBottom_) {
+                            scrollToBottom();
+                        }
+                    }),
+            // A reset rebuilds the header's sections with default widths.
+            connect(newModel, &QAbstractItemModel::modelReset, this,
+                    [this] { applyColumnLayout(); }),
+        };
+    }
+    applyColumnLayout();
+}
+
+}  // namespace cellwatch

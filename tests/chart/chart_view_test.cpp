@@ -1,0 +1,229 @@
+#include "chart/chart_view.h"
+
+#include <gtest/gtest.h>
+#include <qcustomplot.h>
+#include <QApplication>
+#include <QMouseEvent>
+
+namespace cellwatch {
+namespace {
+
+constexpr double kSecond = 1 / 86400.0;
+
+class ChartViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        chart.resize(900, 500);
+        chart.show();
+        QApplication::processEvents();
+        ASSERT_EQ(chart.plot()->size(), QSize(900, 500));
+        chart.repaint();  // lays the plot out
+    }
+
+    void moveMouse(QPointF at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QMouseEvent event(QEvent::MouseMove, at, chart.plot()->mapToGlobal(at), Qt::NoButton,
+                          Qt::NoButton, modifiers);
+        QApplication::sendEvent(chart.plot(), &event);
+    }
+
+    std::vector<QCPItemStraightLine*> cursorLines() const {
+        std::vector<QCPItemStraightLine*> lines;
+        for (int i = 0; i < chart.plot()->itemCount(); ++i) {
+            if (auto* line = qobject_cast<QCPItemStraightLine*>(chart.plot()->item(i))) {
+                lines.push_back(line);
+            }
+        }
+        return lines;
+    }
+
+    ChartView chart;
+};
+
+TEST_F(ChartViewTest, DataExtremesFollowAppendsAndClear) {
+    const struct {
+        ChartAxis axis;
+        int series;
+        std::vector<double> values;
+        double max;
+        double min;
+    } cases[] = {
+        {ChartAxis::Left, kSeriesVoltage, {12.6, 12.9, 11.8, 12.0}, 12.9, 11.8},
+        {ChartAxis::Right, kSeriesCurrent, {1.5, 0, 2.25}, 2.25, 0},
+        {ChartAxis::Capacity, kSeriesCapacity, {-3, -1, -7}, -1, -7},
+        {ChartAxis::Temperature, kSeriesTemperature, {25}, 25, 25},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(chart.dataMax(c.axis), 0);  // empty
+        EXPECT_EQ(chart.dataMin(c.axis), 0);
+        double x = 0;
+        for (double y : c.values) {
+            chart.addPoint(c.series, x += kSecond, y);
+        }
+        EXPECT_EQ(chart.dataMax(c.axis), c.max);
+        EXPECT_EQ(chart.dataMin(c.axis), c.min);
+        chart.clearSeries(c.series);
+        EXPECT_EQ(chart.dataMax(c.axis), 0);
+        EXPECT_EQ(chart.dataMin(c.axis), 0);
+        chart.addPoint(c.series, kSecond, 5);  // the old extremes are gone
+        EXPECT_EQ(chart.dataMax(c.axis), 5);
+        EXPECT_EQ(chart.dataMin(c.axis), 5);
+    }
+}
+
+TEST_F(ChartViewTest, SeriesDrawAgainstTheirAxesAndShareTheTimeAxis) {
+    chart.setAxisRange(ChartAxis::Bottom, 0, 600 * kSecond);
+    for (int series = 0; series < kSeriesCount; ++series) {
+        QCPGraph* g = chart.graph(series);
+        EXPECT_EQ(g->valueAxis(), chart.axis(axisOfSeries(series))) << series;
+        EXPECT_DOUBLE_EQ(g->keyAxis()->range().upper, 600 * kSecond) << series;
+        EXPECT_DOUBLE_EQ(g->keyAxis()->range().lower, 0) << series;
+    }
+
+    chart.setSeriesActive(kSeriesCurrent, false);
+    chart.addPoint(kSeriesCurrent, kSecond, 1);  // a hidden series is still fed
+    EXPECT_FALSE(chart.seriesActive(kSeriesCurrent));
+    EXPECT_FALSE(chart.graph(kSeriesCurrent)->visible());
+    EXPECT_EQ(chart.pointCount(kSeriesCurrent), 1u);
+}
+
+TEST_F(ChartViewTest, AnEmptyRangeIsKeptAndDrawnOneUnitWide) {
+    chart.setAxisRange(ChartAxis::Capacity, 0, 0);  // as the scaling sets it for all-zero data
+    EXPECT_EQ(chart.axisRange(ChartAxis::Capacity).max, 0);
+    EXPECT_EQ(chart.axis(ChartAxis::Capacity)->range(), QCPRange(0, 1));
+}
+
+TEST_F(ChartViewTest, TimeAxisLabelsReadHoursMinutesSeconds) {
+    QVector<double> ticks;
+    QVector<QString> labels;
+    chart.axis(ChartAxis::Bottom)
+        ->ticker()
+        ->generate(QCPRange(0, 173 * kSecond), QLocale::c(), 'g', 6, ticks, nullptr, &labels);
+    EXPECT_EQ(labels, (QVector<QString>{"0:00:00", "0:01:00", "0:02:00"}));
+    chart.axis(ChartAxis::Bottom)
+        ->ticker()
+        ->generate(QCPRange(0, 30000 * kSecond), QLocale::c(), 'g', 6, ticks, nullptr, &labels);
+    EXPECT_EQ(labels, (QVector<QString>{"0:00:00", "2:00:00", "4:00:00", "6:00:00", "8:00:00"}));
+}
+
+TEST_F(ChartViewTest, PointsKeepTheirOrder) {
+    chart.addPoint(kSeriesVoltage, 2 * kSecond, 4.0);
+    chart.addPoint(kSeriesVoltage, 3 * kSecond, 4.1);
+    chart.addPoint(kSeriesVoltage, 1 * kSecond, 4.2);  // older than the last: drawn at the last X
+    ASSERT_EQ(chart.pointCount(kSeriesVoltage), 3u);
+    EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 0), 2 * kSecond);
+    EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 1), 3 * kSecond);
+    EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 2), 3 * kSecond);
+    EXPECT_DOUBLE_EQ(chart.graph(kSeriesVoltage)->data()->at(2)->value, 4.2);
+    EXPECT_EQ(chart.pointX(kSeriesVoltage, 3), 0);
+    EXPECT_EQ(chart.pointCount(kSeriesCurrent), 0u);
+}
+
+TEST_F(ChartViewTest, TitleLines) {
+    auto shown = [&] {
+        return qobject_cast<QCPTextElement*>(chart.plot()->plotLayout()->element(0, 0))->text();
+    };
+    EXPECT_EQ(chart.titleLines(), QStringList{QString()});
+    chart.removeTitleLine(0);
+    chart.addTitleLine(QStringLiteral("Idle"));
+    EXPECT_EQ(chart.titleLines(), QStringList{QStringLiteral("Idle")});
+    chart.removeTitleLine(1);  // out of range: nothing
+    chart.removeTitleLine(-1);
+    chart.addTitleLine(QStringLiteral("second"));
+    EXPECT_EQ(shown(), QStringLiteral("Idle\nsecond"));
+    chart.removeTitleLine(0);
+    EXPECT_EQ(shown(), QStringLiteral("second"));
+    chart.clearTitle();
+    EXPECT_TRUE(chart.titleLines().isEmpty());
+    chart.addTitleLine(QStringLiteral("LiIo/Po/Fe/+CHG+"));
+    EXPECT_EQ(shown(), QStringLiteral("LiIo/Po/Fe/+CHG+"));
+}
+
+TEST_F(ChartViewTest, CursorLinesFollowTheMouseOnlyWhileActive) {
+    std::vector<std::tuple<Qt::KeyboardModifiers, int, int>> moves;
+    QObject::connect(&chart, &ChartView::mouseMoved,
+                     [&](Qt::KeyboardModifiers m, int x, int y) { moves.emplace_back(m, x, y); });
+    const auto lines = cursorLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_FALSE(chart.cursorActive());
+
+    moveMouse(QPointF(100, 120), Qt::ShiftModifier);
+    for (auto* line : lines) {
+        EXPECT_FALSE(line->visible());
+    }
+    chart.setCursorActive(true);
+    moveMouse(QPointF(300, 200));
+    for (auto* line : lines) {
+        EXPECT_TRUE(line->visible());
+    }
+    const QPointF vertical = lines[0]->point1->pixelPosition();
+    const QPointF horizontal = lines[1]->point1->pixelPosition();
+    EXPECT_EQ(vertical.x(), 300);
+    EXPECT_EQ(horizontal.y(), 200);
+
+    chart.setCursorActive(false);
+    for (auto* line : lines) {
+        EXPECT_FALSE(line->visible());
+    }
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[0], std::make_tuple(Qt::KeyboardModifiers(Qt::ShiftModifier), 100, 120));
+    EXPECT_EQ(moves[1], std::make_tuple(Qt::KeyboardModifiers(Qt::NoModifier), 300, 200));
+}
+
+TEST_F(ChartViewTest, XAtPixelInvertsTheTimeAxis) {
+    chart.setAxisRange(ChartAxis::Bottom, 0, 604.8 * kSecond);
+    chart.repaint();
+    const QRect plotArea = chart.plot()->axisRect()->rect();
+    EXPECT_NEAR(chart.xAtPixel(plotArea.left()), 0, 1e-12);
+    EXPECT_NEAR(chart.xAtPixel(plotArea.left() + plotArea.width()), 604.8 * kSecond, 1e-12);
+    for (double seconds : {1.0, 65.0, 300.5, 604.8}) {
+        const double pixel = chart.axis(ChartAxis::Bottom)->coordToPixel(seconds * kSecond);
+        EXPECT_NEAR(chart.xAtPixel(pixel), seconds * kSecond, 1e-12) << seconds;
+    }
+}
+
+TEST_F(ChartViewTest, RightHandAxesDoNotOverlap) {
+    chart.setAxisRange(ChartAxis::Right, 0, 22.2);
+    chart.setAxisRange(ChartAxis::Capacity, 0, 123456);
+    chart.setAxisRange(ChartAxis::Temperature, 0, 105);
+    chart.repaint();
+    QCPAxis* right = chart.axis(ChartAxis::Right);
+    QCPAxis* stacked[] = {chart.axis(ChartAxis::Capacity), chart.axis(ChartAxis::Temperature)};
+    int rightParts = 0;
+    int stackedParts = 0;
+    for (int x = 0; x < chart.width() + 50; ++x) {
+        for (int y = 0; y < chart.height(); y += 2) {
+            const QPointF at(x, y);
+            const bool inRight = right->getPartAt(at) != QCPAxis::spNone;
+            rightParts += inRight ? 1 : 0;
+            for (QCPAxis* axis : stacked) {
+                const bool inStacked = axis->getPartAt(at) != QCPAxis::spNone;
+                stackedParts += inStacked ? 1 : 0;
+                ASSERT_FALSE(inRight && inStacked) << x << "," << y;
+                ASSERT_FALSE(inStacked && x >= chart.width()) << "cut off at " << x;
+            }
+        }
+    }
+    EXPECT_GT(rightParts, 0);
+    EXPECT_GT(stackedParts, 0);
+}
+
+TEST_F(ChartViewTest, AutoRepaintOffHoldsReplots) {
+    int replots = 0;
+    QObject::connect(chart.plot(), &QCustomPlot::afterReplot, [&] { ++replots; });
+    chart.setAutoRepaint(false);
+    QApplication::processEvents();
+    replots = 0;
+    chart.addPoint(kSeriesVoltage, kSecond, 1);
+    chart.setAxisRange(ChartAxis::Left, 0, 2);
+    QApplication::processEvents();
+    EXPECT_EQ(replots, 0);
+    chart.setAutoRepaint(true);
+    for (int i = 0; i < 50; ++i) {  // a burst costs one replot
+        chart.addPoint(kSeriesVoltage, (2 + i) * kSecond, 1);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(replots, 1);
+}
+
+}  // namespace
+}  // namespace cellwatch

@@ -1,0 +1,227 @@
+#include "chart/data_table.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include "protocol/sample_text.h"
+
+namespace cellwatch {
+namespace {
+
+Decimal d(std::string_view text) {
+    return *Decimal::parse(text);
+}
+
+struct SampleCase {
+    const char* name;
+    StatusSample sample;
+    bool compact;  // stored as numbers rather than texts
+};
+
+StatusSample makeSample(std::uint32_t ms, std::string type, std::string state, Decimal voltage,
+                        Decimal current, Decimal capacity, int cells) {
+    StatusSample s;
+    s.elapsedMs = ms;
+    s.batteryType = std::move(type);
+    s.state = std::move(state);
+    s.extTemperature = Decimal::fromInt(25);
+    s.intTemperature = Decimal::fromInt(31);
+    s.inputVoltage = d("12.00");
+    s.voltage = voltage;
+    s.current = current;
+    s.capacity = capacity;
+    s.power = (voltage * current).abs().format(kFormat2);
+    for (int i = 0; i < cells; ++i) {
+        s.cells[static_cast<std::size_t>(i)] = d("4.18") + Decimal::fromHundredths(i);
+    }
+    return s;
+}
+
+std::vector<SampleCase> sampleCases() {
+    std::vector<SampleCase> cases = {
+        {"charge", makeSample(65'000, "LiIo/Po/Fe", "+CHG+", d("4.2"), d("1"), d("12"), 1), true},
+        {"discharge", makeSample(1000, "Ni-MH", "-DSC-", d("7.21"), d("-1.5"), d("850"), 0), true},
+        {"zeros", makeSample(0, "Pb", "+CHG+", d("0"), d("0"), d("0"), 0), true},
+        {"large capacity",
+         makeSample(90'061'000, "Ni-Cd", "-DSC-", d("1.2"), d("-20"), d("99999"), 0), true},
+        {"12 cells", makeSample(3'599'499, "LiIo/Po/Fe", "+CHG+", d("50"), d("10"), d("5000"), 12),
+         true},
+        {"odd type", makeSample(499, "Unknown", "+CHG+", d("2"), d("0.5"), d("1"), 0), true},
+        {"other type text", makeSample(500, "Li-HV ", "?", d("2"), d("0.5"), d("1"), 0), true},
+        // The "##0.00" fields show rounded values and stay compact.
+        {"rounded fields", makeSample(1000, "Pb", "-DSC-", d("4.2049"), d("-0.005"), d("3"), 0),
+         true},
+        // A cell or a plain field with more than two decimals is kept as text.
+        {"three-decimal cell", makeSample(1000, "LiIo/Po/Fe", "+CHG+", d("4.1"), d("1"), d("1"), 0),
+         false},
+        {"unusual power text", makeSample(1000, "Pb", "+CHG+", d("4.1"), d("1"), d("1"), 0), false},
+    };
+    cases[8].sample.cells[0] = d("4.123");
+    cases[9].sample.power = "4.1";  // not in "##0.00"
+    cases.push_back({"fractional temperature",
+                     makeSample(2000, "Pb", "+CHG+", d("4.1"), d("1"), d("1"), 0), true});
+    cases.back().sample.extTemperature = d("25.5");
+    return cases;
+}
+
+QString fieldText(const StatusSample& s, int field) {
+    return QString::fromStdString(sampleFieldText(s, field));
+}
+
+// Each sample goes in twice: as a sample and as the tab-separated texts of
+// its fields (once with, once without the last tab).
+TEST(DataTableModel, RowsReadBackAsTheSampleFieldTexts) {
+    DataTableModel table;
+    std::size_t textRows = 0;
+    for (const SampleCase& c : sampleCases()) {
+        QString line;
+        for (int field = 0; field < kSampleFieldCount; ++field) {
+            line += fieldText(c.sample, field) + QLatin1Char('\t');
+        }
+        table.appendSample(c.sample);
+        table.appendTabText(line);
+        table.appendTabText(line.chopped(1));
+        for (int row = table.gridRowCount() - 3; row < table.gridRowCount(); ++row) {
+            EXPECT_EQ(table.gridText(row, 0), QString());
+            for (int field = 0; field < kSampleFieldCount; ++field) {
+                EXPECT_EQ(table.gridText(row, field + 1), fieldText(c.sample, field))
+                    << c.name << ", row " << row << ", field " << field;
+            }
+        }
+        textRows += c.compact ? 0 : 3;
+        EXPECT_EQ(table.textRowCount(), textRows) << c.name;
+    }
+    EXPECT_EQ(table.dataRowCount(), 3 * sampleCases().size());
+}
+
+TEST(DataTableModel, TextsThatCannotBeStoredCompactlyAreKeptExactly) {
+    const QString good = QStringLiteral(
+        "0:00:01\tPb\t+CHG+\t25\t31\t12.00\t4.20\t1.00\t12\t4."
+        "20\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0");
+    const struct {
+        int field;
+        const char* text;
+    } cases[] = {
+        {0, "00:00:01"}, {0, "1 s"}, {3, "25.0"},  {4, "-0"},      {6, "4.2"},
+        {7, "1.005"},    {8, ""},    {9, "4.200"}, {10, "4.1234"}, {8, "99999999999"},
+    };
+    DataTableModel table;
+    for (const auto& c : cases) {
+        QStringList fields = good.split(QLatin1Char('\t'));
+        fields[c.field] = QString::fromUtf8(c.text);
+        table.appendTabText(fields.join(QLatin1Char('\t')));
+        for (int field = 0; field < kSampleFieldCount; ++field) {
+            EXPECT_EQ(table.gridText(table.gridRowCount() - 1, field + 1), fields[field]) << c.text;
+        }
+    }
+    EXPECT_EQ(table.textRowCount(), std::size(cases));
+
+    table.appendTabText(QStringLiteral("0:00:05\tPb"));  // short: the rest stays empty
+    EXPECT_EQ(table.gridText(table.gridRowCount() - 1, 2), QStringLiteral("Pb"));
+    EXPECT_EQ(table.gridText(table.gridRowCount() - 1, 22), QString());
+}
+
+TEST(DataTableModel, HeaderRow) {
+    const QStringList headers =
+        QStringLiteral(
+            u"|Time|Type|+CHG/DIS-|Ext.Temp(℃)|In.Temp(℃)|In.Volt(V)|Bat.Volt(V)|Curr(A)|Cap(mAh)|"
+            u"Power(W)|C1|C2|C3|C4|C5|C6|C7|C8|C9|C10|C11|C12")
+            .split(QLatin1Char('|'));
+    DataTableModel table;
+    ASSERT_EQ(table.columnCount(), headers.size());
+    EXPECT_EQ(table.gridRowCount(), 1);
+    for (int column = 0; column < table.columnCount(); ++column) {
+        EXPECT_EQ(table.gridText(0, column), headers[column]);
+        EXPECT_EQ(table.headerData(column, Qt::Horizontal).toString(), headers[column]);
+    }
+}
+
+TEST(DataTableModel, RowsComeAndGoThroughTheModelSignals) {
+    const std::vector<SampleCase> cases = sampleCases();
+    DataTableModel table;
+    std::vector<int> inserted;
+    int resets = 0;
+    QObject::connect(&table, &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int first, int) { inserted.push_back(first); });
+    QObject::connect(&table, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    for (const SampleCase& c : cases) {
+        table.appendSample(c.sample);
+    }
+    EXPECT_EQ(inserted.size(), cases.size());
+    EXPECT_EQ(inserted.back(), static_cast<int>(cases.size()) - 1);
+    EXPECT_EQ(resets, 0);
+
+    table.setGridRowCount(10);  // keeps rows 1..9; row 9 is a text row
+    ASSERT_EQ(table.textRowCount(), 1u);
+    table.appendSample(cases[9].sample);  // another text row after it
+    for (int row = 1; row <= 10; ++row) {
+        EXPECT_EQ(table.gridText(row, 10),
+                  fieldText(cases[static_cast<std::size_t>(row - 1)].sample, kFieldPower));
+    }
+
+    table.setGridRowCount(1);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(table.rowCount(), 0);
+    EXPECT_EQ(table.textRowCount(), 0u);
+    table.appendSample(cases[1].sample);
+    EXPECT_EQ(table.data(table.index(0, 8)).toString(), QStringLiteral("-1.50"));
+}
+
+class DataTableViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view.setModel(&table);
+        view.resize(600, 300);
+        view.show();
+        QApplication::processEvents();
+    }
+    void appendRows(int count) {
+        for (int i = 0; i < count; ++i) {
+            table.appendSample(sampleCases()[0].sample);
+        }
+        QApplication::processEvents();
+    }
+
+    DataTableModel table;
+    DataTableView view;
+};
+
+TEST_F(DataTableViewTest, FollowsNewRowsOnlyWhileAtTheBottom) {
+    QScrollBar* bar = view.verticalScrollBar();
+    appendRows(100);
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    bar->setValue(10);  // the user scrolls up
+    appendRows(5);
+    EXPECT_EQ(bar->value(), 10);
+
+    bar->setValue(bar->maximum());  // and back down
+    appendRows(5);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    const QRect last = view.visualRect(table.index(table.rowCount() - 1, 1));
+    EXPECT_TRUE(view.viewport()->rect().contains(last.center()));
+}
+
+TEST_F(DataTableViewTest, ColumnLayoutSurvivesSetUp) {
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_TRUE(view.isColumnHidden(0));
+        const int quantity = view.columnWidth(1);
+        const int cell = view.columnWidth(11);
+        EXPECT_NEAR(static_cast<double>(cell) / quantity, 35.0 / 75.0, 0.01);
+        const QFontMetrics header(view.horizontalHeader()->font());
+        for (int column = 1; column < kTableColumnCount; ++column) {
+            EXPECT_EQ(view.columnWidth(column), column <= 10 ? quantity : cell) << column;
+            EXPECT_LT(header.horizontalAdvance(DataTableModel::headerText(column)),
+                      view.columnWidth(column))
+                << column;
+        }
+        EXPECT_LT(view.fontMetrics().horizontalAdvance(QStringLiteral("4.123")), cell);
+        table.setUpTable();  // a model reset rebuilds the header's sections
+    }
+}
+
+}  // namespace
+}  // namespace cellwatch

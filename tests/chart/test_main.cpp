@@ -1,0 +1,13 @@
+// Runs the chart tests inside a QApplication; widgets are drawn offscreen
+// unless a platform is chosen explicitly.
+#include <gtest/gtest.h>
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
