@@ -52,9 +52,10 @@ inline constexpr BilingualText kWindowTitle = {"Dorire 充电监控      ",
                                                "        "};
 inline constexpr BilingualText kLanguageSetMessage = {"已将语言设置为中文",
                                                       "The language has been set into English"};
-inline constexpr BilingualText kIdleTitle = {"空闲", "Idle"};
 inline constexpr BilingualText kOnLine = {"已连接", "On line"};
 inline constexpr BilingualText kDisconnected = {"已断开", "Disconnected"};
+inline constexpr BilingualText kLinkLost = {"与充电器的连接已中断",
+                                            "The link to the charger was lost"};
 
 // The program's version as the window title and the about box write it.
 inline constexpr const char* kVersionText = "1.10.0";

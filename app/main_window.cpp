@@ -40,8 +40,6 @@ constexpr DesignRect kFrame3Rect = {2520, 7320, 8175, 2850};
 constexpr DesignRect kFrame2Rect = {10635, 7320, 4335, 2850};
 constexpr int kGaugeFrameWidth = 2130;  // Frame5, inside Frame2
 
-constexpr double kOneSecond = 1.0 / 86400.0;
-constexpr double kTimeWindowStart = 0.002;  // days: 172.8 seconds
 constexpr int kRescanIntervalMs = 3000;
 
 // Colours of the four curves, used for their switches and legend values.
@@ -53,10 +51,6 @@ const char* kPanelStyle =
     " border-radius: 3px; margin-top: 0px; }"
     "QLabel { color: rgb(200, 215, 235); background: transparent; }"
     "QCheckBox { color: rgb(200, 215, 235); background: transparent; }";
-
-double daysBetween(const QDateTime& from, const QDateTime& to) {
-    return static_cast<double>(from.msecsTo(to)) / 86'400'000.0;
-}
 
 }  // namespace
 
@@ -106,6 +100,9 @@ private:
     std::vector<std::unique_ptr<WidgetLayoutControl>> controls_;
 };
 
+MainWindow::MainWindow(SettingsStore& settings, QWidget* parent)
+    : MainWindow(settings, Hooks(), parent) {}
+
 MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     : QWidget(parent), settings_(settings), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("Form1"));
@@ -114,11 +111,30 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
             QMessageBox::warning(owner, QApplication::applicationName(), text, QMessageBox::Ok);
         };
     }
+    if (hooks_.ticks) {
+        ticks_ = hooks_.ticks;
+    }
+    if (hooks_.wall) {
+        wall_ = hooks_.wall;
+    }
+    if (hooks_.ports) {
+        ports_ = hooks_.ports;
+    }
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         tppX_ = 1440.0 / screen->logicalDotsPerInchX();
         tppY_ = 1440.0 / screen->logicalDotsPerInchY();
     }
     buildWidgets();
+
+    // The live path: serial port -> receive path -> decoders -> recording.
+    recording_ = std::make_unique<Recording>(*chart_, *tableModel_, *this, *ticks_, *wall_, [this] {
+        return isChinese(readLanguageCode(settings_));
+    });
+    decoder_ = std::make_unique<StatusDecoder>(*ticks_, *recording_);
+    assembler_ =
+        std::make_unique<ReceiveAssembler>(*ticks_, *decoder_, [this] { flipReceiveLamp(); });
+    link_ = new SerialLink(*assembler_, this);
+    connect(link_, &SerialLink::linkLost, this, &MainWindow::onLinkLost);
     resize(static_cast<int>(std::lround(kDesignClientWidth / tppX_)),
            static_cast<int>(std::lround(kDesignClientHeight / tppY_)));
 
@@ -166,6 +182,10 @@ void MainWindow::buildWidgets() {
     applyDesign(frame_, kTabRect);
     chart_ = new ChartView(frame_->page(0));
     chart_->setObjectName(QStringLiteral("TChart1"));
+    connect(chart_, &ChartView::mouseMoved, this,
+            [this](Qt::KeyboardModifiers modifiers, int x, int y) {
+                OnChartMouseMove(modifiers, x, y);
+            });
     applyDesign(chart_, kChartRect);
     tableModel_ = new DataTableModel(this);
     tableView_ = new DataTableView(frame_->page(1));
@@ -251,7 +271,8 @@ void MainWindow::buildFrame4() {
     // The detail readouts: title on the left, value on the right.
     QGroupBox* f = frames_[3];
     auto* grid = new QGridLayout(f);
-    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setContentsMargins(5, 4, 5, 4);
+    grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(1);
     const std::tuple<const char*, int, const char*> rows[] = {
         {"A005", 16, "0.00"},    {"A006", 23, ""},     {"A007", 22, ""},  {"A008", 21, "0Cells"},
@@ -265,7 +286,9 @@ void MainWindow::buildFrame4() {
         auto* value = new QLabel(QString::fromLatin1(text), f);
         value->setObjectName(QStringLiteral("Label3_%1").arg(index));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        value->setStyleSheet(QStringLiteral("color: rgb(120, 230, 255); font-weight: bold;"));
+        title->setStyleSheet(QStringLiteral("font-size: 11px;"));
+        value->setStyleSheet(
+            QStringLiteral("color: rgb(120, 230, 255); font-weight: bold; font-size: 11px;"));
         label3_[static_cast<std::size_t>(index)] = value;
         grid->addWidget(title, row, 0);
         grid->addWidget(value, row, 1);
@@ -278,12 +301,14 @@ void MainWindow::buildFrame2() {
     // The large readouts on the left, the gauge frame Frame5 on the right.
     QGroupBox* f = frames_[1];
     const std::tuple<int, const char*, QColor, int> large[3] = {
-        {1, "0.00V", QColor(255, 80, 80), 8},
-        {0, "0.00A", QColor(80, 255, 80), 68},
-        {2, "0mAh", QColor(255, 255, 90), 128},
+        {1, "0.00V", QColor(255, 80, 80), 14},
+        {0, "0.00A", QColor(80, 255, 80), 72},
+        {2, "0mAh", QColor(255, 255, 90), 130},
     };
     QFont font = this->font();
-    font.setPixelSize(40);
+    // Sized so that a pack voltage, a current and a four-digit capacity fit
+    // beside the gauge in the frame's design width.
+    font.setPixelSize(27);
     font.setBold(true);
     for (const auto& [index, text, colour, top] : large) {
         auto* label = new QLabel(QString::fromLatin1(text), f);
@@ -338,7 +363,7 @@ void MainWindow::FitReadouts() {
     }
     QGroupBox* frame2 = frames_[1];
     QGroupBox* frame5 = frames_[4];
-    const ReadoutFit fit = fitReadouts(frame2->width(), widths, frame5->width());
+    const ReadoutFit fit = cellwatch::fitReadouts(frame2->width(), widths, frame5->width());
     QWidget* modelBox = tool(QStringLiteral("state"), QStringLiteral("Model"))->widget();
     frame5->setVisible(fit.gaugeVisible);
     modelBox->setVisible(fit.gaugeVisible);
@@ -363,21 +388,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // --- chart and table ---------------------------------------------------------------
 
 void MainWindow::SetUpTable() {
-    tableModel_->setUpTable();
+    recording_->SetUpTable();
 }
 
 void MainWindow::ResetChart() {
-    const bool chinese = isChinese(readLanguageCode(settings_));
-    chart_->removeTitleLine(0);
-    chart_->addTitleLine(kIdleTitle.pick(chinese));
-    for (int series = 0; series < 4; ++series) {
-        chart_->clearSeries(series);
-    }
-    const QDateTime present = now();
-    timeWindowEnd_ =
-        present.addMSecs(static_cast<qint64>(std::llround(kTimeWindowStart * 86'400'000)));
-    chart_->setAxisRange(ChartAxis::Bottom, 0, daysBetween(present, timeWindowEnd_));
-    chart_->setAutoRepaint(true);
+    recording_->ResetChart();
 }
 
 // --- help page and ports (completed by their own features) ----------------------
@@ -399,7 +414,22 @@ void MainWindow::showHelpAddress() {
     helpPane_->reload();
 }
 
-void MainWindow::ScanPorts() {}
+void MainWindow::ScanPorts() {
+    // Nothing here is ever reported: a step that fails is skipped.
+    try {
+        const std::vector<PortInfo> found = ports_->ports();
+        Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
+        com->clearItems();
+        for (const PortInfo& port : found) {
+            const QString entry = portEntry(port);
+            if (entry.startsWith(QLatin1String("USB_"))) {
+                com->setText(entry);
+            }
+            com->addItem(entry);
+        }
+    } catch (...) {
+    }
+}
 
 // --- gauge and model box -------------------------------------------------------------
 
@@ -418,6 +448,40 @@ void MainWindow::fillModelBox() {
 
 void MainWindow::OnModelSelect(Tool* tool) {
     cellwatch::OnModelSelect(*gauge_, tool->name(), tool->text());
+}
+
+// --- what the recording shows ---------------------------------------------------------------
+
+void MainWindow::setReadout(int index, const QString& text) {
+    if (QLabel* l = readout(index)) {
+        l->setText(text);
+    }
+}
+
+void MainWindow::setLargeReadout(int index, const QString& text) {
+    if (QLabel* l = largeReadout(index)) {
+        l->setText(text);
+        l->adjustSize();  // the large readouts are as wide as their text
+    }
+}
+
+PowerGaugeControl& MainWindow::gauge() {
+    return *gauge_;
+}
+
+CellPanelView& MainWindow::cellPanel() {
+    return *cellPanel_;
+}
+
+void MainWindow::OnChartMouseMove(Qt::KeyboardModifiers, int, int) {
+    if (!tool(QStringLiteral("Tools"), QStringLiteral("CrossLine"))->checked()) {
+        cursorHold_ = false;
+    }
+}
+
+void MainWindow::flipReceiveLamp() {
+    Tool* lamp = tool(QStringLiteral("state"), QStringLiteral("Light2"));
+    lamp->setEnabled(!lamp->enabled());
 }
 
 // --- accessors ------------------------------------------------------------------------

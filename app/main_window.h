@@ -19,6 +19,12 @@
 #include "app/autosize.h"
 #include "app/settings_store.h"
 #include "app/size_limits.h"
+#include "protocol/status_decoder.h"
+#include "protocol/tick_clock.h"
+#include "readout/recording.h"
+#include "serial/port_scan.h"
+#include "serial/receive_assembler.h"
+#include "serial/serial_link.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -49,16 +55,21 @@ struct DesignRect {
 inline constexpr int kDesignClientWidth = 14925;
 inline constexpr int kDesignClientHeight = 10560;
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public ReadoutView {
     Q_OBJECT
 public:
     // How the window talks to the user where a test must not block: the
     // failure handler's message box (OK only).
     struct Hooks {
         std::function<void(QWidget* parent, const QString& text)> showFailure;
+        // Clocks and the port list; the system's own when not given.
+        const TickClock* ticks = nullptr;
+        const WallClock* wall = nullptr;
+        const PortLister* ports = nullptr;
     };
 
-    explicit MainWindow(SettingsStore& settings, Hooks hooks = {}, QWidget* parent = nullptr);
+    explicit MainWindow(SettingsStore& settings, QWidget* parent = nullptr);
+    MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // --- operations named by the design ------------------------------------
@@ -71,7 +82,12 @@ public:
     void FitReadouts();
     void OnToolClick(Tool* tool);
     void OnModelSelect(Tool* tool);
+    void OnChartMouseMove(Qt::KeyboardModifiers modifiers, int x, int y);
     void PostStatusMessage(const QString& message);
+    void Connect(Tool* clicked);
+    void Disconnect(Tool* clicked);
+    // Puts a port into the port box and connects to it (the --port option).
+    void connectTo(const QString& port);
 
     // Runs a command under the one failure handler: a failure stops it and
     // shows its own text in a message box with an OK button only.
@@ -84,8 +100,8 @@ public:
     DataTableModel& table() const { return *tableModel_; }
     DataTableView& tableView() const { return *tableView_; }
     TabControl& tabs() const { return *frame_; }
-    PowerGauge& gauge() const { return *gauge_; }
-    CellPanelWidget& cellPanel() const { return *cellPanel_; }
+    PowerGauge& powerGauge() const { return *gauge_; }
+    CellPanelWidget& cellPanelWidget() const { return *cellPanel_; }
     QTextBrowser& helpPane() const { return *helpPane_; }
     QLabel* readout(int index) const;         // Label3(index)
     QLabel* largeReadout(int index) const;    // Label2(index)
@@ -98,16 +114,19 @@ public:
     const LayoutState& layoutState() const { return layout_; }
     const SizeLimits& sizeLimits() const { return limits_; }
     const QString& helpPageAddress() const { return helpPageAddress_; }
-    bool cursorHold() const { return cursorHold_; }
     void setCursorHold(bool hold) { cursorHold_ = hold; }
     QTimer& rescanTimer() { return timer1_; }
+    Recording& recording() { return *recording_; }
+    SerialLink& link() { return *link_; }
+    ReceiveAssembler& receivePath() { return *assembler_; }
 
-    // The chart's time window (set by a chart reset, moved on by samples).
-    QDateTime timeWindowEnd() const { return timeWindowEnd_; }
-    QDateTime recordingStart() const { return recordingStart_; }
-
-    // The time of day; tests may replace it.
-    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // --- what the recording shows ---------------------------------------------------------
+    bool cursorHold() const override { return cursorHold_; }
+    void setReadout(int label3Index, const QString& text) override;
+    void setLargeReadout(int label2Index, const QString& text) override;
+    void fitReadouts() override { FitReadouts(); }
+    PowerGaugeControl& gauge() override;
+    CellPanelView& cellPanel() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -127,8 +146,9 @@ private:
     void dispatchTool(Tool* tool);
     void crossLine(Tool* tool);
     void chooseLanguage(Tool* tool);
-    void connectPort(Tool* tool);
-    void disconnectPort(Tool* tool);
+    void onLinkLost(const QString& reason);
+    void showLinkState(bool connected);
+    void flipReceiveLamp();
     void exportTable();
     void printChart();
     void copyChart();
@@ -159,9 +179,18 @@ private:
 
     bool cursorHold_ = false;
     QString helpPageAddress_;
-    QDateTime timeWindowEnd_;
-    QDateTime recordingStart_;
     QTimer timer1_;
+
+    SystemTickClock systemTicks_;
+    SystemWallClock systemWall_;
+    SystemPortLister systemPorts_;
+    const TickClock* ticks_ = &systemTicks_;
+    const WallClock* wall_ = &systemWall_;
+    const PortLister* ports_ = &systemPorts_;
+    std::unique_ptr<Recording> recording_;
+    std::unique_ptr<StatusDecoder> decoder_;
+    std::unique_ptr<ReceiveAssembler> assembler_;
+    SerialLink* link_ = nullptr;
 };
 
 }  // namespace cellwatch

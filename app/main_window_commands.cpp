@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QTextBrowser>
 #include <exception>
+#include <stdexcept>
 
 #include "app/captions.h"
 #include "app/main_window.h"
@@ -31,9 +32,9 @@ void MainWindow::dispatchTool(Tool* t) {
     } else if (name == QLatin1String("CrossLine")) {
         crossLine(t);
     } else if (name == QLatin1String("Link")) {
-        connectPort(t);
+        Connect(t);
     } else if (name == QLatin1String("Off")) {
-        disconnectPort(t);
+        Disconnect(t);
     } else if (name == QLatin1String("Export")) {
         exportTable();
     } else if (name == QLatin1String("CHT") || name == QLatin1String("ENG")) {
@@ -111,9 +112,61 @@ void MainWindow::SetCaptions() {
     chart_->setAxisTitle(ChartAxis::Temperature, kAxisTitleTemperature.pick(chinese));
 }
 
+void MainWindow::Connect(Tool* clicked) {
+    Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
+    const QString portText = com->text();
+    if (!portNumber(portText)) {
+        throw std::runtime_error(
+            QStringLiteral("\"%1\" does not name a serial port: a port name ends in its number.")
+                .arg(portText)
+                .toStdString());
+    }
+    link_->open(portDevice(portText));
+    timer1_.stop();
+    recording_->resetAxes();
+    tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(true);
+    tool(QStringLiteral("Tools"), QStringLiteral("Off"))->setEnabled(true);
+    clicked->setEnabled(false);
+    com->setEnabled(false);
+    recording_->begin();
+    showLinkState(true);
+}
+
+void MainWindow::Disconnect(Tool* clicked) {
+    timer1_.start();
+    link_->close();
+    tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(false);
+    clicked->setEnabled(false);
+    tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(true);
+    tool(QStringLiteral("Tools"), QStringLiteral("com"))->setEnabled(true);
+    recording_->end();
+    showLinkState(false);
+}
+
+void MainWindow::showLinkState(bool connected) {
+    const bool chinese = readLanguageCode(settings_).toUpper() == kLanguageChinese;
+    const BilingualText& text = connected ? kOnLine : kDisconnected;
+    tool(QStringLiteral("state"), QStringLiteral("Link_state"))->setText(text.pick(chinese));
+}
+
+void MainWindow::onLinkLost(const QString& reason) {
+    // The adapter went away while connected: back to the disconnected state,
+    // once, without a dialog; the recording stays for saving and export.
+    if (!tool(QStringLiteral("Tools"), QStringLiteral("Off"))->enabled()) {
+        return;
+    }
+    runCommand([this] { Disconnect(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
+    const bool chinese = isChinese(readLanguageCode(settings_));
+    PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + reason + u')');
+}
+
+void MainWindow::connectTo(const QString& port) {
+    Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
+    com->setText(port);
+    OnToolClick(tool(QStringLiteral("Tools"), QStringLiteral("Link")));
+}
+
 // Commands whose features are built separately; each does its whole job there.
-void MainWindow::connectPort(Tool*) {}
-void MainWindow::disconnectPort(Tool*) {}
 void MainWindow::exportTable() {}
 void MainWindow::printChart() {}
 void MainWindow::copyChart() {}

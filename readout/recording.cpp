@@ -1,0 +1,203 @@
+#include "readout/recording.h"
+
+#include <cmath>
+
+#include "app/power_gauge.h"
+#include "chart/data_table.h"
+#include "protocol/sample_text.h"
+#include "readout/cell_panel.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr qint64 kDayMs = 86'400'000;
+constexpr qint64 kTimeWindowInitialMs = 172'800;  // 0.002 day
+constexpr qint64 kTimeWindowStepMs = 432'000;     // 0.005 day
+constexpr std::uint32_t kFirstRowElapsedMs = 1000;
+
+// Plausibility limits; every comparison is strict.
+const Decimal kMaxTemperature = Decimal::fromInt(100);
+const Decimal kMaxVoltage = Decimal::fromInt(50);
+const Decimal kMaxCellVoltage = Decimal::fromInt(5);
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+double daysBetween(const QDateTime& from, const QDateTime& to) {
+    return static_cast<double>(from.msecsTo(to)) / static_cast<double>(kDayMs);
+}
+
+Recording::Recording(ChartSurface& chart, DataTableModel& table, ReadoutView& view,
+                     const TickClock& ticks, const WallClock& wall,
+                     std::function<bool()> chineseTitle)
+    : chart_(chart),
+      table_(table),
+      view_(view),
+      ticks_(ticks),
+      wall_(wall),
+      chineseTitle_(std::move(chineseTitle)) {}
+
+Decimal Recording::capacityDataMax() const {
+    // Capacities are whole numbers, exact in a double.
+    return Decimal::fromInt(std::llround(chart_.dataMax(ChartAxis::Capacity)));
+}
+
+void Recording::begin() {
+    connectTicks_ = ticks_.tickCount();
+    SetUpTable();
+    ResetChart();
+    const QDateTime now = wall_.now();
+    recordingStart_ = now;
+    timeWindowEnd_ = now.addMSecs(kTimeWindowInitialMs);
+}
+
+void Recording::SetUpTable() {
+    table_.setUpTable();
+}
+
+void Recording::ResetChart() {
+    const bool chinese = chineseTitle_ && chineseTitle_();
+    chart_.removeTitleLine(0);
+    chart_.addTitleLine(chinese ? QString::fromUtf8("空闲") : QStringLiteral("Idle"));
+    for (int series = 0; series < kSeriesCount; ++series) {
+        chart_.clearSeries(series);
+    }
+    const QDateTime now = wall_.now();
+    timeWindowEnd_ = now.addMSecs(kTimeWindowInitialMs);
+    chart_.setAxisRange(ChartAxis::Bottom, 0, daysBetween(now, timeWindowEnd_));
+    chart_.setAutoRepaint(true);
+}
+
+void Recording::RestartRecording() {
+    connectTicks_ = ticks_.tickCount();
+    table_.setGridRowCount(1);
+    ResetChart();
+    const QDateTime now = wall_.now();
+    recordingStart_ = now;
+    timeWindowEnd_ = now.addMSecs(kTimeWindowInitialMs);
+    if (events_.restarted) {
+        events_.restarted();
+    }
+}
+
+void Recording::ShowIdle() {
+    const QDateTime now = wall_.now();
+    recordingStart_ = now;
+    timeWindowEnd_ = now.addMSecs(kTimeWindowInitialMs);
+    chart_.removeTitleLine(0);
+    chart_.addTitleLine(QStringLiteral("Idle"));
+    view_.setReadout(readouts::kLegendVoltage, QStringLiteral("0.00"));
+    view_.setReadout(readouts::kLegendCurrent, QStringLiteral("0.00"));
+    view_.setReadout(readouts::kLegendCapacity, QStringLiteral("0"));
+    view_.setReadout(readouts::kLegendExternal, QStringLiteral("0"));
+    view_.setLargeReadout(readouts::kLargeVoltage, QStringLiteral("0.00V"));
+    view_.setLargeReadout(readouts::kLargeCurrent, QStringLiteral("0.00A"));
+    view_.setLargeReadout(readouts::kLargeCapacity, QStringLiteral("0mAH"));
+    PowerGaugeControl& gauge = view_.gauge();
+    gauge.setMode(1);
+    gauge.setCaption(QStringLiteral("0"));
+    gauge.setValue(0);
+    if (events_.idleShown) {
+        events_.idleShown();
+    }
+}
+
+void Recording::AcceptSample(StatusSample& s) {
+    if (s.extTemperature > kMaxTemperature || s.intTemperature > kMaxTemperature ||
+        s.inputVoltage > kMaxVoltage || s.voltage > kMaxVoltage || s.voltage.isZero()) {
+        return;
+    }
+    const int rows = table_.gridRowCount();
+    if (rows - 1 > 0) {
+        const std::string last = table_.gridText(rows - 1, 1).toStdString();
+        if (auto seconds = parseElapsedText(last)) {
+            const std::int64_t since =
+                static_cast<std::int64_t>(s.elapsedMs) - static_cast<std::int64_t>(*seconds) * 1000;
+            if (since > static_cast<std::int64_t>(kPauseLimitMs)) {
+                RestartRecording();
+                return;
+            }
+        }
+    }
+    for (const Decimal& cell : s.cells) {
+        if (cell > kMaxCellVoltage) {
+            return;
+        }
+    }
+    ApplySample(s);
+}
+
+double Recording::daysSinceStart(const QDateTime& t) const {
+    return daysBetween(recordingStart_, t);
+}
+
+void Recording::ApplySample(StatusSample& s) {
+    if (table_.gridRowCount() == 1) {
+        s.elapsedMs = kFirstRowElapsedMs;
+    }
+    int cellCount = 0;
+    for (const Decimal& cell : s.cells) {
+        cellCount += cell.isZero() ? 0 : 1;
+    }
+
+    // One point per curve, each at the time it is added.
+    chart_.addPoint(kSeriesVoltage, daysSinceStart(wall_.now()), s.voltage.toDouble());
+    chart_.addPoint(kSeriesCurrent, daysSinceStart(wall_.now()), s.current.abs().toDouble());
+    chart_.addPoint(kSeriesCapacity, daysSinceStart(wall_.now()), s.capacity.toDouble());
+    chart_.addPoint(kSeriesTemperature, daysSinceStart(wall_.now()), s.extTemperature.toDouble());
+
+    // The time axis grows by 432 s whenever less than 172.8 s of it are left.
+    if (wall_.now().msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {
+        timeWindowEnd_ = timeWindowEnd_.addMSecs(kTimeWindowStepMs);
+    }
+    chart_.setAxisRange(ChartAxis::Bottom, 0, daysSinceStart(timeWindowEnd_));
+
+    chart_.clearTitle();
+    chart_.addTitleLine(text(s.batteryType) + u'/' + text(s.state));
+    axes_.scaleAxes(chart_);
+
+    const QString voltage = text(s.voltage.format(kFormat2));
+    const QString current = text(s.current.format(kFormat2));
+    const QString capacity = text(s.capacity.plainText());
+    const QString external = text(s.extTemperature.plainText());
+    view_.setReadout(readouts::kLegendVoltage, voltage);
+    view_.setReadout(readouts::kLegendCurrent, current);
+    view_.setReadout(readouts::kLegendCapacity, capacity);
+    view_.setReadout(readouts::kLegendExternal, external);
+    view_.setLargeReadout(readouts::kLargeVoltage, voltage + u'V');
+    view_.setLargeReadout(readouts::kLargeCurrent, current + u'A');
+    view_.setLargeReadout(readouts::kLargeCapacity, capacity + QStringLiteral("mAh"));
+    view_.fitReadouts();
+
+    const Decimal power = (s.voltage * s.current).abs();
+    PowerGaugeControl& gauge = view_.gauge();
+    gauge.setValue(power.toDouble());
+    gauge.setMode(1);
+    gauge.setCaption(text(power.format(kFormat3Wide)));
+
+    if (!view_.cursorHold()) {
+        view_.setReadout(readouts::kInputVoltage, text(s.inputVoltage.format(kFormat2)));
+        view_.setReadout(readouts::kState, text(s.state));
+        view_.setReadout(readouts::kBatteryType, text(s.batteryType));
+        view_.setReadout(readouts::kCellCount,
+                         QString::number(cellCount) + QStringLiteral("Cells"));
+        view_.setReadout(readouts::kVoltage, voltage);
+        view_.setReadout(readouts::kCurrent, current);
+        view_.setReadout(readouts::kInternal, text(s.intTemperature.plainText()));
+        view_.setReadout(readouts::kPower, text(power.format(kFormat3)));
+        view_.setReadout(readouts::kElapsed, text(elapsedText(s.elapsedMs)));
+        view_.setReadout(readouts::kCapacity, capacity);
+        view_.setReadout(readouts::kExternal, external);
+        ShowCellPanel(view_.cellPanel(), s.cells, s.batteryType);
+    }
+
+    table_.appendSample(s);
+    if (events_.rowAppended) {
+        events_.rowAppended(table_.gridRowCount() - 1);
+    }
+}
+
+}  // namespace cellwatch

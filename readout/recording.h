@@ -1,0 +1,138 @@
+// A recording: the samples accepted since it started, with their time base.
+//
+// This is the live readout's whole pipeline, independent of any window:
+//   acceptSample  plausibility, the pause test, the cell limit, then applySample
+//   applySample   four chart points, the time window, the chart title, the
+//                 axis scaling, every readout, the gauge, the cell panel
+//                 (unless the cursor holds them) and one table row
+//   showIdle      the resting look after a late message
+//   restart       a pause of more than 4 seconds clears table and chart
+// The main window gives it its chart, table and readouts; the headless
+// logger gives it a chart that keeps no points and readouts that show
+// nothing. Both observe it through its events.
+//
+// Times: ConnectTicks and the elapsed time of each sample come from the
+// 32-bit tick counter; the chart's X values are the time of day minus
+// RecordingStart, where the time of day is a full date-time, so a recording
+// that runs past midnight keeps increasing.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "chart/axis_scaler.h"
+#include "chart/chart_surface.h"
+#include "protocol/status_decoder.h"
+#include "protocol/tick_clock.h"
+
+namespace cellwatch {
+
+class CellPanelView;
+class DataTableModel;
+class PowerGaugeControl;
+
+// The time of day.
+class WallClock {
+public:
+    virtual ~WallClock() = default;
+    virtual QDateTime now() const = 0;
+};
+
+class SystemWallClock final : public WallClock {
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+// What the window shows besides chart and table.
+class ReadoutView {
+public:
+    virtual ~ReadoutView() = default;
+    // True while the cross-line cursor holds the detail readouts and the cell panel.
+    virtual bool cursorHold() const = 0;
+    virtual void setReadout(int label3Index, const QString& text) = 0;       // Label3(i)
+    virtual void setLargeReadout(int label2Index, const QString& text) = 0;  // Label2(i)
+    virtual void fitReadouts() = 0;
+    virtual PowerGaugeControl& gauge() = 0;
+    virtual CellPanelView& cellPanel() = 0;
+};
+
+// Indexes of the readouts.
+namespace readouts {
+inline constexpr int kLegendVoltage = 15, kLegendCurrent = 14, kLegendCapacity = 2,
+                     kLegendExternal = 1;
+inline constexpr int kInputVoltage = 16, kState = 23, kBatteryType = 22, kCellCount = 21,
+                     kVoltage = 20, kCurrent = 19, kInternal = 18, kPower = 17, kElapsed = 24,
+                     kCapacity = 0, kExternal = 3;
+inline constexpr int kLargeCurrent = 0, kLargeVoltage = 1, kLargeCapacity = 2;
+}  // namespace readouts
+
+inline constexpr double kTimeWindowInitialDays = 0.002;  // 172.8 s
+inline constexpr double kTimeWindowStepDays = 0.005;     // 432 s
+inline constexpr std::uint32_t kPauseLimitMs = 4000;
+
+class Recording final : public DecoderHost {
+public:
+    struct Events {
+        std::function<void(int row)> rowAppended;  // row in the table's counting (1 = first)
+        std::function<void()> idleShown;
+        std::function<void()> restarted;
+    };
+
+    // `chineseTitle` tells whether the idle title of a chart reset is written
+    // in Chinese; it is asked anew at every reset.
+    Recording(ChartSurface& chart, DataTableModel& table, ReadoutView& view, const TickClock& ticks,
+              const WallClock& wall, std::function<bool()> chineseTitle);
+
+    Events& events() { return events_; }
+
+    // --- the start and end of a recording --------------------------------------------
+    void resetAxes() { axes_.reset(); }  // the axis maxima back to 0
+    // ConnectTicks, an empty table, a reset chart and a new time base.
+    void begin();
+    // Disconnecting ends the time base; table and chart stay.
+    void end() { connectTicks_ = 0; }
+
+    void SetUpTable();
+    void ResetChart();
+    void RestartRecording();
+
+    // --- the decoders' host -----------------------------------------------------------------
+    std::uint32_t connectTicks() const override { return connectTicks_; }
+    Decimal capacityDataMax() const override;
+    void showIdle() override { ShowIdle(); }
+    void acceptSample(StatusSample& sample) override { AcceptSample(sample); }
+
+    void ShowIdle();
+    void AcceptSample(StatusSample& sample);
+    void ApplySample(StatusSample& sample);
+
+    // --- state, for the window and tests -------------------------------------------------
+    QDateTime recordingStart() const { return recordingStart_; }
+    QDateTime timeWindowEnd() const { return timeWindowEnd_; }
+    const AxisScaler& axes() const { return axes_; }
+    ChartSurface& chart() { return chart_; }
+    DataTableModel& table() { return table_; }
+
+private:
+    double daysSinceStart(const QDateTime& t) const;
+
+    ChartSurface& chart_;
+    DataTableModel& table_;
+    ReadoutView& view_;
+    const TickClock& ticks_;
+    const WallClock& wall_;
+    std::function<bool()> chineseTitle_;
+    AxisScaler axes_;
+    Events events_;
+
+    std::uint32_t connectTicks_ = 0;
+    QDateTime recordingStart_;
+    QDateTime timeWindowEnd_;
+};
+
+// The X value of a moment: days since a start, to the millisecond.
+double daysBetween(const QDateTime& from, const QDateTime& to);
+
+}  // namespace cellwatch

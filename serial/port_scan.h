@@ -1,0 +1,47 @@
+// The serial ports the system knows, and how the port list shows them.
+//
+// A port's device identifier is its own name (COM3 on Windows, ttyUSB0 on
+// Linux, cu.usbserial-1410 on macOS); its descriptive name is the port's
+// description and maker. A port behind a USB adapter (one with a USB vendor
+// identifier, or USB in its name) is listed as "USB_" + identifier.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace cellwatch {
+
+struct PortInfo {
+    QString deviceId;  // ttyUSB0, COM3
+    QString name;      // the descriptive name
+    bool usbAdapter = false;
+};
+
+class PortLister {
+public:
+    virtual ~PortLister() = default;
+    virtual std::vector<PortInfo> ports() const = 0;
+};
+
+// The system's ports, through QSerialPortInfo.
+class SystemPortLister final : public PortLister {
+public:
+    std::vector<PortInfo> ports() const override;
+};
+
+// "USB_" + identifier when the port's name holds USB (any case) or it has a
+// USB vendor identifier; the identifier alone otherwise.
+QString portEntry(const PortInfo& port);
+
+// The decimal digits at the end of a port text: 3 for USB_COM3 and COM 3,
+// 12 for COM12; nothing when it does not end in a digit.
+std::optional<int> portNumber(const QString& portText);
+
+// The device to open for a port text: a "USB_" entry opens the device after
+// the prefix, "COM 3" the port COM3, anything else (a device name or a typed
+// path such as /dev/pts/4) as it stands.
+QString portDevice(const QString& portText);
+
+}  // namespace cellwatch
