@@ -1,14 +1,21 @@
 #include "app/main_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTextBrowser>
@@ -18,6 +25,7 @@
 
 #include "app/captions.h"
 #include "app/charger_model.h"
+#include "app/help_page.h"
 #include "app/power_gauge.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
@@ -110,6 +118,35 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
         hooks_.showFailure = [](QWidget* owner, const QString& text) {
             QMessageBox::warning(owner, QApplication::applicationName(), text, QMessageBox::Ok);
         };
+    }
+    if (!hooks_.askSaveFile) {
+        hooks_.askSaveFile = [](QWidget* owner, const QString& title, const QString& proposed,
+                                const QStringList& filters) {
+            QString selected = filters.value(0);
+            QString file = QFileDialog::getSaveFileName(
+                owner, title, proposed, filters.join(QStringLiteral(";;")), &selected);
+            // A name typed without a suffix takes the one of the chosen type.
+            if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty()) {
+                static const QRegularExpression firstSuffix(QStringLiteral("\\*\\.(\\w+)"));
+                const auto m = firstSuffix.match(selected);
+                if (m.hasMatch()) {
+                    file += u'.' + m.captured(1);
+                }
+            }
+            return file;
+        };
+    }
+    if (!hooks_.askPrint) {
+        hooks_.askPrint = [](QWidget* owner, QPrinter& printer) {
+            QPrintDialog dialog(&printer, owner);
+            return dialog.exec() == QDialog::Accepted;
+        };
+    }
+    if (!hooks_.showDialog) {
+        hooks_.showDialog = [](QDialog& dialog) { dialog.exec(); };
+    }
+    if (!hooks_.isOnline) {
+        hooks_.isOnline = [] { return IsOnline(); };
     }
     if (hooks_.ticks) {
         ticks_ = hooks_.ticks;
@@ -219,6 +256,7 @@ void MainWindow::buildWidgets() {
     // whole client area underneath them all.
     menu_->lower();
     fillModelBox();
+    addShortcuts();
 
     // The tagged controls, in the window's order.
     layoutWindow_->add(menu_, QStringLiteral("STRETCHALL"));
@@ -398,19 +436,43 @@ void MainWindow::ResetChart() {
 // --- help page and ports (completed by their own features) ----------------------
 
 void MainWindow::ShowHelpPage() {
-    helpPageAddress_ =
-        QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/ad.htm"))
-            .toString();
+    helpPageAddress_ = hooks_.isOnline() ? QString::fromLatin1(kOnlineHelpAddress)
+                                         : QUrl::fromLocalFile(localHelpFile()).toString();
     showHelpAddress();
 }
 
 void MainWindow::showHelpAddress() {
     const QUrl url(helpPageAddress_);
-    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
-        helpPane_->setHtml(QStringLiteral("<p>Cellwatch</p>"));
+    if (url.isLocalFile()) {
+        showLocalHelp();
         return;
     }
-    helpPane_->setSource(url);
+    // The online page is fetched in the background; until it arrives, and if
+    // it never does, the local page shows.
+    showLocalHelp();
+    if (!network_) {
+        network_ = new QNetworkAccessManager(this);
+    }
+    QNetworkRequest request(url);
+    request.setTransferTimeout(5000);
+    QNetworkReply* reply = network_->get(request);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, url] {
+        reply->deleteLater();
+        if (reply->error() == QNetworkReply::NoError && QUrl(helpPageAddress_) == url) {
+            helpPane_->setHtml(QString::fromUtf8(reply->readAll()));
+        }
+    });
+}
+
+void MainWindow::showLocalHelp() {
+    const QString file = localHelpFile();
+    if (!QFileInfo::exists(file)) {
+        helpPane_->setHtml(
+            QStringLiteral("<p><b>Cellwatch</b></p><p>%1</p>")
+                .arg(QStringLiteral("The help page ad.htm is missing beside the program.")));
+        return;
+    }
+    helpPane_->setSource(QUrl::fromLocalFile(file));
     helpPane_->reload();
 }
 
@@ -435,6 +497,24 @@ void MainWindow::ScanPorts() {
 
 void MainWindow::InitPowerGauge() {
     cellwatch::InitPowerGauge(*gauge_);
+}
+
+void MainWindow::addShortcuts() {
+    const std::tuple<const char*, const char*, QKeySequence> keys[] = {
+        {"file1", "Export", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {"file1", "Print", QKeySequence::Print},
+        {"file1", "Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"View1", "Save", QKeySequence::Save},
+        {"View1", "Copy", QKeySequence::Copy},
+        {"Tools", "Refresh", QKeySequence(Qt::Key_F5)},
+    };
+    for (const auto& [band, name, key] : keys) {
+        QAction* action = tool(QString::fromLatin1(band), QString::fromLatin1(name))->action();
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+        addAction(action);  // works whether or not the menu is open
+    }
 }
 
 void MainWindow::fillModelBox() {
@@ -471,12 +551,6 @@ PowerGaugeControl& MainWindow::gauge() {
 
 CellPanelView& MainWindow::cellPanel() {
     return *cellPanel_;
-}
-
-void MainWindow::OnChartMouseMove(Qt::KeyboardModifiers, int, int) {
-    if (!tool(QStringLiteral("Tools"), QStringLiteral("CrossLine"))->checked()) {
-        cursorHold_ = false;
-    }
 }
 
 void MainWindow::flipReceiveLamp() {

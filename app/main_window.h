@@ -27,6 +27,9 @@
 #include "serial/serial_link.h"
 
 class QCheckBox;
+class QNetworkAccessManager;
+class QDialog;
+class QPrinter;
 class QGroupBox;
 class QLabel;
 class QTextBrowser;
@@ -66,6 +69,16 @@ public:
         const TickClock* ticks = nullptr;
         const WallClock* wall = nullptr;
         const PortLister* ports = nullptr;
+        // The file name for Save and Export: "" when the user cancels.
+        std::function<QString(QWidget* parent, const QString& title, const QString& proposed,
+                              const QStringList& filters)>
+            askSaveFile;
+        // The print dialog: false when the user cancels.
+        std::function<bool(QWidget* parent, QPrinter& printer)> askPrint;
+        // Shows a modal dialog (the about box) until it closes.
+        std::function<void(QDialog& dialog)> showDialog;
+        // Whether the computer is online, asked once at start-up.
+        std::function<bool()> isOnline;
     };
 
     explicit MainWindow(SettingsStore& settings, QWidget* parent = nullptr);
@@ -88,6 +101,8 @@ public:
     void Disconnect(Tool* clicked);
     // Puts a port into the port box and connects to it (the --port option).
     void connectTo(const QString& port);
+    // Export to a given file ("" asks for one, as the Export command does).
+    void exportTableTo(const QString& fileName);
 
     // Runs a command under the one failure handler: a failure stops it and
     // shows its own text in a message box with an OK button only.
@@ -142,7 +157,9 @@ private:
     void restrictWindowSize();
     void fitStatusBand();
     void showHelpAddress();
+    void showLocalHelp();
     void fillModelBox();
+    void addShortcuts();
     void dispatchTool(Tool* tool);
     void crossLine(Tool* tool);
     void chooseLanguage(Tool* tool);
@@ -191,6 +208,7 @@ private:
     std::unique_ptr<StatusDecoder> decoder_;
     std::unique_ptr<ReceiveAssembler> assembler_;
     SerialLink* link_ = nullptr;
+    QNetworkAccessManager* network_ = nullptr;
 };
 
 }  // namespace cellwatch

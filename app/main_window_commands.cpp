@@ -1,15 +1,26 @@
 // The tool bar's commands and the texts of both languages.
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
+#include <QPrinter>
+#include <QProgressDialog>
 #include <QTextBrowser>
 #include <exception>
 #include <stdexcept>
 
+#include "app/about_box.h"
 #include "app/captions.h"
 #include "app/main_window.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
+#include "chart/chart_export.h"
 #include "chart/chart_view.h"
+#include "chart/cursor_search.h"
+#include "chart/data_table.h"
+#include "chart/table_export.h"
+#include "readout/cell_panel.h"
+#include "readout/cell_panel_widget.h"
 
 namespace cellwatch {
 
@@ -166,11 +177,106 @@ void MainWindow::connectTo(const QString& port) {
     OnToolClick(tool(QStringLiteral("Tools"), QStringLiteral("Link")));
 }
 
-// Commands whose features are built separately; each does its whole job there.
-void MainWindow::exportTable() {}
-void MainWindow::printChart() {}
-void MainWindow::copyChart() {}
-void MainWindow::saveChart() {}
-void MainWindow::showAbout() {}
+// --- taking the recording out ------------------------------------------------------------
+
+void MainWindow::saveChart() {
+    const QString proposed =
+        QFileInfo(defaultExportPath(wall_->now())).absolutePath() + QStringLiteral("/cellwatch-") +
+        wall_->now().toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".png");
+    const QString file =
+        hooks_.askSaveFile(this, QStringLiteral("Save"), proposed, chartPictureFilters());
+    if (!file.isEmpty()) {
+        saveChartPicture(*chart_, file);
+    }
+}
+
+void MainWindow::copyChart() {
+    copyChartPicture(*chart_);
+}
+
+void MainWindow::printChart() {
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (hooks_.askPrint(this, printer)) {
+        cellwatch::printChart(*chart_, printer);
+    }
+}
+
+void MainWindow::exportTable() {
+    exportTableTo(QString());
+}
+
+void MainWindow::exportTableTo(const QString& given) {
+    QString file = given;
+    if (file.isEmpty()) {
+        file = hooks_.askSaveFile(this, QStringLiteral("Export"), defaultExportPath(wall_->now()),
+                                  {QStringLiteral("CSV file (*.csv)")});
+        if (file.isEmpty()) {
+            return;
+        }
+    }
+    // A long table shows its progress and can be cancelled; the window
+    // keeps answering meanwhile.
+    QProgressDialog progress(QStringLiteral("Exporting %1").arg(QFileInfo(file).fileName()),
+                             QStringLiteral("Cancel"), 0, 100, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    exportTableCsv(*tableModel_, file, [&progress](std::size_t done, std::size_t total) {
+        progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+}
+
+void MainWindow::showAbout() {
+    AboutBox box(readLanguageCode(settings_), this);
+    hooks_.showDialog(box);
+}
+
+// --- the cross-line cursor ---------------------------------------------------------------
+
+void MainWindow::OnChartMouseMove(Qt::KeyboardModifiers, int x, int) {
+    if (!tool(QStringLiteral("Tools"), QStringLiteral("CrossLine"))->checked()) {
+        cursorHold_ = false;
+        return;
+    }
+    const double t = chart_->xAtPixel(x);
+    const auto k = findPointAtOrBefore(*chart_, kSeriesVoltage, t);
+    if (!k) {
+        return;
+    }
+    const int row = static_cast<int>(*k) + 1;
+    if (row >= tableModel_->gridRowCount()) {
+        return;  // the point has no row: nothing to show
+    }
+    auto cell = [&](int column) { return tableModel_->gridText(row, column); };
+    auto number = [&](int column) {
+        return Decimal::parse(cell(column).trimmed().toStdString()).value_or(Decimal());
+    };
+    const QString type = cell(2).trimmed();
+    std::array<Decimal, kCellCount> cells{};
+    int count = 0;
+    for (int i = 0; i < kCellCount; ++i) {
+        cells[static_cast<std::size_t>(i)] = number(11 + i);
+        count += cells[static_cast<std::size_t>(i)].isZero() ? 0 : 1;
+    }
+    ShowCellPanel(*cellPanel_, cells, type.toStdString());
+    auto plain = [&](int column) { return QString::fromStdString(number(column).plainText()); };
+    auto wide = [&](int column) {
+        return QString::fromStdString(number(column).format(kFormat2Wide));
+    };
+    setReadout(readouts::kInputVoltage, plain(6));
+    setReadout(readouts::kState, cell(3));
+    setReadout(readouts::kBatteryType, type);
+    setReadout(readouts::kCellCount, (count > 0 ? QString::number(count) : QString()) + u'S');
+    setReadout(readouts::kVoltage, wide(7));
+    setReadout(readouts::kCurrent, wide(8));
+    setReadout(readouts::kInternal, plain(5));
+    setReadout(readouts::kPower, wide(10));
+    setReadout(readouts::kElapsed, cell(1));
+    setReadout(readouts::kCapacity, plain(9));
+    setReadout(readouts::kExternal, plain(4));
+    cursorHold_ = true;
+}
 
 }  // namespace cellwatch

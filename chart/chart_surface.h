@@ -32,10 +32,14 @@ inline constexpr int kSeriesTemperature = 3;
 // The vertical axis a series is drawn against.
 constexpr ChartAxis axisOfSeries(int series) {
     switch (series) {
-        case kSeriesVoltage: return ChartAxis::Left;
-        case kSeriesCurrent: return ChartAxis::Right;
-        case kSeriesCapacity: return ChartAxis::Capacity;
-        default: return ChartAxis::Temperature;
+        case kSeriesVoltage:
+            return ChartAxis::Left;
+        case kSeriesCurrent:
+            return ChartAxis::Right;
+        case kSeriesCapacity:
+            return ChartAxis::Capacity;
+        default:
+            return ChartAxis::Temperature;
     }
 }
 

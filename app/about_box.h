@@ -1,0 +1,40 @@
+// The about box: the program's picture and a text with its name, version,
+// web address and purpose in the interface language. It closes on a click on
+// the box, the picture or the text, and on any key.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace cellwatch {
+
+// The version as written in titles: major.minor.revision.
+inline constexpr const char* kAboutVersion = "1.10.0";
+// The project's own site.
+inline constexpr const char* kWebAddress = "https://cellwatch.example.org";
+inline constexpr const char* kCopyrightLine = "Copyright (C) 2026 the Cellwatch developers";
+
+// The lines of the about text for a language code ("CHT" Chinese, anything
+// else English).
+QStringList aboutLines(const QString& languageCode);
+
+class AboutBox final : public QDialog {
+    Q_OBJECT
+public:
+    AboutBox(const QString& languageCode, QWidget* parent = nullptr);
+    QString text() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLabel* image_;
+    QPlainTextEdit* text_;
+};
+
+}  // namespace cellwatch

@@ -1,0 +1,94 @@
+#include "chart/table_export.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <stdexcept>
+
+#include "chart/data_table.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr int kFirstColumn = 1;
+constexpr int kLastColumn = 22;
+constexpr std::size_t kProgressEvery = 2000;  // rows between progress reports
+
+}  // namespace
+
+QString csvField(const QString& text) {
+    const bool quote =
+        text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r');
+    if (!quote) {
+        return text;
+    }
+    QString doubled = text;
+    doubled.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + doubled + u'"';
+}
+
+QString defaultExportPath(const QDateTime& when) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        folder = QDir::homePath();
+    }
+    return folder + QStringLiteral("/cellwatch-") +
+           when.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".csv");
+}
+
+bool exportTableCsv(const DataTableModel& table, const QString& fileName,
+                    const std::function<bool(std::size_t, std::size_t)>& progress) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw std::runtime_error(
+            QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()).toStdString());
+    }
+    const int rows = table.gridRowCount();  // the header row and every data row
+    const std::size_t total = static_cast<std::size_t>(rows > 0 ? rows - 1 : 0);
+    QByteArray chunk("\xEF\xBB\xBF");  // UTF-8 byte-order mark
+    QString line;
+    for (int row = 0; row < rows; ++row) {
+        if (row >= table.gridRowCount()) {
+            // A new recording began while the export was going on.
+            file.cancelWriting();
+            throw std::runtime_error(
+                "The table was cleared during the export; no file was written.");
+        }
+        line.clear();
+        for (int column = kFirstColumn; column <= kLastColumn; ++column) {
+            if (column > kFirstColumn) {
+                line += u',';
+            }
+            line += csvField(table.gridText(row, column));
+        }
+        line += QStringLiteral("\r\n");
+        chunk += line.toUtf8();
+        const auto done = static_cast<std::size_t>(row);
+        if (chunk.size() > (1 << 16) || row + 1 == rows) {
+            if (file.write(chunk) != chunk.size()) {
+                throw std::runtime_error(QStringLiteral("Cannot write %1: %2")
+                                             .arg(fileName, file.errorString())
+                                             .toStdString());
+            }
+            chunk.clear();
+        }
+        if (progress && done % kProgressEvery == 0 && !progress(done, total)) {
+            file.cancelWriting();
+            return false;
+        }
+    }
+    if (rows == 0 && file.write(chunk) != chunk.size()) {
+        throw std::runtime_error(
+            QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()).toStdString());
+    }
+    if (progress) {
+        progress(total, total);
+    }
+    if (!file.commit()) {
+        throw std::runtime_error(
+            QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()).toStdString());
+    }
+    return true;
+}
+
+}  // namespace cellwatch

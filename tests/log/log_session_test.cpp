@@ -1,0 +1,256 @@
+// The session in-process: the emulator's messages go through a real
+// pseudo-terminal and the whole receive chain, while the test sets the tick
+// clock by hand, so that the times in the log are exact and the 3- and
+// 4-second rules need no waiting.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "log_test_support.h"
+#include "tools/log/command_line.h"
+#include "tools/log/log_session.h"
+
+namespace cellwatch::logger {
+namespace {
+
+using namespace logtest;
+
+// A stream into memory; its text shows what was flushed so far.
+class MemoryStream {
+public:
+    MemoryStream() : file_(::open_memstream(&data_, &size_)) {}
+    ~MemoryStream() {
+        std::fclose(file_);
+        std::free(data_);
+    }
+    MemoryStream(const MemoryStream&) = delete;
+    MemoryStream& operator=(const MemoryStream&) = delete;
+
+    std::FILE* file() const { return file_; }
+    std::string text() const {
+        return data_ == nullptr ? std::string() : std::string(data_, size_);
+    }
+
+private:
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::FILE* file_;
+};
+
+// A stream that takes a number of writes and then fails as a full disk does.
+class FailingStream {
+public:
+    explicit FailingStream(int acceptedWrites) : left_(acceptedWrites) {
+        cookie_io_functions_t io{};
+        io.write = &FailingStream::write;
+        file_ = ::fopencookie(this, "w", io);
+    }
+    ~FailingStream() { std::fclose(file_); }
+    FailingStream(const FailingStream&) = delete;
+    FailingStream& operator=(const FailingStream&) = delete;
+
+    std::FILE* file() const { return file_; }
+    const std::string& text() const { return text_; }
+
+private:
+    static ssize_t write(void* cookie, const char* data, std::size_t size) {
+        auto* self = static_cast<FailingStream*>(cookie);
+        if (self->left_-- <= 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        self->text_.append(data, size);
+        return static_cast<ssize_t>(size);
+    }
+
+    int left_;
+    std::string text_;
+    std::FILE* file_ = nullptr;
+};
+
+class LogSessionTest : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t kBegin = 5'000'000;
+
+    void SetUp() override {
+        QObject::connect(&session, &LogSession::finished,
+                         [this](int status) { finished = status; });
+        session.openPort(QString::fromStdString(pty.slavePath()));
+    }
+    void TearDown() override { session.stop(); }
+
+    void startInMemory() { ASSERT_TRUE(session.start(memory.file())); }
+
+    // Puts bytes on the line with the tick clock `atMs` after the recording began.
+    void sendAt(std::uint32_t atMs, const std::vector<std::uint8_t>& bytes) {
+        ticks.set(kBegin + atMs);
+        writeAll(pty.masterFd(), bytes);
+    }
+    // One message; a 76-byte one is followed by filler that the receive path
+    // skips, so that it is framed at once rather than with the next message.
+    void sendAt(std::uint32_t atMs, const emu::ChargerReading& reading,
+                FrameLayout layout = FrameLayout::Long112) {
+        std::vector<std::uint8_t> bytes = emu::encodeStatus(reading, layout);
+        if (layout == FrameLayout::Short76) {
+            bytes.insert(bytes.end(), 36, 0x00);
+        }
+        sendAt(atMs, bytes);
+    }
+
+    bool runUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < timeoutMs) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QCoreApplication::sendPostedEvents();
+        }
+        return done();
+    }
+    bool waitForLines(std::size_t count) {
+        return runUntil([&] { return lines().size() >= count; });
+    }
+    std::vector<std::string> lines() const { return splitLines(memory.text()); }
+
+    emu::PseudoTerminal pty;
+    ManualTickClock ticks{kBegin};
+    SystemWallClock wall;
+    MemoryStream memory;
+    LogSession session{ticks, wall};
+    int finished = -1;
+};
+
+class LogRows : public LogSessionTest, public ::testing::WithParamInterface<FrameLayout> {};
+
+TEST_P(LogRows, EachRowIsWrittenAndFlushedAsTheTableShowsIt) {
+    startInMemory();
+    ASSERT_EQ(lines(), std::vector<std::string>{kHeaderLine});
+    std::vector<std::string> meant{kHeaderLine};
+    for (int n = 1; n <= 4; ++n) {
+        const emu::ChargerReading reading = chargeReading(n);
+        sendAt(static_cast<std::uint32_t>(n) * 1000, reading, GetParam());
+        meant.push_back(expectedRow(reading, GetParam(), "0:00:0" + std::to_string(n)));
+        // Visible before anything else happens: the line was flushed.
+        ASSERT_TRUE(waitForLines(meant.size())) << "row " << n;
+    }
+    EXPECT_EQ(lines(), meant);
+    EXPECT_EQ(session.rowsWritten(), 4);
+    EXPECT_EQ(memory.text().back(), '\n');
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, LogRows,
+                         ::testing::Values(FrameLayout::Short76, FrameLayout::Long112),
+                         [](const auto& param) {
+                             return std::string(param.param == FrameLayout::Short76 ? "Layout76"
+                                                                                    : "Layout112");
+                         });
+
+struct Implausible {
+    const char* name;
+    std::function<void(emu::ChargerReading&)> spoil;
+};
+
+void PrintTo(const Implausible& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LogImplausibleSample : public LogSessionTest,
+                             public ::testing::WithParamInterface<Implausible> {};
+
+TEST_P(LogImplausibleSample, WritesNothing) {
+    startInMemory();
+    emu::ChargerReading bad = chargeReading(2);
+    GetParam().spoil(bad);
+    sendAt(1000, chargeReading(1));
+    ASSERT_TRUE(waitForLines(2));
+    sendAt(2000, bad);
+    sendAt(3000, chargeReading(3));
+    ASSERT_TRUE(waitForLines(3));
+    runUntil([] { return false; }, 100);  // anything late would show now
+    EXPECT_EQ(lines(),
+              (std::vector<std::string>{
+                  kHeaderLine, expectedRow(chargeReading(1), FrameLayout::Long112, "0:00:01"),
+                  expectedRow(chargeReading(3), FrameLayout::Long112, "0:00:03")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Readings, LogImplausibleSample,
+    ::testing::Values(
+        Implausible{"BatteryVoltageZero", [](emu::ChargerReading& r) { r.voltage = Decimal(); }},
+        Implausible{"CellAboveFiveVolts",
+                    [](emu::ChargerReading& r) { r.cells[1] = Decimal::fromHundredths(501); }}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(LogSessionTest, PauseOverFourSecondsRestartsAndTheNextRowIsAtOneSecondAgain) {
+    startInMemory();
+    sendAt(1000, chargeReading(1));
+    sendAt(2000, chargeReading(2));
+    ASSERT_TRUE(waitForLines(3));
+    sendAt(7000, chargeReading(3));  // 5 s after the last row: dropped, the recording restarts
+    ASSERT_TRUE(waitForLines(4));
+    sendAt(8000, chargeReading(4));
+    ASSERT_TRUE(waitForLines(5));
+    sendAt(9000, chargeReading(5));
+    ASSERT_TRUE(waitForLines(6));
+    EXPECT_EQ(lines(),
+              (std::vector<std::string>{
+                  kHeaderLine, expectedRow(chargeReading(1), FrameLayout::Long112, "0:00:01"),
+                  expectedRow(chargeReading(2), FrameLayout::Long112, "0:00:02"), "# restart",
+                  expectedRow(chargeReading(4), FrameLayout::Long112, "0:00:01"),
+                  expectedRow(chargeReading(5), FrameLayout::Long112, "0:00:02")}));
+}
+
+TEST_F(LogSessionTest, MessageCompletedMoreThanThreeSecondsAfterItsStartShowsIdle) {
+    startInMemory();
+    sendAt(1000, chargeReading(1));
+    ASSERT_TRUE(waitForLines(2));
+    const std::vector<std::uint8_t> late =
+        emu::encodeStatus(chargeReading(2), FrameLayout::Long112);
+    sendAt(1500, {late.begin(), late.begin() + 6});
+    ASSERT_TRUE(runUntil([&] { return session.receivePath().started(); }));
+    sendAt(4501, {late.begin() + 6, late.end()});
+    ASSERT_TRUE(waitForLines(3));
+    sendAt(4900, chargeReading(3));
+    ASSERT_TRUE(waitForLines(4));
+    EXPECT_EQ(lines(),
+              (std::vector<std::string>{
+                  kHeaderLine, expectedRow(chargeReading(1), FrameLayout::Long112, "0:00:01"),
+                  "# idle", expectedRow(chargeReading(3), FrameLayout::Long112, "0:00:05")}));
+    EXPECT_EQ(finished, -1);
+}
+
+TEST_F(LogSessionTest, HeaderThatCannotBeWrittenRefusesToStart) {
+    FailingStream out(0);
+    EXPECT_FALSE(session.start(out.file()));
+    EXPECT_FALSE(session.running());
+    EXPECT_TRUE(session.failure().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << session.failure().toStdString();
+    runUntil([] { return false; }, 50);
+    EXPECT_EQ(finished, -1);  // nothing more to announce: the caller was told
+}
+
+TEST_F(LogSessionTest, RowThatCannotBeWrittenEndsTheLogWithStatusOne) {
+    FailingStream out(2);  // the header and one row
+    ASSERT_TRUE(session.start(out.file()));
+    sendAt(1000, chargeReading(1));
+    sendAt(2000, chargeReading(2));
+    ASSERT_TRUE(runUntil([&] { return finished != -1; }));
+    EXPECT_EQ(finished, kExitFailure);
+    EXPECT_FALSE(session.running());
+    EXPECT_TRUE(session.failure().startsWith(QStringLiteral("cannot write the log")));
+    // The port is let go: the charger's side sees nobody listening.
+    EXPECT_FALSE(pty.listenerPresent());
+    EXPECT_EQ(splitLines(out.text()),
+              (std::vector<std::string>{
+                  kHeaderLine, expectedRow(chargeReading(1), FrameLayout::Long112, "0:00:01")}));
+    EXPECT_EQ(session.rowsWritten(), 1);
+}
+
+}  // namespace
+}  // namespace cellwatch::logger

@@ -1,0 +1,72 @@
+// What the logger tests share: charger readings, the lines the log should
+// hold for them, and the tool run as a child process.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "protocol/status_frame.h"
+#include "tools/emulator/emulator.h"
+
+namespace cellwatch::logtest {
+
+namespace emu = emulator;
+
+// The header line, as a user reads it.
+inline const std::string kHeaderLine =
+    "Time\tType\t+CHG/DIS-\tExt.Temp(℃)\tIn.Temp(℃)\tIn.Volt(V)\tBat.Volt(V)\tCurr(A)\t"
+    "Cap(mAh)\tPower(W)\tC1\tC2\tC3\tC4\tC5\tC6\tC7\tC8\tC9\tC10\tC11\tC12";
+
+// A plausible lithium charge reading of three cells; `n` varies voltage,
+// capacity and cells so that rows differ.
+emu::ChargerReading chargeReading(int n);
+
+// The log line of a recorded reading: `time`, then the texts the table
+// shows for the reading's fields.
+std::string expectedRow(const emu::ChargerReading& reading, FrameLayout layout,
+                        const std::string& time);
+// The line without its time column.
+std::string withoutTime(const std::string& line);
+
+std::vector<std::string> splitLines(const std::string& text);
+
+// Writes all bytes to a non-blocking descriptor.
+void writeAll(int fd, const std::vector<std::uint8_t>& bytes);
+
+// The built cellwatch-log, run with `args`; standard output and error are
+// collected through pipes.
+class ToolRun {
+public:
+    explicit ToolRun(const std::vector<std::string>& args);
+    ~ToolRun();
+    ToolRun(const ToolRun&) = delete;
+    ToolRun& operator=(const ToolRun&) = delete;
+
+    // Collects output until standard output holds `count` complete lines.
+    bool waitForLines(std::size_t count, int timeoutMs = 5000);
+    // Sends a signal to the tool.
+    void signal(int sig) const;
+    // Collects everything until the tool ends; its exit status, or -1 when
+    // it was killed by a signal or had to be killed after `timeoutMs`.
+    int wait(int timeoutMs = 5000);
+
+    const std::string& out() const { return out_; }
+    const std::string& err() const { return err_; }
+    std::vector<std::string> outLines() const { return splitLines(out_); }
+
+private:
+    // Reads what is there, waiting up to `ms`; false once both pipes are closed.
+    bool collect(int ms);
+
+    pid_t pid_ = -1;
+    int outFd_ = -1;
+    int errFd_ = -1;
+    std::string out_;
+    std::string err_;
+    int status_ = -2;
+};
+
+}  // namespace cellwatch::logtest

@@ -1,0 +1,107 @@
+#include "tools/log/command_line.h"
+
+namespace cellwatch::logger {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: cellwatch-log --port PORT [--out FILE]\n"
+    "\n"
+    "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
+    "it) and records what it reports as the window does, without a window: each\n"
+    "row the window's data table would get is written as one line the moment it\n"
+    "is recorded.\n"
+    "\n"
+    "Options:\n"
+    "  --port PORT  the serial port: a path (/dev/ttyUSB0), a device name\n"
+    "               (ttyUSB0, COM3) or an entry of the window's port list\n"
+    "               (USB_ttyUSB0, COM 3)\n"
+    "  --out FILE   write to FILE instead of standard output; the file is\n"
+    "               replaced once the port is open. '-' is standard output.\n"
+    "  -h, --help   show this text\n"
+    "\n"
+    "Output (UTF-8, one line each, flushed at once):\n"
+    "  The first line holds the 22 column headers of the data table (Time, Type,\n"
+    "  +CHG/DIS-, Ext.Temp(℃), ..., C12), separated by tabs. Every recorded\n"
+    "  sample follows as a row of the same 22 texts: the time since the recording\n"
+    "  started (H:mm:ss; the first row of a recording reads 0:00:01), battery\n"
+    "  type, state, temperatures, voltages, current, capacity, power and the\n"
+    "  twelve cell voltages. Idle messages are not recorded, nor are implausible\n"
+    "  ones (a temperature above 100, a voltage above 50 or a battery voltage of\n"
+    "  0, a cell above 5 V).\n"
+    "\n"
+    "Events are lines of their own that start with '# ':\n"
+    "  # idle     a message took more than 3 s from its first byte to its last\n"
+    "             (the line stalled); it is dropped\n"
+    "  # restart  a sample came more than 4 s after the last row: a new recording\n"
+    "             starts without that sample, and its first row again reads 0:00:01\n"
+    "  # lost     the port went away (the adapter was pulled); the log ends\n"
+    "\n"
+    "Ctrl-C or SIGTERM ends the log with everything written.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  ended by Ctrl-C or SIGTERM\n"
+    "  1  the port cannot be opened, or the output cannot be written\n"
+    "  2  bad usage, or the port was lost\n"
+    "Errors go to standard error as one line starting with 'cellwatch-log: '.\n";
+
+// The value of an option given as "--name VALUE" or "--name=VALUE".
+bool takeValue(const QStringList& arguments, qsizetype& i, const QString& name, QString& value,
+               bool& given) {
+    const QString& arg = arguments[i];
+    QString found;
+    if (arg == name) {
+        if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QLatin1String("--"))) {
+            throw UsageError(name.toStdString() + " needs a value");
+        }
+        found = arguments[++i];
+    } else if (arg.startsWith(name + u'=')) {
+        found = arg.mid(name.size() + 1);
+    } else {
+        return false;
+    }
+    if (given) {
+        throw UsageError(name.toStdString() + " is given more than once");
+    }
+    if (found.isEmpty()) {
+        throw UsageError(name.toStdString() + " needs a value");
+    }
+    given = true;
+    value = found;
+    return true;
+}
+
+}  // namespace
+
+LogOptions parseArguments(const QStringList& arguments) {
+    LogOptions options;
+    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+        options.help = true;
+        return options;
+    }
+    bool portGiven = false;
+    bool outGiven = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (takeValue(arguments, i, QStringLiteral("--port"), options.port, portGiven) ||
+            takeValue(arguments, i, QStringLiteral("--out"), options.out, outGiven)) {
+            continue;
+        }
+        const QString& arg = arguments[i];
+        if (arg.startsWith(u'-')) {
+            throw UsageError("unknown option " + arg.toStdString());
+        }
+        throw UsageError("unexpected argument " + arg.toStdString());
+    }
+    if (!portGiven) {
+        throw UsageError("--port is missing");
+    }
+    if (options.out == QLatin1String("-")) {
+        options.out.clear();
+    }
+    return options;
+}
+
+const char* usageText() {
+    return kUsage;
+}
+
+}  // namespace cellwatch::logger

@@ -1,0 +1,35 @@
+// The command line of cellwatch-log and its exit statuses.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+namespace cellwatch::logger {
+
+inline constexpr int kExitOk = 0;       // ended by Ctrl-C or SIGTERM
+inline constexpr int kExitFailure = 1;  // the port cannot be opened, the log cannot be written
+inline constexpr int kExitUsage = 2;    // bad command line
+inline constexpr int kExitLost = 2;     // the port went away
+
+struct LogOptions {
+    bool help = false;
+    QString port;  // as given: a path, a device name or a port list entry ("USB_ttyUSB0")
+    QString out;   // empty: standard output
+};
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments that follow the program name. Options take their
+// value as the next argument or after '=' (--port=/dev/ttyUSB0). "--out -"
+// is standard output. --help wins over everything else. Throws UsageError
+// with one line saying what is wrong.
+LogOptions parseArguments(const QStringList& arguments);
+
+// What --help prints.
+const char* usageText();
+
+}  // namespace cellwatch::logger

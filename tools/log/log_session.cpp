@@ -1,0 +1,114 @@
+#include "tools/log/log_session.h"
+
+#include <QStringList>
+#include <cerrno>
+#include <cstring>
+
+#include "serial/port_scan.h"
+#include "tools/log/command_line.h"
+
+namespace cellwatch::logger {
+
+LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* parent)
+    : QObject(parent),
+      recording_(chart_, table_, view_, ticks, wall, [] { return false; }),
+      decoder_(ticks, recording_),
+      assembler_(ticks, decoder_),
+      link_(assembler_) {
+    Recording::Events& events = recording_.events();
+    events.rowAppended = [this](int row) { writeRow(row); };
+    events.idleShown = [this] { writeLine(QStringLiteral("# idle")); };
+    events.restarted = [this] { writeLine(QStringLiteral("# restart")); };
+    connect(&link_, &SerialLink::linkLost, this, [this](const QString& reason) {
+        writeLine(QStringLiteral("# lost"));
+        finish(kExitLost, QStringLiteral("lost the port: ") + reason);
+    });
+}
+
+LogSession::~LogSession() = default;
+
+void LogSession::openPort(const QString& portText) {
+    link_.open(portDevice(portText));
+}
+
+bool LogSession::start(std::FILE* out) {
+    QStringList headers;
+    for (int column = 1; column < kTableColumnCount; ++column) {
+        headers << DataTableModel::headerText(column);
+    }
+    failure_.clear();
+    rowsWritten_ = 0;
+    out_ = out;
+    if (!put(headers.join(u'\t'))) {
+        out_ = nullptr;
+        return false;
+    }
+    recording_.resetAxes();
+    recording_.begin();
+    return true;
+}
+
+void LogSession::stop() {
+    link_.close();
+    recording_.end();
+    if (out_ != nullptr) {
+        std::fflush(out_);
+        out_ = nullptr;
+    }
+}
+
+void LogSession::writeRow(int row) {
+    if (out_ == nullptr) {
+        return;
+    }
+    QString line;
+    line.reserve(160);
+    for (int column = 1; column < kTableColumnCount; ++column) {
+        if (column > 1) {
+            line += u'\t';
+        }
+        line += table_.gridText(row, column);
+    }
+    writeLine(line);
+    if (out_ != nullptr) {
+        ++rowsWritten_;
+    }
+}
+
+bool LogSession::put(const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    const auto size = static_cast<std::size_t>(bytes.size());
+    if (std::fwrite(bytes.constData(), 1, size, out_) == size && std::fflush(out_) == 0) {
+        return true;
+    }
+    failure_ =
+        QStringLiteral("cannot write the log: ") + QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+void LogSession::writeLine(const QString& line) {
+    if (out_ != nullptr && !put(line)) {
+        finish(kExitFailure, failure_);
+    }
+}
+
+void LogSession::finish(int status, const QString& why) {
+    if (out_ == nullptr) {
+        return;  // already ended
+    }
+    std::fflush(out_);
+    out_ = nullptr;
+    failure_ = why;
+    // This may run inside the receive path; the port is closed and the end
+    // announced once that call is over.
+    QMetaObject::invokeMethod(
+        this,
+        [this, status] {
+            link_.close();
+            recording_.end();
+            emit finished(status);
+        },
+        Qt::QueuedConnection);
+}
+
+}  // namespace cellwatch::logger

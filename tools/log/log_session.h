@@ -1,0 +1,87 @@
+// A live recording without a window, written as text lines.
+//
+// The chain is the window's: serial port -> receive path -> decoders ->
+// recording, over a chart that keeps no points and readouts that show
+// nothing. The recording's events become lines on a stdio stream, each
+// written whole and flushed at once:
+//   - the header line: the table's 22 column headers, tab-separated;
+//   - one line per recorded row: its 22 table texts, tab-separated;
+//   - "# idle", "# restart" and "# lost" for the idle state, a restarted
+//     recording and a vanished port.
+// Texts are UTF-8.
+//
+// The chart keeps no points; the table keeps the rows of the current
+// recording (compactly, as the window's does), since the pause rule reads
+// the last one back. A restart empties it.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdio>
+
+#include "chart/data_table.h"
+#include "chart/summary_chart.h"
+#include "protocol/status_decoder.h"
+#include "protocol/tick_clock.h"
+#include "readout/recording.h"
+#include "serial/receive_assembler.h"
+#include "serial/serial_link.h"
+#include "tools/log/null_readout.h"
+
+namespace cellwatch::logger {
+
+class LogSession final : public QObject {
+    Q_OBJECT
+public:
+    LogSession(const TickClock& ticks, const WallClock& wall, QObject* parent = nullptr);
+    ~LogSession() override;
+
+    // Opens the port: a path, a device name or a port list entry, mapped as
+    // the window maps its port box. Throws std::runtime_error with the serial
+    // layer's text when it cannot be opened.
+    void openPort(const QString& portText);
+
+    // Writes the header line to `out` and starts a recording, as connecting
+    // does. Returns false when the header cannot be written (see failure()).
+    // `out` stays the caller's.
+    bool start(std::FILE* out);
+
+    // Ends the recording and closes the port; everything written is flushed.
+    void stop();
+
+    bool running() const { return out_ != nullptr; }
+    // Why the log ended or could not start, for the error line.
+    QString failure() const { return failure_; }
+    int rowsWritten() const { return rowsWritten_; }
+
+    Recording& recording() { return recording_; }
+    ReceiveAssembler& receivePath() { return assembler_; }
+
+signals:
+    // The log ended by itself: kExitLost after the port went away,
+    // kExitFailure when a line could not be written. Delivered from the
+    // event loop, never from inside the receive path.
+    void finished(int status);
+
+private:
+    void writeRow(int row);
+    // Writes and flushes one line; false (with failure_ set) when it fails.
+    bool put(const QString& line);
+    // Writes one line while running; a failed write ends the log.
+    void writeLine(const QString& line);
+    void finish(int status, const QString& why);
+
+    SummaryChart chart_;
+    DataTableModel table_;
+    NullReadoutView view_;
+    Recording recording_;
+    StatusDecoder decoder_;
+    ReceiveAssembler assembler_;
+    SerialLink link_;
+
+    std::FILE* out_ = nullptr;
+    int rowsWritten_ = 0;
+    QString failure_;
+};
+
+}  // namespace cellwatch::logger
