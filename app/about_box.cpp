@@ -7,6 +7,10 @@
 #include <QPlainTextEdit>
 #include <cmath>
 
+// The picture is compiled into the library; a static library needs its
+// resources registered by hand.
+static void registerAboutResources() { Q_INIT_RESOURCE(about); }
+
 namespace cellwatch {
 
 QStringList aboutLines(const QString& languageCode) {
@@ -36,6 +40,7 @@ QStringList aboutLines(const QString& languageCode) {
 }
 
 AboutBox::AboutBox(const QString& languageCode, QWidget* parent) : QDialog(parent) {
+    registerAboutResources();
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("About"));
     setModal(true);
