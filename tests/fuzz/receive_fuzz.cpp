@@ -1,66 +1,10 @@
-// libFuzzer target: arbitrary bytes through the receive path and both
-// decoders, split into receive events at places the input chooses.
+// libFuzzer target: arbitrary bytes through the assembler and both decoders.
 //
 // Build: cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCELLWATCH_FUZZ=ON
 // Run:   build-fuzz/tests/fuzz/receive_fuzz tests/fuzz/corpus
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-
-#include "protocol/sample_text.h"
-#include "protocol/status_decoder.h"
-#include "serial/receive_assembler.h"
-
-namespace {
-
-using namespace cellwatch;
-
-class FuzzHost final : public DecoderHost {
-public:
-    std::uint32_t connectTicks() const override { return connect; }
-    Decimal capacityDataMax() const override { return capacityMax; }
-    void showIdle() override { ++idle; }
-    void acceptSample(StatusSample& s) override {
-        if (s.capacity > capacityMax) {
-            capacityMax = s.capacity;
-        }
-        // Exercise every text form the table would show.
-        std::string line = dumpLine(s, FrameLayout::Short76);
-        if (line.empty() || s.power.empty() || s.power == "-0.00") {
-            std::abort();
-        }
-    }
-    std::uint32_t connect = 0;
-    Decimal capacityMax;
-    int idle = 0;
-};
-
-}  // namespace
+#include "receive_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 2) {
-        return 0;
-    }
-    // The first byte steers how the stream is cut into receive events and how
-    // much time passes between them, so stale frames are reached too.
-    const std::uint8_t steer = data[0];
-    ++data;
-    --size;
-    ManualTickClock clock(0xFFFFF000u);  // close to the counter's wrap
-    FuzzHost host;
-    host.connect = clock.tickCount();
-    StatusDecoder decoder(clock, host);
-    ReceiveAssembler assembler(clock, decoder);
-    BufferByteSource port;
-    const std::size_t chunk = 1 + (steer & 0x3F);
-    for (std::size_t pos = 0; pos < size; pos += chunk) {
-        std::size_t n = size - pos < chunk ? size - pos : chunk;
-        port.feed({data + pos, n});
-        assembler.serviceReceived(port);
-        clock.advance((steer & 0x80) ? 1500u : 20u);
-        if (assembler.hasWork(port)) {
-            std::abort();  // the driver must leave nothing it could still frame
-        }
-    }
+    cellwatch::runReceiveHarness(data, size);
     return 0;
 }
