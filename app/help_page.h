@@ -14,8 +14,8 @@ inline constexpr const char* kOnlineHelpAddress = "https://cellwatch.example.org
 // or an unknown answer, counts as offline.
 bool IsOnline();
 
-// The local page: "ad.htm" in the program's folder, or in the build tree's
-// resources when the program runs from a build folder.
+// The local page: "ad.htm" in the program's folder (the build copies it
+// beside the program, and installing puts it there too).
 QString localHelpFile();
 
 }  // namespace cellwatch

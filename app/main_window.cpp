@@ -237,10 +237,7 @@ void MainWindow::buildWidgets() {
     frames_[4]->setParent(frames_[1]);  // Frame5 (the gauge) sits inside Frame2
     for (QGroupBox* f : frames_) {
         f->setStyleSheet(QString::fromLatin1(kPanelStyle));
-        f->setMouseTracking(true);
-        f->installEventFilter(this);
     }
-    frame_->installEventFilter(this);
     applyDesign(frames_[0], kFrame1Rect);
     applyDesign(frames_[3], kFrame4Rect);
     applyDesign(frames_[2], kFrame3Rect);
@@ -251,6 +248,26 @@ void MainWindow::buildWidgets() {
     cellPanel_ = new CellPanelWidget(frames_[2]);
     cellPanel_->setObjectName(QStringLiteral("cellPanel"));
     cellPanel_->setGeometry(frames_[2]->rect().adjusted(2, 2, -2, -2));
+
+    // Moving the mouse anywhere over the tab control (but for the chart and
+    // the table on its pages) or over the frames releases a held readout. A
+    // plain mouse move stops at the first widget that does not track the
+    // mouse, so every widget in those areas tracks it and is watched.
+    std::vector<QWidget*> watched = {frame_, frames_[0], frames_[1], frames_[2], frames_[3]};
+    for (QWidget* area : std::vector<QWidget*>(watched)) {
+        for (QWidget* child : area->findChildren<QWidget*>()) {
+            const bool onChartOrTable = child == chart_ || child == tableView_ ||
+                                        chart_->isAncestorOf(child) ||
+                                        tableView_->isAncestorOf(child);
+            if (!onChartOrTable) {
+                watched.push_back(child);
+            }
+        }
+    }
+    for (QWidget* w : watched) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
 
     // Later controls lie above earlier ones; the tool bar control covers the
     // whole client area underneath them all.

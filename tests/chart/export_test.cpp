@@ -1,0 +1,360 @@
+// Taking the recording out: the cross-line cursor's point search, the table's
+// CSV file, and the chart as picture files and printout.
+#include <gtest/gtest.h>
+#include <qcustomplot.h>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include "chart/chart_export.h"
+#include "chart/chart_view.h"
+#include "chart/cursor_search.h"
+#include "chart/data_table.h"
+#include "chart/table_export.h"
+#include "fake_chart.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr double kSecond = 1 / 86400.0;
+
+// --- the point under the cursor --------------------------------------------------------
+
+// Tries k = 0, 1, ... in turn: the first k with X(k) = t, or X(k) < t < X(k + 1),
+// where the last point's "next" X is its own.
+std::optional<std::size_t> scanForPoint(const std::vector<double>& xs, double t) {
+    for (std::size_t k = 0; k < xs.size(); ++k) {
+        const double a = xs[k];
+        const double b = k + 1 < xs.size() ? xs[k + 1] : a;
+        if (t == a || (a < t && t < b)) {
+            return k;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> search(const std::vector<double>& xs, double t) {
+    return findPointAtOrBefore(
+        xs.size(), [&](std::size_t k) { return xs.at(k); }, t);
+}
+
+TEST(CursorSearch, AgreesWithAScanFromTheFirstPoint) {
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<int> length(0, 14);
+    std::uniform_int_distribution<int> step(0, 3);  // 0 repeats the previous X
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<double> xs;
+        double x = std::uniform_int_distribution<int>(-3, 3)(random);
+        const int n = length(random);
+        for (int i = 0; i < n; ++i) {
+            x += step(random);
+            xs.push_back(x);
+        }
+        // Every point, every gap's middle, both outsides, and a sweep in quarters.
+        std::vector<double> ts;
+        for (std::size_t k = 0; k < xs.size(); ++k) {
+            ts.push_back(xs[k]);
+            if (k + 1 < xs.size()) {
+                ts.push_back((xs[k] + xs[k + 1]) / 2);
+            }
+        }
+        for (double t = -5; t <= x + 5; t += 0.25) {
+            ts.push_back(t);
+        }
+        for (double t : ts) {
+            ASSERT_EQ(search(xs, t), scanForPoint(xs, t))
+                << "t=" << t << " points=" << ::testing::PrintToString(xs);
+        }
+    }
+}
+
+TEST(CursorSearch, NamedCases) {
+    testing::FakeChart chart;
+    for (int k = 0; k < 10; ++k) {
+        chart.addPoint(kSeriesVoltage, (10 + 3 * k) * kSecond, 12.0);
+    }
+    const double x5 = chart.pointX(kSeriesVoltage, 5);
+    const double x6 = chart.pointX(kSeriesVoltage, 6);
+    const double last = chart.pointX(kSeriesVoltage, 9);
+    const struct {
+        const char* name;
+        double t;
+        std::optional<std::size_t> found;
+    } cases[] = {
+        {"on point 5", x5, 5},
+        {"between 5 and 6", (x5 + x6) / 2, 5},
+        {"just before 6", x6 - 1e-9, 5},
+        {"on the first point", 10 * kSecond, 0},
+        {"on the last point", last, 9},
+        {"left of the first point", 9 * kSecond, std::nullopt},
+        {"right of the last point", last + kSecond, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, c.t), c.found) << c.name;
+    }
+    // Another series' points are not searched.
+    EXPECT_EQ(findPointAtOrBefore(chart, kSeriesCurrent, x5), std::nullopt);
+    chart.clearSeries(kSeriesVoltage);
+    EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, x5), std::nullopt) << "empty";
+}
+
+// --- the table as a CSV file -------------------------------------------------------------
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+const QByteArray kBom("\xEF\xBB\xBF");
+const QByteArray kHeader =
+    "Time,Type,+CHG/DIS-,Ext.Temp(\xE2\x84\x83),In.Temp(\xE2\x84\x83),In.Volt(V),Bat.Volt(V),"
+    "Curr(A),Cap(mAh),Power(W),C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
+
+TEST(TableExport, WritesBomHeaderAndRowsWithCrLfAndQuoting) {
+    QTemporaryDir dir;
+    DataTableModel table;
+    table.appendTabText(
+        QStringLiteral("0:00:01\tLiIo/Po/Fe\t+CHG+\t25\t31\t12.50\t16.80\t1.50\t120\t"
+                       "25.20\t4.2\t4.2\t4.2\t4.2\t0\t0\t0\t0\t0\t0\t0\t0"));
+    table.appendTabText(QString::fromUtf8("0:00:03\tPack, \"spare\"\ttwo\nlines\t25℃\t"));
+    table.appendTabText(QStringLiteral("0:00:05\t\"\t,\t\r"));
+    const QString file = dir.filePath(QStringLiteral("table.csv"));
+
+    EXPECT_TRUE(exportTableCsv(table, file));
+
+    const QByteArray expected =
+        kBom + kHeader +
+        "0:00:01,LiIo/Po/Fe,+CHG+,25,31,12.50,16.80,1.50,120,25.20,4.2,4.2,4.2,4.2,0,0,0,0,0,0,0,"
+        "0\r\n"
+        "0:00:03,\"Pack, \"\"spare\"\"\",\"two\nlines\",25\xE2\x84\x83,,,,,,,,,,,,,,,,,,\r\n"
+        "0:00:05,\"\"\"\",\",\",\"\r\",,,,,,,,,,,,,,,,,,\r\n";
+    EXPECT_EQ(readAll(file), expected);
+    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("table.csv")});
+}
+
+TEST(TableExport, AnEmptyTableGivesTheHeaderRowAlone) {
+    QTemporaryDir dir;
+    DataTableModel table;
+    const QString file = dir.filePath(QStringLiteral("empty.csv"));
+    EXPECT_TRUE(exportTableCsv(table, file));
+    EXPECT_EQ(readAll(file), kBom + kHeader);
+}
+
+TEST(TableExport, ReplacesAnOlderFile) {
+    QTemporaryDir dir;
+    DataTableModel table;
+    const QString file = dir.filePath(QStringLiteral("again.csv"));
+    writeFile(file, QByteArray(100000, 'x'));
+    EXPECT_TRUE(exportTableCsv(table, file));
+    EXPECT_EQ(readAll(file), kBom + kHeader);
+}
+
+TEST(TableExport, CancellingLeavesNoFileAndAnOlderFileUntouched) {
+    DataTableModel table;
+    constexpr int kRows = 5000;
+    for (int i = 0; i < kRows; ++i) {
+        table.appendTabText(QStringLiteral("0:00:%1\tNi-MH\t+CHG+\t25\t30\t12.00\t%2.00\t1.00\t%3")
+                                .arg(i % 60, 2, 10, QLatin1Char('0'))
+                                .arg(i % 50)
+                                .arg(i));
+    }
+    for (int cancelAt : {1, 2, 3}) {  // the first report, or a later one
+        for (bool older : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << "cancel at report " << cancelAt
+                                              << (older ? ", older file" : ", no file"));
+            QTemporaryDir dir;
+            const QString file = dir.filePath(QStringLiteral("cancelled.csv"));
+            if (older) {
+                writeFile(file, "older export\r\n");
+            }
+            int reports = 0;
+            const bool done = exportTableCsv(table, file, [&](std::size_t, std::size_t total) {
+                EXPECT_EQ(total, static_cast<std::size_t>(kRows));
+                return ++reports < cancelAt;
+            });
+            EXPECT_FALSE(done);
+            EXPECT_EQ(reports, cancelAt);
+            EXPECT_EQ(entries(dir.path()),
+                      older ? QStringList{QStringLiteral("cancelled.csv")} : QStringList{});
+            if (older) {
+                EXPECT_EQ(readAll(file), QByteArray("older export\r\n"));
+            }
+        }
+    }
+
+    // Not cancelled: the last report is all rows of all rows.
+    QTemporaryDir dir;
+    std::size_t lastDone = 0;
+    std::size_t lastTotal = 0;
+    EXPECT_TRUE(exportTableCsv(table, dir.filePath(QStringLiteral("full.csv")),
+                               [&](std::size_t d, std::size_t t) {
+                                   lastDone = d;
+                                   lastTotal = t;
+                                   return true;
+                               }));
+    EXPECT_EQ(lastDone, static_cast<std::size_t>(kRows));
+    EXPECT_EQ(lastTotal, static_cast<std::size_t>(kRows));
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("full.csv"))).count("\r\n"), kRows + 1);
+}
+
+TEST(TableExport, AnUnwritablePathThrowsNamingTheFileAndLeavesNothing) {
+    QTemporaryDir dir;
+    DataTableModel table;
+    table.appendTabText(QStringLiteral("0:00:01\tPb\t+CHG+\t25\t30\t12.00\t6.00\t1.00\t10"));
+    QDir(dir.path()).mkdir(QStringLiteral("taken.csv"));
+    const QString paths[] = {
+        dir.filePath(QStringLiteral("missing/folder/table.csv")),  // no such folder
+        dir.filePath(QStringLiteral("taken.csv")),                 // a folder by that name
+    };
+    for (const QString& path : paths) {
+        try {
+            exportTableCsv(table, path);
+            ADD_FAILURE() << "no failure for " << path.toStdString();
+        } catch (const std::runtime_error& failure) {
+            EXPECT_TRUE(QString::fromUtf8(failure.what()).contains(path)) << failure.what();
+        }
+    }
+    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("taken.csv")});
+    EXPECT_TRUE(entries(dir.filePath(QStringLiteral("taken.csv"))).isEmpty());
+}
+
+// --- the chart as a picture and on paper ----------------------------------------------------
+
+// The page size a PDF gives for its (first) page, in points.
+QSizeF pdfPageSize(const QByteArray& pdf) {
+    static const QRegularExpression box(
+        QStringLiteral(R"(/MediaBox\s*\[\s*([-\d.]+)\s+([-\d.]+)\s+([-\d.]+)\s+([-\d.]+)\s*\])"));
+    const auto m = box.match(QString::fromLatin1(pdf));
+    if (!m.hasMatch()) {
+        return {};
+    }
+    return {m.captured(3).toDouble() - m.captured(1).toDouble(),
+            m.captured(4).toDouble() - m.captured(2).toDouble()};
+}
+
+class ChartExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        chart.resize(640, 360);
+        chart.show();
+        QApplication::processEvents();
+        ASSERT_EQ(chart.plot()->size(), QSize(640, 360));
+        for (int k = 0; k < 20; ++k) {
+            chart.addPoint(kSeriesVoltage, k * 5 * kSecond, 12 + k * 0.05);
+            chart.addPoint(kSeriesCurrent, k * 5 * kSecond, 1.5);
+        }
+        chart.setAxisRange(ChartAxis::Bottom, 0, 173 * kSecond);
+        chart.addTitleLine(QStringLiteral("LiIo/Po/Fe/+CHG+"));
+        chart.repaint();
+    }
+
+    QTemporaryDir dir;
+    ChartView chart;
+};
+
+TEST_F(ChartExportTest, SavesEachFormatByItsSuffixAtTheChartsSize) {
+    const struct {
+        const char* file;
+        QByteArray start;  // the format's magic bytes
+        const char* imageFormat;
+    } cases[] = {
+        {"chart.png", "\x89PNG", "PNG"},    {"chart.jpg", "\xFF\xD8", "JPEG"},
+        {"chart.JPEG", "\xFF\xD8", "JPEG"}, {"chart.bmp", "BM", "BMP"},
+        {"chart", "\x89PNG", "PNG"},  // no known suffix: PNG
+        {"chart.pdf", "%PDF", nullptr},     {"chart.svg", {}, nullptr},
+    };
+    QStringList written;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString file = dir.filePath(QString::fromLatin1(c.file));
+        saveChartPicture(chart, file);
+        written << QString::fromLatin1(c.file);
+        const QByteArray bytes = readAll(file);
+        ASSERT_TRUE(bytes.startsWith(c.start));
+        if (c.imageFormat) {
+            QImage image;
+            ASSERT_TRUE(image.loadFromData(bytes, c.imageFormat));
+            EXPECT_EQ(image.size(), QSize(640, 360));
+        }
+    }
+    // The PDF page and the SVG view box have the chart's proportions.
+    const QSizeF page = pdfPageSize(readAll(dir.filePath(QStringLiteral("chart.pdf"))));
+    ASSERT_FALSE(page.isEmpty());
+    EXPECT_NEAR(page.width() / page.height(), 640.0 / 360.0, 0.01);
+    const QByteArray svg = readAll(dir.filePath(QStringLiteral("chart.svg")));
+    EXPECT_TRUE(svg.contains("<svg"));
+    EXPECT_TRUE(svg.contains("viewBox=\"0 0 640 360\""));
+
+    // Nothing but the pictures is left in the folder.
+    written.sort();
+    QStringList found = entries(dir.path());
+    found.sort();
+    EXPECT_EQ(found, written);
+}
+
+TEST_F(ChartExportTest, SavingOverAnOlderPictureReplacesIt) {
+    const QString file = dir.filePath(QStringLiteral("old.png"));
+    writeFile(file, "not a picture");
+    saveChartPicture(chart, file);
+    EXPECT_TRUE(readAll(file).startsWith("\x89PNG"));
+}
+
+TEST_F(ChartExportTest, AnUnwritablePathThrowsNamingTheFile) {
+    QDir(dir.path()).mkdir(QStringLiteral("taken.png"));
+    for (const char* name : {"missing/chart.png", "missing/chart.jpg", "missing/chart.bmp",
+                             "missing/chart.pdf", "missing/chart.svg", "taken.png"}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        try {
+            saveChartPicture(chart, path);
+            ADD_FAILURE() << "no failure for " << name;
+        } catch (const std::runtime_error& failure) {
+            EXPECT_TRUE(QString::fromUtf8(failure.what()).contains(path)) << failure.what();
+        }
+    }
+    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("taken.png")});
+}
+
+TEST_F(ChartExportTest, PrintsOneLandscapePage) {
+    const QString file = dir.filePath(QStringLiteral("printed.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printChart(chart, printer);
+
+    const QByteArray pdf = readAll(file);
+    ASSERT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page "), 1);
+    const QSizeF page = pdfPageSize(pdf);
+    ASSERT_FALSE(page.isEmpty());
+    EXPECT_GT(page.width(), page.height());
+}
+
+TEST_F(ChartExportTest, PrintingToAnUnwritableFileThrows) {
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("missing/printed.pdf")));
+    EXPECT_THROW(printChart(chart, printer), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace cellwatch
