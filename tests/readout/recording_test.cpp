@@ -1,0 +1,486 @@
+// The live sample pipeline: a recording over a fake chart, the real data
+// table, a fake readout view and clocks set by hand. Samples are given the
+// elapsed time the decoder would compute (tick count minus ConnectTicks).
+#include "readout/recording.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "app/power_gauge.h"
+#include "chart/data_table.h"
+#include "readout/cell_panel.h"
+#include "tests/chart/fake_chart.h"
+
+namespace cellwatch {
+namespace {
+
+using testing::FakeChart;
+
+constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
+
+Decimal d(const char* text) {
+    const auto value = Decimal::parse(text);
+    EXPECT_TRUE(value.has_value()) << text;
+    return value.value_or(Decimal());
+}
+
+class ManualWallClock final : public WallClock {
+public:
+    explicit ManualWallClock(QDateTime start) : now_(std::move(start)) {}
+    QDateTime now() const override { return now_; }
+    void set(QDateTime t) { now_ = std::move(t); }
+
+private:
+    QDateTime now_;
+};
+
+class FakeGauge final : public PowerGaugeControl {
+public:
+    void setMaximum(double v) override { maximum_ = v; }
+    double maximum() const override { return maximum_; }
+    void setMinimum(double v) override { minimum_ = v; }
+    double minimum() const override { return minimum_; }
+    void setStep(double v) override { step_ = v; }
+    double step() const override { return step_; }
+    void setLowerMark(double v) override { lower_ = v; }
+    double lowerMark() const override { return lower_; }
+    void setUpperMark(double v) override { upper_ = v; }
+    double upperMark() const override { return upper_; }
+    void setValue(double v) override { value_ = v; }
+    double value() const override { return value_; }
+    void setCaption(const QString& c) override { caption_ = c; }
+    QString caption() const override { return caption_; }
+    void setMode(int m) override { mode_ = m; }
+    int mode() const override { return mode_; }
+
+private:
+    double maximum_ = 50, minimum_ = 0, step_ = 5, lower_ = 30, upper_ = 40, value_ = -1;
+    QString caption_;
+    int mode_ = 0;
+};
+
+class FakeCellPanel final : public CellPanelView {
+public:
+    void setCellText(int cell, const QString& text) override { texts[cell] = text; }
+    void setCellBar(int cell, BarTexture, int value) override { bars[cell] = value; }
+    void setStatistic(int index, const QString& text) override { statistics[index] = text; }
+
+    std::map<int, QString> texts;
+    std::map<int, int> bars;
+    std::map<int, QString> statistics;
+};
+
+class FakeReadouts final : public ReadoutView {
+public:
+    bool cursorHold() const override { return hold; }
+    void setReadout(int index, const QString& text) override { label3[index] = text; }
+    void setLargeReadout(int index, const QString& text) override { label2[index] = text; }
+    void fitReadouts() override {}
+    PowerGaugeControl& gauge() override { return dial; }
+    CellPanelView& cellPanel() override { return cells; }
+
+    bool hold = false;
+    std::map<int, QString> label3;
+    std::map<int, QString> label2;
+    FakeGauge dial;
+    FakeCellPanel cells;
+};
+
+// Everything a user can see, to compare before and after.
+struct Shown {
+    std::map<int, QString> label3, label2, cellTexts;
+    double gaugeValue;
+    QString gaugeCaption;
+    QStringList title;
+    std::array<std::size_t, kSeriesCount> points;
+    std::array<AxisRange, 5> ranges;
+    int rows;
+
+    bool operator==(const Shown& o) const {
+        auto same = [](const AxisRange& a, const AxisRange& b) {
+            return a.min == b.min && a.max == b.max;
+        };
+        return label3 == o.label3 && label2 == o.label2 && cellTexts == o.cellTexts &&
+               gaugeValue == o.gaugeValue && gaugeCaption == o.gaugeCaption && title == o.title &&
+               points == o.points && rows == o.rows &&
+               std::equal(ranges.begin(), ranges.end(), o.ranges.begin(), same);
+    }
+};
+
+StatusSample charging(const char* volts = "12.60", const char* amps = "2.00") {
+    StatusSample s;
+    s.batteryType = std::string(kTypeLithium);
+    s.state = std::string(kStateCharge);
+    s.extTemperature = d("25");
+    s.intTemperature = d("31");
+    s.inputVoltage = d("12");
+    s.voltage = d(volts);
+    s.current = d(amps);
+    s.capacity = d("150");
+    s.power = (s.voltage * s.current).abs().format(kFormat2);
+    for (std::size_t cell = 0; cell < 3; ++cell) {
+        s.cells[cell] = d("4.2");
+    }
+    return s;
+}
+
+// A connected recording. The tick counter is started just short of its wrap,
+// so every recording here runs across it.
+struct Rig {
+    static constexpr std::uint32_t kStartTicks = 0xFFFFF000u;
+
+    explicit Rig(QDateTime start = QDateTime(QDate(2024, 1, 15), QTime(14, 0)))
+        : wall(start), startWall(start) {
+        recording.events().restarted = [this] { ++restarts; };
+        recording.resetAxes();
+        recording.begin();
+    }
+
+    // Both clocks to `ms` after the connect.
+    void at(std::int64_t ms) {
+        ticks.set(kStartTicks + static_cast<std::uint32_t>(ms));
+        wall.set(startWall.addMSecs(ms));
+    }
+    // Hands `s` over at `ms` after the connect, as the decoder would.
+    void feed(StatusSample s, std::int64_t ms) {
+        at(ms);
+        s.elapsedMs = ticksBetween(recording.connectTicks(), ticks.tickCount());
+        recording.AcceptSample(s);
+    }
+
+    int rows() const { return table.gridRowCount() - 1; }
+    QString timeOfRow(int row) const { return table.gridText(row, 1); }
+    QString lastTime() const { return timeOfRow(rows()); }
+
+    Shown shown() const {
+        return {
+            view.label3,
+            view.label2,
+            view.cells.texts,
+            view.dial.value(),
+            view.dial.caption(),
+            chart.title,
+            {chart.pointCount(0), chart.pointCount(1), chart.pointCount(2), chart.pointCount(3)},
+            chart.ranges,
+            rows()};
+    }
+
+    FakeChart chart;
+    DataTableModel table;
+    FakeReadouts view;
+    ManualTickClock ticks{kStartTicks};
+    ManualWallClock wall;
+    QDateTime startWall;
+    Recording recording{chart, table, view, ticks, wall, [] { return false; }};
+    int restarts = 0;
+};
+
+// --- plausibility ---------------------------------------------------------------------------
+
+struct LimitCase {
+    const char* what;
+    void (*change)(StatusSample&);
+    std::int64_t ms;  // when it arrives; the first sample came at 1000
+    int rowsAfter;    // 2: recorded, 1: dropped, 0: restarted the recording
+};
+
+const LimitCase kLimitCases[] = {
+    {"battery 0 V", [](StatusSample& s) { s.voltage = d("0"); }, 2000, 1},
+    {"battery 50.01 V", [](StatusSample& s) { s.voltage = d("50.01"); }, 2000, 1},
+    {"battery 50 V", [](StatusSample& s) { s.voltage = d("50"); }, 2000, 2},
+    {"input 50.01 V", [](StatusSample& s) { s.inputVoltage = d("50.01"); }, 2000, 1},
+    {"input 50 V", [](StatusSample& s) { s.inputVoltage = d("50"); }, 2000, 2},
+    {"external 100.01", [](StatusSample& s) { s.extTemperature = d("100.01"); }, 2000, 1},
+    {"external 100", [](StatusSample& s) { s.extTemperature = d("100"); }, 2000, 2},
+    {"internal 100.01", [](StatusSample& s) { s.intTemperature = d("100.01"); }, 2000, 1},
+    {"internal 100", [](StatusSample& s) { s.intTemperature = d("100"); }, 2000, 2},
+    {"cell 2 at 5.01 V", [](StatusSample& s) { s.cells[1] = d("5.01"); }, 2000, 1},
+    {"cell 12 at 5.01 V", [](StatusSample& s) { s.cells[11] = d("5.01"); }, 2000, 1},
+    {"cell 2 at 5.00 V", [](StatusSample& s) { s.cells[1] = d("5.00"); }, 2000, 2},
+    // An implausible sample after a pause is dropped before the pause test...
+    {"battery 0 V after 10 s", [](StatusSample& s) { s.voltage = d("0"); }, 11000, 1},
+    {"input 50.01 V after 10 s", [](StatusSample& s) { s.inputVoltage = d("50.01"); }, 11000, 1},
+    // ...but the cell limit comes after it.
+    {"cell at 5.01 V after 10 s", [](StatusSample& s) { s.cells[0] = d("5.01"); }, 11000, 0},
+};
+
+TEST(RecordingPlausibility, LimitsAreStrictAndADroppedSampleChangesNothing) {
+    for (const LimitCase& c : kLimitCases) {
+        SCOPED_TRACE(c.what);
+        Rig r;
+        r.feed(charging("12.60"), 1000);
+        ASSERT_EQ(r.rows(), 1);
+        const Shown before = r.shown();
+
+        StatusSample s = charging("12.70");
+        c.change(s);
+        r.feed(s, c.ms);
+
+        EXPECT_EQ(r.rows(), c.rowsAfter);
+        EXPECT_EQ(r.restarts, c.rowsAfter == 0 ? 1 : 0);
+        if (c.rowsAfter == 1) {
+            EXPECT_TRUE(r.shown() == before);
+        }
+        if (c.rowsAfter == 2) {
+            EXPECT_EQ(r.chart.pointCount(kSeriesVoltage), 2u);
+            EXPECT_EQ(r.view.label3[readouts::kInputVoltage],
+                      QString::fromStdString(s.inputVoltage.format(kFormat2)));
+        }
+    }
+}
+
+// --- the pause rule -------------------------------------------------------------------------
+
+TEST(RecordingPause, MeasuredFromTheTimeWrittenInTheLastRow) {
+    Rig r;
+    r.feed(charging("12.50"), 1000);
+    r.feed(charging("12.51"), 5000);  // exactly 4 s after "0:00:01"
+    ASSERT_EQ(r.rows(), 2);
+    EXPECT_EQ(r.lastTime(), QStringLiteral("0:00:05"));
+    r.feed(charging("12.52"), 5600);   // written as 0:00:06
+    r.feed(charging("12.53"), 10000);  // 4.4 s after that sample, 4 s after its row
+    ASSERT_EQ(r.rows(), 4);
+    EXPECT_EQ(r.lastTime(), QStringLiteral("0:00:10"));
+    EXPECT_EQ(r.restarts, 0);
+
+    const AxisRange voltageAxis = r.chart.ranges[static_cast<std::size_t>(ChartAxis::Left)];
+    const double axisMaxVolt = r.recording.axes().axisMaxVolt();
+    r.feed(charging("4.20"), 14500);  // 4.5 s: a new recording; this sample is not shown
+
+    EXPECT_EQ(r.restarts, 1);
+    EXPECT_EQ(r.rows(), 0);
+    for (int series = 0; series < kSeriesCount; ++series) {
+        EXPECT_EQ(r.chart.pointCount(series), 0u) << series;
+    }
+    EXPECT_EQ(r.chart.title, QStringList{QStringLiteral("Idle")});
+    EXPECT_EQ(r.view.label3[readouts::kLegendVoltage], QStringLiteral("12.53"));
+    EXPECT_EQ(r.view.label3[readouts::kVoltage], QStringLiteral("12.53"));
+    EXPECT_EQ(r.recording.recordingStart(), r.wall.now());
+    EXPECT_EQ(r.recording.timeWindowEnd(), r.wall.now().addMSecs(172'800));
+    // The vertical axes keep the old recording's ranges until the next sample.
+    const AxisRange kept = r.chart.ranges[static_cast<std::size_t>(ChartAxis::Left)];
+    EXPECT_EQ(kept.min, voltageAxis.min);
+    EXPECT_EQ(kept.max, voltageAxis.max);
+    EXPECT_EQ(r.recording.axes().axisMaxVolt(), axisMaxVolt);
+
+    r.feed(charging("4.21"), 15500);
+    ASSERT_EQ(r.rows(), 1);
+    EXPECT_EQ(r.timeOfRow(1), QStringLiteral("0:00:01"));
+    EXPECT_EQ(r.view.label3[readouts::kElapsed], QStringLiteral("0:00:01"));
+    EXPECT_NEAR(r.chart.pointX(kSeriesVoltage, 0), 1 * kSecond, 1e-9);
+    EXPECT_LT(r.chart.ranges[static_cast<std::size_t>(ChartAxis::Left)].max, voltageAxis.max);
+}
+
+struct CadenceCase {
+    std::int64_t intervalMs;
+    std::vector<int> rows;  // after each sample
+};
+
+TEST(RecordingPause, RowsAtASteadyCadence) {
+    // The first row is written as 1 s whenever it arrived, so every 3 s
+    // already restarts: the second sample lies 5 s after the first row.
+    const CadenceCase cases[] = {
+        {1000, {1, 2, 3, 4, 5, 6}},
+        {2500, {1, 2, 3, 4, 5, 6}},
+        {3000, {1, 0, 1, 0, 1, 0}},
+        {4500, {1, 0, 1, 0, 1, 0}},
+    };
+    for (const CadenceCase& c : cases) {
+        SCOPED_TRACE(c.intervalMs);
+        Rig r;
+        std::vector<int> rows;
+        for (std::size_t k = 1; k <= c.rows.size(); ++k) {
+            r.feed(charging(), static_cast<std::int64_t>(k) * c.intervalMs);
+            rows.push_back(r.rows());
+        }
+        EXPECT_EQ(rows, c.rows);
+    }
+}
+
+TEST(RecordingPause, FirstRowOfARecordingReadsOneSecond) {
+    for (std::int64_t ms : {0, 300, 2700, 9000}) {
+        SCOPED_TRACE(ms);
+        Rig r;
+        r.feed(charging(), ms);
+        ASSERT_EQ(r.rows(), 1);
+        EXPECT_EQ(r.timeOfRow(1), QStringLiteral("0:00:01"));
+        EXPECT_EQ(r.view.label3[readouts::kElapsed], QStringLiteral("0:00:01"));
+    }
+}
+
+// --- the time axis --------------------------------------------------------------------------
+
+TEST(RecordingTimeAxis, GrowsBy432SecondsWhenLessThan172Point8AreLeft) {
+    const auto bottomMax = [](const Rig& r) {
+        return r.chart.ranges[static_cast<std::size_t>(ChartAxis::Bottom)].max / kSecond;
+    };
+    {
+        Rig r;
+        EXPECT_NEAR(bottomMax(r), 172.8, 1e-6);
+        r.feed(charging(), 0);  // at the very start: 172.8 s are left
+        EXPECT_NEAR(bottomMax(r), 172.8, 1e-6);
+    }
+    Rig r;
+    r.feed(charging(), 1);
+    EXPECT_NEAR(bottomMax(r), 604.8, 1e-6);
+    for (std::int64_t s = 1; s <= 432; ++s) {
+        r.feed(charging(), s * 1000);
+    }
+    EXPECT_NEAR(bottomMax(r), 604.8, 1e-6);
+    r.feed(charging(), 433'000);
+    EXPECT_NEAR(bottomMax(r), 1036.8, 1e-6);
+    EXPECT_EQ(r.rows(), 434);
+    EXPECT_EQ(r.restarts, 0);
+}
+
+TEST(RecordingTimeAxis, XKeepsIncreasingPastMidnight) {
+    Rig r(QDateTime(QDate(2024, 1, 15), QTime(23, 59, 57)));
+    for (std::int64_t s = 1; s <= 8; ++s) {
+        r.feed(charging(), s * 1000);
+    }
+    ASSERT_EQ(r.chart.pointCount(kSeriesVoltage), 8u);
+    for (std::size_t k = 0; k < 8; ++k) {
+        EXPECT_NEAR(r.chart.pointX(kSeriesVoltage, k), static_cast<double>(k + 1) * kSecond, 1e-9)
+            << k;
+    }
+    EXPECT_NEAR(r.chart.ranges[static_cast<std::size_t>(ChartAxis::Bottom)].max / kSecond, 604.8,
+                1e-6);
+}
+
+// --- what a sample shows --------------------------------------------------------------------
+
+TEST(RecordingSample, DischargeShowsTheSignButDrawsTheMagnitude) {
+    Rig r;
+    StatusSample s = charging("12.60", "-1.5");
+    s.state = std::string(kStateDischarge);
+    r.feed(s, 1000);
+
+    EXPECT_EQ(r.view.label2[readouts::kLargeCurrent], QStringLiteral("-1.50A"));
+    EXPECT_EQ(r.view.label2[readouts::kLargeVoltage], QStringLiteral("12.60V"));
+    EXPECT_EQ(r.view.label2[readouts::kLargeCapacity], QStringLiteral("150mAh"));
+    EXPECT_EQ(r.view.label3[readouts::kLegendCurrent], QStringLiteral("-1.50"));
+    EXPECT_EQ(r.view.label3[readouts::kCurrent], QStringLiteral("-1.50"));
+    ASSERT_EQ(r.chart.points[kSeriesCurrent].size(), 1u);
+    EXPECT_EQ(r.chart.points[kSeriesCurrent][0].second, 1.5);
+    EXPECT_EQ(r.view.label3[readouts::kPower], QStringLiteral("18.900"));
+    EXPECT_EQ(r.view.dial.caption(), QStringLiteral("18.900"));
+    EXPECT_DOUBLE_EQ(r.view.dial.value(), 18.9);
+    EXPECT_EQ(r.chart.title, QStringList{QStringLiteral("LiIo/Po/Fe/-DSC-")});
+    EXPECT_EQ(r.table.gridText(1, 8), QStringLiteral("-1.50"));
+}
+
+TEST(RecordingSample, TableRowShowsVoltagesAndCurrentWithTwoDecimals) {
+    Rig r;
+    StatusSample s = charging("4.2", "1");
+    s.inputVoltage = d("12");
+    r.feed(s, 1000);
+    EXPECT_EQ(r.table.gridText(1, 6), QStringLiteral("12.00"));
+    EXPECT_EQ(r.table.gridText(1, 7), QStringLiteral("4.20"));
+    EXPECT_EQ(r.table.gridText(1, 8), QStringLiteral("1.00"));
+}
+
+TEST(RecordingSample, CellCountCountsTheCellsPresent) {
+    const std::pair<int, const char*> cases[] = {{6, "6Cells"}, {0, "0Cells"}, {12, "12Cells"}};
+    for (const auto& [present, text] : cases) {
+        SCOPED_TRACE(text);
+        Rig r;
+        StatusSample s = charging("20");
+        s.cells = {};
+        for (int cell = 0; cell < present; ++cell) {
+            s.cells[static_cast<std::size_t>(cell)] = d("3.9");
+        }
+        r.feed(s, 1000);
+        ASSERT_EQ(r.rows(), 1);
+        EXPECT_EQ(r.view.label3[readouts::kCellCount], QString::fromLatin1(text));
+    }
+}
+
+TEST(RecordingSample, CursorHoldKeepsDetailReadoutsAndCellPanelOnly) {
+    Rig r;
+    r.feed(charging("12.60", "2.00"), 1000);
+    const auto details = r.view.label3;
+    const auto cells = r.view.cells.texts;
+
+    r.view.hold = true;
+    StatusSample held = charging("14.00", "3.00");
+    held.cells[0] = d("4.15");
+    held.inputVoltage = d("13");
+    r.feed(held, 2000);
+
+    const int detailIndexes[] = {
+        readouts::kInputVoltage, readouts::kState,    readouts::kBatteryType, readouts::kCellCount,
+        readouts::kVoltage,      readouts::kCurrent,  readouts::kInternal,    readouts::kPower,
+        readouts::kElapsed,      readouts::kCapacity, readouts::kExternal};
+    for (int index : detailIndexes) {
+        EXPECT_EQ(r.view.label3[index], details.at(index)) << "Label3(" << index << ")";
+    }
+    EXPECT_EQ(r.view.cells.texts, cells);
+    // Legend values, large readouts, gauge, chart and table follow the sample.
+    EXPECT_EQ(r.view.label3[readouts::kLegendVoltage], QStringLiteral("14.00"));
+    EXPECT_EQ(r.view.label3[readouts::kLegendCurrent], QStringLiteral("3.00"));
+    EXPECT_EQ(r.view.label2[readouts::kLargeCurrent], QStringLiteral("3.00A"));
+    EXPECT_EQ(r.view.dial.caption(), QStringLiteral("42.000"));
+    EXPECT_EQ(r.chart.pointCount(kSeriesVoltage), 2u);
+    EXPECT_GE(r.chart.ranges[static_cast<std::size_t>(ChartAxis::Left)].max, 14.0);
+    ASSERT_EQ(r.rows(), 2);
+    EXPECT_EQ(r.table.gridText(2, 7), QStringLiteral("14.00"));
+
+    r.view.hold = false;
+    r.feed(held, 3000);
+    EXPECT_EQ(r.view.label3[readouts::kInputVoltage], QStringLiteral("13.00"));
+    EXPECT_EQ(r.view.label3[readouts::kElapsed], QStringLiteral("0:00:03"));
+    EXPECT_NE(r.view.cells.texts, cells);
+}
+
+// --- the idle display -----------------------------------------------------------------------
+
+TEST(RecordingIdle, ZeroesTheMainReadoutsAndMovesTheTimeOrigin) {
+    Rig r;
+    r.feed(charging("12.60", "2.00"), 1000);
+    r.feed(charging("12.61", "2.00"), 2000);
+    const Shown before = r.shown();
+
+    r.at(3000);
+    r.recording.ShowIdle();
+    const Shown idle = r.shown();
+
+    const std::pair<int, const char*> legend[] = {{readouts::kLegendVoltage, "0.00"},
+                                                  {readouts::kLegendCurrent, "0.00"},
+                                                  {readouts::kLegendCapacity, "0"},
+                                                  {readouts::kLegendExternal, "0"}};
+    for (const auto& [index, text] : legend) {
+        EXPECT_EQ(idle.label3.at(index), QString::fromLatin1(text)) << index;
+    }
+    EXPECT_EQ(idle.label2.at(readouts::kLargeVoltage), QStringLiteral("0.00V"));
+    EXPECT_EQ(idle.label2.at(readouts::kLargeCurrent), QStringLiteral("0.00A"));
+    EXPECT_EQ(idle.label2.at(readouts::kLargeCapacity), QStringLiteral("0mAH"));
+    EXPECT_EQ(idle.title, QStringList{QStringLiteral("Idle")});
+    EXPECT_EQ(idle.gaugeValue, 0);
+    EXPECT_EQ(idle.gaugeCaption, QStringLiteral("0"));
+    EXPECT_EQ(r.view.dial.mode(), 1);
+    // Table, points, detail readouts and cells stay.
+    EXPECT_EQ(idle.rows, 2);
+    EXPECT_EQ(idle.points, before.points);
+    EXPECT_EQ(idle.cellTexts, before.cellTexts);
+    EXPECT_EQ(idle.label3.at(readouts::kInputVoltage), before.label3.at(readouts::kInputVoltage));
+    EXPECT_EQ(idle.label3.at(readouts::kElapsed), QStringLiteral("0:00:02"));
+    EXPECT_EQ(r.recording.recordingStart(), r.wall.now());
+    EXPECT_EQ(r.recording.timeWindowEnd(), r.wall.now().addMSecs(172'800));
+
+    r.recording.ShowIdle();
+    EXPECT_TRUE(r.shown() == idle);
+
+    // The next sample is plotted from the moment of the idle display.
+    r.feed(charging("12.62", "2.00"), 4000);
+    ASSERT_EQ(r.chart.pointCount(kSeriesVoltage), 3u);
+    EXPECT_NEAR(r.chart.pointX(kSeriesVoltage, 2), 1 * kSecond, 1e-9);
+    EXPECT_EQ(r.rows(), 3);
+    EXPECT_EQ(r.restarts, 0);
+}
+
+}  // namespace
+}  // namespace cellwatch
