@@ -1,6 +1,6 @@
-// The widget tests need an application object. They draw offscreen, also when
-// run by hand or listed at build time, so that results never depend on a
-// display.
+// The main of every widget test: an application object, drawing offscreen
+// unless a platform is chosen explicitly (also when the tests are listed at
+// build time), so results never depend on a display.
 #include <gtest/gtest.h>
 
 #include <QApplication>
