@@ -43,6 +43,22 @@ constexpr ChartAxis axisOfSeries(int series) {
     }
 }
 
+// The series drawn against a vertical axis; -1 for the time axis.
+constexpr int seriesOfAxis(ChartAxis axis) {
+    switch (axis) {
+        case ChartAxis::Left:
+            return kSeriesVoltage;
+        case ChartAxis::Right:
+            return kSeriesCurrent;
+        case ChartAxis::Capacity:
+            return kSeriesCapacity;
+        case ChartAxis::Temperature:
+            return kSeriesTemperature;
+        default:
+            return -1;
+    }
+}
+
 struct AxisRange {
     double min = 0;
     double max = 0;

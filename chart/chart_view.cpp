@@ -39,23 +39,6 @@ std::size_t seriesIndex(int series) {
     return static_cast<std::size_t>(series);
 }
 
-// The series drawn against a vertical axis.
-int seriesOfAxis(ChartAxis axis) {
-    switch (axis) {
-        case ChartAxis::Left:
-            return kSeriesVoltage;
-        case ChartAxis::Right:
-            return kSeriesCurrent;
-        case ChartAxis::Capacity:
-            return kSeriesCapacity;
-        case ChartAxis::Temperature:
-            return kSeriesTemperature;
-        case ChartAxis::Bottom:
-            break;
-    }
-    return -1;
-}
-
 // Time axis labels: X is in days, labels read "h:mm:ss" at steps of whole
 // seconds, minutes or hours.
 class ElapsedTicker : public QCPAxisTicker {

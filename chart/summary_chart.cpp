@@ -4,21 +4,6 @@
 
 namespace cellwatch {
 
-int SummaryChart::seriesOfAxis(ChartAxis axis) {
-    switch (axis) {
-        case ChartAxis::Left:
-            return kSeriesVoltage;
-        case ChartAxis::Right:
-            return kSeriesCurrent;
-        case ChartAxis::Capacity:
-            return kSeriesCapacity;
-        case ChartAxis::Temperature:
-            return kSeriesTemperature;
-        default:
-            return -1;
-    }
-}
-
 void SummaryChart::addPoint(int series, double x, double y) {
     if (series < 0 || series >= kSeriesCount) {
         return;

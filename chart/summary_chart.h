@@ -47,7 +47,6 @@ private:
         double minY = std::numeric_limits<double>::infinity();
         bool active = true;
     };
-    static int seriesOfAxis(ChartAxis axis);
 
     std::array<Series, kSeriesCount> series_{};
     std::array<AxisRange, 5> ranges_{};
