@@ -250,51 +250,6 @@ PowerGauge::PowerGauge(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 }
 
-void PowerGauge::changed(double& setting, double value) {
-    if (setting != value) {
-        setting = value;
-        update();
-    }
-}
-
-void PowerGauge::setMaximum(double maximum) {
-    changed(maximum_, maximum);
-}
-
-void PowerGauge::setMinimum(double minimum) {
-    changed(minimum_, minimum);
-}
-
-void PowerGauge::setStep(double step) {
-    changed(step_, step);
-}
-
-void PowerGauge::setLowerMark(double mark) {
-    changed(lowerMark_, mark);
-}
-
-void PowerGauge::setUpperMark(double mark) {
-    changed(upperMark_, mark);
-}
-
-void PowerGauge::setValue(double value) {
-    changed(value_, value);
-}
-
-void PowerGauge::setCaption(const QString& caption) {
-    if (caption != caption_) {
-        caption_ = caption;
-        update();
-    }
-}
-
-void PowerGauge::setMode(int mode) {
-    if (mode != mode_) {
-        mode_ = mode;
-        update();
-    }
-}
-
 QSize PowerGauge::sizeHint() const {
     return {140, 140};
 }
@@ -317,10 +272,10 @@ void PowerGauge::paintEvent(QPaintEvent* /*event*/) {
     DrawBezelAndFace(painter);
 
     Scale scale;
-    scale.valid = std::isfinite(minimum_) && std::isfinite(maximum_) && maximum_ > minimum_;
+    scale.valid = std::isfinite(minimum()) && std::isfinite(maximum()) && maximum() > minimum();
     if (scale.valid) {
-        scale.low = minimum_;
-        scale.high = maximum_;
+        scale.low = minimum();
+        scale.high = maximum();
     }
 
     // Zones, ticks and numbers. Marks outside the scale are pinned to its ends.
@@ -328,18 +283,18 @@ void PowerGauge::paintEvent(QPaintEvent* /*event*/) {
         const auto pin = [&](double v) {
             return std::isfinite(v) ? std::clamp(v, scale.low, scale.high) : scale.high;
         };
-        const double lower = pin(lowerMark_);
-        const double upper = std::max(lower, pin(upperMark_));
+        const double lower = pin(lowerMark());
+        const double upper = std::max(lower, pin(upperMark()));
         DrawArcBand(painter, scale, scale.low, lower, kGreen);
         DrawArcBand(painter, scale, lower, upper, kAmber);
         DrawArcBand(painter, scale, upper, scale.high, kRed);
-        DrawScale(painter, scale, step_, this->font());
+        DrawScale(painter, scale, step(), this->font());
     } else {
         DrawArcBand(painter, Scale{0, 1, true}, 0, 1, QColor(90, 94, 100));  // no usable scale
     }
 
-    DrawCaption(painter, caption_, this->font());
-    DrawNeedle(painter, scale.angle(value_));
+    DrawCaption(painter, caption(), this->font());
+    DrawNeedle(painter, scale.angle(value()));
     DrawGlass(painter);
 }
 

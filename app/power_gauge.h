@@ -37,6 +37,52 @@ protected:
     PowerGaugeControl& operator=(const PowerGaugeControl&) = default;
 };
 
+// The settings kept as given. A gauge that draws them hears of every change
+// through settingsChanged(); on its own it is the gauge of a recording that
+// shows nothing.
+class GaugeSettings : public PowerGaugeControl {
+public:
+    static constexpr int kModeNormal = 1;
+
+    void setMaximum(double maximum) override { changed(maximum_, maximum); }
+    double maximum() const override { return maximum_; }
+    void setMinimum(double minimum) override { changed(minimum_, minimum); }
+    double minimum() const override { return minimum_; }
+    void setStep(double step) override { changed(step_, step); }
+    double step() const override { return step_; }
+    void setLowerMark(double mark) override { changed(lowerMark_, mark); }
+    double lowerMark() const override { return lowerMark_; }
+    void setUpperMark(double mark) override { changed(upperMark_, mark); }
+    double upperMark() const override { return upperMark_; }
+    void setValue(double value) override { changed(value_, value); }
+    double value() const override { return value_; }
+    void setCaption(const QString& caption) override { changed(caption_, caption); }
+    QString caption() const override { return caption_; }
+    void setMode(int mode) override { changed(mode_, mode); }
+    int mode() const override { return mode_; }
+
+protected:
+    virtual void settingsChanged() {}
+
+private:
+    template <typename T>
+    void changed(T& setting, const T& value) {
+        if (!(setting == value)) {
+            setting = value;
+            settingsChanged();
+        }
+    }
+
+    double maximum_ = 100;
+    double minimum_ = 0;
+    double step_ = 10;
+    double lowerMark_ = 60;
+    double upperMark_ = 85;
+    double value_ = 0;
+    QString caption_;
+    int mode_ = kModeNormal;
+};
+
 // The dial. Its face is drawn in its own dark colours, so it reads the same on
 // a light or a dark window. It draws a 240-degree scale and scales with the
 // widget; numbers that would crowd each other are thinned out.
@@ -48,47 +94,17 @@ protected:
 //
 // Mode: 1 is the normal display (what the window always sets); every other
 // number draws the same.
-class PowerGauge : public QWidget, public PowerGaugeControl {
+class PowerGauge : public QWidget, public GaugeSettings {
     Q_OBJECT
 public:
-    static constexpr int kModeNormal = 1;
-
     explicit PowerGauge(QWidget* parent = nullptr);
-
-    void setMaximum(double maximum) override;
-    double maximum() const override { return maximum_; }
-    void setMinimum(double minimum) override;
-    double minimum() const override { return minimum_; }
-    void setStep(double step) override;
-    double step() const override { return step_; }
-    void setLowerMark(double mark) override;
-    double lowerMark() const override { return lowerMark_; }
-    void setUpperMark(double mark) override;
-    double upperMark() const override { return upperMark_; }
-    void setValue(double value) override;
-    double value() const override { return value_; }
-    void setCaption(const QString& caption) override;
-    QString caption() const override { return caption_; }
-    void setMode(int mode) override;
-    int mode() const override { return mode_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-
-private:
-    void changed(double& setting, double value);
-
-    double maximum_ = 100;
-    double minimum_ = 0;
-    double step_ = 10;
-    double lowerMark_ = 60;
-    double upperMark_ = 85;
-    double value_ = 0;
-    QString caption_;
-    int mode_ = kModeNormal;
+    void settingsChanged() override { update(); }
 };
 
 }  // namespace cellwatch
