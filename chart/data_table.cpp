@@ -384,11 +384,20 @@ void DataTableView::setModel(QAbstractItemModel* newModel) {
     if (newModel != nullptr) {
         modelConnections_ = {
             connect(newModel, &QAbstractItemModel::rowsAboutToBeInserted, this,
-                    [this] { followBottom_ = isAtBottom(); }),
+                    [this] { followBottom_ = scrollPending_ || isAtBottom(); }),
+            // Following the bottom costs more the longer the table is, so a
+            // burst of rows scrolls once, when the event loop next runs.
             connect(newModel, &QAbstractItemModel::rowsInserted, this,
                     [this] {
-                        if (followBottom_) {
-                            scrollToBottom();
+                        if (followBottom_ && !scrollPending_) {
+                            scrollPending_ = true;
+                            QMetaObject::invokeMethod(
+                                this,
+                                [this] {
+                                    scrollPending_ = false;
+                                    scrollToBottom();
+                                },
+                                Qt::QueuedConnection);
                         }
                     }),
             // A reset rebuilds the header's sections with default widths.

@@ -123,6 +123,7 @@ private:
     void applyColumnLayout();
 
     bool followBottom_ = true;
+    bool scrollPending_ = false;
     QList<QMetaObject::Connection> modelConnections_;
 };
 
