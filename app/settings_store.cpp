@@ -140,6 +140,11 @@ QString FileSettingsStore::defaultPath() {
 
 QString FileSettingsStore::read(const QString& application, const QString& section,
                                 const QString& key, const QString& defaultValue) const {
+    for (const Unsaved& u : unsaved_) {
+        if (Entry{u.application, u.section, u.key, u.value}.matches(application, section, key)) {
+            return u.value;
+        }
+    }
     const QList<Entry> entries = load(path_);
     for (auto it = entries.crbegin(); it != entries.crend(); ++it) {  // the last one wins
         if (it->matches(application, section, key)) {
@@ -186,9 +191,15 @@ void FileSettingsStore::write(const QString& application, const QString& section
     }
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QSaveFile file(path_);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(text.toUtf8());
-        file.commit();
+    const QByteArray bytes = text.toUtf8();
+    const bool saved = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+                       file.flush() && file.commit();
+    // Whatever the file says, this session keeps what was written last.
+    unsaved_.removeIf([&](const Unsaved& u) {
+        return Entry{u.application, u.section, u.key, u.value}.matches(application, section, key);
+    });
+    if (!saved) {
+        unsaved_.append({application, section, key, value});
     }
 }
 

@@ -9,9 +9,11 @@
 // Each entry is read from the file anew; nothing is cached. A missing,
 // unreadable or damaged file reads as "nothing stored"; lines that make no
 // sense are skipped. Writes replace the file atomically, so a crash while
-// writing never leaves half a file. Neither reads nor writes report failures.
+// writing never leaves half a file. Neither reads nor writes report failures;
+// a value that cannot be written still holds until the program ends.
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace cellwatch {
@@ -41,6 +43,12 @@ public:
 
 private:
     QString path_;
+    // Values that could not be written to the file (an unwritable folder, a
+    // directory in the file's place): they hold for this session.
+    struct Unsaved {
+        QString application, section, key, value;
+    };
+    QList<Unsaved> unsaved_;
 };
 
 // The interface language: "CHT" selects the Chinese texts, anything else

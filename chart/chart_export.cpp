@@ -82,6 +82,11 @@ void saveChartPicture(ChartView& chart, const QString& fileName) {
             fail(QStringLiteral("Cannot write %1").arg(fileName));
         }
     }
+    if (!out.flush()) {
+        const QString reason = out.errorString();
+        out.cancelWriting();
+        fail(QStringLiteral("Cannot write %1: %2").arg(fileName, reason));
+    }
     if (!out.commit()) {
         fail(QStringLiteral("Cannot write %1: %2").arg(fileName, out.errorString()));
     }

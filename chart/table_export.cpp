@@ -39,7 +39,9 @@ QString defaultExportPath(const QDateTime& when) {
 bool exportTableCsv(const DataTableModel& table, const QString& fileName,
                     const std::function<bool(std::size_t, std::size_t)>& progress) {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: the table is written in large chunks anyway, and a full
+    // disk then shows at the write that fails.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw std::runtime_error(
             QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()).toStdString());
     }
@@ -83,6 +85,14 @@ bool exportTableCsv(const DataTableModel& table, const QString& fileName,
     }
     if (progress) {
         progress(total, total);
+    }
+    // The last of the data reaches the disk only now; a full disk shows here,
+    // and then the older file must stay as it was.
+    if (!file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw std::runtime_error(
+            QStringLiteral("Cannot write %1: %2").arg(fileName, reason).toStdString());
     }
     if (!file.commit()) {
         throw std::runtime_error(

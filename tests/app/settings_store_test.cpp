@@ -72,10 +72,12 @@ TEST_F(SettingsStoreTest, DamagedFilesReadAsDefaultsAndCanBeWrittenAgain) {
     }
 }
 
-TEST_F(SettingsStoreTest, UnwritableFolderIsSilent) {
-    FileSettingsStore store(QStringLiteral("/proc/cellwatch-cannot/settings.ini"));
+TEST_F(SettingsStoreTest, AValueThatCannotBeSavedHoldsForTheSession) {
+    const QString unwritable = QStringLiteral("/proc/cellwatch-cannot/settings.ini");
+    FileSettingsStore store(unwritable);
     writeLanguageCode(store, QStringLiteral("ENG"));
-    EXPECT_EQ(readLanguageCode(store), QStringLiteral("CHT"));
+    EXPECT_EQ(readLanguageCode(store), QStringLiteral("ENG"));
+    EXPECT_EQ(readLanguageCode(FileSettingsStore(unwritable)), QStringLiteral("CHT"));
 }
 
 TEST(LanguageSelection, OnlyExactChtIsChinese) {
