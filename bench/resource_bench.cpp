@@ -1,0 +1,471 @@
+// What the window costs in time, memory and processor, measured on a real
+// main window or chart view (offscreen). One mode per run:
+//
+//   resource_bench chart [points...]    chart repaint of the whole recording
+//       A 1200 x 600 chart with 4 curves of N points each, its axes spanning
+//       all of them; the median of 5 immediate replots (after one to warm
+//       up), wall-clock. Default sizes: 10000 1000000.
+//       Prints: chart <points> <median ms> <min ms>
+//
+//   resource_bench grow [samples]       a long recording without chart repaints
+//       Samples (default 1,000,000) go through Recording::AcceptSample of a
+//       window, one simulated second apart. The chart does not repaint (its
+//       automatic replot is off); the event loop runs after every sample of
+//       the first and the last 1,000, and every 1,000 samples in between.
+//       Resident memory (/proc/self/statm) is read before the first sample,
+//       at 200,000 samples and at the end.
+//       Prints: grow <first µs> <last µs> (mean process CPU per sample)
+//               memory <samples> <resident growth bytes> <bytes per sample>
+//
+//   resource_bench live [seconds]        the window on a pseudo-terminal
+//       The window, with the system's clocks, connects to the slave side of
+//       a pseudo-terminal. First the charger is silent for the given time
+//       (default 5 s), then a writer thread sends back-to-back 112-byte
+//       messages at the line's 960 bytes a second for about as long, then
+//       50 back-to-back 76-byte messages. Process CPU time (getrusage, all
+//       threads, less the writer thread's own) over the silent and the
+//       112-byte stretch; and for every message the time from the write of
+//       its last byte to the master side to its table row (rowsInserted).
+//       A message is matched to its row by its capacity; a message that
+//       gives no row (the recording restarting, or the last 76-byte one,
+//       which waits for 111 bytes after its start byte) is left out.
+//       Prints: cpu <phase> <cpu seconds> <wall seconds> <percent of a core>
+//               latency <layout> <rows> <messages> <median ms> <max ms>
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <qcustomplot.h>
+
+#include "app/main_window.h"
+#include "chart/chart_view.h"
+#include "chart/data_table.h"
+#include "tools/emulator/emulator.h"
+
+namespace cellwatch {
+namespace {
+
+namespace emu = emulator;
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
+
+double processCpuSeconds() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double threadCpuSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+double processCpuNs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
+}
+
+double residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+}
+
+double msBetween(SteadyClock::time_point a, SteadyClock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Runs the event loop for a while.
+void runEventsFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+class SimulatedWallClock final : public WallClock {
+public:
+    QDateTime now() const override { return now_; }
+    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
+
+private:
+    QDateTime now_{QDate(2024, 1, 15), QTime(9, 0)};
+};
+
+class NoPorts final : public PortLister {
+public:
+    std::vector<PortInfo> ports() const override { return {}; }
+};
+
+MainWindow::Hooks hooksWith(const TickClock* ticks, const WallClock* wall,
+                            const PortLister* ports) {
+    MainWindow::Hooks hooks;
+    hooks.showFailure = [](QWidget*, const QString& text) {
+        std::fprintf(stderr, "failure: %s\n", text.toLocal8Bit().constData());
+    };
+    hooks.ticks = ticks;
+    hooks.wall = wall;
+    hooks.ports = ports;
+    hooks.isOnline = [] { return false; };  // the local help page, no network
+    return hooks;
+}
+
+// --- chart ------------------------------------------------------------------------
+
+void chartRepaint(std::size_t points) {
+    ChartView view;
+    view.resize(1200, 600);
+    view.show();
+    QApplication::processEvents();
+    for (std::size_t k = 0; k < points; ++k) {
+        const double x = static_cast<double>(k) * kSecond;
+        const auto wave = static_cast<double>(k % 600);
+        view.addPoint(kSeriesVoltage, x, 14.8 + wave / 1000);
+        view.addPoint(kSeriesCurrent, x, 2.0 - wave / 2000);
+        view.addPoint(kSeriesCapacity, x, static_cast<double>(k) / 10);
+        view.addPoint(kSeriesTemperature, x, 25 + wave / 100);
+    }
+    view.setAxisRange(ChartAxis::Bottom, 0, static_cast<double>(points) * kSecond);
+    view.setAxisRange(ChartAxis::Left, 0, 20);
+    view.setAxisRange(ChartAxis::Right, 0, 3);
+    view.setAxisRange(ChartAxis::Capacity, 0, static_cast<double>(points) / 10 + 1);
+    view.setAxisRange(ChartAxis::Temperature, 0, 40);
+    QApplication::processEvents();
+    view.plot()->replot(QCustomPlot::rpImmediateRefresh);  // warm-up
+    std::vector<double> ms;
+    for (int i = 0; i < 5; ++i) {
+        const auto t0 = SteadyClock::now();
+        view.plot()->replot(QCustomPlot::rpImmediateRefresh);
+        ms.push_back(msBetween(t0, SteadyClock::now()));
+    }
+    std::printf("chart %zu %.3f %.3f\n", points, median(ms),
+                *std::min_element(ms.begin(), ms.end()));
+}
+
+// --- grow -----------------------------------------------------------------------
+
+StatusSample sampleAt(std::size_t k) {
+    StatusSample s;
+    s.batteryType = std::string(kTypeLithium);
+    s.state = std::string(kStateCharge);
+    s.extTemperature = Decimal::fromInt(25 + static_cast<std::int64_t>(k / 5000 % 10));
+    s.intTemperature = Decimal::fromInt(35);
+    s.inputVoltage = Decimal::fromHundredths(1210);
+    const auto cell = Decimal::fromHundredths(370 + static_cast<std::int64_t>(k % 50));
+    s.voltage = cell * Decimal::fromInt(4);
+    s.current = Decimal::fromHundredths(200 - static_cast<std::int64_t>(k % 7));
+    s.capacity = Decimal::fromInt(static_cast<std::int64_t>(k / 2));
+    s.power = (s.voltage * s.current).abs().format(kFormat2Wide);
+    for (std::size_t c = 0; c < 4; ++c) {
+        s.cells[c] = cell;
+    }
+    return s;
+}
+
+void grow(std::size_t samples) {
+    constexpr std::size_t kBlock = 1000;
+    constexpr std::size_t kMemoryAt = 200'000;
+    constexpr std::size_t kFillEventsEvery = 1000;
+    QTemporaryDir dir;
+    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+    writeLanguageCode(settings, kLanguageEnglish);
+    ManualTickClock ticks(1'000'000);
+    SimulatedWallClock wall;
+    NoPorts ports;
+    MainWindow w(settings, hooksWith(&ticks, &wall, &ports));
+    w.show();
+    QApplication::processEvents();
+    w.rescanTimer().stop();
+    Recording& recording = w.recording();
+    recording.resetAxes();
+    recording.begin();
+    QApplication::processEvents();
+    w.chart().setAutoRepaint(false);
+    QApplication::processEvents();
+
+    const double rss0 = residentBytes();
+    double firstNs = 0;
+    double lastNs = 0;
+    for (std::size_t k = 0; k < samples; ++k) {
+        ticks.advance(1000);
+        wall.advance(1000);
+        StatusSample s = sampleAt(k);
+        s.elapsedMs = ticksBetween(recording.connectTicks(), ticks.tickCount());
+        const bool first = k < kBlock;
+        const bool last = k >= samples - kBlock;
+        if (first || last) {
+            const double t0 = processCpuNs();
+            recording.AcceptSample(s);
+            QApplication::processEvents();
+            (first ? firstNs : lastNs) += processCpuNs() - t0;
+        } else {
+            recording.AcceptSample(s);
+            if (k % kFillEventsEvery == 0) {
+                QApplication::processEvents();
+            }
+        }
+        if (k + 1 == kMemoryAt && samples > kMemoryAt) {
+            QApplication::processEvents();
+            const double growth = residentBytes() - rss0;
+            std::printf("memory %zu %.0f %.1f\n", kMemoryAt, growth,
+                        growth / static_cast<double>(kMemoryAt));
+            std::fflush(stdout);
+        }
+    }
+    QApplication::processEvents();
+    const double growth = residentBytes() - rss0;
+    const int rows = w.table().gridRowCount() - 1;
+    if (rows != static_cast<int>(samples) || w.chart().pointCount(kSeriesVoltage) != samples) {
+        std::fprintf(stderr, "expected %zu rows and points, got %d rows\n", samples, rows);
+        std::exit(1);
+    }
+    std::printf("memory %zu %.0f %.1f\n", samples, growth, growth / static_cast<double>(samples));
+    std::printf("grow %zu %.1f %.1f\n", samples, firstNs / kBlock / 1000, lastNs / kBlock / 1000);
+}
+
+// --- live -----------------------------------------------------------------------
+
+emu::ChargerReading charging(std::size_t k) {
+    emu::ChargerReading r;
+    r.mode = emu::Mode::Charge;
+    r.chemistry = emu::Chemistry::Lithium;
+    r.extTemperature = Decimal::fromInt(25);
+    r.intTemperature = Decimal::fromInt(30);
+    r.inputVoltage = Decimal::fromHundredths(1200);
+    r.voltage = Decimal::fromHundredths(1230 + static_cast<std::int64_t>(k % 40));
+    r.current = Decimal::fromHundredths(150 + static_cast<std::int64_t>(k % 40));
+    r.capacity = Decimal::fromInt(static_cast<std::int64_t>(10 * k));
+    for (std::size_t cell = 0; cell < 3; ++cell) {
+        r.cells[cell] = Decimal::fromHundredths(410 + static_cast<std::int64_t>(k % 3));
+    }
+    return r;
+}
+
+// Writes messages back to back at the line's rate, in chunks of 8 bytes
+// that never straddle two messages, and notes when each message's last byte
+// went to the master side.
+class LineWriter {
+public:
+    LineWriter(int fd, std::vector<std::vector<std::uint8_t>> messages)
+        : fd_(fd), messages_(std::move(messages)), lastByte_(messages_.size()) {}
+
+    void start() {
+        thread_ = std::thread([this] { run(); });
+    }
+    bool done() const { return done_.load(); }
+    void join() { thread_.join(); }
+    double cpuSeconds() const { return cpu_; }
+    const std::vector<SteadyClock::time_point>& lastByteTimes() const { return lastByte_; }
+
+private:
+    void run() {
+        const double cpu0 = threadCpuSeconds();
+        const auto begin = SteadyClock::now();
+        std::size_t sent = 0;
+        for (std::size_t m = 0; m < messages_.size(); ++m) {
+            const auto& bytes = messages_[m];
+            for (std::size_t at = 0; at < bytes.size(); at += 8) {
+                const std::size_t n = std::min<std::size_t>(8, bytes.size() - at);
+                std::this_thread::sleep_until(
+                    begin +
+                    std::chrono::microseconds((sent + n) * 1'000'000 / emu::kLineBytesPerSecond));
+                writeAll(bytes.data() + at, n);
+                sent += n;
+            }
+            lastByte_[m] = SteadyClock::now();
+        }
+        cpu_ = threadCpuSeconds() - cpu0;
+        done_.store(true);
+    }
+
+    void writeAll(const std::uint8_t* data, std::size_t n) {
+        while (n > 0) {
+            const ssize_t w = ::write(fd_, data, n);
+            if (w > 0) {
+                data += w;
+                n -= static_cast<std::size_t>(w);
+            } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
+                std::fprintf(stderr, "write: %s\n", std::strerror(errno));
+                std::exit(1);
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+    }
+
+    int fd_;
+    std::vector<std::vector<std::uint8_t>> messages_;
+    std::vector<SteadyClock::time_point> lastByte_;
+    std::thread thread_;
+    std::atomic<bool> done_{false};
+    double cpu_ = 0;
+};
+
+void printCpu(const char* phase, double cpu, double wall) {
+    std::printf("cpu %s %.4f %.3f %.3f\n", phase, cpu, wall, 100 * cpu / wall);
+    std::fflush(stdout);
+}
+
+struct Sent {
+    double cpu = 0;  // process less writer
+    double wall = 0;
+    std::vector<double> latencyMs;  // of the messages that gave a row
+    std::size_t messages = 0;
+};
+
+// Capacity (mAh) -> when the row holding it appeared.
+using RowTimes = std::map<long, SteadyClock::time_point>;
+constexpr int kCapacityColumn = 9;
+
+Sent send(emu::PseudoTerminal& pty, const RowTimes& rowTimes, FrameLayout layout, std::size_t count,
+          std::size_t firstK) {
+    std::vector<std::vector<std::uint8_t>> messages;
+    for (std::size_t k = 0; k < count; ++k) {
+        messages.push_back(emu::encodeStatus(charging(firstK + k), layout));
+    }
+    LineWriter writer(pty.masterFd(), std::move(messages));
+    const double cpu0 = processCpuSeconds();
+    const auto t0 = SteadyClock::now();
+    writer.start();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (writer.done()) {
+            loop.quit();
+        }
+    });
+    poll.start(50);
+    loop.exec();
+    writer.join();
+    Sent result;
+    result.wall = msBetween(t0, SteadyClock::now()) / 1000;
+    result.cpu = processCpuSeconds() - cpu0 - writer.cpuSeconds();
+    runEventsFor(300);  // the last rows, not counted
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto row = rowTimes.find(static_cast<long>(10 * (firstK + i)));
+        if (row != rowTimes.end()) {
+            result.latencyMs.push_back(msBetween(writer.lastByteTimes()[i], row->second));
+        }
+    }
+    result.messages = count;
+    return result;
+}
+
+void printLatency(const char* layout, const Sent& sent) {
+    const auto& ms = sent.latencyMs;
+    if (ms.empty()) {
+        std::fprintf(stderr, "no rows for the %s-byte messages\n", layout);
+        std::exit(1);
+    }
+    std::printf("latency %s %zu %zu %.2f %.2f\n", layout, ms.size(), sent.messages, median(ms),
+                *std::max_element(ms.begin(), ms.end()));
+    std::fflush(stdout);
+}
+
+void live(int seconds) {
+    QTemporaryDir dir;
+    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+    writeLanguageCode(settings, kLanguageEnglish);
+    NoPorts ports;
+    emu::PseudoTerminal pty;
+    MainWindow w(settings, hooksWith(nullptr, nullptr, &ports));
+    w.show();
+    QApplication::processEvents();
+    // Each message carries a capacity of its own (10 mAh times its number):
+    // the time its row appeared, by capacity.
+    RowTimes rowTimes;
+    DataTableModel& table = w.table();
+    QObject::connect(&table, &QAbstractItemModel::rowsInserted, &w,
+                     [&rowTimes, &table](const QModelIndex&, int first, int last) {
+                         const auto now = SteadyClock::now();
+                         for (int r = first; r <= last; ++r) {
+                             const QString capacity = table.gridText(r + 1, kCapacityColumn);
+                             rowTimes[std::lround(capacity.toDouble())] = now;
+                         }
+                     });
+    w.connectTo(QString::fromStdString(pty.slavePath()));
+    if (!w.link().isOpen()) {
+        std::fprintf(stderr, "could not connect to %s\n", pty.slavePath().c_str());
+        std::exit(1);
+    }
+    runEventsFor(500);  // settle after connecting
+
+    const double cpu0 = processCpuSeconds();
+    const auto t0 = SteadyClock::now();
+    runEventsFor(seconds * 1000);
+    printCpu("silent", processCpuSeconds() - cpu0, msBetween(t0, SteadyClock::now()) / 1000);
+
+    // Back to back at 960 bytes a second: 112 bytes take 116.7 ms.
+    const auto count112 = static_cast<std::size_t>(seconds * 960 / 112 + 1);
+    const Sent long112 = send(pty, rowTimes, FrameLayout::Long112, count112, 0);
+    printCpu("receiving", long112.cpu, long112.wall);
+    printLatency("112", long112);
+
+    const Sent short76 = send(pty, rowTimes, FrameLayout::Short76, 51, count112);
+    printLatency("76", short76);
+    w.OnToolClick(w.tool(QStringLiteral("Tools"), QStringLiteral("Off")));
+    QApplication::processEvents();
+}
+
+}  // namespace
+}  // namespace cellwatch
+
+int main(int argc, char** argv) {
+    using namespace cellwatch;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "chart") {
+        std::vector<std::size_t> sizes;
+        for (int i = 2; i < argc; ++i) {
+            sizes.push_back(std::strtoul(argv[i], nullptr, 10));
+        }
+        if (sizes.empty()) {
+            sizes = {10'000, 1'000'000};
+        }
+        for (std::size_t n : sizes) {
+            chartRepaint(n);
+            std::fflush(stdout);
+        }
+    } else if (mode == "grow") {
+        grow(
+            std::max<std::size_t>(argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1'000'000, 2000));
+    } else if (mode == "live") {
+        live(std::max(argc > 2 ? std::atoi(argv[2]) : 5, 1));
+    } else {
+        std::fprintf(stderr,
+                     "usage: resource_bench chart [points...] | grow [samples] | live [seconds]\n");
+        return 2;
+    }
+    return 0;
+}

@@ -1,0 +1,131 @@
+// Framing and decoding throughput on one core: a long stream of charging
+// messages, held in memory, through ReceiveAssembler and StatusDecoder into
+// a host that only counts the samples it is handed.
+//
+// The stream is 20,000 different messages of one layout, played again and
+// again for at least half a second per repetition; the best of five
+// repetitions is printed, in messages per second, beside the most the
+// serial line can carry (9600 baud 8N1: 960 bytes a second) and the ratio
+// of the two.
+//
+// Printed, one line per layout, for bench/run to pick up:
+//   stream <layout> <messages per second> <line messages per second> <ratio>
+//
+//   stream_bench
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "protocol/status_decoder.h"
+#include "serial/byte_source.h"
+#include "serial/receive_assembler.h"
+#include "tools/emulator/emulator.h"
+
+namespace cellwatch {
+namespace {
+
+namespace emu = emulator;
+
+constexpr std::size_t kMessages = 20'000;
+constexpr int kRepetitions = 5;
+constexpr double kMinSeconds = 0.5;
+
+class CountingHost final : public DecoderHost {
+public:
+    std::uint32_t connectTicks() const override { return 0; }
+    Decimal capacityDataMax() const override { return Decimal::fromInt(0); }
+    void showIdle() override { ++idle; }
+    void acceptSample(StatusSample& sample) override {
+        ++accepted;
+        checksum += sample.elapsedMs;
+    }
+
+    std::uint64_t accepted = 0;
+    std::uint64_t idle = 0;
+    std::uint64_t checksum = 0;
+};
+
+emu::ChargerReading charging(std::size_t k) {
+    emu::ChargerReading r;
+    r.mode = emu::Mode::Charge;
+    r.chemistry = emu::Chemistry::Lithium;
+    r.extTemperature = Decimal::fromInt(25 + static_cast<std::int64_t>(k % 10));
+    r.intTemperature = Decimal::fromInt(33);
+    r.inputVoltage = Decimal::fromHundredths(1200);
+    r.voltage = Decimal::fromHundredths(1480 + static_cast<std::int64_t>(k % 200));
+    r.current = Decimal::fromHundredths(150 + static_cast<std::int64_t>(k % 50));
+    r.capacity = Decimal::fromInt(static_cast<std::int64_t>(k % 5000));
+    for (std::size_t cell = 0; cell < 4; ++cell) {
+        r.cells[cell] = Decimal::fromHundredths(370 + static_cast<std::int64_t>((k + cell) % 50));
+    }
+    return r;
+}
+
+std::vector<std::uint8_t> stream(FrameLayout layout) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t k = 0; k < kMessages; ++k) {
+        const auto message = emu::encodeStatus(charging(k), layout);
+        bytes.insert(bytes.end(), message.begin(), message.end());
+    }
+    // A full message after the last, so that the last 76-byte message
+    // has the 111 bytes behind its start byte that framing waits for.
+    const auto tail = emu::encodeStatus(charging(0), FrameLayout::Long112);
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    return bytes;
+}
+
+// Messages per second, best of the repetitions.
+double measure(FrameLayout layout) {
+    const std::vector<std::uint8_t> bytes = stream(layout);
+    double best = 0;
+    for (int rep = 0; rep < kRepetitions; ++rep) {
+        ManualTickClock clock(1000);
+        CountingHost host;
+        StatusDecoder decoder(clock, host);
+        ReceiveAssembler assembler(clock, decoder);
+        std::uint64_t messages = 0;
+        double seconds = 0;
+        while (seconds < kMinSeconds) {
+            BufferByteSource source(bytes);  // copied outside the timed part
+            const auto t0 = std::chrono::steady_clock::now();
+            while (source.bytesWaiting() > 0) {
+                assembler.serviceReceived(source);
+            }
+            const auto t1 = std::chrono::steady_clock::now();
+            seconds += std::chrono::duration<double>(t1 - t0).count();
+            messages = host.accepted;
+        }
+        // Every message of every pass (the tail one included) must be a sample.
+        if (host.idle != 0 || messages == 0) {
+            std::fprintf(stderr, "unexpected: %llu idle, %llu accepted\n",
+                         static_cast<unsigned long long>(host.idle),
+                         static_cast<unsigned long long>(messages));
+            std::exit(1);
+        }
+        best = std::max(best, static_cast<double>(messages) / seconds);
+    }
+    return best;
+}
+
+}  // namespace
+}  // namespace cellwatch
+
+int main() {
+    using namespace cellwatch;
+    const struct {
+        const char* name;
+        FrameLayout layout;
+        std::size_t size;
+    } layouts[] = {{"76", FrameLayout::Short76, kShortFrameSize},
+                   {"112", FrameLayout::Long112, kLongFrameSize}};
+    for (const auto& l : layouts) {
+        const double rate = measure(l.layout);
+        const double line =
+            static_cast<double>(emulator::kLineBytesPerSecond) / static_cast<double>(l.size);
+        std::printf("stream %s %.0f %.2f %.0f\n", l.name, rate, line, rate / line);
+    }
+    return 0;
+}
