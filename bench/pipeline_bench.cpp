@@ -39,21 +39,7 @@ constexpr std::size_t kBlock = 1000;
 constexpr std::size_t kShortBlock = 200;
 constexpr std::size_t kFillEventsEvery = 100;
 
-class SimulatedWallClock final : public WallClock {
-public:
-    QDateTime now() const override { return now_; }
-    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
-
-private:
-    QDateTime now_{QDate(2024, 1, 15), QTime(9, 0)};
-};
-
 // No ports, so the rescan timer costs nothing worth mentioning.
-class NoPorts final : public PortLister {
-public:
-    std::vector<PortInfo> ports() const override { return {}; }
-};
-
 // A four-cell lithium pack charging at 2 A; values move as a real run's do.
 StatusSample sampleAt(std::size_t k) {
     StatusSample s;
@@ -112,8 +98,8 @@ void run(std::size_t samples, std::vector<Block>& blocks) {
     FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
     writeLanguageCode(settings, kLanguageEnglish);
     ManualTickClock ticks(1'000'000);
-    SimulatedWallClock wall;
-    NoPorts ports;
+    ManualWallClock wall{QDateTime(QDate(2024, 1, 15), QTime(9, 0))};
+    FixedPortLister ports;
     MainWindow::Hooks hooks;
     hooks.showFailure = [](QWidget*, const QString& text) {
         std::fprintf(stderr, "failure: %s\n", text.toLocal8Bit().constData());

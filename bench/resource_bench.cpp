@@ -111,20 +111,6 @@ void runEventsFor(int ms) {
     loop.exec();
 }
 
-class SimulatedWallClock final : public WallClock {
-public:
-    QDateTime now() const override { return now_; }
-    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
-
-private:
-    QDateTime now_{QDate(2024, 1, 15), QTime(9, 0)};
-};
-
-class NoPorts final : public PortLister {
-public:
-    std::vector<PortInfo> ports() const override { return {}; }
-};
-
 MainWindow::Hooks hooksWith(const TickClock* ticks, const WallClock* wall,
                             const PortLister* ports) {
     MainWindow::Hooks hooks;
@@ -198,8 +184,8 @@ void grow(std::size_t samples) {
     FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
     writeLanguageCode(settings, kLanguageEnglish);
     ManualTickClock ticks(1'000'000);
-    SimulatedWallClock wall;
-    NoPorts ports;
+    ManualWallClock wall{QDateTime(QDate(2024, 1, 15), QTime(9, 0))};
+    FixedPortLister ports;
     MainWindow w(settings, hooksWith(&ticks, &wall, &ports));
     w.show();
     QApplication::processEvents();
@@ -394,7 +380,7 @@ void live(int seconds) {
     QTemporaryDir dir;
     FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
     writeLanguageCode(settings, kLanguageEnglish);
-    NoPorts ports;
+    FixedPortLister ports;
     emu::PseudoTerminal pty;
     MainWindow w(settings, hooksWith(nullptr, nullptr, &ports));
     w.show();

@@ -45,6 +45,18 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
+// A time of day that tests and simulations set by hand.
+class ManualWallClock final : public WallClock {
+public:
+    explicit ManualWallClock(QDateTime start) : now_(std::move(start)) {}
+    QDateTime now() const override { return now_; }
+    void set(QDateTime t) { now_ = std::move(t); }
+    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
+
+private:
+    QDateTime now_;
+};
+
 // What the window shows besides chart and table.
 class ReadoutView {
 public:

@@ -31,6 +31,13 @@ public:
     std::vector<PortInfo> ports() const override;
 };
 
+// A port list given by hand (no ports unless told), for tests and simulations.
+class FixedPortLister final : public PortLister {
+public:
+    std::vector<PortInfo> ports() const override { return list; }
+    std::vector<PortInfo> list;
+};
+
 // "USB_" + identifier when the port's name holds USB (any case) or it has a
 // USB vendor identifier; the identifier alone otherwise.
 QString portEntry(const PortInfo& port);

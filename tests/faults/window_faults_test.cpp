@@ -46,20 +46,6 @@ namespace emu = emulator;
 constexpr int kWaitMs = 10000;  // for the line; met within milliseconds
 constexpr int kVoltageColumn = 7;
 
-class ManualWallClock final : public WallClock {
-public:
-    QDateTime now() const override { return now_; }
-    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
-
-private:
-    QDateTime now_{QDate(2024, 5, 20), QTime(9, 30)};
-};
-
-class NoPorts final : public PortLister {
-public:
-    std::vector<PortInfo> ports() const override { return {}; }
-};
-
 emu::ChargerReading charging(int k) {
     emu::ChargerReading r;
     r.mode = emu::Mode::Charge;
@@ -113,8 +99,8 @@ protected:
     QStringList failures;
     QString saveAnswer;
     ManualTickClock ticks{50'000};
-    ManualWallClock wall;
-    NoPorts ports;
+    ManualWallClock wall{QDateTime(QDate(2024, 5, 20), QTime(9, 30))};
+    FixedPortLister ports;
     std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
     std::unique_ptr<MainWindow> w;
 

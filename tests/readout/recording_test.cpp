@@ -28,16 +28,6 @@ Decimal d(const char* text) {
     return value.value_or(Decimal());
 }
 
-class ManualWallClock final : public WallClock {
-public:
-    explicit ManualWallClock(QDateTime start) : now_(std::move(start)) {}
-    QDateTime now() const override { return now_; }
-    void set(QDateTime t) { now_ = std::move(t); }
-
-private:
-    QDateTime now_;
-};
-
 class FakeGauge final : public PowerGaugeControl {
 public:
     void setMaximum(double v) override { maximum_ = v; }

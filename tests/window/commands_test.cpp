@@ -43,15 +43,6 @@ namespace {
 constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
 constexpr qint64 kSampleGapMs = 3000;      // wall clock and elapsed time between samples
 
-class ManualWallClock final : public WallClock {
-public:
-    QDateTime now() const override { return now_; }
-    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
-
-private:
-    QDateTime now_{QDate(2024, 3, 9), QTime(14, 5, 7)};
-};
-
 class CountingPorts final : public PortLister {
 public:
     std::vector<PortInfo> ports() const override {
@@ -167,7 +158,7 @@ protected:
     QTemporaryDir dir;
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
     ManualTickClock ticks{500'000};
-    ManualWallClock wall;
+    ManualWallClock wall{QDateTime(QDate(2024, 3, 9), QTime(14, 5, 7))};
     CountingPorts ports;
     QStringList failures;
 

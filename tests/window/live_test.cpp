@@ -41,21 +41,6 @@ namespace emu = emulator;
 constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
 constexpr int kWaitMs = 5000;              // for the line; met within milliseconds
 
-class ManualWallClock final : public WallClock {
-public:
-    QDateTime now() const override { return now_; }
-    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
-
-private:
-    QDateTime now_{QDate(2024, 1, 15), QTime(10, 0)};
-};
-
-class FakePorts final : public PortLister {
-public:
-    std::vector<PortInfo> ports() const override { return list; }
-    std::vector<PortInfo> list;
-};
-
 const PortInfo kCom1{QStringLiteral("COM1"), QStringLiteral("Communications Port"), false};
 const PortInfo kCom3Usb{QStringLiteral("COM3"), QStringLiteral("Prolific usb-to-Serial Port"),
                         false};
@@ -96,8 +81,8 @@ protected:
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
     QStringList failures;
     ManualTickClock ticks{50'000};
-    ManualWallClock wall;
-    FakePorts ports;
+    ManualWallClock wall{QDateTime(QDate(2024, 1, 15), QTime(10, 0))};
+    FixedPortLister ports;
     std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
     std::unique_ptr<MainWindow> w;
 
