@@ -101,6 +101,12 @@ public:
     void Disconnect(Tool* clicked);
     // Puts a port into the port box and connects to it (the --port option).
     void connectTo(const QString& port);
+    // A capture played back in place of a port: the connected look and a new
+    // recording, with `name` in the port box. Disconnect (or endReplay) ends
+    // it; replaying() tells the player whether to go on.
+    void beginReplay(const QString& name);
+    void endReplay();
+    bool replaying() const { return replaying_; }
     // Export to a given file ("" asks for one, as the Export command does).
     void exportTableTo(const QString& fileName);
 
@@ -195,6 +201,7 @@ private:
     SizeLimits limits_;
 
     bool cursorHold_ = false;
+    bool replaying_ = false;
     QString helpPageAddress_;
     QTimer timer1_;
 

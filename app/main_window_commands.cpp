@@ -143,7 +143,28 @@ void MainWindow::Connect(Tool* clicked) {
     showLinkState(true);
 }
 
+void MainWindow::beginReplay(const QString& name) {
+    Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
+    com->setText(name);
+    timer1_.stop();
+    recording_->resetAxes();
+    tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(true);
+    tool(QStringLiteral("Tools"), QStringLiteral("Off"))->setEnabled(true);
+    tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(false);
+    com->setEnabled(false);
+    replaying_ = true;
+    recording_->begin();
+    showLinkState(true);
+}
+
+void MainWindow::endReplay() {
+    if (replaying_) {
+        runCommand([this] { Disconnect(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
+    }
+}
+
 void MainWindow::Disconnect(Tool* clicked) {
+    replaying_ = false;
     timer1_.start();
     link_->close();
     tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(false);
