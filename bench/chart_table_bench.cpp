@@ -71,9 +71,8 @@ struct Recording {
     // Back to the recorded length, untimed. With paint, the window also
     // gets to draw what changed, as between two samples.
     void cutBack(bool paint) {
-        const double lastKey = static_cast<double>(size - 1) * kSecond;
         for (int series = 0; series < kSeriesCount; ++series) {
-            chart.graph(series)->data()->removeAfter(lastKey);
+            chart.truncateSeries(series, static_cast<std::size_t>(size));
         }
         table.setGridRowCount(static_cast<int>(size) + 1);
         if (paint) {

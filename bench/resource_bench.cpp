@@ -3,7 +3,10 @@
 //
 //   resource_bench chart [points...]    chart repaint of the whole recording
 //       A 1200 x 600 chart with 4 curves of N points each, its axes spanning
-//       all of them; the median of 5 immediate replots (after one to warm
+//       all of them. The curves have the same shape at every length (a
+//       charge: voltage and capacity rising, current falling, temperature
+//       rising) with a reading's own jitter of one step, so every length
+//       draws the same picture. The median of 5 immediate replots (after one to warm
 //       up), wall-clock. Default sizes: 10000 1000000.
 //       Prints: chart <points> <median ms> <min ms>
 //
@@ -133,16 +136,17 @@ void chartRepaint(std::size_t points) {
     QApplication::processEvents();
     for (std::size_t k = 0; k < points; ++k) {
         const double x = static_cast<double>(k) * kSecond;
-        const auto wave = static_cast<double>(k % 600);
-        view.addPoint(kSeriesVoltage, x, 14.8 + wave / 1000);
-        view.addPoint(kSeriesCurrent, x, 2.0 - wave / 2000);
-        view.addPoint(kSeriesCapacity, x, static_cast<double>(k) / 10);
-        view.addPoint(kSeriesTemperature, x, 25 + wave / 100);
+        const double t = static_cast<double>(k) / static_cast<double>(points);
+        const auto jitter = static_cast<double>(k * 7919 % 3);  // 0, 1 or 2 steps
+        view.addPoint(kSeriesVoltage, x, 14.8 + 2 * t + jitter * 0.01);
+        view.addPoint(kSeriesCurrent, x, 2.0 - 1.5 * t * t + jitter * 0.01);
+        view.addPoint(kSeriesCapacity, x, 5000 * t);
+        view.addPoint(kSeriesTemperature, x, std::round(25 + 10 * t) + jitter);
     }
     view.setAxisRange(ChartAxis::Bottom, 0, static_cast<double>(points) * kSecond);
     view.setAxisRange(ChartAxis::Left, 0, 20);
     view.setAxisRange(ChartAxis::Right, 0, 3);
-    view.setAxisRange(ChartAxis::Capacity, 0, static_cast<double>(points) / 10 + 1);
+    view.setAxisRange(ChartAxis::Capacity, 0, 5000);
     view.setAxisRange(ChartAxis::Temperature, 0, 40);
     QApplication::processEvents();
     view.plot()->replot(QCustomPlot::rpImmediateRefresh);  // warm-up

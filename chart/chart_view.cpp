@@ -5,6 +5,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include "chart/series_envelope.h"
 
 namespace cellwatch {
 namespace {
@@ -111,6 +114,39 @@ void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColou
 
 }  // namespace
 
+// A line graph that holds all its points in an envelope and hands
+// QCustomPlot only what the present width and time range can show.
+class EnvelopeGraph : public QCPGraph {
+public:
+    EnvelopeGraph(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis, valueAxis) {}
+
+    SeriesEnvelope& points() { return points_; }
+    const SeriesEnvelope& points() const { return points_; }
+
+protected:
+    void draw(QCPPainter* painter) override {
+        const QCPRange range = keyAxis()->range();
+        const double ratio =
+            painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
+        const int columns = static_cast<int>(keyAxis()->axisRect()->width() * ratio);
+        points_.setView(range.lower, range.upper, columns);
+        if (points_.changed()) {
+            points_.points(shown_);
+            QVector<QCPGraphData> data;
+            data.reserve(static_cast<qsizetype>(shown_.size()));
+            for (const CurvePoint& p : shown_) {
+                data.append(QCPGraphData(p.x, p.y));
+            }
+            mDataContainer->set(data, true);
+        }
+        QCPGraph::draw(painter);
+    }
+
+private:
+    SeriesEnvelope points_;
+    std::vector<CurvePoint> shown_;
+};
+
 // The main axis rect. Its right margin holds the right axis and, pushed out
 // past it, the axes of the two stacked rects in its inset layout.
 class ChartAxisRect : public QCPAxisRect {
@@ -205,14 +241,17 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
                                                 kTemperatureColour};
     for (int series = 0; series < kSeriesCount; ++series) {
         QCPAxis* valueAxis = axis(axisOfSeries(series));
-        QCPGraph* g = plot_->addGraph(valueAxis->axisRect()->axis(QCPAxis::atBottom), valueAxis);
+        auto* g = new EnvelopeGraph(valueAxis->axisRect()->axis(QCPAxis::atBottom), valueAxis);
         g->setPen(QPen(seriesColours[series], 1));
         g->setLineStyle(QCPGraph::lsLine);
         g->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
         g->setSelectable(QCP::stNone);
         graphs_[seriesIndex(series)] = g;
-        points_[seriesIndex(series)] = g->data().data();
     }
+
+    replotTimer_.setSingleShot(true);
+    connect(&replotTimer_, &QTimer::timeout, this, &ChartView::replotNow);
+    connect(plot_, &QCustomPlot::afterReplot, this, [this] { sinceReplot_.restart(); });
 
     // The cursor lines live on a buffered layer of their own, so following
     // the mouse redraws only them.
@@ -267,8 +306,16 @@ QPixmap ChartView::toPixmap(int width, int height) {
 }
 
 void ChartView::requestReplot() {
+    if (!autoRepaint_ || replotTimer_.isActive()) {
+        return;
+    }
+    const qint64 since = sinceReplot_.isValid() ? sinceReplot_.elapsed() : kMinReplotIntervalMs;
+    replotTimer_.start(static_cast<int>(std::max<qint64>(0, kMinReplotIntervalMs - since)));
+}
+
+void ChartView::replotNow() {
     if (autoRepaint_) {
-        plot_->replot(QCustomPlot::rpQueuedReplot);
+        plot_->replot();
     }
 }
 
@@ -276,16 +323,16 @@ void ChartView::addPoint(int series, double x, double y) {
     if (!validSeries(series)) {
         return;
     }
-    QCPGraphDataContainer& points = *points_[seriesIndex(series)];
-    if (!points.isEmpty()) {
-        const double last = (points.constEnd() - 1)->key;
+    SeriesEnvelope& points = graphs_[seriesIndex(series)]->points();
+    if (points.size() > 0) {
+        const double last = points.lastX();
         if (!(x >= last)) {  // also catches NaN
             x = last;
         }
     } else if (std::isnan(x)) {
         x = 0;
     }
-    points.add(QCPGraphData(x, y));  // appends: x is never below the last key
+    points.append(x, y);
 
     SeriesExtent& extent = extents_[seriesIndex(series)];
     if (!std::isnan(y)) {
@@ -303,8 +350,27 @@ void ChartView::clearSeries(int series) {
     if (!validSeries(series)) {
         return;
     }
-    points_[seriesIndex(series)]->clear();
+    graphs_[seriesIndex(series)]->points().clear();
     extents_[seriesIndex(series)] = {};
+    requestReplot();
+}
+
+void ChartView::truncateSeries(int series, std::size_t count) {
+    if (!validSeries(series)) {
+        return;
+    }
+    SeriesEnvelope& points = graphs_[seriesIndex(series)]->points();
+    points.truncate(count);
+    SeriesExtent extent;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double y = points.y(i);
+        if (!std::isnan(y)) {
+            extent = extent.any
+                         ? SeriesExtent{std::min(extent.min, y), std::max(extent.max, y), true}
+                         : SeriesExtent{y, y, true};
+        }
+    }
+    extents_[seriesIndex(series)] = extent;
     requestReplot();
 }
 
@@ -324,14 +390,15 @@ std::size_t ChartView::pointCount(int series) const {
     if (!validSeries(series)) {
         return 0;
     }
-    return static_cast<std::size_t>(points_[seriesIndex(series)]->size());
+    return graphs_[seriesIndex(series)]->points().size();
 }
 
 double ChartView::pointX(int series, std::size_t index) const {
-    if (index >= pointCount(series)) {
-        return 0;
-    }
-    return (points_[seriesIndex(series)]->constBegin() + static_cast<qsizetype>(index))->key;
+    return index < pointCount(series) ? graphs_[seriesIndex(series)]->points().x(index) : 0;
+}
+
+double ChartView::pointY(int series, std::size_t index) const {
+    return index < pointCount(series) ? graphs_[seriesIndex(series)]->points().y(index) : 0;
 }
 
 void ChartView::setAxisRange(ChartAxis which, double min, double max) {
@@ -353,9 +420,9 @@ double ChartView::dataMax(ChartAxis which) const {
     if (which == ChartAxis::Bottom) {
         bool any = false;
         double max = 0;
-        for (const QCPGraphDataContainer* points : points_) {
-            if (!points->isEmpty()) {
-                const double last = (points->constEnd() - 1)->key;
+        for (const EnvelopeGraph* g : graphs_) {
+            if (g->points().size() > 0) {
+                const double last = g->points().lastX();
                 max = any ? std::max(max, last) : last;
                 any = true;
             }
@@ -370,9 +437,9 @@ double ChartView::dataMin(ChartAxis which) const {
     if (which == ChartAxis::Bottom) {
         bool any = false;
         double min = 0;
-        for (const QCPGraphDataContainer* points : points_) {
-            if (!points->isEmpty()) {
-                const double first = points->constBegin()->key;
+        for (const EnvelopeGraph* g : graphs_) {
+            if (g->points().size() > 0) {
+                const double first = g->points().x(0);
                 min = any ? std::min(min, first) : first;
                 any = true;
             }
@@ -473,6 +540,7 @@ double ChartView::xAtPixel(double pixelX) const {
 }
 
 void ChartView::repaint() {
+    replotTimer_.stop();
     plot_->replot(QCustomPlot::rpRefreshHint);
 }
 

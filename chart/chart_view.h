@@ -9,12 +9,18 @@
 // axis's range. The right margin of the main rect is sized on every layout
 // pass so that all three right-hand axes fit.
 //
-// Cost: appending a point is O(1) (keys only grow, so QCustomPlot appends);
-// the data maximum and minimum of each series are kept as points arrive;
-// every change requests one queued replot, so a burst of changes draws once.
+// Cost: appending a point is O(1); the data maximum and minimum of each
+// series are kept as points arrive. The points live in a SeriesEnvelope per
+// curve, and the graph draws only the envelope's points for the present
+// width and time range (about four per pixel column), so drawing costs the
+// same at a million points as at ten thousand. Changes ask for a replot;
+// replots come at most every kMinReplotIntervalMs, so a burst of changes,
+// or a charger sending many messages a second, draws a few times a second.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 
@@ -24,20 +30,22 @@ class QCustomPlot;
 class QCPAxis;
 class QCPAxisRect;
 class QCPGraph;
-class QCPGraphData;
-template <class DataType>
-class QCPDataContainer;
 class QCPItemStraightLine;
 class QCPTextElement;
 
 namespace cellwatch {
 
 class ChartAxisRect;
+class EnvelopeGraph;
+class SeriesEnvelope;
 
 class ChartView : public QWidget, public ChartSurface {
     Q_OBJECT
 
 public:
+    // The shortest time between two replots that follow changes.
+    static constexpr int kMinReplotIntervalMs = 200;
+
     explicit ChartView(QWidget* parent = nullptr);
     ~ChartView() override;
 
@@ -60,10 +68,14 @@ public:
     // in the order added and appending stays O(1).
     void addPoint(int series, double x, double y) override;
     void clearSeries(int series) override;
+    // Keeps the first `count` points of a series; its extremes are found
+    // again from the points kept (O(points)).
+    void truncateSeries(int series, std::size_t count);
     void setSeriesActive(int series, bool active) override;
     bool seriesActive(int series) const override;
     std::size_t pointCount(int series) const override;
     double pointX(int series, std::size_t index) const override;  // 0 out of range
+    double pointY(int series, std::size_t index) const;           // 0 out of range
 
     // The range is kept as given; a range of no width (min = max, as the
     // axis scaling gives for all-zero data) is drawn one unit wide above min
@@ -103,6 +115,7 @@ private:
     };
 
     void requestReplot();
+    void replotNow();
     void onMouseMove(Qt::KeyboardModifiers modifiers, QPointF position);
     void placeCursor(QPointF position);
     void showTitle();
@@ -110,9 +123,7 @@ private:
     QCustomPlot* plot_ = nullptr;
     ChartAxisRect* mainRect_ = nullptr;
     std::array<QCPAxisRect*, 2> stackedRects_{};  // capacity, temperature
-    std::array<QCPGraph*, kSeriesCount> graphs_{};
-    // The graphs' point containers, reached without a shared-pointer copy.
-    std::array<QCPDataContainer<QCPGraphData>*, kSeriesCount> points_{};
+    std::array<EnvelopeGraph*, kSeriesCount> graphs_{};
     std::array<SeriesExtent, kSeriesCount> extents_{};
     std::array<AxisRange, 5> ranges_{};
     QString bottomTitle_;
@@ -123,6 +134,8 @@ private:
     bool cursorActive_ = false;
     bool cursorPlaced_ = false;
     bool autoRepaint_ = true;
+    QTimer replotTimer_;
+    QElapsedTimer sinceReplot_;
 };
 
 }  // namespace cellwatch

@@ -1,8 +1,10 @@
 #include "chart/chart_view.h"
 
 #include <gtest/gtest.h>
+
 #include <qcustomplot.h>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 
 namespace cellwatch {
@@ -113,7 +115,7 @@ TEST_F(ChartViewTest, PointsKeepTheirOrder) {
     EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 0), 2 * kSecond);
     EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 1), 3 * kSecond);
     EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 2), 3 * kSecond);
-    EXPECT_DOUBLE_EQ(chart.graph(kSeriesVoltage)->data()->at(2)->value, 4.2);
+    EXPECT_DOUBLE_EQ(chart.pointY(kSeriesVoltage, 2), 4.2);
     EXPECT_EQ(chart.pointX(kSeriesVoltage, 3), 0);
     EXPECT_EQ(chart.pointCount(kSeriesCurrent), 0u);
 }
@@ -218,11 +220,26 @@ TEST_F(ChartViewTest, AutoRepaintOffHoldsReplots) {
     QApplication::processEvents();
     EXPECT_EQ(replots, 0);
     chart.setAutoRepaint(true);
+    const auto waitForReplot = [&](int count) {
+        QElapsedTimer waited;
+        waited.start();
+        while (replots < count && waited.elapsed() < 5000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    };
     for (int i = 0; i < 50; ++i) {  // a burst costs one replot
         chart.addPoint(kSeriesVoltage, (2 + i) * kSecond, 1);
     }
-    QApplication::processEvents();
+    waitForReplot(1);
     EXPECT_EQ(replots, 1);
+    // A change right after a replot waits for the interval to pass.
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
+    chart.addPoint(kSeriesVoltage, 60 * kSecond, 1);
+    QApplication::processEvents();
+    waitForReplot(2);
+    EXPECT_EQ(replots, 2);
+    EXPECT_GE(sinceFirst.elapsed(), ChartView::kMinReplotIntervalMs - 20);
 }
 
 }  // namespace
