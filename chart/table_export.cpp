@@ -14,6 +14,13 @@ constexpr int kFirstColumn = 1;
 constexpr int kLastColumn = 22;
 constexpr std::size_t kProgressEvery = 2000;  // rows between progress reports
 
+void appendCsvField(QString& line, const QString& text, bool first) {
+    if (!first) {
+        line += u',';
+    }
+    line += csvField(text);
+}
+
 }  // namespace
 
 QString csvField(const QString& text) {
@@ -25,6 +32,22 @@ QString csvField(const QString& text) {
     QString doubled = text;
     doubled.replace(u'"', QStringLiteral("\"\""));
     return u'"' + doubled + u'"';
+}
+
+QString csvLine(const QStringList& texts) {
+    QString line;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        appendCsvField(line, texts[i], i == 0);
+    }
+    return line + QStringLiteral("\r\n");
+}
+
+QString tableCsvLine(const DataTableModel& table, int row) {
+    QString line;
+    for (int column = kFirstColumn; column <= kLastColumn; ++column) {
+        appendCsvField(line, table.gridText(row, column), column == kFirstColumn);
+    }
+    return line + QStringLiteral("\r\n");
 }
 
 QString defaultExportPath(const QDateTime& when) {
@@ -48,7 +71,6 @@ bool exportTableCsv(const DataTableModel& table, const QString& fileName,
     const int rows = table.gridRowCount();  // the header row and every data row
     const std::size_t total = static_cast<std::size_t>(rows > 0 ? rows - 1 : 0);
     QByteArray chunk("\xEF\xBB\xBF");  // UTF-8 byte-order mark
-    QString line;
     for (int row = 0; row < rows; ++row) {
         if (row >= table.gridRowCount()) {
             // A new recording began while the export was going on.
@@ -56,15 +78,7 @@ bool exportTableCsv(const DataTableModel& table, const QString& fileName,
             throw std::runtime_error(
                 "The table was cleared during the export; no file was written.");
         }
-        line.clear();
-        for (int column = kFirstColumn; column <= kLastColumn; ++column) {
-            if (column > kFirstColumn) {
-                line += u',';
-            }
-            line += csvField(table.gridText(row, column));
-        }
-        line += QStringLiteral("\r\n");
-        chunk += line.toUtf8();
+        chunk += tableCsvLine(table, row).toUtf8();
         const auto done = static_cast<std::size_t>(row);
         if (chunk.size() > (1 << 16) || row + 1 == rows) {
             if (file.write(chunk) != chunk.size()) {

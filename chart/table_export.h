@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace cellwatch {
@@ -19,6 +20,12 @@ class DataTableModel;
 
 // One CSV field.
 QString csvField(const QString& text);
+
+// One CSV line: the texts as fields, separated by commas, ending in CR LF.
+QString csvLine(const QStringList& texts);
+// One CSV line of a grid row: the texts of columns 1 to 22 (row 0: the
+// headers), ending in CR LF.
+QString tableCsvLine(const DataTableModel& table, int row);
 
 // The name a new export proposes: cellwatch-<yyyyMMdd>-<HHmmss>.csv in the
 // user's documents folder.

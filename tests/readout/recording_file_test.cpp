@@ -1,0 +1,192 @@
+#include "readout/recording_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <stdexcept>
+
+#include "chart/data_table.h"
+#include "chart/table_export.h"
+
+namespace cellwatch {
+namespace {
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+QByteArray englishHeader() {
+    QStringList headers;
+    for (int column = 1; column <= 22; ++column) {
+        headers << DataTableModel::headerText(column);
+    }
+    return headers.join(u',').toUtf8();
+}
+
+// A row of 22 texts, comma-separated, with the given time and capacity.
+QByteArray row(const char* time, int capacity) {
+    return QByteArray(time) + ",Ni-MH,+CHG+,25,31,12.00,8.40,-1.50," +
+           QByteArray::number(capacity) + ",12.60,1.400,1.400,1.400,1.400,1.400,1.400,0,0,0,0,0,0";
+}
+
+QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes) {
+    const QString path = dir.filePath(QStringLiteral("recording.csv"));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    return path;
+}
+
+TEST(RecordingFileTest, ExportedTableReadsBackTextForText) {
+    DataTableModel table;
+    StatusSample sample;
+    sample.batteryType = kTypeLithium;
+    sample.state = kStateCharge;
+    sample.voltage = Decimal::fromInt(12);
+    sample.current = Decimal::fromInt(-2);
+    sample.power = "24.00";
+    for (std::uint32_t i = 0; i < 50; ++i) {
+        sample.elapsedMs = 1000 * (i + 1);
+        sample.capacity = Decimal::fromInt(static_cast<int>(i));
+        table.appendSample(sample);
+    }
+    // Rows kept as their texts: separators, quotes, line breaks, Chinese.
+    table.appendTabText(
+        QStringLiteral("0:01:00\ta,b\t\"q\"\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tx"));
+    table.appendTabText(QString::fromUtf8("0:01:01\t两行\n第二\tIdle\t1.5e3"));
+    table.setGridRowCount(table.gridRowCount() + 1);  // an empty row
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("export.csv"));
+    ASSERT_TRUE(exportTableCsv(table, path));
+    RecordingFile file;
+    ASSERT_TRUE(file.read(path));
+    DataTableModel back;
+    ASSERT_TRUE(file.fillTable(back));
+
+    ASSERT_EQ(back.gridRowCount(), table.gridRowCount());
+    for (int r = 1; r < table.gridRowCount(); ++r) {
+        for (int c = 1; c <= 22; ++c) {
+            ASSERT_EQ(back.gridText(r, c), table.gridText(r, c)) << "row " << r << " column " << c;
+        }
+    }
+    const RecordingCurves& curves = file.curves();
+    EXPECT_DOUBLE_EQ(curves.days[0], 0.0);
+    EXPECT_DOUBLE_EQ(curves.days[49], 49.0 / 86400.0);
+    EXPECT_FLOAT_EQ(curves.current[10], 2.0F);  // the size of the current
+    EXPECT_FLOAT_EQ(curves.capacity[10], 10.0F);
+    EXPECT_TRUE(std::isnan(curves.days[52]));  // the empty row
+}
+
+TEST(RecordingFileTest, ForgivingReader) {
+    const QByteArray header = englishHeader();
+    const QByteArray chinese = QString::fromUtf8(
+                                   "时间,类型,状态,外部温度,内部温度,输入电压,电压,电流,容量,"
+                                   "功率,C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12")
+                                   .toUtf8();
+    const QByteArray r1 = row("0:00:01", 5), r2 = row("0:00:02", 6), r3 = row("0:00:03", 7);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        std::size_t rows;
+        bool dropped;
+        QString firstHeader;  // "" when the file has none
+    };
+    const Case cases[] = {
+        {"bom crlf", kBom + header + "\r\n" + r1 + "\r\n" + r2 + "\r\n", 2, false, "Time"},
+        {"no bom, lf", header + "\n" + r1 + "\n" + r2 + "\n", 2, false, "Time"},
+        {"comments, blanks",
+         "# one\r\n#two\r\n" + header + "\r\n\r\n" + r1 + "\r\n# idle\r\n" + r2 + "\r\n\r\n", 2,
+         false, "Time"},
+        {"chinese header", kBom + chinese + "\n" + r1 + "\n", 1, false, QString::fromUtf8("时间")},
+        {"no header", r1 + "\n" + r2 + "\n", 2, false, ""},
+        {"extra columns", header + ",Note,More\n" + r1 + ",a,b\n" + r2 + ",\"c,d\",e\n", 2, false,
+         "Time"},
+        {"last line cut", header + "\n" + r1 + "\n" + r2 + "\n" + r3.left(30), 2, true, "Time"},
+        {"last line whole, no break", header + "\n" + r1 + "\n" + r2, 2, false, "Time"},
+        {"cut in a quote", header + "\n" + r1 + "\n0:00:03,\"Ni-", 1, true, "Time"},
+        {"cut in an extra column", header + ",Note\n" + r1 + ",a\n" + r2 + ",b\n" + r3 + ",\"c", 3,
+         false, "Time"},
+        {"cut 22nd of 23", header + ",Note\n" + r1 + ",a\n" + r2, 1, true, "Time"},
+        {"nul tail", header + "\r\n" + r1 + "\r\n" + QByteArray(4096, '\0'), 1, false, "Time"},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingFile file;
+        ASSERT_NO_THROW(file.read(writeFile(dir, c.bytes)));
+        EXPECT_EQ(file.rowCount(), c.rows);
+        EXPECT_EQ(file.droppedCutRow(), c.dropped);
+        EXPECT_EQ(file.headers().value(0), c.firstHeader);
+        const QStringList first = file.rowTexts(0);
+        ASSERT_EQ(first.size(), 22);
+        EXPECT_EQ(first[0], QStringLiteral("0:00:01"));
+        EXPECT_EQ(first[8], QStringLiteral("5"));
+        EXPECT_EQ(first[21], QStringLiteral("0"));
+        EXPECT_FLOAT_EQ(file.curves().voltage[0], 8.4F);
+    }
+}
+
+TEST(RecordingFileTest, RefusesWhatIsNotARecording) {
+    const QByteArray header = englishHeader();
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"empty", "", "empty"},
+        {"bom only", kBom, "empty"},
+        {"binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "binary"},
+        {"three columns", "Time,Volt,Curr\n0:00:01,12.00,1.00\n", "columns"},
+        {"short row inside",
+         header + "\n" + row("0:00:01", 1) + "\n0:00:02,Pb\n" + row("0:00:03", 1) + "\n",
+         "line 3 has 2 columns"},
+        {"no time column", header + "\nabc" + row("", 1) + "\n", "elapsed time"},
+        {"header only", kBom + header + "\r\n", "no recorded row"},
+        {"comments only", "# cellwatch\n", "no table"},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingFile file;
+        ASSERT_TRUE(file.read(writeFile(dir, header + "\n" + row("0:00:01", 1) + "\n")));
+        try {
+            file.read(writeFile(dir, c.bytes));
+            ADD_FAILURE() << "read without complaint";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(file.rowCount(), 0U);  // nothing of either file is kept
+        EXPECT_TRUE(file.curves().days.empty());
+    }
+    RecordingFile missing;
+    EXPECT_THROW(missing.read(dir.filePath(QStringLiteral("none.csv"))), std::runtime_error);
+}
+
+TEST(RecordingFileTest, CancellingLeavesNothing) {
+    QByteArray bytes = englishHeader() + "\n";
+    for (int i = 0; i < 10000; ++i) {
+        bytes += row("1:00:00", i) + "\n";
+    }
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, bytes);
+
+    RecordingFile file;
+    EXPECT_FALSE(file.read(path, [](std::size_t, std::size_t) { return false; }));
+    EXPECT_EQ(file.rowCount(), 0U);
+
+    std::size_t reported = 0;
+    ASSERT_TRUE(file.read(path, [&](std::size_t done, std::size_t total) {
+        EXPECT_LE(done, total);
+        reported = done;
+        return true;
+    }));
+    EXPECT_EQ(reported, 10000U);
+    DataTableModel table;
+    EXPECT_FALSE(file.fillTable(table, [](std::size_t done, std::size_t) { return done < 5000; }));
+    EXPECT_EQ(table.gridRowCount(), 1);
+}
+
+}  // namespace
+}  // namespace cellwatch
