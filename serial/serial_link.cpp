@@ -1,5 +1,6 @@
 #include "serial/serial_link.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace cellwatch {
@@ -8,7 +9,7 @@ SerialLink::SerialLink(ReceiveAssembler& assembler, QObject* parent)
     : QObject(parent), assembler_(assembler) {
     connect(&port_, &QSerialPort::readyRead, this, [this] {
         if (port_.isOpen()) {
-            assembler_.serviceReceived(source_);
+            receive();
         }
     });
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
@@ -21,6 +22,7 @@ void SerialLink::open(const QString& device) {
         port_.close();
     }
     lost_ = false;
+    seen_ = 0;
     port_.setPortName(device);
     applyChargerLineSettings(port_);
     if (!port_.open(QIODevice::ReadOnly)) {
@@ -44,6 +46,26 @@ void SerialLink::close() {
         port_.close();
     }
     port_.clearError();
+    seen_ = 0;
+}
+
+void SerialLink::receive() {
+    if (tap_ != nullptr) {
+        // The new bytes are the tail of what waits; the receive path reads
+        // from the port itself, so they stay there until it does.
+        const qint64 waiting = port_.bytesAvailable();
+        if (waiting > seen_) {
+            const QByteArray all = port_.peek(waiting);
+            const auto* data = reinterpret_cast<const std::uint8_t*>(all.constData());
+            const std::span<const std::uint8_t> bytes(data, static_cast<std::size_t>(all.size()));
+            tap_->received(bytes.subspan(std::min(bytes.size(), static_cast<std::size_t>(seen_))));
+        }
+    }
+    assembler_.serviceReceived(source_);
+    seen_ = port_.bytesAvailable();
+    if (tap_ != nullptr) {
+        tap_->serviced();
+    }
 }
 
 void SerialLink::onError(QSerialPort::SerialPortError error) {
@@ -55,6 +77,7 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
     const QString reason = port_.errorString();
     port_.close();  // stops the flood of errors at once
     port_.clearError();
+    seen_ = 0;
     emit linkLost(reason);
 }
 

@@ -1,0 +1,177 @@
+#include "serial/capture.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace cellwatch {
+namespace {
+
+constexpr std::array<std::uint8_t, 6> kMagic{'C', 'W', 'C', 'A', 'P', 0x1A};
+
+template <typename T>
+void putLE(std::uint8_t* at, T value) {
+    auto u = static_cast<std::make_unsigned_t<T>>(value);
+    for (std::size_t i = 0; i < sizeof(T); ++i) {
+        at[i] = static_cast<std::uint8_t>(u >> (8 * i));
+    }
+}
+
+template <typename T>
+T getLE(const std::uint8_t* at) {
+    std::make_unsigned_t<T> u = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i) {
+        u |= static_cast<std::make_unsigned_t<T>>(static_cast<std::make_unsigned_t<T>>(at[i])
+                                                  << (8 * i));
+    }
+    return static_cast<T>(u);
+}
+
+std::string reason() {
+    return std::strerror(errno);
+}
+
+}  // namespace
+
+// --- writing -------------------------------------------------------------------------------
+
+CaptureWriter::CaptureWriter(const std::string& path)
+    : path_(path), file_(std::fopen(path.c_str(), "wb")) {
+    if (file_ == nullptr) {
+        fail();
+    }
+}
+
+CaptureWriter::~CaptureWriter() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+void CaptureWriter::fail() {
+    throw CaptureError("cannot write " + path_ + ": " + reason());
+}
+
+void CaptureWriter::put(std::span<const std::uint8_t> bytes) {
+    if (file_ == nullptr) {
+        errno = EBADF;
+        fail();
+    }
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+        fail();
+    }
+}
+
+void CaptureWriter::writeStart(const CaptureStart& start) {
+    std::array<std::uint8_t, kCaptureHeaderSize> header{};
+    std::copy(kMagic.begin(), kMagic.end(), header.begin());
+    putLE<std::uint16_t>(&header[6], kCaptureVersion);
+    putLE<std::int64_t>(&header[8], start.wallMs);
+    putLE<std::int32_t>(&header[16], start.utcOffsetSeconds);
+    putLE<std::uint32_t>(&header[20], start.ticks);
+    put(header);
+    if (std::fflush(file_) != 0) {
+        fail();
+    }
+    started_ = true;
+}
+
+void CaptureWriter::writeRecord(std::int64_t wallMs, std::uint32_t ticks,
+                                std::span<const std::uint8_t> bytes) {
+    if (!started_) {
+        throw CaptureError("cannot write " + path_ + ": a record before the header");
+    }
+    do {
+        const std::size_t n = std::min(bytes.size(), kCaptureMaxRecordBytes);
+        std::array<std::uint8_t, kCaptureRecordHeaderSize> head{};
+        putLE<std::int64_t>(&head[0], wallMs);
+        putLE<std::uint32_t>(&head[8], ticks);
+        putLE<std::uint16_t>(&head[12], static_cast<std::uint16_t>(n));
+        put(head);
+        put(bytes.first(n));
+        bytes = bytes.subspan(n);
+    } while (!bytes.empty());
+    if (std::fflush(file_) != 0) {
+        fail();
+    }
+}
+
+void CaptureWriter::close() {
+    if (file_ == nullptr) {
+        return;
+    }
+    std::FILE* file = file_;
+    file_ = nullptr;
+    if (std::fclose(file) != 0) {
+        fail();
+    }
+}
+
+// --- reading -------------------------------------------------------------------------------
+
+CaptureReader::CaptureReader(const std::string& path)
+    : path_(path), file_(std::fopen(path.c_str(), "rb")) {
+    if (file_ == nullptr) {
+        throw CaptureError("cannot read " + path_ + ": " + reason());
+    }
+    std::array<std::uint8_t, kCaptureHeaderSize> header{};
+    const std::size_t got = take(header);
+    const std::size_t magicSeen = std::min(got, kMagic.size());
+    if (got == 0 || !std::equal(kMagic.begin(), kMagic.begin() + magicSeen, header.begin())) {
+        std::fclose(file_);
+        file_ = nullptr;
+        throw CaptureError(path_ + " is not a Cellwatch capture");
+    }
+    if (got < header.size()) {
+        std::fclose(file_);
+        file_ = nullptr;
+        throw CaptureError(path_ + " is not a whole capture: its header is cut off");
+    }
+    const auto version = getLE<std::uint16_t>(&header[6]);
+    if (version != kCaptureVersion) {
+        std::fclose(file_);
+        file_ = nullptr;
+        throw CaptureError(path_ + " is a capture of format " + std::to_string(version) +
+                           ", which this version of Cellwatch cannot read");
+    }
+    start_.wallMs = getLE<std::int64_t>(&header[8]);
+    start_.utcOffsetSeconds = getLE<std::int32_t>(&header[16]);
+    start_.ticks = getLE<std::uint32_t>(&header[20]);
+}
+
+CaptureReader::~CaptureReader() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+std::size_t CaptureReader::take(std::span<std::uint8_t> dest) {
+    const std::size_t got = std::fread(dest.data(), 1, dest.size(), file_);
+    if (got < dest.size() && std::ferror(file_) != 0) {
+        throw CaptureError("cannot read " + path_ + ": " + reason());
+    }
+    return got;
+}
+
+bool CaptureReader::next(CaptureRecord& record) {
+    if (file_ == nullptr || truncated_) {
+        return false;
+    }
+    std::array<std::uint8_t, kCaptureRecordHeaderSize> head{};
+    const std::size_t got = take(head);
+    if (got < head.size()) {
+        truncated_ = got > 0;
+        return false;
+    }
+    record.wallMs = getLE<std::int64_t>(&head[0]);
+    record.ticks = getLE<std::uint32_t>(&head[8]);
+    record.bytes.resize(getLE<std::uint16_t>(&head[12]));
+    if (take(record.bytes) < record.bytes.size()) {
+        truncated_ = true;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,268 @@
+// Captures: the file written and read back, cut off or not a capture at
+// all, and the replay's clocks and pacing.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "protocol/status_decoder.h"
+#include "serial/capture.h"
+#include "serial/capture_replay.h"
+#include "tools/emulator/emulator.h"
+
+namespace cellwatch {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr CaptureStart kStart{1'700'000'000'123, 3600, 0xFFFF'F000u};  // the counter wraps soon
+
+class CaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("cellwatch-capture-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string write(const std::vector<CaptureRecord>& records) const {
+        const std::string path = (dir / "c.cwcap").string();
+        CaptureWriter writer(path);
+        writer.writeStart(kStart);
+        for (const CaptureRecord& r : records) {
+            writer.writeRecord(r.wallMs, r.ticks, r.bytes);
+        }
+        writer.close();
+        return path;
+    }
+    static std::vector<CaptureRecord> readAll(CaptureReader& reader) {
+        std::vector<CaptureRecord> out;
+        for (CaptureRecord r; reader.next(r);) {
+            out.push_back(r);
+        }
+        return out;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(CaptureTest, RecordsComeBackAsWrittenAndLongOnesAreSplit) {
+    Bytes every(256);
+    for (std::size_t i = 0; i < every.size(); ++i) {
+        every[i] = static_cast<std::uint8_t>(i);
+    }
+    const Bytes huge(70'000, 0x7B);
+    CaptureReader reader(write({{-5, 0xFFFF'FFFFu, {0x7B}},
+                                {kStart.wallMs + 10, 3, every},
+                                {kStart.wallMs + 20, 4, huge}}));
+    EXPECT_EQ(reader.start().wallMs, kStart.wallMs);
+    EXPECT_EQ(reader.start().utcOffsetSeconds, kStart.utcOffsetSeconds);
+    EXPECT_EQ(reader.start().ticks, kStart.ticks);
+    const std::vector<CaptureRecord> expected{
+        {-5, 0xFFFF'FFFFu, {0x7B}},
+        {kStart.wallMs + 10, 3, every},
+        {kStart.wallMs + 20, 4, Bytes(huge.begin(), huge.begin() + 65'535)},
+        {kStart.wallMs + 20, 4, Bytes(huge.begin() + 65'535, huge.end())}};
+    EXPECT_EQ(readAll(reader), expected);
+    EXPECT_FALSE(reader.truncated());
+}
+
+TEST_F(CaptureTest, CutOffFileGivesEveryWholeRecord) {
+    const std::string path =
+        write({{1, 1, Bytes(10, 1)}, {2, 2, Bytes(5, 2)}, {3, 3, Bytes(20, 3)}});
+    const std::string whole = [&] {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    const std::size_t end1 = kCaptureHeaderSize + kCaptureRecordHeaderSize + 10;
+    const std::size_t end2 = end1 + kCaptureRecordHeaderSize + 5;
+    struct Cut {
+        std::size_t size;
+        std::size_t records;
+        bool truncated;
+    };
+    for (const Cut& cut : {Cut{kCaptureHeaderSize, 0, false}, Cut{end1, 1, false},
+                           Cut{end2 + 3, 2, true}, Cut{end2 + kCaptureRecordHeaderSize, 2, true},
+                           Cut{whole.size() - 1, 2, true}, Cut{whole.size(), 3, false}}) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << whole.substr(0, cut.size);
+        CaptureReader reader(path);
+        EXPECT_EQ(readAll(reader).size(), cut.records) << cut.size;
+        EXPECT_EQ(reader.truncated(), cut.truncated) << cut.size;
+    }
+}
+
+TEST_F(CaptureTest, FileThatIsNoCaptureIsRefusedWithItsName) {
+    const std::string valid = [&] {
+        std::ifstream in(write({}), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    std::string newer = valid;
+    newer[6] = 2;
+    struct Refused {
+        const char* name;
+        std::string contents;
+        const char* says;
+    };
+    for (const Refused& r :
+         {Refused{"empty", "", "is not a Cellwatch capture"},
+          Refused{"log", "Time\tType\t+CHG/DIS-\n", "is not a Cellwatch capture"},
+          Refused{"raw", "{\x80\x80\x80", "is not a Cellwatch capture"},
+          Refused{"cut", valid.substr(0, 10), "its header is cut off"},
+          Refused{"newer", newer, "format 2"}}) {
+        const std::string path = (dir / r.name).string();
+        std::ofstream(path, std::ios::binary) << r.contents;
+        try {
+            CaptureReader reader(path);
+            ADD_FAILURE() << r.name << " accepted";
+        } catch (const CaptureError& e) {
+            EXPECT_NE(std::string(e.what()).find(path + ' '), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(r.says), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_THROW(CaptureReader((dir / "missing").string()), CaptureError);
+    EXPECT_THROW(CaptureWriter((dir / "no" / "dir.cwcap").string()), CaptureError);
+}
+
+// A receiver of the replayed messages that notes what it sees of the clocks.
+class ClockWatchingHost final : public DecoderHost {
+public:
+    ClockWatchingHost(const TickClock& ticks, const QDateTime& wall) : ticks_(ticks), wall_(wall) {}
+    std::uint32_t connectTicks() const override { return kStart.ticks; }
+    Decimal capacityDataMax() const override { return {}; }
+    void showIdle() override { ++idle; }
+    void acceptSample(StatusSample& s) override {
+        elapsed.push_back(s.elapsedMs);
+        ticksSeen.push_back(ticks_.tickCount());
+        wallSeen.push_back(wall_);
+    }
+    int idle = 0;
+    std::vector<std::uint32_t> elapsed, ticksSeen;
+    std::vector<QDateTime> wallSeen;
+
+private:
+    const TickClock& ticks_;
+    const QDateTime& wall_;
+};
+
+Bytes message() {
+    emulator::ChargerReading r;
+    r.mode = emulator::Mode::Charge;
+    r.inputVoltage = Decimal::fromInt(15);
+    r.voltage = Decimal::fromHundredths(1205);
+    r.current = Decimal::fromInt(1);
+    r.cells[0] = Decimal::fromHundredths(402);
+    return emulator::encodeStatus(r, FrameLayout::Long112);
+}
+
+// A message whose first bytes arrive 1 s after the start and the rest
+// `gapMs` later, across the counter's wrap: more than 3 s is too late.
+TEST_F(CaptureTest, ReplayedClocksJudgeFreshnessAndElapsedTimeAsLive) {
+    const Bytes m = message();
+    for (const std::uint32_t gapMs : {2'990u, 3'000u, 3'001u, 4'500u}) {
+        const std::int64_t last = 1000 + gapMs;
+        const std::string path =
+            write({{kStart.wallMs + 1000, kStart.ticks + 1000, Bytes(m.begin(), m.begin() + 6)},
+                   {kStart.wallMs + last, kStart.ticks + static_cast<std::uint32_t>(last),
+                    Bytes(m.begin() + 6, m.end())}});
+        CaptureReader reader(path);
+        ManualTickClock ticks;
+        QDateTime wall;
+        ClockWatchingHost host(ticks, wall);
+        StatusDecoder decoder(ticks, host);
+        ReceiveAssembler assembler(ticks, decoder);
+        CaptureReplay replay(reader, assembler, ticks, [&wall](const QDateTime& t) { wall = t; });
+        EXPECT_EQ(ticks.tickCount(), kStart.ticks);
+        EXPECT_EQ(wall.toMSecsSinceEpoch(), kStart.wallMs);
+        EXPECT_EQ(wall.offsetFromUtc(), kStart.utcOffsetSeconds);
+
+        // Half way through the quiet stretch the clocks have moved on.
+        replay.playTo(1000 + gapMs / 2);
+        EXPECT_EQ(ticks.tickCount(), kStart.ticks + 1000 + gapMs / 2) << gapMs;
+        EXPECT_EQ(wall.toMSecsSinceEpoch(), kStart.wallMs + 1000 + gapMs / 2) << gapMs;
+        EXPECT_TRUE(host.elapsed.empty());
+
+        replay.playTo(last);
+        EXPECT_TRUE(replay.atEnd());
+        EXPECT_EQ(replay.recordsPlayed(), 2u);
+        if (gapMs <= kFreshnessLimitMs) {
+            EXPECT_EQ(host.idle, 0) << gapMs;
+            ASSERT_EQ(host.elapsed.size(), 1u) << gapMs;
+            EXPECT_EQ(host.elapsed[0], last);
+            EXPECT_EQ(host.ticksSeen[0], kStart.ticks + static_cast<std::uint32_t>(last));
+            EXPECT_EQ(host.wallSeen[0].toMSecsSinceEpoch(), kStart.wallMs + last);
+        } else {
+            EXPECT_EQ(host.idle, 1) << gapMs;
+            EXPECT_TRUE(host.elapsed.empty()) << gapMs;
+        }
+    }
+}
+
+// Records over 600 ms of the live run: speed N takes 600 / N ms, speed 0
+// no time worth speaking of, and a runner told to stop plays nothing more.
+TEST_F(CaptureTest, RunnerPacesTheReplayAndStopsWhenTold) {
+    std::vector<CaptureRecord> records;
+    for (std::uint32_t ms = 0; ms <= 600; ms += 100) {
+        records.push_back({kStart.wallMs + ms, kStart.ticks + ms, {0x01}});
+    }
+    const std::string path = write(records);
+    struct Run {
+        double speed;
+        qint64 atLeastMs;
+        qint64 belowMs;
+        int recordsBeforeStop;  // keepGoing turns false after so many; -1: never
+    };
+    for (const Run& run :
+         {Run{0, 0, 300, -1}, Run{2, 300, 1500, -1}, Run{4, 150, 1200, -1}, Run{4, 0, 1200, 3}}) {
+        CaptureReader reader(path);
+        ManualTickClock ticks;
+        const QDateTime noWall;
+        ClockWatchingHost host(ticks, noWall);
+        StatusDecoder decoder(ticks, host);
+        ReceiveAssembler assembler(ticks, decoder);
+        CaptureReplay replay(reader, assembler, ticks, [](const QDateTime&) {});
+        ReplayRunner runner(replay, run.speed);
+        if (run.recordsBeforeStop >= 0) {
+            runner.setKeepGoing([&] {
+                return replay.recordsPlayed() < static_cast<std::uint64_t>(run.recordsBeforeStop);
+            });
+        }
+        QEventLoop loop;
+        bool finished = false;
+        QObject::connect(&runner, &ReplayRunner::finished, &loop, [&] {
+            finished = true;
+            loop.quit();
+        });
+        QObject::connect(&runner, &ReplayRunner::stopped, &loop, &QEventLoop::quit);
+        QElapsedTimer real;
+        real.start();
+        runner.start();
+        loop.exec();
+        if (run.recordsBeforeStop >= 0) {
+            EXPECT_FALSE(finished);
+            EXPECT_GE(replay.recordsPlayed(), 3u);
+            EXPECT_LT(replay.recordsPlayed(), records.size());
+            continue;
+        }
+        EXPECT_TRUE(finished) << run.speed;
+        EXPECT_GE(real.elapsed(), run.atLeastMs) << run.speed;
+        EXPECT_LT(real.elapsed(), run.belowMs) << run.speed;
+        EXPECT_EQ(replay.recordsPlayed(), records.size());
+    }
+}
+
+}  // namespace
+}  // namespace cellwatch
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
