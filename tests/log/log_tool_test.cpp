@@ -54,8 +54,9 @@ protected:
 TEST_F(LogToolTest, HelpDocumentsOutputEventsAndStatuses) {
     ToolRun run({"--help"});
     EXPECT_EQ(run.wait(), kExitOk);
-    for (const char* topic : {"--port", "--out", "Time", "# idle", "# restart", "# lost", "SIGTERM",
-                              "Ctrl-C", "Exit status", "UTF-8"}) {
+    for (const char* topic :
+         {"--port", "--out", "--capture", "--replay", "--speed", "Time", "# idle", "# restart",
+          "# lost", "SIGTERM", "Ctrl-C", "Exit status", "UTF-8"}) {
         EXPECT_NE(run.out().find(topic), std::string::npos) << topic;
     }
     EXPECT_TRUE(run.err().empty());

@@ -1,10 +1,13 @@
 #include "tools/log/command_line.h"
 
+#include <cmath>
+
 namespace cellwatch::logger {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cellwatch-log --port PORT [--out FILE]\n"
+    "Usage: cellwatch-log --port PORT [--out FILE] [--capture FILE]\n"
+    "       cellwatch-log --replay FILE [--speed N] [--out FILE]\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
     "it) and records what it reports as the window does, without a window: each\n"
@@ -17,6 +20,18 @@ constexpr const char* kUsage =
     "               (USB_ttyUSB0, COM 3)\n"
     "  --out FILE   write to FILE instead of standard output; the file is\n"
     "               replaced once the port is open. '-' is standard output.\n"
+    "  --capture FILE\n"
+    "               also write every byte received, with the moment it\n"
+    "               arrived, to FILE (a capture, replaced once the port is\n"
+    "               open), for replaying the run later or sending it along\n"
+    "               with a bug report\n"
+    "  --replay FILE\n"
+    "               instead of listening to a port, play a capture back\n"
+    "               through the same receive path on the clocks it recorded:\n"
+    "               the output is the lines the live run wrote (without\n"
+    "               '# lost'); the log ends at the end of the capture\n"
+    "  --speed N    of a replay: 1 real time (the default), 2 twice as fast,\n"
+    "               0 as fast as possible\n"
     "  -h, --help   show this text\n"
     "\n"
     "Output (UTF-8, one line each, flushed at once):\n"
@@ -39,8 +54,9 @@ constexpr const char* kUsage =
     "Ctrl-C or SIGTERM ends the log with everything written.\n"
     "\n"
     "Exit status:\n"
-    "  0  ended by Ctrl-C or SIGTERM\n"
-    "  1  the port cannot be opened, or the output cannot be written\n"
+    "  0  ended by Ctrl-C or SIGTERM, or the replay reached the capture's end\n"
+    "  1  the port cannot be opened, the output or the capture cannot be\n"
+    "     written, or the replayed file cannot be read or is no capture\n"
     "  2  bad usage, or the port was lost\n"
     "Errors go to standard error as one line starting with 'cellwatch-log: '.\n";
 
@@ -80,9 +96,16 @@ LogOptions parseArguments(const QStringList& arguments) {
     }
     bool portGiven = false;
     bool outGiven = false;
+    bool captureGiven = false;
+    bool replayGiven = false;
+    bool speedGiven = false;
+    QString speed;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (takeValue(arguments, i, QStringLiteral("--port"), options.port, portGiven) ||
-            takeValue(arguments, i, QStringLiteral("--out"), options.out, outGiven)) {
+            takeValue(arguments, i, QStringLiteral("--out"), options.out, outGiven) ||
+            takeValue(arguments, i, QStringLiteral("--capture"), options.capture, captureGiven) ||
+            takeValue(arguments, i, QStringLiteral("--replay"), options.replay, replayGiven) ||
+            takeValue(arguments, i, QStringLiteral("--speed"), speed, speedGiven)) {
             continue;
         }
         const QString& arg = arguments[i];
@@ -91,8 +114,23 @@ LogOptions parseArguments(const QStringList& arguments) {
         }
         throw UsageError("unexpected argument " + arg.toStdString());
     }
-    if (!portGiven) {
+    if (replayGiven) {
+        if (portGiven || captureGiven) {
+            throw UsageError(std::string(portGiven ? "--port" : "--capture") +
+                             " cannot go with --replay");
+        }
+    } else if (!portGiven) {
         throw UsageError("--port is missing");
+    } else if (speedGiven) {
+        throw UsageError("--speed goes only with --replay");
+    }
+    if (speedGiven) {
+        bool ok = false;
+        options.speed = speed.toDouble(&ok);
+        if (!ok || !std::isfinite(options.speed) || options.speed < 0) {
+            throw UsageError("bad --speed " + speed.toStdString() +
+                             " (a number: 1 real time, 2 twice as fast, 0 as fast as possible)");
+        }
     }
     if (options.out == QLatin1String("-")) {
         options.out.clear();

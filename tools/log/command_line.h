@@ -7,15 +7,19 @@
 
 namespace cellwatch::logger {
 
-inline constexpr int kExitOk = 0;       // ended by Ctrl-C or SIGTERM
-inline constexpr int kExitFailure = 1;  // the port cannot be opened, the log cannot be written
-inline constexpr int kExitUsage = 2;    // bad command line
-inline constexpr int kExitLost = 2;     // the port went away
+inline constexpr int kExitOk = 0;  // ended by Ctrl-C or SIGTERM, or a replay reached its end
+inline constexpr int kExitFailure =
+    1;                                // the port cannot be opened, a file cannot be written or read
+inline constexpr int kExitUsage = 2;  // bad command line
+inline constexpr int kExitLost = 2;   // the port went away
 
 struct LogOptions {
     bool help = false;
-    QString port;  // as given: a path, a device name or a port list entry ("USB_ttyUSB0")
-    QString out;   // empty: standard output
+    QString port;      // as given: a path, a device name or a port list entry ("USB_ttyUSB0")
+    QString out;       // empty: standard output
+    QString capture;   // with port: the capture to write; empty: none
+    QString replay;    // instead of port: the capture to play back
+    double speed = 1;  // of the replay: 1 real time, 2 twice as fast, 0 as fast as possible
 };
 
 class UsageError : public std::runtime_error {
@@ -25,8 +29,9 @@ public:
 
 // Reads the arguments that follow the program name. Options take their
 // value as the next argument or after '=' (--port=/dev/ttyUSB0). "--out -"
-// is standard output. --help wins over everything else. Throws UsageError
-// with one line saying what is wrong.
+// is standard output. Either --port (with --capture if wanted) or --replay
+// (with --speed if wanted) is given. --help wins over everything else.
+// Throws UsageError with one line saying what is wrong.
 LogOptions parseArguments(const QStringList& arguments);
 
 // What --help prints.

@@ -9,12 +9,21 @@
 
 namespace cellwatch::logger {
 
+void HeldClocks::hold() {
+    held_ = false;
+    heldTicks_ = ticks_.tickCount();
+    heldWall_ = wall_.now();
+    held_ = true;
+}
+
 LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* parent)
     : QObject(parent),
-      recording_(chart_, table_, view_, ticks, wall, [] { return false; }),
-      decoder_(ticks, recording_),
-      assembler_(ticks, decoder_),
+      clocks_(ticks, wall),
+      recording_(chart_, table_, view_, clocks_, clocks_, [] { return false; }),
+      decoder_(clocks_, recording_),
+      assembler_(clocks_, decoder_),
       link_(assembler_) {
+    link_.setReceiveTap(this);
     Recording::Events& events = recording_.events();
     events.rowAppended = [this](int row) { writeRow(row); };
     events.idleShown = [this] { writeLine(QStringLiteral("# idle")); };
@@ -45,7 +54,31 @@ bool LogSession::start(std::FILE* out) {
     }
     recording_.resetAxes();
     recording_.begin();
+    if (capture_ != nullptr) {
+        const QDateTime begun = recording_.recordingStart();
+        try {
+            capture_->writeStart(
+                {begun.toMSecsSinceEpoch(), begun.offsetFromUtc(), recording_.connectTicks()});
+        } catch (const CaptureError& e) {
+            failure_ = QString::fromLocal8Bit(e.what());
+            recording_.end();
+            out_ = nullptr;
+            return false;
+        }
+    }
     return true;
+}
+
+void LogSession::received(std::span<const std::uint8_t> bytes) {
+    clocks_.hold();
+    if (capture_ == nullptr || out_ == nullptr) {
+        return;
+    }
+    try {
+        capture_->writeRecord(clocks_.now().toMSecsSinceEpoch(), clocks_.tickCount(), bytes);
+    } catch (const CaptureError& e) {
+        finish(kExitFailure, QString::fromLocal8Bit(e.what()));
+    }
 }
 
 void LogSession::stop() {

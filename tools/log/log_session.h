@@ -13,24 +13,51 @@
 // The chart keeps no points; the table keeps the rows of the current
 // recording (compactly, as the window's does), since the pause rule reads
 // the last one back. A restart empties it.
+//
+// The clocks stand still for the whole of one receive event, at the moment
+// its bytes arrived: that moment is what a capture stores, so a replay of
+// the capture (the same session on clocks set by hand) sees the times the
+// live run saw, to the millisecond.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <cstdio>
+#include <optional>
 
 #include "chart/data_table.h"
 #include "chart/summary_chart.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
 #include "readout/recording.h"
+#include "serial/capture.h"
 #include "serial/receive_assembler.h"
 #include "serial/serial_link.h"
 #include "tools/log/null_readout.h"
 
 namespace cellwatch::logger {
 
-class LogSession final : public QObject {
+// A tick counter and wall clock that can be held at one moment.
+class HeldClocks final : public TickClock, public WallClock {
+public:
+    HeldClocks(const TickClock& ticks, const WallClock& wall) : ticks_(ticks), wall_(wall) {}
+
+    std::uint32_t tickCount() const override { return held_ ? heldTicks_ : ticks_.tickCount(); }
+    QDateTime now() const override { return held_ ? heldWall_ : wall_.now(); }
+
+    // Reads the clocks once and answers with that moment until release().
+    void hold();
+    void release() { held_ = false; }
+
+private:
+    const TickClock& ticks_;
+    const WallClock& wall_;
+    bool held_ = false;
+    std::uint32_t heldTicks_ = 0;
+    QDateTime heldWall_;
+};
+
+class LogSession final : public QObject, private ReceiveTap {
     Q_OBJECT
 public:
     LogSession(const TickClock& ticks, const WallClock& wall, QObject* parent = nullptr);
@@ -49,6 +76,11 @@ public:
     // Ends the recording and closes the port; everything written is flushed.
     void stop();
 
+    // From start() on, every byte received from the port is written to
+    // `capture` with its arrival (the header when the recording begins). A
+    // failed write ends the log with kExitFailure. Stays the caller's.
+    void captureTo(CaptureWriter* capture) { capture_ = capture; }
+
     bool running() const { return out_ != nullptr; }
     // Why the log ended or could not start, for the error line.
     QString failure() const { return failure_; }
@@ -64,6 +96,9 @@ signals:
     void finished(int status);
 
 private:
+    void received(std::span<const std::uint8_t> bytes) override;
+    void serviced() override { clocks_.release(); }
+
     void writeRow(int row);
     // Writes and flushes one line; false (with failure_ set) when it fails.
     bool put(const QString& line);
@@ -71,6 +106,7 @@ private:
     void writeLine(const QString& line);
     void finish(int status, const QString& why);
 
+    HeldClocks clocks_;
     SummaryChart chart_;
     DataTableModel table_;
     NullReadoutView view_;
@@ -80,6 +116,7 @@ private:
     SerialLink link_;
 
     std::FILE* out_ = nullptr;
+    CaptureWriter* capture_ = nullptr;
     int rowsWritten_ = 0;
     QString failure_;
 };

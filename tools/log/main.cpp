@@ -1,4 +1,5 @@
-// cellwatch-log: the live recording of a charger without a window.
+// cellwatch-log: the live recording of a charger without a window, or the
+// replay of a capture of one.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -12,9 +13,13 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <functional>
+#include <optional>
 
 #include "protocol/tick_clock.h"
 #include "readout/recording.h"
+#include "serial/capture.h"
+#include "serial/capture_replay.h"
 #include "tools/log/command_line.h"
 #include "tools/log/log_session.h"
 
@@ -56,6 +61,139 @@ void complain(const QString& text) {
     std::fprintf(stderr, "cellwatch-log: %s\n", line.toLocal8Bit().constData());
 }
 
+// The output: standard output, or the file named by --out (replaced now).
+// False, with the error line written, when it cannot be created.
+bool openOutput(const LogOptions& options, std::FILE*& out, std::FILE*& file) {
+    out = stdout;
+    file = nullptr;
+    if (options.out.isEmpty()) {
+        return true;
+    }
+    file = std::fopen(QFile::encodeName(options.out).constData(), "w");
+    if (file == nullptr) {
+        complain(QStringLiteral("cannot write %1: %2")
+                     .arg(options.out, QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    out = file;
+    return true;
+}
+
+// Runs the session until Ctrl-C, SIGTERM or its own end, then closes the output.
+int run(QCoreApplication& app, LogSession& session, const LogOptions& options, std::FILE* out,
+        std::FILE* file, const std::function<void()>& started) {
+    QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&interrupts, &QSocketNotifier::activated, &app, [&] {
+        std::array<char, 16> drain{};
+        while (::read(signalPipe[0], drain.data(), drain.size()) > 0) {
+        }
+        session.stop();
+        app.exit(kExitOk);
+    });
+    QObject::connect(&session, &LogSession::finished, &app, [&](int status) {
+        complain(session.failure());
+        app.exit(status);
+    });
+
+    int status = kExitFailure;
+    if (session.start(out)) {
+        if (started) {
+            started();
+        }
+        status = app.exec();
+    } else {
+        complain(session.failure());
+    }
+    session.stop();
+    if (file != nullptr && std::fclose(file) != 0 && status == kExitOk) {
+        complain(QStringLiteral("cannot write %1: %2")
+                     .arg(options.out, QString::fromLocal8Bit(std::strerror(errno))));
+        status = kExitFailure;
+    }
+    return status;
+}
+
+int liveLog(QCoreApplication& app, const LogOptions& options) {
+    SystemTickClock ticks;
+    SystemWallClock wall;
+    LogSession session(ticks, wall);
+    try {
+        session.openPort(options.port);
+    } catch (const std::exception& e) {
+        complain(QString::fromUtf8(e.what()));
+        return kExitFailure;
+    }
+
+    // The files are replaced only once the port is open.
+    std::FILE* out = nullptr;
+    std::FILE* file = nullptr;
+    if (!openOutput(options, out, file)) {
+        return kExitFailure;
+    }
+    std::optional<CaptureWriter> capture;
+    if (!options.capture.isEmpty()) {
+        try {
+            capture.emplace(QFile::encodeName(options.capture).toStdString());
+        } catch (const CaptureError& e) {
+            complain(QString::fromLocal8Bit(e.what()));
+            if (file != nullptr) {
+                std::fclose(file);
+            }
+            return kExitFailure;
+        }
+        session.captureTo(&*capture);
+    }
+
+    int status = run(app, session, options, out, file, {});
+    if (capture) {
+        try {
+            capture->close();
+        } catch (const CaptureError& e) {
+            complain(QString::fromLocal8Bit(e.what()));
+            status = status == kExitOk ? kExitFailure : status;
+        }
+    }
+    return status;
+}
+
+int replayLog(QCoreApplication& app, const LogOptions& options) {
+    ManualTickClock ticks;
+    ManualWallClock wall{QDateTime()};
+    LogSession session(ticks, wall);
+    std::optional<CaptureReader> reader;
+    std::optional<CaptureReplay> replay;
+    try {
+        reader.emplace(QFile::encodeName(options.replay).toStdString());
+        replay.emplace(*reader, session.receivePath(), ticks,
+                       [&wall](const QDateTime& t) { wall.set(t); });
+    } catch (const CaptureError& e) {
+        complain(QString::fromLocal8Bit(e.what()));
+        return kExitFailure;
+    }
+
+    std::FILE* out = nullptr;
+    std::FILE* file = nullptr;
+    if (!openOutput(options, out, file)) {
+        return kExitFailure;
+    }
+    ReplayRunner runner(*replay, options.speed);
+    QObject::connect(&runner, &ReplayRunner::finished, &app, [&] {
+        session.stop();
+        app.exit(kExitOk);
+    });
+    QObject::connect(&runner, &ReplayRunner::failed, &app, [&](const QString& why) {
+        session.stop();
+        complain(why);
+        app.exit(kExitFailure);
+    });
+    const int status = run(app, session, options, out, file, [&] { runner.start(); });
+    if (status == kExitOk && reader->truncated() && replay->atEnd()) {
+        complain(options.replay +
+                 QStringLiteral(" ends inside a record (cut off); replayed what came before it"));
+    }
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,54 +219,5 @@ int main(int argc, char** argv) {
                  QString::fromLocal8Bit(std::strerror(errno)));
         return kExitFailure;
     }
-
-    SystemTickClock ticks;
-    SystemWallClock wall;
-    LogSession session(ticks, wall);
-    try {
-        session.openPort(options.port);
-    } catch (const std::exception& e) {
-        complain(QString::fromUtf8(e.what()));
-        return kExitFailure;
-    }
-
-    // The file is replaced only once the port is open.
-    std::FILE* out = stdout;
-    std::FILE* file = nullptr;
-    if (!options.out.isEmpty()) {
-        file = std::fopen(QFile::encodeName(options.out).constData(), "w");
-        if (file == nullptr) {
-            complain(QStringLiteral("cannot write %1: %2")
-                         .arg(options.out, QString::fromLocal8Bit(std::strerror(errno))));
-            return kExitFailure;
-        }
-        out = file;
-    }
-
-    QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&interrupts, &QSocketNotifier::activated, &app, [&] {
-        std::array<char, 16> drain{};
-        while (::read(signalPipe[0], drain.data(), drain.size()) > 0) {
-        }
-        session.stop();
-        app.exit(kExitOk);
-    });
-    QObject::connect(&session, &LogSession::finished, &app, [&](int status) {
-        complain(session.failure());
-        app.exit(status);
-    });
-
-    int status = kExitFailure;
-    if (session.start(out)) {
-        status = app.exec();
-    } else {
-        complain(session.failure());
-    }
-    session.stop();
-    if (file != nullptr && std::fclose(file) != 0 && status == kExitOk) {
-        complain(QStringLiteral("cannot write %1: %2")
-                     .arg(options.out, QString::fromLocal8Bit(std::strerror(errno))));
-        status = kExitFailure;
-    }
-    return status;
+    return options.replay.isEmpty() ? liveLog(app, options) : replayLog(app, options);
 }
