@@ -1,14 +1,104 @@
 // Cellwatch: watches a battery charger on a serial line.
 //
 //   cellwatch [--port PATH]
+//   cellwatch --replay FILE [--speed N]
 // --port puts PATH (a port name such as ttyUSB0 or COM3, or a device path)
 // into the port box and connects to it as soon as the window is up.
+// --replay plays a capture (written by cellwatch-log --capture) into the
+// window as if its charger were connected, on the clocks of the capture:
+// speed 1 in real time, 2 twice as fast, 0 as fast as possible. Disconnect
+// stops it; at its end the window disconnects and keeps the recording.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
+#include <cmath>
+#include <cstdio>
+#include <optional>
 
 #include "app/main_window.h"
 #include "app/settings_store.h"
+#include "serial/capture.h"
+#include "serial/capture_replay.h"
+
+namespace {
+
+using namespace cellwatch;
+
+// The window's clocks: the capture's simulated time while a replay plays,
+// the system's before and after it (a later Connect records live).
+class ReplayClocks final : public TickClock, public WallClock {
+public:
+    std::uint32_t tickCount() const override {
+        return simulated_ ? ticks.tickCount() : systemTicks_.tickCount();
+    }
+    QDateTime now() const override { return simulated_ ? wall.now() : systemWall_.now(); }
+    void simulate(bool on) { simulated_ = on; }
+
+    ManualTickClock ticks;
+    ManualWallClock wall{QDateTime()};
+
+private:
+    SystemTickClock systemTicks_;
+    SystemWallClock systemWall_;
+    bool simulated_ = false;
+};
+
+// A replay that cannot start or go on: one line on standard error and a message box.
+void replayFailed(const QString& text) {
+    std::fprintf(stderr, "cellwatch: %s\n", text.toLocal8Bit().constData());
+    QMessageBox::critical(nullptr, QStringLiteral("Cellwatch"), text);
+}
+
+int replay(SettingsStore& settings, const QString& path, double speed) {
+    std::optional<CaptureReader> reader;
+    try {
+        reader.emplace(QFile::encodeName(path).toStdString());
+    } catch (const CaptureError& e) {
+        replayFailed(QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
+
+    ReplayClocks clocks;
+    MainWindow::Hooks hooks;
+    hooks.ticks = &clocks;
+    hooks.wall = &clocks;
+    MainWindow window(settings, hooks);
+    std::optional<CaptureReplay> player;
+    try {
+        player.emplace(*reader, window.receivePath(), clocks.ticks,
+                       [&clocks](const QDateTime& t) { clocks.wall.set(t); });
+    } catch (const CaptureError& e) {
+        replayFailed(QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
+
+    ReplayRunner runner(*player, speed);
+    runner.setKeepGoing([&window] { return window.replaying(); });
+    QObject::connect(&runner, &ReplayRunner::finished, &window, [&] {
+        window.endReplay();
+        clocks.simulate(false);
+    });
+    QObject::connect(&runner, &ReplayRunner::stopped, &window,
+                     [&clocks] { clocks.simulate(false); });
+    QObject::connect(&runner, &ReplayRunner::failed, &window, [&](const QString& why) {
+        window.endReplay();
+        clocks.simulate(false);
+        replayFailed(why);
+    });
+
+    window.show();
+    QTimer::singleShot(0, &window, [&] {
+        clocks.simulate(true);
+        window.beginReplay(QFileInfo(path).fileName());
+        runner.start();
+    });
+    return QApplication::exec();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -24,10 +114,39 @@ int main(int argc, char** argv) {
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Connect to the charger on PATH at start."),
                                   QStringLiteral("PATH"));
+    const QCommandLineOption replayFile(
+        QStringLiteral("replay"),
+        QStringLiteral("Play the capture FILE (from cellwatch-log --capture) into the window "
+                       "instead of connecting."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption speedOption(
+        QStringLiteral("speed"),
+        QStringLiteral("Replay speed: 1 real time (default), 2 twice as fast, 0 as fast as "
+                       "possible."),
+        QStringLiteral("N"), QStringLiteral("1"));
     options.addOption(port);
+    options.addOption(replayFile);
+    options.addOption(speedOption);
     options.process(app);
 
     cellwatch::FileSettingsStore settings(cellwatch::FileSettingsStore::defaultPath());
+    if (options.isSet(replayFile)) {
+        bool ok = false;
+        const double speed = options.value(speedOption).toDouble(&ok);
+        if (options.isSet(port) || !ok || !std::isfinite(speed) || speed < 0) {
+            std::fprintf(stderr, "cellwatch: %s\n",
+                         options.isSet(port) ? "--port cannot go with --replay"
+                                             : "bad --speed (a number: 1 real time, 2 twice as "
+                                               "fast, 0 as fast as possible)");
+            return 1;
+        }
+        return replay(settings, options.value(replayFile), speed);
+    }
+    if (options.isSet(speedOption)) {
+        std::fprintf(stderr, "cellwatch: --speed goes only with --replay\n");
+        return 1;
+    }
+
     cellwatch::MainWindow window(settings);
     window.show();
     if (options.isSet(port)) {
