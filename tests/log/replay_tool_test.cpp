@@ -131,16 +131,15 @@ TEST_P(ReplayToolBadFile, OneLineNamingItStatusOneAndNoOutput) {
     EXPECT_NE(err[0].find(GetParam().says), std::string::npos) << err[0];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, ReplayToolBadFile,
-    ::testing::Values(
-        BadFile{"CaptureInMissingFolder",
-                {"--port", "PTY", "--capture", "DIR/no/run.cwcap"},
-                "cannot write "},
-        BadFile{"CaptureIsAFolder", {"--port", "PTY", "--capture", "DIR"}, "cannot write "},
-        BadFile{"ReplayMissing", {"--replay", "DIR/none.cwcap"}, "cannot read "},
-        BadFile{"ReplayOfALog", {"--replay", "DIR/log.tsv"}, "log.tsv is not a Cellwatch capture"}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, ReplayToolBadFile,
+                         ::testing::Values(BadFile{"CaptureInMissingFolder",
+                                                   {"--port", "PTY", "--capture",
+                                                    "DIR/no/run.cwcap"},
+                                                   "cannot write "},
+                                           BadFile{"ReplayOfALog",
+                                                   {"--replay", "DIR/log.tsv"},
+                                                   "log.tsv is not a Cellwatch capture"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace cellwatch::logger
