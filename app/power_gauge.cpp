@@ -258,26 +258,53 @@ QSize PowerGauge::minimumSizeHint() const {
     return {90, 90};
 }
 
-void PowerGauge::paintEvent(QPaintEvent* /*event*/) {
-    const double side = std::min(width(), height());
-    if (side < 10) {
+namespace {
+
+// The scale of the gauge's settings; not valid unless minimum < maximum.
+Scale gaugeScale(const GaugeSettings& settings) {
+    Scale scale;
+    scale.valid = std::isfinite(settings.minimum()) && std::isfinite(settings.maximum()) &&
+                  settings.maximum() > settings.minimum();
+    if (scale.valid) {
+        scale.low = settings.minimum();
+        scale.high = settings.maximum();
+    }
+    return scale;
+}
+
+}  // namespace
+
+void PowerGauge::drawLayers(double side) {
+    const qreal ratio = devicePixelRatioF();
+    const QString key = QStringLiteral("%1x%2@%3|%4|%5|%6|%7|%8|%9")
+                            .arg(width())
+                            .arg(height())
+                            .arg(ratio)
+                            .arg(minimum())
+                            .arg(maximum())
+                            .arg(step())
+                            .arg(lowerMark())
+                            .arg(upperMark())
+                            .arg(font().toString());
+    if (key == layersKey_) {
         return;
     }
-    QPainter painter(this);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
-                           QPainter::SmoothPixmapTransform);
-    painter.translate(width() / 2.0, height() / 2.0);
-    painter.scale(side / 200.0, side / 200.0);
+    layersKey_ = key;
+    const auto begin = [&](QPixmap& layer, QPainter& painter) {
+        layer = QPixmap(size() * ratio);
+        layer.setDevicePixelRatio(ratio);
+        layer.fill(Qt::transparent);
+        painter.begin(&layer);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                               QPainter::SmoothPixmapTransform);
+        painter.translate(width() / 2.0, height() / 2.0);
+        painter.scale(side / 200.0, side / 200.0);
+    };
 
+    QPainter painter;
+    begin(under_, painter);
     DrawBezelAndFace(painter);
-
-    Scale scale;
-    scale.valid = std::isfinite(minimum()) && std::isfinite(maximum()) && maximum() > minimum();
-    if (scale.valid) {
-        scale.low = minimum();
-        scale.high = maximum();
-    }
-
+    const Scale scale = gaugeScale(*this);
     // Zones, ticks and numbers. Marks outside the scale are pinned to its ends.
     if (scale.valid) {
         const auto pin = [&](double v) {
@@ -292,10 +319,29 @@ void PowerGauge::paintEvent(QPaintEvent* /*event*/) {
     } else {
         DrawArcBand(painter, Scale{0, 1, true}, 0, 1, QColor(90, 94, 100));  // no usable scale
     }
+    painter.end();
 
-    DrawCaption(painter, caption(), this->font());
-    DrawNeedle(painter, scale.angle(value()));
+    begin(over_, painter);
     DrawGlass(painter);
+    painter.end();
+}
+
+void PowerGauge::paintEvent(QPaintEvent* /*event*/) {
+    const double side = std::min(width(), height());
+    if (side < 10) {
+        return;
+    }
+    drawLayers(side);
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, under_);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    painter.translate(width() / 2.0, height() / 2.0);
+    painter.scale(side / 200.0, side / 200.0);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    DrawCaption(painter, caption(), this->font());
+    DrawNeedle(painter, gaugeScale(*this).angle(value()));
+    painter.resetTransform();
+    painter.drawPixmap(0, 0, over_);
 }
 
 }  // namespace cellwatch

@@ -3,6 +3,7 @@
 // needle and a caption under the hub.
 #pragma once
 
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
 
@@ -105,6 +106,16 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void settingsChanged() override { update(); }
+
+private:
+    // Everything but the caption and the needle is drawn once into two
+    // layers (under and over the needle) and drawn again only when size,
+    // scale, marks or font change; a new value draws caption and needle.
+    void drawLayers(double side);
+
+    QPixmap under_;
+    QPixmap over_;
+    QString layersKey_;
 };
 
 }  // namespace cellwatch

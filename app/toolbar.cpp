@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <cmath>
@@ -195,7 +196,13 @@ LampWidget::LampWidget(QColor litColour, QWidget* parent) : QWidget(parent), col
 void LampWidget::setLit(bool lit) {
     if (lit != lit_) {
         lit_ = lit;
-        update();
+        if (!repaintPending_) {
+            repaintPending_ = true;
+            QTimer::singleShot(kRepaintMs, this, [this] {
+                repaintPending_ = false;
+                update();
+            });
+        }
     }
 }
 

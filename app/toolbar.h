@@ -109,10 +109,14 @@ signals:
     void clicked();
 };
 
-// A round lamp: lit while enabled.
+// A round lamp: lit while enabled. The receive lamp flips on every receive
+// event, which can be a hundred times a second; the lamp is painted at most
+// every kRepaintMs, showing its state of that moment.
 class LampWidget final : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kRepaintMs = 50;
+
     LampWidget(QColor litColour, QWidget* parent = nullptr);
     void setLit(bool lit);
     bool isLit() const { return lit_; }
@@ -128,6 +132,7 @@ signals:
 private:
     QColor colour_;
     bool lit_ = false;
+    bool repaintPending_ = false;
 };
 
 class ToolBarControl final : public QWidget {
