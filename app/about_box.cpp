@@ -9,7 +9,9 @@
 
 // The picture is compiled into the library; a static library needs its
 // resources registered by hand.
-static void registerAboutResources() { Q_INIT_RESOURCE(about); }
+static void registerAboutResources() {
+    Q_INIT_RESOURCE(about);
+}
 
 namespace cellwatch {
 

@@ -56,6 +56,12 @@ inline constexpr BilingualText kOnLine = {"已连接", "On line"};
 inline constexpr BilingualText kDisconnected = {"已断开", "Disconnected"};
 inline constexpr BilingualText kLinkLost = {"与充电器的连接已中断",
                                             "The link to the charger was lost"};
+inline constexpr BilingualText kAwaitingAdapter = {"等待同一适配器重新连接",
+                                                   "waiting for the same adapter to come back"};
+inline constexpr BilingualText kReconnected = {"已重新连接到", "Reconnected to"};
+inline constexpr BilingualText kOpened = {"已打开", "Opened"};
+inline constexpr BilingualText kJournalStopped = {"记录文件已停止写入",
+                                                  "The recording's journal stopped"};
 
 // The program's version as the window title and the about box write it.
 inline constexpr const char* kVersionText = "1.10.0";

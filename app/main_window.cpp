@@ -145,6 +145,13 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     if (!hooks_.showDialog) {
         hooks_.showDialog = [](QDialog& dialog) { dialog.exec(); };
     }
+    if (!hooks_.askOpenFile) {
+        hooks_.askOpenFile = [](QWidget* owner, const QString& title, const QString& folder,
+                                const QStringList& filters) {
+            return QFileDialog::getOpenFileName(owner, title, folder,
+                                                filters.join(QStringLiteral(";;")));
+        };
+    }
     if (!hooks_.isOnline) {
         hooks_.isOnline = [] { return IsOnline(); };
     }
@@ -191,6 +198,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     timer1_.setInterval(kRescanIntervalMs);
     connect(&timer1_, &QTimer::timeout, this, [this] { ScanPorts(); });
     timer1_.start();
+    setUpJournal();
 }
 
 MainWindow::~MainWindow() = default;
@@ -518,6 +526,7 @@ void MainWindow::InitPowerGauge() {
 
 void MainWindow::addShortcuts() {
     const std::tuple<const char*, const char*, QKeySequence> keys[] = {
+        {"file1", "Open", QKeySequence::Open},
         {"file1", "Export", QKeySequence(Qt::CTRL | Qt::Key_E)},
         {"file1", "Print", QKeySequence::Print},
         {"file1", "Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},

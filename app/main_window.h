@@ -15,12 +15,14 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/autosize.h"
 #include "app/settings_store.h"
 #include "app/size_limits.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
+#include "readout/journal.h"
 #include "readout/recording.h"
 #include "serial/port_scan.h"
 #include "serial/receive_assembler.h"
@@ -79,6 +81,12 @@ public:
         std::function<void(QDialog& dialog)> showDialog;
         // Whether the computer is online, asked once at start-up.
         std::function<bool()> isOnline;
+        // The file to open (File > Open…): "" when the user cancels.
+        std::function<QString(QWidget* parent, const QString& title, const QString& folder,
+                              const QStringList& filters)>
+            askOpenFile;
+        // Where the journals go; the user's data folder when not given.
+        QString journalFolder;
     };
 
     explicit MainWindow(SettingsStore& settings, QWidget* parent = nullptr);
@@ -107,6 +115,12 @@ public:
     void beginReplay(const QString& name);
     void endReplay();
     bool replaying() const { return replaying_; }
+    // Opens a recording (a journal or an exported table) while disconnected:
+    // "" asks for the file, as File > Open… does. A file that is no
+    // recording changes nothing and fails with a clear text.
+    void openRecording(const QString& fileName);
+    // The recordings dialog (File > Recordings…); the chosen one is opened.
+    void showRecordings();
     // Export to a given file ("" asks for one, as the Export command does).
     void exportTableTo(const QString& fileName);
 
@@ -140,6 +154,13 @@ public:
     Recording& recording() { return *recording_; }
     SerialLink& link() { return *link_; }
     ReceiveAssembler& receivePath() { return *assembler_; }
+    Journal& journal() { return *journal_; }
+    // Whether a vanished adapter is opened again when it comes back (the
+    // View menu's check item, kept in the settings).
+    bool reconnectEnabled() const;
+    // The adapter waited for after it vanished; nothing when not waiting.
+    const std::optional<PortInfo>& awaitedAdapter() const { return awaitedAdapter_; }
+    QTimer& reconnectTimer() { return reconnectTimer_; }
 
     // --- what the recording shows ---------------------------------------------------------
     bool cursorHold() const override { return cursorHold_; }
@@ -177,6 +198,13 @@ private:
     void copyChart();
     void saveChart();
     void showAbout();
+    void setUpJournal();
+    void beginJournal(const QString& port);
+    void rememberAdapter(const QString& portText);
+    void awaitAdapter();
+    void tryReconnect();
+    void stopAwaiting();
+    void toggleReconnect(Tool* t);
 
     SettingsStore& settings_;
     Hooks hooks_;
@@ -216,6 +244,12 @@ private:
     std::unique_ptr<ReceiveAssembler> assembler_;
     SerialLink* link_ = nullptr;
     QNetworkAccessManager* network_ = nullptr;
+
+    std::unique_ptr<Journal> journal_;
+    QString journalPort_;
+    std::optional<PortInfo> connectedAdapter_;
+    std::optional<PortInfo> awaitedAdapter_;
+    QTimer reconnectTimer_;
 };
 
 }  // namespace cellwatch

@@ -43,6 +43,7 @@ void MainWindow::dispatchTool(Tool* t) {
     } else if (name == QLatin1String("CrossLine")) {
         crossLine(t);
     } else if (name == QLatin1String("Link")) {
+        stopAwaiting();  // the user's own choice of port
         Connect(t);
     } else if (name == QLatin1String("Off")) {
         Disconnect(t);
@@ -63,6 +64,12 @@ void MainWindow::dispatchTool(Tool* t) {
         showAbout();
     } else if (name == QLatin1String("com")) {
         ScanPorts();
+    } else if (name == QLatin1String("Open")) {
+        openRecording(QString());
+    } else if (name == QLatin1String("Records")) {
+        showRecordings();
+    } else if (name == QLatin1String("Reconnect")) {
+        toggleReconnect(t);
     }
 }
 
@@ -133,6 +140,7 @@ void MainWindow::Connect(Tool* clicked) {
                 .toStdString());
     }
     link_->open(portDevice(portText));
+    rememberAdapter(portText);
     timer1_.stop();
     recording_->resetAxes();
     tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(true);
@@ -140,6 +148,7 @@ void MainWindow::Connect(Tool* clicked) {
     clicked->setEnabled(false);
     com->setEnabled(false);
     recording_->begin();
+    beginJournal(portDevice(portText));
     showLinkState(true);
 }
 
@@ -154,6 +163,7 @@ void MainWindow::beginReplay(const QString& name) {
     com->setEnabled(false);
     replaying_ = true;
     recording_->begin();
+    beginJournal(name);
     showLinkState(true);
 }
 
@@ -172,6 +182,9 @@ void MainWindow::Disconnect(Tool* clicked) {
     tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(true);
     tool(QStringLiteral("Tools"), QStringLiteral("com"))->setEnabled(true);
     recording_->end();
+    journal_->end();
+    tool(QStringLiteral("file1"), QStringLiteral("Open"))->setEnabled(true);
+    tool(QStringLiteral("file1"), QStringLiteral("Records"))->setEnabled(true);
     showLinkState(false);
 }
 
@@ -190,6 +203,7 @@ void MainWindow::onLinkLost(const QString& reason) {
     runCommand([this] { Disconnect(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
     const bool chinese = isChinese(readLanguageCode(settings_));
     PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + reason + u')');
+    awaitAdapter();
 }
 
 void MainWindow::connectTo(const QString& port) {

@@ -334,6 +334,10 @@ void ToolBarControl::build() {
         t->caption_ = QString::fromLatin1(name);
     }
 
+    addCommand(file, QStringLiteral("file1"), QStringLiteral("Open"), QStringLiteral("Open…"));
+    addCommand(file, QStringLiteral("file1"), QStringLiteral("Records"),
+               QStringLiteral("Recordings…"));
+    file->addSeparator();
     addCommand(file, QStringLiteral("file1"), QStringLiteral("Export"), QStringLiteral("Export"));
     addCommand(file, QStringLiteral("file1"), QStringLiteral("Print"), QStringLiteral("Print"));
     file->addSeparator();
@@ -348,6 +352,14 @@ void ToolBarControl::build() {
 
     addCommand(view, QStringLiteral("View1"), QStringLiteral("Save"), QStringLiteral("Save"));
     addCommand(view, QStringLiteral("View1"), QStringLiteral("Copy"), QStringLiteral("Copy"));
+    view->addSeparator();
+    {
+        // Checked: a vanished adapter is opened again when it comes back.
+        Tool* t = addCommand(view, QStringLiteral("View1"), QStringLiteral("Reconnect"),
+                             QStringLiteral("Reconnect to the same adapter"));
+        t->action_->setCheckable(true);
+        t->setChecked(true);
+    }
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("Guid"), QStringLiteral("Guid"));
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("About"), QStringLiteral("About"));
     addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("ENG"), QStringLiteral("English"));

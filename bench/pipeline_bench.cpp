@@ -108,6 +108,8 @@ void run(std::size_t samples, std::vector<Block>& blocks) {
     hooks.wall = &wall;
     hooks.ports = &ports;
     hooks.isOnline = [] { return false; };  // the local help page, no network
+    static const QTemporaryDir journals;    // the recordings' journals, removed at exit
+    hooks.journalFolder = journals.path();
 
     MainWindow w(settings, hooks);
     w.show();

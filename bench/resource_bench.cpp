@@ -124,6 +124,8 @@ MainWindow::Hooks hooksWith(const TickClock* ticks, const WallClock* wall,
     hooks.wall = wall;
     hooks.ports = ports;
     hooks.isOnline = [] { return false; };  // the local help page, no network
+    static const QTemporaryDir journals;    // the recordings' journals, removed at exit
+    hooks.journalFolder = journals.path();
     return hooks;
 }
 

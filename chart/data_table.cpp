@@ -128,14 +128,40 @@ bool DataTableModel::storeNumber(const std::string& text, int field, std::int32_
     return value && toHundredths(*value, hundredths) && numberText(field, hundredths) == text;
 }
 
+void DataTableModel::beginReset() {
+    if (!bulk_) {
+        beginResetModel();
+    }
+}
+
+void DataTableModel::endReset() {
+    if (!bulk_) {
+        endResetModel();
+    }
+}
+
+void DataTableModel::beginBulkAppend() {
+    if (!bulk_) {
+        beginResetModel();
+        bulk_ = true;
+    }
+}
+
+void DataTableModel::endBulkAppend() {
+    if (bulk_) {
+        bulk_ = false;
+        endResetModel();
+    }
+}
+
 void DataTableModel::setUpTable() {
-    beginResetModel();
+    beginReset();
     rows_.clear();
     rows_.shrink_to_fit();
     textRows_.clear();
     textRows_.shrink_to_fit();
     resetPool();
-    endResetModel();
+    endReset();
 }
 
 int DataTableModel::gridRowCount() const {
@@ -148,11 +174,11 @@ void DataTableModel::setGridRowCount(int count) {
         return;
     }
     if (wanted == 0) {
-        beginResetModel();
+        beginReset();
         rows_.clear();
         textRows_.clear();
         resetPool();
-        endResetModel();
+        endReset();
     } else if (wanted < rows_.size()) {
         beginRemoveRows(QModelIndex(), static_cast<int>(wanted),
                         static_cast<int>(rows_.size()) - 1);
@@ -206,6 +232,10 @@ QString DataTableModel::gridText(int row, int column) const {
 }
 
 void DataTableModel::appendRow(const Row& row) {
+    if (bulk_) {
+        rows_.push_back(row);
+        return;
+    }
     const int at = static_cast<int>(rows_.size());
     beginInsertRows(QModelIndex(), at, at);
     rows_.push_back(row);

@@ -58,6 +58,11 @@ public:
     // tab is allowed; texts beyond column 22 are dropped.
     void appendTabText(const QString& text);
 
+    // Many rows at once (loading a recording): between the two calls,
+    // appends tell views nothing row by row; the end resets them once.
+    void beginBulkAppend();
+    void endBulkAppend();
+
     std::size_t dataRowCount() const { return rows_.size(); }
     // How many data rows are kept as texts rather than compactly.
     std::size_t textRowCount() const { return textRows_.size(); }
@@ -90,8 +95,12 @@ private:
     void appendTextRow(QStringList fields);
     void resetPool();
 
+    void beginReset();
+    void endReset();
+
     std::vector<Row> rows_;
     std::vector<QStringList> textRows_;
+    bool bulk_ = false;
     std::vector<QString> pool_;  // battery type and state texts
     QHash<QString, std::uint16_t> poolIndex_;
 };

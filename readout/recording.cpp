@@ -1,5 +1,6 @@
 #include "readout/recording.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/power_gauge.h"
@@ -11,6 +12,7 @@ namespace cellwatch {
 namespace {
 
 constexpr qint64 kDayMs = 86'400'000;
+constexpr double kDayMsDouble = 86'400'000.0;
 constexpr qint64 kTimeWindowInitialMs = 172'800;  // 0.002 day
 constexpr qint64 kTimeWindowStepMs = 432'000;     // 0.005 day
 constexpr std::uint32_t kFirstRowElapsedMs = 1000;
@@ -81,6 +83,38 @@ void Recording::RestartRecording() {
     if (events_.restarted) {
         events_.restarted();
     }
+}
+
+bool Recording::showRecording(const RecordingFile& file, const QString& title,
+                              const LoadProgress& progress) {
+    connectTicks_ = 0;
+    axes_.reset();
+    ResetChart();
+    if (!file.fillTable(table_, progress)) {
+        ResetChart();
+        return false;
+    }
+    chart_.setAutoRepaint(false);
+    const RecordingCurves& c = file.curves();
+    for (std::size_t i = 0; i < c.days.size(); ++i) {
+        chart_.addPoint(kSeriesVoltage, c.days[i], c.voltage[i]);
+        chart_.addPoint(kSeriesCurrent, c.days[i], c.current[i]);
+        chart_.addPoint(kSeriesCapacity, c.days[i], c.capacity[i]);
+        chart_.addPoint(kSeriesTemperature, c.days[i], c.external[i]);
+    }
+    const double last = c.days.empty() ? 0 : c.days.back();
+    // As live: at least kTimeWindowInitialDays left after the last point.
+    const double window =
+        kTimeWindowInitialDays +
+        kTimeWindowStepDays * std::ceil(std::max(last, 0.0) / kTimeWindowStepDays);
+    recordingStart_ = wall_.now();
+    timeWindowEnd_ = recordingStart_.addMSecs(std::llround(window * kDayMsDouble));
+    chart_.setAxisRange(ChartAxis::Bottom, 0, window);
+    chart_.clearTitle();
+    chart_.addTitleLine(title);
+    axes_.scaleAxes(chart_);
+    chart_.setAutoRepaint(true);
+    return true;
 }
 
 void Recording::ShowIdle() {

@@ -26,6 +26,7 @@
 #include "chart/chart_surface.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
+#include "readout/recording_file.h"
 
 namespace cellwatch {
 
@@ -109,6 +110,14 @@ public:
     void SetUpTable();
     void ResetChart();
     void RestartRecording();
+
+    // A recording read from a file, shown while not connected as if it had
+    // just been recorded: its rows in the table, its curves in the chart
+    // (X = days since its first row), the time axis grown over all of it in
+    // the live steps, the vertical axes scaled and `title` as the chart's
+    // title. Returns false when cancelled; table and chart are empty then.
+    bool showRecording(const RecordingFile& file, const QString& title,
+                       const LoadProgress& progress = {});
 
     // --- the decoders' host -----------------------------------------------------------------
     std::uint32_t connectTicks() const override { return connectTicks_; }

@@ -358,8 +358,7 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress) 
             if (!firstSeconds) {
                 firstSeconds = seconds;
             }
-            days = (static_cast<double>(*seconds) - static_cast<double>(*firstSeconds)) /
-                   kSecondsPerDay;
+            days = static_cast<double>(*seconds) / kSecondsPerDay;
         } else {
             for (std::size_t i = 0; i < kFields; ++i) {
                 if (!cursor.field(i, scratch).empty()) {
@@ -434,6 +433,12 @@ QStringList RecordingFile::rowTexts(std::size_t row) const {
 
 bool RecordingFile::fillTable(DataTableModel& table, const LoadProgress& progress) const {
     table.setUpTable();
+    // Views hear of the rows once, at the end (or at a cancel).
+    struct Bulk {
+        DataTableModel& t;
+        ~Bulk() { t.endBulkAppend(); }
+    } bulk{table};
+    table.beginBulkAppend();
     if (!d_) {
         return true;
     }

@@ -48,7 +48,8 @@ class DataTableModel;
 using LoadProgress = std::function<bool(std::size_t done, std::size_t total)>;
 
 // The chart's curves of a recording, one entry per row, as the live chart
-// plots them: X is the elapsed time in days since the first row, then the
+// plots them: X is the row's elapsed time in days (the live chart's X is the
+// same time since connecting, to the millisecond instead of the second), then the
 // battery voltage, the size of the current, the capacity and the external
 // temperature. A text that is not a number gives NaN (a gap in the curve),
 // and so does the X of a row without a time.

@@ -1,9 +1,29 @@
 #include "serial/port_scan.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 
 namespace cellwatch {
+
+namespace {
+
+// The /dev/serial/by-path name of a device (Linux); "" elsewhere.
+QString byPathName(const QString& systemLocation) {
+    const QString device = QFileInfo(systemLocation).canonicalFilePath();
+    QDirIterator links(QStringLiteral("/dev/serial/by-path"), QDir::Files | QDir::System);
+    while (!device.isEmpty() && links.hasNext()) {
+        const QString link = links.next();
+        if (QFileInfo(link).canonicalFilePath() == device) {
+            return QFileInfo(link).fileName();
+        }
+    }
+    return {};
+}
+
+}  // namespace
 
 std::vector<PortInfo> SystemPortLister::ports() const {
     std::vector<PortInfo> out;
@@ -12,9 +32,42 @@ std::vector<PortInfo> SystemPortLister::ports() const {
         p.deviceId = info.portName();
         p.name = (info.description() + u' ' + info.manufacturer()).trimmed();
         p.usbAdapter = info.hasVendorIdentifier();
+        p.vendorId = info.vendorIdentifier();
+        p.productId = info.productIdentifier();
+        p.serialNumber = info.serialNumber();
+        p.location = byPathName(info.systemLocation());
         out.push_back(p);
     }
     return out;
+}
+
+std::optional<PortInfo> findSameAdapter(const PortInfo& known, const std::vector<PortInfo>& ports) {
+    const bool usb = known.vendorId != 0 || known.productId != 0;
+    const auto same = [&](const PortInfo& p) {
+        if (!usb) {
+            return p.vendorId == 0 && p.productId == 0 && p.deviceId == known.deviceId;
+        }
+        if (p.vendorId != known.vendorId || p.productId != known.productId) {
+            return false;
+        }
+        if (!known.serialNumber.isEmpty()) {
+            return p.serialNumber == known.serialNumber;
+        }
+        if (!known.location.isEmpty()) {
+            return p.serialNumber.isEmpty() && p.location == known.location;
+        }
+        return p.serialNumber.isEmpty() && p.deviceId == known.deviceId;
+    };
+    std::optional<PortInfo> found;
+    for (const PortInfo& p : ports) {
+        if (same(p)) {
+            if (found) {
+                return std::nullopt;
+            }
+            found = p;
+        }
+    }
+    return found;
 }
 
 QString portEntry(const PortInfo& port) {

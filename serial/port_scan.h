@@ -17,6 +17,13 @@ struct PortInfo {
     QString deviceId;  // ttyUSB0, COM3
     QString name;      // the descriptive name
     bool usbAdapter = false;
+    // What tells one adapter from another: its USB vendor and product, its
+    // serial number (many adapters have one), and the place it is plugged
+    // in where the system names it (Linux: its /dev/serial/by-path name).
+    quint16 vendorId = 0;
+    quint16 productId = 0;
+    QString serialNumber{};
+    QString location{};
 };
 
 class PortLister {
@@ -37,6 +44,13 @@ public:
     std::vector<PortInfo> ports() const override { return list; }
     std::vector<PortInfo> list;
 };
+
+// The port in `ports` that is the adapter `known` was: the same USB vendor
+// and product, and the same serial number when `known` has one, else the
+// same location when the system names one, else the same device name. A
+// port without USB identifiers matches by device name only. Nothing when no
+// port, or more than one, matches: a different adapter is never taken.
+std::optional<PortInfo> findSameAdapter(const PortInfo& known, const std::vector<PortInfo>& ports);
 
 // "USB_" + identifier when the port's name holds USB (any case) or it has a
 // USB vendor identifier; the identifier alone otherwise.

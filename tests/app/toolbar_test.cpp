@@ -24,8 +24,8 @@ protected:
 TEST_F(ToolBarTest, EveryBandAndToolExists) {
     const std::pair<const char*, std::vector<const char*>> bands[] = {
         {"Main_Menu", {"File", "View", "Help"}},
-        {"file1", {"Export", "Print", "Lang", "Exit"}},
-        {"View1", {"Save", "Copy"}},
+        {"file1", {"Open", "Records", "Export", "Print", "Lang", "Exit"}},
+        {"View1", {"Save", "Copy", "Reconnect"}},
         {"Help1", {"Guid", "About"}},
         {"Lang1", {"ENG", "CHT"}},
         {"Tools", {"Link", "com", "Off", "Export", "CrossLine", "Refresh", "Print", "Language"}},

@@ -1,0 +1,171 @@
+// Keeping recordings: the journal every row goes to, opening a recording
+// again, and reconnecting to an adapter that vanished.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <stdexcept>
+
+#include "app/captions.h"
+#include "app/main_window.h"
+#include "app/recordings_dialog.h"
+#include "app/toolbar.h"
+#include "chart/data_table.h"
+#include "readout/recording_file.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr int kReconnectPollMs = 1000;
+
+const QString kReconnectKey = QStringLiteral("Reconnect");
+
+}  // namespace
+
+// --- the journal --------------------------------------------------------------------------
+
+void MainWindow::setUpJournal() {
+    const QString folder =
+        hooks_.journalFolder.isEmpty() ? Journal::defaultFolder() : hooks_.journalFolder;
+    journal_ = std::make_unique<Journal>(folder, QString::fromLatin1(kVersionText));
+    journal_->setFailureHandler([this](const QString& message) {
+        const bool chinese = isChinese(readLanguageCode(settings_));
+        PostStatusMessage(kJournalStopped.pick(chinese) + QStringLiteral(": ") + message);
+    });
+    Recording::Events& events = recording_->events();
+    events.rowAppended = [this](int row) { journal_->appendRow(*tableModel_, row); };
+    // A pause clears table and chart; the journal keeps what came before and
+    // the next rows go to a new file.
+    events.restarted = [this] { journal_->begin(wall_->now(), journalPort_); };
+
+    tool(QStringLiteral("View1"), QStringLiteral("Reconnect"))->setChecked(reconnectEnabled());
+    reconnectTimer_.setInterval(kReconnectPollMs);
+    connect(&reconnectTimer_, &QTimer::timeout, this, &MainWindow::tryReconnect);
+}
+
+void MainWindow::beginJournal(const QString& port) {
+    journalPort_ = port;
+    journal_->begin(wall_->now(), port);
+    // Opening a recording is for while no charger is connected.
+    tool(QStringLiteral("file1"), QStringLiteral("Open"))->setEnabled(false);
+    tool(QStringLiteral("file1"), QStringLiteral("Records"))->setEnabled(false);
+}
+
+// --- opening a recording -------------------------------------------------------------------
+
+void MainWindow::openRecording(const QString& given) {
+    if (tool(QStringLiteral("Tools"), QStringLiteral("Off"))->enabled()) {
+        throw std::runtime_error(
+            "A recording can be opened while no charger is connected: disconnect first.");
+    }
+    QString file = given;
+    if (file.isEmpty()) {
+        file = hooks_.askOpenFile(
+            this, QStringLiteral("Open"), journal_->folder(),
+            {QStringLiteral("Recordings (*.csv)"), QStringLiteral("All files (*)")});
+        if (file.isEmpty()) {
+            return;
+        }
+    }
+    QProgressDialog progress(QStringLiteral("Opening %1").arg(QFileInfo(file).fileName()),
+                             QStringLiteral("Cancel"), 0, 200, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    // Reading is the first half of the bar, filling table and chart the second.
+    const auto step = [&progress](int base) {
+        return [&progress, base](std::size_t done, std::size_t total) {
+            progress.setValue(base + (total == 0 ? 100 : static_cast<int>(done * 100 / total)));
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        };
+    };
+    RecordingFile recordingFile;
+    if (!recordingFile.read(file, step(0))) {
+        return;  // cancelled before anything changed
+    }
+    stopAwaiting();  // the user turned to another recording
+    if (!recording_->showRecording(recordingFile, QFileInfo(file).fileName(), step(100))) {
+        return;
+    }
+    const bool chinese = isChinese(readLanguageCode(settings_));
+    PostStatusMessage(QStringLiteral("%1 %2 (%3)")
+                          .arg(kOpened.pick(chinese), QDir::toNativeSeparators(file))
+                          .arg(recordingFile.rowCount()));
+}
+
+void MainWindow::showRecordings() {
+    RecordingsDialog dialog(journal_->folder(), isChinese(readLanguageCode(settings_)), this);
+    hooks_.showDialog(dialog);
+    if (!dialog.chosenFile().isEmpty()) {
+        openRecording(dialog.chosenFile());
+    }
+}
+
+// --- reconnecting to the same adapter ------------------------------------------------------
+
+bool MainWindow::reconnectEnabled() const {
+    return settings_.read(kSettingsApplication, kReconnectKey, kReconnectKey,
+                          QStringLiteral("1")) != QLatin1String("0");
+}
+
+void MainWindow::toggleReconnect(Tool* t) {
+    const bool on = !t->checked();
+    t->setChecked(on);
+    settings_.write(kSettingsApplication, kReconnectKey, kReconnectKey,
+                    on ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!on) {
+        stopAwaiting();
+    }
+}
+
+void MainWindow::rememberAdapter(const QString& portText) {
+    connectedAdapter_.reset();
+    const QString device = portDevice(portText);
+    for (const PortInfo& p : ports_->ports()) {
+        if (portEntry(p) == portText.trimmed() || p.deviceId == device) {
+            connectedAdapter_ = p;
+            return;
+        }
+    }
+}
+
+void MainWindow::awaitAdapter() {
+    if (!connectedAdapter_ || !reconnectEnabled()) {
+        return;
+    }
+    awaitedAdapter_ = connectedAdapter_;
+    reconnectTimer_.start();
+    const bool chinese = isChinese(readLanguageCode(settings_));
+    PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral("; ") +
+                      kAwaitingAdapter.pick(chinese) + QStringLiteral(" (") +
+                      portEntry(*awaitedAdapter_) + u')');
+}
+
+void MainWindow::stopAwaiting() {
+    awaitedAdapter_.reset();
+    reconnectTimer_.stop();
+}
+
+void MainWindow::tryReconnect() {
+    Tool* link = tool(QStringLiteral("Tools"), QStringLiteral("Link"));
+    if (!awaitedAdapter_ || !reconnectEnabled() || !link->enabled()) {
+        stopAwaiting();
+        return;
+    }
+    const std::optional<PortInfo> found = findSameAdapter(*awaitedAdapter_, ports_->ports());
+    if (!found) {
+        return;
+    }
+    const QString entry = portEntry(*found);
+    tool(QStringLiteral("Tools"), QStringLiteral("com"))->setText(entry);
+    try {
+        Connect(link);
+    } catch (const std::exception&) {
+        return;  // not ready yet (a device that just appeared): try again
+    }
+    stopAwaiting();
+    const bool chinese = isChinese(readLanguageCode(settings_));
+    PostStatusMessage(kReconnected.pick(chinese) + u' ' + entry);
+}
+
+}  // namespace cellwatch

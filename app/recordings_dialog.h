@@ -1,0 +1,59 @@
+// The recordings dialog: the journals in the recordings folder, newest
+// first, with their start time, duration, rows, battery type and size, and
+// the folder's size. Open loads the chosen one into the window; Delete
+// removes files (the only way journals are ever pruned); Show folder opens
+// the folder in the system's file manager.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "readout/journal.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace cellwatch {
+
+class RecordingsDialog final : public QDialog {
+    Q_OBJECT
+public:
+    RecordingsDialog(QString folder, bool chinese, QWidget* parent = nullptr);
+
+    // Reads the folder again.
+    void refresh();
+
+    QTableWidget& list() const { return *list_; }
+    const std::vector<JournalInfo>& journals() const { return journals_; }
+    QString folderText() const;
+    // The journal chosen with Open; "" when the dialog was closed otherwise.
+    QString chosenFile() const { return chosen_; }
+
+    // Chooses the journal on a row of the list (0 = newest) and closes.
+    void open(int row);
+    // Deletes the journals on the selected rows, after asking.
+    void deleteSelected();
+
+    // Asked before deleting: "yes" deletes. A message box unless replaced.
+    std::function<bool(QWidget* parent, const QString& question)> confirm;
+
+private:
+    void updateButtons();
+
+    QString folder_;
+    bool chinese_;
+    std::vector<JournalInfo> journals_;
+    QTableWidget* list_ = nullptr;
+    QLabel* folderLabel_ = nullptr;
+    QPushButton* openButton_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    QString chosen_;
+};
+
+// "1:02:03" for a duration in seconds; "" for none.
+QString durationText(qint64 seconds);
+
+}  // namespace cellwatch
