@@ -71,8 +71,8 @@ TEST(RecordingFileTest, ExportedTableReadsBackTextForText) {
         }
     }
     const RecordingCurves& curves = file.curves();
-    EXPECT_DOUBLE_EQ(curves.days[0], 0.0);
-    EXPECT_DOUBLE_EQ(curves.days[49], 49.0 / 86400.0);
+    EXPECT_DOUBLE_EQ(curves.days[0], 1.0 / 86400.0);  // the first row is at 0:00:01
+    EXPECT_DOUBLE_EQ(curves.days[49], 50.0 / 86400.0);
     EXPECT_FLOAT_EQ(curves.current[10], 2.0F);  // the size of the current
     EXPECT_FLOAT_EQ(curves.capacity[10], 10.0F);
     EXPECT_TRUE(std::isnan(curves.days[52]));  // the empty row
