@@ -20,6 +20,20 @@
 //       Prints: grow <first µs> <last µs> (mean process CPU per sample)
 //               memory <samples> <resident growth bytes> <bytes per sample>
 //
+//   resource_bench long [messages] [interval ms]   a long recording, then using it
+//       Messages (default 86,400 one second apart: a 24-hour charge) are
+//       framed, decoded and recorded by a window on simulated clocks, as a
+//       replayed line would be (its journal included); the event loop runs
+//       after each of the first and last 1,000 messages and every 100 between. Then, on the full
+//       recording: the table scrolled to its top and back to its bottom, 50 moves of the cross line
+//       over the chart, one chart replot and an export with its progress calls. Prints: long
+//       <messages> <wall s> <first us> <last us> (mean wall per
+//                 message of the first and last 1,000, incl. event loop)
+//               growth <bytes per message> <objects before> <objects after>
+//               respond <table top ms> <table bottom ms> <cross line median ms>
+//                       <cross line max ms> <replot ms>
+//               export <rows> <ms> <progress calls> <bytes>
+//
 //   resource_bench live [seconds]        the window on a pseudo-terminal
 //       The window, with the system's clocks, connects to the slave side of
 //       a pseudo-terminal. First the charger is silent for the given time
@@ -40,6 +54,8 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -51,6 +67,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -59,8 +76,11 @@
 #include <qcustomplot.h>
 
 #include "app/main_window.h"
+#include "app/tab_control.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
+#include "chart/table_export.h"
+#include "serial/byte_source.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {
@@ -241,6 +261,129 @@ void grow(std::size_t samples) {
     }
     std::printf("memory %zu %.0f %.1f\n", samples, growth, growth / static_cast<double>(samples));
     std::printf("grow %zu %.1f %.1f\n", samples, firstNs / kBlock / 1000, lastNs / kBlock / 1000);
+}
+
+// --- long -----------------------------------------------------------------------
+
+emu::ChargerReading longCharge(std::size_t k, std::size_t count) {
+    const double t = static_cast<double>(k) / static_cast<double>(count);
+    const auto jitter = static_cast<std::int64_t>(k * 7919 % 3);
+    emu::ChargerReading r;
+    r.mode = emu::Mode::Charge;
+    r.chemistry = emu::Chemistry::Lithium;
+    r.extTemperature = Decimal::fromInt(25 + static_cast<std::int64_t>(10 * t));
+    r.intTemperature = Decimal::fromInt(30);
+    r.inputVoltage = Decimal::fromHundredths(1200);
+    const auto cell = 370 + static_cast<std::int64_t>(50 * t) + jitter;
+    r.voltage = Decimal::fromHundredths(4 * cell);
+    r.current = Decimal::fromHundredths(200 - static_cast<std::int64_t>(150 * t * t));
+    r.capacity = Decimal::fromInt(static_cast<std::int64_t>(5000 * t));
+    for (std::size_t c = 0; c < 4; ++c) {
+        r.cells[c] = Decimal::fromHundredths(cell);
+    }
+    return r;
+}
+
+double timedMs(const std::function<void()>& work) {
+    const auto t0 = SteadyClock::now();
+    work();
+    return msBetween(t0, SteadyClock::now());
+}
+
+void longRecording(std::size_t count, std::uint32_t intervalMs) {
+    constexpr std::size_t kBlock = 1000;
+    constexpr std::size_t kEventsEvery = 100;
+    QTemporaryDir dir;
+    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+    writeLanguageCode(settings, kLanguageEnglish);
+    ManualTickClock ticks(1'000'000);
+    ManualWallClock wall{QDateTime(QDate(2024, 1, 15), QTime(9, 0))};
+    FixedPortLister ports;
+    MainWindow w(settings, hooksWith(&ticks, &wall, &ports));
+    w.resize(1200, 800);
+    w.show();
+    QApplication::processEvents();
+    w.beginReplay(QStringLiteral("simulated line"));
+    QApplication::processEvents();
+    const double rss0 = residentBytes();
+    const auto objects0 = w.findChildren<QObject*>().size();
+
+    BufferByteSource line;
+    const auto start = SteadyClock::now();
+    double firstMs = 0;
+    double lastMs = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto t0 = SteadyClock::now();
+        ticks.advance(intervalMs);
+        wall.advance(intervalMs);
+        line.feed(emu::encodeStatus(longCharge(k, count), FrameLayout::Long112));
+        w.receivePath().serviceReceived(line);
+        if (k % kEventsEvery == 0 || k < kBlock || k + kBlock >= count) {
+            QApplication::processEvents();
+        }
+        if (k < kBlock) {
+            firstMs += msBetween(t0, SteadyClock::now());
+        } else if (k + kBlock >= count) {
+            lastMs += msBetween(t0, SteadyClock::now());
+        }
+    }
+    QApplication::processEvents();
+    const double wallS = msBetween(start, SteadyClock::now()) / 1000;
+    const int rows = w.table().gridRowCount() - 1;
+    if (rows != static_cast<int>(count)) {
+        std::fprintf(stderr, "expected %zu rows, got %d\n", count, rows);
+        std::exit(1);
+    }
+    std::printf("long %zu %.1f %.1f %.1f\n", count, wallS, firstMs / kBlock * 1000,
+                lastMs / kBlock * 1000);
+    std::printf("growth %.1f %lld %lld\n", (residentBytes() - rss0) / static_cast<double>(count),
+                static_cast<long long>(objects0),
+                static_cast<long long>(w.findChildren<QObject*>().size()));
+    std::fflush(stdout);
+
+    // Using it: the table, the cross line, the chart.
+    DataTableView& table = w.tableView();
+    w.tabs().setCurrentPage(1);
+    QApplication::processEvents();
+    const double top = timedMs([&] {
+        table.scrollToTop();
+        QApplication::processEvents();
+    });
+    const double bottom = timedMs([&] {
+        table.scrollToBottom();
+        QApplication::processEvents();
+    });
+    w.tabs().setCurrentPage(0);
+    w.OnToolClick(w.tool(QStringLiteral("Tools"), QStringLiteral("CrossLine")));
+    QApplication::processEvents();
+    QCustomPlot* plot = w.chart().plot();
+    std::vector<double> moves;
+    for (int i = 0; i < 50; ++i) {
+        const QPointF at(plot->width() * (0.1 + 0.016 * i), plot->height() / 2.0);
+        moves.push_back(timedMs([&] {
+            QMouseEvent move(QEvent::MouseMove, at, plot->mapToGlobal(at), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(plot, &move);
+            QApplication::processEvents();
+        }));
+    }
+    const double replot = timedMs([&] { plot->replot(QCustomPlot::rpImmediateRefresh); });
+    std::printf("respond %.1f %.1f %.2f %.2f %.1f\n", top, bottom, median(moves),
+                *std::max_element(moves.begin(), moves.end()), replot);
+    std::fflush(stdout);
+
+    const QString file = dir.filePath(QStringLiteral("long.csv"));
+    int calls = 0;
+    const double exportMs = timedMs([&] {
+        exportTableCsv(w.table(), file, [&calls](std::size_t, std::size_t) {
+            ++calls;
+            QApplication::processEvents();
+            return true;
+        });
+    });
+    std::printf("export %d %.0f %d %lld\n", rows, exportMs, calls,
+                static_cast<long long>(QFileInfo(file).size()));
+    w.endReplay();
 }
 
 // --- live -----------------------------------------------------------------------
@@ -452,11 +595,16 @@ int main(int argc, char** argv) {
     } else if (mode == "grow") {
         grow(
             std::max<std::size_t>(argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1'000'000, 2000));
+    } else if (mode == "long") {
+        longRecording(
+            argc > 2 ? std::max<std::size_t>(std::strtoul(argv[2], nullptr, 10), 2000) : 86'400,
+            argc > 3 ? static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 1000);
     } else if (mode == "live") {
         live(std::max(argc > 2 ? std::atoi(argv[2]) : 5, 1));
     } else {
         std::fprintf(stderr,
-                     "usage: resource_bench chart [points...] | grow [samples] | live [seconds]\n");
+                     "usage: resource_bench chart [points...] | grow [samples] | long [messages] "
+                     "[interval ms] | live [seconds]\n");
         return 2;
     }
     return 0;
