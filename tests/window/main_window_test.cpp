@@ -1,72 +1,52 @@
+// The window on its own: languages and captions, the commands that need no
+// charger, the layout as the window is resized, the charger model's gauge.
 #include "app/main_window.h"
 
-#include <gtest/gtest.h>
-
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <cmath>
-#include <stdexcept>
 
 #include "app/captions.h"
 #include "app/power_gauge.h"
 #include "app/tab_control.h"
-#include "app/toolbar.h"
-#include "chart/chart_view.h"
+#include "tests/support/window_test_support.h"
 
-namespace cellwatch {
+namespace cellwatch::windowtest {
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowTest {
 protected:
-    QTemporaryDir dir;
-    FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
-    QStringList failures;
-
-    std::unique_ptr<MainWindow> open() {
-        MainWindow::Hooks hooks;
-        hooks.showFailure = [this](QWidget*, const QString& text) { failures << text; };
-        auto w = std::make_unique<MainWindow>(store, hooks);
-        w->show();
-        QApplication::processEvents();
-        return w;
+    QString caption(const char* band, const char* name) const {
+        return tool(band, name)->caption();
     }
-    static void click(MainWindow& w, const char* band, const char* name) {
-        w.OnToolClick(w.tool(QString::fromLatin1(band), QString::fromLatin1(name)));
-    }
-    static QString caption(MainWindow& w, const char* band, const char* name) {
-        return w.tool(QString::fromLatin1(band), QString::fromLatin1(name))->caption();
-    }
-    static QString label(MainWindow& w, const char* name) {
-        auto* l = w.findChild<QLabel*>(QString::fromLatin1(name));
+    QString label(const char* name) const {
+        auto* l = w->findChild<QLabel*>(QString::fromLatin1(name));
         return l ? l->text() : QStringLiteral("<missing>");
     }
 };
 
 TEST_F(MainWindowTest, FirstStartIsChineseThenEnglishStaysChosen) {
     {
-        auto w = open();
+        open(std::nullopt);
         EXPECT_EQ(w->windowTitle(), QString::fromUtf8("Dorire 充电监控      1.10.0"));
-        EXPECT_EQ(w->tool(QStringLiteral("state"), QStringLiteral("state_text"))->text(),
-                  QString::fromUtf8("已将语言设置为中文"));
+        EXPECT_EQ(tool("state", "state_text")->text(), QString::fromUtf8("已将语言设置为中文"));
         EXPECT_EQ(w->chart().titleLines(), QStringList{QString::fromUtf8("空闲")});
-        EXPECT_EQ(caption(*w, "Tools", "Off"), QString::fromUtf8("断 开"));
-        EXPECT_EQ(label(*w, "A017"), QString::fromUtf8("压差△V(V)"));
-        EXPECT_FALSE(QFile::exists(store.path()));  // nothing stored until chosen
+        EXPECT_EQ(caption("Tools", "Off"), QString::fromUtf8("断 开"));
+        EXPECT_EQ(label("A017"), QString::fromUtf8("压差△V(V)"));
+        EXPECT_FALSE(QFile::exists(store->path()));  // nothing stored until chosen
 
         w->tabs().setCurrentPage(1);
-        click(*w, "Lang1", "ENG");
-        EXPECT_EQ(readLanguageCode(store), QStringLiteral("ENG"));
+        click("Lang1", "ENG");
+        EXPECT_EQ(readLanguageCode(*store), QStringLiteral("ENG"));
         EXPECT_EQ(w->tabs().currentPage(), 0);
-        EXPECT_EQ(w->tool(QStringLiteral("Tools"), QStringLiteral("Language"))->width(), 800);
-        Tool* status = w->tool(QStringLiteral("state"), QStringLiteral("state_text"));
+        EXPECT_EQ(tool("Tools", "Language")->width(), 800);
+        Tool* status = tool("state", "state_text");
         EXPECT_EQ(status->itemCount(), 2);
         EXPECT_EQ(status->text(), QStringLiteral("The language has been set into English"));
     }
-    auto w = open();
+    open(std::nullopt);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Cellwatch         1.10.0"));
     EXPECT_EQ(w->chart().titleLines(), QStringList{QStringLiteral("Idle")});
     EXPECT_EQ(w->tabs().pageCaption(1), QStringLiteral("Real-time data"));
@@ -74,18 +54,18 @@ TEST_F(MainWindowTest, FirstStartIsChineseThenEnglishStaysChosen) {
 }
 
 TEST_F(MainWindowTest, EveryCaptionTableEntryIsWrittenInEachLanguage) {
-    auto w = open();
+    open();
     for (const char* code : {"ENG", "CHT"}) {
-        click(*w, "Lang1", code);
+        click("Lang1", code);
         const bool zh = QString::fromLatin1(code) == QLatin1String("CHT");
         for (const ToolCaption& c : toolCaptions()) {
-            Tool* t = w->tool(QString::fromLatin1(c.band), QString::fromLatin1(c.tool));
+            Tool* t = tool(c.band, c.tool);
             const QString want = QString::fromUtf8(zh ? c.chinese : c.english);
             EXPECT_EQ(c.property == ToolProperty::Caption ? t->caption() : t->tooltip(), want)
                 << c.band << "." << c.tool;
         }
         for (const ControlText& c : readoutTitles()) {
-            EXPECT_EQ(label(*w, c.control), QString::fromUtf8(zh ? c.chinese : c.english));
+            EXPECT_EQ(label(c.control), QString::fromUtf8(zh ? c.chinese : c.english));
         }
         for (const ControlText& c : controlTooltips()) {
             auto* widget = w->findChild<QWidget*>(QString::fromLatin1(c.control));
@@ -95,50 +75,25 @@ TEST_F(MainWindowTest, EveryCaptionTableEntryIsWrittenInEachLanguage) {
     }
 }
 
-TEST_F(MainWindowTest, CrossLineSwitchesTheCursorAndShowsTheChart) {
-    auto w = open();
-    Tool* cross = w->tool(QStringLiteral("Tools"), QStringLiteral("CrossLine"));
-    for (bool expected : {true, false}) {
-        w->tabs().setCurrentPage(1);
-        cross->action()->trigger();
-        EXPECT_EQ(cross->checked(), expected);
-        EXPECT_EQ(w->chart().cursorActive(), expected);
-        EXPECT_EQ(w->tabs().currentPage(), 0);
-    }
-}
-
 TEST_F(MainWindowTest, ToolsWithoutACommandChangeNothing) {
-    auto w = open();
+    open();
     const QString title = w->windowTitle();
-    const int statusItems =
-        w->tool(QStringLiteral("state"), QStringLiteral("state_text"))->itemCount();
+    const int statusItems = tool("state", "state_text")->itemCount();
     for (auto [band, name] : {std::pair{"Help1", "Guid"},
                               {"state", "Model"},
                               {"state", "USBL1"},
                               {"state", "Link_state"},
                               {"Tools", "Language"}}) {
-        click(*w, band, name);
+        w->OnToolClick(tool(band, name));
     }
     EXPECT_EQ(w->windowTitle(), title);
-    EXPECT_EQ(w->tool(QStringLiteral("state"), QStringLiteral("state_text"))->itemCount(),
-              statusItems);
+    EXPECT_EQ(tool("state", "state_text")->itemCount(), statusItems);
     EXPECT_TRUE(failures.isEmpty());
     EXPECT_TRUE(w->isVisible());
 }
 
-TEST_F(MainWindowTest, AFailingCommandShowsItsOwnTextAndKeepsWhatWasDone) {
-    auto w = open();
-    int stepsDone = 0;
-    w->runCommand([&] {
-        ++stepsDone;
-        throw std::runtime_error("The port does not exist");
-    });
-    EXPECT_EQ(stepsDone, 1);
-    EXPECT_EQ(failures, QStringList{QStringLiteral("The port does not exist")});
-}
-
 TEST_F(MainWindowTest, SizeLimitsAndProportionalLayout) {
-    auto w = open();
+    open();
     const QSize start = w->size();
     EXPECT_EQ(w->minimumSize(), start);
     EXPECT_EQ(w->sizeLimits().minTrackWidth, start.width());
@@ -169,10 +124,20 @@ TEST_F(MainWindowTest, SizeLimitsAndProportionalLayout) {
     EXPECT_EQ(frame2->geometry(), frame20);
 }
 
-TEST_F(MainWindowTest, GaugeFrameAndModelBoxGiveWayToWideReadouts) {
-    auto w = open();
+TEST_F(MainWindowTest, GaugeFollowsTheModelAndGivesWayToWideReadouts) {
+    open();
+    EXPECT_DOUBLE_EQ(w->gauge().maximum(), 50);
+    Tool* model = tool("state", "Model");
+    const int k04 = model->comboBox()->findData(QStringLiteral("&TK-K04            "));
+    ASSERT_GE(k04, 0);
+    model->comboBox()->setCurrentIndex(k04);
+    emit model->comboBox()->activated(k04);
+    EXPECT_DOUBLE_EQ(w->gauge().maximum(), 200);
+    EXPECT_DOUBLE_EQ(w->gauge().step(), 20);
+    EXPECT_DOUBLE_EQ(w->gauge().upperMark(), 170);
+
     QWidget* gaugeFrame = w->frame(5);
-    QWidget* modelBox = w->tool(QStringLiteral("state"), QStringLiteral("Model"))->widget();
+    QWidget* modelBox = model->widget();
     ASSERT_TRUE(gaugeFrame->isVisible());
     EXPECT_EQ(gaugeFrame->geometry().right(), w->frame(2)->width() - 1);  // flush right
     QLabel* capacity = w->largeReadout(2);
@@ -189,21 +154,16 @@ TEST_F(MainWindowTest, GaugeFrameAndModelBoxGiveWayToWideReadouts) {
     EXPECT_TRUE(modelBox->isVisible());
 }
 
-TEST_F(MainWindowTest, ModelChoiceScalesTheGauge) {
-    auto w = open();
-    EXPECT_DOUBLE_EQ(w->gauge().maximum(), 50);
-    Tool* model = w->tool(QStringLiteral("state"), QStringLiteral("Model"));
-    const int k04 = model->comboBox()->findData(QStringLiteral("&TK-K04            "));
-    ASSERT_GE(k04, 0);
-    model->comboBox()->setCurrentIndex(k04);
-    emit model->comboBox()->activated(k04);
-    EXPECT_DOUBLE_EQ(w->gauge().maximum(), 200);
-    EXPECT_DOUBLE_EQ(w->gauge().step(), 20);
-    EXPECT_DOUBLE_EQ(w->gauge().upperMark(), 170);
-}
-
-TEST_F(MainWindowTest, CurveSwitchesHideAndShowTheirCurve) {
-    auto w = open();
+TEST_F(MainWindowTest, CrossLineAndCurveSwitches) {
+    open();
+    Tool* cross = tool("Tools", "CrossLine");
+    for (bool expected : {true, false}) {
+        w->tabs().setCurrentPage(1);
+        cross->action()->trigger();
+        EXPECT_EQ(cross->checked(), expected);
+        EXPECT_EQ(w->chart().cursorActive(), expected);
+        EXPECT_EQ(w->tabs().currentPage(), 0);  // the chart is shown
+    }
     w->curveSwitch(2)->setChecked(false);
     EXPECT_FALSE(w->chart().seriesActive(2));
     EXPECT_TRUE(w->chart().seriesActive(1));
@@ -212,4 +172,4 @@ TEST_F(MainWindowTest, CurveSwitchesHideAndShowTheirCurve) {
 }
 
 }  // namespace
-}  // namespace cellwatch
+}  // namespace cellwatch::windowtest

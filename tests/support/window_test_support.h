@@ -1,0 +1,227 @@
+// What the window tests share: a main window whose dialogs are answered by
+// hooks, clocks set by hand (so the 3- and 4-second rules need no waiting), a
+// settings file and the journals in a folder of their own, and a
+// pseudo-terminal standing in for the charger's serial port, with the
+// emulated charger's messages written to its other side.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cerrno>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/toolbar.h"
+#include "chart/chart_view.h"
+#include "chart/data_table.h"
+#include "tools/emulator/emulator.h"
+
+// Readable failure messages for values holding texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace cellwatch::windowtest {
+
+namespace emu = emulator;
+
+inline constexpr int kWaitMs = 10000;  // for the line; met within milliseconds
+inline constexpr int kVoltageColumn = 7;
+
+// A lithium charge reading of three cells; `k` varies voltage, current,
+// capacity and cells, so that neighbouring rows differ.
+inline emu::ChargerReading charging(int k) {
+    emu::ChargerReading r;
+    r.mode = emu::Mode::Charge;
+    r.chemistry = emu::Chemistry::Lithium;
+    r.extTemperature = Decimal::fromInt(25);
+    r.intTemperature = Decimal::fromInt(30);
+    r.inputVoltage = Decimal::fromHundredths(1200);
+    r.voltage = Decimal::fromHundredths(1100 + k % 100);
+    r.current = Decimal::fromHundredths(150 + k % 50);
+    r.capacity = Decimal::fromInt(10 * (k % 100));
+    for (std::size_t cell = 0; cell < 3; ++cell) {
+        r.cells[cell] = Decimal::fromHundredths(380 + k % 3);
+    }
+    return r;
+}
+
+inline std::vector<std::uint8_t> message(const emu::ChargerReading& r) {
+    return emu::encodeStatus(r, FrameLayout::Long112);
+}
+
+inline QString text2(Decimal v) {
+    return QString::fromStdString(v.format(kFormat2));
+}
+
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Whether the event loop still runs queued work.
+inline bool eventLoopAnswers() {
+    bool ran = false;
+    QTimer::singleShot(0, [&ran] { ran = true; });
+    return QTest::qWaitFor([&ran] { return ran; }, kWaitMs);
+}
+
+class CountingPortLister final : public PortLister {
+public:
+    std::vector<PortInfo> ports() const override {
+        ++asked;
+        return list;
+    }
+    std::vector<PortInfo> list;
+    mutable int asked = 0;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::unique_ptr<FileSettingsStore> store =
+        std::make_unique<FileSettingsStore>(dir.filePath(QStringLiteral("settings.ini")));
+    ManualTickClock ticks{50'000};
+    ManualWallClock wall{QDateTime(QDate(2024, 3, 9), QTime(14, 5, 7))};
+    CountingPortLister ports;
+
+    // What the hooks were asked, and how they answer.
+    QStringList failures;
+    struct SaveAsk {
+        QString title;
+        QString proposed;
+        QStringList filters;
+    };
+    std::vector<SaveAsk> saveAsks;
+    QString saveAnswer;  // "" is a cancelled dialog
+    std::vector<QPageLayout::Orientation> printAsks;
+    QString printFile;  // where the print dialog sends the printout
+    bool printAnswer = true;
+    std::function<void(QDialog&)> onDialog;
+    bool online = false;
+    int onlineAsks = 0;
+
+    std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
+    std::unique_ptr<MainWindow> w;
+
+    // Opens the window with `language` stored, or with nothing stored.
+    MainWindow& open(std::optional<QString> language = QStringLiteral("ENG")) {
+        w.reset();
+        if (language) {
+            writeLanguageCode(*store, *language);
+        }
+        MainWindow::Hooks hooks;
+        hooks.showFailure = [this](QWidget*, const QString& text) { failures << text; };
+        hooks.ticks = &ticks;
+        hooks.wall = &wall;
+        hooks.ports = &ports;
+        hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
+        hooks.askSaveFile = [this](QWidget*, const QString& title, const QString& proposed,
+                                   const QStringList& filters) {
+            saveAsks.push_back({title, proposed, filters});
+            return saveAnswer;
+        };
+        hooks.askPrint = [this](QWidget*, QPrinter& printer) {
+            printAsks.push_back(printer.pageLayout().orientation());
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printFile);
+            return printAnswer;
+        };
+        hooks.showDialog = [this](QDialog& dialog) {
+            if (onDialog) {
+                onDialog(dialog);
+            }
+        };
+        hooks.isOnline = [this] {
+            ++onlineAsks;
+            return online;
+        };
+        w = std::make_unique<MainWindow>(*store, hooks);
+        w->show();
+        QApplication::processEvents();
+        return *w;
+    }
+
+    std::string failureText() const { return failures.join(u'\n').toStdString(); }
+
+    Tool* tool(const char* band, const char* name) const {
+        return w->tool(QString::fromLatin1(band), QString::fromLatin1(name));
+    }
+    void click(const char* band, const char* name) const { tool(band, name)->action()->trigger(); }
+
+    QString slave() const { return QString::fromStdString(pty->slavePath()); }
+    void connectTo(const QString& port) const {
+        tool("Tools", "com")->setText(port);
+        w->OnToolClick(tool("Tools", "Link"));
+    }
+    void disconnect() const { w->OnToolClick(tool("Tools", "Off")); }
+
+    void advance(std::uint32_t ms) {
+        ticks.advance(ms);
+        wall.advance(ms);
+    }
+    // Writes to the charger's side of the line; the window reads meanwhile.
+    void write(std::span<const std::uint8_t> bytes) const {
+        while (!bytes.empty()) {
+            const ssize_t n = ::write(pty->masterFd(), bytes.data(), bytes.size());
+            if (n > 0) {
+                bytes = bytes.subspan(static_cast<std::size_t>(n));
+            } else {
+                ASSERT_EQ(errno, EAGAIN);
+                QTest::qWait(1);
+            }
+        }
+    }
+    int rows() const { return w->table().gridRowCount() - 1; }
+    std::size_t points() const { return w->chart().pointCount(kSeriesVoltage); }
+    // Sends one charging message through the line and waits until it is a row.
+    void record(const emu::ChargerReading& r) const {
+        const int before = rows();
+        write(message(r));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == before + 1; }, kWaitMs))
+            << rows() << " rows, " << before + 1 << " wanted";
+    }
+    // Every cell of table rows 0 (the header) to `last`, or to the last row.
+    QStringList tableTexts(std::optional<int> last = std::nullopt) const {
+        QStringList cells;
+        for (int row = 0; row <= last.value_or(rows()); ++row) {
+            for (int column = 0; column < kTableColumnCount; ++column) {
+                cells << w->table().gridText(row, column);
+            }
+        }
+        return cells;
+    }
+
+    // What Connect and Disconnect change, and what a failed Connect must not.
+    using State = std::tuple<bool, bool, bool, bool, QString, bool, int, std::size_t, bool>;
+    State state() const {
+        return {tool("Tools", "Link")->enabled(),
+                tool("Tools", "com")->enabled(),
+                tool("Tools", "Off")->enabled(),
+                tool("state", "USBL1")->enabled(),
+                tool("state", "Link_state")->text(),
+                w->rescanTimer().isActive(),
+                rows(),
+                points(),
+                w->link().isOpen()};
+    }
+    State disconnectedState(const QString& text) const {
+        return {true, true, false, false, text, true, rows(), points(), false};
+    }
+};
+
+}  // namespace cellwatch::windowtest
