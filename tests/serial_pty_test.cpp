@@ -129,38 +129,6 @@ TEST_P(PtyEndToEnd, DecodedSamplesAreWhatTheEmulatorSent) {
     EXPECT_GT(got.lampFlips, 0);
 }
 
-TEST_P(PtyEndToEnd, MessageStalledBeyondThreeSecondsShowsIdleAndIsDropped) {
-    emu::ScenarioOptions options;
-    options.names = {"late"};
-    options.layout = GetParam();
-    options.lateMs = 3200;
-    auto steps = emu::buildScenario(options);
-    auto meant = emu::expectedDumpLines(steps);
-    // Which message goes stale: a 112-byte message is read as soon as 111 bytes
-    // follow its start byte, so the stalled message itself is late. A 76-byte
-    // message waits for 36 bytes of the next one, so the message before the
-    // stall is the one that completes more than 3000 ms after its start byte.
-    const emu::Step* stale = nullptr;
-    const emu::Step* previous = nullptr;
-    for (const auto& s : steps) {
-        if (s.kind == emu::Step::Kind::LateMessage) {
-            stale = GetParam() == FrameLayout::Long112 ? &s : previous;
-            break;
-        }
-        if (s.kind == emu::Step::Kind::Message) {
-            previous = &s;
-        }
-    }
-    ASSERT_NE(stale, nullptr);
-    auto lateLine =
-        std::find(meant.begin(), meant.end(), emu::expectedDumpLine(stale->reading, stale->layout));
-    ASSERT_NE(lateLine, meant.end());
-    meant.erase(lateLine);
-    Received got = playThroughPty(steps, meant.size());
-    expectSameLines(got.lines, meant);
-    EXPECT_EQ(got.idleShown, 1);
-}
-
 INSTANTIATE_TEST_SUITE_P(BothLayouts, PtyEndToEnd,
                          ::testing::Values(FrameLayout::Short76, FrameLayout::Long112),
                          [](const auto& param) {

@@ -1,12 +1,11 @@
 // The tool's command line: what it accepts and the one line it gives for
 // what it refuses.
+#include "tools/log/command_line.h"
+
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
-
-#include "tools/log/command_line.h"
 
 namespace cellwatch::logger {
 namespace {
@@ -19,85 +18,70 @@ QStringList args(const std::vector<const char*>& list) {
     return out;
 }
 
-struct Accepted {
-    std::vector<const char*> arguments;
-    const char* port;
-    const char* out;
-};
-
-void printArguments(const std::vector<const char*>& arguments, std::ostream* os) {
+std::string shown(const std::vector<const char*>& arguments) {
+    std::string text;
     for (const char* a : arguments) {
-        *os << '[' << a << ']';
+        text += '[' + std::string(a) + ']';
+    }
+    return text;
+}
+
+TEST(LogArguments, AcceptedFormsGivePortAndOutput) {
+    const struct {
+        std::vector<const char*> arguments;
+        const char* port;
+        const char* out;
+    } cases[] = {
+        {{"--port", "/dev/ttyUSB0"}, "/dev/ttyUSB0", ""},
+        {{"--port=/dev/ttyUSB0", "--out=a.tsv"}, "/dev/ttyUSB0", "a.tsv"},
+        {{"--out", "a b.tsv", "--port", "COM 3"}, "COM 3", "a b.tsv"},
+        {{"--port", "USB_ttyACM0", "--out", "-"}, "USB_ttyACM0", ""},
+        {{"--port", "/dev/ttyS0", "--out=-"}, "/dev/ttyS0", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(shown(c.arguments));
+        const LogOptions options = parseArguments(args(c.arguments));
+        EXPECT_FALSE(options.help);
+        EXPECT_EQ(options.port.toStdString(), c.port);
+        EXPECT_EQ(options.out.toStdString(), c.out);
+    }
+    EXPECT_TRUE(parseArguments(args({"--bogus", "--help"})).help);  // help wins
+}
+
+TEST(LogArguments, MistakesAreSaidOnOneLine) {
+    const struct {
+        std::vector<const char*> arguments;
+        const char* says;
+    } cases[] = {
+        {{}, "--port is missing"},
+        {{"--out", "a.tsv"}, "--port is missing"},
+        {{"--port"}, "--port needs a value"},
+        {{"--port="}, "--port needs a value"},
+        {{"--port", "--out", "a.tsv"}, "--port needs a value"},
+        {{"--port", "x", "--out"}, "--out needs a value"},
+        {{"--port", "a", "--port=b"}, "--port is given more than once"},
+        {{"--port", "a", "extra"}, "unexpected argument extra"},
+        {{"--port", "a", "-x"}, "unknown option -x"},
+        {{"--portx", "a"}, "unknown option --portx"},
+        {{"--port", "a", "--capture"}, "--capture needs a value"},
+        {{"--replay", "c", "--port", "a"}, "--port cannot go with --replay"},
+        {{"--replay", "c", "--capture", "d"}, "cannot go with --replay"},
+        {{"--port", "a", "--speed", "2"}, "--speed goes only with --replay"},
+        {{"--replay", "c", "--speed", "-1"}, "bad --speed -1"},
+        {{"--replay", "c", "--speed", "inf"}, "bad --speed inf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(shown(c.arguments));
+        try {
+            parseArguments(args(c.arguments));
+            ADD_FAILURE() << "accepted";
+        } catch (const UsageError& e) {
+            const std::string text = e.what();
+            EXPECT_NE(text.find(c.says), std::string::npos) << text;
+            EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+        }
     }
 }
-
-void PrintTo(const Accepted& c, std::ostream* os) {
-    printArguments(c.arguments, os);
-}
-
-class LogArgumentsAccepted : public ::testing::TestWithParam<Accepted> {};
-
-TEST_P(LogArgumentsAccepted, GivesPortAndOutput) {
-    const Accepted& c = GetParam();
-    const LogOptions options = parseArguments(args(c.arguments));
-    EXPECT_FALSE(options.help);
-    EXPECT_EQ(options.port.toStdString(), c.port);
-    EXPECT_EQ(options.out.toStdString(), c.out);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Forms, LogArgumentsAccepted,
-    ::testing::Values(Accepted{{"--port", "/dev/ttyUSB0"}, "/dev/ttyUSB0", ""},
-                      Accepted{{"--port=/dev/ttyUSB0", "--out=a.tsv"}, "/dev/ttyUSB0", "a.tsv"},
-                      Accepted{{"--out", "a b.tsv", "--port", "COM 3"}, "COM 3", "a b.tsv"},
-                      Accepted{{"--port", "USB_ttyACM0", "--out", "-"}, "USB_ttyACM0", ""},
-                      Accepted{{"--port", "/dev/ttyS0", "--out=-"}, "/dev/ttyS0", ""}));
-
-TEST(LogArguments, HelpWinsOverEverythingElse) {
-    EXPECT_TRUE(parseArguments(args({"--bogus", "--help"})).help);
-}
-
-struct Refused {
-    std::vector<const char*> arguments;
-    const char* says;
-};
-
-void PrintTo(const Refused& c, std::ostream* os) {
-    printArguments(c.arguments, os);
-}
-
-class LogArgumentsRefused : public ::testing::TestWithParam<Refused> {};
-
-TEST_P(LogArgumentsRefused, SaysWhatIsWrongOnOneLine) {
-    const Refused& c = GetParam();
-    try {
-        parseArguments(args(c.arguments));
-        FAIL() << "accepted";
-    } catch (const UsageError& e) {
-        const std::string text = e.what();
-        EXPECT_NE(text.find(c.says), std::string::npos) << text;
-        EXPECT_EQ(text.find('\n'), std::string::npos) << text;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Mistakes, LogArgumentsRefused,
-    ::testing::Values(Refused{{}, "--port is missing"},
-                      Refused{{"--out", "a.tsv"}, "--port is missing"},
-                      Refused{{"--port"}, "--port needs a value"},
-                      Refused{{"--port="}, "--port needs a value"},
-                      Refused{{"--port", "--out", "a.tsv"}, "--port needs a value"},
-                      Refused{{"--port", "x", "--out"}, "--out needs a value"},
-                      Refused{{"--port", "a", "--port=b"}, "--port is given more than once"},
-                      Refused{{"--port", "a", "extra"}, "unexpected argument extra"},
-                      Refused{{"--port", "a", "-x"}, "unknown option -x"},
-                      Refused{{"--portx", "a"}, "unknown option --portx"},
-                      Refused{{"--port", "a", "--capture"}, "--capture needs a value"},
-                      Refused{{"--replay", "c", "--port", "a"}, "--port cannot go with --replay"},
-                      Refused{{"--replay", "c", "--capture", "d"}, "cannot go with --replay"},
-                      Refused{{"--port", "a", "--speed", "2"}, "--speed goes only with --replay"},
-                      Refused{{"--replay", "c", "--speed", "-1"}, "bad --speed -1"},
-                      Refused{{"--replay", "c", "--speed", "inf"}, "bad --speed inf"}));
 
 }  // namespace
 }  // namespace cellwatch::logger

@@ -1,13 +1,10 @@
 #include "log_test_support.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <sstream>
@@ -71,112 +68,53 @@ void writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
 }
 
 ToolRun::ToolRun(const std::vector<std::string>& args) {
-    std::array<int, 2> out{};
-    std::array<int, 2> err{};
-    if (::pipe2(out.data(), O_CLOEXEC) != 0 || ::pipe2(err.data(), O_CLOEXEC) != 0) {
-        throw std::system_error(errno, std::generic_category(), "pipe");
+    QStringList arguments;
+    for (const std::string& a : args) {
+        arguments << QString::fromStdString(a);
     }
-    std::vector<std::string> command{CELLWATCH_LOG_TOOL};
-    command.insert(command.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : command) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    outFd_ = out[0];
-    errFd_ = err[0];
-    if (pid_ < 0) {
-        throw std::system_error(errno, std::generic_category(), "fork");
+    process_.start(QStringLiteral(CELLWATCH_LOG_TOOL), arguments);
+    if (!process_.waitForStarted()) {
+        throw std::runtime_error("cannot start " CELLWATCH_LOG_TOOL);
     }
 }
 
 ToolRun::~ToolRun() {
-    if (status_ == -2 && pid_ > 0) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    for (int fd : {outFd_, errFd_}) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished();
     }
 }
 
-bool ToolRun::collect(int ms) {
-    std::array<pollfd, 2> fds{{{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}}};
-    if (outFd_ < 0 && errFd_ < 0) {
-        return false;
-    }
-    if (::poll(fds.data(), fds.size(), ms) <= 0) {
-        return true;
-    }
-    std::array<char, 4096> buffer{};
-    const std::array<int*, 2> ends{&outFd_, &errFd_};
-    const std::array<std::string*, 2> texts{&out_, &err_};
-    for (std::size_t i = 0; i < ends.size(); ++i) {
-        if (*ends[i] < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0) {
-            continue;
-        }
-        const ssize_t n = ::read(*ends[i], buffer.data(), buffer.size());
-        if (n > 0) {
-            texts[i]->append(buffer.data(), static_cast<std::size_t>(n));
-        } else if (n == 0) {
-            ::close(*ends[i]);
-            *ends[i] = -1;
-        }
-    }
-    return outFd_ >= 0 || errFd_ >= 0;
+void ToolRun::collect() {
+    out_ += process_.readAllStandardOutput().toStdString();
+    err_ += process_.readAllStandardError().toStdString();
 }
 
 bool ToolRun::waitForLines(std::size_t count, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const QDeadlineTimer deadline(timeoutMs);
     const auto complete = [&] {
+        collect();
         return static_cast<std::size_t>(std::count(out_.begin(), out_.end(), '\n')) >= count;
     };
-    while (!complete() && std::chrono::steady_clock::now() < deadline) {
-        if (!collect(20)) {
-            break;
-        }
+    while (!complete() && !deadline.hasExpired() && process_.state() == QProcess::Running) {
+        process_.waitForReadyRead(20);
     }
     return complete();
 }
 
 void ToolRun::signal(int sig) const {
-    ::kill(pid_, sig);
+    ::kill(static_cast<pid_t>(process_.processId()), sig);
 }
 
 int ToolRun::wait(int timeoutMs) {
-    if (status_ != -2) {
-        return status_;
+    if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(timeoutMs)) {
+        process_.kill();
+        process_.waitForFinished();
+        collect();
+        return -1;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int raw = 0;
-    for (;;) {
-        collect(20);
-        const pid_t done = ::waitpid(pid_, &raw, WNOHANG);
-        if (done == pid_) {
-            break;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &raw, 0);
-            status_ = -1;
-            return status_;
-        }
-    }
-    while (collect(100)) {
-    }
-    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return status_;
+    collect();
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
 }
 
 }  // namespace cellwatch::logtest

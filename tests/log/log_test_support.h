@@ -2,8 +2,7 @@
 // hold for them, and the tool run as a child process.
 #pragma once
 
-#include <sys/types.h>
-
+#include <QProcess>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -58,15 +57,12 @@ public:
     std::vector<std::string> outLines() const { return splitLines(out_); }
 
 private:
-    // Reads what is there, waiting up to `ms`; false once both pipes are closed.
-    bool collect(int ms);
+    // Takes what the tool has written so far.
+    void collect();
 
-    pid_t pid_ = -1;
-    int outFd_ = -1;
-    int errFd_ = -1;
+    QProcess process_;
     std::string out_;
     std::string err_;
-    int status_ = -2;
 };
 
 }  // namespace cellwatch::logtest

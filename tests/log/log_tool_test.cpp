@@ -1,6 +1,6 @@
 // The built cellwatch-log as a user runs it: on a pseudo-terminal that the
 // emulator writes, with its output read through a pipe or a file, its exit
-// status and its error line.
+// status and its error line; and a capture of a live run played back.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -12,7 +12,6 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "log_test_support.h"
@@ -62,33 +61,6 @@ TEST_F(LogToolTest, HelpDocumentsOutputEventsAndStatuses) {
     EXPECT_TRUE(run.err().empty());
 }
 
-struct Misuse {
-    const char* name;
-    std::vector<std::string> arguments;
-};
-
-void PrintTo(const Misuse& m, std::ostream* os) {
-    *os << m.name;
-}
-
-class LogBadUsage : public LogToolTest, public ::testing::WithParamInterface<Misuse> {};
-
-TEST_P(LogBadUsage, OneErrorLineAndStatusTwo) {
-    ToolRun run(GetParam().arguments);
-    EXPECT_EQ(run.wait(), kExitUsage);
-    EXPECT_TRUE(run.out().empty());
-    const auto err = splitLines(run.err());
-    ASSERT_EQ(err.size(), 1u) << run.err();
-    EXPECT_EQ(err[0].rfind("cellwatch-log: ", 0), 0u) << err[0];
-}
-
-INSTANTIATE_TEST_SUITE_P(CommandLines, LogBadUsage,
-                         ::testing::Values(Misuse{"NoArguments", {}},
-                                           Misuse{"PortWithoutValue", {"--port"}},
-                                           Misuse{"ExtraArgument", {"--port", "a", "b"}},
-                                           Misuse{"UnknownOption", {"--bogus"}}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
 // What the serial layer says when it cannot open `device`.
 std::string serialOpenFailure(const std::string& device) {
     class NoFrames final : public StatusFrameSink {
@@ -108,28 +80,45 @@ std::string serialOpenFailure(const std::string& device) {
     return "opened";
 }
 
-TEST_F(LogToolTest, PortThatCannotBeOpenedGivesTheSerialTextAndLeavesTheOutputAlone) {
-    const std::string missing = (dir / "no-such-port").string();
+// A command line that cannot be carried out: one error line that says why,
+// nothing on standard output, status 2 for a misuse and 1 for a file or port
+// that cannot be used; an output file from before is left alone.
+TEST_F(LogToolTest, WhatCannotBeDoneIsOneLineWithItsStatus) {
+    const std::string folder = dir.string();
     const fs::path earlier = dir / "earlier.tsv";
     std::ofstream(earlier) << "a log from before\n";
-    ToolRun run({"--port", missing, "--out", earlier.string()});
-    EXPECT_EQ(run.wait(), kExitFailure);
-    const std::string reason = serialOpenFailure(missing);
-    ASSERT_NE(reason, "opened");
-    EXPECT_EQ(run.err(), "cellwatch-log: " + reason + "\n");
-    EXPECT_TRUE(run.out().empty());
-    EXPECT_EQ(readFile(earlier), "a log from before\n");
-}
-
-TEST_F(LogToolTest, OutputThatCannotBeWrittenIsNamedWithStatusOne) {
-    for (const fs::path& out : {dir / "missing" / "log.tsv", dir}) {
-        ToolRun run({"--port", port(), "--out", out.string()});
-        EXPECT_EQ(run.wait(), kExitFailure) << out;
+    std::ofstream(dir / "log.tsv") << kHeaderLine << '\n';
+    const std::string missingPort = folder + "/no-such-port";
+    const std::string portFailure = serialOpenFailure(missingPort);
+    ASSERT_NE(portFailure, "opened");
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string says;
+    } cases[] = {
+        {{}, kExitUsage, "--port is missing"},
+        {{"--port", port(), "--bogus"}, kExitUsage, "unknown option --bogus"},
+        {{"--port", missingPort, "--out", earlier.string()}, kExitFailure, portFailure},
+        {{"--port", port(), "--out", folder + "/missing/log.tsv"},
+         kExitFailure,
+         "cannot write " + folder + "/missing/log.tsv: "},
+        {{"--port", port(), "--out", folder}, kExitFailure, "cannot write " + folder + ": "},
+        {{"--port", port(), "--capture", folder + "/no/run.cwcap"},
+         kExitFailure,
+         "cannot write " + folder + "/no/run.cwcap"},
+        {{"--replay", folder + "/log.tsv"}, kExitFailure, "log.tsv is not a Cellwatch capture"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        ToolRun run(c.arguments);
+        EXPECT_EQ(run.wait(), c.status);
+        EXPECT_TRUE(run.out().empty()) << run.out();
         const auto err = splitLines(run.err());
         ASSERT_EQ(err.size(), 1u) << run.err();
-        EXPECT_EQ(err[0].rfind("cellwatch-log: cannot write " + out.string() + ": ", 0), 0u)
-            << err[0];
+        EXPECT_EQ(err[0].rfind("cellwatch-log: ", 0), 0u) << err[0];
+        EXPECT_NE(err[0].find(c.says), std::string::npos) << err[0];
     }
+    EXPECT_EQ(readFile(earlier), "a log from before\n");
 }
 
 TEST_F(LogToolTest, RowsFollowTheSamplesThroughAPipeUntilThePortIsLost) {
@@ -157,77 +146,103 @@ TEST_F(LogToolTest, RowsFollowTheSamplesThroughAPipeUntilThePortIsLost) {
     EXPECT_EQ(err[0].rfind("cellwatch-log: lost the port", 0), 0u) << err[0];
 }
 
-class LogEndedBySignal : public LogToolTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(LogEndedBySignal, StatusZeroWithEveryLineInTheFile) {
-    const fs::path out = dir / "log.tsv";
-    ToolRun run({"--port", port(), "--out", out.string()});
-    const auto fileLines = [&] { return splitLines(readFile(out)); };
-    std::vector<std::string> meant{kHeaderLine};
-    for (int n = 1; n <= 3; ++n) {
-        for (int tries = 0; fileLines().size() < meant.size() && tries < 500; ++tries) {
-            ::usleep(10'000);
+TEST_F(LogToolTest, SignalEndsTheLogWithStatusZeroAndEveryLineInTheFile) {
+    for (const int sig : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(sig);
+        const fs::path out = dir / ("log-" + std::to_string(sig) + ".tsv");
+        ToolRun run({"--port", port(), "--out", out.string()});
+        // Each line is in the file while the tool runs: it was flushed at once.
+        const auto fileHolds = [&](std::size_t count) {
+            for (int tries = 0; splitLines(readFile(out)).size() < count && tries < 500; ++tries) {
+                ::usleep(10'000);
+            }
+            return splitLines(readFile(out)).size() == count;
+        };
+        std::vector<std::string> meant{kHeaderLine};
+        for (int n = 1; n <= 3; ++n) {
+            ASSERT_TRUE(fileHolds(meant.size())) << run.err();
+            send(chargeReading(n));
+            meant.push_back(expectedRow(chargeReading(n), FrameLayout::Long112, ""));
         }
-        ASSERT_EQ(fileLines().size(), meant.size()) << run.err();
-        send(chargeReading(n));
-        meant.push_back(expectedRow(chargeReading(n), FrameLayout::Long112, ""));
-    }
-    for (int tries = 0; fileLines().size() < meant.size() && tries < 500; ++tries) {
-        ::usleep(10'000);
-    }
-    run.signal(GetParam());
-    EXPECT_EQ(run.wait(), kExitOk);
-    EXPECT_TRUE(run.err().empty()) << run.err();
-    EXPECT_TRUE(run.out().empty());
-    const std::string text = readFile(out);
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(text.back(), '\n');
-    const auto lines = splitLines(text);
-    ASSERT_EQ(lines.size(), meant.size()) << text;
-    EXPECT_EQ(lines[0], kHeaderLine);
-    EXPECT_EQ(lines[1].substr(0, 8), "0:00:01\t");
-    for (std::size_t i = 1; i < meant.size(); ++i) {
-        EXPECT_EQ(withoutTime(lines[i]), withoutTime(meant[i])) << "row " << i;
+        ASSERT_TRUE(fileHolds(meant.size())) << run.err();
+        run.signal(sig);
+        EXPECT_EQ(run.wait(), kExitOk);
+        EXPECT_TRUE(run.err().empty()) << run.err();
+        EXPECT_TRUE(run.out().empty());
+        const std::string text = readFile(out);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.back(), '\n');
+        const auto lines = splitLines(text);
+        ASSERT_EQ(lines.size(), meant.size()) << text;
+        EXPECT_EQ(lines[0], kHeaderLine);
+        EXPECT_EQ(lines[1].substr(0, 8), "0:00:01\t");
+        for (std::size_t i = 1; i < meant.size(); ++i) {
+            EXPECT_EQ(withoutTime(lines[i]), withoutTime(meant[i])) << "row " << i;
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, LogEndedBySignal, ::testing::Values(SIGTERM, SIGINT),
-                         [](const auto& param) {
-                             return std::string(param.param == SIGTERM ? "Term" : "Interrupt");
-                         });
+emu::Step step(emu::Step::Kind kind, int n, FrameLayout layout, std::uint32_t ms = 0) {
+    emu::Step s;
+    s.kind = kind;
+    s.reading = chargeReading(n);
+    s.layout = layout;
+    s.ms = ms;
+    return s;
+}
 
-// Real time: the charger stalls for 5 s half way through a message. The
-// message comes too late (idle), the next one more than 4 s after the last
-// row (the recording restarts and drops it) and the one after that is the
-// new recording's first row.
-TEST_F(LogToolTest, ChargerStallGivesIdleThenRestartThenRowsFromOneSecond) {
-    ToolRun run({"--port", port()});
-    ASSERT_TRUE(run.waitForLines(1)) << run.err();
+// Both layouts, garbage and a damaged message, then a message that stalls
+// for 4.7 s after its first bytes: it comes too late (idle), and the next
+// one more than 4 s after the last row restarts the recording.
+TEST_F(LogToolTest, ReplayedCaptureGivesExactlyTheLinesOfTheLiveRun) {
+    using Kind = emu::Step::Kind;
+    const std::string capture = (dir / "run.cwcap").string();
+    ToolRun live({"--port", port(), "--capture", capture});
+    ASSERT_TRUE(live.waitForLines(1)) << live.err();
 
     std::vector<emu::Step> steps;
     for (int n = 1; n <= 4; ++n) {
-        emu::Step step;
-        step.kind = n == 2 ? emu::Step::Kind::LateMessage : emu::Step::Kind::Message;
-        step.reading = chargeReading(n);
-        step.layout = FrameLayout::Long112;
-        step.ms = n == 2 ? 5000 : 0;
-        steps.push_back(step);
+        steps.push_back(
+            step(Kind::Message, n, n % 2 ? FrameLayout::Long112 : FrameLayout::Short76));
+    }
+    emu::Step garbage;
+    garbage.kind = Kind::Garbage;
+    garbage.bytes = {0x00, 0x7D, 0xFF, 0x80, 0x41};
+    steps.push_back(garbage);
+    steps.push_back(step(Kind::DamagedMessage, 5, FrameLayout::Long112));
+    steps.push_back(step(Kind::Message, 6, FrameLayout::Long112));
+    steps.push_back(step(Kind::LateMessage, 7, FrameLayout::Long112, 4700));
+    for (int n = 8; n <= 11; ++n) {
+        steps.push_back(
+            step(Kind::Message, n, n % 2 ? FrameLayout::Long112 : FrameLayout::Short76));
     }
     emu::PacedWriter writer(
         pty->masterFd(),
-        {.paced = true, .intervalMs = 250, .bytesPerSecond = 200'000, .chunkBytes = 16});
-    std::thread feeder([&] { writer.play(steps); });
-    const bool complete = run.waitForLines(5, 9000);
-    feeder.join();
-    EXPECT_EQ(writer.messagesWritten(), 4u);
-    ASSERT_TRUE(complete) << run.out();
-    EXPECT_EQ(
-        run.outLines(),
-        (std::vector<std::string>{
-            kHeaderLine, expectedRow(chargeReading(1), FrameLayout::Long112, "0:00:01"), "# idle",
-            "# restart", expectedRow(chargeReading(4), FrameLayout::Long112, "0:00:01")}));
-    run.signal(SIGTERM);
-    EXPECT_EQ(run.wait(), kExitOk);
+        {.paced = true, .intervalMs = 120, .bytesPerSecond = 4800, .chunkBytes = 16});
+    ASSERT_EQ(writer.play(steps), emu::PacedWriter::Outcome::Finished);
+    live.waitForLines(1000, 400);  // the last bytes are worked off
+    live.signal(SIGTERM);
+    ASSERT_EQ(live.wait(), kExitOk) << live.err();
+    const auto lines = live.outLines();
+    for (const char* event : {"# idle", "# restart"}) {
+        EXPECT_NE(std::find(lines.begin(), lines.end(), event), lines.end()) << live.out();
+    }
+    ASSERT_GE(lines.size(), 10u) << live.out();
+
+    ToolRun replay({"--replay", capture, "--speed", "0"});
+    EXPECT_EQ(replay.wait(), kExitOk);
+    EXPECT_EQ(replay.out(), live.out());
+    EXPECT_TRUE(replay.err().empty()) << replay.err();
+
+    // Killed while writing: the replay stops before the cut-off record.
+    fs::resize_file(capture, fs::file_size(capture) - 3);
+    ToolRun cut({"--replay", capture, "--speed=0"});
+    EXPECT_EQ(cut.wait(), kExitOk);
+    const auto cutLines = cut.outLines();
+    ASSERT_FALSE(cutLines.empty());
+    EXPECT_LE(cutLines.size(), lines.size());
+    EXPECT_TRUE(std::equal(cutLines.begin(), cutLines.end(), lines.begin()));
+    EXPECT_NE(cut.err().find("cut off"), std::string::npos) << cut.err();
 }
 
 }  // namespace
