@@ -87,8 +87,11 @@ void readComment(const QString& comment, JournalInfo& info) {
 }  // namespace
 
 QString Journal::defaultFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/recordings");
+    // Beside the settings' folder name: ~/.local/share/cellwatch/recordings
+    // (Linux), ~/Library/Application Support/cellwatch/recordings (macOS),
+    // %LOCALAPPDATA%/cellwatch/recordings (Windows).
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/cellwatch/recordings");
 }
 
 Journal::Journal(QString folder, QString programVersion)

@@ -248,14 +248,14 @@ QStringList recordTexts(const CsvCursor& cursor, std::string& scratch) {
     return texts;
 }
 
-float numberOf(std::string_view text) {
+double numberOf(std::string_view text) {
     double value = std::numeric_limits<double>::quiet_NaN();
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     if (ec != std::errc() || ptr != end) {
-        return std::numeric_limits<float>::quiet_NaN();
+        return std::numeric_limits<double>::quiet_NaN();
     }
-    return static_cast<float>(value);
+    return value;
 }
 
 [[noreturn]] void refuse(const QString& fileName, const QString& reason) {

@@ -55,10 +55,10 @@ using LoadProgress = std::function<bool(std::size_t done, std::size_t total)>;
 // and so does the X of a row without a time.
 struct RecordingCurves {
     std::vector<double> days;
-    std::vector<float> voltage;
-    std::vector<float> current;
-    std::vector<float> capacity;
-    std::vector<float> external;
+    std::vector<double> voltage;
+    std::vector<double> current;
+    std::vector<double> capacity;
+    std::vector<double> external;
 };
 
 // What a quick look at a recording tells, without reading every row: rows

@@ -73,8 +73,8 @@ TEST(RecordingFileTest, ExportedTableReadsBackTextForText) {
     const RecordingCurves& curves = file.curves();
     EXPECT_DOUBLE_EQ(curves.days[0], 1.0 / 86400.0);  // the first row is at 0:00:01
     EXPECT_DOUBLE_EQ(curves.days[49], 50.0 / 86400.0);
-    EXPECT_FLOAT_EQ(curves.current[10], 2.0F);  // the size of the current
-    EXPECT_FLOAT_EQ(curves.capacity[10], 10.0F);
+    EXPECT_DOUBLE_EQ(curves.current[10], 2.0);  // the size of the current
+    EXPECT_DOUBLE_EQ(curves.capacity[10], 10.0);
     EXPECT_TRUE(std::isnan(curves.days[52]));  // the empty row
 }
 
@@ -123,7 +123,7 @@ TEST(RecordingFileTest, ForgivingReader) {
         EXPECT_EQ(first[0], QStringLiteral("0:00:01"));
         EXPECT_EQ(first[8], QStringLiteral("5"));
         EXPECT_EQ(first[21], QStringLiteral("0"));
-        EXPECT_FLOAT_EQ(file.curves().voltage[0], 8.4F);
+        EXPECT_DOUBLE_EQ(file.curves().voltage[0], 8.4);
     }
 }
 

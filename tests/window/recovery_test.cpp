@@ -1,0 +1,279 @@
+// Keeping recordings from the window: the journal, opening a recording
+// again, and reconnecting to the adapter that vanished.
+#include <QDir>
+#include <QFile>
+#include <QTableWidget>
+
+#include "app/recordings_dialog.h"
+#include "chart/table_export.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+class RecoveryTest : public WindowTest {
+protected:
+    QString journals() const { return dir.filePath(QStringLiteral("journals")); }
+    QStringList journalFiles() const {
+        QStringList files =
+            QDir(journals()).entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
+        for (QString& f : files) {
+            f = QDir(journals()).filePath(f);
+        }
+        return files;
+    }
+    void recordRows(int from, int to) {
+        for (int k = from; k <= to; ++k) {
+            advance(1000);
+            record(charging(k));
+        }
+    }
+    // Voltage points (x, y) of the chart.
+    std::vector<std::pair<double, double>> voltagePoints() const {
+        std::vector<std::pair<double, double>> out;
+        for (std::size_t i = 0; i < points(); ++i) {
+            out.emplace_back(w->chart().pointX(kSeriesVoltage, i),
+                             w->chart().pointY(kSeriesVoltage, i));
+        }
+        return out;
+    }
+    void expectSamePoints(const std::vector<std::pair<double, double>>& live) const {
+        const auto loaded = voltagePoints();
+        ASSERT_EQ(loaded.size(), live.size());
+        for (std::size_t i = 0; i < live.size(); ++i) {
+            EXPECT_NEAR(loaded[i].first, live[i].first, 1e-9) << i;  // whole seconds both
+            EXPECT_DOUBLE_EQ(loaded[i].second, live[i].second) << i;
+        }
+    }
+};
+
+TEST_F(RecoveryTest, JournalKeepsEachRecordingAndReopensAsRecorded) {
+    open();
+    connectTo(slave());
+    recordRows(1, 5);
+    const QStringList first = tableTexts();
+    const auto firstPoints = voltagePoints();
+    // A pause of more than 4 s clears table and chart; the journal keeps them.
+    advance(6000);
+    write(message(charging(6)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
+    recordRows(7, 8);
+    disconnect();
+
+    const QStringList files = journalFiles();
+    ASSERT_EQ(files.size(), 2) << files.join(u' ').toStdString();
+    EXPECT_TRUE(readAll(files[0]).contains("# cellwatch "));
+
+    w->openRecording(files[0]);
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+    EXPECT_EQ(tableTexts(), first);
+    expectSamePoints(firstPoints);
+    EXPECT_TRUE(w->chart().titleLines().join(u' ').contains(QFileInfo(files[0]).fileName()));
+}
+
+TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
+    open();
+    connectTo(slave());
+    recordRows(1, 12);
+    const QStringList live = tableTexts();
+    const auto livePoints = voltagePoints();
+    const QString exported = dir.filePath(QStringLiteral("table.csv"));
+    w->exportTableTo(exported);
+
+    // Not while connected: the command is off and refuses with a reason.
+    EXPECT_FALSE(tool("file1", "Open")->enabled());
+    w->runCommand([&] { w->openRecording(exported); });
+    EXPECT_EQ(failures.size(), 1);
+    failures.clear();
+
+    disconnect();
+    EXPECT_TRUE(tool("file1", "Open")->enabled());
+    w->runCommand([&] { w->openRecording(exported); });
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+    EXPECT_EQ(tableTexts(), live);
+    expectSamePoints(livePoints);
+}
+
+TEST_F(RecoveryTest, AFileThatIsNoRecordingChangesNothing) {
+    open();
+    connectTo(slave());
+    recordRows(1, 3);
+    disconnect();
+    const QStringList before = tableTexts();
+    const QString bad = dir.filePath(QStringLiteral("notes.csv"));
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("shopping list\nmilk, eggs\n");
+    f.close();
+    w->runCommand([&] { w->openRecording(bad); });
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].contains(QStringLiteral("notes.csv"))) << failureText();
+    EXPECT_EQ(tableTexts(), before);
+}
+
+TEST_F(RecoveryTest, RecordingsDialogListsJournalsAndOpensTheChosenOne) {
+    open();
+    connectTo(slave());
+    recordRows(1, 4);
+    const QStringList recorded = tableTexts();
+    disconnect();
+    w->ResetChart();
+    w->SetUpTable();
+
+    int listed = -1;
+    onDialog = [&](QDialog& dialog) {
+        auto& recordings = dynamic_cast<RecordingsDialog&>(dialog);
+        listed = recordings.list().rowCount();
+        EXPECT_EQ(recordings.list().item(0, 2)->text(), QStringLiteral("4"));  // rows
+        EXPECT_EQ(recordings.list().item(0, 1)->text(), QStringLiteral("0:00:04"));
+        recordings.open(0);
+    };
+    click("file1", "Records");
+    EXPECT_EQ(listed, 1);
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+    EXPECT_EQ(tableTexts(), recorded);
+}
+
+// --- reconnecting ---------------------------------------------------------------------
+
+// Adapters stand in as pseudo-terminals behind stable links, as
+// /dev/serial/by-id names stand for real ones.
+class ReconnectTest : public RecoveryTest {
+protected:
+    PortInfo adapter(const char* link, const char* serial) const {
+        PortInfo p;
+        p.deviceId = dir.filePath(QString::fromLatin1(link));
+        p.name = QStringLiteral("USB serial");
+        p.usbAdapter = true;
+        p.vendorId = 0x0403;
+        p.productId = 0x6001;
+        p.serialNumber = QString::fromLatin1(serial);
+        return p;
+    }
+    void plugIn(const PortInfo& p, const emu::PseudoTerminal& line) {
+        QFile::remove(p.deviceId);
+        ASSERT_TRUE(QFile::link(QString::fromStdString(line.slavePath()), p.deviceId));
+        ports.list.push_back(p);
+    }
+    void unplug(std::unique_ptr<emu::PseudoTerminal>& line) {
+        ports.list.clear();
+        line.reset();  // the far side closes: the port reports an error
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w->link().isOpen(); }, kWaitMs));
+    }
+    QString statusText() const { return tool("state", "state_text")->text(); }
+};
+
+TEST_F(ReconnectTest, TheSameAdapterIsOpenedAgainAndNoOther) {
+    const PortInfo mine = adapter("ttyUSB7", "A1");
+    const PortInfo other = adapter("ttyUSB8", "B2");
+    auto otherLine = std::make_unique<emu::PseudoTerminal>();
+    open();
+    plugIn(mine, *pty);
+    w->reconnectTimer().setInterval(20);
+    connectTo(portEntry(mine));
+    recordRows(1, 2);
+    unplug(pty);
+    ASSERT_TRUE(w->awaitedAdapter().has_value());
+
+    // Another adapter of the same kind appears: it is not taken.
+    plugIn(other, *otherLine);
+    QTest::qWait(200);
+    EXPECT_FALSE(w->link().isOpen());
+    EXPECT_EQ(rows(), 2);  // the recording stays
+
+    // The same one comes back, now behind another pseudo-terminal.
+    pty = std::make_unique<emu::PseudoTerminal>();
+    plugIn(mine, *pty);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->link().isOpen(); }, kWaitMs));
+    EXPECT_EQ(tool("Tools", "com")->text(), portEntry(mine));
+    EXPECT_TRUE(statusText().contains(portEntry(mine))) << statusText().toStdString();
+    EXPECT_FALSE(w->awaitedAdapter().has_value());
+    recordRows(3, 3);
+    EXPECT_EQ(rows(), 1);  // a new recording; the journal holds the first
+    EXPECT_EQ(journalFiles().size(), 2);
+}
+
+TEST_F(ReconnectTest, NothingIsReopenedWhenTheUserTurnedItOffOrChoseAnotherPort) {
+    const PortInfo mine = adapter("ttyUSB7", "A1");
+    for (const bool turnedOff : {true, false}) {
+        SCOPED_TRACE(turnedOff ? "turned off" : "another port chosen");
+        pty = std::make_unique<emu::PseudoTerminal>();
+        ports.list.clear();
+        open();
+        plugIn(mine, *pty);
+        w->reconnectTimer().setInterval(20);
+        if (turnedOff) {
+            click("View1", "Reconnect");
+            EXPECT_FALSE(tool("View1", "Reconnect")->checked());
+        }
+        connectTo(portEntry(mine));
+        unplug(pty);
+        if (!turnedOff) {
+            emu::PseudoTerminal elsewhere;
+            connectTo(QString::fromStdString(elsewhere.slavePath()));
+            disconnect();
+        }
+        pty = std::make_unique<emu::PseudoTerminal>();
+        plugIn(mine, *pty);
+        QTest::qWait(200);
+        EXPECT_FALSE(w->link().isOpen());
+        EXPECT_FALSE(w->awaitedAdapter().has_value());
+        if (turnedOff) {  // the choice is kept
+            open();
+            EXPECT_FALSE(tool("View1", "Reconnect")->checked());
+            click("View1", "Reconnect");
+        }
+    }
+}
+
+TEST(FindSameAdapter, MatchesBySerialElseLocationElseNameAndNeverGuesses) {
+    const auto port = [](const char* id, quint16 vendor, const char* serial, const char* place) {
+        PortInfo p;
+        p.deviceId = QString::fromLatin1(id);
+        p.vendorId = vendor;
+        p.productId = vendor == 0 ? 0 : 0x6001;
+        p.serialNumber = QString::fromLatin1(serial);
+        p.location = QString::fromLatin1(place);
+        return p;
+    };
+    struct Case {
+        const char* what;
+        PortInfo known;
+        std::vector<PortInfo> now;
+        const char* expected;  // device id, "" for none
+    };
+    const Case cases[] = {
+        {"serial number, on another device name",
+         port("ttyUSB0", 0x0403, "A1", ""),
+         {port("ttyUSB1", 0x0403, "B2", ""), port("ttyUSB3", 0x0403, "A1", "")},
+         "ttyUSB3"},
+        {"serial number gone",
+         port("ttyUSB0", 0x0403, "A1", ""),
+         {port("ttyUSB0", 0x0403, "B2", "")},
+         ""},
+        {"no serial: the same plug",
+         port("ttyUSB0", 0x0403, "", "usb-0:2:1.0"),
+         {port("ttyUSB1", 0x0403, "", "usb-0:3:1.0"), port("ttyUSB2", 0x0403, "", "usb-0:2:1.0")},
+         "ttyUSB2"},
+        {"no serial, no location: the same name",
+         port("COM4", 0x0403, "", ""),
+         {port("COM4", 0x0403, "", ""), port("COM5", 0x0403, "", "")},
+         "COM4"},
+        {"another maker on the same name",
+         port("COM4", 0x0403, "", ""),
+         {port("COM4", 0x067b, "", "")},
+         ""},
+        {"two alike: no guess",
+         port("ttyUSB0", 0x0403, "", "usb-0:2:1.0"),
+         {port("ttyUSB1", 0x0403, "", "usb-0:2:1.0"), port("ttyUSB2", 0x0403, "", "usb-0:2:1.0")},
+         ""},
+        {"a built-in port", port("ttyS0", 0, "", ""), {port("ttyS0", 0, "", "")}, "ttyS0"},
+    };
+    for (const Case& c : cases) {
+        const std::optional<PortInfo> found = findSameAdapter(c.known, c.now);
+        EXPECT_EQ(found ? found->deviceId : QString(), QString::fromLatin1(c.expected)) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest
