@@ -189,6 +189,8 @@ private:
     void addShortcuts();
     void dispatchTool(Tool* tool);
     void crossLine(Tool* tool);
+    // The detail readouts and the cell panel from a table row (1 = first).
+    void showRowInReadouts(int row);
     void chooseLanguage(Tool* tool);
     void onLinkLost(const QString& reason);
     void showLinkState(bool connected);

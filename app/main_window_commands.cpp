@@ -284,6 +284,11 @@ void MainWindow::OnChartMouseMove(Qt::KeyboardModifiers, int x, int) {
     if (row >= tableModel_->gridRowCount()) {
         return;  // the point has no row: nothing to show
     }
+    showRowInReadouts(row);
+    cursorHold_ = true;
+}
+
+void MainWindow::showRowInReadouts(int row) {
     auto cell = [&](int column) { return tableModel_->gridText(row, column); };
     auto number = [&](int column) {
         return Decimal::parse(cell(column).trimmed().toStdString()).value_or(Decimal());
@@ -311,7 +316,6 @@ void MainWindow::OnChartMouseMove(Qt::KeyboardModifiers, int x, int) {
     setReadout(readouts::kElapsed, cell(1));
     setReadout(readouts::kCapacity, plain(9));
     setReadout(readouts::kExternal, plain(4));
-    cursorHold_ = true;
 }
 
 }  // namespace cellwatch

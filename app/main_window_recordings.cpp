@@ -87,6 +87,7 @@ void MainWindow::openRecording(const QString& given) {
     if (!recording_->showRecording(recordingFile, QFileInfo(file).fileName(), step(100))) {
         return;
     }
+    showRowInReadouts(tableModel_->gridRowCount() - 1);  // where the recording ended
     const bool chinese = isChinese(readLanguageCode(settings_));
     PostStatusMessage(QStringLiteral("%1 %2 (%3)")
                           .arg(kOpened.pick(chinese), QDir::toNativeSeparators(file))

@@ -74,7 +74,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
         buttons->addButton(pick(chinese, "删除", "Delete"), QDialogButtonBox::DestructiveRole);
     QPushButton* show = buttons->addButton(pick(chinese, "打开文件夹", "Show folder"),
                                            QDialogButtonBox::ActionRole);
-    buttons->addButton(QDialogButtonBox::Close);
+    buttons->addButton(pick(chinese, "关闭", "Close"), QDialogButtonBox::RejectRole);
     connect(openButton_, &QPushButton::clicked, this, [this] { open(list_->currentRow()); });
     connect(deleteButton_, &QPushButton::clicked, this, &RecordingsDialog::deleteSelected);
     connect(show, &QPushButton::clicked, this, [this] {
