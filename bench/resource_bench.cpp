@@ -33,6 +33,7 @@
 //               respond <table top ms> <table bottom ms> <cross line median ms>
 //                       <cross line max ms> <replot ms>
 //               export <rows> <ms> <progress calls> <bytes>
+//               reopen <rows> <ms> <progress calls> (the export read back in)
 //
 //   resource_bench live [seconds]        the window on a pseudo-terminal
 //       The window, with the system's clocks, connects to the slave side of
@@ -80,6 +81,7 @@
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "chart/table_export.h"
+#include "readout/recording_file.h"
 #include "serial/byte_source.h"
 #include "tools/emulator/emulator.h"
 
@@ -383,7 +385,23 @@ void longRecording(std::size_t count, std::uint32_t intervalMs) {
     });
     std::printf("export %d %.0f %d %lld\n", rows, exportMs, calls,
                 static_cast<long long>(QFileInfo(file).size()));
+    std::fflush(stdout);
+
+    // And back: the exported file opened in the window, as File > Open does.
     w.endReplay();
+    RecordingFile reopened;
+    int readCalls = 0;
+    const double reopenMs = timedMs([&] {
+        const auto progress = [&readCalls](std::size_t, std::size_t) {
+            ++readCalls;
+            QApplication::processEvents();
+            return true;
+        };
+        reopened.read(file, progress);
+        w.recording().showRecording(reopened, QStringLiteral("long.csv"), progress);
+        QApplication::processEvents();
+    });
+    std::printf("reopen %d %.0f %d\n", w.table().gridRowCount() - 1, reopenMs, readCalls);
 }
 
 // --- live -----------------------------------------------------------------------
