@@ -4,7 +4,6 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <filesystem>
@@ -260,9 +259,3 @@ TEST_F(CaptureTest, RunnerPacesTheReplayAndStopsWhenTold) {
 
 }  // namespace
 }  // namespace cellwatch
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -22,14 +22,6 @@ namespace {
 
 namespace emu = emulator;
 
-QCoreApplication& app() {
-    static int argc = 1;
-    static char name[] = "serial_pty_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication instance(argc, argv);
-    return instance;
-}
-
 class CollectingHost final : public DecoderHost {
 public:
     std::uint32_t connectTicks() const override { return 0; }
@@ -58,7 +50,6 @@ struct Received {
 // through the receive path, until `expectedLines` messages are decoded, the
 // writer is done and the line has been quiet for a moment, or a time limit.
 Received playThroughPty(const std::vector<emu::Step>& steps, std::size_t expectedLines) {
-    app();
     emu::PseudoTerminal pty;
     QSerialPort port(QString::fromStdString(pty.slavePath()));
     EXPECT_TRUE(applyChargerLineSettings(port));

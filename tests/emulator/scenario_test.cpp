@@ -128,8 +128,7 @@ TEST(Scenario, LipoChargeIsConstantCurrentThenConstantVoltage) {
 
 TEST(Scenario, LipoDischargeRunsDownAtConstantCurrentWithNegativeCurrentShown) {
     ScenarioOptions o = options("lipo-discharge");
-    const auto steps = buildScenario(o);
-    const auto readings = readingsOf(steps);
+    const auto readings = readingsOf(buildScenario(o));
     ASSERT_GT(readings.size(), 20u);
     for (std::size_t i = 1; i < readings.size(); ++i) {
         EXPECT_EQ(readings[i].mode, Mode::Discharge);
@@ -142,10 +141,6 @@ TEST(Scenario, LipoDischargeRunsDownAtConstantCurrentWithNegativeCurrentShown) {
     // Between 80 and 100 % of the nominal capacity comes out.
     EXPECT_GT(readings.back().capacity, Decimal::fromInt(o.capacityMah * 8 / 10));
     EXPECT_LE(readings.back().capacity, Decimal::fromInt(o.capacityMah));
-    for (const std::string& line : expectedDumpLines(steps)) {
-        EXPECT_NE(line.find("\t-DSC-\t"), std::string::npos) << line;
-        EXPECT_NE(line.find("\t-2.00\t"), std::string::npos) << line;
-    }
 }
 
 TEST(Scenario, NimhChargePeaksThenDropsALittleAndStops) {

@@ -121,63 +121,55 @@ TEST_F(LogToolTest, WhatCannotBeDoneIsOneLineWithItsStatus) {
     EXPECT_EQ(readFile(earlier), "a log from before\n");
 }
 
-TEST_F(LogToolTest, RowsFollowTheSamplesThroughAPipeUntilThePortIsLost) {
-    ToolRun run({"--port", port()});
-    ASSERT_TRUE(run.waitForLines(1)) << run.err();
-    EXPECT_EQ(run.outLines()[0], kHeaderLine);
-    for (int n = 1; n <= 3; ++n) {
-        send(chargeReading(n));
-        // Each row arrives while the tool runs: it was flushed at once.
-        ASSERT_TRUE(run.waitForLines(static_cast<std::size_t>(n) + 1)) << "row " << n;
-    }
-    pty.reset();  // the adapter is pulled
-    EXPECT_EQ(run.wait(), kExitLost);
-    const auto lines = run.outLines();
-    ASSERT_EQ(lines.size(), 5u) << run.out();
-    EXPECT_EQ(lines[1], expectedRow(chargeReading(1), FrameLayout::Long112, "0:00:01"));
-    for (int n = 2; n <= 3; ++n) {
-        EXPECT_EQ(withoutTime(lines[static_cast<std::size_t>(n)]),
-                  withoutTime(expectedRow(chargeReading(n), FrameLayout::Long112, "")));
-    }
-    EXPECT_EQ(lines[4], "# lost");
-    EXPECT_EQ(run.out().back(), '\n');
-    const auto err = splitLines(run.err());
-    ASSERT_EQ(err.size(), 1u) << run.err();
-    EXPECT_EQ(err[0].rfind("cellwatch-log: lost the port", 0), 0u) << err[0];
-}
-
-TEST_F(LogToolTest, SignalEndsTheLogWithStatusZeroAndEveryLineInTheFile) {
-    for (const int sig : {SIGTERM, SIGINT}) {
-        SCOPED_TRACE(sig);
-        const fs::path out = dir / ("log-" + std::to_string(sig) + ".tsv");
-        ToolRun run({"--port", port(), "--out", out.string()});
-        // Each line is in the file while the tool runs: it was flushed at once.
-        const auto fileHolds = [&](std::size_t count) {
-            for (int tries = 0; splitLines(readFile(out)).size() < count && tries < 500; ++tries) {
-                ::usleep(10'000);
+// Rows go to a pipe or a file, each flushed at once, until the adapter is
+// pulled ("# lost", its own status and one error line) or a signal ends the
+// log (status 0, nothing said).
+TEST_F(LogToolTest, RowsFollowTheSamplesUntilThePortIsLostOrASignalEndsTheLog) {
+    constexpr int kPulled = 0;
+    for (const int ending : {kPulled, SIGTERM, SIGINT}) {
+        SCOPED_TRACE(ending);
+        const bool toFile = ending != kPulled;
+        const fs::path out = dir / ("log-" + std::to_string(ending) + ".tsv");
+        ToolRun run(toFile ? std::vector<std::string>{"--port", port(), "--out", out.string()}
+                           : std::vector<std::string>{"--port", port()});
+        const auto lines = [&] { return toFile ? splitLines(readFile(out)) : run.outLines(); };
+        const auto holds = [&](std::size_t count) {
+            for (int tries = 0; lines().size() < count && tries < 500; ++tries) {
+                run.waitForLines(count, 10);
             }
-            return splitLines(readFile(out)).size() == count;
+            return lines().size() == count;
         };
         std::vector<std::string> meant{kHeaderLine};
         for (int n = 1; n <= 3; ++n) {
-            ASSERT_TRUE(fileHolds(meant.size())) << run.err();
+            ASSERT_TRUE(holds(meant.size())) << run.err();
             send(chargeReading(n));
             meant.push_back(expectedRow(chargeReading(n), FrameLayout::Long112, ""));
         }
-        ASSERT_TRUE(fileHolds(meant.size())) << run.err();
-        run.signal(sig);
-        EXPECT_EQ(run.wait(), kExitOk);
-        EXPECT_TRUE(run.err().empty()) << run.err();
-        EXPECT_TRUE(run.out().empty());
-        const std::string text = readFile(out);
+        ASSERT_TRUE(holds(meant.size())) << run.err();
+        if (toFile) {
+            run.signal(ending);
+            EXPECT_EQ(run.wait(), kExitOk);
+            EXPECT_TRUE(run.err().empty()) << run.err();
+            EXPECT_TRUE(run.out().empty());
+        } else {
+            pty.reset();  // the adapter is pulled
+            EXPECT_EQ(run.wait(), kExitLost);
+            EXPECT_EQ(run.outLines().back(), "# lost");
+            meant.push_back("# lost");
+            const auto err = splitLines(run.err());
+            ASSERT_EQ(err.size(), 1u) << run.err();
+            EXPECT_EQ(err[0].rfind("cellwatch-log: lost the port", 0), 0u) << err[0];
+            pty = std::make_unique<emu::PseudoTerminal>();
+        }
+        const std::string text = toFile ? readFile(out) : run.out();
         ASSERT_FALSE(text.empty());
         EXPECT_EQ(text.back(), '\n');
-        const auto lines = splitLines(text);
-        ASSERT_EQ(lines.size(), meant.size()) << text;
-        EXPECT_EQ(lines[0], kHeaderLine);
-        EXPECT_EQ(lines[1].substr(0, 8), "0:00:01\t");
+        const auto got = splitLines(text);
+        ASSERT_EQ(got.size(), meant.size()) << text;
+        EXPECT_EQ(got[0], kHeaderLine);
+        EXPECT_EQ(got[1].substr(0, 8), "0:00:01\t");
         for (std::size_t i = 1; i < meant.size(); ++i) {
-            EXPECT_EQ(withoutTime(lines[i]), withoutTime(meant[i])) << "row " << i;
+            EXPECT_EQ(withoutTime(got[i]), withoutTime(meant[i])) << "line " << i;
         }
     }
 }

@@ -1,4 +1,5 @@
-// The session tests run the event loop of a core application, as the tool does.
+// The main of the tests that run an event loop without widgets: a core
+// application, as the command-line tools have.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
