@@ -29,6 +29,7 @@
 #include <qcustomplot.h>
 
 #include "app/main_window.h"
+#include "bench/bench_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 
@@ -94,32 +95,11 @@ std::vector<Block> blocksFor(std::size_t samples) {
 }
 
 void run(std::size_t samples, std::vector<Block>& blocks) {
-    QTemporaryDir dir;
-    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-    writeLanguageCode(settings, kLanguageEnglish);
-    ManualTickClock ticks(1'000'000);
-    ManualWallClock wall{QDateTime(QDate(2024, 1, 15), QTime(9, 0))};
-    FixedPortLister ports;
-    MainWindow::Hooks hooks;
-    hooks.showFailure = [](QWidget*, const QString& text) {
-        std::fprintf(stderr, "failure: %s\n", text.toLocal8Bit().constData());
-    };
-    hooks.ticks = &ticks;
-    hooks.wall = &wall;
-    hooks.ports = &ports;
-    hooks.isOnline = [] { return false; };  // the local help page, no network
-    static const QTemporaryDir journals;    // the recordings' journals, removed at exit
-    hooks.journalFolder = journals.path();
-
-    MainWindow w(settings, hooks);
-    w.show();
-    QApplication::processEvents();
-    // What Connect does for the recording, without a port.
-    w.rescanTimer().stop();
-    Recording& recording = w.recording();
-    recording.resetAxes();
-    recording.begin();
-    QApplication::processEvents();
+    bench::BenchWindow bw;
+    MainWindow& w = *bw.window;
+    ManualTickClock& ticks = bw.ticks;
+    ManualWallClock& wall = bw.wall;
+    Recording& recording = bw.beginRecording();
 
     auto block = blocks.begin();
     for (std::size_t k = 0; k < samples; ++k) {

@@ -57,7 +57,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -78,6 +77,7 @@
 
 #include "app/main_window.h"
 #include "app/tab_control.h"
+#include "bench/bench_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "chart/table_export.h"
@@ -134,21 +134,6 @@ void runEventsFor(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-MainWindow::Hooks hooksWith(const TickClock* ticks, const WallClock* wall,
-                            const PortLister* ports) {
-    MainWindow::Hooks hooks;
-    hooks.showFailure = [](QWidget*, const QString& text) {
-        std::fprintf(stderr, "failure: %s\n", text.toLocal8Bit().constData());
-    };
-    hooks.ticks = ticks;
-    hooks.wall = wall;
-    hooks.ports = ports;
-    hooks.isOnline = [] { return false; };  // the local help page, no network
-    static const QTemporaryDir journals;    // the recordings' journals, removed at exit
-    hooks.journalFolder = journals.path();
-    return hooks;
 }
 
 // --- chart ------------------------------------------------------------------------
@@ -208,20 +193,11 @@ void grow(std::size_t samples) {
     constexpr std::size_t kBlock = 1000;
     constexpr std::size_t kMemoryAt = 200'000;
     constexpr std::size_t kFillEventsEvery = 1000;
-    QTemporaryDir dir;
-    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-    writeLanguageCode(settings, kLanguageEnglish);
-    ManualTickClock ticks(1'000'000);
-    ManualWallClock wall{QDateTime(QDate(2024, 1, 15), QTime(9, 0))};
-    FixedPortLister ports;
-    MainWindow w(settings, hooksWith(&ticks, &wall, &ports));
-    w.show();
-    QApplication::processEvents();
-    w.rescanTimer().stop();
-    Recording& recording = w.recording();
-    recording.resetAxes();
-    recording.begin();
-    QApplication::processEvents();
+    bench::BenchWindow bw;
+    MainWindow& w = *bw.window;
+    ManualTickClock& ticks = bw.ticks;
+    ManualWallClock& wall = bw.wall;
+    Recording& recording = bw.beginRecording();
     w.chart().setAutoRepaint(false);
     QApplication::processEvents();
 
@@ -295,15 +271,11 @@ double timedMs(const std::function<void()>& work) {
 void longRecording(std::size_t count, std::uint32_t intervalMs) {
     constexpr std::size_t kBlock = 1000;
     constexpr std::size_t kEventsEvery = 100;
-    QTemporaryDir dir;
-    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-    writeLanguageCode(settings, kLanguageEnglish);
-    ManualTickClock ticks(1'000'000);
-    ManualWallClock wall{QDateTime(QDate(2024, 1, 15), QTime(9, 0))};
-    FixedPortLister ports;
-    MainWindow w(settings, hooksWith(&ticks, &wall, &ports));
+    bench::BenchWindow bw;
+    MainWindow& w = *bw.window;
+    ManualTickClock& ticks = bw.ticks;
+    ManualWallClock& wall = bw.wall;
     w.resize(1200, 800);
-    w.show();
     QApplication::processEvents();
     w.beginReplay(QStringLiteral("simulated line"));
     QApplication::processEvents();
@@ -374,7 +346,7 @@ void longRecording(std::size_t count, std::uint32_t intervalMs) {
                 *std::max_element(moves.begin(), moves.end()), replot);
     std::fflush(stdout);
 
-    const QString file = dir.filePath(QStringLiteral("long.csv"));
+    const QString file = bw.dir.filePath(QStringLiteral("long.csv"));
     int calls = 0;
     const double exportMs = timedMs([&] {
         exportTableCsv(w.table(), file, [&calls](std::size_t, std::size_t) {
@@ -544,13 +516,9 @@ void printLatency(const char* layout, const Sent& sent) {
 }
 
 void live(int seconds) {
-    QTemporaryDir dir;
-    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-    writeLanguageCode(settings, kLanguageEnglish);
-    FixedPortLister ports;
     emu::PseudoTerminal pty;
-    MainWindow w(settings, hooksWith(nullptr, nullptr, &ports));
-    w.show();
+    bench::BenchWindow bw(false);  // the system's clocks
+    MainWindow& w = *bw.window;
     QApplication::processEvents();
     // Each message carries a capacity of its own (10 mAh times its number):
     // the time its row appeared, by capacity.

@@ -1,0 +1,53 @@
+// A main window for benchmarks: offscreen-ready, English, clocks set by
+// hand, no ports, the local help page, and its settings and journals in
+// folders removed when it goes. Failures are printed, not shown.
+#pragma once
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+
+#include "app/main_window.h"
+
+namespace cellwatch::bench {
+
+struct BenchWindow {
+    QTemporaryDir dir;
+    FileSettingsStore settings{dir.filePath(QStringLiteral("settings.ini"))};
+    ManualTickClock ticks{1'000'000};
+    ManualWallClock wall{QDateTime(QDate(2024, 1, 15), QTime(9, 0))};
+    FixedPortLister ports;
+    std::unique_ptr<MainWindow> window;
+
+    // `simulated`: the window runs on the hand-set clocks; else on the system's.
+    explicit BenchWindow(bool simulated = true) {
+        writeLanguageCode(settings, kLanguageEnglish);
+        MainWindow::Hooks hooks;
+        hooks.showFailure = [](QWidget*, const QString& text) {
+            std::fprintf(stderr, "failure: %s\n", text.toLocal8Bit().constData());
+        };
+        if (simulated) {
+            hooks.ticks = &ticks;
+            hooks.wall = &wall;
+        }
+        hooks.ports = &ports;
+        hooks.isOnline = [] { return false; };
+        hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
+        window = std::make_unique<MainWindow>(settings, hooks);
+        window->show();
+        QApplication::processEvents();
+    }
+
+    // What Connect does for the recording, without a port.
+    Recording& beginRecording() {
+        window->rescanTimer().stop();
+        Recording& recording = window->recording();
+        recording.resetAxes();
+        recording.begin();
+        QApplication::processEvents();
+        return recording;
+    }
+};
+
+}  // namespace cellwatch::bench
