@@ -60,6 +60,8 @@ inline constexpr BilingualText kAwaitingAdapter = {"等待同一适配器重新�
                                                    "waiting for the same adapter to come back"};
 inline constexpr BilingualText kReconnected = {"已重新连接到", "Reconnected to"};
 inline constexpr BilingualText kOpened = {"已打开", "Opened"};
+inline constexpr BilingualText kReplayEnded = {"回放结束",
+                                               "The capture has been played to its end"};
 inline constexpr BilingualText kJournalStopped = {"记录文件已停止写入",
                                                   "The recording's journal stopped"};
 

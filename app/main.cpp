@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/captions.h"
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "serial/capture.h"
@@ -80,6 +81,7 @@ int replay(SettingsStore& settings, const QString& path, double speed) {
     QObject::connect(&runner, &ReplayRunner::finished, &window, [&] {
         window.endReplay();
         clocks.simulate(false);
+        window.PostStatusMessage(kReplayEnded.pick(isChinese(readLanguageCode(settings))));
     });
     QObject::connect(&runner, &ReplayRunner::stopped, &window,
                      [&clocks] { clocks.simulate(false); });
