@@ -252,6 +252,16 @@ private:
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;
     QTimer reconnectTimer_;
+    // True while an export or a load runs the event loop itself.
+    bool busy_ = false;
+    struct BusyScope {
+        explicit BusyScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+        ~BusyScope() { flag_ = was_; }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+        bool& flag_;
+        bool was_;
+    };
 };
 
 }  // namespace cellwatch

@@ -1,5 +1,6 @@
 // Keeping recordings: the journal every row goes to, opening a recording
 // again, and reconnecting to an adapter that vanished.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -58,6 +59,8 @@ void MainWindow::openRecording(const QString& given) {
         throw std::runtime_error(
             "A recording can be opened while no charger is connected: disconnect first.");
     }
+    stopAwaiting();  // the user turned to another recording
+    const BusyScope busy(busy_);
     QString file = given;
     if (file.isEmpty()) {
         file = hooks_.askOpenFile(
@@ -83,7 +86,6 @@ void MainWindow::openRecording(const QString& given) {
     if (!recordingFile.read(file, step(0))) {
         return;  // cancelled before anything changed
     }
-    stopAwaiting();  // the user turned to another recording
     if (!recording_->showRecording(recordingFile, QFileInfo(file).fileName(), step(100))) {
         return;
     }
@@ -95,6 +97,7 @@ void MainWindow::openRecording(const QString& given) {
 }
 
 void MainWindow::showRecordings() {
+    stopAwaiting();  // nothing connects, and no journal starts, while the list is open
     RecordingsDialog dialog(journal_->folder(), isChinese(readLanguageCode(settings_)), this);
     hooks_.showDialog(dialog);
     if (!dialog.chosenFile().isEmpty()) {
@@ -152,6 +155,9 @@ void MainWindow::tryReconnect() {
     if (!awaitedAdapter_ || !reconnectEnabled() || !link->enabled()) {
         stopAwaiting();
         return;
+    }
+    if (busy_ || QApplication::activeModalWidget() != nullptr) {
+        return;  // an export, a load or a dialog is under way: later
     }
     const std::optional<PortInfo> found = findSameAdapter(*awaitedAdapter_, ports_->ports());
     if (!found) {

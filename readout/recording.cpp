@@ -102,7 +102,15 @@ bool Recording::showRecording(const RecordingFile& file, const QString& title,
         chart_.addPoint(kSeriesCapacity, c.days[i], c.capacity[i]);
         chart_.addPoint(kSeriesTemperature, c.days[i], c.external[i]);
     }
-    const double last = c.days.empty() ? 0 : c.days.back();
+    // The latest time of a row (rows without a time, such as an empty last
+    // row of a spreadsheet's file, have none).
+    double last = 0;
+    for (auto day = c.days.rbegin(); day != c.days.rend(); ++day) {
+        if (std::isfinite(*day)) {
+            last = *day;
+            break;
+        }
+    }
     // As live: at least kTimeWindowInitialDays left after the last point.
     const double window =
         kTimeWindowInitialDays +

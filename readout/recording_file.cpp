@@ -235,7 +235,12 @@ bool isElapsedTime(std::string_view text) {
 }
 
 // Whether a last line without a line break holds all of its 22 texts whole.
-bool cutRowIsWhole(std::size_t fields, std::size_t headerFields) {
+// A journal ends every row with a line break, so in a journal (its first
+// comment line names this program) such a line is always cut short.
+bool cutRowIsWhole(std::size_t fields, std::size_t headerFields, const QStringList& comments) {
+    if (!comments.isEmpty() && comments.first().startsWith(QLatin1String("cellwatch "))) {
+        return false;
+    }
     return fields > kFields || (fields == kFields && fields >= headerFields);
 }
 
@@ -342,7 +347,7 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress) 
                 continue;
             }
         }
-        if (!cursor.terminated() && !cutRowIsWhole(fields, headerFields)) {
+        if (!cursor.terminated() && !cutRowIsWhole(fields, headerFields, d->comments)) {
             d->droppedCutRow = true;
             break;
         }
@@ -523,7 +528,8 @@ RecordingSummary RecordingFile::summarize(const QString& fileName) {
         }
         cursor.seek(last);
         cursor.next();
-        if (!cursor.terminated() && !cutRowIsWhole(cursor.fieldCount(), headerFields)) {
+        if (!cursor.terminated() &&
+            !cutRowIsWhole(cursor.fieldCount(), headerFields, summary.comments)) {
             --summary.rowCount;
             last = beforeLast;
         }

@@ -41,7 +41,8 @@ std::vector<PortInfo> SystemPortLister::ports() const {
     return out;
 }
 
-std::optional<PortInfo> findSameAdapter(const PortInfo& known, const std::vector<PortInfo>& ports) {
+std::optional<PortInfo> findSameAdapter(const PortInfo& known, const std::vector<PortInfo>& ports,
+                                        bool namesAreStable) {
     const bool usb = known.vendorId != 0 || known.productId != 0;
     const auto same = [&](const PortInfo& p) {
         if (!usb) {
@@ -51,12 +52,12 @@ std::optional<PortInfo> findSameAdapter(const PortInfo& known, const std::vector
             return false;
         }
         if (!known.serialNumber.isEmpty()) {
-            return p.serialNumber == known.serialNumber;
+            return p.serialNumber == known.serialNumber;  // in any socket
         }
         if (!known.location.isEmpty()) {
             return p.serialNumber.isEmpty() && p.location == known.location;
         }
-        return p.serialNumber.isEmpty() && p.deviceId == known.deviceId;
+        return namesAreStable && p.serialNumber.isEmpty() && p.deviceId == known.deviceId;
     };
     std::optional<PortInfo> found;
     for (const PortInfo& p : ports) {

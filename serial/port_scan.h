@@ -45,12 +45,23 @@ public:
     std::vector<PortInfo> list;
 };
 
+// Whether a USB adapter keeps its device name when plugged in again: COM
+// numbers (Windows) and cu.usbserial-<location> names (macOS) stay with the
+// adapter or its socket; ttyUSB numbers (Linux) follow the order of plugging.
+#ifdef Q_OS_LINUX
+inline constexpr bool kDeviceNamesAreStable = false;
+#else
+inline constexpr bool kDeviceNamesAreStable = true;
+#endif
+
 // The port in `ports` that is the adapter `known` was: the same USB vendor
 // and product, and the same serial number when `known` has one, else the
-// same location when the system names one, else the same device name. A
+// same location when the
+// system names one, else, where names are stable, the same device name. A
 // port without USB identifiers matches by device name only. Nothing when no
 // port, or more than one, matches: a different adapter is never taken.
-std::optional<PortInfo> findSameAdapter(const PortInfo& known, const std::vector<PortInfo>& ports);
+std::optional<PortInfo> findSameAdapter(const PortInfo& known, const std::vector<PortInfo>& ports,
+                                        bool namesAreStable = kDeviceNamesAreStable);
 
 // "USB_" + identifier when the port's name holds USB (any case) or it has a
 // USB vendor identifier; the identifier alone otherwise.

@@ -104,6 +104,8 @@ TEST(RecordingFileTest, ForgivingReader) {
          "Time"},
         {"last line cut", header + "\n" + r1 + "\n" + r2 + "\n" + r3.left(30), 2, true, "Time"},
         {"last line whole, no break", header + "\n" + r1 + "\n" + r2, 2, false, "Time"},
+        {"journal: a last line without a break is cut",
+         "# cellwatch 1.10.0; port=x\n" + header + "\n" + r1 + "\n" + r2, 1, true, "Time"},
         {"cut in a quote", header + "\n" + r1 + "\n0:00:03,\"Ni-", 1, true, "Time"},
         {"cut in an extra column", header + ",Note\n" + r1 + ",a\n" + r2 + ",b\n" + r3 + ",\"c", 3,
          false, "Time"},

@@ -92,6 +92,16 @@ TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
     EXPECT_TRUE(failures.isEmpty()) << failureText();
     EXPECT_EQ(tableTexts(), live);
     expectSamePoints(livePoints);
+
+    // An empty last row, as spreadsheets leave one, keeps the time axis.
+    QFile file(exported);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(QByteArray(21, ',') + "\r\n");
+    file.close();
+    w->runCommand([&] { w->openRecording(exported); });
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+    EXPECT_EQ(rows(), 13);
+    EXPECT_GE(w->chart().axisRange(ChartAxis::Bottom).max, livePoints.back().first);
 }
 
 TEST_F(RecoveryTest, AFileThatIsNoRecordingChangesNothing) {
@@ -270,9 +280,13 @@ TEST(FindSameAdapter, MatchesBySerialElseLocationElseNameAndNeverGuesses) {
         {"a built-in port", port("ttyS0", 0, "", ""), {port("ttyS0", 0, "", "")}, "ttyS0"},
     };
     for (const Case& c : cases) {
-        const std::optional<PortInfo> found = findSameAdapter(c.known, c.now);
+        const std::optional<PortInfo> found = findSameAdapter(c.known, c.now, true);
         EXPECT_EQ(found ? found->deviceId : QString(), QString::fromLatin1(c.expected)) << c.what;
     }
+    // Where device names follow the order of plugging (Linux), a name alone
+    // never identifies an adapter.
+    EXPECT_FALSE(
+        findSameAdapter(port("ttyUSB0", 0x0403, "", ""), {port("ttyUSB0", 0x0403, "", "")}, false));
 }
 
 }  // namespace
