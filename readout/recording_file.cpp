@@ -1,8 +1,8 @@
 #include "readout/recording_file.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -253,14 +253,16 @@ QStringList recordTexts(const CsvCursor& cursor, std::string& scratch) {
     return texts;
 }
 
+// A number in the C locale's form; NaN for anything else. (QByteArray's
+// conversion rather than std::from_chars, which not every standard library
+// offers for floating point.)
 double numberOf(std::string_view text) {
-    double value = std::numeric_limits<double>::quiet_NaN();
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end) {
-        return std::numeric_limits<double>::quiet_NaN();
-    }
-    return value;
+    bool ok = false;
+    const double value =
+        QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())).toDouble(&ok);
+    return ok && !text.empty() && text.front() != ' ' && text.back() != ' '
+               ? value
+               : std::numeric_limits<double>::quiet_NaN();
 }
 
 [[noreturn]] void refuse(const QString& fileName, const QString& reason) {
