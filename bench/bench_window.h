@@ -9,8 +9,29 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "protocol/status_sample.h"
 
 namespace cellwatch::bench {
+
+// Sample k of a four-cell lithium pack charging at 2 A; values move as a
+// real run's do.
+inline StatusSample sampleAt(std::size_t k) {
+    StatusSample s;
+    s.batteryType = std::string(kTypeLithium);
+    s.state = std::string(kStateCharge);
+    s.extTemperature = Decimal::fromInt(25 + static_cast<std::int64_t>(k / 5000 % 10));
+    s.intTemperature = Decimal::fromInt(35);
+    s.inputVoltage = Decimal::fromHundredths(1210);
+    const auto cell = Decimal::fromHundredths(370 + static_cast<std::int64_t>(k % 50));
+    s.voltage = cell * Decimal::fromInt(4);
+    s.current = Decimal::fromHundredths(200 - static_cast<std::int64_t>(k % 7));
+    s.capacity = Decimal::fromInt(static_cast<std::int64_t>(k / 2));
+    s.power = (s.voltage * s.current).abs().format(kFormat2Wide);
+    for (std::size_t c = 0; c < 4; ++c) {
+        s.cells[c] = cell;
+    }
+    return s;
+}
 
 struct BenchWindow {
     QTemporaryDir dir;

@@ -40,26 +40,6 @@ constexpr std::size_t kBlock = 1000;
 constexpr std::size_t kShortBlock = 200;
 constexpr std::size_t kFillEventsEvery = 100;
 
-// No ports, so the rescan timer costs nothing worth mentioning.
-// A four-cell lithium pack charging at 2 A; values move as a real run's do.
-StatusSample sampleAt(std::size_t k) {
-    StatusSample s;
-    s.batteryType = std::string(kTypeLithium);
-    s.state = std::string(kStateCharge);
-    s.extTemperature = Decimal::fromInt(25 + static_cast<std::int64_t>(k / 5000 % 10));
-    s.intTemperature = Decimal::fromInt(35);
-    s.inputVoltage = Decimal::fromHundredths(1210);
-    const auto cell = Decimal::fromHundredths(370 + static_cast<std::int64_t>(k % 50));
-    s.voltage = cell * Decimal::fromInt(4);
-    s.current = Decimal::fromHundredths(200 - static_cast<std::int64_t>(k % 7));
-    s.capacity = Decimal::fromInt(static_cast<std::int64_t>(k / 2));
-    s.power = (s.voltage * s.current).abs().format(kFormat2Wide);
-    for (std::size_t c = 0; c < 4; ++c) {
-        s.cells[c] = cell;
-    }
-    return s;
-}
-
 // Stretches of the recording measured sample by sample, with the event
 // loop run after every sample as it is live.
 struct Block {
@@ -105,7 +85,7 @@ void run(std::size_t samples, std::vector<Block>& blocks) {
     for (std::size_t k = 0; k < samples; ++k) {
         ticks.advance(1000);
         wall.advance(1000);
-        StatusSample s = sampleAt(k);
+        StatusSample s = bench::sampleAt(k);
         s.elapsedMs = ticksBetween(recording.connectTicks(), ticks.tickCount());
         const bool measured = block != blocks.end() && k >= block->first;
         if (!measured) {

@@ -171,24 +171,6 @@ void chartRepaint(std::size_t points) {
 
 // --- grow -----------------------------------------------------------------------
 
-StatusSample sampleAt(std::size_t k) {
-    StatusSample s;
-    s.batteryType = std::string(kTypeLithium);
-    s.state = std::string(kStateCharge);
-    s.extTemperature = Decimal::fromInt(25 + static_cast<std::int64_t>(k / 5000 % 10));
-    s.intTemperature = Decimal::fromInt(35);
-    s.inputVoltage = Decimal::fromHundredths(1210);
-    const auto cell = Decimal::fromHundredths(370 + static_cast<std::int64_t>(k % 50));
-    s.voltage = cell * Decimal::fromInt(4);
-    s.current = Decimal::fromHundredths(200 - static_cast<std::int64_t>(k % 7));
-    s.capacity = Decimal::fromInt(static_cast<std::int64_t>(k / 2));
-    s.power = (s.voltage * s.current).abs().format(kFormat2Wide);
-    for (std::size_t c = 0; c < 4; ++c) {
-        s.cells[c] = cell;
-    }
-    return s;
-}
-
 void grow(std::size_t samples) {
     constexpr std::size_t kBlock = 1000;
     constexpr std::size_t kMemoryAt = 200'000;
@@ -207,7 +189,7 @@ void grow(std::size_t samples) {
     for (std::size_t k = 0; k < samples; ++k) {
         ticks.advance(1000);
         wall.advance(1000);
-        StatusSample s = sampleAt(k);
+        StatusSample s = bench::sampleAt(k);
         s.elapsedMs = ticksBetween(recording.connectTicks(), ticks.tickCount());
         const bool first = k < kBlock;
         const bool last = k >= samples - kBlock;
