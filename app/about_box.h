@@ -6,13 +6,15 @@
 #include <QDialog>
 #include <QStringList>
 
+#include "protocol/version.h"
+
 class QLabel;
 class QPlainTextEdit;
 
 namespace cellwatch {
 
 // The version as written in titles: major.minor.revision.
-inline constexpr const char* kAboutVersion = "1.10.0";
+inline constexpr const char* kAboutVersion = kProgramVersion;
 // The project's own site.
 inline constexpr const char* kWebAddress = "https://cellwatch.example.org";
 inline constexpr const char* kCopyrightLine = "Copyright (C) 2026 the Cellwatch developers";

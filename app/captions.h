@@ -5,6 +5,8 @@
 #include <QString>
 #include <span>
 
+#include "protocol/version.h"
+
 namespace cellwatch {
 
 class Tool;
@@ -64,9 +66,14 @@ inline constexpr BilingualText kReplayEnded = {"回放结束",
                                                "The capture has been played to its end"};
 inline constexpr BilingualText kJournalStopped = {"记录文件已停止写入",
                                                   "The recording's journal stopped"};
+inline constexpr BilingualText kJournalCaughtUp = {
+    "记录文件已恢复写入，缺失的行已补齐", "The recording's journal caught up with every row"};
+inline constexpr BilingualText kJournalRecreated = {
+    "记录文件已被删除，已用目前所有的行重新写入",
+    "The recording's journal was deleted; written again with every row so far"};
 
 // The program's version as the window title and the about box write it.
-inline constexpr const char* kVersionText = "1.10.0";
+inline constexpr const char* kVersionText = kProgramVersion;
 
 // Shows a message in the status band's list tool and keeps it in its list;
 // a list of 50 or more is emptied first, so it holds 1 to 50, newest last.

@@ -105,7 +105,7 @@ int replay(SettingsStore& settings, const QString& path, double speed) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cellwatch"));
-    QApplication::setApplicationVersion(QStringLiteral("1.10.0"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
 
     QCommandLineParser options;
     options.setApplicationDescription(

@@ -29,12 +29,17 @@ void MainWindow::setUpJournal() {
     const QString folder =
         hooks_.journalFolder.isEmpty() ? Journal::defaultFolder() : hooks_.journalFolder;
     journal_ = std::make_unique<Journal>(folder, QString::fromLatin1(kVersionText));
-    journal_->setFailureHandler([this](const QString& message) {
+    journal_->setNoticeHandler([this](Journal::Notice notice, const QString& detail) {
         const bool chinese = isChinese(readLanguageCode(settings_));
-        PostStatusMessage(kJournalStopped.pick(chinese) + QStringLiteral(": ") + message);
+        const BilingualText& text = notice == Journal::Notice::Stopped    ? kJournalStopped
+                                    : notice == Journal::Notice::CaughtUp ? kJournalCaughtUp
+                                                                          : kJournalRecreated;
+        PostStatusMessage(text.pick(chinese) + QStringLiteral(": ") + detail);
     });
     Recording::Events& events = recording_->events();
     events.rowAppended = [this](int row) { journal_->appendRow(*tableModel_, row); };
+    // Whatever the journal still owes is written while the table holds it.
+    events.restarting = [this] { journal_->end(); };
     // A pause clears table and chart; the journal keeps what came before and
     // the next rows go to a new file.
     events.restarted = [this] { journal_->begin(wall_->now(), journalPort_); };

@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <limits>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include "chart/data_table.h"
 #include "chart/table_export.h"
 #include "protocol/sample_text.h"
@@ -89,9 +93,16 @@ void readComment(const QString& comment, JournalInfo& info) {
 QString Journal::defaultFolder() {
     // Beside the settings' folder name: ~/.local/share/cellwatch/recordings
     // (Linux), ~/Library/Application Support/cellwatch/recordings (macOS),
-    // %LOCALAPPDATA%/cellwatch/recordings (Windows).
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/cellwatch/recordings");
+    // %LOCALAPPDATA%/cellwatch/recordings (Windows). Without a home folder
+    // (HOME unset and no XDG_DATA_HOME) the system's answer would be a folder
+    // under the root: there is no folder then, and the journal says so.
+#ifdef Q_OS_UNIX
+    if (qEnvironmentVariableIsEmpty("HOME") && qEnvironmentVariableIsEmpty("XDG_DATA_HOME")) {
+        return {};
+    }
+#endif
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/cellwatch/recordings");
 }
 
 Journal::Journal(QString folder, QString programVersion)
@@ -101,8 +112,8 @@ Journal::~Journal() {
     end();
 }
 
-void Journal::setFailureHandler(std::function<void(const QString&)> handler) {
-    onFailure_ = std::move(handler);
+void Journal::setNoticeHandler(std::function<void(Notice, const QString&)> handler) {
+    onNotice_ = std::move(handler);
 }
 
 void Journal::begin(const QDateTime& start, const QString& port) {
@@ -110,56 +121,97 @@ void Journal::begin(const QDateTime& start, const QString& port) {
     start_ = start.isValid() ? start : QDateTime::currentDateTime();
     port_ = port;
     path_.clear();
-    rows_ = 0;
+    table_ = nullptr;
+    fileBytes_ = 0;
+    shown_ = 0;
+    written_ = 0;
     failure_.clear();
+    lastTry_.invalidate();
     recording_ = true;
 }
 
 void Journal::end() {
+    if (recording_ && rowsOwed() > 0) {
+        sync(true);
+    }
     recording_ = false;
+    table_ = nullptr;
     if (file_.isOpen()) {
         file_.close();
     }
 }
 
-void Journal::appendRow(const QStringList& texts) {
-    QStringList row = texts.mid(0, kSampleFieldCount);
-    row.resize(kSampleFieldCount);
-    write(row[kFieldBatteryType], csvLine(row));
-}
-
 void Journal::appendRow(const DataTableModel& table, int row) {
-    write(table.gridText(row, kFieldBatteryType + 1), tableCsvLine(table, row));
-}
-
-void Journal::write(const QString& batteryType, const QString& line) {
-    if (!recording_ || !failure_.isEmpty()) {
+    if (!recording_) {
         return;
     }
-    QByteArray bytes;
-    if (!file_.isOpen()) {
+    table_ = &table;
+    shown_ = std::max<qint64>(shown_, row);
+    sync(false);
+}
+
+void Journal::retry() {
+    if (recording_ && rowsOwed() > 0) {
+        sync(true);
+    }
+}
+
+void Journal::sync(bool force) {
+    if (table_ == nullptr || shown_ > table_->gridRowCount() - 1) {
+        return;  // the table no longer holds the rows (cleared): nothing to write from
+    }
+    if (file_.isOpen() && fileVanished()) {
+        // The file (or its folder, or its drive) is gone: what it held is no
+        // longer anyone's. Start again with every row so far.
+        file_.close();
+        path_.clear();
+        fileBytes_ = 0;
+        written_ = 0;
         if (!open()) {
             return;
         }
-        const QString comment =
-            QStringLiteral("# %1 %2; port=%3; start=%4; battery=%5\r\n")
-                .arg(kProgram, commentValue(programVersion_), commentValue(port_),
-                     isoTimeWithOffset(start_), commentValue(batteryType));
-        bytes = QByteArray("\xEF\xBB\xBF") + comment.toUtf8() + headerLine().toUtf8();
-    }
-    bytes += line.toUtf8();
-    // Unbuffered: this is one write to the operating system.
-    if (file_.write(bytes) != bytes.size()) {
-        fail(QStringLiteral("Cannot write the recording to %1: %2")
-                 .arg(QDir::toNativeSeparators(path_), file_.errorString()));
+        if (writeOwed()) {
+            notify(Notice::Recreated, QDir::toNativeSeparators(path_));
+        }
         return;
     }
-    ++rows_;
+    if (!failure_.isEmpty() && !force && lastTry_.isValid() && !lastTry_.hasExpired(kRetryMs)) {
+        return;  // stopped: try again in a while
+    }
+    if (!file_.isOpen() && !open()) {
+        return;
+    }
+    const bool wasStopped = !failure_.isEmpty();
+    if (writeOwed() && wasStopped) {
+        notify(Notice::CaughtUp, QDir::toNativeSeparators(path_));
+    }
+}
+
+bool Journal::fileVanished() const {
+#ifdef Q_OS_UNIX
+    // One fstat and one stat a row: the open file must still be the file at
+    // its name.
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(file_.handle(), &held) != 0 || held.st_nlink == 0) {
+        return true;
+    }
+    const QByteArray name = QFile::encodeName(path_);
+    return ::stat(name.constData(), &named) != 0 || named.st_ino != held.st_ino ||
+           named.st_dev != held.st_dev;
+#else
+    return !QFileInfo::exists(path_);
+#endif
 }
 
 bool Journal::open() {
+    lastTry_.start();
+    if (folder_.isEmpty()) {
+        stop(QStringLiteral("There is no folder for the recordings (no home folder is set)."));
+        return false;
+    }
     if (!QDir().mkpath(folder_)) {
-        fail(QStringLiteral("Cannot create the folder %1 for the recordings.")
+        stop(QStringLiteral("Cannot create the folder %1 for the recordings.")
                  .arg(QDir::toNativeSeparators(folder_)));
         return false;
     }
@@ -169,26 +221,68 @@ bool Journal::open() {
         const QString name =
             base + (attempt > 1 ? QStringLiteral("-%1").arg(attempt) : QString()) + ".csv";
         file_.setFileName(name);
-        if (file_.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        if (file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::NewOnly |
+                       QIODevice::Unbuffered)) {
             path_ = name;
+            fileBytes_ = 0;
+            written_ = 0;
             return true;
         }
         if (!QFileInfo::exists(name)) {
             break;
         }
     }
-    fail(QStringLiteral("Cannot write the recording to %1: %2")
+    stop(QStringLiteral("Cannot write the recording to %1: %2")
              .arg(QDir::toNativeSeparators(file_.fileName()), file_.errorString()));
     return false;
 }
 
-void Journal::fail(const QString& message) {
-    failure_ = message;
-    if (file_.isOpen()) {
-        file_.close();
+bool Journal::writeOwed() {
+    lastTry_.start();
+    // Rows go in batches of whole rows, each batch one write; a live row is a
+    // batch of one.
+    constexpr qsizetype kBatchBytes = 256 * 1024;
+    while (written_ < shown_) {
+        QByteArray bytes;
+        if (fileBytes_ == 0) {
+            const QString battery = table_->gridText(1, kFieldBatteryType + 1);
+            const QString comment =
+                QStringLiteral("# %1 %2; port=%3; start=%4; battery=%5\r\n")
+                    .arg(kProgram, commentValue(programVersion_), commentValue(port_),
+                         isoTimeWithOffset(start_), commentValue(battery));
+            bytes = QByteArray("\xEF\xBB\xBF") + comment.toUtf8() + headerLine().toUtf8();
+        }
+        qint64 rows = 0;
+        while (written_ + rows < shown_ && bytes.size() < kBatchBytes) {
+            bytes += tableCsvLine(*table_, static_cast<int>(written_ + rows + 1)).toUtf8();
+            ++rows;
+        }
+        if (file_.write(bytes) != bytes.size()) {
+            const QString why = file_.errorString();
+            // Take the part of a row back: the file ends on a row boundary.
+            file_.resize(fileBytes_);
+            stop(QStringLiteral("Cannot write the recording to %1: %2")
+                     .arg(QDir::toNativeSeparators(path_), why));
+            return false;
+        }
+        fileBytes_ += bytes.size();
+        written_ += rows;
     }
-    if (onFailure_) {
-        onFailure_(message);
+    failure_.clear();
+    return true;
+}
+
+void Journal::stop(const QString& message) {
+    const bool first = failure_.isEmpty();
+    failure_ = message;
+    if (first) {
+        notify(Notice::Stopped, message);
+    }
+}
+
+void Journal::notify(Notice notice, const QString& detail) {
+    if (onNotice_) {
+        onNotice_(notice, detail);
     }
 }
 

@@ -13,12 +13,21 @@
 //
 // Each row goes to the operating system whole, in one write, as it arrives
 // (a killed program loses nothing written; a power cut may lose what the
-// system had not yet put on disk). A write that fails (disk full, folder
-// gone) never throws: the journal keeps the failure's text, writes nothing
-// more for this recording and reports the failure once to its handler.
+// system had not yet put on disk). The journal mirrors the table: rows 1..n
+// of the table are the recording's rows, and the journal reads any row it
+// still owes from there. So:
+//   - A write that fails (disk full, quota) is taken back, so the file ends
+//     on a row boundary; the journal says once that it stopped, tries again
+//     at most every few seconds as rows arrive (and at the end), writes the
+//     rows it missed, and says that it caught up.
+//   - A file deleted under it (the folder removed, the drive gone) is seen at
+//     the next row; the journal says so, makes the folder again and starts a
+//     new file with every row recorded so far.
+// Nothing here throws.
 #pragma once
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -31,7 +40,16 @@ class DataTableModel;
 
 class Journal {
 public:
-    // The recordings folder in the application's data folder.
+    enum class Notice {
+        Stopped,    // detail: why; rows are owed from now on
+        CaughtUp,   // detail: the file; it holds every row again
+        Recreated,  // detail: the new file, written with every row so far
+    };
+    // How long a stopped journal waits before it tries again.
+    static constexpr qint64 kRetryMs = 3000;
+
+    // The recordings folder in the application's data folder; empty when the
+    // system tells none (no home folder).
     static QString defaultFolder();
 
     // `programVersion` goes into each file's comment line.
@@ -40,42 +58,52 @@ public:
     Journal(const Journal&) = delete;
     Journal& operator=(const Journal&) = delete;
 
-    // Called once per recording with the text of a write failure.
-    void setFailureHandler(std::function<void(const QString& message)> handler);
+    // Hears of a stop, a catch-up and a new file; each stop is told once.
+    void setNoticeHandler(std::function<void(Notice, const QString& detail)> handler);
 
     // Starts a recording (ending the one before): its rows go to a new file.
     void begin(const QDateTime& start, const QString& port);
-    // One row: texts of columns 1 to 22 (missing ones are written empty,
-    // extra ones dropped).
-    void appendRow(const QStringList& texts);
-    // Grid row `row` of the table (1 = the first data row).
+    // Grid rows 1..`row` of `table` are the recording's rows so far; writes
+    // those not yet written. The table must outlive the recording.
     void appendRow(const DataTableModel& table, int row);
-    // Closes the file.
+    // Tries once more to write what is owed, whatever the time since the last
+    // try (the window calls it on a timer while rowsOwed() > 0).
+    void retry();
+    // Writes what it can of what is owed, then closes the file.
     void end();
 
     QString folder() const { return folder_; }
     // The file of the present or last recording; empty until its first row.
     QString path() const { return path_; }
-    // Rows written for the present or last recording.
-    qint64 rowCount() const { return rows_; }
-    // Why the present or last recording's journal stopped; empty while well.
+    // Rows in the file of the present or last recording.
+    qint64 rowCount() const { return written_; }
+    // Rows shown but not (yet) in the file.
+    qint64 rowsOwed() const { return shown_ - written_; }
+    // Why the present recording's journal is stopped; empty while well.
     QString failure() const { return failure_; }
 
 private:
-    void write(const QString& batteryType, const QString& line);
+    void sync(bool force);
+    bool fileVanished() const;
     bool open();
-    void fail(const QString& message);
+    bool writeOwed();
+    void stop(const QString& message);
+    void notify(Notice notice, const QString& detail);
 
     QString folder_;
     QString programVersion_;
-    std::function<void(const QString&)> onFailure_;
+    std::function<void(Notice, const QString&)> onNotice_;
     QDateTime start_;
     QString port_;
     bool recording_ = false;
+    const DataTableModel* table_ = nullptr;
     QFile file_;
     QString path_;
-    qint64 rows_ = 0;
+    qint64 fileBytes_ = 0;  // what the file holds, ending on a row boundary
+    qint64 shown_ = 0;      // rows of the table that belong in the file
+    qint64 written_ = 0;    // rows in the file
     QString failure_;
+    QElapsedTimer lastTry_;
 };
 
 // A journal file as the folder's listing shows it.

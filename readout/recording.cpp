@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/power_gauge.h"
+#include "readout/gauge_settings.h"
 #include "chart/data_table.h"
 #include "protocol/sample_text.h"
 #include "readout/cell_panel.h"
@@ -74,6 +74,9 @@ void Recording::ResetChart() {
 }
 
 void Recording::RestartRecording() {
+    if (events_.restarting) {
+        events_.restarting();
+    }
     connectTicks_ = ticks_.tickCount();
     table_.setGridRowCount(1);
     ResetChart();

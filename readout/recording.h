@@ -90,6 +90,7 @@ public:
     struct Events {
         std::function<void(int row)> rowAppended;  // row in the table's counting (1 = first)
         std::function<void()> idleShown;
+        std::function<void()> restarting;  // the pause rule is about to clear the table
         std::function<void()> restarted;
     };
 

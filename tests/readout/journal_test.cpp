@@ -33,6 +33,15 @@ QStringList journalRow(int i, const QString& type = QStringLiteral("LiIo/Po/Fe")
         .split(u',');
 }
 
+// A table and its journal, fed row by row as the window feeds them.
+struct Fed {
+    DataTableModel table;
+    void add(Journal& journal, int i, const QString& type = QStringLiteral("LiIo/Po/Fe")) {
+        table.appendTabText(journalRow(i, type).join(u'\t'));
+        journal.appendRow(table, table.gridRowCount() - 1);
+    }
+};
+
 QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -70,12 +79,11 @@ TEST(JournalTest, WritesTheExportFormatAfterOneCommentLine) {
     journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
     EXPECT_TRUE(journal.path().isEmpty());  // no file before the first row
 
-    DataTableModel table;
-    table.appendTabText(journalRow(0).join(u'\t'));
-    journal.appendRow(table, 1);
-    journal.appendRow(journalRow(1));
+    Fed fed;
+    fed.add(journal, 0);
+    fed.add(journal, 1);
     journal.end();
-    journal.appendRow(journalRow(2));  // after the end: nowhere
+    fed.add(journal, 2);  // after the end: nowhere
 
     EXPECT_EQ(journal.path(), folder + QStringLiteral("/cellwatch-20261205-143012.csv"));
     EXPECT_EQ(journal.rowCount(), 2);
@@ -83,14 +91,15 @@ TEST(JournalTest, WritesTheExportFormatAfterOneCommentLine) {
     expected +=
         "# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
         "battery=LiIo/Po/Fe\r\n";
-    expected += tableCsvLine(table, 0).toUtf8();
+    expected += tableCsvLine(fed.table, 0).toUtf8();
     expected += (csvLine(journalRow(0)) + csvLine(journalRow(1))).toUtf8();
     EXPECT_EQ(contents(journal.path()), expected);
 
     // A second recording with the same start gets its own file.
     Journal second(folder, kVersion);
     second.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
-    second.appendRow(journalRow(0));
+    Fed other;
+    other.add(second, 0);
     EXPECT_EQ(second.path(), folder + QStringLiteral("/cellwatch-20261205-143012-2.csv"));
 }
 
@@ -104,8 +113,9 @@ TEST(JournalTest, EveryRowWrittenSurvivesAKill) {
         close(fds[0]);
         Journal journal(dir.path(), kVersion);
         journal.begin(kStart, QStringLiteral("/dev/pts/9"));
+        Fed fed;
         for (int written = 1; written <= 1'000'000; ++written) {
-            journal.appendRow(journalRow(written - 1));
+            fed.add(journal, written - 1);
             if (write(fds[1], &written, sizeof written) != sizeof written) {
                 _exit(1);
             }
@@ -135,34 +145,127 @@ TEST(JournalTest, EveryRowWrittenSurvivesAKill) {
     expectRowsAsWritten(file);
 }
 
-TEST(JournalTest, AFailedWriteStopsTheJournalAndIsReportedOnce) {
-    QTemporaryDir dir;
-    // The disk fills up: a file size limit makes the writes fail midway.
-    const QString folder = dir.filePath(QStringLiteral("full"));
-    const int rows = inChild([&] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{3000, 3000};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        Journal full(folder, kVersion);
-        int calls = 0;
-        full.setFailureHandler([&](const QString&) { ++calls; });
-        full.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
-        for (int i = 0; i < 100; ++i) {
-            full.appendRow(journalRow(i));
-        }
-        const qint64 written = full.rowCount();
-        bool reported = calls == 1 && full.failure().contains(QStringLiteral("Cannot"));
-        full.begin(kStart.addSecs(1), QStringLiteral("/dev/ttyUSB0"));  // tries again
-        full.appendRow(journalRow(0));
-        reported = reported && full.failure().isEmpty() && full.rowCount() == 1;
-        return reported && written < 100 ? static_cast<int>(written) : 255;
+// The notices a journal gave, as letters: S stopped, C caught up, R recreated.
+QString noticesOf(Journal& journal, QString& log) {
+    journal.setNoticeHandler([&log](Journal::Notice n, const QString&) {
+        log += n == Journal::Notice::Stopped ? u'S' : n == Journal::Notice::CaughtUp ? u'C' : u'R';
     });
-    ASSERT_GT(rows, 0);
-    ASSERT_LT(rows, 255);
+    return log;
+}
+
+TEST(JournalTest, AFullDiskEndsTheFileOnARowAndCatchesUpWhenSpaceReturns) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("full"));
+    // In a child: a file size limit stands in for a full disk; it is raised
+    // again as space returns. Exit code: the step that went wrong, 0 when none.
+    const int failedStep = inChild([&]() -> int {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{3000, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Journal journal(folder, kVersion);
+        QString log;
+        noticesOf(journal, log);
+        journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
+        Fed fed;
+        for (int i = 0; i < 60; ++i) {
+            fed.add(journal, i);
+        }
+        if (log != QLatin1String("S") || journal.rowsOwed() == 0 || journal.rowCount() == 0) {
+            return 1;
+        }
+        // The file ends on a row boundary: every row in it is whole.
+        RecordingFile cut;
+        if (!cut.read(journal.path()) ||
+            static_cast<qint64>(cut.rowCount()) != journal.rowCount()) {
+            return 2;
+        }
+        const QByteArray bytes = contents(journal.path());
+        if (!bytes.endsWith("\r\n")) {
+            return 3;
+        }
+        limit.rlim_cur = RLIM_INFINITY;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        fed.add(journal, 60);  // too soon after the failure: still owed
+        if (journal.rowsOwed() == 0 || log != QLatin1String("S")) {
+            return 4;
+        }
+        journal.retry();  // what the window's timer does; or the next row after a while
+        if (journal.rowsOwed() != 0 || journal.rowCount() != 61 || log != QLatin1String("SC")) {
+            return 5;
+        }
+        RecordingFile whole;
+        if (!whole.read(journal.path()) || whole.rowCount() != 61) {
+            return 6;
+        }
+        for (std::size_t i = 0; i < whole.rowCount(); ++i) {
+            if (whole.rowTexts(i) != journalRow(static_cast<int>(i))) {
+                return 7;
+            }
+        }
+        return 0;
+    });
+    EXPECT_EQ(failedStep, 0);
+}
+
+TEST(JournalTest, ADeletedFolderIsMadeAgainWithEveryRowSoFar) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("recordings"));
+    Journal journal(folder, kVersion);
+    QString log;
+    noticesOf(journal, log);
+    journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
+    Fed fed;
+    for (int i = 0; i < 10; ++i) {
+        fed.add(journal, i);
+    }
+    const QString first = journal.path();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    for (int i = 10; i < 12; ++i) {
+        fed.add(journal, i);
+    }
+    EXPECT_EQ(log, QLatin1String("R"));  // said once
+    EXPECT_EQ(journal.rowCount(), 12);
+    journal.end();
     RecordingFile file;
-    ASSERT_TRUE(file.read(listJournals(folder).at(0).path));
-    EXPECT_EQ(file.rowCount(), static_cast<std::size_t>(rows));  // a cut last row is dropped
+    ASSERT_TRUE(file.read(journal.path())) << journal.path().toStdString();
+    EXPECT_EQ(file.rowCount(), 12U);
     expectRowsAsWritten(file);
+    EXPECT_EQ(QFileInfo(first).dir(), QFileInfo(journal.path()).dir());
+
+    // A file removed (not the folder) is noticed the same way.
+    journal.begin(kStart.addSecs(60), QStringLiteral("/dev/ttyUSB0"));
+    Fed second;
+    second.add(journal, 0);
+    ASSERT_TRUE(QFile::remove(journal.path()));
+    second.add(journal, 1);
+    EXPECT_EQ(log, QLatin1String("RR"));
+    ASSERT_TRUE(file.read(journal.path()));
+    EXPECT_EQ(file.rowCount(), 2U);
+}
+
+TEST(JournalTest, WithoutAFolderItSaysSoAndNeverThrows) {
+    // No home folder: no folder under the root.
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qunsetenv("HOME");
+    qunsetenv("XDG_DATA_HOME");
+    const QString folder = Journal::defaultFolder();
+    qputenv("HOME", home);
+    if (!data.isEmpty()) {
+        qputenv("XDG_DATA_HOME", data);
+    }
+    EXPECT_TRUE(folder.isEmpty()) << folder.toStdString();
+
+    Journal journal(folder, kVersion);
+    QString log;
+    noticesOf(journal, log);
+    journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
+    Fed fed;
+    fed.add(journal, 0);
+    fed.add(journal, 1);
+    EXPECT_EQ(log, QLatin1String("S"));
+    EXPECT_TRUE(journal.failure().contains(QStringLiteral("no home folder")));
+    EXPECT_EQ(journal.rowsOwed(), 2);
 }
 
 TEST(JournalTest, ListingTellsEachRecording) {
@@ -170,8 +273,9 @@ TEST(JournalTest, ListingTellsEachRecording) {
     const auto record = [&](const QDateTime& start, int rows, const QString& type) {
         Journal journal(dir.path(), kVersion);
         journal.begin(start, QStringLiteral("/dev/ttyUSB0"));
+        Fed fed;
         for (int i = 0; i < rows; ++i) {
-            journal.appendRow(journalRow(i, type));
+            fed.add(journal, i, type);
         }
         return journal.path();
     };

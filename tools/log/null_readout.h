@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "app/power_gauge.h"
+#include "readout/gauge_settings.h"
 #include "readout/cell_panel.h"
 #include "readout/recording.h"
 
