@@ -17,7 +17,7 @@ constexpr std::uint32_t ticksBetween(std::uint32_t earlier, std::uint32_t later)
     return later - earlier;  // unsigned arithmetic is modulo 2^32
 }
 
-// The machine's monotonic clock, truncated to 32 bits.
+// The machine's monotonic clock, suspended time included, truncated to 32 bits.
 class SystemTickClock final : public TickClock {
 public:
     std::uint32_t tickCount() const override;

@@ -51,9 +51,17 @@ void Recording::begin() {
     connectTicks_ = ticks_.tickCount();
     SetUpTable();
     ResetChart();
-    const QDateTime now = wall_.now();
+    startAt(wall_.now());
+    timeWindowEnd_ = recordingStart_.addMSecs(kTimeWindowInitialMs);
+}
+
+void Recording::startAt(const QDateTime& now) {
     recordingStart_ = now;
-    timeWindowEnd_ = now.addMSecs(kTimeWindowInitialMs);
+    startTicks_ = ticks_.tickCount();
+}
+
+QDateTime Recording::presentTime() const {
+    return recordingStart_.addMSecs(ticksBetween(startTicks_, ticks_.tickCount()));
 }
 
 void Recording::SetUpTable() {
@@ -80,9 +88,8 @@ void Recording::RestartRecording() {
     connectTicks_ = ticks_.tickCount();
     table_.setGridRowCount(1);
     ResetChart();
-    const QDateTime now = wall_.now();
-    recordingStart_ = now;
-    timeWindowEnd_ = now.addMSecs(kTimeWindowInitialMs);
+    startAt(wall_.now());
+    timeWindowEnd_ = recordingStart_.addMSecs(kTimeWindowInitialMs);
     if (events_.restarted) {
         events_.restarted();
     }
@@ -118,7 +125,7 @@ bool Recording::showRecording(const RecordingFile& file, const QString& title,
     const double window =
         kTimeWindowInitialDays +
         kTimeWindowStepDays * std::ceil(std::max(last, 0.0) / kTimeWindowStepDays);
-    recordingStart_ = wall_.now();
+    startAt(wall_.now());
     timeWindowEnd_ = recordingStart_.addMSecs(std::llround(window * kDayMsDouble));
     chart_.setAxisRange(ChartAxis::Bottom, 0, window);
     chart_.clearTitle();
@@ -129,9 +136,8 @@ bool Recording::showRecording(const RecordingFile& file, const QString& title,
 }
 
 void Recording::ShowIdle() {
-    const QDateTime now = wall_.now();
-    recordingStart_ = now;
-    timeWindowEnd_ = now.addMSecs(kTimeWindowInitialMs);
+    startAt(wall_.now());
+    timeWindowEnd_ = recordingStart_.addMSecs(kTimeWindowInitialMs);
     chart_.removeTitleLine(0);
     chart_.addTitleLine(QStringLiteral("Idle"));
     view_.setReadout(readouts::kLegendVoltage, QStringLiteral("0.00"));
@@ -189,13 +195,14 @@ void Recording::ApplySample(StatusSample& s) {
     }
 
     // One point per curve, each at the time it is added.
-    chart_.addPoint(kSeriesVoltage, daysSinceStart(wall_.now()), s.voltage.toDouble());
-    chart_.addPoint(kSeriesCurrent, daysSinceStart(wall_.now()), s.current.abs().toDouble());
-    chart_.addPoint(kSeriesCapacity, daysSinceStart(wall_.now()), s.capacity.toDouble());
-    chart_.addPoint(kSeriesTemperature, daysSinceStart(wall_.now()), s.extTemperature.toDouble());
+    chart_.addPoint(kSeriesVoltage, daysSinceStart(presentTime()), s.voltage.toDouble());
+    chart_.addPoint(kSeriesCurrent, daysSinceStart(presentTime()), s.current.abs().toDouble());
+    chart_.addPoint(kSeriesCapacity, daysSinceStart(presentTime()), s.capacity.toDouble());
+    chart_.addPoint(kSeriesTemperature, daysSinceStart(presentTime()),
+                    s.extTemperature.toDouble());
 
     // The time axis grows by 432 s whenever less than 172.8 s of it are left.
-    if (wall_.now().msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {
+    if (presentTime().msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {
         timeWindowEnd_ = timeWindowEnd_.addMSecs(kTimeWindowStepMs);
     }
     chart_.setAxisRange(ChartAxis::Bottom, 0, daysSinceStart(timeWindowEnd_));

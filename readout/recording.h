@@ -13,8 +13,9 @@
 //
 // Times: ConnectTicks and the elapsed time of each sample come from the
 // 32-bit tick counter; the chart's X values are the time of day minus
-// RecordingStart, where the time of day is a full date-time, so a recording
-// that runs past midnight keeps increasing.
+// RecordingStart, where the time of day is a full date-time (so a recording
+// that runs past midnight keeps increasing) counted from RecordingStart on
+// the tick counter (so a wall clock set back or forward moves nothing).
 #pragma once
 
 #include <QDateTime>
@@ -137,8 +138,15 @@ public:
     ChartSurface& chart() { return chart_; }
     DataTableModel& table() { return table_; }
 
+    // The present time of day as the recording counts it: its start plus the
+    // tick clock since then. The wall clock is read for the start only, so
+    // setting it back or forward (a time-zone change, a clock sync) moves no
+    // point; it still names dates and files.
+    QDateTime presentTime() const;
+
 private:
     double daysSinceStart(const QDateTime& t) const;
+    void startAt(const QDateTime& now);
 
     ChartSurface& chart_;
     DataTableModel& table_;
@@ -150,6 +158,7 @@ private:
     Events events_;
 
     std::uint32_t connectTicks_ = 0;
+    std::uint32_t startTicks_ = 0;  // the tick count at recordingStart_
     QDateTime recordingStart_;
     QDateTime timeWindowEnd_;
 };

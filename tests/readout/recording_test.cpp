@@ -10,9 +10,9 @@
 #include <map>
 #include <vector>
 
-#include "app/power_gauge.h"
 #include "chart/data_table.h"
 #include "readout/cell_panel.h"
+#include "readout/gauge_settings.h"
 #include "tests/chart/fake_chart.h"
 
 namespace cellwatch {
@@ -130,10 +130,11 @@ struct Rig {
         recording.begin();
     }
 
-    // Both clocks to `ms` after the connect.
+    // Both clocks to `ms` after the connect (the wall clock off by
+    // `wallOffsetMs`, as after someone set it).
     void at(std::int64_t ms) {
         ticks.set(kStartTicks + static_cast<std::uint32_t>(ms));
-        wall.set(startWall.addMSecs(ms));
+        wall.set(startWall.addMSecs(ms + wallOffsetMs));
     }
     // Hands `s` over at `ms` after the connect, as the decoder would.
     void feed(StatusSample s, std::int64_t ms) {
@@ -165,6 +166,7 @@ struct Rig {
     ManualTickClock ticks{kStartTicks};
     ManualWallClock wall;
     QDateTime startWall;
+    std::int64_t wallOffsetMs = 0;
     Recording recording{chart, table, view, ticks, wall, [] { return false; }};
     int restarts = 0;
 };
@@ -339,6 +341,31 @@ TEST(RecordingTimeAxis, XKeepsIncreasingPastMidnight) {
     }
     EXPECT_NEAR(r.chart.ranges[static_cast<std::size_t>(ChartAxis::Bottom)].max / kSecond, 604.8,
                 1e-6);
+}
+
+// Setting the wall clock back an hour or forward a day (a time-zone change, a
+// clock sync) in the middle of a recording moves no point: X keeps counting
+// the seconds, and every point stays inside the time axis.
+TEST(RecordingTimeAxis, AWallClockSetBackOrForwardMovesNoPoint) {
+    const std::int64_t offsets[] = {-3'600'000, 86'400'000};
+    for (const std::int64_t offset : offsets) {
+        SCOPED_TRACE(offset);
+        Rig r;
+        for (std::int64_t s = 1; s <= 20; ++s) {
+            if (s == 11) {
+                r.wallOffsetMs = offset;
+            }
+            r.feed(charging(), s * 1000);
+        }
+        ASSERT_EQ(r.rows(), 20);
+        const double axisMax = r.chart.ranges[static_cast<std::size_t>(ChartAxis::Bottom)].max;
+        for (std::size_t k = 0; k < 20; ++k) {
+            EXPECT_NEAR(r.chart.pointX(kSeriesVoltage, k), static_cast<double>(k + 1) * kSecond,
+                        1e-9)
+                << k;
+        }
+        EXPECT_NEAR(axisMax / kSecond, 604.8, 1e-6);
+    }
 }
 
 // --- what a sample shows --------------------------------------------------------------------
