@@ -203,7 +203,20 @@ void DataTableModel::setGridRowCount(int count) {
 
 QString DataTableModel::fieldText(const Row& row, int field) const {
     if (row.type == kTextRow) {
-        return textRows_[row.seconds].value(field);
+        const QByteArray& texts = textRows_[row.seconds];
+        qsizetype begin = 0;
+        for (int skip = 0; skip < field; ++skip) {
+            begin = texts.indexOf('\t', begin);
+            if (begin < 0) {
+                return {};
+            }
+            ++begin;
+        }
+        qsizetype end = texts.indexOf('\t', begin);
+        if (end < 0) {
+            end = texts.size();
+        }
+        return QString::fromUtf8(texts.constData() + begin, end - begin);
     }
     if (row.type == kEmptyRow) {
         return {};
@@ -246,7 +259,12 @@ void DataTableModel::appendTextRow(QStringList fields) {
     Row row;
     row.type = kTextRow;
     row.seconds = static_cast<std::uint32_t>(textRows_.size());
-    textRows_.push_back(std::move(fields));
+    for (QString& text : fields) {
+        text.replace(u'\t', u' ');
+    }
+    QByteArray joined = fields.join(u'\t').toUtf8();
+    joined.squeeze();
+    textRows_.push_back(std::move(joined));
     appendRow(row);
 }
 

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -99,7 +100,10 @@ private:
     void endReset();
 
     std::vector<Row> rows_;
-    std::vector<QStringList> textRows_;
+    // Rows whose texts are not in the program's own forms (a spreadsheet's
+    // "15" for "15.00"): the 22 texts in UTF-8, joined by tabs, so such a row
+    // costs its bytes and not 22 strings.
+    std::vector<QByteArray> textRows_;
     bool bulk_ = false;
     std::vector<QString> pool_;  // battery type and state texts
     QHash<QString, std::uint16_t> poolIndex_;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "readout/gauge_settings.h"
 #include "chart/data_table.h"
 #include "protocol/sample_text.h"
 #include "readout/cell_panel.h"
+#include "readout/gauge_settings.h"
 
 namespace cellwatch {
 namespace {
@@ -198,8 +198,7 @@ void Recording::ApplySample(StatusSample& s) {
     chart_.addPoint(kSeriesVoltage, daysSinceStart(presentTime()), s.voltage.toDouble());
     chart_.addPoint(kSeriesCurrent, daysSinceStart(presentTime()), s.current.abs().toDouble());
     chart_.addPoint(kSeriesCapacity, daysSinceStart(presentTime()), s.capacity.toDouble());
-    chart_.addPoint(kSeriesTemperature, daysSinceStart(presentTime()),
-                    s.extTemperature.toDouble());
+    chart_.addPoint(kSeriesTemperature, daysSinceStart(presentTime()), s.extTemperature.toDouble());
 
     // The time axis grows by 432 s whenever less than 172.8 s of it are left.
     if (presentTime().msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -22,8 +23,16 @@ namespace {
 constexpr std::size_t kProgressEvery = 4096;  // rows between progress reports
 constexpr double kSecondsPerDay = 86'400.0;
 constexpr std::size_t kFields = kSampleFieldCount;  // the texts of one row
+constexpr std::size_t kDamagedLinesKept = 10;
 
-// Walks a CSV text record by record.
+// Longer lines are no rows of a recording (a row is about 150 bytes).
+constexpr std::size_t kMaxLineBytes = 64 * 1024;
+// Larger files are no recordings (a million rows are about 100 MB).
+constexpr qint64 kMaxFileBytes = qint64{1} << 30;
+
+// Walks a CSV text line by line. A recording's texts never hold a line
+// break, so every line is a record of its own: a damaged line (a stray
+// quote, a lost line break) costs that line only.
 class CsvCursor {
 public:
     enum class Kind { End, Comment, Blank, Record };
@@ -41,34 +50,35 @@ public:
         if (p_ == end_) {
             return Kind::End;
         }
+        const void* found = std::memchr(p_, '\n', static_cast<std::size_t>(end_ - p_));
+        lineEnd_ = found != nullptr ? static_cast<const char*>(found) : end_;
+        terminated_ = found != nullptr;
+        const char* const after = terminated_ ? lineEnd_ + 1 : end_;
+        ++line_;
+        tooLong_ = false;
+        brokenField_ = kNone;
         if (*p_ == '#') {
-            const char* lineEnd = findLineEnd(p_);
-            comment_ = std::string_view(p_ + 1, static_cast<std::size_t>(lineEnd - p_ - 1));
+            comment_ = std::string_view(p_ + 1, static_cast<std::size_t>(lineEnd_ - p_ - 1));
             if (!comment_.empty() && comment_.back() == '\r') {
                 comment_.remove_suffix(1);
             }
-            p_ = lineEnd == end_ ? end_ : lineEnd + 1;
-            ++line_;
+            p_ = after;
             return Kind::Comment;
         }
         fields_.clear();
+        if (static_cast<std::size_t>(lineEnd_ - p_) > kMaxLineBytes) {
+            tooLong_ = true;
+            p_ = after;
+            return Kind::Record;
+        }
         for (;;) {
             readField();
-            if (p_ == end_) {
-                terminated_ = false;
+            if (p_ == lineEnd_) {
                 break;
             }
-            if (*p_ == ',') {
-                ++p_;
-                continue;
-            }
-            // A line break (the field ends only at a comma, a line break or
-            // the end).
-            ++p_;
-            ++line_;
-            terminated_ = true;
-            break;
+            ++p_;  // the comma
         }
+        p_ = after;
         const bool blank = fields_.size() == 1 && fields_[0].begin == fields_[0].end &&
                            !fields_[0].quoted && terminated_;
         return blank ? Kind::Blank : Kind::Record;
@@ -77,10 +87,16 @@ public:
     std::string_view comment() const { return comment_; }
     std::size_t fieldCount() const { return fields_.size(); }
     bool terminated() const { return terminated_; }
+    // The line is longer than any row, or a quote in one of its first
+    // `fields` fields never closes.
+    bool broken(std::size_t fields) const { return tooLong_ || brokenField_ < fields; }
     const char* recordStart() const { return recordStart_; }
 
     // A field's text, quotes removed and doubled quotes undone (in scratch).
     std::string_view field(std::size_t i, std::string& scratch) const {
+        if (i >= fields_.size()) {
+            return {};
+        }
         const Span& s = fields_[i];
         const std::string_view raw(s.begin, static_cast<std::size_t>(s.end - s.begin));
         if (!s.escaped) {
@@ -104,22 +120,20 @@ private:
         bool escaped;  // holds doubled quotes
     };
 
-    const char* findLineEnd(const char* from) const {
-        const void* found = std::memchr(from, '\n', static_cast<std::size_t>(end_ - from));
-        return found != nullptr ? static_cast<const char*>(found) : end_;
+    // The end of a field's text at the end of the line: without a CR.
+    const char* trimmed(const char* fieldEnd, const char* start) const {
+        return fieldEnd == lineEnd_ && fieldEnd != start && fieldEnd[-1] == '\r' ? fieldEnd - 1
+                                                                                 : fieldEnd;
     }
 
-    // Reads one field and leaves p_ at the comma, the '\n' or the end.
+    // Reads one field and leaves p_ at the comma or the line's end.
     void readField() {
         const char* start = p_;
-        if (p_ != end_ && *p_ == '"') {
-            Span s{p_ + 1, end_, true, false};
-            std::size_t breaks = 0;
-            for (const char* q = p_ + 1; q != end_; ++q) {
-                if (*q == '\n') {
-                    ++breaks;
-                } else if (*q == '"') {
-                    if (q + 1 != end_ && q[1] == '"') {
+        if (p_ != lineEnd_ && *p_ == '"') {
+            Span s{p_ + 1, lineEnd_, true, false};
+            for (const char* q = p_ + 1; q != lineEnd_; ++q) {
+                if (*q == '"') {
+                    if (q + 1 != lineEnd_ && q[1] == '"') {
                         s.escaped = true;
                         ++q;
                         continue;
@@ -128,19 +142,19 @@ private:
                     break;
                 }
             }
-            if (s.end == end_) {  // the quote never closes: the text was cut
+            if (s.end == lineEnd_) {  // the quote never closes on this line
+                s.end = trimmed(lineEnd_, s.begin);
+                brokenField_ = fields_.size();
                 fields_.push_back(s);
-                line_ += breaks;
-                p_ = end_;
+                p_ = lineEnd_;
                 return;
             }
             const char* after = s.end + 1;
-            if (after != end_ && *after == '\r' && after + 1 != end_ && after[1] == '\n') {
+            if (after != lineEnd_ && *after == '\r' && after + 1 == lineEnd_) {
                 ++after;
             }
-            if (after == end_ || *after == ',' || *after == '\n') {
+            if (after == lineEnd_ || *after == ',') {
                 fields_.push_back(s);
-                line_ += breaks;
                 p_ = after;
                 return;
             }
@@ -148,63 +162,78 @@ private:
             // taken as it stands, from its opening quote on.
         }
         const char* q = start;
-        while (q != end_ && *q != ',' && *q != '\n') {
+        while (q != lineEnd_ && *q != ',') {
             ++q;
         }
-        const char* fieldEnd = q;
-        if (fieldEnd != start && fieldEnd[-1] == '\r' && (q == end_ || *q == '\n')) {
-            --fieldEnd;
-        }
-        fields_.push_back(Span{start, fieldEnd, false, false});
+        fields_.push_back(Span{start, trimmed(q, start), false, false});
         p_ = q;
     }
 
     const char* p_;
     const char* end_;
+    const char* lineEnd_ = nullptr;
     const char* recordStart_ = nullptr;
     std::size_t line_ = 1;
     std::size_t recordLine_ = 1;
     std::vector<Span> fields_;
     std::string_view comment_;
     bool terminated_ = false;
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    bool tooLong_ = false;
+    std::size_t brokenField_ = kNone;
 };
 
-// The bytes of a file, mapped when possible.
+// The bytes of a regular file, read into memory (not mapped: a file cut
+// short on its drive while it is read would fault a mapping). A file that
+// shrinks while it is read gives what was read; cutWhileReading() tells.
 class FileBytes {
 public:
-    // Throws std::runtime_error when the file cannot be read.
-    explicit FileBytes(const QString& fileName) : file_(fileName) {
-        if (!file_.open(QIODevice::ReadOnly)) {
-            throw std::runtime_error(QStringLiteral("Cannot read %1: %2")
-                                         .arg(fileName, file_.errorString())
-                                         .toStdString());
+    // Throws std::runtime_error when the file cannot be read, is not a
+    // regular file (a device, a pipe, a folder) or is too large.
+    explicit FileBytes(const QString& fileName) {
+        const QFileInfo info(fileName);  // symbolic links followed
+        const auto fail = [&](const QString& why) {
+            throw std::runtime_error(
+                QStringLiteral("Cannot read %1: %2").arg(fileName, why).toStdString());
+        };
+        if (!info.exists()) {
+            fail(QStringLiteral("No such file or directory"));
         }
-        const qint64 size = file_.size();
-        if (size > 0) {
-            if (uchar* mapped = file_.map(0, size)) {
-                begin_ = reinterpret_cast<const char*>(mapped);
-                end_ = begin_ + size;
-                return;
+        if (!info.isFile()) {
+            fail(QStringLiteral("it is not a regular file (a folder, a device or a pipe)."));
+        }
+        if (info.size() > kMaxFileBytes) {
+            fail(QStringLiteral("it is larger than %1 MB, more than any recording.")
+                     .arg(kMaxFileBytes >> 20));
+        }
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            fail(file.errorString());
+        }
+        const qint64 size = std::min(file.size(), kMaxFileBytes);
+        copy_.resize(static_cast<qsizetype>(size));
+        qint64 got = 0;
+        while (got < size) {
+            const qint64 n = file.read(copy_.data() + got, size - got);
+            if (n < 0) {
+                fail(file.errorString());
             }
+            if (n == 0) {
+                cut_ = true;  // the file shrank under the reader
+                break;
+            }
+            got += n;
         }
-        copy_ = file_.readAll();
-        if (file_.error() != QFileDevice::NoError) {
-            throw std::runtime_error(QStringLiteral("Cannot read %1: %2")
-                                         .arg(fileName, file_.errorString())
-                                         .toStdString());
-        }
-        begin_ = copy_.constData();
-        end_ = begin_ + copy_.size();
+        copy_.resize(static_cast<qsizetype>(got));
     }
 
-    const char* begin() const { return begin_; }
-    const char* end() const { return end_; }
+    const char* begin() const { return copy_.constData(); }
+    const char* end() const { return copy_.constData() + copy_.size(); }
+    bool cutWhileReading() const { return cut_; }
 
 private:
-    QFile file_;
     QByteArray copy_;
-    const char* begin_ = nullptr;
-    const char* end_ = nullptr;
+    bool cut_ = false;
 };
 
 // The text of a file without its byte-order mark and trailing NUL bytes.
@@ -281,7 +310,9 @@ struct RecordingFile::Data {
     QStringList comments;
     QStringList headers;
     bool droppedCutRow = false;
-    std::vector<std::uint64_t> rowStarts;  // offsets into text
+    std::size_t damagedCount = 0;
+    std::vector<std::size_t> damagedLines;  // the first few
+    std::vector<std::uint64_t> rowStarts;   // offsets into text
     RecordingCurves curves;
 };
 
@@ -336,7 +367,7 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress) 
         if (!headerSeen) {
             headerSeen = true;
             headerFields = fields;
-            if (fields < kFields) {
+            if (fields < kFields || cursor.broken(fields)) {
                 refuse(fileName, QStringLiteral("its first line has %1 columns; a recording has "
                                                 "%2.")
                                      .arg(fields)
@@ -353,28 +384,29 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress) 
             d->droppedCutRow = true;
             break;
         }
-        if (fields < kFields) {
-            refuse(fileName, QStringLiteral("line %1 has %2 columns; a recording has %3.")
-                                 .arg(cursor.line())
-                                 .arg(fields)
-                                 .arg(kFields));
-        }
+        // A line that cannot be a row of this table (too few or too many
+        // columns, a quote that never closes, no elapsed time) is damaged:
+        // it is skipped and counted.
         const std::optional<std::uint32_t> seconds = parseElapsedText(time);
+        bool damaged = cursor.broken(kFields) || fields < kFields || fields > headerFields;
+        if (!damaged && !seconds) {
+            for (std::size_t i = 0; i < kFields && !damaged; ++i) {
+                damaged = !cursor.field(i, scratch).empty();  // only a wholly empty row has no time
+            }
+        }
+        if (damaged) {
+            if (d->damagedLines.size() < kDamagedLinesKept) {
+                d->damagedLines.push_back(cursor.line());
+            }
+            ++d->damagedCount;
+            continue;
+        }
         double days = std::numeric_limits<double>::quiet_NaN();
         if (seconds) {
             if (!firstSeconds) {
                 firstSeconds = seconds;
             }
             days = static_cast<double>(*seconds) / kSecondsPerDay;
-        } else {
-            for (std::size_t i = 0; i < kFields; ++i) {
-                if (!cursor.field(i, scratch).empty()) {
-                    refuse(fileName, QStringLiteral("line %1 does not start with an elapsed time "
-                                                    "(H:mm:ss) but with \"%2\".")
-                                         .arg(cursor.line())
-                                         .arg(qText(cursor.field(kFieldElapsed, scratch))));
-                }
-            }
         }
         d->rowStarts.push_back(static_cast<std::uint64_t>(cursor.recordStart() - text.data()));
         curves.days.push_back(days);
@@ -393,6 +425,11 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress) 
     }
     if (!firstSeconds) {
         refuse(fileName, QStringLiteral("it holds no recorded row."));
+    }
+    if (d->damagedCount > d->rowStarts.size()) {
+        refuse(fileName, QStringLiteral("most of its lines (%1 of %2) are no rows of a recording.")
+                             .arg(d->damagedCount)
+                             .arg(d->damagedCount + d->rowStarts.size()));
     }
     if (progress) {
         progress(d->rowStarts.size(), d->rowStarts.size());
@@ -419,6 +456,18 @@ QStringList RecordingFile::headers() const {
 
 bool RecordingFile::droppedCutRow() const {
     return d_ && d_->droppedCutRow;
+}
+
+std::size_t RecordingFile::damagedLineCount() const {
+    return d_ ? d_->damagedCount : 0;
+}
+
+std::vector<std::size_t> RecordingFile::damagedLines() const {
+    return d_ ? d_->damagedLines : std::vector<std::size_t>{};
+}
+
+bool RecordingFile::cutWhileReading() const {
+    return d_ && d_->bytes.cutWhileReading();
 }
 
 const RecordingCurves& RecordingFile::curves() const {
@@ -479,76 +528,20 @@ bool RecordingFile::fillTable(DataTableModel& table, const LoadProgress& progres
 }
 
 RecordingSummary RecordingFile::summarize(const QString& fileName) {
+    // Every line is read, so the count is the one opening the file gives.
     RecordingSummary summary;
+    RecordingFile file;
     try {
-        const FileBytes bytes(fileName);
-        const std::string_view text = recordingText(bytes);
-        const char* const end = text.data() + text.size();
-        CsvCursor cursor(text.data(), end);
-        std::string scratch;
-        std::size_t headerFields = 0;
-        const char* firstRow = nullptr;
-        for (;;) {
-            const CsvCursor::Kind kind = cursor.next();
-            if (kind == CsvCursor::Kind::End) {
-                return summary;
-            }
-            if (kind == CsvCursor::Kind::Comment) {
-                summary.comments.append(commentText(cursor.comment()));
-            } else if (kind == CsvCursor::Kind::Record) {
-                if (cursor.fieldCount() < kFields) {
-                    return summary;
-                }
-                if (isElapsedTime(cursor.field(kFieldElapsed, scratch))) {
-                    firstRow = cursor.recordStart();
-                    break;
-                }
-                headerFields = cursor.fieldCount();
-                break;
-            }
-        }
-        if (firstRow == nullptr) {
-            firstRow = cursor.position();
-        }
-
-        // Count the lines that are rows; remember where the last two begin.
-        const char* last = nullptr;
-        const char* beforeLast = nullptr;
-        for (const char* p = firstRow; p != end;) {
-            const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-            const char* lineEnd = found != nullptr ? static_cast<const char*>(found) : end;
-            const bool blank = lineEnd == p || (lineEnd - p == 1 && *p == '\r');
-            if (!blank && *p != '#') {
-                ++summary.rowCount;
-                beforeLast = last;
-                last = p;
-            }
-            p = lineEnd == end ? end : lineEnd + 1;
-        }
-        if (last == nullptr) {
-            return summary;
-        }
-        cursor.seek(last);
-        cursor.next();
-        if (!cursor.terminated() &&
-            !cutRowIsWhole(cursor.fieldCount(), headerFields, summary.comments)) {
-            --summary.rowCount;
-            last = beforeLast;
-        }
-        if (last == nullptr) {
-            return summary;
-        }
-        cursor.seek(firstRow);
-        CsvCursor::Kind kind = cursor.next();
-        while (kind != CsvCursor::Kind::Record && kind != CsvCursor::Kind::End) {
-            kind = cursor.next();
-        }
-        summary.firstRow = recordTexts(cursor, scratch);
-        cursor.seek(last);
-        cursor.next();
-        summary.lastRow = recordTexts(cursor, scratch);
+        file.read(fileName);
     } catch (const std::runtime_error&) {
-        return RecordingSummary{};
+        return summary;
+    }
+    summary.comments = file.comments();
+    summary.rowCount = file.rowCount();
+    summary.damagedLines = file.damagedLineCount();
+    if (summary.rowCount > 0) {
+        summary.firstRow = file.rowTexts(0);
+        summary.lastRow = file.rowTexts(summary.rowCount - 1);
     }
     return summary;
 }

@@ -3,32 +3,39 @@
 //
 // What is accepted:
 //   - UTF-8 with or without a byte-order mark; lines ending in CR LF or LF;
-//     fields quoted as RFC 4180 has it (also across line breaks);
+//     fields quoted as RFC 4180 has it, within a line (a recording's texts
+//     never hold a line break, so every line is read on its own);
 //   - lines starting with '#' anywhere (comments: the journal's first line);
 //     blank lines;
 //   - a header row in any language: the first line that is neither a comment
 //     nor blank is the header unless its first field reads as an elapsed
 //     time, in which case the file has no header and that line is the first
 //     row;
-//   - more than 22 columns (the extra ones are ignored);
+//   - more than 22 columns when the header has them too (the extra ones are
+//     ignored);
 //   - NUL bytes at the very end (what a crash can leave in a file that had
 //     grown but not yet been written);
 //   - a last line cut short. A last line without a line break is kept only
 //     when all of its 22 texts are certainly whole: it has more than 22
 //     fields, or as many as the header row (a file that merely lacks its final
 //     line break). Otherwise it is a row a crash interrupted, and it is
-//     dropped; droppedCutRow() tells. Every complete row is kept.
+//     dropped; droppedCutRow() tells. In a journal such a line is always cut.
+//   - damaged lines: a line with fewer columns than a row or more than the
+//     header, a quote that never closes, more than 64 KiB, or a first field
+//     that is no elapsed time ("H:mm:ss"; a wholly empty row is allowed) is
+//     skipped and counted (damagedLineCount()); the rows around it are kept.
 // What is refused, with std::runtime_error and a text saying why: a file that
-// cannot be read, is empty, holds binary data, has fewer than 22 columns in
-// its header or in a row other than the last, has a row whose first field is
-// not an elapsed time ("H:mm:ss"; a wholly empty row is allowed), or has no
-// row at all.
+// cannot be read, is not a regular file (a device, a pipe, a folder), is
+// larger than 1 GiB, is empty, holds binary data, has fewer than 22 columns in
+// its first line, has no row at all, or has more damaged lines than rows.
 //
-// The file is mapped into memory and read twice: read() checks every row and
+// The file is read into memory (never mapped, so a file cut short on its
+// drive meanwhile cannot fault the program; what was read is kept and
+// cutWhileReading() tells) and parsed twice: read() checks every row and
 // takes the chart's values; fillTable() then puts the rows into a data table.
 // So a table is touched only once the whole file is known to be good, and a
-// million rows cost the file's pages, 8 bytes per row for where it starts and
-// 24 bytes per row for the curves, besides the table itself.
+// million rows cost the file's bytes, 8 bytes per row for where it starts and
+// 40 bytes per row for the curves, besides the table itself.
 #pragma once
 
 #include <QString>
@@ -61,14 +68,13 @@ struct RecordingCurves {
     std::vector<double> external;
 };
 
-// What a quick look at a recording tells, without reading every row: rows
-// are counted as lines that are neither blank nor comments (a text holding a
-// line break would count twice; the program's own texts never do).
+// What a look at a recording tells: the rows counted as opening it counts them.
 struct RecordingSummary {
     QStringList comments;  // the '#' lines before the header, without the '#'
     QStringList firstRow;  // the 22 texts of the first row; empty without rows
     QStringList lastRow;   // the 22 texts of the last complete row
     std::size_t rowCount = 0;
+    std::size_t damagedLines = 0;
 };
 
 class RecordingFile {
@@ -93,6 +99,12 @@ public:
     QStringList headers() const;
     // Whether a cut-short last line was dropped.
     bool droppedCutRow() const;
+    // Lines that could not be rows (skipped), and the first few of their
+    // line numbers (1 = the file's first line).
+    std::size_t damagedLineCount() const;
+    std::vector<std::size_t> damagedLines() const;
+    // Whether the file shrank while it was read (what was whole is kept).
+    bool cutWhileReading() const;
     const RecordingCurves& curves() const;
 
     // The 22 texts of a row, 0 = the first.
