@@ -92,8 +92,14 @@ struct Entry {
 // Reads every entry that parses; anything else is skipped.
 QList<Entry> load(const QString& path) {
     QList<Entry> entries;
+    // Only a regular file is read: a pipe or device in its place would block
+    // the start-up or never end; it reads as "nothing stored".
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxFileSize) {
+        return entries;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize) {
+    if (!file.open(QIODevice::ReadOnly)) {
         return entries;
     }
     const QString text = QString::fromUtf8(file.read(kMaxFileSize));

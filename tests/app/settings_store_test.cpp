@@ -1,6 +1,7 @@
 #include "app/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -70,6 +71,20 @@ TEST_F(SettingsStoreTest, DamagedFilesReadAsDefaultsAndCanBeWrittenAgain) {
         writeLanguageCode(store, QStringLiteral("ENG"));
         EXPECT_EQ(readLanguageCode(store), QStringLiteral("ENG"));
     }
+}
+
+// A pipe or a device where the file belongs reads as nothing stored, at once
+// (opening a pipe for reading would wait for a writer forever).
+TEST_F(SettingsStoreTest, APipeOrDeviceInItsPlaceReadsAsNothingStored) {
+    QDir().mkpath(dir.filePath(QStringLiteral("sub")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    FileSettingsStore store(path());
+    EXPECT_EQ(readLanguageCode(store), QStringLiteral("CHT"));
+    writeLanguageCode(store, QStringLiteral("ENG"));  // replaces the pipe
+    EXPECT_EQ(readLanguageCode(FileSettingsStore(path())), QStringLiteral("ENG"));
+
+    EXPECT_EQ(readLanguageCode(FileSettingsStore(QStringLiteral("/dev/zero"))),
+              QStringLiteral("CHT"));
 }
 
 TEST_F(SettingsStoreTest, AValueThatCannotBeSavedHoldsForTheSession) {

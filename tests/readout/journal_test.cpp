@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -266,6 +267,25 @@ TEST(JournalTest, WithoutAFolderItSaysSoAndNeverThrows) {
     EXPECT_EQ(log, QLatin1String("S"));
     EXPECT_TRUE(journal.failure().contains(QStringLiteral("no home folder")));
     EXPECT_EQ(journal.rowsOwed(), 2);
+}
+
+// A pipe, a device or an endless file among the recordings is passed over at
+// once: listing the folder neither waits nor reads without end.
+TEST(JournalTest, ListingPassesOverPipesAndDevices) {
+    QTemporaryDir dir;
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe.csv"))).constData(), 0600),
+              0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.csv"))));
+    Journal journal(dir.path(), kVersion);
+    journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
+    Fed fed;
+    fed.add(journal, 0);
+    journal.end();
+    qint64 rows = 0;
+    for (const JournalInfo& info : listJournals(dir.path())) {
+        rows += info.rowCount;
+    }
+    EXPECT_EQ(rows, 1);
 }
 
 TEST(JournalTest, ListingTellsEachRecording) {

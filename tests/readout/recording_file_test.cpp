@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 #include <stdexcept>
+#include <thread>
 
 #include "chart/data_table.h"
 #include "chart/table_export.h"
@@ -217,6 +218,33 @@ TEST(RecordingFileTest, ADamagedLineCostsThatRowOnly) {
         const RecordingSummary summary = RecordingFile::summarize(path);
         EXPECT_EQ(summary.rowCount, c.rows);
         EXPECT_EQ(summary.damagedLines, 1U);
+    }
+}
+
+// A file cut short on its drive while it is read: never a crash (the file is
+// not mapped), only whole rows, or a refusal.
+TEST(RecordingFileTest, AFileCutShortWhileItIsReadKeepsWhatWasWhole) {
+    QByteArray bytes = englishHeader() + "\n";
+    for (int i = 1; i <= 200'000; ++i) {
+        bytes += row(elapsedText(static_cast<std::uint32_t>(i) * 1000).c_str(), i) + "\n";
+    }
+    QTemporaryDir dir;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const QString path = writeFile(dir, bytes);
+        std::thread cutter([&path, attempt] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(attempt));
+            QFile(path).resize(1000 + attempt * 5'000'000);
+        });
+        RecordingFile file;
+        try {
+            file.read(path);
+            ASSERT_GT(file.rowCount(), 0U);
+            const QStringList last = file.rowTexts(file.rowCount() - 1);
+            EXPECT_EQ(last.value(0), QString::fromStdString(elapsedText(
+                                         static_cast<std::uint32_t>(file.rowCount()) * 1000)));
+        } catch (const std::runtime_error&) {
+        }
+        cutter.join();
     }
 }
 
