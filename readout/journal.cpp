@@ -24,16 +24,6 @@ namespace {
 const QString kProgram = QStringLiteral("cellwatch");
 constexpr int kMaxNameAttempts = 1000;
 
-// 2026-12-05T14:30:12+01:00
-QString isoTimeWithOffset(const QDateTime& t) {
-    const int offset = t.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return t.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2")
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
 // A value on the comment line: on one line, without the separator.
 QString commentValue(QString text) {
     text.replace(u'\r', u' ')
@@ -89,6 +79,15 @@ void readComment(const QString& comment, JournalInfo& info) {
 }
 
 }  // namespace
+
+QString isoTimeWithOffset(const QDateTime& t) {
+    const int offset = t.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return t.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
 
 QString Journal::defaultFolder() {
     // Beside the settings' folder name: ~/.local/share/cellwatch/recordings

@@ -106,6 +106,9 @@ private:
     QElapsedTimer lastTry_;
 };
 
+// A time with its UTC offset, to the second: 2026-12-05T14:30:12+01:00.
+QString isoTimeWithOffset(const QDateTime& t);
+
 // A journal file as the folder's listing shows it.
 struct JournalInfo {
     QString path;

@@ -104,8 +104,12 @@ bool Recording::showRecording(const RecordingFile& file, const QString& title,
         ResetChart();
         return false;
     }
+    showCurves(file.curves(), title);
+    return true;
+}
+
+void Recording::showCurves(const RecordingCurves& c, const QString& title) {
     chart_.setAutoRepaint(false);
-    const RecordingCurves& c = file.curves();
     for (std::size_t i = 0; i < c.days.size(); ++i) {
         chart_.addPoint(kSeriesVoltage, c.days[i], c.voltage[i]);
         chart_.addPoint(kSeriesCurrent, c.days[i], c.current[i]);
@@ -132,7 +136,6 @@ bool Recording::showRecording(const RecordingFile& file, const QString& title,
     chart_.addTitleLine(title);
     axes_.scaleAxes(chart_);
     chart_.setAutoRepaint(true);
-    return true;
 }
 
 void Recording::ShowIdle() {

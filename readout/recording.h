@@ -120,6 +120,9 @@ public:
     // title. Returns false when cancelled; table and chart are empty then.
     bool showRecording(const RecordingFile& file, const QString& title,
                        const LoadProgress& progress = {});
+    // The chart part of that: the curves, the time axis, the vertical axes
+    // and the title (the table is left as it is).
+    void showCurves(const RecordingCurves& curves, const QString& title);
 
     // --- the decoders' host -----------------------------------------------------------------
     std::uint32_t connectTicks() const override { return connectTicks_; }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -321,7 +322,8 @@ RecordingFile::~RecordingFile() = default;
 RecordingFile::RecordingFile(RecordingFile&&) noexcept = default;
 RecordingFile& RecordingFile::operator=(RecordingFile&&) noexcept = default;
 
-bool RecordingFile::read(const QString& fileName, const LoadProgress& progress) {
+bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
+                         const RowVisitor& visitor) {
     d_.reset();
     auto d = std::make_unique<Data>(fileName);
     const std::string_view text = recordingText(d->bytes);
@@ -337,6 +339,7 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress) 
 
     CsvCursor cursor(text.data(), text.data() + text.size());
     std::string scratch;
+    std::array<std::string, kFields> scratches;  // for a visitor's fields
     std::size_t headerFields = 0;
     bool headerSeen = false;
     std::optional<std::uint32_t> firstSeconds;
@@ -414,6 +417,13 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress) 
         curves.current.push_back(std::fabs(numberOf(cursor.field(kFieldCurrent, scratch))));
         curves.capacity.push_back(numberOf(cursor.field(kFieldCapacity, scratch)));
         curves.external.push_back(numberOf(cursor.field(kFieldExtTemperature, scratch)));
+        if (visitor) {
+            RowFields row;
+            for (std::size_t i = 0; i < kFields; ++i) {
+                row[i] = cursor.field(i, scratches[i]);
+            }
+            visitor(row);
+        }
 
         const std::size_t done = d->rowStarts.size();
         if (progress && done % kProgressEvery == 0 && !progress(done, std::max(done, lines))) {

@@ -40,9 +40,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace cellwatch {
@@ -53,6 +55,11 @@ class DataTableModel;
 // (while reading, the total is the number of lines, an estimate); returning
 // false cancels.
 using LoadProgress = std::function<bool(std::size_t done, std::size_t total)>;
+
+// The 22 texts of a row as the file holds them (UTF-8, quotes undone), valid
+// during the call only.
+using RowFields = std::array<std::string_view, 22>;
+using RowVisitor = std::function<void(const RowFields& row)>;
 
 // The chart's curves of a recording, one entry per row, as the live chart
 // plots them: X is the row's elapsed time in days (the live chart's X is the
@@ -88,7 +95,9 @@ public:
     // Throws std::runtime_error when it cannot be read or is not a
     // recording; returns false when cancelled. Either way nothing of the
     // file is kept then.
-    bool read(const QString& fileName, const LoadProgress& progress = {});
+    // `visitor` sees every row as it is read (a summary needs no second pass).
+    bool read(const QString& fileName, const LoadProgress& progress = {},
+              const RowVisitor& visitor = {});
 
     QString fileName() const;
     std::size_t rowCount() const;

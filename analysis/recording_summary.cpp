@@ -1,0 +1,140 @@
+#include "analysis/recording_summary.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "protocol/sample_text.h"
+#include "protocol/status_sample.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+double number(std::string_view text) {
+    bool ok = false;
+    const double value =
+        QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())).toDouble(&ok);
+    return ok && std::isfinite(value) ? value : kNaN;
+}
+
+// The larger of a kept maximum and a value; an absent value changes nothing.
+void raise(double& kept, double value, bool first) {
+    if (!std::isnan(value) && (first || value > kept)) {
+        kept = value;
+    }
+}
+
+}  // namespace
+
+QString kindName(RecordingKind kind) {
+    switch (kind) {
+        case RecordingKind::Charge:
+            return QStringLiteral("charge");
+        case RecordingKind::Discharge:
+            return QStringLiteral("discharge");
+        case RecordingKind::Mixed:
+            break;
+    }
+    return QStringLiteral("mixed");
+}
+
+void RecordingSummarizer::addRow(const QStringList& texts) {
+    std::array<QByteArray, kSampleFieldCount> bytes;
+    RowFields row;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        bytes[i] = texts.value(static_cast<qsizetype>(i)).toUtf8();
+        row[i] = std::string_view(bytes[i].constData(), static_cast<std::size_t>(bytes[i].size()));
+    }
+    addRow(row);
+}
+
+void RecordingSummarizer::addRow(const RowFields& row) {
+    const auto seconds = parseElapsedText(row[kFieldElapsed]);
+    if (!seconds) {
+        return;
+    }
+    RecordingSummaryValues& v = values_;
+    const bool first = v.rows == 0;
+    const double t = static_cast<double>(*seconds);
+    allCharge_ = allCharge_ && row[kFieldState] == kStateCharge;
+    allDischarge_ = allDischarge_ && row[kFieldState] == kStateDischarge;
+    v.kind = allCharge_      ? RecordingKind::Charge
+             : allDischarge_ ? RecordingKind::Discharge
+                             : RecordingKind::Mixed;
+
+    const double volts = number(row[kFieldVoltage]);
+    const double amps = std::fabs(number(row[kFieldCurrent]));
+    const double power = std::isnan(volts) || std::isnan(amps) ? kNaN : std::fabs(volts * amps);
+    if (first) {
+        v.battery = QString::fromUtf8(row[kFieldBatteryType].data(),
+                                      static_cast<qsizetype>(row[kFieldBatteryType].size()));
+        v.voltageFirstV = std::isnan(volts) ? 0 : volts;
+    } else if (!std::isnan(power) && !std::isnan(lastPower_)) {
+        v.energyWh += (t - lastSeconds_) * (lastPower_ + power) / 2 / 3600;
+    }
+    lastSeconds_ = t;
+    lastPower_ = power;
+
+    ++v.rows;
+    v.durationS = t;
+    const double capacity = number(row[kFieldCapacity]);
+    v.capacityMah = std::isnan(capacity) ? 0 : capacity;
+    if (!std::isnan(amps)) {
+        currentSum_ += amps;
+    }
+    v.currentAvgA = currentSum_ / static_cast<double>(v.rows);
+    raise(v.currentMaxA, amps, first);
+    v.voltageLastV = std::isnan(volts) ? v.voltageLastV : volts;
+    raise(v.voltageMaxV, volts, first);
+    raise(v.tempExtMaxC, number(row[kFieldExtTemperature]), first);
+    raise(v.tempIntMaxC, number(row[kFieldIntTemperature]), first);
+
+    v.cellsLastV.clear();
+    double low = 0;
+    double high = 0;
+    for (std::size_t field = kFieldCell1; field <= kFieldCell12; ++field) {
+        const double cell = number(row[field]);
+        if (std::isnan(cell) || cell == 0) {
+            continue;
+        }
+        low = v.cellsLastV.empty() ? cell : std::min(low, cell);
+        high = v.cellsLastV.empty() ? cell : std::max(high, cell);
+        v.cellsLastV.push_back(cell);
+    }
+    v.cells = static_cast<int>(v.cellsLastV.size());
+    const double spread = v.cellsLastV.size() >= 2 ? high - low : 0;
+    if (first || spread > v.cellSpreadMaxV) {
+        v.cellSpreadMaxV = spread;
+        v.cellSpreadMaxAtS = t;
+    }
+}
+
+RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
+                                        const LoadProgress& progress) {
+    RecordingSummarizer summarizer;
+    if (!file.read(path, progress,
+                   [&summarizer](const RowFields& row) { summarizer.addRow(row); })) {
+        return {};
+    }
+    summarizer.setStart(startFromComments(file.comments()));
+    return summarizer.values();
+}
+
+QDateTime startFromComments(const QStringList& comments) {
+    for (const QString& comment : comments) {
+        for (const QString& part : comment.split(QStringLiteral("; "))) {
+            if (part.startsWith(QLatin1String("start="))) {
+                const QDateTime start = QDateTime::fromString(part.mid(6), Qt::ISODate);
+                if (start.isValid()) {
+                    return start;
+                }
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,89 @@
+// What a whole charge or discharge came to: the summary of a recording,
+// built row by row from the texts of its table rows, so that a file read
+// back, a live recording and a replayed capture are summed up by the same
+// code.
+//
+// Rules:
+//   kind       "charge" when every row's state is "+CHG+", "discharge" when
+//              every row's is "-DSC-", else "mixed";
+//   duration   the last row's elapsed time; capacity the last row's mAh;
+//   energy     the sum over consecutive rows of
+//              (t_k - t_(k-1)) x (P_(k-1) + P_k) / 2 / 3600 Wh, with t the
+//              elapsed seconds of the Time column and P = |voltage x current|;
+//   current    the mean over rows and the largest of |current|;
+//   voltage    first, last and highest; temperatures: the highest of each;
+//   cells      the last row's non-zero cells (count and voltages) and the
+//              largest spread: over all rows, the largest (highest - lowest)
+//              of a row's non-zero cell voltages (a row with fewer than two
+//              counts 0), with the elapsed time of the first row that has it.
+// A row without an elapsed time (an empty row) is not counted; a text that
+// is not a number counts as absent for its value.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+#include "readout/recording_file.h"
+
+namespace cellwatch {
+
+enum class RecordingKind { Charge, Discharge, Mixed };
+
+// "charge", "discharge" or "mixed".
+QString kindName(RecordingKind kind);
+
+struct RecordingSummaryValues {
+    QDateTime start;  // invalid when the recording does not tell
+    QString battery;  // the first row's battery type
+    RecordingKind kind = RecordingKind::Mixed;
+    std::int64_t rows = 0;
+    double durationS = 0;
+    double capacityMah = 0;
+    double energyWh = 0;
+    double currentAvgA = 0;
+    double currentMaxA = 0;
+    double voltageFirstV = 0;
+    double voltageLastV = 0;
+    double voltageMaxV = 0;
+    double tempExtMaxC = 0;
+    double tempIntMaxC = 0;
+    int cells = 0;
+    std::vector<double> cellsLastV;
+    double cellSpreadMaxV = 0;
+    double cellSpreadMaxAtS = 0;
+};
+
+class RecordingSummarizer {
+public:
+    explicit RecordingSummarizer(QDateTime start = {}) { values_.start = std::move(start); }
+
+    // One table row: its 22 texts (Time, type, state, temperatures, input
+    // voltage, voltage, current, capacity, power, cells 1 to 12).
+    void addRow(const RowFields& row);
+    void addRow(const QStringList& texts);
+
+    const RecordingSummaryValues& values() const { return values_; }
+    void setStart(const QDateTime& start) { values_.start = start; }
+
+private:
+    RecordingSummaryValues values_;
+    bool allCharge_ = true;
+    bool allDischarge_ = true;
+    double currentSum_ = 0;
+    double lastSeconds_ = 0;
+    double lastPower_ = 0;
+};
+
+// Reads a recording file (as RecordingFile::read, which may throw) and sums
+// it up in the same pass; the start is the one its comment line tells.
+RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
+                                        const LoadProgress& progress = {});
+
+// The start a journal's first comment line tells ("start=2026-12-05T14:30:12+01:00");
+// invalid when none does.
+QDateTime startFromComments(const QStringList& comments);
+
+}  // namespace cellwatch

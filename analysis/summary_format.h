@@ -1,0 +1,24 @@
+// A recording's summary as JSON (the report's --json) and as aligned text.
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+#include "analysis/recording_summary.h"
+
+namespace cellwatch {
+
+// The keys: file, start (ISO 8601 with its UTC offset, or null), battery,
+// kind, rows, duration_s, capacity_mah, energy_wh (4 decimals),
+// current_avg_a, current_max_a, voltage_first_v, voltage_last_v,
+// voltage_max_v, temp_ext_max_c, temp_int_max_c, cells, cells_last_v,
+// cell_spread_max_v, cell_spread_max_at_s; all numbers as JSON numbers.
+QJsonObject summaryJson(const RecordingSummaryValues& summary, const QString& file);
+
+// Several lines, the file first, then one value a line, aligned.
+QString summaryText(const RecordingSummaryValues& summary, const QString& file);
+
+// H:mm:ss of whole seconds.
+QString durationText(double seconds);
+
+}  // namespace cellwatch

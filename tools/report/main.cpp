@@ -1,0 +1,36 @@
+// cellwatch-report FILE...: what each recording came to (see --help).
+#include <QApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "protocol/version.h"
+#include "tools/report/report.h"
+
+int main(int argc, char** argv) {
+    using namespace cellwatch;
+    // Pictures are drawn by the window's chart, without a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    report::Options options;
+    QString error;
+    switch (report::parseArguments(args, options, error)) {
+        case report::Parsed::Help:
+            out << report::helpText();
+            return report::kExitOk;
+        case report::Parsed::Version:
+            out << "cellwatch-report " << kProgramVersion << '\n';
+            return report::kExitOk;
+        case report::Parsed::Usage:
+            err << "cellwatch-report: " << error << " (try --help)\n";
+            return report::kExitUsage;
+        case report::Parsed::Run:
+            break;
+    }
+    return report::run(options, out, err);
+}

@@ -1,0 +1,241 @@
+#include "tools/report/report.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <stdexcept>
+
+#include "analysis/summary_format.h"
+#include "chart/data_table.h"
+#include "chart/table_export.h"
+#include "protocol/sample_text.h"
+#include "protocol/version.h"
+#include "readout/recording_file.h"
+
+namespace cellwatch::report {
+namespace {
+
+const char* const kHelp =
+    "Usage: cellwatch-report [options] FILE...\n"
+    "\n"
+    "Says what each recording came to: rows, duration, capacity, energy, currents,\n"
+    "voltages, temperatures and cells, with the largest cell spread.\n"
+    "\n"
+    "FILE is a journal or an exported table (whatever the window's File > Open reads),\n"
+    "or a capture (.cwcap), which is played through the receive path on its own\n"
+    "clocks as cellwatch-log --replay plays it; each recording in a capture (split\n"
+    "where the charger paused for more than 4 seconds) is reported on its own.\n"
+    "\n"
+    "Options:\n"
+    "  --json            one JSON array, one object per recording, with the keys\n"
+    "                    file, start, battery, kind, rows, duration_s, capacity_mah,\n"
+    "                    energy_wh, current_avg_a, current_max_a, voltage_first_v,\n"
+    "                    voltage_last_v, voltage_max_v, temp_ext_max_c, temp_int_max_c,\n"
+    "                    cells, cells_last_v, cell_spread_max_v, cell_spread_max_at_s\n"
+    "  --picture OUT     draws each recording's chart with a caption into OUT\n"
+    "                    (.png, .svg or .pdf); several recordings give OUT-1, OUT-2 ...\n"
+    "  --size WxH        the picture's size in pixels (default 1200x700)\n"
+    "  --theme light     a white background with dark text, for printing and forums\n"
+    "                    (default: the window's dark look)\n"
+    "  --csv OUT         writes the recording as the export format with a first column\n"
+    "                    \"Date and time\" (needs a start time: journals and captures\n"
+    "                    have one); several recordings give OUT-1, OUT-2 ...\n"
+    "  --help            this text\n"
+    "  --version         the program's name and version\n"
+    "\n"
+    "A file that cannot be read or is no recording gives one line on standard error;\n"
+    "the others are still reported.\n"
+    "Exit status: 0 all reported, 1 a file failed, 2 bad usage.\n";
+
+}  // namespace
+
+QString helpText() {
+    return QString::fromLatin1(kHelp);
+}
+
+Parsed parseArguments(const QStringList& args, Options& options, QString& error) {
+    options = Options{};
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const auto value = [&](QString& into) {
+            if (i + 1 >= args.size()) {
+                error = a + QStringLiteral(" needs a value");
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            return Parsed::Help;
+        }
+        if (a == QLatin1String("--version")) {
+            return Parsed::Version;
+        }
+        if (a == QLatin1String("--json")) {
+            options.json = true;
+        } else if (a == QLatin1String("--picture")) {
+            if (!value(options.picture)) {
+                return Parsed::Usage;
+            }
+            const QString suffix = QFileInfo(options.picture).suffix().toLower();
+            if (suffix != QLatin1String("png") && suffix != QLatin1String("svg") &&
+                suffix != QLatin1String("pdf")) {
+                error = QStringLiteral("--picture takes a .png, .svg or .pdf file");
+                return Parsed::Usage;
+            }
+        } else if (a == QLatin1String("--size")) {
+            QString text;
+            if (!value(text)) {
+                return Parsed::Usage;
+            }
+            static const QRegularExpression pattern(QStringLiteral("^(\\d{2,5})x(\\d{2,5})$"));
+            const QRegularExpressionMatch m = pattern.match(text);
+            const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
+            const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
+            if (w < 200 || h < 150 || w > 10000 || h > 10000) {
+                error = QStringLiteral("--size takes WxH, from 200x150 to 10000x10000");
+                return Parsed::Usage;
+            }
+            options.size = QSize(w, h);
+        } else if (a == QLatin1String("--theme")) {
+            QString theme;
+            if (!value(theme)) {
+                return Parsed::Usage;
+            }
+            if (theme != QLatin1String("light") && theme != QLatin1String("dark")) {
+                error = QStringLiteral("--theme takes light or dark");
+                return Parsed::Usage;
+            }
+            options.light = theme == QLatin1String("light");
+        } else if (a == QLatin1String("--csv")) {
+            if (!value(options.csv)) {
+                return Parsed::Usage;
+            }
+        } else if (a.startsWith(u'-') && a != QLatin1String("-")) {
+            error = QStringLiteral("unknown option ") + a;
+            return Parsed::Usage;
+        } else {
+            options.files << a;
+        }
+    }
+    if (options.files.isEmpty()) {
+        error = QStringLiteral("no FILE given");
+        return Parsed::Usage;
+    }
+    return Parsed::Run;
+}
+
+QString numberedPath(const QString& out, std::size_t index, std::size_t count) {
+    if (count <= 1) {
+        return out;
+    }
+    const QFileInfo info(out);
+    const QString suffix = info.suffix();
+    const QString number = QStringLiteral("-%1").arg(index + 1);
+    if (suffix.isEmpty()) {
+        return out + number;
+    }
+    return out.left(out.size() - suffix.size() - 1) + number + u'.' + suffix;
+}
+
+std::vector<Recorded> readRecordings(const QString& path) {
+    if (path.endsWith(QLatin1String(".cwcap"), Qt::CaseInsensitive)) {
+        return readCaptureRecordings(path);
+    }
+    auto file = std::make_shared<RecordingFile>();
+    Recorded r;
+    r.name = path;
+    r.summary = readAndSummarize(*file, path);
+    r.rows = file->rowCount();
+    r.rowTexts = [f = file.get()](std::size_t row) { return f->rowTexts(row); };
+    r.keep = file;
+    return {std::move(r)};
+}
+
+void writeDatedCsv(const Recorded& recording, const QString& path) {
+    const QDateTime start = recording.summary.start;
+    if (!start.isValid()) {
+        throw std::runtime_error(
+            QStringLiteral("%1 has no start time (an export has none; journals and captures do); "
+                           "no dated CSV is written")
+                .arg(recording.name)
+                .toStdString());
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw std::runtime_error(
+            QStringLiteral("cannot write %1: %2").arg(path, file.errorString()).toStdString());
+    }
+    QStringList header{QStringLiteral("Date and time")};
+    for (int column = 1; column <= kSampleFieldCount; ++column) {
+        header << DataTableModel::headerText(column);
+    }
+    QByteArray bytes = QByteArray("\xEF\xBB\xBF") + csvLine(header).toUtf8();
+    // The time of day where the charge was recorded (the start's own UTC
+    // offset), as a flight log made there has it.
+    const QDateTime local = start;
+    for (std::size_t row = 0; row < recording.rows; ++row) {
+        QStringList texts = recording.rowTexts(row);
+        const auto seconds = parseElapsedText(texts.value(kFieldElapsed).toStdString());
+        texts.prepend(
+            seconds ? local.addSecs(*seconds).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"))
+                    : QString());
+        bytes += csvLine(texts).toUtf8();
+        if (bytes.size() > (1 << 20)) {
+            file.write(bytes);
+            bytes.clear();
+        }
+    }
+    file.write(bytes);
+    if (!file.commit()) {
+        throw std::runtime_error(
+            QStringLiteral("cannot write %1: %2").arg(path, file.errorString()).toStdString());
+    }
+}
+
+int run(const Options& options, QTextStream& out, QTextStream& err) {
+    int status = kExitOk;
+    std::vector<Recorded> all;
+    for (const QString& path : options.files) {
+        try {
+            for (Recorded& r : readRecordings(path)) {
+                all.push_back(std::move(r));
+            }
+        } catch (const std::exception& e) {
+            err << "cellwatch-report: " << QString::fromStdString(e.what()) << '\n';
+            status = kExitFailed;
+        }
+    }
+    if (options.json) {
+        QJsonArray array;
+        for (const Recorded& r : all) {
+            array.append(summaryJson(r.summary, r.name));
+        }
+        out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+    } else {
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            out << (i > 0 ? "\n" : "") << summaryText(all[i].summary, all[i].name);
+        }
+    }
+    out.flush();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        try {
+            if (!options.csv.isEmpty()) {
+                writeDatedCsv(all[i], numberedPath(options.csv, i, all.size()));
+            }
+            if (!options.picture.isEmpty()) {
+                writePicture(all[i], numberedPath(options.picture, i, all.size()), options.size,
+                             options.light);
+            }
+        } catch (const std::exception& e) {
+            err << "cellwatch-report: " << QString::fromStdString(e.what()) << '\n';
+            status = kExitFailed;
+        }
+    }
+    err.flush();
+    return status;
+}
+
+}  // namespace cellwatch::report

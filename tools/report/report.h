@@ -1,0 +1,72 @@
+// cellwatch-report: what each recording came to, for scripts and for the
+// headless machine beside the charger. The command is a library so that
+// tests can run it in-process as well as the built tool.
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "analysis/recording_summary.h"
+
+namespace cellwatch::report {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;  // a file could not be read or is no recording
+inline constexpr int kExitUsage = 2;
+
+struct Options {
+    bool json = false;
+    QString picture;  // OUT.png, .svg or .pdf; empty: none
+    QSize size{1200, 700};
+    bool light = false;  // --theme light
+    QString csv;         // OUT; empty: none
+    QStringList files;
+};
+
+enum class Parsed { Run, Help, Version, Usage };
+
+// Reads the arguments after the program's name. On Usage, `error` says why.
+Parsed parseArguments(const QStringList& args, Options& options, QString& error);
+QString helpText();
+
+// One recording of a file: a journal or export is one; a capture holds one
+// per recording the pause rule split it into.
+struct Recorded {
+    QString name;  // the file, and " #n" for the n-th recording of a capture
+    RecordingSummaryValues summary;
+    std::size_t rows = 0;
+    std::function<QStringList(std::size_t row)> rowTexts;  // the 22 texts
+    std::shared_ptr<void> keep;                            // what rowTexts reads from
+};
+
+// Reads one file into its recordings. Throws std::runtime_error with the
+// reason when it cannot be read or is no recording.
+std::vector<Recorded> readRecordings(const QString& path);
+
+// The recordings of a capture (see readRecordings).
+std::vector<Recorded> readCaptureRecordings(const QString& path);
+
+// The report of all files: summaries on `out` (text or JSON), pictures and
+// CSV files as asked; one line per failed file on `err`. The exit status.
+int run(const Options& options, QTextStream& out, QTextStream& err);
+
+// OUT itself for one of one; OUT-1, OUT-2 ... (before the suffix) for several.
+QString numberedPath(const QString& out, std::size_t index, std::size_t count);
+
+// Writes a recording as the export format with a first column "Date and
+// time" (local ISO 8601: its start plus each row's elapsed time). Throws
+// std::runtime_error when it has no start or the file cannot be written.
+void writeDatedCsv(const Recorded& recording, const QString& path);
+
+// Draws a recording's chart as the window draws it, with a caption block
+// under it (file, start, battery, kind, duration, mAh, Wh, largest spread),
+// into a .png, .svg or .pdf. Throws std::runtime_error when it cannot.
+void writePicture(const Recorded& recording, const QString& path, QSize size, bool light);
+
+}  // namespace cellwatch::report

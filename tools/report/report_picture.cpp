@@ -1,0 +1,195 @@
+// A recording's chart as a picture with its caption block, drawn by the
+// window's own chart (the real plot, offscreen).
+#include <qcustomplot.h>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <stdexcept>
+
+#include "analysis/summary_format.h"
+#include "app/captions.h"
+#include "chart/chart_view.h"
+#include "chart/data_table.h"
+#include "protocol/sample_text.h"
+#include "protocol/status_sample.h"
+#include "readout/journal.h"
+#include "readout/recording.h"
+#include "tools/log/null_readout.h"
+#include "tools/report/report.h"
+
+namespace cellwatch::report {
+namespace {
+
+[[noreturn]] void fail(const QString& text) {
+    throw std::runtime_error(text.toStdString());
+}
+
+// A colour drawn on the dark panel, for white paper: light ones (white,
+// grey, yellow) darkened until they read on white; the others as they are.
+QColor onPaper(const QColor& colour) {
+    QColor c = colour.toHsl();
+    if (c.lightness() > 110) {
+        c.setHsl(c.hslHue(), c.hslSaturation(), c.hslSaturation() < 40 ? 60 : 95, c.alpha());
+    }
+    return c.toRgb();
+}
+
+void repaint(QPen pen, const std::function<void(const QPen&)>& set) {
+    pen.setColor(onPaper(pen.color()));
+    set(pen);
+}
+
+// White paper and dark ink, for printing and forums; each axis and curve
+// keeps its hue.
+void lightTheme(QCustomPlot& plot) {
+    plot.setBackground(Qt::white);
+    for (QCPAxisRect* rect : plot.axisRects()) {
+        for (QCPAxis* axis : rect->axes()) {
+            repaint(axis->basePen(), [axis](const QPen& p) { axis->setBasePen(p); });
+            repaint(axis->tickPen(), [axis](const QPen& p) { axis->setTickPen(p); });
+            repaint(axis->subTickPen(), [axis](const QPen& p) { axis->setSubTickPen(p); });
+            axis->setLabelColor(onPaper(axis->labelColor()));
+            axis->setTickLabelColor(onPaper(axis->tickLabelColor()));
+        }
+    }
+    for (int i = 0; i < plot.graphCount(); ++i) {
+        QCPGraph* graph = plot.graph(i);
+        repaint(graph->pen(), [graph](const QPen& p) { graph->setPen(p); });
+    }
+    for (int e = 0; e < plot.plotLayout()->elementCount(); ++e) {
+        if (auto* title = qobject_cast<QCPTextElement*>(plot.plotLayout()->elementAt(e))) {
+            title->setTextColor(onPaper(title->textColor()));
+        }
+    }
+}
+
+double numberOr(const QString& text, double absent) {
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    return ok ? v : absent;
+}
+
+RecordingCurves curvesOf(const Recorded& r) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    RecordingCurves c;
+    for (std::size_t row = 0; row < r.rows; ++row) {
+        const QStringList t = r.rowTexts(row);
+        const auto seconds = parseElapsedText(t.value(kFieldElapsed).toStdString());
+        c.days.push_back(seconds ? *seconds / 86'400.0 : kNaN);
+        c.voltage.push_back(numberOr(t.value(kFieldVoltage), kNaN));
+        c.current.push_back(std::fabs(numberOr(t.value(kFieldCurrent), kNaN)));
+        c.capacity.push_back(numberOr(t.value(kFieldCapacity), kNaN));
+        c.external.push_back(numberOr(t.value(kFieldExtTemperature), kNaN));
+    }
+    return c;
+}
+
+QStringList captionLines(const Recorded& r) {
+    const RecordingSummaryValues& s = r.summary;
+    return {
+        QFileInfo(r.name).fileName(),
+        QStringLiteral("Start %1    Battery %2    %3    Duration %4")
+            .arg(s.start.isValid() ? isoTimeWithOffset(s.start) : QStringLiteral("not recorded"),
+                 s.battery, kindName(s.kind), durationText(s.durationS)),
+        QStringLiteral("%1 mAh    %2 Wh    Largest cell spread %3 V at %4")
+            .arg(QString::number(s.capacityMah), QString::number(s.energyWh, 'f', 2),
+                 QString::number(s.cellSpreadMaxV, 'f', 3), durationText(s.cellSpreadMaxAtS)),
+    };
+}
+
+// Draws chart and caption at w x h device pixels on `painter`.
+void paint(QCPPainter& painter, QCustomPlot& plot, const QStringList& caption, int w, int h,
+           bool light) {
+    const QColor paperColour(0, 20, 50);  // the chart panel's own colour
+    QFont font = plot.font();
+    font.setPointSizeF(font.pointSizeF() * 1.2);
+    const int lineHeight = QFontMetrics(font, painter.device()).height();
+    const int captionHeight = lineHeight * static_cast<int>(caption.size()) + lineHeight;
+    const int chartHeight = std::max(h - captionHeight, h / 2);
+    painter.fillRect(QRect(0, 0, w, h), light ? QColor(Qt::white) : paperColour);
+    plot.toPainter(&painter, w, chartHeight);
+    painter.setFont(font);
+    painter.setPen(light ? QColor(30, 30, 30) : QColor(235, 235, 235));
+    int y = chartHeight + lineHeight / 2;
+    for (const QString& line : caption) {
+        painter.drawText(QRect(lineHeight, y, w - 2 * lineHeight, lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter, line);
+        y += lineHeight;
+    }
+}
+
+}  // namespace
+
+void writePicture(const Recorded& recording, const QString& path, QSize size, bool light) {
+    // The window's chart with the recording in it, as File > Open shows it.
+    ChartView chart;
+    chart.resize(size);
+    chart.setAxisTitle(ChartAxis::Left, kAxisTitleVoltage.pick(false));
+    chart.setAxisTitle(ChartAxis::Right, kAxisTitleCurrent.pick(false));
+    chart.setAxisTitle(ChartAxis::Capacity, kAxisTitleCapacity.pick(false));
+    chart.setAxisTitle(ChartAxis::Temperature, kAxisTitleTemperature.pick(false));
+    DataTableModel table;
+    logger::NullReadoutView view;
+    ManualTickClock ticks;
+    ManualWallClock wall(QDateTime::currentDateTime());
+    Recording shown(chart, table, view, ticks, wall, [] { return false; });
+    shown.resetAxes();
+    shown.showCurves(curvesOf(recording),
+                     recording.summary.battery + u'/' + kindName(recording.summary.kind));
+    QCustomPlot& plot = *chart.plot();
+    if (light) {
+        lightTheme(plot);
+    }
+    const QStringList caption = captionLines(recording);
+    const int w = size.width();
+    const int h = size.height();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) {
+        fail(QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));
+    }
+    if (suffix == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&out);
+        svg.setSize(size);
+        svg.setViewBox(QRect(0, 0, w, h));
+        svg.setResolution(plot.logicalDpiX());  // text as large as on screen
+        svg.setTitle(QFileInfo(recording.name).fileName());
+        QCPPainter painter(&svg);
+        painter.setMode(QCPPainter::pmVectorized);
+        paint(painter, plot, caption, w, h, light);
+    } else if (suffix == QLatin1String("pdf")) {
+        QPdfWriter pdf(&out);
+        pdf.setResolution(plot.logicalDpiX());
+        pdf.setPageSize(
+            QPageSize(QSizeF(w * 72.0 / plot.logicalDpiX(), h * 72.0 / plot.logicalDpiY()),
+                      QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setTitle(QFileInfo(recording.name).fileName());
+        QCPPainter painter(&pdf);
+        painter.setMode(QCPPainter::pmVectorized);
+        paint(painter, plot, caption, w, h, light);
+    } else {
+        QImage image(size, QImage::Format_RGB32);
+        {
+            QCPPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            paint(painter, plot, caption, w, h, light);
+        }
+        if (!image.save(&out, "PNG")) {
+            fail(QStringLiteral("cannot write %1").arg(path));
+        }
+    }
+    if (!out.commit()) {
+        fail(QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));
+    }
+}
+
+}  // namespace cellwatch::report
