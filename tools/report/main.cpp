@@ -6,8 +6,22 @@
 #include "protocol/version.h"
 #include "tools/report/report.h"
 
+namespace {
+
+// The tool's standard error is its own: one line per failed file. Qt's notes
+// about the desktop it runs without (no runtime folder, no fonts database
+// entry) are dropped; its criticals still show.
+void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "cellwatch-report: %s\n", qPrintable(message));
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace cellwatch;
+    qInstallMessageHandler(quietQt);
     // Pictures are drawn by the window's chart, without a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,0 +1,126 @@
+#include "analysis/recording_summary.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <vector>
+
+namespace cellwatch {
+namespace {
+
+// A row: time, state, volts, amps, mAh, then the cells (absent ones 0).
+QStringList row(const char* time, const char* state, const char* volts, const char* amps,
+                const char* mah, std::vector<const char*> cells = {"4.10", "4.12", "4.15"},
+                const char* ext = "25", const char* internal = "31") {
+    QStringList t{QString::fromLatin1(time),     QStringLiteral("LiIo/Po/Fe"),
+                  QString::fromLatin1(state),    QString::fromLatin1(ext),
+                  QString::fromLatin1(internal), QStringLiteral("12.00"),
+                  QString::fromLatin1(volts),    QString::fromLatin1(amps),
+                  QString::fromLatin1(mah),      QStringLiteral("0")};
+    for (int c = 0; c < 12; ++c) {
+        t << (c < static_cast<int>(cells.size())
+                  ? QString::fromLatin1(cells[static_cast<std::size_t>(c)])
+                  : QStringLiteral("0"));
+    }
+    return t;
+}
+
+RecordingSummaryValues summarize(const std::vector<QStringList>& rows) {
+    RecordingSummarizer s;
+    for (const QStringList& r : rows) {
+        s.addRow(r);
+    }
+    return s.values();
+}
+
+TEST(RecordingSummary, KindIsChargeOrDischargeOnlyWhenEveryRowIs) {
+    const struct {
+        std::vector<const char*> states;
+        RecordingKind kind;
+    } cases[] = {
+        {{"+CHG+", "+CHG+"}, RecordingKind::Charge},
+        {{"-DSC-", "-DSC-", "-DSC-"}, RecordingKind::Discharge},
+        {{"+CHG+", "-DSC-"}, RecordingKind::Mixed},
+        {{"+CHG+", "Idle"}, RecordingKind::Mixed},
+        {{"-DSC-"}, RecordingKind::Discharge},
+    };
+    for (const auto& c : cases) {
+        std::vector<QStringList> rows;
+        int k = 1;
+        for (const char* state : c.states) {
+            rows.push_back(
+                row(qPrintable(QStringLiteral("0:00:0%1").arg(k++)), state, "12.00", "1.00", "1"));
+        }
+        EXPECT_EQ(summarize(rows).kind, c.kind) << c.states.size();
+    }
+    EXPECT_EQ(kindName(RecordingKind::Discharge), QStringLiteral("discharge"));
+}
+
+// Energy: the trapezoid over each gap, uneven gaps weighted by their length,
+// the power of a discharge taken by its size.
+TEST(RecordingSummary, EnergyIsTheTrapezoidOverUnevenGaps) {
+    const auto v = summarize({
+        row("0:00:01", "-DSC-", "10.00", "-2.00", "0"),   // 20 W
+        row("0:00:11", "-DSC-", "10.00", "-4.00", "10"),  // 40 W, 10 s later
+        row("0:01:11", "-DSC-", "8.00", "-5.00", "90"),   // 40 W, 60 s later
+        row("0:01:12", "-DSC-", "8.00", "0.00", "91"),    // 0 W, 1 s later
+    });
+    const double wattSeconds = 10 * (20 + 40) / 2.0 + 60 * (40 + 40) / 2.0 + 1 * (40 + 0) / 2.0;
+    EXPECT_NEAR(v.energyWh, wattSeconds / 3600, 1e-12);
+    EXPECT_EQ(v.rows, 4);
+    EXPECT_DOUBLE_EQ(v.durationS, 72);
+    EXPECT_DOUBLE_EQ(v.capacityMah, 91);
+    EXPECT_DOUBLE_EQ(v.currentAvgA, (2 + 4 + 5 + 0) / 4.0);
+    EXPECT_DOUBLE_EQ(v.currentMaxA, 5);
+    EXPECT_DOUBLE_EQ(v.voltageFirstV, 10);
+    EXPECT_DOUBLE_EQ(v.voltageLastV, 8);
+    EXPECT_DOUBLE_EQ(v.voltageMaxV, 10);
+}
+
+// The spread counts a row's non-zero cells only; a row with fewer than two
+// counts 0; the time is that of the first row with the largest.
+TEST(RecordingSummary, SpreadIgnoresAbsentCellsAndKeepsTheFirstLargest) {
+    const auto v = summarize({
+        row("0:00:01", "+CHG+", "8.20", "1.00", "1", {"4.10", "0", "4.00"}),  // 0.10
+        row("0:00:02", "+CHG+", "8.20", "1.00", "2", {"4.30"}),               // one cell: 0
+        row("0:00:03", "+CHG+", "8.20", "1.00", "3", {"4.20", "4.05", "4.25"}, "40", "55"),
+        row("0:00:04", "+CHG+", "8.20", "1.00", "4", {"4.25", "4.05", "4.20"}),
+        row("0:00:05", "+CHG+", "8.20", "1.00", "5", {"4.11", "4.12"}, "30", "45"),
+    });
+    EXPECT_NEAR(v.cellSpreadMaxV, 0.20, 1e-9);
+    EXPECT_DOUBLE_EQ(v.cellSpreadMaxAtS, 3);
+    EXPECT_EQ(v.cells, 2);  // the last row's
+    ASSERT_EQ(v.cellsLastV.size(), 2U);
+    EXPECT_DOUBLE_EQ(v.cellsLastV[1], 4.12);
+    EXPECT_DOUBLE_EQ(v.tempExtMaxC, 40);
+    EXPECT_DOUBLE_EQ(v.tempIntMaxC, 55);
+}
+
+TEST(RecordingSummary, OneRowAndRowsWithoutATime) {
+    const auto one = summarize({row("0:00:01", "+CHG+", "4.20", "1.50", "3", {"4.20"})});
+    EXPECT_EQ(one.rows, 1);
+    EXPECT_DOUBLE_EQ(one.energyWh, 0);
+    EXPECT_DOUBLE_EQ(one.cellSpreadMaxV, 0);
+    EXPECT_DOUBLE_EQ(one.cellSpreadMaxAtS, 1);
+    EXPECT_DOUBLE_EQ(one.currentAvgA, 1.5);
+    EXPECT_EQ(one.battery, QStringLiteral("LiIo/Po/Fe"));
+
+    QStringList empty;
+    empty.resize(22);
+    const auto withEmpty = summarize({empty, row("0:00:02", "+CHG+", "4.20", "1.00", "3"), empty});
+    EXPECT_EQ(withEmpty.rows, 1);
+    EXPECT_EQ(summarize({}).rows, 0);
+}
+
+TEST(RecordingSummary, StartComesFromTheJournalsCommentLine) {
+    const QDateTime start = startFromComments(
+        {QStringLiteral("cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
+                        "battery=Pb")});
+    ASSERT_TRUE(start.isValid());
+    EXPECT_EQ(start.offsetFromUtc(), 3600);
+    EXPECT_EQ(start.toUTC().time(), QTime(13, 30, 12));
+    EXPECT_FALSE(startFromComments({QStringLiteral("no start here")}).isValid());
+}
+
+}  // namespace
+}  // namespace cellwatch

@@ -1,0 +1,216 @@
+// cellwatch-report as a user runs it: the built tool on journals, exports and
+// captures, its JSON, its failures and exit statuses, pictures and CSV files.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "serial/capture.h"
+#include "tools/emulator/status_encoder.h"
+
+namespace cellwatch {
+namespace {
+
+namespace emu = cellwatch::emulator;
+
+struct Ran {
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+Ran report(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(CELLWATCH_REPORT_TOOL), args);
+    EXPECT_TRUE(p.waitForFinished(60'000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QByteArray csvRow(int second, const char* state, const char* volts, const char* amps, int mah) {
+    return QStringLiteral(
+               "0:00:%1,LiIo/Po/Fe,%2,25,31,12.00,%3,%4,%5,0,4.10,4.20,4.15,0,0,0,0,0,"
+               "0,0,0,0\r\n")
+        .arg(second, 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(state), QLatin1String(volts), QLatin1String(amps))
+        .arg(mah)
+        .toUtf8();
+}
+
+const QByteArray kHeader =
+    "Time,Type,State,Ext,Int,In,Volt,Curr,Cap,Power,C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
+
+class ReportTest : public ::testing::Test {
+protected:
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QString journal() {
+        return write(QStringLiteral("cellwatch-20261205-143012.csv"),
+                     "\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; "
+                     "start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe\r\n" +
+                         kHeader + csvRow(1, "+CHG+", "12.00", "2.00", 0) +
+                         csvRow(2, "+CHG+", "12.10", "2.00", 1) +
+                         csvRow(4, "+CHG+", "12.20", "2.00", 2));
+    }
+    QString exported() {
+        return write(QStringLiteral("export.csv"), kHeader +
+                                                       csvRow(1, "-DSC-", "8.00", "-1.00", 0) +
+                                                       csvRow(2, "+CHG+", "8.00", "1.00", 1));
+    }
+    // Five messages a second apart, a silence of 10 s, then three more: two
+    // recordings (the first message after the silence starts the second).
+    QString capture() {
+        const QString path = dir.filePath(QStringLiteral("run.cwcap"));
+        CaptureWriter w(QFile::encodeName(path).toStdString());
+        const CaptureStart start{1'764'941'412'000, 3600, 1000};
+        w.writeStart(start);
+        const auto send = [&](int k, std::int64_t atMs) {
+            emu::ChargerReading r;
+            r.mode = emu::Mode::Charge;
+            r.extTemperature = Decimal::fromInt(25);
+            r.intTemperature = Decimal::fromInt(30);
+            r.inputVoltage = Decimal::fromInt(12);
+            r.voltage = Decimal::fromHundredths(1200 + k);
+            r.current = Decimal::fromInt(2);
+            r.capacity = Decimal::fromInt(k);
+            r.cells[0] = r.cells[1] = r.cells[2] = Decimal::fromHundredths(400);
+            const auto bytes = emu::encodeStatus(r, FrameLayout::Long112);
+            w.writeRecord(start.wallMs + atMs, start.ticks + static_cast<std::uint32_t>(atMs),
+                          bytes);
+        };
+        for (int k = 0; k < 5; ++k) {
+            send(k, 1000 * (k + 1));
+        }
+        for (int k = 5; k < 8; ++k) {
+            send(k, 15'000 + 1000 * k);
+        }
+        w.close();
+        return path;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
+    const Ran r = report({QStringLiteral("--json"), journal(), exported(), capture()});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray all = QJsonDocument::fromJson(r.out).array();
+    ASSERT_EQ(all.size(), 4) << r.out.toStdString();
+    const QSet<QString> keys{"file",
+                             "start",
+                             "battery",
+                             "kind",
+                             "rows",
+                             "duration_s",
+                             "capacity_mah",
+                             "energy_wh",
+                             "current_avg_a",
+                             "current_max_a",
+                             "voltage_first_v",
+                             "voltage_last_v",
+                             "voltage_max_v",
+                             "temp_ext_max_c",
+                             "temp_int_max_c",
+                             "cells",
+                             "cells_last_v",
+                             "cell_spread_max_v",
+                             "cell_spread_max_at_s"};
+    for (const QJsonValue& v : all) {
+        const QStringList got = v.toObject().keys();
+        EXPECT_EQ(QSet<QString>(got.begin(), got.end()), keys);
+    }
+    const QJsonObject j = all[0].toObject();
+    EXPECT_EQ(j["start"].toString(), QStringLiteral("2026-12-05T14:30:12+01:00"));
+    EXPECT_EQ(j["kind"].toString(), QStringLiteral("charge"));
+    EXPECT_EQ(j["rows"].toInt(), 3);
+    // 1 s at (24 + 24.2)/2 W, then 2 s at (24.2 + 24.4)/2 W.
+    EXPECT_DOUBLE_EQ(j["energy_wh"].toDouble(), 0.0202);
+    EXPECT_DOUBLE_EQ(j["cell_spread_max_v"].toDouble(), 0.1);
+    EXPECT_EQ(j["cells_last_v"].toArray().size(), 3);
+
+    const QJsonObject e = all[1].toObject();
+    EXPECT_TRUE(e["start"].isNull());
+    EXPECT_EQ(e["kind"].toString(), QStringLiteral("mixed"));
+
+    const QJsonObject c1 = all[2].toObject();
+    const QJsonObject c2 = all[3].toObject();
+    EXPECT_TRUE(c1["file"].toString().endsWith(QStringLiteral("run.cwcap #1")));
+    EXPECT_EQ(c1["rows"].toInt(), 5);
+    EXPECT_EQ(c2["rows"].toInt(), 2);
+    EXPECT_DOUBLE_EQ(c2["capacity_mah"].toDouble(), 7);
+    EXPECT_EQ(c1["start"].toString(), QStringLiteral("2025-12-05T14:30:12+01:00"));
+    EXPECT_FALSE(c2["start"].isNull());
+}
+
+TEST_F(ReportTest, FailuresAreNamedAndTheOthersStillReported) {
+    const QString good = journal();
+    const QString text = write(QStringLiteral("notes.csv"), "just a note\n");
+    const struct {
+        QStringList args;
+        int status;
+        const char* says;  // on standard error
+        bool reportsGood;
+    } cases[] = {
+        {{}, 2, "no FILE", false},
+        {{"--size", "12"}, 2, "--size", false},
+        {{"--picture", "x.gif", good}, 2, ".png, .svg or .pdf", false},
+        {{"--bogus", good}, 2, "unknown option --bogus", false},
+        {{good, dir.filePath("missing.csv")}, 1, "missing.csv", true},
+        {{text, good}, 1, "notes.csv is not a recording", true},
+        {{dir.path(), good}, 1, "not a regular file", true},
+        {{"--csv", dir.filePath("d.csv"), exported()}, 1, "has no start time", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const Ran r = report(c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+        EXPECT_EQ(r.out.contains("cellwatch-20261205-143012.csv"), c.reportsGood);
+    }
+    const Ran help = report({QStringLiteral("--help")});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains("Exit status"));
+    EXPECT_EQ(report({QStringLiteral("--version")}).out, "cellwatch-report 1.10.0\n");
+}
+
+TEST_F(ReportTest, PicturesAndDatedCsvFiles) {
+    const QString cap = capture();
+    const Ran r = report({QStringLiteral("--picture"), dir.filePath(QStringLiteral("p.png")),
+                          QStringLiteral("--size"), QStringLiteral("800x500"),
+                          QStringLiteral("--csv"), dir.filePath(QStringLiteral("d.csv")), cap});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    for (const char* name : {"p-1.png", "p-2.png"}) {
+        const QImage image(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_EQ(image.size(), QSize(800, 500)) << name;
+    }
+    QFile dated(dir.filePath(QStringLiteral("d-2.csv")));
+    ASSERT_TRUE(dated.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = dated.readAll().split('\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("\xEF\xBB\xBF\"Date and time\",") ||
+                lines[0].startsWith("\xEF\xBB\xBF"
+                                    "Date and time,"))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("2025-12-05T14:30:33,0:00:01,")) << lines[1].toStdString();
+
+    for (const char* out : {"light.svg", "light.pdf"}) {
+        const QString path = dir.filePath(QString::fromLatin1(out));
+        EXPECT_EQ(report({"--theme", "light", "--picture", path, journal()}).status, 0);
+        EXPECT_GT(QFile(path).size(), 1000) << out;
+    }
+}
+
+}  // namespace
+}  // namespace cellwatch
