@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "decoder_test_support.h"
+#include "tests/protocol/decoder_test_support.h"
 
 namespace cellwatch {
 namespace {
