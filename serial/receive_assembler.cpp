@@ -9,6 +9,10 @@ void ReceiveAssembler::onComm(CommEvent event, ByteSource& port) {
     if (flipLamp_) {
         flipLamp_();
     }
+    take(port);
+}
+
+void ReceiveAssembler::take(ByteSource& port) {
     if (!started_) {
         std::uint8_t byte = 0;
         if (port.read({&byte, 1}) == 0) {
@@ -44,11 +48,14 @@ bool ReceiveAssembler::hasWork(const ByteSource& port) const {
 }
 
 std::size_t ReceiveAssembler::serviceReceived(ByteSource& port) {
-    std::size_t calls = 0;
-    do {
-        onComm(CommEvent::ReceivedBytes, port);
+    // The event flips the lamp once; the calls that follow are the driver's
+    // way of working off what the event brought, not events of their own.
+    onComm(CommEvent::ReceivedBytes, port);
+    std::size_t calls = 1;
+    while (hasWork(port)) {
+        take(port);
         ++calls;
-    } while (hasWork(port));
+    }
     return calls;
 }
 

@@ -31,11 +31,15 @@ public:
                      std::function<void()> flipReceiveLamp = {})
         : clock_(clock), sink_(sink), flipLamp_(std::move(flipReceiveLamp)) {}
 
-    // The receive handler: one call per receive event.
+    // The receive handler: one call per receive event. It flips the receive
+    // lamp and takes what one call takes (one byte while hunting, a whole
+    // frame once 111 bytes wait).
     void onComm(CommEvent event, ByteSource& port);
 
-    // Calls the handler again while a call would still consume waiting bytes,
-    // so a burst is worked off completely. Returns the number of calls made.
+    // One receive event worked off completely: the handler is called, then
+    // called again while a call would still consume waiting bytes. The lamp
+    // flips once for the event, however many calls its bytes need. Returns
+    // the number of calls made.
     std::size_t serviceReceived(ByteSource& port);
 
     // True when a handler call would consume bytes from `port` now.
@@ -49,6 +53,9 @@ public:
     std::uint64_t bytesDropped() const { return bytesDropped_; }
 
 private:
+    // The handler's work without the lamp.
+    void take(ByteSource& port);
+
     const TickClock& clock_;
     StatusFrameSink& sink_;
     std::function<void()> flipLamp_;

@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QSerialPort>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <thread>
 
@@ -126,6 +128,43 @@ INSTANTIATE_TEST_SUITE_P(BothLayouts, PtyEndToEnd,
                              return std::string(param.param == FrameLayout::Short76 ? "Layout76"
                                                                                     : "Layout112");
                          });
+
+// Each message written whole reaches the port as a receive event of its
+// own; the receive lamp flips once per event, so it keeps blinking with the
+// messages instead of flipping twice and looking dead.
+TEST(PtyReceiveLamp, FlipsOncePerReceiveEvent) {
+    emu::PseudoTerminal pty;
+    QSerialPort port(QString::fromStdString(pty.slavePath()));
+    ASSERT_TRUE(applyChargerLineSettings(port));
+    ASSERT_TRUE(port.open(QIODevice::ReadOnly)) << port.errorString().toStdString();
+    SystemTickClock clock;
+    CollectingHost host;
+    StatusDecoder decoder(clock, host);
+    int flips = 0;
+    int events = 0;
+    QObject::connect(&port, &QSerialPort::readyRead, [&] { ++events; });
+    ReceiveAssembler assembler(clock, decoder, [&] { ++flips; });
+    PortReceiver receiver(port, assembler);
+
+    emu::ChargerReading reading;
+    reading.mode = emu::Mode::Charge;
+    reading.voltage = Decimal::fromHundredths(1205);
+    constexpr std::size_t kMessages = 5;
+    for (std::size_t n = 1; n <= kMessages; ++n) {
+        const std::vector<std::uint8_t> message = emu::encodeStatus(reading, FrameLayout::Long112);
+        ASSERT_EQ(::write(pty.masterFd(), message.data(), message.size()),
+                  static_cast<ssize_t>(message.size()));
+        QElapsedTimer waited;
+        waited.start();
+        while (host.lines.size() < n && waited.elapsed() < 10'000) {
+            port.waitForReadyRead(20);
+            QCoreApplication::processEvents();
+        }
+        ASSERT_EQ(host.lines.size(), n);
+    }
+    EXPECT_GE(events, static_cast<int>(kMessages));
+    EXPECT_EQ(flips, events);
+}
 
 }  // namespace
 }  // namespace cellwatch
