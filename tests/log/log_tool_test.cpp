@@ -174,6 +174,21 @@ TEST_F(LogToolTest, RowsFollowTheSamplesUntilThePortIsLostOrASignalEndsTheLog) {
     }
 }
 
+// A udev alias or the emulator's --link: a port path whose name has no digits.
+TEST_F(LogToolTest, PortBehindASymlinkWithoutDigitsIsLogged) {
+    const fs::path alias = dir / "charger";
+    fs::create_symlink(port(), alias);
+    ToolRun run({"--port", alias.string()});
+    ASSERT_TRUE(run.waitForLines(1)) << run.err();
+    send(chargeReading(1));
+    ASSERT_TRUE(run.waitForLines(2)) << run.err();
+    EXPECT_EQ(withoutTime(run.outLines()[1]),
+              withoutTime(expectedRow(chargeReading(1), FrameLayout::Long112, "")));
+    run.signal(SIGTERM);
+    EXPECT_EQ(run.wait(), kExitOk);
+    EXPECT_TRUE(run.err().empty()) << run.err();
+}
+
 emu::Step step(emu::Step::Kind kind, int n, FrameLayout layout, std::uint32_t ms = 0) {
     emu::Step s;
     s.kind = kind;

@@ -10,12 +10,15 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 #include "serial/port_receiver.h"
+#include "serial/port_scan.h"
 #include "serial/receive_assembler.h"
+#include "serial/serial_link.h"
 #include "serial/serial_port_source.h"
 #include "tools/emulator/emulator.h"
 
@@ -129,6 +132,27 @@ INSTANTIATE_TEST_SUITE_P(BothLayouts, PtyEndToEnd,
                                                                                     : "Layout112");
                          });
 
+// Runs the event loop until `done` or 10 s have passed; true when done.
+template <typename Done>
+bool runUntil(QSerialPort& port, Done done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 10'000) {
+        if (port.isOpen()) {
+            port.waitForReadyRead(20);
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+std::vector<std::uint8_t> chargingMessage() {
+    emu::ChargerReading reading;
+    reading.mode = emu::Mode::Charge;
+    reading.voltage = Decimal::fromHundredths(1205);
+    return emu::encodeStatus(reading, FrameLayout::Long112);
+}
+
 // Each message written whole reaches the port as a receive event of its
 // own; the receive lamp flips once per event, so it keeps blinking with the
 // messages instead of flipping twice and looking dead.
@@ -146,24 +170,46 @@ TEST(PtyReceiveLamp, FlipsOncePerReceiveEvent) {
     ReceiveAssembler assembler(clock, decoder, [&] { ++flips; });
     PortReceiver receiver(port, assembler);
 
-    emu::ChargerReading reading;
-    reading.mode = emu::Mode::Charge;
-    reading.voltage = Decimal::fromHundredths(1205);
     constexpr std::size_t kMessages = 5;
+    const std::vector<std::uint8_t> message = chargingMessage();
     for (std::size_t n = 1; n <= kMessages; ++n) {
-        const std::vector<std::uint8_t> message = emu::encodeStatus(reading, FrameLayout::Long112);
         ASSERT_EQ(::write(pty.masterFd(), message.data(), message.size()),
                   static_cast<ssize_t>(message.size()));
-        QElapsedTimer waited;
-        waited.start();
-        while (host.lines.size() < n && waited.elapsed() < 10'000) {
-            port.waitForReadyRead(20);
-            QCoreApplication::processEvents();
-        }
-        ASSERT_EQ(host.lines.size(), n);
+        ASSERT_TRUE(runUntil(port, [&] { return host.lines.size() == n; }));
     }
     EXPECT_GE(events, static_cast<int>(kMessages));
     EXPECT_EQ(flips, events);
+}
+
+// A serial link as the window and the log open one, from a port text.
+class PtyLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("cellwatch-link-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::filesystem::path dir;
+    emu::PseudoTerminal pty;
+    SystemTickClock clock;
+    CollectingHost host;
+    StatusDecoder decoder{clock, host};
+    ReceiveAssembler assembler{clock, decoder};
+    SerialLink link{assembler};
+};
+
+// A udev alias or the emulator's --link: a symlink whose name has no digits.
+TEST_F(PtyLinkTest, PortBehindASymlinkWithoutDigitsConnectsAndReceives) {
+    const std::string alias = (dir / "charger").string();
+    std::filesystem::create_symlink(pty.slavePath(), alias);
+    link.open(portToOpen(QString::fromStdString(alias)));
+    ASSERT_TRUE(link.isOpen());
+    const std::vector<std::uint8_t> message = chargingMessage();
+    ASSERT_EQ(::write(pty.masterFd(), message.data(), message.size()),
+              static_cast<ssize_t>(message.size()));
+    EXPECT_TRUE(runUntil(link.port(), [&] { return host.lines.size() == 1; }));
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
 LogSession::~LogSession() = default;
 
 void LogSession::openPort(const QString& portText) {
-    link_.open(portDevice(portText));
+    link_.open(portToOpen(portText));
 }
 
 bool LogSession::start(std::FILE* out) {

@@ -64,8 +64,8 @@ public:
     ~LogSession() override;
 
     // Opens the port: a path, a device name or a port list entry, mapped as
-    // the window maps its port box. Throws std::runtime_error with the serial
-    // layer's text when it cannot be opened.
+    // the window maps its port box (portToOpen). Throws std::runtime_error
+    // saying why when it names no port or cannot be opened.
     void openPort(const QString& portText);
 
     // Writes the header line to `out` and starts a recording, as connecting
