@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 #include "serial/port_scan.h"
 #include "tools/log/command_line.h"
@@ -37,7 +38,12 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
 LogSession::~LogSession() = default;
 
 void LogSession::openPort(const QString& portText) {
-    link_.open(portToOpen(portText));
+    const QString device = portToOpen(portText);
+    try {
+        link_.open(device);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(portText.toStdString() + ": " + e.what());
+    }
 }
 
 bool LogSession::start(std::FILE* out) {

@@ -65,7 +65,8 @@ public:
 
     // Opens the port: a path, a device name or a port list entry, mapped as
     // the window maps its port box (portToOpen). Throws std::runtime_error
-    // saying why when it names no port or cannot be opened.
+    // naming the port and saying why when it names no port or cannot be
+    // opened ("/dev/ttyUSB0: No such file or directory").
     void openPort(const QString& portText);
 
     // Writes the header line to `out` and starts a recording, as connecting
