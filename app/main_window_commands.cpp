@@ -195,9 +195,13 @@ void MainWindow::onLinkLost(const QString& reason) {
     if (!tool(QStringLiteral("Tools"), QStringLiteral("Off"))->enabled()) {
         return;
     }
+    const LinkLoss loss = link_->lossReason();
     runCommand([this] { Disconnect(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
     const bool chinese = isChinese(readLanguageCode(settings_));
-    PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + reason + u')');
+    const QString why = !chinese                       ? reason
+                        : loss == LinkLoss::DeviceGone ? QStringLiteral("设备已移除")
+                                                       : QStringLiteral("设备停止工作");
+    PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + why + u')');
     awaitAdapter();
 }
 

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "protocol/sample_text.h"
@@ -192,7 +193,7 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     std::filesystem::path dir;
-    emu::PseudoTerminal pty;
+    std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
     SystemTickClock clock;
     CollectingHost host;
     StatusDecoder decoder{clock, host};
@@ -203,13 +204,35 @@ protected:
 // A udev alias or the emulator's --link: a symlink whose name has no digits.
 TEST_F(PtyLinkTest, PortBehindASymlinkWithoutDigitsConnectsAndReceives) {
     const std::string alias = (dir / "charger").string();
-    std::filesystem::create_symlink(pty.slavePath(), alias);
+    std::filesystem::create_symlink(pty->slavePath(), alias);
     link.open(portToOpen(QString::fromStdString(alias)));
     ASSERT_TRUE(link.isOpen());
     const std::vector<std::uint8_t> message = chargingMessage();
-    ASSERT_EQ(::write(pty.masterFd(), message.data(), message.size()),
+    ASSERT_EQ(::write(pty->masterFd(), message.data(), message.size()),
               static_cast<ssize_t>(message.size()));
     EXPECT_TRUE(runUntil(link.port(), [&] { return host.lines.size() == 1; }));
+}
+
+// The charger's side closes while connected: the link says so once, in
+// plain words, not with whatever system error text happens to be left over.
+TEST_F(PtyLinkTest, FarSideClosingLosesTheLinkOnceSayingTheDeviceWentAway) {
+    link.open(portToOpen(QString::fromStdString(pty->slavePath())));
+    std::vector<QString> reasons;
+    QObject::connect(&link, &SerialLink::linkLost,
+                     [&](const QString& reason) { reasons.push_back(reason); });
+    const std::vector<std::uint8_t> message = chargingMessage();
+    ASSERT_EQ(::write(pty->masterFd(), message.data(), message.size()),
+              static_cast<ssize_t>(message.size()));
+    ASSERT_TRUE(runUntil(link.port(), [&] { return host.lines.size() == 1; }));
+    pty.reset();
+    ASSERT_TRUE(runUntil(link.port(), [&] { return !reasons.empty(); }));
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(reasons.size(), 1u);
+    EXPECT_EQ(reasons[0].toStdString(), "the device went away");
+    EXPECT_EQ(link.lossReason(), LinkLoss::DeviceGone);
+    EXPECT_FALSE(link.isOpen());
 }
 
 }  // namespace

@@ -31,13 +31,14 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
     events.restarted = [this] { writeLine(QStringLiteral("# restart")); };
     connect(&link_, &SerialLink::linkLost, this, [this](const QString& reason) {
         writeLine(QStringLiteral("# lost"));
-        finish(kExitLost, QStringLiteral("lost the port: ") + reason);
+        finish(kExitLost, QStringLiteral("lost the port %1: %2").arg(portText_, reason));
     });
 }
 
 LogSession::~LogSession() = default;
 
 void LogSession::openPort(const QString& portText) {
+    portText_ = portText;
     const QString device = portToOpen(portText);
     try {
         link_.open(device);

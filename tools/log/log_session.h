@@ -116,6 +116,7 @@ private:
     ReceiveAssembler assembler_;
     SerialLink link_;
 
+    QString portText_;  // as given to openPort
     std::FILE* out_ = nullptr;
     CaptureWriter* capture_ = nullptr;
     int rowsWritten_ = 0;
