@@ -42,6 +42,28 @@ void ReceiveAssembler::take(ByteSource& port) {
     started_ = false;
 }
 
+void ReceiveAssembler::endOfInput(BufferByteSource& input) {
+    const auto workOff = [&] {
+        while (hasWork(input)) {
+            take(input);
+        }
+    };
+    workOff();
+    if (!started_) {
+        return;
+    }
+    const std::span<const std::uint8_t> rest = input.waiting();
+    // rest[i] is frame offset i + 1: offset 75 is the 75th byte waiting.
+    if (rest.size() < kFirstReadSize || rest[kEndByteOffset - 1] != kEndByte) {
+        return;
+    }
+    frame_.grow(input.read({frame_.tail(), kFirstReadSize}));
+    sink_.decodeStatus76(frame_, rxTick_);
+    frame_.clear();
+    started_ = false;
+    workOff();
+}
+
 bool ReceiveAssembler::hasWork(const ByteSource& port) const {
     std::size_t waiting = port.bytesWaiting();
     return started_ ? waiting >= kBytesNeededAfterStart : waiting > 0;

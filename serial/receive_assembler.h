@@ -42,6 +42,16 @@ public:
     // the number of calls made.
     std::size_t serviceReceived(ByteSource& port);
 
+    // The input has ended (a file read to its end: no more bytes will come).
+    // Works off what waits, then frames what a live line would have framed
+    // had the next message come: a started frame whose 75 bytes are there
+    // and end in the end byte is handed over as a 76-byte frame, and what
+    // follows it is hunted through. A frame cut off stays started; so does
+    // one that would need bytes of a next message (offset 75 not the end
+    // byte). The live path never calls this: there a 76-byte frame waits
+    // until 111 bytes follow its start byte.
+    void endOfInput(BufferByteSource& input);
+
     // True when a handler call would consume bytes from `port` now.
     bool hasWork(const ByteSource& port) const;
 
