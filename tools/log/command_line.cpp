@@ -1,6 +1,8 @@
 #include "tools/log/command_line.h"
 
-#include <cmath>
+#include <optional>
+
+#include "serial/capture_replay.h"
 
 namespace cellwatch::logger {
 namespace {
@@ -32,7 +34,7 @@ constexpr const char* kUsage =
     "               the output is the lines the live run wrote (without\n"
     "               '# lost'); the log ends at the end of the capture\n"
     "  --speed N    of a replay: 1 real time (the default), 2 twice as fast,\n"
-    "               0 as fast as possible\n"
+    "               up to 1000000; 0 as fast as possible\n"
     "  -h, --help   show this text\n"
     "\n"
     "Output (UTF-8, one line each, flushed at once):\n"
@@ -126,12 +128,11 @@ LogOptions parseArguments(const QStringList& arguments) {
         throw UsageError("--speed goes only with --replay");
     }
     if (speedGiven) {
-        bool ok = false;
-        options.speed = speed.toDouble(&ok);
-        if (!ok || !std::isfinite(options.speed) || options.speed < 0) {
-            throw UsageError("bad --speed " + speed.toStdString() +
-                             " (a number: 1 real time, 2 twice as fast, 0 as fast as possible)");
+        const std::optional<double> value = parseReplaySpeed(speed);
+        if (!value) {
+            throw UsageError("bad --speed " + speed.toStdString() + " (" + kReplaySpeedRule + ")");
         }
+        options.speed = *value;
     }
     if (options.out == QLatin1String("-")) {
         options.out.clear();
