@@ -2,6 +2,7 @@
 // all, and the replay's clocks and pacing.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -130,6 +131,31 @@ TEST_F(CaptureTest, FileThatIsNoCaptureIsRefusedWithItsName) {
     }
     EXPECT_THROW(CaptureReader((dir / "missing").string()), CaptureError);
     EXPECT_THROW(CaptureWriter((dir / "no" / "dir.cwcap").string()), CaptureError);
+}
+
+// A FIFO would make opening wait for a program at its other end: it is
+// refused at once, both ways, as is a directory.
+TEST_F(CaptureTest, FifoOrDirectoryIsRefusedWithoutWaiting) {
+    const std::string fifo = (dir / "pipe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> refused[] = {
+        {fifo, ": it is a FIFO, not a regular file"},
+        {dir.string(), ": it is a directory"},
+    };
+    for (const auto& [path, why] : refused) {
+        try {
+            CaptureReader reader(path);
+            ADD_FAILURE() << path << " read";
+        } catch (const CaptureError& e) {
+            EXPECT_EQ(std::string(e.what()), "cannot read " + path + why);
+        }
+        try {
+            CaptureWriter writer(path);
+            ADD_FAILURE() << path << " written";
+        } catch (const CaptureError& e) {
+            EXPECT_EQ(std::string(e.what()), "cannot write " + path + why);
+        }
+    }
 }
 
 // A receiver of the replayed messages that notes what it sees of the clocks.

@@ -1,6 +1,10 @@
 #include "tools/log/log_session.h"
 
+#include <poll.h>
+#include <stdio.h>
+
 #include <QStringList>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -115,7 +119,35 @@ void LogSession::writeRow(int row) {
     }
 }
 
+bool LogSession::outputReady() const {
+    const int fd = stopFd_ < 0 ? -1 : ::fileno(out_);
+    if (fd < 0) {
+        return true;
+    }
+    std::array<pollfd, 2> wait{{{fd, POLLOUT, 0}, {stopFd_, POLLIN, 0}}};
+    for (;;) {
+        if (::poll(wait.data(), wait.size(), -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return true;  // the write says what is wrong
+        }
+        // Room for a line (one free page of a pipe holds any line), or an
+        // error the write reports, wins over the stop signal.
+        if (wait[0].revents != 0) {
+            return true;
+        }
+        if (wait[1].revents != 0) {
+            return false;
+        }
+    }
+}
+
 bool LogSession::put(const QString& line) {
+    if (!outputReady()) {
+        failure_.clear();
+        return false;
+    }
     const QByteArray bytes = line.toUtf8() + '\n';
     const auto size = static_cast<std::size_t>(bytes.size());
     if (std::fwrite(bytes.constData(), 1, size, out_) == size && std::fflush(out_) == 0) {
@@ -128,7 +160,7 @@ bool LogSession::put(const QString& line) {
 
 void LogSession::writeLine(const QString& line) {
     if (out_ != nullptr && !put(line)) {
-        finish(kExitFailure, failure_);
+        finish(failure_.isEmpty() ? kExitOk : kExitFailure, failure_);
     }
 }
 
