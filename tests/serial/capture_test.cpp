@@ -338,10 +338,10 @@ TEST_F(CaptureTest, ExtremeClocksAndSpeedsStillPlayToTheEnd) {
         {
             CaptureWriter writer(path);
             writer.writeStart(start);
-            writer.writeRecord(kMax - 10, start.ticks + 10, Bytes(m.begin(), m.begin() + 50));
-            writer.writeRecord(kMax, start.ticks + 20, Bytes(m.begin() + 50, m.end()));
-            writer.writeRecord(kMin, start.ticks - 5, m);  // the counter steps back
-            writer.writeRecord(kMin, start.ticks + 30, m);
+            writer.writeRecord(kMin, start.ticks + 10, Bytes(m.begin(), m.begin() + 50));
+            writer.writeRecord(kMax - 10, start.ticks + 20, Bytes(m.begin() + 50, m.end()));
+            writer.writeRecord(kMax - 5, start.ticks - 5, m);  // the counter steps back
+            writer.writeRecord(kMax, start.ticks + 30, m);
             writer.close();
         }
         CaptureReader reader(path);
@@ -355,6 +355,7 @@ TEST_F(CaptureTest, ExtremeClocksAndSpeedsStillPlayToTheEnd) {
         EXPECT_TRUE(replay.atEnd());
         EXPECT_EQ(replay.recordsPlayed(), 4u);
         EXPECT_EQ(replay.position(), kMax);
+        EXPECT_EQ(ticks.tickCount(), start.ticks + 30 + static_cast<std::uint32_t>(kMax - 55));
 
         for (const double speed : {1e6, 1e20, std::numeric_limits<double>::infinity()}) {
             EXPECT_TRUE(playsToTheEnd(path, speed, 4)) << speed;
