@@ -133,13 +133,8 @@ void MainWindow::SetCaptions() {
 void MainWindow::Connect(Tool* clicked) {
     Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
     const QString portText = com->text();
-    if (!portNumber(portText)) {
-        throw std::runtime_error(
-            QStringLiteral("\"%1\" does not name a serial port: a port name ends in its number.")
-                .arg(portText)
-                .toStdString());
-    }
-    link_->open(portDevice(portText));
+    const QString device = portToOpen(portText);
+    link_->open(device);
     rememberAdapter(portText);
     timer1_.stop();
     recording_->resetAxes();
@@ -148,7 +143,7 @@ void MainWindow::Connect(Tool* clicked) {
     clicked->setEnabled(false);
     com->setEnabled(false);
     recording_->begin();
-    beginJournal(portDevice(portText));
+    beginJournal(device);
     showLinkState(true);
 }
 
@@ -200,9 +195,13 @@ void MainWindow::onLinkLost(const QString& reason) {
     if (!tool(QStringLiteral("Tools"), QStringLiteral("Off"))->enabled()) {
         return;
     }
+    const LinkLoss loss = link_->lossReason();
     runCommand([this] { Disconnect(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
     const bool chinese = isChinese(readLanguageCode(settings_));
-    PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + reason + u')');
+    const QString why = !chinese                       ? reason
+                        : loss == LinkLoss::DeviceGone ? QStringLiteral("设备已移除")
+                                                       : QStringLiteral("设备停止工作");
+    PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + why + u')');
     awaitAdapter();
 }
 

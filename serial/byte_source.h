@@ -29,6 +29,9 @@ public:
     // Adds bytes at the end, as a port does when more arrive.
     void feed(std::span<const std::uint8_t> more);
 
+    // The waiting bytes, without taking them.
+    std::span<const std::uint8_t> waiting() const { return {bytes_.data() + pos_, bytesWaiting()}; }
+
 private:
     std::vector<std::uint8_t> bytes_;
     std::size_t pos_ = 0;

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "serial/file_open.h"
+
 namespace cellwatch {
 namespace {
 
@@ -36,10 +38,11 @@ std::string reason() {
 
 // --- writing -------------------------------------------------------------------------------
 
-CaptureWriter::CaptureWriter(const std::string& path)
-    : path_(path), file_(std::fopen(path.c_str(), "wb")) {
+CaptureWriter::CaptureWriter(const std::string& path) : path_(path) {
+    std::string why;
+    file_ = openFileForWriting(path, why);
     if (file_ == nullptr) {
-        fail();
+        throw CaptureError("cannot write " + path_ + ": " + why);
     }
 }
 
@@ -110,10 +113,11 @@ void CaptureWriter::close() {
 
 // --- reading -------------------------------------------------------------------------------
 
-CaptureReader::CaptureReader(const std::string& path)
-    : path_(path), file_(std::fopen(path.c_str(), "rb")) {
+CaptureReader::CaptureReader(const std::string& path) : path_(path) {
+    std::string why;
+    file_ = openFileForReading(path, why);
     if (file_ == nullptr) {
-        throw CaptureError("cannot read " + path_ + ": " + reason());
+        throw CaptureError("cannot read " + path_ + ": " + why);
     }
     std::array<std::uint8_t, kCaptureHeaderSize> header{};
     const std::size_t got = take(header);

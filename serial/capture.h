@@ -61,8 +61,9 @@ public:
 
 class CaptureWriter {
 public:
-    // Creates or replaces the file at `path` (native encoding). Throws
-    // CaptureError "cannot write PATH: reason".
+    // Creates or replaces the file at `path` (native encoding): a regular
+    // file, or a standard stream (see file_open.h). Throws CaptureError
+    // "cannot write PATH: reason", without waiting, for anything else.
     explicit CaptureWriter(const std::string& path);
     ~CaptureWriter();
     CaptureWriter(const CaptureWriter&) = delete;
@@ -90,7 +91,8 @@ private:
 class CaptureReader {
 public:
     // Opens `path` and reads its header. Throws CaptureError when it cannot
-    // be read, is not a capture, has a cut-off header or a newer version.
+    // be read, is no regular file (a FIFO is refused, not waited on), is not
+    // a capture, has a cut-off header or a newer version.
     explicit CaptureReader(const std::string& path);
     ~CaptureReader();
     CaptureReader(const CaptureReader&) = delete;

@@ -7,8 +7,42 @@
 
 namespace cellwatch {
 
+namespace {
+
+// a + b, held at the ends of the range instead of overflowing.
+std::int64_t addSaturated(std::int64_t a, std::int64_t b) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    if (b > 0 && a > kMax - b) {
+        return kMax;
+    }
+    if (b < 0 && a < kMin - b) {
+        return kMin;
+    }
+    return a + b;
+}
+
+// Simulated ms after `real` ms at `speed`, within the 64-bit range.
+std::int64_t simulatedMs(std::int64_t real, double speed) {
+    const double ms = static_cast<double>(real) * speed;
+    // 2^63 is the first double beyond the range; every smaller one converts.
+    constexpr double kBeyond = 9'223'372'036'854'775'808.0;
+    return ms < kBeyond ? static_cast<std::int64_t>(ms) : std::numeric_limits<std::int64_t>::max();
+}
+
+}  // namespace
+
 QDateTime captureTime(std::int64_t wallMs, std::int32_t utcOffsetSeconds) {
     return QDateTime::fromMSecsSinceEpoch(wallMs, QTimeZone(utcOffsetSeconds));
+}
+
+std::optional<double> parseReplaySpeed(const QString& text) {
+    bool ok = false;
+    const double speed = text.toDouble(&ok);
+    if (!ok || !(speed >= 0 && speed <= kMaxReplaySpeed)) {  // also refuses NaN
+        return std::nullopt;
+    }
+    return speed;
 }
 
 // --- the replay ------------------------------------------------------------------------------
@@ -46,7 +80,7 @@ void CaptureReplay::readAhead() {
     if (step > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) {
         step = 0;
     }
-    nextPosition_ += step;
+    nextPosition_ = addSaturated(nextPosition_, step);
     lastReadTicks_ = next_.ticks;
 }
 
@@ -77,14 +111,14 @@ void CaptureReplay::playTo(std::int64_t ms) {
         position_ = ms;
         const std::int64_t since = ms - anchorPosition_;
         ticks_.set(anchorTicks_ + static_cast<std::uint32_t>(since));
-        setWall_(captureTime(anchorWallMs_ + since, utcOffsetSeconds_));
+        setWall_(captureTime(addSaturated(anchorWallMs_, since), utcOffsetSeconds_));
     }
 }
 
 // --- pacing -----------------------------------------------------------------------------------
 
 ReplayRunner::ReplayRunner(CaptureReplay& replay, double speed, QObject* parent)
-    : QObject(parent), replay_(replay), speed_(std::max(speed, 0.0)) {
+    : QObject(parent), replay_(replay), speed_(speed > 0 ? std::min(speed, kMaxReplaySpeed) : 0.0) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &ReplayRunner::step);
@@ -112,8 +146,7 @@ void ReplayRunner::step() {
             while (replay_.playNext() && slice.elapsed() < kSliceMs) {
             }
         } else {
-            replay_.playTo(startPosition_ + static_cast<std::int64_t>(
-                                                static_cast<double>(real_.elapsed()) * speed_));
+            replay_.playTo(addSaturated(startPosition_, simulatedMs(real_.elapsed(), speed_)));
         }
     } catch (const CaptureError& e) {
         emit failed(QString::fromLocal8Bit(e.what()));

@@ -30,6 +30,17 @@ namespace cellwatch {
 // A capture's wall-clock time as the local time of the machine that made it.
 QDateTime captureTime(std::int64_t wallMs, std::int32_t utcOffsetSeconds);
 
+// The fastest replay: a million times real time (a year of capture in 32 s).
+inline constexpr double kMaxReplaySpeed = 1e6;
+// What a replay speed may be, for usage messages.
+inline constexpr const char* kReplaySpeedRule =
+    "0 as fast as possible, or a number up to 1000000: 1 real time, 2 twice as fast";
+
+// A replay speed as given on a command line: 0, or a positive number up to
+// kMaxReplaySpeed. Nothing for anything else (a negative, infinite or larger
+// number, or no number at all).
+std::optional<double> parseReplaySpeed(const QString& text);
+
 class CaptureReplay {
 public:
     using WallSetter = std::function<void(const QDateTime&)>;
@@ -85,7 +96,9 @@ private:
 class ReplayRunner final : public QObject {
     Q_OBJECT
 public:
-    // `speed`: 0 as fast as possible, otherwise simulated ms per real ms.
+    // `speed`: 0 as fast as possible, otherwise simulated ms per real ms;
+    // a speed above kMaxReplaySpeed plays at that speed, one that is no
+    // number or below 0 as fast as possible.
     ReplayRunner(CaptureReplay& replay, double speed, QObject* parent = nullptr);
 
     // Asked before each step; the runner stops (without finished) once it is false.

@@ -2,9 +2,17 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace cellwatch {
 
@@ -21,6 +29,33 @@ QString byPathName(const QString& systemLocation) {
         }
     }
     return {};
+}
+
+// A typed path rather than a port name.
+bool isPath(const QString& text) {
+#ifdef Q_OS_WIN
+    return text.startsWith(QLatin1String("\\\\.\\"));
+#else
+    return text.startsWith(u'/');
+#endif
+}
+
+// Why the path names no device that exists; nothing when it names one.
+std::optional<std::string> whyNoDevice(const QString& path) {
+#ifdef Q_OS_WIN
+    if (QSerialPortInfo(path).isNull()) {
+        return path.toStdString() + ": no such serial port";
+    }
+#else
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        return path.toStdString() + ": " + std::strerror(errno);
+    }
+    if (!S_ISCHR(st.st_mode)) {
+        return path.toStdString() + " is not a device";
+    }
+#endif
+    return std::nullopt;
 }
 
 }  // namespace
@@ -101,6 +136,24 @@ QString portDevice(const QString& portText) {
         return QStringLiteral("COM") + m.captured(1);
     }
     return text;
+}
+
+QString portToOpen(const QString& portText) {
+    if (isPath(portText)) {
+        const std::optional<std::string> why = whyNoDevice(portText);
+        if (!why) {
+            return portText;
+        }
+        if (!portNumber(portText)) {
+            throw std::runtime_error(*why);
+        }
+        // A path that ends in a number goes to the serial layer, which says why it fails.
+    } else if (!portNumber(portText)) {
+        throw std::runtime_error("\"" + portText.toStdString() +
+                                 "\" does not name a serial port: a port name ends in its "
+                                 "number, a path names a device.");
+    }
+    return portDevice(portText);
 }
 
 }  // namespace cellwatch

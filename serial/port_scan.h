@@ -76,4 +76,13 @@ std::optional<int> portNumber(const QString& portText);
 // path such as /dev/pts/4) as it stands.
 QString portDevice(const QString& portText);
 
+// The device that connecting opens for a port text. A path (one starting
+// with '/', or "\\.\" on Windows) that names an existing device is opened as
+// it stands, whatever its name ends in: udev aliases such as /dev/charger or
+// /dev/serial/by-id/usb-...-port0, and symlinks to a pseudo-terminal. Any
+// other text must end in its port number (USB_COM3, COM 3, ttyUSB0) and
+// opens portDevice(text). Throws std::runtime_error with one sentence saying
+// why when the text names no port.
+QString portToOpen(const QString& portText);
+
 }  // namespace cellwatch

@@ -31,12 +31,26 @@ public:
                      std::function<void()> flipReceiveLamp = {})
         : clock_(clock), sink_(sink), flipLamp_(std::move(flipReceiveLamp)) {}
 
-    // The receive handler: one call per receive event.
+    // The receive handler: one call per receive event. It flips the receive
+    // lamp and takes what one call takes (one byte while hunting, a whole
+    // frame once 111 bytes wait).
     void onComm(CommEvent event, ByteSource& port);
 
-    // Calls the handler again while a call would still consume waiting bytes,
-    // so a burst is worked off completely. Returns the number of calls made.
+    // One receive event worked off completely: the handler is called, then
+    // called again while a call would still consume waiting bytes. The lamp
+    // flips once for the event, however many calls its bytes need. Returns
+    // the number of calls made.
     std::size_t serviceReceived(ByteSource& port);
+
+    // The input has ended (a file read to its end: no more bytes will come).
+    // Works off what waits, then frames what a live line would have framed
+    // had the next message come: a started frame whose 75 bytes are there
+    // and end in the end byte is handed over as a 76-byte frame, and what
+    // follows it is hunted through. A frame cut off stays started; so does
+    // one that would need bytes of a next message (offset 75 not the end
+    // byte). The live path never calls this: there a 76-byte frame waits
+    // until 111 bytes follow its start byte.
+    void endOfInput(BufferByteSource& input);
 
     // True when a handler call would consume bytes from `port` now.
     bool hasWork(const ByteSource& port) const;
@@ -49,6 +63,9 @@ public:
     std::uint64_t bytesDropped() const { return bytesDropped_; }
 
 private:
+    // The handler's work without the lamp.
+    void take(ByteSource& port);
+
     const TickClock& clock_;
     StatusFrameSink& sink_;
     std::function<void()> flipLamp_;

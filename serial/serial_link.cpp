@@ -5,6 +5,18 @@
 
 namespace cellwatch {
 
+QString linkLossText(LinkLoss loss) {
+    switch (loss) {
+        case LinkLoss::DeviceGone:
+            return QStringLiteral("the device went away");
+        case LinkLoss::DeviceFailed:
+            return QStringLiteral("the device stopped working");
+        case LinkLoss::None:
+            break;
+    }
+    return {};
+}
+
 SerialLink::SerialLink(ReceiveAssembler& assembler, QObject* parent)
     : QObject(parent), assembler_(assembler) {
     connect(&port_, &QSerialPort::readyRead, this, [this] {
@@ -22,6 +34,7 @@ void SerialLink::open(const QString& device) {
         port_.close();
     }
     lost_ = false;
+    loss_ = LinkLoss::None;
     seen_ = 0;
     port_.setPortName(device);
     applyChargerLineSettings(port_);
@@ -74,11 +87,16 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
         return;
     }
     lost_ = true;
-    const QString reason = port_.errorString();
+    // A read that fails or finds the line closed, and a device that is no
+    // longer there, are the device going away (a pulled adapter, a closed
+    // pseudo-terminal); anything else is the device failing.
+    const bool gone = error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+                      error == QSerialPort::DeviceNotFoundError;
+    loss_ = gone ? LinkLoss::DeviceGone : LinkLoss::DeviceFailed;
     port_.close();  // stops the flood of errors at once
     port_.clearError();
     seen_ = 0;
-    emit linkLost(reason);
+    emit linkLost(linkLossText(loss_));
 }
 
 }  // namespace cellwatch

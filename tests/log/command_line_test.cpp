@@ -48,6 +48,15 @@ TEST(LogArguments, AcceptedFormsGivePortAndOutput) {
     EXPECT_TRUE(parseArguments(args({"--bogus", "--help"})).help);  // help wins
 }
 
+TEST(LogArguments, ReplaySpeedIsZeroOrAPositiveNumberUpToAMillion) {
+    const std::pair<const char*, double> cases[] = {
+        {"0", 0}, {"1", 1}, {"2.5", 2.5}, {"0.001", 0.001}, {"1e6", 1e6}, {"1000000", 1e6}};
+    for (const auto& [speed, value] : cases) {
+        EXPECT_EQ(parseArguments(args({"--replay", "c", "--speed", speed})).speed, value) << speed;
+    }
+    EXPECT_EQ(parseArguments(args({"--replay", "c"})).speed, 1);
+}
+
 TEST(LogArguments, MistakesAreSaidOnOneLine) {
     const struct {
         std::vector<const char*> arguments;
@@ -69,6 +78,8 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "a", "--speed", "2"}, "--speed goes only with --replay"},
         {{"--replay", "c", "--speed", "-1"}, "bad --speed -1"},
         {{"--replay", "c", "--speed", "inf"}, "bad --speed inf"},
+        {{"--replay", "c", "--speed", "1e20"}, "bad --speed 1e20 (0 as fast as possible, or"},
+        {{"--replay", "c", "--speed=1000001"}, "up to 1000000"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(shown(c.arguments));

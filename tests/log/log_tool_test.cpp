@@ -3,15 +3,22 @@
 // status and its error line; and a capture of a live run played back.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QString>
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "log_test_support.h"
@@ -61,25 +68,6 @@ TEST_F(LogToolTest, HelpDocumentsOutputEventsAndStatuses) {
     EXPECT_TRUE(run.err().empty());
 }
 
-// What the serial layer says when it cannot open `device`.
-std::string serialOpenFailure(const std::string& device) {
-    class NoFrames final : public StatusFrameSink {
-    public:
-        void decodeStatus76(const StatusFrame&, std::uint32_t) override {}
-        void decodeStatus112(const StatusFrame&, std::uint32_t) override {}
-    };
-    ManualTickClock clock;
-    NoFrames sink;
-    ReceiveAssembler assembler(clock, sink);
-    SerialLink link(assembler);
-    try {
-        link.open(QString::fromStdString(device));
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "opened";
-}
-
 // A command line that cannot be carried out: one error line that says why,
 // nothing on standard output, status 2 for a misuse and 1 for a file or port
 // that cannot be used; an output file from before is left alone.
@@ -88,9 +76,6 @@ TEST_F(LogToolTest, WhatCannotBeDoneIsOneLineWithItsStatus) {
     const fs::path earlier = dir / "earlier.tsv";
     std::ofstream(earlier) << "a log from before\n";
     std::ofstream(dir / "log.tsv") << kHeaderLine << '\n';
-    const std::string missingPort = folder + "/no-such-port";
-    const std::string portFailure = serialOpenFailure(missingPort);
-    ASSERT_NE(portFailure, "opened");
     const struct {
         std::vector<std::string> arguments;
         int status;
@@ -98,7 +83,14 @@ TEST_F(LogToolTest, WhatCannotBeDoneIsOneLineWithItsStatus) {
     } cases[] = {
         {{}, kExitUsage, "--port is missing"},
         {{"--port", port(), "--bogus"}, kExitUsage, "unknown option --bogus"},
-        {{"--port", missingPort, "--out", earlier.string()}, kExitFailure, portFailure},
+        // The port is named: one the serial layer cannot open, and a path that names no device.
+        {{"--port", folder + "/ttyUSB0", "--out", earlier.string()},
+         kExitFailure,
+         folder + "/ttyUSB0: No such file or directory"},
+        {{"--port", folder + "/charger"},
+         kExitFailure,
+         folder + "/charger: No such file or directory"},
+        {{"--port", "charger"}, kExitFailure, "\"charger\" does not name a serial port"},
         {{"--port", port(), "--out", folder + "/missing/log.tsv"},
          kExitFailure,
          "cannot write " + folder + "/missing/log.tsv: "},
@@ -152,13 +144,15 @@ TEST_F(LogToolTest, RowsFollowTheSamplesUntilThePortIsLostOrASignalEndsTheLog) {
             EXPECT_TRUE(run.err().empty()) << run.err();
             EXPECT_TRUE(run.out().empty());
         } else {
+            const std::string lostPort = port();
             pty.reset();  // the adapter is pulled
             EXPECT_EQ(run.wait(), kExitLost);
             EXPECT_EQ(run.outLines().back(), "# lost");
             meant.push_back("# lost");
             const auto err = splitLines(run.err());
             ASSERT_EQ(err.size(), 1u) << run.err();
-            EXPECT_EQ(err[0].rfind("cellwatch-log: lost the port", 0), 0u) << err[0];
+            EXPECT_EQ(err[0],
+                      "cellwatch-log: lost the port " + lostPort + ": the device went away");
             pty = std::make_unique<emu::PseudoTerminal>();
         }
         const std::string text = toFile ? readFile(out) : run.out();
@@ -171,6 +165,118 @@ TEST_F(LogToolTest, RowsFollowTheSamplesUntilThePortIsLostOrASignalEndsTheLog) {
         for (std::size_t i = 1; i < meant.size(); ++i) {
             EXPECT_EQ(withoutTime(got[i]), withoutTime(meant[i])) << "line " << i;
         }
+    }
+}
+
+// A udev alias or the emulator's --link: a port path whose name has no digits.
+TEST_F(LogToolTest, PortBehindASymlinkWithoutDigitsIsLogged) {
+    const fs::path alias = dir / "charger";
+    fs::create_symlink(port(), alias);
+    ToolRun run({"--port", alias.string()});
+    ASSERT_TRUE(run.waitForLines(1)) << run.err();
+    send(chargeReading(1));
+    ASSERT_TRUE(run.waitForLines(2)) << run.err();
+    EXPECT_EQ(withoutTime(run.outLines()[1]),
+              withoutTime(expectedRow(chargeReading(1), FrameLayout::Long112, "")));
+    run.signal(SIGTERM);
+    EXPECT_EQ(run.wait(), kExitOk);
+    EXPECT_TRUE(run.err().empty()) << run.err();
+}
+
+// A FIFO where a file is meant is refused at once, saying what it is, and
+// not waited on until some other program opens its other end.
+TEST_F(LogToolTest, FifoIsRefusedAtOnceWhereAFileIsMeant) {
+    const std::string fifo = (dir / "pipe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::vector<std::string> arguments;
+        std::string says;
+    } cases[] = {
+        {{"--replay", fifo, "--speed", "0"}, "cannot read " + fifo},
+        {{"--port", port(), "--out", fifo}, "cannot write " + fifo},
+        {{"--port", port(), "--capture", fifo}, "cannot write " + fifo},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        ToolRun run(c.arguments);
+        EXPECT_EQ(run.wait(), kExitFailure);
+        EXPECT_EQ(run.err(), "cellwatch-log: " + c.says + ": it is a FIFO, not a regular file\n");
+        EXPECT_TRUE(run.out().empty());
+    }
+}
+
+// Standard output by name, and the null device, are outputs as good as a file.
+TEST_F(LogToolTest, StandardOutputAndTheNullDeviceTakeTheLog) {
+    for (const char* out : {"/dev/stdout", "/dev/null"}) {
+        SCOPED_TRACE(out);
+        ToolRun run({"--port", port(), "--out", out});
+        send(chargeReading(1));
+        if (std::string(out) == "/dev/stdout") {
+            ASSERT_TRUE(run.waitForLines(2)) << run.err();
+            EXPECT_EQ(run.outLines()[0], kHeaderLine);
+        } else {
+            for (int tries = 0; !pty->listenerPresent() && tries < 500; ++tries) {
+                run.waitForLines(1, 10);
+            }
+        }
+        run.signal(SIGTERM);
+        EXPECT_EQ(run.wait(), kExitOk);
+        EXPECT_TRUE(run.err().empty()) << run.err();
+    }
+}
+
+// Ctrl-C and SIGTERM end the log even while its output takes nothing (a
+// reader that does not read): status 0, as for any log ended so.
+TEST_F(LogToolTest, SignalEndsTheLogWhileItsOutputTakesNothing) {
+    for (const int sig : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(sig);
+        // A pipe filled up, that nobody reads: the header line has to wait.
+        std::array<int, 2> out{};
+        ASSERT_EQ(::pipe2(out.data(), O_CLOEXEC), 0);
+        ASSERT_EQ(::fcntl(out[1], F_SETFL, O_NONBLOCK), 0);
+        const std::vector<char> filler(4096, 'x');
+        while (::write(out[1], filler.data(), filler.size()) > 0) {
+        }
+        while (::write(out[1], filler.data(), 1) > 0) {
+        }
+        ASSERT_EQ(::fcntl(out[1], F_SETFL, 0), 0);
+
+        const std::string errFile = (dir / "err").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const std::string tool = CELLWATCH_LOG_TOOL;
+        const std::string portPath = port();
+        std::vector<char*> argv{const_cast<char*>(tool.c_str()), const_cast<char*>("--port"),
+                                const_cast<char*>(portPath.c_str()), nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+
+        // The port is open once the signals are caught; the header waits then.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!pty->listenerPresent() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ::kill(pid, sig);
+        int status = -1;
+        pid_t ended = 0;
+        while ((ended = ::waitpid(pid, &status, WNOHANG)) == 0 &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        if (ended == 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << "the log did not end";
+        }
+        ::close(out[0]);
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), kExitOk);
+        EXPECT_EQ(readFile(errFile), "");
     }
 }
 

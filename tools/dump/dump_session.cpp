@@ -23,6 +23,10 @@ void DumpSession::feed(std::span<const std::uint8_t> bytes) {
     }
 }
 
+void DumpSession::finish() {
+    assembler_.endOfInput(input_);
+}
+
 void DumpSession::acceptSample(StatusSample& sample) {
     if (sample.capacity > capacityMax_) {
         capacityMax_ = sample.capacity;

@@ -1,8 +1,10 @@
 // Decodes a captured serial byte stream into one text line per message, with
 // the same receive path and decoders as the program. The input counts as
-// already waiting in full, so a message still started at the end of the
-// input (fewer than 111 bytes after its start byte) is not decoded. There is
-// no freshness check; the capacity roll-over uses the largest capacity of the
+// already waiting in full. While it goes on, a message is framed as on a
+// live line (a 76-byte one once 111 bytes follow its start byte); at its end
+// (finish) the last 76-byte message is framed as the next message's bytes
+// would have framed it, and a message cut off is not decoded. There is no
+// freshness check; the capacity roll-over uses the largest capacity of the
 // earlier non-idle messages of the same input.
 #pragma once
 
@@ -34,6 +36,8 @@ public:
 
     // Adds bytes read from the input and decodes every message they complete.
     void feed(std::span<const std::uint8_t> bytes);
+    // The input has ended: decodes the last message if it is whole.
+    void finish();
     DumpSummary summary() const;
 
 private:

@@ -27,8 +27,10 @@ constexpr const char* kUsage =
     "  power, cell 1 ... cell 12\n"
     "\n"
     "Voltages and current have two decimals; other numbers are shown in their\n"
-    "shortest form. Idle messages are printed too. A message still incomplete\n"
-    "at the end of the input is not printed. A summary goes to standard error.\n"
+    "shortest form. Idle messages are printed too. At the end of the input the\n"
+    "last message is printed when it is whole (a 76-byte message does not wait\n"
+    "for the next one, as it must on a live line); a message cut off is not.\n"
+    "A summary goes to standard error.\n"
     "Input is read as it arrives, so a live stream can be piped in, and FILE may\n"
     "be a serial port (it is set to 9600 baud, 8N1, raw).\n"
     "\n"
@@ -38,7 +40,9 @@ constexpr const char* kUsage =
 
 volatile sig_atomic_t interrupted = 0;
 
-void onInterrupt(int) { interrupted = 1; }
+void onInterrupt(int) {
+    interrupted = 1;
+}
 
 // Ctrl+C or SIGTERM ends the reading; what was framed so far and the summary
 // are still printed. No SA_RESTART, so a blocked read returns at once.
@@ -121,7 +125,11 @@ int main(int argc, char** argv) {
             session.feed({chunk.data(), static_cast<std::size_t>(n)});
             std::fflush(stdout);  // a live stream shows each message as it is framed
         }
-        if (interrupted || n == 0) {
+        if (n == 0) {
+            session.finish();  // the last message is not waiting for a next one
+            break;
+        }
+        if (interrupted) {
             break;
         }
         if (n < 0 && errno != EINTR) {

@@ -97,7 +97,7 @@ private:
 
 bool writeExpectations(const std::string& path, const std::vector<Step>& steps) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : expectedDumpLines(steps)) {
+    for (const std::string& line : expectedDumpLines(steps, StreamEnd::Ends)) {
         out << line << '\n';
     }
     out.flush();

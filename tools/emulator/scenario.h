@@ -59,13 +59,21 @@ std::vector<std::uint8_t> encodeStep(const Step& step);
 // Encoded bytes of a whole step list (unpaced), e.g. for a file or a test.
 std::vector<std::uint8_t> encodeSteps(const std::vector<Step>& steps);
 
-// The lines cellwatch-dump prints for the step list, fed in as one stream.
-// Follows the receiver's framing: it hunts for 0x7B, waits until 111 bytes
-// follow it, and frames 76 bytes when offset 75 is 0x7D, otherwise 112.
-// So: a message gives its line; a damaged message gives "*" (one line, any
-// content); a damaged 76-byte message swallows the first 36 bytes of what
-// follows, losing the next message; a 76-byte message too close to the end
-// of the stream (fewer than 111 bytes after its start byte) gives no line.
-std::vector<std::string> expectedDumpLines(const std::vector<Step>& steps);
+// How the stream ends for the receiver: a live line stays open (the last
+// message may wait for bytes of a next one), a file read to its end ends.
+enum class StreamEnd { StaysOpen, Ends };
+
+// The frames the receiver cuts from the step list, fed in as one stream, as
+// the lines cellwatch-dump prints for them. Follows the receiver's framing:
+// it hunts for 0x7B, waits until 111 bytes follow it, and frames 76 bytes
+// when offset 75 is 0x7D, otherwise 112. So: a message gives its line; a
+// damaged message gives "*" (one line, any content); a damaged 76-byte
+// message swallows the first 36 bytes of what follows, losing the next
+// message. A 76-byte message too close to the end of the stream (fewer than
+// 111 bytes after its start byte) gives no line while the stream stays open;
+// where it ends, it gives its line as the next message's bytes would have
+// (cellwatch-dump reading a file). A message cut off gives no line.
+std::vector<std::string> expectedDumpLines(const std::vector<Step>& steps,
+                                           StreamEnd end = StreamEnd::StaysOpen);
 
 }  // namespace cellwatch::emulator

@@ -1,6 +1,8 @@
 #include "tools/log/command_line.h"
 
-#include <cmath>
+#include <optional>
+
+#include "serial/capture_replay.h"
 
 namespace cellwatch::logger {
 namespace {
@@ -15,11 +17,14 @@ constexpr const char* kUsage =
     "is recorded.\n"
     "\n"
     "Options:\n"
-    "  --port PORT  the serial port: a path (/dev/ttyUSB0), a device name\n"
-    "               (ttyUSB0, COM3) or an entry of the window's port list\n"
-    "               (USB_ttyUSB0, COM 3)\n"
+    "  --port PORT  the serial port: the path of a device (/dev/ttyUSB0, or an\n"
+    "               alias such as /dev/charger or /dev/serial/by-id/...), a\n"
+    "               device name (ttyUSB0, COM3) or an entry of the window's\n"
+    "               port list (USB_ttyUSB0, COM 3)\n"
     "  --out FILE   write to FILE instead of standard output; the file is\n"
     "               replaced once the port is open. '-' is standard output.\n"
+    "               FILE is a regular file (or /dev/stdout, /dev/null); a FIFO\n"
+    "               or a device is refused, as for --capture and --replay.\n"
     "  --capture FILE\n"
     "               also write every byte received, with the moment it\n"
     "               arrived, to FILE (a capture, replaced once the port is\n"
@@ -31,7 +36,7 @@ constexpr const char* kUsage =
     "               the output is the lines the live run wrote (without\n"
     "               '# lost'); the log ends at the end of the capture\n"
     "  --speed N    of a replay: 1 real time (the default), 2 twice as fast,\n"
-    "               0 as fast as possible\n"
+    "               up to 1000000; 0 as fast as possible\n"
     "  -h, --help   show this text\n"
     "\n"
     "Output (UTF-8, one line each, flushed at once):\n"
@@ -51,7 +56,8 @@ constexpr const char* kUsage =
     "             starts without that sample, and its first row again reads 0:00:01\n"
     "  # lost     the port went away (the adapter was pulled); the log ends\n"
     "\n"
-    "Ctrl-C or SIGTERM ends the log with everything written.\n"
+    "Ctrl-C or SIGTERM ends the log with everything written, at any time: also\n"
+    "while a line waits for a reader that does not read (that line is dropped).\n"
     "\n"
     "Exit status:\n"
     "  0  ended by Ctrl-C or SIGTERM, or the replay reached the capture's end\n"
@@ -125,12 +131,11 @@ LogOptions parseArguments(const QStringList& arguments) {
         throw UsageError("--speed goes only with --replay");
     }
     if (speedGiven) {
-        bool ok = false;
-        options.speed = speed.toDouble(&ok);
-        if (!ok || !std::isfinite(options.speed) || options.speed < 0) {
-            throw UsageError("bad --speed " + speed.toStdString() +
-                             " (a number: 1 real time, 2 twice as fast, 0 as fast as possible)");
+        const std::optional<double> value = parseReplaySpeed(speed);
+        if (!value) {
+            throw UsageError("bad --speed " + speed.toStdString() + " (" + kReplaySpeedRule + ")");
         }
+        options.speed = *value;
     }
     if (options.out == QLatin1String("-")) {
         options.out.clear();

@@ -1,8 +1,13 @@
 #include "tools/log/log_session.h"
 
+#include <poll.h>
+#include <stdio.h>
+
 #include <QStringList>
+#include <array>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 #include "serial/port_scan.h"
 #include "tools/log/command_line.h"
@@ -30,14 +35,20 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
     events.restarted = [this] { writeLine(QStringLiteral("# restart")); };
     connect(&link_, &SerialLink::linkLost, this, [this](const QString& reason) {
         writeLine(QStringLiteral("# lost"));
-        finish(kExitLost, QStringLiteral("lost the port: ") + reason);
+        finish(kExitLost, QStringLiteral("lost the port %1: %2").arg(portText_, reason));
     });
 }
 
 LogSession::~LogSession() = default;
 
 void LogSession::openPort(const QString& portText) {
-    link_.open(portDevice(portText));
+    portText_ = portText;
+    const QString device = portToOpen(portText);
+    try {
+        link_.open(device);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(portText.toStdString() + ": " + e.what());
+    }
 }
 
 bool LogSession::start(std::FILE* out) {
@@ -108,7 +119,35 @@ void LogSession::writeRow(int row) {
     }
 }
 
+bool LogSession::outputReady() const {
+    const int fd = stopFd_ < 0 ? -1 : ::fileno(out_);
+    if (fd < 0) {
+        return true;
+    }
+    std::array<pollfd, 2> wait{{{fd, POLLOUT, 0}, {stopFd_, POLLIN, 0}}};
+    for (;;) {
+        if (::poll(wait.data(), wait.size(), -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return true;  // the write says what is wrong
+        }
+        // Room for a line (one free page of a pipe holds any line), or an
+        // error the write reports, wins over the stop signal.
+        if (wait[0].revents != 0) {
+            return true;
+        }
+        if (wait[1].revents != 0) {
+            return false;
+        }
+    }
+}
+
 bool LogSession::put(const QString& line) {
+    if (!outputReady()) {
+        failure_.clear();
+        return false;
+    }
     const QByteArray bytes = line.toUtf8() + '\n';
     const auto size = static_cast<std::size_t>(bytes.size());
     if (std::fwrite(bytes.constData(), 1, size, out_) == size && std::fflush(out_) == 0) {
@@ -121,7 +160,7 @@ bool LogSession::put(const QString& line) {
 
 void LogSession::writeLine(const QString& line) {
     if (out_ != nullptr && !put(line)) {
-        finish(kExitFailure, failure_);
+        finish(failure_.isEmpty() ? kExitOk : kExitFailure, failure_);
     }
 }
 

@@ -64,8 +64,9 @@ public:
     ~LogSession() override;
 
     // Opens the port: a path, a device name or a port list entry, mapped as
-    // the window maps its port box. Throws std::runtime_error with the serial
-    // layer's text when it cannot be opened.
+    // the window maps its port box (portToOpen). Throws std::runtime_error
+    // naming the port and saying why when it names no port or cannot be
+    // opened ("/dev/ttyUSB0: No such file or directory").
     void openPort(const QString& portText);
 
     // Writes the header line to `out` and starts a recording, as connecting
@@ -81,8 +82,16 @@ public:
     // failed write ends the log with kExitFailure. Stays the caller's.
     void captureTo(CaptureWriter* capture) { capture_ = capture; }
 
+    // `fd` becomes readable when the log is to end (Ctrl-C, SIGTERM). A line
+    // for an output that takes nothing (a pipe whose reader does not read,
+    // a stopped terminal) waits until it does or until then: the log can
+    // always be ended. Without it (-1, the default) lines are written as
+    // they come.
+    void setStopSignal(int fd) { stopFd_ = fd; }
+
     bool running() const { return out_ != nullptr; }
-    // Why the log ended or could not start, for the error line.
+    // Why the log ended or could not start, for the error line; empty when
+    // it was ended by the stop signal while its output took nothing.
     QString failure() const { return failure_; }
     int rowsWritten() const { return rowsWritten_; }
 
@@ -91,8 +100,9 @@ public:
 
 signals:
     // The log ended by itself: kExitLost after the port went away,
-    // kExitFailure when a line could not be written. Delivered from the
-    // event loop, never from inside the receive path.
+    // kExitFailure when a line could not be written, kExitOk when the stop
+    // signal came while a line waited. Delivered from the event loop, never
+    // from inside the receive path.
     void finished(int status);
 
 private:
@@ -100,8 +110,12 @@ private:
     void serviced() override { clocks_.release(); }
 
     void writeRow(int row);
-    // Writes and flushes one line; false (with failure_ set) when it fails.
+    // Writes and flushes one line; false when it fails (failure_ says why)
+    // or the stop signal came while the output took nothing (failure_ empty).
     bool put(const QString& line);
+    // Whether the output takes a line now, waiting until it does; false when
+    // the stop signal comes first.
+    bool outputReady() const;
     // Writes one line while running; a failed write ends the log.
     void writeLine(const QString& line);
     void finish(int status, const QString& why);
@@ -115,6 +129,8 @@ private:
     ReceiveAssembler assembler_;
     SerialLink link_;
 
+    QString portText_;  // as given to openPort
+    int stopFd_ = -1;
     std::FILE* out_ = nullptr;
     CaptureWriter* capture_ = nullptr;
     int rowsWritten_ = 0;

@@ -20,6 +20,7 @@
 #include "readout/recording.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
+#include "serial/file_open.h"
 #include "tools/log/command_line.h"
 #include "tools/log/log_session.h"
 
@@ -43,10 +44,14 @@ bool catchSignals() {
     if (::pipe2(signalPipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
         return false;
     }
+    // No SA_RESTART: a call that waits is to end when a signal comes, not
+    // to wait on. Nothing the log does waits for long without also watching
+    // the pipe (the output: LogSession::setStopSignal); files are opened
+    // without waiting (file_open.h).
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    action.sa_flags = 0;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     // A reader that goes away makes writes fail with EPIPE, reported as such.
@@ -69,10 +74,11 @@ bool openOutput(const LogOptions& options, std::FILE*& out, std::FILE*& file) {
     if (options.out.isEmpty()) {
         return true;
     }
-    file = std::fopen(QFile::encodeName(options.out).constData(), "w");
+    std::string why;
+    file = openFileForWriting(QFile::encodeName(options.out).toStdString(), why);
     if (file == nullptr) {
-        complain(QStringLiteral("cannot write %1: %2")
-                     .arg(options.out, QString::fromLocal8Bit(std::strerror(errno))));
+        complain(
+            QStringLiteral("cannot write %1: %2").arg(options.out, QString::fromLocal8Bit(why)));
         return false;
     }
     out = file;
@@ -91,16 +97,21 @@ int run(QCoreApplication& app, LogSession& session, const LogOptions& options, s
         app.exit(kExitOk);
     });
     QObject::connect(&session, &LogSession::finished, &app, [&](int status) {
-        complain(session.failure());
+        if (!session.failure().isEmpty()) {
+            complain(session.failure());
+        }
         app.exit(status);
     });
 
     int status = kExitFailure;
+    session.setStopSignal(signalPipe[0]);
     if (session.start(out)) {
         if (started) {
             started();
         }
         status = app.exec();
+    } else if (session.failure().isEmpty()) {
+        status = kExitOk;  // ended by a signal while the header waited for its reader
     } else {
         complain(session.failure());
     }

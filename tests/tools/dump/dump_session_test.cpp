@@ -6,7 +6,7 @@
 #include <memory>
 #include <sstream>
 
-#include "decoder_test_support.h"
+#include "tests/protocol/decoder_test_support.h"
 
 namespace cellwatch {
 namespace {

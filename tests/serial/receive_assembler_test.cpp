@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "decoder_test_support.h"
+#include "tests/protocol/decoder_test_support.h"
 
 namespace cellwatch {
 namespace {
@@ -128,20 +128,37 @@ TEST_F(AssemblerTest, DamagedEndByteSwallows36BytesOfTheNextMessage) {
     EXPECT_EQ(assembler.bytesDropped(), 40u);  // the rest of `next`
 }
 
-// The receive lamp flips on every receive call, even with nothing waiting;
-// other events change nothing.
-TEST_F(AssemblerTest, LampFlipsOnEveryReceiveCallAndOtherEventsChangeNothing) {
-    assembler.onComm(CommEvent::ReceivedBytes, port);
-    assembler.onComm(CommEvent::ReceivedBytes, port);
-    EXPECT_EQ(lampFlips, 2);
+// The receive lamp flips once per receive event, however many calls of the
+// handler the event's bytes need (a whole message takes two, garbage one per
+// byte) and also when nothing waits; other events change nothing.
+TEST_F(AssemblerTest, LampFlipsOncePerReceiveEventAndOtherEventsChangeNothing) {
+    const Bytes whole76 = concat({frameBytes(76, 0x90), frameBytes(76, 0x91)});
+    const Bytes next = frameBytes(76, 0x92);
+    const struct {
+        const char* what;
+        Bytes bytes;
+        std::size_t frames;
+    } events[] = {
+        {"nothing waiting", {}, 0},
+        {"a whole 112-byte message", frameBytes(112, 0x90), 1},
+        {"garbage", {1, 2, 3, 4, 5}, 0},
+        {"two 76-byte messages", whole76, 1},
+        {"the next message's first 36 bytes", Bytes(next.begin(), next.begin() + 36), 1},
+    };
+    std::size_t frames = 0;
+    int flips = 0;
+    for (const auto& e : events) {
+        arrive(e.bytes);
+        frames += e.frames;
+        EXPECT_EQ(lampFlips, ++flips) << e.what;
+        EXPECT_EQ(sink.frames.size(), frames) << e.what;
+    }
     port.feed(frameBytes(112, 0x90));
     for (int i = 0; i < 5; ++i) {
         assembler.onComm(CommEvent::Other, port);
     }
-    EXPECT_EQ(lampFlips, 2);
-    EXPECT_FALSE(assembler.started());
-    EXPECT_EQ(assembler.bytesDropped(), 0u);
-    EXPECT_EQ(port.bytesWaiting(), 112u);
+    EXPECT_EQ(lampFlips, flips);
+    EXPECT_EQ(port.bytesWaiting(), 35u + 112u);  // a frame is started
 }
 
 TEST_F(AssemblerTest, HuntingTakesOneByteAndTheDriverCallsAgain) {

@@ -129,7 +129,59 @@ TEST_F(ToolsTest, DumpReadsAFileAndStandardInputAlike) {
     Outcome fromStdin = run(kTools + "/cellwatch-dump - < " + capture.string() + " 2>/dev/null");
     EXPECT_EQ(fromFile.status, 0);
     EXPECT_EQ(fromFile.out, fromStdin.out);
-    EXPECT_EQ(splitLines(fromFile.out).size(), 49u);  // the last 76-byte message stays unframed
+    EXPECT_EQ(splitLines(fromFile.out).size(), 50u);
+}
+
+// At the end of the input the dump frames what a live line would have framed
+// had the next message come: a last 76-byte message is printed, a message
+// cut off is not, and the summary counts what is left.
+TEST_F(ToolsTest, DumpPrintsTheLastMessageOfAFileButNotACutOne) {
+    const struct {
+        const char* what;
+        const char* layout;
+        int cut;               // bytes taken off the end
+        std::string appended;  // bytes put after the last message
+        std::size_t lines;     // of the 50 messages
+        const char* unframed;  // the summary's end
+    } cases[] = {
+        {"ends in a 76-byte message", "76", 0, "", 50,
+         "0 bytes dropped while hunting, 0 bytes left unframed"},
+        {"ends in a 112-byte message", "112", 0, "", 50,
+         "0 bytes dropped while hunting, 0 bytes left unframed"},
+        {"a 76-byte message, then noise", "76", 0, std::string(20, '\x01'), 50,
+         "20 bytes dropped while hunting, 0 bytes left unframed"},
+        {"a 76-byte message cut off", "76", 1, "", 49,
+         "0 bytes dropped while hunting, 75 bytes left unframed"},
+        {"a 112-byte message cut off", "112", 1, "", 49,
+         "0 bytes dropped while hunting, 111 bytes left unframed"},
+        {"a 76-byte message cut to its start", "76", 70, "", 49,
+         "0 bytes dropped while hunting, 6 bytes left unframed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path capture = dir / "capture.bin";
+        const fs::path expect = dir / "expected.txt";
+        ASSERT_EQ(
+            run(kTools + "/cellwatch-emulator --no-pacing --scenario lipo-charge --messages 50 " +
+                "--layout " + c.layout + " --seed 5 --output " + capture.string() + " --expect " +
+                expect.string())
+                .status,
+            0);
+        fs::resize_file(capture, fs::file_size(capture) - static_cast<std::uintmax_t>(c.cut));
+        std::ofstream(capture, std::ios::binary | std::ios::app) << c.appended;
+        const std::vector<std::string> meant = splitLines(readFile(expect));
+        ASSERT_EQ(meant.size(), 50u);
+        for (const std::string& input : {capture.string(), "- < " + capture.string()}) {
+            const Outcome r =
+                run(kTools + "/cellwatch-dump " + input + " 2>" + (dir / "summary").string());
+            EXPECT_EQ(r.status, 0);
+            EXPECT_EQ(splitLines(r.out),
+                      std::vector<std::string>(
+                          meant.begin(), meant.begin() + static_cast<std::ptrdiff_t>(c.lines)));
+            const std::string summary = readFile(dir / "summary");
+            EXPECT_NE(summary.find(c.unframed), std::string::npos) << summary;
+        }
+    }
 }
 
 TEST_F(ToolsTest, BadOptionsAreRefusedWithStatusTwo) {

@@ -7,13 +7,19 @@
 #include <QElapsedTimer>
 #include <QSerialPort>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 #include "serial/port_receiver.h"
+#include "serial/port_scan.h"
 #include "serial/receive_assembler.h"
+#include "serial/serial_link.h"
 #include "serial/serial_port_source.h"
 #include "tools/emulator/emulator.h"
 
@@ -126,6 +132,108 @@ INSTANTIATE_TEST_SUITE_P(BothLayouts, PtyEndToEnd,
                              return std::string(param.param == FrameLayout::Short76 ? "Layout76"
                                                                                     : "Layout112");
                          });
+
+// Runs the event loop until `done` or 10 s have passed; true when done.
+template <typename Done>
+bool runUntil(QSerialPort& port, Done done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 10'000) {
+        if (port.isOpen()) {
+            port.waitForReadyRead(20);
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+std::vector<std::uint8_t> chargingMessage() {
+    emu::ChargerReading reading;
+    reading.mode = emu::Mode::Charge;
+    reading.voltage = Decimal::fromHundredths(1205);
+    return emu::encodeStatus(reading, FrameLayout::Long112);
+}
+
+// Each message written whole reaches the port as a receive event of its
+// own; the receive lamp flips once per event, so it keeps blinking with the
+// messages instead of flipping twice and looking dead.
+TEST(PtyReceiveLamp, FlipsOncePerReceiveEvent) {
+    emu::PseudoTerminal pty;
+    QSerialPort port(QString::fromStdString(pty.slavePath()));
+    ASSERT_TRUE(applyChargerLineSettings(port));
+    ASSERT_TRUE(port.open(QIODevice::ReadOnly)) << port.errorString().toStdString();
+    SystemTickClock clock;
+    CollectingHost host;
+    StatusDecoder decoder(clock, host);
+    int flips = 0;
+    int events = 0;
+    QObject::connect(&port, &QSerialPort::readyRead, [&] { ++events; });
+    ReceiveAssembler assembler(clock, decoder, [&] { ++flips; });
+    PortReceiver receiver(port, assembler);
+
+    constexpr std::size_t kMessages = 5;
+    const std::vector<std::uint8_t> message = chargingMessage();
+    for (std::size_t n = 1; n <= kMessages; ++n) {
+        ASSERT_EQ(::write(pty.masterFd(), message.data(), message.size()),
+                  static_cast<ssize_t>(message.size()));
+        ASSERT_TRUE(runUntil(port, [&] { return host.lines.size() == n; }));
+    }
+    EXPECT_GE(events, static_cast<int>(kMessages));
+    EXPECT_EQ(flips, events);
+}
+
+// A serial link as the window and the log open one, from a port text.
+class PtyLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("cellwatch-link-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::filesystem::path dir;
+    std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
+    SystemTickClock clock;
+    CollectingHost host;
+    StatusDecoder decoder{clock, host};
+    ReceiveAssembler assembler{clock, decoder};
+    SerialLink link{assembler};
+};
+
+// A udev alias or the emulator's --link: a symlink whose name has no digits.
+TEST_F(PtyLinkTest, PortBehindASymlinkWithoutDigitsConnectsAndReceives) {
+    const std::string alias = (dir / "charger").string();
+    std::filesystem::create_symlink(pty->slavePath(), alias);
+    link.open(portToOpen(QString::fromStdString(alias)));
+    ASSERT_TRUE(link.isOpen());
+    const std::vector<std::uint8_t> message = chargingMessage();
+    ASSERT_EQ(::write(pty->masterFd(), message.data(), message.size()),
+              static_cast<ssize_t>(message.size()));
+    EXPECT_TRUE(runUntil(link.port(), [&] { return host.lines.size() == 1; }));
+}
+
+// The charger's side closes while connected: the link says so once, in
+// plain words, not with whatever system error text happens to be left over.
+TEST_F(PtyLinkTest, FarSideClosingLosesTheLinkOnceSayingTheDeviceWentAway) {
+    link.open(portToOpen(QString::fromStdString(pty->slavePath())));
+    std::vector<QString> reasons;
+    QObject::connect(&link, &SerialLink::linkLost,
+                     [&](const QString& reason) { reasons.push_back(reason); });
+    const std::vector<std::uint8_t> message = chargingMessage();
+    ASSERT_EQ(::write(pty->masterFd(), message.data(), message.size()),
+              static_cast<ssize_t>(message.size()));
+    ASSERT_TRUE(runUntil(link.port(), [&] { return host.lines.size() == 1; }));
+    pty.reset();
+    ASSERT_TRUE(runUntil(link.port(), [&] { return !reasons.empty(); }));
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(reasons.size(), 1u);
+    EXPECT_EQ(reasons[0].toStdString(), "the device went away");
+    EXPECT_EQ(link.lossReason(), LinkLoss::DeviceGone);
+    EXPECT_FALSE(link.isOpen());
+}
 
 }  // namespace
 }  // namespace cellwatch

@@ -2,12 +2,15 @@
 // all, and the replay's clocks and pacing.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -128,6 +131,31 @@ TEST_F(CaptureTest, FileThatIsNoCaptureIsRefusedWithItsName) {
     }
     EXPECT_THROW(CaptureReader((dir / "missing").string()), CaptureError);
     EXPECT_THROW(CaptureWriter((dir / "no" / "dir.cwcap").string()), CaptureError);
+}
+
+// A FIFO would make opening wait for a program at its other end: it is
+// refused at once, both ways, as is a directory.
+TEST_F(CaptureTest, FifoOrDirectoryIsRefusedWithoutWaiting) {
+    const std::string fifo = (dir / "pipe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> refused[] = {
+        {fifo, ": it is a FIFO, not a regular file"},
+        {dir.string(), ": it is a directory"},
+    };
+    for (const auto& [path, why] : refused) {
+        try {
+            CaptureReader reader(path);
+            ADD_FAILURE() << path << " read";
+        } catch (const CaptureError& e) {
+            EXPECT_EQ(std::string(e.what()), "cannot read " + path + why);
+        }
+        try {
+            CaptureWriter writer(path);
+            ADD_FAILURE() << path << " written";
+        } catch (const CaptureError& e) {
+            EXPECT_EQ(std::string(e.what()), "cannot write " + path + why);
+        }
+    }
 }
 
 // A receiver of the replayed messages that notes what it sees of the clocks.
@@ -254,6 +282,84 @@ TEST_F(CaptureTest, RunnerPacesTheReplayAndStopsWhenTold) {
         EXPECT_GE(real.elapsed(), run.atLeastMs) << run.speed;
         EXPECT_LT(real.elapsed(), run.belowMs) << run.speed;
         EXPECT_EQ(replay.recordsPlayed(), records.size());
+    }
+}
+
+TEST(ReplaySpeed, ZeroOrAPositiveNumberUpToAMillionIsAccepted) {
+    const std::pair<const char*, double> accepted[] = {
+        {"0", 0},         {"1", 1},     {"2", 2},         {"0.5", 0.5},
+        {"0.001", 0.001}, {"1e6", 1e6}, {"1000000", 1e6}, {"999999.5", 999999.5}};
+    for (const auto& [text, speed] : accepted) {
+        EXPECT_EQ(parseReplaySpeed(QString::fromLatin1(text)), speed) << text;
+    }
+    for (const char* refused : {"", "fast", "-1", "-0.5", "1000000.5", "1e7", "1e20", "1e400",
+                                "inf", "-inf", "nan", "2x"}) {
+        EXPECT_FALSE(parseReplaySpeed(QString::fromLatin1(refused)).has_value()) << refused;
+    }
+}
+
+// Plays `path` with a runner at `speed` until it finishes; false when it has
+// not within 20 s (a replay that never advances).
+bool playsToTheEnd(const std::string& path, double speed, std::uint64_t records) {
+    CaptureReader reader(path);
+    ManualTickClock ticks;
+    QDateTime wall;
+    ClockWatchingHost host(ticks, wall);
+    StatusDecoder decoder(ticks, host);
+    ReceiveAssembler assembler(ticks, decoder);
+    CaptureReplay replay(reader, assembler, ticks, [&wall](const QDateTime& t) { wall = t; });
+    ReplayRunner runner(replay, speed);
+    QEventLoop loop;
+    bool finished = false;
+    QObject::connect(&runner, &ReplayRunner::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    QTimer::singleShot(20'000, &loop, &QEventLoop::quit);
+    runner.start();
+    loop.exec();
+    return finished && replay.recordsPlayed() == records;
+}
+
+// Wall clocks at the ends of the 64-bit range, a counter that steps back,
+// the clocks moved on to the end of time and speeds out of range: the replay
+// plays every record and its clocks never overflow (the suite also runs
+// under the undefined-behaviour sanitizer).
+TEST_F(CaptureTest, ExtremeClocksAndSpeedsStillPlayToTheEnd) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    const Bytes m = message();
+    for (const CaptureStart start :
+         {CaptureStart{kMax - 100, 0, 0}, CaptureStart{kMax, 50'400, 5},
+          CaptureStart{kMin, -50'400, 0xFFFF'FF00u},
+          CaptureStart{0, std::numeric_limits<std::int32_t>::min(), 0}}) {
+        SCOPED_TRACE(start.wallMs);
+        const std::string path = (dir / "extreme.cwcap").string();
+        {
+            CaptureWriter writer(path);
+            writer.writeStart(start);
+            writer.writeRecord(kMin, start.ticks + 10, Bytes(m.begin(), m.begin() + 50));
+            writer.writeRecord(kMax - 10, start.ticks + 20, Bytes(m.begin() + 50, m.end()));
+            writer.writeRecord(kMax - 5, start.ticks - 5, m);  // the counter steps back
+            writer.writeRecord(kMax, start.ticks + 30, m);
+            writer.close();
+        }
+        CaptureReader reader(path);
+        ManualTickClock ticks;
+        QDateTime wall;
+        ClockWatchingHost host(ticks, wall);
+        StatusDecoder decoder(ticks, host);
+        ReceiveAssembler assembler(ticks, decoder);
+        CaptureReplay replay(reader, assembler, ticks, [&wall](const QDateTime& t) { wall = t; });
+        replay.playTo(kMax);
+        EXPECT_TRUE(replay.atEnd());
+        EXPECT_EQ(replay.recordsPlayed(), 4u);
+        EXPECT_EQ(replay.position(), kMax);
+        EXPECT_EQ(ticks.tickCount(), start.ticks + 30 + static_cast<std::uint32_t>(kMax - 55));
+
+        for (const double speed : {1e6, 1e20, std::numeric_limits<double>::infinity()}) {
+            EXPECT_TRUE(playsToTheEnd(path, speed, 4)) << speed;
+        }
     }
 }
 
