@@ -133,16 +133,17 @@ int main(int argc, char** argv) {
 
     cellwatch::FileSettingsStore settings(cellwatch::FileSettingsStore::defaultPath());
     if (options.isSet(replayFile)) {
-        bool ok = false;
-        const double speed = options.value(speedOption).toDouble(&ok);
-        if (options.isSet(port) || !ok || !std::isfinite(speed) || speed < 0) {
+        const std::optional<double> speed = cellwatch::parseReplaySpeed(options.value(speedOption));
+        if (options.isSet(port) || !speed) {
             std::fprintf(stderr, "cellwatch: %s\n",
-                         options.isSet(port) ? "--port cannot go with --replay"
-                                             : "bad --speed (a number: 1 real time, 2 twice as "
-                                               "fast, 0 as fast as possible)");
+                         options.isSet(port)
+                             ? "--port cannot go with --replay"
+                             : qPrintable(QStringLiteral("bad --speed %1 (%2)")
+                                              .arg(options.value(speedOption),
+                                                   QLatin1String(cellwatch::kReplaySpeedRule))));
             return 1;
         }
-        return replay(settings, options.value(replayFile), speed);
+        return replay(settings, options.value(replayFile), *speed);
     }
     if (options.isSet(speedOption)) {
         std::fprintf(stderr, "cellwatch: --speed goes only with --replay\n");
