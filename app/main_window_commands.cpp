@@ -1,6 +1,7 @@
 // The tool bar's commands and the texts of both languages.
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPrinter>
@@ -131,6 +132,15 @@ void MainWindow::SetCaptions() {
 }
 
 void MainWindow::Connect(Tool* clicked) {
+    connectPort(clicked, false);
+}
+
+// Opens the port named in the port box. A new recording starts, unless the
+// port is the adapter that vanished coming back (`continuing`): the recording
+// the lost link interrupted then goes on, with its table, chart, time base and
+// journal file, and the pause rule decides as ever whether the silence was
+// long enough to start a new one.
+void MainWindow::connectPort(Tool* clicked, bool continuing) {
     Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
     const QString portText = com->text();
     if (!portNumber(portText)) {
@@ -142,13 +152,21 @@ void MainWindow::Connect(Tool* clicked) {
     link_->open(portDevice(portText));
     rememberAdapter(portText);
     timer1_.stop();
-    recording_->resetAxes();
+    if (!continuing) {
+        recording_->resetAxes();
+    }
     tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(true);
     tool(QStringLiteral("Tools"), QStringLiteral("Off"))->setEnabled(true);
     clicked->setEnabled(false);
     com->setEnabled(false);
-    recording_->begin();
-    beginJournal(portDevice(portText));
+    if (continuing) {
+        recording_->resume(interruptedTicks_);
+        journalPort_ = portDevice(portText);
+        enableFileCommands(false);
+    } else {
+        recording_->begin();
+        beginJournal(portDevice(portText));
+    }
     showLinkState(true);
 }
 
@@ -174,6 +192,11 @@ void MainWindow::endReplay() {
 }
 
 void MainWindow::Disconnect(Tool* clicked) {
+    closePort(clicked);
+    journal_->end();
+}
+
+void MainWindow::closePort(Tool* clicked) {
     replaying_ = false;
     timer1_.start();
     link_->close();
@@ -182,10 +205,14 @@ void MainWindow::Disconnect(Tool* clicked) {
     tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(true);
     tool(QStringLiteral("Tools"), QStringLiteral("com"))->setEnabled(true);
     recording_->end();
-    journal_->end();
-    tool(QStringLiteral("file1"), QStringLiteral("Open"))->setEnabled(true);
-    tool(QStringLiteral("file1"), QStringLiteral("Records"))->setEnabled(true);
+    enableFileCommands(true);
     showLinkState(false);
+}
+
+// Opening a recording is for while no charger is connected.
+void MainWindow::enableFileCommands(bool enabled) {
+    tool(QStringLiteral("file1"), QStringLiteral("Open"))->setEnabled(enabled);
+    tool(QStringLiteral("file1"), QStringLiteral("Records"))->setEnabled(enabled);
 }
 
 void MainWindow::showLinkState(bool connected) {
@@ -200,10 +227,16 @@ void MainWindow::onLinkLost(const QString& reason) {
     if (!tool(QStringLiteral("Tools"), QStringLiteral("Off"))->enabled()) {
         return;
     }
-    runCommand([this] { Disconnect(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
+    // The journal stays open for a reconnect to go on with; it ends when
+    // nothing is waited for.
+    interruptedTicks_ = recording_->connectTicks();
+    runCommand([this] { closePort(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
     const bool chinese = isChinese(readLanguageCode(settings_));
     PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + reason + u')');
     awaitAdapter();
+    if (!awaitedAdapter_) {
+        journal_->end();
+    }
 }
 
 void MainWindow::connectTo(const QString& port) {
@@ -222,11 +255,13 @@ void MainWindow::saveChart() {
         hooks_.askSaveFile(this, QStringLiteral("Save"), proposed, chartPictureFilters());
     if (!file.isEmpty()) {
         saveChartPicture(*chart_, file);
+        PostStatusMessage(kSavedChart.pick(inChinese()).arg(QDir::toNativeSeparators(file)));
     }
 }
 
 void MainWindow::copyChart() {
     copyChartPicture(*chart_);
+    PostStatusMessage(kCopiedChart.pick(inChinese()));
 }
 
 void MainWindow::printChart() {
@@ -234,7 +269,12 @@ void MainWindow::printChart() {
     printer.setPageOrientation(QPageLayout::Landscape);
     if (hooks_.askPrint(this, printer)) {
         cellwatch::printChart(*chart_, printer);
+        PostStatusMessage(kPrintedChart.pick(inChinese()));
     }
+}
+
+bool MainWindow::inChinese() const {
+    return isChinese(readLanguageCode(settings_));
 }
 
 void MainWindow::exportTable() {
@@ -257,11 +297,18 @@ void MainWindow::exportTableTo(const QString& given) {
                              QStringLiteral("Cancel"), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    exportTableCsv(*tableModel_, file, [&progress](std::size_t done, std::size_t total) {
-        progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
-        QCoreApplication::processEvents();
-        return !progress.wasCanceled();
-    });
+    const bool written =
+        exportTableCsv(*tableModel_, file, [&progress](std::size_t done, std::size_t total) {
+            progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        });
+    if (written) {
+        const int rows = tableModel_->gridRowCount() - 1;
+        PostStatusMessage((rows == 1 ? kExportedRow : kExportedRows)
+                              .pick(inChinese())
+                              .arg(groupedCount(rows), QDir::toNativeSeparators(file)));
+    }
 }
 
 void MainWindow::showAbout() {
