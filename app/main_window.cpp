@@ -187,13 +187,10 @@ void MainWindow::buildWidgets() {
     applyDesign(tableView_, kTableRect);
 
     for (int i = 0; i < 5; ++i) {
-        frames_[static_cast<std::size_t>(i)] = new QGroupBox(this);
+        frames_[static_cast<std::size_t>(i)] = newPanel(this);
         frames_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("Frame%1").arg(i + 1));
     }
     frames_[4]->setParent(frames_[1]);  // Frame5 (the gauge) sits inside Frame2
-    for (QGroupBox* f : frames_) {
-        stylePanel(f);
-    }
     applyDesign(frames_[0], kFrame1Rect);
     applyDesign(frames_[3], kFrame4Rect);
     applyDesign(frames_[2], kFrame3Rect);

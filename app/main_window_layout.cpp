@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTextBrowser>
 #include <algorithm>
+#include <cmath>
 
 #include "app/tab_control.h"
 #include "app/toolbar.h"
@@ -64,13 +65,18 @@ void MainWindow::restrictWindowSize() {
     }
     limitsScreen_ = available;
     limitsFrame_ = frame;
-    startSize_ = startSize_.boundedTo((available.size() - frame).expandedTo(QSize(1, 1)));
+    // At a scale such as 150 % the screen's size and the frame are each
+    // rounded to whole pixels of the window's own: one is kept in hand, so
+    // that the frame never passes the screen's edge.
+    const qreal ratio = screen->devicePixelRatio();
+    const QSize slack = ratio == std::floor(ratio) ? QSize(0, 0) : QSize(1, 1);
+    startSize_ = startSize_.boundedTo((available.size() - frame - slack).expandedTo(QSize(1, 1)));
     const QSize outerStart = startSize_ + frame;
     limits_ =
         computeSizeLimits(outerStart.width() * tppX_, outerStart.height() * tppY_,
                           available.width() * tppX_, available.height() * tppY_, tppX_, tppY_);
     setMinimumSize(QSize(limits_.minTrackWidth, limits_.minTrackHeight) - frame);
-    setMaximumSize(QSize(limits_.maxTrackWidth, limits_.maxTrackHeight) - frame);
+    setMaximumSize(QSize(limits_.maxTrackWidth, limits_.maxTrackHeight) - frame - slack);
 
     // A frame that sticks out of the available area is moved back onto it.
     const QRect outer = frameGeometry();

@@ -2,6 +2,7 @@
 // controls as the layout engine sees them, and the look of the readout frames.
 #pragma once
 
+#include <QGroupBox>
 #include <QWidget>
 #include <cmath>
 #include <memory>
@@ -58,8 +59,7 @@ private:
     std::vector<std::unique_ptr<WidgetLayoutControl>> controls_;
 };
 
-// The dark look of a readout frame; its texts are pale unless they have a
-// colour of their own.
-void stylePanel(QWidget* frame);
+// A readout frame: dark, its texts pale unless they have a colour of their own.
+QGroupBox* newPanel(QWidget* parent);
 
 }  // namespace cellwatch

@@ -2,14 +2,15 @@
 // their legend values, the detail readouts, the large readouts beside the
 // power gauge, and the rule that shares the top readout frame between them.
 //
-// The frames are dark; their texts take their colours and type from the
-// widgets' palettes and fonts, not from style sheets, so that the tooltips
-// over them (windows of their own, which a style sheet would reach but a
-// palette does not) keep the normal tooltip look.
+// The frames are dark; they and their texts take their colours and type from
+// palettes and fonts, not from style sheets, so that the tooltips over them
+// (windows of their own, which a style sheet would reach but a palette does
+// not) keep the normal tooltip look.
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -34,14 +35,12 @@ const QColor kCurveColours[4] = {QColor(255, 0, 0), QColor(0, 255, 0), QColor(25
 const QColor kPanelText(200, 215, 235);
 const QColor kDetailValueColour(120, 230, 255);
 
-const char* kPanelStyle =
-    "QGroupBox { background: rgb(0, 20, 50); border: 1px solid rgb(40, 70, 110);"
-    " border-radius: 3px; margin-top: 0px; }";
+const QColor kPanelBackground(0, 20, 50);
+const QColor kPanelBorder(40, 70, 110);
 
 void setTextColour(QWidget* w, const QColor& colour) {
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, colour);
-    p.setColor(QPalette::Text, colour);
     w->setPalette(p);
 }
 
@@ -54,11 +53,27 @@ QFont withSize(QFont font, int pixelSize, bool bold) {
     return font;
 }
 
+// A readout frame: dark, with a thin rounded border, drawn by itself.
+class PanelFrame final : public QGroupBox {
+public:
+    explicit PanelFrame(QWidget* parent) : QGroupBox(parent) {
+        setTextColour(this, kPanelText);  // handed on to every text inside
+    }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(kPanelBorder, 1));
+        painter.setBrush(kPanelBackground);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    }
+};
+
 }  // namespace
 
-void stylePanel(QWidget* frame) {
-    frame->setStyleSheet(QString::fromLatin1(kPanelStyle));
-    setTextColour(frame, kPanelText);
+QGroupBox* newPanel(QWidget* parent) {
+    return new PanelFrame(parent);
 }
 
 void MainWindow::buildFrame1() {

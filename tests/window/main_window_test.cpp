@@ -259,9 +259,17 @@ TEST_F(MainWindowTest, LargeReadoutsLeaveTheGaugeClearWhenItReturns) {
 }
 
 // Tooltips look like every other tooltip: the labels' own colours and bold
-// type stay on the labels.
+// type stay on the labels, whose texts stand out on their dark frames.
 TEST_F(MainWindowTest, TooltipsHaveTheNormalLook) {
     open();
+    for (QLabel* label : w->findChildren<QLabel*>()) {
+        for (int frame = 1; frame <= 5; ++frame) {
+            if (w->frame(frame)->isAncestorOf(label) && !label->text().isEmpty()) {
+                EXPECT_GT(label->palette().color(label->foregroundRole()).lightness(), 110)
+                    << label->objectName().toStdString() << " in Frame" << frame;
+            }
+        }
+    }
     for (const ControlText& c : controlTooltips()) {
         auto* widget = w->findChild<QWidget*>(QString::fromLatin1(c.control));
         ASSERT_NE(widget, nullptr) << c.control;
