@@ -206,7 +206,8 @@ TEST_F(MainWindowTest, WindowAndFrameStayOnTheScreen) {
     };
     ASSERT_EQ(start, QSize(px(kDesignClientWidth, w->twipsPerPixelX()),
                            px(kDesignClientHeight, w->twipsPerPixelY())))
-        << "the design fits this screen, so the window starts at its design size";
+        << "the window starts at its design size on the tests' 1600 x 1000 screen "
+           "(QT_QPA_PLATFORM=offscreen:configfile=tests/support/screen-1600x1000.json)";
     EXPECT_EQ(w->minimumSize(), start);
     const QSize frame = w->frameGeometry().size() - w->size();
     EXPECT_EQ(w->sizeLimits().minTrackWidth, start.width() + frame.width());
