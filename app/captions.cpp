@@ -1,5 +1,7 @@
 #include "app/captions.h"
 
+#include <QLocale>
+
 #include "app/toolbar.h"
 
 namespace cellwatch {
@@ -92,6 +94,10 @@ std::span<const ControlText> controlTooltips() {
 
 QString BilingualText::pick(bool inChinese) const {
     return QString::fromUtf8(inChinese ? chinese : english);
+}
+
+QString groupedCount(qint64 count) {
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(count);
 }
 
 void PostStatusMessage(Tool& stateText, const QString& message) {

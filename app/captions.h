@@ -71,6 +71,16 @@ inline constexpr BilingualText kJournalCaughtUp = {
 inline constexpr BilingualText kJournalRecreated = {
     "记录文件已被删除，已用目前所有的行重新写入",
     "The recording's journal was deleted; written again with every row so far"};
+// What Export (%1 rows, %2 the file), Save (%1 the file), Copy and Print did.
+inline constexpr BilingualText kExportedRows = {"已导出 %1 行到 %2", "Exported %1 rows to %2"};
+inline constexpr BilingualText kExportedRow = {"已导出 %1 行到 %2", "Exported %1 row to %2"};
+inline constexpr BilingualText kSavedChart = {"已将图表保存到 %1", "Saved the chart to %1"};
+inline constexpr BilingualText kCopiedChart = {"已复制图表", "Copied the chart"};
+inline constexpr BilingualText kPrintedChart = {"已打印图表", "Printed the chart"};
+
+// A count with its thousands grouped by commas (1,204), whatever the
+// system's locale.
+QString groupedCount(qint64 count);
 
 // The program's version as the window title and the about box write it.
 inline constexpr const char* kVersionText = kProgramVersion;

@@ -7,25 +7,27 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QResizeEvent>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 #include "app/captions.h"
 #include "app/charger_model.h"
 #include "app/help_page.h"
+#include "app/main_window_layout.h"
 #include "app/power_gauge.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
@@ -45,69 +47,13 @@ constexpr DesignRect kTableRect = {120, 360, 12375, 5985};
 constexpr DesignRect kFrame1Rect = {0, 4080, 2535, 1890};
 constexpr DesignRect kFrame4Rect = {0, 5760, 2535, 4410};
 constexpr DesignRect kFrame3Rect = {2520, 7320, 8175, 2850};
-constexpr DesignRect kFrame2Rect = {10635, 7320, 4335, 2850};
-constexpr int kGaugeFrameWidth = 2130;  // Frame5, inside Frame2
+// Frame2 ends at the client area's right edge, so the gauge frame flush
+// against its right edge is seen whole.
+constexpr DesignRect kFrame2Rect = {10635, 7320, kDesignClientWidth - 10635, 2850};
 
 constexpr int kRescanIntervalMs = 3000;
 
-// Colours of the four curves, used for their switches and legend values.
-const QColor kCurveColours[4] = {QColor(255, 0, 0), QColor(0, 255, 0), QColor(255, 255, 0),
-                                 QColor(255, 255, 255)};
-
-const char* kPanelStyle =
-    "QGroupBox { background: rgb(0, 20, 50); border: 1px solid rgb(40, 70, 110);"
-    " border-radius: 3px; margin-top: 0px; }"
-    "QLabel { color: rgb(200, 215, 235); background: transparent; }"
-    "QCheckBox { color: rgb(200, 215, 235); background: transparent; }";
-
 }  // namespace
-
-// The window's controls as the layout engine sees them: twips in, pixels out.
-class WidgetLayoutControl final : public LayoutControl {
-public:
-    WidgetLayoutControl(QWidget* w, QString tag, double tppX, double tppY)
-        : w_(w), tag_(std::move(tag)), tppX_(tppX), tppY_(tppY) {}
-    QString tag() const override { return tag_; }
-    double left() const override { return w_->x() * tppX_; }
-    double top() const override { return w_->y() * tppY_; }
-    double width() const override { return w_->width() * tppX_; }
-    double height() const override { return w_->height() * tppY_; }
-    void setLeft(double t) override { w_->move(px(t, tppX_), w_->y()); }
-    void setTop(double t) override { w_->move(w_->x(), px(t, tppY_)); }
-    void setWidth(double t) override { w_->resize(std::max(0, px(t, tppX_)), w_->height()); }
-    void setHeight(double t) override { w_->resize(w_->width(), std::max(0, px(t, tppY_))); }
-    void setVisible(bool visible) override { w_->setVisible(visible); }
-
-private:
-    static int px(double twips, double tpp) { return static_cast<int>(std::lround(twips / tpp)); }
-    QWidget* w_;
-    QString tag_;
-    double tppX_;
-    double tppY_;
-};
-
-class MainWindow::Layout final : public LayoutWindow {
-public:
-    explicit Layout(MainWindow& w) : w_(w) {}
-    bool isMinimized() const override { return w_.isMinimized(); }
-    double outerWidth() const override { return w_.width() * w_.tppX_; }
-    double outerHeight() const override { return w_.height() * w_.tppY_; }
-    std::vector<LayoutControl*> controls() const override {
-        std::vector<LayoutControl*> out;
-        for (const auto& c : controls_) {
-            out.push_back(c.get());
-        }
-        return out;
-    }
-    void add(QWidget* widget, const QString& tag) {
-        controls_.push_back(std::make_unique<WidgetLayoutControl>(widget, tag, w_.tppX_, w_.tppY_));
-    }
-
-private:
-    MainWindow& w_;
-    std::vector<std::unique_ptr<WidgetLayoutControl>> controls_;
-};
-
 MainWindow::MainWindow(SettingsStore& settings, QWidget* parent)
     : MainWindow(settings, Hooks(), parent) {}
 
@@ -182,9 +128,13 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     resize(static_cast<int>(std::lround(kDesignClientWidth / tppX_)),
            static_cast<int>(std::lround(kDesignClientHeight / tppY_)));
 
-    // The load event's start-up sequence.
+    // The load event's start-up sequence. The layout is captured here, at the
+    // design size, so that a start-up size made smaller to fit the screen is
+    // laid out like any other size.
     layout_.designWidth = static_cast<std::int32_t>(std::lround(width() * tppX_));
     layout_.designHeight = static_cast<std::int32_t>(std::lround(height() * tppY_));
+    setUpLayout();
+    startSize_ = size();
     restrictWindowSize();
     cursorHold_ = false;
     ShowHelpPage();
@@ -194,7 +144,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     ScanPorts();
     InitPowerGauge();
     FitReadouts();
-    move(static_cast<int>(std::lround(200 / tppX_)), 0);
+    placeWindow();
     timer1_.setInterval(kRescanIntervalMs);
     connect(&timer1_, &QTimer::timeout, this, [this] { ScanPorts(); });
     timer1_.start();
@@ -211,8 +161,6 @@ void MainWindow::applyDesign(QWidget* w, const DesignRect& r) {
 }
 
 void MainWindow::buildWidgets() {
-    layoutWindow_ = std::make_unique<Layout>(*this);
-
     menu_ = new ToolBarControl(tppX_, this);
     applyDesign(menu_, kMenuRect);
     connect(menu_, &ToolBarControl::toolClicked, this, &MainWindow::OnToolClick);
@@ -239,13 +187,10 @@ void MainWindow::buildWidgets() {
     applyDesign(tableView_, kTableRect);
 
     for (int i = 0; i < 5; ++i) {
-        frames_[static_cast<std::size_t>(i)] = new QGroupBox(this);
+        frames_[static_cast<std::size_t>(i)] = newPanel(this);
         frames_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("Frame%1").arg(i + 1));
     }
     frames_[4]->setParent(frames_[1]);  // Frame5 (the gauge) sits inside Frame2
-    for (QGroupBox* f : frames_) {
-        f->setStyleSheet(QString::fromLatin1(kPanelStyle));
-    }
     applyDesign(frames_[0], kFrame1Rect);
     applyDesign(frames_[3], kFrame4Rect);
     applyDesign(frames_[2], kFrame3Rect);
@@ -282,168 +227,22 @@ void MainWindow::buildWidgets() {
     menu_->lower();
     fillModelBox();
     addShortcuts();
-
-    // The tagged controls, in the window's order.
-    layoutWindow_->add(menu_, QStringLiteral("STRETCHALL"));
-    layoutWindow_->add(helpPane_, QStringLiteral("STRETCHV"));
-    layoutWindow_->add(frame_, QStringLiteral("STRETCHALL"));
-    layoutWindow_->add(chart_, QStringLiteral("STRETCHALL"));
-    layoutWindow_->add(tableView_, QStringLiteral("STRETCHALL"));
-    layoutWindow_->add(frames_[0], QStringLiteral("MOVEV"));
-    layoutWindow_->add(frames_[3], QStringLiteral("MOVEV"));
-    layoutWindow_->add(frames_[2], QStringLiteral("MOVEV"));
-    layoutWindow_->add(frames_[1], QStringLiteral("STRETCHHMOVEV"));
 }
-
-void MainWindow::buildFrame1() {
-    // The curve switches with the legend values of the four curves.
-    QGroupBox* f = frames_[0];
-    auto* grid = new QGridLayout(f);
-    grid->setContentsMargins(6, 4, 6, 4);
-    grid->setVerticalSpacing(2);
-    const std::pair<const char*, int> rows[4] = {
-        {"A001", 15}, {"A002", 14}, {"A003", 2}, {"A004", 1}};
-    const char* designValues[4] = {"0.00", "0.00", "0", "0"};
-    for (int i = 0; i < 4; ++i) {
-        const auto ui = static_cast<std::size_t>(i);
-        auto* check = new QCheckBox(f);
-        check->setObjectName(QStringLiteral("Check1_%1").arg(i));
-        check->setChecked(true);
-        check1_[ui] = check;
-        auto* title = new QLabel(f);
-        title->setObjectName(QString::fromLatin1(rows[i].first));
-        auto* value = new QLabel(QString::fromLatin1(designValues[i]), f);
-        value->setObjectName(QStringLiteral("Label3_%1").arg(rows[i].second));
-        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        const QString colour = kCurveColours[i].name();
-        title->setStyleSheet(QStringLiteral("color: %1;").arg(colour));
-        value->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(colour));
-        label3_[static_cast<std::size_t>(rows[i].second)] = value;
-        grid->addWidget(check, i, 0);
-        grid->addWidget(title, i, 1);
-        grid->addWidget(value, i, 2);
-        // A curve switch shows or hides its curve; points keep coming.
-        connect(check, &QCheckBox::toggled, this,
-                [this, i](bool on) { chart_->setSeriesActive(i, on); });
-    }
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(4, 1);
-}
-
-void MainWindow::buildFrame4() {
-    // The detail readouts: title on the left, value on the right.
-    QGroupBox* f = frames_[3];
-    auto* grid = new QGridLayout(f);
-    grid->setContentsMargins(5, 4, 5, 4);
-    grid->setHorizontalSpacing(3);
-    grid->setVerticalSpacing(1);
-    const std::tuple<const char*, int, const char*> rows[] = {
-        {"A005", 16, "0.00"},    {"A006", 23, ""},     {"A007", 22, ""},  {"A008", 21, "0Cells"},
-        {"A009", 20, "0.00"},    {"A010", 19, "0.00"}, {"A011", 18, "0"}, {"a012", 17, "0.000"},
-        {"a013", 24, "0:00:00"}, {"a018", 0, "0"},     {"A019", 3, "0"},
-    };
-    int row = 0;
-    for (const auto& [titleName, index, text] : rows) {
-        auto* title = new QLabel(f);
-        title->setObjectName(QString::fromLatin1(titleName));
-        auto* value = new QLabel(QString::fromLatin1(text), f);
-        value->setObjectName(QStringLiteral("Label3_%1").arg(index));
-        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        title->setStyleSheet(QStringLiteral("font-size: 11px;"));
-        value->setStyleSheet(
-            QStringLiteral("color: rgb(120, 230, 255); font-weight: bold; font-size: 11px;"));
-        label3_[static_cast<std::size_t>(index)] = value;
-        grid->addWidget(title, row, 0);
-        grid->addWidget(value, row, 1);
-        ++row;
-    }
-    grid->setColumnStretch(0, 1);
-}
-
-void MainWindow::buildFrame2() {
-    // The large readouts on the left, the gauge frame Frame5 on the right.
-    QGroupBox* f = frames_[1];
-    const std::tuple<int, const char*, QColor, int> large[3] = {
-        {1, "0.00V", QColor(255, 80, 80), 14},
-        {0, "0.00A", QColor(80, 255, 80), 72},
-        {2, "0mAh", QColor(255, 255, 90), 130},
-    };
-    QFont font = this->font();
-    // Sized so that a pack voltage, a current and a four-digit capacity fit
-    // beside the gauge in the frame's design width.
-    font.setPixelSize(27);
-    font.setBold(true);
-    for (const auto& [index, text, colour, top] : large) {
-        auto* label = new QLabel(QString::fromLatin1(text), f);
-        label->setObjectName(QStringLiteral("Label2_%1").arg(index));
-        label->setFont(font);
-        label->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name()));
-        label->move(8, top);
-        label->adjustSize();
-        label2_[static_cast<std::size_t>(index)] = label;
-    }
-    QGroupBox* gaugeFrame = frames_[4];
-    const int gaugeWidth = static_cast<int>(std::lround(kGaugeFrameWidth / tppX_));
-    gaugeFrame->setGeometry(f->width() - gaugeWidth, 0, gaugeWidth, f->height());
-    gauge_ = new PowerGauge(gaugeFrame);
-    gauge_->setObjectName(QStringLiteral("Car1"));
-    gauge_->setGeometry(gaugeFrame->rect().adjusted(2, 2, -2, -2));
-}
-
-// --- start-up and layout -----------------------------------------------------------
-
-void MainWindow::restrictWindowSize() {
-    QSize screenPx(1920, 1080);
-    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        screenPx = screen->geometry().size();
-    }
-    limits_ = computeSizeLimits(width() * tppX_, height() * tppY_, screenPx.width() * tppX_,
-                                screenPx.height() * tppY_, tppX_, tppY_);
-    setMinimumSize(limits_.minTrackWidth, limits_.minTrackHeight);
-    // On a screen smaller than the design, the start-up size wins.
-    setMaximumSize(std::max(limits_.maxTrackWidth, limits_.minTrackWidth),
-                   std::max(limits_.maxTrackHeight, limits_.minTrackHeight));
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    AutoSizeControls(layout_, *layoutWindow_);
-    fitStatusBand();
-    FitReadouts();
-}
-
-void MainWindow::fitStatusBand() {
-    Tool* stateText = tool(QStringLiteral("state"), QStringLiteral("state_text"));
-    Tool* model = tool(QStringLiteral("state"), QStringLiteral("Model"));
-    const double controlWidth = menu_->width() * tppX_;
-    stateText->setWidth(static_cast<int>(controlWidth - model->width() - 4000));
-}
-
-void MainWindow::FitReadouts() {
-    std::array<double, 3> widths{};
-    for (std::size_t i = 0; i < 3; ++i) {
-        widths[i] = label2_[i]->width();
-    }
-    QGroupBox* frame2 = frames_[1];
-    QGroupBox* frame5 = frames_[4];
-    const ReadoutFit fit = cellwatch::fitReadouts(frame2->width(), widths, frame5->width());
-    QWidget* modelBox = tool(QStringLiteral("state"), QStringLiteral("Model"))->widget();
-    frame5->setVisible(fit.gaugeVisible);
-    modelBox->setVisible(fit.gaugeVisible);
-    if (fit.gaugeVisible) {
-        frame5->move(fit.gaugeLeft, frame5->y());
-    } else if (fit.labelsMoved) {
-        for (QLabel* l : label2_) {
-            l->move(fit.labelsLeft, l->y());
-        }
-    }
-}
-
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Moving the mouse over the tab control or one of the frames releases a
     // readout held by the cross-line cursor.
     if (event->type() == QEvent::MouseMove) {
         cursorHold_ = false;
+    }
+    // A text field claims some of the commands' keys for its own editing
+    // (Ctrl+C copies its text; on X11, Ctrl+E moves to its end). The
+    // window's commands win: the field is not asked, and the key runs the
+    // command wherever the focus is.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        if (std::find(commandKeys_.begin(), commandKeys_.end(), pressed) != commandKeys_.end()) {
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -540,6 +339,17 @@ void MainWindow::addShortcuts() {
         action->setShortcutContext(Qt::WindowShortcut);
         action->setShortcutVisibleInContextMenu(true);
         addAction(action);  // works whether or not the menu is open
+        commandKeys_.push_back(key);
+    }
+    // The text fields of the tool bar (the port box) leave these keys to the
+    // window; an editable box hands its keys on to its field itself.
+    for (QComboBox* box : menu_->findChildren<QComboBox*>()) {
+        if (box->isEditable()) {
+            box->installEventFilter(this);
+        }
+    }
+    for (QLineEdit* field : menu_->findChildren<QLineEdit*>()) {
+        field->installEventFilter(this);
     }
 }
 

@@ -3,12 +3,14 @@
 //
 // Geometry is designed in twips (1/1440 inch) and converted with the
 // screen's own twips per pixel (1440 / logical dpi: 15 on a 96-dpi screen).
-// The window's "outer size" used by the layout engine and the size limits
-// is its client area: what the window system adds around it never changes
-// with a resize, and the engine only uses differences.
+// The window's "outer size" used by the layout engine is its client area:
+// what the window system adds around it never changes with a resize, and
+// the engine only uses differences. The size limits hold for the whole
+// window, frame included (main_window_layout.cpp).
 #pragma once
 
 #include <QDateTime>
+#include <QKeySequence>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -16,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/autosize.h"
 #include "app/settings_store.h"
@@ -172,6 +175,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -180,8 +186,10 @@ private:
     void buildFrame1();
     void buildFrame2();
     void buildFrame4();
+    void setUpLayout();
     void applyDesign(QWidget* w, const DesignRect& r);
     void restrictWindowSize();
+    void placeWindow();
     void fitStatusBand();
     void showHelpAddress();
     void showLocalHelp();
@@ -192,6 +200,12 @@ private:
     // The detail readouts and the cell panel from a table row (1 = first).
     void showRowInReadouts(int row);
     void chooseLanguage(Tool* tool);
+    // Connect, or with `continuing` a reconnect that goes on with the
+    // recording the lost link interrupted.
+    void connectPort(Tool* clicked, bool continuing);
+    // Disconnect but for the journal, which a reconnect may go on with.
+    void closePort(Tool* clicked);
+    void enableFileCommands(bool enabled);
     void onLinkLost(const QString& reason);
     void showLinkState(bool connected);
     void flipReceiveLamp();
@@ -200,6 +214,8 @@ private:
     void copyChart();
     void saveChart();
     void showAbout();
+    // Whether the interface speaks Chinese (the stored language).
+    bool inChinese() const;
     void setUpJournal();
     void beginJournal(const QString& port);
     void rememberAdapter(const QString& portText);
@@ -229,6 +245,13 @@ private:
     std::unique_ptr<Layout> layoutWindow_;
     LayoutState layout_;
     SizeLimits limits_;
+    // The start-up size of the client area, and the screen area and frame
+    // size the limits were last worked out for.
+    QSize startSize_;
+    QRect limitsScreen_;
+    QSize limitsFrame_{-1, -1};
+    // The keys of the window's commands, which win over a text field's own.
+    std::vector<QKeySequence> commandKeys_;
 
     bool cursorHold_ = false;
     bool replaying_ = false;
@@ -251,6 +274,8 @@ private:
     QString journalPort_;
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;
+    // The time base of the recording a lost link interrupted.
+    std::uint32_t interruptedTicks_ = 0;
     QTimer reconnectTimer_;
     // True while an export or a load runs the event loop itself.
     bool busy_ = false;

@@ -1,6 +1,7 @@
 // The tool bar's commands and the texts of both languages.
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPrinter>
@@ -131,19 +132,36 @@ void MainWindow::SetCaptions() {
 }
 
 void MainWindow::Connect(Tool* clicked) {
+    connectPort(clicked, false);
+}
+
+// Opens the port named in the port box. A new recording starts, unless the
+// port is the adapter that vanished coming back (`continuing`): the recording
+// the lost link interrupted then goes on, with its table, chart, time base and
+// journal file, and the pause rule decides as ever whether the silence was
+// long enough to start a new one.
+void MainWindow::connectPort(Tool* clicked, bool continuing) {
     Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
     const QString portText = com->text();
     const QString device = portToOpen(portText);
     link_->open(device);
     rememberAdapter(portText);
     timer1_.stop();
-    recording_->resetAxes();
+    if (!continuing) {
+        recording_->resetAxes();
+    }
     tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(true);
     tool(QStringLiteral("Tools"), QStringLiteral("Off"))->setEnabled(true);
     clicked->setEnabled(false);
     com->setEnabled(false);
-    recording_->begin();
-    beginJournal(device);
+    if (continuing) {
+        recording_->resume(interruptedTicks_);
+        journalPort_ = device;
+        enableFileCommands(false);
+    } else {
+        recording_->begin();
+        beginJournal(device);
+    }
     showLinkState(true);
 }
 
@@ -169,6 +187,11 @@ void MainWindow::endReplay() {
 }
 
 void MainWindow::Disconnect(Tool* clicked) {
+    closePort(clicked);
+    journal_->end();
+}
+
+void MainWindow::closePort(Tool* clicked) {
     replaying_ = false;
     timer1_.start();
     link_->close();
@@ -177,10 +200,14 @@ void MainWindow::Disconnect(Tool* clicked) {
     tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(true);
     tool(QStringLiteral("Tools"), QStringLiteral("com"))->setEnabled(true);
     recording_->end();
-    journal_->end();
-    tool(QStringLiteral("file1"), QStringLiteral("Open"))->setEnabled(true);
-    tool(QStringLiteral("file1"), QStringLiteral("Records"))->setEnabled(true);
+    enableFileCommands(true);
     showLinkState(false);
+}
+
+// Opening a recording is for while no charger is connected.
+void MainWindow::enableFileCommands(bool enabled) {
+    tool(QStringLiteral("file1"), QStringLiteral("Open"))->setEnabled(enabled);
+    tool(QStringLiteral("file1"), QStringLiteral("Records"))->setEnabled(enabled);
 }
 
 void MainWindow::showLinkState(bool connected) {
@@ -196,13 +223,19 @@ void MainWindow::onLinkLost(const QString& reason) {
         return;
     }
     const LinkLoss loss = link_->lossReason();
-    runCommand([this] { Disconnect(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
+    // The journal stays open for a reconnect to go on with; it ends when
+    // nothing is waited for.
+    interruptedTicks_ = recording_->connectTicks();
+    runCommand([this] { closePort(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
     const bool chinese = isChinese(readLanguageCode(settings_));
     const QString why = !chinese                       ? reason
                         : loss == LinkLoss::DeviceGone ? QStringLiteral("设备已移除")
                                                        : QStringLiteral("设备停止工作");
     PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + why + u')');
     awaitAdapter();
+    if (!awaitedAdapter_) {
+        journal_->end();
+    }
 }
 
 void MainWindow::connectTo(const QString& port) {
@@ -221,11 +254,13 @@ void MainWindow::saveChart() {
         hooks_.askSaveFile(this, QStringLiteral("Save"), proposed, chartPictureFilters());
     if (!file.isEmpty()) {
         saveChartPicture(*chart_, file);
+        PostStatusMessage(kSavedChart.pick(inChinese()).arg(QDir::toNativeSeparators(file)));
     }
 }
 
 void MainWindow::copyChart() {
     copyChartPicture(*chart_);
+    PostStatusMessage(kCopiedChart.pick(inChinese()));
 }
 
 void MainWindow::printChart() {
@@ -233,7 +268,12 @@ void MainWindow::printChart() {
     printer.setPageOrientation(QPageLayout::Landscape);
     if (hooks_.askPrint(this, printer)) {
         cellwatch::printChart(*chart_, printer);
+        PostStatusMessage(kPrintedChart.pick(inChinese()));
     }
+}
+
+bool MainWindow::inChinese() const {
+    return isChinese(readLanguageCode(settings_));
 }
 
 void MainWindow::exportTable() {
@@ -256,11 +296,18 @@ void MainWindow::exportTableTo(const QString& given) {
                              QStringLiteral("Cancel"), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    exportTableCsv(*tableModel_, file, [&progress](std::size_t done, std::size_t total) {
-        progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
-        QCoreApplication::processEvents();
-        return !progress.wasCanceled();
-    });
+    const bool written =
+        exportTableCsv(*tableModel_, file, [&progress](std::size_t done, std::size_t total) {
+            progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        });
+    if (written) {
+        const int rows = tableModel_->gridRowCount() - 1;
+        PostStatusMessage((rows == 1 ? kExportedRow : kExportedRows)
+                              .pick(inChinese())
+                              .arg(groupedCount(rows), QDir::toNativeSeparators(file)));
+    }
 }
 
 void MainWindow::showAbout() {

@@ -52,9 +52,7 @@ void MainWindow::setUpJournal() {
 void MainWindow::beginJournal(const QString& port) {
     journalPort_ = port;
     journal_->begin(wall_->now(), port);
-    // Opening a recording is for while no charger is connected.
-    tool(QStringLiteral("file1"), QStringLiteral("Open"))->setEnabled(false);
-    tool(QStringLiteral("file1"), QStringLiteral("Records"))->setEnabled(false);
+    enableFileCommands(false);
 }
 
 // --- opening a recording -------------------------------------------------------------------
@@ -151,8 +149,12 @@ void MainWindow::awaitAdapter() {
 }
 
 void MainWindow::stopAwaiting() {
+    const bool wasWaiting = awaitedAdapter_.has_value();
     awaitedAdapter_.reset();
     reconnectTimer_.stop();
+    if (wasWaiting && !link_->isOpen()) {
+        journal_->end();  // no reconnect goes on with the interrupted recording
+    }
 }
 
 void MainWindow::tryReconnect() {
@@ -171,7 +173,7 @@ void MainWindow::tryReconnect() {
     const QString entry = portEntry(*found);
     tool(QStringLiteral("Tools"), QStringLiteral("com"))->setText(entry);
     try {
-        Connect(link);
+        connectPort(link, true);  // the interrupted recording goes on
     } catch (const std::exception&) {
         return;  // not ready yet (a device that just appeared): try again
     }

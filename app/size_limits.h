@@ -2,9 +2,10 @@
 // never larger than the screen. Limits are in screen pixels, each a
 // truncating whole-number division of twips by the screen's twips per pixel.
 //
-// The window system enforces them through the window's own minimum and
-// maximum size (Qt passes them on as the minimum and maximum tracking size),
-// so dragging a border stops at the limit while maximizing still works.
+// They are sizes of the whole window, frame included. The window system
+// enforces them through the window's own minimum and maximum size (its client
+// area: the limits less the frame), which Qt passes on as the minimum and
+// maximum tracking size, so dragging a border stops at the limit.
 #pragma once
 
 #include <cstdint>

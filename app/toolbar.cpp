@@ -35,6 +35,9 @@ void Tool::setCaption(const QString& caption) {
     if (auto* button = qobject_cast<QToolButton*>(container_.data())) {
         button->setText(caption);
     }
+    // Captions of another language may need more room (Chinese glyphs are
+    // taller): the strips are laid out for them at once.
+    owner_.layoutStrips();
 }
 
 void Tool::setTooltip(const QString& tooltip) {
@@ -85,6 +88,7 @@ void Tool::setText(const QString& text) {
         }
     } else if (kind_ == ToolKind::Label && label_) {
         label_->setText(text);
+        owner_.layoutStrips();
     }
 }
 
@@ -475,6 +479,9 @@ int ToolBarControl::bottomStripHeight() const {
 }
 
 void ToolBarControl::layoutStrips() {
+    if (menuBar_ == nullptr || toolBar_ == nullptr || statusBand_ == nullptr) {
+        return;  // still being built
+    }
     const int w = width();
     const int mb = menuBar_->sizeHint().height();
     const int tb = toolBar_->sizeHint().height();
@@ -487,6 +494,14 @@ void ToolBarControl::layoutStrips() {
 void ToolBarControl::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutStrips();
+}
+
+bool ToolBarControl::event(QEvent* event) {
+    // A strip whose contents changed asks for room anew.
+    if (event->type() == QEvent::LayoutRequest) {
+        layoutStrips();
+    }
+    return QWidget::event(event);
 }
 
 }  // namespace cellwatch

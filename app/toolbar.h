@@ -12,7 +12,8 @@
 // `state_text`, `Model`) are combo boxes with their caption shown beside
 // them; lamps (`USBL1`, `Light2`) show lit or unlit by their enabled state.
 // Any click on a tool raises toolClicked(tool); picking an entry of a list
-// raises listSelected(tool).
+// raises listSelected(tool). The strips (menu bar, tool bar, status band) are
+// laid out again whenever a caption or text changes what they need.
 #pragma once
 
 #include <QComboBox>
@@ -165,6 +166,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     friend class Tool;

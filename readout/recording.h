@@ -108,6 +108,9 @@ public:
     void begin();
     // Disconnecting ends the time base; table and chart stay.
     void end() { connectTicks_ = 0; }
+    // Goes on with the recording that end() interrupted, on its time base
+    // (`connectTicks` as it was then); table, chart and time window stay.
+    void resume(std::uint32_t connectTicks) { connectTicks_ = connectTicks; }
 
     void SetUpTable();
     void ResetChart();

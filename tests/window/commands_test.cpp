@@ -557,44 +557,5 @@ TEST_F(CommandsTest, HelpPageIsAskedForOnceAndShownAgainOnALanguageChange) {
     }
 }
 
-// --- keyboard shortcuts -----------------------------------------------------------------------
-
-TEST_F(CommandsTest, MenuCommandsHaveTheirShortcuts) {
-    open();
-    const struct {
-        const char* band;
-        const char* tool;
-        QKeySequence key;
-    } cases[] = {
-        {"file1", "Export", QKeySequence(Qt::CTRL | Qt::Key_E)},
-        {"file1", "Print", QKeySequence(QKeySequence::Print)},
-        {"View1", "Save", QKeySequence(QKeySequence::Save)},
-        {"View1", "Copy", QKeySequence(QKeySequence::Copy)},
-        {"Tools", "Refresh", QKeySequence(Qt::Key_F5)},
-        {"file1", "Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-    };
-    for (const auto& c : cases) {
-        QAction* action = tool(c.band, c.tool)->action();
-        ASSERT_NE(action, nullptr) << c.tool;
-        EXPECT_EQ(action->shortcut(), c.key) << c.tool;
-        EXPECT_FALSE(c.key.isEmpty()) << c.tool;
-        // Held by the window itself, so it works while the menu is closed.
-        EXPECT_TRUE(w->actions().contains(action)) << c.tool;
-    }
-
-    // Pressed in the window, the keys run their commands.
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    saveAnswer.clear();
-    QTest::keyClick(w.get(), Qt::Key_E, Qt::ControlModifier);
-    ASSERT_EQ(saveAsks.size(), 1u);
-    EXPECT_EQ(saveAsks[0].title, QStringLiteral("Export"));
-    const int scans = ports.asked;
-    QTest::keyClick(w.get(), Qt::Key_F5);
-    EXPECT_EQ(ports.asked, scans + 1);
-    QTest::keyClick(w.get(), Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_FALSE(w->isVisible());
-}
-
 }  // namespace
 }  // namespace cellwatch::windowtest

@@ -4,8 +4,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHelpEvent>
+#include <QImage>
 #include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
 #include <QTextBrowser>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
 #include <cmath>
 
 #include "app/captions.h"
@@ -87,13 +94,9 @@ TEST_F(MainWindowTest, ToolsWithoutACommandChangeNothing) {
     EXPECT_TRUE(w->isVisible());
 }
 
-TEST_F(MainWindowTest, SizeLimitsAndProportionalLayout) {
+TEST_F(MainWindowTest, ProportionalLayout) {
     open();
     const QSize start = w->size();
-    EXPECT_EQ(w->minimumSize(), start);
-    EXPECT_EQ(w->sizeLimits().minTrackWidth, start.width());
-    EXPECT_GE(w->maximumWidth(), start.width());          // never below the start-up size
-    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);  // the test screen may be small
 
     QWidget* chart = &w->chart();
     QWidget* frame2 = w->frame(2);
@@ -164,6 +167,162 @@ TEST_F(MainWindowTest, CrossLineAndCurveSwitches) {
     EXPECT_TRUE(w->chart().seriesActive(1));
     w->curveSwitch(2)->setChecked(true);
     EXPECT_TRUE(w->chart().seriesActive(2));
+}
+
+// A caption change lays the strips out again at once: every menu title and
+// every tool keeps a place of its own, none goes into an overflow "»".
+TEST_F(MainWindowTest, EveryTitleAndToolKeepsItsPlaceInEachLanguage) {
+    open();
+    QMenuBar* bar = w->toolBar().menuBar();
+    QToolBar* tools = w->toolBar().toolBar();
+    for (const char* code : {"CHT", "ENG", "CHT", "ENG"}) {
+        SCOPED_TRACE(code);
+        click("Lang1", code);  // no event is processed before the checks
+        for (Tool* t : w->toolBar().tools(QStringLiteral("Main_Menu"))) {
+            const QRect r = bar->actionGeometry(t->action());
+            EXPECT_FALSE(r.isEmpty()) << t->name().toStdString();
+            EXPECT_TRUE(bar->rect().contains(r)) << t->name().toStdString();
+        }
+        for (const char* overflow : {"qt_menubar_ext_button", "qt_toolbar_ext_button"}) {
+            auto* button = w->findChild<QToolButton*>(QString::fromLatin1(overflow));
+            EXPECT_TRUE(button == nullptr || button->isHidden()) << overflow;
+        }
+        for (Tool* t : w->toolBar().tools(QStringLiteral("Tools"))) {
+            QWidget* shown = t->widget();
+            ASSERT_NE(shown, nullptr) << t->name().toStdString();
+            EXPECT_TRUE(tools->rect().contains(shown->geometry())) << t->name().toStdString();
+        }
+    }
+}
+
+// The window, frame included, stays inside the screen's available area,
+// however far it is dragged or maximized; the start-up size is its minimum.
+TEST_F(MainWindowTest, WindowAndFrameStayOnTheScreen) {
+    open();
+    const QRect available = w->screen()->availableGeometry();
+    const QSize start = w->size();
+    const auto px = [](int twips, double perPixel) {
+        return static_cast<int>(std::lround(twips / perPixel));
+    };
+    ASSERT_EQ(start, QSize(px(kDesignClientWidth, w->twipsPerPixelX()),
+                           px(kDesignClientHeight, w->twipsPerPixelY())))
+        << "the window starts at its design size on the tests' 1600 x 1000 screen "
+           "(QT_QPA_PLATFORM=offscreen:configfile=tests/support/screen-1600x1000.json)";
+    EXPECT_EQ(w->minimumSize(), start);
+    const QSize frame = w->frameGeometry().size() - w->size();
+    EXPECT_EQ(w->sizeLimits().minTrackWidth, start.width() + frame.width());
+    EXPECT_EQ(w->sizeLimits().maxTrackHeight, available.height());
+    EXPECT_TRUE(available.contains(w->frameGeometry()));
+
+    w->resize(available.size() * 2);
+    QApplication::processEvents();
+    EXPECT_EQ(w->frameGeometry().size(), available.size());
+    w->move(available.topLeft());
+    QApplication::processEvents();
+    EXPECT_TRUE(available.contains(w->frameGeometry()));
+    w->resize(10, 10);
+    EXPECT_EQ(w->size(), start);
+}
+
+// Large readouts that pushed the gauge aside go back to their own place when
+// it returns, so none is drawn over it.
+TEST_F(MainWindowTest, LargeReadoutsLeaveTheGaugeClearWhenItReturns) {
+    open();
+    connectTo(slave());
+    QWidget* gaugeFrame = w->frame(5);
+    const auto accept = [&](std::int64_t capacity) {
+        advance(1000);
+        StatusSample s;
+        s.elapsedMs = ticks.tickCount() - w->recording().connectTicks();
+        s.batteryType = "LiIo/Po/Fe";
+        s.state = "+CHG+";
+        s.inputVoltage = Decimal::fromInt(12);
+        s.voltage = Decimal::fromHundredths(1680);
+        s.current = Decimal::fromHundredths(250);
+        s.capacity = Decimal::fromInt(capacity);
+        const int before = rows();
+        w->recording().AcceptSample(s);
+        ASSERT_EQ(rows(), before + 1);
+    };
+    const auto expectClear = [&](const char* when) {
+        ASSERT_TRUE(gaugeFrame->isVisible()) << when;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_FALSE(w->largeReadout(i)->geometry().intersects(gaugeFrame->geometry()))
+                << when << ": readout " << i;
+        }
+    };
+    accept(1234);
+    expectClear("before");
+    accept(12345);
+    ASSERT_FALSE(gaugeFrame->isVisible()) << "five digits of capacity leave no room";
+    accept(2345);
+    expectClear("after");
+}
+
+// Tooltips look like every other tooltip: the labels' own colours and bold
+// type stay on the labels, whose texts stand out on their dark frames.
+TEST_F(MainWindowTest, TooltipsHaveTheNormalLook) {
+    open();
+    for (QLabel* label : w->findChildren<QLabel*>()) {
+        for (int frame = 1; frame <= 5; ++frame) {
+            if (w->frame(frame)->isAncestorOf(label) && !label->text().isEmpty()) {
+                EXPECT_GT(label->palette().color(label->foregroundRole()).lightness(), 110)
+                    << label->objectName().toStdString() << " in Frame" << frame;
+            }
+        }
+    }
+    for (const ControlText& c : controlTooltips()) {
+        auto* widget = w->findChild<QWidget*>(QString::fromLatin1(c.control));
+        ASSERT_NE(widget, nullptr) << c.control;
+        const QPoint at = widget->rect().center();
+        QHelpEvent help(QEvent::ToolTip, at, widget->mapToGlobal(at));
+        QApplication::sendEvent(widget, &help);
+        QLabel* tip = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->inherits("QTipLabel") && top->isVisible()) {
+                tip = qobject_cast<QLabel*>(top);
+            }
+        }
+        ASSERT_NE(tip, nullptr) << c.control;
+        EXPECT_EQ(tip->text(), widget->toolTip()) << c.control;
+        for (QPalette::ColorRole role : {QPalette::ToolTipText, QPalette::ToolTipBase}) {
+            EXPECT_EQ(tip->palette().color(role), QToolTip::palette().color(role))
+                << c.control << " role " << role;
+        }
+        EXPECT_EQ(tip->font(), QToolTip::font()) << c.control;
+        QToolTip::hideText();
+    }
+}
+
+// The gauge lies whole inside the window, at the design size and wider, and
+// its dial is drawn whole inside the gauge, as far from the left edge as from
+// the right.
+TEST_F(MainWindowTest, GaugeDialIsDrawnWhole) {
+    open();
+    PowerGauge& gauge = w->powerGauge();
+    const QSize start = w->size();
+    for (int wider : {0, 150}) {
+        w->resize(start.width() + wider, start.height());
+        QApplication::processEvents();
+        const QRect inWindow(gauge.mapTo(w.get(), QPoint(0, 0)), gauge.size());
+        EXPECT_TRUE(w->rect().contains(inWindow)) << wider;
+        EXPECT_TRUE(w->frame(2)->geometry().contains(inWindow)) << wider;
+    }
+
+    QImage dial(gauge.size(), QImage::Format_ARGB32_Premultiplied);
+    dial.fill(Qt::transparent);
+    gauge.render(&dial, QPoint(), QRegion(), QWidget::DrawChildren);
+    QRect drawn;
+    for (int y = 0; y < dial.height(); ++y) {
+        for (int x = 0; x < dial.width(); ++x) {
+            if (qAlpha(dial.pixel(x, y)) > 0) {
+                drawn |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    ASSERT_FALSE(drawn.isEmpty());
+    EXPECT_LE(std::abs(drawn.left() - (dial.width() - 1 - drawn.right())), 1) << drawn.left();
+    EXPECT_LE(std::abs(drawn.top() - (dial.height() - 1 - drawn.bottom())), 1) << drawn.top();
 }
 
 }  // namespace

@@ -198,41 +198,59 @@ TEST_F(ReconnectTest, TheSameAdapterIsOpenedAgainAndNoOther) {
     EXPECT_EQ(tool("Tools", "com")->text(), portEntry(mine));
     EXPECT_TRUE(statusText().contains(portEntry(mine))) << statusText().toStdString();
     EXPECT_FALSE(w->awaitedAdapter().has_value());
-    recordRows(3, 3);
-    EXPECT_EQ(rows(), 1);  // a new recording; the journal holds the first
-    EXPECT_EQ(journalFiles().size(), 2);
 }
 
-TEST_F(ReconnectTest, NothingIsReopenedWhenTheUserTurnedItOffOrChoseAnotherPort) {
+// A reconnect goes on with the recording the lost link interrupted: the rows
+// before the glitch stay and the rows after it follow in the same table,
+// chart and journal file. A glitch of more than 4 s without a sample starts
+// a new recording, as any such pause does.
+TEST_F(ReconnectTest, AReconnectGoesOnWithTheRecordingUnlessThePauseWasTooLong) {
     const PortInfo mine = adapter("ttyUSB7", "A1");
-    for (const bool turnedOff : {true, false}) {
-        SCOPED_TRACE(turnedOff ? "turned off" : "another port chosen");
-        pty = std::make_unique<emu::PseudoTerminal>();
+    for (const bool longGap : {false, true}) {
+        SCOPED_TRACE(longGap ? "6 s without a sample" : "1 s without a sample");
+        QDir(journals()).removeRecursively();
         ports.list.clear();
+        pty = std::make_unique<emu::PseudoTerminal>();
         open();
         plugIn(mine, *pty);
         w->reconnectTimer().setInterval(20);
-        if (turnedOff) {
-            click("View1", "Reconnect");
-            EXPECT_FALSE(tool("View1", "Reconnect")->checked());
-        }
         connectTo(portEntry(mine));
+        recordRows(1, 3);
+        const QStringList before = tableTexts();
+        const auto pointsBefore = voltagePoints();
+        const QString journal = w->journal().path();
+        const QByteArray journalBefore = readAll(journal);
+
         unplug(pty);
-        if (!turnedOff) {
-            emu::PseudoTerminal elsewhere;
-            connectTo(QString::fromStdString(elsewhere.slavePath()));
-            disconnect();
-        }
+        advance(longGap ? 6000 : 1000);
         pty = std::make_unique<emu::PseudoTerminal>();
         plugIn(mine, *pty);
-        QTest::qWait(200);
-        EXPECT_FALSE(w->link().isOpen());
-        EXPECT_FALSE(w->awaitedAdapter().has_value());
-        if (turnedOff) {  // the choice is kept
-            open();
-            EXPECT_FALSE(tool("View1", "Reconnect")->checked());
-            click("View1", "Reconnect");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->link().isOpen(); }, kWaitMs));
+
+        if (!longGap) {
+            recordRows(4, 5);
+            EXPECT_EQ(tableTexts(3), before);
+            EXPECT_EQ(w->table().gridText(4, 1), QStringLiteral("0:00:05"));
+            const auto pointsAfter = voltagePoints();
+            ASSERT_EQ(pointsAfter.size(), 5u);
+            EXPECT_EQ(std::vector(pointsAfter.begin(), pointsAfter.begin() + 3), pointsBefore);
+            EXPECT_NEAR(pointsAfter[3].first, 5.0 / 86400, 1e-9);
+            EXPECT_EQ(journalFiles(), QStringList{journal});
+            const QByteArray journalAfter = readAll(journal);
+            EXPECT_TRUE(journalAfter.startsWith(journalBefore));
+            EXPECT_EQ(journalAfter.count("\r\n") - journalBefore.count("\r\n"), 2);
+        } else {
+            // The first sample after the pause clears the recording and is
+            // not recorded; the next one is row 1 of a new journal file.
+            advance(1000);
+            write(message(charging(4)));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
+            recordRows(5, 5);
+            EXPECT_EQ(w->table().gridText(1, 1), QStringLiteral("0:00:01"));
+            EXPECT_EQ(readAll(journal), journalBefore);
+            EXPECT_EQ(journalFiles().size(), 2);
         }
+        EXPECT_TRUE(failures.isEmpty()) << failureText();
     }
 }
 

@@ -1,0 +1,59 @@
+// The window on a screen too small for its design: 1600 x 1000 pixels at
+// 150 % scaling leave about 1067 x 667 for a design of 995 x 704. The window
+// starts at the largest size that fits, frame included, and the layout
+// engine places the controls for it as for any other size.
+#include <QScreen>
+#include <QTextBrowser>
+#include <cmath>
+
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+using ScaledScreenTest = WindowTest;
+
+TEST_F(ScaledScreenTest, WindowStartsAtTheLargestSizeThatFitsWithItsStatusBandOnScreen) {
+    open();
+    QApplication::processEvents();
+    const QRect available = w->screen()->availableGeometry();
+    const auto px = [&](int twips) { return static_cast<int>(std::lround(twips / 15.0)); };
+    ASSERT_DOUBLE_EQ(w->twipsPerPixelY(), 15.0);
+    const QSize design(px(kDesignClientWidth), px(kDesignClientHeight));
+    ASSERT_LT(available.height(), design.height()) << "the screen is to be lower than the design";
+    ASSERT_GT(available.width(), design.width());
+
+    // The largest size that fits: as wide as designed, as high as the screen
+    // (but for a pixel kept in hand for rounding at this scale).
+    const QSize start = w->size();
+    EXPECT_TRUE(available.contains(w->frameGeometry()));
+    EXPECT_GE(w->frameGeometry().height(), available.height() - 1);
+    EXPECT_EQ(start.width(), design.width());
+    EXPECT_EQ(w->minimumSize(), start);
+    QWidget* band = w->toolBar().statusBand();
+    EXPECT_TRUE(band->isVisible());
+    EXPECT_TRUE(available.contains(QRect(band->mapToGlobal(QPoint(0, 0)), band->size())));
+    EXPECT_EQ(band->geometry().bottom(), w->toolBar().height() - 1);
+
+    // The controls move and stretch by the negative growth.
+    const int dy = start.height() - design.height();
+    EXPECT_EQ(w->chart().height(), px(5925) + dy);
+    EXPECT_EQ(w->helpPane().height(), px(3135) + dy);
+    const int frameTops[] = {4080, 7320, 7320, 5760};
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(w->frame(i)->y(), px(frameTops[i - 1]) + dy) << "Frame" << i;
+        EXPECT_LE(w->frame(i)->geometry().bottom(), band->geometry().top()) << "Frame" << i;
+    }
+
+    // Neither smaller than at start-up nor larger than the screen.
+    w->resize(10, 10);
+    EXPECT_EQ(w->size(), start);
+    w->resize(5000, 5000);
+    w->move(available.topLeft());
+    QApplication::processEvents();
+    EXPECT_TRUE(available.contains(w->frameGeometry()));
+    EXPECT_GE(w->frameGeometry().height(), available.height() - 1);
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest
