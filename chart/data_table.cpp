@@ -123,7 +123,7 @@ bool DataTableModel::intern(std::string_view text, std::uint16_t& index) {
     return intern(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), index);
 }
 
-bool DataTableModel::storeNumber(const std::string& text, int field, std::int32_t& hundredths) {
+bool DataTableModel::storeNumber(std::string_view text, int field, std::int32_t& hundredths) {
     const std::optional<Decimal> value = Decimal::parse(text);
     return value && toHundredths(*value, hundredths) && numberText(field, hundredths) == text;
 }
@@ -324,6 +324,32 @@ void DataTableModel::appendTabText(const QString& text) {
     } else {
         appendTextRow(std::move(fields));
     }
+}
+
+void DataTableModel::appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts) {
+    Row row;
+    const std::string_view time = texts[kFieldElapsed];
+    const std::optional<std::uint32_t> seconds = parseElapsedText(time);
+    bool compact = seconds && *seconds <= kMaxSeconds && elapsedText(*seconds * 1000) == time &&
+                   intern(texts[kFieldBatteryType], row.type) &&
+                   intern(texts[kFieldState], row.state);
+    if (compact) {
+        row.seconds = *seconds;
+    }
+    for (int field = kFirstNumberField; compact && field <= kFieldCell12; ++field) {
+        compact = storeNumber(texts[static_cast<std::size_t>(field)], field,
+                              row.hundredths[numberSlot(field)]);
+    }
+    if (compact) {
+        appendRow(row);
+        return;
+    }
+    QStringList fields;
+    fields.reserve(kSampleFieldCount);
+    for (const std::string_view text : texts) {
+        fields.append(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    }
+    appendTextRow(std::move(fields));
 }
 
 int DataTableModel::rowCount(const QModelIndex& parent) const {

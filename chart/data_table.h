@@ -58,6 +58,9 @@ public:
     // One row from tab-separated texts, the first in column 1. A trailing
     // tab is allowed; texts beyond column 22 are dropped.
     void appendTabText(const QString& text);
+    // One row from its 22 texts in UTF-8 (a recording file's fields), the
+    // same as appendTabText without building a string first.
+    void appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts);
 
     // Many rows at once (loading a recording): between the two calls,
     // appends tell views nothing row by row; the end resets them once.
@@ -91,7 +94,7 @@ private:
     QString fieldText(const Row& row, int field) const;
     bool intern(std::string_view text, std::uint16_t& index);
     bool intern(const QString& text, std::uint16_t& index);
-    static bool storeNumber(const std::string& text, int field, std::int32_t& hundredths);
+    static bool storeNumber(std::string_view text, int field, std::int32_t& hundredths);
     void appendRow(const Row& row);
     void appendTextRow(QStringList fields);
     void resetPool();

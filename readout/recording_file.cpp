@@ -511,21 +511,15 @@ bool RecordingFile::fillTable(DataTableModel& table, const LoadProgress& progres
     const std::string_view text = d_->text;
     const std::size_t total = d_->rowStarts.size();
     CsvCursor cursor(text.data(), text.data() + text.size());
-    std::string scratch;
-    std::string line;
+    std::array<std::string, kFields> scratches;
+    RowFields fields;
     for (std::size_t row = 0; row < total; ++row) {
         cursor.seek(text.data() + d_->rowStarts[row]);
         cursor.next();
-        line.clear();
         for (std::size_t i = 0; i < kFields; ++i) {
-            if (i > 0) {
-                line += '\t';
-            }
-            const std::size_t at = line.size();
-            line += cursor.field(i, scratch);
-            std::replace(line.begin() + static_cast<std::ptrdiff_t>(at), line.end(), '\t', ' ');
+            fields[i] = cursor.field(i, scratches[i]);
         }
-        table.appendTabText(qText(line));
+        table.appendTexts(fields);
         if (progress && (row + 1) % kProgressEvery == 0 && !progress(row + 1, total)) {
             table.setUpTable();
             return false;

@@ -1,0 +1,109 @@
+// Opening a long recording: a journal of a million rows read, summed up,
+// put into a table and drawn on the real chart (what a viewer window does),
+// and summed up by cellwatch-report's own code.
+//
+//   open_bench [rows]    prints "open ROWS MS" and "report ROWS MS"
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <string>
+
+#include "analysis/recording_summary.h"
+#include "analysis/summary_format.h"
+#include "chart/chart_view.h"
+#include "chart/data_table.h"
+#include "protocol/sample_text.h"
+#include "readout/recording.h"
+#include "readout/recording_file.h"
+#include "tools/log/null_readout.h"
+#include "tools/report/report.h"
+
+namespace {
+
+using namespace cellwatch;
+
+// A charge as the journal writes it: one row a second, three cells.
+QString writeJournal(const QTemporaryDir& dir, int rows) {
+    const QString path = dir.filePath(QStringLiteral("cellwatch-20261205-143012.csv"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    QByteArray bytes(
+        "\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
+        "battery=LiIo/Po/Fe\r\n");
+    QStringList header;
+    for (int c = 1; c <= kSampleFieldCount; ++c) {
+        header << DataTableModel::headerText(c);
+    }
+    bytes += header.join(u',').toUtf8() + "\r\n";
+    char line[256];
+    for (int k = 1; k <= rows; ++k) {
+        const std::string time = elapsedText(static_cast<std::uint32_t>(k) * 1000);
+        const int mv = 11100 + (k % 1500);
+        std::snprintf(line, sizeof line,
+                      "%s,LiIo/Po/Fe,+CHG+,25,31,12.00,%d.%02d,2.00,%d,%d.%02d,%d.%03d,%d.%03d,"
+                      "%d.%03d,0,0,0,0,0,0,0,0,0\r\n",
+                      time.c_str(), mv / 1000, mv % 1000 / 10, k / 2, 2 * mv / 1000,
+                      2 * mv % 1000 / 10, mv / 3000, mv / 3 % 1000, mv / 3000, mv / 3 % 1000 + 1,
+                      mv / 3000, mv / 3 % 1000);
+        bytes += line;
+        if (bytes.size() > (8 << 20)) {
+            f.write(bytes);
+            bytes.clear();
+        }
+    }
+    f.write(bytes);
+    return path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1'000'000;
+    QTemporaryDir dir;
+    const QString path = writeJournal(dir, rows);
+
+    // A viewer: read and sum up, fill the table, draw the curves.
+    QElapsedTimer timer;
+    timer.start();
+    ChartView chart;
+    chart.resize(1200, 600);
+    DataTableModel table;
+    logger::NullReadoutView view;
+    ManualTickClock ticks;
+    ManualWallClock wall(QDateTime::currentDateTime());
+    Recording shown(chart, table, view, ticks, wall, [] { return false; });
+    RecordingFile file;
+    const RecordingSummaryValues summary = readAndSummarize(file, path);
+    const qint64 readMs = timer.elapsed();
+    file.fillTable(table);
+    const qint64 tableMs = timer.elapsed();
+    shown.resetAxes();
+    shown.showCurves(file.curves(), QStringLiteral("LiIo/Po/Fe"));
+    chart.toPixmap(1200, 600);  // drawn once
+    const qint64 openMs = timer.elapsed();
+    std::printf("open %d %lld %lld %lld %lld\n", rows, static_cast<long long>(openMs),
+                static_cast<long long>(readMs), static_cast<long long>(tableMs - readMs),
+                static_cast<long long>(openMs - tableMs));
+    if (summary.rows != rows || static_cast<int>(table.dataRowCount()) != rows) {
+        std::fprintf(stderr, "read %lld rows, table %zu, of %d\n",
+                     static_cast<long long>(summary.rows), table.dataRowCount(), rows);
+        return 1;
+    }
+
+    // cellwatch-report's summary of the same file.
+    timer.restart();
+    const auto recorded = report::readRecordings(path);
+    const QString text = summaryText(recorded.at(0).summary, path);
+    std::printf("report %d %lld\n", rows, static_cast<long long>(timer.elapsed()));
+    std::fflush(stdout);
+    return text.isEmpty() ? 1 : 0;
+}
