@@ -304,6 +304,40 @@ TEST_F(ChartExportTest, SavesEachFormatByItsSuffixAtTheChartsSize) {
     EXPECT_EQ(found, written);
 }
 
+// A saved drawing is as wide as the chart on screen in its own units, so
+// its text must have the on-screen pixel size to keep its size relative to
+// the chart: axis titles, tick labels and the chart title alike.
+TEST_F(ChartExportTest, SvgTextHasItsOnScreenSize) {
+    const QString file = dir.filePath(QStringLiteral("chart.svg"));
+    saveChartPicture(chart, file);
+    const QString svg = QString::fromUtf8(readAll(file));
+    const auto onScreen = [&](const QFont& font) {
+        return font.pixelSize() > 0 ? font.pixelSize()
+                                    : font.pointSizeF() * chart.plot()->logicalDpiY() / 72.0;
+    };
+    const auto inSvg = [&](const QString& text) {
+        const QRegularExpression element(QStringLiteral("<text[^>]*font-size=\"([\\d.]+)\"[^>]*>") +
+                                         QRegularExpression::escape(text) +
+                                         QStringLiteral("</text>"));
+        const auto m = element.match(svg);
+        return m.hasMatch() ? m.captured(1).toDouble() : -1.0;
+    };
+    const auto* title = qobject_cast<QCPTextElement*>(chart.plot()->plotLayout()->element(0, 0));
+    ASSERT_NE(title, nullptr);
+    const struct {
+        const char* text;
+        QFont font;
+    } cases[] = {
+        {"Voltage(V)", chart.axis(ChartAxis::Left)->labelFont()},
+        {"Capacity(mAh)", chart.axis(ChartAxis::Capacity)->labelFont()},
+        {"0:01:00", chart.axis(ChartAxis::Bottom)->tickLabelFont()},
+        {"LiIo/Po/Fe/+CHG+", title->font()},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(inSvg(QString::fromLatin1(c.text)), onScreen(c.font), 0.5) << c.text;
+    }
+}
+
 TEST_F(ChartExportTest, SavingOverAnOlderPictureReplacesIt) {
     const QString file = dir.filePath(QStringLiteral("old.png"));
     writeFile(file, "not a picture");
