@@ -71,18 +71,36 @@ protected:
     }
 };
 
-// The automatic tick step, never finer than a minimum step.
-class MinimumStepTicker : public QCPAxisTicker {
+// Labels at whole multiples of a label step: the step between two labels
+// is the label step times 1, 2 or 5 times a power of ten, whichever comes
+// nearest to the automatic spacing, and never less than the label step. So
+// an axis with the label step 1 never shows 2.5, and one with 0.01 never
+// shows 12.425.
+class WholeStepTicker : public QCPAxisTicker {
 public:
-    explicit MinimumStepTicker(double minimumStep) : minimumStep_(minimumStep) {}
+    explicit WholeStepTicker(double labelStep) : labelStep_(labelStep) {}
 
 protected:
     double getTickStep(const QCPRange& range) override {
-        return std::max(QCPAxisTicker::getTickStep(range), minimumStep_);
+        const double wanted = range.size() / (mTickCount + 1e-10) / labelStep_;
+        if (!(wanted > 1) || !std::isfinite(wanted)) {
+            return labelStep_;
+        }
+        const double magnitude = std::pow(10.0, std::floor(std::log10(wanted)));
+        const double mantissa = wanted / magnitude;  // 1 to 10
+        double multiple = 10;
+        if (mantissa < 1.5) {
+            multiple = 1;
+        } else if (mantissa < 3.5) {
+            multiple = 2;
+        } else if (mantissa < 7.5) {
+            multiple = 5;
+        }
+        return labelStep_ * multiple * magnitude;
     }
 
 private:
-    double minimumStep_;
+    double labelStep_;
 };
 
 // QCPAxis::calculateMargin is protected; QCPAxisRect reaches it as a friend.
@@ -211,7 +229,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
 
     styleAxis(plot_->xAxis, kSilver, Qt::white, QString(), QSharedPointer<ElapsedTicker>::create());
     styleAxis(plot_->yAxis, kVoltageColour, kVoltageColour, QStringLiteral("Voltage(V)"),
-              QSharedPointer<MinimumStepTicker>::create(0.01));
+              QSharedPointer<WholeStepTicker>::create(0.01));
     styleAxis(plot_->yAxis2, kCurrentColour, kCurrentColour, QStringLiteral("Current(A)"),
               QSharedPointer<QCPAxisTicker>::create());
 
@@ -228,7 +246,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
         rect->axis(QCPAxis::atTop)->setVisible(false);
         rect->axis(QCPAxis::atBottom)->setVisible(false);
         styleAxis(rect->axis(QCPAxis::atRight), colours[i], colours[i], titles[i],
-                  QSharedPointer<MinimumStepTicker>::create(1.0));
+                  QSharedPointer<WholeStepTicker>::create(1.0));
         mainRect_->insetLayout()->addElement(rect, extents[i]);
         // The stacked graphs share the time axis.
         connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged),

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <cmath>
 
 namespace cellwatch {
 namespace {
@@ -118,6 +119,37 @@ TEST_F(ChartViewTest, PointsKeepTheirOrder) {
     EXPECT_DOUBLE_EQ(chart.pointY(kSeriesVoltage, 2), 4.2);
     EXPECT_EQ(chart.pointX(kSeriesVoltage, 3), 0);
     EXPECT_EQ(chart.pointCount(kSeriesCurrent), 0u);
+}
+
+// Capacity and temperature label steps are whole multiples of 1, voltage
+// ones of 0.01; the labels stay few enough to read.
+TEST_F(ChartViewTest, VerticalAxisLabelsFallOnWholeMultiplesOfTheirStep) {
+    const struct {
+        ChartAxis axis;
+        double step;
+        std::vector<QCPRange> ranges;
+    } cases[] = {
+        {ChartAxis::Capacity,
+         1,
+         {{0, 1}, {0, 6.2}, {0, 12}, {0, 15}, {0, 30}, {0, 156.2}, {0, 5000}, {0, 123456}}},
+        {ChartAxis::Temperature, 1, {{0, 1}, {0, 5}, {0, 12}, {0, 15}, {0, 30}, {0, 100}}},
+        {ChartAxis::Left, 0.01, {{12.4, 12.525}, {12.4, 12.9}, {0, 0.3}, {3.1, 4.45}, {0, 55}}},
+    };
+    for (const auto& c : cases) {
+        for (const QCPRange& range : c.ranges) {
+            SCOPED_TRACE(::testing::Message()
+                         << static_cast<int>(c.axis) << ": " << range.lower << ".." << range.upper);
+            QVector<double> ticks;
+            QVector<QString> labels;
+            chart.axis(c.axis)->ticker()->generate(range, QLocale::c(), 'g', 6, ticks, nullptr,
+                                                   &labels);
+            ASSERT_GE(ticks.size(), 2);
+            EXPECT_LE(ticks.size(), 12);
+            for (double tick : ticks) {
+                EXPECT_NEAR(tick / c.step, std::round(tick / c.step), 1e-6) << tick;
+            }
+        }
+    }
 }
 
 TEST_F(ChartViewTest, TitleLines) {
