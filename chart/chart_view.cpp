@@ -132,8 +132,12 @@ void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColou
 
 }  // namespace
 
-// A line graph that holds all its points in an envelope and hands
-// QCustomPlot only what the present width and time range can show.
+// A line graph that holds all its points in an envelope and draws only
+// what the present width and time range can show. It draws each stretch of
+// the curve as a polyline of its own: QCustomPlot keeps a graph's points
+// sorted by X, which would join overlapping stretches, and its per-call
+// cost would make many short stretches slow. No line runs back from the
+// end of one stretch to the start of the next.
 class EnvelopeGraph : public QCPGraph {
 public:
     EnvelopeGraph(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis, valueAxis) {}
@@ -143,26 +147,39 @@ public:
 
 protected:
     void draw(QCPPainter* painter) override {
-        const QCPRange range = keyAxis()->range();
+        QCPAxis* key = keyAxis();
+        QCPAxis* value = valueAxis();
+        if (key == nullptr || value == nullptr || key->range().size() <= 0) {
+            return;
+        }
+        const QCPRange range = key->range();
         const double ratio =
             painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
-        const int columns = static_cast<int>(keyAxis()->axisRect()->width() * ratio);
+        const int columns = static_cast<int>(key->axisRect()->width() * ratio);
         points_.setView(range.lower, range.upper, columns);
         if (points_.changed()) {
-            points_.points(shown_);
-            QVector<QCPGraphData> data;
-            data.reserve(static_cast<qsizetype>(shown_.size()));
-            for (const CurvePoint& p : shown_) {
-                data.append(QCPGraphData(p.x, p.y));
-            }
-            mDataContainer->set(data, true);
+            points_.lines(shown_);
         }
-        QCPGraph::draw(painter);
+        painter->setPen(pen());
+        painter->setBrush(Qt::NoBrush);
+        applyDefaultAntialiasingHint(painter);
+        for (const CurveLine& line : shown_) {
+            if (line.size() < 2) {
+                continue;  // a single point draws no line
+            }
+            pixels_.resize(static_cast<qsizetype>(line.size()));
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                pixels_[static_cast<qsizetype>(i)] =
+                    QPointF(key->coordToPixel(line[i].x), value->coordToPixel(line[i].y));
+            }
+            drawPolyline(painter, pixels_);  // breaks the line at NaN values
+        }
     }
 
 private:
     SeriesEnvelope points_;
-    std::vector<CurvePoint> shown_;
+    std::vector<CurveLine> shown_;
+    QVector<QPointF> pixels_;
 };
 
 // The main axis rect. Its right margin holds the right axis and, pushed out
@@ -342,15 +359,10 @@ void ChartView::addPoint(int series, double x, double y) {
         return;
     }
     SeriesEnvelope& points = graphs_[seriesIndex(series)]->points();
-    if (points.size() > 0) {
-        const double last = points.lastX();
-        if (!(x >= last)) {  // also catches NaN
-            x = last;
-        }
-    } else if (std::isnan(x)) {
-        x = 0;
+    if (std::isnan(x)) {
+        x = points.size() > 0 ? points.lastX() : 0;
     }
-    points.append(x, y);
+    points.append(x, y);  // an X below the last starts a new stretch
 
     SeriesExtent& extent = extents_[seriesIndex(series)];
     if (!std::isnan(y)) {
@@ -415,6 +427,11 @@ double ChartView::pointX(int series, std::size_t index) const {
     return index < pointCount(series) ? graphs_[seriesIndex(series)]->points().x(index) : 0;
 }
 
+std::vector<std::size_t> ChartView::stretchStarts(int series) const {
+    return validSeries(series) ? graphs_[seriesIndex(series)]->points().stretchStarts()
+                               : std::vector<std::size_t>{};
+}
+
 double ChartView::pointY(int series, std::size_t index) const {
     return index < pointCount(series) ? graphs_[seriesIndex(series)]->points().y(index) : 0;
 }
@@ -440,7 +457,7 @@ double ChartView::dataMax(ChartAxis which) const {
         double max = 0;
         for (const EnvelopeGraph* g : graphs_) {
             if (g->points().size() > 0) {
-                const double last = g->points().lastX();
+                const double last = g->points().maxX();
                 max = any ? std::max(max, last) : last;
                 any = true;
             }
@@ -457,7 +474,7 @@ double ChartView::dataMin(ChartAxis which) const {
         double min = 0;
         for (const EnvelopeGraph* g : graphs_) {
             if (g->points().size() > 0) {
-                const double first = g->points().x(0);
+                const double first = g->points().minX();
                 min = any ? std::min(min, first) : first;
                 any = true;
             }
