@@ -52,6 +52,10 @@ void saveChartPicture(ChartView& chart, const QString& fileName) {
         svg.setOutputDevice(&out);
         svg.setSize(QSize(w, h));
         svg.setViewBox(QRect(0, 0, w, h));
+        // Fonts sized in points become pixels at the drawing's resolution;
+        // at the screen's, text keeps its on-screen size relative to the
+        // chart (the layout was measured on screen).
+        svg.setResolution(plot->logicalDpiY());
         svg.setTitle(QStringLiteral("Cellwatch chart"));
         QCPPainter painter(&svg);
         plot->toPainter(&painter, w, h);

@@ -10,14 +10,17 @@
 //   series 2 capacity        -> Capacity axis (custom axis 0, upper right)
 //   series 3 temperature     -> Temperature axis (custom axis 1, lower right)
 //
-// X values are appended in ascending order only. The data maximum and
-// minimum of an axis are kept as points are appended, so reading them never
-// scans the points.
+// X values are appended in ascending order, except where the recording's
+// time origin moves to the present (a late message): a point whose X is
+// below the one before it starts a new stretch of the curve, drawn as a line
+// of its own. The data maximum and minimum of an axis are kept as points are
+// appended, so reading them never scans the points.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <cstddef>
+#include <vector>
 
 namespace cellwatch {
 
@@ -75,6 +78,20 @@ public:
     virtual bool seriesActive(int series) const = 0;
     virtual std::size_t pointCount(int series) const = 0;
     virtual double pointX(int series, std::size_t index) const = 0;
+    // The index of every point whose X is below the X of the point before
+    // it (the first point of each stretch but the first), ascending. Found
+    // here by reading every X; a chart that keeps its stretches answers
+    // without that scan.
+    virtual std::vector<std::size_t> stretchStarts(int series) const {
+        std::vector<std::size_t> starts;
+        const std::size_t count = pointCount(series);
+        for (std::size_t k = 1; k < count; ++k) {
+            if (pointX(series, k) < pointX(series, k - 1)) {
+                starts.push_back(k);
+            }
+        }
+        return starts;
+    }
 
     // Axes. The data maximum of a vertical axis is the largest Y of the
     // series drawn against it (0 when it has no points); the data minimum

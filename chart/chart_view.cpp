@@ -71,18 +71,36 @@ protected:
     }
 };
 
-// The automatic tick step, never finer than a minimum step.
-class MinimumStepTicker : public QCPAxisTicker {
+// Labels at whole multiples of a label step: the step between two labels
+// is the label step times 1, 2 or 5 times a power of ten, whichever comes
+// nearest to the automatic spacing, and never less than the label step. So
+// an axis with the label step 1 never shows 2.5, and one with 0.01 never
+// shows 12.425.
+class WholeStepTicker : public QCPAxisTicker {
 public:
-    explicit MinimumStepTicker(double minimumStep) : minimumStep_(minimumStep) {}
+    explicit WholeStepTicker(double labelStep) : labelStep_(labelStep) {}
 
 protected:
     double getTickStep(const QCPRange& range) override {
-        return std::max(QCPAxisTicker::getTickStep(range), minimumStep_);
+        const double wanted = range.size() / (mTickCount + 1e-10) / labelStep_;
+        if (!(wanted > 1) || !std::isfinite(wanted)) {
+            return labelStep_;
+        }
+        const double magnitude = std::pow(10.0, std::floor(std::log10(wanted)));
+        const double mantissa = wanted / magnitude;  // 1 to 10
+        double multiple = 10;
+        if (mantissa < 1.5) {
+            multiple = 1;
+        } else if (mantissa < 3.5) {
+            multiple = 2;
+        } else if (mantissa < 7.5) {
+            multiple = 5;
+        }
+        return labelStep_ * multiple * magnitude;
     }
 
 private:
-    double minimumStep_;
+    double labelStep_;
 };
 
 // QCPAxis::calculateMargin is protected; QCPAxisRect reaches it as a friend.
@@ -114,8 +132,12 @@ void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColou
 
 }  // namespace
 
-// A line graph that holds all its points in an envelope and hands
-// QCustomPlot only what the present width and time range can show.
+// A line graph that holds all its points in an envelope and draws only
+// what the present width and time range can show. It draws each stretch of
+// the curve as a polyline of its own: QCustomPlot keeps a graph's points
+// sorted by X, which would join overlapping stretches, and its per-call
+// cost would make many short stretches slow. No line runs back from the
+// end of one stretch to the start of the next.
 class EnvelopeGraph : public QCPGraph {
 public:
     EnvelopeGraph(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis, valueAxis) {}
@@ -125,26 +147,39 @@ public:
 
 protected:
     void draw(QCPPainter* painter) override {
-        const QCPRange range = keyAxis()->range();
+        QCPAxis* key = keyAxis();
+        QCPAxis* value = valueAxis();
+        if (key == nullptr || value == nullptr || key->range().size() <= 0) {
+            return;
+        }
+        const QCPRange range = key->range();
         const double ratio =
             painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
-        const int columns = static_cast<int>(keyAxis()->axisRect()->width() * ratio);
+        const int columns = static_cast<int>(key->axisRect()->width() * ratio);
         points_.setView(range.lower, range.upper, columns);
         if (points_.changed()) {
-            points_.points(shown_);
-            QVector<QCPGraphData> data;
-            data.reserve(static_cast<qsizetype>(shown_.size()));
-            for (const CurvePoint& p : shown_) {
-                data.append(QCPGraphData(p.x, p.y));
-            }
-            mDataContainer->set(data, true);
+            points_.lines(shown_);
         }
-        QCPGraph::draw(painter);
+        painter->setPen(pen());
+        painter->setBrush(Qt::NoBrush);
+        applyDefaultAntialiasingHint(painter);
+        for (const CurveLine& line : shown_) {
+            if (line.size() < 2) {
+                continue;  // a single point draws no line
+            }
+            pixels_.resize(static_cast<qsizetype>(line.size()));
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                pixels_[static_cast<qsizetype>(i)] =
+                    QPointF(key->coordToPixel(line[i].x), value->coordToPixel(line[i].y));
+            }
+            drawPolyline(painter, pixels_);  // breaks the line at NaN values
+        }
     }
 
 private:
     SeriesEnvelope points_;
-    std::vector<CurvePoint> shown_;
+    std::vector<CurveLine> shown_;
+    QVector<QPointF> pixels_;
 };
 
 // The main axis rect. Its right margin holds the right axis and, pushed out
@@ -211,7 +246,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
 
     styleAxis(plot_->xAxis, kSilver, Qt::white, QString(), QSharedPointer<ElapsedTicker>::create());
     styleAxis(plot_->yAxis, kVoltageColour, kVoltageColour, QStringLiteral("Voltage(V)"),
-              QSharedPointer<MinimumStepTicker>::create(0.01));
+              QSharedPointer<WholeStepTicker>::create(0.01));
     styleAxis(plot_->yAxis2, kCurrentColour, kCurrentColour, QStringLiteral("Current(A)"),
               QSharedPointer<QCPAxisTicker>::create());
 
@@ -228,7 +263,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
         rect->axis(QCPAxis::atTop)->setVisible(false);
         rect->axis(QCPAxis::atBottom)->setVisible(false);
         styleAxis(rect->axis(QCPAxis::atRight), colours[i], colours[i], titles[i],
-                  QSharedPointer<MinimumStepTicker>::create(1.0));
+                  QSharedPointer<WholeStepTicker>::create(1.0));
         mainRect_->insetLayout()->addElement(rect, extents[i]);
         // The stacked graphs share the time axis.
         connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged),
@@ -324,15 +359,10 @@ void ChartView::addPoint(int series, double x, double y) {
         return;
     }
     SeriesEnvelope& points = graphs_[seriesIndex(series)]->points();
-    if (points.size() > 0) {
-        const double last = points.lastX();
-        if (!(x >= last)) {  // also catches NaN
-            x = last;
-        }
-    } else if (std::isnan(x)) {
-        x = 0;
+    if (std::isnan(x)) {
+        x = points.size() > 0 ? points.lastX() : 0;
     }
-    points.append(x, y);
+    points.append(x, y);  // an X below the last starts a new stretch
 
     SeriesExtent& extent = extents_[seriesIndex(series)];
     if (!std::isnan(y)) {
@@ -397,6 +427,11 @@ double ChartView::pointX(int series, std::size_t index) const {
     return index < pointCount(series) ? graphs_[seriesIndex(series)]->points().x(index) : 0;
 }
 
+std::vector<std::size_t> ChartView::stretchStarts(int series) const {
+    return validSeries(series) ? graphs_[seriesIndex(series)]->points().stretchStarts()
+                               : std::vector<std::size_t>{};
+}
+
 double ChartView::pointY(int series, std::size_t index) const {
     return index < pointCount(series) ? graphs_[seriesIndex(series)]->points().y(index) : 0;
 }
@@ -422,7 +457,7 @@ double ChartView::dataMax(ChartAxis which) const {
         double max = 0;
         for (const EnvelopeGraph* g : graphs_) {
             if (g->points().size() > 0) {
-                const double last = g->points().lastX();
+                const double last = g->points().maxX();
                 max = any ? std::max(max, last) : last;
                 any = true;
             }
@@ -439,7 +474,7 @@ double ChartView::dataMin(ChartAxis which) const {
         double min = 0;
         for (const EnvelopeGraph* g : graphs_) {
             if (g->points().size() > 0) {
-                const double first = g->points().x(0);
+                const double first = g->points().minX();
                 min = any ? std::min(min, first) : first;
                 any = true;
             }

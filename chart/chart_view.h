@@ -12,8 +12,9 @@
 // Cost: appending a point is O(1); the data maximum and minimum of each
 // series are kept as points arrive. The points live in a SeriesEnvelope per
 // curve, and the graph draws only the envelope's points for the present
-// width and time range (about four per pixel column), so drawing costs the
-// same at a million points as at ten thousand. Changes ask for a replot;
+// width and time range (about four per pixel column for each stretch of the
+// curve that reaches into the range), so drawing costs the same at a million
+// points as at ten thousand. Changes ask for a replot;
 // replots come at most every kMinReplotIntervalMs, so a burst of changes,
 // or a charger sending many messages a second, draws a few times a second.
 #pragma once
@@ -64,8 +65,9 @@ public:
     QPixmap toPixmap(int width = 0, int height = 0);
 
     // ChartSurface. A series index outside 0..3 is ignored (reads give 0).
-    // An X below the series' last X is taken as the last X, so the points stay
-    // in the order added and appending stays O(1).
+    // An X below the series' last X starts a new stretch of the curve, drawn
+    // at its own X as a line of its own; a NaN X is taken as the last X (0
+    // for the first point). Appending stays O(1).
     void addPoint(int series, double x, double y) override;
     void clearSeries(int series) override;
     // Keeps the first `count` points of a series; its extremes are found
@@ -74,15 +76,17 @@ public:
     void setSeriesActive(int series, bool active) override;
     bool seriesActive(int series) const override;
     std::size_t pointCount(int series) const override;
-    double pointX(int series, std::size_t index) const override;  // 0 out of range
-    double pointY(int series, std::size_t index) const;           // 0 out of range
+    double pointX(int series, std::size_t index) const override;        // 0 out of range
+    std::vector<std::size_t> stretchStarts(int series) const override;  // O(stretches)
+    double pointY(int series, std::size_t index) const;                 // 0 out of range
 
     // The range is kept as given; a range of no width (min = max, as the
     // axis scaling gives for all-zero data) is drawn one unit wide above min
     // (one second for the time axis).
     void setAxisRange(ChartAxis axis, double min, double max) override;
     AxisRange axisRange(ChartAxis axis) const override;
-    // For the bottom axis: the largest and smallest X of all series.
+    // For the bottom axis: the largest and smallest X of all series
+    // (O(stretches)).
     double dataMax(ChartAxis axis) const override;
     double dataMin(ChartAxis axis) const override;
     // The bottom axis keeps its title text but never shows it.

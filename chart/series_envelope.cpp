@@ -7,27 +7,67 @@
 namespace cellwatch {
 
 void SeriesEnvelope::append(double x, double y) {
+    const auto index = static_cast<std::uint32_t>(xs_.size());
+    if (xs_.empty() || x < xs_.back()) {
+        stretches_.push_back(Stretch{index, kNone, kNone, {}});
+    }
     xs_.push_back(x);
     ys_.push_back(y);
     if (columnCount_ > 0) {
-        place(static_cast<std::uint32_t>(xs_.size() - 1));
+        place(stretches_.back(), index);
     }
 }
 
 void SeriesEnvelope::clear() {
     xs_.clear();
     ys_.clear();
+    stretches_.clear();
     xs_.shrink_to_fit();
     ys_.shrink_to_fit();
+    stretches_.shrink_to_fit();
     rebuild();
 }
 
 void SeriesEnvelope::truncate(std::size_t count) {
-    if (count < xs_.size()) {
-        xs_.resize(count);
-        ys_.resize(count);
-        rebuild();
+    if (count >= xs_.size()) {
+        return;
     }
+    xs_.resize(count);
+    ys_.resize(count);
+    while (!stretches_.empty() && stretches_.back().begin >= count) {
+        stretches_.pop_back();
+    }
+    rebuild();
+}
+
+std::size_t SeriesEnvelope::stretchEnd(std::size_t s) const {
+    return s + 1 < stretches_.size() ? stretches_[s + 1].begin : xs_.size();
+}
+
+double SeriesEnvelope::minX() const {
+    double min = 0;
+    for (std::size_t s = 0; s < stretches_.size(); ++s) {
+        const double first = xs_[stretches_[s].begin];
+        min = s == 0 ? first : std::min(min, first);
+    }
+    return min;
+}
+
+double SeriesEnvelope::maxX() const {
+    double max = 0;
+    for (std::size_t s = 0; s < stretches_.size(); ++s) {
+        const double last = xs_[stretchEnd(s) - 1];
+        max = s == 0 ? last : std::max(max, last);
+    }
+    return max;
+}
+
+std::vector<std::size_t> SeriesEnvelope::stretchStarts() const {
+    std::vector<std::size_t> starts;
+    for (std::size_t s = 1; s < stretches_.size(); ++s) {
+        starts.push_back(stretches_[s].begin);
+    }
+    return starts;
 }
 
 bool SeriesEnvelope::setView(double lower, double upper, int columns) {
@@ -43,51 +83,64 @@ bool SeriesEnvelope::setView(double lower, double upper, int columns) {
 }
 
 void SeriesEnvelope::rebuild() {
-    columns_.assign(static_cast<std::size_t>(std::max(columnCount_, 0)), Column{});
-    before_ = kNone;
-    after_ = kNone;
     changed_ = true;
-    if (columnCount_ <= 0 || xs_.empty()) {
+    for (Stretch& stretch : stretches_) {
+        stretch.before = kNone;
+        stretch.after = kNone;
+        stretch.columns.clear();
+    }
+    if (columnCount_ <= 0) {
         return;
     }
-    // Only the points inside the range and their two neighbours matter.
-    const auto begin = std::lower_bound(xs_.begin(), xs_.end(), lower_);
-    const auto end = std::upper_bound(begin, xs_.end(), upper_);
-    auto from = static_cast<std::uint32_t>(begin - xs_.begin());
-    auto to = static_cast<std::uint32_t>(end - xs_.begin());
-    if (from > 0) {
-        --from;
-    }
-    if (to < xs_.size()) {
-        ++to;
-    }
-    for (std::uint32_t i = from; i < to; ++i) {
-        place(i);
+    for (std::size_t s = 0; s < stretches_.size(); ++s) {
+        // Only the stretch's points inside the range and their two
+        // neighbours matter; X ascends within the stretch.
+        const auto first = xs_.begin() + stretches_[s].begin;
+        const auto last = xs_.begin() + static_cast<std::ptrdiff_t>(stretchEnd(s));
+        const auto begin = std::lower_bound(first, last, lower_);
+        const auto end = std::upper_bound(begin, last, upper_);
+        auto from = static_cast<std::uint32_t>(begin - xs_.begin());
+        auto to = static_cast<std::uint32_t>(end - xs_.begin());
+        if (begin != first) {
+            --from;
+        }
+        if (end != last) {
+            ++to;
+        }
+        for (std::uint32_t i = from; i < to; ++i) {
+            place(stretches_[s], i);
+        }
     }
 }
 
-void SeriesEnvelope::place(std::uint32_t index) {
+void SeriesEnvelope::place(Stretch& stretch, std::uint32_t index) {
     const double x = xs_[index];
     if (x < lower_) {
-        before_ = index;  // points come in X order: the latest is the nearest
+        stretch.before = index;  // X ascends within a stretch: the latest is the nearest
         changed_ = true;
         return;
     }
     if (x > upper_) {
-        if (after_ == kNone) {
-            after_ = index;
+        if (stretch.after == kNone) {
+            stretch.after = index;
             changed_ = true;
         }
         return;
     }
     const double width = upper_ - lower_;
-    std::size_t c = 0;
+    std::uint32_t c = 0;
     if (width > 0) {
         const double position = (x - lower_) / width * columnCount_;
-        c = std::min(static_cast<std::size_t>(std::max(position, 0.0)),
-                     static_cast<std::size_t>(columnCount_ - 1));
+        if (position >= columnCount_) {
+            c = static_cast<std::uint32_t>(columnCount_ - 1);
+        } else if (position > 0) {
+            c = static_cast<std::uint32_t>(position);
+        }
     }
-    Column& column = columns_[c];
+    if (stretch.columns.empty() || stretch.columns.back().column != c) {
+        stretch.columns.push_back(Column{c, kNone, kNone, kNone, kNone});
+    }
+    Column& column = stretch.columns.back();
     changed_ = true;
     if (column.first == kNone) {
         column.first = index;
@@ -105,30 +158,39 @@ void SeriesEnvelope::place(std::uint32_t index) {
     }
 }
 
-void SeriesEnvelope::points(std::vector<CurvePoint>& out) {
-    out.clear();
+void SeriesEnvelope::lines(std::vector<CurveLine>& out) {
     changed_ = false;
-    auto emit = [&](std::uint32_t i) { out.push_back({xs_[i], ys_[i]}); };
-    if (before_ != kNone) {
-        emit(before_);
-    }
-    for (const Column& column : columns_) {
-        if (column.first == kNone) {
-            continue;
+    std::size_t used = 0;
+    for (const Stretch& stretch : stretches_) {
+        const bool crosses = stretch.before != kNone && stretch.after != kNone;
+        if (stretch.columns.empty() && !crosses) {
+            continue;  // nothing of it in the range
         }
-        std::array<std::uint32_t, 4> picks{column.first, column.min, column.max, column.last};
-        std::sort(picks.begin(), picks.end());
-        std::uint32_t previous = kNone;
-        for (std::uint32_t i : picks) {
-            if (i != kNone && i != previous) {
-                emit(i);
-                previous = i;
+        if (used == out.size()) {
+            out.emplace_back();
+        }
+        CurveLine& line = out[used++];
+        line.clear();
+        auto emit = [&](std::uint32_t i) { line.push_back({xs_[i], ys_[i]}); };
+        if (stretch.before != kNone) {
+            emit(stretch.before);
+        }
+        for (const Column& column : stretch.columns) {
+            std::array<std::uint32_t, 4> picks{column.first, column.min, column.max, column.last};
+            std::sort(picks.begin(), picks.end());
+            std::uint32_t previous = kNone;
+            for (std::uint32_t i : picks) {
+                if (i != kNone && i != previous) {
+                    emit(i);
+                    previous = i;
+                }
             }
         }
+        if (stretch.after != kNone) {
+            emit(stretch.after);
+        }
     }
-    if (after_ != kNone) {
-        emit(after_);
-    }
+    out.resize(used);
 }
 
 }  // namespace cellwatch

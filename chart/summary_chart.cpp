@@ -9,7 +9,7 @@ void SummaryChart::addPoint(int series, double x, double y) {
         return;
     }
     Series& s = series_[static_cast<std::size_t>(series)];
-    s.lastX = s.count == 0 ? x : std::max(x, s.lastX);  // X only ever grows
+    s.lastX = x;
     s.maxY = std::max(s.maxY, y);
     s.minY = std::min(s.minY, y);
     ++s.count;

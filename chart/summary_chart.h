@@ -20,6 +20,8 @@ public:
     std::size_t pointCount(int series) const override;
     // Only the last point's X is known; any index answers it.
     double pointX(int series, std::size_t index) const override;
+    // Where X fell back is not kept.
+    std::vector<std::size_t> stretchStarts(int) const override { return {}; }
 
     void setAxisRange(ChartAxis axis, double min, double max) override;
     AxisRange axisRange(ChartAxis axis) const override;

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <cmath>
+#include <vector>
 
 namespace cellwatch {
 namespace {
@@ -107,17 +109,95 @@ TEST_F(ChartViewTest, TimeAxisLabelsReadHoursMinutesSeconds) {
     EXPECT_EQ(labels, (QVector<QString>{"0:00:00", "2:00:00", "4:00:00", "6:00:00", "8:00:00"}));
 }
 
-TEST_F(ChartViewTest, PointsKeepTheirOrder) {
+TEST_F(ChartViewTest, PointsKeepTheirOrderAndTheirX) {
     chart.addPoint(kSeriesVoltage, 2 * kSecond, 4.0);
     chart.addPoint(kSeriesVoltage, 3 * kSecond, 4.1);
-    chart.addPoint(kSeriesVoltage, 1 * kSecond, 4.2);  // older than the last: drawn at the last X
-    ASSERT_EQ(chart.pointCount(kSeriesVoltage), 3u);
+    chart.addPoint(kSeriesVoltage, 1 * kSecond, 4.2);   // older than the last: a new stretch
+    chart.addPoint(kSeriesVoltage, std::nan(""), 4.3);  // no X: the last one's
+    ASSERT_EQ(chart.pointCount(kSeriesVoltage), 4u);
     EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 0), 2 * kSecond);
     EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 1), 3 * kSecond);
-    EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 2), 3 * kSecond);
+    EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 2), 1 * kSecond);
     EXPECT_DOUBLE_EQ(chart.pointY(kSeriesVoltage, 2), 4.2);
-    EXPECT_EQ(chart.pointX(kSeriesVoltage, 3), 0);
+    EXPECT_DOUBLE_EQ(chart.pointX(kSeriesVoltage, 3), 1 * kSecond);
+    EXPECT_EQ(chart.pointX(kSeriesVoltage, 4), 0);
+    EXPECT_EQ(chart.stretchStarts(kSeriesVoltage), std::vector<std::size_t>{2});
+    EXPECT_DOUBLE_EQ(chart.dataMin(ChartAxis::Bottom), 1 * kSecond);
+    EXPECT_DOUBLE_EQ(chart.dataMax(ChartAxis::Bottom), 3 * kSecond);
     EXPECT_EQ(chart.pointCount(kSeriesCurrent), 0u);
+}
+
+// After a late message the time origin moves to the present: each curve's
+// next points start again near 0. They are drawn where they belong, inside
+// the new time window, and no line runs back to them from the end of the
+// older points; this may happen several times in one recording.
+TEST_F(ChartViewTest, PointsAfterTheTimeOriginMovesBackAreDrawnAsANewStretch) {
+    chart.setAxisRange(ChartAxis::Left, 0, 12);
+    const struct {
+        double volts;
+        int seconds;  // one point a second from 1 s on
+    } stretches[] = {{10, 1200}, {2, 100}, {6, 40}};
+    for (const auto& stretch : stretches) {
+        for (int s = 1; s <= stretch.seconds; ++s) {
+            chart.addPoint(kSeriesVoltage, s * kSecond, stretch.volts);
+        }
+    }
+    chart.setAxisRange(ChartAxis::Bottom, 0, 172.8 * kSecond);  // the window after the move
+    chart.repaint();
+    const QImage image = chart.plot()->toPixmap().toImage();
+    QCPAxis* time = chart.axis(ChartAxis::Bottom);
+    QCPAxis* volts = chart.axis(ChartAxis::Left);
+    // Red pixels in the column at `seconds` between two voltages.
+    const auto redBetween = [&](double seconds, double low, double high) {
+        const int x = qRound(time->coordToPixel(seconds * kSecond));
+        int red = 0;
+        for (int y = qRound(volts->coordToPixel(high)); y <= qRound(volts->coordToPixel(low));
+             ++y) {
+            const QColor c = image.pixelColor(x, y);
+            red += c.red() > 128 && c.green() < 100 && c.blue() < 100 ? 1 : 0;
+        }
+        return red;
+    };
+    for (const auto& stretch : stretches) {
+        SCOPED_TRACE(stretch.volts);
+        EXPECT_GT(redBetween(20, stretch.volts - 0.1, stretch.volts + 0.1), 0);
+    }
+    // At 70 s the oldest (10 V) and the second (2 V) stretch run; lines
+    // drawn back from their ends would cross 2.5 .. 9.5 V there.
+    EXPECT_GT(redBetween(70, 1.9, 2.1), 0);
+    EXPECT_EQ(redBetween(70, 2.5, 9.5), 0);
+    EXPECT_EQ(redBetween(150, 0.5, 9.5), 0);
+}
+
+// Capacity and temperature label steps are whole multiples of 1, voltage
+// ones of 0.01; the labels stay few enough to read.
+TEST_F(ChartViewTest, VerticalAxisLabelsFallOnWholeMultiplesOfTheirStep) {
+    const struct {
+        ChartAxis axis;
+        double step;
+        std::vector<QCPRange> ranges;
+    } cases[] = {
+        {ChartAxis::Capacity,
+         1,
+         {{0, 1}, {0, 6.2}, {0, 12}, {0, 15}, {0, 30}, {0, 156.2}, {0, 5000}, {0, 123456}}},
+        {ChartAxis::Temperature, 1, {{0, 1}, {0, 5}, {0, 12}, {0, 15}, {0, 30}, {0, 100}}},
+        {ChartAxis::Left, 0.01, {{12.4, 12.525}, {12.4, 12.9}, {0, 0.3}, {3.1, 4.45}, {0, 55}}},
+    };
+    for (const auto& c : cases) {
+        for (const QCPRange& range : c.ranges) {
+            SCOPED_TRACE(::testing::Message()
+                         << static_cast<int>(c.axis) << ": " << range.lower << ".." << range.upper);
+            QVector<double> ticks;
+            QVector<QString> labels;
+            chart.axis(c.axis)->ticker()->generate(range, QLocale::c(), 'g', 6, ticks, nullptr,
+                                                   &labels);
+            ASSERT_GE(ticks.size(), 2);
+            EXPECT_LE(ticks.size(), 12);
+            for (double tick : ticks) {
+                EXPECT_NEAR(tick / c.step, std::round(tick / c.step), 1e-6) << tick;
+            }
+        }
+    }
 }
 
 TEST_F(ChartViewTest, TitleLines) {

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <stdexcept>
@@ -30,10 +31,11 @@ constexpr double kSecond = 1 / 86400.0;
 
 // Tries k = 0, 1, ... in turn: the first k with X(k) = t, or X(k) < t < X(k + 1),
 // where the last point's "next" X is its own.
-std::optional<std::size_t> scanForPoint(const std::vector<double>& xs, double t) {
-    for (std::size_t k = 0; k < xs.size(); ++k) {
-        const double a = xs[k];
-        const double b = k + 1 < xs.size() ? xs[k + 1] : a;
+std::optional<std::size_t> scanForPoint(const ChartView& chart, int series, double t) {
+    const std::size_t n = chart.pointCount(series);
+    for (std::size_t k = 0; k < n; ++k) {
+        const double a = chart.pointX(series, k);
+        const double b = k + 1 < n ? chart.pointX(series, k + 1) : a;
         if (t == a || (a < t && t < b)) {
             return k;
         }
@@ -41,69 +43,94 @@ std::optional<std::size_t> scanForPoint(const std::vector<double>& xs, double t)
     return std::nullopt;
 }
 
-std::optional<std::size_t> search(const std::vector<double>& xs, double t) {
-    return findPointAtOrBefore(
-        xs.size(), [&](std::size_t k) { return xs.at(k); }, t);
-}
-
+// Random curves of a few stretches each (X falls back where the time origin
+// moved), on the real chart.
 TEST(CursorSearch, AgreesWithAScanFromTheFirstPoint) {
+    ChartView chart;
     std::mt19937 random(20240611);
     std::uniform_int_distribution<int> length(0, 14);
     std::uniform_int_distribution<int> step(0, 3);  // 0 repeats the previous X
+    std::uniform_int_distribution<int> fallBack(0, 5);
     for (int round = 0; round < 3000; ++round) {
-        std::vector<double> xs;
+        chart.clearSeries(kSeriesVoltage);
         double x = std::uniform_int_distribution<int>(-3, 3)(random);
+        double highest = x;
         const int n = length(random);
         for (int i = 0; i < n; ++i) {
-            x += step(random);
-            xs.push_back(x);
+            x = fallBack(random) == 0 ? x - std::uniform_int_distribution<int>(1, 12)(random)
+                                      : x + step(random);
+            highest = std::max(highest, x);
+            chart.addPoint(kSeriesVoltage, x, 1);
         }
         // Every point, every gap's middle, both outsides, and a sweep in quarters.
         std::vector<double> ts;
-        for (std::size_t k = 0; k < xs.size(); ++k) {
-            ts.push_back(xs[k]);
-            if (k + 1 < xs.size()) {
-                ts.push_back((xs[k] + xs[k + 1]) / 2);
-            }
+        for (std::size_t k = 0; k < chart.pointCount(kSeriesVoltage); ++k) {
+            ts.push_back(chart.pointX(kSeriesVoltage, k));
+            ts.push_back(chart.pointX(kSeriesVoltage, k) + 0.5);
         }
-        for (double t = -5; t <= x + 5; t += 0.25) {
+        for (double t = -20; t <= highest + 5; t += 0.25) {
             ts.push_back(t);
         }
         for (double t : ts) {
-            ASSERT_EQ(search(xs, t), scanForPoint(xs, t))
-                << "t=" << t << " points=" << ::testing::PrintToString(xs);
+            ASSERT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, t),
+                      scanForPoint(chart, kSeriesVoltage, t))
+                << "t=" << t << " stretches start at "
+                << ::testing::PrintToString(chart.stretchStarts(kSeriesVoltage));
         }
     }
 }
 
 TEST(CursorSearch, NamedCases) {
-    testing::FakeChart chart;
-    for (int k = 0; k < 10; ++k) {
+    ChartView chart;
+    for (int k = 0; k < 10; ++k) {  // 10, 13, ..., 37 s
         chart.addPoint(kSeriesVoltage, (10 + 3 * k) * kSecond, 12.0);
+    }
+    for (int k = 0; k < 3; ++k) {  // the time origin moved: 1, 4, 7 s
+        chart.addPoint(kSeriesVoltage, (1 + 3 * k) * kSecond, 12.0);
     }
     const double x5 = chart.pointX(kSeriesVoltage, 5);
     const double x6 = chart.pointX(kSeriesVoltage, 6);
-    const double last = chart.pointX(kSeriesVoltage, 9);
     const struct {
         const char* name;
-        double t;
+        double seconds;
         std::optional<std::size_t> found;
     } cases[] = {
-        {"on point 5", x5, 5},
-        {"between 5 and 6", (x5 + x6) / 2, 5},
-        {"just before 6", x6 - 1e-9, 5},
-        {"on the first point", 10 * kSecond, 0},
-        {"on the last point", last, 9},
-        {"left of the first point", 9 * kSecond, std::nullopt},
-        {"right of the last point", last + kSecond, std::nullopt},
+        {"on point 5", 25, 5},
+        {"between 5 and 6", 26.5, 5},
+        {"on the first point", 10, 0},
+        {"on the older points' last", 37, 9},
+        {"right of every point", 38, std::nullopt},
+        {"before the older points: in the newer ones", 5, 11},
+        {"on the newer points' first", 1, 10},
+        {"on the newer points' last", 7, 12},
+        {"between the two", 8, std::nullopt},
+        {"left of every point", 0.5, std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, c.t), c.found) << c.name;
+        EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, c.seconds * kSecond), c.found)
+            << c.name;
     }
+    EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, x6 - 1e-9), 5) << "just before 6";
     // Another series' points are not searched.
     EXPECT_EQ(findPointAtOrBefore(chart, kSeriesCurrent, x5), std::nullopt);
     chart.clearSeries(kSeriesVoltage);
     EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, x5), std::nullopt) << "empty";
+}
+
+// A chart that keeps no stretches of its own is searched the same way.
+TEST(CursorSearch, ChartsWithoutStretchesOfTheirOwnAgree) {
+    testing::FakeChart fake;
+    ChartView chart;
+    for (double x : {10.0, 13.0, 16.0, 2.0, 5.0, 5.0, 9.0, 1.0}) {
+        fake.addPoint(kSeriesVoltage, x, 1);
+        chart.addPoint(kSeriesVoltage, x, 1);
+    }
+    EXPECT_EQ(fake.stretchStarts(kSeriesVoltage), (std::vector<std::size_t>{3, 7}));
+    for (double t = 0; t <= 17; t += 0.5) {
+        EXPECT_EQ(findPointAtOrBefore(fake, kSeriesVoltage, t),
+                  findPointAtOrBefore(chart, kSeriesVoltage, t))
+            << t;
+    }
 }
 
 // --- the table as a CSV file -------------------------------------------------------------
@@ -302,6 +329,40 @@ TEST_F(ChartExportTest, SavesEachFormatByItsSuffixAtTheChartsSize) {
     QStringList found = entries(dir.path());
     found.sort();
     EXPECT_EQ(found, written);
+}
+
+// A saved drawing is as wide as the chart on screen in its own units, so
+// its text must have the on-screen pixel size to keep its size relative to
+// the chart: axis titles, tick labels and the chart title alike.
+TEST_F(ChartExportTest, SvgTextHasItsOnScreenSize) {
+    const QString file = dir.filePath(QStringLiteral("chart.svg"));
+    saveChartPicture(chart, file);
+    const QString svg = QString::fromUtf8(readAll(file));
+    const auto onScreen = [&](const QFont& font) {
+        return font.pixelSize() > 0 ? font.pixelSize()
+                                    : font.pointSizeF() * chart.plot()->logicalDpiY() / 72.0;
+    };
+    const auto inSvg = [&](const QString& text) {
+        const QRegularExpression element(QStringLiteral("<text[^>]*font-size=\"([\\d.]+)\"[^>]*>") +
+                                         QRegularExpression::escape(text) +
+                                         QStringLiteral("</text>"));
+        const auto m = element.match(svg);
+        return m.hasMatch() ? m.captured(1).toDouble() : -1.0;
+    };
+    const auto* title = qobject_cast<QCPTextElement*>(chart.plot()->plotLayout()->element(0, 0));
+    ASSERT_NE(title, nullptr);
+    const struct {
+        const char* text;
+        QFont font;
+    } cases[] = {
+        {"Voltage(V)", chart.axis(ChartAxis::Left)->labelFont()},
+        {"Capacity(mAh)", chart.axis(ChartAxis::Capacity)->labelFont()},
+        {"0:01:00", chart.axis(ChartAxis::Bottom)->tickLabelFont()},
+        {"LiIo/Po/Fe/+CHG+", title->font()},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(inSvg(QString::fromLatin1(c.text)), onScreen(c.font), 0.5) << c.text;
+    }
 }
 
 TEST_F(ChartExportTest, SavingOverAnOlderPictureReplacesIt) {
