@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
 
@@ -14,6 +15,9 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 double number(std::string_view text) {
+    if (const std::optional<double> plain = Decimal::parsePlainDouble(text)) {
+        return *plain;
+    }
     bool ok = false;
     const double value =
         QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())).toDouble(&ok);

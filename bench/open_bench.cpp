@@ -14,6 +14,7 @@
 #include "analysis/summary_format.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
+#include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "readout/recording.h"
 #include "readout/recording_file.h"
@@ -40,16 +41,25 @@ QString writeJournal(const QTemporaryDir& dir, int rows) {
         header << DataTableModel::headerText(c);
     }
     bytes += header.join(u',').toUtf8() + "\r\n";
-    char line[256];
+    // The texts as the program writes them: two decimals for the voltages,
+    // the current and the power, the shortest plain form for the rest.
+    const auto plain = [](int hundredths) {
+        return QString::fromStdString(Decimal::fromHundredths(hundredths).plainText());
+    };
+    const auto two = [](int hundredths) {
+        return QString::fromStdString(Decimal::fromHundredths(hundredths).format(kFormat2));
+    };
+    QByteArray line;
     for (int k = 1; k <= rows; ++k) {
-        const std::string time = elapsedText(static_cast<std::uint32_t>(k) * 1000);
-        const int mv = 11100 + (k % 1500);
-        std::snprintf(line, sizeof line,
-                      "%s,LiIo/Po/Fe,+CHG+,25,31,12.00,%d.%02d,2.00,%d,%d.%02d,%d.%03d,%d.%03d,"
-                      "%d.%03d,0,0,0,0,0,0,0,0,0\r\n",
-                      time.c_str(), mv / 1000, mv % 1000 / 10, k / 2, 2 * mv / 1000,
-                      2 * mv % 1000 / 10, mv / 3000, mv / 3 % 1000, mv / 3000, mv / 3 % 1000 + 1,
-                      mv / 3000, mv / 3 % 1000);
+        const int volts = 1110 + k % 150;  // hundredths
+        const int cell = volts / 3;
+        line = QStringLiteral(
+                   "%1,LiIo/Po/Fe,+CHG+,25,31,12.00,%2,2.00,%3,%4,%5,%6,%7,0,0,0,0,0,0,0,"
+                   "0,0\r\n")
+                   .arg(QString::fromStdString(elapsedText(static_cast<std::uint32_t>(k) * 1000)),
+                        two(volts), QString::number(k / 2), two(2 * volts), plain(cell),
+                        plain(cell + 1), plain(cell))
+                   .toUtf8();
         bytes += line;
         if (bytes.size() > (8 << 20)) {
             f.write(bytes);

@@ -59,6 +59,55 @@ Decimal numberField(const StatusSample& s, int field) {
     }
 }
 
+// Whether `text` is the program's own text of a number of the field (the
+// form numberText() gives), read without formatting anything: "12.30" for
+// the two-decimal fields, the shortest plain form ("4.1", "250", "-1.5")
+// for the others. True with the value in hundredths; false when it is not
+// that form (then it is no such text, whatever its value).
+bool ownNumberText(std::string_view text, bool twoDecimals, std::int32_t& hundredths) {
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    i += negative ? 1 : 0;
+    const std::size_t intStart = i;
+    std::int64_t whole = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        whole = whole * 10 + (text[i] - '0');
+        if (++i - intStart > 9) {
+            return false;
+        }
+    }
+    const std::size_t intDigits = i - intStart;
+    if (intDigits == 0 || (intDigits > 1 && text[intStart] == '0')) {
+        return false;  // no digits, or a leading zero
+    }
+    std::int64_t fraction = 0;
+    std::size_t fractionDigits = 0;
+    if (i < text.size()) {
+        if (text[i] != '.') {
+            return false;
+        }
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && fractionDigits < 3) {
+            fraction = fraction * 10 + (text[i] - '0');
+            ++fractionDigits;
+            ++i;
+        }
+        if (i != text.size() || fractionDigits == 0) {
+            return false;
+        }
+    }
+    if (twoDecimals ? fractionDigits != 2
+                    : fractionDigits > 2 || (fractionDigits > 0 && text.back() == '0')) {
+        return false;
+    }
+    const std::int64_t h = whole * 100 + (fractionDigits == 1 ? fraction * 10 : fraction);
+    if ((negative && h == 0) || h > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    hundredths = static_cast<std::int32_t>(negative ? -h : h);
+    return true;
+}
+
 bool toHundredths(Decimal value, std::int32_t& hundredths) {
     if (value.raw() % 100 != 0) {
         return false;
@@ -124,6 +173,11 @@ bool DataTableModel::intern(std::string_view text, std::uint16_t& index) {
 }
 
 bool DataTableModel::storeNumber(std::string_view text, int field, std::int32_t& hundredths) {
+    return ownNumberText(text, hasTwoDecimalFormat(field), hundredths);
+}
+
+bool DataTableModel::storeNumberByFormatting(std::string_view text, int field,
+                                             std::int32_t& hundredths) {
     const std::optional<Decimal> value = Decimal::parse(text);
     return value && toHundredths(*value, hundredths) && numberText(field, hundredths) == text;
 }

@@ -95,6 +95,17 @@ private:
     bool intern(std::string_view text, std::uint16_t& index);
     bool intern(const QString& text, std::uint16_t& index);
     static bool storeNumber(std::string_view text, int field, std::int32_t& hundredths);
+
+public:
+    // Whether a text is the program's own text of a number of `field`, with
+    // its value: quickly, and by parsing and formatting again (slow; what the
+    // quick one must agree with).
+    static bool storeNumberQuickly(std::string_view text, int field, std::int32_t& hundredths) {
+        return storeNumber(text, field, hundredths);
+    }
+    static bool storeNumberByFormatting(std::string_view text, int field, std::int32_t& hundredths);
+
+private:
     void appendRow(const Row& row);
     void appendTextRow(QStringList fields);
     void resetPool();

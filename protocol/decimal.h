@@ -48,6 +48,13 @@ public:
     // four decimals ("12", "-1.5", "0.0001"). Anything else gives nullopt.
     static std::optional<Decimal> parse(std::string_view text);
 
+    // Reads a plain decimal text with at most 15 digits ("-12.34", "4.1",
+    // "250") as the nearest double, as fast as the text allows: the digits as
+    // a whole number divided by a power of ten, which IEEE division rounds
+    // exactly as a full conversion does. Anything else gives nullopt (the
+    // caller may then try a full conversion).
+    static std::optional<double> parsePlainDouble(std::string_view text);
+
     constexpr std::int64_t raw() const { return raw_; }
     double toDouble() const { return static_cast<double>(raw_) / static_cast<double>(kScale); }
     constexpr bool isZero() const { return raw_ == 0; }

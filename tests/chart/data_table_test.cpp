@@ -225,3 +225,40 @@ TEST_F(DataTableViewTest, ColumnLayoutSurvivesSetUp) {
 
 }  // namespace
 }  // namespace cellwatch
+
+namespace cellwatch {
+namespace {
+
+// The quick test of a number's text agrees with parsing and formatting it
+// again, for every field kind, on the program's own texts and on near misses.
+TEST(DataTableNumbers, QuickTextTestAgreesWithFormatting) {
+    std::vector<std::string> texts;
+    for (std::int64_t h = -25'000; h <= 25'000; h += 7) {
+        const Decimal v = Decimal::fromHundredths(h);
+        texts.push_back(v.format(kFormat2));
+        texts.push_back(v.plainText());
+    }
+    for (const char* odd :
+         {"",      "-",          ".",           "1.",          ".5",          "01",     "-0",
+          "-0.00", "0.0",        "1.10",        "1.234",       "+1",          "1e3",    " 1",
+          "1 ",    "2147483647", "21474836.47", "21474836.48", "99999999.99", "12.3.4", "--1",
+          "1,5",   "00.00",      "-.5"}) {
+        texts.emplace_back(odd);
+    }
+    for (const int field : {kFieldVoltage, kFieldCurrent, kFieldCapacity, kFieldCell1,
+                            kFieldExtTemperature, kFieldPower}) {
+        for (const std::string& text : texts) {
+            std::int32_t quick = 0;
+            std::int32_t slow = 0;
+            const bool q = DataTableModel::storeNumberQuickly(text, field, quick);
+            const bool s = DataTableModel::storeNumberByFormatting(text, field, slow);
+            ASSERT_EQ(q, s) << "field " << field << " text \"" << text << "\"";
+            if (q) {
+                ASSERT_EQ(quick, slow) << text;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace cellwatch
