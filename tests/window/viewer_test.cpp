@@ -7,12 +7,14 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <cmath>
+#include <qcustomplot.h>
 
 #include "analysis/recording_summary.h"
 #include "analysis/summary_format.h"
 #include "app/recordings_dialog.h"
 #include "app/summary_view.h"
 #include "app/summary_window.h"
+#include "app/tab_control.h"
 #include "app/viewer_window.h"
 #include "serial/byte_source.h"
 #include "tests/support/window_test_support.h"
