@@ -157,7 +157,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     layout->addWidget(list_);
     layout->addWidget(folderLabel_);
     layout->addWidget(buttons);
-    resize(720, 420);
+    resize(940, 420);
     refresh();
 }
 

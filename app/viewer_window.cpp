@@ -310,9 +310,10 @@ void ViewerWindow::OnChartMouseMove(int x) {
 }
 
 void ViewerWindow::saveChart() {
-    const QFileInfo source(file_);
+    // Beside the exports, not among the recordings.
     const QString proposed =
-        source.absolutePath() + u'/' + source.completeBaseName() + QStringLiteral(".png");
+        QFileInfo(defaultExportPath(QDateTime::currentDateTime())).absolutePath() + u'/' +
+        QFileInfo(file_).completeBaseName() + QStringLiteral(".png");
     const QString file =
         hooks_.askSaveFile(this, QStringLiteral("Save"), proposed, chartPictureFilters());
     if (!file.isEmpty()) {

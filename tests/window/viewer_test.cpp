@@ -1,13 +1,13 @@
 // Recordings opened in windows of their own beside the live window, the live
 // recording's summary, the recordings list's columns, the message of a new
 // recording and replays without a journal.
+#include <qcustomplot.h>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <cmath>
-#include <qcustomplot.h>
 
 #include "analysis/recording_summary.h"
 #include "analysis/summary_format.h"
@@ -213,6 +213,7 @@ TEST_F(ViewerTest, ViewerExportsAndSavesTheFilesRecording) {
     viewer->command(QStringLiteral("Save"))->trigger();
     ASSERT_TRUE(failures.isEmpty()) << failureText();
     EXPECT_TRUE(readAll(saveAnswer).startsWith("\x89PNG"));
+    EXPECT_FALSE(saveAsks.back().proposed.startsWith(journals())) << "among the recordings";
 
     // Never over the file it shows.
     saveAnswer = journal;
