@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -82,6 +83,16 @@ void ViewerWindow::buildWidgets() {
         action->setObjectName(QString::fromLatin1(kCommands[i].name));
         action->setCheckable(kCommands[i].checkable);
         commands_[i] = action;
+    }
+    // The main window's keys for the same commands.
+    const QKeySequence keys[] = {{},
+                                 QKeySequence::Save,
+                                 QKeySequence::Copy,
+                                 QKeySequence::Print,
+                                 QKeySequence(Qt::CTRL | Qt::Key_E)};
+    for (std::size_t i = 0; i < commands_.size(); ++i) {
+        commands_[i]->setShortcut(keys[i]);
+        commands_[i]->setShortcutContext(Qt::WindowShortcut);
     }
     connect(commands_[0], &QAction::triggered, this,
             [this](bool on) { runCommand([this, on] { crossLine(on); }); });
