@@ -20,6 +20,7 @@ const ToolCaption kToolCaptions[] = {
     {"View1", "Save", ToolProperty::Caption, "图形另存", "Graph save as."},
     {"View1", "Copy", ToolProperty::Caption, "复制图形", "Copy"},
     {"View1", "Reconnect", ToolProperty::Caption, "自动重连", "Reconnect to the same adapter"},
+    {"View1", "Summary", ToolProperty::Caption, "摘要…", "Summary…"},
     {"Help1", "Guid", ToolProperty::Caption, "手冊", "Guid"},
     {"Help1", "About", ToolProperty::Caption, "关于", "About"},
     {"Tools", "Link", ToolProperty::Caption, "连接 ", "Connect"},
@@ -94,6 +95,15 @@ std::span<const ControlText> controlTooltips() {
 
 QString BilingualText::pick(bool inChinese) const {
     return QString::fromUtf8(inChinese ? chinese : english);
+}
+
+QString toolCaption(const char* band, const char* tool, ToolProperty property, bool chinese) {
+    for (const ToolCaption& c : kToolCaptions) {
+        if (qstrcmp(c.band, band) == 0 && qstrcmp(c.tool, tool) == 0 && c.property == property) {
+            return QString::fromUtf8(chinese ? c.chinese : c.english);
+        }
+    }
+    return {};
 }
 
 QString groupedCount(qint64 count) {

@@ -78,6 +78,23 @@ inline constexpr BilingualText kSavedChart = {"已将图表保存到 %1", "Saved
 inline constexpr BilingualText kCopiedChart = {"已复制图表", "Copied the chart"};
 inline constexpr BilingualText kPrintedChart = {"已打印图表", "Printed the chart"};
 
+// A recording opened in a window of its own: what was left out of it.
+inline constexpr BilingualText kDamagedLineSkipped = {"跳过了 1 行损坏的数据",
+                                                      "1 damaged line skipped"};
+inline constexpr BilingualText kDamagedLinesSkipped = {"跳过了 %1 行损坏的数据",
+                                                       "%1 damaged lines skipped"};
+inline constexpr BilingualText kCutWhileReading = {
+    "文件在读取时被截短，只打开了完整的部分",
+    "the file was cut short while it was read; only what was whole was opened"};
+inline constexpr BilingualText kSummaryTitle = {"摘要", "Summary"};
+// The pause rule started a new recording (%1: the previous one's file).
+inline constexpr BilingualText kNewRecordingKept = {
+    "新的记录已开始；上一个记录保存在 %1", "A new recording began; the previous one is kept in %1"};
+inline constexpr BilingualText kNewRecording = {"新的记录已开始", "A new recording began"};
+
+// The caption (or tooltip) of a tool in the language chosen; "" for none.
+QString toolCaption(const char* band, const char* tool, ToolProperty property, bool chinese);
+
 // A count with its thousands grouped by commas (1,204), whatever the
 // system's locale.
 QString groupedCount(qint64 count);

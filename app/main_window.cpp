@@ -29,6 +29,8 @@
 #include "app/help_page.h"
 #include "app/main_window_layout.h"
 #include "app/power_gauge.h"
+#include "app/summary_window.h"
+#include "app/viewer_window.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
 #include "chart/chart_view.h"

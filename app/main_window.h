@@ -20,9 +20,11 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/recording_summary.h"
 #include "app/autosize.h"
 #include "app/settings_store.h"
 #include "app/size_limits.h"
+#include "app/summary_window.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
 #include "readout/journal.h"
@@ -46,6 +48,7 @@ class CellPanelWidget;
 class DataTableModel;
 class DataTableView;
 class PowerGauge;
+class ViewerWindow;
 class TabControl;
 class Tool;
 class ToolBarControl;
@@ -118,12 +121,19 @@ public:
     void beginReplay(const QString& name);
     void endReplay();
     bool replaying() const { return replaying_; }
-    // Opens a recording (a journal or an exported table) while disconnected:
-    // "" asks for the file, as File > Open… does. A file that is no
-    // recording changes nothing and fails with a clear text.
-    void openRecording(const QString& fileName);
+    // Opens a recording (a journal or an exported table) in a window of its
+    // own, connected or not: "" asks for the file, as File > Open… does. A
+    // file that is no recording opens nothing and fails with a clear text.
+    // Returns the new window; nullptr when cancelled.
+    ViewerWindow* openRecording(const QString& fileName);
     // The recordings dialog (File > Recordings…); the chosen one is opened.
     void showRecordings();
+    // The windows of the recordings opened, oldest first.
+    std::vector<ViewerWindow*> viewers() const;
+    // The live recording's summary (View > Summary…) and its window.
+    void showSummary();
+    SummaryWindow* summaryWindow() const { return summaryWindow_; }
+    const RecordingSummaryValues& liveSummary() const { return liveSummary_.values(); }
     // Export to a given file ("" asks for one, as the Export command does).
     void exportTableTo(const QString& fileName);
 
@@ -197,15 +207,16 @@ private:
     void addShortcuts();
     void dispatchTool(Tool* tool);
     void crossLine(Tool* tool);
-    // The detail readouts and the cell panel from a table row (1 = first).
-    void showRowInReadouts(int row);
     void chooseLanguage(Tool* tool);
     // Connect, or with `continuing` a reconnect that goes on with the
     // recording the lost link interrupted.
     void connectPort(Tool* clicked, bool continuing);
     // Disconnect but for the journal, which a reconnect may go on with.
     void closePort(Tool* clicked);
-    void enableFileCommands(bool enabled);
+    // A new live recording: its summary starts again.
+    void restartLiveSummary();
+    // A row entered the live table.
+    void summarizeRow(int row);
     void onLinkLost(const QString& reason);
     void showLinkState(bool connected);
     void flipReceiveLamp();
@@ -271,6 +282,11 @@ private:
     QNetworkAccessManager* network_ = nullptr;
 
     std::unique_ptr<Journal> journal_;
+    // Whether the live recording is written to a journal (a replay is not).
+    bool journaling_ = false;
+    std::vector<QPointer<ViewerWindow>> viewers_;
+    QPointer<SummaryWindow> summaryWindow_;
+    RecordingSummarizer liveSummary_;
     QString journalPort_;
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;

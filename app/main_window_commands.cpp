@@ -13,8 +13,11 @@
 #include "app/about_box.h"
 #include "app/captions.h"
 #include "app/main_window.h"
+#include "app/readout_panels.h"
+#include "app/summary_window.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
+#include "app/viewer_window.h"
 #include "chart/chart_export.h"
 #include "chart/chart_view.h"
 #include "chart/cursor_search.h"
@@ -71,6 +74,8 @@ void MainWindow::dispatchTool(Tool* t) {
         showRecordings();
     } else if (name == QLatin1String("Reconnect")) {
         toggleReconnect(t);
+    } else if (name == QLatin1String("Summary")) {
+        showSummary();
     }
 }
 
@@ -111,24 +116,19 @@ void MainWindow::SetCaptions() {
             PostStatusMessage(kLanguageSetMessage.pick(chinese));
         }
     }
-    for (const ControlText& c : controlTooltips()) {
-        if (auto* w = findChild<QWidget*>(QString::fromLatin1(c.control))) {
-            w->setToolTip(pick(c.chinese, c.english));
-        }
-    }
     setWindowTitle(kWindowTitle.pick(chinese) + QString::fromLatin1(kVersionText));
-    for (const ControlText& c : readoutTitles()) {
-        if (auto* label = findChild<QLabel*>(QString::fromLatin1(c.control))) {
-            label->setText(pick(c.chinese, c.english));
-        }
-    }
+    setPanelCaptions(*this, chinese);
     frame_->setPageCaption(0, kTabGraph.pick(chinese));
     frame_->setPageCaption(1, kTabData.pick(chinese));
     frame_->setCurrentPage(0);
-    chart_->setAxisTitle(ChartAxis::Left, kAxisTitleVoltage.pick(chinese));
-    chart_->setAxisTitle(ChartAxis::Right, kAxisTitleCurrent.pick(chinese));
-    chart_->setAxisTitle(ChartAxis::Capacity, kAxisTitleCapacity.pick(chinese));
-    chart_->setAxisTitle(ChartAxis::Temperature, kAxisTitleTemperature.pick(chinese));
+    setChartAxisTitles(*chart_, chinese);
+    // The windows of opened recordings and the summary speak the same language.
+    for (ViewerWindow* viewer : viewers()) {
+        viewer->setCaptions();
+    }
+    if (summaryWindow_) {
+        summaryWindow_->setLanguage(chinese);
+    }
 }
 
 void MainWindow::Connect(Tool* clicked) {
@@ -157,9 +157,9 @@ void MainWindow::connectPort(Tool* clicked, bool continuing) {
     if (continuing) {
         recording_->resume(interruptedTicks_);
         journalPort_ = device;
-        enableFileCommands(false);
     } else {
         recording_->begin();
+        restartLiveSummary();
         beginJournal(device);
     }
     showLinkState(true);
@@ -175,8 +175,11 @@ void MainWindow::beginReplay(const QString& name) {
     tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(false);
     com->setEnabled(false);
     replaying_ = true;
+    // The capture is the record: a replay writes no journal.
+    journal_->end();
+    journaling_ = false;
     recording_->begin();
-    beginJournal(name);
+    restartLiveSummary();
     showLinkState(true);
 }
 
@@ -200,14 +203,7 @@ void MainWindow::closePort(Tool* clicked) {
     tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(true);
     tool(QStringLiteral("Tools"), QStringLiteral("com"))->setEnabled(true);
     recording_->end();
-    enableFileCommands(true);
     showLinkState(false);
-}
-
-// Opening a recording is for while no charger is connected.
-void MainWindow::enableFileCommands(bool enabled) {
-    tool(QStringLiteral("file1"), QStringLiteral("Open"))->setEnabled(enabled);
-    tool(QStringLiteral("file1"), QStringLiteral("Records"))->setEnabled(enabled);
 }
 
 void MainWindow::showLinkState(bool connected) {
@@ -322,47 +318,10 @@ void MainWindow::OnChartMouseMove(Qt::KeyboardModifiers, int x, int) {
         cursorHold_ = false;
         return;
     }
-    const double t = chart_->xAtPixel(x);
-    const auto k = findPointAtOrBefore(*chart_, kSeriesVoltage, t);
-    if (!k) {
-        return;
+    if (const auto row = rowAtPixel(*chart_, *tableModel_, x)) {
+        showRowInReadouts(*tableModel_, *row, *this);
+        cursorHold_ = true;
     }
-    const int row = static_cast<int>(*k) + 1;
-    if (row >= tableModel_->gridRowCount()) {
-        return;  // the point has no row: nothing to show
-    }
-    showRowInReadouts(row);
-    cursorHold_ = true;
-}
-
-void MainWindow::showRowInReadouts(int row) {
-    auto cell = [&](int column) { return tableModel_->gridText(row, column); };
-    auto number = [&](int column) {
-        return Decimal::parse(cell(column).trimmed().toStdString()).value_or(Decimal());
-    };
-    const QString type = cell(2).trimmed();
-    std::array<Decimal, kCellCount> cells{};
-    int count = 0;
-    for (int i = 0; i < kCellCount; ++i) {
-        cells[static_cast<std::size_t>(i)] = number(11 + i);
-        count += cells[static_cast<std::size_t>(i)].isZero() ? 0 : 1;
-    }
-    ShowCellPanel(*cellPanel_, cells, type.toStdString());
-    auto plain = [&](int column) { return QString::fromStdString(number(column).plainText()); };
-    auto wide = [&](int column) {
-        return QString::fromStdString(number(column).format(kFormat2Wide));
-    };
-    setReadout(readouts::kInputVoltage, plain(6));
-    setReadout(readouts::kState, cell(3));
-    setReadout(readouts::kBatteryType, type);
-    setReadout(readouts::kCellCount, (count > 0 ? QString::number(count) : QString()) + u'S');
-    setReadout(readouts::kVoltage, wide(7));
-    setReadout(readouts::kCurrent, wide(8));
-    setReadout(readouts::kInternal, plain(5));
-    setReadout(readouts::kPower, wide(10));
-    setReadout(readouts::kElapsed, cell(1));
-    setReadout(readouts::kCapacity, plain(9));
-    setReadout(readouts::kExternal, plain(4));
 }
 
 }  // namespace cellwatch

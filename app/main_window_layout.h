@@ -10,6 +10,7 @@
 
 #include "app/autosize.h"
 #include "app/main_window.h"
+#include "app/readout_panels.h"
 
 namespace cellwatch {
 
@@ -58,8 +59,5 @@ private:
     MainWindow& w_;
     std::vector<std::unique_ptr<WidgetLayoutControl>> controls_;
 };
-
-// A readout frame: dark, its texts pale unless they have a colour of their own.
-QGroupBox* newPanel(QWidget* parent);
 
 }  // namespace cellwatch

@@ -1,5 +1,6 @@
-// Keeping recordings: the journal every row goes to, opening a recording
-// again, and reconnecting to an adapter that vanished.
+// Keeping recordings: the journal every row goes to, the live recording's
+// summary, opening a recording again in a window of its own, and
+// reconnecting to an adapter that vanished.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -10,7 +11,9 @@
 #include "app/captions.h"
 #include "app/main_window.h"
 #include "app/recordings_dialog.h"
+#include "app/summary_window.h"
 #include "app/toolbar.h"
+#include "app/viewer_window.h"
 #include "chart/data_table.h"
 #include "readout/recording_file.h"
 
@@ -37,12 +40,25 @@ void MainWindow::setUpJournal() {
         PostStatusMessage(text.pick(chinese) + QStringLiteral(": ") + detail);
     });
     Recording::Events& events = recording_->events();
-    events.rowAppended = [this](int row) { journal_->appendRow(*tableModel_, row); };
+    events.rowAppended = [this](int row) {
+        journal_->appendRow(*tableModel_, row);
+        summarizeRow(row);
+    };
     // Whatever the journal still owes is written while the table holds it.
     events.restarting = [this] { journal_->end(); };
     // A pause clears table and chart; the journal keeps what came before and
     // the next rows go to a new file.
-    events.restarted = [this] { journal_->begin(wall_->now(), journalPort_); };
+    events.restarted = [this] {
+        const QString previous = journaling_ ? journal_->path() : QString();
+        if (journaling_) {
+            journal_->begin(wall_->now(), journalPort_);
+        }
+        restartLiveSummary();
+        const bool chinese = isChinese(readLanguageCode(settings_));
+        PostStatusMessage(previous.isEmpty() ? kNewRecording.pick(chinese)
+                                             : kNewRecordingKept.pick(chinese).arg(
+                                                   QFileInfo(previous).fileName()));
+    };
 
     tool(QStringLiteral("View1"), QStringLiteral("Reconnect"))->setChecked(reconnectEnabled());
     reconnectTimer_.setInterval(kReconnectPollMs);
@@ -52,27 +68,56 @@ void MainWindow::setUpJournal() {
 void MainWindow::beginJournal(const QString& port) {
     journalPort_ = port;
     journal_->begin(wall_->now(), port);
-    enableFileCommands(false);
+    journaling_ = true;
+}
+
+// --- the live recording's summary ----------------------------------------------------------
+
+void MainWindow::restartLiveSummary() {
+    liveSummary_ = RecordingSummarizer(recording_->recordingStart());
+    if (summaryWindow_) {
+        summaryWindow_->setSummary(liveSummary_.values());
+    }
+}
+
+void MainWindow::summarizeRow(int row) {
+    QStringList texts;
+    texts.reserve(kTableColumnCount - 1);
+    for (int column = 1; column < kTableColumnCount; ++column) {
+        texts << tableModel_->gridText(row, column);
+    }
+    liveSummary_.addRow(texts);
+    if (summaryWindow_ && summaryWindow_->isVisible()) {
+        summaryWindow_->setSummary(liveSummary_.values());
+    }
+}
+
+void MainWindow::showSummary() {
+    if (!summaryWindow_) {
+        summaryWindow_ = new SummaryWindow(this);
+        summaryWindow_->setLanguage(isChinese(readLanguageCode(settings_)));
+    }
+    summaryWindow_->setSummary(liveSummary_.values());
+    summaryWindow_->show();
+    summaryWindow_->raise();
+    summaryWindow_->activateWindow();
 }
 
 // --- opening a recording -------------------------------------------------------------------
 
-void MainWindow::openRecording(const QString& given) {
-    if (tool(QStringLiteral("Tools"), QStringLiteral("Off"))->enabled()) {
-        throw std::runtime_error(
-            "A recording can be opened while no charger is connected: disconnect first.");
-    }
-    stopAwaiting();  // the user turned to another recording
-    const BusyScope busy(busy_);
+ViewerWindow* MainWindow::openRecording(const QString& given) {
     QString file = given;
     if (file.isEmpty()) {
         file = hooks_.askOpenFile(
             this, QStringLiteral("Open"), journal_->folder(),
             {QStringLiteral("Recordings (*.csv)"), QStringLiteral("All files (*)")});
         if (file.isEmpty()) {
-            return;
+            return nullptr;
         }
     }
+    // The live window goes on meanwhile (rows keep arriving), but does not
+    // reconnect while the file is read.
+    const BusyScope busy(busy_);
     QProgressDialog progress(QStringLiteral("Opening %1").arg(QFileInfo(file).fileName()),
                              QStringLiteral("Cancel"), 0, 200, this);
     progress.setWindowModality(Qt::WindowModal);
@@ -85,22 +130,34 @@ void MainWindow::openRecording(const QString& given) {
             return !progress.wasCanceled();
         };
     };
-    RecordingFile recordingFile;
-    if (!recordingFile.read(file, step(0))) {
-        return;  // cancelled before anything changed
+    auto viewer = std::make_unique<ViewerWindow>(settings_, hooks_, *ticks_, *wall_, this);
+    if (!viewer->open(file, step(0), step(100))) {
+        return nullptr;  // cancelled: nothing opens
     }
-    if (!recording_->showRecording(recordingFile, QFileInfo(file).fileName(), step(100))) {
-        return;
-    }
-    showRowInReadouts(tableModel_->gridRowCount() - 1);  // where the recording ended
+    progress.reset();
+    ViewerWindow* shown = viewer.release();
+    std::erase_if(viewers_, [](const QPointer<ViewerWindow>& v) { return v.isNull(); });
+    viewers_.emplace_back(shown);
+    shown->show();
+    shown->raise();
     const bool chinese = isChinese(readLanguageCode(settings_));
     PostStatusMessage(QStringLiteral("%1 %2 (%3)")
                           .arg(kOpened.pick(chinese), QDir::toNativeSeparators(file))
-                          .arg(recordingFile.rowCount()));
+                          .arg(shown->table().gridRowCount() - 1));
+    return shown;
+}
+
+std::vector<ViewerWindow*> MainWindow::viewers() const {
+    std::vector<ViewerWindow*> open;
+    for (const QPointer<ViewerWindow>& viewer : viewers_) {
+        if (viewer) {
+            open.push_back(viewer);
+        }
+    }
+    return open;
 }
 
 void MainWindow::showRecordings() {
-    stopAwaiting();  // nothing connects, and no journal starts, while the list is open
     RecordingsDialog dialog(journal_->folder(), isChinese(readLanguageCode(settings_)), this);
     hooks_.showDialog(dialog);
     if (!dialog.chosenFile().isEmpty()) {

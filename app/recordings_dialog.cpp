@@ -14,7 +14,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
+#include <map>
+#include <optional>
 #include <set>
+
+#include "analysis/recording_summary.h"
 
 namespace cellwatch {
 namespace {
@@ -23,11 +28,73 @@ QString pick(bool chinese, const char* zh, const char* en) {
     return QString::fromUtf8(chinese ? zh : en);
 }
 
-QTableWidgetItem* item(const QString& text, Qt::Alignment align = Qt::AlignLeft) {
-    auto* it = new QTableWidgetItem(text);
+constexpr int kSortRole = Qt::UserRole;
+constexpr int kPathRole = Qt::UserRole + 1;
+
+// A cell that sorts by its number when it has one (a cell without sorts
+// first), else by its text.
+class SortItem final : public QTableWidgetItem {
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+    bool operator<(const QTableWidgetItem& other) const override {
+        const QVariant mine = data(kSortRole);
+        const QVariant theirs = other.data(kSortRole);
+        if (mine.isValid() || theirs.isValid()) {
+            const double lowest = std::numeric_limits<double>::lowest();
+            return (mine.isValid() ? mine.toDouble() : lowest) <
+                   (theirs.isValid() ? theirs.toDouble() : lowest);
+        }
+        return text().localeAwareCompare(other.text()) < 0;
+    }
+};
+
+QTableWidgetItem* item(const QString& text, Qt::Alignment align = Qt::AlignLeft,
+                       QVariant sortKey = {}) {
+    auto* it = new SortItem(text);
     it->setTextAlignment(align | Qt::AlignVCenter);
     it->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (sortKey.isValid()) {
+        it->setData(kSortRole, sortKey);
+    }
     return it;
+}
+
+// What a journal came to; nothing for a file that is no recording. Kept
+// while the file keeps its size and time, so the list opens again quickly.
+std::optional<RecordingSummaryValues> summaryOf(const QString& path) {
+    struct Known {
+        qint64 size;
+        QDateTime modified;
+        std::optional<RecordingSummaryValues> summary;
+    };
+    static std::map<QString, Known> known;
+    const QFileInfo info(path);
+    const auto found = known.find(path);
+    if (found != known.end() && found->second.size == info.size() &&
+        found->second.modified == info.lastModified()) {
+        return found->second.summary;
+    }
+    std::optional<RecordingSummaryValues> summary;
+    try {
+        RecordingFile file;
+        summary = readAndSummarize(file, path);
+    } catch (const std::exception&) {
+        summary.reset();
+    }
+    known[path] = {info.size(), info.lastModified(), summary};
+    return summary;
+}
+
+QString kindText(RecordingKind kind, bool chinese) {
+    switch (kind) {
+        case RecordingKind::Charge:
+            return pick(chinese, "充电", "charge");
+        case RecordingKind::Discharge:
+            return pick(chinese, "放电", "discharge");
+        case RecordingKind::Mixed:
+            break;
+    }
+    return pick(chinese, "混合", "mixed");
 }
 
 }  // namespace
@@ -51,16 +118,19 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     };
 
     list_ = new QTableWidget(this);
-    list_->setColumnCount(5);
+    list_->setColumnCount(kColumnCount);
     list_->setHorizontalHeaderLabels(
         {pick(chinese, "开始时间", "Started"), pick(chinese, "时长", "Duration"),
          pick(chinese, "行数", "Rows"), pick(chinese, "电池类型", "Battery"),
-         pick(chinese, "大小", "Size")});
+         pick(chinese, "种类", "Kind"), pick(chinese, "容量(mAh)", "Capacity (mAh)"),
+         pick(chinese, "能量(Wh)", "Energy (Wh)"),
+         pick(chinese, "最大压差(V)", "Largest spread (V)"), pick(chinese, "大小", "Size")});
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->setVisible(false);
     list_->horizontalHeader()->setStretchLastSection(true);
-    list_->setSortingEnabled(false);
+    // Every column sorts; newest first to begin with.
+    list_->horizontalHeader()->setSortIndicator(kStartedColumn, Qt::DescendingOrder);
     connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { open(row); });
     connect(list_, &QTableWidget::itemSelectionChanged, this, &RecordingsDialog::updateButtons);
 
@@ -87,33 +157,61 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     layout->addWidget(list_);
     layout->addWidget(folderLabel_);
     layout->addWidget(buttons);
-    resize(720, 420);
+    resize(940, 420);
     refresh();
 }
 
 void RecordingsDialog::refresh() {
     journals_ = listJournals(folder_);
-    std::reverse(journals_.begin(), journals_.end());  // newest first
+    // The listing's order is the order the recordings were made in.
     const QLocale locale;
+    list_->setSortingEnabled(false);
     list_->setRowCount(static_cast<int>(journals_.size()));
     for (int r = 0; r < list_->rowCount(); ++r) {
         const JournalInfo& j = journals_[static_cast<std::size_t>(r)];
         const QString start = j.start.isValid()
                                   ? j.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                                   : QFileInfo(j.path).fileName();
-        list_->setItem(r, 0, item(start));
-        list_->setItem(r, 1, item(durationText(j.durationSeconds), Qt::AlignRight));
-        list_->setItem(r, 2, item(QString::number(j.rowCount), Qt::AlignRight));
+        list_->setItem(r, kStartedColumn, item(start, Qt::AlignLeft, r));
+        list_->setItem(r, 1,
+                       item(durationText(j.durationSeconds), Qt::AlignRight, j.durationSeconds));
+        list_->setItem(r, 2, item(QString::number(j.rowCount), Qt::AlignRight, j.rowCount));
         list_->setItem(r, 3, item(j.batteryType));
-        list_->setItem(r, 4, item(locale.formattedDataSize(j.sizeBytes), Qt::AlignRight));
-        list_->item(r, 0)->setToolTip(QDir::toNativeSeparators(j.path));
+        const std::optional<RecordingSummaryValues> summary = summaryOf(j.path);
+        if (summary) {
+            list_->setItem(r, 4, item(kindText(summary->kind, chinese_)));
+            list_->setItem(
+                r, 5,
+                item(QString::number(summary->capacityMah), Qt::AlignRight, summary->capacityMah));
+            list_->setItem(r, 6,
+                           item(QString::number(summary->energyWh, 'f', 3), Qt::AlignRight,
+                                summary->energyWh));
+            list_->setItem(r, 7,
+                           item(QString::number(summary->cellSpreadMaxV, 'f', 3), Qt::AlignRight,
+                                summary->cellSpreadMaxV));
+        } else {
+            for (int column = 4; column < 8; ++column) {
+                list_->setItem(r, column, item(QString()));
+            }
+        }
+        list_->setItem(r, 8,
+                       item(locale.formattedDataSize(j.sizeBytes), Qt::AlignRight, j.sizeBytes));
+        list_->item(r, kStartedColumn)->setToolTip(QDir::toNativeSeparators(j.path));
+        list_->item(r, kStartedColumn)->setData(kPathRole, j.path);
     }
+    std::reverse(journals_.begin(), journals_.end());  // newest first
+    list_->setSortingEnabled(true);                    // sorts by the header's indicator
     list_->resizeColumnsToContents();
     if (list_->rowCount() > 0) {
         list_->selectRow(0);
     }
     folderLabel_->setText(folderText());
     updateButtons();
+}
+
+QString RecordingsDialog::pathOfRow(int row) const {
+    const QTableWidgetItem* it = list_->item(row, kStartedColumn);
+    return it ? it->data(kPathRole).toString() : QString();
 }
 
 QString RecordingsDialog::folderText() const {
@@ -133,10 +231,11 @@ void RecordingsDialog::updateButtons() {
 }
 
 void RecordingsDialog::open(int row) {
-    if (row < 0 || row >= static_cast<int>(journals_.size())) {
+    const QString path = pathOfRow(row);
+    if (path.isEmpty()) {
         return;
     }
-    chosen_ = journals_[static_cast<std::size_t>(row)].path;
+    chosen_ = path;
     accept();
 }
 
@@ -157,7 +256,7 @@ void RecordingsDialog::deleteSelected() {
     }
     QStringList failed;
     for (int row : rows) {
-        const QString path = journals_[static_cast<std::size_t>(row)].path;
+        const QString path = pathOfRow(row);
         QFile file(path);
         if (!file.remove()) {
             failed << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),

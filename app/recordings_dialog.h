@@ -1,6 +1,7 @@
 // The recordings dialog: the journals in the recordings folder, newest
-// first, with their start time, duration, rows, battery type and size, and
-// the folder's size. Open loads the chosen one into the window; Delete
+// first, with their start time, duration, rows, battery type, kind (charge,
+// discharge or mixed), capacity, energy, largest cell spread and size, and
+// the folder's size; every column sorts. Open opens the chosen one; Delete
 // removes files (the only way journals are ever pruned); Show folder opens
 // the folder in the system's file manager.
 #pragma once
@@ -26,13 +27,19 @@ public:
     // Reads the folder again.
     void refresh();
 
+    static constexpr int kStartedColumn = 0;
+    static constexpr int kColumnCount = 9;
+
     QTableWidget& list() const { return *list_; }
+    // The file listed on a row of the list as it is sorted now.
+    QString pathOfRow(int row) const;
     const std::vector<JournalInfo>& journals() const { return journals_; }
     QString folderText() const;
     // The journal chosen with Open; "" when the dialog was closed otherwise.
     QString chosenFile() const { return chosen_; }
 
-    // Chooses the journal on a row of the list (0 = newest) and closes.
+    // Chooses the journal on a row of the list (0 = first as sorted; newest
+    // unless the user sorted otherwise) and closes.
     void open(int row);
     // Deletes the journals on the selected rows, after asking.
     void deleteSelected();

@@ -364,6 +364,8 @@ void ToolBarControl::build() {
         t->action_->setCheckable(true);
         t->setChecked(true);
     }
+    addCommand(view, QStringLiteral("View1"), QStringLiteral("Summary"),
+               QStringLiteral("Summary…"));
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("Guid"), QStringLiteral("Guid"));
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("About"), QStringLiteral("About"));
     addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("ENG"), QStringLiteral("English"));

@@ -5,6 +5,7 @@
 #include <QTableWidget>
 
 #include "app/recordings_dialog.h"
+#include "app/viewer_window.h"
 #include "chart/table_export.h"
 #include "tests/support/window_test_support.h"
 
@@ -28,17 +29,28 @@ protected:
             record(charging(k));
         }
     }
-    // Voltage points (x, y) of the chart.
-    std::vector<std::pair<double, double>> voltagePoints() const {
+    // Voltage points (x, y) of a chart (the live one when not given).
+    std::vector<std::pair<double, double>> voltagePoints(const ChartView* chart = nullptr) const {
+        const ChartView& c = chart ? *chart : w->chart();
         std::vector<std::pair<double, double>> out;
-        for (std::size_t i = 0; i < points(); ++i) {
-            out.emplace_back(w->chart().pointX(kSeriesVoltage, i),
-                             w->chart().pointY(kSeriesVoltage, i));
+        for (std::size_t i = 0; i < c.pointCount(kSeriesVoltage); ++i) {
+            out.emplace_back(c.pointX(kSeriesVoltage, i), c.pointY(kSeriesVoltage, i));
         }
         return out;
     }
-    void expectSamePoints(const std::vector<std::pair<double, double>>& live) const {
-        const auto loaded = voltagePoints();
+    // Every cell of a viewer's table, header included.
+    static QStringList viewerTexts(const ViewerWindow& viewer) {
+        QStringList cells;
+        for (int row = 0; row < viewer.table().gridRowCount(); ++row) {
+            for (int column = 0; column < kTableColumnCount; ++column) {
+                cells << viewer.table().gridText(row, column);
+            }
+        }
+        return cells;
+    }
+    void expectSamePoints(const std::vector<std::pair<double, double>>& live,
+                          const ViewerWindow& viewer) const {
+        const auto loaded = voltagePoints(&viewer.chart());
         ASSERT_EQ(loaded.size(), live.size());
         for (std::size_t i = 0; i < live.size(); ++i) {
             EXPECT_NEAR(loaded[i].first, live[i].first, 1e-9) << i;  // whole seconds both
@@ -64,11 +76,12 @@ TEST_F(RecoveryTest, JournalKeepsEachRecordingAndReopensAsRecorded) {
     ASSERT_EQ(files.size(), 2) << files.join(u' ').toStdString();
     EXPECT_TRUE(readAll(files[0]).contains("# cellwatch "));
 
-    w->openRecording(files[0]);
+    ViewerWindow* viewer = w->openRecording(files[0]);
     EXPECT_TRUE(failures.isEmpty()) << failureText();
-    EXPECT_EQ(tableTexts(), first);
-    expectSamePoints(firstPoints);
-    EXPECT_TRUE(w->chart().titleLines().join(u' ').contains(QFileInfo(files[0]).fileName()));
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewerTexts(*viewer), first);
+    expectSamePoints(firstPoints, *viewer);
+    EXPECT_TRUE(viewer->chart().titleLines().join(u' ').contains(QFileInfo(files[0]).fileName()));
 }
 
 TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
@@ -80,28 +93,28 @@ TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
     const QString exported = dir.filePath(QStringLiteral("table.csv"));
     w->exportTableTo(exported);
 
-    // Not while connected: the command is off and refuses with a reason.
-    EXPECT_FALSE(tool("file1", "Open")->enabled());
-    w->runCommand([&] { w->openRecording(exported); });
-    EXPECT_EQ(failures.size(), 1);
-    failures.clear();
-
-    disconnect();
+    // Connected or not, the command opens the file in a window of its own.
     EXPECT_TRUE(tool("file1", "Open")->enabled());
-    w->runCommand([&] { w->openRecording(exported); });
+    EXPECT_TRUE(tool("file1", "Records")->enabled());
+    disconnect();
+    ViewerWindow* viewer = nullptr;
+    w->runCommand([&] { viewer = w->openRecording(exported); });
     EXPECT_TRUE(failures.isEmpty()) << failureText();
-    EXPECT_EQ(tableTexts(), live);
-    expectSamePoints(livePoints);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewerTexts(*viewer), live);
+    expectSamePoints(livePoints, *viewer);
 
     // An empty last row, as spreadsheets leave one, keeps the time axis.
     QFile file(exported);
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write(QByteArray(21, ',') + "\r\n");
     file.close();
-    w->runCommand([&] { w->openRecording(exported); });
+    w->runCommand([&] { viewer = w->openRecording(exported); });
     EXPECT_TRUE(failures.isEmpty()) << failureText();
-    EXPECT_EQ(rows(), 13);
-    EXPECT_GE(w->chart().axisRange(ChartAxis::Bottom).max, livePoints.back().first);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->table().gridRowCount() - 1, 13);
+    EXPECT_GE(viewer->chart().axisRange(ChartAxis::Bottom).max, livePoints.back().first);
+    EXPECT_EQ(w->viewers().size(), 2u);
 }
 
 TEST_F(RecoveryTest, AFileThatIsNoRecordingChangesNothing) {
@@ -119,6 +132,7 @@ TEST_F(RecoveryTest, AFileThatIsNoRecordingChangesNothing) {
     ASSERT_EQ(failures.size(), 1);
     EXPECT_TRUE(failures[0].contains(QStringLiteral("notes.csv"))) << failureText();
     EXPECT_EQ(tableTexts(), before);
+    EXPECT_TRUE(w->viewers().empty());
 }
 
 TEST_F(RecoveryTest, RecordingsDialogListsJournalsAndOpensTheChosenOne) {
@@ -141,7 +155,9 @@ TEST_F(RecoveryTest, RecordingsDialogListsJournalsAndOpensTheChosenOne) {
     click("file1", "Records");
     EXPECT_EQ(listed, 1);
     EXPECT_TRUE(failures.isEmpty()) << failureText();
-    EXPECT_EQ(tableTexts(), recorded);
+    ASSERT_EQ(w->viewers().size(), 1u);
+    EXPECT_EQ(viewerTexts(*w->viewers()[0]), recorded);
+    EXPECT_EQ(rows(), 0);  // the live window stays as it was
 }
 
 // --- reconnecting ---------------------------------------------------------------------

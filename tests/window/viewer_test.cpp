@@ -1,0 +1,393 @@
+// Recordings opened in windows of their own beside the live window, the live
+// recording's summary, the recordings list's columns, the message of a new
+// recording and replays without a journal.
+#include <qcustomplot.h>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <cmath>
+
+#include "analysis/recording_summary.h"
+#include "analysis/summary_format.h"
+#include "app/recordings_dialog.h"
+#include "app/summary_view.h"
+#include "app/summary_window.h"
+#include "app/tab_control.h"
+#include "app/viewer_window.h"
+#include "serial/byte_source.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+QStringList texts(const DataTableModel& table) {
+    QStringList cells;
+    for (int row = 0; row < table.gridRowCount(); ++row) {
+        for (int column = 0; column < kTableColumnCount; ++column) {
+            cells << table.gridText(row, column);
+        }
+    }
+    return cells;
+}
+
+// The report's lines ("  name:   value") as name and value.
+std::vector<std::pair<QString, QString>> reportLines(const QString& report) {
+    std::vector<std::pair<QString, QString>> out;
+    const QStringList lines = report.split(u'\n', Qt::SkipEmptyParts);
+    for (qsizetype i = 1; i < lines.size(); ++i) {  // the first names the file
+        const qsizetype colon = lines[i].indexOf(u':');
+        out.emplace_back(lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed());
+    }
+    return out;
+}
+
+void expectSummaryAsReport(const SummaryView& view, const RecordingSummaryValues& summary) {
+    const auto lines = reportLines(summaryText(summary, QStringLiteral("f")));
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kSummaryLineCount));
+    for (const auto& [name, value] : lines) {
+        EXPECT_EQ(view.value(name), value) << name.toStdString();
+    }
+}
+
+emu::ChargerReading discharging(int k) {
+    emu::ChargerReading r = charging(k);
+    r.mode = emu::Mode::Discharge;
+    r.current = Decimal::fromHundredths(-100 - k % 50);
+    return r;
+}
+
+class ViewerTest : public WindowTest {
+protected:
+    QString journals() const { return dir.filePath(QStringLiteral("journals")); }
+    QStringList journalFiles() const {
+        QStringList files =
+            QDir(journals()).entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
+        for (QString& f : files) {
+            f = QDir(journals()).filePath(f);
+        }
+        return files;
+    }
+    void recordRows(int from, int to, emu::ChargerReading (*reading)(int) = charging) {
+        for (int k = from; k <= to; ++k) {
+            advance(1000);
+            record(reading(k));
+        }
+    }
+    // A pause of more than 4 s: the next message starts a new recording.
+    void pause() {
+        advance(6000);
+        write(message(charging(99)));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
+    }
+    QString statusText() const { return tool("state", "state_text")->text(); }
+    QStringList liveReadouts() const {
+        QStringList out;
+        for (int i = 0; i < 25; ++i) {
+            if (QLabel* l = w->readout(i)) {
+                out << l->text();
+            }
+        }
+        for (int i = 0; i < 3; ++i) {
+            out << w->largeReadout(i)->text();
+        }
+        return out;
+    }
+    QString writeFile(const char* name, const QByteArray& bytes) const {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+};
+
+TEST_F(ViewerTest, ARecordingOpenedWhileConnectedLeavesTheLiveWindowAlone) {
+    open();
+    connectTo(slave());
+    recordRows(1, 5);
+    const QStringList first = tableTexts();
+    const std::size_t firstPoints = points();
+    pause();
+    recordRows(7, 9);
+
+    const QStringList files = journalFiles();
+    ASSERT_EQ(files.size(), 2);
+    const QString liveTitle = w->windowTitle();
+    const QStringList liveChartTitle = w->chart().titleLines();
+    const QStringList liveTable = tableTexts();
+    const std::size_t livePoints = points();
+    const QStringList readouts = liveReadouts();
+
+    ViewerWindow* viewer = nullptr;
+    w->runCommand([&] { viewer = w->openRecording(files[0]); });
+    ASSERT_TRUE(failures.isEmpty()) << failureText();
+    ASSERT_NE(viewer, nullptr);
+
+    // The live window is as it was, and goes on recording.
+    EXPECT_EQ(w->windowTitle(), liveTitle);
+    EXPECT_EQ(w->chart().titleLines(), liveChartTitle);
+    EXPECT_EQ(tableTexts(), liveTable);
+    EXPECT_EQ(points(), livePoints);
+    EXPECT_EQ(liveReadouts(), readouts);
+    EXPECT_TRUE(w->link().isOpen());
+    recordRows(10, 10);
+    EXPECT_EQ(rows(), 4);
+
+    // The viewer shows the file: its rows, curves, title and summary.
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_EQ(viewer->windowTitle(), QFileInfo(files[0]).fileName());
+    EXPECT_EQ(texts(viewer->table()), first);
+    EXPECT_EQ(viewer->chart().pointCount(kSeriesVoltage), firstPoints);
+    EXPECT_EQ(viewer->chart().titleLines(), QStringList{QFileInfo(files[0]).fileName()});
+    EXPECT_EQ(viewer->readout(readouts::kElapsed)->text(), QStringLiteral("0:00:05"));
+    RecordingFile file;
+    const RecordingSummaryValues summary = readAndSummarize(file, files[0]);
+    expectSummaryAsReport(viewer->summaryView(), summary);
+    EXPECT_EQ(viewer->summaryView().value(QStringLiteral("rows")), QStringLiteral("5"));
+    EXPECT_EQ(viewer->statusText(), QStringLiteral("Opened ") + QDir::toNativeSeparators(files[0]));
+
+    // A second one opens beside it; closing one changes nothing on disk.
+    const QByteArray onDisk = readAll(files[0]);
+    ViewerWindow* second = w->openRecording(files[1]);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(w->viewers().size(), 2u);
+    viewer->close();
+    QApplication::processEvents();
+    EXPECT_EQ(w->viewers(), std::vector<ViewerWindow*>{second});
+    EXPECT_EQ(readAll(files[0]), onDisk);
+}
+
+TEST_F(ViewerTest, CrossLineShowsTheSampleUnderTheCursorInTheViewersReadouts) {
+    open();
+    connectTo(slave());
+    recordRows(1, 6);
+    disconnect();
+    const QStringList live = liveReadouts();
+    ViewerWindow* viewer = w->openRecording(journalFiles().value(0));
+    ASSERT_NE(viewer, nullptr);
+    ChartView& chart = viewer->chart();
+    chart.setAxisRange(ChartAxis::Bottom, -2.0 / 86400, 8.0 / 86400);
+    chart.plot()->replot();
+    viewer->command(QStringLiteral("CrossLine"))->trigger();
+    ASSERT_TRUE(chart.cursorActive());
+
+    for (const std::size_t k : {std::size_t{0}, std::size_t{2}, std::size_t{4}}) {
+        SCOPED_TRACE(k);
+        const double pixel =
+            chart.axis(ChartAxis::Bottom)->coordToPixel(chart.pointX(kSeriesVoltage, k));
+        viewer->OnChartMouseMove(static_cast<int>(std::ceil(pixel + 0.01)));
+        const int row = static_cast<int>(k) + 1;
+        EXPECT_EQ(viewer->readout(readouts::kElapsed)->text(), viewer->table().gridText(row, 1));
+        EXPECT_EQ(viewer->readout(readouts::kVoltage)->text(), viewer->table().gridText(row, 7));
+        EXPECT_TRUE(viewer->cursorHold());
+    }
+    EXPECT_EQ(liveReadouts(), live);  // the live window's readouts are its own
+}
+
+TEST_F(ViewerTest, ViewerExportsAndSavesTheFilesRecording) {
+    open();
+    connectTo(slave());
+    recordRows(1, 4);
+    const QString journal = w->journal().path();
+    ViewerWindow* viewer = w->openRecording(journal);
+    ASSERT_NE(viewer, nullptr);
+    recordRows(5, 6);  // the live recording goes on; the viewer keeps its file's rows
+
+    saveAnswer = dir.filePath(QStringLiteral("exported.csv"));
+    viewer->command(QStringLiteral("Export"))->trigger();
+    ASSERT_TRUE(failures.isEmpty()) << failureText();
+    RecordingFile source;
+    RecordingFile exported;
+    ASSERT_TRUE(source.read(journal));
+    ASSERT_TRUE(exported.read(saveAnswer));
+    ASSERT_EQ(source.rowCount(), 6u);  // the journal has the new rows by now
+    ASSERT_EQ(exported.rowCount(), 4u);
+    for (std::size_t row = 0; row < 4; ++row) {
+        EXPECT_EQ(exported.rowTexts(row), source.rowTexts(row)) << row;
+    }
+    EXPECT_TRUE(viewer->statusText().startsWith(QStringLiteral("Exported 4 rows to")));
+
+    saveAnswer = dir.filePath(QStringLiteral("chart.png"));
+    viewer->command(QStringLiteral("Save"))->trigger();
+    ASSERT_TRUE(failures.isEmpty()) << failureText();
+    EXPECT_TRUE(readAll(saveAnswer).startsWith("\x89PNG"));
+    EXPECT_FALSE(saveAsks.back().proposed.startsWith(journals())) << "among the recordings";
+
+    // Never over the file it shows.
+    saveAnswer = journal;
+    viewer->command(QStringLiteral("Export"))->trigger();
+    EXPECT_EQ(failures.size(), 1);
+}
+
+TEST_F(ViewerTest, DamagedLinesAndLanguageShowInTheViewersStatus) {
+    open();
+    connectTo(slave());
+    recordRows(1, 3);
+    disconnect();
+    const QByteArray good = readAll(journalFiles().value(0));
+    const QByteArray damaged = good + "garbage,1,2\r\n";
+    const QByteArray twice = good + "garbage\r\nnot a row,\r\n";
+    const std::tuple<const char*, QByteArray, QString> cases[] = {
+        {"one.csv", damaged, QString::fromUtf8(" — 1 damaged line skipped")},
+        {"two.csv", twice, QString::fromUtf8(" — 2 damaged lines skipped")},
+    };
+    for (const auto& [name, bytes, note] : cases) {
+        SCOPED_TRACE(name);
+        const QString path = writeFile(name, bytes);
+        ViewerWindow* viewer = w->openRecording(path);
+        ASSERT_NE(viewer, nullptr);
+        EXPECT_EQ(viewer->table().gridRowCount(), 4);
+        EXPECT_EQ(viewer->statusText(),
+                  QStringLiteral("Opened ") + QDir::toNativeSeparators(path) + note);
+    }
+    // Both windows follow a language switch at once.
+    click("Lang1", "CHT");
+    ViewerWindow* viewer = w->viewers().back();
+    EXPECT_TRUE(viewer->statusText().startsWith(QString::fromUtf8("已打开 ")));
+    EXPECT_TRUE(viewer->statusText().endsWith(QString::fromUtf8("跳过了 2 行损坏的数据")));
+    EXPECT_EQ(viewer->command(QStringLiteral("Save"))->text(), QString::fromUtf8("图形另存"));
+    EXPECT_EQ(viewer->tabs().pageCaption(1), QString::fromUtf8("实时数据"));
+    EXPECT_EQ(viewer->summaryView().value(QStringLiteral("kind")), QString::fromUtf8("充电"));
+    EXPECT_EQ(viewer->findChild<QLabel*>(QStringLiteral("A001"))->text(),
+              QString::fromUtf8("电压(V)"));
+    click("Lang1", "ENG");
+    EXPECT_EQ(viewer->summaryView().value(QStringLiteral("kind")), QStringLiteral("charge"));
+}
+
+TEST_F(ViewerTest, LiveSummaryFollowsRowsAndStartsAgainWithANewRecording) {
+    open();
+    connectTo(slave());
+    click("View1", "Summary");
+    SummaryWindow* window = w->summaryWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Summary"));
+    recordRows(1, 3);
+    EXPECT_EQ(window->view().value(QStringLiteral("rows")), QStringLiteral("3"));
+    recordRows(4, 5);
+    EXPECT_EQ(window->view().value(QStringLiteral("rows")), QStringLiteral("5"));
+    const QString journal = w->journal().path();
+
+    // What the report makes of the journal, the live window showed.
+    pause();
+    RecordingFile file;
+    const RecordingSummaryValues fromFile = readAndSummarize(file, journal);
+    EXPECT_EQ(window->view().value(QStringLiteral("rows")), QStringLiteral("0"));
+    recordRows(7, 8, discharging);
+    EXPECT_EQ(window->view().value(QStringLiteral("rows")), QStringLiteral("2"));
+    EXPECT_EQ(window->view().value(QStringLiteral("kind")), QStringLiteral("discharge"));
+
+    // The first recording again, fed row by row as the window was.
+    SummaryView check;
+    RecordingSummarizer again(fromFile.start);
+    for (std::size_t row = 0; row < file.rowCount(); ++row) {
+        again.addRow(file.rowTexts(row));
+    }
+    check.setSummary(again.values());
+    expectSummaryAsReport(check, fromFile);
+
+    click("Lang1", "CHT");
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("摘要"));
+    EXPECT_EQ(window->view().value(QStringLiteral("kind")), QString::fromUtf8("放电"));
+}
+
+TEST_F(ViewerTest, ANewRecordingSaysSoAndIsListedFirst) {
+    open();
+    connectTo(slave());
+    recordRows(1, 2);
+    const QString previous = w->journal().path();
+    pause();
+    EXPECT_EQ(statusText(), QStringLiteral("A new recording began; the previous one is kept in ") +
+                                QFileInfo(previous).fileName());
+    recordRows(3, 5, discharging);
+    const QString newest = w->journal().path();
+    ASSERT_NE(newest, previous);
+
+    std::vector<std::pair<QString, QStringList>> seen;  // sorted by, paths in order
+    onDialog = [&](QDialog& dialog) {
+        auto& list = dynamic_cast<RecordingsDialog&>(dialog);
+        QTableWidget& table = list.list();
+        ASSERT_EQ(table.columnCount(), RecordingsDialog::kColumnCount);
+        const auto order = [&] {
+            QStringList paths;
+            for (int row = 0; row < table.rowCount(); ++row) {
+                paths << list.pathOfRow(row);
+            }
+            return paths;
+        };
+        seen.emplace_back(QStringLiteral("start"), order());
+        EXPECT_EQ(table.item(0, 4)->text(), QStringLiteral("discharge"));
+        EXPECT_EQ(table.item(1, 4)->text(), QStringLiteral("charge"));
+        // Every column sorts, numbers as numbers, both ways.
+        for (int column = 0; column < table.columnCount(); ++column) {
+            for (const Qt::SortOrder way : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                table.horizontalHeader()->setSortIndicator(column, way);
+                const QString header = table.horizontalHeaderItem(column)->text();
+                const QString a = table.item(0, column)->text();
+                const QString b = table.item(1, column)->text();
+                seen.emplace_back(header + (way == Qt::AscendingOrder ? u'+' : u'-'), order());
+                if (header == QLatin1String("Energy (Wh)") ||
+                    header == QLatin1String("Capacity (mAh)") || header == QLatin1String("Rows")) {
+                    const bool rising = a.toDouble() <= b.toDouble();
+                    EXPECT_EQ(rising, way == Qt::AscendingOrder) << header.toStdString();
+                }
+            }
+        }
+        list.open(0);  // the last sort: size, largest first
+    };
+    click("file1", "Records");
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].second, (QStringList{newest, previous}));
+    for (const auto& [by, paths] : seen) {
+        EXPECT_EQ(paths.size(), 2) << by.toStdString();
+    }
+    const auto find = [&](const char* by) {
+        for (const auto& [name, paths] : seen) {
+            if (name == QString::fromUtf8(by)) {
+                return paths;
+            }
+        }
+        return QStringList();
+    };
+    // The charge has 2 rows, the discharge 3 with more energy.
+    EXPECT_EQ(find("Rows+"), (QStringList{previous, newest}));
+    EXPECT_EQ(find("Rows-"), (QStringList{newest, previous}));
+    EXPECT_EQ(find("Kind+"), (QStringList{previous, newest}));
+    EXPECT_EQ(find("Started+"), (QStringList{previous, newest}));
+    ASSERT_EQ(w->viewers().size(), 1u);
+    EXPECT_EQ(w->viewers()[0]->fileName(), seen.back().second[0]);
+}
+
+TEST_F(ViewerTest, AReplayWritesNoJournal) {
+    open();
+    w->beginReplay(QStringLiteral("charge.cwcap"));
+    BufferByteSource line;
+    const auto play = [&](const emu::ChargerReading& r) {
+        const int before = rows();
+        line.feed(message(r));
+        w->receivePath().serviceReceived(line);
+        return rows() - before;
+    };
+    for (int k = 1; k <= 3; ++k) {
+        advance(1000);
+        EXPECT_EQ(play(charging(k)), 1);
+    }
+    advance(6000);
+    play(charging(4));  // a pause: a new recording, and still no journal
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(statusText(), QStringLiteral("A new recording began"));
+    advance(1000);
+    EXPECT_EQ(play(charging(5)), 1);
+    w->endReplay();
+    EXPECT_TRUE(journalFiles().isEmpty()) << journalFiles().join(u' ').toStdString();
+
+    // A real connection afterwards writes one as ever.
+    connectTo(slave());
+    recordRows(6, 6);
+    EXPECT_EQ(journalFiles().size(), 1);
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest
