@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <ostream>
+#include <string>
 
 #include "app/help_page.h"
 
@@ -12,10 +14,15 @@ namespace {
 
 struct Layout {
     const char* what;
+    const char* name;
     bool beside;
     bool shared;
     const char* expected;  // relative to the temporary prefix
 };
+
+void PrintTo(const Layout& layout, std::ostream* os) {
+    *os << layout.name;
+}
 
 class HelpLookupTest : public ::testing::TestWithParam<Layout> {};
 
@@ -45,9 +52,11 @@ TEST_P(HelpLookupTest, FindsThePage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, HelpLookupTest,
-    ::testing::Values(Layout{"build tree", true, false, "bin/ad.htm"},
-                      Layout{"installed", false, true, "share/cellwatch/ad.htm"},
-                      Layout{"both: the program's folder wins", true, true, "bin/ad.htm"},
-                      Layout{"neither: the path beside the program", false, false, "bin/ad.htm"}));
+    ::testing::Values(Layout{"build tree", "build_tree", true, false, "bin/ad.htm"},
+                      Layout{"installed", "installed", false, true, "share/cellwatch/ad.htm"},
+                      Layout{"both: the program's folder wins", "both", true, true, "bin/ad.htm"},
+                      Layout{"neither: the path beside the program", "neither", false, false,
+                             "bin/ad.htm"}),
+    [](const ::testing::TestParamInfo<Layout>& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
+#include <ostream>
 
 #include "protocol/version.h"
 
@@ -14,6 +15,10 @@ struct Program {
     const char* name;
     const char* path;
 };
+
+void PrintTo(const Program& program, std::ostream* os) {
+    *os << program.name;
+}
 
 class VersionTest : public ::testing::TestWithParam<Program> {};
 
@@ -41,8 +46,8 @@ INSTANTIATE_TEST_SUITE_P(Programs, VersionTest,
                                            Program{"cellwatch-emulator", CELLWATCH_EMULATOR_PATH},
                                            Program{"cellwatch-log", CELLWATCH_LOG_PATH},
                                            Program{"cellwatch-report", CELLWATCH_REPORT_PATH}),
-                         [](const ::testing::TestParamInfo<Program>& info) {
-                             std::string name = info.param.name;
+                         [](const ::testing::TestParamInfo<Program>& param) {
+                             std::string name = param.param.name;
                              for (char& c : name) {
                                  c = c == '-' ? '_' : c;
                              }
