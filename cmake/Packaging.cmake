@@ -42,10 +42,10 @@ add_custom_command(OUTPUT ${_gen}/changelog.gz
     COMMAND ${CELLWATCH_GZIP} -9nf -k ${_gen}/changelog
     DEPENDS ${_gen}/changelog VERBATIM)
 foreach(program ${CELLWATCH_PROGRAMS})
-    set(_page ${CMAKE_CURRENT_SOURCE_DIR}/docs/man/${program}.1)
-    add_custom_command(OUTPUT ${_gen}/man/${program}.1.gz
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${_gen}/man
-        COMMAND ${CELLWATCH_GZIP} -9n -c ${_page} > ${_gen}/man/${program}.1.gz
+    set(_page ${_gen}/man/${program}.1)  # with the version filled in
+    configure_file(${CMAKE_CURRENT_SOURCE_DIR}/docs/man/${program}.1 ${_page} @ONLY)
+    add_custom_command(OUTPUT ${_page}.gz
+        COMMAND ${CELLWATCH_GZIP} -9n -c ${_page} > ${_page}.gz
         DEPENDS ${_page})
     list(APPEND _compressed ${_gen}/man/${program}.1.gz)
     install(FILES ${_gen}/man/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
