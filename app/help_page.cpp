@@ -15,9 +15,18 @@ bool IsOnline() {
     return info && info->reachability() == QNetworkInformation::Reachability::Online;
 }
 
+QString localHelpFile(const QString& programDir) {
+    const QString beside = programDir + QStringLiteral("/ad.htm");
+    if (QFileInfo::exists(beside)) {
+        return beside;
+    }
+    const QString shared =
+        QDir::cleanPath(programDir + QStringLiteral("/../share/cellwatch/ad.htm"));
+    return QFileInfo::exists(shared) ? shared : beside;
+}
+
 QString localHelpFile() {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/ad.htm");
-    return beside;
+    return localHelpFile(QCoreApplication::applicationDirPath());
 }
 
 }  // namespace cellwatch

@@ -14,8 +14,10 @@ inline constexpr const char* kOnlineHelpAddress = "https://cellwatch.example.org
 // or an unknown answer, counts as offline.
 bool IsOnline();
 
-// The local page: "ad.htm" in the program's folder (the build copies it
-// beside the program, and installing puts it there too).
+// The local page "ad.htm": in the program's folder (the build copies it
+// beside the program), else in ../share/cellwatch from there (where the
+// installed program has it). When neither exists, the path beside the program.
+QString localHelpFile(const QString& programDir);
 QString localHelpFile();
 
 }  // namespace cellwatch

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 
 #include "app/captions.h"
 #include "app/main_window.h"
@@ -103,6 +104,18 @@ int replay(SettingsStore& settings, const QString& path, double speed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before the window system is opened, so it works without a desktop.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "--version" || arg == "-v") {
+            std::printf("cellwatch %s\n", kVersionText);
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cellwatch"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));

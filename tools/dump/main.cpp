@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/version.h"
 #include "tools/dump/dump_session.h"
 
 namespace {
@@ -35,6 +36,8 @@ constexpr const char* kUsage =
     "be a serial port (it is set to 9600 baud, 8N1, raw).\n"
     "\n"
     "Ctrl+C ends a live stream; the summary is still printed.\n"
+    "\n"
+    "--version prints the program's name and version.\n"
     "\n"
     "Exit status: 0 on success, 1 if the input cannot be read, 2 on bad usage.\n";
 
@@ -81,6 +84,10 @@ int main(int argc, char** argv) {
         std::string_view arg = argv[i];
         if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("cellwatch-dump %s\n", cellwatch::kProgramVersion);
             return 0;
         }
         if (arg.size() > 1 && arg[0] == '-' && arg != "--") {

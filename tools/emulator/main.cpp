@@ -19,6 +19,7 @@
 #include <system_error>
 #include <vector>
 
+#include "protocol/version.h"
 #include "tools/emulator/command_line.h"
 #include "tools/emulator/paced_writer.h"
 #include "tools/emulator/pseudo_terminal.h"
@@ -172,6 +173,10 @@ int run(const CommandLine& cl) {
 
 int main(int argc, char** argv) {
     std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << kProgram << ' ' << cellwatch::kProgramVersion << '\n';
+        return 0;
+    }
     const ParsedCommandLine parsed = parseCommandLine(args);
     if (!parsed.commandLine) {
         std::cerr << kProgram << ": " << parsed.error << " (see --help)\n";

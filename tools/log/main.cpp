@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "protocol/tick_clock.h"
+#include "protocol/version.h"
 #include "readout/recording.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
@@ -211,6 +212,10 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        std::printf("cellwatch-log %s\n", kProgramVersion);
+        return kExitOk;
     }
     LogOptions options;
     try {
