@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "chart/data_table.h"
 #include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
@@ -117,10 +118,39 @@ void RecordingSummarizer::addRow(const RowFields& row) {
 }
 
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
-                                        const LoadProgress& progress) {
+                                        const LoadProgress& progress, DataTableModel* table) {
     RecordingSummarizer summarizer;
-    if (!file.read(path, progress,
-                   [&summarizer](const RowFields& row) { summarizer.addRow(row); })) {
+    if (table != nullptr) {
+        table->setUpTable();
+        table->beginBulkAppend();
+    }
+    // Views hear of the rows once, whatever the end.
+    struct Bulk {
+        DataTableModel* t;
+        ~Bulk() {
+            if (t != nullptr) {
+                t->endBulkAppend();
+            }
+        }
+    } bulk{table};
+    bool read = false;
+    try {
+        read = file.read(path, progress, [&summarizer, table](const RowFields& row) {
+            summarizer.addRow(row);
+            if (table != nullptr) {
+                table->appendTexts(row);
+            }
+        });
+    } catch (...) {
+        if (table != nullptr) {
+            table->setUpTable();
+        }
+        throw;
+    }
+    if (!read) {
+        if (table != nullptr) {
+            table->setUpTable();
+        }
         return {};
     }
     summarizer.setStart(startFromComments(file.comments()));

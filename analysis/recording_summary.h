@@ -30,6 +30,8 @@
 
 namespace cellwatch {
 
+class DataTableModel;
+
 enum class RecordingKind { Charge, Discharge, Mixed };
 
 // "charge", "discharge" or "mixed".
@@ -79,8 +81,12 @@ private:
 
 // Reads a recording file (as RecordingFile::read, which may throw) and sums
 // it up in the same pass; the start is the one its comment line tells.
+// With `table`, the rows also go into it in the same pass (emptied first;
+// views hear of the rows once, at the end; left empty when the file is
+// refused or the reading cancelled): one reading of the file does all.
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
-                                        const LoadProgress& progress = {});
+                                        const LoadProgress& progress = {},
+                                        DataTableModel* table = nullptr);
 
 // The start a journal's first comment line tells ("start=2026-12-05T14:30:12+01:00");
 // invalid when none does.

@@ -119,19 +119,16 @@ ViewerWindow* MainWindow::openRecording(const QString& given) {
     // reconnect while the file is read.
     const BusyScope busy(busy_);
     QProgressDialog progress(QStringLiteral("Opening %1").arg(QFileInfo(file).fileName()),
-                             QStringLiteral("Cancel"), 0, 200, this);
+                             QStringLiteral("Cancel"), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    // Reading is the first half of the bar, filling table and chart the second.
-    const auto step = [&progress](int base) {
-        return [&progress, base](std::size_t done, std::size_t total) {
-            progress.setValue(base + (total == 0 ? 100 : static_cast<int>(done * 100 / total)));
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        };
+    const auto step = [&progress](std::size_t done, std::size_t total) {
+        progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
     };
     auto viewer = std::make_unique<ViewerWindow>(settings_, hooks_, *ticks_, *wall_, this);
-    if (!viewer->open(file, step(0), step(100))) {
+    if (!viewer->open(file, step)) {
         return nullptr;  // cancelled: nothing opens
     }
     progress.reset();

@@ -194,8 +194,7 @@ bool ViewerWindow::inChinese() const {
 
 // --- opening ------------------------------------------------------------------------------
 
-bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading,
-                        const LoadProgress& filling) {
+bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
     bool cancelled = false;
     const auto watch = [&](std::size_t done, std::size_t total) {
         if (reading && !reading(done, total)) {
@@ -203,16 +202,15 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading,
         }
         return !cancelled;
     };
+    // One reading of the file gives the rows, the curves and the summary.
     RecordingFile file;
-    const RecordingSummaryValues summary = readAndSummarize(file, fileName, watch);
+    const RecordingSummaryValues summary = readAndSummarize(file, fileName, watch, table_);
     if (cancelled) {
         return false;
     }
     file_ = fileName;
     setWindowTitle(QFileInfo(fileName).fileName());
-    if (!recording_->showRecording(file, QFileInfo(fileName).fileName(), filling)) {
-        return false;
-    }
+    recording_->showRecordingChart(file, QFileInfo(fileName).fileName());
     damagedLines_ = file.damagedLineCount();
     cutWhileReading_ = file.cutWhileReading();
     summary_->setSummary(summary);

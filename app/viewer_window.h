@@ -43,9 +43,9 @@ public:
     // Reads the recording and shows it. Throws std::runtime_error with a
     // clear text when the file cannot be read or is no recording; returns
     // false when cancelled. Either way the window then shows nothing.
-    // `reading` hears of the reading, `filling` of filling table and chart.
-    bool open(const QString& fileName, const LoadProgress& reading = {},
-              const LoadProgress& filling = {});
+    // `reading` hears of the reading, which fills table, curves and summary
+    // in one pass.
+    bool open(const QString& fileName, const LoadProgress& reading = {});
 
     // Every text in the language stored now.
     void setCaptions();

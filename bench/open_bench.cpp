@@ -92,12 +92,10 @@ int main(int argc, char** argv) {
     ManualWallClock wall(QDateTime::currentDateTime());
     Recording shown(chart, table, view, ticks, wall, [] { return false; });
     RecordingFile file;
-    const RecordingSummaryValues summary = readAndSummarize(file, path);
+    const RecordingSummaryValues summary = readAndSummarize(file, path, {}, &table);
     const qint64 readMs = timer.elapsed();
-    file.fillTable(table);
-    const qint64 tableMs = timer.elapsed();
-    shown.resetAxes();
-    shown.showCurves(file.curves(), QStringLiteral("LiIo/Po/Fe"));
+    const qint64 tableMs = readMs;
+    shown.showRecordingChart(file, QStringLiteral("LiIo/Po/Fe"));
     chart.toPixmap(1200, 600);  // drawn once
     const qint64 openMs = timer.elapsed();
     std::printf("open %d %lld %lld %lld %lld\n", rows, static_cast<long long>(openMs),

@@ -108,6 +108,13 @@ bool Recording::showRecording(const RecordingFile& file, const QString& title,
     return true;
 }
 
+void Recording::showRecordingChart(const RecordingFile& file, const QString& title) {
+    connectTicks_ = 0;
+    axes_.reset();
+    ResetChart();
+    showCurves(file.curves(), title);
+}
+
 void Recording::showCurves(const RecordingCurves& c, const QString& title) {
     chart_.setAutoRepaint(false);
     for (std::size_t i = 0; i < c.days.size(); ++i) {

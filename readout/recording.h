@@ -123,6 +123,9 @@ public:
     // title. Returns false when cancelled; table and chart are empty then.
     bool showRecording(const RecordingFile& file, const QString& title,
                        const LoadProgress& progress = {});
+    // The same for a file whose rows are already in the table (read in the
+    // same pass as the file): the chart only.
+    void showRecordingChart(const RecordingFile& file, const QString& title);
     // The chart part of that: the curves, the time axis, the vertical axes
     // and the title (the table is left as it is).
     void showCurves(const RecordingCurves& curves, const QString& title);
