@@ -128,15 +128,17 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
 
     const Extremes e = extremes(values);
     {
-        const std::optional<Decimal> limit = cellLimit(settings_[Kind::CellHigh], values.batteryType);
-        const bool holds = limit && e.highest >= 0 &&
-                           values.cells[static_cast<std::size_t>(e.highest)] > *limit;
+        const std::optional<Decimal> limit =
+            cellLimit(settings_[Kind::CellHigh], values.batteryType);
+        const bool holds =
+            limit && e.highest >= 0 && values.cells[static_cast<std::size_t>(e.highest)] > *limit;
         update(Kind::CellHigh, holds,
                holds ? cellText(values, e.highest) + limitText(volts(*limit)) : std::string(),
                raised);
     }
     {
-        const std::optional<Decimal> limit = cellLimit(settings_[Kind::CellLow], values.batteryType);
+        const std::optional<Decimal> limit =
+            cellLimit(settings_[Kind::CellLow], values.batteryType);
         const bool holds = limit && values.state == kDischarging && e.lowest >= 0 &&
                            values.cells[static_cast<std::size_t>(e.lowest)] < *limit;
         update(Kind::CellLow, holds,
@@ -153,7 +155,8 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
         }
         const bool holds = graceOver && spread > limit;
         update(Kind::CellSpread, holds,
-               holds ? "Cells " + volts(spread) + " apart: " + cellText(values, e.highest) +
+               holds ? "Cells " + volts(spread) + " apart: cell " + std::to_string(e.highest + 1) +
+                           " at " + volts(values.cells[static_cast<std::size_t>(e.highest)]) +
                            ", cell " + std::to_string(e.lowest + 1) + " at " +
                            volts(values.cells[static_cast<std::size_t>(e.lowest)]) +
                            limitText(volts(limit))
@@ -227,8 +230,8 @@ void AlarmMonitor::checkTime(std::uint32_t now, std::vector<Alarm>& raised) {
         if (now - *stoppedSince_ >= limit) {
             update(Kind::Finished, true,
                    "The " + runName(last_) + " finished after " +
-                       elapsedText(last_.elapsedSeconds * 1000U) + " (no charging or discharging for " +
-                       std::to_string(limit / 1000U) + " s)",
+                       elapsedText(last_.elapsedSeconds * 1000U) +
+                       " (no charging or discharging for " + std::to_string(limit / 1000U) + " s)",
                    raised);
         }
         return;

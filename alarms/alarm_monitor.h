@@ -84,8 +84,8 @@ private:
     std::array<bool, kKindCount> active_{};
     bool connected_ = false;
     bool hasRows_ = false;
-    RowValues last_;                       // the last row
-    std::uint32_t lastRowAt_ = 0;          // when it came
+    RowValues last_;                             // the last row
+    std::uint32_t lastRowAt_ = 0;                // when it came
     std::optional<std::uint32_t> stoppedSince_;  // first idle word since the last row
 };
 

@@ -73,9 +73,9 @@ std::string applyLimit(AlarmSettings& settings, std::string_view assignment) {
             name.remove_suffix(suffix.size());
             second = true;
             const std::optional<Kind> k = kindFromName(name);
-            const bool fits = k && (suffix == kLeadSuffix
-                                        ? (*k == Kind::CellHigh || *k == Kind::CellLow)
-                                        : *k == Kind::Temperature);
+            const bool fits =
+                k && (suffix == kLeadSuffix ? (*k == Kind::CellHigh || *k == Kind::CellLow)
+                                            : *k == Kind::Temperature);
             if (!fits) {
                 return "unknown alarm '" + std::string(assignment.substr(0, eq)) + "'";
             }

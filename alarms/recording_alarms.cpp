@@ -1,5 +1,7 @@
 #include "alarms/recording_alarms.h"
 
+#include <type_traits>
+
 #include "chart/data_table.h"
 #include "protocol/sample_text.h"
 #include "readout/recording.h"
@@ -13,7 +15,8 @@ Decimal number(const QString& text) {
 
 // Chains `extra` after what a recording's event already does.
 template <typename... Args>
-void chain(std::function<void(Args...)>& event, std::function<void(Args...)> extra) {
+void chain(std::function<void(Args...)>& event,
+           std::type_identity_t<std::function<void(Args...)>> extra) {
     event = [first = std::move(event), extra = std::move(extra)](Args... args) {
         if (first) {
             first(args...);
@@ -55,8 +58,7 @@ void DecoderTap::sampleDecoded(const StatusSample& sample, FrameLayout layout) {
 }
 
 RecordingAlarms::RecordingAlarms(DecoderHost& recording, const DataTableModel& table,
-                                 const TickClock& ticks,
-                                 std::function<void(const Alarm&)> raised)
+                                 const TickClock& ticks, std::function<void(const Alarm&)> raised)
     : table_(table),
       ticks_(ticks),
       raised_(std::move(raised)),
@@ -66,11 +68,10 @@ RecordingAlarms::RecordingAlarms(DecoderHost& recording, const DataTableModel& t
 
 void RecordingAlarms::listen(Recording& recording) {
     Recording::Events& events = recording.events();
-    chain<int>(events.rowAppended, [this](int row) {
-        emitAll(monitor_.row(rowValues(table_, row), ticks_.tickCount()));
-    });
-    chain<>(events.restarted, [this] { emitAll(monitor_.restarted(ticks_.tickCount())); });
-    chain<>(events.idleShown, [this] { emitAll(monitor_.idleShown(ticks_.tickCount())); });
+    chain(events.rowAppended,
+          [this](int row) { emitAll(monitor_.row(rowValues(table_, row), ticks_.tickCount())); });
+    chain(events.restarted, [this] { emitAll(monitor_.restarted(ticks_.tickCount())); });
+    chain(events.idleShown, [this] { emitAll(monitor_.idleShown(ticks_.tickCount())); });
 }
 
 void RecordingAlarms::emitAll(const std::vector<Alarm>& alarms) {

@@ -14,8 +14,9 @@ Decimal v(std::int64_t hundredths) {
     return Decimal::fromHundredths(hundredths);
 }
 
-// A healthy lithium charge row of four cells at `elapsed` seconds.
-RowValues healthy(std::uint32_t elapsed = 100) {
+// A healthy lithium charge row of four cells at `elapsed` seconds (within
+// the spread's grace unless told otherwise).
+RowValues healthy(std::uint32_t elapsed = 30) {
     RowValues r;
     r.elapsedSeconds = elapsed;
     r.batteryType = "LiIo/Po/Fe";
@@ -71,14 +72,18 @@ const Threshold kThresholds[] = {
          r.cells[1] = v(x);
      },
      175, -1},
-    {"cell-spread", Kind::CellSpread, [](RowValues& r, std::int64_t x) { r.cells[1] = v(400 + x); },
+    {"cell-spread", Kind::CellSpread,
+     [](RowValues& r, std::int64_t x) {
+         r.elapsedSeconds = 60;
+         r.cells[1] = v(400 + x);
+     },
      10, +1},
     {"external temperature", Kind::Temperature,
      [](RowValues& r, std::int64_t x) { r.extTemperature = v(x); }, 5000, +1},
     {"internal temperature", Kind::Temperature,
      [](RowValues& r, std::int64_t x) { r.intTemperature = v(x); }, 7000, +1},
-    {"input-low", Kind::InputLow, [](RowValues& r, std::int64_t x) { r.inputVoltage = v(x); },
-     1100, -1},
+    {"input-low", Kind::InputLow, [](RowValues& r, std::int64_t x) { r.inputVoltage = v(x); }, 1100,
+     -1},
 };
 
 // Just under, at and just over each limit: only beyond it raises (strict).
@@ -115,7 +120,10 @@ TEST(AlarmRules, TextsNameTheValueAndTheLimit) {
         {[](RowValues& r) { r.intTemperature = Decimal::fromInt(71); },
          "Internal temperature 71 °C (limit 70 °C)"},
         {[](RowValues& r) { r.inputVoltage = v(1080); }, "Input at 10.80 V (limit 11.00 V)"},
-        {[](RowValues& r) { r.cells[3] = v(388); },
+        {[](RowValues& r) {
+             r.elapsedSeconds = 75;
+             r.cells[3] = v(388);
+         },
          "Cells 0.12 V apart: cell 1 at 4.00 V, cell 4 at 3.88 V (limit 0.10 V)"},
     };
     for (const auto& c : cases) {
@@ -138,7 +146,7 @@ TEST(AlarmRules, CellRulesKeepToTheirCases) {
     nimh.batteryType = "Ni-MH";
     nimh.cells[0] = v(480);
     EXPECT_TRUE(monitor.row(nimh, 1000).empty() || !monitor.active(Kind::CellHigh));
-    RowValues charging = healthy();
+    RowValues charging = healthy(90);
     charging.cells[0] = v(250);  // low, but charging: only the spread speaks
     EXPECT_EQ(kinds(monitor.row(charging, 2000)), std::vector<Kind>{Kind::CellSpread});
     RowValues discharging = healthy();
@@ -240,8 +248,8 @@ TEST(AlarmRules, FinishedAndStalledOnTheClock) {
         }
         moments.push_back(c.quietMs);
         for (const std::uint32_t t : moments) {
-            const auto more = c.idleMessages ? monitor.messageDecoded(false, first + t)
-                                             : monitor.tick(first + t);
+            const auto more =
+                c.idleMessages ? monitor.messageDecoded(false, first + t) : monitor.tick(first + t);
             for (const Alarm& a : more) {
                 raised.push_back(a.kind);
             }
@@ -288,9 +296,12 @@ TEST(AlarmRules, LimitsFromTheCommandLine) {
         const char* text;
         const char* error;  // "" when accepted
     } cases[] = {
-        {"cell-high=4.30", ""},     {"cell-high:pb=2.50", ""},
-        {"temperature:internal=75", ""}, {"stalled=60", ""},
-        {"lost=3", "lost has no limit"}, {"cell-spread", "'cell-spread' is not KIND=LIMIT"},
+        {"cell-high=4.30", ""},
+        {"cell-high:pb=2.50", ""},
+        {"temperature:internal=75", ""},
+        {"stalled=60", ""},
+        {"lost=3", "lost has no limit"},
+        {"cell-spread", "'cell-spread' is not KIND=LIMIT"},
         {"cell-warm=4", "unknown alarm 'cell-warm'"},
         {"input-low:pb=3", "unknown alarm 'input-low:pb'"},
         {"input-low=abc", "bad limit 'abc' for input-low (0 to 1000, two decimals at most)"},
