@@ -90,7 +90,7 @@ struct RecordingSummary {
 struct AlarmNote {
     QString kind;
     QString text;
-    std::size_t afterRows = 0;   // rows before it in the file
+    std::size_t afterRows = 0;    // rows before it in the file
     std::int64_t atSeconds = -1;  // the elapsed time of the row before it; -1 for none
 };
 

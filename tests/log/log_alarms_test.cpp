@@ -28,6 +28,13 @@ namespace {
 using namespace logtest;
 namespace fs = std::filesystem;
 
+// A 76-byte message (the layout with temperatures) and the filler after it
+// that the receive path skips, so that it is framed at once.
+std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes) {
+    bytes.insert(bytes.end(), 36, 0x00);
+    return bytes;
+}
+
 bool runUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
     QElapsedTimer timer;
     timer.start();
@@ -69,7 +76,7 @@ protected:
             now += 1000;
             ticks.set(kBegin + now);
             const std::size_t before = lines().size();
-            writeAll(pty->masterFd(), emu::encodeStep(step));
+            writeAll(pty->masterFd(), framed(emu::encodeStep(step)));
             if (step.reading.mode != emu::Mode::Idle) {
                 ASSERT_TRUE(runUntil([&] { return lines().size() > before; })) << "at " << now;
             } else {
@@ -83,7 +90,6 @@ protected:
     std::vector<emu::Step> scenario(const char* name) {
         emu::ScenarioOptions o;
         o.names = {name};
-        o.layout = FrameLayout::Long112;
         return emu::buildScenario(o);
     }
 
@@ -145,19 +151,19 @@ TEST_F(LogAlarmsTest, EachScenarioRaisesItsAlarmOnceAfterTheRightRow) {
 // The port going away with rows recorded raises lost after '# lost'; rules
 // turned off or given other limits on the command line are heeded.
 TEST_F(LogAlarmsTest, LostAndTheCommandLineSettings) {
-    const LogOptions options = parseArguments(
-        {"--port", "x", "--alarm", "cell-high=4.28", "--no-alarm", "input-low"});
+    const LogOptions options =
+        parseArguments({"--port", "x", "--alarm", "cell-high=4.28", "--no-alarm", "input-low"});
     session.setAlarmSettings(options.alarms);
     ASSERT_TRUE(session.start(out_));
     play(scenario("alarm-cell-high"));
     emu::ScenarioOptions sag;
     sag.names = {"alarm-input-low"};
-    sag.layout = FrameLayout::Long112;
     sag.messages = 15;
     std::vector<emu::Step> steps = emu::buildScenario(sag);
     play(steps);
     pty.reset();  // the adapter is pulled
-    ASSERT_TRUE(runUntil([&] { return !lines().empty() && lines().back().starts_with("# alarm lost"); }));
+    ASSERT_TRUE(
+        runUntil([&] { return !lines().empty() && lines().back().starts_with("# alarm lost"); }));
     std::vector<std::string> alarmLines;
     for (const std::string& line : lines()) {
         if (line.starts_with("# ")) {
@@ -169,8 +175,9 @@ TEST_F(LogAlarmsTest, LostAndTheCommandLineSettings) {
     ASSERT_EQ(alarmLines.size(), 3u);
     EXPECT_EQ(alarmLines[0], "# alarm cell-high: Cell 3 at 4.29 V (limit 4.28 V)");
     EXPECT_EQ(alarmLines[1], "# lost");
-    EXPECT_TRUE(alarmLines[2].starts_with("# alarm lost: Link lost during the charge, last row "
-                                          "at 0:00:45"))
+    EXPECT_TRUE(
+        alarmLines[2].starts_with("# alarm lost: Link lost during the charge, last row "
+                                  "at 0:00:45"))
         << alarmLines[2];
 }
 
@@ -198,11 +205,11 @@ TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
     r.cells[0] = Decimal::fromHundredths(426);       // cell-high
     r.extTemperature = Decimal::fromInt(51);         // temperature
     r.inputVoltage = Decimal::fromHundredths(1099);  // input-low
-    writeAll(pty.masterFd(), emu::encodeStatus(r, FrameLayout::Long112));
+    writeAll(pty.masterFd(), framed(emu::encodeStatus(r, FrameLayout::Short76)));
     // The row and three alarm lines, and the next row, come while the first
     // run still waits: the log does not wait for it.
     ASSERT_TRUE(run.waitForLines(5)) << run.out();
-    writeAll(pty.masterFd(), emu::encodeStatus(chargeReading(2), FrameLayout::Long112));
+    writeAll(pty.masterFd(), framed(emu::encodeStatus(chargeReading(2), FrameLayout::Short76)));
     ASSERT_TRUE(run.waitForLines(6)) << run.out();
     std::ofstream{go};
     // Three runs, one after the other.
@@ -227,7 +234,8 @@ TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
     // One line per failed run.
     const std::vector<std::string> errors = splitLines(run.err());
     ASSERT_EQ(errors.size(), 3u) << run.err();
-    EXPECT_EQ(errors[0], "cellwatch-log: the alarm command for cell-high failed with exit status 3");
+    EXPECT_EQ(errors[0],
+              "cellwatch-log: the alarm command for cell-high failed with exit status 3");
     fs::remove_all(dir);
 }
 

@@ -381,12 +381,12 @@ TEST(JournalTest, AlarmLinesFollowTheirRowAndReadBack) {
     journal.end();
 
     const QByteArray bytes = contents(journal.path());
-    EXPECT_TRUE(bytes.contains(
-        (csvLine(journalRow(1)) +
-         QStringLiteral("# alarm cell-high: Cell 3 at 4.27 V (limit 4.25 V)\r\n"
-                        "# alarm temperature: External temperature 51 °C\r\n") +
-         csvLine(journalRow(2)))
-            .toUtf8()))
+    EXPECT_TRUE(
+        bytes.contains((csvLine(journalRow(1)) +
+                        QStringLiteral("# alarm cell-high: Cell 3 at 4.27 V (limit 4.25 V)\r\n"
+                                       "# alarm temperature: External temperature 51 °C\r\n") +
+                        csvLine(journalRow(2)))
+                           .toUtf8()))
         << bytes.toStdString();
     EXPECT_TRUE(bytes.endsWith("# alarm finished: The charge finished\r\n"));
     EXPECT_FALSE(bytes.contains("before any"));
@@ -396,12 +396,11 @@ TEST(JournalTest, AlarmLinesFollowTheirRowAndReadBack) {
     EXPECT_EQ(file.rowCount(), 4U);
     expectRowsAsWritten(file);
     using Note = std::tuple<QString, QString, std::size_t, std::int64_t>;
-    EXPECT_EQ(notesOf(file),
-              (std::vector<Note>{
-                  {"cell-high", "Cell 3 at 4.27 V (limit 4.25 V)", 2, 2},
-                  {"temperature", "External temperature 51 °C", 2, 2},
-                  {"finished", "The charge finished", 4, 4},
-              }));
+    EXPECT_EQ(notesOf(file), (std::vector<Note>{
+                                 {"cell-high", "Cell 3 at 4.27 V (limit 4.25 V)", 2, 2},
+                                 {"temperature", "External temperature 51 °C", 2, 2},
+                                 {"finished", "The charge finished", 4, 4},
+                             }));
 }
 
 // Other comments among the rows are no alarms; an alarm line before the

@@ -149,11 +149,9 @@ const std::vector<AlarmScenarioInfo>& alarmScenarios() {
         {"alarm-cell-high", "charging, cell 3 drifts up past 4.25 V (cell-high)", cellHigh},
         {"alarm-cell-low", "discharging, cell 2 sags below 3.00 V (cell-low)", cellLow},
         {"alarm-hot", "charging, the pack warms past 50 C (temperature)", hot},
-        {"alarm-spread", "charging, one cell drifts 0.11 V apart after 60 s (cell-spread)",
-         spread},
+        {"alarm-spread", "charging, one cell drifts 0.11 V apart after 60 s (cell-spread)", spread},
         {"alarm-input-low", "charging, the input sags below 11.00 V (input-low)", inputLow},
-        {"alarm-finished", "a charge that ends: 15 s of idle messages follow (finished)",
-         finished},
+        {"alarm-finished", "a charge that ends: 15 s of idle messages follow (finished)", finished},
         {"alarm-stalled", "a charger that freezes mid-charge: 35 s of silence (stalled)", frozen},
     };
     return scenarios;

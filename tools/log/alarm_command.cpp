@@ -42,8 +42,8 @@ void AlarmCommand::drain(int ms) {
 void AlarmCommand::run(const QString& kind, const QString& text) {
     if (busy()) {
         if (waiting_.size() >= kMostWaiting) {
-            complain_(QStringLiteral("the alarm command is still running; alarm %1 dropped")
-                          .arg(kind));
+            complain_(
+                QStringLiteral("the alarm command is still running; alarm %1 dropped").arg(kind));
             return;
         }
         waiting_.emplace_back(kind, text);

@@ -98,8 +98,7 @@ std::unique_ptr<AlarmCommand> setUpAlarms(LogSession& session, const LogOptions&
     }
     auto command = std::make_unique<AlarmCommand>(options.onAlarm, port, &complain);
     session.setAlarmHandler([c = command.get()](const alarms::Alarm& alarm) {
-        c->run(QString::fromUtf8(alarms::kindName(alarm.kind)),
-               QString::fromStdString(alarm.text));
+        c->run(QString::fromUtf8(alarms::kindName(alarm.kind)), QString::fromStdString(alarm.text));
     });
     return command;
 }

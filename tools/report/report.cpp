@@ -206,9 +206,9 @@ QJsonArray alarmsJson(const std::vector<AlarmNote>& alarms) {
         QJsonObject object;
         object.insert(QStringLiteral("kind"), note.kind);
         object.insert(QStringLiteral("text"), note.text);
-        object.insert(QStringLiteral("at_s"), note.atSeconds < 0
-                                                  ? QJsonValue()
-                                                  : QJsonValue(static_cast<qint64>(note.atSeconds)));
+        object.insert(
+            QStringLiteral("at_s"),
+            note.atSeconds < 0 ? QJsonValue() : QJsonValue(static_cast<qint64>(note.atSeconds)));
         array.append(object);
     }
     return array;
@@ -217,10 +217,10 @@ QJsonArray alarmsJson(const std::vector<AlarmNote>& alarms) {
 QString alarmsText(const std::vector<AlarmNote>& alarms) {
     QString text;
     for (const AlarmNote& note : alarms) {
-        const QString at =
-            note.atSeconds < 0
-                ? QStringLiteral("-")
-                : QString::fromStdString(elapsedText(static_cast<std::uint32_t>(note.atSeconds) * 1000U));
+        const QString at = note.atSeconds < 0
+                               ? QStringLiteral("-")
+                               : QString::fromStdString(elapsedText(
+                                     static_cast<std::uint32_t>(note.atSeconds) * 1000U));
         text += QStringLiteral("  alarm at %1  %2: %3\n").arg(at, note.kind, note.text);
     }
     return text;

@@ -45,7 +45,7 @@ struct Recorded {
     std::size_t rows = 0;
     std::function<QStringList(std::size_t row)> rowTexts;  // the 22 texts
     std::shared_ptr<void> keep;                            // what rowTexts reads from
-    std::vector<AlarmNote> alarms;  // the alarm lines of a journal
+    std::vector<AlarmNote> alarms;                         // the alarm lines of a journal
 };
 
 // The alarms of a recording: for JSON, an array of {kind, text, at_s}
