@@ -54,6 +54,9 @@ public:
     std::vector<Alarm> connected(std::uint32_t now);
     // The port closed by the user: nothing is watched until connected again.
     void disconnected();
+    // The port is open, the recording as it was (the window notices a
+    // connection late; its first row tells the new recording).
+    void setConnected() { connected_ = true; }
     // A recorded row.
     std::vector<Alarm> row(const RowValues& values, std::uint32_t now);
     // The recording was cleared after a pause; a new one starts.

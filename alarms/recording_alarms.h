@@ -42,7 +42,8 @@ private:
 
 // Feeds a monitor from a recording. Each raised alarm goes to `raised`
 // after whatever the recording's own event handlers did (the row that
-// raised it is written first).
+// raised it is written first). A first row after rows of a recording before
+// (a new connection) starts the rules afresh, as a restart does.
 class RecordingAlarms {
 public:
     RecordingAlarms(DecoderHost& recording, const DataTableModel& table, const TickClock& ticks,
@@ -58,6 +59,8 @@ public:
 
     void connected() { emitAll(monitor_.connected(ticks_.tickCount())); }
     void disconnected() { monitor_.disconnected(); }
+    // See AlarmMonitor::setConnected.
+    void linkOpened() { monitor_.setConnected(); }
     void linkLost(const QString& reason) {
         emitAll(monitor_.linkLost(reason.toStdString(), ticks_.tickCount()));
     }

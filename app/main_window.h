@@ -41,6 +41,7 @@ class QTextBrowser;
 
 namespace cellwatch {
 
+class AlarmWatch;
 class ChartView;
 class CellPanelWidget;
 class DataTableModel;
@@ -158,6 +159,7 @@ public:
     SerialLink& link() { return *link_; }
     ReceiveAssembler& receivePath() { return *assembler_; }
     Journal& journal() { return *journal_; }
+    AlarmWatch& alarms() { return *alarms_; }
     // Whether a vanished adapter is opened again when it comes back (the
     // View menu's check item, kept in the settings).
     bool reconnectEnabled() const;
@@ -271,6 +273,7 @@ private:
     QNetworkAccessManager* network_ = nullptr;
 
     std::unique_ptr<Journal> journal_;
+    AlarmWatch* alarms_ = nullptr;
     QString journalPort_;
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;
