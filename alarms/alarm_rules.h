@@ -48,6 +48,7 @@ struct Rule {
     bool enabled = true;
     Decimal limit;
     Decimal second;
+    bool operator==(const Rule&) const = default;
 };
 
 // Which limits a kind has: 0, 1 or 2.

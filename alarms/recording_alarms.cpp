@@ -68,8 +68,12 @@ RecordingAlarms::RecordingAlarms(DecoderHost& recording, const DataTableModel& t
 
 void RecordingAlarms::listen(Recording& recording) {
     Recording::Events& events = recording.events();
-    chain(events.rowAppended,
-          [this](int row) { emitAll(monitor_.row(rowValues(table_, row), ticks_.tickCount())); });
+    chain(events.rowAppended, [this](int row) {
+        if (row == 1 && monitor_.hasRows()) {
+            emitAll(monitor_.restarted(ticks_.tickCount()));
+        }
+        emitAll(monitor_.row(rowValues(table_, row), ticks_.tickCount()));
+    });
     chain(events.restarted, [this] { emitAll(monitor_.restarted(ticks_.tickCount())); });
     chain(events.idleShown, [this] { emitAll(monitor_.idleShown(ticks_.tickCount())); });
 }

@@ -100,11 +100,24 @@ TEST_F(AlarmWindowTest, RulesAndSoundAreKeptInTheSettings) {
     r.inputVoltage = Decimal::fromHundredths(1000);  // input-low is off
     r.cells[0] = Decimal::fromHundredths(430);
     w->alarms().notify = nullptr;
+    int raised = 0;
+    QObject::connect(&w->alarms(), &AlarmWatch::raised, [&raised] { ++raised; });
     record(r);
     EXPECT_TRUE(w->alarms().band().isVisible());
     EXPECT_EQ(w->alarms().band().label()->text(),
               QStringLiteral("Cell 1 at 4.30 V (limit 4.25 V)"));
     EXPECT_FALSE(w->alarms().sounding());
+
+    // Connecting again starts a new recording: the cell still high is a new
+    // episode in it.
+    advance(1000);
+    record(r);
+    EXPECT_EQ(raised, 1);
+    disconnect();
+    connectTo(slave());
+    advance(1000);
+    record(r);
+    EXPECT_EQ(raised, 2);
 }
 
 }  // namespace
