@@ -10,7 +10,7 @@
 
 #ifdef CELLWATCH_HAVE_DBUS
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #endif
@@ -132,7 +132,9 @@ void AlarmWatch::onAlarm(const alarms::Alarm& alarm) {
     band_->showAlarm(text, chinese);
     const QString title =
         kAlarmTitle.pick(chinese) + QStringLiteral(": ") + alarmKindCaption(alarm.kind, chinese);
-    parts_.postStatus(title + QStringLiteral(" - ") + text);
+    if (alarm.kind != alarms::Kind::Lost) {
+        parts_.postStatus(title + QStringLiteral(" - ") + text);  // the window tells a loss
+    }
     if (notify) {
         notify(title, text);
     }
@@ -181,25 +183,24 @@ void AlarmWatch::playSound() {
 
 void AlarmWatch::notifyDesktop(const QString& title, const QString& text) {
 #ifdef CELLWATCH_HAVE_DBUS
+    // Asked without waiting: a desktop without the service answers with an
+    // error, and the tray icon tells instead.
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
-        QDBusInterface service(QStringLiteral("org.freedesktop.Notifications"),
-                               QStringLiteral("/org/freedesktop/Notifications"),
-                               QStringLiteral("org.freedesktop.Notifications"), bus);
-        if (service.isValid()) {
-            const QDBusPendingCall call = service.asyncCall(
-                QStringLiteral("Notify"), QStringLiteral("Cellwatch"), 0U,
-                QStringLiteral("dialog-warning"), title, text, QStringList(), QVariantMap(), -1);
-            auto* watcher = new QDBusPendingCallWatcher(call, this);
-            connect(watcher, &QDBusPendingCallWatcher::finished, this,
-                    [this, watcher, title, text] {
-                        if (watcher->isError()) {
-                            notifyTray(title, text);
-                        }
-                        watcher->deleteLater();
-                    });
-            return;
-        }
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.Notifications"),
+            QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+        call << QStringLiteral("Cellwatch") << 0U << QStringLiteral("dialog-warning") << title
+             << text << QStringList() << QVariantMap() << -1;
+        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, title, text] {
+            if (watcher->isError()) {
+                notifyTray(title, text);
+            }
+            watcher->deleteLater();
+        });
+        return;
     }
 #endif
     notifyTray(title, text);

@@ -38,8 +38,8 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
     alarmClock_.setInterval(kAlarmClockMs);
     connect(&alarmClock_, &QTimer::timeout, this, [this] { alarms_.tick(); });
     connect(&link_, &SerialLink::linkLost, this, [this](const QString& reason) {
+        alarms_.linkLost(reason);  // the alarm first: "# lost" is the last line
         writeLine(QStringLiteral("# lost"));
-        alarms_.linkLost(reason);
         finish(kExitLost, QStringLiteral("lost the port %1: %2").arg(portText_, reason));
     });
 }
