@@ -24,6 +24,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "app/alarm_band.h"
 #include "app/captions.h"
 #include "app/charger_model.h"
 #include "app/help_page.h"
@@ -122,7 +123,13 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     recording_ = std::make_unique<Recording>(*chart_, *tableModel_, *this, *ticks_, *wall_, [this] {
         return isChinese(readLanguageCode(settings_));
     });
-    decoder_ = std::make_unique<StatusDecoder>(*ticks_, *recording_);
+    alarms_ = new AlarmWatch(
+        {settings_, *recording_, *tableModel_, *ticks_,
+         [this](const QString& line) { journal_->appendComment(line); },
+         [this] { return link_ != nullptr && link_->isOpen(); }, chart_,
+         [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); }},
+        this);
+    decoder_ = std::make_unique<StatusDecoder>(*ticks_, alarms_->decoderHost());
     assembler_ =
         std::make_unique<ReceiveAssembler>(*ticks_, *decoder_, [this] { flipReceiveLamp(); });
     link_ = new SerialLink(*assembler_, this);
@@ -151,6 +158,8 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     connect(&timer1_, &QTimer::timeout, this, [this] { ScanPorts(); });
     timer1_.start();
     setUpJournal();
+    alarms_->listen(*recording_, *link_);
+    alarms_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
 }
 
 MainWindow::~MainWindow() = default;

@@ -43,6 +43,7 @@ class QTextBrowser;
 
 namespace cellwatch {
 
+class AlarmWatch;
 class ChartView;
 class CellPanelWidget;
 class DataTableModel;
@@ -168,6 +169,7 @@ public:
     SerialLink& link() { return *link_; }
     ReceiveAssembler& receivePath() { return *assembler_; }
     Journal& journal() { return *journal_; }
+    AlarmWatch& alarms() { return *alarms_; }
     // Whether a vanished adapter is opened again when it comes back (the
     // View menu's check item, kept in the settings).
     bool reconnectEnabled() const;
@@ -287,6 +289,7 @@ private:
     std::vector<QPointer<ViewerWindow>> viewers_;
     QPointer<SummaryWindow> summaryWindow_;
     RecordingSummarizer liveSummary_;
+    AlarmWatch* alarms_ = nullptr;
     QString journalPort_;
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;

@@ -124,13 +124,25 @@ void Journal::begin(const QDateTime& start, const QString& port) {
     fileBytes_ = 0;
     shown_ = 0;
     written_ = 0;
+    comments_.clear();
+    commentsWritten_ = 0;
     failure_.clear();
     lastTry_.invalidate();
     recording_ = true;
 }
 
+void Journal::appendComment(const QString& text) {
+    if (!recording_ || shown_ == 0) {
+        return;
+    }
+    QString line = text;
+    line.replace(u'\r', u' ').replace(u'\n', u' ');
+    comments_.push_back({shown_, (QStringLiteral("# ") + line + QStringLiteral("\r\n")).toUtf8()});
+    sync(false);
+}
+
 void Journal::end() {
-    if (recording_ && rowsOwed() > 0) {
+    if (recording_ && (rowsOwed() > 0 || commentsWritten_ < comments_.size())) {
         sync(true);
     }
     recording_ = false;
@@ -150,7 +162,7 @@ void Journal::appendRow(const DataTableModel& table, int row) {
 }
 
 void Journal::retry() {
-    if (recording_ && rowsOwed() > 0) {
+    if (recording_ && (rowsOwed() > 0 || commentsWritten_ < comments_.size())) {
         sync(true);
     }
 }
@@ -166,6 +178,7 @@ void Journal::sync(bool force) {
         path_.clear();
         fileBytes_ = 0;
         written_ = 0;
+        commentsWritten_ = 0;
         if (!open()) {
             return;
         }
@@ -225,6 +238,7 @@ bool Journal::open() {
             path_ = name;
             fileBytes_ = 0;
             written_ = 0;
+            commentsWritten_ = 0;
             return true;
         }
         if (!QFileInfo::exists(name)) {
@@ -241,7 +255,7 @@ bool Journal::writeOwed() {
     // Rows go in batches of whole rows, each batch one write; a live row is a
     // batch of one.
     constexpr qsizetype kBatchBytes = 256 * 1024;
-    while (written_ < shown_) {
+    while (written_ < shown_ || commentsWritten_ < comments_.size()) {
         QByteArray bytes;
         if (fileBytes_ == 0) {
             const QString battery = table_->gridText(1, kFieldBatteryType + 1);
@@ -252,9 +266,17 @@ bool Journal::writeOwed() {
             bytes = QByteArray("\xEF\xBB\xBF") + comment.toUtf8() + headerLine().toUtf8();
         }
         qint64 rows = 0;
+        std::size_t comments = commentsWritten_;
+        const auto addComments = [&] {
+            while (comments < comments_.size() && comments_[comments].afterRow <= written_ + rows) {
+                bytes += comments_[comments++].line;
+            }
+        };
+        addComments();
         while (written_ + rows < shown_ && bytes.size() < kBatchBytes) {
             bytes += tableCsvLine(*table_, static_cast<int>(written_ + rows + 1)).toUtf8();
             ++rows;
+            addComments();
         }
         if (file_.write(bytes) != bytes.size()) {
             const QString why = file_.errorString();
@@ -266,6 +288,7 @@ bool Journal::writeOwed() {
         }
         fileBytes_ += bytes.size();
         written_ += rows;
+        commentsWritten_ = comments;
     }
     failure_.clear();
     return true;

@@ -23,6 +23,9 @@
 //   - A file deleted under it (the folder removed, the drive gone) is seen at
 //     the next row; the journal says so, makes the folder again and starts a
 //     new file with every row recorded so far.
+// Comment lines may follow a row ("# alarm cell-high: Cell 3 at 4.27 V
+// (limit 4.25 V)"): each stays after the row that was the last one when it
+// was given, also when rows are owed or the file is made anew.
 // Nothing here throws.
 #pragma once
 
@@ -66,6 +69,9 @@ public:
     // Grid rows 1..`row` of `table` are the recording's rows so far; writes
     // those not yet written. The table must outlive the recording.
     void appendRow(const DataTableModel& table, int row);
+    // A comment line "# `text`" after the rows so far; nothing before the
+    // first row. Line breaks in `text` become spaces.
+    void appendComment(const QString& text);
     // Tries once more to write what is owed, whatever the time since the last
     // try (the window calls it on a timer while rowsOwed() > 0).
     void retry();
@@ -102,6 +108,12 @@ private:
     qint64 fileBytes_ = 0;  // what the file holds, ending on a row boundary
     qint64 shown_ = 0;      // rows of the table that belong in the file
     qint64 written_ = 0;    // rows in the file
+    struct Comment {
+        qint64 afterRow;
+        QByteArray line;
+    };
+    std::vector<Comment> comments_;  // of this recording
+    std::size_t commentsWritten_ = 0;
     QString failure_;
     QElapsedTimer lastTry_;
 };

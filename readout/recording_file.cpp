@@ -254,6 +254,19 @@ QString qText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// "alarm KIND: TEXT" as an alarm line's comment holds it; false for any
+// other comment.
+bool readAlarmNote(const QString& comment, AlarmNote& note) {
+    static const QString prefix = QStringLiteral("alarm ");
+    const qsizetype colon = comment.indexOf(QLatin1String(": "));
+    if (!comment.startsWith(prefix) || colon <= prefix.size()) {
+        return false;
+    }
+    note.kind = comment.mid(prefix.size(), colon - prefix.size());
+    note.text = comment.mid(colon + 2);
+    return !note.kind.contains(u' ');
+}
+
 QString commentText(std::string_view comment) {
     if (!comment.empty() && comment.front() == ' ') {
         comment.remove_prefix(1);
@@ -319,6 +332,7 @@ struct RecordingFile::Data {
     std::vector<std::size_t> damagedLines;  // the first few
     std::vector<std::uint64_t> rowStarts;   // offsets into text
     RecordingCurves curves;
+    std::vector<AlarmNote> alarms;
 };
 
 RecordingFile::RecordingFile() = default;
@@ -347,6 +361,7 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
     std::size_t headerFields = 0;
     bool headerSeen = false;
     std::optional<std::uint32_t> firstSeconds;
+    std::optional<std::uint32_t> lastSeconds;  // of the last row read
     RecordingCurves& curves = d->curves;
     d->rowStarts.reserve(lines);
     curves.days.reserve(lines);
@@ -363,6 +378,10 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
         if (kind == CsvCursor::Kind::Comment) {
             if (!headerSeen) {
                 d->comments.append(commentText(cursor.comment()));
+            } else if (AlarmNote note; readAlarmNote(commentText(cursor.comment()), note)) {
+                note.afterRows = d->rowStarts.size();
+                note.atSeconds = lastSeconds ? static_cast<std::int64_t>(*lastSeconds) : -1;
+                d->alarms.push_back(std::move(note));
             }
             continue;
         }
@@ -409,6 +428,7 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
             continue;
         }
         double days = std::numeric_limits<double>::quiet_NaN();
+        lastSeconds = seconds;
         if (seconds) {
             if (!firstSeconds) {
                 firstSeconds = seconds;
@@ -458,6 +478,11 @@ QString RecordingFile::fileName() const {
 
 std::size_t RecordingFile::rowCount() const {
     return d_ ? d_->rowStarts.size() : 0;
+}
+
+const std::vector<AlarmNote>& RecordingFile::alarms() const {
+    static const std::vector<AlarmNote> none;
+    return d_ ? d_->alarms : none;
 }
 
 QStringList RecordingFile::comments() const {

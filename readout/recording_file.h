@@ -42,6 +42,7 @@
 #include <QStringList>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -84,6 +85,15 @@ struct RecordingSummary {
     std::size_t damagedLines = 0;
 };
 
+// A comment line "# alarm KIND: TEXT" among the rows: an alarm that was
+// raised while the recording ran, after the row that raised it.
+struct AlarmNote {
+    QString kind;
+    QString text;
+    std::size_t afterRows = 0;    // rows before it in the file
+    std::int64_t atSeconds = -1;  // the elapsed time of the row before it; -1 for none
+};
+
 class RecordingFile {
 public:
     RecordingFile();
@@ -103,6 +113,8 @@ public:
     std::size_t rowCount() const;
     // The '#' lines before the header, without the '#' and one space after it.
     QStringList comments() const;
+    // The alarm lines after the header, in file order.
+    const std::vector<AlarmNote>& alarms() const;
     // The header row's first 22 texts as the file has them; empty when the
     // file has no header row.
     QStringList headers() const;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/emulator/wire_bytes.h"
+#include "tools/emulator/command_line.h"
 #include "tools/emulator/status_encoder.h"
 
 namespace cellwatch::emulator {
@@ -217,6 +218,26 @@ TEST(Scenario, CapacityStaysTrackableAcrossTheWireRollOver) {
             previous = truth;
         }
         EXPECT_GT(previous, 30000);
+    }
+}
+
+// The alarm scenarios are listed in --help with what they raise, and play
+// one message a second without a pause (so no restart splits them) except
+// the frozen charger's silence.
+TEST(Scenario, AlarmScenariosAreListedAndRunWithoutPauses) {
+    const std::string help = helpText();
+    for (const char* name : {"alarm-cell-high", "alarm-cell-low", "alarm-hot", "alarm-spread",
+                             "alarm-input-low", "alarm-finished", "alarm-stalled"}) {
+        SCOPED_TRACE(name);
+        EXPECT_NE(help.find(std::string("  ") + name + " "), std::string::npos);
+        ScenarioOptions o;
+        o.names = {name};
+        std::size_t silences = 0;
+        for (const Step& step : buildScenario(o)) {
+            silences += step.kind == Step::Kind::Silence ? 1 : 0;
+            ASSERT_TRUE(step.kind == Step::Kind::Message || step.kind == Step::Kind::Silence);
+        }
+        EXPECT_EQ(silences, std::string(name) == "alarm-stalled" ? 1u : 0u);
     }
 }
 

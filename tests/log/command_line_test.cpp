@@ -57,6 +57,19 @@ TEST(LogArguments, ReplaySpeedIsZeroOrAPositiveNumberUpToAMillion) {
     EXPECT_EQ(parseArguments(args({"--replay", "c"})).speed, 1);
 }
 
+TEST(LogArguments, AlarmOptions) {
+    const LogOptions o = parseArguments(
+        args({"--port", "a", "--alarm", "cell-high=4.3", "--alarm=cell-high:pb=2.5", "--no-alarm",
+              "finished", "--no-alarm=lost", "--on-alarm", "notify-send \"$CELLWATCH_TEXT\""}));
+    EXPECT_EQ(o.alarms[alarms::Kind::CellHigh].limit, Decimal::fromHundredths(430));
+    EXPECT_EQ(o.alarms[alarms::Kind::CellHigh].second, Decimal::fromHundredths(250));
+    EXPECT_FALSE(o.alarms[alarms::Kind::Finished].enabled);
+    EXPECT_FALSE(o.alarms[alarms::Kind::Lost].enabled);
+    EXPECT_TRUE(o.alarms[alarms::Kind::Stalled].enabled);
+    EXPECT_EQ(o.onAlarm, QStringLiteral("notify-send \"$CELLWATCH_TEXT\""));
+    EXPECT_EQ(parseArguments(args({"--port", "a"})).alarms, alarms::AlarmSettings::defaults());
+}
+
 TEST(LogArguments, MistakesAreSaidOnOneLine) {
     const struct {
         std::vector<const char*> arguments;
@@ -80,6 +93,12 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--replay", "c", "--speed", "inf"}, "bad --speed inf"},
         {{"--replay", "c", "--speed", "1e20"}, "bad --speed 1e20 (0 as fast as possible, or"},
         {{"--replay", "c", "--speed=1000001"}, "up to 1000000"},
+        {{"--port", "a", "--alarm", "cell-hot=4"}, "--alarm: unknown alarm 'cell-hot'"},
+        {{"--port", "a", "--alarm=input-low=x"}, "--alarm: bad limit 'x' for input-low"},
+        {{"--port", "a", "--alarm", "lost=1"}, "--alarm: lost has no limit"},
+        {{"--port", "a", "--alarm"}, "--alarm needs a value"},
+        {{"--port", "a", "--no-alarm", "all"}, "--no-alarm: unknown alarm 'all'"},
+        {{"--port", "a", "--on-alarm", "x", "--on-alarm=y"}, "--on-alarm is given more than once"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(shown(c.arguments));

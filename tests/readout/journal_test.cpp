@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <tuple>
+#include <vector>
 
 #include "chart/data_table.h"
 #include "chart/table_export.h"
@@ -340,6 +342,87 @@ TEST(JournalTest, ListingTellsEachRecording) {
     }
     EXPECT_EQ(journals[3].port, QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(folderSize(dir.path()), bytes);
+}
+
+}  // namespace
+}  // namespace cellwatch
+
+namespace cellwatch {
+namespace {
+
+std::vector<std::tuple<QString, QString, std::size_t, std::int64_t>> notesOf(
+    const RecordingFile& file) {
+    std::vector<std::tuple<QString, QString, std::size_t, std::int64_t>> out;
+    for (const AlarmNote& n : file.alarms()) {
+        out.emplace_back(n.kind, n.text, n.afterRows, n.atSeconds);
+    }
+    return out;
+}
+
+// Alarm lines stand after the row they were given after, also when rows
+// were owed at the time or the file had to be made anew; reading the file
+// back gives each with the time of the row before it.
+TEST(JournalTest, AlarmLinesFollowTheirRowAndReadBack) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("recordings"));
+    Journal journal(folder, kVersion);
+    journal.appendComment(QStringLiteral("alarm lost: before any recording"));  // nowhere
+    journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
+    journal.appendComment(QStringLiteral("alarm lost: before any row"));  // nowhere
+    Fed fed;
+    fed.add(journal, 0);
+    fed.add(journal, 1);
+    journal.appendComment(QStringLiteral("alarm cell-high: Cell 3 at 4.27 V (limit 4.25 V)"));
+    journal.appendComment(QStringLiteral("alarm temperature: External\ntemperature 51 °C"));
+    fed.add(journal, 2);
+    ASSERT_TRUE(QFile::remove(journal.path()));  // made anew with rows and alarms
+    fed.add(journal, 3);
+    journal.appendComment(QStringLiteral("alarm finished: The charge finished"));
+    journal.end();
+
+    const QByteArray bytes = contents(journal.path());
+    EXPECT_TRUE(
+        bytes.contains((csvLine(journalRow(1)) +
+                        QStringLiteral("# alarm cell-high: Cell 3 at 4.27 V (limit 4.25 V)\r\n"
+                                       "# alarm temperature: External temperature 51 °C\r\n") +
+                        csvLine(journalRow(2)))
+                           .toUtf8()))
+        << bytes.toStdString();
+    EXPECT_TRUE(bytes.endsWith("# alarm finished: The charge finished\r\n"));
+    EXPECT_FALSE(bytes.contains("before any"));
+
+    RecordingFile file;
+    ASSERT_TRUE(file.read(journal.path()));
+    EXPECT_EQ(file.rowCount(), 4U);
+    expectRowsAsWritten(file);
+    using Note = std::tuple<QString, QString, std::size_t, std::int64_t>;
+    EXPECT_EQ(notesOf(file), (std::vector<Note>{
+                                 {"cell-high", "Cell 3 at 4.27 V (limit 4.25 V)", 2, 2},
+                                 {"temperature", "External temperature 51 °C", 2, 2},
+                                 {"finished", "The charge finished", 4, 4},
+                             }));
+}
+
+// Other comments among the rows are no alarms; an alarm line before the
+// first row has no time.
+TEST(JournalTest, OnlyAlarmLinesAreAlarms) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("edited.csv"));
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    DataTableModel table;
+    out.write(tableCsvLine(table, 0).toUtf8());
+    out.write("# alarm stalled: early\n# a note\n# alarm two words: no\n");
+    out.write(csvLine(journalRow(0)).toUtf8());
+    out.write("# alarm input-low: Input at 10.90 V (limit 11.00 V)\n");
+    out.close();
+    RecordingFile file;
+    ASSERT_TRUE(file.read(path));
+    using Note = std::tuple<QString, QString, std::size_t, std::int64_t>;
+    EXPECT_EQ(notesOf(file), (std::vector<Note>{
+                                 {"stalled", "early", 0, -1},
+                                 {"input-low", "Input at 10.90 V (limit 11.00 V)", 1, 1},
+                             }));
 }
 
 }  // namespace

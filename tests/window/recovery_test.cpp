@@ -254,7 +254,9 @@ TEST_F(ReconnectTest, AReconnectGoesOnWithTheRecordingUnlessThePauseWasTooLong) 
             EXPECT_EQ(journalFiles(), QStringList{journal});
             const QByteArray journalAfter = readAll(journal);
             EXPECT_TRUE(journalAfter.startsWith(journalBefore));
-            EXPECT_EQ(journalAfter.count("\r\n") - journalBefore.count("\r\n"), 2);
+            // Two rows, and the loss of the link as an alarm line.
+            EXPECT_EQ(journalAfter.count("\r\n") - journalBefore.count("\r\n"), 3);
+            EXPECT_EQ(journalAfter.count("\r\n# alarm lost: "), 1);
         } else {
             // The first sample after the pause clears the recording and is
             // not recorded; the next one is row 1 of a new journal file.
@@ -263,7 +265,10 @@ TEST_F(ReconnectTest, AReconnectGoesOnWithTheRecordingUnlessThePauseWasTooLong) 
             ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
             recordRows(5, 5);
             EXPECT_EQ(w->table().gridText(1, 1), QStringLiteral("0:00:01"));
-            EXPECT_EQ(readAll(journal), journalBefore);
+            const QByteArray journalAfter = readAll(journal);
+            EXPECT_TRUE(journalAfter.startsWith(journalBefore));
+            EXPECT_TRUE(journalAfter.mid(journalBefore.size()).startsWith("# alarm lost: "));
+            EXPECT_EQ(journalAfter.count("\r\n"), journalBefore.count("\r\n") + 1);
             EXPECT_EQ(journalFiles().size(), 2);
         }
         EXPECT_TRUE(failures.isEmpty()) << failureText();

@@ -6,6 +6,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "tools/emulator/alarm_scenarios.h"
 #include "tools/emulator/pack_model.h"
 #include "tools/emulator/status_encoder.h"
 
@@ -206,6 +207,16 @@ constexpr std::array<ScenarioInfo, 9> kScenarios = {{
     {"demo", "a mix for a live demonstration: idle, charge, pause, discharge, NiMH", buildDemo},
 }};
 
+// The scenarios that raise alarms, with the rest.
+std::vector<Step> buildAlarm(const Context& c, const std::string& name) {
+    for (const AlarmScenarioInfo& info : alarmScenarios()) {
+        if (name == info.name) {
+            return info.build(c.options.layout, c.options.cells, c.seed);
+        }
+    }
+    return {};
+}
+
 const ScenarioInfo* findScenario(const std::string& name) {
     for (const ScenarioInfo& info : kScenarios) {
         if (name == info.name) {
@@ -213,6 +224,14 @@ const ScenarioInfo* findScenario(const std::string& name) {
         }
     }
     return nullptr;
+}
+
+bool known(const std::string& name) {
+    if (findScenario(name) != nullptr) {
+        return true;
+    }
+    return std::any_of(alarmScenarios().begin(), alarmScenarios().end(),
+                       [&name](const AlarmScenarioInfo& info) { return name == info.name; });
 }
 
 // Keeps at most `limit` messages, with the steps between them.
@@ -254,7 +273,7 @@ void keepCapacityTrackable(std::vector<Step>& steps) {
 
 void validate(const ScenarioOptions& o) {
     for (const std::string& name : o.names) {
-        if (findScenario(name) == nullptr) {
+        if (!known(name)) {
             throw std::invalid_argument("unknown scenario '" + name + "'");
         }
     }
@@ -279,12 +298,23 @@ std::vector<std::string> scenarioNames() {
     for (const ScenarioInfo& info : kScenarios) {
         names.emplace_back(info.name);
     }
+    for (const AlarmScenarioInfo& info : alarmScenarios()) {
+        names.emplace_back(info.name);
+    }
     return names;
 }
 
 std::string scenarioDescription(const std::string& name) {
     const ScenarioInfo* info = findScenario(name);
-    return info != nullptr ? info->description : "";
+    if (info != nullptr) {
+        return info->description;
+    }
+    for (const AlarmScenarioInfo& alarm : alarmScenarios()) {
+        if (name == alarm.name) {
+            return alarm.description;
+        }
+    }
+    return "";
 }
 
 std::vector<Step> buildScenario(const ScenarioOptions& options) {
@@ -294,7 +324,8 @@ std::vector<Step> buildScenario(const ScenarioOptions& options) {
     for (const std::string& name : options.names) {
         const Context context{options, seeds.next(), options.messages,
                               options.simSeconds > 0 ? options.simSeconds : kDefaultSimSeconds};
-        std::vector<Step> part = findScenario(name)->build(context);
+        const ScenarioInfo* info = findScenario(name);
+        std::vector<Step> part = info != nullptr ? info->build(context) : buildAlarm(context, name);
         keepMessages(part, options.messages);
         steps.insert(steps.end(), part.begin(), part.end());
     }

@@ -37,6 +37,19 @@ constexpr const char* kUsage =
     "               '# lost'); the log ends at the end of the capture\n"
     "  --speed N    of a replay: 1 real time (the default), 2 twice as fast,\n"
     "               up to 1000000; 0 as fast as possible\n"
+    "  --alarm KIND=LIMIT\n"
+    "               change an alarm's limit (see Alarms); may be repeated\n"
+    "  --no-alarm KIND\n"
+    "               turn an alarm off; may be repeated\n"
+    "  --on-alarm COMMAND\n"
+    "               run COMMAND through /bin/sh for each raised alarm, with\n"
+    "               CELLWATCH_ALARM (the kind), CELLWATCH_TEXT (the text) and\n"
+    "               CELLWATCH_PORT (the port, or the replayed capture) in its\n"
+    "               environment; e.g. to post to a push service. The log goes\n"
+    "               on meanwhile; alarms that come while it runs wait their\n"
+    "               turn (it never runs twice at once). Its output is dropped;\n"
+    "               a run that fails is one error line. When the log ends,\n"
+    "               runs still owed get 5 s in all.\n"
     "  -h, --help   show this text\n"
     "\n"
     "Output (UTF-8, one line each, flushed at once):\n"
@@ -55,6 +68,29 @@ constexpr const char* kUsage =
     "  # restart  a sample came more than 4 s after the last row: a new recording\n"
     "             starts without that sample, and its first row again reads 0:00:01\n"
     "  # lost     the port went away (the adapter was pulled); the log ends\n"
+    "  # alarm KIND: TEXT\n"
+    "             an alarm was raised, after the row that raised it (lost: just\n"
+    "             before '# lost')\n"
+    "\n"
+    "Alarms (KIND, when it is raised, its default LIMIT):\n"
+    "  cell-high    any cell above the limit: 4.25 V for LiIo/Po/Fe;\n"
+    "               cell-high:pb=LIMIT for Pb (2.45 V)\n"
+    "  cell-low     while discharging, any non-zero cell below the limit:\n"
+    "               3.00 V for LiIo/Po/Fe; cell-low:pb=LIMIT for Pb (1.75 V)\n"
+    "  cell-spread  highest minus lowest non-zero cell above 0.10 V, from the\n"
+    "               60th second of a recording on\n"
+    "  temperature  external temperature above 50 (C); internal above\n"
+    "               temperature:internal=LIMIT (70)\n"
+    "  input-low    input voltage below 11.00 V\n"
+    "  finished     rows followed by the idle state or by messages that are\n"
+    "               neither charging nor discharging for 10 s (LIMIT: seconds)\n"
+    "  stalled      the last row charging or discharging and nothing new for\n"
+    "               30 s (LIMIT: seconds)\n"
+    "  lost         the port lost while the recording has rows (no limit)\n"
+    "  Limits are strict: a value at its limit raises nothing. Each alarm is\n"
+    "  raised once when its condition starts, and again only after a row where\n"
+    "  it no longer holds; a new recording (after a restart) starts afresh.\n"
+    "  The cell alarms watch LiIo/Po/Fe and Pb packs only.\n"
     "\n"
     "Ctrl-C or SIGTERM ends the log with everything written, at any time: also\n"
     "while a line waits for a reader that does not read (that line is dropped).\n"
@@ -94,6 +130,28 @@ bool takeValue(const QStringList& arguments, qsizetype& i, const QString& name, 
 
 }  // namespace
 
+bool takeAlarmOption(const QStringList& arguments, qsizetype& i, LogOptions& options) {
+    QString value;
+    bool given = false;
+    if (takeValue(arguments, i, QStringLiteral("--alarm"), value, given)) {
+        const std::string error = alarms::applyLimit(options.alarms, value.toStdString());
+        if (!error.empty()) {
+            throw UsageError("--alarm: " + error);
+        }
+        return true;
+    }
+    if (takeValue(arguments, i, QStringLiteral("--no-alarm"), value, given)) {
+        const std::optional<alarms::Kind> kind = alarms::kindFromName(value.toStdString());
+        if (!kind) {
+            throw UsageError("--no-alarm: unknown alarm '" + value.toStdString() + "'");
+        }
+        options.alarms[*kind].enabled = false;
+        return true;
+    }
+    bool commandGiven = !options.onAlarm.isEmpty();
+    return takeValue(arguments, i, QStringLiteral("--on-alarm"), options.onAlarm, commandGiven);
+}
+
 LogOptions parseArguments(const QStringList& arguments) {
     LogOptions options;
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
@@ -111,7 +169,8 @@ LogOptions parseArguments(const QStringList& arguments) {
             takeValue(arguments, i, QStringLiteral("--out"), options.out, outGiven) ||
             takeValue(arguments, i, QStringLiteral("--capture"), options.capture, captureGiven) ||
             takeValue(arguments, i, QStringLiteral("--replay"), options.replay, replayGiven) ||
-            takeValue(arguments, i, QStringLiteral("--speed"), speed, speedGiven)) {
+            takeValue(arguments, i, QStringLiteral("--speed"), speed, speedGiven) ||
+            takeAlarmOption(arguments, i, options)) {
             continue;
         }
         const QString& arg = arguments[i];

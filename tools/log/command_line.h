@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <stdexcept>
 
+#include "alarms/alarm_rules.h"
+
 namespace cellwatch::logger {
 
 inline constexpr int kExitOk = 0;  // ended by Ctrl-C or SIGTERM, or a replay reached its end
@@ -20,12 +22,22 @@ struct LogOptions {
     QString capture;   // with port: the capture to write; empty: none
     QString replay;    // instead of port: the capture to play back
     double speed = 1;  // of the replay: 1 real time, 2 twice as fast, 0 as fast as possible
+
+    // --- alarms ---
+    alarms::AlarmSettings alarms = alarms::AlarmSettings::defaults();  // --alarm, --no-alarm
+    QString onAlarm;  // --on-alarm: the command run for each raised alarm; empty: none
 };
 
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Takes the alarm option at arguments[i] ("--alarm KIND=LIMIT",
+// "--no-alarm KIND", "--on-alarm COMMAND", each also with '='), moving i
+// past its value. False when arguments[i] is no alarm option. Throws
+// UsageError for a bad one.
+bool takeAlarmOption(const QStringList& arguments, qsizetype& i, LogOptions& options);
 
 // Reads the arguments that follow the program name. Options take their
 // value as the next argument or after '=' (--port=/dev/ttyUSB0). "--out -"

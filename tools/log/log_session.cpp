@@ -25,7 +25,8 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
     : QObject(parent),
       clocks_(ticks, wall),
       recording_(chart_, table_, view_, clocks_, clocks_, [] { return false; }),
-      decoder_(clocks_, recording_),
+      alarms_(recording_, table_, clocks_, [this](const alarms::Alarm& a) { writeAlarm(a); }),
+      decoder_(clocks_, alarms_.decoderHost()),
       assembler_(clocks_, decoder_),
       link_(assembler_) {
     link_.setReceiveTap(this);
@@ -33,7 +34,11 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
     events.rowAppended = [this](int row) { writeRow(row); };
     events.idleShown = [this] { writeLine(QStringLiteral("# idle")); };
     events.restarted = [this] { writeLine(QStringLiteral("# restart")); };
+    alarms_.listen(recording_);
+    alarmClock_.setInterval(kAlarmClockMs);
+    connect(&alarmClock_, &QTimer::timeout, this, [this] { alarms_.tick(); });
     connect(&link_, &SerialLink::linkLost, this, [this](const QString& reason) {
+        alarms_.linkLost(reason);  // the alarm first: "# lost" is the last line
         writeLine(QStringLiteral("# lost"));
         finish(kExitLost, QStringLiteral("lost the port %1: %2").arg(portText_, reason));
     });
@@ -65,6 +70,8 @@ bool LogSession::start(std::FILE* out) {
     }
     recording_.resetAxes();
     recording_.begin();
+    alarms_.connected();
+    alarmClock_.start();
     if (capture_ != nullptr) {
         const QDateTime begun = recording_.recordingStart();
         try {
@@ -82,6 +89,9 @@ bool LogSession::start(std::FILE* out) {
 
 void LogSession::received(std::span<const std::uint8_t> bytes) {
     clocks_.hold();
+    if (out_ != nullptr) {
+        alarms_.tick();  // what came due before these bytes
+    }
     if (capture_ == nullptr || out_ == nullptr) {
         return;
     }
@@ -93,6 +103,8 @@ void LogSession::received(std::span<const std::uint8_t> bytes) {
 }
 
 void LogSession::stop() {
+    alarmClock_.stop();
+    alarms_.disconnected();
     link_.close();
     recording_.end();
     if (out_ != nullptr) {
@@ -116,6 +128,18 @@ void LogSession::writeRow(int row) {
     writeLine(line);
     if (out_ != nullptr) {
         ++rowsWritten_;
+    }
+}
+
+void LogSession::writeAlarm(const alarms::Alarm& alarm) {
+    if (out_ == nullptr) {
+        return;
+    }
+    writeLine(QStringLiteral("# alarm %1: %2")
+                  .arg(QString::fromUtf8(alarms::kindName(alarm.kind)),
+                       QString::fromStdString(alarm.text)));
+    if (out_ != nullptr && alarmHandler_) {
+        alarmHandler_(alarm);
     }
 }
 
@@ -176,6 +200,7 @@ void LogSession::finish(int status, const QString& why) {
     QMetaObject::invokeMethod(
         this,
         [this, status] {
+            alarmClock_.stop();
             link_.close();
             recording_.end();
             emit finished(status);

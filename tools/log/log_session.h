@@ -7,7 +7,10 @@
 //   - the header line: the table's 22 column headers, tab-separated;
 //   - one line per recorded row: its 22 table texts, tab-separated;
 //   - "# idle", "# restart" and "# lost" for the idle state, a restarted
-//     recording and a vanished port.
+//     recording and a vanished port;
+//   - "# alarm KIND: TEXT" for each raised alarm, after the row that raised
+//     it (see alarms/alarm_rules.h); the time rules are looked at on every
+//     receive event and on a timer in between.
 // Texts are UTF-8.
 //
 // The chart keeps no points; the table keeps the rows of the current
@@ -22,9 +25,11 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
 
+#include "alarms/recording_alarms.h"
 #include "chart/data_table.h"
 #include "chart/summary_chart.h"
 #include "protocol/status_decoder.h"
@@ -95,6 +100,17 @@ public:
     QString failure() const { return failure_; }
     int rowsWritten() const { return rowsWritten_; }
 
+    // --- alarms ---
+    void setAlarmSettings(const alarms::AlarmSettings& settings) {
+        alarms_.monitor().setSettings(settings);
+    }
+    // Hears of each raised alarm, after its line is written.
+    void setAlarmHandler(std::function<void(const alarms::Alarm&)> handler) {
+        alarmHandler_ = std::move(handler);
+    }
+    // How often the time rules are looked at between receive events.
+    static constexpr int kAlarmClockMs = 200;
+
     Recording& recording() { return recording_; }
     ReceiveAssembler& receivePath() { return assembler_; }
 
@@ -110,6 +126,7 @@ private:
     void serviced() override { clocks_.release(); }
 
     void writeRow(int row);
+    void writeAlarm(const alarms::Alarm& alarm);
     // Writes and flushes one line; false when it fails (failure_ says why)
     // or the stop signal came while the output took nothing (failure_ empty).
     bool put(const QString& line);
@@ -125,6 +142,7 @@ private:
     DataTableModel table_;
     NullReadoutView view_;
     Recording recording_;
+    alarms::RecordingAlarms alarms_;
     StatusDecoder decoder_;
     ReceiveAssembler assembler_;
     SerialLink link_;
@@ -135,6 +153,10 @@ private:
     CaptureWriter* capture_ = nullptr;
     int rowsWritten_ = 0;
     QString failure_;
+
+    // --- alarms ---
+    QTimer alarmClock_;
+    std::function<void(const alarms::Alarm&)> alarmHandler_;
 };
 
 }  // namespace cellwatch::logger

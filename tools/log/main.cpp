@@ -14,6 +14,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "protocol/tick_clock.h"
@@ -22,6 +23,7 @@
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
 #include "serial/file_open.h"
+#include "tools/log/alarm_command.h"
 #include "tools/log/command_line.h"
 #include "tools/log/log_session.h"
 
@@ -86,6 +88,25 @@ bool openOutput(const LogOptions& options, std::FILE*& out, std::FILE*& file) {
     return true;
 }
 
+// --- alarms ---
+// The alarm settings, and the command run for each raised alarm (none
+// without --on-alarm).
+std::unique_ptr<AlarmCommand> setUpAlarms(LogSession& session, const LogOptions& options,
+                                          const QString& port) {
+    session.setAlarmSettings(options.alarms);
+    if (options.onAlarm.isEmpty()) {
+        return nullptr;
+    }
+    auto command = std::make_unique<AlarmCommand>(options.onAlarm, port, &complain);
+    session.setAlarmHandler([c = command.get()](const alarms::Alarm& alarm) {
+        c->run(QString::fromUtf8(alarms::kindName(alarm.kind)), QString::fromStdString(alarm.text));
+    });
+    return command;
+}
+
+// How long the alarm commands still owed may take once the log has ended.
+constexpr int kAlarmDrainMs = 5000;
+
 // Runs the session until Ctrl-C, SIGTERM or its own end, then closes the output.
 int run(QCoreApplication& app, LogSession& session, const LogOptions& options, std::FILE* out,
         std::FILE* file, const std::function<void()>& started) {
@@ -129,6 +150,7 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
+    const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
     try {
         session.openPort(options.port);
     } catch (const std::exception& e) {
@@ -157,6 +179,9 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     }
 
     int status = run(app, session, options, out, file, {});
+    if (alarmCommand) {
+        alarmCommand->drain(kAlarmDrainMs);
+    }
     if (capture) {
         try {
             capture->close();
@@ -172,6 +197,8 @@ int replayLog(QCoreApplication& app, const LogOptions& options) {
     ManualTickClock ticks;
     ManualWallClock wall{QDateTime()};
     LogSession session(ticks, wall);
+    const std::unique_ptr<AlarmCommand> alarmCommand =
+        setUpAlarms(session, options, options.replay);
     std::optional<CaptureReader> reader;
     std::optional<CaptureReplay> replay;
     try {
@@ -199,6 +226,9 @@ int replayLog(QCoreApplication& app, const LogOptions& options) {
         app.exit(kExitFailure);
     });
     const int status = run(app, session, options, out, file, [&] { runner.start(); });
+    if (alarmCommand) {
+        alarmCommand->drain(kAlarmDrainMs);
+    }
     if (status == kExitOk && reader->truncated() && replay->atEnd()) {
         complain(options.replay +
                  QStringLiteral(" ends inside a record (cut off); replayed what came before it"));

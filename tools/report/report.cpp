@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <stdexcept>
@@ -21,7 +22,8 @@ const char* const kHelp =
     "Usage: cellwatch-report [options] FILE...\n"
     "\n"
     "Says what each recording came to: rows, duration, capacity, energy, currents,\n"
-    "voltages, temperatures and cells, with the largest cell spread.\n"
+    "voltages, temperatures and cells, with the largest cell spread, and the alarms\n"
+    "raised while it was recorded (a journal's '# alarm' lines).\n"
     "\n"
     "FILE is a journal or an exported table (whatever the window's File > Open reads),\n"
     "or a capture (.cwcap), which is played through the receive path on its own\n"
@@ -33,7 +35,9 @@ const char* const kHelp =
     "                    file, start, battery, kind, rows, duration_s, capacity_mah,\n"
     "                    energy_wh, current_avg_a, current_max_a, voltage_first_v,\n"
     "                    voltage_last_v, voltage_max_v, temp_ext_max_c, temp_int_max_c,\n"
-    "                    cells, cells_last_v, cell_spread_max_v, cell_spread_max_at_s\n"
+    "                    cells, cells_last_v, cell_spread_max_v, cell_spread_max_at_s,\n"
+    "                    alarms (the alarms a journal holds: objects with kind,\n"
+    "                    text and at_s, the elapsed seconds of the row before)\n"
     "  --picture OUT     draws each recording's chart with a caption into OUT\n"
     "                    (.png, .svg or .pdf); several recordings give OUT-1, OUT-2 ...\n"
     "  --size WxH        the picture's size in pixels (default 1200x700)\n"
@@ -150,6 +154,7 @@ std::vector<Recorded> readRecordings(const QString& path) {
     r.summary = readAndSummarize(*file, path);
     r.rows = file->rowCount();
     r.rowTexts = [f = file.get()](std::size_t row) { return f->rowTexts(row); };
+    r.alarms = file->alarms();
     r.keep = file;
     return {std::move(r)};
 }
@@ -195,6 +200,32 @@ void writeDatedCsv(const Recorded& recording, const QString& path) {
     }
 }
 
+QJsonArray alarmsJson(const std::vector<AlarmNote>& alarms) {
+    QJsonArray array;
+    for (const AlarmNote& note : alarms) {
+        QJsonObject object;
+        object.insert(QStringLiteral("kind"), note.kind);
+        object.insert(QStringLiteral("text"), note.text);
+        object.insert(
+            QStringLiteral("at_s"),
+            note.atSeconds < 0 ? QJsonValue() : QJsonValue(static_cast<qint64>(note.atSeconds)));
+        array.append(object);
+    }
+    return array;
+}
+
+QString alarmsText(const std::vector<AlarmNote>& alarms) {
+    QString text;
+    for (const AlarmNote& note : alarms) {
+        const QString at = note.atSeconds < 0
+                               ? QStringLiteral("-")
+                               : QString::fromStdString(elapsedText(
+                                     static_cast<std::uint32_t>(note.atSeconds) * 1000U));
+        text += QStringLiteral("  alarm at %1  %2: %3\n").arg(at, note.kind, note.text);
+    }
+    return text;
+}
+
 int run(const Options& options, QTextStream& out, QTextStream& err) {
     int status = kExitOk;
     std::vector<Recorded> all;
@@ -211,12 +242,15 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
     if (options.json) {
         QJsonArray array;
         for (const Recorded& r : all) {
-            array.append(summaryJson(r.summary, r.name));
+            QJsonObject object = summaryJson(r.summary, r.name);
+            object.insert(QStringLiteral("alarms"), alarmsJson(r.alarms));
+            array.append(object);
         }
         out << QJsonDocument(array).toJson(QJsonDocument::Indented);
     } else {
         for (std::size_t i = 0; i < all.size(); ++i) {
-            out << (i > 0 ? "\n" : "") << summaryText(all[i].summary, all[i].name);
+            out << (i > 0 ? "\n" : "") << summaryText(all[i].summary, all[i].name)
+                << alarmsText(all[i].alarms);
         }
     }
     out.flush();

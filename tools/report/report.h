@@ -3,6 +3,7 @@
 // tests can run it in-process as well as the built tool.
 #pragma once
 
+#include <QJsonArray>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "analysis/recording_summary.h"
+#include "readout/recording_file.h"
 
 namespace cellwatch::report {
 
@@ -43,7 +45,14 @@ struct Recorded {
     std::size_t rows = 0;
     std::function<QStringList(std::size_t row)> rowTexts;  // the 22 texts
     std::shared_ptr<void> keep;                            // what rowTexts reads from
+    std::vector<AlarmNote> alarms;                         // the alarm lines of a journal
 };
+
+// The alarms of a recording: for JSON, an array of {kind, text, at_s}
+// (at_s null before the first row); as text, one line each under the
+// summary ("  alarm at 0:01:07  cell-high: ..."), nothing without alarms.
+QJsonArray alarmsJson(const std::vector<AlarmNote>& alarms);
+QString alarmsText(const std::vector<AlarmNote>& alarms);
 
 // Reads one file into its recordings. Throws std::runtime_error with the
 // reason when it cannot be read or is no recording.

@@ -1,11 +1,15 @@
 // The recordings of a capture: played through the receive path on the
 // capture's own clocks, as fast as it goes, exactly as cellwatch-log
-// --replay plays it; the pause rule splits it into recordings.
+// --replay plays it; the pause rule splits it into recordings. The alarms
+// are watched as cellwatch-log watches them, with the default rules.
 #include <QFile>
+#include <optional>
 #include <stdexcept>
 
+#include "alarms/recording_alarms.h"
 #include "chart/data_table.h"
 #include "chart/summary_chart.h"
+#include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 #include "readout/recording.h"
 #include "serial/capture.h"
@@ -29,7 +33,16 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
     DataTableModel table;
     logger::NullReadoutView view;
     Recording recording(chart, table, view, ticks, wall, [] { return false; });
-    StatusDecoder decoder(ticks, recording);
+    std::vector<AlarmNote> alarmNotes;  // of the present recording
+    alarms::RecordingAlarms watch(recording, table, ticks, [&](const alarms::Alarm& alarm) {
+        const int last = table.gridRowCount() - 1;
+        const auto seconds =
+            last > 0 ? parseElapsedText(table.gridText(last, 1).toStdString()) : std::nullopt;
+        alarmNotes.push_back({QString::fromUtf8(alarms::kindName(alarm.kind)),
+                              QString::fromStdString(alarm.text), static_cast<std::size_t>(last),
+                              seconds ? static_cast<std::int64_t>(*seconds) : -1});
+    });
+    StatusDecoder decoder(ticks, watch.decoderHost());
     ReceiveAssembler assembler(ticks, decoder);
 
     std::vector<Recorded> found;
@@ -48,8 +61,10 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
                 return texts;
             };
             r.keep = rows;
+            r.alarms = std::move(alarmNotes);
             found.push_back(std::move(r));
         }
+        alarmNotes.clear();
         rows = std::make_shared<DataTableModel>();
         summarizer = RecordingSummarizer(recording.recordingStart());
     };
@@ -63,10 +78,14 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
         summarizer.addRow(texts);
     };
     events.restarted = close;
+    // What came due before the pause belongs to the recording it ends.
+    events.restarting = [&] { watch.tick(); };
+    watch.listen(recording);
 
     CaptureReplay replay(*reader, assembler, ticks, [&wall](const QDateTime& t) { wall.set(t); });
     recording.resetAxes();
     recording.begin();
+    watch.connected();
     close();  // the first recording starts with the capture
     while (replay.playNext()) {
     }

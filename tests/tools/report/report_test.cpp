@@ -125,7 +125,8 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
                              "cells",
                              "cells_last_v",
                              "cell_spread_max_v",
-                             "cell_spread_max_at_s"};
+                             "cell_spread_max_at_s",
+                             "alarms"};
     for (const QJsonValue& v : all) {
         const QStringList got = v.toObject().keys();
         EXPECT_EQ(QSet<QString>(got.begin(), got.end()), keys);
@@ -151,6 +152,67 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
     EXPECT_DOUBLE_EQ(c2["capacity_mah"].toDouble(), 7);
     EXPECT_EQ(c1["start"].toString(), QStringLiteral("2025-12-05T14:30:12+01:00"));
     EXPECT_FALSE(c2["start"].isNull());
+}
+
+// A journal's alarm lines are listed under its recording, in the text and
+// in the JSON with the time of the row before each; a capture's alarms are
+// found by replaying it.
+TEST_F(ReportTest, AlarmsAreListedUnderTheirRecording) {
+    const QString withAlarms =
+        write(QStringLiteral("cellwatch-20261205-150000.csv"),
+              "\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T15:00:00+01:00; "
+              "battery=LiIo/Po/Fe\r\n" +
+                  kHeader + csvRow(1, "+CHG+", "12.00", "2.00", 0) +
+                  csvRow(5, "+CHG+", "12.10", "2.00", 1) +
+                  "# alarm cell-spread: Cells 0.11 V apart (limit 0.10 V)\r\n" +
+                  "# alarm temperature: External temperature 51 \xC2\xB0"
+                  "C (limit 50 \xC2\xB0"
+                  "C)\r\n" +
+                  csvRow(6, "+CHG+", "12.20", "2.00", 2));
+    const Ran json = report({QStringLiteral("--json"), withAlarms, journal()});
+    ASSERT_EQ(json.status, 0) << json.err.toStdString();
+    const QJsonArray all = QJsonDocument::fromJson(json.out).array();
+    ASSERT_EQ(all.size(), 2);
+    const QJsonArray alarms = all[0].toObject()["alarms"].toArray();
+    ASSERT_EQ(alarms.size(), 2) << json.out.toStdString();
+    EXPECT_EQ(alarms[0].toObject(), (QJsonObject{{"kind", "cell-spread"},
+                                                 {"text", "Cells 0.11 V apart (limit 0.10 V)"},
+                                                 {"at_s", 5}}));
+    EXPECT_EQ(alarms[1].toObject()["text"].toString(),
+              QStringLiteral("External temperature 51 °C (limit 50 °C)"));
+    EXPECT_TRUE(all[1].toObject()["alarms"].toArray().isEmpty());
+
+    const Ran text = report({withAlarms});
+    EXPECT_TRUE(
+        text.out.contains("  alarm at 0:00:05  cell-spread: Cells 0.11 V apart (limit "
+                          "0.10 V)\n"))
+        << text.out.toStdString();
+
+    // A capture whose input sags below 11 V in its second message.
+    const QString path = dir.filePath(QStringLiteral("sag.cwcap"));
+    {
+        CaptureWriter w(QFile::encodeName(path).toStdString());
+        const CaptureStart start{1'764'941'412'000, 3600, 1000};
+        w.writeStart(start);
+        for (int k = 0; k < 3; ++k) {
+            emu::ChargerReading r;
+            r.mode = emu::Mode::Charge;
+            r.inputVoltage = Decimal::fromHundredths(k == 0 ? 1200 : 1090);
+            r.voltage = Decimal::fromHundredths(1200);
+            r.current = Decimal::fromInt(2);
+            r.cells[0] = r.cells[1] = r.cells[2] = Decimal::fromHundredths(400);
+            w.writeRecord(start.wallMs + 1000 * (k + 1),
+                          start.ticks + static_cast<std::uint32_t>(1000 * (k + 1)),
+                          emu::encodeStatus(r, FrameLayout::Long112));
+        }
+        w.close();
+    }
+    const Ran replayed = report({QStringLiteral("--json"), path});
+    const QJsonArray found =
+        QJsonDocument::fromJson(replayed.out).array()[0].toObject()["alarms"].toArray();
+    ASSERT_EQ(found.size(), 1) << replayed.out.toStdString();
+    EXPECT_EQ(found[0].toObject()["kind"].toString(), QStringLiteral("input-low"));
+    EXPECT_EQ(found[0].toObject()["at_s"].toInt(), 2);
 }
 
 TEST_F(ReportTest, FailuresAreNamedAndTheOthersStillReported) {

@@ -1,0 +1,249 @@
+#include "alarms/alarm_monitor.h"
+
+#include "protocol/sample_text.h"
+#include "protocol/status_sample.h"
+
+namespace cellwatch::alarms {
+namespace {
+
+constexpr std::string_view kLithium = kTypeLithium;
+constexpr std::string_view kLead = kTypeLead;
+constexpr std::string_view kDischarging = kStateDischarge;
+
+std::string volts(Decimal v) {
+    return v.format(kFormat2) + " V";
+}
+
+std::string degrees(Decimal t) {
+    return t.plainText() + " °C";
+}
+
+std::string limitText(const std::string& value) {
+    return " (limit " + value + ")";
+}
+
+// The cell limit for the pack's battery type; none for types without one.
+std::optional<Decimal> cellLimit(const Rule& rule, const std::string& batteryType) {
+    if (batteryType == kLithium) {
+        return rule.limit;
+    }
+    if (batteryType == kLead) {
+        return rule.second;
+    }
+    return std::nullopt;
+}
+
+struct Extremes {
+    int highest = -1;  // cell indexes, 0-based; -1 without non-zero cells
+    int lowest = -1;
+};
+
+Extremes extremes(const RowValues& row) {
+    Extremes e;
+    for (int i = 0; i < static_cast<int>(row.cells.size()); ++i) {
+        const Decimal v = row.cells[static_cast<std::size_t>(i)];
+        if (v.isZero()) {
+            continue;
+        }
+        if (e.highest < 0 || v > row.cells[static_cast<std::size_t>(e.highest)]) {
+            e.highest = i;
+        }
+        if (e.lowest < 0 || v < row.cells[static_cast<std::size_t>(e.lowest)]) {
+            e.lowest = i;
+        }
+    }
+    return e;
+}
+
+std::string cellText(const RowValues& row, int index) {
+    return "Cell " + std::to_string(index + 1) + " at " +
+           volts(row.cells[static_cast<std::size_t>(index)]);
+}
+
+std::string runName(const RowValues& row) {
+    return row.state == kDischarging ? "discharge" : "charge";
+}
+
+}  // namespace
+
+AlarmMonitor::AlarmMonitor(const AlarmSettings& settings) : settings_(settings) {}
+
+void AlarmMonitor::setSettings(const AlarmSettings& settings) {
+    settings_ = settings;
+    for (Kind kind : kAllKinds) {
+        if (!enabled(kind)) {
+            active_[static_cast<std::size_t>(kind)] = false;
+        }
+    }
+}
+
+std::uint32_t AlarmMonitor::limitMs(Kind kind) const {
+    return static_cast<std::uint32_t>(settings_[kind].limit.roundedToInt()) * 1000U;
+}
+
+void AlarmMonitor::update(Kind kind, bool holds, const std::string& text,
+                          std::vector<Alarm>& raised) {
+    bool& on = active_[static_cast<std::size_t>(kind)];
+    holds = holds && enabled(kind);
+    if (holds && !on) {
+        raised.push_back({kind, text});
+    }
+    on = holds;
+}
+
+void AlarmMonitor::startRecording(std::uint32_t now) {
+    active_ = {};
+    hasRows_ = false;
+    stoppedSince_.reset();
+    lastRowAt_ = now;
+}
+
+std::vector<Alarm> AlarmMonitor::connected(std::uint32_t now) {
+    connected_ = true;
+    startRecording(now);
+    return {};
+}
+
+void AlarmMonitor::disconnected() {
+    connected_ = false;
+    startRecording(0);
+}
+
+std::vector<Alarm> AlarmMonitor::restarted(std::uint32_t now) {
+    std::vector<Alarm> raised;
+    checkTime(now, raised);
+    startRecording(now);
+    return raised;
+}
+
+std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now) {
+    std::vector<Alarm> raised;
+    checkTime(now, raised);
+    hasRows_ = true;
+    last_ = values;
+    lastRowAt_ = now;
+    stoppedSince_.reset();
+    update(Kind::Finished, false, {}, raised);
+    update(Kind::Stalled, false, {}, raised);
+
+    const Extremes e = extremes(values);
+    {
+        const std::optional<Decimal> limit =
+            cellLimit(settings_[Kind::CellHigh], values.batteryType);
+        const bool holds =
+            limit && e.highest >= 0 && values.cells[static_cast<std::size_t>(e.highest)] > *limit;
+        update(Kind::CellHigh, holds,
+               holds ? cellText(values, e.highest) + limitText(volts(*limit)) : std::string(),
+               raised);
+    }
+    {
+        const std::optional<Decimal> limit =
+            cellLimit(settings_[Kind::CellLow], values.batteryType);
+        const bool holds = limit && values.state == kDischarging && e.lowest >= 0 &&
+                           values.cells[static_cast<std::size_t>(e.lowest)] < *limit;
+        update(Kind::CellLow, holds,
+               holds ? cellText(values, e.lowest) + limitText(volts(*limit)) : std::string(),
+               raised);
+    }
+    {
+        const Decimal limit = settings_[Kind::CellSpread].limit;
+        const bool graceOver = values.elapsedSeconds >= kSpreadGraceSeconds;
+        Decimal spread;
+        if (e.highest >= 0) {
+            spread = values.cells[static_cast<std::size_t>(e.highest)] -
+                     values.cells[static_cast<std::size_t>(e.lowest)];
+        }
+        const bool holds = graceOver && spread > limit;
+        update(Kind::CellSpread, holds,
+               holds ? "Cells " + volts(spread) + " apart: cell " + std::to_string(e.highest + 1) +
+                           " at " + volts(values.cells[static_cast<std::size_t>(e.highest)]) +
+                           ", cell " + std::to_string(e.lowest + 1) + " at " +
+                           volts(values.cells[static_cast<std::size_t>(e.lowest)]) +
+                           limitText(volts(limit))
+                     : std::string(),
+               raised);
+    }
+    {
+        const Rule& rule = settings_[Kind::Temperature];
+        std::string text;
+        if (values.extTemperature > rule.limit) {
+            text = "External temperature " + degrees(values.extTemperature) +
+                   limitText(degrees(rule.limit));
+        }
+        if (values.intTemperature > rule.second) {
+            text += (text.empty() ? "Internal temperature " : "; internal temperature ") +
+                    degrees(values.intTemperature) + limitText(degrees(rule.second));
+        }
+        update(Kind::Temperature, !text.empty(), text, raised);
+    }
+    {
+        const Decimal limit = settings_[Kind::InputLow].limit;
+        const bool holds = values.inputVoltage < limit;
+        update(Kind::InputLow, holds,
+               holds ? "Input at " + volts(values.inputVoltage) + limitText(volts(limit))
+                     : std::string(),
+               raised);
+    }
+    return raised;
+}
+
+std::vector<Alarm> AlarmMonitor::idleShown(std::uint32_t now) {
+    return messageDecoded(false, now);
+}
+
+std::vector<Alarm> AlarmMonitor::messageDecoded(bool working, std::uint32_t now) {
+    std::vector<Alarm> raised;
+    if (!working && hasRows_ && !stoppedSince_) {
+        stoppedSince_ = now;
+    }
+    checkTime(now, raised);
+    return raised;
+}
+
+std::vector<Alarm> AlarmMonitor::linkLost(const std::string& reason, std::uint32_t now) {
+    std::vector<Alarm> raised;
+    checkTime(now, raised);
+    if (hasRows_) {
+        std::string text = "Link lost during the " + runName(last_) + ", last row at " +
+                           elapsedText(last_.elapsedSeconds * 1000U);
+        if (!reason.empty()) {
+            text += ": " + reason;
+        }
+        update(Kind::Lost, true, text, raised);
+    }
+    connected_ = false;
+    return raised;
+}
+
+std::vector<Alarm> AlarmMonitor::tick(std::uint32_t now) {
+    std::vector<Alarm> raised;
+    checkTime(now, raised);
+    return raised;
+}
+
+void AlarmMonitor::checkTime(std::uint32_t now, std::vector<Alarm>& raised) {
+    if (!connected_ || !hasRows_) {
+        return;
+    }
+    if (stoppedSince_) {
+        const std::uint32_t limit = limitMs(Kind::Finished);
+        if (now - *stoppedSince_ >= limit) {
+            update(Kind::Finished, true,
+                   "The " + runName(last_) + " finished after " +
+                       elapsedText(last_.elapsedSeconds * 1000U) +
+                       " (no charging or discharging for " + std::to_string(limit / 1000U) + " s)",
+                   raised);
+        }
+        return;
+    }
+    const std::uint32_t limit = limitMs(Kind::Stalled);
+    if (now - lastRowAt_ >= limit) {
+        update(Kind::Stalled, true,
+               "No new row for " + std::to_string(limit / 1000U) + " s while the " +
+                   runName(last_) + " was running (last row at " +
+                   elapsedText(last_.elapsedSeconds * 1000U) + ")",
+               raised);
+    }
+}
+
+}  // namespace cellwatch::alarms

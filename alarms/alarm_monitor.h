@@ -1,0 +1,95 @@
+// The alarm monitor: told the rows of a recording, the charger's messages,
+// the link's fate and the time, it says which alarms are raised.
+//
+// It holds no timer and reads no clock: every call carries the present
+// moment as a millisecond tick count (differences modulo 2^32), so the
+// window, the logger and the tests all drive it on the clocks they have.
+// The time rules (finished, stalled) are looked at in every call; tick()
+// is for the moments in between.
+//
+// A rule is raised once when its condition starts and again only after the
+// condition has cleared. The row rules look at recorded rows only: a row
+// where the condition no longer holds clears it. A new recording (a restart
+// after a pause, a new connection) starts every rule afresh.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "alarms/alarm_rules.h"
+#include "protocol/decimal.h"
+
+namespace cellwatch::alarms {
+
+// What the row rules read of a recorded row.
+struct RowValues {
+    std::uint32_t elapsedSeconds = 0;  // the row's time: 1 for the first row
+    std::string batteryType;           // "LiIo/Po/Fe", "Pb", ...
+    std::string state;                 // "+CHG+" or "-DSC-"
+    Decimal extTemperature, intTemperature, inputVoltage;
+    std::array<Decimal, 12> cells{};  // 0 for an absent cell
+};
+
+struct Alarm {
+    Kind kind = Kind::CellHigh;
+    std::string text;  // one line, English
+    bool operator==(const Alarm&) const = default;
+};
+
+// The seconds of a recording from which on cell-spread is looked at.
+inline constexpr std::uint32_t kSpreadGraceSeconds = 60;
+
+class AlarmMonitor {
+public:
+    explicit AlarmMonitor(const AlarmSettings& settings = AlarmSettings::defaults());
+
+    // New settings; a rule turned off ends its episode.
+    void setSettings(const AlarmSettings& settings);
+    const AlarmSettings& settings() const { return settings_; }
+
+    // A connection starts a recording.
+    std::vector<Alarm> connected(std::uint32_t now);
+    // The port closed by the user: nothing is watched until connected again.
+    void disconnected();
+    // The port is open, the recording as it was (the window notices a
+    // connection late; its first row tells the new recording).
+    void setConnected() { connected_ = true; }
+    // A recorded row.
+    std::vector<Alarm> row(const RowValues& values, std::uint32_t now);
+    // The recording was cleared after a pause; a new one starts.
+    std::vector<Alarm> restarted(std::uint32_t now);
+    // The readouts went to the idle state (a message came too late).
+    std::vector<Alarm> idleShown(std::uint32_t now);
+    // A message was decoded; `working` when it is charging or discharging.
+    std::vector<Alarm> messageDecoded(bool working, std::uint32_t now);
+    // The port went away; `reason` as the link tells it (may be empty).
+    std::vector<Alarm> linkLost(const std::string& reason, std::uint32_t now);
+    // Time passes.
+    std::vector<Alarm> tick(std::uint32_t now);
+
+    // Whether the recording has rows, and whether a rule's episode is on.
+    bool hasRows() const { return hasRows_; }
+    bool active(Kind kind) const { return active_[static_cast<std::size_t>(kind)]; }
+
+private:
+    // Raises `kind` with `text` when `holds` starts; ends the episode when it
+    // does not hold.
+    void update(Kind kind, bool holds, const std::string& text, std::vector<Alarm>& raised);
+    void checkTime(std::uint32_t now, std::vector<Alarm>& raised);
+    void startRecording(std::uint32_t now);
+    bool enabled(Kind kind) const { return settings_[kind].enabled; }
+    std::uint32_t limitMs(Kind kind) const;
+
+    AlarmSettings settings_;
+    std::array<bool, kKindCount> active_{};
+    bool connected_ = false;
+    bool hasRows_ = false;
+    RowValues last_;                             // the last row
+    std::uint32_t lastRowAt_ = 0;                // when it came
+    std::optional<std::uint32_t> stoppedSince_;  // first idle word since the last row
+};
+
+}  // namespace cellwatch::alarms

@@ -1,0 +1,87 @@
+#include "alarms/recording_alarms.h"
+
+#include <type_traits>
+
+#include "chart/data_table.h"
+#include "protocol/sample_text.h"
+#include "readout/recording.h"
+
+namespace cellwatch::alarms {
+namespace {
+
+Decimal number(const QString& text) {
+    return Decimal::parse(text.toStdString()).value_or(Decimal());
+}
+
+// Chains `extra` after what a recording's event already does.
+template <typename... Args>
+void chain(std::function<void(Args...)>& event,
+           std::type_identity_t<std::function<void(Args...)>> extra) {
+    event = [first = std::move(event), extra = std::move(extra)](Args... args) {
+        if (first) {
+            first(args...);
+        }
+        extra(args...);
+    };
+}
+
+}  // namespace
+
+RowValues rowValues(const QStringList& texts) {
+    const auto text = [&texts](int field) {
+        return field < texts.size() ? texts[field] : QString();
+    };
+    RowValues v;
+    v.elapsedSeconds = parseElapsedText(text(0).toStdString()).value_or(0);
+    v.batteryType = text(1).toStdString();
+    v.state = text(2).toStdString();
+    v.extTemperature = number(text(3));
+    v.intTemperature = number(text(4));
+    v.inputVoltage = number(text(5));
+    for (int cell = 0; cell < kCellCount; ++cell) {
+        v.cells[static_cast<std::size_t>(cell)] = number(text(10 + cell));
+    }
+    return v;
+}
+
+RowValues rowValues(const DataTableModel& table, int row) {
+    QStringList texts;
+    for (int column = 1; column <= kSampleFieldCount; ++column) {
+        texts << table.gridText(row, column);
+    }
+    return rowValues(texts);
+}
+
+void DecoderTap::sampleDecoded(const StatusSample& sample, FrameLayout layout) {
+    host_.sampleDecoded(sample, layout);
+    decoded_(!sample.isIdle());
+}
+
+RecordingAlarms::RecordingAlarms(DecoderHost& recording, const DataTableModel& table,
+                                 const TickClock& ticks, std::function<void(const Alarm&)> raised)
+    : table_(table),
+      ticks_(ticks),
+      raised_(std::move(raised)),
+      tap_(recording, [this](bool working) {
+          emitAll(monitor_.messageDecoded(working, ticks_.tickCount()));
+      }) {}
+
+void RecordingAlarms::listen(Recording& recording) {
+    Recording::Events& events = recording.events();
+    chain(events.rowAppended, [this](int row) {
+        if (row == 1 && monitor_.hasRows()) {
+            emitAll(monitor_.restarted(ticks_.tickCount()));
+        }
+        emitAll(monitor_.row(rowValues(table_, row), ticks_.tickCount()));
+    });
+    chain(events.restarted, [this] { emitAll(monitor_.restarted(ticks_.tickCount())); });
+    chain(events.idleShown, [this] { emitAll(monitor_.idleShown(ticks_.tickCount())); });
+}
+
+void RecordingAlarms::emitAll(const std::vector<Alarm>& alarms) {
+    for (const Alarm& alarm : alarms) {
+        raised_(alarm);
+    }
+}
+
+}  // namespace cellwatch::alarms

@@ -1,0 +1,253 @@
+#include "app/alarm_band.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QSystemTrayIcon>
+
+#ifdef CELLWATCH_HAVE_DBUS
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#endif
+#ifdef CELLWATCH_HAVE_MULTIMEDIA
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QSoundEffect>
+#endif
+
+#include "app/alarm_settings_dialog.h"
+#include "app/captions.h"
+#include "app/settings_store.h"
+#include "readout/recording.h"
+#include "serial/serial_link.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr BilingualText kAcknowledge = {"确认", "Acknowledge"};
+constexpr BilingualText kAlarmTitle = {"警报", "Alarm"};
+constexpr BilingualText kAlarmsMenu = {"警报", "Alarms"};
+constexpr BilingualText kSoundItem = {"声音", "Sound"};
+constexpr BilingualText kRulesItem = {"警报设置…", "Alarms…"};
+constexpr int kBandHeight = 30;
+
+// Keeps the band along the top of the chart as it is resized.
+class TopFollower final : public QObject {
+public:
+    TopFollower(QWidget* band, QWidget* host) : QObject(band), band_(band) {
+        host->installEventFilter(this);
+        place(host->width());
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            place(static_cast<QResizeEvent*>(event)->size().width());
+        }
+        return false;
+    }
+
+private:
+    void place(int width) { band_->setGeometry(0, 0, width, kBandHeight); }
+    QWidget* band_;
+};
+
+}  // namespace
+
+AlarmBand::AlarmBand(QWidget* parent)
+    : QFrame(parent), label_(new QLabel(this)), button_(new QPushButton(this)) {
+    setObjectName(QStringLiteral("AlarmBand"));
+    setAutoFillBackground(true);
+    setStyleSheet(
+        QStringLiteral("#AlarmBand { background: #c62828; } #AlarmBand QLabel { color: "
+                       "white; font-weight: bold; }"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 2, 4, 2);
+    layout->addWidget(label_, 1);
+    layout->addWidget(button_);
+    connect(button_, &QPushButton::clicked, this, [this] {
+        hide();
+        emit acknowledged();
+    });
+    hide();
+}
+
+void AlarmBand::showAlarm(const QString& text, bool chinese) {
+    label_->setText(text);
+    button_->setText(kAcknowledge.pick(chinese));
+    show();
+    raise();
+}
+
+AlarmWatch::AlarmWatch(Parts parts, QObject* parent)
+    : QObject(parent),
+      parts_(std::move(parts)),
+      alarms_(parts_.recording, parts_.table, parts_.ticks,
+              [this](const alarms::Alarm& alarm) { onAlarm(alarm); }) {
+    alarms_.monitor().setSettings(readAlarmSettings(parts_.settings));
+    soundOn_ = readAlarmSound(parts_.settings);
+    band_ = new AlarmBand(parts_.chart);
+    new TopFollower(band_, parts_.chart);
+    connect(band_, &AlarmBand::acknowledged, this, &AlarmWatch::acknowledge);
+    repeat_.setInterval(kRepeatMs);
+    connect(&repeat_, &QTimer::timeout, this, &AlarmWatch::playSound);
+    clock_.setInterval(kClockMs);
+    connect(&clock_, &QTimer::timeout, this, [this] {
+        followLink();
+        alarms_.tick();
+    });
+    clock_.start();
+    notify = [this](const QString& title, const QString& text) { notifyDesktop(title, text); };
+}
+
+AlarmWatch::~AlarmWatch() = default;
+
+void AlarmWatch::listen(Recording& recording, SerialLink& link) {
+    alarms_.listen(recording);
+    connect(&link, &SerialLink::linkLost, this, [this](const QString& reason) {
+        alarms_.linkLost(reason);
+        linkOpen_ = false;
+    });
+}
+
+// The rules run while a port is open; opening one starts them afresh.
+void AlarmWatch::followLink() {
+    const bool open = parts_.linkOpen();
+    if (open && !linkOpen_) {
+        alarms_.linkOpened();
+    } else if (!open && linkOpen_) {
+        alarms_.disconnected();
+    }
+    linkOpen_ = open;
+}
+
+void AlarmWatch::onAlarm(const alarms::Alarm& alarm) {
+    const bool chinese = parts_.chinese();
+    const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
+    const QString text = QString::fromStdString(alarm.text);
+    parts_.writeJournal(QStringLiteral("alarm %1: %2").arg(kind, text));
+    band_->showAlarm(text, chinese);
+    const QString title =
+        kAlarmTitle.pick(chinese) + QStringLiteral(": ") + alarmKindCaption(alarm.kind, chinese);
+    if (alarm.kind != alarms::Kind::Lost) {
+        parts_.postStatus(title + QStringLiteral(" - ") + text);  // the window tells a loss
+    }
+    if (notify) {
+        notify(title, text);
+    }
+    if (soundOn_) {
+        playSound();
+        repeat_.start();
+    }
+    emit raised(kind, text);
+}
+
+void AlarmWatch::acknowledge() {
+    repeat_.stop();
+#ifdef CELLWATCH_HAVE_MULTIMEDIA
+    if (sound_ != nullptr) {
+        sound_->stop();
+    }
+#endif
+    band_->hide();
+}
+
+void AlarmWatch::setSoundOn(bool on) {
+    soundOn_ = on;
+    writeAlarmSound(parts_.settings, on);
+    if (!on) {
+        repeat_.stop();
+    }
+    if (soundAction_ != nullptr) {
+        soundAction_->setChecked(on);
+    }
+}
+
+void AlarmWatch::playSound() {
+    ++soundsPlayed_;
+#ifdef CELLWATCH_HAVE_MULTIMEDIA
+    if (!QMediaDevices::audioOutputs().isEmpty()) {
+        if (sound_ == nullptr) {
+            sound_ = new QSoundEffect(this);
+            sound_->setSource(QUrl(QStringLiteral("qrc:/sounds/alarm.wav")));
+        }
+        sound_->play();
+        return;
+    }
+#endif
+    QApplication::beep();  // no audio output: the system's beep
+}
+
+void AlarmWatch::notifyDesktop(const QString& title, const QString& text) {
+#ifdef CELLWATCH_HAVE_DBUS
+    // Asked without waiting: a desktop without the service answers with an
+    // error, and the tray icon tells instead.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.Notifications"),
+            QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+        call << QStringLiteral("Cellwatch") << 0U << QStringLiteral("dialog-warning") << title
+             << text << QStringList() << QVariantMap() << -1;
+        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, title, text] {
+            if (watcher->isError()) {
+                notifyTray(title, text);
+            }
+            watcher->deleteLater();
+        });
+        return;
+    }
+#endif
+    notifyTray(title, text);
+}
+
+void AlarmWatch::notifyTray(const QString& title, const QString& text) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        return;  // the band and the status message still tell
+    }
+    if (tray_ == nullptr) {
+        tray_ = new QSystemTrayIcon(QApplication::windowIcon(), this);
+        tray_->show();
+    }
+    tray_->showMessage(title, text, QSystemTrayIcon::Warning);
+}
+
+void AlarmWatch::addMenu(QMenu* view) {
+    if (view == nullptr) {
+        return;
+    }
+    menu_ = view->addMenu(QString());
+    menu_->setObjectName(QStringLiteral("AlarmsMenu"));
+    soundAction_ = menu_->addAction(QString());
+    soundAction_->setObjectName(QStringLiteral("AlarmSound"));
+    soundAction_->setCheckable(true);
+    soundAction_->setChecked(soundOn_);
+    connect(soundAction_, &QAction::triggered, this, [this](bool on) { setSoundOn(on); });
+    rulesAction_ = view->addAction(QString());
+    rulesAction_->setObjectName(QStringLiteral("AlarmRules"));
+    connect(rulesAction_, &QAction::triggered, this, &AlarmWatch::editRules);
+    // The captions follow the language whenever the menu opens.
+    const auto caption = [this] {
+        const bool chinese = parts_.chinese();
+        menu_->setTitle(kAlarmsMenu.pick(chinese));
+        soundAction_->setText(kSoundItem.pick(chinese));
+        rulesAction_->setText(kRulesItem.pick(chinese));
+    };
+    caption();
+    connect(view, &QMenu::aboutToShow, this, caption);
+}
+
+void AlarmWatch::editRules() {
+    AlarmSettingsDialog dialog(alarms_.monitor().settings(), parts_.chinese(), band_->window());
+    if (dialog.exec() == QDialog::Accepted) {
+        alarms_.monitor().setSettings(dialog.settings());
+        writeAlarmSettings(parts_.settings, dialog.settings());
+    }
+}
+
+}  // namespace cellwatch

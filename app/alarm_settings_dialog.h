@@ -1,0 +1,49 @@
+// The alarm rules in the settings, and View > Alarms… that edits them: one
+// line per rule with its switch and its limits, in the interface language.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <vector>
+
+#include "alarms/alarm_rules.h"
+
+class QCheckBox;
+class QDoubleSpinBox;
+
+namespace cellwatch {
+
+class SettingsStore;
+
+// The rules as kept in the settings (section "Alarms"); the defaults for
+// what is not kept or cannot be read.
+alarms::AlarmSettings readAlarmSettings(const SettingsStore& store);
+void writeAlarmSettings(SettingsStore& store, const alarms::AlarmSettings& settings);
+// The sound's switch (View > Alarms > Sound); on when nothing is kept.
+bool readAlarmSound(const SettingsStore& store);
+void writeAlarmSound(SettingsStore& store, bool on);
+
+// The name of a rule as the window shows it.
+QString alarmKindCaption(alarms::Kind kind, bool chinese);
+
+class AlarmSettingsDialog final : public QDialog {
+    Q_OBJECT
+public:
+    AlarmSettingsDialog(const alarms::AlarmSettings& settings, bool chinese,
+                        QWidget* parent = nullptr);
+    alarms::AlarmSettings settings() const;
+
+    QCheckBox* enabledBox(alarms::Kind kind) const {
+        return enabled_[static_cast<std::size_t>(kind)];
+    }
+    // The spin box of a rule's first (0) or second (1) limit; null without.
+    QDoubleSpinBox* limitBox(alarms::Kind kind, int which) const {
+        return limits_[static_cast<std::size_t>(kind)][static_cast<std::size_t>(which)];
+    }
+
+private:
+    std::array<QCheckBox*, alarms::kKindCount> enabled_{};
+    std::array<std::array<QDoubleSpinBox*, 2>, alarms::kKindCount> limits_{};
+};
+
+}  // namespace cellwatch

@@ -1,0 +1,242 @@
+// Alarms in cellwatch-log: the emulator's alarm scenarios go through a real
+// pseudo-terminal and the whole receive chain on a tick clock set by hand,
+// and the '# alarm' lines must stand after the right rows, once each. The
+// built tool then runs its --on-alarm command with the three variables
+// while it goes on logging.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "log_test_support.h"
+#include "tools/log/command_line.h"
+#include "tools/log/log_session.h"
+
+namespace cellwatch::logger {
+namespace {
+
+using namespace logtest;
+namespace fs = std::filesystem;
+
+// A 76-byte message (the layout with temperatures) and the filler after it
+// that the receive path skips, so that it is framed at once.
+std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes) {
+    bytes.insert(bytes.end(), 36, 0x00);
+    return bytes;
+}
+
+bool runUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return done();
+}
+
+class LogAlarmsTest : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t kBegin = 7'000'000;
+
+    void SetUp() override {
+        out_ = ::open_memstream(&data_, &size_);
+        session.openPort(QString::fromStdString(pty->slavePath()));
+    }
+    void TearDown() override {
+        session.stop();
+        std::fclose(out_);
+        std::free(data_);
+    }
+
+    std::vector<std::string> lines() {
+        std::fflush(out_);
+        return splitLines(data_ == nullptr ? std::string() : std::string(data_, size_));
+    }
+
+    // Plays the steps, one message a second; a silence moves the clock on
+    // and lets the session's alarm clock look at it.
+    void play(const std::vector<emu::Step>& steps) {
+        for (const emu::Step& step : steps) {
+            if (step.kind == emu::Step::Kind::Silence) {
+                now += step.ms;
+                ticks.set(kBegin + now);
+                runUntil([] { return false; }, 2 * LogSession::kAlarmClockMs);
+                continue;
+            }
+            now += 1000;
+            ticks.set(kBegin + now);
+            const std::size_t before = lines().size();
+            writeAll(pty->masterFd(), framed(emu::encodeStep(step)));
+            if (step.reading.mode != emu::Mode::Idle) {
+                ASSERT_TRUE(runUntil([&] { return lines().size() > before; })) << "at " << now;
+            } else {
+                // An idle message adds no row: give it time to be taken.
+                runUntil([] { return false; }, 30);
+            }
+        }
+        runUntil([] { return false; }, 50);
+    }
+
+    std::vector<emu::Step> scenario(const char* name) {
+        emu::ScenarioOptions o;
+        o.names = {name};
+        return emu::buildScenario(o);
+    }
+
+    std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
+    ManualTickClock ticks{kBegin};
+    SystemWallClock wall;
+    LogSession session{ticks, wall};
+    std::uint32_t now = 0;
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::FILE* out_ = nullptr;
+};
+
+// Each alarm scenario raises its alarm once, right after the row (by its
+// time) that raised it; or, for the time rules, after the last row.
+TEST_F(LogAlarmsTest, EachScenarioRaisesItsAlarmOnceAfterTheRightRow) {
+    const struct {
+        const char* scenario;
+        const char* after;  // the time column of the row before the alarm line
+        const char* line;
+    } cases[] = {
+        {"alarm-cell-high", "0:00:12", "# alarm cell-high: Cell 3 at 4.26 V (limit 4.25 V)"},
+        {"alarm-cell-low", "0:00:12", "# alarm cell-low: Cell 2 at 2.98 V (limit 3.00 V)"},
+        {"alarm-hot", "0:00:23", "# alarm temperature: External temperature 51 °C (limit 50 °C)"},
+        {"alarm-spread", "0:01:07",
+         "# alarm cell-spread: Cells 0.11 V apart: cell 1 at 4.00 V, cell 4 at 3.89 V "
+         "(limit 0.10 V)"},
+        {"alarm-input-low", "0:00:12", "# alarm input-low: Input at 10.90 V (limit 11.00 V)"},
+        {"alarm-finished", "0:00:15",
+         "# alarm finished: The charge finished after 0:00:15 (no charging or discharging for "
+         "10 s)"},
+        {"alarm-stalled", "0:00:15",
+         "# alarm stalled: No new row for 30 s while the charge was running (last row at "
+         "0:00:15)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        TearDown();
+        pty = std::make_unique<emu::PseudoTerminal>();
+        now = 0;
+        ticks.set(kBegin);
+        SetUp();
+        ASSERT_TRUE(session.start(out_));
+        play(scenario(c.scenario));
+        const std::vector<std::string> all = lines();
+        std::vector<std::size_t> alarmAt;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (all[i].starts_with("# alarm")) {
+                alarmAt.push_back(i);
+            }
+        }
+        ASSERT_EQ(alarmAt.size(), 1u);
+        EXPECT_EQ(all[alarmAt[0]], c.line);
+        EXPECT_TRUE(all[alarmAt[0] - 1].starts_with(std::string(c.after) + "\t"))
+            << all[alarmAt[0] - 1];
+    }
+}
+
+// The port going away with rows recorded raises lost before '# lost'; rules
+// turned off or given other limits on the command line are heeded.
+TEST_F(LogAlarmsTest, LostAndTheCommandLineSettings) {
+    const LogOptions options =
+        parseArguments({"--port", "x", "--alarm", "cell-high=4.28", "--no-alarm", "input-low"});
+    session.setAlarmSettings(options.alarms);
+    ASSERT_TRUE(session.start(out_));
+    play(scenario("alarm-cell-high"));
+    emu::ScenarioOptions sag;
+    sag.names = {"alarm-input-low"};
+    sag.messages = 15;
+    std::vector<emu::Step> steps = emu::buildScenario(sag);
+    play(steps);
+    pty.reset();  // the adapter is pulled
+    ASSERT_TRUE(runUntil([&] { return !lines().empty() && lines().back() == "# lost"; }));
+    std::vector<std::string> alarmLines;
+    for (const std::string& line : lines()) {
+        if (line.starts_with("# ")) {
+            alarmLines.push_back(line);
+        }
+    }
+    // cell 3 passes 4.28 V at 4.29 V; a restart after a pause is not here
+    // (the two runs follow each other within a second).
+    ASSERT_EQ(alarmLines.size(), 3u);
+    EXPECT_EQ(alarmLines[0], "# alarm cell-high: Cell 3 at 4.29 V (limit 4.28 V)");
+    EXPECT_EQ(alarmLines[2], "# lost");
+    EXPECT_TRUE(
+        alarmLines[1].starts_with("# alarm lost: Link lost during the charge, last row "
+                                  "at 0:00:45"))
+        << alarmLines[1];
+}
+
+// The built tool: --on-alarm runs its command for each alarm with the
+// kind, text and port, never twice at once, without holding the log up; a
+// failing command is one error line.
+TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("cellwatch-alarm-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    emu::PseudoTerminal pty;
+    const std::string record = (dir / "alarms.txt").string();
+    const std::string go = (dir / "go").string();
+    const std::string busy = (dir / "busy").string();
+    // Each run waits until the test lets it go, and notes whether another
+    // one was running meanwhile.
+    const std::string command = "if [ -e " + busy + " ]; then echo twice >> " + record +
+                                "; fi; touch " + busy + "; while [ ! -e " + go +
+                                " ]; do sleep 0.02; done; printf '%s|%s|%s\\n' "
+                                "\"$CELLWATCH_ALARM\" \"$CELLWATCH_TEXT\" \"$CELLWATCH_PORT\" >> " +
+                                record + "; rm " + busy + "; exit 3";
+    ToolRun run({"--port", pty.slavePath(), "--on-alarm", command});
+    ASSERT_TRUE(run.waitForLines(1));
+    emu::ChargerReading r = chargeReading(1);
+    r.cells[0] = Decimal::fromHundredths(426);       // cell-high
+    r.extTemperature = Decimal::fromInt(51);         // temperature
+    r.inputVoltage = Decimal::fromHundredths(1099);  // input-low
+    writeAll(pty.masterFd(), framed(emu::encodeStatus(r, FrameLayout::Short76)));
+    // The row and three alarm lines, and the next row, come while the first
+    // run still waits: the log does not wait for it.
+    ASSERT_TRUE(run.waitForLines(5)) << run.out();
+    writeAll(pty.masterFd(), framed(emu::encodeStatus(chargeReading(2), FrameLayout::Short76)));
+    ASSERT_TRUE(run.waitForLines(6)) << run.out();
+    std::ofstream{go};
+    // Three runs, one after the other.
+    const auto runs = [&] {
+        std::ifstream in(record);
+        return splitLines({std::istreambuf_iterator<char>(in), {}});
+    };
+    QElapsedTimer timer;
+    timer.start();
+    while (runs().size() < 3 && timer.elapsed() < 5000) {
+        ::usleep(20000);
+    }
+    run.signal(SIGTERM);
+    EXPECT_EQ(run.wait(), kExitOk);
+    const std::vector<std::string> got = runs();
+    ASSERT_EQ(got.size(), 3u);
+    const std::vector<std::string> lines = run.outLines();
+    EXPECT_EQ(got[0], "cell-high|" + lines[2].substr(std::string("# alarm cell-high: ").size()) +
+                          "|" + pty.slavePath());
+    EXPECT_TRUE(got[1].starts_with("temperature|External temperature 51 °C")) << got[1];
+    EXPECT_TRUE(got[2].starts_with("input-low|Input at 10.99 V")) << got[2];
+    // One line per failed run.
+    const std::vector<std::string> errors = splitLines(run.err());
+    ASSERT_EQ(errors.size(), 3u) << run.err();
+    EXPECT_EQ(errors[0],
+              "cellwatch-log: the alarm command for cell-high failed with exit status 3");
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace cellwatch::logger

@@ -1,0 +1,124 @@
+// The window's alarms with the real window, line and journal: a cell that
+// drifts high raises the red band, the notification, the sound and one
+// status message, and the journal holds the alarm line, which Open reads
+// back; Acknowledge stops the sound.
+#include <QAction>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+
+#include "app/alarm_band.h"
+#include "app/alarm_settings_dialog.h"
+#include "readout/recording_file.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+using AlarmWindowTest = WindowTest;
+
+TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
+    open();
+    QStringList notes;
+    w->alarms().notify = [&](const QString& title, const QString& text) {
+        notes << title + u'|' + text;
+    };
+    connectTo(slave());
+    ASSERT_TRUE(failures.isEmpty()) << failureText();
+    AlarmBand& band = w->alarms().band();
+    EXPECT_FALSE(band.isVisible());
+    const int hundredths[] = {424, 425, 426, 427, 425, 426};
+    for (int k = 0; k < 6; ++k) {
+        advance(1000);
+        emu::ChargerReading r = charging(k);
+        r.cells[1] = Decimal::fromHundredths(hundredths[k]);
+        record(r);
+        if (k == 2) {
+            EXPECT_TRUE(band.isVisible());
+            EXPECT_EQ(band.label()->text(), QStringLiteral("Cell 2 at 4.26 V (limit 4.25 V)"));
+            EXPECT_TRUE(w->alarms().sounding());
+            EXPECT_EQ(w->alarms().soundsPlayed(), 1);
+            band.acknowledgeButton()->click();
+            EXPECT_FALSE(band.isVisible());
+            EXPECT_FALSE(w->alarms().sounding());
+        }
+    }
+    // 4.26 after 4.25 cleared it: a second episode.
+    EXPECT_EQ(notes, (QStringList{
+                         QStringLiteral("Alarm: Cell too high|Cell 2 at 4.26 V (limit 4.25 V)"),
+                         QStringLiteral("Alarm: Cell too high|Cell 2 at 4.26 V (limit 4.25 V)")}));
+    EXPECT_TRUE(band.isVisible());
+    disconnect();
+
+    RecordingFile file;
+    ASSERT_TRUE(file.read(w->journal().path()));
+    ASSERT_EQ(file.alarms().size(), 2u);
+    EXPECT_EQ(file.alarms()[0].kind, QStringLiteral("cell-high"));
+    EXPECT_EQ(file.alarms()[0].atSeconds, 3);
+    EXPECT_EQ(file.alarms()[1].afterRows, 6u);
+    // Open reads the journal with its alarm lines as a recording.
+    w->openRecording(w->journal().path());
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+    EXPECT_EQ(rows(), 6);
+}
+
+// View > Alarms: the sound's switch and the rules' dialog, kept in the
+// settings and heeded at once; captions in the interface language.
+TEST_F(AlarmWindowTest, RulesAndSoundAreKeptInTheSettings) {
+    open(QStringLiteral("CHT"));
+    QMenu* view = w->toolBar().bandMenu(QStringLiteral("View1"));
+    ASSERT_NE(view, nullptr);
+    auto* sound = view->findChild<QAction*>(QStringLiteral("AlarmSound"));
+    auto* rules = view->findChild<QAction*>(QStringLiteral("AlarmRules"));
+    ASSERT_NE(sound, nullptr);
+    ASSERT_NE(rules, nullptr);
+    EXPECT_EQ(rules->text(), QString::fromUtf8("警报设置…"));
+    EXPECT_TRUE(sound->isChecked());
+    sound->trigger();
+    EXPECT_FALSE(w->alarms().soundOn());
+
+    AlarmSettingsDialog dialog(w->alarms().monitor().settings(), true);
+    EXPECT_EQ(dialog.enabledBox(alarms::Kind::CellHigh)->text(), QString::fromUtf8("单节电压过高"));
+    dialog.enabledBox(alarms::Kind::InputLow)->setChecked(false);
+    dialog.limitBox(alarms::Kind::CellHigh, 1)->setValue(2.5);
+    writeAlarmSettings(*store, dialog.settings());
+
+    w.reset();
+    open();
+    EXPECT_FALSE(w->alarms().soundOn());
+    const alarms::AlarmSettings kept = w->alarms().monitor().settings();
+    EXPECT_FALSE(kept[alarms::Kind::InputLow].enabled);
+    EXPECT_EQ(kept[alarms::Kind::CellHigh].second, Decimal::fromHundredths(250));
+    EXPECT_EQ(kept[alarms::Kind::CellHigh].limit, Decimal::fromHundredths(425));
+
+    // With the sound off an alarm still shows, without sounding.
+    connectTo(slave());
+    advance(1000);
+    emu::ChargerReading r = charging(1);
+    r.inputVoltage = Decimal::fromHundredths(1000);  // input-low is off
+    r.cells[0] = Decimal::fromHundredths(430);
+    w->alarms().notify = nullptr;
+    int raised = 0;
+    QObject::connect(&w->alarms(), &AlarmWatch::raised, [&raised] { ++raised; });
+    record(r);
+    EXPECT_TRUE(w->alarms().band().isVisible());
+    EXPECT_EQ(w->alarms().band().label()->text(),
+              QStringLiteral("Cell 1 at 4.30 V (limit 4.25 V)"));
+    EXPECT_FALSE(w->alarms().sounding());
+
+    // Connecting again starts a new recording: the cell still high is a new
+    // episode in it.
+    advance(1000);
+    record(r);
+    EXPECT_EQ(raised, 1);
+    disconnect();
+    connectTo(slave());
+    advance(1000);
+    record(r);
+    EXPECT_EQ(raised, 2);
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest

@@ -1,0 +1,93 @@
+#include "tools/log/alarm_command.h"
+
+#include <QDeadlineTimer>
+#include <QProcessEnvironment>
+
+namespace cellwatch::logger {
+
+AlarmCommand::AlarmCommand(QString command, QString port,
+                           std::function<void(const QString&)> complain, QObject* parent)
+    : QObject(parent),
+      command_(std::move(command)),
+      port_(std::move(port)),
+      complain_(std::move(complain)) {
+    // The command's output would mix into the log's lines, and its failure
+    // is told in one line of the log's own.
+    process_.setStandardOutputFile(QProcess::nullDevice());
+    process_.setStandardErrorFile(QProcess::nullDevice());
+    process_.setStandardInputFile(QProcess::nullDevice());
+    connect(&process_, &QProcess::finished, this, &AlarmCommand::onFinished);
+    connect(&process_, &QProcess::errorOccurred, this, &AlarmCommand::onError);
+}
+
+AlarmCommand::~AlarmCommand() {
+    process_.disconnect(this);
+}
+
+void AlarmCommand::drain(int ms) {
+    QDeadlineTimer deadline(ms);
+    while ((busy() || !waiting_.empty()) && !deadline.hasExpired()) {
+        if (!busy()) {
+            startNext();
+        }
+        if (!process_.waitForFinished(static_cast<int>(deadline.remainingTime()))) {
+            break;
+        }
+    }
+    if (busy() || !waiting_.empty()) {
+        complain_(QStringLiteral("the alarm command did not finish in time; stopped"));
+    }
+}
+
+void AlarmCommand::run(const QString& kind, const QString& text) {
+    if (busy()) {
+        if (waiting_.size() >= kMostWaiting) {
+            complain_(
+                QStringLiteral("the alarm command is still running; alarm %1 dropped").arg(kind));
+            return;
+        }
+        waiting_.emplace_back(kind, text);
+        return;
+    }
+    waiting_.emplace_back(kind, text);
+    startNext();
+}
+
+void AlarmCommand::startNext() {
+    if (waiting_.empty() || busy()) {
+        return;
+    }
+    const auto [kind, text] = waiting_.front();
+    waiting_.pop_front();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CELLWATCH_ALARM"), kind);
+    env.insert(QStringLiteral("CELLWATCH_TEXT"), text);
+    env.insert(QStringLiteral("CELLWATCH_PORT"), port_);
+    process_.setProcessEnvironment(env);
+    runningKind_ = kind;
+    process_.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command_});
+}
+
+void AlarmCommand::onFinished(int exitCode, QProcess::ExitStatus status) {
+    if (status == QProcess::CrashExit) {
+        complain_(QStringLiteral("the alarm command for %1 was killed").arg(runningKind_));
+    } else if (exitCode != 0) {
+        complain_(QStringLiteral("the alarm command for %1 failed with exit status %2")
+                      .arg(runningKind_)
+                      .arg(exitCode));
+    }
+    emit ended();
+    startNext();
+}
+
+void AlarmCommand::onError(QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart) {
+        return;  // a crash is told by onFinished
+    }
+    complain_(QStringLiteral("the alarm command for %1 could not start: %2")
+                  .arg(runningKind_, process_.errorString()));
+    emit ended();
+    QMetaObject::invokeMethod(this, &AlarmCommand::startNext, Qt::QueuedConnection);
+}
+
+}  // namespace cellwatch::logger

@@ -1,0 +1,57 @@
+// The command that cellwatch-log runs for each raised alarm.
+//
+// COMMAND goes to /bin/sh -c with CELLWATCH_ALARM (the kind),
+// CELLWATCH_TEXT (the text) and CELLWATCH_PORT in its environment. The log
+// does not wait for it: it runs beside the log. While one run is going, the
+// alarms that come meanwhile wait their turn (at most kMostWaiting; more
+// are dropped with one error line), so the command never runs twice at
+// once. A run that fails, cannot start or is killed is one error line.
+// When the log ends, drain() gives the runs still owed a few seconds (the
+// alarm for a lost port comes just before the end); what is left then is
+// stopped.
+#pragma once
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <deque>
+#include <functional>
+
+namespace cellwatch::logger {
+
+class AlarmCommand final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::size_t kMostWaiting = 16;
+
+    // `complain` writes one error line.
+    AlarmCommand(QString command, QString port, std::function<void(const QString&)> complain,
+                 QObject* parent = nullptr);
+    ~AlarmCommand() override;
+
+    void run(const QString& kind, const QString& text);
+
+    // Runs what is owed, waiting at most `ms` in all.
+    void drain(int ms);
+
+    bool busy() const { return process_.state() != QProcess::NotRunning; }
+    std::size_t waiting() const { return waiting_.size(); }
+
+signals:
+    // A run is over (whether it went well or not).
+    void ended();
+
+private:
+    void startNext();
+    void onFinished(int exitCode, QProcess::ExitStatus status);
+    void onError(QProcess::ProcessError error);
+
+    QString command_;
+    QString port_;
+    std::function<void(const QString&)> complain_;
+    QProcess process_;
+    QString runningKind_;
+    std::deque<std::pair<QString, QString>> waiting_;
+};
+
+}  // namespace cellwatch::logger
