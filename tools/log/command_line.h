@@ -20,6 +20,14 @@ struct LogOptions {
     QString capture;   // with port: the capture to write; empty: none
     QString replay;    // instead of port: the capture to play back
     double speed = 1;  // of the replay: 1 real time, 2 twice as fast, 0 as fast as possible
+
+    // Over the network: --port may be a broker address (watching), and a
+    // recording may be published.
+    bool portIsBroker = false;  // --port names a charger on a broker
+    QString publish;            // the address to publish under; empty: none
+    QString passwordFile;       // the broker password's file; empty: none
+    QString caFile;             // for mqtts://: the authority; empty: the system's
+    bool haDiscovery = false;   // publish Home Assistant discovery configurations
 };
 
 class UsageError : public std::runtime_error {

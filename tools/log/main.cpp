@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QStringList>
@@ -16,6 +17,9 @@
 #include <functional>
 #include <optional>
 
+#include "net/mqtt_client.h"
+#include "net/publisher.h"
+#include "net/remote_feed.h"
 #include "protocol/tick_clock.h"
 #include "readout/recording.h"
 #include "serial/capture.h"
@@ -124,6 +128,95 @@ int run(QCoreApplication& app, LogSession& session, const LogOptions& options, s
     return status;
 }
 
+// --- over the network ------------------------------------------------------------------------
+
+// The client options for `address`: the password from its file. Throws
+// net::MqttError (naming the file, never the password).
+net::MqttOptions brokerOptions(const LogOptions& options, const QString& address) {
+    net::MqttOptions mqtt;
+    mqtt.address = net::parseBrokerAddress(address);
+    mqtt.caFile = options.caFile;
+    if (!options.passwordFile.isEmpty()) {
+        mqtt.password = net::readPasswordFile(options.passwordFile);
+    }
+    return mqtt;
+}
+
+// The publisher for --publish, not yet connecting; nothing without it.
+// False, with the error line written, when it cannot be set up.
+bool makePublisher(const LogOptions& options, std::optional<net::Publisher>& publisher) {
+    if (options.publish.isEmpty()) {
+        return true;
+    }
+    try {
+        publisher.emplace(brokerOptions(options, options.publish), options.haDiscovery);
+    } catch (const std::exception& e) {
+        complain(QString::fromUtf8(e.what()));
+        return false;
+    }
+    QObject::connect(&*publisher, &net::Publisher::notice,
+                     [](const QString& text) { complain(text); });
+    return true;
+}
+
+// Watches a charger on a broker: its start and raw records are played
+// through the session's receive path on the publisher's clocks.
+int watchLog(QCoreApplication& app, const LogOptions& options) {
+    ManualTickClock ticks;
+    ManualWallClock wall{QDateTime()};
+    LogSession session(ticks, wall);
+    std::optional<net::MqttClient> client;
+    try {
+        net::MqttOptions mqtt = brokerOptions(options, options.port);
+        mqtt.reconnect = false;
+        client.emplace(std::move(mqtt));
+    } catch (const std::exception& e) {
+        complain(QString::fromUtf8(e.what()));
+        return kExitFailure;
+    }
+    net::RemoteFeed feed(*client, session.receivePath(), ticks,
+                         [&wall](const QDateTime& t) { wall.set(t); });
+
+    // As a port is opened first: the log begins once the broker answers.
+    {
+        QEventLoop waiting;
+        QString failure;
+        QObject::connect(&*client, &net::MqttClient::connected, &waiting, [&] { waiting.exit(0); });
+        QObject::connect(&*client, &net::MqttClient::lost, &waiting, [&](const QString& why) {
+            failure = why;
+            waiting.exit(1);
+        });
+        QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(&interrupts, &QSocketNotifier::activated, &waiting,
+                         [&] { waiting.exit(2); });
+        client->start();
+        const int outcome = waiting.exec();
+        if (outcome == 2) {
+            return kExitOk;
+        }
+        if (outcome == 1) {
+            complain(failure);
+            return kExitFailure;
+        }
+    }
+
+    QObject::connect(&feed, &net::RemoteFeed::started, &session, [&] { session.beginRemote(); });
+    QObject::connect(&feed, &net::RemoteFeed::problem, &app,
+                     [](const QString& why) { complain(why); });
+    QObject::connect(&feed, &net::RemoteFeed::lost, &session, [&](const QString& why) {
+        session.remoteLost(QStringLiteral("lost %1: %2").arg(options.port, why));
+    });
+
+    std::FILE* out = nullptr;
+    std::FILE* file = nullptr;
+    if (!openOutput(options, out, file)) {
+        return kExitFailure;
+    }
+    const int status = run(app, session, options, out, file, {});
+    client->finish(std::nullopt, 0);
+    return status;
+}
+
 int liveLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
@@ -154,8 +247,25 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
         }
         session.captureTo(&*capture);
     }
+    std::optional<net::Publisher> publisher;
+    if (!makePublisher(options, publisher)) {
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+        return kExitFailure;
+    }
+    if (publisher) {
+        session.publishTo(&*publisher);
+    }
 
-    int status = run(app, session, options, out, file, {});
+    int status = run(app, session, options, out, file, [&] {
+        if (publisher) {
+            publisher->start();
+        }
+    });
+    if (publisher) {
+        publisher->finish();
+    }
     if (capture) {
         try {
             capture->close();
@@ -229,6 +339,9 @@ int main(int argc, char** argv) {
         complain(QStringLiteral("cannot catch signals: ") +
                  QString::fromLocal8Bit(std::strerror(errno)));
         return kExitFailure;
+    }
+    if (options.portIsBroker) {
+        return watchLog(app, options);
     }
     return options.replay.isEmpty() ? liveLog(app, options) : replayLog(app, options);
 }
