@@ -5,8 +5,21 @@
 namespace cellwatch::net {
 namespace {
 
+// The address as it may be shown: a password put in it is hidden.
+QString shown(const QString& text) {
+    const qsizetype scheme = text.indexOf(QLatin1String("://"));
+    const qsizetype start = scheme < 0 ? 0 : scheme + 3;
+    const qsizetype slash = text.indexOf(u'/', start);
+    const qsizetype at = text.lastIndexOf(u'@', slash < 0 ? -1 : slash);
+    const qsizetype colon = text.indexOf(u':', start);
+    if (at < start || colon < 0 || colon > at) {
+        return text;
+    }
+    return text.left(colon + 1) + QStringLiteral("***") + text.mid(at);
+}
+
 [[noreturn]] void refuse(const QString& text, const QString& why) {
-    throw AddressError(QStringLiteral("bad address %1: %2").arg(text, why).toStdString());
+    throw AddressError(QStringLiteral("bad address %1: %2").arg(shown(text), why).toStdString());
 }
 
 bool isHostChar(QChar c) {
