@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -159,6 +160,45 @@ bool makePublisher(const LogOptions& options, std::optional<net::Publisher>& pub
     return true;
 }
 
+// How long a publishing log waits for the broker's first answer.
+constexpr int kFirstBrokerWaitMs = 3000;
+
+enum class BrokerAnswer { Connected, Failed, Interrupted, NoAnswer };
+
+// Starts `client` and waits until its first attempt to connect ends, a
+// signal comes or `timeoutMs` pass (0: no limit).
+BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failure) {
+    QEventLoop waiting;
+    std::optional<BrokerAnswer> answer;
+    const auto decide = [&](BrokerAnswer value) {
+        if (!answer) {
+            answer = value;
+            waiting.exit(0);
+        }
+    };
+    QObject::connect(&client, &net::MqttClient::connected, &waiting,
+                     [&] { decide(BrokerAnswer::Connected); });
+    QObject::connect(&client, &net::MqttClient::disconnected, &waiting, [&](const QString& why) {
+        failure = QStringLiteral("cannot reach the broker %1: %2")
+                      .arg(client.options().address.brokerText(), why);
+        decide(BrokerAnswer::Failed);
+    });
+    QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&interrupts, &QSocketNotifier::activated, &waiting,
+                     [&] { decide(BrokerAnswer::Interrupted); });
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &waiting, [&] { decide(BrokerAnswer::NoAnswer); });
+    if (timeoutMs > 0) {
+        limit.start(timeoutMs);
+    }
+    client.start();  // may fail at once
+    if (!answer) {
+        waiting.exec();
+    }
+    return *answer;
+}
+
 // Watches a charger on a broker: its start and raw records are played
 // through the session's receive path on the publisher's clocks.
 int watchLog(QCoreApplication& app, const LogOptions& options) {
@@ -178,26 +218,15 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
                          [&wall](const QDateTime& t) { wall.set(t); });
 
     // As a port is opened first: the log begins once the broker answers.
-    {
-        QEventLoop waiting;
-        QString failure;
-        QObject::connect(&*client, &net::MqttClient::connected, &waiting, [&] { waiting.exit(0); });
-        QObject::connect(&*client, &net::MqttClient::lost, &waiting, [&](const QString& why) {
-            failure = why;
-            waiting.exit(1);
-        });
-        QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(&interrupts, &QSocketNotifier::activated, &waiting,
-                         [&] { waiting.exit(2); });
-        client->start();
-        const int outcome = waiting.exec();
-        if (outcome == 2) {
+    QString failure;
+    switch (awaitBroker(*client, 0, failure)) {
+        case BrokerAnswer::Connected:
+            break;
+        case BrokerAnswer::Interrupted:
             return kExitOk;
-        }
-        if (outcome == 1) {
+        default:
             complain(failure);
             return kExitFailure;
-        }
     }
 
     QObject::connect(&feed, &net::RemoteFeed::started, &session, [&] { session.beginRemote(); });
@@ -258,11 +287,20 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
         session.publishTo(&*publisher);
     }
 
-    int status = run(app, session, options, out, file, [&] {
-        if (publisher) {
-            publisher->start();
+    // The first raw records are published when the broker is there at
+    // once; one that is away is tried again while the log goes on.
+    if (publisher) {
+        QString failure;
+        if (awaitBroker(publisher->client(), kFirstBrokerWaitMs, failure) ==
+            BrokerAnswer::Interrupted) {
+            publisher->finish();
+            if (file != nullptr) {
+                std::fclose(file);
+            }
+            return kExitOk;
         }
-    });
+    }
+    int status = run(app, session, options, out, file, {});
     if (publisher) {
         publisher->finish();
     }
