@@ -20,6 +20,7 @@
 
 #include "app/captions.h"
 #include "app/main_window.h"
+#include "app/network_watch.h"
 #include "app/settings_store.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
@@ -150,6 +151,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (options.isSet(port) && cellwatch::net::isBrokerAddress(options.value(port))) {
+        // A charger on a broker, in the watch's own window.
+        if (cellwatch::NetworkWatch::open(settings, options.value(port)) == nullptr) {
+            return 1;
+        }
+        return QApplication::exec();
+    }
     cellwatch::MainWindow window(settings);
     window.show();
     if (options.isSet(port)) {

@@ -28,6 +28,7 @@
 #include "app/charger_model.h"
 #include "app/help_page.h"
 #include "app/main_window_layout.h"
+#include "app/network_list.h"
 #include "app/power_gauge.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
@@ -149,6 +150,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     connect(&timer1_, &QTimer::timeout, this, [this] { ScanPorts(); });
     timer1_.start();
     setUpJournal();
+    addNetworkMenu(*this, settings_);
 }
 
 MainWindow::~MainWindow() = default;
