@@ -203,7 +203,9 @@ void addNetworkMenu(QWidget& window, SettingsStore& settings) {
         return;
     }
     view->addSeparator();
-    QAction* action = view->addAction(QStringLiteral("Chargers on the network…"));
+    const bool chinese = isChinese(readLanguageCode(settings));
+    QAction* action = view->addAction(chinese ? QStringLiteral("网络上的充电器…")
+                                              : QStringLiteral("Chargers on the network…"));
     action->setObjectName(QStringLiteral("NetworkList"));
     QObject::connect(action, &QAction::triggered, &window,
                      [&window, &settings] { NetworkListDialog::showFor(settings, &window); });

@@ -76,6 +76,10 @@ void NetworkWatch::started() {
     clocks_->simulated = true;
     begun_ = true;
     window_->beginReplay(client_->options().address.text());
+    const bool chinese = isChinese(readLanguageCode(window_->settings()));
+    window_->PostStatusMessage(
+        (chinese ? QStringLiteral("正在查看 %1") : QStringLiteral("Watching %1"))
+            .arg(client_->options().address.text()));
     userStop_.start();
 }
 
@@ -90,7 +94,15 @@ void NetworkWatch::loseLink(const QString& why) {
     }
     clocks_->simulated = false;
     const bool chinese = isChinese(readLanguageCode(window_->settings()));
-    window_->PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + why + u')');
+    QString reason = why;
+    if (chinese) {
+        reason = why.contains(QLatin1String("offline")) ? QStringLiteral("充电器已离线")
+                 : why.contains(QLatin1String("anew"))  ? QStringLiteral("充电器已重新连接")
+                 : begun_ || why.contains(QLatin1String("lost"))
+                     ? QStringLiteral("与服务器的连接已中断")
+                     : QStringLiteral("无法连接服务器");
+    }
+    window_->PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + reason + u')');
 }
 
 void NetworkWatch::checkDisconnect() {

@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QHostInfo>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -21,11 +23,14 @@ constexpr int kMaxRetryMs = 30000;
 // the event loop.
 constexpr int kMaxReadsPerNotice = 1000;
 
+// The library's words for `rc`, without a closing full stop.
 QString libraryError(int rc) {
-    if (rc == MOSQ_ERR_ERRNO) {
-        return QString::fromLocal8Bit(std::strerror(errno));
+    QString text = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
+                                        : QString::fromUtf8(mosquitto_strerror(rc));
+    if (text.endsWith(u'.')) {
+        text.chop(1);
     }
-    return QString::fromUtf8(mosquitto_strerror(rc));
+    return text;
 }
 
 }  // namespace
@@ -134,6 +139,29 @@ void MqttClient::connectNow() {
     }
     attempting_ = true;
     attemptClock_.start();
+    const int attempt = ++attempt_;
+    if (!QHostAddress(options_.address.host).isNull()) {
+        connectResolved();
+        return;
+    }
+    // The library looks the name up itself, waiting for the answer: a lookup
+    // elsewhere first keeps a slow or failing name server from holding the
+    // event loop (and whatever records on it).
+    resolving_ = true;
+    QHostInfo::lookupHost(options_.address.host, this, [this, attempt](const QHostInfo& info) {
+        if (attempt != attempt_ || !attempting_ || finished_) {
+            return;  // given up on meanwhile
+        }
+        resolving_ = false;
+        if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+            broken(QStringLiteral("cannot find the host: ") + info.errorString());
+            return;
+        }
+        connectResolved();
+    });
+}
+
+void MqttClient::connectResolved() {
     const QByteArray host = options_.address.host.toUtf8();
     const int rc = mosquitto_connect_async(mosq_, host.constData(), options_.address.port,
                                            options_.keepAliveSeconds);
@@ -211,6 +239,9 @@ void MqttClient::misc() {
         broken(QStringLiteral("no answer"));
         return;
     }
+    if (resolving_) {
+        return;
+    }
     mosquitto_loop_misc(mosq_);
     if (mosquitto_socket(mosq_) < 0 && (connected_ || attempting_)) {
         broken(QStringLiteral("no answer to the keep-alive"));
@@ -226,6 +257,7 @@ void MqttClient::broken(const QString& why) {
     const bool was = connected_;
     connected_ = false;
     attempting_ = false;
+    resolving_ = false;
     unacked_ = 0;
     readNotifier_.reset();
     writeNotifier_.reset();

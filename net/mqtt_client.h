@@ -1,7 +1,8 @@
 // A connection to an MQTT broker, driven from Qt's event loop on the thread
 // that owns it: the library's socket is watched with socket notifiers, and a
 // timer keeps the connection alive. Nothing waits on the network except the
-// host name lookup of a connect and the short flush of finish().
+// short flush of finish(): a host name is looked up off the event loop
+// before each attempt, so the library's own lookup finds it at once.
 //
 // With `reconnect`, a connection that cannot be made or is lost is tried
 // again after 1, 2, 4 ... up to 30 seconds; every change is told through
@@ -100,6 +101,8 @@ private:
     static void onPublish(mosquitto*, void* self, int mid);
 
     void connectNow();
+    // The host's name is known to resolve (or it is an address): connect.
+    void connectResolved();
     void watchSocket();
     void readable();
     void writable();
@@ -121,6 +124,8 @@ private:
     bool everConnected_ = false;
     int failures_ = 0;
     int unacked_ = 0;
+    int attempt_ = 0;
+    bool resolving_ = false;
     QElapsedTimer attemptClock_;
 };
 

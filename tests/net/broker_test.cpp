@@ -111,6 +111,7 @@ TEST(Broker, PublishingGoesOnWhileTheBrokerIsAwayAndResumesWhenItIsBack) {
     EXPECT_TRUE(notices.last().startsWith(QStringLiteral("lost the broker 127.0.0.1:")))
         << notices.last().toStdString();
     EXPECT_TRUE(notices.last().contains(QStringLiteral("trying again in 1 s")));
+    EXPECT_FALSE(notices.last().contains(QStringLiteral(".;"))) << notices.last().toStdString();
 
     // While away every message is dropped at once, none is kept for later.
     const std::uint64_t dropped = publisher.dropped();
@@ -146,6 +147,25 @@ TEST(Broker, ABrokerThatIsNotThereIsTriedAgainWithLongerWaits) {
     ASSERT_TRUE(waitUntil([&] { return !why.isEmpty(); }));
     EXPECT_TRUE(why.startsWith(QStringLiteral("cannot reach the broker 127.0.0.1:")))
         << why.toStdString();
+
+    // A name is looked up first; one that does not resolve is said so.
+    MqttOptions nowhere;
+    nowhere.address = parseBrokerAddress(QStringLiteral("mqtt://nowhere.invalid/x"));
+    nowhere.reconnect = false;
+    MqttClient lost(nowhere);
+    QString lostWhy;
+    QObject::connect(&lost, &MqttClient::lost, [&](const QString& w) { lostWhy = w; });
+    lost.start();
+    ASSERT_TRUE(waitUntil([&] { return !lostWhy.isEmpty(); }, 30000));
+    EXPECT_TRUE(lostWhy.contains(QStringLiteral("cannot find the host"))) << lostWhy.toStdString();
+
+    // One that does reaches the broker.
+    broker.start();
+    MqttOptions named;
+    named.address = parseBrokerAddress(QStringLiteral("mqtt://localhost:%1/x").arg(broker.port()));
+    MqttClient found(named);
+    found.start();
+    EXPECT_TRUE(waitUntil([&] { return found.isConnected(); }));
 }
 
 // Frames handed over by the receive path, with their start ticks.

@@ -83,6 +83,8 @@ TEST_F(NetworkWindow, AWatchShowsTheChargerOnItsClocksUntilTheLinkIsLost) {
     EXPECT_EQ(w.tool(QStringLiteral("state"), QStringLiteral("Link_state"))->text(),
               QStringLiteral("On line"));
     EXPECT_EQ(w.recording().connectTicks(), kStart.ticks);
+    EXPECT_EQ(w.tool(QStringLiteral("state"), QStringLiteral("state_text"))->text(),
+              QStringLiteral("Watching ") + broker.address(QStringLiteral("w1")));
 
     send(*pub, 1);
     send(*pub, 2);
