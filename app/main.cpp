@@ -114,9 +114,12 @@ int main(int argc, char** argv) {
                        "what it reports."));
     options.addHelpOption();
     options.addVersionOption();
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Connect to the charger on PATH at start."),
-                                  QStringLiteral("PATH"));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Connect to the charger on PATH at start; an address "
+                       "mqtt[s]://[USER@]HOST[:PORT]/NAME watches "
+                       "that charger on an MQTT broker."),
+        QStringLiteral("PATH"));
     const QCommandLineOption replayFile(
         QStringLiteral("replay"),
         QStringLiteral("Play the capture FILE (from cellwatch-log --capture) into the window "
