@@ -5,8 +5,8 @@
 
 #include <QString>
 
-#include "readout/cell_panel.h"
 #include "readout/gauge_settings.h"
+#include "readout/cell_panel.h"
 #include "readout/recording.h"
 
 namespace cellwatch::logger {
