@@ -21,6 +21,7 @@
 
 #include "app/captions.h"
 #include "app/main_window.h"
+#include "app/network_watch.h"
 #include "app/settings_store.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
@@ -126,9 +127,12 @@ int main(int argc, char** argv) {
                        "what it reports."));
     options.addHelpOption();
     options.addVersionOption();
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Connect to the charger on PATH at start."),
-                                  QStringLiteral("PATH"));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Connect to the charger on PATH at start; an address "
+                       "mqtt[s]://[USER@]HOST[:PORT]/NAME watches "
+                       "that charger on an MQTT broker."),
+        QStringLiteral("PATH"));
     const QCommandLineOption replayFile(
         QStringLiteral("replay"),
         QStringLiteral("Play the capture FILE (from cellwatch-log --capture) into the window "
@@ -163,6 +167,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (options.isSet(port) && cellwatch::net::isBrokerAddress(options.value(port))) {
+        // A charger on a broker, in the watch's own window.
+        if (cellwatch::NetworkWatch::open(settings, options.value(port)) == nullptr) {
+            return 1;
+        }
+        return QApplication::exec();
+    }
     cellwatch::MainWindow window(settings);
     window.show();
     if (options.isSet(port)) {

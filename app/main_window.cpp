@@ -29,6 +29,7 @@
 #include "app/charger_model.h"
 #include "app/help_page.h"
 #include "app/main_window_layout.h"
+#include "app/network_list.h"
 #include "app/power_gauge.h"
 #include "app/summary_window.h"
 #include "app/viewer_window.h"
@@ -160,6 +161,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     setUpJournal();
     alarms_->listen(*recording_, *link_);
     alarms_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
+    addNetworkMenu(*this, settings_);
 }
 
 MainWindow::~MainWindow() = default;

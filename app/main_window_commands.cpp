@@ -13,6 +13,7 @@
 #include "app/about_box.h"
 #include "app/captions.h"
 #include "app/main_window.h"
+#include "app/network_watch.h"
 #include "app/readout_panels.h"
 #include "app/summary_window.h"
 #include "app/tab_control.h"
@@ -143,6 +144,10 @@ void MainWindow::Connect(Tool* clicked) {
 void MainWindow::connectPort(Tool* clicked, bool continuing) {
     Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
     const QString portText = com->text();
+    if (net::isBrokerAddress(portText)) {
+        NetworkWatch::openOrThrow(settings_, portText.trimmed(), this);  // in a window of its own
+        return;
+    }
     const QString device = portToOpen(portText);
     link_->open(device);
     rememberAdapter(portText);

@@ -102,6 +102,18 @@ bool ToolRun::waitForLines(std::size_t count, int timeoutMs) {
     return complete();
 }
 
+bool ToolRun::waitForError(const std::string& text, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    const auto found = [&] {
+        collect();
+        return err_.find(text) != std::string::npos;
+    };
+    while (!found() && !deadline.hasExpired() && process_.state() == QProcess::Running) {
+        process_.waitForReadyRead(20);
+    }
+    return found();
+}
+
 void ToolRun::signal(int sig) const {
     ::kill(static_cast<pid_t>(process_.processId()), sig);
 }

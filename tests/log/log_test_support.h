@@ -46,6 +46,8 @@ public:
 
     // Collects output until standard output holds `count` complete lines.
     bool waitForLines(std::size_t count, int timeoutMs = 5000);
+    // Collects output until standard error holds `text`.
+    bool waitForError(const std::string& text, int timeoutMs = 5000);
     // Sends a signal to the tool.
     void signal(int sig) const;
     // Collects everything until the tool ends; its exit status, or -1 when

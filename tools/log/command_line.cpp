@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "net/broker_address.h"
 #include "serial/capture_replay.h"
 
 namespace cellwatch::logger {
@@ -9,6 +10,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: cellwatch-log --port PORT [--out FILE] [--capture FILE]\n"
+    "                     [--publish ADDRESS [--ha-discovery]]\n"
+    "       cellwatch-log --port ADDRESS [--out FILE]\n"
     "       cellwatch-log --replay FILE [--speed N] [--out FILE]\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
@@ -50,6 +53,24 @@ constexpr const char* kUsage =
     "               turn (it never runs twice at once). Its output is dropped;\n"
     "               a run that fails is one error line. When the log ends,\n"
     "               runs still owed get 5 s in all.\n"
+    "  --publish ADDRESS\n"
+    "               also publish the recording on an MQTT broker, under\n"
+    "               cellwatch/NAME/ (status, start, raw, row, event). ADDRESS is\n"
+    "               mqtt://[USER@]HOST[:PORT]/NAME (port 1883) or mqtts://...\n"
+    "               (TLS, port 8883); NAME is letters, digits, '-', '_', '.'.\n"
+    "               A broker that is away never stops the log: it is tried\n"
+    "               again, and said so on standard error\n"
+    "  --port ADDRESS\n"
+    "               watch a charger published on a broker instead of a port:\n"
+    "               the lines are those of the publisher's own log; the\n"
+    "               charger going offline or the broker going away is '# lost'\n"
+    "  --ha-discovery\n"
+    "               with --publish: also publish Home Assistant discovery\n"
+    "               configurations for the charger's sensors\n"
+    "  --password-file FILE\n"
+    "               the broker password: the first line of FILE (with USER@)\n"
+    "  --ca FILE    for mqtts://: trust the authority in FILE instead of the\n"
+    "               system's\n"
     "  -h, --help   show this text\n"
     "\n"
     "Output (UTF-8, one line each, flushed at once):\n"
@@ -98,8 +119,10 @@ constexpr const char* kUsage =
     "Exit status:\n"
     "  0  ended by Ctrl-C or SIGTERM, or the replay reached the capture's end\n"
     "  1  the port cannot be opened, the output or the capture cannot be\n"
-    "     written, or the replayed file cannot be read or is no capture\n"
-    "  2  bad usage, or the port was lost\n"
+    "     written, or the replayed file cannot be read or is no capture; the\n"
+    "     broker cannot be reached when watching begins\n"
+    "  2  bad usage, or the port was lost (a watched charger went offline,\n"
+    "     or its broker went away)\n"
     "Errors go to standard error as one line starting with 'cellwatch-log: '.\n";
 
 // The value of an option given as "--name VALUE" or "--name=VALUE".
@@ -127,6 +150,61 @@ bool takeValue(const QStringList& arguments, qsizetype& i, const QString& name, 
     value = found;
     return true;
 }
+
+// The network options: --publish, --password-file, --ca, --ha-discovery.
+struct NetworkArguments {
+    bool publishGiven = false;
+    bool passwordGiven = false;
+    bool caGiven = false;
+
+    bool take(const QStringList& arguments, qsizetype& i, LogOptions& options) {
+        if (arguments[i] == QLatin1String("--ha-discovery")) {
+            options.haDiscovery = true;
+            return true;
+        }
+        return takeValue(arguments, i, QStringLiteral("--publish"), options.publish,
+                         publishGiven) ||
+               takeValue(arguments, i, QStringLiteral("--password-file"), options.passwordFile,
+                         passwordGiven) ||
+               takeValue(arguments, i, QStringLiteral("--ca"), options.caFile, caGiven);
+    }
+
+    // Whether the options go together, and the addresses are addresses.
+    void check(LogOptions& options) const {
+        options.portIsBroker = net::isBrokerAddress(options.port);
+        try {
+            bool tls = false;
+            if (options.portIsBroker) {
+                tls = net::parseBrokerAddress(options.port).tls;
+            }
+            if (publishGiven) {
+                tls = net::parseBrokerAddress(options.publish).tls;
+            }
+            if (caGiven && !tls) {
+                throw UsageError("--ca goes only with an mqtts:// address");
+            }
+        } catch (const net::AddressError& e) {
+            throw UsageError(e.what());
+        }
+        if (publishGiven && options.portIsBroker) {
+            throw UsageError("--publish goes with a serial port, not with a broker address");
+        }
+        if (!options.replay.isEmpty() && (publishGiven || passwordGiven || caGiven)) {
+            throw UsageError(
+                "--replay is played locally; it cannot go with --publish, "
+                "--password-file or --ca");
+        }
+        if (options.portIsBroker && !options.capture.isEmpty()) {
+            throw UsageError("--capture goes with a serial port, not with a broker address");
+        }
+        if (options.haDiscovery && !publishGiven) {
+            throw UsageError("--ha-discovery goes only with --publish");
+        }
+        if (passwordGiven && !publishGiven && !options.portIsBroker) {
+            throw UsageError("--password-file goes only with a broker address");
+        }
+    }
+};
 
 }  // namespace
 
@@ -164,7 +242,11 @@ LogOptions parseArguments(const QStringList& arguments) {
     bool replayGiven = false;
     bool speedGiven = false;
     QString speed;
+    NetworkArguments network;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (network.take(arguments, i, options)) {
+            continue;
+        }
         if (takeValue(arguments, i, QStringLiteral("--port"), options.port, portGiven) ||
             takeValue(arguments, i, QStringLiteral("--out"), options.out, outGiven) ||
             takeValue(arguments, i, QStringLiteral("--capture"), options.capture, captureGiven) ||
@@ -196,6 +278,7 @@ LogOptions parseArguments(const QStringList& arguments) {
         }
         options.speed = *value;
     }
+    network.check(options);
     if (options.out == QLatin1String("-")) {
         options.out.clear();
     }

@@ -26,6 +26,13 @@ struct LogOptions {
     // --- alarms ---
     alarms::AlarmSettings alarms = alarms::AlarmSettings::defaults();  // --alarm, --no-alarm
     QString onAlarm;  // --on-alarm: the command run for each raised alarm; empty: none
+    // Over the network: --port may be a broker address (watching), and a
+    // recording may be published.
+    bool portIsBroker = false;  // --port names a charger on a broker
+    QString publish;            // the address to publish under; empty: none
+    QString passwordFile;       // the broker password's file; empty: none
+    QString caFile;             // for mqtts://: the authority; empty: the system's
+    bool haDiscovery = false;   // publish Home Assistant discovery configurations
 };
 
 class UsageError : public std::runtime_error {

@@ -31,15 +31,25 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
       link_(assembler_) {
     link_.setReceiveTap(this);
     Recording::Events& events = recording_.events();
-    events.rowAppended = [this](int row) { writeRow(row); };
-    events.idleShown = [this] { writeLine(QStringLiteral("# idle")); };
-    events.restarted = [this] { writeLine(QStringLiteral("# restart")); };
+    events.rowAppended = [this](int row) {
+        writeRow(row);
+        publishRow(row);
+    };
+    events.idleShown = [this] {
+        writeLine(QStringLiteral("# idle"));
+        publishEvent(QStringLiteral("idle"));
+    };
+    events.restarted = [this] {
+        writeLine(QStringLiteral("# restart"));
+        publishEvent(QStringLiteral("restart"));
+    };
     alarms_.listen(recording_);
     alarmClock_.setInterval(kAlarmClockMs);
     connect(&alarmClock_, &QTimer::timeout, this, [this] { alarms_.tick(); });
     connect(&link_, &SerialLink::linkLost, this, [this](const QString& reason) {
         alarms_.linkLost(reason);  // the alarm first: "# lost" is the last line
         writeLine(QStringLiteral("# lost"));
+        publishEvent(QStringLiteral("lost"));
         finish(kExitLost, QStringLiteral("lost the port %1: %2").arg(portText_, reason));
     });
 }
@@ -84,6 +94,11 @@ bool LogSession::start(std::FILE* out) {
             return false;
         }
     }
+    if (publisher_ != nullptr) {
+        const QDateTime begun = recording_.recordingStart();
+        publisher_->setStart(
+            {begun.toMSecsSinceEpoch(), begun.offsetFromUtc(), recording_.connectTicks()});
+    }
     return true;
 }
 
@@ -91,6 +106,9 @@ void LogSession::received(std::span<const std::uint8_t> bytes) {
     clocks_.hold();
     if (out_ != nullptr) {
         alarms_.tick();  // what came due before these bytes
+    }
+    if (publisher_ != nullptr && out_ != nullptr) {
+        publisher_->raw(clocks_.now().toMSecsSinceEpoch(), clocks_.tickCount(), bytes);
     }
     if (capture_ == nullptr || out_ == nullptr) {
         return;
@@ -135,9 +153,12 @@ void LogSession::writeAlarm(const alarms::Alarm& alarm) {
     if (out_ == nullptr) {
         return;
     }
-    writeLine(QStringLiteral("# alarm %1: %2")
-                  .arg(QString::fromUtf8(alarms::kindName(alarm.kind)),
-                       QString::fromStdString(alarm.text)));
+    const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
+    const QString text = QString::fromStdString(alarm.text);
+    writeLine(QStringLiteral("# alarm %1: %2").arg(kind, text));
+    if (publisher_ != nullptr) {
+        publisher_->event(clocks_.now(), QStringLiteral("alarm"), kind, text);
+    }
     if (out_ != nullptr && alarmHandler_) {
         alarmHandler_(alarm);
     }
@@ -206,6 +227,47 @@ void LogSession::finish(int status, const QString& why) {
             emit finished(status);
         },
         Qt::QueuedConnection);
+}
+
+// --- over the network ------------------------------------------------------------------------
+
+void LogSession::beginRemote() {
+    recording_.resetAxes();
+    recording_.begin();
+}
+
+void LogSession::remoteLost(const QString& why) {
+    writeLine(QStringLiteral("# lost"));
+    finish(kExitLost, why);
+}
+
+void LogSession::publishRow(int row) {
+    if (publisher_ == nullptr) {
+        return;
+    }
+    const auto number = [&](int column) { return table_.gridText(row, column).toDouble(); };
+    net::RowValues values;
+    values.wall = clocks_.now();
+    values.time = table_.gridText(row, 1);
+    values.battery = table_.gridText(row, 2);
+    values.state = table_.gridText(row, 3);
+    values.extC = number(4);
+    values.intC = number(5);
+    values.inputV = number(6);
+    values.voltageV = number(7);
+    values.currentA = number(8);
+    values.capacityMah = number(9);
+    values.powerW = number(10);
+    for (int cell = 0; cell < 12; ++cell) {
+        values.cellsV[static_cast<std::size_t>(cell)] = number(11 + cell);
+    }
+    publisher_->row(values);
+}
+
+void LogSession::publishEvent(const QString& name) {
+    if (publisher_ != nullptr) {
+        publisher_->event(clocks_.now(), name);
+    }
 }
 
 }  // namespace cellwatch::logger

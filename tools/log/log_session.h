@@ -32,6 +32,7 @@
 #include "alarms/recording_alarms.h"
 #include "chart/data_table.h"
 #include "chart/summary_chart.h"
+#include "net/publisher.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
 #include "readout/recording.h"
@@ -112,6 +113,16 @@ public:
     static constexpr int kAlarmClockMs = 200;
 
     Recording& recording() { return recording_; }
+
+    // --- over the network ---
+    // From start() on, the recording is also published: the start, every
+    // receive event, row and event. Stays the caller's.
+    void publishTo(net::Publisher* publisher) { publisher_ = publisher; }
+    // Watching a charger on a broker: a new recording begins on the clocks
+    // as they stand (at the publisher's start).
+    void beginRemote();
+    // Watching: the link is lost; "# lost" ends the log with kExitLost.
+    void remoteLost(const QString& why);
     ReceiveAssembler& receivePath() { return assembler_; }
 
 signals:
@@ -136,6 +147,11 @@ private:
     // Writes one line while running; a failed write ends the log.
     void writeLine(const QString& line);
     void finish(int status, const QString& why);
+
+    // Over the network.
+    void publishRow(int row);
+    void publishEvent(const QString& name);
+    net::Publisher* publisher_ = nullptr;
 
     HeldClocks clocks_;
     SummaryChart chart_;

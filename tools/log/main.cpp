@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +19,9 @@
 #include <memory>
 #include <optional>
 
+#include "net/mqtt_client.h"
+#include "net/publisher.h"
+#include "net/remote_feed.h"
 #include "protocol/tick_clock.h"
 #include "protocol/version.h"
 #include "readout/recording.h"
@@ -146,6 +151,123 @@ int run(QCoreApplication& app, LogSession& session, const LogOptions& options, s
     return status;
 }
 
+// --- over the network ------------------------------------------------------------------------
+
+// The client options for `address`: the password from its file. Throws
+// net::MqttError (naming the file, never the password).
+net::MqttOptions brokerOptions(const LogOptions& options, const QString& address) {
+    net::MqttOptions mqtt;
+    mqtt.address = net::parseBrokerAddress(address);
+    mqtt.caFile = options.caFile;
+    if (!options.passwordFile.isEmpty()) {
+        mqtt.password = net::readPasswordFile(options.passwordFile);
+    }
+    return mqtt;
+}
+
+// The publisher for --publish, not yet connecting; nothing without it.
+// False, with the error line written, when it cannot be set up.
+bool makePublisher(const LogOptions& options, std::optional<net::Publisher>& publisher) {
+    if (options.publish.isEmpty()) {
+        return true;
+    }
+    try {
+        publisher.emplace(brokerOptions(options, options.publish), options.haDiscovery);
+    } catch (const std::exception& e) {
+        complain(QString::fromUtf8(e.what()));
+        return false;
+    }
+    QObject::connect(&*publisher, &net::Publisher::notice,
+                     [](const QString& text) { complain(text); });
+    return true;
+}
+
+// How long a publishing log waits for the broker's first answer.
+constexpr int kFirstBrokerWaitMs = 3000;
+
+enum class BrokerAnswer { Connected, Failed, Interrupted, NoAnswer };
+
+// Starts `client` and waits until its first attempt to connect ends, a
+// signal comes or `timeoutMs` pass (0: no limit).
+BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failure) {
+    QEventLoop waiting;
+    std::optional<BrokerAnswer> answer;
+    const auto decide = [&](BrokerAnswer value) {
+        if (!answer) {
+            answer = value;
+            waiting.exit(0);
+        }
+    };
+    QObject::connect(&client, &net::MqttClient::connected, &waiting,
+                     [&] { decide(BrokerAnswer::Connected); });
+    QObject::connect(&client, &net::MqttClient::disconnected, &waiting, [&](const QString& why) {
+        failure = QStringLiteral("cannot reach the broker %1: %2")
+                      .arg(client.options().address.brokerText(), why);
+        decide(BrokerAnswer::Failed);
+    });
+    QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&interrupts, &QSocketNotifier::activated, &waiting,
+                     [&] { decide(BrokerAnswer::Interrupted); });
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &waiting, [&] { decide(BrokerAnswer::NoAnswer); });
+    if (timeoutMs > 0) {
+        limit.start(timeoutMs);
+    }
+    client.start();  // may fail at once
+    if (!answer) {
+        waiting.exec();
+    }
+    return *answer;
+}
+
+// Watches a charger on a broker: its start and raw records are played
+// through the session's receive path on the publisher's clocks.
+int watchLog(QCoreApplication& app, const LogOptions& options) {
+    ManualTickClock ticks;
+    ManualWallClock wall{QDateTime()};
+    LogSession session(ticks, wall);
+    std::optional<net::MqttClient> client;
+    try {
+        net::MqttOptions mqtt = brokerOptions(options, options.port);
+        mqtt.reconnect = false;
+        client.emplace(std::move(mqtt));
+    } catch (const std::exception& e) {
+        complain(QString::fromUtf8(e.what()));
+        return kExitFailure;
+    }
+    net::RemoteFeed feed(*client, session.receivePath(), ticks,
+                         [&wall](const QDateTime& t) { wall.set(t); });
+
+    // As a port is opened first: the log begins once the broker answers.
+    QString failure;
+    switch (awaitBroker(*client, 0, failure)) {
+        case BrokerAnswer::Connected:
+            break;
+        case BrokerAnswer::Interrupted:
+            return kExitOk;
+        default:
+            complain(failure);
+            return kExitFailure;
+    }
+
+    QObject::connect(&feed, &net::RemoteFeed::started, &session, [&] { session.beginRemote(); });
+    QObject::connect(&feed, &net::RemoteFeed::problem, &app,
+                     [](const QString& why) { complain(why); });
+    QObject::connect(&feed, &net::RemoteFeed::lost, &session, [&](const QString& why) {
+        session.remoteLost(QStringLiteral("lost %1: %2").arg(options.port, why));
+    });
+
+    std::FILE* out = nullptr;
+    std::FILE* file = nullptr;
+    if (!openOutput(options, out, file)) {
+        return kExitFailure;
+    }
+    const int status = run(app, session, options, out, file, {});
+    client->finish(std::nullopt, 0);
+    return status;
+}
+
 int liveLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
@@ -177,10 +299,36 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
         }
         session.captureTo(&*capture);
     }
+    std::optional<net::Publisher> publisher;
+    if (!makePublisher(options, publisher)) {
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+        return kExitFailure;
+    }
+    if (publisher) {
+        session.publishTo(&*publisher);
+    }
 
+    // The first raw records are published when the broker is there at
+    // once; one that is away is tried again while the log goes on.
+    if (publisher) {
+        QString failure;
+        if (awaitBroker(publisher->client(), kFirstBrokerWaitMs, failure) ==
+            BrokerAnswer::Interrupted) {
+            publisher->finish();
+            if (file != nullptr) {
+                std::fclose(file);
+            }
+            return kExitOk;
+        }
+    }
     int status = run(app, session, options, out, file, {});
     if (alarmCommand) {
         alarmCommand->drain(kAlarmDrainMs);
+    }
+    if (publisher) {
+        publisher->finish();
     }
     if (capture) {
         try {
@@ -264,6 +412,9 @@ int main(int argc, char** argv) {
         complain(QStringLiteral("cannot catch signals: ") +
                  QString::fromLocal8Bit(std::strerror(errno)));
         return kExitFailure;
+    }
+    if (options.portIsBroker) {
+        return watchLog(app, options);
     }
     return options.replay.isEmpty() ? liveLog(app, options) : replayLog(app, options);
 }

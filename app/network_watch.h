@@ -1,0 +1,65 @@
+// A charger on a broker watched in a window of its own: the window's
+// receive path plays the charger's start and raw records on the
+// publisher's clocks, as a capture is replayed, so it shows what a window
+// on the charger's own port shows. The charger going offline or the broker
+// going away is the link lost; Disconnect stops watching.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "app/main_window.h"
+#include "net/mqtt_client.h"
+#include "net/remote_feed.h"
+
+namespace cellwatch {
+
+class NetworkWatch final : public QObject {
+    Q_OBJECT
+public:
+    // Throws net::AddressError or net::MqttError (one line) when the
+    // address or the connection's set-up is bad. `hooks` are passed to the
+    // window (its clocks are the watch's own).
+    NetworkWatch(SettingsStore& settings, const QString& address, const QString& password,
+                 MainWindow::Hooks hooks = {});
+    ~NetworkWatch() override;
+
+    MainWindow& window() { return *window_; }
+    // The charger's start was played and the window shows it connected.
+    bool watching() const { return window_->replaying(); }
+    // The link was lost (offline, or the broker went away).
+    bool lost() const { return lost_; }
+    const net::BrokerAddress& address() const { return client_->options().address; }
+
+    // Opens a watch in a window that goes when it is closed, asking for the
+    // password when the address names a user and none is given. A failure
+    // is shown in a message box over `parent`; nothing is returned then.
+    static NetworkWatch* open(SettingsStore& settings, const QString& address,
+                              QWidget* parent = nullptr,
+                              const std::optional<QString>& password = std::nullopt);
+    // The same, throwing what fails (for a command's failure handler);
+    // nothing when the password prompt is cancelled.
+    static NetworkWatch* openOrThrow(SettingsStore& settings, const QString& address,
+                                     QWidget* parent = nullptr,
+                                     const std::optional<QString>& password = std::nullopt);
+
+private:
+    class Clocks;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void started();
+    void loseLink(const QString& why);
+    void checkDisconnect();
+
+    std::unique_ptr<Clocks> clocks_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<net::MqttClient> client_;
+    std::unique_ptr<net::RemoteFeed> feed_;
+    QTimer userStop_;
+    bool lost_ = false;
+    bool begun_ = false;
+    bool goesOnClose_ = false;  // closing the window ends the watch
+};
+
+}  // namespace cellwatch

@@ -1,0 +1,192 @@
+#include "net/broker_address.h"
+
+#include <algorithm>
+
+namespace cellwatch::net {
+namespace {
+
+// The address as it may be shown: a password put in it is hidden.
+QString shown(const QString& text) {
+    const qsizetype scheme = text.indexOf(QLatin1String("://"));
+    const qsizetype start = scheme < 0 ? 0 : scheme + 3;
+    const qsizetype slash = text.indexOf(u'/', start);
+    const qsizetype at = text.lastIndexOf(u'@', slash < 0 ? -1 : slash);
+    const qsizetype colon = text.indexOf(u':', start);
+    if (at < start || colon < 0 || colon > at) {
+        return text;
+    }
+    return text.left(colon + 1) + QStringLiteral("***") + text.mid(at);
+}
+
+[[noreturn]] void refuse(const QString& text, const QString& why) {
+    throw AddressError(QStringLiteral("bad address %1: %2").arg(shown(text), why).toStdString());
+}
+
+bool isHostChar(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+           c == u'-' || c == u'.' || c == u'_';
+}
+
+bool isUserChar(QChar c) {
+    return c.unicode() > 0x20 && c.unicode() < 0x7F && c != u'@' && c != u':' && c != u'/' &&
+           c != u'#' && c != u'+' && c != u'?';
+}
+
+}  // namespace
+
+QString BrokerAddress::text() const {
+    QString out = tls ? QStringLiteral("mqtts://") : QStringLiteral("mqtt://");
+    if (!user.isEmpty()) {
+        out += user + u'@';
+    }
+    out += host.contains(u':') ? u'[' + host + u']' : host;
+    if (port != (tls ? kMqttsPort : kMqttPort)) {
+        out += u':' + QString::number(port);
+    }
+    if (!name.isEmpty()) {
+        out += u'/' + name;
+    }
+    return out;
+}
+
+QString BrokerAddress::brokerText() const {
+    const QString h = host.contains(u':') ? u'[' + host + u']' : host;
+    return h + u':' + QString::number(port);
+}
+
+QString BrokerAddress::topic(const QString& leaf) const {
+    return QString::fromLatin1(kTopicRoot) + u'/' + name + u'/' + leaf;
+}
+
+bool isBrokerAddress(const QString& text) {
+    return text.startsWith(QLatin1String("mqtt://"), Qt::CaseInsensitive) ||
+           text.startsWith(QLatin1String("mqtts://"), Qt::CaseInsensitive);
+}
+
+bool isChargerName(const QString& name) {
+    if (name.isEmpty() || name.size() > 64) {
+        return false;
+    }
+    for (const QChar c : name) {
+        if (!isHostChar(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+BrokerAddress parseBrokerAddress(const QString& text, NamePart namePart) {
+    BrokerAddress address;
+    QString rest;
+    if (text.startsWith(QLatin1String("mqtts://"), Qt::CaseInsensitive)) {
+        address.tls = true;
+        address.port = kMqttsPort;
+        rest = text.mid(8);
+    } else if (text.startsWith(QLatin1String("mqtt://"), Qt::CaseInsensitive)) {
+        rest = text.mid(7);
+    } else {
+        refuse(text, QStringLiteral("it starts with neither mqtt:// nor mqtts://"));
+    }
+    for (const QChar c : rest) {
+        if (c.unicode() <= 0x20 || c.unicode() >= 0x7F) {
+            refuse(text, QStringLiteral("it holds a space, a control character or a non-ASCII "
+                                        "character"));
+        }
+    }
+
+    // Authority up to the first '/', then the name.
+    const qsizetype slash = rest.indexOf(u'/');
+    QString authority = slash < 0 ? rest : rest.left(slash);
+    const QString path = slash < 0 ? QString() : rest.mid(slash + 1);
+
+    const qsizetype at = authority.lastIndexOf(u'@');
+    if (at >= 0) {
+        const QString user = authority.left(at);
+        if (user.contains(u':')) {
+            refuse(text, QStringLiteral("a password never goes in the address (use a password "
+                                        "file or the prompt)"));
+        }
+        if (user.isEmpty()) {
+            refuse(text, QStringLiteral("the user name before '@' is empty"));
+        }
+        for (const QChar c : user) {
+            if (!isUserChar(c)) {
+                refuse(text, QStringLiteral("the user name holds '%1'").arg(c));
+            }
+        }
+        address.user = user;
+        authority = authority.mid(at + 1);
+    }
+
+    QString portText;
+    if (authority.startsWith(u'[')) {
+        const qsizetype close = authority.indexOf(u']');
+        if (close < 0) {
+            refuse(text, QStringLiteral("the IPv6 address has no closing ']'"));
+        }
+        address.host = authority.mid(1, close - 1);
+        const QString after = authority.mid(close + 1);
+        if (!after.isEmpty()) {
+            if (!after.startsWith(u':')) {
+                refuse(text, QStringLiteral("unexpected text after ']'"));
+            }
+            portText = after.mid(1);
+            if (portText.isEmpty()) {
+                refuse(text, QStringLiteral("the port after ':' is missing"));
+            }
+        }
+        for (const QChar c : address.host) {
+            if (!(c.isDigit() || c == u':' || (c.toLower() >= u'a' && c.toLower() <= u'f') ||
+                  c == u'.')) {
+                refuse(text, QStringLiteral("the IPv6 address holds '%1'").arg(c));
+            }
+        }
+    } else {
+        const qsizetype colon = authority.indexOf(u':');
+        address.host = colon < 0 ? authority : authority.left(colon);
+        if (colon >= 0) {
+            portText = authority.mid(colon + 1);
+            if (portText.isEmpty()) {
+                refuse(text, QStringLiteral("the port after ':' is missing"));
+            }
+        }
+        for (const QChar c : address.host) {
+            if (!isHostChar(c)) {
+                refuse(text, QStringLiteral("the host name holds '%1'").arg(c));
+            }
+        }
+    }
+    if (address.host.isEmpty()) {
+        refuse(text, QStringLiteral("the host is missing"));
+    }
+    if (!portText.isEmpty()) {
+        bool ok = false;
+        const uint port = portText.toUInt(&ok, 10);
+        const bool digits = std::all_of(portText.begin(), portText.end(),
+                                        [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (!ok || !digits || port == 0 || port > 65535) {
+            refuse(text, QStringLiteral("the port %1 is no number from 1 to 65535").arg(portText));
+        }
+        address.port = static_cast<std::uint16_t>(port);
+    }
+
+    if (namePart == NamePart::None) {
+        if (!path.isEmpty()) {
+            refuse(text, QStringLiteral("a broker address ends after the host and port"));
+        }
+        return address;
+    }
+    if (path.isEmpty()) {
+        refuse(text, QStringLiteral("the charger's name after the host is missing "
+                                    "(mqtt://HOST/NAME)"));
+    }
+    if (!isChargerName(path)) {
+        refuse(text, QStringLiteral("the name %1 is not one level of letters, digits, '-', '_' "
+                                    "and '.' (at most 64)")
+                         .arg(path));
+    }
+    address.name = path;
+    return address;
+}
+
+}  // namespace cellwatch::net

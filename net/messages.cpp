@@ -1,0 +1,164 @@
+#include "net/messages.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstring>
+
+namespace cellwatch::net {
+namespace {
+
+constexpr std::array<char, 6> kMagic{'C', 'W', 'C', 'A', 'P', 0x1A};
+
+template <typename T>
+void putLittle(QByteArray& out, T value) {
+    using U = std::make_unsigned_t<T>;
+    auto u = static_cast<U>(value);
+    for (std::size_t i = 0; i < sizeof(T); ++i) {
+        out.append(static_cast<char>(u & 0xFF));
+        u = static_cast<U>(u >> 8);
+    }
+}
+
+template <typename T>
+T getLittle(const QByteArray& in, qsizetype at) {
+    using U = std::make_unsigned_t<T>;
+    U u = 0;
+    for (std::size_t i = sizeof(T); i-- > 0;) {
+        u = static_cast<U>((u << 8) |
+                           static_cast<std::uint8_t>(in[at + static_cast<qsizetype>(i)]));
+    }
+    return static_cast<T>(u);
+}
+
+}  // namespace
+
+QString isoWithOffset(const QDateTime& t) {
+    const int offset = t.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QByteArray rowJson(const RowValues& row) {
+    QJsonArray cells;
+    for (const double v : row.cellsV) {
+        cells.append(v);
+    }
+    QJsonObject o;
+    o[QStringLiteral("wall")] = isoWithOffset(row.wall);
+    o[QStringLiteral("time")] = row.time;
+    o[QStringLiteral("battery")] = row.battery;
+    o[QStringLiteral("state")] = row.state;
+    o[QStringLiteral("ext_c")] = row.extC;
+    o[QStringLiteral("int_c")] = row.intC;
+    o[QStringLiteral("input_v")] = row.inputV;
+    o[QStringLiteral("voltage_v")] = row.voltageV;
+    o[QStringLiteral("current_a")] = row.currentA;
+    o[QStringLiteral("capacity_mah")] = row.capacityMah;
+    o[QStringLiteral("power_w")] = row.powerW;
+    o[QStringLiteral("cells_v")] = cells;
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+std::optional<RowValues> parseRowJson(const QByteArray& json) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+        return std::nullopt;
+    }
+    const QJsonObject o = doc.object();
+    const QJsonArray cells = o.value(QStringLiteral("cells_v")).toArray();
+    if (!o.value(QStringLiteral("voltage_v")).isDouble() || cells.size() != 12) {
+        return std::nullopt;
+    }
+    RowValues row;
+    row.wall = QDateTime::fromString(o.value(QStringLiteral("wall")).toString(), Qt::ISODateWithMs);
+    row.time = o.value(QStringLiteral("time")).toString();
+    row.battery = o.value(QStringLiteral("battery")).toString();
+    row.state = o.value(QStringLiteral("state")).toString();
+    row.extC = o.value(QStringLiteral("ext_c")).toDouble();
+    row.intC = o.value(QStringLiteral("int_c")).toDouble();
+    row.inputV = o.value(QStringLiteral("input_v")).toDouble();
+    row.voltageV = o.value(QStringLiteral("voltage_v")).toDouble();
+    row.currentA = o.value(QStringLiteral("current_a")).toDouble();
+    row.capacityMah = o.value(QStringLiteral("capacity_mah")).toDouble();
+    row.powerW = o.value(QStringLiteral("power_w")).toDouble();
+    for (qsizetype i = 0; i < 12; ++i) {
+        row.cellsV[static_cast<std::size_t>(i)] = cells[i].toDouble();
+    }
+    return row;
+}
+
+QByteArray eventJson(const QDateTime& wall, const QString& event, const QString& kind,
+                     const QString& text) {
+    QJsonObject o;
+    o[QStringLiteral("wall")] = isoWithOffset(wall);
+    o[QStringLiteral("event")] = event;
+    if (event == QLatin1String("alarm")) {
+        o[QStringLiteral("kind")] = kind;
+        o[QStringLiteral("text")] = text;
+    }
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+QByteArray startBytes(const CaptureStart& start) {
+    QByteArray out(kMagic.data(), kMagic.size());
+    putLittle<std::uint16_t>(out, kCaptureVersion);
+    putLittle<std::int64_t>(out, start.wallMs);
+    putLittle<std::int32_t>(out, start.utcOffsetSeconds);
+    putLittle<std::uint32_t>(out, start.ticks);
+    return out;
+}
+
+std::optional<CaptureStart> parseStart(const QByteArray& bytes) {
+    if (bytes.size() != static_cast<qsizetype>(kCaptureHeaderSize) ||
+        std::memcmp(bytes.constData(), kMagic.data(), kMagic.size()) != 0) {
+        return std::nullopt;
+    }
+    const auto version = getLittle<std::uint16_t>(bytes, 6);
+    if (version == 0 || version > kCaptureVersion) {
+        return std::nullopt;
+    }
+    CaptureStart start;
+    start.wallMs = getLittle<std::int64_t>(bytes, 8);
+    start.utcOffsetSeconds = getLittle<std::int32_t>(bytes, 16);
+    start.ticks = getLittle<std::uint32_t>(bytes, 20);
+    // An offset beyond what any zone uses is no header of ours.
+    if (start.utcOffsetSeconds < -18 * 3600 || start.utcOffsetSeconds > 18 * 3600) {
+        return std::nullopt;
+    }
+    return start;
+}
+
+QByteArray recordBytes(std::int64_t wallMs, std::uint32_t ticks,
+                       std::span<const std::uint8_t> bytes) {
+    const std::size_t n = std::min(bytes.size(), kCaptureMaxRecordBytes);
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(kCaptureRecordHeaderSize + n));
+    putLittle<std::int64_t>(out, wallMs);
+    putLittle<std::uint32_t>(out, ticks);
+    putLittle<std::uint16_t>(out, static_cast<std::uint16_t>(n));
+    out.append(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(n));
+    return out;
+}
+
+bool parseRecord(const QByteArray& payload, CaptureRecord& record) {
+    constexpr auto kHeader = static_cast<qsizetype>(kCaptureRecordHeaderSize);
+    if (payload.size() < kHeader) {
+        return false;
+    }
+    const auto n = getLittle<std::uint16_t>(payload, 12);
+    if (payload.size() != kHeader + n) {
+        return false;
+    }
+    record.wallMs = getLittle<std::int64_t>(payload, 0);
+    record.ticks = getLittle<std::uint32_t>(payload, 8);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(payload.constData()) + kHeader;
+    record.bytes.assign(data, data + n);
+    return true;
+}
+
+}  // namespace cellwatch::net

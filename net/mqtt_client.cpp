@@ -1,0 +1,388 @@
+#include "net/mqtt_client.h"
+
+#include <mosquitto.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+namespace cellwatch::net {
+namespace {
+
+constexpr int kMiscIntervalMs = 500;
+constexpr int kConnectTimeoutMs = 10000;
+constexpr int kMaxRetryMs = 30000;
+// Reads per readable notice at most, so that one busy broker cannot hold
+// the event loop.
+constexpr int kMaxReadsPerNotice = 1000;
+
+// The library's words for `rc`, without a closing full stop.
+QString libraryError(int rc) {
+    QString text = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
+                                        : QString::fromUtf8(mosquitto_strerror(rc));
+    if (text.endsWith(u'.')) {
+        text.chop(1);
+    }
+    return text;
+}
+
+}  // namespace
+
+QString readPasswordFile(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile()) {
+        throw MqttError(QStringLiteral("cannot read the password file %1: it is no regular file")
+                            .arg(path)
+                            .toStdString());
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw MqttError(QStringLiteral("cannot read the password file %1: %2")
+                            .arg(path, file.errorString())
+                            .toStdString());
+    }
+    QByteArray line = file.read(4096);
+    const qsizetype end = line.indexOf('\n');
+    if (end >= 0) {
+        line.truncate(end);
+    }
+    if (line.endsWith('\r')) {
+        line.chop(1);
+    }
+    if (line.isEmpty()) {
+        throw MqttError(
+            QStringLiteral("the password file %1 holds no password").arg(path).toStdString());
+    }
+    return QString::fromUtf8(line);
+}
+
+int MqttClient::retryDelayMs(int failures) {
+    const int shift = std::clamp(failures - 1, 0, 5);
+    return std::min(1000 << shift, kMaxRetryMs);
+}
+
+MqttClient::MqttClient(MqttOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { mosquitto_lib_init(); });
+
+    mosq_ = mosquitto_new(nullptr, true, this);
+    if (mosq_ == nullptr) {
+        throw MqttError("cannot set up the broker connection: " +
+                        std::string(std::strerror(errno)));
+    }
+    mosquitto_connect_callback_set(mosq_, &MqttClient::onConnect);
+    mosquitto_disconnect_callback_set(mosq_, &MqttClient::onDisconnect);
+    mosquitto_message_callback_set(mosq_, &MqttClient::onMessage);
+    mosquitto_publish_callback_set(mosq_, &MqttClient::onPublish);
+
+    const BrokerAddress& a = options_.address;
+    if (!a.user.isEmpty()) {
+        const QByteArray user = a.user.toUtf8();
+        const QByteArray password = options_.password.toUtf8();
+        mosquitto_username_pw_set(mosq_, user.constData(),
+                                  options_.password.isEmpty() ? nullptr : password.constData());
+    }
+    if (a.tls) {
+        int rc = MOSQ_ERR_SUCCESS;
+        if (!options_.caFile.isEmpty()) {
+            if (!QFileInfo(options_.caFile).isReadable()) {
+                throw MqttError(QStringLiteral("cannot read the certificate file %1")
+                                    .arg(options_.caFile)
+                                    .toStdString());
+            }
+            rc = mosquitto_tls_set(mosq_, QFile::encodeName(options_.caFile).constData(), nullptr,
+                                   nullptr, nullptr, nullptr);
+        } else {
+            mosquitto_int_option(mosq_, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+            rc = mosquitto_tls_set(mosq_, nullptr, "/etc/ssl/certs", nullptr, nullptr, nullptr);
+        }
+        if (rc != MOSQ_ERR_SUCCESS) {
+            throw MqttError("cannot set up TLS: " + libraryError(rc).toStdString());
+        }
+    }
+    if (options_.will) {
+        const QByteArray topic = options_.will->topic.toUtf8();
+        mosquitto_will_set(mosq_, topic.constData(),
+                           static_cast<int>(options_.will->payload.size()),
+                           options_.will->payload.constData(), 1, options_.will->retain);
+    }
+
+    miscTimer_.setInterval(kMiscIntervalMs);
+    connect(&miscTimer_, &QTimer::timeout, this, &MqttClient::misc);
+    retryTimer_.setSingleShot(true);
+    connect(&retryTimer_, &QTimer::timeout, this, &MqttClient::connectNow);
+}
+
+MqttClient::~MqttClient() {
+    finished_ = true;
+    readNotifier_.reset();
+    writeNotifier_.reset();
+    mosquitto_destroy(mosq_);
+}
+
+void MqttClient::start() {
+    finished_ = false;
+    miscTimer_.start();
+    connectNow();
+}
+
+void MqttClient::connectNow() {
+    if (finished_) {
+        return;
+    }
+    attempting_ = true;
+    attemptClock_.start();
+    const int attempt = ++attempt_;
+    if (!QHostAddress(options_.address.host).isNull()) {
+        connectResolved();
+        return;
+    }
+    // The library looks the name up itself, waiting for the answer: a lookup
+    // elsewhere first keeps a slow or failing name server from holding the
+    // event loop (and whatever records on it).
+    resolving_ = true;
+    QHostInfo::lookupHost(options_.address.host, this, [this, attempt](const QHostInfo& info) {
+        if (attempt != attempt_ || !attempting_ || finished_) {
+            return;  // given up on meanwhile
+        }
+        resolving_ = false;
+        if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+            broken(QStringLiteral("cannot find the host: ") + info.errorString());
+            return;
+        }
+        connectResolved();
+    });
+}
+
+void MqttClient::connectResolved() {
+    const QByteArray host = options_.address.host.toUtf8();
+    const int rc = mosquitto_connect_async(mosq_, host.constData(), options_.address.port,
+                                           options_.keepAliveSeconds);
+    if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_CONN_PENDING) {
+        broken(libraryError(rc));
+        return;
+    }
+    watchSocket();
+}
+
+void MqttClient::watchSocket() {
+    const int fd = mosquitto_socket(mosq_);
+    if (fd != fd_) {
+        readNotifier_.reset();
+        writeNotifier_.reset();
+        fd_ = fd;
+        if (fd_ >= 0) {
+            readNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+            connect(readNotifier_.get(), &QSocketNotifier::activated, this, &MqttClient::readable);
+            writeNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
+            connect(writeNotifier_.get(), &QSocketNotifier::activated, this, &MqttClient::writable);
+        }
+    }
+    if (writeNotifier_) {
+        // Until the connection stands, a writable socket also ends the
+        // connect (and steps a TLS handshake).
+        writeNotifier_->setEnabled(attempting_ || mosquitto_want_write(mosq_));
+    }
+}
+
+void MqttClient::readable() {
+    for (int i = 0; i < kMaxReadsPerNotice && fd_ >= 0; ++i) {
+        const int rc = mosquitto_loop_read(mosq_, 1);
+        if (rc != MOSQ_ERR_SUCCESS) {
+            broken(libraryError(rc));
+            return;
+        }
+        if (fd_ != mosquitto_socket(mosq_)) {
+            break;  // closed inside a callback
+        }
+        int waiting = 0;
+        if (::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting <= 0) {
+            break;
+        }
+    }
+    watchSocket();
+}
+
+void MqttClient::writable() {
+    int rc = MOSQ_ERR_SUCCESS;
+    if (attempting_) {
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error != 0) {
+            broken(QString::fromLocal8Bit(std::strerror(error)));
+            return;
+        }
+        rc = mosquitto_loop_read(mosq_, 1);  // a TLS handshake steps on reads
+    }
+    if (rc == MOSQ_ERR_SUCCESS) {
+        rc = mosquitto_loop_write(mosq_, 1);
+    }
+    if (rc != MOSQ_ERR_SUCCESS) {
+        broken(libraryError(rc));
+        return;
+    }
+    watchSocket();
+}
+
+void MqttClient::misc() {
+    if (!connected_ && !attempting_) {
+        return;
+    }
+    if (attempting_ && attemptClock_.elapsed() > kConnectTimeoutMs) {
+        broken(QStringLiteral("no answer"));
+        return;
+    }
+    if (resolving_) {
+        return;
+    }
+    mosquitto_loop_misc(mosq_);
+    if (mosquitto_socket(mosq_) < 0 && (connected_ || attempting_)) {
+        broken(QStringLiteral("no answer to the keep-alive"));
+        return;
+    }
+    watchSocket();
+}
+
+void MqttClient::broken(const QString& why) {
+    if (finished_ || (!connected_ && !attempting_)) {
+        return;
+    }
+    const bool was = connected_;
+    connected_ = false;
+    attempting_ = false;
+    resolving_ = false;
+    unacked_ = 0;
+    readNotifier_.reset();
+    writeNotifier_.reset();
+    fd_ = -1;
+    // Closes the socket; a later connect opens a new one.
+    mosquitto_disconnect(mosq_);
+    emit disconnected(why);
+    const QString broker = options_.address.brokerText();
+    if (!options_.reconnect) {
+        emit lost(was ? QStringLiteral("lost the broker %1: %2").arg(broker, why)
+                      : QStringLiteral("cannot reach the broker %1: %2").arg(broker, why));
+        return;
+    }
+    ++failures_;
+    const int delay = retryDelayMs(failures_);
+    emit notice(QStringLiteral("%1 the broker %2: %3; trying again in %4 s")
+                    .arg(was ? QStringLiteral("lost") : QStringLiteral("cannot reach"), broker, why)
+                    .arg(delay / 1000));
+    retryTimer_.start(delay);
+}
+
+void MqttClient::subscribe(const QStringList& topics) {
+    topics_ << topics;
+    if (connected_) {
+        for (const QString& t : topics) {
+            mosquitto_subscribe(mosq_, nullptr, t.toUtf8().constData(), 1);
+        }
+        watchSocket();
+    }
+}
+
+bool MqttClient::publish(const QString& topic, const QByteArray& payload, int qos, bool retain) {
+    if (!connected_) {
+        return false;
+    }
+    int mid = 0;
+    const int rc =
+        mosquitto_publish(mosq_, &mid, topic.toUtf8().constData(), static_cast<int>(payload.size()),
+                          payload.constData(), qos, retain);
+    if (rc != MOSQ_ERR_SUCCESS) {
+        return false;
+    }
+    if (qos > 0) {
+        ++unacked_;
+    }
+    watchSocket();
+    return true;
+}
+
+int MqttClient::backlog() const {
+    return unacked_;
+}
+
+void MqttClient::finish(const std::optional<std::pair<QString, QByteArray>>& last, int waitMs) {
+    retryTimer_.stop();
+    miscTimer_.stop();
+    if (connected_) {
+        if (last) {
+            publish(last->first, last->second, 1, true);
+        }
+        readNotifier_.reset();
+        writeNotifier_.reset();
+        fd_ = -1;
+        QElapsedTimer waited;
+        waited.start();
+        while (connected_ && unacked_ > 0 && waited.elapsed() < waitMs) {
+            if (mosquitto_loop(mosq_, 20, 1) != MOSQ_ERR_SUCCESS) {
+                break;
+            }
+        }
+        finished_ = true;
+        mosquitto_disconnect(mosq_);
+        mosquitto_loop_write(mosq_, 1);
+    }
+    finished_ = true;
+    connected_ = false;
+    attempting_ = false;
+    readNotifier_.reset();
+    writeNotifier_.reset();
+    fd_ = -1;
+}
+
+// --- library callbacks ---------------------------------------------------------------------------
+
+void MqttClient::onConnect(mosquitto*, void* self, int rc) {
+    auto* client = static_cast<MqttClient*>(self);
+    if (client->finished_) {
+        return;
+    }
+    if (rc != 0) {
+        client->broken(QString::fromUtf8(mosquitto_connack_string(rc)));
+        return;
+    }
+    client->attempting_ = false;
+    client->connected_ = true;
+    if (client->failures_ > 0 || client->everConnected_) {
+        emit client->notice(QStringLiteral("connected to the broker %1")
+                                .arg(client->options_.address.brokerText()));
+    }
+    client->failures_ = 0;
+    client->everConnected_ = true;
+    for (const QString& t : client->topics_) {
+        mosquitto_subscribe(client->mosq_, nullptr, t.toUtf8().constData(), 1);
+    }
+    emit client->connected();
+}
+
+void MqttClient::onDisconnect(mosquitto*, void* self, int rc) {
+    auto* client = static_cast<MqttClient*>(self);
+    client->broken(rc == 0 ? QStringLiteral("disconnected") : libraryError(rc));
+}
+
+void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
+    auto* client = static_cast<MqttClient*>(self);
+    if (client->finished_ || m == nullptr || m->topic == nullptr) {
+        return;
+    }
+    emit client->message(
+        QString::fromUtf8(m->topic),
+        QByteArray(static_cast<const char*>(m->payload), m->payloadlen > 0 ? m->payloadlen : 0));
+}
+
+void MqttClient::onPublish(mosquitto*, void* self, int) {
+    auto* client = static_cast<MqttClient*>(self);
+    client->unacked_ = std::max(0, client->unacked_ - 1);
+}
+
+}  // namespace cellwatch::net

@@ -1,0 +1,139 @@
+#include "net/publisher.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace cellwatch::net {
+namespace {
+
+struct Sensor {
+    const char* id;
+    const char* title;
+    const char* field;
+    const char* unit;
+    const char* deviceClass;
+};
+
+constexpr Sensor kSensors[] = {
+    {"voltage", "Voltage", "voltage_v", "V", "voltage"},
+    {"current", "Current", "current_a", "A", "current"},
+    {"capacity", "Capacity", "capacity_mah", "mAh", nullptr},
+    {"power", "Power", "power_w", "W", "power"},
+    {"ext_temp", "External temperature", "ext_c", "°C", "temperature"},
+    {"int_temp", "Internal temperature", "int_c", "°C", "temperature"},
+    {"input_voltage", "Input voltage", "input_v", "V", "voltage"},
+    {"state", "State", "state", nullptr, nullptr},
+};
+
+QByteArray sensorConfig(const BrokerAddress& address, const QString& objectId, const QString& title,
+                        const QString& valueTemplate, const char* unit, const char* deviceClass) {
+    QJsonObject device;
+    device[QStringLiteral("identifiers")] = QStringLiteral("cellwatch_") + address.name;
+    device[QStringLiteral("name")] = QStringLiteral("Charger ") + address.name;
+    device[QStringLiteral("model")] = QStringLiteral("Cellwatch");
+    QJsonObject o;
+    o[QStringLiteral("name")] = title;
+    o[QStringLiteral("object_id")] = objectId;
+    o[QStringLiteral("unique_id")] = objectId;
+    o[QStringLiteral("state_topic")] = address.topic(QStringLiteral("row"));
+    o[QStringLiteral("value_template")] = valueTemplate;
+    o[QStringLiteral("availability_topic")] = address.topic(QStringLiteral("status"));
+    o[QStringLiteral("payload_available")] = QLatin1String(kOnline);
+    o[QStringLiteral("payload_not_available")] = QLatin1String(kOffline);
+    if (unit != nullptr) {
+        o[QStringLiteral("unit_of_measurement")] = QString::fromUtf8(unit);
+        o[QStringLiteral("state_class")] = QStringLiteral("measurement");
+    }
+    if (deviceClass != nullptr) {
+        o[QStringLiteral("device_class")] = QString::fromLatin1(deviceClass);
+    }
+    o[QStringLiteral("device")] = device;
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+}  // namespace
+
+std::vector<std::pair<QString, QByteArray>> discoveryConfigs(const BrokerAddress& address) {
+    // Discovery ids take letters, digits, '_' and '-'.
+    QString base = QStringLiteral("cellwatch_") + address.name;
+    base.replace(u'.', u'_');
+    std::vector<std::pair<QString, QByteArray>> out;
+    const auto add = [&](const QString& field, const QString& title, const QString& value,
+                         const char* unit, const char* deviceClass) {
+        const QString id = base + u'_' + field;
+        out.emplace_back(QStringLiteral("homeassistant/sensor/%1/config").arg(id),
+                         sensorConfig(address, id, title, value, unit, deviceClass));
+    };
+    for (const Sensor& s : kSensors) {
+        add(QString::fromLatin1(s.id), QString::fromUtf8(s.title),
+            QStringLiteral("{{ value_json.%1 }}").arg(QString::fromLatin1(s.field)), s.unit,
+            s.deviceClass);
+    }
+    for (int cell = 1; cell <= 12; ++cell) {
+        add(QStringLiteral("cell%1").arg(cell), QStringLiteral("Cell %1").arg(cell),
+            QStringLiteral("{{ value_json.cells_v[%1] }}").arg(cell - 1), "V", "voltage");
+    }
+    return out;
+}
+
+MqttOptions Publisher::withWill(MqttOptions options) {
+    options.will = MqttOptions::Will{options.address.topic(QStringLiteral("status")),
+                                     QByteArray(kOffline), true};
+    options.reconnect = true;
+    return options;
+}
+
+Publisher::Publisher(MqttOptions options, bool discovery, QObject* parent)
+    : QObject(parent), client_(withWill(std::move(options))), discovery_(discovery) {
+    connect(&client_, &MqttClient::connected, this, &Publisher::online);
+    connect(&client_, &MqttClient::notice, this, &Publisher::notice);
+}
+
+void Publisher::online() {
+    put(QStringLiteral("status"), QByteArray(kOnline), true);
+    if (start_) {
+        put(QStringLiteral("start"), startBytes(*start_), true);
+    }
+    if (discovery_) {
+        for (const auto& [topic, config] : discoveryConfigs(client_.options().address)) {
+            client_.publish(topic, config, 1, true);
+        }
+    }
+}
+
+void Publisher::put(const QString& leaf, const QByteArray& payload, bool retain) {
+    if (client_.publish(client_.options().address.topic(leaf), payload, 1, retain)) {
+        ++published_;
+    } else {
+        ++dropped_;
+    }
+}
+
+void Publisher::setStart(const CaptureStart& start) {
+    start_ = start;
+    put(QStringLiteral("start"), startBytes(start), true);
+}
+
+void Publisher::raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes) {
+    do {
+        const std::size_t n = std::min(bytes.size(), kCaptureMaxRecordBytes);
+        put(QStringLiteral("raw"), recordBytes(wallMs, ticks, bytes.first(n)));
+        bytes = bytes.subspan(n);
+    } while (!bytes.empty());
+}
+
+void Publisher::row(const RowValues& row) {
+    put(QStringLiteral("row"), rowJson(row));
+}
+
+void Publisher::event(const QDateTime& wall, const QString& name, const QString& kind,
+                      const QString& text) {
+    put(QStringLiteral("event"), eventJson(wall, name, kind, text));
+}
+
+void Publisher::finish() {
+    client_.finish(std::make_pair(client_.options().address.topic(QStringLiteral("status")),
+                                  QByteArray(kOffline)));
+}
+
+}  // namespace cellwatch::net

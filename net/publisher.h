@@ -1,0 +1,60 @@
+// A charger's recording published under cellwatch/NAME/ (see messages.h),
+// with Home Assistant discovery if wanted.
+//
+// Publishing never waits: while the broker is away everything is dropped
+// (the recording's own files keep it) and the client reconnects by itself;
+// once it is back, status and start are published again.
+#pragma once
+
+#include <QObject>
+#include <optional>
+
+#include "net/messages.h"
+#include "net/mqtt_client.h"
+
+namespace cellwatch::net {
+
+// The retained discovery configurations for a charger: topic and JSON.
+std::vector<std::pair<QString, QByteArray>> discoveryConfigs(const BrokerAddress& address);
+
+class Publisher final : public QObject {
+    Q_OBJECT
+public:
+    // `options.address` names the charger; its will is set here.
+    Publisher(MqttOptions options, bool discovery, QObject* parent = nullptr);
+
+    void start() { client_.start(); }
+
+    // The capture header of the present connection to the charger.
+    void setStart(const CaptureStart& start);
+    // One receive event.
+    void raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes);
+    void row(const RowValues& row);
+    // "idle", "restart", "lost", or "alarm" with its kind and text.
+    void event(const QDateTime& wall, const QString& name, const QString& kind = {},
+               const QString& text = {});
+
+    // Publishes "offline" and disconnects cleanly.
+    void finish();
+
+    MqttClient& client() { return client_; }
+    std::uint64_t published() const { return published_; }
+    std::uint64_t dropped() const { return dropped_; }
+
+signals:
+    // One line about the broker connection.
+    void notice(const QString& text);
+
+private:
+    static MqttOptions withWill(MqttOptions options);
+    void online();
+    void put(const QString& leaf, const QByteArray& payload, bool retain = false);
+
+    MqttClient client_;
+    bool discovery_;
+    std::optional<CaptureStart> start_;
+    std::uint64_t published_ = 0;
+    std::uint64_t dropped_ = 0;
+};
+
+}  // namespace cellwatch::net

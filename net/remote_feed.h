@@ -1,0 +1,65 @@
+// Watching a charger that is published on a broker: its retained start and
+// every raw record are played through the receive path on the publisher's
+// clocks, as a capture is replayed, so that everything after the receive
+// path sees what the publisher's own recording saw.
+//
+// The feed begins with a start that arrives while the charger is online
+// (a start left over from an earlier run, with the status "offline", is
+// not played). From then on "offline", a different start (a new
+// connection to the charger) or the loss of the broker is the link lost.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <optional>
+
+#include "net/broker_address.h"
+#include "net/messages.h"
+#include "net/mqtt_client.h"
+#include "protocol/tick_clock.h"
+#include "serial/byte_source.h"
+#include "serial/receive_assembler.h"
+
+namespace cellwatch::net {
+
+class RemoteFeed final : public QObject {
+    Q_OBJECT
+public:
+    using WallSetter = std::function<void(const QDateTime&)>;
+
+    // Subscribes to the charger `client.options().address` names; the
+    // client stays the caller's.
+    RemoteFeed(MqttClient& client, ReceiveAssembler& assembler, ManualTickClock& ticks,
+               WallSetter setWall, QObject* parent = nullptr);
+
+    bool running() const { return running_; }
+    std::uint64_t recordsPlayed() const { return played_; }
+    // A charger's topics, in the order they are subscribed.
+    static QStringList topics(const BrokerAddress& address);
+
+signals:
+    // A start was played: the clocks stand at it; a recording begins now.
+    void started(const CaptureStart& start);
+    // The link is lost; `why` in words.
+    void lost(const QString& why);
+    // A message that could not be read was skipped.
+    void problem(const QString& why);
+
+private:
+    void take(const QString& topic, const QByteArray& payload);
+    void loseOnce(const QString& why);
+
+    MqttClient& client_;
+    ReceiveAssembler& assembler_;
+    ManualTickClock& ticks_;
+    WallSetter setWall_;
+    BufferByteSource port_;
+    bool online_ = false;
+    bool running_ = false;
+    bool lost_ = false;
+    std::optional<CaptureStart> start_;
+    CaptureRecord record_;
+    std::uint64_t played_ = 0;
+};
+
+}  // namespace cellwatch::net

@@ -1,0 +1,206 @@
+// cellwatch-log over the network, as a user runs it: a charger on a
+// pseudo-terminal published on a broker of the test's own and watched from
+// there; the broker away and back; the options that do not go together.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <QProcess>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "log_test_support.h"
+#include "test_broker.h"
+#include "tools/emulator/paced_writer.h"
+#include "tools/log/command_line.h"
+
+namespace cellwatch::logger {
+namespace {
+
+using namespace logtest;
+using nettest::TestBroker;
+
+emu::Step step(emu::Step::Kind kind, int n, FrameLayout layout, std::uint32_t ms = 0) {
+    emu::Step s;
+    s.kind = kind;
+    s.reading = chargeReading(n);
+    s.layout = layout;
+    s.ms = ms;
+    return s;
+}
+
+// Both layouts, garbage and a damaged message, a message that stalls (idle)
+// and a pause that restarts the recording.
+std::vector<emu::Step> eventfulRun() {
+    using Kind = emu::Step::Kind;
+    std::vector<emu::Step> steps;
+    for (int n = 1; n <= 3; ++n) {
+        steps.push_back(
+            step(Kind::Message, n, n % 2 ? FrameLayout::Long112 : FrameLayout::Short76));
+    }
+    emu::Step garbage;
+    garbage.kind = Kind::Garbage;
+    garbage.bytes = {0x00, 0x7D, 0xFF, 0x80, 0x41};
+    steps.push_back(garbage);
+    steps.push_back(step(Kind::DamagedMessage, 4, FrameLayout::Long112));
+    steps.push_back(step(Kind::Message, 5, FrameLayout::Long112));
+    steps.push_back(step(Kind::LateMessage, 6, FrameLayout::Long112, 4700));
+    for (int n = 7; n <= 9; ++n) {
+        steps.push_back(
+            step(Kind::Message, n, n % 2 ? FrameLayout::Long112 : FrameLayout::Short76));
+    }
+    return steps;
+}
+
+std::string port(const emu::PseudoTerminal& pty) {
+    return pty.slavePath();
+}
+
+// mosquitto_sub printing "topic payload" lines for the given topics.
+class BrokerListener {
+public:
+    BrokerListener(const TestBroker& broker, const QStringList& topics) {
+        QStringList args{QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                         QString::number(broker.port()), QStringLiteral("-v")};
+        for (const QString& t : topics) {
+            args << QStringLiteral("-t") << t;
+        }
+        process_.start(QStringLiteral("mosquitto_sub"), args);
+        process_.waitForStarted();
+    }
+    std::vector<std::string> stop() {
+        process_.terminate();
+        process_.waitForFinished();
+        return splitLines(process_.readAllStandardOutput().toStdString());
+    }
+
+private:
+    QProcess process_;
+};
+
+TEST(NetworkTool, AWatcherPrintsExactlyThePublishersLinesThenLost) {
+    TestBroker broker;
+    emu::PseudoTerminal pty;
+    const std::string address = broker.address(QStringLiteral("bench1")).toStdString();
+    {
+        // An earlier run leaves its start and "offline" on the broker: the
+        // watcher waits for the next run instead.
+        ToolRun earlier({"--port", port(pty), "--publish", address});
+        ASSERT_TRUE(earlier.waitForLines(1)) << earlier.err();
+        earlier.signal(SIGTERM);
+        ASSERT_EQ(earlier.wait(), kExitOk) << earlier.err();
+    }
+    ToolRun watcher({"--port", address});
+    ASSERT_TRUE(watcher.waitForLines(1)) << watcher.err();  // connected: the header
+    BrokerListener listener(
+        broker, {QStringLiteral("cellwatch/bench1/row"), QStringLiteral("cellwatch/bench1/event"),
+                 QStringLiteral("cellwatch/bench1/status")});
+
+    ToolRun publisher({"--port", port(pty), "--publish", address});
+    ASSERT_TRUE(publisher.waitForLines(1)) << publisher.err();
+    emu::PacedWriter writer(
+        pty.masterFd(),
+        {.paced = true, .intervalMs = 120, .bytesPerSecond = 4800, .chunkBytes = 16});
+    ASSERT_EQ(writer.play(eventfulRun()), emu::PacedWriter::Outcome::Finished);
+    publisher.waitForLines(1000, 400);  // the last bytes are worked off
+    publisher.signal(SIGTERM);
+    ASSERT_EQ(publisher.wait(), kExitOk) << publisher.err();
+    EXPECT_TRUE(publisher.err().empty()) << publisher.err();
+
+    const auto lines = publisher.outLines();
+    for (const char* event : {"# idle", "# restart"}) {
+        EXPECT_NE(std::find(lines.begin(), lines.end(), event), lines.end()) << publisher.out();
+    }
+    // The clean end says "offline": the watcher's link is lost.
+    EXPECT_EQ(watcher.wait(), kExitLost) << watcher.err();
+    EXPECT_EQ(watcher.out(), publisher.out() + "# lost\n") << publisher.out();
+    EXPECT_NE(watcher.err().find("the charger went offline"), std::string::npos) << watcher.err();
+
+    // Every row and event went out as JSON, in order, and the status last.
+    const auto heard = listener.stop();
+    std::size_t rows = 0;
+    std::vector<std::string> events;
+    for (const std::string& line : heard) {
+        if (line.starts_with("cellwatch/bench1/row {\"battery\":")) {
+            ++rows;
+        } else if (line.starts_with("cellwatch/bench1/event ")) {
+            const auto at = line.find("\"event\":\"");
+            events.push_back(line.substr(at + 9, line.find('"', at + 9) - at - 9));
+        }
+    }
+    EXPECT_EQ(rows, lines.size() - 1 - events.size());
+    EXPECT_EQ(events, (std::vector<std::string>{"idle", "restart"}));
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.back(), "cellwatch/bench1/status offline");
+}
+
+TEST(NetworkTool, ABrokerAwayNeverStopsTheLog) {
+    auto broker = std::make_unique<TestBroker>();
+    broker->stop();
+    emu::PseudoTerminal pty;
+    const std::string address = broker->address(QStringLiteral("bay")).toStdString();
+    ToolRun publisher({"--port", port(pty), "--publish", address});
+    ASSERT_TRUE(publisher.waitForLines(1)) << publisher.err();
+    ASSERT_TRUE(publisher.waitForError("cannot reach the broker 127.0.0.1:")) << publisher.err();
+    writeAll(pty.masterFd(), emu::encodeStatus(chargeReading(1), FrameLayout::Long112));
+    writeAll(pty.masterFd(), emu::encodeStatus(chargeReading(2), FrameLayout::Long112));
+    ASSERT_TRUE(publisher.waitForLines(2)) << publisher.err();
+
+    broker->start();
+    ASSERT_TRUE(publisher.waitForError("connected to the broker", 40000)) << publisher.err();
+    broker->kill();
+    ASSERT_TRUE(publisher.waitForError("lost the broker")) << publisher.err();
+    writeAll(pty.masterFd(), emu::encodeStatus(chargeReading(3), FrameLayout::Long112));
+    writeAll(pty.masterFd(), emu::encodeStatus(chargeReading(4), FrameLayout::Long112));
+    ASSERT_TRUE(publisher.waitForLines(5)) << publisher.err();
+    publisher.signal(SIGTERM);
+    EXPECT_EQ(publisher.wait(), kExitOk) << publisher.err();
+    EXPECT_EQ(publisher.outLines().size(), 5u) << publisher.out();
+    EXPECT_EQ(publisher.err().find("secret"), std::string::npos);
+}
+
+TEST(NetworkTool, AWatcherWithoutABrokerEndsAtOnce) {
+    TestBroker broker;
+    broker.stop();
+    ToolRun watcher({"--port", broker.address(QStringLiteral("x")).toStdString()});
+    EXPECT_EQ(watcher.wait(), kExitFailure);
+    EXPECT_TRUE(watcher.out().empty());
+    EXPECT_NE(watcher.err().find("cellwatch-log: cannot reach the broker 127.0.0.1:"),
+              std::string::npos)
+        << watcher.err();
+}
+
+TEST(NetworkTool, OptionsThatDoNotGoTogetherAreRefused) {
+    const std::pair<QStringList, const char*> cases[] = {
+        {{"--port", "mqtt://h/a/b"}, "not one level"},
+        {{"--port", "mqtt://u:pw@h/n"}, "a password never goes in the address"},
+        {{"--port", "/dev/ttyUSB0", "--publish", "tcp://h/n"}, "neither mqtt:// nor mqtts://"},
+        {{"--port", "mqtt://h/n", "--publish", "mqtt://h/m"}, "--publish goes with a serial port"},
+        {{"--port", "mqtt://h/n", "--capture", "c.cwcap"}, "--capture goes with a serial port"},
+        {{"--port", "/dev/ttyUSB0", "--ha-discovery"}, "--ha-discovery goes only with --publish"},
+        {{"--port", "/dev/ttyUSB0", "--password-file", "p"}, "--password-file goes only with"},
+        {{"--port", "mqtt://h/n", "--ca", "ca.pem"}, "--ca goes only with an mqtts:// address"},
+        {{"--replay", "c.cwcap", "--publish", "mqtt://h/n"}, "--replay is played locally"},
+    };
+    for (const auto& [args, why] : cases) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        try {
+            parseArguments(args);
+            ADD_FAILURE() << "accepted";
+        } catch (const UsageError& e) {
+            EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
+        }
+    }
+    const LogOptions ok =
+        parseArguments({"--port", "/dev/ttyUSB0", "--publish", "mqtts://ann@h/bay",
+                        "--password-file", "pw", "--ca", "ca.pem", "--ha-discovery"});
+    EXPECT_EQ(ok.publish, QStringLiteral("mqtts://ann@h/bay"));
+    EXPECT_TRUE(ok.haDiscovery);
+    EXPECT_FALSE(ok.portIsBroker);
+    EXPECT_TRUE(parseArguments({"--port", "mqtt://h/bay"}).portIsBroker);
+}
+
+}  // namespace
+}  // namespace cellwatch::logger

@@ -1,0 +1,259 @@
+// The client, the publisher and the watcher's feed against a real broker:
+// retained status and start, the last will, a broker that goes away and
+// comes back, and a watcher that meets a publisher's earlier run.
+#include <gtest/gtest.h>
+
+#include <QTimeZone>
+#include <memory>
+#include <vector>
+
+#include "net/publisher.h"
+#include "net/remote_feed.h"
+#include "test_broker.h"
+
+namespace cellwatch::net {
+namespace {
+
+using nettest::TestBroker;
+using nettest::waitUntil;
+
+MqttOptions optionsFor(const TestBroker& broker, const QString& name, bool reconnect = true) {
+    MqttOptions o;
+    o.address = parseBrokerAddress(broker.address(name));
+    o.reconnect = reconnect;
+    return o;
+}
+
+// Everything published under a charger's topics.
+class Subscriber {
+public:
+    Subscriber(const TestBroker& broker, const QString& name)
+        : client_(optionsFor(broker, name, false)) {
+        QObject::connect(&client_, &MqttClient::message,
+                         [this](const QString& topic, const QByteArray& payload) {
+                             got.emplace_back(topic.section(u'/', -1), payload);
+                         });
+        client_.subscribe({QStringLiteral("cellwatch/%1/#").arg(name)});
+        client_.start();
+    }
+    bool has(const QString& leaf, const QByteArray& payload) const {
+        for (const auto& [l, p] : got) {
+            if (l == leaf && p == payload) {
+                return true;
+            }
+        }
+        return false;
+    }
+    int count(const QString& leaf) const {
+        int n = 0;
+        for (const auto& m : got) {
+            n += m.first == leaf ? 1 : 0;
+        }
+        return n;
+    }
+    std::vector<std::pair<QString, QByteArray>> got;
+
+private:
+    MqttClient client_;
+};
+
+const CaptureStart kStartA{1'700'000'000'000, 3600, 1000};
+const CaptureStart kStartB{1'700'000'600'000, 3600, 601000};
+
+TEST(Broker, StatusAndStartAreRetainedAndACleanEndSaysOffline) {
+    TestBroker broker;
+    Publisher publisher(optionsFor(broker, QStringLiteral("p1")), false);
+    publisher.setStart(kStartA);  // before the connection: published once it stands
+    publisher.start();
+    ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
+
+    Subscriber late(broker, QStringLiteral("p1"));  // comes after: sees the retained ones
+    ASSERT_TRUE(waitUntil([&] { return late.has(QStringLiteral("start"), startBytes(kStartA)); }));
+    EXPECT_TRUE(late.has(QStringLiteral("status"), kOnline));
+
+    const std::vector<std::uint8_t> bytes{0x7B, 1, 2};
+    publisher.raw(5, 6, bytes);
+    ASSERT_TRUE(waitUntil([&] { return late.count(QStringLiteral("raw")) == 1; }));
+    EXPECT_TRUE(late.has(QStringLiteral("raw"), recordBytes(5, 6, bytes)));
+
+    publisher.finish();
+    EXPECT_TRUE(waitUntil([&] { return late.has(QStringLiteral("status"), kOffline); }));
+    Subscriber after(broker, QStringLiteral("p1"));
+    ASSERT_TRUE(waitUntil([&] { return after.count(QStringLiteral("start")) == 1; }));
+    EXPECT_TRUE(after.has(QStringLiteral("status"), kOffline));
+    EXPECT_FALSE(after.has(QStringLiteral("status"), kOnline));
+    EXPECT_EQ(after.count(QStringLiteral("raw")), 0) << "raw records are not retained";
+}
+
+TEST(Broker, APublisherThatVanishesIsOfflineByItsLastWill) {
+    TestBroker broker;
+    auto publisher = std::make_unique<Publisher>(optionsFor(broker, QStringLiteral("p2")), true);
+    publisher->start();
+    ASSERT_TRUE(waitUntil([&] { return publisher->client().isConnected(); }));
+    Subscriber watcher(broker, QStringLiteral("p2"));
+    ASSERT_TRUE(waitUntil([&] { return watcher.has(QStringLiteral("status"), kOnline); }));
+    publisher.reset();  // no clean end: the connection just closes
+    EXPECT_TRUE(waitUntil([&] { return watcher.has(QStringLiteral("status"), kOffline); }));
+}
+
+TEST(Broker, PublishingGoesOnWhileTheBrokerIsAwayAndResumesWhenItIsBack) {
+    TestBroker broker;
+    Publisher publisher(optionsFor(broker, QStringLiteral("p3")), false);
+    QStringList notices;
+    QObject::connect(&publisher, &Publisher::notice, [&](const QString& text) { notices << text; });
+    publisher.setStart(kStartA);
+    publisher.start();
+    ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
+
+    broker.stop();
+    ASSERT_TRUE(waitUntil([&] { return !publisher.client().isConnected(); }));
+    ASSERT_FALSE(notices.isEmpty());
+    EXPECT_TRUE(notices.last().startsWith(QStringLiteral("lost the broker 127.0.0.1:")))
+        << notices.last().toStdString();
+    EXPECT_TRUE(notices.last().contains(QStringLiteral("trying again in 1 s")));
+    EXPECT_FALSE(notices.last().contains(QStringLiteral(".;"))) << notices.last().toStdString();
+
+    // While away every message is dropped at once, none is kept for later.
+    const std::uint64_t dropped = publisher.dropped();
+    const std::vector<std::uint8_t> bytes(112, 0x80);
+    for (int i = 0; i < 1000; ++i) {
+        publisher.raw(i, static_cast<std::uint32_t>(i), bytes);
+    }
+    EXPECT_EQ(publisher.dropped(), dropped + 1000);
+
+    broker.start();
+    ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }, 40000));
+    EXPECT_TRUE(notices.last().startsWith(QStringLiteral("connected to the broker")));
+    // The new broker knows nothing: status and start are published again.
+    Subscriber after(broker, QStringLiteral("p3"));
+    ASSERT_TRUE(waitUntil([&] { return after.has(QStringLiteral("start"), startBytes(kStartA)); }));
+    EXPECT_TRUE(after.has(QStringLiteral("status"), kOnline));
+    EXPECT_EQ(after.count(QStringLiteral("raw")), 0);
+}
+
+TEST(Broker, ABrokerThatIsNotThereIsTriedAgainWithLongerWaits) {
+    EXPECT_EQ(MqttClient::retryDelayMs(1), 1000);
+    EXPECT_EQ(MqttClient::retryDelayMs(2), 2000);
+    EXPECT_EQ(MqttClient::retryDelayMs(5), 16000);
+    EXPECT_EQ(MqttClient::retryDelayMs(6), 30000);
+    EXPECT_EQ(MqttClient::retryDelayMs(1000), 30000);
+
+    TestBroker broker;
+    broker.stop();
+    MqttClient watcher(optionsFor(broker, QStringLiteral("none"), false));
+    QString why;
+    QObject::connect(&watcher, &MqttClient::lost, [&](const QString& w) { why = w; });
+    watcher.start();
+    ASSERT_TRUE(waitUntil([&] { return !why.isEmpty(); }));
+    EXPECT_TRUE(why.startsWith(QStringLiteral("cannot reach the broker 127.0.0.1:")))
+        << why.toStdString();
+
+    // A name is looked up first; one that does not resolve is said so.
+    MqttOptions nowhere;
+    nowhere.address = parseBrokerAddress(QStringLiteral("mqtt://nowhere.invalid/x"));
+    nowhere.reconnect = false;
+    MqttClient lost(nowhere);
+    QString lostWhy;
+    QObject::connect(&lost, &MqttClient::lost, [&](const QString& w) { lostWhy = w; });
+    lost.start();
+    ASSERT_TRUE(waitUntil([&] { return !lostWhy.isEmpty(); }, 30000));
+    EXPECT_TRUE(lostWhy.contains(QStringLiteral("cannot find the host"))) << lostWhy.toStdString();
+
+    // One that does reaches the broker.
+    broker.start();
+    MqttOptions named;
+    named.address = parseBrokerAddress(QStringLiteral("mqtt://localhost:%1/x").arg(broker.port()));
+    MqttClient found(named);
+    found.start();
+    EXPECT_TRUE(waitUntil([&] { return found.isConnected(); }));
+}
+
+// Frames handed over by the receive path, with their start ticks.
+struct Frames final : StatusFrameSink {
+    void decodeStatus76(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
+    void decodeStatus112(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
+    std::vector<std::uint32_t> ticks;
+};
+
+TEST(Broker, TheWatcherSkipsAnEarlierRunAndFollowsThePublisherThatRestarts) {
+    TestBroker broker;
+    {
+        Publisher earlier(optionsFor(broker, QStringLiteral("p4")), false);
+        earlier.setStart(kStartA);
+        earlier.start();
+        ASSERT_TRUE(waitUntil([&] { return earlier.client().isConnected(); }));
+        earlier.finish();  // leaves start A and "offline" retained
+    }
+
+    ManualTickClock ticks;
+    QDateTime wall;
+    Frames frames;
+    ReceiveAssembler assembler(ticks, frames);
+    MqttClient client(optionsFor(broker, QStringLiteral("p4"), false));
+    RemoteFeed feed(client, assembler, ticks, [&](const QDateTime& t) { wall = t; });
+    std::vector<CaptureStart> starts;
+    QStringList lost;
+    QStringList problems;
+    QObject::connect(&feed, &RemoteFeed::started, [&](const CaptureStart& s) {
+        starts.push_back(s);
+        EXPECT_EQ(ticks.tickCount(), s.ticks);
+    });
+    QObject::connect(&feed, &RemoteFeed::lost, [&](const QString& w) { lost << w; });
+    QObject::connect(&feed, &RemoteFeed::problem, [&](const QString& w) { problems << w; });
+    client.start();
+    ASSERT_TRUE(waitUntil([&] { return client.isConnected(); }));
+
+    Publisher again(optionsFor(broker, QStringLiteral("p4")), false);
+    again.setStart(kStartB);
+    again.start();
+    ASSERT_TRUE(waitUntil([&] { return !starts.empty(); }));
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].wallMs, kStartB.wallMs) << "the earlier run's start was played";
+    EXPECT_EQ(wall, QDateTime::fromMSecsSinceEpoch(kStartB.wallMs, QTimeZone(3600)));
+
+    // A message of the 112-byte layout, in two receive events; a malformed
+    // record between them is skipped with a word.
+    std::vector<std::uint8_t> message(112, 0x80);
+    message[0] = 0x7B;
+    std::vector<std::uint8_t> next{0x7B};
+    again.raw(kStartB.wallMs + 1000, kStartB.ticks + 1000, std::span(message).first(60));
+    again.client().publish(QStringLiteral("cellwatch/p4/raw"), QByteArray("short"), 1, false);
+    again.raw(kStartB.wallMs + 1100, kStartB.ticks + 1100, std::span(message).subspan(60));
+    ASSERT_TRUE(waitUntil([&] { return feed.recordsPlayed() == 2; }));
+    again.raw(kStartB.wallMs + 1200, kStartB.ticks + 1200, next);
+    ASSERT_TRUE(waitUntil([&] { return feed.recordsPlayed() == 3; }));
+    EXPECT_EQ(frames.ticks, (std::vector<std::uint32_t>{kStartB.ticks + 1000}));
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("raw record of 5 bytes")));
+    EXPECT_EQ(ticks.tickCount(), kStartB.ticks + 1200);
+
+    EXPECT_TRUE(lost.isEmpty());
+    again.finish();
+    ASSERT_TRUE(waitUntil([&] { return !lost.isEmpty(); }));
+    EXPECT_EQ(lost, QStringList{QStringLiteral("the charger went offline")});
+}
+
+TEST(Broker, TheWatcherLosesTheLinkWithTheBroker) {
+    TestBroker broker;
+    Publisher publisher(optionsFor(broker, QStringLiteral("p5")), false);
+    publisher.setStart(kStartA);
+    publisher.start();
+    ManualTickClock ticks;
+    Frames frames;
+    ReceiveAssembler assembler(ticks, frames);
+    MqttClient client(optionsFor(broker, QStringLiteral("p5"), false));
+    RemoteFeed feed(client, assembler, ticks, [](const QDateTime&) {});
+    QStringList lost;
+    QObject::connect(&feed, &RemoteFeed::lost, [&](const QString& w) { lost << w; });
+    client.start();
+    ASSERT_TRUE(waitUntil([&] { return feed.running(); }));
+    broker.kill();  // gone at once, without publishing the wills
+    ASSERT_TRUE(waitUntil([&] { return !lost.isEmpty(); }));
+    EXPECT_TRUE(lost[0].startsWith(QStringLiteral("the broker went away")))
+        << lost[0].toStdString();
+    EXPECT_TRUE(waitUntil([&] { return !client.isConnected(); }));
+    EXPECT_EQ(lost.size(), 1);
+}
+
+}  // namespace
+}  // namespace cellwatch::net

@@ -1,0 +1,140 @@
+// What the topics carry: the JSON texts field by field, the capture header
+// and records as bytes, and the discovery configurations.
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimeZone>
+
+#include "net/messages.h"
+#include "net/publisher.h"
+
+namespace cellwatch::net {
+namespace {
+
+QDateTime at(int offsetSeconds) {
+    return QDateTime(QDate(2026, 3, 1), QTime(14, 5, 9, 250), QTimeZone(offsetSeconds));
+}
+
+TEST(Messages, WallClockIsIsoWithItsOffsetAlsoAtUtc) {
+    EXPECT_EQ(isoWithOffset(at(3600)), QStringLiteral("2026-03-01T14:05:09.250+01:00"));
+    EXPECT_EQ(isoWithOffset(at(-(3 * 3600 + 1800))),
+              QStringLiteral("2026-03-01T14:05:09.250-03:30"));
+    EXPECT_EQ(isoWithOffset(at(0)), QStringLiteral("2026-03-01T14:05:09.250+00:00"));
+    EXPECT_EQ(isoWithOffset(QDateTime(QDate(2026, 3, 1), QTime(14, 5, 9, 250), Qt::UTC)),
+              QStringLiteral("2026-03-01T14:05:09.250+00:00"));
+}
+
+TEST(Messages, RowIsJsonWithTheNamedFieldsAsNumbers) {
+    RowValues row;
+    row.wall = at(3600);
+    row.time = QStringLiteral("0:00:01");
+    row.battery = QStringLiteral("LiIo/Po/Fe");
+    row.state = QStringLiteral("+CHG+");
+    row.extC = 23.5;
+    row.intC = 31;
+    row.inputV = 14.92;
+    row.voltageV = 12.6;
+    row.currentA = -2.05;
+    row.capacityMah = 1234;
+    row.powerW = 25.83;
+    row.cellsV = {4.2, 4.19, 4.21, 0, 0, 0, 0, 0, 0, 0, 0, 3.05};
+    const QByteArray json = rowJson(row);
+    EXPECT_EQ(json.toStdString(),
+              R"({"battery":"LiIo/Po/Fe","capacity_mah":1234,)"
+              R"("cells_v":[4.2,4.19,4.21,0,0,0,0,0,0,0,0,3.05],"current_a":-2.05,"ext_c":23.5,)"
+              R"("input_v":14.92,"int_c":31,"power_w":25.83,"state":"+CHG+","time":"0:00:01",)"
+              R"("voltage_v":12.6,"wall":"2026-03-01T14:05:09.250+01:00"})");
+
+    const std::optional<RowValues> back = parseRowJson(json);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->wall, row.wall);
+    EXPECT_EQ(back->cellsV, row.cellsV);
+    EXPECT_EQ(back->currentA, row.currentA);
+    EXPECT_EQ(back->state, row.state);
+    for (const char* bad : {"", "[]", "{}", R"({"voltage_v":"1","cells_v":[]})", "{\"cells_v\":"}) {
+        EXPECT_FALSE(parseRowJson(bad)) << bad;
+    }
+}
+
+TEST(Messages, EventsCarryKindAndTextOnlyForAlarms) {
+    const std::pair<std::array<const char*, 3>, const char*> cases[] = {
+        {{"idle", "", ""}, R"({"event":"idle","wall":"2026-03-01T14:05:09.250+01:00"})"},
+        {{"restart", "", ""}, R"({"event":"restart","wall":"2026-03-01T14:05:09.250+01:00"})"},
+        {{"lost", "", ""}, R"({"event":"lost","wall":"2026-03-01T14:05:09.250+01:00"})"},
+        {{"alarm", "cell-high", "cell 3 at 4.31 V"},
+         R"({"event":"alarm","kind":"cell-high","text":"cell 3 at 4.31 V",)"
+         R"("wall":"2026-03-01T14:05:09.250+01:00"})"},
+    };
+    for (const auto& [in, expected] : cases) {
+        EXPECT_EQ(eventJson(at(3600), QString::fromUtf8(in[0]), QString::fromUtf8(in[1]),
+                            QString::fromUtf8(in[2]))
+                      .toStdString(),
+                  expected);
+    }
+}
+
+TEST(Messages, StartAndRecordsAreTheCaptureLayout) {
+    const CaptureStart start{1'700'000'000'123, -7200, 0xFFFFFF00u};
+    const QByteArray header = startBytes(start);
+    ASSERT_EQ(header.size(), 24);
+    EXPECT_EQ(header.left(6), QByteArray("CWCAP\x1A", 6));
+    EXPECT_EQ(header.mid(6, 2), QByteArray("\x01\x00", 2));
+    EXPECT_EQ(header.mid(20, 4), QByteArray("\x00\xFF\xFF\xFF", 4));
+    const std::optional<CaptureStart> back = parseStart(header);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->wallMs, start.wallMs);
+    EXPECT_EQ(back->utcOffsetSeconds, start.utcOffsetSeconds);
+    EXPECT_EQ(back->ticks, start.ticks);
+
+    QByteArray newer = header;
+    newer[6] = 2;
+    QByteArray badMagic = header;
+    badMagic[0] = 'X';
+    for (const QByteArray& bad : {QByteArray(), header.left(23), header + 'x', newer, badMagic}) {
+        EXPECT_FALSE(parseStart(bad));
+    }
+
+    const std::vector<std::uint8_t> bytes{0x7B, 0x00, 0xFF};
+    const QByteArray record = recordBytes(-5, 42, bytes);
+    ASSERT_EQ(record.size(), 17);
+    EXPECT_EQ(record.mid(12, 2), QByteArray("\x03\x00", 2));
+    CaptureRecord r;
+    ASSERT_TRUE(parseRecord(record, r));
+    EXPECT_EQ(r, (CaptureRecord{-5, 42, bytes}));
+    for (const QByteArray& bad : {record.left(13), record.left(16), record + 'x'}) {
+        EXPECT_FALSE(parseRecord(bad, r));
+    }
+    EXPECT_TRUE(parseRecord(recordBytes(1, 2, {}), r));
+    EXPECT_TRUE(r.bytes.empty());
+}
+
+TEST(Messages, DiscoveryNamesEverySensorReadingTheRowWithStatusAsAvailability) {
+    const BrokerAddress address = parseBrokerAddress(QStringLiteral("mqtt://h/bay.2"));
+    const auto configs = discoveryConfigs(address);
+    ASSERT_EQ(configs.size(), 8u + 12u);
+    QStringList topics;
+    for (const auto& [topic, json] : configs) {
+        topics << topic;
+        const QJsonObject o = QJsonDocument::fromJson(json).object();
+        EXPECT_EQ(o.value(QStringLiteral("state_topic")).toString(),
+                  QStringLiteral("cellwatch/bay.2/row"));
+        EXPECT_EQ(o.value(QStringLiteral("availability_topic")).toString(),
+                  QStringLiteral("cellwatch/bay.2/status"));
+        EXPECT_TRUE(o.value(QStringLiteral("value_template"))
+                        .toString()
+                        .startsWith(QStringLiteral("{{ value_json.")));
+    }
+    for (const char* field : {"voltage", "current", "capacity", "power", "ext_temp", "int_temp",
+                              "input_voltage", "state", "cell1", "cell12"}) {
+        EXPECT_TRUE(topics.contains(
+            QStringLiteral("homeassistant/sensor/cellwatch_bay_2_%1/config").arg(field)))
+            << field;
+    }
+    const QJsonObject cell12 = QJsonDocument::fromJson(configs.back().second).object();
+    EXPECT_EQ(cell12.value(QStringLiteral("value_template")).toString(),
+              QStringLiteral("{{ value_json.cells_v[11] }}"));
+}
+
+}  // namespace
+}  // namespace cellwatch::net

@@ -1,0 +1,205 @@
+// The window side of chargers on a network, offscreen against a broker of
+// the test's own: a charger watched in a window of its own until its link
+// is lost, an address typed into the port box, and the network list.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/network_list.h"
+#include "app/network_watch.h"
+#include "app/settings_store.h"
+#include "app/toolbar.h"
+#include "chart/data_table.h"
+#include "net/publisher.h"
+#include "test_broker.h"
+#include "tools/emulator/emulator.h"
+
+namespace cellwatch {
+namespace {
+
+namespace emu = emulator;
+using nettest::TestBroker;
+using nettest::waitUntil;
+
+constexpr int kVoltageColumn = 7;
+
+emu::ChargerReading charging(int k) {
+    emu::ChargerReading r;
+    r.mode = emu::Mode::Charge;
+    r.chemistry = emu::Chemistry::Lithium;
+    r.extTemperature = Decimal::fromInt(25);
+    r.intTemperature = Decimal::fromInt(30);
+    r.inputVoltage = Decimal::fromHundredths(1200);
+    r.voltage = Decimal::fromHundredths(1100 + k);
+    r.current = Decimal::fromHundredths(150);
+    r.capacity = Decimal::fromInt(10 * k);
+    for (std::size_t cell = 0; cell < 3; ++cell) {
+        r.cells[cell] = Decimal::fromHundredths(380 + k);
+    }
+    return r;
+}
+
+const CaptureStart kStart{1'700'000'000'000, 3600, 50'000};
+
+class NetworkWindow : public ::testing::Test {
+protected:
+    MainWindow::Hooks hooks() {
+        MainWindow::Hooks h;
+        h.showFailure = [this](QWidget*, const QString& text) { failures << text; };
+        h.journalFolder = dir.filePath(QStringLiteral("journals"));
+        h.isOnline = [] { return false; };
+        return h;
+    }
+    std::unique_ptr<net::Publisher> publisher(const QString& name) {
+        net::MqttOptions o;
+        o.address = net::parseBrokerAddress(broker.address(name));
+        auto p = std::make_unique<net::Publisher>(o, false);
+        p->setStart(kStart);
+        p->start();
+        EXPECT_TRUE(waitUntil([&] { return p->client().isConnected(); }));
+        return p;
+    }
+    // One message of the charger, `k` seconds after the start.
+    static void send(net::Publisher& p, int k) {
+        p.raw(kStart.wallMs + 1000 * k, kStart.ticks + 1000u * static_cast<unsigned>(k),
+              emu::encodeStatus(charging(k), FrameLayout::Long112));
+    }
+
+    TestBroker broker;
+    QTemporaryDir dir;
+    FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+    QStringList failures;
+};
+
+TEST_F(NetworkWindow, AWatchShowsTheChargerOnItsClocksUntilTheLinkIsLost) {
+    writeLanguageCode(store, kLanguageEnglish);
+    auto pub = publisher(QStringLiteral("w1"));
+    NetworkWatch watch(store, broker.address(QStringLiteral("w1")), QString(), hooks());
+    ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
+    MainWindow& w = watch.window();
+    EXPECT_EQ(w.tool(QStringLiteral("state"), QStringLiteral("Link_state"))->text(),
+              QStringLiteral("On line"));
+    EXPECT_EQ(w.recording().connectTicks(), kStart.ticks);
+    EXPECT_EQ(w.tool(QStringLiteral("state"), QStringLiteral("state_text"))->text(),
+              QStringLiteral("Watching ") + broker.address(QStringLiteral("w1")));
+
+    send(*pub, 1);
+    send(*pub, 2);
+    ASSERT_TRUE(waitUntil([&] { return w.table().gridText(2, kVoltageColumn) == "11.02"; }));
+    EXPECT_EQ(w.table().gridText(1, 1), QStringLiteral("0:00:01"));
+    EXPECT_EQ(w.table().gridText(2, 1), QStringLiteral("0:00:02"));
+
+    pub.reset();  // vanishes: its last will says offline
+    ASSERT_TRUE(waitUntil([&] { return watch.lost(); }));
+    EXPECT_FALSE(watch.watching());
+    EXPECT_EQ(w.tool(QStringLiteral("state"), QStringLiteral("Link_state"))->text(),
+              QStringLiteral("Disconnected"));
+    EXPECT_TRUE(w.tool(QStringLiteral("state"), QStringLiteral("state_text"))
+                    ->text()
+                    .contains(QStringLiteral("The link to the charger was lost")));
+    EXPECT_EQ(w.table().gridText(2, kVoltageColumn), QStringLiteral("11.02"))
+        << "the recording stays";
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
+}
+
+TEST_F(NetworkWindow, AnAddressInThePortBoxOpensAWindowOfItsOwn) {
+    auto pub = publisher(QStringLiteral("w2"));
+    MainWindow main(store, hooks());
+    const auto windows = [] {
+        int n = 0;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            n += qobject_cast<MainWindow*>(top) != nullptr && top->isVisible() ? 1 : 0;
+        }
+        return n;
+    };
+    const int before = windows();
+    main.tool(QStringLiteral("Tools"), QStringLiteral("com"))
+        ->setText(broker.address(QStringLiteral("w2")));
+    main.OnToolClick(main.tool(QStringLiteral("Tools"), QStringLiteral("Link")));
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
+    EXPECT_EQ(windows(), before + 1);
+    EXPECT_TRUE(main.tool(QStringLiteral("Tools"), QStringLiteral("Link"))->enabled())
+        << "the main window stays for the local port";
+
+    main.tool(QStringLiteral("Tools"), QStringLiteral("com"))
+        ->setText(QStringLiteral("mqtt://h/a/b"));
+    main.OnToolClick(main.tool(QStringLiteral("Tools"), QStringLiteral("Link")));
+    EXPECT_EQ(windows(), before + 1);
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].contains(QStringLiteral("not one level"))) << failures[0].toStdString();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top != &main && qobject_cast<MainWindow*>(top) != nullptr && top->isVisible()) {
+            top->close();  // the watch goes with its window
+        }
+    }
+    EXPECT_TRUE(waitUntil([&] { return windows() == before; }));
+}
+
+TEST_F(NetworkWindow, TheListShowsEveryChargerItsRowAndAlarmsAndOpensThem) {
+    auto a = publisher(QStringLiteral("a"));
+    auto b = publisher(QStringLiteral("b"));
+    auto c = publisher(QStringLiteral("c"));
+    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+                           QString());
+    QTableWidget& t = list.table();
+    ASSERT_TRUE(waitUntil([&] { return t.rowCount() == 3; }));
+
+    net::RowValues row;
+    row.state = QStringLiteral("+CHG+");
+    row.voltageV = 12.6;
+    row.currentA = 1.5;
+    row.capacityMah = 420;
+    row.cellsV = {4.2, 4.1, 4.21, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    row.wall = QDateTime::currentDateTime();
+    a->row(row);
+    b->event(row.wall, QStringLiteral("alarm"), QStringLiteral("cell-high"),
+             QStringLiteral("cell 3 at 4.31 V"));
+    c->finish();
+    ASSERT_TRUE(waitUntil([&] {
+        return t.item(list.rowOf(QStringLiteral("c")), NetworkListDialog::Status)->text() ==
+               QLatin1String("offline");
+    }));
+    ASSERT_TRUE(waitUntil([&] {
+        return !t.item(list.rowOf(QStringLiteral("b")), NetworkListDialog::Alarm)->text().isEmpty();
+    }));
+    const int ra = list.rowOf(QStringLiteral("a"));
+    ASSERT_TRUE(
+        waitUntil([&] { return !t.item(ra, NetworkListDialog::Voltage)->text().isEmpty(); }));
+    EXPECT_EQ(t.item(ra, NetworkListDialog::Status)->text(), QStringLiteral("online"));
+    EXPECT_EQ(t.item(ra, NetworkListDialog::State)->text(), QStringLiteral("+CHG+"));
+    EXPECT_EQ(t.item(ra, NetworkListDialog::Voltage)->text(), QStringLiteral("12.60"));
+    EXPECT_EQ(t.item(ra, NetworkListDialog::Current)->text(), QStringLiteral("1.50"));
+    EXPECT_EQ(t.item(ra, NetworkListDialog::Capacity)->text(), QStringLiteral("420"));
+    EXPECT_EQ(t.item(ra, NetworkListDialog::WorstCell)->text(), QStringLiteral("C2 4.10"));
+    EXPECT_EQ(t.item(list.rowOf(QStringLiteral("b")), NetworkListDialog::Alarm)->text(),
+              QStringLiteral("cell 3 at 4.31 V"));
+
+    // Two at once, each in its own window; one charger vanishes.
+    NetworkWatch* wa = list.openRow(ra);
+    NetworkWatch* wb = list.openRow(list.rowOf(QStringLiteral("b")));
+    ASSERT_TRUE(wa != nullptr && wb != nullptr);
+    ASSERT_TRUE(waitUntil([&] { return wa->watching() && wb->watching(); }));
+    b.reset();
+    ASSERT_TRUE(waitUntil([&] { return wb->lost(); }));
+    EXPECT_TRUE(wa->watching());
+    delete wa;
+    delete wb;
+}
+
+TEST(NetworkList, TheWorstCellIsTheOneFurthestFromTheAverage) {
+    const std::pair<std::array<double, 12>, const char*> cases[] = {
+        {{}, ""},
+        {{3.7}, "C1 3.70"},
+        {{4.2, 4.1, 4.21}, "C2 4.10"},
+        {{3.9, 3.9, 3.9, 3.95, 0, 0, 0, 0, 0, 0, 0, 3.6}, "C12 3.60"},
+    };
+    for (const auto& [cells, expected] : cases) {
+        EXPECT_EQ(worstCellText(cells), QString::fromUtf8(expected));
+    }
+}
+
+}  // namespace
+}  // namespace cellwatch
