@@ -7,10 +7,7 @@
 #include "readout/journal.h"
 
 namespace cellwatch {
-namespace {
 
-// Measured values carry two or three decimals; sums and means are shown to
-// four, so that floating-point residue (0.11999999) never reaches the page.
 double round4(double value) {
     return std::round(value * 10'000.0) / 10'000.0;
 }
@@ -18,8 +15,6 @@ double round4(double value) {
 QString fixed(double value, int decimals) {
     return QString::number(value, 'f', decimals);
 }
-
-}  // namespace
 
 QString durationText(double seconds) {
     const auto total = static_cast<qint64>(std::llround(std::max(seconds, 0.0)));

@@ -18,6 +18,12 @@ QJsonObject summaryJson(const RecordingSummaryValues& summary, const QString& fi
 // Several lines, the file first, then one value a line, aligned.
 QString summaryText(const RecordingSummaryValues& summary, const QString& file);
 
+// Measured values carry two or three decimals; sums and means are shown to
+// four, so that floating-point residue (0.11999999) never reaches the page.
+double round4(double value);
+// A number with a fixed number of decimals, locale-free ("12.60").
+QString fixed(double value, int decimals);
+
 // H:mm:ss of whole seconds.
 QString durationText(double seconds);
 

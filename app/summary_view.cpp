@@ -11,15 +11,6 @@
 namespace cellwatch {
 namespace {
 
-// As the report rounds sums and means: to four decimals.
-double round4(double value) {
-    return std::round(value * 10'000.0) / 10'000.0;
-}
-
-QString fixed(double value, int decimals) {
-    return QString::number(value, 'f', decimals);
-}
-
 QString kindText(RecordingKind kind, bool chinese) {
     if (!chinese) {
         return kindName(kind);
