@@ -1,5 +1,8 @@
 #include "chart/table_export.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <QDir>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -59,6 +62,17 @@ QString defaultExportPath(const QDateTime& when) {
            when.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".csv");
 }
 
+namespace {
+
+// Why a write or flush failed: the system's own reason for that call
+// ("No space left on device"), which QSaveFile's error text does not always
+// carry (it may still hold an earlier, unrelated one).
+QString writeFailure(const QSaveFile& file, int error) {
+    return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : file.errorString();
+}
+
+}  // namespace
+
 bool exportTableCsv(const DataTableModel& table, const QString& fileName,
                     const std::function<bool(std::size_t, std::size_t)>& progress) {
     QSaveFile file(fileName);
@@ -81,10 +95,12 @@ bool exportTableCsv(const DataTableModel& table, const QString& fileName,
         chunk += tableCsvLine(table, row).toUtf8();
         const auto done = static_cast<std::size_t>(row);
         if (chunk.size() > (1 << 16) || row + 1 == rows) {
+            errno = 0;
             if (file.write(chunk) != chunk.size()) {
-                throw std::runtime_error(QStringLiteral("Cannot write %1: %2")
-                                             .arg(fileName, file.errorString())
-                                             .toStdString());
+                const QString why = writeFailure(file, errno);
+                file.cancelWriting();
+                throw std::runtime_error(
+                    QStringLiteral("Cannot write %1: %2").arg(fileName, why).toStdString());
             }
             chunk.clear();
         }
@@ -93,17 +109,21 @@ bool exportTableCsv(const DataTableModel& table, const QString& fileName,
             return false;
         }
     }
+    errno = 0;
     if (rows == 0 && file.write(chunk) != chunk.size()) {
+        const QString why = writeFailure(file, errno);
+        file.cancelWriting();
         throw std::runtime_error(
-            QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()).toStdString());
+            QStringLiteral("Cannot write %1: %2").arg(fileName, why).toStdString());
     }
     if (progress) {
         progress(total, total);
     }
     // The last of the data reaches the disk only now; a full disk shows here,
     // and then the older file must stay as it was.
+    errno = 0;
     if (!file.flush()) {
-        const QString reason = file.errorString();
+        const QString reason = writeFailure(file, errno);
         file.cancelWriting();
         throw std::runtime_error(
             QStringLiteral("Cannot write %1: %2").arg(fileName, reason).toStdString());

@@ -301,11 +301,13 @@ TEST_F(WindowFaultTest, ExportThatCannotBeWrittenShowsWhyAndChangesNothing) {
         QString target;
         bool olderFileThere;
         rlim_t room;  // 0: no limit
+        int why;      // the system's reason the message gives; 0: any
     } cases[] = {
-        {"missing folder", dir.filePath(QStringLiteral("gone/table.csv")), false, 0},
-        {"read-only file system", QStringLiteral("/proc/cellwatch-table.csv"), false, 0},
-        {"1 byte of room", dir.filePath(QStringLiteral("out/table.csv")), true, 1},
-        {"256 bytes of room", dir.filePath(QStringLiteral("out/table.csv")), true, 256},
+        {"missing folder", dir.filePath(QStringLiteral("gone/table.csv")), false, 0, 0},
+        {"read-only file system", QStringLiteral("/proc/cellwatch-table.csv"), false, 0, 0},
+        // The size limit fails writes as a full disk does, with its own reason.
+        {"1 byte of room", dir.filePath(QStringLiteral("out/table.csv")), true, 1, EFBIG},
+        {"256 bytes of room", dir.filePath(QStringLiteral("out/table.csv")), true, 256, EFBIG},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -334,6 +336,10 @@ TEST_F(WindowFaultTest, ExportThatCannotBeWrittenShowsWhyAndChangesNothing) {
         }
         ASSERT_EQ(failures.size(), 1);
         EXPECT_TRUE(failures[0].contains(c.target)) << failures[0].toStdString();
+        if (c.why != 0) {
+            EXPECT_TRUE(failures[0].endsWith(QString::fromLocal8Bit(std::strerror(c.why))))
+                << failures[0].toStdString();
+        }
         EXPECT_EQ(tableTexts(), recorded);
         if (c.olderFileThere) {
             EXPECT_EQ(readAll(c.target), older);
