@@ -164,7 +164,12 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     addNetworkMenu(*this, settings_);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // Whatever the journal still owes is written while the table is there.
+    if (journal_) {
+        journal_->end();
+    }
+}
 
 void MainWindow::applyDesign(QWidget* w, const DesignRect& r) {
     w->setGeometry(static_cast<int>(std::lround(r.left / tppX_)),

@@ -108,7 +108,13 @@ Journal::Journal(QString folder, QString programVersion)
     : folder_(std::move(folder)), programVersion_(std::move(programVersion)) {}
 
 Journal::~Journal() {
-    end();
+    // The table the rows are read from may be gone by now: only close the
+    // file (whoever owns both calls end() while the table is there).
+    recording_ = false;
+    table_ = nullptr;
+    if (file_.isOpen()) {
+        file_.close();
+    }
 }
 
 void Journal::setNoticeHandler(std::function<void(Notice, const QString&)> handler) {
