@@ -175,30 +175,29 @@ std::string Decimal::format(std::string_view pattern) const {
 std::optional<double> Decimal::parsePlainDouble(std::string_view text) {
     static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    i += negative ? 1 : 0;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    p += negative ? 1 : 0;
+    const char* const first = p;
     std::uint64_t digits = 0;
-    int count = 0;
-    int decimals = -1;  // -1: no point seen
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
-            if (++count > 15) {
-                return std::nullopt;
-            }
-            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-            decimals += decimals >= 0 ? 1 : 0;
-        } else if (c == '.' && decimals < 0) {
-            decimals = 0;
-        } else {
-            return std::nullopt;
-        }
+    while (p != end && static_cast<unsigned char>(*p - '0') < 10) {
+        digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
     }
-    if (count == 0) {
+    std::ptrdiff_t count = p - first;
+    std::ptrdiff_t decimals = 0;
+    if (p != end && *p == '.') {
+        const char* const point = ++p;
+        while (p != end && static_cast<unsigned char>(*p - '0') < 10) {
+            digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        }
+        decimals = p - point;
+        count += decimals;
+    }
+    if (p != end || count == 0 || count > 15) {
         return std::nullopt;
     }
-    const double magnitude = static_cast<double>(digits) / kTens[decimals > 0 ? decimals : 0];
+    const double magnitude = static_cast<double>(digits) / kTens[decimals];
     return negative ? -magnitude : magnitude;
 }
 

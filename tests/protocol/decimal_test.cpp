@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace cellwatch {
 namespace {
@@ -132,6 +136,42 @@ TEST(DecimalArithmetic, DivisionAndRoundingModes) {
     EXPECT_EQ(d("16.5").roundedToInt(Rounding::HalfToEven), 16);
     EXPECT_EQ(d("17.5").roundedToInt(Rounding::HalfToEven), 18);
     EXPECT_EQ(d("-0.5").roundedToInt(), -1);
+}
+
+}  // namespace
+}  // namespace cellwatch
+
+namespace cellwatch {
+namespace {
+
+// The quick reading of a plain number gives exactly what a full conversion
+// gives, and refuses every other form.
+TEST(DecimalText, PlainDoubleIsTheFullConversion) {
+    std::vector<std::string> texts = {"0",
+                                      "-0",
+                                      "4.1",
+                                      "4.12",
+                                      "12.60",
+                                      "-1.50",
+                                      "250",
+                                      "0.001",
+                                      "99999999999.9999",
+                                      "123456789012345",
+                                      "7.",
+                                      ".25"};
+    for (int k = -20'000; k <= 20'000; k += 13) {
+        texts.push_back(Decimal::fromHundredths(k).format(kFormat2));
+        texts.push_back(Decimal::fromThousandths(k).plainText());
+    }
+    for (const std::string& text : texts) {
+        const std::optional<double> quick = Decimal::parsePlainDouble(text);
+        ASSERT_TRUE(quick.has_value()) << text;
+        EXPECT_EQ(*quick, std::strtod(text.c_str(), nullptr)) << text;
+    }
+    for (const char* other : {"", "-", ".", "1e3", "1,5", " 1", "1 ", "+1", "1.2.3", "--1",
+                              "1234567890123456", "nan", "inf", "0x10"}) {
+        EXPECT_FALSE(Decimal::parsePlainDouble(other).has_value()) << other;
+    }
 }
 
 }  // namespace
