@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -118,6 +119,17 @@ protected:
     std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
     std::unique_ptr<MainWindow> w;
 
+    // The window's journals, oldest name first.
+    QString journals() const { return dir.filePath(QStringLiteral("journals")); }
+    QStringList journalFiles() const {
+        QStringList files =
+            QDir(journals()).entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
+        for (QString& f : files) {
+            f = QDir(journals()).filePath(f);
+        }
+        return files;
+    }
+
     // Opens the window with `language` stored, or with nothing stored.
     MainWindow& open(std::optional<QString> language = QStringLiteral("ENG")) {
         w.reset();
@@ -129,7 +141,7 @@ protected:
         hooks.ticks = &ticks;
         hooks.wall = &wall;
         hooks.ports = &ports;
-        hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
+        hooks.journalFolder = journals();
         hooks.askSaveFile = [this](QWidget*, const QString& title, const QString& proposed,
                                    const QStringList& filters) {
             saveAsks.push_back({title, proposed, filters});

@@ -14,15 +14,6 @@ namespace {
 
 class RecoveryTest : public WindowTest {
 protected:
-    QString journals() const { return dir.filePath(QStringLiteral("journals")); }
-    QStringList journalFiles() const {
-        QStringList files =
-            QDir(journals()).entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
-        for (QString& f : files) {
-            f = QDir(journals()).filePath(f);
-        }
-        return files;
-    }
     void recordRows(int from, int to) {
         for (int k = from; k <= to; ++k) {
             advance(1000);

@@ -60,15 +60,6 @@ emu::ChargerReading discharging(int k) {
 
 class ViewerTest : public WindowTest {
 protected:
-    QString journals() const { return dir.filePath(QStringLiteral("journals")); }
-    QStringList journalFiles() const {
-        QStringList files =
-            QDir(journals()).entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
-        for (QString& f : files) {
-            f = QDir(journals()).filePath(f);
-        }
-        return files;
-    }
     void recordRows(int from, int to, emu::ChargerReading (*reading)(int) = charging) {
         for (int k = from; k <= to; ++k) {
             advance(1000);
