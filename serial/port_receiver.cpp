@@ -3,12 +3,13 @@
 namespace cellwatch {
 
 PortReceiver::PortReceiver(QSerialPort& port, ReceiveAssembler& assembler, QObject* parent)
-    : QObject(parent), source_(port), assembler_(assembler) {
+    : QObject(parent), port_(port), source_(port), assembler_(assembler) {
     connect(&port, &QSerialPort::readyRead, this, &PortReceiver::receive);
 }
 
 void PortReceiver::receive() {
     assembler_.serviceReceived(source_);
+    setReadWakeThreshold(port_, assembler_.bytesBeforeWork(source_));
 }
 
 }  // namespace cellwatch

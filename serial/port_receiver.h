@@ -1,6 +1,7 @@
 // Drives the receive path from a real serial port: every readyRead of the
 // port is a receive event, and the assembler is called again while bytes
-// it could use remain waiting.
+// it could use remain waiting. After each event the port is asked to wake
+// the receive path only when enough bytes for its next step can be there.
 #pragma once
 
 #include <QObject>
@@ -20,6 +21,7 @@ public:
     void receive();
 
 private:
+    QSerialPort& port_;
     SerialPortByteSource source_;
     ReceiveAssembler& assembler_;
 };

@@ -69,6 +69,12 @@ bool ReceiveAssembler::hasWork(const ByteSource& port) const {
     return started_ ? waiting >= kBytesNeededAfterStart : waiting > 0;
 }
 
+std::size_t ReceiveAssembler::bytesBeforeWork(const ByteSource& port) const {
+    const std::size_t waiting = port.bytesWaiting();
+    const std::size_t needed = started_ ? kBytesNeededAfterStart : 1;
+    return waiting >= needed ? 0 : needed - waiting;
+}
+
 std::size_t ReceiveAssembler::serviceReceived(ByteSource& port) {
     // The event flips the lamp once; the calls that follow are the driver's
     // way of working off what the event brought, not events of their own.

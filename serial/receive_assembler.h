@@ -55,6 +55,11 @@ public:
     // True when a handler call would consume bytes from `port` now.
     bool hasWork(const ByteSource& port) const;
 
+    // How many more bytes must arrive before a handler call would consume
+    // any (0 when one would now): 1 while hunting, else what is still
+    // missing of the 111 bytes after the start byte.
+    std::size_t bytesBeforeWork(const ByteSource& port) const;
+
     bool started() const { return started_; }
     const StatusFrame& pendingFrame() const { return frame_; }
     std::uint32_t startTick() const { return rxTick_; }

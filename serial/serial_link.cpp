@@ -75,6 +75,7 @@ void SerialLink::receive() {
         }
     }
     assembler_.serviceReceived(source_);
+    setReadWakeThreshold(port_, assembler_.bytesBeforeWork(source_));
     seen_ = port_.bytesAvailable();
     if (tap_ != nullptr) {
         tap_->serviced();

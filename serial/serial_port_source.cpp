@@ -1,11 +1,41 @@
 #include "serial/serial_port_source.h"
 
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#endif
+
 namespace cellwatch {
 
 bool applyChargerLineSettings(QSerialPort& port) {
     return port.setBaudRate(QSerialPort::Baud9600) && port.setDataBits(QSerialPort::Data8) &&
            port.setParity(QSerialPort::NoParity) && port.setStopBits(QSerialPort::OneStop) &&
            port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool setReadWakeThreshold(QSerialPort& port, std::size_t bytes) {
+#ifdef Q_OS_UNIX
+    if (!port.isOpen()) {
+        return false;
+    }
+    const int fd = static_cast<int>(port.handle());
+    termios settings{};
+    if (fd < 0 || ::tcgetattr(fd, &settings) != 0) {
+        return false;
+    }
+    const auto wanted = static_cast<cc_t>(std::clamp<std::size_t>(bytes, 1, 255));
+    if (settings.c_cc[VMIN] == wanted && settings.c_cc[VTIME] == 0) {
+        return true;
+    }
+    settings.c_cc[VMIN] = wanted;
+    settings.c_cc[VTIME] = 0;
+    return ::tcsetattr(fd, TCSANOW, &settings) == 0;
+#else
+    Q_UNUSED(port);
+    Q_UNUSED(bytes);
+    return true;
+#endif
 }
 
 std::size_t SerialPortByteSource::bytesWaiting() const {

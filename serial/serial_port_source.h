@@ -13,6 +13,18 @@ namespace cellwatch {
 // Returns false (with the port's own error) if the driver refuses one.
 bool applyChargerLineSettings(QSerialPort& port);
 
+// Asks the system to report the open port readable only once `bytes` bytes
+// (clamped to 1..255) wait in its driver. A charger's line brings a message
+// a few bytes at a time, each piece a wake-up of the program; the receive
+// path can do nothing with a started frame until 111 bytes follow its start
+// byte, so it asks to be woken when they can be there, and for every byte
+// while it hunts for a start byte. Nothing is delayed: the wake-up comes
+// with the byte that completes what the receive path waits for. Reads stay
+// non-blocking and take whatever waits. On Unix terminals this is the
+// driver's minimum-read count (VMIN, with no inter-byte timer); elsewhere it
+// does nothing. Returns false when the driver refused it.
+bool setReadWakeThreshold(QSerialPort& port, std::size_t bytes);
+
 class SerialPortByteSource final : public ByteSource {
 public:
     explicit SerialPortByteSource(QSerialPort& port) : port_(port) {}

@@ -182,6 +182,44 @@ TEST(PtyReceiveLamp, FlipsOncePerReceiveEvent) {
     EXPECT_EQ(flips, events);
 }
 
+// A charger's line brings a message a few bytes at a time. The receive
+// path cannot use a started frame's bytes until 111 follow the start byte,
+// so it is woken when they are there rather than for every piece: once for
+// the piece holding the start byte and once for the piece that completes
+// the message, which is decoded at once.
+TEST(PtyReceiveWakeUps, APieceByPieceMessageWakesTheReceivePathForItsStartAndItsEnd) {
+    emu::PseudoTerminal pty;
+    QSerialPort port(QString::fromStdString(pty.slavePath()));
+    ASSERT_TRUE(applyChargerLineSettings(port));
+    ASSERT_TRUE(port.open(QIODevice::ReadOnly)) << port.errorString().toStdString();
+    SystemTickClock clock;
+    CollectingHost host;
+    StatusDecoder decoder(clock, host);
+    int events = 0;
+    QObject::connect(&port, &QSerialPort::readyRead, [&] { ++events; });
+    ReceiveAssembler assembler(clock, decoder);
+    PortReceiver receiver(port, assembler);
+
+    const std::vector<std::uint8_t> message = chargingMessage();
+    constexpr std::size_t kPiece = 8;
+    for (std::size_t at = 0; at < message.size(); at += kPiece) {
+        ASSERT_EQ(::write(pty.masterFd(), message.data() + at, kPiece),
+                  static_cast<ssize_t>(kPiece));
+        if (at == 0) {
+            ASSERT_TRUE(runUntil(port, [&] { return assembler.started(); }));
+        } else {
+            // Long enough for the piece to reach the port as an event of its own.
+            port.waitForReadyRead(30);
+            QCoreApplication::processEvents();
+        }
+        if (at + kPiece < message.size()) {
+            EXPECT_TRUE(host.lines.empty());
+        }
+    }
+    ASSERT_TRUE(runUntil(port, [&] { return host.lines.size() == 1; }));
+    EXPECT_EQ(events, 2) << "one wake-up per piece would be " << message.size() / kPiece;
+}
+
 // A serial link as the window and the log open one, from a port text.
 class PtyLinkTest : public ::testing::Test {
 protected:
