@@ -77,6 +77,8 @@ void MainWindow::dispatchTool(Tool* t) {
         toggleReconnect(t);
     } else if (name == QLatin1String("Summary")) {
         showSummary();
+    } else if (name == QLatin1String("ZoomPan")) {
+        toggleZoomPan(t);
     }
 }
 
@@ -164,6 +166,7 @@ void MainWindow::connectPort(Tool* clicked, bool continuing) {
         journalPort_ = device;
     } else {
         recording_->begin();
+        zoom_->showWhole();  // a new recording is shown from its start
         restartLiveSummary();
         beginJournal(device);
     }
