@@ -83,11 +83,13 @@ TEST_F(ChartZoomTest, WheelZoomsTimeAroundThePointerAndStackedPlotsFollow) {
     const QRect area = plotArea();
     const struct {
         double across;  // where the pointer is, as a share of the plot's width
+        double down;    // and of its height: over the capacity or the temperature plot
         int steps;
-    } cases[] = {{0.1, 1}, {0.5, 3}, {0.9, 2}, {0.3, -1}, {0.7, -4}};
+    } cases[] = {{0.1, 0.2, 1}, {0.5, 0.5, 3}, {0.9, 0.8, 2}, {0.3, 0.1, -1}, {0.7, 0.9, -4}};
     for (const auto& c : cases) {
         zoom.showWhole();
-        const QPoint at(area.left() + static_cast<int>(c.across * area.width()), area.center().y());
+        const QPoint at(area.left() + static_cast<int>(c.across * area.width()),
+                        area.top() + static_cast<int>(c.down * area.height()));
         const double before = time()->pixelToCoord(at.x());
         const double span = time()->range().size();
         wheel(at, c.steps);
@@ -127,7 +129,7 @@ TEST_F(ChartZoomTest, CtrlWheelZoomsEveryValueAxisAroundThePointer) {
 
 TEST_F(ChartZoomTest, LeftDragPansTimeAndWithCtrlTheValuesToo) {
     const QRect area = plotArea();
-    const QPoint from = area.center();
+    const QPoint from(area.center().x(), area.top() + area.height() / 4);  // over capacity
     const QPoint to = from + QPoint(-120, 40);
     const double moved = time()->pixelToCoord(from.x()) - time()->pixelToCoord(to.x());
     const double voltsMoved = chart.axis(ChartAxis::Left)->pixelToCoord(from.y()) -
