@@ -21,6 +21,7 @@
 #include "app/viewer_window.h"
 #include "chart/chart_export.h"
 #include "chart/chart_view.h"
+#include "chart/chart_zoom.h"
 #include "chart/cursor_search.h"
 #include "chart/data_table.h"
 #include "chart/table_export.h"
