@@ -21,6 +21,7 @@ const ToolCaption kToolCaptions[] = {
     {"View1", "Copy", ToolProperty::Caption, "复制图形", "Copy"},
     {"View1", "Reconnect", ToolProperty::Caption, "自动重连", "Reconnect to the same adapter"},
     {"View1", "Summary", ToolProperty::Caption, "摘要…", "Summary…"},
+    {"View1", "ZoomPan", ToolProperty::Caption, "缩放与平移", "Zoom and pan"},
     {"Help1", "Guid", ToolProperty::Caption, "手冊", "Guid"},
     {"Help1", "About", ToolProperty::Caption, "关于", "About"},
     {"Tools", "Link", ToolProperty::Caption, "连接 ", "Connect"},

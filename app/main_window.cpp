@@ -159,6 +159,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     connect(&timer1_, &QTimer::timeout, this, [this] { ScanPorts(); });
     timer1_.start();
     setUpJournal();
+    setUpZoom();
     alarms_->listen(*recording_, *link_);
     alarms_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
     addNetworkMenu(*this, settings_);

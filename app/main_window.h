@@ -45,6 +45,7 @@ namespace cellwatch {
 
 class AlarmWatch;
 class ChartView;
+class ChartZoom;
 class CellPanelWidget;
 class DataTableModel;
 class DataTableView;
@@ -176,6 +177,10 @@ public:
     // The adapter waited for after it vanished; nothing when not waiting.
     const std::optional<PortInfo>& awaitedAdapter() const { return awaitedAdapter_; }
     QTimer& reconnectTimer() { return reconnectTimer_; }
+    // Zooming and panning the chart with the mouse (View > Zoom and pan,
+    // kept in the settings; off unless chosen).
+    bool zoomPanEnabled() const;
+    ChartZoom& chartZoom() const { return *zoom_; }
 
     // --- what the recording shows ---------------------------------------------------------
     bool cursorHold() const override { return cursorHold_; }
@@ -236,6 +241,8 @@ private:
     void tryReconnect();
     void stopAwaiting();
     void toggleReconnect(Tool* t);
+    void setUpZoom();
+    void toggleZoomPan(Tool* t);
 
     SettingsStore& settings_;
     Hooks hooks_;
@@ -290,6 +297,7 @@ private:
     QPointer<SummaryWindow> summaryWindow_;
     RecordingSummarizer liveSummary_;
     AlarmWatch* alarms_ = nullptr;
+    ChartZoom* zoom_ = nullptr;
     QString journalPort_;
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;

@@ -21,6 +21,7 @@
 #include "app/viewer_window.h"
 #include "chart/chart_export.h"
 #include "chart/chart_view.h"
+#include "chart/chart_zoom.h"
 #include "chart/cursor_search.h"
 #include "chart/data_table.h"
 #include "chart/table_export.h"
@@ -77,6 +78,8 @@ void MainWindow::dispatchTool(Tool* t) {
         toggleReconnect(t);
     } else if (name == QLatin1String("Summary")) {
         showSummary();
+    } else if (name == QLatin1String("ZoomPan")) {
+        toggleZoomPan(t);
     }
 }
 
@@ -164,6 +167,7 @@ void MainWindow::connectPort(Tool* clicked, bool continuing) {
         journalPort_ = device;
     } else {
         recording_->begin();
+        zoom_->showWhole();  // a new recording is shown from its start
         restartLiveSummary();
         beginJournal(device);
     }

@@ -366,6 +366,12 @@ void ToolBarControl::build() {
     }
     addCommand(view, QStringLiteral("View1"), QStringLiteral("Summary"),
                QStringLiteral("Summary…"));
+    {
+        // Checked: the mouse zooms and pans the chart (off as created).
+        Tool* t = addCommand(view, QStringLiteral("View1"), QStringLiteral("ZoomPan"),
+                             QStringLiteral("Zoom and pan"));
+        t->action_->setCheckable(true);
+    }
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("Guid"), QStringLiteral("Guid"));
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("About"), QStringLiteral("About"));
     addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("ENG"), QStringLiteral("English"));

@@ -25,6 +25,7 @@
 #include "app/tab_control.h"
 #include "chart/chart_export.h"
 #include "chart/chart_view.h"
+#include "chart/chart_zoom.h"
 #include "chart/data_table.h"
 #include "chart/table_export.h"
 #include "protocol/sample_text.h"
@@ -111,6 +112,7 @@ void ViewerWindow::buildWidgets() {
     chart_->setObjectName(QStringLiteral("TChart1"));
     connect(chart_, &ChartView::mouseMoved, this,
             [this](Qt::KeyboardModifiers, int x, int) { OnChartMouseMove(x); });
+    (new ChartZoom(*chart_))->setEnabled(true);  // a recording read back always zooms
     table_ = new DataTableModel(this);
     tableView_ = new DataTableView(tabs_->page(1));
     tableView_->setObjectName(QStringLiteral("Grid1"));

@@ -438,6 +438,9 @@ double ChartView::pointY(int series, std::size_t index) const {
 
 void ChartView::setAxisRange(ChartAxis which, double min, double max) {
     ranges_[axisIndex(which)] = {min, max};
+    if (viewHeld_) {
+        return;
+    }
     QCPRange shown(min, max);
     if (!QCPRange::validRange(shown)) {
         const double unit = which == ChartAxis::Bottom ? 1 / kSecondsPerDay : 1.0;

@@ -85,6 +85,10 @@ public:
     // (one second for the time axis).
     void setAxisRange(ChartAxis axis, double min, double max) override;
     AxisRange axisRange(ChartAxis axis) const override;
+    // While the view is held (zoomed or panned by the user), the ranges
+    // set are kept for axisRange but the axes stay as they are.
+    void setViewHeld(bool held) { viewHeld_ = held; }
+    bool viewHeld() const { return viewHeld_; }
     // For the bottom axis: the largest and smallest X of all series
     // (O(stretches)).
     double dataMax(ChartAxis axis) const override;
@@ -138,6 +142,7 @@ private:
     bool cursorActive_ = false;
     bool cursorPlaced_ = false;
     bool autoRepaint_ = true;
+    bool viewHeld_ = false;
     QTimer replotTimer_;
     QElapsedTimer sinceReplot_;
 };
