@@ -32,9 +32,9 @@
 #include "app/network_list.h"
 #include "app/power_gauge.h"
 #include "app/summary_window.h"
-#include "app/viewer_window.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
+#include "app/viewer_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "readout/cell_panel_widget.h"
@@ -100,6 +100,13 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
                                 const QStringList& filters) {
             return QFileDialog::getOpenFileName(owner, title, folder,
                                                 filters.join(QStringLiteral(";;")));
+        };
+    }
+    if (!hooks_.askOpenFiles) {
+        hooks_.askOpenFiles = [](QWidget* owner, const QString& title, const QString& folder,
+                                 const QStringList& filters) {
+            return QFileDialog::getOpenFileNames(owner, title, folder,
+                                                 filters.join(QStringLiteral(";;")));
         };
     }
     if (!hooks_.isOnline) {

@@ -111,6 +111,14 @@ void ViewerWindow::buildWidgets() {
     chart_->setObjectName(QStringLiteral("TChart1"));
     connect(chart_, &ChartView::mouseMoved, this,
             [this](Qt::KeyboardModifiers, int x, int) { OnChartMouseMove(x); });
+    // Other recordings over the chart; its command comes after the others.
+    overlays_ = new ViewerOverlays(
+        *chart_, *this, hooks_.askOpenFiles,
+        [this](const QString& text) { status_->setText(text); }, [this] { return inChinese(); });
+    toolBar_->addAction(overlays_->command());
+    connect(overlays_->command(), &QAction::triggered, this, [this] {
+        runCommand([this] { overlays_->compareWith(QFileInfo(file_).absolutePath()); });
+    });
     table_ = new DataTableModel(this);
     tableView_ = new DataTableView(tabs_->page(1));
     tableView_->setObjectName(QStringLiteral("Grid1"));
@@ -287,6 +295,7 @@ void ViewerWindow::setCaptions() {
     tabs_->setPageCaption(1, kTabData.pick(chinese));
     setChartAxisTitles(*chart_, chinese);
     summary_->setLanguage(chinese);
+    overlays_->setCaptions();
     showStatus();
 }
 
