@@ -108,7 +108,7 @@ int ViewerOverlays::add(const QStringList& files) {
                 added << recordings_.back().name;
             }
         } catch (const std::exception& failure) {
-            messages << kCompareFailed.pick(chinese).arg(QDir::toNativeSeparators(file),
+            messages << kCompareFailed.pick(chinese).arg(QFileInfo(file).fileName(),
                                                          QString::fromUtf8(failure.what()));
         }
         if (cancelled) {

@@ -56,8 +56,8 @@ class ChartOverlays : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxOverlays = 8;
-    static constexpr int kOverlayAlpha = 110;  // of 255
-    static constexpr double kOverlayPenWidth = 0.7;
+    static constexpr int kOverlayAlpha = 150;  // of 255
+    static constexpr double kOverlayPenWidth = 0.8;
 
     // Draws on `view`, which must outlive this; the chart's data extremes
     // take in the overlays from now on.
