@@ -102,6 +102,13 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
                                                 filters.join(QStringLiteral(";;")));
         };
     }
+    if (!hooks_.askOpenFiles) {
+        hooks_.askOpenFiles = [](QWidget* owner, const QString& title, const QString& folder,
+                                 const QStringList& filters) {
+            return QFileDialog::getOpenFileNames(owner, title, folder,
+                                                 filters.join(QStringLiteral(";;")));
+        };
+    }
     if (!hooks_.isOnline) {
         hooks_.isOnline = [] { return IsOnline(); };
     }

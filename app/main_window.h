@@ -93,6 +93,10 @@ public:
         std::function<QString(QWidget* parent, const QString& title, const QString& folder,
                               const QStringList& filters)>
             askOpenFile;
+        // The files to lay over a recording (Compare with…): none when cancelled.
+        std::function<QStringList(QWidget* parent, const QString& title, const QString& folder,
+                                  const QStringList& filters)>
+            askOpenFiles;
         // Where the journals go; the user's data folder when not given.
         QString journalFolder;
     };

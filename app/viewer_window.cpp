@@ -113,6 +113,14 @@ void ViewerWindow::buildWidgets() {
     connect(chart_, &ChartView::mouseMoved, this,
             [this](Qt::KeyboardModifiers, int x, int) { OnChartMouseMove(x); });
     (new ChartZoom(*chart_))->setEnabled(true);  // a recording read back always zooms
+    // Other recordings over the chart; its command comes after the others.
+    overlays_ = new ViewerOverlays(
+        *chart_, *this, hooks_.askOpenFiles,
+        [this](const QString& text) { status_->setText(text); }, [this] { return inChinese(); });
+    toolBar_->addAction(overlays_->command());
+    connect(overlays_->command(), &QAction::triggered, this, [this] {
+        runCommand([this] { overlays_->compareWith(QFileInfo(file_).absolutePath()); });
+    });
     table_ = new DataTableModel(this);
     tableView_ = new DataTableView(tabs_->page(1));
     tableView_->setObjectName(QStringLiteral("Grid1"));
@@ -289,6 +297,7 @@ void ViewerWindow::setCaptions() {
     tabs_->setPageCaption(1, kTabData.pick(chinese));
     setChartAxisTitles(*chart_, chinese);
     summary_->setLanguage(chinese);
+    overlays_->setCaptions();
     showStatus();
 }
 

@@ -14,6 +14,7 @@
 #include "analysis/recording_summary.h"
 #include "app/main_window.h"
 #include "app/readout_panels.h"
+#include "app/viewer_overlays.h"
 #include "readout/recording.h"
 
 class QAction;
@@ -72,6 +73,10 @@ public:
     QString statusText() const;
     Recording& recording() { return *recording_; }
 
+    // --- other recordings laid over the chart (Compare with…) ---------------------------------
+    ViewerOverlays& comparison() const { return *overlays_; }
+    const std::vector<OverlayRecording>& overlays() const { return overlays_->recordings(); }
+
     // --- what the recording shows ----------------------------------------------------------------
     bool cursorHold() const override { return cursorHold_; }
     void setReadout(int label3Index, const QString& text) override;
@@ -115,6 +120,7 @@ private:
     SummaryView* summary_ = nullptr;
     QLabel* status_ = nullptr;
     std::unique_ptr<Recording> recording_;
+    ViewerOverlays* overlays_ = nullptr;
 };
 
 }  // namespace cellwatch

@@ -410,6 +410,7 @@ void ChartView::setSeriesActive(int series, bool active) {
     }
     graphs_[seriesIndex(series)]->setVisible(active);
     requestReplot();
+    emit seriesActiveChanged(series, active);
 }
 
 bool ChartView::seriesActive(int series) const {
@@ -465,10 +466,10 @@ double ChartView::dataMax(ChartAxis which) const {
                 any = true;
             }
         }
-        return max;
+        return joinExtra(which, any ? max : NAN, true);
     }
     const SeriesExtent& extent = extents_[seriesIndex(seriesOfAxis(which))];
-    return extent.any ? extent.max : 0;
+    return joinExtra(which, extent.any ? extent.max : NAN, true);
 }
 
 double ChartView::dataMin(ChartAxis which) const {
@@ -482,10 +483,20 @@ double ChartView::dataMin(ChartAxis which) const {
                 any = true;
             }
         }
-        return min;
+        return joinExtra(which, any ? min : NAN, false);
     }
     const SeriesExtent& extent = extents_[seriesIndex(seriesOfAxis(which))];
-    return extent.any ? extent.min : 0;
+    return joinExtra(which, extent.any ? extent.min : NAN, false);
+}
+
+// The own extreme (NaN without points) joined with the extra data's; 0 without either.
+double ChartView::joinExtra(ChartAxis which, double own, bool max) const {
+    const std::optional<AxisRange> extra = extraExtent_ ? extraExtent_(which) : std::nullopt;
+    const double other = !extra ? own : max ? extra->max : extra->min;
+    const double joined = std::isnan(own) ? other
+                          : max           ? std::max(own, other)
+                                          : std::min(own, other);
+    return std::isnan(joined) ? 0 : joined;
 }
 
 void ChartView::setAxisTitle(ChartAxis which, const QString& title) {

@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <optional>
 
 #include "chart/chart_surface.h"
 
@@ -93,6 +95,11 @@ public:
     // (O(stretches)).
     double dataMax(ChartAxis axis) const override;
     double dataMin(ChartAxis axis) const override;
+    // Data drawn besides the chart's own series (other recordings laid over
+    // it) that the data maximum and minimum take in: its extent on an axis,
+    // none when it has nothing there.
+    using ExtraExtent = std::function<std::optional<AxisRange>(ChartAxis)>;
+    void setExtraExtent(ExtraExtent extent) { extraExtent_ = std::move(extent); }
     // The bottom axis keeps its title text but never shows it.
     void setAxisTitle(ChartAxis axis, const QString& title) override;
     QString axisTitle(ChartAxis axis) const override;
@@ -114,6 +121,8 @@ public:
 signals:
     // Every mouse movement over the chart, in chart pixels.
     void mouseMoved(Qt::KeyboardModifiers modifiers, int x, int y);
+    // A curve switch: a series shown or hidden.
+    void seriesActiveChanged(int series, bool active);
 
 private:
     struct SeriesExtent {
@@ -127,6 +136,7 @@ private:
     void onMouseMove(Qt::KeyboardModifiers modifiers, QPointF position);
     void placeCursor(QPointF position);
     void showTitle();
+    double joinExtra(ChartAxis axis, double own, bool max) const;
 
     QCustomPlot* plot_ = nullptr;
     ChartAxisRect* mainRect_ = nullptr;
@@ -135,6 +145,7 @@ private:
     std::array<SeriesExtent, kSeriesCount> extents_{};
     std::array<AxisRange, 5> ranges_{};
     QString bottomTitle_;
+    ExtraExtent extraExtent_;
     QCPTextElement* title_ = nullptr;
     QStringList titleLines_;
     QCPItemStraightLine* cursorVertical_ = nullptr;

@@ -1,0 +1,197 @@
+#include "app/viewer_overlays.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "app/captions.h"
+#include "chart/axis_scaler.h"
+#include "chart/chart_overlays.h"
+#include "chart/chart_view.h"
+#include "chart/data_table.h"
+#include "readout/recording.h"
+#include "readout/recording_file.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr BilingualText kCompareWith = {"对比…", "Compare with…"};
+constexpr BilingualText kCompareTip = {"将其他记录叠加在图表上，从各自的开始处对齐",
+                                       "Lay other recordings over the chart, each from its start"};
+constexpr BilingualText kCompareTitle = {"对比", "Compare with"};
+constexpr BilingualText kRemoveOverlay = {"移除 %1", "Remove %1"};
+constexpr BilingualText kRemoveAllOverlays = {"全部移除", "Remove all"};
+constexpr BilingualText kComparing = {"正在对比 %1", "Comparing with %1"};
+constexpr BilingualText kOverlayRemoved = {"已移除 %1", "Removed %1"};
+constexpr BilingualText kCompareLimit = {"最多可同时对比 %1 个记录，%2 个文件未添加",
+                                         "At most %1 recordings can be compared at once; %2 "
+                                         "file(s) not added"};
+constexpr BilingualText kCompareFailed = {"无法对比 %1：%2", "%1 cannot be compared: %2"};
+
+}  // namespace
+
+QString overlayLegendText(const QString& file, const QDateTime& start) {
+    return start.isValid() ? start.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                           : QFileInfo(file).fileName();
+}
+
+ViewerOverlays::ViewerOverlays(ChartView& chart, QWidget& owner, AskFiles askFiles, Say say,
+                               std::function<bool()> chinese)
+    : QObject(&owner),
+      chart_(chart),
+      owner_(owner),
+      askFiles_(std::move(askFiles)),
+      say_(std::move(say)),
+      chinese_(std::move(chinese)),
+      overlays_(new ChartOverlays(chart)) {
+    command_ = new QAction(this);
+    command_->setObjectName(QStringLiteral("CompareWith"));
+    menu_ = new QMenu(&owner);
+    menu_->setObjectName(QStringLiteral("CompareMenu"));
+    command_->setMenu(menu_);
+    rebuildMenu();
+    setCaptions();
+}
+
+ViewerOverlays::~ViewerOverlays() = default;
+
+void ViewerOverlays::setCaptions() {
+    const bool chinese = chinese_();
+    command_->setText(kCompareWith.pick(chinese));
+    command_->setToolTip(kCompareTip.pick(chinese));
+    rebuildMenu();
+}
+
+void ViewerOverlays::rebuildMenu() {
+    const bool chinese = chinese_();
+    menu_->clear();
+    for (int i = 0; i < static_cast<int>(recordings_.size()); ++i) {
+        QAction* remove = menu_->addAction(
+            kRemoveOverlay.pick(chinese).arg(recordings_[static_cast<std::size_t>(i)].name));
+        remove->setObjectName(QStringLiteral("RemoveOverlay%1").arg(i));
+        connect(remove, &QAction::triggered, this, [this, i] { this->remove(i); });
+    }
+    menu_->addSeparator();
+    QAction* all = menu_->addAction(kRemoveAllOverlays.pick(chinese));
+    all->setObjectName(QStringLiteral("RemoveAllOverlays"));
+    all->setEnabled(!recordings_.empty());
+    connect(all, &QAction::triggered, this, &ViewerOverlays::clear);
+}
+
+void ViewerOverlays::compareWith(const QString& folder) {
+    const QStringList files =
+        askFiles_(&owner_, kCompareTitle.pick(chinese_()), folder,
+                  {QStringLiteral("Recordings (*.csv)"), QStringLiteral("All files (*)")});
+    if (!files.isEmpty()) {
+        add(files);
+    }
+}
+
+int ViewerOverlays::add(const QStringList& files) {
+    const bool chinese = chinese_();
+    QStringList messages;
+    QStringList added;
+    const int room = ChartOverlays::kMaxOverlays - static_cast<int>(recordings_.size());
+    const int tried = std::min(room, static_cast<int>(files.size()));
+    for (int i = 0; i < tried; ++i) {
+        const QString& file = files[i];
+        bool cancelled = false;
+        try {
+            if (addOne(file, cancelled)) {
+                added << recordings_.back().name;
+            }
+        } catch (const std::exception& failure) {
+            messages << kCompareFailed.pick(chinese).arg(QFileInfo(file).fileName(),
+                                                         QString::fromUtf8(failure.what()));
+        }
+        if (cancelled) {
+            break;
+        }
+    }
+    if (files.size() > room) {
+        messages << kCompareLimit.pick(chinese)
+                        .arg(ChartOverlays::kMaxOverlays)
+                        .arg(files.size() - std::max(room, 0));
+    }
+    if (!added.isEmpty()) {
+        messages.prepend(kComparing.pick(chinese).arg(added.join(QStringLiteral(", "))));
+        fitAxes();
+        rebuildMenu();
+        emit changed();
+    }
+    if (!messages.isEmpty()) {
+        say_(messages.join(QStringLiteral("; ")));
+    }
+    return static_cast<int>(added.size());
+}
+
+bool ViewerOverlays::addOne(const QString& file, bool& cancelled) {
+    QProgressDialog progress(QStringLiteral("Opening %1").arg(QFileInfo(file).fileName()),
+                             QStringLiteral("Cancel"), 0, 100, &owner_);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    const auto step = [&](std::size_t done, std::size_t total) {
+        progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
+        QCoreApplication::processEvents();
+        cancelled = progress.wasCanceled();
+        return !cancelled;
+    };
+    OverlayRecording overlay;
+    overlay.file = file;
+    overlay.table = std::make_shared<DataTableModel>();
+    RecordingFile reading;
+    overlay.summary = readAndSummarize(reading, file, step, overlay.table.get());
+    if (cancelled) {
+        return false;
+    }
+    overlay.start = overlay.summary.start;
+    overlay.name = overlayLegendText(file, overlay.start);
+    const RecordingCurves& curves = reading.curves();
+    const OverlayCurves points{curves.days,
+                               {curves.voltage, curves.current, curves.capacity, curves.external}};
+    if (overlays_->add(overlay.name, points) < 0) {
+        return false;  // no room (checked before reading)
+    }
+    recordings_.push_back(std::move(overlay));
+    return true;
+}
+
+void ViewerOverlays::remove(int index) {
+    if (index < 0 || index >= static_cast<int>(recordings_.size())) {
+        return;
+    }
+    const QString name = recordings_[static_cast<std::size_t>(index)].name;
+    overlays_->remove(index);
+    recordings_.erase(recordings_.begin() + index);
+    fitAxes();
+    rebuildMenu();
+    say_(kOverlayRemoved.pick(chinese_()).arg(name));
+    emit changed();
+}
+
+void ViewerOverlays::clear() {
+    while (!recordings_.empty()) {
+        remove(static_cast<int>(recordings_.size()) - 1);
+    }
+}
+
+// As a recording opened alone gets them, for the data of all: the vertical
+// axes scaled once from nothing, the time axis grown in the live steps
+// until the longest fits.
+void ViewerOverlays::fitAxes() {
+    AxisScaler scaler;
+    scaler.scaleAxes(chart_);
+    const double last = std::max(chart_.dataMax(ChartAxis::Bottom), 0.0);
+    chart_.setAxisRange(
+        ChartAxis::Bottom, 0,
+        kTimeWindowInitialDays + kTimeWindowStepDays * std::ceil(last / kTimeWindowStepDays));
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,100 @@
+// "Compare with…" in a recording's window: other recordings laid over its
+// chart (see chart/chart_overlays.h), at most ChartOverlays::kMaxOverlays,
+// each aligned at its own start (elapsed time 0).
+//
+// The command asks for one or more files, reads each with progress as
+// opening a recording does, and lays it over the chart; a file that cannot
+// be read, or more files than there is room for, give a message in the
+// window's status line and leave the others as they are. The arrow beside
+// the command opens its menu: "Remove …" for each overlay, and "Remove all".
+// After every change the axes take in the recording and all overlays (the
+// vertical axes as the recording's own scaling would for the data of all
+// of them, the time axis in the live steps over the longest).
+//
+// Each overlay's rows stay readable (recordings()): its table, file, start
+// and legend text, for reading every overlaid recording at the same
+// elapsed time.
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "analysis/recording_summary.h"
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace cellwatch {
+
+class ChartOverlays;
+class ChartView;
+class DataTableModel;
+
+struct OverlayRecording {
+    QString file;
+    QDateTime start;                        // invalid when the recording does not tell
+    QString name;                           // its legend text
+    std::shared_ptr<DataTableModel> table;  // its rows, as a recording's window holds them
+    RecordingSummaryValues summary;
+};
+
+// The legend text of an overlaid recording: the date and time it started
+// ("2026-12-05 14:30"), or its file's name when it does not tell.
+QString overlayLegendText(const QString& file, const QDateTime& start);
+
+class ViewerOverlays : public QObject {
+    Q_OBJECT
+public:
+    // The file dialog: the files chosen, none when cancelled.
+    using AskFiles = std::function<QStringList(QWidget* parent, const QString& title,
+                                               const QString& folder, const QStringList& filters)>;
+    using Say = std::function<void(const QString& text)>;
+
+    // `owner` parents the dialogs; `say` shows a message in its status line.
+    ViewerOverlays(ChartView& chart, QWidget& owner, AskFiles askFiles, Say say,
+                   std::function<bool()> chinese);
+    ~ViewerOverlays() override;
+
+    // The command, with the removal menu.
+    QAction* command() const { return command_; }
+    QMenu* menu() const { return menu_; }
+
+    // Asks for files (starting in `folder`) and adds them.
+    void compareWith(const QString& folder);
+    // Reads the files and lays them over the chart; returns how many were
+    // added. A progress dialog shows for long readings; cancelling it stops.
+    int add(const QStringList& files);
+    void remove(int index);
+    void clear();
+
+    const std::vector<OverlayRecording>& recordings() const { return recordings_; }
+    ChartOverlays& chartOverlays() const { return *overlays_; }
+
+    void setCaptions();
+
+signals:
+    void changed();
+
+private:
+    bool addOne(const QString& file, bool& cancelled);
+    void fitAxes();
+    void rebuildMenu();
+
+    ChartView& chart_;
+    QWidget& owner_;
+    AskFiles askFiles_;
+    Say say_;
+    std::function<bool()> chinese_;
+    ChartOverlays* overlays_ = nullptr;
+    QAction* command_ = nullptr;
+    QMenu* menu_ = nullptr;
+    std::vector<OverlayRecording> recordings_;
+};
+
+}  // namespace cellwatch

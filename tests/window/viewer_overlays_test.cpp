@@ -1,0 +1,241 @@
+// "Compare with…" in a recording's window: other recordings read from their
+// files and laid over the chart, the axes over all of them, removing them,
+// and what the window says when a file cannot be compared.
+#include <qcustomplot.h>
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <cmath>
+
+#include "app/settings_store.h"
+#include "app/viewer_window.h"
+#include "chart/chart_overlays.h"
+#include "chart/series_envelope.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+constexpr double kSecond = 1 / 86400.0;
+
+struct Rows {
+    int count;
+    int stepS;
+    double volts;  // the first row's, rising by voltStep a row
+    double voltStep;
+    double amps;
+    double mahPerRow;
+};
+
+class ViewerOverlaysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeLanguageCode(*store, QStringLiteral("ENG"));
+        hooks.showFailure = [this](QWidget*, const QString& text) { failures << text; };
+        hooks.askOpenFiles = [this](QWidget*, const QString&, const QString& folder,
+                                    const QStringList&) {
+            askedIn << folder;
+            return answer;
+        };
+        viewer = new ViewerWindow(*store, hooks, ticks, wall);
+        viewer->show();
+    }
+    void TearDown() override { delete viewer; }
+
+    // A journal started at `start` ("" for a table without the start line).
+    QString writeRecording(const QString& name, const QString& start, const Rows& r) const {
+        QByteArray bytes;
+        if (!start.isEmpty()) {
+            bytes += "# cellwatch 1.0; port=/dev/ttyUSB0; start=" + start.toUtf8() +
+                     "; battery=LiPo\r\n";
+        }
+        bytes += "Time,Type,+CHG/DIS-,Ext.Temp,In.Temp,In.Volt,Bat.Volt,Curr,Cap,Power";
+        for (int c = 1; c <= 12; ++c) {
+            bytes += ",C" + QByteArray::number(c);
+        }
+        bytes += "\r\n";
+        for (int k = 0; k < r.count; ++k) {
+            const int s = k * r.stepS;
+            const double volts = r.volts + k * r.voltStep;
+            bytes += QStringLiteral("%1:%2:%3,LiPo,+CHG+,25,30,15.00,%4,%5,%6,%7")
+                         .arg(s / 3600)
+                         .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                         .arg(s % 60, 2, 10, QLatin1Char('0'))
+                         .arg(volts, 0, 'f', 2)
+                         .arg(r.amps, 0, 'f', 2)
+                         .arg(std::lround(k * r.mahPerRow))
+                         .arg(volts * r.amps, 0, 'f', 2)
+                         .toUtf8();
+            bytes += ",4.100,4.100,4.100,0,0,0,0,0,0,0,0,0\r\n";
+        }
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QString openMain() {
+        const QString main =
+            writeRecording(QStringLiteral("main.csv"), QStringLiteral("2026-12-05T09:00:00+01:00"),
+                           {60, 10, 12.0, 0.01, 2.0, 1});  // 10 minutes
+        EXPECT_TRUE(viewer->open(main));
+        return main;
+    }
+    void compare(const QStringList& files) {
+        answer = files;
+        viewer->comparison().command()->trigger();
+    }
+    AxisRange range(ChartAxis axis) const { return viewer->chart().axisRange(axis); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<FileSettingsStore> store =
+        std::make_unique<FileSettingsStore>(dir.filePath(QStringLiteral("settings.ini")));
+    ManualTickClock ticks{50'000};
+    ManualWallClock wall{QDateTime(QDate(2026, 12, 6), QTime(8, 0))};
+    MainWindow::Hooks hooks;
+    QStringList answer;
+    QStringList askedIn;
+    QStringList failures;
+    ViewerWindow* viewer = nullptr;
+};
+
+TEST_F(ViewerOverlaysTest, ARecordingMadeHoursLaterIsLaidOverFromElapsedZero) {
+    const QString main = openMain();
+    const int ownGraphs = viewer->chart().plot()->graphCount();
+    const AxisRange ownTime = range(ChartAxis::Bottom);
+    const AxisRange ownVolts = range(ChartAxis::Left);
+    // Six hours later, longer (40 minutes) and higher in every quantity.
+    const QString later =
+        writeRecording(QStringLiteral("later.csv"), QStringLiteral("2026-12-05T15:00:00+01:00"),
+                       {241, 10, 13.0, 0.005, 4.0, 10});
+    compare({later});
+    ASSERT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
+    EXPECT_EQ(askedIn, QStringList{QFileInfo(main).absolutePath()});
+
+    ASSERT_EQ(viewer->overlays().size(), 1u);
+    const OverlayRecording& overlay = viewer->overlays()[0];
+    EXPECT_EQ(overlay.file, later);
+    EXPECT_EQ(overlay.name, QStringLiteral("2026-12-05 15:00"));
+    EXPECT_EQ(overlay.start.toUTC(), QDateTime(QDate(2026, 12, 5), QTime(14, 0), Qt::UTC));
+    ASSERT_NE(overlay.table, nullptr);
+    EXPECT_EQ(overlay.table->gridRowCount(), 242);  // header and rows, for reading at a time
+    EXPECT_EQ(overlay.table->gridText(241, 1), QStringLiteral("0:40:00"));
+    EXPECT_EQ(viewer->table().gridRowCount(), 61);  // the window's own rows untouched
+    EXPECT_NE(viewer->statusText().indexOf(QStringLiteral("Comparing with 2026-12-05 15:00")), -1);
+
+    const ChartOverlays& drawn = viewer->comparison().chartOverlays();
+    const SeriesEnvelope* volts = drawn.points(0, kSeriesVoltage);
+    ASSERT_NE(volts, nullptr);
+    ASSERT_EQ(volts->size(), 241u);
+    EXPECT_DOUBLE_EQ(volts->x(0), 0);
+    EXPECT_DOUBLE_EQ(volts->x(240), 2400 * kSecond);
+    EXPECT_DOUBLE_EQ(volts->y(240), 14.2);
+    EXPECT_EQ(viewer->chart().plot()->graphCount(), ownGraphs + kSeriesCount);
+    EXPECT_EQ(drawn.legend()->itemCount(), 1);
+
+    // The axes take in the longer and higher one.
+    EXPECT_EQ(range(ChartAxis::Bottom).min, 0);
+    EXPECT_GE(range(ChartAxis::Bottom).max, 2400 * kSecond);
+    EXPECT_GT(ownTime.max, 600 * kSecond);
+    EXPECT_LT(ownTime.max, 2400 * kSecond);
+    EXPECT_GE(range(ChartAxis::Left).max, 14.2);
+    EXPECT_LT(ownVolts.max, 14.2);
+    EXPECT_EQ(range(ChartAxis::Left).min, ownVolts.min);  // the lowest is still the window's
+    EXPECT_GE(range(ChartAxis::Right).max, 4.0);
+    EXPECT_GE(range(ChartAxis::Capacity).max, 2400);
+
+    // Removing it from the command's menu gives back the window alone.
+    QAction* remove =
+        viewer->comparison().menu()->findChild<QAction*>(QStringLiteral("RemoveOverlay0"));
+    ASSERT_NE(remove, nullptr);
+    EXPECT_EQ(remove->text(), QStringLiteral("Remove 2026-12-05 15:00"));
+    remove->trigger();
+    EXPECT_TRUE(viewer->overlays().empty());
+    EXPECT_EQ(viewer->chart().plot()->graphCount(), ownGraphs);
+    EXPECT_EQ(drawn.legend()->itemCount(), 0);
+    EXPECT_EQ(range(ChartAxis::Bottom).max, ownTime.max);
+    EXPECT_EQ(range(ChartAxis::Left).max, ownVolts.max);
+    EXPECT_EQ(viewer->comparison().menu()->findChild<QAction*>(QStringLiteral("RemoveOverlay0")),
+              nullptr);
+}
+
+TEST_F(ViewerOverlaysTest, AtMostEightAreComparedAndTheRestAreNamed) {
+    openMain();
+    QStringList files;
+    for (int i = 0; i < 9; ++i) {
+        files << writeRecording(QStringLiteral("r%1.csv").arg(i), QString(),
+                                {5 + i, 10, 12.0, 0, 1.0, 1});
+    }
+    compare(files);
+    ASSERT_EQ(viewer->overlays().size(), 8u);
+    EXPECT_EQ(viewer->overlays()[0].name, QStringLiteral("r0.csv"));  // no start line: the file
+    EXPECT_EQ(viewer->overlays()[7].file, files[7]);
+    EXPECT_NE(viewer->statusText().indexOf(QStringLiteral("At most 8 recordings")), -1);
+    EXPECT_NE(viewer->statusText().indexOf(QStringLiteral("1 file(s) not added")), -1);
+
+    compare({files[8]});
+    EXPECT_EQ(viewer->overlays().size(), 8u);
+    EXPECT_NE(viewer->statusText().indexOf(QStringLiteral("At most 8 recordings")), -1);
+    EXPECT_TRUE(failures.isEmpty());
+
+    viewer->comparison()
+        .menu()
+        ->findChild<QAction*>(QStringLiteral("RemoveAllOverlays"))
+        ->trigger();
+    EXPECT_TRUE(viewer->overlays().empty());
+    EXPECT_EQ(viewer->comparison().chartOverlays().count(), 0);
+}
+
+TEST_F(ViewerOverlaysTest, FilesThatCannotBeComparedAreNamedAndTheOthersAdded) {
+    openMain();
+    QFile binary(dir.filePath(QStringLiteral("binary.csv")));
+    ASSERT_TRUE(binary.open(QIODevice::WriteOnly));
+    binary.write(QByteArray("\x00\x01\x02\xff\xfe", 5).repeated(100));
+    binary.close();
+    const QString good =
+        writeRecording(QStringLiteral("good.csv"), QString(), {10, 10, 12, 0, 1, 1});
+    const struct {
+        QString file;
+    } bad[] = {{dir.filePath(QStringLiteral("missing.csv"))}, {binary.fileName()}, {dir.path()}};
+    QStringList files;
+    for (const auto& b : bad) {
+        files << b.file;
+    }
+    files << good;
+    compare(files);
+    EXPECT_TRUE(failures.isEmpty());
+    ASSERT_EQ(viewer->overlays().size(), 1u);
+    EXPECT_EQ(viewer->overlays()[0].file, good);
+    const QString status = viewer->statusText();
+    for (const auto& b : bad) {
+        EXPECT_NE(
+            status.indexOf(QFileInfo(b.file).fileName() + QStringLiteral(" cannot be compared: ")),
+            -1)
+            << status.toStdString();
+    }
+    EXPECT_EQ(viewer->comparison().chartOverlays().count(), 1);
+}
+
+TEST_F(ViewerOverlaysTest, CurveSwitchesAndLanguageReachTheOverlays) {
+    openMain();
+    compare({writeRecording(QStringLiteral("o.csv"), QString(), {10, 10, 12, 0, 1, 1})});
+    const ChartOverlays& drawn = viewer->comparison().chartOverlays();
+    viewer->curveSwitch(kSeriesTemperature)->click();
+    EXPECT_FALSE(viewer->chart().seriesActive(kSeriesTemperature));
+    EXPECT_FALSE(drawn.graph(0, kSeriesTemperature)->visible());
+    EXPECT_TRUE(drawn.graph(0, kSeriesVoltage)->visible());
+
+    QAction* command = viewer->comparison().command();
+    EXPECT_EQ(command->text(), QStringLiteral("Compare with…"));
+    writeLanguageCode(*store, QStringLiteral("CHT"));
+    viewer->setCaptions();
+    EXPECT_EQ(command->text(), QStringLiteral("对比…"));
+    EXPECT_EQ(
+        viewer->comparison().menu()->findChild<QAction*>(QStringLiteral("RemoveOverlay0"))->text(),
+        QStringLiteral("移除 o.csv"));
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest
