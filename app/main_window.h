@@ -49,6 +49,8 @@ class CellPanelWidget;
 class DataTableModel;
 class DataTableView;
 class PowerGauge;
+class RangePanel;
+class RangeTool;
 class ViewerWindow;
 class TabControl;
 class Tool;
@@ -170,6 +172,8 @@ public:
     ReceiveAssembler& receivePath() { return *assembler_; }
     Journal& journal() { return *journal_; }
     AlarmWatch& alarms() { return *alarms_; }
+    RangeTool& range() const { return *range_; }
+    RangePanel& rangePanel() const { return *rangePanel_; }
     // Whether a vanished adapter is opened again when it comes back (the
     // View menu's check item, kept in the settings).
     bool reconnectEnabled() const;
@@ -290,6 +294,10 @@ private:
     QPointer<SummaryWindow> summaryWindow_;
     RecordingSummarizer liveSummary_;
     AlarmWatch* alarms_ = nullptr;
+    // The range cursors (View > "Range cursors") and their panel.
+    RangePanel* rangePanel_ = nullptr;
+    RangeTool* range_ = nullptr;
+    void toggleRangeCursors(Tool* t);
     QString journalPort_;
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;

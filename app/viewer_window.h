@@ -28,6 +28,8 @@ class ChartView;
 class DataTableModel;
 class DataTableView;
 class PowerGauge;
+class RangePanel;
+class RangeTool;
 class SummaryView;
 class TabControl;
 
@@ -68,7 +70,9 @@ public:
     QLabel* readout(int index) const;       // Label3(index)
     QLabel* largeReadout(int index) const;  // Label2(index)
     QCheckBox* curveSwitch(int index) const;
-    QAction* command(const QString& name) const;  // "CrossLine", "Save", ...
+    QAction* command(const QString& name) const;  // "CrossLine", "Save", ..., "RangeCursors"
+    RangeTool& range() const { return *range_; }
+    RangePanel& rangePanel() const { return *rangePanel_; }
     QString statusText() const;
     Recording& recording() { return *recording_; }
 
@@ -115,6 +119,10 @@ private:
     SummaryView* summary_ = nullptr;
     QLabel* status_ = nullptr;
     std::unique_ptr<Recording> recording_;
+    // The range cursors: View > "Range cursors" and "Export range…".
+    std::array<QAction*, 2> rangeCommands_{};
+    RangePanel* rangePanel_ = nullptr;
+    RangeTool* range_ = nullptr;
 };
 
 }  // namespace cellwatch
