@@ -164,7 +164,8 @@ void RangePanel::refresh() {
             heads += kRangeHeads[which].pick(chinese_) + u' ' + headText(c, which) +
                      QStringLiteral("   ");
         }
-        html += QStringLiteral("<td colspan='5'>%1</td>").arg(heads.trimmed().toHtmlEscaped());
+        html += QStringLiteral("<td colspan='5'>%1</td>")
+                    .arg(heads.trimmed().toHtmlEscaped().replace(u' ', QStringLiteral("&nbsp;")));
     }
     html += QStringLiteral("</tr><tr>") + cell(QString(), false);
     for (std::size_t c = 0; c < columns_.size(); ++c) {
@@ -203,7 +204,10 @@ RangeTool::RangeTool(ChartView& chart, DataTableModel& table, RangePanel& panel,
     throttle_.setSingleShot(true);
     throttle_.setInterval(kLiveThrottleMs);
     connect(&throttle_, &QTimer::timeout, this, &RangeTool::recompute);
-    connect(cursors_, &RangeCursors::moved, this, &RangeTool::recompute);
+    moveThrottle_.setSingleShot(true);
+    moveThrottle_.setInterval(kLongSpanThrottleMs);
+    connect(&moveThrottle_, &QTimer::timeout, this, &RangeTool::recompute);
+    connect(cursors_, &RangeCursors::moved, this, &RangeTool::cursorsMoved);
     // A new recording (or one opened): the rows are others.
     connect(&table_, &QAbstractItemModel::modelReset, this, [this] {
         if (active()) {
@@ -230,6 +234,7 @@ void RangeTool::setActive(bool on) {
     cursors_->setActive(on);  // on: moved() works the statistics out
     if (!on) {
         throttle_.stop();
+        moveThrottle_.stop();
         statistics_.reset();
     }
 }
@@ -252,8 +257,20 @@ void RangeTool::rowAdded(int gridRow) {
     }
 }
 
+void RangeTool::cursorsMoved() {
+    const auto rowA = rangeRowAt(chart_, cursors_->x(RangeCursors::A));
+    const auto rowB = rangeRowAt(chart_, cursors_->x(RangeCursors::B));
+    const std::size_t span = rowA && rowB ? std::max(*rowA, *rowB) - std::min(*rowA, *rowB) : 0;
+    if (span < kLongSpanRows) {
+        recompute();
+    } else if (!moveThrottle_.isActive()) {
+        moveThrottle_.start();
+    }
+}
+
 void RangeTool::recompute() {
     throttle_.stop();
+    moveThrottle_.stop();
     if (!active()) {
         return;
     }

@@ -9,7 +9,8 @@
 // RangeTool: joins the cursors on a chart, the recording's table and the
 // panel. It works out the statistics when a cursor moves and, throttled to
 // one reckoning per kLiveThrottleMs, when rows arrive inside the span (a
-// live recording); while the cursors are off it computes nothing. Export
+// live recording); while the cursors are off it computes nothing. A long
+// span is reckoned at most every kLongSpanThrottleMs while a cursor moves. Export
 // range writes the header row and the rows of the span in the table's
 // export format.
 #pragma once
@@ -82,6 +83,11 @@ class RangeTool : public QObject {
 
 public:
     static constexpr int kLiveThrottleMs = 500;
+    // A span of more rows than this (some 10 ms of reckoning) is worked out
+    // at most every kLongSpanThrottleMs while a cursor moves, so dragging
+    // over a long recording stays smooth; a shorter one at once.
+    static constexpr std::size_t kLongSpanRows = 50'000;
+    static constexpr int kLongSpanThrottleMs = 100;
 
     using AskSaveFile = std::function<QString(QWidget* parent, const QString& title,
                                               const QString& proposed, const QStringList& filters)>;
@@ -112,6 +118,8 @@ signals:
     void statisticsChanged();
 
 private:
+    void cursorsMoved();
+
     ChartView& chart_;
     DataTableModel& table_;
     RangePanel& panel_;
@@ -120,6 +128,7 @@ private:
     RangeCursors* cursors_ = nullptr;
     std::optional<RangeStatistics> statistics_;
     QTimer throttle_;
+    QTimer moveThrottle_;
     QString name_;
     bool chinese_ = false;
     std::size_t reckonings_ = 0;
