@@ -15,7 +15,9 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-double number(std::string_view text) {
+}  // namespace
+
+double summaryNumber(std::string_view text) {
     if (const std::optional<double> plain = Decimal::parsePlainDouble(text)) {
         return *plain;
     }
@@ -24,6 +26,34 @@ double number(std::string_view text) {
         QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())).toDouble(&ok);
     return ok && std::isfinite(value) ? value : kNaN;
 }
+
+double rowPowerW(double volts, double amps) {
+    return std::isnan(volts) || std::isnan(amps) ? kNaN : std::fabs(volts * amps);
+}
+
+double energyStepWh(double fromSeconds, double fromPowerW, double toSeconds, double toPowerW) {
+    if (std::isnan(fromPowerW) || std::isnan(toPowerW)) {
+        return 0;
+    }
+    return (toSeconds - fromSeconds) * (fromPowerW + toPowerW) / 2 / 3600;
+}
+
+double cellSpreadV(std::span<const double> cells) {
+    int count = 0;
+    double low = 0;
+    double high = 0;
+    for (const double cell : cells) {
+        if (std::isnan(cell) || cell == 0) {
+            continue;
+        }
+        low = count == 0 ? cell : std::min(low, cell);
+        high = count == 0 ? cell : std::max(high, cell);
+        ++count;
+    }
+    return count >= 2 ? high - low : 0;
+}
+
+namespace {
 
 // The larger of a kept maximum and a value; an absent value changes nothing.
 void raise(double& kept, double value, bool first) {
@@ -70,22 +100,22 @@ void RecordingSummarizer::addRow(const RowFields& row) {
              : allDischarge_ ? RecordingKind::Discharge
                              : RecordingKind::Mixed;
 
-    const double volts = number(row[kFieldVoltage]);
-    const double amps = std::fabs(number(row[kFieldCurrent]));
-    const double power = std::isnan(volts) || std::isnan(amps) ? kNaN : std::fabs(volts * amps);
+    const double volts = summaryNumber(row[kFieldVoltage]);
+    const double amps = std::fabs(summaryNumber(row[kFieldCurrent]));
+    const double power = rowPowerW(volts, amps);
     if (first) {
         v.battery = QString::fromUtf8(row[kFieldBatteryType].data(),
                                       static_cast<qsizetype>(row[kFieldBatteryType].size()));
         v.voltageFirstV = std::isnan(volts) ? 0 : volts;
-    } else if (!std::isnan(power) && !std::isnan(lastPower_)) {
-        v.energyWh += (t - lastSeconds_) * (lastPower_ + power) / 2 / 3600;
+    } else {
+        v.energyWh += energyStepWh(lastSeconds_, lastPower_, t, power);
     }
     lastSeconds_ = t;
     lastPower_ = power;
 
     ++v.rows;
     v.durationS = t;
-    const double capacity = number(row[kFieldCapacity]);
+    const double capacity = summaryNumber(row[kFieldCapacity]);
     v.capacityMah = std::isnan(capacity) ? 0 : capacity;
     if (!std::isnan(amps)) {
         currentSum_ += amps;
@@ -94,23 +124,18 @@ void RecordingSummarizer::addRow(const RowFields& row) {
     raise(v.currentMaxA, amps, first);
     v.voltageLastV = std::isnan(volts) ? v.voltageLastV : volts;
     raise(v.voltageMaxV, volts, first);
-    raise(v.tempExtMaxC, number(row[kFieldExtTemperature]), first);
-    raise(v.tempIntMaxC, number(row[kFieldIntTemperature]), first);
+    raise(v.tempExtMaxC, summaryNumber(row[kFieldExtTemperature]), first);
+    raise(v.tempIntMaxC, summaryNumber(row[kFieldIntTemperature]), first);
 
     v.cellsLastV.clear();
-    double low = 0;
-    double high = 0;
     for (std::size_t field = kFieldCell1; field <= kFieldCell12; ++field) {
-        const double cell = number(row[field]);
-        if (std::isnan(cell) || cell == 0) {
-            continue;
+        const double cell = summaryNumber(row[field]);
+        if (!std::isnan(cell) && cell != 0) {
+            v.cellsLastV.push_back(cell);
         }
-        low = v.cellsLastV.empty() ? cell : std::min(low, cell);
-        high = v.cellsLastV.empty() ? cell : std::max(high, cell);
-        v.cellsLastV.push_back(cell);
     }
     v.cells = static_cast<int>(v.cellsLastV.size());
-    const double spread = v.cellsLastV.size() >= 2 ? high - low : 0;
+    const double spread = cellSpreadV(v.cellsLastV);
     if (first || spread > v.cellSpreadMaxV) {
         v.cellSpreadMaxV = spread;
         v.cellSpreadMaxAtS = t;

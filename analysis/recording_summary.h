@@ -24,6 +24,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "readout/recording_file.h"
@@ -78,6 +79,19 @@ private:
     double lastSeconds_ = 0;
     double lastPower_ = 0;
 };
+
+// The pieces of the rules above that a part of a recording (the rows
+// between two cursors) is summed up with as well.
+// A field's number; NaN when the text is not a number.
+double summaryNumber(std::string_view text);
+// The power of a row: |volts x amps|; NaN when either is absent.
+double rowPowerW(double volts, double amps);
+// The energy between two consecutive rows by the trapezoid rule, in Wh; 0
+// when either power is absent.
+double energyStepWh(double fromSeconds, double fromPowerW, double toSeconds, double toPowerW);
+// The spread of a row's cells (highest - lowest of those that are neither
+// 0 nor absent); 0 with fewer than two.
+double cellSpreadV(std::span<const double> cells);
 
 // Reads a recording file (as RecordingFile::read, which may throw) and sums
 // it up in the same pass; the start is the one its comment line tells.

@@ -22,6 +22,8 @@ const ToolCaption kToolCaptions[] = {
     {"View1", "Reconnect", ToolProperty::Caption, "自动重连", "Reconnect to the same adapter"},
     {"View1", "Summary", ToolProperty::Caption, "摘要…", "Summary…"},
     {"View1", "ZoomPan", ToolProperty::Caption, "缩放与平移", "Zoom and pan"},
+    {"View1", "RangeCursors", ToolProperty::Caption, "区间光标", "Range cursors"},
+    {"View1", "ExportRange", ToolProperty::Caption, "导出区间…", "Export range…"},
     {"Help1", "Guid", ToolProperty::Caption, "手冊", "Guid"},
     {"Help1", "About", ToolProperty::Caption, "关于", "About"},
     {"Tools", "Link", ToolProperty::Caption, "连接 ", "Connect"},

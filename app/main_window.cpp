@@ -31,10 +31,11 @@
 #include "app/main_window_layout.h"
 #include "app/network_list.h"
 #include "app/power_gauge.h"
+#include "app/range_panel.h"
 #include "app/summary_window.h"
-#include "app/viewer_window.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
+#include "app/viewer_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "readout/cell_panel_widget.h"
@@ -211,6 +212,15 @@ void MainWindow::buildWidgets() {
     tableView_->setObjectName(QStringLiteral("Grid1"));
     tableView_->setModel(tableModel_);
     applyDesign(tableView_, kTableRect);
+    rangePanel_ = new RangePanel(frame_->page(0));
+    rangePanel_->overlayBottomOf(chart_);
+    range_ = new RangeTool(
+        *chart_, *tableModel_, *rangePanel_,
+        [this](QWidget* parent, const QString& title, const QString& proposed,
+               const QStringList& filters) {
+            return hooks_.askSaveFile(parent, title, proposed, filters);
+        },
+        [this](const QString& text) { PostStatusMessage(text); }, this);
 
     for (int i = 0; i < 5; ++i) {
         frames_[static_cast<std::size_t>(i)] = newPanel(this);

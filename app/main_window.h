@@ -50,6 +50,8 @@ class CellPanelWidget;
 class DataTableModel;
 class DataTableView;
 class PowerGauge;
+class RangePanel;
+class RangeTool;
 class ViewerWindow;
 class TabControl;
 class Tool;
@@ -175,6 +177,8 @@ public:
     ReceiveAssembler& receivePath() { return *assembler_; }
     Journal& journal() { return *journal_; }
     AlarmWatch& alarms() { return *alarms_; }
+    RangeTool& range() const { return *range_; }
+    RangePanel& rangePanel() const { return *rangePanel_; }
     // Whether a vanished adapter is opened again when it comes back (the
     // View menu's check item, kept in the settings).
     bool reconnectEnabled() const;
@@ -302,6 +306,10 @@ private:
     RecordingSummarizer liveSummary_;
     AlarmWatch* alarms_ = nullptr;
     ChartZoom* zoom_ = nullptr;
+    // The range cursors (View > "Range cursors") and their panel.
+    RangePanel* rangePanel_ = nullptr;
+    RangeTool* range_ = nullptr;
+    void toggleRangeCursors(Tool* t);
     QString journalPort_;
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;

@@ -14,6 +14,7 @@
 #include "app/captions.h"
 #include "app/main_window.h"
 #include "app/network_watch.h"
+#include "app/range_panel.h"
 #include "app/readout_panels.h"
 #include "app/summary_window.h"
 #include "app/tab_control.h"
@@ -80,7 +81,18 @@ void MainWindow::dispatchTool(Tool* t) {
         showSummary();
     } else if (name == QLatin1String("ZoomPan")) {
         toggleZoomPan(t);
+    } else if (name == QLatin1String("RangeCursors")) {
+        toggleRangeCursors(t);
+    } else if (name == QLatin1String("ExportRange")) {
+        range_->exportRange(QString());
     }
+}
+
+void MainWindow::toggleRangeCursors(Tool* t) {
+    frame_->setCurrentPage(0);
+    t->setChecked(!t->checked());
+    range_->setActive(t->checked());
+    tool(QStringLiteral("View1"), QStringLiteral("ExportRange"))->setEnabled(t->checked());
 }
 
 void MainWindow::crossLine(Tool* t) {
@@ -126,6 +138,7 @@ void MainWindow::SetCaptions() {
     frame_->setPageCaption(1, kTabData.pick(chinese));
     frame_->setCurrentPage(0);
     setChartAxisTitles(*chart_, chinese);
+    range_->setLanguage(chinese);
     // The windows of opened recordings and the summary speak the same language.
     for (ViewerWindow* viewer : viewers()) {
         viewer->setCaptions();

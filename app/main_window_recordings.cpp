@@ -10,6 +10,7 @@
 
 #include "app/captions.h"
 #include "app/main_window.h"
+#include "app/range_panel.h"
 #include "app/recordings_dialog.h"
 #include "app/summary_window.h"
 #include "app/toolbar.h"
@@ -43,6 +44,7 @@ void MainWindow::setUpJournal() {
     events.rowAppended = [this](int row) {
         journal_->appendRow(*tableModel_, row);
         summarizeRow(row);
+        range_->rowAdded(row);
     };
     // Whatever the journal still owes is written while the table holds it.
     events.restarting = [this] { journal_->end(); };

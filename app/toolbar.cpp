@@ -372,6 +372,13 @@ void ToolBarControl::build() {
                              QStringLiteral("Zoom and pan"));
         t->action_->setCheckable(true);
     }
+    // The range cursors on the chart, and the rows between them as a file.
+    addCommand(view, QStringLiteral("View1"), QStringLiteral("RangeCursors"),
+               QStringLiteral("Range cursors"))
+        ->action_->setCheckable(true);
+    addCommand(view, QStringLiteral("View1"), QStringLiteral("ExportRange"),
+               QStringLiteral("Export range…"))
+        ->setEnabled(false);
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("Guid"), QStringLiteral("Guid"));
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("About"), QStringLiteral("About"));
     addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("ENG"), QStringLiteral("English"));

@@ -21,6 +21,7 @@
 
 #include "app/captions.h"
 #include "app/power_gauge.h"
+#include "app/range_panel.h"
 #include "app/summary_view.h"
 #include "app/tab_control.h"
 #include "chart/chart_export.h"
@@ -46,6 +47,7 @@ struct Command {
     const char* band;  // where the main window's tool of the same name has its caption
     bool checkable;
 };
+constexpr const char* kRangeCommands[] = {"RangeCursors", "ExportRange"};
 constexpr Command kCommands[] = {
     {"CrossLine", "Tools", true}, {"Save", "View1", false},   {"Copy", "View1", false},
     {"Print", "Tools", false},    {"Export", "Tools", false},
@@ -149,6 +151,25 @@ void ViewerWindow::buildWidgets() {
     status_->setObjectName(QStringLiteral("viewerStatus"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    // The range cursors, their panel under the chart and their two commands.
+    rangePanel_ = new RangePanel(this);
+    range_ = new RangeTool(
+        *chart_, *table_, *rangePanel_, hooks_.askSaveFile,
+        [this](const QString& text) { status_->setText(text); }, this);
+    for (std::size_t i = 0; i < rangeCommands_.size(); ++i) {
+        rangeCommands_[i] = toolBar_->addAction(QString::fromLatin1(kRangeCommands[i]));
+        rangeCommands_[i]->setObjectName(QString::fromLatin1(kRangeCommands[i]));
+    }
+    rangeCommands_[0]->setCheckable(true);
+    connect(rangeCommands_[0], &QAction::triggered, this, [this](bool on) {
+        tabs_->setCurrentPage(0);
+        range_->setActive(on);
+        rangeCommands_[1]->setEnabled(on);
+    });
+    rangeCommands_[1]->setEnabled(false);
+    connect(rangeCommands_[1], &QAction::triggered, this,
+            [this] { runCommand([this] { range_->exportRange(QString()); }); });
+
     auto* left = new QVBoxLayout;
     left->addWidget(frames_[0]);
     left->addWidget(frames_[3]);
@@ -164,6 +185,7 @@ void ViewerWindow::buildWidgets() {
     root->setSpacing(4);
     root->addWidget(toolBar_);
     root->addLayout(top, 1);
+    root->addWidget(rangePanel_);
     root->addLayout(bottom);
     root->addWidget(summary_);
     root->addWidget(status_);
@@ -219,6 +241,7 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
         return false;
     }
     file_ = fileName;
+    range_->setRecordingName(fileName);
     setWindowTitle(QFileInfo(fileName).fileName());
     recording_->showRecordingChart(file, QFileInfo(fileName).fileName());
     damagedLines_ = file.damagedLineCount();
@@ -292,6 +315,11 @@ void ViewerWindow::setCaptions() {
         commands_[i]->setToolTip(
             toolCaption(kCommands[i].band, kCommands[i].name, ToolProperty::Tooltip, chinese));
     }
+    for (std::size_t i = 0; i < rangeCommands_.size(); ++i) {
+        rangeCommands_[i]->setText(
+            toolCaption("View1", kRangeCommands[i], ToolProperty::Caption, chinese));
+    }
+    range_->setLanguage(chinese);
     setPanelCaptions(*this, chinese);
     tabs_->setPageCaption(0, kTabGraph.pick(chinese));
     tabs_->setPageCaption(1, kTabData.pick(chinese));
@@ -305,6 +333,11 @@ void ViewerWindow::setCaptions() {
 
 QAction* ViewerWindow::command(const QString& name) const {
     for (QAction* action : commands_) {
+        if (action->objectName() == name) {
+            return action;
+        }
+    }
+    for (QAction* action : rangeCommands_) {
         if (action->objectName() == name) {
             return action;
         }

@@ -29,6 +29,8 @@ class ChartView;
 class DataTableModel;
 class DataTableView;
 class PowerGauge;
+class RangePanel;
+class RangeTool;
 class SummaryView;
 class TabControl;
 
@@ -69,7 +71,9 @@ public:
     QLabel* readout(int index) const;       // Label3(index)
     QLabel* largeReadout(int index) const;  // Label2(index)
     QCheckBox* curveSwitch(int index) const;
-    QAction* command(const QString& name) const;  // "CrossLine", "Save", ...
+    QAction* command(const QString& name) const;  // "CrossLine", "Save", ..., "RangeCursors"
+    RangeTool& range() const { return *range_; }
+    RangePanel& rangePanel() const { return *rangePanel_; }
     QString statusText() const;
     Recording& recording() { return *recording_; }
 
@@ -121,6 +125,10 @@ private:
     QLabel* status_ = nullptr;
     std::unique_ptr<Recording> recording_;
     ViewerOverlays* overlays_ = nullptr;
+    // The range cursors: View > "Range cursors" and "Export range…".
+    std::array<QAction*, 2> rangeCommands_{};
+    RangePanel* rangePanel_ = nullptr;
+    RangeTool* range_ = nullptr;
 };
 
 }  // namespace cellwatch

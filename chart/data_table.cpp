@@ -298,6 +298,21 @@ QString DataTableModel::gridText(int row, int column) const {
     return fieldText(rows_[static_cast<std::size_t>(row - 1)], column - 1);
 }
 
+bool DataTableModel::compactNumbers(
+    int row, std::uint32_t& seconds,
+    std::array<std::int32_t, kSampleFieldCount - 3>& hundredths) const {
+    if (row < 1 || static_cast<std::size_t>(row) > rows_.size()) {
+        return false;
+    }
+    const Row& r = rows_[static_cast<std::size_t>(row - 1)];
+    if (r.type == kTextRow || r.type == kEmptyRow) {
+        return false;
+    }
+    seconds = r.seconds;
+    hundredths = r.hundredths;
+    return true;
+}
+
 void DataTableModel::appendRow(const Row& row) {
     if (bulk_) {
         rows_.push_back(row);

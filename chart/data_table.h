@@ -68,6 +68,11 @@ public:
     void endBulkAppend();
 
     std::size_t dataRowCount() const { return rows_.size(); }
+    // A data row's elapsed seconds and the hundredths of its fields 3 to 21
+    // as the table keeps them, without rendering a text; false for a row
+    // kept as its texts, an empty row or one out of range (read gridText).
+    bool compactNumbers(int row, std::uint32_t& seconds,
+                        std::array<std::int32_t, kSampleFieldCount - 3>& hundredths) const;
     // How many data rows are kept as texts rather than compactly.
     std::size_t textRowCount() const { return textRows_.size(); }
 

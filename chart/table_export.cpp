@@ -1,5 +1,6 @@
 #include "chart/table_export.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -75,6 +76,12 @@ QString writeFailure(const QSaveFile& file, int error) {
 
 bool exportTableCsv(const DataTableModel& table, const QString& fileName,
                     const std::function<bool(std::size_t, std::size_t)>& progress) {
+    return exportTableRowsCsv(table, fileName, 1, table.gridRowCount() - 1, progress);
+}
+
+bool exportTableRowsCsv(const DataTableModel& table, const QString& fileName, int firstRow,
+                        int lastRow,
+                        const std::function<bool(std::size_t, std::size_t)>& progress) {
     QSaveFile file(fileName);
     // Unbuffered: the table is written in large chunks anyway, and a full
     // disk then shows at the write that fails.
@@ -82,10 +89,14 @@ bool exportTableCsv(const DataTableModel& table, const QString& fileName,
         throw std::runtime_error(
             QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()).toStdString());
     }
-    const int rows = table.gridRowCount();  // the header row and every data row
+    firstRow = std::max(firstRow, 1);
+    lastRow = std::min(lastRow, table.gridRowCount() - 1);
+    // The header row and the data rows asked for.
+    const int rows = table.gridRowCount() > 0 ? 1 + std::max(0, lastRow - firstRow + 1) : 0;
     const std::size_t total = static_cast<std::size_t>(rows > 0 ? rows - 1 : 0);
     QByteArray chunk("\xEF\xBB\xBF");  // UTF-8 byte-order mark
-    for (int row = 0; row < rows; ++row) {
+    for (int line = 0; line < rows; ++line) {
+        const int row = line == 0 ? 0 : firstRow + line - 1;
         if (row >= table.gridRowCount()) {
             // A new recording began while the export was going on.
             file.cancelWriting();
@@ -93,8 +104,8 @@ bool exportTableCsv(const DataTableModel& table, const QString& fileName,
                 "The table was cleared during the export; no file was written.");
         }
         chunk += tableCsvLine(table, row).toUtf8();
-        const auto done = static_cast<std::size_t>(row);
-        if (chunk.size() > (1 << 16) || row + 1 == rows) {
+        const auto done = static_cast<std::size_t>(line);
+        if (chunk.size() > (1 << 16) || line + 1 == rows) {
             errno = 0;
             if (file.write(chunk) != chunk.size()) {
                 const QString why = writeFailure(file, errno);

@@ -37,5 +37,10 @@ QString defaultExportPath(const QDateTime& when);
 // Returns false when cancelled.
 bool exportTableCsv(const DataTableModel& table, const QString& fileName,
                     const std::function<bool(std::size_t done, std::size_t total)>& progress = {});
+// The same with the header row and the data rows firstRow to lastRow (grid
+// rows, 1 = the first data row) alone.
+bool exportTableRowsCsv(
+    const DataTableModel& table, const QString& fileName, int firstRow, int lastRow,
+    const std::function<bool(std::size_t done, std::size_t total)>& progress = {});
 
 }  // namespace cellwatch

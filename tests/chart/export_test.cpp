@@ -178,6 +178,34 @@ TEST(TableExport, WritesBomHeaderAndRowsWithCrLfAndQuoting) {
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("table.csv")});
 }
 
+// A span of rows: the header row and those rows alone, a span reaching past
+// the table cut to the rows there are.
+TEST(TableExport, WritesTheHeaderAndASpanOfRows) {
+    QTemporaryDir dir;
+    DataTableModel table;
+    for (int k = 1; k <= 5; ++k) {
+        table.appendTabText(QStringLiteral("0:00:0%1\tx").arg(k));
+    }
+    const auto line = [](int k) {
+        return QStringLiteral("0:00:0%1,x,,,,,,,,,,,,,,,,,,,,\r\n").arg(k).toUtf8();
+    };
+    const struct {
+        int first, last;
+        std::vector<int> rows;
+    } cases[] = {
+        {2, 4, {2, 3, 4}}, {3, 3, {3}}, {0, 2, {1, 2}}, {4, 99, {4, 5}}, {4, 3, {}}, {7, 9, {}},
+    };
+    const QString file = dir.filePath(QStringLiteral("span.csv"));
+    for (const auto& c : cases) {
+        ASSERT_TRUE(exportTableRowsCsv(table, file, c.first, c.last));
+        QByteArray want = kBom + kHeader;
+        for (int k : c.rows) {
+            want += line(k);
+        }
+        EXPECT_EQ(readAll(file), want) << c.first << "-" << c.last;
+    }
+}
+
 // An empty table gives the header row alone, replacing the older file.
 TEST(TableExport, AnEmptyTableReplacesAnOlderFileWithTheHeaderRowAlone) {
     QTemporaryDir dir;

@@ -1,0 +1,167 @@
+#include "analysis/range_stats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "analysis/recording_summary.h"
+#include "chart/chart_surface.h"
+#include "chart/cursor_search.h"
+#include "chart/data_table.h"
+#include "protocol/sample_text.h"
+#include "protocol/status_sample.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The five quantities of a row.
+std::array<double, kRangeQuantityCount> quantities(const RangeRowNumbers& row) {
+    return {row.voltage, std::fabs(row.current), row.extTemperature, row.intTemperature,
+            cellSpreadV(row.cells)};
+}
+
+RangeRowNumbers numbersOfTexts(const std::array<QByteArray, kSampleFieldCount>& bytes) {
+    RowFields fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i] =
+            std::string_view(bytes[i].constData(), static_cast<std::size_t>(bytes[i].size()));
+    }
+    return rangeNumbers(fields);
+}
+
+}  // namespace
+
+RangeRowNumbers rangeNumbers(const RowFields& row) {
+    RangeRowNumbers n;
+    if (const auto seconds = parseElapsedText(row[kFieldElapsed])) {
+        n.timed = true;
+        n.seconds = static_cast<double>(*seconds);
+    }
+    n.extTemperature = summaryNumber(row[kFieldExtTemperature]);
+    n.intTemperature = summaryNumber(row[kFieldIntTemperature]);
+    n.voltage = summaryNumber(row[kFieldVoltage]);
+    n.current = summaryNumber(row[kFieldCurrent]);
+    n.capacity = summaryNumber(row[kFieldCapacity]);
+    for (std::size_t c = 0; c < n.cells.size(); ++c) {
+        n.cells[c] = summaryNumber(row[kFieldCell1 + c]);
+    }
+    return n;
+}
+
+std::size_t TableRangeRows::rowCount() const {
+    return table_.dataRowCount();
+}
+
+RangeRowNumbers TableRangeRows::numbers(std::size_t index) {
+    const int gridRow = static_cast<int>(index) + 1;
+    std::uint32_t seconds = 0;
+    std::array<std::int32_t, kSampleFieldCount - 3> hundredths{};
+    if (table_.compactNumbers(gridRow, seconds, hundredths)) {
+        const auto at = [&](std::size_t field) {
+            return static_cast<double>(hundredths[field - kFieldExtTemperature]) / 100.0;
+        };
+        RangeRowNumbers n;
+        n.timed = true;
+        n.seconds = static_cast<double>(seconds);
+        n.extTemperature = at(kFieldExtTemperature);
+        n.intTemperature = at(kFieldIntTemperature);
+        n.voltage = at(kFieldVoltage);
+        n.current = at(kFieldCurrent);
+        n.capacity = at(kFieldCapacity);
+        for (std::size_t c = 0; c < n.cells.size(); ++c) {
+            n.cells[c] = at(kFieldCell1 + c);
+        }
+        return n;
+    }
+    std::array<QByteArray, kSampleFieldCount> bytes;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = table_.gridText(gridRow, static_cast<int>(i) + 1).toUtf8();
+    }
+    return numbersOfTexts(bytes);
+}
+
+RangeRowNumbers TextRangeRows::numbers(std::size_t index) {
+    std::array<QByteArray, kSampleFieldCount> bytes;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = rows_[index].value(static_cast<qsizetype>(i)).toUtf8();
+    }
+    return numbersOfTexts(bytes);
+}
+
+std::optional<std::size_t> rangeRowAt(const ChartSurface& chart, double x) {
+    const std::size_t count = chart.pointCount(0);
+    if (count == 0) {
+        return std::nullopt;
+    }
+    if (const auto found = findPointAtOrBefore(chart, 0, x)) {
+        return found;
+    }
+    return x < chart.pointX(0, 0) ? 0 : count - 1;
+}
+
+std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA,
+                                               std::size_t rowB) {
+    const std::size_t count = rows.rowCount();
+    if (rowA >= count || rowB >= count) {
+        return std::nullopt;
+    }
+    RangeStatistics s;
+    s.rowA = rowA;
+    s.rowB = rowB;
+    const RangeRowNumbers a = rows.numbers(rowA);
+    const RangeRowNumbers b = rows.numbers(rowB);
+    s.secondsA = a.timed ? a.seconds : kNaN;
+    s.secondsB = b.timed ? b.seconds : kNaN;
+    s.deltaSeconds = s.secondsB - s.secondsA;
+    s.deltaMah = b.capacity - a.capacity;
+    const auto qa = quantities(a);
+    const auto qb = quantities(b);
+    for (std::size_t i = 0; i < kRangeQuantityCount; ++i) {
+        s.values[i].atA = qa[i];
+        s.values[i].atB = qb[i];
+    }
+
+    std::array<double, kRangeQuantityCount> sums{};
+    std::array<std::size_t, kRangeQuantityCount> counted{};
+    double lastSeconds = 0;
+    double lastPower = kNaN;
+    const std::size_t first = std::min(rowA, rowB);
+    const std::size_t last = std::max(rowA, rowB);
+    for (std::size_t index = first; index <= last; ++index) {
+        const RangeRowNumbers row = rows.numbers(index);
+        if (!row.timed) {
+            continue;
+        }
+        const double power = rowPowerW(row.voltage, std::fabs(row.current));
+        if (s.rows > 0) {
+            s.energyWh += energyStepWh(lastSeconds, lastPower, row.seconds, power);
+        }
+        lastSeconds = row.seconds;
+        lastPower = power;
+        ++s.rows;
+        const auto q = quantities(row);
+        for (std::size_t i = 0; i < q.size(); ++i) {
+            if (std::isnan(q[i])) {
+                continue;
+            }
+            RangeValues& v = s.values[i];
+            v.min = counted[i] == 0 ? q[i] : std::min(v.min, q[i]);
+            v.max = counted[i] == 0 ? q[i] : std::max(v.max, q[i]);
+            sums[i] += q[i];
+            ++counted[i];
+        }
+    }
+    for (std::size_t i = 0; i < kRangeQuantityCount; ++i) {
+        RangeValues& v = s.values[i];
+        if (counted[i] == 0) {
+            v.min = v.max = v.mean = kNaN;
+        } else {
+            v.mean = sums[i] / static_cast<double>(counted[i]);
+        }
+    }
+    return s;
+}
+
+}  // namespace cellwatch

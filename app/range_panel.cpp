@@ -1,0 +1,331 @@
+#include "app/range_panel.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "app/captions.h"
+#include "chart/chart_view.h"
+#include "chart/data_table.h"
+#include "chart/range_cursors.h"
+#include "chart/table_export.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr BilingualText kExportRange = {"导出区间…", "Export range…"};
+constexpr BilingualText kRangeHeads[3] = {{"Δt", "Δt"}, {"ΔmAh", "ΔmAh"}, {"Wh", "Wh"}};
+constexpr BilingualText kFigures[5] = {
+    {"A 处", "at A"}, {"B 处", "at B"}, {"最小", "min"}, {"最大", "max"}, {"平均", "mean"}};
+constexpr BilingualText kQuantities[kRangeQuantityCount] = {
+    {"电压(V)", "Voltage(V)"},   {"电流(A)", "Current(A)"},       {"外部溫度(℃)", "External(℃)"},
+    {"內部溫度(℃)", "Inner(℃)"}, {"压差△V(V)", "Cell spread(V)"},
+};
+// Decimals of each quantity's figures.
+constexpr int kDecimals[kRangeQuantityCount] = {2, 2, 1, 1, 3};
+// What a range export did (%1 rows, %2 the file).
+constexpr BilingualText kExportedRangeRows = {"已导出区间的 %1 行到 %2",
+                                              "Exported the range's %1 rows to %2"};
+constexpr BilingualText kExportedRangeRow = {"已导出区间的 %1 行到 %2",
+                                             "Exported the range's %1 row to %2"};
+constexpr BilingualText kNoRange = {"区间内没有数据", "There are no rows between the cursors"};
+
+const QString kDash = QStringLiteral("–");
+
+QString number(double value, int decimals) {
+    return std::isfinite(value) ? QString::number(value, 'f', decimals) : kDash;
+}
+
+// Seconds as [-]H:mm:ss.
+QString duration(double seconds) {
+    if (!std::isfinite(seconds)) {
+        return kDash;
+    }
+    const qint64 s = qRound64(std::fabs(seconds));
+    return QStringLiteral("%1%2:%3:%4")
+        .arg(seconds < 0 && s != 0 ? QStringLiteral("-") : QString())
+        .arg(s / 3600)
+        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+// --- the panel -----------------------------------------------------------------------------
+
+RangePanel::RangePanel(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("rangePanel"));
+    setFrameShape(QFrame::StyledPanel);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 2, 4, 2);
+    grid_ = new QLabel(this);
+    grid_->setObjectName(QStringLiteral("rangeFigures"));
+    grid_->setTextFormat(Qt::RichText);
+    grid_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    export_ = new QPushButton(this);
+    export_->setObjectName(QStringLiteral("ExportRange"));
+    connect(export_, &QPushButton::clicked, this, &RangePanel::exportRequested);
+    row->addWidget(grid_, 1);
+    row->addWidget(export_, 0, Qt::AlignTop);
+    setLanguage(false);
+    setVisible(false);
+}
+
+void RangePanel::overlayBottomOf(QWidget* chart) {
+    overlaid_ = chart;
+    setAutoFillBackground(true);
+    chart->installEventFilter(this);
+    placeOverlay();
+}
+
+bool RangePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == overlaid_ &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+        placeOverlay();
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void RangePanel::placeOverlay() {
+    if (overlaid_ == nullptr) {
+        return;
+    }
+    const int height = std::min(sizeHint().height(), overlaid_->height() / 2);
+    const QRect chart = overlaid_->geometry();
+    setGeometry(chart.left(), chart.bottom() + 1 - height, chart.width(), height);
+    raise();
+}
+
+void RangePanel::setColumns(std::vector<RangeColumn> columns) {
+    columns_ = std::move(columns);
+    refresh();
+}
+
+void RangePanel::setLanguage(bool chinese) {
+    chinese_ = chinese;
+    export_->setText(kExportRange.pick(chinese));
+    refresh();
+}
+
+QString RangePanel::headText(std::size_t column, int which) const {
+    if (column >= columns_.size() || !columns_[column].statistics || which < 0 || which > 2) {
+        return kDash;
+    }
+    const RangeStatistics& s = *columns_[column].statistics;
+    switch (which) {
+        case 0:
+            return duration(s.deltaSeconds);
+        case 1:
+            return number(s.deltaMah, 0);
+        default:
+            return number(s.energyWh, 3);
+    }
+}
+
+QString RangePanel::valueText(std::size_t column, RangeQuantity quantity,
+                              RangeFigure figure) const {
+    if (column >= columns_.size() || !columns_[column].statistics) {
+        return kDash;
+    }
+    const RangeValues& v = columns_[column].statistics->of(quantity);
+    const double values[5] = {v.atA, v.atB, v.min, v.max, v.mean};
+    const auto q = static_cast<std::size_t>(quantity);
+    return number(values[static_cast<std::size_t>(figure)], kDecimals[q]);
+}
+
+void RangePanel::refresh() {
+    // One table: a row of heads, then a row per quantity; every recording
+    // a block of five cells.
+    QString html = QStringLiteral("<table cellspacing='0' cellpadding='1'>");
+    const auto cell = [](const QString& text, bool right = true) {
+        return QStringLiteral("<td align='%1'>&nbsp;%2&nbsp;</td>")
+            .arg(right ? QStringLiteral("right") : QStringLiteral("left"), text.toHtmlEscaped());
+    };
+    const bool named = columns_.size() > 1 || (columns_.size() == 1 && !columns_[0].name.isEmpty());
+    if (named) {
+        html += QStringLiteral("<tr><td></td>");
+        for (const RangeColumn& c : columns_) {
+            html += QStringLiteral("<td colspan='5' align='center'><b>%1</b></td>")
+                        .arg(c.name.toHtmlEscaped());
+        }
+        html += QStringLiteral("</tr>");
+    }
+    html += QStringLiteral("<tr><td></td>");
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        QString heads;
+        for (int which = 0; which < 3; ++which) {
+            heads += kRangeHeads[which].pick(chinese_) + u' ' + headText(c, which) +
+                     QStringLiteral("   ");
+        }
+        html += QStringLiteral("<td colspan='5'>%1</td>")
+                    .arg(heads.trimmed().toHtmlEscaped().replace(u' ', QStringLiteral("&nbsp;")));
+    }
+    html += QStringLiteral("</tr><tr>") + cell(QString(), false);
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        for (const BilingualText& figure : kFigures) {
+            html += cell(figure.pick(chinese_));
+        }
+    }
+    html += QStringLiteral("</tr>");
+    for (std::size_t q = 0; q < kRangeQuantityCount; ++q) {
+        html += QStringLiteral("<tr>") + cell(kQuantities[q].pick(chinese_), false);
+        for (std::size_t c = 0; c < columns_.size(); ++c) {
+            for (int f = 0; f < 5; ++f) {
+                html +=
+                    cell(valueText(c, static_cast<RangeQuantity>(q), static_cast<RangeFigure>(f)));
+            }
+        }
+        html += QStringLiteral("</tr>");
+    }
+    html += QStringLiteral("</table>");
+    grid_->setText(html);
+    placeOverlay();
+}
+
+// --- the tool ------------------------------------------------------------------------------
+
+RangeTool::RangeTool(ChartView& chart, DataTableModel& table, RangePanel& panel,
+                     AskSaveFile askSaveFile, std::function<void(const QString&)> status,
+                     QObject* parent)
+    : QObject(parent),
+      chart_(chart),
+      table_(table),
+      panel_(panel),
+      askSaveFile_(std::move(askSaveFile)),
+      status_(std::move(status)),
+      cursors_(new RangeCursors(chart, this)) {
+    throttle_.setSingleShot(true);
+    throttle_.setInterval(kLiveThrottleMs);
+    connect(&throttle_, &QTimer::timeout, this, &RangeTool::recompute);
+    moveThrottle_.setSingleShot(true);
+    moveThrottle_.setInterval(kLongSpanThrottleMs);
+    connect(&moveThrottle_, &QTimer::timeout, this, &RangeTool::recompute);
+    connect(cursors_, &RangeCursors::moved, this, &RangeTool::cursorsMoved);
+    // A new recording (or one opened): the rows are others.
+    connect(&table_, &QAbstractItemModel::modelReset, this, [this] {
+        if (active()) {
+            throttle_.start();
+        }
+    });
+    connect(&panel_, &RangePanel::exportRequested, this, [this] {
+        try {
+            exportRange(QString());
+        } catch (const std::exception& failure) {
+            status_(QString::fromUtf8(failure.what()));
+        }
+    });
+}
+
+RangeTool::~RangeTool() = default;
+
+bool RangeTool::active() const {
+    return cursors_->active();
+}
+
+void RangeTool::setActive(bool on) {
+    panel_.setVisible(on);
+    cursors_->setActive(on);  // on: moved() works the statistics out
+    if (!on) {
+        throttle_.stop();
+        moveThrottle_.stop();
+        statistics_.reset();
+    }
+}
+
+void RangeTool::setLanguage(bool chinese) {
+    chinese_ = chinese;
+    panel_.setLanguage(chinese);
+}
+
+void RangeTool::rowAdded(int gridRow) {
+    if (!active() || throttle_.isActive() || gridRow < 1) {
+        return;
+    }
+    // A row after both cursors changes nothing but when they stand right of
+    // every point, where the last row is theirs.
+    const double x = chart_.pointX(0, static_cast<std::size_t>(gridRow - 1));
+    if (x <= std::max(cursors_->x(RangeCursors::A), cursors_->x(RangeCursors::B)) ||
+        static_cast<std::size_t>(gridRow) >= chart_.pointCount(0)) {
+        throttle_.start();
+    }
+}
+
+void RangeTool::cursorsMoved() {
+    const auto rowA = rangeRowAt(chart_, cursors_->x(RangeCursors::A));
+    const auto rowB = rangeRowAt(chart_, cursors_->x(RangeCursors::B));
+    const std::size_t span = rowA && rowB ? std::max(*rowA, *rowB) - std::min(*rowA, *rowB) : 0;
+    if (span < kLongSpanRows) {
+        recompute();
+    } else if (!moveThrottle_.isActive()) {
+        moveThrottle_.start();
+    }
+}
+
+void RangeTool::recompute() {
+    throttle_.stop();
+    moveThrottle_.stop();
+    if (!active()) {
+        return;
+    }
+    ++reckonings_;
+    statistics_.reset();
+    const auto rowA = rangeRowAt(chart_, cursors_->x(RangeCursors::A));
+    const auto rowB = rangeRowAt(chart_, cursors_->x(RangeCursors::B));
+    if (rowA && rowB) {
+        TableRangeRows rows(table_);
+        statistics_ = rangeStatistics(rows, *rowA, *rowB);
+    }
+    std::vector<RangeColumn> columns = panel_.columns();
+    if (columns.empty()) {
+        columns.push_back({});
+    }
+    columns[0].statistics = statistics_;
+    panel_.setColumns(std::move(columns));
+    emit statisticsChanged();
+}
+
+void RangeTool::exportRange(const QString& given) {
+    if (!active()) {
+        return;
+    }
+    recompute();
+    if (!statistics_) {
+        status_(kNoRange.pick(chinese_));
+        return;
+    }
+    QString file = given;
+    if (file.isEmpty()) {
+        const QString base =
+            name_.isEmpty() ? QStringLiteral("cellwatch") : QFileInfo(name_).completeBaseName();
+        const QString proposed =
+            QFileInfo(defaultExportPath(QDateTime::currentDateTime())).absolutePath() + u'/' +
+            base + QStringLiteral("-range.csv");
+        file = askSaveFile_(panel_.window(), kExportRange.pick(chinese_), proposed,
+                            {QStringLiteral("CSV file (*.csv)")});
+        if (file.isEmpty()) {
+            return;
+        }
+    }
+    if (!name_.isEmpty() &&
+        QFileInfo(file).absoluteFilePath() == QFileInfo(name_).absoluteFilePath()) {
+        throw std::runtime_error("The recording cannot be exported over its own file: " +
+                                 QDir::toNativeSeparators(file).toStdString());
+    }
+    const auto first = static_cast<int>(std::min(statistics_->rowA, statistics_->rowB)) + 1;
+    const auto last = static_cast<int>(std::max(statistics_->rowA, statistics_->rowB)) + 1;
+    if (exportTableRowsCsv(table_, file, first, last)) {
+        const int rows = last - first + 1;
+        status_((rows == 1 ? kExportedRangeRow : kExportedRangeRows)
+                    .pick(chinese_)
+                    .arg(groupedCount(rows), QDir::toNativeSeparators(file)));
+    }
+}
+
+}  // namespace cellwatch

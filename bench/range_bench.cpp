@@ -1,0 +1,98 @@
+// The range cursors over a long recording in a real chart (offscreen):
+// the time of one cursor move with its redraw, and the statistics of the
+// rows between the cursors when they span the whole recording.
+//
+//   range_bench [rows]   (1,000,000 by default)
+//
+// Prints "range <rows> <move median ms> <move max ms> <statistics ms>".
+#include <QApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "analysis/range_stats.h"
+#include "chart/chart_view.h"
+#include "chart/data_table.h"
+#include "chart/range_cursors.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr double kSecond = 1 / 86400.0;
+
+StatusSample sampleAt(std::int64_t k) {
+    StatusSample s;
+    s.elapsedMs = static_cast<std::uint32_t>(k * 1000);
+    s.batteryType = "LiIo/Po/Fe";
+    s.state = "+CHG+";
+    s.extTemperature = Decimal::fromInt(25 + k % 7);
+    s.intTemperature = Decimal::fromInt(31);
+    s.inputVoltage = Decimal::fromHundredths(1200);
+    s.voltage = Decimal::fromHundredths(1260 + k % 50);
+    s.current = Decimal::fromHundredths(200 + k % 30);
+    s.capacity = Decimal::fromInt(k / 10);
+    s.power = (s.voltage * s.current).abs().format(kFormat2);
+    for (std::size_t cell = 0; cell < 3; ++cell) {
+        s.cells[cell] = Decimal::fromHundredths(420 - static_cast<std::int64_t>(cell) * (k % 3));
+    }
+    return s;
+}
+
+int run(int rows) {
+    ChartView chart;
+    DataTableModel table;
+    table.setUpTable();
+    chart.resize(1200, 600);
+    table.beginBulkAppend();
+    for (int k = 0; k < rows; ++k) {
+        const StatusSample s = sampleAt(k);
+        table.appendSample(s);
+        const double x = k * kSecond;
+        chart.addPoint(kSeriesVoltage, x, s.voltage.toDouble());
+        chart.addPoint(kSeriesCurrent, x, s.current.toDouble());
+        chart.addPoint(kSeriesCapacity, x, s.capacity.toDouble());
+        chart.addPoint(kSeriesTemperature, x, s.extTemperature.toDouble());
+    }
+    table.endBulkAppend();
+    chart.setAxisRange(ChartAxis::Bottom, 0, rows * kSecond);
+    chart.show();
+    chart.repaint();
+    QApplication::processEvents();
+
+    RangeCursors cursors(chart);
+    cursors.setActive(true);
+    QApplication::processEvents();
+    std::vector<double> moves;
+    QElapsedTimer timer;
+    for (int i = 0; i < 200; ++i) {
+        timer.start();
+        cursors.setX(i % 2 == 0 ? RangeCursors::A : RangeCursors::B,
+                     (0.1 + 0.8 * i / 200.0) * rows * kSecond);
+        chart.plot()->repaint();  // the widget paints now, as on screen
+        moves.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(moves.begin(), moves.end());
+
+    TableRangeRows source(table);
+    timer.start();
+    const auto stats = rangeStatistics(source, 0, static_cast<std::size_t>(rows - 1));
+    const double statsMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    if (!stats || stats->rows != static_cast<std::size_t>(rows)) {
+        std::fprintf(stderr, "statistics missing\n");
+        return 1;
+    }
+    std::printf("range %d %.2f %.2f %.0f\n", rows, moves[moves.size() / 2], moves.back(), statsMs);
+    std::fprintf(stderr, "Wh %.3f over %zu rows\n", stats->energyWh, stats->rows);
+    return 0;
+}
+
+}  // namespace
+}  // namespace cellwatch
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const int rows = argc > 1 ? std::max(2, std::atoi(argv[1])) : 1'000'000;
+    return cellwatch::run(rows);
+}

@@ -1,0 +1,180 @@
+#include "analysis/range_stats.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <vector>
+
+#include "analysis/recording_summary.h"
+#include "chart/data_table.h"
+#include "chart/table_export.h"
+
+namespace cellwatch {
+namespace {
+
+// A row: time, volts, amps, mAh, then the cells (absent ones 0).
+QStringList row(const char* time, const char* volts, const char* amps, const char* mah,
+                std::vector<const char*> cells = {"4.10", "4.12", "4.15"}, const char* ext = "25",
+                const char* internal = "31") {
+    QStringList t{QString::fromLatin1(time),     QStringLiteral("LiIo/Po/Fe"),
+                  QStringLiteral("+CHG+"),       QString::fromLatin1(ext),
+                  QString::fromLatin1(internal), QStringLiteral("12.00"),
+                  QString::fromLatin1(volts),    QString::fromLatin1(amps),
+                  QString::fromLatin1(mah),      QStringLiteral("0.00")};
+    for (std::size_t c = 0; c < 12; ++c) {
+        t << QString::fromLatin1(c < cells.size() ? cells[c] : "0");
+    }
+    return t;
+}
+
+// Ten rows a second apart: 10 V at 1 A rising by 0.1 A a row (10 W + 1 W
+// a row), 1 mAh a row, the spread growing 0.01 V a row.
+std::vector<QStringList> steadyRows() {
+    std::vector<QStringList> rows;
+    for (int k = 0; k < 10; ++k) {
+        const QByteArray time =
+            QStringLiteral("0:00:%1").arg(k, 2, 10, QLatin1Char('0')).toLatin1();
+        const QByteArray amps = QByteArray::number(1.0 + k / 10.0, 'f', 2);
+        const QByteArray mah = QByteArray::number(k);
+        const QByteArray high = QByteArray::number(4.10 + k / 100.0, 'f', 2);
+        const QByteArray ext = QByteArray::number(20 + k);
+        rows.push_back(row(time.constData(), "10.00", amps.constData(), mah.constData(),
+                           {"4.10", high.constData()}, ext.constData(), "30"));
+    }
+    return rows;
+}
+
+TEST(RangeStats, SpansAtTheEdges) {
+    const struct {
+        const char* name;
+        std::size_t a, b;
+        double deltaSeconds, deltaMah, energyWh;
+        std::size_t rows;
+        double currentMin, currentMax, currentMean, spreadAtA, spreadAtB;
+    } cases[] = {
+        // Wh: trapezoid of 10 W + 1 W/row over the seconds between the rows.
+        {"whole", 0, 9, 9, 9, (9 * 10 + 0.5 * 9 * 9 * 1) / 3600, 10, 1.0, 1.9, 1.45, 0, 0.09},
+        {"B before A", 9, 0, -9, -9, (9 * 10 + 0.5 * 9 * 9 * 1) / 3600, 10, 1.0, 1.9, 1.45, 0.09,
+         0},
+        {"A = B", 4, 4, 0, 0, 0, 1, 1.4, 1.4, 1.4, 0.04, 0.04},
+        {"two rows", 2, 3, 1, 1, (12 + 13) / 2.0 / 3600, 2, 1.2, 1.3, 1.25, 0.02, 0.03},
+        {"last row", 9, 9, 0, 0, 0, 1, 1.9, 1.9, 1.9, 0.09, 0.09},
+    };
+    for (const auto& c : cases) {
+        TextRangeRows rows(steadyRows());
+        const auto s = rangeStatistics(rows, c.a, c.b);
+        ASSERT_TRUE(s) << c.name;
+        EXPECT_DOUBLE_EQ(s->deltaSeconds, c.deltaSeconds) << c.name;
+        EXPECT_DOUBLE_EQ(s->deltaMah, c.deltaMah) << c.name;
+        EXPECT_NEAR(s->energyWh, c.energyWh, 1e-12) << c.name;
+        EXPECT_EQ(s->rows, c.rows) << c.name;
+        const RangeValues& current = s->of(RangeQuantity::Current);
+        EXPECT_DOUBLE_EQ(current.min, c.currentMin) << c.name;
+        EXPECT_DOUBLE_EQ(current.max, c.currentMax) << c.name;
+        EXPECT_NEAR(current.mean, c.currentMean, 1e-12) << c.name;
+        EXPECT_NEAR(s->of(RangeQuantity::CellSpread).atA, c.spreadAtA, 1e-12) << c.name;
+        EXPECT_NEAR(s->of(RangeQuantity::CellSpread).atB, c.spreadAtB, 1e-12) << c.name;
+        EXPECT_DOUBLE_EQ(s->of(RangeQuantity::Voltage).mean, 10) << c.name;
+    }
+}
+
+TEST(RangeStats, OddRowsAndRowsOutOfRange) {
+    std::vector<QStringList> texts = {
+        row("0:00:00", "12.00", "-2.00", "0", {"4.00"}),
+        QStringList(22),  // an empty row: not counted
+        row("0:00:10", "x", "-2.00", "5", {"4.00", "4.20", "0", "4.10"}, "n/a"),
+        row("0:00:20", "12.00", "-3.00", "12"),
+    };
+    TextRangeRows rows(texts);
+    const auto s = rangeStatistics(rows, 0, 3);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->rows, 3U);
+    // The row with no voltage adds no energy on either side of it.
+    EXPECT_DOUBLE_EQ(s->energyWh, 0);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::Current).atA, 2);  // its size, as the summary
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::Voltage).mean, 12);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::ExtTemperature).mean, 25);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::CellSpread).atA, 0);  // one cell
+    EXPECT_NEAR(s->of(RangeQuantity::CellSpread).max, 0.2, 1e-12);
+    const auto empty = rangeStatistics(rows, 1, 1);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->rows, 0U);
+    EXPECT_TRUE(std::isnan(empty->of(RangeQuantity::Voltage).min));
+    EXPECT_TRUE(std::isnan(empty->deltaSeconds));
+    EXPECT_FALSE(rangeStatistics(rows, 0, 4));
+    TextRangeRows none({});
+    EXPECT_FALSE(rangeStatistics(none, 0, 0));
+}
+
+// Where the elapsed time falls back (the time origin moved), the span
+// follows the summary's rule step by step.
+TEST(RangeStats, ASpanOverARestartSumsLikeTheSummary) {
+    const std::vector<QStringList> texts = {
+        row("0:00:50", "10.00", "1.00", "100"), row("0:01:00", "10.00", "1.00", "103"),
+        row("0:00:00", "10.00", "2.00", "0"),   row("0:00:10", "10.00", "2.00", "6"),
+        row("0:00:20", "10.00", "2.00", "12"),
+    };
+    for (std::size_t first = 0; first < texts.size(); ++first) {
+        for (std::size_t last = first; last < texts.size(); ++last) {
+            RecordingSummarizer summarizer;
+            for (std::size_t k = first; k <= last; ++k) {
+                summarizer.addRow(texts[k]);
+            }
+            TextRangeRows rows(texts);
+            const auto s = rangeStatistics(rows, last, first);
+            ASSERT_TRUE(s);
+            EXPECT_DOUBLE_EQ(s->energyWh, summarizer.values().energyWh) << first << "-" << last;
+            EXPECT_DOUBLE_EQ(s->of(RangeQuantity::Current).max, summarizer.values().currentMaxA);
+        }
+    }
+}
+
+// From a real recording file: A at the first row and B at the last give
+// the summary's figures.
+TEST(RangeStats, WholeRecordingAgreesWithTheSummary) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    DataTableModel written;
+    written.setUpTable();
+    for (int k = 0; k < 500; ++k) {
+        const int s = k * 2 + k % 3;
+        const QString time = QStringLiteral("%1:%2:%3")
+                                 .arg(s / 3600)
+                                 .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                                 .arg(s % 60, 2, 10, QLatin1Char('0'));
+        QStringList t =
+            row(qPrintable(time), qPrintable(QString::number(11.5 + (k % 70) / 100.0, 'f', 2)),
+                qPrintable(QString::number(-(1.0 + (k % 13) / 10.0), 'f', 2)),
+                qPrintable(QString::number(k / 3)), {"3.8", k % 7 == 0 ? "3.91" : "3.84", "3.82"},
+                qPrintable(QString::number(20 + k % 9)), qPrintable(QString::number(30 + k % 4)));
+        written.appendTabText(t.join(u'\t'));
+    }
+    const QString path = dir.filePath(QStringLiteral("r.csv"));
+    ASSERT_TRUE(exportTableCsv(written, path));
+
+    RecordingFile file;
+    DataTableModel table;
+    const RecordingSummaryValues summary = readAndSummarize(file, path, {}, &table);
+    ASSERT_EQ(summary.rows, 500);
+    ASSERT_EQ(table.textRowCount(), 0U);  // read without their texts
+    TableRangeRows rows(table);
+    const auto s = rangeStatistics(rows, 0, 499);
+    ASSERT_TRUE(s);
+    EXPECT_DOUBLE_EQ(s->energyWh, summary.energyWh);
+    EXPECT_DOUBLE_EQ(s->deltaMah, summary.capacityMah);
+    EXPECT_DOUBLE_EQ(s->secondsB, summary.durationS);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::Voltage).max, summary.voltageMaxV);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::Voltage).atA, summary.voltageFirstV);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::Voltage).atB, summary.voltageLastV);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::Current).max, summary.currentMaxA);
+    EXPECT_NEAR(s->of(RangeQuantity::Current).mean, summary.currentAvgA, 1e-12);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::ExtTemperature).max, summary.tempExtMaxC);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::IntTemperature).max, summary.tempIntMaxC);
+    EXPECT_DOUBLE_EQ(s->of(RangeQuantity::CellSpread).max, summary.cellSpreadMaxV);
+}
+
+}  // namespace
+}  // namespace cellwatch

@@ -1,0 +1,221 @@
+// The range cursors: on the chart of a viewer and of the live window, moved
+// with the mouse and the keys, their panel's figures and the range export.
+#include <qcustomplot.h>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "analysis/range_stats.h"
+#include "app/range_panel.h"
+#include "app/viewer_window.h"
+#include "chart/range_cursors.h"
+#include "chart/table_export.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+constexpr double kSecond = 1 / 86400.0;
+
+void sendMouse(QWidget* target, QEvent::Type type, double x, Qt::MouseButtons buttons) {
+    const QPointF at(x, target->height() / 2.0);
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+class RangeTest : public WindowTest {
+protected:
+    // A recording of `count` rows a second apart, 10 mAh a row.
+    QString writeRecording(int count) {
+        DataTableModel table;
+        table.setUpTable();
+        for (int k = 0; k < count; ++k) {
+            QStringList t{QStringLiteral("0:%1:%2")
+                              .arg(k / 60, 2, 10, QLatin1Char('0'))
+                              .arg(k % 60, 2, 10, QLatin1Char('0')),
+                          QStringLiteral("LiIo/Po/Fe"),
+                          QStringLiteral("+CHG+"),
+                          QString::number(20 + k % 5),
+                          QStringLiteral("30"),
+                          QStringLiteral("12.00"),
+                          QString::number(11 + (k % 30) / 100.0, 'f', 2),
+                          QString::number(1.5 + (k % 7) / 10.0, 'f', 2),
+                          QString::number(10 * k),
+                          QStringLiteral("0")};
+            t << QStringLiteral("3.80") << QString::number(3.8 + (k % 4) / 100.0, 'f', 2);
+            while (t.size() < 22) {
+                t << QStringLiteral("0");
+            }
+            table.appendTabText(t.join(u'\t'));
+        }
+        const QString path = dir.filePath(QStringLiteral("recording.csv"));
+        EXPECT_TRUE(exportTableCsv(table, path));
+        return path;
+    }
+
+    ViewerWindow* openViewer(int rows) {
+        open();
+        ViewerWindow* viewer = nullptr;
+        w->runCommand([&] { viewer = w->openRecording(writeRecording(rows)); });
+        EXPECT_TRUE(failures.isEmpty()) << failureText();
+        if (viewer != nullptr) {
+            viewer->resize(1200, 900);
+            QApplication::processEvents();
+        }
+        return viewer;
+    }
+
+    static std::optional<RangeStatistics> expected(ChartView& chart, DataTableModel& table,
+                                                   const RangeCursors& cursors) {
+        TableRangeRows rows(table);
+        return rangeStatistics(rows, *rangeRowAt(chart, cursors.x(RangeCursors::A)),
+                               *rangeRowAt(chart, cursors.x(RangeCursors::B)));
+    }
+};
+
+TEST_F(RangeTest, ViewerCursorsFollowMouseAndKeys) {
+    ViewerWindow* viewer = openViewer(600);
+    ASSERT_NE(viewer, nullptr);
+    RangeTool& range = viewer->range();
+    RangeCursors& cursors = range.cursors();
+    QCustomPlot* plot = viewer->chart().plot();
+    EXPECT_FALSE(viewer->rangePanel().isVisible());
+    EXPECT_EQ(range.reckonings(), 0U);
+
+    viewer->command(QStringLiteral("RangeCursors"))->trigger();
+    ASSERT_TRUE(range.active());
+    EXPECT_TRUE(viewer->rangePanel().isVisible());
+    EXPECT_TRUE(viewer->command(QStringLiteral("ExportRange"))->isEnabled());
+    const QCPRange view = viewer->chart().axis(ChartAxis::Bottom)->range();
+    EXPECT_NEAR(cursors.x(RangeCursors::A), view.lower + view.size() / 3, 1e-12);
+    EXPECT_NEAR(cursors.x(RangeCursors::B), view.lower + view.size() * 2 / 3, 1e-12);
+    ASSERT_TRUE(range.statistics());
+    EXPECT_EQ(range.statistics()->rowA, *rangeRowAt(viewer->chart(), cursors.x(RangeCursors::A)));
+
+    // A press on A's line drags A; the plot's own range drag is off meanwhile.
+    plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    const double from = cursors.pixel(RangeCursors::A) + 3;
+    sendMouse(plot, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    EXPECT_TRUE(cursors.dragging());
+    EXPECT_FALSE(plot->interactions().testFlag(QCP::iRangeDrag));
+    sendMouse(plot, QEvent::MouseMove, from - 40, Qt::LeftButton);
+    sendMouse(plot, QEvent::MouseButtonRelease, from - 40, Qt::NoButton);
+    EXPECT_FALSE(cursors.dragging());
+    EXPECT_EQ(plot->interactions(), QCP::iRangeDrag | QCP::iRangeZoom);
+    EXPECT_NEAR(cursors.x(RangeCursors::A), viewer->chart().xAtPixel(from - 40), 1e-12);
+
+    // A press away from both lines is the plot's, and moves no cursor.
+    const double a = cursors.x(RangeCursors::A);
+    const double b = cursors.x(RangeCursors::B);
+    const double between = (cursors.pixel(RangeCursors::A) + cursors.pixel(RangeCursors::B)) / 2;
+    sendMouse(plot, QEvent::MouseButtonPress, between, Qt::LeftButton);
+    EXPECT_FALSE(cursors.dragging());
+    sendMouse(plot, QEvent::MouseButtonRelease, between, Qt::NoButton);
+    EXPECT_EQ(cursors.x(RangeCursors::A), a);
+    EXPECT_EQ(cursors.x(RangeCursors::B), b);
+
+    // The keys: Right moves A to the next row, Tab picks B, Left moves B back a row.
+    const std::size_t rowA = range.statistics()->rowA;
+    const std::size_t rowB = range.statistics()->rowB;
+    QTest::keyClick(plot, Qt::Key_Right);
+    EXPECT_EQ(range.statistics()->rowA, rowA + 1);
+    EXPECT_DOUBLE_EQ(cursors.x(RangeCursors::A), viewer->chart().pointX(0, rowA + 1));
+    QTest::keyClick(plot, Qt::Key_Tab);
+    EXPECT_EQ(cursors.chosen(), RangeCursors::B);
+    QTest::keyClick(plot, Qt::Key_Left);
+    EXPECT_EQ(range.statistics()->rowB, rowB - 1);
+    EXPECT_EQ(range.statistics()->rowA, rowA + 1);
+
+    // The panel shows what the rows between them come to.
+    const auto want = expected(viewer->chart(), viewer->table(), cursors);
+    ASSERT_TRUE(want);
+    const RangePanel& panel = viewer->rangePanel();
+    EXPECT_EQ(panel.headText(0, 1), QString::number(want->deltaMah, 'f', 0));
+    EXPECT_EQ(panel.headText(0, 2), QString::number(want->energyWh, 'f', 3));
+    EXPECT_EQ(panel.valueText(0, RangeQuantity::Voltage, RangeFigure::Max),
+              QString::number(want->of(RangeQuantity::Voltage).max, 'f', 2));
+    EXPECT_EQ(panel.valueText(0, RangeQuantity::Current, RangeFigure::AtB),
+              QString::number(want->of(RangeQuantity::Current).atB, 'f', 2));
+    EXPECT_EQ(want->deltaMah,
+              10.0 * (static_cast<double>(rowB) - 1 - static_cast<double>(rowA) - 1));
+
+    // Off: gone, and nothing more is worked out.
+    const std::size_t reckoned = range.reckonings();
+    viewer->command(QStringLiteral("RangeCursors"))->trigger();
+    EXPECT_FALSE(range.active());
+    EXPECT_FALSE(viewer->rangePanel().isVisible());
+    QTest::keyClick(plot, Qt::Key_Right);
+    EXPECT_EQ(range.reckonings(), reckoned);
+}
+
+TEST_F(RangeTest, ExportRangeWritesTheRowsBetweenTheCursors) {
+    ViewerWindow* viewer = openViewer(30);
+    ASSERT_NE(viewer, nullptr);
+    viewer->command(QStringLiteral("RangeCursors"))->trigger();
+    RangeCursors& cursors = viewer->range().cursors();
+    // B before A: the same span.
+    cursors.setX(RangeCursors::A, 20 * kSecond + kSecond / 2);
+    cursors.setX(RangeCursors::B, 5 * kSecond + kSecond / 2);
+    saveAnswer = dir.filePath(QStringLiteral("range.csv"));
+    viewer->command(QStringLiteral("ExportRange"))->trigger();
+    ASSERT_TRUE(failures.isEmpty()) << failureText();
+    ASSERT_EQ(saveAsks.size(), 1U);
+    EXPECT_TRUE(saveAsks[0].proposed.endsWith(QStringLiteral("recording-range.csv")));
+
+    QByteArray want("\xEF\xBB\xBF");
+    want += tableCsvLine(viewer->table(), 0).toUtf8();
+    for (int row = 6; row <= 21; ++row) {  // data rows 5 to 20
+        want += tableCsvLine(viewer->table(), row).toUtf8();
+    }
+    EXPECT_EQ(readAll(saveAnswer), want);
+    EXPECT_EQ(viewer->statusText(), QStringLiteral("Exported the range's 16 rows to ") +
+                                        QDir::toNativeSeparators(saveAnswer));
+
+    // One row: A = B.
+    cursors.setX(RangeCursors::B, 20 * kSecond + kSecond / 4);
+    viewer->range().exportRange(saveAnswer);
+    EXPECT_EQ(readAll(saveAnswer).count('\n'), 2);
+}
+
+TEST_F(RangeTest, LiveWindowFollowsRowsInsideTheSpanOnlyWhileOn) {
+    open();
+    connectTo(slave());
+    for (int k = 1; k <= 3; ++k) {
+        advance(1000);
+        record(charging(k));
+    }
+    EXPECT_EQ(w->range().reckonings(), 0U);  // off: nothing is worked out
+    EXPECT_FALSE(tool("View1", "ExportRange")->enabled());
+    click("View1", "RangeCursors");
+    ASSERT_TRUE(w->range().active());
+    EXPECT_TRUE(tool("View1", "RangeCursors")->checked());
+    EXPECT_TRUE(w->rangePanel().isVisible());
+    // Both cursors right of the last row: it is theirs, so a new row counts.
+    RangeCursors& cursors = w->range().cursors();
+    cursors.setX(RangeCursors::A, 0);
+    cursors.setX(RangeCursors::B, 1);
+    ASSERT_TRUE(w->range().statistics());
+    const std::size_t rowsBefore = w->range().statistics()->rows;
+    advance(1000);
+    record(charging(4));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return w->range().statistics() && w->range().statistics()->rows == rowsBefore + 1; },
+        kWaitMs));
+
+    // In Chinese.
+    click("Lang1", "CHT");
+    EXPECT_EQ(tool("View1", "RangeCursors")->caption(), QStringLiteral("区间光标"));
+    EXPECT_EQ(tool("View1", "ExportRange")->caption(), QStringLiteral("导出区间…"));
+    EXPECT_EQ(w->rangePanel().exportButton()->text(), QStringLiteral("导出区间…"));
+
+    click("View1", "RangeCursors");
+    EXPECT_FALSE(w->range().active());
+    const std::size_t reckoned = w->range().reckonings();
+    advance(1000);
+    record(charging(5));
+    QApplication::processEvents();
+    EXPECT_EQ(w->range().reckonings(), reckoned);
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest
