@@ -236,6 +236,10 @@ private:
     void tryReconnect();
     void stopAwaiting();
     void toggleReconnect(Tool* t);
+    // Packs (main_window_packs.cpp): View > Pack… and the pack file each new
+    // journal gets.
+    void choosePack();
+    void tagJournal();
 
     SettingsStore& settings_;
     Hooks hooks_;
@@ -291,6 +295,7 @@ private:
     RecordingSummarizer liveSummary_;
     AlarmWatch* alarms_ = nullptr;
     QString journalPort_;
+    QString taggedJournal_;  // the journal whose pack file was written last
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;
     // The time base of the recording a lost link interrupted.

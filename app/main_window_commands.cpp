@@ -77,6 +77,8 @@ void MainWindow::dispatchTool(Tool* t) {
         toggleReconnect(t);
     } else if (name == QLatin1String("Summary")) {
         showSummary();
+    } else if (name == QLatin1String("Pack")) {
+        choosePack();
     }
 }
 

@@ -42,6 +42,7 @@ void MainWindow::setUpJournal() {
     Recording::Events& events = recording_->events();
     events.rowAppended = [this](int row) {
         journal_->appendRow(*tableModel_, row);
+        tagJournal();
         summarizeRow(row);
     };
     // Whatever the journal still owes is written while the table holds it.

@@ -366,6 +366,7 @@ void ToolBarControl::build() {
     }
     addCommand(view, QStringLiteral("View1"), QStringLiteral("Summary"),
                QStringLiteral("Summary…"));
+    addCommand(view, QStringLiteral("View1"), QStringLiteral("Pack"), QStringLiteral("Pack…"));
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("Guid"), QStringLiteral("Guid"));
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("About"), QStringLiteral("About"));
     addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("ENG"), QStringLiteral("English"));

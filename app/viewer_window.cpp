@@ -104,6 +104,7 @@ void ViewerWindow::buildWidgets() {
             [this] { runCommand([this] { printChart(); }); });
     connect(commands_[4], &QAction::triggered, this,
             [this] { runCommand([this] { exportTableTo(QString()); }); });
+    addPackCommand();
 
     tabs_ = new TabControl(2, this);
     tabs_->installEventFilter(this);
@@ -209,7 +210,7 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
         return false;
     }
     file_ = fileName;
-    setWindowTitle(QFileInfo(fileName).fileName());
+    showTitle();
     recording_->showRecordingChart(file, QFileInfo(fileName).fileName());
     damagedLines_ = file.damagedLineCount();
     cutWhileReading_ = file.cutWhileReading();
@@ -287,6 +288,9 @@ void ViewerWindow::setCaptions() {
     tabs_->setPageCaption(1, kTabData.pick(chinese));
     setChartAxisTitles(*chart_, chinese);
     summary_->setLanguage(chinese);
+    packCommand_->setText(toolCaption("View1", "Pack", ToolProperty::Caption, chinese));
+    packCommand_->setToolTip(kViewerPackTooltip.pick(chinese));
+    showTitle();
     showStatus();
 }
 

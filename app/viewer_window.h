@@ -14,6 +14,7 @@
 #include "analysis/recording_summary.h"
 #include "app/main_window.h"
 #include "app/readout_panels.h"
+#include "packs/pack_file.h"
 #include "readout/recording.h"
 
 class QAction;
@@ -58,6 +59,13 @@ public:
     // "" asks for the file.
     void exportTableTo(const QString& fileName);
     void OnChartMouseMove(int x);
+    // Pack… (viewer_window_packs.cpp): asks for the recording's pack and
+    // note; setPack writes them to its pack file at once and shows them
+    // (throws std::runtime_error with the reason when it cannot write).
+    void editPack();
+    void setPack(const PackInfo& pack);
+    PackInfo pack() const;
+    QAction* packCommand() const { return packCommand_; }
 
     // --- parts, for tests ----------------------------------------------------------------------
     QString fileName() const { return file_; }
@@ -92,6 +100,9 @@ private:
     // The legend values, large readouts and gauge from a table row.
     void showRowInLargeReadouts(int row);
     void placePages();
+    void addPackCommand();
+    // The file's name, and " — pack NAME" when it has one.
+    void showTitle();
 
     SettingsStore& settings_;
     MainWindow::Hooks hooks_;
@@ -115,6 +126,7 @@ private:
     SummaryView* summary_ = nullptr;
     QLabel* status_ = nullptr;
     std::unique_ptr<Recording> recording_;
+    QAction* packCommand_ = nullptr;
 };
 
 }  // namespace cellwatch
