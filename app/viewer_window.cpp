@@ -210,11 +210,11 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
         return false;
     }
     file_ = fileName;
-    showTitle();
     recording_->showRecordingChart(file, QFileInfo(fileName).fileName());
     damagedLines_ = file.damagedLineCount();
     cutWhileReading_ = file.cutWhileReading();
     summary_->setSummary(summary);
+    showTitle();
     const int last = table_->gridRowCount() - 1;
     if (last >= 1) {
         showRowInReadouts(*table_, last, *this);  // where the recording ended
