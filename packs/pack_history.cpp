@@ -1,5 +1,6 @@
 #include "packs/pack_history.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
 #include <algorithm>
@@ -20,6 +21,18 @@ bool earlier(const PackHistoryEntry& a, const PackHistoryEntry& b) {
         return a.start < b.start;
     }
     return QFileInfo(a.path).fileName() < QFileInfo(b.path).fileName();
+}
+
+// The journals (*.csv) of a folder, by name; their pack files are all that
+// is read of them here.
+QStringList journalPaths(const QString& folder) {
+    const QDir dir(folder);
+    QStringList paths;
+    for (const QString& name :
+         dir.entryList({QStringLiteral("*.csv")}, QDir::Files | QDir::Readable, QDir::Name)) {
+        paths << dir.filePath(name);
+    }
+    return paths;
 }
 
 }  // namespace
@@ -46,14 +59,14 @@ std::vector<PackHistoryEntry> packHistory(const std::vector<PackedRecording>& re
 std::vector<PackHistoryEntry> packHistoryOfFolder(const QString& folder, const QString& name) {
     const QString wanted = normalizedPackName(name);
     std::vector<PackedRecording> recordings;
-    for (const JournalInfo& j : listJournals(folder)) {
-        PackedRecording r{j.path, j.start, readPackInfo(j.path), false, {}};
+    for (const QString& path : journalPaths(folder)) {
+        PackedRecording r{path, {}, readPackInfo(path), false, {}};
         if (wanted.isEmpty() || r.pack.pack != wanted) {
             continue;
         }
         try {
             RecordingFile file;
-            r.summary = readAndSummarize(file, j.path);
+            r.summary = readAndSummarize(file, path);
             r.readable = true;
         } catch (const std::exception&) {
             r.readable = false;  // a damaged journal has no place in the history
@@ -76,8 +89,8 @@ QStringList packNames(const std::vector<PackedRecording>& recordings) {
 
 QStringList packNamesOfFolder(const QString& folder) {
     std::vector<PackedRecording> recordings;
-    for (const JournalInfo& j : listJournals(folder)) {
-        recordings.push_back({j.path, j.start, readPackInfo(j.path), false, {}});
+    for (const QString& path : journalPaths(folder)) {
+        recordings.push_back({path, {}, readPackInfo(path), false, {}});
     }
     return packNames(recordings);
 }

@@ -39,7 +39,8 @@ struct PackHistoryEntry {
 std::vector<PackHistoryEntry> packHistory(const std::vector<PackedRecording>& recordings,
                                           const QString& name);
 
-// The same for the journals of a folder: only those of the pack are read.
+// The same for the journals (*.csv) of a folder: only the pack files are
+// read of all, and the journals of the pack.
 std::vector<PackHistoryEntry> packHistoryOfFolder(const QString& folder, const QString& name);
 
 // The pack names of a folder's journals, sorted, each once.
