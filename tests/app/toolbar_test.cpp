@@ -25,7 +25,7 @@ TEST_F(ToolBarTest, EveryBandAndToolExists) {
     const std::pair<const char*, std::vector<const char*>> bands[] = {
         {"Main_Menu", {"File", "View", "Help"}},
         {"file1", {"Open", "Records", "Export", "Print", "Lang", "Exit"}},
-        {"View1", {"Save", "Copy", "Reconnect", "Summary"}},
+        {"View1", {"Save", "Copy", "Reconnect", "Summary", "Pack"}},
         {"Help1", {"Guid", "About"}},
         {"Lang1", {"ENG", "CHT"}},
         {"Tools", {"Link", "com", "Off", "Export", "CrossLine", "Refresh", "Print", "Language"}},
