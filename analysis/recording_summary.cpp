@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "chart/data_table.h"
+#include "packs/pack_file.h"
 #include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
@@ -179,7 +180,11 @@ RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path
         return {};
     }
     summarizer.setStart(startFromComments(file.comments()));
-    return summarizer.values();
+    RecordingSummaryValues values = summarizer.values();
+    const PackInfo pack = readPackInfo(path);
+    values.pack = pack.pack;
+    values.note = pack.note;
+    return values;
 }
 
 QDateTime startFromComments(const QStringList& comments) {

@@ -57,6 +57,9 @@ struct RecordingSummaryValues {
     std::vector<double> cellsLastV;
     double cellSpreadMaxV = 0;
     double cellSpreadMaxAtS = 0;
+    // The pack and note kept beside the recording's file; empty when none.
+    QString pack;
+    QString note;
 };
 
 class RecordingSummarizer {
@@ -98,6 +101,7 @@ double cellSpreadV(std::span<const double> cells);
 // With `table`, the rows also go into it in the same pass (emptied first;
 // views hear of the rows once, at the end; left empty when the file is
 // refused or the reading cancelled): one reading of the file does all.
+// The pack and note are those of the file's pack file.
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
                                         const LoadProgress& progress = {},
                                         DataTableModel* table = nullptr);

@@ -8,6 +8,13 @@
 
 namespace cellwatch {
 
+QString oneLine(const QString& text) {
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    line.replace(u'\n', u' ').replace(u'\r', u' ');
+    return line.trimmed();
+}
+
 double round4(double value) {
     return std::round(value * 10'000.0) / 10'000.0;
 }
@@ -50,6 +57,8 @@ QJsonObject summaryJson(const RecordingSummaryValues& s, const QString& file) {
         {QStringLiteral("cells_last_v"), cells},
         {QStringLiteral("cell_spread_max_v"), round4(s.cellSpreadMaxV)},
         {QStringLiteral("cell_spread_max_at_s"), round4(s.cellSpreadMaxAtS)},
+        {QStringLiteral("pack"), s.pack.isEmpty() ? QJsonValue() : QJsonValue(s.pack)},
+        {QStringLiteral("note"), s.note.isEmpty() ? QJsonValue() : QJsonValue(s.note)},
     };
 }
 
@@ -81,6 +90,8 @@ QString summaryText(const RecordingSummaryValues& s, const QString& file) {
         {QStringLiteral("largest spread"),
          QStringLiteral("%1 V at %2")
              .arg(fixed(s.cellSpreadMaxV, 3), durationText(s.cellSpreadMaxAtS))},
+        {QStringLiteral("pack"), s.pack.isEmpty() ? QStringLiteral("(none)") : s.pack},
+        {QStringLiteral("note"), oneLine(s.note)},
     };
     QString text = file + u'\n';
     for (const auto& [name, value] : lines) {

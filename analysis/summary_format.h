@@ -12,7 +12,8 @@ namespace cellwatch {
 // kind, rows, duration_s, capacity_mah, energy_wh (4 decimals),
 // current_avg_a, current_max_a, voltage_first_v, voltage_last_v,
 // voltage_max_v, temp_ext_max_c, temp_int_max_c, cells, cells_last_v,
-// cell_spread_max_v, cell_spread_max_at_s; all numbers as JSON numbers.
+// cell_spread_max_v, cell_spread_max_at_s, pack and note (null when none);
+// all numbers as JSON numbers.
 QJsonObject summaryJson(const RecordingSummaryValues& summary, const QString& file);
 
 // Several lines, the file first, then one value a line, aligned.
@@ -23,6 +24,9 @@ QString summaryText(const RecordingSummaryValues& summary, const QString& file);
 double round4(double value);
 // A number with a fixed number of decimals, locale-free ("12.60").
 QString fixed(double value, int decimals);
+
+// A text on one line: line breaks as blanks, outer blanks removed (a note).
+QString oneLine(const QString& text);
 
 // H:mm:ss of whole seconds.
 QString durationText(double seconds);

@@ -92,6 +92,26 @@ inline constexpr BilingualText kNewRecordingKept = {
     "新的记录已开始；上一个记录保存在 %1", "A new recording began; the previous one is kept in %1"};
 inline constexpr BilingualText kNewRecording = {"新的记录已开始", "A new recording began"};
 
+// Packs: the pack dialog, the viewer's title and the status band.
+inline constexpr BilingualText kPackTitle = {"电池组", "Pack"};
+inline constexpr BilingualText kPackNameLabel = {"电池组名称：", "Pack name:"};
+inline constexpr BilingualText kPackNoteLabel = {"备注：", "Note:"};
+inline constexpr BilingualText kPackNone = {"（无电池组）", "(no pack)"};
+inline constexpr BilingualText kPackForFollowing = {
+    "当前及以后的记录所用的电池组（直到更改为止）。",
+    "The pack of the present and the following recordings (kept until changed)."};
+inline constexpr BilingualText kPackForRecording = {"此记录所用的电池组及备注。",
+                                                    "The pack and a note for this recording."};
+// %1: the pack's name.
+inline constexpr BilingualText kPackChosen = {"电池组：%1", "Pack: %1"};
+inline constexpr BilingualText kPackCleared = {"不再记录电池组",
+                                               "Recordings no longer name a pack"};
+inline constexpr BilingualText kPackTitleSuffix = {" — 电池组 %1", " — pack %1"};
+// A viewer's Pack… command (its caption is the main window's View > Pack…).
+inline constexpr BilingualText kViewerPackTooltip = {"更改此记录的电池组及备注",
+                                                     "Change this recording's pack and note"};
+inline constexpr BilingualText kPackNotWritten = {"无法保存电池组", "The pack could not be kept"};
+
 // The caption (or tooltip) of a tool in the language chosen; "" for none.
 QString toolCaption(const char* band, const char* tool, ToolProperty property, bool chinese);
 

@@ -251,6 +251,10 @@ private:
     void toggleReconnect(Tool* t);
     void setUpZoom();
     void toggleZoomPan(Tool* t);
+    // Packs (main_window_packs.cpp): View > Pack… and the pack file each new
+    // journal gets.
+    void choosePack();
+    void tagJournal();
 
     SettingsStore& settings_;
     Hooks hooks_;
@@ -311,6 +315,7 @@ private:
     RangeTool* range_ = nullptr;
     void toggleRangeCursors(Tool* t);
     QString journalPort_;
+    QString taggedJournal_;  // the journal whose pack file was written last
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;
     // The time base of the recording a lost link interrupted.

@@ -85,6 +85,8 @@ void MainWindow::dispatchTool(Tool* t) {
         toggleRangeCursors(t);
     } else if (name == QLatin1String("ExportRange")) {
         range_->exportRange(QString());
+    } else if (name == QLatin1String("Pack")) {
+        choosePack();
     }
 }
 

@@ -43,6 +43,7 @@ void MainWindow::setUpJournal() {
     Recording::Events& events = recording_->events();
     events.rowAppended = [this](int row) {
         journal_->appendRow(*tableModel_, row);
+        tagJournal();
         summarizeRow(row);
         range_->rowAdded(row);
     };

@@ -1,10 +1,12 @@
 #include "app/recordings_dialog.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
@@ -20,6 +22,7 @@
 #include <set>
 
 #include "analysis/recording_summary.h"
+#include "chart/pack_history_chart.h"
 
 namespace cellwatch {
 namespace {
@@ -124,7 +127,8 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
          pick(chinese, "行数", "Rows"), pick(chinese, "电池类型", "Battery"),
          pick(chinese, "种类", "Kind"), pick(chinese, "容量(mAh)", "Capacity (mAh)"),
          pick(chinese, "能量(Wh)", "Energy (Wh)"),
-         pick(chinese, "最大压差(V)", "Largest spread (V)"), pick(chinese, "大小", "Size")});
+         pick(chinese, "最大压差(V)", "Largest spread (V)"), pick(chinese, "大小", "Size"),
+         pick(chinese, "电池组", "Pack")});
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->setVisible(false);
@@ -153,8 +157,24 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    packFilter_ = new QComboBox(this);
+    packFilter_->setObjectName(QStringLiteral("packFilter"));
+    packFilter_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(packFilter_, &QComboBox::activated, this, [this](int index) {
+        filterByPack(index <= 0 ? QString() : packFilter_->itemText(index));
+    });
+    historyChart_ = new PackHistoryChart(this);
+    historyChart_->setLanguage(chinese);
+    historyChart_->setVisible(false);
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(new QLabel(pick(chinese, "电池组：", "Pack:"), this));
+    filterRow->addWidget(packFilter_);
+    filterRow->addStretch(1);
+
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(list_);
+    layout->addLayout(filterRow);
+    layout->addWidget(list_, 3);
+    layout->addWidget(historyChart_, 2);
     layout->addWidget(folderLabel_);
     layout->addWidget(buttons);
     resize(940, 420);
@@ -163,6 +183,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
 
 void RecordingsDialog::refresh() {
     journals_ = listJournals(folder_);
+    packed_.clear();
     // The listing's order is the order the recordings were made in.
     const QLocale locale;
     list_->setSortingEnabled(false);
@@ -178,6 +199,14 @@ void RecordingsDialog::refresh() {
         list_->setItem(r, 2, item(QString::number(j.rowCount), Qt::AlignRight, j.rowCount));
         list_->setItem(r, 3, item(j.batteryType));
         const std::optional<RecordingSummaryValues> summary = summaryOf(j.path);
+        // Read anew each time: a viewer may have changed it since.
+        const PackInfo pack = readPackInfo(j.path);
+        packed_.push_back({j.path, j.start, pack, summary.has_value(),
+                           summary.value_or(RecordingSummaryValues{})});
+        list_->setItem(r, kPackColumn, item(pack.pack));
+        if (!pack.note.isEmpty()) {
+            list_->item(r, kPackColumn)->setToolTip(pack.note);
+        }
         if (summary) {
             list_->setItem(r, 4, item(kindText(summary->kind, chinese_)));
             list_->setItem(
@@ -206,7 +235,50 @@ void RecordingsDialog::refresh() {
         list_->selectRow(0);
     }
     folderLabel_->setText(folderText());
+    fillPackFilter();
+    showPack();
     updateButtons();
+}
+
+void RecordingsDialog::fillPackFilter() {
+    const QStringList names = packNames(packed_);
+    packFilter_->clear();
+    packFilter_->addItem(pick(chinese_, "全部电池组", "All packs"));
+    packFilter_->addItems(names);
+    // A pack whose last recording was deleted is no longer offered.
+    if (!names.contains(packShown_)) {
+        packShown_.clear();
+    }
+    packFilter_->setCurrentIndex(packShown_.isEmpty() ? 0 : packFilter_->findText(packShown_));
+}
+
+void RecordingsDialog::filterByPack(const QString& name) {
+    packShown_ = normalizedPackName(name);
+    const int index = packShown_.isEmpty() ? 0 : packFilter_->findText(packShown_);
+    packFilter_->setCurrentIndex(std::max(index, 0));
+    if (index < 0) {
+        packShown_.clear();  // no such pack here
+    }
+    showPack();
+    updateButtons();
+}
+
+void RecordingsDialog::showPack() {
+    for (int r = 0; r < list_->rowCount(); ++r) {
+        const QTableWidgetItem* it = list_->item(r, kPackColumn);
+        list_->setRowHidden(r, !packShown_.isEmpty() && (!it || it->text() != packShown_));
+    }
+    history_ = packHistory(packed_, packShown_);
+    std::vector<PackHistoryPoint> points;
+    points.reserve(history_.size());
+    for (const PackHistoryEntry& e : history_) {
+        const auto kind = e.kind == RecordingKind::Charge      ? PackHistoryPoint::Kind::Charge
+                          : e.kind == RecordingKind::Discharge ? PackHistoryPoint::Kind::Discharge
+                                                               : PackHistoryPoint::Kind::Mixed;
+        points.push_back({e.start, kind, e.capacityMah, e.energyWh, e.cellSpreadMaxV});
+    }
+    historyChart_->setPoints(points);
+    historyChart_->setVisible(!packShown_.isEmpty());
 }
 
 QString RecordingsDialog::pathOfRow(int row) const {
@@ -261,6 +333,8 @@ void RecordingsDialog::deleteSelected() {
         if (!file.remove()) {
             failed << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
                                                    file.errorString());
+        } else if (!removePackInfo(path)) {
+            failed << QDir::toNativeSeparators(packFilePath(path));
         }
     }
     refresh();

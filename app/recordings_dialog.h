@@ -1,9 +1,11 @@
 // The recordings dialog: the journals in the recordings folder, newest
 // first, with their start time, duration, rows, battery type, kind (charge,
-// discharge or mixed), capacity, energy, largest cell spread and size, and
-// the folder's size; every column sorts. Open opens the chosen one; Delete
-// removes files (the only way journals are ever pruned); Show folder opens
-// the folder in the system's file manager.
+// discharge or mixed), capacity, energy, largest cell spread, size and pack,
+// and the folder's size; every column sorts. A filter shows one pack's
+// recordings only, with the pack's history as a chart under the list. Open
+// opens the chosen one; Delete removes files, each journal with its pack
+// file (the only way journals are ever pruned); Show folder opens the
+// folder in the system's file manager.
 #pragma once
 
 #include <QDialog>
@@ -11,13 +13,17 @@
 #include <functional>
 #include <vector>
 
+#include "packs/pack_history.h"
 #include "readout/journal.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
 
 namespace cellwatch {
+
+class PackHistoryChart;
 
 class RecordingsDialog final : public QDialog {
     Q_OBJECT
@@ -28,7 +34,8 @@ public:
     void refresh();
 
     static constexpr int kStartedColumn = 0;
-    static constexpr int kColumnCount = 9;
+    static constexpr int kPackColumn = 9;
+    static constexpr int kColumnCount = 10;
 
     QTableWidget& list() const { return *list_; }
     // The file listed on a row of the list as it is sorted now.
@@ -37,6 +44,15 @@ public:
     QString folderText() const;
     // The journal chosen with Open; "" when the dialog was closed otherwise.
     QString chosenFile() const { return chosen_; }
+
+    // The filter by pack: entry 0 "All packs", then the names found.
+    QComboBox& packFilter() const { return *packFilter_; }
+    // Shows the recordings of one pack only, and its history ("" all).
+    void filterByPack(const QString& name);
+    QString packShown() const { return packShown_; }
+    // The history of the pack chosen in the filter (empty for all packs).
+    const std::vector<PackHistoryEntry>& history() const { return history_; }
+    PackHistoryChart& historyChart() const { return *historyChart_; }
 
     // Chooses the journal on a row of the list (0 = first as sorted; newest
     // unless the user sorted otherwise) and closes.
@@ -49,10 +65,17 @@ public:
 
 private:
     void updateButtons();
+    void fillPackFilter();
+    void showPack();
 
     QString folder_;
     bool chinese_;
     std::vector<JournalInfo> journals_;
+    std::vector<PackedRecording> packed_;  // the journals with pack and summary
+    QString packShown_;
+    std::vector<PackHistoryEntry> history_;
+    QComboBox* packFilter_ = nullptr;
+    PackHistoryChart* historyChart_ = nullptr;
     QTableWidget* list_ = nullptr;
     QLabel* folderLabel_ = nullptr;
     QPushButton* openButton_ = nullptr;

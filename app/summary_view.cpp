@@ -62,6 +62,9 @@ std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& s, bool zh) 
         {QStringLiteral("largest spread"), pick("最大压差", "largest spread"),
          pick("%1 V，于 %2", "%1 V at %2")
              .arg(fixed(s.cellSpreadMaxV, 3), durationText(s.cellSpreadMaxAtS))},
+        {QStringLiteral("pack"), pick("电池组", "pack"),
+         s.pack.isEmpty() ? pick("（无）", "(none)") : s.pack},
+        {QStringLiteral("note"), pick("备注", "note"), oneLine(s.note)},
     };
 }
 
@@ -71,7 +74,7 @@ SummaryView::SummaryView(QWidget* parent) : QWidget(parent) {
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(2);
-    // Two columns of six lines, each a title and a value.
+    // Two columns of seven lines, each a title and a value.
     constexpr int kRowsPerColumn = kSummaryLineCount / 2;
     for (int i = 0; i < kSummaryLineCount; ++i) {
         const auto ui = static_cast<std::size_t>(i);

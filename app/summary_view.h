@@ -1,6 +1,6 @@
 // A recording's summary as the windows show it: one line a value (start,
 // battery, kind, rows, duration, capacity, energy, current, voltage,
-// temperatures, cells, largest spread), in Chinese or English. The English
+// temperatures, cells, largest spread, pack, note), in Chinese or English. The English
 // values read exactly as cellwatch-report prints them.
 #pragma once
 
@@ -21,7 +21,7 @@ struct SummaryLine {
     QString value;  // its value in the language chosen
 };
 
-inline constexpr int kSummaryLineCount = 12;
+inline constexpr int kSummaryLineCount = 14;
 
 std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& summary, bool chinese);
 

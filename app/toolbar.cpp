@@ -379,6 +379,7 @@ void ToolBarControl::build() {
     addCommand(view, QStringLiteral("View1"), QStringLiteral("ExportRange"),
                QStringLiteral("Export range…"))
         ->setEnabled(false);
+    addCommand(view, QStringLiteral("View1"), QStringLiteral("Pack"), QStringLiteral("Pack…"));
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("Guid"), QStringLiteral("Guid"));
     addCommand(help, QStringLiteral("Help1"), QStringLiteral("About"), QStringLiteral("About"));
     addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("ENG"), QStringLiteral("English"));

@@ -107,6 +107,7 @@ void ViewerWindow::buildWidgets() {
             [this] { runCommand([this] { printChart(); }); });
     connect(commands_[4], &QAction::triggered, this,
             [this] { runCommand([this] { exportTableTo(QString()); }); });
+    addPackCommand();
 
     tabs_ = new TabControl(2, this);
     tabs_->installEventFilter(this);
@@ -242,11 +243,11 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
     }
     file_ = fileName;
     range_->setRecordingName(fileName);
-    setWindowTitle(QFileInfo(fileName).fileName());
     recording_->showRecordingChart(file, QFileInfo(fileName).fileName());
     damagedLines_ = file.damagedLineCount();
     cutWhileReading_ = file.cutWhileReading();
     summary_->setSummary(summary);
+    showTitle();
     const int last = table_->gridRowCount() - 1;
     if (last >= 1) {
         showRowInReadouts(*table_, last, *this);  // where the recording ended
@@ -326,6 +327,9 @@ void ViewerWindow::setCaptions() {
     setChartAxisTitles(*chart_, chinese);
     summary_->setLanguage(chinese);
     overlays_->setCaptions();
+    packCommand_->setText(toolCaption("View1", "Pack", ToolProperty::Caption, chinese));
+    packCommand_->setToolTip(kViewerPackTooltip.pick(chinese));
+    showTitle();
     showStatus();
 }
 

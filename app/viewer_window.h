@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/readout_panels.h"
 #include "app/viewer_overlays.h"
+#include "packs/pack_file.h"
 #include "readout/recording.h"
 
 class QAction;
@@ -61,6 +62,13 @@ public:
     // "" asks for the file.
     void exportTableTo(const QString& fileName);
     void OnChartMouseMove(int x);
+    // Pack… (viewer_window_packs.cpp): asks for the recording's pack and
+    // note; setPack writes them to its pack file at once and shows them
+    // (throws std::runtime_error with the reason when it cannot write).
+    void editPack();
+    void setPack(const PackInfo& pack);
+    PackInfo pack() const;
+    QAction* packCommand() const { return packCommand_; }
 
     // --- parts, for tests ----------------------------------------------------------------------
     QString fileName() const { return file_; }
@@ -101,6 +109,9 @@ private:
     // The legend values, large readouts and gauge from a table row.
     void showRowInLargeReadouts(int row);
     void placePages();
+    void addPackCommand();
+    // The file's name, and " — pack NAME" when it has one.
+    void showTitle();
 
     SettingsStore& settings_;
     MainWindow::Hooks hooks_;
@@ -129,6 +140,7 @@ private:
     std::array<QAction*, 2> rangeCommands_{};
     RangePanel* rangePanel_ = nullptr;
     RangeTool* range_ = nullptr;
+    QAction* packCommand_ = nullptr;
 };
 
 }  // namespace cellwatch

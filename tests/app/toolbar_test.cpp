@@ -25,7 +25,9 @@ TEST_F(ToolBarTest, EveryBandAndToolExists) {
     const std::pair<const char*, std::vector<const char*>> bands[] = {
         {"Main_Menu", {"File", "View", "Help"}},
         {"file1", {"Open", "Records", "Export", "Print", "Lang", "Exit"}},
-        {"View1", {"Save", "Copy", "Reconnect", "Summary", "ZoomPan", "RangeCursors", "ExportRange"}},
+        {"View1",
+         {"Save", "Copy", "Reconnect", "Summary", "ZoomPan", "RangeCursors", "ExportRange",
+          "Pack"}},
         {"Help1", {"Guid", "About"}},
         {"Lang1", {"ENG", "CHT"}},
         {"Tools", {"Link", "com", "Off", "Export", "CrossLine", "Refresh", "Print", "Language"}},

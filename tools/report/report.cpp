@@ -11,8 +11,10 @@
 #include "analysis/summary_format.h"
 #include "chart/data_table.h"
 #include "chart/table_export.h"
+#include "packs/pack_history.h"
 #include "protocol/sample_text.h"
 #include "protocol/version.h"
+#include "readout/journal.h"
 #include "readout/recording_file.h"
 
 namespace cellwatch::report {
@@ -20,6 +22,7 @@ namespace {
 
 const char* const kHelp =
     "Usage: cellwatch-report [options] FILE...\n"
+    "       cellwatch-report --pack NAME [--json] [FOLDER]\n"
     "\n"
     "Says what each recording came to: rows, duration, capacity, energy, currents,\n"
     "voltages, temperatures and cells, with the largest cell spread, and the alarms\n"
@@ -37,7 +40,15 @@ const char* const kHelp =
     "                    voltage_last_v, voltage_max_v, temp_ext_max_c, temp_int_max_c,\n"
     "                    cells, cells_last_v, cell_spread_max_v, cell_spread_max_at_s,\n"
     "                    alarms (the alarms a journal holds: objects with kind,\n"
-    "                    text and at_s, the elapsed seconds of the row before)\n"
+    "                    text and at_s, the elapsed seconds of the row before),\n"
+    "                    pack and note (null when the recording has none)\n"
+    "  --pack NAME       the history of a battery pack: its recordings in FOLDER\n"
+    "                    (default: the window's recordings folder) by date, one\n"
+    "                    line each with date, kind, mAh, Wh and the largest cell\n"
+    "                    spread; with --json an array of objects with the keys\n"
+    "                    file, start, kind, capacity_mah, energy_wh and\n"
+    "                    cell_spread_max_v. NAME is compared exactly (letter case\n"
+    "                    counts) after outer blanks are removed\n"
     "  --picture OUT     draws each recording's chart with a caption into OUT\n"
     "                    (.png, .svg or .pdf); several recordings give OUT-1, OUT-2 ...\n"
     "  --size WxH        the picture's size in pixels (default 1200x700)\n"
@@ -48,6 +59,9 @@ const char* const kHelp =
     "                    have one); several recordings give OUT-1, OUT-2 ...\n"
     "  --help            this text\n"
     "  --version         the program's name and version\n"
+    "\n"
+    "A recording's pack and note are kept beside its journal in NAME.pack.json\n"
+    "(cellwatch-20261205-143012.csv has cellwatch-20261205-143012.pack.json).\n"
     "\n"
     "A file that cannot be read or is no recording gives one line on standard error;\n"
     "the others are still reported.\n"
@@ -113,6 +127,15 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
                 return Parsed::Usage;
             }
             options.light = theme == QLatin1String("light");
+        } else if (a == QLatin1String("--pack")) {
+            if (!value(options.pack)) {
+                return Parsed::Usage;
+            }
+            options.pack = normalizedPackName(options.pack);
+            if (options.pack.isEmpty()) {
+                error = QStringLiteral("--pack needs a pack name");
+                return Parsed::Usage;
+            }
         } else if (a == QLatin1String("--csv")) {
             if (!value(options.csv)) {
                 return Parsed::Usage;
@@ -123,6 +146,17 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
         } else {
             options.files << a;
         }
+    }
+    if (!options.pack.isEmpty()) {
+        if (options.files.size() > 1) {
+            error = QStringLiteral("--pack takes one FOLDER at most");
+            return Parsed::Usage;
+        }
+        if (!options.picture.isEmpty() || !options.csv.isEmpty()) {
+            error = QStringLiteral("--pack prints a table; --picture and --csv do not go with it");
+            return Parsed::Usage;
+        }
+        return Parsed::Run;
     }
     if (options.files.isEmpty()) {
         error = QStringLiteral("no FILE given");
@@ -226,7 +260,33 @@ QString alarmsText(const std::vector<AlarmNote>& alarms) {
     return text;
 }
 
+int runPackHistory(const Options& options, QTextStream& out, QTextStream& err) {
+    const QString folder = options.files.isEmpty() ? Journal::defaultFolder() : options.files[0];
+    if (!QFileInfo(folder).isDir()) {
+        err << "cellwatch-report: " << folder << " is no folder\n";
+        err.flush();
+        return kExitFailed;
+    }
+    const std::vector<PackHistoryEntry> history = packHistoryOfFolder(folder, options.pack);
+    if (options.json) {
+        out << QJsonDocument(packHistoryJson(history)).toJson(QJsonDocument::Indented);
+    } else {
+        out << packHistoryText(history);
+    }
+    out.flush();
+    if (history.empty()) {
+        err << "cellwatch-report: no recordings of pack \"" << options.pack << "\" in " << folder
+            << '\n';
+        err.flush();
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
 int run(const Options& options, QTextStream& out, QTextStream& err) {
+    if (!options.pack.isEmpty()) {
+        return runPackHistory(options, out, err);
+    }
     int status = kExitOk;
     std::vector<Recorded> all;
     for (const QString& path : options.files) {

@@ -28,7 +28,8 @@ struct Options {
     QSize size{1200, 700};
     bool light = false;  // --theme light
     QString csv;         // OUT; empty: none
-    QStringList files;
+    QString pack;        // --pack NAME: the pack's history instead of summaries
+    QStringList files;   // with --pack, at most one: the folder
 };
 
 enum class Parsed { Run, Help, Version, Usage };
@@ -64,6 +65,10 @@ std::vector<Recorded> readCaptureRecordings(const QString& path);
 // The report of all files: summaries on `out` (text or JSON), pictures and
 // CSV files as asked; one line per failed file on `err`. The exit status.
 int run(const Options& options, QTextStream& out, QTextStream& err);
+
+// The history of options.pack over the journals of a folder (the files
+// given, else the recordings folder) as a table or JSON on `out`.
+int runPackHistory(const Options& options, QTextStream& out, QTextStream& err);
 
 // OUT itself for one of one; OUT-1, OUT-2 ... (before the suffix) for several.
 QString numberedPath(const QString& out, std::size_t index, std::size_t count);

@@ -2,6 +2,7 @@
 // captures, its JSON, its failures and exit statuses, pictures and CSV files.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -126,6 +127,8 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
                              "cells_last_v",
                              "cell_spread_max_v",
                              "cell_spread_max_at_s",
+                             "pack",
+                             "note",
                              "alarms"};
     for (const QJsonValue& v : all) {
         const QStringList got = v.toObject().keys();
@@ -140,6 +143,9 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
     EXPECT_DOUBLE_EQ(j["cell_spread_max_v"].toDouble(), 0.1);
     EXPECT_EQ(j["cells_last_v"].toArray().size(), 3);
 
+    EXPECT_TRUE(j["pack"].isNull());
+    EXPECT_TRUE(j["note"].isNull());
+
     const QJsonObject e = all[1].toObject();
     EXPECT_TRUE(e["start"].isNull());
     EXPECT_EQ(e["kind"].toString(), QStringLiteral("mixed"));
@@ -152,6 +158,75 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
     EXPECT_DOUBLE_EQ(c2["capacity_mah"].toDouble(), 7);
     EXPECT_EQ(c1["start"].toString(), QStringLiteral("2025-12-05T14:30:12+01:00"));
     EXPECT_FALSE(c2["start"].isNull());
+}
+
+// A journal's pack file: its pack and note in the summary, and the pack's
+// history over a folder as a table and as JSON.
+TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
+    const QString folder = dir.filePath(QStringLiteral("recordings"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto journalOn = [&](const char* name, const char* start, const char* state,
+                               const char* amps, int mah, const QByteArray& pack) {
+        const QString path =
+            write(QStringLiteral("recordings/") + QLatin1String(name),
+                  QByteArray("\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=") + start +
+                      "; battery=LiIo/Po/Fe\r\n" + kHeader + csvRow(1, state, "12.00", amps, 0) +
+                      csvRow(3, state, "12.00", amps, mah));
+        if (!pack.isEmpty()) {
+            write(QStringLiteral("recordings/") + QLatin1String(name).chopped(4) +
+                      QStringLiteral(".pack.json"),
+                  pack);
+        }
+        return path;
+    };
+    // Names out of date order; one of another pack, one without.
+    const QString a = journalOn("cellwatch-a.csv", "2026-12-05T09:00:00+01:00", "+CHG+", "2.00",
+                                2000, R"({"pack": "Pack 1", "note": "first \"real\" charge"})");
+    journalOn("cellwatch-b.csv", "2026-12-01T09:00:00+01:00", "-DSC-", "-2.00", 1800,
+              R"({"pack": "Pack 1"})");
+    journalOn("cellwatch-c.csv", "2026-12-03T09:00:00+01:00", "+CHG+", "2.00", 900,
+              R"({"pack": "Pack 2", "note": ""})");
+    journalOn("cellwatch-d.csv", "2026-12-04T09:00:00+01:00", "+CHG+", "2.00", 100, {});
+
+    const Ran json = report({QStringLiteral("--json"), a});
+    ASSERT_EQ(json.status, 0) << json.err.toStdString();
+    const QJsonObject j = QJsonDocument::fromJson(json.out).array().at(0).toObject();
+    EXPECT_EQ(j["pack"].toString(), QStringLiteral("Pack 1"));
+    EXPECT_EQ(j["note"].toString(), QStringLiteral("first \"real\" charge"));
+    const Ran text = report({a});
+    EXPECT_TRUE(text.out.contains("  pack:            Pack 1\n")) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("  note:            first \"real\" charge\n"));
+
+    const Ran table = report({QStringLiteral("--pack"), QStringLiteral("Pack 1"), folder});
+    ASSERT_EQ(table.status, 0) << table.err.toStdString();
+    const QList<QByteArray> lines = table.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3) << table.out.toStdString();
+    EXPECT_EQ(lines[1].simplified(), "2026-12-01T09:00:00+01:00 discharge 1800 0.0133 0.100");
+    EXPECT_EQ(lines[2].simplified(), "2026-12-05T09:00:00+01:00 charge 2000 0.0133 0.100");
+
+    const Ran history = report(
+        {QStringLiteral("--pack"), QStringLiteral(" Pack 1 "), QStringLiteral("--json"), folder});
+    ASSERT_EQ(history.status, 0) << history.err.toStdString();
+    const QJsonArray entries = QJsonDocument::fromJson(history.out).array();
+    ASSERT_EQ(entries.size(), 2) << history.out.toStdString();
+    EXPECT_EQ(entries[0].toObject()["kind"].toString(), QStringLiteral("discharge"));
+    EXPECT_EQ(entries[1].toObject()["capacity_mah"].toDouble(), 2000);
+    EXPECT_TRUE(
+        entries[1].toObject()["file"].toString().endsWith(QStringLiteral("cellwatch-a.csv")));
+
+    // No such pack, no folder, no name: said, with the statuses of failure and usage.
+    const Ran none = report({QStringLiteral("--pack"), QStringLiteral("pack 1"), folder});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("no recordings of pack")))
+        << none.err.toStdString();
+    EXPECT_EQ(report({QStringLiteral("--pack"), QStringLiteral("Pack 1"),
+                      dir.filePath(QStringLiteral("missing"))})
+                  .status,
+              1);
+    EXPECT_EQ(report({QStringLiteral("--pack"), QStringLiteral("  ")}).status, 2);
+    EXPECT_EQ(report({QStringLiteral("--pack"), QStringLiteral("Pack 1"), folder, folder}).status,
+              2);
+    EXPECT_TRUE(report({QStringLiteral("--help")}).out.contains("--pack NAME"));
 }
 
 // A journal's alarm lines are listed under its recording, in the text and

@@ -1,0 +1,117 @@
+#include "chart/pack_history_chart.h"
+
+#include <algorithm>
+
+namespace cellwatch {
+namespace {
+
+struct Look {
+    QColor color;
+    QCPScatterStyle::ScatterShape shape;
+    Qt::PenStyle line;
+};
+
+const Look kLooks[PackHistoryChart::kSeriesCount] = {
+    {QColor(0x1f, 0x77, 0xb4), QCPScatterStyle::ssCircle, Qt::SolidLine},
+    {QColor(0x2c, 0xa0, 0x2c), QCPScatterStyle::ssCircle, Qt::SolidLine},
+    {QColor(0xff, 0x7f, 0x0e), QCPScatterStyle::ssSquare, Qt::SolidLine},
+    {QColor(0xd6, 0x27, 0x28), QCPScatterStyle::ssSquare, Qt::SolidLine},
+    {QColor(0x7f, 0x7f, 0x7f), QCPScatterStyle::ssDiamond, Qt::DashLine},
+};
+
+// The lower end 0, the upper a little above the largest value (1 when none).
+void fitFromZero(QCPAxis* axis, double largest) {
+    axis->setRange(0, largest > 0 ? largest * 1.1 : 1);
+}
+
+}  // namespace
+
+PackHistoryChart::PackHistoryChart(QWidget* parent) : QCustomPlot(parent) {
+    setObjectName(QStringLiteral("packHistory"));
+    auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+    ticker->setDateTimeFormat(QStringLiteral("yyyy-MM-dd"));
+    xAxis->setTicker(ticker);
+    yAxis2->setVisible(true);
+    spreadAxis_ = axisRect()->addAxis(QCPAxis::atRight);
+    for (int s = 0; s < kSeriesCount; ++s) {
+        const bool energy = s == kChargeEnergy || s == kDischargeEnergy;
+        QCPAxis* valueAxis = s == kSpread ? spreadAxis_ : energy ? yAxis2 : yAxis;
+        QCPGraph* g = addGraph(xAxis, valueAxis);
+        const Look& look = kLooks[s];
+        g->setPen(QPen(look.color, 1.5, look.line));
+        g->setLineStyle(QCPGraph::lsLine);
+        g->setScatterStyle(QCPScatterStyle(look.shape, look.color, look.color, 6));
+    }
+    legend->setVisible(true);
+    QFont small = legend->font();
+    small.setPointSizeF(std::max(6.0, small.pointSizeF() - 1));
+    legend->setFont(small);
+    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+    setLanguage(false);
+    setMinimumHeight(180);
+}
+
+void PackHistoryChart::setLanguage(bool chinese) {
+    const auto pick = [chinese](const char* zh, const char* en) {
+        return QString::fromUtf8(chinese ? zh : en);
+    };
+    series(kChargeCapacity)->setName(pick("充电容量 (mAh)", "Charge capacity (mAh)"));
+    series(kChargeEnergy)->setName(pick("充电能量 (Wh)", "Charge energy (Wh)"));
+    series(kDischargeCapacity)->setName(pick("放电容量 (mAh)", "Discharge capacity (mAh)"));
+    series(kDischargeEnergy)->setName(pick("放电能量 (Wh)", "Discharge energy (Wh)"));
+    series(kSpread)->setName(pick("最大压差 (V)", "Largest spread (V)"));
+    xAxis->setLabel(pick("日期", "Date"));
+    yAxis->setLabel(QStringLiteral("mAh"));
+    yAxis2->setLabel(QStringLiteral("Wh"));
+    spreadAxis_->setLabel(pick("压差 (V)", "Spread (V)"));
+    replot();
+}
+
+void PackHistoryChart::setPoints(const std::vector<PackHistoryPoint>& points) {
+    QList<double> keys[kSeriesCount];
+    QList<double> values[kSeriesCount];
+    double largestMah = 0;
+    double largestWh = 0;
+    double largestSpread = 0;
+    double first = 0;
+    double last = 0;
+    bool any = false;
+    const auto add = [&](int s, double key, double value) {
+        keys[s].append(key);
+        values[s].append(value);
+    };
+    for (const PackHistoryPoint& p : points) {
+        if (!p.date.isValid()) {
+            continue;
+        }
+        const double key = QCPAxisTickerDateTime::dateTimeToKey(p.date);
+        first = any ? std::min(first, key) : key;
+        last = any ? std::max(last, key) : key;
+        any = true;
+        if (p.kind == PackHistoryPoint::Kind::Charge) {
+            add(kChargeCapacity, key, p.capacityMah);
+            add(kChargeEnergy, key, p.energyWh);
+        } else if (p.kind == PackHistoryPoint::Kind::Discharge) {
+            add(kDischargeCapacity, key, p.capacityMah);
+            add(kDischargeEnergy, key, p.energyWh);
+        }
+        if (p.kind != PackHistoryPoint::Kind::Mixed) {
+            largestMah = std::max(largestMah, p.capacityMah);
+            largestWh = std::max(largestWh, p.energyWh);
+        }
+        add(kSpread, key, p.cellSpreadMaxV);
+        largestSpread = std::max(largestSpread, p.cellSpreadMaxV);
+    }
+    for (int s = 0; s < kSeriesCount; ++s) {
+        graph(s)->setData(keys[s], values[s]);
+    }
+    // A day either side, so that a single point stands clear of the edges.
+    constexpr double kDay = 86400;
+    xAxis->setRange(any ? first - kDay : 0, any ? last + kDay : kDay);
+    fitFromZero(yAxis, largestMah);
+    fitFromZero(yAxis2, largestWh);
+    fitFromZero(spreadAxis_, largestSpread);
+    replot();
+}
+
+}  // namespace cellwatch

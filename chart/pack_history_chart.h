@@ -1,0 +1,47 @@
+// A battery pack's history as a small chart: one point per recording at its
+// date, the capacity (mAh, left axis) and energy (Wh, right axis) of each
+// charge and of each discharge as four series, and the largest cell spread
+// of every recording (V) on an axis of its own; a legend names them.
+#pragma once
+
+#include <qcustomplot.h>
+#include <QDateTime>
+#include <vector>
+
+namespace cellwatch {
+
+struct PackHistoryPoint {
+    enum class Kind { Charge, Discharge, Mixed };
+    QDateTime date;
+    Kind kind = Kind::Mixed;
+    double capacityMah = 0;
+    double energyWh = 0;
+    double cellSpreadMaxV = 0;
+};
+
+class PackHistoryChart final : public QCustomPlot {
+    Q_OBJECT
+public:
+    enum Series {
+        kChargeCapacity,
+        kChargeEnergy,
+        kDischargeCapacity,
+        kDischargeEnergy,
+        kSpread,
+        kSeriesCount
+    };
+
+    explicit PackHistoryChart(QWidget* parent = nullptr);
+
+    // Points without a valid date are left out; the axes take in the rest.
+    void setPoints(const std::vector<PackHistoryPoint>& points);
+    void setLanguage(bool chinese);
+
+    QCPGraph* series(Series s) const { return graph(static_cast<int>(s)); }
+    QCPAxis* spreadAxis() const { return spreadAxis_; }
+
+private:
+    QCPAxis* spreadAxis_ = nullptr;
+};
+
+}  // namespace cellwatch

@@ -1,0 +1,177 @@
+// The Recordings dialog's pack column, filter and history chart, and the
+// pack dialog, through the real widgets on real journals.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include "app/pack_dialog.h"
+#include "app/recordings_dialog.h"
+#include "chart/pack_history_chart.h"
+#include "packs/pack_file.h"
+
+namespace cellwatch {
+namespace {
+
+const QByteArray kHeader =
+    "Time,Type,State,Ext,Int,In,Volt,Curr,Cap,Power,C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
+
+class PackDialogTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    // A two-row journal started on `day` of December 2026.
+    QString journal(int day, const char* state, int mah, const char* pack) const {
+        const QString name =
+            QStringLiteral("cellwatch-202612%1-090000.csv").arg(day, 2, 10, QLatin1Char('0'));
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        const QByteArray amps = QByteArray(state) == "-DSC-" ? "-2.00" : "2.00";
+        f.write("\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-" +
+                QByteArray::number(day).rightJustified(2, '0') +
+                "T09:00:00+01:00; battery=LiIo/Po/Fe\r\n" + kHeader + "0:00:01,LiIo/Po/Fe," +
+                state + ",25,31,12.00,12.00," + amps + ",0,0,4.10,4.15,0,0,0,0,0,0,0,0,0,0\r\n" +
+                "0:00:03,LiIo/Po/Fe," + state + ",25,31,12.00,12.00," + amps + "," +
+                QByteArray::number(mah) + ",0,4.10,4.20,0,0,0,0,0,0,0,0,0,0\r\n");
+        f.close();
+        if (*pack != '\0') {
+            EXPECT_TRUE(writePackInfo(path, {QString::fromUtf8(pack), QStringLiteral("n")}));
+        }
+        return path;
+    }
+
+    QStringList shownPaths(const RecordingsDialog& d) const {
+        QStringList paths;
+        for (int row = 0; row < d.list().rowCount(); ++row) {
+            if (!d.list().isRowHidden(row)) {
+                paths << d.pathOfRow(row);
+            }
+        }
+        return paths;
+    }
+};
+
+TEST_F(PackDialogTest, PackColumnFilterAndHistoryChart) {
+    const QString a1 = journal(5, "+CHG+", 2000, "Pack A");
+    const QString b1 = journal(6, "+CHG+", 900, "Pack B");
+    const QString a2 = journal(3, "-DSC-", 1800, "Pack A");
+    const QString a3 = journal(8, "+CHG+", 2050, "Pack A");
+    const QString none = journal(7, "+CHG+", 10, "");
+
+    RecordingsDialog d(dir.path(), false);
+    ASSERT_EQ(d.list().columnCount(), RecordingsDialog::kColumnCount);
+    EXPECT_EQ(d.list().horizontalHeaderItem(RecordingsDialog::kPackColumn)->text(),
+              QStringLiteral("Pack"));
+    // Newest first; the pack column says each one's pack.
+    EXPECT_EQ(shownPaths(d), (QStringList{a3, none, b1, a1, a2}));
+    EXPECT_EQ(d.list().item(0, RecordingsDialog::kPackColumn)->text(), QStringLiteral("Pack A"));
+    EXPECT_EQ(d.list().item(1, RecordingsDialog::kPackColumn)->text(), QString());
+    // The pack column sorts by name.
+    d.list().sortItems(RecordingsDialog::kPackColumn, Qt::AscendingOrder);
+    EXPECT_EQ(d.list().item(0, RecordingsDialog::kPackColumn)->text(), QString());
+    EXPECT_EQ(d.list().item(4, RecordingsDialog::kPackColumn)->text(), QStringLiteral("Pack B"));
+    d.list().sortItems(RecordingsDialog::kStartedColumn, Qt::DescendingOrder);
+
+    QComboBox& filter = d.packFilter();
+    ASSERT_EQ(filter.count(), 3);
+    EXPECT_EQ(filter.itemText(0), QStringLiteral("All packs"));
+    EXPECT_EQ(filter.itemText(1), QStringLiteral("Pack A"));
+    EXPECT_EQ(filter.itemText(2), QStringLiteral("Pack B"));
+    EXPECT_TRUE(d.historyChart().isHidden());
+
+    // Choosing a pack the way the user does.
+    filter.setCurrentIndex(1);
+    emit filter.activated(1);
+    EXPECT_EQ(d.packShown(), QStringLiteral("Pack A"));
+    EXPECT_EQ(shownPaths(d), (QStringList{a3, a1, a2}));
+    EXPECT_FALSE(d.historyChart().isHidden());
+    ASSERT_EQ(d.history().size(), 3u);
+    EXPECT_EQ(d.history()[0].path, a2);  // oldest first
+    EXPECT_EQ(d.history()[2].path, a3);
+
+    PackHistoryChart& chart = d.historyChart();
+    const auto values = [&](PackHistoryChart::Series s) {
+        std::vector<double> v;
+        for (auto it = chart.series(s)->data()->constBegin();
+             it != chart.series(s)->data()->constEnd(); ++it) {
+            v.push_back(it->value);
+        }
+        return v;
+    };
+    EXPECT_EQ(values(PackHistoryChart::kChargeCapacity), (std::vector<double>{2000, 2050}));
+    EXPECT_EQ(values(PackHistoryChart::kDischargeCapacity), (std::vector<double>{1800}));
+    EXPECT_EQ(values(PackHistoryChart::kChargeEnergy).size(), 2u);
+    EXPECT_EQ(values(PackHistoryChart::kDischargeEnergy).size(), 1u);
+    ASSERT_EQ(values(PackHistoryChart::kSpread).size(), 3u);
+    EXPECT_NEAR(values(PackHistoryChart::kSpread)[0], 0.10, 1e-9);
+    EXPECT_EQ(chart.series(PackHistoryChart::kSpread)->valueAxis(), chart.spreadAxis());
+    EXPECT_TRUE(chart.legend->visible());
+    EXPECT_EQ(chart.legend->itemCount(), PackHistoryChart::kSeriesCount);
+    // The axes take in every point: dates on X, from 0 up on the values.
+    const QCPRange x = chart.xAxis->range();
+    for (const auto* g : {chart.series(PackHistoryChart::kChargeCapacity),
+                          chart.series(PackHistoryChart::kDischargeCapacity)}) {
+        for (auto it = g->data()->constBegin(); it != g->data()->constEnd(); ++it) {
+            EXPECT_TRUE(x.contains(it->key));
+            EXPECT_TRUE(chart.yAxis->range().contains(it->value));
+        }
+    }
+    EXPECT_EQ(chart.xAxis->ticker().dynamicCast<QCPAxisTickerDateTime>().isNull(), false);
+
+    // Back to all packs: every row again, no chart.
+    filter.setCurrentIndex(0);
+    emit filter.activated(0);
+    EXPECT_EQ(shownPaths(d).size(), 5);
+    EXPECT_TRUE(d.historyChart().isHidden());
+    EXPECT_TRUE(d.history().empty());
+}
+
+TEST_F(PackDialogTest, DeletingAJournalDeletesItsPackFileAndTheFilterForgetsTheLastOfAPack) {
+    const QString a = journal(5, "+CHG+", 2000, "Pack A");
+    const QString b = journal(6, "+CHG+", 900, "Pack B");
+    RecordingsDialog d(dir.path(), false);
+    d.confirm = [](QWidget*, const QString&) { return true; };
+    d.filterByPack(QStringLiteral("Pack B"));
+    ASSERT_EQ(shownPaths(d), QStringList{b});
+    d.list().clearSelection();
+    d.list().selectRow(0);  // row 0 is b, the newest
+    ASSERT_EQ(d.pathOfRow(0), b);
+    d.deleteSelected();
+    EXPECT_FALSE(QFile::exists(b));
+    EXPECT_FALSE(QFile::exists(packFilePath(b)));
+    EXPECT_TRUE(QFile::exists(packFilePath(a)));
+    // Pack B has no recordings left: the filter offers Pack A only and shows all.
+    EXPECT_EQ(d.packFilter().count(), 2);
+    EXPECT_EQ(d.packShown(), QString());
+    EXPECT_EQ(shownPaths(d), QStringList{a});
+    // A name that is not there shows everything.
+    d.filterByPack(QStringLiteral("Pack Z"));
+    EXPECT_EQ(d.packShown(), QString());
+    EXPECT_EQ(d.packFilter().currentIndex(), 0);
+}
+
+TEST_F(PackDialogTest, ChineseCaptions) {
+    journal(5, "+CHG+", 2000, "Pack A");
+    RecordingsDialog d(dir.path(), true);
+    EXPECT_EQ(d.list().horizontalHeaderItem(RecordingsDialog::kPackColumn)->text(),
+              QString::fromUtf8("电池组"));
+    EXPECT_EQ(d.packFilter().itemText(0), QString::fromUtf8("全部电池组"));
+}
+
+TEST_F(PackDialogTest, PackDialogOffersKnownNamesAndKeepsTheNameAsCompared) {
+    PackDialog dialog({QStringLiteral("Pack A"), QStringLiteral("old")},
+                      {QStringLiteral("Pack A"), QStringLiteral("Pack B")}, true, false);
+    EXPECT_EQ(dialog.nameBox().count(), 2);
+    EXPECT_EQ(dialog.info(), (PackInfo{QStringLiteral("Pack A"), QStringLiteral("old")}));
+    dialog.nameBox().setEditText(QStringLiteral("  Pack\tC  "));
+    dialog.noteBox().setPlainText(QStringLiteral(" two\nlines \n"));
+    EXPECT_EQ(dialog.info(), (PackInfo{QStringLiteral("Pack C"), QStringLiteral("two\nlines")}));
+}
+
+}  // namespace
+}  // namespace cellwatch

@@ -1,0 +1,232 @@
+// Pack files beside journals and a pack's history, on real files.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include "packs/pack_file.h"
+#include "packs/pack_history.h"
+#include "readout/recording_file.h"
+
+namespace cellwatch {
+namespace {
+
+const QByteArray kHeader =
+    "Time,Type,State,Ext,Int,In,Volt,Curr,Cap,Power,C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
+
+QByteArray row(int second, const char* state, const char* amps, int mah, const char* cell2) {
+    return QStringLiteral(
+               "0:00:%1,LiIo/Po/Fe,%2,25,31,12.00,12.00,%3,%4,0,4.10,%5,4.15,0,0,0,"
+               "0,0,0,0,0,0\r\n")
+        .arg(second, 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(state), QLatin1String(amps))
+        .arg(mah)
+        .arg(QLatin1String(cell2))
+        .toUtf8();
+}
+
+class PackTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    QString write(const QString& name, const QByteArray& bytes) const {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    // A journal started at `start` (empty: no comment line), of `kind`
+    // ("+CHG+", "-DSC-" or both in turn), ending at `mah`.
+    QString journal(const QString& name, const char* start, const char* kind, int mah,
+                    const char* spreadCell = "4.20") const {
+        QByteArray bytes = "\xEF\xBB\xBF";
+        if (*start != '\0') {
+            bytes += QByteArray("# cellwatch 1.10.0; port=/dev/ttyUSB0; start=") + start +
+                     "; battery=LiIo/Po/Fe\r\n";
+        }
+        bytes += kHeader;
+        const bool mixed = QByteArray(kind) == "mixed";
+        const char* first = mixed ? "+CHG+" : kind;
+        const char* second = mixed ? "-DSC-" : kind;
+        const bool discharge = QByteArray(first) == "-DSC-";
+        bytes += row(1, first, discharge ? "-2.00" : "2.00", 0, "4.10");
+        bytes += row(3, second, discharge ? "-2.00" : "2.00", mah, spreadCell);
+        return write(name, bytes);
+    }
+};
+
+TEST_F(PackTest, PackFileSitsBesideItsJournalNamedFromIt) {
+    const struct {
+        const char* journal;
+        const char* pack;
+    } cases[] = {
+        {"/r/cellwatch-20261205-143012.csv", "/r/cellwatch-20261205-143012.pack.json"},
+        {"/r/cellwatch-20261205-143012-2.csv", "/r/cellwatch-20261205-143012-2.pack.json"},
+        {"/r/charge.v2.csv", "/r/charge.v2.pack.json"},
+        {"/r/noext", "/r/noext.pack.json"},
+        {"/r/.csv", "/r/.csv.pack.json"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(packFilePath(QString::fromLatin1(c.journal)), QString::fromLatin1(c.pack))
+            << c.journal;
+    }
+}
+
+TEST_F(PackTest, WrittenPackReadsBackTrimmedAndEmptyRemovesTheFile) {
+    const QString j = journal(QStringLiteral("a.csv"), "", "+CHG+", 100);
+    const struct {
+        PackInfo written;
+        PackInfo read;
+    } cases[] = {
+        {{QStringLiteral("Pack A"), QStringLiteral("new cells")},
+         {QStringLiteral("Pack A"), QStringLiteral("new cells")}},
+        {{QStringLiteral("  4S  5000 \t"), QString()}, {QStringLiteral("4S 5000"), QString()}},
+        {{QString::fromUtf8("电池组 1"), QStringLiteral("line one\nline \"two\"")},
+         {QString::fromUtf8("电池组 1"), QStringLiteral("line one\nline \"two\"")}},
+        {{QString(), QStringLiteral("a note alone")}, {QString(), QStringLiteral("a note alone")}},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        ASSERT_TRUE(writePackInfo(j, c.written, &error)) << error.toStdString();
+        EXPECT_EQ(readPackInfo(j), c.read) << c.written.pack.toStdString();
+        // Nothing of where it lies goes into the file.
+        QFile f(packFilePath(j));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_FALSE(f.readAll().contains(QFile::encodeName(dir.path())));
+    }
+    ASSERT_TRUE(writePackInfo(j, {QStringLiteral("   "), QString()}));
+    EXPECT_FALSE(QFile::exists(packFilePath(j)));
+    EXPECT_EQ(readPackInfo(j), PackInfo{});
+    EXPECT_TRUE(removePackInfo(j));  // nothing to remove is no failure
+}
+
+TEST_F(PackTest, DamagedOrMissingPackFileIsNoPack) {
+    const QString j = journal(QStringLiteral("b.csv"), "", "+CHG+", 100);
+    EXPECT_EQ(readPackInfo(j), PackInfo{});
+    const QByteArray damaged[] = {
+        "",
+        "{\"pack\": \"A\"",  // cut short
+        "[\"A\"]",
+        "\"A\"",
+        "{\"pack\": 42, \"note\": [1]}",
+        "\xFF\xFE\x00garbage",
+        QByteArray(2 << 20, ' ') + "{\"pack\": \"A\"}",  // far too large
+    };
+    for (const QByteArray& bytes : damaged) {
+        write(QStringLiteral("b.pack.json"), bytes);
+        EXPECT_EQ(readPackInfo(j), PackInfo{}) << bytes.left(30).toStdString();
+    }
+    // A folder where the file should be is no pack either.
+    QFile::remove(packFilePath(j));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("b.pack.json")));
+    EXPECT_EQ(readPackInfo(j), PackInfo{});
+    QString error;
+    EXPECT_FALSE(writePackInfo(j, {QStringLiteral("A"), QString()}, &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(PackTest, PackAndNoteSurviveRenamingTheFolder) {
+    const QString folder = dir.filePath(QStringLiteral("recordings"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString a = journal(QStringLiteral("recordings/cellwatch-20261201-090000.csv"),
+                              "2026-12-01T09:00:00+01:00", "+CHG+", 2000);
+    const QString b = journal(QStringLiteral("recordings/cellwatch-20261202-090000.csv"),
+                              "2026-12-02T09:00:00+01:00", "-DSC-", 1900);
+    ASSERT_TRUE(writePackInfo(a, {QStringLiteral("Pack A"), QStringLiteral("first charge")}));
+    ASSERT_TRUE(writePackInfo(b, {QStringLiteral("Pack A"), QString()}));
+
+    const QString moved = dir.filePath(QStringLiteral("elsewhere/kept"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(moved).path()));
+    ASSERT_TRUE(QDir().rename(folder, moved));
+    const QString a2 = QDir(moved).filePath(QFileInfo(a).fileName());
+    EXPECT_EQ(readPackInfo(a2),
+              (PackInfo{QStringLiteral("Pack A"), QStringLiteral("first charge")}));
+    RecordingFile file;
+    const RecordingSummaryValues summary = readAndSummarize(file, a2);
+    EXPECT_EQ(summary.pack, QStringLiteral("Pack A"));
+    EXPECT_EQ(summary.note, QStringLiteral("first charge"));
+    EXPECT_EQ(packNamesOfFolder(moved), QStringList{QStringLiteral("Pack A")});
+    EXPECT_EQ(packHistoryOfFolder(moved, QStringLiteral("Pack A")).size(), 2u);
+}
+
+TEST_F(PackTest, HistoryIsInDateOrderWhateverTheFileNames) {
+    // File names out of date order, two kinds and a mixed one, another pack,
+    // a file without start, a damaged journal and one without pack file.
+    const struct {
+        const char* name;
+        const char* start;
+        const char* kind;
+        int mah;
+        const char* pack;
+    } files[] = {
+        {"a.csv", "2026-12-03T08:00:00+01:00", "-DSC-", 1800, "Pack A"},
+        {"b.csv", "2026-11-20T20:00:00+01:00", "+CHG+", 2100, " Pack A "},
+        {"c.csv", "2026-12-03T07:30:00Z", "+CHG+", 2000, "Pack A"},  // 08:30 at +01:00
+        {"d.csv", "2026-11-25T10:00:00+01:00", "mixed", 500, "Pack A"},
+        {"e.csv", "2026-11-22T10:00:00+01:00", "+CHG+", 999, "Pack B"},
+        {"f.csv", "2026-11-23T10:00:00+01:00", "+CHG+", 999, "pack a"},
+        {"g.csv", "2026-11-24T10:00:00+01:00", "+CHG+", 999, ""},
+        {"0-nostart.csv", "", "-DSC-", 1700, "Pack A"},
+    };
+    for (const auto& f : files) {
+        const QString j = journal(QString::fromLatin1(f.name), f.start, f.kind, f.mah);
+        if (*f.pack != '\0') {
+            ASSERT_TRUE(writePackInfo(j, {QString::fromLatin1(f.pack), QString()}));
+        }
+    }
+    const QString damaged = write(QStringLiteral("h.csv"), "not a recording\r\n");
+    ASSERT_TRUE(writePackInfo(damaged, {QStringLiteral("Pack A"), QString()}));
+
+    const auto history = packHistoryOfFolder(dir.path(), QStringLiteral("  Pack A"));
+    QStringList order;
+    std::vector<RecordingKind> kinds;
+    for (const PackHistoryEntry& e : history) {
+        order << QFileInfo(e.path).fileName();
+        kinds.push_back(e.kind);
+    }
+    EXPECT_EQ(order, (QStringList{"b.csv", "d.csv", "a.csv", "c.csv", "0-nostart.csv"}));
+    EXPECT_EQ(kinds, (std::vector<RecordingKind>{RecordingKind::Charge, RecordingKind::Mixed,
+                                                 RecordingKind::Discharge, RecordingKind::Charge,
+                                                 RecordingKind::Discharge}));
+    ASSERT_EQ(history.size(), 5u);
+    EXPECT_DOUBLE_EQ(history[0].capacityMah, 2100);
+    EXPECT_NEAR(history[0].cellSpreadMaxV, 0.10, 1e-9);
+    // 12 V x 2 A over 2 s.
+    EXPECT_NEAR(history[0].energyWh, 24.0 * 2 / 3600, 1e-9);
+    EXPECT_TRUE(packHistoryOfFolder(dir.path(), QStringLiteral("Pack C")).empty());
+    EXPECT_TRUE(packHistoryOfFolder(dir.path(), QString()).empty());
+    EXPECT_EQ(packNamesOfFolder(dir.path()), (QStringList{"Pack A", "Pack B", "pack a"}));
+}
+
+TEST_F(PackTest, HistoryAsTableAndJson) {
+    std::vector<PackHistoryEntry> history{
+        {QStringLiteral("/x/a.csv"),
+         QDateTime::fromString(QStringLiteral("2026-12-01T09:00:00+01:00"), Qt::ISODate),
+         RecordingKind::Charge, 2100, 24.5, 0.012},
+        {QStringLiteral("/x/b.csv"), QDateTime(), RecordingKind::Discharge, 1900.5, 22.12346, 0.1},
+    };
+    const QStringList lines = packHistoryText(history).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0].split(u' ', Qt::SkipEmptyParts),
+              (QStringList{"date", "kind", "mAh", "Wh", "spread", "V"}));
+    EXPECT_EQ(lines[1].split(u' ', Qt::SkipEmptyParts),
+              (QStringList{"2026-12-01T09:00:00+01:00", "charge", "2100", "24.5000", "0.012"}));
+    EXPECT_EQ(lines[2].split(u' ', Qt::SkipEmptyParts),
+              (QStringList{"b.csv", "discharge", "1900.5", "22.1235", "0.100"}));
+    const QJsonArray json = packHistoryJson(history);
+    ASSERT_EQ(json.size(), 2);
+    const QJsonObject first = json[0].toObject();
+    EXPECT_EQ(first.value(QStringLiteral("start")).toString(),
+              QStringLiteral("2026-12-01T09:00:00+01:00"));
+    EXPECT_EQ(first.value(QStringLiteral("kind")).toString(), QStringLiteral("charge"));
+    EXPECT_EQ(first.value(QStringLiteral("capacity_mah")).toDouble(), 2100);
+    EXPECT_TRUE(json[1].toObject().value(QStringLiteral("start")).isNull());
+    EXPECT_EQ(json[1].toObject().value(QStringLiteral("energy_wh")).toDouble(), 22.1235);
+}
+
+}  // namespace
+}  // namespace cellwatch

@@ -1,0 +1,124 @@
+// Packs in the windows: View > Pack… names the pack of the present and
+// following journals (kept in the settings); a viewer edits its
+// recording's pack afterwards and shows it in its title and summary.
+#include <QComboBox>
+#include <QPlainTextEdit>
+
+#include "app/pack_dialog.h"
+#include "app/summary_view.h"
+#include "app/viewer_window.h"
+#include "packs/pack_file.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+class PackWindowTest : public WindowTest {
+protected:
+    // Answers the next pack dialog with `pack` (OK), noting what it offered.
+    void answerPack(const PackInfo& pack) {
+        onDialog = [this, pack](QDialog& dialog) {
+            auto& asked = dynamic_cast<PackDialog&>(dialog);
+            offered = asked.info();
+            asked.nameBox().setEditText(pack.pack);
+            asked.noteBox().setPlainText(pack.note);
+            asked.accept();
+        };
+    }
+    void recordRows(int from, int to) {
+        for (int k = from; k <= to; ++k) {
+            advance(1000);
+            record(charging(k));
+        }
+    }
+    void pause() {
+        advance(6000);
+        write(message(charging(99)));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
+    }
+    PackInfo offered;
+};
+
+TEST_F(PackWindowTest, ChosenPackGoesWithThePresentAndEveryFollowingJournal) {
+    open();
+    EXPECT_EQ(tool("View1", "Pack")->caption(), QStringLiteral("Pack…"));
+    connectTo(slave());
+    recordRows(1, 2);
+    const QString first = w->journal().path();
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_FALSE(QFile::exists(packFilePath(first)));  // no pack chosen yet
+
+    answerPack({QStringLiteral(" Pack A "), QStringLiteral("new cells")});
+    click("View1", "Pack");
+    EXPECT_EQ(offered, PackInfo{});
+    // The present journal at once.
+    EXPECT_EQ(readPackInfo(first),
+              (PackInfo{QStringLiteral("Pack A"), QStringLiteral("new cells")}));
+
+    pause();
+    recordRows(3, 4);
+    const QString second = w->journal().path();
+    ASSERT_NE(second, first);
+    EXPECT_EQ(readPackInfo(second).pack, QStringLiteral("Pack A"));
+
+    // Changed: the present one takes the new pack, the earlier keeps its own.
+    answerPack({QStringLiteral("Pack B"), QString()});
+    click("View1", "Pack");
+    EXPECT_EQ(offered.pack, QStringLiteral("Pack A"));
+    EXPECT_EQ(readPackInfo(second), (PackInfo{QStringLiteral("Pack B"), QString()}));
+    EXPECT_EQ(readPackInfo(first).pack, QStringLiteral("Pack A"));
+    disconnect();
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+
+    // Kept until changed: a new run of the window offers it again.
+    open();
+    answerPack({QString(), QString()});
+    click("View1", "Pack");
+    EXPECT_EQ(offered.pack, QStringLiteral("Pack B"));
+    // Cancelled: nothing changes.
+    onDialog = [](QDialog& dialog) { dialog.reject(); };
+    connectTo(slave());
+    recordRows(1, 1);
+    EXPECT_FALSE(QFile::exists(packFilePath(w->journal().path())));
+}
+
+TEST_F(PackWindowTest, ViewerEditsThePackAfterwardsAndShowsIt) {
+    open();
+    answerPack({QStringLiteral("Pack A"), QStringLiteral("first")});
+    click("View1", "Pack");
+    connectTo(slave());
+    recordRows(1, 3);
+    disconnect();
+    const QString file = w->journal().path();
+
+    ViewerWindow* viewer = w->openRecording(file);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->windowTitle(),
+              QFileInfo(file).fileName() + QString::fromUtf8(" — pack Pack A"));
+    EXPECT_EQ(viewer->summaryView().value(QStringLiteral("pack")), QStringLiteral("Pack A"));
+    EXPECT_EQ(viewer->summaryView().value(QStringLiteral("note")), QStringLiteral("first"));
+
+    answerPack({QStringLiteral("Pack C"), QStringLiteral("cell 3 weak")});
+    viewer->packCommand()->trigger();
+    EXPECT_EQ(offered.pack, QStringLiteral("Pack A"));
+    EXPECT_EQ(readPackInfo(file),
+              (PackInfo{QStringLiteral("Pack C"), QStringLiteral("cell 3 weak")}));
+    EXPECT_EQ(viewer->windowTitle(),
+              QFileInfo(file).fileName() + QString::fromUtf8(" — pack Pack C"));
+    EXPECT_EQ(viewer->summaryView().value(QStringLiteral("note")), QStringLiteral("cell 3 weak"));
+
+    // In Chinese the title and the command speak Chinese.
+    click("Lang1", "CHT");
+    EXPECT_EQ(viewer->packCommand()->text(), QString::fromUtf8("电池组…"));
+    EXPECT_TRUE(viewer->windowTitle().endsWith(QString::fromUtf8(" — 电池组 Pack C")));
+
+    // No pack: the file goes, the title is the file's name alone.
+    answerPack({QString(), QString()});
+    viewer->packCommand()->trigger();
+    EXPECT_FALSE(QFile::exists(packFilePath(file)));
+    EXPECT_EQ(viewer->windowTitle(), QFileInfo(file).fileName());
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest
