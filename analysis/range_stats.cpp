@@ -114,7 +114,6 @@ std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA
     const RangeRowNumbers b = rows.numbers(rowB);
     s.secondsA = a.timed ? a.seconds : kNaN;
     s.secondsB = b.timed ? b.seconds : kNaN;
-    s.deltaSeconds = s.secondsB - s.secondsA;
     s.deltaMah = b.capacity - a.capacity;
     const auto qa = quantities(a);
     const auto qb = quantities(b);
@@ -127,6 +126,7 @@ std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA
     std::array<std::size_t, kRangeQuantityCount> counted{};
     double lastSeconds = 0;
     double lastPower = kNaN;
+    double forwardSeconds = 0;  // the steps forward, as the summary's duration
     const std::size_t first = std::min(rowA, rowB);
     const std::size_t last = std::max(rowA, rowB);
     for (std::size_t index = first; index <= last; ++index) {
@@ -137,6 +137,7 @@ std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA
         const double power = rowPowerW(row.voltage, std::fabs(row.current));
         if (s.rows > 0) {
             s.energyWh += energyStepWh(lastSeconds, lastPower, row.seconds, power);
+            forwardSeconds += std::max(0.0, row.seconds - lastSeconds);
         }
         lastSeconds = row.seconds;
         lastPower = power;
@@ -153,6 +154,10 @@ std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA
             ++counted[i];
         }
     }
+    // t(B) - t(A) in steps forward: a restart's fall back adds nothing.
+    s.deltaSeconds = std::isnan(s.secondsA) || std::isnan(s.secondsB) ? kNaN
+                     : rowB >= rowA                                   ? forwardSeconds
+                                                                      : -forwardSeconds;
     for (std::size_t i = 0; i < kRangeQuantityCount; ++i) {
         RangeValues& v = s.values[i];
         if (counted[i] == 0) {

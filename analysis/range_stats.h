@@ -8,10 +8,10 @@
 // A = B a span of one row.
 //
 // Over the span, by the rules of the recording's summary (recording_summary.h):
-//   Δt      t(B) - t(A) in seconds, the sum of the steps between consecutive
-//           rows, as the summary's energy takes them (across a restart,
-//           where the elapsed time falls back, the step is negative just as
-//           it is there);
+//   Δt      t(B) - t(A) in seconds, the sum of the steps forward between
+//           consecutive rows, as the summary's duration takes them (across a
+//           restart, where the elapsed time falls back, that step adds
+//           nothing, as it adds no energy);
 //   ΔmAh    mAh(B) - mAh(A);
 //   Wh      the summary's trapezoid sum over consecutive rows of the span;
 //   values  for voltage, current (its size, as the summary takes it),

@@ -33,7 +33,9 @@ double rowPowerW(double volts, double amps) {
 }
 
 double energyStepWh(double fromSeconds, double fromPowerW, double toSeconds, double toPowerW) {
-    if (std::isnan(fromPowerW) || std::isnan(toPowerW)) {
+    // A time that falls back is a restart: the recording's origin moved to
+    // the present, and nothing is known of the gap.
+    if (std::isnan(fromPowerW) || std::isnan(toPowerW) || toSeconds < fromSeconds) {
         return 0;
     }
     return (toSeconds - fromSeconds) * (fromPowerW + toPowerW) / 2 / 3600;
@@ -111,11 +113,12 @@ void RecordingSummarizer::addRow(const RowFields& row) {
     } else {
         v.energyWh += energyStepWh(lastSeconds_, lastPower_, t, power);
     }
+    const double lastSecondsBefore = lastSeconds_;
     lastSeconds_ = t;
     lastPower_ = power;
 
     ++v.rows;
-    v.durationS = t;
+    v.durationS = first ? t : v.durationS + std::max(0.0, t - lastSecondsBefore);
     const double capacity = summaryNumber(row[kFieldCapacity]);
     v.capacityMah = std::isnan(capacity) ? 0 : capacity;
     if (!std::isnan(amps)) {

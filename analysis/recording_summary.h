@@ -10,6 +10,10 @@
 //   energy     the sum over consecutive rows of
 //              (t_k - t_(k-1)) x (P_(k-1) + P_k) / 2 / 3600 Wh, with t the
 //              elapsed seconds of the Time column and P = |voltage x current|;
+//   restarts   where the elapsed time falls back (a late message moved the
+//              recording's origin to the present), the step adds nothing:
+//              no energy, and the duration is the first row's time plus
+//              every step forward (the last row's time when none falls back);
 //   current    the mean over rows and the largest of |current|;
 //   voltage    first, last and highest; temperatures: the highest of each;
 //   cells      the last row's non-zero cells (count and voltages) and the

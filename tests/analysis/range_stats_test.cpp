@@ -130,6 +130,19 @@ TEST(RangeStats, ASpanOverARestartSumsLikeTheSummary) {
             EXPECT_DOUBLE_EQ(s->of(RangeQuantity::Current).max, summarizer.values().currentMaxA);
         }
     }
+    // The fall back itself adds neither time nor energy (it used to take
+    // off an hour's energy for every hour recorded before it).
+    TextRangeRows rows(texts);
+    const auto whole = rangeStatistics(rows, 0, texts.size() - 1);
+    ASSERT_TRUE(whole);
+    EXPECT_DOUBLE_EQ(whole->deltaSeconds, 10 + 10 + 10);
+    EXPECT_NEAR(whole->energyWh, (10 * 10 + 2 * 10 * 20) / 3600.0, 1e-12);
+    RecordingSummarizer summarizer;
+    for (const QStringList& t : texts) {
+        summarizer.addRow(t);
+    }
+    EXPECT_DOUBLE_EQ(summarizer.values().durationS, 50 + whole->deltaSeconds);
+    EXPECT_DOUBLE_EQ(summarizer.values().energyWh, whole->energyWh);
 }
 
 // From a real recording file: A at the first row and B at the last give
