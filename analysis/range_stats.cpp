@@ -101,6 +101,37 @@ std::optional<std::size_t> rangeRowAt(const ChartSurface& chart, double x) {
     return x < chart.pointX(0, 0) ? 0 : count - 1;
 }
 
+std::vector<double> rowSeconds(RangeRows& rows) {
+    std::vector<double> placed(rows.rowCount());
+    double last = 0;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const RangeRowNumbers row = rows.numbers(i);
+        if (row.timed && !std::isnan(row.seconds)) {
+            last = row.seconds;
+        }
+        placed[i] = last;
+    }
+    return placed;
+}
+
+std::optional<std::size_t> rangeRowAtSeconds(const std::vector<double>& placed, double seconds) {
+    if (placed.empty()) {
+        return std::nullopt;
+    }
+    std::vector<std::size_t> stretchStarts;
+    for (std::size_t i = 1; i < placed.size(); ++i) {
+        if (placed[i] < placed[i - 1]) {
+            stretchStarts.push_back(i);
+        }
+    }
+    if (const auto found = findPointAtOrBefore(
+            placed.size(), stretchStarts, [&placed](std::size_t i) { return placed[i]; },
+            seconds)) {
+        return found;
+    }
+    return seconds < placed.front() ? 0 : placed.size() - 1;
+}
+
 std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA,
                                                std::size_t rowB) {
     const std::size_t count = rows.rowCount();

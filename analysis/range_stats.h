@@ -115,6 +115,16 @@ struct RangeStatistics {
 // chart has no points.
 std::optional<std::size_t> rangeRowAt(const ChartSurface& chart, double x);
 
+// The elapsed seconds of every row, as the chart places them: a row without
+// an elapsed time stands where the row before it does (0 for the first).
+std::vector<double> rowSeconds(RangeRows& rows);
+
+// The row of a cursor at `seconds` among rows placed at `placed`
+// (rowSeconds), found as rangeRowAt finds it on the chart; nothing without
+// rows. For a recording compared with the one on the chart: the same
+// elapsed time in each.
+std::optional<std::size_t> rangeRowAtSeconds(const std::vector<double>& placed, double seconds);
+
 // The statistics between two rows; nothing when either row is out of range.
 std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA, std::size_t rowB);
 

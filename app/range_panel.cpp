@@ -268,6 +268,14 @@ void RangeTool::cursorsMoved() {
     }
 }
 
+void RangeTool::setCompared(const QString& ownName, std::vector<ComparedRows> compared) {
+    ownName_ = ownName;
+    compared_ = std::move(compared);
+    if (active()) {
+        recompute();
+    }
+}
+
 void RangeTool::recompute() {
     throttle_.stop();
     moveThrottle_.stop();
@@ -282,11 +290,21 @@ void RangeTool::recompute() {
         TableRangeRows rows(table_);
         statistics_ = rangeStatistics(rows, *rowA, *rowB);
     }
-    std::vector<RangeColumn> columns = panel_.columns();
-    if (columns.empty()) {
-        columns.push_back({});
+    std::vector<RangeColumn> columns;
+    columns.push_back({compared_.empty() ? QString() : ownName_, statistics_});
+    // Each compared recording at the same elapsed times (X is in days).
+    const double secondsA = cursors_->x(RangeCursors::A) * 86400;
+    const double secondsB = cursors_->x(RangeCursors::B) * 86400;
+    for (const ComparedRows& other : compared_) {
+        RangeColumn column{other.name, std::nullopt};
+        const auto a = rangeRowAtSeconds(other.seconds, secondsA);
+        const auto b = rangeRowAtSeconds(other.seconds, secondsB);
+        if (a && b && other.table) {
+            TableRangeRows rows(*other.table);
+            column.statistics = rangeStatistics(rows, *a, *b);
+        }
+        columns.push_back(std::move(column));
     }
-    columns[0].statistics = statistics_;
     panel_.setColumns(std::move(columns));
     emit statisticsChanged();
 }

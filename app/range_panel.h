@@ -20,6 +20,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -78,6 +79,14 @@ private:
     QWidget* overlaid_ = nullptr;
 };
 
+// A recording compared with the one on the chart (an overlay): read at the
+// same elapsed times as the cursors stand at.
+struct ComparedRows {
+    QString name;
+    std::shared_ptr<const DataTableModel> table;
+    std::vector<double> seconds;  // rowSeconds of its rows
+};
+
 class RangeTool : public QObject {
     Q_OBJECT
 
@@ -102,6 +111,9 @@ public:
     bool active() const;
     void setLanguage(bool chinese);
     void setRecordingName(const QString& name) { name_ = name; }
+    // The recordings read beside this one, each in a column of its own
+    // (`ownName` names this recording's column then); recomputes when on.
+    void setCompared(const QString& ownName, std::vector<ComparedRows> compared);
 
     RangeCursors& cursors() const { return *cursors_; }
     const std::optional<RangeStatistics>& statistics() const { return statistics_; }
@@ -130,6 +142,8 @@ private:
     QTimer throttle_;
     QTimer moveThrottle_;
     QString name_;
+    QString ownName_;
+    std::vector<ComparedRows> compared_;
     bool chinese_ = false;
     std::size_t reckonings_ = 0;
 };

@@ -37,9 +37,10 @@ constexpr BilingualText kCompareFailed = {"无法对比 %1：%2", "%1 cannot be 
 
 }  // namespace
 
-QString overlayLegendText(const QString& file, const QDateTime& start) {
-    return start.isValid() ? start.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                           : QFileInfo(file).fileName();
+QString overlayLegendText(const QString& file, const QDateTime& start, const QString& pack) {
+    const QString when = start.isValid() ? start.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                                         : QFileInfo(file).fileName();
+    return pack.isEmpty() ? when : when + QStringLiteral(" · ") + pack;
 }
 
 ViewerOverlays::ViewerOverlays(ChartView& chart, QWidget& owner, AskFiles askFiles, Say say,
@@ -152,7 +153,7 @@ bool ViewerOverlays::addOne(const QString& file, bool& cancelled) {
         return false;
     }
     overlay.start = overlay.summary.start;
-    overlay.name = overlayLegendText(file, overlay.start);
+    overlay.name = overlayLegendText(file, overlay.start, overlay.summary.pack);
     const RecordingCurves& curves = reading.curves();
     const OverlayCurves points{curves.days,
                                {curves.voltage, curves.current, curves.capacity, curves.external}};

@@ -45,8 +45,9 @@ struct OverlayRecording {
 };
 
 // The legend text of an overlaid recording: the date and time it started
-// ("2026-12-05 14:30"), or its file's name when it does not tell.
-QString overlayLegendText(const QString& file, const QDateTime& start);
+// ("2026-12-05 14:30"), or its file's name when it does not tell, and its
+// pack when it has one ("2026-12-05 14:30 · Pack 3").
+QString overlayLegendText(const QString& file, const QDateTime& start, const QString& pack = {});
 
 class ViewerOverlays : public QObject {
     Q_OBJECT

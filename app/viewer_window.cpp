@@ -168,6 +168,16 @@ void ViewerWindow::buildWidgets() {
         rangeCommands_[1]->setEnabled(on);
     });
     rangeCommands_[1]->setEnabled(false);
+    // The cursors read every compared recording at the same elapsed times.
+    connect(overlays_, &ViewerOverlays::changed, this, [this] {
+        std::vector<ComparedRows> compared;
+        for (const OverlayRecording& r : overlays_->recordings()) {
+            TableRangeRows rows(*r.table);
+            compared.push_back({r.name, r.table, rowSeconds(rows)});
+        }
+        const RecordingSummaryValues& own = summary_->summary();
+        range_->setCompared(overlayLegendText(file_, own.start, own.pack), std::move(compared));
+    });
     connect(rangeCommands_[1], &QAction::triggered, this,
             [this] { runCommand([this] { range_->exportRange(QString()); }); });
 

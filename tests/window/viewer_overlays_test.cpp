@@ -9,10 +9,13 @@
 #include <QMenu>
 #include <cmath>
 
+#include "app/range_panel.h"
 #include "app/settings_store.h"
 #include "app/viewer_window.h"
 #include "chart/chart_overlays.h"
+#include "chart/range_cursors.h"
 #include "chart/series_envelope.h"
+#include "packs/pack_file.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -235,6 +238,54 @@ TEST_F(ViewerOverlaysTest, CurveSwitchesAndLanguageReachTheOverlays) {
     EXPECT_EQ(
         viewer->comparison().menu()->findChild<QAction*>(QStringLiteral("RemoveOverlay0"))->text(),
         QStringLiteral("移除 o.csv"));
+}
+
+// The range cursors read every compared recording at the same elapsed
+// times, each in a column named by its legend (with its pack).
+TEST_F(ViewerOverlaysTest, RangeCursorsReadEachComparedRecordingAtTheSameElapsedTimes) {
+    openMain();
+    const QString later =
+        writeRecording(QStringLiteral("later.csv"), QStringLiteral("2026-12-05T15:00:00+01:00"),
+                       {241, 10, 13.0, 0.005, 4.0, 10});
+    ASSERT_TRUE(writePackInfo(later, {QStringLiteral("Pack 7"), QString()}));
+    compare({later});
+    ASSERT_EQ(viewer->overlays().size(), 1u);
+    EXPECT_EQ(viewer->overlays()[0].name, QStringLiteral("2026-12-05 15:00 · Pack 7"));
+
+    viewer->command(QStringLiteral("RangeCursors"))->trigger();
+    RangeCursors& cursors = viewer->range().cursors();
+    cursors.setX(RangeCursors::A, 100 * kSecond);
+    cursors.setX(RangeCursors::B, 300 * kSecond);
+    QApplication::processEvents();
+    const std::vector<RangeColumn>& columns = viewer->rangePanel().columns();
+    ASSERT_EQ(columns.size(), 2u);
+    EXPECT_EQ(columns[0].name, QStringLiteral("2026-12-05 09:00"));
+    EXPECT_EQ(columns[1].name, QStringLiteral("2026-12-05 15:00 · Pack 7"));
+    struct Expected {
+        std::size_t rowA, rowB;
+        double mah, voltsAtA;
+    };
+    // Rows every 10 s from 0: A at row 10, B at row 30 in both.
+    const Expected expected[] = {{10, 30, 20, 12.10}, {10, 30, 200, 13.05}};
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        SCOPED_TRACE(c);
+        ASSERT_TRUE(columns[c].statistics);
+        const RangeStatistics& s = *columns[c].statistics;
+        EXPECT_EQ(s.rowA, expected[c].rowA);
+        EXPECT_EQ(s.rowB, expected[c].rowB);
+        EXPECT_DOUBLE_EQ(s.deltaSeconds, 200);
+        EXPECT_DOUBLE_EQ(s.deltaMah, expected[c].mah);
+        EXPECT_NEAR(s.of(RangeQuantity::Voltage).atA, expected[c].voltsAtA, 1e-9);
+    }
+    // Past the end of the shorter one, a cursor reads its last row.
+    cursors.setX(RangeCursors::B, 1200 * kSecond);
+    QApplication::processEvents();
+    ASSERT_TRUE(viewer->rangePanel().columns()[0].statistics);
+    EXPECT_EQ(viewer->rangePanel().columns()[0].statistics->rowB, 59u);
+    EXPECT_EQ(viewer->rangePanel().columns()[1].statistics->rowB, 120u);
+
+    viewer->comparison().clear();
+    EXPECT_EQ(viewer->rangePanel().columns().size(), 1u);
 }
 
 }  // namespace
