@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
@@ -212,8 +213,12 @@ void MainWindow::buildWidgets() {
     tableView_->setObjectName(QStringLiteral("Grid1"));
     tableView_->setModel(tableModel_);
     applyDesign(tableView_, kTableRect);
-    rangePanel_ = new RangePanel(frame_->page(0));
-    rangePanel_->overlayBottomOf(chart_);
+    // The range panel goes under the plot inside the chart's own area (the
+    // window's layout has no place for it): while it shows, the plot is
+    // that much shorter and keeps all its axes in view.
+    rangePanel_ = new RangePanel(chart_);
+    rangePanel_->hide();
+    chart_->layout()->addWidget(rangePanel_);
     range_ = new RangeTool(
         *chart_, *tableModel_, *rangePanel_,
         [this](QWidget* parent, const QString& title, const QString& proposed,

@@ -78,31 +78,6 @@ RangePanel::RangePanel(QWidget* parent) : QFrame(parent) {
     setVisible(false);
 }
 
-void RangePanel::overlayBottomOf(QWidget* chart) {
-    overlaid_ = chart;
-    setAutoFillBackground(true);
-    chart->installEventFilter(this);
-    placeOverlay();
-}
-
-bool RangePanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == overlaid_ &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
-        placeOverlay();
-    }
-    return QFrame::eventFilter(watched, event);
-}
-
-void RangePanel::placeOverlay() {
-    if (overlaid_ == nullptr) {
-        return;
-    }
-    const int height = std::min(sizeHint().height(), overlaid_->height() / 2);
-    const QRect chart = overlaid_->geometry();
-    setGeometry(chart.left(), chart.bottom() + 1 - height, chart.width(), height);
-    raise();
-}
-
 void RangePanel::setColumns(std::vector<RangeColumn> columns) {
     columns_ = std::move(columns);
     refresh();
@@ -186,7 +161,6 @@ void RangePanel::refresh() {
     }
     html += QStringLiteral("</table>");
     grid_->setText(html);
-    placeOverlay();
 }
 
 // --- the tool ------------------------------------------------------------------------------

@@ -58,25 +58,17 @@ public:
     QString headText(std::size_t column, int which) const;
     QString valueText(std::size_t column, RangeQuantity quantity, RangeFigure figure) const;
     QPushButton* exportButton() const { return export_; }
-    // Where the window has no place under the chart: the panel stands over
-    // the chart's lower edge, following its size.
-    void overlayBottomOf(QWidget* chart);
 
 signals:
     void exportRequested();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void placeOverlay();
     void refresh();
 
     std::vector<RangeColumn> columns_;
     bool chinese_ = false;
     QLabel* grid_ = nullptr;
     QPushButton* export_ = nullptr;
-    QWidget* overlaid_ = nullptr;
 };
 
 // A recording compared with the one on the chart (an overlay): read at the

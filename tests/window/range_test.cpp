@@ -190,6 +190,15 @@ TEST_F(RangeTest, LiveWindowFollowsRowsInsideTheSpanOnlyWhileOn) {
     ASSERT_TRUE(w->range().active());
     EXPECT_TRUE(tool("View1", "RangeCursors")->checked());
     EXPECT_TRUE(w->rangePanel().isVisible());
+    // The panel takes its height from the plot inside the chart's area: it
+    // hides none of the plot, and the chart keeps its place in the window.
+    QApplication::processEvents();
+    const QRect plot = w->chart().plot()->geometry();
+    const QRect panel = w->rangePanel().geometry();
+    EXPECT_EQ(w->rangePanel().parentWidget(), &w->chart());
+    EXPECT_GE(panel.top(), plot.bottom());
+    EXPECT_LE(panel.bottom(), w->chart().rect().bottom());
+    EXPECT_GT(panel.height(), 20);
     // Both cursors right of the last row: it is theirs, so a new row counts.
     RangeCursors& cursors = w->range().cursors();
     cursors.setX(RangeCursors::A, 0);
