@@ -63,11 +63,14 @@ QString duration(double seconds) {
 RangePanel::RangePanel(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("rangePanel"));
     setFrameShape(QFrame::StyledPanel);
+    // As tall as its figures and no taller: the chart above keeps the rest.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(4, 2, 4, 2);
+    row->setContentsMargins(4, 2, 4, 5);
     grid_ = new QLabel(this);
     grid_->setObjectName(QStringLiteral("rangeFigures"));
     grid_->setTextFormat(Qt::RichText);
+    grid_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     grid_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     export_ = new QPushButton(this);
     export_->setObjectName(QStringLiteral("ExportRange"));
@@ -118,7 +121,7 @@ QString RangePanel::valueText(std::size_t column, RangeQuantity quantity,
 void RangePanel::refresh() {
     // One table: a row of heads, then a row per quantity; every recording
     // a block of five cells.
-    QString html = QStringLiteral("<table cellspacing='0' cellpadding='1'>");
+    QString html = QStringLiteral("<table cellspacing='0' cellpadding='0'>");
     const auto cell = [](const QString& text, bool right = true) {
         return QStringLiteral("<td align='%1'>&nbsp;%2&nbsp;</td>")
             .arg(right ? QStringLiteral("right") : QStringLiteral("left"), text.toHtmlEscaped());
