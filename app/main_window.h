@@ -25,6 +25,7 @@
 #include "app/settings_store.h"
 #include "app/size_limits.h"
 #include "app/summary_window.h"
+#include "packs/pack_file.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
 #include "readout/journal.h"
@@ -255,6 +256,10 @@ private:
     // journal gets.
     void choosePack();
     void tagJournal();
+    // The pack of the present and following recordings (View > Pack…).
+    PackInfo chosenPack() const;
+    // The live summary, with the present recording's pack and note.
+    RecordingSummaryValues liveSummaryValues() const;
 
     SettingsStore& settings_;
     Hooks hooks_;

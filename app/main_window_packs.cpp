@@ -18,13 +18,17 @@ const QString kPackSection = QStringLiteral("Pack");
 const QString kPackNameKey = QStringLiteral("Name");
 const QString kPackNoteKey = QStringLiteral("Note");
 
-PackInfo storedPack(SettingsStore& settings) {
+PackInfo storedPack(const SettingsStore& settings) {
     return {normalizedPackName(
                 settings.read(kSettingsApplication, kPackSection, kPackNameKey, QString())),
             settings.read(kSettingsApplication, kPackSection, kPackNoteKey, QString())};
 }
 
 }  // namespace
+
+PackInfo MainWindow::chosenPack() const {
+    return storedPack(settings_);
+}
 
 void MainWindow::choosePack() {
     const bool chinese = inChinese();
@@ -42,6 +46,9 @@ void MainWindow::choosePack() {
     // The present recording is this pack's too.
     taggedJournal_.clear();
     tagJournal();
+    if (summaryWindow_) {
+        summaryWindow_->setSummary(liveSummaryValues());
+    }
 }
 
 void MainWindow::tagJournal() {

@@ -79,8 +79,16 @@ void MainWindow::beginJournal(const QString& port) {
 void MainWindow::restartLiveSummary() {
     liveSummary_ = RecordingSummarizer(recording_->recordingStart());
     if (summaryWindow_) {
-        summaryWindow_->setSummary(liveSummary_.values());
+        summaryWindow_->setSummary(liveSummaryValues());
     }
+}
+
+RecordingSummaryValues MainWindow::liveSummaryValues() const {
+    RecordingSummaryValues values = liveSummary_.values();
+    const PackInfo pack = chosenPack();  // the present recording's
+    values.pack = pack.pack;
+    values.note = pack.note;
+    return values;
 }
 
 void MainWindow::summarizeRow(int row) {
@@ -91,7 +99,7 @@ void MainWindow::summarizeRow(int row) {
     }
     liveSummary_.addRow(texts);
     if (summaryWindow_ && summaryWindow_->isVisible()) {
-        summaryWindow_->setSummary(liveSummary_.values());
+        summaryWindow_->setSummary(liveSummaryValues());
     }
 }
 
@@ -100,7 +108,7 @@ void MainWindow::showSummary() {
         summaryWindow_ = new SummaryWindow(this);
         summaryWindow_->setLanguage(isChinese(readLanguageCode(settings_)));
     }
-    summaryWindow_->setSummary(liveSummary_.values());
+    summaryWindow_->setSummary(liveSummaryValues());
     summaryWindow_->show();
     summaryWindow_->raise();
     summaryWindow_->activateWindow();

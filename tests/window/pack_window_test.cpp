@@ -6,6 +6,7 @@
 
 #include "app/pack_dialog.h"
 #include "app/summary_view.h"
+#include "app/summary_window.h"
 #include "app/viewer_window.h"
 #include "packs/pack_file.h"
 #include "tests/support/window_test_support.h"
@@ -67,6 +68,11 @@ TEST_F(PackWindowTest, ChosenPackGoesWithThePresentAndEveryFollowingJournal) {
     EXPECT_EQ(offered.pack, QStringLiteral("Pack A"));
     EXPECT_EQ(readPackInfo(second), (PackInfo{QStringLiteral("Pack B"), QString()}));
     EXPECT_EQ(readPackInfo(first).pack, QStringLiteral("Pack A"));
+    // The live summary names it too.
+    click("View1", "Summary");
+    ASSERT_NE(w->summaryWindow(), nullptr);
+    EXPECT_EQ(w->summaryWindow()->view().summary().pack, QStringLiteral("Pack B"));
+    EXPECT_EQ(w->summaryWindow()->view().summary().rows, 2);
     disconnect();
     EXPECT_TRUE(failures.isEmpty()) << failureText();
 
