@@ -92,8 +92,12 @@ RecordingCurves curvesOf(const Recorded& r) {
 
 QStringList captionLines(const Recorded& r) {
     const RecordingSummaryValues& s = r.summary;
+    QString file = QFileInfo(r.name).fileName();
+    if (!s.pack.isEmpty()) {
+        file += QStringLiteral("    Pack %1").arg(s.pack);
+    }
     return {
-        QFileInfo(r.name).fileName(),
+        file,
         QStringLiteral("Start %1    Battery %2    %3    Duration %4")
             .arg(s.start.isValid() ? isoTimeWithOffset(s.start) : QStringLiteral("not recorded"),
                  s.battery, kindName(s.kind), durationText(s.durationS)),
