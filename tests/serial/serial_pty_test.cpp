@@ -154,28 +154,38 @@ std::vector<std::uint8_t> chargingMessage() {
     return emu::encodeStatus(reading, FrameLayout::Long112);
 }
 
+// A QSerialPort on a fresh pseudo-terminal, read through the receive path,
+// counting its receive events and the lamp's flips.
+class PtyReceiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(applyChargerLineSettings(port));
+        ASSERT_TRUE(port.open(QIODevice::ReadOnly)) << port.errorString().toStdString();
+        QObject::connect(&port, &QSerialPort::readyRead, [this] { ++events; });
+    }
+    void writeBytes(const std::uint8_t* data, std::size_t n) {
+        ASSERT_EQ(::write(pty.masterFd(), data, n), static_cast<ssize_t>(n));
+    }
+
+    emu::PseudoTerminal pty;
+    QSerialPort port{QString::fromStdString(pty.slavePath())};
+    SystemTickClock clock;
+    CollectingHost host;
+    StatusDecoder decoder{clock, host};
+    int events = 0;
+    int flips = 0;
+    ReceiveAssembler assembler{clock, decoder, [this] { ++flips; }};
+    PortReceiver receiver{port, assembler};
+    const std::vector<std::uint8_t> message = chargingMessage();
+};
+
 // Each message written whole reaches the port as a receive event of its
 // own; the receive lamp flips once per event, so it keeps blinking with the
 // messages instead of flipping twice and looking dead.
-TEST(PtyReceiveLamp, FlipsOncePerReceiveEvent) {
-    emu::PseudoTerminal pty;
-    QSerialPort port(QString::fromStdString(pty.slavePath()));
-    ASSERT_TRUE(applyChargerLineSettings(port));
-    ASSERT_TRUE(port.open(QIODevice::ReadOnly)) << port.errorString().toStdString();
-    SystemTickClock clock;
-    CollectingHost host;
-    StatusDecoder decoder(clock, host);
-    int flips = 0;
-    int events = 0;
-    QObject::connect(&port, &QSerialPort::readyRead, [&] { ++events; });
-    ReceiveAssembler assembler(clock, decoder, [&] { ++flips; });
-    PortReceiver receiver(port, assembler);
-
+TEST_F(PtyReceiveTest, TheLampFlipsOncePerReceiveEvent) {
     constexpr std::size_t kMessages = 5;
-    const std::vector<std::uint8_t> message = chargingMessage();
     for (std::size_t n = 1; n <= kMessages; ++n) {
-        ASSERT_EQ(::write(pty.masterFd(), message.data(), message.size()),
-                  static_cast<ssize_t>(message.size()));
+        writeBytes(message.data(), message.size());
         ASSERT_TRUE(runUntil(port, [&] { return host.lines.size() == n; }));
     }
     EXPECT_GE(events, static_cast<int>(kMessages));
@@ -188,24 +198,10 @@ TEST(PtyReceiveLamp, FlipsOncePerReceiveEvent) {
 // the piece holding the start byte and then when the message is complete,
 // which is decoded at once. (Linux hands a terminal's bytes over at most 64
 // to a read, so the completed message may take two reads back to back.)
-TEST(PtyReceiveWakeUps, APieceByPieceMessageWakesTheReceivePathForItsStartAndItsEnd) {
-    emu::PseudoTerminal pty;
-    QSerialPort port(QString::fromStdString(pty.slavePath()));
-    ASSERT_TRUE(applyChargerLineSettings(port));
-    ASSERT_TRUE(port.open(QIODevice::ReadOnly)) << port.errorString().toStdString();
-    SystemTickClock clock;
-    CollectingHost host;
-    StatusDecoder decoder(clock, host);
-    int events = 0;
-    QObject::connect(&port, &QSerialPort::readyRead, [&] { ++events; });
-    ReceiveAssembler assembler(clock, decoder);
-    PortReceiver receiver(port, assembler);
-
-    const std::vector<std::uint8_t> message = chargingMessage();
+TEST_F(PtyReceiveTest, APieceByPieceMessageWakesTheReceivePathForItsStartAndItsEnd) {
     constexpr std::size_t kPiece = 8;
     for (std::size_t at = 0; at < message.size(); at += kPiece) {
-        ASSERT_EQ(::write(pty.masterFd(), message.data() + at, kPiece),
-                  static_cast<ssize_t>(kPiece));
+        writeBytes(message.data() + at, kPiece);
         if (at == 0) {
             ASSERT_TRUE(runUntil(port, [&] { return assembler.started(); }));
         } else {
