@@ -60,34 +60,13 @@ protected:
 TEST_F(LogToolTest, HelpDocumentsOutputEventsAndStatuses) {
     ToolRun run({"--help"});
     EXPECT_EQ(run.wait(), kExitOk);
-    for (const char* topic : {"--port",
-                              "--out",
-                              "--capture",
-                              "--replay",
-                              "--speed",
-                              "Time",
-                              "# idle",
-                              "# restart",
-                              "# lost",
-                              "SIGTERM",
-                              "Ctrl-C",
-                              "Exit status",
-                              "UTF-8",
-                              "--alarm KIND=LIMIT",
-                              "--no-alarm KIND",
-                              "--on-alarm COMMAND",
-                              "# alarm KIND: TEXT",
-                              "CELLWATCH_ALARM",
-                              "CELLWATCH_TEXT",
-                              "CELLWATCH_PORT",
-                              "cell-high",
-                              "cell-low",
-                              "cell-spread",
-                              "temperature",
-                              "input-low",
-                              "finished",
-                              "stalled",
-                              "lost "}) {
+    const std::string topics =
+        "--port|--out|--capture|--replay|--speed|Time|# idle|# restart|# lost|SIGTERM|"
+        "Ctrl-C|Exit status|UTF-8|--alarm KIND=LIMIT|--no-alarm KIND|--on-alarm COMMAND|"
+        "# alarm KIND: TEXT|CELLWATCH_ALARM|CELLWATCH_TEXT|CELLWATCH_PORT|cell-high|"
+        "cell-low|cell-spread|temperature|input-low|finished|stalled|lost ";
+    for (const QString& each : QString::fromStdString(topics).split(u'|')) {
+        const std::string topic = each.toStdString();
         EXPECT_NE(run.out().find(topic), std::string::npos) << topic;
     }
     EXPECT_TRUE(run.err().empty());

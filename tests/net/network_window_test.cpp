@@ -21,10 +21,10 @@ namespace cellwatch {
 namespace {
 
 namespace emu = emulator;
-using windowtest::charging;
-using windowtest::kVoltageColumn;
 using nettest::TestBroker;
 using nettest::waitUntil;
+using windowtest::charging;
+using windowtest::kVoltageColumn;
 
 const CaptureStart kStart{1'700'000'000'000, 3600, 50'000};
 
