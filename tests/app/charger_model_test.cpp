@@ -13,16 +13,6 @@ namespace {
 
 using testing::FakeGauge;
 
-TEST(ChargerModel, ModelEntries) {
-    for (std::size_t i = 0; i < kModelEntries.size(); ++i) {
-        const QString entry = QString::fromLatin1(kModelEntries[i].data(),
-                                                  static_cast<qsizetype>(kModelEntries[i].size()));
-        EXPECT_EQ(entry.size(), 19);
-        EXPECT_EQ(modelCode(entry), QStringLiteral("K0%1").arg(i + 1));
-    }
-    EXPECT_EQ(kModelStartText, kModelEntries[0]);
-}
-
 TEST(ChargerModel, InitPowerGauge) {
     FakeGauge gauge;
     InitPowerGauge(gauge);

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -80,15 +79,6 @@ std::string expectedRow(const emu::ChargerReading& reading, FrameLayout layout,
                         const std::string& time) {
     // The dump line is the layout followed by the sample's fields 1 to 21.
     return time + '\t' + withoutTime(emu::expectedDumpLine(reading, layout));
-}
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 void writeAll(int fd, const std::vector<std::uint8_t>& bytes) {

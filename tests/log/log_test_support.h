@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "protocol/status_frame.h"
+#include "tests/support/text_file.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch::logtest {
 
 namespace emu = emulator;
+using testing::readFile;
+using testing::splitLines;
 
 // The header line, as a user reads it.
 inline const std::string kHeaderLine =
@@ -37,8 +40,6 @@ std::string expectedRow(const emu::ChargerReading& reading, FrameLayout layout,
                         const std::string& time);
 // The line without its time column.
 std::string withoutTime(const std::string& line);
-
-std::vector<std::string> splitLines(const std::string& text);
 
 // Writes all bytes to a non-blocking descriptor.
 void writeAll(int fd, const std::vector<std::uint8_t>& bytes);

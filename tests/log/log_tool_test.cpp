@@ -32,11 +32,6 @@ namespace {
 using namespace logtest;
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class LogToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
