@@ -44,11 +44,12 @@ struct Threshold {
     void (*change)(RowValues&, std::int64_t hundredths);
     std::int64_t limit;  // hundredths
     int direction;       // +1: raised above the limit, -1: below
+    const char* text;    // of the alarm one step beyond the limit
 };
 
 const Threshold kThresholds[] = {
     {"cell-high lithium", Kind::CellHigh, [](RowValues& r, std::int64_t x) { r.cells[2] = v(x); },
-     425, +1},
+     425, +1, "Cell 3 at 4.26 V (limit 4.25 V)"},
     {"cell-high lead", Kind::CellHigh,
      [](RowValues& r, std::int64_t x) {
          r.batteryType = "Pb";
@@ -56,13 +57,13 @@ const Threshold kThresholds[] = {
          r.cells[0] = v(220);
          r.cells[1] = v(x);
      },
-     245, +1},
+     245, +1, "Cell 2 at 2.46 V (limit 2.45 V)"},
     {"cell-low lithium", Kind::CellLow,
      [](RowValues& r, std::int64_t x) {
          r.state = "-DSC-";
          r.cells[3] = v(x);
      },
-     300, -1},
+     300, -1, "Cell 4 at 2.99 V (limit 3.00 V)"},
     {"cell-low lead", Kind::CellLow,
      [](RowValues& r, std::int64_t x) {
          r.batteryType = "Pb";
@@ -71,23 +72,26 @@ const Threshold kThresholds[] = {
          r.cells[0] = v(200);
          r.cells[1] = v(x);
      },
-     175, -1},
+     175, -1, "Cell 2 at 1.74 V (limit 1.75 V)"},
     {"cell-spread", Kind::CellSpread,
      [](RowValues& r, std::int64_t x) {
          r.elapsedSeconds = 60;
          r.cells[1] = v(400 + x);
      },
-     10, +1},
+     10, +1, "Cells 0.11 V apart: cell 2 at 4.11 V, cell 1 at 4.00 V (limit 0.10 V)"},
     {"external temperature", Kind::Temperature,
-     [](RowValues& r, std::int64_t x) { r.extTemperature = v(x); }, 5000, +1},
+     [](RowValues& r, std::int64_t x) { r.extTemperature = v(x); }, 5000, +1,
+     "External temperature 51 °C (limit 50 °C)"},
     {"internal temperature", Kind::Temperature,
-     [](RowValues& r, std::int64_t x) { r.intTemperature = v(x); }, 7000, +1},
+     [](RowValues& r, std::int64_t x) { r.intTemperature = v(x); }, 7000, +1,
+     "Internal temperature 71 °C (limit 70 °C)"},
     {"input-low", Kind::InputLow, [](RowValues& r, std::int64_t x) { r.inputVoltage = v(x); }, 1100,
-     -1},
+     -1, "Input at 10.99 V (limit 11.00 V)"},
 };
 
-// Just under, at and just over each limit: only beyond it raises (strict).
-TEST(AlarmRules, EachLimitIsStrict) {
+// Just under, at and just over each limit: only beyond it raises (strict),
+// saying the value and the limit.
+TEST(AlarmRules, EachLimitIsStrictAndItsTextNamesTheValueAndTheLimit) {
     for (const Threshold& t : kThresholds) {
         // Temperatures are whole degrees; the others step by 0.01.
         const std::int64_t step = t.kind == Kind::Temperature ? 100 : 1;
@@ -100,40 +104,10 @@ TEST(AlarmRules, EachLimitIsStrict) {
             const std::vector<Alarm> raised = monitor.row(row, 1000);
             EXPECT_EQ(kinds(raised), beyond ? std::vector<Kind>{t.kind} : std::vector<Kind>{})
                 << t.name << " at " << t.limit + offset;
+            if (beyond && !raised.empty()) {
+                EXPECT_EQ(raised[0].text, t.text);
+            }
         }
-    }
-}
-
-TEST(AlarmRules, TextsNameTheValueAndTheLimit) {
-    const struct {
-        void (*change)(RowValues&);
-        const char* text;
-    } cases[] = {
-        {[](RowValues& r) { r.cells[2] = v(427); }, "Cell 3 at 4.27 V (limit 4.25 V)"},
-        {[](RowValues& r) {
-             r.state = "-DSC-";
-             r.cells[1] = v(295);
-         },
-         "Cell 2 at 2.95 V (limit 3.00 V)"},
-        {[](RowValues& r) { r.extTemperature = Decimal::fromInt(51); },
-         "External temperature 51 °C (limit 50 °C)"},
-        {[](RowValues& r) { r.intTemperature = Decimal::fromInt(71); },
-         "Internal temperature 71 °C (limit 70 °C)"},
-        {[](RowValues& r) { r.inputVoltage = v(1080); }, "Input at 10.80 V (limit 11.00 V)"},
-        {[](RowValues& r) {
-             r.elapsedSeconds = 75;
-             r.cells[3] = v(388);
-         },
-         "Cells 0.12 V apart: cell 1 at 4.00 V, cell 4 at 3.88 V (limit 0.10 V)"},
-    };
-    for (const auto& c : cases) {
-        AlarmMonitor monitor;
-        monitor.connected(0);
-        RowValues row = healthy();
-        c.change(row);
-        const std::vector<Alarm> raised = monitor.row(row, 1000);
-        ASSERT_EQ(raised.size(), 1u) << c.text;
-        EXPECT_EQ(raised[0].text, c.text);
     }
 }
 

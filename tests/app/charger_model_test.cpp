@@ -6,75 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fake_gauge.h"
+
 namespace cellwatch {
 namespace {
 
-// Keeps the settings and a log of every call. A gauge may refuse a full
-// scale above its limit, so the derived settings must come from what the
-// gauge reports back.
-class FakeGauge : public PowerGaugeControl {
-public:
-    double limit = 1e9;
-
-    void setMaximum(double v) override {
-        log("maximum");
-        max_ = std::min(v, limit);
-    }
-    double maximum() const override { return max_; }
-    void setMinimum(double v) override {
-        log("minimum");
-        min_ = v;
-    }
-    double minimum() const override { return min_; }
-    void setStep(double v) override {
-        log("step");
-        step_ = v;
-    }
-    double step() const override { return step_; }
-    void setLowerMark(double v) override {
-        log("lower");
-        lower_ = v;
-    }
-    double lowerMark() const override { return lower_; }
-    void setUpperMark(double v) override {
-        log("upper");
-        upper_ = v;
-    }
-    double upperMark() const override { return upper_; }
-    void setValue(double v) override {
-        log("value");
-        value_ = v;
-    }
-    double value() const override { return value_; }
-    void setCaption(const QString& v) override {
-        log("caption " + v.toStdString());
-        caption_ = v;
-    }
-    QString caption() const override { return caption_; }
-    void setMode(int v) override {
-        log("mode " + std::to_string(v));
-        mode_ = v;
-    }
-    int mode() const override { return mode_; }
-
-    std::vector<std::string> calls;
-
-private:
-    void log(const std::string& call) { calls.push_back(call); }
-    double max_ = -1, min_ = -1, step_ = -1, lower_ = -1, upper_ = -1, value_ = 7;
-    QString caption_ = "12.000";
-    int mode_ = 0;
-};
-
-TEST(ChargerModel, ModelEntries) {
-    for (std::size_t i = 0; i < kModelEntries.size(); ++i) {
-        const QString entry = QString::fromLatin1(kModelEntries[i].data(),
-                                                  static_cast<qsizetype>(kModelEntries[i].size()));
-        EXPECT_EQ(entry.size(), 19);
-        EXPECT_EQ(modelCode(entry), QStringLiteral("K0%1").arg(i + 1));
-    }
-    EXPECT_EQ(kModelStartText, kModelEntries[0]);
-}
+using testing::FakeGauge;
 
 TEST(ChargerModel, InitPowerGauge) {
     FakeGauge gauge;

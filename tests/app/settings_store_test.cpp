@@ -22,12 +22,6 @@ protected:
     }
 };
 
-TEST_F(SettingsStoreTest, NothingStoredGivesChineseAndWritesNothing) {
-    FileSettingsStore store(path());
-    EXPECT_EQ(readLanguageCode(store), QStringLiteral("CHT"));
-    EXPECT_FALSE(QFile::exists(path()));
-}
-
 TEST_F(SettingsStoreTest, NamesAreCaseBlindAndValuesSurviveARestart) {
     {
         FileSettingsStore store(path());

@@ -223,12 +223,6 @@ TEST_F(DataTableViewTest, ColumnLayoutSurvivesSetUp) {
     }
 }
 
-}  // namespace
-}  // namespace cellwatch
-
-namespace cellwatch {
-namespace {
-
 // The quick test of a number's text agrees with parsing and formatting it
 // again, for every field kind, on the program's own texts and on near misses.
 TEST(DataTableNumbers, QuickTextTestAgreesWithFormatting) {

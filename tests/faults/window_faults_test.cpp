@@ -66,10 +66,7 @@ TEST_F(WindowFaultTest, MegabytesOfNoiseBetweenMessagesLoseNothingAndFramingReco
         pty = std::make_unique<emu::PseudoTerminal>();
         open();
         connectTo(slave());
-        for (int k = 1; k <= kBefore; ++k) {
-            advance(1000);
-            record(charging(k));
-        }
+        recordRows(1, kBefore);
         const QStringList recorded = tableTexts();
 
         // The burst reaches the window's receive path as one receive event.
@@ -103,8 +100,7 @@ TEST_F(WindowFaultTest, MegabytesOfNoiseBetweenMessagesLoseNothingAndFramingReco
         }
 
         // The line itself still works.
-        advance(1000);
-        record(charging(20));
+        recordRows(20, 20);
         EXPECT_TRUE(failures.isEmpty()) << failureText();
     }
 }
@@ -120,8 +116,7 @@ TEST_F(WindowFaultTest, MessageStalledAfterItsStartByteIsRecordedOnlyWithinThree
         pty = std::make_unique<emu::PseudoTerminal>();
         open();
         connectTo(slave());
-        advance(1000);
-        record(charging(1));
+        recordRows(1, 1);
         const QStringList recorded = tableTexts();
 
         const std::vector<std::uint8_t> bytes = message(charging(2));
@@ -295,10 +290,7 @@ private:
 TEST_F(WindowFaultTest, ExportThatCannotBeWrittenShowsWhyAndChangesNothing) {
     open();
     connectTo(slave());
-    for (int k = 1; k <= 5; ++k) {
-        advance(1000);
-        record(charging(k));
-    }
+    recordRows(1, 5);
     const QStringList recorded = tableTexts();
     const QByteArray older("an older export\r\n");
     const struct {

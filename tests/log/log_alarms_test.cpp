@@ -212,10 +212,7 @@ TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
     ASSERT_TRUE(run.waitForLines(6)) << run.out();
     std::ofstream{go};
     // Three runs, one after the other.
-    const auto runs = [&] {
-        std::ifstream in(record);
-        return splitLines({std::istreambuf_iterator<char>(in), {}});
-    };
+    const auto runs = [&] { return splitLines(readFile(record)); };
     QElapsedTimer timer;
     timer.start();
     while (runs().size() < 3 && timer.elapsed() < 5000) {

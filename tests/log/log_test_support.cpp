@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -30,6 +29,47 @@ emu::ChargerReading chargeReading(int n) {
     return r;
 }
 
+namespace {
+
+emu::Step step(emu::Step::Kind kind, int n, FrameLayout layout, std::uint32_t ms = 0) {
+    emu::Step s;
+    s.kind = kind;
+    s.reading = chargeReading(n);
+    s.layout = layout;
+    s.ms = ms;
+    return s;
+}
+
+void addMessages(std::vector<emu::Step>& steps, int from, int to) {
+    for (int n = from; n <= to; ++n) {
+        steps.push_back(
+            step(emu::Step::Kind::Message, n, n % 2 ? FrameLayout::Long112 : FrameLayout::Short76));
+    }
+}
+
+}  // namespace
+
+std::vector<emu::Step> eventfulRun(int around) {
+    using Kind = emu::Step::Kind;
+    std::vector<emu::Step> steps;
+    addMessages(steps, 1, around);
+    emu::Step garbage;
+    garbage.kind = Kind::Garbage;
+    garbage.bytes = {0x00, 0x7D, 0xFF, 0x80, 0x41};
+    steps.push_back(garbage);
+    steps.push_back(step(Kind::DamagedMessage, around + 1, FrameLayout::Long112));
+    steps.push_back(step(Kind::Message, around + 2, FrameLayout::Long112));
+    steps.push_back(step(Kind::LateMessage, around + 3, FrameLayout::Long112, 4700));
+    addMessages(steps, around + 4, 2 * around + 3);
+    return steps;
+}
+
+bool playEventfulRun(int fd, int around) {
+    emu::PacedWriter writer(
+        fd, {.paced = true, .intervalMs = 120, .bytesPerSecond = 4800, .chunkBytes = 16});
+    return writer.play(eventfulRun(around)) == emu::PacedWriter::Outcome::Finished;
+}
+
 std::string withoutTime(const std::string& line) {
     const auto tab = line.find('\t');
     return tab == std::string::npos ? std::string() : line.substr(tab + 1);
@@ -39,15 +79,6 @@ std::string expectedRow(const emu::ChargerReading& reading, FrameLayout layout,
                         const std::string& time) {
     // The dump line is the layout followed by the sample's fields 1 to 21.
     return time + '\t' + withoutTime(emu::expectedDumpLine(reading, layout));
-}
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 void writeAll(int fd, const std::vector<std::uint8_t>& bytes) {

@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "protocol/status_frame.h"
+#include "tests/support/text_file.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch::logtest {
 
 namespace emu = emulator;
+using testing::readFile;
+using testing::splitLines;
 
 // The header line, as a user reads it.
 inline const std::string kHeaderLine =
@@ -23,14 +26,20 @@ inline const std::string kHeaderLine =
 // capacity and cells so that rows differ.
 emu::ChargerReading chargeReading(int n);
 
+// A run with both layouts, garbage and a damaged message, then a message
+// that stalls for 4.7 s after its first bytes (too late: idle) so that the
+// next one, more than 4 s after the last row, restarts the recording.
+// `around` plain messages go before the garbage and after the stall.
+std::vector<emu::Step> eventfulRun(int around);
+// Writes eventfulRun(around) to `fd` at the charger's pace; whether it all went.
+bool playEventfulRun(int fd, int around);
+
 // The log line of a recorded reading: `time`, then the texts the table
 // shows for the reading's fields.
 std::string expectedRow(const emu::ChargerReading& reading, FrameLayout layout,
                         const std::string& time);
 // The line without its time column.
 std::string withoutTime(const std::string& line);
-
-std::vector<std::string> splitLines(const std::string& text);
 
 // Writes all bytes to a non-blocking descriptor.
 void writeAll(int fd, const std::vector<std::uint8_t>& bytes);

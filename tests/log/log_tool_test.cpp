@@ -32,11 +32,6 @@ namespace {
 using namespace logtest;
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class LogToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -60,34 +55,13 @@ protected:
 TEST_F(LogToolTest, HelpDocumentsOutputEventsAndStatuses) {
     ToolRun run({"--help"});
     EXPECT_EQ(run.wait(), kExitOk);
-    for (const char* topic : {"--port",
-                              "--out",
-                              "--capture",
-                              "--replay",
-                              "--speed",
-                              "Time",
-                              "# idle",
-                              "# restart",
-                              "# lost",
-                              "SIGTERM",
-                              "Ctrl-C",
-                              "Exit status",
-                              "UTF-8",
-                              "--alarm KIND=LIMIT",
-                              "--no-alarm KIND",
-                              "--on-alarm COMMAND",
-                              "# alarm KIND: TEXT",
-                              "CELLWATCH_ALARM",
-                              "CELLWATCH_TEXT",
-                              "CELLWATCH_PORT",
-                              "cell-high",
-                              "cell-low",
-                              "cell-spread",
-                              "temperature",
-                              "input-low",
-                              "finished",
-                              "stalled",
-                              "lost "}) {
+    const std::string topics =
+        "--port|--out|--capture|--replay|--speed|Time|# idle|# restart|# lost|SIGTERM|"
+        "Ctrl-C|Exit status|UTF-8|--alarm KIND=LIMIT|--no-alarm KIND|--on-alarm COMMAND|"
+        "# alarm KIND: TEXT|CELLWATCH_ALARM|CELLWATCH_TEXT|CELLWATCH_PORT|cell-high|"
+        "cell-low|cell-spread|temperature|input-low|finished|stalled|lost ";
+    for (const QString& each : QString::fromStdString(topics).split(u'|')) {
+        const std::string topic = each.toStdString();
         EXPECT_NE(run.out().find(topic), std::string::npos) << topic;
     }
     EXPECT_TRUE(run.err().empty());
@@ -312,44 +286,13 @@ TEST_F(LogToolTest, SignalEndsTheLogWhileItsOutputTakesNothing) {
     }
 }
 
-emu::Step step(emu::Step::Kind kind, int n, FrameLayout layout, std::uint32_t ms = 0) {
-    emu::Step s;
-    s.kind = kind;
-    s.reading = chargeReading(n);
-    s.layout = layout;
-    s.ms = ms;
-    return s;
-}
-
-// Both layouts, garbage and a damaged message, then a message that stalls
-// for 4.7 s after its first bytes: it comes too late (idle), and the next
-// one more than 4 s after the last row restarts the recording.
+// The eventful run: its idle and restart events come back alike.
 TEST_F(LogToolTest, ReplayedCaptureGivesExactlyTheLinesOfTheLiveRun) {
-    using Kind = emu::Step::Kind;
     const std::string capture = (dir / "run.cwcap").string();
     ToolRun live({"--port", port(), "--capture", capture});
     ASSERT_TRUE(live.waitForLines(1)) << live.err();
 
-    std::vector<emu::Step> steps;
-    for (int n = 1; n <= 4; ++n) {
-        steps.push_back(
-            step(Kind::Message, n, n % 2 ? FrameLayout::Long112 : FrameLayout::Short76));
-    }
-    emu::Step garbage;
-    garbage.kind = Kind::Garbage;
-    garbage.bytes = {0x00, 0x7D, 0xFF, 0x80, 0x41};
-    steps.push_back(garbage);
-    steps.push_back(step(Kind::DamagedMessage, 5, FrameLayout::Long112));
-    steps.push_back(step(Kind::Message, 6, FrameLayout::Long112));
-    steps.push_back(step(Kind::LateMessage, 7, FrameLayout::Long112, 4700));
-    for (int n = 8; n <= 11; ++n) {
-        steps.push_back(
-            step(Kind::Message, n, n % 2 ? FrameLayout::Long112 : FrameLayout::Short76));
-    }
-    emu::PacedWriter writer(
-        pty->masterFd(),
-        {.paced = true, .intervalMs = 120, .bytesPerSecond = 4800, .chunkBytes = 16});
-    ASSERT_EQ(writer.play(steps), emu::PacedWriter::Outcome::Finished);
+    ASSERT_TRUE(playEventfulRun(pty->masterFd(), 4));
     live.waitForLines(1000, 400);  // the last bytes are worked off
     live.signal(SIGTERM);
     ASSERT_EQ(live.wait(), kExitOk) << live.err();

@@ -13,7 +13,6 @@
 
 #include "log_test_support.h"
 #include "test_broker.h"
-#include "tools/emulator/paced_writer.h"
 #include "tools/log/command_line.h"
 
 namespace cellwatch::logger {
@@ -21,38 +20,6 @@ namespace {
 
 using namespace logtest;
 using nettest::TestBroker;
-
-emu::Step step(emu::Step::Kind kind, int n, FrameLayout layout, std::uint32_t ms = 0) {
-    emu::Step s;
-    s.kind = kind;
-    s.reading = chargeReading(n);
-    s.layout = layout;
-    s.ms = ms;
-    return s;
-}
-
-// Both layouts, garbage and a damaged message, a message that stalls (idle)
-// and a pause that restarts the recording.
-std::vector<emu::Step> eventfulRun() {
-    using Kind = emu::Step::Kind;
-    std::vector<emu::Step> steps;
-    for (int n = 1; n <= 3; ++n) {
-        steps.push_back(
-            step(Kind::Message, n, n % 2 ? FrameLayout::Long112 : FrameLayout::Short76));
-    }
-    emu::Step garbage;
-    garbage.kind = Kind::Garbage;
-    garbage.bytes = {0x00, 0x7D, 0xFF, 0x80, 0x41};
-    steps.push_back(garbage);
-    steps.push_back(step(Kind::DamagedMessage, 4, FrameLayout::Long112));
-    steps.push_back(step(Kind::Message, 5, FrameLayout::Long112));
-    steps.push_back(step(Kind::LateMessage, 6, FrameLayout::Long112, 4700));
-    for (int n = 7; n <= 9; ++n) {
-        steps.push_back(
-            step(Kind::Message, n, n % 2 ? FrameLayout::Long112 : FrameLayout::Short76));
-    }
-    return steps;
-}
 
 std::string port(const emu::PseudoTerminal& pty) {
     return pty.slavePath();
@@ -100,10 +67,7 @@ TEST(NetworkTool, AWatcherPrintsExactlyThePublishersLinesThenLost) {
 
     ToolRun publisher({"--port", port(pty), "--publish", address});
     ASSERT_TRUE(publisher.waitForLines(1)) << publisher.err();
-    emu::PacedWriter writer(
-        pty.masterFd(),
-        {.paced = true, .intervalMs = 120, .bytesPerSecond = 4800, .chunkBytes = 16});
-    ASSERT_EQ(writer.play(eventfulRun()), emu::PacedWriter::Outcome::Finished);
+    ASSERT_TRUE(playEventfulRun(pty.masterFd(), 3));
     publisher.waitForLines(1000, 400);  // the last bytes are worked off
     publisher.signal(SIGTERM);
     ASSERT_EQ(publisher.wait(), kExitOk) << publisher.err();

@@ -15,7 +15,7 @@
 #include "chart/data_table.h"
 #include "net/publisher.h"
 #include "test_broker.h"
-#include "tools/emulator/emulator.h"
+#include "tests/support/window_test_support.h"
 
 namespace cellwatch {
 namespace {
@@ -23,24 +23,8 @@ namespace {
 namespace emu = emulator;
 using nettest::TestBroker;
 using nettest::waitUntil;
-
-constexpr int kVoltageColumn = 7;
-
-emu::ChargerReading charging(int k) {
-    emu::ChargerReading r;
-    r.mode = emu::Mode::Charge;
-    r.chemistry = emu::Chemistry::Lithium;
-    r.extTemperature = Decimal::fromInt(25);
-    r.intTemperature = Decimal::fromInt(30);
-    r.inputVoltage = Decimal::fromHundredths(1200);
-    r.voltage = Decimal::fromHundredths(1100 + k);
-    r.current = Decimal::fromHundredths(150);
-    r.capacity = Decimal::fromInt(10 * k);
-    for (std::size_t cell = 0; cell < 3; ++cell) {
-        r.cells[cell] = Decimal::fromHundredths(380 + k);
-    }
-    return r;
-}
+using windowtest::charging;
+using windowtest::kVoltageColumn;
 
 const CaptureStart kStart{1'700'000'000'000, 3600, 50'000};
 

@@ -138,12 +138,6 @@ TEST(DecimalArithmetic, DivisionAndRoundingModes) {
     EXPECT_EQ(d("-0.5").roundedToInt(), -1);
 }
 
-}  // namespace
-}  // namespace cellwatch
-
-namespace cellwatch {
-namespace {
-
 // The quick reading of a plain number gives exactly what a full conversion
 // gives, and refuses every other form.
 TEST(DecimalText, PlainDoubleIsTheFullConversion) {

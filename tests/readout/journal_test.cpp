@@ -344,12 +344,6 @@ TEST(JournalTest, ListingTellsEachRecording) {
     EXPECT_EQ(folderSize(dir.path()), bytes);
 }
 
-}  // namespace
-}  // namespace cellwatch
-
-namespace cellwatch {
-namespace {
-
 std::vector<std::tuple<QString, QString, std::size_t, std::int64_t>> notesOf(
     const RecordingFile& file) {
     std::vector<std::tuple<QString, QString, std::size_t, std::int64_t>> out;

@@ -266,12 +266,6 @@ TEST(RecordingFileTest, CancellingLeavesNothing) {
     EXPECT_EQ(table.gridRowCount(), 1);
 }
 
-}  // namespace
-}  // namespace cellwatch
-
-namespace cellwatch {
-namespace {
-
 // Damaged files, as a disk or a careless edit leaves them: bytes changed,
 // inserted, dropped or the file cut anywhere. Each is read back as a
 // recording or refused with a reason, never a crash (the suite's sanitizer

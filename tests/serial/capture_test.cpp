@@ -17,6 +17,7 @@
 #include "protocol/status_decoder.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
+#include "tests/support/text_file.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {
@@ -80,10 +81,7 @@ TEST_F(CaptureTest, RecordsComeBackAsWrittenAndLongOnesAreSplit) {
 TEST_F(CaptureTest, CutOffFileGivesEveryWholeRecord) {
     const std::string path =
         write({{1, 1, Bytes(10, 1)}, {2, 2, Bytes(5, 2)}, {3, 3, Bytes(20, 3)}});
-    const std::string whole = [&] {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }();
+    const std::string whole = testing::readFile(path);
     const std::size_t end1 = kCaptureHeaderSize + kCaptureRecordHeaderSize + 10;
     const std::size_t end2 = end1 + kCaptureRecordHeaderSize + 5;
     struct Cut {
@@ -102,10 +100,7 @@ TEST_F(CaptureTest, CutOffFileGivesEveryWholeRecord) {
 }
 
 TEST_F(CaptureTest, FileThatIsNoCaptureIsRefusedWithItsName) {
-    const std::string valid = [&] {
-        std::ifstream in(write({}), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }();
+    const std::string valid = testing::readFile(write({}));
     std::string newer = valid;
     newer[6] = 2;
     struct Refused {

@@ -61,6 +61,21 @@ inline emu::ChargerReading charging(int k) {
     return r;
 }
 
+// A lithium charging sample as the decoders hand it over, without cells.
+inline StatusSample chargeSample() {
+    StatusSample s;
+    s.batteryType = "LiIo/Po/Fe";
+    s.state = "+CHG+";
+    s.extTemperature = Decimal::fromInt(25);
+    s.intTemperature = Decimal::fromInt(30);
+    s.inputVoltage = Decimal::fromInt(12);
+    s.voltage = Decimal::fromHundredths(1680);
+    s.current = Decimal::fromHundredths(150);
+    s.capacity = Decimal::fromInt(120);
+    s.power = "25.200";
+    return s;
+}
+
 inline std::vector<std::uint8_t> message(const emu::ChargerReading& r) {
     return emu::encodeStatus(r, FrameLayout::Long112);
 }
@@ -207,15 +222,33 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == before + 1; }, kWaitMs))
             << rows() << " rows, " << before + 1 << " wanted";
     }
+    // Sends charging(from) to charging(to) (or other readings), a second apart.
+    void recordRows(int from, int to, emu::ChargerReading (*reading)(int) = charging) {
+        for (int k = from; k <= to; ++k) {
+            advance(1000);
+            record(reading(k));
+        }
+    }
+    // A pause of more than 4 s: the next message starts a new recording.
+    void pause() {
+        advance(6000);
+        write(message(charging(99)));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
+    }
+    QString statusText() const { return tool("state", "state_text")->text(); }
     // Every cell of table rows 0 (the header) to `last`, or to the last row.
-    QStringList tableTexts(std::optional<int> last = std::nullopt) const {
+    static QStringList tableTexts(const DataTableModel& table,
+                                  std::optional<int> last = std::nullopt) {
         QStringList cells;
-        for (int row = 0; row <= last.value_or(rows()); ++row) {
+        for (int row = 0; row <= last.value_or(table.gridRowCount() - 1); ++row) {
             for (int column = 0; column < kTableColumnCount; ++column) {
-                cells << w->table().gridText(row, column);
+                cells << table.gridText(row, column);
             }
         }
         return cells;
+    }
+    QStringList tableTexts(std::optional<int> last = std::nullopt) const {
+        return tableTexts(w->table(), last);
     }
 
     // What Connect and Disconnect change, and what a failed Connect must not.

@@ -14,21 +14,6 @@ namespace {
 
 using CommandFeedbackTest = WindowTest;
 
-// A charging sample as the decoders hand it over.
-StatusSample charge() {
-    StatusSample s;
-    s.batteryType = "LiIo/Po/Fe";
-    s.state = "+CHG+";
-    s.extTemperature = Decimal::fromInt(25);
-    s.intTemperature = Decimal::fromInt(30);
-    s.inputVoltage = Decimal::fromInt(12);
-    s.voltage = Decimal::fromHundredths(1680);
-    s.current = Decimal::fromHundredths(150);
-    s.capacity = Decimal::fromInt(120);
-    s.power = "25.200";
-    return s;
-}
-
 // Each command says in the status band what it did, in the window's
 // language; a cancelled one says nothing.
 TEST_F(CommandFeedbackTest, CommandsSayWhatTheyDidInTheStatusBand) {
@@ -60,7 +45,7 @@ TEST_F(CommandFeedbackTest, CommandsSayWhatTheyDidInTheStatusBand) {
         w->recording().begin();
         for (int k = 1; k <= c.rows; ++k) {
             advance(1000);
-            StatusSample sample = charge();
+            StatusSample sample = chargeSample();
             sample.elapsedMs = static_cast<std::uint32_t>(1000 * k);
             w->recording().AcceptSample(sample);
         }
@@ -97,31 +82,10 @@ TEST_F(CommandFeedbackTest, CommandsSayWhatTheyDidInTheStatusBand) {
 
 // --- keyboard shortcuts -----------------------------------------------------------------------
 
-TEST_F(CommandFeedbackTest, MenuCommandsHaveTheirShortcuts) {
+TEST_F(CommandFeedbackTest, MenuShortcutsWorkWhereverTheFocusIs) {
     open();
-    const struct {
-        const char* band;
-        const char* tool;
-        QKeySequence key;
-    } cases[] = {
-        {"file1", "Export", QKeySequence(Qt::CTRL | Qt::Key_E)},
-        {"file1", "Print", QKeySequence(QKeySequence::Print)},
-        {"View1", "Save", QKeySequence(QKeySequence::Save)},
-        {"View1", "Copy", QKeySequence(QKeySequence::Copy)},
-        {"Tools", "Refresh", QKeySequence(Qt::Key_F5)},
-        {"file1", "Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-    };
-    for (const auto& c : cases) {
-        QAction* action = tool(c.band, c.tool)->action();
-        ASSERT_NE(action, nullptr) << c.tool;
-        EXPECT_EQ(action->shortcut(), c.key) << c.tool;
-        EXPECT_FALSE(c.key.isEmpty()) << c.tool;
-        // Held by the window itself, so it works while the menu is closed.
-        EXPECT_TRUE(w->actions().contains(action)) << c.tool;
-    }
-
     // Pressed anywhere in the window, the port box's text field included,
-    // the keys run their commands.
+    // the keys run their commands, also while the menus are closed.
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     QWidget* portBox = tool("Tools", "com")->comboBox();

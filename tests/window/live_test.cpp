@@ -50,8 +50,7 @@ TEST_F(LiveWindowTest, SamplesBecomeRowsPointsAndReadouts) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
     EXPECT_EQ(points(), 0u);
     EXPECT_EQ(w->readout(15)->text(), text2(charging(3).voltage));
-    advance(1000);
-    record(charging(8));
+    recordRows(8, 8);
     EXPECT_EQ(w->table().gridText(1, 1), QStringLiteral("0:00:01"));
     EXPECT_EQ(w->readout(15)->text(), text2(charging(8).voltage));
     EXPECT_NEAR(w->chart().pointX(kSeriesVoltage, 0), 1 * kSecond, 1e-9);
@@ -86,10 +85,7 @@ TEST_F(LiveWindowTest, ToolsAndLinkTextFollowTheConnection) {
 TEST_F(LiveWindowTest, FailedConnectChangesNothingAndConnectStartsAnEmptyRecording) {
     open();
     connectTo(slave());
-    advance(1000);
-    record(charging(1));
-    advance(1000);
-    record(charging(2));
+    recordRows(1, 2);
     disconnect();
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(points(), 2u);
@@ -115,8 +111,7 @@ TEST_F(LiveWindowTest, FailedConnectChangesNothingAndConnectStartsAnEmptyRecordi
     EXPECT_EQ(rows(), 0);
     EXPECT_EQ(points(), 0u);
     EXPECT_EQ(failures.size(), 1);
-    advance(1000);
-    record(charging(3));
+    recordRows(3, 3);
     EXPECT_EQ(w->table().gridText(1, 1), QStringLiteral("0:00:01"));
 }
 

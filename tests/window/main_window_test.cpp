@@ -232,13 +232,8 @@ TEST_F(MainWindowTest, LargeReadoutsLeaveTheGaugeClearWhenItReturns) {
     QWidget* gaugeFrame = w->frame(5);
     const auto accept = [&](std::int64_t capacity) {
         advance(1000);
-        StatusSample s;
+        StatusSample s = chargeSample();
         s.elapsedMs = ticks.tickCount() - w->recording().connectTicks();
-        s.batteryType = "LiIo/Po/Fe";
-        s.state = "+CHG+";
-        s.inputVoltage = Decimal::fromInt(12);
-        s.voltage = Decimal::fromHundredths(1680);
-        s.current = Decimal::fromHundredths(250);
         s.capacity = Decimal::fromInt(capacity);
         const int before = rows();
         w->recording().AcceptSample(s);

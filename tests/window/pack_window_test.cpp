@@ -26,17 +26,6 @@ protected:
             asked.accept();
         };
     }
-    void recordRows(int from, int to) {
-        for (int k = from; k <= to; ++k) {
-            advance(1000);
-            record(charging(k));
-        }
-    }
-    void pause() {
-        advance(6000);
-        write(message(charging(99)));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
-    }
     PackInfo offered;
 };
 

@@ -14,12 +14,6 @@ namespace {
 
 class RecoveryTest : public WindowTest {
 protected:
-    void recordRows(int from, int to) {
-        for (int k = from; k <= to; ++k) {
-            advance(1000);
-            record(charging(k));
-        }
-    }
     // Voltage points (x, y) of a chart (the live one when not given).
     std::vector<std::pair<double, double>> voltagePoints(const ChartView* chart = nullptr) const {
         const ChartView& c = chart ? *chart : w->chart();
@@ -28,16 +22,6 @@ protected:
             out.emplace_back(c.pointX(kSeriesVoltage, i), c.pointY(kSeriesVoltage, i));
         }
         return out;
-    }
-    // Every cell of a viewer's table, header included.
-    static QStringList viewerTexts(const ViewerWindow& viewer) {
-        QStringList cells;
-        for (int row = 0; row < viewer.table().gridRowCount(); ++row) {
-            for (int column = 0; column < kTableColumnCount; ++column) {
-                cells << viewer.table().gridText(row, column);
-            }
-        }
-        return cells;
     }
     void expectSamePoints(const std::vector<std::pair<double, double>>& live,
                           const ViewerWindow& viewer) const {
@@ -70,7 +54,7 @@ TEST_F(RecoveryTest, JournalKeepsEachRecordingAndReopensAsRecorded) {
     ViewerWindow* viewer = w->openRecording(files[0]);
     EXPECT_TRUE(failures.isEmpty()) << failureText();
     ASSERT_NE(viewer, nullptr);
-    EXPECT_EQ(viewerTexts(*viewer), first);
+    EXPECT_EQ(tableTexts(viewer->table()), first);
     expectSamePoints(firstPoints, *viewer);
     EXPECT_TRUE(viewer->chart().titleLines().join(u' ').contains(QFileInfo(files[0]).fileName()));
 }
@@ -92,7 +76,7 @@ TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
     w->runCommand([&] { viewer = w->openRecording(exported); });
     EXPECT_TRUE(failures.isEmpty()) << failureText();
     ASSERT_NE(viewer, nullptr);
-    EXPECT_EQ(viewerTexts(*viewer), live);
+    EXPECT_EQ(tableTexts(viewer->table()), live);
     expectSamePoints(livePoints, *viewer);
 
     // An empty last row, as spreadsheets leave one, keeps the time axis.
@@ -147,7 +131,7 @@ TEST_F(RecoveryTest, RecordingsDialogListsJournalsAndOpensTheChosenOne) {
     EXPECT_EQ(listed, 1);
     EXPECT_TRUE(failures.isEmpty()) << failureText();
     ASSERT_EQ(w->viewers().size(), 1u);
-    EXPECT_EQ(viewerTexts(*w->viewers()[0]), recorded);
+    EXPECT_EQ(tableTexts(w->viewers()[0]->table()), recorded);
     EXPECT_EQ(rows(), 0);  // the live window stays as it was
 }
 
@@ -177,7 +161,6 @@ protected:
         line.reset();  // the far side closes: the port reports an error
         ASSERT_TRUE(QTest::qWaitFor([&] { return !w->link().isOpen(); }, kWaitMs));
     }
-    QString statusText() const { return tool("state", "state_text")->text(); }
 };
 
 TEST_F(ReconnectTest, TheSameAdapterIsOpenedAgainAndNoOther) {

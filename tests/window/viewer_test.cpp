@@ -22,16 +22,6 @@
 namespace cellwatch::windowtest {
 namespace {
 
-QStringList texts(const DataTableModel& table) {
-    QStringList cells;
-    for (int row = 0; row < table.gridRowCount(); ++row) {
-        for (int column = 0; column < kTableColumnCount; ++column) {
-            cells << table.gridText(row, column);
-        }
-    }
-    return cells;
-}
-
 // The report's lines ("  name:   value") as name and value.
 std::vector<std::pair<QString, QString>> reportLines(const QString& report) {
     std::vector<std::pair<QString, QString>> out;
@@ -60,19 +50,6 @@ emu::ChargerReading discharging(int k) {
 
 class ViewerTest : public WindowTest {
 protected:
-    void recordRows(int from, int to, emu::ChargerReading (*reading)(int) = charging) {
-        for (int k = from; k <= to; ++k) {
-            advance(1000);
-            record(reading(k));
-        }
-    }
-    // A pause of more than 4 s: the next message starts a new recording.
-    void pause() {
-        advance(6000);
-        write(message(charging(99)));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
-    }
-    QString statusText() const { return tool("state", "state_text")->text(); }
     QStringList liveReadouts() const {
         QStringList out;
         for (int i = 0; i < 25; ++i) {
@@ -129,7 +106,7 @@ TEST_F(ViewerTest, ARecordingOpenedWhileConnectedLeavesTheLiveWindowAlone) {
     // The viewer shows the file: its rows, curves, title and summary.
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(viewer->windowTitle(), QFileInfo(files[0]).fileName());
-    EXPECT_EQ(texts(viewer->table()), first);
+    EXPECT_EQ(tableTexts(viewer->table()), first);
     EXPECT_EQ(viewer->chart().pointCount(kSeriesVoltage), firstPoints);
     EXPECT_EQ(viewer->chart().titleLines(), QStringList{QFileInfo(files[0]).fileName()});
     EXPECT_EQ(viewer->readout(readouts::kElapsed)->text(), QStringLiteral("0:00:05"));

@@ -15,12 +15,6 @@ namespace {
 
 class ZoomWindowTest : public WindowTest {
 protected:
-    void recordRows(int from, int to) {
-        for (int k = from; k <= to; ++k) {
-            advance(1000);
-            record(charging(k));
-        }
-    }
     static void wheel(ChartView& chart, QPoint at, int steps,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QWheelEvent event(at, chart.plot()->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps),

@@ -7,13 +7,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/text_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using cellwatch::testing::readFile;
+using cellwatch::testing::splitLines;
 
 const std::string kTools = CELLWATCH_TOOLS_DIR;
 
@@ -37,20 +40,6 @@ Outcome run(const std::string& command) {
     int st = ::pclose(p);
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     return r;
-}
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class ToolsTest : public ::testing::Test {
@@ -119,22 +108,10 @@ TEST_F(ToolsTest, DumpOfWhatCannotBeReadSaysWhyWithStatusOne) {
     }
 }
 
-TEST_F(ToolsTest, DumpReadsAFileAndStandardInputAlike) {
-    const fs::path capture = dir / "capture.bin";
-    ASSERT_EQ(run(kTools + "/cellwatch-emulator --no-pacing --scenario lipo-charge --messages 50 " +
-                  "--output " + capture.string())
-                  .status,
-              0);
-    Outcome fromFile = run(kTools + "/cellwatch-dump " + capture.string() + " 2>/dev/null");
-    Outcome fromStdin = run(kTools + "/cellwatch-dump - < " + capture.string() + " 2>/dev/null");
-    EXPECT_EQ(fromFile.status, 0);
-    EXPECT_EQ(fromFile.out, fromStdin.out);
-    EXPECT_EQ(splitLines(fromFile.out).size(), 50u);
-}
-
 // At the end of the input the dump frames what a live line would have framed
 // had the next message come: a last 76-byte message is printed, a message
-// cut off is not, and the summary counts what is left.
+// cut off is not, and the summary counts what is left; from a file and
+// from standard input alike.
 TEST_F(ToolsTest, DumpPrintsTheLastMessageOfAFileButNotACutOne) {
     const struct {
         const char* what;

@@ -108,28 +108,14 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonArray all = QJsonDocument::fromJson(r.out).array();
     ASSERT_EQ(all.size(), 4) << r.out.toStdString();
-    const QSet<QString> keys{"file",
-                             "start",
-                             "battery",
-                             "kind",
-                             "rows",
-                             "duration_s",
-                             "capacity_mah",
-                             "energy_wh",
-                             "current_avg_a",
-                             "current_max_a",
-                             "voltage_first_v",
-                             "voltage_last_v",
-                             "voltage_max_v",
-                             "temp_ext_max_c",
-                             "temp_int_max_c",
-                             "cells",
-                             "cells_last_v",
-                             "cell_spread_max_v",
-                             "cell_spread_max_at_s",
-                             "pack",
-                             "note",
-                             "alarms"};
+    const QStringList names =
+        QStringLiteral(
+            "file start battery kind rows duration_s capacity_mah energy_wh current_avg_a "
+            "current_max_a voltage_first_v voltage_last_v voltage_max_v temp_ext_max_c "
+            "temp_int_max_c cells cells_last_v cell_spread_max_v cell_spread_max_at_s pack note "
+            "alarms")
+            .split(u' ');
+    const QSet<QString> keys(names.begin(), names.end());
     for (const QJsonValue& v : all) {
         const QStringList got = v.toObject().keys();
         EXPECT_EQ(QSet<QString>(got.begin(), got.end()), keys);
