@@ -11,9 +11,11 @@
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLayout>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QScrollArea>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <cmath>
@@ -153,7 +155,7 @@ void ViewerWindow::buildWidgets() {
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     // The range cursors, their panel under the chart and their two commands.
-    rangePanel_ = new RangePanel(this);
+    rangePanel_ = new RangePanel(chart_);
     range_ = new RangeTool(
         *chart_, *table_, *rangePanel_, hooks_.askSaveFile,
         [this](const QString& text) { status_->setText(text); }, this);
@@ -191,16 +193,36 @@ void ViewerWindow::buildWidgets() {
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(frames_[2], 1);
     bottom->addWidget(frames_[1]);
+    // Chart, readouts and summary scroll when the screen is smaller than
+    // they need (a laptop at 150 %); the tool bar and the status line stay
+    // in view. The window itself never needs to be larger than the screen.
+    auto* content = new QWidget;
+    auto* body = new QVBoxLayout(content);
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(4);
+    body->addLayout(top, 1);
+    body->addLayout(bottom);
+    body->addWidget(summary_);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("viewerBody"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(4, 4, 4, 4);
     root->setSpacing(4);
     root->addWidget(toolBar_);
-    root->addLayout(top, 1);
-    root->addWidget(rangePanel_);
-    root->addLayout(bottom);
-    root->addWidget(summary_);
+    root->addWidget(scroll, 1);
     root->addWidget(status_);
-    resize(px(13500, tppX), px(11200, tppY));
+    // The range panel takes its height from the plot, inside the chart's
+    // area, so switching the cursors on never makes the window taller.
+    chart_->layout()->addWidget(rangePanel_);
+    QSize size(px(13500, tppX), px(11200, tppY));
+    if (screen != nullptr) {
+        // Room for the window's frame and title bar.
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+    }
+    resize(size);
 }
 
 bool ViewerWindow::eventFilter(QObject* watched, QEvent* event) {
