@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 
@@ -234,9 +235,7 @@ void registerAll() {
 }  // namespace cellwatch
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    cellwatch::bench::useOffscreenPlatform();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

@@ -12,6 +12,7 @@
 
 #include "analysis/recording_summary.h"
 #include "analysis/summary_format.h"
+#include "bench/bench_support.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "protocol/decimal.h"
@@ -73,11 +74,9 @@ QString writeJournal(const QTemporaryDir& dir, int rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    bench::useOffscreenPlatform();
     QApplication app(argc, argv);
-    const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1'000'000;
+    const int rows = bench::countArg(argc, argv, 1, 1'000'000, 1);
     QTemporaryDir dir;
     const QString path = writeJournal(dir, rows);
 

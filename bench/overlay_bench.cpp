@@ -23,23 +23,18 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "chart/chart_overlays.h"
 #include "chart/chart_view.h"
 
 namespace cellwatch {
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
+using bench::median;
+using bench::msSince;
+using bench::SteadyClock;
+
 constexpr double kSecond = 1.0 / 86400.0;
-
-double msSince(SteadyClock::time_point t0) {
-    return std::chrono::duration<double, std::milli>(SteadyClock::now() - t0).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // The four quantities of a charge at row k of n, a little noisy; `shift`
 // makes each recording differ.
@@ -51,14 +46,7 @@ std::array<double, kSeriesCount> values(std::size_t k, std::size_t n, double shi
 }
 
 void replots(ChartView& view, std::size_t points, int overlays) {
-    QApplication::processEvents();
-    view.plot()->replot(QCustomPlot::rpImmediateRefresh);  // warm-up
-    std::vector<double> ms;
-    for (int i = 0; i < 5; ++i) {
-        const auto t0 = SteadyClock::now();
-        view.plot()->replot(QCustomPlot::rpImmediateRefresh);
-        ms.push_back(msSince(t0));
-    }
+    std::vector<double> ms = bench::timedReplots(*view.plot());
     std::printf("overlay %zu %d %.3f %.3f\n", points, overlays, median(ms),
                 *std::min_element(ms.begin(), ms.end()));
     // A time axis that moves between replots (a zoom or a pan): every
@@ -123,9 +111,7 @@ void run(std::size_t points, int count) {
 }  // namespace cellwatch
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    cellwatch::bench::useOffscreenPlatform();
     QApplication app(argc, argv);
     const std::size_t points = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1'000'000;
     const int overlays = argc > 2 ? std::atoi(argv[2]) : 2;

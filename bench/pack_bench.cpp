@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "app/recordings_dialog.h"
+#include "bench/bench_support.h"
 #include "packs/pack_file.h"
 #include "packs/pack_history.h"
 
@@ -47,12 +48,10 @@ void writeJournal(const QString& path, int day, int rows, bool charge) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    cellwatch::bench::useOffscreenPlatform();
     QApplication app(argc, argv);
-    const int journals = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-    const int rows = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3600;
+    const int journals = cellwatch::bench::countArg(argc, argv, 1, 200, 1);
+    const int rows = cellwatch::bench::countArg(argc, argv, 2, 3600, 1);
     QTemporaryDir dir;
     for (int j = 0; j < journals; ++j) {
         const QString path =

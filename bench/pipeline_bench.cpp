@@ -29,6 +29,7 @@
 #include <qcustomplot.h>
 
 #include "app/main_window.h"
+#include "bench/bench_support.h"
 #include "bench/bench_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
@@ -125,9 +126,7 @@ void run(std::size_t samples, std::vector<Block>& blocks) {
 
 int main(int argc, char** argv) {
     using namespace cellwatch;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    bench::useOffscreenPlatform();
     QApplication app(argc, argv);
     std::size_t samples = 100'000;
     if (argc > 1) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/range_stats.h"
+#include "bench/bench_support.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "chart/range_cursors.h"
@@ -93,6 +94,6 @@ int run(int rows) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const int rows = argc > 1 ? std::max(2, std::atoi(argv[1])) : 1'000'000;
+    const int rows = cellwatch::bench::countArg(argc, argv, 1, 1'000'000, 2);
     return cellwatch::run(rows);
 }

@@ -77,6 +77,7 @@
 
 #include "app/main_window.h"
 #include "app/tab_control.h"
+#include "bench/bench_support.h"
 #include "bench/bench_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
@@ -89,7 +90,9 @@ namespace cellwatch {
 namespace {
 
 namespace emu = emulator;
-using SteadyClock = std::chrono::steady_clock;
+using bench::median;
+using bench::msBetween;
+using bench::SteadyClock;
 
 constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
 
@@ -120,15 +123,6 @@ double residentBytes() {
     return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
 }
 
-double msBetween(SteadyClock::time_point a, SteadyClock::time_point b) {
-    return std::chrono::duration<double, std::milli>(b - a).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 // Runs the event loop for a while.
 void runEventsFor(int ms) {
     QEventLoop loop;
@@ -157,14 +151,7 @@ void chartRepaint(std::size_t points) {
     view.setAxisRange(ChartAxis::Right, 0, 3);
     view.setAxisRange(ChartAxis::Capacity, 0, 5000);
     view.setAxisRange(ChartAxis::Temperature, 0, 40);
-    QApplication::processEvents();
-    view.plot()->replot(QCustomPlot::rpImmediateRefresh);  // warm-up
-    std::vector<double> ms;
-    for (int i = 0; i < 5; ++i) {
-        const auto t0 = SteadyClock::now();
-        view.plot()->replot(QCustomPlot::rpImmediateRefresh);
-        ms.push_back(msBetween(t0, SteadyClock::now()));
-    }
+    const std::vector<double> ms = bench::timedReplots(*view.plot());
     std::printf("chart %zu %.3f %.3f\n", points, median(ms),
                 *std::min_element(ms.begin(), ms.end()));
 }
@@ -543,9 +530,7 @@ void live(int seconds) {
 
 int main(int argc, char** argv) {
     using namespace cellwatch;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    bench::useOffscreenPlatform();
     QApplication app(argc, argv);
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "chart") {

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "chart/chart_view.h"
 #include "chart/chart_zoom.h"
 
@@ -72,11 +73,9 @@ void dragSteps(ChartView& chart, QPoint from, int steps, int stepPx, std::vector
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    bench::useOffscreenPlatform();
     QApplication app(argc, argv);
-    const int points = argc > 1 ? std::max(100, std::atoi(argv[1])) : 1'000'000;
+    const int points = bench::countArg(argc, argv, 1, 1'000'000, 100);
 
     ChartView chart;
     chart.setAutoRepaint(false);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "chart/chart_view.h"
+#include "chart/envelope_graph.h"
 #include "chart/series_envelope.h"
 
 namespace cellwatch {
@@ -34,51 +35,6 @@ void widen(AxisRange& range, bool& any, double value) {
 }
 
 }  // namespace
-
-// An overlay's curve: its points in an envelope, drawn as the chart's own
-// curves are, each stretch a polyline of its own, only what the present
-// width and time range can show.
-class OverlayGraph : public QCPGraph {
-public:
-    OverlayGraph(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis, valueAxis) {}
-
-    SeriesEnvelope& points() { return points_; }
-
-protected:
-    void draw(QCPPainter* painter) override {
-        QCPAxis* key = keyAxis();
-        QCPAxis* value = valueAxis();
-        if (key == nullptr || value == nullptr || key->range().size() <= 0) {
-            return;
-        }
-        const double ratio =
-            painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
-        points_.setView(key->range().lower, key->range().upper,
-                        static_cast<int>(key->axisRect()->width() * ratio));
-        if (points_.changed()) {
-            points_.lines(shown_);
-        }
-        painter->setPen(pen());
-        painter->setBrush(Qt::NoBrush);
-        applyDefaultAntialiasingHint(painter);
-        for (const CurveLine& line : shown_) {
-            if (line.size() < 2) {
-                continue;
-            }
-            pixels_.resize(static_cast<qsizetype>(line.size()));
-            for (std::size_t i = 0; i < line.size(); ++i) {
-                pixels_[static_cast<qsizetype>(i)] =
-                    QPointF(key->coordToPixel(line[i].x), value->coordToPixel(line[i].y));
-            }
-            drawPolyline(painter, pixels_);
-        }
-    }
-
-private:
-    SeriesEnvelope points_;
-    std::vector<CurveLine> shown_;
-    QVector<QPointF> pixels_;
-};
 
 ChartOverlays::ChartOverlays(ChartView& view, QObject* parent)
     : QObject(parent != nullptr ? parent : &view), view_(view), plot_(view.plot()) {
@@ -132,14 +88,11 @@ int ChartOverlays::add(const QString& legendText, const OverlayCurves& curves) {
     }
     for (int series = 0; series < kSeriesCount; ++series) {
         QCPAxis* valueAxis = view_.axis(axisOfSeries(series));
-        auto* graph = new OverlayGraph(valueAxis->axisRect()->axis(QCPAxis::atBottom), valueAxis);
+        auto* graph = new EnvelopeGraph(valueAxis);
         graph->setLayer(kOverlayLayer);
         QPen pen(dimmed(view_.graph(series)->pen().color()), kOverlayPenWidth);
         pen.setDashPattern(kDashPatterns[overlay.slot % kDashPatterns.size()]);
         graph->setPen(pen);
-        graph->setLineStyle(QCPGraph::lsLine);
-        graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
-        graph->setSelectable(QCP::stNone);
         graph->setVisible(view_.seriesActive(series));
         graph->setName(legendText);
 
@@ -168,7 +121,7 @@ int ChartOverlays::add(const QString& legendText, const OverlayCurves& curves) {
 }
 
 void ChartOverlays::removeGraphs(Overlay& overlay) {
-    for (OverlayGraph*& graph : overlay.graphs) {
+    for (EnvelopeGraph*& graph : overlay.graphs) {
         if (QCPAbstractLegendItem* item = legend_->itemWithPlottable(graph)) {
             legend_->removeItem(item);
         }
@@ -204,7 +157,7 @@ void ChartOverlays::setLegendText(int index, const QString& text) {
     if (index < 0 || index >= count()) {
         return;
     }
-    for (OverlayGraph* graph : overlays_[static_cast<std::size_t>(index)].graphs) {
+    for (EnvelopeGraph* graph : overlays_[static_cast<std::size_t>(index)].graphs) {
         graph->setName(text);
     }
     view_.plot()->replot(QCustomPlot::rpQueuedReplot);

@@ -41,7 +41,7 @@ class QCPLegend;
 namespace cellwatch {
 
 class ChartView;
-class OverlayGraph;
+class EnvelopeGraph;
 class SeriesEnvelope;
 
 // The points of one overlay: per row its elapsed time in days and the four
@@ -97,7 +97,7 @@ signals:
 private:
     struct Overlay {
         int slot = 0;  // its dash pattern
-        std::array<OverlayGraph*, kSeriesCount> graphs{};
+        std::array<EnvelopeGraph*, kSeriesCount> graphs{};
         std::array<AxisRange, kSeriesCount> values{};
         std::array<bool, kSeriesCount> any{};
         AxisRange days;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "chart/envelope_graph.h"
 #include "chart/series_envelope.h"
 
 namespace cellwatch {
@@ -132,56 +133,6 @@ void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColou
 
 }  // namespace
 
-// A line graph that holds all its points in an envelope and draws only
-// what the present width and time range can show. It draws each stretch of
-// the curve as a polyline of its own: QCustomPlot keeps a graph's points
-// sorted by X, which would join overlapping stretches, and its per-call
-// cost would make many short stretches slow. No line runs back from the
-// end of one stretch to the start of the next.
-class EnvelopeGraph : public QCPGraph {
-public:
-    EnvelopeGraph(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis, valueAxis) {}
-
-    SeriesEnvelope& points() { return points_; }
-    const SeriesEnvelope& points() const { return points_; }
-
-protected:
-    void draw(QCPPainter* painter) override {
-        QCPAxis* key = keyAxis();
-        QCPAxis* value = valueAxis();
-        if (key == nullptr || value == nullptr || key->range().size() <= 0) {
-            return;
-        }
-        const QCPRange range = key->range();
-        const double ratio =
-            painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
-        const int columns = static_cast<int>(key->axisRect()->width() * ratio);
-        points_.setView(range.lower, range.upper, columns);
-        if (points_.changed()) {
-            points_.lines(shown_);
-        }
-        painter->setPen(pen());
-        painter->setBrush(Qt::NoBrush);
-        applyDefaultAntialiasingHint(painter);
-        for (const CurveLine& line : shown_) {
-            if (line.size() < 2) {
-                continue;  // a single point draws no line
-            }
-            pixels_.resize(static_cast<qsizetype>(line.size()));
-            for (std::size_t i = 0; i < line.size(); ++i) {
-                pixels_[static_cast<qsizetype>(i)] =
-                    QPointF(key->coordToPixel(line[i].x), value->coordToPixel(line[i].y));
-            }
-            drawPolyline(painter, pixels_);  // breaks the line at NaN values
-        }
-    }
-
-private:
-    SeriesEnvelope points_;
-    std::vector<CurveLine> shown_;
-    QVector<QPointF> pixels_;
-};
-
 // The main axis rect. Its right margin holds the right axis and, pushed out
 // past it, the axes of the two stacked rects in its inset layout.
 class ChartAxisRect : public QCPAxisRect {
@@ -276,11 +227,8 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
                                                 kTemperatureColour};
     for (int series = 0; series < kSeriesCount; ++series) {
         QCPAxis* valueAxis = axis(axisOfSeries(series));
-        auto* g = new EnvelopeGraph(valueAxis->axisRect()->axis(QCPAxis::atBottom), valueAxis);
+        auto* g = new EnvelopeGraph(valueAxis);
         g->setPen(QPen(seriesColours[series], 1));
-        g->setLineStyle(QCPGraph::lsLine);
-        g->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
-        g->setSelectable(QCP::stNone);
         graphs_[seriesIndex(series)] = g;
     }
 
