@@ -2,10 +2,13 @@
 // 150 % scaling leave about 1067 x 667 for a design of 995 x 704. The window
 // starts at the largest size that fits, frame included, and the layout
 // engine places the controls for it as for any other size.
+#include <QAction>
+#include <QLabel>
 #include <QScreen>
 #include <QTextBrowser>
 #include <cmath>
 
+#include "app/viewer_window.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -53,6 +56,35 @@ TEST_F(ScaledScreenTest, WindowStartsAtTheLargestSizeThatFitsWithItsStatusBandOn
     QApplication::processEvents();
     EXPECT_TRUE(available.contains(w->frameGeometry()));
     EXPECT_GE(w->frameGeometry().height(), available.height() - 1);
+}
+
+// A recording's window on the same screen: it fits, frame and status line
+// included (what does not fit scrolls), and switching the range cursors on
+// takes their panel's height from the chart, not from below the screen.
+TEST_F(ScaledScreenTest, AViewerFitsTheScreenAndTheRangePanelDoesNotMakeItTaller) {
+    open();
+    connectTo(slave());
+    recordRows(1, 3);
+    const QString journal = w->journal().path();
+    disconnect();
+    ViewerWindow* viewer = nullptr;
+    w->runCommand([&] { viewer = w->openRecording(journal); });
+    ASSERT_NE(viewer, nullptr);
+    QApplication::processEvents();
+    const QRect available = viewer->screen()->availableGeometry();
+    const auto onScreen = [&] {
+        auto* status = viewer->findChild<QLabel*>(QStringLiteral("viewerStatus"));
+        return available.contains(viewer->frameGeometry()) && status != nullptr &&
+               status->isVisible() &&
+               available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size()));
+    };
+    EXPECT_TRUE(onScreen());
+    const int height = viewer->height();
+    viewer->command(QStringLiteral("RangeCursors"))->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(viewer->height(), height);
+    EXPECT_TRUE(onScreen());
+    viewer->close();
 }
 
 }  // namespace
