@@ -60,9 +60,24 @@ void RangeCursors::setActive(bool on) {
     active_ = on;
     QCustomPlot* plot = chart_.plot();
     if (on) {
-        const QCPRange range = chart_.axis(ChartAxis::Bottom)->range();
-        x_[A] = range.lower + range.size() / 3;
-        x_[B] = range.lower + range.size() * 2 / 3;
+        // At a third and two thirds of what the view shows of the data (the
+        // time axis may reach well past the last row); where they stood
+        // before when both are still in view.
+        const QCPRange view = chart_.axis(ChartAxis::Bottom)->range();
+        const bool keep = placed_ && view.contains(x_[A]) && view.contains(x_[B]);
+        if (!keep) {
+            QCPRange span = view;
+            if (chart_.pointCount(0) > 0) {
+                const double lower = std::max(view.lower, chart_.dataMin(ChartAxis::Bottom));
+                const double upper = std::min(view.upper, chart_.dataMax(ChartAxis::Bottom));
+                if (lower < upper) {
+                    span = QCPRange(lower, upper);
+                }
+            }
+            x_[A] = span.lower + span.size() / 3;
+            x_[B] = span.lower + span.size() * 2 / 3;
+        }
+        placed_ = true;
         chosen_ = A;
         savedFocus_ = plot->focusPolicy();
         plot->setFocusPolicy(Qt::StrongFocus);

@@ -77,6 +77,7 @@ private:
     std::array<double, 2> x_{};
     Cursor chosen_ = A;
     bool active_ = false;
+    bool placed_ = false;  // placed once: switching on again keeps them where they were
     int dragging_ = -1;
     QCP::Interactions savedInteractions_;
     Qt::FocusPolicy savedFocus_ = Qt::NoFocus;

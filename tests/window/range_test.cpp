@@ -86,9 +86,12 @@ TEST_F(RangeTest, ViewerCursorsFollowMouseAndKeys) {
     ASSERT_TRUE(range.active());
     EXPECT_TRUE(viewer->rangePanel().isVisible());
     EXPECT_TRUE(viewer->command(QStringLiteral("ExportRange"))->isEnabled());
+    // A third and two thirds into what the view shows of the rows.
     const QCPRange view = viewer->chart().axis(ChartAxis::Bottom)->range();
-    EXPECT_NEAR(cursors.x(RangeCursors::A), view.lower + view.size() / 3, 1e-12);
-    EXPECT_NEAR(cursors.x(RangeCursors::B), view.lower + view.size() * 2 / 3, 1e-12);
+    const double lower = std::max(view.lower, viewer->chart().dataMin(ChartAxis::Bottom));
+    const double upper = std::min(view.upper, viewer->chart().dataMax(ChartAxis::Bottom));
+    EXPECT_NEAR(cursors.x(RangeCursors::A), lower + (upper - lower) / 3, 1e-12);
+    EXPECT_NEAR(cursors.x(RangeCursors::B), lower + (upper - lower) * 2 / 3, 1e-12);
     ASSERT_TRUE(range.statistics());
     EXPECT_EQ(range.statistics()->rowA, *rangeRowAt(viewer->chart(), cursors.x(RangeCursors::A)));
 
@@ -199,8 +202,18 @@ TEST_F(RangeTest, LiveWindowFollowsRowsInsideTheSpanOnlyWhileOn) {
     EXPECT_GE(panel.top(), plot.bottom());
     EXPECT_LE(panel.bottom(), w->chart().rect().bottom());
     EXPECT_GT(panel.height(), 20);
-    // Both cursors right of the last row: it is theirs, so a new row counts.
     RangeCursors& cursors = w->range().cursors();
+    // Placed over the rows, not over the empty rest of the time axis.
+    const double lastX = w->chart().dataMax(ChartAxis::Bottom);
+    EXPECT_LT(cursors.x(RangeCursors::A), cursors.x(RangeCursors::B));
+    EXPECT_LT(cursors.x(RangeCursors::B), lastX);
+    EXPECT_GT(cursors.x(RangeCursors::A), w->chart().dataMin(ChartAxis::Bottom));
+    // Switched off and on again, they stay where they were put.
+    cursors.setX(RangeCursors::A, lastX / 4);
+    click("View1", "RangeCursors");
+    click("View1", "RangeCursors");
+    EXPECT_DOUBLE_EQ(cursors.x(RangeCursors::A), lastX / 4);
+    // Both cursors right of the last row: it is theirs, so a new row counts.
     cursors.setX(RangeCursors::A, 0);
     cursors.setX(RangeCursors::B, 1);
     ASSERT_TRUE(w->range().statistics());
