@@ -130,7 +130,8 @@ void RangePanel::refresh() {
     if (named) {
         html += QStringLiteral("<tr><td></td>");
         for (const RangeColumn& c : columns_) {
-            html += QStringLiteral("<td colspan='5' align='center'>&nbsp;&nbsp;<b>%1</b>&nbsp;&nbsp;</td>")
+            html += QStringLiteral(
+                        "<td colspan='5' align='center'>&nbsp;&nbsp;<b>%1</b>&nbsp;&nbsp;</td>")
                         .arg(c.name.toHtmlEscaped());
         }
         html += QStringLiteral("</tr>");
