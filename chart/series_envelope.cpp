@@ -99,18 +99,62 @@ void SeriesEnvelope::rebuild() {
         const auto last = xs_.begin() + static_cast<std::ptrdiff_t>(stretchEnd(s));
         const auto begin = std::lower_bound(first, last, lower_);
         const auto end = std::upper_bound(begin, last, upper_);
-        auto from = static_cast<std::uint32_t>(begin - xs_.begin());
-        auto to = static_cast<std::uint32_t>(end - xs_.begin());
+        Stretch& stretch = stretches_[s];
         if (begin != first) {
-            --from;
+            stretch.before = static_cast<std::uint32_t>(begin - xs_.begin()) - 1;
         }
         if (end != last) {
-            ++to;
+            stretch.after = static_cast<std::uint32_t>(end - xs_.begin());
         }
-        for (std::uint32_t i = from; i < to; ++i) {
-            place(stretches_[s], i);
-        }
+        placeInside(stretch, static_cast<std::uint32_t>(begin - xs_.begin()),
+                    static_cast<std::uint32_t>(end - xs_.begin()));
     }
+}
+
+std::uint32_t SeriesEnvelope::columnOf(double x) const {
+    const double width = upper_ - lower_;
+    if (!(width > 0)) {
+        return 0;
+    }
+    const double position = (x - lower_) / width * columnCount_;
+    if (position >= columnCount_) {
+        return static_cast<std::uint32_t>(columnCount_ - 1);
+    }
+    return position > 0 ? static_cast<std::uint32_t>(position) : 0;
+}
+
+void SeriesEnvelope::placeInside(Stretch& stretch, std::uint32_t begin, std::uint32_t end) {
+    // Column by column: X ascends within the stretch and so does its column,
+    // so each column's points are found by a binary search and only their Y
+    // is scanned (the same as placing them one by one, several times faster).
+    const auto xBegin = xs_.begin();
+    std::uint32_t i = begin;
+    while (i < end) {
+        const std::uint32_t c = columnOf(xs_[i]);
+        const auto next = std::partition_point(xBegin + i, xBegin + end,
+                                               [&](double x) { return columnOf(x) <= c; });
+        const auto j = static_cast<std::uint32_t>(next - xBegin);
+        Column column{c, i, kNone, kNone, j - 1};
+        double low = 0;
+        double high = 0;
+        for (std::uint32_t k = i; k < j; ++k) {
+            const double y = ys_[k];
+            if (std::isnan(y)) {
+                continue;
+            }
+            if (column.min == kNone || y < low) {
+                column.min = k;
+                low = y;
+            }
+            if (column.max == kNone || y > high) {
+                column.max = k;
+                high = y;
+            }
+        }
+        stretch.columns.push_back(column);
+        i = j;
+    }
+    changed_ = true;
 }
 
 void SeriesEnvelope::place(Stretch& stretch, std::uint32_t index) {
@@ -127,16 +171,7 @@ void SeriesEnvelope::place(Stretch& stretch, std::uint32_t index) {
         }
         return;
     }
-    const double width = upper_ - lower_;
-    std::uint32_t c = 0;
-    if (width > 0) {
-        const double position = (x - lower_) / width * columnCount_;
-        if (position >= columnCount_) {
-            c = static_cast<std::uint32_t>(columnCount_ - 1);
-        } else if (position > 0) {
-            c = static_cast<std::uint32_t>(position);
-        }
-    }
+    const std::uint32_t c = columnOf(x);
     if (stretch.columns.empty() || stretch.columns.back().column != c) {
         stretch.columns.push_back(Column{c, kNone, kNone, kNone, kNone});
     }

@@ -99,6 +99,10 @@ private:
     std::size_t stretchEnd(std::size_t s) const;
     void rebuild();
     void place(Stretch& stretch, std::uint32_t index);
+    // Places the points [begin, end) of a stretch, all inside the range.
+    void placeInside(Stretch& stretch, std::uint32_t begin, std::uint32_t end);
+    // The column of an X inside the range.
+    std::uint32_t columnOf(double x) const;
 
     std::vector<double> xs_;
     std::vector<double> ys_;
