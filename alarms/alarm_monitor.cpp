@@ -109,11 +109,17 @@ void AlarmMonitor::disconnected() {
     startRecording(0);
 }
 
+void AlarmMonitor::linkOpened(std::uint32_t now) {
+    connected_ = true;
+    active_[static_cast<std::size_t>(Kind::Finished)] = false;
+    active_[static_cast<std::size_t>(Kind::Stalled)] = false;
+    stoppedSince_.reset();
+    lastRowAt_ = now;
+}
+
 std::vector<Alarm> AlarmMonitor::restarted(std::uint32_t now) {
-    std::vector<Alarm> raised;
-    checkTime(now, raised);
     startRecording(now);
-    return raised;
+    return {};
 }
 
 std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now) {

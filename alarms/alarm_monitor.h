@@ -54,12 +54,14 @@ public:
     std::vector<Alarm> connected(std::uint32_t now);
     // The port closed by the user: nothing is watched until connected again.
     void disconnected();
-    // The port is open, the recording as it was (the window notices a
-    // connection late; its first row tells the new recording).
-    void setConnected() { connected_ = true; }
+    // The port is open again and the recording it interrupted goes on (a
+    // reconnect). The time without the link is no stall: the time rules
+    // watch afresh from `now`.
+    void linkOpened(std::uint32_t now);
     // A recorded row.
     std::vector<Alarm> row(const RowValues& values, std::uint32_t now);
-    // The recording was cleared after a pause; a new one starts.
+    // The recording was cleared after a pause; a new one starts. Nothing is
+    // judged against the rows of the one cleared.
     std::vector<Alarm> restarted(std::uint32_t now);
     // The readouts went to the idle state (a message came too late).
     std::vector<Alarm> idleShown(std::uint32_t now);

@@ -78,6 +78,14 @@ void RecordingAlarms::listen(Recording& recording) {
     chain(events.idleShown, [this] { emitAll(monitor_.idleShown(ticks_.tickCount())); });
 }
 
+void RecordingAlarms::linkOpened() {
+    if (table_.gridRowCount() <= 1) {
+        emitAll(monitor_.connected(ticks_.tickCount()));
+    } else {
+        monitor_.linkOpened(ticks_.tickCount());
+    }
+}
+
 void RecordingAlarms::emitAll(const std::vector<Alarm>& alarms) {
     for (const Alarm& alarm : alarms) {
         raised_(alarm);

@@ -43,7 +43,7 @@ private:
 // Feeds a monitor from a recording. Each raised alarm goes to `raised`
 // after whatever the recording's own event handlers did (the row that
 // raised it is written first). A first row after rows of a recording before
-// (a new connection) starts the rules afresh, as a restart does.
+// (a new connection noticed late) starts the rules afresh, as a restart does.
 class RecordingAlarms {
 public:
     RecordingAlarms(DecoderHost& recording, const DataTableModel& table, const TickClock& ticks,
@@ -59,8 +59,9 @@ public:
 
     void connected() { emitAll(monitor_.connected(ticks_.tickCount())); }
     void disconnected() { monitor_.disconnected(); }
-    // See AlarmMonitor::setConnected.
-    void linkOpened() { monitor_.setConnected(); }
+    // The port is open: a recording without rows (Connect began a new one)
+    // is watched afresh, one with rows goes on (see AlarmMonitor::linkOpened).
+    void linkOpened();
     void linkLost(const QString& reason) {
         emitAll(monitor_.linkLost(reason.toStdString(), ticks_.tickCount()));
     }

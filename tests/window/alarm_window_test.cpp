@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -118,6 +119,85 @@ TEST_F(AlarmWindowTest, RulesAndSoundAreKeptInTheSettings) {
     advance(1000);
     record(r);
     EXPECT_EQ(raised, 2);
+}
+
+// A new recording after the link was lost, by Connect or by the adapter
+// coming back after a long pause, watches for a stall afresh: the time
+// without the link is no stall, and a stall names the new recording's row.
+TEST_F(AlarmWindowTest, ANewRecordingAfterALostLinkWatchesForAStallAfresh) {
+    for (const bool byHand : {true, false}) {
+        SCOPED_TRACE(byHand ? "Connect by hand" : "the adapter reconnected");
+        ports.list.clear();
+        pty = std::make_unique<emu::PseudoTerminal>();
+        open();
+        w->alarms().notify = nullptr;
+        w->reconnectTimer().setInterval(20);
+        QStringList kinds;
+        QString stalled;
+        QObject::connect(&w->alarms(), &AlarmWatch::raised,
+                         [&](const QString& kind, const QString& text) {
+                             kinds << kind;
+                             if (kind == QLatin1String("stalled")) {
+                                 stalled = text;
+                             }
+                         });
+        // The adapter stands behind a stable link, as /dev/serial/by-id names do.
+        PortInfo adapter;
+        adapter.deviceId = dir.filePath(QStringLiteral("ttyUSB7"));
+        adapter.name = QStringLiteral("USB serial");
+        adapter.usbAdapter = true;
+        adapter.vendorId = 0x0403;
+        adapter.productId = 0x6001;
+        adapter.serialNumber = QStringLiteral("A1");
+        const auto plugIn = [&] {
+            QFile::remove(adapter.deviceId);
+            ASSERT_TRUE(QFile::link(slave(), adapter.deviceId));
+            ports.list = {adapter};
+        };
+        if (!byHand) {
+            plugIn();
+        }
+        connectTo(byHand ? slave() : portEntry(adapter));
+        ASSERT_TRUE(failures.isEmpty()) << failureText();
+        for (int k = 1; k <= 3; ++k) {
+            advance(1000);
+            record(charging(k));
+        }
+        ports.list.clear();
+        pty.reset();  // the far side closes: the port reports an error
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w->link().isOpen(); }, kWaitMs));
+
+        advance(40000);
+        pty = std::make_unique<emu::PseudoTerminal>();
+        if (byHand) {
+            connectTo(slave());
+        } else {
+            plugIn();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return w->link().isOpen(); }, kWaitMs));
+        }
+        QTest::qWait(3 * AlarmWatch::kClockMs);  // the alarm clock looks meanwhile
+        if (!byHand) {
+            // The first sample after the pause clears the recording.
+            advance(1000);
+            write(message(charging(4)));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
+        }
+        for (int k = 1; k <= 2; ++k) {
+            advance(1000);
+            record(charging(k));
+        }
+        QTest::qWait(2 * AlarmWatch::kClockMs);
+        EXPECT_EQ(kinds, QStringList{QStringLiteral("lost")});
+
+        // Silence in the new recording is a stall, told by its own last row.
+        advance(30000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return kinds.size() == 2; }, kWaitMs));
+        EXPECT_EQ(kinds.value(1), QStringLiteral("stalled"));
+        EXPECT_EQ(stalled, QStringLiteral("No new row for 30 s while the charge was running "
+                                          "(last row at 0:00:02)"));
+        EXPECT_EQ(w->alarms().band().label()->text(), stalled);
+        EXPECT_TRUE(failures.isEmpty()) << failureText();
+    }
 }
 
 }  // namespace
