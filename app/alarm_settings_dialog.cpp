@@ -5,7 +5,6 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <cmath>
 
 #include "app/captions.h"
@@ -148,10 +147,8 @@ AlarmSettingsDialog::AlarmSettingsDialog(const alarms::AlarmSettings& settings, 
         ++row;
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    if (chinese) {
-        buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("确定"));
-        buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("取消"));
-    }
+    buttons->setObjectName(QStringLiteral("alarmButtons"));
+    setButtonCaptions(*buttons, chinese);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     grid->addWidget(buttons, row, 0, 1, 5);

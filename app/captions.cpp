@@ -1,6 +1,9 @@
 #include "app/captions.h"
 
+#include <QDialogButtonBox>
 #include <QLocale>
+#include <QPushButton>
+#include <utility>
 
 #include "app/toolbar.h"
 
@@ -110,6 +113,20 @@ QString toolCaption(const char* band, const char* tool, ToolProperty property, b
         }
     }
     return {};
+}
+
+void setButtonCaptions(QDialogButtonBox& buttons, bool chinese) {
+    const std::pair<QDialogButtonBox::StandardButton, const BilingualText*> captions[] = {
+        {QDialogButtonBox::Ok, &kOkButton},
+        {QDialogButtonBox::Cancel, &kCancelButton},
+        {QDialogButtonBox::Yes, &kYesButton},
+        {QDialogButtonBox::No, &kNoButton},
+    };
+    for (const auto& [which, text] : captions) {
+        if (QPushButton* button = buttons.button(which)) {
+            button->setText(text->pick(chinese));
+        }
+    }
 }
 
 QString groupedCount(qint64 count) {

@@ -7,6 +7,8 @@
 
 #include "protocol/version.h"
 
+class QDialogButtonBox;
+
 namespace cellwatch {
 
 class Tool;
@@ -111,6 +113,18 @@ inline constexpr BilingualText kPackTitleSuffix = {" — 电池组 %1", " — pa
 inline constexpr BilingualText kViewerPackTooltip = {"更改此记录的电池组及备注",
                                                      "Change this recording's pack and note"};
 inline constexpr BilingualText kPackNotWritten = {"无法保存电池组", "The pack could not be kept"};
+
+// The buttons of the program's dialogs and message boxes.
+inline constexpr BilingualText kOkButton = {"确定", "OK"};
+inline constexpr BilingualText kCancelButton = {"取消", "Cancel"};
+inline constexpr BilingualText kYesButton = {"是", "Yes"};
+inline constexpr BilingualText kNoButton = {"否", "No"};
+// Gives the standard buttons of `buttons` (OK, Cancel, Yes, No) the
+// program's own captions in the language chosen.
+void setButtonCaptions(QDialogButtonBox& buttons, bool chinese);
+
+// View > Chargers on the network….
+inline constexpr BilingualText kNetworkListItem = {"网络上的充电器…", "Chargers on the network…"};
 
 // The caption (or tooltip) of a tool in the language chosen; "" for none.
 QString toolCaption(const char* band, const char* tool, ToolProperty property, bool chinese);

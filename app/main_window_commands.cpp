@@ -13,6 +13,7 @@
 #include "app/about_box.h"
 #include "app/captions.h"
 #include "app/main_window.h"
+#include "app/network_list.h"
 #include "app/network_watch.h"
 #include "app/range_panel.h"
 #include "app/readout_panels.h"
@@ -141,6 +142,8 @@ void MainWindow::SetCaptions() {
     frame_->setCurrentPage(0);
     setChartAxisTitles(*chart_, chinese);
     range_->setLanguage(chinese);
+    setNetworkMenuCaption(*this, chinese);
+    recording_->retitleIdle();  // an idle chart's title follows at once
     // The windows of opened recordings and the summary speak the same language.
     for (ViewerWindow* viewer : viewers()) {
         viewer->setCaptions();

@@ -1,5 +1,6 @@
 #include "app/network_list.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QJsonDocument>
@@ -12,6 +13,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/captions.h"
 #include "app/network_watch.h"
 #include "app/settings_store.h"
 
@@ -203,12 +205,19 @@ void addNetworkMenu(QWidget& window, SettingsStore& settings) {
         return;
     }
     view->addSeparator();
-    const bool chinese = isChinese(readLanguageCode(settings));
-    QAction* action = view->addAction(chinese ? QStringLiteral("网络上的充电器…")
-                                              : QStringLiteral("Chargers on the network…"));
+    QAction* action = view->addAction(QString());
     action->setObjectName(QStringLiteral("NetworkList"));
+    setNetworkMenuCaption(window, isChinese(readLanguageCode(settings)));
     QObject::connect(action, &QAction::triggered, &window,
                      [&window, &settings] { NetworkListDialog::showFor(settings, &window); });
+}
+
+void setNetworkMenuCaption(QWidget& window, bool chinese) {
+    auto* view = window.findChild<QMenu*>(QStringLiteral("View1"));
+    QAction* action = view ? view->findChild<QAction*>(QStringLiteral("NetworkList")) : nullptr;
+    if (action != nullptr) {
+        action->setText(kNetworkListItem.pick(chinese));
+    }
 }
 
 }  // namespace cellwatch

@@ -66,5 +66,8 @@ private:
 
 // Adds "Chargers on the network…" to the window's View menu.
 void addNetworkMenu(QWidget& window, SettingsStore& settings);
+// Writes that item's caption in the language chosen (a language switch);
+// nothing before the item is added.
+void setNetworkMenuCaption(QWidget& window, bool chinese);
 
 }  // namespace cellwatch

@@ -38,6 +38,8 @@ PackDialog::PackDialog(const PackInfo& given, const QStringList& knownNames, boo
     form->addRow(kPackNameLabel.pick(chinese), name_);
     form->addRow(kPackNoteLabel.pick(chinese), note_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("packButtons"));
+    setButtonCaptions(*buttons, chinese);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -22,6 +22,7 @@
 #include <set>
 
 #include "analysis/recording_summary.h"
+#include "app/captions.h"
 #include "chart/pack_history_chart.h"
 
 namespace cellwatch {
@@ -29,6 +30,22 @@ namespace {
 
 QString pick(bool chinese, const char* zh, const char* en) {
     return QString::fromUtf8(chinese ? zh : en);
+}
+
+// A message box whose buttons speak the dialog's language: Yes and No for a
+// question, OK alone otherwise. Returns true for Yes.
+bool askBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool chinese) {
+    const bool question = icon == QMessageBox::Question;
+    QMessageBox box(icon, parent->windowTitle(), text,
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("recordingsMessage"));
+    if (question) {
+        box.button(QMessageBox::Yes)->setText(kYesButton.pick(chinese));
+        box.button(QMessageBox::No)->setText(kNoButton.pick(chinese));
+    } else {
+        box.button(QMessageBox::Ok)->setText(kOkButton.pick(chinese));
+    }
+    return box.exec() == QMessageBox::Yes;
 }
 
 constexpr int kSortRole = Qt::UserRole;
@@ -116,8 +133,8 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     : QDialog(parent), folder_(std::move(folder)), chinese_(chinese) {
     setObjectName(QStringLiteral("recordings"));
     setWindowTitle(pick(chinese, "记录", "Recordings"));
-    confirm = [](QWidget* p, const QString& question) {
-        return QMessageBox::question(p, p->windowTitle(), question) == QMessageBox::Yes;
+    confirm = [chinese](QWidget* p, const QString& question) {
+        return askBox(p, QMessageBox::Question, question, chinese);
     };
 
     list_ = new QTableWidget(this);
@@ -339,7 +356,7 @@ void RecordingsDialog::deleteSelected() {
     }
     refresh();
     if (!failed.isEmpty()) {
-        QMessageBox::warning(this, windowTitle(), failed.join(u'\n'));
+        askBox(this, QMessageBox::Warning, failed.join(u'\n'), chinese_);
     }
 }
 

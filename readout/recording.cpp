@@ -68,10 +68,22 @@ void Recording::SetUpTable() {
     table_.setUpTable();
 }
 
-void Recording::ResetChart() {
+QString Recording::resetTitle() const {
     const bool chinese = chineseTitle_ && chineseTitle_();
+    return chinese ? QString::fromUtf8("空闲") : QStringLiteral("Idle");
+}
+
+void Recording::retitleIdle() {
+    if (resetTitleShown_) {
+        chart_.removeTitleLine(0);
+        chart_.addTitleLine(resetTitle());
+    }
+}
+
+void Recording::ResetChart() {
     chart_.removeTitleLine(0);
-    chart_.addTitleLine(chinese ? QString::fromUtf8("空闲") : QStringLiteral("Idle"));
+    chart_.addTitleLine(resetTitle());
+    resetTitleShown_ = true;
     for (int series = 0; series < kSeriesCount; ++series) {
         chart_.clearSeries(series);
     }
@@ -141,6 +153,7 @@ void Recording::showCurves(const RecordingCurves& c, const QString& title) {
     chart_.setAxisRange(ChartAxis::Bottom, 0, window);
     chart_.clearTitle();
     chart_.addTitleLine(title);
+    resetTitleShown_ = false;
     axes_.scaleAxes(chart_);
     chart_.setAutoRepaint(true);
 }
@@ -150,6 +163,7 @@ void Recording::ShowIdle() {
     timeWindowEnd_ = recordingStart_.addMSecs(kTimeWindowInitialMs);
     chart_.removeTitleLine(0);
     chart_.addTitleLine(QStringLiteral("Idle"));
+    resetTitleShown_ = false;
     view_.setReadout(readouts::kLegendVoltage, QStringLiteral("0.00"));
     view_.setReadout(readouts::kLegendCurrent, QStringLiteral("0.00"));
     view_.setReadout(readouts::kLegendCapacity, QStringLiteral("0"));
@@ -218,6 +232,7 @@ void Recording::ApplySample(StatusSample& s) {
 
     chart_.clearTitle();
     chart_.addTitleLine(text(s.batteryType) + u'/' + text(s.state));
+    resetTitleShown_ = false;
     axes_.scaleAxes(chart_);
 
     const QString voltage = text(s.voltage.format(kFormat2));

@@ -138,6 +138,9 @@ public:
 
     void ShowIdle();
     void AcceptSample(StatusSample& sample);
+    // A language switch: the idle title of a chart reset, while the chart
+    // still shows it, is written again in the language asked for now.
+    void retitleIdle();
     void ApplySample(StatusSample& sample);
 
     // --- state, for the window and tests -------------------------------------------------
@@ -154,6 +157,7 @@ public:
     QDateTime presentTime() const;
 
 private:
+    QString resetTitle() const;
     double daysSinceStart(const QDateTime& t) const;
     void startAt(const QDateTime& now);
 
@@ -166,6 +170,7 @@ private:
     AxisScaler axes_;
     Events events_;
 
+    bool resetTitleShown_ = false;  // the title is the idle title of ResetChart
     std::uint32_t connectTicks_ = 0;
     std::uint32_t startTicks_ = 0;  // the tick count at recordingStart_
     QDateTime recordingStart_;

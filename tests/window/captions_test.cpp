@@ -1,0 +1,201 @@
+// Switching the language at run time: menu items added after the tool bar,
+// the idle chart title and the buttons of the dialogs follow at once, both
+// ways.
+#include <QAbstractButton>
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <memory>
+
+#include "app/recordings_dialog.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+QString zh(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class CaptionsTest : public WindowTest {
+protected:
+    QAction* viewAction(const char* name) const {
+        QMenu* view = w->toolBar().bandMenu(QStringLiteral("View1"));
+        return view ? view->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
+    }
+
+    // Runs `act`, which shows a modal dialog or message box; notes the
+    // captions of its OK, Cancel, Yes and No buttons (those it has), then
+    // presses Cancel or No.
+    QStringList modalButtons(const std::function<void()>& act) const {
+        struct Seen {
+            QStringList texts;
+            bool done = false;
+            int looks = 0;
+        };
+        auto seen = std::make_shared<Seen>();
+        auto look = std::make_shared<std::function<void()>>();
+        *look = [seen, look] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr) {
+                if (!seen->done && ++seen->looks < 10'000) {
+                    QTimer::singleShot(0, *look);
+                }
+                return;
+            }
+            seen->done = true;
+            auto* box = modal->findChild<QDialogButtonBox*>();
+            if (box == nullptr) {
+                seen->texts << QStringLiteral("<no buttons>");
+                modal->close();
+                return;
+            }
+            QAbstractButton* reject = nullptr;
+            for (QDialogButtonBox::StandardButton which :
+                 {QDialogButtonBox::Ok, QDialogButtonBox::Cancel, QDialogButtonBox::Yes,
+                  QDialogButtonBox::No}) {
+                if (QAbstractButton* b = box->button(which)) {
+                    seen->texts << b->text();
+                    if (which == QDialogButtonBox::Cancel || which == QDialogButtonBox::No) {
+                        reject = b;
+                    }
+                }
+            }
+            if (reject != nullptr) {
+                reject->click();
+            } else {
+                modal->close();
+            }
+        };
+        QTimer::singleShot(0, *look);
+        act();
+        seen->done = true;  // a look still queued ends there
+        return seen->texts;
+    }
+
+    // A two-row journal in the window's journal folder.
+    QString writeJournal() const {
+        QDir().mkpath(journals());
+        const QString path =
+            QDir(journals()).filePath(QStringLiteral("cellwatch-20240309-140000.csv"));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(
+            "\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2024-03-09T14:00:00+01:00;"
+            " battery=LiIo/Po/Fe\r\n"
+            "Time,Type,State,Ext,Int,In,Volt,Curr,Cap,Power,"
+            "C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n"
+            "0:00:01,LiIo/Po/Fe,+CHG+,25,31,12.00,12.00,2.00,0,0,4.10,4.15,0,0,0,0,0,0,0,0,0,0\r\n"
+            "0:00:03,LiIo/Po/"
+            "Fe,+CHG+,25,31,12.00,12.00,2.00,5,0,4.10,4.20,0,0,0,0,0,0,0,0,0,0\r\n");
+        return path;
+    }
+};
+
+struct Switch {
+    const char* start;
+    const char* to;
+};
+
+const Switch kSwitches[] = {{"ENG", "CHT"}, {"CHT", "ENG"}};
+
+QString networkItem(bool chinese) {
+    return chinese ? zh("网络上的充电器…") : QStringLiteral("Chargers on the network…");
+}
+QStringList idleTitle(bool chinese) {
+    return {chinese ? zh("空闲") : QStringLiteral("Idle")};
+}
+
+// Each switch, and back again: the View menu's network item and the title of
+// an idle chart are in the language just chosen.
+TEST_F(CaptionsTest, NetworkItemAndIdleTitleFollowEverySwitch) {
+    for (const Switch& s : kSwitches) {
+        SCOPED_TRACE(std::string(s.start) + " -> " + s.to);
+        open(QString::fromLatin1(s.start));
+        QAction* network = viewAction("NetworkList");
+        ASSERT_NE(network, nullptr);
+        for (const char* code : {s.start, s.to, s.start}) {
+            click("Lang1", code);
+            const bool chinese = QString::fromLatin1(code) == QLatin1String("CHT");
+            EXPECT_EQ(network->text(), networkItem(chinese)) << code;
+            EXPECT_EQ(w->chart().titleLines(), idleTitle(chinese)) << code;
+        }
+    }
+}
+
+// A connected window waiting for its first sample shows the idle title and
+// follows a switch; once a sample named the chart, a switch leaves it.
+TEST_F(CaptionsTest, IdleTitleOfANewRecordingFollowsButASampleTitleStays) {
+    open(QStringLiteral("CHT"));
+    connectTo(slave());
+    ASSERT_TRUE(failures.isEmpty()) << failureText();
+    EXPECT_EQ(w->chart().titleLines(), idleTitle(true));
+    click("Lang1", "ENG");
+    EXPECT_EQ(w->chart().titleLines(), idleTitle(false));
+    click("Lang1", "CHT");
+    EXPECT_EQ(w->chart().titleLines(), idleTitle(true));
+
+    advance(1000);
+    record(charging(1));
+    const QStringList sampleTitle = w->chart().titleLines();
+    ASSERT_NE(sampleTitle, idleTitle(true));
+    for (const char* code : {"ENG", "CHT"}) {
+        click("Lang1", code);
+        EXPECT_EQ(w->chart().titleLines(), sampleTitle) << code;
+    }
+}
+
+// The dialogs opened after a switch: Pack…, the alarm rules and the
+// Recordings dialog's question before deleting give their buttons the
+// program's own captions in the language chosen.
+TEST_F(CaptionsTest, DialogButtonsSpeakTheLanguageChosen) {
+    const QString journal = writeJournal();
+    open(QStringLiteral("ENG"));
+    for (const char* code : {"CHT", "ENG"}) {
+        SCOPED_TRACE(code);
+        click("Lang1", code);
+        const bool chinese = QString::fromLatin1(code) == QLatin1String("CHT");
+        const QStringList okCancel =
+            chinese ? QStringList{zh("确定"), zh("取消")}
+                    : QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")};
+        const QStringList yesNo = chinese
+                                      ? QStringList{zh("是"), zh("否")}
+                                      : QStringList{QStringLiteral("Yes"), QStringLiteral("No")};
+
+        // Pack…
+        QStringList shown;
+        onDialog = [&shown](QDialog& dialog) {
+            auto* box = dialog.findChild<QDialogButtonBox*>();
+            ASSERT_NE(box, nullptr);
+            shown = {box->button(QDialogButtonBox::Ok)->text(),
+                     box->button(QDialogButtonBox::Cancel)->text()};
+        };
+        click("View1", "Pack");
+        EXPECT_EQ(shown, okCancel) << "pack";
+
+        // View > Alarm rules…
+        QAction* rules = viewAction("AlarmRules");
+        ASSERT_NE(rules, nullptr);
+        EXPECT_EQ(modalButtons([rules] { rules->trigger(); }), okCancel) << "alarm rules";
+
+        // File > Recordings…, Delete: the question is answered No.
+        QStringList asked;
+        onDialog = [this, &asked](QDialog& dialog) {
+            auto* recordings = qobject_cast<RecordingsDialog*>(&dialog);
+            ASSERT_NE(recordings, nullptr);
+            ASSERT_EQ(recordings->list().rowCount(), 1);
+            recordings->list().selectRow(0);
+            asked = modalButtons([recordings] { recordings->deleteSelected(); });
+        };
+        click("file1", "Records");
+        EXPECT_EQ(asked, yesNo) << "recordings";
+        EXPECT_TRUE(QFile::exists(journal));
+    }
+    onDialog = nullptr;
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest
