@@ -117,6 +117,9 @@ inline constexpr BilingualText kPackNotWritten = {"无法保存电池组", "The 
 // The buttons of the program's dialogs and message boxes.
 inline constexpr BilingualText kOkButton = {"确定", "OK"};
 inline constexpr BilingualText kCancelButton = {"取消", "Cancel"};
+// The progress of reading or writing a file ("%1": its name).
+inline constexpr BilingualText kOpeningFile = {"正在打开 %1", "Opening %1"};
+inline constexpr BilingualText kExportingFile = {"正在导出 %1", "Exporting %1"};
 inline constexpr BilingualText kYesButton = {"是", "Yes"};
 inline constexpr BilingualText kNoButton = {"否", "No"};
 // Gives the standard buttons of `buttons` (OK, Cancel, Yes, No) the

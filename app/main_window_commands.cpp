@@ -315,8 +315,8 @@ void MainWindow::exportTableTo(const QString& given) {
     // A long table shows its progress and can be cancelled; the window
     // keeps answering meanwhile (but does not reconnect).
     const BusyScope busy(busy_);
-    QProgressDialog progress(QStringLiteral("Exporting %1").arg(QFileInfo(file).fileName()),
-                             QStringLiteral("Cancel"), 0, 100, this);
+    QProgressDialog progress(kExportingFile.pick(inChinese()).arg(QFileInfo(file).fileName()),
+                             kCancelButton.pick(inChinese()), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const bool written =

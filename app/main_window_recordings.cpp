@@ -129,8 +129,8 @@ ViewerWindow* MainWindow::openRecording(const QString& given) {
     // The live window goes on meanwhile (rows keep arriving), but does not
     // reconnect while the file is read.
     const BusyScope busy(busy_);
-    QProgressDialog progress(QStringLiteral("Opening %1").arg(QFileInfo(file).fileName()),
-                             QStringLiteral("Cancel"), 0, 100, this);
+    QProgressDialog progress(kOpeningFile.pick(inChinese()).arg(QFileInfo(file).fileName()),
+                             kCancelButton.pick(inChinese()), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const auto step = [&progress](std::size_t done, std::size_t total) {

@@ -134,8 +134,8 @@ int ViewerOverlays::add(const QStringList& files) {
 }
 
 bool ViewerOverlays::addOne(const QString& file, bool& cancelled) {
-    QProgressDialog progress(QStringLiteral("Opening %1").arg(QFileInfo(file).fileName()),
-                             QStringLiteral("Cancel"), 0, 100, &owner_);
+    QProgressDialog progress(kOpeningFile.pick(chinese_()).arg(QFileInfo(file).fileName()),
+                             kCancelButton.pick(chinese_()), 0, 100, &owner_);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const auto step = [&](std::size_t done, std::size_t total) {

@@ -442,8 +442,8 @@ void ViewerWindow::exportTableTo(const QString& given) {
         throw std::runtime_error("The recording cannot be exported over its own file: " +
                                  QDir::toNativeSeparators(file).toStdString());
     }
-    QProgressDialog progress(QStringLiteral("Exporting %1").arg(QFileInfo(file).fileName()),
-                             QStringLiteral("Cancel"), 0, 100, this);
+    QProgressDialog progress(kExportingFile.pick(inChinese()).arg(QFileInfo(file).fileName()),
+                             kCancelButton.pick(inChinese()), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const bool written =
