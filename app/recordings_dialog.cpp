@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -194,7 +196,12 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     layout->addWidget(historyChart_, 2);
     layout->addWidget(folderLabel_);
     layout->addWidget(buttons);
-    resize(940, 420);
+    // Wide enough for every column, the pack's last; never past the screen.
+    QSize size(1060, 520);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+    }
+    resize(size);
     refresh();
 }
 
