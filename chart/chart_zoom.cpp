@@ -30,7 +30,7 @@ constexpr int kDragDistance = 2;
 
 }  // namespace
 
-ChartZoom::ChartZoom(ChartView& chart) : QObject(&chart), chart_(chart) {
+ChartZoom::ChartZoom(ChartView& chart) : QObject(&chart), chart_(chart), plot_(chart.plot()) {
     QCustomPlot* plot = chart_.plot();
     time_ = chart_.axis(ChartAxis::Bottom);
     QList<QCPAxis*> values;
@@ -170,7 +170,7 @@ void ChartZoom::scrollTo(int value) {
 }
 
 bool ChartZoom::eventFilter(QObject* watched, QEvent* event) {
-    if (!enabled_ || watched != chart_.plot()) {
+    if (!enabled_ || watched != plot_) {
         return QObject::eventFilter(watched, event);
     }
     switch (event->type()) {

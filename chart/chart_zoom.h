@@ -94,6 +94,9 @@ private:
     bool canZoom(QCPAxis* axis, double factor) const;
 
     ChartView& chart_;
+    // The plot whose events are filtered, kept apart from the chart: while
+    // the chart is being destroyed its plot's last events still come here.
+    const QObject* plot_;
     QCPAxis* time_ = nullptr;
     // The main rect and the stacked capacity and temperature rects.
     std::array<QCPAxisRect*, 3> rects_{};

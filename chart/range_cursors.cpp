@@ -16,7 +16,8 @@ const char* const kNames[2] = {"A", "B"};
 
 }  // namespace
 
-RangeCursors::RangeCursors(ChartView& chart, QObject* parent) : QObject(parent), chart_(chart) {
+RangeCursors::RangeCursors(ChartView& chart, QObject* parent)
+    : QObject(parent), chart_(chart), plot_(chart.plot()) {
     QCustomPlot* plot = chart_.plot();
     QCPAxis* time = chart_.axis(ChartAxis::Bottom);
     QCPLayer* overlay = plot->layer(QStringLiteral("overlay"));
@@ -174,7 +175,7 @@ void RangeCursors::endDrag() {
 }
 
 bool RangeCursors::eventFilter(QObject* watched, QEvent* event) {
-    if (!active_ || watched != chart_.plot()) {
+    if (!active_ || watched != plot_) {
         return QObject::eventFilter(watched, event);
     }
     switch (event->type()) {

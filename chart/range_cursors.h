@@ -72,6 +72,9 @@ private:
     void endDrag();
 
     ChartView& chart_;
+    // The plot whose events are filtered, kept apart from the chart: while
+    // the chart is being destroyed its plot's last events still come here.
+    const QObject* plot_;
     std::array<QCPItemStraightLine*, 2> lines_{};
     std::array<QCPItemText*, 2> labels_{};
     std::array<double, 2> x_{};

@@ -37,11 +37,18 @@ protected:
         };
         auto seen = std::make_shared<Seen>();
         auto look = std::make_shared<std::function<void()>>();
-        *look = [seen, look] {
+        // The look queues itself again through a weak pointer: no cycle, so
+        // nothing is left behind once the dialog has been seen.
+        *look = [seen, again = std::weak_ptr<std::function<void()>>(look)] {
+            if (seen->done) {
+                return;
+            }
             QWidget* modal = QApplication::activeModalWidget();
             if (modal == nullptr) {
-                if (!seen->done && ++seen->looks < 10'000) {
-                    QTimer::singleShot(0, *look);
+                if (++seen->looks < 10'000) {
+                    if (const auto next = again.lock()) {
+                        QTimer::singleShot(0, *next);
+                    }
                 }
                 return;
             }
