@@ -5,6 +5,7 @@
 
 #include <signal.h>
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <algorithm>
 #include <memory>
@@ -37,10 +38,21 @@ public:
         process_.start(QStringLiteral("mosquitto_sub"), args);
         process_.waitForStarted();
     }
-    std::vector<std::string> stop() {
+    // Stops listening once `last` was heard last (or after five seconds):
+    // the broker may still be passing on what a program sent just before it
+    // ended.
+    std::vector<std::string> stop(const std::string& last) {
+        std::string heard;
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 5'000 && !heard.ends_with(last + "\n")) {
+            process_.waitForReadyRead(100);
+            heard += process_.readAllStandardOutput().toStdString();
+        }
         process_.terminate();
         process_.waitForFinished();
-        return splitLines(process_.readAllStandardOutput().toStdString());
+        heard += process_.readAllStandardOutput().toStdString();
+        return splitLines(heard);
     }
 
 private:
@@ -83,7 +95,7 @@ TEST(NetworkTool, AWatcherPrintsExactlyThePublishersLinesThenLost) {
     EXPECT_NE(watcher.err().find("the charger went offline"), std::string::npos) << watcher.err();
 
     // Every row and event went out as JSON, in order, and the status last.
-    const auto heard = listener.stop();
+    const auto heard = listener.stop("cellwatch/bench1/status offline");
     std::size_t rows = 0;
     std::vector<std::string> events;
     for (const std::string& line : heard) {
