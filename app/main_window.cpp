@@ -40,6 +40,7 @@
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "readout/cell_panel_widget.h"
+#include "readout/steady_text.h"
 
 namespace cellwatch {
 namespace {
@@ -241,6 +242,7 @@ void MainWindow::buildWidgets() {
     buildFrame2();
     cellPanel_ = new CellPanelWidget(frames_[2]);
     cellPanel_->setObjectName(QStringLiteral("cellPanel"));
+    fillCellPanelBackground(*cellPanel_);
     cellPanel_->setGeometry(frames_[2]->rect().adjusted(2, 2, -2, -2));
 
     // Moving the mouse anywhere over the tab control (but for the chart and
@@ -411,14 +413,15 @@ void MainWindow::OnModelSelect(Tool* tool) {
 
 void MainWindow::setReadout(int index, const QString& text) {
     if (QLabel* l = readout(index)) {
-        l->setText(text);
+        setSteadyText(l, text);
     }
 }
 
 void MainWindow::setLargeReadout(int index, const QString& text) {
     if (QLabel* l = largeReadout(index)) {
         l->setText(text);
-        l->adjustSize();  // the large readouts are as wide as their text
+        l->resize(textWidthFor(*l, text),
+                  l->height());  // the large readouts are as wide as their text
     }
 }
 

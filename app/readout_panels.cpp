@@ -10,7 +10,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 #include <cmath>
 
@@ -21,6 +23,7 @@
 #include "chart/data_table.h"
 #include "protocol/sample_text.h"
 #include "readout/cell_panel.h"
+#include "readout/cell_panel_widget.h"
 #include "readout/recording.h"
 
 namespace cellwatch {
@@ -47,6 +50,16 @@ void setTextColour(QWidget* w, const QColor& colour) {
     w->setPalette(p);
 }
 
+// Gives a text that changes with every sample the panel's own background:
+// an opaque widget is redrawn alone, where a transparent one has the frame,
+// the tab page and the window behind it drawn again first.
+void fillPanelBackground(QWidget* w) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, kPanelBackground);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
 // A font of `pixelSize` (0 keeps the size), bold or not.
 QFont withSize(QFont font, int pixelSize, bool bold) {
     if (pixelSize > 0) {
@@ -64,13 +77,29 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent* /*event*/) override {
+    // The frame is drawn behind its texts again and again (wherever one of
+    // them changes, or a neighbour overlapping its edge does): drawn once per
+    // size and scale into a picture, each time after is a copy of the part asked for.
+    void paintEvent(QPaintEvent* event) override {
+        const qreal ratio = devicePixelRatioF();
+        if (picture_.size() != size() * ratio || picture_.devicePixelRatio() != ratio) {
+            picture_ = QPixmap(size() * ratio);
+            picture_.setDevicePixelRatio(ratio);
+            picture_.fill(Qt::transparent);
+            QPainter painter(&picture_);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(kPanelBorder, 1));
+            painter.setBrush(kPanelBackground);
+            painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+        }
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(kPanelBorder, 1));
-        painter.setBrush(kPanelBackground);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+        const QRect part = event->rect();
+        painter.drawPixmap(part, picture_,
+                           QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio));
     }
+
+private:
+    QPixmap picture_;
 };
 
 }  // namespace
@@ -99,11 +128,12 @@ void buildCurvePanel(QGroupBox* f, CurveSwitches& switches, Label3Array& label3,
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         setTextColour(title, kCurveColours[i]);
         setTextColour(value, kCurveColours[i]);
+        fillPanelBackground(value);
         value->setFont(withSize(value->font(), 0, true));
         label3[static_cast<std::size_t>(rows[i].second)] = value;
         grid->addWidget(check, i, 0);
         grid->addWidget(title, i, 1);
-        grid->addWidget(value, i, 2);
+        grid->addWidget(value, i, 2, value->alignment());
         // A curve switch shows or hides its curve; points keep coming.
         QObject::connect(check, &QCheckBox::toggled, &chart,
                          [&chart, i](bool on) { chart.setSeriesActive(i, on); });
@@ -132,9 +162,10 @@ void buildDetailPanel(QGroupBox* f, Label3Array& label3) {
         title->setFont(withSize(title->font(), kDetailPixelSize, false));
         value->setFont(withSize(value->font(), kDetailPixelSize, true));
         setTextColour(value, kDetailValueColour);
+        fillPanelBackground(value);
         label3[static_cast<std::size_t>(index)] = value;
         grid->addWidget(title, row, 0);
-        grid->addWidget(value, row, 1);
+        grid->addWidget(value, row, 1, value->alignment());
         ++row;
     }
     grid->setColumnStretch(0, 1);
@@ -155,6 +186,7 @@ PowerGauge* buildLargeReadoutPanel(QGroupBox* f, QGroupBox* gaugeFrame, Label2Ar
         label->setObjectName(QStringLiteral("Label2_%1").arg(index));
         label->setFont(font);
         setTextColour(label, colour);
+        fillPanelBackground(label);
         label->move(kLargeReadoutLeft, top);
         label->adjustSize();
         label2[static_cast<std::size_t>(index)] = label;
@@ -165,6 +197,15 @@ PowerGauge* buildLargeReadoutPanel(QGroupBox* f, QGroupBox* gaugeFrame, Label2Ar
     gauge->setObjectName(QStringLiteral("Car1"));
     gauge->setGeometry(gaugeFrame->rect().adjusted(2, 2, -2, -2));
     return gauge;
+}
+
+void fillCellPanelBackground(CellPanelWidget& panel) {
+    for (int cell = 1; cell <= kCellCount; ++cell) {
+        fillPanelBackground(panel.cellLabel(cell));
+    }
+    for (int index = 1; index <= CellPanelWidget::kStatisticCount; ++index) {
+        fillPanelBackground(panel.statisticLabel(index));
+    }
 }
 
 bool placeLargeReadouts(QGroupBox* frame2, QGroupBox* frame5, const Label2Array& label2) {

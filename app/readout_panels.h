@@ -18,6 +18,7 @@ class QWidget;
 
 namespace cellwatch {
 
+class CellPanelWidget;
 class ChartView;
 class DataTableModel;
 class PowerGauge;
@@ -42,6 +43,10 @@ PowerGauge* buildLargeReadoutPanel(QGroupBox* frame, QGroupBox* gaugeFrame, Labe
                                    const QFont& base, double twipsPerPixelX);
 // Places the large readouts and the gauge frame for the frame's width;
 // returns whether the gauge frame shows.
+// Gives the cell panel's changing texts the readout frame's background (see
+// fillPanelBackground in the source).
+void fillCellPanelBackground(CellPanelWidget& panel);
+
 bool placeLargeReadouts(QGroupBox* frame, QGroupBox* gaugeFrame, const Label2Array& label2);
 
 // The readout titles and the tooltips of the switches and readouts of the

@@ -34,6 +34,7 @@
 #include "protocol/sample_text.h"
 #include "readout/cell_panel_widget.h"
 #include "readout/gauge_settings.h"
+#include "readout/steady_text.h"
 
 namespace cellwatch {
 namespace {
@@ -145,6 +146,7 @@ void ViewerWindow::buildWidgets() {
     gauge_ = buildLargeReadoutPanel(frames_[1], frames_[4], label2_, font(), tppX);
     cellPanel_ = new CellPanelWidget(frames_[2]);
     cellPanel_->setObjectName(QStringLiteral("cellPanel"));
+    fillCellPanelBackground(*cellPanel_);
     auto* cells = new QVBoxLayout(frames_[2]);
     cells->setContentsMargins(2, 2, 2, 2);
     cells->addWidget(cellPanel_);
@@ -464,14 +466,14 @@ void ViewerWindow::exportTableTo(const QString& given) {
 
 void ViewerWindow::setReadout(int index, const QString& text) {
     if (QLabel* l = readout(index)) {
-        l->setText(text);
+        setSteadyText(l, text);
     }
 }
 
 void ViewerWindow::setLargeReadout(int index, const QString& text) {
     if (QLabel* l = largeReadout(index)) {
         l->setText(text);
-        l->adjustSize();
+        l->resize(textWidthFor(*l, text), l->height());
     }
 }
 

@@ -39,15 +39,22 @@
 //       The window, with the system's clocks, connects to the slave side of
 //       a pseudo-terminal. First the charger is silent for the given time
 //       (default 5 s), then a writer thread sends back-to-back 112-byte
-//       messages at the line's 960 bytes a second for about as long, then
-//       50 back-to-back 76-byte messages. Process CPU time (getrusage, all
-//       threads, less the writer thread's own) over the silent and the
-//       112-byte stretch; and for every message the time from the write of
-//       its last byte to the master side to its table row (rowsInserted).
-//       A message is matched to its row by its capacity; a message that
-//       gives no row (the recording restarting, or the last 76-byte one,
-//       which waits for 111 bytes after its start byte) is left out.
+//       messages at the line's 960 bytes a second for about as long: a 3S
+//       pack charging at 2 A as a charger reports it (the voltage creeping
+//       up with a hundredth of jitter, the capacity growing 0.065 mAh a
+//       message), then as long again with every value changing every
+//       message (voltage and cells in a sawtooth, capacity +10 mAh: the
+//       most drawing a message can cause), then 50 back-to-back 76-byte
+//       messages. Process CPU time (getrusage, all threads, less the writer
+//       thread's own) over the silent and both 112-byte stretches; and for
+//       every message the time from the write of its last byte to the
+//       master side to its table row (rowsInserted). A message is matched
+//       to its row by its input voltage (10.00 V + its number in hundredths);
+//       a message that gives no row (the recording restarting, or the last
+//       76-byte one, which waits for 111 bytes after its start byte) is
+//       left out.
 //       Prints: cpu <phase> <cpu seconds> <wall seconds> <percent of a core>
+//       (phases silent, receiving, churning)
 //               latency <layout> <rows> <messages> <median ms> <max ms>
 #include <sys/resource.h>
 #include <time.h>
@@ -347,13 +354,28 @@ void longRecording(std::size_t count, std::uint32_t intervalMs) {
 
 // --- live -----------------------------------------------------------------------
 
+// Message k of a 3S pack charging at 2 A, as a charger reports it.
 emu::ChargerReading charging(std::size_t k) {
+    const auto n = static_cast<std::int64_t>(k);
+    const std::int64_t jitter = n % 5 == 0 ? 1 : 0;
     emu::ChargerReading r;
     r.mode = emu::Mode::Charge;
     r.chemistry = emu::Chemistry::Lithium;
     r.extTemperature = Decimal::fromInt(25);
     r.intTemperature = Decimal::fromInt(30);
-    r.inputVoltage = Decimal::fromHundredths(1200);
+    r.inputVoltage = Decimal::fromHundredths(1000 + n);  // tells the messages apart
+    r.voltage = Decimal::fromHundredths(1140 + n / 150 + jitter);
+    r.current = Decimal::fromHundredths(200 + (n % 3 == 0 ? 1 : 0));
+    r.capacity = Decimal::fromInt(n * 65 / 1000);
+    for (std::size_t cell = 0; cell < 3; ++cell) {
+        r.cells[cell] = Decimal::fromHundredths(380 + n / 450 + (cell == 0 ? jitter : 0));
+    }
+    return r;
+}
+
+// Message k with every value changing from the message before.
+emu::ChargerReading churning(std::size_t k) {
+    emu::ChargerReading r = charging(k);
     r.voltage = Decimal::fromHundredths(1230 + static_cast<std::int64_t>(k % 40));
     r.current = Decimal::fromHundredths(150 + static_cast<std::int64_t>(k % 40));
     r.capacity = Decimal::fromInt(static_cast<std::int64_t>(10 * k));
@@ -371,7 +393,9 @@ public:
     LineWriter(int fd, std::vector<std::vector<std::uint8_t>> messages)
         : fd_(fd), messages_(std::move(messages)), lastByte_(messages_.size()) {}
 
-    void start() {
+    // Calls `finished` on the writer thread once the last byte is written.
+    void start(std::function<void()> finished) {
+        finished_ = std::move(finished);
         thread_ = std::thread([this] { run(); });
     }
     bool done() const { return done_.load(); }
@@ -398,6 +422,7 @@ private:
         }
         cpu_ = threadCpuSeconds() - cpu0;
         done_.store(true);
+        finished_();
     }
 
     void writeAll(const std::uint8_t* data, std::size_t n) {
@@ -419,6 +444,7 @@ private:
     std::vector<std::vector<std::uint8_t>> messages_;
     std::vector<SteadyClock::time_point> lastByte_;
     std::thread thread_;
+    std::function<void()> finished_;
     std::atomic<bool> done_{false};
     double cpu_ = 0;
 };
@@ -435,28 +461,24 @@ struct Sent {
     std::size_t messages = 0;
 };
 
-// Capacity (mAh) -> when the row holding it appeared.
+// Input voltage (hundredths) -> when the row holding it appeared.
 using RowTimes = std::map<long, SteadyClock::time_point>;
-constexpr int kCapacityColumn = 9;
+constexpr int kInputVoltageColumn = 6;
 
 Sent send(emu::PseudoTerminal& pty, const RowTimes& rowTimes, FrameLayout layout, std::size_t count,
-          std::size_t firstK) {
+          std::size_t firstK, emu::ChargerReading (*reading)(std::size_t) = charging) {
     std::vector<std::vector<std::uint8_t>> messages;
     for (std::size_t k = 0; k < count; ++k) {
-        messages.push_back(emu::encodeStatus(charging(firstK + k), layout));
+        messages.push_back(emu::encodeStatus(reading(firstK + k), layout));
     }
     LineWriter writer(pty.masterFd(), std::move(messages));
     const double cpu0 = processCpuSeconds();
     const auto t0 = SteadyClock::now();
-    writer.start();
+    // The loop ends when the writer says so: no timer of the bench's own
+    // wakes the program meanwhile.
     QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (writer.done()) {
-            loop.quit();
-        }
-    });
-    poll.start(50);
+    writer.start(
+        [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
     loop.exec();
     writer.join();
     Sent result;
@@ -464,7 +486,7 @@ Sent send(emu::PseudoTerminal& pty, const RowTimes& rowTimes, FrameLayout layout
     result.cpu = processCpuSeconds() - cpu0 - writer.cpuSeconds();
     runEventsFor(300);  // the last rows, not counted
     for (std::size_t i = 0; i < count; ++i) {
-        const auto row = rowTimes.find(static_cast<long>(10 * (firstK + i)));
+        const auto row = rowTimes.find(static_cast<long>(1000 + firstK + i));
         if (row != rowTimes.end()) {
             result.latencyMs.push_back(msBetween(writer.lastByteTimes()[i], row->second));
         }
@@ -497,8 +519,8 @@ void live(int seconds) {
                      [&rowTimes, &table](const QModelIndex&, int first, int last) {
                          const auto now = SteadyClock::now();
                          for (int r = first; r <= last; ++r) {
-                             const QString capacity = table.gridText(r + 1, kCapacityColumn);
-                             rowTimes[std::lround(capacity.toDouble())] = now;
+                             const QString input = table.gridText(r + 1, kInputVoltageColumn);
+                             rowTimes[std::lround(100 * input.toDouble())] = now;
                          }
                      });
     w.connectTo(QString::fromStdString(pty.slavePath()));
@@ -518,8 +540,10 @@ void live(int seconds) {
     const Sent long112 = send(pty, rowTimes, FrameLayout::Long112, count112, 0);
     printCpu("receiving", long112.cpu, long112.wall);
     printLatency("112", long112);
+    const Sent churn = send(pty, rowTimes, FrameLayout::Long112, count112, count112, churning);
+    printCpu("churning", churn.cpu, churn.wall);
 
-    const Sent short76 = send(pty, rowTimes, FrameLayout::Short76, 51, count112);
+    const Sent short76 = send(pty, rowTimes, FrameLayout::Short76, 51, 2 * count112);
     printLatency("76", short76);
     w.OnToolClick(w.tool(QStringLiteral("Tools"), QStringLiteral("Off")));
     QApplication::processEvents();

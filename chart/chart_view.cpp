@@ -172,6 +172,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
     plot_->setInteractions(QCP::Interactions());
     plot_->setAutoAddPlottableToLegend(false);
     plot_->setBackground(QBrush(kPanelColour));
+    plot_->setAttribute(Qt::WA_OpaquePaintEvent);
     plot_->setMouseTracking(true);
 
     // Replace the default axis rect (and the legend inside it) by ours.
@@ -234,7 +235,27 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
 
     replotTimer_.setSingleShot(true);
     connect(&replotTimer_, &QTimer::timeout, this, &ChartView::replotNow);
-    connect(plot_, &QCustomPlot::afterReplot, this, [this] { sinceReplot_.restart(); });
+    connect(plot_, &QCustomPlot::afterReplot, this, [this] {
+        sinceReplot_.restart();
+        fullReplotDue_ = false;
+        const auto ranges = shownRanges();
+        if (ranges != replottedRanges_ || mainRect_->rect() != replottedArea_) {
+            tips_ = {};  // every point is somewhere else now
+        }
+        replottedRanges_ = ranges;
+        replottedArea_ = mainRect_->rect();
+        replottedTitle_ = title_->text();
+    });
+    // The curves on a buffered layer of their own, between the grid and the
+    // axes; the title goes with the axes.
+    plot_->addLayer(QStringLiteral("curves"), plot_->layer(QStringLiteral("main")),
+                    QCustomPlot::limAbove);
+    QCPLayer* curves = plot_->layer(QStringLiteral("curves"));
+    curves->setMode(QCPLayer::lmBuffered);
+    for (EnvelopeGraph* g : graphs_) {
+        g->setLayer(curves);
+    }
+    title_->setLayer(QStringLiteral("axes"));
 
     // The cursor lines live on a buffered layer of their own, so following
     // the mouse redraws only them.
@@ -289,6 +310,11 @@ QPixmap ChartView::toPixmap(int width, int height) {
 }
 
 void ChartView::requestReplot() {
+    fullReplotDue_ = true;
+    requestCurvesReplot();
+}
+
+void ChartView::requestCurvesReplot() {
     if (!autoRepaint_ || replotTimer_.isActive()) {
         return;
     }
@@ -297,9 +323,31 @@ void ChartView::requestReplot() {
 }
 
 void ChartView::replotNow() {
-    if (autoRepaint_) {
-        plot_->replot();
+    if (!autoRepaint_) {
+        return;
     }
+    QCPLayer* curves = plot_->layer(QStringLiteral("curves"));
+    // A range set on an axis directly (by zooming, say) shows here too. The
+    // layer replots the whole itself while a paint buffer needs drawing anew.
+    if (fullReplotDue_ || shownRanges() != replottedRanges_ || title_->text() != replottedTitle_) {
+        plot_->replot();
+        return;
+    }
+    curves->replot();
+    sinceReplot_.restart();
+    emit curvesRedrawn();
+}
+
+std::array<double, 10> ChartView::shownRanges() const {
+    const QCPAxis* axes[5] = {plot_->xAxis, plot_->yAxis, plot_->yAxis2,
+                              stackedRects_[0]->axis(QCPAxis::atRight),
+                              stackedRects_[1]->axis(QCPAxis::atRight)};
+    std::array<double, 10> ends{};
+    for (std::size_t i = 0; i < 5; ++i) {
+        ends[2 * i] = axes[i]->range().lower;
+        ends[2 * i + 1] = axes[i]->range().upper;
+    }
+    return ends;
 }
 
 void ChartView::addPoint(int series, double x, double y) {
@@ -321,7 +369,31 @@ void ChartView::addPoint(int series, double x, double y) {
             extent.max = std::max(extent.max, y);
         }
     }
-    requestReplot();
+    if (changesPicture(series, x, y)) {
+        requestCurvesReplot();
+    }
+}
+
+bool ChartView::changesPicture(int series, double x, double y) {
+    DrawnTip& tip = tips_[seriesIndex(series)];
+    const EnvelopeGraph* g = graphs_[seriesIndex(series)];
+    if (std::isnan(y)) {
+        tip.valid = false;  // a gap
+        return true;
+    }
+    const double ratio = plot_->devicePixelRatioF();
+    const int column = static_cast<int>(std::floor(g->keyAxis()->coordToPixel(x) * ratio));
+    const int row = static_cast<int>(std::lround(g->valueAxis()->coordToPixel(y) * ratio));
+    if (tip.valid && column == tip.column) {
+        if (row >= tip.low && row <= tip.high) {
+            return false;
+        }
+        tip.low = std::min(tip.low, row);
+        tip.high = std::max(tip.high, row);
+    } else {
+        tip = {column, row, row, true};
+    }
+    return true;
 }
 
 void ChartView::clearSeries(int series) {
@@ -330,6 +402,7 @@ void ChartView::clearSeries(int series) {
     }
     graphs_[seriesIndex(series)]->points().clear();
     extents_[seriesIndex(series)] = {};
+    tips_[seriesIndex(series)] = {};
     requestReplot();
 }
 
@@ -349,6 +422,7 @@ void ChartView::truncateSeries(int series, std::size_t count) {
         }
     }
     extents_[seriesIndex(series)] = extent;
+    tips_[seriesIndex(series)] = {};
     requestReplot();
 }
 
@@ -396,7 +470,7 @@ void ChartView::setAxisRange(ChartAxis which, double min, double max) {
         shown = QCPRange(min, min + unit);
     }
     axis(which)->setRange(shown);
-    requestReplot();
+    requestCurvesReplot();  // a full one when the range moved
 }
 
 AxisRange ChartView::axisRange(ChartAxis which) const {
@@ -452,8 +526,10 @@ void ChartView::setAxisTitle(ChartAxis which, const QString& title) {
         bottomTitle_ = title;
         return;
     }
-    axis(which)->setLabel(title);
-    requestReplot();
+    if (axis(which)->label() != title) {  // the recording sets it sample after sample
+        axis(which)->setLabel(title);
+        requestReplot();
+    }
 }
 
 QString ChartView::axisTitle(ChartAxis which) const {
@@ -461,8 +537,10 @@ QString ChartView::axisTitle(ChartAxis which) const {
 }
 
 void ChartView::showTitle() {
+    // The recording clears and sets it sample after sample: only a title
+    // different from the one drawn last needs a full replot.
     title_->setText(titleLines_.join(QLatin1Char('\n')));
-    requestReplot();
+    requestCurvesReplot();
 }
 
 void ChartView::removeTitleLine(int index) {
@@ -543,7 +621,8 @@ void ChartView::repaint() {
 
 void ChartView::setAutoRepaint(bool on) {
     autoRepaint_ = on;
-    requestReplot();
+    // What changed while it was off asked for what it needs.
+    requestCurvesReplot();
 }
 
 }  // namespace cellwatch

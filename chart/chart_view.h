@@ -17,6 +17,13 @@
 // points as at ten thousand. Changes ask for a replot;
 // replots come at most every kMinReplotIntervalMs, so a burst of changes,
 // or a charger sending many messages a second, draws a few times a second.
+// The curves have a drawing layer of their own: while the axes show what
+// they showed at the last full replot and nothing else changed, new points
+// redraw only that layer (the axes, their labels, the grid and the title,
+// which cost most, stay as drawn). And a point that lands on pixels its curve
+// already covers (the same pixel column, between the lowest and highest row
+// drawn there: a steady value, or a value wavering inside one column) asks
+// for no replot at all.
 #pragma once
 
 #include <QElapsedTimer>
@@ -123,16 +130,36 @@ signals:
     void mouseMoved(Qt::KeyboardModifiers modifiers, int x, int y);
     // A curve switch: a series shown or hidden.
     void seriesActiveChanged(int series, bool active);
+    // New points were drawn without a full replot (which QCustomPlot
+    // announces itself, by afterReplot).
+    void curvesRedrawn();
 
 private:
+    // Where the newest points of a curve are drawn, in device pixels: the
+    // column of the last point and the rows the curve covers in it.
+    struct DrawnTip {
+        int column = 0;
+        int low = 0;
+        int high = 0;
+        bool valid = false;
+    };
+
     struct SeriesExtent {
         double min = 0;
         double max = 0;
         bool any = false;
     };
 
+    // Asks for a full replot.
     void requestReplot();
+    // Asks for the curves to be drawn again; a full replot if anything else
+    // changed meanwhile.
+    void requestCurvesReplot();
     void replotNow();
+    // The lower and upper ends of the five axes' ranges.
+    std::array<double, 10> shownRanges() const;
+    // Whether a new point changes what the curve shows (noting where it is).
+    bool changesPicture(int series, double x, double y);
     void onMouseMove(Qt::KeyboardModifiers modifiers, QPointF position);
     void placeCursor(QPointF position);
     void showTitle();
@@ -156,6 +183,12 @@ private:
     bool viewHeld_ = false;
     QTimer replotTimer_;
     QElapsedTimer sinceReplot_;
+    bool fullReplotDue_ = true;
+    // As the last full replot drew them.
+    std::array<double, 10> replottedRanges_{};
+    QString replottedTitle_;
+    QRect replottedArea_;
+    std::array<DrawnTip, kSeriesCount> tips_{};
 };
 
 }  // namespace cellwatch

@@ -18,6 +18,9 @@ QColor Blend(const QColor& a, const QColor& b, double t) {
 
 CellBar::CellBar(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    // The paint covers every pixel, so nothing behind a bar is drawn again
+    // when its level moves.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void CellBar::setValue(int value) {

@@ -1,5 +1,7 @@
 #include "readout/cell_panel_widget.h"
 
+#include "readout/steady_text.h"
+
 #include <cstddef>
 #include <mutex>
 
@@ -73,7 +75,7 @@ CellPanelWidget::CellPanelWidget(QWidget* parent) : QWidget(parent) {
         voltage->setFont(voltageFont);
         voltage->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         voltage->setMinimumWidth(columnWidth);
-        cells->addWidget(voltage, 0, column);
+        cells->addWidget(voltage, 0, column, voltage->alignment());
         voltages_[i] = voltage;
 
         auto* bar = new CellBar(this);
@@ -115,7 +117,7 @@ CellPanelWidget::CellPanelWidget(QWidget* parent) : QWidget(parent) {
         value->setFont(valueFont);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setMinimumWidth(valueWidth);
-        stats->addWidget(value, row, 1);
+        stats->addWidget(value, row, 1, value->alignment());
         statistics_[i] = value;
 
         if (index < kStatisticCount) {
@@ -168,7 +170,7 @@ const QImage& CellPanelWidget::texture(BarTexture texture) const {
 
 void CellPanelWidget::setCellText(int cell, const QString& text) {
     if (QLabel* label = cellLabel(cell)) {
-        label->setText(text);
+        setSteadyText(label, text);
     }
 }
 
@@ -182,7 +184,7 @@ void CellPanelWidget::setCellBar(int cell, BarTexture texture, int value) {
 
 void CellPanelWidget::setStatistic(int index, const QString& text) {
     if (QLabel* label = statisticLabel(index)) {
-        label->setText(text);
+        setSteadyText(label, text);
     }
 }
 
