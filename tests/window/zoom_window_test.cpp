@@ -135,9 +135,7 @@ TEST_F(ZoomWindowTest, ZoomedLiveChartHoldsItsViewUntilHomeFollowsAgain) {
 }
 
 TEST_F(ZoomWindowTest, AViewerZoomsAroundThePointerAndHomeShowsTheWholeRecording) {
-    open();
-    connectTo(slave());
-    recordRows(1, 30);
+    openConnected(30);
     disconnect();
     ViewerWindow* viewer = w->openRecording(journalFiles().value(0));
     ASSERT_NE(viewer, nullptr);
