@@ -64,8 +64,7 @@ TEST_F(WindowFaultTest, MegabytesOfNoiseBetweenMessagesLoseNothingAndFramingReco
         SCOPED_TRACE(withStartBytes ? "noise with start bytes" : "noise without start bytes");
         w.reset();
         pty = std::make_unique<emu::PseudoTerminal>();
-        openConnected();
-        recordRows(1, kBefore);
+        openConnected(kBefore);
         const QStringList recorded = tableTexts();
 
         // The burst reaches the window's receive path as one receive event.

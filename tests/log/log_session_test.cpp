@@ -141,14 +141,11 @@ TEST_F(LogSessionTest, StalledMessageShowsIdleAndAPauseRestarts) {
     ASSERT_TRUE(runUntil([&] { return session.receivePath().started(); }));
     sendAt(4501, {late.begin() + 6, late.end()});
     ASSERT_TRUE(waitForLines(3));
-    sendAt(4900, charging(3));
-    ASSERT_TRUE(waitForLines(4));
-    sendAt(10000, charging(4));  // 5.1 s after the last row
-    ASSERT_TRUE(waitForLines(5));
-    sendAt(11000, charging(5));
-    ASSERT_TRUE(waitForLines(6));
-    sendAt(12000, charging(6));
-    ASSERT_TRUE(waitForLines(7));
+    // The fourth comes 5.1 s after the last row.
+    for (const auto& [atMs, n] : {std::pair{4900u, 3}, {10000u, 4}, {11000u, 5}, {12000u, 6}}) {
+        sendAt(atMs, charging(n));
+        ASSERT_TRUE(waitForLines(static_cast<std::size_t>(n) + 1)) << n;
+    }
     const auto row = [](int n, const char* time) {
         return expectedRow(charging(n), FrameLayout::Long112, time);
     };

@@ -91,13 +91,6 @@ protected:
     }
 };
 
-struct Switch {
-    const char* start;
-    const char* to;
-};
-
-const Switch kSwitches[] = {{"ENG", "CHT"}, {"CHT", "ENG"}};
-
 QString networkItem(bool chinese) {
     return chinese ? zh("网络上的充电器…") : QStringLiteral("Chargers on the network…");
 }
@@ -108,12 +101,12 @@ QStringList idleTitle(bool chinese) {
 // Each switch, and back again: the View menu's network item and the title of
 // an idle chart are in the language just chosen.
 TEST_F(CaptionsTest, NetworkItemAndIdleTitleFollowEverySwitch) {
-    for (const Switch& s : kSwitches) {
-        SCOPED_TRACE(std::string(s.start) + " -> " + s.to);
-        open(QString::fromLatin1(s.start));
+    for (const auto& [start, to] : {std::pair{"ENG", "CHT"}, {"CHT", "ENG"}}) {
+        SCOPED_TRACE(std::string(start) + " -> " + to);
+        open(QString::fromLatin1(start));
         QAction* network = viewAction("NetworkList");
         ASSERT_NE(network, nullptr);
-        for (const char* code : {s.start, s.to, s.start}) {
+        for (const char* code : {start, to, start}) {
             click("Lang1", code);
             const bool chinese = QString::fromLatin1(code) == QLatin1String("CHT");
             EXPECT_EQ(network->text(), networkItem(chinese)) << code;
