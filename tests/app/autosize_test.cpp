@@ -39,28 +39,17 @@ struct FakeWindow final : LayoutWindow {
     std::vector<LayoutControl*> list;
 };
 
-// The main window's tagged controls at their design geometry.
+// Some of the main window's tagged controls at their design geometry.
 struct DesignWindow {
-    FakeControl menu{"STRETCHALL", 0, 0, 14925, 10560};
     FakeControl ie{"STRETCHV", 0, 1080, 2505, 3135};
-    FakeControl frame{"STRETCHALL", 2520, 1080, 12495, 6375};
     FakeControl chart{"STRETCHALL", 120, 360, 12255, 5925};
-    FakeControl grid{"STRETCHALL", 120, 360, 12375, 5985};
     FakeControl frame1{"MOVEV", 0, 4080, 2535, 1890};
-    FakeControl frame4{"MOVEV", 0, 5760, 2535, 4410};
-    FakeControl frame3{"MOVEV", 2520, 7320, 8175, 2850};
     FakeControl frame2{"STRETCHHMOVEV", 10635, 7320, 4335, 2850};
-    FakeControl untagged{"", 5, 5, 5, 5};
     FakeControl odd{"KEEP", 1, 2, 3, 4};
     FakeWindow window;
     LayoutState state;
-    DesignWindow() {
-        window.list = {&menu,   &ie,     &frame,  &chart,    &grid, &frame1,
-                       &frame4, &frame3, &frame2, &untagged, &odd};
-    }
-    std::vector<FakeControl*> all() {
-        return {&menu, &ie, &frame, &chart, &grid, &frame1, &frame4, &frame3, &frame2, &odd};
-    }
+    DesignWindow() { window.list = {&ie, &chart, &frame1, &frame2, &odd}; }
+    std::vector<FakeControl*> all() { return {&ie, &chart, &frame1, &frame2, &odd}; }
 };
 
 struct Geometry {
