@@ -35,6 +35,7 @@
 
 #include "net/publisher.h"
 #include "net/remote_feed.h"
+#include "tests/support/charger_readings.h"
 #include "tools/emulator/status_encoder.h"
 #include "tools/log/log_session.h"
 
@@ -54,22 +55,6 @@ std::uint32_t ticksNow() {
     using namespace std::chrono;
     return static_cast<std::uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-emu::ChargerReading reading(int n) {
-    emu::ChargerReading r;
-    r.mode = emu::Mode::Charge;
-    r.chemistry = emu::Chemistry::Lithium;
-    r.extTemperature = Decimal::fromInt(25);
-    r.intTemperature = Decimal::fromInt(31);
-    r.inputVoltage = Decimal::fromHundredths(1500);
-    r.voltage = Decimal::fromHundredths(1200 + n % 100);
-    r.current = Decimal::fromHundredths(150);
-    r.capacity = Decimal::fromInt(n % 5000);
-    for (std::size_t c = 0; c < 3; ++c) {
-        r.cells[c] = Decimal::fromHundredths(400 + n % 20 + static_cast<int>(c));
-    }
-    return r;
 }
 
 QString chargerAddress(std::uint16_t port, int i) {
@@ -109,7 +94,8 @@ int publish(QCoreApplication& app, std::uint16_t port, int chargers, int seconds
         timer->setTimerType(Qt::PreciseTimer);
         QObject::connect(timer.get(), &QTimer::timeout, [&, i] {
             const auto k = static_cast<std::size_t>(i);
-            const auto bytes = emu::encodeStatus(reading(sent[k] + 1), FrameLayout::Long112);
+            const auto bytes =
+                emu::encodeStatus(testing::charging(sent[k] + 1), FrameLayout::Long112);
             publishers[k]->raw(nowMs(), ticksNow(), bytes);
             ++sent[k];
         });

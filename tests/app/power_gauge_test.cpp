@@ -24,21 +24,6 @@ void SetScale(PowerGauge& gauge, double minimum, double maximum, double step) {
     gauge.setUpperMark(minimum + (maximum - minimum) * 0.85);
 }
 
-TEST(PowerGauge, KeepsSettingsAsGiven) {
-    PowerGauge gauge;
-    SetScale(gauge, 0, 50, 5);
-    gauge.setValue(75);  // beyond the scale: kept, only the needle stops at the end
-    gauge.setCaption("56.250");
-    gauge.setMode(3);
-    EXPECT_DOUBLE_EQ(gauge.maximum(), 50);
-    EXPECT_DOUBLE_EQ(gauge.step(), 5);
-    EXPECT_DOUBLE_EQ(gauge.lowerMark(), 30);
-    EXPECT_DOUBLE_EQ(gauge.upperMark(), 42.5);
-    EXPECT_DOUBLE_EQ(gauge.value(), 75);
-    EXPECT_EQ(gauge.caption(), "56.250");
-    EXPECT_EQ(gauge.mode(), 3);
-}
-
 TEST(PowerGauge, NeedleStopsAtTheEndsOfTheScale) {
     const struct {
         double inside;

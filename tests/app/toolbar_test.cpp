@@ -22,7 +22,7 @@ protected:
 };
 
 TEST_F(ToolBarTest, EveryBandAndToolExists) {
-    const std::pair<const char*, std::vector<const char*>> bands[] = {
+    const std::pair<const char*, QStringList> bands[] = {
         {"Main_Menu", {"File", "View", "Help"}},
         {"file1", {"Open", "Records", "Export", "Print", "Lang", "Exit"}},
         {"View1",
@@ -38,11 +38,7 @@ TEST_F(ToolBarTest, EveryBandAndToolExists) {
         for (Tool* t : bar.tools(QString::fromLatin1(band))) {
             got << t->name();
         }
-        QStringList want;
-        for (const char* n : names) {
-            want << QString::fromLatin1(n);
-        }
-        EXPECT_EQ(got, want) << band;
+        EXPECT_EQ(got, names) << band;
     }
     EXPECT_EQ(bar.tool(QStringLiteral("Tools"), QStringLiteral("Exit")), nullptr);
     // Every caption and tooltip the languages write names a real tool.

@@ -64,9 +64,7 @@ TEST_F(WindowFaultTest, MegabytesOfNoiseBetweenMessagesLoseNothingAndFramingReco
         SCOPED_TRACE(withStartBytes ? "noise with start bytes" : "noise without start bytes");
         w.reset();
         pty = std::make_unique<emu::PseudoTerminal>();
-        open();
-        connectTo(slave());
-        recordRows(1, kBefore);
+        openConnected(kBefore);
         const QStringList recorded = tableTexts();
 
         // The burst reaches the window's receive path as one receive event.
@@ -114,9 +112,7 @@ TEST_F(WindowFaultTest, MessageStalledAfterItsStartByteIsRecordedOnlyWithinThree
         SCOPED_TRACE(stallMs);
         w.reset();
         pty = std::make_unique<emu::PseudoTerminal>();
-        open();
-        connectTo(slave());
-        recordRows(1, 1);
+        openConnected(1);
         const QStringList recorded = tableTexts();
 
         const std::vector<std::uint8_t> bytes = message(charging(2));
@@ -216,25 +212,12 @@ TEST_F(WindowFaultTest, AdapterLostAndBackAHundredTimesLeaksNothingAndKeepsTheRe
 // chosen in turn. A directory in place of the file makes every write fail,
 // so the choice must hold for the session without being read back.
 TEST_F(WindowFaultTest, DamagedSettingsFileOpensInChineseAndALanguageCanBeChosen) {
-    const auto writeNoise = [](const QString& path) {
-        const std::vector<std::uint8_t> bytes = noise(64 * 1024, true, 5);
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    };
-    const auto writeHugeFile = [](const QString& path) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        const QByteArray block(1 << 20, 'x');
-        for (int i = 0; i < 64; ++i) {
-            f.write(block);
-        }
-    };
-    const auto makeDirectory = [](const QString& path) { ASSERT_TRUE(QDir().mkpath(path)); };
-    const std::pair<const char*, std::function<void(const QString&)>> cases[] = {
-        {"random bytes", writeNoise},
-        {"a huge file", writeHugeFile},
-        {"a directory", makeDirectory},
+    const std::vector<std::uint8_t> random = noise(64 * 1024, true, 5);
+    const std::pair<const char*, std::optional<QByteArray>> cases[] = {
+        {"random bytes", QByteArray(reinterpret_cast<const char*>(random.data()),
+                                    static_cast<qsizetype>(random.size()))},
+        {"a huge file", QByteArray(64 << 20, 'x')},
+        {"a directory", std::nullopt},
     };
     for (const auto& [name, damage] : cases) {
         SCOPED_TRACE(name);
@@ -242,7 +225,11 @@ TEST_F(WindowFaultTest, DamagedSettingsFileOpensInChineseAndALanguageCanBeChosen
         QTemporaryDir home;
         const QString path = home.filePath(QStringLiteral("cellwatch/settings.ini"));
         ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
-        damage(path);
+        if (damage) {
+            writeFile(path, *damage);
+        } else {
+            ASSERT_TRUE(QDir().mkpath(path));
+        }
         store = std::make_unique<FileSettingsStore>(path);
         open(std::nullopt);
         EXPECT_EQ(tool("file1", "Export")->caption(), QString::fromUtf8("导出"));
@@ -288,9 +275,7 @@ private:
 // the table, and leaves no scratch file; where writing works, the same table
 // then exports.
 TEST_F(WindowFaultTest, ExportThatCannotBeWrittenShowsWhyAndChangesNothing) {
-    open();
-    connectTo(slave());
-    recordRows(1, 5);
+    openConnected(5);
     const QStringList recorded = tableTexts();
     const QByteArray older("an older export\r\n");
     const struct {
@@ -316,10 +301,7 @@ TEST_F(WindowFaultTest, ExportThatCannotBeWrittenShowsWhyAndChangesNothing) {
         QStringList entriesBefore;
         if (c.olderFileThere) {
             ASSERT_TRUE(QDir().mkpath(folder));
-            QFile f(c.target);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(older);
-            f.close();
+            writeFile(c.target, older);
             entriesBefore = entries();
         }
         failures.clear();
@@ -356,8 +338,7 @@ TEST_F(WindowFaultTest, ExportThatCannotBeWrittenShowsWhyAndChangesNothing) {
 // --- a charger that does not pause between messages ----------------------------------------------
 
 TEST_F(WindowFaultTest, MessagesBackToBackAreAllRecordedInOrder) {
-    open();
-    connectTo(slave());
+    openConnected();
 
     std::vector<emu::Step> steps;
     for (int k = 0; k < 3000; ++k) {

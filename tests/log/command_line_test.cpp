@@ -26,17 +26,23 @@ std::string shown(const std::vector<const char*>& arguments) {
     return text;
 }
 
-TEST(LogArguments, AcceptedFormsGivePortAndOutput) {
+// Which speeds are good is the replay's own rule; the option hands it on,
+// and one when not given.
+TEST(LogArguments, AcceptedFormsGivePortOutputAndSpeed) {
     const struct {
         std::vector<const char*> arguments;
         const char* port;
         const char* out;
+        double speed = 1;
     } cases[] = {
         {{"--port", "/dev/ttyUSB0"}, "/dev/ttyUSB0", ""},
         {{"--port=/dev/ttyUSB0", "--out=a.tsv"}, "/dev/ttyUSB0", "a.tsv"},
         {{"--out", "a b.tsv", "--port", "COM 3"}, "COM 3", "a b.tsv"},
         {{"--port", "USB_ttyACM0", "--out", "-"}, "USB_ttyACM0", ""},
         {{"--port", "/dev/ttyS0", "--out=-"}, "/dev/ttyS0", ""},
+        {{"--replay", "c", "--speed", "2.5"}, "", "", 2.5},
+        {{"--replay", "c", "--speed=0"}, "", "", 0},
+        {{"--replay", "c"}, "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(shown(c.arguments));
@@ -44,15 +50,16 @@ TEST(LogArguments, AcceptedFormsGivePortAndOutput) {
         EXPECT_FALSE(options.help);
         EXPECT_EQ(options.port.toStdString(), c.port);
         EXPECT_EQ(options.out.toStdString(), c.out);
+        EXPECT_EQ(options.speed, c.speed);
     }
     EXPECT_TRUE(parseArguments(args({"--bogus", "--help"})).help);  // help wins
-}
-
-// Which speeds are good is the replay's own rule; the option hands it on.
-TEST(LogArguments, ReplaySpeedIsHandedOnAndOneWhenNotGiven) {
-    EXPECT_EQ(parseArguments(args({"--replay", "c", "--speed", "2.5"})).speed, 2.5);
-    EXPECT_EQ(parseArguments(args({"--replay", "c", "--speed=0"})).speed, 0);
-    EXPECT_EQ(parseArguments(args({"--replay", "c"})).speed, 1);
+    EXPECT_TRUE(parseArguments(args({"--port", "mqtt://h/bay"})).portIsBroker);
+    const LogOptions publish =
+        parseArguments(args({"--port", "/dev/ttyUSB0", "--publish", "mqtts://ann@h/bay",
+                             "--password-file", "pw", "--ca", "ca.pem", "--ha-discovery"}));
+    EXPECT_EQ(publish.publish, QStringLiteral("mqtts://ann@h/bay"));
+    EXPECT_TRUE(publish.haDiscovery);
+    EXPECT_FALSE(publish.portIsBroker);
 }
 
 TEST(LogArguments, AlarmOptions) {
@@ -93,6 +100,16 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "a", "--alarm"}, "--alarm needs a value"},
         {{"--port", "a", "--no-alarm", "all"}, "--no-alarm: unknown alarm 'all'"},
         {{"--port", "a", "--on-alarm", "x", "--on-alarm=y"}, "--on-alarm is given more than once"},
+        // A charger on the network, and the options that do not go with it.
+        {{"--port", "mqtt://h/a/b"}, "not one level"},
+        {{"--port", "mqtt://u:pw@h/n"}, "a password never goes in the address"},
+        {{"--port", "/dev/ttyUSB0", "--publish", "tcp://h/n"}, "neither mqtt:// nor mqtts://"},
+        {{"--port", "mqtt://h/n", "--publish", "mqtt://h/m"}, "--publish goes with a serial port"},
+        {{"--port", "mqtt://h/n", "--capture", "c.cwcap"}, "--capture goes with a serial port"},
+        {{"--port", "/dev/ttyUSB0", "--ha-discovery"}, "--ha-discovery goes only with --publish"},
+        {{"--port", "/dev/ttyUSB0", "--password-file", "p"}, "--password-file goes only with"},
+        {{"--port", "mqtt://h/n", "--ca", "ca.pem"}, "--ca goes only with an mqtts:// address"},
+        {{"--replay", "c.cwcap", "--publish", "mqtt://h/n"}, "--replay is played locally"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(shown(c.arguments));

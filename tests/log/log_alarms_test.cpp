@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -28,39 +29,19 @@ namespace {
 using namespace logtest;
 namespace fs = std::filesystem;
 
-// A 76-byte message (the layout with temperatures) and the filler after it
-// that the receive path skips, so that it is framed at once.
-std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes) {
-    bytes.insert(bytes.end(), 36, 0x00);
-    return bytes;
-}
-
-bool runUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return done();
-}
-
 class LogAlarmsTest : public ::testing::Test {
 protected:
     static constexpr std::uint32_t kBegin = 7'000'000;
 
     void SetUp() override {
-        out_ = ::open_memstream(&data_, &size_);
+        out = std::make_unique<MemoryStream>();
         session.openPort(QString::fromStdString(pty->slavePath()));
     }
-    void TearDown() override {
-        session.stop();
-        std::fclose(out_);
-        std::free(data_);
-    }
+    void TearDown() override { session.stop(); }
 
     std::vector<std::string> lines() {
-        std::fflush(out_);
-        return splitLines(data_ == nullptr ? std::string() : std::string(data_, size_));
+        std::fflush(out->file());
+        return splitLines(out->text());
     }
 
     // Plays the steps, one message a second; a silence moves the clock on
@@ -98,9 +79,7 @@ protected:
     SystemWallClock wall;
     LogSession session{ticks, wall};
     std::uint32_t now = 0;
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* out_ = nullptr;
+    std::unique_ptr<MemoryStream> out;
 };
 
 // Each alarm scenario raises its alarm once, right after the row (by its
@@ -132,7 +111,7 @@ TEST_F(LogAlarmsTest, EachScenarioRaisesItsAlarmOnceAfterTheRightRow) {
         now = 0;
         ticks.set(kBegin);
         SetUp();
-        ASSERT_TRUE(session.start(out_));
+        ASSERT_TRUE(session.start(out->file()));
         play(scenario(c.scenario));
         const std::vector<std::string> all = lines();
         std::vector<std::size_t> alarmAt;
@@ -154,7 +133,7 @@ TEST_F(LogAlarmsTest, LostAndTheCommandLineSettings) {
     const LogOptions options =
         parseArguments({"--port", "x", "--alarm", "cell-high=4.28", "--no-alarm", "input-low"});
     session.setAlarmSettings(options.alarms);
-    ASSERT_TRUE(session.start(out_));
+    ASSERT_TRUE(session.start(out->file()));
     play(scenario("alarm-cell-high"));
     emu::ScenarioOptions sag;
     sag.names = {"alarm-input-low"};
@@ -184,9 +163,8 @@ TEST_F(LogAlarmsTest, LostAndTheCommandLineSettings) {
 // kind, text and port, never twice at once, without holding the log up; a
 // failing command is one error line.
 TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("cellwatch-alarm-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const QTemporaryDir folder;
+    const fs::path dir = folder.path().toStdString();
     emu::PseudoTerminal pty;
     const std::string record = (dir / "alarms.txt").string();
     const std::string go = (dir / "go").string();
@@ -200,7 +178,7 @@ TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
                                 record + "; rm " + busy + "; exit 3";
     ToolRun run({"--port", pty.slavePath(), "--on-alarm", command});
     ASSERT_TRUE(run.waitForLines(1));
-    emu::ChargerReading r = chargeReading(1);
+    emu::ChargerReading r = charging(1);
     r.cells[0] = Decimal::fromHundredths(426);       // cell-high
     r.extTemperature = Decimal::fromInt(51);         // temperature
     r.inputVoltage = Decimal::fromHundredths(1099);  // input-low
@@ -208,7 +186,7 @@ TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
     // The row and three alarm lines, and the next row, come while the first
     // run still waits: the log does not wait for it.
     ASSERT_TRUE(run.waitForLines(5)) << run.out();
-    writeAll(pty.masterFd(), framed(emu::encodeStatus(chargeReading(2), FrameLayout::Short76)));
+    writeAll(pty.masterFd(), framed(emu::encodeStatus(charging(2), FrameLayout::Short76)));
     ASSERT_TRUE(run.waitForLines(6)) << run.out();
     std::ofstream{go};
     // Three runs, one after the other.
@@ -232,7 +210,6 @@ TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
     ASSERT_EQ(errors.size(), 3u) << run.err();
     EXPECT_EQ(errors[0],
               "cellwatch-log: the alarm command for cell-high failed with exit status 3");
-    fs::remove_all(dir);
 }
 
 }  // namespace

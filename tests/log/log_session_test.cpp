@@ -22,28 +22,6 @@ namespace {
 
 using namespace logtest;
 
-// A stream into memory; its text shows what was flushed so far.
-class MemoryStream {
-public:
-    MemoryStream() : file_(::open_memstream(&data_, &size_)) {}
-    ~MemoryStream() {
-        std::fclose(file_);
-        std::free(data_);
-    }
-    MemoryStream(const MemoryStream&) = delete;
-    MemoryStream& operator=(const MemoryStream&) = delete;
-
-    std::FILE* file() const { return file_; }
-    std::string text() const {
-        return data_ == nullptr ? std::string() : std::string(data_, size_);
-    }
-
-private:
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_;
-};
-
 // A stream that takes a number of writes and then fails as a full disk does.
 class FailingStream {
 public:
@@ -97,22 +75,10 @@ protected:
     // skips, so that it is framed at once rather than with the next message.
     void sendAt(std::uint32_t atMs, const emu::ChargerReading& reading,
                 FrameLayout layout = FrameLayout::Long112) {
-        std::vector<std::uint8_t> bytes = emu::encodeStatus(reading, layout);
-        if (layout == FrameLayout::Short76) {
-            bytes.insert(bytes.end(), 36, 0x00);
-        }
-        sendAt(atMs, bytes);
+        const std::vector<std::uint8_t> bytes = emu::encodeStatus(reading, layout);
+        sendAt(atMs, layout == FrameLayout::Short76 ? framed(bytes) : bytes);
     }
 
-    bool runUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done() && timer.elapsed() < timeoutMs) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QCoreApplication::sendPostedEvents();
-        }
-        return done();
-    }
     bool waitForLines(std::size_t count) {
         return runUntil([&] { return lines().size() >= count; });
     }
@@ -131,21 +97,21 @@ protected:
 TEST_F(LogSessionTest, EachRowIsWrittenAndFlushedAsTheTableShowsIt) {
     startInMemory();
     ASSERT_EQ(lines(), std::vector<std::string>{kHeaderLine});
-    emu::ChargerReading noVoltage = chargeReading(3);
+    emu::ChargerReading noVoltage = charging(3);
     noVoltage.voltage = Decimal();
-    emu::ChargerReading highCell = chargeReading(4);
+    emu::ChargerReading highCell = charging(4);
     highCell.cells[1] = Decimal::fromHundredths(501);
     const struct {
         emu::ChargerReading reading;
         FrameLayout layout;
         const char* time;  // "" for no row
     } sent[] = {
-        {chargeReading(1), FrameLayout::Short76, "0:00:01"},
-        {chargeReading(2), FrameLayout::Long112, "0:00:02"},
+        {charging(1), FrameLayout::Short76, "0:00:01"},
+        {charging(2), FrameLayout::Long112, "0:00:02"},
         {noVoltage, FrameLayout::Long112, ""},
         {highCell, FrameLayout::Short76, ""},
-        {chargeReading(5), FrameLayout::Short76, "0:00:05"},
-        {chargeReading(6), FrameLayout::Long112, "0:00:06"},
+        {charging(5), FrameLayout::Short76, "0:00:05"},
+        {charging(6), FrameLayout::Long112, "0:00:06"},
     };
     std::vector<std::string> meant{kHeaderLine};
     std::uint32_t atMs = 0;
@@ -168,24 +134,20 @@ TEST_F(LogSessionTest, EachRowIsWrittenAndFlushedAsTheTableShowsIt) {
 // and the next row is at one second again.
 TEST_F(LogSessionTest, StalledMessageShowsIdleAndAPauseRestarts) {
     startInMemory();
-    sendAt(1000, chargeReading(1));
+    sendAt(1000, charging(1));
     ASSERT_TRUE(waitForLines(2));
-    const std::vector<std::uint8_t> late =
-        emu::encodeStatus(chargeReading(2), FrameLayout::Long112);
+    const std::vector<std::uint8_t> late = emu::encodeStatus(charging(2), FrameLayout::Long112);
     sendAt(1500, {late.begin(), late.begin() + 6});
     ASSERT_TRUE(runUntil([&] { return session.receivePath().started(); }));
     sendAt(4501, {late.begin() + 6, late.end()});
     ASSERT_TRUE(waitForLines(3));
-    sendAt(4900, chargeReading(3));
-    ASSERT_TRUE(waitForLines(4));
-    sendAt(10000, chargeReading(4));  // 5.1 s after the last row
-    ASSERT_TRUE(waitForLines(5));
-    sendAt(11000, chargeReading(5));
-    ASSERT_TRUE(waitForLines(6));
-    sendAt(12000, chargeReading(6));
-    ASSERT_TRUE(waitForLines(7));
+    // The fourth comes 5.1 s after the last row.
+    for (const auto& [atMs, n] : {std::pair{4900u, 3}, {10000u, 4}, {11000u, 5}, {12000u, 6}}) {
+        sendAt(atMs, charging(n));
+        ASSERT_TRUE(waitForLines(static_cast<std::size_t>(n) + 1)) << n;
+    }
     const auto row = [](int n, const char* time) {
-        return expectedRow(chargeReading(n), FrameLayout::Long112, time);
+        return expectedRow(charging(n), FrameLayout::Long112, time);
     };
     EXPECT_EQ(lines(),
               (std::vector<std::string>{kHeaderLine, row(1, "0:00:01"), "# idle", row(3, "0:00:05"),
@@ -206,8 +168,8 @@ TEST_F(LogSessionTest, HeaderThatCannotBeWrittenRefusesToStart) {
 TEST_F(LogSessionTest, RowThatCannotBeWrittenEndsTheLogWithStatusOne) {
     FailingStream out(2);  // the header and one row
     ASSERT_TRUE(session.start(out.file()));
-    sendAt(1000, chargeReading(1));
-    sendAt(2000, chargeReading(2));
+    sendAt(1000, charging(1));
+    sendAt(2000, charging(2));
     ASSERT_TRUE(runUntil([&] { return finished != -1; }));
     EXPECT_EQ(finished, kExitFailure);
     EXPECT_FALSE(session.running());
@@ -216,7 +178,7 @@ TEST_F(LogSessionTest, RowThatCannotBeWrittenEndsTheLogWithStatusOne) {
     EXPECT_FALSE(pty.listenerPresent());
     EXPECT_EQ(splitLines(out.text()),
               (std::vector<std::string>{
-                  kHeaderLine, expectedRow(chargeReading(1), FrameLayout::Long112, "0:00:01")}));
+                  kHeaderLine, expectedRow(charging(1), FrameLayout::Long112, "0:00:01")}));
     EXPECT_EQ(session.rowsWritten(), 1);
 }
 

@@ -3,30 +3,43 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
 
 namespace cellwatch::logtest {
 
-emu::ChargerReading chargeReading(int n) {
-    emu::ChargerReading r;
-    r.mode = emu::Mode::Charge;
-    r.chemistry = emu::Chemistry::Lithium;
-    r.extTemperature = Decimal::fromInt(25);
-    r.intTemperature = Decimal::fromInt(31);
-    r.inputVoltage = Decimal::fromHundredths(1500);
-    r.voltage = Decimal::fromHundredths(1200 + n);
-    r.current = Decimal::fromHundredths(150);
-    r.capacity = Decimal::fromInt(10 * n);
-    for (std::size_t c = 0; c < 3; ++c) {
-        r.cells[c] = Decimal::fromHundredths(400 + n + static_cast<int>(c));
+bool runUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::sendPostedEvents();
     }
-    return r;
+    return done();
+}
+
+std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes) {
+    bytes.insert(bytes.end(), 36, 0x00);
+    return bytes;
+}
+
+MemoryStream::MemoryStream() : file_(::open_memstream(&data_, &size_)) {}
+
+MemoryStream::~MemoryStream() {
+    std::fclose(file_);
+    std::free(data_);
+}
+
+std::string MemoryStream::text() const {
+    return data_ == nullptr ? std::string() : std::string(data_, size_);
 }
 
 namespace {
@@ -34,7 +47,7 @@ namespace {
 emu::Step step(emu::Step::Kind kind, int n, FrameLayout layout, std::uint32_t ms = 0) {
     emu::Step s;
     s.kind = kind;
-    s.reading = chargeReading(n);
+    s.reading = charging(n);
     s.layout = layout;
     s.ms = ms;
     return s;
@@ -121,28 +134,28 @@ void ToolRun::collect() {
     err_ += process_.readAllStandardError().toStdString();
 }
 
-bool ToolRun::waitForLines(std::size_t count, int timeoutMs) {
+bool ToolRun::waitFor(const std::function<bool()>& done, int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
-    const auto complete = [&] {
+    const auto collected = [&] {
         collect();
-        return static_cast<std::size_t>(std::count(out_.begin(), out_.end(), '\n')) >= count;
+        return done();
     };
-    while (!complete() && !deadline.hasExpired() && process_.state() == QProcess::Running) {
+    while (!collected() && !deadline.hasExpired() && process_.state() == QProcess::Running) {
         process_.waitForReadyRead(20);
     }
-    return complete();
+    return collected();
+}
+
+bool ToolRun::waitForLines(std::size_t count, int timeoutMs) {
+    return waitFor(
+        [&] {
+            return static_cast<std::size_t>(std::count(out_.begin(), out_.end(), '\n')) >= count;
+        },
+        timeoutMs);
 }
 
 bool ToolRun::waitForError(const std::string& text, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    const auto found = [&] {
-        collect();
-        return err_.find(text) != std::string::npos;
-    };
-    while (!found() && !deadline.hasExpired() && process_.state() == QProcess::Running) {
-        process_.waitForReadyRead(20);
-    }
-    return found();
+    return waitFor([&] { return err_.find(text) != std::string::npos; }, timeoutMs);
 }
 
 void ToolRun::signal(int sig) const {

@@ -1,13 +1,17 @@
-// What the logger tests share: charger readings, the lines the log should
+// What the logger tests share: charger readings, the event loop run for a
+// while, a stream into memory, the lines the log should
 // hold for them, and the tool run as a child process.
 #pragma once
 
 #include <QProcess>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "protocol/status_frame.h"
+#include "tests/support/charger_readings.h"
 #include "tests/support/text_file.h"
 #include "tools/emulator/emulator.h"
 
@@ -22,9 +26,32 @@ inline const std::string kHeaderLine =
     "Time\tType\t+CHG/DIS-\tExt.Temp(℃)\tIn.Temp(℃)\tIn.Volt(V)\tBat.Volt(V)\tCurr(A)\t"
     "Cap(mAh)\tPower(W)\tC1\tC2\tC3\tC4\tC5\tC6\tC7\tC8\tC9\tC10\tC11\tC12";
 
-// A plausible lithium charge reading of three cells; `n` varies voltage,
-// capacity and cells so that rows differ.
-emu::ChargerReading chargeReading(int n);
+using testing::charging;
+
+// Runs the event loop until `done` or `timeoutMs` passed; whether done.
+bool runUntil(const std::function<bool()>& done, int timeoutMs = 3000);
+
+// A 76-byte message (the layout with temperatures) and the filler after it
+// that the receive path skips, so that it is framed at once rather than
+// with the next message.
+std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes);
+
+// A stream into memory; its text shows only what was flushed so far.
+class MemoryStream {
+public:
+    MemoryStream();
+    ~MemoryStream();
+    MemoryStream(const MemoryStream&) = delete;
+    MemoryStream& operator=(const MemoryStream&) = delete;
+
+    std::FILE* file() const { return file_; }
+    std::string text() const;
+
+private:
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::FILE* file_;
+};
 
 // A run with both layouts, garbage and a damaged message, then a message
 // that stalls for 4.7 s after its first bytes (too late: idle) so that the
@@ -70,6 +97,8 @@ public:
 private:
     // Takes what the tool has written so far.
     void collect();
+    // Collects output until `done` or the tool ended or `timeoutMs` passed.
+    bool waitFor(const std::function<bool()>& done, int timeoutMs);
 
     QProcess process_;
     std::string out_;

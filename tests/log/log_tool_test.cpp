@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <QString>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -34,21 +35,13 @@ namespace fs = std::filesystem;
 
 class LogToolTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::replace(name.begin(), name.end(), '/', '-');
-        dir = fs::temp_directory_path() /
-              ("cellwatch-log-" + std::to_string(::getpid()) + "-" + name);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string port() const { return pty->slavePath(); }
     void send(const emu::ChargerReading& reading) {
         writeAll(pty->masterFd(), emu::encodeStatus(reading, FrameLayout::Long112));
     }
 
-    fs::path dir;
+    QTemporaryDir scratch;
+    fs::path dir = scratch.path().toStdString();
     std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
 };
 
@@ -69,12 +62,17 @@ TEST_F(LogToolTest, HelpDocumentsOutputEventsAndStatuses) {
 
 // A command line that cannot be carried out: one error line that says why,
 // nothing on standard output, status 2 for a misuse and 1 for a file or port
-// that cannot be used; an output file from before is left alone.
+// that cannot be used; an output file from before is left alone. A FIFO
+// where a file is meant is refused at once, saying what it is, and not
+// waited on until some other program opens its other end.
 TEST_F(LogToolTest, WhatCannotBeDoneIsOneLineWithItsStatus) {
     const std::string folder = dir.string();
     const fs::path earlier = dir / "earlier.tsv";
     std::ofstream(earlier) << "a log from before\n";
     std::ofstream(dir / "log.tsv") << kHeaderLine << '\n';
+    const std::string fifo = (dir / "pipe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string isFifo = ": it is a FIFO, not a regular file";
     const struct {
         std::vector<std::string> arguments;
         int status;
@@ -98,6 +96,9 @@ TEST_F(LogToolTest, WhatCannotBeDoneIsOneLineWithItsStatus) {
          kExitFailure,
          "cannot write " + folder + "/no/run.cwcap"},
         {{"--replay", folder + "/log.tsv"}, kExitFailure, "log.tsv is not a Cellwatch capture"},
+        {{"--replay", fifo, "--speed", "0"}, kExitFailure, "cannot read " + fifo + isFifo},
+        {{"--port", port(), "--out", fifo}, kExitFailure, "cannot write " + fifo + isFifo},
+        {{"--port", port(), "--capture", fifo}, kExitFailure, "cannot write " + fifo + isFifo},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
@@ -133,8 +134,8 @@ TEST_F(LogToolTest, RowsFollowTheSamplesUntilThePortIsLostOrASignalEndsTheLog) {
         std::vector<std::string> meant{kHeaderLine};
         for (int n = 1; n <= 3; ++n) {
             ASSERT_TRUE(holds(meant.size())) << run.err();
-            send(chargeReading(n));
-            meant.push_back(expectedRow(chargeReading(n), FrameLayout::Long112, ""));
+            send(charging(n));
+            meant.push_back(expectedRow(charging(n), FrameLayout::Long112, ""));
         }
         ASSERT_TRUE(holds(meant.size())) << run.err();
         if (toFile) {
@@ -174,52 +175,32 @@ TEST_F(LogToolTest, RowsFollowTheSamplesUntilThePortIsLostOrASignalEndsTheLog) {
     }
 }
 
-// A udev alias or the emulator's --link: a port path whose name has no digits.
-TEST_F(LogToolTest, PortBehindASymlinkWithoutDigitsIsLogged) {
+// A port behind a udev alias or the emulator's --link (a name without
+// digits) is logged; standard output by name, and the null device, are
+// outputs as good as a file.
+TEST_F(LogToolTest, AnAliasedPortAndTheStandardOutputsTakeTheLog) {
     const fs::path alias = dir / "charger";
     fs::create_symlink(port(), alias);
-    ToolRun run({"--port", alias.string()});
-    ASSERT_TRUE(run.waitForLines(1)) << run.err();
-    send(chargeReading(1));
-    ASSERT_TRUE(run.waitForLines(2)) << run.err();
-    EXPECT_EQ(withoutTime(run.outLines()[1]),
-              withoutTime(expectedRow(chargeReading(1), FrameLayout::Long112, "")));
-    run.signal(SIGTERM);
-    EXPECT_EQ(run.wait(), kExitOk);
-    EXPECT_TRUE(run.err().empty()) << run.err();
-}
-
-// A FIFO where a file is meant is refused at once, saying what it is, and
-// not waited on until some other program opens its other end.
-TEST_F(LogToolTest, FifoIsRefusedAtOnceWhereAFileIsMeant) {
-    const std::string fifo = (dir / "pipe").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const struct {
         std::vector<std::string> arguments;
-        std::string says;
+        bool rowOnStandardOutput;
     } cases[] = {
-        {{"--replay", fifo, "--speed", "0"}, "cannot read " + fifo},
-        {{"--port", port(), "--out", fifo}, "cannot write " + fifo},
-        {{"--port", port(), "--capture", fifo}, "cannot write " + fifo},
+        {{"--port", alias.string()}, true},
+        {{"--port", port(), "--out", "/dev/stdout"}, true},
+        {{"--port", port(), "--out", "/dev/null"}, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.says);
+        SCOPED_TRACE(c.arguments.back());
         ToolRun run(c.arguments);
-        EXPECT_EQ(run.wait(), kExitFailure);
-        EXPECT_EQ(run.err(), "cellwatch-log: " + c.says + ": it is a FIFO, not a regular file\n");
-        EXPECT_TRUE(run.out().empty());
-    }
-}
-
-// Standard output by name, and the null device, are outputs as good as a file.
-TEST_F(LogToolTest, StandardOutputAndTheNullDeviceTakeTheLog) {
-    for (const char* out : {"/dev/stdout", "/dev/null"}) {
-        SCOPED_TRACE(out);
-        ToolRun run({"--port", port(), "--out", out});
-        send(chargeReading(1));
-        if (std::string(out) == "/dev/stdout") {
+        if (c.rowOnStandardOutput) {
+            ASSERT_TRUE(run.waitForLines(1)) << run.err();  // the port is open
+        }
+        send(charging(1));
+        if (c.rowOnStandardOutput) {
             ASSERT_TRUE(run.waitForLines(2)) << run.err();
             EXPECT_EQ(run.outLines()[0], kHeaderLine);
+            EXPECT_EQ(withoutTime(run.outLines()[1]),
+                      withoutTime(expectedRow(charging(1), FrameLayout::Long112, "")));
         } else {
             for (int tries = 0; !pty->listenerPresent() && tries < 500; ++tries) {
                 run.waitForLines(1, 10);

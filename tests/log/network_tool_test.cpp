@@ -1,6 +1,6 @@
 // cellwatch-log over the network, as a user runs it: a charger on a
 // pseudo-terminal published on a broker of the test's own and watched from
-// there; the broker away and back; the options that do not go together.
+// there; the broker away and back.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -21,10 +21,6 @@ namespace {
 
 using namespace logtest;
 using nettest::TestBroker;
-
-std::string port(const emu::PseudoTerminal& pty) {
-    return pty.slavePath();
-}
 
 // mosquitto_sub printing "topic payload" lines for the given topics.
 class BrokerListener {
@@ -66,7 +62,7 @@ TEST(NetworkTool, AWatcherPrintsExactlyThePublishersLinesThenLost) {
     {
         // An earlier run leaves its start and "offline" on the broker: the
         // watcher waits for the next run instead.
-        ToolRun earlier({"--port", port(pty), "--publish", address});
+        ToolRun earlier({"--port", pty.slavePath(), "--publish", address});
         ASSERT_TRUE(earlier.waitForLines(1)) << earlier.err();
         earlier.signal(SIGTERM);
         ASSERT_EQ(earlier.wait(), kExitOk) << earlier.err();
@@ -77,7 +73,7 @@ TEST(NetworkTool, AWatcherPrintsExactlyThePublishersLinesThenLost) {
         broker, {QStringLiteral("cellwatch/bench1/row"), QStringLiteral("cellwatch/bench1/event"),
                  QStringLiteral("cellwatch/bench1/status")});
 
-    ToolRun publisher({"--port", port(pty), "--publish", address});
+    ToolRun publisher({"--port", pty.slavePath(), "--publish", address});
     ASSERT_TRUE(publisher.waitForLines(1)) << publisher.err();
     ASSERT_TRUE(playEventfulRun(pty.masterFd(), 3));
     publisher.waitForLines(1000, 400);  // the last bytes are worked off
@@ -117,19 +113,19 @@ TEST(NetworkTool, ABrokerAwayNeverStopsTheLog) {
     broker->stop();
     emu::PseudoTerminal pty;
     const std::string address = broker->address(QStringLiteral("bay")).toStdString();
-    ToolRun publisher({"--port", port(pty), "--publish", address});
+    ToolRun publisher({"--port", pty.slavePath(), "--publish", address});
     ASSERT_TRUE(publisher.waitForLines(1)) << publisher.err();
     ASSERT_TRUE(publisher.waitForError("cannot reach the broker 127.0.0.1:")) << publisher.err();
-    writeAll(pty.masterFd(), emu::encodeStatus(chargeReading(1), FrameLayout::Long112));
-    writeAll(pty.masterFd(), emu::encodeStatus(chargeReading(2), FrameLayout::Long112));
+    writeAll(pty.masterFd(), emu::encodeStatus(charging(1), FrameLayout::Long112));
+    writeAll(pty.masterFd(), emu::encodeStatus(charging(2), FrameLayout::Long112));
     ASSERT_TRUE(publisher.waitForLines(2)) << publisher.err();
 
     broker->start();
     ASSERT_TRUE(publisher.waitForError("connected to the broker", 40000)) << publisher.err();
     broker->kill();
     ASSERT_TRUE(publisher.waitForError("lost the broker")) << publisher.err();
-    writeAll(pty.masterFd(), emu::encodeStatus(chargeReading(3), FrameLayout::Long112));
-    writeAll(pty.masterFd(), emu::encodeStatus(chargeReading(4), FrameLayout::Long112));
+    writeAll(pty.masterFd(), emu::encodeStatus(charging(3), FrameLayout::Long112));
+    writeAll(pty.masterFd(), emu::encodeStatus(charging(4), FrameLayout::Long112));
     ASSERT_TRUE(publisher.waitForLines(5)) << publisher.err();
     publisher.signal(SIGTERM);
     EXPECT_EQ(publisher.wait(), kExitOk) << publisher.err();
@@ -146,36 +142,6 @@ TEST(NetworkTool, AWatcherWithoutABrokerEndsAtOnce) {
     EXPECT_NE(watcher.err().find("cellwatch-log: cannot reach the broker 127.0.0.1:"),
               std::string::npos)
         << watcher.err();
-}
-
-TEST(NetworkTool, OptionsThatDoNotGoTogetherAreRefused) {
-    const std::pair<QStringList, const char*> cases[] = {
-        {{"--port", "mqtt://h/a/b"}, "not one level"},
-        {{"--port", "mqtt://u:pw@h/n"}, "a password never goes in the address"},
-        {{"--port", "/dev/ttyUSB0", "--publish", "tcp://h/n"}, "neither mqtt:// nor mqtts://"},
-        {{"--port", "mqtt://h/n", "--publish", "mqtt://h/m"}, "--publish goes with a serial port"},
-        {{"--port", "mqtt://h/n", "--capture", "c.cwcap"}, "--capture goes with a serial port"},
-        {{"--port", "/dev/ttyUSB0", "--ha-discovery"}, "--ha-discovery goes only with --publish"},
-        {{"--port", "/dev/ttyUSB0", "--password-file", "p"}, "--password-file goes only with"},
-        {{"--port", "mqtt://h/n", "--ca", "ca.pem"}, "--ca goes only with an mqtts:// address"},
-        {{"--replay", "c.cwcap", "--publish", "mqtt://h/n"}, "--replay is played locally"},
-    };
-    for (const auto& [args, why] : cases) {
-        SCOPED_TRACE(args.join(u' ').toStdString());
-        try {
-            parseArguments(args);
-            ADD_FAILURE() << "accepted";
-        } catch (const UsageError& e) {
-            EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
-        }
-    }
-    const LogOptions ok =
-        parseArguments({"--port", "/dev/ttyUSB0", "--publish", "mqtts://ann@h/bay",
-                        "--password-file", "pw", "--ca", "ca.pem", "--ha-discovery"});
-    EXPECT_EQ(ok.publish, QStringLiteral("mqtts://ann@h/bay"));
-    EXPECT_TRUE(ok.haDiscovery);
-    EXPECT_FALSE(ok.portIsBroker);
-    EXPECT_TRUE(parseArguments({"--port", "mqtt://h/bay"}).portIsBroker);
 }
 
 }  // namespace

@@ -13,12 +13,10 @@
 #include "app/recordings_dialog.h"
 #include "chart/pack_history_chart.h"
 #include "packs/pack_file.h"
+#include "tests/support/journal_text.h"
 
 namespace cellwatch {
 namespace {
-
-const QByteArray kHeader =
-    "Time,Type,State,Ext,Int,In,Volt,Curr,Cap,Power,C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
 
 class PackDialogTest : public ::testing::Test {
 protected:
@@ -26,19 +24,12 @@ protected:
 
     // A two-row journal started on `day` of December 2026.
     QString journal(int day, const char* state, int mah, const char* pack) const {
-        const QString name =
-            QStringLiteral("cellwatch-202612%1-090000.csv").arg(day, 2, 10, QLatin1Char('0'));
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        const QByteArray amps = QByteArray(state) == "-DSC-" ? "-2.00" : "2.00";
-        f.write("\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-" +
-                QByteArray::number(day).rightJustified(2, '0') +
-                "T09:00:00+01:00; battery=LiIo/Po/Fe\r\n" + kHeader + "0:00:01,LiIo/Po/Fe," +
-                state + ",25,31,12.00,12.00," + amps + ",0,0,4.10,4.15,0,0,0,0,0,0,0,0,0,0\r\n" +
-                "0:00:03,LiIo/Po/Fe," + state + ",25,31,12.00,12.00," + amps + "," +
-                QByteArray::number(mah) + ",0,4.10,4.20,0,0,0,0,0,0,0,0,0,0\r\n");
-        f.close();
+        const QString dd = QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
+        const double amps = QByteArray(state) == "-DSC-" ? -2 : 2;
+        const QString path = testing::writeFile(
+            dir.filePath(QStringLiteral("cellwatch-202612%1-090000.csv").arg(dd)),
+            testing::journalText(QStringLiteral("2026-12-%1T09:00:00+01:00").arg(dd),
+                                 {{1, state, 12, amps, 0, 4.10}, {3, state, 12, amps, mah}}));
         if (*pack != '\0') {
             EXPECT_TRUE(writePackInfo(path, {QString::fromUtf8(pack), QStringLiteral("n")}));
         }

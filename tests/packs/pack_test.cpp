@@ -10,52 +10,27 @@
 #include "packs/pack_file.h"
 #include "packs/pack_history.h"
 #include "readout/recording_file.h"
+#include "tests/support/journal_text.h"
 
 namespace cellwatch {
 namespace {
-
-const QByteArray kHeader =
-    "Time,Type,State,Ext,Int,In,Volt,Curr,Cap,Power,C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
-
-QByteArray row(int second, const char* state, const char* amps, int mah, const char* cell2) {
-    return QStringLiteral(
-               "0:00:%1,LiIo/Po/Fe,%2,25,31,12.00,12.00,%3,%4,0,4.10,%5,4.15,0,0,0,"
-               "0,0,0,0,0,0\r\n")
-        .arg(second, 2, 10, QLatin1Char('0'))
-        .arg(QLatin1String(state), QLatin1String(amps))
-        .arg(mah)
-        .arg(QLatin1String(cell2))
-        .toUtf8();
-}
 
 class PackTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
 
     QString write(const QString& name, const QByteArray& bytes) const {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return testing::writeFile(dir.filePath(name), bytes);
     }
     // A journal started at `start` (empty: no comment line), of `kind`
-    // ("+CHG+", "-DSC-" or both in turn), ending at `mah`.
-    QString journal(const QString& name, const char* start, const char* kind, int mah,
-                    const char* spreadCell = "4.20") const {
-        QByteArray bytes = "\xEF\xBB\xBF";
-        if (*start != '\0') {
-            bytes += QByteArray("# cellwatch 1.10.0; port=/dev/ttyUSB0; start=") + start +
-                     "; battery=LiIo/Po/Fe\r\n";
-        }
-        bytes += kHeader;
+    // ("+CHG+", "-DSC-" or "mixed", both in turn), ending at `mah`.
+    QString journal(const QString& name, const char* start, const char* kind, int mah) const {
         const bool mixed = QByteArray(kind) == "mixed";
         const char* first = mixed ? "+CHG+" : kind;
-        const char* second = mixed ? "-DSC-" : kind;
-        const bool discharge = QByteArray(first) == "-DSC-";
-        bytes += row(1, first, discharge ? "-2.00" : "2.00", 0, "4.10");
-        bytes += row(3, second, discharge ? "-2.00" : "2.00", mah, spreadCell);
-        return write(name, bytes);
+        const double amps = QByteArray(first) == "-DSC-" ? -2 : 2;
+        return write(name, testing::journalText(QString::fromLatin1(start),
+                                                {{1, first, 12, amps, 0, 4.10},
+                                                 {3, mixed ? "-DSC-" : kind, 12, amps, mah}}));
     }
 };
 

@@ -23,12 +23,15 @@
 #include <span>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
 #include "app/toolbar.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
+#include "tests/support/charger_readings.h"
+#include "tests/support/journal_text.h"
 #include "tools/emulator/emulator.h"
 
 // Readable failure messages for values holding texts.
@@ -43,23 +46,10 @@ namespace emu = emulator;
 inline constexpr int kWaitMs = 10000;  // for the line; met within milliseconds
 inline constexpr int kVoltageColumn = 7;
 
-// A lithium charge reading of three cells; `k` varies voltage, current,
-// capacity and cells, so that neighbouring rows differ.
-inline emu::ChargerReading charging(int k) {
-    emu::ChargerReading r;
-    r.mode = emu::Mode::Charge;
-    r.chemistry = emu::Chemistry::Lithium;
-    r.extTemperature = Decimal::fromInt(25);
-    r.intTemperature = Decimal::fromInt(30);
-    r.inputVoltage = Decimal::fromHundredths(1200);
-    r.voltage = Decimal::fromHundredths(1100 + k % 100);
-    r.current = Decimal::fromHundredths(150 + k % 50);
-    r.capacity = Decimal::fromInt(10 * (k % 100));
-    for (std::size_t cell = 0; cell < 3; ++cell) {
-        r.cells[cell] = Decimal::fromHundredths(380 + k % 3);
-    }
-    return r;
-}
+using testing::charging;
+using testing::journalRow;
+using testing::journalText;
+using testing::writeFile;
 
 // A lithium charging sample as the decoders hand it over, without cells.
 inline StatusSample chargeSample() {
@@ -94,6 +84,24 @@ inline bool eventLoopAnswers() {
     bool ran = false;
     QTimer::singleShot(0, [&ran] { ran = true; });
     return QTest::qWaitFor([&ran] { return ran; }, kWaitMs);
+}
+
+// Voltage points (x, y) of a chart.
+inline std::vector<std::pair<double, double>> voltagePoints(const ChartView& chart) {
+    std::vector<std::pair<double, double>> out;
+    for (std::size_t i = 0; i < chart.pointCount(kSeriesVoltage); ++i) {
+        out.emplace_back(chart.pointX(kSeriesVoltage, i), chart.pointY(kSeriesVoltage, i));
+    }
+    return out;
+}
+// The points of a chart read back from a file: times in whole seconds both.
+inline void expectSamePoints(const std::vector<std::pair<double, double>>& loaded,
+                             const std::vector<std::pair<double, double>>& live) {
+    ASSERT_EQ(loaded.size(), live.size());
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        EXPECT_NEAR(loaded[i].first, live[i].first, 1e-9) << i;
+        EXPECT_DOUBLE_EQ(loaded[i].second, live[i].second) << i;
+    }
 }
 
 class CountingPortLister final : public PortLister {
@@ -145,12 +153,8 @@ protected:
         return files;
     }
 
-    // Opens the window with `language` stored, or with nothing stored.
-    MainWindow& open(std::optional<QString> language = QStringLiteral("ENG")) {
-        w.reset();
-        if (language) {
-            writeLanguageCode(*store, *language);
-        }
+    // Hooks that answer the window's dialogs as the fields above say.
+    MainWindow::Hooks hooks() {
         MainWindow::Hooks hooks;
         hooks.showFailure = [this](QWidget*, const QString& text) { failures << text; };
         hooks.ticks = &ticks;
@@ -177,7 +181,16 @@ protected:
             ++onlineAsks;
             return online;
         };
-        w = std::make_unique<MainWindow>(*store, hooks);
+        return hooks;
+    }
+
+    // Opens the window with `language` stored, or with nothing stored.
+    MainWindow& open(std::optional<QString> language = QStringLiteral("ENG")) {
+        w.reset();
+        if (language) {
+            writeLanguageCode(*store, *language);
+        }
+        w = std::make_unique<MainWindow>(*store, hooks());
         w->show();
         QApplication::processEvents();
         return *w;
@@ -229,11 +242,43 @@ protected:
             record(reading(k));
         }
     }
+    // Opens the window connected to the line, with charging(1) to
+    // charging(rows) recorded a second apart.
+    void openConnected(int rows = 0) {
+        open();
+        connectTo(slave());
+        ASSERT_TRUE(failures.isEmpty()) << failureText();
+        recordRows(1, rows);
+    }
     // A pause of more than 4 s: the next message starts a new recording.
     void pause() {
         advance(6000);
         write(message(charging(99)));
         ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
+    }
+    // A USB adapter behind a stable link in the test's folder, as
+    // /dev/serial/by-id names stand for real ones; plugged in, the link
+    // leads to `line` and the port list shows it.
+    PortInfo adapter(const char* link, const char* serial) const {
+        PortInfo p;
+        p.deviceId = dir.filePath(QString::fromLatin1(link));
+        p.name = QStringLiteral("USB serial");
+        p.usbAdapter = true;
+        p.vendorId = 0x0403;
+        p.productId = 0x6001;
+        p.serialNumber = QString::fromLatin1(serial);
+        return p;
+    }
+    void plugIn(const PortInfo& p, const emu::PseudoTerminal& line) {
+        QFile::remove(p.deviceId);
+        ASSERT_TRUE(QFile::link(QString::fromStdString(line.slavePath()), p.deviceId));
+        ports.list.push_back(p);
+    }
+    // Pulls every adapter: the line's far side closes and the port reports an error.
+    void unplug(std::unique_ptr<emu::PseudoTerminal>& line) {
+        ports.list.clear();
+        line.reset();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w->link().isOpen(); }, kWaitMs));
     }
     QString statusText() const { return tool("state", "state_text")->text(); }
     // Every cell of table rows 0 (the header) to `last`, or to the last row.

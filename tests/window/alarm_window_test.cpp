@@ -141,38 +141,21 @@ TEST_F(AlarmWindowTest, ANewRecordingAfterALostLinkWatchesForAStallAfresh) {
                                  stalled = text;
                              }
                          });
-        // The adapter stands behind a stable link, as /dev/serial/by-id names do.
-        PortInfo adapter;
-        adapter.deviceId = dir.filePath(QStringLiteral("ttyUSB7"));
-        adapter.name = QStringLiteral("USB serial");
-        adapter.usbAdapter = true;
-        adapter.vendorId = 0x0403;
-        adapter.productId = 0x6001;
-        adapter.serialNumber = QStringLiteral("A1");
-        const auto plugIn = [&] {
-            QFile::remove(adapter.deviceId);
-            ASSERT_TRUE(QFile::link(slave(), adapter.deviceId));
-            ports.list = {adapter};
-        };
+        const PortInfo mine = adapter("ttyUSB7", "A1");
         if (!byHand) {
-            plugIn();
+            plugIn(mine, *pty);
         }
-        connectTo(byHand ? slave() : portEntry(adapter));
+        connectTo(byHand ? slave() : portEntry(mine));
         ASSERT_TRUE(failures.isEmpty()) << failureText();
-        for (int k = 1; k <= 3; ++k) {
-            advance(1000);
-            record(charging(k));
-        }
-        ports.list.clear();
-        pty.reset();  // the far side closes: the port reports an error
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !w->link().isOpen(); }, kWaitMs));
+        recordRows(1, 3);
+        unplug(pty);
 
         advance(40000);
         pty = std::make_unique<emu::PseudoTerminal>();
         if (byHand) {
             connectTo(slave());
         } else {
-            plugIn();
+            plugIn(mine, *pty);
             ASSERT_TRUE(QTest::qWaitFor([&] { return w->link().isOpen(); }, kWaitMs));
         }
         QTest::qWait(3 * AlarmWatch::kClockMs);  // the alarm clock looks meanwhile
@@ -182,10 +165,7 @@ TEST_F(AlarmWindowTest, ANewRecordingAfterALostLinkWatchesForAStallAfresh) {
             write(message(charging(4)));
             ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
         }
-        for (int k = 1; k <= 2; ++k) {
-            advance(1000);
-            record(charging(k));
-        }
+        recordRows(1, 2);
         QTest::qWait(2 * AlarmWatch::kClockMs);
         EXPECT_EQ(kinds, QStringList{QStringLiteral("lost")});
 

@@ -85,28 +85,11 @@ protected:
     // A two-row journal in the window's journal folder.
     QString writeJournal() const {
         QDir().mkpath(journals());
-        const QString path =
-            QDir(journals()).filePath(QStringLiteral("cellwatch-20240309-140000.csv"));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(
-            "\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2024-03-09T14:00:00+01:00;"
-            " battery=LiIo/Po/Fe\r\n"
-            "Time,Type,State,Ext,Int,In,Volt,Curr,Cap,Power,"
-            "C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n"
-            "0:00:01,LiIo/Po/Fe,+CHG+,25,31,12.00,12.00,2.00,0,0,4.10,4.15,0,0,0,0,0,0,0,0,0,0\r\n"
-            "0:00:03,LiIo/Po/"
-            "Fe,+CHG+,25,31,12.00,12.00,2.00,5,0,4.10,4.20,0,0,0,0,0,0,0,0,0,0\r\n");
-        return path;
+        return writeFile(QDir(journals()).filePath(QStringLiteral("cellwatch-20240309-140000.csv")),
+                         journalText(QStringLiteral("2024-03-09T14:00:00+01:00"),
+                                     {{1}, {3, "+CHG+", 12, 2, 5}}));
     }
 };
-
-struct Switch {
-    const char* start;
-    const char* to;
-};
-
-const Switch kSwitches[] = {{"ENG", "CHT"}, {"CHT", "ENG"}};
 
 QString networkItem(bool chinese) {
     return chinese ? zh("网络上的充电器…") : QStringLiteral("Chargers on the network…");
@@ -118,12 +101,12 @@ QStringList idleTitle(bool chinese) {
 // Each switch, and back again: the View menu's network item and the title of
 // an idle chart are in the language just chosen.
 TEST_F(CaptionsTest, NetworkItemAndIdleTitleFollowEverySwitch) {
-    for (const Switch& s : kSwitches) {
-        SCOPED_TRACE(std::string(s.start) + " -> " + s.to);
-        open(QString::fromLatin1(s.start));
+    for (const auto& [start, to] : {std::pair{"ENG", "CHT"}, {"CHT", "ENG"}}) {
+        SCOPED_TRACE(std::string(start) + " -> " + to);
+        open(QString::fromLatin1(start));
         QAction* network = viewAction("NetworkList");
         ASSERT_NE(network, nullptr);
-        for (const char* code : {s.start, s.to, s.start}) {
+        for (const char* code : {start, to, start}) {
             click("Lang1", code);
             const bool chinese = QString::fromLatin1(code) == QLatin1String("CHT");
             EXPECT_EQ(network->text(), networkItem(chinese)) << code;

@@ -20,9 +20,7 @@ const PortInfo kCom3Usb{QStringLiteral("COM3"), QStringLiteral("Prolific usb-to-
 using LiveWindowTest = WindowTest;
 
 TEST_F(LiveWindowTest, SamplesBecomeRowsPointsAndReadouts) {
-    open();
-    connectTo(slave());
-    ASSERT_TRUE(failures.isEmpty()) << failureText();
+    openConnected();
     for (int k = 1; k <= 3; ++k) {
         advance(1000);
         const emu::ChargerReading r = charging(k);
@@ -83,9 +81,7 @@ TEST_F(LiveWindowTest, ToolsAndLinkTextFollowTheConnection) {
 }
 
 TEST_F(LiveWindowTest, FailedConnectChangesNothingAndConnectStartsAnEmptyRecording) {
-    open();
-    connectTo(slave());
-    recordRows(1, 2);
+    openConnected(2);
     disconnect();
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(points(), 2u);

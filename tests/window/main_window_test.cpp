@@ -227,8 +227,7 @@ TEST_F(MainWindowTest, WindowAndFrameStayOnTheScreen) {
 // Large readouts that pushed the gauge aside go back to their own place when
 // it returns, so none is drawn over it.
 TEST_F(MainWindowTest, LargeReadoutsLeaveTheGaugeClearWhenItReturns) {
-    open();
-    connectTo(slave());
+    openConnected();
     QWidget* gaugeFrame = w->frame(5);
     const auto accept = [&](std::int64_t capacity) {
         advance(1000);

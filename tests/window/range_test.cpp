@@ -27,30 +27,12 @@ class RangeTest : public WindowTest {
 protected:
     // A recording of `count` rows a second apart, 10 mAh a row.
     QString writeRecording(int count) {
-        DataTableModel table;
-        table.setUpTable();
+        QByteArray bytes = journalText({});
         for (int k = 0; k < count; ++k) {
-            QStringList t{QStringLiteral("0:%1:%2")
-                              .arg(k / 60, 2, 10, QLatin1Char('0'))
-                              .arg(k % 60, 2, 10, QLatin1Char('0')),
-                          QStringLiteral("LiIo/Po/Fe"),
-                          QStringLiteral("+CHG+"),
-                          QString::number(20 + k % 5),
-                          QStringLiteral("30"),
-                          QStringLiteral("12.00"),
-                          QString::number(11 + (k % 30) / 100.0, 'f', 2),
-                          QString::number(1.5 + (k % 7) / 10.0, 'f', 2),
-                          QString::number(10 * k),
-                          QStringLiteral("0")};
-            t << QStringLiteral("3.80") << QString::number(3.8 + (k % 4) / 100.0, 'f', 2);
-            while (t.size() < 22) {
-                t << QStringLiteral("0");
-            }
-            table.appendTabText(t.join(u'\t'));
+            bytes += journalRow({k, "+CHG+", 11 + (k % 30) / 100.0, 1.5 + (k % 7) / 10.0, 10L * k,
+                                 3.8 + (k % 4) / 100.0});
         }
-        const QString path = dir.filePath(QStringLiteral("recording.csv"));
-        EXPECT_TRUE(exportTableCsv(table, path));
-        return path;
+        return writeFile(dir.filePath(QStringLiteral("recording.csv")), bytes);
     }
 
     ViewerWindow* openViewer(int rows) {
@@ -181,12 +163,8 @@ TEST_F(RangeTest, ExportRangeWritesTheRowsBetweenTheCursors) {
 }
 
 TEST_F(RangeTest, LiveWindowFollowsRowsInsideTheSpanOnlyWhileOn) {
-    open();
-    connectTo(slave());
-    for (int k = 1; k <= 3; ++k) {
-        advance(1000);
-        record(charging(k));
-    }
+    openConnected();
+    recordRows(1, 3);
     EXPECT_EQ(w->range().reckonings(), 0U);  // off: nothing is worked out
     EXPECT_FALSE(tool("View1", "ExportRange")->enabled());
     click("View1", "RangeCursors");

@@ -1,10 +1,8 @@
-// Keeping recordings from the window: the journal, opening a recording
-// again, and reconnecting to the adapter that vanished.
+// Keeping recordings from the window: an exported table opened again, a
+// file that is no recording, and reconnecting to the adapter that vanished.
 #include <QDir>
 #include <QFile>
-#include <QTableWidget>
 
-#include "app/recordings_dialog.h"
 #include "app/viewer_window.h"
 #include "chart/table_export.h"
 #include "tests/support/window_test_support.h"
@@ -12,59 +10,12 @@
 namespace cellwatch::windowtest {
 namespace {
 
-class RecoveryTest : public WindowTest {
-protected:
-    // Voltage points (x, y) of a chart (the live one when not given).
-    std::vector<std::pair<double, double>> voltagePoints(const ChartView* chart = nullptr) const {
-        const ChartView& c = chart ? *chart : w->chart();
-        std::vector<std::pair<double, double>> out;
-        for (std::size_t i = 0; i < c.pointCount(kSeriesVoltage); ++i) {
-            out.emplace_back(c.pointX(kSeriesVoltage, i), c.pointY(kSeriesVoltage, i));
-        }
-        return out;
-    }
-    void expectSamePoints(const std::vector<std::pair<double, double>>& live,
-                          const ViewerWindow& viewer) const {
-        const auto loaded = voltagePoints(&viewer.chart());
-        ASSERT_EQ(loaded.size(), live.size());
-        for (std::size_t i = 0; i < live.size(); ++i) {
-            EXPECT_NEAR(loaded[i].first, live[i].first, 1e-9) << i;  // whole seconds both
-            EXPECT_DOUBLE_EQ(loaded[i].second, live[i].second) << i;
-        }
-    }
-};
-
-TEST_F(RecoveryTest, JournalKeepsEachRecordingAndReopensAsRecorded) {
-    open();
-    connectTo(slave());
-    recordRows(1, 5);
-    const QStringList first = tableTexts();
-    const auto firstPoints = voltagePoints();
-    // A pause of more than 4 s clears table and chart; the journal keeps them.
-    advance(6000);
-    write(message(charging(6)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
-    recordRows(7, 8);
-    disconnect();
-
-    const QStringList files = journalFiles();
-    ASSERT_EQ(files.size(), 2) << files.join(u' ').toStdString();
-    EXPECT_TRUE(readAll(files[0]).contains("# cellwatch "));
-
-    ViewerWindow* viewer = w->openRecording(files[0]);
-    EXPECT_TRUE(failures.isEmpty()) << failureText();
-    ASSERT_NE(viewer, nullptr);
-    EXPECT_EQ(tableTexts(viewer->table()), first);
-    expectSamePoints(firstPoints, *viewer);
-    EXPECT_TRUE(viewer->chart().titleLines().join(u' ').contains(QFileInfo(files[0]).fileName()));
-}
+using RecoveryTest = WindowTest;
 
 TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
-    open();
-    connectTo(slave());
-    recordRows(1, 12);
+    openConnected(12);
     const QStringList live = tableTexts();
-    const auto livePoints = voltagePoints();
+    const auto livePoints = voltagePoints(w->chart());
     const QString exported = dir.filePath(QStringLiteral("table.csv"));
     w->exportTableTo(exported);
 
@@ -77,7 +28,7 @@ TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
     EXPECT_TRUE(failures.isEmpty()) << failureText();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(tableTexts(viewer->table()), live);
-    expectSamePoints(livePoints, *viewer);
+    expectSamePoints(voltagePoints(viewer->chart()), livePoints);
 
     // An empty last row, as spreadsheets leave one, keeps the time axis.
     QFile file(exported);
@@ -93,16 +44,11 @@ TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
 }
 
 TEST_F(RecoveryTest, AFileThatIsNoRecordingChangesNothing) {
-    open();
-    connectTo(slave());
-    recordRows(1, 3);
+    openConnected(3);
     disconnect();
     const QStringList before = tableTexts();
-    const QString bad = dir.filePath(QStringLiteral("notes.csv"));
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("shopping list\nmilk, eggs\n");
-    f.close();
+    const QString bad =
+        writeFile(dir.filePath(QStringLiteral("notes.csv")), "shopping list\nmilk, eggs\n");
     w->runCommand([&] { w->openRecording(bad); });
     ASSERT_EQ(failures.size(), 1);
     EXPECT_TRUE(failures[0].contains(QStringLiteral("notes.csv"))) << failureText();
@@ -110,58 +56,9 @@ TEST_F(RecoveryTest, AFileThatIsNoRecordingChangesNothing) {
     EXPECT_TRUE(w->viewers().empty());
 }
 
-TEST_F(RecoveryTest, RecordingsDialogListsJournalsAndOpensTheChosenOne) {
-    open();
-    connectTo(slave());
-    recordRows(1, 4);
-    const QStringList recorded = tableTexts();
-    disconnect();
-    w->ResetChart();
-    w->SetUpTable();
-
-    int listed = -1;
-    onDialog = [&](QDialog& dialog) {
-        auto& recordings = dynamic_cast<RecordingsDialog&>(dialog);
-        listed = recordings.list().rowCount();
-        EXPECT_EQ(recordings.list().item(0, 2)->text(), QStringLiteral("4"));  // rows
-        EXPECT_EQ(recordings.list().item(0, 1)->text(), QStringLiteral("0:00:04"));
-        recordings.open(0);
-    };
-    click("file1", "Records");
-    EXPECT_EQ(listed, 1);
-    EXPECT_TRUE(failures.isEmpty()) << failureText();
-    ASSERT_EQ(w->viewers().size(), 1u);
-    EXPECT_EQ(tableTexts(w->viewers()[0]->table()), recorded);
-    EXPECT_EQ(rows(), 0);  // the live window stays as it was
-}
-
 // --- reconnecting ---------------------------------------------------------------------
 
-// Adapters stand in as pseudo-terminals behind stable links, as
-// /dev/serial/by-id names stand for real ones.
-class ReconnectTest : public RecoveryTest {
-protected:
-    PortInfo adapter(const char* link, const char* serial) const {
-        PortInfo p;
-        p.deviceId = dir.filePath(QString::fromLatin1(link));
-        p.name = QStringLiteral("USB serial");
-        p.usbAdapter = true;
-        p.vendorId = 0x0403;
-        p.productId = 0x6001;
-        p.serialNumber = QString::fromLatin1(serial);
-        return p;
-    }
-    void plugIn(const PortInfo& p, const emu::PseudoTerminal& line) {
-        QFile::remove(p.deviceId);
-        ASSERT_TRUE(QFile::link(QString::fromStdString(line.slavePath()), p.deviceId));
-        ports.list.push_back(p);
-    }
-    void unplug(std::unique_ptr<emu::PseudoTerminal>& line) {
-        ports.list.clear();
-        line.reset();  // the far side closes: the port reports an error
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !w->link().isOpen(); }, kWaitMs));
-    }
-};
+using ReconnectTest = RecoveryTest;
 
 TEST_F(ReconnectTest, TheSameAdapterIsOpenedAgainAndNoOther) {
     const PortInfo mine = adapter("ttyUSB7", "A1");
@@ -207,7 +104,7 @@ TEST_F(ReconnectTest, AReconnectGoesOnWithTheRecordingUnlessThePauseWasTooLong) 
         connectTo(portEntry(mine));
         recordRows(1, 3);
         const QStringList before = tableTexts();
-        const auto pointsBefore = voltagePoints();
+        const auto pointsBefore = voltagePoints(w->chart());
         const QString journal = w->journal().path();
         const QByteArray journalBefore = readAll(journal);
 
@@ -221,7 +118,7 @@ TEST_F(ReconnectTest, AReconnectGoesOnWithTheRecordingUnlessThePauseWasTooLong) 
             recordRows(4, 5);
             EXPECT_EQ(tableTexts(3), before);
             EXPECT_EQ(w->table().gridText(4, 1), QStringLiteral("0:00:05"));
-            const auto pointsAfter = voltagePoints();
+            const auto pointsAfter = voltagePoints(w->chart());
             ASSERT_EQ(pointsAfter.size(), 5u);
             EXPECT_EQ(std::vector(pointsAfter.begin(), pointsAfter.begin() + 3), pointsBefore);
             EXPECT_NEAR(pointsAfter[3].first, 5.0 / 86400, 1e-9);

@@ -62,9 +62,7 @@ TEST_F(ScaledScreenTest, WindowStartsAtTheLargestSizeThatFitsWithItsStatusBandOn
 // included (what does not fit scrolls), and switching the range cursors on
 // takes their panel's height from the chart, not from below the screen.
 TEST_F(ScaledScreenTest, AViewerFitsTheScreenAndTheRangePanelDoesNotMakeItTaller) {
-    open();
-    connectTo(slave());
-    recordRows(1, 3);
+    openConnected(3);
     const QString journal = w->journal().path();
     disconnect();
     ViewerWindow* viewer = nullptr;

@@ -16,6 +16,7 @@
 #include "chart/range_cursors.h"
 #include "chart/series_envelope.h"
 #include "packs/pack_file.h"
+#include "tests/support/journal_text.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -32,52 +33,29 @@ struct Rows {
     double mahPerRow;
 };
 
-class ViewerOverlaysTest : public ::testing::Test {
+class ViewerOverlaysTest : public WindowTest {
 protected:
     void SetUp() override {
         writeLanguageCode(*store, QStringLiteral("ENG"));
-        hooks.showFailure = [this](QWidget*, const QString& text) { failures << text; };
-        hooks.askOpenFiles = [this](QWidget*, const QString&, const QString& folder,
-                                    const QStringList&) {
+        MainWindow::Hooks asking = hooks();
+        asking.askOpenFiles = [this](QWidget*, const QString&, const QString& folder,
+                                     const QStringList&) {
             askedIn << folder;
             return answer;
         };
-        viewer = new ViewerWindow(*store, hooks, ticks, wall);
+        viewer = new ViewerWindow(*store, asking, ticks, wall);
         viewer->show();
     }
     void TearDown() override { delete viewer; }
 
     // A journal started at `start` ("" for a table without the start line).
     QString writeRecording(const QString& name, const QString& start, const Rows& r) const {
-        QByteArray bytes;
-        if (!start.isEmpty()) {
-            bytes += "# cellwatch 1.0; port=/dev/ttyUSB0; start=" + start.toUtf8() +
-                     "; battery=LiPo\r\n";
-        }
-        bytes += "Time,Type,+CHG/DIS-,Ext.Temp,In.Temp,In.Volt,Bat.Volt,Curr,Cap,Power";
-        for (int c = 1; c <= 12; ++c) {
-            bytes += ",C" + QByteArray::number(c);
-        }
-        bytes += "\r\n";
+        QByteArray bytes = testing::journalText(start);
         for (int k = 0; k < r.count; ++k) {
-            const int s = k * r.stepS;
-            const double volts = r.volts + k * r.voltStep;
-            bytes += QStringLiteral("%1:%2:%3,LiPo,+CHG+,25,30,15.00,%4,%5,%6,%7")
-                         .arg(s / 3600)
-                         .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-                         .arg(s % 60, 2, 10, QLatin1Char('0'))
-                         .arg(volts, 0, 'f', 2)
-                         .arg(r.amps, 0, 'f', 2)
-                         .arg(std::lround(k * r.mahPerRow))
-                         .arg(volts * r.amps, 0, 'f', 2)
-                         .toUtf8();
-            bytes += ",4.100,4.100,4.100,0,0,0,0,0,0,0,0,0\r\n";
+            bytes += testing::journalRow({k * r.stepS, "+CHG+", r.volts + k * r.voltStep, r.amps,
+                                          std::lround(k * r.mahPerRow)});
         }
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return testing::writeFile(dir.filePath(name), bytes);
     }
     QString openMain() {
         const QString main =
@@ -92,15 +70,8 @@ protected:
     }
     AxisRange range(ChartAxis axis) const { return viewer->chart().axisRange(axis); }
 
-    QTemporaryDir dir;
-    std::unique_ptr<FileSettingsStore> store =
-        std::make_unique<FileSettingsStore>(dir.filePath(QStringLiteral("settings.ini")));
-    ManualTickClock ticks{50'000};
-    ManualWallClock wall{QDateTime(QDate(2026, 12, 6), QTime(8, 0))};
-    MainWindow::Hooks hooks;
     QStringList answer;
     QStringList askedIn;
-    QStringList failures;
     ViewerWindow* viewer = nullptr;
 };
 
@@ -193,29 +164,23 @@ TEST_F(ViewerOverlaysTest, AtMostEightAreComparedAndTheRestAreNamed) {
 
 TEST_F(ViewerOverlaysTest, FilesThatCannotBeComparedAreNamedAndTheOthersAdded) {
     openMain();
-    QFile binary(dir.filePath(QStringLiteral("binary.csv")));
-    ASSERT_TRUE(binary.open(QIODevice::WriteOnly));
-    binary.write(QByteArray("\x00\x01\x02\xff\xfe", 5).repeated(100));
-    binary.close();
     const QString good =
         writeRecording(QStringLiteral("good.csv"), QString(), {10, 10, 12, 0, 1, 1});
-    const struct {
-        QString file;
-    } bad[] = {{dir.filePath(QStringLiteral("missing.csv"))}, {binary.fileName()}, {dir.path()}};
-    QStringList files;
-    for (const auto& b : bad) {
-        files << b.file;
-    }
+    const QStringList bad = {
+        dir.filePath(QStringLiteral("missing.csv")),
+        testing::writeFile(dir.filePath(QStringLiteral("binary.csv")),
+                           QByteArray("\x00\x01\x02\xff\xfe", 5).repeated(100)),
+        dir.path()};
+    QStringList files = bad;
     files << good;
     compare(files);
     EXPECT_TRUE(failures.isEmpty());
     ASSERT_EQ(viewer->overlays().size(), 1u);
     EXPECT_EQ(viewer->overlays()[0].file, good);
     const QString status = viewer->statusText();
-    for (const auto& b : bad) {
-        EXPECT_NE(
-            status.indexOf(QFileInfo(b.file).fileName() + QStringLiteral(" cannot be compared: ")),
-            -1)
+    for (const QString& b : bad) {
+        EXPECT_NE(status.indexOf(QFileInfo(b).fileName() + QStringLiteral(" cannot be compared: ")),
+                  -1)
             << status.toStdString();
     }
     EXPECT_EQ(viewer->comparison().chartOverlays().count(), 1);

@@ -1,6 +1,6 @@
-// Recordings opened in windows of their own beside the live window, the live
-// recording's summary, the recordings list's columns, the message of a new
-// recording and replays without a journal.
+// The journal's recordings opened in windows of their own beside the live
+// window, the live recording's summary, the recordings list's columns, the
+// message of a new recording and replays without a journal.
 #include <qcustomplot.h>
 #include <QDir>
 #include <QFile>
@@ -62,26 +62,19 @@ protected:
         }
         return out;
     }
-    QString writeFile(const char* name, const QByteArray& bytes) const {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
 };
 
 TEST_F(ViewerTest, ARecordingOpenedWhileConnectedLeavesTheLiveWindowAlone) {
-    open();
-    connectTo(slave());
-    recordRows(1, 5);
+    openConnected(5);
     const QStringList first = tableTexts();
-    const std::size_t firstPoints = points();
+    const auto firstPoints = voltagePoints(w->chart());
     pause();
     recordRows(7, 9);
 
+    // The journal keeps each recording.
     const QStringList files = journalFiles();
     ASSERT_EQ(files.size(), 2);
+    EXPECT_TRUE(readAll(files[0]).contains("# cellwatch "));
     const QString liveTitle = w->windowTitle();
     const QStringList liveChartTitle = w->chart().titleLines();
     const QStringList liveTable = tableTexts();
@@ -107,7 +100,7 @@ TEST_F(ViewerTest, ARecordingOpenedWhileConnectedLeavesTheLiveWindowAlone) {
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(viewer->windowTitle(), QFileInfo(files[0]).fileName());
     EXPECT_EQ(tableTexts(viewer->table()), first);
-    EXPECT_EQ(viewer->chart().pointCount(kSeriesVoltage), firstPoints);
+    expectSamePoints(voltagePoints(viewer->chart()), firstPoints);
     EXPECT_EQ(viewer->chart().titleLines(), QStringList{QFileInfo(files[0]).fileName()});
     EXPECT_EQ(viewer->readout(readouts::kElapsed)->text(), QStringLiteral("0:00:05"));
     RecordingFile file;
@@ -128,9 +121,7 @@ TEST_F(ViewerTest, ARecordingOpenedWhileConnectedLeavesTheLiveWindowAlone) {
 }
 
 TEST_F(ViewerTest, CrossLineShowsTheSampleUnderTheCursorInTheViewersReadouts) {
-    open();
-    connectTo(slave());
-    recordRows(1, 6);
+    openConnected(6);
     disconnect();
     const QStringList live = liveReadouts();
     ViewerWindow* viewer = w->openRecording(journalFiles().value(0));
@@ -155,9 +146,7 @@ TEST_F(ViewerTest, CrossLineShowsTheSampleUnderTheCursorInTheViewersReadouts) {
 }
 
 TEST_F(ViewerTest, ViewerExportsAndSavesTheFilesRecording) {
-    open();
-    connectTo(slave());
-    recordRows(1, 4);
+    openConnected(4);
     const QString journal = w->journal().path();
     ViewerWindow* viewer = w->openRecording(journal);
     ASSERT_NE(viewer, nullptr);
@@ -190,9 +179,7 @@ TEST_F(ViewerTest, ViewerExportsAndSavesTheFilesRecording) {
 }
 
 TEST_F(ViewerTest, DamagedLinesAndLanguageShowInTheViewersStatus) {
-    open();
-    connectTo(slave());
-    recordRows(1, 3);
+    openConnected(3);
     disconnect();
     const QByteArray good = readAll(journalFiles().value(0));
     const QByteArray damaged = good + "garbage,1,2\r\n";
@@ -203,7 +190,7 @@ TEST_F(ViewerTest, DamagedLinesAndLanguageShowInTheViewersStatus) {
     };
     for (const auto& [name, bytes, note] : cases) {
         SCOPED_TRACE(name);
-        const QString path = writeFile(name, bytes);
+        const QString path = writeFile(dir.filePath(QString::fromLatin1(name)), bytes);
         ViewerWindow* viewer = w->openRecording(path);
         ASSERT_NE(viewer, nullptr);
         EXPECT_EQ(viewer->table().gridRowCount(), 4);
@@ -225,8 +212,7 @@ TEST_F(ViewerTest, DamagedLinesAndLanguageShowInTheViewersStatus) {
 }
 
 TEST_F(ViewerTest, LiveSummaryFollowsRowsAndStartsAgainWithANewRecording) {
-    open();
-    connectTo(slave());
+    openConnected();
     click("View1", "Summary");
     SummaryWindow* window = w->summaryWindow();
     ASSERT_NE(window, nullptr);
@@ -262,9 +248,7 @@ TEST_F(ViewerTest, LiveSummaryFollowsRowsAndStartsAgainWithANewRecording) {
 }
 
 TEST_F(ViewerTest, ANewRecordingSaysSoAndIsListedFirst) {
-    open();
-    connectTo(slave());
-    recordRows(1, 2);
+    openConnected(2);
     const QString previous = w->journal().path();
     pause();
     EXPECT_EQ(statusText(), QStringLiteral("A new recording began; the previous one is kept in ") +
@@ -286,6 +270,8 @@ TEST_F(ViewerTest, ANewRecordingSaysSoAndIsListedFirst) {
             return paths;
         };
         seen.emplace_back(QStringLiteral("start"), order());
+        EXPECT_EQ(table.item(0, 1)->text(), QStringLiteral("0:00:03"));  // duration
+        EXPECT_EQ(table.item(0, 2)->text(), QStringLiteral("3"));        // rows
         EXPECT_EQ(table.item(0, 4)->text(), QStringLiteral("discharge"));
         EXPECT_EQ(table.item(1, 4)->text(), QStringLiteral("charge"));
         // Every column sorts, numbers as numbers, both ways.
@@ -305,6 +291,7 @@ TEST_F(ViewerTest, ANewRecordingSaysSoAndIsListedFirst) {
         }
         list.open(0);  // the last sort: size, largest first
     };
+    const QStringList live = tableTexts();
     click("file1", "Records");
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen[0].second, (QStringList{newest, previous}));
@@ -324,8 +311,12 @@ TEST_F(ViewerTest, ANewRecordingSaysSoAndIsListedFirst) {
     EXPECT_EQ(find("Rows-"), (QStringList{newest, previous}));
     EXPECT_EQ(find("Kind+"), (QStringList{previous, newest}));
     EXPECT_EQ(find("Started+"), (QStringList{previous, newest}));
+    // The largest, the newest, opens as it was recorded; the live window stays as it was.
     ASSERT_EQ(w->viewers().size(), 1u);
     EXPECT_EQ(w->viewers()[0]->fileName(), seen.back().second[0]);
+    EXPECT_EQ(seen.back().second[0], newest);
+    EXPECT_EQ(tableTexts(w->viewers()[0]->table()), live);
+    EXPECT_EQ(tableTexts(), live);
 }
 
 TEST_F(ViewerTest, AReplayWritesNoJournal) {

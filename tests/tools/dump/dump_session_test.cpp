@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "tests/protocol/decoder_test_support.h"
+#include "tests/support/text_file.h"
 
 namespace cellwatch {
 namespace {
@@ -31,17 +32,11 @@ protected:
         std::rewind(out.get());
         std::string all;
         char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, out.get())) > 0) {
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, out.get())) > 0;) {
             all.append(buf, n);
         }
         std::fseek(out.get(), 0, SEEK_END);
-        std::vector<std::string> result;
-        std::istringstream in(all);
-        for (std::string line; std::getline(in, line);) {
-            result.push_back(line);
-        }
-        return result;
+        return testing::splitLines(all);
     }
     static std::string capacityOf(const std::string& line) {
         std::istringstream in(line);

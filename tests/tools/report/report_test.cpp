@@ -13,12 +13,16 @@
 #include <QTemporaryDir>
 
 #include "serial/capture.h"
+#include "tests/support/journal_text.h"
 #include "tools/emulator/status_encoder.h"
 
 namespace cellwatch {
 namespace {
 
 namespace emu = cellwatch::emulator;
+using testing::journalRow;
+using testing::journalText;
+using testing::writeFile;
 
 struct Ran {
     int status = -1;
@@ -34,77 +38,66 @@ Ran report(const QStringList& args) {
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-QByteArray csvRow(int second, const char* state, const char* volts, const char* amps, int mah) {
-    return QStringLiteral(
-               "0:00:%1,LiIo/Po/Fe,%2,25,31,12.00,%3,%4,%5,0,4.10,4.20,4.15,0,0,0,0,0,"
-               "0,0,0,0\r\n")
-        .arg(second, 2, 10, QLatin1Char('0'))
-        .arg(QLatin1String(state), QLatin1String(volts), QLatin1String(amps))
-        .arg(mah)
-        .toUtf8();
+// A charge reading `k` seconds into the capture: the voltage rises by 10 mV
+// and the capacity by 1 mAh a second.
+emu::ChargerReading reading(int k, int inputHundredths = 1200) {
+    emu::ChargerReading r;
+    r.mode = emu::Mode::Charge;
+    r.extTemperature = Decimal::fromInt(25);
+    r.intTemperature = Decimal::fromInt(30);
+    r.inputVoltage = Decimal::fromHundredths(inputHundredths);
+    r.voltage = Decimal::fromHundredths(1200 + k);
+    r.current = Decimal::fromInt(2);
+    r.capacity = Decimal::fromInt(k);
+    r.cells[0] = r.cells[1] = r.cells[2] = Decimal::fromHundredths(400);
+    return r;
 }
-
-const QByteArray kHeader =
-    "Time,Type,State,Ext,Int,In,Volt,Curr,Cap,Power,C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
 
 class ReportTest : public ::testing::Test {
 protected:
     QString write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return testing::writeFile(dir.filePath(name), bytes);
     }
     QString journal() {
-        return write(QStringLiteral("cellwatch-20261205-143012.csv"),
-                     "\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; "
-                     "start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe\r\n" +
-                         kHeader + csvRow(1, "+CHG+", "12.00", "2.00", 0) +
-                         csvRow(2, "+CHG+", "12.10", "2.00", 1) +
-                         csvRow(4, "+CHG+", "12.20", "2.00", 2));
+        return write(
+            QStringLiteral("cellwatch-20261205-143012.csv"),
+            journalText(
+                QStringLiteral("2026-12-05T14:30:12+01:00"),
+                {{1, "+CHG+", 12.0, 2, 0}, {2, "+CHG+", 12.1, 2, 1}, {4, "+CHG+", 12.2, 2, 2}}));
     }
     QString exported() {
-        return write(QStringLiteral("export.csv"), kHeader +
-                                                       csvRow(1, "-DSC-", "8.00", "-1.00", 0) +
-                                                       csvRow(2, "+CHG+", "8.00", "1.00", 1));
+        return write(QStringLiteral("export.csv"),
+                     journalText({}, {{1, "-DSC-", 8, -1, 0}, {2, "+CHG+", 8, 1, 1}}));
+    }
+    // A capture of each reading at its milliseconds after the capture began.
+    QString capture(const char* name,
+                    const std::vector<std::pair<std::int64_t, emu::ChargerReading>>& records) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        CaptureWriter w(QFile::encodeName(path).toStdString());
+        const CaptureStart start{1'764'941'412'000, 3600, 1000};
+        w.writeStart(start);
+        for (const auto& [atMs, r] : records) {
+            w.writeRecord(start.wallMs + atMs, start.ticks + static_cast<std::uint32_t>(atMs),
+                          emu::encodeStatus(r, FrameLayout::Long112));
+        }
+        w.close();
+        return path;
     }
     // Five messages a second apart, a silence of 10 s, then three more: two
     // recordings (the first message after the silence starts the second).
     QString capture() {
-        const QString path = dir.filePath(QStringLiteral("run.cwcap"));
-        CaptureWriter w(QFile::encodeName(path).toStdString());
-        const CaptureStart start{1'764'941'412'000, 3600, 1000};
-        w.writeStart(start);
-        const auto send = [&](int k, std::int64_t atMs) {
-            emu::ChargerReading r;
-            r.mode = emu::Mode::Charge;
-            r.extTemperature = Decimal::fromInt(25);
-            r.intTemperature = Decimal::fromInt(30);
-            r.inputVoltage = Decimal::fromInt(12);
-            r.voltage = Decimal::fromHundredths(1200 + k);
-            r.current = Decimal::fromInt(2);
-            r.capacity = Decimal::fromInt(k);
-            r.cells[0] = r.cells[1] = r.cells[2] = Decimal::fromHundredths(400);
-            const auto bytes = emu::encodeStatus(r, FrameLayout::Long112);
-            w.writeRecord(start.wallMs + atMs, start.ticks + static_cast<std::uint32_t>(atMs),
-                          bytes);
-        };
-        for (int k = 0; k < 5; ++k) {
-            send(k, 1000 * (k + 1));
+        std::vector<std::pair<std::int64_t, emu::ChargerReading>> records;
+        for (int k = 0; k < 8; ++k) {
+            records.emplace_back(k < 5 ? 1000 * (k + 1) : 15'000 + 1000 * k, reading(k));
         }
-        for (int k = 5; k < 8; ++k) {
-            send(k, 15'000 + 1000 * k);
-        }
-        w.close();
-        return path;
+        return capture("run.cwcap", records);
     }
 
     QTemporaryDir dir;
 };
 
 TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
-    const Ran r = report({QStringLiteral("--json"), journal(), exported(), capture()});
+    const Ran r = report({"--json", journal(), exported(), capture()});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonArray all = QJsonDocument::fromJson(r.out).array();
     ASSERT_EQ(all.size(), 4) << r.out.toStdString();
@@ -151,30 +144,27 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
 TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
     const QString folder = dir.filePath(QStringLiteral("recordings"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    const auto journalOn = [&](const char* name, const char* start, const char* state,
-                               const char* amps, int mah, const QByteArray& pack) {
+    const auto journalOn = [&](const char* name, const char* start, const char* state, double amps,
+                               int mah, const QByteArray& pack) {
         const QString path =
             write(QStringLiteral("recordings/") + QLatin1String(name),
-                  QByteArray("\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=") + start +
-                      "; battery=LiIo/Po/Fe\r\n" + kHeader + csvRow(1, state, "12.00", amps, 0) +
-                      csvRow(3, state, "12.00", amps, mah));
+                  journalText(QString::fromLatin1(start),
+                              {{1, state, 12, amps, 0}, {3, state, 12, amps, mah}}));
         if (!pack.isEmpty()) {
-            write(QStringLiteral("recordings/") + QLatin1String(name).chopped(4) +
-                      QStringLiteral(".pack.json"),
-                  pack);
+            writeFile(path.chopped(4) + QStringLiteral(".pack.json"), pack);
         }
         return path;
     };
     // Names out of date order; one of another pack, one without.
-    const QString a = journalOn("cellwatch-a.csv", "2026-12-05T09:00:00+01:00", "+CHG+", "2.00",
-                                2000, R"({"pack": "Pack 1", "note": "first \"real\" charge"})");
-    journalOn("cellwatch-b.csv", "2026-12-01T09:00:00+01:00", "-DSC-", "-2.00", 1800,
+    const QString a = journalOn("cellwatch-a.csv", "2026-12-05T09:00:00+01:00", "+CHG+", 2, 2000,
+                                R"({"pack": "Pack 1", "note": "first \"real\" charge"})");
+    journalOn("cellwatch-b.csv", "2026-12-01T09:00:00+01:00", "-DSC-", -2, 1800,
               R"({"pack": "Pack 1"})");
-    journalOn("cellwatch-c.csv", "2026-12-03T09:00:00+01:00", "+CHG+", "2.00", 900,
+    journalOn("cellwatch-c.csv", "2026-12-03T09:00:00+01:00", "+CHG+", 2, 900,
               R"({"pack": "Pack 2", "note": ""})");
-    journalOn("cellwatch-d.csv", "2026-12-04T09:00:00+01:00", "+CHG+", "2.00", 100, {});
+    journalOn("cellwatch-d.csv", "2026-12-04T09:00:00+01:00", "+CHG+", 2, 100, {});
 
-    const Ran json = report({QStringLiteral("--json"), a});
+    const Ran json = report({"--json", a});
     ASSERT_EQ(json.status, 0) << json.err.toStdString();
     const QJsonObject j = QJsonDocument::fromJson(json.out).array().at(0).toObject();
     EXPECT_EQ(j["pack"].toString(), QStringLiteral("Pack 1"));
@@ -183,7 +173,7 @@ TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
     EXPECT_TRUE(text.out.contains("  pack:            Pack 1\n")) << text.out.toStdString();
     EXPECT_TRUE(text.out.contains("  note:            first \"real\" charge\n"));
 
-    const Ran table = report({QStringLiteral("--pack"), QStringLiteral("Pack 1"), folder});
+    const Ran table = report({"--pack", "Pack 1", folder});
     ASSERT_EQ(table.status, 0) << table.err.toStdString();
     const QList<QByteArray> lines = table.out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 3) << table.out.toStdString();
@@ -201,18 +191,14 @@ TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
         entries[1].toObject()["file"].toString().endsWith(QStringLiteral("cellwatch-a.csv")));
 
     // No such pack, no folder, no name: said, with the statuses of failure and usage.
-    const Ran none = report({QStringLiteral("--pack"), QStringLiteral("pack 1"), folder});
+    const Ran none = report({"--pack", "pack 1", folder});
     EXPECT_EQ(none.status, 1);
     EXPECT_TRUE(none.err.contains(QStringLiteral("no recordings of pack")))
         << none.err.toStdString();
-    EXPECT_EQ(report({QStringLiteral("--pack"), QStringLiteral("Pack 1"),
-                      dir.filePath(QStringLiteral("missing"))})
-                  .status,
-              1);
-    EXPECT_EQ(report({QStringLiteral("--pack"), QStringLiteral("  ")}).status, 2);
-    EXPECT_EQ(report({QStringLiteral("--pack"), QStringLiteral("Pack 1"), folder, folder}).status,
-              2);
-    EXPECT_TRUE(report({QStringLiteral("--help")}).out.contains("--pack NAME"));
+    EXPECT_EQ(report({"--pack", "Pack 1", dir.filePath("missing")}).status, 1);
+    EXPECT_EQ(report({"--pack", "  "}).status, 2);
+    EXPECT_EQ(report({"--pack", "Pack 1", folder, folder}).status, 2);
+    EXPECT_TRUE(report({"--help"}).out.contains("--pack NAME"));
 }
 
 // A journal's alarm lines are listed under its recording, in the text and
@@ -221,16 +207,14 @@ TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
 TEST_F(ReportTest, AlarmsAreListedUnderTheirRecording) {
     const QString withAlarms =
         write(QStringLiteral("cellwatch-20261205-150000.csv"),
-              "\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T15:00:00+01:00; "
-              "battery=LiIo/Po/Fe\r\n" +
-                  kHeader + csvRow(1, "+CHG+", "12.00", "2.00", 0) +
-                  csvRow(5, "+CHG+", "12.10", "2.00", 1) +
-                  "# alarm cell-spread: Cells 0.11 V apart (limit 0.10 V)\r\n" +
+              journalText(QStringLiteral("2026-12-05T15:00:00+01:00"),
+                          {{1, "+CHG+", 12.0, 2, 0}, {5, "+CHG+", 12.1, 2, 1}}) +
+                  "# alarm cell-spread: Cells 0.11 V apart (limit 0.10 V)\r\n"
                   "# alarm temperature: External temperature 51 \xC2\xB0"
                   "C (limit 50 \xC2\xB0"
                   "C)\r\n" +
-                  csvRow(6, "+CHG+", "12.20", "2.00", 2));
-    const Ran json = report({QStringLiteral("--json"), withAlarms, journal()});
+                  journalRow({6, "+CHG+", 12.2, 2, 2}));
+    const Ran json = report({"--json", withAlarms, journal()});
     ASSERT_EQ(json.status, 0) << json.err.toStdString();
     const QJsonArray all = QJsonDocument::fromJson(json.out).array();
     ASSERT_EQ(all.size(), 2);
@@ -250,25 +234,9 @@ TEST_F(ReportTest, AlarmsAreListedUnderTheirRecording) {
         << text.out.toStdString();
 
     // A capture whose input sags below 11 V in its second message.
-    const QString path = dir.filePath(QStringLiteral("sag.cwcap"));
-    {
-        CaptureWriter w(QFile::encodeName(path).toStdString());
-        const CaptureStart start{1'764'941'412'000, 3600, 1000};
-        w.writeStart(start);
-        for (int k = 0; k < 3; ++k) {
-            emu::ChargerReading r;
-            r.mode = emu::Mode::Charge;
-            r.inputVoltage = Decimal::fromHundredths(k == 0 ? 1200 : 1090);
-            r.voltage = Decimal::fromHundredths(1200);
-            r.current = Decimal::fromInt(2);
-            r.cells[0] = r.cells[1] = r.cells[2] = Decimal::fromHundredths(400);
-            w.writeRecord(start.wallMs + 1000 * (k + 1),
-                          start.ticks + static_cast<std::uint32_t>(1000 * (k + 1)),
-                          emu::encodeStatus(r, FrameLayout::Long112));
-        }
-        w.close();
-    }
-    const Ran replayed = report({QStringLiteral("--json"), path});
+    const QString path = capture(
+        "sag.cwcap", {{1000, reading(0)}, {2000, reading(0, 1090)}, {3000, reading(0, 1090)}});
+    const Ran replayed = report({"--json", path});
     const QJsonArray found =
         QJsonDocument::fromJson(replayed.out).array()[0].toObject()["alarms"].toArray();
     ASSERT_EQ(found.size(), 1) << replayed.out.toStdString();
@@ -302,17 +270,16 @@ TEST_F(ReportTest, FailuresAreNamedAndTheOthersStillReported) {
         EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
         EXPECT_EQ(r.out.contains("cellwatch-20261205-143012.csv"), c.reportsGood);
     }
-    const Ran help = report({QStringLiteral("--help")});
+    const Ran help = report({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("Exit status"));
-    EXPECT_EQ(report({QStringLiteral("--version")}).out, "cellwatch-report 1.10.0\n");
+    EXPECT_EQ(report({"--version"}).out, "cellwatch-report 1.10.0\n");
 }
 
 TEST_F(ReportTest, PicturesAndDatedCsvFiles) {
     const QString cap = capture();
-    const Ran r = report({QStringLiteral("--picture"), dir.filePath(QStringLiteral("p.png")),
-                          QStringLiteral("--size"), QStringLiteral("800x500"),
-                          QStringLiteral("--csv"), dir.filePath(QStringLiteral("d.csv")), cap});
+    const Ran r = report({"--picture", dir.filePath("p.png"), "--size", "800x500", "--csv",
+                          dir.filePath("d.csv"), cap});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     for (const char* name : {"p-1.png", "p-2.png"}) {
         const QImage image(dir.filePath(QString::fromLatin1(name)));
