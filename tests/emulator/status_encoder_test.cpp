@@ -10,6 +10,7 @@
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 #include "tests/emulator/wire_bytes.h"
+#include "tests/protocol/decoder_test_support.h"
 
 namespace cellwatch::emulator {
 namespace {
@@ -23,24 +24,15 @@ Decimal dec(const char* text) {
 
 // The line the receiver's decoder gives for one encoded message.
 std::string decodedLine(const Bytes& bytes, FrameLayout layout) {
-    class LineHost final : public DecoderHost {
-    public:
-        std::uint32_t connectTicks() const override { return 0; }
-        Decimal capacityDataMax() const override { return {}; }
-        void showIdle() override {}
-        void acceptSample(StatusSample&) override {}
-        void sampleDecoded(const StatusSample& s, FrameLayout l) override { line = dumpLine(s, l); }
-        std::string line;
-    };
     ManualTickClock clock;
-    LineHost host;
+    cellwatch::testing::RecordingHost host;
     StatusDecoder decoder(clock, host);
     if (layout == FrameLayout::Short76) {
         decoder.decodeStatus76(StatusFrame(bytes), 0);
     } else {
         decoder.decodeStatus112(StatusFrame(bytes), 0);
     }
-    return host.line;
+    return host.decoded.empty() ? std::string() : host.lines().back();
 }
 
 // Readings whose fields all differ, so that a field at the wrong offset
