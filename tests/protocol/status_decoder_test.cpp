@@ -5,6 +5,7 @@
 #include "decoder_test_support.h"
 #include "protocol/pair_value.h"
 #include "protocol/sample_text.h"
+#include "tests/protocol/decimal_text.h"
 
 namespace cellwatch {
 namespace {
@@ -12,9 +13,7 @@ namespace {
 using testing::makeFrame;
 using testing::RecordingHost;
 
-Decimal d(const char* text) {
-    return Decimal::parse(text).value();
-}
+using testing::d;
 
 TEST(PairValue, DecodesBiasedPairs) {
     struct Case {

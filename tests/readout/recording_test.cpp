@@ -14,6 +14,7 @@
 #include "chart/data_table.h"
 #include "readout/cell_panel.h"
 #include "readout/gauge_settings.h"
+#include "tests/protocol/decimal_text.h"
 #include "tests/support/fake_gauge.h"
 
 namespace cellwatch {
@@ -23,11 +24,7 @@ using testing::FakeGauge;
 
 constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
 
-Decimal d(const char* text) {
-    const auto value = Decimal::parse(text);
-    EXPECT_TRUE(value.has_value()) << text;
-    return value.value_or(Decimal());
-}
+using testing::d;
 
 class FakeCellPanel final : public CellPanelView {
 public:
@@ -331,24 +328,6 @@ TEST(RecordingTimeAxis, MidnightOrAWallClockSetBackOrForwardMovesNoPoint) {
         }
         EXPECT_NEAR(r.range(ChartAxis::Bottom).max / kSecond, 604.8, 1e-6);
     }
-}
-
-// An eight-hour sleep of the computer in the middle of a charge: the tick
-// clock counts it, so it is a pause like any other and starts a new
-// recording (the system's tick clock is the boot-time clock, which counts
-// suspended time).
-TEST(RecordingTimeAxis, ASuspendIsAPause) {
-    Rig r;
-    for (std::int64_t s = 1; s <= 120; ++s) {
-        r.feed(charging(), s * 1000);
-    }
-    const std::int64_t asleep = 8LL * 3600 * 1000;
-    r.feed(charging(), 121'000 + asleep);  // the first message after waking
-    EXPECT_EQ(r.restarts, 1);
-    r.feed(charging(), 122'000 + asleep);
-    EXPECT_EQ(r.rows(), 1);
-    EXPECT_EQ(r.lastTime(), QStringLiteral("0:00:01"));
-    EXPECT_NEAR(r.chart.pointX(kSeriesVoltage, 0), 1 * kSecond, 1e-9);
 }
 
 // --- what a sample shows --------------------------------------------------------------------
