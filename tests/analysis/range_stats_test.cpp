@@ -16,16 +16,12 @@ namespace cellwatch {
 namespace {
 
 // A row: time, volts, amps, mAh, then the cells (absent ones 0).
-QStringList row(const char* time, const char* volts, const char* amps, const char* mah,
-                std::vector<const char*> cells = {"4.10", "4.12", "4.15"}, const char* ext = "25",
-                const char* internal = "31") {
-    QStringList t{QString::fromLatin1(time),     QStringLiteral("LiIo/Po/Fe"),
-                  QStringLiteral("+CHG+"),       QString::fromLatin1(ext),
-                  QString::fromLatin1(internal), QStringLiteral("12.00"),
-                  QString::fromLatin1(volts),    QString::fromLatin1(amps),
-                  QString::fromLatin1(mah),      QStringLiteral("0.00")};
+QStringList row(const QString& time, const QString& volts, const QString& amps, const QString& mah,
+                const std::vector<QString>& cells = {"4.10", "4.12", "4.15"},
+                const QString& ext = "25", const QString& internal = "31") {
+    QStringList t{time, "LiIo/Po/Fe", "+CHG+", ext, internal, "12.00", volts, amps, mah, "0.00"};
     for (std::size_t c = 0; c < 12; ++c) {
-        t << QString::fromLatin1(c < cells.size() ? cells[c] : "0");
+        t << (c < cells.size() ? cells[c] : "0");
     }
     return t;
 }
@@ -35,14 +31,10 @@ QStringList row(const char* time, const char* volts, const char* amps, const cha
 std::vector<QStringList> steadyRows() {
     std::vector<QStringList> rows;
     for (int k = 0; k < 10; ++k) {
-        const QByteArray time =
-            QStringLiteral("0:00:%1").arg(k, 2, 10, QLatin1Char('0')).toLatin1();
-        const QByteArray amps = QByteArray::number(1.0 + k / 10.0, 'f', 2);
-        const QByteArray mah = QByteArray::number(k);
-        const QByteArray high = QByteArray::number(4.10 + k / 100.0, 'f', 2);
-        const QByteArray ext = QByteArray::number(20 + k);
-        rows.push_back(row(time.constData(), "10.00", amps.constData(), mah.constData(),
-                           {"4.10", high.constData()}, ext.constData(), "30"));
+        rows.push_back(row(QStringLiteral("0:00:%1").arg(k, 2, 10, QLatin1Char('0')), "10.00",
+                           QString::number(1.0 + k / 10.0, 'f', 2), QString::number(k),
+                           {"4.10", QString::number(4.10 + k / 100.0, 'f', 2)},
+                           QString::number(20 + k), "30"));
     }
     return rows;
 }
@@ -158,12 +150,12 @@ TEST(RangeStats, WholeRecordingAgreesWithTheSummary) {
                                  .arg(s / 3600)
                                  .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
                                  .arg(s % 60, 2, 10, QLatin1Char('0'));
-        QStringList t =
-            row(qPrintable(time), qPrintable(QString::number(11.5 + (k % 70) / 100.0, 'f', 2)),
-                qPrintable(QString::number(-(1.0 + (k % 13) / 10.0), 'f', 2)),
-                qPrintable(QString::number(k / 3)), {"3.8", k % 7 == 0 ? "3.91" : "3.84", "3.82"},
-                qPrintable(QString::number(20 + k % 9)), qPrintable(QString::number(30 + k % 4)));
-        written.appendTabText(t.join(u'\t'));
+        written.appendTabText(row(time, QString::number(11.5 + (k % 70) / 100.0, 'f', 2),
+                                  QString::number(-(1.0 + (k % 13) / 10.0), 'f', 2),
+                                  QString::number(k / 3),
+                                  {"3.8", k % 7 == 0 ? "3.91" : "3.84", "3.82"},
+                                  QString::number(20 + k % 9), QString::number(30 + k % 4))
+                                  .join(u'\t'));
     }
     const QString path = dir.filePath(QStringLiteral("r.csv"));
     ASSERT_TRUE(exportTableCsv(written, path));

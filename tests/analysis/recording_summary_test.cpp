@@ -9,18 +9,13 @@ namespace cellwatch {
 namespace {
 
 // A row: time, state, volts, amps, mAh, then the cells (absent ones 0).
-QStringList row(const char* time, const char* state, const char* volts, const char* amps,
-                const char* mah, std::vector<const char*> cells = {"4.10", "4.12", "4.15"},
-                const char* ext = "25", const char* internal = "31") {
-    QStringList t{QString::fromLatin1(time),     QStringLiteral("LiIo/Po/Fe"),
-                  QString::fromLatin1(state),    QString::fromLatin1(ext),
-                  QString::fromLatin1(internal), QStringLiteral("12.00"),
-                  QString::fromLatin1(volts),    QString::fromLatin1(amps),
-                  QString::fromLatin1(mah),      QStringLiteral("0")};
-    for (int c = 0; c < 12; ++c) {
-        t << (c < static_cast<int>(cells.size())
-                  ? QString::fromLatin1(cells[static_cast<std::size_t>(c)])
-                  : QStringLiteral("0"));
+QStringList row(const QString& time, const QString& state, const QString& volts,
+                const QString& amps, const QString& mah,
+                const std::vector<QString>& cells = {"4.10", "4.12", "4.15"},
+                const QString& ext = "25", const QString& internal = "31") {
+    QStringList t{time, "LiIo/Po/Fe", state, ext, internal, "12.00", volts, amps, mah, "0"};
+    for (std::size_t c = 0; c < 12; ++c) {
+        t << (c < cells.size() ? cells[c] : "0");
     }
     return t;
 }
@@ -48,8 +43,7 @@ TEST(RecordingSummary, KindIsChargeOrDischargeOnlyWhenEveryRowIs) {
         std::vector<QStringList> rows;
         int k = 1;
         for (const char* state : c.states) {
-            rows.push_back(
-                row(qPrintable(QStringLiteral("0:00:0%1").arg(k++)), state, "12.00", "1.00", "1"));
+            rows.push_back(row(QStringLiteral("0:00:0%1").arg(k++), state, "12.00", "1.00", "1"));
         }
         EXPECT_EQ(summarize(rows).kind, c.kind) << c.states.size();
     }

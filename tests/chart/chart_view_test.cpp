@@ -254,10 +254,7 @@ TEST_F(ChartViewTest, CursorLinesFollowTheMouseOnlyWhileActive) {
 TEST_F(ChartViewTest, XAtPixelInvertsTheTimeAxis) {
     chart.setAxisRange(ChartAxis::Bottom, 0, 604.8 * kSecond);
     chart.repaint();
-    const QRect plotArea = chart.plot()->axisRect()->rect();
-    EXPECT_NEAR(chart.xAtPixel(plotArea.left()), 0, 1e-12);
-    EXPECT_NEAR(chart.xAtPixel(plotArea.left() + plotArea.width()), 604.8 * kSecond, 1e-12);
-    for (double seconds : {1.0, 65.0, 300.5, 604.8}) {
+    for (double seconds : {0.0, 1.0, 65.0, 300.5, 604.8}) {
         const double pixel = chart.axis(ChartAxis::Bottom)->coordToPixel(seconds * kSecond);
         EXPECT_NEAR(chart.xAtPixel(pixel), seconds * kSecond, 1e-12) << seconds;
     }

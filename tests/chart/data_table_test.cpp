@@ -6,13 +6,12 @@
 #include <QScrollBar>
 
 #include "protocol/sample_text.h"
+#include "tests/protocol/decimal_text.h"
 
 namespace cellwatch {
 namespace {
 
-Decimal d(std::string_view text) {
-    return *Decimal::parse(text);
-}
+using testing::d;
 
 struct SampleCase {
     const char* name;

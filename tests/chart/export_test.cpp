@@ -20,7 +20,6 @@
 #include "chart/cursor_search.h"
 #include "chart/data_table.h"
 #include "chart/table_export.h"
-#include "fake_chart.h"
 
 namespace cellwatch {
 namespace {
@@ -117,22 +116,6 @@ TEST(CursorSearch, NamedCases) {
     EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, x5), std::nullopt) << "empty";
 }
 
-// A chart that keeps no stretches of its own is searched the same way.
-TEST(CursorSearch, ChartsWithoutStretchesOfTheirOwnAgree) {
-    testing::FakeChart fake;
-    ChartView chart;
-    for (double x : {10.0, 13.0, 16.0, 2.0, 5.0, 5.0, 9.0, 1.0}) {
-        fake.addPoint(kSeriesVoltage, x, 1);
-        chart.addPoint(kSeriesVoltage, x, 1);
-    }
-    EXPECT_EQ(fake.stretchStarts(kSeriesVoltage), (std::vector<std::size_t>{3, 7}));
-    for (double t = 0; t <= 17; t += 0.5) {
-        EXPECT_EQ(findPointAtOrBefore(fake, kSeriesVoltage, t),
-                  findPointAtOrBefore(chart, kSeriesVoltage, t))
-            << t;
-    }
-}
-
 // --- the table as a CSV file -------------------------------------------------------------
 
 QByteArray readAll(const QString& path) {
@@ -151,20 +134,37 @@ QStringList entries(const QString& folder) {
                                   QDir::Name);
 }
 
+// Runs `write`, which must fail with a message naming `path`.
+template <typename Write>
+void expectFailureNaming(const QString& path, Write write) {
+    try {
+        write();
+        ADD_FAILURE() << "no failure for " << path.toStdString();
+    } catch (const std::runtime_error& failure) {
+        EXPECT_TRUE(QString::fromUtf8(failure.what()).contains(path)) << failure.what();
+    }
+}
+
 const QByteArray kBom("\xEF\xBB\xBF");
 const QByteArray kHeader =
     "Time,Type,+CHG/DIS-,Ext.Temp(\xE2\x84\x83),In.Temp(\xE2\x84\x83),In.Volt(V),Bat.Volt(V),"
     "Curr(A),Cap(mAh),Power(W),C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
 
+// An empty table gives the header row alone, replacing the older file; rows
+// follow it with CR LF endings and quoted where needed.
 TEST(TableExport, WritesBomHeaderAndRowsWithCrLfAndQuoting) {
     QTemporaryDir dir;
     DataTableModel table;
+    const QString file = dir.filePath(QStringLiteral("table.csv"));
+    writeFile(file, QByteArray(100000, 'x'));
+    EXPECT_TRUE(exportTableCsv(table, file));
+    EXPECT_EQ(readAll(file), kBom + kHeader);
+
     table.appendTabText(
         QStringLiteral("0:00:01\tLiIo/Po/Fe\t+CHG+\t25\t31\t12.50\t16.80\t1.50\t120\t"
                        "25.20\t4.2\t4.2\t4.2\t4.2\t0\t0\t0\t0\t0\t0\t0\t0"));
     table.appendTabText(QString::fromUtf8("0:00:03\tPack, \"spare\"\ttwo\nlines\t25℃\t"));
     table.appendTabText(QStringLiteral("0:00:05\t\"\t,\t\r"));
-    const QString file = dir.filePath(QStringLiteral("table.csv"));
 
     EXPECT_TRUE(exportTableCsv(table, file));
 
@@ -204,16 +204,6 @@ TEST(TableExport, WritesTheHeaderAndASpanOfRows) {
         }
         EXPECT_EQ(readAll(file), want) << c.first << "-" << c.last;
     }
-}
-
-// An empty table gives the header row alone, replacing the older file.
-TEST(TableExport, AnEmptyTableReplacesAnOlderFileWithTheHeaderRowAlone) {
-    QTemporaryDir dir;
-    DataTableModel table;
-    const QString file = dir.filePath(QStringLiteral("again.csv"));
-    writeFile(file, QByteArray(100000, 'x'));
-    EXPECT_TRUE(exportTableCsv(table, file));
-    EXPECT_EQ(readAll(file), kBom + kHeader);
 }
 
 TEST(TableExport, CancellingLeavesNoFileAndAnOlderFileUntouched) {
@@ -274,12 +264,7 @@ TEST(TableExport, AnUnwritablePathThrowsNamingTheFileAndLeavesNothing) {
         dir.filePath(QStringLiteral("taken.csv")),                 // a folder by that name
     };
     for (const QString& path : paths) {
-        try {
-            exportTableCsv(table, path);
-            ADD_FAILURE() << "no failure for " << path.toStdString();
-        } catch (const std::runtime_error& failure) {
-            EXPECT_TRUE(QString::fromUtf8(failure.what()).contains(path)) << failure.what();
-        }
+        expectFailureNaming(path, [&] { exportTableCsv(table, path); });
     }
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("taken.csv")});
     EXPECT_TRUE(entries(dir.filePath(QStringLiteral("taken.csv"))).isEmpty());
@@ -319,6 +304,7 @@ protected:
     ChartView chart;
 };
 
+// Saving over an older file replaces it.
 TEST_F(ChartExportTest, SavesEachFormatByItsSuffixAtTheChartsSize) {
     const struct {
         const char* file;
@@ -331,6 +317,7 @@ TEST_F(ChartExportTest, SavesEachFormatByItsSuffixAtTheChartsSize) {
         {"chart.pdf", "%PDF", nullptr},     {"chart.svg", {}, nullptr},
     };
     QStringList written;
+    writeFile(dir.filePath(QStringLiteral("chart.png")), "not a picture");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const QString file = dir.filePath(QString::fromLatin1(c.file));
@@ -393,29 +380,17 @@ TEST_F(ChartExportTest, SvgTextHasItsOnScreenSize) {
     }
 }
 
-TEST_F(ChartExportTest, SavingOverAnOlderPictureReplacesIt) {
-    const QString file = dir.filePath(QStringLiteral("old.png"));
-    writeFile(file, "not a picture");
-    saveChartPicture(chart, file);
-    EXPECT_TRUE(readAll(file).startsWith("\x89PNG"));
-}
-
 TEST_F(ChartExportTest, AnUnwritablePathThrowsNamingTheFile) {
     QDir(dir.path()).mkdir(QStringLiteral("taken.png"));
     for (const char* name : {"missing/chart.png", "missing/chart.jpg", "missing/chart.bmp",
                              "missing/chart.pdf", "missing/chart.svg", "taken.png"}) {
         const QString path = dir.filePath(QString::fromLatin1(name));
-        try {
-            saveChartPicture(chart, path);
-            ADD_FAILURE() << "no failure for " << name;
-        } catch (const std::runtime_error& failure) {
-            EXPECT_TRUE(QString::fromUtf8(failure.what()).contains(path)) << failure.what();
-        }
+        expectFailureNaming(path, [&] { saveChartPicture(chart, path); });
     }
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("taken.png")});
 }
 
-TEST_F(ChartExportTest, PrintsOneLandscapePage) {
+TEST_F(ChartExportTest, PrintsOneLandscapePageAndThrowsForAnUnwritableFile) {
     const QString file = dir.filePath(QStringLiteral("printed.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -429,11 +404,7 @@ TEST_F(ChartExportTest, PrintsOneLandscapePage) {
     const QSizeF page = pdfPageSize(pdf);
     ASSERT_FALSE(page.isEmpty());
     EXPECT_GT(page.width(), page.height());
-}
 
-TEST_F(ChartExportTest, PrintingToAnUnwritableFileThrows) {
-    QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(QStringLiteral("missing/printed.pdf")));
     EXPECT_THROW(printChart(chart, printer), std::runtime_error);
 }

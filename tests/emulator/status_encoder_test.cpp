@@ -10,6 +10,8 @@
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 #include "tests/emulator/wire_bytes.h"
+#include "tests/protocol/decimal_text.h"
+#include "tests/protocol/decoder_test_support.h"
 
 namespace cellwatch::emulator {
 namespace {
@@ -17,30 +19,19 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using testing::pairAt;
 
-Decimal dec(const char* text) {
-    return *Decimal::parse(text);
-}
+using cellwatch::testing::d;
 
 // The line the receiver's decoder gives for one encoded message.
 std::string decodedLine(const Bytes& bytes, FrameLayout layout) {
-    class LineHost final : public DecoderHost {
-    public:
-        std::uint32_t connectTicks() const override { return 0; }
-        Decimal capacityDataMax() const override { return {}; }
-        void showIdle() override {}
-        void acceptSample(StatusSample&) override {}
-        void sampleDecoded(const StatusSample& s, FrameLayout l) override { line = dumpLine(s, l); }
-        std::string line;
-    };
     ManualTickClock clock;
-    LineHost host;
+    cellwatch::testing::RecordingHost host;
     StatusDecoder decoder(clock, host);
     if (layout == FrameLayout::Short76) {
         decoder.decodeStatus76(StatusFrame(bytes), 0);
     } else {
         decoder.decodeStatus112(StatusFrame(bytes), 0);
     }
-    return host.line;
+    return host.decoded.empty() ? std::string() : host.lines().back();
 }
 
 // Readings whose fields all differ, so that a field at the wrong offset
@@ -51,15 +42,15 @@ TEST(StatusEncoder, EveryFieldDecodesAsTheEmulatorExpects) {
     ChargerReading charge;
     charge.mode = Mode::Charge;
     charge.chemistry = Chemistry::Lithium;
-    charge.current = dec("2");
-    charge.voltage = dec("16.8");
-    charge.extTemperature = dec("25");
-    charge.intTemperature = dec("37");
-    charge.inputVoltage = dec("15.02");
-    charge.capacity = dec("1234");
-    charge.cells[0] = dec("4.19");
-    charge.cells[8] = dec("3.05");
-    charge.cells[11] = dec("4.2");
+    charge.current = d("2");
+    charge.voltage = d("16.8");
+    charge.extTemperature = d("25");
+    charge.intTemperature = d("37");
+    charge.inputVoltage = d("15.02");
+    charge.capacity = d("1234");
+    charge.cells[0] = d("4.19");
+    charge.cells[8] = d("3.05");
+    charge.cells[11] = d("4.2");
     ChargerReading discharge = charge;
     discharge.mode = Mode::Discharge;
     discharge.chemistry = Chemistry::NiMH;
@@ -127,7 +118,7 @@ TEST(StatusEncoder, EveryPairValueReadsBackAndNeverLooksLikeAStartByte) {
     };
     for (const auto& [value, hundredths] : edges) {
         ChargerReading r;
-        r.cells[0] = dec(value);
+        r.cells[0] = d(value);
         EXPECT_EQ(pairAt(encodeStatus(r, FrameLayout::Short76), 45), hundredths) << value;
     }
 }

@@ -17,11 +17,15 @@ namespace {
 using nettest::TestBroker;
 using nettest::waitUntil;
 
-MqttOptions optionsFor(const TestBroker& broker, const QString& name, bool reconnect = true) {
+MqttOptions optionsAt(const QString& address, bool reconnect = true) {
     MqttOptions o;
-    o.address = parseBrokerAddress(broker.address(name));
+    o.address = parseBrokerAddress(address);
     o.reconnect = reconnect;
     return o;
+}
+
+MqttOptions optionsFor(const TestBroker& broker, const QString& name, bool reconnect = true) {
+    return optionsAt(broker.address(name), reconnect);
 }
 
 // Everything published under a charger's topics.
@@ -149,10 +153,7 @@ TEST(Broker, ABrokerThatIsNotThereIsTriedAgainWithLongerWaits) {
         << why.toStdString();
 
     // A name is looked up first; one that does not resolve is said so.
-    MqttOptions nowhere;
-    nowhere.address = parseBrokerAddress(QStringLiteral("mqtt://nowhere.invalid/x"));
-    nowhere.reconnect = false;
-    MqttClient lost(nowhere);
+    MqttClient lost(optionsAt(QStringLiteral("mqtt://nowhere.invalid/x"), false));
     QString lostWhy;
     QObject::connect(&lost, &MqttClient::lost, [&](const QString& w) { lostWhy = w; });
     lost.start();
@@ -161,9 +162,7 @@ TEST(Broker, ABrokerThatIsNotThereIsTriedAgainWithLongerWaits) {
 
     // One that does reaches the broker.
     broker.start();
-    MqttOptions named;
-    named.address = parseBrokerAddress(QStringLiteral("mqtt://localhost:%1/x").arg(broker.port()));
-    MqttClient found(named);
+    MqttClient found(optionsAt(QStringLiteral("mqtt://localhost:%1/x").arg(broker.port())));
     found.start();
     EXPECT_TRUE(waitUntil([&] { return found.isConnected(); }));
 }

@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/protocol/decimal_text.h"
+
 namespace cellwatch {
 namespace {
 
-Decimal d(const char* text) {
-    auto v = Decimal::parse(text);
-    EXPECT_TRUE(v.has_value()) << text;
-    return v.value_or(Decimal());
-}
+using testing::d;
 
 struct FormatCase {
     const char* value;
@@ -141,18 +139,11 @@ TEST(DecimalArithmetic, DivisionAndRoundingModes) {
 // The quick reading of a plain number gives exactly what a full conversion
 // gives, and refuses every other form.
 TEST(DecimalText, PlainDoubleIsTheFullConversion) {
-    std::vector<std::string> texts = {"0",
-                                      "-0",
-                                      "4.1",
-                                      "4.12",
-                                      "12.60",
-                                      "-1.50",
-                                      "250",
-                                      "0.001",
-                                      "99999999999.9999",
-                                      "123456789012345",
-                                      "7.",
-                                      ".25"};
+    std::vector<std::string> texts;
+    for (const char* named : {"0", "-0", "4.1", "4.12", "12.60", "-1.50", "250", "0.001",
+                              "99999999999.9999", "123456789012345", "7.", ".25"}) {
+        texts.emplace_back(named);
+    }
     for (int k = -20'000; k <= 20'000; k += 13) {
         texts.push_back(Decimal::fromHundredths(k).format(kFormat2));
         texts.push_back(Decimal::fromThousandths(k).plainText());

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 
 namespace cellwatch::testing {
@@ -34,12 +36,28 @@ public:
         return capacityMax;
     }
     void showIdle() override { ++idleCalls; }
-    void acceptSample(StatusSample& sample) override { accepted.push_back(sample); }
+    void acceptSample(StatusSample& sample) override {
+        if (followCapacity && sample.capacity > capacityMax) {
+            capacityMax = sample.capacity;
+        }
+        accepted.push_back(sample);
+    }
     void sampleDecoded(const StatusSample& sample, FrameLayout layout) override {
         decoded.push_back(sample);
         layouts.push_back(layout);
     }
 
+    // The dump line of every message decoded.
+    std::vector<std::string> lines() const {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < decoded.size(); ++i) {
+            out.push_back(dumpLine(decoded[i], layouts[i]));
+        }
+        return out;
+    }
+
+    // The largest capacity accepted is the data maximum, as on the chart.
+    bool followCapacity = false;
     std::uint32_t connect = 0;
     Decimal capacityMax;
     mutable int capacityQueries = 0;

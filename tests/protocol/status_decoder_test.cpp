@@ -5,6 +5,7 @@
 #include "decoder_test_support.h"
 #include "protocol/pair_value.h"
 #include "protocol/sample_text.h"
+#include "tests/protocol/decimal_text.h"
 
 namespace cellwatch {
 namespace {
@@ -12,9 +13,7 @@ namespace {
 using testing::makeFrame;
 using testing::RecordingHost;
 
-Decimal d(const char* text) {
-    return Decimal::parse(text).value();
-}
+using testing::d;
 
 TEST(PairValue, DecodesBiasedPairs) {
     struct Case {
@@ -37,6 +36,16 @@ TEST(PairValue, DecodesBiasedPairs) {
 
 class DecoderTest : public ::testing::Test {
 protected:
+    using Bytes = std::initializer_list<std::pair<std::size_t, std::uint8_t>>;
+    // Decodes one message of either layout, its start byte taken at `start`.
+    void decode(bool long112, Bytes short76Bytes, Bytes long112Bytes, std::uint32_t start) {
+        if (long112) {
+            decoder.decodeStatus112(makeFrame(112, long112Bytes), start);
+        } else {
+            decoder.decodeStatus76(makeFrame(76, short76Bytes), start);
+        }
+    }
+
     ManualTickClock clock{10'000};
     RecordingHost host;
     StatusDecoder decoder{clock, host};
@@ -78,23 +87,19 @@ TEST_F(DecoderTest, Short76StateAndCurrentFollowModeAndVoltage) {
 }
 
 TEST_F(DecoderTest, BatteryTypeCodesOfBothLayouts) {
-    const std::pair<std::uint8_t, std::string_view> short76[] = {
-        {0x81, "LiIo/Po/Fe"}, {0x82, "Ni-MH"},   {0x83, "Ni-Cd"},   {0x84, "Pb"},
-        {0x80, "Unknown"},    {0x85, "Unknown"}, {0x7F, "Unknown"}, {0xFF, "Unknown"}};
-    for (auto [code, text] : short76) {
-        host = RecordingHost{};
-        decoder.decodeStatus76(makeFrame(76, {{23, code}}), clock.tickCount());
-        ASSERT_EQ(host.decoded.size(), 1u);
-        EXPECT_EQ(host.decoded[0].batteryType, text) << int(code);
-    }
-    const std::pair<std::uint8_t, std::string_view> long112[] = {
-        {0x80, "LiIo/Po/Fe"}, {0x84, "Ni-MH"},   {0x85, "Ni-Cd"},   {0x86, "Pb"},
-        {0x81, "Unknown"},    {0x82, "Unknown"}, {0x83, "Unknown"}, {0x87, "Unknown"}};
-    for (auto [code, text] : long112) {
-        host = RecordingHost{};
-        decoder.decodeStatus112(makeFrame(112, {{2, code}}), clock.tickCount());
-        ASSERT_EQ(host.decoded.size(), 1u);
-        EXPECT_EQ(host.decoded[0].batteryType, text) << int(code);
+    const struct {
+        std::uint8_t short76, long112;  // the codes in each layout
+        std::string_view text;
+    } cases[] = {{0x81, 0x80, "LiIo/Po/Fe"}, {0x82, 0x84, "Ni-MH"},   {0x83, 0x85, "Ni-Cd"},
+                 {0x84, 0x86, "Pb"},         {0x80, 0x81, "Unknown"}, {0x85, 0x82, "Unknown"},
+                 {0x7F, 0x83, "Unknown"},    {0xFF, 0x87, "Unknown"}};
+    for (const auto& c : cases) {
+        for (bool long112 : {false, true}) {
+            host = RecordingHost{};
+            decode(long112, {{23, c.short76}}, {{2, c.long112}}, clock.tickCount());
+            ASSERT_EQ(host.decoded.size(), 1u);
+            EXPECT_EQ(host.decoded[0].batteryType, c.text) << int(long112 ? c.long112 : c.short76);
+        }
     }
 }
 
@@ -225,11 +230,7 @@ TEST_F(DecoderTest, FreshnessLimitIsInclusiveAndWrapsModulo32Bits) {
         for (bool long112 : {false, true}) {
             host = RecordingHost{};
             clock.set(c.now);
-            if (long112) {
-                decoder.decodeStatus112(makeFrame(112, {{1, 0x82}, {15, 0x8C}}), c.start);
-            } else {
-                decoder.decodeStatus76(makeFrame(76, {{8, 0x81}, {35, 0x8C}}), c.start);
-            }
+            decode(long112, {{8, 0x81}, {35, 0x8C}}, {{1, 0x82}, {15, 0x8C}}, c.start);
             EXPECT_EQ(host.accepted.size(), c.decoded ? 1u : 0u) << c.start << "->" << c.now;
             EXPECT_EQ(host.decoded.size(), c.decoded ? 1u : 0u);
             EXPECT_EQ(host.idleCalls, c.decoded ? 0 : 1);
@@ -267,15 +268,8 @@ TEST_F(DecoderTest, CapacityRollOver) {
         for (bool long112 : {false, true}) {
             host = RecordingHost{};
             host.capacityMax = d(c.dataMax);
-            if (long112) {
-                decoder.decodeStatus112(
-                    makeFrame(112, {{1, 0x82}, {7, c.whole}, {8, c.hundredths}}),
-                    clock.tickCount());
-            } else {
-                decoder.decodeStatus76(
-                    makeFrame(76, {{8, 0x81}, {35, 0x8C}, {43, c.whole}, {44, c.hundredths}}),
-                    clock.tickCount());
-            }
+            decode(long112, {{8, 0x81}, {35, 0x8C}, {43, c.whole}, {44, c.hundredths}},
+                   {{1, 0x82}, {7, c.whole}, {8, c.hundredths}}, clock.tickCount());
             ASSERT_EQ(host.accepted.size(), 1u);
             EXPECT_EQ(host.accepted[0].capacity, d(c.expected)) << c.dataMax;
         }

@@ -7,14 +7,12 @@
 #include <map>
 #include <string>
 
+#include "tests/protocol/decimal_text.h"
+
 namespace cellwatch {
 namespace {
 
-Decimal d(const char* text) {
-    auto v = Decimal::parse(text);
-    EXPECT_TRUE(v.has_value()) << text;
-    return v.value_or(Decimal());
-}
+using testing::d;
 
 struct Bar {
     BarTexture texture;

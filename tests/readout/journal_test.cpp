@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -36,13 +37,38 @@ QStringList journalRow(int i, const QString& type = QStringLiteral("LiIo/Po/Fe")
         .split(u',');
 }
 
-// A table and its journal, fed row by row as the window feeds them.
+// A journal and its table, fed row by row as the window feeds them. The
+// notices it gave are kept as letters: S stopped, C caught up, R recreated.
 struct Fed {
-    DataTableModel table;
-    void add(Journal& journal, int i, const QString& type = QStringLiteral("LiIo/Po/Fe")) {
+    explicit Fed(const QString& folder, std::optional<QDateTime> start = kStart)
+        : journal(folder, kVersion) {
+        journal.setNoticeHandler([this](Journal::Notice n, const QString&) {
+            log += n == Journal::Notice::Stopped    ? u'S'
+                   : n == Journal::Notice::CaughtUp ? u'C'
+                                                    : u'R';
+        });
+        if (start) {
+            begin(*start);
+        }
+    }
+    // A new recording in the same journal, with a table of its own.
+    void begin(const QDateTime& start) {
+        journal.begin(start, QStringLiteral("/dev/ttyUSB0"));
+        table.setGridRowCount(1);
+    }
+    void add(int i, const QString& type = QStringLiteral("LiIo/Po/Fe")) {
         table.appendTabText(journalRow(i, type).join(u'\t'));
         journal.appendRow(table, table.gridRowCount() - 1);
     }
+    void addRows(int from, int to) {
+        for (int i = from; i < to; ++i) {
+            add(i);
+        }
+    }
+
+    Journal journal;
+    DataTableModel table;
+    QString log;
 };
 
 QByteArray contents(const QString& path) {
@@ -78,15 +104,12 @@ int inChild(Body body) {
 TEST(JournalTest, WritesTheExportFormatAfterOneCommentLine) {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("recordings"));  // made when needed
-    Journal journal(folder, kVersion);
-    journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
+    Fed fed(folder);
+    Journal& journal = fed.journal;
     EXPECT_TRUE(journal.path().isEmpty());  // no file before the first row
-
-    Fed fed;
-    fed.add(journal, 0);
-    fed.add(journal, 1);
+    fed.addRows(0, 2);
     journal.end();
-    fed.add(journal, 2);  // after the end: nowhere
+    fed.add(2);  // after the end: nowhere
 
     EXPECT_EQ(journal.path(), folder + QStringLiteral("/cellwatch-20261205-143012.csv"));
     EXPECT_EQ(journal.rowCount(), 2);
@@ -99,11 +122,9 @@ TEST(JournalTest, WritesTheExportFormatAfterOneCommentLine) {
     EXPECT_EQ(contents(journal.path()), expected);
 
     // A second recording with the same start gets its own file.
-    Journal second(folder, kVersion);
-    second.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
-    Fed other;
-    other.add(second, 0);
-    EXPECT_EQ(second.path(), folder + QStringLiteral("/cellwatch-20261205-143012-2.csv"));
+    Fed second(folder);
+    second.add(0);
+    EXPECT_EQ(second.journal.path(), folder + QStringLiteral("/cellwatch-20261205-143012-2.csv"));
 }
 
 TEST(JournalTest, EveryRowWrittenSurvivesAKill) {
@@ -114,11 +135,9 @@ TEST(JournalTest, EveryRowWrittenSurvivesAKill) {
     if (child == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         close(fds[0]);
-        Journal journal(dir.path(), kVersion);
-        journal.begin(kStart, QStringLiteral("/dev/pts/9"));
-        Fed fed;
+        Fed fed(dir.path());
         for (int written = 1; written <= 1'000'000; ++written) {
-            fed.add(journal, written - 1);
+            fed.add(written - 1);
             if (write(fds[1], &written, sizeof written) != sizeof written) {
                 _exit(1);
             }
@@ -148,14 +167,6 @@ TEST(JournalTest, EveryRowWrittenSurvivesAKill) {
     expectRowsAsWritten(file);
 }
 
-// The notices a journal gave, as letters: S stopped, C caught up, R recreated.
-QString noticesOf(Journal& journal, QString& log) {
-    journal.setNoticeHandler([&log](Journal::Notice n, const QString&) {
-        log += n == Journal::Notice::Stopped ? u'S' : n == Journal::Notice::CaughtUp ? u'C' : u'R';
-    });
-    return log;
-}
-
 TEST(JournalTest, AFullDiskEndsTheFileOnARowAndCatchesUpWhenSpaceReturns) {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("full"));
@@ -165,14 +176,10 @@ TEST(JournalTest, AFullDiskEndsTheFileOnARowAndCatchesUpWhenSpaceReturns) {
         signal(SIGXFSZ, SIG_IGN);
         rlimit limit{3000, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &limit);
-        Journal journal(folder, kVersion);
-        QString log;
-        noticesOf(journal, log);
-        journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
-        Fed fed;
-        for (int i = 0; i < 60; ++i) {
-            fed.add(journal, i);
-        }
+        Fed fed(folder);
+        Journal& journal = fed.journal;
+        const QString& log = fed.log;
+        fed.addRows(0, 60);
         if (log != QLatin1String("S") || journal.rowsOwed() == 0 || journal.rowCount() == 0) {
             return 1;
         }
@@ -188,7 +195,7 @@ TEST(JournalTest, AFullDiskEndsTheFileOnARowAndCatchesUpWhenSpaceReturns) {
         }
         limit.rlim_cur = RLIM_INFINITY;
         setrlimit(RLIMIT_FSIZE, &limit);
-        fed.add(journal, 60);  // too soon after the failure: still owed
+        fed.add(60);  // too soon after the failure: still owed
         if (journal.rowsOwed() == 0 || log != QLatin1String("S")) {
             return 4;
         }
@@ -213,20 +220,13 @@ TEST(JournalTest, AFullDiskEndsTheFileOnARowAndCatchesUpWhenSpaceReturns) {
 TEST(JournalTest, ADeletedFolderIsMadeAgainWithEveryRowSoFar) {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("recordings"));
-    Journal journal(folder, kVersion);
-    QString log;
-    noticesOf(journal, log);
-    journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
-    Fed fed;
-    for (int i = 0; i < 10; ++i) {
-        fed.add(journal, i);
-    }
+    Fed fed(folder);
+    Journal& journal = fed.journal;
+    fed.addRows(0, 10);
     const QString first = journal.path();
     ASSERT_TRUE(QDir(folder).removeRecursively());
-    for (int i = 10; i < 12; ++i) {
-        fed.add(journal, i);
-    }
-    EXPECT_EQ(log, QLatin1String("R"));  // said once
+    fed.addRows(10, 12);
+    EXPECT_EQ(fed.log, QLatin1String("R"));  // said once
     EXPECT_EQ(journal.rowCount(), 12);
     journal.end();
     RecordingFile file;
@@ -236,12 +236,11 @@ TEST(JournalTest, ADeletedFolderIsMadeAgainWithEveryRowSoFar) {
     EXPECT_EQ(QFileInfo(first).dir(), QFileInfo(journal.path()).dir());
 
     // A file removed (not the folder) is noticed the same way.
-    journal.begin(kStart.addSecs(60), QStringLiteral("/dev/ttyUSB0"));
-    Fed second;
-    second.add(journal, 0);
+    fed.begin(kStart.addSecs(60));
+    fed.add(0);
     ASSERT_TRUE(QFile::remove(journal.path()));
-    second.add(journal, 1);
-    EXPECT_EQ(log, QLatin1String("RR"));
+    fed.add(1);
+    EXPECT_EQ(fed.log, QLatin1String("RR"));
     ASSERT_TRUE(file.read(journal.path()));
     EXPECT_EQ(file.rowCount(), 2U);
 }
@@ -259,16 +258,11 @@ TEST(JournalTest, WithoutAFolderItSaysSoAndNeverThrows) {
     }
     EXPECT_TRUE(folder.isEmpty()) << folder.toStdString();
 
-    Journal journal(folder, kVersion);
-    QString log;
-    noticesOf(journal, log);
-    journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
-    Fed fed;
-    fed.add(journal, 0);
-    fed.add(journal, 1);
-    EXPECT_EQ(log, QLatin1String("S"));
-    EXPECT_TRUE(journal.failure().contains(QStringLiteral("no home folder")));
-    EXPECT_EQ(journal.rowsOwed(), 2);
+    Fed fed(folder);
+    fed.addRows(0, 2);
+    EXPECT_EQ(fed.log, QLatin1String("S"));
+    EXPECT_TRUE(fed.journal.failure().contains(QStringLiteral("no home folder")));
+    EXPECT_EQ(fed.journal.rowsOwed(), 2);
 }
 
 // A pipe, a device or an endless file among the recordings is passed over at
@@ -278,11 +272,9 @@ TEST(JournalTest, ListingPassesOverPipesAndDevices) {
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe.csv"))).constData(), 0600),
               0);
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.csv"))));
-    Journal journal(dir.path(), kVersion);
-    journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
-    Fed fed;
-    fed.add(journal, 0);
-    journal.end();
+    Fed fed(dir.path());
+    fed.add(0);
+    fed.journal.end();
     qint64 rows = 0;
     for (const JournalInfo& info : listJournals(dir.path())) {
         rows += info.rowCount;
@@ -293,13 +285,11 @@ TEST(JournalTest, ListingPassesOverPipesAndDevices) {
 TEST(JournalTest, ListingTellsEachRecording) {
     QTemporaryDir dir;
     const auto record = [&](const QDateTime& start, int rows, const QString& type) {
-        Journal journal(dir.path(), kVersion);
-        journal.begin(start, QStringLiteral("/dev/ttyUSB0"));
-        Fed fed;
+        Fed fed(dir.path(), start);
         for (int i = 0; i < rows; ++i) {
-            fed.add(journal, i, type);
+            fed.add(i, type);
         }
-        return journal.path();
+        return fed.journal.path();
     };
     const QString later = record(kStart, 3, QStringLiteral("Ni-MH"));
     const QString earlier = record(kStart.addDays(-1), 5, QStringLiteral("Pb"));
@@ -359,18 +349,17 @@ std::vector<std::tuple<QString, QString, std::size_t, std::int64_t>> notesOf(
 TEST(JournalTest, AlarmLinesFollowTheirRowAndReadBack) {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("recordings"));
-    Journal journal(folder, kVersion);
+    Fed fed(folder, std::nullopt);
+    Journal& journal = fed.journal;
     journal.appendComment(QStringLiteral("alarm lost: before any recording"));  // nowhere
-    journal.begin(kStart, QStringLiteral("/dev/ttyUSB0"));
+    fed.begin(kStart);
     journal.appendComment(QStringLiteral("alarm lost: before any row"));  // nowhere
-    Fed fed;
-    fed.add(journal, 0);
-    fed.add(journal, 1);
+    fed.addRows(0, 2);
     journal.appendComment(QStringLiteral("alarm cell-high: Cell 3 at 4.27 V (limit 4.25 V)"));
     journal.appendComment(QStringLiteral("alarm temperature: External\ntemperature 51 °C"));
-    fed.add(journal, 2);
+    fed.add(2);
     ASSERT_TRUE(QFile::remove(journal.path()));  // made anew with rows and alarms
-    fed.add(journal, 3);
+    fed.add(3);
     journal.appendComment(QStringLiteral("alarm finished: The charge finished"));
     journal.end();
 

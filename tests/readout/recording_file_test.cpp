@@ -28,8 +28,8 @@ QByteArray englishHeader() {
 }
 
 // A row of 22 texts, comma-separated, with the given time and capacity.
-QByteArray row(const char* time, int capacity) {
-    return QByteArray(time) + ",Ni-MH,+CHG+,25,31,12.00,8.40,-1.50," +
+QByteArray row(const std::string& time, int capacity) {
+    return QByteArray::fromStdString(time) + ",Ni-MH,+CHG+,25,31,12.00,8.40,-1.50," +
            QByteArray::number(capacity) + ",12.60,1.400,1.400,1.400,1.400,1.400,1.400,0,0,0,0,0,0";
 }
 
@@ -181,10 +181,8 @@ TEST(RecordingFileTest, ADamagedLineCostsThatRowOnly) {
     const auto rowsWith = [](int damagedAt, const std::function<QByteArray(QByteArray)>& damage) {
         QByteArray bytes = kBom + "# cellwatch 1.10.0; port=x\r\n" + englishHeader() + "\r\n";
         for (int k = 1; k <= 1000; ++k) {
-            QByteArray line = row(qPrintable(QString::fromStdString(
-                                      elapsedText(static_cast<std::uint32_t>(k) * 1000))),
-                                  k) +
-                              "\r\n";
+            const QByteArray line =
+                row(elapsedText(static_cast<std::uint32_t>(k) * 1000), k) + "\r\n";
             bytes += k == damagedAt ? damage(line) : line;
         }
         return bytes;
@@ -226,7 +224,7 @@ TEST(RecordingFileTest, ADamagedLineCostsThatRowOnly) {
 TEST(RecordingFileTest, AFileCutShortWhileItIsReadKeepsWhatWasWhole) {
     QByteArray bytes = englishHeader() + "\n";
     for (int i = 1; i <= 200'000; ++i) {
-        bytes += row(elapsedText(static_cast<std::uint32_t>(i) * 1000).c_str(), i) + "\n";
+        bytes += row(elapsedText(static_cast<std::uint32_t>(i) * 1000), i) + "\n";
     }
     QTemporaryDir dir;
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -273,8 +271,7 @@ TEST(RecordingFileTest, CancellingLeavesNothing) {
 TEST(RecordingFileTest, DamagedFilesAreReadOrRefusedNeverMisread) {
     QByteArray good = kBom + "# cellwatch 1.10.0; port=x\r\n" + englishHeader() + "\r\n";
     for (int k = 1; k <= 12; ++k) {
-        good +=
-            row(qPrintable(QStringLiteral("0:00:%1").arg(k, 2, 10, QLatin1Char('0'))), k) + "\r\n";
+        good += row(elapsedText(static_cast<std::uint32_t>(k) * 1000), k) + "\r\n";
     }
     good += "0:00:13,\"Li,\"\"Po\"\"\",+CHG+,25,31,12.00,8.40,-1.50,13,12.60,1.4,,,,,,,,,,,\r\n";
     const char alphabet[] = {',', '"', '\r', '\n', '#', '\0', ':', '7', '\xEF', '\xFF', ' '};

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -174,6 +175,38 @@ private:
     const QDateTime& wall_;
 };
 
+// A capture replayed through the receive path into a ClockWatchingHost.
+struct Replayed {
+    explicit Replayed(const std::string& path) : reader(path) {}
+    CaptureReader reader;
+    ManualTickClock ticks;
+    QDateTime wall;
+    ClockWatchingHost host{ticks, wall};
+    StatusDecoder decoder{ticks, host};
+    ReceiveAssembler assembler{ticks, decoder};
+    CaptureReplay replay{reader, assembler, ticks, [this](const QDateTime& t) { wall = t; }};
+
+    // Plays with a runner at `speed` until it finishes or stops, or 20 s
+    // pass (a replay that never advances); true when it finished.
+    bool run(double speed, std::function<bool()> keepGoing = {}) {
+        ReplayRunner runner(replay, speed);
+        if (keepGoing) {
+            runner.setKeepGoing(std::move(keepGoing));
+        }
+        QEventLoop loop;
+        bool finished = false;
+        QObject::connect(&runner, &ReplayRunner::finished, &loop, [&] {
+            finished = true;
+            loop.quit();
+        });
+        QObject::connect(&runner, &ReplayRunner::stopped, &loop, &QEventLoop::quit);
+        QTimer::singleShot(20'000, &loop, &QEventLoop::quit);
+        runner.start();
+        loop.exec();
+        return finished;
+    }
+};
+
 Bytes message() {
     emulator::ChargerReading r;
     r.mode = emulator::Mode::Charge;
@@ -189,40 +222,32 @@ Bytes message() {
 TEST_F(CaptureTest, ReplayedClocksJudgeFreshnessAndElapsedTimeAsLive) {
     const Bytes m = message();
     for (const std::uint32_t gapMs : {2'990u, 3'000u, 3'001u, 4'500u}) {
+        SCOPED_TRACE(gapMs);
         const std::int64_t last = 1000 + gapMs;
-        const std::string path =
+        Replayed r(
             write({{kStart.wallMs + 1000, kStart.ticks + 1000, Bytes(m.begin(), m.begin() + 6)},
                    {kStart.wallMs + last, kStart.ticks + static_cast<std::uint32_t>(last),
-                    Bytes(m.begin() + 6, m.end())}});
-        CaptureReader reader(path);
-        ManualTickClock ticks;
-        QDateTime wall;
-        ClockWatchingHost host(ticks, wall);
-        StatusDecoder decoder(ticks, host);
-        ReceiveAssembler assembler(ticks, decoder);
-        CaptureReplay replay(reader, assembler, ticks, [&wall](const QDateTime& t) { wall = t; });
-        EXPECT_EQ(ticks.tickCount(), kStart.ticks);
-        EXPECT_EQ(wall.toMSecsSinceEpoch(), kStart.wallMs);
-        EXPECT_EQ(wall.offsetFromUtc(), kStart.utcOffsetSeconds);
+                    Bytes(m.begin() + 6, m.end())}}));
+        EXPECT_EQ(r.ticks.tickCount(), kStart.ticks);
+        EXPECT_EQ(r.wall.toMSecsSinceEpoch(), kStart.wallMs);
+        EXPECT_EQ(r.wall.offsetFromUtc(), kStart.utcOffsetSeconds);
 
         // Half way through the quiet stretch the clocks have moved on.
-        replay.playTo(1000 + gapMs / 2);
-        EXPECT_EQ(ticks.tickCount(), kStart.ticks + 1000 + gapMs / 2) << gapMs;
-        EXPECT_EQ(wall.toMSecsSinceEpoch(), kStart.wallMs + 1000 + gapMs / 2) << gapMs;
-        EXPECT_TRUE(host.elapsed.empty());
+        r.replay.playTo(1000 + gapMs / 2);
+        EXPECT_EQ(r.ticks.tickCount(), kStart.ticks + 1000 + gapMs / 2);
+        EXPECT_EQ(r.wall.toMSecsSinceEpoch(), kStart.wallMs + 1000 + gapMs / 2);
+        EXPECT_TRUE(r.host.elapsed.empty());
 
-        replay.playTo(last);
-        EXPECT_TRUE(replay.atEnd());
-        EXPECT_EQ(replay.recordsPlayed(), 2u);
-        if (gapMs <= kFreshnessLimitMs) {
-            EXPECT_EQ(host.idle, 0) << gapMs;
-            ASSERT_EQ(host.elapsed.size(), 1u) << gapMs;
-            EXPECT_EQ(host.elapsed[0], last);
-            EXPECT_EQ(host.ticksSeen[0], kStart.ticks + static_cast<std::uint32_t>(last));
-            EXPECT_EQ(host.wallSeen[0].toMSecsSinceEpoch(), kStart.wallMs + last);
-        } else {
-            EXPECT_EQ(host.idle, 1) << gapMs;
-            EXPECT_TRUE(host.elapsed.empty()) << gapMs;
+        r.replay.playTo(last);
+        EXPECT_TRUE(r.replay.atEnd());
+        EXPECT_EQ(r.replay.recordsPlayed(), 2u);
+        const bool fresh = gapMs <= kFreshnessLimitMs;
+        EXPECT_EQ(r.host.idle, fresh ? 0 : 1);
+        ASSERT_EQ(r.host.elapsed.size(), fresh ? 1u : 0u);
+        if (fresh) {
+            EXPECT_EQ(r.host.elapsed[0], last);
+            EXPECT_EQ(r.host.ticksSeen[0], kStart.ticks + static_cast<std::uint32_t>(last));
+            EXPECT_EQ(r.host.wallSeen[0].toMSecsSinceEpoch(), kStart.wallMs + last);
         }
     }
 }
@@ -235,49 +260,23 @@ TEST_F(CaptureTest, RunnerPacesTheReplayAndStopsWhenTold) {
         records.push_back({kStart.wallMs + ms, kStart.ticks + ms, {0x01}});
     }
     const std::string path = write(records);
-    struct Run {
+    const struct {
         double speed;
-        qint64 atLeastMs;
-        qint64 belowMs;
-        int recordsBeforeStop;  // keepGoing turns false after so many; -1: never
-    };
-    for (const Run& run :
-         {Run{0, 0, 300, -1}, Run{2, 300, 1500, -1}, Run{4, 150, 1200, -1}, Run{4, 0, 1200, 3}}) {
-        CaptureReader reader(path);
-        ManualTickClock ticks;
-        const QDateTime noWall;
-        ClockWatchingHost host(ticks, noWall);
-        StatusDecoder decoder(ticks, host);
-        ReceiveAssembler assembler(ticks, decoder);
-        CaptureReplay replay(reader, assembler, ticks, [](const QDateTime&) {});
-        ReplayRunner runner(replay, run.speed);
-        if (run.recordsBeforeStop >= 0) {
-            runner.setKeepGoing([&] {
-                return replay.recordsPlayed() < static_cast<std::uint64_t>(run.recordsBeforeStop);
-            });
-        }
-        QEventLoop loop;
-        bool finished = false;
-        QObject::connect(&runner, &ReplayRunner::finished, &loop, [&] {
-            finished = true;
-            loop.quit();
-        });
-        QObject::connect(&runner, &ReplayRunner::stopped, &loop, &QEventLoop::quit);
+        qint64 atLeastMs, belowMs;
+    } runs[] = {{0, 0, 300}, {2, 300, 1500}, {4, 150, 1200}};
+    for (const auto& run : runs) {
+        Replayed r(path);
         QElapsedTimer real;
         real.start();
-        runner.start();
-        loop.exec();
-        if (run.recordsBeforeStop >= 0) {
-            EXPECT_FALSE(finished);
-            EXPECT_GE(replay.recordsPlayed(), 3u);
-            EXPECT_LT(replay.recordsPlayed(), records.size());
-            continue;
-        }
-        EXPECT_TRUE(finished) << run.speed;
+        EXPECT_TRUE(r.run(run.speed)) << run.speed;
         EXPECT_GE(real.elapsed(), run.atLeastMs) << run.speed;
         EXPECT_LT(real.elapsed(), run.belowMs) << run.speed;
-        EXPECT_EQ(replay.recordsPlayed(), records.size());
+        EXPECT_EQ(r.replay.recordsPlayed(), records.size());
     }
+    Replayed stopped(path);  // keepGoing turns false after three records
+    EXPECT_FALSE(stopped.run(4, [&] { return stopped.replay.recordsPlayed() < 3; }));
+    EXPECT_GE(stopped.replay.recordsPlayed(), 3u);
+    EXPECT_LT(stopped.replay.recordsPlayed(), records.size());
 }
 
 TEST(ReplaySpeed, ZeroOrAPositiveNumberUpToAMillionIsAccepted) {
@@ -291,29 +290,6 @@ TEST(ReplaySpeed, ZeroOrAPositiveNumberUpToAMillionIsAccepted) {
                                 "inf", "-inf", "nan", "2x"}) {
         EXPECT_FALSE(parseReplaySpeed(QString::fromLatin1(refused)).has_value()) << refused;
     }
-}
-
-// Plays `path` with a runner at `speed` until it finishes; false when it has
-// not within 20 s (a replay that never advances).
-bool playsToTheEnd(const std::string& path, double speed, std::uint64_t records) {
-    CaptureReader reader(path);
-    ManualTickClock ticks;
-    QDateTime wall;
-    ClockWatchingHost host(ticks, wall);
-    StatusDecoder decoder(ticks, host);
-    ReceiveAssembler assembler(ticks, decoder);
-    CaptureReplay replay(reader, assembler, ticks, [&wall](const QDateTime& t) { wall = t; });
-    ReplayRunner runner(replay, speed);
-    QEventLoop loop;
-    bool finished = false;
-    QObject::connect(&runner, &ReplayRunner::finished, &loop, [&] {
-        finished = true;
-        loop.quit();
-    });
-    QTimer::singleShot(20'000, &loop, &QEventLoop::quit);
-    runner.start();
-    loop.exec();
-    return finished && replay.recordsPlayed() == records;
 }
 
 // Wall clocks at the ends of the 64-bit range, a counter that steps back,
@@ -339,21 +315,17 @@ TEST_F(CaptureTest, ExtremeClocksAndSpeedsStillPlayToTheEnd) {
             writer.writeRecord(kMax, start.ticks + 30, m);
             writer.close();
         }
-        CaptureReader reader(path);
-        ManualTickClock ticks;
-        QDateTime wall;
-        ClockWatchingHost host(ticks, wall);
-        StatusDecoder decoder(ticks, host);
-        ReceiveAssembler assembler(ticks, decoder);
-        CaptureReplay replay(reader, assembler, ticks, [&wall](const QDateTime& t) { wall = t; });
-        replay.playTo(kMax);
-        EXPECT_TRUE(replay.atEnd());
-        EXPECT_EQ(replay.recordsPlayed(), 4u);
-        EXPECT_EQ(replay.position(), kMax);
-        EXPECT_EQ(ticks.tickCount(), start.ticks + 30 + static_cast<std::uint32_t>(kMax - 55));
+        Replayed r(path);
+        r.replay.playTo(kMax);
+        EXPECT_TRUE(r.replay.atEnd());
+        EXPECT_EQ(r.replay.recordsPlayed(), 4u);
+        EXPECT_EQ(r.replay.position(), kMax);
+        EXPECT_EQ(r.ticks.tickCount(), start.ticks + 30 + static_cast<std::uint32_t>(kMax - 55));
 
         for (const double speed : {1e6, 1e20, std::numeric_limits<double>::infinity()}) {
-            EXPECT_TRUE(playsToTheEnd(path, speed, 4)) << speed;
+            Replayed played(path);
+            EXPECT_TRUE(played.run(speed)) << speed;
+            EXPECT_EQ(played.replay.recordsPlayed(), 4u) << speed;
         }
     }
 }

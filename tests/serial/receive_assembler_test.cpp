@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "tests/protocol/decoder_test_support.h"
@@ -193,26 +194,16 @@ TEST(AssemblerChunking, SameFramesWhateverTheArrivalPattern) {
     std::mt19937 rng(12345);
     for (int trial = 0; trial < 20; ++trial) {
         Bytes stream;
-        for (int m = 0; m < 40; ++m) {
-            switch (rng() % 4) {
-                case 0: {
-                    Bytes g(rng() % 30);
-                    for (auto& b : g) {
-                        b = static_cast<std::uint8_t>(rng());
-                    }
-                    stream.insert(stream.end(), g.begin(), g.end());
-                    break;
-                }
-                case 1: {
-                    Bytes f = frameBytes(112, static_cast<std::uint8_t>(rng()));
-                    stream.insert(stream.end(), f.begin(), f.end());
-                    break;
-                }
-                default: {
-                    Bytes f = frameBytes(76, static_cast<std::uint8_t>(rng()));
-                    stream.insert(stream.end(), f.begin(), f.end());
-                }
+        for (int m = 0; m < 40; ++m) {  // garbage, or a message of either layout
+            const auto kind = rng() % 4;
+            Bytes part = kind == 0
+                             ? Bytes(rng() % 30)
+                             : frameBytes(kind == 1 ? 112 : 76, static_cast<std::uint8_t>(rng()));
+            if (kind == 0) {
+                std::generate(part.begin(), part.end(),
+                              [&] { return static_cast<std::uint8_t>(rng()); });
             }
+            stream.insert(stream.end(), part.begin(), part.end());
         }
         auto run = [&](auto nextChunkSize) {
             ManualTickClock clock;

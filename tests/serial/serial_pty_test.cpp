@@ -21,6 +21,7 @@
 #include "serial/receive_assembler.h"
 #include "serial/serial_link.h"
 #include "serial/serial_port_source.h"
+#include "tests/protocol/decoder_test_support.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {
@@ -28,22 +29,9 @@ namespace {
 
 namespace emu = emulator;
 
-class CollectingHost final : public DecoderHost {
-public:
-    std::uint32_t connectTicks() const override { return 0; }
-    Decimal capacityDataMax() const override { return capacityMax; }
-    void showIdle() override { ++idleShown; }
-    void acceptSample(StatusSample& s) override {
-        if (s.capacity > capacityMax) {
-            capacityMax = s.capacity;
-        }
-    }
-    void sampleDecoded(const StatusSample& s, FrameLayout layout) override {
-        lines.push_back(dumpLine(s, layout));
-    }
-    Decimal capacityMax;
-    int idleShown = 0;
-    std::vector<std::string> lines;
+// A host that follows the capacity, as the recording does.
+struct CollectingHost : testing::RecordingHost {
+    CollectingHost() { followCapacity = true; }
 };
 
 struct Received {
@@ -88,15 +76,15 @@ Received playThroughPty(const std::vector<emu::Step>& steps, std::size_t expecte
         if (done && !sinceDone.isValid()) {
             sinceDone.start();
         }
-        if (host.lines.size() >= expectedLines && sinceDone.isValid() &&
+        if (host.decoded.size() >= expectedLines && sinceDone.isValid() &&
             sinceDone.elapsed() > 300) {
             break;
         }
     }
     feeder.join();
     EXPECT_EQ(writer.messagesDropped(), 0u);
-    result.lines = host.lines;
-    result.idleShown = host.idleShown;
+    result.lines = host.lines();
+    result.idleShown = host.idleCalls;
     return result;
 }
 
@@ -186,7 +174,7 @@ TEST_F(PtyReceiveTest, TheLampFlipsOncePerReceiveEvent) {
     constexpr std::size_t kMessages = 5;
     for (std::size_t n = 1; n <= kMessages; ++n) {
         writeBytes(message.data(), message.size());
-        ASSERT_TRUE(runUntil(port, [&] { return host.lines.size() == n; }));
+        ASSERT_TRUE(runUntil(port, [&] { return host.decoded.size() == n; }));
     }
     EXPECT_GE(events, static_cast<int>(kMessages));
     EXPECT_EQ(flips, events);
@@ -210,10 +198,10 @@ TEST_F(PtyReceiveTest, APieceByPieceMessageWakesTheReceivePathForItsStartAndItsE
             QCoreApplication::processEvents();
         }
         if (at + kPiece < message.size()) {
-            EXPECT_TRUE(host.lines.empty());
+            EXPECT_TRUE(host.decoded.empty());
         }
     }
-    ASSERT_TRUE(runUntil(port, [&] { return host.lines.size() == 1; }));
+    ASSERT_TRUE(runUntil(port, [&] { return host.decoded.size() == 1; }));
     EXPECT_LE(events, 3) << "one wake-up per piece would be " << message.size() / kPiece;
 }
 
@@ -226,6 +214,14 @@ protected:
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // Writes one charging message on the charger's side; true once it is decoded.
+    bool messageArrives() {
+        const std::vector<std::uint8_t> message = chargingMessage();
+        EXPECT_EQ(::write(pty->masterFd(), message.data(), message.size()),
+                  static_cast<ssize_t>(message.size()));
+        return runUntil(link.port(), [&] { return host.decoded.size() == 1; });
+    }
 
     std::filesystem::path dir;
     std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
@@ -242,10 +238,7 @@ TEST_F(PtyLinkTest, PortBehindASymlinkWithoutDigitsConnectsAndReceives) {
     std::filesystem::create_symlink(pty->slavePath(), alias);
     link.open(portToOpen(QString::fromStdString(alias)));
     ASSERT_TRUE(link.isOpen());
-    const std::vector<std::uint8_t> message = chargingMessage();
-    ASSERT_EQ(::write(pty->masterFd(), message.data(), message.size()),
-              static_cast<ssize_t>(message.size()));
-    EXPECT_TRUE(runUntil(link.port(), [&] { return host.lines.size() == 1; }));
+    EXPECT_TRUE(messageArrives());
 }
 
 // The charger's side closes while connected: the link says so once, in
@@ -255,10 +248,7 @@ TEST_F(PtyLinkTest, FarSideClosingLosesTheLinkOnceSayingTheDeviceWentAway) {
     std::vector<QString> reasons;
     QObject::connect(&link, &SerialLink::linkLost,
                      [&](const QString& reason) { reasons.push_back(reason); });
-    const std::vector<std::uint8_t> message = chargingMessage();
-    ASSERT_EQ(::write(pty->masterFd(), message.data(), message.size()),
-              static_cast<ssize_t>(message.size()));
-    ASSERT_TRUE(runUntil(link.port(), [&] { return host.lines.size() == 1; }));
+    ASSERT_TRUE(messageArrives());
     pty.reset();
     ASSERT_TRUE(runUntil(link.port(), [&] { return !reasons.empty(); }));
     for (int i = 0; i < 20; ++i) {
