@@ -420,8 +420,9 @@ void MainWindow::setReadout(int index, const QString& text) {
 void MainWindow::setLargeReadout(int index, const QString& text) {
     if (QLabel* l = largeReadout(index)) {
         l->setText(text);
-        l->resize(textWidthFor(*l, text),
-                  l->height());  // the large readouts are as wide as their text
+        // As wide as its text; of fixed size, so that a new text of the same
+        // width asks for no layout.
+        l->setFixedSize(textWidthFor(*l, text), l->height());
     }
 }
 

@@ -240,7 +240,14 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
         fullReplotDue_ = false;
         const auto ranges = shownRanges();
         if (ranges != replottedRanges_ || mainRect_->rect() != replottedArea_) {
-            tips_ = {};  // every point is somewhere else now
+            // Every point is somewhere else now; the last ones are drawn.
+            for (int series = 0; series < kSeriesCount; ++series) {
+                SeriesEnvelope& points = graphs_[seriesIndex(series)]->points();
+                tips_[seriesIndex(series)] = {};
+                if (points.size() > 0) {
+                    changesPicture(series, points.lastX(), points.y(points.size() - 1));
+                }
+            }
         }
         replottedRanges_ = ranges;
         replottedArea_ = mainRect_->rect();
