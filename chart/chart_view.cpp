@@ -238,19 +238,16 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
     connect(plot_, &QCustomPlot::afterReplot, this, [this] {
         sinceReplot_.restart();
         fullReplotDue_ = false;
-        const auto ranges = shownRanges();
-        if (ranges != replottedRanges_ || mainRect_->rect() != replottedArea_) {
-            // Every point is somewhere else now; the last ones are drawn.
-            for (int series = 0; series < kSeriesCount; ++series) {
-                SeriesEnvelope& points = graphs_[seriesIndex(series)]->points();
-                tips_[seriesIndex(series)] = {};
-                if (points.size() > 0) {
-                    changesPicture(series, points.lastX(), points.y(points.size() - 1));
-                }
+        // All points are drawn, perhaps elsewhere than before: each curve's
+        // tip is its last point.
+        for (int series = 0; series < kSeriesCount; ++series) {
+            SeriesEnvelope& points = graphs_[seriesIndex(series)]->points();
+            tips_[seriesIndex(series)] = {};
+            if (points.size() > 0) {
+                changesPicture(series, points.lastX(), points.y(points.size() - 1));
             }
         }
-        replottedRanges_ = ranges;
-        replottedArea_ = mainRect_->rect();
+        replottedRanges_ = shownRanges();
         replottedTitle_ = title_->text();
     });
     // The curves on a buffered layer of their own, between the grid and the
@@ -376,7 +373,11 @@ void ChartView::addPoint(int series, double x, double y) {
             extent.max = std::max(extent.max, y);
         }
     }
-    if (changesPicture(series, x, y)) {
+    if (!autoRepaint_) {
+        // Loading a recording: where the point lands matters only once
+        // drawing is on again.
+        tips_[seriesIndex(series)] = {};
+    } else if (changesPicture(series, x, y)) {
         requestCurvesReplot();
     }
 }

@@ -187,7 +187,6 @@ private:
     // As the last full replot drew them.
     std::array<double, 10> replottedRanges_{};
     QString replottedTitle_;
-    QRect replottedArea_;
     std::array<DrawnTip, kSeriesCount> tips_{};
 };
 
