@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "chart/chart_axes.h"
 #include "chart/envelope_graph.h"
 #include "chart/series_envelope.h"
 
@@ -23,8 +24,6 @@ const QColor kCapacityColour(255, 255, 0);
 const QColor kTemperatureColour(255, 255, 255);
 
 constexpr int kTitlePixelSize = 21;
-// Space between the right axis's labels and the stacked axes' line.
-constexpr int kStackedAxisGap = 8;
 // Keeps the top label of the vertical axes clear of the title.
 constexpr int kTopMargin = 10;
 // Vertical extents of the stacked axes, as fractions of the plot height.
@@ -43,126 +42,7 @@ std::size_t seriesIndex(int series) {
     return static_cast<std::size_t>(series);
 }
 
-// Time axis labels: X is in days, labels read "h:mm:ss" at steps of whole
-// seconds, minutes or hours.
-class ElapsedTicker : public QCPAxisTicker {
-protected:
-    double getTickStep(const QCPRange& range) override {
-        static constexpr double kSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
-                                            600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
-        const double wanted = range.size() * kSecondsPerDay / (mTickCount + 1e-10);
-        for (double step : kSteps) {
-            if (step >= wanted) {
-                return step / kSecondsPerDay;
-            }
-        }
-        return cleanMantissa(wanted / kSecondsPerDay);
-    }
-
-    int getSubTickCount(double) override { return 0; }
-
-    QString getTickLabel(double tick, const QLocale&, QChar, int) override {
-        const qint64 signedSeconds = qRound64(tick * kSecondsPerDay);
-        const qint64 seconds = signedSeconds < 0 ? -signedSeconds : signedSeconds;
-        return QStringLiteral("%1%2:%3:%4")
-            .arg(signedSeconds < 0 ? QStringLiteral("-") : QString())
-            .arg(seconds / 3600)
-            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    }
-};
-
-// Labels at whole multiples of a label step: the step between two labels
-// is the label step times 1, 2 or 5 times a power of ten, whichever comes
-// nearest to the automatic spacing, and never less than the label step. So
-// an axis with the label step 1 never shows 2.5, and one with 0.01 never
-// shows 12.425.
-class WholeStepTicker : public QCPAxisTicker {
-public:
-    explicit WholeStepTicker(double labelStep) : labelStep_(labelStep) {}
-
-protected:
-    double getTickStep(const QCPRange& range) override {
-        const double wanted = range.size() / (mTickCount + 1e-10) / labelStep_;
-        if (!(wanted > 1) || !std::isfinite(wanted)) {
-            return labelStep_;
-        }
-        const double magnitude = std::pow(10.0, std::floor(std::log10(wanted)));
-        const double mantissa = wanted / magnitude;  // 1 to 10
-        double multiple = 10;
-        if (mantissa < 1.5) {
-            multiple = 1;
-        } else if (mantissa < 3.5) {
-            multiple = 2;
-        } else if (mantissa < 7.5) {
-            multiple = 5;
-        }
-        return labelStep_ * multiple * magnitude;
-    }
-
-private:
-    double labelStep_;
-};
-
-// QCPAxis::calculateMargin is protected; QCPAxisRect reaches it as a friend.
-// A stacked axis rect has no margins of its own, so its axis's extent is
-// read here directly.
-struct AxisExtent : QCPAxis {
-    static int of(QCPAxis* axis) {
-        int (QCPAxis::*calculate)() = &AxisExtent::calculateMargin;
-        return (axis->*calculate)();
-    }
-};
-
-void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColour,
-               const QString& title, const QSharedPointer<QCPAxisTicker>& ticker) {
-    axis->setVisible(true);
-    axis->setBasePen(QPen(lineColour, 1));
-    // Tick marks are hidden by an empty pen: QCPAxis::setTicks(false) would
-    // drop the labels as well.
-    axis->setTickPen(QPen(Qt::NoPen));
-    axis->setSubTicks(false);
-    axis->setTickLabelColor(labelColour);
-    axis->setLabelColor(labelColour);
-    axis->setLabel(title);
-    axis->grid()->setVisible(false);
-    axis->grid()->setSubGridVisible(false);
-    axis->grid()->setZeroLinePen(QPen(Qt::NoPen));
-    axis->setTicker(ticker);
-}
-
 }  // namespace
-
-// The main axis rect. Its right margin holds the right axis and, pushed out
-// past it, the axes of the two stacked rects in its inset layout.
-class ChartAxisRect : public QCPAxisRect {
-public:
-    explicit ChartAxisRect(QCustomPlot* plot) : QCPAxisRect(plot, true) {}
-
-    void setStackedRects(std::array<QCPAxisRect*, 2> rects) { stacked_ = rects; }
-
-protected:
-    int calculateAutoMargin(QCP::MarginSide side) override {
-        const int own = QCPAxisRect::calculateAutoMargin(side);
-        if (side != QCP::msRight) {
-            return own;
-        }
-        const int offset = own + kStackedAxisGap;
-        int extent = own;
-        for (QCPAxisRect* rect : stacked_) {
-            if (rect == nullptr) {
-                continue;
-            }
-            QCPAxis* stackedAxis = rect->axis(QCPAxis::atRight);
-            stackedAxis->setOffset(offset);
-            extent = std::max(extent, offset + AxisExtent::of(stackedAxis));
-        }
-        return extent;
-    }
-
-private:
-    std::array<QCPAxisRect*, 2> stacked_{};
-};
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
     auto* layout = new QVBoxLayout(this);
@@ -196,9 +76,9 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
     plot_->plotLayout()->addElement(0, 0, title_);
     titleLines_ = QStringList{QString()};
 
-    styleAxis(plot_->xAxis, kSilver, Qt::white, QString(), QSharedPointer<ElapsedTicker>::create());
+    styleAxis(plot_->xAxis, kSilver, Qt::white, QString(), elapsedTicker());
     styleAxis(plot_->yAxis, kVoltageColour, kVoltageColour, QStringLiteral("Voltage(V)"),
-              QSharedPointer<WholeStepTicker>::create(0.01));
+              wholeStepTicker(0.01));
     styleAxis(plot_->yAxis2, kCurrentColour, kCurrentColour, QStringLiteral("Current(A)"),
               QSharedPointer<QCPAxisTicker>::create());
 
@@ -215,7 +95,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
         rect->axis(QCPAxis::atTop)->setVisible(false);
         rect->axis(QCPAxis::atBottom)->setVisible(false);
         styleAxis(rect->axis(QCPAxis::atRight), colours[i], colours[i], titles[i],
-                  QSharedPointer<WholeStepTicker>::create(1.0));
+                  wholeStepTicker(1.0));
         mainRect_->insetLayout()->addElement(rect, extents[i]);
         // The stacked graphs share the time axis.
         connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged),

@@ -1,0 +1,129 @@
+#include "chart/chart_axes.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace cellwatch {
+namespace {
+
+constexpr double kSecondsPerDay = 86400.0;
+// Space between the right axis's labels and the stacked axes' line.
+constexpr int kStackedAxisGap = 8;
+
+// Time axis labels: X is in days, labels read "h:mm:ss" at steps of whole
+// seconds, minutes or hours.
+class ElapsedTicker : public QCPAxisTicker {
+protected:
+    double getTickStep(const QCPRange& range) override {
+        static constexpr double kSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
+                                            600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
+        const double wanted = range.size() * kSecondsPerDay / (mTickCount + 1e-10);
+        for (double step : kSteps) {
+            if (step >= wanted) {
+                return step / kSecondsPerDay;
+            }
+        }
+        return cleanMantissa(wanted / kSecondsPerDay);
+    }
+
+    int getSubTickCount(double) override { return 0; }
+
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override {
+        const qint64 signedSeconds = qRound64(tick * kSecondsPerDay);
+        const qint64 seconds = signedSeconds < 0 ? -signedSeconds : signedSeconds;
+        return QStringLiteral("%1%2:%3:%4")
+            .arg(signedSeconds < 0 ? QStringLiteral("-") : QString())
+            .arg(seconds / 3600)
+            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    }
+};
+
+// Labels at whole multiples of a label step: the step between two labels
+// is the label step times 1, 2 or 5 times a power of ten, whichever comes
+// nearest to the automatic spacing, and never less than the label step. So
+// an axis with the label step 1 never shows 2.5, and one with 0.01 never
+// shows 12.425.
+class WholeStepTicker : public QCPAxisTicker {
+public:
+    explicit WholeStepTicker(double labelStep) : labelStep_(labelStep) {}
+
+protected:
+    double getTickStep(const QCPRange& range) override {
+        const double wanted = range.size() / (mTickCount + 1e-10) / labelStep_;
+        if (!(wanted > 1) || !std::isfinite(wanted)) {
+            return labelStep_;
+        }
+        const double magnitude = std::pow(10.0, std::floor(std::log10(wanted)));
+        const double mantissa = wanted / magnitude;  // 1 to 10
+        double multiple = 10;
+        if (mantissa < 1.5) {
+            multiple = 1;
+        } else if (mantissa < 3.5) {
+            multiple = 2;
+        } else if (mantissa < 7.5) {
+            multiple = 5;
+        }
+        return labelStep_ * multiple * magnitude;
+    }
+
+private:
+    double labelStep_;
+};
+
+// QCPAxis::calculateMargin is protected; QCPAxisRect reaches it as a friend.
+// A stacked axis rect has no margins of its own, so its axis's extent is
+// read here directly.
+struct AxisExtent : QCPAxis {
+    static int of(QCPAxis* axis) {
+        int (QCPAxis::*calculate)() = &AxisExtent::calculateMargin;
+        return (axis->*calculate)();
+    }
+};
+
+}  // namespace
+
+QSharedPointer<QCPAxisTicker> elapsedTicker() {
+    return QSharedPointer<ElapsedTicker>::create();
+}
+
+QSharedPointer<QCPAxisTicker> wholeStepTicker(double labelStep) {
+    return QSharedPointer<WholeStepTicker>::create(labelStep);
+}
+
+void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColour,
+               const QString& title, const QSharedPointer<QCPAxisTicker>& ticker) {
+    axis->setVisible(true);
+    axis->setBasePen(QPen(lineColour, 1));
+    // Tick marks are hidden by an empty pen: QCPAxis::setTicks(false) would
+    // drop the labels as well.
+    axis->setTickPen(QPen(Qt::NoPen));
+    axis->setSubTicks(false);
+    axis->setTickLabelColor(labelColour);
+    axis->setLabelColor(labelColour);
+    axis->setLabel(title);
+    axis->grid()->setVisible(false);
+    axis->grid()->setSubGridVisible(false);
+    axis->grid()->setZeroLinePen(QPen(Qt::NoPen));
+    axis->setTicker(ticker);
+}
+
+int ChartAxisRect::calculateAutoMargin(QCP::MarginSide side) {
+    const int own = QCPAxisRect::calculateAutoMargin(side);
+    if (side != QCP::msRight) {
+        return own;
+    }
+    const int offset = own + kStackedAxisGap;
+    int extent = own;
+    for (QCPAxisRect* rect : stacked_) {
+        if (rect == nullptr) {
+            continue;
+        }
+        QCPAxis* stackedAxis = rect->axis(QCPAxis::atRight);
+        stackedAxis->setOffset(offset);
+        extent = std::max(extent, offset + AxisExtent::of(stackedAxis));
+    }
+    return extent;
+}
+
+}  // namespace cellwatch
