@@ -16,51 +16,31 @@ class FakeGauge final : public PowerGaugeControl {
 public:
     double limit = 1e9;
 
-    void setMaximum(double v) override {
-        log("maximum");
-        max_ = std::min(v, limit);
-    }
+    void setMaximum(double v) override { set("maximum", max_, std::min(v, limit)); }
     double maximum() const override { return max_; }
-    void setMinimum(double v) override {
-        log("minimum");
-        min_ = v;
-    }
+    void setMinimum(double v) override { set("minimum", min_, v); }
     double minimum() const override { return min_; }
-    void setStep(double v) override {
-        log("step");
-        step_ = v;
-    }
+    void setStep(double v) override { set("step", step_, v); }
     double step() const override { return step_; }
-    void setLowerMark(double v) override {
-        log("lower");
-        lower_ = v;
-    }
+    void setLowerMark(double v) override { set("lower", lower_, v); }
     double lowerMark() const override { return lower_; }
-    void setUpperMark(double v) override {
-        log("upper");
-        upper_ = v;
-    }
+    void setUpperMark(double v) override { set("upper", upper_, v); }
     double upperMark() const override { return upper_; }
-    void setValue(double v) override {
-        log("value");
-        value_ = v;
-    }
+    void setValue(double v) override { set("value", value_, v); }
     double value() const override { return value_; }
-    void setCaption(const QString& v) override {
-        log("caption " + v.toStdString());
-        caption_ = v;
-    }
+    void setCaption(const QString& v) override { set("caption " + v.toStdString(), caption_, v); }
     QString caption() const override { return caption_; }
-    void setMode(int v) override {
-        log("mode " + std::to_string(v));
-        mode_ = v;
-    }
+    void setMode(int v) override { set("mode " + std::to_string(v), mode_, v); }
     int mode() const override { return mode_; }
 
     std::vector<std::string> calls;
 
 private:
-    void log(const std::string& call) { calls.push_back(call); }
+    template <typename T>
+    void set(const std::string& call, T& field, T v) {
+        calls.push_back(call);
+        field = v;
+    }
     double max_ = -1, min_ = -1, step_ = -1, lower_ = -1, upper_ = -1, value_ = 7;
     QString caption_ = "12.000";
     int mode_ = 0;
