@@ -419,10 +419,7 @@ void MainWindow::setReadout(int index, const QString& text) {
 
 void MainWindow::setLargeReadout(int index, const QString& text) {
     if (QLabel* l = largeReadout(index)) {
-        l->setText(text);
-        // As wide as its text; of fixed size, so that a new text of the same
-        // width asks for no layout.
-        l->setFixedSize(textWidthFor(*l, text), l->height());
+        setFittedText(l, text);
     }
 }
 

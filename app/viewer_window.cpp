@@ -472,8 +472,7 @@ void ViewerWindow::setReadout(int index, const QString& text) {
 
 void ViewerWindow::setLargeReadout(int index, const QString& text) {
     if (QLabel* l = largeReadout(index)) {
-        l->setText(text);
-        l->setFixedSize(textWidthFor(*l, text), l->height());  // as in the main window
+        setFittedText(l, text);
     }
 }
 

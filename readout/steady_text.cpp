@@ -5,7 +5,10 @@
 #include <cmath>
 
 namespace cellwatch {
+namespace {
 
+// The width a label needs for a single-line readout text: what its size hint
+// would say (or a pixel more), measured without laying the text out.
 int textWidthFor(const QLabel& label, const QString& text) {
     const QMargins m = label.contentsMargins();
     // The sum of the characters' own advances: no shaping (which costs more
@@ -17,6 +20,13 @@ int textWidthFor(const QLabel& label, const QString& text) {
         advance += metrics.horizontalAdvance(c);
     }
     return static_cast<int>(std::ceil(advance)) + m.left() + m.right() + 2 * label.margin();
+}
+
+}  // namespace
+
+void setFittedText(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->setFixedSize(textWidthFor(*label, text), label->height());
 }
 
 void setSteadyText(QLabel* label, const QString& text) {

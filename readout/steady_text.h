@@ -17,8 +17,9 @@ namespace cellwatch {
 
 void setSteadyText(QLabel* label, const QString& text);
 
-// The width a label needs for a single-line readout text: what its size hint
-// would say (or a pixel more), measured without laying the text out.
-int textWidthFor(const QLabel& label, const QString& text);
+// Sets a label's text and makes it exactly as wide as the text, at a fixed
+// size, so that a later text of the same width asks for no layout (the
+// large readouts, placed by hand beside the gauge).
+void setFittedText(QLabel* label, const QString& text);
 
 }  // namespace cellwatch
