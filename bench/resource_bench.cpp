@@ -363,7 +363,8 @@ emu::ChargerReading charging(std::size_t k) {
     r.chemistry = emu::Chemistry::Lithium;
     r.extTemperature = Decimal::fromInt(25);
     r.intTemperature = Decimal::fromInt(30);
-    r.inputVoltage = Decimal::fromHundredths(1000 + n);  // tells the messages apart
+    r.inputVoltage =
+        Decimal::fromHundredths(1200 + n);  // tells the messages apart; above the input-low alarm
     r.voltage = Decimal::fromHundredths(1140 + n / 150 + jitter);
     r.current = Decimal::fromHundredths(200 + (n % 3 == 0 ? 1 : 0));
     r.capacity = Decimal::fromInt(n * 65 / 1000);
@@ -486,7 +487,7 @@ Sent send(emu::PseudoTerminal& pty, const RowTimes& rowTimes, FrameLayout layout
     result.cpu = processCpuSeconds() - cpu0 - writer.cpuSeconds();
     runEventsFor(300);  // the last rows, not counted
     for (std::size_t i = 0; i < count; ++i) {
-        const auto row = rowTimes.find(static_cast<long>(1000 + firstK + i));
+        const auto row = rowTimes.find(static_cast<long>(1200 + firstK + i));
         if (row != rowTimes.end()) {
             result.latencyMs.push_back(msBetween(writer.lastByteTimes()[i], row->second));
         }

@@ -80,6 +80,32 @@ const QPixmap& CellBar::scaledPicture(const QSize& size) const {
     return scaled_;
 }
 
+const QPixmap& CellBar::groove(const QSize& size) const {
+    const QPalette& pal = palette();
+    const qreal ratio = devicePixelRatioF();
+    if (groove_.deviceIndependentSize() != QSizeF(size) || groove_.devicePixelRatio() != ratio ||
+        grooveKey_ != pal.cacheKey()) {
+        // The palette's base, slightly shaded towards the sides.
+        const QColor base = pal.color(QPalette::Base);
+        const QColor side = Blend(base, pal.color(QPalette::Text), 0.10);
+        QLinearGradient shade(0, 0, size.width(), 0);
+        shade.setColorAt(0.0, side);
+        shade.setColorAt(0.5, base);
+        shade.setColorAt(1.0, side);
+        QPixmap pixmap(size * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        QPainter painter(&pixmap);
+        painter.fillRect(QRect(QPoint(0, 0), size), shade);
+        painter.end();
+        groove_ = pixmap;
+        grooveKey_ = pal.cacheKey();
+    }
+    return groove_;
+}
+
+// Everything is copied from pictures drawn once, in pieces the raster
+// engine copies row by row: a gradient or tiled fill of a tall bar would be
+// split over the GUI thread pool at every level change.
 void CellBar::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QPalette& pal = palette();
@@ -88,27 +114,29 @@ void CellBar::paintEvent(QPaintEvent* /*event*/) {
         return;
     }
 
-    // Empty part: the palette's base, slightly shaded towards the sides.
-    const QColor base = pal.color(QPalette::Base);
-    QLinearGradient groove(track.topLeft(), track.topRight());
-    groove.setColorAt(0.0, Blend(base, pal.color(QPalette::Text), 0.10));
-    groove.setColorAt(0.5, base);
-    groove.setColorAt(1.0, Blend(base, pal.color(QPalette::Text), 0.10));
-    painter.fillRect(track, groove);
-
     const int filled = (track.height() * value_ + kMaximum / 2) / kMaximum;
+    const int empty = track.height() - filled;
+    if (empty > 0) {
+        painter.drawPixmap(track.topLeft(), groove(track.size()),
+                           QRect(0, 0, track.width(), empty));
+    }
     if (filled > 0) {
-        const QRect fill(track.left(), track.bottom() - filled + 1, track.width(), filled);
+        const QRect fill(track.left(), track.top() + empty, track.width(), filled);
         if (picture_.isNull()) {
             painter.fillRect(fill, fillColor_);
         } else if (pictureStyle_ == kPictureStretched) {
             const QPixmap& pixmap = scaledPicture(track.size());
-            painter.drawPixmap(fill, pixmap, fill.translated(-track.topLeft()));
+            painter.drawPixmap(fill.topLeft(), pixmap, fill.translated(-track.topLeft()));
         } else {
+            // Tiles start at the bottom edge, so the lowest tile is always
+            // whole; each tile is its own copy.
             const QPixmap& pixmap = scaledPicture(track.size());
             const int tile = std::max(1, pixmap.height());
-            // Tiles start at the bottom edge, so the lowest tile is always whole.
-            painter.drawTiledPixmap(fill, pixmap, QPoint(0, (tile - filled % tile) % tile));
+            painter.setClipRect(fill);
+            for (int bottom = fill.bottom() + 1; bottom > fill.top(); bottom -= tile) {
+                painter.drawPixmap(fill.left(), bottom - tile, pixmap);
+            }
+            painter.setClipping(false);
         }
     }
 

@@ -56,6 +56,7 @@ protected:
 private:
     QRect trackRect() const;
     const QPixmap& scaledPicture(const QSize& size) const;
+    const QPixmap& groove(const QSize& size) const;
 
     int value_ = 0;
     int pictureStyle_ = kPictureStretched;
@@ -64,6 +65,8 @@ private:
     QColor fillColor_{0, 192, 0};
     mutable QPixmap scaled_;  // picture_ scaled for the current size and style
     mutable bool scaledValid_ = false;
+    mutable QPixmap groove_;        // the empty track for the current size and palette
+    mutable qint64 grooveKey_ = 0;  // the palette it was drawn with
 };
 
 }  // namespace cellwatch

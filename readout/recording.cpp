@@ -56,7 +56,10 @@ void Recording::begin() {
 }
 
 void Recording::startAt(const QDateTime& now) {
-    recordingStart_ = now;
+    // Kept in UTC: arithmetic on local times asks the C library for the
+    // zone (and so the disk) at every step, several times a sample.
+    recordingStart_ = now.toUTC();
+    startAsGiven_ = now;
     startTicks_ = ticks_.tickCount();
 }
 
@@ -87,7 +90,7 @@ void Recording::ResetChart() {
     for (int series = 0; series < kSeriesCount; ++series) {
         chart_.clearSeries(series);
     }
-    const QDateTime now = wall_.now();
+    const QDateTime now = wall_.now().toUTC();
     timeWindowEnd_ = now.addMSecs(kTimeWindowInitialMs);
     chart_.setAxisRange(ChartAxis::Bottom, 0, daysBetween(now, timeWindowEnd_));
     chart_.setAutoRepaint(true);

@@ -144,8 +144,11 @@ public:
     void ApplySample(StatusSample& sample);
 
     // --- state, for the window and tests -------------------------------------------------
-    QDateTime recordingStart() const { return recordingStart_; }
-    QDateTime timeWindowEnd() const { return timeWindowEnd_; }
+    // In the wall clock's own time zone.
+    QDateTime recordingStart() const { return startAsGiven_; }
+    QDateTime timeWindowEnd() const {
+        return startAsGiven_.addMSecs(recordingStart_.msecsTo(timeWindowEnd_));
+    }
     const AxisScaler& axes() const { return axes_; }
     ChartSurface& chart() { return chart_; }
     DataTableModel& table() { return table_; }
@@ -173,8 +176,9 @@ private:
     bool resetTitleShown_ = false;  // the title is the idle title of ResetChart
     std::uint32_t connectTicks_ = 0;
     std::uint32_t startTicks_ = 0;  // the tick count at recordingStart_
-    QDateTime recordingStart_;
-    QDateTime timeWindowEnd_;
+    QDateTime recordingStart_;      // in UTC
+    QDateTime startAsGiven_;        // the same moment as the wall clock gave it
+    QDateTime timeWindowEnd_;       // in UTC
 };
 
 // The X value of a moment: days since a start, to the millisecond.

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
 #include <QImage>
 #include <QPixmap>
 
@@ -84,18 +88,65 @@ TEST(CellPanelWidget, ShowsWhatTheCellPanelWrites) {
     EXPECT_EQ(panel.statisticLabel(4)->text(), "0.70");
 }
 
-TEST(CellBar, FillsFromTheBottom) {
-    CellBar bar;
-    bar.resize(20, 102);  // 100 pixels inside the border
-    bar.setFillColor(QColor(0, 0, 255));
-    bar.setValue(130);
-    EXPECT_EQ(bar.value(), 100);
-    bar.setValue(25);
-    const QImage image = bar.grab().toImage();
-    EXPECT_EQ(image.pixelColor(10, 100), QColor(0, 0, 255));  // lowest row inside
-    EXPECT_EQ(image.pixelColor(10, 76), QColor(0, 0, 255));   // 25th row from the bottom
-    EXPECT_NE(image.pixelColor(10, 75), QColor(0, 0, 255));
-    EXPECT_NE(image.pixelColor(10, 5), QColor(0, 0, 255));
+// A picture 10 rows tall: red top row, blue below.
+QImage RedTopped(int width) {
+    QImage picture(width, 10, QImage::Format_RGB32);
+    picture.fill(QColor(0, 0, 255));
+    for (int x = 0; x < width; ++x) {
+        picture.setPixelColor(x, 0, QColor(255, 0, 0));
+    }
+    return picture;
+}
+
+// Bars of 100 rows inside the border at 25 %: what each fill style paints
+// in the filled quarter, and the empty groove above it.
+TEST(CellBar, FillsFromTheBottomInEveryStyle) {
+    const QColor red(255, 0, 0), blue(0, 0, 255);
+    struct Case {
+        const char* name;
+        bool picture;
+        int style;
+        // Rows counted from the lowest row inside (0) upwards.
+        std::vector<std::pair<int, QColor>> rows;
+    };
+    const Case cases[] = {
+        {"colour", false, CellBar::kPictureStretched, {{0, blue}, {24, blue}}},
+        // The picture stretched over the whole scale: its red top lies at
+        // the 100 % mark, so a quarter shows blue only.
+        {"stretched", true, CellBar::kPictureStretched, {{0, blue}, {12, blue}, {24, blue}}},
+        // Tiles from the bottom edge: every tenth row from the ninth is red.
+        {"tiled",
+         true,
+         CellBar::kPictureTiled,
+         {{0, blue}, {8, blue}, {9, red}, {10, blue}, {19, red}, {24, blue}}},
+    };
+    for (const Case& c : cases) {
+        CellBar bar;
+        bar.resize(20, 102);
+        bar.setFillColor(blue);
+        bar.setPictureStyle(c.style);
+        if (c.picture) {
+            bar.setFillPicture(RedTopped(18));
+        }
+        bar.setValue(130);
+        EXPECT_EQ(bar.value(), 100) << c.name;
+        bar.setValue(25);
+        const QImage image = bar.grab().toImage();
+        for (const auto& [row, colour] : c.rows) {
+            EXPECT_EQ(image.pixelColor(10, 100 - row), colour) << c.name << " row " << row;
+        }
+        // Above the fill: the groove, the palette's base in the middle and
+        // shaded towards the sides, the same on every row.
+        const QColor base = bar.palette().color(QPalette::Base);
+        for (int y : {5, 50, 75}) {
+            const QColor middle = image.pixelColor(10, y);
+            EXPECT_LE(std::abs(middle.red() - base.red()) + std::abs(middle.blue() - base.blue()),
+                      6)
+                << c.name << " y " << y;
+            EXPECT_NE(image.pixelColor(1, y).rgb(), base.rgb()) << c.name << " y " << y;
+            EXPECT_EQ(image.pixelColor(1, y), image.pixelColor(1, 5)) << c.name << " y " << y;
+        }
+    }
 }
 
 }  // namespace
