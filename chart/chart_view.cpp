@@ -14,6 +14,35 @@
 namespace cellwatch {
 namespace {
 
+// QCustomPlot redraws a buffered layer and then repaints the whole widget.
+// The chart redraws the curves' layer the same way and repaints only what
+// new points changed; these reach the two protected steps it needs.
+struct LayerSteps : QCPLayer {
+    static auto buffer() { return &LayerSteps::mPaintBuffer; }
+    static auto drawToBuffer() { return &LayerSteps::drawToPaintBuffer; }
+};
+struct PlotSteps : QCustomPlot {
+    static auto buffersInvalid() { return &PlotSteps::hasInvalidatedPaintBuffers; }
+};
+
+// Draws a buffered layer's paint buffer anew without repainting the plot;
+// false when it needs a full replot instead (no buffer of its own yet, or
+// buffers to be set up again after a resize or a layer change).
+bool redrawLayerBuffer(QCustomPlot* plot, QCPLayer* layer) {
+    if (layer->mode() != QCPLayer::lmBuffered || (plot->*PlotSteps::buffersInvalid())()) {
+        return false;
+    }
+    const QSharedPointer<QCPAbstractPaintBuffer> buffer =
+        (layer->*LayerSteps::buffer()).toStrongRef();
+    if (!buffer) {
+        return false;
+    }
+    buffer->clear(Qt::transparent);
+    (layer->*LayerSteps::drawToBuffer())();
+    buffer->setInvalidated(false);
+    return true;
+}
+
 constexpr double kSecondsPerDay = 86400.0;
 
 const QColor kPanelColour(0, 20, 50);
@@ -129,6 +158,8 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
         }
         replottedRanges_ = shownRanges();
         replottedTitle_ = title_->text();
+        curvesDirty_ = {};
+        curvesWhollyDirty_ = false;
     });
     // The curves on a buffered layer of their own, between the grid and the
     // axes; the title goes with the axes.
@@ -217,7 +248,18 @@ void ChartView::replotNow() {
         plot_->replot();
         return;
     }
-    curves->replot();
+    if (!curvesWhollyDirty_ && curvesDirty_.isEmpty()) {
+        return;  // asked to look, but no point changed the picture
+    }
+    if (curvesWhollyDirty_ || !redrawLayerBuffer(plot_, curves)) {
+        curves->replot();
+    } else {
+        // Only the strips the new points changed reach the window: the rest
+        // of the plot, and the widgets its edges touch, are not drawn again.
+        plot_->update(curvesDirty_);
+    }
+    curvesDirty_ = {};
+    curvesWhollyDirty_ = false;
     sinceReplot_.restart();
     emit curvesRedrawn();
 }
@@ -242,6 +284,11 @@ void ChartView::addPoint(int series, double x, double y) {
     if (std::isnan(x)) {
         x = points.size() > 0 ? points.lastX() : 0;
     }
+    // The point the line to this one starts from, if any.
+    std::optional<double> fromX;
+    if (points.size() > 0 && points.lastX() <= x && !std::isnan(points.y(points.size() - 1))) {
+        fromX = points.lastX();
+    }
     points.append(x, y);  // an X below the last starts a new stretch
 
     SeriesExtent& extent = extents_[seriesIndex(series)];
@@ -258,8 +305,28 @@ void ChartView::addPoint(int series, double x, double y) {
         // drawing is on again.
         tips_[seriesIndex(series)] = {};
     } else if (changesPicture(series, x, y)) {
+        markCurvesDirty(series, fromX, x, y);
         requestCurvesReplot();
     }
+}
+
+void ChartView::markCurvesDirty(int series, std::optional<double> fromX, double x, double y) {
+    if (std::isnan(y)) {
+        curvesWhollyDirty_ = true;  // a gap: rare, and where it shows is the envelope's business
+        return;
+    }
+    // A new point changes its own pixel column and the line to it from the
+    // point before: a strip from that point's column to its own, the plot's
+    // height tall, a few pixels wider for the pen and its smoothing.
+    const QCPAxis* key = graphs_[seriesIndex(series)]->keyAxis();
+    const double to = key->coordToPixel(x);
+    const double from = fromX ? key->coordToPixel(*fromX) : to;
+    const QRect plotArea = mainRect_->rect();
+    constexpr int kPenMargin = 3;
+    const int left = static_cast<int>(std::floor(std::min(from, to))) - kPenMargin;
+    const int right = static_cast<int>(std::ceil(std::max(from, to))) + kPenMargin;
+    curvesDirty_ +=
+        QRect(QPoint(left, plotArea.top()), QPoint(right, plotArea.bottom())).intersected(plotArea);
 }
 
 bool ChartView::changesPicture(int series, double x, double y) {
@@ -509,7 +576,9 @@ void ChartView::repaint() {
 
 void ChartView::setAutoRepaint(bool on) {
     autoRepaint_ = on;
-    // What changed while it was off asked for what it needs.
+    // What changed while it was off asked for what it needs; points added
+    // meanwhile are not tracked, so the curves are drawn whole.
+    curvesWhollyDirty_ = true;
     requestCurvesReplot();
 }
 

@@ -28,6 +28,7 @@
 
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -160,6 +161,9 @@ private:
     std::array<double, 10> shownRanges() const;
     // Whether a new point changes what the curve shows (noting where it is).
     bool changesPicture(int series, double x, double y);
+    // Notes the strip of the plot a new point changes (with the line from
+    // the point before it at `fromX`, if one is drawn).
+    void markCurvesDirty(int series, std::optional<double> fromX, double x, double y);
     void onMouseMove(Qt::KeyboardModifiers modifiers, QPointF position);
     void placeCursor(QPointF position);
     void showTitle();
@@ -188,6 +192,10 @@ private:
     std::array<double, 10> replottedRanges_{};
     QString replottedTitle_;
     std::array<DrawnTip, kSeriesCount> tips_{};
+    // What the curves' next redraw must bring to the window: the strips new
+    // points changed, or (after points that were not tracked) all of it.
+    QRegion curvesDirty_;
+    bool curvesWhollyDirty_ = false;
 };
 
 }  // namespace cellwatch

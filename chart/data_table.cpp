@@ -513,6 +513,14 @@ void DataTableView::applyColumnLayout() {
     }
 }
 
+void DataTableView::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    if (bottomOwed_) {
+        bottomOwed_ = false;
+        scrollToBottom();
+    }
+}
+
 bool DataTableView::isAtBottom() const {
     const QScrollBar* bar = verticalScrollBar();
     return bar->value() >= bar->maximum();
@@ -527,7 +535,7 @@ void DataTableView::setModel(QAbstractItemModel* newModel) {
     if (newModel != nullptr) {
         modelConnections_ = {
             connect(newModel, &QAbstractItemModel::rowsAboutToBeInserted, this,
-                    [this] { followBottom_ = scrollPending_ || isAtBottom(); }),
+                    [this] { followBottom_ = scrollPending_ || bottomOwed_ || isAtBottom(); }),
             // Following the bottom costs more the longer the table is, so a
             // burst of rows scrolls once, when the event loop next runs.
             connect(newModel, &QAbstractItemModel::rowsInserted, this,
@@ -538,7 +546,15 @@ void DataTableView::setModel(QAbstractItemModel* newModel) {
                                 this,
                                 [this] {
                                     scrollPending_ = false;
-                                    scrollToBottom();
+                                    // A hidden table (another tab in front)
+                                    // scrolls when it is shown: laying out
+                                    // rows nobody sees costs a live
+                                    // recording more than all its drawing.
+                                    if (isVisible()) {
+                                        scrollToBottom();
+                                    } else {
+                                        bottomOwed_ = true;
+                                    }
                                 },
                                 Qt::QueuedConnection);
                         }

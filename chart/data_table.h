@@ -151,11 +151,15 @@ public:
     // Whether the last row is in view (also true for an empty table).
     bool isAtBottom() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void applyColumnLayout();
 
     bool followBottom_ = true;
     bool scrollPending_ = false;
+    bool bottomOwed_ = false;  // rows came while hidden, following the bottom
     QList<QMetaObject::Connection> modelConnections_;
 };
 

@@ -7,9 +7,13 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QScreen>
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace cellwatch {
@@ -385,6 +389,65 @@ TEST_F(ChartRedrawTest, ANewPointRedrawsTheCurvesAloneAndShows) {
     EXPECT_EQ(curves, 1);
     EXPECT_EQ(full, 0);
     EXPECT_TRUE(curveShownAt(x, 8)) << "the curves' own layer reached the screen";
+}
+
+// New points repaint only the strips they change, and what the window then
+// holds (its backing store, not a fresh rendering) is what a full drawing
+// of the plot shows: no strip of a curve is left out.
+TEST_F(ChartRedrawTest, NewPointsRepaintAStripAndTheWindowMatchesAFullDrawing) {
+    struct PaintedWidth : QObject {
+        int widest = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) {
+                widest = std::max(widest, static_cast<QPaintEvent*>(e)->rect().width());
+            }
+            return false;
+        }
+    } painted;
+    chart.plot()->installEventFilter(&painted);
+    const auto screenMatchesDrawing = [this](const char* what) {
+        const QImage shown =
+            chart.screen()
+                ->grabWindow(chart.window()->winId(), 0, 0, chart.width(), chart.height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = chart.plot()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shown.size(), drawn.size()) << what;
+        int differing = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                differing += shown.pixel(x, y) != drawn.pixel(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differing, 0) << what;
+    };
+    const struct {
+        const char* what;
+        std::vector<std::pair<double, double>> points;  // seconds, volts
+    } steps[] = {
+        {"a steep rise into new columns", {{90, 9}, {120, 1}}},
+        {"a value wavering in one column", {{120.2, 9.5}, {120.4, 0.5}, {120.6, 3}}},
+        {"every curve at once", {{150, 4}}},
+        {"a new stretch back at the start", {{10, 2}, {40, 8}}},
+    };
+    for (const auto& step : steps) {
+        for (const auto& [seconds, volts] : step.points) {
+            chart.addPoint(kSeriesVoltage, seconds * kSecond, volts);
+            if (std::string_view(step.what) == "every curve at once") {
+                chart.addPoint(kSeriesCurrent, seconds * kSecond, volts / 2);
+                chart.addPoint(kSeriesCapacity, seconds * kSecond, volts * 100);
+                chart.addPoint(kSeriesTemperature, seconds * kSecond, volts * 5);
+            }
+        }
+        painted.widest = 0;
+        settle();
+        EXPECT_EQ(full, 0) << step.what;
+        EXPECT_EQ(curves, 1) << step.what;
+        EXPECT_GT(painted.widest, 0) << step.what;
+        EXPECT_LT(painted.widest, chart.plot()->width() / 2) << step.what;
+        screenMatchesDrawing(step.what);
+        full = curves = 0;
+    }
 }
 
 TEST_F(ChartRedrawTest, WhatAPointAsksFor) {

@@ -202,6 +202,25 @@ TEST_F(DataTableViewTest, FollowsNewRowsOnlyWhileAtTheBottom) {
     EXPECT_EQ(bar->value(), bar->maximum());
     const QRect last = view.visualRect(table.index(table.rowCount() - 1, 1));
     EXPECT_TRUE(view.viewport()->rect().contains(last.center()));
+
+    // Hidden (another tab in front), it owes the scroll and pays it when
+    // shown again: the newest row is in view.
+    view.hide();
+    appendRows(40);
+    appendRows(40);
+    view.show();
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    const QRect newest = view.visualRect(table.index(table.rowCount() - 1, 1));
+    EXPECT_TRUE(view.viewport()->rect().contains(newest.center()));
+
+    // Scrolled up before hiding, it stays where the user left it.
+    bar->setValue(10);
+    view.hide();
+    appendRows(5);
+    view.show();
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), 10);
 }
 
 TEST_F(DataTableViewTest, ColumnLayoutSurvivesSetUp) {
