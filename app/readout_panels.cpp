@@ -24,6 +24,7 @@
 #include "protocol/sample_text.h"
 #include "readout/cell_panel.h"
 #include "readout/cell_panel_widget.h"
+#include "readout/glyph_text.h"
 #include "readout/recording.h"
 
 namespace cellwatch {
@@ -50,14 +51,16 @@ void setTextColour(QWidget* w, const QColor& colour) {
     w->setPalette(p);
 }
 
-// Gives a text that changes with every sample the panel's own background:
-// an opaque widget is redrawn alone, where a transparent one has the frame,
-// the tab page and the window behind it drawn again first.
-void fillPanelBackground(QWidget* w) {
-    QPalette p = w->palette();
+// Gives a text that changes with every sample the panel's own background (an
+// opaque widget is redrawn alone, where a transparent one has the frame, the
+// tab page and the window behind it drawn again first) and has it drawn from
+// its font's glyphs.
+void fillPanelBackground(QLabel* label) {
+    QPalette p = label->palette();
     p.setColor(QPalette::Window, kPanelBackground);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
+    label->setPalette(p);
+    label->setAutoFillBackground(true);
+    drawTextFromGlyphs(label);
 }
 
 // A font of `pixelSize` (0 keeps the size), bold or not.

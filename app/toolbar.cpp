@@ -7,11 +7,14 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRadialGradient>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <cmath>
+
+#include "chart/window_paint_hook.h"
 
 namespace cellwatch {
 
@@ -195,32 +198,52 @@ void ToolComboBox::showPopup() {
 
 LampWidget::LampWidget(QColor litColour, QWidget* parent) : QWidget(parent), colour_(litColour) {
     setFixedSize(sizeHint());
+    paintHook_ = new WindowPaintHook(this, [this] {
+        if (repaintTimer_.isActive()) {
+            repaintTimer_.stop();
+            update();
+        }
+    });
+    repaintTimer_.setSingleShot(true);
+    connect(&repaintTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
 void LampWidget::setLit(bool lit) {
-    if (lit != lit_) {
-        lit_ = lit;
-        if (!repaintPending_) {
-            repaintPending_ = true;
-            QTimer::singleShot(kRepaintMs, this, [this] {
-                repaintPending_ = false;
-                update();
-            });
-        }
+    if (lit == lit_) {
+        return;
+    }
+    lit_ = lit;
+    if (!repaintTimer_.isActive()) {
+        repaintTimer_.start(kLatestRepaintMs);
+        paintHook_->arm();
     }
 }
 
+const QPixmap& LampWidget::picture() const {
+    QPixmap& picture = pictures_[lit_ ? 1 : 0];
+    const qreal ratio = devicePixelRatioF();
+    if (picture.isNull() || picture.devicePixelRatio() != ratio) {
+        picture = QPixmap(size() * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF r = QRectF(rect()).adjusted(3, 3, -3, -3);
+        QRadialGradient g(r.center() - QPointF(2, 2), r.width() / 1.5);
+        const QColor base = lit_ ? colour_ : QColor(90, 90, 90);
+        g.setColorAt(0, base.lighter(lit_ ? 170 : 130));
+        g.setColorAt(1, base.darker(lit_ ? 110 : 140));
+        p.setBrush(g);
+        p.setPen(QPen(QColor(40, 40, 40), 1));
+        p.drawEllipse(r);
+    }
+    return picture;
+}
+
+// Drawn once per state into a picture; a flip copies it.
 void LampWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r = QRectF(rect()).adjusted(3, 3, -3, -3);
-    QRadialGradient g(r.center() - QPointF(2, 2), r.width() / 1.5);
-    const QColor base = lit_ ? colour_ : QColor(90, 90, 90);
-    g.setColorAt(0, base.lighter(lit_ ? 170 : 130));
-    g.setColorAt(1, base.darker(lit_ ? 110 : 140));
-    p.setBrush(g);
-    p.setPen(QPen(QColor(40, 40, 40), 1));
-    p.drawEllipse(r);
+    p.drawPixmap(0, 0, picture());
 }
 
 void LampWidget::mousePressEvent(QMouseEvent* event) {

@@ -19,9 +19,12 @@
 #include <QComboBox>
 #include <QHash>
 #include <QList>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+#include <array>
 
 class QAction;
 class QLabel;
@@ -34,6 +37,7 @@ namespace cellwatch {
 
 class ToolBarControl;
 class LampWidget;
+class WindowPaintHook;
 
 enum class ToolKind {
     Command,  // a menu entry or a tool bar button
@@ -111,12 +115,15 @@ signals:
 };
 
 // A round lamp: lit while enabled. The receive lamp flips on every receive
-// event, which can be a hundred times a second; the lamp is painted at most
-// every kRepaintMs, showing its state of that moment.
+// event, which can be a hundred times a second, and a message comes in two
+// or three of them. A flip is painted with the window's next paint (the
+// sample the message brings), and kLatestRepaintMs after it at the latest
+// when the window paints nothing till then (bytes that make no sample): the
+// lamp shows its state of that moment, at most once per paint of the window.
 class LampWidget final : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kRepaintMs = 50;
+    static constexpr int kLatestRepaintMs = 150;
 
     LampWidget(QColor litColour, QWidget* parent = nullptr);
     void setLit(bool lit);
@@ -131,9 +138,13 @@ signals:
     void clicked();
 
 private:
+    const QPixmap& picture() const;
+
     QColor colour_;
     bool lit_ = false;
-    bool repaintPending_ = false;
+    QTimer repaintTimer_;  // runs while a flip is owed to the screen
+    WindowPaintHook* paintHook_ = nullptr;
+    mutable std::array<QPixmap, 2> pictures_;  // unlit, lit
 };
 
 class ToolBarControl final : public QWidget {

@@ -64,7 +64,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -84,8 +83,6 @@
 #include <qcustomplot.h>
 
 #include "app/main_window.h"
-#include "app/alarm_band.h"
-#include <QLabel>
 #include "app/tab_control.h"
 #include "bench/bench_support.h"
 #include "bench/bench_window.h"
@@ -366,7 +363,8 @@ emu::ChargerReading charging(std::size_t k) {
     r.chemistry = emu::Chemistry::Lithium;
     r.extTemperature = Decimal::fromInt(25);
     r.intTemperature = Decimal::fromInt(30);
-    r.inputVoltage = Decimal::fromHundredths(1200 + n);  // tells the messages apart
+    r.inputVoltage =
+        Decimal::fromHundredths(1200 + n);  // tells the messages apart; above the input-low alarm
     r.voltage = Decimal::fromHundredths(1140 + n / 150 + jitter);
     r.current = Decimal::fromHundredths(200 + (n % 3 == 0 ? 1 : 0));
     r.capacity = Decimal::fromInt(n * 65 / 1000);
@@ -509,24 +507,7 @@ void printLatency(const char* layout, const Sent& sent) {
     std::fflush(stdout);
 }
 
-struct PaintCounter : QObject {
-    std::map<std::string, int> n;
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint || e->type()==QEvent::Timer || e->type()==QEvent::LayoutRequest || e->type()==QEvent::UpdateRequest || e->type()==QEvent::MetaCall || e->type()==QEvent::SockAct) {
-            n[std::to_string(int(e->type())) + " " + o->metaObject()->className() + " " + o->objectName().toStdString()]++;
-        }
-        if (e->type() == QEvent::Paint && getenv("COUNTR") && n.size() < 400) {
-            auto r = static_cast<QPaintEvent*>(e)->rect();
-            auto* w = qobject_cast<QWidget*>(o);
-            auto g = w ? QRect(w->mapTo(w->window(), r.topLeft()), r.size()) : r;
-            std::fprintf(stderr, "P %s %s %d,%d %dx%d\n", o->metaObject()->className(), o->objectName().toStdString().c_str(), g.x(), g.y(), g.width(), g.height());
-        }
-        if (e->type() == QEvent::UpdateRequest && getenv("COUNTR")) std::fprintf(stderr, "---- update\n");
-        return false;
-    }
-};
 void live(int seconds) {
-    PaintCounter pc;
     emu::PseudoTerminal pty;
     bench::BenchWindow bw(false);  // the system's clocks
     MainWindow& w = *bw.window;
@@ -557,11 +538,7 @@ void live(int seconds) {
 
     // Back to back at 960 bytes a second: 112 bytes take 116.7 ms.
     const auto count112 = static_cast<std::size_t>(seconds * 960 / 112 + 1);
-    if (getenv("COUNTP")) qApp->installEventFilter(&pc);
     const Sent long112 = send(pty, rowTimes, FrameLayout::Long112, count112, 0);
-    qApp->removeEventFilter(&pc);
-    std::fprintf(stderr, "band visible %d text %s\n", w.alarms().band().isVisible(), w.alarms().band().label()->text().toStdString().c_str());
-    for (auto& [k, v] : pc.n) std::fprintf(stderr, "%6.2f %s\n", double(v) / double(count112), k.c_str());
     printCpu("receiving", long112.cpu, long112.wall);
     printLatency("112", long112);
     const Sent churn = send(pty, rowTimes, FrameLayout::Long112, count112, count112, churning);

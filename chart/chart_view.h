@@ -14,9 +14,11 @@
 // curve, and the graph draws only the envelope's points for the present
 // width and time range (about four per pixel column for each stretch of the
 // curve that reaches into the range), so drawing costs the same at a million
-// points as at ten thousand. Changes ask for a replot;
-// replots come at most every kMinReplotIntervalMs, so a burst of changes,
-// or a charger sending many messages a second, draws a few times a second.
+// points as at ten thousand. Changes ask for a replot; replots come at most
+// every kMinReplotIntervalMs, so a burst of changes, or a charger sending
+// many messages a second, draws a few times a second. A replot asked for
+// joins the window's next paint (a sample's texts) once half the interval
+// has passed, instead of waking the program for a paint pass of its own.
 // The curves have a drawing layer of their own: while the axes show what
 // they showed at the last full replot and nothing else changed, new points
 // redraw only that layer (the axes, their labels, the grid and the title,
@@ -48,6 +50,7 @@ namespace cellwatch {
 
 class ChartAxisRect;
 class EnvelopeGraph;
+class WindowPaintHook;
 class SeriesEnvelope;
 
 class ChartView : public QWidget, public ChartSurface {
@@ -157,6 +160,8 @@ private:
     // changed meanwhile.
     void requestCurvesReplot();
     void replotNow();
+    // Before the window paints: the replot asked for, if not too soon.
+    void replotWithWindow();
     // The lower and upper ends of the five axes' ranges.
     std::array<double, 10> shownRanges() const;
     // Whether a new point changes what the curve shows (noting where it is).
@@ -186,6 +191,7 @@ private:
     bool autoRepaint_ = true;
     bool viewHeld_ = false;
     QTimer replotTimer_;
+    WindowPaintHook* paintHook_ = nullptr;
     QElapsedTimer sinceReplot_;
     bool fullReplotDue_ = true;
     // As the last full replot drew them.

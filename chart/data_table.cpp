@@ -513,6 +513,16 @@ void DataTableView::applyColumnLayout() {
     }
 }
 
+// A hidden table (another tab in front) does nothing for new rows: Qt would
+// look for more rows to fetch at once (the model has them all), and
+// following the bottom waits till it is shown. Laying out rows nobody sees
+// cost a live recording more than all its drawing.
+void DataTableView::rowsInserted(const QModelIndex& parent, int start, int end) {
+    if (isVisible()) {
+        QTableView::rowsInserted(parent, start, end);
+    }
+}
+
 void DataTableView::showEvent(QShowEvent* event) {
     QTableView::showEvent(event);
     if (bottomOwed_) {
@@ -540,16 +550,14 @@ void DataTableView::setModel(QAbstractItemModel* newModel) {
             // burst of rows scrolls once, when the event loop next runs.
             connect(newModel, &QAbstractItemModel::rowsInserted, this,
                     [this] {
-                        if (followBottom_ && !scrollPending_) {
+                        if (followBottom_ && !isVisible()) {
+                            bottomOwed_ = true;
+                        } else if (followBottom_ && !scrollPending_) {
                             scrollPending_ = true;
                             QMetaObject::invokeMethod(
                                 this,
                                 [this] {
                                     scrollPending_ = false;
-                                    // A hidden table (another tab in front)
-                                    // scrolls when it is shown: laying out
-                                    // rows nobody sees costs a live
-                                    // recording more than all its drawing.
                                     if (isVisible()) {
                                         scrollToBottom();
                                     } else {

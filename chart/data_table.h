@@ -152,6 +152,7 @@ public:
     bool isAtBottom() const;
 
 protected:
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void showEvent(QShowEvent* event) override;
 
 private:
