@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QSignalSpy>
 
 #include "app/captions.h"
@@ -89,6 +91,67 @@ TEST_F(ToolBarTest, ListToolsAndLamps) {
     lamp->setEnabled(!lamp->enabled());
     const bool lit = lamp->enabled();
     EXPECT_EQ(static_cast<LampWidget*>(lamp->widget())->isLit(), lit);
+}
+
+// The receive lamp flips on every receive event; its flips reach the screen
+// with the window's next paint (the sample's texts), never in a pass of their
+// own, and within kLatestRepaintMs when the window paints nothing else. What
+// is painted is the lamp's state of that moment, lit or not.
+TEST(LampWidget, FlipsArePaintedWithTheWindowOrSoonAfter) {
+    QWidget window;
+    auto* lamp = new LampWidget(QColor(40, 220, 60), &window);
+    auto* text = new QLabel(QStringLiteral("1.00"), &window);
+    text->move(40, 0);
+    window.resize(120, 30);
+    window.show();
+    const auto settle = [] {
+        for (int i = 0; i < 5; ++i) {
+            QApplication::processEvents();
+        }
+    };
+    settle();
+    struct Log : QObject {
+        int passes = 0;
+        int lampPaints = 0;
+        QObject* lamp = nullptr;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            passes += event->type() == QEvent::UpdateRequest ? 1 : 0;
+            lampPaints += event->type() == QEvent::Paint && watched == lamp ? 1 : 0;
+            return false;
+        }
+    } log;
+    log.lamp = lamp;
+    const auto centre = [&] {  // a rendering of its own, not counted
+        qApp->removeEventFilter(&log);
+        const QColor c = lamp->grab().toImage().pixelColor(9, 9);
+        qApp->installEventFilter(&log);
+        return c;
+    };
+    const QColor unlit = centre();
+
+    for (int flip = 0; flip < 3; ++flip) {  // a message in three receive events
+        lamp->setLit(!lamp->isLit());
+        settle();
+    }
+    EXPECT_EQ(log.passes, 0) << "flips alone wait for the window";
+    text->setText(QStringLiteral("2.00"));  // the sample
+    settle();
+    EXPECT_EQ(log.passes, 1);
+    EXPECT_EQ(log.lampPaints, 1);
+    EXPECT_TRUE(lamp->isLit());
+    EXPECT_NE(centre(), unlit);
+
+    lamp->setLit(false);  // bytes that make no sample
+    QElapsedTimer waited;
+    waited.start();
+    while (log.lampPaints < 2 && waited.elapsed() < 2000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    EXPECT_EQ(log.lampPaints, 2);
+    EXPECT_GE(waited.elapsed(), LampWidget::kLatestRepaintMs - 20);
+    EXPECT_LT(waited.elapsed(), LampWidget::kLatestRepaintMs + 500);
+    EXPECT_EQ(centre(), unlit);
+    qApp->removeEventFilter(&log);
 }
 
 TEST_F(ToolBarTest, WidthsAreInTwips) {
