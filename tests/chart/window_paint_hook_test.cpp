@@ -78,15 +78,15 @@ TEST_F(WindowPaintHookTest, AnOwedRepaintJoinsTheWindowsNextPaint) {
 // Moved to another window, the hook follows it there.
 TEST_F(WindowPaintHookTest, FollowsTheWidgetToAnotherWindow) {
     int runs = 0;
-    WindowPaintHook hook(owed, [&] { ++runs; });
-    hook.arm();
+    auto* hook = new WindowPaintHook(owed, [&] { ++runs; });  // owned by the widget
+    hook->arm();
     QWidget other;
     other.resize(100, 50);
     owed->setParent(&other);
     other.show();
     settle();
     runs = 0;
-    hook.arm();
+    hook->arm();
     text->setText(QStringLiteral("2.00"));  // the old window paints
     settle();
     EXPECT_EQ(runs, 0);
