@@ -83,6 +83,10 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
     plot_->setAutoAddPlottableToLegend(false);
     plot_->setBackground(QBrush(kPanelColour));
     plot_->setAttribute(Qt::WA_OpaquePaintEvent);
+    // A replot is shown with the window's next paint (usually the one about
+    // to run, which also shows the sample's texts), not by a paint of the
+    // plot alone at once.
+    plot_->setPlottingHint(QCP::phImmediateRefresh, false);
     plot_->setMouseTracking(true);
 
     // Replace the default axis rect (and the legend inside it) by ours.
