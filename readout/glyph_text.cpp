@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QGlyphRun>
-#include <QHash>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -13,6 +12,8 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace cellwatch {
 namespace {
@@ -30,7 +31,9 @@ struct FontGlyphs {
     qreal height = 0;  // of a line, as a text layout rounds it
 };
 
-using GlyphCache = QHash<QString, std::shared_ptr<const FontGlyphs>>;
+// A handful of fonts, compared as fonts: a font's key is a string built
+// anew at every call.
+using GlyphCache = std::vector<std::pair<QFont, std::unique_ptr<const FontGlyphs>>>;
 
 GlyphCache& glyphCache() {
     // Emptied while the application ends, before the fonts go.
@@ -43,11 +46,12 @@ GlyphCache& glyphCache() {
 
 const FontGlyphs& glyphsOf(const QFont& font) {
     GlyphCache& cache = glyphCache();
-    const QString key = font.key();
-    if (auto found = cache.constFind(key); found != cache.cend()) {
-        return **found;
+    for (const auto& [known, glyphs] : cache) {
+        if (known == font) {
+            return *glyphs;
+        }
     }
-    auto glyphs = std::make_shared<FontGlyphs>();
+    auto glyphs = std::make_unique<FontGlyphs>();
     glyphs->raw = QRawFont::fromFont(font);
     if (glyphs->raw.isValid()) {
         QString all;
@@ -66,7 +70,8 @@ const FontGlyphs& glyphsOf(const QFont& font) {
     const QFontMetricsF metrics(font);
     glyphs->ascent = metrics.ascent();
     glyphs->height = std::ceil(metrics.ascent() + metrics.descent());
-    return **cache.insert(key, std::move(glyphs));
+    cache.emplace_back(font, std::move(glyphs));
+    return *cache.back().second;
 }
 
 bool drawnByQLabel(const QLabel& label) {
