@@ -8,6 +8,7 @@ PortReceiver::PortReceiver(QSerialPort& port, ReceiveAssembler& assembler, QObje
 }
 
 void PortReceiver::receive() {
+    takeAllWaiting(port_);
     assembler_.serviceReceived(source_);
     setReadWakeThreshold(port_, assembler_.bytesBeforeWork(source_));
 }

@@ -63,6 +63,7 @@ void SerialLink::close() {
 }
 
 void SerialLink::receive() {
+    takeAllWaiting(port_);
     if (tap_ != nullptr) {
         // The new bytes are the tail of what waits; the receive path reads
         // from the port itself, so they stay there until it does.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
 #include <termios.h>
 #endif
 
@@ -35,6 +36,28 @@ bool setReadWakeThreshold(QSerialPort& port, std::size_t bytes) {
     Q_UNUSED(port);
     Q_UNUSED(bytes);
     return true;
+#endif
+}
+
+void takeAllWaiting(QSerialPort& port) {
+#ifdef Q_OS_UNIX
+    // Bounded: a line at full speed cannot keep the driver filled for long.
+    for (int round = 0; round < 64 && port.isOpen(); ++round) {
+        int inDriver = 0;
+        const int fd = static_cast<int>(port.handle());
+        if (fd < 0 || ::ioctl(fd, FIONREAD, &inDriver) != 0 || inDriver <= 0) {
+            return;
+        }
+        // Readable at once only below the minimum-read count (set again
+        // after the event); inside a readyRead handler this reads without
+        // emitting another.
+        setReadWakeThreshold(port, 1);
+        if (!port.waitForReadyRead(0)) {
+            return;
+        }
+    }
+#else
+    Q_UNUSED(port);
 #endif
 }
 

@@ -25,6 +25,14 @@ bool applyChargerLineSettings(QSerialPort& port);
 // does nothing. Returns false when the driver refused it.
 bool setReadWakeThreshold(QSerialPort& port, std::size_t bytes);
 
+// Reads into the port's own buffer whatever its driver already holds. A
+// terminal hands one non-blocking read at most 64 bytes, so the bytes of a
+// message woken for all at once would otherwise come in two or three
+// receive events, each a wake-up of its own; called at the start of a
+// receive event, they all belong to it. Unix terminals only; elsewhere it
+// does nothing.
+void takeAllWaiting(QSerialPort& port);
+
 class SerialPortByteSource final : public ByteSource {
 public:
     explicit SerialPortByteSource(QSerialPort& port) : port_(port) {}
