@@ -9,40 +9,12 @@
 
 #include "chart/chart_axes.h"
 #include "chart/envelope_graph.h"
+#include "chart/layer_redraw.h"
 #include "chart/series_envelope.h"
 #include "chart/window_paint_hook.h"
 
 namespace cellwatch {
 namespace {
-
-// QCustomPlot redraws a buffered layer and then repaints the whole widget.
-// The chart redraws the curves' layer the same way and repaints only what
-// new points changed; these reach the two protected steps it needs.
-struct LayerSteps : QCPLayer {
-    static auto buffer() { return &LayerSteps::mPaintBuffer; }
-    static auto drawToBuffer() { return &LayerSteps::drawToPaintBuffer; }
-};
-struct PlotSteps : QCustomPlot {
-    static auto buffersInvalid() { return &PlotSteps::hasInvalidatedPaintBuffers; }
-};
-
-// Draws a buffered layer's paint buffer anew without repainting the plot;
-// false when it needs a full replot instead (no buffer of its own yet, or
-// buffers to be set up again after a resize or a layer change).
-bool redrawLayerBuffer(QCustomPlot* plot, QCPLayer* layer) {
-    if (layer->mode() != QCPLayer::lmBuffered || (plot->*PlotSteps::buffersInvalid())()) {
-        return false;
-    }
-    const QSharedPointer<QCPAbstractPaintBuffer> buffer =
-        (layer->*LayerSteps::buffer()).toStrongRef();
-    if (!buffer) {
-        return false;
-    }
-    buffer->clear(Qt::transparent);
-    (layer->*LayerSteps::drawToBuffer())();
-    buffer->setInvalidated(false);
-    return true;
-}
 
 constexpr double kSecondsPerDay = 86400.0;
 
