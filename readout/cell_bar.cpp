@@ -1,8 +1,10 @@
 #include "readout/cell_bar.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QLinearGradient>
+#include <QPaintEngine>
 #include <QPainter>
 
 namespace cellwatch {
@@ -80,11 +82,9 @@ const QPixmap& CellBar::scaledPicture(const QSize& size) const {
     return scaled_;
 }
 
-const QPixmap& CellBar::groove(const QSize& size) const {
+const QPixmap& CellBar::groove(const QSize& size, qreal ratio) const {
     const QPalette& pal = palette();
-    const qreal ratio = devicePixelRatioF();
-    if (groove_.deviceIndependentSize() != QSizeF(size) || groove_.devicePixelRatio() != ratio ||
-        grooveKey_ != pal.cacheKey()) {
+    if (grooveSize_ != size || grooveRatio_ != ratio || grooveKey_ != pal.cacheKey()) {
         // The palette's base, slightly shaded towards the sides.
         const QColor base = pal.color(QPalette::Base);
         const QColor side = Blend(base, pal.color(QPalette::Text), 0.10);
@@ -92,12 +92,15 @@ const QPixmap& CellBar::groove(const QSize& size) const {
         shade.setColorAt(0.0, side);
         shade.setColorAt(0.5, base);
         shade.setColorAt(1.0, side);
-        QPixmap pixmap(size * ratio);
+        QPixmap pixmap(static_cast<int>(std::ceil(size.width() * ratio)),
+                       static_cast<int>(std::ceil(size.height() * ratio)));
         pixmap.setDevicePixelRatio(ratio);
         QPainter painter(&pixmap);
-        painter.fillRect(QRect(QPoint(0, 0), size), shade);
+        painter.fillRect(QRectF(QPointF(0, 0), pixmap.deviceIndependentSize()), shade);
         painter.end();
         groove_ = pixmap;
+        grooveSize_ = size;
+        grooveRatio_ = ratio;
         grooveKey_ = pal.cacheKey();
     }
     return groove_;
@@ -117,8 +120,12 @@ void CellBar::paintEvent(QPaintEvent* /*event*/) {
     const int filled = (track.height() * value_ + kMaximum / 2) / kMaximum;
     const int empty = track.height() - filled;
     if (empty > 0) {
-        painter.drawPixmap(track.topLeft(), groove(track.size()),
-                           QRect(0, 0, track.width(), empty));
+        // The picture at the ratio of what is painted on (the screen, or a
+        // print or grab); its own pixels are what the source counts in.
+        const qreal ratio = painter.paintEngine()->paintDevice()->devicePixelRatioF();
+        const QPixmap& empties = groove(track.size(), ratio);
+        painter.drawPixmap(QRectF(track.left(), track.top(), track.width(), empty), empties,
+                           QRectF(0, 0, track.width() * ratio, empty * ratio));
     }
     if (filled > 0) {
         const QRect fill(track.left(), track.top() + empty, track.width(), filled);

@@ -56,7 +56,7 @@ protected:
 private:
     QRect trackRect() const;
     const QPixmap& scaledPicture(const QSize& size) const;
-    const QPixmap& groove(const QSize& size) const;
+    const QPixmap& groove(const QSize& size, qreal ratio) const;
 
     int value_ = 0;
     int pictureStyle_ = kPictureStretched;
@@ -65,8 +65,10 @@ private:
     QColor fillColor_{0, 192, 0};
     mutable QPixmap scaled_;  // picture_ scaled for the current size and style
     mutable bool scaledValid_ = false;
-    mutable QPixmap groove_;        // the empty track for the current size and palette
-    mutable qint64 grooveKey_ = 0;  // the palette it was drawn with
+    mutable QPixmap groove_;    // the empty track for the current size and palette
+    mutable QSize grooveSize_;  // what it was drawn for: size, ratio, palette
+    mutable qreal grooveRatio_ = 0;
+    mutable qint64 grooveKey_ = 0;
 };
 
 }  // namespace cellwatch

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -145,6 +146,41 @@ TEST(CellBar, FillsFromTheBottomInEveryStyle) {
                 << c.name << " y " << y;
             EXPECT_NE(image.pixelColor(1, y).rgb(), base.rgb()) << c.name << " y " << y;
             EXPECT_EQ(image.pixelColor(1, y), image.pixelColor(1, 5)) << c.name << " y " << y;
+        }
+    }
+}
+
+// On a screen at 150 % (or a print or grab at that ratio) the empty part is
+// the whole groove: no unpainted pixels, no part of it drawn at two thirds.
+TEST(CellBar, FillsEveryPixelAtAFractionalRatio) {
+    CellBar bar;
+    bar.resize(20, 102);
+    bar.setFillColor(QColor(0, 0, 255));
+    bar.setValue(25);
+    for (const qreal ratio : {1.0, 1.5, 2.0}) {
+        QImage image(QSize(20, 102) * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::black);
+        bar.render(&image);
+        const QColor base = bar.palette().color(QPalette::Base);
+        int unlike = 0;  // pixels of the empty part far from the groove's colours
+        for (int y = static_cast<int>(3 * ratio); y < static_cast<int>(70 * ratio); ++y) {
+            for (int x = static_cast<int>(2 * ratio); x < static_cast<int>(18 * ratio); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                unlike += std::abs(c.red() - base.red()) > 40 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(unlike, 0) << "ratio " << ratio;
+        // Shaded alike towards both sides: the groove is not stretched.
+        const int y = static_cast<int>(40 * ratio);
+        // A pixel and its mirror about the track's middle (logical x 10),
+        // a pixel clear of the border on either side.
+        const int first = static_cast<int>(std::ceil(2 * ratio));
+        const int last = static_cast<int>(20 * ratio) - 1 - first;
+        for (int dx = 0; dx < static_cast<int>(4 * ratio); ++dx) {
+            const QColor left = image.pixelColor(first + dx, y);
+            const QColor right = image.pixelColor(last - dx, y);
+            EXPECT_LE(std::abs(left.red() - right.red()), 6) << "ratio " << ratio << " dx " << dx;
         }
     }
 }
