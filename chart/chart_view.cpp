@@ -143,10 +143,10 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
     // axes; the title goes with the axes.
     plot_->addLayer(QStringLiteral("curves"), plot_->layer(QStringLiteral("main")),
                     QCustomPlot::limAbove);
-    QCPLayer* curves = plot_->layer(QStringLiteral("curves"));
-    curves->setMode(QCPLayer::lmBuffered);
+    curves_ = plot_->layer(QStringLiteral("curves"));
+    curves_->setMode(QCPLayer::lmBuffered);
     for (EnvelopeGraph* g : graphs_) {
-        g->setLayer(curves);
+        g->setLayer(curves_);
     }
     title_->setLayer(QStringLiteral("axes"));
 
@@ -232,7 +232,6 @@ void ChartView::replotNow() {
     if (!autoRepaint_) {
         return;
     }
-    QCPLayer* curves = plot_->layer(QStringLiteral("curves"));
     // A range set on an axis directly (by zooming, say) shows here too. The
     // layer replots the whole itself while a paint buffer needs drawing anew.
     if (fullReplotDue_ || shownRanges() != replottedRanges_ || title_->text() != replottedTitle_) {
@@ -242,8 +241,8 @@ void ChartView::replotNow() {
     if (!curvesWhollyDirty_ && curvesDirty_.isEmpty()) {
         return;  // asked to look, but no point changed the picture
     }
-    if (curvesWhollyDirty_ || !redrawLayerBuffer(plot_, curves)) {
-        curves->replot();
+    if (curvesWhollyDirty_ || !redrawLayerBuffer(plot_, curves_)) {
+        curves_->replot();
     } else {
         // Only the strips the new points changed reach the window: the rest
         // of the plot, and the widgets its edges touch, are not drawn again.

@@ -40,6 +40,7 @@
 #include "chart/chart_surface.h"
 
 class QCustomPlot;
+class QCPLayer;
 class QCPAxis;
 class QCPAxisRect;
 class QCPGraph;
@@ -175,6 +176,7 @@ private:
     double joinExtra(ChartAxis axis, double own, bool max) const;
 
     QCustomPlot* plot_ = nullptr;
+    QCPLayer* curves_ = nullptr;  // the curves' own buffered layer
     ChartAxisRect* mainRect_ = nullptr;
     std::array<QCPAxisRect*, 2> stackedRects_{};  // capacity, temperature
     std::array<EnvelopeGraph*, kSeriesCount> graphs_{};
