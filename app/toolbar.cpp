@@ -1,5 +1,7 @@
 #include "app/toolbar.h"
 
+#include "app/lamp_widget.h"
+
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -194,62 +196,6 @@ QString Tool::item(int index) const {
 void ToolComboBox::showPopup() {
     emit clicked();
     QComboBox::showPopup();
-}
-
-LampWidget::LampWidget(QColor litColour, QWidget* parent) : QWidget(parent), colour_(litColour) {
-    setFixedSize(sizeHint());
-    paintHook_ = new WindowPaintHook(this, [this] {
-        if (repaintTimer_.isActive()) {
-            repaintTimer_.stop();
-            update();
-        }
-    });
-    repaintTimer_.setSingleShot(true);
-    connect(&repaintTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
-}
-
-void LampWidget::setLit(bool lit) {
-    if (lit == lit_) {
-        return;
-    }
-    lit_ = lit;
-    if (!repaintTimer_.isActive()) {
-        repaintTimer_.start(kLatestRepaintMs);
-        paintHook_->arm();
-    }
-}
-
-const QPixmap& LampWidget::picture() const {
-    QPixmap& picture = pictures_[lit_ ? 1 : 0];
-    const qreal ratio = devicePixelRatioF();
-    if (picture.isNull() || picture.devicePixelRatio() != ratio) {
-        picture = QPixmap(size() * ratio);
-        picture.setDevicePixelRatio(ratio);
-        picture.fill(Qt::transparent);
-        QPainter p(&picture);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r = QRectF(rect()).adjusted(3, 3, -3, -3);
-        QRadialGradient g(r.center() - QPointF(2, 2), r.width() / 1.5);
-        const QColor base = lit_ ? colour_ : QColor(90, 90, 90);
-        g.setColorAt(0, base.lighter(lit_ ? 170 : 130));
-        g.setColorAt(1, base.darker(lit_ ? 110 : 140));
-        p.setBrush(g);
-        p.setPen(QPen(QColor(40, 40, 40), 1));
-        p.drawEllipse(r);
-    }
-    return picture;
-}
-
-// Drawn once per state into a picture; a flip copies it.
-void LampWidget::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.drawPixmap(0, 0, picture());
-}
-
-void LampWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        emit clicked();
-    }
 }
 
 // --- the control --------------------------------------------------------------
@@ -528,6 +474,11 @@ void ToolBarControl::layoutStrips() {
     menuBar_->setGeometry(0, 0, w, mb);
     toolBar_->setGeometry(0, mb, w, tb);
     statusBand_->setGeometry(0, std::max(0, height() - sb), w, sb);
+    // The control spans the window but owns only its strips: masked to them,
+    // it is neither drawn again under the working area's texts as they change
+    // nor in the way of clicks there.
+    setMask(QRegion(menuBar_->geometry().united(toolBar_->geometry())) +
+            QRegion(statusBand_->geometry()));
 }
 
 void ToolBarControl::resizeEvent(QResizeEvent* event) {

@@ -19,12 +19,11 @@
 #include <QComboBox>
 #include <QHash>
 #include <QList>
-#include <QPixmap>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
-#include <array>
+
+#include "app/lamp_widget.h"
 
 class QAction;
 class QLabel;
@@ -36,8 +35,6 @@ class QToolButton;
 namespace cellwatch {
 
 class ToolBarControl;
-class LampWidget;
-class WindowPaintHook;
 
 enum class ToolKind {
     Command,  // a menu entry or a tool bar button
@@ -112,39 +109,6 @@ public:
     void showPopup() override;
 signals:
     void clicked();
-};
-
-// A round lamp: lit while enabled. The receive lamp flips on every receive
-// event, which can be a hundred times a second, and a message comes in two
-// or three of them. A flip is painted with the window's next paint (the
-// sample the message brings), and kLatestRepaintMs after it at the latest
-// when the window paints nothing till then (bytes that make no sample): the
-// lamp shows its state of that moment, at most once per paint of the window.
-class LampWidget final : public QWidget {
-    Q_OBJECT
-public:
-    static constexpr int kLatestRepaintMs = 150;
-
-    LampWidget(QColor litColour, QWidget* parent = nullptr);
-    void setLit(bool lit);
-    bool isLit() const { return lit_; }
-    QSize sizeHint() const override { return {18, 18}; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-
-signals:
-    void clicked();
-
-private:
-    const QPixmap& picture() const;
-
-    QColor colour_;
-    bool lit_ = false;
-    QTimer repaintTimer_;  // runs while a flip is owed to the screen
-    WindowPaintHook* paintHook_ = nullptr;
-    mutable std::array<QPixmap, 2> pictures_;  // unlit, lit
 };
 
 class ToolBarControl final : public QWidget {

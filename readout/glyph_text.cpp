@@ -5,13 +5,17 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QRawFont>
+#include <QSet>
 #include <QStyle>
+#include <QVarLengthArray>
 #include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -27,6 +31,8 @@ struct FontGlyphs {
     QRawFont raw;
     std::array<quint32, kCount> glyph{};  // 0: the font has none
     std::array<qreal, kCount> advance{};
+    std::array<qreal, kCount> inkLeft{};  // the ink's extent from the pen position
+    std::array<qreal, kCount> inkRight{};
     qreal ascent = 0;
     qreal height = 0;  // of a line, as a text layout rounds it
 };
@@ -64,6 +70,9 @@ const FontGlyphs& glyphsOf(const QFont& font) {
             for (std::size_t i = 0; i < kCount; ++i) {
                 glyphs->glyph[i] = indexes[static_cast<qsizetype>(i)];
                 glyphs->advance[i] = advances[static_cast<qsizetype>(i)].x();
+                const QRectF ink = glyphs->raw.boundingRect(glyphs->glyph[i]);
+                glyphs->inkLeft[i] = ink.left();
+                glyphs->inkRight[i] = ink.right();
             }
         }
     }
@@ -81,34 +90,38 @@ bool drawnByQLabel(const QLabel& label) {
            (label.textInteractionFlags() & Qt::TextSelectableByMouse) != 0;
 }
 
-// Paints the label's text; false when QLabel has to.
-bool paintFromGlyphs(QLabel& label) {
-    if (drawnByQLabel(label)) {
-        return false;
+// Where a label's text would be drawn from its glyphs: each character's
+// place in the font's tables and its pen position.
+struct GlyphPlacement {
+    const FontGlyphs* font = nullptr;
+    QVarLengthArray<std::size_t, 16> chars;  // index into the font's tables
+    QVarLengthArray<qreal, 16> x;            // pen position, from origin
+    QPointF origin;                          // the first pen position on the baseline
+};
+
+// Where `text` would be drawn in `label` as it stands; nothing when QLabel
+// has to draw it.
+std::optional<GlyphPlacement> placeGlyphs(const QLabel& label, const QString& text) {
+    if (drawnByQLabel(label) || (label.textFormat() == Qt::AutoText && Qt::mightBeRichText(text))) {
+        return std::nullopt;
     }
-    const QString text = label.text();
-    if (text.isEmpty()) {
-        return true;  // the background is all there is
-    }
-    if (label.textFormat() == Qt::AutoText && Qt::mightBeRichText(text)) {
-        return false;
-    }
-    const FontGlyphs& font = glyphsOf(label.font());
+    GlyphPlacement placed;
+    placed.font = &glyphsOf(label.font());
+    const FontGlyphs& font = *placed.font;
     if (!font.raw.isValid()) {
-        return false;
+        return std::nullopt;
     }
-    QList<quint32> indexes(text.size());
-    QList<QPointF> positions(text.size());
     qreal x = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
         if (c < kFirst || c > kLast || font.glyph[c - kFirst] == 0) {
-            return false;
+            return std::nullopt;
         }
-        indexes[i] = font.glyph[c - kFirst];
-        positions[i] = QPointF(x, 0);
+        placed.chars.append(c - kFirst);
+        placed.x.append(x);
         x += font.advance[c - kFirst];
     }
+    placed.x.append(x);  // where the last advance ends
 
     const int margin = label.margin();
     const QRect box = label.contentsRect().adjusted(margin, margin, -margin, -margin);
@@ -125,34 +138,127 @@ bool paintFromGlyphs(QLabel& label) {
     } else if (align & Qt::AlignVCenter) {
         top = box.top() + (box.height() - font.height) / 2;
     }
+    placed.origin = QPointF(left, top + font.ascent);
+    return placed;
+}
 
+// The columns glyph `i` may touch: its advance and its ink, a pixel wider
+// each side for smoothing.
+std::pair<int, int> glyphColumns(const GlyphPlacement& placed, qsizetype i) {
+    const std::size_t c = placed.chars[i];
+    const qreal pen = placed.origin.x() + placed.x[i];
+    const qreal left = pen + std::min<qreal>(0, placed.font->inkLeft[c]);
+    const qreal right =
+        std::max(placed.origin.x() + placed.x[i + 1], pen + placed.font->inkRight[c]);
+    return {static_cast<int>(std::floor(left)) - 1, static_cast<int>(std::ceil(right)) + 1};
+}
+
+// Paints the label's text where `columns` asks for it; false when QLabel has to.
+bool paintFromGlyphs(QLabel& label, const QRect& columns) {
+    const QString text = label.text();
+    if (text.isEmpty()) {
+        return !drawnByQLabel(label);  // the background is all there is
+    }
+    const std::optional<GlyphPlacement> placed = placeGlyphs(label, text);
+    if (!placed) {
+        return false;
+    }
+    // Only the glyphs that reach into the columns asked for (after a change of
+    // a digit or two, most lie outside).
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto [from, to] = glyphColumns(*placed, i);
+        if (to >= columns.left() && from <= columns.right()) {
+            indexes.append(placed->font->glyph[placed->chars[i]]);
+            positions.append(QPointF(placed->x[i], 0));
+        }
+    }
+    if (indexes.isEmpty()) {
+        return true;
+    }
     QGlyphRun run;
-    run.setRawFont(font.raw);
+    run.setRawFont(placed->font->raw);
     run.setGlyphIndexes(indexes);
     run.setPositions(positions);
     QPainter painter(&label);
     painter.setPen(label.palette().brush(label.foregroundRole()).color());
-    painter.drawGlyphRun(QPointF(left, top + font.ascent), run);
+    painter.drawGlyphRun(placed->origin, run);
     return true;
 }
 
 class GlyphPainter final : public QObject {
 public:
+    void watch(QLabel* label) {
+        if (!labels_.contains(label)) {
+            labels_.insert(label);
+            label->installEventFilter(this);
+            connect(label, &QObject::destroyed, this,
+                    [this](QObject* gone) { labels_.remove(gone); });
+        }
+    }
+    bool draws(const QLabel* label) const { return labels_.contains(label); }
+
     bool eventFilter(QObject* watched, QEvent* event) override {
         // Installed on labels only.
-        return event->type() == QEvent::Paint && paintFromGlyphs(*static_cast<QLabel*>(watched));
+        return event->type() == QEvent::Paint &&
+               paintFromGlyphs(*static_cast<QLabel*>(watched),
+                               static_cast<QPaintEvent*>(event)->rect());
     }
+
+private:
+    QSet<const QObject*> labels_;
 };
 
-}  // namespace
-
-void drawTextFromGlyphs(QLabel* label) {
+GlyphPainter* glyphPainter() {
     static QPointer<GlyphPainter> painter;
     if (painter == nullptr) {
         painter = new GlyphPainter;
         painter->setParent(QCoreApplication::instance());
     }
-    label->installEventFilter(painter);
+    return painter;
+}
+
+}  // namespace
+
+void drawTextFromGlyphs(QLabel* label) {
+    glyphPainter()->watch(label);
+}
+
+void setGlyphText(QLabel* label, const QString& text) {
+    const QString before = label->text();
+    if (before == text) {
+        return;
+    }
+    std::optional<GlyphPlacement> was;
+    std::optional<GlyphPlacement> will;
+    if (glyphPainter()->draws(label) && before.size() == text.size() && label->isVisible()) {
+        was = placeGlyphs(*label, before);
+        will = was ? placeGlyphs(*label, text) : std::nullopt;
+    }
+    if (!will) {
+        label->setText(text);
+        return;
+    }
+    // Only the glyphs that change, or move, are drawn again (with whatever
+    // of their neighbours reaches into their columns).
+    int left = label->width();
+    int right = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (was->chars[i] != will->chars[i] ||
+            was->origin.x() + was->x[i] != will->origin.x() + will->x[i] ||
+            was->origin.y() != will->origin.y()) {
+            for (const auto& [from, to] : {glyphColumns(*was, i), glyphColumns(*will, i)}) {
+                left = std::min(left, from);
+                right = std::max(right, to);
+            }
+        }
+    }
+    const bool updatesWereOn = !label->testAttribute(Qt::WA_UpdatesDisabled);
+    label->setAttribute(Qt::WA_UpdatesDisabled, true);  // QLabel would repaint it whole
+    label->setText(text);
+    label->setAttribute(Qt::WA_UpdatesDisabled, !updatesWereOn);
+    label->update(QRect(QPoint(left, 0), QPoint(right, label->height() - 1)) & label->rect());
 }
 
 }  // namespace cellwatch

@@ -13,10 +13,16 @@
 #pragma once
 
 class QLabel;
+class QString;
 
 namespace cellwatch {
 
 // From now on, `label`'s text is drawn from the glyphs where it can be.
 void drawTextFromGlyphs(QLabel* label);
+
+// Sets `label`'s text. Where the label is drawn from glyphs and the text keeps
+// its length, only the columns of the glyphs that change or move are drawn
+// again: a readout going from 11.40 to 11.41 redraws one digit, not five.
+void setGlyphText(QLabel* label, const QString& text);
 
 }  // namespace cellwatch

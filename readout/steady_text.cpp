@@ -1,5 +1,7 @@
 #include "readout/steady_text.h"
 
+#include "readout/glyph_text.h"
+
 #include <QFontMetricsF>
 #include <QLabel>
 #include <cmath>
@@ -25,7 +27,7 @@ int textWidthFor(const QLabel& label, const QString& text) {
 }  // namespace
 
 void setFittedText(QLabel* label, const QString& text) {
-    label->setText(text);
+    setGlyphText(label, text);
     label->setFixedSize(textWidthFor(*label, text), label->height());
 }
 
@@ -33,7 +35,7 @@ void setSteadyText(QLabel* label, const QString& text) {
     if (label->text() == text) {
         return;
     }
-    label->setText(text);  // a fixed-size label asks for no new layout
+    setGlyphText(label, text);  // a fixed-size label asks for no new layout
     // While fixed, the minimum size is the fixed size.
     const bool fixed = label->minimumSize() == label->maximumSize();
     if (fixed && textWidthFor(*label, text) <= label->minimumWidth()) {

@@ -1,0 +1,104 @@
+#include "app/lamp_widget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRadialGradient>
+
+#include "chart/window_paint_hook.h"
+
+namespace cellwatch {
+
+LampWidget::LampWidget(QColor litColour, QWidget* parent) : QWidget(parent), colour_(litColour) {
+    setFixedSize(sizeHint());
+    paintHook_ = new WindowPaintHook(this, [this] {
+        if (repaintTimer_.isActive()) {
+            repaintTimer_.stop();
+            update();
+        }
+    });
+    repaintTimer_.setSingleShot(true);
+    connect(&repaintTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+}
+
+void LampWidget::setLit(bool lit) {
+    if (lit == lit_) {
+        return;
+    }
+    lit_ = lit;
+    if (!repaintTimer_.isActive()) {
+        repaintTimer_.start(kLatestRepaintMs);
+        paintHook_->arm();
+    }
+}
+
+// The band's background behind the lamp when it is one plain colour: the
+// lamp's pictures then carry it and the lamp covers its square itself, so a
+// flip repaints the lamp alone rather than the band under it first.
+std::optional<QColor> LampWidget::plainBackground() const {
+    const QWidget* band = parentWidget();
+    if (band == nullptr || !band->autoFillBackground()) {
+        return std::nullopt;
+    }
+    const QBrush& brush = band->palette().brush(band->backgroundRole());
+    if (brush.style() != Qt::SolidPattern || !brush.isOpaque()) {
+        return std::nullopt;
+    }
+    return brush.color();
+}
+
+const QPixmap& LampWidget::picture(const std::optional<QColor>& background) const {
+    QPixmap& picture = pictures_[lit_ ? 1 : 0];
+    const qreal ratio = devicePixelRatioF();
+    const QColor fill = background.value_or(QColor(Qt::transparent));
+    if (picture.isNull() || picture.devicePixelRatio() != ratio ||
+        pictureBackgrounds_[lit_ ? 1 : 0] != fill) {
+        pictureBackgrounds_[lit_ ? 1 : 0] = fill;
+        picture = QPixmap(size() * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(fill);
+        QPainter p(&picture);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF r = QRectF(rect()).adjusted(3, 3, -3, -3);
+        QRadialGradient g(r.center() - QPointF(2, 2), r.width() / 1.5);
+        const QColor base = lit_ ? colour_ : QColor(90, 90, 90);
+        g.setColorAt(0, base.lighter(lit_ ? 170 : 130));
+        g.setColorAt(1, base.darker(lit_ ? 110 : 140));
+        p.setBrush(g);
+        p.setPen(QPen(QColor(40, 40, 40), 1));
+        p.drawEllipse(r);
+    }
+    return picture;
+}
+
+// Drawn once per state into a picture; a flip copies it.
+void LampWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(
+        0, 0, picture(testAttribute(Qt::WA_OpaquePaintEvent) ? plainBackground() : std::nullopt));
+}
+
+// Opaque (Qt then skips the band under it) only while the pictures can carry
+// the band's background.
+void LampWidget::updateOpaque() {
+    setAttribute(Qt::WA_OpaquePaintEvent, plainBackground().has_value());
+}
+
+void LampWidget::showEvent(QShowEvent* event) {
+    updateOpaque();
+    QWidget::showEvent(event);
+}
+
+void LampWidget::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange) {
+        updateOpaque();
+    }
+    QWidget::changeEvent(event);
+}
+
+void LampWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit clicked();
+    }
+}
+
+}  // namespace cellwatch
