@@ -18,6 +18,7 @@
 #include "protocol/status_decoder.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
+#include "tests/support/charger_readings.h"
 #include "tests/support/text_file.h"
 #include "tools/emulator/emulator.h"
 
@@ -208,13 +209,7 @@ struct Replayed {
 };
 
 Bytes message() {
-    emulator::ChargerReading r;
-    r.mode = emulator::Mode::Charge;
-    r.inputVoltage = Decimal::fromInt(15);
-    r.voltage = Decimal::fromHundredths(1205);
-    r.current = Decimal::fromInt(1);
-    r.cells[0] = Decimal::fromHundredths(402);
-    return emulator::encodeStatus(r, FrameLayout::Long112);
+    return emulator::encodeStatus(testing::charging(1), FrameLayout::Long112);
 }
 
 // A message whose first bytes arrive 1 s after the start and the rest

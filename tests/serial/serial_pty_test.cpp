@@ -22,6 +22,7 @@
 #include "serial/serial_link.h"
 #include "serial/serial_port_source.h"
 #include "tests/protocol/decoder_test_support.h"
+#include "tests/support/charger_readings.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {
@@ -29,10 +30,7 @@ namespace {
 
 namespace emu = emulator;
 
-// A host that follows the capacity, as the recording does.
-struct CollectingHost : testing::RecordingHost {
-    CollectingHost() { followCapacity = true; }
-};
+using testing::RecordingHost;
 
 struct Received {
     std::vector<std::string> lines;
@@ -50,7 +48,8 @@ Received playThroughPty(const std::vector<emu::Step>& steps, std::size_t expecte
     EXPECT_TRUE(port.open(QIODevice::ReadOnly)) << port.errorString().toStdString();
 
     SystemTickClock clock;
-    CollectingHost host;
+    RecordingHost host;
+    host.followCapacity = true;  // as the recording does
     StatusDecoder decoder(clock, host);
     Received result;
     ReceiveAssembler assembler(clock, decoder, [&] { ++result.lampFlips; });
@@ -136,10 +135,7 @@ bool runUntil(QSerialPort& port, Done done) {
 }
 
 std::vector<std::uint8_t> chargingMessage() {
-    emu::ChargerReading reading;
-    reading.mode = emu::Mode::Charge;
-    reading.voltage = Decimal::fromHundredths(1205);
-    return emu::encodeStatus(reading, FrameLayout::Long112);
+    return emu::encodeStatus(testing::charging(1), FrameLayout::Long112);
 }
 
 // A QSerialPort on a fresh pseudo-terminal, read through the receive path,
@@ -158,7 +154,7 @@ protected:
     emu::PseudoTerminal pty;
     QSerialPort port{QString::fromStdString(pty.slavePath())};
     SystemTickClock clock;
-    CollectingHost host;
+    RecordingHost host;
     StatusDecoder decoder{clock, host};
     int events = 0;
     int flips = 0;
@@ -226,7 +222,7 @@ protected:
     std::filesystem::path dir;
     std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
     SystemTickClock clock;
-    CollectingHost host;
+    RecordingHost host;
     StatusDecoder decoder{clock, host};
     ReceiveAssembler assembler{clock, decoder};
     SerialLink link{assembler};
