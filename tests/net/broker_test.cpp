@@ -142,17 +142,8 @@ TEST(Broker, ABrokerThatIsNotThereIsTriedAgainWithLongerWaits) {
     EXPECT_EQ(MqttClient::retryDelayMs(6), 30000);
     EXPECT_EQ(MqttClient::retryDelayMs(1000), 30000);
 
-    TestBroker broker;
-    broker.stop();
-    MqttClient watcher(optionsFor(broker, QStringLiteral("none"), false));
-    QString why;
-    QObject::connect(&watcher, &MqttClient::lost, [&](const QString& w) { why = w; });
-    watcher.start();
-    ASSERT_TRUE(waitUntil([&] { return !why.isEmpty(); }));
-    EXPECT_TRUE(why.startsWith(QStringLiteral("cannot reach the broker 127.0.0.1:")))
-        << why.toStdString();
-
-    // A name is looked up first; one that does not resolve is said so.
+    // A name is looked up first (a broker that is not there is said so
+    // through the network tool); one that does not resolve is said so.
     MqttClient lost(optionsAt(QStringLiteral("mqtt://nowhere.invalid/x"), false));
     QString lostWhy;
     QObject::connect(&lost, &MqttClient::lost, [&](const QString& w) { lostWhy = w; });
@@ -161,7 +152,7 @@ TEST(Broker, ABrokerThatIsNotThereIsTriedAgainWithLongerWaits) {
     EXPECT_TRUE(lostWhy.contains(QStringLiteral("cannot find the host"))) << lostWhy.toStdString();
 
     // One that does reaches the broker.
-    broker.start();
+    TestBroker broker;
     MqttClient found(optionsAt(QStringLiteral("mqtt://localhost:%1/x").arg(broker.port())));
     found.start();
     EXPECT_TRUE(waitUntil([&] { return found.isConnected(); }));

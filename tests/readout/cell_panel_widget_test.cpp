@@ -32,13 +32,7 @@ TEST(CellPanelWidget, StartsWithTheDesignTexts) {
         EXPECT_EQ(Named<QLabel>(panel, QStringLiteral("Label5_%1").arg(index))->text(),
                   design[index - 1]);
     }
-    const std::pair<const char*, const char*> captions[] = {{"a014", "Average(V)"},
-                                                            {"A015", "Maximum(V)"},
-                                                            {"A016", "Minimum(V)"},
-                                                            {"A017", "D.Peak(V)"}};
-    for (const auto& [name, text] : captions) {
-        EXPECT_EQ(Named<QLabel>(panel, QString::fromLatin1(name))->text(), text);
-    }
+    // The captions, found by name, are written in each language by the window.
     EXPECT_EQ(panel.captionLabel("A014"), nullptr);  // names are exact
     EXPECT_EQ(panel.cellLabel(0), nullptr);
     EXPECT_EQ(panel.cellBar(13), nullptr);
