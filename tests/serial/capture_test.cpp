@@ -2,10 +2,9 @@
 // all, and the replay's clocks and pacing.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -31,12 +30,6 @@ constexpr CaptureStart kStart{1'700'000'000'123, 3600, 0xFFFF'F000u};  // the co
 
 class CaptureTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("cellwatch-capture-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string write(const std::vector<CaptureRecord>& records) const {
         const std::string path = (dir / "c.cwcap").string();
         CaptureWriter writer(path);
@@ -55,7 +48,8 @@ protected:
         return out;
     }
 
-    fs::path dir;
+    QTemporaryDir tmp;
+    const fs::path dir = tmp.path().toStdString();
 };
 
 TEST_F(CaptureTest, RecordsComeBackAsWrittenAndLongOnesAreSplit) {
