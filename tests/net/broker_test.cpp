@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QTimeZone>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -41,19 +42,11 @@ public:
         client_.start();
     }
     bool has(const QString& leaf, const QByteArray& payload) const {
-        for (const auto& [l, p] : got) {
-            if (l == leaf && p == payload) {
-                return true;
-            }
-        }
-        return false;
+        return std::find(got.begin(), got.end(), std::pair(leaf, payload)) != got.end();
     }
     int count(const QString& leaf) const {
-        int n = 0;
-        for (const auto& m : got) {
-            n += m.first == leaf ? 1 : 0;
-        }
-        return n;
+        return static_cast<int>(
+            std::count_if(got.begin(), got.end(), [&](const auto& m) { return m.first == leaf; }));
     }
     std::vector<std::pair<QString, QByteArray>> got;
 
