@@ -106,15 +106,5 @@ TEST(RecordingSummary, OneRowAndRowsWithoutATime) {
     EXPECT_EQ(summarize({}).rows, 0);
 }
 
-TEST(RecordingSummary, StartComesFromTheJournalsCommentLine) {
-    const QDateTime start = startFromComments(
-        {QStringLiteral("cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
-                        "battery=Pb")});
-    ASSERT_TRUE(start.isValid());
-    EXPECT_EQ(start.offsetFromUtc(), 3600);
-    EXPECT_EQ(start.toUTC().time(), QTime(13, 30, 12));
-    EXPECT_FALSE(startFromComments({QStringLiteral("no start here")}).isValid());
-}
-
 }  // namespace
 }  // namespace cellwatch

@@ -11,11 +11,12 @@
 
 #include "chart/chart_view.h"
 #include "chart/series_envelope.h"
+#include "tests/chart/shown_chart.h"
 
 namespace cellwatch {
 namespace {
 
-constexpr double kSecond = 1 / 86400.0;
+using charttest::kSecond;
 
 // A recording's curves: `rows` rows `step` seconds apart from `from` seconds,
 // every quantity a straight line from its first value by its step per row.
@@ -37,12 +38,7 @@ struct Curves {
 
 class ChartOverlaysTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        chart.resize(900, 500);
-        chart.show();
-        QApplication::processEvents();
-        chart.repaint();
-    }
+    void SetUp() override { charttest::showChart(chart); }
 
     ChartView chart;
     ChartOverlays overlays{chart};
@@ -168,18 +164,6 @@ TEST_F(ChartOverlaysTest, RemovingTakesItsGraphsAndLegendEntryAndKeepsTheOthersL
     EXPECT_EQ(chart.plot()->graphCount(), ownGraphs);
     EXPECT_EQ(overlays.legend()->itemCount(), 0);
     EXPECT_FALSE(overlays.legend()->visible());
-}
-
-TEST_F(ChartOverlaysTest, TheNinthOverlayIsRefused) {
-    const Curves one(2, 0, 1, {12, 1, 1, 20});
-    for (int i = 0; i < ChartOverlays::kMaxOverlays; ++i) {
-        EXPECT_EQ(overlays.add(QString::number(i), one.view()), i);
-    }
-    const int graphs = chart.plot()->graphCount();
-    EXPECT_EQ(overlays.add(QStringLiteral("ninth"), one.view()), -1);
-    EXPECT_EQ(overlays.count(), ChartOverlays::kMaxOverlays);
-    EXPECT_EQ(chart.plot()->graphCount(), graphs);
-    EXPECT_EQ(overlays.legend()->itemCount(), ChartOverlays::kMaxOverlays);
 }
 
 TEST_F(ChartOverlaysTest, CurveSwitchesHideTheOverlaysCurveOfTheSameQuantity) {

@@ -16,20 +16,16 @@
 #include <utility>
 #include <vector>
 
+#include "tests/chart/shown_chart.h"
+
 namespace cellwatch {
 namespace {
 
-constexpr double kSecond = 1 / 86400.0;
+using charttest::kSecond;
 
 class ChartViewTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        chart.resize(900, 500);
-        chart.show();
-        QApplication::processEvents();
-        ASSERT_EQ(chart.plot()->size(), QSize(900, 500));
-        chart.repaint();  // lays the plot out
-    }
+    void SetUp() override { charttest::showChart(chart); }
 
     void moveMouse(QPointF at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QMouseEvent event(QEvent::MouseMove, at, chart.plot()->mapToGlobal(at), Qt::NoButton,
@@ -103,19 +99,6 @@ TEST_F(ChartViewTest, AnEmptyRangeIsKeptAndDrawnOneUnitWide) {
     EXPECT_EQ(chart.axis(ChartAxis::Capacity)->range(), QCPRange(0, 1));
 }
 
-TEST_F(ChartViewTest, TimeAxisLabelsReadHoursMinutesSeconds) {
-    QVector<double> ticks;
-    QVector<QString> labels;
-    chart.axis(ChartAxis::Bottom)
-        ->ticker()
-        ->generate(QCPRange(0, 173 * kSecond), QLocale::c(), 'g', 6, ticks, nullptr, &labels);
-    EXPECT_EQ(labels, (QVector<QString>{"0:00:00", "0:01:00", "0:02:00"}));
-    chart.axis(ChartAxis::Bottom)
-        ->ticker()
-        ->generate(QCPRange(0, 30000 * kSecond), QLocale::c(), 'g', 6, ticks, nullptr, &labels);
-    EXPECT_EQ(labels, (QVector<QString>{"0:00:00", "2:00:00", "4:00:00", "6:00:00", "8:00:00"}));
-}
-
 TEST_F(ChartViewTest, PointsKeepTheirOrderAndTheirX) {
     chart.addPoint(kSeriesVoltage, 2 * kSecond, 4.0);
     chart.addPoint(kSeriesVoltage, 3 * kSecond, 4.1);
@@ -176,9 +159,20 @@ TEST_F(ChartViewTest, PointsAfterTheTimeOriginMovesBackAreDrawnAsANewStretch) {
     EXPECT_EQ(redBetween(150, 0.5, 9.5), 0);
 }
 
-// Capacity and temperature label steps are whole multiples of 1, voltage
-// ones of 0.01; the labels stay few enough to read.
-TEST_F(ChartViewTest, VerticalAxisLabelsFallOnWholeMultiplesOfTheirStep) {
+// The time axis reads hours, minutes and seconds; capacity and temperature
+// label steps are whole multiples of 1, voltage ones of 0.01; the labels
+// stay few enough to read.
+TEST_F(ChartViewTest, AxisLabelsReadAsTimeAndFallOnWholeMultiplesOfTheirStep) {
+    const auto labelsOf = [this](ChartAxis axis, QCPRange range, QVector<double>* ticks) {
+        QVector<QString> labels;
+        chart.axis(axis)->ticker()->generate(range, QLocale::c(), 'g', 6, *ticks, nullptr, &labels);
+        return labels;
+    };
+    QVector<double> ticks;
+    EXPECT_EQ(labelsOf(ChartAxis::Bottom, {0, 173 * kSecond}, &ticks),
+              (QVector<QString>{"0:00:00", "0:01:00", "0:02:00"}));
+    EXPECT_EQ(labelsOf(ChartAxis::Bottom, {0, 30000 * kSecond}, &ticks),
+              (QVector<QString>{"0:00:00", "2:00:00", "4:00:00", "6:00:00", "8:00:00"}));
     const struct {
         ChartAxis axis;
         double step;
@@ -194,10 +188,7 @@ TEST_F(ChartViewTest, VerticalAxisLabelsFallOnWholeMultiplesOfTheirStep) {
         for (const QCPRange& range : c.ranges) {
             SCOPED_TRACE(::testing::Message()
                          << static_cast<int>(c.axis) << ": " << range.lower << ".." << range.upper);
-            QVector<double> ticks;
-            QVector<QString> labels;
-            chart.axis(c.axis)->ticker()->generate(range, QLocale::c(), 'g', 6, ticks, nullptr,
-                                                   &labels);
+            labelsOf(c.axis, range, &ticks);
             ASSERT_GE(ticks.size(), 2);
             EXPECT_LE(ticks.size(), 12);
             for (double tick : ticks) {
@@ -256,15 +247,6 @@ TEST_F(ChartViewTest, CursorLinesFollowTheMouseOnlyWhileActive) {
     ASSERT_EQ(moves.size(), 2u);
     EXPECT_EQ(moves[0], std::make_tuple(Qt::KeyboardModifiers(Qt::ShiftModifier), 100, 120));
     EXPECT_EQ(moves[1], std::make_tuple(Qt::KeyboardModifiers(Qt::NoModifier), 300, 200));
-}
-
-TEST_F(ChartViewTest, XAtPixelInvertsTheTimeAxis) {
-    chart.setAxisRange(ChartAxis::Bottom, 0, 604.8 * kSecond);
-    chart.repaint();
-    for (double seconds : {0.0, 1.0, 65.0, 300.5, 604.8}) {
-        const double pixel = chart.axis(ChartAxis::Bottom)->coordToPixel(seconds * kSecond);
-        EXPECT_NEAR(chart.xAtPixel(pixel), seconds * kSecond, 1e-12) << seconds;
-    }
 }
 
 TEST_F(ChartViewTest, RightHandAxesDoNotOverlap) {

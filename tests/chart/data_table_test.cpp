@@ -122,21 +122,6 @@ TEST(DataTableModel, TextsThatCannotBeStoredCompactlyAreKeptExactly) {
     EXPECT_EQ(table.gridText(table.gridRowCount() - 1, 22), QString());
 }
 
-TEST(DataTableModel, HeaderRow) {
-    const QStringList headers =
-        QStringLiteral(
-            u"|Time|Type|+CHG/DIS-|Ext.Temp(℃)|In.Temp(℃)|In.Volt(V)|Bat.Volt(V)|Curr(A)|Cap(mAh)|"
-            u"Power(W)|C1|C2|C3|C4|C5|C6|C7|C8|C9|C10|C11|C12")
-            .split(QLatin1Char('|'));
-    DataTableModel table;
-    ASSERT_EQ(table.columnCount(), headers.size());
-    EXPECT_EQ(table.gridRowCount(), 1);
-    for (int column = 0; column < table.columnCount(); ++column) {
-        EXPECT_EQ(table.gridText(0, column), headers[column]);
-        EXPECT_EQ(table.headerData(column, Qt::Horizontal).toString(), headers[column]);
-    }
-}
-
 TEST(DataTableModel, RowsComeAndGoThroughTheModelSignals) {
     const std::vector<SampleCase> cases = sampleCases();
     DataTableModel table;

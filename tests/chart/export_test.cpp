@@ -9,9 +9,7 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <optional>
-#include <random>
 #include <stdexcept>
 #include <vector>
 
@@ -20,64 +18,14 @@
 #include "chart/cursor_search.h"
 #include "chart/data_table.h"
 #include "chart/table_export.h"
+#include "tests/chart/shown_chart.h"
 
 namespace cellwatch {
 namespace {
 
-constexpr double kSecond = 1 / 86400.0;
+using charttest::kSecond;
 
 // --- the point under the cursor --------------------------------------------------------
-
-// Tries k = 0, 1, ... in turn: the first k with X(k) = t, or X(k) < t < X(k + 1),
-// where the last point's "next" X is its own.
-std::optional<std::size_t> scanForPoint(const ChartView& chart, int series, double t) {
-    const std::size_t n = chart.pointCount(series);
-    for (std::size_t k = 0; k < n; ++k) {
-        const double a = chart.pointX(series, k);
-        const double b = k + 1 < n ? chart.pointX(series, k + 1) : a;
-        if (t == a || (a < t && t < b)) {
-            return k;
-        }
-    }
-    return std::nullopt;
-}
-
-// Random curves of a few stretches each (X falls back where the time origin
-// moved), on the real chart.
-TEST(CursorSearch, AgreesWithAScanFromTheFirstPoint) {
-    ChartView chart;
-    std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> length(0, 14);
-    std::uniform_int_distribution<int> step(0, 3);  // 0 repeats the previous X
-    std::uniform_int_distribution<int> fallBack(0, 5);
-    for (int round = 0; round < 3000; ++round) {
-        chart.clearSeries(kSeriesVoltage);
-        double x = std::uniform_int_distribution<int>(-3, 3)(random);
-        double highest = x;
-        const int n = length(random);
-        for (int i = 0; i < n; ++i) {
-            x = fallBack(random) == 0 ? x - std::uniform_int_distribution<int>(1, 12)(random)
-                                      : x + step(random);
-            highest = std::max(highest, x);
-            chart.addPoint(kSeriesVoltage, x, 1);
-        }
-        // Every point, every gap's middle, both outsides, and a sweep in quarters.
-        std::vector<double> ts;
-        for (std::size_t k = 0; k < chart.pointCount(kSeriesVoltage); ++k) {
-            ts.push_back(chart.pointX(kSeriesVoltage, k));
-            ts.push_back(chart.pointX(kSeriesVoltage, k) + 0.5);
-        }
-        for (double t = -20; t <= highest + 5; t += 0.25) {
-            ts.push_back(t);
-        }
-        for (double t : ts) {
-            ASSERT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, t),
-                      scanForPoint(chart, kSeriesVoltage, t))
-                << "t=" << t << " stretches start at "
-                << ::testing::PrintToString(chart.stretchStarts(kSeriesVoltage));
-        }
-    }
-}
 
 TEST(CursorSearch, NamedCases) {
     ChartView chart;
@@ -114,6 +62,13 @@ TEST(CursorSearch, NamedCases) {
     EXPECT_EQ(findPointAtOrBefore(chart, kSeriesCurrent, x5), std::nullopt);
     chart.clearSeries(kSeriesVoltage);
     EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, x5), std::nullopt) << "empty";
+    for (double seconds : {1, 2, 2, 2, 3}) {
+        chart.addPoint(kSeriesVoltage, seconds * kSecond, 12.0);
+    }
+    EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, 2 * kSecond), 1)
+        << "a repeated X: the first";
+    EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, 2.5 * kSecond), 3)
+        << "and after: the last";
 }
 
 // --- the table as a CSV file -------------------------------------------------------------
@@ -287,17 +242,13 @@ QSizeF pdfPageSize(const QByteArray& pdf) {
 class ChartExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        chart.resize(640, 360);
-        chart.show();
-        QApplication::processEvents();
-        ASSERT_EQ(chart.plot()->size(), QSize(640, 360));
         for (int k = 0; k < 20; ++k) {
             chart.addPoint(kSeriesVoltage, k * 5 * kSecond, 12 + k * 0.05);
             chart.addPoint(kSeriesCurrent, k * 5 * kSecond, 1.5);
         }
         chart.setAxisRange(ChartAxis::Bottom, 0, 173 * kSecond);
         chart.addTitleLine(QStringLiteral("LiIo/Po/Fe/+CHG+"));
-        chart.repaint();
+        charttest::showChart(chart, {640, 360});
     }
 
     QTemporaryDir dir;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QTimeZone>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -41,19 +42,11 @@ public:
         client_.start();
     }
     bool has(const QString& leaf, const QByteArray& payload) const {
-        for (const auto& [l, p] : got) {
-            if (l == leaf && p == payload) {
-                return true;
-            }
-        }
-        return false;
+        return std::find(got.begin(), got.end(), std::pair(leaf, payload)) != got.end();
     }
     int count(const QString& leaf) const {
-        int n = 0;
-        for (const auto& m : got) {
-            n += m.first == leaf ? 1 : 0;
-        }
-        return n;
+        return static_cast<int>(
+            std::count_if(got.begin(), got.end(), [&](const auto& m) { return m.first == leaf; }));
     }
     std::vector<std::pair<QString, QByteArray>> got;
 
@@ -142,17 +135,8 @@ TEST(Broker, ABrokerThatIsNotThereIsTriedAgainWithLongerWaits) {
     EXPECT_EQ(MqttClient::retryDelayMs(6), 30000);
     EXPECT_EQ(MqttClient::retryDelayMs(1000), 30000);
 
-    TestBroker broker;
-    broker.stop();
-    MqttClient watcher(optionsFor(broker, QStringLiteral("none"), false));
-    QString why;
-    QObject::connect(&watcher, &MqttClient::lost, [&](const QString& w) { why = w; });
-    watcher.start();
-    ASSERT_TRUE(waitUntil([&] { return !why.isEmpty(); }));
-    EXPECT_TRUE(why.startsWith(QStringLiteral("cannot reach the broker 127.0.0.1:")))
-        << why.toStdString();
-
-    // A name is looked up first; one that does not resolve is said so.
+    // A name is looked up first (a broker that is not there is said so
+    // through the network tool); one that does not resolve is said so.
     MqttClient lost(optionsAt(QStringLiteral("mqtt://nowhere.invalid/x"), false));
     QString lostWhy;
     QObject::connect(&lost, &MqttClient::lost, [&](const QString& w) { lostWhy = w; });
@@ -161,7 +145,7 @@ TEST(Broker, ABrokerThatIsNotThereIsTriedAgainWithLongerWaits) {
     EXPECT_TRUE(lostWhy.contains(QStringLiteral("cannot find the host"))) << lostWhy.toStdString();
 
     // One that does reaches the broker.
-    broker.start();
+    TestBroker broker;
     MqttClient found(optionsAt(QStringLiteral("mqtt://localhost:%1/x").arg(broker.port())));
     found.start();
     EXPECT_TRUE(waitUntil([&] { return found.isConnected(); }));

@@ -1,45 +1,28 @@
 #include "test_broker.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QThread>
 #include <stdexcept>
 
 namespace cellwatch::nettest {
 namespace {
 
-sockaddr_in loopback(std::uint16_t port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-}
-
 std::uint16_t freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = loopback(0);
-    socklen_t size = sizeof a;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size) != 0) {
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost)) {
         throw std::runtime_error("no free port on 127.0.0.1");
     }
-    ::close(fd);
-    return ntohs(a.sin_port);
+    return server.serverPort();
 }
 
 bool accepts(std::uint16_t port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in a = loopback(port);
-    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
-    ::close(fd);
-    return ok;
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(1000);
 }
 
 }  // namespace

@@ -31,10 +31,7 @@ inline StatusFrame makeFrame(std::size_t size,
 class RecordingHost : public DecoderHost {
 public:
     std::uint32_t connectTicks() const override { return connect; }
-    Decimal capacityDataMax() const override {
-        ++capacityQueries;
-        return capacityMax;
-    }
+    Decimal capacityDataMax() const override { return capacityMax; }
     void showIdle() override { ++idleCalls; }
     void acceptSample(StatusSample& sample) override {
         if (followCapacity && sample.capacity > capacityMax) {
@@ -60,7 +57,6 @@ public:
     bool followCapacity = false;
     std::uint32_t connect = 0;
     Decimal capacityMax;
-    mutable int capacityQueries = 0;
     int idleCalls = 0;
     std::vector<StatusSample> accepted;
     std::vector<StatusSample> decoded;

@@ -32,61 +32,10 @@ TEST(CellPanelWidget, StartsWithTheDesignTexts) {
         EXPECT_EQ(Named<QLabel>(panel, QStringLiteral("Label5_%1").arg(index))->text(),
                   design[index - 1]);
     }
-    const std::pair<const char*, const char*> captions[] = {{"a014", "Average(V)"},
-                                                            {"A015", "Maximum(V)"},
-                                                            {"A016", "Minimum(V)"},
-                                                            {"A017", "D.Peak(V)"}};
-    for (const auto& [name, text] : captions) {
-        EXPECT_EQ(Named<QLabel>(panel, QString::fromLatin1(name))->text(), text);
-    }
+    // The captions, found by name, are written in each language by the window.
     EXPECT_EQ(panel.captionLabel("A014"), nullptr);  // names are exact
     EXPECT_EQ(panel.cellLabel(0), nullptr);
     EXPECT_EQ(panel.cellBar(13), nullptr);
-}
-
-// Which colour a picture is mostly: the texture files must match their numbers.
-BarTexture DominantColour(const QImage& picture) {
-    const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2 + 3);
-    if (c.green() > c.red()) {
-        return BarTexture::Green;
-    }
-    return c.green() > c.red() / 2 ? BarTexture::Amber : BarTexture::Red;
-}
-
-TEST(CellPanelWidget, ShowsWhatTheCellPanelWrites) {
-    CellPanelWidget panel;
-    panel.resize(panel.sizeHint());
-    std::array<Decimal, kCellCount> cells{};
-    cells[0] = Decimal::fromHundredths(390);
-    cells[1] = Decimal::fromHundredths(348);
-    cells[2] = Decimal::fromHundredths(320);
-    ShowCellPanel(panel, cells, kTypeLithium);
-
-    const struct {
-        int cell;
-        const char* text;
-        BarTexture texture;
-        int value;
-    } expected[] = {
-        {1, "3.90", BarTexture::Green, 75},
-        {2, "3.48", BarTexture::Amber, 40},
-        {3, "3.20", BarTexture::Red, 17},
-        {4, "0.00", BarTexture::Red, 0},
-    };
-    for (const auto& e : expected) {
-        EXPECT_EQ(panel.cellLabel(e.cell)->text(), e.text) << e.cell;
-        const CellBar* bar = panel.cellBar(e.cell);
-        EXPECT_EQ(bar->value(), e.value) << e.cell;
-        EXPECT_EQ(bar->pictureStyle(), CellBar::kPictureStretched) << e.cell;
-        EXPECT_EQ(bar->fillPictureSource(), CellPanelWidget::texturePath(e.texture)) << e.cell;
-        ASSERT_FALSE(bar->fillPicture().isNull()) << e.cell;
-        EXPECT_EQ(bar->fillPicture().size(), QSize(40, 81)) << e.cell;
-        EXPECT_EQ(DominantColour(bar->fillPicture()), e.texture) << e.cell;
-    }
-    EXPECT_EQ(panel.statisticLabel(1)->text(), "3.527");
-    EXPECT_EQ(panel.statisticLabel(2)->text(), "3.90");
-    EXPECT_EQ(panel.statisticLabel(3)->text(), "3.20");
-    EXPECT_EQ(panel.statisticLabel(4)->text(), "0.70");
 }
 
 // A picture 10 rows tall: red top row, blue below.

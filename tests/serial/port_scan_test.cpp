@@ -1,8 +1,8 @@
 #include "serial/port_scan.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -46,9 +46,8 @@ TEST(PortScan, PortNumbersAndDevices) {
 // end in its port number. What names no port is refused, saying why.
 TEST(PortScan, PortToOpenTakesDevicePathsAsTheyStand) {
     namespace fs = std::filesystem;
-    const fs::path dir =
-        fs::temp_directory_path() / ("cellwatch-ports-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const QTemporaryDir tmp;
+    const fs::path dir = tmp.path().toStdString();
     emulator::PseudoTerminal pty;
     const std::string link = (dir / "charger").string();
     fs::create_symlink(pty.slavePath(), link);
@@ -85,7 +84,6 @@ TEST(PortScan, PortToOpenTakesDevicePathsAsTheyStand) {
             EXPECT_EQ(std::string(e.what()).rfind(says, 0), 0u) << e.what();
         }
     }
-    fs::remove_all(dir);
 }
 
 }  // namespace

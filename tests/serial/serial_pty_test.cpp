@@ -10,18 +10,15 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <filesystem>
-#include <memory>
 #include <thread>
 
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 #include "serial/port_receiver.h"
-#include "serial/port_scan.h"
 #include "serial/receive_assembler.h"
-#include "serial/serial_link.h"
 #include "serial/serial_port_source.h"
 #include "tests/protocol/decoder_test_support.h"
+#include "tests/support/charger_readings.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {
@@ -29,10 +26,7 @@ namespace {
 
 namespace emu = emulator;
 
-// A host that follows the capacity, as the recording does.
-struct CollectingHost : testing::RecordingHost {
-    CollectingHost() { followCapacity = true; }
-};
+using testing::RecordingHost;
 
 struct Received {
     std::vector<std::string> lines;
@@ -50,7 +44,8 @@ Received playThroughPty(const std::vector<emu::Step>& steps, std::size_t expecte
     EXPECT_TRUE(port.open(QIODevice::ReadOnly)) << port.errorString().toStdString();
 
     SystemTickClock clock;
-    CollectingHost host;
+    RecordingHost host;
+    host.followCapacity = true;  // as the recording does
     StatusDecoder decoder(clock, host);
     Received result;
     ReceiveAssembler assembler(clock, decoder, [&] { ++result.lampFlips; });
@@ -136,10 +131,7 @@ bool runUntil(QSerialPort& port, Done done) {
 }
 
 std::vector<std::uint8_t> chargingMessage() {
-    emu::ChargerReading reading;
-    reading.mode = emu::Mode::Charge;
-    reading.voltage = Decimal::fromHundredths(1205);
-    return emu::encodeStatus(reading, FrameLayout::Long112);
+    return emu::encodeStatus(testing::charging(1), FrameLayout::Long112);
 }
 
 // A QSerialPort on a fresh pseudo-terminal, read through the receive path,
@@ -158,7 +150,7 @@ protected:
     emu::PseudoTerminal pty;
     QSerialPort port{QString::fromStdString(pty.slavePath())};
     SystemTickClock clock;
-    CollectingHost host;
+    RecordingHost host;
     StatusDecoder decoder{clock, host};
     int events = 0;
     int flips = 0;
@@ -203,61 +195,6 @@ TEST_F(PtyReceiveTest, APieceByPieceMessageWakesTheReceivePathForItsStartAndItsE
     }
     ASSERT_TRUE(runUntil(port, [&] { return host.decoded.size() == 1; }));
     EXPECT_LE(events, 2) << "one wake-up per piece would be " << message.size() / kPiece;
-}
-
-// A serial link as the window and the log open one, from a port text.
-class PtyLinkTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("cellwatch-link-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    // Writes one charging message on the charger's side; true once it is decoded.
-    bool messageArrives() {
-        const std::vector<std::uint8_t> message = chargingMessage();
-        EXPECT_EQ(::write(pty->masterFd(), message.data(), message.size()),
-                  static_cast<ssize_t>(message.size()));
-        return runUntil(link.port(), [&] { return host.decoded.size() == 1; });
-    }
-
-    std::filesystem::path dir;
-    std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
-    SystemTickClock clock;
-    CollectingHost host;
-    StatusDecoder decoder{clock, host};
-    ReceiveAssembler assembler{clock, decoder};
-    SerialLink link{assembler};
-};
-
-// A udev alias or the emulator's --link: a symlink whose name has no digits.
-TEST_F(PtyLinkTest, PortBehindASymlinkWithoutDigitsConnectsAndReceives) {
-    const std::string alias = (dir / "charger").string();
-    std::filesystem::create_symlink(pty->slavePath(), alias);
-    link.open(portToOpen(QString::fromStdString(alias)));
-    ASSERT_TRUE(link.isOpen());
-    EXPECT_TRUE(messageArrives());
-}
-
-// The charger's side closes while connected: the link says so once, in
-// plain words, not with whatever system error text happens to be left over.
-TEST_F(PtyLinkTest, FarSideClosingLosesTheLinkOnceSayingTheDeviceWentAway) {
-    link.open(portToOpen(QString::fromStdString(pty->slavePath())));
-    std::vector<QString> reasons;
-    QObject::connect(&link, &SerialLink::linkLost,
-                     [&](const QString& reason) { reasons.push_back(reason); });
-    ASSERT_TRUE(messageArrives());
-    pty.reset();
-    ASSERT_TRUE(runUntil(link.port(), [&] { return !reasons.empty(); }));
-    for (int i = 0; i < 20; ++i) {
-        QCoreApplication::processEvents();
-    }
-    ASSERT_EQ(reasons.size(), 1u);
-    EXPECT_EQ(reasons[0].toStdString(), "the device went away");
-    EXPECT_EQ(link.lossReason(), LinkLoss::DeviceGone);
-    EXPECT_FALSE(link.isOpen());
 }
 
 }  // namespace
