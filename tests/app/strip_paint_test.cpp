@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+#include <map>
+
+#include "app/toolbar.h"
+
+namespace cellwatch {
+namespace {
+
+// The tool bar control in a window, as the main window holds it: spanning
+// the window behind a working area with a changing text in it, in a frame
+// that does not cover all it spans.
+class StripPaintTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bar = new ToolBarControl(15.0, &window);
+        auto* frame = new QWidget(&window);  // see-through, as a readout frame's corners are
+        frame->setGeometry(90, 190, 100, 40);
+        text = new QLabel(QStringLiteral("1.00"), frame);
+        text->setAutoFillBackground(true);
+        text->setGeometry(10, 10, 80, 20);
+        bar->lower();
+        bar->setGeometry(0, 0, 600, 400);
+        window.resize(600, 400);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        settle();
+        qApp->installEventFilter(&paints);
+    }
+    void TearDown() override { qApp->removeEventFilter(&paints); }
+    static void settle() {
+        for (int i = 0; i < 5; ++i) {
+            QApplication::processEvents();
+        }
+    }
+    LampWidget* lamp() const {
+        return static_cast<LampWidget*>(
+            bar->tool(QStringLiteral("state"), QStringLiteral("Light2"))->widget());
+    }
+    // Pixels of the status band where the window's backing store differs from
+    // a fresh drawing of the band with its lamps.
+    int staleBandPixels() {
+        qApp->removeEventFilter(&paints);
+        QWidget* band = bar->statusBand();
+        const QPoint at = band->mapTo(&window, QPoint(0, 0));
+        const QImage shown =
+            window.screen()
+                ->grabWindow(window.winId(), at.x(), at.y(), band->width(), band->height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = band->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        qApp->installEventFilter(&paints);
+        if (shown.size() != drawn.size()) {
+            return -1;
+        }
+        int differing = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                differing += shown.pixel(x, y) != drawn.pixel(x, y) ? 1 : 0;
+            }
+        }
+        return differing;
+    }
+
+    struct PaintCount : QObject {
+        std::map<QObject*, int> of;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            of[watched] += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } paints;
+    QWidget window;
+    ToolBarControl* bar = nullptr;
+    QLabel* text = nullptr;
+};
+
+// A flip of the receive lamp repaints the lamp alone: its pictures carry the
+// band's plain background, so the band is not drawn again under it, and the
+// window shows the band exactly as a whole drawing of it would, lit and out.
+// Over a band that is not one plain colour the band is drawn under the lamp
+// again.
+TEST_F(StripPaintTest, ALampFlipRepaintsTheLampAloneAndShowsRight) {
+    QWidget* band = bar->statusBand();
+    for (const bool plain : {true, false}) {
+        if (!plain) {
+            QLinearGradient shade(0, 0, 0, band->height());
+            shade.setColorAt(0, QColor(230, 230, 230));
+            shade.setColorAt(1, QColor(150, 150, 170));
+            QPalette p = band->palette();
+            p.setBrush(band->backgroundRole(), QBrush(shade));
+            band->setPalette(p);
+            settle();
+        }
+        for (int flip = 0; flip < 2; ++flip) {
+            paints.of.clear();
+            lamp()->setLit(!lamp()->isLit());
+            text->setText(QString::number(flip + (plain ? 2 : 4)));  // the window's next paint
+            settle();
+            EXPECT_EQ(paints.of[lamp()], 1) << "plain " << plain << " flip " << flip;
+            EXPECT_EQ(paints.of[band], plain ? 0 : 1) << "plain " << plain << " flip " << flip;
+            if (plain) {  // (a grab of a shaded band differs from the window by a shade)
+                EXPECT_EQ(staleBandPixels(), 0) << "flip " << flip;
+            }
+        }
+    }
+}
+
+// The control spans the window but is drawn only in its strips: a text
+// changing in the working area does not draw it again underneath.
+TEST_F(StripPaintTest, TheWorkingAreasTextsDoNotRedrawTheControl) {
+    for (const char* value : {"2.00", "12.50", "3"}) {
+        paints.of.clear();
+        text->setText(QString::fromLatin1(value));
+        settle();
+        EXPECT_EQ(paints.of[text], 1) << value;
+        EXPECT_EQ(paints.of[bar], 0) << value;
+    }
+    EXPECT_TRUE(bar->mask().contains(bar->menuBar()->geometry()));
+    EXPECT_TRUE(bar->mask().contains(bar->statusBand()->geometry()));
+}
+
+}  // namespace
+}  // namespace cellwatch
