@@ -1,12 +1,15 @@
 // What the logger tests share: charger readings, the event loop run for a
-// while, a stream into memory, the lines the log should
+// while, a stream into memory, a session in-process, the lines the log should
 // hold for them, and the tool run as a child process.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <QProcess>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,7 @@
 #include "tests/support/charger_readings.h"
 #include "tests/support/text_file.h"
 #include "tools/emulator/emulator.h"
+#include "tools/log/log_session.h"
 
 namespace cellwatch::logtest {
 
@@ -70,6 +74,35 @@ std::string withoutTime(const std::string& line);
 
 // Writes all bytes to a non-blocking descriptor.
 void writeAll(int fd, const std::vector<std::uint8_t>& bytes);
+
+// A session in-process on a pseudo-terminal that the test writes, with the
+// tick clock set by hand, so that the times in the log are exact and the 3-
+// and 4-second rules need no waiting; its log goes into memory.
+class SessionTest : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t kBegin = 5'000'000;
+
+    void SetUp() override {
+        QObject::connect(&session, &logger::LogSession::finished,
+                         [this](int status) { finished = status; });
+        session.openPort(QString::fromStdString(pty->slavePath()));
+    }
+    void TearDown() override { session.stop(); }
+
+    // Puts bytes on the line with the tick clock `atMs` after the recording began.
+    void sendAt(std::uint32_t atMs, const std::vector<std::uint8_t>& bytes) {
+        ticks.set(kBegin + atMs);
+        writeAll(pty->masterFd(), bytes);
+    }
+    std::vector<std::string> lines() const { return splitLines(out->text()); }
+
+    std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
+    ManualTickClock ticks{kBegin};
+    SystemWallClock wall;
+    std::unique_ptr<MemoryStream> out = std::make_unique<MemoryStream>();
+    logger::LogSession session{ticks, wall};
+    int finished = -1;
+};
 
 // The built cellwatch-log, run with `args`; standard output and error are
 // collected through pipes.

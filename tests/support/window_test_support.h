@@ -28,6 +28,7 @@
 
 #include "app/main_window.h"
 #include "app/toolbar.h"
+#include "app/viewer_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "tests/support/charger_readings.h"
@@ -45,6 +46,7 @@ namespace emu = emulator;
 
 inline constexpr int kWaitMs = 10000;  // for the line; met within milliseconds
 inline constexpr int kVoltageColumn = 7;
+inline constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
 
 using testing::charging;
 using testing::journalRow;
@@ -197,6 +199,13 @@ protected:
     }
 
     std::string failureText() const { return failures.join(u'\n').toStdString(); }
+
+    // Opens a recording in a window of its own as the Open command does.
+    ViewerWindow* openViewer(const QString& path) {
+        ViewerWindow* viewer = nullptr;
+        w->runCommand([&] { viewer = w->openRecording(path); });
+        return viewer;
+    }
 
     Tool* tool(const char* band, const char* name) const {
         return w->tool(QString::fromLatin1(band), QString::fromLatin1(name));

@@ -14,8 +14,7 @@ namespace {
 
 using CommandFeedbackTest = WindowTest;
 
-// Each command says in the status band what it did, in the window's
-// language; a cancelled one says nothing.
+// Each command says in the status band what it did, in the window's language.
 TEST_F(CommandFeedbackTest, CommandsSayWhatTheyDidInTheStatusBand) {
     QTemporaryDir out;
     const QString table = out.filePath(QStringLiteral("table.csv"));
@@ -67,15 +66,6 @@ TEST_F(CommandFeedbackTest, CommandsSayWhatTheyDidInTheStatusBand) {
             said << status->text();
         }
         EXPECT_EQ(said, c.said);
-
-        const int messages = status->itemCount();
-        saveAnswer.clear();
-        printAnswer = false;
-        for (auto [band, name] :
-             {std::pair{"file1", "Export"}, {"View1", "Save"}, {"file1", "Print"}}) {
-            click(band, name);
-        }
-        EXPECT_EQ(status->itemCount(), messages);
         EXPECT_TRUE(failures.isEmpty()) << failureText();
     }
 }

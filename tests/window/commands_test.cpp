@@ -27,8 +27,7 @@
 namespace cellwatch::windowtest {
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
-constexpr qint64 kSampleGapMs = 3000;      // wall clock and elapsed time between samples
+constexpr qint64 kSampleGapMs = 3000;  // wall clock and elapsed time between samples
 
 // Texts compared as one line, so a failure reads plainly.
 std::string joined(const QStringList& texts) {
@@ -387,13 +386,15 @@ TEST_F(CommandsTest, CommandsTakeTheRecordingOutAndLeaveItAlone) {
 }
 
 // Save and Export propose a time-stamped name. A cancelled dialog does
-// nothing; a command that fails shows the failure's own text. Neither
-// changes the recording. (The export's own failures are among the faults.)
+// nothing and says nothing; a command that fails shows the failure's own
+// text. Neither changes the recording. (The export's own failures are among
+// the faults.)
 TEST_F(CommandsTest, CancelledOrFailingCommandsChangeNothing) {
     QTemporaryDir out;
     open();
     feed(0, 2);
     const RecordingSnapshot before = snapshot();
+    const int messages = tool("state", "state_text")->itemCount();
     const struct {
         const char* tool;
         const char* proposedName;  // the wall clock stands at 2024-03-09 14:05:07 + 3 s
@@ -439,6 +440,7 @@ TEST_F(CommandsTest, CancelledOrFailingCommandsChangeNothing) {
         if (path.isEmpty()) {
             EXPECT_EQ(printAsks.size(), 1u);
             EXPECT_TRUE(failures.isEmpty()) << failureText();
+            EXPECT_EQ(tool("state", "state_text")->itemCount(), messages);
         } else {
             ASSERT_EQ(failures.size(), 1);
             const QString wanted = *c.textHas ? QString::fromLatin1(c.textHas) : path;
@@ -455,15 +457,8 @@ TEST_F(CommandsTest, CancelledOrFailingCommandsChangeNothing) {
 TEST_F(CommandsTest, AboutBoxShowsTheTextOfTheInterfaceLanguage) {
     const QStringList chinese = aboutLines(QStringLiteral("CHT"));
     const QStringList english = aboutLines(QStringLiteral("ENG"));
-    ASSERT_EQ(chinese.size(), 7);
-    EXPECT_EQ(chinese[0].trimmed(), QString::fromUtf8("软件名称：Cellwatch"));
-    EXPECT_EQ(chinese[3], QString::fromUtf8("网址：") + QString::fromLatin1(kWebAddress));
-    ASSERT_EQ(english.size(), 7);
-    EXPECT_EQ(english[0].trimmed(), QStringLiteral("Software name:Cellwatch"));
-    EXPECT_EQ(english[1], QStringLiteral("Version:1.10.0"));
-    EXPECT_EQ(english[2], QString::fromLatin1(kCopyrightLine));
-    // Only "CHT" itself is Chinese.
-    EXPECT_EQ(aboutLines(QStringLiteral("cht")), english);
+    ASSERT_NE(chinese, english);
+    EXPECT_EQ(aboutLines(QStringLiteral("cht")), english);  // only "CHT" itself is Chinese
 
     open(std::nullopt);
     int opened = 0;

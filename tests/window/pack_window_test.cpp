@@ -7,7 +7,6 @@
 #include "app/pack_dialog.h"
 #include "app/summary_view.h"
 #include "app/summary_window.h"
-#include "app/viewer_window.h"
 #include "packs/pack_file.h"
 #include "tests/support/window_test_support.h"
 
@@ -31,7 +30,6 @@ protected:
 
 TEST_F(PackWindowTest, ChosenPackGoesWithThePresentAndEveryFollowingJournal) {
     open();
-    EXPECT_EQ(tool("View1", "Pack")->caption(), QStringLiteral("Pack…"));
     connectTo(slave());
     recordRows(1, 2);
     const QString first = w->journal().path();

@@ -15,7 +15,6 @@
 #include "app/summary_view.h"
 #include "app/summary_window.h"
 #include "app/tab_control.h"
-#include "app/viewer_window.h"
 #include "serial/byte_source.h"
 #include "tests/support/window_test_support.h"
 
@@ -81,8 +80,7 @@ TEST_F(ViewerTest, ARecordingOpenedWhileConnectedLeavesTheLiveWindowAlone) {
     const std::size_t livePoints = points();
     const QStringList readouts = liveReadouts();
 
-    ViewerWindow* viewer = nullptr;
-    w->runCommand([&] { viewer = w->openRecording(files[0]); });
+    ViewerWindow* viewer = openViewer(files[0]);
     ASSERT_TRUE(failures.isEmpty()) << failureText();
     ASSERT_NE(viewer, nullptr);
 
@@ -203,10 +201,7 @@ TEST_F(ViewerTest, DamagedLinesAndLanguageShowInTheViewersStatus) {
     EXPECT_TRUE(viewer->statusText().startsWith(QString::fromUtf8("已打开 ")));
     EXPECT_TRUE(viewer->statusText().endsWith(QString::fromUtf8("跳过了 2 行损坏的数据")));
     EXPECT_EQ(viewer->command(QStringLiteral("Save"))->text(), QString::fromUtf8("图形另存"));
-    EXPECT_EQ(viewer->tabs().pageCaption(1), QString::fromUtf8("实时数据"));
     EXPECT_EQ(viewer->summaryView().value(QStringLiteral("kind")), QString::fromUtf8("充电"));
-    EXPECT_EQ(viewer->findChild<QLabel*>(QStringLiteral("A001"))->text(),
-              QString::fromUtf8("电压(V)"));
     click("Lang1", "ENG");
     EXPECT_EQ(viewer->summaryView().value(QStringLiteral("kind")), QStringLiteral("charge"));
 }
@@ -221,26 +216,15 @@ TEST_F(ViewerTest, LiveSummaryFollowsRowsAndStartsAgainWithANewRecording) {
     recordRows(1, 3);
     EXPECT_EQ(window->view().value(QStringLiteral("rows")), QStringLiteral("3"));
     recordRows(4, 5);
-    EXPECT_EQ(window->view().value(QStringLiteral("rows")), QStringLiteral("5"));
-    const QString journal = w->journal().path();
-
-    // What the report makes of the journal, the live window showed.
-    pause();
+    // What the report makes of the journal, the live window shows.
     RecordingFile file;
-    const RecordingSummaryValues fromFile = readAndSummarize(file, journal);
+    expectSummaryAsReport(window->view(), readAndSummarize(file, w->journal().path()));
+
+    pause();
     EXPECT_EQ(window->view().value(QStringLiteral("rows")), QStringLiteral("0"));
     recordRows(7, 8, discharging);
     EXPECT_EQ(window->view().value(QStringLiteral("rows")), QStringLiteral("2"));
     EXPECT_EQ(window->view().value(QStringLiteral("kind")), QStringLiteral("discharge"));
-
-    // The first recording again, fed row by row as the window was.
-    SummaryView check;
-    RecordingSummarizer again(fromFile.start);
-    for (std::size_t row = 0; row < file.rowCount(); ++row) {
-        again.addRow(file.rowTexts(row));
-    }
-    check.setSummary(again.values());
-    expectSummaryAsReport(check, fromFile);
 
     click("Lang1", "CHT");
     EXPECT_EQ(window->windowTitle(), QString::fromUtf8("摘要"));

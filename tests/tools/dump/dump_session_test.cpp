@@ -72,15 +72,6 @@ TEST_F(DumpTest, TrailingShortMessageIsNotDecodedAndSummaryCountsEverything) {
               "3 bytes dropped while hunting, 76 bytes left unframed");
 }
 
-TEST_F(DumpTest, StartedLongMessageAtEndCountsItsBytesAsUnframed) {
-    const StatusFrame whole = makeFrame(112, {});
-    Bytes partial(whole.bytes().begin(), whole.bytes().end());
-    partial.resize(100);
-    feed(partial);
-    EXPECT_TRUE(lines().empty());
-    EXPECT_EQ(session.summary().bytesUnframed, 100u);
-}
-
 TEST_F(DumpTest, RollOverUsesLargestCapacityOfEarlierNonIdleMessages) {
     // An idle message's capacity never counts towards the maximum...
     feed(idle76(0xFF, 0xE3));      // 12799, idle
