@@ -15,6 +15,7 @@
 
 #include "protocol/status_frame.h"
 #include "tests/support/charger_readings.h"
+#include "tests/support/memory_stream.h"
 #include "tests/support/text_file.h"
 #include "tools/emulator/emulator.h"
 #include "tools/log/log_session.h"
@@ -22,6 +23,7 @@
 namespace cellwatch::logtest {
 
 namespace emu = emulator;
+using testing::MemoryStream;
 using testing::readFile;
 using testing::splitLines;
 
@@ -39,23 +41,6 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 // that the receive path skips, so that it is framed at once rather than
 // with the next message.
 std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes);
-
-// A stream into memory; its text shows only what was flushed so far.
-class MemoryStream {
-public:
-    MemoryStream();
-    ~MemoryStream();
-    MemoryStream(const MemoryStream&) = delete;
-    MemoryStream& operator=(const MemoryStream&) = delete;
-
-    std::FILE* file() const { return file_; }
-    std::string text() const;
-
-private:
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_;
-};
 
 // A run with both layouts, garbage and a damaged message, then a message
 // that stalls for 4.7 s after its first bytes (too late: idle) so that the

@@ -28,10 +28,6 @@ std::string joined(const QStringList& texts) {
     return texts.join(QStringLiteral(" | ")).toStdString();
 }
 
-Decimal d(const char* text) {
-    return *Decimal::parse(text);
-}
-
 // One sample as the decoders hand it over, and what the detail readouts show
 // when the cross-line cursor reads it back from its table row.
 struct SampleCase {
@@ -39,25 +35,6 @@ struct SampleCase {
     // Label3 indexes 16, 23, 22, 21, 20, 19, 18, 17, 24, 0, 3.
     QStringList readBack;
 };
-
-StatusSample sample(const char* type, const char* state, int ext, int internal, const char* input,
-                    const char* voltage, const char* current, int capacity, const char* power,
-                    std::vector<const char*> cells) {
-    StatusSample s;
-    s.batteryType = type;
-    s.state = state;
-    s.extTemperature = Decimal::fromInt(ext);
-    s.intTemperature = Decimal::fromInt(internal);
-    s.inputVoltage = d(input);
-    s.voltage = d(voltage);
-    s.current = d(current);
-    s.capacity = Decimal::fromInt(capacity);
-    s.power = power;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        s.cells[i] = d(cells[i]);
-    }
-    return s;
-}
 
 const std::vector<SampleCase>& sampleCases() {
     static const std::vector<SampleCase> cases = {
