@@ -100,10 +100,13 @@ void writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
     }
 }
 
-ToolRun::ToolRun(const std::vector<std::string>& args) {
+ToolRun::ToolRun(const std::vector<std::string>& args, const std::string& outputFile) {
     QStringList arguments;
     for (const std::string& a : args) {
         arguments << QString::fromStdString(a);
+    }
+    if (!outputFile.empty()) {
+        process_.setStandardOutputFile(QString::fromStdString(outputFile));
     }
     process_.start(QStringLiteral(CELLWATCH_LOG_TOOL), arguments);
     if (!process_.waitForStarted()) {

@@ -89,11 +89,11 @@ protected:
     int finished = -1;
 };
 
-// The built cellwatch-log, run with `args`; standard output and error are
-// collected through pipes.
+// The built cellwatch-log, run with `args`; standard output (unless it goes
+// to `outputFile`) and error are collected through pipes.
 class ToolRun {
 public:
-    explicit ToolRun(const std::vector<std::string>& args);
+    explicit ToolRun(const std::vector<std::string>& args, const std::string& outputFile = {});
     ~ToolRun();
     ToolRun(const ToolRun&) = delete;
     ToolRun& operator=(const ToolRun&) = delete;
