@@ -29,9 +29,7 @@ protected:
 };
 
 TEST_F(PackWindowTest, ChosenPackGoesWithThePresentAndEveryFollowingJournal) {
-    open();
-    connectTo(slave());
-    recordRows(1, 2);
+    openConnected(2);
     const QString first = w->journal().path();
     ASSERT_FALSE(first.isEmpty());
     EXPECT_FALSE(QFile::exists(packFilePath(first)));  // no pack chosen yet
