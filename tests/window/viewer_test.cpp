@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <cmath>
+#include <map>
 
 #include "analysis/recording_summary.h"
 #include "analysis/summary_format.h"
@@ -235,11 +236,12 @@ TEST_F(ViewerTest, ANewRecordingSaysSoAndIsListedFirst) {
     const QString newest = w->journal().path();
     ASSERT_NE(newest, previous);
 
-    std::vector<std::pair<QString, QStringList>> seen;  // sorted by, paths in order
+    QStringList atStart;
+    std::map<QString, QStringList> sortedBy;  // "Rows+": the paths in order
+    QString opened;
     onDialog = [&](QDialog& dialog) {
         auto& list = dynamic_cast<RecordingsDialog&>(dialog);
         QTableWidget& table = list.list();
-        ASSERT_EQ(table.columnCount(), RecordingsDialog::kColumnCount);
         const auto order = [&] {
             QStringList paths;
             for (int row = 0; row < table.rowCount(); ++row) {
@@ -247,7 +249,7 @@ TEST_F(ViewerTest, ANewRecordingSaysSoAndIsListedFirst) {
             }
             return paths;
         };
-        seen.emplace_back(QStringLiteral("start"), order());
+        atStart = order();
         EXPECT_EQ(table.item(0, 1)->text(), QStringLiteral("0:00:03"));  // duration
         EXPECT_EQ(table.item(0, 2)->text(), QStringLiteral("3"));        // rows
         EXPECT_EQ(table.item(0, 4)->text(), QStringLiteral("discharge"));
@@ -259,7 +261,7 @@ TEST_F(ViewerTest, ANewRecordingSaysSoAndIsListedFirst) {
                 const QString header = table.horizontalHeaderItem(column)->text();
                 const QString a = table.item(0, column)->text();
                 const QString b = table.item(1, column)->text();
-                seen.emplace_back(header + (way == Qt::AscendingOrder ? u'+' : u'-'), order());
+                sortedBy[header + (way == Qt::AscendingOrder ? u'+' : u'-')] = order();
                 if (header == QLatin1String("Energy (Wh)") ||
                     header == QLatin1String("Capacity (mAh)") || header == QLatin1String("Rows")) {
                     const bool rising = a.toDouble() <= b.toDouble();
@@ -267,32 +269,24 @@ TEST_F(ViewerTest, ANewRecordingSaysSoAndIsListedFirst) {
                 }
             }
         }
+        opened = list.pathOfRow(0);
         list.open(0);  // the last sort: size, largest first
     };
     const QStringList live = tableTexts();
     click("file1", "Records");
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen[0].second, (QStringList{newest, previous}));
-    for (const auto& [by, paths] : seen) {
+    EXPECT_EQ(atStart, (QStringList{newest, previous}));
+    for (const auto& [by, paths] : sortedBy) {
         EXPECT_EQ(paths.size(), 2) << by.toStdString();
     }
-    const auto find = [&](const char* by) {
-        for (const auto& [name, paths] : seen) {
-            if (name == QString::fromUtf8(by)) {
-                return paths;
-            }
-        }
-        return QStringList();
-    };
     // The charge has 2 rows, the discharge 3 with more energy.
-    EXPECT_EQ(find("Rows+"), (QStringList{previous, newest}));
-    EXPECT_EQ(find("Rows-"), (QStringList{newest, previous}));
-    EXPECT_EQ(find("Kind+"), (QStringList{previous, newest}));
-    EXPECT_EQ(find("Started+"), (QStringList{previous, newest}));
+    EXPECT_EQ(sortedBy[QStringLiteral("Rows+")], (QStringList{previous, newest}));
+    EXPECT_EQ(sortedBy[QStringLiteral("Rows-")], (QStringList{newest, previous}));
+    EXPECT_EQ(sortedBy[QStringLiteral("Kind+")], (QStringList{previous, newest}));
+    EXPECT_EQ(sortedBy[QStringLiteral("Started+")], (QStringList{previous, newest}));
     // The largest, the newest, opens as it was recorded; the live window stays as it was.
     ASSERT_EQ(w->viewers().size(), 1u);
-    EXPECT_EQ(w->viewers()[0]->fileName(), seen.back().second[0]);
-    EXPECT_EQ(seen.back().second[0], newest);
+    EXPECT_EQ(w->viewers()[0]->fileName(), opened);
+    EXPECT_EQ(opened, newest);
     EXPECT_EQ(tableTexts(w->viewers()[0]->table()), live);
     EXPECT_EQ(tableTexts(), live);
 }
