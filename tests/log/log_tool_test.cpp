@@ -75,7 +75,6 @@ TEST_F(LogToolTest, WhatCannotBeDoneIsOneLineWithItsStatus) {
         int status;
         std::string says;
     } cases[] = {
-        {{}, kExitUsage, "--port is missing"},
         {{"--port", port(), "--bogus"}, kExitUsage, "unknown option --bogus"},
         // The port is named: one the serial layer cannot open, and a path that names no device.
         {{"--port", folder + "/ttyUSB0", "--out", earlier.string()},
