@@ -74,11 +74,9 @@ TEST_F(PackWindowTest, ChosenPackGoesWithThePresentAndEveryFollowingJournal) {
 }
 
 TEST_F(PackWindowTest, ViewerEditsThePackAfterwardsAndShowsIt) {
-    open();
+    openConnected(3);
     answerPack({QStringLiteral("Pack A"), QStringLiteral("first")});
     click("View1", "Pack");
-    connectTo(slave());
-    recordRows(1, 3);
     disconnect();
     const QString file = w->journal().path();
 
