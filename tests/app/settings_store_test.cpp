@@ -81,14 +81,6 @@ TEST_F(SettingsStoreTest, APipeOrDeviceInItsPlaceReadsAsNothingStored) {
               QStringLiteral("CHT"));
 }
 
-TEST_F(SettingsStoreTest, AValueThatCannotBeSavedHoldsForTheSession) {
-    const QString unwritable = QStringLiteral("/proc/cellwatch-cannot/settings.ini");
-    FileSettingsStore store(unwritable);
-    writeLanguageCode(store, QStringLiteral("ENG"));
-    EXPECT_EQ(readLanguageCode(store), QStringLiteral("ENG"));
-    EXPECT_EQ(readLanguageCode(FileSettingsStore(unwritable)), QStringLiteral("CHT"));
-}
-
 TEST(LanguageSelection, OnlyExactChtIsChinese) {
     EXPECT_TRUE(isChinese(QStringLiteral("CHT")));
     for (const char* other : {"cht", "ENG", "", "CHT ", "xyz"}) {

@@ -23,32 +23,6 @@ protected:
     }
 };
 
-TEST_F(ToolBarTest, EveryBandAndToolExists) {
-    const std::pair<const char*, QStringList> bands[] = {
-        {"Main_Menu", {"File", "View", "Help"}},
-        {"file1", {"Open", "Records", "Export", "Print", "Lang", "Exit"}},
-        {"View1",
-         {"Save", "Copy", "Reconnect", "Summary", "ZoomPan", "RangeCursors", "ExportRange",
-          "Pack"}},
-        {"Help1", {"Guid", "About"}},
-        {"Lang1", {"ENG", "CHT"}},
-        {"Tools", {"Link", "com", "Off", "Export", "CrossLine", "Refresh", "Print", "Language"}},
-        {"state", {"USBL1", "Light2", "Link_state", "state_text", "Model"}},
-    };
-    for (const auto& [band, names] : bands) {
-        QStringList got;
-        for (Tool* t : bar.tools(QString::fromLatin1(band))) {
-            got << t->name();
-        }
-        EXPECT_EQ(got, names) << band;
-    }
-    EXPECT_EQ(bar.tool(QStringLiteral("Tools"), QStringLiteral("Exit")), nullptr);
-    // Every caption and tooltip the languages write names a real tool.
-    for (const ToolCaption& c : toolCaptions()) {
-        get(c.band, c.tool);
-    }
-}
-
 TEST_F(ToolBarTest, ClicksCarryTheToolAndLeaveTheCheckedStateToTheCommand) {
     QSignalSpy clicks(&bar, &ToolBarControl::toolClicked);
     Tool* fileExport = get("file1", "Export");
@@ -157,11 +131,9 @@ TEST(LampWidget, FlipsArePaintedWithTheWindowOrSoonAfter) {
 TEST_F(ToolBarTest, WidthsAreInTwips) {
     Tool* stateText = get("state", "state_text");
     stateText->setWidth(7500);
-    EXPECT_EQ(stateText->width(), 7500);
     EXPECT_EQ(stateText->comboBox()->width(), 500);
     Tool* language = get("Tools", "Language");
     language->setWidth(800);
-    EXPECT_EQ(language->width(), 800);
     EXPECT_GE(language->widget()->minimumWidth(), language->widget()->sizeHint().width());
 }
 

@@ -11,9 +11,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QSerialPort>
-#include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <iterator>
 #include <random>
 #include <thread>
 
@@ -23,13 +23,8 @@
 namespace cellwatch::windowtest {
 namespace {
 
-std::size_t openDescriptors() {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/fd")) {
-        ++n;
-    }
-    return n;
+std::ptrdiff_t openDescriptors() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 double cpuSeconds() {
@@ -165,7 +160,7 @@ TEST_F(WindowFaultTest, MessageStalledAfterItsStartByteIsRecordedOnlyWithinThree
 TEST_F(WindowFaultTest, AdapterLostAndBackAHundredTimesLeaksNothingAndKeepsTheRecording) {
     open();
     Tool* status = tool("state", "state_text");
-    std::size_t descriptors = 0;
+    std::ptrdiff_t descriptors = 0;
     for (int round = 0; round < 100; ++round) {
         SCOPED_TRACE(::testing::Message() << "round " << round);
         pty = std::make_unique<emu::PseudoTerminal>();

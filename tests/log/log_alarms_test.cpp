@@ -29,21 +29,8 @@ namespace {
 using namespace logtest;
 namespace fs = std::filesystem;
 
-class LogAlarmsTest : public ::testing::Test {
+class LogAlarmsTest : public SessionTest {
 protected:
-    static constexpr std::uint32_t kBegin = 7'000'000;
-
-    void SetUp() override {
-        out = std::make_unique<MemoryStream>();
-        session.openPort(QString::fromStdString(pty->slavePath()));
-    }
-    void TearDown() override { session.stop(); }
-
-    std::vector<std::string> lines() {
-        std::fflush(out->file());
-        return splitLines(out->text());
-    }
-
     // Plays the steps, one message a second; a silence moves the clock on
     // and lets the session's alarm clock look at it.
     void play(const std::vector<emu::Step>& steps) {
@@ -55,9 +42,8 @@ protected:
                 continue;
             }
             now += 1000;
-            ticks.set(kBegin + now);
             const std::size_t before = lines().size();
-            writeAll(pty->masterFd(), framed(emu::encodeStep(step)));
+            sendAt(now, framed(emu::encodeStep(step)));
             if (step.reading.mode != emu::Mode::Idle) {
                 ASSERT_TRUE(runUntil([&] { return lines().size() > before; })) << "at " << now;
             } else {
@@ -74,12 +60,7 @@ protected:
         return emu::buildScenario(o);
     }
 
-    std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
-    ManualTickClock ticks{kBegin};
-    SystemWallClock wall;
-    LogSession session{ticks, wall};
     std::uint32_t now = 0;
-    std::unique_ptr<MemoryStream> out;
 };
 
 // Each alarm scenario raises its alarm once, right after the row (by its
@@ -108,6 +89,7 @@ TEST_F(LogAlarmsTest, EachScenarioRaisesItsAlarmOnceAfterTheRightRow) {
         SCOPED_TRACE(c.scenario);
         TearDown();
         pty = std::make_unique<emu::PseudoTerminal>();
+        out = std::make_unique<MemoryStream>();
         now = 0;
         ticks.set(kBegin);
         SetUp();

@@ -1,7 +1,5 @@
 // The session in-process: the emulator's messages go through a real
-// pseudo-terminal and the whole receive chain, while the test sets the tick
-// clock by hand, so that the times in the log are exact and the 3- and
-// 4-second rules need no waiting.
+// pseudo-terminal and the whole receive chain.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -53,43 +51,20 @@ private:
     std::FILE* file_ = nullptr;
 };
 
-class LogSessionTest : public ::testing::Test {
+class LogSessionTest : public SessionTest {
 protected:
-    static constexpr std::uint32_t kBegin = 5'000'000;
+    void startInMemory() { ASSERT_TRUE(session.start(out->file())); }
 
-    void SetUp() override {
-        QObject::connect(&session, &LogSession::finished,
-                         [this](int status) { finished = status; });
-        session.openPort(QString::fromStdString(pty.slavePath()));
-    }
-    void TearDown() override { session.stop(); }
-
-    void startInMemory() { ASSERT_TRUE(session.start(memory.file())); }
-
-    // Puts bytes on the line with the tick clock `atMs` after the recording began.
-    void sendAt(std::uint32_t atMs, const std::vector<std::uint8_t>& bytes) {
-        ticks.set(kBegin + atMs);
-        writeAll(pty.masterFd(), bytes);
-    }
-    // One message; a 76-byte one is followed by filler that the receive path
-    // skips, so that it is framed at once rather than with the next message.
+    using SessionTest::sendAt;
+    // One message, framed at once whatever its layout.
     void sendAt(std::uint32_t atMs, const emu::ChargerReading& reading,
                 FrameLayout layout = FrameLayout::Long112) {
         const std::vector<std::uint8_t> bytes = emu::encodeStatus(reading, layout);
         sendAt(atMs, layout == FrameLayout::Short76 ? framed(bytes) : bytes);
     }
-
     bool waitForLines(std::size_t count) {
         return runUntil([&] { return lines().size() >= count; });
     }
-    std::vector<std::string> lines() const { return splitLines(memory.text()); }
-
-    emu::PseudoTerminal pty;
-    ManualTickClock ticks{kBegin};
-    SystemWallClock wall;
-    MemoryStream memory;
-    LogSession session{ticks, wall};
-    int finished = -1;
 };
 
 // Rows of both layouts as the table shows them, each flushed at once;
@@ -126,7 +101,7 @@ TEST_F(LogSessionTest, EachRowIsWrittenAndFlushedAsTheTableShowsIt) {
     runUntil([] { return false; }, 100);  // anything late would show now
     EXPECT_EQ(lines(), meant);
     EXPECT_EQ(session.rowsWritten(), 4);
-    EXPECT_EQ(memory.text().back(), '\n');
+    EXPECT_EQ(out->text().back(), '\n');
 }
 
 // A message completed more than 3 s after its start byte shows idle; a row
@@ -156,8 +131,8 @@ TEST_F(LogSessionTest, StalledMessageShowsIdleAndAPauseRestarts) {
 }
 
 TEST_F(LogSessionTest, HeaderThatCannotBeWrittenRefusesToStart) {
-    FailingStream out(0);
-    EXPECT_FALSE(session.start(out.file()));
+    FailingStream full(0);
+    EXPECT_FALSE(session.start(full.file()));
     EXPECT_FALSE(session.running());
     EXPECT_TRUE(session.failure().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
         << session.failure().toStdString();
@@ -166,8 +141,8 @@ TEST_F(LogSessionTest, HeaderThatCannotBeWrittenRefusesToStart) {
 }
 
 TEST_F(LogSessionTest, RowThatCannotBeWrittenEndsTheLogWithStatusOne) {
-    FailingStream out(2);  // the header and one row
-    ASSERT_TRUE(session.start(out.file()));
+    FailingStream full(2);  // the header and one row
+    ASSERT_TRUE(session.start(full.file()));
     sendAt(1000, charging(1));
     sendAt(2000, charging(2));
     ASSERT_TRUE(runUntil([&] { return finished != -1; }));
@@ -175,8 +150,8 @@ TEST_F(LogSessionTest, RowThatCannotBeWrittenEndsTheLogWithStatusOne) {
     EXPECT_FALSE(session.running());
     EXPECT_TRUE(session.failure().startsWith(QStringLiteral("cannot write the log")));
     // The port is let go: the charger's side sees nobody listening.
-    EXPECT_FALSE(pty.listenerPresent());
-    EXPECT_EQ(splitLines(out.text()),
+    EXPECT_FALSE(pty->listenerPresent());
+    EXPECT_EQ(splitLines(full.text()),
               (std::vector<std::string>{
                   kHeaderLine, expectedRow(charging(1), FrameLayout::Long112, "0:00:01")}));
     EXPECT_EQ(session.rowsWritten(), 1);

@@ -31,17 +31,6 @@ std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes) {
     return bytes;
 }
 
-MemoryStream::MemoryStream() : file_(::open_memstream(&data_, &size_)) {}
-
-MemoryStream::~MemoryStream() {
-    std::fclose(file_);
-    std::free(data_);
-}
-
-std::string MemoryStream::text() const {
-    return data_ == nullptr ? std::string() : std::string(data_, size_);
-}
-
 namespace {
 
 emu::Step step(emu::Step::Kind kind, int n, FrameLayout layout, std::uint32_t ms = 0) {
@@ -111,10 +100,13 @@ void writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
     }
 }
 
-ToolRun::ToolRun(const std::vector<std::string>& args) {
+ToolRun::ToolRun(const std::vector<std::string>& args, const std::string& outputFile) {
     QStringList arguments;
     for (const std::string& a : args) {
         arguments << QString::fromStdString(a);
+    }
+    if (!outputFile.empty()) {
+        process_.setStandardOutputFile(QString::fromStdString(outputFile));
     }
     process_.start(QStringLiteral(CELLWATCH_LOG_TOOL), arguments);
     if (!process_.waitForStarted()) {

@@ -1,23 +1,29 @@
 // What the logger tests share: charger readings, the event loop run for a
-// while, a stream into memory, the lines the log should
+// while, a stream into memory, a session in-process, the lines the log should
 // hold for them, and the tool run as a child process.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <QProcess>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "protocol/status_frame.h"
 #include "tests/support/charger_readings.h"
+#include "tests/support/memory_stream.h"
 #include "tests/support/text_file.h"
 #include "tools/emulator/emulator.h"
+#include "tools/log/log_session.h"
 
 namespace cellwatch::logtest {
 
 namespace emu = emulator;
+using testing::MemoryStream;
 using testing::readFile;
 using testing::splitLines;
 
@@ -35,23 +41,6 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 // that the receive path skips, so that it is framed at once rather than
 // with the next message.
 std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes);
-
-// A stream into memory; its text shows only what was flushed so far.
-class MemoryStream {
-public:
-    MemoryStream();
-    ~MemoryStream();
-    MemoryStream(const MemoryStream&) = delete;
-    MemoryStream& operator=(const MemoryStream&) = delete;
-
-    std::FILE* file() const { return file_; }
-    std::string text() const;
-
-private:
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_;
-};
 
 // A run with both layouts, garbage and a damaged message, then a message
 // that stalls for 4.7 s after its first bytes (too late: idle) so that the
@@ -71,11 +60,40 @@ std::string withoutTime(const std::string& line);
 // Writes all bytes to a non-blocking descriptor.
 void writeAll(int fd, const std::vector<std::uint8_t>& bytes);
 
-// The built cellwatch-log, run with `args`; standard output and error are
-// collected through pipes.
+// A session in-process on a pseudo-terminal that the test writes, with the
+// tick clock set by hand, so that the times in the log are exact and the 3-
+// and 4-second rules need no waiting; its log goes into memory.
+class SessionTest : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t kBegin = 5'000'000;
+
+    void SetUp() override {
+        QObject::connect(&session, &logger::LogSession::finished,
+                         [this](int status) { finished = status; });
+        session.openPort(QString::fromStdString(pty->slavePath()));
+    }
+    void TearDown() override { session.stop(); }
+
+    // Puts bytes on the line with the tick clock `atMs` after the recording began.
+    void sendAt(std::uint32_t atMs, const std::vector<std::uint8_t>& bytes) {
+        ticks.set(kBegin + atMs);
+        writeAll(pty->masterFd(), bytes);
+    }
+    std::vector<std::string> lines() const { return splitLines(out->text()); }
+
+    std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
+    ManualTickClock ticks{kBegin};
+    SystemWallClock wall;
+    std::unique_ptr<MemoryStream> out = std::make_unique<MemoryStream>();
+    logger::LogSession session{ticks, wall};
+    int finished = -1;
+};
+
+// The built cellwatch-log, run with `args`; standard output (unless it goes
+// to `outputFile`) and error are collected through pipes.
 class ToolRun {
 public:
-    explicit ToolRun(const std::vector<std::string>& args);
+    explicit ToolRun(const std::vector<std::string>& args, const std::string& outputFile = {});
     ~ToolRun();
     ToolRun(const ToolRun&) = delete;
     ToolRun& operator=(const ToolRun&) = delete;

@@ -5,15 +5,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -78,7 +75,6 @@ TEST_F(LogToolTest, WhatCannotBeDoneIsOneLineWithItsStatus) {
         int status;
         std::string says;
     } cases[] = {
-        {{}, kExitUsage, "--port is missing"},
         {{"--port", port(), "--bogus"}, kExitUsage, "unknown option --bogus"},
         // The port is named: one the serial layer cannot open, and a path that names no device.
         {{"--port", folder + "/ttyUSB0", "--out", earlier.string()},
@@ -215,56 +211,31 @@ TEST_F(LogToolTest, AnAliasedPortAndTheStandardOutputsTakeTheLog) {
 // Ctrl-C and SIGTERM end the log even while its output takes nothing (a
 // reader that does not read): status 0, as for any log ended so.
 TEST_F(LogToolTest, SignalEndsTheLogWhileItsOutputTakesNothing) {
+    // A FIFO filled up, that nobody reads, as standard output: the header line has to wait.
+    const std::string fifo = (dir / "out").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int filler = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    ASSERT_GE(filler, 0);
+    const std::vector<char> bytes(4096, 'x');
+    while (::write(filler, bytes.data(), bytes.size()) > 0) {
+    }
+    while (::write(filler, bytes.data(), 1) > 0) {
+    }
     for (const int sig : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(sig);
-        // A pipe filled up, that nobody reads: the header line has to wait.
-        std::array<int, 2> out{};
-        ASSERT_EQ(::pipe2(out.data(), O_CLOEXEC), 0);
-        ASSERT_EQ(::fcntl(out[1], F_SETFL, O_NONBLOCK), 0);
-        const std::vector<char> filler(4096, 'x');
-        while (::write(out[1], filler.data(), filler.size()) > 0) {
-        }
-        while (::write(out[1], filler.data(), 1) > 0) {
-        }
-        ASSERT_EQ(::fcntl(out[1], F_SETFL, 0), 0);
-
-        const std::string errFile = (dir / "err").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const std::string tool = CELLWATCH_LOG_TOOL;
-        const std::string portPath = port();
-        std::vector<char*> argv{const_cast<char*>(tool.c_str()), const_cast<char*>("--port"),
-                                const_cast<char*>(portPath.c_str()), nullptr};
-        pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-
+        ToolRun run({"--port", port()}, fifo);
         // The port is open once the signals are caught; the header waits then.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!pty->listenerPresent() && std::chrono::steady_clock::now() < deadline) {
+        for (int tries = 0; !pty->listenerPresent() && tries < 2000; ++tries) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        ::kill(pid, sig);
-        int status = -1;
-        pid_t ended = 0;
-        while ((ended = ::waitpid(pid, &status, WNOHANG)) == 0 &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        if (ended == 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            ADD_FAILURE() << "the log did not end";
-        }
-        ::close(out[0]);
-        EXPECT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), kExitOk);
-        EXPECT_EQ(readFile(errFile), "");
+        run.signal(sig);
+        EXPECT_EQ(run.wait(10'000), kExitOk) << "the log did not end";
+        EXPECT_TRUE(run.err().empty()) << run.err();
     }
+    ::close(filler);
+    ::close(reader);
 }
 
 // The eventful run: its idle and restart events come back alike.

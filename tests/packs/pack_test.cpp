@@ -3,8 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include "packs/pack_file.h"
@@ -175,32 +173,6 @@ TEST_F(PackTest, HistoryIsInDateOrderWhateverTheFileNames) {
     EXPECT_TRUE(packHistoryOfFolder(dir.path(), QStringLiteral("Pack C")).empty());
     EXPECT_TRUE(packHistoryOfFolder(dir.path(), QString()).empty());
     EXPECT_EQ(packNamesOfFolder(dir.path()), (QStringList{"Pack A", "Pack B", "pack a"}));
-}
-
-TEST_F(PackTest, HistoryAsTableAndJson) {
-    std::vector<PackHistoryEntry> history{
-        {QStringLiteral("/x/a.csv"),
-         QDateTime::fromString(QStringLiteral("2026-12-01T09:00:00+01:00"), Qt::ISODate),
-         RecordingKind::Charge, 2100, 24.5, 0.012},
-        {QStringLiteral("/x/b.csv"), QDateTime(), RecordingKind::Discharge, 1900.5, 22.12346, 0.1},
-    };
-    const QStringList lines = packHistoryText(history).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0].split(u' ', Qt::SkipEmptyParts),
-              (QStringList{"date", "kind", "mAh", "Wh", "spread", "V"}));
-    EXPECT_EQ(lines[1].split(u' ', Qt::SkipEmptyParts),
-              (QStringList{"2026-12-01T09:00:00+01:00", "charge", "2100", "24.5000", "0.012"}));
-    EXPECT_EQ(lines[2].split(u' ', Qt::SkipEmptyParts),
-              (QStringList{"b.csv", "discharge", "1900.5", "22.1235", "0.100"}));
-    const QJsonArray json = packHistoryJson(history);
-    ASSERT_EQ(json.size(), 2);
-    const QJsonObject first = json[0].toObject();
-    EXPECT_EQ(first.value(QStringLiteral("start")).toString(),
-              QStringLiteral("2026-12-01T09:00:00+01:00"));
-    EXPECT_EQ(first.value(QStringLiteral("kind")).toString(), QStringLiteral("charge"));
-    EXPECT_EQ(first.value(QStringLiteral("capacity_mah")).toDouble(), 2100);
-    EXPECT_TRUE(json[1].toObject().value(QStringLiteral("start")).isNull());
-    EXPECT_EQ(json[1].toObject().value(QStringLiteral("energy_wh")).toDouble(), 22.1235);
 }
 
 }  // namespace

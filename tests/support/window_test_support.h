@@ -28,6 +28,7 @@
 
 #include "app/main_window.h"
 #include "app/toolbar.h"
+#include "app/viewer_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "tests/support/charger_readings.h"
@@ -45,25 +46,35 @@ namespace emu = emulator;
 
 inline constexpr int kWaitMs = 10000;  // for the line; met within milliseconds
 inline constexpr int kVoltageColumn = 7;
+inline constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
 
 using testing::charging;
 using testing::journalRow;
 using testing::journalText;
 using testing::writeFile;
 
-// A lithium charging sample as the decoders hand it over, without cells.
-inline StatusSample chargeSample() {
+// A sample as the decoders hand it over.
+inline StatusSample sample(const char* type, const char* state, int ext, int internal,
+                           const char* input, const char* voltage, const char* current,
+                           int capacity, const char* power, std::vector<const char*> cells) {
     StatusSample s;
-    s.batteryType = "LiIo/Po/Fe";
-    s.state = "+CHG+";
-    s.extTemperature = Decimal::fromInt(25);
-    s.intTemperature = Decimal::fromInt(30);
-    s.inputVoltage = Decimal::fromInt(12);
-    s.voltage = Decimal::fromHundredths(1680);
-    s.current = Decimal::fromHundredths(150);
-    s.capacity = Decimal::fromInt(120);
-    s.power = "25.200";
+    s.batteryType = type;
+    s.state = state;
+    s.extTemperature = Decimal::fromInt(ext);
+    s.intTemperature = Decimal::fromInt(internal);
+    s.inputVoltage = *Decimal::parse(input);
+    s.voltage = *Decimal::parse(voltage);
+    s.current = *Decimal::parse(current);
+    s.capacity = Decimal::fromInt(capacity);
+    s.power = power;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        s.cells[i] = *Decimal::parse(cells[i]);
+    }
     return s;
+}
+// A lithium charging sample without cells.
+inline StatusSample chargeSample() {
+    return sample("LiIo/Po/Fe", "+CHG+", 25, 30, "12", "16.8", "1.5", 120, "25.200", {});
 }
 
 inline std::vector<std::uint8_t> message(const emu::ChargerReading& r) {
@@ -197,6 +208,13 @@ protected:
     }
 
     std::string failureText() const { return failures.join(u'\n').toStdString(); }
+
+    // Opens a recording in a window of its own as the Open command does.
+    ViewerWindow* openViewer(const QString& path) {
+        ViewerWindow* viewer = nullptr;
+        w->runCommand([&] { viewer = w->openRecording(path); });
+        return viewer;
+    }
 
     Tool* tool(const char* band, const char* name) const {
         return w->tool(QString::fromLatin1(band), QString::fromLatin1(name));

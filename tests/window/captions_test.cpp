@@ -91,28 +91,21 @@ protected:
     }
 };
 
-QString networkItem(bool chinese) {
-    return chinese ? zh("网络上的充电器…") : QStringLiteral("Chargers on the network…");
-}
 QStringList idleTitle(bool chinese) {
     return {chinese ? zh("空闲") : QStringLiteral("Idle")};
 }
 
-// Each switch, and back again: the View menu's network item and the title of
-// an idle chart are in the language just chosen.
-TEST_F(CaptionsTest, NetworkItemAndIdleTitleFollowEverySwitch) {
-    for (const auto& [start, to] : {std::pair{"ENG", "CHT"}, {"CHT", "ENG"}}) {
-        SCOPED_TRACE(std::string(start) + " -> " + to);
-        open(QString::fromLatin1(start));
-        QAction* network = viewAction("NetworkList");
-        ASSERT_NE(network, nullptr);
-        for (const char* code : {start, to, start}) {
-            click("Lang1", code);
-            const bool chinese = QString::fromLatin1(code) == QLatin1String("CHT");
-            EXPECT_EQ(network->text(), networkItem(chinese)) << code;
-            EXPECT_EQ(w->chart().titleLines(), idleTitle(chinese)) << code;
-        }
-    }
+// The View menu's network item, added after the tool bar, follows each
+// switch both ways.
+TEST_F(CaptionsTest, NetworkItemFollowsEverySwitch) {
+    open(QStringLiteral("CHT"));
+    QAction* network = viewAction("NetworkList");
+    ASSERT_NE(network, nullptr);
+    EXPECT_EQ(network->text(), zh("网络上的充电器…"));
+    click("Lang1", "ENG");
+    EXPECT_EQ(network->text(), QStringLiteral("Chargers on the network…"));
+    click("Lang1", "CHT");
+    EXPECT_EQ(network->text(), zh("网络上的充电器…"));
 }
 
 // A connected window waiting for its first sample shows the idle title and

@@ -1,5 +1,6 @@
 // The window's commands that take the recording out (Save, Copy, Print,
-// Export), the cross-line cursor readout, the about box and the help page.
+// Export) and what they say they did, their keys, and the cross-line cursor
+// readout.
 // Dialogs go through the window's hooks, so nothing blocks; clocks are set by
 // hand, so the chart's points lie where the test puts them.
 #include <qcustomplot.h>
@@ -9,17 +10,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QTextBrowser>
-#include <QUrl>
 #include <cmath>
 #include <utility>
 
-#include "app/about_box.h"
-#include "app/help_page.h"
 #include "app/tab_control.h"
 #include "readout/cell_panel_widget.h"
 #include "tests/support/window_test_support.h"
@@ -27,16 +21,11 @@
 namespace cellwatch::windowtest {
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
-constexpr qint64 kSampleGapMs = 3000;      // wall clock and elapsed time between samples
+constexpr qint64 kSampleGapMs = 3000;  // wall clock and elapsed time between samples
 
 // Texts compared as one line, so a failure reads plainly.
 std::string joined(const QStringList& texts) {
     return texts.join(QStringLiteral(" | ")).toStdString();
-}
-
-Decimal d(const char* text) {
-    return *Decimal::parse(text);
 }
 
 // One sample as the decoders hand it over, and what the detail readouts show
@@ -46,25 +35,6 @@ struct SampleCase {
     // Label3 indexes 16, 23, 22, 21, 20, 19, 18, 17, 24, 0, 3.
     QStringList readBack;
 };
-
-StatusSample sample(const char* type, const char* state, int ext, int internal, const char* input,
-                    const char* voltage, const char* current, int capacity, const char* power,
-                    std::vector<const char*> cells) {
-    StatusSample s;
-    s.batteryType = type;
-    s.state = state;
-    s.extTemperature = Decimal::fromInt(ext);
-    s.intTemperature = Decimal::fromInt(internal);
-    s.inputVoltage = d(input);
-    s.voltage = d(voltage);
-    s.current = d(current);
-    s.capacity = Decimal::fromInt(capacity);
-    s.power = power;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        s.cells[i] = d(cells[i]);
-    }
-    return s;
-}
 
 const std::vector<SampleCase>& sampleCases() {
     static const std::vector<SampleCase> cases = {
@@ -335,19 +305,42 @@ TEST_F(CommandsTest, PointerOverTheChartHoldsAndAnywhereElseReleases) {
 
 // --- Save, Copy, Print, Export ------------------------------------------------------------
 
-TEST_F(CommandsTest, CommandsTakeTheRecordingOutAndLeaveItAlone) {
-    for (bool empty : {false, true}) {
-        SCOPED_TRACE(empty ? "empty chart and table" : "a recording");
+// Each command says in the status band what it did, in the window's
+// language; an empty chart and table go out as well.
+TEST_F(CommandsTest, CommandsTakeTheRecordingOutSayWhatTheyDidAndLeaveItAlone) {
+    const struct {
+        const char* language;
+        int rows;
+        const char* exported;  // %1: the file
+    } cases[] = {
+        {"ENG", 1204, "Exported 1,204 rows to %1"},
+        {"ENG", 1, "Exported 1 row to %1"},
+        {"ENG", 0, "Exported 0 rows to %1"},
+        {"CHT", 1204, "已导出 1,204 行到 %1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.language << ", " << c.rows << " rows");
+        const bool chinese = c.language == std::string("CHT");
         QTemporaryDir out;
-        open();
-        if (!empty) {
-            feed(0, sampleCases().size());
+        open(QString::fromLatin1(c.language));
+        if (c.rows > 0) {
+            w->recording().begin();
         }
+        for (int k = 1; k <= c.rows; ++k) {
+            advance(1000);
+            StatusSample sample = chargeSample();
+            sample.elapsedMs = static_cast<std::uint32_t>(1000 * k);
+            w->recording().AcceptSample(sample);
+        }
+        ASSERT_EQ(rows(), c.rows);
         const RecordingSnapshot before = snapshot();
         const QSize chartSize = w->chart().plot()->size();
+        QStringList said;
 
-        saveAnswer = out.filePath(QStringLiteral("chart.png"));
+        const QString picture = out.filePath(QStringLiteral("chart.png"));
+        saveAnswer = picture;
         click("View1", "Save");
+        said << statusText();
         QImage saved;
         EXPECT_TRUE(saved.load(saveAnswer));
         EXPECT_EQ(saved.size(), chartSize);
@@ -358,12 +351,14 @@ TEST_F(CommandsTest, CommandsTakeTheRecordingOutAndLeaveItAlone) {
 
         QApplication::clipboard()->clear();
         click("View1", "Copy");
+        said << statusText();
         EXPECT_EQ(QApplication::clipboard()->pixmap().size(), chartSize);
 
         printFile = out.filePath(QStringLiteral("printed.pdf"));
         printAnswer = true;
         printAsks.clear();
         click("file1", "Print");
+        said << statusText();
         ASSERT_EQ(printAsks.size(), 1u);
         EXPECT_EQ(printAsks[0], QPageLayout::Landscape);  // the dialog opens on landscape
         EXPECT_TRUE(readAll(printFile).startsWith("%PDF"));
@@ -372,6 +367,7 @@ TEST_F(CommandsTest, CommandsTakeTheRecordingOutAndLeaveItAlone) {
         saveAnswer = out.filePath(QStringLiteral("table.csv"));
         saveAsks.clear();
         click("file1", "Export");
+        said << statusText();
         const QString given = out.filePath(QStringLiteral("given.csv"));
         w->exportTableTo(given);
         EXPECT_EQ(saveAsks.size(), 1u);
@@ -381,19 +377,30 @@ TEST_F(CommandsTest, CommandsTakeTheRecordingOutAndLeaveItAlone) {
             EXPECT_EQ(bytes.count("\r\n"), w->table().gridRowCount()) << csv.toStdString();
         }
 
+        EXPECT_EQ(
+            said,
+            (QStringList{
+                (chinese ? QString::fromUtf8("已将图表保存到 %1")
+                         : QStringLiteral("Saved the chart to %1"))
+                    .arg(QDir::toNativeSeparators(picture)),
+                chinese ? QString::fromUtf8("已复制图表") : QStringLiteral("Copied the chart"),
+                chinese ? QString::fromUtf8("已打印图表") : QStringLiteral("Printed the chart"),
+                QString::fromUtf8(c.exported).arg(QDir::toNativeSeparators(saveAnswer))}));
         EXPECT_TRUE(failures.isEmpty()) << failureText();
         EXPECT_TRUE(snapshot() == before);
     }
 }
 
 // Save and Export propose a time-stamped name. A cancelled dialog does
-// nothing; a command that fails shows the failure's own text. Neither
-// changes the recording. (The export's own failures are among the faults.)
+// nothing and says nothing; a command that fails shows the failure's own
+// text. Neither changes the recording. (The export's own failures are among
+// the faults.)
 TEST_F(CommandsTest, CancelledOrFailingCommandsChangeNothing) {
     QTemporaryDir out;
     open();
     feed(0, 2);
     const RecordingSnapshot before = snapshot();
+    const int messages = tool("state", "state_text")->itemCount();
     const struct {
         const char* tool;
         const char* proposedName;  // the wall clock stands at 2024-03-09 14:05:07 + 3 s
@@ -439,6 +446,7 @@ TEST_F(CommandsTest, CancelledOrFailingCommandsChangeNothing) {
         if (path.isEmpty()) {
             EXPECT_EQ(printAsks.size(), 1u);
             EXPECT_TRUE(failures.isEmpty()) << failureText();
+            EXPECT_EQ(tool("state", "state_text")->itemCount(), messages);
         } else {
             ASSERT_EQ(failures.size(), 1);
             const QString wanted = *c.textHas ? QString::fromLatin1(c.textHas) : path;
@@ -450,111 +458,41 @@ TEST_F(CommandsTest, CancelledOrFailingCommandsChangeNothing) {
               QStringList{});
 }
 
-// --- the about box ------------------------------------------------------------------------
-
-TEST_F(CommandsTest, AboutBoxShowsTheTextOfTheInterfaceLanguage) {
-    const QStringList chinese = aboutLines(QStringLiteral("CHT"));
-    const QStringList english = aboutLines(QStringLiteral("ENG"));
-    ASSERT_EQ(chinese.size(), 7);
-    EXPECT_EQ(chinese[0].trimmed(), QString::fromUtf8("软件名称：Cellwatch"));
-    EXPECT_EQ(chinese[3], QString::fromUtf8("网址：") + QString::fromLatin1(kWebAddress));
-    ASSERT_EQ(english.size(), 7);
-    EXPECT_EQ(english[0].trimmed(), QStringLiteral("Software name:Cellwatch"));
-    EXPECT_EQ(english[1], QStringLiteral("Version:1.10.0"));
-    EXPECT_EQ(english[2], QString::fromLatin1(kCopyrightLine));
-    // Only "CHT" itself is Chinese.
-    EXPECT_EQ(aboutLines(QStringLiteral("cht")), english);
-
-    open(std::nullopt);
-    int opened = 0;
-    QString caption;
-    QSize pictureSize;
-    QStringList lines;
-    onDialog = [&](QDialog& dialog) {
-        ++opened;
-        caption = dialog.windowTitle();
-        auto* image = dialog.findChild<QLabel*>(QStringLiteral("Image1"));
-        ASSERT_NE(image, nullptr);
-        pictureSize = image->pixmap().size();
-        auto* about = dynamic_cast<AboutBox*>(&dialog);
-        ASSERT_NE(about, nullptr);
-        lines = about->text().split(u'\n');  // the box shows each line on its own
-    };
-    click("Help1", "About");  // no language chosen yet: Chinese
-    EXPECT_EQ(joined(lines), joined(chinese));
-    click("Lang1", "ENG");
-    click("Help1", "About");
-    EXPECT_EQ(joined(lines), joined(english));
-    EXPECT_EQ(caption, QStringLiteral("About"));
-    EXPECT_EQ(pictureSize, QSize(254, 145));
-    EXPECT_EQ(opened, 2);
-}
-
-TEST_F(CommandsTest, AboutBoxClosesOnAnyKeyAndOnAClick) {
+// The menus' keys work wherever the focus is in the window.
+TEST_F(CommandsTest, MenuShortcutsWorkWhereverTheFocusIs) {
     open();
-    const struct {
-        const char* target;  // "" for the box itself
-        QEvent::Type event;
-        int key;
-    } cases[] = {
-        {"", QEvent::KeyPress, Qt::Key_A},          {"", QEvent::KeyPress, Qt::Key_Escape},
-        {"Text1", QEvent::KeyPress, Qt::Key_Space}, {"", QEvent::MouseButtonPress, 0},
-        {"Image1", QEvent::MouseButtonPress, 0},    {"Text1", QEvent::MouseButtonPress, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "target '" << c.target << "' event " << c.event);
-        bool closed = false;
-        onDialog = [&](QDialog& dialog) {
-            dialog.show();
-            QWidget* target = &dialog;
-            if (*c.target) {
-                target = dialog.findChild<QWidget*>(QString::fromLatin1(c.target));
-                ASSERT_NE(target, nullptr);
-                if (auto* text = qobject_cast<QPlainTextEdit*>(target)) {
-                    target = c.event == QEvent::KeyPress ? text : text->viewport();
-                }
-            }
-            if (c.event == QEvent::KeyPress) {
-                QKeyEvent key(QEvent::KeyPress, c.key, Qt::NoModifier);
-                QApplication::sendEvent(target, &key);
-            } else {
-                const QPointF at(target->width() / 2.0, target->height() / 2.0);
-                QMouseEvent press(QEvent::MouseButtonPress, at, target->mapToGlobal(at),
-                                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(target, &press);
-            }
-            closed = !dialog.isVisible() && dialog.result() == QDialog::Accepted;
-        };
-        click("Help1", "About");
-        EXPECT_TRUE(closed);
+    // Pressed anywhere in the window, the port box's text field included,
+    // the keys run their commands, also while the menus are closed.
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QWidget* portBox = tool("Tools", "com")->comboBox();
+    saveAnswer.clear();
+    printAnswer = false;
+    for (QWidget* focus : {static_cast<QWidget*>(w.get()), portBox}) {
+        SCOPED_TRACE(focus == portBox ? "in the port box" : "in the window");
+        focus->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == focus; }))
+            << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
+                                            : "no focus");
+        saveAsks.clear();
+        printAsks.clear();
+        QTest::keyClick(focus, Qt::Key_E, Qt::ControlModifier);
+        QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(focus, Qt::Key_P, Qt::ControlModifier);
+        ASSERT_EQ(saveAsks.size(), 2u);
+        EXPECT_EQ(saveAsks[0].title, QStringLiteral("Export"));
+        EXPECT_EQ(saveAsks[1].title, QStringLiteral("Save"));
+        EXPECT_EQ(printAsks.size(), 1u);
+        QApplication::clipboard()->clear();
+        QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->pixmap().size(), w->chart().plot()->size());
+        const int scans = ports.asked;
+        QTest::keyClick(focus, Qt::Key_F5);
+        EXPECT_EQ(ports.asked, scans + 1);
     }
-}
-
-// --- the help page --------------------------------------------------------------------------
-
-TEST_F(CommandsTest, HelpPageIsAskedForOnceAndShownAgainOnALanguageChange) {
-    for (bool isOnline : {false, true}) {
-        SCOPED_TRACE(isOnline ? "online" : "offline");
-        online = isOnline;
-        onlineAsks = 0;
-        open(std::nullopt);
-        const QString address = w->helpPageAddress();
-        if (isOnline) {
-            EXPECT_EQ(address, QString::fromLatin1(kOnlineHelpAddress));
-        } else {
-            EXPECT_TRUE(address.startsWith(QLatin1String("file:///"))) << address.toStdString();
-            EXPECT_EQ(QUrl(address).toLocalFile(),
-                      QDir(QCoreApplication::applicationDirPath()).filePath("ad.htm"));
-        }
-        EXPECT_FALSE(w->helpPane().toPlainText().isEmpty());
-
-        w->helpPane().clear();
-        click("Lang1", "ENG");
-        EXPECT_FALSE(w->helpPane().toPlainText().isEmpty()) << "not shown again";
-        click("Lang1", "CHT");
-        EXPECT_EQ(w->helpPageAddress(), address);
-        EXPECT_EQ(onlineAsks, 1);
-    }
+    EXPECT_EQ(tool("Tools", "com")->text(), QStringLiteral("COM 3"));  // typed nothing
+    QTest::keyClick(portBox, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(w->isVisible());
 }
 
 }  // namespace

@@ -11,8 +11,6 @@
 namespace cellwatch::windowtest {
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
-
 const PortInfo kCom1{QStringLiteral("COM1"), QStringLiteral("Communications Port"), false};
 const PortInfo kCom3Usb{QStringLiteral("COM3"), QStringLiteral("Prolific usb-to-Serial Port"),
                         false};

@@ -1,21 +1,29 @@
 // The window on its own: languages and captions, the commands that need no
-// charger, the layout as the window is resized, the charger model's gauge.
+// charger (the about box and the help page among them), the layout as the
+// window is resized, the charger model's gauge.
 #include "app/main_window.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QHelpEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QUrl>
 #include <cmath>
 
+#include "app/about_box.h"
 #include "app/captions.h"
+#include "app/help_page.h"
 #include "app/power_gauge.h"
 #include "app/tab_control.h"
 #include "tests/support/window_test_support.h"
@@ -122,7 +130,8 @@ TEST_F(MainWindowTest, ProportionalLayout) {
     EXPECT_EQ(frame2->geometry(), frame20);
 }
 
-TEST_F(MainWindowTest, GaugeFollowsTheModelAndGivesWayToWideReadouts) {
+// The scale of each model is the model rules' own; here the box reaches the gauge.
+TEST_F(MainWindowTest, GaugeFollowsTheModel) {
     open();
     EXPECT_DOUBLE_EQ(w->gauge().maximum(), 50);
     Tool* model = tool("state", "Model");
@@ -131,25 +140,6 @@ TEST_F(MainWindowTest, GaugeFollowsTheModelAndGivesWayToWideReadouts) {
     model->comboBox()->setCurrentIndex(k04);
     emit model->comboBox()->activated(k04);
     EXPECT_DOUBLE_EQ(w->gauge().maximum(), 200);
-    EXPECT_DOUBLE_EQ(w->gauge().step(), 20);
-    EXPECT_DOUBLE_EQ(w->gauge().upperMark(), 170);
-
-    QWidget* gaugeFrame = w->frame(5);
-    QWidget* modelBox = model->widget();
-    ASSERT_TRUE(gaugeFrame->isVisible());
-    EXPECT_EQ(gaugeFrame->geometry().right(), w->frame(2)->width() - 1);  // flush right
-    QLabel* capacity = w->largeReadout(2);
-    capacity->setText(QStringLiteral("123456789mAh"));
-    capacity->adjustSize();
-    w->FitReadouts();
-    EXPECT_FALSE(gaugeFrame->isVisible());
-    EXPECT_FALSE(modelBox->isVisible());
-    EXPECT_EQ(capacity->x(), std::lround((w->frame(2)->width() - capacity->width()) / 2.0));
-    capacity->setText(QStringLiteral("0mAh"));
-    capacity->adjustSize();
-    w->FitReadouts();
-    EXPECT_TRUE(gaugeFrame->isVisible());
-    EXPECT_TRUE(modelBox->isVisible());
 }
 
 TEST_F(MainWindowTest, CrossLineAndCurveSwitches) {
@@ -224,11 +214,13 @@ TEST_F(MainWindowTest, WindowAndFrameStayOnTheScreen) {
     EXPECT_EQ(w->size(), start);
 }
 
-// Large readouts that pushed the gauge aside go back to their own place when
-// it returns, so none is drawn over it.
-TEST_F(MainWindowTest, LargeReadoutsLeaveTheGaugeClearWhenItReturns) {
+// A readout too wide for the gauge beside it hides gauge and model box and is
+// centred; going back to their own place when the gauge returns, none of the
+// large readouts is drawn over it.
+TEST_F(MainWindowTest, WideReadoutsHideTheGaugeAndLeaveItClearWhenItReturns) {
     openConnected();
     QWidget* gaugeFrame = w->frame(5);
+    QWidget* modelBox = tool("state", "Model")->widget();
     const auto accept = [&](std::int64_t capacity) {
         advance(1000);
         StatusSample s = chargeSample();
@@ -240,6 +232,8 @@ TEST_F(MainWindowTest, LargeReadoutsLeaveTheGaugeClearWhenItReturns) {
     };
     const auto expectClear = [&](const char* when) {
         ASSERT_TRUE(gaugeFrame->isVisible()) << when;
+        EXPECT_TRUE(modelBox->isVisible()) << when;
+        EXPECT_EQ(gaugeFrame->geometry().right(), w->frame(2)->width() - 1) << "flush right";
         for (int i = 0; i < 3; ++i) {
             EXPECT_FALSE(w->largeReadout(i)->geometry().intersects(gaugeFrame->geometry()))
                 << when << ": readout " << i;
@@ -249,6 +243,9 @@ TEST_F(MainWindowTest, LargeReadoutsLeaveTheGaugeClearWhenItReturns) {
     expectClear("before");
     accept(12345);
     ASSERT_FALSE(gaugeFrame->isVisible()) << "five digits of capacity leave no room";
+    EXPECT_FALSE(modelBox->isVisible());
+    const QLabel* capacity = w->largeReadout(2);
+    EXPECT_EQ(capacity->x(), std::lround((w->frame(2)->width() - capacity->width()) / 2.0));
     accept(2345);
     expectClear("after");
 }
@@ -317,6 +314,106 @@ TEST_F(MainWindowTest, GaugeDialIsDrawnWhole) {
     ASSERT_FALSE(drawn.isEmpty());
     EXPECT_LE(std::abs(drawn.left() - (dial.width() - 1 - drawn.right())), 1) << drawn.left();
     EXPECT_LE(std::abs(drawn.top() - (dial.height() - 1 - drawn.bottom())), 1) << drawn.top();
+}
+
+// --- the about box ------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, AboutBoxShowsTheTextOfTheInterfaceLanguage) {
+    const QStringList chinese = aboutLines(QStringLiteral("CHT"));
+    const QStringList english = aboutLines(QStringLiteral("ENG"));
+    ASSERT_NE(chinese, english);
+    EXPECT_EQ(aboutLines(QStringLiteral("cht")), english);  // only "CHT" itself is Chinese
+
+    open(std::nullopt);
+    int opened = 0;
+    QString caption;
+    QSize pictureSize;
+    QStringList lines;
+    onDialog = [&](QDialog& dialog) {
+        ++opened;
+        caption = dialog.windowTitle();
+        auto* image = dialog.findChild<QLabel*>(QStringLiteral("Image1"));
+        ASSERT_NE(image, nullptr);
+        pictureSize = image->pixmap().size();
+        auto* about = dynamic_cast<AboutBox*>(&dialog);
+        ASSERT_NE(about, nullptr);
+        lines = about->text().split(u'\n');  // the box shows each line on its own
+    };
+    click("Help1", "About");  // no language chosen yet: Chinese
+    EXPECT_EQ(lines, chinese);
+    click("Lang1", "ENG");
+    click("Help1", "About");
+    EXPECT_EQ(lines, english);
+    EXPECT_EQ(caption, QStringLiteral("About"));
+    EXPECT_EQ(pictureSize, QSize(254, 145));
+    EXPECT_EQ(opened, 2);
+}
+
+TEST_F(MainWindowTest, AboutBoxClosesOnAnyKeyAndOnAClick) {
+    open();
+    const struct {
+        const char* target;  // "" for the box itself
+        QEvent::Type event;
+        int key;
+    } cases[] = {
+        {"", QEvent::KeyPress, Qt::Key_A},          {"", QEvent::KeyPress, Qt::Key_Escape},
+        {"Text1", QEvent::KeyPress, Qt::Key_Space}, {"", QEvent::MouseButtonPress, 0},
+        {"Image1", QEvent::MouseButtonPress, 0},    {"Text1", QEvent::MouseButtonPress, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "target '" << c.target << "' event " << c.event);
+        bool closed = false;
+        onDialog = [&](QDialog& dialog) {
+            dialog.show();
+            QWidget* target = &dialog;
+            if (*c.target) {
+                target = dialog.findChild<QWidget*>(QString::fromLatin1(c.target));
+                ASSERT_NE(target, nullptr);
+                if (auto* text = qobject_cast<QPlainTextEdit*>(target)) {
+                    target = c.event == QEvent::KeyPress ? text : text->viewport();
+                }
+            }
+            if (c.event == QEvent::KeyPress) {
+                QKeyEvent key(QEvent::KeyPress, c.key, Qt::NoModifier);
+                QApplication::sendEvent(target, &key);
+            } else {
+                const QPointF at(target->width() / 2.0, target->height() / 2.0);
+                QMouseEvent press(QEvent::MouseButtonPress, at, target->mapToGlobal(at),
+                                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(target, &press);
+            }
+            closed = !dialog.isVisible() && dialog.result() == QDialog::Accepted;
+        };
+        click("Help1", "About");
+        EXPECT_TRUE(closed);
+    }
+}
+
+// --- the help page --------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, HelpPageIsAskedForOnceAndShownAgainOnALanguageChange) {
+    for (bool isOnline : {false, true}) {
+        SCOPED_TRACE(isOnline ? "online" : "offline");
+        online = isOnline;
+        onlineAsks = 0;
+        open(std::nullopt);
+        const QString address = w->helpPageAddress();
+        if (isOnline) {
+            EXPECT_EQ(address, QString::fromLatin1(kOnlineHelpAddress));
+        } else {
+            EXPECT_TRUE(address.startsWith(QLatin1String("file:///"))) << address.toStdString();
+            EXPECT_EQ(QUrl(address).toLocalFile(),
+                      QDir(QCoreApplication::applicationDirPath()).filePath("ad.htm"));
+        }
+        EXPECT_FALSE(w->helpPane().toPlainText().isEmpty());
+
+        w->helpPane().clear();
+        click("Lang1", "ENG");
+        EXPECT_FALSE(w->helpPane().toPlainText().isEmpty()) << "not shown again";
+        click("Lang1", "CHT");
+        EXPECT_EQ(w->helpPageAddress(), address);
+        EXPECT_EQ(onlineAsks, 1);
+    }
 }
 
 }  // namespace

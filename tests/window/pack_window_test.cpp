@@ -7,7 +7,6 @@
 #include "app/pack_dialog.h"
 #include "app/summary_view.h"
 #include "app/summary_window.h"
-#include "app/viewer_window.h"
 #include "packs/pack_file.h"
 #include "tests/support/window_test_support.h"
 
@@ -30,10 +29,7 @@ protected:
 };
 
 TEST_F(PackWindowTest, ChosenPackGoesWithThePresentAndEveryFollowingJournal) {
-    open();
-    EXPECT_EQ(tool("View1", "Pack")->caption(), QStringLiteral("Pack…"));
-    connectTo(slave());
-    recordRows(1, 2);
+    openConnected(2);
     const QString first = w->journal().path();
     ASSERT_FALSE(first.isEmpty());
     EXPECT_FALSE(QFile::exists(packFilePath(first)));  // no pack chosen yet
@@ -78,11 +74,9 @@ TEST_F(PackWindowTest, ChosenPackGoesWithThePresentAndEveryFollowingJournal) {
 }
 
 TEST_F(PackWindowTest, ViewerEditsThePackAfterwardsAndShowsIt) {
-    open();
+    openConnected(3);
     answerPack({QStringLiteral("Pack A"), QStringLiteral("first")});
     click("View1", "Pack");
-    connectTo(slave());
-    recordRows(1, 3);
     disconnect();
     const QString file = w->journal().path();
 

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/viewer_window.h"
 #include "chart/table_export.h"
 #include "tests/support/window_test_support.h"
 
@@ -23,8 +22,7 @@ TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
     EXPECT_TRUE(tool("file1", "Open")->enabled());
     EXPECT_TRUE(tool("file1", "Records")->enabled());
     disconnect();
-    ViewerWindow* viewer = nullptr;
-    w->runCommand([&] { viewer = w->openRecording(exported); });
+    ViewerWindow* viewer = openViewer(exported);
     EXPECT_TRUE(failures.isEmpty()) << failureText();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(tableTexts(viewer->table()), live);
@@ -35,7 +33,7 @@ TEST_F(RecoveryTest, ExportedTableReopensWithTheSameTextsAndPoints) {
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write(QByteArray(21, ',') + "\r\n");
     file.close();
-    w->runCommand([&] { viewer = w->openRecording(exported); });
+    viewer = openViewer(exported);
     EXPECT_TRUE(failures.isEmpty()) << failureText();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->table().gridRowCount() - 1, 13);
@@ -60,39 +58,14 @@ TEST_F(RecoveryTest, AFileThatIsNoRecordingChangesNothing) {
 
 using ReconnectTest = RecoveryTest;
 
-TEST_F(ReconnectTest, TheSameAdapterIsOpenedAgainAndNoOther) {
+// The adapter that vanished is opened again when it comes back, and no other
+// of the same kind. The reconnect goes on with the recording the lost link
+// interrupted: the rows before the glitch stay and the rows after it follow
+// in the same table, chart and journal file. A glitch of more than 4 s
+// without a sample starts a new recording, as any such pause does.
+TEST_F(ReconnectTest, TheSameAdapterGoesOnWithTheRecordingUnlessThePauseWasTooLong) {
     const PortInfo mine = adapter("ttyUSB7", "A1");
     const PortInfo other = adapter("ttyUSB8", "B2");
-    auto otherLine = std::make_unique<emu::PseudoTerminal>();
-    open();
-    plugIn(mine, *pty);
-    w->reconnectTimer().setInterval(20);
-    connectTo(portEntry(mine));
-    recordRows(1, 2);
-    unplug(pty);
-    ASSERT_TRUE(w->awaitedAdapter().has_value());
-
-    // Another adapter of the same kind appears: it is not taken.
-    plugIn(other, *otherLine);
-    QTest::qWait(200);
-    EXPECT_FALSE(w->link().isOpen());
-    EXPECT_EQ(rows(), 2);  // the recording stays
-
-    // The same one comes back, now behind another pseudo-terminal.
-    pty = std::make_unique<emu::PseudoTerminal>();
-    plugIn(mine, *pty);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->link().isOpen(); }, kWaitMs));
-    EXPECT_EQ(tool("Tools", "com")->text(), portEntry(mine));
-    EXPECT_TRUE(statusText().contains(portEntry(mine))) << statusText().toStdString();
-    EXPECT_FALSE(w->awaitedAdapter().has_value());
-}
-
-// A reconnect goes on with the recording the lost link interrupted: the rows
-// before the glitch stay and the rows after it follow in the same table,
-// chart and journal file. A glitch of more than 4 s without a sample starts
-// a new recording, as any such pause does.
-TEST_F(ReconnectTest, AReconnectGoesOnWithTheRecordingUnlessThePauseWasTooLong) {
-    const PortInfo mine = adapter("ttyUSB7", "A1");
     for (const bool longGap : {false, true}) {
         SCOPED_TRACE(longGap ? "6 s without a sample" : "1 s without a sample");
         QDir(journals()).removeRecursively();
@@ -109,10 +82,20 @@ TEST_F(ReconnectTest, AReconnectGoesOnWithTheRecordingUnlessThePauseWasTooLong) 
         const QByteArray journalBefore = readAll(journal);
 
         unplug(pty);
+        ASSERT_TRUE(w->awaitedAdapter().has_value());
+        auto otherLine = std::make_unique<emu::PseudoTerminal>();
+        plugIn(other, *otherLine);
+        QTest::qWait(200);
+        EXPECT_FALSE(w->link().isOpen()) << "another adapter of the same kind was taken";
+        EXPECT_EQ(tableTexts(), before);
+
         advance(longGap ? 6000 : 1000);
         pty = std::make_unique<emu::PseudoTerminal>();
         plugIn(mine, *pty);
         ASSERT_TRUE(QTest::qWaitFor([&] { return w->link().isOpen(); }, kWaitMs));
+        EXPECT_EQ(tool("Tools", "com")->text(), portEntry(mine));
+        EXPECT_TRUE(statusText().contains(portEntry(mine))) << statusText().toStdString();
+        EXPECT_FALSE(w->awaitedAdapter().has_value());
 
         if (!longGap) {
             recordRows(4, 5);

@@ -8,7 +8,6 @@
 #include <QTextBrowser>
 #include <cmath>
 
-#include "app/viewer_window.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -65,8 +64,7 @@ TEST_F(ScaledScreenTest, AViewerFitsTheScreenAndTheRangePanelDoesNotMakeItTaller
     openConnected(3);
     const QString journal = w->journal().path();
     disconnect();
-    ViewerWindow* viewer = nullptr;
-    w->runCommand([&] { viewer = w->openRecording(journal); });
+    ViewerWindow* viewer = openViewer(journal);
     ASSERT_NE(viewer, nullptr);
     QApplication::processEvents();
     const QRect available = viewer->screen()->availableGeometry();

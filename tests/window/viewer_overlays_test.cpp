@@ -11,7 +11,6 @@
 
 #include "app/range_panel.h"
 #include "app/settings_store.h"
-#include "app/viewer_window.h"
 #include "chart/chart_overlays.h"
 #include "chart/range_cursors.h"
 #include "chart/series_envelope.h"
@@ -21,8 +20,6 @@
 
 namespace cellwatch::windowtest {
 namespace {
-
-constexpr double kSecond = 1 / 86400.0;
 
 struct Rows {
     int count;

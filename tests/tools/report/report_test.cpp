@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "serial/capture.h"
+#include "tests/support/charger_readings.h"
 #include "tests/support/journal_text.h"
 #include "tools/emulator/status_encoder.h"
 
@@ -38,18 +39,10 @@ Ran report(const QStringList& args) {
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-// A charge reading `k` seconds into the capture: the voltage rises by 10 mV
-// and the capacity by 1 mAh a second.
-emu::ChargerReading reading(int k, int inputHundredths = 1200) {
-    emu::ChargerReading r;
-    r.mode = emu::Mode::Charge;
-    r.extTemperature = Decimal::fromInt(25);
-    r.intTemperature = Decimal::fromInt(30);
-    r.inputVoltage = Decimal::fromHundredths(inputHundredths);
-    r.voltage = Decimal::fromHundredths(1200 + k);
-    r.current = Decimal::fromInt(2);
-    r.capacity = Decimal::fromInt(k);
-    r.cells[0] = r.cells[1] = r.cells[2] = Decimal::fromHundredths(400);
+// A charge reading whose input sags below 11 V.
+emu::ChargerReading sagging() {
+    emu::ChargerReading r = testing::charging(0);
+    r.inputVoltage = Decimal::fromHundredths(1090);
     return r;
 }
 
@@ -88,7 +81,7 @@ protected:
     QString capture() {
         std::vector<std::pair<std::int64_t, emu::ChargerReading>> records;
         for (int k = 0; k < 8; ++k) {
-            records.emplace_back(k < 5 ? 1000 * (k + 1) : 15'000 + 1000 * k, reading(k));
+            records.emplace_back(k < 5 ? 1000 * (k + 1) : 15'000 + 1000 * k, testing::charging(k));
         }
         return capture("run.cwcap", records);
     }
@@ -134,7 +127,7 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
     EXPECT_TRUE(c1["file"].toString().endsWith(QStringLiteral("run.cwcap #1")));
     EXPECT_EQ(c1["rows"].toInt(), 5);
     EXPECT_EQ(c2["rows"].toInt(), 2);
-    EXPECT_DOUBLE_EQ(c2["capacity_mah"].toDouble(), 7);
+    EXPECT_DOUBLE_EQ(c2["capacity_mah"].toDouble(), 70);
     EXPECT_EQ(c1["start"].toString(), QStringLiteral("2025-12-05T14:30:12+01:00"));
     EXPECT_FALSE(c2["start"].isNull());
 }
@@ -155,7 +148,8 @@ TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
         }
         return path;
     };
-    // Names out of date order; one of another pack, one without.
+    // Names out of date order; one of another pack, one without, one
+    // without its start line.
     const QString a = journalOn("cellwatch-a.csv", "2026-12-05T09:00:00+01:00", "+CHG+", 2, 2000,
                                 R"({"pack": "Pack 1", "note": "first \"real\" charge"})");
     journalOn("cellwatch-b.csv", "2026-12-01T09:00:00+01:00", "-DSC-", -2, 1800,
@@ -163,6 +157,7 @@ TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
     journalOn("cellwatch-c.csv", "2026-12-03T09:00:00+01:00", "+CHG+", 2, 900,
               R"({"pack": "Pack 2", "note": ""})");
     journalOn("cellwatch-d.csv", "2026-12-04T09:00:00+01:00", "+CHG+", 2, 100, {});
+    journalOn("cellwatch-e.csv", "", "-DSC-", -2, 1700, R"({"pack": "Pack 1"})");
 
     const Ran json = report({"--json", a});
     ASSERT_EQ(json.status, 0) << json.err.toStdString();
@@ -176,15 +171,19 @@ TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
     const Ran table = report({"--pack", "Pack 1", folder});
     ASSERT_EQ(table.status, 0) << table.err.toStdString();
     const QList<QByteArray> lines = table.out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 3) << table.out.toStdString();
+    ASSERT_EQ(lines.size(), 4) << table.out.toStdString();
+    EXPECT_EQ(lines[0].simplified(), "date kind mAh Wh spread V");
     EXPECT_EQ(lines[1].simplified(), "2026-12-01T09:00:00+01:00 discharge 1800 0.0133 0.100");
     EXPECT_EQ(lines[2].simplified(), "2026-12-05T09:00:00+01:00 charge 2000 0.0133 0.100");
+    EXPECT_EQ(lines[3].simplified(), "cellwatch-e.csv discharge 1700 0.0133 0.100");  // no start
 
     const Ran history = report(
         {QStringLiteral("--pack"), QStringLiteral(" Pack 1 "), QStringLiteral("--json"), folder});
     ASSERT_EQ(history.status, 0) << history.err.toStdString();
     const QJsonArray entries = QJsonDocument::fromJson(history.out).array();
-    ASSERT_EQ(entries.size(), 2) << history.out.toStdString();
+    ASSERT_EQ(entries.size(), 3) << history.out.toStdString();
+    EXPECT_TRUE(entries[2].toObject()["start"].isNull());
+    EXPECT_EQ(entries[2].toObject()["energy_wh"].toDouble(), 0.0133);
     EXPECT_EQ(entries[0].toObject()["kind"].toString(), QStringLiteral("discharge"));
     EXPECT_EQ(entries[1].toObject()["capacity_mah"].toDouble(), 2000);
     EXPECT_TRUE(
@@ -234,8 +233,8 @@ TEST_F(ReportTest, AlarmsAreListedUnderTheirRecording) {
         << text.out.toStdString();
 
     // A capture whose input sags below 11 V in its second message.
-    const QString path = capture(
-        "sag.cwcap", {{1000, reading(0)}, {2000, reading(0, 1090)}, {3000, reading(0, 1090)}});
+    const QString path =
+        capture("sag.cwcap", {{1000, testing::charging(0)}, {2000, sagging()}, {3000, sagging()}});
     const Ran replayed = report({"--json", path});
     const QJsonArray found =
         QJsonDocument::fromJson(replayed.out).array()[0].toObject()["alarms"].toArray();
