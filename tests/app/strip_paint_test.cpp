@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLinearGradient>
-#include <QMenuBar>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -26,6 +25,9 @@ protected:
         text = new QLabel(QStringLiteral("1.00"), frame);
         text->setAutoFillBackground(true);
         text->setGeometry(10, 10, 80, 20);
+        // A neighbour frame over its edge: Qt then repaints the text's region
+        // through the window rather than the text alone.
+        (new QWidget(&window))->setGeometry(60, 190, 45, 40);
         bar->lower();
         bar->setGeometry(0, 0, 600, 400);
         window.resize(600, 400);
@@ -122,8 +124,6 @@ TEST_F(StripPaintTest, TheWorkingAreasTextsDoNotRedrawTheControl) {
         EXPECT_EQ(paints.of[text], 1) << value;
         EXPECT_EQ(paints.of[bar], 0) << value;
     }
-    EXPECT_TRUE(bar->mask().contains(bar->menuBar()->geometry()));
-    EXPECT_TRUE(bar->mask().contains(bar->statusBand()->geometry()));
 }
 
 }  // namespace
