@@ -13,21 +13,41 @@ LampWidget::LampWidget(QColor litColour, QWidget* parent) : QWidget(parent), col
     paintHook_ = new WindowPaintHook(this, [this] {
         if (repaintTimer_.isActive()) {
             repaintTimer_.stop();
-            update();
+            paintOwed();
         }
     });
     repaintTimer_.setSingleShot(true);
-    connect(&repaintTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&repaintTimer_, &QTimer::timeout, this, &LampWidget::paintOwed);
 }
 
 void LampWidget::setLit(bool lit) {
-    if (lit == lit_) {
+    flipsSincePaint_ = 0;
+    if (lit == lit_ && lit == shown_) {
         return;
     }
     lit_ = lit;
+    owePaint();
+}
+
+void LampWidget::flip() {
+    lit_ = !lit_;
+    ++flipsSincePaint_;
+    owePaint();
+}
+
+void LampWidget::owePaint() {
     if (!repaintTimer_.isActive()) {
         repaintTimer_.start(kLatestRepaintMs);
         paintHook_->arm();
+    }
+}
+
+void LampWidget::paintOwed() {
+    const bool before = shown_;
+    shown_ = flipsSincePaint_ > 0 && lit_ == shown_ ? !shown_ : lit_;
+    flipsSincePaint_ = 0;
+    if (shown_ != before) {
+        update();
     }
 }
 
@@ -47,12 +67,12 @@ std::optional<QColor> LampWidget::plainBackground() const {
 }
 
 const QPixmap& LampWidget::picture(const std::optional<QColor>& background) const {
-    QPixmap& picture = pictures_[lit_ ? 1 : 0];
+    QPixmap& picture = pictures_[shown_ ? 1 : 0];
     const qreal ratio = devicePixelRatioF();
     const QColor fill = background.value_or(QColor(Qt::transparent));
     if (picture.isNull() || picture.devicePixelRatio() != ratio ||
-        pictureBackgrounds_[lit_ ? 1 : 0] != fill) {
-        pictureBackgrounds_[lit_ ? 1 : 0] = fill;
+        pictureBackgrounds_[shown_ ? 1 : 0] != fill) {
+        pictureBackgrounds_[shown_ ? 1 : 0] = fill;
         picture = QPixmap(size() * ratio);
         picture.setDevicePixelRatio(ratio);
         picture.fill(fill);
@@ -60,9 +80,9 @@ const QPixmap& LampWidget::picture(const std::optional<QColor>& background) cons
         p.setRenderHint(QPainter::Antialiasing);
         const QRectF r = QRectF(rect()).adjusted(3, 3, -3, -3);
         QRadialGradient g(r.center() - QPointF(2, 2), r.width() / 1.5);
-        const QColor base = lit_ ? colour_ : QColor(90, 90, 90);
-        g.setColorAt(0, base.lighter(lit_ ? 170 : 130));
-        g.setColorAt(1, base.darker(lit_ ? 110 : 140));
+        const QColor base = shown_ ? colour_ : QColor(90, 90, 90);
+        g.setColorAt(0, base.lighter(shown_ ? 170 : 130));
+        g.setColorAt(1, base.darker(shown_ ? 110 : 140));
         p.setBrush(g);
         p.setPen(QPen(QColor(40, 40, 40), 1));
         p.drawEllipse(r);

@@ -14,10 +14,14 @@ class WindowPaintHook;
 
 // A round lamp: lit while enabled. The receive lamp flips on every receive
 // event, which can be a hundred times a second, and a message comes in two
-// or three of them. A flip is painted with the window's next paint (the
-// sample the message brings), and kLatestRepaintMs after it at the latest
-// when the window paints nothing till then (bytes that make no sample): the
-// lamp shows its state of that moment, at most once per paint of the window.
+// of them (its start byte, then the rest). A flip is painted with the
+// window's next paint (the sample the message brings), and kLatestRepaintMs
+// after it at the latest when the window paints nothing till then (bytes
+// that make no sample), at most once per paint of the window. A repaint
+// after flips always shows a change: after an even number of them (a whole
+// message) the lamp's state of that moment would look the same as before,
+// and the lamp dead, so it shows the other state; a state set outright
+// (out at disconnect) is shown as it is.
 class LampWidget final : public QWidget {
     Q_OBJECT
 public:
@@ -25,7 +29,9 @@ public:
 
     LampWidget(QColor litColour, QWidget* parent = nullptr);
     void setLit(bool lit);
+    void flip();
     bool isLit() const { return lit_; }
+    bool isShownLit() const { return shown_; }
     QSize sizeHint() const override { return {18, 18}; }
 
 protected:
@@ -41,9 +47,13 @@ private:
     std::optional<QColor> plainBackground() const;
     void updateOpaque();
     const QPixmap& picture(const std::optional<QColor>& background) const;
+    void owePaint();
+    void paintOwed();
 
     QColor colour_;
     bool lit_ = false;
+    bool shown_ = false;  // the state painted
+    int flipsSincePaint_ = 0;
     QTimer repaintTimer_;  // runs while a flip is owed to the screen
     WindowPaintHook* paintHook_ = nullptr;
     mutable std::array<QPixmap, 2> pictures_;  // unlit, lit

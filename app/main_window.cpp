@@ -432,8 +432,7 @@ CellPanelView& MainWindow::cellPanel() {
 }
 
 void MainWindow::flipReceiveLamp() {
-    Tool* lamp = tool(QStringLiteral("state"), QStringLiteral("Light2"));
-    lamp->setEnabled(!lamp->enabled());
+    tool(QStringLiteral("state"), QStringLiteral("Light2"))->flip();
 }
 
 // --- accessors ------------------------------------------------------------------------

@@ -124,6 +124,15 @@ void Tool::setEnabled(bool enabled) {
     }
 }
 
+void Tool::flip() {
+    if (lamp_) {
+        enabled_ = !enabled_;
+        lamp_->flip();
+    } else {
+        setEnabled(!enabled_);
+    }
+}
+
 QWidget* Tool::widget() const {
     if (container_) {
         return container_;

@@ -62,6 +62,9 @@ public:
     void setChecked(bool checked);
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled);
+    // Enabled becomes disabled and the other way round; a lamp shows it as
+    // a flip (LampWidget::flip).
+    void flip();
     // Width in twips.
     int width() const;
     void setWidth(int twips);

@@ -114,6 +114,45 @@ TEST_F(StripPaintTest, ALampFlipRepaintsTheLampAloneAndShowsRight) {
     }
 }
 
+// A message comes in two receive events, so the receive lamp flips twice
+// between two paints of the window: each paint after flips still shows the
+// lamp changed (a lamp showing its state of that moment would look dead), and
+// one flip a message shows the state itself. Put out outright (disconnect),
+// it shows out.
+TEST_F(StripPaintTest, TheReceiveLampChangesWithEveryMessage) {
+    Tool* light = bar->tool(QStringLiteral("state"), QStringLiteral("Light2"));
+    const auto centre = [this] {
+        qApp->removeEventFilter(&paints);
+        const QColor c = lamp()->grab().toImage().pixelColor(9, 9);
+        qApp->installEventFilter(&paints);
+        return c;
+    };
+    const QColor out = centre();
+    for (const int flipsPerMessage : {2, 1, 3}) {
+        std::vector<bool> shown;
+        for (int message = 0; message < 4; ++message) {
+            for (int f = 0; f < flipsPerMessage; ++f) {
+                light->flip();
+            }
+            text->setText(QString::number(message));  // the sample: the window paints
+            settle();
+            shown.push_back(centre() != out);
+            EXPECT_EQ(lamp()->isShownLit(), shown.back());
+            if (message > 0) {
+                EXPECT_NE(shown[message], shown[message - 1])
+                    << flipsPerMessage << " flips, message " << message;
+            }
+        }
+        if (flipsPerMessage % 2 == 1) {
+            EXPECT_EQ(lamp()->isShownLit(), light->enabled()) << "its state of that moment";
+        }
+        light->setEnabled(false);  // disconnected
+        text->setText(QStringLiteral("-"));
+        settle();
+        EXPECT_EQ(centre(), out) << flipsPerMessage;
+    }
+}
+
 // The control spans the window but is drawn only in its strips: a text
 // changing in the working area does not draw it again underneath.
 TEST_F(StripPaintTest, TheWorkingAreasTextsDoNotRedrawTheControl) {
