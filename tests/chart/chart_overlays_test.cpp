@@ -166,22 +166,6 @@ TEST_F(ChartOverlaysTest, RemovingTakesItsGraphsAndLegendEntryAndKeepsTheOthersL
     EXPECT_FALSE(overlays.legend()->visible());
 }
 
-TEST_F(ChartOverlaysTest, CurveSwitchesHideTheOverlaysCurveOfTheSameQuantity) {
-    const Curves one(2, 0, 1, {12, 1, 1, 20});
-    overlays.add(QStringLiteral("before"), one.view());
-    chart.setSeriesActive(kSeriesCurrent, false);
-    overlays.add(QStringLiteral("while hidden"), one.view());
-    for (int index = 0; index < 2; ++index) {
-        for (int series = 0; series < kSeriesCount; ++series) {
-            EXPECT_EQ(overlays.graph(index, series)->visible(), series != kSeriesCurrent)
-                << index << ' ' << series;
-        }
-    }
-    chart.setSeriesActive(kSeriesCurrent, true);
-    EXPECT_TRUE(overlays.graph(0, kSeriesCurrent)->visible());
-    EXPECT_TRUE(overlays.graph(1, kSeriesCurrent)->visible());
-}
-
 TEST_F(ChartOverlaysTest, GapsAndShortListsAreNoPoints) {
     // A NaN time takes the row before's; a value list shorter than the
     // times gives gaps; neither counts towards the extremes.

@@ -67,43 +67,6 @@ protected:
     }
 };
 
-// Rows of both layouts as the table shows them, each flushed at once;
-// implausible samples (no battery voltage, a cell above 5 V) give no row.
-TEST_F(LogSessionTest, EachRowIsWrittenAndFlushedAsTheTableShowsIt) {
-    startInMemory();
-    ASSERT_EQ(lines(), std::vector<std::string>{kHeaderLine});
-    emu::ChargerReading noVoltage = charging(3);
-    noVoltage.voltage = Decimal();
-    emu::ChargerReading highCell = charging(4);
-    highCell.cells[1] = Decimal::fromHundredths(501);
-    const struct {
-        emu::ChargerReading reading;
-        FrameLayout layout;
-        const char* time;  // "" for no row
-    } sent[] = {
-        {charging(1), FrameLayout::Short76, "0:00:01"},
-        {charging(2), FrameLayout::Long112, "0:00:02"},
-        {noVoltage, FrameLayout::Long112, ""},
-        {highCell, FrameLayout::Short76, ""},
-        {charging(5), FrameLayout::Short76, "0:00:05"},
-        {charging(6), FrameLayout::Long112, "0:00:06"},
-    };
-    std::vector<std::string> meant{kHeaderLine};
-    std::uint32_t atMs = 0;
-    for (const auto& s : sent) {
-        sendAt(atMs += 1000, s.reading, s.layout);
-        if (*s.time) {
-            meant.push_back(expectedRow(s.reading, s.layout, s.time));
-            // Visible before anything else happens: the line was flushed.
-            ASSERT_TRUE(waitForLines(meant.size())) << "row " << meant.size() - 1;
-        }
-    }
-    runUntil([] { return false; }, 100);  // anything late would show now
-    EXPECT_EQ(lines(), meant);
-    EXPECT_EQ(session.rowsWritten(), 4);
-    EXPECT_EQ(out->text().back(), '\n');
-}
-
 // A message completed more than 3 s after its start byte shows idle; a row
 // more than 4 s after the last one restarts the recording and is dropped,
 // and the next row is at one second again.
