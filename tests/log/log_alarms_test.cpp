@@ -38,20 +38,20 @@ protected:
             if (step.kind == emu::Step::Kind::Silence) {
                 now += step.ms;
                 ticks.set(kBegin + now);
-                runUntil([] { return false; }, 2 * LogSession::kAlarmClockMs);
+                waitUntil([] { return false; }, 2 * LogSession::kAlarmClockMs);
                 continue;
             }
             now += 1000;
             const std::size_t before = lines().size();
             sendAt(now, framed(emu::encodeStep(step)));
             if (step.reading.mode != emu::Mode::Idle) {
-                ASSERT_TRUE(runUntil([&] { return lines().size() > before; })) << "at " << now;
+                ASSERT_TRUE(waitUntil([&] { return lines().size() > before; })) << "at " << now;
             } else {
                 // An idle message adds no row: give it time to be taken.
-                runUntil([] { return false; }, 30);
+                waitUntil([] { return false; }, 30);
             }
         }
-        runUntil([] { return false; }, 50);
+        waitUntil([] { return false; }, 50);
     }
 
     std::vector<emu::Step> scenario(const char* name) {
@@ -118,7 +118,7 @@ TEST_F(LogAlarmsTest, LostAndTheCommandLineSettings) {
     std::vector<emu::Step> steps = emu::buildScenario(sag);
     play(steps);
     pty.reset();  // the adapter is pulled
-    ASSERT_TRUE(runUntil([&] { return !lines().empty() && lines().back() == "# lost"; }));
+    ASSERT_TRUE(waitUntil([&] { return !lines().empty() && lines().back() == "# lost"; }));
     std::vector<std::string> alarmLines;
     for (const std::string& line : lines()) {
         if (line.starts_with("# ")) {

@@ -63,7 +63,7 @@ protected:
         sendAt(atMs, layout == FrameLayout::Short76 ? framed(bytes) : bytes);
     }
     bool waitForLines(std::size_t count) {
-        return runUntil([&] { return lines().size() >= count; });
+        return waitUntil([&] { return lines().size() >= count; });
     }
 };
 
@@ -76,7 +76,7 @@ TEST_F(LogSessionTest, StalledMessageShowsIdleAndAPauseRestarts) {
     ASSERT_TRUE(waitForLines(2));
     const std::vector<std::uint8_t> late = emu::encodeStatus(charging(2), FrameLayout::Long112);
     sendAt(1500, {late.begin(), late.begin() + 6});
-    ASSERT_TRUE(runUntil([&] { return session.receivePath().started(); }));
+    ASSERT_TRUE(waitUntil([&] { return session.receivePath().started(); }));
     sendAt(4501, {late.begin() + 6, late.end()});
     ASSERT_TRUE(waitForLines(3));
     // The fourth comes 5.1 s after the last row.
@@ -99,7 +99,7 @@ TEST_F(LogSessionTest, HeaderThatCannotBeWrittenRefusesToStart) {
     EXPECT_FALSE(session.running());
     EXPECT_TRUE(session.failure().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
         << session.failure().toStdString();
-    runUntil([] { return false; }, 50);
+    waitUntil([] { return false; }, 50);
     EXPECT_EQ(finished, -1);  // nothing more to announce: the caller was told
 }
 
@@ -108,7 +108,7 @@ TEST_F(LogSessionTest, RowThatCannotBeWrittenEndsTheLogWithStatusOne) {
     ASSERT_TRUE(session.start(full.file()));
     sendAt(1000, charging(1));
     sendAt(2000, charging(2));
-    ASSERT_TRUE(runUntil([&] { return finished != -1; }));
+    ASSERT_TRUE(waitUntil([&] { return finished != -1; }));
     EXPECT_EQ(finished, kExitFailure);
     EXPECT_FALSE(session.running());
     EXPECT_TRUE(session.failure().startsWith(QStringLiteral("cannot write the log")));
