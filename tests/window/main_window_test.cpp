@@ -118,6 +118,8 @@ TEST_F(MainWindowTest, GaugeFollowsTheModel) {
     model->comboBox()->setCurrentIndex(k04);
     emit model->comboBox()->activated(k04);
     EXPECT_DOUBLE_EQ(w->gauge().maximum(), 200);
+    EXPECT_EQ(model->text(), QStringLiteral("&TK-K04            "));  // the entry as it stands
+    EXPECT_EQ(model->comboBox()->currentText(), QStringLiteral("TK-K04"));
 }
 
 TEST_F(MainWindowTest, CrossLineAndCurveSwitches) {
