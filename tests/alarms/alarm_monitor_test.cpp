@@ -128,31 +128,6 @@ TEST(AlarmRules, CellRulesKeepToTheirCases) {
     EXPECT_TRUE(monitor.row(discharging, 3000).empty());
 }
 
-// Raised once while the condition lasts; again only after a row clears it;
-// a rule that is off says nothing.
-TEST(AlarmRules, OncePerEpisode) {
-    AlarmMonitor monitor;
-    monitor.connected(0);
-    const std::int64_t cell[] = {426, 427, 430, 425, 426, 426, 420, 426};
-    const bool raises[] = {true, false, false, false, true, false, false, true};
-    for (std::size_t i = 0; i < std::size(cell); ++i) {
-        RowValues row = healthy(static_cast<std::uint32_t>(i + 1));
-        row.cells[0] = v(cell[i]);
-        row.cells[1] = v(cell[i]);
-        EXPECT_EQ(monitor.row(row, static_cast<std::uint32_t>(i) * 1000).size(),
-                  raises[i] ? 1u : 0u)
-            << "row " << i;
-    }
-    AlarmSettings off = AlarmSettings::defaults();
-    off[Kind::CellHigh].enabled = false;
-    AlarmMonitor quiet(off);
-    quiet.connected(0);
-    RowValues high = healthy();
-    high.cells[0] = v(450);
-    high.cells[1] = v(450);
-    EXPECT_TRUE(quiet.row(high, 1000).empty());
-}
-
 // cell-spread is looked at from the 60th second of a recording on, and
 // again only then after a restart.
 TEST(AlarmRules, SpreadWaitsSixtySecondsIntoEachRecording) {

@@ -41,32 +41,6 @@ TEST_F(ToolBarTest, ClicksCarryTheToolAndLeaveTheCheckedStateToTheCommand) {
     EXPECT_TRUE(cross->action()->isChecked());
 }
 
-TEST_F(ToolBarTest, ListToolsAndLamps) {
-    Tool* com = get("Tools", "com");
-    EXPECT_EQ(com->text(), QStringLiteral("COM 3"));
-    EXPECT_EQ(com->itemCount(), 9);
-    com->clearItems();
-    EXPECT_EQ(com->itemCount(), 0);
-    EXPECT_EQ(com->text(), QStringLiteral("COM 3"));  // the text stays
-    com->addItem(QStringLiteral("USB_ttyUSB0"));
-    com->setText(QStringLiteral("USB_ttyUSB0"));
-    EXPECT_EQ(com->text(), QStringLiteral("USB_ttyUSB0"));
-
-    QSignalSpy picks(&bar, &ToolBarControl::listSelected);
-    Tool* model = get("state", "Model");
-    model->addItem(QStringLiteral("&TK-K04            "));
-    model->comboBox()->setCurrentIndex(0);
-    emit model->comboBox()->activated(0);
-    ASSERT_EQ(picks.count(), 1);
-    EXPECT_EQ(model->text(), QStringLiteral("&TK-K04            "));  // the entry as it stands
-    EXPECT_EQ(model->comboBox()->currentText(), QStringLiteral("TK-K04"));
-
-    Tool* lamp = get("state", "Light2");
-    lamp->setEnabled(!lamp->enabled());
-    const bool lit = lamp->enabled();
-    EXPECT_EQ(static_cast<LampWidget*>(lamp->widget())->isLit(), lit);
-}
-
 // The receive lamp flips on every receive event; its flips reach the screen
 // with the window's next paint (the sample's texts), never in a pass of their
 // own, and within kLatestRepaintMs when the window paints nothing else. What

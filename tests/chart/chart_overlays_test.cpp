@@ -44,34 +44,6 @@ protected:
     ChartOverlays overlays{chart};
 };
 
-TEST_F(ChartOverlaysTest, AnOverlayKeepsItsOwnElapsedTimeFromZero) {
-    // The chart's own recording runs from 0 s; the overlay's rows carry their
-    // own elapsed time, whatever time of day it was made.
-    for (int r = 0; r < 10; ++r) {
-        chart.addPoint(kSeriesVoltage, r * 10 * kSecond, 12.0);
-    }
-    const Curves other(5, 0, 30, {13.0, 2.0, 0, 25}, {0.1, 0, 100, 1});
-    ASSERT_EQ(overlays.add(QStringLiteral("2026-12-05 16:00"), other.view()), 0);
-
-    for (int series = 0; series < kSeriesCount; ++series) {
-        const SeriesEnvelope* points = overlays.points(0, series);
-        ASSERT_NE(points, nullptr);
-        ASSERT_EQ(points->size(), 5u);
-        for (std::size_t r = 0; r < 5; ++r) {
-            EXPECT_DOUBLE_EQ(points->x(r), static_cast<double>(r) * 30 * kSecond);
-            EXPECT_DOUBLE_EQ(points->y(r), other.values[static_cast<std::size_t>(series)][r]);
-        }
-        // On the axis of the chart's curve of the same quantity, dimmed.
-        QCPGraph* graph = overlays.graph(0, series);
-        EXPECT_EQ(graph->valueAxis(), chart.axis(axisOfSeries(series)));
-        EXPECT_EQ(graph->pen().color().rgb(), chart.graph(series)->pen().color().rgb());
-        EXPECT_LT(graph->pen().color().alpha(), 255);
-        EXPECT_LT(graph->pen().widthF(), chart.graph(series)->pen().widthF());
-    }
-    EXPECT_EQ(overlays.points(1, 0), nullptr);
-    EXPECT_EQ(overlays.points(0, kSeriesCount), nullptr);
-}
-
 TEST_F(ChartOverlaysTest, TheOverlayIsDrawnWhereItsPointsAre) {
     chart.setAxisRange(ChartAxis::Bottom, 0, 100 * kSecond);
     chart.setAxisRange(ChartAxis::Left, 0, 20);
@@ -95,6 +67,16 @@ TEST_F(ChartOverlaysTest, TheOverlayIsDrawnWhereItsPointsAre) {
     };
     EXPECT_GT(reddish(row), 20);
     EXPECT_EQ(reddish(row - 60), 0);  // nothing red well above it
+    // Each curve on the axis of the chart's curve of the same quantity, dimmed.
+    for (int series = 0; series < kSeriesCount; ++series) {
+        QCPGraph* graph = overlays.graph(0, series);
+        EXPECT_EQ(graph->valueAxis(), chart.axis(axisOfSeries(series)));
+        EXPECT_EQ(graph->pen().color().rgb(), chart.graph(series)->pen().color().rgb());
+        EXPECT_LT(graph->pen().color().alpha(), 255);
+        EXPECT_LT(graph->pen().widthF(), chart.graph(series)->pen().widthF());
+    }
+    EXPECT_EQ(overlays.points(1, 0), nullptr);
+    EXPECT_EQ(overlays.points(0, kSeriesCount), nullptr);
 }
 
 TEST_F(ChartOverlaysTest, DataExtremesTakeInEveryOverlay) {
@@ -164,22 +146,6 @@ TEST_F(ChartOverlaysTest, RemovingTakesItsGraphsAndLegendEntryAndKeepsTheOthersL
     EXPECT_EQ(chart.plot()->graphCount(), ownGraphs);
     EXPECT_EQ(overlays.legend()->itemCount(), 0);
     EXPECT_FALSE(overlays.legend()->visible());
-}
-
-TEST_F(ChartOverlaysTest, CurveSwitchesHideTheOverlaysCurveOfTheSameQuantity) {
-    const Curves one(2, 0, 1, {12, 1, 1, 20});
-    overlays.add(QStringLiteral("before"), one.view());
-    chart.setSeriesActive(kSeriesCurrent, false);
-    overlays.add(QStringLiteral("while hidden"), one.view());
-    for (int index = 0; index < 2; ++index) {
-        for (int series = 0; series < kSeriesCount; ++series) {
-            EXPECT_EQ(overlays.graph(index, series)->visible(), series != kSeriesCurrent)
-                << index << ' ' << series;
-        }
-    }
-    chart.setSeriesActive(kSeriesCurrent, true);
-    EXPECT_TRUE(overlays.graph(0, kSeriesCurrent)->visible());
-    EXPECT_TRUE(overlays.graph(1, kSeriesCurrent)->visible());
 }
 
 TEST_F(ChartOverlaysTest, GapsAndShortListsAreNoPoints) {

@@ -338,40 +338,9 @@ protected:
         }
     }
 
-    // Whether the chart as shown has the voltage curve's colour within a
-    // pixel of where (x, y) is drawn.
-    bool curveShownAt(double x, double y) {
-        const QImage shown = chart.plot()->grab().toImage();
-        const QCPGraph* g = chart.graph(kSeriesVoltage);
-        const QColor colour = g->pen().color();
-        const int px = static_cast<int>(std::lround(g->keyAxis()->coordToPixel(x)));
-        const int py = static_cast<int>(std::lround(g->valueAxis()->coordToPixel(y)));
-        for (int dx = -1; dx <= 1; ++dx) {
-            for (int dy = -1; dy <= 1; ++dy) {
-                const QColor at = shown.pixelColor(px + dx, py + dy);
-                if (std::abs(at.red() - colour.red()) + std::abs(at.green() - colour.green()) +
-                        std::abs(at.blue() - colour.blue()) <
-                    90) {
-                    return true;
-                }
-            }
-        }
-        return false;
-    }
-
     int full = 0;
     int curves = 0;
 };
-
-TEST_F(ChartRedrawTest, ANewPointRedrawsTheCurvesAloneAndShows) {
-    const double x = 300 * kSecond;
-    ASSERT_FALSE(curveShownAt(x, 8));
-    chart.addPoint(kSeriesVoltage, x, 8);
-    settle();
-    EXPECT_EQ(curves, 1);
-    EXPECT_EQ(full, 0);
-    EXPECT_TRUE(curveShownAt(x, 8)) << "the curves' own layer reached the screen";
-}
 
 // New points repaint only the strips they change, and what the window then
 // holds (its backing store, not a fresh rendering) is what a full drawing

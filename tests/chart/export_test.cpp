@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 #include "chart/chart_export.h"
@@ -27,6 +26,8 @@ using charttest::kSecond;
 
 // --- the point under the cursor --------------------------------------------------------
 
+// On, between, left and right of the points the window's cursor tests
+// show; here what they cannot aim at.
 TEST(CursorSearch, NamedCases) {
     ChartView chart;
     for (int k = 0; k < 10; ++k) {  // 10, 13, ..., 37 s
@@ -42,16 +43,12 @@ TEST(CursorSearch, NamedCases) {
         double seconds;
         std::optional<std::size_t> found;
     } cases[] = {
-        {"on point 5", 25, 5},
-        {"between 5 and 6", 26.5, 5},
-        {"on the first point", 10, 0},
         {"on the older points' last", 37, 9},
         {"right of every point", 38, std::nullopt},
         {"before the older points: in the newer ones", 5, 11},
         {"on the newer points' first", 1, 10},
         {"on the newer points' last", 7, 12},
         {"between the two", 8, std::nullopt},
-        {"left of every point", 0.5, std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(findPointAtOrBefore(chart, kSeriesVoltage, c.seconds * kSecond), c.found)
@@ -87,17 +84,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 QStringList entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                                   QDir::Name);
-}
-
-// Runs `write`, which must fail with a message naming `path`.
-template <typename Write>
-void expectFailureNaming(const QString& path, Write write) {
-    try {
-        write();
-        ADD_FAILURE() << "no failure for " << path.toStdString();
-    } catch (const std::runtime_error& failure) {
-        EXPECT_TRUE(QString::fromUtf8(failure.what()).contains(path)) << failure.what();
-    }
 }
 
 const QByteArray kBom("\xEF\xBB\xBF");
@@ -209,22 +195,6 @@ TEST(TableExport, CancellingLeavesNoFileAndAnOlderFileUntouched) {
     EXPECT_EQ(readAll(dir.filePath(QStringLiteral("full.csv"))).count("\r\n"), kRows + 1);
 }
 
-TEST(TableExport, AnUnwritablePathThrowsNamingTheFileAndLeavesNothing) {
-    QTemporaryDir dir;
-    DataTableModel table;
-    table.appendTabText(QStringLiteral("0:00:01\tPb\t+CHG+\t25\t30\t12.00\t6.00\t1.00\t10"));
-    QDir(dir.path()).mkdir(QStringLiteral("taken.csv"));
-    const QString paths[] = {
-        dir.filePath(QStringLiteral("missing/folder/table.csv")),  // no such folder
-        dir.filePath(QStringLiteral("taken.csv")),                 // a folder by that name
-    };
-    for (const QString& path : paths) {
-        expectFailureNaming(path, [&] { exportTableCsv(table, path); });
-    }
-    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("taken.csv")});
-    EXPECT_TRUE(entries(dir.filePath(QStringLiteral("taken.csv"))).isEmpty());
-}
-
 // --- the chart as a picture and on paper ----------------------------------------------------
 
 // The page size a PDF gives for its (first) page, in points.
@@ -331,17 +301,7 @@ TEST_F(ChartExportTest, SvgTextHasItsOnScreenSize) {
     }
 }
 
-TEST_F(ChartExportTest, AnUnwritablePathThrowsNamingTheFile) {
-    QDir(dir.path()).mkdir(QStringLiteral("taken.png"));
-    for (const char* name : {"missing/chart.png", "missing/chart.jpg", "missing/chart.bmp",
-                             "missing/chart.pdf", "missing/chart.svg", "taken.png"}) {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        expectFailureNaming(path, [&] { saveChartPicture(chart, path); });
-    }
-    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("taken.png")});
-}
-
-TEST_F(ChartExportTest, PrintsOneLandscapePageAndThrowsForAnUnwritableFile) {
+TEST_F(ChartExportTest, PrintsOneLandscapePage) {
     const QString file = dir.filePath(QStringLiteral("printed.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -355,9 +315,6 @@ TEST_F(ChartExportTest, PrintsOneLandscapePageAndThrowsForAnUnwritableFile) {
     const QSizeF page = pdfPageSize(pdf);
     ASSERT_FALSE(page.isEmpty());
     EXPECT_GT(page.width(), page.height());
-
-    printer.setOutputFileName(dir.filePath(QStringLiteral("missing/printed.pdf")));
-    EXPECT_THROW(printChart(chart, printer), std::runtime_error);
 }
 
 }  // namespace

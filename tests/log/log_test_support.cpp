@@ -3,9 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -15,16 +13,6 @@
 #include <thread>
 
 namespace cellwatch::logtest {
-
-bool runUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents();
-    }
-    return done();
-}
 
 std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes) {
     bytes.insert(bytes.end(), 36, 0x00);

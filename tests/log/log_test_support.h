@@ -15,6 +15,7 @@
 
 #include "protocol/status_frame.h"
 #include "tests/support/charger_readings.h"
+#include "tests/support/event_wait.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/text_file.h"
 #include "tools/emulator/emulator.h"
@@ -34,8 +35,7 @@ inline const std::string kHeaderLine =
 
 using testing::charging;
 
-// Runs the event loop until `done` or `timeoutMs` passed; whether done.
-bool runUntil(const std::function<bool()>& done, int timeoutMs = 3000);
+using testing::waitUntil;
 
 // A 76-byte message (the layout with temperatures) and the filler after it
 // that the receive path skips, so that it is framed at once rather than

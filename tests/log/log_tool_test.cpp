@@ -42,21 +42,6 @@ protected:
     std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
 };
 
-TEST_F(LogToolTest, HelpDocumentsOutputEventsAndStatuses) {
-    ToolRun run({"--help"});
-    EXPECT_EQ(run.wait(), kExitOk);
-    const std::string topics =
-        "--port|--out|--capture|--replay|--speed|Time|# idle|# restart|# lost|SIGTERM|"
-        "Ctrl-C|Exit status|UTF-8|--alarm KIND=LIMIT|--no-alarm KIND|--on-alarm COMMAND|"
-        "# alarm KIND: TEXT|CELLWATCH_ALARM|CELLWATCH_TEXT|CELLWATCH_PORT|cell-high|"
-        "cell-low|cell-spread|temperature|input-low|finished|stalled|lost ";
-    for (const QString& each : QString::fromStdString(topics).split(u'|')) {
-        const std::string topic = each.toStdString();
-        EXPECT_NE(run.out().find(topic), std::string::npos) << topic;
-    }
-    EXPECT_TRUE(run.err().empty());
-}
-
 // A command line that cannot be carried out: one error line that says why,
 // nothing on standard output, status 2 for a misuse and 1 for a file or port
 // that cannot be used; an output file from before is left alone. A FIFO

@@ -1,6 +1,5 @@
 #include "test_broker.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTcpServer>
@@ -26,18 +25,6 @@ bool accepts(std::uint16_t port) {
 }
 
 }  // namespace
-
-bool waitUntil(const std::function<bool()>& done, int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return true;
-}
 
 TestBroker::TestBroker() : port_(freePort()) {
     QFile config(dir_.filePath(QStringLiteral("broker.conf")));

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "tests/support/event_wait.h"
+
 namespace cellwatch::nettest {
 
 class TestBroker {
@@ -36,7 +38,6 @@ private:
     std::uint16_t port_ = 0;
 };
 
-// Runs the event loop until `done` or `ms` have passed; whether `done` held.
-bool waitUntil(const std::function<bool()>& done, int ms = 10000);
+using testing::waitUntil;
 
 }  // namespace cellwatch::nettest

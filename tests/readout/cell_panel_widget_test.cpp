@@ -13,31 +13,6 @@
 namespace cellwatch {
 namespace {
 
-template <typename T>
-T* Named(const QWidget& parent, const QString& name) {
-    return parent.findChild<T*>(name);
-}
-
-// The design texts, on the controls that other code finds by name.
-TEST(CellPanelWidget, StartsWithTheDesignTexts) {
-    CellPanelWidget panel;
-    for (int k = 1; k <= kCellCount; ++k) {
-        EXPECT_EQ(Named<QLabel>(panel, QStringLiteral("Label_%1").arg(k - 1))->text(), "0.00");
-        EXPECT_EQ(Named<QLabel>(panel, QStringLiteral("Label6_%1").arg(k))->text(),
-                  QString::number(k));
-        EXPECT_EQ(Named<CellBar>(panel, QStringLiteral("Cell_bar1_%1").arg(k)), panel.cellBar(k));
-    }
-    const char* design[] = {"0.000", "0.00", "0.00", "0.00"};
-    for (int index = 1; index <= 4; ++index) {
-        EXPECT_EQ(Named<QLabel>(panel, QStringLiteral("Label5_%1").arg(index))->text(),
-                  design[index - 1]);
-    }
-    // The captions, found by name, are written in each language by the window.
-    EXPECT_EQ(panel.captionLabel("A014"), nullptr);  // names are exact
-    EXPECT_EQ(panel.cellLabel(0), nullptr);
-    EXPECT_EQ(panel.cellBar(13), nullptr);
-}
-
 // A picture 10 rows tall: red top row, blue below.
 QImage RedTopped(int width) {
     QImage picture(width, 10, QImage::Format_RGB32);

@@ -356,43 +356,6 @@ TEST(RecordingSample, CellCountCountsTheCellsPresent) {
     }
 }
 
-TEST(RecordingSample, CursorHoldKeepsDetailReadoutsAndCellPanelOnly) {
-    Rig r;
-    r.feed(charging("12.60", "2.00"), 1000);
-    const auto details = r.view.label3;
-    const auto cells = r.view.cellTexts();
-
-    r.view.hold = true;
-    StatusSample held = charging("14.00", "3.00");
-    held.cells[0] = d("4.15");
-    held.inputVoltage = d("13");
-    r.feed(held, 2000);
-
-    const int detailIndexes[] = {
-        readouts::kInputVoltage, readouts::kState,    readouts::kBatteryType, readouts::kCellCount,
-        readouts::kVoltage,      readouts::kCurrent,  readouts::kInternal,    readouts::kPower,
-        readouts::kElapsed,      readouts::kCapacity, readouts::kExternal};
-    for (int index : detailIndexes) {
-        EXPECT_EQ(r.view.label3[index], details.at(index)) << "Label3(" << index << ")";
-    }
-    EXPECT_EQ(r.view.cellTexts(), cells);
-    // Legend values, large readouts, gauge, chart and table follow the sample.
-    EXPECT_EQ(r.view.label3[readouts::kLegendVoltage], QStringLiteral("14.00"));
-    EXPECT_EQ(r.view.label3[readouts::kLegendCurrent], QStringLiteral("3.00"));
-    EXPECT_EQ(r.view.label2[readouts::kLargeCurrent], QStringLiteral("3.00A"));
-    EXPECT_EQ(r.view.dial.caption(), QStringLiteral("42.000"));
-    EXPECT_EQ(r.chart.pointCount(kSeriesVoltage), 2u);
-    EXPECT_GE(r.range(ChartAxis::Left).max, 14.0);
-    ASSERT_EQ(r.rows(), 2);
-    EXPECT_EQ(r.table.gridText(2, 7), QStringLiteral("14.00"));
-
-    r.view.hold = false;
-    r.feed(held, 3000);
-    EXPECT_EQ(r.view.label3[readouts::kInputVoltage], QStringLiteral("13.00"));
-    EXPECT_EQ(r.view.label3[readouts::kElapsed], QStringLiteral("0:00:03"));
-    EXPECT_NE(r.view.cellTexts(), cells);
-}
-
 // --- the idle display -----------------------------------------------------------------------
 
 TEST(RecordingIdle, ZeroesTheMainReadoutsAndMovesTheTimeOrigin) {

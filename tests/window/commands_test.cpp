@@ -258,6 +258,10 @@ TEST_F(CommandsTest, HeldReadoutsStayUntilTheCrossLineIsOffAndTheMouseMoves) {
     feed(2, 3);
     EXPECT_EQ(rows(), 3);
     EXPECT_EQ(joined(detailReadouts()), joined(held));
+    // The legend values, the large readouts and the chart follow the sample.
+    EXPECT_EQ(points(), 3u);
+    EXPECT_EQ(w->readout(readouts::kLegendVoltage)->text(), QStringLiteral("7.20"));
+    EXPECT_EQ(w->largeReadout(1)->text(), QStringLiteral("7.20V"));
     EXPECT_EQ(joined(cellPanelTexts()), joined(shownPanel[0]));
 
     // Switching the cross line off does not release the hold by itself; the
@@ -345,10 +349,6 @@ TEST_F(CommandsTest, CommandsTakeTheRecordingOutSayWhatTheyDidAndLeaveItAlone) {
         EXPECT_TRUE(saved.load(saveAnswer));
         EXPECT_EQ(saved.size(), chartSize);
 
-        saveAnswer = out.filePath(QStringLiteral("chart.svg"));
-        click("View1", "Save");
-        EXPECT_TRUE(readAll(saveAnswer).contains("<svg"));
-
         QApplication::clipboard()->clear();
         click("View1", "Copy");
         said << statusText();
@@ -432,6 +432,7 @@ TEST_F(CommandsTest, CancelledOrFailingCommandsChangeNothing) {
         {"file1", "Print", "", ""},
         {"View1", "Save", "chart.png", ""},
         {"View1", "Save", "chart.pdf", ""},
+        {"View1", "Save", "chart.svg", ""},
         {"file1", "Print", "printed.pdf", "printer"},
     };
     for (const auto& c : cases) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QSerialPort>
 
+#include "app/lamp_widget.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -70,10 +71,15 @@ TEST_F(LiveWindowTest, ToolsAndLinkTextFollowTheConnection) {
         EXPECT_TRUE(w->rescanTimer().isActive());
         EXPECT_EQ(w->rescanTimer().interval(), 3000);
 
+        const auto lampLit = [this] {
+            return static_cast<LampWidget*>(tool("state", "USBL1")->widget())->isLit();
+        };
         connectTo(slave());
         EXPECT_EQ(state(), State(false, false, true, true, c.online, false, 0, 0u, true));
+        EXPECT_TRUE(lampLit());
         disconnect();
         EXPECT_EQ(state(), disconnectedState(c.offline));
+        EXPECT_FALSE(lampLit());
         EXPECT_TRUE(failures.isEmpty()) << failureText();
     }
 }

@@ -46,15 +46,6 @@ TEST_F(ScaledScreenTest, WindowStartsAtTheLargestSizeThatFitsWithItsStatusBandOn
         EXPECT_EQ(w->frame(i)->y(), px(frameTops[i - 1]) + dy) << "Frame" << i;
         EXPECT_LE(w->frame(i)->geometry().bottom(), band->geometry().top()) << "Frame" << i;
     }
-
-    // Neither smaller than at start-up nor larger than the screen.
-    w->resize(10, 10);
-    EXPECT_EQ(w->size(), start);
-    w->resize(5000, 5000);
-    w->move(available.topLeft());
-    QApplication::processEvents();
-    EXPECT_TRUE(available.contains(w->frameGeometry()));
-    EXPECT_GE(w->frameGeometry().height(), available.height() - 1);
 }
 
 // A recording's window on the same screen: it fits, frame and status line

@@ -191,6 +191,12 @@ TEST_F(ViewerOverlaysTest, CurveSwitchesAndLanguageReachTheOverlays) {
     EXPECT_FALSE(viewer->chart().seriesActive(kSeriesTemperature));
     EXPECT_FALSE(drawn.graph(0, kSeriesTemperature)->visible());
     EXPECT_TRUE(drawn.graph(0, kSeriesVoltage)->visible());
+    // One compared while the curve is off has it hidden too, until it is on.
+    compare({writeRecording(QStringLiteral("p.csv"), QString(), {10, 10, 12, 0, 1, 1})});
+    EXPECT_FALSE(drawn.graph(1, kSeriesTemperature)->visible());
+    viewer->curveSwitch(kSeriesTemperature)->click();
+    EXPECT_TRUE(drawn.graph(0, kSeriesTemperature)->visible());
+    EXPECT_TRUE(drawn.graph(1, kSeriesTemperature)->visible());
 
     QAction* command = viewer->comparison().command();
     EXPECT_EQ(command->text(), QStringLiteral("Compare with…"));
