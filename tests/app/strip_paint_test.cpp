@@ -9,6 +9,7 @@
 #include <map>
 
 #include "app/toolbar.h"
+#include "tests/support/backing_store.h"
 
 namespace cellwatch {
 namespace {
@@ -50,25 +51,9 @@ protected:
     // a fresh drawing of the band with its lamps.
     int staleBandPixels() {
         qApp->removeEventFilter(&paints);
-        QWidget* band = bar->statusBand();
-        const QPoint at = band->mapTo(&window, QPoint(0, 0));
-        const QImage shown =
-            window.screen()
-                ->grabWindow(window.winId(), at.x(), at.y(), band->width(), band->height())
-                .toImage()
-                .convertToFormat(QImage::Format_RGB32);
-        const QImage drawn = band->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const int stale = test::stalePixels(*bar->statusBand());
         qApp->installEventFilter(&paints);
-        if (shown.size() != drawn.size()) {
-            return -1;
-        }
-        int differing = 0;
-        for (int y = 0; y < drawn.height(); ++y) {
-            for (int x = 0; x < drawn.width(); ++x) {
-                differing += shown.pixel(x, y) != drawn.pixel(x, y) ? 1 : 0;
-            }
-        }
-        return differing;
+        return stale;
     }
 
     struct PaintCount : QObject {

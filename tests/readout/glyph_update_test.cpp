@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "readout/glyph_text.h"
+#include "tests/support/backing_store.h"
 
 namespace cellwatch {
 namespace {
@@ -52,26 +53,7 @@ protected:
             QApplication::processEvents();
         }
     }
-    // Pixels where the window's backing store differs from a fresh, whole
-    // drawing of the label.
-    int stalePixels() const {
-        const QImage shown = window.screen()
-                                 ->grabWindow(window.winId(), label->x(), label->y(),
-                                              label->width(), label->height())
-                                 .toImage()
-                                 .convertToFormat(QImage::Format_RGB32);
-        const QImage drawn = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        if (shown.size() != drawn.size()) {
-            return -1;
-        }
-        int differing = 0;
-        for (int y = 0; y < drawn.height(); ++y) {
-            for (int x = 0; x < drawn.width(); ++x) {
-                differing += shown.pixel(x, y) != drawn.pixel(x, y) ? 1 : 0;
-            }
-        }
-        return differing;
-    }
+    int stalePixels() const { return test::stalePixels(*label); }
 
     QWidget window;
     QLabel* label = new QLabel(&window);
