@@ -554,8 +554,7 @@ void live(int seconds) {
         send(pty, rowTimes, FrameLayout::Long112, count112, countStart + count112, churning);
     printCpu("churning", churn.cpu, churn.wall);
 
-    const Sent short76 =
-        send(pty, rowTimes, FrameLayout::Short76, 51, countStart + 2 * count112);
+    const Sent short76 = send(pty, rowTimes, FrameLayout::Short76, 51, countStart + 2 * count112);
     printLatency("76", short76);
     w.OnToolClick(w.tool(QStringLiteral("Tools"), QStringLiteral("Off")));
     QApplication::processEvents();
