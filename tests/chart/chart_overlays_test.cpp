@@ -79,36 +79,22 @@ TEST_F(ChartOverlaysTest, TheOverlayIsDrawnWhereItsPointsAre) {
     EXPECT_EQ(overlays.points(0, kSeriesCount), nullptr);
 }
 
+// The viewer's test shows the axes taking in a longer and higher recording
+// and giving it back; here the lowest values of one overlay and the highest
+// of another, on an axis the chart has no points for as well.
 TEST_F(ChartOverlaysTest, DataExtremesTakeInEveryOverlay) {
     chart.addPoint(kSeriesVoltage, 0, 12.0);
-    chart.addPoint(kSeriesVoltage, 60 * kSecond, 12.6);
-    chart.addPoint(kSeriesCurrent, 60 * kSecond, 2.0);
-    const Curves longer(100, 0, 60, {11.5, 1.0, 0, 20}, {0.02, 0, 20, 0.1});   // to 99 min
-    const Curves higher(10, 0, 60, {14.0, 5.0, 100, 40}, {0.01, 0.1, 50, 0});  // to 9 min
-    const struct {
-        ChartAxis axis;
-        double ownMin, ownMax;    // the chart alone
-        double withMin, withMax;  // with both overlays
-    } cases[] = {
-        {ChartAxis::Bottom, 0, 60 * kSecond, 0, 99 * 60 * kSecond},
-        {ChartAxis::Left, 12.0, 12.6, 11.5, 14.09},
-        {ChartAxis::Right, 2.0, 2.0, 1.0, 5.9},
-        {ChartAxis::Capacity, 0, 0, 0, 1980},  // the chart has no capacity: 0
-        {ChartAxis::Temperature, 0, 0, 20, 40},
-    };
-    overlays.add(QStringLiteral("longer"), longer.view());
+    const Curves lower(10, 0, 60, {11.5, 1.0, 0, 20});
+    const Curves higher(10, 0, 60, {14.0, 5.0, 100, 40}, {0.01, 0.1, 50, 0});
+    overlays.add(QStringLiteral("lower"), lower.view());
     overlays.add(QStringLiteral("higher"), higher.view());
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.axis));
-        EXPECT_NEAR(chart.dataMin(c.axis), c.withMin, 1e-9);
-        EXPECT_NEAR(chart.dataMax(c.axis), c.withMax, 1e-9);
-    }
+    EXPECT_DOUBLE_EQ(chart.dataMin(ChartAxis::Left), 11.5);
+    EXPECT_NEAR(chart.dataMax(ChartAxis::Left), 14.09, 1e-9);
+    EXPECT_DOUBLE_EQ(chart.dataMin(ChartAxis::Temperature), 20);
+    EXPECT_DOUBLE_EQ(chart.dataMax(ChartAxis::Temperature), 40);
     overlays.clear();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.axis));
-        EXPECT_NEAR(chart.dataMin(c.axis), c.ownMin, 1e-9);
-        EXPECT_NEAR(chart.dataMax(c.axis), c.ownMax, 1e-9);
-    }
+    EXPECT_DOUBLE_EQ(chart.dataMin(ChartAxis::Left), 12.0);
+    EXPECT_DOUBLE_EQ(chart.dataMax(ChartAxis::Temperature), 0);
 }
 
 TEST_F(ChartOverlaysTest, RemovingTakesItsGraphsAndLegendEntryAndKeepsTheOthersLook) {

@@ -1,13 +1,9 @@
-// The session in-process: the emulator's messages go through a real
-// pseudo-terminal and the whole receive chain.
+// The session in-process on a real pseudo-terminal: what it does when the
+// log cannot be written.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,8 +49,6 @@ private:
 
 class LogSessionTest : public SessionTest {
 protected:
-    void startInMemory() { ASSERT_TRUE(session.start(out->file())); }
-
     using SessionTest::sendAt;
     // One message, framed at once whatever its layout.
     void sendAt(std::uint32_t atMs, const emu::ChargerReading& reading,
@@ -62,36 +56,7 @@ protected:
         const std::vector<std::uint8_t> bytes = emu::encodeStatus(reading, layout);
         sendAt(atMs, layout == FrameLayout::Short76 ? framed(bytes) : bytes);
     }
-    bool waitForLines(std::size_t count) {
-        return waitUntil([&] { return lines().size() >= count; });
-    }
 };
-
-// A message completed more than 3 s after its start byte shows idle; a row
-// more than 4 s after the last one restarts the recording and is dropped,
-// and the next row is at one second again.
-TEST_F(LogSessionTest, StalledMessageShowsIdleAndAPauseRestarts) {
-    startInMemory();
-    sendAt(1000, charging(1));
-    ASSERT_TRUE(waitForLines(2));
-    const std::vector<std::uint8_t> late = emu::encodeStatus(charging(2), FrameLayout::Long112);
-    sendAt(1500, {late.begin(), late.begin() + 6});
-    ASSERT_TRUE(waitUntil([&] { return session.receivePath().started(); }));
-    sendAt(4501, {late.begin() + 6, late.end()});
-    ASSERT_TRUE(waitForLines(3));
-    // The fourth comes 5.1 s after the last row.
-    for (const auto& [atMs, n] : {std::pair{4900u, 3}, {10000u, 4}, {11000u, 5}, {12000u, 6}}) {
-        sendAt(atMs, charging(n));
-        ASSERT_TRUE(waitForLines(static_cast<std::size_t>(n) + 1)) << n;
-    }
-    const auto row = [](int n, const char* time) {
-        return expectedRow(charging(n), FrameLayout::Long112, time);
-    };
-    EXPECT_EQ(lines(),
-              (std::vector<std::string>{kHeaderLine, row(1, "0:00:01"), "# idle", row(3, "0:00:05"),
-                                        "# restart", row(5, "0:00:01"), row(6, "0:00:02")}));
-    EXPECT_EQ(finished, -1);
-}
 
 TEST_F(LogSessionTest, HeaderThatCannotBeWrittenRefusesToStart) {
     FailingStream full(0);

@@ -1,9 +1,7 @@
 #include "log_test_support.h"
 
-#include <signal.h>
 #include <unistd.h>
 
-#include <QDeadlineTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -88,69 +86,20 @@ void writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
     }
 }
 
-ToolRun::ToolRun(const std::vector<std::string>& args, const std::string& outputFile) {
-    QStringList arguments;
+namespace {
+
+QStringList arguments(const std::vector<std::string>& args) {
+    QStringList list;
     for (const std::string& a : args) {
-        arguments << QString::fromStdString(a);
+        list << QString::fromStdString(a);
     }
-    if (!outputFile.empty()) {
-        process_.setStandardOutputFile(QString::fromStdString(outputFile));
-    }
-    process_.start(QStringLiteral(CELLWATCH_LOG_TOOL), arguments);
-    if (!process_.waitForStarted()) {
-        throw std::runtime_error("cannot start " CELLWATCH_LOG_TOOL);
-    }
+    return list;
 }
 
-ToolRun::~ToolRun() {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished();
-    }
-}
+}  // namespace
 
-void ToolRun::collect() {
-    out_ += process_.readAllStandardOutput().toStdString();
-    err_ += process_.readAllStandardError().toStdString();
-}
-
-bool ToolRun::waitFor(const std::function<bool()>& done, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    const auto collected = [&] {
-        collect();
-        return done();
-    };
-    while (!collected() && !deadline.hasExpired() && process_.state() == QProcess::Running) {
-        process_.waitForReadyRead(20);
-    }
-    return collected();
-}
-
-bool ToolRun::waitForLines(std::size_t count, int timeoutMs) {
-    return waitFor(
-        [&] {
-            return static_cast<std::size_t>(std::count(out_.begin(), out_.end(), '\n')) >= count;
-        },
-        timeoutMs);
-}
-
-bool ToolRun::waitForError(const std::string& text, int timeoutMs) {
-    return waitFor([&] { return err_.find(text) != std::string::npos; }, timeoutMs);
-}
-
-void ToolRun::signal(int sig) const {
-    ::kill(static_cast<pid_t>(process_.processId()), sig);
-}
-
-int ToolRun::wait(int timeoutMs) {
-    if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(timeoutMs)) {
-        process_.kill();
-        process_.waitForFinished();
-        collect();
-        return -1;
-    }
-    collect();
-    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-}
+ToolRun::ToolRun(const std::vector<std::string>& args, const std::string& outputFile)
+    : testing::ToolRun(QStringLiteral(CELLWATCH_LOG_TOOL), arguments(args),
+                       QString::fromStdString(outputFile)) {}
 
 }  // namespace cellwatch::logtest

@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +16,7 @@
 #include "tests/support/event_wait.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/text_file.h"
+#include "tests/support/tool_run.h"
 #include "tools/emulator/emulator.h"
 #include "tools/log/log_session.h"
 
@@ -89,38 +88,10 @@ protected:
     int finished = -1;
 };
 
-// The built cellwatch-log, run with `args`; standard output (unless it goes
-// to `outputFile`) and error are collected through pipes.
-class ToolRun {
+// The built cellwatch-log, run with `args`.
+class ToolRun : public testing::ToolRun {
 public:
     explicit ToolRun(const std::vector<std::string>& args, const std::string& outputFile = {});
-    ~ToolRun();
-    ToolRun(const ToolRun&) = delete;
-    ToolRun& operator=(const ToolRun&) = delete;
-
-    // Collects output until standard output holds `count` complete lines.
-    bool waitForLines(std::size_t count, int timeoutMs = 5000);
-    // Collects output until standard error holds `text`.
-    bool waitForError(const std::string& text, int timeoutMs = 5000);
-    // Sends a signal to the tool.
-    void signal(int sig) const;
-    // Collects everything until the tool ends; its exit status, or -1 when
-    // it was killed by a signal or had to be killed after `timeoutMs`.
-    int wait(int timeoutMs = 5000);
-
-    const std::string& out() const { return out_; }
-    const std::string& err() const { return err_; }
-    std::vector<std::string> outLines() const { return splitLines(out_); }
-
-private:
-    // Takes what the tool has written so far.
-    void collect();
-    // Collects output until `done` or the tool ended or `timeoutMs` passed.
-    bool waitFor(const std::function<bool()>& done, int timeoutMs);
-
-    QProcess process_;
-    std::string out_;
-    std::string err_;
 };
 
 }  // namespace cellwatch::logtest

@@ -126,53 +126,39 @@ TEST_F(PackTest, PackAndNoteSurviveRenamingTheFolder) {
     EXPECT_EQ(packHistoryOfFolder(moved, QStringLiteral("Pack A")).size(), 2u);
 }
 
+// The report's and the recordings dialog's tests show a pack's history in
+// date order with its figures; here starts at other offsets from UTC, a
+// mixed recording, a name that differs in case and a damaged journal.
 TEST_F(PackTest, HistoryIsInDateOrderWhateverTheFileNames) {
-    // File names out of date order, two kinds and a mixed one, another pack,
-    // a file without start, a damaged journal and one without pack file.
     const struct {
         const char* name;
         const char* start;
         const char* kind;
-        int mah;
         const char* pack;
     } files[] = {
-        {"a.csv", "2026-12-03T08:00:00+01:00", "-DSC-", 1800, "Pack A"},
-        {"b.csv", "2026-11-20T20:00:00+01:00", "+CHG+", 2100, " Pack A "},
-        {"c.csv", "2026-12-03T07:30:00Z", "+CHG+", 2000, "Pack A"},  // 08:30 at +01:00
-        {"d.csv", "2026-11-25T10:00:00+01:00", "mixed", 500, "Pack A"},
-        {"e.csv", "2026-11-22T10:00:00+01:00", "+CHG+", 999, "Pack B"},
-        {"f.csv", "2026-11-23T10:00:00+01:00", "+CHG+", 999, "pack a"},
-        {"g.csv", "2026-11-24T10:00:00+01:00", "+CHG+", 999, ""},
-        {"0-nostart.csv", "", "-DSC-", 1700, "Pack A"},
+        {"a.csv", "2026-12-03T08:00:00+01:00", "-DSC-", "Pack A"},
+        {"c.csv", "2026-12-03T07:30:00Z", "+CHG+", "Pack A"},  // 08:30 at +01:00
+        {"d.csv", "2026-11-25T10:00:00+01:00", "mixed", " Pack A "},
+        {"f.csv", "2026-11-23T10:00:00+01:00", "+CHG+", "pack a"},
     };
     for (const auto& f : files) {
-        const QString j = journal(QString::fromLatin1(f.name), f.start, f.kind, f.mah);
-        if (*f.pack != '\0') {
-            ASSERT_TRUE(writePackInfo(j, {QString::fromLatin1(f.pack), QString()}));
-        }
+        ASSERT_TRUE(writePackInfo(journal(QString::fromLatin1(f.name), f.start, f.kind, 999),
+                                  {QString::fromLatin1(f.pack), QString()}));
     }
     const QString damaged = write(QStringLiteral("h.csv"), "not a recording\r\n");
     ASSERT_TRUE(writePackInfo(damaged, {QStringLiteral("Pack A"), QString()}));
 
-    const auto history = packHistoryOfFolder(dir.path(), QStringLiteral("  Pack A"));
     QStringList order;
     std::vector<RecordingKind> kinds;
-    for (const PackHistoryEntry& e : history) {
+    for (const PackHistoryEntry& e : packHistoryOfFolder(dir.path(), QStringLiteral("Pack A"))) {
         order << QFileInfo(e.path).fileName();
         kinds.push_back(e.kind);
     }
-    EXPECT_EQ(order, (QStringList{"b.csv", "d.csv", "a.csv", "c.csv", "0-nostart.csv"}));
-    EXPECT_EQ(kinds, (std::vector<RecordingKind>{RecordingKind::Charge, RecordingKind::Mixed,
-                                                 RecordingKind::Discharge, RecordingKind::Charge,
-                                                 RecordingKind::Discharge}));
-    ASSERT_EQ(history.size(), 5u);
-    EXPECT_DOUBLE_EQ(history[0].capacityMah, 2100);
-    EXPECT_NEAR(history[0].cellSpreadMaxV, 0.10, 1e-9);
-    // 12 V x 2 A over 2 s.
-    EXPECT_NEAR(history[0].energyWh, 24.0 * 2 / 3600, 1e-9);
-    EXPECT_TRUE(packHistoryOfFolder(dir.path(), QStringLiteral("Pack C")).empty());
+    EXPECT_EQ(order, (QStringList{"d.csv", "a.csv", "c.csv"}));
+    EXPECT_EQ(kinds, (std::vector<RecordingKind>{RecordingKind::Mixed, RecordingKind::Discharge,
+                                                 RecordingKind::Charge}));
     EXPECT_TRUE(packHistoryOfFolder(dir.path(), QString()).empty());
-    EXPECT_EQ(packNamesOfFolder(dir.path()), (QStringList{"Pack A", "Pack B", "pack a"}));
+    EXPECT_EQ(packNamesOfFolder(dir.path()), (QStringList{"Pack A", "pack a"}));
 }
 
 }  // namespace

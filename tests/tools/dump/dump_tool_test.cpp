@@ -2,15 +2,13 @@
 // into the dump tool gives exactly the messages the emulator meant.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/text_file.h"
+#include "tests/support/tool_run.h"
 
 namespace {
 
@@ -20,27 +18,8 @@ using cellwatch::testing::splitLines;
 
 const std::string kTools = CELLWATCH_TOOLS_DIR;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-// Runs a shell command, capturing standard output.
-Outcome run(const std::string& command) {
-    Outcome r;
-    std::FILE* p = ::popen(command.c_str(), "r");
-    if (p == nullptr) {
-        return r;
-    }
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) {
-        r.out.append(buf, n);
-    }
-    int st = ::pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+using cellwatch::testing::runShell;
+using cellwatch::testing::ToolResult;
 
 class ToolsTest : public ::testing::Test {
 protected:
@@ -66,8 +45,7 @@ TEST_F(ToolsTest, EmulatorIntoDumpGivesExactlyTheMessagesMeant) {
             const std::string emulate =
                 kTools + "/cellwatch-emulator --no-pacing --output - --scenario " + scenario +
                 " --layout " + layout + " --messages 300 --seed 7 --expect " + expect.string();
-            const Outcome r =
-                run(emulate + " | " + kTools + "/cellwatch-dump - 2>" + (dir / "summary").string());
+            const ToolResult r = runShell(emulate + " | " + kTools + "/cellwatch-dump -");
             ASSERT_EQ(r.status, 0);
             const std::vector<std::string> got = splitLines(r.out);
             const std::vector<std::string> meant = splitLines(readFile(expect));
@@ -78,7 +56,7 @@ TEST_F(ToolsTest, EmulatorIntoDumpGivesExactlyTheMessagesMeant) {
                     ASSERT_EQ(got[i], meant[i]) << "line " << i + 1;
                 }
             }
-            EXPECT_NE(readFile(dir / "summary").find("cellwatch-dump: "), std::string::npos);
+            EXPECT_NE(r.err.find("cellwatch-dump: "), std::string::npos);
         }
     }
 }
@@ -95,11 +73,10 @@ TEST_F(ToolsTest, DumpOfWhatCannotBeReadSaysWhyWithStatusOne) {
         {dir.string(), "cannot read", false},
     };
     for (const auto& c : cases) {
-        const Outcome r =
-            run(kTools + "/cellwatch-dump " + c.path + " 2>" + (dir / "err").string());
+        const ToolResult r = runShell(kTools + "/cellwatch-dump " + c.path);
         EXPECT_EQ(r.status, 1) << c.path;
         EXPECT_TRUE(r.out.empty());
-        const auto err = splitLines(readFile(dir / "err"));
+        const auto err = splitLines(r.err);
         ASSERT_FALSE(err.empty()) << c.path;
         EXPECT_NE(err[0].find(c.says), std::string::npos) << err[0];
         if (c.alone) {
@@ -138,34 +115,32 @@ TEST_F(ToolsTest, DumpPrintsTheLastMessageOfAFileButNotACutOne) {
         SCOPED_TRACE(c.what);
         const fs::path capture = dir / "capture.bin";
         const fs::path expect = dir / "expected.txt";
-        ASSERT_EQ(
-            run(kTools + "/cellwatch-emulator --no-pacing --scenario lipo-charge --messages 50 " +
-                "--layout " + c.layout + " --seed 5 --output " + capture.string() + " --expect " +
-                expect.string())
-                .status,
-            0);
+        ASSERT_EQ(runShell(kTools +
+                           "/cellwatch-emulator --no-pacing --scenario lipo-charge --messages 50 " +
+                           "--layout " + c.layout + " --seed 5 --output " + capture.string() +
+                           " --expect " + expect.string())
+                      .status,
+                  0);
         fs::resize_file(capture, fs::file_size(capture) - static_cast<std::uintmax_t>(c.cut));
         std::ofstream(capture, std::ios::binary | std::ios::app) << c.appended;
         const std::vector<std::string> meant = splitLines(readFile(expect));
         ASSERT_EQ(meant.size(), 50u);
         for (const std::string& input : {capture.string(), "- < " + capture.string()}) {
-            const Outcome r =
-                run(kTools + "/cellwatch-dump " + input + " 2>" + (dir / "summary").string());
+            const ToolResult r = runShell(kTools + "/cellwatch-dump " + input);
             EXPECT_EQ(r.status, 0);
             EXPECT_EQ(splitLines(r.out),
                       std::vector<std::string>(
                           meant.begin(), meant.begin() + static_cast<std::ptrdiff_t>(c.lines)));
-            const std::string summary = readFile(dir / "summary");
-            EXPECT_NE(summary.find(c.unframed), std::string::npos) << summary;
+            EXPECT_NE(r.err.find(c.unframed), std::string::npos) << r.err;
         }
     }
 }
 
 TEST_F(ToolsTest, BadOptionsAreRefusedWithStatusTwo) {
-    EXPECT_EQ(run(kTools + "/cellwatch-dump --bogus 2>/dev/null").status, 2);
-    EXPECT_EQ(run(kTools + "/cellwatch-emulator --layout 99 2>/dev/null").status, 2);
-    EXPECT_EQ(run(kTools + "/cellwatch-emulator --scenario nosuch 2>/dev/null").status, 2);
-    EXPECT_EQ(run(kTools + "/cellwatch-emulator --help").status, 0);
+    EXPECT_EQ(runShell(kTools + "/cellwatch-dump --bogus ").status, 2);
+    EXPECT_EQ(runShell(kTools + "/cellwatch-emulator --layout 99 ").status, 2);
+    EXPECT_EQ(runShell(kTools + "/cellwatch-emulator --scenario nosuch ").status, 2);
+    EXPECT_EQ(runShell(kTools + "/cellwatch-emulator --help").status, 0);
 }
 
 }  // namespace

@@ -8,13 +8,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 
 #include "serial/capture.h"
 #include "tests/support/charger_readings.h"
 #include "tests/support/journal_text.h"
+#include "tests/support/tool_run.h"
 #include "tools/emulator/status_encoder.h"
 
 namespace cellwatch {
@@ -32,11 +32,8 @@ struct Ran {
 };
 
 Ran report(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(CELLWATCH_REPORT_TOOL), args);
-    EXPECT_TRUE(p.waitForFinished(60'000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            QString::fromUtf8(p.readAllStandardError())};
+    const testing::ToolResult r = testing::runTool(QStringLiteral(CELLWATCH_REPORT_TOOL), args);
+    return {r.status, QByteArray::fromStdString(r.out), QString::fromStdString(r.err)};
 }
 
 // A charge reading whose input sags below 11 V.
