@@ -108,7 +108,8 @@ TEST_F(StripPaintTest, TheReceiveLampChangesWithEveryMessage) {
     Tool* light = bar->tool(QStringLiteral("state"), QStringLiteral("Light2"));
     const auto centre = [this] {
         qApp->removeEventFilter(&paints);
-        const QColor c = lamp()->grab().toImage().pixelColor(9, 9);
+        const QImage picture = lamp()->grab().toImage();  // in device pixels
+        const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
         qApp->installEventFilter(&paints);
         return c;
     };

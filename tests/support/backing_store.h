@@ -1,24 +1,26 @@
 // What a window really shows, against a fresh drawing.
 #pragma once
 
+#include <QBackingStore>
 #include <QImage>
-#include <QScreen>
+#include <QPaintDevice>
 #include <QWidget>
-#include <QWindow>
 
 namespace cellwatch::test {
 
 // Pixels of `widget` where its window's backing store (what the window last
 // painted, not a new rendering) differs from a fresh, whole drawing of the
-// widget; -1 when the two are not the same size.
+// widget, in device pixels at any scale; -1 when that cannot be read.
 inline int stalePixels(QWidget& widget) {
     QWidget* window = widget.window();
-    const QPoint at = widget.mapTo(window, QPoint(0, 0));
+    QPaintDevice* store = window->backingStore() ? window->backingStore()->paintDevice() : nullptr;
+    if (store == nullptr || store->devType() != QInternal::Image) {
+        return -1;  // a raster backing store holds an image (the offscreen platform's does)
+    }
+    const qreal ratio = widget.devicePixelRatioF();
+    const QRect part(widget.mapTo(window, QPoint(0, 0)) * ratio, widget.size() * ratio);
     const QImage shown =
-        window->screen()
-            ->grabWindow(window->winId(), at.x(), at.y(), widget.width(), widget.height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
+        static_cast<QImage*>(store)->copy(part).convertToFormat(QImage::Format_RGB32);
     const QImage drawn = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
     if (shown.size() != drawn.size()) {
         return -1;
