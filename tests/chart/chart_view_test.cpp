@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
-#include <QScreen>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "tests/chart/shown_chart.h"
+#include "tests/support/backing_store.h"
 
 namespace cellwatch {
 namespace {
@@ -307,20 +307,7 @@ TEST_F(ChartRedrawTest, NewPointsRepaintAStripAndTheWindowMatchesAFullDrawing) {
     } painted;
     chart.plot()->installEventFilter(&painted);
     const auto screenMatchesDrawing = [this](const char* what) {
-        const QImage shown =
-            chart.screen()
-                ->grabWindow(chart.window()->winId(), 0, 0, chart.width(), chart.height())
-                .toImage()
-                .convertToFormat(QImage::Format_RGB32);
-        const QImage drawn = chart.plot()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        ASSERT_EQ(shown.size(), drawn.size()) << what;
-        int differing = 0;
-        for (int y = 0; y < drawn.height(); ++y) {
-            for (int x = 0; x < drawn.width(); ++x) {
-                differing += shown.pixel(x, y) != drawn.pixel(x, y) ? 1 : 0;
-            }
-        }
-        EXPECT_EQ(differing, 0) << what;
+        EXPECT_EQ(test::stalePixels(*chart.plot()), 0) << what;
     };
     const struct {
         const char* what;
