@@ -18,6 +18,13 @@ LampWidget::LampWidget(QColor litColour, QWidget* parent) : QWidget(parent), col
     });
     repaintTimer_.setSingleShot(true);
     connect(&repaintTimer_, &QTimer::timeout, this, &LampWidget::paintOwed);
+    settleTimer_.setSingleShot(true);
+    connect(&settleTimer_, &QTimer::timeout, this, [this] {
+        if (flipsSincePaint_ == 0 && shown_ != lit_) {  // flips owed are painted anyway
+            shown_ = lit_;
+            update();
+        }
+    });
 }
 
 void LampWidget::setLit(bool lit) {
@@ -48,6 +55,13 @@ void LampWidget::paintOwed() {
     flipsSincePaint_ = 0;
     if (shown_ != before) {
         update();
+    }
+    // Showing the other state, it goes back to its own once the flips stop
+    // (at the line's full rate the next message comes first).
+    if (shown_ != lit_) {
+        settleTimer_.start(kLatestRepaintMs);
+    } else {
+        settleTimer_.stop();
     }
 }
 

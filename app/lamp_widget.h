@@ -20,8 +20,10 @@ class WindowPaintHook;
 // that make no sample), at most once per paint of the window. A repaint
 // after flips always shows a change: after an even number of them (a whole
 // message) the lamp's state of that moment would look the same as before,
-// and the lamp dead, so it shows the other state; a state set outright
-// (out at disconnect) is shown as it is.
+// and the lamp dead, so it shows the other state, and its own state again
+// kLatestRepaintMs later unless more flips came (a flash per message at one
+// a second, a blink per message at the line's rate, and always its own
+// state once the line is quiet). A state set outright is shown as it is.
 class LampWidget final : public QWidget {
     Q_OBJECT
 public:
@@ -55,6 +57,7 @@ private:
     bool shown_ = false;  // the state painted
     int flipsSincePaint_ = 0;
     QTimer repaintTimer_;  // runs while a flip is owed to the screen
+    QTimer settleTimer_;   // runs while the other state is shown
     WindowPaintHook* paintHook_ = nullptr;
     mutable std::array<QPixmap, 2> pictures_;  // unlit, lit
     mutable std::array<QColor, 2> pictureBackgrounds_;

@@ -102,8 +102,9 @@ TEST_F(StripPaintTest, ALampFlipRepaintsTheLampAloneAndShowsRight) {
 // A message comes in two receive events, so the receive lamp flips twice
 // between two paints of the window: each paint after flips still shows the
 // lamp changed (a lamp showing its state of that moment would look dead), and
-// one flip a message shows the state itself. Put out outright (disconnect),
-// it shows out.
+// one flip a message shows the state itself. Once the line is quiet (a
+// disconnect, a silent charger) it shows its own state again; set outright,
+// it shows that.
 TEST_F(StripPaintTest, TheReceiveLampChangesWithEveryMessage) {
     Tool* light = bar->tool(QStringLiteral("state"), QStringLiteral("Light2"));
     const auto centre = [this] {
@@ -116,7 +117,7 @@ TEST_F(StripPaintTest, TheReceiveLampChangesWithEveryMessage) {
     const QColor out = centre();
     for (const int flipsPerMessage : {2, 1, 3}) {
         std::vector<bool> shown;
-        for (int message = 0; message < 4; ++message) {
+        for (int message = 0; message < 3; ++message) {  // an odd number of messages
             for (int f = 0; f < flipsPerMessage; ++f) {
                 light->flip();
             }
@@ -132,7 +133,10 @@ TEST_F(StripPaintTest, TheReceiveLampChangesWithEveryMessage) {
         if (flipsPerMessage % 2 == 1) {
             EXPECT_EQ(lamp()->isShownLit(), light->enabled()) << "its state of that moment";
         }
-        light->setEnabled(false);  // disconnected
+        EXPECT_TRUE(QTest::qWaitFor([&] { return lamp()->isShownLit() == light->enabled(); }))
+            << flipsPerMessage << " flips: the quiet line shows the lamp's own state";
+        EXPECT_EQ(centre() != out, light->enabled()) << flipsPerMessage;
+        light->setEnabled(false);
         text->setText(QStringLiteral("-"));
         settle();
         EXPECT_EQ(centre(), out) << flipsPerMessage;
