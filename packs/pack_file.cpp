@@ -6,6 +6,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <cstddef>
+
+#include "serial/file_open.h"
 
 namespace cellwatch {
 namespace {
@@ -13,7 +16,7 @@ namespace {
 const QString kPackKey = QStringLiteral("pack");
 const QString kNoteKey = QStringLiteral("note");
 // A pack file is a few hundred bytes; anything much larger is no pack file.
-constexpr qint64 kLargestFile = 1 << 20;
+constexpr std::size_t kLargestFile = 1 << 20;
 
 }  // namespace
 
@@ -29,15 +32,29 @@ QString packFilePath(const QString& journalPath) {
     return info.dir().filePath(stem + QStringLiteral(".pack.json"));
 }
 
-PackInfo readPackInfo(const QString& journalPath) {
-    QFile file(packFilePath(journalPath));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestFile) {
+PackInfo readPackInfo(const QString& journalPath, QString* problem) {
+    const QString path = packFilePath(journalPath);
+    const auto fail = [problem](const QString& why) {
+        if (problem != nullptr) {
+            *problem = why;
+        }
+        return PackInfo{};
+    };
+    fail(QString());
+    const FileContents contents =
+        readRegularFile(QFile::encodeName(path).toStdString(), kLargestFile);
+    if (contents.missing) {
         return {};
     }
+    if (!contents.ok()) {
+        return fail(QStringLiteral("cannot read %1: %2")
+                        .arg(QDir::toNativeSeparators(path), QString::fromStdString(contents.why)));
+    }
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray::fromStdString(contents.bytes), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        return {};
+        return fail(QStringLiteral("%1 is no pack file").arg(QDir::toNativeSeparators(path)));
     }
     const QJsonObject object = document.object();
     PackInfo info;

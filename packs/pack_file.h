@@ -7,7 +7,8 @@
 // paths in it, so copying or renaming the folder keeps it with its journal.
 // It is written whole or not at all (a temporary file renamed into place).
 // A missing, unreadable or damaged file, or one whose values are no texts,
-// reads as no pack; nothing here throws.
+// reads as no pack (a reader that shows packs can ask why); nothing here
+// throws.
 //
 // Pack names are trimmed when read and written and then compare exactly
 // (letter case counts: "Pack A" and "pack a" are two packs).
@@ -34,8 +35,12 @@ QString normalizedPackName(const QString& name);
 QString packFilePath(const QString& journalPath);
 
 // What the pack file of a journal says; {} when there is none or it is
-// damaged.
-PackInfo readPackInfo(const QString& journalPath);
+// damaged. Only a regular file of 1 MiB at most is read (never waiting: a
+// FIFO, a device, also behind a symbolic link, or a directory in its place is
+// refused at once). When the file is there but cannot be used, `problem`
+// (when given) says why, as "cannot read PATH: it is a FIFO, not a regular
+// file" or "PATH is no pack file"; it is emptied otherwise.
+PackInfo readPackInfo(const QString& journalPath, QString* problem = nullptr);
 
 // Writes the pack file of a journal; an empty PackInfo removes it. False
 // (with the reason in `error` when given) when it cannot be written.

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -18,6 +17,7 @@
 #include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "serial/file_open.h"
 
 namespace cellwatch {
 namespace {
@@ -30,7 +30,7 @@ constexpr std::size_t kDamagedLinesKept = 10;
 // Longer lines are no rows of a recording (a row is about 150 bytes).
 constexpr std::size_t kMaxLineBytes = 64 * 1024;
 // Larger files are no recordings (a million rows are about 100 MB).
-constexpr qint64 kMaxFileBytes = qint64{1} << 30;
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 
 // Walks a CSV text line by line. A recording's texts never hold a line
 // break, so every line is a record of its own: a damaged line (a stray
@@ -191,50 +191,29 @@ private:
 class FileBytes {
 public:
     // Throws std::runtime_error when the file cannot be read, is not a
-    // regular file (a device, a pipe, a folder) or is too large.
+    // regular file (a device, a FIFO, a folder; checked on the opened file,
+    // so nothing put in its place meanwhile is read either) or is too large.
     explicit FileBytes(const QString& fileName) {
-        const QFileInfo info(fileName);  // symbolic links followed
-        const auto fail = [&](const QString& why) {
+        FileContents contents =
+            readRegularFile(QFile::encodeName(fileName).toStdString(), kMaxFileBytes);
+        if (!contents.ok()) {
+            QString why = QString::fromStdString(contents.why);
+            if (why.startsWith(QLatin1String("it is larger"))) {
+                why += QStringLiteral(", more than any recording");
+            }
             throw std::runtime_error(
-                QStringLiteral("Cannot read %1: %2").arg(fileName, why).toStdString());
-        };
-        if (!info.exists()) {
-            fail(QStringLiteral("No such file or directory"));
+                QStringLiteral("Cannot read %1: %2.").arg(fileName, why).toStdString());
         }
-        if (!info.isFile()) {
-            fail(QStringLiteral("it is not a regular file (a folder, a device or a pipe)."));
-        }
-        if (info.size() > kMaxFileBytes) {
-            fail(QStringLiteral("it is larger than %1 MB, more than any recording.")
-                     .arg(kMaxFileBytes >> 20));
-        }
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            fail(file.errorString());
-        }
-        const qint64 size = std::min(file.size(), kMaxFileBytes);
-        copy_.resize(static_cast<qsizetype>(size));
-        qint64 got = 0;
-        while (got < size) {
-            const qint64 n = file.read(copy_.data() + got, size - got);
-            if (n < 0) {
-                fail(file.errorString());
-            }
-            if (n == 0) {
-                cut_ = true;  // the file shrank under the reader
-                break;
-            }
-            got += n;
-        }
-        copy_.resize(static_cast<qsizetype>(got));
+        copy_ = std::move(contents.bytes);
+        cut_ = contents.shrank;
     }
 
-    const char* begin() const { return copy_.constData(); }
-    const char* end() const { return copy_.constData() + copy_.size(); }
+    const char* begin() const { return copy_.data(); }
+    const char* end() const { return copy_.data() + copy_.size(); }
     bool cutWhileReading() const { return cut_; }
 
 private:
-    QByteArray copy_;
+    std::string copy_;
     bool cut_ = false;
 };
 

@@ -25,8 +25,9 @@
 //     that is no elapsed time ("H:mm:ss"; a wholly empty row is allowed) is
 //     skipped and counted (damagedLineCount()); the rows around it are kept.
 // What is refused, with std::runtime_error and a text saying why: a file that
-// cannot be read, is not a regular file (a device, a pipe, a folder), is
-// larger than 1 GiB, is empty, holds binary data, has fewer than 22 columns in
+// cannot be read, is not a regular file (a device, a FIFO, a folder, also
+// behind a symbolic link; refused at once, never waited on), is larger than
+// 1 GiB, is empty, holds binary data, has fewer than 22 columns in
 // its first line, has no row at all, or has more damaged lines than rows.
 //
 // The file is read into memory (never mapped, so a file cut short on its

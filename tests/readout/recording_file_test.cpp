@@ -1,10 +1,12 @@
 #include "readout/recording_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -113,25 +115,40 @@ TEST(RecordingFileTest, RefusesWhatIsNotARecording) {
         {"mostly damaged",
          header + "\n" + row("0:00:01", 1) + "\n0:00:02,Pb\nx,y\n" + row("0:00:03", 1) + "\nz\n",
          "most of its lines (3 of 5)"},
-        {"a device", "/dev/zero", "not a regular file"},
-        {"a folder", ".", "not a regular file"},
+        {"a device", "/dev/zero", "it is a device, not a regular file."},
+        {"a link to a device", "@zero.csv", "it is a device, not a regular file."},
+        {"a FIFO", "@fifo.csv", "it is a FIFO, not a regular file."},
+        {"a folder", ".", "it is a directory."},
+        {"over 1 GiB", "@huge.csv", "it is larger than 1024 MiB, more than any recording."},
         {"header only", kBom + header + "\r\n", "no recorded row"},
         {"comments only", "# cellwatch\n", "no table"},
     };
     QTemporaryDir dir;
+    // Files that are no recording by their kind ("@NAME"): made here, and
+    // refused at once (a FIFO opened to read would wait for a writer).
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.csv"))));
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.csv"))).constData(), 0600), 0);
+    QFile huge(dir.filePath(QStringLiteral("huge.csv")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize((qint64{1} << 30) + 1));  // sparse
+    huge.close();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingFile file;
         ASSERT_TRUE(file.read(writeFile(dir, header + "\n" + row("0:00:01", 1) + "\n")));
         const QString path = c.bytes.startsWith('/') ? QString::fromUtf8(c.bytes)
-                             : c.bytes == "."        ? dir.path()
-                                                     : writeFile(dir, c.bytes);
+                             : c.bytes.startsWith('@')
+                                 ? dir.filePath(QString::fromUtf8(c.bytes.mid(1)))
+                             : c.bytes == "." ? dir.path()
+                                              : writeFile(dir, c.bytes);
+        const auto start = std::chrono::steady_clock::now();
         try {
             file.read(path);
             ADD_FAILURE() << "read without complaint";
         } catch (const std::runtime_error& e) {
             EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
         }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
         EXPECT_EQ(file.rowCount(), 0U);  // nothing of either file is kept
         EXPECT_TRUE(file.curves().days.empty());
     }
