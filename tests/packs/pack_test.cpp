@@ -1,9 +1,16 @@
 // Pack files beside journals and a pack's history, on real files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include "packs/pack_file.h"
 #include "packs/pack_history.h"
@@ -100,6 +107,72 @@ TEST_F(PackTest, DamagedOrMissingPackFileIsNoPack) {
     QString error;
     EXPECT_FALSE(writePackInfo(j, {QStringLiteral("A"), QString()}, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// What is put in a pack file's place by mistake or on purpose: read at once
+// as no pack, saying why, while the journal and its neighbours read as ever.
+// (Should opening a FIFO wait after all, the watchdog opens its other end
+// after a while: the test then fails instead of hanging.)
+TEST_F(PackTest, HostilePackFilesAreNoPackAtOnceSayingWhy) {
+    const QString good =
+        journal(QStringLiteral("a.csv"), "2026-12-01T09:00:00+01:00", "+CHG+", 100);
+    ASSERT_TRUE(writePackInfo(good, {QStringLiteral("Pack A"), QString()}));
+    const QString j = journal(QStringLiteral("b.csv"), "2026-12-02T09:00:00+01:00", "+CHG+", 200);
+    const QString packPath = packFilePath(j);
+    const QByteArray packName = QFile::encodeName(packPath);
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        const char* says;  // empty: no problem
+    } cases[] = {
+        {"none", [] {}, ""},
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(packName.constData(), 0600), 0); },
+         ": it is a FIFO, not a regular file"},
+        {"a link to /dev/zero",
+         [&] { ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), packPath)); },
+         ": it is a device, not a regular file"},
+        {"a directory", [&] { ASSERT_TRUE(QDir().mkdir(packPath)); }, ": it is a directory"},
+        {"100 MB",
+         [&] {
+             QFile f(packPath);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(100'000'000));
+         },
+         ": it is larger than 1 MiB"},
+        {"damaged", [&] { write(QStringLiteral("b.pack.json"), "{\"pack\": "); },
+         " is no pack file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir().rmdir(packPath);
+        QFile::remove(packPath);
+        c.make();
+        std::atomic<bool> done{false};
+        std::thread watchdog([&] {
+            for (int i = 0; i < 300 && !done; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            if (const int fd = ::open(packName.constData(), O_WRONLY | O_NONBLOCK); fd >= 0) {
+                ::close(fd);
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        QString problem = QStringLiteral("left from before");
+        EXPECT_EQ(readPackInfo(j, &problem), PackInfo{});
+        EXPECT_EQ(problem.isEmpty(), *c.says == 0) << problem.toStdString();
+        if (*c.says != 0) {
+            EXPECT_TRUE(problem.startsWith(QStringLiteral("cannot read ") + packPath) ||
+                        problem.startsWith(packPath))
+                << problem.toStdString();
+            EXPECT_TRUE(problem.endsWith(QString::fromUtf8(c.says))) << problem.toStdString();
+        }
+        RecordingFile file;
+        EXPECT_EQ(readAndSummarize(file, j).capacityMah, 200);
+        EXPECT_EQ(packNamesOfFolder(dir.path()), QStringList{QStringLiteral("Pack A")});
+        EXPECT_EQ(packHistoryOfFolder(dir.path(), QStringLiteral("Pack A")).size(), 1u);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        done = true;
+        watchdog.join();
+    }
 }
 
 TEST_F(PackTest, PackAndNoteSurviveRenamingTheFolder) {
