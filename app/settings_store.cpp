@@ -6,6 +6,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QtGlobal>
+#include <cstddef>
+
+#include "serial/file_open.h"
 
 namespace cellwatch {
 namespace {
@@ -16,7 +20,8 @@ namespace {
 //   Lang=ENG
 // Names keep their blanks. '\', '|', ']', '=' and line breaks inside names
 // and values are escaped with '\'.
-constexpr qint64 kMaxFileSize = 1 << 20;  // a settings file is tiny; anything larger is not ours
+// A settings file is tiny; anything larger is not ours.
+constexpr std::size_t kMaxFileSize = 1 << 20;
 
 QString escape(const QString& s) {
     QString out;
@@ -89,20 +94,31 @@ struct Entry {
     }
 };
 
-// Reads every entry that parses; anything else is skipped.
-QList<Entry> load(const QString& path) {
+// What the file holds: every entry that parses (anything else is skipped),
+// or why the file could not be read whole.
+struct Loaded {
     QList<Entry> entries;
-    // Only a regular file is read: a pipe or device in its place would block
-    // the start-up or never end; it reads as "nothing stored".
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxFileSize) {
-        return entries;
+    QString problem;  // empty when it was read, or there is none
+};
+
+Loaded load(const QString& path) {
+    Loaded loaded;
+    QList<Entry>& entries = loaded.entries;
+    // Only a regular file is read, and only whole: a FIFO or device in its
+    // place would block the start-up or never end, and a file cut at a bound
+    // would lose what lies past it when written back.
+    const FileContents contents =
+        readRegularFile(QFile::encodeName(path).toStdString(), kMaxFileSize);
+    if (!contents.ok()) {
+        if (!contents.missing) {
+            loaded.problem =
+                QStringLiteral("cannot read %1: %2")
+                    .arg(QDir::toNativeSeparators(path), QString::fromStdString(contents.why));
+        }
+        return loaded;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return entries;
-    }
-    const QString text = QString::fromUtf8(file.read(kMaxFileSize));
+    const QString text =
+        QString::fromUtf8(contents.bytes.data(), static_cast<qsizetype>(contents.bytes.size()));
     QString application;
     QString section;
     bool inSection = false;
@@ -129,7 +145,7 @@ QList<Entry> load(const QString& path) {
         }
         entries.append({application, section, unescape(line.left(eq)), unescape(line.mid(eq + 1))});
     }
-    return entries;
+    return loaded;
 }
 
 }  // namespace
@@ -151,7 +167,9 @@ QString FileSettingsStore::read(const QString& application, const QString& secti
             return u.value;
         }
     }
-    const QList<Entry> entries = load(path_);
+    const Loaded loaded = load(path_);
+    problem_ = loaded.problem;
+    const QList<Entry>& entries = loaded.entries;
     for (auto it = entries.crbegin(); it != entries.crend(); ++it) {  // the last one wins
         if (it->matches(application, section, key)) {
             return it->value;
@@ -162,7 +180,23 @@ QString FileSettingsStore::read(const QString& application, const QString& secti
 
 void FileSettingsStore::write(const QString& application, const QString& section,
                               const QString& key, const QString& value) {
-    QList<Entry> entries = load(path_);
+    Loaded loaded = load(path_);
+    problem_ = loaded.problem;
+    if (!problem_.isEmpty()) {
+        // The file is kept as it is: what it holds was not read, so writing
+        // it again would lose it. The value holds for this session.
+        if (problem_ != warned_) {
+            warned_ = problem_;
+            qWarning("cellwatch: %s; the settings are not saved", qUtf8Printable(problem_));
+        }
+        unsaved_.removeIf([&](const Unsaved& u) {
+            return Entry{u.application, u.section, u.key, u.value}.matches(application, section,
+                                                                           key);
+        });
+        unsaved_.append({application, section, key, value});
+        return;
+    }
+    QList<Entry>& entries = loaded.entries;
     bool replaced = false;
     for (Entry& e : entries) {
         if (e.matches(application, section, key)) {

@@ -6,11 +6,19 @@
 //   Linux    ~/.config/cellwatch/settings.ini   (or $XDG_CONFIG_HOME)
 //   macOS    ~/Library/Preferences/cellwatch/settings.ini
 //   Windows  %LOCALAPPDATA%\cellwatch\settings.ini
-// Each entry is read from the file anew; nothing is cached. A missing,
-// unreadable or damaged file reads as "nothing stored"; lines that make no
-// sense are skipped. Writes replace the file atomically, so a crash while
-// writing never leaves half a file. Neither reads nor writes report failures;
-// a value that cannot be written still holds until the program ends.
+// Each entry is read from the file anew; nothing is cached. A missing or
+// damaged file reads as "nothing stored"; lines that make no sense are
+// skipped. Writes replace the file atomically, so a crash while writing never
+// leaves half a file. Neither reads nor writes throw; a value that cannot be
+// written still holds until the program ends.
+//
+// Only a regular file of 1 MiB at most is read, and never waited on. One that
+// cannot be read whole (a FIFO, a device or a directory in its place, one
+// that is too large, one without permission to read) reads as "nothing
+// stored" too, but is kept: writes then go to this session only, since
+// writing the file again would lose what it holds. problem() says why, for
+// the window to show; the first held-back write also says so on standard
+// error.
 #pragma once
 
 #include <QList>
@@ -41,6 +49,11 @@ public:
 
     const QString& path() const { return path_; }
 
+    // Why the file could not be read whole the last time it was read, as
+    // "cannot read PATH: it is a FIFO, not a regular file"; empty when it
+    // could, or there is none. While it is set, writes are not saved.
+    const QString& problem() const { return problem_; }
+
 private:
     QString path_;
     // Values that could not be written to the file (an unwritable folder, a
@@ -49,6 +62,8 @@ private:
         QString application, section, key, value;
     };
     QList<Unsaved> unsaved_;
+    mutable QString problem_;
+    QString warned_;  // the problem last said on standard error
 };
 
 // The interface language: "CHT" selects the Chinese texts, anything else
