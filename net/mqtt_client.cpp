@@ -3,15 +3,19 @@
 #include <mosquitto.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <string>
+
+#include "serial/file_open.h"
 
 namespace cellwatch::net {
 namespace {
@@ -22,6 +26,8 @@ constexpr int kMaxRetryMs = 30000;
 // Reads per readable notice at most, so that one busy broker cannot hold
 // the event loop.
 constexpr int kMaxReadsPerNotice = 1000;
+// A password file holds one line; anything much larger is no password file.
+constexpr std::size_t kLargestPasswordFile = 64 * 1024;
 
 // The library's words for `rc`, without a closing full stop.
 QString libraryError(int rc) {
@@ -36,18 +42,16 @@ QString libraryError(int rc) {
 }  // namespace
 
 QString readPasswordFile(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile()) {
-        throw MqttError(QStringLiteral("cannot read the password file %1: it is no regular file")
-                            .arg(path)
-                            .toStdString());
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file, and never waited on: a FIFO or a device in its
+    // place is refused at once. A password file holds one line.
+    const FileContents contents =
+        readRegularFile(QFile::encodeName(path).toStdString(), kLargestPasswordFile);
+    if (!contents.ok()) {
         throw MqttError(QStringLiteral("cannot read the password file %1: %2")
-                            .arg(path, file.errorString())
+                            .arg(path, QString::fromStdString(contents.why))
                             .toStdString());
     }
-    QByteArray line = file.read(4096);
+    QByteArray line = QByteArray::fromStdString(contents.bytes);
     const qsizetype end = line.indexOf('\n');
     if (end >= 0) {
         line.truncate(end);
@@ -92,11 +96,19 @@ MqttClient::MqttClient(MqttOptions options, QObject* parent)
     if (a.tls) {
         int rc = MOSQ_ERR_SUCCESS;
         if (!options_.caFile.isEmpty()) {
-            if (!QFileInfo(options_.caFile).isReadable()) {
-                throw MqttError(QStringLiteral("cannot read the certificate file %1")
-                                    .arg(options_.caFile)
+            // The library opens the file itself (with fopen, which would wait
+            // on a FIFO): it is looked at through the same opener first, so
+            // that a FIFO, a device or a directory is refused at once. What
+            // could still slip in is a FIFO put in its place in the moment
+            // between the two openings.
+            std::string why;
+            const int fd = openRegularFile(QFile::encodeName(options_.caFile).toStdString(), why);
+            if (fd < 0) {
+                throw MqttError(QStringLiteral("cannot read the certificate file %1: %2")
+                                    .arg(options_.caFile, QString::fromStdString(why))
                                     .toStdString());
             }
+            ::close(fd);
             rc = mosquitto_tls_set(mosq_, QFile::encodeName(options_.caFile).constData(), nullptr,
                                    nullptr, nullptr, nullptr);
         } else {
