@@ -1,5 +1,6 @@
 #include "tools/report/report.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,7 @@
 #include "analysis/summary_format.h"
 #include "chart/data_table.h"
 #include "chart/table_export.h"
+#include "packs/pack_file.h"
 #include "packs/pack_history.h"
 #include "protocol/sample_text.h"
 #include "protocol/version.h"
@@ -64,8 +66,25 @@ const char* const kHelp =
     "(cellwatch-20261205-143012.csv has cellwatch-20261205-143012.pack.json).\n"
     "\n"
     "A file that cannot be read or is no recording gives one line on standard error;\n"
-    "the others are still reported.\n"
+    "the others are still reported. Only regular files are read: a FIFO, a device\n"
+    "or a directory given or found in a file's place is refused at once. A pack\n"
+    "file that cannot be read gives a line on standard error too; its recording\n"
+    "is reported without a pack (with --pack: is left out of the history).\n"
     "Exit status: 0 all reported, 1 a file failed, 2 bad usage.\n";
+
+// Says on `err` why the pack file of a journal cannot be used, if it cannot,
+// and what comes of it.
+void notePackProblem(const QString& journal, const char* consequence, QTextStream& err) {
+    QString problem;
+    readPackInfo(journal, &problem);
+    if (!problem.isEmpty()) {
+        err << "cellwatch-report: " << problem << "; " << consequence << '\n';
+    }
+}
+
+bool isCapture(const QString& path) {
+    return path.endsWith(QLatin1String(".cwcap"), Qt::CaseInsensitive);
+}
 
 }  // namespace
 
@@ -179,7 +198,7 @@ QString numberedPath(const QString& out, std::size_t index, std::size_t count) {
 }
 
 std::vector<Recorded> readRecordings(const QString& path) {
-    if (path.endsWith(QLatin1String(".cwcap"), Qt::CaseInsensitive)) {
+    if (isCapture(path)) {
         return readCaptureRecordings(path);
     }
     auto file = std::make_shared<RecordingFile>();
@@ -268,6 +287,12 @@ int runPackHistory(const Options& options, QTextStream& out, QTextStream& err) {
         return kExitFailed;
     }
     const std::vector<PackHistoryEntry> history = packHistoryOfFolder(folder, options.pack);
+    const QDir dir(folder);
+    for (const QString& name :
+         dir.entryList({QStringLiteral("*.csv")}, QDir::Files | QDir::Readable, QDir::Name)) {
+        notePackProblem(dir.filePath(name), "its recording is left out of the history", err);
+    }
+    err.flush();
     if (options.json) {
         out << QJsonDocument(packHistoryJson(history)).toJson(QJsonDocument::Indented);
     } else {
@@ -293,6 +318,9 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
         try {
             for (Recorded& r : readRecordings(path)) {
                 all.push_back(std::move(r));
+            }
+            if (!isCapture(path)) {
+                notePackProblem(path, "the recording is reported without a pack", err);
             }
         } catch (const std::exception& e) {
             err << "cellwatch-report: " << QString::fromStdString(e.what()) << '\n';

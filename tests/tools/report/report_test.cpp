@@ -1,8 +1,10 @@
 // cellwatch-report as a user runs it: the built tool on journals, exports and
 // captures, its JSON, its failures and exit statuses, pictures and CSV files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -10,6 +12,7 @@
 #include <QJsonObject>
 #include <QSet>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "serial/capture.h"
 #include "tests/support/charger_readings.h"
@@ -31,8 +34,9 @@ struct Ran {
     QString err;
 };
 
-Ran report(const QStringList& args) {
-    const testing::ToolResult r = testing::runTool(QStringLiteral(CELLWATCH_REPORT_TOOL), args);
+Ran report(const QStringList& args, int timeoutMs = 60'000) {
+    const testing::ToolResult r =
+        testing::runTool(QStringLiteral(CELLWATCH_REPORT_TOOL), args, timeoutMs);
     return {r.status, QByteArray::fromStdString(r.out), QString::fromStdString(r.err)};
 }
 
@@ -200,6 +204,74 @@ TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
 // A journal's alarm lines are listed under its recording, in the text and
 // in the JSON with the time of the row before each; a capture's alarms are
 // found by replaying it.
+// What is put in a pack file's place by mistake or on purpose (a FIFO would
+// make a reader wait for ever, /dev/zero never ends, a large file is no pack
+// file) is named on standard error at once, and the report goes on: the
+// recording without a pack, the history without the recording. Each run has
+// a few seconds: should it hang again, it fails instead of holding the suite.
+TEST_F(ReportTest, HostilePackFilesAreNamedAtOnceAndTheReportGoesOn) {
+    const QString folder = dir.filePath(QStringLiteral("hostile"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString good =
+        testing::writeFile(folder + QStringLiteral("/cellwatch-a.csv"),
+                           journalText(QStringLiteral("2026-12-01T09:00:00+01:00"),
+                                       {{1, "+CHG+", 12.0, 2, 0}, {2, "+CHG+", 12.1, 2, 1}}));
+    testing::writeFile(folder + QStringLiteral("/cellwatch-a.pack.json"), R"({"pack": "Pack 1"})");
+    const QString hostile =
+        testing::writeFile(folder + QStringLiteral("/cellwatch-b.csv"),
+                           journalText(QStringLiteral("2026-12-02T09:00:00+01:00"),
+                                       {{1, "+CHG+", 12.0, 2, 0}, {2, "+CHG+", 12.1, 2, 1}}));
+    const QString pack = folder + QStringLiteral("/cellwatch-b.pack.json");
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        const char* says;
+    } cases[] = {
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(pack).constData(), 0600), 0); },
+         "it is a FIFO, not a regular file"},
+        {"a link to /dev/zero",
+         [&] { ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), pack)); },
+         "it is a device, not a regular file"},
+        {"a directory", [&] { ASSERT_TRUE(QDir().mkdir(pack)); }, "it is a directory"},
+        {"100 MB",
+         [&] {
+             QFile f(pack);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(100'000'000));
+         },
+         "it is larger than 1 MiB"},
+    };
+    constexpr int kAllowedMs = 5000;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir().rmdir(pack);
+        QFile::remove(pack);
+        c.make();
+        const QString named = QStringLiteral("cellwatch-report: cannot read %1: %2; ")
+                                  .arg(pack, QString::fromUtf8(c.says));
+        QElapsedTimer took;
+        took.start();
+        const Ran json = report({"--json", hostile, good}, kAllowedMs);
+        EXPECT_LT(took.elapsed(), 2000);
+        EXPECT_EQ(json.status, 0);
+        EXPECT_EQ(json.err, named + QStringLiteral("the recording is reported without a pack\n"));
+        const QJsonArray all = QJsonDocument::fromJson(json.out).array();
+        ASSERT_EQ(all.size(), 2) << json.out.toStdString();
+        EXPECT_TRUE(all[0].toObject()["pack"].isNull());
+        EXPECT_EQ(all[0].toObject()["rows"].toInt(), 2);
+        EXPECT_EQ(all[1].toObject()["pack"].toString(), QStringLiteral("Pack 1"));
+
+        took.restart();
+        const Ran history = report({"--pack", "Pack 1", folder}, kAllowedMs);
+        EXPECT_LT(took.elapsed(), 2000);
+        EXPECT_EQ(history.status, 0);
+        EXPECT_EQ(history.err,
+                  named + QStringLiteral("its recording is left out of the history\n"));
+        const QList<QByteArray> lines = history.out.trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 2) << history.out.toStdString();
+        EXPECT_TRUE(lines[1].startsWith("2026-12-01T09:00:00+01:00")) << lines[1].toStdString();
+    }
+}
+
 TEST_F(ReportTest, AlarmsAreListedUnderTheirRecording) {
     const QString withAlarms =
         write(QStringLiteral("cellwatch-20261205-150000.csv"),
@@ -243,6 +315,10 @@ TEST_F(ReportTest, AlarmsAreListedUnderTheirRecording) {
 TEST_F(ReportTest, FailuresAreNamedAndTheOthersStillReported) {
     const QString good = journal();
     const QString text = write(QStringLiteral("notes.csv"), "just a note\n");
+    const QString fifo = dir.filePath(QStringLiteral("fifo.csv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = dir.filePath(QStringLiteral("zero.csv"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
     const struct {
         QStringList args;
         int status;
@@ -255,12 +331,14 @@ TEST_F(ReportTest, FailuresAreNamedAndTheOthersStillReported) {
         {{"--bogus", good}, 2, "unknown option --bogus", false},
         {{good, dir.filePath("missing.csv")}, 1, "missing.csv", true},
         {{text, good}, 1, "notes.csv is not a recording", true},
-        {{dir.path(), good}, 1, "not a regular file", true},
+        {{dir.path(), good}, 1, ": it is a directory.", true},
+        {{fifo, good}, 1, "fifo.csv: it is a FIFO, not a regular file.", true},
+        {{zero, good}, 1, "zero.csv: it is a device, not a regular file.", true},
         {{"--csv", dir.filePath("d.csv"), exported()}, 1, "has no start time", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
-        const Ran r = report(c.args);
+        const Ran r = report(c.args, 10'000);
         EXPECT_EQ(r.status, c.status);
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
         EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
