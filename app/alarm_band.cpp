@@ -94,16 +94,16 @@ AlarmWatch::AlarmWatch(Parts parts, QObject* parent)
     connect(band_, &AlarmBand::acknowledged, this, &AlarmWatch::acknowledge);
     repeat_.setInterval(kRepeatMs);
     connect(&repeat_, &QTimer::timeout, this, &AlarmWatch::playSound);
-    clock_.setInterval(kClockMs);
-    connect(&clock_, &QTimer::timeout, this, [this] {
-        followLink();
-        alarms_.tick();
-    });
-    clock_.start();
+    clock_.start(kClockMs);
     notify = [this](const QString& title, const QString& text) { notifyDesktop(title, text); };
 }
 
 AlarmWatch::~AlarmWatch() = default;
+
+void AlarmWatch::onClock() {
+    followLink();
+    alarms_.tick();
+}
 
 void AlarmWatch::listen(Recording& recording, SerialLink& link) {
     alarms_.listen(recording);

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "alarms/recording_alarms.h"
+#include "chart/window_paint_hook.h"
 
 class QAction;
 class QLabel;
@@ -86,6 +87,9 @@ public:
     // Shows the rules' dialog; applies and keeps them when accepted.
     void editRules();
     alarms::AlarmMonitor& monitor() { return alarms_.monitor(); }
+    // The clock that looks at the time rules and the link every kClockMs,
+    // for tests to hold and step (the window builds the watch itself).
+    SteppableTimer& clock() { return clock_; }
     // How notifications go out (tests replace it); the default tries the
     // desktop's notification service, then the tray icon.
     std::function<void(const QString& title, const QString& text)> notify;
@@ -99,12 +103,13 @@ private:
     void notifyDesktop(const QString& title, const QString& text);
     void notifyTray(const QString& title, const QString& text);
     void followLink();
+    void onClock();
 
     Parts parts_;
     alarms::RecordingAlarms alarms_;
     QPointer<AlarmBand> band_;
     QTimer repeat_;
-    QTimer clock_;
+    SteppableTimer clock_{[this] { onClock(); }, false};
     bool soundOn_ = true;
     bool linkOpen_ = false;
     int soundsPlayed_ = 0;

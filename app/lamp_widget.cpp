@@ -4,8 +4,6 @@
 #include <QPainter>
 #include <QRadialGradient>
 
-#include "chart/window_paint_hook.h"
-
 namespace cellwatch {
 
 LampWidget::LampWidget(QColor litColour, QWidget* parent) : QWidget(parent), colour_(litColour) {
@@ -16,15 +14,13 @@ LampWidget::LampWidget(QColor litColour, QWidget* parent) : QWidget(parent), col
             paintOwed();
         }
     });
-    repaintTimer_.setSingleShot(true);
-    connect(&repaintTimer_, &QTimer::timeout, this, &LampWidget::paintOwed);
-    settleTimer_.setSingleShot(true);
-    connect(&settleTimer_, &QTimer::timeout, this, [this] {
-        if (flipsSincePaint_ == 0 && shown_ != lit_) {  // flips owed are painted anyway
-            shown_ = lit_;
-            update();
-        }
-    });
+}
+
+void LampWidget::settle() {
+    if (flipsSincePaint_ == 0 && shown_ != lit_) {  // flips owed are painted anyway
+        shown_ = lit_;
+        update();
+    }
 }
 
 void LampWidget::setLit(bool lit) {

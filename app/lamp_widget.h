@@ -3,14 +3,13 @@
 
 #include <QColor>
 #include <QPixmap>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <optional>
 
-namespace cellwatch {
+#include "chart/window_paint_hook.h"
 
-class WindowPaintHook;
+namespace cellwatch {
 
 // A round lamp: lit while enabled. The receive lamp flips on every receive
 // event, which can be a hundred times a second, and a message comes in two
@@ -35,6 +34,11 @@ public:
     bool isLit() const { return lit_; }
     bool isShownLit() const { return shown_; }
     QSize sizeHint() const override { return {18, 18}; }
+    // The two timers behind kLatestRepaintMs, for tests to hold and step:
+    // the repaint of flips the window did not paint, and the return to the
+    // lamp's own state.
+    SteppableTimer& repaintTimer() { return repaintTimer_; }
+    SteppableTimer& settleTimer() { return settleTimer_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,13 +55,14 @@ private:
     const QPixmap& picture(const std::optional<QColor>& background) const;
     void owePaint();
     void paintOwed();
+    void settle();
 
     QColor colour_;
     bool lit_ = false;
     bool shown_ = false;  // the state painted
     int flipsSincePaint_ = 0;
-    QTimer repaintTimer_;  // runs while a flip is owed to the screen
-    QTimer settleTimer_;   // runs while the other state is shown
+    SteppableTimer repaintTimer_{[this] { paintOwed(); }};  // runs while a flip is owed
+    SteppableTimer settleTimer_{[this] { settle(); }};      // runs while the other state is shown
     WindowPaintHook* paintHook_ = nullptr;
     mutable std::array<QPixmap, 2> pictures_;  // unlit, lit
     mutable std::array<QColor, 2> pictureBackgrounds_;

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <vector>
 
@@ -119,11 +120,10 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
         graphs_[seriesIndex(series)] = g;
     }
 
-    replotTimer_.setSingleShot(true);
-    connect(&replotTimer_, &QTimer::timeout, this, &ChartView::replotNow);
+    setThrottleClock(nullptr);
     paintHook_ = new WindowPaintHook(this, [this] { replotWithWindow(); });
     connect(plot_, &QCustomPlot::afterReplot, this, [this] {
-        sinceReplot_.restart();
+        noteReplot();
         fullReplotDue_ = false;
         // All points are drawn, perhaps elsewhere than before: each curve's
         // tip is its last point.
@@ -211,7 +211,7 @@ void ChartView::requestCurvesReplot() {
     if (!autoRepaint_ || replotTimer_.isActive()) {
         return;
     }
-    const qint64 since = sinceReplot_.isValid() ? sinceReplot_.elapsed() : kMinReplotIntervalMs;
+    const qint64 since = msSinceReplot();
     replotTimer_.start(static_cast<int>(std::max<qint64>(0, kMinReplotIntervalMs - since)));
     // Usually the window paints sooner (the sample's texts): the replot
     // joins that pass once half the interval has passed.
@@ -219,8 +219,7 @@ void ChartView::requestCurvesReplot() {
 }
 
 void ChartView::replotWithWindow() {
-    if (replotTimer_.isActive() &&
-        (!sinceReplot_.isValid() || sinceReplot_.elapsed() >= kMinReplotIntervalMs / 2)) {
+    if (replotTimer_.isActive() && msSinceReplot() >= kMinReplotIntervalMs / 2) {
         replotTimer_.stop();
         replotNow();
     } else if (replotTimer_.isActive()) {
@@ -250,7 +249,7 @@ void ChartView::replotNow() {
     }
     curvesDirty_ = {};
     curvesWhollyDirty_ = false;
-    sinceReplot_.restart();
+    noteReplot();
     emit curvesRedrawn();
 }
 
@@ -562,6 +561,23 @@ double ChartView::xAtPixel(double pixelX) const {
 void ChartView::repaint() {
     replotTimer_.stop();
     plot_->replot(QCustomPlot::rpRefreshHint);
+}
+
+void ChartView::setThrottleClock(std::function<qint64()> nowMs) {
+    if (!nowMs) {
+        nowMs = [] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+    }
+    nowMs_ = std::move(nowMs);
+    lastReplotMs_.reset();  // a time on the old clock means nothing on the new one
+}
+
+// Long enough when there was no replot yet.
+qint64 ChartView::msSinceReplot() const {
+    return lastReplotMs_ ? nowMs_() - *lastReplotMs_ : kMinReplotIntervalMs;
 }
 
 void ChartView::setAutoRepaint(bool on) {

@@ -28,16 +28,15 @@
 // for no replot at all.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QRegion>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <optional>
 
 #include "chart/chart_surface.h"
+#include "chart/window_paint_hook.h"
 
 class QCustomPlot;
 class QCPLayer;
@@ -51,7 +50,6 @@ namespace cellwatch {
 
 class ChartAxisRect;
 class EnvelopeGraph;
-class WindowPaintHook;
 class SeriesEnvelope;
 
 class ChartView : public QWidget, public ChartSurface {
@@ -130,6 +128,13 @@ public:
     void setAutoRepaint(bool on) override;
     bool autoRepaint() const { return autoRepaint_; }
 
+    // The replot throttle's timer and clock, for tests to hold, step and set:
+    // the clock gives milliseconds on any steady scale (the machine's
+    // monotonic clock unless set). A test that holds the timer and sets the
+    // clock decides itself when kMinReplotIntervalMs has passed.
+    SteppableTimer& replotTimer() { return replotTimer_; }
+    void setThrottleClock(std::function<qint64()> nowMs);
+
 signals:
     // Every mouse movement over the chart, in chart pixels.
     void mouseMoved(Qt::KeyboardModifiers modifiers, int x, int y);
@@ -163,6 +168,9 @@ private:
     void replotNow();
     // Before the window paints: the replot asked for, if not too soon.
     void replotWithWindow();
+    // The throttle's time since the last replot, and the note of one.
+    qint64 msSinceReplot() const;
+    void noteReplot() { lastReplotMs_ = nowMs_(); }
     // The lower and upper ends of the five axes' ranges.
     std::array<double, 10> shownRanges() const;
     // Whether a new point changes what the curve shows (noting where it is).
@@ -192,9 +200,10 @@ private:
     bool cursorPlaced_ = false;
     bool autoRepaint_ = true;
     bool viewHeld_ = false;
-    QTimer replotTimer_;
+    SteppableTimer replotTimer_{[this] { replotNow(); }};
     WindowPaintHook* paintHook_ = nullptr;
-    QElapsedTimer sinceReplot_;
+    std::function<qint64()> nowMs_;
+    std::optional<qint64> lastReplotMs_;  // on nowMs_
     bool fullReplotDue_ = true;
     // As the last full replot drew them.
     std::array<double, 10> replottedRanges_{};
