@@ -6,10 +6,10 @@
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
-#include <map>
 
 #include "app/toolbar.h"
 #include "tests/support/backing_store.h"
+#include "tests/support/settle.h"
 
 namespace cellwatch {
 namespace {
@@ -31,17 +31,18 @@ protected:
         (new QWidget(&window))->setGeometry(60, 190, 45, 40);
         bar->lower();
         bar->setGeometry(0, 0, 600, 400);
+        // The lamps' timers run when the test steps them.
+        for (const char* name : {"Light2", "USBL1"}) {
+            auto* lamp = static_cast<LampWidget*>(
+                bar->tool(QStringLiteral("state"), QString::fromLatin1(name))->widget());
+            lamp->repaintTimer().hold();
+            lamp->settleTimer().hold();
+        }
         window.resize(600, 400);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        settle();
-        qApp->installEventFilter(&paints);
-    }
-    void TearDown() override { qApp->removeEventFilter(&paints); }
-    static void settle() {
-        for (int i = 0; i < 5; ++i) {
-            QApplication::processEvents();
-        }
+        ASSERT_TRUE(test::settle());
+        paints.clear();
     }
     LampWidget* lamp() const {
         return static_cast<LampWidget*>(
@@ -50,19 +51,15 @@ protected:
     // Pixels of the status band where the window's backing store differs from
     // a fresh drawing of the band with its lamps.
     int staleBandPixels() {
-        qApp->removeEventFilter(&paints);
-        const int stale = test::stalePixels(*bar->statusBand());
-        qApp->installEventFilter(&paints);
-        return stale;
+        const test::PaintRecord::Pause grabbing(paints);
+        return test::stalePixels(*bar->statusBand());
+    }
+    // What `widget` covers of its window that it painted not.
+    QRegion unpainted(const QWidget& widget) const {
+        return QRegion(test::PaintRecord::rectOf(widget)) - paints.of(&widget);
     }
 
-    struct PaintCount : QObject {
-        std::map<QObject*, int> of;
-        bool eventFilter(QObject* watched, QEvent* event) override {
-            of[watched] += event->type() == QEvent::Paint ? 1 : 0;
-            return false;
-        }
-    } paints;
+    test::PaintRecord paints;
     QWidget window;
     ToolBarControl* bar = nullptr;
     QLabel* text = nullptr;
@@ -75,6 +72,7 @@ protected:
 // again.
 TEST_F(StripPaintTest, ALampFlipRepaintsTheLampAloneAndShowsRight) {
     QWidget* band = bar->statusBand();
+    const QRect lampRect = test::PaintRecord::rectOf(*lamp());
     for (const bool plain : {true, false}) {
         if (!plain) {
             QLinearGradient shade(0, 0, 0, band->height());
@@ -83,17 +81,22 @@ TEST_F(StripPaintTest, ALampFlipRepaintsTheLampAloneAndShowsRight) {
             QPalette p = band->palette();
             p.setBrush(band->backgroundRole(), QBrush(shade));
             band->setPalette(p);
-            settle();
         }
         for (int flip = 0; flip < 2; ++flip) {
-            paints.of.clear();
+            SCOPED_TRACE(::testing::Message() << "plain " << plain << " flip " << flip);
+            ASSERT_TRUE(test::settle());  // what the last grab or shade made Qt paint
+            paints.clear();
             lamp()->setLit(!lamp()->isLit());
             text->setText(QString::number(flip + (plain ? 2 : 4)));  // the window's next paint
-            settle();
-            EXPECT_EQ(paints.of[lamp()], 1) << "plain " << plain << " flip " << flip;
-            EXPECT_EQ(paints.of[band], plain ? 0 : 1) << "plain " << plain << " flip " << flip;
-            if (plain) {  // (a grab of a shaded band differs from the window by a shade)
-                EXPECT_EQ(staleBandPixels(), 0) << "flip " << flip;
+            ASSERT_TRUE(test::settle());
+            EXPECT_TRUE(unpainted(*lamp()).isEmpty()) << "the lamp is painted whole";
+            if (plain) {
+                EXPECT_FALSE(paints.of(band).intersects(lampRect)) << "the band under the lamp";
+                // (a grab of a shaded band differs from the window by a shade)
+                EXPECT_EQ(staleBandPixels(), 0);
+            } else {
+                EXPECT_TRUE((QRegion(lampRect) - paints.of(band)).isEmpty())
+                    << "the shaded band is drawn under the lamp";
             }
         }
     }
@@ -108,50 +111,57 @@ TEST_F(StripPaintTest, ALampFlipRepaintsTheLampAloneAndShowsRight) {
 TEST_F(StripPaintTest, TheReceiveLampChangesWithEveryMessage) {
     Tool* light = bar->tool(QStringLiteral("state"), QStringLiteral("Light2"));
     const auto centre = [this] {
-        qApp->removeEventFilter(&paints);
+        const test::PaintRecord::Pause grabbing(paints);
         const QImage picture = lamp()->grab().toImage();  // in device pixels
-        const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
-        qApp->installEventFilter(&paints);
-        return c;
+        return picture.pixelColor(picture.width() / 2, picture.height() / 2);
     };
     const QColor out = centre();
     for (const int flipsPerMessage : {2, 1, 3}) {
+        SCOPED_TRACE(::testing::Message() << flipsPerMessage << " flips a message");
         std::vector<bool> shown;
         for (int message = 0; message < 3; ++message) {  // an odd number of messages
             for (int f = 0; f < flipsPerMessage; ++f) {
                 light->flip();
             }
             text->setText(QString::number(message));  // the sample: the window paints
-            settle();
+            ASSERT_TRUE(test::settle());
             shown.push_back(centre() != out);
             EXPECT_EQ(lamp()->isShownLit(), shown.back());
             if (message > 0) {
-                EXPECT_NE(shown[message], shown[message - 1])
-                    << flipsPerMessage << " flips, message " << message;
+                EXPECT_NE(shown[message], shown[message - 1]) << "message " << message;
             }
         }
         if (flipsPerMessage % 2 == 1) {
             EXPECT_EQ(lamp()->isShownLit(), light->enabled()) << "its state of that moment";
         }
-        EXPECT_TRUE(QTest::qWaitFor([&] { return lamp()->isShownLit() == light->enabled(); }))
-            << flipsPerMessage << " flips: the quiet line shows the lamp's own state";
-        EXPECT_EQ(centre() != out, light->enabled()) << flipsPerMessage;
+        // The line stays quiet: the lamp goes back to its own state
+        // kLatestRepaintMs after the last message.
+        SteppableTimer& settling = lamp()->settleTimer();
+        EXPECT_EQ(settling.isActive(), lamp()->isShownLit() != light->enabled());
+        if (settling.isActive()) {
+            EXPECT_EQ(settling.interval(), LampWidget::kLatestRepaintMs);
+            settling.step();
+        }
+        ASSERT_TRUE(test::settle());
+        EXPECT_EQ(lamp()->isShownLit(), light->enabled()) << "the quiet line shows its own state";
+        EXPECT_EQ(centre() != out, light->enabled());
         light->setEnabled(false);
         text->setText(QStringLiteral("-"));
-        settle();
-        EXPECT_EQ(centre(), out) << flipsPerMessage;
+        ASSERT_TRUE(test::settle());
+        EXPECT_EQ(centre(), out);
     }
 }
 
 // The control spans the window but is drawn only in its strips: a text
 // changing in the working area does not draw it again underneath.
 TEST_F(StripPaintTest, TheWorkingAreasTextsDoNotRedrawTheControl) {
+    const QRect textRect = test::PaintRecord::rectOf(*text);
     for (const char* value : {"2.00", "12.50", "3"}) {
-        paints.of.clear();
+        paints.clear();
         text->setText(QString::fromLatin1(value));
-        settle();
-        EXPECT_EQ(paints.of[text], 1) << value;
-        EXPECT_EQ(paints.of[bar], 0) << value;
+        ASSERT_TRUE(test::settle());
+        EXPECT_TRUE(unpainted(*text).isEmpty()) << value;
+        EXPECT_FALSE(paints.of(bar).intersects(textRect)) << value;
     }
 }
 

@@ -4,11 +4,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTest>
 
 #include "app/captions.h"
+#include "tests/support/settle.h"
 
 namespace cellwatch {
 namespace {
@@ -43,63 +44,51 @@ TEST_F(ToolBarTest, ClicksCarryTheToolAndLeaveTheCheckedStateToTheCommand) {
 
 // The receive lamp flips on every receive event; its flips reach the screen
 // with the window's next paint (the sample's texts), never in a pass of their
-// own, and within kLatestRepaintMs when the window paints nothing else. What
+// own, and kLatestRepaintMs later when the window paints nothing else. What
 // is painted is the lamp's state of that moment, lit or not.
 TEST(LampWidget, FlipsArePaintedWithTheWindowOrSoonAfter) {
     QWidget window;
     auto* lamp = new LampWidget(QColor(40, 220, 60), &window);
+    lamp->repaintTimer().hold();  // "later" is when the test steps it
+    lamp->settleTimer().hold();
     auto* text = new QLabel(QStringLiteral("1.00"), &window);
     text->move(40, 0);
     window.resize(120, 30);
     window.show();
-    const auto settle = [] {
-        for (int i = 0; i < 5; ++i) {
-            QApplication::processEvents();
-        }
-    };
-    settle();
-    struct Log : QObject {
-        int passes = 0;
-        int lampPaints = 0;
-        QObject* lamp = nullptr;
-        bool eventFilter(QObject* watched, QEvent* event) override {
-            passes += event->type() == QEvent::UpdateRequest ? 1 : 0;
-            lampPaints += event->type() == QEvent::Paint && watched == lamp ? 1 : 0;
-            return false;
-        }
-    } log;
-    log.lamp = lamp;
-    const auto centre = [&] {  // a rendering of its own, not counted
-        qApp->removeEventFilter(&log);
-        const QColor c = lamp->grab().toImage().pixelColor(9, 9);
-        qApp->installEventFilter(&log);
-        return c;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(test::settle());
+    test::PaintRecord paints;
+    const auto centre = [&] {  // a rendering of its own, not recorded
+        const test::PaintRecord::Pause grabbing(paints);
+        const QImage picture = lamp->grab().toImage();  // in device pixels
+        return picture.pixelColor(picture.width() / 2, picture.height() / 2);
     };
     const QColor unlit = centre();
 
     for (int flip = 0; flip < 3; ++flip) {  // a message in three receive events
         lamp->setLit(!lamp->isLit());
-        settle();
+        ASSERT_TRUE(test::settle());
     }
-    EXPECT_EQ(log.passes, 0) << "flips alone wait for the window";
+    EXPECT_FALSE(paints.painted(lamp)) << "flips alone wait for the window";
+    EXPECT_TRUE(lamp->repaintTimer().isActive());
     text->setText(QStringLiteral("2.00"));  // the sample
-    settle();
-    EXPECT_EQ(log.passes, 1);
-    EXPECT_EQ(log.lampPaints, 1);
+    ASSERT_TRUE(test::settle());
+    ASSERT_TRUE(paints.painted(lamp));
+    EXPECT_EQ(paints.passesOf(lamp), paints.passesOf(text)) << "no pass of its own";
+    EXPECT_FALSE(lamp->repaintTimer().isActive()) << "nothing is owed any more";
     EXPECT_TRUE(lamp->isLit());
     EXPECT_NE(centre(), unlit);
 
+    paints.clear();
     lamp->setLit(false);  // bytes that make no sample
-    QElapsedTimer waited;
-    waited.start();
-    while (log.lampPaints < 2 && waited.elapsed() < 2000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    EXPECT_EQ(log.lampPaints, 2);
-    EXPECT_GE(waited.elapsed(), LampWidget::kLatestRepaintMs - 20);
-    EXPECT_LT(waited.elapsed(), LampWidget::kLatestRepaintMs + 500);
+    ASSERT_TRUE(test::settle());
+    EXPECT_FALSE(paints.painted(lamp)) << "not before kLatestRepaintMs";
+    ASSERT_TRUE(lamp->repaintTimer().isActive());
+    EXPECT_EQ(lamp->repaintTimer().interval(), LampWidget::kLatestRepaintMs);
+    lamp->repaintTimer().step();  // kLatestRepaintMs have passed
+    ASSERT_TRUE(test::settle());
+    EXPECT_TRUE(paints.painted(lamp));
     EXPECT_EQ(centre(), unlit);
-    qApp->removeEventFilter(&log);
 }
 
 TEST_F(ToolBarTest, WidthsAreInTwips) {

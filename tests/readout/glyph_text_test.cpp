@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QFont>
 #include <QImage>
 #include <QLabel>
@@ -14,14 +16,16 @@ namespace {
 // Where a label's text leaves ink: the box of pixels differing from its
 // background, and the colour of its most saturated pixel.
 struct Ink {
-    QRect box;
+    QRect box;  // in device pixels
     QColor strongest;
+    qreal ratio = 1;  // device pixels per pixel
 };
 
 std::optional<Ink> inkOf(QLabel& label) {
     const QImage image = label.grab().toImage();
     const QColor background = label.palette().color(QPalette::Window);
     Ink ink;
+    ink.ratio = image.devicePixelRatio();
     int strongest = -1;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -93,7 +97,7 @@ TEST(GlyphText, DrawsWhereAndHowQLabelDraws) {
               std::tuple{"right", want->box.right(), got->box.right()},
               std::tuple{"top", want->box.top(), got->box.top()},
               std::tuple{"bottom", want->box.bottom(), got->box.bottom()}}) {
-            EXPECT_NEAR(a, b, 1) << c.text << " " << name;
+            EXPECT_NEAR(a, b, std::ceil(want->ratio)) << c.text << " " << name;
         }
         EXPECT_EQ(got->strongest, want->strongest) << c.text;
     }

@@ -9,6 +9,7 @@
 
 #include "readout/glyph_text.h"
 #include "tests/support/backing_store.h"
+#include "tests/support/settle.h"
 
 namespace cellwatch {
 namespace {
@@ -45,15 +46,19 @@ protected:
         window.resize(180, pixelSize + 40);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        settle();
+        ASSERT_TRUE(test::settle());
         label->installEventFilter(&painted);
     }
-    static void settle() {
-        for (int i = 0; i < 5; ++i) {
-            QApplication::processEvents();
-        }
+    // The window's backing store against a fresh drawing; the grab is not
+    // a repaint of the window, and what Qt paints after it is over before
+    // this returns.
+    int stalePixels() {
+        label->removeEventFilter(&painted);
+        const int stale = test::stalePixels(*label);
+        EXPECT_TRUE(test::settle());
+        label->installEventFilter(&painted);
+        return stale;
     }
-    int stalePixels() const { return test::stalePixels(*label); }
 
     QWidget window;
     QLabel* label = new QLabel(&window);
@@ -95,8 +100,8 @@ TEST_F(GlyphUpdateTest, RepaintsTheChangedGlyphsAndLeavesNothingStale) {
         for (std::size_t i = 1; i < c.texts.size(); ++i) {
             painted.rects.clear();
             setGlyphText(label, QString::fromLatin1(c.texts[i]));
-            settle();
-            const std::vector<QRect> repainted = painted.rects;  // before grabbing paints
+            ASSERT_TRUE(test::settle());
+            const std::vector<QRect> repainted = painted.rects;
             EXPECT_EQ(label->text(), QString::fromLatin1(c.texts[i]));
             EXPECT_EQ(stalePixels(), 0) << c.what << ": " << c.texts[i];
             ASSERT_FALSE(repainted.empty()) << c.what << ": " << c.texts[i];
@@ -116,7 +121,7 @@ TEST_F(GlyphUpdateTest, OtherTextsAreSetWhole) {
     for (const QString& text : {QString::fromUtf8("\xe5\x85\x85\xe7\x94\xb5"), chinese}) {
         painted.rects.clear();
         setGlyphText(label, text);
-        settle();
+        ASSERT_TRUE(test::settle());
         ASSERT_FALSE(painted.rects.empty());
         EXPECT_EQ(painted.rects.front().width(), label->width());
         EXPECT_EQ(label->text(), text);
