@@ -223,12 +223,20 @@ void RecordingsDialog::refresh() {
         list_->setItem(r, 2, item(QString::number(j.rowCount), Qt::AlignRight, j.rowCount));
         list_->setItem(r, 3, item(j.batteryType));
         const std::optional<RecordingSummaryValues> summary = summaryOf(j.path);
-        // Read anew each time: a viewer may have changed it since.
-        const PackInfo pack = readPackInfo(j.path);
+        // Read anew each time: a viewer may have changed it since. A pack
+        // file that cannot be read (a FIFO, a device or a directory in its
+        // place, one too large) is refused at once; the entry says so.
+        QString packProblem;
+        const PackInfo pack = readPackInfo(j.path, &packProblem);
         packed_.push_back({j.path, j.start, pack, summary.has_value(),
                            summary.value_or(RecordingSummaryValues{})});
-        list_->setItem(r, kPackColumn, item(pack.pack));
-        if (!pack.note.isEmpty()) {
+        list_->setItem(
+            r, kPackColumn,
+            item(packProblem.isEmpty() ? pack.pack
+                                       : pick(chinese_, "（无法读取）", "(unreadable)")));
+        if (!packProblem.isEmpty()) {
+            list_->item(r, kPackColumn)->setToolTip(packProblem);
+        } else if (!pack.note.isEmpty()) {
             list_->item(r, kPackColumn)->setToolTip(pack.note);
         }
         if (summary) {
