@@ -1,0 +1,72 @@
+#include "recording_harness.h"
+
+#include <QString>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "chart/data_table.h"
+#include "fuzz_temp_file.h"
+#include "protocol/status_sample.h"
+#include "readout/recording_file.h"
+
+namespace cellwatch {
+namespace {
+
+// Rows compared cell by cell with the table; the rest are counted only.
+constexpr std::size_t kRowsCompared = 64;
+
+void check(bool ok) {
+    if (!ok) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
+    static const FuzzTempFile input("input.csv");
+    input.write(data, size);
+    const QString path = QString::fromStdString(input.path().string());
+
+    RecordingFile file;
+    std::size_t visited = 0;
+    try {
+        const bool read = file.read(
+            path, [](std::size_t done, std::size_t total) { return done <= total; },
+            [&](const RowFields&) { ++visited; });
+        check(read);
+    } catch (const std::runtime_error&) {
+        check(file.rowCount() == 0);  // nothing of a refused file is kept
+        return;
+    }
+    const std::size_t rows = file.rowCount();
+    check(rows > 0 && visited == rows);
+    const RecordingCurves& curves = file.curves();
+    check(curves.days.size() == rows && curves.voltage.size() == rows &&
+          curves.current.size() == rows && curves.capacity.size() == rows &&
+          curves.external.size() == rows);
+    check(file.damagedLineCount() <= rows);
+    check(file.damagedLines().size() <= file.damagedLineCount());
+    for (const AlarmNote& alarm : file.alarms()) {
+        check(alarm.afterRows <= rows && !alarm.kind.isEmpty());
+    }
+    const QStringList headers = file.headers();
+    check(headers.isEmpty() || headers.size() == kSampleFieldCount);
+    check(file.rowTexts(rows).isEmpty());
+
+    DataTableModel table;
+    check(file.fillTable(table));
+    check(table.dataRowCount() == rows);
+    for (std::size_t row = 0; row < rows && row < kRowsCompared; ++row) {
+        const QStringList texts = file.rowTexts(row);
+        check(texts.size() == kSampleFieldCount);
+        for (int field = 0; field < kSampleFieldCount; ++field) {
+            QString expected = texts[field];
+            expected.replace(u'\t', u' ');
+            // What the table shows is what the file holds.
+            check(table.gridText(static_cast<int>(row) + 1, field + 1) == expected);
+        }
+    }
+}
+
+}  // namespace cellwatch
