@@ -195,9 +195,11 @@ FileContents readRegularFile(const std::string& path, std::size_t maxBytes) {
         return contents;
     }
     // Room for the size the file has and one byte more, which tells whether
-    // it grew meanwhile; past that it grows in steps, to the bound's next
-    // byte at most. A file whose size says nothing (those of /proc read as
-    // empty) is read the same way.
+    // it grew meanwhile (a journal being recorded does); past that it grows
+    // in steps of an eighth, 64 KiB at least, to the bound's next byte at
+    // most: a large file that grew by a row costs no second copy of itself.
+    // A file whose size says nothing (those of /proc read as empty) is read
+    // the same way.
     const std::size_t limit = maxBytes == static_cast<std::size_t>(-1) ? maxBytes : maxBytes + 1;
     std::string& bytes = contents.bytes;
     bytes.resize(static_cast<std::size_t>(size) + 1);
@@ -208,7 +210,7 @@ FileContents readRegularFile(const std::string& path, std::size_t maxBytes) {
                 break;
             }
             constexpr std::size_t kStep = 64 * 1024;
-            bytes.resize(std::min(limit, std::max(got * 2, got + kStep)));
+            bytes.resize(std::min(limit, got + std::max(kStep, got / 8)));
         }
         const long n = readSome(fd, bytes.data() + got, bytes.size() - got);
         if (n < 0) {
