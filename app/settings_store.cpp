@@ -20,6 +20,8 @@ namespace {
 //   Lang=ENG
 // Names keep their blanks. '\', '|', ']', '=' and line breaks inside names
 // and values are escaped with '\'.
+// A key that starts with '[', ';' or '#' has a '\' in front, so that its
+// line reads as an entry and not as a header or a comment.
 // A settings file is tiny; anything larger is not ours.
 constexpr std::size_t kMaxFileSize = 1 << 20;
 
@@ -48,6 +50,14 @@ QString escape(const QString& s) {
             default:
                 out += c;
         }
+    }
+    return out;
+}
+
+QString escapeKey(const QString& key) {
+    QString out = escape(key);
+    if (out.startsWith(u'[') || out.startsWith(u';') || out.startsWith(u'#')) {
+        out.prepend(u'\\');
     }
     return out;
 }
@@ -225,7 +235,7 @@ void FileSettingsStore::write(const QString& application, const QString& section
         for (const Entry& e : entries) {
             if (e.application.compare(head.application, Qt::CaseInsensitive) == 0 &&
                 e.section.compare(head.section, Qt::CaseInsensitive) == 0) {
-                text += escape(e.key) + u'=' + escape(e.value) + u'\n';
+                text += escapeKey(e.key) + u'=' + escape(e.value) + u'\n';
             }
         }
     }

@@ -15,19 +15,32 @@ struct Probe {
     QString application, section, key;
 };
 
-constexpr qsizetype kMostProbes = 16;
+constexpr qsizetype kMostProbes = 24;
 
-// Names to look up: the program's own, and the plain names the file's
-// lines show (escapes are left as they are: such a probe may find nothing,
-// which is as good a value to keep as any).
+// A name with every '\' dropped and the character after it kept: close to
+// what the file means by many escaped names, and a probe like any other.
+QString withoutBackslashes(QStringView name) {
+    QString out;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (name[i] == u'\\' && i + 1 < name.size()) {
+            ++i;
+        }
+        out += name[i];
+    }
+    return out;
+}
+
+// Names to look up: the program's own, and the names the file's lines show,
+// as they stand and without backslashes (neither need be what the store
+// makes of them: a probe that finds nothing has a value to keep as well).
 QList<Probe> probesOf(const QString& text) {
     QList<Probe> probes{{kSettingsApplication, QStringLiteral("Lang"), QStringLiteral("Lang")},
                         {kSettingsApplication, QStringLiteral("Network"), QStringLiteral("Broker")},
                         {kSettingsApplication, QStringLiteral("Pack"), QStringLiteral("Name")}};
     QString application = kSettingsApplication;
     QString section = QStringLiteral("Lang");
-    for (QString line : text.split(u'\n')) {
-        if (probes.size() >= kMostProbes) {
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (probes.size() + 2 > kMostProbes) {
             break;
         }
         if (line.endsWith(u'\r')) {
@@ -36,10 +49,12 @@ QList<Probe> probesOf(const QString& text) {
         const qsizetype bar = line.indexOf(u'|');
         const qsizetype close = line.lastIndexOf(u']');
         if (line.startsWith(u'[') && bar > 0 && close > bar) {
-            application = line.mid(1, bar - 1);
-            section = line.mid(bar + 1, close - bar - 1);
+            application = line.mid(1, bar - 1).toString();
+            section = line.mid(bar + 1, close - bar - 1).toString();
         } else if (const qsizetype eq = line.indexOf(u'='); eq > 0) {
-            probes.append({application, section, line.left(eq)});
+            probes.append({application, section, line.left(eq).toString()});
+            probes.append({withoutBackslashes(application), withoutBackslashes(section),
+                           withoutBackslashes(line.left(eq))});
         }
     }
     return probes;
