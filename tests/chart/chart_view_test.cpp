@@ -4,7 +4,6 @@
 
 #include <qcustomplot.h>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -17,6 +16,7 @@
 
 #include "tests/chart/shown_chart.h"
 #include "tests/support/backing_store.h"
+#include "tests/support/settle.h"
 
 namespace cellwatch {
 namespace {
@@ -265,6 +265,9 @@ TEST_F(ChartViewTest, RightHandAxesDoNotOverlap) {
 class ChartRedrawTest : public ChartViewTest {
 protected:
     void SetUp() override {
+        // The throttle runs on the test's clock, its timer when stepped.
+        chart.replotTimer().hold();
+        chart.setThrottleClock([this] { return nowMs; });
         ChartViewTest::SetUp();
         chart.setAxisRange(ChartAxis::Bottom, 0, 600 * kSecond);
         chart.setAxisRange(ChartAxis::Left, 0, 10);
@@ -274,20 +277,19 @@ protected:
         QObject::connect(&chart, &ChartView::curvesRedrawn, [this] { ++curves; });
         chart.addPoint(kSeriesVoltage, 0, 5);
         chart.addPoint(kSeriesVoltage, 60 * kSecond, 5);
-        settle();
+        replotInterval();
         full = curves = 0;
     }
 
-    // Runs the event loop past the replot interval, so that any replot asked
-    // for has happened.
-    void settle() {
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < ChartView::kMinReplotIntervalMs + 150) {
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
+    // Lets the replot interval pass, so that any replot asked for happens,
+    // and the window paints what it brings.
+    void replotInterval() {
+        nowMs += ChartView::kMinReplotIntervalMs;
+        chart.replotTimer().step();
+        ASSERT_TRUE(test::settle());
     }
 
+    qint64 nowMs = 1'000'000;
     int full = 0;
     int curves = 0;
 };
@@ -319,6 +321,8 @@ TEST_F(ChartRedrawTest, NewPointsRepaintAStripAndTheWindowMatchesAFullDrawing) {
         {"a new stretch back at the start", {{10, 2}, {40, 8}}},
     };
     for (const auto& step : steps) {
+        ASSERT_TRUE(test::settle());  // what the last grab made Qt paint
+        painted.widest = 0;
         for (const auto& [seconds, volts] : step.points) {
             chart.addPoint(kSeriesVoltage, seconds * kSecond, volts);
             if (std::string_view(step.what) == "every curve at once") {
@@ -327,8 +331,7 @@ TEST_F(ChartRedrawTest, NewPointsRepaintAStripAndTheWindowMatchesAFullDrawing) {
                 chart.addPoint(kSeriesTemperature, seconds * kSecond, volts * 5);
             }
         }
-        painted.widest = 0;
-        settle();
+        replotInterval();
         EXPECT_EQ(full, 0) << step.what;
         EXPECT_EQ(curves, 1) << step.what;
         EXPECT_GT(painted.widest, 0) << step.what;
@@ -344,15 +347,48 @@ TEST_F(ChartRedrawTest, AutoRepaintOffHoldsReplots) {
     chart.setAutoRepaint(false);
     chart.addPoint(kSeriesVoltage, 70 * kSecond, 1);
     chart.setAxisRange(ChartAxis::Left, 0, 20);
-    settle();
+    replotInterval();
+    EXPECT_FALSE(chart.replotTimer().isActive());
     EXPECT_EQ(full + curves, 0);
     chart.setAutoRepaint(true);
     for (int i = 0; i < 50; ++i) {
         chart.addPoint(kSeriesVoltage, (80 + i) * kSecond, 1);
     }
-    settle();
+    replotInterval();
     EXPECT_EQ(full, 1);
     EXPECT_EQ(curves, 0);
+}
+
+// A replot comes kMinReplotIntervalMs after the last one at the earliest: a
+// point asks for it at the end of that time, and a paint of the window (a
+// sample's texts) takes it in sooner once half the interval has passed, not
+// before.
+TEST_F(ChartRedrawTest, AReplotWaitsOutTheIntervalOrJoinsTheWindowsPaintPastHalfOfIt) {
+    const struct {
+        qint64 afterMs;  // from the last replot to the point
+        bool joins;
+    } cases[] = {{0, false}, {50, false}, {99, false}, {100, true}, {150, true}};
+    double seconds = 100;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.afterMs << " ms after the last replot");
+        chart.addPoint(kSeriesVoltage, (seconds += 10) * kSecond, 5);
+        replotInterval();  // the last replot
+        ASSERT_EQ(curves, 1);
+        curves = 0;
+
+        nowMs += c.afterMs;
+        chart.addPoint(kSeriesVoltage, (seconds += 10) * kSecond, 6);
+        ASSERT_TRUE(chart.replotTimer().isActive());
+        EXPECT_EQ(chart.replotTimer().interval(), ChartView::kMinReplotIntervalMs - c.afterMs);
+        chart.update();  // the window paints
+        ASSERT_TRUE(test::settle());
+        EXPECT_EQ(curves, c.joins ? 1 : 0);
+        EXPECT_EQ(chart.replotTimer().isActive(), !c.joins);
+        replotInterval();
+        EXPECT_EQ(curves, 1) << "one replot either way";
+        EXPECT_EQ(full, 0);
+        curves = 0;
+    }
 }
 
 TEST_F(ChartRedrawTest, WhatAPointAsksFor) {
@@ -376,7 +412,7 @@ TEST_F(ChartRedrawTest, WhatAPointAsksFor) {
         for (const Point& p : c.points) {
             chart.addPoint(kSeriesVoltage, p.seconds * kSecond, p.volts);
         }
-        settle();
+        replotInterval();
         EXPECT_EQ(curves, c.curves) << c.what;
         EXPECT_EQ(full, 0) << c.what;
         full = curves = 0;
@@ -417,7 +453,7 @@ TEST_F(ChartRedrawTest, MovedAxesOrANewTitleReplotInFull) {
         c.change();
         chart.addPoint(kSeriesVoltage, seconds * kSecond, 5);  // a new column either way
         seconds += 10;
-        settle();
+        replotInterval();
         EXPECT_EQ(full, c.full) << c.what;
         EXPECT_EQ(full + curves, 1) << c.what;
         full = curves = 0;

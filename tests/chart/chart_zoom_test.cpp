@@ -35,7 +35,7 @@ protected:
         chart.setAxisRange(ChartAxis::Temperature, 0, 30);
         charttest::showChart(chart);
         zoom.setEnabled(true);  // its scroll bar takes some of the height
-        QApplication::processEvents();
+        test::settle();
         chart.repaint();
     }
 
@@ -59,7 +59,7 @@ protected:
         mouse(QEvent::MouseMove, (from + to) / 2, Qt::LeftButton, modifiers);
         mouse(QEvent::MouseMove, to, Qt::LeftButton, modifiers);
         mouse(QEvent::MouseButtonRelease, to, Qt::NoButton, modifiers);
-        QApplication::processEvents();
+        test::settle();
     }
     QCPRange shown(ChartAxis a) const { return chart.axis(a)->range(); }
     void expectShowsAsked() const {

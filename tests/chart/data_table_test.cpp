@@ -7,6 +7,7 @@
 
 #include "protocol/sample_text.h"
 #include "tests/protocol/decimal_text.h"
+#include "tests/support/settle.h"
 
 namespace cellwatch {
 namespace {
@@ -159,13 +160,13 @@ protected:
         view.setModel(&table);
         view.resize(600, 300);
         view.show();
-        QApplication::processEvents();
+        test::settle();
     }
     void appendRows(int count) {
         for (int i = 0; i < count; ++i) {
             table.appendSample(sampleCases()[0].sample);
         }
-        QApplication::processEvents();
+        test::settle();
     }
 
     DataTableModel table;
@@ -194,7 +195,7 @@ TEST_F(DataTableViewTest, FollowsNewRowsOnlyWhileAtTheBottom) {
     appendRows(40);
     appendRows(40);
     view.show();
-    QApplication::processEvents();
+    test::settle();
     EXPECT_EQ(bar->value(), bar->maximum());
     const QRect newest = view.visualRect(table.index(table.rowCount() - 1, 1));
     EXPECT_TRUE(view.viewport()->rect().contains(newest.center()));
@@ -204,7 +205,7 @@ TEST_F(DataTableViewTest, FollowsNewRowsOnlyWhileAtTheBottom) {
     view.hide();
     appendRows(5);
     view.show();
-    QApplication::processEvents();
+    test::settle();
     EXPECT_EQ(bar->value(), 10);
 }
 

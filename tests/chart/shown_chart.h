@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include "chart/chart_view.h"
+#include "tests/support/settle.h"
 
 namespace cellwatch::charttest {
 
@@ -15,7 +16,7 @@ constexpr double kSecond = 1 / 86400.0;  // in days, the unit of X
 inline void showChart(ChartView& chart, QSize size = {900, 500}) {
     chart.resize(size);
     chart.show();
-    QApplication::processEvents();
+    test::settle();
     ASSERT_EQ(chart.plot()->size(), size);
     chart.repaint();
 }

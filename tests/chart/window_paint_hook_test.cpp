@@ -3,28 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
+#include <QTest>
 #include <QVBoxLayout>
-#include <map>
+#include <vector>
+
+#include "tests/support/settle.h"
 
 namespace cellwatch {
 namespace {
-
-// Counts the paint passes of a window and the paints of each widget in it.
-struct PaintLog : QObject {
-    int passes = 0;
-    std::map<QObject*, int> paints;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::UpdateRequest && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow()) {
-            ++passes;
-        } else if (event->type() == QEvent::Paint) {
-            ++paints[watched];
-        }
-        return false;
-    }
-};
 
 class WindowPaintHookTest : public ::testing::Test {
 protected:
@@ -34,20 +21,15 @@ protected:
         layout->addWidget(owed);
         window.resize(200, 100);
         window.show();
-        settle();
-        qApp->installEventFilter(&log);
-    }
-    void TearDown() override { qApp->removeEventFilter(&log); }
-    void settle() {
-        for (int i = 0; i < 5; ++i) {
-            QApplication::processEvents();
-        }
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(test::settle());
+        paints.clear();
     }
 
     QWidget window;
     QLabel* text = new QLabel(QStringLiteral("1.00"));
     QLabel* owed = new QLabel(QStringLiteral("owed"));
-    PaintLog log;
+    test::PaintRecord paints;
 };
 
 // An armed hook runs before the window's next paint, and what it asks to be
@@ -59,19 +41,21 @@ TEST_F(WindowPaintHookTest, AnOwedRepaintJoinsTheWindowsNextPaint) {
         owed->update();
     });
     hook.arm();
-    settle();
+    ASSERT_TRUE(test::settle());
     EXPECT_EQ(runs, 0) << "no paint, no run";
     EXPECT_TRUE(hook.armed());
 
     text->setText(QStringLiteral("2.00"));  // the window paints for this
-    settle();
+    ASSERT_TRUE(test::settle());
     EXPECT_EQ(runs, 1);
-    EXPECT_EQ(log.passes, 1) << "the owed repaint made no pass of its own";
-    EXPECT_EQ(log.paints[owed], 1);
-    EXPECT_EQ(log.paints[text], 1);
+    EXPECT_FALSE(hook.armed());
+    ASSERT_TRUE(paints.painted(text));
+    EXPECT_TRUE((QRegion(test::PaintRecord::rectOf(*owed)) - paints.of(owed)).isEmpty());
+    EXPECT_EQ(paints.passesOf(owed), paints.passesOf(text))
+        << "the owed repaint made no pass of its own";
 
     text->setText(QStringLiteral("3.00"));
-    settle();
+    ASSERT_TRUE(test::settle());
     EXPECT_EQ(runs, 1) << "once per arming";
 }
 
@@ -84,15 +68,68 @@ TEST_F(WindowPaintHookTest, FollowsTheWidgetToAnotherWindow) {
     other.resize(100, 50);
     owed->setParent(&other);
     other.show();
-    settle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    ASSERT_TRUE(test::settle());
     runs = 0;
     hook->arm();
     text->setText(QStringLiteral("2.00"));  // the old window paints
-    settle();
+    ASSERT_TRUE(test::settle());
+    ASSERT_TRUE(paints.painted(text));
     EXPECT_EQ(runs, 0);
     owed->setText(QStringLiteral("moved"));  // the new one paints
-    settle();
+    ASSERT_TRUE(test::settle());
     EXPECT_EQ(runs, 1);
+}
+
+// A held timer never runs of itself; a step runs it once it is due, as the
+// QTimer would have when its time came, and a stop or a run-out single shot
+// leaves nothing due.
+TEST(SteppableTimer, HeldItRunsOnlyWhenSteppedAndDue) {
+    const struct {
+        const char* what;
+        bool singleShot;
+        bool startBeforeHold;
+        bool stopBeforeStep;
+        std::vector<bool> stepsRun;  // what each step does
+    } cases[] = {
+        {"single shot", true, false, false, {true, false}},
+        {"single shot started before the hold", true, true, false, {true, false}},
+        {"stopped", true, false, true, {false}},
+        {"repeating", false, false, false, {true, true, true}},
+        {"repeating, stopped", false, true, true, {false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        int runs = 0;
+        SteppableTimer timer([&runs] { ++runs; }, c.singleShot);
+        if (c.startBeforeHold) {
+            timer.start(1);
+        }
+        timer.hold();
+        if (!c.startBeforeHold) {
+            timer.start(1);
+        }
+        EXPECT_EQ(timer.interval(), 1);
+        ASSERT_TRUE(test::settle());  // long past the millisecond
+        EXPECT_EQ(runs, 0) << "it waits for the step";
+        if (c.stopBeforeStep) {
+            timer.stop();
+        }
+        int expected = 0;
+        for (const bool run : c.stepsRun) {
+            EXPECT_EQ(timer.isActive(), run);
+            EXPECT_EQ(timer.step(), run);
+            expected += run ? 1 : 0;
+        }
+        EXPECT_EQ(runs, expected);
+    }
+    // Not held, it is the QTimer, and a step does nothing.
+    int runs = 0;
+    SteppableTimer timer([&runs] { ++runs; });
+    timer.start(1);
+    EXPECT_FALSE(timer.step());
+    EXPECT_TRUE(QTest::qWaitFor([&runs] { return runs == 1; }));
+    EXPECT_FALSE(timer.isActive());
 }
 
 }  // namespace

@@ -13,12 +13,25 @@
 #include "app/alarm_band.h"
 #include "app/alarm_settings_dialog.h"
 #include "readout/recording_file.h"
+#include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
 namespace {
 
-using AlarmWindowTest = WindowTest;
+class AlarmWindowTest : public WindowTest {
+protected:
+    // The alarm clock's next `seconds` looks, once it is held.
+    void tickAlarmClock(int seconds) {
+        SteppableTimer& clock = w->alarms().clock();
+        ASSERT_TRUE(clock.held());
+        EXPECT_EQ(clock.interval(), AlarmWatch::kClockMs);
+        for (int s = 0; s < seconds; ++s) {
+            ASSERT_TRUE(clock.step());
+            ASSERT_TRUE(test::settle());
+        }
+    }
+};
 
 TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
     openConnected();
@@ -127,6 +140,7 @@ TEST_F(AlarmWindowTest, ANewRecordingAfterALostLinkWatchesForAStallAfresh) {
         ports.list.clear();
         pty = std::make_unique<emu::PseudoTerminal>();
         open();
+        w->alarms().clock().hold();  // it looks when the test says a second has passed
         w->alarms().notify = nullptr;
         w->reconnectTimer().setInterval(20);
         QStringList kinds;
@@ -155,7 +169,7 @@ TEST_F(AlarmWindowTest, ANewRecordingAfterALostLinkWatchesForAStallAfresh) {
             plugIn(mine, *pty);
             ASSERT_TRUE(QTest::qWaitFor([&] { return w->link().isOpen(); }, kWaitMs));
         }
-        QTest::qWait(3 * AlarmWatch::kClockMs);  // the alarm clock looks meanwhile
+        tickAlarmClock(3);  // the alarm clock looks meanwhile
         if (!byHand) {
             // The first sample after the pause clears the recording.
             advance(1000);
@@ -163,12 +177,13 @@ TEST_F(AlarmWindowTest, ANewRecordingAfterALostLinkWatchesForAStallAfresh) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
         }
         recordRows(1, 2);
-        QTest::qWait(2 * AlarmWatch::kClockMs);
+        tickAlarmClock(2);
         EXPECT_EQ(kinds, QStringList{QStringLiteral("lost")});
 
         // Silence in the new recording is a stall, told by its own last row.
         advance(30000);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return kinds.size() == 2; }, kWaitMs));
+        tickAlarmClock(1);
+        ASSERT_EQ(kinds.size(), 2);
         EXPECT_EQ(kinds.value(1), QStringLiteral("stalled"));
         EXPECT_EQ(stalled, QStringLiteral("No new row for 30 s while the charge was running "
                                           "(last row at 0:00:02)"));

@@ -7,6 +7,7 @@
 #include <QSerialPort>
 
 #include "app/lamp_widget.h"
+#include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -144,11 +145,15 @@ TEST_F(LiveWindowTest, PortScansMarkUsbAdaptersKeepATypedPathAndRunOnlyWhileDisc
     EXPECT_EQ(items(), QStringList());
     EXPECT_EQ(com->text(), QStringLiteral("/dev/pts/77"));
 
-    // The rescan timer brings the USB port in, but not while connected.
+    // The rescan timer brings the USB port in, but not while connected:
+    // five of its intervals go by without a scan.
     w->rescanTimer().setInterval(20);
     connectTo(slave());
     ports.list = {kCom1, kCom3Usb};
-    QTest::qWait(150);
+    const int asked = ports.asked;
+    EXPECT_FALSE(w->rescanTimer().isActive());
+    test::runTimersDueWithin(5 * 20);
+    EXPECT_EQ(ports.asked, asked);
     EXPECT_EQ(items(), QStringList());
     EXPECT_EQ(com->text(), slave());
     disconnect();

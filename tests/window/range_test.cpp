@@ -9,6 +9,7 @@
 #include "app/range_panel.h"
 #include "chart/range_cursors.h"
 #include "chart/table_export.h"
+#include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -38,7 +39,7 @@ protected:
         EXPECT_TRUE(failures.isEmpty()) << failureText();
         if (viewer != nullptr) {
             viewer->resize(1200, 900);
-            QApplication::processEvents();
+            test::settle();
         }
         return viewer;
     }
@@ -168,7 +169,7 @@ TEST_F(RangeTest, LiveWindowFollowsRowsInsideTheSpanOnlyWhileOn) {
     EXPECT_TRUE(w->rangePanel().isVisible());
     // The panel takes its height from the plot inside the chart's area: it
     // hides none of the plot, and the chart keeps its place in the window.
-    QApplication::processEvents();
+    test::settle();
     const QRect plot = w->chart().plot()->geometry();
     const QRect panel = w->rangePanel().geometry();
     EXPECT_EQ(w->rangePanel().parentWidget(), &w->chart());
@@ -205,7 +206,7 @@ TEST_F(RangeTest, LiveWindowFollowsRowsInsideTheSpanOnlyWhileOn) {
     const std::size_t reckoned = w->range().reckonings();
     advance(1000);
     record(charging(5));
-    QApplication::processEvents();
+    test::settle();
     EXPECT_EQ(w->range().reckonings(), reckoned);
 }
 

@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include "readout/cell_panel_widget.h"
+#include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -60,12 +61,15 @@ using ReadoutCostTest = WindowTest;
 
 TEST_F(ReadoutCostTest, ASampleRedrawsItsReadoutsAlone) {
     openConnected(3);  // the readouts have had a sample's texts once
-    QTest::qWait(50);
+    ASSERT_TRUE(test::settle());
     FrameWatch watch(*w);
+    test::PaintRecord paints;
     for (int k = 4; k <= 6; ++k) {
+        paints.clear();
         advance(1000);
         record(charging(k));
-        QTest::qWait(30);  // the paint after the sample
+        ASSERT_TRUE(test::settle());  // the paint after the sample is over
+        EXPECT_TRUE(paints.painted(w->readout(15))) << "the sample's voltage " << k;
     }
     EXPECT_EQ(watch.layouts, 0);
     EXPECT_TRUE(watch.paintedBehind.isEmpty()) << watch.paintedBehind.join(u' ').toStdString();
@@ -82,7 +86,7 @@ TEST_F(ReadoutCostTest, NoReadoutIsNarrowerThanItsText) {
     for (const emu::ChargerReading& r : readings) {
         advance(1000);
         record(r);
-        QApplication::processEvents();
+        ASSERT_TRUE(test::settle());
         QList<QLabel*> labels;
         for (int i = 0; i < 25; ++i) {
             labels << w->readout(i);

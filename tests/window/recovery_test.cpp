@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "chart/table_export.h"
+#include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -84,8 +85,10 @@ TEST_F(ReconnectTest, TheSameAdapterGoesOnWithTheRecordingUnlessThePauseWasTooLo
         unplug(pty);
         ASSERT_TRUE(w->awaitedAdapter().has_value());
         auto otherLine = std::make_unique<emu::PseudoTerminal>();
+        const int asked = ports.asked;
         plugIn(other, *otherLine);
-        QTest::qWait(200);
+        test::runTimersDueWithin(5 * 20);
+        EXPECT_GT(ports.asked, asked) << "the reconnect poll looked meanwhile";
         EXPECT_FALSE(w->link().isOpen()) << "another adapter of the same kind was taken";
         EXPECT_EQ(tableTexts(), before);
 

@@ -8,6 +8,7 @@
 #include <QTextBrowser>
 #include <cmath>
 
+#include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -17,7 +18,7 @@ using ScaledScreenTest = WindowTest;
 
 TEST_F(ScaledScreenTest, WindowStartsAtTheLargestSizeThatFitsWithItsStatusBandOnScreen) {
     open();
-    QApplication::processEvents();
+    test::settle();
     const QRect available = w->screen()->availableGeometry();
     const auto px = [&](int twips) { return static_cast<int>(std::lround(twips / 15.0)); };
     ASSERT_DOUBLE_EQ(w->twipsPerPixelY(), 15.0);
@@ -57,7 +58,7 @@ TEST_F(ScaledScreenTest, AViewerFitsTheScreenAndTheRangePanelDoesNotMakeItTaller
     disconnect();
     ViewerWindow* viewer = openViewer(journal);
     ASSERT_NE(viewer, nullptr);
-    QApplication::processEvents();
+    test::settle();
     const QRect available = viewer->screen()->availableGeometry();
     const auto onScreen = [&] {
         auto* status = viewer->findChild<QLabel*>(QStringLiteral("viewerStatus"));
@@ -68,7 +69,7 @@ TEST_F(ScaledScreenTest, AViewerFitsTheScreenAndTheRangePanelDoesNotMakeItTaller
     EXPECT_TRUE(onScreen());
     const int height = viewer->height();
     viewer->command(QStringLiteral("RangeCursors"))->trigger();
-    QApplication::processEvents();
+    test::settle();
     EXPECT_EQ(viewer->height(), height);
     EXPECT_TRUE(onScreen());
     viewer->close();

@@ -16,6 +16,7 @@
 #include "chart/series_envelope.h"
 #include "packs/pack_file.h"
 #include "tests/support/journal_text.h"
+#include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -224,7 +225,7 @@ TEST_F(ViewerOverlaysTest, RangeCursorsReadEachComparedRecordingAtTheSameElapsed
     RangeCursors& cursors = viewer->range().cursors();
     cursors.setX(RangeCursors::A, 100 * kSecond);
     cursors.setX(RangeCursors::B, 300 * kSecond);
-    QApplication::processEvents();
+    test::settle();
     const std::vector<RangeColumn>& columns = viewer->rangePanel().columns();
     ASSERT_EQ(columns.size(), 2u);
     EXPECT_EQ(columns[0].name, QStringLiteral("2026-12-05 09:00"));
@@ -247,7 +248,7 @@ TEST_F(ViewerOverlaysTest, RangeCursorsReadEachComparedRecordingAtTheSameElapsed
     }
     // Past the end of the shorter one, a cursor reads its last row.
     cursors.setX(RangeCursors::B, 1200 * kSecond);
-    QApplication::processEvents();
+    test::settle();
     ASSERT_TRUE(viewer->rangePanel().columns()[0].statistics);
     EXPECT_EQ(viewer->rangePanel().columns()[0].statistics->rowB, 59u);
     EXPECT_EQ(viewer->rangePanel().columns()[1].statistics->rowB, 120u);

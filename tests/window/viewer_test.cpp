@@ -17,6 +17,7 @@
 #include "app/summary_window.h"
 #include "app/tab_control.h"
 #include "serial/byte_source.h"
+#include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -133,7 +134,7 @@ TEST_F(ViewerTest, ARecordingOpenedWhileConnectedLeavesTheLiveWindowAlone) {
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(w->viewers().size(), 2u);
     viewer->close();
-    QApplication::processEvents();
+    test::settle();
     EXPECT_EQ(w->viewers(), std::vector<ViewerWindow*>{second});
     EXPECT_EQ(readAll(files[0]), onDisk);
 }

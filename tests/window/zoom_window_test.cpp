@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "chart/chart_zoom.h"
+#include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -115,7 +116,7 @@ TEST_F(ZoomWindowTest, AViewerZoomsAroundThePointerAndHomeShowsTheWholeRecording
     disconnect();
     ViewerWindow* viewer = w->openRecording(journalFiles().value(0));
     ASSERT_NE(viewer, nullptr);
-    QApplication::processEvents();
+    test::settle();
     ChartView& chart = viewer->chart();
     chart.repaint();
     auto* zoom = chart.findChild<ChartZoom*>();
