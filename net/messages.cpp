@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimeZone>
 #include <cstring>
 
 namespace cellwatch::net {
@@ -126,8 +127,10 @@ std::optional<CaptureStart> parseStart(const QByteArray& bytes) {
     start.wallMs = getLittle<std::int64_t>(bytes, 8);
     start.utcOffsetSeconds = getLittle<std::int32_t>(bytes, 16);
     start.ticks = getLittle<std::uint32_t>(bytes, 20);
-    // An offset beyond what any zone uses is no header of ours.
-    if (start.utcOffsetSeconds < -18 * 3600 || start.utcOffsetSeconds > 18 * 3600) {
+    // An offset no time zone has (beyond 14 hours) or a moment no date can
+    // show is no header of ours: the watcher's clock would stand nowhere.
+    if (!QDateTime::fromMSecsSinceEpoch(start.wallMs, QTimeZone(start.utcOffsetSeconds))
+             .isValid()) {
         return std::nullopt;
     }
     return start;

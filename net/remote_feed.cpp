@@ -81,9 +81,14 @@ void RemoteFeed::take(const QString& topic, const QByteArray& payload) {
                     .arg(payload.size()));
             return;
         }
+        const QDateTime wall =
+            QDateTime::fromMSecsSinceEpoch(record_.wallMs, QTimeZone(start_->utcOffsetSeconds));
+        if (!wall.isValid()) {
+            emit problem(QStringLiteral("skipped a raw record whose time is no date"));
+            return;
+        }
         ticks_.set(record_.ticks);
-        setWall_(
-            QDateTime::fromMSecsSinceEpoch(record_.wallMs, QTimeZone(start_->utcOffsetSeconds)));
+        setWall_(wall);
         port_.feed(record_.bytes);
         assembler_.serviceReceived(port_);
         ++played_;

@@ -87,7 +87,12 @@ void runMqttHarness(const std::uint8_t* data, std::size_t size) {
     ReceiveAssembler assembler(clock, decoder);
     QDateTime wall;
     net::MqttClient c(clientOptions());
-    net::RemoteFeed feed(c, assembler, clock, [&](const QDateTime& t) { wall = t; });
+    // The clocks must always stand at a moment: a journal is named and dated
+    // from them.
+    net::RemoteFeed feed(c, assembler, clock, [&](const QDateTime& t) {
+        check(t.isValid());
+        wall = t;
+    });
     bool lost = false;
     QObject::connect(&feed, &net::RemoteFeed::lost, [&](const QString&) { lost = true; });
     QObject::connect(&feed, &net::RemoteFeed::started,
