@@ -4,4 +4,10 @@ function(cellwatch_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wnon-virtual-dtor
         -Woverloaded-virtual -Wcast-align -Werror)
+    if(CMAKE_UNITY_BUILD AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        # In a unity build every source but the generated one counts as a
+        # header for g++, so a class holding a type of its own file's
+        # anonymous namespace is reported as if it could clash across files.
+        target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+    endif()
 endfunction()
