@@ -14,7 +14,7 @@
 namespace cellwatch {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 // The five quantities of a row.
 std::array<double, kRangeQuantityCount> quantities(const RangeRowNumbers& row) {
@@ -143,8 +143,8 @@ std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA
     s.rowB = rowB;
     const RangeRowNumbers a = rows.numbers(rowA);
     const RangeRowNumbers b = rows.numbers(rowB);
-    s.secondsA = a.timed ? a.seconds : kNaN;
-    s.secondsB = b.timed ? b.seconds : kNaN;
+    s.secondsA = a.timed ? a.seconds : kNoValue;
+    s.secondsB = b.timed ? b.seconds : kNoValue;
     s.deltaMah = b.capacity - a.capacity;
     const auto qa = quantities(a);
     const auto qb = quantities(b);
@@ -156,7 +156,7 @@ std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA
     std::array<double, kRangeQuantityCount> sums{};
     std::array<std::size_t, kRangeQuantityCount> counted{};
     double lastSeconds = 0;
-    double lastPower = kNaN;
+    double lastPower = kNoValue;
     double forwardSeconds = 0;  // the steps forward, as the summary's duration
     const std::size_t first = std::min(rowA, rowB);
     const std::size_t last = std::max(rowA, rowB);
@@ -186,13 +186,13 @@ std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA
         }
     }
     // t(B) - t(A) in steps forward: a restart's fall back adds nothing.
-    s.deltaSeconds = std::isnan(s.secondsA) || std::isnan(s.secondsB) ? kNaN
+    s.deltaSeconds = std::isnan(s.secondsA) || std::isnan(s.secondsB) ? kNoValue
                      : rowB >= rowA                                   ? forwardSeconds
                                                                       : -forwardSeconds;
     for (std::size_t i = 0; i < kRangeQuantityCount; ++i) {
         RangeValues& v = s.values[i];
         if (counted[i] == 0) {
-            v.min = v.max = v.mean = kNaN;
+            v.min = v.max = v.mean = kNoValue;
         } else {
             v.mean = sums[i] / static_cast<double>(counted[i]);
         }

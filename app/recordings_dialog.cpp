@@ -1,4 +1,5 @@
 #include "app/recordings_dialog.h"
+#include "app/summary_view.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -105,18 +106,6 @@ std::optional<RecordingSummaryValues> summaryOf(const QString& path) {
     }
     known[path] = {info.size(), info.lastModified(), summary};
     return summary;
-}
-
-QString kindText(RecordingKind kind, bool chinese) {
-    switch (kind) {
-        case RecordingKind::Charge:
-            return pick(chinese, "充电", "charge");
-        case RecordingKind::Discharge:
-            return pick(chinese, "放电", "discharge");
-        case RecordingKind::Mixed:
-            break;
-    }
-    return pick(chinese, "混合", "mixed");
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include "readout/journal.h"
 
 namespace cellwatch {
-namespace {
 
 QString kindText(RecordingKind kind, bool chinese) {
     if (!chinese) {
@@ -25,8 +24,6 @@ QString kindText(RecordingKind kind, bool chinese) {
     }
     return QString::fromUtf8("混合");
 }
-
-}  // namespace
 
 std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& s, bool zh) {
     const auto pick = [zh](const char* chinese, const char* english) {

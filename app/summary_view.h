@@ -15,6 +15,10 @@ class QLabel;
 
 namespace cellwatch {
 
+// A recording's kind as the window shows it: "charge", "discharge", "mixed",
+// or in Chinese.
+QString kindText(RecordingKind kind, bool chinese);
+
 struct SummaryLine {
     QString key;    // the report's name of the line: "start", "energy", ...
     QString name;   // its title in the language chosen

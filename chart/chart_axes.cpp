@@ -6,7 +6,6 @@
 namespace cellwatch {
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
 // Space between the right axis's labels and the stacked axes' line.
 constexpr int kStackedAxisGap = 8;
 

@@ -11,6 +11,9 @@
 
 namespace cellwatch {
 
+// The time axis counts in days, as the table's time stamps do.
+inline constexpr double kSecondsPerDay = 86400.0;
+
 // Time axis labels: X is in days; "h:mm:ss" at steps of whole seconds,
 // minutes or hours.
 QSharedPointer<QCPAxisTicker> elapsedTicker();

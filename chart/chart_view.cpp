@@ -17,7 +17,6 @@
 namespace cellwatch {
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
 
 const QColor kPanelColour(0, 20, 50);
 const QColor kSilver(192, 192, 192);

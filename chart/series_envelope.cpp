@@ -206,9 +206,9 @@ void SeriesEnvelope::lines(std::vector<CurveLine>& out) {
         }
         CurveLine& line = out[used++];
         line.clear();
-        auto emit = [&](std::uint32_t i) { line.push_back({xs_[i], ys_[i]}); };
+        auto push = [&](std::uint32_t i) { line.push_back({xs_[i], ys_[i]}); };
         if (stretch.before != kNone) {
-            emit(stretch.before);
+            push(stretch.before);
         }
         for (const Column& column : stretch.columns) {
             std::array<std::uint32_t, 4> picks{column.first, column.min, column.max, column.last};
@@ -216,13 +216,13 @@ void SeriesEnvelope::lines(std::vector<CurveLine>& out) {
             std::uint32_t previous = kNone;
             for (std::uint32_t i : picks) {
                 if (i != kNone && i != previous) {
-                    emit(i);
+                    push(i);
                     previous = i;
                 }
             }
         }
         if (stretch.after != kNone) {
-            emit(stretch.after);
+            push(stretch.after);
         }
     }
     out.resize(used);

@@ -16,7 +16,7 @@ namespace cellwatch {
 namespace {
 
 // A row: time, volts, amps, mAh, then the cells (absent ones 0).
-QStringList row(const QString& time, const QString& volts, const QString& amps, const QString& mah,
+QStringList statsRow(const QString& time, const QString& volts, const QString& amps, const QString& mah,
                 const std::vector<QString>& cells = {"4.10", "4.12", "4.15"},
                 const QString& ext = "25", const QString& internal = "31") {
     QStringList t{time, "LiIo/Po/Fe", "+CHG+", ext, internal, "12.00", volts, amps, mah, "0.00"};
@@ -31,7 +31,7 @@ QStringList row(const QString& time, const QString& volts, const QString& amps, 
 std::vector<QStringList> steadyRows() {
     std::vector<QStringList> rows;
     for (int k = 0; k < 10; ++k) {
-        rows.push_back(row(QStringLiteral("0:00:%1").arg(k, 2, 10, QLatin1Char('0')), "10.00",
+        rows.push_back(statsRow(QStringLiteral("0:00:%1").arg(k, 2, 10, QLatin1Char('0')), "10.00",
                            QString::number(1.0 + k / 10.0, 'f', 2), QString::number(k),
                            {"4.10", QString::number(4.10 + k / 100.0, 'f', 2)},
                            QString::number(20 + k), "30"));
@@ -75,10 +75,10 @@ TEST(RangeStats, SpansAtTheEdges) {
 
 TEST(RangeStats, OddRowsAndRowsOutOfRange) {
     std::vector<QStringList> texts = {
-        row("0:00:00", "12.00", "-2.00", "0", {"4.00"}),
+        statsRow("0:00:00", "12.00", "-2.00", "0", {"4.00"}),
         QStringList(22),  // an empty row: not counted
-        row("0:00:10", "x", "-2.00", "5", {"4.00", "4.20", "0", "4.10"}, "n/a"),
-        row("0:00:20", "12.00", "-3.00", "12"),
+        statsRow("0:00:10", "x", "-2.00", "5", {"4.00", "4.20", "0", "4.10"}, "n/a"),
+        statsRow("0:00:20", "12.00", "-3.00", "12"),
     };
     TextRangeRows rows(texts);
     const auto s = rangeStatistics(rows, 0, 3);
@@ -105,9 +105,9 @@ TEST(RangeStats, OddRowsAndRowsOutOfRange) {
 // follows the summary's rule step by step.
 TEST(RangeStats, ASpanOverARestartSumsLikeTheSummary) {
     const std::vector<QStringList> texts = {
-        row("0:00:50", "10.00", "1.00", "100"), row("0:01:00", "10.00", "1.00", "103"),
-        row("0:00:00", "10.00", "2.00", "0"),   row("0:00:10", "10.00", "2.00", "6"),
-        row("0:00:20", "10.00", "2.00", "12"),
+        statsRow("0:00:50", "10.00", "1.00", "100"), statsRow("0:01:00", "10.00", "1.00", "103"),
+        statsRow("0:00:00", "10.00", "2.00", "0"),   statsRow("0:00:10", "10.00", "2.00", "6"),
+        statsRow("0:00:20", "10.00", "2.00", "12"),
     };
     for (std::size_t first = 0; first < texts.size(); ++first) {
         for (std::size_t last = first; last < texts.size(); ++last) {
@@ -150,7 +150,7 @@ TEST(RangeStats, WholeRecordingAgreesWithTheSummary) {
                                  .arg(s / 3600)
                                  .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
                                  .arg(s % 60, 2, 10, QLatin1Char('0'));
-        written.appendTabText(row(time, QString::number(11.5 + (k % 70) / 100.0, 'f', 2),
+        written.appendTabText(statsRow(time, QString::number(11.5 + (k % 70) / 100.0, 'f', 2),
                                   QString::number(-(1.0 + (k % 13) / 10.0), 'f', 2),
                                   QString::number(k / 3),
                                   {"3.8", k % 7 == 0 ? "3.91" : "3.84", "3.82"},

@@ -28,7 +28,7 @@ namespace emu = emulator;
 
 using testing::RecordingHost;
 
-struct Received {
+struct LineReceived {
     std::vector<std::string> lines;
     int idleShown = 0;
     int lampFlips = 0;
@@ -37,7 +37,7 @@ struct Received {
 // Plays `steps` into a fresh pseudo-terminal while a QSerialPort reads it
 // through the receive path, until `expectedLines` messages are decoded, the
 // writer is done and the line has been quiet for a moment, or a time limit.
-Received playThroughPty(const std::vector<emu::Step>& steps, std::size_t expectedLines) {
+LineReceived playThroughPty(const std::vector<emu::Step>& steps, std::size_t expectedLines) {
     emu::PseudoTerminal pty;
     QSerialPort port(QString::fromStdString(pty.slavePath()));
     EXPECT_TRUE(applyChargerLineSettings(port));
@@ -47,7 +47,7 @@ Received playThroughPty(const std::vector<emu::Step>& steps, std::size_t expecte
     RecordingHost host;
     host.followCapacity = true;  // as the recording does
     StatusDecoder decoder(clock, host);
-    Received result;
+    LineReceived result;
     ReceiveAssembler assembler(clock, decoder, [&] { ++result.lampFlips; });
     PortReceiver receiver(port, assembler);
 
@@ -103,7 +103,7 @@ TEST_P(PtyEndToEnd, DecodedSamplesAreWhatTheEmulatorSent) {
     auto steps = emu::buildScenario(options);
     auto meant = emu::expectedDumpLines(steps);
     ASSERT_GT(meant.size(), 40u);
-    Received got = playThroughPty(steps, meant.size());
+    LineReceived got = playThroughPty(steps, meant.size());
     expectSameLines(got.lines, meant);
     EXPECT_EQ(got.idleShown, 0);
     EXPECT_GT(got.lampFlips, 0);
