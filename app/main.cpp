@@ -176,6 +176,21 @@ int main(int argc, char** argv) {
     }
     cellwatch::MainWindow window(settings);
     window.show();
+    if (!settings.problem().isEmpty()) {
+        // The language is one of the settings that could not be read, so
+        // both languages say it.
+        const QString file = cellwatch::FileSettingsStore::defaultPath();
+        const QString why = settings.problem();
+        QTimer::singleShot(0, &window, [&window, file, why] {
+            QMessageBox::warning(
+                &window, QStringLiteral("Cellwatch"),
+                QStringLiteral(
+                    "The settings file %1 could not be read (%2). It is kept as it "
+                    "is; settings changed now last until the program ends.\n\n"
+                    "无法读取设置文件 %1（%2）。该文件保持不变；现在更改的设置只在本次运行中有效。")
+                    .arg(file, why));
+        });
+    }
     if (options.isSet(port)) {
         const QString path = options.value(port);
         QTimer::singleShot(0, &window, [&window, path] { window.connectTo(path); });

@@ -339,8 +339,18 @@ void MainWindow::showLocalHelp() {
                 .arg(QStringLiteral("The help page ad.htm is missing beside the program.")));
         return;
     }
-    helpPane_->setSource(QUrl::fromLocalFile(file));
-    helpPane_->reload();
+    // Read through the one opener (a FIFO or a device in the page's place is
+    // refused at once) rather than by the pane itself; its pictures and links
+    // are found beside it.
+    QString why;
+    const QString html = readLocalHelpPage(file, &why);
+    if (html.isEmpty() && !why.isEmpty()) {
+        helpPane_->setHtml(QStringLiteral("<p><b>Cellwatch</b></p><p>%1: %2</p>")
+                               .arg(file.toHtmlEscaped(), why.toHtmlEscaped()));
+        return;
+    }
+    helpPane_->setSearchPaths({QFileInfo(file).absolutePath()});
+    helpPane_->setHtml(html);
 }
 
 void MainWindow::ScanPorts() {
