@@ -33,6 +33,7 @@
 #include "chart/data_table.h"
 #include "tests/support/charger_readings.h"
 #include "tests/support/journal_text.h"
+#include "tests/support/settle.h"
 #include "tools/emulator/emulator.h"
 
 // Readable failure messages for values holding texts.
@@ -203,7 +204,7 @@ protected:
         }
         w = std::make_unique<MainWindow>(*store, hooks());
         w->show();
-        QApplication::processEvents();
+        test::settle();
         return *w;
     }
 
