@@ -29,6 +29,8 @@ constexpr std::size_t kDamagedLinesKept = 10;
 
 // Longer lines are no rows of a recording (a row is about 150 bytes).
 constexpr std::size_t kMaxLineBytes = 64 * 1024;
+// The shortest row: 22 empty texts, their 21 commas and a line break.
+constexpr std::size_t kShortestRowBytes = kFields;
 // Larger files are no recordings (a million rows are about 100 MB).
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 
@@ -342,12 +344,16 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
     std::optional<std::uint32_t> firstSeconds;
     std::optional<std::uint32_t> lastSeconds;  // of the last row read
     RecordingCurves& curves = d->curves;
-    d->rowStarts.reserve(lines);
-    curves.days.reserve(lines);
-    curves.voltage.reserve(lines);
-    curves.current.reserve(lines);
-    curves.capacity.reserve(lines);
-    curves.external.reserve(lines);
+    // Room for every line that can be a row: a row has at least its 21
+    // commas and a line break, so a file of blank lines asks for no more
+    // than its rows could need.
+    const std::size_t rowsAtMost = std::min(lines, text.size() / kShortestRowBytes + 1);
+    d->rowStarts.reserve(rowsAtMost);
+    curves.days.reserve(rowsAtMost);
+    curves.voltage.reserve(rowsAtMost);
+    curves.current.reserve(rowsAtMost);
+    curves.capacity.reserve(rowsAtMost);
+    curves.external.reserve(rowsAtMost);
 
     for (;;) {
         const CsvCursor::Kind kind = cursor.next();
