@@ -17,7 +17,6 @@
 namespace cellwatch {
 namespace {
 
-
 const QColor kPanelColour(0, 20, 50);
 const QColor kSilver(192, 192, 192);
 const QColor kVoltageColour(255, 0, 0);
