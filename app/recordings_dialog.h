@@ -55,7 +55,8 @@ public:
     PackHistoryChart& historyChart() const { return *historyChart_; }
 
     // Chooses the journal on a row of the list (0 = first as sorted; newest
-    // unless the user sorted otherwise) and closes.
+    // unless the user sorted otherwise) and closes. QDialog's open() stays.
+    using QDialog::open;
     void open(int row);
     // Deletes the journals on the selected rows, after asking.
     void deleteSelected();

@@ -11,7 +11,7 @@ struct Look {
     Qt::PenStyle line;
 };
 
-const Look kLooks[PackHistoryChart::kSeriesCount] = {
+const Look kLooks[PackHistoryChart::kHistorySeriesCount] = {
     {QColor(0x1f, 0x77, 0xb4), QCPScatterStyle::ssCircle, Qt::SolidLine},
     {QColor(0x2c, 0xa0, 0x2c), QCPScatterStyle::ssCircle, Qt::SolidLine},
     {QColor(0xff, 0x7f, 0x0e), QCPScatterStyle::ssSquare, Qt::SolidLine},
@@ -33,7 +33,7 @@ PackHistoryChart::PackHistoryChart(QWidget* parent) : QCustomPlot(parent) {
     xAxis->setTicker(ticker);
     yAxis2->setVisible(true);
     spreadAxis_ = axisRect()->addAxis(QCPAxis::atRight);
-    for (int s = 0; s < kSeriesCount; ++s) {
+    for (int s = 0; s < kHistorySeriesCount; ++s) {
         const bool energy = s == kChargeEnergy || s == kDischargeEnergy;
         QCPAxis* valueAxis = s == kSpread ? spreadAxis_ : energy ? yAxis2 : yAxis;
         QCPGraph* g = addGraph(xAxis, valueAxis);
@@ -68,8 +68,8 @@ void PackHistoryChart::setLanguage(bool chinese) {
 }
 
 void PackHistoryChart::setPoints(const std::vector<PackHistoryPoint>& points) {
-    QList<double> keys[kSeriesCount];
-    QList<double> values[kSeriesCount];
+    QList<double> keys[kHistorySeriesCount];
+    QList<double> values[kHistorySeriesCount];
     double largestMah = 0;
     double largestWh = 0;
     double largestSpread = 0;
@@ -102,7 +102,7 @@ void PackHistoryChart::setPoints(const std::vector<PackHistoryPoint>& points) {
         add(kSpread, key, p.cellSpreadMaxV);
         largestSpread = std::max(largestSpread, p.cellSpreadMaxV);
     }
-    for (int s = 0; s < kSeriesCount; ++s) {
+    for (int s = 0; s < kHistorySeriesCount; ++s) {
         graph(s)->setData(keys[s], values[s]);
     }
     // A day either side, so that a single point stands clear of the edges.

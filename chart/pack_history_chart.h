@@ -28,7 +28,7 @@ public:
         kDischargeCapacity,
         kDischargeEnergy,
         kSpread,
-        kSeriesCount
+        kHistorySeriesCount
     };
 
     explicit PackHistoryChart(QWidget* parent = nullptr);

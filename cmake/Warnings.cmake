@@ -10,4 +10,9 @@ function(cellwatch_warnings target)
         # anonymous namespace is reported as if it could clash across files.
         target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
     endif()
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        # clang's -Wconversion also takes in sign conversions, g++'s does not;
+        # the rule is the same for both compilers: g++'s.
+        target_compile_options(${target} PRIVATE -Wno-sign-conversion)
+    endif()
 endfunction()

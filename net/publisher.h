@@ -30,7 +30,9 @@ public:
     // One receive event.
     void raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes);
     void row(const RowValues& row);
-    // "idle", "restart", "lost", or "alarm" with its kind and text.
+    // "idle", "restart", "lost", or "alarm" with its kind and text. (Not
+    // QObject's event handler, which stays as it is.)
+    using QObject::event;
     void event(const QDateTime& wall, const QString& name, const QString& kind = {},
                const QString& text = {});
 

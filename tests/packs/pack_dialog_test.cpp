@@ -167,7 +167,7 @@ TEST_F(PackDialogTest, PackColumnFilterAndHistoryChart) {
     EXPECT_NEAR(values(PackHistoryChart::kSpread)[0], 0.10, 1e-9);
     EXPECT_EQ(chart.series(PackHistoryChart::kSpread)->valueAxis(), chart.spreadAxis());
     EXPECT_TRUE(chart.legend->visible());
-    EXPECT_EQ(chart.legend->itemCount(), PackHistoryChart::kSeriesCount);
+    EXPECT_EQ(chart.legend->itemCount(), PackHistoryChart::kHistorySeriesCount);
     // The axes take in every point: dates on X, from 0 up on the values.
     const QCPRange x = chart.xAxis->range();
     for (const auto* g : {chart.series(PackHistoryChart::kChargeCapacity),
