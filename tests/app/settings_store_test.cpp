@@ -56,6 +56,30 @@ TEST_F(SettingsStoreTest, NamesAreCaseBlindAndValuesSurviveARestart) {
     EXPECT_EQ(f.readAll().count("=CHT"), 1);
 }
 
+// Keys that look like a section header or a comment at the start of a line
+// come back as keys, and keep the rest of their section readable, through
+// every later save.
+TEST_F(SettingsStoreTest, KeysThatLookLikeHeadersOrCommentsSurviveLaterSaves) {
+    const QString section = QStringLiteral("S");
+    const QStringList keys = {QStringLiteral("[a"), QStringLiteral(";k"), QStringLiteral("#j"),
+                              QStringLiteral("\\[b")};
+    {
+        FileSettingsStore store(path());
+        for (const QString& key : keys) {
+            store.write(QStringLiteral("Cellwatch"), section, key, key + QStringLiteral("!"));
+        }
+        writeLanguageCode(store, QStringLiteral("ENG"));
+    }
+    FileSettingsStore again(path());
+    again.write(QStringLiteral("Cellwatch"), section, QStringLiteral("later"), QStringLiteral("1"));
+    for (const QString& key : keys) {
+        EXPECT_EQ(again.read(QStringLiteral("Cellwatch"), section, key, {}),
+                  key + QStringLiteral("!"))
+            << key.toStdString();
+    }
+    EXPECT_EQ(readLanguageCode(again), QStringLiteral("ENG"));
+}
+
 TEST_F(SettingsStoreTest, DamagedFilesReadAsDefaultsAndCanBeWrittenAgain) {
     const QByteArray damaged[] = {
         QByteArray("\x00\xff\xfe garbage \x01\x02", 15),

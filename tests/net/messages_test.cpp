@@ -2,6 +2,8 @@
 // and records as bytes, and the discovery configurations.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimeZone>
@@ -93,6 +95,22 @@ TEST(Messages, StartAndRecordsAreTheCaptureLayout) {
     badMagic[0] = 'X';
     for (const QByteArray& bad : {QByteArray(), header.left(23), header + 'x', newer, badMagic}) {
         EXPECT_FALSE(parseStart(bad));
+    }
+    // A watcher's clock is set from the start: an offset no time zone has or
+    // a moment no date can name would leave it at no moment at all.
+    const struct {
+        std::int64_t wallMs;
+        int offsetSeconds;
+        bool kept;
+    } starts[] = {{start.wallMs, 14 * 3600, true},
+                  {start.wallMs, -14 * 3600, true},
+                  {start.wallMs, 15 * 3600, false},
+                  {start.wallMs, -15 * 3600, false},
+                  {std::numeric_limits<std::int64_t>::max(), 3600, false}};
+    for (const auto& c : starts) {
+        const CaptureStart s{c.wallMs, c.offsetSeconds, 1};
+        EXPECT_EQ(parseStart(startBytes(s)).has_value(), c.kept)
+            << c.wallMs << " " << c.offsetSeconds;
     }
 
     const std::vector<std::uint8_t> bytes{0x7B, 0x00, 0xFF};
