@@ -96,7 +96,6 @@ TEST_F(PackDialogTest, UnreadablePackFilesShowAsSuchAndTheListStillAppears) {
                 ::close(fd);
             }
         });
-        const auto start = std::chrono::steady_clock::now();
         {
             RecordingsDialog d(dir.path(), false);
             EXPECT_EQ(shownPaths(d), (QStringList{hostile, good}));
@@ -109,7 +108,6 @@ TEST_F(PackDialogTest, UnreadablePackFilesShowAsSuchAndTheListStillAppears) {
                       QStringLiteral("Pack A"));
             EXPECT_EQ(d.list().item(0, 2)->text(), QStringLiteral("2"));  // the rows, still read
         }
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
         done = true;
         watchdog.join();
     }

@@ -141,14 +141,12 @@ TEST(RecordingFileTest, RefusesWhatIsNotARecording) {
                                  ? dir.filePath(QString::fromUtf8(c.bytes.mid(1)))
                              : c.bytes == "." ? dir.path()
                                               : writeFile(dir, c.bytes);
-        const auto start = std::chrono::steady_clock::now();
         try {
             file.read(path);
             ADD_FAILURE() << "read without complaint";
         } catch (const std::runtime_error& e) {
             EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
         }
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
         EXPECT_EQ(file.rowCount(), 0U);  // nothing of either file is kept
         EXPECT_TRUE(file.curves().days.empty());
     }

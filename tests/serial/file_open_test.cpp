@@ -117,9 +117,7 @@ TEST_F(FileOpenTest, OnlyRegularFilesWithinTheBoundAreRead) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const FifoWatchdog watchdog(path("fifo"));
-        const auto start = Clock::now();
         const FileContents got = readRegularFile(c.path, kBound);
-        EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
         EXPECT_EQ(got.missing, c.missing);
         EXPECT_FALSE(got.shrank);
         if (c.says == nullptr) {
