@@ -147,7 +147,13 @@ void DataTableModel::resetPool() {
     }
 }
 
-bool DataTableModel::intern(const QString& text, std::uint16_t& index) {
+bool DataTableModel::intern(const QString& given, std::uint16_t& index) {
+    // A tab shows as a blank, as in a row kept as texts (where it separates
+    // the fields), so a row reads the same whichever way it is kept.
+    QString text = given;
+    if (text.contains(u'\t')) {
+        text.replace(u'\t', u' ');
+    }
     const auto found = poolIndex_.constFind(text);
     if (found != poolIndex_.constEnd()) {
         index = found.value();

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <algorithm>
+#include <array>
+#include <string>
 
 #include "protocol/sample_text.h"
 #include "tests/protocol/decimal_text.h"
@@ -121,6 +124,25 @@ TEST(DataTableModel, TextsThatCannotBeStoredCompactlyAreKeptExactly) {
     table.appendTabText(QStringLiteral("0:00:05\tPb"));  // short: the rest stays empty
     EXPECT_EQ(table.gridText(table.gridRowCount() - 1, 2), QStringLiteral("Pb"));
     EXPECT_EQ(table.gridText(table.gridRowCount() - 1, 22), QString());
+}
+
+// A tab inside a field (a recording file that is not tab-separated can hold
+// one) shows as a blank whether the row is kept compactly or as texts.
+TEST(DataTableModel, ATabInAFieldShowsAsABlankHoweverTheRowIsKept) {
+    std::array<std::string, kSampleFieldCount> fields = {
+        "0:00:01", "Li\tPo", "+CHG+", "25", "31", "12.00", "4.20", "1.00", "12", "4.20", "0",
+        "0",       "0",      "0",     "0",  "0",  "0",     "0",    "0",    "0",  "0",    "0"};
+    DataTableModel table;
+    for (const char* volts : {"4.20", "4.2"}) {  // compact, then kept as texts
+        fields[kFieldVoltage] = volts;
+        std::array<std::string_view, kSampleFieldCount> texts;
+        std::copy(fields.begin(), fields.end(), texts.begin());
+        table.appendTexts(texts);
+        EXPECT_EQ(table.gridText(table.gridRowCount() - 1, kFieldBatteryType + 1),
+                  QStringLiteral("Li Po"))
+            << volts;
+    }
+    EXPECT_EQ(table.textRowCount(), 1u);
 }
 
 TEST(DataTableModel, RowsComeAndGoThroughTheModelSignals) {
