@@ -189,5 +189,43 @@ TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
               "cellwatch-log: the alarm command for cell-high failed with exit status 3");
 }
 
+// A command the log gives up on when it ends is ended with everything it
+// started: nothing of it lives on without a parent.
+TEST(LogAlarmTool, ACommandThatHangsEndsWithTheLogAndAllItStarted) {
+    const QTemporaryDir folder;
+    const std::string pidFile = (fs::path(folder.path().toStdString()) / "pid").string();
+    emu::PseudoTerminal pty;
+    ToolRun run(
+        {"--port", pty.slavePath(), "--on-alarm", "sleep 1000 & echo $! > " + pidFile + "; wait"});
+    ASSERT_TRUE(run.waitForLines(1));
+    emu::ChargerReading r = charging(1);
+    r.cells[0] = Decimal::fromHundredths(426);  // cell-high
+    writeAll(pty.masterFd(), framed(emu::encodeStatus(r, FrameLayout::Short76)));
+    writeAll(pty.masterFd(), framed(emu::encodeStatus(charging(2), FrameLayout::Short76)));
+    QElapsedTimer timer;
+    timer.start();
+    while (readFile(pidFile).empty() && timer.elapsed() < 10000) {
+        ::usleep(20000);
+    }
+    const int pid = std::atoi(readFile(pidFile).c_str());
+    ASSERT_GT(pid, 0) << run.out();
+    const auto alive = [pid] {  // a zombie no one reaps has ended too
+        const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+        const std::size_t close = stat.rfind(')');
+        return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+    };
+    EXPECT_TRUE(alive());
+    run.signal(SIGTERM);
+    EXPECT_EQ(run.wait(60000), kExitOk);  // after the few seconds the log gives the command
+    EXPECT_NE(run.err().find("the alarm command did not finish in time; stopped"),
+              std::string::npos)
+        << run.err();
+    timer.restart();
+    while (alive() && timer.elapsed() < 10000) {
+        ::usleep(20000);
+    }
+    EXPECT_FALSE(alive()) << "the command's sleep " << pid << " lives on";
+}
+
 }  // namespace
 }  // namespace cellwatch::logger

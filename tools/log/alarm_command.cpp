@@ -2,6 +2,12 @@
 
 #include <QDeadlineTimer>
 #include <QProcessEnvironment>
+#include <QSignalBlocker>
+
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 namespace cellwatch::logger {
 
@@ -18,10 +24,32 @@ AlarmCommand::AlarmCommand(QString command, QString port,
     process_.setStandardInputFile(QProcess::nullDevice());
     connect(&process_, &QProcess::finished, this, &AlarmCommand::onFinished);
     connect(&process_, &QProcess::errorOccurred, this, &AlarmCommand::onError);
+#ifdef Q_OS_UNIX
+    // Each run in a process group of its own, so that what the command
+    // starts (a `sleep` in a script, a pipeline) ends with it when the log
+    // gives up on it, rather than living on without a parent. (On Windows
+    // QProcess ends the shell alone.)
+    process_.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
 }
 
 AlarmCommand::~AlarmCommand() {
     process_.disconnect(this);
+    endRun();
+}
+
+void AlarmCommand::endRun() {
+    if (!busy()) {
+        return;
+    }
+    const QSignalBlocker quiet(process_);
+#ifdef Q_OS_UNIX
+    if (const qint64 pid = process_.processId(); pid > 0) {
+        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+    }
+#endif
+    process_.kill();
+    process_.waitForFinished(1000);
 }
 
 void AlarmCommand::drain(int ms) {
@@ -35,6 +63,8 @@ void AlarmCommand::drain(int ms) {
         }
     }
     if (busy() || !waiting_.empty()) {
+        waiting_.clear();
+        endRun();
         complain_(QStringLiteral("the alarm command did not finish in time; stopped"));
     }
 }

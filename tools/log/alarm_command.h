@@ -43,6 +43,8 @@ signals:
 
 private:
     void startNext();
+    // Ends the run under way and everything it started (its process group).
+    void endRun();
     void onFinished(int exitCode, QProcess::ExitStatus status);
     void onError(QProcess::ProcessError error);
 
