@@ -1,4 +1,5 @@
 #include "app/settings_store.h"
+#include "tests/support/fifo_watchdog.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -124,15 +125,7 @@ TEST_F(SettingsStoreTest, WhatCannotBeReadWholeIsNeverOverwritten) {
         QDir().rmdir(path());
         QFile::remove(path());
         c.make();
-        std::atomic<bool> done{false};
-        std::thread watchdog([&] {
-            for (int i = 0; i < 300 && !done; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            if (const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK); fd >= 0) {
-                ::close(fd);
-            }
-        });
+        const testing::FifoWatchdog watchdog(name.toStdString());
         struct stat before {};
         ASSERT_EQ(::lstat(name.constData(), &before), 0);
 
@@ -150,8 +143,6 @@ TEST_F(SettingsStoreTest, WhatCannotBeReadWholeIsNeverOverwritten) {
         EXPECT_EQ(after.st_ino, before.st_ino);  // the very same file, left alone
         EXPECT_EQ(after.st_mode, before.st_mode);
         EXPECT_EQ(after.st_size, before.st_size);
-        done = true;
-        watchdog.join();
     }
     // The large file is the user's own: still whole.
     QFile kept(path());

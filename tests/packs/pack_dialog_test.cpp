@@ -20,6 +20,7 @@
 #include "app/recordings_dialog.h"
 #include "chart/pack_history_chart.h"
 #include "packs/pack_file.h"
+#include "tests/support/fifo_watchdog.h"
 #include "tests/support/journal_text.h"
 
 namespace cellwatch {
@@ -87,15 +88,7 @@ TEST_F(PackDialogTest, UnreadablePackFilesShowAsSuchAndTheListStillAppears) {
         QDir().rmdir(pack);
         QFile::remove(pack);
         c.make();
-        std::atomic<bool> done{false};
-        std::thread watchdog([&] {
-            for (int i = 0; i < 300 && !done; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            if (const int fd = ::open(packName.constData(), O_WRONLY | O_NONBLOCK); fd >= 0) {
-                ::close(fd);
-            }
-        });
+        const testing::FifoWatchdog watchdog(packName.toStdString());
         {
             RecordingsDialog d(dir.path(), false);
             EXPECT_EQ(shownPaths(d), (QStringList{hostile, good}));
@@ -108,8 +101,6 @@ TEST_F(PackDialogTest, UnreadablePackFilesShowAsSuchAndTheListStillAppears) {
                       QStringLiteral("Pack A"));
             EXPECT_EQ(d.list().item(0, 2)->text(), QStringLiteral("2"));  // the rows, still read
         }
-        done = true;
-        watchdog.join();
     }
 }
 

@@ -15,6 +15,7 @@
 #include "packs/pack_file.h"
 #include "packs/pack_history.h"
 #include "readout/recording_file.h"
+#include "tests/support/fifo_watchdog.h"
 #include "tests/support/journal_text.h"
 
 namespace cellwatch {
@@ -146,15 +147,7 @@ TEST_F(PackTest, HostilePackFilesAreNoPackAtOnceSayingWhy) {
         QDir().rmdir(packPath);
         QFile::remove(packPath);
         c.make();
-        std::atomic<bool> done{false};
-        std::thread watchdog([&] {
-            for (int i = 0; i < 300 && !done; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            if (const int fd = ::open(packName.constData(), O_WRONLY | O_NONBLOCK); fd >= 0) {
-                ::close(fd);
-            }
-        });
+        const testing::FifoWatchdog watchdog(packName.toStdString());
         QString problem = QStringLiteral("left from before");
         EXPECT_EQ(readPackInfo(j, &problem), PackInfo{});
         EXPECT_EQ(problem.isEmpty(), *c.says == 0) << problem.toStdString();
@@ -168,8 +161,6 @@ TEST_F(PackTest, HostilePackFilesAreNoPackAtOnceSayingWhy) {
         EXPECT_EQ(readAndSummarize(file, j).capacityMah, 200);
         EXPECT_EQ(packNamesOfFolder(dir.path()), QStringList{QStringLiteral("Pack A")});
         EXPECT_EQ(packHistoryOfFolder(dir.path(), QStringLiteral("Pack A")).size(), 1u);
-        done = true;
-        watchdog.join();
     }
 }
 

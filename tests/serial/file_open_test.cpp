@@ -2,6 +2,7 @@
 // bound, and never waiting: FIFOs, devices (also behind a symbolic link),
 // directories, sockets and oversized files are refused at once, saying why.
 #include "serial/file_open.h"
+#include "tests/support/fifo_watchdog.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -24,38 +25,8 @@ namespace cellwatch {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kBound = 4096;
-
-// Should an open wait on a FIFO after all, this opens its other end after a
-// while, so that the test fails instead of hanging.
-class FifoWatchdog {
-public:
-    explicit FifoWatchdog(std::string fifo)
-        : thread_([this, fifo = std::move(fifo)] {
-              const auto until = Clock::now() + std::chrono::seconds(2);
-              while (!done_ && Clock::now() < until) {
-                  std::this_thread::sleep_for(std::chrono::milliseconds(10));
-              }
-              if (!done_) {
-                  const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-                  if (fd >= 0) {
-                      ::close(fd);
-                  }
-              }
-          }) {}
-    ~FifoWatchdog() {
-        done_ = true;
-        thread_.join();
-    }
-    FifoWatchdog(const FifoWatchdog&) = delete;
-    FifoWatchdog& operator=(const FifoWatchdog&) = delete;
-
-private:
-    std::atomic<bool> done_{false};
-    std::thread thread_;
-};
 
 class FileOpenTest : public ::testing::Test {
 protected:
@@ -116,7 +87,7 @@ TEST_F(FileOpenTest, OnlyRegularFilesWithinTheBoundAreRead) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const FifoWatchdog watchdog(path("fifo"));
+        const testing::FifoWatchdog watchdog(path("fifo"));
         const FileContents got = readRegularFile(c.path, kBound);
         EXPECT_EQ(got.missing, c.missing);
         EXPECT_FALSE(got.shrank);
