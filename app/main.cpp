@@ -10,6 +10,7 @@
 // stops it; at its end the window disconnects and keeps the recording.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -179,16 +180,26 @@ int main(int argc, char** argv) {
     if (!settings.problem().isEmpty()) {
         // The language is one of the settings that could not be read, so
         // both languages say it.
-        const QString file = cellwatch::FileSettingsStore::defaultPath();
+        const QString file = QDir::toNativeSeparators(settings.path());
         const QString why = settings.problem();
-        QTimer::singleShot(0, &window, [&window, file, why] {
-            QMessageBox::warning(
-                &window, QStringLiteral("Cellwatch"),
-                QStringLiteral(
-                    "The settings file %1 could not be read (%2). It is kept as it "
-                    "is; settings changed now last until the program ends.\n\n"
-                    "无法读取设置文件 %1（%2）。该文件保持不变；现在更改的设置只在本次运行中有效。")
-                    .arg(file, why));
+        const QString beside = QDir::toNativeSeparators(settings.savedBeside());
+        const QString text =
+            beside.isEmpty()
+                ? QStringLiteral(
+                      "The settings file %1 could not be read (%2). It is kept as it "
+                      "is; settings changed now last until the program ends.\n\n"
+                      "无法读取设置文件 %1（%2）。该文件保持不变；现在更改的设置只在本次"
+                      "运行中有效。")
+                      .arg(file, why)
+                : QStringLiteral(
+                      "The settings file %1 could not be read (%2). It is kept as it "
+                      "is; settings are saved beside it, in %3, and read from there "
+                      "until %1 can be read again.\n\n"
+                      "无法读取设置文件 %1（%2）。该文件保持不变；设置改为保存在旁边的 %3 "
+                      "中，在 %1 能再次读取之前都从那里读取。")
+                      .arg(file, why, beside);
+        QTimer::singleShot(0, &window, [&window, text] {
+            QMessageBox::warning(&window, QStringLiteral("Cellwatch"), text);
         });
     }
     if (options.isSet(port)) {

@@ -104,28 +104,32 @@ struct Entry {
     }
 };
 
-// What the file holds: every entry that parses (anything else is skipped),
+// What one file holds: every entry that parses (anything else is skipped),
 // or why the file could not be read whole.
-struct Loaded {
+struct FileRead {
     QList<Entry> entries;
+    bool missing = false;
     QString problem;  // empty when it was read, or there is none
+
+    bool read() const { return !missing && problem.isEmpty(); }
 };
 
-Loaded load(const QString& path) {
-    Loaded loaded;
-    QList<Entry>& entries = loaded.entries;
+FileRead readFile(const QString& path) {
+    FileRead read;
+    QList<Entry>& entries = read.entries;
     // Only a regular file is read, and only whole: a FIFO or device in its
     // place would block the start-up or never end, and a file cut at a bound
     // would lose what lies past it when written back.
     const FileContents contents =
         readRegularFile(QFile::encodeName(path).toStdString(), kMaxFileSize);
     if (!contents.ok()) {
+        read.missing = contents.missing;
         if (!contents.missing) {
-            loaded.problem =
+            read.problem =
                 QStringLiteral("cannot read %1: %2")
                     .arg(QDir::toNativeSeparators(path), QString::fromStdString(contents.why));
         }
-        return loaded;
+        return read;
     }
     const QString text =
         QString::fromUtf8(contents.bytes.data(), static_cast<qsizetype>(contents.bytes.size()));
@@ -155,6 +159,42 @@ Loaded load(const QString& path) {
         }
         entries.append({application, section, unescape(line.left(eq)), unescape(line.mid(eq + 1))});
     }
+    return read;
+}
+
+// What the settings are now, and where a write goes.
+struct Loaded {
+    QList<Entry> entries;
+    QString problem;          // why the file itself could not be read whole
+    QString target;           // the file a write replaces; empty: none, this session only
+    bool besideRead = false;  // the entries are those of the file beside it
+};
+
+// The file wins when it can be read. When it cannot be read whole, or is
+// missing, the file beside it holds the settings (when it can be read); a
+// write goes to the file when it is missing (with what stood beside it) and
+// beside it when it cannot be read. Neither is ever written without having
+// been read whole (or being missing).
+Loaded load(const QString& path) {
+    FileRead file = readFile(path);
+    Loaded loaded;
+    if (file.read()) {
+        loaded.entries = std::move(file.entries);
+        loaded.target = path;
+        return loaded;
+    }
+    loaded.problem = file.problem;
+    const QString besidePath = FileSettingsStore::besidePath(path);
+    FileRead beside = readFile(besidePath);
+    if (beside.read()) {
+        loaded.entries = std::move(beside.entries);
+        loaded.besideRead = true;
+    }
+    if (file.missing) {
+        loaded.target = path;
+    } else if (beside.read() || beside.missing) {
+        loaded.target = besidePath;
+    }
     return loaded;
 }
 
@@ -170,6 +210,15 @@ QString FileSettingsStore::defaultPath() {
     return base + QStringLiteral("/cellwatch/settings.ini");
 }
 
+QString FileSettingsStore::besidePath(const QString& filePath) {
+    return filePath + QStringLiteral(".new");
+}
+
+void FileSettingsStore::noteLoaded(const QString& problem, const QString& target) const {
+    problem_ = problem;
+    savedBeside_ = !problem.isEmpty() && target == besidePath(path_) ? target : QString();
+}
+
 QString FileSettingsStore::read(const QString& application, const QString& section,
                                 const QString& key, const QString& defaultValue) const {
     for (const Unsaved& u : unsaved_) {
@@ -178,7 +227,7 @@ QString FileSettingsStore::read(const QString& application, const QString& secti
         }
     }
     const Loaded loaded = load(path_);
-    problem_ = loaded.problem;
+    noteLoaded(loaded.problem, loaded.target);
     const QList<Entry>& entries = loaded.entries;
     for (auto it = entries.crbegin(); it != entries.crend(); ++it) {  // the last one wins
         if (it->matches(application, section, key)) {
@@ -191,18 +240,29 @@ QString FileSettingsStore::read(const QString& application, const QString& secti
 void FileSettingsStore::write(const QString& application, const QString& section,
                               const QString& key, const QString& value) {
     Loaded loaded = load(path_);
-    problem_ = loaded.problem;
-    if (!problem_.isEmpty()) {
-        // The file is kept as it is: what it holds was not read, so writing
-        // it again would lose it. The value holds for this session.
-        if (problem_ != warned_) {
-            warned_ = problem_;
+    noteLoaded(loaded.problem, loaded.target);
+    // The file is kept as it is when it could not be read: what it holds
+    // was not read, so writing it again would lose it.
+    if (!problem_.isEmpty() && problem_ != warned_) {
+        warned_ = problem_;
+        if (savedBeside_.isEmpty()) {
             qWarning("cellwatch: %s; the settings are not saved", qUtf8Printable(problem_));
+        } else {
+            qWarning("cellwatch: %s; the settings are saved in %s instead",
+                     qUtf8Printable(problem_),
+                     qUtf8Printable(QDir::toNativeSeparators(savedBeside_)));
         }
+    }
+    const auto forget = [&] {
         unsaved_.removeIf([&](const Unsaved& u) {
             return Entry{u.application, u.section, u.key, u.value}.matches(application, section,
                                                                            key);
         });
+    };
+    if (loaded.target.isEmpty()) {
+        // Neither the file nor the one beside it can be written: the value
+        // holds for this session.
+        forget();
         unsaved_.append({application, section, key, value});
         return;
     }
@@ -239,17 +299,20 @@ void FileSettingsStore::write(const QString& application, const QString& section
             }
         }
     }
-    QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
+    // A new file replaces the old one when it is whole: a write that fails
+    // (a full disk, a folder without permission) leaves the old one.
+    QDir().mkpath(QFileInfo(loaded.target).absolutePath());
+    QSaveFile file(loaded.target);
     const QByteArray bytes = text.toUtf8();
     const bool saved = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
                        file.flush() && file.commit();
     // Whatever the file says, this session keeps what was written last.
-    unsaved_.removeIf([&](const Unsaved& u) {
-        return Entry{u.application, u.section, u.key, u.value}.matches(application, section, key);
-    });
+    forget();
     if (!saved) {
         unsaved_.append({application, section, key, value});
+    } else if (loaded.besideRead && loaded.target == path_) {
+        // What stood beside the missing file is in the file now.
+        QFile::remove(besidePath(path_));
     }
 }
 

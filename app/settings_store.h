@@ -14,10 +14,17 @@
 //
 // Only a regular file of 1 MiB at most is read, and never waited on. One that
 // cannot be read whole (a FIFO, a device or a directory in its place, one
-// that is too large, one without permission to read) reads as "nothing
-// stored" too, but is kept: writes then go to this session only, since
-// writing the file again would lose what it holds. problem() says why, for
-// the window to show; the first held-back write also says so on standard
+// that is too large, one without permission to read) is kept as it is, since
+// writing it again would lose what it holds. The settings then live beside
+// it, in the same name with ".new" added (settings.ini.new): read from there,
+// and written there. While the file cannot be read, that is where they are
+// read from at each start; once it can, the file wins again and the one
+// beside it is left alone. When the file is missing, the one beside it is
+// read, and the next write moves its settings into the file (and removes
+// it). What cannot be written (the one beside also unreadable, a folder
+// without permission) holds for this session. problem() says why the file
+// could not be read, for the window to show, and savedBeside() where the
+// settings go instead; the first write after it also says so on standard
 // error.
 #pragma once
 
@@ -48,11 +55,18 @@ public:
                const QString& value) override;
 
     const QString& path() const { return path_; }
+    // Where the settings of `filePath` live while it cannot be read:
+    // `filePath` with ".new" added.
+    static QString besidePath(const QString& filePath);
 
     // Why the file could not be read whole the last time it was read, as
     // "cannot read PATH: it is a FIFO, not a regular file"; empty when it
-    // could, or there is none. While it is set, writes are not saved.
+    // could, or there is none. While it is set, the file is never written.
     const QString& problem() const { return problem_; }
+    // While problem() is set: besidePath(path()) when the settings are read
+    // from and written to it; empty when they last for this session only
+    // (that file cannot be read whole either).
+    const QString& savedBeside() const { return savedBeside_; }
 
 private:
     QString path_;
@@ -61,8 +75,11 @@ private:
     struct Unsaved {
         QString application, section, key, value;
     };
+    void noteLoaded(const QString& problem, const QString& target) const;
+
     QList<Unsaved> unsaved_;
     mutable QString problem_;
+    mutable QString savedBeside_;
     QString warned_;  // the problem last said on standard error
 };
 
