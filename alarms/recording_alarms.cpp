@@ -2,9 +2,9 @@
 
 #include <type_traits>
 
-#include "chart/data_table.h"
 #include "protocol/sample_text.h"
 #include "readout/recording.h"
+#include "readout/row_store.h"
 
 namespace cellwatch::alarms {
 namespace {
@@ -44,12 +44,31 @@ RowValues rowValues(const QStringList& texts) {
     return v;
 }
 
-RowValues rowValues(const DataTableModel& table, int row) {
-    QStringList texts;
-    for (int column = 1; column <= kSampleFieldCount; ++column) {
-        texts << table.gridText(row, column);
+RowValues rowValues(const RowStore& table, int row) {
+    std::uint32_t seconds = 0;
+    std::array<std::int32_t, kSampleFieldCount - 3> hundredths{};
+    if (!table.compactNumbers(row, seconds, hundredths)) {
+        QStringList texts;
+        for (int column = 1; column <= kSampleFieldCount; ++column) {
+            texts << table.gridText(row, column);
+        }
+        return rowValues(texts);
     }
-    return rowValues(texts);
+    // The stored numbers, as the decoder gave them.
+    const auto at = [&hundredths](int field) {
+        return Decimal::fromHundredths(hundredths[static_cast<std::size_t>(field - 3)]);
+    };
+    RowValues v;
+    v.elapsedSeconds = seconds;
+    v.batteryType = table.gridText(row, kFieldBatteryType + 1).toStdString();
+    v.state = table.gridText(row, kFieldState + 1).toStdString();
+    v.extTemperature = at(kFieldExtTemperature);
+    v.intTemperature = at(kFieldIntTemperature);
+    v.inputVoltage = at(kFieldInputVoltage);
+    for (int cell = 0; cell < kCellCount; ++cell) {
+        v.cells[static_cast<std::size_t>(cell)] = at(kFieldCell1 + cell);
+    }
+    return v;
 }
 
 void DecoderTap::sampleDecoded(const StatusSample& sample, FrameLayout layout) {
@@ -57,7 +76,7 @@ void DecoderTap::sampleDecoded(const StatusSample& sample, FrameLayout layout) {
     decoded_(!sample.isIdle());
 }
 
-RecordingAlarms::RecordingAlarms(DecoderHost& recording, const DataTableModel& table,
+RecordingAlarms::RecordingAlarms(DecoderHost& recording, const RowStore& table,
                                  const TickClock& ticks, std::function<void(const Alarm&)> raised)
     : table_(table),
       ticks_(ticks),

@@ -12,14 +12,14 @@
 #include "protocol/tick_clock.h"
 
 namespace cellwatch {
-class DataTableModel;
+class RowStore;
 class Recording;
 }  // namespace cellwatch
 
 namespace cellwatch::alarms {
 
 // The values of grid row `row` (1 = the first) of a data table.
-RowValues rowValues(const DataTableModel& table, int row);
+RowValues rowValues(const RowStore& table, int row);
 // The values of a row's 22 texts (fewer texts read as empty).
 RowValues rowValues(const QStringList& texts);
 
@@ -46,7 +46,7 @@ private:
 // (a new connection noticed late) starts the rules afresh, as a restart does.
 class RecordingAlarms {
 public:
-    RecordingAlarms(DecoderHost& recording, const DataTableModel& table, const TickClock& ticks,
+    RecordingAlarms(DecoderHost& recording, const RowStore& table, const TickClock& ticks,
                     std::function<void(const Alarm&)> raised);
 
     // Hooks onto the recording's events; call once its own handlers are set:
@@ -70,7 +70,7 @@ public:
 private:
     void emitAll(const std::vector<Alarm>& alarms);
 
-    const DataTableModel& table_;
+    const RowStore& table_;
     const TickClock& ticks_;
     std::function<void(const Alarm&)> raised_;
     AlarmMonitor monitor_;

@@ -5,11 +5,11 @@
 #include <limits>
 
 #include "analysis/recording_summary.h"
-#include "chart/chart_surface.h"
-#include "chart/cursor_search.h"
-#include "chart/data_table.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "readout/chart_surface.h"
+#include "readout/cursor_search.h"
+#include "readout/row_store.h"
 
 namespace cellwatch {
 namespace {
@@ -39,13 +39,13 @@ RangeRowNumbers rangeNumbers(const RowFields& row) {
         n.timed = true;
         n.seconds = static_cast<double>(*seconds);
     }
-    n.extTemperature = summaryNumber(row[kFieldExtTemperature]);
-    n.intTemperature = summaryNumber(row[kFieldIntTemperature]);
-    n.voltage = summaryNumber(row[kFieldVoltage]);
-    n.current = summaryNumber(row[kFieldCurrent]);
-    n.capacity = summaryNumber(row[kFieldCapacity]);
+    n.extTemperature = fieldNumber(row[kFieldExtTemperature]);
+    n.intTemperature = fieldNumber(row[kFieldIntTemperature]);
+    n.voltage = fieldNumber(row[kFieldVoltage]);
+    n.current = fieldNumber(row[kFieldCurrent]);
+    n.capacity = fieldNumber(row[kFieldCapacity]);
     for (std::size_t c = 0; c < n.cells.size(); ++c) {
-        n.cells[c] = summaryNumber(row[kFieldCell1 + c]);
+        n.cells[c] = fieldNumber(row[kFieldCell1 + c]);
     }
     return n;
 }

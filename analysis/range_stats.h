@@ -2,7 +2,7 @@
 //
 // A cursor stands at an elapsed time (the chart's X, in days); its row is
 // the one the cross line finds there (the last point at or before it, see
-// chart/cursor_search.h), the first row for a cursor left of every point and
+// readout/cursor_search.h), the first row for a cursor left of every point and
 // the last row for one right of every point. The span is every row from the
 // lower of the two rows to the higher, so A after B gives the same span and
 // A = B a span of one row.
@@ -37,7 +37,7 @@
 namespace cellwatch {
 
 class ChartSurface;
-class DataTableModel;
+class RowStore;
 
 // The numbers of a row that the statistics take, NaN where absent.
 struct RangeRowNumbers {
@@ -67,12 +67,12 @@ public:
 // its hundredths divide to the same double); any other through its texts.
 class TableRangeRows final : public RangeRows {
 public:
-    explicit TableRangeRows(const DataTableModel& table) : table_(table) {}
+    explicit TableRangeRows(const RowStore& table) : table_(table) {}
     std::size_t rowCount() const override;
     RangeRowNumbers numbers(std::size_t index) override;
 
 private:
-    const DataTableModel& table_;
+    const RowStore& table_;
 };
 
 // Rows given as their 22 texts.

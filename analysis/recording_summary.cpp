@@ -5,11 +5,11 @@
 #include <cmath>
 #include <limits>
 
-#include "chart/data_table.h"
 #include "packs/pack_file.h"
 #include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "readout/row_store.h"
 
 namespace cellwatch {
 namespace {
@@ -17,16 +17,6 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
-
-double summaryNumber(std::string_view text) {
-    if (const std::optional<double> plain = Decimal::parsePlainDouble(text)) {
-        return *plain;
-    }
-    bool ok = false;
-    const double value =
-        QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())).toDouble(&ok);
-    return ok && std::isfinite(value) ? value : kNaN;
-}
 
 double rowPowerW(double volts, double amps) {
     return std::isnan(volts) || std::isnan(amps) ? kNaN : std::fabs(volts * amps);
@@ -103,8 +93,8 @@ void RecordingSummarizer::addRow(const RowFields& row) {
              : allDischarge_ ? RecordingKind::Discharge
                              : RecordingKind::Mixed;
 
-    const double volts = summaryNumber(row[kFieldVoltage]);
-    const double amps = std::fabs(summaryNumber(row[kFieldCurrent]));
+    const double volts = fieldNumber(row[kFieldVoltage]);
+    const double amps = std::fabs(fieldNumber(row[kFieldCurrent]));
     const double power = rowPowerW(volts, amps);
     if (first) {
         v.battery = QString::fromUtf8(row[kFieldBatteryType].data(),
@@ -119,7 +109,7 @@ void RecordingSummarizer::addRow(const RowFields& row) {
 
     ++v.rows;
     v.durationS = first ? t : v.durationS + std::max(0.0, t - lastSecondsBefore);
-    const double capacity = summaryNumber(row[kFieldCapacity]);
+    const double capacity = fieldNumber(row[kFieldCapacity]);
     v.capacityMah = std::isnan(capacity) ? 0 : capacity;
     if (!std::isnan(amps)) {
         currentSum_ += amps;
@@ -128,12 +118,12 @@ void RecordingSummarizer::addRow(const RowFields& row) {
     raise(v.currentMaxA, amps, first);
     v.voltageLastV = std::isnan(volts) ? v.voltageLastV : volts;
     raise(v.voltageMaxV, volts, first);
-    raise(v.tempExtMaxC, summaryNumber(row[kFieldExtTemperature]), first);
-    raise(v.tempIntMaxC, summaryNumber(row[kFieldIntTemperature]), first);
+    raise(v.tempExtMaxC, fieldNumber(row[kFieldExtTemperature]), first);
+    raise(v.tempIntMaxC, fieldNumber(row[kFieldIntTemperature]), first);
 
     v.cellsLastV.clear();
     for (std::size_t field = kFieldCell1; field <= kFieldCell12; ++field) {
-        const double cell = summaryNumber(row[field]);
+        const double cell = fieldNumber(row[field]);
         if (!std::isnan(cell) && cell != 0) {
             v.cellsLastV.push_back(cell);
         }
@@ -147,15 +137,15 @@ void RecordingSummarizer::addRow(const RowFields& row) {
 }
 
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
-                                        const LoadProgress& progress, DataTableModel* table) {
+                                        const LoadProgress& progress, RowStore* table) {
     RecordingSummarizer summarizer;
     if (table != nullptr) {
-        table->setUpTable();
+        table->clear();
         table->beginBulkAppend();
     }
     // Views hear of the rows once, whatever the end.
     struct Bulk {
-        DataTableModel* t;
+        RowStore* t;
         ~Bulk() {
             if (t != nullptr) {
                 t->endBulkAppend();
@@ -172,13 +162,13 @@ RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path
         });
     } catch (...) {
         if (table != nullptr) {
-            table->setUpTable();
+            table->clear();
         }
         throw;
     }
     if (!read) {
         if (table != nullptr) {
-            table->setUpTable();
+            table->clear();
         }
         return {};
     }

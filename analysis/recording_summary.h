@@ -33,9 +33,11 @@
 
 #include "readout/recording_file.h"
 
+#include "readout/row_store.h"
+
 namespace cellwatch {
 
-class DataTableModel;
+class RowStore;
 
 enum class RecordingKind { Charge, Discharge, Mixed };
 
@@ -89,8 +91,7 @@ private:
 
 // The pieces of the rules above that a part of a recording (the rows
 // between two cursors) is summed up with as well.
-// A field's number; NaN when the text is not a number.
-double summaryNumber(std::string_view text);
+// A field's number: fieldNumber() of readout/row_store.h.
 // The power of a row: |volts x amps|; NaN when either is absent.
 double rowPowerW(double volts, double amps);
 // The energy between two consecutive rows by the trapezoid rule, in Wh; 0
@@ -108,7 +109,7 @@ double cellSpreadV(std::span<const double> cells);
 // The pack and note are those of the file's pack file.
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
                                         const LoadProgress& progress = {},
-                                        DataTableModel* table = nullptr);
+                                        RowStore* table = nullptr);
 
 // The start a journal's first comment line tells ("start=2026-12-05T14:30:12+01:00");
 // invalid when none does.

@@ -58,7 +58,7 @@ public:
     struct Parts {
         SettingsStore& settings;
         Recording& recording;
-        const DataTableModel& table;
+        const RowStore& table;
         const TickClock& ticks;
         std::function<void(const QString&)> writeJournal;  // one comment line
         std::function<bool()> linkOpen;

@@ -131,11 +131,11 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     buildWidgets();
 
     // The live path: serial port -> receive path -> decoders -> recording.
-    recording_ = std::make_unique<Recording>(*chart_, *tableModel_, *this, *ticks_, *wall_, [this] {
-        return isChinese(readLanguageCode(settings_));
-    });
+    recording_ =
+        std::make_unique<Recording>(*chart_, tableModel_->store(), *this, *ticks_, *wall_,
+                                    [this] { return isChinese(readLanguageCode(settings_)); });
     alarms_ = new AlarmWatch(
-        {settings_, *recording_, *tableModel_, *ticks_,
+        {settings_, *recording_, tableModel_->store(), *ticks_,
          [this](const QString& line) { journal_->appendComment(line); },
          [this] { return link_ != nullptr && link_->isOpen(); }, chart_,
          [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); }},

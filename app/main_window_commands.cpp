@@ -24,11 +24,11 @@
 #include "chart/chart_export.h"
 #include "chart/chart_view.h"
 #include "chart/chart_zoom.h"
-#include "chart/cursor_search.h"
 #include "chart/data_table.h"
-#include "chart/table_export.h"
 #include "readout/cell_panel.h"
 #include "readout/cell_panel_widget.h"
+#include "readout/cursor_search.h"
+#include "readout/table_export.h"
 
 namespace cellwatch {
 
@@ -319,8 +319,8 @@ void MainWindow::exportTableTo(const QString& given) {
                              kCancelButton.pick(inChinese()), 0, 100, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    const bool written =
-        exportTableCsv(*tableModel_, file, [&progress](std::size_t done, std::size_t total) {
+    const bool written = exportTableCsv(
+        tableModel_->store(), file, [&progress](std::size_t done, std::size_t total) {
             progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
             QCoreApplication::processEvents();
             return !progress.wasCanceled();

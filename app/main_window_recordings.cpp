@@ -42,7 +42,7 @@ void MainWindow::setUpJournal() {
     });
     Recording::Events& events = recording_->events();
     events.rowAppended = [this](int row) {
-        journal_->appendRow(*tableModel_, row);
+        journal_->appendRow(tableModel_->store(), row);
         tagJournal();
         summarizeRow(row);
         range_->rowAdded(row);

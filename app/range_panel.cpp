@@ -15,7 +15,7 @@
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "chart/range_cursors.h"
-#include "chart/table_export.h"
+#include "readout/table_export.h"
 
 namespace cellwatch {
 namespace {
@@ -265,7 +265,7 @@ void RangeTool::recompute() {
     const auto rowA = rangeRowAt(chart_, cursors_->x(RangeCursors::A));
     const auto rowB = rangeRowAt(chart_, cursors_->x(RangeCursors::B));
     if (rowA && rowB) {
-        TableRangeRows rows(table_);
+        TableRangeRows rows(table_.store());
         statistics_ = rangeStatistics(rows, *rowA, *rowB);
     }
     std::vector<RangeColumn> columns;
@@ -278,7 +278,7 @@ void RangeTool::recompute() {
         const auto a = rangeRowAtSeconds(other.seconds, secondsA);
         const auto b = rangeRowAtSeconds(other.seconds, secondsB);
         if (a && b && other.table) {
-            TableRangeRows rows(*other.table);
+            TableRangeRows rows(other.table->store());
             column.statistics = rangeStatistics(rows, *a, *b);
         }
         columns.push_back(std::move(column));
@@ -316,7 +316,7 @@ void RangeTool::exportRange(const QString& given) {
     }
     const auto first = static_cast<int>(std::min(statistics_->rowA, statistics_->rowB)) + 1;
     const auto last = static_cast<int>(std::max(statistics_->rowA, statistics_->rowB)) + 1;
-    if (exportTableRowsCsv(table_, file, first, last)) {
+    if (exportTableRowsCsv(table_.store(), file, first, last)) {
         const int rows = last - first + 1;
         status_((rows == 1 ? kExportedRangeRow : kExportedRangeRows)
                     .pick(chinese_)

@@ -19,11 +19,11 @@
 #include "app/captions.h"
 #include "app/power_gauge.h"
 #include "chart/chart_view.h"
-#include "chart/cursor_search.h"
 #include "chart/data_table.h"
 #include "protocol/sample_text.h"
 #include "readout/cell_panel.h"
 #include "readout/cell_panel_widget.h"
+#include "readout/cursor_search.h"
 #include "readout/glyph_text.h"
 #include "readout/recording.h"
 

@@ -12,10 +12,10 @@
 #include <exception>
 
 #include "app/captions.h"
-#include "chart/axis_scaler.h"
 #include "chart/chart_overlays.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
+#include "readout/axis_scaler.h"
 #include "readout/recording.h"
 #include "readout/recording_file.h"
 
@@ -148,7 +148,7 @@ bool ViewerOverlays::addOne(const QString& file, bool& cancelled) {
     overlay.file = file;
     overlay.table = std::make_shared<DataTableModel>();
     RecordingFile reading;
-    overlay.summary = readAndSummarize(reading, file, step, overlay.table.get());
+    overlay.summary = readAndSummarize(reading, file, step, &overlay.table->store());
     if (cancelled) {
         return false;
     }

@@ -30,11 +30,11 @@
 #include "chart/chart_view.h"
 #include "chart/chart_zoom.h"
 #include "chart/data_table.h"
-#include "chart/table_export.h"
 #include "protocol/sample_text.h"
 #include "readout/cell_panel_widget.h"
 #include "readout/gauge_settings.h"
 #include "readout/steady_text.h"
+#include "readout/table_export.h"
 
 namespace cellwatch {
 namespace {
@@ -64,7 +64,7 @@ ViewerWindow::ViewerWindow(SettingsStore& settings, const MainWindow::Hooks& hoo
     setObjectName(QStringLiteral("viewer"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildWidgets();
-    recording_ = std::make_unique<Recording>(*chart_, *table_, *this, ticks, wall,
+    recording_ = std::make_unique<Recording>(*chart_, table_->store(), *this, ticks, wall,
                                              [this] { return inChinese(); });
     recording_->SetUpTable();
     recording_->ResetChart();
@@ -176,7 +176,7 @@ void ViewerWindow::buildWidgets() {
     connect(overlays_, &ViewerOverlays::changed, this, [this] {
         std::vector<ComparedRows> compared;
         for (const OverlayRecording& r : overlays_->recordings()) {
-            TableRangeRows rows(*r.table);
+            TableRangeRows rows(r.table->store());
             compared.push_back({r.name, r.table, rowSeconds(rows)});
         }
         const RecordingSummaryValues& own = summary_->summary();
@@ -271,7 +271,8 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
     };
     // One reading of the file gives the rows, the curves and the summary.
     RecordingFile file;
-    const RecordingSummaryValues summary = readAndSummarize(file, fileName, watch, table_);
+    const RecordingSummaryValues summary =
+        readAndSummarize(file, fileName, watch, &table_->store());
     if (cancelled) {
         return false;
     }
@@ -449,7 +450,7 @@ void ViewerWindow::exportTableTo(const QString& given) {
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const bool written =
-        exportTableCsv(*table_, file, [&progress](std::size_t done, std::size_t total) {
+        exportTableCsv(table_->store(), file, [&progress](std::size_t done, std::size_t total) {
             progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
             QCoreApplication::processEvents();
             return !progress.wasCanceled();

@@ -19,7 +19,7 @@
 
 #include "bench/bench_support.h"
 #include "chart/chart_view.h"
-#include "chart/data_table.h"
+#include "readout/row_store.h"
 
 namespace cellwatch {
 namespace {
@@ -83,7 +83,7 @@ struct Recording {
 
     std::int64_t size;
     ChartView chart;
-    DataTableModel table;
+    RowStore table;
     DataTableView view;
 };
 

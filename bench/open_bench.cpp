@@ -14,11 +14,11 @@
 #include "analysis/summary_format.h"
 #include "bench/bench_support.h"
 #include "chart/chart_view.h"
-#include "chart/data_table.h"
 #include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "readout/recording.h"
 #include "readout/recording_file.h"
+#include "readout/row_store.h"
 #include "tools/log/null_readout.h"
 #include "tools/report/report.h"
 
@@ -39,7 +39,7 @@ QString writeJournal(const QTemporaryDir& dir, int rows) {
         "battery=LiIo/Po/Fe\r\n");
     QStringList header;
     for (int c = 1; c <= kSampleFieldCount; ++c) {
-        header << DataTableModel::headerText(c);
+        header << RowStore::headerText(c);
     }
     bytes += header.join(u',').toUtf8() + "\r\n";
     // The texts as the program writes them: two decimals for the voltages,
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     timer.start();
     ChartView chart;
     chart.resize(1200, 600);
-    DataTableModel table;
+    RowStore table;
     logger::NullReadoutView view;
     ManualTickClock ticks;
     ManualWallClock wall(QDateTime::currentDateTime());

@@ -15,8 +15,8 @@
 #include "analysis/range_stats.h"
 #include "bench/bench_support.h"
 #include "chart/chart_view.h"
-#include "chart/data_table.h"
 #include "chart/range_cursors.h"
+#include "readout/row_store.h"
 
 namespace cellwatch {
 namespace {
@@ -43,8 +43,8 @@ StatusSample sampleAt(std::int64_t k) {
 
 int run(int rows) {
     ChartView chart;
-    DataTableModel table;
-    table.setUpTable();
+    RowStore table;
+    table.clear();
     chart.resize(1200, 600);
     table.beginBulkAppend();
     for (int k = 0; k < rows; ++k) {

@@ -90,8 +90,8 @@
 #include "bench/bench_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
-#include "chart/table_export.h"
 #include "readout/recording_file.h"
+#include "readout/table_export.h"
 #include "serial/byte_source.h"
 #include "tools/emulator/emulator.h"
 

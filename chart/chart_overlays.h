@@ -32,7 +32,7 @@
 #include <span>
 #include <vector>
 
-#include "chart/chart_surface.h"
+#include "readout/chart_surface.h"
 
 class QCPGraph;
 class QCustomPlot;

@@ -35,8 +35,8 @@
 #include <functional>
 #include <optional>
 
-#include "chart/chart_surface.h"
 #include "chart/window_paint_hook.h"
+#include "readout/chart_surface.h"
 
 class QCustomPlot;
 class QCPLayer;

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "chart/chart_view.h"
-#include "chart/cursor_search.h"
+#include "readout/cursor_search.h"
 
 namespace cellwatch {
 namespace {

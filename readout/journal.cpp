@@ -12,11 +12,11 @@
 #include <sys/stat.h>
 #endif
 
-#include "chart/data_table.h"
-#include "chart/table_export.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
 #include "readout/recording_file.h"
+#include "readout/row_store.h"
+#include "readout/table_export.h"
 
 namespace cellwatch {
 namespace {
@@ -35,7 +35,7 @@ QString commentValue(QString text) {
 QString headerLine() {
     QStringList headers;
     for (int column = 1; column <= kSampleFieldCount; ++column) {
-        headers << DataTableModel::headerText(column);
+        headers << RowStore::headerText(column);
     }
     return csvLine(headers);
 }
@@ -158,7 +158,7 @@ void Journal::end() {
     }
 }
 
-void Journal::appendRow(const DataTableModel& table, int row) {
+void Journal::appendRow(const RowStore& table, int row) {
     if (!recording_) {
         return;
     }

@@ -39,7 +39,7 @@
 
 namespace cellwatch {
 
-class DataTableModel;
+class RowStore;
 
 class Journal {
 public:
@@ -68,7 +68,7 @@ public:
     void begin(const QDateTime& start, const QString& port);
     // Grid rows 1..`row` of `table` are the recording's rows so far; writes
     // those not yet written. The table must outlive the recording.
-    void appendRow(const DataTableModel& table, int row);
+    void appendRow(const RowStore& table, int row);
     // A comment line "# `text`" after the rows so far; nothing before the
     // first row. Line breaks in `text` become spaces.
     void appendComment(const QString& text);
@@ -102,7 +102,7 @@ private:
     QDateTime start_;
     QString port_;
     bool recording_ = false;
-    const DataTableModel* table_ = nullptr;
+    const RowStore* table_ = nullptr;
     QFile file_;
     QString path_;
     qint64 fileBytes_ = 0;  // what the file holds, ending on a row boundary

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart/data_table.h"
 #include "protocol/sample_text.h"
 #include "readout/cell_panel.h"
 #include "readout/gauge_settings.h"
+#include "readout/row_store.h"
 
 namespace cellwatch {
 namespace {
@@ -32,7 +32,7 @@ double daysBetween(const QDateTime& from, const QDateTime& to) {
     return static_cast<double>(from.msecsTo(to)) / static_cast<double>(kDayMs);
 }
 
-Recording::Recording(ChartSurface& chart, DataTableModel& table, ReadoutView& view,
+Recording::Recording(ChartSurface& chart, RowStore& table, ReadoutView& view,
                      const TickClock& ticks, const WallClock& wall,
                      std::function<bool()> chineseTitle)
     : chart_(chart),
@@ -68,7 +68,7 @@ QDateTime Recording::presentTime() const {
 }
 
 void Recording::SetUpTable() {
-    table_.setUpTable();
+    table_.clear();
 }
 
 QString Recording::resetTitle() const {
@@ -190,10 +190,9 @@ void Recording::AcceptSample(StatusSample& s) {
     }
     const int rows = table_.gridRowCount();
     if (rows - 1 > 0) {
-        const std::string last = table_.gridText(rows - 1, 1).toStdString();
-        if (auto seconds = parseElapsedText(last)) {
+        if (const std::optional<double> seconds = table_.number(rows - 1, kFieldElapsed)) {
             const std::int64_t since =
-                static_cast<std::int64_t>(s.elapsedMs) - static_cast<std::int64_t>(*seconds) * 1000;
+                static_cast<std::int64_t>(s.elapsedMs) - static_cast<std::int64_t>(*seconds * 1000);
             if (since > static_cast<std::int64_t>(kPauseLimitMs)) {
                 RestartRecording();
                 return;

@@ -23,16 +23,16 @@
 #include <cstdint>
 #include <functional>
 
-#include "chart/axis_scaler.h"
-#include "chart/chart_surface.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
+#include "readout/axis_scaler.h"
+#include "readout/chart_surface.h"
 #include "readout/recording_file.h"
 
 namespace cellwatch {
 
 class CellPanelView;
-class DataTableModel;
+class RowStore;
 class PowerGaugeControl;
 
 // The time of day.
@@ -97,7 +97,7 @@ public:
 
     // `chineseTitle` tells whether the idle title of a chart reset is written
     // in Chinese; it is asked anew at every reset.
-    Recording(ChartSurface& chart, DataTableModel& table, ReadoutView& view, const TickClock& ticks,
+    Recording(ChartSurface& chart, RowStore& table, ReadoutView& view, const TickClock& ticks,
               const WallClock& wall, std::function<bool()> chineseTitle);
 
     Events& events() { return events_; }
@@ -151,7 +151,7 @@ public:
     }
     const AxisScaler& axes() const { return axes_; }
     ChartSurface& chart() { return chart_; }
-    DataTableModel& table() { return table_; }
+    RowStore& table() { return table_; }
 
     // The present time of day as the recording counts it: its start plus the
     // tick clock since then. The wall clock is read for the start only, so
@@ -165,7 +165,7 @@ private:
     void startAt(const QDateTime& now);
 
     ChartSurface& chart_;
-    DataTableModel& table_;
+    RowStore& table_;
     ReadoutView& view_;
     const TickClock& ticks_;
     const WallClock& wall_;

@@ -13,10 +13,10 @@
 #include <string>
 #include <string_view>
 
-#include "chart/data_table.h"
 #include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "readout/row_store.h"
 #include "serial/file_open.h"
 
 namespace cellwatch {
@@ -278,21 +278,6 @@ QStringList recordTexts(const CsvCursor& cursor, std::string& scratch) {
     return texts;
 }
 
-// A number in the C locale's form; NaN for anything else. (QByteArray's
-// conversion rather than std::from_chars, which not every standard library
-// offers for floating point.)
-double numberOf(std::string_view text) {
-    if (const std::optional<double> plain = Decimal::parsePlainDouble(text)) {
-        return *plain;  // the program's own texts, quickly
-    }
-    bool ok = false;
-    const double value =
-        QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())).toDouble(&ok);
-    return ok && !text.empty() && text.front() != ' ' && text.back() != ' '
-               ? value
-               : std::numeric_limits<double>::quiet_NaN();
-}
-
 [[noreturn]] void refuse(const QString& fileName, const QString& reason) {
     throw std::runtime_error(
         QStringLiteral("%1 is not a recording: %2").arg(fileName, reason).toStdString());
@@ -422,10 +407,10 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
         }
         d->rowStarts.push_back(static_cast<std::uint64_t>(cursor.recordStart() - text.data()));
         curves.days.push_back(days);
-        curves.voltage.push_back(numberOf(cursor.field(kFieldVoltage, scratch)));
-        curves.current.push_back(std::fabs(numberOf(cursor.field(kFieldCurrent, scratch))));
-        curves.capacity.push_back(numberOf(cursor.field(kFieldCapacity, scratch)));
-        curves.external.push_back(numberOf(cursor.field(kFieldExtTemperature, scratch)));
+        curves.voltage.push_back(fieldNumber(cursor.field(kFieldVoltage, scratch)));
+        curves.current.push_back(std::fabs(fieldNumber(cursor.field(kFieldCurrent, scratch))));
+        curves.capacity.push_back(fieldNumber(cursor.field(kFieldCapacity, scratch)));
+        curves.external.push_back(fieldNumber(cursor.field(kFieldExtTemperature, scratch)));
         if (visitor) {
             RowFields row;
             for (std::size_t i = 0; i < kFields; ++i) {
@@ -511,11 +496,11 @@ QStringList RecordingFile::rowTexts(std::size_t row) const {
     return recordTexts(cursor, scratch);
 }
 
-bool RecordingFile::fillTable(DataTableModel& table, const LoadProgress& progress) const {
-    table.setUpTable();
+bool RecordingFile::fillTable(RowStore& table, const LoadProgress& progress) const {
+    table.clear();
     // Views hear of the rows once, at the end (or at a cancel).
     struct Bulk {
-        DataTableModel& t;
+        RowStore& t;
         ~Bulk() { t.endBulkAppend(); }
     } bulk{table};
     table.beginBulkAppend();
@@ -535,7 +520,7 @@ bool RecordingFile::fillTable(DataTableModel& table, const LoadProgress& progres
         }
         table.appendTexts(fields);
         if (progress && (row + 1) % kProgressEvery == 0 && !progress(row + 1, total)) {
-            table.setUpTable();
+            table.clear();
             return false;
         }
     }

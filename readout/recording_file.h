@@ -51,7 +51,7 @@
 
 namespace cellwatch {
 
-class DataTableModel;
+class RowStore;
 
 // Called every few thousand rows with the rows done and the rows in all
 // (while reading, the total is the number of lines, an estimate); returning
@@ -136,7 +136,7 @@ public:
     // leaving the table empty. A tab within a text becomes a space (the
     // table's row appender splits at tabs; the program's own texts never
     // hold one).
-    bool fillTable(DataTableModel& table, const LoadProgress& progress = {}) const;
+    bool fillTable(RowStore& table, const LoadProgress& progress = {}) const;
 
     // A quick look at a recording (see RecordingSummary). A file that cannot
     // be read or is no recording gives an empty summary.

@@ -9,16 +9,17 @@
 #include <vector>
 
 #include "analysis/recording_summary.h"
-#include "chart/data_table.h"
-#include "chart/table_export.h"
+#include "readout/row_store.h"
+#include "readout/table_export.h"
 
 namespace cellwatch {
 namespace {
 
 // A row: time, volts, amps, mAh, then the cells (absent ones 0).
-QStringList statsRow(const QString& time, const QString& volts, const QString& amps, const QString& mah,
-                const std::vector<QString>& cells = {"4.10", "4.12", "4.15"},
-                const QString& ext = "25", const QString& internal = "31") {
+QStringList statsRow(const QString& time, const QString& volts, const QString& amps,
+                     const QString& mah,
+                     const std::vector<QString>& cells = {"4.10", "4.12", "4.15"},
+                     const QString& ext = "25", const QString& internal = "31") {
     QStringList t{time, "LiIo/Po/Fe", "+CHG+", ext, internal, "12.00", volts, amps, mah, "0.00"};
     for (std::size_t c = 0; c < 12; ++c) {
         t << (c < cells.size() ? cells[c] : "0");
@@ -32,9 +33,9 @@ std::vector<QStringList> steadyRows() {
     std::vector<QStringList> rows;
     for (int k = 0; k < 10; ++k) {
         rows.push_back(statsRow(QStringLiteral("0:00:%1").arg(k, 2, 10, QLatin1Char('0')), "10.00",
-                           QString::number(1.0 + k / 10.0, 'f', 2), QString::number(k),
-                           {"4.10", QString::number(4.10 + k / 100.0, 'f', 2)},
-                           QString::number(20 + k), "30"));
+                                QString::number(1.0 + k / 10.0, 'f', 2), QString::number(k),
+                                {"4.10", QString::number(4.10 + k / 100.0, 'f', 2)},
+                                QString::number(20 + k), "30"));
     }
     return rows;
 }
@@ -142,8 +143,8 @@ TEST(RangeStats, ASpanOverARestartSumsLikeTheSummary) {
 TEST(RangeStats, WholeRecordingAgreesWithTheSummary) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    DataTableModel written;
-    written.setUpTable();
+    RowStore written;
+    written.clear();
     for (int k = 0; k < 500; ++k) {
         const int s = k * 2 + k % 3;
         const QString time = QStringLiteral("%1:%2:%3")
@@ -151,17 +152,17 @@ TEST(RangeStats, WholeRecordingAgreesWithTheSummary) {
                                  .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
                                  .arg(s % 60, 2, 10, QLatin1Char('0'));
         written.appendTabText(statsRow(time, QString::number(11.5 + (k % 70) / 100.0, 'f', 2),
-                                  QString::number(-(1.0 + (k % 13) / 10.0), 'f', 2),
-                                  QString::number(k / 3),
-                                  {"3.8", k % 7 == 0 ? "3.91" : "3.84", "3.82"},
-                                  QString::number(20 + k % 9), QString::number(30 + k % 4))
+                                       QString::number(-(1.0 + (k % 13) / 10.0), 'f', 2),
+                                       QString::number(k / 3),
+                                       {"3.8", k % 7 == 0 ? "3.91" : "3.84", "3.82"},
+                                       QString::number(20 + k % 9), QString::number(30 + k % 4))
                                   .join(u'\t'));
     }
     const QString path = dir.filePath(QStringLiteral("r.csv"));
     ASSERT_TRUE(exportTableCsv(written, path));
 
     RecordingFile file;
-    DataTableModel table;
+    RowStore table;
     const RecordingSummaryValues summary = readAndSummarize(file, path, {}, &table);
     ASSERT_EQ(summary.rows, 500);
     ASSERT_EQ(table.textRowCount(), 0U);  // read without their texts

@@ -1,4 +1,4 @@
-#include "chart/axis_scaler.h"
+#include "readout/axis_scaler.h"
 
 #include <gtest/gtest.h>
 

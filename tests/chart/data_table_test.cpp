@@ -94,7 +94,7 @@ TEST(DataTableModel, RowsReadBackAsTheSampleFieldTexts) {
             }
         }
         textRows += c.compact ? 0 : 3;
-        EXPECT_EQ(table.textRowCount(), textRows) << c.name;
+        EXPECT_EQ(table.store().textRowCount(), textRows) << c.name;
     }
     EXPECT_EQ(table.dataRowCount(), 3 * sampleCases().size());
 }
@@ -119,7 +119,7 @@ TEST(DataTableModel, TextsThatCannotBeStoredCompactlyAreKeptExactly) {
             EXPECT_EQ(table.gridText(table.gridRowCount() - 1, field + 1), fields[field]) << c.text;
         }
     }
-    EXPECT_EQ(table.textRowCount(), std::size(cases));
+    EXPECT_EQ(table.store().textRowCount(), std::size(cases));
 
     table.appendTabText(QStringLiteral("0:00:05\tPb"));  // short: the rest stays empty
     EXPECT_EQ(table.gridText(table.gridRowCount() - 1, 2), QStringLiteral("Pb"));
@@ -137,12 +137,12 @@ TEST(DataTableModel, ATabInAFieldShowsAsABlankHoweverTheRowIsKept) {
         fields[kFieldVoltage] = volts;
         std::array<std::string_view, kSampleFieldCount> texts;
         std::copy(fields.begin(), fields.end(), texts.begin());
-        table.appendTexts(texts);
+        table.store().appendTexts(texts);
         EXPECT_EQ(table.gridText(table.gridRowCount() - 1, kFieldBatteryType + 1),
                   QStringLiteral("Li Po"))
             << volts;
     }
-    EXPECT_EQ(table.textRowCount(), 1u);
+    EXPECT_EQ(table.store().textRowCount(), 1u);
 }
 
 TEST(DataTableModel, RowsComeAndGoThroughTheModelSignals) {
@@ -161,7 +161,7 @@ TEST(DataTableModel, RowsComeAndGoThroughTheModelSignals) {
     EXPECT_EQ(resets, 0);
 
     table.setGridRowCount(10);  // keeps rows 1..9; row 9 is a text row
-    ASSERT_EQ(table.textRowCount(), 1u);
+    ASSERT_EQ(table.store().textRowCount(), 1u);
     table.appendSample(cases[9].sample);  // another text row after it
     for (int row = 1; row <= 10; ++row) {
         EXPECT_EQ(table.gridText(row, 10),
@@ -171,7 +171,7 @@ TEST(DataTableModel, RowsComeAndGoThroughTheModelSignals) {
     table.setGridRowCount(1);
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(table.rowCount(), 0);
-    EXPECT_EQ(table.textRowCount(), 0u);
+    EXPECT_EQ(table.store().textRowCount(), 0u);
     table.appendSample(cases[1].sample);
     EXPECT_EQ(table.data(table.index(0, 8)).toString(), QStringLiteral("-1.50"));
 }
@@ -270,8 +270,8 @@ TEST(DataTableNumbers, QuickTextTestAgreesWithFormatting) {
         for (const std::string& text : texts) {
             std::int32_t quick = 0;
             std::int32_t slow = 0;
-            const bool q = DataTableModel::storeNumberQuickly(text, field, quick);
-            const bool s = DataTableModel::storeNumberByFormatting(text, field, slow);
+            const bool q = RowStore::storeNumberQuickly(text, field, quick);
+            const bool s = RowStore::storeNumberByFormatting(text, field, slow);
             ASSERT_EQ(q, s) << "field " << field << " text \"" << text << "\"";
             if (q) {
                 ASSERT_EQ(quick, slow) << text;

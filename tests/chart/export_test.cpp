@@ -14,9 +14,9 @@
 
 #include "chart/chart_export.h"
 #include "chart/chart_view.h"
-#include "chart/cursor_search.h"
-#include "chart/data_table.h"
-#include "chart/table_export.h"
+#include "readout/cursor_search.h"
+#include "readout/row_store.h"
+#include "readout/table_export.h"
 #include "tests/chart/shown_chart.h"
 
 namespace cellwatch {
@@ -95,7 +95,7 @@ const QByteArray kHeader =
 // follow it with CR LF endings and quoted where needed.
 TEST(TableExport, WritesBomHeaderAndRowsWithCrLfAndQuoting) {
     QTemporaryDir dir;
-    DataTableModel table;
+    RowStore table;
     const QString file = dir.filePath(QStringLiteral("table.csv"));
     writeFile(file, QByteArray(100000, 'x'));
     EXPECT_TRUE(exportTableCsv(table, file));
@@ -123,7 +123,7 @@ TEST(TableExport, WritesBomHeaderAndRowsWithCrLfAndQuoting) {
 // the table cut to the rows there are.
 TEST(TableExport, WritesTheHeaderAndASpanOfRows) {
     QTemporaryDir dir;
-    DataTableModel table;
+    RowStore table;
     for (int k = 1; k <= 5; ++k) {
         table.appendTabText(QStringLiteral("0:00:0%1\tx").arg(k));
     }
@@ -148,7 +148,7 @@ TEST(TableExport, WritesTheHeaderAndASpanOfRows) {
 }
 
 TEST(TableExport, CancellingLeavesNoFileAndAnOlderFileUntouched) {
-    DataTableModel table;
+    RowStore table;
     constexpr int kRows = 5000;
     for (int i = 0; i < kRows; ++i) {
         table.appendTabText(QStringLiteral("0:00:%1\tNi-MH\t+CHG+\t25\t30\t12.00\t%2.00\t1.00\t%3")

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "chart/data_table.h"
 #include "fuzz_temp_file.h"
 #include "protocol/status_sample.h"
 #include "readout/recording_file.h"
+#include "readout/row_store.h"
 
 namespace cellwatch {
 namespace {
@@ -57,7 +57,7 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
     check(headers.isEmpty() || headers.size() == kSampleFieldCount);
     check(file.rowTexts(rows).isEmpty());
 
-    DataTableModel table;
+    RowStore table;
     check(file.fillTable(table));
     check(table.dataRowCount() == rows);
     for (std::size_t row = 0; row < rows && row < kRowsCompared; ++row) {

@@ -16,10 +16,10 @@
 #include <tuple>
 #include <vector>
 
-#include "chart/data_table.h"
-#include "chart/table_export.h"
 #include "protocol/sample_text.h"
 #include "readout/recording_file.h"
+#include "readout/row_store.h"
+#include "readout/table_export.h"
 
 namespace cellwatch {
 namespace {
@@ -67,7 +67,7 @@ struct Fed {
     }
 
     Journal journal;
-    DataTableModel table;
+    RowStore table;
     QString log;
 };
 
@@ -295,7 +295,7 @@ TEST(JournalTest, ListingTellsEachRecording) {
     const QString earlier = record(kStart.addDays(-1), 5, QStringLiteral("Pb"));
     addTo(earlier, "0:00:06,Pb,+CHG+,25");  // a crash cut its last line
     // An export put there by hand: no comment line.
-    DataTableModel table;
+    RowStore table;
     table.appendTabText(journalRow(0, QStringLiteral("Ni-Cd")).join(u'\t'));
     table.appendTabText(journalRow(1, QStringLiteral("Ni-Cd")).join(u'\t'));
     const QString exported = dir.filePath(QStringLiteral("cellwatch-20261201-080000.csv"));
@@ -382,7 +382,7 @@ TEST(JournalTest, OnlyAlarmLinesAreAlarms) {
     const QString path = dir.filePath(QStringLiteral("edited.csv"));
     QFile out(path);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    DataTableModel table;
+    RowStore table;
     out.write(tableCsvLine(table, 0).toUtf8());
     out.write("# alarm stalled: early\n# a note\n# alarm two words: no\n");
     out.write(csvLine(journalRow(0)).toUtf8());

@@ -11,8 +11,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "chart/data_table.h"
 #include "protocol/sample_text.h"
+#include "readout/row_store.h"
 
 namespace cellwatch {
 namespace {
@@ -22,7 +22,7 @@ const QByteArray kBom("\xEF\xBB\xBF");
 QByteArray englishHeader() {
     QStringList headers;
     for (int column = 1; column <= 22; ++column) {
-        headers << DataTableModel::headerText(column);
+        headers << RowStore::headerText(column);
     }
     return headers.join(u',').toUtf8();
 }
@@ -238,7 +238,7 @@ TEST(RecordingFileTest, CancellingLeavesNothing) {
     EXPECT_EQ(file.rowCount(), 0U);
 
     ASSERT_TRUE(file.read(path));
-    DataTableModel table;
+    RowStore table;
     EXPECT_FALSE(file.fillTable(table, [](std::size_t done, std::size_t) { return done < 5000; }));
     EXPECT_EQ(table.gridRowCount(), 1);
 }
@@ -295,7 +295,7 @@ TEST(RecordingFileTest, DamagedFilesAreReadOrRefusedNeverMisread) {
             continue;
         }
         ++read;
-        DataTableModel table;
+        RowStore table;
         file.fillTable(table);
         ASSERT_EQ(table.dataRowCount(), file.rowCount());
         ASSERT_EQ(file.curves().days.size(), file.rowCount());

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "chart/chart_view.h"
-#include "chart/data_table.h"
 #include "readout/cell_panel_widget.h"
 #include "readout/gauge_settings.h"
+#include "readout/row_store.h"
 #include "tests/protocol/decimal_text.h"
 #include "tests/support/fake_gauge.h"
 
@@ -133,7 +133,7 @@ struct Rig {
     }
 
     ChartView chart;
-    DataTableModel table;
+    RowStore table;
     FakeReadouts view;
     ManualTickClock ticks{kStartTicks};
     ManualWallClock wall;

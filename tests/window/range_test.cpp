@@ -8,7 +8,7 @@
 #include "analysis/range_stats.h"
 #include "app/range_panel.h"
 #include "chart/range_cursors.h"
-#include "chart/table_export.h"
+#include "readout/table_export.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
@@ -46,7 +46,7 @@ protected:
 
     static std::optional<RangeStatistics> expected(ChartView& chart, DataTableModel& table,
                                                    const RangeCursors& cursors) {
-        TableRangeRows rows(table);
+        TableRangeRows rows(table.store());
         return rangeStatistics(rows, *rangeRowAt(chart, cursors.x(RangeCursors::A)),
                                *rangeRowAt(chart, cursors.x(RangeCursors::B)));
     }
@@ -144,9 +144,9 @@ TEST_F(RangeTest, ExportRangeWritesTheRowsBetweenTheCursors) {
     EXPECT_TRUE(saveAsks[0].proposed.endsWith(QStringLiteral("recording-range.csv")));
 
     QByteArray want("\xEF\xBB\xBF");
-    want += tableCsvLine(viewer->table(), 0).toUtf8();
+    want += tableCsvLine(viewer->table().store(), 0).toUtf8();
     for (int row = 6; row <= 21; ++row) {  // data rows 5 to 20
-        want += tableCsvLine(viewer->table(), row).toUtf8();
+        want += tableCsvLine(viewer->table().store(), row).toUtf8();
     }
     EXPECT_EQ(readAll(saveAnswer), want);
     EXPECT_EQ(viewer->statusText(), QStringLiteral("Exported the range's 16 rows to ") +

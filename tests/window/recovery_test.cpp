@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "chart/table_export.h"
+#include "readout/table_export.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 

@@ -69,7 +69,7 @@ void LogSession::openPort(const QString& portText) {
 bool LogSession::start(std::FILE* out) {
     QStringList headers;
     for (int column = 1; column < kTableColumnCount; ++column) {
-        headers << DataTableModel::headerText(column);
+        headers << RowStore::headerText(column);
     }
     failure_.clear();
     rowsWritten_ = 0;
@@ -245,7 +245,8 @@ void LogSession::publishRow(int row) {
     if (publisher_ == nullptr) {
         return;
     }
-    const auto number = [&](int column) { return table_.gridText(row, column).toDouble(); };
+    // Each field as stored; 0 for one that is empty or no number.
+    const auto number = [&](int column) { return table_.number(row, column - 1).value_or(0); };
     net::RowValues values;
     values.wall = clocks_.now();
     values.time = table_.gridText(row, 1);

@@ -30,12 +30,12 @@
 #include <optional>
 
 #include "alarms/recording_alarms.h"
-#include "chart/data_table.h"
-#include "chart/summary_chart.h"
 #include "net/publisher.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
 #include "readout/recording.h"
+#include "readout/row_store.h"
+#include "readout/summary_chart.h"
 #include "serial/capture.h"
 #include "serial/receive_assembler.h"
 #include "serial/serial_link.h"
@@ -155,7 +155,7 @@ private:
 
     HeldClocks clocks_;
     SummaryChart chart_;
-    DataTableModel table_;
+    RowStore table_;
     NullReadoutView view_;
     Recording recording_;
     alarms::RecordingAlarms alarms_;

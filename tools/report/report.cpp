@@ -10,14 +10,14 @@
 #include <stdexcept>
 
 #include "analysis/summary_format.h"
-#include "chart/data_table.h"
-#include "chart/table_export.h"
 #include "packs/pack_file.h"
 #include "packs/pack_history.h"
 #include "protocol/sample_text.h"
 #include "protocol/version.h"
 #include "readout/journal.h"
 #include "readout/recording_file.h"
+#include "readout/row_store.h"
+#include "readout/table_export.h"
 
 namespace cellwatch::report {
 namespace {
@@ -228,7 +228,7 @@ void writeDatedCsv(const Recorded& recording, const QString& path) {
     }
     QStringList header{QStringLiteral("Date and time")};
     for (int column = 1; column <= kSampleFieldCount; ++column) {
-        header << DataTableModel::headerText(column);
+        header << RowStore::headerText(column);
     }
     QByteArray bytes = QByteArray("\xEF\xBB\xBF") + csvLine(header).toUtf8();
     // The time of day where the charge was recorded (the start's own UTC

@@ -7,11 +7,11 @@
 #include <stdexcept>
 
 #include "alarms/recording_alarms.h"
-#include "chart/data_table.h"
-#include "chart/summary_chart.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 #include "readout/recording.h"
+#include "readout/row_store.h"
+#include "readout/summary_chart.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
 #include "serial/receive_assembler.h"
@@ -30,7 +30,7 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
     ManualTickClock ticks;
     ManualWallClock wall{QDateTime()};
     SummaryChart chart;
-    DataTableModel table;
+    RowStore table;
     logger::NullReadoutView view;
     Recording recording(chart, table, view, ticks, wall, [] { return false; });
     std::vector<AlarmNote> alarmNotes;  // of the present recording
@@ -46,7 +46,7 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
     ReceiveAssembler assembler(ticks, decoder);
 
     std::vector<Recorded> found;
-    std::shared_ptr<DataTableModel> rows;
+    std::shared_ptr<RowStore> rows;
     RecordingSummarizer summarizer;
     const auto close = [&] {
         if (rows && rows->dataRowCount() > 0) {
@@ -65,7 +65,7 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
             found.push_back(std::move(r));
         }
         alarmNotes.clear();
-        rows = std::make_shared<DataTableModel>();
+        rows = std::make_shared<RowStore>();
         summarizer = RecordingSummarizer(recording.recordingStart());
     };
     Recording::Events& events = recording.events();

@@ -15,11 +15,11 @@
 #include "analysis/summary_format.h"
 #include "app/captions.h"
 #include "chart/chart_view.h"
-#include "chart/data_table.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
 #include "readout/journal.h"
 #include "readout/recording.h"
+#include "readout/row_store.h"
 #include "tools/log/null_readout.h"
 #include "tools/report/report.h"
 
@@ -138,7 +138,7 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
     chart.setAxisTitle(ChartAxis::Right, kAxisTitleCurrent.pick(false));
     chart.setAxisTitle(ChartAxis::Capacity, kAxisTitleCapacity.pick(false));
     chart.setAxisTitle(ChartAxis::Temperature, kAxisTitleTemperature.pick(false));
-    DataTableModel table;
+    RowStore table;
     logger::NullReadoutView view;
     ManualTickClock ticks;
     ManualWallClock wall(QDateTime::currentDateTime());

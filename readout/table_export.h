@@ -16,7 +16,7 @@
 
 namespace cellwatch {
 
-class DataTableModel;
+class RowStore;
 
 // One CSV field.
 QString csvField(const QString& text);
@@ -25,7 +25,7 @@ QString csvField(const QString& text);
 QString csvLine(const QStringList& texts);
 // One CSV line of a grid row: the texts of columns 1 to 22 (row 0: the
 // headers), ending in CR LF.
-QString tableCsvLine(const DataTableModel& table, int row);
+QString tableCsvLine(const RowStore& table, int row);
 
 // The name a new export proposes: cellwatch-<yyyyMMdd>-<HHmmss>.csv in the
 // user's documents folder.
@@ -35,12 +35,12 @@ QString defaultExportPath(const QDateTime& when);
 // rows written so far; returning false cancels (the file is then not
 // written). Throws std::runtime_error with the failure's own text.
 // Returns false when cancelled.
-bool exportTableCsv(const DataTableModel& table, const QString& fileName,
+bool exportTableCsv(const RowStore& table, const QString& fileName,
                     const std::function<bool(std::size_t done, std::size_t total)>& progress = {});
 // The same with the header row and the data rows firstRow to lastRow (grid
 // rows, 1 = the first data row) alone.
 bool exportTableRowsCsv(
-    const DataTableModel& table, const QString& fileName, int firstRow, int lastRow,
+    const RowStore& table, const QString& fileName, int firstRow, int lastRow,
     const std::function<bool(std::size_t done, std::size_t total)>& progress = {});
 
 }  // namespace cellwatch

@@ -7,7 +7,7 @@
 #include <array>
 #include <limits>
 
-#include "chart/chart_surface.h"
+#include "readout/chart_surface.h"
 
 namespace cellwatch {
 

@@ -13,8 +13,8 @@
 // the other axes at 0. The time axis is not touched.
 #pragma once
 
-#include "chart/chart_surface.h"
 #include "protocol/decimal.h"
+#include "readout/chart_surface.h"
 
 namespace cellwatch {
 

@@ -1,4 +1,4 @@
-#include "chart/summary_chart.h"
+#include "readout/summary_chart.h"
 
 #include <algorithm>
 

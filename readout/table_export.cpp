@@ -1,4 +1,4 @@
-#include "chart/table_export.h"
+#include "readout/table_export.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,7 +9,7 @@
 #include <QStandardPaths>
 #include <stdexcept>
 
-#include "chart/data_table.h"
+#include "readout/row_store.h"
 
 namespace cellwatch {
 namespace {
@@ -46,7 +46,7 @@ QString csvLine(const QStringList& texts) {
     return line + QStringLiteral("\r\n");
 }
 
-QString tableCsvLine(const DataTableModel& table, int row) {
+QString tableCsvLine(const RowStore& table, int row) {
     QString line;
     for (int column = kFirstColumn; column <= kLastColumn; ++column) {
         appendCsvField(line, table.gridText(row, column), column == kFirstColumn);
@@ -74,13 +74,12 @@ QString writeFailure(const QSaveFile& file, int error) {
 
 }  // namespace
 
-bool exportTableCsv(const DataTableModel& table, const QString& fileName,
+bool exportTableCsv(const RowStore& table, const QString& fileName,
                     const std::function<bool(std::size_t, std::size_t)>& progress) {
     return exportTableRowsCsv(table, fileName, 1, table.gridRowCount() - 1, progress);
 }
 
-bool exportTableRowsCsv(const DataTableModel& table, const QString& fileName, int firstRow,
-                        int lastRow,
+bool exportTableRowsCsv(const RowStore& table, const QString& fileName, int firstRow, int lastRow,
                         const std::function<bool(std::size_t, std::size_t)>& progress) {
     QSaveFile file(fileName);
     // Unbuffered: the table is written in large chunks anyway, and a full

@@ -1,8 +1,8 @@
-#include "chart/cursor_search.h"
+#include "readout/cursor_search.h"
 
 #include <algorithm>
 
-#include "chart/chart_surface.h"
+#include "readout/chart_surface.h"
 
 namespace cellwatch {
 namespace {
