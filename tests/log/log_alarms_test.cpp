@@ -38,7 +38,7 @@ protected:
             if (step.kind == emu::Step::Kind::Silence) {
                 now += step.ms;
                 ticks.set(kBegin + now);
-                waitUntil([] { return false; }, 2 * LogSession::kAlarmClockMs);
+                session.session().tickAlarms();  // what the alarm clock does
                 continue;
             }
             now += 1000;

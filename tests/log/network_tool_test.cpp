@@ -85,9 +85,14 @@ TEST(NetworkTool, AWatcherPrintsExactlyThePublishersLinesThenLost) {
     for (const char* event : {"# idle", "# restart"}) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), event), lines.end()) << publisher.out();
     }
-    // The clean end says "offline": the watcher's link is lost.
+    // The clean end says "offline": the watcher's link is lost, and the
+    // watcher raises the `lost` alarm on its own.
     EXPECT_EQ(watcher.wait(), kExitLost) << watcher.err();
-    EXPECT_EQ(watcher.out(), publisher.out() + "# lost\n") << publisher.out();
+    EXPECT_EQ(watcher.out(),
+              publisher.out() +
+                  "# alarm lost: Link lost during the charge, last row at 0:00:00: the "
+                  "charger went offline\n# lost\n")
+        << publisher.out();
     EXPECT_NE(watcher.err().find("the charger went offline"), std::string::npos) << watcher.err();
 
     // Every row and event went out as JSON, in order, and the status last.

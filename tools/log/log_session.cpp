@@ -10,48 +10,34 @@
 #include <stdexcept>
 
 #include "serial/port_scan.h"
+#include "session/replay_source.h"
+#include "session/serial_source.h"
+#include "session/watch_source.h"
 #include "tools/log/command_line.h"
 
 namespace cellwatch::logger {
 
-void HeldClocks::hold() {
-    held_ = false;
-    heldTicks_ = ticks_.tickCount();
-    heldWall_ = wall_.now();
-    held_ = true;
-}
-
 LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* parent)
-    : QObject(parent),
-      clocks_(ticks, wall),
-      recording_(chart_, table_, view_, clocks_, clocks_, [] { return false; }),
-      alarms_(recording_, table_, clocks_, [this](const alarms::Alarm& a) { writeAlarm(a); }),
-      decoder_(clocks_, alarms_.decoderHost()),
-      assembler_(clocks_, decoder_),
-      link_(assembler_) {
-    link_.setReceiveTap(this);
-    Recording::Events& events = recording_.events();
-    events.rowAppended = [this](int row) {
-        writeRow(row);
-        publishRow(row);
-    };
-    events.idleShown = [this] {
-        writeLine(QStringLiteral("# idle"));
-        publishEvent(QStringLiteral("idle"));
-    };
-    events.restarted = [this] {
-        writeLine(QStringLiteral("# restart"));
-        publishEvent(QStringLiteral("restart"));
-    };
-    alarms_.listen(recording_);
-    alarmClock_.setInterval(kAlarmClockMs);
-    connect(&alarmClock_, &QTimer::timeout, this, [this] { alarms_.tick(); });
-    connect(&link_, &SerialLink::linkLost, this, [this](const QString& reason) {
-        alarms_.linkLost(reason);  // the alarm first: "# lost" is the last line
+    : QObject(parent), session_({chart_, table_, view_, ticks, wall}) {
+    connect(&session_, &session::LiveSession::rowAppended, this, &LogSession::writeRow);
+    connect(&session_, &session::LiveSession::idleShown, this,
+            [this] { writeLine(QStringLiteral("# idle")); });
+    connect(&session_, &session::LiveSession::restarted, this,
+            [this] { writeLine(QStringLiteral("# restart")); });
+    connect(&session_, &session::LiveSession::alarmRaised, this, &LogSession::writeAlarm);
+    // The `lost` alarm's line came first: "# lost" is the last line.
+    connect(&session_, &session::LiveSession::lost, this, [this](const QString& why) {
         writeLine(QStringLiteral("# lost"));
-        publishEvent(QStringLiteral("lost"));
-        finish(kExitLost, QStringLiteral("lost the port %1: %2").arg(portText_, reason));
+        finish(kExitLost, portText_.isEmpty()
+                              ? why
+                              : QStringLiteral("lost the port %1: %2").arg(portText_, why));
     });
+    connect(&session_, &session::LiveSession::ended, this, [this] { finish(kExitOk, QString()); });
+    connect(&session_, &session::LiveSession::failed, this,
+            [this](const QString& why) { finish(kExitFailure, why); });
+    connect(&session_, &session::LiveSession::captureFailed, this,
+            [this](const QString& why) { finish(kExitFailure, why); });
+    connect(&session_, &session::LiveSession::notice, this, &LogSession::notice);
 }
 
 LogSession::~LogSession() = default;
@@ -59,11 +45,30 @@ LogSession::~LogSession() = default;
 void LogSession::openPort(const QString& portText) {
     portText_ = portText;
     const QString device = portToOpen(portText);
+    auto source = std::make_unique<session::SerialSource>(session_.receivePath(),
+                                                          session_.sourceEvents(), device, device);
     try {
-        link_.open(device);
+        source->open();
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(portText.toStdString() + ": " + e.what());
     }
+    pending_ = std::move(source);
+}
+
+session::WatchSource& LogSession::watch(const net::MqttOptions& options) {
+    auto source = std::make_unique<session::WatchSource>(session_.receivePath(),
+                                                         session_.sourceEvents(), options);
+    session::WatchSource& watched = *source;
+    pending_ = std::move(source);
+    return watched;
+}
+
+session::ReplaySource& LogSession::replay(const QString& file, double speed) {
+    auto source = std::make_unique<session::ReplaySource>(session_.receivePath(),
+                                                          session_.sourceEvents(), file, speed);
+    session::ReplaySource& replayed = *source;
+    pending_ = std::move(source);
+    return replayed;
 }
 
 bool LogSession::start(std::FILE* out) {
@@ -78,53 +83,20 @@ bool LogSession::start(std::FILE* out) {
         out_ = nullptr;
         return false;
     }
-    recording_.resetAxes();
-    recording_.begin();
-    alarms_.connected();
-    alarmClock_.start();
-    if (capture_ != nullptr) {
-        const QDateTime begun = recording_.recordingStart();
+    if (pending_) {
         try {
-            capture_->writeStart(
-                {begun.toMSecsSinceEpoch(), begun.offsetFromUtc(), recording_.connectTicks()});
-        } catch (const CaptureError& e) {
+            session_.open(std::move(pending_));
+        } catch (const std::exception& e) {
             failure_ = QString::fromLocal8Bit(e.what());
-            recording_.end();
             out_ = nullptr;
             return false;
         }
     }
-    if (publisher_ != nullptr) {
-        const QDateTime begun = recording_.recordingStart();
-        publisher_->setStart(
-            {begun.toMSecsSinceEpoch(), begun.offsetFromUtc(), recording_.connectTicks()});
-    }
     return true;
 }
 
-void LogSession::received(std::span<const std::uint8_t> bytes) {
-    clocks_.hold();
-    if (out_ != nullptr) {
-        alarms_.tick();  // what came due before these bytes
-    }
-    if (publisher_ != nullptr && out_ != nullptr) {
-        publisher_->raw(clocks_.now().toMSecsSinceEpoch(), clocks_.tickCount(), bytes);
-    }
-    if (capture_ == nullptr || out_ == nullptr) {
-        return;
-    }
-    try {
-        capture_->writeRecord(clocks_.now().toMSecsSinceEpoch(), clocks_.tickCount(), bytes);
-    } catch (const CaptureError& e) {
-        finish(kExitFailure, QString::fromLocal8Bit(e.what()));
-    }
-}
-
 void LogSession::stop() {
-    alarmClock_.stop();
-    alarms_.disconnected();
-    link_.close();
-    recording_.end();
+    session_.stop();
     if (out_ != nullptr) {
         std::fflush(out_);
         out_ = nullptr;
@@ -156,9 +128,6 @@ void LogSession::writeAlarm(const alarms::Alarm& alarm) {
     const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
     const QString text = QString::fromStdString(alarm.text);
     writeLine(QStringLiteral("# alarm %1: %2").arg(kind, text));
-    if (publisher_ != nullptr) {
-        publisher_->event(clocks_.now(), QStringLiteral("alarm"), kind, text);
-    }
     if (out_ != nullptr && alarmHandler_) {
         alarmHandler_(alarm);
     }
@@ -221,54 +190,10 @@ void LogSession::finish(int status, const QString& why) {
     QMetaObject::invokeMethod(
         this,
         [this, status] {
-            alarmClock_.stop();
-            link_.close();
-            recording_.end();
+            session_.stop();
             emit finished(status);
         },
         Qt::QueuedConnection);
-}
-
-// --- over the network ------------------------------------------------------------------------
-
-void LogSession::beginRemote() {
-    recording_.resetAxes();
-    recording_.begin();
-}
-
-void LogSession::remoteLost(const QString& why) {
-    writeLine(QStringLiteral("# lost"));
-    finish(kExitLost, why);
-}
-
-void LogSession::publishRow(int row) {
-    if (publisher_ == nullptr) {
-        return;
-    }
-    // Each field as stored; 0 for one that is empty or no number.
-    const auto number = [&](int column) { return table_.number(row, column - 1).value_or(0); };
-    net::RowValues values;
-    values.wall = clocks_.now();
-    values.time = table_.gridText(row, 1);
-    values.battery = table_.gridText(row, 2);
-    values.state = table_.gridText(row, 3);
-    values.extC = number(4);
-    values.intC = number(5);
-    values.inputV = number(6);
-    values.voltageV = number(7);
-    values.currentA = number(8);
-    values.capacityMah = number(9);
-    values.powerW = number(10);
-    for (int cell = 0; cell < 12; ++cell) {
-        values.cellsV[static_cast<std::size_t>(cell)] = number(11 + cell);
-    }
-    publisher_->row(values);
-}
-
-void LogSession::publishEvent(const QString& name) {
-    if (publisher_ != nullptr) {
-        publisher_->event(clocks_.now(), name);
-    }
 }
 
 }  // namespace cellwatch::logger

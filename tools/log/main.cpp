@@ -28,6 +28,8 @@
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
 #include "serial/file_open.h"
+#include "session/replay_source.h"
+#include "session/watch_source.h"
 #include "tools/log/alarm_command.h"
 #include "tools/log/command_line.h"
 #include "tools/log/log_session.h"
@@ -189,7 +191,8 @@ enum class BrokerAnswer { Connected, Failed, Interrupted, NoAnswer };
 
 // Starts `client` and waits until its first attempt to connect ends, a
 // signal comes or `timeoutMs` pass (0: no limit).
-BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failure) {
+BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failure,
+                         const std::function<void()>& startClient = {}) {
     QEventLoop waiting;
     std::optional<BrokerAnswer> answer;
     const auto decide = [&](BrokerAnswer value) {
@@ -214,7 +217,11 @@ BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failur
     if (timeoutMs > 0) {
         limit.start(timeoutMs);
     }
-    client.start();  // may fail at once
+    if (startClient) {  // may fail at once
+        startClient();
+    } else {
+        client.start();
+    }
     if (!answer) {
         waiting.exec();
     }
@@ -224,24 +231,23 @@ BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failur
 // Watches a charger on a broker: its start and raw records are played
 // through the session's receive path on the publisher's clocks.
 int watchLog(QCoreApplication& app, const LogOptions& options) {
-    ManualTickClock ticks;
-    ManualWallClock wall{QDateTime()};
+    SystemTickClock ticks;
+    SystemWallClock wall;
     LogSession session(ticks, wall);
-    std::optional<net::MqttClient> client;
+    const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
+    session::WatchSource* watched = nullptr;
     try {
-        net::MqttOptions mqtt = brokerOptions(options, options.port);
-        mqtt.reconnect = false;
-        client.emplace(std::move(mqtt));
+        watched = &session.watch(brokerOptions(options, options.port));
     } catch (const std::exception& e) {
         complain(QString::fromUtf8(e.what()));
         return kExitFailure;
     }
-    net::RemoteFeed feed(*client, session.receivePath(), ticks,
-                         [&wall](const QDateTime& t) { wall.set(t); });
+    QObject::connect(&session, &LogSession::notice, &app,
+                     [](const QString& text) { complain(text); });
 
     // As a port is opened first: the log begins once the broker answers.
     QString failure;
-    switch (awaitBroker(*client, 0, failure)) {
+    switch (awaitBroker(watched->client(), 0, failure, [watched] { watched->startClient(); })) {
         case BrokerAnswer::Connected:
             break;
         case BrokerAnswer::Interrupted:
@@ -251,20 +257,15 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
             return kExitFailure;
     }
 
-    QObject::connect(&feed, &net::RemoteFeed::started, &session, [&] { session.beginRemote(); });
-    QObject::connect(&feed, &net::RemoteFeed::problem, &app,
-                     [](const QString& why) { complain(why); });
-    QObject::connect(&feed, &net::RemoteFeed::lost, &session, [&](const QString& why) {
-        session.remoteLost(QStringLiteral("lost %1: %2").arg(options.port, why));
-    });
-
     std::FILE* out = nullptr;
     std::FILE* file = nullptr;
     if (!openOutput(options, out, file)) {
         return kExitFailure;
     }
     const int status = run(app, session, options, out, file, {});
-    client->finish(std::nullopt, 0);
+    if (alarmCommand) {
+        alarmCommand->drain(kAlarmDrainMs);
+    }
     return status;
 }
 
@@ -342,17 +343,14 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
 }
 
 int replayLog(QCoreApplication& app, const LogOptions& options) {
-    ManualTickClock ticks;
-    ManualWallClock wall{QDateTime()};
+    SystemTickClock ticks;
+    SystemWallClock wall;
     LogSession session(ticks, wall);
     const std::unique_ptr<AlarmCommand> alarmCommand =
         setUpAlarms(session, options, options.replay);
-    std::optional<CaptureReader> reader;
-    std::optional<CaptureReplay> replay;
+    session::ReplaySource* replayed = nullptr;
     try {
-        reader.emplace(QFile::encodeName(options.replay).toStdString());
-        replay.emplace(*reader, session.receivePath(), ticks,
-                       [&wall](const QDateTime& t) { wall.set(t); });
+        replayed = &session.replay(options.replay, options.speed);
     } catch (const CaptureError& e) {
         complain(QString::fromLocal8Bit(e.what()));
         return kExitFailure;
@@ -363,21 +361,14 @@ int replayLog(QCoreApplication& app, const LogOptions& options) {
     if (!openOutput(options, out, file)) {
         return kExitFailure;
     }
-    ReplayRunner runner(*replay, options.speed);
-    QObject::connect(&runner, &ReplayRunner::finished, &app, [&] {
-        session.stop();
-        app.exit(kExitOk);
-    });
-    QObject::connect(&runner, &ReplayRunner::failed, &app, [&](const QString& why) {
-        session.stop();
-        complain(why);
-        app.exit(kExitFailure);
-    });
-    const int status = run(app, session, options, out, file, [&] { runner.start(); });
+    bool truncated = false;
+    QObject::connect(&session.session(), &session::LiveSession::ended, &app,
+                     [&] { truncated = replayed->truncated(); });
+    const int status = run(app, session, options, out, file, {});
     if (alarmCommand) {
         alarmCommand->drain(kAlarmDrainMs);
     }
-    if (status == kExitOk && reader->truncated() && replay->atEnd()) {
+    if (status == kExitOk && truncated) {
         complain(options.replay +
                  QStringLiteral(" ends inside a record (cut off); replayed what came before it"));
     }

@@ -1,0 +1,312 @@
+#include "session/live_session.h"
+
+#include "net/publisher.h"
+#include "readout/journal.h"
+#include "readout/row_store.h"
+#include "serial/capture.h"
+
+namespace cellwatch::session {
+
+const char* linkStateName(LinkState state) {
+    switch (state) {
+        case LinkState::Disconnected:
+            return "disconnected";
+        case LinkState::Connecting:
+            return "connecting";
+        case LinkState::Connected:
+            return "connected";
+        case LinkState::Replaying:
+            return "replaying";
+        case LinkState::Lost:
+            return "lost";
+        case LinkState::WaitingForAdapter:
+            return "waiting for the same adapter";
+    }
+    return "";
+}
+
+LiveSession::LiveSession(SessionParts parts, QObject* parent)
+    : QObject(parent),
+      parts_(std::move(parts)),
+      clocks_(parts_.ticks, parts_.wall),
+      recording_(parts_.chart, parts_.rows, parts_.view, clocks_, clocks_, parts_.chineseTitle),
+      alarms_(recording_, parts_.rows, clocks_, [this](const alarms::Alarm& a) { onAlarm(a); }),
+      decoder_(clocks_, alarms_.decoderHost()),
+      assembler_(clocks_, decoder_, parts_.flipReceiveLamp) {
+    Recording::Events& events = recording_.events();
+    events.rowAppended = [this](int row) {
+        if (journal_ != nullptr && journaling_) {
+            journal_->appendRow(parts_.rows, row);
+        }
+        publishRow(row);
+        emit rowAppended(row);
+    };
+    events.idleShown = [this] {
+        publishEvent(QStringLiteral("idle"));
+        emit idleShown();
+    };
+    // Whatever the journal still owes is written while the table holds it;
+    // the next rows go to a new file.
+    events.restarting = [this] {
+        if (journal_ != nullptr && journaling_) {
+            journal_->end();
+        }
+        emit restarting();
+    };
+    events.restarted = [this] {
+        if (journal_ != nullptr && journaling_) {
+            journal_->begin(clocks_.now(), sourceName());
+        }
+        publishEvent(QStringLiteral("restart"));
+        emit restarted();
+    };
+    alarms_.listen(recording_);  // after the handlers above: a row first, then its alarms
+    alarmClock_.setInterval(kAlarmClockMs);
+    connect(&alarmClock_, &QTimer::timeout, this, &LiveSession::tickAlarms);
+}
+
+LiveSession::~LiveSession() {
+    closeSource();
+    retired_.clear();
+    if (journal_ != nullptr) {
+        journal_->end();  // whatever it owes, while the table is there
+    }
+}
+
+SourceEvents LiveSession::sourceEvents() {
+    SourceEvents e;
+    e.received = [this](std::span<const std::uint8_t> bytes) { received(bytes); };
+    e.serviced = [this] { clocks_.release(); };
+    e.started = [this] {
+        clocks_.release();
+        beginRecording();
+        setState(source_ && source_->isReplay() ? LinkState::Replaying : LinkState::Connected);
+    };
+    e.lost = [this](const QString& why) { onLost(why); };
+    e.ended = [this] {
+        stop();
+        emit ended();
+    };
+    e.failed = [this](const QString& why) {
+        stop();
+        emit failed(why);
+    };
+    e.notice = [this](const QString& text) { emit notice(text); };
+    return e;
+}
+
+void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
+    const bool interrupted = state_ == LinkState::Lost || state_ == LinkState::WaitingForAdapter;
+    if (source_) {
+        closeSource();
+    }
+    clocks_.follow(source->ticks(), source->wall());
+    try {
+        source->open();
+    } catch (...) {
+        clocks_.follow(nullptr, nullptr);
+        throw;
+    }
+    source_ = std::move(source);
+    loss_ = LinkLoss::None;
+    if (!source_->beginsAtOpen()) {
+        if (journal_ != nullptr) {
+            journal_->end();
+        }
+        setState(LinkState::Connecting);  // the recording begins at the source's start
+        return;
+    }
+    if (continuing && interrupted) {
+        recording_.resume(interruptedTicks_);
+        alarms_.linkOpened();
+        alarmClock_.start();
+        setState(LinkState::Connected);
+        return;
+    }
+    beginRecording();
+    setState(source_->isReplay() ? LinkState::Replaying : LinkState::Connected);
+}
+
+void LiveSession::beginRecording() {
+    if (journal_ != nullptr) {
+        journal_->end();
+    }
+    recording_.resetAxes();
+    recording_.begin();
+    alarms_.connected();
+    alarmClock_.start();
+    journaling_ = journal_ != nullptr && source_ && !source_->isReplay();
+    if (journaling_) {
+        journal_->begin(clocks_.now(), sourceName());
+    }
+    const QDateTime begun = recording_.recordingStart();
+    const CaptureStart start{begun.toMSecsSinceEpoch(), begun.offsetFromUtc(),
+                             recording_.connectTicks()};
+    if (capture_ != nullptr) {
+        try {
+            capture_->writeStart(start);
+        } catch (const CaptureError& e) {
+            capture_ = nullptr;
+            emit captureFailed(QString::fromLocal8Bit(e.what()));
+        }
+    }
+    if (publisher_ != nullptr) {
+        publisher_->setStart(start);
+    }
+    emit recordingBegun();
+}
+
+void LiveSession::received(std::span<const std::uint8_t> bytes) {
+    clocks_.hold();
+    const bool recording = state_ == LinkState::Connected || state_ == LinkState::Replaying;
+    if (!recording) {
+        return;
+    }
+    alarms_.tick();  // what came due before these bytes
+    const std::int64_t wallMs = clocks_.now().toMSecsSinceEpoch();
+    if (publisher_ != nullptr) {
+        publisher_->raw(wallMs, clocks_.tickCount(), bytes);
+    }
+    if (capture_ != nullptr) {
+        try {
+            capture_->writeRecord(wallMs, clocks_.tickCount(), bytes);
+        } catch (const CaptureError& e) {
+            capture_ = nullptr;
+            emit captureFailed(QString::fromLocal8Bit(e.what()));
+        }
+    }
+}
+
+void LiveSession::tickAlarms() {
+    if (state_ == LinkState::Connected || state_ == LinkState::Replaying) {
+        alarms_.tick();
+    }
+}
+
+void LiveSession::onLost(const QString& why) {
+    if (state_ == LinkState::Disconnected || state_ == LinkState::Lost ||
+        state_ == LinkState::WaitingForAdapter) {
+        return;
+    }
+    clocks_.release();
+    loss_ = source_ ? source_->loss() : LinkLoss::None;
+    // The alarm first, while the recording and its journal are open: it is
+    // the journal's last line.
+    alarms_.linkLost(why);
+    alarmClock_.stop();
+    interruptedTicks_ = recording_.connectTicks();
+    publishEvent(QStringLiteral("lost"));
+    if (source_) {
+        source_->close();
+    }
+    clocks_.follow(nullptr, nullptr);
+    alarms_.disconnected();
+    recording_.end();
+    setState(LinkState::Lost);
+    emit lost(why);
+}
+
+void LiveSession::awaitSameAdapter() {
+    if (state_ == LinkState::Lost) {
+        setState(LinkState::WaitingForAdapter);
+    }
+}
+
+void LiveSession::giveUp() {
+    if (journal_ != nullptr) {
+        journal_->end();
+    }
+    journaling_ = false;
+    if (state_ == LinkState::Lost || state_ == LinkState::WaitingForAdapter) {
+        setState(LinkState::Disconnected);
+    }
+}
+
+void LiveSession::stop() {
+    const bool wasOpen = state_ != LinkState::Disconnected && state_ != LinkState::Lost &&
+                         state_ != LinkState::WaitingForAdapter;
+    closeSource();
+    alarmClock_.stop();
+    if (wasOpen) {
+        alarms_.disconnected();
+        recording_.end();
+    }
+    if (journal_ != nullptr) {
+        journal_->end();
+    }
+    journaling_ = false;
+    setState(LinkState::Disconnected);
+}
+
+void LiveSession::closeSource() {
+    if (source_) {
+        source_->close();
+        retired_.push_back(std::move(source_));
+        QMetaObject::invokeMethod(
+            this, [this] { retired_.clear(); }, Qt::QueuedConnection);
+    }
+    clocks_.release();
+    clocks_.follow(nullptr, nullptr);
+}
+
+void LiveSession::setJournal(Journal* journal) {
+    if (journal_ != nullptr && journal_ != journal) {
+        journal_->end();
+    }
+    journal_ = journal;
+    journaling_ = false;
+}
+
+void LiveSession::setPublisher(net::Publisher* publisher) {
+    publisher_ = publisher;
+}
+
+void LiveSession::setState(LinkState state) {
+    if (state != state_) {
+        state_ = state;
+        emit stateChanged(state);
+    }
+}
+
+void LiveSession::onAlarm(const alarms::Alarm& alarm) {
+    const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
+    const QString text = QString::fromStdString(alarm.text);
+    if (journal_ != nullptr && journaling_) {
+        journal_->appendComment(QStringLiteral("alarm %1: %2").arg(kind, text));
+    }
+    publishEvent(QStringLiteral("alarm"), kind, text);
+    emit alarmRaised(alarm);
+}
+
+void LiveSession::publishRow(int row) {
+    if (publisher_ == nullptr) {
+        return;
+    }
+    const RowStore& rows = parts_.rows;
+    // Each field as stored; 0 for one that is empty or no number.
+    const auto number = [&](int field) { return rows.number(row, field).value_or(0); };
+    net::RowValues values;
+    values.wall = clocks_.now();
+    values.time = rows.gridText(row, kFieldElapsed + 1);
+    values.battery = rows.gridText(row, kFieldBatteryType + 1);
+    values.state = rows.gridText(row, kFieldState + 1);
+    values.extC = number(kFieldExtTemperature);
+    values.intC = number(kFieldIntTemperature);
+    values.inputV = number(kFieldInputVoltage);
+    values.voltageV = number(kFieldVoltage);
+    values.currentA = number(kFieldCurrent);
+    values.capacityMah = number(kFieldCapacity);
+    values.powerW = number(kFieldPower);
+    for (int cell = 0; cell < kCellCount; ++cell) {
+        values.cellsV[static_cast<std::size_t>(cell)] = number(kFieldCell1 + cell);
+    }
+    publisher_->row(values);
+}
+
+void LiveSession::publishEvent(const QString& name, const QString& kind, const QString& text) {
+    if (publisher_ != nullptr) {
+        publisher_->event(clocks_.now(), name, kind, text);
+    }
+}
+
+}  // namespace cellwatch::session

@@ -1,0 +1,182 @@
+// A live session: the one engine under the window, cellwatch-log and a
+// network watcher. It owns the chain from bytes to a kept, alarmed,
+// published recording:
+//
+//   source -> receive path -> decoders -> alarms' tap -> recording
+//                                                     -> journal, capture,
+//                                                        publisher
+//
+// and says what happens through its signals, which each front end shows in
+// its own way (a window's readouts and band, the log's lines). A source is a
+// serial port, a capture replayed on its own clocks or a charger watched on
+// a broker (session_source.h); the session records on the source's clocks
+// when it has its own.
+//
+// Every alarm, `lost` included, goes to the journal as "# alarm KIND: TEXT"
+// after the row that raised it, then to the publisher, then to alarmRaised.
+// The time rules (finished, stalled) are looked at on every receive event
+// and on one alarm clock in between, the same for every front end.
+//
+// Connection states:
+//   Disconnected       nothing open
+//   Connecting         a source is open, its recording has not begun (a
+//                      watch waiting for the publisher's start)
+//   Connected          recording from a serial port or a watched charger
+//   Replaying          recording from a capture played on its clocks
+//   Lost               the source went away; the recording is kept and its
+//                      journal is still open for a reconnect to go on with
+//   WaitingForAdapter  lost, and waiting for the same adapter to come back
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "alarms/recording_alarms.h"
+#include "protocol/status_decoder.h"
+#include "readout/recording.h"
+#include "serial/receive_assembler.h"
+#include "session/session_clocks.h"
+#include "session/session_source.h"
+
+namespace cellwatch {
+class CaptureWriter;
+class Journal;
+class RowStore;
+namespace net {
+class Publisher;
+}
+}  // namespace cellwatch
+
+namespace cellwatch::session {
+
+enum class LinkState { Disconnected, Connecting, Connected, Replaying, Lost, WaitingForAdapter };
+
+// "disconnected", "connecting", ... (for logs and tests).
+const char* linkStateName(LinkState state);
+
+// What a session records into; they stay the caller's.
+struct SessionParts {
+    ChartSurface& chart;
+    RowStore& rows;
+    ReadoutView& view;
+    const TickClock& ticks;  // the program's own clocks (a test's)
+    const WallClock& wall;
+    // Whether the idle title of a chart reset is written in Chinese.
+    std::function<bool()> chineseTitle = [] { return false; };
+    // Flipped once per receive event (the window's receive lamp).
+    std::function<void()> flipReceiveLamp = {};
+};
+
+class LiveSession final : public QObject {
+    Q_OBJECT
+public:
+    // How often the time rules are looked at between receive events. They
+    // count seconds; a faster clock would only wake the program more often.
+    static constexpr int kAlarmClockMs = 1000;
+
+    explicit LiveSession(SessionParts parts, QObject* parent = nullptr);
+    ~LiveSession() override;
+
+    // --- what the session is made of -----------------------------------------
+    ReceiveAssembler& receivePath() { return assembler_; }
+    Recording& recording() { return recording_; }
+    const Recording& recording() const { return recording_; }
+    alarms::AlarmMonitor& alarmMonitor() { return alarms_.monitor(); }
+    // The clocks the recording reads (held during a receive event).
+    const SessionClocks& clocks() const { return clocks_; }
+    // What a source made for this session tells it.
+    SourceEvents sourceEvents();
+
+    // --- sources ----------------------------------------------------------------
+    // Opens `source` (throws what its open() throws; nothing changes then).
+    // A source that begins at open starts a new recording now, or, with
+    // `continuing`, goes on with the one a lost source interrupted, on its
+    // time base. Whatever was open before is stopped first.
+    void open(std::unique_ptr<SessionSource> source, bool continuing = false);
+    // Closes the source and ends the recording and its journal (Disconnect);
+    // table and chart stay.
+    void stop();
+    // After a loss: waits for the same adapter; the journal stays open.
+    void awaitSameAdapter();
+    // No longer waiting (or never to wait): the journal ends.
+    void giveUp();
+
+    LinkState state() const { return state_; }
+    SessionSource* source() const { return source_.get(); }
+    QString sourceName() const { return source_ ? source_->name() : QString(); }
+    // Why a serial source was lost; None otherwise.
+    LinkLoss lossReason() const { return loss_; }
+
+    // --- what the recording goes to ---------------------------------------------
+    // Each recording's rows and alarms; nullptr for none (a replay).
+    void setJournal(Journal* journal);
+    Journal* journal() const { return journal_; }
+    // Every received byte with its arrival, from the next recording on; a
+    // failed write stops the capture and is told by captureFailed().
+    void setCapture(CaptureWriter* capture) { capture_ = capture; }
+    CaptureWriter* capture() const { return capture_; }
+    // The start, every receive event, row and event.
+    void setPublisher(net::Publisher* publisher);
+    net::Publisher* publisher() const { return publisher_; }
+
+    // Looks at the time rules now (the alarm clock does it on its own).
+    void tickAlarms();
+    QTimer& alarmClock() { return alarmClock_; }
+
+signals:
+    void stateChanged(cellwatch::session::LinkState state);
+    // A row entered the table (grid row, 1 = the first).
+    void rowAppended(int row);
+    void idleShown();
+    // The pause rule is about to clear the table, and has cleared it.
+    void restarting();
+    void restarted();
+    // A recording began (a new Connect, a capture's or a publisher's start).
+    void recordingBegun();
+    // After its journal line and its publication.
+    void alarmRaised(const cellwatch::alarms::Alarm& alarm);
+    // The source is gone; the `lost` alarm was raised before this.
+    void lost(const QString& why);
+    // A replayed capture was played to its end; the session is disconnected.
+    void ended();
+    // A replayed capture could not be read on; the session is disconnected.
+    void failed(const QString& why);
+    void captureFailed(const QString& why);
+    void notice(const QString& text);
+
+private:
+    void beginRecording();
+    void setState(LinkState state);
+    void received(std::span<const std::uint8_t> bytes);
+    void onLost(const QString& why);
+    void onAlarm(const alarms::Alarm& alarm);
+    void publishRow(int row);
+    void publishEvent(const QString& name, const QString& kind = {}, const QString& text = {});
+    void closeSource();
+
+    SessionParts parts_;
+    SessionClocks clocks_;
+    Recording recording_;
+    alarms::RecordingAlarms alarms_;
+    StatusDecoder decoder_;
+    ReceiveAssembler assembler_;
+    std::unique_ptr<SessionSource> source_;
+    // Sources closed from inside their own signals go when the event loop
+    // next runs.
+    std::vector<std::unique_ptr<SessionSource>> retired_;
+    LinkState state_ = LinkState::Disconnected;
+    LinkLoss loss_ = LinkLoss::None;
+    std::uint32_t interruptedTicks_ = 0;
+    bool journaling_ = false;
+
+    Journal* journal_ = nullptr;
+    CaptureWriter* capture_ = nullptr;
+    net::Publisher* publisher_ = nullptr;
+    QTimer alarmClock_;
+};
+
+}  // namespace cellwatch::session

@@ -1,0 +1,68 @@
+// Where a live session's bytes come from: a serial port, a capture replayed
+// on its own clocks, or a charger watched on a broker. Each hands what it
+// receives to the session's receive path and tells the session what happens
+// to it through the SourceEvents it was made with.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "protocol/tick_clock.h"
+#include "readout/recording.h"
+#include "serial/serial_link.h"
+
+namespace cellwatch::session {
+
+// What a source tells its session. Set by the session before open().
+struct SourceEvents {
+    // Bytes of one receive event, before the receive path reads them, on
+    // the clocks as they stand at their arrival.
+    std::function<void(std::span<const std::uint8_t>)> received;
+    // The receive path has taken them.
+    std::function<void()> serviced;
+    // The source's own recording begins at this moment of its clocks (a
+    // capture's or a publisher's start; a serial port begins at open()).
+    std::function<void()> started;
+    // The source is gone for good (a pulled adapter, a lost publisher, a
+    // failed read); `why` in words.
+    std::function<void(const QString& why)> lost;
+    // A capture was played to its end.
+    std::function<void()> ended;
+    // A capture could not be read on; `why` in words.
+    std::function<void(const QString& why)> failed;
+    // Something worth a line that ends nothing ("no charger bench1 on
+    // 127.0.0.1:1883: waiting").
+    std::function<void(const QString& text)> notice;
+};
+
+class SessionSource {
+public:
+    virtual ~SessionSource() = default;
+
+    // What the source is, for titles and the journal ("/dev/ttyUSB0",
+    // "mqtt://host/bench1", "charge.cwcap").
+    virtual QString name() const = 0;
+    // Starts taking bytes; throws std::runtime_error with a one-line reason.
+    virtual void open() = 0;
+    // Stops; nothing more is told after this.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Whether the bytes arrive on clocks of their own (a capture's or a
+    // publisher's), which the session then records on.
+    virtual bool ownClocks() const { return false; }
+    virtual const TickClock* ticks() const { return nullptr; }
+    virtual const WallClock* wall() const { return nullptr; }
+    // Whether a recording begins when the source opens (a serial port), or
+    // when it tells started() (a replay, a watch).
+    virtual bool beginsAtOpen() const { return true; }
+    // Whether it plays a recording made before (a capture), rather than one
+    // going on now.
+    virtual bool isReplay() const { return false; }
+    // Why a serial port was lost (a pulled adapter, a failing one).
+    virtual LinkLoss loss() const { return LinkLoss::None; }
+};
+
+}  // namespace cellwatch::session

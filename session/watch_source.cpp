@@ -1,0 +1,90 @@
+#include "session/watch_source.h"
+
+namespace cellwatch::session {
+
+qint64 WatchSource::Clocks::extra() const {
+    if (!since.isValid()) {
+        return 0;
+    }
+    const qint64 quiet = since.elapsed();
+    return quiet > kQuietMs ? quiet : 0;
+}
+
+std::uint32_t WatchSource::Clocks::tickCount() const {
+    return ticks.tickCount() + static_cast<std::uint32_t>(extra());
+}
+
+QDateTime WatchSource::Clocks::now() const {
+    const QDateTime t = wall.now();
+    return t.isValid() ? t.addMSecs(extra()) : t;
+}
+
+WatchSource::WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttOptions options)
+    : events_(std::move(events)), client_([&options] {
+          options.reconnect = false;
+          return std::move(options);
+      }()) {
+    feed_ = std::make_unique<net::RemoteFeed>(client_, path, clocks_.ticks,
+                                              [this](const QDateTime& t) { clocks_.setWall(t); });
+    QObject::connect(feed_.get(), &net::RemoteFeed::started, feed_.get(), [this] {
+        if (open_) {
+            started_ = true;
+            absent_.stop();
+            events_.started();
+        }
+    });
+    QObject::connect(feed_.get(), &net::RemoteFeed::lost, feed_.get(), [this](const QString& why) {
+        if (open_) {
+            events_.lost(why);
+        }
+    });
+    QObject::connect(&client_, &net::MqttClient::lost, feed_.get(), [this](const QString& why) {
+        if (open_) {
+            events_.lost(why);
+        }
+    });
+    QObject::connect(&client_, &net::MqttClient::notice, feed_.get(),
+                     [this](const QString& text) { events_.notice(text); });
+    QObject::connect(feed_.get(), &net::RemoteFeed::problem, feed_.get(),
+                     [this](const QString& text) { events_.notice(text); });
+    absent_.setSingleShot(true);
+    absent_.setInterval(kAbsentNoticeMs);
+    QObject::connect(&absent_, &QTimer::timeout, feed_.get(), [this] {
+        if (!started_) {
+            const net::BrokerAddress& a = client_.options().address;
+            events_.notice(
+                QStringLiteral("no charger %1 on %2: waiting").arg(a.name, a.brokerText()));
+        }
+    });
+}
+
+WatchSource::~WatchSource() {
+    open_ = false;
+    client_.finish(std::nullopt, 0);
+}
+
+void WatchSource::startClient() {
+    if (!clientStarted_) {
+        clientStarted_ = true;
+        client_.start();
+    }
+}
+
+void WatchSource::open() {
+    open_ = true;
+    startClient();
+    absent_.start();
+}
+
+// Closing may happen inside the client's own callbacks (a message that
+// ends the watch): the connection ends once they are over.
+void WatchSource::close() {
+    if (open_) {
+        open_ = false;
+        absent_.stop();
+        QMetaObject::invokeMethod(
+            &client_, [this] { client_.finish(std::nullopt, 0); }, Qt::QueuedConnection);
+    }
+}
+
+}  // namespace cellwatch::session

@@ -1,0 +1,74 @@
+// A charger published on a broker, watched: its start and raw records are
+// played through the session's receive path on the publisher's clocks (see
+// net/remote_feed.h), so the session records what the publisher's own
+// recording saw. Between records the clocks go on with local time, so the
+// time rules (stalled, finished) run in the watcher as at the publisher.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <memory>
+
+#include "net/mqtt_client.h"
+#include "net/remote_feed.h"
+#include "session/session_source.h"
+
+namespace cellwatch::session {
+
+class WatchSource final : public SessionSource {
+public:
+    // How long a watch waits for the charger's start before it says that
+    // the broker has no such charger (and goes on waiting).
+    static constexpr int kAbsentNoticeMs = 5000;
+    // After this long without a record the clocks go on with local time.
+    static constexpr qint64 kQuietMs = 1000;
+
+    // Throws net::MqttError when the connection cannot be set up.
+    WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttOptions options);
+    ~WatchSource() override;
+
+    QString name() const override { return client_.options().address.text(); }
+    void open() override;
+    void close() override;
+    bool isOpen() const override { return open_; }
+    bool ownClocks() const override { return true; }
+    const TickClock* ticks() const override { return &clocks_; }
+    const WallClock* wall() const override { return &clocks_; }
+    bool beginsAtOpen() const override { return false; }
+
+    net::MqttClient& client() { return client_; }
+    // Starts connecting to the broker (open() does it if not done before).
+    void startClient();
+    net::RemoteFeed& feed() { return *feed_; }
+    QTimer& absentTimer() { return absent_; }
+
+private:
+    // The publisher's clocks as its last record set them, going on with
+    // local time once no record came for kQuietMs.
+    class Clocks final : public TickClock, public WallClock {
+    public:
+        std::uint32_t tickCount() const override;
+        QDateTime now() const override;
+        void setWall(const QDateTime& t) {
+            wall.set(t);
+            since.start();
+        }
+        ManualTickClock ticks;
+        ManualWallClock wall{QDateTime()};
+        QElapsedTimer since;
+
+    private:
+        qint64 extra() const;
+    };
+
+    SourceEvents events_;
+    Clocks clocks_;
+    net::MqttClient client_;
+    std::unique_ptr<net::RemoteFeed> feed_;
+    QTimer absent_;
+    bool open_ = false;
+    bool started_ = false;
+    bool clientStarted_ = false;
+};
+
+}  // namespace cellwatch::session
