@@ -106,10 +106,13 @@ bool isElapsedTime(std::string_view text) {
 }
 
 // Whether a last line without a line break holds all of its 22 texts whole.
-// A journal ends every row with a line break, so in a journal (its first
-// comment line names this program) such a line is always cut short.
-bool cutRowIsWhole(std::size_t fields, std::size_t headerFields, const QStringList& comments) {
-    if (!comments.isEmpty() && comments.first().startsWith(QLatin1String("cellwatch "))) {
+// A journal and cellwatch-log end every line with a line break, so in a
+// journal (its first comment line names this program) and in a tab-separated
+// file such a line is always cut short.
+bool cutRowIsWhole(std::size_t fields, std::size_t headerFields, char separator,
+                   const QStringList& comments) {
+    if (separator == '\t' ||
+        (!comments.isEmpty() && comments.first().startsWith(QLatin1String("cellwatch ")))) {
         return false;
     }
     return fields > kFields || (fields == kFields && fields >= headerFields);
@@ -137,6 +140,7 @@ struct RecordingFile::Data {
     QString fileName;
     FileBytes bytes;
     std::string_view text;
+    char separator = ',';  // or a tab, as the header line has it
     QStringList comments;
     QStringList headers;
     bool droppedCutRow = false;
@@ -204,6 +208,12 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
         if (kind == RecordCursor::Kind::Blank) {
             continue;
         }
+        if (!headerSeen && cursor.fieldCountWith('\t') > cursor.fieldCount()) {
+            // Tabs part the header line (or the first row) into more fields
+            // than commas do: cellwatch-log's lines. So are all lines then.
+            d->separator = '\t';
+            cursor.rereadWith(d->separator);
+        }
         const std::size_t fields = cursor.fieldCount();
         const std::string_view time = cursor.field(kFieldElapsed, scratch);
         if (!headerSeen) {
@@ -222,7 +232,8 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
                 continue;
             }
         }
-        if (!cursor.terminated() && !cutRowIsWhole(fields, headerFields, d->comments)) {
+        if (!cursor.terminated() &&
+            !cutRowIsWhole(fields, headerFields, d->separator, d->comments)) {
             d->droppedCutRow = true;
             break;
         }
@@ -335,7 +346,7 @@ QStringList RecordingFile::rowTexts(std::size_t row) const {
         return {};
     }
     const std::string_view text = d_->text;
-    RecordCursor cursor(text.data(), text.data() + text.size());
+    RecordCursor cursor(text.data(), text.data() + text.size(), d_->separator);
     cursor.seek(text.data() + d_->rowStarts[row]);
     cursor.next();
     std::string scratch;
@@ -355,7 +366,7 @@ bool RecordingFile::fillTable(RowStore& table, const LoadProgress& progress) con
     }
     const std::string_view text = d_->text;
     const std::size_t total = d_->rowStarts.size();
-    RecordCursor cursor(text.data(), text.data() + text.size());
+    RecordCursor cursor(text.data(), text.data() + text.size(), d_->separator);
     std::array<std::string, kFields> scratches;
     RowFields fields;
     for (std::size_t row = 0; row < total; ++row) {
