@@ -1,21 +1,32 @@
 #include "net/broker_address.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace cellwatch::net {
 namespace {
 
-// The address as it may be shown: a password put in it is hidden.
+// The address as it may be shown: a password put in it is hidden, in any
+// form ("USER:PASSWORD@", with '/', '@' or ':' in the password, ":PASSWORD@",
+// a query such as "?password=..."): everything from the first ':' after the
+// scheme to the last '@', and everything after a '?' or '#'. (A name or a
+// host holds no '@', '?' or '#'.)
 QString shown(const QString& text) {
     const qsizetype scheme = text.indexOf(QLatin1String("://"));
     const qsizetype start = scheme < 0 ? 0 : scheme + 3;
-    const qsizetype slash = text.indexOf(u'/', start);
-    const qsizetype at = text.lastIndexOf(u'@', slash < 0 ? -1 : slash);
-    const qsizetype colon = text.indexOf(u':', start);
-    if (at < start || colon < 0 || colon > at) {
-        return text;
+    QString out = text;
+    const qsizetype query = out.indexOf(QRegularExpression(QStringLiteral("[?#]")), start);
+    if (query >= 0) {
+        out = out.left(query + 1) + QStringLiteral("***");
     }
-    return text.left(colon + 1) + QStringLiteral("***") + text.mid(at);
+    const qsizetype at = out.lastIndexOf(u'@');
+    if (at >= start) {
+        const qsizetype colon = out.indexOf(u':', start);
+        if (colon >= 0 && colon < at) {
+            out = out.left(colon + 1) + QStringLiteral("***") + out.mid(at);
+        }
+    }
+    return out;
 }
 
 [[noreturn]] void refuse(const QString& text, const QString& why) {
@@ -94,6 +105,17 @@ BrokerAddress parseBrokerAddress(const QString& text, NamePart namePart) {
         }
     }
 
+    // A user and password ("alice:pa/ss@host"): the password may hold '/',
+    // so this is looked for before the authority is split off.
+    if (const qsizetype lastAt = rest.lastIndexOf(u'@'); lastAt >= 0) {
+        const qsizetype colon = rest.indexOf(u':');
+        const qsizetype firstSlash = rest.indexOf(u'/');
+        if (colon >= 0 && colon < lastAt && (firstSlash < 0 || colon < firstSlash)) {
+            refuse(text, QStringLiteral("a password never goes in the address (use a password "
+                                        "file or the prompt)"));
+        }
+    }
+
     // Authority up to the first '/', then the name.
     const qsizetype slash = rest.indexOf(u'/');
     QString authority = slash < 0 ? rest : rest.left(slash);
@@ -165,7 +187,8 @@ BrokerAddress parseBrokerAddress(const QString& text, NamePart namePart) {
         const bool digits = std::all_of(portText.begin(), portText.end(),
                                         [](QChar c) { return c >= u'0' && c <= u'9'; });
         if (!ok || !digits || port == 0 || port > 65535) {
-            refuse(text, QStringLiteral("the port %1 is no number from 1 to 65535").arg(portText));
+            // Not echoed: "USER:PASSWORD" without the '@' reads as host and port.
+            refuse(text, QStringLiteral("the port after ':' is no number from 1 to 65535"));
         }
         address.port = static_cast<std::uint16_t>(port);
     }
@@ -183,7 +206,7 @@ BrokerAddress parseBrokerAddress(const QString& text, NamePart namePart) {
     if (!isChargerName(path)) {
         refuse(text, QStringLiteral("the name %1 is not one level of letters, digits, '-', '_' "
                                     "and '.' (at most 64)")
-                         .arg(path));
+                         .arg(shown(QStringLiteral("//") + path).mid(2)));
     }
     address.name = path;
     return address;

@@ -4,7 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimeZone>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace cellwatch::net {
 namespace {
@@ -91,6 +94,21 @@ std::optional<RowValues> parseRowJson(const QByteArray& json) {
         row.cellsV[static_cast<std::size_t>(i)] = cells[i].toDouble();
     }
     return row;
+}
+
+bool isPlausibleRow(const RowValues& row) {
+    const auto finite = [](double v) { return std::isfinite(v); };
+    const double values[] = {row.extC,     row.intC,        row.inputV, row.voltageV,
+                             row.currentA, row.capacityMah, row.powerW};
+    if (!std::all_of(std::begin(values), std::end(values), finite) ||
+        !std::all_of(row.cellsV.begin(), row.cellsV.end(), finite)) {
+        return false;
+    }
+    if (row.extC > 100 || row.intC > 100 || row.inputV > 50 || row.voltageV > 50 ||
+        row.voltageV == 0) {
+        return false;
+    }
+    return std::none_of(row.cellsV.begin(), row.cellsV.end(), [](double v) { return v > 5; });
 }
 
 QByteArray eventJson(const QDateTime& wall, const QString& event, const QString& kind,

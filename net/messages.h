@@ -8,6 +8,33 @@
 //                          record header and its bytes
 //   cellwatch/NAME/row     one recorded row as JSON
 //   cellwatch/NAME/event   idle, restart, lost and alarms as JSON
+//
+// Signed messages. A charger published with a key (--key-file) signs every
+// message with it; a watcher given the same key takes nothing else. The
+// signature is a token of 32 characters: base64url, unpadded, of 24 bytes,
+// the message's sequence number (8 bytes, big-endian) and the first 16
+// bytes of HMAC-SHA256(key, "cw1" 0x00 TOPIC 0x00 SEQUENCE PAYLOAD), where
+// TOPIC is the whole topic ("cellwatch/bench1/raw") and PAYLOAD the
+// message as it is unsigned. The token goes
+//   - after status, start and raw: the payload, '~', the token (33 bytes
+//     more: "online~AAAB...");
+//   - into row and event, as the JSON object's last member "auth", so that
+//     they stay JSON for whoever reads them without the key:
+//     {"battery":...,"wall":"...","auth":"AAAB..."}.
+// The sequence number grows with every message of a publisher: the high 34
+// bits are the connection's epoch (seconds since 1970 when the publisher
+// connected, one more than the previous epoch at least), the low 30 bits the
+// message's index in that connection; the will ("offline") is signed in
+// advance with the last index, 2^30 - 1, so it comes after everything the
+// connection published and before everything of the next one.
+//
+// A watcher with the key takes a message only when it verifies and its
+// number is higher than that of the last message it took on the same topic
+// (a message recorded earlier and published again is refused); a start only
+// when it is newer than the last "offline"; raw records only when newer than
+// the start they belong to; and "offline" ends it only when it is newer than
+// that start. The publisher's clock must not go back across its restarts by
+// more than a run lasted.
 #pragma once
 
 #include <QByteArray>
@@ -23,6 +50,10 @@ namespace cellwatch::net {
 
 inline constexpr const char* kOnline = "online";
 inline constexpr const char* kOffline = "offline";
+
+// The largest message a client takes: a raw record (14-byte header, at most
+// 65535 bytes) and room for a token. Anything larger is dropped unread.
+inline constexpr qsizetype kMaxMessageBytes = 14 + 65535 + 64;
 
 // One recorded row: the table's texts for time, battery and state, the
 // rest as numbers.
@@ -50,6 +81,11 @@ QString isoWithOffset(const QDateTime& t);
 QByteArray rowJson(const RowValues& row);
 // A row as rowJson wrote it; nothing when it is not one.
 std::optional<RowValues> parseRowJson(const QByteArray& json);
+// Whether a row could come from a charger: the rule the recording applies
+// to every sample before it becomes a row (temperatures at most 100,
+// voltages at most 50, a battery voltage other than 0, cells at most 5 V,
+// every value a finite number).
+bool isPlausibleRow(const RowValues& row);
 
 // {"wall", "event"} for "idle", "restart" and "lost"; with "kind" and "text"
 // for "alarm".

@@ -15,56 +15,19 @@
 #include <mutex>
 #include <string>
 
+#include "net/client_errors.h"
 #include "serial/file_open.h"
 
 namespace cellwatch::net {
 namespace {
 
 constexpr int kMiscIntervalMs = 500;
-constexpr int kConnectTimeoutMs = 10000;
 constexpr int kMaxRetryMs = 30000;
 // Reads per readable notice at most, so that one busy broker cannot hold
 // the event loop.
 constexpr int kMaxReadsPerNotice = 1000;
-// A password file holds one line; anything much larger is no password file.
-constexpr std::size_t kLargestPasswordFile = 64 * 1024;
-
-// The library's words for `rc`, without a closing full stop.
-QString libraryError(int rc) {
-    QString text = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
-                                        : QString::fromUtf8(mosquitto_strerror(rc));
-    if (text.endsWith(u'.')) {
-        text.chop(1);
-    }
-    return text;
-}
 
 }  // namespace
-
-QString readPasswordFile(const QString& path) {
-    // Only a regular file, and never waited on: a FIFO or a device in its
-    // place is refused at once. A password file holds one line.
-    const FileContents contents =
-        readRegularFile(QFile::encodeName(path).toStdString(), kLargestPasswordFile);
-    if (!contents.ok()) {
-        throw MqttError(QStringLiteral("cannot read the password file %1: %2")
-                            .arg(path, QString::fromStdString(contents.why))
-                            .toStdString());
-    }
-    QByteArray line = QByteArray::fromStdString(contents.bytes);
-    const qsizetype end = line.indexOf('\n');
-    if (end >= 0) {
-        line.truncate(end);
-    }
-    if (line.endsWith('\r')) {
-        line.chop(1);
-    }
-    if (line.isEmpty()) {
-        throw MqttError(
-            QStringLiteral("the password file %1 holds no password").arg(path).toStdString());
-    }
-    return QString::fromUtf8(line);
-}
 
 int MqttClient::retryDelayMs(int failures) {
     const int shift = std::clamp(failures - 1, 0, 5);
@@ -72,7 +35,18 @@ int MqttClient::retryDelayMs(int failures) {
 }
 
 MqttClient::MqttClient(MqttOptions options, QObject* parent)
-    : QObject(parent), options_(std::move(options)) {
+    : QObject(parent),
+      options_(std::move(options)),
+      outbox_(options_.maxQueuedRawBytes),
+      oversized_([this](std::uint64_t since, std::uint64_t total) {
+          return QStringLiteral(
+                     "dropped %1 message(s) from the broker %2 larger than %3 bytes "
+                     "(%4 in all)")
+              .arg(since)
+              .arg(options_.address.brokerText())
+              .arg(options_.maxPayloadBytes)
+              .arg(total);
+      }) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { mosquitto_lib_init(); });
 
@@ -85,6 +59,8 @@ MqttClient::MqttClient(MqttOptions options, QObject* parent)
     mosquitto_disconnect_callback_set(mosq_, &MqttClient::onDisconnect);
     mosquitto_message_callback_set(mosq_, &MqttClient::onMessage);
     mosquitto_publish_callback_set(mosq_, &MqttClient::onPublish);
+    mosquitto_log_callback_set(mosq_, &MqttClient::onLog);
+    connect(&oversized_, &DropReport::report, this, &MqttClient::notice);
 
     const BrokerAddress& a = options_.address;
     if (!a.user.isEmpty()) {
@@ -109,6 +85,7 @@ MqttClient::MqttClient(MqttOptions options, QObject* parent)
                                     .toStdString());
             }
             ::close(fd);
+            checkCertificateFile(options_.caFile);
             rc = mosquitto_tls_set(mosq_, QFile::encodeName(options_.caFile).constData(), nullptr,
                                    nullptr, nullptr, nullptr);
         } else {
@@ -130,6 +107,11 @@ MqttClient::MqttClient(MqttOptions options, QObject* parent)
     connect(&miscTimer_, &QTimer::timeout, this, &MqttClient::misc);
     retryTimer_.setSingleShot(true);
     connect(&retryTimer_, &QTimer::timeout, this, &MqttClient::connectNow);
+    connectTimer_.setSingleShot(true);
+    connect(&connectTimer_, &QTimer::timeout, this, &MqttClient::timedOut);
+    moreTimer_.setSingleShot(true);
+    moreTimer_.setInterval(0);
+    connect(&moreTimer_, &QTimer::timeout, this, &MqttClient::readable);
 }
 
 MqttClient::~MqttClient() {
@@ -141,6 +123,7 @@ MqttClient::~MqttClient() {
 
 void MqttClient::start() {
     finished_ = false;
+    holding_ = options_.holdUntilFirstAnswer;
     miscTimer_.start();
     connectNow();
 }
@@ -150,7 +133,9 @@ void MqttClient::connectNow() {
         return;
     }
     attempting_ = true;
-    attemptClock_.start();
+    tcpUp_ = false;
+    writeWaits_ = false;
+    connectTimer_.start(options_.connectTimeoutMs);
     const int attempt = ++attempt_;
     if (!QHostAddress(options_.address.host).isNull()) {
         connectResolved();
@@ -174,11 +159,22 @@ void MqttClient::connectNow() {
 }
 
 void MqttClient::connectResolved() {
+    if (options_.willAtConnect) {
+        // A will of this attempt's own (signed for it); the library sends
+        // the one set last with the connect.
+        mosquitto_will_clear(mosq_);
+        if (const std::optional<MqttOptions::Will> will = options_.willAtConnect()) {
+            const QByteArray topic = will->topic.toUtf8();
+            mosquitto_will_set(mosq_, topic.constData(), static_cast<int>(will->payload.size()),
+                               will->payload.constData(), 1, will->retain);
+        }
+    }
+    tlsLog_.clear();
     const QByteArray host = options_.address.host.toUtf8();
     const int rc = mosquitto_connect_async(mosq_, host.constData(), options_.address.port,
                                            options_.keepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_CONN_PENDING) {
-        broken(libraryError(rc));
+        broken(failureText(rc));
         return;
     }
     watchSocket();
@@ -198,17 +194,25 @@ void MqttClient::watchSocket() {
         }
     }
     if (writeNotifier_) {
-        // Until the connection stands, a writable socket also ends the
-        // connect (and steps a TLS handshake).
-        writeNotifier_->setEnabled(attempting_ || mosquitto_want_write(mosq_));
+        // Until the socket is connected, a writable socket ends the connect.
+        // After that a write is tried once each time the broker speaks while
+        // the attempt lasts: a TLS handshake wants writes before the library
+        // can tell, and a broker that never answers would otherwise find
+        // the socket writable on every pass (a busy loop).
+        const bool write = attempting_ ? !tcpUp_ || (!writeWaits_ && mosquitto_want_write(mosq_))
+                                       : mosquitto_want_write(mosq_);
+        writeNotifier_->setEnabled(write);
     }
 }
 
 void MqttClient::readable() {
+    ++activations_;
+    messagesThisPass_ = 0;
+    writeWaits_ = false;
     for (int i = 0; i < kMaxReadsPerNotice && fd_ >= 0; ++i) {
         const int rc = mosquitto_loop_read(mosq_, 1);
         if (rc != MOSQ_ERR_SUCCESS) {
-            broken(libraryError(rc));
+            broken(failureText(rc));
             return;
         }
         if (fd_ != mosquitto_socket(mosq_)) {
@@ -218,37 +222,73 @@ void MqttClient::readable() {
         if (::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting <= 0) {
             break;
         }
+        if (messagesThisPass_ >= options_.maxMessagesPerPass) {
+            // This pass handed on its share: the rest after the event loop
+            // had its turn (a flood must not keep a window from painting).
+            moreTimer_.start();
+            break;
+        }
+    }
+    if (attempting_ && mosquitto_want_write(mosq_) && fd_ >= 0) {
+        // A TLS handshake steps on both directions.
+        if (const int rc = mosquitto_loop_write(mosq_, 1); rc != MOSQ_ERR_SUCCESS) {
+            broken(failureText(rc));
+            return;
+        }
     }
     watchSocket();
 }
 
 void MqttClient::writable() {
+    ++activations_;
     int rc = MOSQ_ERR_SUCCESS;
     if (attempting_) {
-        int error = 0;
-        socklen_t size = sizeof error;
-        if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error != 0) {
-            broken(QString::fromLocal8Bit(std::strerror(error)));
-            return;
+        if (!tcpUp_) {
+            int error = 0;
+            socklen_t size = sizeof error;
+            if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error != 0) {
+                broken(QString::fromLocal8Bit(std::strerror(error)));
+                return;
+            }
+            tcpUp_ = true;
         }
+        writeWaits_ = true;
         rc = mosquitto_loop_read(mosq_, 1);  // a TLS handshake steps on reads
     }
     if (rc == MOSQ_ERR_SUCCESS) {
         rc = mosquitto_loop_write(mosq_, 1);
     }
     if (rc != MOSQ_ERR_SUCCESS) {
-        broken(libraryError(rc));
+        broken(failureText(rc));
         return;
     }
     watchSocket();
 }
 
-void MqttClient::misc() {
-    if (!connected_ && !attempting_) {
+void MqttClient::timedOut() {
+    if (!attempting_) {
         return;
     }
-    if (attempting_ && attemptClock_.elapsed() > kConnectTimeoutMs) {
-        broken(QStringLiteral("no answer"));
+    const QString seconds = QString::number((options_.connectTimeoutMs + 999) / 1000);
+    broken(tcpUp_ ? QStringLiteral("the broker at %1 accepted the connection but did not answer "
+                                   "within %2 s")
+                        .arg(options_.address.brokerText(), seconds)
+                  : QStringLiteral("no answer within %1 s").arg(seconds));
+}
+
+QString MqttClient::failureText(int rc) {
+    if (rc != MOSQ_ERR_TLS) {
+        return libraryError(rc);
+    }
+    QString why = verifyFailure(mosq_, options_.address.host);
+    if (why.isEmpty() && !tlsLog_.isEmpty()) {
+        why = QStringLiteral("TLS failed: ") + tlsLog_;
+    }
+    return why.isEmpty() ? libraryError(rc) : why;
+}
+
+void MqttClient::misc() {
+    if (!connected_ && !attempting_) {
         return;
     }
     if (resolving_) {
@@ -270,7 +310,12 @@ void MqttClient::broken(const QString& why) {
     connected_ = false;
     attempting_ = false;
     resolving_ = false;
+    connectTimer_.stop();
+    moreTimer_.stop();
     unacked_ = 0;
+    outbox_.clear();
+    holding_ = false;
+    taking_ = true;
     readNotifier_.reset();
     writeNotifier_.reset();
     fd_ = -1;
@@ -301,22 +346,52 @@ void MqttClient::subscribe(const QStringList& topics) {
     }
 }
 
-bool MqttClient::publish(const QString& topic, const QByteArray& payload, int qos, bool retain) {
-    if (!connected_) {
+bool MqttClient::publish(const QString& topic, const QByteArray& payload, int qos, bool retain,
+                         bool droppable) {
+    if (!connected_ && !(holding_ && attempting_)) {
         return false;
     }
-    int mid = 0;
-    const int rc =
-        mosquitto_publish(mosq_, &mid, topic.toUtf8().constData(), static_cast<int>(payload.size()),
-                          payload.constData(), qos, retain);
-    if (rc != MOSQ_ERR_SUCCESS) {
-        return false;
-    }
-    if (qos > 0) {
-        ++unacked_;
-    }
-    watchSocket();
+    outbox_.push({topic, payload, qos, retain, droppable && qos > 0});
+    pump();
     return true;
+}
+
+void MqttClient::pump() {
+    if (!connected_) {
+        return;
+    }
+    bool sent = false;
+    while (unacked_ < kMaxInFlight && !outbox_.empty()) {
+        const Outbox::Message m = *outbox_.pop();
+        int mid = 0;
+        const int rc = mosquitto_publish(mosq_, &mid, m.topic.toUtf8().constData(),
+                                         static_cast<int>(m.payload.size()), m.payload.constData(),
+                                         m.qos, m.retain);
+        if (rc == MOSQ_ERR_SUCCESS && m.qos > 0) {
+            ++unacked_;
+        }
+        sent = true;
+    }
+    if (outbox_.dropped() > 0) {
+        rawDropped_ += outbox_.dropped();
+        if (taking_) {
+            taking_ = false;
+            emit notice(QStringLiteral("the broker %1 is not taking messages (%2 wait for its "
+                                       "acknowledgement); the oldest raw records give way")
+                            .arg(options_.address.brokerText())
+                            .arg(unacked_ + static_cast<int>(outbox_.size())));
+        }
+        outbox_.resetDropped();
+    } else if (!taking_ && outbox_.empty()) {
+        taking_ = true;
+        emit notice(QStringLiteral("the broker %1 takes messages again; %2 raw records were "
+                                   "dropped meanwhile")
+                        .arg(options_.address.brokerText())
+                        .arg(rawDropped_));
+    }
+    if (sent) {
+        watchSocket();
+    }
 }
 
 int MqttClient::backlog() const {
@@ -326,6 +401,9 @@ int MqttClient::backlog() const {
 void MqttClient::finish(const std::optional<std::pair<QString, QByteArray>>& last, int waitMs) {
     retryTimer_.stop();
     miscTimer_.stop();
+    connectTimer_.stop();
+    moreTimer_.stop();
+    oversized_.flush();
     if (connected_) {
         if (last) {
             publish(last->first, last->second, 1, true);
@@ -335,7 +413,7 @@ void MqttClient::finish(const std::optional<std::pair<QString, QByteArray>>& las
         fd_ = -1;
         QElapsedTimer waited;
         waited.start();
-        while (connected_ && unacked_ > 0 && waited.elapsed() < waitMs) {
+        while (connected_ && (unacked_ > 0 || !outbox_.empty()) && waited.elapsed() < waitMs) {
             if (mosquitto_loop(mosq_, 20, 1) != MOSQ_ERR_SUCCESS) {
                 break;
             }
@@ -347,6 +425,8 @@ void MqttClient::finish(const std::optional<std::pair<QString, QByteArray>>& las
     finished_ = true;
     connected_ = false;
     attempting_ = false;
+    holding_ = false;
+    outbox_.clear();
     readNotifier_.reset();
     writeNotifier_.reset();
     fd_ = -1;
@@ -363,7 +443,11 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
         client->broken(QString::fromUtf8(mosquitto_connack_string(rc)));
         return;
     }
+    if (client->finished_ || !client->attempting_) {
+        return;
+    }
     client->attempting_ = false;
+    client->connectTimer_.stop();
     client->connected_ = true;
     if (client->failures_ > 0 || client->everConnected_) {
         emit client->notice(QStringLiteral("connected to the broker %1")
@@ -374,7 +458,14 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
     for (const QString& t : client->topics_) {
         mosquitto_subscribe(client->mosq_, nullptr, t.toUtf8().constData(), 1);
     }
+    // What waited for the first answer goes after what the connection
+    // itself publishes first (the status and the start).
+    Outbox held(client->options_.maxQueuedRawBytes);
+    held.append(std::move(client->outbox_));
+    client->holding_ = false;
     emit client->connected();
+    client->outbox_.append(std::move(held));
+    client->pump();
 }
 
 void MqttClient::onDisconnect(mosquitto*, void* self, int rc) {
@@ -387,6 +478,11 @@ void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
     if (client->finished_ || m == nullptr || m->topic == nullptr) {
         return;
     }
+    if (m->payloadlen > client->options_.maxPayloadBytes) {
+        client->oversized_.count();  // never copied
+        return;
+    }
+    ++client->messagesThisPass_;
     emit client->message(
         QString::fromUtf8(m->topic),
         QByteArray(static_cast<const char*>(m->payload), m->payloadlen > 0 ? m->payloadlen : 0));
@@ -395,6 +491,22 @@ void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
 void MqttClient::onPublish(mosquitto*, void* self, int) {
     auto* client = static_cast<MqttClient*>(self);
     client->unacked_ = std::max(0, client->unacked_ - 1);
+    if (!client->finished_) {
+        client->pump();
+    }
+}
+
+void MqttClient::onLog(mosquitto*, void* self, int level, const char* text) {
+    auto* client = static_cast<MqttClient*>(self);
+    if (level == MOSQ_LOG_ERR && text != nullptr) {
+        QString line = QString::fromUtf8(text);
+        // "OpenSSL Error[0]: error:0A000086:SSL routines::certificate verify failed"
+        const qsizetype colon = line.lastIndexOf(u':');
+        if (line.startsWith(QLatin1String("OpenSSL")) && colon >= 0) {
+            line = line.mid(colon + 1).trimmed();
+        }
+        client->tlsLog_ = line;
+    }
 }
 
 }  // namespace cellwatch::net

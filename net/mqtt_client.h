@@ -9,7 +9,16 @@
 // notice() in one line. Without it, the first loss is final (lost()).
 //
 // Messages published while no connection stands are dropped, not queued:
-// whoever publishes keeps its own record.
+// whoever publishes keeps its own record (except, with holdUntilFirstAnswer,
+// those published before the first attempt ends). At most kMaxInFlight
+// messages wait for the broker's acknowledgement; the rest wait in an
+// outbox of bounded size, where the oldest raw records give way (counted,
+// and said once: the broker is not taking messages).
+//
+// A hostile or broken broker cannot hold the event loop: a connection that
+// is accepted but never answered times out; a message larger than
+// maxPayloadBytes is dropped unread (counted); at most maxMessagesPerPass
+// messages are handed on per pass of the event loop.
 #pragma once
 
 #include <QByteArray>
@@ -19,10 +28,15 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "net/broker_address.h"
+#include "net/drop_report.h"
+#include "net/messages.h"
+#include "net/outbox.h"
+#include "net/secret_files.h"
 
 struct mosquitto;
 struct mosquitto_message;
@@ -42,17 +56,20 @@ struct MqttOptions {
         bool retain = true;
     };
     std::optional<Will> will;
-};
+    // When set, asked for the will before every attempt (instead of `will`).
+    std::function<std::optional<Will>()> willAtConnect;
 
-// Cannot set up a client (bad CA file, out of memory); what() is one line.
-class MqttError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+    // An attempt that has no answer after this long is given up on.
+    int connectTimeoutMs = 10000;
+    // Messages larger than this are dropped unread.
+    qsizetype maxPayloadBytes = kMaxMessageBytes;
+    // Messages handed on per pass of the event loop at most.
+    int maxMessagesPerPass = 32;
+    // Bytes of raw records the outbox holds at most.
+    qsizetype maxQueuedRawBytes = 1024 * 1024;
+    // Messages published while the first attempt is under way wait for it.
+    bool holdUntilFirstAnswer = false;
 };
-
-// Reads the password from the first line of `path`. Throws MqttError naming
-// the file (never the password) when it cannot be read or is empty.
-QString readPasswordFile(const QString& path);
 
 class MqttClient final : public QObject {
     Q_OBJECT
@@ -69,7 +86,10 @@ public:
     void subscribe(const QStringList& topics);
 
     // Hands a message to the connection; false (and dropped) without one.
-    bool publish(const QString& topic, const QByteArray& payload, int qos, bool retain);
+    // A `droppable` one (a raw record) may give way to later ones while the
+    // broker does not acknowledge.
+    bool publish(const QString& topic, const QByteArray& payload, int qos, bool retain,
+                 bool droppable = false);
 
     // Publishes `last` (retained) if connected, waits at most `waitMs` for
     // it and anything queued to be acknowledged, then disconnects cleanly:
@@ -78,7 +98,20 @@ public:
 
     // Messages not yet written to the socket or acknowledged.
     int backlog() const;
+    // Of them, those waiting in the outbox, and its raw records' bytes.
+    std::size_t queued() const { return outbox_.size(); }
+    qsizetype queuedRawBytes() const { return outbox_.droppableBytes(); }
+    // Raw records that gave way while the broker did not acknowledge.
+    std::uint64_t rawDropped() const { return rawDropped_; }
+    // Whether the broker acknowledges what is published.
+    bool takingMessages() const { return taking_; }
+    // Messages dropped for being larger than maxPayloadBytes.
+    std::uint64_t oversizedDropped() const { return oversized_.total(); }
+    // How often the socket's notifiers fired: a count that stays small
+    // while nothing comes shows that the client does not spin.
+    std::uint64_t socketActivations() const { return activations_; }
 
+    static constexpr int kMaxInFlight = 16;
     const MqttOptions& options() const { return options_; }
 
     // Back-off of reconnection: the wait after `failures` failures in a row.
@@ -99,6 +132,7 @@ private:
     static void onDisconnect(mosquitto*, void* self, int rc);
     static void onMessage(mosquitto*, void* self, const mosquitto_message* m);
     static void onPublish(mosquitto*, void* self, int mid);
+    static void onLog(mosquitto*, void* self, int level, const char* text);
 
     void connectNow();
     // The host's name is known to resolve (or it is an address): connect.
@@ -107,6 +141,11 @@ private:
     void readable();
     void writable();
     void misc();
+    void timedOut();
+    // Hands waiting messages to the library while there is room in flight.
+    void pump();
+    // Why the library failed with `rc`, with what TLS said about it.
+    QString failureText(int rc);
     // The connection failed or ended (rc a library error code, or errno text).
     void broken(const QString& why);
 
@@ -117,6 +156,8 @@ private:
     std::unique_ptr<QSocketNotifier> writeNotifier_;
     QTimer miscTimer_;
     QTimer retryTimer_;
+    QTimer connectTimer_;
+    QTimer moreTimer_;  // reads on after a pass handed on its share
     QStringList topics_;
     bool connected_ = false;
     bool attempting_ = false;
@@ -126,7 +167,16 @@ private:
     int unacked_ = 0;
     int attempt_ = 0;
     bool resolving_ = false;
-    QElapsedTimer attemptClock_;
+    bool tcpUp_ = false;       // the attempt's socket is connected
+    bool writeWaits_ = false;  // while attempting: no write until the broker speaks
+    bool holding_ = false;     // publish() queues before the first answer
+    bool taking_ = true;
+    int messagesThisPass_ = 0;
+    std::uint64_t activations_ = 0;
+    std::uint64_t rawDropped_ = 0;
+    QString tlsLog_;  // the library's last TLS complaint
+    Outbox outbox_;
+    DropReport oversized_;
 };
 
 }  // namespace cellwatch::net

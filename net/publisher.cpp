@@ -38,6 +38,8 @@ QByteArray sensorConfig(const BrokerAddress& address, const QString& objectId, c
     o[QStringLiteral("state_topic")] = address.topic(QStringLiteral("row"));
     o[QStringLiteral("value_template")] = valueTemplate;
     o[QStringLiteral("availability_topic")] = address.topic(QStringLiteral("status"));
+    // A signed status is "online~TOKEN": the word before '~' counts.
+    o[QStringLiteral("availability_template")] = QStringLiteral("{{ value.split('~')[0] }}");
     o[QStringLiteral("payload_available")] = QLatin1String(kOnline);
     o[QStringLiteral("payload_not_available")] = QLatin1String(kOffline);
     if (unit != nullptr) {
@@ -77,14 +79,26 @@ std::vector<std::pair<QString, QByteArray>> discoveryConfigs(const BrokerAddress
 }
 
 MqttOptions Publisher::withWill(MqttOptions options) {
-    options.will = MqttOptions::Will{options.address.topic(QStringLiteral("status")),
-                                     QByteArray(kOffline), true};
+    const QString status = options.address.topic(QStringLiteral("status"));
+    options.will = MqttOptions::Will{status, QByteArray(kOffline), true};
+    if (auth_) {
+        // Each connection signs its will in advance, with the number that
+        // follows everything the connection publishes.
+        options.willAtConnect = [this, status]() -> std::optional<MqttOptions::Will> {
+            sequence_.beginConnection(QDateTime::currentSecsSinceEpoch());
+            return MqttOptions::Will{
+                status, auth_->sign(status, QByteArray(kOffline), sequence_.will()), true};
+        };
+    }
     options.reconnect = true;
     return options;
 }
 
-Publisher::Publisher(MqttOptions options, bool discovery, QObject* parent)
-    : QObject(parent), client_(withWill(std::move(options))), discovery_(discovery) {
+Publisher::Publisher(MqttOptions options, bool discovery, QByteArray key, QObject* parent)
+    : QObject(parent),
+      auth_(key.isEmpty() ? std::nullopt : std::optional<MessageAuth>(std::move(key))),
+      client_(withWill(std::move(options))),
+      discovery_(discovery) {
     connect(&client_, &MqttClient::connected, this, &Publisher::online);
     connect(&client_, &MqttClient::notice, this, &Publisher::notice);
 }
@@ -101,8 +115,13 @@ void Publisher::online() {
     }
 }
 
-void Publisher::put(const QString& leaf, const QByteArray& payload, bool retain) {
-    if (client_.publish(client_.options().address.topic(leaf), payload, 1, retain)) {
+QByteArray Publisher::seal(const QString& topic, const QByteArray& payload) {
+    return auth_ ? auth_->sign(topic, payload, sequence_.next()) : payload;
+}
+
+void Publisher::put(const QString& leaf, const QByteArray& payload, bool retain, bool droppable) {
+    const QString topic = client_.options().address.topic(leaf);
+    if (client_.publish(topic, seal(topic, payload), 1, retain, droppable)) {
         ++published_;
     } else {
         ++dropped_;
@@ -117,7 +136,7 @@ void Publisher::setStart(const CaptureStart& start) {
 void Publisher::raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes) {
     do {
         const std::size_t n = std::min(bytes.size(), kCaptureMaxRecordBytes);
-        put(QStringLiteral("raw"), recordBytes(wallMs, ticks, bytes.first(n)));
+        put(QStringLiteral("raw"), recordBytes(wallMs, ticks, bytes.first(n)), false, true);
         bytes = bytes.subspan(n);
     } while (!bytes.empty());
 }
@@ -132,8 +151,8 @@ void Publisher::event(const QDateTime& wall, const QString& name, const QString&
 }
 
 void Publisher::finish() {
-    client_.finish(std::make_pair(client_.options().address.topic(QStringLiteral("status")),
-                                  QByteArray(kOffline)));
+    const QString status = client_.options().address.topic(QStringLiteral("status"));
+    client_.finish(std::make_pair(status, seal(status, QByteArray(kOffline))));
 }
 
 }  // namespace cellwatch::net

@@ -3,12 +3,18 @@
 //
 // Publishing never waits: while the broker is away everything is dropped
 // (the recording's own files keep it) and the client reconnects by itself;
-// once it is back, status and start are published again.
+// once it is back, status and start are published again. Raw records are
+// what gives way first when the broker does not keep up.
+//
+// With a key every message is signed (see messages.h), the will included:
+// a watcher holding the same key takes nothing that anyone else publishes
+// under the charger's topics.
 #pragma once
 
 #include <QObject>
 #include <optional>
 
+#include "net/message_auth.h"
 #include "net/messages.h"
 #include "net/mqtt_client.h"
 
@@ -20,8 +26,9 @@ std::vector<std::pair<QString, QByteArray>> discoveryConfigs(const BrokerAddress
 class Publisher final : public QObject {
     Q_OBJECT
 public:
-    // `options.address` names the charger; its will is set here.
-    Publisher(MqttOptions options, bool discovery, QObject* parent = nullptr);
+    // `options.address` names the charger; its will is set here. With a
+    // `key` (empty: none) every message is signed with it.
+    Publisher(MqttOptions options, bool discovery, QByteArray key = {}, QObject* parent = nullptr);
 
     void start() { client_.start(); }
 
@@ -48,10 +55,15 @@ signals:
     void notice(const QString& text);
 
 private:
-    static MqttOptions withWill(MqttOptions options);
+    MqttOptions withWill(MqttOptions options);
     void online();
-    void put(const QString& leaf, const QByteArray& payload, bool retain = false);
+    void put(const QString& leaf, const QByteArray& payload, bool retain = false,
+             bool droppable = false);
+    // `payload` as it goes out on `topic`: signed when there is a key.
+    QByteArray seal(const QString& topic, const QByteArray& payload);
 
+    std::optional<MessageAuth> auth_;
+    SignSequence sequence_;
     MqttClient client_;
     bool discovery_;
     std::optional<CaptureStart> start_;

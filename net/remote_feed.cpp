@@ -15,12 +15,25 @@ RemoteFeed::RemoteFeed(MqttClient& client, ReceiveAssembler& assembler, ManualTi
       client_(client),
       assembler_(assembler),
       ticks_(ticks),
-      setWall_(std::move(setWall)) {
+      setWall_(std::move(setWall)),
+      unverified_([this](std::uint64_t since, std::uint64_t total) {
+          return QStringLiteral(
+                     "dropped %1 message(s) under %2 that are not signed with the "
+                     "charger's key or were published before (%3 in all)")
+              .arg(since)
+              .arg(client_.options().address.topic(QStringLiteral("")))
+              .arg(total);
+      }) {
+    connect(&unverified_, &DropReport::report, this, &RemoteFeed::problem);
     connect(&client_, &MqttClient::message, this, &RemoteFeed::take);
     connect(&client_, &MqttClient::disconnected, this, [this](const QString& why) {
         loseOnce(QStringLiteral("the broker went away: ") + why);
     });
     client_.subscribe(topics(client_.options().address));
+}
+
+void RemoteFeed::setKey(const QByteArray& key) {
+    auth_.emplace(key);
 }
 
 void RemoteFeed::loseOnce(const QString& why) {
@@ -32,67 +45,108 @@ void RemoteFeed::loseOnce(const QString& why) {
     emit lost(why);
 }
 
-void RemoteFeed::take(const QString& topic, const QByteArray& payload) {
+std::optional<QByteArray> RemoteFeed::open(const QString& topic, const QString& leaf,
+                                           const QByteArray& wire, std::uint64_t& sequence) {
+    std::optional<MessageAuth::Verified> verified = auth_->verify(topic, wire);
+    const auto last = lastSequence_.constFind(leaf);
+    if (!verified || (last != lastSequence_.cend() && verified->sequence <= *last)) {
+        unverified_.count();
+        return std::nullopt;
+    }
+    lastSequence_.insert(leaf, verified->sequence);
+    sequence = verified->sequence;
+    return std::move(verified->payload);
+}
+
+void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
     if (lost_) {
         return;
     }
     const QString leaf = topic.section(u'/', -1);
+    if (leaf != QLatin1String("status") && leaf != QLatin1String("start") &&
+        leaf != QLatin1String("raw")) {
+        return;
+    }
+    std::uint64_t sequence = 0;
+    std::optional<QByteArray> payload;
+    if (auth_) {
+        payload = open(topic, leaf, wire, sequence);
+        if (!payload) {
+            return;
+        }
+    } else {
+        payload = wire;
+    }
     if (leaf == QLatin1String("status")) {
-        if (payload == kOnline) {
-            online_ = true;
-        } else if (payload == kOffline) {
-            online_ = false;
-            if (running_) {
-                loseOnce(QStringLiteral("the charger went offline"));
-            }
+        takeStatus(*payload, sequence);
+    } else if (leaf == QLatin1String("start")) {
+        takeStart(*payload, sequence);
+    } else {
+        takeRaw(*payload, sequence);
+    }
+}
+
+void RemoteFeed::takeStatus(const QByteArray& payload, std::uint64_t sequence) {
+    if (payload == kOnline) {
+        online_ = true;
+    } else if (payload == kOffline) {
+        online_ = false;
+        offlineSequence_ = std::max(offlineSequence_, sequence);
+        // Signed: an "offline" of an earlier connection (a will the broker
+        // gives out late, or one published again) is not this start's end.
+        if (running_ && (!auth_ || sequence > startSequence_)) {
+            loseOnce(QStringLiteral("the charger went offline"));
         }
+    }
+}
+
+void RemoteFeed::takeStart(const QByteArray& payload, std::uint64_t sequence) {
+    const std::optional<CaptureStart> start = parseStart(payload);
+    if (!start) {
+        emit problem(QStringLiteral("skipped a start message that is no capture header"));
         return;
     }
-    if (leaf == QLatin1String("start")) {
-        const std::optional<CaptureStart> start = parseStart(payload);
-        if (!start) {
-            emit problem(QStringLiteral("skipped a start message that is no capture header"));
-            return;
+    // Signed, the numbers tell which came last: a start older than the last
+    // "offline" is left over from an earlier run, whatever the status now.
+    if (auth_ ? sequence < offlineSequence_ : !online_) {
+        return;  // left over from an earlier run
+    }
+    if (running_) {
+        if (start->wallMs != start_->wallMs || start->ticks != start_->ticks ||
+            start->utcOffsetSeconds != start_->utcOffsetSeconds) {
+            loseOnce(QStringLiteral("the charger's connection began anew"));
         }
-        if (!online_) {
-            return;  // left over from an earlier run
-        }
-        if (running_) {
-            if (start->wallMs != start_->wallMs || start->ticks != start_->ticks ||
-                start->utcOffsetSeconds != start_->utcOffsetSeconds) {
-                loseOnce(QStringLiteral("the charger's connection began anew"));
-            }
-            return;  // published again after the publisher reconnected
-        }
-        start_ = start;
-        running_ = true;
-        ticks_.set(start->ticks);
-        setWall_(QDateTime::fromMSecsSinceEpoch(start->wallMs, QTimeZone(start->utcOffsetSeconds)));
-        emit started(*start);
+        startSequence_ = sequence;
+        return;  // published again after the publisher reconnected
+    }
+    start_ = start;
+    startSequence_ = sequence;
+    running_ = true;
+    ticks_.set(start->ticks);
+    setWall_(QDateTime::fromMSecsSinceEpoch(start->wallMs, QTimeZone(start->utcOffsetSeconds)));
+    emit started(*start);
+}
+
+void RemoteFeed::takeRaw(const QByteArray& payload, std::uint64_t sequence) {
+    if (!running_ || (auth_ && sequence < startSequence_)) {
         return;
     }
-    if (leaf == QLatin1String("raw")) {
-        if (!running_) {
-            return;
-        }
-        if (!parseRecord(payload, record_)) {
-            emit problem(
-                QStringLiteral("skipped a raw record of %1 bytes that is no capture record")
-                    .arg(payload.size()));
-            return;
-        }
-        const QDateTime wall =
-            QDateTime::fromMSecsSinceEpoch(record_.wallMs, QTimeZone(start_->utcOffsetSeconds));
-        if (!wall.isValid()) {
-            emit problem(QStringLiteral("skipped a raw record whose time is no date"));
-            return;
-        }
-        ticks_.set(record_.ticks);
-        setWall_(wall);
-        port_.feed(record_.bytes);
-        assembler_.serviceReceived(port_);
-        ++played_;
+    if (!parseRecord(payload, record_)) {
+        emit problem(QStringLiteral("skipped a raw record of %1 bytes that is no capture record")
+                         .arg(payload.size()));
+        return;
     }
+    const QDateTime wall =
+        QDateTime::fromMSecsSinceEpoch(record_.wallMs, QTimeZone(start_->utcOffsetSeconds));
+    if (!wall.isValid()) {
+        emit problem(QStringLiteral("skipped a raw record whose time is no date"));
+        return;
+    }
+    ticks_.set(record_.ticks);
+    setWall_(wall);
+    port_.feed(record_.bytes);
+    assembler_.serviceReceived(port_);
+    ++played_;
 }
 
 }  // namespace cellwatch::net

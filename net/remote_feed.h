@@ -7,13 +7,21 @@
 // (a start left over from an earlier run, with the status "offline", is
 // not played). From then on "offline", a different start (a new
 // connection to the charger) or the loss of the broker is the link lost.
+//
+// With the charger's key (setKey), only messages signed with it count, and
+// only newer ones than those taken before (see messages.h): a status, start
+// or record that anyone else publishes, or one published again, is dropped
+// and counted, in one line now and then (problem()).
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <functional>
 #include <optional>
 
 #include "net/broker_address.h"
+#include "net/drop_report.h"
+#include "net/message_auth.h"
 #include "net/messages.h"
 #include "net/mqtt_client.h"
 #include "protocol/tick_clock.h"
@@ -32,8 +40,16 @@ public:
     RemoteFeed(MqttClient& client, ReceiveAssembler& assembler, ManualTickClock& ticks,
                WallSetter setWall, QObject* parent = nullptr);
 
+    // Takes only what is signed with `key` from now on.
+    void setKey(const QByteArray& key);
     bool running() const { return running_; }
     std::uint64_t recordsPlayed() const { return played_; }
+    // Messages dropped for not being signed with the key (or being old).
+    std::uint64_t unverifiedDropped() const { return unverified_.total(); }
+    // How often the dropped ones are said at most (problem()).
+    void setDropReportInterval(int ms) { unverified_.setInterval(ms); }
+    // Says the dropped ones not said yet.
+    void flushDropReport() { unverified_.flush(); }
     // A charger's topics, in the order they are subscribed.
     static QStringList topics(const BrokerAddress& address);
 
@@ -46,7 +62,14 @@ signals:
     void problem(const QString& why);
 
 private:
-    void take(const QString& topic, const QByteArray& payload);
+    void take(const QString& topic, const QByteArray& wire);
+    // A signed message's payload when it verifies and is newer than the
+    // last one taken on its topic; `sequence` set to its number.
+    std::optional<QByteArray> open(const QString& topic, const QString& leaf,
+                                   const QByteArray& wire, std::uint64_t& sequence);
+    void takeStatus(const QByteArray& payload, std::uint64_t sequence);
+    void takeStart(const QByteArray& payload, std::uint64_t sequence);
+    void takeRaw(const QByteArray& payload, std::uint64_t sequence);
     void loseOnce(const QString& why);
 
     MqttClient& client_;
@@ -60,6 +83,13 @@ private:
     std::optional<CaptureStart> start_;
     CaptureRecord record_;
     std::uint64_t played_ = 0;
+
+    // With a key.
+    std::optional<MessageAuth> auth_;
+    QHash<QString, std::uint64_t> lastSequence_;  // of each leaf
+    std::uint64_t startSequence_ = 0;             // of the start played
+    std::uint64_t offlineSequence_ = 0;           // of the last "offline"
+    DropReport unverified_;
 };
 
 }  // namespace cellwatch::net

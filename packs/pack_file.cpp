@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <algorithm>
 #include <cstddef>
 
 #include "serial/file_open.h"
@@ -20,8 +21,20 @@ constexpr std::size_t kLargestFile = 1 << 20;
 
 }  // namespace
 
+QString cutToLength(const QString& text, qsizetype limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    qsizetype end = std::max<qsizetype>(limit, 0);
+    if (end > 0 && text[end - 1].isHighSurrogate() && text[end].isLowSurrogate()) {
+        --end;
+    }
+    return text.left(end);
+}
+
 QString normalizedPackName(const QString& name) {
-    return name.simplified();
+    // Trimmed again: the cut may end on a blank.
+    return cutToLength(name.simplified(), kPackNameLimit).trimmed();
 }
 
 QString packFilePath(const QString& journalPath) {
@@ -59,12 +72,12 @@ PackInfo readPackInfo(const QString& journalPath, QString* problem) {
     const QJsonObject object = document.object();
     PackInfo info;
     info.pack = normalizedPackName(object.value(kPackKey).toString());
-    info.note = object.value(kNoteKey).toString();
+    info.note = cutToLength(object.value(kNoteKey).toString(), kPackNoteLimit);
     return info;
 }
 
 bool writePackInfo(const QString& journalPath, const PackInfo& given, QString* error) {
-    PackInfo info{normalizedPackName(given.pack), given.note};
+    PackInfo info{normalizedPackName(given.pack), cutToLength(given.note, kPackNoteLimit)};
     if (info.isEmpty()) {
         const bool removed = removePackInfo(journalPath);
         if (!removed && error) {

@@ -12,11 +12,23 @@
 //
 // Pack names are trimmed when read and written and then compare exactly
 // (letter case counts: "Pack A" and "pack a" are two packs).
+//
+// A name holds at most kPackNameLimit characters and a note kPackNoteLimit
+// (UTF-16 code units, never cutting a character in two): longer ones are cut
+// there when read from a file, when written and in the pack dialog, so a
+// file made by hand cannot bring a megabyte of note into a window.
 #pragma once
 
 #include <QString>
 
 namespace cellwatch {
+
+inline constexpr qsizetype kPackNameLimit = 80;
+inline constexpr qsizetype kPackNoteLimit = 2000;
+
+// `text` cut to `limit` UTF-16 code units at most, a surrogate pair never
+// split (the cut then comes before it).
+QString cutToLength(const QString& text, qsizetype limit);
 
 struct PackInfo {
     QString pack;  // trimmed; empty: no pack
@@ -26,8 +38,8 @@ struct PackInfo {
     friend bool operator==(const PackInfo&, const PackInfo&) = default;
 };
 
-// A pack name as it is kept and compared: with its outer blanks removed and
-// line breaks and tabs inside as single blanks.
+// A pack name as it is kept and compared: with its outer blanks removed,
+// line breaks and tabs inside as single blanks, and cut to kPackNameLimit.
 QString normalizedPackName(const QString& name);
 
 // The pack file of a journal (beside it; the same name, ".pack.json" in

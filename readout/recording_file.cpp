@@ -16,6 +16,7 @@
 #include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "readout/record_cursor.h"
 #include "readout/row_store.h"
 #include "serial/file_open.h"
 
@@ -27,165 +28,10 @@ constexpr double kSecondsPerDay = 86'400.0;
 constexpr std::size_t kFields = kSampleFieldCount;  // the texts of one row
 constexpr std::size_t kDamagedLinesKept = 10;
 
-// Longer lines are no rows of a recording (a row is about 150 bytes).
-constexpr std::size_t kMaxLineBytes = 64 * 1024;
-// The shortest row: 22 empty texts, their 21 commas and a line break.
+// The shortest row: 22 empty texts, their 21 separators and a line break.
 constexpr std::size_t kShortestRowBytes = kFields;
 // Larger files are no recordings (a million rows are about 100 MB).
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
-
-// Walks a CSV text line by line. A recording's texts never hold a line
-// break, so every line is a record of its own: a damaged line (a stray
-// quote, a lost line break) costs that line only.
-class CsvCursor {
-public:
-    enum class Kind { End, Comment, Blank, Record };
-
-    CsvCursor(const char* begin, const char* end) : p_(begin), end_(end) {}
-
-    void seek(const char* at) { p_ = at; }
-    const char* position() const { return p_; }
-    // The line the last record started on, 1 = the first.
-    std::size_t line() const { return recordLine_; }
-
-    Kind next() {
-        recordLine_ = line_;
-        recordStart_ = p_;
-        if (p_ == end_) {
-            return Kind::End;
-        }
-        const void* found = std::memchr(p_, '\n', static_cast<std::size_t>(end_ - p_));
-        lineEnd_ = found != nullptr ? static_cast<const char*>(found) : end_;
-        terminated_ = found != nullptr;
-        const char* const after = terminated_ ? lineEnd_ + 1 : end_;
-        ++line_;
-        tooLong_ = false;
-        brokenField_ = kNone;
-        if (*p_ == '#') {
-            comment_ = std::string_view(p_ + 1, static_cast<std::size_t>(lineEnd_ - p_ - 1));
-            if (!comment_.empty() && comment_.back() == '\r') {
-                comment_.remove_suffix(1);
-            }
-            p_ = after;
-            return Kind::Comment;
-        }
-        fields_.clear();
-        if (static_cast<std::size_t>(lineEnd_ - p_) > kMaxLineBytes) {
-            tooLong_ = true;
-            p_ = after;
-            return Kind::Record;
-        }
-        for (;;) {
-            readField();
-            if (p_ == lineEnd_) {
-                break;
-            }
-            ++p_;  // the comma
-        }
-        p_ = after;
-        const bool blank = fields_.size() == 1 && fields_[0].begin == fields_[0].end &&
-                           !fields_[0].quoted && terminated_;
-        return blank ? Kind::Blank : Kind::Record;
-    }
-
-    std::string_view comment() const { return comment_; }
-    std::size_t fieldCount() const { return fields_.size(); }
-    bool terminated() const { return terminated_; }
-    // The line is longer than any row, or a quote in one of its first
-    // `fields` fields never closes.
-    bool broken(std::size_t fields) const { return tooLong_ || brokenField_ < fields; }
-    const char* recordStart() const { return recordStart_; }
-
-    // A field's text, quotes removed and doubled quotes undone (in scratch).
-    std::string_view field(std::size_t i, std::string& scratch) const {
-        if (i >= fields_.size()) {
-            return {};
-        }
-        const Span& s = fields_[i];
-        const std::string_view raw(s.begin, static_cast<std::size_t>(s.end - s.begin));
-        if (!s.escaped) {
-            return raw;
-        }
-        scratch.clear();
-        for (std::size_t k = 0; k < raw.size(); ++k) {
-            scratch += raw[k];
-            if (raw[k] == '"') {
-                ++k;  // the second of a doubled quote
-            }
-        }
-        return scratch;
-    }
-
-private:
-    struct Span {
-        const char* begin;
-        const char* end;
-        bool quoted;
-        bool escaped;  // holds doubled quotes
-    };
-
-    // The end of a field's text at the end of the line: without a CR.
-    const char* trimmed(const char* fieldEnd, const char* start) const {
-        return fieldEnd == lineEnd_ && fieldEnd != start && fieldEnd[-1] == '\r' ? fieldEnd - 1
-                                                                                 : fieldEnd;
-    }
-
-    // Reads one field and leaves p_ at the comma or the line's end.
-    void readField() {
-        const char* start = p_;
-        if (p_ != lineEnd_ && *p_ == '"') {
-            Span s{p_ + 1, lineEnd_, true, false};
-            for (const char* q = p_ + 1; q != lineEnd_; ++q) {
-                if (*q == '"') {
-                    if (q + 1 != lineEnd_ && q[1] == '"') {
-                        s.escaped = true;
-                        ++q;
-                        continue;
-                    }
-                    s.end = q;
-                    break;
-                }
-            }
-            if (s.end == lineEnd_) {  // the quote never closes on this line
-                s.end = trimmed(lineEnd_, s.begin);
-                brokenField_ = fields_.size();
-                fields_.push_back(s);
-                p_ = lineEnd_;
-                return;
-            }
-            const char* after = s.end + 1;
-            if (after != lineEnd_ && *after == '\r' && after + 1 == lineEnd_) {
-                ++after;
-            }
-            if (after == lineEnd_ || *after == ',') {
-                fields_.push_back(s);
-                p_ = after;
-                return;
-            }
-            // Text after the closing quote: not proper CSV; the field is
-            // taken as it stands, from its opening quote on.
-        }
-        const char* q = start;
-        while (q != lineEnd_ && *q != ',') {
-            ++q;
-        }
-        fields_.push_back(Span{start, trimmed(q, start), false, false});
-        p_ = q;
-    }
-
-    const char* p_;
-    const char* end_;
-    const char* lineEnd_ = nullptr;
-    const char* recordStart_ = nullptr;
-    std::size_t line_ = 1;
-    std::size_t recordLine_ = 1;
-    std::vector<Span> fields_;
-    std::string_view comment_;
-    bool terminated_ = false;
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    bool tooLong_ = false;
-    std::size_t brokenField_ = kNone;
-};
 
 // The bytes of a regular file, read into memory (not mapped: a file cut
 // short on its drive while it is read would fault a mapping). A file that
@@ -260,16 +106,19 @@ bool isElapsedTime(std::string_view text) {
 }
 
 // Whether a last line without a line break holds all of its 22 texts whole.
-// A journal ends every row with a line break, so in a journal (its first
-// comment line names this program) such a line is always cut short.
-bool cutRowIsWhole(std::size_t fields, std::size_t headerFields, const QStringList& comments) {
-    if (!comments.isEmpty() && comments.first().startsWith(QLatin1String("cellwatch "))) {
+// A journal and cellwatch-log end every line with a line break, so in a
+// journal (its first comment line names this program) and in a tab-separated
+// file such a line is always cut short.
+bool cutRowIsWhole(std::size_t fields, std::size_t headerFields, char separator,
+                   const QStringList& comments) {
+    if (separator == '\t' ||
+        (!comments.isEmpty() && comments.first().startsWith(QLatin1String("cellwatch ")))) {
         return false;
     }
     return fields > kFields || (fields == kFields && fields >= headerFields);
 }
 
-QStringList recordTexts(const CsvCursor& cursor, std::string& scratch) {
+QStringList recordTexts(const RecordCursor& cursor, std::string& scratch) {
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(kFields));
     for (std::size_t i = 0; i < kFields; ++i) {
@@ -291,6 +140,7 @@ struct RecordingFile::Data {
     QString fileName;
     FileBytes bytes;
     std::string_view text;
+    char separator = ',';  // or a tab, as the header line has it
     QStringList comments;
     QStringList headers;
     bool droppedCutRow = false;
@@ -321,7 +171,7 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
     const std::size_t lines =
         static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
 
-    CsvCursor cursor(text.data(), text.data() + text.size());
+    RecordCursor cursor(text.data(), text.data() + text.size());
     std::string scratch;
     std::array<std::string, kFields> scratches;  // for a visitor's fields
     std::size_t headerFields = 0;
@@ -341,11 +191,11 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
     curves.external.reserve(rowsAtMost);
 
     for (;;) {
-        const CsvCursor::Kind kind = cursor.next();
-        if (kind == CsvCursor::Kind::End) {
+        const RecordCursor::Kind kind = cursor.next();
+        if (kind == RecordCursor::Kind::End) {
             break;
         }
-        if (kind == CsvCursor::Kind::Comment) {
+        if (kind == RecordCursor::Kind::Comment) {
             if (!headerSeen) {
                 d->comments.append(commentText(cursor.comment()));
             } else if (AlarmNote note; readAlarmNote(commentText(cursor.comment()), note)) {
@@ -355,8 +205,14 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
             }
             continue;
         }
-        if (kind == CsvCursor::Kind::Blank) {
+        if (kind == RecordCursor::Kind::Blank) {
             continue;
+        }
+        if (!headerSeen && cursor.fieldCountWith('\t') > cursor.fieldCount()) {
+            // Tabs part the header line (or the first row) into more fields
+            // than commas do: cellwatch-log's lines. So are all lines then.
+            d->separator = '\t';
+            cursor.rereadWith(d->separator);
         }
         const std::size_t fields = cursor.fieldCount();
         const std::string_view time = cursor.field(kFieldElapsed, scratch);
@@ -376,7 +232,8 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
                 continue;
             }
         }
-        if (!cursor.terminated() && !cutRowIsWhole(fields, headerFields, d->comments)) {
+        if (!cursor.terminated() &&
+            !cutRowIsWhole(fields, headerFields, d->separator, d->comments)) {
             d->droppedCutRow = true;
             break;
         }
@@ -489,7 +346,7 @@ QStringList RecordingFile::rowTexts(std::size_t row) const {
         return {};
     }
     const std::string_view text = d_->text;
-    CsvCursor cursor(text.data(), text.data() + text.size());
+    RecordCursor cursor(text.data(), text.data() + text.size(), d_->separator);
     cursor.seek(text.data() + d_->rowStarts[row]);
     cursor.next();
     std::string scratch;
@@ -509,7 +366,7 @@ bool RecordingFile::fillTable(RowStore& table, const LoadProgress& progress) con
     }
     const std::string_view text = d_->text;
     const std::size_t total = d_->rowStarts.size();
-    CsvCursor cursor(text.data(), text.data() + text.size());
+    RecordCursor cursor(text.data(), text.data() + text.size(), d_->separator);
     std::array<std::string, kFields> scratches;
     RowFields fields;
     for (std::size_t row = 0; row < total; ++row) {

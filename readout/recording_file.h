@@ -1,12 +1,16 @@
-// Reading a recording back: a CSV file exported from the data table, or a
-// journal, or either after a spreadsheet program saved it again.
+// Reading a recording back: a CSV file exported from the data table, a
+// journal, either after a spreadsheet program saved it again, or what
+// cellwatch-log wrote.
 //
 // What is accepted:
 //   - UTF-8 with or without a byte-order mark; lines ending in CR LF or LF;
 //     fields quoted as RFC 4180 has it, within a line (a recording's texts
 //     never hold a line break, so every line is read on its own);
-//   - lines starting with '#' anywhere (comments: the journal's first line);
-//     blank lines;
+//   - fields parted by tabs instead of commas (cellwatch-log's lines), when
+//     the header line (or, without one, the first row) holds more tabs than
+//     commas; such fields are taken as they stand, without quoting;
+//   - lines starting with '#' anywhere (comments: the journal's first line,
+//     the log's "# idle", "# restart" and "# lost"); blank lines;
 //   - a header row in any language: the first line that is neither a comment
 //     nor blank is the header unless its first field reads as an elapsed
 //     time, in which case the file has no header and that line is the first
@@ -19,7 +23,8 @@
 //     when all of its 22 texts are certainly whole: it has more than 22
 //     fields, or as many as the header row (a file that merely lacks its final
 //     line break). Otherwise it is a row a crash interrupted, and it is
-//     dropped; droppedCutRow() tells. In a journal such a line is always cut.
+//     dropped; droppedCutRow() tells. In a journal and in a tab-separated
+//     file (the log ends every line) such a line is always cut.
 //   - damaged lines: a line with fewer columns than a row or more than the
 //     header, a quote that never closes, more than 64 KiB, or a first field
 //     that is no elapsed time ("H:mm:ss"; a wholly empty row is allowed) is
@@ -58,7 +63,7 @@ class RowStore;
 // false cancels.
 using LoadProgress = std::function<bool(std::size_t done, std::size_t total)>;
 
-// The 22 texts of a row as the file holds them (UTF-8, quotes undone), valid
+// The 22 texts of a row as the file holds them (UTF-8, CSV quotes undone), valid
 // during the call only.
 using RowFields = std::array<std::string_view, 22>;
 using RowVisitor = std::function<void(const RowFields& row)>;

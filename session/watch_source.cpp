@@ -80,6 +80,7 @@ void WatchSource::open() {
 // ends the watch): the connection ends once they are over.
 void WatchSource::close() {
     if (open_) {
+        feed_->flushDropReport();  // said while the watch is open
         open_ = false;
         absent_.stop();
         QMetaObject::invokeMethod(

@@ -27,13 +27,38 @@ bool accepts(std::uint16_t port) {
 }  // namespace
 
 TestBroker::TestBroker() : port_(freePort()) {
-    QFile config(dir_.filePath(QStringLiteral("broker.conf")));
-    if (!config.open(QIODevice::WriteOnly)) {
-        throw std::runtime_error("cannot write the broker's configuration");
+    configure("allow_anonymous true\n");
+}
+
+TestBroker::TestBroker(const Access& access) : port_(freePort()) {
+    const QString passwords = writeFile(QStringLiteral("passwords"), {});
+    for (const auto& [user, password] : access.users) {
+        QProcess add;
+        add.start(QStringLiteral("mosquitto_passwd"),
+                  {QStringLiteral("-b"), passwords, user, password});
+        if (!add.waitForFinished(10000) || add.exitCode() != 0) {
+            throw std::runtime_error("mosquitto_passwd cannot add " + user.toStdString());
+        }
     }
-    config.write(
-        QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\n").arg(port_).toUtf8());
-    config.close();
+    const QString acl = writeFile(QStringLiteral("acl"), access.acl.toUtf8());
+    configure(QStringLiteral("allow_anonymous false\npassword_file %1\nacl_file %2\n")
+                  .arg(passwords, acl)
+                  .toUtf8());
+}
+
+QString TestBroker::writeFile(const QString& name, const QByteArray& text) const {
+    const QString path = dir_.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        throw std::runtime_error("cannot write " + path.toStdString());
+    }
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+void TestBroker::configure(const QByteArray& extra) {
+    writeFile(QStringLiteral("broker.conf"),
+              QStringLiteral("listener %1 127.0.0.1\n").arg(port_).toUtf8() + extra);
     process_.setStandardErrorFile(QProcess::nullDevice());
     process_.setStandardOutputFile(QProcess::nullDevice());
     start();
@@ -43,8 +68,10 @@ TestBroker::~TestBroker() {
     stop();
 }
 
-QString TestBroker::address(const QString& name) const {
-    return QStringLiteral("mqtt://127.0.0.1:%1/%2").arg(port_).arg(name);
+QString TestBroker::address(const QString& name, const QString& user) const {
+    const QString login = user.isEmpty() ? QString() : user + u'@';
+    return QStringLiteral("mqtt://") + login +
+           QStringLiteral("127.0.0.1:%1/%2").arg(port_).arg(name);
 }
 
 void TestBroker::start() {

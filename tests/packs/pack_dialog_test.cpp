@@ -5,12 +5,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -208,6 +215,83 @@ TEST_F(PackDialogTest, PackDialogOffersKnownNamesAndKeepsTheNameAsCompared) {
     dialog.nameBox().setEditText(QStringLiteral("  Pack\tC  "));
     dialog.noteBox().setPlainText(QStringLiteral(" two\nlines \n"));
     EXPECT_EQ(dialog.info(), (PackInfo{QStringLiteral("Pack C"), QStringLiteral("two\nlines")}));
+}
+
+// However a long text comes into the note (pasted, dropped, typed, from an
+// input method, from the settings or a pack file), the note holds the limit
+// at most, cut before the text reaches the box: a paste of two million
+// characters returns at once with exactly the limit kept.
+TEST_F(PackDialogTest, TheNoteStopsAtItsLimitHoweverTheTextComesIn) {
+    const QString huge = QString(2'000'000, u'x');
+    const QString nearlyFull(kPackNoteLimit - 2, u'n');
+    const struct {
+        const char* name;
+        QString before;  // the note before, the cursor at its end
+        std::function<void(QPlainTextEdit&)> put;
+        QString tail;  // how the note then ends
+    } cases[] = {
+        {"pasted",
+         {},
+         [&](QPlainTextEdit& note) {
+             QGuiApplication::clipboard()->setText(huge);
+             note.paste();
+         },
+         QStringLiteral("xx")},
+        {"pasted over a selection", QStringLiteral("keep this, not this"),
+         [&](QPlainTextEdit& note) {
+             QTextCursor cursor = note.textCursor();
+             cursor.setPosition(9);
+             cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+             note.setTextCursor(cursor);
+             QGuiApplication::clipboard()->setText(QStringLiteral("!\r\n") + huge);
+             note.paste();
+         },
+         QStringLiteral("xx")},
+        {"dropped",
+         {},
+         [&](QPlainTextEdit& note) {
+             QMimeData data;
+             data.setText(huge);
+             const QPoint at(5, 5);
+             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+             QApplication::sendEvent(note.viewport(), &enter);
+             QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+             QApplication::sendEvent(note.viewport(), &move);
+             QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+             QApplication::sendEvent(note.viewport(), &drop);
+             EXPECT_TRUE(drop.isAccepted());
+         },
+         QStringLiteral("xx")},
+        {"typed", nearlyFull,
+         [](QPlainTextEdit& note) { QTest::keyClicks(&note, QStringLiteral("abcdef")); },
+         QStringLiteral("nab")},
+        {"committed by an input method", nearlyFull,
+         [&](QPlainTextEdit& note) {
+             QInputMethodEvent commit;
+             commit.setCommitString(huge);
+             QApplication::sendEvent(&note, &commit);
+         },
+         QStringLiteral("nxx")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PackDialog dialog({QStringLiteral("Pack A"), c.before}, {}, false, false);
+        dialog.show();
+        QPlainTextEdit& note = dialog.noteBox();
+        note.setFocus();
+        note.moveCursor(QTextCursor::End);
+        c.put(note);
+        const QString text = note.toPlainText();
+        EXPECT_EQ(text.size(), kPackNoteLimit);
+        EXPECT_TRUE(text.startsWith(c.before.left(9))) << text.left(20).toStdString();
+        EXPECT_TRUE(text.endsWith(c.tail)) << text.right(20).toStdString();
+        EXPECT_EQ(dialog.info().note.size(), kPackNoteLimit);
+    }
+    // A note and a name brought in from the settings or a pack file are cut
+    // as well.
+    PackDialog given({QString(1000, u'p'), huge}, {}, false, false);
+    EXPECT_EQ(given.noteBox().toPlainText().size(), kPackNoteLimit);
+    EXPECT_EQ(given.info(), (PackInfo{QString(kPackNameLimit, u'p'), huge.left(kPackNoteLimit)}));
 }
 
 }  // namespace

@@ -6,12 +6,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <thread>
 
+#include "analysis/recording_summary.h"
 #include "packs/pack_file.h"
 #include "packs/pack_history.h"
 #include "readout/recording_file.h"
@@ -83,6 +88,48 @@ TEST_F(PackTest, WrittenPackReadsBackTrimmedAndEmptyRemovesTheFile) {
     EXPECT_FALSE(QFile::exists(packFilePath(j)));
     EXPECT_EQ(readPackInfo(j), PackInfo{});
     EXPECT_TRUE(removePackInfo(j));  // nothing to remove is no failure
+}
+
+// A pack file made by hand may hold a name and a note of most of a
+// megabyte: they are cut to their limits when read (never inside a
+// character), and when written, so no window has to lay out a megabyte.
+TEST_F(PackTest, LongNamesAndNotesAreCutToTheirLimits) {
+    const QString j = journal(QStringLiteral("c.csv"), "", "+CHG+", 100);
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");  // two UTF-16 code units
+    const struct {
+        const char* name;
+        QString pack, note;
+        PackInfo read;
+    } cases[] = {
+        {"long",
+         QString(1000, u'p'),
+         QString(900'000, u'n'),
+         {QString(kPackNameLimit, u'p'), QString(kPackNoteLimit, u'n')}},
+        {"a character across the limit",
+         QString(kPackNameLimit - 1, u'p') + smile,
+         QString(kPackNoteLimit - 1, u'n') + smile + QStringLiteral("more"),
+         {QString(kPackNameLimit - 1, u'p'), QString(kPackNoteLimit - 1, u'n')}},
+        {"a blank at the limit",
+         QString(kPackNameLimit - 1, u'p') + QStringLiteral(" b"),
+         QStringLiteral("short"),
+         {QString(kPackNameLimit - 1, u'p'), QStringLiteral("short")}},
+        {"just within",
+         QString(kPackNameLimit - 2, u'p') + smile,
+         QString(kPackNoteLimit, u'n'),
+         {QString(kPackNameLimit - 2, u'p') + smile, QString(kPackNoteLimit, u'n')}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray file = QJsonDocument(QJsonObject{{QStringLiteral("pack"), c.pack},
+                                                          {QStringLiteral("note"), c.note}})
+                                    .toJson();
+        write(QStringLiteral("c.pack.json"), file);
+        EXPECT_EQ(readPackInfo(j), c.read);
+        EXPECT_EQ(readAndSummarize(*std::make_unique<RecordingFile>(), j).note, c.read.note);
+        ASSERT_TRUE(writePackInfo(j, {c.pack, c.note}));
+        EXPECT_EQ(readPackInfo(j), c.read);
+        EXPECT_LE(QFileInfo(packFilePath(j)).size(), 8 * (kPackNameLimit + kPackNoteLimit));
+    }
 }
 
 TEST_F(PackTest, DamagedOrMissingPackFileIsNoPack) {

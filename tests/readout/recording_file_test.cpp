@@ -9,9 +9,12 @@
 #include <chrono>
 #include <functional>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
+#include "protocol/decimal.h"
 #include "protocol/sample_text.h"
+#include "protocol/status_sample.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -97,6 +100,181 @@ TEST(RecordingFileTest, ForgivingReader) {
     ASSERT_TRUE(quoted.read(
         writeFile(dir, header + "\n" + r.replace("Ni-MH", "\"a,\"\"q\"\" 两行\"") + "\n")));
     EXPECT_EQ(quoted.rowTexts(0).value(1), QString::fromUtf8("a,\"q\" 两行"));
+}
+
+// What cellwatch-log writes: the table's headers, then each recorded row as
+// the texts its table holds, tab-separated, and the events as comment lines,
+// in the order a run gives them.
+struct LogOutput {
+    QByteArray bytes;
+    std::vector<QStringList> rows;  // the table's texts, in file order
+};
+
+StatusSample sample(std::uint32_t seconds, std::string_view type, std::string_view state,
+                    int centivolts, int centiamps, int capacity, int cells) {
+    StatusSample s;
+    s.elapsedMs = seconds * 1000;
+    s.batteryType = type;
+    s.state = state;
+    s.extTemperature = Decimal::fromInt(25);
+    s.intTemperature = Decimal::fromInt(36);
+    s.inputVoltage = Decimal::fromHundredths(1490);
+    s.voltage = Decimal::fromHundredths(centivolts);
+    s.current = Decimal::fromHundredths(centiamps);
+    s.capacity = Decimal::fromInt(capacity);
+    s.power = "30.14";
+    for (int cell = 0; cell < cells; ++cell) {
+        s.cells[static_cast<std::size_t>(cell)] = Decimal::fromThousandths(3770 + cell);
+    }
+    return s;
+}
+
+LogOutput logOutput(const QByteArray& lineEnd) {
+    RowStore table;
+    LogOutput out;
+    const auto line = [&](const QString& text) { out.bytes += text.toUtf8() + lineEnd; };
+    const auto record = [&](const StatusSample& s) {
+        table.appendSample(s);
+        QStringList texts;
+        for (int column = 1; column < kTableColumnCount; ++column) {
+            texts << table.gridText(static_cast<int>(table.dataRowCount()), column);
+        }
+        out.rows.push_back(texts);
+        line(texts.join(u'\t'));
+    };
+    QStringList headers;
+    for (int column = 1; column < kTableColumnCount; ++column) {
+        headers << RowStore::headerText(column);
+    }
+    line(headers.join(u'\t'));
+    for (std::uint32_t k = 1; k <= 5; ++k) {
+        record(sample(k, kTypeLithium, kStateCharge, 1507 + static_cast<int>(k), 200,
+                      static_cast<int>(k) * 6, 4));
+    }
+    line(QStringLiteral("# idle"));
+    record(sample(5, kTypeLithium, kStateIdle, 1512, 0, 30, 4));
+    line(QStringLiteral("# restart"));  // the elapsed time starts again
+    for (std::uint32_t k = 0; k <= 3; ++k) {
+        record(sample(k, kTypeNiMH, kStateDischarge, 840 - static_cast<int>(k), -150,
+                      static_cast<int>(k), 6));
+    }
+    line(QStringLiteral("# alarm cell-low: Cell 2 at 0.90 V (limit 1.00 V)"));
+    record(sample(4, kTypeNiMH, kStateDischarge, 830, -150, 5, 0));
+    line(QStringLiteral("# lost"));
+    return out;
+}
+
+TEST(RecordingFileTest, ReadsWhatTheLogWritesAsTheLogsTableHeldIt) {
+    const LogOutput log = logOutput("\n");
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, log.bytes);
+    RecordingFile file;
+    ASSERT_NO_THROW(file.read(path));
+    ASSERT_EQ(file.rowCount(), log.rows.size());
+    EXPECT_EQ(file.damagedLineCount(), 0U);
+    EXPECT_FALSE(file.droppedCutRow());
+    QStringList headers;
+    for (int column = 1; column < kTableColumnCount; ++column) {
+        headers << RowStore::headerText(column);
+    }
+    EXPECT_EQ(file.headers(), headers);  // "Ext.Temp(℃)" as UTF-8
+    EXPECT_TRUE(file.comments().isEmpty());
+    RowStore table;
+    ASSERT_TRUE(file.fillTable(table));
+    ASSERT_EQ(table.dataRowCount(), log.rows.size());
+    for (std::size_t row = 0; row < log.rows.size(); ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(file.rowTexts(row), log.rows[row]);
+        QStringList shown;
+        for (int column = 1; column < kTableColumnCount; ++column) {
+            shown << table.gridText(static_cast<int>(row) + 1, column);
+        }
+        EXPECT_EQ(shown, log.rows[row]);
+    }
+    EXPECT_DOUBLE_EQ(file.curves().voltage.back(), 8.3);
+    EXPECT_DOUBLE_EQ(file.curves().current.back(), 1.5);
+    EXPECT_DOUBLE_EQ(file.curves().days[6], 0.0);  // the first row after the restart
+    // The events are comments, as in a journal; the alarm is the journal's
+    // alarm line, after the row that raised it.
+    ASSERT_EQ(file.alarms().size(), 1U);
+    EXPECT_EQ(file.alarms()[0].kind, QStringLiteral("cell-low"));
+    EXPECT_EQ(file.alarms()[0].text, QStringLiteral("Cell 2 at 0.90 V (limit 1.00 V)"));
+    EXPECT_EQ(file.alarms()[0].afterRows, 10U);
+    EXPECT_EQ(file.alarms()[0].atSeconds, 3);
+    const RecordingSummary summary = RecordingFile::summarize(path);
+    EXPECT_EQ(summary.rowCount, log.rows.size());
+    EXPECT_EQ(summary.lastRow, log.rows.back());
+}
+
+// Log files as a copy, an editor or a crash leave them: read as rows `from`
+// on of the log's table, or refused (`says`).
+TEST(RecordingFileTest, ALogFileIsReadAsItsLinesAllow) {
+    const LogOutput lf = logOutput("\n");
+    const QByteArray& log = lf.bytes;
+    const qsizetype firstRow = log.indexOf('\n') + 1;
+    const qsizetype secondRow = log.indexOf('\n', firstRow) + 1;
+    const QByteArray firstLine = log.mid(firstRow, secondRow - firstRow);
+    const auto replacedFirstRow = [&](const QByteArray& with) {
+        return log.left(firstRow) + with + log.mid(secondRow);
+    };
+    const std::size_t all = lf.rows.size();
+    const QByteArray lost = "# lost\n";
+    ASSERT_TRUE(log.endsWith(lost));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        std::size_t from;
+        std::size_t rows;
+        std::size_t damaged;  // on line 2
+        bool dropped;
+        const char* says;  // "" unless refused
+    };
+    const Case cases[] = {
+        {"crlf", logOutput("\r\n").bytes, 0, all, 0, false, ""},
+        {"byte-order mark", kBom + log, 0, all, 0, false, ""},
+        {"a short row", replacedFirstRow(firstLine.left(firstLine.lastIndexOf('\t')) + "\n"), 1,
+         all - 1, 1, false, ""},
+        {"a row with a column too many", replacedFirstRow(firstLine.chopped(1) + "\tx\n"), 1,
+         all - 1, 1, false, ""},
+        {"rows without the header", log.mid(firstRow), 0, all, 0, false, ""},
+        // The log ends every line; one without its break is a row cut short.
+        {"the last line without its break", log.chopped(lost.size() + 1), 0, all - 1, 0, true, ""},
+        {"a header with 21 columns", log.mid(log.indexOf('\t') + 1), 0, 0, 0, false,
+         "its first line has 21 columns; a recording has 22."},
+        {"only the header", log.left(firstRow), 0, 0, 0, false, "no recorded row"},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = writeFile(dir, c.bytes);
+        RecordingFile file;
+        if (*c.says != '\0') {
+            try {
+                file.read(path);
+                ADD_FAILURE() << "read without complaint";
+            } catch (const std::runtime_error& e) {
+                EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+            }
+            continue;
+        }
+        ASSERT_NO_THROW(file.read(path));
+        ASSERT_EQ(file.rowCount(), c.rows);
+        EXPECT_EQ(file.damagedLineCount(), c.damaged);
+        EXPECT_EQ(file.damagedLines(), std::vector<std::size_t>(c.damaged, 2));
+        EXPECT_EQ(file.droppedCutRow(), c.dropped);
+        for (std::size_t row = 0; row < c.rows; ++row) {
+            EXPECT_EQ(file.rowTexts(row), lf.rows[c.from + row]) << "row " << row;
+        }
+    }
+    // A tab-separated text is taken as it stands: no quoting, and a comma
+    // (a decimal comma) parts nothing.
+    RecordingFile file;
+    QByteArray odd = firstLine;
+    odd.replace("+CHG+", "\"a,b").replace("15.08", "15,08");
+    ASSERT_TRUE(file.read(writeFile(dir, replacedFirstRow(odd))));
+    ASSERT_EQ(file.rowCount(), all);
+    EXPECT_EQ(file.rowTexts(0).value(2), QStringLiteral("\"a,b"));
+    EXPECT_EQ(file.rowTexts(0).value(6), QStringLiteral("15,08"));
 }
 
 TEST(RecordingFileTest, RefusesWhatIsNotARecording) {

@@ -69,8 +69,14 @@ constexpr const char* kUsage =
     "               configurations for the charger's sensors\n"
     "  --password-file FILE\n"
     "               the broker password: the first line of FILE (with USER@)\n"
-    "  --ca FILE    for mqtts://: trust the authority in FILE instead of the\n"
-    "               system's\n"
+    "  --ca FILE    for mqtts://: trust the authority in FILE (PEM) instead of\n"
+    "               the system's\n"
+    "  --key-file FILE\n"
+    "               the charger's shared key: the first line of FILE (16\n"
+    "               characters at least; head -c 32 /dev/urandom | base64).\n"
+    "               Publishing, every message is signed with it; watching,\n"
+    "               only messages signed with it count, and those that are\n"
+    "               not are dropped (counted in one line on standard error)\n"
     "  -h, --help   show this text\n"
     "\n"
     "Output (UTF-8, one line each, flushed at once):\n"
@@ -120,9 +126,11 @@ constexpr const char* kUsage =
     "  0  ended by Ctrl-C or SIGTERM, or the replay reached the capture's end\n"
     "  1  the port cannot be opened, the output or the capture cannot be\n"
     "     written, or the replayed file cannot be read or is no capture; the\n"
-    "     broker cannot be reached when watching begins\n"
-    "  2  bad usage, or the port was lost (a watched charger went offline,\n"
-    "     or its broker went away)\n"
+    "     broker cannot be reached when watching begins; the password or key\n"
+    "     file cannot be read\n"
+    "  2  bad usage (a --ca file that holds no certificate among it), or the\n"
+    "     port was lost (a watched charger went offline, or its broker went\n"
+    "     away)\n"
     "Errors go to standard error as one line starting with 'cellwatch-log: '.\n";
 
 // The value of an option given as "--name VALUE" or "--name=VALUE".
@@ -156,6 +164,7 @@ struct NetworkArguments {
     bool publishGiven = false;
     bool passwordGiven = false;
     bool caGiven = false;
+    bool keyGiven = false;
 
     bool take(const QStringList& arguments, qsizetype& i, LogOptions& options) {
         if (arguments[i] == QLatin1String("--ha-discovery")) {
@@ -166,7 +175,8 @@ struct NetworkArguments {
                          publishGiven) ||
                takeValue(arguments, i, QStringLiteral("--password-file"), options.passwordFile,
                          passwordGiven) ||
-               takeValue(arguments, i, QStringLiteral("--ca"), options.caFile, caGiven);
+               takeValue(arguments, i, QStringLiteral("--ca"), options.caFile, caGiven) ||
+               takeValue(arguments, i, QStringLiteral("--key-file"), options.keyFile, keyGiven);
     }
 
     // Whether the options go together, and the addresses are addresses.
@@ -189,10 +199,10 @@ struct NetworkArguments {
         if (publishGiven && options.portIsBroker) {
             throw UsageError("--publish goes with a serial port, not with a broker address");
         }
-        if (!options.replay.isEmpty() && (publishGiven || passwordGiven || caGiven)) {
+        if (!options.replay.isEmpty() && (publishGiven || passwordGiven || caGiven || keyGiven)) {
             throw UsageError(
                 "--replay is played locally; it cannot go with --publish, "
-                "--password-file or --ca");
+                "--password-file, --ca or --key-file");
         }
         if (options.portIsBroker && !options.capture.isEmpty()) {
             throw UsageError("--capture goes with a serial port, not with a broker address");
@@ -202,6 +212,9 @@ struct NetworkArguments {
         }
         if (passwordGiven && !publishGiven && !options.portIsBroker) {
             throw UsageError("--password-file goes only with a broker address");
+        }
+        if (keyGiven && !publishGiven && !options.portIsBroker) {
+            throw UsageError("--key-file goes only with a broker address");
         }
     }
 };

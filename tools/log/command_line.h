@@ -32,6 +32,7 @@ struct LogOptions {
     QString publish;            // the address to publish under; empty: none
     QString passwordFile;       // the broker password's file; empty: none
     QString caFile;             // for mqtts://: the authority; empty: the system's
+    QString keyFile;            // the charger's shared key's file; empty: unsigned
     bool haDiscovery = false;   // publish Home Assistant discovery configurations
 };
 

@@ -155,16 +155,40 @@ int run(QCoreApplication& app, LogSession& session, const LogOptions& options, s
 
 // --- over the network ------------------------------------------------------------------------
 
-// The client options for `address`: the password from its file. Throws
-// net::MqttError (naming the file, never the password).
-net::MqttOptions brokerOptions(const LogOptions& options, const QString& address) {
+// The client options for `address`, the password from its file and the
+// key from its own (empty without --key-file); what is worth a warning
+// about them is said once. Throws net::MqttError (naming a file, never
+// what it holds).
+struct BrokerSetup {
     net::MqttOptions mqtt;
+    QByteArray key;
+};
+
+BrokerSetup brokerSetup(const LogOptions& options, const QString& address) {
+    BrokerSetup setup;
+    net::MqttOptions& mqtt = setup.mqtt;
     mqtt.address = net::parseBrokerAddress(address);
     mqtt.caFile = options.caFile;
     if (!options.passwordFile.isEmpty()) {
         mqtt.password = net::readPasswordFile(options.passwordFile);
+        const QString warning =
+            net::secretFileWarning(QStringLiteral("the password file"), options.passwordFile);
+        if (!warning.isEmpty()) {
+            complain(warning);
+        }
     }
-    return mqtt;
+    if (!options.keyFile.isEmpty()) {
+        setup.key = net::readKeyFile(options.keyFile);
+        const QString warning =
+            net::secretFileWarning(QStringLiteral("the key file"), options.keyFile);
+        if (!warning.isEmpty()) {
+            complain(warning);
+        }
+    }
+    for (const QString& warning : net::connectionWarnings(mqtt)) {
+        complain(warning);
+    }
+    return setup;
 }
 
 // The publisher for --publish, not yet connecting; nothing without it.
@@ -174,7 +198,12 @@ bool makePublisher(const LogOptions& options, std::optional<net::Publisher>& pub
         return true;
     }
     try {
-        publisher.emplace(brokerOptions(options, options.publish), options.haDiscovery);
+        BrokerSetup setup = brokerSetup(options, options.publish);
+        // What the log publishes while the first attempt is under way waits
+        // for it, so that the log need not wait for the broker (and a
+        // capture begins with the port's first byte).
+        setup.mqtt.holdUntilFirstAnswer = true;
+        publisher.emplace(std::move(setup.mqtt), options.haDiscovery, std::move(setup.key));
     } catch (const std::exception& e) {
         complain(QString::fromUtf8(e.what()));
         return false;
@@ -183,9 +212,6 @@ bool makePublisher(const LogOptions& options, std::optional<net::Publisher>& pub
                      [](const QString& text) { complain(text); });
     return true;
 }
-
-// How long a publishing log waits for the broker's first answer.
-constexpr int kFirstBrokerWaitMs = 3000;
 
 enum class BrokerAnswer { Connected, Failed, Interrupted, NoAnswer };
 
@@ -237,7 +263,11 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
     session::WatchSource* watched = nullptr;
     try {
-        watched = &session.watch(brokerOptions(options, options.port));
+        const BrokerSetup setup = brokerSetup(options, options.port);
+        watched = &session.watch(setup.mqtt);
+        if (!setup.key.isEmpty()) {
+            watched->feed().setKey(setup.key);
+        }
     } catch (const std::exception& e) {
         complain(QString::fromUtf8(e.what()));
         return kExitFailure;
@@ -308,21 +338,12 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
         return kExitFailure;
     }
     if (publisher) {
+        // Nothing is read from the port before the session starts (the
+        // event loop does not run until then): the capture and the
+        // publisher get every byte. A broker that is away is tried again
+        // while the log goes on.
         session.publishTo(&*publisher);
-    }
-
-    // The first raw records are published when the broker is there at
-    // once; one that is away is tried again while the log goes on.
-    if (publisher) {
-        QString failure;
-        if (awaitBroker(publisher->client(), kFirstBrokerWaitMs, failure) ==
-            BrokerAnswer::Interrupted) {
-            publisher->finish();
-            if (file != nullptr) {
-                std::fclose(file);
-            }
-            return kExitOk;
-        }
+        publisher->start();
     }
     int status = run(app, session, options, out, file, {});
     if (alarmCommand) {
@@ -399,6 +420,17 @@ int main(int argc, char** argv) {
     }
 
     QCoreApplication app(argc, argv);
+    if (!options.caFile.isEmpty()) {
+        // Looked at before anything starts: a folder, a device or a file
+        // without a certificate would fail every attempt to connect.
+        try {
+            net::checkCertificateFile(options.caFile);
+        } catch (const net::MqttError& e) {
+            complain(QString::fromUtf8(e.what()) + QStringLiteral(" (--ca)"));
+            return kExitUsage;
+        }
+    }
+
     if (!catchSignals()) {
         complain(QStringLiteral("cannot catch signals: ") +
                  QString::fromLocal8Bit(std::strerror(errno)));
