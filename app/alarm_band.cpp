@@ -82,56 +82,30 @@ void AlarmBand::showAlarm(const QString& text, bool chinese) {
     raise();
 }
 
-AlarmWatch::AlarmWatch(Parts parts, QObject* parent)
-    : QObject(parent),
-      parts_(std::move(parts)),
-      alarms_(parts_.recording, parts_.table, parts_.ticks,
-              [this](const alarms::Alarm& alarm) { onAlarm(alarm); }) {
-    alarms_.monitor().setSettings(readAlarmSettings(parts_.settings));
+AlarmWatch::AlarmWatch(Parts parts, QObject* parent) : QObject(parent), parts_(std::move(parts)) {
+    parts_.session.alarmMonitor().setSettings(readAlarmSettings(parts_.settings));
     soundOn_ = readAlarmSound(parts_.settings);
     band_ = new AlarmBand(parts_.chart);
     new TopFollower(band_, parts_.chart);
     connect(band_, &AlarmBand::acknowledged, this, &AlarmWatch::acknowledge);
     repeat_.setInterval(kRepeatMs);
     connect(&repeat_, &QTimer::timeout, this, &AlarmWatch::playSound);
-    clock_.start(kClockMs);
+    connect(&parts_.session, &session::LiveSession::alarmRaised, this, &AlarmWatch::onAlarm);
     notify = [this](const QString& title, const QString& text) { notifyDesktop(title, text); };
 }
 
 AlarmWatch::~AlarmWatch() = default;
 
-void AlarmWatch::onClock() {
-    followLink();
-    alarms_.tick();
-}
-
-void AlarmWatch::listen(Recording& recording, SerialLink& link) {
-    alarms_.listen(recording);
-    connect(&link, &SerialLink::linkLost, this, [this](const QString& reason) {
-        alarms_.linkLost(reason);
-        linkOpen_ = false;
-    });
-}
-
-// The rules run while a port is open; opening one starts them afresh.
-void AlarmWatch::followLink() {
-    const bool open = parts_.linkOpen();
-    if (open && !linkOpen_) {
-        alarms_.linkOpened();
-    } else if (!open && linkOpen_) {
-        alarms_.disconnected();
-    }
-    linkOpen_ = open;
-}
-
 void AlarmWatch::onAlarm(const alarms::Alarm& alarm) {
     const bool chinese = parts_.chinese();
     const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
     const QString text = QString::fromStdString(alarm.text);
-    parts_.writeJournal(QStringLiteral("alarm %1: %2").arg(kind, text));
     band_->showAlarm(text, chinese);
-    const QString title =
-        kAlarmTitle.pick(chinese) + QStringLiteral(": ") + alarmKindCaption(alarm.kind, chinese);
+    const QString charger = parts_.charger();
+    const QString caption = alarmKindCaption(alarm.kind, chinese);
+    const QString title = charger.isEmpty()
+                              ? kAlarmTitle.pick(chinese) + QStringLiteral(": ") + caption
+                              : charger + QStringLiteral(": ") + caption;
     if (alarm.kind != alarms::Kind::Lost) {
         parts_.postStatus(title + QStringLiteral(" - ") + text);  // the window tells a loss
     }
@@ -243,9 +217,10 @@ void AlarmWatch::addMenu(QMenu* view) {
 }
 
 void AlarmWatch::editRules() {
-    AlarmSettingsDialog dialog(alarms_.monitor().settings(), parts_.chinese(), band_->window());
+    AlarmSettingsDialog dialog(parts_.session.alarmMonitor().settings(), parts_.chinese(),
+                               band_->window());
     if (dialog.exec() == QDialog::Accepted) {
-        alarms_.monitor().setSettings(dialog.settings());
+        parts_.session.alarmMonitor().setSettings(dialog.settings());
         writeAlarmSettings(parts_.settings, dialog.settings());
     }
 }

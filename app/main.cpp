@@ -33,23 +33,6 @@ using namespace cellwatch;
 
 // The window's clocks: the capture's simulated time while a replay plays,
 // the system's before and after it (a later Connect records live).
-class ReplayClocks final : public TickClock, public WallClock {
-public:
-    std::uint32_t tickCount() const override {
-        return simulated_ ? ticks.tickCount() : systemTicks_.tickCount();
-    }
-    QDateTime now() const override { return simulated_ ? wall.now() : systemWall_.now(); }
-    void simulate(bool on) { simulated_ = on; }
-
-    ManualTickClock ticks;
-    ManualWallClock wall{QDateTime()};
-
-private:
-    SystemTickClock systemTicks_;
-    SystemWallClock systemWall_;
-    bool simulated_ = false;
-};
-
 // A replay that cannot start or go on: one line on standard error and a message box.
 void replayFailed(const QString& text) {
     std::fprintf(stderr, "cellwatch: %s\n", text.toLocal8Bit().constData());
@@ -57,49 +40,19 @@ void replayFailed(const QString& text) {
 }
 
 int replay(SettingsStore& settings, const QString& path, double speed) {
-    std::optional<CaptureReader> reader;
-    try {
-        reader.emplace(QFile::encodeName(path).toStdString());
-    } catch (const CaptureError& e) {
-        replayFailed(QString::fromLocal8Bit(e.what()));
-        return 1;
-    }
-
-    ReplayClocks clocks;
-    MainWindow::Hooks hooks;
-    hooks.ticks = &clocks;
-    hooks.wall = &clocks;
-    MainWindow window(settings, hooks);
-    std::optional<CaptureReplay> player;
-    try {
-        player.emplace(*reader, window.receivePath(), clocks.ticks,
-                       [&clocks](const QDateTime& t) { clocks.wall.set(t); });
-    } catch (const CaptureError& e) {
-        replayFailed(QString::fromLocal8Bit(e.what()));
-        return 1;
-    }
-
-    ReplayRunner runner(*player, speed);
-    runner.setKeepGoing([&window] { return window.replaying(); });
-    QObject::connect(&runner, &ReplayRunner::finished, &window, [&] {
-        window.endReplay();
-        clocks.simulate(false);
+    MainWindow window(settings);
+    QObject::connect(&window.session(), &session::LiveSession::ended, &window, [&] {
         window.PostStatusMessage(kReplayEnded.pick(isChinese(readLanguageCode(settings))));
     });
-    QObject::connect(&runner, &ReplayRunner::stopped, &window,
-                     [&clocks] { clocks.simulate(false); });
-    QObject::connect(&runner, &ReplayRunner::failed, &window, [&](const QString& why) {
-        window.endReplay();
-        clocks.simulate(false);
-        replayFailed(why);
-    });
-
+    QObject::connect(&window.session(), &session::LiveSession::failed, &window,
+                     [](const QString& why) { replayFailed(why); });
+    try {
+        window.replayCapture(path, speed);
+    } catch (const CaptureError& e) {
+        replayFailed(QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
     window.show();
-    QTimer::singleShot(0, &window, [&] {
-        clocks.simulate(true);
-        window.beginReplay(QFileInfo(path).fileName());
-        runner.start();
-    });
     return QApplication::exec();
 }
 

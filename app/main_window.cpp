@@ -130,21 +130,17 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     }
     buildWidgets();
 
-    // The live path: serial port -> receive path -> decoders -> recording.
-    recording_ =
-        std::make_unique<Recording>(*chart_, tableModel_->store(), *this, *ticks_, *wall_,
-                                    [this] { return isChinese(readLanguageCode(settings_)); });
+    // The live path: a source -> receive path -> decoders -> recording, in
+    // the session.
+    session_ = std::make_unique<session::LiveSession>(
+        session::SessionParts{*chart_, tableModel_->store(), *this, *ticks_, *wall_,
+                              [this] { return inChinese(); }, [this] { flipReceiveLamp(); }});
     alarms_ = new AlarmWatch(
-        {settings_, *recording_, tableModel_->store(), *ticks_,
-         [this](const QString& line) { journal_->appendComment(line); },
-         [this] { return link_ != nullptr && link_->isOpen(); }, chart_,
-         [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); }},
+        {settings_, *session_, chart_, [this](const QString& m) { PostStatusMessage(m); },
+         [this] { return inChinese(); }, [this] { return chargerName_; }},
         this);
-    decoder_ = std::make_unique<StatusDecoder>(*ticks_, alarms_->decoderHost());
-    assembler_ =
-        std::make_unique<ReceiveAssembler>(*ticks_, *decoder_, [this] { flipReceiveLamp(); });
-    link_ = new SerialLink(*assembler_, this);
-    connect(link_, &SerialLink::linkLost, this, &MainWindow::onLinkLost);
+    connect(session_.get(), &session::LiveSession::lost, this, &MainWindow::onLinkLost);
+    connect(session_.get(), &session::LiveSession::stateChanged, this, &MainWindow::showLinkState);
     resize(static_cast<int>(std::lround(kDesignClientWidth / tppX_)),
            static_cast<int>(std::lround(kDesignClientHeight / tppY_)));
 
@@ -170,16 +166,13 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     timer1_.start();
     setUpJournal();
     setUpZoom();
-    alarms_->listen(*recording_, *link_);
     alarms_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
     addNetworkMenu(*this, settings_);
 }
 
 MainWindow::~MainWindow() {
     // Whatever the journal still owes is written while the table is there.
-    if (journal_) {
-        journal_->end();
-    }
+    session_.reset();
 }
 
 void MainWindow::applyDesign(QWidget* w, const DesignRect& r) {
@@ -293,11 +286,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // --- chart and table ---------------------------------------------------------------
 
 void MainWindow::SetUpTable() {
-    recording_->SetUpTable();
+    session_->recording().SetUpTable();
 }
 
 void MainWindow::ResetChart() {
-    recording_->ResetChart();
+    session_->recording().ResetChart();
 }
 
 // --- help page and ports (completed by their own features) ----------------------

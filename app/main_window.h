@@ -33,6 +33,7 @@
 #include "serial/port_scan.h"
 #include "serial/receive_assembler.h"
 #include "serial/serial_link.h"
+#include "session/live_session.h"
 
 class QCheckBox;
 class QNetworkAccessManager;
@@ -129,7 +130,10 @@ public:
     // it; replaying() tells the player whether to go on.
     void beginReplay(const QString& name);
     void endReplay();
-    bool replaying() const { return replaying_; }
+    bool replaying() const { return session_->state() == session::LinkState::Replaying; }
+    // Plays a capture file in place of a port, on its own clocks, at
+    // `speed` (0 as fast as it goes); throws CaptureError when it is none.
+    void replayCapture(const QString& file, double speed);
     // Opens a recording (a journal or an exported table) in a window of its
     // own, connected or not: "" asks for the file, as File > Open… does. A
     // file that is no recording opens nothing and fails with a clear text.
@@ -145,6 +149,11 @@ public:
     const RecordingSummaryValues& liveSummary() const { return liveSummary_.values(); }
     // Export to a given file ("" asks for one, as the Export command does).
     void exportTableTo(const QString& fileName);
+
+    // The charger a watcher window shows ("bench1"): it leads the window's
+    // title ("bench1 — Cellwatch 1.10.0") and names it in notifications.
+    void setChargerName(const QString& name);
+    const QString& chargerName() const { return chargerName_; }
 
     // Runs a command under the one failure handler: a failure stops it and
     // shows its own text in a message box with an OK button only.
@@ -173,9 +182,13 @@ public:
     const QString& helpPageAddress() const { return helpPageAddress_; }
     void setCursorHold(bool hold) { cursorHold_ = hold; }
     QTimer& rescanTimer() { return timer1_; }
-    Recording& recording() { return *recording_; }
-    SerialLink& link() { return *link_; }
-    ReceiveAssembler& receivePath() { return *assembler_; }
+    session::LiveSession& session() { return *session_; }
+    Recording& recording() { return session_->recording(); }
+    // Whether a serial port or another source is open.
+    bool linkOpen() const { return session_->source() != nullptr && session_->source()->isOpen(); }
+    // The open serial port; nullptr when none is.
+    QSerialPort* serialPort() const;
+    ReceiveAssembler& receivePath() { return session_->receivePath(); }
     Journal& journal() { return *journal_; }
     AlarmWatch& alarms() { return *alarms_; }
     RangeTool& range() const { return *range_; }
@@ -227,14 +240,13 @@ private:
     // Connect, or with `continuing` a reconnect that goes on with the
     // recording the lost link interrupted.
     void connectPort(Tool* clicked, bool continuing);
-    // Disconnect but for the journal, which a reconnect may go on with.
-    void closePort(Tool* clicked);
     // A new live recording: its summary starts again.
     void restartLiveSummary();
     // A row entered the live table.
     void summarizeRow(int row);
     void onLinkLost(const QString& reason);
-    void showLinkState(bool connected);
+    // The tool bar and status band as the session's link state asks.
+    void showLinkState(session::LinkState state);
     void flipReceiveLamp();
     void exportTable();
     void printChart();
@@ -244,7 +256,6 @@ private:
     // Whether the interface speaks Chinese (the stored language).
     bool inChinese() const;
     void setUpJournal();
-    void beginJournal(const QString& port);
     void rememberAdapter(const QString& portText);
     void awaitAdapter();
     void tryReconnect();
@@ -291,7 +302,6 @@ private:
     std::vector<QKeySequence> commandKeys_;
 
     bool cursorHold_ = false;
-    bool replaying_ = false;
     QString helpPageAddress_;
     QTimer timer1_;
 
@@ -301,15 +311,12 @@ private:
     const TickClock* ticks_ = &systemTicks_;
     const WallClock* wall_ = &systemWall_;
     const PortLister* ports_ = &systemPorts_;
-    std::unique_ptr<Recording> recording_;
-    std::unique_ptr<StatusDecoder> decoder_;
-    std::unique_ptr<ReceiveAssembler> assembler_;
-    SerialLink* link_ = nullptr;
+    std::unique_ptr<session::LiveSession> session_;
     QNetworkAccessManager* network_ = nullptr;
 
     std::unique_ptr<Journal> journal_;
-    // Whether the live recording is written to a journal (a replay is not).
-    bool journaling_ = false;
+    QString restartedFrom_;  // the journal the pause rule ended last
+    QString chargerName_;
     std::vector<QPointer<ViewerWindow>> viewers_;
     QPointer<SummaryWindow> summaryWindow_;
     RecordingSummarizer liveSummary_;
@@ -319,12 +326,9 @@ private:
     RangePanel* rangePanel_ = nullptr;
     RangeTool* range_ = nullptr;
     void toggleRangeCursors(Tool* t);
-    QString journalPort_;
     QString taggedJournal_;  // the journal whose pack file was written last
     std::optional<PortInfo> connectedAdapter_;
     std::optional<PortInfo> awaitedAdapter_;
-    // The time base of the recording a lost link interrupted.
-    std::uint32_t interruptedTicks_ = 0;
     QTimer reconnectTimer_;
     // True while an export or a load runs the event loop itself.
     bool busy_ = false;

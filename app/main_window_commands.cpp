@@ -29,6 +29,9 @@
 #include "readout/cell_panel_widget.h"
 #include "readout/cursor_search.h"
 #include "readout/table_export.h"
+#include "session/fed_source.h"
+#include "session/replay_source.h"
+#include "session/serial_source.h"
 
 namespace cellwatch {
 
@@ -135,7 +138,9 @@ void MainWindow::SetCaptions() {
             PostStatusMessage(kLanguageSetMessage.pick(chinese));
         }
     }
-    setWindowTitle(kWindowTitle.pick(chinese) + QString::fromLatin1(kVersionText));
+    const QString title = kWindowTitle.pick(chinese) + QString::fromLatin1(kVersionText);
+    setWindowTitle(chargerName_.isEmpty() ? title
+                                          : chargerName_ + QStringLiteral(" \u2014 ") + title);
     setPanelCaptions(*this, chinese);
     frame_->setPageCaption(0, kTabGraph.pick(chinese));
     frame_->setPageCaption(1, kTabData.pick(chinese));
@@ -143,7 +148,7 @@ void MainWindow::SetCaptions() {
     setChartAxisTitles(*chart_, chinese);
     range_->setLanguage(chinese);
     setNetworkMenuCaption(*this, chinese);
-    recording_->retitleIdle();  // an idle chart's title follows at once
+    session_->recording().retitleIdle();  // an idle chart's title follows at once
     // The windows of opened recordings and the summary speak the same language.
     for (ViewerWindow* viewer : viewers()) {
         viewer->setCaptions();
@@ -162,7 +167,7 @@ void MainWindow::Connect(Tool* clicked) {
 // the lost link interrupted then goes on, with its table, chart, time base and
 // journal file, and the pause rule decides as ever whether the silence was
 // long enough to start a new one.
-void MainWindow::connectPort(Tool* clicked, bool continuing) {
+void MainWindow::connectPort(Tool* /*clicked*/, bool continuing) {
     Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
     const QString portText = com->text();
     if (net::isBrokerAddress(portText)) {
@@ -170,94 +175,83 @@ void MainWindow::connectPort(Tool* clicked, bool continuing) {
         return;
     }
     const QString device = portToOpen(portText);
-    link_->open(device);
+    session_->open(std::make_unique<session::SerialSource>(session_->receivePath(),
+                                                           session_->sourceEvents(), device),
+                   continuing);
     rememberAdapter(portText);
-    timer1_.stop();
-    if (!continuing) {
-        recording_->resetAxes();
-    }
-    tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(true);
-    tool(QStringLiteral("Tools"), QStringLiteral("Off"))->setEnabled(true);
-    clicked->setEnabled(false);
-    com->setEnabled(false);
-    if (continuing) {
-        recording_->resume(interruptedTicks_);
-        journalPort_ = device;
-    } else {
-        recording_->begin();
-        zoom_->showWhole();  // a new recording is shown from its start
-        restartLiveSummary();
-        beginJournal(device);
-    }
-    showLinkState(true);
 }
 
 void MainWindow::beginReplay(const QString& name) {
-    Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
-    com->setText(name);
-    timer1_.stop();
-    recording_->resetAxes();
-    tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(true);
-    tool(QStringLiteral("Tools"), QStringLiteral("Off"))->setEnabled(true);
-    tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(false);
-    com->setEnabled(false);
-    replaying_ = true;
-    // The capture is the record: a replay writes no journal.
-    journal_->end();
-    journaling_ = false;
-    recording_->begin();
-    restartLiveSummary();
-    showLinkState(true);
+    tool(QStringLiteral("Tools"), QStringLiteral("com"))->setText(name);
+    session_->open(std::make_unique<session::FedSource>(name));
+}
+
+void MainWindow::replayCapture(const QString& file, double speed) {
+    auto source = std::make_unique<session::ReplaySource>(session_->receivePath(),
+                                                          session_->sourceEvents(), file, speed);
+    tool(QStringLiteral("Tools"), QStringLiteral("com"))->setText(source->name());
+    session_->open(std::move(source));
 }
 
 void MainWindow::endReplay() {
-    if (replaying_) {
+    if (replaying()) {
         runCommand([this] { Disconnect(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
     }
 }
 
-void MainWindow::Disconnect(Tool* clicked) {
-    closePort(clicked);
-    journal_->end();
+void MainWindow::Disconnect(Tool* /*clicked*/) {
+    session_->stop();
 }
 
-void MainWindow::closePort(Tool* clicked) {
-    replaying_ = false;
-    timer1_.start();
-    link_->close();
-    tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(false);
-    clicked->setEnabled(false);
-    tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(true);
-    tool(QStringLiteral("Tools"), QStringLiteral("com"))->setEnabled(true);
-    recording_->end();
-    showLinkState(false);
+void MainWindow::setChargerName(const QString& name) {
+    chargerName_ = name;
+    SetCaptions();
 }
 
-void MainWindow::showLinkState(bool connected) {
-    const bool chinese = readLanguageCode(settings_).toUpper() == kLanguageChinese;
+QSerialPort* MainWindow::serialPort() const {
+    auto* serial = dynamic_cast<session::SerialSource*>(session_->source());
+    return serial != nullptr && serial->isOpen() ? &serial->link().port() : nullptr;
+}
+
+// The tool bar follows the session: the port box, Connect and Disconnect,
+// the receive lamp's band and the link's text.
+void MainWindow::showLinkState(session::LinkState state) {
+    using session::LinkState;
+    const bool open = state == LinkState::Connected || state == LinkState::Replaying ||
+                      state == LinkState::Connecting;
+    if (open) {
+        timer1_.stop();
+    } else {
+        timer1_.start();
+    }
+    tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(open);
+    tool(QStringLiteral("Tools"), QStringLiteral("Off"))->setEnabled(open);
+    tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(!open);
+    tool(QStringLiteral("Tools"), QStringLiteral("com"))->setEnabled(!open);
+    const bool connected = state == LinkState::Connected || state == LinkState::Replaying;
     const BilingualText& text = connected ? kOnLine : kDisconnected;
+    // The link's text reads the language as the connection handlers always
+    // have: any case of "CHT" is Chinese.
+    const bool chinese = readLanguageCode(settings_).toUpper() == kLanguageChinese;
     tool(QStringLiteral("state"), QStringLiteral("Link_state"))->setText(text.pick(chinese));
 }
 
 void MainWindow::onLinkLost(const QString& reason) {
     // The adapter went away while connected: back to the disconnected state,
-    // once, without a dialog; the recording stays for saving and export.
-    if (!tool(QStringLiteral("Tools"), QStringLiteral("Off"))->enabled()) {
-        return;
-    }
-    const LinkLoss loss = link_->lossReason();
-    // The journal stays open for a reconnect to go on with; it ends when
-    // nothing is waited for.
-    interruptedTicks_ = recording_->connectTicks();
-    runCommand([this] { closePort(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
-    const bool chinese = isChinese(readLanguageCode(settings_));
+    // once, without a dialog; the recording stays for saving and export. The
+    // journal stays open for a reconnect to go on with; it ends when nothing
+    // is waited for.
+    const LinkLoss loss = session_->lossReason();
+    const bool chinese = inChinese();
     const QString why = !chinese                       ? reason
                         : loss == LinkLoss::DeviceGone ? QStringLiteral("设备已移除")
                                                        : QStringLiteral("设备停止工作");
     PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + why + u')');
     awaitAdapter();
-    if (!awaitedAdapter_) {
-        journal_->end();
+    if (awaitedAdapter_) {
+        session_->awaitSameAdapter();
+    } else {
+        session_->giveUp();
     }
 }
 

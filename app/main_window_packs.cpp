@@ -52,7 +52,7 @@ void MainWindow::choosePack() {
 }
 
 void MainWindow::tagJournal() {
-    const QString path = journaling_ ? journal_->path() : QString();
+    const QString path = session_->journaling() ? journal_->path() : QString();
     if (path.isEmpty() || path == taggedJournal_) {
         return;
     }

@@ -15,6 +15,7 @@
 #include "app/summary_window.h"
 #include "app/toolbar.h"
 #include "app/viewer_window.h"
+#include "chart/chart_zoom.h"
 #include "chart/data_table.h"
 #include "readout/recording_file.h"
 
@@ -40,44 +41,37 @@ void MainWindow::setUpJournal() {
                                                                           : kJournalRecreated;
         PostStatusMessage(text.pick(chinese) + QStringLiteral(": ") + detail);
     });
-    Recording::Events& events = recording_->events();
-    events.rowAppended = [this](int row) {
-        journal_->appendRow(tableModel_->store(), row);
+    session_->setJournal(journal_.get());
+    connect(session_.get(), &session::LiveSession::rowAppended, this, [this](int row) {
         tagJournal();
         summarizeRow(row);
         range_->rowAdded(row);
-    };
-    // Whatever the journal still owes is written while the table holds it.
-    events.restarting = [this] { journal_->end(); };
+    });
+    connect(session_.get(), &session::LiveSession::recordingBegun, this, [this] {
+        zoom_->showWhole();  // a new recording is shown from its start
+        restartLiveSummary();
+    });
     // A pause clears table and chart; the journal keeps what came before and
     // the next rows go to a new file.
-    events.restarted = [this] {
-        const QString previous = journaling_ ? journal_->path() : QString();
-        if (journaling_) {
-            journal_->begin(wall_->now(), journalPort_);
-        }
+    connect(session_.get(), &session::LiveSession::restarting, this,
+            [this] { restartedFrom_ = session_->journaling() ? journal_->path() : QString(); });
+    connect(session_.get(), &session::LiveSession::restarted, this, [this] {
         restartLiveSummary();
-        const bool chinese = isChinese(readLanguageCode(settings_));
-        PostStatusMessage(previous.isEmpty() ? kNewRecording.pick(chinese)
-                                             : kNewRecordingKept.pick(chinese).arg(
-                                                   QFileInfo(previous).fileName()));
-    };
+        const bool chinese = inChinese();
+        PostStatusMessage(restartedFrom_.isEmpty() ? kNewRecording.pick(chinese)
+                                                   : kNewRecordingKept.pick(chinese).arg(
+                                                         QFileInfo(restartedFrom_).fileName()));
+    });
 
     tool(QStringLiteral("View1"), QStringLiteral("Reconnect"))->setChecked(reconnectEnabled());
     reconnectTimer_.setInterval(kReconnectPollMs);
     connect(&reconnectTimer_, &QTimer::timeout, this, &MainWindow::tryReconnect);
 }
 
-void MainWindow::beginJournal(const QString& port) {
-    journalPort_ = port;
-    journal_->begin(wall_->now(), port);
-    journaling_ = true;
-}
-
 // --- the live recording's summary ----------------------------------------------------------
 
 void MainWindow::restartLiveSummary() {
-    liveSummary_ = RecordingSummarizer(recording_->recordingStart());
+    liveSummary_ = RecordingSummarizer(session_->recording().recordingStart());
     if (summaryWindow_) {
         summaryWindow_->setSummary(liveSummaryValues());
     }
@@ -217,8 +211,8 @@ void MainWindow::stopAwaiting() {
     const bool wasWaiting = awaitedAdapter_.has_value();
     awaitedAdapter_.reset();
     reconnectTimer_.stop();
-    if (wasWaiting && !link_->isOpen()) {
-        journal_->end();  // no reconnect goes on with the interrupted recording
+    if (wasWaiting && session_->state() == session::LinkState::WaitingForAdapter) {
+        session_->giveUp();  // no reconnect goes on with the interrupted recording
     }
 }
 

@@ -1,9 +1,11 @@
 #include "app/network_watch.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 
 #include "app/captions.h"
 #include "app/settings_store.h"
@@ -11,27 +13,7 @@
 
 namespace cellwatch {
 
-// The publisher's clocks while watching, the system's before and after.
-class NetworkWatch::Clocks final : public TickClock, public WallClock {
-public:
-    std::uint32_t tickCount() const override {
-        return simulated ? ticks.tickCount() : systemTicks_.tickCount();
-    }
-    QDateTime now() const override { return simulated ? wall.now() : systemWall_.now(); }
-
-    ManualTickClock ticks;
-    ManualWallClock wall{QDateTime()};
-    bool simulated = false;
-
-private:
-    SystemTickClock systemTicks_;
-    SystemWallClock systemWall_;
-};
-
 namespace {
-
-// How often a Disconnect by the user is looked for.
-constexpr int kUserStopCheckMs = 250;
 
 net::MqttOptions watchOptions(const QString& address, const QString& password) {
     net::MqttOptions options;
@@ -44,43 +26,46 @@ net::MqttOptions watchOptions(const QString& address, const QString& password) {
 }  // namespace
 
 NetworkWatch::NetworkWatch(SettingsStore& settings, const QString& address, const QString& password,
-                           MainWindow::Hooks hooks)
-    : clocks_(std::make_unique<Clocks>()),
-      client_(std::make_unique<net::MqttClient>(watchOptions(address, password))) {
-    hooks.ticks = clocks_.get();
-    hooks.wall = clocks_.get();
+                           MainWindow::Hooks hooks) {
+    net::MqttOptions options = watchOptions(address, password);
+    address_ = options.address;
     window_ = std::make_unique<MainWindow>(settings, std::move(hooks));
     window_->installEventFilter(this);
-    feed_ = std::make_unique<net::RemoteFeed>(*client_, window_->receivePath(), clocks_->ticks,
-                                              [this](const QDateTime& t) { clocks_->wall.set(t); });
-    connect(feed_.get(), &net::RemoteFeed::started, this, &NetworkWatch::started);
-    connect(feed_.get(), &net::RemoteFeed::lost, this, &NetworkWatch::loseLink);
-    connect(client_.get(), &net::MqttClient::lost, this, &NetworkWatch::loseLink);
-    userStop_.setInterval(kUserStopCheckMs);
-    connect(&userStop_, &QTimer::timeout, this, &NetworkWatch::checkDisconnect);
+    window_->setChargerName(address_.name);
+    session::LiveSession& live = window_->session();
+    connect(&live, &session::LiveSession::recordingBegun, this, &NetworkWatch::started);
+    connect(&live, &session::LiveSession::lost, this, &NetworkWatch::loseLink);
+    connect(&live, &session::LiveSession::notice, this, [this](const QString& text) {
+        const bool chinese = isChinese(readLanguageCode(window_->settings()));
+        window_->PostStatusMessage(chinese && text.startsWith(QLatin1String("no charger"))
+                                       ? QStringLiteral("服务器 %1 上没有充电器 %2：等待中")
+                                             .arg(address_.brokerText(), address_.name)
+                                       : text);
+    });
+    connect(&live, &session::LiveSession::stateChanged, this, [this](session::LinkState state) {
+        if (state == session::LinkState::Disconnected && !lost_) {
+            lost_ = true;  // Disconnect: watching stops; the recording stays
+        }
+    });
 
     const bool chinese = isChinese(readLanguageCode(settings));
     window_->tool(QStringLiteral("Tools"), QStringLiteral("com"))->setText(address);
     window_->PostStatusMessage(
         (chinese ? QStringLiteral("等待 %1") : QStringLiteral("Waiting for %1")).arg(address));
-    client_->start();
+    live.open(std::make_unique<session::WatchSource>(live.receivePath(), live.sourceEvents(),
+                                                     std::move(options)));
 }
 
 NetworkWatch::~NetworkWatch() {
-    feed_.reset();
-    client_.reset();
     window_.reset();
 }
 
 void NetworkWatch::started() {
-    clocks_->simulated = true;
     begun_ = true;
-    window_->beginReplay(client_->options().address.text());
     const bool chinese = isChinese(readLanguageCode(window_->settings()));
     window_->PostStatusMessage(
         (chinese ? QStringLiteral("正在查看 %1") : QStringLiteral("Watching %1"))
-            .arg(client_->options().address.text()));
-    userStop_.start();
+            .arg(address_.text()));
 }
 
 void NetworkWatch::loseLink(const QString& why) {
@@ -88,11 +73,6 @@ void NetworkWatch::loseLink(const QString& why) {
         return;
     }
     lost_ = true;
-    userStop_.stop();
-    if (window_->replaying()) {
-        window_->endReplay();
-    }
-    clocks_->simulated = false;
     const bool chinese = isChinese(readLanguageCode(window_->settings()));
     QString reason = why;
     if (chinese) {
@@ -103,16 +83,6 @@ void NetworkWatch::loseLink(const QString& why) {
                      : QStringLiteral("无法连接服务器");
     }
     window_->PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + reason + u')');
-}
-
-void NetworkWatch::checkDisconnect() {
-    if (begun_ && !lost_ && !window_->replaying()) {
-        // Disconnect: watching stops; the recording stays.
-        userStop_.stop();
-        lost_ = true;
-        clocks_->simulated = false;
-        client_->finish(std::nullopt, 0);
-    }
 }
 
 bool NetworkWatch::eventFilter(QObject* watched, QEvent* event) {
@@ -139,8 +109,38 @@ NetworkWatch* NetworkWatch::openOrThrow(SettingsStore& settings, const QString& 
     }
     auto* watch = new NetworkWatch(settings, address, password);
     watch->goesOnClose_ = true;
+    if (parent != nullptr) {
+        placeBeside(watch->window(), *parent->window());
+    }
     watch->window().show();
     return watch;
+}
+
+void NetworkWatch::placeBeside(QWidget& window, const QWidget& other) {
+    QScreen* screen = other.screen() != nullptr ? other.screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect room = screen->availableGeometry();
+    const QRect taken = other.frameGeometry();
+    const QSize size = window.frameGeometry().size();
+    // Right of it, below it, left of it, above it: the first place that
+    // fits; else the corner of the screen farthest from it, which covers
+    // the least of it.
+    const QPoint tries[] = {{taken.right() + 1, taken.top()},
+                            {taken.left(), taken.bottom() + 1},
+                            {taken.left() - size.width(), taken.top()},
+                            {taken.left(), taken.top() - size.height()}};
+    for (const QPoint& at : tries) {
+        if (room.contains(QRect(at, size))) {
+            window.move(at);
+            return;
+        }
+    }
+    const QPoint far(
+        taken.center().x() < room.center().x() ? room.right() - size.width() + 1 : room.left(),
+        taken.center().y() < room.center().y() ? room.bottom() - size.height() + 1 : room.top());
+    window.move(far);
 }
 
 NetworkWatch* NetworkWatch::open(SettingsStore& settings, const QString& address, QWidget* parent,

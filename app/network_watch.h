@@ -1,8 +1,11 @@
-// A charger on a broker watched in a window of its own: the window's
-// receive path plays the charger's start and raw records on the
-// publisher's clocks, as a capture is replayed, so it shows what a window
-// on the charger's own port shows. The charger going offline or the broker
-// going away is the link lost; Disconnect stops watching.
+// A charger on a broker watched in a window of its own: the window's live
+// session watches it (session/watch_source.h), playing the charger's start
+// and raw records on the publisher's clocks, so it shows what a window on
+// the charger's own port shows, runs the alarms on its own clock and keeps
+// a journal. The charger going offline or the broker going away is the link
+// lost (the `lost` alarm, its band and notification); Disconnect stops
+// watching. The window's title and notifications name the charger, and it
+// opens beside the window it was opened from rather than over it.
 #pragma once
 
 #include <QObject>
@@ -12,7 +15,7 @@
 
 #include "app/main_window.h"
 #include "net/mqtt_client.h"
-#include "net/remote_feed.h"
+#include "session/watch_source.h"
 
 namespace cellwatch {
 
@@ -27,11 +30,13 @@ public:
     ~NetworkWatch() override;
 
     MainWindow& window() { return *window_; }
-    // The charger's start was played and the window shows it connected.
-    bool watching() const { return window_->replaying(); }
+    // The charger's start was played and the window records it.
+    bool watching() const {
+        return window_->session().state() == session::LinkState::Connected && begun_;
+    }
     // The link was lost (offline, or the broker went away).
     bool lost() const { return lost_; }
-    const net::BrokerAddress& address() const { return client_->options().address; }
+    const net::BrokerAddress& address() const { return address_; }
 
     // Opens a watch in a window that goes when it is closed, asking for the
     // password when the address names a user and none is given. A failure
@@ -45,18 +50,16 @@ public:
                                      QWidget* parent = nullptr,
                                      const std::optional<QString>& password = std::nullopt);
 
+    // Moves `window` where it covers as little of `other` as the screen allows.
+    static void placeBeside(QWidget& window, const QWidget& other);
+
 private:
-    class Clocks;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void started();
     void loseLink(const QString& why);
-    void checkDisconnect();
 
-    std::unique_ptr<Clocks> clocks_;
+    net::BrokerAddress address_;
     std::unique_ptr<MainWindow> window_;
-    std::unique_ptr<net::MqttClient> client_;
-    std::unique_ptr<net::RemoteFeed> feed_;
-    QTimer userStop_;
     bool lost_ = false;
     bool begun_ = false;
     bool goesOnClose_ = false;  // closing the window ends the watch

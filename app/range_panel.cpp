@@ -39,7 +39,7 @@ constexpr BilingualText kNoRange = {"区间内没有数据", "There are no rows 
 
 const QString kDash = QStringLiteral("–");
 
-QString number(double value, int decimals) {
+QString rangeNumber(double value, int decimals) {
     return std::isfinite(value) ? QString::number(value, 'f', decimals) : kDash;
 }
 
@@ -101,9 +101,9 @@ QString RangePanel::headText(std::size_t column, int which) const {
         case 0:
             return duration(s.deltaSeconds);
         case 1:
-            return number(s.deltaMah, 0);
+            return rangeNumber(s.deltaMah, 0);
         default:
-            return number(s.energyWh, 3);
+            return rangeNumber(s.energyWh, 3);
     }
 }
 
@@ -115,7 +115,7 @@ QString RangePanel::valueText(std::size_t column, RangeQuantity quantity,
     const RangeValues& v = columns_[column].statistics->of(quantity);
     const double values[5] = {v.atA, v.atB, v.min, v.max, v.mean};
     const auto q = static_cast<std::size_t>(quantity);
-    return number(values[static_cast<std::size_t>(figure)], kDecimals[q]);
+    return rangeNumber(values[static_cast<std::size_t>(figure)], kDecimals[q]);
 }
 
 void RangePanel::refresh() {

@@ -528,7 +528,7 @@ void live(int seconds) {
                          }
                      });
     w.connectTo(QString::fromStdString(pty.slavePath()));
-    if (!w.link().isOpen()) {
+    if (!w.linkOpen()) {
         std::fprintf(stderr, "could not connect to %s\n", pty.slavePath().c_str());
         std::exit(1);
     }

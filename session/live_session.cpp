@@ -62,7 +62,6 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
     };
     alarms_.listen(recording_);  // after the handlers above: a row first, then its alarms
     alarmClock_.setInterval(kAlarmClockMs);
-    connect(&alarmClock_, &QTimer::timeout, this, &LiveSession::tickAlarms);
 }
 
 LiveSession::~LiveSession() {

@@ -30,7 +30,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -39,6 +38,7 @@
 #include "protocol/status_decoder.h"
 #include "readout/recording.h"
 #include "serial/receive_assembler.h"
+#include "serial/steppable_timer.h"
 #include "session/session_clocks.h"
 #include "session/session_source.h"
 
@@ -115,6 +115,8 @@ public:
     // Each recording's rows and alarms; nullptr for none (a replay).
     void setJournal(Journal* journal);
     Journal* journal() const { return journal_; }
+    // Whether the present recording goes to the journal (a replay does not).
+    bool journaling() const { return journal_ != nullptr && journaling_; }
     // Every received byte with its arrival, from the next recording on; a
     // failed write stops the capture and is told by captureFailed().
     void setCapture(CaptureWriter* capture) { capture_ = capture; }
@@ -125,7 +127,8 @@ public:
 
     // Looks at the time rules now (the alarm clock does it on its own).
     void tickAlarms();
-    QTimer& alarmClock() { return alarmClock_; }
+    // Runs while recording; a test may hold and step it.
+    SteppableTimer& alarmClock() { return alarmClock_; }
 
 signals:
     void stateChanged(cellwatch::session::LinkState state);
@@ -176,7 +179,7 @@ private:
     Journal* journal_ = nullptr;
     CaptureWriter* capture_ = nullptr;
     net::Publisher* publisher_ = nullptr;
-    QTimer alarmClock_;
+    SteppableTimer alarmClock_{[this] { tickAlarms(); }, false};
 };
 
 }  // namespace cellwatch::session

@@ -126,7 +126,7 @@ TEST_F(WindowFaultTest, MessageStalledAfterItsStartByteForMoreThanThreeSecondsIs
     write(all.subspan(1, kBytesNeededAfterStart - 1));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            QSerialPort& port = w->link().port();
+            QSerialPort& port = (*w->serialPort());
             int inDriver = 0;
             ::ioctl(static_cast<int>(port.handle()), FIONREAD, &inDriver);
             return port.bytesAvailable() + inDriver ==
@@ -162,7 +162,7 @@ TEST_F(WindowFaultTest, AdapterLostAndBackAHundredTimesLeaksNothingAndKeepsTheRe
         SCOPED_TRACE(::testing::Message() << "round " << round);
         pty = std::make_unique<emu::PseudoTerminal>();
         connectTo(slave());
-        ASSERT_TRUE(w->link().isOpen()) << failureText();
+        ASSERT_TRUE(w->linkOpen()) << failureText();
         ASSERT_EQ(rows(), 0);
         advance(1000);
         record(charging(round));
@@ -171,7 +171,7 @@ TEST_F(WindowFaultTest, AdapterLostAndBackAHundredTimesLeaksNothingAndKeepsTheRe
         int errors = 0;
         QObject counting;  // goes before `errors` does
         QObject::connect(
-            &w->link().port(), &QSerialPort::errorOccurred, &counting,
+            w->serialPort(), &QSerialPort::errorOccurred, &counting,
             [&](QSerialPort::SerialPortError e) { errors += e != QSerialPort::NoError; });
 
         pty.reset();  // the adapter is pulled

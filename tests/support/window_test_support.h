@@ -297,7 +297,7 @@ protected:
     void unplug(std::unique_ptr<emu::PseudoTerminal>& line) {
         ports.list.clear();
         line.reset();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !w->link().isOpen(); }, kWaitMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w->linkOpen(); }, kWaitMs));
     }
     QString statusText() const { return tool("state", "state_text")->text(); }
     // Every cell of table rows 0 (the header) to `last`, or to the last row.
@@ -326,7 +326,7 @@ protected:
                 w->rescanTimer().isActive(),
                 rows(),
                 points(),
-                w->link().isOpen()};
+                w->linkOpen()};
     }
     State disconnectedState(const QString& text) const {
         return {true, true, false, false, text, true, rows(), points(), false};

@@ -25,7 +25,7 @@ protected:
     void tickAlarmClock(int seconds) {
         SteppableTimer& clock = w->alarms().clock();
         ASSERT_TRUE(clock.held());
-        EXPECT_EQ(clock.interval(), AlarmWatch::kClockMs);
+        EXPECT_EQ(clock.interval(), session::LiveSession::kAlarmClockMs);
         for (int s = 0; s < seconds; ++s) {
             ASSERT_TRUE(clock.step());
             ASSERT_TRUE(test::settle());
@@ -131,6 +131,38 @@ TEST_F(AlarmWindowTest, RulesAndSoundAreKeptInTheSettings) {
     EXPECT_EQ(raised, 2);
 }
 
+// A pulled adapter raises the `lost` alarm, and the recording's journal
+// keeps it as its last line, whether the window waits for the adapter (the
+// journal stays open) or not.
+TEST_F(AlarmWindowTest, APulledAdapterLeavesTheLostAlarmInTheJournal) {
+    for (const bool waits : {false, true}) {
+        SCOPED_TRACE(waits ? "waiting for the adapter" : "not waiting");
+        ports.list.clear();
+        pty = std::make_unique<emu::PseudoTerminal>();
+        open();
+        w->alarms().notify = nullptr;
+        const PortInfo mine = adapter("ttyUSB7", "A1");
+        if (waits) {
+            plugIn(mine, *pty);
+        }
+        connectTo(waits ? portEntry(mine) : slave());
+        ASSERT_TRUE(failures.isEmpty()) << failureText();
+        recordRows(1, 3);
+        const QString journal = w->journal().path();
+        unplug(pty);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w->linkOpen(); }, kWaitMs));
+        EXPECT_EQ(w->session().state(),
+                  waits ? session::LinkState::WaitingForAdapter : session::LinkState::Disconnected);
+        EXPECT_TRUE(w->alarms().band().isVisible());
+
+        RecordingFile file;
+        ASSERT_TRUE(file.read(journal)) << journal.toStdString();
+        ASSERT_EQ(file.alarms().size(), 1u);
+        EXPECT_EQ(file.alarms()[0].kind, QStringLiteral("lost"));
+        EXPECT_EQ(file.alarms()[0].afterRows, 3u);
+    }
+}
+
 // A new recording after the link was lost, by Connect or by the adapter
 // coming back after a long pause, watches for a stall afresh: the time
 // without the link is no stall, and a stall names the new recording's row.
@@ -167,7 +199,7 @@ TEST_F(AlarmWindowTest, ANewRecordingAfterALostLinkWatchesForAStallAfresh) {
             connectTo(slave());
         } else {
             plugIn(mine, *pty);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return w->link().isOpen(); }, kWaitMs));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return w->linkOpen(); }, kWaitMs));
         }
         tickAlarmClock(3);  // the alarm clock looks meanwhile
         if (!byHand) {

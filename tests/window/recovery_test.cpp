@@ -89,13 +89,13 @@ TEST_F(ReconnectTest, TheSameAdapterGoesOnWithTheRecordingUnlessThePauseWasTooLo
         plugIn(other, *otherLine);
         test::runTimersDueWithin(5 * 20);
         EXPECT_GT(ports.asked, asked) << "the reconnect poll looked meanwhile";
-        EXPECT_FALSE(w->link().isOpen()) << "another adapter of the same kind was taken";
+        EXPECT_FALSE(w->linkOpen()) << "another adapter of the same kind was taken";
         EXPECT_EQ(tableTexts(), before);
 
         advance(longGap ? 6000 : 1000);
         pty = std::make_unique<emu::PseudoTerminal>();
         plugIn(mine, *pty);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return w->link().isOpen(); }, kWaitMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->linkOpen(); }, kWaitMs));
         EXPECT_EQ(tool("Tools", "com")->text(), portEntry(mine));
         EXPECT_TRUE(statusText().contains(portEntry(mine))) << statusText().toStdString();
         EXPECT_FALSE(w->awaitedAdapter().has_value());

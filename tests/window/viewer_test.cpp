@@ -92,7 +92,7 @@ TEST_F(ViewerTest, ARecordingOpenedWhileConnectedLeavesTheLiveWindowAlone) {
     EXPECT_EQ(tableTexts(), liveTable);
     EXPECT_EQ(points(), livePoints);
     EXPECT_EQ(liveReadouts(), readouts);
-    EXPECT_TRUE(w->link().isOpen());
+    EXPECT_TRUE(w->linkOpen());
     recordRows(10, 10);
     EXPECT_EQ(rows(), 4);
 
