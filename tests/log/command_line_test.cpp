@@ -59,6 +59,11 @@ TEST(LogArguments, AcceptedFormsGivePortOutputAndSpeed) {
     EXPECT_EQ(publish.publish, QStringLiteral("mqtts://ann@h/bay"));
     EXPECT_TRUE(publish.haDiscovery);
     EXPECT_FALSE(publish.portIsBroker);
+    EXPECT_TRUE(publish.journal);
+    const LogOptions watch =
+        parseArguments(args({"--port", "mqtt://h/bay", "--wait", "30", "--no-journal"}));
+    EXPECT_EQ(watch.waitSeconds, 30);
+    EXPECT_FALSE(watch.journal);
 }
 
 // The "=" forms; the log's alarm tests show "--alarm KIND=LIMIT" and
@@ -102,6 +107,10 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "mqtt://h/n", "--publish", "mqtt://h/m"}, "--publish goes with a serial port"},
         {{"--port", "mqtt://h/n", "--capture", "c.cwcap"}, "--capture goes with a serial port"},
         {{"--port", "/dev/ttyUSB0", "--ha-discovery"}, "--ha-discovery goes only with --publish"},
+        {{"--port", "/dev/ttyUSB0", "--wait", "5"}, "--wait goes only with a broker address"},
+        {{"--port", "mqtt://h/n", "--wait", "0"}, "--wait takes a number of seconds above 0"},
+        {{"--port", "mqtt://h/n", "--wait", "soon"}, "--wait takes a number of seconds above 0"},
+        {{"--replay", "c.cwcap", "--no-journal"}, "--no-journal does not go with --replay"},
         {{"--port", "/dev/ttyUSB0", "--password-file", "p"}, "--password-file goes only with"},
         {{"--port", "mqtt://h/n", "--ca", "ca.pem"}, "--ca goes only with an mqtts:// address"},
         {{"--replay", "c.cwcap", "--publish", "mqtt://h/n"}, "--replay is played locally"},

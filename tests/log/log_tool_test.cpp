@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "log_test_support.h"
+#include "readout/journal.h"
+#include "readout/recording_file.h"
 #include "serial/receive_assembler.h"
 #include "serial/serial_link.h"
 #include "tools/log/command_line.h"
@@ -153,6 +155,61 @@ TEST_F(LogToolTest, RowsFollowTheSamplesUntilThePortIsLostOrASignalEndsTheLog) {
         for (std::size_t i = 1; i < meant.size(); ++i) {
             EXPECT_EQ(withoutTime(got[i]), withoutTime(meant[i])) << "line " << i;
         }
+    }
+}
+
+// Each recording also goes to the recordings folder the window lists, with
+// its rows and its alarms, `lost` included; --no-journal leaves it out.
+TEST_F(LogToolTest, EachRecordingIsKeptWhereTheWindowListsRecordings) {
+    const QString folder =
+        QStringLiteral(CELLWATCH_TEST_DATA_HOME) + QStringLiteral("/cellwatch/recordings");
+    const auto journals = [&] {
+        std::vector<std::string> paths;
+        for (const JournalInfo& info : listJournals(folder)) {
+            paths.push_back(info.path.toStdString());
+        }
+        return paths;
+    };
+    for (const bool kept : {true, false}) {
+        SCOPED_TRACE(kept ? "kept" : "--no-journal");
+        const std::vector<std::string> before = journals();
+        std::vector<std::string> args{"--port", port()};
+        if (!kept) {
+            args.push_back("--no-journal");
+        }
+        ToolRun run(args);
+        ASSERT_TRUE(run.waitForLines(1)) << run.err();
+        for (int n = 1; n <= 3; ++n) {
+            send(charging(n));
+            ASSERT_TRUE(run.waitForLines(static_cast<std::size_t>(n) + 1)) << run.err();
+        }
+        pty.reset();  // the adapter is pulled
+        EXPECT_EQ(run.wait(), kExitLost);
+        pty = std::make_unique<emu::PseudoTerminal>();
+
+        std::vector<std::string> added;
+        for (const std::string& path : journals()) {
+            if (std::find(before.begin(), before.end(), path) == before.end()) {
+                added.push_back(path);
+            }
+        }
+        if (!kept) {
+            EXPECT_TRUE(added.empty());
+            continue;
+        }
+        ASSERT_EQ(added.size(), 1u);
+        const std::vector<JournalInfo> infos = listJournals(folder);
+        const auto info = std::find_if(infos.begin(), infos.end(), [&](const JournalInfo& i) {
+            return i.path.toStdString() == added[0];
+        });
+        ASSERT_NE(info, infos.end());
+        EXPECT_EQ(info->rowCount, 3);
+        EXPECT_EQ(info->port.toStdString(), port());
+        RecordingFile file;
+        ASSERT_TRUE(file.read(QString::fromStdString(added[0])));
+        ASSERT_EQ(file.alarms().size(), 1u);
+        EXPECT_EQ(file.alarms()[0].kind, QStringLiteral("lost"));
+        EXPECT_EQ(file.alarms()[0].afterRows, 3u);
     }
 }
 

@@ -9,9 +9,9 @@ namespace cellwatch::logger {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cellwatch-log --port PORT [--out FILE] [--capture FILE]\n"
+    "Usage: cellwatch-log --port PORT [--out FILE] [--capture FILE] [--no-journal]\n"
     "                     [--publish ADDRESS [--ha-discovery]]\n"
-    "       cellwatch-log --port ADDRESS [--out FILE]\n"
+    "       cellwatch-log --port ADDRESS [--out FILE] [--wait SECONDS] [--no-journal]\n"
     "       cellwatch-log --replay FILE [--speed N] [--out FILE]\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
@@ -40,6 +40,14 @@ constexpr const char* kUsage =
     "               '# lost'); the log ends at the end of the capture\n"
     "  --speed N    of a replay: 1 real time (the default), 2 twice as fast,\n"
     "               up to 1000000; 0 as fast as possible\n"
+    "  --no-journal do not keep the recordings in the recordings folder. By\n"
+    "               default each recording of a port or a watched charger is\n"
+    "               also written there, as the window writes it, so it shows\n"
+    "               in the window's Recordings list and a pack's history\n"
+    "  --wait SECONDS\n"
+    "               watching: end (status 2) when the charger has not begun\n"
+    "               within SECONDS; without it the log waits for ever, saying\n"
+    "               within 5 s that the broker has no such charger\n"
     "  --alarm KIND=LIMIT\n"
     "               change an alarm's limit (see Alarms); may be repeated\n"
     "  --no-alarm KIND\n"
@@ -256,8 +264,19 @@ LogOptions parseArguments(const QStringList& arguments) {
     bool speedGiven = false;
     QString speed;
     NetworkArguments network;
+    QString wait;
+    bool waitGiven = false;
+    bool noJournalGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (network.take(arguments, i, options)) {
+            continue;
+        }
+        if (arguments[i] == QLatin1String("--no-journal")) {
+            noJournalGiven = true;
+            options.journal = false;
+            continue;
+        }
+        if (takeValue(arguments, i, QStringLiteral("--wait"), wait, waitGiven)) {
             continue;
         }
         if (takeValue(arguments, i, QStringLiteral("--port"), options.port, portGiven) ||
@@ -273,6 +292,16 @@ LogOptions parseArguments(const QStringList& arguments) {
             throw UsageError("unknown option " + arg.toStdString());
         }
         throw UsageError("unexpected argument " + arg.toStdString());
+    }
+    if (waitGiven) {
+        bool ok = false;
+        options.waitSeconds = wait.toInt(&ok);
+        if (!ok || options.waitSeconds <= 0) {
+            throw UsageError("--wait takes a number of seconds above 0, not " + wait.toStdString());
+        }
+    }
+    if (replayGiven && noJournalGiven) {
+        throw UsageError("--no-journal does not go with --replay (a replay keeps no journal)");
     }
     if (replayGiven) {
         if (portGiven || captureGiven) {
@@ -292,6 +321,9 @@ LogOptions parseArguments(const QStringList& arguments) {
         options.speed = *value;
     }
     network.check(options);
+    if (waitGiven && !options.portIsBroker) {
+        throw UsageError("--wait goes only with a broker address");
+    }
     if (options.out == QLatin1String("-")) {
         options.out.clear();
     }

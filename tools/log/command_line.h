@@ -17,11 +17,13 @@ inline constexpr int kExitLost = 2;   // the port went away
 
 struct LogOptions {
     bool help = false;
-    QString port;      // as given: a path, a device name or a port list entry ("USB_ttyUSB0")
-    QString out;       // empty: standard output
-    QString capture;   // with port: the capture to write; empty: none
-    QString replay;    // instead of port: the capture to play back
-    double speed = 1;  // of the replay: 1 real time, 2 twice as fast, 0 as fast as possible
+    QString port;         // as given: a path, a device name or a port list entry ("USB_ttyUSB0")
+    QString out;          // empty: standard output
+    QString capture;      // with port: the capture to write; empty: none
+    QString replay;       // instead of port: the capture to play back
+    double speed = 1;     // of the replay: 1 real time, 2 twice as fast, 0 as fast as possible
+    bool journal = true;  // each recording also goes to the recordings folder (--no-journal)
+    int waitSeconds = 0;  // watching: how long to wait for the charger (--wait); 0: for ever
 
     // --- alarms ---
     alarms::AlarmSettings alarms = alarms::AlarmSettings::defaults();  // --alarm, --no-alarm

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "readout/journal.h"
 #include "serial/port_scan.h"
 #include "session/replay_source.h"
 #include "session/serial_source.h"
@@ -41,6 +42,11 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
 }
 
 LogSession::~LogSession() = default;
+
+void LogSession::journalTo(std::unique_ptr<Journal> journal) {
+    journal_ = std::move(journal);
+    session_.setJournal(journal_.get());
+}
 
 void LogSession::openPort(const QString& portText) {
     portText_ = portText;

@@ -77,9 +77,9 @@ public:
     // Every received byte with its arrival, from start() on (the header when
     // the recording begins). A failed write ends the log with kExitFailure.
     void captureTo(CaptureWriter* capture) { session_.setCapture(capture); }
-    // Each recording also goes to a journal (see readout/journal.h); nullptr
-    // for none.
-    void journalTo(Journal* journal) { session_.setJournal(journal); }
+    // Each recording also goes to this journal (see readout/journal.h).
+    void journalTo(std::unique_ptr<Journal> journal);
+    Journal* journal() const { return journal_.get(); }
 
     // `fd` becomes readable when the log is to end (Ctrl-C, SIGTERM). A line
     // for an output that takes nothing (a pipe whose reader does not read,
@@ -135,6 +135,7 @@ private:
     void writeLine(const QString& line);
     void finish(int status, const QString& why);
 
+    std::unique_ptr<Journal> journal_;  // outlives the session, which ends it
     SummaryChart chart_;
     RowStore table_;
     NullReadoutView view_;

@@ -24,6 +24,7 @@
 #include "net/remote_feed.h"
 #include "protocol/tick_clock.h"
 #include "protocol/version.h"
+#include "readout/journal.h"
 #include "readout/recording.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
@@ -153,6 +154,23 @@ int run(QCoreApplication& app, LogSession& session, const LogOptions& options, s
     return status;
 }
 
+// The journal every recording also goes to, in the window's recordings
+// folder; nothing with --no-journal. Its notices are error lines.
+void makeJournal(const LogOptions& options, LogSession& session) {
+    if (!options.journal) {
+        return;
+    }
+    auto journal =
+        std::make_unique<Journal>(Journal::defaultFolder(), QString::fromLatin1(kProgramVersion));
+    journal->setNoticeHandler([](Journal::Notice notice, const QString& detail) {
+        const char* what = notice == Journal::Notice::Stopped    ? "the journal stopped"
+                           : notice == Journal::Notice::CaughtUp ? "the journal caught up"
+                                                                 : "the journal began anew";
+        complain(QStringLiteral("%1: %2").arg(QLatin1String(what), detail));
+    });
+    session.journalTo(std::move(journal));
+}
+
 // --- over the network ------------------------------------------------------------------------
 
 // The client options for `address`, the password from its file and the
@@ -260,6 +278,7 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
+    makeJournal(options, session);
     const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
     session::WatchSource* watched = nullptr;
     try {
@@ -292,7 +311,24 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     if (!openOutput(options, out, file)) {
         return kExitFailure;
     }
-    const int status = run(app, session, options, out, file, {});
+    // --wait: a charger that has not begun by then ends the log.
+    QTimer waitLimit;
+    waitLimit.setSingleShot(true);
+    QObject::connect(&waitLimit, &QTimer::timeout, &app, [&] {
+        if (session.session().state() == session::LinkState::Connecting) {
+            const net::BrokerAddress& a = watched->client().options().address;
+            complain(QStringLiteral("no charger %1 on %2 within %3 s")
+                         .arg(a.name, a.brokerText())
+                         .arg(options.waitSeconds));
+            session.stop();
+            app.exit(kExitLost);
+        }
+    });
+    const int status = run(app, session, options, out, file, [&] {
+        if (options.waitSeconds > 0) {
+            waitLimit.start(options.waitSeconds * 1000);
+        }
+    });
     if (alarmCommand) {
         alarmCommand->drain(kAlarmDrainMs);
     }
@@ -303,6 +339,7 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
+    makeJournal(options, session);
     const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
     try {
         session.openPort(options.port);
