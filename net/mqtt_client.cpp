@@ -209,6 +209,9 @@ void MqttClient::readable() {
     ++activations_;
     messagesThisPass_ = 0;
     writeWaits_ = false;
+    if (readNotifier_) {
+        readNotifier_->setEnabled(true);
+    }
     for (int i = 0; i < kMaxReadsPerNotice && fd_ >= 0; ++i) {
         const int rc = mosquitto_loop_read(mosq_, 1);
         if (rc != MOSQ_ERR_SUCCESS) {
@@ -225,6 +228,10 @@ void MqttClient::readable() {
         if (messagesThisPass_ >= options_.maxMessagesPerPass) {
             // This pass handed on its share: the rest after the event loop
             // had its turn (a flood must not keep a window from painting).
+            // The notifier waits meanwhile: one share a pass.
+            if (readNotifier_) {
+                readNotifier_->setEnabled(false);
+            }
             moreTimer_.start();
             break;
         }

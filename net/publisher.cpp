@@ -85,7 +85,7 @@ MqttOptions Publisher::withWill(MqttOptions options) {
         // Each connection signs its will in advance, with the number that
         // follows everything the connection publishes.
         options.willAtConnect = [this, status]() -> std::optional<MqttOptions::Will> {
-            sequence_.beginConnection(QDateTime::currentSecsSinceEpoch());
+            sequence_.beginConnection(QDateTime::currentMSecsSinceEpoch());
             return MqttOptions::Will{
                 status, auth_->sign(status, QByteArray(kOffline), sequence_.will()), true};
         };
