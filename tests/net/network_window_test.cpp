@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <memory>
@@ -129,7 +130,7 @@ TEST_F(NetworkWindow, TheListShowsEveryChargerItsRowAndAlarmsAndOpensThem) {
     NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
                            QString());
     QTableWidget& t = list.table();
-    ASSERT_TRUE(waitUntil([&] { return t.rowCount() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return t.rowCount() == 3; }));  // within a few updates
 
     net::RowValues row;
     row.state = QStringLiteral("+CHG+");
@@ -171,6 +172,70 @@ TEST_F(NetworkWindow, TheListShowsEveryChargerItsRowAndAlarmsAndOpensThem) {
     EXPECT_TRUE(wa->watching());
     delete wa;
     delete wb;
+}
+
+TEST_F(NetworkWindow, TheListDropsRowsNoChargerCouldSend) {
+    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+                           QString());
+    net::MqttOptions o;
+    o.address = net::parseBrokerAddress(broker.address(QStringLiteral("x")));
+    net::MqttClient forger(o);
+    forger.start();
+    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    ASSERT_TRUE(waitUntil([&] { return list.messagesTaken() == 0 && forger.backlog() == 0; }));
+
+    net::RowValues row;
+    row.voltageV = 100000;
+    row.wall = QDateTime::currentDateTime();
+    forger.publish(QStringLiteral("cellwatch/ghost/row"), net::rowJson(row), 1, false);
+    row.voltageV = 12.6;
+    forger.publish(QStringLiteral("cellwatch/real/row"), net::rowJson(row), 1, false);
+    ASSERT_TRUE(waitUntil([&] { return list.messagesTaken() == 2; }));
+    list.applyUpdates();
+    EXPECT_EQ(list.rowOf(QStringLiteral("ghost")), -1) << "listed from a forged row";
+    ASSERT_NE(list.rowOf(QStringLiteral("real")), -1);
+    EXPECT_EQ(
+        list.table().item(list.rowOf(QStringLiteral("real")), NetworkListDialog::Voltage)->text(),
+        QStringLiteral("12.60"));
+    EXPECT_EQ(list.implausibleRows(), 1u);
+    EXPECT_TRUE(list.stateLabel().text().contains(QStringLiteral("1 implausible rows dropped")));
+}
+
+TEST_F(NetworkWindow, TheListShowsAFloodOfChargersInFewUpdatesAndListsSoMany) {
+    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+                           QString());
+    list.setUpdateInterval(3'600'000);  // only when told, in this test
+    net::MqttOptions o;
+    o.address = net::parseBrokerAddress(broker.address(QStringLiteral("x")));
+    net::MqttClient flood(o);
+    flood.start();
+    ASSERT_TRUE(waitUntil([&] { return flood.isConnected(); }));
+
+    constexpr int kChargers = NetworkListDialog::kMaxListed + 200;
+    net::RowValues row;
+    row.wall = QDateTime::currentDateTime();
+    for (int round = 1; round <= 2; ++round) {
+        for (int i = 0; i < kChargers; ++i) {
+            row.voltageV = round * 10 + i % 10 * 0.01;
+            flood.publish(QStringLiteral("cellwatch/c%1/row").arg(i), net::rowJson(row), 0, false);
+        }
+    }
+    ASSERT_TRUE(waitUntil([&] { return list.messagesTaken() == 2 * kChargers; }, 30000))
+        << list.messagesTaken();
+    EXPECT_EQ(list.table().rowCount(), 0) << "the table was written for each message";
+
+    list.applyUpdates();
+    QTableWidget& t = list.table();
+    EXPECT_EQ(t.rowCount(), NetworkListDialog::kMaxListed);
+    EXPECT_EQ(list.chargersLeftOut(), kChargers - NetworkListDialog::kMaxListed);
+    EXPECT_TRUE(list.stateLabel().text().contains(QStringLiteral("200 more not listed")))
+        << list.stateLabel().text().toStdString();
+    for (int r = 0; r < t.rowCount(); ++r) {
+        const int i = t.item(r, NetworkListDialog::Name)->text().mid(1).toInt();
+        EXPECT_EQ(t.item(r, NetworkListDialog::Voltage)->text(),
+                  QString::number(20 + i % 10 * 0.01, 'f', 2))
+            << "not the newest row of c" << i;
+    }
 }
 
 TEST(NetworkList, TheWorstCellIsTheOneFurthestFromTheAverage) {
