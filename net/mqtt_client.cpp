@@ -369,7 +369,10 @@ void MqttClient::pump() {
     }
     bool sent = false;
     while (unacked_ < kMaxInFlight && !outbox_.empty()) {
-        const Outbox::Message m = *outbox_.pop();
+        Outbox::Message m = *outbox_.pop();
+        if (options_.sealAtSend) {
+            m.payload = options_.sealAtSend(m.topic, m.payload);
+        }
         int mid = 0;
         const int rc = mosquitto_publish(mosq_, &mid, m.topic.toUtf8().constData(),
                                          static_cast<int>(m.payload.size()), m.payload.constData(),

@@ -58,6 +58,9 @@ struct MqttOptions {
     std::optional<Will> will;
     // When set, asked for the will before every attempt (instead of `will`).
     std::function<std::optional<Will>()> willAtConnect;
+    // When set, every message is passed through it as it is handed to the
+    // library (in the order the broker gets them): for signing.
+    std::function<QByteArray(const QString& topic, const QByteArray& payload)> sealAtSend;
 
     // An attempt that has no answer after this long is given up on.
     int connectTimeoutMs = 10000;
