@@ -60,6 +60,7 @@ MqttClient::MqttClient(MqttOptions options, QObject* parent)
     mosquitto_message_callback_set(mosq_, &MqttClient::onMessage);
     mosquitto_publish_callback_set(mosq_, &MqttClient::onPublish);
     mosquitto_log_callback_set(mosq_, &MqttClient::onLog);
+    mosquitto_subscribe_callback_set(mosq_, &MqttClient::onSubscribe);
     connect(&oversized_, &DropReport::report, this, &MqttClient::notice);
 
     const BrokerAddress& a = options_.address;
@@ -347,7 +348,10 @@ void MqttClient::subscribe(const QStringList& topics) {
     topics_ << topics;
     if (connected_) {
         for (const QString& t : topics) {
-            mosquitto_subscribe(mosq_, nullptr, t.toUtf8().constData(), 1);
+            if (mosquitto_subscribe(mosq_, nullptr, t.toUtf8().constData(), 1) ==
+                MOSQ_ERR_SUCCESS) {
+                ++subscribing_;
+            }
         }
         watchSocket();
     }
@@ -465,8 +469,12 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
     }
     client->failures_ = 0;
     client->everConnected_ = true;
+    client->subscribing_ = 0;
     for (const QString& t : client->topics_) {
-        mosquitto_subscribe(client->mosq_, nullptr, t.toUtf8().constData(), 1);
+        if (mosquitto_subscribe(client->mosq_, nullptr, t.toUtf8().constData(), 1) ==
+            MOSQ_ERR_SUCCESS) {
+            ++client->subscribing_;
+        }
     }
     // What waited for the first answer goes after what the connection
     // itself publishes first (the status and the start).
@@ -503,6 +511,13 @@ void MqttClient::onPublish(mosquitto*, void* self, int) {
     client->unacked_ = std::max(0, client->unacked_ - 1);
     if (!client->finished_) {
         client->pump();
+    }
+}
+
+void MqttClient::onSubscribe(mosquitto*, void* self, int, int, const int*) {
+    auto* client = static_cast<MqttClient*>(self);
+    if (client->subscribing_ > 0 && --client->subscribing_ == 0 && !client->finished_) {
+        emit client->subscribed();
     }
 }
 

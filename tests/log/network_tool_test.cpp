@@ -186,10 +186,12 @@ TEST(NetworkTool, WithTheKeyNeitherAForgedOfflineNorAForgedStartEndsTheWatcher) 
     const std::string address = broker.address(QStringLiteral("kb")).toStdString();
     ToolRun publisher({"--port", pty.slavePath(), "--publish", address, "--key-file", key});
     ASSERT_TRUE(publisher.waitForLines(1)) << publisher.err();
+    // The header comes once the watcher's subscriptions stand.
     ToolRun watcher({"--port", address, "--key-file", key});
     ASSERT_TRUE(watcher.waitForLines(1)) << watcher.err();
     writeAll(pty.masterFd(), emu::encodeStatus(charging(1), FrameLayout::Long112));
     writeAll(pty.masterFd(), emu::encodeStatus(charging(2), FrameLayout::Long112));
+    ASSERT_TRUE(publisher.waitForLines(3)) << publisher.err();
     ASSERT_TRUE(watcher.waitForLines(3)) << watcher.err();
 
     // Anyone on the broker: a retained "offline", another start, hot rows.
