@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
+#include <utility>
 
 #include "app/captions.h"
 #include "app/network_watch.h"
@@ -62,7 +63,8 @@ NetworkListDialog::NetworkListDialog(SettingsStore& settings, const QString& bro
 
     setWindowTitle(QStringLiteral("Chargers on the network"));
     auto* layout = new QVBoxLayout(this);
-    state_ = new QLabel(QStringLiteral("Connecting to %1…").arg(broker_), this);
+    stateText_ = QStringLiteral("Connecting to %1…").arg(broker_);
+    state_ = new QLabel(stateText_, this);
     table_ = new QTableWidget(0, ColumnCount, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("Charger"), QStringLiteral("Status"),
                                        QStringLiteral("State"), QStringLiteral("Voltage (V)"),
@@ -80,10 +82,17 @@ NetworkListDialog::NetworkListDialog(SettingsStore& settings, const QString& bro
 
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { openRow(row); });
     connect(client_.get(), &net::MqttClient::message, this, &NetworkListDialog::take);
-    connect(client_.get(), &net::MqttClient::connected, this,
-            [this] { state_->setText(QStringLiteral("Chargers on %1").arg(broker_)); });
-    connect(client_.get(), &net::MqttClient::notice, this,
-            [this](const QString& text) { state_->setText(text); });
+    connect(client_.get(), &net::MqttClient::connected, this, [this] {
+        stateText_ = QStringLiteral("Chargers on %1").arg(broker_);
+        showState();
+    });
+    connect(client_.get(), &net::MqttClient::notice, this, [this](const QString& text) {
+        stateText_ = text;
+        showState();
+    });
+    updateTimer_.setSingleShot(true);
+    updateTimer_.setInterval(kUpdateIntervalMs);
+    connect(&updateTimer_, &QTimer::timeout, this, &NetworkListDialog::applyUpdates);
     client_->subscribe({QStringLiteral("cellwatch/+/status"), QStringLiteral("cellwatch/+/row"),
                         QStringLiteral("cellwatch/+/event")});
     client_->start();
@@ -92,29 +101,46 @@ NetworkListDialog::NetworkListDialog(SettingsStore& settings, const QString& bro
 NetworkListDialog::~NetworkListDialog() = default;
 
 int NetworkListDialog::rowOf(const QString& name) const {
-    for (int row = 0; row < table_->rowCount(); ++row) {
-        if (table_->item(row, Name) != nullptr && table_->item(row, Name)->text() == name) {
-            return row;
-        }
-    }
-    return -1;
+    return rows_.value(name, -1);
 }
 
 int NetworkListDialog::ensureRow(const QString& name) {
-    int row = rowOf(name);
-    if (row < 0) {
-        row = table_->rowCount();
-        table_->insertRow(row);
-        for (int column = 0; column < ColumnCount; ++column) {
-            table_->setItem(row, column, new QTableWidgetItem());
-        }
-        table_->item(row, Name)->setText(name);
+    const auto found = rows_.constFind(name);
+    if (found != rows_.cend()) {
+        return *found;
     }
+    if (rows_.size() >= kMaxListed) {
+        leftOut_.insert(name);
+        return -1;
+    }
+    const int row = table_->rowCount();
+    table_->insertRow(row);
+    for (int column = 0; column < ColumnCount; ++column) {
+        table_->setItem(row, column, new QTableWidgetItem());
+    }
+    table_->item(row, Name)->setText(name);
+    rows_.insert(name, row);
     return row;
 }
 
 void NetworkListDialog::setCell(int row, Column column, const QString& text) {
-    table_->item(row, column)->setText(text);
+    QTableWidgetItem* item = table_->item(row, column);
+    if (item->text() != text) {
+        item->setText(text);
+    }
+}
+
+void NetworkListDialog::showState() {
+    QString text = stateText_;
+    if (!leftOut_.isEmpty()) {
+        text += QStringLiteral(" — %1 more not listed (the list shows %2)")
+                    .arg(leftOut_.size())
+                    .arg(kMaxListed);
+    }
+    if (implausible_ > 0) {
+        text += QStringLiteral(" — %1 implausible rows dropped").arg(implausible_);
+    }
+    state_->setText(text);
 }
 
 void NetworkListDialog::take(const QString& topic, const QByteArray& payload) {
@@ -122,37 +148,87 @@ void NetworkListDialog::take(const QString& topic, const QByteArray& payload) {
     if (parts.size() != 3 || !net::isChargerName(parts[1])) {
         return;
     }
+    ++taken_;
     const QString& name = parts[1];
     const QString& leaf = parts[2];
+    Pending update;
     if (leaf == QLatin1String("status")) {
         if (payload != net::kOnline && payload != net::kOffline) {
             return;
         }
-        const int row = ensureRow(name);
-        setCell(row, Status, QString::fromLatin1(payload));
-        if (payload == net::kOnline) {
-            setCell(row, Alarm, QString());  // a new run
-        }
+        update.status = payload;
     } else if (leaf == QLatin1String("row")) {
-        const std::optional<net::RowValues> values = net::parseRowJson(payload);
+        std::optional<net::RowValues> values = net::parseRowJson(payload);
         if (!values) {
             return;
         }
-        const int row = ensureRow(name);
-        setCell(row, State, values->state);
-        setCell(row, Voltage, number(values->voltageV, 2));
-        setCell(row, Current, number(values->currentA, 2));
-        setCell(row, Capacity, number(values->capacityMah, 0));
-        setCell(row, WorstCell, worstCellText(values->cellsV));
+        // The rule a local recording applies: a charger at 100000 V or
+        // 0 V is no charger.
+        if (!net::isPlausibleRow(*values)) {
+            ++implausible_;
+            return;
+        }
+        update.row = std::move(values);
     } else if (leaf == QLatin1String("event")) {
         const QJsonObject o = QJsonDocument::fromJson(payload).object();
-        if (o.value(QStringLiteral("event")).toString() == QLatin1String("alarm")) {
-            const int row = ensureRow(name);
-            const QString kind = o.value(QStringLiteral("kind")).toString();
-            const QString text = o.value(QStringLiteral("text")).toString();
-            setCell(row, Alarm, text.isEmpty() ? kind : text);
-            table_->item(row, Alarm)->setForeground(Qt::red);
+        if (o.value(QStringLiteral("event")).toString() != QLatin1String("alarm")) {
+            return;
         }
+        const QString kind = o.value(QStringLiteral("kind")).toString();
+        const QString text = o.value(QStringLiteral("text")).toString();
+        update.alarm = text.isEmpty() ? kind : text;
+    } else {
+        return;
+    }
+    Pending& pending = pending_[name];
+    if (update.status) {
+        pending.status = update.status;
+        if (*update.status == net::kOnline) {
+            pending.alarm = QString();  // a new run
+        }
+    }
+    if (update.row) {
+        pending.row = std::move(update.row);
+    }
+    if (update.alarm) {
+        pending.alarm = update.alarm;
+    }
+    if (!updateTimer_.isActive()) {
+        updateTimer_.start();
+    }
+}
+
+void NetworkListDialog::applyUpdates() {
+    updateTimer_.stop();
+    const QHash<QString, Pending> pending = std::exchange(pending_, {});
+    table_->setUpdatesEnabled(false);
+    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
+        showCharger(it.key(), it.value());
+    }
+    table_->setUpdatesEnabled(true);
+    showState();
+}
+
+void NetworkListDialog::showCharger(const QString& name, const Pending& pending) {
+    const int row = ensureRow(name);
+    if (row < 0) {
+        return;
+    }
+    if (pending.status) {
+        setCell(row, Status, QString::fromLatin1(*pending.status));
+    }
+    if (pending.row) {
+        const net::RowValues& values = *pending.row;
+        setCell(row, State, values.state);
+        setCell(row, Voltage, number(values.voltageV, 2));
+        setCell(row, Current, number(values.currentA, 2));
+        setCell(row, Capacity, number(values.capacityMah, 0));
+        setCell(row, WorstCell, worstCellText(values.cellsV));
+    }
+    if (pending.alarm) {
+        setCell(row, Alarm, *pending.alarm);
+        table_->item(row, Alarm)
+            ->setForeground(pending.alarm->isEmpty() ? QBrush() : QBrush(Qt::red));
     }
 }
 

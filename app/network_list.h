@@ -3,12 +3,21 @@
 // worst cell; raised alarms show beside them. A double-click opens the
 // charger in a window of its own. The broker is asked for once and kept in
 // the settings.
+//
+// Messages are taken as they come but shown a few times a second: what came
+// for each charger since the last update is kept (the newest of each kind)
+// and written into the table at once. At most kMaxListed chargers are
+// listed; the rest are counted beside the table. A row that no charger
+// could send (the recording's plausibility rule) is dropped and counted.
 #pragma once
 
 #include <QDialog>
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "net/messages.h"
 #include "net/mqtt_client.h"
@@ -41,7 +50,20 @@ public:
                       QWidget* parent = nullptr);
     ~NetworkListDialog() override;
 
+    // Chargers listed at most.
+    static constexpr int kMaxListed = 500;
+    // How often the table is updated at most.
+    static constexpr int kUpdateIntervalMs = 250;
+
     QTableWidget& table() { return *table_; }
+    QLabel& stateLabel() { return *state_; }
+    // Messages taken so far, rows dropped as implausible, chargers left out.
+    std::uint64_t messagesTaken() const { return taken_; }
+    std::uint64_t implausibleRows() const { return implausible_; }
+    int chargersLeftOut() const { return static_cast<int>(leftOut_.size()); }
+    // Writes what came since the last update into the table now.
+    void applyUpdates();
+    void setUpdateInterval(int ms) { updateTimer_.setInterval(ms); }
     // The row of a charger; -1 when it is not listed.
     int rowOf(const QString& name) const;
     // Opens the charger of `row` in a window of its own.
@@ -52,11 +74,28 @@ public:
     static void showFor(SettingsStore& settings, QWidget* parent);
 
 private:
+    // What came for one charger since the last update.
+    struct Pending {
+        std::optional<QByteArray> status;
+        std::optional<net::RowValues> row;
+        std::optional<QString> alarm;
+    };
+
     void take(const QString& topic, const QByteArray& payload);
+    void showCharger(const QString& name, const Pending& pending);
+    // The row of `name`, added when there is room; -1 when there is none.
     int ensureRow(const QString& name);
     void setCell(int row, Column column, const QString& text);
+    void showState();
 
     SettingsStore& settings_;
+    QHash<QString, Pending> pending_;
+    QHash<QString, int> rows_;
+    QSet<QString> leftOut_;
+    QTimer updateTimer_;
+    QString stateText_;
+    std::uint64_t taken_ = 0;
+    std::uint64_t implausible_ = 0;
     QString broker_;
     QString password_;
     std::unique_ptr<net::MqttClient> client_;

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
@@ -20,13 +21,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
-#include <map>
 #include <optional>
 #include <set>
 
 #include "analysis/recording_summary.h"
 #include "app/captions.h"
 #include "chart/pack_history_chart.h"
+#include "packs/recording_scan.h"
 
 namespace cellwatch {
 namespace {
@@ -53,9 +54,11 @@ bool askBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool c
 
 constexpr int kSortRole = Qt::UserRole;
 constexpr int kPathRole = Qt::UserRole + 1;
+constexpr int kTieRole = Qt::UserRole + 2;  // the file name, where numbers are equal
 
 // A cell that sorts by its number when it has one (a cell without sorts
-// first), else by its text.
+// first), else by its text; equal starts by file name, as the folder's
+// listing has them.
 class SortItem final : public QTableWidgetItem {
 public:
     using QTableWidgetItem::QTableWidgetItem;
@@ -64,12 +67,31 @@ public:
         const QVariant theirs = other.data(kSortRole);
         if (mine.isValid() || theirs.isValid()) {
             const double lowest = std::numeric_limits<double>::lowest();
-            return (mine.isValid() ? mine.toDouble() : lowest) <
-                   (theirs.isValid() ? theirs.toDouble() : lowest);
+            const double a = mine.isValid() ? mine.toDouble() : lowest;
+            const double b = theirs.isValid() ? theirs.toDouble() : lowest;
+            if (a != b) {
+                return a < b;
+            }
+            return data(kTieRole).toString() < other.data(kTieRole).toString();
         }
         return text().localeAwareCompare(other.text()) < 0;
     }
 };
+
+// A journal's place in the order the recordings were made: by start, then
+// by file name.
+double startKey(const JournalInfo& j) {
+    return j.start.isValid() ? static_cast<double>(j.start.toMSecsSinceEpoch())
+                             : std::numeric_limits<double>::lowest();
+}
+bool newer(const JournalInfo& a, const JournalInfo& b) {
+    const double ka = startKey(a);
+    const double kb = startKey(b);
+    if (ka != kb) {
+        return ka > kb;
+    }
+    return QFileInfo(a.path).fileName() > QFileInfo(b.path).fileName();
+}
 
 QTableWidgetItem* item(const QString& text, Qt::Alignment align = Qt::AlignLeft,
                        QVariant sortKey = {}) {
@@ -80,32 +102,6 @@ QTableWidgetItem* item(const QString& text, Qt::Alignment align = Qt::AlignLeft,
         it->setData(kSortRole, sortKey);
     }
     return it;
-}
-
-// What a journal came to; nothing for a file that is no recording. Kept
-// while the file keeps its size and time, so the list opens again quickly.
-std::optional<RecordingSummaryValues> summaryOf(const QString& path) {
-    struct Known {
-        qint64 size;
-        QDateTime modified;
-        std::optional<RecordingSummaryValues> summary;
-    };
-    static std::map<QString, Known> known;
-    const QFileInfo info(path);
-    const auto found = known.find(path);
-    if (found != known.end() && found->second.size == info.size() &&
-        found->second.modified == info.lastModified()) {
-        return found->second.summary;
-    }
-    std::optional<RecordingSummaryValues> summary;
-    try {
-        RecordingFile file;
-        summary = readAndSummarize(file, path);
-    } catch (const std::exception&) {
-        summary.reset();
-    }
-    known[path] = {info.size(), info.lastModified(), summary};
-    return summary;
 }
 
 }  // namespace
@@ -149,6 +145,16 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     folderLabel_ = new QLabel(this);
     folderLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     folderLabel_->setWordWrap(true);
+    readingText_ = new QLabel(this);
+    readingText_->setObjectName(QStringLiteral("readingText"));
+    readingBar_ = new QProgressBar(this);
+    readingBar_->setObjectName(QStringLiteral("readingBar"));
+    readingBar_->setTextVisible(false);
+    readingText_->setVisible(false);
+    readingBar_->setVisible(false);
+    batch_.setSingleShot(true);
+    batch_.setInterval(kBatchMs);
+    connect(&batch_, &QTimer::timeout, this, &RecordingsDialog::takeRead);
 
     auto* buttons = new QDialogButtonBox(this);
     openButton_ = buttons->addButton(pick(chinese, "打开", "Open"), QDialogButtonBox::AcceptRole);
@@ -183,6 +189,10 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     layout->addLayout(filterRow);
     layout->addWidget(list_, 3);
     layout->addWidget(historyChart_, 2);
+    auto* readingRow = new QHBoxLayout;
+    readingRow->addWidget(readingText_);
+    readingRow->addWidget(readingBar_, 1);
+    layout->addLayout(readingRow);
     layout->addWidget(folderLabel_);
     layout->addWidget(buttons);
     // Wide enough for every column, the pack's last; never past the screen.
@@ -194,40 +204,118 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     refresh();
 }
 
+RecordingsDialog::~RecordingsDialog() = default;
+
 void RecordingsDialog::refresh() {
-    journals_ = listJournals(folder_);
+    scan_.reset();  // stops a reading under way
+    batch_.stop();
+    journals_.clear();
     packed_.clear();
-    // The listing's order is the order the recordings were made in.
-    const QLocale locale;
     list_->setSortingEnabled(false);
-    list_->setRowCount(static_cast<int>(journals_.size()));
-    for (int r = 0; r < list_->rowCount(); ++r) {
-        const JournalInfo& j = journals_[static_cast<std::size_t>(r)];
+    list_->setRowCount(0);
+    selectedFirst_ = false;
+    scan_ = std::make_unique<RecordingScan>(folder_);
+    connect(scan_.get(), &RecordingScan::arrived, this, [this] {
+        if (!batch_.isActive()) {
+            batch_.start();
+        }
+    });
+    connect(scan_.get(), &RecordingScan::finished, this, &RecordingsDialog::finishReading);
+    // The newest few here and now: a folder of a few recordings is whole
+    // when the dialog shows, and a large one shows its newest at once.
+    addRows(scan_->readNewest(kReadAtOnceBytes, kReadAtOnceCount));
+    if (scan_->isFinished()) {
+        finishReading();
+        return;
+    }
+    scan_->start();
+    showProgress();
+    folderLabel_->setText(QDir::toNativeSeparators(folder_));
+}
+
+bool RecordingsDialog::reading() const {
+    return scan_ && !scan_->isFinished();
+}
+
+void RecordingsDialog::done(int result) {
+    if (scan_) {
+        scan_->cancel();
+    }
+    batch_.stop();
+    QDialog::done(result);
+}
+
+void RecordingsDialog::takeRead() {
+    if (scan_) {
+        addRows(scan_->take());
+        showProgress();
+    }
+}
+
+void RecordingsDialog::finishReading() {
+    takeRead();
+    batch_.stop();
+    readingText_->setVisible(false);
+    readingBar_->setVisible(false);
+    list_->resizeColumnsToContents();
+    folderLabel_->setText(folderText());
+    emit readingFinished();
+}
+
+void RecordingsDialog::showProgress() {
+    const bool busy = reading();
+    readingText_->setVisible(busy);
+    readingBar_->setVisible(busy);
+    if (!busy) {
+        return;
+    }
+    const QLocale locale;
+    const QString done = locale.toString(scan_->readCount());
+    const QString total = locale.toString(scan_->total());
+    readingText_->setText(chinese_
+                              ? QStringLiteral("正在读取记录：%1 / %2…").arg(done, total)
+                              : QStringLiteral("Reading %1 of %2 recordings…").arg(done, total));
+    readingBar_->setRange(0, std::max(scan_->total(), 1));
+    readingBar_->setValue(scan_->readCount());
+}
+
+void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
+    if (read.empty()) {
+        return;
+    }
+    const QLocale locale;
+    // Sorting waits while the rows go in, then sorts them all by the
+    // header's indicator (the user's choice, newest first to begin with);
+    // the selection stays on its rows.
+    list_->setSortingEnabled(false);
+    const int first = list_->rowCount();
+    list_->setRowCount(first + static_cast<int>(read.size()));
+    int r = first;
+    for (ScannedRecording& scanned : read) {
+        const JournalInfo& j = scanned.journal;
         const QString start = j.start.isValid()
                                   ? j.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                                   : QFileInfo(j.path).fileName();
-        list_->setItem(r, kStartedColumn, item(start, Qt::AlignLeft, r));
+        QTableWidgetItem* started = item(start, Qt::AlignLeft, startKey(j));
+        started->setData(kTieRole, QFileInfo(j.path).fileName());
+        started->setToolTip(QDir::toNativeSeparators(j.path));
+        started->setData(kPathRole, j.path);
+        list_->setItem(r, kStartedColumn, started);
         list_->setItem(r, 1,
                        item(durationText(j.durationSeconds), Qt::AlignRight, j.durationSeconds));
         list_->setItem(r, 2, item(QString::number(j.rowCount), Qt::AlignRight, j.rowCount));
         list_->setItem(r, 3, item(j.batteryType));
-        const std::optional<RecordingSummaryValues> summary = summaryOf(j.path);
-        // Read anew each time: a viewer may have changed it since. A pack
-        // file that cannot be read (a FIFO, a device or a directory in its
-        // place, one too large) is refused at once; the entry says so.
-        QString packProblem;
-        const PackInfo pack = readPackInfo(j.path, &packProblem);
-        packed_.push_back({j.path, j.start, pack, summary.has_value(),
-                           summary.value_or(RecordingSummaryValues{})});
-        list_->setItem(
-            r, kPackColumn,
-            item(packProblem.isEmpty() ? pack.pack
-                                       : pick(chinese_, "（无法读取）", "(unreadable)")));
-        if (!packProblem.isEmpty()) {
-            list_->item(r, kPackColumn)->setToolTip(packProblem);
+        const std::optional<RecordingSummaryValues>& summary = scanned.summary;
+        const PackInfo& pack = scanned.pack;
+        QTableWidgetItem* packItem =
+            item(scanned.packProblem.isEmpty() ? pack.pack
+                                               : pick(chinese_, "（无法读取）", "(unreadable)"));
+        if (!scanned.packProblem.isEmpty()) {
+            packItem->setToolTip(scanned.packProblem);
         } else if (!pack.note.isEmpty()) {
-            list_->item(r, kPackColumn)->setToolTip(pack.note);
+            packItem->setToolTip(pack.note);
         }
+        list_->setItem(r, kPackColumn, packItem);
         if (summary) {
             list_->setItem(r, 4, item(kindText(summary->kind, chinese_)));
             list_->setItem(
@@ -246,23 +334,33 @@ void RecordingsDialog::refresh() {
         }
         list_->setItem(r, 8,
                        item(locale.formattedDataSize(j.sizeBytes), Qt::AlignRight, j.sizeBytes));
-        list_->item(r, kStartedColumn)->setToolTip(QDir::toNativeSeparators(j.path));
-        list_->item(r, kStartedColumn)->setData(kPathRole, j.path);
+        packed_.push_back({j.path, j.start, pack, summary.has_value(),
+                           summary.value_or(RecordingSummaryValues{})});
+        journals_.push_back(std::move(scanned.journal));
+        ++r;
     }
-    std::reverse(journals_.begin(), journals_.end());  // newest first
-    list_->setSortingEnabled(true);                    // sorts by the header's indicator
-    list_->resizeColumnsToContents();
-    if (list_->rowCount() > 0) {
+    std::stable_sort(journals_.begin(), journals_.end(), newer);  // newest first
+    list_->setSortingEnabled(true);
+    if (!selectedFirst_) {
+        selectedFirst_ = true;
+        list_->resizeColumnsToContents();
         list_->selectRow(0);
     }
-    folderLabel_->setText(folderText());
     fillPackFilter();
     showPack();
     updateButtons();
+    emit rowsAdded();
 }
 
 void RecordingsDialog::fillPackFilter() {
     const QStringList names = packNames(packed_);
+    QStringList offered;
+    for (int i = 1; i < packFilter_->count(); ++i) {
+        offered << packFilter_->itemText(i);
+    }
+    if (packFilter_->count() > 0 && offered == names) {
+        return;  // as it is, also while its list is open
+    }
     packFilter_->clear();
     packFilter_->addItem(pick(chinese_, "全部电池组", "All packs"));
     packFilter_->addItems(names);
@@ -290,6 +388,9 @@ void RecordingsDialog::showPack() {
         list_->setRowHidden(r, !packShown_.isEmpty() && (!it || it->text() != packShown_));
     }
     history_ = packHistory(packed_, packShown_);
+    if (packShown_.isEmpty() && historyChart_->isHidden()) {
+        return;  // no chart to draw, none to take away
+    }
     std::vector<PackHistoryPoint> points;
     points.reserve(history_.size());
     for (const PackHistoryEntry& e : history_) {
@@ -308,7 +409,10 @@ QString RecordingsDialog::pathOfRow(int row) const {
 }
 
 QString RecordingsDialog::folderText() const {
-    const QString size = QLocale().formattedDataSize(folderSize(folder_));
+    // The reading adds it up as it ends; before that, it is added up here.
+    const qint64 bytes =
+        scan_ && scan_->folderBytes() > 0 ? scan_->folderBytes() : folderSize(folder_);
+    const QString size = QLocale().formattedDataSize(bytes);
     return chinese_ ? QStringLiteral("%1 — %2，%3 个记录")
                           .arg(QDir::toNativeSeparators(folder_), size)
                           .arg(journals_.size())

@@ -6,11 +6,19 @@
 // opens the chosen one; Delete removes files, each journal with its pack
 // file (the only way journals are ever pruned); Show folder opens the
 // folder in the system's file manager.
+//
+// The journals are read in the background (see RecordingScan): the newest
+// few before the dialog shows, the others while it is shown, their rows
+// coming in batches a few times a second, with "Reading 4,000 of 20,000
+// recordings…" and a bar under the list meanwhile. The list scrolls, sorts,
+// filters and opens while it fills; closing the dialog stops the reading.
 #pragma once
 
 #include <QDialog>
 #include <QString>
+#include <QTimer>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "packs/pack_history.h"
@@ -18,20 +26,37 @@
 
 class QComboBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTableWidget;
 
 namespace cellwatch {
 
 class PackHistoryChart;
+class RecordingScan;
+struct ScannedRecording;
 
 class RecordingsDialog final : public QDialog {
     Q_OBJECT
 public:
     RecordingsDialog(QString folder, bool chinese, QWidget* parent = nullptr);
+    ~RecordingsDialog() override;
 
     // Reads the folder again.
     void refresh();
+
+    // The journals read before the dialog shows: the newest, as long as
+    // they come to this many bytes together, and this many at most.
+    static constexpr qint64 kReadAtOnceBytes = 1 << 20;
+    static constexpr int kReadAtOnceCount = 100;
+    // How often rows read in the background are put into the list.
+    static constexpr int kBatchMs = 150;
+
+    // Whether journals are still being read; the reading's text ("Reading
+    // 4,000 of 20,000 recordings…") and bar, shown meanwhile.
+    bool reading() const;
+    QLabel& readingText() const { return *readingText_; }
+    QProgressBar& readingBar() const { return *readingBar_; }
 
     static constexpr int kStartedColumn = 0;
     static constexpr int kPackColumn = 9;
@@ -64,7 +89,20 @@ public:
     // Asked before deleting: "yes" deletes. A message box unless replaced.
     std::function<bool(QWidget* parent, const QString& question)> confirm;
 
+    // Closing stops the reading.
+    void done(int result) override;
+
+signals:
+    // Rows were added to the list.
+    void rowsAdded();
+    // Every journal is in the list.
+    void readingFinished();
+
 private:
+    void addRows(std::vector<ScannedRecording> read);
+    void takeRead();
+    void finishReading();
+    void showProgress();
     void updateButtons();
     void fillPackFilter();
     void showPack();
@@ -79,6 +117,11 @@ private:
     PackHistoryChart* historyChart_ = nullptr;
     QTableWidget* list_ = nullptr;
     QLabel* folderLabel_ = nullptr;
+    QLabel* readingText_ = nullptr;
+    QProgressBar* readingBar_ = nullptr;
+    std::unique_ptr<RecordingScan> scan_;
+    QTimer batch_;  // puts what was read into the list
+    bool selectedFirst_ = false;
     QPushButton* openButton_ = nullptr;
     QPushButton* deleteButton_ = nullptr;
     QString chosen_;

@@ -25,6 +25,21 @@ QString shown(const QString& text) {
         if (colon >= 0 && colon < at) {
             out = out.left(colon + 1) + QStringLiteral("***") + out.mid(at);
         }
+        return out;
+    }
+    // "USER:PASSWORD" without its '@' reads as a host and a port: a port
+    // that is no number is hidden, with what follows it.
+    if (!out.mid(start).startsWith(u'[')) {
+        const qsizetype colon = out.indexOf(u':', start);
+        if (colon >= 0) {
+            qsizetype end = colon + 1;
+            while (end < out.size() && out[end].isDigit()) {
+                ++end;
+            }
+            if (end < out.size() && out[end] != u'/') {
+                out = out.left(colon + 1) + QStringLiteral("***");
+            }
+        }
     }
     return out;
 }

@@ -37,8 +37,8 @@ void SignSequence::beginConnection(std::int64_t nowSeconds) {
 
 std::uint64_t SignSequence::next() {
     if (index_ + 1 >= kWillIndex) {
-        // A connection of a billion messages: a later epoch, whose numbers
-        // still come after this one's (its will is then passed over).
+        // A connection of 4 million messages: a later epoch, whose numbers
+        // still come after this one's.
         beginConnection(0);
     }
     return (epoch_ << kIndexBits) | index_++;

@@ -11,18 +11,20 @@
 
 namespace cellwatch::net {
 
-// The sequence numbers of one publisher: the connection's epoch (seconds
-// since 1970, and never less than one more than the previous epoch) in the
-// high 34 bits, the message's index in the connection in the low 30. The
-// last index of a connection is its will's, so that the will comes after
+// The sequence numbers of one publisher: the connection's epoch (ms since
+// 1970, and never less than one more than the previous epoch) in the high
+// 42 bits, the message's index in the connection in the low 22. The last
+// index of a connection is its will's, so that the will comes after
 // everything the connection published and before anything of the next.
+// After 4 million messages in one connection the epoch steps on by one:
+// the numbers still grow, and the will still comes after the start.
 class SignSequence {
 public:
-    static constexpr int kIndexBits = 30;
+    static constexpr int kIndexBits = 22;
     static constexpr std::uint64_t kWillIndex = (std::uint64_t{1} << kIndexBits) - 1;
 
-    // A new connection at `nowSeconds` since 1970.
-    void beginConnection(std::int64_t nowSeconds);
+    // A new connection at `nowMs` since 1970.
+    void beginConnection(std::int64_t nowMs);
     // The next message's number (the index stops short of the will's).
     std::uint64_t next();
     // The will's number of the present connection.

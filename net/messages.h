@@ -21,11 +21,11 @@
 //   - into row and event, as the JSON object's last member "auth", so that
 //     they stay JSON for whoever reads them without the key:
 //     {"battery":...,"wall":"...","auth":"AAAB..."}.
-// The sequence number grows with every message of a publisher: the high 34
-// bits are the connection's epoch (seconds since 1970 when the publisher
-// connected, one more than the previous epoch at least), the low 30 bits the
+// The sequence number grows with every message of a publisher: the high 42
+// bits are the connection's epoch (ms since 1970 when the publisher
+// connected, one more than the previous epoch at least), the low 22 bits the
 // message's index in that connection; the will ("offline") is signed in
-// advance with the last index, 2^30 - 1, so it comes after everything the
+// advance with the last index, 2^22 - 1, so it comes after everything the
 // connection published and before everything of the next one.
 //
 // A watcher with the key takes a message only when it verifies and its

@@ -60,6 +60,7 @@ MqttClient::MqttClient(MqttOptions options, QObject* parent)
     mosquitto_message_callback_set(mosq_, &MqttClient::onMessage);
     mosquitto_publish_callback_set(mosq_, &MqttClient::onPublish);
     mosquitto_log_callback_set(mosq_, &MqttClient::onLog);
+    mosquitto_subscribe_callback_set(mosq_, &MqttClient::onSubscribe);
     connect(&oversized_, &DropReport::report, this, &MqttClient::notice);
 
     const BrokerAddress& a = options_.address;
@@ -209,6 +210,9 @@ void MqttClient::readable() {
     ++activations_;
     messagesThisPass_ = 0;
     writeWaits_ = false;
+    if (readNotifier_) {
+        readNotifier_->setEnabled(true);
+    }
     for (int i = 0; i < kMaxReadsPerNotice && fd_ >= 0; ++i) {
         const int rc = mosquitto_loop_read(mosq_, 1);
         if (rc != MOSQ_ERR_SUCCESS) {
@@ -225,6 +229,10 @@ void MqttClient::readable() {
         if (messagesThisPass_ >= options_.maxMessagesPerPass) {
             // This pass handed on its share: the rest after the event loop
             // had its turn (a flood must not keep a window from painting).
+            // The notifier waits meanwhile: one share a pass.
+            if (readNotifier_) {
+                readNotifier_->setEnabled(false);
+            }
             moreTimer_.start();
             break;
         }
@@ -340,7 +348,10 @@ void MqttClient::subscribe(const QStringList& topics) {
     topics_ << topics;
     if (connected_) {
         for (const QString& t : topics) {
-            mosquitto_subscribe(mosq_, nullptr, t.toUtf8().constData(), 1);
+            if (mosquitto_subscribe(mosq_, nullptr, t.toUtf8().constData(), 1) ==
+                MOSQ_ERR_SUCCESS) {
+                ++subscribing_;
+            }
         }
         watchSocket();
     }
@@ -362,7 +373,10 @@ void MqttClient::pump() {
     }
     bool sent = false;
     while (unacked_ < kMaxInFlight && !outbox_.empty()) {
-        const Outbox::Message m = *outbox_.pop();
+        Outbox::Message m = *outbox_.pop();
+        if (options_.sealAtSend) {
+            m.payload = options_.sealAtSend(m.topic, m.payload);
+        }
         int mid = 0;
         const int rc = mosquitto_publish(mosq_, &mid, m.topic.toUtf8().constData(),
                                          static_cast<int>(m.payload.size()), m.payload.constData(),
@@ -455,8 +469,12 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
     }
     client->failures_ = 0;
     client->everConnected_ = true;
+    client->subscribing_ = 0;
     for (const QString& t : client->topics_) {
-        mosquitto_subscribe(client->mosq_, nullptr, t.toUtf8().constData(), 1);
+        if (mosquitto_subscribe(client->mosq_, nullptr, t.toUtf8().constData(), 1) ==
+            MOSQ_ERR_SUCCESS) {
+            ++client->subscribing_;
+        }
     }
     // What waited for the first answer goes after what the connection
     // itself publishes first (the status and the start).
@@ -493,6 +511,13 @@ void MqttClient::onPublish(mosquitto*, void* self, int) {
     client->unacked_ = std::max(0, client->unacked_ - 1);
     if (!client->finished_) {
         client->pump();
+    }
+}
+
+void MqttClient::onSubscribe(mosquitto*, void* self, int, int, const int*) {
+    auto* client = static_cast<MqttClient*>(self);
+    if (client->subscribing_ > 0 && --client->subscribing_ == 0 && !client->finished_) {
+        emit client->subscribed();
     }
 }
 

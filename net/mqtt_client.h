@@ -58,6 +58,9 @@ struct MqttOptions {
     std::optional<Will> will;
     // When set, asked for the will before every attempt (instead of `will`).
     std::function<std::optional<Will>()> willAtConnect;
+    // When set, every message is passed through it as it is handed to the
+    // library (in the order the broker gets them): for signing.
+    std::function<QByteArray(const QString& topic, const QByteArray& payload)> sealAtSend;
 
     // An attempt that has no answer after this long is given up on.
     int connectTimeoutMs = 10000;
@@ -84,6 +87,9 @@ public:
 
     // Subscribes now and after every reconnect.
     void subscribe(const QStringList& topics);
+    // Every subscription of the present connection is acknowledged: what is
+    // published from now on reaches this client.
+    bool isSubscribed() const { return connected_ && subscribing_ == 0; }
 
     // Hands a message to the connection; false (and dropped) without one.
     // A `droppable` one (a raw record) may give way to later ones while the
@@ -119,6 +125,8 @@ public:
 
 signals:
     void connected();
+    // The broker acknowledged the connection's subscriptions (isSubscribed()).
+    void subscribed();
     // A connection that stood (or was being made) ended; `why` in words.
     void disconnected(const QString& why);
     // Without reconnect: the connection could not be made or was lost.
@@ -133,6 +141,7 @@ private:
     static void onMessage(mosquitto*, void* self, const mosquitto_message* m);
     static void onPublish(mosquitto*, void* self, int mid);
     static void onLog(mosquitto*, void* self, int level, const char* text);
+    static void onSubscribe(mosquitto*, void* self, int mid, int count, const int* granted);
 
     void connectNow();
     // The host's name is known to resolve (or it is an address): connect.
@@ -172,6 +181,7 @@ private:
     bool holding_ = false;     // publish() queues before the first answer
     bool taking_ = true;
     int messagesThisPass_ = 0;
+    int subscribing_ = 0;  // subscriptions not acknowledged yet
     std::uint64_t activations_ = 0;
     std::uint64_t rawDropped_ = 0;
     QString tlsLog_;  // the library's last TLS complaint

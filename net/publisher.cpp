@@ -85,9 +85,18 @@ MqttOptions Publisher::withWill(MqttOptions options) {
         // Each connection signs its will in advance, with the number that
         // follows everything the connection publishes.
         options.willAtConnect = [this, status]() -> std::optional<MqttOptions::Will> {
-            sequence_.beginConnection(QDateTime::currentSecsSinceEpoch());
+            sequence_.beginConnection(QDateTime::currentMSecsSinceEpoch());
             return MqttOptions::Will{
                 status, auth_->sign(status, QByteArray(kOffline), sequence_.will()), true};
+        };
+        // Signed as they go out, so that the numbers follow the order the
+        // broker gets them in (what waited for the first answer goes after
+        // the status and start of the connection). Discovery configurations
+        // stay as they are.
+        const QString charger = options.address.topic(QString());
+        options.sealAtSend = [this, charger](const QString& topic, const QByteArray& payload) {
+            return topic.startsWith(charger) ? auth_->sign(topic, payload, sequence_.next())
+                                             : payload;
         };
     }
     options.reconnect = true;
@@ -115,13 +124,9 @@ void Publisher::online() {
     }
 }
 
-QByteArray Publisher::seal(const QString& topic, const QByteArray& payload) {
-    return auth_ ? auth_->sign(topic, payload, sequence_.next()) : payload;
-}
-
 void Publisher::put(const QString& leaf, const QByteArray& payload, bool retain, bool droppable) {
     const QString topic = client_.options().address.topic(leaf);
-    if (client_.publish(topic, seal(topic, payload), 1, retain, droppable)) {
+    if (client_.publish(topic, payload, 1, retain, droppable)) {
         ++published_;
     } else {
         ++dropped_;
@@ -152,7 +157,7 @@ void Publisher::event(const QDateTime& wall, const QString& name, const QString&
 
 void Publisher::finish() {
     const QString status = client_.options().address.topic(QStringLiteral("status"));
-    client_.finish(std::make_pair(status, seal(status, QByteArray(kOffline))));
+    client_.finish(std::make_pair(status, QByteArray(kOffline)));
 }
 
 }  // namespace cellwatch::net

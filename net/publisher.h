@@ -59,8 +59,6 @@ private:
     void online();
     void put(const QString& leaf, const QByteArray& payload, bool retain = false,
              bool droppable = false);
-    // `payload` as it goes out on `topic`: signed when there is a key.
-    QByteArray seal(const QString& topic, const QByteArray& payload);
 
     std::optional<MessageAuth> auth_;
     SignSequence sequence_;

@@ -128,7 +128,11 @@ void RemoteFeed::takeStart(const QByteArray& payload, std::uint64_t sequence) {
 }
 
 void RemoteFeed::takeRaw(const QByteArray& payload, std::uint64_t sequence) {
-    if (!running_ || (auth_ && sequence < startSequence_)) {
+    if (!running_) {
+        return;
+    }
+    if (auth_ && sequence < startSequence_) {
+        unverified_.count();  // of an earlier connection, published again
         return;
     }
     if (!parseRecord(payload, record_)) {

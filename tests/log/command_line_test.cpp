@@ -114,6 +114,10 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "/dev/ttyUSB0", "--password-file", "p"}, "--password-file goes only with"},
         {{"--port", "mqtt://h/n", "--ca", "ca.pem"}, "--ca goes only with an mqtts:// address"},
         {{"--replay", "c.cwcap", "--publish", "mqtt://h/n"}, "--replay is played locally"},
+        {{"--replay", "c.cwcap", "--key-file", "k"}, "--replay is played locally"},
+        {{"--port", "/dev/ttyUSB0", "--key-file", "k"}, "--key-file goes only with"},
+        {{"--port", "mqtt://h/n", "--key-file", "k", "--key-file", "k"}, "more than once"},
+        {{"--port", "mqtt://alice:pa/ss@h/n"}, "a password never goes in the address"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(shown(c.arguments));
@@ -124,6 +128,7 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
             const std::string text = e.what();
             EXPECT_NE(text.find(c.says), std::string::npos) << text;
             EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+            EXPECT_EQ(text.find("pa/ss"), std::string::npos) << text;
         }
     }
 }

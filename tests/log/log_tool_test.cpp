@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -161,8 +163,11 @@ TEST_F(LogToolTest, RowsFollowTheSamplesUntilThePortIsLostOrASignalEndsTheLog) {
 // Each recording also goes to the recordings folder the window lists, with
 // its rows and its alarms, `lost` included; --no-journal leaves it out.
 TEST_F(LogToolTest, EachRecordingIsKeptWhereTheWindowListsRecordings) {
-    const QString folder =
-        QStringLiteral(CELLWATCH_TEST_DATA_HOME) + QStringLiteral("/cellwatch/recordings");
+    // A data folder of this test's own, which the log started now inherits.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
+    const QString folder = scratch.path() + QStringLiteral("/data/cellwatch/recordings");
     const auto journals = [&] {
         std::vector<std::string> paths;
         for (const JournalInfo& info : listJournals(folder)) {
@@ -197,7 +202,7 @@ TEST_F(LogToolTest, EachRecordingIsKeptWhereTheWindowListsRecordings) {
             EXPECT_TRUE(added.empty());
             continue;
         }
-        ASSERT_EQ(added.size(), 1u);
+        ASSERT_EQ(added.size(), 1u) << run.err();
         const std::vector<JournalInfo> infos = listJournals(folder);
         const auto info = std::find_if(infos.begin(), infos.end(), [&](const JournalInfo& i) {
             return i.path.toStdString() == added[0];

@@ -12,7 +12,13 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "log_test_support.h"
+#include "silent_broker.h"
 #include "test_broker.h"
 #include "tools/log/command_line.h"
 
@@ -20,7 +26,46 @@ namespace cellwatch::logger {
 namespace {
 
 using namespace logtest;
+using nettest::SilentBroker;
 using nettest::TestBroker;
+
+// A file in `dir` holding `text`, with `mode`.
+std::string fileIn(const QTemporaryDir& dir, const char* name, const QByteArray& text,
+                   mode_t mode = 0600) {
+    const QString path = dir.filePath(QString::fromUtf8(name));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text);
+    file.close();
+    ::chmod(QFile::encodeName(path).constData(), mode);
+    return path.toStdString();
+}
+
+// Publishes with mosquitto_pub, waiting until the broker took it.
+void forge(const TestBroker& broker, const QString& topic, const QByteArray& payload, bool retain) {
+    QProcess pub;
+    QStringList args{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
+                     QStringLiteral("-p"), QString::number(broker.port()),
+                     QStringLiteral("-q"), QStringLiteral("1"),
+                     QStringLiteral("-t"), topic,
+                     QStringLiteral("-s")};
+    if (retain) {
+        args << QStringLiteral("-r");
+    }
+    pub.start(QStringLiteral("mosquitto_pub"), args);
+    pub.write(payload);
+    pub.closeWriteChannel();
+    ASSERT_TRUE(pub.waitForFinished(10000));
+    ASSERT_EQ(pub.exitCode(), 0) << pub.readAllStandardError().toStdString();
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
 
 // mosquitto_sub printing "topic payload" lines for the given topics.
 class BrokerListener {
@@ -136,6 +181,105 @@ TEST(NetworkTool, ABrokerAwayNeverStopsTheLog) {
     EXPECT_EQ(publisher.wait(), kExitOk) << publisher.err();
     EXPECT_EQ(publisher.outLines().size(), 5u) << publisher.out();
     EXPECT_EQ(publisher.err().find("secret"), std::string::npos);
+}
+
+TEST(NetworkTool, WithTheKeyNeitherAForgedOfflineNorAForgedStartEndsTheWatcher) {
+    TestBroker broker;
+    emu::PseudoTerminal pty;
+    QTemporaryDir dir;
+    const std::string key = fileIn(dir, "bench.key", "c2VjcmV0IGtleSBvZiB0aGUgYmVuY2g=\n");
+    const std::string address = broker.address(QStringLiteral("kb")).toStdString();
+    ToolRun publisher({"--port", pty.slavePath(), "--publish", address, "--key-file", key});
+    ASSERT_TRUE(publisher.waitForLines(1)) << publisher.err();
+    // The header comes once the watcher's subscriptions stand.
+    ToolRun watcher({"--port", address, "--key-file", key});
+    ASSERT_TRUE(watcher.waitForLines(1)) << watcher.err();
+    writeAll(pty.masterFd(), emu::encodeStatus(charging(1), FrameLayout::Long112));
+    writeAll(pty.masterFd(), emu::encodeStatus(charging(2), FrameLayout::Long112));
+    ASSERT_TRUE(publisher.waitForLines(3)) << publisher.err();
+    ASSERT_TRUE(watcher.waitForLines(3)) << watcher.err();
+
+    // Anyone on the broker: a retained "offline", another start, hot rows.
+    forge(broker, QStringLiteral("cellwatch/kb/status"), "offline", true);
+    forge(broker, QStringLiteral("cellwatch/kb/start"),
+          QByteArray::fromHex("4357434150"
+                              "1a"
+                              "0100"
+                              "0000000000000000"
+                              "00000000"
+                              "00000000"),
+          true);
+    const std::vector<std::uint8_t> hot = emu::encodeStatus(charging(3), FrameLayout::Long112);
+    QByteArray record = QByteArray::fromHex(
+                            "0000000000000000"
+                            "00000000") +
+                        char(hot.size()) + char(0);
+    record.append(reinterpret_cast<const char*>(hot.data()), static_cast<qsizetype>(hot.size()));
+    for (int i = 0; i < 20; ++i) {
+        forge(broker, QStringLiteral("cellwatch/kb/raw"), record, false);
+    }
+    writeAll(pty.masterFd(), emu::encodeStatus(charging(4), FrameLayout::Long112));
+    ASSERT_TRUE(publisher.waitForLines(4)) << publisher.err();
+    ASSERT_TRUE(watcher.waitForLines(4)) << watcher.err();
+
+    publisher.signal(SIGTERM);
+    ASSERT_EQ(publisher.wait(), kExitOk) << publisher.err();
+    EXPECT_EQ(watcher.wait(), kExitLost) << watcher.err();
+    EXPECT_EQ(watcher.out(), publisher.out() + "# lost\n");
+    // The forgeries in two lines: at the first, and the rest at the end.
+    EXPECT_EQ(occurrences(watcher.err(), "not signed with the charger's key"), 2u) << watcher.err();
+    EXPECT_NE(watcher.err().find("(22 in all)"), std::string::npos) << watcher.err();
+}
+
+TEST(NetworkTool, ACaptureWhilePublishingBeginsWithThePortsFirstByte) {
+    SilentBroker silent(SilentBroker::Mode::NeverAnswer);  // the first attempt lasts
+    emu::PseudoTerminal pty;
+    QTemporaryDir dir;
+    const std::string capture = dir.filePath(QStringLiteral("run.cwcap")).toStdString();
+    ToolRun live({"--port", pty.slavePath(), "--capture", capture, "--publish",
+                  silent.address(QStringLiteral("cap")).toStdString()});
+    // The log connects once its port is open: what the charger sends from
+    // now on is the log's.
+    ASSERT_TRUE(nettest::waitUntil([&] { return silent.connections() >= 1; }));
+    for (int k = 1; k <= 3; ++k) {
+        writeAll(pty.masterFd(), emu::encodeStatus(charging(k), FrameLayout::Long112));
+    }
+    ASSERT_TRUE(live.waitForLines(4)) << live.err();
+    live.signal(SIGTERM);
+    ASSERT_EQ(live.wait(), kExitOk) << live.err();
+
+    ToolRun replay({"--replay", capture, "--speed", "0"});
+    EXPECT_EQ(replay.wait(), kExitOk) << replay.err();
+    EXPECT_EQ(replay.out(), live.out());
+}
+
+TEST(NetworkTool, BadCertificateFilesAreRefusedAtOnceAndSecretsWarnedAbout) {
+    QTemporaryDir dir;
+    const std::string garbage = fileIn(dir, "garbage.pem", "not a certificate\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.path().toStdString(), "it is a directory"},
+        {"/dev/zero", "device"},
+        {garbage, "holds no certificate"},
+    };
+    for (const auto& [ca, says] : cases) {
+        ToolRun watcher({"--port", "mqtts://127.0.0.1:1/x", "--ca", ca});
+        EXPECT_EQ(watcher.wait(), kExitUsage) << ca;
+        EXPECT_NE(watcher.err().find(says), std::string::npos) << watcher.err();
+        EXPECT_NE(watcher.err().find(ca), std::string::npos) << watcher.err();
+    }
+
+    // A password file others can read, and a password that goes unencrypted.
+    TestBroker broker;
+    broker.stop();
+    const std::string password = fileIn(dir, "pw", "hunter2-secret\n", 0644);
+    ToolRun watcher({"--port",
+                     broker.address(QStringLiteral("x"), QStringLiteral("alice")).toStdString(),
+                     "--password-file", password});
+    EXPECT_EQ(watcher.wait(), kExitFailure);
+    EXPECT_EQ(occurrences(watcher.err(), "can be read by others (mode 0644)"), 1u) << watcher.err();
+    EXPECT_NE(watcher.err().find(password), std::string::npos) << watcher.err();
+    EXPECT_EQ(occurrences(watcher.err(), "unencrypted"), 1u) << watcher.err();
+    EXPECT_EQ(watcher.err().find("hunter2"), std::string::npos) << watcher.err();
 }
 
 TEST(NetworkTool, AWatcherWithoutABrokerEndsAtOnce) {

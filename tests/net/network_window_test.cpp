@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <memory>
@@ -45,6 +46,14 @@ protected:
         p->start();
         EXPECT_TRUE(waitUntil([&] { return p->client().isConnected(); }));
         return p;
+    }
+    // Waits until `list` hears rows: a retained one of its own reaches it
+    // once it subscribed. Taken as its first message.
+    static void waitUntilListening(NetworkListDialog& list, net::MqttClient& client) {
+        net::RowValues row;
+        row.voltageV = 12;
+        client.publish(QStringLiteral("cellwatch/probe/row"), net::rowJson(row), 1, true);
+        ASSERT_TRUE(waitUntil([&] { return list.messagesTaken() == 1; }));
     }
     // One message of the charger, `k` seconds after the start.
     static void send(net::Publisher& p, int k) {
@@ -129,7 +138,7 @@ TEST_F(NetworkWindow, TheListShowsEveryChargerItsRowAndAlarmsAndOpensThem) {
     NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
                            QString());
     QTableWidget& t = list.table();
-    ASSERT_TRUE(waitUntil([&] { return t.rowCount() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return t.rowCount() == 3; }));  // within a few updates
 
     net::RowValues row;
     row.state = QStringLiteral("+CHG+");
@@ -171,6 +180,77 @@ TEST_F(NetworkWindow, TheListShowsEveryChargerItsRowAndAlarmsAndOpensThem) {
     EXPECT_TRUE(wa->watching());
     delete wa;
     delete wb;
+}
+
+TEST_F(NetworkWindow, TheListDropsRowsNoChargerCouldSend) {
+    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+                           QString());
+    net::MqttOptions o;
+    o.address = net::parseBrokerAddress(broker.address(QStringLiteral("x")));
+    net::MqttClient forger(o);
+    forger.start();
+    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    waitUntilListening(list, forger);
+
+    net::RowValues row;
+    row.voltageV = 100000;
+    row.wall = QDateTime::currentDateTime();
+    forger.publish(QStringLiteral("cellwatch/ghost/row"), net::rowJson(row), 1, false);
+    row.voltageV = 12.6;
+    forger.publish(QStringLiteral("cellwatch/real/row"), net::rowJson(row), 1, false);
+    ASSERT_TRUE(waitUntil([&] { return list.messagesTaken() == 3; }));
+    list.applyUpdates();
+    EXPECT_EQ(list.rowOf(QStringLiteral("ghost")), -1) << "listed from a forged row";
+    ASSERT_NE(list.rowOf(QStringLiteral("real")), -1);
+    EXPECT_EQ(
+        list.table().item(list.rowOf(QStringLiteral("real")), NetworkListDialog::Voltage)->text(),
+        QStringLiteral("12.60"));
+    EXPECT_EQ(list.implausibleRows(), 1u);
+    EXPECT_TRUE(list.stateLabel().text().contains(QStringLiteral("1 implausible rows dropped")));
+}
+
+TEST_F(NetworkWindow, TheListShowsAFloodOfChargersInFewUpdatesAndListsSoMany) {
+    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+                           QString());
+    list.setUpdateInterval(3'600'000);  // only when told, in this test
+    net::MqttOptions o;
+    o.address = net::parseBrokerAddress(broker.address(QStringLiteral("x")));
+    net::MqttClient flood(o);
+    flood.start();
+    ASSERT_TRUE(waitUntil([&] { return flood.isConnected(); }));
+    waitUntilListening(list, flood);
+
+    constexpr int kChargers = NetworkListDialog::kMaxListed + 50;
+    net::RowValues row;
+    row.wall = QDateTime::currentDateTime();
+    for (int round = 1; round <= 2; ++round) {
+        for (int i = 0; i < kChargers; ++i) {
+            row.voltageV = round * 10 + i % 10 * 0.01;
+            flood.publish(QStringLiteral("cellwatch/c%1/row").arg(i), net::rowJson(row), 1, false);
+        }
+        // A round at a time: the broker keeps 1000 at most for a client.
+        const auto taken = static_cast<std::uint64_t>(1 + round * kChargers);
+        ASSERT_TRUE(waitUntil([&] { return list.messagesTaken() == taken; }, 30000))
+            << list.messagesTaken();
+    }
+    EXPECT_EQ(list.table().rowCount(), 0) << "the table was written for each message";
+
+    list.applyUpdates();
+    QTableWidget& t = list.table();
+    EXPECT_EQ(t.rowCount(), NetworkListDialog::kMaxListed);
+    EXPECT_EQ(list.chargersLeftOut(), kChargers + 1 - NetworkListDialog::kMaxListed);
+    EXPECT_TRUE(list.stateLabel().text().contains(QStringLiteral("51 more not listed")))
+        << list.stateLabel().text().toStdString();
+    for (int r = 0; r < t.rowCount(); ++r) {
+        const QString name = t.item(r, NetworkListDialog::Name)->text();
+        if (name == QLatin1String("probe")) {
+            continue;
+        }
+        const int i = name.mid(1).toInt();
+        EXPECT_EQ(t.item(r, NetworkListDialog::Voltage)->text(),
+                  QString::number(20 + i % 10 * 0.01, 'f', 2))
+            << "not the newest row of c" << i;
+    }
 }
 
 TEST(NetworkList, TheWorstCellIsTheOneFurthestFromTheAverage) {

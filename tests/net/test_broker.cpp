@@ -1,5 +1,8 @@
 #include "test_broker.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTcpServer>
@@ -41,9 +44,14 @@ TestBroker::TestBroker(const Access& access) : port_(freePort()) {
         }
     }
     const QString acl = writeFile(QStringLiteral("acl"), access.acl.toUtf8());
+    // Run by root, the broker would become the user "mosquitto", who cannot
+    // read the test's files; it stays whoever runs the test.
+    const passwd* self = ::getpwuid(::getuid());
+    const QString user = self != nullptr ? QString::fromLocal8Bit(self->pw_name) : QString();
     configure(QStringLiteral("allow_anonymous false\npassword_file %1\nacl_file %2\n")
                   .arg(passwords, acl)
-                  .toUtf8());
+                  .toUtf8() +
+              (user.isEmpty() ? QByteArray() : "user " + user.toLocal8Bit() + '\n'));
 }
 
 QString TestBroker::writeFile(const QString& name, const QByteArray& text) const {

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 int main(int argc, char** argv) {
+    qputenv("XDG_DATA_HOME", CELLWATCH_TEST_DATA_HOME);
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -2,7 +2,3 @@
 # the window's design size fits (the platform's own offscreen screen is smaller).
 set(CELLWATCH_TEST_SCREEN
     "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_LIST_DIR}/screen-1600x1000.json")
-# The recordings folder of a window (or a log) that is given none lies in the
-# build tree, never in the home folder of whoever runs the tests.
-list(APPEND CELLWATCH_TEST_SCREEN "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home/data")
-set(CELLWATCH_TEST_DATA_HOME "${CMAKE_BINARY_DIR}/test-home/data")

@@ -6,6 +6,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    qputenv("XDG_DATA_HOME", CELLWATCH_TEST_DATA_HOME);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

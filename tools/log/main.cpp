@@ -233,8 +233,9 @@ bool makePublisher(const LogOptions& options, std::optional<net::Publisher>& pub
 
 enum class BrokerAnswer { Connected, Failed, Interrupted, NoAnswer };
 
-// Starts `client` and waits until its first attempt to connect ends, a
-// signal comes or `timeoutMs` pass (0: no limit).
+// Starts `client` and waits until its first attempt to connect ends (its
+// subscriptions acknowledged, when it has any), a signal comes or
+// `timeoutMs` pass (0: no limit).
 BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failure,
                          const std::function<void()>& startClient = {}) {
     QEventLoop waiting;
@@ -245,7 +246,14 @@ BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failur
             waiting.exit(0);
         }
     };
-    QObject::connect(&client, &net::MqttClient::connected, &waiting,
+    // With subscriptions, the broker's answer is their acknowledgement:
+    // from then on everything published reaches the client.
+    QObject::connect(&client, &net::MqttClient::connected, &waiting, [&] {
+        if (client.isSubscribed()) {
+            decide(BrokerAnswer::Connected);
+        }
+    });
+    QObject::connect(&client, &net::MqttClient::subscribed, &waiting,
                      [&] { decide(BrokerAnswer::Connected); });
     QObject::connect(&client, &net::MqttClient::disconnected, &waiting, [&](const QString& why) {
         failure = QStringLiteral("cannot reach the broker %1: %2")

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
             out << "cellwatch-report " << kProgramVersion << '\n';
             return report::kExitOk;
         case report::Parsed::Usage:
-            err << "cellwatch-report: " << error << " (try --help)\n";
+            err << "cellwatch-report: " << report::terminalText(error, false) << " (try --help)\n";
             return report::kExitUsage;
         case report::Parsed::Run:
             break;

@@ -72,13 +72,19 @@ const char* const kHelp =
     "is reported without a pack (with --pack: is left out of the history).\n"
     "Exit status: 0 all reported, 1 a file failed, 2 bad usage.\n";
 
+// One line on standard error, its controls shown rather than obeyed (a file
+// name may hold any of them).
+void say(QTextStream& err, const QString& line) {
+    err << "cellwatch-report: " << terminalText(line, false) << '\n';
+}
+
 // Says on `err` why the pack file of a journal cannot be used, if it cannot,
 // and what comes of it.
 void notePackProblem(const QString& journal, const char* consequence, QTextStream& err) {
     QString problem;
     readPackInfo(journal, &problem);
     if (!problem.isEmpty()) {
-        err << "cellwatch-report: " << problem << "; " << consequence << '\n';
+        say(err, problem + QStringLiteral("; ") + QLatin1String(consequence));
     }
 }
 
@@ -87,6 +93,42 @@ bool isCapture(const QString& path) {
 }
 
 }  // namespace
+
+QString terminalText(QStringView text, bool keepLines) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && !(keepLines && (u == u'\n' || u == u'\t'))) || u == 0x7F) {
+            shown += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        } else if (u >= 0x80 && u <= 0x9F) {
+            shown += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+QByteArray terminalJson(const QByteArray& json) {
+    QByteArray shown;
+    shown.reserve(json.size());
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(json[i]);
+        const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0U;
+        // Raw, these can only stand inside strings; U+0080 to U+009F are
+        // 0xC2 0x80 to 0xC2 0x9F in UTF-8.
+        if (byte == 0x7F) {
+            shown += "\\u007f";
+        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            shown += "\\u00" + QByteArray::number(next, 16);
+            ++i;
+        } else {
+            shown += json[i];
+        }
+    }
+    return shown;
+}
 
 QString helpText() {
     return QString::fromLatin1(kHelp);
@@ -282,11 +324,11 @@ QString alarmsText(const std::vector<AlarmNote>& alarms) {
 int runPackHistory(const Options& options, QTextStream& out, QTextStream& err) {
     const QString folder = options.files.isEmpty() ? Journal::defaultFolder() : options.files[0];
     if (!QFileInfo(folder).isDir()) {
-        err << "cellwatch-report: " << folder << " is no folder\n";
+        say(err, folder + QStringLiteral(" is no folder"));
         err.flush();
         return kExitFailed;
     }
-    const std::vector<PackHistoryEntry> history = packHistoryOfFolder(folder, options.pack);
+    std::vector<PackHistoryEntry> history = packHistoryOfFolder(folder, options.pack);
     const QDir dir(folder);
     for (const QString& name :
          dir.entryList({QStringLiteral("*.csv")}, QDir::Files | QDir::Readable, QDir::Name)) {
@@ -294,14 +336,18 @@ int runPackHistory(const Options& options, QTextStream& out, QTextStream& err) {
     }
     err.flush();
     if (options.json) {
-        out << QJsonDocument(packHistoryJson(history)).toJson(QJsonDocument::Indented);
+        out << terminalJson(
+            QJsonDocument(packHistoryJson(history)).toJson(QJsonDocument::Indented));
     } else {
-        out << packHistoryText(history);
+        std::vector<PackHistoryEntry> shown = history;
+        for (PackHistoryEntry& e : shown) {
+            e.path = terminalText(e.path, false);  // a file name is shown on one line
+        }
+        out << terminalText(packHistoryText(shown), true);
     }
     out.flush();
     if (history.empty()) {
-        err << "cellwatch-report: no recordings of pack \"" << options.pack << "\" in " << folder
-            << '\n';
+        say(err, QStringLiteral("no recordings of pack \"%1\" in %2").arg(options.pack, folder));
         err.flush();
         return kExitFailed;
     }
@@ -323,7 +369,7 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
                 notePackProblem(path, "the recording is reported without a pack", err);
             }
         } catch (const std::exception& e) {
-            err << "cellwatch-report: " << QString::fromStdString(e.what()) << '\n';
+            say(err, QString::fromStdString(e.what()));
             status = kExitFailed;
         }
     }
@@ -334,11 +380,16 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
             object.insert(QStringLiteral("alarms"), alarmsJson(r.alarms));
             array.append(object);
         }
-        out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        out << terminalJson(QJsonDocument(array).toJson(QJsonDocument::Indented));
     } else {
+        // Names, notes and alarm texts come from files anyone may have made:
+        // what would steer the terminal is shown instead. The note is on
+        // one line already; a file name is put on one.
         for (std::size_t i = 0; i < all.size(); ++i) {
-            out << (i > 0 ? "\n" : "") << summaryText(all[i].summary, all[i].name)
-                << alarmsText(all[i].alarms);
+            out << (i > 0 ? "\n" : "")
+                << terminalText(summaryText(all[i].summary, terminalText(all[i].name, false)) +
+                                    alarmsText(all[i].alarms),
+                                true);
         }
     }
     out.flush();
@@ -352,7 +403,7 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
                              options.light);
             }
         } catch (const std::exception& e) {
-            err << "cellwatch-report: " << QString::fromStdString(e.what()) << '\n';
+            say(err, QString::fromStdString(e.what()));
             status = kExitFailed;
         }
     }

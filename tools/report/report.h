@@ -70,6 +70,15 @@ int run(const Options& options, QTextStream& out, QTextStream& err);
 // given, else the recordings folder) as a table or JSON on `out`.
 int runPackHistory(const Options& options, QTextStream& out, QTextStream& err);
 
+// Text to print on a terminal: control characters are shown, not obeyed.
+// C0 controls as \x1b (tab and line feed kept when `keepLines`), DEL as
+// \x7f and C1 controls as \u009b; all else as it is (a backslash too: the
+// text form is for reading, --json gives the exact text).
+QString terminalText(QStringView text, bool keepLines);
+// JSON text (UTF-8) with DEL and the C1 controls, which JSON allows raw in
+// strings, written as \u007f and \u009b: the same JSON, safe on a terminal.
+QByteArray terminalJson(const QByteArray& json);
+
 // OUT itself for one of one; OUT-1, OUT-2 ... (before the suffix) for several.
 QString numberedPath(const QString& out, std::size_t index, std::size_t count);
 

@@ -267,6 +267,71 @@ TEST_F(ReportTest, HostilePackFilesAreNamedAtOnceAndTheReportGoesOn) {
     }
 }
 
+// A note, a pack name, an alarm line or a file name may hold what a terminal
+// obeys: ESC ] 0;TEXT BEL retitles it, ESC [2J clears it, DEL and the C1
+// CSI (U+009B) steer some. The text output shows them as \x1b, \x07, \x7f
+// and \u009b instead, on standard output and standard error alike; the
+// JSON keeps the exact text, every control in it escaped the JSON way.
+TEST_F(ReportTest, ControlCharactersFromFilesAreShownNotObeyed) {
+    const QString folder = dir.filePath(QStringLiteral("odd"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString note = QString::fromUtf8(
+        "\x1b]0;owned\x07 then\x1b[2J del\x7f csi\xc2\x9b"
+        "2J");
+    const QString path = writeFile(
+        folder + QString::fromUtf8("/cellwatch-\x1b[31mred.csv"),
+        journalText(QStringLiteral("2026-12-05T14:30:12+01:00"), {{1, "+CHG+", 12.0, 2, 0}}) +
+            "# alarm cell-high: \x1b[2Jcleared\xc2\x9b\r\n" + journalRow({2, "+CHG+", 12.1, 2, 1}));
+    ASSERT_TRUE(writeFile(path.chopped(4) + QStringLiteral(".pack.json"),
+                          QJsonDocument(
+                              QJsonObject{{QStringLiteral("pack"), QString::fromUtf8("P\x1b[8m1")},
+                                          {QStringLiteral("note"), note}})
+                              .toJson())
+                    .size() > 0);
+    const QString gone = folder + QString::fromUtf8("/gone\x1b]0;x\x07.csv");
+    const auto obeyed = [](const QByteArray& bytes) {
+        for (const char c : {'\x1b', '\x07', '\x7f'}) {
+            if (bytes.contains(c)) {
+                return true;
+            }
+        }
+        return bytes.contains("\xc2\x9b");
+    };
+
+    const Ran text = report({path, gone});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_FALSE(obeyed(text.out)) << text.out.toStdString();
+    EXPECT_FALSE(obeyed(text.err.toUtf8())) << text.err.toStdString();
+    EXPECT_TRUE(text.out.startsWith(folder.toUtf8() + "/cellwatch-\\x1b[31mred.csv\n"))
+        << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(
+        "  note:            \\x1b]0;owned\\x07 then\\x1b[2J del\\x7f csi\\u009b2J\n"))
+        << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("  pack:            P\\x1b[8m1\n"));
+    EXPECT_TRUE(text.out.contains("cell-high: \\x1b[2Jcleared\\u009b\n"));
+    EXPECT_TRUE(text.err.contains(QStringLiteral("/gone\\x1b]0;x\\x07.csv")))
+        << text.err.toStdString();
+    // The layout's own line breaks stay: one line per value.
+    EXPECT_EQ(text.out.count('\n'), 16) << text.out.toStdString();
+
+    const Ran json = report({"--json", path});
+    EXPECT_EQ(json.status, 0) << json.err.toStdString();
+    EXPECT_FALSE(obeyed(json.out)) << json.out.toStdString();
+    const QJsonObject got = QJsonDocument::fromJson(json.out).array().at(0).toObject();
+    EXPECT_EQ(got["note"].toString(), note);
+    EXPECT_EQ(got["file"].toString(), path);
+    EXPECT_EQ(got["alarms"].toArray().at(0).toObject()["text"].toString(),
+              QString::fromUtf8("\x1b[2Jcleared\xc2\x9b"));
+
+    const Ran history = report({QStringLiteral("--pack"), QString::fromUtf8("P\x1b[8m1"), folder});
+    EXPECT_EQ(history.status, 0) << history.err.toStdString();
+    EXPECT_FALSE(obeyed(history.out)) << history.out.toStdString();
+    const Ran none = report({QStringLiteral("--pack"), QString::fromUtf8("\x1b]0;x\x07"), folder});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_FALSE(obeyed(none.err.toUtf8())) << none.err.toStdString();
+    EXPECT_TRUE(none.err.contains(QStringLiteral("\"\\x1b]0;x\\x07\""))) << none.err.toStdString();
+}
+
 TEST_F(ReportTest, AlarmsAreListedUnderTheirRecording) {
     const QString withAlarms =
         write(QStringLiteral("cellwatch-20261205-150000.csv"),

@@ -1,0 +1,289 @@
+#include "packs/recording_scan.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QRegularExpression>
+#include <QThread>
+#include <map>
+#include <stdexcept>
+
+#include "protocol/sample_text.h"
+#include "protocol/status_sample.h"
+#include "readout/recording_file.h"
+
+namespace cellwatch {
+namespace {
+
+// The start a file name tells: cellwatch-yyyyMMdd-HHmmss[-n].csv.
+QDateTime startFromName(const QString& fileName) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^cellwatch-(\\d{8}-\\d{6})(-\\d+)?\\.csv$"));
+    const QRegularExpressionMatch match = pattern.match(fileName);
+    if (!match.hasMatch()) {
+        return {};
+    }
+    return QDateTime::fromString(match.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+// Start, port and battery type from a journal's comment line
+// "cellwatch 1.10.0; port=...; start=...; battery=...", as the folder's
+// listing reads them.
+void readComment(const QString& comment, JournalInfo& info) {
+    const QStringList parts = comment.split(QStringLiteral("; "));
+    if (parts.isEmpty() || !parts.front().startsWith(QLatin1String("cellwatch "))) {
+        return;
+    }
+    for (const QString& part : parts) {
+        const qsizetype equals = part.indexOf(u'=');
+        if (equals < 0) {
+            continue;
+        }
+        const QStringView key = QStringView(part).left(equals);
+        const QString value = part.mid(equals + 1);
+        if (key == QLatin1String("port")) {
+            info.port = value;
+        } else if (key == QLatin1String("start")) {
+            const QDateTime start = QDateTime::fromString(value, Qt::ISODate);
+            if (start.isValid()) {
+                info.start = start.toLocalTime();
+            }
+        } else if (key == QLatin1String("battery")) {
+            info.batteryType = value;
+        }
+    }
+}
+
+// What the listing shows of a journal, from its comment lines and its first
+// and last rows.
+void fillListing(JournalInfo& info, const QFileInfo& file, const QStringList& comments,
+                 const QStringList& firstRow, const QStringList& lastRow, std::size_t rows) {
+    for (const QString& comment : comments) {
+        readComment(comment, info);
+    }
+    if (!info.start.isValid()) {
+        info.start = startFromName(file.fileName());
+    }
+    info.rowCount = static_cast<qint64>(rows);
+    if (!lastRow.isEmpty()) {
+        if (const auto seconds = parseElapsedText(lastRow.value(kFieldElapsed).toStdString())) {
+            info.durationSeconds = *seconds;
+        }
+    }
+    if (info.batteryType.isEmpty() && !firstRow.isEmpty()) {
+        info.batteryType = firstRow.value(kFieldBatteryType);
+    }
+}
+
+// The journals read while the program runs, kept while each keeps its size
+// and time. Shared by every scan's thread.
+struct Known {
+    qint64 size = 0;
+    QDateTime modified;
+    JournalInfo journal;
+    std::optional<RecordingSummaryValues> summary;
+};
+std::mutex knownMutex;
+std::map<QString, Known>& known() {
+    static std::map<QString, Known> map;
+    return map;
+}
+
+}  // namespace
+
+ScannedRecording scanJournal(const QString& path, const std::atomic<bool>* cancelled) {
+    ScannedRecording scanned;
+    const QFileInfo file(path);
+    const qint64 size = file.size();
+    const QDateTime modified = file.lastModified();
+    bool cached = false;
+    {
+        const std::lock_guard lock(knownMutex);
+        const auto found = known().find(path);
+        if (found != known().end() && found->second.size == size &&
+            found->second.modified == modified) {
+            scanned.journal = found->second.journal;
+            scanned.summary = found->second.summary;
+            cached = true;
+        }
+    }
+    if (!cached) {
+        JournalInfo& info = scanned.journal;
+        info.path = file.absoluteFilePath();
+        info.sizeBytes = size;
+        bool stopped = false;
+        try {
+            // One reading gives the summary and what the listing shows.
+            RecordingFile recording;
+            const LoadProgress goOn = [cancelled](std::size_t, std::size_t) {
+                return cancelled == nullptr || !cancelled->load();
+            };
+            RecordingSummaryValues values = readAndSummarize(recording, path, goOn);
+            stopped = cancelled != nullptr && cancelled->load();
+            if (!stopped) {
+                const std::size_t rows = recording.rowCount();
+                fillListing(info, file, recording.comments(),
+                            rows > 0 ? recording.rowTexts(0) : QStringList(),
+                            rows > 0 ? recording.rowTexts(rows - 1) : QStringList(), rows);
+                scanned.summary = std::move(values);
+            }
+        } catch (const std::exception&) {
+            // No recording: listed with what a look at it tells.
+            const RecordingSummary look = RecordingFile::summarize(path);
+            fillListing(info, file, look.comments, look.firstRow, look.lastRow, look.rowCount);
+        }
+        if (!stopped) {
+            const std::lock_guard lock(knownMutex);
+            known()[path] = {size, modified, scanned.journal, scanned.summary};
+        }
+    }
+    // Read anew each time: a viewer may have changed it since. One that
+    // cannot be read (a FIFO, a device or a directory in its place, one too
+    // large) is refused at once, saying why.
+    scanned.pack = readPackInfo(path, &scanned.packProblem);
+    if (scanned.summary) {
+        scanned.summary->pack = scanned.pack.pack;
+        scanned.summary->note = scanned.pack.note;
+    }
+    return scanned;
+}
+
+RecordingScan::RecordingScan(QString folder, QObject* parent)
+    : QObject(parent), folder_(std::move(folder)) {}
+
+RecordingScan::~RecordingScan() {
+    cancel();
+    if (thread_) {
+        thread_->wait();
+    }
+}
+
+std::vector<ScannedRecording> RecordingScan::readNewest(qint64 bytes, int count) {
+    std::vector<ScannedRecording> read;
+    if (listed_) {
+        return read;
+    }
+    listed_ = true;
+    // The names only (no look at each file yet): journals are named by
+    // their start, so the last names are the newest.
+    const QDir dir(folder_);
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name | QDir::Reversed);
+    paths_.reserve(names.size());
+    for (const QString& name : names) {
+        paths_ << dir.absoluteFilePath(name);
+    }
+    total_ = static_cast<int>(paths_.size());
+    qint64 taken = 0;
+    while (first_ < static_cast<std::size_t>(paths_.size()) && static_cast<int>(first_) < count &&
+           !cancelled_.load()) {
+        const QString& path = paths_[static_cast<qsizetype>(first_)];
+        taken += QFileInfo(path).size();
+        if (taken > bytes) {
+            break;
+        }
+        read.push_back(scanJournal(path, &cancelled_));
+        ++first_;
+        ++readCount_;
+    }
+    if (first_ == static_cast<std::size_t>(paths_.size())) {
+        folderBytes_ = folderSize(folder_);
+        done_ = true;
+        const std::lock_guard lock(mutex_);
+        finishSaid_ = true;  // nothing is left to say
+    }
+    return read;
+}
+
+void RecordingScan::start() {
+    if (thread_ || done_.load()) {
+        return;
+    }
+    if (!listed_) {
+        readNewest(0, 0);
+        if (done_.load()) {
+            return;
+        }
+    }
+    thread_.reset(QThread::create([this] { run(); }));
+    thread_->setObjectName(QStringLiteral("recordings"));
+    thread_->start(QThread::LowPriority);
+}
+
+void RecordingScan::cancel() {
+    cancelled_ = true;
+}
+
+void RecordingScan::run() {
+    for (auto i = static_cast<qsizetype>(first_); i < paths_.size() && !cancelled_.load(); ++i) {
+        ScannedRecording scanned = scanJournal(paths_[i], &cancelled_);
+        if (cancelled_.load()) {
+            break;  // cut short: its summary would be wrong
+        }
+        push(std::move(scanned));
+    }
+    if (!cancelled_.load()) {
+        folderBytes_ = folderSize(folder_);
+    }
+    done_ = true;
+    notify();
+}
+
+void RecordingScan::push(ScannedRecording recording) {
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.push_back(std::move(recording));
+        ++readCount_;
+    }
+    notify();
+}
+
+void RecordingScan::notify() {
+    {
+        const std::lock_guard lock(mutex_);
+        if (notified_) {
+            return;  // the owner has yet to take what is there
+        }
+        notified_ = true;
+    }
+    // Said in the thread of the scan's owner. Destroying the scan waits for
+    // this thread first, so the scan is there when the call is made.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            bool more = false;
+            bool last = false;
+            {
+                const std::lock_guard lock(mutex_);
+                notified_ = false;
+                more = !pending_.empty();
+                last = done_.load() && !finishSaid_;
+            }
+            if (more) {
+                emit arrived();
+            }
+            if (last) {
+                {
+                    const std::lock_guard lock(mutex_);
+                    finishSaid_ = true;
+                }
+                emit finished();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+std::vector<ScannedRecording> RecordingScan::take() {
+    const std::lock_guard lock(mutex_);
+    std::vector<ScannedRecording> taken;
+    taken.swap(pending_);
+    return taken;
+}
+
+bool RecordingScan::isFinished() const {
+    const std::lock_guard lock(mutex_);
+    return done_.load() && pending_.empty();
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,156 @@
+// A broker that misbehaves: one that accepts the connection and never
+// answers, one that never acknowledges a publish, one that hands over a
+// message larger than any of ours, and a flood of messages.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <algorithm>
+#include <vector>
+
+#include "net/publisher.h"
+#include "silent_broker.h"
+#include "test_broker.h"
+
+namespace cellwatch::net {
+namespace {
+
+using nettest::SilentBroker;
+using nettest::TestBroker;
+using nettest::waitUntil;
+
+MqttOptions optionsFor(const QString& address, bool reconnect = true) {
+    MqttOptions o;
+    o.address = parseBrokerAddress(address);
+    o.reconnect = reconnect;
+    return o;
+}
+
+TEST(HostileBroker, OneThatNeverAnswersTimesOutWithoutSpinning) {
+    SilentBroker silent(SilentBroker::Mode::NeverAnswer);
+    MqttOptions options = optionsFor(silent.address(QStringLiteral("s1")));
+    options.connectTimeoutMs = 1500;
+    MqttClient client(options);
+    QStringList notices;
+    QObject::connect(&client, &MqttClient::notice, [&](const QString& t) { notices << t; });
+    client.start();
+    ASSERT_TRUE(waitUntil([&] { return silent.connections() == 1 && silent.bytesReceived() > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return !notices.isEmpty(); }));
+    EXPECT_EQ(notices[0].toStdString(),
+              QStringLiteral("cannot reach the broker 127.0.0.1:%1: the broker at 127.0.0.1:%1 "
+                             "accepted the connection but did not answer within 2 s; trying again "
+                             "in 1 s")
+                  .arg(silent.port())
+                  .toStdString());
+    // Connected, the CONNECT written, then quiet until the time-out: a
+    // handful of notifier activations, not one every pass of the loop.
+    EXPECT_LE(client.socketActivations(), 5u);
+    EXPECT_FALSE(client.isConnected());
+    // It is tried again (and backs off).
+    ASSERT_TRUE(waitUntil([&] { return silent.connections() == 2; }));
+}
+
+TEST(HostileBroker, OneThatNeverAcknowledgesKeepsTheOutboxBoundedAndRowsWhole) {
+    SilentBroker silent(SilentBroker::Mode::AcceptButNeverAcknowledge);
+    MqttOptions options = optionsFor(silent.address(QStringLiteral("s2")));
+    options.maxQueuedRawBytes = 20'000;
+    Publisher publisher(options, false);
+    QStringList notices;
+    QObject::connect(&publisher, &Publisher::notice, [&](const QString& t) { notices << t; });
+    publisher.start();
+    ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
+
+    const std::vector<std::uint8_t> bytes(112, 0x80);
+    const qsizetype recordSize = recordBytes(0, 0, bytes).size();
+    RowValues row;
+    row.voltageV = 12;
+    constexpr int kRecords = 5000;
+    constexpr int kRows = 50;
+    for (int i = 0; i < kRecords; ++i) {
+        publisher.raw(i, static_cast<std::uint32_t>(i), bytes);
+        if (i % (kRecords / kRows) == kRecords / kRows - 1) {  // once the records wait
+            publisher.row(row);
+        }
+    }
+    MqttClient& client = publisher.client();
+    EXPECT_LE(client.queuedRawBytes(), options.maxQueuedRawBytes);
+    EXPECT_EQ(client.backlog(), MqttClient::kMaxInFlight) << "the status went out first";
+    // Every row waits still: the outbox holds rows and the newest records.
+    const auto rawQueued = static_cast<std::size_t>(client.queuedRawBytes() / recordSize);
+    EXPECT_EQ(client.queued(), rawQueued + kRows);
+    EXPECT_EQ(client.rawDropped() + rawQueued + (MqttClient::kMaxInFlight - 1),
+              std::size_t{kRecords});
+    ASSERT_EQ(notices.size(), 1) << notices.join(u'|').toStdString();
+    EXPECT_TRUE(notices[0].startsWith(
+        QStringLiteral("the broker 127.0.0.1:%1 is not taking messages").arg(silent.port())))
+        << notices[0].toStdString();
+    EXPECT_FALSE(client.takingMessages());
+}
+
+TEST(HostileBroker, AMessageLargerThanAnyOfOursIsDroppedUnreadAndCounted) {
+    TestBroker broker;
+    MqttClient watcher(optionsFor(broker.address(QStringLiteral("s3")), false));
+    std::vector<qsizetype> sizes;
+    QStringList notices;
+    QObject::connect(
+        &watcher, &MqttClient::message,
+        [&](const QString&, const QByteArray& payload) { sizes.push_back(payload.size()); });
+    QObject::connect(&watcher, &MqttClient::notice, [&](const QString& t) { notices << t; });
+    watcher.subscribe({QStringLiteral("cellwatch/s3/raw")});
+    watcher.start();
+    MqttClient sender(optionsFor(broker.address(QStringLiteral("s3")), false));
+    sender.start();
+    ASSERT_TRUE(waitUntil([&] { return watcher.isConnected() && sender.isConnected(); }));
+    ASSERT_TRUE(waitUntil([&] { return watcher.backlog() == 0; }));  // subscribed
+
+    const QString topic = QStringLiteral("cellwatch/s3/raw");
+    for (const qsizetype size :
+         {kMaxMessageBytes, kMaxMessageBytes + 1, qsizetype{4'000'000}, qsizetype{10}}) {
+        ASSERT_TRUE(sender.publish(topic, QByteArray(size, 'x'), 1, false));
+    }
+    ASSERT_TRUE(waitUntil([&] { return !sizes.empty() && sizes.back() == 10; }));
+    EXPECT_EQ(sizes, (std::vector<qsizetype>{kMaxMessageBytes, 10}));
+    EXPECT_EQ(watcher.oversizedDropped(), 2u);
+    ASSERT_EQ(notices.size(), 1) << "one line for the first; the rest are counted";
+    EXPECT_TRUE(notices[0].contains(QStringLiteral("larger than %1 bytes").arg(kMaxMessageBytes)));
+}
+
+TEST(HostileBroker, AFloodIsHandedOnAFewMessagesAPassOfTheEventLoop) {
+    TestBroker broker;
+    MqttOptions options = optionsFor(broker.address(QStringLiteral("s4")), false);
+    options.maxMessagesPerPass = 8;
+    MqttClient watcher(options);
+    // Passes of the event loop: a zero timer fires once each.
+    int inThisPass = 0;
+    int most = 0;
+    int received = 0;
+    QObject::connect(&watcher, &MqttClient::message, [&](const QString&, const QByteArray&) {
+        ++received;
+        most = std::max(most, ++inThisPass);
+    });
+    QTimer pass;
+    pass.setInterval(0);
+    QObject::connect(&pass, &QTimer::timeout, [&] { inThisPass = 0; });
+    watcher.subscribe({QStringLiteral("cellwatch/s4/row")});
+    watcher.start();
+    ASSERT_TRUE(waitUntil([&] { return watcher.isConnected(); }));
+    ASSERT_TRUE(waitUntil([&] { return watcher.backlog() == 0; }));
+
+    // Sent from another process, so that they pile up on the socket (the
+    // broker keeps up to 1000 for a client that does not read).
+    constexpr int kMessages = 1000;
+    QProcess flood;
+    flood.start(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("yes '{\"voltage_v\":12}' | head -n %1 | mosquitto_pub -h 127.0.0.1 -p %2 "
+                        "-t cellwatch/s4/row -q 1 -l")
+             .arg(kMessages)
+             .arg(broker.port())});
+    ASSERT_TRUE(flood.waitForFinished(30000));
+    pass.start();
+    ASSERT_TRUE(waitUntil([&] { return received == kMessages; }, 30000)) << received;
+    EXPECT_LE(most, options.maxMessagesPerPass);
+}
+
+}  // namespace
+}  // namespace cellwatch::net

@@ -1,0 +1,259 @@
+// Who speaks for a charger: a broker whose access list lets only the
+// publisher's user write its topics, and a key shared by the publisher and
+// its watchers, against a forger who can publish on the broker.
+#include <gtest/gtest.h>
+
+#include <QTimeZone>
+#include <vector>
+
+#include "net/publisher.h"
+#include "net/remote_feed.h"
+#include "test_broker.h"
+
+namespace cellwatch::net {
+namespace {
+
+using nettest::TestBroker;
+using nettest::waitUntil;
+
+const CaptureStart kStart{1'700'000'000'000, 3600, 1000};
+const CaptureStart kForgedStart{1'700'000'900'000, 3600, 9000};
+const QByteArray kKey = QByteArrayLiteral("0123456789abcdef0123456789abcdef");
+
+MqttOptions optionsFor(const QString& address, const QString& password = {}) {
+    MqttOptions o;
+    o.address = parseBrokerAddress(address);
+    o.password = password;
+    o.reconnect = false;
+    return o;
+}
+
+// Publishes `payload` on `topic` and waits for the broker's acknowledgement:
+// whatever the broker passes on of it has been passed on when the publisher
+// publishes next.
+void forge(MqttClient& forger, const QString& topic, const QByteArray& payload, bool retain) {
+    ASSERT_TRUE(forger.publish(topic, payload, 1, retain));
+    ASSERT_TRUE(waitUntil([&] { return forger.backlog() == 0; }));
+}
+
+// Frames handed over by the receive path.
+struct Frames final : StatusFrameSink {
+    void decodeStatus76(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
+    void decodeStatus112(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
+    std::vector<std::uint32_t> ticks;
+};
+
+std::vector<std::uint8_t> message112() {
+    std::vector<std::uint8_t> m(112, 0x80);
+    m[0] = 0x7B;
+    return m;
+}
+
+// A watcher's feed on a client of its own.
+struct Watcher {
+    Watcher(const MqttOptions& options, const QByteArray& key)
+        : client(options),
+          assembler(ticks, frames),
+          feed(client, assembler, ticks, [](const QDateTime&) {}) {
+        if (!key.isEmpty()) {
+            feed.setKey(key);
+        }
+        QObject::connect(&feed, &RemoteFeed::lost, [this](const QString& w) { lost << w; });
+        QObject::connect(&feed, &RemoteFeed::problem, [this](const QString& w) { problems << w; });
+        QObject::connect(&feed, &RemoteFeed::started,
+                         [this](const CaptureStart& s) { starts.push_back(s); });
+        client.start();
+    }
+    ManualTickClock ticks;
+    Frames frames;
+    MqttClient client;
+    ReceiveAssembler assembler;
+    RemoteFeed feed;
+    QStringList lost;
+    QStringList problems;
+    std::vector<CaptureStart> starts;
+};
+
+TEST(Trust, WithTheAccessListOnlyThePublishersUserWritesTheChargersTopics) {
+    TestBroker broker(
+        TestBroker::Access{{{QStringLiteral("bench"), QStringLiteral("pub-secret")},
+                            {QStringLiteral("viewer"), QStringLiteral("view-secret")}},
+                           QStringLiteral("user bench\ntopic readwrite cellwatch/bench1/#\n\n"
+                                          "user viewer\ntopic read cellwatch/#\n")});
+    Publisher publisher(
+        optionsFor(broker.address(QStringLiteral("bench1"), QStringLiteral("bench")),
+                   QStringLiteral("pub-secret")),
+        false);
+    publisher.setStart(kStart);
+    publisher.start();
+    ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
+
+    Watcher watcher(optionsFor(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
+                               QStringLiteral("view-secret")),
+                    {});
+    ASSERT_TRUE(waitUntil([&] { return watcher.feed.running(); }));
+
+    // The viewer's login is the forger's: it may read, and writes nothing.
+    MqttClient forger(optionsFor(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
+                                 QStringLiteral("view-secret")));
+    forger.start();
+    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    const std::vector<std::uint8_t> frame = message112();
+    forge(forger, QStringLiteral("cellwatch/bench1/raw"),
+          recordBytes(kStart.wallMs + 500, kStart.ticks + 500, frame), false);
+    forge(forger, QStringLiteral("cellwatch/bench1/start"), startBytes(kForgedStart), true);
+    forge(forger, QStringLiteral("cellwatch/bench1/status"), kOffline, true);
+
+    publisher.raw(kStart.wallMs + 1000, kStart.ticks + 1000, frame);
+    ASSERT_TRUE(waitUntil([&] { return watcher.feed.recordsPlayed() >= 1; }));
+    EXPECT_EQ(watcher.feed.recordsPlayed(), 1u) << "a forged record was played";
+    EXPECT_EQ(watcher.frames.ticks, (std::vector<std::uint32_t>{kStart.ticks + 1000}));
+    EXPECT_TRUE(watcher.lost.isEmpty()) << watcher.lost.join(u'|').toStdString();
+
+    // A new watcher meets the publisher's retained start and status, not the forger's.
+    Watcher late(optionsFor(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
+                            QStringLiteral("view-secret")),
+                 {});
+    ASSERT_TRUE(waitUntil([&] { return late.feed.running(); }));
+    ASSERT_EQ(late.starts.size(), 1u);
+    EXPECT_EQ(late.starts[0].wallMs, kStart.wallMs);
+
+    // And an anonymous client is not let in at all.
+    MqttClient anonymous(optionsFor(broker.address(QStringLiteral("bench1"))));
+    QString why;
+    QObject::connect(&anonymous, &MqttClient::lost, [&](const QString& w) { why = w; });
+    anonymous.start();
+    ASSERT_TRUE(waitUntil([&] { return !why.isEmpty(); }));
+    EXPECT_FALSE(anonymous.isConnected());
+}
+
+TEST(Trust, AWatcherWithTheKeyTakesOnlyWhatThePublisherSigned) {
+    TestBroker broker;  // anyone may publish anything
+    const QString address = broker.address(QStringLiteral("k1"));
+    Publisher publisher(optionsFor(address), false, kKey);
+    publisher.setStart(kStart);
+    publisher.start();
+    ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
+
+    Watcher watcher(optionsFor(address), kKey);
+    watcher.feed.setDropReportInterval(3'600'000);  // one line during the test
+    ASSERT_TRUE(waitUntil([&] { return watcher.feed.running(); }));
+
+    // What a forger might publish: unsigned, signed with another key, a
+    // signed message changed, or a signed one moved to another topic.
+    const std::vector<std::uint8_t> frame = message112();
+    const QByteArray record = recordBytes(kStart.wallMs + 500, kStart.ticks + 500, frame);
+    const MessageAuth other(QByteArrayLiteral("another key of at least 16 bytes"));
+    const MessageAuth same(kKey);
+    QByteArray changed =
+        same.sign(QStringLiteral("cellwatch/k1/raw"), record, ~std::uint64_t{0} >> 1);
+    changed[20] = static_cast<char>(changed[20] ^ 1);
+    MqttClient forger(optionsFor(address));
+    forger.start();
+    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    const std::vector<std::pair<QString, QByteArray>> forged = {
+        {QStringLiteral("raw"), record},
+        {QStringLiteral("raw"),
+         other.sign(QStringLiteral("cellwatch/k1/raw"), record, ~std::uint64_t{0} >> 1)},
+        {QStringLiteral("raw"), changed},
+        {QStringLiteral("raw"),
+         same.sign(QStringLiteral("cellwatch/k2/raw"), record, ~std::uint64_t{0} >> 1)},
+        {QStringLiteral("start"), startBytes(kForgedStart)},
+        {QStringLiteral("status"), kOffline},
+        {QStringLiteral("status"),
+         other.sign(QStringLiteral("cellwatch/k1/status"), kOffline, ~std::uint64_t{0} >> 1)},
+    };
+    for (const auto& [leaf, payload] : forged) {
+        forge(forger, QStringLiteral("cellwatch/k1/") + leaf, payload,
+              leaf != QLatin1String("raw"));
+    }
+    publisher.raw(kStart.wallMs + 1000, kStart.ticks + 1000, frame);
+    ASSERT_TRUE(waitUntil([&] { return watcher.feed.recordsPlayed() >= 1; }));
+    EXPECT_EQ(watcher.feed.recordsPlayed(), 1u);
+    EXPECT_EQ(watcher.frames.ticks, (std::vector<std::uint32_t>{kStart.ticks + 1000}));
+    EXPECT_TRUE(watcher.lost.isEmpty()) << watcher.lost.join(u'|').toStdString();
+    EXPECT_EQ(watcher.feed.unverifiedDropped(), forged.size());
+    ASSERT_EQ(watcher.problems.size(), 1) << "one line, not one line a message";
+    EXPECT_TRUE(
+        watcher.problems[0].startsWith(QStringLiteral("dropped 1 message(s) under cellwatch/k1/")));
+    watcher.feed.flushDropReport();
+    ASSERT_EQ(watcher.problems.size(), 2);
+    EXPECT_TRUE(watcher.problems[1].contains(
+        QStringLiteral("dropped %1 message(s)").arg(forged.size() - 1)))
+        << watcher.problems[1].toStdString();
+    EXPECT_TRUE(watcher.problems[1].contains(QStringLiteral("(%1 in all)").arg(forged.size())));
+
+    // A watcher without the key is what the forger reaches.
+    Watcher unkeyed(optionsFor(address), {});
+    forge(forger, QStringLiteral("cellwatch/k1/status"), kOnline, true);
+    forge(forger, QStringLiteral("cellwatch/k1/start"), startBytes(kForgedStart), true);
+    ASSERT_TRUE(waitUntil([&] { return unkeyed.feed.running(); }));
+    EXPECT_EQ(unkeyed.starts[0].wallMs, kForgedStart.wallMs);
+
+    // The publisher's own end still ends the keyed watchers.
+    publisher.finish();
+    ASSERT_TRUE(waitUntil([&] { return !watcher.lost.isEmpty(); }));
+    EXPECT_EQ(watcher.lost, QStringList{QStringLiteral("the charger went offline")});
+}
+
+TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
+    TestBroker broker;
+    const QString address = broker.address(QStringLiteral("k3"));
+    // Everything the publisher sends, as a forger who listens records it.
+    std::vector<std::pair<QString, QByteArray>> heard;
+    MqttClient recorder(optionsFor(address));
+    QObject::connect(&recorder, &MqttClient::message,
+                     [&](const QString& topic, const QByteArray& payload) {
+                         heard.emplace_back(topic, payload);
+                     });
+    recorder.subscribe({QStringLiteral("cellwatch/k3/#")});
+    recorder.start();
+    ASSERT_TRUE(waitUntil([&] { return recorder.isConnected(); }));
+
+    const std::vector<std::uint8_t> frame = message112();
+    {
+        // An earlier run, ended cleanly: its start, records and "offline".
+        Publisher earlier(optionsFor(address), false, kKey);
+        earlier.setStart(kForgedStart);
+        earlier.start();
+        ASSERT_TRUE(waitUntil([&] { return earlier.client().isConnected(); }));
+        earlier.raw(kForgedStart.wallMs + 1000, kForgedStart.ticks + 1000, frame);
+        earlier.finish();
+    }
+    ASSERT_TRUE(waitUntil([&] {
+        return !heard.empty() && heard.back().first.endsWith(QLatin1String("/status")) &&
+               heard.back().second.startsWith(kOffline);
+    }));
+    const auto old = heard;
+
+    auto publisher = std::make_unique<Publisher>(optionsFor(address), false, kKey);
+    publisher->setStart(kStart);
+    publisher->start();
+    ASSERT_TRUE(waitUntil([&] { return publisher->client().isConnected(); }));
+    Watcher watcher(optionsFor(address), kKey);
+    ASSERT_TRUE(waitUntil([&] { return watcher.feed.running(); }));
+    ASSERT_EQ(watcher.starts.size(), 1u);
+    EXPECT_EQ(watcher.starts[0].wallMs, kStart.wallMs) << "the earlier run's start was played";
+
+    // The earlier run published again, word for word: its raw records, its
+    // start and its "offline", retained.
+    MqttClient forger(optionsFor(address));
+    forger.start();
+    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    for (const auto& [topic, payload] : old) {
+        forge(forger, topic, payload, !topic.endsWith(QLatin1String("/raw")));
+    }
+    publisher->raw(kStart.wallMs + 1000, kStart.ticks + 1000, frame);
+    ASSERT_TRUE(waitUntil([&] { return watcher.feed.recordsPlayed() >= 1; }));
+    EXPECT_EQ(watcher.feed.recordsPlayed(), 1u);
+    EXPECT_TRUE(watcher.lost.isEmpty()) << watcher.lost.join(u'|').toStdString();
+    EXPECT_EQ(watcher.feed.unverifiedDropped(), old.size());
+
+    // The publisher vanishes: the broker gives out its signed will.
+    publisher.reset();
+    ASSERT_TRUE(waitUntil([&] { return !watcher.lost.isEmpty(); }));
+    EXPECT_EQ(watcher.lost, QStringList{QStringLiteral("the charger went offline")});
+}
+
+}  // namespace
+}  // namespace cellwatch::net
