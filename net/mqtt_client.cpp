@@ -260,10 +260,9 @@ QString MqttClient::failureText(int rc) {
 }
 
 void MqttClient::misc() {
-    if (!connected_ && !attempting_) {
-        return;
-    }
-    if (resolving_) {
+    // Until the broker answers, the attempt's own time-out rules: the
+    // library's keep-alive would end it first, without a reason.
+    if (!connected_) {
         return;
     }
     mosquitto_loop_misc(mosq_);
