@@ -27,7 +27,6 @@
 #include "analysis/recording_summary.h"
 #include "app/captions.h"
 #include "chart/pack_history_chart.h"
-#include "packs/recording_scan.h"
 
 namespace cellwatch {
 namespace {
@@ -78,19 +77,11 @@ public:
     }
 };
 
-// A journal's place in the order the recordings were made: by start, then
-// by file name.
+// A journal's place in the order the recordings were made: by start (then
+// by file name).
 double startKey(const JournalInfo& j) {
     return j.start.isValid() ? static_cast<double>(j.start.toMSecsSinceEpoch())
                              : std::numeric_limits<double>::lowest();
-}
-bool newer(const JournalInfo& a, const JournalInfo& b) {
-    const double ka = startKey(a);
-    const double kb = startKey(b);
-    if (ka != kb) {
-        return ka > kb;
-    }
-    return QFileInfo(a.path).fileName() > QFileInfo(b.path).fileName();
 }
 
 QTableWidgetItem* item(const QString& text, Qt::Alignment align = Qt::AlignLeft,
@@ -153,7 +144,6 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     readingText_->setVisible(false);
     readingBar_->setVisible(false);
     batch_.setSingleShot(true);
-    batch_.setInterval(kBatchMs);
     connect(&batch_, &QTimer::timeout, this, &RecordingsDialog::takeRead);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -209,6 +199,7 @@ RecordingsDialog::~RecordingsDialog() = default;
 void RecordingsDialog::refresh() {
     scan_.reset();  // stops a reading under way
     batch_.stop();
+    waiting_.clear();
     journals_.clear();
     packed_.clear();
     list_->setSortingEnabled(false);
@@ -217,12 +208,13 @@ void RecordingsDialog::refresh() {
     scan_ = std::make_unique<RecordingScan>(folder_);
     connect(scan_.get(), &RecordingScan::arrived, this, [this] {
         if (!batch_.isActive()) {
-            batch_.start();
+            batch_.start(kBatchMs);
         }
     });
-    connect(scan_.get(), &RecordingScan::finished, this, &RecordingsDialog::finishReading);
+    connect(scan_.get(), &RecordingScan::finished, this, [this] { batch_.start(0); });
     // The newest few here and now: a folder of a few recordings is whole
     // when the dialog shows, and a large one shows its newest at once.
+    reading_ = true;
     addRows(scan_->readNewest(kReadAtOnceBytes, kReadAtOnceCount));
     if (scan_->isFinished()) {
         finishReading();
@@ -233,50 +225,80 @@ void RecordingsDialog::refresh() {
     folderLabel_->setText(QDir::toNativeSeparators(folder_));
 }
 
-bool RecordingsDialog::reading() const {
-    return scan_ && !scan_->isFinished();
-}
-
 void RecordingsDialog::done(int result) {
     if (scan_) {
-        scan_->cancel();
+        scan_->cancel();  // its thread ends within the file it reads
     }
     batch_.stop();
+    waiting_.clear();
+    reading_ = false;
+    showProgress();
     QDialog::done(result);
 }
 
 void RecordingsDialog::takeRead() {
-    if (scan_) {
-        addRows(scan_->take());
-        showProgress();
+    if (!scan_ || !reading_) {
+        return;
     }
+    for (ScannedRecording& scanned : scan_->take()) {
+        waiting_.push_back(std::move(scanned));
+    }
+    // A batch at a time, so that the window answers between batches
+    // however fast the journals are read.
+    const auto count = static_cast<std::ptrdiff_t>(
+        std::min(waiting_.size(), static_cast<std::size_t>(kBatchRows)));
+    std::vector<ScannedRecording> batch(std::make_move_iterator(waiting_.begin()),
+                                        std::make_move_iterator(waiting_.begin() + count));
+    waiting_.erase(waiting_.begin(), waiting_.begin() + count);
+    addRows(std::move(batch));
+    if (!waiting_.empty()) {
+        batch_.start(0);  // the next batch once what else waits is done
+    } else if (scan_->isFinished()) {
+        finishReading();
+        return;
+    }
+    showProgress();
 }
 
 void RecordingsDialog::finishReading() {
-    takeRead();
+    reading_ = false;
     batch_.stop();
-    readingText_->setVisible(false);
-    readingBar_->setVisible(false);
+    // Newest first, as the list begins.
+    std::vector<std::pair<std::pair<double, QString>, std::size_t>> order;
+    order.reserve(journals_.size());
+    for (std::size_t i = 0; i < journals_.size(); ++i) {
+        order.push_back({{startKey(journals_[i]), QFileInfo(journals_[i].path).fileName()}, i});
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<JournalInfo> sorted;
+    sorted.reserve(journals_.size());
+    for (const auto& entry : order) {
+        sorted.push_back(std::move(journals_[entry.second]));
+    }
+    journals_ = std::move(sorted);
+    showProgress();
     list_->resizeColumnsToContents();
     folderLabel_->setText(folderText());
     emit readingFinished();
 }
 
 void RecordingsDialog::showProgress() {
-    const bool busy = reading();
+    const bool busy = reading_;
     readingText_->setVisible(busy);
     readingBar_->setVisible(busy);
     if (!busy) {
         return;
     }
     const QLocale locale;
-    const QString done = locale.toString(scan_->readCount());
+    const int read = list_->rowCount();
+    const QString done = locale.toString(read);
     const QString total = locale.toString(scan_->total());
     readingText_->setText(chinese_
                               ? QStringLiteral("正在读取记录：%1 / %2…").arg(done, total)
                               : QStringLiteral("Reading %1 of %2 recordings…").arg(done, total));
     readingBar_->setRange(0, std::max(scan_->total(), 1));
-    readingBar_->setValue(scan_->readCount());
+    readingBar_->setValue(read);
 }
 
 void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
@@ -339,7 +361,6 @@ void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
         journals_.push_back(std::move(scanned.journal));
         ++r;
     }
-    std::stable_sort(journals_.begin(), journals_.end(), newer);  // newest first
     list_->setSortingEnabled(true);
     if (!selectedFirst_) {
         selectedFirst_ = true;

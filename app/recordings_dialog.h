@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "packs/pack_history.h"
+#include "packs/recording_scan.h"
 #include "readout/journal.h"
 
 class QComboBox;
@@ -33,8 +34,6 @@ class QTableWidget;
 namespace cellwatch {
 
 class PackHistoryChart;
-class RecordingScan;
-struct ScannedRecording;
 
 class RecordingsDialog final : public QDialog {
     Q_OBJECT
@@ -49,13 +48,18 @@ public:
     // they come to this many bytes together, and this many at most.
     static constexpr qint64 kReadAtOnceBytes = 1 << 20;
     static constexpr int kReadAtOnceCount = 100;
-    // How often rows read in the background are put into the list.
+    // How often rows read in the background are put into the list, and
+    // how many at a time at most (more go in at the next turn of the event
+    // loop).
     static constexpr int kBatchMs = 150;
+    static constexpr int kBatchRows = 500;
 
     // Whether journals are still being read; the reading's text ("Reading
     // 4,000 of 20,000 recordings…") and bar, shown meanwhile.
-    bool reading() const;
+    bool reading() const { return reading_; }
     QLabel& readingText() const { return *readingText_; }
+    // The reading under way, or the last one.
+    RecordingScan& scan() const { return *scan_; }
     QProgressBar& readingBar() const { return *readingBar_; }
 
     static constexpr int kStartedColumn = 0;
@@ -89,7 +93,7 @@ public:
     // Asked before deleting: "yes" deletes. A message box unless replaced.
     std::function<bool(QWidget* parent, const QString& question)> confirm;
 
-    // Closing stops the reading.
+    // Closing stops the reading: nothing more goes into the list.
     void done(int result) override;
 
 signals:
@@ -120,6 +124,8 @@ private:
     QLabel* readingText_ = nullptr;
     QProgressBar* readingBar_ = nullptr;
     std::unique_ptr<RecordingScan> scan_;
+    std::vector<ScannedRecording> waiting_;  // read, not yet in the list
+    bool reading_ = false;
     QTimer batch_;  // puts what was read into the list
     bool selectedFirst_ = false;
     QPushButton* openButton_ = nullptr;

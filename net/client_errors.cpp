@@ -4,8 +4,15 @@
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
+#include <unistd.h>
+
+#include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <string>
+
+#include "net/mqtt_client.h"
+#include "serial/file_open.h"
 
 namespace cellwatch::net {
 
@@ -47,6 +54,43 @@ QString verifyFailure(mosquitto* mosq, const QString& host) {
         default:
             return QStringLiteral("the broker's certificate was refused: ") +
                    QString::fromUtf8(X509_verify_cert_error_string(result));
+    }
+}
+
+void setUpLogin(mosquitto* mosq, const MqttOptions& options) {
+    const BrokerAddress& a = options.address;
+    if (!a.user.isEmpty()) {
+        const QByteArray user = a.user.toUtf8();
+        const QByteArray password = options.password.toUtf8();
+        mosquitto_username_pw_set(mosq, user.constData(),
+                                  options.password.isEmpty() ? nullptr : password.constData());
+    }
+    if (a.tls) {
+        int rc = MOSQ_ERR_SUCCESS;
+        if (!options.caFile.isEmpty()) {
+            // The library opens the file itself (with fopen, which would wait
+            // on a FIFO): it is looked at through the same opener first, so
+            // that a FIFO, a device or a directory is refused at once. What
+            // could still slip in is a FIFO put in its place in the moment
+            // between the two openings.
+            std::string why;
+            const int fd = openRegularFile(QFile::encodeName(options.caFile).toStdString(), why);
+            if (fd < 0) {
+                throw MqttError(QStringLiteral("cannot read the certificate file %1: %2")
+                                    .arg(options.caFile, QString::fromStdString(why))
+                                    .toStdString());
+            }
+            ::close(fd);
+            checkCertificateFile(options.caFile);
+            rc = mosquitto_tls_set(mosq, QFile::encodeName(options.caFile).constData(), nullptr,
+                                   nullptr, nullptr, nullptr);
+        } else {
+            mosquitto_int_option(mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+            rc = mosquitto_tls_set(mosq, nullptr, "/etc/ssl/certs", nullptr, nullptr, nullptr);
+        }
+        if (rc != MOSQ_ERR_SUCCESS) {
+            throw MqttError("cannot set up TLS: " + libraryError(rc).toStdString());
+        }
     }
 }
 

@@ -1,4 +1,4 @@
-// The broker connection's failures in words.
+// The broker connection's failures in words, and its login and TLS set up.
 #pragma once
 
 #include <QString>
@@ -7,6 +7,8 @@ struct mosquitto;
 
 namespace cellwatch::net {
 
+struct MqttOptions;
+
 // The library's words for `rc`, without a closing full stop.
 QString libraryError(int rc);
 
@@ -14,5 +16,9 @@ QString libraryError(int rc);
 // `host` (an unknown authority, another host name, expired), in words;
 // empty when it was not refused or there is no TLS.
 QString verifyFailure(mosquitto* mosq, const QString& host);
+
+// Sets the user, the password and TLS of `options` on `mosq`. Throws
+// MqttError when the certificate file cannot be used.
+void setUpLogin(mosquitto* mosq, const MqttOptions& options);
 
 }  // namespace cellwatch::net

@@ -3,9 +3,7 @@
 #include <mosquitto.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
-#include <QFile>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <algorithm>
@@ -16,7 +14,6 @@
 #include <string>
 
 #include "net/client_errors.h"
-#include "serial/file_open.h"
 
 namespace cellwatch::net {
 namespace {
@@ -63,40 +60,7 @@ MqttClient::MqttClient(MqttOptions options, QObject* parent)
     mosquitto_subscribe_callback_set(mosq_, &MqttClient::onSubscribe);
     connect(&oversized_, &DropReport::report, this, &MqttClient::notice);
 
-    const BrokerAddress& a = options_.address;
-    if (!a.user.isEmpty()) {
-        const QByteArray user = a.user.toUtf8();
-        const QByteArray password = options_.password.toUtf8();
-        mosquitto_username_pw_set(mosq_, user.constData(),
-                                  options_.password.isEmpty() ? nullptr : password.constData());
-    }
-    if (a.tls) {
-        int rc = MOSQ_ERR_SUCCESS;
-        if (!options_.caFile.isEmpty()) {
-            // The library opens the file itself (with fopen, which would wait
-            // on a FIFO): it is looked at through the same opener first, so
-            // that a FIFO, a device or a directory is refused at once. What
-            // could still slip in is a FIFO put in its place in the moment
-            // between the two openings.
-            std::string why;
-            const int fd = openRegularFile(QFile::encodeName(options_.caFile).toStdString(), why);
-            if (fd < 0) {
-                throw MqttError(QStringLiteral("cannot read the certificate file %1: %2")
-                                    .arg(options_.caFile, QString::fromStdString(why))
-                                    .toStdString());
-            }
-            ::close(fd);
-            checkCertificateFile(options_.caFile);
-            rc = mosquitto_tls_set(mosq_, QFile::encodeName(options_.caFile).constData(), nullptr,
-                                   nullptr, nullptr, nullptr);
-        } else {
-            mosquitto_int_option(mosq_, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
-            rc = mosquitto_tls_set(mosq_, nullptr, "/etc/ssl/certs", nullptr, nullptr, nullptr);
-        }
-        if (rc != MOSQ_ERR_SUCCESS) {
-            throw MqttError("cannot set up TLS: " + libraryError(rc).toStdString());
-        }
-    }
+    setUpLogin(mosq_, options_);
     if (options_.will) {
         const QByteArray topic = options_.will->topic.toUtf8();
         mosquitto_will_set(mosq_, topic.constData(),
@@ -296,10 +260,9 @@ QString MqttClient::failureText(int rc) {
 }
 
 void MqttClient::misc() {
-    if (!connected_ && !attempting_) {
-        return;
-    }
-    if (resolving_) {
+    // Until the broker answers, the attempt's own time-out rules: the
+    // library's keep-alive would end it first, without a reason.
+    if (!connected_) {
         return;
     }
     mosquitto_loop_misc(mosq_);
