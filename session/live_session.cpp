@@ -31,7 +31,7 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
       clocks_(parts_.ticks, parts_.wall),
       recording_(parts_.chart, parts_.rows, parts_.view, clocks_, clocks_, parts_.chineseTitle),
       alarms_(recording_, parts_.rows, clocks_, [this](const alarms::Alarm& a) { onAlarm(a); }),
-      decoder_(clocks_, alarms_.decoderHost()),
+      decoder_(clocks_, gate_),
       assembler_(clocks_, decoder_, parts_.flipReceiveLamp) {
     Recording::Events& events = recording_.events();
     events.rowAppended = [this](int row) {
@@ -157,8 +157,7 @@ void LiveSession::beginRecording() {
 
 void LiveSession::received(std::span<const std::uint8_t> bytes) {
     clocks_.hold();
-    const bool recording = state_ == LinkState::Connected || state_ == LinkState::Replaying;
-    if (!recording) {
+    if (!recordingNow()) {
         return;
     }
     alarms_.tick();  // what came due before these bytes
@@ -177,7 +176,7 @@ void LiveSession::received(std::span<const std::uint8_t> bytes) {
 }
 
 void LiveSession::tickAlarms() {
-    if (state_ == LinkState::Connected || state_ == LinkState::Replaying) {
+    if (recordingNow()) {
         alarms_.tick();
     }
 }

@@ -161,10 +161,43 @@ private:
     void publishEvent(const QString& name, const QString& kind = {}, const QString& text = {});
     void closeSource();
 
+    // Stands between the decoders and the alarms' tap: while nothing records
+    // (a watch waiting for its start, a port open before the log begins),
+    // decoded messages go nowhere.
+    class Gate final : public DecoderHost {
+    public:
+        Gate(LiveSession& session, DecoderHost& host) : session_(session), host_(host) {}
+        std::uint32_t connectTicks() const override { return host_.connectTicks(); }
+        Decimal capacityDataMax() const override { return host_.capacityDataMax(); }
+        void showIdle() override {
+            if (session_.recordingNow()) {
+                host_.showIdle();
+            }
+        }
+        void acceptSample(StatusSample& sample) override {
+            if (session_.recordingNow()) {
+                host_.acceptSample(sample);
+            }
+        }
+        void sampleDecoded(const StatusSample& sample, FrameLayout layout) override {
+            if (session_.recordingNow()) {
+                host_.sampleDecoded(sample, layout);
+            }
+        }
+
+    private:
+        LiveSession& session_;
+        DecoderHost& host_;
+    };
+    bool recordingNow() const {
+        return state_ == LinkState::Connected || state_ == LinkState::Replaying;
+    }
+
     SessionParts parts_;
     SessionClocks clocks_;
     Recording recording_;
     alarms::RecordingAlarms alarms_;
+    Gate gate_{*this, alarms_.decoderHost()};
     StatusDecoder decoder_;
     ReceiveAssembler assembler_;
     std::unique_ptr<SessionSource> source_;

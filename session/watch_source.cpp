@@ -1,9 +1,11 @@
 #include "session/watch_source.h"
 
+#include "serial/capture_replay.h"
+
 namespace cellwatch::session {
 
 qint64 WatchSource::Clocks::extra() const {
-    if (!since.isValid()) {
+    if (!goOn || !since.isValid()) {
         return 0;
     }
     const qint64 quiet = since.elapsed();
@@ -26,13 +28,11 @@ WatchSource::WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttO
       }()) {
     feed_ = std::make_unique<net::RemoteFeed>(client_, path, clocks_.ticks,
                                               [this](const QDateTime& t) { clocks_.setWall(t); });
-    QObject::connect(feed_.get(), &net::RemoteFeed::started, feed_.get(), [this] {
-        if (open_) {
-            started_ = true;
-            absent_.stop();
-            events_.started();
-        }
-    });
+    QObject::connect(feed_.get(), &net::RemoteFeed::started, feed_.get(),
+                     [this](const CaptureStart& start) {
+                         start_ = start;
+                         begin();
+                     });
     QObject::connect(feed_.get(), &net::RemoteFeed::lost, feed_.get(), [this](const QString& why) {
         if (open_) {
             events_.lost(why);
@@ -74,6 +74,31 @@ void WatchSource::open() {
     open_ = true;
     startClient();
     absent_.start();
+    // A start that came while the client waited for its broker (before the
+    // session opened this source) begins the recording now.
+    if (feed_->running()) {
+        QMetaObject::invokeMethod(
+            feed_.get(), [this] { begin(); }, Qt::QueuedConnection);
+    }
+}
+
+void WatchSource::begin() {
+    if (!open_ || started_ || !start_) {
+        return;
+    }
+    started_ = true;
+    absent_.stop();
+    // The recording begins at the publisher's start, whatever was played
+    // since; then the clocks stand where the last record left them.
+    const std::uint32_t ticksNow = clocks_.ticks.tickCount();
+    const QDateTime wallNow = clocks_.wall.now();
+    clocks_.ticks.set(start_->ticks);
+    clocks_.wall.set(captureTime(start_->wallMs, start_->utcOffsetSeconds));
+    events_.started();
+    clocks_.ticks.set(ticksNow);
+    clocks_.wall.set(wallNow);
+    clocks_.since.start();
+    clocks_.goOn = true;
 }
 
 // Closing may happen inside the client's own callbacks (a message that

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "net/mqtt_client.h"
 #include "net/remote_feed.h"
@@ -56,16 +57,22 @@ private:
         ManualTickClock ticks;
         ManualWallClock wall{QDateTime()};
         QElapsedTimer since;
+        // From the recording's start on (its time base is the publisher's
+        // own start, to the millisecond).
+        bool goOn = false;
 
     private:
         qint64 extra() const;
     };
+
+    void begin();
 
     SourceEvents events_;
     Clocks clocks_;
     net::MqttClient client_;
     std::unique_ptr<net::RemoteFeed> feed_;
     QTimer absent_;
+    std::optional<CaptureStart> start_;  // the publisher's, once played
     bool open_ = false;
     bool started_ = false;
     bool clientStarted_ = false;

@@ -225,7 +225,9 @@ TEST(NetworkTool, WithTheKeyNeitherAForgedOfflineNorAForgedStartEndsTheWatcher) 
     publisher.signal(SIGTERM);
     ASSERT_EQ(publisher.wait(), kExitOk) << publisher.err();
     EXPECT_EQ(watcher.wait(), kExitLost) << watcher.err();
-    EXPECT_EQ(watcher.out(), publisher.out() + "# lost\n");
+    EXPECT_EQ(watcher.out(), publisher.out() +
+                                 "# alarm lost: Link lost during the charge, last row at 0:00:00: "
+                                 "the charger went offline\n# lost\n");
     // The forgeries in two lines: at the first, and the rest at the end.
     EXPECT_EQ(occurrences(watcher.err(), "not signed with the charger's key"), 2u) << watcher.err();
     EXPECT_NE(watcher.err().find("(22 in all)"), std::string::npos) << watcher.err();

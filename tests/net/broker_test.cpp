@@ -15,6 +15,8 @@
 namespace cellwatch::net {
 namespace {
 
+using nettest::Frames;
+
 using nettest::TestBroker;
 using nettest::waitUntil;
 
@@ -139,13 +141,6 @@ TEST(Broker, ABrokerThatIsNotThereIsTriedAgainWithLongerWaits) {
     found.start();
     EXPECT_TRUE(waitUntil([&] { return found.isConnected(); }));
 }
-
-// Frames handed over by the receive path, with their start ticks.
-struct Frames final : StatusFrameSink {
-    void decodeStatus76(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
-    void decodeStatus112(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
-    std::vector<std::uint32_t> ticks;
-};
 
 TEST(Broker, TheWatcherSkipsAnEarlierRunAndFollowsThePublisherThatRestarts) {
     TestBroker broker;

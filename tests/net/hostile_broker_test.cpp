@@ -18,7 +18,7 @@ using nettest::SilentBroker;
 using nettest::TestBroker;
 using nettest::waitUntil;
 
-MqttOptions optionsFor(const QString& address, bool reconnect = true) {
+MqttOptions hostileOptions(const QString& address, bool reconnect = true) {
     MqttOptions o;
     o.address = parseBrokerAddress(address);
     o.reconnect = reconnect;
@@ -27,7 +27,7 @@ MqttOptions optionsFor(const QString& address, bool reconnect = true) {
 
 TEST(HostileBroker, OneThatNeverAnswersTimesOutWithoutSpinning) {
     SilentBroker silent(SilentBroker::Mode::NeverAnswer);
-    MqttOptions options = optionsFor(silent.address(QStringLiteral("s1")));
+    MqttOptions options = hostileOptions(silent.address(QStringLiteral("s1")));
     // Longer than the keep-alive (the shortest the library takes), which
     // must not end the attempt first without a reason.
     options.keepAliveSeconds = 5;
@@ -54,7 +54,7 @@ TEST(HostileBroker, OneThatNeverAnswersTimesOutWithoutSpinning) {
 
 TEST(HostileBroker, OneThatNeverAcknowledgesKeepsTheOutboxBoundedAndRowsWhole) {
     SilentBroker silent(SilentBroker::Mode::AcceptButNeverAcknowledge);
-    MqttOptions options = optionsFor(silent.address(QStringLiteral("s2")));
+    MqttOptions options = hostileOptions(silent.address(QStringLiteral("s2")));
     options.maxQueuedRawBytes = 20'000;
     Publisher publisher(options, false);
     QStringList notices;
@@ -91,7 +91,7 @@ TEST(HostileBroker, OneThatNeverAcknowledgesKeepsTheOutboxBoundedAndRowsWhole) {
 
 TEST(HostileBroker, AMessageLargerThanAnyOfOursIsDroppedUnreadAndCounted) {
     TestBroker broker;
-    MqttClient watcher(optionsFor(broker.address(QStringLiteral("s3")), false));
+    MqttClient watcher(hostileOptions(broker.address(QStringLiteral("s3")), false));
     std::vector<qsizetype> sizes;
     QStringList notices;
     QObject::connect(
@@ -100,7 +100,7 @@ TEST(HostileBroker, AMessageLargerThanAnyOfOursIsDroppedUnreadAndCounted) {
     QObject::connect(&watcher, &MqttClient::notice, [&](const QString& t) { notices << t; });
     watcher.subscribe({QStringLiteral("cellwatch/s3/raw")});
     watcher.start();
-    MqttClient sender(optionsFor(broker.address(QStringLiteral("s3")), false));
+    MqttClient sender(hostileOptions(broker.address(QStringLiteral("s3")), false));
     sender.start();
     ASSERT_TRUE(waitUntil([&] { return watcher.isConnected() && sender.isConnected(); }));
     ASSERT_TRUE(waitUntil([&] { return watcher.backlog() == 0; }));  // subscribed
@@ -119,7 +119,7 @@ TEST(HostileBroker, AMessageLargerThanAnyOfOursIsDroppedUnreadAndCounted) {
 
 TEST(HostileBroker, AFloodIsHandedOnAFewMessagesAPassOfTheEventLoop) {
     TestBroker broker;
-    MqttOptions options = optionsFor(broker.address(QStringLiteral("s4")), false);
+    MqttOptions options = hostileOptions(broker.address(QStringLiteral("s4")), false);
     options.maxMessagesPerPass = 8;
     MqttClient watcher(options);
     // Passes of the event loop: a zero timer fires once each.

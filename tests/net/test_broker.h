@@ -9,8 +9,11 @@
 #include <QTemporaryDir>
 #include <cstdint>
 #include <functional>
+#include <vector>
+
 #include <utility>
 #include <vector>
+#include "serial/receive_assembler.h"
 
 #include "tests/support/event_wait.h"
 
@@ -56,5 +59,12 @@ private:
 };
 
 using testing::waitUntil;
+
+// Frames handed over by the receive path, with their start ticks.
+struct Frames final : StatusFrameSink {
+    void decodeStatus76(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
+    void decodeStatus112(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
+    std::vector<std::uint32_t> ticks;
+};
 
 }  // namespace cellwatch::nettest

@@ -13,6 +13,8 @@
 namespace cellwatch::net {
 namespace {
 
+using nettest::Frames;
+
 using nettest::TestBroker;
 using nettest::waitUntil;
 
@@ -20,7 +22,7 @@ const CaptureStart kStart{1'700'000'000'000, 3600, 1000};
 const CaptureStart kForgedStart{1'700'000'900'000, 3600, 9000};
 const QByteArray kKey = QByteArrayLiteral("0123456789abcdef0123456789abcdef");
 
-MqttOptions optionsFor(const QString& address, const QString& password = {}) {
+MqttOptions trustOptions(const QString& address, const QString& password = {}) {
     MqttOptions o;
     o.address = parseBrokerAddress(address);
     o.password = password;
@@ -35,13 +37,6 @@ void forge(MqttClient& forger, const QString& topic, const QByteArray& payload, 
     ASSERT_TRUE(forger.publish(topic, payload, 1, retain));
     ASSERT_TRUE(waitUntil([&] { return forger.backlog() == 0; }));
 }
-
-// Frames handed over by the receive path.
-struct Frames final : StatusFrameSink {
-    void decodeStatus76(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
-    void decodeStatus112(const StatusFrame&, std::uint32_t tick) override { ticks.push_back(tick); }
-    std::vector<std::uint32_t> ticks;
-};
 
 std::vector<std::uint8_t> message112() {
     std::vector<std::uint8_t> m(112, 0x80);
@@ -81,21 +76,22 @@ TEST(Trust, WithTheAccessListOnlyThePublishersUserWritesTheChargersTopics) {
                            QStringLiteral("user bench\ntopic readwrite cellwatch/bench1/#\n\n"
                                           "user viewer\ntopic read cellwatch/#\n")});
     Publisher publisher(
-        optionsFor(broker.address(QStringLiteral("bench1"), QStringLiteral("bench")),
-                   QStringLiteral("pub-secret")),
+        trustOptions(broker.address(QStringLiteral("bench1"), QStringLiteral("bench")),
+                     QStringLiteral("pub-secret")),
         false);
     publisher.setStart(kStart);
     publisher.start();
     ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
 
-    Watcher watcher(optionsFor(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
-                               QStringLiteral("view-secret")),
+    Watcher watcher(trustOptions(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
+                                 QStringLiteral("view-secret")),
                     {});
     ASSERT_TRUE(waitUntil([&] { return watcher.feed.running(); }));
 
     // The viewer's login is the forger's: it may read, and writes nothing.
-    MqttClient forger(optionsFor(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
-                                 QStringLiteral("view-secret")));
+    MqttClient forger(
+        trustOptions(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
+                     QStringLiteral("view-secret")));
     forger.start();
     ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
     const std::vector<std::uint8_t> frame = message112();
@@ -111,15 +107,15 @@ TEST(Trust, WithTheAccessListOnlyThePublishersUserWritesTheChargersTopics) {
     EXPECT_TRUE(watcher.lost.isEmpty()) << watcher.lost.join(u'|').toStdString();
 
     // A new watcher meets the publisher's retained start and status, not the forger's.
-    Watcher late(optionsFor(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
-                            QStringLiteral("view-secret")),
+    Watcher late(trustOptions(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
+                              QStringLiteral("view-secret")),
                  {});
     ASSERT_TRUE(waitUntil([&] { return late.feed.running(); }));
     ASSERT_EQ(late.starts.size(), 1u);
     EXPECT_EQ(late.starts[0].wallMs, kStart.wallMs);
 
     // And an anonymous client is not let in at all.
-    MqttClient anonymous(optionsFor(broker.address(QStringLiteral("bench1"))));
+    MqttClient anonymous(trustOptions(broker.address(QStringLiteral("bench1"))));
     QString why;
     QObject::connect(&anonymous, &MqttClient::lost, [&](const QString& w) { why = w; });
     anonymous.start();
@@ -130,12 +126,12 @@ TEST(Trust, WithTheAccessListOnlyThePublishersUserWritesTheChargersTopics) {
 TEST(Trust, AWatcherWithTheKeyTakesOnlyWhatThePublisherSigned) {
     TestBroker broker;  // anyone may publish anything
     const QString address = broker.address(QStringLiteral("k1"));
-    Publisher publisher(optionsFor(address), false, kKey);
+    Publisher publisher(trustOptions(address), false, kKey);
     publisher.setStart(kStart);
     publisher.start();
     ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
 
-    Watcher watcher(optionsFor(address), kKey);
+    Watcher watcher(trustOptions(address), kKey);
     watcher.feed.setDropReportInterval(3'600'000);  // one line during the test
     ASSERT_TRUE(waitUntil([&] { return watcher.feed.running(); }));
 
@@ -148,7 +144,7 @@ TEST(Trust, AWatcherWithTheKeyTakesOnlyWhatThePublisherSigned) {
     QByteArray changed =
         same.sign(QStringLiteral("cellwatch/k1/raw"), record, ~std::uint64_t{0} >> 1);
     changed[20] = static_cast<char>(changed[20] ^ 1);
-    MqttClient forger(optionsFor(address));
+    MqttClient forger(trustOptions(address));
     forger.start();
     ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
     const std::vector<std::pair<QString, QByteArray>> forged = {
@@ -184,7 +180,7 @@ TEST(Trust, AWatcherWithTheKeyTakesOnlyWhatThePublisherSigned) {
     EXPECT_TRUE(watcher.problems[1].contains(QStringLiteral("(%1 in all)").arg(forged.size())));
 
     // A watcher without the key is what the forger reaches.
-    Watcher unkeyed(optionsFor(address), {});
+    Watcher unkeyed(trustOptions(address), {});
     forge(forger, QStringLiteral("cellwatch/k1/status"), kOnline, true);
     forge(forger, QStringLiteral("cellwatch/k1/start"), startBytes(kForgedStart), true);
     ASSERT_TRUE(waitUntil([&] { return unkeyed.feed.running(); }));
@@ -201,7 +197,7 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
     const QString address = broker.address(QStringLiteral("k3"));
     // Everything the publisher sends, as a forger who listens records it.
     std::vector<std::pair<QString, QByteArray>> heard;
-    MqttClient recorder(optionsFor(address));
+    MqttClient recorder(trustOptions(address));
     QObject::connect(&recorder, &MqttClient::message,
                      [&](const QString& topic, const QByteArray& payload) {
                          heard.emplace_back(topic, payload);
@@ -213,7 +209,7 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
     const std::vector<std::uint8_t> frame = message112();
     {
         // An earlier run, ended cleanly: its start, records and "offline".
-        Publisher earlier(optionsFor(address), false, kKey);
+        Publisher earlier(trustOptions(address), false, kKey);
         earlier.setStart(kForgedStart);
         earlier.start();
         ASSERT_TRUE(waitUntil([&] { return earlier.client().isConnected(); }));
@@ -226,18 +222,18 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
     }));
     const auto old = heard;
 
-    auto publisher = std::make_unique<Publisher>(optionsFor(address), false, kKey);
+    auto publisher = std::make_unique<Publisher>(trustOptions(address), false, kKey);
     publisher->setStart(kStart);
     publisher->start();
     ASSERT_TRUE(waitUntil([&] { return publisher->client().isConnected(); }));
-    Watcher watcher(optionsFor(address), kKey);
+    Watcher watcher(trustOptions(address), kKey);
     ASSERT_TRUE(waitUntil([&] { return watcher.feed.running(); }));
     ASSERT_EQ(watcher.starts.size(), 1u);
     EXPECT_EQ(watcher.starts[0].wallMs, kStart.wallMs) << "the earlier run's start was played";
 
     // The earlier run published again, word for word: its raw records, its
     // start and its "offline", retained.
-    MqttClient forger(optionsFor(address));
+    MqttClient forger(trustOptions(address));
     forger.start();
     ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
     for (const auto& [topic, payload] : old) {
