@@ -15,7 +15,8 @@ constexpr qsizetype kJsonBeforeChars = 9;
 constexpr qsizetype kJsonTrailerChars = kJsonBeforeChars + MessageAuth::kTokenChars + 2;
 
 bool isJsonTopic(const QString& topic) {
-    return topic.endsWith(QLatin1String("/row")) || topic.endsWith(QLatin1String("/event"));
+    return topic.endsWith(QLatin1String("/row")) || topic.endsWith(QLatin1String("/event")) ||
+           topic.endsWith(QLatin1String("/resume"));
 }
 
 QByteArray sequenceBytes(std::uint64_t sequence) {

@@ -182,4 +182,59 @@ bool parseRecord(const QByteArray& payload, CaptureRecord& record) {
     return true;
 }
 
+QByteArray resumeJson(const ResumeState& state) {
+    QJsonObject o;
+    o[QStringLiteral("connection_ticks")] = static_cast<qint64>(state.connectionTicks);
+    o[QStringLiteral("connect_ticks")] = static_cast<qint64>(state.connectTicks);
+    o[QStringLiteral("began_ms")] = static_cast<qint64>(state.beganMs);
+    o[QStringLiteral("utc_offset")] = state.utcOffsetSeconds;
+    o[QStringLiteral("began_ticks")] = static_cast<qint64>(state.beganTicks);
+    o[QStringLiteral("last_row")] = state.lastRow;
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+std::optional<ResumeState> parseResumeJson(const QByteArray& json) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+        return std::nullopt;
+    }
+    const QJsonObject o = doc.object();
+    const auto ticks = [&o](const char* key) -> std::optional<std::uint32_t> {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (!v.isDouble()) {
+            return std::nullopt;
+        }
+        const double d = v.toDouble();
+        if (d < 0 || d > 4294967295.0 || d != static_cast<double>(static_cast<std::int64_t>(d))) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint32_t>(static_cast<std::int64_t>(d));
+    };
+    const std::optional<std::uint32_t> connection = ticks("connection_ticks");
+    const std::optional<std::uint32_t> connect = ticks("connect_ticks");
+    const std::optional<std::uint32_t> began = ticks("began_ticks");
+    const QJsonValue ms = o.value(QLatin1String("began_ms"));
+    const QJsonValue offset = o.value(QLatin1String("utc_offset"));
+    const QJsonValue row = o.value(QLatin1String("last_row"));
+    // Offsets of the world's time zones lie within 14 hours either way.
+    if (!connection || !connect || !began || !ms.isDouble() || !offset.isDouble() ||
+        std::fabs(offset.toDouble()) > 14 * 3600 || !row.isString() ||
+        row.toString().size() > 4096) {
+        return std::nullopt;
+    }
+    ResumeState state;
+    state.connectionTicks = *connection;
+    state.connectTicks = *connect;
+    state.beganTicks = *began;
+    state.beganMs = static_cast<std::int64_t>(ms.toDouble());
+    state.utcOffsetSeconds = offset.toInt();
+    state.lastRow = row.toString();
+    if (!QDateTime::fromMSecsSinceEpoch(state.beganMs, QTimeZone(state.utcOffsetSeconds))
+             .isValid()) {
+        return std::nullopt;
+    }
+    return state;
+}
+
 }  // namespace cellwatch::net

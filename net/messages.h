@@ -2,6 +2,9 @@
 //
 //   cellwatch/NAME/status  "online" / "offline" (retained; "offline" is also
 //                          the broker's last will)
+//   cellwatch/NAME/resume  what a watcher that joins late needs to go on with
+//                          the present recording as the publisher records it
+//                          (retained, JSON; see ResumeState)
 //   cellwatch/NAME/start   the 24-byte capture header of the present
 //                          connection to the charger (retained)
 //   cellwatch/NAME/raw     one capture record per receive event: the 14-byte
@@ -18,7 +21,7 @@
 // message as it is unsigned. The token goes
 //   - after status, start and raw: the payload, '~', the token (33 bytes
 //     more: "online~AAAB...");
-//   - into row and event, as the JSON object's last member "auth", so that
+//   - into row, event and resume, as the JSON object's last member "auth", so that
 //     they stay JSON for whoever reads them without the key:
 //     {"battery":...,"wall":"...","auth":"AAAB..."}.
 // The sequence number grows with every message of a publisher: the high 42
@@ -86,6 +89,27 @@ std::optional<RowValues> parseRowJson(const QByteArray& json);
 // voltages at most 50, a battery voltage other than 0, cells at most 5 V,
 // every value a finite number).
 bool isPlausibleRow(const RowValues& row);
+
+// Where the publisher's present recording stands: the connection it belongs
+// to (its start's ticks), the recording's time base (its connect ticks, the
+// moment it began and the ticks then) and its last row's 22 table texts,
+// joined by tabs ("" before the first row). Published with every row and at
+// every new recording, so a watcher that joins late takes the recording up
+// where it stands, with the publisher's own elapsed times.
+struct ResumeState {
+    std::uint32_t connectionTicks = 0;  // the start message's ticks
+    std::uint32_t connectTicks = 0;     // the recording's time base
+    std::int64_t beganMs = 0;           // when the recording began (ms since 1970, UTC)
+    std::int32_t utcOffsetSeconds = 0;
+    std::uint32_t beganTicks = 0;  // the ticks then
+    QString lastRow;
+    bool operator==(const ResumeState&) const = default;
+};
+
+// {"connection_ticks", "connect_ticks", "began_ms", "utc_offset", "began_ticks", "last_row"}
+QByteArray resumeJson(const ResumeState& state);
+// A resume as resumeJson wrote it; nothing when it is not one.
+std::optional<ResumeState> parseResumeJson(const QByteArray& json);
 
 // {"wall", "event"} for "idle", "restart" and "lost"; with "kind" and "text"
 // for "alarm".

@@ -114,6 +114,9 @@ Publisher::Publisher(MqttOptions options, bool discovery, QByteArray key, QObjec
 
 void Publisher::online() {
     put(QStringLiteral("status"), QByteArray(kOnline), true);
+    if (resume_) {
+        put(QStringLiteral("resume"), resumeJson(*resume_), true);
+    }
     if (start_) {
         put(QStringLiteral("start"), startBytes(*start_), true);
     }
@@ -144,6 +147,11 @@ void Publisher::raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const st
         put(QStringLiteral("raw"), recordBytes(wallMs, ticks, bytes.first(n)), false, true);
         bytes = bytes.subspan(n);
     } while (!bytes.empty());
+}
+
+void Publisher::resume(const ResumeState& state) {
+    resume_ = state;
+    put(QStringLiteral("resume"), resumeJson(state), true);
 }
 
 void Publisher::row(const RowValues& row) {

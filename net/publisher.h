@@ -37,6 +37,9 @@ public:
     // One receive event.
     void raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes);
     void row(const RowValues& row);
+    // Where the present recording stands, for watchers that join late
+    // (retained).
+    void resume(const ResumeState& state);
     // "idle", "restart", "lost", or "alarm" with its kind and text. (Not
     // QObject's event handler, which stays as it is.)
     using QObject::event;
@@ -65,6 +68,7 @@ private:
     MqttClient client_;
     bool discovery_;
     std::optional<CaptureStart> start_;
+    std::optional<ResumeState> resume_;
     std::uint64_t published_ = 0;
     std::uint64_t dropped_ = 0;
 };

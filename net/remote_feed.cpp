@@ -5,8 +5,10 @@
 namespace cellwatch::net {
 
 QStringList RemoteFeed::topics(const BrokerAddress& address) {
-    return {address.topic(QStringLiteral("status")), address.topic(QStringLiteral("start")),
-            address.topic(QStringLiteral("raw"))};
+    // The resume before the start: its retained copy is there when the
+    // start's is played.
+    return {address.topic(QStringLiteral("status")), address.topic(QStringLiteral("resume")),
+            address.topic(QStringLiteral("start")), address.topic(QStringLiteral("raw"))};
 }
 
 RemoteFeed::RemoteFeed(MqttClient& client, ReceiveAssembler& assembler, ManualTickClock& ticks,
@@ -64,7 +66,7 @@ void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
     }
     const QString leaf = topic.section(u'/', -1);
     if (leaf != QLatin1String("status") && leaf != QLatin1String("start") &&
-        leaf != QLatin1String("raw")) {
+        leaf != QLatin1String("raw") && leaf != QLatin1String("resume")) {
         return;
     }
     std::uint64_t sequence = 0;
@@ -81,6 +83,8 @@ void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
         takeStatus(*payload, sequence);
     } else if (leaf == QLatin1String("start")) {
         takeStart(*payload, sequence);
+    } else if (leaf == QLatin1String("resume")) {
+        takeResume(*payload);
     } else {
         takeRaw(*payload, sequence);
     }
@@ -151,6 +155,21 @@ void RemoteFeed::takeRaw(const QByteArray& payload, std::uint64_t sequence) {
     port_.feed(record_.bytes);
     assembler_.serviceReceived(port_);
     ++played_;
+}
+
+void RemoteFeed::takeResume(const QByteArray& payload) {
+    if (std::optional<ResumeState> state = parseResumeJson(payload)) {
+        resume_ = std::move(state);
+    } else {
+        emit problem(QStringLiteral("skipped a resume message that is none"));
+    }
+}
+
+std::optional<ResumeState> RemoteFeed::resume() const {
+    if (!resume_ || !start_ || resume_->connectionTicks != start_->ticks) {
+        return std::nullopt;
+    }
+    return resume_;
 }
 
 }  // namespace cellwatch::net

@@ -43,6 +43,10 @@ public:
     // Takes only what is signed with `key` from now on.
     void setKey(const QByteArray& key);
     bool running() const { return running_; }
+    // The publisher's last resume of the present connection (see
+    // ResumeState): nothing before one came, or when it belongs to another
+    // connection than the start played.
+    std::optional<ResumeState> resume() const;
     std::uint64_t recordsPlayed() const { return played_; }
     // Messages dropped for not being signed with the key (or being old).
     std::uint64_t unverifiedDropped() const { return unverified_.total(); }
@@ -55,6 +59,8 @@ public:
 
 signals:
     // A start was played: the clocks stand at it; a recording begins now.
+    // With the publisher's resume of that connection when one came (a
+    // watcher that joins late goes on with the recording from there).
     void started(const CaptureStart& start);
     // The link is lost; `why` in words.
     void lost(const QString& why);
@@ -70,6 +76,7 @@ private:
     void takeStatus(const QByteArray& payload, std::uint64_t sequence);
     void takeStart(const QByteArray& payload, std::uint64_t sequence);
     void takeRaw(const QByteArray& payload, std::uint64_t sequence);
+    void takeResume(const QByteArray& payload);
     void loseOnce(const QString& why);
 
     MqttClient& client_;
@@ -81,6 +88,7 @@ private:
     bool running_ = false;
     bool lost_ = false;
     std::optional<CaptureStart> start_;
+    std::optional<ResumeState> resume_;
     CaptureRecord record_;
     std::uint64_t played_ = 0;
 

@@ -55,6 +55,22 @@ void Recording::begin() {
     timeWindowEnd_ = recordingStart_.addMSecs(kTimeWindowInitialMs);
 }
 
+void Recording::continueFrom(std::uint32_t connectTicks, const QDateTime& began,
+                             std::uint32_t beganTicks, const QString& lastRow) {
+    connectTicks_ = connectTicks;
+    recordingStart_ = began.toUTC();
+    startAsGiven_ = began;
+    startTicks_ = beganTicks;
+    timeWindowEnd_ = recordingStart_.addMSecs(kTimeWindowInitialMs);
+    while (presentTime().msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {
+        timeWindowEnd_ = timeWindowEnd_.addMSecs(kTimeWindowStepMs);
+    }
+    chart_.setAxisRange(ChartAxis::Bottom, 0, daysSinceStart(timeWindowEnd_));
+    if (!lastRow.isEmpty()) {
+        table_.appendTabText(lastRow);
+    }
+}
+
 void Recording::startAt(const QDateTime& now) {
     // Kept in UTC: arithmetic on local times asks the C library for the
     // zone (and so the disk) at every step, several times a sample.

@@ -106,6 +106,13 @@ public:
     void resetAxes() { axes_.reset(); }  // the axis maxima back to 0
     // ConnectTicks, an empty table, a reset chart and a new time base.
     void begin();
+    // Takes up a recording begun elsewhere (a watcher joining a publisher's
+    // recording late): its time base (`connectTicks`, and the moment
+    // `began` at ticks `beganTicks`) and its last row's texts, tab-joined
+    // ("" for none), which the pause rule and the first new row go on from.
+    // Call after begin(); the chart's time axis is grown to the present.
+    void continueFrom(std::uint32_t connectTicks, const QDateTime& began, std::uint32_t beganTicks,
+                      const QString& lastRow);
     // Disconnecting ends the time base; table and chart stay.
     void end() { connectTicks_ = 0; }
     // Goes on with the recording that end() interrupted, on its time base
@@ -132,6 +139,8 @@ public:
 
     // --- the decoders' host -----------------------------------------------------------------
     std::uint32_t connectTicks() const override { return connectTicks_; }
+    // The ticks at recordingStart().
+    std::uint32_t startTicks() const { return startTicks_; }
     Decimal capacityDataMax() const override;
     void showIdle() override { ShowIdle(); }
     void acceptSample(StatusSample& sample) override { AcceptSample(sample); }

@@ -39,6 +39,7 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
             journal_->appendRow(parts_.rows, row);
         }
         publishRow(row);
+        publishResume(row);
         emit rowAppended(row);
     };
     events.idleShown = [this] {
@@ -58,6 +59,7 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
             journal_->begin(clocks_.now(), sourceName());
         }
         publishEvent(QStringLiteral("restart"));
+        publishResume(0);
         emit restarted();
     };
     alarms_.listen(recording_);  // after the handlers above: a row first, then its alarms
@@ -95,24 +97,31 @@ SourceEvents LiveSession::sourceEvents() {
 }
 
 void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
+    const LinkState before = state_;
     const bool interrupted = state_ == LinkState::Lost || state_ == LinkState::WaitingForAdapter;
     if (source_) {
         closeSource();
     }
     clocks_.follow(source->ticks(), source->wall());
-    try {
-        source->open();
-    } catch (...) {
-        clocks_.follow(nullptr, nullptr);
-        throw;
-    }
     source_ = std::move(source);
     loss_ = LinkLoss::None;
     if (!source_->beginsAtOpen()) {
         if (journal_ != nullptr) {
             journal_->end();
         }
-        setState(LinkState::Connecting);  // the recording begins at the source's start
+        // The recording begins at the source's start, which may be told
+        // while it opens (a start that came before).
+        setState(LinkState::Connecting);
+    }
+    try {
+        source_->open();
+    } catch (...) {
+        source_.reset();
+        clocks_.follow(nullptr, nullptr);
+        setState(interrupted ? before : LinkState::Disconnected);
+        throw;
+    }
+    if (!source_->beginsAtOpen()) {
         return;
     }
     if (continuing && interrupted) {
@@ -132,11 +141,16 @@ void LiveSession::beginRecording() {
     }
     recording_.resetAxes();
     recording_.begin();
+    const std::optional<SessionSource::Resume> resume = source_ ? source_->resume() : std::nullopt;
+    if (resume) {
+        recording_.continueFrom(resume->connectTicks, resume->began, resume->beganTicks,
+                                resume->lastRow);
+    }
     alarms_.connected();
     alarmClock_.start();
     journaling_ = journal_ != nullptr && source_ && !source_->isReplay();
     if (journaling_) {
-        journal_->begin(clocks_.now(), sourceName());
+        journal_->begin(recording_.recordingStart(), sourceName());
     }
     const QDateTime begun = recording_.recordingStart();
     const CaptureStart start{begun.toMSecsSinceEpoch(), begun.offsetFromUtc(),
@@ -150,7 +164,9 @@ void LiveSession::beginRecording() {
         }
     }
     if (publisher_ != nullptr) {
+        connectionTicks_ = start.ticks;
         publisher_->setStart(start);
+        publishResume(0);
     }
     emit recordingBegun();
 }
@@ -299,6 +315,27 @@ void LiveSession::publishRow(int row) {
         values.cellsV[static_cast<std::size_t>(cell)] = number(kFieldCell1 + cell);
     }
     publisher_->row(values);
+}
+
+void LiveSession::publishResume(int row) {
+    if (publisher_ == nullptr) {
+        return;
+    }
+    net::ResumeState state;
+    state.connectionTicks = connectionTicks_;
+    state.connectTicks = recording_.connectTicks();
+    const QDateTime began = recording_.recordingStart();
+    state.beganMs = began.toMSecsSinceEpoch();
+    state.utcOffsetSeconds = began.offsetFromUtc();
+    state.beganTicks = recording_.startTicks();
+    if (row > 0) {
+        QStringList texts;
+        for (int column = 1; column < kTableColumnCount; ++column) {
+            texts << parts_.rows.gridText(row, column);
+        }
+        state.lastRow = texts.join(u'\t');
+    }
+    publisher_->resume(state);
 }
 
 void LiveSession::publishEvent(const QString& name, const QString& kind, const QString& text) {

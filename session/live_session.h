@@ -158,6 +158,8 @@ private:
     void onLost(const QString& why);
     void onAlarm(const alarms::Alarm& alarm);
     void publishRow(int row);
+    // Where the recording stands, after grid row `row` (0: before any).
+    void publishResume(int row);
     void publishEvent(const QString& name, const QString& kind = {}, const QString& text = {});
     void closeSource();
 
@@ -207,6 +209,7 @@ private:
     LinkState state_ = LinkState::Disconnected;
     LinkLoss loss_ = LinkLoss::None;
     std::uint32_t interruptedTicks_ = 0;
+    std::uint32_t connectionTicks_ = 0;  // of the present connection's start
     bool journaling_ = false;
 
     Journal* journal_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "protocol/tick_clock.h"
@@ -61,6 +62,16 @@ public:
     // Whether it plays a recording made before (a capture), rather than one
     // going on now.
     virtual bool isReplay() const { return false; }
+    // Where a recording begun elsewhere stands, for a source whose recording
+    // began before it was opened (a publisher's, watched late): the session
+    // takes it up from there rather than beginning anew.
+    struct Resume {
+        std::uint32_t connectTicks = 0;
+        QDateTime began;
+        std::uint32_t beganTicks = 0;
+        QString lastRow;  // its 22 table texts, tab-joined; "" for none
+    };
+    virtual std::optional<Resume> resume() const { return std::nullopt; }
     // Why a serial port was lost (a pulled adapter, a failing one).
     virtual LinkLoss loss() const { return LinkLoss::None; }
 };

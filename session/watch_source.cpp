@@ -82,6 +82,15 @@ void WatchSource::open() {
     }
 }
 
+std::optional<SessionSource::Resume> WatchSource::resume() const {
+    const std::optional<net::ResumeState> state = feed_->resume();
+    if (!state) {
+        return std::nullopt;
+    }
+    return Resume{state->connectTicks, captureTime(state->beganMs, state->utcOffsetSeconds),
+                  state->beganTicks, state->lastRow};
+}
+
 void WatchSource::begin() {
     if (!open_ || started_ || !start_) {
         return;

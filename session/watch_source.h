@@ -36,6 +36,7 @@ public:
     const TickClock* ticks() const override { return &clocks_; }
     const WallClock* wall() const override { return &clocks_; }
     bool beginsAtOpen() const override { return false; }
+    std::optional<Resume> resume() const override;
 
     net::MqttClient& client() { return client_; }
     // Starts connecting to the broker (open() does it if not done before).

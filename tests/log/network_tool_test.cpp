@@ -183,6 +183,48 @@ TEST(NetworkTool, ABrokerAwayNeverStopsTheLog) {
     EXPECT_EQ(publisher.err().find("secret"), std::string::npos);
 }
 
+// A watcher that joins a charge already going on shows the publisher's own
+// rows from the moment it joined: the same elapsed times, and no restart the
+// publisher did not have. Its journal goes on from the publisher's last row.
+TEST(NetworkTool, AWatcherThatJoinsLateGoesOnWithThePublishersRecording) {
+    TestBroker broker;
+    emu::PseudoTerminal pty;
+    const std::string address = broker.address(QStringLiteral("late")).toStdString();
+    ToolRun publisher({"--port", pty.slavePath(), "--publish", address, "--no-journal"});
+    ASSERT_TRUE(publisher.waitForLines(1)) << publisher.err();
+    // Six rows a second apart on the publisher's clock (the pseudo-terminal
+    // is written now; the rows' times are the publisher's own).
+    std::size_t lines = 1;
+    const auto send = [&](int n) {
+        writeAll(pty.masterFd(), emu::encodeStatus(charging(n), FrameLayout::Long112));
+        ASSERT_TRUE(publisher.waitForLines(++lines)) << publisher.err();
+    };
+    for (int n = 1; n <= 3; ++n) {
+        send(n);
+    }
+    ToolRun watcher({"--port", address, "--no-journal"});
+    ASSERT_TRUE(watcher.waitForLines(1)) << watcher.err();  // its subscriptions stand
+    for (int n = 4; n <= 6; ++n) {
+        send(n);
+    }
+    ASSERT_TRUE(watcher.waitForLines(4)) << watcher.err();
+    publisher.signal(SIGTERM);
+    ASSERT_EQ(publisher.wait(), kExitOk) << publisher.err();
+    EXPECT_EQ(watcher.wait(), kExitLost) << watcher.err();
+
+    const std::vector<std::string> published = publisher.outLines();
+    const std::vector<std::string> watched = watcher.outLines();
+    ASSERT_EQ(published.size(), 7u) << publisher.out();
+    // Header, the three rows after it joined, then the lost alarm and "# lost".
+    ASSERT_EQ(watched.size(), 6u) << watcher.out();
+    EXPECT_EQ(watched[0], published[0]);
+    for (std::size_t i = 1; i <= 3; ++i) {
+        EXPECT_EQ(watched[i], published[i + 3]) << "row " << i;
+    }
+    EXPECT_TRUE(watched[4].starts_with("# alarm lost: ")) << watched[4];
+    EXPECT_EQ(watched[5], "# lost");
+}
+
 TEST(NetworkTool, WithTheKeyNeitherAForgedOfflineNorAForgedStartEndsTheWatcher) {
     TestBroker broker;
     emu::PseudoTerminal pty;

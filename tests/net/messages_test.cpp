@@ -76,6 +76,36 @@ TEST(Messages, EventsCarryKindAndTextOnlyForAlarms) {
     }
 }
 
+// A resume reads back as written, ticks over 2^31 and a last row with tabs
+// included; anything else (a tick out of range or not whole, an offset no
+// time zone has, a row too long, no JSON) is none.
+TEST(Messages, ResumeReadsBackAndRefusesWhatIsNone) {
+    ResumeState state;
+    state.connectionTicks = 4000000000U;
+    state.connectTicks = 4000001234U;
+    state.beganMs = 1796606575959;
+    state.utcOffsetSeconds = 3600;
+    state.beganTicks = 4000001234U;
+    state.lastRow = QStringLiteral("0:00:13\tLiIo/Po/Fe\t+CHG+\t25");
+    EXPECT_EQ(parseResumeJson(resumeJson(state)), state);
+    state.lastRow.clear();
+    EXPECT_EQ(parseResumeJson(resumeJson(state)), state);
+
+    const QByteArray good = resumeJson(state);
+    const auto with = [&](const char* key, const QJsonValue& value) {
+        QJsonObject o = QJsonDocument::fromJson(good).object();
+        o[QLatin1String(key)] = value;
+        return QJsonDocument(o).toJson();
+    };
+    for (const QByteArray& bad :
+         {QByteArray("not json"), QByteArray("[]"), with("connect_ticks", -1),
+          with("connect_ticks", 4294967296.0), with("began_ticks", 1.5),
+          with("utc_offset", 15 * 3600), with("last_row", QString(5000, u'x')),
+          with("began_ms", QStringLiteral("soon")), with("connection_ticks", QJsonValue())}) {
+        EXPECT_FALSE(parseResumeJson(bad)) << bad.toStdString();
+    }
+}
+
 TEST(Messages, StartAndRecordsAreTheCaptureLayout) {
     const CaptureStart start{1'700'000'000'123, -7200, 0xFFFFFF00u};
     const QByteArray header = startBytes(start);
