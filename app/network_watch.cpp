@@ -53,7 +53,7 @@ NetworkWatch::NetworkWatch(SettingsStore& settings, const QString& address, cons
     window_->PostStatusMessage(
         (chinese ? QStringLiteral("等待 %1") : QStringLiteral("Waiting for %1")).arg(address));
     live.open(std::make_unique<session::WatchSource>(live.receivePath(), live.sourceEvents(),
-                                                     std::move(options)));
+                                                     std::move(options), live.ownTicks()));
 }
 
 NetworkWatch::~NetworkWatch() {

@@ -86,6 +86,8 @@ public:
     Recording& recording() { return recording_; }
     const Recording& recording() const { return recording_; }
     alarms::AlarmMonitor& alarmMonitor() { return alarms_.monitor(); }
+    // The program's own clock (a test's), whatever the source.
+    const TickClock& ownTicks() const { return parts_.ticks; }
     // The clocks the recording reads (held during a receive event).
     const SessionClocks& clocks() const { return clocks_; }
     // What a source made for this session tells it.

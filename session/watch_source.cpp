@@ -5,10 +5,10 @@
 namespace cellwatch::session {
 
 qint64 WatchSource::Clocks::extra() const {
-    if (!goOn || !since.isValid()) {
+    if (!goOn) {
         return 0;
     }
-    const qint64 quiet = since.elapsed();
+    const qint64 quiet = ticksBetween(lastSet, local.tickCount());
     return quiet > kQuietMs ? quiet : 0;
 }
 
@@ -21,8 +21,9 @@ QDateTime WatchSource::Clocks::now() const {
     return t.isValid() ? t.addMSecs(extra()) : t;
 }
 
-WatchSource::WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttOptions options)
-    : events_(std::move(events)), client_([&options] {
+WatchSource::WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttOptions options,
+                         const TickClock& local)
+    : events_(std::move(events)), clocks_(local), client_([&options] {
           options.reconnect = false;
           return std::move(options);
       }()) {
@@ -106,7 +107,7 @@ void WatchSource::begin() {
     events_.started();
     clocks_.ticks.set(ticksNow);
     clocks_.wall.set(wallNow);
-    clocks_.since.start();
+    clocks_.restart();
     clocks_.goOn = true;
 }
 

@@ -5,7 +5,6 @@
 // time rules (stalled, finished) run in the watcher as at the publisher.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -24,8 +23,11 @@ public:
     // After this long without a record the clocks go on with local time.
     static constexpr qint64 kQuietMs = 1000;
 
-    // Throws net::MqttError when the connection cannot be set up.
-    WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttOptions options);
+    // Throws net::MqttError when the connection cannot be set up. `local`
+    // is the watcher's own clock, which the publisher's go on with between
+    // records (the session's own: LiveSession::ownTicks()).
+    WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttOptions options,
+                const TickClock& local);
     ~WatchSource() override;
 
     QString name() const override { return client_.options().address.text(); }
@@ -49,15 +51,18 @@ private:
     // local time once no record came for kQuietMs.
     class Clocks final : public TickClock, public WallClock {
     public:
+        explicit Clocks(const TickClock& localClock) : local(localClock) {}
         std::uint32_t tickCount() const override;
         QDateTime now() const override;
         void setWall(const QDateTime& t) {
             wall.set(t);
-            since.start();
+            restart();
         }
+        void restart() { lastSet = local.tickCount(); }
+        const TickClock& local;
         ManualTickClock ticks;
         ManualWallClock wall{QDateTime()};
-        QElapsedTimer since;
+        std::uint32_t lastSet = 0;  // the local clock when a record last set them
         // From the recording's start on (its time base is the publisher's
         // own start, to the millisecond).
         bool goOn = false;

@@ -1,0 +1,148 @@
+// A charger watched on a broker through the live session: the watcher runs
+// the alarms on its own clock, so a charger that stalls or a publisher that
+// goes away raises its alarm in the watcher too, and a charger the broker
+// has never seen is said to be missing while the watch goes on waiting.
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <memory>
+
+#include "alarms/alarm_monitor.h"
+#include "net/publisher.h"
+#include "readout/cell_panel.h"
+#include "readout/gauge_settings.h"
+#include "readout/row_store.h"
+#include "readout/summary_chart.h"
+#include "session/live_session.h"
+#include "session/watch_source.h"
+#include "test_broker.h"
+#include "tests/support/charger_readings.h"
+#include "tools/emulator/status_encoder.h"
+
+namespace cellwatch::session {
+namespace {
+
+using nettest::TestBroker;
+using nettest::waitUntil;
+
+class NoCells final : public CellPanelView {
+public:
+    void setCellText(int, const QString&) override {}
+    void setCellBar(int, BarTexture, int) override {}
+    void setStatistic(int, const QString&) override {}
+};
+
+class NoReadouts final : public ReadoutView {
+public:
+    bool cursorHold() const override { return false; }
+    void setReadout(int, const QString&) override {}
+    void setLargeReadout(int, const QString&) override {}
+    void fitReadouts() override {}
+    PowerGaugeControl& gauge() override { return gauge_; }
+    CellPanelView& cellPanel() override { return cells_; }
+
+private:
+    GaugeSettings gauge_;
+    NoCells cells_;
+};
+
+// A watcher's session on a broker, and a publisher feeding it by hand on
+// clocks of the test's own.
+class WatchSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QObject::connect(&session, &LiveSession::alarmRaised, [this](const alarms::Alarm& a) {
+            kinds << QString::fromUtf8(alarms::kindName(a.kind));
+        });
+        QObject::connect(&session, &LiveSession::notice,
+                         [this](const QString& text) { notices << text; });
+        session.alarmClock().hold();
+    }
+
+    std::unique_ptr<WatchSource> watchSource(const QString& name) {
+        net::MqttOptions options;
+        options.address = net::parseBrokerAddress(broker.address(name));
+        return std::make_unique<WatchSource>(session.receivePath(), session.sourceEvents(), options,
+                                             local);
+    }
+    void startPublishing(const QString& name) {
+        net::MqttOptions options;
+        options.address = net::parseBrokerAddress(broker.address(name));
+        publisher = std::make_unique<net::Publisher>(options, false);
+        publisher->start();
+        ASSERT_TRUE(waitUntil([&] { return publisher->client().isConnected(); }));
+        publisher->setStart({kWallMs, 0, kStartTicks});
+    }
+    // One message of the charge, a second after the one before on the
+    // publisher's clock.
+    void publishRow(int k) {
+        publisherMs += 1000;
+        const std::vector<std::uint8_t> bytes =
+            emulator::encodeStatus(testing::charging(k), FrameLayout::Long112);
+        publisher->raw(kWallMs + publisherMs, kStartTicks + static_cast<std::uint32_t>(publisherMs),
+                       bytes);
+    }
+    // Steps the held alarm clock once the local clock moved on by `ms`.
+    void passLocally(std::uint32_t ms) {
+        local.set(local.tickCount() + ms);
+        session.alarmClock().step();
+    }
+
+    static constexpr std::int64_t kWallMs = 1796606575000;
+    static constexpr std::uint32_t kStartTicks = 500000;
+
+    TestBroker broker;
+    ManualTickClock local;
+    ManualWallClock wall{QDateTime::fromMSecsSinceEpoch(kWallMs)};
+    SummaryChart chart;
+    RowStore rows;
+    NoReadouts view;
+    LiveSession session{{chart, rows, view, local, wall}};
+    std::unique_ptr<net::Publisher> publisher;
+    std::int64_t publisherMs = 0;
+    QStringList kinds;
+    QStringList notices;
+};
+
+// Rows stop coming while the charge runs: 30 s later on the watcher's own
+// clock it raises `stalled`, as the publisher does; the publisher's clean
+// end then is `lost`. Each rule raises once.
+TEST_F(WatchSessionTest, AStalledChargerAndALostPublisherRaiseTheirAlarmsInTheWatcher) {
+    startPublishing(QStringLiteral("bay"));
+    session.open(watchSource(QStringLiteral("bay")));
+    ASSERT_TRUE(waitUntil([&] { return session.state() == LinkState::Connected; }));
+    for (int k = 1; k <= 3; ++k) {
+        publishRow(k);
+        ASSERT_TRUE(waitUntil([&] { return rows.dataRowCount() == static_cast<std::size_t>(k); }));
+    }
+    passLocally(10000);
+    EXPECT_TRUE(kinds.isEmpty()) << kinds.join(u' ').toStdString();
+    passLocally(21000);  // 31 s without a row
+    EXPECT_EQ(kinds, QStringList{QStringLiteral("stalled")});
+    passLocally(5000);
+    EXPECT_EQ(kinds.size(), 1);
+
+    publisher->finish();  // "offline"
+    ASSERT_TRUE(waitUntil([&] { return session.state() == LinkState::Lost; }));
+    EXPECT_EQ(kinds, (QStringList{QStringLiteral("stalled"), QStringLiteral("lost")}));
+}
+
+// A charger the broker has never seen: the watch says so and keeps
+// waiting; once the charger begins, the watch records it.
+TEST_F(WatchSessionTest, AnUnknownChargerIsSaidToBeMissingAndWaitedFor) {
+    std::unique_ptr<WatchSource> source = watchSource(QStringLiteral("ghost"));
+    source->absentTimer().setInterval(1);  // instead of WatchSource::kAbsentNoticeMs
+    session.open(std::move(source));
+    ASSERT_TRUE(waitUntil([&] { return !notices.isEmpty(); }));
+    EXPECT_EQ(notices.last(),
+              QStringLiteral("no charger ghost on 127.0.0.1:%1: waiting").arg(broker.port()));
+    EXPECT_EQ(session.state(), LinkState::Connecting);
+
+    startPublishing(QStringLiteral("ghost"));
+    ASSERT_TRUE(waitUntil([&] { return session.state() == LinkState::Connected; }));
+    publishRow(1);
+    ASSERT_TRUE(waitUntil([&] { return rows.dataRowCount() == 1; }));
+}
+
+}  // namespace
+}  // namespace cellwatch::session
