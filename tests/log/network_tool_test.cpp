@@ -183,6 +183,24 @@ TEST(NetworkTool, ABrokerAwayNeverStopsTheLog) {
     EXPECT_EQ(publisher.err().find("secret"), std::string::npos);
 }
 
+// A charger the broker has not seen: the watcher says so on standard error
+// and waits; with --wait it gives up after that long, with status 2.
+TEST(NetworkTool, AWatcherOfAnUnknownChargerSaysSoAndWaitEndsIt) {
+    TestBroker broker;
+    const std::string address = broker.address(QStringLiteral("ghost")).toStdString();
+    const std::string missing =
+        "no charger ghost on 127.0.0.1:" + std::to_string(broker.port()) + ": waiting";
+    ToolRun patient({"--port", address, "--no-journal"});
+    ASSERT_TRUE(patient.waitForError(missing, 15000)) << patient.err();
+    ToolRun brief({"--port", address, "--no-journal", "--wait", "1"});
+    EXPECT_EQ(brief.wait(15000), kExitLost) << brief.err();
+    EXPECT_NE(brief.err().find("no charger ghost on 127.0.0.1:" + std::to_string(broker.port()) +
+                               " within 1 s"),
+              std::string::npos)
+        << brief.err();
+    EXPECT_EQ(brief.outLines().size(), 1u);  // the header alone
+}
+
 // A watcher that joins a charge already going on shows the publisher's own
 // rows from the moment it joined: the same elapsed times, and no restart the
 // publisher did not have. Its journal goes on from the publisher's last row.

@@ -1,0 +1,109 @@
+// A watcher window as a user meets it: its title and notifications name the
+// charger, the publisher's loss raises the `lost` band and notification and
+// ends the watcher's journal with the alarm, and a new watcher window opens
+// beside the window it was opened from.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/alarm_band.h"
+#include "app/network_watch.h"
+#include "app/settings_store.h"
+#include "net/publisher.h"
+#include "readout/recording_file.h"
+#include "test_broker.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch {
+namespace {
+
+namespace emu = emulator;
+using nettest::TestBroker;
+using nettest::waitUntil;
+using windowtest::charging;
+
+const CaptureStart kStart{1'700'000'000'000, 3600, 70'000};
+
+TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
+    TestBroker broker;
+    QTemporaryDir dir;
+    FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+    writeLanguageCode(store, kLanguageEnglish);
+    net::MqttOptions o;
+    o.address = net::parseBrokerAddress(broker.address(QStringLiteral("bench1")));
+    auto pub = std::make_unique<net::Publisher>(o, false);
+    pub->setStart(kStart);
+    pub->start();
+    ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
+
+    MainWindow::Hooks hooks;
+    hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
+    hooks.isOnline = [] { return false; };
+    QStringList failures;
+    hooks.showFailure = [&](QWidget*, const QString& text) { failures << text; };
+    NetworkWatch watch(store, broker.address(QStringLiteral("bench1")), QString(), hooks);
+    MainWindow& w = watch.window();
+    QStringList notes;
+    w.alarms().notify = [&](const QString& title, const QString& text) {
+        notes << title + u'|' + text;
+    };
+    ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
+    EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("bench1 \u2014 ")))
+        << w.windowTitle().toStdString();
+
+    for (int k = 1; k <= 3; ++k) {
+        pub->raw(kStart.wallMs + 1000 * k, kStart.ticks + 1000u * static_cast<unsigned>(k),
+                 emu::encodeStatus(charging(k), FrameLayout::Long112));
+    }
+    ASSERT_TRUE(waitUntil([&] { return w.table().dataRowCount() == 3; }));
+    const QString journal = w.journal().path();
+    ASSERT_FALSE(journal.isEmpty());
+
+    pub->finish();  // "offline"
+    ASSERT_TRUE(waitUntil([&] { return watch.lost(); }));
+    EXPECT_FALSE(w.alarms().band().isHidden());
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes[0].startsWith(QStringLiteral("bench1: "))) << notes[0].toStdString();
+    RecordingFile file;
+    ASSERT_TRUE(file.read(journal));
+    EXPECT_EQ(file.rowCount(), 3u);
+    ASSERT_EQ(file.alarms().size(), 1u);
+    EXPECT_EQ(file.alarms()[0].kind, QStringLiteral("lost"));
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
+}
+
+// Beside the other window where the screen has room (right, below, left,
+// above, in that order); else in the corner farthest from it.
+TEST(WatchWindow, OpensBesideTheWindowItWasOpenedFrom) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    const QRect room = screen->availableGeometry();
+    const struct {
+        QRect other;
+        QSize size;
+        QPoint expected;
+    } cases[] = {
+        {{room.left(), room.top(), 400, 300}, {400, 300}, {room.left() + 400, room.top()}},
+        {{room.right() - 399, room.top(), 400, 300},
+         {400, 300},
+         {room.right() - 399, room.top() + 300}},
+        {{room.left(), room.top(), room.width() - 100, room.height() - 100},
+         {300, 300},
+         {room.right() - 299, room.bottom() - 299}},
+    };
+    for (const auto& c : cases) {
+        QWidget other;
+        other.setGeometry(c.other);
+        QWidget window;
+        window.resize(c.size);
+        NetworkWatch::placeBeside(window, other);
+        EXPECT_EQ(window.frameGeometry().topLeft(), c.expected)
+            << c.other.x() << "," << c.other.y();
+    }
+}
+
+}  // namespace
+}  // namespace cellwatch
