@@ -19,7 +19,7 @@
 #include "readout/recording.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
-#include "tools/log/null_readout.h"
+#include "session/null_readout.h"
 #include "tools/report/report.h"
 
 namespace {
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     ChartView chart;
     chart.resize(1200, 600);
     RowStore table;
-    logger::NullReadoutView view;
+    session::NullReadoutView view;
     ManualTickClock ticks;
     ManualWallClock wall(QDateTime::currentDateTime());
     Recording shown(chart, table, view, ticks, wall, [] { return false; });

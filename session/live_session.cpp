@@ -37,6 +37,7 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
     events.rowAppended = [this](int row) {
         if (journal_ != nullptr && journaling_) {
             journal_->appendRow(parts_.rows, row);
+            followJournal();
         }
         publishRow(row);
         publishResume(row);
@@ -64,6 +65,7 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
     };
     alarms_.listen(recording_);  // after the handlers above: a row first, then its alarms
     alarmClock_.setInterval(kAlarmClockMs);
+    journalRetry_.setInterval(static_cast<int>(Journal::kRetryMs));
 }
 
 LiveSession::~LiveSession() {
@@ -275,6 +277,22 @@ void LiveSession::setPublisher(net::Publisher* publisher) {
     publisher_ = publisher;
 }
 
+void LiveSession::followJournal() {
+    const bool owed = journal_ != nullptr && journaling_ && journal_->rowsOwed() > 0;
+    if (owed && !journalRetry_.isActive()) {
+        journalRetry_.start();
+    } else if (!owed) {
+        journalRetry_.stop();
+    }
+}
+
+void LiveSession::retryJournal() {
+    if (journal_ != nullptr && journaling_) {
+        journal_->retry();
+    }
+    followJournal();
+}
+
 void LiveSession::setState(LinkState state) {
     if (state != state_) {
         state_ = state;
@@ -287,6 +305,7 @@ void LiveSession::onAlarm(const alarms::Alarm& alarm) {
     const QString text = QString::fromStdString(alarm.text);
     if (journal_ != nullptr && journaling_) {
         journal_->appendComment(QStringLiteral("alarm %1: %2").arg(kind, text));
+        followJournal();
     }
     publishEvent(QStringLiteral("alarm"), kind, text);
     emit alarmRaised(alarm);

@@ -131,6 +131,10 @@ public:
     void tickAlarms();
     // Runs while recording; a test may hold and step it.
     SteppableTimer& alarmClock() { return alarmClock_; }
+    // Runs while the journal owes rows (a full disk): every
+    // Journal::kRetryMs it tries again, so what is owed is written once
+    // there is room, also when no row comes.
+    SteppableTimer& journalRetry() { return journalRetry_; }
 
 signals:
     void stateChanged(cellwatch::session::LinkState state);
@@ -218,6 +222,9 @@ private:
     CaptureWriter* capture_ = nullptr;
     net::Publisher* publisher_ = nullptr;
     SteppableTimer alarmClock_{[this] { tickAlarms(); }, false};
+    void retryJournal();
+    void followJournal();
+    SteppableTimer journalRetry_{[this] { retryJournal(); }, false};
 };
 
 }  // namespace cellwatch::session

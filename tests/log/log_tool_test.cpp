@@ -182,6 +182,7 @@ TEST_F(LogToolTest, EachRecordingIsKeptWhereTheWindowListsRecordings) {
         if (!kept) {
             args.push_back("--no-journal");
         }
+        const std::string logged = port();
         ToolRun run(args);
         ASSERT_TRUE(run.waitForLines(1)) << run.err();
         for (int n = 1; n <= 3; ++n) {
@@ -209,7 +210,7 @@ TEST_F(LogToolTest, EachRecordingIsKeptWhereTheWindowListsRecordings) {
         });
         ASSERT_NE(info, infos.end());
         EXPECT_EQ(info->rowCount, 3);
-        EXPECT_EQ(info->port.toStdString(), port());
+        EXPECT_EQ(info->port.toStdString(), logged);
         RecordingFile file;
         ASSERT_TRUE(file.read(QString::fromStdString(added[0])));
         ASSERT_EQ(file.alarms().size(), 1u);

@@ -9,11 +9,10 @@
 
 #include "alarms/alarm_monitor.h"
 #include "net/publisher.h"
-#include "readout/cell_panel.h"
-#include "readout/gauge_settings.h"
 #include "readout/row_store.h"
 #include "readout/summary_chart.h"
 #include "session/live_session.h"
+#include "session/null_readout.h"
 #include "session/watch_source.h"
 #include "test_broker.h"
 #include "tests/support/charger_readings.h"
@@ -24,27 +23,6 @@ namespace {
 
 using nettest::TestBroker;
 using nettest::waitUntil;
-
-class NoCells final : public CellPanelView {
-public:
-    void setCellText(int, const QString&) override {}
-    void setCellBar(int, BarTexture, int) override {}
-    void setStatistic(int, const QString&) override {}
-};
-
-class NoReadouts final : public ReadoutView {
-public:
-    bool cursorHold() const override { return false; }
-    void setReadout(int, const QString&) override {}
-    void setLargeReadout(int, const QString&) override {}
-    void fitReadouts() override {}
-    PowerGaugeControl& gauge() override { return gauge_; }
-    CellPanelView& cellPanel() override { return cells_; }
-
-private:
-    GaugeSettings gauge_;
-    NoCells cells_;
-};
 
 // A watcher's session on a broker, and a publisher feeding it by hand on
 // clocks of the test's own.
@@ -96,7 +74,7 @@ protected:
     ManualWallClock wall{QDateTime::fromMSecsSinceEpoch(kWallMs)};
     SummaryChart chart;
     RowStore rows;
-    NoReadouts view;
+    NullReadoutView view;
     LiveSession session{{chart, rows, view, local, wall}};
     std::unique_ptr<net::Publisher> publisher;
     std::int64_t publisherMs = 0;

@@ -35,7 +35,7 @@
 #include "readout/summary_chart.h"
 #include "serial/capture.h"
 #include "session/live_session.h"
-#include "tools/log/null_readout.h"
+#include "session/null_readout.h"
 
 namespace cellwatch {
 class Journal;
@@ -138,7 +138,7 @@ private:
     std::unique_ptr<Journal> journal_;  // outlives the session, which ends it
     SummaryChart chart_;
     RowStore table_;
-    NullReadoutView view_;
+    session::NullReadoutView view_;
     session::LiveSession session_;
     std::unique_ptr<session::SessionSource> pending_;  // opened by start()
 

@@ -15,7 +15,7 @@
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
 #include "serial/receive_assembler.h"
-#include "tools/log/null_readout.h"
+#include "session/null_readout.h"
 #include "tools/report/report.h"
 
 namespace cellwatch::report {
@@ -31,7 +31,7 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
     ManualWallClock wall{QDateTime()};
     SummaryChart chart;
     RowStore table;
-    logger::NullReadoutView view;
+    session::NullReadoutView view;
     Recording recording(chart, table, view, ticks, wall, [] { return false; });
     std::vector<AlarmNote> alarmNotes;  // of the present recording
     alarms::RecordingAlarms watch(recording, table, ticks, [&](const alarms::Alarm& alarm) {

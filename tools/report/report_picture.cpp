@@ -20,7 +20,7 @@
 #include "readout/journal.h"
 #include "readout/recording.h"
 #include "readout/row_store.h"
-#include "tools/log/null_readout.h"
+#include "session/null_readout.h"
 #include "tools/report/report.h"
 
 namespace cellwatch::report {
@@ -139,7 +139,7 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
     chart.setAxisTitle(ChartAxis::Capacity, kAxisTitleCapacity.pick(false));
     chart.setAxisTitle(ChartAxis::Temperature, kAxisTitleTemperature.pick(false));
     RowStore table;
-    logger::NullReadoutView view;
+    session::NullReadoutView view;
     ManualTickClock ticks;
     ManualWallClock wall(QDateTime::currentDateTime());
     Recording shown(chart, table, view, ticks, wall, [] { return false; });

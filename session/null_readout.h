@@ -9,7 +9,7 @@
 #include "readout/gauge_settings.h"
 #include "readout/recording.h"
 
-namespace cellwatch::logger {
+namespace cellwatch::session {
 
 class NullCellPanel final : public CellPanelView {
 public:
@@ -33,4 +33,4 @@ private:
     NullCellPanel cellPanel_;
 };
 
-}  // namespace cellwatch::logger
+}  // namespace cellwatch::session
