@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 
+#include "net/broker_setup.h"
 #include "net/mqtt_client.h"
 #include "net/publisher.h"
 #include "net/remote_feed.h"
@@ -173,37 +174,13 @@ void makeJournal(const LogOptions& options, LogSession& session) {
 
 // --- over the network ------------------------------------------------------------------------
 
-// The client options for `address`, the password from its file and the
-// key from its own (empty without --key-file); what is worth a warning
-// about them is said once. Throws net::MqttError (naming a file, never
-// what it holds).
-struct BrokerSetup {
-    net::MqttOptions mqtt;
-    QByteArray key;
-};
-
-BrokerSetup brokerSetup(const LogOptions& options, const QString& address) {
-    BrokerSetup setup;
-    net::MqttOptions& mqtt = setup.mqtt;
-    mqtt.address = net::parseBrokerAddress(address);
-    mqtt.caFile = options.caFile;
-    if (!options.passwordFile.isEmpty()) {
-        mqtt.password = net::readPasswordFile(options.passwordFile);
-        const QString warning =
-            net::secretFileWarning(QStringLiteral("the password file"), options.passwordFile);
-        if (!warning.isEmpty()) {
-            complain(warning);
-        }
-    }
-    if (!options.keyFile.isEmpty()) {
-        setup.key = net::readKeyFile(options.keyFile);
-        const QString warning =
-            net::secretFileWarning(QStringLiteral("the key file"), options.keyFile);
-        if (!warning.isEmpty()) {
-            complain(warning);
-        }
-    }
-    for (const QString& warning : net::connectionWarnings(mqtt)) {
+// The client options for `address` as the options give them; the warnings
+// about them are said once. Throws net::AddressError or net::MqttError
+// (naming a file, never what it holds).
+net::BrokerSetup brokerSetup(const LogOptions& options, const QString& address) {
+    net::BrokerSetup setup = net::setUpBroker(
+        {address, QString(), options.passwordFile, options.caFile, options.keyFile});
+    for (const QString& warning : setup.warnings) {
         complain(warning);
     }
     return setup;
@@ -211,22 +188,17 @@ BrokerSetup brokerSetup(const LogOptions& options, const QString& address) {
 
 // The publisher for --publish, not yet connecting; nothing without it.
 // False, with the error line written, when it cannot be set up.
-bool makePublisher(const LogOptions& options, std::optional<net::Publisher>& publisher) {
+bool makePublisher(const LogOptions& options, std::unique_ptr<net::Publisher>& publisher) {
     if (options.publish.isEmpty()) {
         return true;
     }
     try {
-        BrokerSetup setup = brokerSetup(options, options.publish);
-        // What the log publishes while the first attempt is under way waits
-        // for it, so that the log need not wait for the broker (and a
-        // capture begins with the port's first byte).
-        setup.mqtt.holdUntilFirstAnswer = true;
-        publisher.emplace(std::move(setup.mqtt), options.haDiscovery, std::move(setup.key));
+        publisher = net::makePublisher(brokerSetup(options, options.publish), options.haDiscovery);
     } catch (const std::exception& e) {
         complain(QString::fromUtf8(e.what()));
         return false;
     }
-    QObject::connect(&*publisher, &net::Publisher::notice,
+    QObject::connect(publisher.get(), &net::Publisher::notice,
                      [](const QString& text) { complain(text); });
     return true;
 }
@@ -290,7 +262,7 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
     session::WatchSource* watched = nullptr;
     try {
-        const BrokerSetup setup = brokerSetup(options, options.port);
+        const net::BrokerSetup setup = brokerSetup(options, options.port);
         watched = &session.watch(setup.mqtt);
         if (!setup.key.isEmpty()) {
             watched->feed().setKey(setup.key);
@@ -375,7 +347,7 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
         }
         session.captureTo(&*capture);
     }
-    std::optional<net::Publisher> publisher;
+    std::unique_ptr<net::Publisher> publisher;
     if (!makePublisher(options, publisher)) {
         if (file != nullptr) {
             std::fclose(file);
@@ -387,7 +359,7 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
         // event loop does not run until then): the capture and the
         // publisher get every byte. A broker that is away is tried again
         // while the log goes on.
-        session.publishTo(&*publisher);
+        session.publishTo(publisher.get());
         publisher->start();
     }
     int status = run(app, session, options, out, file, {});
