@@ -46,10 +46,6 @@ struct BilingualText {
 
 inline constexpr BilingualText kTabGraph = {"图表", "Graph"};
 inline constexpr BilingualText kTabData = {"实时数据", "Real-time data"};
-inline constexpr BilingualText kAxisTitleVoltage = {"电压(V)", "Voltage(V)"};
-inline constexpr BilingualText kAxisTitleCurrent = {"电流(A)", "Current(A)"};
-inline constexpr BilingualText kAxisTitleCapacity = {"容量(mAh)", "Capacity(mAh)"};
-inline constexpr BilingualText kAxisTitleTemperature = {"外部溫度(℃)", "Temperature(℃)"};
 // The English title is "Cellwatch " followed by eight blanks.
 inline constexpr BilingualText kWindowTitle = {"Dorire 充电监控      ",
                                                "Cellwatch "
@@ -128,6 +124,47 @@ void setButtonCaptions(QDialogButtonBox& buttons, bool chinese);
 
 // View > Chargers on the network….
 inline constexpr BilingualText kNetworkListItem = {"网络上的充电器…", "Chargers on the network…"};
+
+// View > Publish on the network… and its dialog.
+inline constexpr BilingualText kPublishItem = {"在网络上发布…", "Publish on the network…"};
+inline constexpr BilingualText kPublishTitle = {"在网络上发布", "Publish on the network"};
+inline constexpr BilingualText kPublishOnBox = {"发布此充电器", "Publish this charger"};
+inline constexpr BilingualText kPublishAddressLabel = {"地址：", "Address:"};
+inline constexpr BilingualText kPublishAddressHint = {
+    "mqtt://[用户@]主机[:端口]/名称 或 mqtts://…", "mqtt://[USER@]HOST[:PORT]/NAME or mqtts://…"};
+inline constexpr BilingualText kPublishPasswordLabel = {"密码：", "Password:"};
+inline constexpr BilingualText kPublishPasswordHint = {"不保存；有密码文件时不使用",
+                                                       "not kept; unused with a password file"};
+inline constexpr BilingualText kPublishPasswordFileLabel = {"密码文件：", "Password file:"};
+inline constexpr BilingualText kPublishCaFileLabel = {"CA 证书文件（mqtts）：", "CA file (mqtts):"};
+inline constexpr BilingualText kPublishCaFileHint = {"空：系统的证书颁发机构",
+                                                     "empty: the system's authorities"};
+inline constexpr BilingualText kPublishKeyFileLabel = {"密钥文件：", "Key file:"};
+inline constexpr BilingualText kPublishKeyFileHint = {"空：不签名", "empty: unsigned"};
+inline constexpr BilingualText kPublishDiscoveryBox = {"Home Assistant 自动发现",
+                                                       "Home Assistant discovery"};
+inline constexpr BilingualText kBrowseButton = {"浏览…", "Browse…"};
+// What publishing did (%1: the address).
+inline constexpr BilingualText kPublishingOn = {"正在发布到 %1", "Publishing on %1"};
+inline constexpr BilingualText kPublishingOff = {"已停止发布（离线）",
+                                                 "Publishing stopped (offline)"};
+inline constexpr BilingualText kPublishNeedsPassword = {
+    "在 %1 上发布需要密码：请选择 查看 > 在网络上发布…",
+    "Publishing on %1 needs its password: View > Publish on the network…"};
+inline constexpr BilingualText kCannotPublish = {"无法发布：%1", "Cannot publish: %1"};
+
+// File > Capture the line… (%1: the capture's file).
+inline constexpr BilingualText kCaptureItem = {"捕获线路数据…", "Capture the line…"};
+inline constexpr BilingualText kCaptureTitle = {"捕获线路数据", "Capture the line"};
+inline constexpr BilingualText kCaptureFilter = {"捕获文件 (*.cwcap)", "Capture (*.cwcap)"};
+inline constexpr BilingualText kCapturingTo = {"正在将线路数据捕获到 %1",
+                                               "Capturing the line to %1"};
+inline constexpr BilingualText kCapturingFromNext = {"下一个记录开始时将线路数据捕获到 %1",
+                                                     "Capturing the line to %1 from the next "
+                                                     "recording on"};
+inline constexpr BilingualText kCaptureEnded = {"捕获已结束，保存在 %1",
+                                                "The capture ended; it is kept in %1"};
+inline constexpr BilingualText kCaptureFailed = {"捕获已停止：%1", "The capture stopped: %1"};
 
 // The caption (or tooltip) of a tool in the language chosen; "" for none.
 QString toolCaption(const char* band, const char* tool, ToolProperty property, bool chinese);

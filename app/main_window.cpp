@@ -29,6 +29,7 @@
 #include "app/captions.h"
 #include "app/charger_model.h"
 #include "app/help_page.h"
+#include "app/line_sharing.h"
 #include "app/main_window_layout.h"
 #include "app/network_list.h"
 #include "app/power_gauge.h"
@@ -168,6 +169,16 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     setUpZoom();
     alarms_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
     addNetworkMenu(*this, settings_);
+    // The line published on a broker and captured to a file.
+    auto* sharing = new LineSharing(
+        {settings_, *session_, tableModel_->store(), this,
+         [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
+         hooks_.showFailure, hooks_.askSaveFile, hooks_.askOpenFile, hooks_.showDialog,
+         [this] { return !chargerName_.isEmpty(); }},
+        this);
+    sharing->addMenus(menu_->bandMenu(QStringLiteral("file1")),
+                      tool(QStringLiteral("file1"), QStringLiteral("Exit"))->action(),
+                      menu_->bandMenu(QStringLiteral("View1")));
 }
 
 MainWindow::~MainWindow() {

@@ -1,0 +1,361 @@
+#include "app/line_sharing.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTimer>
+#include <QWidget>
+#include <exception>
+
+#include "app/captions.h"
+#include "net/broker_setup.h"
+#include "net/publisher.h"
+#include "readout/row_store.h"
+#include "readout/table_export.h"
+
+namespace cellwatch {
+
+using session::LinkState;
+
+LineSharing::LineSharing(Parts parts, QObject* parent)
+    : QObject(parent), parts_(std::move(parts)), session_(&parts_.session) {
+    connect(session_, &session::LiveSession::stateChanged, this, &LineSharing::onStateChanged);
+    connect(session_, &session::LiveSession::recordingBegun, this, &LineSharing::onRecordingBegun);
+    connect(session_, &session::LiveSession::captureFailed, this, [this](const QString& why) {
+        closeCapture(kCaptureFailed.pick(parts_.chinese()).arg(why));
+    });
+    // What the session publishes as where the recording stands belongs to
+    // the start it published; a publisher that began midway says its own.
+    connect(session_, &session::LiveSession::rowAppended, this, [this](int row) {
+        if (midway_) {
+            publishMidwayResume(row);
+        }
+    });
+    connect(session_, &session::LiveSession::restarted, this, [this] {
+        if (midway_) {
+            publishMidwayResume(0);
+        }
+    });
+    // Once the window is what it is: a watch's window is told its charger
+    // after it is made.
+    QTimer::singleShot(0, this, &LineSharing::applyStored);
+}
+
+LineSharing::~LineSharing() {
+    if (session_) {
+        session_->setPublisher(nullptr);
+        session_->setCapture(nullptr);
+    }
+    if (publisher_) {
+        publisher_->finish();
+    }
+    if (capture_) {
+        try {
+            capture_->close();
+        } catch (const CaptureError&) {
+            // Nobody is left to tell.
+        }
+    }
+}
+
+void LineSharing::addMenus(QMenu* file, QAction* before, QMenu* view) {
+    if (file != nullptr) {
+        captureAction_ = new QAction(this);
+        captureAction_->setObjectName(QStringLiteral("CaptureLine"));
+        captureAction_->setCheckable(true);
+        file->insertAction(before, captureAction_);
+        connect(captureAction_, &QAction::triggered, this, &LineSharing::toggleCapture);
+        connect(file, &QMenu::aboutToShow, this, &LineSharing::caption);
+    }
+    if (view != nullptr) {
+        publishAction_ = view->addAction(QString());
+        publishAction_->setObjectName(QStringLiteral("PublishLine"));
+        connect(publishAction_, &QAction::triggered, this, &LineSharing::choosePublishing);
+        connect(view, &QMenu::aboutToShow, this, &LineSharing::caption);
+    }
+    caption();
+}
+
+// The captions follow the language whenever a menu opens.
+void LineSharing::caption() {
+    const bool chinese = parts_.chinese();
+    if (captureAction_ != nullptr) {
+        captureAction_->setText(kCaptureItem.pick(chinese));
+        captureAction_->setChecked(capturing());
+    }
+    if (publishAction_ != nullptr) {
+        publishAction_->setText(kPublishItem.pick(chinese));
+        publishAction_->setEnabled(!parts_.watching());
+    }
+}
+
+// --- publishing ---------------------------------------------------------------------------
+
+void LineSharing::applyStored() {
+    if (parts_.watching()) {
+        return;
+    }
+    const PublishChoice stored = readPublishChoice(parts_.settings);
+    if (!stored.on) {
+        return;
+    }
+    if (stored.passwordFile.isEmpty()) {
+        try {
+            const net::BrokerAddress address = net::parseBrokerAddress(stored.address);
+            if (!address.user.isEmpty()) {
+                parts_.postStatus(kPublishNeedsPassword.pick(parts_.chinese()).arg(address.text()));
+                return;
+            }
+        } catch (const net::AddressError&) {
+            // Said by applyPublishing.
+        }
+    }
+    applyPublishing(stored);
+}
+
+void LineSharing::choosePublishing() {
+    PublishChoice given = readPublishChoice(parts_.settings);
+    given.on = publisher_ != nullptr || given.address.isEmpty();
+    PublishDialog dialog(given, parts_.chinese(), parts_.askOpenFile, parts_.window);
+    parts_.showDialog(dialog);
+    if (dialog.result() == QDialog::Accepted) {
+        applyPublishing(dialog.choice(), dialog.password());
+    }
+}
+
+bool LineSharing::applyPublishing(const PublishChoice& choice, const QString& password) {
+    const bool chinese = parts_.chinese();
+    if (!choice.on) {
+        stopPublishing();
+        writePublishChoice(parts_.settings, choice);
+        return true;
+    }
+    std::unique_ptr<net::Publisher> fresh;
+    QStringList warnings;
+    QString address;
+    try {
+        net::BrokerSetup setup = net::setUpBroker(
+            {choice.address, password, choice.passwordFile, choice.caFile, choice.keyFile});
+        warnings = setup.warnings;
+        address = setup.mqtt.address.text();
+        fresh = net::makePublisher(std::move(setup), choice.discovery);
+    } catch (const std::exception& e) {
+        parts_.showFailure(parts_.window,
+                           kCannotPublish.pick(chinese).arg(QString::fromUtf8(e.what())));
+        return false;
+    }
+    stopPublishing();
+    writePublishChoice(parts_.settings, choice);
+    publisher_ = std::move(fresh);
+    connect(publisher_.get(), &net::Publisher::notice, this,
+            [this](const QString& text) { parts_.postStatus(text); });
+    parts_.postStatus(kPublishingOn.pick(chinese).arg(address));
+    for (const QString& warning : warnings) {
+        parts_.postStatus(warning);
+    }
+    attachPublisher();
+    publisher_->start();
+    return true;
+}
+
+void LineSharing::stopPublishing() {
+    if (!publisher_) {
+        return;
+    }
+    if (session_ && session_->publisher() == publisher_.get()) {
+        session_->setPublisher(nullptr);
+    }
+    midway_ = false;
+    const std::unique_ptr<net::Publisher> old = std::move(publisher_);
+    old->finish();
+    parts_.postStatus(kPublishingOff.pick(parts_.chinese()));
+}
+
+void LineSharing::attachPublisher() {
+    if (!publisher_ || !session_) {
+        return;
+    }
+    const session::SessionSource* source = session_->source();
+    if (source != nullptr && source->isReplay()) {
+        if (session_->publisher() == publisher_.get()) {
+            session_->setPublisher(nullptr);  // cellwatch-log publishes no replay either
+        }
+        return;
+    }
+    if (session_->publisher() == publisher_.get()) {
+        return;
+    }
+    session_->setPublisher(publisher_.get());
+    startPublished_ = false;
+    if (session_->state() == LinkState::Connected) {
+        startMidway();
+    }
+}
+
+void LineSharing::startMidway() {
+    const CaptureStart start = now();
+    midwayTicks_ = start.ticks;
+    midway_ = true;
+    startPublished_ = true;
+    // Where the recording stands first: a watcher takes it with the start.
+    publishMidwayResume(parts_.rows.gridRowCount() - 1);
+    publisher_->setStart(start);
+}
+
+void LineSharing::publishMidwayResume(int row) {
+    if (!publisher_) {
+        return;
+    }
+    const Recording& recording = session_->recording();
+    net::ResumeState state;
+    state.connectionTicks = midwayTicks_;
+    state.connectTicks = recording.connectTicks();
+    const QDateTime began = recording.recordingStart();
+    state.beganMs = began.toMSecsSinceEpoch();
+    state.utcOffsetSeconds = began.offsetFromUtc();
+    state.beganTicks = recording.startTicks();
+    if (row > 0) {
+        QStringList texts;
+        for (int column = 1; column < kTableColumnCount; ++column) {
+            texts << parts_.rows.gridText(row, column);
+        }
+        state.lastRow = texts.join(u'\t');
+    }
+    publisher_->resume(state);
+}
+
+void LineSharing::onRecordingBegun() {
+    // The session published this recording's start if it publishes.
+    midway_ = false;
+    startPublished_ = session_->publisher() != nullptr;
+    if (capturePending_) {
+        // A new recording after a lost link: its header, as the session
+        // writes it.
+        capturePending_ = false;
+        const Recording& r = session_->recording();
+        const QDateTime begun = r.recordingStart();
+        if (writeCaptureStart(
+                {begun.toMSecsSinceEpoch(), begun.offsetFromUtc(), r.connectTicks()})) {
+            session_->setCapture(capture_.get());
+        }
+    }
+}
+
+void LineSharing::onStateChanged(LinkState state) {
+    attachPublisher();
+    const bool recording = state == LinkState::Connected || state == LinkState::Replaying;
+    if (recording && session_->publisher() != nullptr && !startPublished_) {
+        startMidway();  // a lost link came back after publishing was turned on
+    }
+    if (recording && capturePending_) {
+        // The lost link came back and goes on with its recording.
+        capturePending_ = false;
+        if (writeCaptureStart(now())) {
+            session_->setCapture(capture_.get());
+        }
+    }
+    if (state == LinkState::Disconnected && capture_) {
+        endCapture();
+    }
+}
+
+// --- capturing ---------------------------------------------------------------------------
+
+CaptureStart LineSharing::now() const {
+    const QDateTime t = session_->clocks().now();
+    return {t.toMSecsSinceEpoch(), t.offsetFromUtc(), session_->clocks().tickCount()};
+}
+
+void LineSharing::toggleCapture() {
+    if (capture_) {
+        endCapture();
+        return;
+    }
+    const QDateTime t = session_->clocks().now();
+    const QString proposed =
+        QFileInfo(defaultExportPath(t)).absolutePath() + QStringLiteral("/cellwatch-") +
+        t.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".cwcap");
+    const bool chinese = parts_.chinese();
+    const QString file = parts_.askSaveFile(parts_.window, kCaptureTitle.pick(chinese), proposed,
+                                            {kCaptureFilter.pick(chinese)});
+    if (!file.isEmpty()) {
+        captureTo(file);
+    }
+    caption();
+}
+
+bool LineSharing::captureTo(const QString& file) {
+    const bool chinese = parts_.chinese();
+    std::unique_ptr<CaptureWriter> writer;
+    try {
+        writer = std::make_unique<CaptureWriter>(QFile::encodeName(file).toStdString());
+    } catch (const CaptureError& e) {
+        parts_.showFailure(parts_.window, QString::fromLocal8Bit(e.what()));
+        caption();
+        return false;
+    }
+    endCapture();
+    capture_ = std::move(writer);
+    capturePath_ = file;
+    const QString shown = QDir::toNativeSeparators(file);
+    switch (session_->state()) {
+        case LinkState::Connected:
+        case LinkState::Replaying:
+            if (!writeCaptureStart(now())) {
+                return false;
+            }
+            session_->setCapture(capture_.get());
+            parts_.postStatus(kCapturingTo.pick(chinese).arg(shown));
+            break;
+        case LinkState::Disconnected:
+        case LinkState::Connecting:
+            session_->setCapture(capture_.get());  // the header at the recording's start
+            parts_.postStatus(kCapturingFromNext.pick(chinese).arg(shown));
+            break;
+        case LinkState::Lost:
+        case LinkState::WaitingForAdapter:
+            capturePending_ = true;
+            parts_.postStatus(kCapturingFromNext.pick(chinese).arg(shown));
+            break;
+    }
+    caption();
+    return true;
+}
+
+bool LineSharing::writeCaptureStart(const CaptureStart& start) {
+    try {
+        capture_->writeStart(start);
+        return true;
+    } catch (const CaptureError& e) {
+        closeCapture(kCaptureFailed.pick(parts_.chinese()).arg(QString::fromLocal8Bit(e.what())));
+        return false;
+    }
+}
+
+void LineSharing::endCapture() {
+    closeCapture(kCaptureEnded.pick(parts_.chinese()).arg(QDir::toNativeSeparators(capturePath_)));
+}
+
+void LineSharing::closeCapture(const QString& message) {
+    if (!capture_) {
+        return;
+    }
+    if (session_ && session_->capture() == capture_.get()) {
+        session_->setCapture(nullptr);
+    }
+    capturePending_ = false;
+    QString failed;
+    try {
+        capture_->close();
+    } catch (const CaptureError& e) {
+        failed = QString::fromLocal8Bit(e.what());
+    }
+    capture_.reset();
+    parts_.postStatus(failed.isEmpty() ? message
+                                       : kCaptureFailed.pick(parts_.chinese()).arg(failed));
+    caption();
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,149 @@
+#include "app/publish_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/captions.h"
+#include "app/settings_store.h"
+
+namespace cellwatch {
+namespace {
+
+const QString kPublishSection = QStringLiteral("Publish");
+const QString kPublishOnKey = QStringLiteral("On");
+const QString kPublishAddressKey = QStringLiteral("Address");
+const QString kPublishPasswordFileKey = QStringLiteral("PasswordFile");
+const QString kPublishCaFileKey = QStringLiteral("CaFile");
+const QString kPublishKeyFileKey = QStringLiteral("KeyFile");
+const QString kPublishDiscoveryKey = QStringLiteral("Discovery");
+
+QString readPublishValue(const SettingsStore& settings, const QString& key) {
+    return settings.read(kSettingsApplication, kPublishSection, key, QString());
+}
+
+}  // namespace
+
+PublishChoice readPublishChoice(const SettingsStore& settings) {
+    PublishChoice c;
+    c.on = readPublishValue(settings, kPublishOnKey) == QLatin1String("1");
+    c.address = readPublishValue(settings, kPublishAddressKey);
+    c.passwordFile = readPublishValue(settings, kPublishPasswordFileKey);
+    c.caFile = readPublishValue(settings, kPublishCaFileKey);
+    c.keyFile = readPublishValue(settings, kPublishKeyFileKey);
+    c.discovery = readPublishValue(settings, kPublishDiscoveryKey) == QLatin1String("1");
+    return c;
+}
+
+void writePublishChoice(SettingsStore& settings, const PublishChoice& c) {
+    const auto put = [&settings](const QString& key, const QString& value) {
+        settings.write(kSettingsApplication, kPublishSection, key, value);
+    };
+    put(kPublishAddressKey, c.address);
+    put(kPublishPasswordFileKey, c.passwordFile);
+    put(kPublishCaFileKey, c.caFile);
+    put(kPublishKeyFileKey, c.keyFile);
+    put(kPublishDiscoveryKey, c.discovery ? QStringLiteral("1") : QStringLiteral("0"));
+    put(kPublishOnKey, c.on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+PublishDialog::PublishDialog(const PublishChoice& given, bool chinese, AskOpenFile askOpenFile,
+                             QWidget* parent)
+    : QDialog(parent), askOpenFile_(std::move(askOpenFile)) {
+    setObjectName(QStringLiteral("publishDialog"));
+    setWindowTitle(kPublishTitle.pick(chinese));
+
+    on_ = new QCheckBox(kPublishOnBox.pick(chinese), this);
+    on_->setObjectName(QStringLiteral("publishOn"));
+    on_->setChecked(given.on);
+    address_ = new QLineEdit(given.address, this);
+    address_->setObjectName(QStringLiteral("publishAddress"));
+    address_->setPlaceholderText(kPublishAddressHint.pick(chinese));
+    address_->setMinimumWidth(360);
+    password_ = new QLineEdit(this);
+    password_->setObjectName(QStringLiteral("publishPassword"));
+    password_->setEchoMode(QLineEdit::Password);
+    password_->setPlaceholderText(kPublishPasswordHint.pick(chinese));
+    discovery_ = new QCheckBox(kPublishDiscoveryBox.pick(chinese), this);
+    discovery_->setObjectName(QStringLiteral("publishDiscovery"));
+    discovery_->setChecked(given.discovery);
+
+    auto* form = new QFormLayout;
+    form->addRow(kPublishAddressLabel.pick(chinese), address_);
+    form->addRow(kPublishPasswordLabel.pick(chinese), password_);
+    form->addRow(kPublishPasswordFileLabel.pick(chinese),
+                 fileRow(passwordFile_, "publishPasswordFile", QString(), chinese));
+    form->addRow(kPublishCaFileLabel.pick(chinese),
+                 fileRow(caFile_, "publishCaFile", kPublishCaFileHint.pick(chinese), chinese));
+    form->addRow(kPublishKeyFileLabel.pick(chinese),
+                 fileRow(keyFile_, "publishKeyFile", kPublishKeyFileHint.pick(chinese), chinese));
+    passwordFile_->setText(given.passwordFile);
+    caFile_->setText(given.caFile);
+    keyFile_->setText(given.keyFile);
+    // A password file wins over a typed password.
+    const auto passwordFromFile = [this] {
+        password_->setEnabled(passwordFile_->text().isEmpty());
+    };
+    connect(passwordFile_, &QLineEdit::textChanged, this, passwordFromFile);
+    passwordFromFile();
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("publishButtons"));
+    setButtonCaptions(*buttons, chinese);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(on_);
+    layout->addLayout(form);
+    layout->addWidget(discovery_);
+    layout->addWidget(buttons);
+}
+
+QWidget* PublishDialog::fileRow(QLineEdit*& field, const char* name, const QString& hint,
+                                bool chinese) {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    field = new QLineEdit(row);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setPlaceholderText(hint);
+    auto* browse = new QPushButton(kBrowseButton.pick(chinese), row);
+    browse->setObjectName(QString::fromLatin1(name) + QStringLiteral("Browse"));
+    layout->addWidget(field, 1);
+    layout->addWidget(browse);
+    QLineEdit* edit = field;
+    connect(browse, &QPushButton::clicked, this, [this, edit] {
+        if (!askOpenFile_) {
+            return;
+        }
+        const QString folder =
+            edit->text().isEmpty() ? QString() : QFileInfo(edit->text()).absolutePath();
+        const QString file = askOpenFile_(this, windowTitle(), folder, {});
+        if (!file.isEmpty()) {
+            edit->setText(file);
+        }
+    });
+    return row;
+}
+
+PublishChoice PublishDialog::choice() const {
+    PublishChoice c;
+    c.on = on_->isChecked();
+    c.address = address_->text().trimmed();
+    c.passwordFile = passwordFile_->text().trimmed();
+    c.caFile = caFile_->text().trimmed();
+    c.keyFile = keyFile_->text().trimmed();
+    c.discovery = discovery_->isChecked();
+    return c;
+}
+
+QString PublishDialog::password() const {
+    return passwordFile_->text().trimmed().isEmpty() ? password_->text() : QString();
+}
+
+}  // namespace cellwatch
