@@ -14,6 +14,9 @@
 #include <cmath>
 #include <utility>
 
+#include "alarms/alarm_rules.h"
+#include "app/alarm_band.h"
+#include "app/alarm_settings_dialog.h"
 #include "app/captions.h"
 #include "app/network_watch.h"
 #include "app/settings_store.h"
@@ -54,6 +57,9 @@ QString worstCellText(const std::array<double, 12>& cells) {
 NetworkListDialog::NetworkListDialog(SettingsStore& settings, const QString& broker,
                                      const QString& password, QWidget* parent)
     : QDialog(parent), settings_(settings), password_(password) {
+    if (parent != nullptr) {
+        alarms_ = parent->findChild<AlarmWatch*>(QString(), Qt::FindDirectChildrenOnly);
+    }
     net::MqttOptions options;
     options.address = net::parseBrokerAddress(broker, net::NamePart::None);
     options.password = password;
@@ -157,6 +163,9 @@ void NetworkListDialog::take(const QString& topic, const QByteArray& payload) {
             return;
         }
         update.status = payload;
+        if (payload == net::kOnline) {
+            told_.remove(name);  // a new run
+        }
     } else if (leaf == QLatin1String("row")) {
         std::optional<net::RowValues> values = net::parseRowJson(payload);
         if (!values) {
@@ -177,6 +186,7 @@ void NetworkListDialog::take(const QString& topic, const QByteArray& payload) {
         const QString kind = o.value(QStringLiteral("kind")).toString();
         const QString text = o.value(QStringLiteral("text")).toString();
         update.alarm = text.isEmpty() ? kind : text;
+        notifyAlarm(name, kind, text);
     } else {
         return;
     }
@@ -196,6 +206,20 @@ void NetworkListDialog::take(const QString& topic, const QByteArray& payload) {
     if (!updateTimer_.isActive()) {
         updateTimer_.start();
     }
+}
+
+void NetworkListDialog::notifyAlarm(const QString& name, const QString& kind, const QString& text) {
+    const std::optional<alarms::Kind> known = alarms::kindFromName(kind.toStdString());
+    if (!alarms_ || !alarms_->notify || !known) {
+        return;
+    }
+    const QPointer<NetworkWatch> watch = watches_.value(name);
+    if ((watch && !watch->lost()) || told_.value(name).contains(kind) || ensureRow(name) < 0) {
+        return;
+    }
+    told_[name].insert(kind);
+    const bool chinese = isChinese(readLanguageCode(settings_));
+    alarms_->notify(name + QStringLiteral(": ") + alarmKindCaption(*known, chinese), text);
 }
 
 void NetworkListDialog::applyUpdates() {
@@ -239,7 +263,11 @@ NetworkWatch* NetworkListDialog::openRow(int row) {
     const net::BrokerAddress broker = client_->options().address;
     net::BrokerAddress charger = broker;
     charger.name = table_->item(row, Name)->text();
-    return NetworkWatch::open(settings_, charger.text(), this, password_);
+    NetworkWatch* watch = NetworkWatch::open(settings_, charger.text(), this, password_);
+    if (watch != nullptr) {
+        watches_.insert(charger.name, watch);
+    }
+    return watch;
 }
 
 void NetworkListDialog::showFor(SettingsStore& settings, QWidget* parent) {

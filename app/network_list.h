@@ -9,10 +9,18 @@
 // and written into the table at once. At most kMaxListed chargers are
 // listed; the rest are counted beside the table. A row that no charger
 // could send (the recording's plausibility rule) is dropped and counted.
+//
+// Opened over a main window, the list tells a listed charger's alarm as the
+// window tells its own, through its notification ("bench1: Cell too high"),
+// once per kind of alarm in each run of the charger (until it is online
+// again): a charger raising the same alarm over and over is told once.
+// While a window opened from the list watches the charger, that window
+// tells its alarms instead.
 #pragma once
 
 #include <QDialog>
 #include <QHash>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QTimer>
@@ -28,6 +36,7 @@ class QMenu;
 
 namespace cellwatch {
 
+class AlarmWatch;
 class SettingsStore;
 class NetworkWatch;
 
@@ -45,7 +54,8 @@ public:
     enum Column { Name, Status, State, Voltage, Current, Capacity, WorstCell, Alarm, ColumnCount };
 
     // Lists the chargers on `broker` (mqtt[s]://[USER@]HOST[:PORT]). Throws
-    // net::AddressError or net::MqttError when it cannot be set up.
+    // net::AddressError or net::MqttError when it cannot be set up. Over a
+    // main window (`parent`), alarms go to its notifications.
     NetworkListDialog(SettingsStore& settings, const QString& broker, const QString& password,
                       QWidget* parent = nullptr);
     ~NetworkListDialog() override;
@@ -82,6 +92,8 @@ private:
     };
 
     void take(const QString& topic, const QByteArray& payload);
+    // Tells a charger's alarm through the window's notification.
+    void notifyAlarm(const QString& name, const QString& kind, const QString& text);
     void showCharger(const QString& name, const Pending& pending);
     // The row of `name`, added when there is room; -1 when there is none.
     int ensureRow(const QString& name);
@@ -91,6 +103,10 @@ private:
     SettingsStore& settings_;
     QHash<QString, Pending> pending_;
     QHash<QString, int> rows_;
+    // The kinds of alarm told for each charger in its present run.
+    QHash<QString, QSet<QString>> told_;
+    QHash<QString, QPointer<NetworkWatch>> watches_;
+    QPointer<AlarmWatch> alarms_;
     QSet<QString> leftOut_;
     QTimer updateTimer_;
     QString stateText_;
