@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "app/alarm_band.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
 #include "app/settings_store.h"
@@ -27,7 +28,7 @@ using nettest::waitUntil;
 using windowtest::charging;
 using windowtest::kVoltageColumn;
 
-const CaptureStart kStart{1'700'000'000'000, 3600, 50'000};
+const CaptureStart kPublisherStart{1'700'000'000'000, 3600, 50'000};
 
 class NetworkWindow : public ::testing::Test {
 protected:
@@ -42,7 +43,7 @@ protected:
         net::MqttOptions o;
         o.address = net::parseBrokerAddress(broker.address(name));
         auto p = std::make_unique<net::Publisher>(o, false);
-        p->setStart(kStart);
+        p->setStart(kPublisherStart);
         p->start();
         EXPECT_TRUE(waitUntil([&] { return p->client().isConnected(); }));
         return p;
@@ -57,7 +58,8 @@ protected:
     }
     // One message of the charger, `k` seconds after the start.
     static void send(net::Publisher& p, int k) {
-        p.raw(kStart.wallMs + 1000 * k, kStart.ticks + 1000u * static_cast<unsigned>(k),
+        p.raw(kPublisherStart.wallMs + 1000 * k,
+              kPublisherStart.ticks + 1000u * static_cast<unsigned>(k),
               emu::encodeStatus(charging(k), FrameLayout::Long112));
     }
 
@@ -75,7 +77,7 @@ TEST_F(NetworkWindow, AWatchShowsTheChargerOnItsClocksUntilTheLinkIsLost) {
     MainWindow& w = watch.window();
     EXPECT_EQ(w.tool(QStringLiteral("state"), QStringLiteral("Link_state"))->text(),
               QStringLiteral("On line"));
-    EXPECT_EQ(w.recording().connectTicks(), kStart.ticks);
+    EXPECT_EQ(w.recording().connectTicks(), kPublisherStart.ticks);
     EXPECT_EQ(w.tool(QStringLiteral("state"), QStringLiteral("state_text"))->text(),
               QStringLiteral("Watching ") + broker.address(QStringLiteral("w1")));
 
@@ -180,6 +182,56 @@ TEST_F(NetworkWindow, TheListShowsEveryChargerItsRowAndAlarmsAndOpensThem) {
     EXPECT_TRUE(wa->watching());
     delete wa;
     delete wb;
+}
+
+TEST_F(NetworkWindow, TheListTellsEachChargersAlarmOncePerRunThroughTheWindow) {
+    writeLanguageCode(store, kLanguageEnglish);
+    MainWindow main(store, hooks());
+    QStringList told;
+    main.alarms().notify = [&](const QString& title, const QString& text) {
+        told << title + u'|' + text;
+    };
+    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+                           QString(), &main);
+    auto a = publisher(QStringLiteral("bench1"));
+    auto b = publisher(QStringLiteral("bench2"));
+    ASSERT_TRUE(waitUntil([&] { return list.rowOf(QStringLiteral("bench2")) >= 0; }));
+    const QDateTime wall = QDateTime::currentDateTime();
+    const auto alarm = [&](net::Publisher& p, const char* kind, const char* text) {
+        p.event(wall, QStringLiteral("alarm"), QString::fromLatin1(kind),
+                QString::fromLatin1(text));
+        // Taken by the broker before anything published after it.
+        ASSERT_TRUE(waitUntil([&] { return p.client().backlog() == 0; }));
+    };
+    // Each told once however often it comes, in the order they came; a
+    // kind no charger raises is not told.
+    alarm(*a, "cell-high", "cell 3 at 4.31 V");
+    alarm(*a, "cell-high", "cell 3 at 4.33 V");
+    alarm(*b, "temperature", "external at 52 C");
+    alarm(*a, "no-such-kind", "forged");
+    alarm(*a, "cell-spread", "0.12 V apart");
+    ASSERT_TRUE(waitUntil([&] { return told.size() == 3; })) << told.join(u'/').toStdString();
+    EXPECT_EQ(told, (QStringList{QStringLiteral("bench1: Cell too high|cell 3 at 4.31 V"),
+                                 QStringLiteral("bench2: Temperature too high|external at 52 C"),
+                                 QStringLiteral("bench1: Cells drift apart|0.12 V apart")}));
+
+    // While a window opened from the list watches bench2, that window tells.
+    NetworkWatch* watch = list.openRow(list.rowOf(QStringLiteral("bench2")));
+    ASSERT_NE(watch, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return watch->watching(); }));
+    const std::uint64_t taken = list.messagesTaken();
+    alarm(*b, "input-low", "input at 10.5 V");
+    ASSERT_TRUE(waitUntil([&] { return list.messagesTaken() > taken; }));
+    delete watch;
+    alarm(*b, "cell-low", "cell 1 at 2.9 V");
+
+    // A new run of bench1 (online again) is a new episode.
+    a->finish();
+    a = publisher(QStringLiteral("bench1"));
+    alarm(*a, "cell-high", "cell 2 at 4.30 V");
+    ASSERT_TRUE(waitUntil([&] { return told.size() == 5; })) << told.join(u'/').toStdString();
+    EXPECT_EQ(told[3], QStringLiteral("bench2: Cell too low (discharging)|cell 1 at 2.9 V"));
+    EXPECT_EQ(told[4], QStringLiteral("bench1: Cell too high|cell 2 at 4.30 V"));
 }
 
 TEST_F(NetworkWindow, TheListDropsRowsNoChargerCouldSend) {
