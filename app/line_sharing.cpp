@@ -49,6 +49,9 @@ LineSharing::~LineSharing() {
         session_->setCapture(nullptr);
     }
     if (publisher_) {
+        // The window is going: what the broker says while the publisher
+        // finishes is for nobody.
+        QObject::disconnect(publisher_.get(), nullptr, this, nullptr);
         publisher_->finish();
     }
     if (capture_) {
