@@ -258,13 +258,6 @@ void setPanelCaptions(QWidget& root, bool chinese) {
     }
 }
 
-void setChartAxisTitles(ChartView& chart, bool chinese) {
-    chart.setAxisTitle(ChartAxis::Left, kAxisTitleVoltage.pick(chinese));
-    chart.setAxisTitle(ChartAxis::Right, kAxisTitleCurrent.pick(chinese));
-    chart.setAxisTitle(ChartAxis::Capacity, kAxisTitleCapacity.pick(chinese));
-    chart.setAxisTitle(ChartAxis::Temperature, kAxisTitleTemperature.pick(chinese));
-}
-
 void showRowInReadouts(const DataTableModel& table, int row, ReadoutView& view) {
     auto cell = [&](int column) { return table.gridText(row, column); };
     auto number = [&](int column) {

@@ -4,6 +4,8 @@
 // both languages they carry, and the detail readouts filled from a table row.
 #pragma once
 
+#include "readout/axis_titles.h"
+
 #include <QString>
 #include <array>
 #include <optional>
@@ -41,19 +43,18 @@ void buildDetailPanel(QGroupBox* frame, Label3Array& label3);
 // `gaugeFrame` (Frame5, a child of `frame` at its right edge).
 PowerGauge* buildLargeReadoutPanel(QGroupBox* frame, QGroupBox* gaugeFrame, Label2Array& label2,
                                    const QFont& base, double twipsPerPixelX);
-// Places the large readouts and the gauge frame for the frame's width;
-// returns whether the gauge frame shows.
 // Gives the cell panel's changing texts the readout frame's background (see
 // fillPanelBackground in the source).
 void fillCellPanelBackground(CellPanelWidget& panel);
 
+// Places the large readouts and the gauge frame for the frame's width;
+// returns whether the gauge frame shows.
 bool placeLargeReadouts(QGroupBox* frame, QGroupBox* gaugeFrame, const Label2Array& label2);
 
 // The readout titles and the tooltips of the switches and readouts of the
 // frames under `root`, in the language chosen.
 void setPanelCaptions(QWidget& root, bool chinese);
 // The chart's axis titles in the language chosen.
-void setChartAxisTitles(ChartView& chart, bool chinese);
 
 // The detail readouts and the cell panel from a table row (1 = first), as
 // the cross-line cursor shows a recorded sample.

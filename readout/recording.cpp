@@ -61,8 +61,12 @@ void Recording::continueFrom(std::uint32_t connectTicks, const QDateTime& began,
     recordingStart_ = began.toUTC();
     startAsGiven_ = began;
     startTicks_ = beganTicks;
+    // The clocks may stand before the recording's start (at its connection's
+    // start, no record played yet): the present is then its start.
+    const auto sinceBegan = static_cast<std::int32_t>(ticks_.tickCount() - beganTicks);
+    const QDateTime present = recordingStart_.addMSecs(std::max(0, sinceBegan));
     timeWindowEnd_ = recordingStart_.addMSecs(kTimeWindowInitialMs);
-    while (presentTime().msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {
+    while (present.msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {
         timeWindowEnd_ = timeWindowEnd_.addMSecs(kTimeWindowStepMs);
     }
     chart_.setAxisRange(ChartAxis::Bottom, 0, daysSinceStart(timeWindowEnd_));

@@ -100,8 +100,14 @@ void WatchSource::begin() {
     absent_.stop();
     // The recording begins at the publisher's start, whatever was played
     // since; then the clocks stand where the last record left them.
-    const std::uint32_t ticksNow = clocks_.ticks.tickCount();
-    const QDateTime wallNow = clocks_.wall.now();
+    std::uint32_t ticksNow = clocks_.ticks.tickCount();
+    QDateTime wallNow = clocks_.wall.now();
+    if (const std::optional<Resume> resumed = resume();
+        resumed && static_cast<std::int32_t>(ticksNow - resumed->beganTicks) < 0) {
+        // No record of the recording taken up has been played yet.
+        ticksNow = resumed->beganTicks;
+        wallNow = resumed->began;
+    }
     clocks_.ticks.set(start_->ticks);
     clocks_.wall.set(captureTime(start_->wallMs, start_->utcOffsetSeconds));
     events_.started();

@@ -105,6 +105,41 @@ TEST_F(WatchSessionTest, AStalledChargerAndALostPublisherRaiseTheirAlarmsInTheWa
     EXPECT_EQ(kinds, (QStringList{QStringLiteral("stalled"), QStringLiteral("lost")}));
 }
 
+// Joining late, after the publisher's pause rule began a new recording (so
+// the recording began after its connection): the watcher takes up that
+// recording, its last row and its time base, and its time axis spans the
+// recording, not the ticks back to the connection's start.
+TEST_F(WatchSessionTest, ALateWatcherTakesUpTheRecordingWhereItStands) {
+    startPublishing(QStringLiteral("late"));
+    net::ResumeState resume;
+    resume.connectionTicks = kStartTicks;
+    resume.connectTicks = kStartTicks + 60000;
+    resume.beganMs = kWallMs + 60000;
+    resume.beganTicks = kStartTicks + 60000;
+    const QString lastRow = QStringLiteral(
+        "0:00:05\tLiIo/Po/Fe\t+CHG+\t25\t30\t12.00\t11.05\t1.55\t50\t17.13\t3.82\t3.82\t3.82\t0"
+        "\t0\t0\t0\t0\t0\t0\t0\t0");
+    resume.lastRow = lastRow;
+    publisher->resume(resume);
+    session.open(watchSource(QStringLiteral("late")));
+    ASSERT_TRUE(waitUntil([&] { return session.state() == LinkState::Connected; }));
+    EXPECT_EQ(session.recording().connectTicks(), kStartTicks + 60000);
+    ASSERT_EQ(rows.dataRowCount(), 1u);
+    QStringList texts;
+    for (int column = 1; column < kTableColumnCount; ++column) {
+        texts << rows.gridText(1, column);
+    }
+    EXPECT_EQ(texts.join(u'\t'), lastRow);
+    EXPECT_LT(chart.axisRange(ChartAxis::Bottom).max, 0.01);  // days
+
+    // The next message, a second after that row: the publisher's own time.
+    publisherMs = 65000;
+    publishRow(6);
+    ASSERT_TRUE(waitUntil([&] { return rows.dataRowCount() == 2; }));
+    EXPECT_EQ(rows.gridText(2, 1), QStringLiteral("0:00:06"));
+    EXPECT_LT(chart.axisRange(ChartAxis::Bottom).max, 0.01);
+}
+
 // A charger the broker has never seen: the watch says so and keeps
 // waiting; once the charger begins, the watch records it.
 TEST_F(WatchSessionTest, AnUnknownChargerIsSaidToBeMissingAndWaitedFor) {

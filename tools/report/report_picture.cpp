@@ -13,10 +13,10 @@
 #include <stdexcept>
 
 #include "analysis/summary_format.h"
-#include "app/captions.h"
 #include "chart/chart_view.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "readout/axis_titles.h"
 #include "readout/journal.h"
 #include "readout/recording.h"
 #include "readout/row_store.h"
@@ -134,10 +134,7 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
     // The window's chart with the recording in it, as File > Open shows it.
     ChartView chart;
     chart.resize(size);
-    chart.setAxisTitle(ChartAxis::Left, kAxisTitleVoltage.pick(false));
-    chart.setAxisTitle(ChartAxis::Right, kAxisTitleCurrent.pick(false));
-    chart.setAxisTitle(ChartAxis::Capacity, kAxisTitleCapacity.pick(false));
-    chart.setAxisTitle(ChartAxis::Temperature, kAxisTitleTemperature.pick(false));
+    setChartAxisTitles(chart, false);
     RowStore table;
     session::NullReadoutView view;
     ManualTickClock ticks;
