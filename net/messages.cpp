@@ -218,7 +218,9 @@ std::optional<ResumeState> parseResumeJson(const QByteArray& json) {
     const QJsonValue offset = o.value(QLatin1String("utc_offset"));
     const QJsonValue row = o.value(QLatin1String("last_row"));
     // Offsets of the world's time zones lie within 14 hours either way.
-    if (!connection || !connect || !began || !ms.isDouble() || !offset.isDouble() ||
+    // Milliseconds since 1970 as a double are whole up to 2^53 (285,000 years).
+    if (!connection || !connect || !began || !ms.isDouble() || !(std::fabs(ms.toDouble()) < 9e15) ||
+        ms.toDouble() != std::trunc(ms.toDouble()) || !offset.isDouble() ||
         std::fabs(offset.toDouble()) > 14 * 3600 || !row.isString() ||
         row.toString().size() > 4096) {
         return std::nullopt;

@@ -35,9 +35,9 @@ public:
     Decimal capacityMax;
 };
 
-const std::array<QString, 5> kLeaves{QStringLiteral("status"), QStringLiteral("start"),
-                                     QStringLiteral("raw"), QStringLiteral("row"),
-                                     QStringLiteral("event")};
+const std::array<QString, 6> kLeaves{QStringLiteral("status"), QStringLiteral("start"),
+                                     QStringLiteral("raw"),    QStringLiteral("row"),
+                                     QStringLiteral("event"),  QStringLiteral("resume")};
 
 // Never started: it only hands the feed its messages. One for each input,
 // so that nothing of an input outlives it (else every input would look
@@ -69,6 +69,10 @@ void readParts(const QString& leaf, const QByteArray& payload) {
     } else if (leaf == QLatin1String("row")) {
         if (const auto row = net::parseRowJson(payload)) {
             (void)net::isoWithOffset(row->wall);
+        }
+    } else if (leaf == QLatin1String("resume")) {
+        if (const auto resume = net::parseResumeJson(payload)) {
+            check(net::parseResumeJson(net::resumeJson(*resume)) == resume);
         }
     } else if (leaf == QLatin1String("event")) {
         const QJsonObject o = QJsonDocument::fromJson(payload).object();

@@ -101,7 +101,8 @@ TEST(Messages, ResumeReadsBackAndRefusesWhatIsNone) {
          {QByteArray("not json"), QByteArray("[]"), with("connect_ticks", -1),
           with("connect_ticks", 4294967296.0), with("began_ticks", 1.5),
           with("utc_offset", 15 * 3600), with("last_row", QString(5000, u'x')),
-          with("began_ms", QStringLiteral("soon")), with("connection_ticks", QJsonValue())}) {
+          with("began_ms", QStringLiteral("soon")), with("began_ms", 1e300), with("began_ms", 0.5),
+          with("connection_ticks", QJsonValue())}) {
         EXPECT_FALSE(parseResumeJson(bad)) << bad.toStdString();
     }
 }
