@@ -77,9 +77,13 @@ AlarmBand::AlarmBand(QWidget* parent)
 
 void AlarmBand::showAlarm(const QString& text, bool chinese) {
     label_->setText(text);
-    button_->setText(kAcknowledge.pick(chinese));
+    setLanguage(chinese);
     show();
     raise();
+}
+
+void AlarmBand::setLanguage(bool chinese) {
+    button_->setText(kAcknowledge.pick(chinese));
 }
 
 AlarmWatch::AlarmWatch(Parts parts, QObject* parent) : QObject(parent), parts_(std::move(parts)) {

@@ -33,6 +33,8 @@ class AlarmBand final : public QFrame {
 public:
     explicit AlarmBand(QWidget* parent);
     void showAlarm(const QString& text, bool chinese);
+    // The button's caption in the language asked for (a switch at run time).
+    void setLanguage(bool chinese);
     QLabel* label() const { return label_; }
     QPushButton* acknowledgeButton() const { return button_; }
 

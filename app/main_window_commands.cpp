@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "app/about_box.h"
+#include "app/alarm_band.h"
 #include "app/captions.h"
 #include "app/main_window.h"
 #include "app/network_list.h"
@@ -153,6 +154,7 @@ void MainWindow::SetCaptions() {
     for (ViewerWindow* viewer : viewers()) {
         viewer->setCaptions();
     }
+    alarms_->band().setLanguage(chinese);
     if (summaryWindow_) {
         summaryWindow_->setLanguage(chinese);
     }

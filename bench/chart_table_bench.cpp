@@ -19,7 +19,7 @@
 
 #include "bench/bench_support.h"
 #include "chart/chart_view.h"
-#include "readout/row_store.h"
+#include "chart/data_table.h"
 
 namespace cellwatch {
 namespace {
@@ -83,7 +83,7 @@ struct Recording {
 
     std::int64_t size;
     ChartView chart;
-    RowStore table;
+    DataTableModel table;
     DataTableView view;
 };
 

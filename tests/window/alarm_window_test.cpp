@@ -57,6 +57,13 @@ TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
             EXPECT_FALSE(w->alarms().sounding());
         }
     }
+    // The band's button follows a language switch while it shows.
+    writeLanguageCode(*store, kLanguageChinese);
+    w->SetCaptions();
+    EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("确认"));
+    writeLanguageCode(*store, kLanguageEnglish);
+    w->SetCaptions();
+    EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("Acknowledge"));
     // 4.26 after 4.25 cleared it: a second episode.
     EXPECT_EQ(notes, (QStringList{
                          QStringLiteral("Alarm: Cell too high|Cell 2 at 4.26 V (limit 4.25 V)"),
