@@ -1,20 +1,18 @@
-// The recordings of a capture: played through the receive path on the
-// capture's own clocks, as fast as it goes, exactly as cellwatch-log
-// --replay plays it; the pause rule splits it into recordings. The alarms
-// are watched as cellwatch-log watches them, with the default rules.
+// The recordings of a capture: played through the live session's receive
+// path on the capture's own clocks, as fast as it goes, exactly as
+// cellwatch-log --replay plays it; the pause rule splits it into
+// recordings. The session's alarms watch it with the default rules.
 #include <QFile>
 #include <optional>
 #include <stdexcept>
 
-#include "alarms/recording_alarms.h"
 #include "protocol/sample_text.h"
-#include "protocol/status_decoder.h"
-#include "readout/recording.h"
 #include "readout/row_store.h"
 #include "readout/summary_chart.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
-#include "serial/receive_assembler.h"
+#include "session/fed_source.h"
+#include "session/live_session.h"
 #include "session/null_readout.h"
 #include "tools/report/report.h"
 
@@ -32,18 +30,17 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
     SummaryChart chart;
     RowStore table;
     session::NullReadoutView view;
-    Recording recording(chart, table, view, ticks, wall, [] { return false; });
+    session::LiveSession live({chart, table, view, ticks, wall});
+    live.alarmClock().hold();           // the capture's time, not the machine's, counts
     std::vector<AlarmNote> alarmNotes;  // of the present recording
-    alarms::RecordingAlarms watch(recording, table, ticks, [&](const alarms::Alarm& alarm) {
+    QObject::connect(&live, &session::LiveSession::alarmRaised, [&](const alarms::Alarm& alarm) {
         const int last = table.gridRowCount() - 1;
-        const auto seconds =
-            last > 0 ? parseElapsedText(table.gridText(last, 1).toStdString()) : std::nullopt;
+        const std::optional<double> seconds =
+            last > 0 ? table.number(last, kFieldElapsed) : std::nullopt;
         alarmNotes.push_back({QString::fromUtf8(alarms::kindName(alarm.kind)),
                               QString::fromStdString(alarm.text), static_cast<std::size_t>(last),
                               seconds ? static_cast<std::int64_t>(*seconds) : -1});
     });
-    StatusDecoder decoder(ticks, watch.decoderHost());
-    ReceiveAssembler assembler(ticks, decoder);
 
     std::vector<Recorded> found;
     std::shared_ptr<RowStore> rows;
@@ -66,30 +63,29 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
         }
         alarmNotes.clear();
         rows = std::make_shared<RowStore>();
-        summarizer = RecordingSummarizer(recording.recordingStart());
+        summarizer = RecordingSummarizer(live.recording().recordingStart());
     };
-    Recording::Events& events = recording.events();
-    events.rowAppended = [&](int row) {
+    QObject::connect(&live, &session::LiveSession::rowAppended, [&](int row) {
         QStringList texts;
         for (int column = 1; column <= kSampleFieldCount; ++column) {
             texts << table.gridText(row, column);
         }
         rows->appendTabText(texts.join(u'\t'));
         summarizer.addRow(texts);
-    };
-    events.restarted = close;
+    });
+    QObject::connect(&live, &session::LiveSession::restarted, close);
     // What came due before the pause belongs to the recording it ends.
-    events.restarting = [&] { watch.tick(); };
-    watch.listen(recording);
+    QObject::connect(&live, &session::LiveSession::restarting, [&] { live.tickAlarms(); });
 
-    CaptureReplay replay(*reader, assembler, ticks, [&wall](const QDateTime& t) { wall.set(t); });
-    recording.resetAxes();
-    recording.begin();
-    watch.connected();
+    // The clocks stand at the capture's start: the recording begins there.
+    CaptureReplay replay(*reader, live.receivePath(), ticks,
+                         [&wall](const QDateTime& t) { wall.set(t); });
+    live.open(std::make_unique<session::FedSource>(path));
     close();  // the first recording starts with the capture
     while (replay.playNext()) {
     }
     close();
+    live.stop();
     for (std::size_t i = 0; i < found.size(); ++i) {
         found[i].name = found.size() == 1 ? path : QStringLiteral("%1 #%2").arg(path).arg(i + 1);
     }
