@@ -35,6 +35,7 @@
 
 #include "net/publisher.h"
 #include "net/remote_feed.h"
+#include "session/watch_source.h"
 #include "tests/support/charger_readings.h"
 #include "tools/emulator/status_encoder.h"
 #include "tools/log/log_session.h"
@@ -135,11 +136,10 @@ std::uint16_t freePort() {
 // One watched charger: its clocks, session (a recording as the log keeps
 // it) and feed.
 struct Watched {
-    ManualTickClock ticks;
-    ManualWallClock wall{QDateTime()};
+    SystemTickClock ticks;
+    SystemWallClock wall;
     logger::LogSession session{ticks, wall};
-    std::unique_ptr<net::MqttClient> client;
-    std::unique_ptr<net::RemoteFeed> feed;
+    session::WatchSource* source = nullptr;
     bool lost = false;
 };
 
@@ -187,27 +187,21 @@ int main(int argc, char** argv) {
     long rows = 0;
     for (int i = 0; i < chargers; ++i) {
         auto w = std::make_unique<Watched>();
-        w->client = std::make_unique<net::MqttClient>(optionsFor(chargerAddress(port, i), false));
         Watched* raw = w.get();
-        w->feed =
-            std::make_unique<net::RemoteFeed>(*w->client, w->session.receivePath(), w->ticks,
-                                              [raw](const QDateTime& t) { raw->wall.set(t); });
-        QObject::connect(w->feed.get(), &net::RemoteFeed::started,
-                         [raw] { raw->session.beginRemote(); });
-        QObject::connect(w->feed.get(), &net::RemoteFeed::lost, [raw] { raw->lost = true; });
-        Recording::Events& events = w->session.recording().events();
-        events.rowAppended = [&, raw, logRow = events.rowAppended](int row) {
-            logRow(row);
+        w->source = &w->session.watch(optionsFor(chargerAddress(port, i), false));
+        session::LiveSession& live = w->session.session();
+        QObject::connect(&live, &session::LiveSession::lost, [raw] { raw->lost = true; });
+        QObject::connect(&live, &session::LiveSession::rowAppended, [&, raw](int) {
             ++rows;
-            latencies.push_back(nowMs() - raw->wall.now().toMSecsSinceEpoch());
-        };
-        w->session.start(null);
-        w->client->start();
+            latencies.push_back(nowMs() -
+                                raw->session.session().clocks().now().toMSecsSinceEpoch());
+        });
+        w->session.start(null);  // opens the watch: its client connects
         watched.push_back(std::move(w));
     }
     QDeadlineTimer connecting(10000);
     while (!std::all_of(watched.begin(), watched.end(),
-                        [](const auto& w) { return w->client->isConnected(); })) {
+                        [](const auto& w) { return w->source->client().isConnected(); })) {
         if (connecting.hasExpired()) {
             std::fprintf(stderr, "the watcher cannot connect\n");
             return 1;

@@ -327,7 +327,7 @@ void longRecording(std::size_t count, std::uint32_t intervalMs) {
     const QString file = bw.dir.filePath(QStringLiteral("long.csv"));
     int calls = 0;
     const double exportMs = timedMs([&] {
-        exportTableCsv(w.table(), file, [&calls](std::size_t, std::size_t) {
+        exportTableCsv(w.table().store(), file, [&calls](std::size_t, std::size_t) {
             ++calls;
             QApplication::processEvents();
             return true;
