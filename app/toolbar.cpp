@@ -7,16 +7,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QRadialGradient>
 #include <QStyle>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <cmath>
-
-#include "chart/window_paint_hook.h"
 
 namespace cellwatch {
 
