@@ -174,9 +174,10 @@ void MqttClient::readable() {
     ++activations_;
     messagesThisPass_ = 0;
     writeWaits_ = false;
-    if (readNotifier_) {
-        readNotifier_->setEnabled(true);
-    }
+    // The notifier stays off while a share waits for the next pass (the
+    // timer brings it): were it on, the same pass could hand on another
+    // share as soon as the timer's had gone.
+    bool shareWaits = false;
     for (int i = 0; i < kMaxReadsPerNotice && fd_ >= 0; ++i) {
         const int rc = mosquitto_loop_read(mosq_, 1);
         if (rc != MOSQ_ERR_SUCCESS) {
@@ -194,12 +195,13 @@ void MqttClient::readable() {
             // This pass handed on its share: the rest after the event loop
             // had its turn (a flood must not keep a window from painting).
             // The notifier waits meanwhile: one share a pass.
-            if (readNotifier_) {
-                readNotifier_->setEnabled(false);
-            }
+            shareWaits = true;
             moreTimer_.start();
             break;
         }
+    }
+    if (readNotifier_ && fd_ >= 0) {
+        readNotifier_->setEnabled(!shareWaits);
     }
     if (attempting_ && mosquitto_want_write(mosq_) && fd_ >= 0) {
         // A TLS handshake steps on both directions.
