@@ -1,5 +1,8 @@
 #include "net/remote_feed.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <QTimeZone>
 
 namespace cellwatch::net {
@@ -8,7 +11,8 @@ QStringList RemoteFeed::topics(const BrokerAddress& address) {
     // The resume before the start: its retained copy is there when the
     // start's is played.
     return {address.topic(QStringLiteral("status")), address.topic(QStringLiteral("resume")),
-            address.topic(QStringLiteral("start")), address.topic(QStringLiteral("raw"))};
+            address.topic(QStringLiteral("start")), address.topic(QStringLiteral("raw")),
+            address.topic(QStringLiteral("event"))};
 }
 
 RemoteFeed::RemoteFeed(MqttClient& client, ReceiveAssembler& assembler, ManualTickClock& ticks,
@@ -66,7 +70,8 @@ void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
     }
     const QString leaf = topic.section(u'/', -1);
     if (leaf != QLatin1String("status") && leaf != QLatin1String("start") &&
-        leaf != QLatin1String("raw") && leaf != QLatin1String("resume")) {
+        leaf != QLatin1String("raw") && leaf != QLatin1String("resume") &&
+        leaf != QLatin1String("event")) {
         return;
     }
     std::uint64_t sequence = 0;
@@ -85,6 +90,8 @@ void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
         takeStart(*payload, sequence);
     } else if (leaf == QLatin1String("resume")) {
         takeResume(*payload);
+    } else if (leaf == QLatin1String("event")) {
+        takeEvent(*payload, sequence);
     } else {
         takeRaw(*payload, sequence);
     }
@@ -155,6 +162,19 @@ void RemoteFeed::takeRaw(const QByteArray& payload, std::uint64_t sequence) {
     port_.feed(record_.bytes);
     assembler_.serviceReceived(port_);
     ++played_;
+}
+
+// The publisher's own line was lost (its adapter pulled) while the
+// publisher goes on: that is this watch's link lost too. Signed, only one
+// after this start counts.
+void RemoteFeed::takeEvent(const QByteArray& payload, std::uint64_t sequence) {
+    if (!running_ || (auth_ && sequence < startSequence_)) {
+        return;
+    }
+    const QJsonObject o = QJsonDocument::fromJson(payload).object();
+    if (o.value(QLatin1String("event")).toString() == QLatin1String("lost")) {
+        loseOnce(QStringLiteral("the charger's line was lost at the publisher"));
+    }
 }
 
 void RemoteFeed::takeResume(const QByteArray& payload) {

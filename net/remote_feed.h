@@ -3,6 +3,9 @@
 // clocks, as a capture is replayed, so that everything after the receive
 // path sees what the publisher's own recording saw.
 //
+// The publisher's "lost" event (its own line gone while it stays online) is
+// the link lost as well.
+//
 // The feed begins with a start that arrives while the charger is online
 // (a start left over from an earlier run, with the status "offline", is
 // not played). From then on "offline", a different start (a new
@@ -77,6 +80,7 @@ private:
     void takeStart(const QByteArray& payload, std::uint64_t sequence);
     void takeRaw(const QByteArray& payload, std::uint64_t sequence);
     void takeResume(const QByteArray& payload);
+    void takeEvent(const QByteArray& payload, std::uint64_t sequence);
     void loseOnce(const QString& why);
 
     MqttClient& client_;

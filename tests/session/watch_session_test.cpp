@@ -105,6 +105,23 @@ TEST_F(WatchSessionTest, AStalledChargerAndALostPublisherRaiseTheirAlarmsInTheWa
     EXPECT_EQ(kinds, (QStringList{QStringLiteral("stalled"), QStringLiteral("lost")}));
 }
 
+// The publisher's own line is lost (its adapter pulled) while it stays on
+// the broker, as a window that publishes does: the watcher's link is lost.
+TEST_F(WatchSessionTest, ThePublishersLostLineIsTheWatchersLinkLost) {
+    startPublishing(QStringLiteral("win"));
+    session.open(watchSource(QStringLiteral("win")));
+    ASSERT_TRUE(waitUntil([&] { return session.state() == LinkState::Connected; }));
+    publishRow(1);
+    ASSERT_TRUE(waitUntil([&] { return rows.dataRowCount() == 1; }));
+    QString why;
+    QObject::connect(&session, &LiveSession::lost, [&](const QString& text) { why = text; });
+    publisher->event(QDateTime::fromMSecsSinceEpoch(kWallMs + 2000), QStringLiteral("lost"));
+    ASSERT_TRUE(waitUntil([&] { return session.state() == LinkState::Lost; }));
+    EXPECT_EQ(why, QStringLiteral("the charger's line was lost at the publisher"));
+    EXPECT_EQ(kinds, QStringList{QStringLiteral("lost")});
+    EXPECT_TRUE(publisher->client().isConnected());
+}
+
 // Joining late, after the publisher's pause rule began a new recording (so
 // the recording began after its connection): the watcher takes up that
 // recording, its last row and its time base, and its time axis spans the
