@@ -76,7 +76,7 @@ MqttClient::MqttClient(MqttOptions options, QObject* parent)
     connect(&connectTimer_, &QTimer::timeout, this, &MqttClient::timedOut);
     moreTimer_.setSingleShot(true);
     moreTimer_.setInterval(0);
-    connect(&moreTimer_, &QTimer::timeout, this, &MqttClient::readable);
+    connect(&moreTimer_, &QTimer::timeout, this, &MqttClient::passEnded);
 }
 
 MqttClient::~MqttClient() {
@@ -170,15 +170,28 @@ void MqttClient::watchSocket() {
     }
 }
 
+// A pass of the event loop hands on at most maxMessagesPerPass messages:
+// the first message of a pass starts a zero timer, which fires once the
+// event loop has had its turn; until then, once the share is handed on,
+// the socket is not read (its notifier off), however often it is ready.
+void MqttClient::passEnded() {
+    messagesThisPass_ = 0;
+    if (shareWaits_) {
+        shareWaits_ = false;
+        readable();
+    }
+}
+
 void MqttClient::readable() {
     ++activations_;
-    messagesThisPass_ = 0;
     writeWaits_ = false;
-    // The notifier stays off while a share waits for the next pass (the
-    // timer brings it): were it on, the same pass could hand on another
-    // share as soon as the timer's had gone.
-    bool shareWaits = false;
     for (int i = 0; i < kMaxReadsPerNotice && fd_ >= 0; ++i) {
+        if (messagesThisPass_ >= options_.maxMessagesPerPass) {
+            // This pass handed on its share: the rest after the event loop
+            // had its turn (a flood must not keep a window from painting).
+            shareWaits_ = true;
+            break;
+        }
         const int rc = mosquitto_loop_read(mosq_, 1);
         if (rc != MOSQ_ERR_SUCCESS) {
             broken(failureText(rc));
@@ -191,17 +204,9 @@ void MqttClient::readable() {
         if (::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting <= 0) {
             break;
         }
-        if (messagesThisPass_ >= options_.maxMessagesPerPass) {
-            // This pass handed on its share: the rest after the event loop
-            // had its turn (a flood must not keep a window from painting).
-            // The notifier waits meanwhile: one share a pass.
-            shareWaits = true;
-            moreTimer_.start();
-            break;
-        }
     }
     if (readNotifier_ && fd_ >= 0) {
-        readNotifier_->setEnabled(!shareWaits);
+        readNotifier_->setEnabled(!shareWaits_);
     }
     if (attempting_ && mosquitto_want_write(mosq_) && fd_ >= 0) {
         // A TLS handshake steps on both directions.
@@ -285,6 +290,8 @@ void MqttClient::broken(const QString& why) {
     resolving_ = false;
     connectTimer_.stop();
     moreTimer_.stop();
+    shareWaits_ = false;
+    messagesThisPass_ = 0;
     unacked_ = 0;
     outbox_.clear();
     holding_ = false;
@@ -382,6 +389,8 @@ void MqttClient::finish(const std::optional<std::pair<QString, QByteArray>>& las
     miscTimer_.stop();
     connectTimer_.stop();
     moreTimer_.stop();
+    shareWaits_ = false;
+    messagesThisPass_ = 0;
     oversized_.flush();
     if (connected_) {
         if (last) {
@@ -465,7 +474,9 @@ void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
         client->oversized_.count();  // never copied
         return;
     }
-    ++client->messagesThisPass_;
+    if (client->messagesThisPass_++ == 0) {
+        client->moreTimer_.start();  // the pass's end
+    }
     emit client->message(
         QString::fromUtf8(m->topic),
         QByteArray(static_cast<const char*>(m->payload), m->payloadlen > 0 ? m->payloadlen : 0));

@@ -148,6 +148,7 @@ private:
     void connectResolved();
     void watchSocket();
     void readable();
+    void passEnded();
     void writable();
     void misc();
     void timedOut();
@@ -166,7 +167,8 @@ private:
     QTimer miscTimer_;
     QTimer retryTimer_;
     QTimer connectTimer_;
-    QTimer moreTimer_;  // reads on after a pass handed on its share
+    QTimer moreTimer_;         // the end of a pass that handed on messages
+    bool shareWaits_ = false;  // a pass handed on its share; the socket waits
     QStringList topics_;
     bool connected_ = false;
     bool attempting_ = false;
