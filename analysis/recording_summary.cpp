@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"

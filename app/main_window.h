@@ -25,7 +25,7 @@
 #include "app/settings_store.h"
 #include "app/size_limits.h"
 #include "app/summary_window.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
 #include "readout/journal.h"

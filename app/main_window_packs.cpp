@@ -8,7 +8,7 @@
 #include "app/main_window.h"
 #include "app/pack_dialog.h"
 #include "app/settings_store.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "packs/pack_history.h"
 
 namespace cellwatch {

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 
 class QComboBox;
 class QLabel;

@@ -15,7 +15,7 @@
 #include "app/main_window.h"
 #include "app/readout_panels.h"
 #include "app/viewer_overlays.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "readout/recording.h"
 
 class QAction;

@@ -14,7 +14,7 @@
 
 #include "app/recordings_dialog.h"
 #include "bench/bench_support.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "packs/pack_history.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/recording_summary.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 
 namespace cellwatch {
 

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "analysis/recording_summary.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "readout/journal.h"
 
 class QThread;

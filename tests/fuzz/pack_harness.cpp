@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "fuzz_temp_file.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 
 namespace cellwatch {
 

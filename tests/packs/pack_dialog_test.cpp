@@ -26,7 +26,7 @@
 #include "app/pack_dialog.h"
 #include "app/recordings_dialog.h"
 #include "chart/pack_history_chart.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/journal_text.h"
 

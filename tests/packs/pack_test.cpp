@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "analysis/recording_summary.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "packs/pack_history.h"
 #include "readout/recording_file.h"
 #include "tests/support/fifo_watchdog.h"

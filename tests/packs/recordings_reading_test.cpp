@@ -19,7 +19,7 @@
 #include <algorithm>
 
 #include "app/recordings_dialog.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "tests/support/journal_text.h"
 #include "tests/support/settle.h"
 

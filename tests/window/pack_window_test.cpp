@@ -7,7 +7,7 @@
 #include "app/pack_dialog.h"
 #include "app/summary_view.h"
 #include "app/summary_window.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {

@@ -14,7 +14,7 @@
 #include "chart/chart_overlays.h"
 #include "chart/range_cursors.h"
 #include "chart/series_envelope.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "tests/support/journal_text.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"

@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "analysis/summary_format.h"
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 #include "packs/pack_history.h"
 #include "protocol/sample_text.h"
 #include "protocol/version.h"

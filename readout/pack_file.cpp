@@ -1,4 +1,4 @@
-#include "packs/pack_file.h"
+#include "readout/pack_file.h"
 
 #include <QDir>
 #include <QFile>
