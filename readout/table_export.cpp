@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kFirstColumn = 1;
 constexpr int kLastColumn = 22;
-constexpr std::size_t kProgressEvery = 2000;  // rows between progress reports
+constexpr std::size_t kExportProgressEvery = 2000;  // rows between progress reports
 
 void appendCsvField(QString& line, const QString& text, bool first) {
     if (!first) {
@@ -114,7 +114,7 @@ bool exportTableRowsCsv(const RowStore& table, const QString& fileName, int firs
             }
             chunk.clear();
         }
-        if (progress && done % kProgressEvery == 0 && !progress(done, total)) {
+        if (progress && done % kExportProgressEvery == 0 && !progress(done, total)) {
             file.cancelWriting();
             return false;
         }
