@@ -26,18 +26,6 @@ LineSharing::LineSharing(Parts parts, QObject* parent)
     connect(session_, &session::LiveSession::captureFailed, this, [this](const QString& why) {
         closeCapture(kCaptureFailed.pick(parts_.chinese()).arg(why));
     });
-    // What the session publishes as where the recording stands belongs to
-    // the start it published; a publisher that began midway says its own.
-    connect(session_, &session::LiveSession::rowAppended, this, [this](int row) {
-        if (midway_) {
-            publishMidwayResume(row);
-        }
-    });
-    connect(session_, &session::LiveSession::restarted, this, [this] {
-        if (midway_) {
-            publishMidwayResume(0);
-        }
-    });
     // Once the window is what it is: a watch's window is told its charger
     // after it is made.
     QTimer::singleShot(0, this, &LineSharing::applyStored);
@@ -170,7 +158,6 @@ void LineSharing::stopPublishing() {
     if (session_ && session_->publisher() == publisher_.get()) {
         session_->setPublisher(nullptr);
     }
-    midway_ = false;
     const std::unique_ptr<net::Publisher> old = std::move(publisher_);
     old->finish();
     parts_.postStatus(kPublishingOff.pick(parts_.chinese()));
@@ -190,49 +177,10 @@ void LineSharing::attachPublisher() {
     if (session_->publisher() == publisher_.get()) {
         return;
     }
-    session_->setPublisher(publisher_.get());
-    startPublished_ = false;
-    if (session_->state() == LinkState::Connected) {
-        startMidway();
-    }
-}
-
-void LineSharing::startMidway() {
-    const CaptureStart start = now();
-    midwayTicks_ = start.ticks;
-    midway_ = true;
-    startPublished_ = true;
-    // Where the recording stands first: a watcher takes it with the start.
-    publishMidwayResume(parts_.rows.gridRowCount() - 1);
-    publisher_->setStart(start);
-}
-
-void LineSharing::publishMidwayResume(int row) {
-    if (!publisher_) {
-        return;
-    }
-    const Recording& recording = session_->recording();
-    net::ResumeState state;
-    state.connectionTicks = midwayTicks_;
-    state.connectTicks = recording.connectTicks();
-    const QDateTime began = recording.recordingStart();
-    state.beganMs = began.toMSecsSinceEpoch();
-    state.utcOffsetSeconds = began.offsetFromUtc();
-    state.beganTicks = recording.startTicks();
-    if (row > 0) {
-        QStringList texts;
-        for (int column = 1; column < kTableColumnCount; ++column) {
-            texts << parts_.rows.gridText(row, column);
-        }
-        state.lastRow = texts.join(u'\t');
-    }
-    publisher_->resume(state);
+    session_->setPublisher(publisher_.get());  // midway: the session says where it stands
 }
 
 void LineSharing::onRecordingBegun() {
-    // The session published this recording's start if it publishes.
-    midway_ = false;
-    startPublished_ = session_->publisher() != nullptr;
     if (capturePending_) {
         // A new recording after a lost link: its header, as the session
         // writes it.
@@ -249,9 +197,6 @@ void LineSharing::onRecordingBegun() {
 void LineSharing::onStateChanged(LinkState state) {
     attachPublisher();
     const bool recording = state == LinkState::Connected || state == LinkState::Replaying;
-    if (recording && session_->publisher() != nullptr && !startPublished_) {
-        startMidway();  // a lost link came back after publishing was turned on
-    }
     if (recording && capturePending_) {
         // The lost link came back and goes on with its recording.
         capturePending_ = false;

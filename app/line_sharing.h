@@ -100,9 +100,6 @@ private:
     void stopPublishing();
     // The session publishes through the publisher unless it replays.
     void attachPublisher();
-    // The publisher begins during a recording: its start is now.
-    void startMidway();
-    void publishMidwayResume(int row);
     void onStateChanged(session::LinkState state);
     void onRecordingBegun();
     // Writes the capture's header; false (and the capture ended) when it fails.
@@ -114,11 +111,6 @@ private:
     Parts parts_;
     QPointer<session::LiveSession> session_;
     std::unique_ptr<net::Publisher> publisher_;
-    // The session published the start of the present connection.
-    bool startPublished_ = false;
-    // The publisher began during the recording: its resumes are its own.
-    bool midway_ = false;
-    std::uint32_t midwayTicks_ = 0;
     std::unique_ptr<CaptureWriter> capture_;
     QString capturePath_;
     // Waits for the lost link to come back (or a new one).

@@ -131,6 +131,7 @@ void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
         alarms_.linkOpened();
         alarmClock_.start();
         setState(LinkState::Connected);
+        publishMidway();  // a publisher given while the link was lost
         return;
     }
     beginRecording();
@@ -167,6 +168,7 @@ void LiveSession::beginRecording() {
     }
     if (publisher_ != nullptr) {
         connectionTicks_ = start.ticks;
+        startPublished_ = true;
         publisher_->setStart(start);
         publishResume(0);
     }
@@ -274,7 +276,26 @@ void LiveSession::setJournal(Journal* journal) {
 }
 
 void LiveSession::setPublisher(net::Publisher* publisher) {
+    if (publisher != publisher_) {
+        startPublished_ = false;
+    }
     publisher_ = publisher;
+    publishMidway();
+}
+
+// A publisher given while a recording goes on (or one that came back after
+// a lost link) publishes a start of now, and where the recording stands
+// first, so that a watcher takes it up with its own elapsed times.
+void LiveSession::publishMidway() {
+    if (publisher_ == nullptr || startPublished_ || !recordingNow()) {
+        return;
+    }
+    startPublished_ = true;
+    const QDateTime now = clocks_.now();
+    const CaptureStart start{now.toMSecsSinceEpoch(), now.offsetFromUtc(), clocks_.tickCount()};
+    connectionTicks_ = start.ticks;
+    publishResume(parts_.rows.gridRowCount() - 1);
+    publisher_->setStart(start);
 }
 
 void LiveSession::followJournal() {

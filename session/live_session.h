@@ -123,7 +123,9 @@ public:
     // failed write stops the capture and is told by captureFailed().
     void setCapture(CaptureWriter* capture) { capture_ = capture; }
     CaptureWriter* capture() const { return capture_; }
-    // The start, every receive event, row and event.
+    // The start, every receive event, row and event. Given while a
+    // recording goes on, it publishes a start of now and where the
+    // recording stands, so that watchers take it up from there.
     void setPublisher(net::Publisher* publisher);
     net::Publisher* publisher() const { return publisher_; }
 
@@ -166,6 +168,7 @@ private:
     void publishRow(int row);
     // Where the recording stands, after grid row `row` (0: before any).
     void publishResume(int row);
+    void publishMidway();
     void publishEvent(const QString& name, const QString& kind = {}, const QString& text = {});
     void closeSource();
 
@@ -216,6 +219,7 @@ private:
     LinkLoss loss_ = LinkLoss::None;
     std::uint32_t interruptedTicks_ = 0;
     std::uint32_t connectionTicks_ = 0;  // of the present connection's start
+    bool startPublished_ = false;        // to the present publisher
     bool journaling_ = false;
 
     Journal* journal_ = nullptr;
