@@ -16,54 +16,15 @@
 namespace cellwatch {
 namespace {
 
-// The start a file name tells: cellwatch-yyyyMMdd-HHmmss[-n].csv.
-QDateTime startFromName(const QString& fileName) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^cellwatch-(\\d{8}-\\d{6})(-\\d+)?\\.csv$"));
-    const QRegularExpressionMatch match = pattern.match(fileName);
-    if (!match.hasMatch()) {
-        return {};
-    }
-    return QDateTime::fromString(match.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
-}
-
-// Start, port and battery type from a journal's comment line
-// "cellwatch 1.10.0; port=...; start=...; battery=...", as the folder's
-// listing reads them.
-void readComment(const QString& comment, JournalInfo& info) {
-    const QStringList parts = comment.split(QStringLiteral("; "));
-    if (parts.isEmpty() || !parts.front().startsWith(QLatin1String("cellwatch "))) {
-        return;
-    }
-    for (const QString& part : parts) {
-        const qsizetype equals = part.indexOf(u'=');
-        if (equals < 0) {
-            continue;
-        }
-        const QStringView key = QStringView(part).left(equals);
-        const QString value = part.mid(equals + 1);
-        if (key == QLatin1String("port")) {
-            info.port = value;
-        } else if (key == QLatin1String("start")) {
-            const QDateTime start = QDateTime::fromString(value, Qt::ISODate);
-            if (start.isValid()) {
-                info.start = start.toLocalTime();
-            }
-        } else if (key == QLatin1String("battery")) {
-            info.batteryType = value;
-        }
-    }
-}
-
 // What the listing shows of a journal, from its comment lines and its first
 // and last rows.
 void fillListing(JournalInfo& info, const QFileInfo& file, const QStringList& comments,
                  const QStringList& firstRow, const QStringList& lastRow, std::size_t rows) {
     for (const QString& comment : comments) {
-        readComment(comment, info);
+        readJournalComment(comment, info);
     }
     if (!info.start.isValid()) {
-        info.start = startFromName(file.fileName());
+        info.start = journalStartFromName(file.fileName());
     }
     info.rowCount = static_cast<qint64>(rows);
     if (!lastRow.isEmpty()) {

@@ -40,8 +40,9 @@ QString headerLine() {
     return csvLine(headers);
 }
 
-// The start a file name tells: cellwatch-yyyyMMdd-HHmmss[-n].csv.
-QDateTime startFromName(const QString& fileName) {
+}  // namespace
+
+QDateTime journalStartFromName(const QString& fileName) {
     static const QRegularExpression pattern(
         QStringLiteral("^cellwatch-(\\d{8}-\\d{6})(-\\d+)?\\.csv$"));
     const QRegularExpressionMatch match = pattern.match(fileName);
@@ -51,9 +52,7 @@ QDateTime startFromName(const QString& fileName) {
     return QDateTime::fromString(match.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
-// Fills start, port and battery type from a comment line
-// "cellwatch 1.10.0; port=...; start=...; battery=...".
-void readComment(const QString& comment, JournalInfo& info) {
+void readJournalComment(const QString& comment, JournalInfo& info) {
     const QStringList parts = comment.split(QStringLiteral("; "));
     if (parts.isEmpty() || !parts.front().startsWith(kProgram + u' ')) {
         return;
@@ -77,8 +76,6 @@ void readComment(const QString& comment, JournalInfo& info) {
         }
     }
 }
-
-}  // namespace
 
 QString isoTimeWithOffset(const QDateTime& t) {
     const int offset = t.offsetFromUtc();
@@ -324,10 +321,10 @@ std::vector<JournalInfo> listJournals(const QString& folder) {
         info.sizeBytes = file.size();
         const RecordingSummary summary = RecordingFile::summarize(info.path);
         for (const QString& comment : summary.comments) {
-            readComment(comment, info);
+            readJournalComment(comment, info);
         }
         if (!info.start.isValid()) {
-            info.start = startFromName(file.fileName());
+            info.start = journalStartFromName(file.fileName());
         }
         info.rowCount = static_cast<qint64>(summary.rowCount);
         if (!summary.lastRow.isEmpty()) {

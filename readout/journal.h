@@ -136,6 +136,14 @@ struct JournalInfo {
     qint64 sizeBytes = 0;
 };
 
+// The start a journal's file name tells: cellwatch-yyyyMMdd-HHmmss[-n].csv
+// (invalid for any other name).
+QDateTime journalStartFromName(const QString& fileName);
+// Fills start, port and battery type from a journal's comment line
+// "cellwatch 1.10.0; port=...; start=...; battery=..."; any other line
+// changes nothing.
+void readJournalComment(const QString& comment, JournalInfo& info);
+
 // The recordings (*.csv) in a folder, oldest first. Each file is read
 // quickly: its first lines, its line breaks counted, its last row.
 std::vector<JournalInfo> listJournals(const QString& folder);
