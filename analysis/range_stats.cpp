@@ -33,8 +33,19 @@ RangeRowNumbers numbersOfTexts(const std::array<QByteArray, kSampleFieldCount>& 
 
 }  // namespace
 
+RowState rowStateOf(std::string_view stateText) {
+    if (stateText == kStateCharge) {
+        return RowState::Charge;
+    }
+    if (stateText == kStateDischarge) {
+        return RowState::Discharge;
+    }
+    return RowState::Rest;
+}
+
 RangeRowNumbers rangeNumbers(const RowFields& row) {
     RangeRowNumbers n;
+    n.state = rowStateOf(row[kFieldState]);
     if (const auto seconds = parseElapsedText(row[kFieldElapsed])) {
         n.timed = true;
         n.seconds = static_cast<double>(*seconds);
@@ -65,6 +76,12 @@ RangeRowNumbers TableRangeRows::numbers(std::size_t index) {
         RangeRowNumbers n;
         n.timed = true;
         n.seconds = static_cast<double>(seconds);
+        const QString state = table_.gridText(gridRow, kFieldState + 1);
+        n.state = state == QLatin1StringView(kStateCharge.data(), kStateCharge.size())
+                      ? RowState::Charge
+                  : state == QLatin1StringView(kStateDischarge.data(), kStateDischarge.size())
+                      ? RowState::Discharge
+                      : RowState::Rest;
         n.extTemperature = at(kFieldExtTemperature);
         n.intTemperature = at(kFieldIntTemperature);
         n.voltage = at(kFieldVoltage);

@@ -30,6 +30,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "readout/recording_file.h"
@@ -39,9 +40,17 @@ namespace cellwatch {
 class ChartSurface;
 class RowStore;
 
+// What a row's state text says the charger was doing: "+CHG+" charging,
+// "-DSC-" discharging, anything else (idle, a finished charge, a text the
+// program does not know) resting.
+enum class RowState { Rest, Charge, Discharge };
+
+RowState rowStateOf(std::string_view stateText);
+
 // The numbers of a row that the statistics take, NaN where absent.
 struct RangeRowNumbers {
     bool timed = false;  // false: the row has no elapsed time (an empty row)
+    RowState state = RowState::Rest;
     double seconds = 0;
     double extTemperature = 0;
     double intTemperature = 0;

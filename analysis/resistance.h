@@ -1,0 +1,86 @@
+// The internal resistance a recording shows where its current steps: a
+// charge or discharge starting or stopping, a change of the current.
+//
+// A step is two consecutive timed rows whose currents differ by at least
+// `minStepA`. Before it, up to `windowRows` rows whose current stays within
+// `steadyA` of the last one before the step, none more than
+// `windowSeconds` before it; after it, once the current has settled (at
+// most `windowRows` rows of a ramp are passed over), up to `windowRows`
+// rows steady in the same way. From the means of the two windows:
+//   R = (V_after - V_before) / (I_after - I_before)
+// for the pack, and for each cell present in every row of both windows.
+// The current is signed (negative while discharging), so R is positive for
+// a real pack whichever way the current steps. The windows must follow one
+// another within `windowSeconds` and the time must not fall back in them.
+//
+// Uncertainty: each mean is within half the resolution of what was
+// measured, so dV is within `voltageResolutionV` and dI within
+// `currentResolutionA`; the bound taken is
+//   u(R) = (dV + |R| dI) / |I_after - I_before|.
+// An estimate with u(R) / R above `shownUncertainty` (25 %), or with R not
+// above 0, is kept but marked not to be shown as a figure.
+//
+// Each estimate carries where it was taken: the external temperature at the
+// step and the capacity so far (the counter's increments, by the rules of
+// phases.h: of the phase the step ends, and net over the recording, charge
+// counted up and discharge down).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "analysis/range_stats.h"
+
+namespace cellwatch {
+
+struct ResistanceOptions {
+    double minStepA = 0.2;
+    double steadyA = 0.05;
+    int windowRows = 3;
+    double windowSeconds = 10;
+    double voltageResolutionV = 0.01;
+    double currentResolutionA = 0.01;
+    double shownUncertainty = 0.25;
+};
+
+struct CellResistance {
+    bool present = false;
+    double ohms = 0;
+    double uncertaintyOhms = 0;
+    bool shown = false;
+};
+
+struct ResistanceEstimate {
+    std::size_t row = 0;  // the first data row after the step
+    double atSeconds = 0;
+    double currentBeforeA = 0;  // signed means of the windows
+    double currentAfterA = 0;
+    double voltageBeforeV = 0;
+    double voltageAfterV = 0;
+    double ohms = 0;
+    double uncertaintyOhms = 0;
+    bool shown = false;
+    double tempExtC = 0;  // NaN when the row does not tell
+    double phaseMahSoFar = 0;
+    double netMahSoFar = 0;
+    std::array<CellResistance, 12> cells{};
+
+    double relativeUncertainty() const;
+};
+
+std::vector<ResistanceEstimate> estimateResistance(RangeRows& rows,
+                                                   const ResistanceOptions& options = {});
+
+// The median over the estimates to be shown, of the pack and of each cell
+// (NaN where none is), with the mean temperature of those estimates.
+struct ResistanceSummary {
+    int shownCount = 0;
+    double packOhms = 0;
+    double tempExtC = 0;
+    std::array<double, 12> cellOhms{};
+};
+
+ResistanceSummary summarizeResistance(const std::vector<ResistanceEstimate>& estimates);
+
+}  // namespace cellwatch
