@@ -45,7 +45,8 @@ std::vector<PackHistoryEntry> packHistory(const std::vector<PackedRecording>& re
         return history;
     }
     for (const PackedRecording& r : recordings) {
-        if (!r.readable || r.summary.rows <= 0 || normalizedPackName(r.pack.pack) != wanted) {
+        if (!r.readable || r.summary.rows <= 0 || r.pack.leftOut ||
+            normalizedPackName(r.pack.pack) != wanted) {
             continue;
         }
         const RecordingSummaryValues& s = r.summary;
@@ -61,7 +62,7 @@ std::vector<PackHistoryEntry> packHistoryOfFolder(const QString& folder, const Q
     std::vector<PackedRecording> recordings;
     for (const QString& path : journalPaths(folder)) {
         PackedRecording r{path, {}, readPackInfo(path), false, {}};
-        if (wanted.isEmpty() || r.pack.pack != wanted) {
+        if (wanted.isEmpty() || r.pack.pack != wanted || r.pack.leftOut) {
             continue;
         }
         try {

@@ -34,8 +34,8 @@ struct PackHistoryEntry {
 };
 
 // The readable recordings (with rows) of pack `name` (compared as normalizedPackName
-// makes it), by start time, oldest first; those without one last, by file
-// name.
+// makes it), but those left out of its history (PackInfo::leftOut), by start time, oldest first;
+// those without one last, by file name.
 std::vector<PackHistoryEntry> packHistory(const std::vector<PackedRecording>& recordings,
                                           const QString& name);
 

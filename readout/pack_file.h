@@ -5,6 +5,15 @@
 //   cellwatch-20261205-143012.csv  ->  cellwatch-20261205-143012.pack.json
 // and holds one UTF-8 JSON object, {"pack": "NAME", "note": "TEXT"}, with no
 // paths in it, so copying or renaming the folder keeps it with its journal.
+// What the pack is may follow, each key only when it is known:
+//   "chemistry": "LiPo" | "LiHV" | "LiIon" | "LiFe" | "NiMH" | "NiCd" | "Pb",
+//   "cells": 1..12 (in series), "capacity_mah": the nominal capacity
+//   (1..1000000), "cell_high_v" and "cell_low_v": the pack's own alarm
+//   limits (0.5..5 V; without them the chemistry's, see
+//   alarms/chemistry_limits.h), and "left_out": true for a recording that
+//   is left out of its pack's history (a one-row recording made at Connect).
+// A file without them (as every file was before) reads as it did; a value
+// of the wrong kind or out of range reads as not known.
 // It is written whole or not at all (a temporary file renamed into place).
 // A missing, unreadable or damaged file, or one whose values are no texts,
 // reads as no pack (a reader that shows packs can ask why); nothing here
@@ -30,13 +39,40 @@ inline constexpr qsizetype kPackNoteLimit = 2000;
 // split (the cut then comes before it).
 QString cutToLength(const QString& text, qsizetype limit);
 
+enum class PackChemistry { Unknown, LiPo, LiHV, LiIon, LiFe, NiMH, NiCd, Pb };
+inline constexpr int kPackChemistryCount = 8;  // Unknown included
+
+// "LiPo", "LiHV", ... as the file and the window show them; "" for Unknown.
+QString chemistryName(PackChemistry chemistry);
+// The chemistry a name gives (exactly as chemistryName writes it, letter
+// case aside); Unknown for any other text.
+PackChemistry chemistryFromName(const QString& name);
+
+inline constexpr int kPackMaxCells = 12;
+inline constexpr double kPackLimitLowestV = 0.5;
+inline constexpr double kPackLimitHighestV = 5.0;
+
 struct PackInfo {
     QString pack;  // trimmed; empty: no pack
     QString note;
+    PackChemistry chemistry = PackChemistry::Unknown;
+    int cells = 0;           // 0: not known
+    double capacityMah = 0;  // nominal; 0: not known
+    double cellHighV = 0;    // the pack's own limits; 0: the chemistry's
+    double cellLowV = 0;
+    bool leftOut = false;  // left out of the pack's history
 
-    bool isEmpty() const { return pack.isEmpty() && note.isEmpty(); }
+    bool isEmpty() const {
+        return pack.isEmpty() && note.isEmpty() && chemistry == PackChemistry::Unknown &&
+               cells == 0 && capacityMah == 0 && cellHighV == 0 && cellLowV == 0 && !leftOut;
+    }
     friend bool operator==(const PackInfo&, const PackInfo&) = default;
 };
+
+// Whether a recording's cells (the non-zero cells of its rows) differ from
+// its pack's count; false when either is not known (0), as for a pack
+// without a balance lead.
+bool cellCountDiffers(const PackInfo& pack, int recordingCells);
 
 // A pack name as it is kept and compared: with its outer blanks removed,
 // line breaks and tabs inside as single blanks, and cut to kPackNameLimit.

@@ -1,0 +1,30 @@
+#include "analysis/recording_analysis.h"
+
+#include "analysis/range_stats.h"
+#include "readout/recording_file.h"
+#include "readout/row_store.h"
+
+namespace cellwatch {
+
+RecordingAnalysis analyzeRows(RangeRows& rows) {
+    RecordingAnalysis a;
+    a.phases = cutPhases(rows);
+    a.resistance = estimateResistance(rows);
+    a.resistanceSummary = summarizeResistance(a.resistance);
+    return a;
+}
+
+RecordingAnalysis readAndAnalyze(const QString& path, RecordingSummaryValues* summary,
+                                 RowStore* table) {
+    RowStore own;
+    RowStore& rows = table != nullptr ? *table : own;
+    RecordingFile file;
+    RecordingSummaryValues values = readAndSummarize(file, path, {}, &rows);
+    if (summary != nullptr) {
+        *summary = values;
+    }
+    TableRangeRows tableRows(rows);
+    return analyzeRows(tableRows);
+}
+
+}  // namespace cellwatch
