@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "net/broker_address.h"
+#include "net/web_server.h"
 #include "serial/capture_replay.h"
 
 namespace cellwatch::logger {
@@ -13,6 +14,7 @@ constexpr const char* kUsage =
     "                     [--publish ADDRESS [--ha-discovery]]\n"
     "       cellwatch-log --port ADDRESS [--out FILE] [--wait SECONDS] [--no-journal]\n"
     "       cellwatch-log --replay FILE [--speed N] [--out FILE]\n"
+    "       (each also with --serve [ADDRESS:]PORT)\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
     "it) and records what it reports as the window does, without a window: each\n"
@@ -68,6 +70,14 @@ constexpr const char* kUsage =
     "               (TLS, port 8883); NAME is letters, digits, '-', '_', '.'.\n"
     "               A broker that is away never stops the log: it is tried\n"
     "               again, and said so on standard error\n"
+    "  --serve [ADDRESS:]PORT\n"
+    "               also serve a live page of the recording for a phone or\n"
+    "               another computer's browser, read-only: PORT alone is\n"
+    "               127.0.0.1 (this computer only); name an address of this\n"
+    "               computer, or '*' for every interface, to let the local\n"
+    "               network look (8080, 192.168.1.20:8080, *:8080). Its address,\n"
+    "               with a random token, is written on standard error; SIGUSR1\n"
+    "               makes a new token, and the old address stops working\n"
     "  --port ADDRESS\n"
     "               watch a charger published on a broker instead of a port:\n"
     "               the lines are those of the publisher's own log; the\n"
@@ -267,6 +277,7 @@ LogOptions parseArguments(const QStringList& arguments) {
     QString wait;
     bool waitGiven = false;
     bool noJournalGiven = false;
+    bool serveGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (network.take(arguments, i, options)) {
             continue;
@@ -284,6 +295,7 @@ LogOptions parseArguments(const QStringList& arguments) {
             takeValue(arguments, i, QStringLiteral("--capture"), options.capture, captureGiven) ||
             takeValue(arguments, i, QStringLiteral("--replay"), options.replay, replayGiven) ||
             takeValue(arguments, i, QStringLiteral("--speed"), speed, speedGiven) ||
+            takeValue(arguments, i, QStringLiteral("--serve"), options.serve, serveGiven) ||
             takeAlarmOption(arguments, i, options)) {
             continue;
         }
@@ -298,6 +310,14 @@ LogOptions parseArguments(const QStringList& arguments) {
         options.waitSeconds = wait.toInt(&ok);
         if (!ok || options.waitSeconds <= 0) {
             throw UsageError("--wait takes a number of seconds above 0, not " + wait.toStdString());
+        }
+    }
+    if (serveGiven) {
+        QHostAddress host;
+        quint16 port = 0;
+        const QString error = net::parseListenAddress(options.serve, host, port);
+        if (!error.isEmpty()) {
+            throw UsageError("--serve: " + error.toStdString());
         }
     }
     if (replayGiven && noJournalGiven) {

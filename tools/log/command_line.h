@@ -36,6 +36,8 @@ struct LogOptions {
     QString caFile;             // for mqtts://: the authority; empty: the system's
     QString keyFile;            // the charger's shared key's file; empty: unsigned
     bool haDiscovery = false;   // publish Home Assistant discovery configurations
+    // The phone page: --serve [ADDRESS:]PORT (net/web_server.h); empty: none.
+    QString serve;
 };
 
 class UsageError : public std::runtime_error {

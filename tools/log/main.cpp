@@ -35,6 +35,7 @@
 #include "tools/log/alarm_command.h"
 #include "tools/log/command_line.h"
 #include "tools/log/log_session.h"
+#include "tools/log/page_serve.h"
 
 namespace {
 
@@ -52,8 +53,19 @@ void onSignal(int) {
     errno = saved;
 }
 
+// SIGUSR1 (a new address for the page) comes through a pipe of its own.
+std::array<int, 2> renewPipe{-1, -1};
+
+void onRenewSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(renewPipe[1], &byte, 1);
+    errno = saved;
+}
+
 bool catchSignals() {
-    if (::pipe2(signalPipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (::pipe2(signalPipe.data(), O_CLOEXEC | O_NONBLOCK) != 0 ||
+        ::pipe2(renewPipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
         return false;
     }
     // No SA_RESTART: a call that waits is to end when a signal comes, not
@@ -66,6 +78,11 @@ bool catchSignals() {
     action.sa_flags = 0;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    struct sigaction renewal {};
+    renewal.sa_handler = onRenewSignal;
+    sigemptyset(&renewal.sa_mask);
+    renewal.sa_flags = SA_RESTART;
+    sigaction(SIGUSR1, &renewal, nullptr);
     // A reader that goes away makes writes fail with EPIPE, reported as such.
     ::signal(SIGPIPE, SIG_IGN);
     return true;
@@ -94,6 +111,46 @@ bool openOutput(const LogOptions& options, std::FILE*& out, std::FILE*& file) {
         return false;
     }
     out = file;
+    return true;
+}
+
+// --- the phone page ---
+// The page of --serve on the log's session, and SIGUSR1 making its new
+// address; nothing without --serve.
+struct ServedPage {
+    std::unique_ptr<PageServe> page;
+    std::unique_ptr<QSocketNotifier> renewals;
+};
+
+void tellPageAddresses(const PageServe& page) {
+    for (const QString& url : page.addresses()) {
+        complain(QStringLiteral("page at ") + url);
+    }
+}
+
+// False, with the error line written, when the page cannot listen.
+bool servePage(LogSession& session, const LogOptions& options, ServedPage& served) {
+    if (options.serve.isEmpty()) {
+        return true;
+    }
+    served.page = std::make_unique<PageServe>(session.session(), options.serve);
+    const QString error = served.page->start();
+    if (!error.isEmpty()) {
+        complain(QStringLiteral("cannot serve the page: ") + error);
+        return false;
+    }
+    QObject::connect(&served.page->server(), &net::WebServer::notice,
+                     [](const QString& text) { complain(text); });
+    served.renewals = std::make_unique<QSocketNotifier>(renewPipe[0], QSocketNotifier::Read);
+    PageServe* page = served.page.get();
+    QObject::connect(served.renewals.get(), &QSocketNotifier::activated, [page] {
+        std::array<char, 16> drain{};
+        while (::read(renewPipe[0], drain.data(), drain.size()) > 0) {
+        }
+        page->renew();
+        tellPageAddresses(*page);
+    });
+    tellPageAddresses(*page);
     return true;
 }
 
@@ -273,6 +330,10 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     }
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
+    ServedPage served;
+    if (!servePage(session, options, served)) {
+        return kExitFailure;
+    }
 
     // As a port is opened first: the log begins once the broker answers.
     QString failure;
@@ -325,6 +386,10 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
         session.openPort(options.port);
     } catch (const std::exception& e) {
         complain(QString::fromUtf8(e.what()));
+        return kExitFailure;
+    }
+    ServedPage served;
+    if (!servePage(session, options, served)) {
         return kExitFailure;
     }
 
@@ -391,6 +456,10 @@ int replayLog(QCoreApplication& app, const LogOptions& options) {
         replayed = &session.replay(options.replay, options.speed);
     } catch (const CaptureError& e) {
         complain(QString::fromLocal8Bit(e.what()));
+        return kExitFailure;
+    }
+    ServedPage served;
+    if (!servePage(session, options, served)) {
         return kExitFailure;
     }
 

@@ -1,0 +1,110 @@
+// The page's server: a few files and one live feed over WebSockets, on one
+// port, for whoever holds the page's token.
+//
+// The one adapter over Qt HTTP Server and Qt WebSockets: nothing else in the
+// program includes them (the HTTP server's API is a technology preview that
+// changes between Qt releases).
+//
+// Everything is under /TOKEN/: the page at /TOKEN/, its files by name, and
+// the live feed at /TOKEN/live (a WebSocket; "?points=N" tells how many
+// points of the history the page can show). Who may look:
+//   - a connection's first request is looked at before the HTTP server sees
+//     it: unless its first bytes are exactly "GET /TOKEN/" and its head ends
+//     within WebLimits::requestBytes, it gets a bare 403 and is closed;
+//   - at most WebLimits::connections connections at once (page loads and
+//     live feeds together); one more is closed unanswered;
+//   - a live client may send nothing but pings (answered by the library):
+//     a text or binary message, or a frame over WebLimits::messageBytes,
+//     closes it;
+//   - a live client whose unsent bytes pass WebLimits::queuedBytes is
+//     dropped: the feed never waits for a client;
+//   - a new token closes every connection made with the old one.
+// The page is read-only: GET only, nothing a client sends changes anything.
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace cellwatch::net {
+
+struct WebLimits {
+    int connections = 32;
+    qint64 requestBytes = 8 * 1024;  // one request's head, the request line included
+    qint64 messageBytes = 125;       // one frame from a client: a ping's payload at most
+    qint64 queuedBytes = 1024 * 1024;
+    int headMs = 10'000;  // for a connection's first request head to arrive
+};
+
+// A token of 128 random bits, URL-safe (22 characters).
+QString makeWebToken();
+
+// Reads "[ADDRESS:]PORT": "8080" is 127.0.0.1:8080, "*:8080" or
+// "0.0.0.0:8080" every interface, "[::1]:8080" an IPv6 address. PORT 0
+// takes any free port. Returns an empty text, or what is wrong.
+QString parseListenAddress(const QString& text, QHostAddress& host, quint16& port);
+
+class WebServer final : public QObject {
+    Q_OBJECT
+public:
+    explicit WebServer(WebLimits limits = {}, QObject* parent = nullptr);
+    ~WebServer() override;
+
+    // A file under /TOKEN/: "" is the page itself.
+    void addFile(const QString& name, const QByteArray& contentType, const QByteArray& body);
+    // Every file under the resource folder `folder` (":/web"), by its name;
+    // "index.html" is also the page itself.
+    void addResourceFolder(const QString& folder);
+
+    // Listens on `address` and `port` (0: any free port). Returns an empty
+    // text, or why it cannot ("127.0.0.1:80: permission denied").
+    QString listen(const QHostAddress& address, quint16 port);
+    void close();
+    bool listening() const;
+    QHostAddress address() const;
+    quint16 port() const;
+
+    QString token() const { return token_; }
+    // A new random token; connections made with the old one are closed.
+    void renewToken();
+    // The page's address as a browser opens it, with `host` in it
+    // ("http://192.168.1.20:8080/TOKEN/"); the listening address by default.
+    QString pageUrl(const QString& host = {}) const;
+
+    int connectionCount() const;
+    int liveClientCount() const { return static_cast<int>(clients_.size()); }
+
+    // A text message to every live client, or to one; a client whose unsent
+    // bytes would pass the limit is dropped instead.
+    void broadcast(const QByteArray& text);
+    void send(std::uint64_t client, const QByteArray& text);
+
+signals:
+    // A live client joined; `points` is what it asked for (0: not said).
+    void clientJoined(std::uint64_t client, int points);
+    void clientLeft(std::uint64_t client);
+    // One line worth telling (a client dropped, a connection refused).
+    void notice(const QString& text);
+
+private:
+    class Gate;
+    class Files;
+    struct Live;
+    void takeWebSockets();
+    void drop(std::uint64_t client, const QString& why);
+    void sendText(std::uint64_t client, const QString& text, qint64 bytes);
+
+    WebLimits limits_;
+    QString token_;
+    std::unique_ptr<Gate> gate_;
+    bool bound_ = false;  // the HTTP server takes the gate's connections
+    std::unique_ptr<Files> files_;
+    QHash<std::uint64_t, Live*> clients_;
+    std::uint64_t nextClient_ = 1;
+};
+
+}  // namespace cellwatch::net

@@ -1,0 +1,304 @@
+// The phone page: a read-only view of one live recording, fed over a
+// WebSocket by the program's page feed. It sends nothing to the program.
+'use strict';
+
+const TEXTS = {
+  en: {
+    title: 'Cellwatch', connecting: 'connecting…', connected: 'connected', replaying: 'replaying',
+    disconnected: 'disconnected', lost: 'link lost', waitingforadapter: 'link lost: waiting',
+    offline: 'page offline', voltage: 'Voltage', current: 'Current', capacity: 'Capacity',
+    power: 'Power', state: 'State', elapsed: 'Time', extTemp: 'External temp.',
+    intTemp: 'Internal temp.', input: 'Input voltage', type: 'Battery', cells: 'Cells',
+    average: 'Average', highest: 'Highest', lowest: 'Lowest', spread: 'Spread',
+    curves: 'Since the start', cellCurves: 'Cells since the start',
+    readOnly: 'Read-only view: nothing here changes the program or the charger.',
+    notify: 'Notify me of alarms', lostBand: 'The link to the charger is lost',
+    offlineBand: 'The page lost its connection to the program; trying again…',
+    charge: 'charging', discharge: 'discharging', idle: 'idle',
+    'cell-high': 'Cell too high', 'cell-low': 'Cell too low', 'cell-spread': 'Cells apart',
+    temperature: 'Too hot', 'input-low': 'Input voltage low', finished: 'Finished',
+    stalled: 'Stalled', 'lost-alarm': 'Link lost', cell: 'Cell',
+  },
+  zh: {
+    title: 'Cellwatch', connecting: '正在连接…', connected: '已连接', replaying: '回放中',
+    disconnected: '未连接', lost: '连接中断', waitingforadapter: '连接中断：等待中',
+    offline: '页面离线', voltage: '电压', current: '电流', capacity: '容量', power: '功率',
+    state: '状态', elapsed: '时间', extTemp: '外部温度', intTemp: '内部温度', input: '输入电压',
+    type: '电池', cells: '电芯', average: '平均', highest: '最高', lowest: '最低', spread: '压差',
+    curves: '自开始以来', cellCurves: '电芯曲线',
+    readOnly: '只读页面：这里的任何操作都不会改变程序或充电器。',
+    notify: '报警时通知我', lostBand: '与充电器的连接已中断',
+    offlineBand: '页面与程序的连接已断开，正在重试…',
+    charge: '充电中', discharge: '放电中', idle: '空闲',
+    'cell-high': '电芯电压过高', 'cell-low': '电芯电压过低', 'cell-spread': '电芯压差过大',
+    temperature: '温度过高', 'input-low': '输入电压过低', finished: '已完成', stalled: '停滞',
+    'lost-alarm': '连接中断', cell: '电芯',
+  },
+};
+
+const LANG = (navigator.languages || [navigator.language || 'en'])
+  .some((l, i) => i === 0 && String(l).toLowerCase().startsWith('zh')) ? 'zh' : 'en';
+const T = TEXTS[LANG];
+document.documentElement.lang = LANG === 'zh' ? 'zh-CN' : 'en';
+for (const el of document.querySelectorAll('[data-text]')) {
+  el.textContent = T[el.dataset.text] || '';
+}
+
+// Page fields, as the feed sends them.
+const F = { elapsed: 0, ext: 1, int: 2, input: 3, volt: 4, curr: 5, cap: 6, power: 7, cell1: 8 };
+const CELLS = 12;
+const $ = (id) => document.getElementById(id);
+
+function fixed(v, digits) { return v === null || v === undefined ? '–' : v.toFixed(digits); }
+function clock(seconds) {
+  const s = Math.max(0, Math.round(seconds));
+  const h = Math.floor(s / 3600), m = Math.floor(s / 60) % 60, r = s % 60;
+  return `${h}:${String(m).padStart(2, '0')}:${String(r).padStart(2, '0')}`;
+}
+function stateText(state) {
+  if (state === '+CHG+') return T.charge;
+  if (state === '-DSC-') return T.discharge;
+  if (state === 'Idle') return T.idle;
+  return state || '–';
+}
+function alarmTitle(kind) { return T[kind === 'lost' ? 'lost-alarm' : kind] || kind; }
+
+// --- the curves -----------------------------------------------------------------------------
+const main = [[], [], [], [], []];  // seconds, V, A, mAh, °C
+const cells = [[]];
+for (let i = 0; i < CELLS; i++) cells.push([]);
+let cellCount = 0;
+
+const axisFont = '11px system-ui, sans-serif';
+function timeAxis() {
+  return { font: axisFont, values: (u, ticks) => ticks.map((t) => clock(t)), space: 70 };
+}
+function width(el) { return Math.max(200, el.clientWidth); }
+function height() { return window.innerWidth < 600 ? 200 : 260; }
+
+const chart = new uPlot({
+  width: width($('chart')), height: height(),
+  scales: { x: { time: false }, V: {}, A: {}, mAh: {}, C: {} },
+  legend: { live: false },
+  cursor: { show: false },
+  series: [
+    {},
+    { label: `${T.voltage} (V)`, scale: 'V', stroke: '#0b62d6', width: 1.5 },
+    { label: `${T.current} (A)`, scale: 'A', stroke: '#c2410c', width: 1.5 },
+    { label: `${T.capacity} (mAh)`, scale: 'mAh', stroke: '#2c9a4b', width: 1.5 },
+    { label: `${T.extTemp} (°C)`, scale: 'C', stroke: '#8b5cf6', width: 1.5 },
+  ],
+  axes: [timeAxis(), { scale: 'V', font: axisFont, size: 44 },
+    { scale: 'A', side: 1, font: axisFont, size: 40, grid: { show: false } }],
+}, main, $('chart'));
+
+const cellColours = ['#0b62d6', '#c2410c', '#2c9a4b', '#8b5cf6', '#db2777', '#0891b2',
+  '#a16207', '#4b5563', '#16a34a', '#dc2626', '#7c3aed', '#0d9488'];
+const cellChart = new uPlot({
+  width: width($('cellchart')), height: height(),
+  scales: { x: { time: false }, y: {} },
+  legend: { live: false },
+  cursor: { show: false },
+  series: [{}].concat(cellColours.map((c, i) => ({
+    label: `${T.cell} ${i + 1}`, stroke: c, width: 1.2, show: false }))),
+  axes: [timeAxis(), { font: axisFont, size: 44 }],
+}, cells, $('cellchart'));
+
+function showCells(count) {
+  if (count === cellCount) return;
+  cellCount = count;
+  for (let i = 0; i < CELLS; i++) cellChart.setSeries(i + 1, { show: i < count });
+}
+
+let drawPending = false;
+function draw() {
+  if (drawPending) return;
+  drawPending = true;
+  requestAnimationFrame(() => {
+    drawPending = false;
+    chart.setData(main);
+    cellChart.setData(cells);
+    document.body.dataset.points = String(main[0].length);
+    document.body.dataset.cellPoints = String(cells[0].length);
+  });
+}
+
+function clearCurves() {
+  for (const s of main) s.length = 0;
+  for (const s of cells) s.length = 0;
+}
+
+function addPoint(v) {
+  main[0].push(v[F.elapsed]);
+  main[1].push(v[F.volt]);
+  main[2].push(v[F.curr]);
+  main[3].push(v[F.cap]);
+  main[4].push(v[F.ext]);
+  cells[0].push(v[F.elapsed]);
+  for (let i = 0; i < CELLS; i++) {
+    const c = v[F.cell1 + i];
+    cells[i + 1].push(c ? c : null);
+  }
+}
+
+// --- the readouts and cell bars ------------------------------------------------------------
+const bars = [];
+function bar(i) {
+  while (bars.length <= i) {
+    const el = document.createElement('div');
+    el.className = 'bar';
+    el.innerHTML = '<div class="track"><div class="fill"></div></div><span class="v"></span>' +
+      '<span class="n"></span>';
+    el.querySelector('.n').textContent = String(bars.length + 1);
+    $('bars').appendChild(el);
+    bars.push(el);
+  }
+  return bars[i];
+}
+
+function showRow(row) {
+  const v = row.v;
+  $('voltage').textContent = fixed(v[F.volt], 2);
+  $('current').textContent = fixed(v[F.curr], 2);
+  $('capacity').textContent = fixed(v[F.cap], 0);
+  $('power').textContent = fixed(v[F.power], 2);
+  $('extTemp').textContent = fixed(v[F.ext], 0);
+  $('intTemp').textContent = fixed(v[F.int], 0);
+  $('input').textContent = fixed(v[F.input], 2);
+  $('elapsed').textContent = v[F.elapsed] === null ? '–' : clock(v[F.elapsed]);
+  $('state').textContent = stateText(row.state);
+  $('type').textContent = row.type || '–';
+  const present = [];
+  for (let i = 0; i < CELLS; i++) {
+    const c = v[F.cell1 + i];
+    if (c) present.push([i, c]);
+  }
+  const count = present.length ? present[present.length - 1][0] + 1 : 0;
+  showCells(count);
+  const values = present.map((p) => p[1]);
+  const hi = values.length ? Math.max(...values) : null;
+  const lo = values.length ? Math.min(...values) : null;
+  const avg = values.length ? values.reduce((a, b) => a + b, 0) / values.length : null;
+  $('avg').textContent = fixed(avg, 3);
+  $('max').textContent = fixed(hi, 2);
+  $('min').textContent = fixed(lo, 2);
+  $('spread').textContent = hi === null ? '–' : fixed(hi - lo, 2);
+  // Bars from 3.0 V (empty) to 4.3 V (full) for lithium, scaled to the pack otherwise.
+  const top = row.type === 'Pb' ? 2.5 : row.type && row.type.startsWith('Ni') ? 1.6 : 4.3;
+  const bottom = top * 0.7;
+  for (let i = 0; i < Math.max(count, bars.length); i++) {
+    const el = bar(i);
+    const c = v[F.cell1 + i];
+    el.hidden = i >= count;
+    const part = c ? Math.min(1, Math.max(0.02, (c - bottom) / (top - bottom))) : 0;
+    el.querySelector('.fill').style.height = `${(part * 100).toFixed(1)}%`;
+    el.querySelector('.v').textContent = c ? c.toFixed(2) : '–';
+    el.classList.toggle('high', c !== null && c === hi && values.length > 1 && hi - lo > 0.05);
+    el.classList.toggle('low', c !== null && c === lo && values.length > 1 && hi - lo > 0.05);
+  }
+  document.body.dataset.rows = String(row.n);
+}
+
+// --- alarms and the link -------------------------------------------------------------------
+let began = 0;
+function showAlarm(alarm, live) {
+  const li = document.createElement('li');
+  const time = document.createElement('span');
+  time.className = 'time';
+  time.textContent = new Date().toLocaleTimeString(LANG === 'zh' ? 'zh-CN' : undefined);
+  const title = document.createElement('strong');
+  title.textContent = alarmTitle(alarm.kind);
+  const text = document.createElement('span');
+  text.textContent = ` — ${alarm.text}`;
+  li.dataset.kind = alarm.kind;
+  li.append(time, title, text);
+  $('alarms').prepend(li);
+  $('band').hidden = false;
+  document.body.dataset.alarms = String($('alarms').children.length);
+  if (live && 'Notification' in window && Notification.permission === 'granted') {
+    try { new Notification(alarmTitle(alarm.kind), { body: alarm.text, tag: alarm.kind }); }
+    catch (e) { /* a page in a tab without notifications */ }
+  }
+  offerNotifications();
+}
+function offerNotifications() {
+  const button = $('notify');
+  button.hidden = !('Notification' in window) || Notification.permission !== 'default';
+}
+$('notify').addEventListener('click', () => {
+  Notification.requestPermission().then(offerNotifications, offerNotifications);
+});
+
+function showLink(link) {
+  const key = String(link).toLowerCase();
+  document.body.dataset.link = key;
+  $('link').textContent = T[key] || key;
+  const lost = key === 'lost' || key === 'waitingforadapter';
+  $('lostband').hidden = !(lost || key === 'offline');
+  $('lostband').textContent = key === 'offline' ? T.offlineBand : T.lostBand;
+}
+
+function clearAlarms() {
+  $('alarms').replaceChildren();
+  $('band').hidden = true;
+  document.body.dataset.alarms = '0';
+}
+
+// --- the feed ------------------------------------------------------------------------------
+function onMessage(m) {
+  switch (m.t) {
+    case 'hello':
+      clearCurves();
+      clearAlarms();
+      began = m.began;
+      $('source').textContent = m.source || '';
+      for (const row of m.rows) addPoint(row.v);
+      if (m.rows.length) showRow(m.rows[m.rows.length - 1]);
+      for (const a of m.alarms) showAlarm(a, false);
+      showLink(m.link);
+      draw();
+      break;
+    case 'row':
+      addPoint(m.row.v);
+      showRow(m.row);
+      draw();
+      break;
+    case 'alarm':
+      showAlarm(m.alarm, true);
+      break;
+    case 'link':
+      showLink(m.link);
+      break;
+    case 'reset':
+      began = m.began;
+      clearCurves();
+      clearAlarms();
+      draw();
+      break;
+    default:
+      break;
+  }
+  return began;
+}
+
+function connect() {
+  const points = Math.round(Math.min(4000, Math.max(100, window.innerWidth)));
+  const scheme = location.protocol === 'https:' ? 'wss:' : 'ws:';
+  const url = new URL(`live?points=${points}`, location.href);
+  url.protocol = scheme;
+  const socket = new WebSocket(url.href);
+  socket.onmessage = (event) => {
+    try { onMessage(JSON.parse(event.data)); } catch (e) { /* one bad message */ }
+  };
+  socket.onclose = () => {
+    showLink('offline');
+    setTimeout(connect, 3000);
+  };
+}
+
+window.addEventListener('resize', () => {
+  chart.setSize({ width: width($('chart')), height: height() });
+  cellChart.setSize({ width: width($('cellchart')), height: height() });
+});
+offerNotifications();
+connect();

@@ -1,0 +1,87 @@
+// What a live session shows on the phone page: its rows, alarms and link
+// state as the page's messages, to every viewer of a WebServer.
+//
+// The feed observes a LiveSession (never a front end), so the window,
+// cellwatch-log and a network watcher serve the same page. A viewer that
+// joins gets one "hello" with the recording so far, thinned to the points it
+// asked for, then every row, alarm and change of the link as it happens.
+//
+// The messages are JSON objects, told apart by "t":
+//   hello  {"t":"hello","source":S,"link":L,"began":MS,"total":N,
+//           "rows":[ROW...],"alarms":[ALARM...]}
+//   row    {"t":"row","row":ROW}
+//   alarm  {"t":"alarm","alarm":ALARM}
+//   link   {"t":"link","link":L,"why":TEXT}
+//   reset  {"t":"reset","began":MS}       a new recording, or a restart
+// where ROW is {"n":GRID_ROW,"v":[20 numbers or null],"type":T,"state":S}
+// with the values in PageField order, ALARM is {"kind":K,"text":TEXT},
+// L is linkStateName() and MS the recording's start in ms since 1970 UTC.
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "session/live_session.h"
+
+namespace cellwatch {
+class RowStore;
+namespace net {
+class WebServer;
+}
+}  // namespace cellwatch
+
+namespace cellwatch::session {
+
+// The numbers of a row on the page, in this order.
+enum PageField : int {
+    kPageElapsed,  // seconds
+    kPageExtTemperature,
+    kPageIntTemperature,
+    kPageInputVoltage,
+    kPageVoltage,
+    kPageCurrent,
+    kPageCapacity,
+    kPagePower,
+    kPageCell1,  // cells 1..12, 0 for an absent cell
+    kPageFieldCount = kPageCell1 + 12,
+};
+
+// Which of `count` rows (0-based) a page of `points` points shows: all of
+// them when they fit (or `points` is 0), else `points` rows spread evenly
+// over the recording, its first and last among them.
+std::vector<int> thinnedRows(int count, int points);
+
+// One row of the table (grid row, 1 = the first) as the page takes it.
+QJsonObject pageRow(const RowStore& rows, int gridRow);
+QJsonObject pageAlarm(const alarms::Alarm& alarm);
+
+class PageFeed final : public QObject {
+    Q_OBJECT
+public:
+    // Keeps the alarms of the present recording, at most this many (the
+    // latest ones).
+    static constexpr int kAlarmsKept = 50;
+
+    PageFeed(LiveSession& session, net::WebServer& server, QObject* parent = nullptr);
+
+    // The hello a viewer asking for `points` points gets now.
+    QByteArray hello(int points) const;
+
+private:
+    void sendRow(int row);
+    void sendAlarm(const alarms::Alarm& alarm);
+    void sendLink(LinkState state, const QString& why);
+    void sendReset();
+    qint64 beganMs() const;
+
+    LiveSession& session_;
+    net::WebServer& server_;
+    std::vector<alarms::Alarm> alarms_;
+    QString why_;  // of the last loss
+};
+
+}  // namespace cellwatch::session
