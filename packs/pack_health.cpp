@@ -263,13 +263,14 @@ QString packHealthText(const PackHealth& h) {
         return std::isnan(v) || v == 0 ? QStringLiteral("-") : fixed(v, decimals);
     };
     QString text =
-        QStringLiteral("pack %1: %2, %3 cells, %4 mAh nominal; %5 recordings\n")
+        QStringLiteral("pack %1: %2, %3 cells, %4 mAh nominal; %5 recording%6\n")
             .arg(d.pack,
                  d.chemistry == PackChemistry::Unknown ? QStringLiteral("chemistry not known")
                                                        : chemistryName(d.chemistry),
                  d.cells > 0 ? QString::number(d.cells) : QStringLiteral("-"),
                  known(d.capacityMah, 0))
-            .arg(h.recordings);
+            .arg(h.recordings)
+            .arg(h.recordings == 1 ? QString() : QStringLiteral("s"));
     text += QStringLiteral("%1  %2  %3  %4  %5\n")
                 .arg(QStringLiteral("full phase"), -35)
                 .arg(QStringLiteral("mAh"), 8)

@@ -7,14 +7,21 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <array>
+#include <cmath>
 #include <stdexcept>
+#include <string_view>
 
+#include "analysis/phase_format.h"
+#include "analysis/range_stats.h"
 #include "analysis/summary_format.h"
-#include "readout/pack_file.h"
+#include "packs/pack_health.h"
 #include "packs/pack_history.h"
 #include "protocol/sample_text.h"
+#include "protocol/status_sample.h"
 #include "protocol/version.h"
 #include "readout/journal.h"
+#include "readout/pack_file.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
 #include "readout/table_export.h"
@@ -24,11 +31,14 @@ namespace {
 
 const char* const kHelp =
     "Usage: cellwatch-report [options] FILE...\n"
-    "       cellwatch-report --pack NAME [--json] [FOLDER]\n"
+    "       cellwatch-report --pack NAME [--json [--health]] [FOLDER]\n"
     "\n"
     "Says what each recording came to: rows, duration, capacity, energy, currents,\n"
     "voltages, temperatures and cells, with the largest cell spread, and the alarms\n"
-    "raised while it was recorded (a journal's '# alarm' lines).\n"
+    "raised while it was recorded (a journal's '# alarm' lines). Then its phases\n"
+    "(each charge and discharge: capacity from the counter's own increments, energy,\n"
+    "duration, mean and largest current; the efficiency when it has both) and the\n"
+    "internal resistance at each step of its current, with its uncertainty.\n"
     "\n"
     "FILE is a journal or an exported table (whatever the window's File > Open reads),\n"
     "or a capture (.cwcap), which is played through the receive path on its own\n"
@@ -43,14 +53,28 @@ const char* const kHelp =
     "                    cells, cells_last_v, cell_spread_max_v, cell_spread_max_at_s,\n"
     "                    alarms (the alarms a journal holds: objects with kind,\n"
     "                    text and at_s, the elapsed seconds of the row before),\n"
-    "                    pack and note (null when the recording has none)\n"
+    "                    pack and note (null when the recording has none),\n"
+    "                    phases, phase_totals (with efficiency_wh and\n"
+    "                    efficiency_mah), resistance (each estimate with ohms,\n"
+    "                    uncertainty_ohms and shown: false when over 25 %\n"
+    "                    uncertain), resistance_ohms and mixed_note (for a\n"
+    "                    recording that is neither one charge nor one discharge:\n"
+    "                    the whole-recording figures are over every row, the\n"
+    "                    counter's last count among them; null otherwise)\n"
     "  --pack NAME       the history of a battery pack: its recordings in FOLDER\n"
     "                    (default: the window's recordings folder) by date, one\n"
     "                    line each with date, kind, mAh, Wh and the largest cell\n"
     "                    spread; with --json an array of objects with the keys\n"
     "                    file, start, kind, capacity_mah, energy_wh and\n"
     "                    cell_spread_max_v. NAME is compared exactly (letter case\n"
-    "                    counts) after outer blanks are removed\n"
+    "                    counts) after outer blanks are removed. The text ends with\n"
+    "                    the pack's health: each full charge and discharge as a\n"
+    "                    percentage of the nominal capacity and of the first,\n"
+    "                    equivalent full cycles, the resistance trend and a cell\n"
+    "                    that keeps standing out\n"
+    "  --health          with --pack and --json: the pack's health as one object\n"
+    "                    (definition, capacity, throughput_ah, equivalent_cycles,\n"
+    "                    resistance, resistance_change_percent, finding)\n"
     "  --picture OUT     draws each recording's chart with a caption into OUT\n"
     "                    (.png, .svg or .pdf); several recordings give OUT-1, OUT-2 ...\n"
     "  --size WxH        the picture's size in pixels (default 1200x700)\n"
@@ -92,7 +116,53 @@ bool isCapture(const QString& path) {
     return path.endsWith(QLatin1String(".cwcap"), Qt::CaseInsensitive);
 }
 
+// The rows of a recording of the report, through their texts.
+class RecordedRows final : public RangeRows {
+public:
+    explicit RecordedRows(const Recorded& recording) : recording_(recording) {}
+    std::size_t rowCount() const override { return recording_.rows; }
+    RangeRowNumbers numbers(std::size_t index) override {
+        const QStringList texts = recording_.rowTexts(index);
+        std::array<QByteArray, kSampleFieldCount> bytes;
+        RowFields fields;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            bytes[i] = texts.value(static_cast<qsizetype>(i)).toUtf8();
+            fields[i] =
+                std::string_view(bytes[i].constData(), static_cast<std::size_t>(bytes[i].size()));
+        }
+        return rangeNumbers(fields);
+    }
+
+private:
+    const Recorded& recording_;
+};
+
 }  // namespace
+
+RecordingAnalysis analyzeRecorded(const Recorded& recording) {
+    RecordedRows rows(recording);
+    return analyzeRows(rows);
+}
+
+QJsonObject recordedJson(const Recorded& r, const RecordingAnalysis& analysis) {
+    QJsonObject object = summaryJson(r.summary, r.name);
+    object.insert(QStringLiteral("alarms"), alarmsJson(r.alarms));
+    object.insert(QStringLiteral("phases"), phasesJson(analysis.phases.phases));
+    object.insert(QStringLiteral("phase_totals"), phaseTotalsJson(analysis.phases.totals));
+    object.insert(QStringLiteral("resistance"), resistanceJson(analysis.resistance));
+    const double ohms = analysis.resistanceSummary.packOhms;
+    object.insert(QStringLiteral("resistance_ohms"), analysis.resistanceSummary.shownCount > 0
+                                                         ? QJsonValue(std::round(ohms * 1e5) / 1e5)
+                                                         : QJsonValue());
+    const QString note = mixedSummaryNote(r.summary);
+    object.insert(QStringLiteral("mixed_note"), note.isEmpty() ? QJsonValue() : QJsonValue(note));
+    return object;
+}
+
+QString recordedText(const Recorded& r, const RecordingAnalysis& analysis) {
+    return summaryText(r.summary, terminalText(r.name, false)) + alarmsText(r.alarms) +
+           phasesText(analysis.phases) + resistanceText(analysis.resistance);
+}
 
 QString terminalText(QStringView text, bool keepLines) {
     QString shown;
@@ -154,6 +224,8 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
         }
         if (a == QLatin1String("--json")) {
             options.json = true;
+        } else if (a == QLatin1String("--health")) {
+            options.health = true;
         } else if (a == QLatin1String("--picture")) {
             if (!value(options.picture)) {
                 return Parsed::Usage;
@@ -207,6 +279,10 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
         } else {
             options.files << a;
         }
+    }
+    if (options.health && options.pack.isEmpty()) {
+        error = QStringLiteral("--health goes with --pack");
+        return Parsed::Usage;
     }
     if (!options.pack.isEmpty()) {
         if (options.files.size() > 1) {
@@ -335,15 +411,30 @@ int runPackHistory(const Options& options, QTextStream& out, QTextStream& err) {
         notePackProblem(dir.filePath(name), "its recording is left out of the history", err);
     }
     err.flush();
-    if (options.json) {
+    if (options.json && !options.health) {
         out << terminalJson(
             QJsonDocument(packHistoryJson(history)).toJson(QJsonDocument::Indented));
-    } else {
-        std::vector<PackHistoryEntry> shown = history;
-        for (PackHistoryEntry& e : shown) {
-            e.path = terminalText(e.path, false);  // a file name is shown on one line
+    } else if (!history.empty()) {
+        PackHealth health = packHealthOfFolder(folder, options.pack);
+        if (options.json) {
+            out << terminalJson(
+                QJsonDocument(packHealthJson(health)).toJson(QJsonDocument::Indented));
+        } else {
+            std::vector<PackHistoryEntry> shown = history;
+            for (PackHistoryEntry& e : shown) {
+                e.path = terminalText(e.path, false);  // a file name is shown on one line
+            }
+            for (CapacityPoint& c : health.capacity) {
+                c.path = terminalText(c.path, false);
+            }
+            for (ResistancePoint& r : health.resistance) {
+                r.path = terminalText(r.path, false);
+            }
+            out << terminalText(packHistoryText(shown), true) << '\n'
+                << terminalText(packHealthText(health), true);
         }
-        out << terminalText(packHistoryText(shown), true);
+    } else if (!options.json) {
+        out << terminalText(packHistoryText(history), true);
     }
     out.flush();
     if (history.empty()) {
@@ -373,12 +464,14 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
             status = kExitFailed;
         }
     }
+    std::vector<RecordingAnalysis> analyses;
+    for (const Recorded& r : all) {
+        analyses.push_back(analyzeRecorded(r));
+    }
     if (options.json) {
         QJsonArray array;
-        for (const Recorded& r : all) {
-            QJsonObject object = summaryJson(r.summary, r.name);
-            object.insert(QStringLiteral("alarms"), alarmsJson(r.alarms));
-            array.append(object);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            array.append(recordedJson(all[i], analyses[i]));
         }
         out << terminalJson(QJsonDocument(array).toJson(QJsonDocument::Indented));
     } else {
@@ -386,10 +479,7 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
         // what would steer the terminal is shown instead. The note is on
         // one line already; a file name is put on one.
         for (std::size_t i = 0; i < all.size(); ++i) {
-            out << (i > 0 ? "\n" : "")
-                << terminalText(summaryText(all[i].summary, terminalText(all[i].name, false)) +
-                                    alarmsText(all[i].alarms),
-                                true);
+            out << (i > 0 ? "\n" : "") << terminalText(recordedText(all[i], analyses[i]), true);
         }
     }
     out.flush();

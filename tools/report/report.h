@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "analysis/recording_analysis.h"
 #include "analysis/recording_summary.h"
 #include "readout/recording_file.h"
 
@@ -26,10 +27,11 @@ struct Options {
     bool json = false;
     QString picture;  // OUT.png, .svg or .pdf; empty: none
     QSize size{1200, 700};
-    bool light = false;  // --theme light
-    QString csv;         // OUT; empty: none
-    QString pack;        // --pack NAME: the pack's history instead of summaries
-    QStringList files;   // with --pack, at most one: the folder
+    bool light = false;   // --theme light
+    QString csv;          // OUT; empty: none
+    QString pack;         // --pack NAME: the pack's history instead of summaries
+    bool health = false;  // --health: with --pack --json, the pack's health
+    QStringList files;    // with --pack, at most one: the folder
 };
 
 enum class Parsed { Run, Help, Version, Usage };
@@ -48,6 +50,18 @@ struct Recorded {
     std::shared_ptr<void> keep;                            // what rowTexts reads from
     std::vector<AlarmNote> alarms;                         // the alarm lines of a journal
 };
+
+// Its phases and resistance estimates, from its rows.
+RecordingAnalysis analyzeRecorded(const Recorded& recording);
+
+// A recording's report as JSON: the summary's keys, alarms, phases,
+// phase_totals, resistance, resistance_ohms (the median of the estimates to
+// be shown; null without) and mixed_note (what the whole-recording figures
+// mean for a recording that is not one charge or one discharge; null
+// otherwise).
+QJsonObject recordedJson(const Recorded& recording, const RecordingAnalysis& analysis);
+// And as text: the summary, its alarms, phases and resistance estimates.
+QString recordedText(const Recorded& recording, const RecordingAnalysis& analysis);
 
 // The alarms of a recording: for JSON, an array of {kind, text, at_s}
 // (at_s null before the first row); as text, one line each under the

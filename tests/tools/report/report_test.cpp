@@ -11,9 +11,11 @@
 #include <QJsonObject>
 #include <QSet>
 #include <QTemporaryDir>
+#include <cmath>
 #include <functional>
 
 #include "serial/capture.h"
+#include "tests/analysis/made_rows.h"
 #include "tests/support/charger_readings.h"
 #include "tests/support/journal_text.h"
 #include "tests/support/tool_run.h"
@@ -99,7 +101,7 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
             "file start battery kind rows duration_s capacity_mah energy_wh current_avg_a "
             "current_max_a voltage_first_v voltage_last_v voltage_max_v temp_ext_max_c "
             "temp_int_max_c cells cells_last_v cell_spread_max_v cell_spread_max_at_s pack note "
-            "alarms")
+            "alarms phases phase_totals resistance resistance_ohms mixed_note")
             .split(u' ');
     const QSet<QString> keys(names.begin(), names.end());
     for (const QJsonValue& v : all) {
@@ -170,7 +172,8 @@ TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
 
     const Ran table = report({"--pack", "Pack 1", folder});
     ASSERT_EQ(table.status, 0) << table.err.toStdString();
-    const QList<QByteArray> lines = table.out.trimmed().split('\n');
+    // The history, then after a blank line the pack's health.
+    const QList<QByteArray> lines = table.out.split('\n').mid(0, table.out.split('\n').indexOf(""));
     ASSERT_EQ(lines.size(), 4) << table.out.toStdString();
     EXPECT_EQ(lines[0].simplified(), "date kind mAh Wh spread V");
     EXPECT_EQ(lines[1].simplified(), "2026-12-01T09:00:00+01:00 discharge 1800 0.0133 0.100");
@@ -261,7 +264,8 @@ TEST_F(ReportTest, HostilePackFilesAreNamedAtOnceAndTheReportGoesOn) {
         EXPECT_EQ(history.status, 0);
         EXPECT_EQ(history.err,
                   named + QStringLiteral("its recording is left out of the history\n"));
-        const QList<QByteArray> lines = history.out.trimmed().split('\n');
+        const QList<QByteArray> out = history.out.split('\n');
+        const QList<QByteArray> lines = out.mid(0, out.indexOf(""));
         ASSERT_EQ(lines.size(), 2) << history.out.toStdString();
         EXPECT_TRUE(lines[1].startsWith("2026-12-01T09:00:00+01:00")) << lines[1].toStdString();
     }
@@ -311,8 +315,9 @@ TEST_F(ReportTest, ControlCharactersFromFilesAreShownNotObeyed) {
     EXPECT_TRUE(text.out.contains("cell-high: \\x1b[2Jcleared\\u009b\n"));
     EXPECT_TRUE(text.err.contains(QStringLiteral("/gone\\x1b]0;x\\x07.csv")))
         << text.err.toStdString();
-    // The layout's own line breaks stay: one line per value.
-    EXPECT_EQ(text.out.count('\n'), 16) << text.out.toStdString();
+    // The layout's own line breaks stay: one line per value, and one for
+    // the charge phase.
+    EXPECT_EQ(text.out.count('\n'), 17) << text.out.toStdString();
 
     const Ran json = report({"--json", path});
     EXPECT_EQ(json.status, 0) << json.err.toStdString();
@@ -434,6 +439,90 @@ TEST_F(ReportTest, PicturesAndDatedCsvFiles) {
         EXPECT_EQ(report({"--theme", "light", "--picture", path, journal()}).status, 0);
         EXPECT_GT(QFile(path).size(), 1000) << out;
     }
+}
+
+// A charge whose counter restarts, a rest and a discharge at two currents,
+// over a pack of 0.18 ohm: the phases with their own figures, the
+// efficiency, an estimate at each step of the current, and the pack's health.
+TEST_F(ReportTest, PhasesAndResistanceOfAChargeThenDischarge) {
+    constexpr double kOhms = 0.18;
+    constexpr double kOcv = 15.01;
+    std::vector<made::Reading> readings;
+    const auto run = [&](const char* state, double amps, int seconds, double fromMah) {
+        const double start = readings.empty() ? 0 : readings.back().seconds + 1;
+        made::appendRun(readings, state, start, seconds, kOcv + amps * kOhms, amps, fromMah,
+                        {3.75, 3.75, 3.75, 3.75});
+    };
+    run("Idle", 0, 10, 0);
+    run("+CHG+", 2, 600, 0);
+    for (made::Reading& r : readings) {
+        if (r.seconds >= 310) {
+            r.mah = 2 * (r.seconds - 310) / 3.6;  // the charger's counter restarted
+        }
+    }
+    run("Idle", 0, 30, 0);
+    run("-DSC-", -1, 300, 0);
+    run("-DSC-", -3, 300, 300 / 3.6);
+    run("Idle", 0, 10, 0);
+    QByteArray text = journalText(QStringLiteral("2026-12-06T10:00:00+01:00"));
+    for (const QStringList& row : made::rowsOf(readings)) {
+        text += row.join(u',').toUtf8() + "\r\n";
+    }
+    const QString path = write(QStringLiteral("cellwatch-20261206-100000.csv"), text);
+    writeFile(path.chopped(4) + QStringLiteral(".pack.json"),
+              R"({"pack": "Pack R", "chemistry": "LiPo", "cells": 4, "capacity_mah": 400})");
+
+    const Ran r = report({"--json", path});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject j = QJsonDocument::fromJson(r.out).array().at(0).toObject();
+    EXPECT_EQ(j["kind"].toString(), QStringLiteral("mixed"));
+    EXPECT_TRUE(j["mixed_note"].toString().contains(QStringLiteral("phases")));
+    const QJsonArray phases = j["phases"].toArray();
+    ASSERT_EQ(phases.size(), 5) << r.out.toStdString();
+    const QJsonObject charge = phases[1].toObject();
+    const QJsonObject discharge = phases[3].toObject();
+    EXPECT_EQ(charge["kind"].toString(), QStringLiteral("charge"));
+    EXPECT_EQ(charge["counter_restarts"].toInt(), 1);
+    EXPECT_NEAR(charge["capacity_mah"].toDouble(), 2 * 599 / 3.6, 1.6);
+    EXPECT_EQ(discharge["kind"].toString(), QStringLiteral("discharge"));
+    EXPECT_NEAR(discharge["capacity_mah"].toDouble(), (300 + 3 * 299) / 3.6, 1.6);
+    EXPECT_DOUBLE_EQ(discharge["current_peak_a"].toDouble(), -3);
+    EXPECT_DOUBLE_EQ(discharge["duration_s"].toDouble(), 599);
+    const QJsonObject totals = j["phase_totals"].toObject();
+    EXPECT_NEAR(totals["efficiency_mah"].toDouble(),
+                discharge["capacity_mah"].toDouble() / charge["capacity_mah"].toDouble(), 1e-3);
+    EXPECT_NEAR(totals["efficiency_wh"].toDouble(),
+                discharge["energy_wh"].toDouble() / charge["energy_wh"].toDouble(), 1e-3);
+
+    const QJsonArray estimates = j["resistance"].toArray();
+    ASSERT_EQ(estimates.size(), 5) << r.out.toStdString();
+    for (const QJsonValue& v : estimates) {
+        const QJsonObject e = v.toObject();
+        EXPECT_TRUE(e["shown"].toBool());
+        EXPECT_LE(std::fabs(e["ohms"].toDouble() - kOhms), e["uncertainty_ohms"].toDouble() + 1e-5)
+            << e["at_s"].toDouble();
+        EXPECT_EQ(e["cells"].toArray().size(), 4);
+    }
+    EXPECT_NEAR(j["resistance_ohms"].toDouble(), kOhms, 0.01);
+
+    const Ran shown = report({path});
+    EXPECT_TRUE(shown.out.contains("  phase 2: charge from 0:00:10 for 0:09:59, 33"))
+        << shown.out.toStdString();
+    EXPECT_TRUE(shown.out.contains(" mAh (the counter restarted once), "));
+    EXPECT_TRUE(shown.out.contains("  efficiency:"));
+    EXPECT_TRUE(shown.out.contains("  resistance at 0:00:10 (0.00 to +2.00 A"));
+
+    const Ran health = report({"--pack", "Pack R", "--json", "--health", dir.path()});
+    ASSERT_EQ(health.status, 0) << health.err.toStdString();
+    const QJsonObject h = QJsonDocument::fromJson(health.out).object();
+    EXPECT_EQ(h["definition"].toObject()["chemistry"].toString(), QStringLiteral("LiPo"));
+    EXPECT_EQ(h["capacity"].toArray().size(), 2);
+    EXPECT_NEAR(h["equivalent_cycles"].toDouble(), (2 * 599 + 300 + 3 * 299) / 3.6 / 800, 0.01);
+    const Ran healthText = report({"--pack", "Pack R", dir.path()});
+    EXPECT_TRUE(
+        healthText.out.contains("pack Pack R: LiPo, 4 cells, 400 mAh nominal; 1 recording\n"))
+        << healthText.out.toStdString();
+    EXPECT_EQ(report({"--health", path}).status, 2);
 }
 
 }  // namespace
