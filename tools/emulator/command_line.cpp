@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -101,7 +102,9 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
         const bool known = name == "--scenario" || name == "--layout" || name == "--cells" ||
                            name == "--capacity" || name == "--current" || name == "--messages" ||
                            name == "--interval-ms" || name == "--sim-seconds" || name == "--seed" ||
-                           name == "--output" || name == "--link" || name == "--expect";
+                           name == "--output" || name == "--link" || name == "--expect" ||
+                           name == "--resistance" || name == "--weak-cell" ||
+                           name == "--weak-cell-capacity" || name == "--weak-cell-resistance";
         if (!known) {
             return error("unknown option '" + std::string(args[i]) + "'");
         }
@@ -164,6 +167,30 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
                 return bad("0.001 to 3600");
             }
             cl.scenario.simSeconds = *s;
+        } else if (name == "--resistance") {
+            const auto r = parseNumber<double>(*v, 0.001, 10.0);
+            if (!r) {
+                return bad("0.001 to 10 ohm");
+            }
+            cl.scenario.resistanceOhm = *r;
+        } else if (name == "--weak-cell") {
+            const auto n = parseNumber<int>(*v, 1, kMaxCells);
+            if (!n) {
+                return bad("1 to 12");
+            }
+            cl.scenario.weakCell = *n;
+        } else if (name == "--weak-cell-capacity") {
+            const auto n = parseNumber<int>(*v, 10, 100);
+            if (!n) {
+                return bad("10 to 100 %");
+            }
+            cl.scenario.weakCapacityPercent = *n;
+        } else if (name == "--weak-cell-resistance") {
+            const auto n = parseNumber<int>(*v, 100, 1000);
+            if (!n) {
+                return bad("100 to 1000 %");
+            }
+            cl.scenario.weakResistancePercent = *n;
         } else if (name == "--seed") {
             const auto n =
                 parseNumber<std::uint64_t>(*v, 0, std::numeric_limits<std::uint64_t>::max());
@@ -182,6 +209,15 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
         }
     }
 
+    const int cells = cl.scenario.cells != 0 ? cl.scenario.cells : 4;
+    if (cl.scenario.weakCell > cells) {
+        return error("--weak-cell " + std::to_string(cl.scenario.weakCell) + " is not one of the " +
+                     std::to_string(cells) + " cells");
+    }
+    if ((cl.scenario.weakCapacityPercent != 100 || cl.scenario.weakResistancePercent != 100) &&
+        cl.scenario.weakCell == 0) {
+        return error("--weak-cell-capacity and --weak-cell-resistance need --weak-cell");
+    }
     if (cl.output && ptyGiven) {
         return error("--output and --pty exclude each other");
     }
@@ -207,6 +243,15 @@ std::string helpText() {
         "  --cells N          cells in series, 1 to 12 (default 4 lithium, 6 NiMH)\n"
         "  --capacity MAH     nominal pack capacity, 100 to 100000 mAh (default 2200)\n"
         "  --current A        charge and discharge current, 0.01 to 50 A (default 2)\n"
+        "  --resistance OHM   the lithium pack's internal resistance, 0.001 to 10 ohm,\n"
+        "                     shared by its cells (default: 0.088 ohm per cell for\n"
+        "                     1 Ah, less for a larger pack)\n"
+        "  --weak-cell N      cell N of the lithium pack is weak: with the two options\n"
+        "                     below, its capacity and resistance differ from the others'\n"
+        "  --weak-cell-capacity PERCENT\n"
+        "                     the weak cell's capacity, 10 to 100 % (default 100)\n"
+        "  --weak-cell-resistance PERCENT\n"
+        "                     the weak cell's resistance, 100 to 1000 % (default 100)\n"
         "  --messages N       at most N messages from each scenario of the list\n"
         "                     (default: until each ends)\n"
         "  --interval-ms MS   time from one message to the next (default 1000); the\n"

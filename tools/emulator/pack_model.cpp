@@ -53,7 +53,10 @@ constexpr std::array<std::pair<double, double>, 12> kLithiumOcv = {{
 }};
 
 double lithiumOcv(double soc) {
-    soc = std::clamp(soc, 0.0, 1.0);
+    if (soc < 0) {
+        return kLithiumOcv.front().second + 6.0 * soc;  // an empty cell collapses
+    }
+    soc = std::min(soc, 1.0);
     for (std::size_t i = 1; i < kLithiumOcv.size(); ++i) {
         const auto [s1, v1] = kLithiumOcv[i];
         if (soc <= s1) {
@@ -89,27 +92,48 @@ std::size_t runLimit(const PackParameters& p) {
     return p.limit == 0 ? kLongestRun : std::min(p.limit, kLongestRun);
 }
 
-// A lithium pack whose cells differ slightly in charge and resistance.
+// A lithium pack whose cells differ slightly in charge and resistance, one
+// of them perhaps weak (less capacity, more resistance).
 struct LithiumPack {
     std::size_t cells = 0;
-    double soc = 0;
-    std::array<double, kMaxCells> socOffset{};
+    double soc = 0;  // of a cell of the nominal capacity
+    std::array<double, kMaxCells> cellSoc{};
+    std::array<double, kMaxCells> capacityShare{};
     std::array<double, kMaxCells> resistance{};
 
     LithiumPack(const PackParameters& p, double startSoc, Random& random)
         : cells(static_cast<std::size_t>(std::clamp(p.cells, 1, kMaxCells))), soc(startSoc) {
-        const double r = cellResistance(kLithiumResistanceAh, p.capacityMah / 1000.0);
+        const double r = p.resistanceOhm > 0
+                             ? p.resistanceOhm / static_cast<double>(cells)
+                             : cellResistance(kLithiumResistanceAh, p.capacityMah / 1000.0);
         for (std::size_t i = 0; i < cells; ++i) {
-            socOffset[i] = random.uniform(-0.004, 0.004);
-            resistance[i] = r * random.uniform(0.95, 1.05);
+            const bool weak = p.weakCell == static_cast<int>(i) + 1;
+            cellSoc[i] = startSoc + random.uniform(-0.004, 0.004);
+            resistance[i] = r * random.uniform(0.95, 1.05) * (weak ? p.weakResistance : 1.0);
+            capacityShare[i] = weak ? p.weakCapacity : 1.0;
+        }
+    }
+    // `ah` in (positive) or out (negative) of every cell.
+    void move(double ah, double capacityAh) {
+        soc += ah / capacityAh;
+        for (std::size_t i = 0; i < cells; ++i) {
+            cellSoc[i] += ah / (capacityAh * capacityShare[i]);
         }
     }
     double ocvSum() const {
         double sum = 0;
         for (std::size_t i = 0; i < cells; ++i) {
-            sum += lithiumOcv(soc + socOffset[i]);
+            sum += lithiumOcv(cellSoc[i]);
         }
         return sum;
+    }
+    // The lowest cell's voltage with `current` flowing.
+    double lowestCell(double current) const {
+        double lowest = 1e9;
+        for (std::size_t i = 0; i < cells; ++i) {
+            lowest = std::min(lowest, lithiumOcv(cellSoc[i]) + current * resistance[i]);
+        }
+        return lowest;
     }
     double resistanceSum() const {
         double sum = 0;
@@ -123,7 +147,7 @@ struct LithiumPack {
     void putCells(ChargerReading& r, double current, double limit) const {
         double pack = 0;
         for (std::size_t i = 0; i < cells; ++i) {
-            const double v = lithiumOcv(soc + socOffset[i]) + current * resistance[i];
+            const double v = lithiumOcv(cellSoc[i]) + current * resistance[i];
             pack += v;
             r.cells[i] = std::min(hundredths(v), hundredths(limit));
         }
@@ -169,7 +193,7 @@ std::vector<ChargerReading> lithiumCharge(const PackParameters& p) {
             break;
         }
         const double chargeAh = current * p.stepSeconds / 3600.0;
-        pack.soc += chargeAh / capacityAh;
+        pack.move(chargeAh, capacityAh);
         capacityMah += chargeAh * 1000.0;
     }
     return readings;
@@ -192,11 +216,12 @@ std::vector<ChargerReading> lithiumDischarge(const PackParameters& p) {
         r.intTemperature = whole(33.0 + 2.0 * p.current);
         r.inputVoltage = hundredths(15.0 + random.uniform(-0.02, 0.02));
         readings.push_back(r);
-        if (pack.ocvSum() - p.current * pack.resistanceSum() <= emptyPack) {
+        if (pack.ocvSum() - p.current * pack.resistanceSum() <= emptyPack ||
+            pack.lowestCell(-p.current) <= kLithiumCellCutOff) {
             break;
         }
         const double chargeAh = p.current * p.stepSeconds / 3600.0;
-        pack.soc -= chargeAh / capacityAh;
+        pack.move(-chargeAh, capacityAh);
         capacityMah += chargeAh * 1000.0;
     }
     return readings;

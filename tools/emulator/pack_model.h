@@ -34,7 +34,19 @@ struct PackParameters {
     double stepSeconds = 1.0;   // simulated time between two messages
     std::size_t limit = 0;      // most readings; 0 means until the run ends
     std::uint64_t seed = 1;
+    // The pack's internal resistance in ohm, shared by its cells (each
+    // within 5 % of its share); 0: the model's own for the capacity.
+    double resistanceOhm = 0;
+    // One weak cell (1-based; 0: none): its capacity and resistance as a
+    // share of the others' (1: the same).
+    int weakCell = 0;
+    double weakCapacity = 1.0;
+    double weakResistance = 1.0;
 };
+
+// A lithium cell's voltage under load below which the charger stops a
+// discharge, whatever the pack's voltage (a weak cell runs empty first).
+inline constexpr double kLithiumCellCutOff = 3.00;
 
 inline constexpr double kLithiumFullCell = 4.20;   // V, constant-voltage limit
 inline constexpr double kLithiumEmptyCell = 3.30;  // V, discharge cut-off under load
@@ -45,7 +57,7 @@ inline constexpr double kLithiumEmptyCell = 3.30;  // V, discharge cut-off under
 std::vector<ChargerReading> lithiumCharge(const PackParameters& p);
 
 // The same pack, full, discharged at constant current; ends with the first
-// reading at or below 3.30 V per cell.
+// reading at or below 3.30 V per cell, or with one cell at or below 3.00 V.
 std::vector<ChargerReading> lithiumDischarge(const PackParameters& p);
 
 // NiMH pack charged at constant current: the voltage climbs to a peak and,

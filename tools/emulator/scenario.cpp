@@ -78,6 +78,10 @@ PackParameters packParameters(const Context& c, Chemistry chemistry, std::size_t
     p.stepSeconds = c.simSeconds;
     p.limit = limit;
     p.seed = c.seed;
+    p.resistanceOhm = c.options.resistanceOhm;
+    p.weakCell = c.options.weakCell;
+    p.weakCapacity = c.options.weakCapacityPercent / 100.0;
+    p.weakResistance = c.options.weakResistancePercent / 100.0;
     return p;
 }
 
@@ -97,6 +101,16 @@ std::vector<Step> buildLipoDischarge(const Context& c) {
     std::vector<Step> steps;
     appendMessages(steps, lithiumDischarge(packParameters(c, Chemistry::Lithium, c.limit)),
                    c.options.layout);
+    return steps;
+}
+
+// A charge and at once a discharge of the same pack, one recording: the
+// charger's counter starts again from 0 for the discharge.
+std::vector<Step> buildLipoCycle(const Context& c) {
+    std::vector<Step> steps;
+    const PackParameters p = packParameters(c, Chemistry::Lithium, c.limit);
+    appendMessages(steps, lithiumCharge(p), c.options.layout);
+    appendMessages(steps, lithiumDischarge(p), c.options.layout);
     return steps;
 }
 
@@ -192,11 +206,13 @@ struct ScenarioInfo {
     std::vector<Step> (*build)(const Context&);
 };
 
-constexpr std::array<ScenarioInfo, 9> kScenarios = {{
+constexpr std::array<ScenarioInfo, 10> kScenarios = {{
     {"lipo-charge", "lithium pack, constant current then 4.20 V/cell until below C/10",
      buildLipoCharge},
     {"lipo-discharge", "lithium pack discharged at constant current down to 3.30 V/cell",
      buildLipoDischarge},
+    {"lipo-cycle", "lithium pack charged as lipo-charge, then at once discharged as lipo-discharge",
+     buildLipoCycle},
     {"nimh-charge", "NiMH pack, constant current up to the voltage peak and a small drop",
      buildNimhCharge},
     {"idle", "idle messages (nothing connected)", buildIdle},
@@ -285,6 +301,19 @@ void validate(const ScenarioOptions& o) {
     }
     if (o.current < Decimal::fromHundredths(1) || o.current > Decimal::fromInt(50)) {
         throw std::invalid_argument("current must be 0.01 to 50 A");
+    }
+    if (o.resistanceOhm != 0 && !(o.resistanceOhm >= 0.001 && o.resistanceOhm <= 10)) {
+        throw std::invalid_argument("resistance must be 0.001 to 10 ohm");
+    }
+    const int cells = o.cells != 0 ? o.cells : kDefaultLithiumCells;
+    if (o.weakCell < 0 || o.weakCell > cells) {
+        throw std::invalid_argument("the weak cell must be one of the pack's cells");
+    }
+    if (o.weakCapacityPercent < 10 || o.weakCapacityPercent > 100) {
+        throw std::invalid_argument("the weak cell's capacity must be 10 to 100 %");
+    }
+    if (o.weakResistancePercent < 100 || o.weakResistancePercent > 1000) {
+        throw std::invalid_argument("the weak cell's resistance must be 100 to 1000 %");
     }
     if (!(o.simSeconds >= 0 && o.simSeconds <= 3600)) {
         throw std::invalid_argument("simulated seconds per message must be 0 to 3600");

@@ -37,6 +37,14 @@ struct ScenarioOptions {
     double simSeconds = 0;     // simulated seconds per message; 0: 1, demo 30
     std::uint32_t pauseMs = 5000;  // the silence of `pause`
     std::uint32_t lateMs = 3500;   // the stall of `late`
+    // The lithium pack's internal resistance in ohm (0.001..10); 0: the
+    // model's own for its capacity.
+    double resistanceOhm = 0;
+    // One weak lithium cell (1..cells; 0: none), its capacity and its
+    // resistance in percent of the others' (10..100 and 100..1000).
+    int weakCell = 0;
+    int weakCapacityPercent = 100;
+    int weakResistancePercent = 100;
 };
 
 // Every known scenario name.
