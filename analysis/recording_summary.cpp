@@ -5,10 +5,10 @@
 #include <cmath>
 #include <limits>
 
-#include "readout/pack_file.h"
 #include "protocol/decimal.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "readout/pack_file.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -137,7 +137,8 @@ void RecordingSummarizer::addRow(const RowFields& row) {
 }
 
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
-                                        const LoadProgress& progress, RowStore* table) {
+                                        const LoadProgress& progress, RowStore* table,
+                                        const RowVisitor& also) {
     RecordingSummarizer summarizer;
     if (table != nullptr) {
         table->clear();
@@ -154,8 +155,11 @@ RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path
     } bulk{table};
     bool read = false;
     try {
-        read = file.read(path, progress, [&summarizer, table](const RowFields& row) {
+        read = file.read(path, progress, [&summarizer, table, &also](const RowFields& row) {
             summarizer.addRow(row);
+            if (also) {
+                also(row);
+            }
             if (table != nullptr) {
                 table->appendTexts(row);
             }

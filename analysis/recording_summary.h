@@ -107,9 +107,10 @@ double cellSpreadV(std::span<const double> cells);
 // views hear of the rows once, at the end; left empty when the file is
 // refused or the reading cancelled): one reading of the file does all.
 // The pack and note are those of the file's pack file.
+// `also`, when given, sees every row as well (the phases of the same pass).
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
                                         const LoadProgress& progress = {},
-                                        RowStore* table = nullptr);
+                                        RowStore* table = nullptr, const RowVisitor& also = {});
 
 // The start a journal's first comment line tells ("start=2026-12-05T14:30:12+01:00");
 // invalid when none does.

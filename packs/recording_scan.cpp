@@ -44,6 +44,8 @@ struct Known {
     QDateTime modified;
     JournalInfo journal;
     std::optional<RecordingSummaryValues> summary;
+    PhaseTotals phases;
+    int alarmCount = 0;
 };
 std::mutex knownMutex;
 std::map<QString, Known>& known() {
@@ -66,6 +68,8 @@ ScannedRecording scanJournal(const QString& path, const std::atomic<bool>* cance
             found->second.modified == modified) {
             scanned.journal = found->second.journal;
             scanned.summary = found->second.summary;
+            scanned.phases = found->second.phases;
+            scanned.alarmCount = found->second.alarmCount;
             cached = true;
         }
     }
@@ -80,7 +84,12 @@ ScannedRecording scanJournal(const QString& path, const std::atomic<bool>* cance
             const LoadProgress goOn = [cancelled](std::size_t, std::size_t) {
                 return cancelled == nullptr || !cancelled->load();
             };
-            RecordingSummaryValues values = readAndSummarize(recording, path, goOn);
+            PhaseCutter cutter;
+            std::size_t index = 0;
+            RecordingSummaryValues values = readAndSummarize(
+                recording, path, goOn, nullptr, [&cutter, &index](const RowFields& row) {
+                    cutter.add(index++, rangeNumbers(row));
+                });
             stopped = cancelled != nullptr && cancelled->load();
             if (!stopped) {
                 const std::size_t rows = recording.rowCount();
@@ -88,6 +97,8 @@ ScannedRecording scanJournal(const QString& path, const std::atomic<bool>* cance
                             rows > 0 ? recording.rowTexts(0) : QStringList(),
                             rows > 0 ? recording.rowTexts(rows - 1) : QStringList(), rows);
                 scanned.summary = std::move(values);
+                scanned.phases = cutter.result().totals;
+                scanned.alarmCount = static_cast<int>(recording.alarms().size());
             }
         } catch (const std::exception&) {
             // No recording: listed with what a look at it tells.
@@ -96,7 +107,8 @@ ScannedRecording scanJournal(const QString& path, const std::atomic<bool>* cance
         }
         if (!stopped) {
             const std::lock_guard lock(knownMutex);
-            known()[path] = {size, modified, scanned.journal, scanned.summary};
+            known()[path] = {size,           modified,          scanned.journal, scanned.summary,
+                             scanned.phases, scanned.alarmCount};
         }
     }
     // Read anew each time: a viewer may have changed it since. One that

@@ -24,9 +24,10 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/phases.h"
 #include "analysis/recording_summary.h"
-#include "readout/pack_file.h"
 #include "readout/journal.h"
+#include "readout/pack_file.h"
 
 class QThread;
 
@@ -36,6 +37,10 @@ struct ScannedRecording {
     JournalInfo journal;
     // What the journal came to; none when it is no recording.
     std::optional<RecordingSummaryValues> summary;
+    // Its charge and discharge phases' totals (efficiency among them) and
+    // how many '# alarm' lines it holds; with the summary.
+    PhaseTotals phases;
+    int alarmCount = 0;
     PackInfo pack;
     // Why its pack file could not be read ("cannot read PATH: it is a FIFO,
     // not a regular file"); empty when it could, or there is none.

@@ -11,6 +11,7 @@
 
 #include "alarms/chemistry_limits.h"
 #include "packs/pack_health.h"
+#include "packs/recording_scan.h"
 #include "readout/pack_file.h"
 #include "tests/analysis/made_rows.h"
 #include "tests/support/journal_text.h"
@@ -184,6 +185,26 @@ TEST_F(PackHealthTest, PackFileKeepsWhatThePackIs) {
         const auto c = static_cast<PackChemistry>(i);
         EXPECT_EQ(chemistryFromName(chemistryName(c)), c);
     }
+}
+
+TEST_F(PackHealthTest, ScanGivesPhasesAndAlarmsForTheList) {
+    std::vector<Reading> readings = runOf("+CHG+", 2, 1000, 0.16, {4.2, 4.2, 4.2, 4.2}, 25);
+    const std::vector<Reading> discharge = runOf("-DSC-", -2, 900, 0.16, {3.5, 3.5, 3.5, 3.5}, 25);
+    for (Reading r : discharge) {
+        r.seconds += readings.back().seconds + 1;
+        readings.push_back(r);
+    }
+    QByteArray text = journalOf("2026-12-01T10:00:00+01:00", readings);
+    text += "# alarm cell-high: Cell 3 at 4.27 V (limit 4.25 V)\r\n";
+    const QString path = testing::writeFile(dir.filePath("cellwatch-20261201-100000.csv"), text);
+    const ScannedRecording scanned = scanJournal(path);
+    ASSERT_TRUE(scanned.summary.has_value());
+    EXPECT_EQ(scanned.summary->kind, RecordingKind::Mixed);
+    EXPECT_EQ(scanned.alarmCount, 1);
+    EXPECT_NEAR(scanned.phases.chargeMah, 1000, 0.6);
+    EXPECT_NEAR(scanned.phases.dischargeMah, 900, 0.6);
+    ASSERT_TRUE(scanned.phases.efficiencyMah.has_value());
+    EXPECT_NEAR(*scanned.phases.efficiencyMah, 0.9, 0.001);
 }
 
 TEST(PackTraits, CellCountDiffers) {
