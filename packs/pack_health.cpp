@@ -175,7 +175,7 @@ PackHealth packHealth(const std::vector<AnalyzedRecording>& recordings, const QS
             if (p.kind != RowState::Rest) {
                 throughputMah += p.capacityMah;
             }
-            if (p.cells >= 2 && p.durationS >= 60) {
+            if (p.cells >= 2 && p.durationS >= kFindingLeastSeconds) {
                 (p.kind == RowState::Charge ? charges : discharges).push_back(&p);
             }
         }

@@ -13,7 +13,8 @@
 //               to be shown) with its temperature; comparable when within
 //               kComparableKelvin of the first one's, and the change of the
 //               last comparable one from the first in percent;
-//   weak cell   over the last (up to six) discharges with two cells or more,
+//   weak cell   over the last (up to six) discharges with two cells or more
+//               that lasted kFindingLeastSeconds at least,
 //               the cell lowest at each one's end: when one cell was the
 //               lowest in at least two of them and in two thirds or more,
 //               and on average at least 10 mV under the row's mean there,
@@ -40,6 +41,7 @@ namespace cellwatch {
 inline constexpr double kComparableKelvin = 5.0;
 inline constexpr int kFindingRecordings = 6;
 inline constexpr double kFindingLeastMv = 10.0;
+inline constexpr double kFindingLeastSeconds = 30.0;
 
 // A pack's recording with what its rows tell.
 struct AnalyzedRecording {
