@@ -312,6 +312,17 @@ void WebServer::close() {
     }
 }
 
+void WebServer::finish() {
+    const auto ids = clients_.keys();
+    for (std::uint64_t id : ids) {
+        QWebSocket& ws = *clients_.value(id)->socket;
+        ws.flush();
+        ws.close(QWebSocketProtocol::CloseCodeGoingAway);
+        ws.flush();
+    }
+    close();
+}
+
 bool WebServer::listening() const {
     return gate_ != nullptr && gate_->isListening();
 }

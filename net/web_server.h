@@ -64,6 +64,9 @@ public:
     // text, or why it cannot ("127.0.0.1:80: permission denied").
     QString listen(const QHostAddress& address, quint16 port);
     void close();
+    // Writes out what the live clients are owed, as far as they take it now,
+    // and closes them (the program ends): a last message is not lost.
+    void finish();
     bool listening() const;
     QHostAddress address() const;
     quint16 port() const;

@@ -75,15 +75,27 @@ PageFeed::PageFeed(LiveSession& session, net::WebServer& server, QObject* parent
     connect(&session_, &LiveSession::alarmRaised, this, &PageFeed::sendAlarm);
     connect(&session_, &LiveSession::lost, this, [this](const QString& why) { why_ = why; });
     connect(&session_, &LiveSession::stateChanged, this, [this](LinkState state) {
-        sendLink(state, state == LinkState::Lost || state == LinkState::WaitingForAdapter
+        if (state == LinkState::Lost) {
+            lostLast_ = true;
+        } else if (state != LinkState::WaitingForAdapter && state != LinkState::Disconnected) {
+            lostLast_ = false;
+        }
+        const LinkState shown = pageLink();
+        sendLink(shown, shown == LinkState::Lost || shown == LinkState::WaitingForAdapter
                             ? why_
                             : QString());
     });
     connect(&session_, &LiveSession::recordingBegun, this, [this] {
         alarms_.clear();
+        lostLast_ = false;
         sendReset();
     });
     connect(&session_, &LiveSession::restarted, this, &PageFeed::sendReset);
+}
+
+LinkState PageFeed::pageLink() const {
+    const LinkState state = session_.state();
+    return state == LinkState::Disconnected && lostLast_ ? LinkState::Lost : state;
 }
 
 qint64 PageFeed::beganMs() const {
@@ -102,7 +114,7 @@ QByteArray PageFeed::hello(int points) const {
     for (const alarms::Alarm& a : alarms_) {
         raised.append(pageAlarm(a));
     }
-    const LinkState state = session_.state();
+    const LinkState state = pageLink();
     return pageMessage(QJsonObject{
         {QStringLiteral("t"), QStringLiteral("hello")},
         {QStringLiteral("source"), session_.sourceName()},

@@ -15,7 +15,8 @@
 //   reset  {"t":"reset","began":MS}       a new recording, or a restart
 // where ROW is {"n":GRID_ROW,"v":[20 numbers or null],"type":T,"state":S}
 // with the values in PageField order, ALARM is {"kind":K,"text":TEXT},
-// L is linkStateName() and MS the recording's start in ms since 1970 UTC.
+// L is linkStateName() (a recording ended by a loss stays "lost" until the
+// next one begins) and MS the recording's start in ms since 1970 UTC.
 #pragma once
 
 #include <QByteArray>
@@ -77,11 +78,16 @@ private:
     void sendLink(LinkState state, const QString& why);
     void sendReset();
     qint64 beganMs() const;
+    // The session's link as the page shows it: a recording ended by a loss
+    // (cellwatch-log ends then, the window may give up waiting) stays lost
+    // until the next one begins.
+    LinkState pageLink() const;
 
     LiveSession& session_;
     net::WebServer& server_;
     std::vector<alarms::Alarm> alarms_;
     QString why_;  // of the last loss
+    bool lostLast_ = false;
 };
 
 }  // namespace cellwatch::session

@@ -83,12 +83,12 @@ const chart = new uPlot({
   cursor: { show: false },
   series: [
     {},
-    { label: `${T.voltage} (V)`, scale: 'V', stroke: '#0b62d6', width: 1.5 },
-    { label: `${T.current} (A)`, scale: 'A', stroke: '#c2410c', width: 1.5 },
-    { label: `${T.capacity} (mAh)`, scale: 'mAh', stroke: '#2c9a4b', width: 1.5 },
-    { label: `${T.extTemp} (°C)`, scale: 'C', stroke: '#8b5cf6', width: 1.5 },
+    { label: `${T.voltage} (V)`, scale: 'V', stroke: '#0b62d6', width: 1.5, points: { show: false } },
+    { label: `${T.current} (A)`, scale: 'A', stroke: '#c2410c', width: 1.5, points: { show: false } },
+    { label: `${T.capacity} (mAh)`, scale: 'mAh', stroke: '#2c9a4b', width: 1.5, points: { show: false } },
+    { label: `${T.extTemp} (°C)`, scale: 'C', stroke: '#8b5cf6', width: 1.5, points: { show: false } },
   ],
-  axes: [timeAxis(), { scale: 'V', font: axisFont, size: 44 },
+  axes: [timeAxis(), { scale: 'V', font: axisFont, size: 52 },
     { scale: 'A', side: 1, font: axisFont, size: 40, grid: { show: false } }],
 }, main, $('chart'));
 
@@ -100,8 +100,8 @@ const cellChart = new uPlot({
   legend: { live: false },
   cursor: { show: false },
   series: [{}].concat(cellColours.map((c, i) => ({
-    label: `${T.cell} ${i + 1}`, stroke: c, width: 1.2, show: false }))),
-  axes: [timeAxis(), { font: axisFont, size: 44 }],
+    label: `${T.cell} ${i + 1}`, stroke: c, width: 1.2, show: false, points: { show: false } }))),
+  axes: [timeAxis(), { font: axisFont, size: 52 }],
 }, cells, $('cellchart'));
 
 function showCells(count) {
@@ -193,8 +193,10 @@ function showRow(row) {
     const part = c ? Math.min(1, Math.max(0.02, (c - bottom) / (top - bottom))) : 0;
     el.querySelector('.fill').style.height = `${(part * 100).toFixed(1)}%`;
     el.querySelector('.v').textContent = c ? c.toFixed(2) : '–';
-    el.classList.toggle('high', c !== null && c === hi && values.length > 1 && hi - lo > 0.05);
-    el.classList.toggle('low', c !== null && c === lo && values.length > 1 && hi - lo > 0.05);
+    // The one cell above (or below) all others, once they are 0.05 V apart.
+    const apart = values.length > 1 && hi - lo > 0.05;
+    el.classList.toggle('high', apart && c === hi && values.filter((x) => x === hi).length === 1);
+    el.classList.toggle('low', apart && c === lo && values.filter((x) => x === lo).length === 1);
   }
   document.body.dataset.rows = String(row.n);
 }
@@ -229,13 +231,19 @@ $('notify').addEventListener('click', () => {
   Notification.requestPermission().then(offerNotifications, offerNotifications);
 });
 
+// The program's last word on the link stays when the page goes offline
+// (cellwatch-log ends once its port is lost).
+let programLink = 'connecting';
 function showLink(link) {
   const key = String(link).toLowerCase();
+  if (key !== 'offline') programLink = key;
   document.body.dataset.link = key;
+  document.body.dataset.programLink = programLink;
   $('link').textContent = T[key] || key;
-  const lost = key === 'lost' || key === 'waitingforadapter';
+  const lost = programLink === 'lost' || programLink === 'waitingforadapter';
   $('lostband').hidden = !(lost || key === 'offline');
-  $('lostband').textContent = key === 'offline' ? T.offlineBand : T.lostBand;
+  $('lostband').textContent = [lost ? T.lostBand : '', key === 'offline' ? T.offlineBand : '']
+    .filter((t) => t).join(' · ');
 }
 
 function clearAlarms() {

@@ -120,6 +120,15 @@ bool openOutput(const LogOptions& options, std::FILE*& out, std::FILE*& file) {
 struct ServedPage {
     std::unique_ptr<PageServe> page;
     std::unique_ptr<QSocketNotifier> renewals;
+    ServedPage() = default;
+    ServedPage(const ServedPage&) = delete;
+    ServedPage& operator=(const ServedPage&) = delete;
+    // The page's viewers get the log's last messages (a lost link) first.
+    ~ServedPage() {
+        if (page) {
+            page->server().finish();
+        }
+    }
 };
 
 void tellPageAddresses(const PageServe& page) {

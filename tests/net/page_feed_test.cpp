@@ -1,0 +1,171 @@
+// The live session on the page: rows, alarms and the link as a viewer's
+// WebSocket receives them, from a session fed on clocks the test holds.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QWebSocket>
+
+#include "net/web_server.h"
+#include "readout/row_store.h"
+#include "readout/summary_chart.h"
+#include "serial/byte_source.h"
+#include "session/fed_source.h"
+#include "session/live_session.h"
+#include "session/null_readout.h"
+#include "session/page_feed.h"
+#include "tests/support/charger_readings.h"
+#include "tests/support/event_wait.h"
+#include "tools/emulator/status_encoder.h"
+
+namespace cellwatch::session {
+namespace {
+
+using testing::waitUntil;
+
+TEST(ThinnedRows, KeepFirstAndLastAndSpreadEvenly) {
+    struct Case {
+        int count;
+        int points;
+        std::vector<int> rows;
+    };
+    const std::vector<Case> cases = {
+        {0, 10, {}},     {3, 0, {0, 1, 2}}, {3, 10, {0, 1, 2}},  {5, 5, {0, 1, 2, 3, 4}},
+        {10, 2, {0, 9}}, {10, 1, {9}},      {11, 3, {0, 5, 10}}, {100, 4, {0, 33, 66, 99}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(thinnedRows(c.count, c.points), c.rows) << c.count << " in " << c.points;
+    }
+    // Many rows on a phone's width: exactly the points, strictly rising.
+    const std::vector<int> many = thinnedRows(86'400, 390);
+    ASSERT_EQ(many.size(), 390u);
+    EXPECT_EQ(many.front(), 0);
+    EXPECT_EQ(many.back(), 86'399);
+    EXPECT_TRUE(std::adjacent_find(many.begin(), many.end(), std::greater_equal<>()) == many.end());
+}
+
+TEST(PageRow, CarriesTheRowsNumbersInThePagesOrder) {
+    RowStore rows;
+    rows.appendTabText(QStringLiteral(
+        "0:01:05\tLiIo/Po/Fe\t+CHG+\t25\t31\t12.00\t12.60\t2.00\t150\t25.20\t4.20\t4.19\t4.21"
+        "\t0\t0\t0\t0\t0\t0\t0\t0\t0"));
+    rows.appendTabText(
+        QStringLiteral("0:01:06\tPb\t-DSC-\t26\t32\t11.50\t6.10\t-1.50\t20\t9.15\t2.03\t2.04\t2.03"
+                       "\t0\t0\t0\t0\t0\t0\t0\t0\t0"));
+    const QJsonObject second = pageRow(rows, 2);
+    EXPECT_EQ(second[QStringLiteral("n")].toInt(), 2);
+    EXPECT_EQ(second[QStringLiteral("type")].toString(), QStringLiteral("Pb"));
+    EXPECT_EQ(second[QStringLiteral("state")].toString(), QStringLiteral("-DSC-"));
+    const QJsonArray v = second[QStringLiteral("v")].toArray();
+    ASSERT_EQ(v.size(), kPageFieldCount);
+    const std::vector<std::pair<int, double>> expected = {
+        {kPageElapsed, 66},        {kPageExtTemperature, 26}, {kPageIntTemperature, 32},
+        {kPageInputVoltage, 11.5}, {kPageVoltage, 6.1},       {kPageCurrent, -1.5},
+        {kPageCapacity, 20},       {kPagePower, 9.15},        {kPageCell1, 2.03},
+        {kPageCell1 + 1, 2.04},    {kPageCell1 + 2, 2.03},    {kPageCell1 + 3, 0}};
+    for (const auto& [field, value] : expected) {
+        EXPECT_DOUBLE_EQ(v[field].toDouble(), value) << "field " << field;
+    }
+    EXPECT_DOUBLE_EQ(pageRow(rows, 1)[QStringLiteral("v")].toArray()[kPageVoltage].toDouble(),
+                     12.6);
+}
+
+class PageFeedTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(server.listen(QHostAddress::LocalHost, 0), QString());
+        session.open(std::make_unique<FedSource>(QStringLiteral("/dev/ttyUSB0"), true));
+    }
+
+    void sendRows(int from, int to) {
+        for (int k = from; k <= to; ++k) {
+            ticks.set(ticks.tickCount() + 1000);
+            wall.advance(1000);
+            line.feed(emulator::encodeStatus(testing::charging(k), FrameLayout::Long112));
+            session.receivePath().serviceReceived(line);
+        }
+    }
+
+    // A viewer asking for `points`; its messages land in `messages`.
+    std::unique_ptr<QWebSocket> viewer(std::vector<QJsonObject>& messages, int points) {
+        auto ws = std::make_unique<QWebSocket>();
+        QObject::connect(ws.get(), &QWebSocket::textMessageReceived,
+                         [&messages](const QString& text) {
+                             messages.push_back(QJsonDocument::fromJson(text.toUtf8()).object());
+                         });
+        ws->open(QUrl(server.pageUrl().replace(QStringLiteral("http:"), QStringLiteral("ws:")) +
+                      QStringLiteral("live?points=%1").arg(points)));
+        EXPECT_TRUE(waitUntil([&] { return !messages.empty(); }));
+        return ws;
+    }
+
+    ManualTickClock ticks{1'000'000};
+    ManualWallClock wall{QDateTime::fromMSecsSinceEpoch(1'796'606'575'000)};
+    SummaryChart chart;
+    RowStore rows;
+    NullReadoutView view;
+    LiveSession session{{chart, rows, view, ticks, wall}};
+    BufferByteSource line;
+    net::WebServer server;
+    PageFeed feed{session, server};
+};
+
+TEST_F(PageFeedTest, AViewerGetsTheRecordingSoFarThinnedThenEveryRow) {
+    sendRows(1, 30);
+    std::vector<QJsonObject> got;
+    auto ws = viewer(got, 10);
+    const QJsonObject& hello = got.front();
+    EXPECT_EQ(hello[QStringLiteral("t")].toString(), QStringLiteral("hello"));
+    EXPECT_EQ(hello[QStringLiteral("link")].toString(), QStringLiteral("connected"));
+    EXPECT_EQ(hello[QStringLiteral("source")].toString(), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(hello[QStringLiteral("total")].toInt(), 30);
+    const QJsonArray shown = hello[QStringLiteral("rows")].toArray();
+    ASSERT_EQ(shown.size(), 10);
+    EXPECT_EQ(shown.first().toObject()[QStringLiteral("n")].toInt(), 1);
+    EXPECT_EQ(shown.last().toObject()[QStringLiteral("n")].toInt(), 30);
+
+    sendRows(31, 32);
+    ASSERT_TRUE(waitUntil([&] { return got.size() == 3; }));
+    const QJsonObject row = got[2][QStringLiteral("row")].toObject();
+    EXPECT_EQ(got[2][QStringLiteral("t")].toString(), QStringLiteral("row"));
+    EXPECT_EQ(row[QStringLiteral("n")].toInt(), 32);
+    // charging(32): 11.32 V, 1.82 A, 320 mAh, cells 3.82 V.
+    const QJsonArray v = row[QStringLiteral("v")].toArray();
+    EXPECT_DOUBLE_EQ(v[kPageVoltage].toDouble(), 11.32);
+    EXPECT_DOUBLE_EQ(v[kPageCurrent].toDouble(), 1.82);
+    EXPECT_DOUBLE_EQ(v[kPageCapacity].toDouble(), 320);
+    EXPECT_DOUBLE_EQ(v[kPageCell1].toDouble(), 3.82);
+}
+
+TEST_F(PageFeedTest, AlarmsAndTheLossReachTheViewerAndALateOneSeesThem) {
+    sendRows(1, 3);
+    std::vector<QJsonObject> got;
+    auto ws = viewer(got, 0);
+    const alarms::Alarm alarm{alarms::Kind::CellHigh, "Cell 2 at 4.30 V (limit 4.25 V)"};
+    emit session.alarmRaised(alarm);
+    ASSERT_TRUE(waitUntil([&] { return got.size() == 2; }));
+    EXPECT_EQ(got[1][QStringLiteral("t")].toString(), QStringLiteral("alarm"));
+    EXPECT_EQ(got[1][QStringLiteral("alarm")].toObject()[QStringLiteral("kind")].toString(),
+              QStringLiteral("cell-high"));
+
+    session.stop();
+    ASSERT_TRUE(waitUntil([&] {
+        return std::any_of(got.begin(), got.end(), [](const QJsonObject& m) {
+            return m[QStringLiteral("t")].toString() == QLatin1String("link") &&
+                   m[QStringLiteral("link")].toString() == QLatin1String("disconnected");
+        });
+    }));
+
+    std::vector<QJsonObject> late;
+    auto ws2 = viewer(late, 0);
+    EXPECT_EQ(late.front()[QStringLiteral("link")].toString(), QStringLiteral("disconnected"));
+    const QJsonArray raised = late.front()[QStringLiteral("alarms")].toArray();
+    ASSERT_EQ(raised.size(), 1);
+    EXPECT_EQ(raised[0].toObject()[QStringLiteral("text")].toString(),
+              QStringLiteral("Cell 2 at 4.30 V (limit 4.25 V)"));
+    EXPECT_EQ(late.front()[QStringLiteral("total")].toInt(), 3);
+}
+
+}  // namespace
+}  // namespace cellwatch::session

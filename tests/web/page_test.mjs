@@ -1,0 +1,198 @@
+// The phone page in a real browser: cellwatch-log --serve on the emulator's
+// pseudo-terminal, the page loaded in Debian's headless Chromium (driven by
+// playwright-core), and what a viewer sees checked as it happens.
+//
+//   node page_test.mjs LOG_TOOL EMULATOR [SHOTS_FOLDER]
+//
+// With SHOTS_FOLDER, it also saves the page during a charge at 390x844 and
+// 1280x800, in English and in Chinese (the browser's language).
+// Exits 0 when every check passed, 1 on a failure, 77 when there is no
+// Chromium (only where CI is not true).
+import { spawn } from 'node:child_process';
+import { mkdtempSync, existsSync, mkdirSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import net from 'node:net';
+import { createRequire } from 'node:module';
+
+const [logTool, emulator, shots] = process.argv.slice(2);
+const CHROMIUM = process.env.CELLWATCH_CHROMIUM || '/usr/bin/chromium';
+if (!existsSync(CHROMIUM)) {
+  if (process.env.CI === 'true') {
+    console.error(`FAIL: no Chromium at ${CHROMIUM} (scripts/setup --dev installs it)`);
+    process.exit(1);
+  }
+  console.log(`SKIP: no Chromium at ${CHROMIUM}; scripts/setup --dev installs it`);
+  process.exit(77);
+}
+const require = createRequire(process.env.CELLWATCH_NODE_MODULES + '/');
+const { chromium } = require('playwright-core');
+
+const work = mkdtempSync(join(tmpdir(), 'cellwatch-page-'));
+const children = [];
+let failures = 0;
+let passes = 0;
+function check(name, ok, detail = '') {
+  if (ok) {
+    passes++;
+    console.log(`ok   ${name}`);
+  } else {
+    failures++;
+    console.log(`FAIL ${name} ${detail}`);
+  }
+}
+
+// Starts a program; resolves with its first line on `stream` matching `pattern`.
+function start(program, args, stream, pattern) {
+  const child = spawn(program, args, { stdio: ['ignore', 'pipe', 'pipe'] });
+  children.push(child);
+  let text = '';
+  const exited = new Promise((resolve) => child.on('exit', (code) => resolve(code)));
+  const found = new Promise((resolve, reject) => {
+    child[stream].on('data', (chunk) => {
+      text += chunk;
+      const m = text.match(pattern);
+      if (m) resolve(m);
+    });
+    child.on('exit', (code) => reject(new Error(`${program} ended (${code}) before ${pattern}:\n${text}`)));
+  });
+  child.stdout.resume();
+  return { child, found, exited, text: () => text };
+}
+
+// One raw request on its own connection: the whole answer as the server sent it.
+function rawRequest(port, request) {
+  return new Promise((resolve) => {
+    const socket = net.connect(port, '127.0.0.1');
+    let answer = '';
+    socket.on('connect', () => socket.write(request));
+    socket.on('data', (d) => { answer += d; });
+    socket.on('close', () => resolve(answer));
+    socket.on('error', () => resolve(answer));
+  });
+}
+
+async function refusals(base, token, port) {
+  const forbidden = 'HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n';
+  const cases = [
+    ['no token', 'GET / HTTP/1.1\r\nHost: x\r\n\r\n'],
+    ['the page without its token', 'GET /index.html HTTP/1.1\r\nHost: x\r\n\r\n'],
+    ['a wrong token', `GET /${token.replace(/^./, (c) => (c === 'A' ? 'B' : 'A'))}/ HTTP/1.1\r\nHost: x\r\n\r\n`],
+    ['a token cut short', `GET /${token.slice(0, -1)}/ HTTP/1.1\r\nHost: x\r\n\r\n`],
+    ['the live feed without the token',
+      'GET /live HTTP/1.1\r\nHost: x\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n' +
+      'Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n'],
+    ['a POST with the token', `POST /${token}/ HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n`],
+  ];
+  for (const [name, request] of cases) {
+    const answer = await rawRequest(port, request);
+    check(`403 and nothing else: ${name}`, answer === forbidden, JSON.stringify(answer));
+  }
+  const ok = await fetch(base);
+  check('the page with its token', ok.status === 200 && (await ok.text()).includes('page.js'));
+}
+
+async function main() {
+  const link = join(work, 'charger');
+  const emu = start(emulator, ['--scenario', 'alarm-cell-high', '--interval-ms', '250',
+    '--sim-seconds', '20', '--link', link], 'stdout', /\/dev\/\S+/);
+  await emu.found;
+  const log = start(logTool, ['--port', link, '--no-journal', '--serve', '127.0.0.1:0'],
+    'stderr', /page at (http:\/\/127\.0\.0\.1:(\d+)\/([A-Za-z0-9_-]+)\/)/);
+  const [, base, portText, token] = await log.found;
+  const port = Number(portText);
+  check('the address has a 22-character token', token.length === 22, token);
+
+  await refusals(base, token, port);
+
+  const browser = await chromium.launch({
+    executablePath: CHROMIUM,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  try {
+    const context = await browser.newContext({ viewport: { width: 390, height: 844 }, locale: 'en-US' });
+    const page = await context.newPage();
+    const errors = [];
+    page.on('pageerror', (e) => errors.push(String(e)));
+    await page.goto(base);
+    await page.waitForSelector('body[data-link="connected"]', { timeout: 60000 });
+    check('the link shows connected', (await page.textContent('#link')) === 'connected');
+
+    // The readouts change and the chart grows as rows come.
+    await page.waitForFunction(() => document.getElementById('voltage').textContent !== '–',
+      null, { timeout: 60000 });
+    const firstCapacity = await page.textContent('#capacity');
+    const firstPoints = Number(await page.getAttribute('body', 'data-points'));
+    await page.waitForFunction((c) => document.getElementById('capacity').textContent !== c,
+      firstCapacity, { timeout: 60000 });
+    check('the capacity readout changes', (await page.textContent('#capacity')) !== firstCapacity);
+    await page.waitForFunction((n) => Number(document.body.dataset.points) > n + 2, firstPoints,
+      { timeout: 60000 });
+    check('the chart grows', Number(await page.getAttribute('body', 'data-points')) > firstPoints);
+    const bars = await page.$$eval('#bars .bar:not([hidden])', (b) => b.length);
+    check('one bar per cell', bars === 4, String(bars));
+    check('the spread is shown', /^\d+\.\d\d$/.test(await page.textContent('#spread')));
+
+    // A page opened later gets the recording so far, thinned to its width.
+    const late = await context.newPage();
+    await late.goto(base);
+    await late.waitForFunction(() => Number(document.body.dataset.points) > 0, null, { timeout: 60000 });
+    check('a late page has the history', Number(await late.getAttribute('body', 'data-points')) > 2);
+    await late.close();
+
+    // The alarm scenario raises cell-high: the band shows it.
+    await page.waitForSelector('#band:not([hidden]) li[data-kind="cell-high"]', { timeout: 120000 });
+    check('the alarm band shows cell-high', true);
+
+    if (shots) await screenshots(browser, base, shots);
+
+    // The charger goes away: the page says the link is lost.
+    emu.child.kill('SIGTERM');
+    // (The log then ends, and the page goes on to say it is offline too.)
+    await page.waitForSelector('body[data-program-link="lost"] #lostband:not([hidden])',
+      { timeout: 60000 }).catch(async (e) => {
+      console.log(await page.evaluate(() => JSON.stringify(document.body.dataset)));
+      console.log(log.text());
+      throw e;
+    });
+    check('the link loss shows', (await page.textContent('#lostband')).includes(
+      'The link to the charger is lost'));
+    check('no script errors', errors.length === 0, errors.join('; '));
+  } finally {
+    await browser.close();
+  }
+}
+
+async function screenshots(browser, base, folder) {
+  mkdirSync(folder, { recursive: true });
+  for (const [lang, locale] of [['en', 'en-US'], ['zh', 'zh-CN']]) {
+    for (const [w, h] of [[390, 844], [1280, 800]]) {
+      const context = await browser.newContext({ viewport: { width: w, height: h }, locale });
+      const page = await context.newPage();
+      await page.goto(base);
+      await page.waitForFunction(() => Number(document.body.dataset.points) > 5, null, { timeout: 60000 });
+      await page.waitForTimeout(300);  // the next frame is drawn (a picture, not a check)
+      await page.screenshot({ path: join(folder, `page-${lang}-${w}x${h}.png`), fullPage: true });
+      await context.close();
+    }
+  }
+}
+
+const watchdog = setTimeout(() => {
+  console.log('FAIL the test took over 280 s');
+  for (const c of children) c.kill('SIGKILL');
+  process.exit(1);
+}, 280000);
+try {
+  await main();
+} catch (e) {
+  failures++;
+  console.log(`FAIL ${e.stack || e}`);
+} finally {
+  clearTimeout(watchdog);
+  for (const c of children) if (c.exitCode === null) c.kill('SIGTERM');
+  rmSync(work, { recursive: true, force: true });
+}
+console.log(`${passes} passed, ${failures} failed`);
+process.exit(failures ? 1 : 0);
