@@ -1,0 +1,196 @@
+#include "app/share_dialog.h"
+
+#include <qrencode.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkInterface>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "net/web_server.h"
+
+namespace cellwatch {
+
+namespace {
+
+struct ShareText {
+    const char* zh;
+    const char* en;
+    QString pick(bool chinese) const { return QString::fromUtf8(chinese ? zh : en); }
+};
+
+constexpr ShareText kShareTitle = {"在局域网中共享", "Share on the local network"};
+constexpr ShareText kShareOn = {"共享实时页面（只读）", "Share a live page (read-only)"};
+constexpr ShareText kShareWhere = {"地址：", "Address:"};
+constexpr ShareText kShareThis = {"仅本机 (127.0.0.1)", "This computer only (127.0.0.1)"};
+constexpr ShareText kShareAll = {"所有网络接口", "All interfaces"};
+constexpr ShareText kShareNamed = {"指定地址", "A named address"};
+constexpr ShareText kSharePort = {"端口：", "Port:"};
+constexpr ShareText kShareRenew = {"新地址", "New address"};
+constexpr ShareText kShareOff = {"未共享。", "Not shared."};
+constexpr ShareText kShareNote = {
+    "持有此地址的人都可以查看页面。新地址会使旧地址立即失效。",
+    "Anyone holding this address can look. A new address makes the old one stop working."};
+
+}  // namespace
+
+QHostAddress shareListenAddress(const ShareChoice& choice) {
+    switch (choice.scope) {
+        case ShareChoice::Scope::ThisComputer:
+            return QHostAddress(QHostAddress::LocalHost);
+        case ShareChoice::Scope::AllInterfaces:
+            return QHostAddress(QHostAddress::Any);
+        case ShareChoice::Scope::Named:
+            break;
+    }
+    QHostAddress named;
+    return named.setAddress(choice.named.trimmed()) ? named : QHostAddress();
+}
+
+QImage qrCodeImage(const QString& text, int scale) {
+    const QByteArray bytes = text.toUtf8();
+    const std::unique_ptr<QRcode, decltype(&QRcode_free)> code(
+        QRcode_encodeString8bit(bytes.constData(), 0, QR_ECLEVEL_M), &QRcode_free);
+    if (!code || scale < 1) {
+        return {};
+    }
+    constexpr int kQuiet = 4;
+    const int side = (code->width + 2 * kQuiet) * scale;
+    QImage image(side, side, QImage::Format_Grayscale8);
+    image.fill(255);
+    for (int y = 0; y < code->width; ++y) {
+        for (int x = 0; x < code->width; ++x) {
+            if ((code->data[y * code->width + x] & 1) == 0) {
+                continue;
+            }
+            for (int dy = 0; dy < scale; ++dy) {
+                uchar* line = image.scanLine((y + kQuiet) * scale + dy);
+                for (int dx = 0; dx < scale; ++dx) {
+                    line[(x + kQuiet) * scale + dx] = 0;
+                }
+            }
+        }
+    }
+    return image;
+}
+
+ShareDialog::ShareDialog(net::WebServer& server, const ShareChoice& given, bool chinese,
+                         QWidget* parent)
+    : QDialog(parent), server_(server), chinese_(chinese) {
+    setWindowTitle(kShareTitle.pick(chinese));
+    on_ = new QCheckBox(kShareOn.pick(chinese), this);
+    scope_ = new QComboBox(this);
+    scope_->addItem(kShareThis.pick(chinese));
+    scope_->addItem(kShareAll.pick(chinese));
+    scope_->addItem(kShareNamed.pick(chinese));
+    named_ = new QLineEdit(this);
+    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+        if (!a.isLoopback() && a.protocol() == QAbstractSocket::IPv4Protocol) {
+            named_->setPlaceholderText(a.toString());  // one of this computer's
+        }
+    }
+    port_ = new QSpinBox(this);
+    port_->setRange(1, 65535);
+    address_ = new QLabel(this);
+    address_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    address_->setWordWrap(true);
+    code_ = new QLabel(this);
+    code_->setAlignment(Qt::AlignCenter);
+    note_ = new QLabel(kShareNote.pick(chinese), this);
+    note_->setWordWrap(true);
+    renew_ = new QPushButton(kShareRenew.pick(chinese), this);
+
+    auto* form = new QFormLayout;
+    form->addRow(kShareWhere.pick(chinese), scope_);
+    form->addRow(QString(), named_);
+    form->addRow(kSharePort.pick(chinese), port_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->addButton(renew_, QDialogButtonBox::ActionRole);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(on_);
+    layout->addLayout(form);
+    layout->addWidget(address_);
+    layout->addWidget(code_);
+    layout->addWidget(note_);
+    layout->addWidget(buttons);
+
+    on_->setChecked(given.on);
+    scope_->setCurrentIndex(static_cast<int>(given.scope));
+    named_->setText(given.named);
+    port_->setValue(given.port);
+    named_->setEnabled(given.scope == ShareChoice::Scope::Named);
+
+    connect(on_, &QCheckBox::toggled, this, &ShareDialog::apply);
+    connect(scope_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        named_->setEnabled(index == static_cast<int>(ShareChoice::Scope::Named));
+        apply();
+    });
+    connect(named_, &QLineEdit::editingFinished, this, &ShareDialog::apply);
+    connect(port_, &QSpinBox::editingFinished, this, &ShareDialog::apply);
+    connect(renew_, &QPushButton::clicked, this, [this] {
+        server_.renewToken();
+        showAddress();
+    });
+    apply();
+}
+
+ShareChoice ShareDialog::choice() const {
+    ShareChoice c;
+    c.on = on_->isChecked();
+    c.scope = static_cast<ShareChoice::Scope>(scope_->currentIndex());
+    c.named = named_->text().trimmed();
+    c.port = static_cast<quint16>(port_->value());
+    return c;
+}
+
+void ShareDialog::apply() {
+    const ShareChoice c = choice();
+    failure_.clear();
+    const QHostAddress address = shareListenAddress(c);
+    const bool same =
+        server_.listening() && server_.address() == address && server_.port() == c.port;
+    if (!c.on) {
+        server_.close();
+    } else if (address.isNull()) {
+        server_.close();
+        failure_ = QStringLiteral("'%1' is no IP address").arg(c.named);
+    } else if (!same) {
+        failure_ = server_.listen(address, c.port);
+    }
+    showAddress();
+    emit choiceChanged(c);
+}
+
+void ShareDialog::showAddress() {
+    const ShareChoice c = choice();
+    const bool served = c.on && server_.listening();
+    renew_->setEnabled(served);
+    if (!served) {
+        address_->setText(failure_.isEmpty() ? kShareOff.pick(chinese_) : failure_);
+        code_->clear();
+        return;
+    }
+    QString host;
+    if (c.scope == ShareChoice::Scope::AllInterfaces) {
+        for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+            if (!a.isLoopback() && a.protocol() == QAbstractSocket::IPv4Protocol) {
+                host = a.toString();
+                break;
+            }
+        }
+    }
+    const QString url = server_.pageUrl(host);
+    address_->setText(url);
+    code_->setPixmap(QPixmap::fromImage(qrCodeImage(url, 4)));
+}
+
+}  // namespace cellwatch

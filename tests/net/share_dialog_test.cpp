@@ -1,0 +1,110 @@
+// View > Share on the local network…: the dialog over a real page server.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "app/share_dialog.h"
+#include "net/web_server.h"
+
+namespace cellwatch {
+namespace {
+
+// Whether an image of a QR code has dark modules, a white quiet zone and
+// is square.
+bool looksLikeACode(const QImage& image, int scale) {
+    if (image.isNull() || image.width() != image.height()) {
+        return false;
+    }
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const bool black = qGray(image.pixel(x, y)) < 128;
+            const bool quiet = x < 4 * scale || y < 4 * scale || x >= image.width() - 4 * scale ||
+                               y >= image.height() - 4 * scale;
+            if (black && quiet) {
+                return false;
+            }
+            dark += black ? 1 : 0;
+        }
+    }
+    return dark > 0 && dark < image.width() * image.height();
+}
+
+TEST(QrCode, EncodesAPageAddressAndGrowsWithIt) {
+    const QImage small = qrCodeImage(QStringLiteral("http://127.0.0.1:8080/abc/"), 3);
+    const QImage large =
+        qrCodeImage(QStringLiteral("http://192.168.100.200:65535/") + QString(120, u'x') + u'/', 3);
+    EXPECT_TRUE(looksLikeACode(small, 3));
+    EXPECT_TRUE(looksLikeACode(large, 3));
+    EXPECT_GT(large.width(), small.width());
+    // A module is `scale` pixels: the same text at twice the scale is twice the size.
+    EXPECT_EQ(qrCodeImage(QStringLiteral("http://127.0.0.1:8080/abc/"), 6).width(),
+              2 * small.width());
+}
+
+TEST(ShareAddress, EachScopeListensWhereItSays) {
+    struct Case {
+        ShareChoice::Scope scope;
+        const char* named;
+        QHostAddress want;
+    };
+    const std::vector<Case> cases = {
+        {ShareChoice::Scope::ThisComputer, "", QHostAddress(QHostAddress::LocalHost)},
+        {ShareChoice::Scope::AllInterfaces, "", QHostAddress(QHostAddress::Any)},
+        {ShareChoice::Scope::Named, "127.0.0.2", QHostAddress(QStringLiteral("127.0.0.2"))},
+        {ShareChoice::Scope::Named, " 10.0.0.7 ", QHostAddress(QStringLiteral("10.0.0.7"))},
+        {ShareChoice::Scope::Named, "charger.local", QHostAddress()},
+    };
+    for (const Case& c : cases) {
+        ShareChoice choice;
+        choice.scope = c.scope;
+        choice.named = QString::fromLatin1(c.named);
+        EXPECT_EQ(shareListenAddress(choice), c.want) << c.named;
+    }
+}
+
+TEST(ShareDialog, ServesWhenTurnedOnShowsTheAddressAndMakesANewOne) {
+    net::WebServer server;
+    ShareChoice given;
+    given.port = 0;  // not a spin box value: any port the tests have
+    ShareDialog dialog(server, given, false);
+    EXPECT_FALSE(server.listening());
+    EXPECT_TRUE(dialog.codeLabel().pixmap().isNull());
+    EXPECT_FALSE(dialog.newAddressButton().isEnabled());
+
+    // The smallest port the box takes; a busy one is said, not hidden.
+    dialog.portBox().setValue(47613);
+    dialog.onBox().setChecked(true);
+    if (!dialog.failure().isEmpty()) {
+        GTEST_SKIP() << "port 47613 is busy here: " << dialog.failure().toStdString();
+    }
+    ASSERT_TRUE(server.listening());
+    EXPECT_EQ(server.address(), QHostAddress(QHostAddress::LocalHost));
+    const QString first = dialog.addressLabel().text();
+    EXPECT_EQ(first, server.pageUrl());
+    EXPECT_TRUE(first.contains(server.token()));
+    EXPECT_FALSE(dialog.codeLabel().pixmap().isNull());
+
+    dialog.newAddressButton().click();
+    EXPECT_NE(dialog.addressLabel().text(), first);
+    EXPECT_TRUE(dialog.addressLabel().text().contains(server.token()));
+
+    dialog.scopeBox().setCurrentIndex(static_cast<int>(ShareChoice::Scope::AllInterfaces));
+    EXPECT_EQ(server.address(), QHostAddress(QHostAddress::Any));
+    EXPECT_EQ(dialog.choice().scope, ShareChoice::Scope::AllInterfaces);
+
+    if (const QByteArray shots = qgetenv("CELLWATCH_SHOTS"); !shots.isEmpty()) {
+        dialog.show();
+        dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/share-dialog.png"));
+    }
+    dialog.onBox().setChecked(false);
+    EXPECT_FALSE(server.listening());
+    EXPECT_FALSE(dialog.newAddressButton().isEnabled());
+}
+
+}  // namespace
+}  // namespace cellwatch
