@@ -9,13 +9,13 @@
 #include <QHttpServerResponder>
 #include <QPointer>
 #include <QRandomGenerator>
-#include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrlQuery>
 #include <QWebSocket>
 #include <array>
+#include <vector>
 
 namespace cellwatch::net {
 
@@ -103,12 +103,20 @@ class WebServer::Gate final : public QTcpServer {
 public:
     explicit Gate(WebServer& owner) : owner_(owner) {}
 
-    int openCount() const { return static_cast<int>(open_.size()); }
+    // Connections still open, whoever holds them now: the HTTP server or a
+    // WebSocket (either drops every signal connection of a socket it takes,
+    // so they are followed by weak pointers).
+    int openCount() {
+        std::erase_if(open_, [](const QPointer<QTcpSocket>& s) {
+            return s.isNull() || s->state() == QAbstractSocket::UnconnectedState;
+        });
+        return static_cast<int>(open_.size());
+    }
     // Closes every connection (a new token).
     void closeAll() {
-        const QSet<QObject*> all = open_;
-        for (QObject* o : all) {
-            if (auto* s = qobject_cast<QTcpSocket*>(o)) {
+        const std::vector<QPointer<QTcpSocket>> all = open_;
+        for (const QPointer<QTcpSocket>& s : all) {
+            if (!s.isNull()) {
                 s->abort();
             }
         }
@@ -129,8 +137,7 @@ protected:
                                    .arg(openCount()));
             return;
         }
-        open_.insert(socket);
-        connect(socket, &QObject::destroyed, this, [this](QObject* o) { open_.remove(o); });
+        open_.emplace_back(socket);
         connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QIODevice::readyRead, this, [this, socket] { look(socket); });
         auto* limit = new QTimer(socket);
@@ -178,7 +185,7 @@ private:
     }
 
     WebServer& owner_;
-    QSet<QObject*> open_;
+    std::vector<QPointer<QTcpSocket>> open_;
 };
 
 // --- the files, served by the HTTP server

@@ -194,6 +194,20 @@ TEST_F(WebServerTest, ConnectionsPastTheLimitAreClosedUnanswered) {
     EXPECT_EQ(server->liveClientCount(), 1);
 }
 
+TEST_F(WebServerTest, ViewersThatLeaveMakeRoomForOthers) {
+    WebLimits limits;
+    limits.connections = 2;
+    start(limits);
+    for (int i = 0; i < 5; ++i) {
+        auto ws = viewer();
+        ASSERT_EQ(server->liveClientCount(), 1) << "viewer " << i;
+        const std::size_t before = left.size();
+        ws->close();
+        ASSERT_TRUE(waitUntil([&] { return left.size() > before; })) << "viewer " << i;
+        ASSERT_TRUE(waitUntil([&] { return server->connectionCount() == 0; })) << "viewer " << i;
+    }
+}
+
 TEST_F(WebServerTest, AViewerThatDoesNotReadIsDroppedAndTheOthersGoOn) {
     WebLimits limits;
     limits.queuedBytes = 256 * 1024;
