@@ -41,9 +41,8 @@ void replayFailed(const QString& text) {
 
 int replay(SettingsStore& settings, const QString& path, double speed) {
     MainWindow window(settings);
-    QObject::connect(&window.session(), &session::LiveSession::ended, &window, [&] {
-        window.PostStatusMessage(kReplayEnded.pick(isChinese(readLanguageCode(settings))));
-    });
+    QObject::connect(&window.session(), &session::LiveSession::ended, &window,
+                     [&] { window.PostStatusMessage(kReplayEnded.pick(chineseChosen(settings))); });
     QObject::connect(&window.session(), &session::LiveSession::failed, &window,
                      [](const QString& why) { replayFailed(why); });
     try {

@@ -1,26 +1,16 @@
 #include "app/main_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
+#include <QComboBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QRegularExpression>
 #include <QScreen>
-#include <QTextBrowser>
-#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -28,20 +18,18 @@
 #include "app/alarm_band.h"
 #include "app/captions.h"
 #include "app/charger_model.h"
-#include "app/help_page.h"
+#include "app/help_pane.h"
 #include "app/line_sharing.h"
 #include "app/main_window_layout.h"
 #include "app/network_list.h"
 #include "app/power_gauge.h"
-#include "app/range_panel.h"
-#include "app/summary_window.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
-#include "app/viewer_window.h"
 #include "chart/chart_view.h"
+#include "chart/chart_zoom.h"
 #include "chart/data_table.h"
 #include "readout/cell_panel_widget.h"
-#include "readout/steady_text.h"
+#include "readout/table_export.h"
 
 namespace cellwatch {
 namespace {
@@ -60,62 +48,18 @@ constexpr DesignRect kFrame3Rect = {2520, 7320, 8175, 2850};
 constexpr DesignRect kFrame2Rect = {10635, 7320, kDesignClientWidth - 10635, 2850};
 
 constexpr int kRescanIntervalMs = 3000;
+constexpr int kStartLeftTwips = 200;  // where the window starts, from the screen's left edge
+
+const QString kZoomPanKey = QStringLiteral("ZoomPan");
 
 }  // namespace
+
 MainWindow::MainWindow(SettingsStore& settings, QWidget* parent)
     : MainWindow(settings, Hooks(), parent) {}
 
 MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
-    : QWidget(parent), settings_(settings), hooks_(std::move(hooks)) {
+    : QWidget(parent), settings_(settings), hooks_(withDefaultDialogs(std::move(hooks))) {
     setObjectName(QStringLiteral("Form1"));
-    if (!hooks_.showFailure) {
-        hooks_.showFailure = [](QWidget* owner, const QString& text) {
-            QMessageBox::warning(owner, QApplication::applicationName(), text, QMessageBox::Ok);
-        };
-    }
-    if (!hooks_.askSaveFile) {
-        hooks_.askSaveFile = [](QWidget* owner, const QString& title, const QString& proposed,
-                                const QStringList& filters) {
-            QString selected = filters.value(0);
-            QString file = QFileDialog::getSaveFileName(
-                owner, title, proposed, filters.join(QStringLiteral(";;")), &selected);
-            // A name typed without a suffix takes the one of the chosen type.
-            if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty()) {
-                static const QRegularExpression firstSuffix(QStringLiteral("\\*\\.(\\w+)"));
-                const auto m = firstSuffix.match(selected);
-                if (m.hasMatch()) {
-                    file += u'.' + m.captured(1);
-                }
-            }
-            return file;
-        };
-    }
-    if (!hooks_.askPrint) {
-        hooks_.askPrint = [](QWidget* owner, QPrinter& printer) {
-            QPrintDialog dialog(&printer, owner);
-            return dialog.exec() == QDialog::Accepted;
-        };
-    }
-    if (!hooks_.showDialog) {
-        hooks_.showDialog = [](QDialog& dialog) { dialog.exec(); };
-    }
-    if (!hooks_.askOpenFile) {
-        hooks_.askOpenFile = [](QWidget* owner, const QString& title, const QString& folder,
-                                const QStringList& filters) {
-            return QFileDialog::getOpenFileName(owner, title, folder,
-                                                filters.join(QStringLiteral(";;")));
-        };
-    }
-    if (!hooks_.askOpenFiles) {
-        hooks_.askOpenFiles = [](QWidget* owner, const QString& title, const QString& folder,
-                                 const QStringList& filters) {
-            return QFileDialog::getOpenFileNames(owner, title, folder,
-                                                 filters.join(QStringLiteral(";;")));
-        };
-    }
-    if (!hooks_.isOnline) {
-        hooks_.isOnline = [] { return IsOnline(); };
-    }
     if (hooks_.ticks) {
         ticks_ = hooks_.ticks;
     }
@@ -132,12 +76,12 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     buildWidgets();
 
     // The live path: a source -> receive path -> decoders -> recording, in
-    // the session.
-    session_ = std::make_unique<session::LiveSession>(
-        session::SessionParts{*chart_, tableModel_->store(), *this, *ticks_, *wall_,
-                              [this] { return inChinese(); }, [this] { flipReceiveLamp(); }});
+    // the session, shown by the pane.
+    session_ = std::make_unique<session::LiveSession>(session::SessionParts{
+        pane_->chart(), pane_->rows(), *pane_, *ticks_, *wall_, [this] { return inChinese(); },
+        [this] { tool(StatusTool::ReceiveLamp)->flip(); }});
     alarms_ = new AlarmWatch(
-        {settings_, *session_, chart_, [this](const QString& m) { PostStatusMessage(m); },
+        {settings_, *session_, &pane_->chart(), [this](const QString& m) { PostStatusMessage(m); },
          [this] { return inChinese(); }, [this] { return chargerName_; }},
         this);
     connect(session_.get(), &session::LiveSession::lost, this, &MainWindow::onLinkLost);
@@ -153,7 +97,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     setUpLayout();
     startSize_ = size();
     restrictWindowSize();
-    cursorHold_ = false;
+    pane_->setCursorHold(false);
     ShowHelpPage();
     SetUpTable();
     SetCaptions();
@@ -171,13 +115,12 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     addNetworkMenu(*this, settings_);
     // The line published on a broker and captured to a file.
     auto* sharing = new LineSharing(
-        {settings_, *session_, tableModel_->store(), this,
+        {settings_, *session_, pane_->rows(), this,
          [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
          hooks_.showFailure, hooks_.askSaveFile, hooks_.askOpenFile, hooks_.showDialog,
          [this] { return !chargerName_.isEmpty(); }},
         this);
-    sharing->addMenus(menu_->bandMenu(QStringLiteral("file1")),
-                      tool(QStringLiteral("file1"), QStringLiteral("Exit"))->action(),
+    sharing->addMenus(menu_->bandMenu(QStringLiteral("file1")), tool(Command::Exit)->action(),
                       menu_->bandMenu(QStringLiteral("View1")));
 }
 
@@ -193,94 +136,73 @@ void MainWindow::applyDesign(QWidget* w, const DesignRect& r) {
                    static_cast<int>(std::lround(r.height / tppY_)));
 }
 
+// The tool bar control, the help pane and the recording pane, its widgets
+// where the design puts them. Later controls lie above earlier ones; the
+// tool bar control covers the whole client area underneath them all.
 void MainWindow::buildWidgets() {
     menu_ = new ToolBarControl(tppX_, this);
     applyDesign(menu_, kMenuRect);
     connect(menu_, &ToolBarControl::toolClicked, this, &MainWindow::OnToolClick);
     connect(menu_, &ToolBarControl::listSelected, this, &MainWindow::OnModelSelect);
 
-    helpPane_ = new QTextBrowser(this);
-    helpPane_->setObjectName(QStringLiteral("IE"));
-    helpPane_->setOpenExternalLinks(true);
+    helpPane_ = new HelpPane(this);
     applyDesign(helpPane_, kHelpRect);
 
-    frame_ = new TabControl(2, this);
-    applyDesign(frame_, kTabRect);
-    chart_ = new ChartView(frame_->page(0));
-    chart_->setObjectName(QStringLiteral("TChart1"));
-    connect(chart_, &ChartView::mouseMoved, this,
-            [this](Qt::KeyboardModifiers modifiers, int x, int y) {
-                OnChartMouseMove(modifiers, x, y);
-            });
-    applyDesign(chart_, kChartRect);
-    tableModel_ = new DataTableModel(this);
-    tableView_ = new DataTableView(frame_->page(1));
-    tableView_->setObjectName(QStringLiteral("Grid1"));
-    tableView_->setModel(tableModel_);
-    applyDesign(tableView_, kTableRect);
-    // The range panel goes under the plot inside the chart's own area (the
-    // window's layout has no place for it): while it shows, the plot is
-    // that much shorter and keeps all its axes in view.
-    rangePanel_ = new RangePanel(chart_);
-    rangePanel_->hide();
-    chart_->layout()->addWidget(rangePanel_);
-    range_ = new RangeTool(
-        *chart_, *tableModel_, *rangePanel_,
-        [this](QWidget* parent, const QString& title, const QString& proposed,
-               const QStringList& filters) {
-            return hooks_.askSaveFile(parent, title, proposed, filters);
-        },
-        [this](const QString& text) { PostStatusMessage(text); }, this);
+    pane_ = new RecordingPane(*this, tppX_, hooks_.askSaveFile,
+                              [this](const QString& text) { PostStatusMessage(text); });
+    applyDesign(&pane_->tabs(), kTabRect);
+    applyDesign(&pane_->chart(), kChartRect);
+    applyDesign(&pane_->tableView(), kTableRect);
+    applyDesign(pane_->frame(1), kFrame1Rect);
+    applyDesign(pane_->frame(4), kFrame4Rect);
+    applyDesign(pane_->frame(3), kFrame3Rect);
+    applyDesign(pane_->frame(2), kFrame2Rect);
+    pane_->cellPanelWidget().setGeometry(pane_->frame(3)->rect().adjusted(2, 2, -2, -2));
+    // The charger model box shows while the gauge does.
+    pane_->onReadoutsFitted(
+        [this](bool gaugeShown) { tool(StatusTool::Model)->widget()->setVisible(gaugeShown); });
 
-    for (int i = 0; i < 5; ++i) {
-        frames_[static_cast<std::size_t>(i)] = newPanel(this);
-        frames_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("Frame%1").arg(i + 1));
-    }
-    frames_[4]->setParent(frames_[1]);  // Frame5 (the gauge) sits inside Frame2
-    applyDesign(frames_[0], kFrame1Rect);
-    applyDesign(frames_[3], kFrame4Rect);
-    applyDesign(frames_[2], kFrame3Rect);
-    applyDesign(frames_[1], kFrame2Rect);
-    buildFrame1();
-    buildFrame4();
-    buildFrame2();
-    cellPanel_ = new CellPanelWidget(frames_[2]);
-    cellPanel_->setObjectName(QStringLiteral("cellPanel"));
-    fillCellPanelBackground(*cellPanel_);
-    cellPanel_->setGeometry(frames_[2]->rect().adjusted(2, 2, -2, -2));
-
-    // Moving the mouse anywhere over the tab control (but for the chart and
-    // the table on its pages) or over the frames releases a held readout. A
-    // plain mouse move stops at the first widget that does not track the
-    // mouse, so every widget in those areas tracks it and is watched.
-    std::vector<QWidget*> watched = {frame_, frames_[0], frames_[1], frames_[2], frames_[3]};
-    for (QWidget* area : std::vector<QWidget*>(watched)) {
-        for (QWidget* child : area->findChildren<QWidget*>()) {
-            const bool onChartOrTable = child == chart_ || child == tableView_ ||
-                                        chart_->isAncestorOf(child) ||
-                                        tableView_->isAncestorOf(child);
-            if (!onChartOrTable) {
-                watched.push_back(child);
-            }
-        }
-    }
-    for (QWidget* w : watched) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
-    }
-
-    // Later controls lie above earlier ones; the tool bar control covers the
-    // whole client area underneath them all.
     menu_->lower();
     fillModelBox();
     addShortcuts();
+    buildParts();
 }
+
+void MainWindow::buildParts() {
+    commands_ = std::make_unique<ChartCommands>(
+        ChartCommands::Parts{*this,
+                             *pane_,
+                             hooks_,
+                             [this](const QString& m) { PostStatusMessage(m); },
+                             [this] { return inChinese(); },
+                             [this] {
+                                 return QFileInfo(defaultExportPath(wall_->now())).absolutePath() +
+                                        QStringLiteral("/cellwatch-") +
+                                        wall_->now().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                                        QStringLiteral(".png");
+                             },
+                             [this] { return defaultExportPath(wall_->now()); },
+                             {}});
+    portBox_ = new PortBox(
+        {*tool(StatusTool::Port), *ports_, settings_,
+         [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
+         [this] { return tool(Command::Connect)->enabled(); }, [this] { return busy(); }},
+        this);
+    connect(portBox_, &PortBox::adapterBack, this, &MainWindow::reconnectTo);
+    connect(portBox_, &PortBox::waitAbandoned, this, [this] {
+        if (session_->state() == session::LinkState::WaitingForAdapter) {
+            session_->giveUp();  // no reconnect goes on with the interrupted recording
+        }
+    });
+    pack_ = std::make_unique<PackChoice>(PackChoice::Parts{
+        *this, settings_, hooks_, [this] { return journal_->folder(); },
+        [this] { return session_->journaling() ? journal_->path() : QString(); },
+        [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); }});
+    liveSummary_ = new LiveSummary(
+        *this, pane_->rows(), [this] { return pack_->chosen(); }, [this] { return inChinese(); });
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    // Moving the mouse over the tab control or one of the frames releases a
-    // readout held by the cross-line cursor.
-    if (event->type() == QEvent::MouseMove) {
-        cursorHold_ = false;
-    }
     // A text field claims some of the commands' keys for its own editing
     // (Ctrl+C copies its text; on X11, Ctrl+E moves to its end). The
     // window's commands win: the field is not asked, and the key runs the
@@ -294,8 +216,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// --- chart and table ---------------------------------------------------------------
+// --- chart, table, help page, ports, gauge ------------------------------------------------
 
+// Empties the table to its header row and sets its columns up as designed.
 void MainWindow::SetUpTable() {
     session_->recording().SetUpTable();
 }
@@ -304,94 +227,29 @@ void MainWindow::ResetChart() {
     session_->recording().ResetChart();
 }
 
-// --- help page and ports (completed by their own features) ----------------------
-
 void MainWindow::ShowHelpPage() {
-    helpPageAddress_ = hooks_.isOnline() ? QString::fromLatin1(kOnlineHelpAddress)
-                                         : QUrl::fromLocalFile(localHelpFile()).toString();
-    showHelpAddress();
-}
-
-void MainWindow::showHelpAddress() {
-    const QUrl url(helpPageAddress_);
-    if (url.isLocalFile()) {
-        showLocalHelp();
-        return;
-    }
-    // The online page is fetched in the background; until it arrives, and if
-    // it never does, the local page shows.
-    showLocalHelp();
-    if (!network_) {
-        network_ = new QNetworkAccessManager(this);
-    }
-    QNetworkRequest request(url);
-    request.setTransferTimeout(5000);
-    QNetworkReply* reply = network_->get(request);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, url] {
-        reply->deleteLater();
-        if (reply->error() == QNetworkReply::NoError && QUrl(helpPageAddress_) == url) {
-            helpPane_->setHtml(QString::fromUtf8(reply->readAll()));
-        }
-    });
-}
-
-void MainWindow::showLocalHelp() {
-    const QString file = localHelpFile();
-    if (!QFileInfo::exists(file)) {
-        helpPane_->setHtml(
-            QStringLiteral("<p><b>Cellwatch</b></p><p>%1</p>")
-                .arg(QStringLiteral("The help page ad.htm is missing beside the program.")));
-        return;
-    }
-    // Read through the one opener (a FIFO or a device in the page's place is
-    // refused at once) rather than by the pane itself; its pictures and links
-    // are found beside it.
-    QString why;
-    const QString html = readLocalHelpPage(file, &why);
-    if (html.isEmpty() && !why.isEmpty()) {
-        helpPane_->setHtml(QStringLiteral("<p><b>Cellwatch</b></p><p>%1: %2</p>")
-                               .arg(file.toHtmlEscaped(), why.toHtmlEscaped()));
-        return;
-    }
-    helpPane_->setSearchPaths({QFileInfo(file).absolutePath()});
-    helpPane_->setHtml(html);
+    helpPane_->showHelpPage(hooks_.isOnline());
 }
 
 void MainWindow::ScanPorts() {
-    // Nothing here is ever reported: a step that fails is skipped.
-    try {
-        const std::vector<PortInfo> found = ports_->ports();
-        Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
-        com->clearItems();
-        for (const PortInfo& port : found) {
-            const QString entry = portEntry(port);
-            if (entry.startsWith(QLatin1String("USB_"))) {
-                com->setText(entry);
-            }
-            com->addItem(entry);
-        }
-    } catch (...) {
-    }
+    portBox_->scan();
 }
 
-// --- gauge and model box -------------------------------------------------------------
-
 void MainWindow::InitPowerGauge() {
-    cellwatch::InitPowerGauge(*gauge_);
+    cellwatch::InitPowerGauge(pane_->powerGauge());
+}
+
+void MainWindow::FitReadouts() {
+    pane_->fitReadouts();
 }
 
 void MainWindow::addShortcuts() {
-    const std::tuple<const char*, const char*, QKeySequence> keys[] = {
-        {"file1", "Open", QKeySequence::Open},
-        {"file1", "Export", QKeySequence(Qt::CTRL | Qt::Key_E)},
-        {"file1", "Print", QKeySequence::Print},
-        {"file1", "Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-        {"View1", "Save", QKeySequence::Save},
-        {"View1", "Copy", QKeySequence::Copy},
-        {"Tools", "Refresh", QKeySequence(Qt::Key_F5)},
-    };
-    for (const auto& [band, name, key] : keys) {
-        QAction* action = tool(QString::fromLatin1(band), QString::fromLatin1(name))->action();
+    for (const CommandEntry& e : commandCatalogue()) {
+        const QKeySequence key = commandKey(e.id);
+        if (key.isEmpty()) {
+            continue;
+        }
+        QAction* action = tool(e.id)->action();
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
         action->setShortcutVisibleInContextMenu(true);
@@ -411,7 +269,7 @@ void MainWindow::addShortcuts() {
 }
 
 void MainWindow::fillModelBox() {
-    Tool* model = tool(QStringLiteral("state"), QStringLiteral("Model"));
+    Tool* model = tool(StatusTool::Model);
     for (std::string_view entry : kModelEntries) {
         model->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
     }
@@ -420,36 +278,138 @@ void MainWindow::fillModelBox() {
 }
 
 void MainWindow::OnModelSelect(Tool* tool) {
-    cellwatch::OnModelSelect(*gauge_, tool->name(), tool->text());
+    cellwatch::OnModelSelect(pane_->powerGauge(), tool->name(), tool->text());
 }
 
-// --- what the recording shows ---------------------------------------------------------------
+// Zooming and panning the live chart: View > "Zoom and pan", off unless the
+// user chose it, the choice kept in the settings. While it is on and the user
+// has zoomed or panned, arriving samples do not move the view; Home (or a
+// double-click) follows the recording again, and so does turning it off.
+bool MainWindow::zoomPanEnabled() const {
+    return settings_.read(kSettingsApplication, kZoomPanKey, kZoomPanKey, QStringLiteral("0")) ==
+           QLatin1String("1");
+}
 
-void MainWindow::setReadout(int index, const QString& text) {
-    if (QLabel* l = readout(index)) {
-        setSteadyText(l, text);
+void MainWindow::setUpZoom() {
+    const bool on = zoomPanEnabled();
+    tool(Command::ZoomPan)->setChecked(on);
+    pane_->zoom().setEnabled(on);
+}
+
+// --- size and layout ------------------------------------------------------------------------
+
+// The tagged controls, in the window's order, and the first pass of the
+// layout engine, which captures them as designed.
+void MainWindow::setUpLayout() {
+    layoutWindow_ = std::make_unique<Layout>(*this);
+    layoutWindow_->add(menu_, QStringLiteral("STRETCHALL"));
+    layoutWindow_->add(helpPane_, QStringLiteral("STRETCHV"));
+    layoutWindow_->add(&pane_->tabs(), QStringLiteral("STRETCHALL"));
+    layoutWindow_->add(&pane_->chart(), QStringLiteral("STRETCHALL"));
+    layoutWindow_->add(&pane_->tableView(), QStringLiteral("STRETCHALL"));
+    layoutWindow_->add(pane_->frame(1), QStringLiteral("MOVEV"));
+    layoutWindow_->add(pane_->frame(4), QStringLiteral("MOVEV"));
+    layoutWindow_->add(pane_->frame(3), QStringLiteral("MOVEV"));
+    layoutWindow_->add(pane_->frame(2), QStringLiteral("STRETCHHMOVEV"));
+    AutoSizeControls(layout_, *layoutWindow_);
+}
+
+// The size limits. They hold for the outer window, frame included: never
+// larger than the screen's available area (so the status band at the bottom
+// is always on the screen), never smaller than at start-up.
+//
+// The start-up size is the design size, unless the design with its frame
+// does not fit the available area (a small screen, or a large scale factor
+// such as 150 %, where the design is taller than a 1000-pixel screen): the
+// window then starts at the largest size that fits, and so that is also its
+// smallest. The layout was captured at the design size before, so the layout
+// engine places the controls for the smaller window as for any other size:
+// they move and stretch by the (negative) growth.
+//
+// What the window system adds around the client area is known only once the
+// window is shown (on X11, once the window manager has framed it), and the
+// screen can change, so the limits are worked out again whenever either
+// does; the start-up size then only ever shrinks to fit.
+void MainWindow::restrictWindowSize() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    if (available == limitsScreen_ && frame == limitsFrame_) {
+        return;
+    }
+    limitsScreen_ = available;
+    limitsFrame_ = frame;
+    // At a scale such as 150 % the screen's size and the frame are each
+    // rounded to whole pixels of the window's own: one is kept in hand, so
+    // that the frame never passes the screen's edge.
+    const qreal ratio = screen->devicePixelRatio();
+    const QSize slack = ratio == std::floor(ratio) ? QSize(0, 0) : QSize(1, 1);
+    startSize_ = startSize_.boundedTo((available.size() - frame - slack).expandedTo(QSize(1, 1)));
+    const QSize outerStart = startSize_ + frame;
+    limits_ =
+        computeSizeLimits(outerStart.width() * tppX_, outerStart.height() * tppY_,
+                          available.width() * tppX_, available.height() * tppY_, tppX_, tppY_);
+    setMinimumSize(QSize(limits_.minTrackWidth, limits_.minTrackHeight) - frame);
+    setMaximumSize(QSize(limits_.maxTrackWidth, limits_.maxTrackHeight) - frame - slack);
+
+    // A frame that sticks out of the available area is moved back onto it.
+    const QRect outer = frameGeometry();
+    const QPoint inside(
+        std::clamp(outer.left(), available.left(),
+                   std::max(available.left(), available.right() + 1 - outer.width())),
+        std::clamp(outer.top(), available.top(),
+                   std::max(available.top(), available.bottom() + 1 - outer.height())));
+    if (inside != outer.topLeft()) {
+        move(inside);
     }
 }
 
-void MainWindow::setLargeReadout(int index, const QString& text) {
-    if (QLabel* l = largeReadout(index)) {
-        setFittedText(l, text);
+// Start-up places the window at the top of the screen, 200 twips from its
+// left edge, or further left where the screen is too narrow for that.
+void MainWindow::placeWindow() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const int left = static_cast<int>(std::lround(kStartLeftTwips / tppX_));
+    const int room = available.width() - frameGeometry().width();
+    move(available.left() + std::clamp(room, 0, left), available.top());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    restrictWindowSize();
+    AutoSizeControls(layout_, *layoutWindow_);
+    fitStatusBand();
+    FitReadouts();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    restrictWindowSize();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    restrictWindowSize();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        restrictWindowSize();
     }
 }
 
-PowerGaugeControl& MainWindow::gauge() {
-    return *gauge_;
+void MainWindow::fitStatusBand() {
+    Tool* stateText = tool(StatusTool::Message);
+    Tool* model = tool(StatusTool::Model);
+    const double controlWidth = menu_->width() * tppX_;
+    stateText->setWidth(static_cast<int>(controlWidth - model->width() - 4000));
 }
 
-CellPanelView& MainWindow::cellPanel() {
-    return *cellPanel_;
-}
-
-void MainWindow::flipReceiveLamp() {
-    tool(QStringLiteral("state"), QStringLiteral("Light2"))->flip();
-}
-
-// --- accessors ------------------------------------------------------------------------
+// --- accessors ------------------------------------------------------------------------------
 
 Tool* MainWindow::tool(const QString& band, const QString& name) const {
     Tool* t = menu_->tool(band, name);
@@ -459,25 +419,28 @@ Tool* MainWindow::tool(const QString& band, const QString& name) const {
     return t;
 }
 
-QLabel* MainWindow::readout(int index) const {
-    return index >= 0 && index < 25 ? label3_[static_cast<std::size_t>(index)] : nullptr;
+Tool* MainWindow::tool(Command command) const {
+    return menu_->tool(command);
 }
 
-QLabel* MainWindow::largeReadout(int index) const {
-    return index >= 0 && index < 3 ? label2_[static_cast<std::size_t>(index)] : nullptr;
-}
-
-QCheckBox* MainWindow::curveSwitch(int index) const {
-    return index >= 0 && index < 4 ? check1_[static_cast<std::size_t>(index)] : nullptr;
+Tool* MainWindow::tool(StatusTool which) const {
+    return menu_->tool(which);
 }
 
 QWidget* MainWindow::frame(int number) const {
-    return number >= 1 && number <= 5 ? frames_[static_cast<std::size_t>(number - 1)] : nullptr;
+    return pane_->frame(number);
+}
+
+QTextBrowser& MainWindow::helpPane() const {
+    return *helpPane_;
+}
+
+const QString& MainWindow::helpPageAddress() const {
+    return helpPane_->address();
 }
 
 void MainWindow::PostStatusMessage(const QString& message) {
-    cellwatch::PostStatusMessage(*tool(QStringLiteral("state"), QStringLiteral("state_text")),
-                                 message);
+    cellwatch::PostStatusMessage(*tool(StatusTool::Message), message);
 }
 
 }  // namespace cellwatch

@@ -22,43 +22,42 @@
 
 #include "analysis/recording_summary.h"
 #include "app/autosize.h"
+#include "app/chart_commands.h"
+#include "app/commands.h"
+#include "app/live_summary.h"
+#include "app/pack_choice.h"
+#include "app/port_box.h"
+#include "app/recording_pane.h"
 #include "app/settings_store.h"
 #include "app/size_limits.h"
-#include "app/summary_window.h"
-#include "readout/pack_file.h"
-#include "protocol/status_decoder.h"
+#include "app/window_hooks.h"
 #include "protocol/tick_clock.h"
 #include "readout/journal.h"
 #include "readout/recording.h"
 #include "serial/port_scan.h"
 #include "serial/receive_assembler.h"
-#include "serial/serial_link.h"
 #include "session/live_session.h"
 
 class QCheckBox;
-class QNetworkAccessManager;
-class QDialog;
-class QPrinter;
-class QGroupBox;
 class QLabel;
+class QSerialPort;
 class QTextBrowser;
 
 namespace cellwatch {
 
 class AlarmWatch;
+class CellPanelWidget;
 class ChartView;
 class ChartZoom;
-class CellPanelWidget;
 class DataTableModel;
 class DataTableView;
+class HelpPane;
 class PowerGauge;
-class RangePanel;
-class RangeTool;
-class ViewerWindow;
+class SummaryWindow;
 class TabControl;
 class Tool;
 class ToolBarControl;
-class WidgetLayoutControl;
+class ViewerWindow;
 
 // Design geometry of a control, in twips, relative to its container.
 struct DesignRect {
@@ -72,38 +71,10 @@ struct DesignRect {
 inline constexpr int kDesignClientWidth = 14925;
 inline constexpr int kDesignClientHeight = 10560;
 
-class MainWindow : public QWidget, public ReadoutView {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // How the window talks to the user where a test must not block: the
-    // failure handler's message box (OK only).
-    struct Hooks {
-        std::function<void(QWidget* parent, const QString& text)> showFailure;
-        // Clocks and the port list; the system's own when not given.
-        const TickClock* ticks = nullptr;
-        const WallClock* wall = nullptr;
-        const PortLister* ports = nullptr;
-        // The file name for Save and Export: "" when the user cancels.
-        std::function<QString(QWidget* parent, const QString& title, const QString& proposed,
-                              const QStringList& filters)>
-            askSaveFile;
-        // The print dialog: false when the user cancels.
-        std::function<bool(QWidget* parent, QPrinter& printer)> askPrint;
-        // Shows a modal dialog (the about box) until it closes.
-        std::function<void(QDialog& dialog)> showDialog;
-        // Whether the computer is online, asked once at start-up.
-        std::function<bool()> isOnline;
-        // The file to open (File > Open…): "" when the user cancels.
-        std::function<QString(QWidget* parent, const QString& title, const QString& folder,
-                              const QStringList& filters)>
-            askOpenFile;
-        // The files to lay over a recording (Compare with…): none when cancelled.
-        std::function<QStringList(QWidget* parent, const QString& title, const QString& folder,
-                                  const QStringList& filters)>
-            askOpenFiles;
-        // Where the journals go; the user's data folder when not given.
-        QString journalFolder;
-    };
+    using Hooks = WindowHooks;
 
     explicit MainWindow(SettingsStore& settings, QWidget* parent = nullptr);
     MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent = nullptr);
@@ -111,6 +82,7 @@ public:
 
     // --- operations named by the design ------------------------------------
     void SetCaptions();
+    // The table with its header row alone, its columns as designed.
     void SetUpTable();
     void ResetChart();
     void ShowHelpPage();
@@ -144,9 +116,9 @@ public:
     // The windows of the recordings opened, oldest first.
     std::vector<ViewerWindow*> viewers() const;
     // The live recording's summary (View > Summary…) and its window.
-    void showSummary();
-    SummaryWindow* summaryWindow() const { return summaryWindow_; }
-    const RecordingSummaryValues& liveSummary() const { return liveSummary_.values(); }
+    void showSummary() { liveSummary_->show(); }
+    SummaryWindow* summaryWindow() const { return liveSummary_->window(); }
+    const RecordingSummaryValues& liveSummary() const { return liveSummary_->values(); }
     // Export to a given file ("" asks for one, as the Export command does).
     void exportTableTo(const QString& fileName);
 
@@ -162,25 +134,28 @@ public:
     // --- parts, for the commands of later features and for tests ------------
     ToolBarControl& toolBar() const { return *menu_; }
     Tool* tool(const QString& band, const QString& name) const;
-    ChartView& chart() const { return *chart_; }
-    DataTableModel& table() const { return *tableModel_; }
-    DataTableView& tableView() const { return *tableView_; }
-    TabControl& tabs() const { return *frame_; }
-    PowerGauge& powerGauge() const { return *gauge_; }
-    CellPanelWidget& cellPanelWidget() const { return *cellPanel_; }
-    QTextBrowser& helpPane() const { return *helpPane_; }
-    QLabel* readout(int index) const;         // Label3(index)
-    QLabel* largeReadout(int index) const;    // Label2(index)
-    QCheckBox* curveSwitch(int index) const;  // Check1(index)
-    QWidget* frame(int number) const;         // Frame1 .. Frame5
+    Tool* tool(Command command) const;
+    Tool* tool(StatusTool which) const;
+    RecordingPane& pane() const { return *pane_; }
+    ChartCommands& chartCommands() const { return *commands_; }
+    ChartView& chart() const { return pane_->chart(); }
+    DataTableModel& table() const { return pane_->table(); }
+    DataTableView& tableView() const { return pane_->tableView(); }
+    TabControl& tabs() const { return pane_->tabs(); }
+    PowerGauge& powerGauge() const { return pane_->powerGauge(); }
+    CellPanelWidget& cellPanelWidget() const { return pane_->cellPanelWidget(); }
+    QTextBrowser& helpPane() const;
+    QLabel* readout(int index) const { return pane_->readout(index); }             // Label3(index)
+    QLabel* largeReadout(int index) const { return pane_->largeReadout(index); }   // Label2(index)
+    QCheckBox* curveSwitch(int index) const { return pane_->curveSwitch(index); }  // Check1(index)
+    QWidget* frame(int number) const;  // Frame1 .. Frame5
     SettingsStore& settings() const { return settings_; }
 
     double twipsPerPixelX() const { return tppX_; }
     double twipsPerPixelY() const { return tppY_; }
     const LayoutState& layoutState() const { return layout_; }
     const SizeLimits& sizeLimits() const { return limits_; }
-    const QString& helpPageAddress() const { return helpPageAddress_; }
-    void setCursorHold(bool hold) { cursorHold_ = hold; }
+    const QString& helpPageAddress() const;
     QTimer& rescanTimer() { return timer1_; }
     session::LiveSession& session() { return *session_; }
     Recording& recording() { return session_->recording(); }
@@ -191,26 +166,28 @@ public:
     ReceiveAssembler& receivePath() { return session_->receivePath(); }
     Journal& journal() { return *journal_; }
     AlarmWatch& alarms() { return *alarms_; }
-    RangeTool& range() const { return *range_; }
-    RangePanel& rangePanel() const { return *rangePanel_; }
+    RangeTool& range() const { return pane_->range(); }
+    RangePanel& rangePanel() const { return pane_->rangePanel(); }
     // Whether a vanished adapter is opened again when it comes back (the
     // View menu's check item, kept in the settings).
-    bool reconnectEnabled() const;
+    bool reconnectEnabled() const { return portBox_->reconnectEnabled(); }
     // The adapter waited for after it vanished; nothing when not waiting.
-    const std::optional<PortInfo>& awaitedAdapter() const { return awaitedAdapter_; }
-    QTimer& reconnectTimer() { return reconnectTimer_; }
+    const std::optional<PortInfo>& awaitedAdapter() const { return portBox_->awaitedAdapter(); }
+    QTimer& reconnectTimer() { return portBox_->pollTimer(); }
     // Zooming and panning the chart with the mouse (View > Zoom and pan,
     // kept in the settings; off unless chosen).
     bool zoomPanEnabled() const;
-    ChartZoom& chartZoom() const { return *zoom_; }
+    ChartZoom& chartZoom() const { return pane_->zoom(); }
 
-    // --- what the recording shows ---------------------------------------------------------
-    bool cursorHold() const override { return cursorHold_; }
-    void setReadout(int label3Index, const QString& text) override;
-    void setLargeReadout(int label2Index, const QString& text) override;
-    void fitReadouts() override { FitReadouts(); }
-    PowerGaugeControl& gauge() override;
-    CellPanelView& cellPanel() override;
+    // --- what the recording shows (the pane's readouts) ---------------------------
+    bool cursorHold() const { return pane_->cursorHold(); }
+    void setCursorHold(bool hold) { pane_->setCursorHold(hold); }
+    void setReadout(int label3Index, const QString& text) { pane_->setReadout(label3Index, text); }
+    void setLargeReadout(int label2Index, const QString& text) {
+        pane_->setLargeReadout(label2Index, text);
+    }
+    PowerGaugeControl& gauge() { return pane_->gauge(); }
+    CellPanelView& cellPanel() { return pane_->cellPanel(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -222,55 +199,29 @@ protected:
 private:
     class Layout;
     void buildWidgets();
-    void buildFrame1();
-    void buildFrame2();
-    void buildFrame4();
+    void buildParts();
     void setUpLayout();
     void applyDesign(QWidget* w, const DesignRect& r);
     void restrictWindowSize();
     void placeWindow();
     void fitStatusBand();
-    void showHelpAddress();
-    void showLocalHelp();
     void fillModelBox();
     void addShortcuts();
-    void dispatchTool(Tool* tool);
-    void crossLine(Tool* tool);
+    void dispatch(Command command, Tool* clicked);
+    void toggle(Tool* t, const std::function<void(bool)>& apply);
     void chooseLanguage(Tool* tool);
     // Connect, or with `continuing` a reconnect that goes on with the
     // recording the lost link interrupted.
-    void connectPort(Tool* clicked, bool continuing);
-    // A new live recording: its summary starts again.
-    void restartLiveSummary();
-    // A row entered the live table.
-    void summarizeRow(int row);
+    void connectPort(bool continuing);
     void onLinkLost(const QString& reason);
     // The tool bar and status band as the session's link state asks.
     void showLinkState(session::LinkState state);
-    void flipReceiveLamp();
-    void exportTable();
-    void printChart();
-    void copyChart();
-    void saveChart();
     void showAbout();
-    // Whether the interface speaks Chinese (the stored language).
     bool inChinese() const;
     void setUpJournal();
-    void rememberAdapter(const QString& portText);
-    void awaitAdapter();
-    void tryReconnect();
-    void stopAwaiting();
-    void toggleReconnect(Tool* t);
+    void reconnectTo(const QString& entry);
     void setUpZoom();
-    void toggleZoomPan(Tool* t);
-    // Packs (main_window_packs.cpp): View > Pack… and the pack file each new
-    // journal gets.
-    void choosePack();
-    void tagJournal();
-    // The pack of the present and following recordings (View > Pack…).
-    PackInfo chosenPack() const;
-    // The live summary, with the present recording's pack and note.
-    RecordingSummaryValues liveSummaryValues() const;
+    bool busy() const;
 
     SettingsStore& settings_;
     Hooks hooks_;
@@ -278,17 +229,12 @@ private:
     double tppY_ = 15;
 
     ToolBarControl* menu_ = nullptr;
-    QTextBrowser* helpPane_ = nullptr;  // IE
-    TabControl* frame_ = nullptr;
-    ChartView* chart_ = nullptr;  // TChart1
-    DataTableModel* tableModel_ = nullptr;
-    DataTableView* tableView_ = nullptr;  // Grid1
-    std::array<QGroupBox*, 5> frames_{};  // Frame1 .. Frame5
-    PowerGauge* gauge_ = nullptr;         // Car1
-    CellPanelWidget* cellPanel_ = nullptr;
-    std::array<QCheckBox*, 4> check1_{};
-    std::array<QLabel*, 25> label3_{};
-    std::array<QLabel*, 3> label2_{};
+    HelpPane* helpPane_ = nullptr;  // IE
+    RecordingPane* pane_ = nullptr;
+    std::unique_ptr<ChartCommands> commands_;
+    PortBox* portBox_ = nullptr;
+    std::unique_ptr<PackChoice> pack_;
+    LiveSummary* liveSummary_ = nullptr;
 
     std::unique_ptr<Layout> layoutWindow_;
     LayoutState layout_;
@@ -301,8 +247,6 @@ private:
     // The keys of the window's commands, which win over a text field's own.
     std::vector<QKeySequence> commandKeys_;
 
-    bool cursorHold_ = false;
-    QString helpPageAddress_;
     QTimer timer1_;
 
     SystemTickClock systemTicks_;
@@ -312,34 +256,14 @@ private:
     const WallClock* wall_ = &systemWall_;
     const PortLister* ports_ = &systemPorts_;
     std::unique_ptr<session::LiveSession> session_;
-    QNetworkAccessManager* network_ = nullptr;
 
     std::unique_ptr<Journal> journal_;
     QString restartedFrom_;  // the journal the pause rule ended last
     QString chargerName_;
     std::vector<QPointer<ViewerWindow>> viewers_;
-    QPointer<SummaryWindow> summaryWindow_;
-    RecordingSummarizer liveSummary_;
     AlarmWatch* alarms_ = nullptr;
-    ChartZoom* zoom_ = nullptr;
-    // The range cursors (View > "Range cursors") and their panel.
-    RangePanel* rangePanel_ = nullptr;
-    RangeTool* range_ = nullptr;
-    void toggleRangeCursors(Tool* t);
-    QString taggedJournal_;  // the journal whose pack file was written last
-    std::optional<PortInfo> connectedAdapter_;
-    std::optional<PortInfo> awaitedAdapter_;
-    QTimer reconnectTimer_;
-    // True while an export or a load runs the event loop itself.
-    bool busy_ = false;
-    struct BusyScope {
-        explicit BusyScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-        ~BusyScope() { flag_ = was_; }
-        BusyScope(const BusyScope&) = delete;
-        BusyScope& operator=(const BusyScope&) = delete;
-        bool& flag_;
-        bool was_;
-    };
+    // True while a load runs the event loop itself.
+    bool opening_ = false;
 };
 
 }  // namespace cellwatch

@@ -1,35 +1,27 @@
-// The tool bar's commands and the texts of both languages.
-#include <QCheckBox>
-#include <QCoreApplication>
+// The main window's commands: the dispatch of the tool clicked, the texts of
+// both languages, connecting and the link's state, the journal every row
+// goes to, and opening recordings in windows of their own.
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QPrinter>
-#include <QProgressDialog>
-#include <QTextBrowser>
 #include <exception>
 #include <stdexcept>
 
 #include "app/about_box.h"
 #include "app/alarm_band.h"
 #include "app/captions.h"
+#include "app/help_pane.h"
 #include "app/main_window.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
-#include "app/range_panel.h"
-#include "app/readout_panels.h"
-#include "app/summary_window.h"
+#include "app/recordings_dialog.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
 #include "app/viewer_window.h"
-#include "chart/chart_export.h"
+#include "app/work_progress.h"
 #include "chart/chart_view.h"
 #include "chart/chart_zoom.h"
 #include "chart/data_table.h"
-#include "readout/cell_panel.h"
-#include "readout/cell_panel_widget.h"
-#include "readout/cursor_search.h"
-#include "readout/table_export.h"
 #include "session/fed_source.h"
 #include "session/replay_source.h"
 #include "session/serial_source.h"
@@ -37,117 +29,132 @@
 namespace cellwatch {
 
 void MainWindow::runCommand(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const std::exception& failure) {
-        hooks_.showFailure(this, QString::fromUtf8(failure.what()));
-    }
+    cellwatch::runCommand(this, hooks_, command);
 }
 
 void MainWindow::OnToolClick(Tool* clicked) {
-    runCommand([this, clicked] { dispatchTool(clicked); });
+    // Clicks arrive by the tool's name; the tools that are no commands (the
+    // port box) have their own meaning.
+    runCommand([this, clicked] {
+        if (const std::optional<Command> command = commandOf(clicked->band(), clicked->name())) {
+            dispatch(*command, clicked);
+        } else if (clicked == tool(StatusTool::Port)) {
+            ScanPorts();
+        }
+    });
 }
 
-void MainWindow::dispatchTool(Tool* t) {
-    const QString& name = t->name();
-    if (name == QLatin1String("Print")) {
-        printChart();
-    } else if (name == QLatin1String("CrossLine")) {
-        crossLine(t);
-    } else if (name == QLatin1String("Link")) {
-        stopAwaiting();  // the user's own choice of port
-        Connect(t);
-    } else if (name == QLatin1String("Off")) {
-        Disconnect(t);
-    } else if (name == QLatin1String("Export")) {
-        exportTable();
-    } else if (name == QLatin1String("CHT") || name == QLatin1String("ENG")) {
-        chooseLanguage(t);
-    } else if (name == QLatin1String("Refresh")) {
-        chart_->repaint();
-        ScanPorts();
-    } else if (name == QLatin1String("Exit")) {
-        close();
-    } else if (name == QLatin1String("Copy")) {
-        copyChart();
-    } else if (name == QLatin1String("Save")) {
-        saveChart();
-    } else if (name == QLatin1String("About")) {
-        showAbout();
-    } else if (name == QLatin1String("com")) {
-        ScanPorts();
-    } else if (name == QLatin1String("Open")) {
-        openRecording(QString());
-    } else if (name == QLatin1String("Records")) {
-        showRecordings();
-    } else if (name == QLatin1String("Reconnect")) {
-        toggleReconnect(t);
-    } else if (name == QLatin1String("Summary")) {
-        showSummary();
-    } else if (name == QLatin1String("ZoomPan")) {
-        toggleZoomPan(t);
-    } else if (name == QLatin1String("RangeCursors")) {
-        toggleRangeCursors(t);
-    } else if (name == QLatin1String("ExportRange")) {
-        range_->exportRange(QString());
-    } else if (name == QLatin1String("Pack")) {
-        choosePack();
+void MainWindow::dispatch(Command command, Tool* clicked) {
+    switch (command) {
+        case Command::Print:
+            commands_->print();
+            break;
+        case Command::CrossLine:
+            toggle(clicked, [this](bool on) { pane_->setCrossLine(on); });
+            break;
+        case Command::Connect:
+            portBox_->stopAwaiting();  // the user's own choice of port
+            Connect(clicked);
+            break;
+        case Command::Disconnect:
+            Disconnect(clicked);
+            break;
+        case Command::Export:
+            commands_->exportTable(QString());
+            break;
+        case Command::English:
+        case Command::Chinese:
+            chooseLanguage(clicked);
+            break;
+        case Command::Refresh:
+            pane_->chart().repaint();
+            ScanPorts();
+            break;
+        case Command::Exit:
+            close();
+            break;
+        case Command::Copy:
+            commands_->copy();
+            break;
+        case Command::Save:
+            commands_->save();
+            break;
+        case Command::About:
+            showAbout();
+            break;
+        case Command::Open:
+            openRecording(QString());
+            break;
+        case Command::Recordings:
+            showRecordings();
+            break;
+        case Command::Reconnect:
+            toggle(clicked, [this](bool on) { portBox_->setReconnectEnabled(on); });
+            break;
+        case Command::Summary:
+            liveSummary_->show();
+            break;
+        case Command::ZoomPan:
+            toggle(clicked, [this](bool on) {
+                settings_.write(kSettingsApplication, QStringLiteral("ZoomPan"),
+                                QStringLiteral("ZoomPan"),
+                                on ? QStringLiteral("1") : QStringLiteral("0"));
+                pane_->zoom().setEnabled(on);
+            });
+            break;
+        case Command::RangeCursors:
+            toggle(clicked, [this](bool on) {
+                pane_->setRangeCursors(on);
+                tool(Command::ExportRange)->setEnabled(on);
+            });
+            break;
+        case Command::ExportRange:
+            commands_->exportRange(QString());
+            break;
+        case Command::Pack:
+            if (pack_->choose()) {
+                liveSummary_->packChanged();
+            }
+            break;
+        case Command::Guide:
+            break;
     }
 }
 
-void MainWindow::toggleRangeCursors(Tool* t) {
-    frame_->setCurrentPage(0);
-    t->setChecked(!t->checked());
-    range_->setActive(t->checked());
-    tool(QStringLiteral("View1"), QStringLiteral("ExportRange"))->setEnabled(t->checked());
-}
-
-void MainWindow::crossLine(Tool* t) {
-    frame_->setCurrentPage(0);
-    if (t->checked()) {
-        t->setChecked(false);
-        chart_->setCursorActive(false);
-    } else {
-        t->setChecked(true);
-        chart_->setCursorActive(true);
-    }
+// A check item's click: the command's own state flips, then takes effect.
+void MainWindow::toggle(Tool* t, const std::function<void(bool)>& apply) {
+    const bool on = !t->checked();
+    t->setChecked(on);
+    apply(on);
 }
 
 void MainWindow::chooseLanguage(Tool* t) {
     writeLanguageCode(settings_, t->name());
     SetCaptions();
-    tool(QStringLiteral("Tools"), QStringLiteral("Language"))->setWidth(800);
+    tool(StatusTool::Language)->setWidth(800);
 }
 
 void MainWindow::SetCaptions() {
-    const bool chinese = isChinese(readLanguageCode(settings_));
-    const auto pick = [chinese](const char* zh, const char* en) {
-        return QString::fromUtf8(chinese ? zh : en);
-    };
-
-    showHelpAddress();  // the help page is shown again
+    const bool chinese = inChinese();
+    helpPane_->showAgain();  // the help page is shown again
 
     for (const ToolCaption& c : toolCaptions()) {
         Tool* t = tool(QString::fromLatin1(c.band), QString::fromLatin1(c.tool));
-        const QString text = pick(c.chinese, c.english);
+        const QString text = QString::fromUtf8(chinese ? c.chinese : c.english);
         if (c.property == ToolProperty::Caption) {
             t->setCaption(text);
         } else {
             t->setTooltip(text);
         }
-        if (t->name() == QLatin1String("Link_state")) {
+        if (t == tool(StatusTool::LinkState)) {
             PostStatusMessage(kLanguageSetMessage.pick(chinese));
         }
     }
     const QString title = kWindowTitle.pick(chinese) + QString::fromLatin1(kVersionText);
     setWindowTitle(chargerName_.isEmpty() ? title
                                           : chargerName_ + QStringLiteral(" \u2014 ") + title);
-    setPanelCaptions(*this, chinese);
-    frame_->setPageCaption(0, kTabGraph.pick(chinese));
-    frame_->setPageCaption(1, kTabData.pick(chinese));
-    frame_->setCurrentPage(0);
-    setChartAxisTitles(*chart_, chinese);
-    range_->setLanguage(chinese);
+    pane_->setLanguage(chinese);
+    pane_->tabs().setCurrentPage(0);
     setNetworkMenuCaption(*this, chinese);
     session_->recording().retitleIdle();  // an idle chart's title follows at once
     // The windows of opened recordings and the summary speak the same language.
@@ -155,13 +162,30 @@ void MainWindow::SetCaptions() {
         viewer->setCaptions();
     }
     alarms_->band().setLanguage(chinese);
-    if (summaryWindow_) {
-        summaryWindow_->setLanguage(chinese);
-    }
+    liveSummary_->setLanguage(chinese);
 }
 
-void MainWindow::Connect(Tool* clicked) {
-    connectPort(clicked, false);
+bool MainWindow::inChinese() const {
+    return chineseChosen(settings_);
+}
+
+void MainWindow::showAbout() {
+    AboutBox box(readLanguageCode(settings_), this);
+    hooks_.showDialog(box);
+}
+
+void MainWindow::exportTableTo(const QString& file) {
+    commands_->exportTable(file);
+}
+
+void MainWindow::OnChartMouseMove(Qt::KeyboardModifiers, int x, int) {
+    pane_->followMouse(x);
+}
+
+// --- connecting ----------------------------------------------------------------------------
+
+void MainWindow::Connect(Tool* /*clicked*/) {
+    connectPort(false);
 }
 
 // Opens the port named in the port box. A new recording starts, unless the
@@ -169,9 +193,8 @@ void MainWindow::Connect(Tool* clicked) {
 // the lost link interrupted then goes on, with its table, chart, time base and
 // journal file, and the pause rule decides as ever whether the silence was
 // long enough to start a new one.
-void MainWindow::connectPort(Tool* /*clicked*/, bool continuing) {
-    Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
-    const QString portText = com->text();
+void MainWindow::connectPort(bool continuing) {
+    const QString portText = portBox_->text();
     if (net::isBrokerAddress(portText)) {
         NetworkWatch::openOrThrow(settings_, portText.trimmed(), this);  // in a window of its own
         return;
@@ -180,24 +203,38 @@ void MainWindow::connectPort(Tool* /*clicked*/, bool continuing) {
     session_->open(std::make_unique<session::SerialSource>(session_->receivePath(),
                                                            session_->sourceEvents(), device),
                    continuing);
-    rememberAdapter(portText);
+    portBox_->remember(portText);
+}
+
+void MainWindow::reconnectTo(const QString& entry) {
+    try {
+        connectPort(true);  // the interrupted recording goes on
+    } catch (const std::exception&) {
+        return;  // not ready yet (a device that just appeared): try again
+    }
+    portBox_->reconnected(entry);
+}
+
+void MainWindow::connectTo(const QString& port) {
+    portBox_->setText(port);
+    OnToolClick(tool(Command::Connect));
 }
 
 void MainWindow::beginReplay(const QString& name) {
-    tool(QStringLiteral("Tools"), QStringLiteral("com"))->setText(name);
+    portBox_->setText(name);
     session_->open(std::make_unique<session::FedSource>(name));
 }
 
 void MainWindow::replayCapture(const QString& file, double speed) {
     auto source = std::make_unique<session::ReplaySource>(session_->receivePath(),
                                                           session_->sourceEvents(), file, speed);
-    tool(QStringLiteral("Tools"), QStringLiteral("com"))->setText(source->name());
+    portBox_->setText(source->name());
     session_->open(std::move(source));
 }
 
 void MainWindow::endReplay() {
     if (replaying()) {
-        runCommand([this] { Disconnect(tool(QStringLiteral("Tools"), QStringLiteral("Off"))); });
+        runCommand([this] { Disconnect(tool(Command::Disconnect)); });
     }
 }
 
@@ -215,6 +252,10 @@ QSerialPort* MainWindow::serialPort() const {
     return serial != nullptr && serial->isOpen() ? &serial->link().port() : nullptr;
 }
 
+bool MainWindow::busy() const {
+    return opening_ || commands_->busy() || QApplication::activeModalWidget() != nullptr;
+}
+
 // The tool bar follows the session: the port box, Connect and Disconnect,
 // the receive lamp's band and the link's text.
 void MainWindow::showLinkState(session::LinkState state) {
@@ -226,16 +267,13 @@ void MainWindow::showLinkState(session::LinkState state) {
     } else {
         timer1_.start();
     }
-    tool(QStringLiteral("state"), QStringLiteral("USBL1"))->setEnabled(open);
-    tool(QStringLiteral("Tools"), QStringLiteral("Off"))->setEnabled(open);
-    tool(QStringLiteral("Tools"), QStringLiteral("Link"))->setEnabled(!open);
-    tool(QStringLiteral("Tools"), QStringLiteral("com"))->setEnabled(!open);
+    tool(StatusTool::PortLamp)->setEnabled(open);
+    tool(Command::Disconnect)->setEnabled(open);
+    tool(Command::Connect)->setEnabled(!open);
+    tool(StatusTool::Port)->setEnabled(!open);
     const bool connected = state == LinkState::Connected || state == LinkState::Replaying;
     const BilingualText& text = connected ? kOnLine : kDisconnected;
-    // The link's text reads the language as the connection handlers always
-    // have: any case of "CHT" is Chinese.
-    const bool chinese = readLanguageCode(settings_).toUpper() == kLanguageChinese;
-    tool(QStringLiteral("state"), QStringLiteral("Link_state"))->setText(text.pick(chinese));
+    tool(StatusTool::LinkState)->setText(text.pick(chineseChosenAnyCase(settings_)));
 }
 
 void MainWindow::onLinkLost(const QString& reason) {
@@ -249,101 +287,100 @@ void MainWindow::onLinkLost(const QString& reason) {
                         : loss == LinkLoss::DeviceGone ? QStringLiteral("设备已移除")
                                                        : QStringLiteral("设备停止工作");
     PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + why + u')');
-    awaitAdapter();
-    if (awaitedAdapter_) {
+    if (portBox_->awaitAdapter()) {
         session_->awaitSameAdapter();
     } else {
         session_->giveUp();
     }
 }
 
-void MainWindow::connectTo(const QString& port) {
-    Tool* com = tool(QStringLiteral("Tools"), QStringLiteral("com"));
-    com->setText(port);
-    OnToolClick(tool(QStringLiteral("Tools"), QStringLiteral("Link")));
+// --- the journal -------------------------------------------------------------------------------
+
+void MainWindow::setUpJournal() {
+    const QString folder =
+        hooks_.journalFolder.isEmpty() ? Journal::defaultFolder() : hooks_.journalFolder;
+    journal_ = std::make_unique<Journal>(folder, QString::fromLatin1(kVersionText));
+    journal_->setNoticeHandler([this](Journal::Notice notice, const QString& detail) {
+        const BilingualText& text = notice == Journal::Notice::Stopped    ? kJournalStopped
+                                    : notice == Journal::Notice::CaughtUp ? kJournalCaughtUp
+                                                                          : kJournalRecreated;
+        PostStatusMessage(text.pick(inChinese()) + QStringLiteral(": ") + detail);
+    });
+    session_->setJournal(journal_.get());
+    connect(session_.get(), &session::LiveSession::rowAppended, this, [this](int row) {
+        pack_->tagJournal();
+        liveSummary_->addRow(row);
+        pane_->range().rowAdded(row);
+    });
+    connect(session_.get(), &session::LiveSession::recordingBegun, this, [this] {
+        pane_->zoom().showWhole();  // a new recording is shown from its start
+        liveSummary_->restart(session_->recording().recordingStart());
+    });
+    // A pause clears table and chart; the journal keeps what came before and
+    // the next rows go to a new file.
+    connect(session_.get(), &session::LiveSession::restarting, this,
+            [this] { restartedFrom_ = session_->journaling() ? journal_->path() : QString(); });
+    connect(session_.get(), &session::LiveSession::restarted, this, [this] {
+        liveSummary_->restart(session_->recording().recordingStart());
+        const bool chinese = inChinese();
+        PostStatusMessage(restartedFrom_.isEmpty() ? kNewRecording.pick(chinese)
+                                                   : kNewRecordingKept.pick(chinese).arg(
+                                                         QFileInfo(restartedFrom_).fileName()));
+    });
+    tool(Command::Reconnect)->setChecked(portBox_->reconnectEnabled());
 }
 
-// --- taking the recording out ------------------------------------------------------------
+// --- opening a recording -------------------------------------------------------------------
 
-void MainWindow::saveChart() {
-    const QString proposed =
-        QFileInfo(defaultExportPath(wall_->now())).absolutePath() + QStringLiteral("/cellwatch-") +
-        wall_->now().toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".png");
-    const QString file =
-        hooks_.askSaveFile(this, QStringLiteral("Save"), proposed, chartPictureFilters());
-    if (!file.isEmpty()) {
-        saveChartPicture(*chart_, file);
-        PostStatusMessage(kSavedChart.pick(inChinese()).arg(QDir::toNativeSeparators(file)));
-    }
-}
-
-void MainWindow::copyChart() {
-    copyChartPicture(*chart_);
-    PostStatusMessage(kCopiedChart.pick(inChinese()));
-}
-
-void MainWindow::printChart() {
-    QPrinter printer(QPrinter::ScreenResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    if (hooks_.askPrint(this, printer)) {
-        cellwatch::printChart(*chart_, printer);
-        PostStatusMessage(kPrintedChart.pick(inChinese()));
-    }
-}
-
-bool MainWindow::inChinese() const {
-    return isChinese(readLanguageCode(settings_));
-}
-
-void MainWindow::exportTable() {
-    exportTableTo(QString());
-}
-
-void MainWindow::exportTableTo(const QString& given) {
+ViewerWindow* MainWindow::openRecording(const QString& given) {
     QString file = given;
     if (file.isEmpty()) {
-        file = hooks_.askSaveFile(this, QStringLiteral("Export"), defaultExportPath(wall_->now()),
-                                  {QStringLiteral("CSV file (*.csv)")});
+        file = hooks_.askOpenFile(
+            this, QStringLiteral("Open"), journal_->folder(),
+            {QStringLiteral("Recordings (*.csv)"), QStringLiteral("All files (*)")});
         if (file.isEmpty()) {
-            return;
+            return nullptr;
         }
     }
-    // A long table shows its progress and can be cancelled; the window
-    // keeps answering meanwhile (but does not reconnect).
-    const BusyScope busy(busy_);
-    QProgressDialog progress(kExportingFile.pick(inChinese()).arg(QFileInfo(file).fileName()),
-                             kCancelButton.pick(inChinese()), 0, 100, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    const bool written = exportTableCsv(
-        tableModel_->store(), file, [&progress](std::size_t done, std::size_t total) {
-            progress.setValue(total == 0 ? 100 : static_cast<int>(done * 100 / total));
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        });
-    if (written) {
-        const int rows = tableModel_->gridRowCount() - 1;
-        PostStatusMessage((rows == 1 ? kExportedRow : kExportedRows)
-                              .pick(inChinese())
-                              .arg(groupedCount(rows), QDir::toNativeSeparators(file)));
+    // The live window goes on meanwhile (rows keep arriving), but does not
+    // reconnect while the file is read.
+    auto viewer = std::make_unique<ViewerWindow>(settings_, hooks_, *ticks_, *wall_, this);
+    bool opened = false;
+    {
+        const BusyFlag busy(opening_);
+        WorkProgress progress(this, kOpeningFile.pick(inChinese()).arg(QFileInfo(file).fileName()),
+                              inChinese());
+        opened = viewer->open(file, progress.steps());
     }
+    if (!opened) {
+        return nullptr;  // cancelled: nothing opens
+    }
+    ViewerWindow* shown = viewer.release();
+    std::erase_if(viewers_, [](const QPointer<ViewerWindow>& v) { return v.isNull(); });
+    viewers_.emplace_back(shown);
+    shown->show();
+    shown->raise();
+    PostStatusMessage(QStringLiteral("%1 %2 (%3)")
+                          .arg(kOpened.pick(inChinese()), QDir::toNativeSeparators(file))
+                          .arg(shown->table().gridRowCount() - 1));
+    return shown;
 }
 
-void MainWindow::showAbout() {
-    AboutBox box(readLanguageCode(settings_), this);
-    hooks_.showDialog(box);
+std::vector<ViewerWindow*> MainWindow::viewers() const {
+    std::vector<ViewerWindow*> open;
+    for (const QPointer<ViewerWindow>& viewer : viewers_) {
+        if (viewer) {
+            open.push_back(viewer);
+        }
+    }
+    return open;
 }
 
-// --- the cross-line cursor ---------------------------------------------------------------
-
-void MainWindow::OnChartMouseMove(Qt::KeyboardModifiers, int x, int) {
-    if (!tool(QStringLiteral("Tools"), QStringLiteral("CrossLine"))->checked()) {
-        cursorHold_ = false;
-        return;
-    }
-    if (const auto row = rowAtPixel(*chart_, *tableModel_, x)) {
-        showRowInReadouts(*tableModel_, *row, *this);
-        cursorHold_ = true;
+void MainWindow::showRecordings() {
+    RecordingsDialog dialog(journal_->folder(), inChinese(), this);
+    hooks_.showDialog(dialog);
+    if (!dialog.chosenFile().isEmpty()) {
+        openRecording(dialog.chosenFile());
     }
 }
 

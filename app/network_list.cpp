@@ -218,7 +218,7 @@ void NetworkListDialog::notifyAlarm(const QString& name, const QString& kind, co
         return;
     }
     told_[name].insert(kind);
-    const bool chinese = isChinese(readLanguageCode(settings_));
+    const bool chinese = chineseChosen(settings_);
     alarms_->notify(name + QStringLiteral(": ") + alarmKindCaption(*known, chinese), text);
 }
 
@@ -311,7 +311,7 @@ void addNetworkMenu(QWidget& window, SettingsStore& settings) {
     view->addSeparator();
     QAction* action = view->addAction(QString());
     action->setObjectName(QStringLiteral("NetworkList"));
-    setNetworkMenuCaption(window, isChinese(readLanguageCode(settings)));
+    setNetworkMenuCaption(window, chineseChosen(settings));
     QObject::connect(action, &QAction::triggered, &window,
                      [&window, &settings] { NetworkListDialog::showFor(settings, &window); });
 }

@@ -26,7 +26,7 @@ net::MqttOptions watchOptions(const QString& address, const QString& password) {
 }  // namespace
 
 NetworkWatch::NetworkWatch(SettingsStore& settings, const QString& address, const QString& password,
-                           MainWindow::Hooks hooks) {
+                           WindowHooks hooks) {
     net::MqttOptions options = watchOptions(address, password);
     address_ = options.address;
     window_ = std::make_unique<MainWindow>(settings, std::move(hooks));
@@ -36,7 +36,7 @@ NetworkWatch::NetworkWatch(SettingsStore& settings, const QString& address, cons
     connect(&live, &session::LiveSession::recordingBegun, this, &NetworkWatch::started);
     connect(&live, &session::LiveSession::lost, this, &NetworkWatch::loseLink);
     connect(&live, &session::LiveSession::notice, this, [this](const QString& text) {
-        const bool chinese = isChinese(readLanguageCode(window_->settings()));
+        const bool chinese = chineseChosen(window_->settings());
         window_->PostStatusMessage(chinese && text.startsWith(QLatin1String("no charger"))
                                        ? QStringLiteral("服务器 %1 上没有充电器 %2：等待中")
                                              .arg(address_.brokerText(), address_.name)
@@ -48,8 +48,8 @@ NetworkWatch::NetworkWatch(SettingsStore& settings, const QString& address, cons
         }
     });
 
-    const bool chinese = isChinese(readLanguageCode(settings));
-    window_->tool(QStringLiteral("Tools"), QStringLiteral("com"))->setText(address);
+    const bool chinese = chineseChosen(settings);
+    window_->tool(StatusTool::Port)->setText(address);
     window_->PostStatusMessage(
         (chinese ? QStringLiteral("等待 %1") : QStringLiteral("Waiting for %1")).arg(address));
     live.open(std::make_unique<session::WatchSource>(live.receivePath(), live.sourceEvents(),
@@ -62,7 +62,7 @@ NetworkWatch::~NetworkWatch() {
 
 void NetworkWatch::started() {
     begun_ = true;
-    const bool chinese = isChinese(readLanguageCode(window_->settings()));
+    const bool chinese = chineseChosen(window_->settings());
     window_->PostStatusMessage(
         (chinese ? QStringLiteral("正在查看 %1") : QStringLiteral("Watching %1"))
             .arg(address_.text()));
@@ -73,7 +73,7 @@ void NetworkWatch::loseLink(const QString& why) {
         return;
     }
     lost_ = true;
-    const bool chinese = isChinese(readLanguageCode(window_->settings()));
+    const bool chinese = chineseChosen(window_->settings());
     QString reason = why;
     if (chinese) {
         reason = why.contains(QLatin1String("offline")) ? QStringLiteral("充电器已离线")

@@ -26,7 +26,7 @@ public:
     // address or the connection's set-up is bad. `hooks` are passed to the
     // window (its clocks are the watch's own).
     NetworkWatch(SettingsStore& settings, const QString& address, const QString& password,
-                 MainWindow::Hooks hooks = {});
+                 WindowHooks hooks = {});
     ~NetworkWatch() override;
 
     MainWindow& window() { return *window_; }

@@ -258,36 +258,6 @@ void setPanelCaptions(QWidget& root, bool chinese) {
     }
 }
 
-void showRowInReadouts(const DataTableModel& table, int row, ReadoutView& view) {
-    auto cell = [&](int column) { return table.gridText(row, column); };
-    auto number = [&](int column) {
-        return Decimal::parse(cell(column).trimmed().toStdString()).value_or(Decimal());
-    };
-    const QString type = cell(2).trimmed();
-    std::array<Decimal, kCellCount> cells{};
-    int count = 0;
-    for (int i = 0; i < kCellCount; ++i) {
-        cells[static_cast<std::size_t>(i)] = number(11 + i);
-        count += cells[static_cast<std::size_t>(i)].isZero() ? 0 : 1;
-    }
-    ShowCellPanel(view.cellPanel(), cells, type.toStdString());
-    auto plain = [&](int column) { return QString::fromStdString(number(column).plainText()); };
-    auto wide = [&](int column) {
-        return QString::fromStdString(number(column).format(kFormat2Wide));
-    };
-    view.setReadout(readouts::kInputVoltage, plain(6));
-    view.setReadout(readouts::kState, cell(3));
-    view.setReadout(readouts::kBatteryType, type);
-    view.setReadout(readouts::kCellCount, (count > 0 ? QString::number(count) : QString()) + u'S');
-    view.setReadout(readouts::kVoltage, wide(7));
-    view.setReadout(readouts::kCurrent, wide(8));
-    view.setReadout(readouts::kInternal, plain(5));
-    view.setReadout(readouts::kPower, wide(10));
-    view.setReadout(readouts::kElapsed, cell(1));
-    view.setReadout(readouts::kCapacity, plain(9));
-    view.setReadout(readouts::kExternal, plain(4));
-}
-
 std::optional<int> rowAtPixel(const ChartView& chart, const DataTableModel& table, int x) {
     const double t = chart.xAtPixel(x);
     const auto k = findPointAtOrBefore(chart, kSeriesVoltage, t);

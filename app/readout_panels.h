@@ -1,7 +1,6 @@
-// The readout frames a recording is shown with, shared by the main window and
-// the viewer windows: the curve switches with their legend values, the
-// detail readouts, the large readouts beside the power gauge, the texts of
-// both languages they carry, and the detail readouts filled from a table row.
+// The readout frames of the recording pane: the curve switches with their
+// legend values, the detail readouts, the large readouts beside the power
+// gauge, and the texts of both languages they carry.
 #pragma once
 
 #include "readout/axis_titles.h"
@@ -24,7 +23,6 @@ class CellPanelWidget;
 class ChartView;
 class DataTableModel;
 class PowerGauge;
-class ReadoutView;
 
 using Label3Array = std::array<QLabel*, 25>;
 using Label2Array = std::array<QLabel*, 3>;
@@ -54,11 +52,7 @@ bool placeLargeReadouts(QGroupBox* frame, QGroupBox* gaugeFrame, const Label2Arr
 // The readout titles and the tooltips of the switches and readouts of the
 // frames under `root`, in the language chosen.
 void setPanelCaptions(QWidget& root, bool chinese);
-// The chart's axis titles in the language chosen.
 
-// The detail readouts and the cell panel from a table row (1 = first), as
-// the cross-line cursor shows a recorded sample.
-void showRowInReadouts(const DataTableModel& table, int row, ReadoutView& view);
 // The table row of the point at or left of pixel `x` of the chart; nothing
 // when the cursor is beside the points or the point has no row.
 std::optional<int> rowAtPixel(const ChartView& chart, const DataTableModel& table, int x);

@@ -96,5 +96,14 @@ void writeLanguageCode(SettingsStore& store, const QString& code);
 inline bool isChinese(const QString& languageCode) {
     return languageCode == kLanguageChinese;
 }
+// The one test every window, dialog and message makes of the stored language.
+inline bool chineseChosen(const SettingsStore& store) {
+    return isChinese(readLanguageCode(store));
+}
+// The link text's own reading of it (the connection handlers have always
+// read it so): any letter case of "CHT" is Chinese.
+inline bool chineseChosenAnyCase(const SettingsStore& store) {
+    return readLanguageCode(store).toUpper() == kLanguageChinese;
+}
 
 }  // namespace cellwatch

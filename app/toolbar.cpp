@@ -1,7 +1,5 @@
 #include "app/toolbar.h"
 
-#include "app/lamp_widget.h"
-
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -211,6 +209,16 @@ ToolBarControl::ToolBarControl(double twipsPerPixel, QWidget* parent)
 
 ToolBarControl::~ToolBarControl() = default;
 
+Tool* ToolBarControl::tool(Command command) const {
+    const CommandEntry& e = commandEntry(command);
+    return tool(QString::fromLatin1(e.band), QString::fromLatin1(e.tool));
+}
+
+Tool* ToolBarControl::tool(StatusTool which) const {
+    const ToolName n = toolName(which);
+    return tool(QString::fromLatin1(n.band), QString::fromLatin1(n.tool));
+}
+
 Tool* ToolBarControl::tool(const QString& band, const QString& name) const {
     for (Tool* t : bands_.value(band)) {
         if (t->name() == name) {
@@ -237,28 +245,33 @@ Tool* ToolBarControl::addTool(const QString& band, const QString& name, ToolKind
     return t;
 }
 
-Tool* ToolBarControl::addCommand(QMenu* menu, const QString& band, const QString& name,
-                                 const QString& caption) {
-    Tool* t = addTool(band, name, ToolKind::Command);
-    t->action_ = menu->addAction(caption);
-    t->action_->setObjectName(band + u'.' + name);
+Tool* ToolBarControl::addCommand(QMenu* menu, Command command) {
+    const CommandEntry& e = commandEntry(command);
+    Tool* t = addTool(QString::fromLatin1(e.band), QString::fromLatin1(e.tool), ToolKind::Command);
+    t->action_ = menu->addAction(QString::fromUtf8(e.caption));
+    t->action_->setObjectName(t->band() + u'.' + t->name());
+    t->action_->setCheckable(e.checkable);
     connect(t->action_, &QAction::triggered, this, [this, t] {
         t->syncAction();  // the checked state is the command's to change
         emit toolClicked(t);
     });
-    t->caption_ = caption;
+    t->caption_ = QString::fromUtf8(e.caption);
     return t;
 }
 
-Tool* ToolBarControl::addButton(const QString& name, const QString& caption, const QIcon& icon) {
-    Tool* t = addTool(QStringLiteral("Tools"), name, ToolKind::Command);
-    t->action_ = toolBar_->addAction(icon, caption);
-    t->action_->setObjectName(QStringLiteral("Tools.") + name);
+Tool* ToolBarControl::addButton(Command command) {
+    const CommandEntry& e = commandEntry(command);
+    Tool* t = addTool(QStringLiteral("Tools"), QString::fromLatin1(e.tool), ToolKind::Command);
+    t->action_ =
+        toolBar_->addAction(style()->standardIcon(static_cast<QStyle::StandardPixmap>(e.icon)),
+                            QString::fromUtf8(e.caption));
+    t->action_->setObjectName(QStringLiteral("Tools.") + t->name());
+    t->action_->setCheckable(e.checkable);
     connect(t->action_, &QAction::triggered, this, [this, t] {
         t->syncAction();
         emit toolClicked(t);
     });
-    t->caption_ = caption;
+    t->caption_ = QString::fromUtf8(e.caption);
     return t;
 }
 
@@ -310,12 +323,11 @@ void ToolBarControl::build() {
         t->caption_ = QString::fromLatin1(name);
     }
 
-    addCommand(file, QStringLiteral("file1"), QStringLiteral("Open"), QStringLiteral("Open…"));
-    addCommand(file, QStringLiteral("file1"), QStringLiteral("Records"),
-               QStringLiteral("Recordings…"));
+    addCommand(file, Command::Open);
+    addCommand(file, Command::Recordings);
     file->addSeparator();
-    addCommand(file, QStringLiteral("file1"), QStringLiteral("Export"), QStringLiteral("Export"));
-    addCommand(file, QStringLiteral("file1"), QStringLiteral("Print"), QStringLiteral("Print"));
+    addCommand(file, Command::Export);
+    addCommand(file, Command::Print);
     file->addSeparator();
     {
         Tool* t = addTool(QStringLiteral("file1"), QStringLiteral("Lang"), ToolKind::Menu);
@@ -324,39 +336,24 @@ void ToolBarControl::build() {
         t->caption_ = QStringLiteral("Language");
     }
     file->addSeparator();
-    addCommand(file, QStringLiteral("file1"), QStringLiteral("Exit"), QStringLiteral("Exit"));
+    addCommand(file, Command::Exit);
 
-    addCommand(view, QStringLiteral("View1"), QStringLiteral("Save"), QStringLiteral("Save"));
-    addCommand(view, QStringLiteral("View1"), QStringLiteral("Copy"), QStringLiteral("Copy"));
+    addCommand(view, Command::Save);
+    addCommand(view, Command::Copy);
     view->addSeparator();
-    {
-        // Checked: a vanished adapter is opened again when it comes back.
-        Tool* t = addCommand(view, QStringLiteral("View1"), QStringLiteral("Reconnect"),
-                             QStringLiteral("Reconnect to the same adapter"));
-        t->action_->setCheckable(true);
-        t->setChecked(true);
-    }
-    addCommand(view, QStringLiteral("View1"), QStringLiteral("Summary"),
-               QStringLiteral("Summary…"));
-    {
-        // Checked: the mouse zooms and pans the chart (off as created).
-        Tool* t = addCommand(view, QStringLiteral("View1"), QStringLiteral("ZoomPan"),
-                             QStringLiteral("Zoom and pan"));
-        t->action_->setCheckable(true);
-    }
+    // Checked: a vanished adapter is opened again when it comes back.
+    addCommand(view, Command::Reconnect)->setChecked(true);
+    addCommand(view, Command::Summary);
+    // Checked: the mouse zooms and pans the chart (off as created).
+    addCommand(view, Command::ZoomPan);
     // The range cursors on the chart, and the rows between them as a file.
-    addCommand(view, QStringLiteral("View1"), QStringLiteral("RangeCursors"),
-               QStringLiteral("Range cursors"))
-        ->action_->setCheckable(true);
-    addCommand(view, QStringLiteral("View1"), QStringLiteral("ExportRange"),
-               QStringLiteral("Export range…"))
-        ->setEnabled(false);
-    addCommand(view, QStringLiteral("View1"), QStringLiteral("Pack"), QStringLiteral("Pack…"));
-    addCommand(help, QStringLiteral("Help1"), QStringLiteral("Guid"), QStringLiteral("Guid"));
-    addCommand(help, QStringLiteral("Help1"), QStringLiteral("About"), QStringLiteral("About"));
-    addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("ENG"), QStringLiteral("English"));
-    addCommand(lang, QStringLiteral("Lang1"), QStringLiteral("CHT"),
-               QString::fromUtf8("\u6b63\u9ad4\u4e2d\u6587"));
+    addCommand(view, Command::RangeCursors);
+    addCommand(view, Command::ExportRange)->setEnabled(false);
+    addCommand(view, Command::Pack);
+    addCommand(help, Command::Guide);
+    addCommand(help, Command::About);
+    addCommand(lang, Command::English);
+    addCommand(lang, Command::Chinese);
 
     // The tool bar.
     toolBar_ = new QToolBar(this);
@@ -365,9 +362,7 @@ void ToolBarControl::build() {
     toolBar_->setFloatable(false);
     toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     toolBar_->setIconSize(QSize(16, 16));
-    QStyle* st = style();
-    addButton(QStringLiteral("Link"), QStringLiteral("Connect"),
-              st->standardIcon(QStyle::SP_MediaPlay));
+    addButton(Command::Connect);
     {
         Tool* com = addList(toolBar_, QStringLiteral("Tools"), QStringLiteral("com"),
                             QStringLiteral("COM"), true);
@@ -378,23 +373,17 @@ void ToolBarControl::build() {
         com->combo_->setMinimumContentsLength(12);
         toolBar_->addWidget(com->container_);
     }
-    addButton(QStringLiteral("Off"), QStringLiteral("Disconnect"),
-              st->standardIcon(QStyle::SP_MediaStop));
+    addButton(Command::Disconnect);
     toolBar_->addSeparator();
-    addButton(QStringLiteral("Export"), QStringLiteral("Export"),
-              st->standardIcon(QStyle::SP_DialogSaveButton));
+    addButton(Command::Export);
     toolBar_->addSeparator();
     {
-        Tool* cross = addButton(QStringLiteral("CrossLine"), QStringLiteral("CrossLine"),
-                                st->standardIcon(QStyle::SP_DialogHelpButton));
-        cross->action_->setCheckable(true);
+        Tool* cross = addButton(Command::CrossLine);
         cross->tooltip_ = QStringLiteral("Show / Hide Cross Line");
         cross->action_->setToolTip(cross->tooltip_);
     }
-    addButton(QStringLiteral("Refresh"), QStringLiteral("Refresh"),
-              st->standardIcon(QStyle::SP_BrowserReload));
-    addButton(QStringLiteral("Print"), QStringLiteral("Print"),
-              st->standardIcon(QStyle::SP_FileDialogDetailedView));
+    addButton(Command::Refresh);
+    addButton(Command::Print);
     toolBar_->addSeparator();
     {
         Tool* t = addTool(QStringLiteral("Tools"), QStringLiteral("Language"), ToolKind::Menu);

@@ -23,6 +23,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/commands.h"
 #include "app/lamp_widget.h"
 
 class QAction;
@@ -123,6 +124,10 @@ public:
 
     // nullptr when there is no such band or tool.
     Tool* tool(const QString& band, const QString& name) const;
+    // A command's tool (the menu entry of one that is also a button) and a
+    // tool that is no command; never nullptr.
+    Tool* tool(Command command) const;
+    Tool* tool(StatusTool which) const;
     QStringList bandNames() const;
     QList<Tool*> tools(const QString& band) const;
 
@@ -149,8 +154,8 @@ protected:
 private:
     friend class Tool;
     Tool* addTool(const QString& band, const QString& name, ToolKind kind);
-    Tool* addCommand(QMenu* menu, const QString& band, const QString& name, const QString& caption);
-    Tool* addButton(const QString& name, const QString& caption, const QIcon& icon);
+    Tool* addCommand(QMenu* menu, Command command);
+    Tool* addButton(Command command);
     Tool* addList(QWidget* host, const QString& band, const QString& name, const QString& caption,
                   bool editable);
     void build();

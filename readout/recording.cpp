@@ -1,4 +1,5 @@
 #include "readout/recording.h"
+#include "readout/row_readouts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -257,26 +258,12 @@ void Recording::ApplySample(StatusSample& s) {
     resetTitleShown_ = false;
     axes_.scaleAxes(chart_);
 
-    const QString voltage = text(s.voltage.format(kFormat2));
-    const QString current = text(s.current.format(kFormat2));
-    const QString capacity = text(s.capacity.plainText());
-    const QString external = text(s.extTemperature.plainText());
-    view_.setReadout(readouts::kLegendVoltage, voltage);
-    view_.setReadout(readouts::kLegendCurrent, current);
-    view_.setReadout(readouts::kLegendCapacity, capacity);
-    view_.setReadout(readouts::kLegendExternal, external);
-    view_.setLargeReadout(readouts::kLargeVoltage, voltage + u'V');
-    view_.setLargeReadout(readouts::kLargeCurrent, current + u'A');
-    view_.setLargeReadout(readouts::kLargeCapacity, capacity + QStringLiteral("mAh"));
-    view_.fitReadouts();
-
-    const Decimal power = (s.voltage * s.current).abs();
-    PowerGaugeControl& gauge = view_.gauge();
-    gauge.setValue(power.toDouble());
-    gauge.setMode(1);
-    gauge.setCaption(text(power.format(kFormat3Wide)));
+    showMeasurements(view_, s.voltage, s.current, s.capacity, s.extTemperature);
 
     if (!view_.cursorHold()) {
+        const QString voltage = text(s.voltage.format(kFormat2));
+        const QString current = text(s.current.format(kFormat2));
+        const Decimal power = (s.voltage * s.current).abs();
         view_.setReadout(readouts::kInputVoltage, text(s.inputVoltage.format(kFormat2)));
         view_.setReadout(readouts::kState, text(s.state));
         view_.setReadout(readouts::kBatteryType, text(s.batteryType));
@@ -287,8 +274,8 @@ void Recording::ApplySample(StatusSample& s) {
         view_.setReadout(readouts::kInternal, text(s.intTemperature.plainText()));
         view_.setReadout(readouts::kPower, text(power.format(kFormat3)));
         view_.setReadout(readouts::kElapsed, text(elapsedText(s.elapsedMs)));
-        view_.setReadout(readouts::kCapacity, capacity);
-        view_.setReadout(readouts::kExternal, external);
+        view_.setReadout(readouts::kCapacity, text(s.capacity.plainText()));
+        view_.setReadout(readouts::kExternal, text(s.extTemperature.plainText()));
         ShowCellPanel(view_.cellPanel(), s.cells, s.batteryType);
     }
 

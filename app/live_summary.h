@@ -1,0 +1,49 @@
+// The live recording's summary (View > Summary…): worked out row by row as
+// the rows arrive, started again with every new recording, with the pack and
+// note chosen for it, in a window of its own that follows while it shows.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+#include "analysis/recording_summary.h"
+#include "readout/pack_file.h"
+
+namespace cellwatch {
+
+class RowStore;
+class SummaryWindow;
+
+class LiveSummary final : public QObject {
+    Q_OBJECT
+public:
+    // `pack` is the present recording's pack; `owner` parents the window.
+    LiveSummary(QWidget& owner, const RowStore& rows, std::function<PackInfo()> pack,
+                std::function<bool()> chinese);
+
+    // A new recording, started at `start`.
+    void restart(const QDateTime& start);
+    // A row (grid row) entered the live table.
+    void addRow(int row);
+    // Shows the window (made at the first call) and brings it to the front.
+    void show();
+    // The pack changed: a shown window says so at once.
+    void packChanged();
+    void setLanguage(bool chinese);
+
+    const RecordingSummaryValues& values() const { return summarizer_.values(); }
+    // The values with the present recording's pack and note.
+    RecordingSummaryValues valuesWithPack() const;
+    SummaryWindow* window() const;
+
+private:
+    QWidget& owner_;
+    const RowStore& rows_;
+    std::function<PackInfo()> pack_;
+    std::function<bool()> chinese_;
+    RecordingSummarizer summarizer_;
+    QPointer<SummaryWindow> window_;
+};
+
+}  // namespace cellwatch

@@ -1,0 +1,188 @@
+#include "app/recording_pane.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+
+#include "app/captions.h"
+#include "app/power_gauge.h"
+#include "app/readout_panels.h"
+#include "app/tab_control.h"
+#include "chart/chart_view.h"
+#include "chart/chart_zoom.h"
+#include "chart/data_table.h"
+#include "readout/axis_titles.h"
+#include "readout/cell_panel_widget.h"
+#include "readout/row_readouts.h"
+#include "readout/steady_text.h"
+
+namespace cellwatch {
+
+RecordingPane::RecordingPane(QWidget& host, double twipsPerPixelX,
+                             RangeTool::AskSaveFile askSaveFile,
+                             std::function<void(const QString&)> tell)
+    : QObject(&host), host_(host) {
+    tabs_ = new TabControl(2, &host);
+    chart_ = new ChartView(tabs_->page(0));
+    chart_->setObjectName(QStringLiteral("TChart1"));
+    connect(chart_, &ChartView::mouseMoved, this,
+            [this](Qt::KeyboardModifiers, int x, int) { followMouse(x); });
+    zoom_ = new ChartZoom(*chart_);
+    table_ = new DataTableModel(this);
+    tableView_ = new DataTableView(tabs_->page(1));
+    tableView_->setObjectName(QStringLiteral("Grid1"));
+    tableView_->setModel(table_);
+
+    // The range panel goes under the plot inside the chart's own area: while
+    // it shows, the plot is that much shorter and keeps all its axes in view,
+    // and switching the cursors on never makes a window taller.
+    rangePanel_ = new RangePanel(chart_);
+    rangePanel_->hide();
+    chart_->layout()->addWidget(rangePanel_);
+    range_ = new RangeTool(*chart_, *table_, *rangePanel_, std::move(askSaveFile), std::move(tell),
+                           this);
+
+    for (std::size_t i = 0; i < frames_.size(); ++i) {
+        frames_[i] = newPanel(&host);
+        frames_[i]->setObjectName(QStringLiteral("Frame%1").arg(i + 1));
+    }
+    frames_[4]->setParent(frames_[1]);  // Frame5 (the gauge) sits inside Frame2
+    buildCurvePanel(frames_[0], check1_, label3_, *chart_);
+    buildDetailPanel(frames_[3], label3_);
+    gauge_ = buildLargeReadoutPanel(frames_[1], frames_[4], label2_, host.font(), twipsPerPixelX);
+    cellPanel_ = new CellPanelWidget(frames_[2]);
+    cellPanel_->setObjectName(QStringLiteral("cellPanel"));
+    fillCellPanelBackground(*cellPanel_);
+    watchMouseOverFrames();
+}
+
+RecordingPane::~RecordingPane() = default;
+
+// Moving the mouse anywhere over the tab control (but for the chart and the
+// table on its pages) or over the frames releases a held readout. A plain
+// mouse move stops at the first widget that does not track the mouse, so
+// every widget in those areas tracks it and is watched.
+void RecordingPane::watchMouseOverFrames() {
+    std::vector<QWidget*> watched = {tabs_, frames_[0], frames_[1], frames_[2], frames_[3]};
+    for (QWidget* area : std::vector<QWidget*>(watched)) {
+        for (QWidget* child : area->findChildren<QWidget*>()) {
+            const bool onChartOrTable = child == chart_ || child == tableView_ ||
+                                        chart_->isAncestorOf(child) ||
+                                        tableView_->isAncestorOf(child);
+            if (!onChartOrTable) {
+                watched.push_back(child);
+            }
+        }
+    }
+    for (QWidget* w : watched) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+}
+
+bool RecordingPane::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        cursorHold_ = false;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+RowStore& RecordingPane::rows() const {
+    return table_->store();
+}
+
+QGroupBox* RecordingPane::frame(int number) const {
+    return number >= 1 && number <= 5 ? frames_[static_cast<std::size_t>(number - 1)] : nullptr;
+}
+
+QLabel* RecordingPane::readout(int index) const {
+    return index >= 0 && index < 25 ? label3_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QLabel* RecordingPane::largeReadout(int index) const {
+    return index >= 0 && index < 3 ? label2_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QCheckBox* RecordingPane::curveSwitch(int index) const {
+    return index >= 0 && index < 4 ? check1_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+void RecordingPane::fitPagesToTabs(int margin) {
+    const QRect page(margin, tabs_->tabRowHeight() + margin,
+                     std::max(0, tabs_->width() - 2 * margin),
+                     std::max(0, tabs_->height() - tabs_->tabRowHeight() - 2 * margin));
+    chart_->setGeometry(page);
+    tableView_->setGeometry(page);
+}
+
+// --- what it shows ----------------------------------------------------------------------------
+
+void RecordingPane::setCrossLine(bool on) {
+    tabs_->setCurrentPage(0);
+    crossLine_ = on;
+    chart_->setCursorActive(on);
+}
+
+void RecordingPane::followMouse(int x) {
+    if (!crossLine_) {
+        cursorHold_ = false;
+        return;
+    }
+    if (const auto row = rowAtPixel(*chart_, *table_, x)) {
+        showRowDetails(rows(), *row, *this);
+        cursorHold_ = true;
+    }
+}
+
+void RecordingPane::setRangeCursors(bool on) {
+    tabs_->setCurrentPage(0);
+    range_->setActive(on);
+}
+
+void RecordingPane::showRow(int row) {
+    showRowDetails(rows(), row, *this);
+    showRowMeasurements(rows(), row, *this);
+}
+
+void RecordingPane::setLanguage(bool chinese) {
+    for (QGroupBox* f : frames_) {
+        setPanelCaptions(*f, chinese);
+    }
+    tabs_->setPageCaption(0, kTabGraph.pick(chinese));
+    tabs_->setPageCaption(1, kTabData.pick(chinese));
+    setChartAxisTitles(*chart_, chinese);
+    range_->setLanguage(chinese);
+}
+
+// --- ReadoutView --------------------------------------------------------------------------------
+
+void RecordingPane::setReadout(int index, const QString& text) {
+    if (QLabel* l = readout(index)) {
+        setSteadyText(l, text);
+    }
+}
+
+void RecordingPane::setLargeReadout(int index, const QString& text) {
+    if (QLabel* l = largeReadout(index)) {
+        setFittedText(l, text);
+    }
+}
+
+void RecordingPane::fitReadouts() {
+    const bool gaugeShown = placeLargeReadouts(frames_[1], frames_[4], label2_);
+    if (fitted_) {
+        fitted_(gaugeShown);
+    }
+}
+
+PowerGaugeControl& RecordingPane::gauge() {
+    return *gauge_;
+}
+
+CellPanelView& RecordingPane::cellPanel() {
+    return *cellPanel_;
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,118 @@
+// A recording as every window shows it: the chart and the table on the two
+// pages of a tab control, the readout frames (curve switches with their
+// legend values, detail readouts, large readouts with the power gauge, the
+// cell panel), the range cursors with their panel, zooming and panning, and
+// the cross-line cursor that holds the readouts on a recorded row.
+//
+// The main window, the viewers of recordings read back and the network
+// watchers (main windows of their own) all show a recording through this
+// pane. The pane makes its widgets as children of its host and places none
+// of them: the main window puts them where its design geometry and layout
+// engine say, a viewer lays them out with Qt layouts. What the widgets show
+// (readouts from a live sample or a stored row, captions, the cross line)
+// is the pane's alone.
+#pragma once
+
+#include <QObject>
+#include <array>
+#include <functional>
+
+#include "app/range_panel.h"
+#include "readout/recording.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+
+namespace cellwatch {
+
+class CellPanelWidget;
+class ChartView;
+class ChartZoom;
+class DataTableModel;
+class DataTableView;
+class PowerGauge;
+class RowStore;
+class TabControl;
+
+class RecordingPane final : public QObject, public ReadoutView {
+    Q_OBJECT
+public:
+    // `twipsPerPixelX` sizes the large readouts' type; `askSaveFile` and
+    // `tell` are the range export's file dialog and where it says what it did.
+    RecordingPane(QWidget& host, double twipsPerPixelX, RangeTool::AskSaveFile askSaveFile,
+                  std::function<void(const QString&)> tell);
+    ~RecordingPane() override;
+
+    // --- the widgets, for the window that places them --------------------------------------
+    TabControl& tabs() const { return *tabs_; }
+    ChartView& chart() const { return *chart_; }
+    DataTableModel& table() const { return *table_; }
+    DataTableView& tableView() const { return *tableView_; }
+    RowStore& rows() const;
+    QGroupBox* frame(int number) const;  // Frame1 .. Frame5 (Frame5 lies inside Frame2)
+    PowerGauge& powerGauge() const { return *gauge_; }
+    CellPanelWidget& cellPanelWidget() const { return *cellPanel_; }
+    QLabel* readout(int index) const;         // Label3(index)
+    QLabel* largeReadout(int index) const;    // Label2(index)
+    QCheckBox* curveSwitch(int index) const;  // Check1(index)
+    RangePanel& rangePanel() const { return *rangePanel_; }
+    RangeTool& range() const { return *range_; }
+    ChartZoom& zoom() const { return *zoom_; }
+    // Puts chart and table on their pages, `margin` pixels inside them (for
+    // a host that lays the pane out itself rather than by design geometry).
+    void fitPagesToTabs(int margin);
+
+    // --- what it shows ------------------------------------------------------------------------
+    // The cross-line cursor: on, the chart page shows and the readouts follow
+    // the row under the mouse, held there until the mouse leaves the chart
+    // for the tab control or a readout frame.
+    void setCrossLine(bool on);
+    bool crossLine() const { return crossLine_; }
+    void setCursorHold(bool hold) { cursorHold_ = hold; }
+    // The chart's mouse moved to pixel `x` (the cross line's handler).
+    void followMouse(int x);
+    // The range cursors on (the chart page shows) or off.
+    void setRangeCursors(bool on);
+    // Every readout from a stored row: where a recording read back ended.
+    void showRow(int row);
+    void setLanguage(bool chinese);
+    // Called after the large readouts were placed, with whether the gauge shows.
+    void onReadoutsFitted(std::function<void(bool gaugeShown)> fitted) {
+        fitted_ = std::move(fitted);
+    }
+
+    // --- ReadoutView ----------------------------------------------------------------------------
+    bool cursorHold() const override { return cursorHold_; }
+    void setReadout(int label3Index, const QString& text) override;
+    void setLargeReadout(int label2Index, const QString& text) override;
+    void fitReadouts() override;
+    PowerGaugeControl& gauge() override;
+    CellPanelView& cellPanel() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void watchMouseOverFrames();
+
+    QWidget& host_;
+    TabControl* tabs_ = nullptr;
+    ChartView* chart_ = nullptr;
+    DataTableModel* table_ = nullptr;
+    DataTableView* tableView_ = nullptr;
+    std::array<QGroupBox*, 5> frames_{};
+    std::array<QCheckBox*, 4> check1_{};
+    std::array<QLabel*, 25> label3_{};
+    std::array<QLabel*, 3> label2_{};
+    PowerGauge* gauge_ = nullptr;
+    CellPanelWidget* cellPanel_ = nullptr;
+    RangePanel* rangePanel_ = nullptr;
+    RangeTool* range_ = nullptr;
+    ChartZoom* zoom_ = nullptr;
+    std::function<void(bool)> fitted_;
+    bool crossLine_ = false;
+    bool cursorHold_ = false;
+};
+
+}  // namespace cellwatch

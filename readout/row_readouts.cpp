@@ -1,0 +1,79 @@
+#include "readout/row_readouts.h"
+
+#include <array>
+
+#include "protocol/sample_text.h"
+#include "protocol/status_sample.h"
+#include "readout/cell_panel.h"
+#include "readout/gauge_settings.h"
+#include "readout/recording.h"
+#include "readout/row_store.h"
+
+namespace cellwatch {
+namespace {
+
+QString fromStd(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// A stored field as the decoder's fixed point; a blank or odd text is 0.
+Decimal rowField(const RowStore& rows, int row, int field) {
+    return Decimal::parse(rows.gridText(row, field + 1).trimmed().toStdString())
+        .value_or(Decimal());
+}
+
+}  // namespace
+
+void showMeasurements(ReadoutView& view, const Decimal& voltage, const Decimal& current,
+                      const Decimal& capacity, const Decimal& external) {
+    const QString v = fromStd(voltage.format(kFormat2));
+    const QString a = fromStd(current.format(kFormat2));
+    const QString mah = fromStd(capacity.plainText());
+    view.setReadout(readouts::kLegendVoltage, v);
+    view.setReadout(readouts::kLegendCurrent, a);
+    view.setReadout(readouts::kLegendCapacity, mah);
+    view.setReadout(readouts::kLegendExternal, fromStd(external.plainText()));
+    view.setLargeReadout(readouts::kLargeVoltage, v + u'V');
+    view.setLargeReadout(readouts::kLargeCurrent, a + u'A');
+    view.setLargeReadout(readouts::kLargeCapacity, mah + QStringLiteral("mAh"));
+    view.fitReadouts();
+
+    const Decimal power = (voltage * current).abs();
+    PowerGaugeControl& gauge = view.gauge();
+    gauge.setValue(power.toDouble());
+    gauge.setMode(1);
+    gauge.setCaption(fromStd(power.format(kFormat3Wide)));
+}
+
+void showRowMeasurements(const RowStore& rows, int row, ReadoutView& view) {
+    showMeasurements(view, rowField(rows, row, kFieldVoltage), rowField(rows, row, kFieldCurrent),
+                     rowField(rows, row, kFieldCapacity),
+                     rowField(rows, row, kFieldExtTemperature));
+}
+
+void showRowDetails(const RowStore& rows, int row, ReadoutView& view) {
+    const auto field = [&](int f) { return rowField(rows, row, f); };
+    const auto plain = [&](int f) { return fromStd(field(f).plainText()); };
+    const auto wide = [&](int f) { return fromStd(field(f).format(kFormat2Wide)); };
+    const QString type = rows.gridText(row, kFieldBatteryType + 1).trimmed();
+    std::array<Decimal, kCellCount> cells{};
+    int count = 0;
+    for (int i = 0; i < kCellCount; ++i) {
+        cells[static_cast<std::size_t>(i)] = field(kFieldCell1 + i);
+        count += cells[static_cast<std::size_t>(i)].isZero() ? 0 : 1;
+    }
+    ShowCellPanel(view.cellPanel(), cells, type.toStdString());
+    view.setReadout(readouts::kInputVoltage, plain(kFieldInputVoltage));
+    view.setReadout(readouts::kState, rows.gridText(row, kFieldState + 1));
+    view.setReadout(readouts::kBatteryType, type);
+    view.setReadout(readouts::kCellCount, (count > 0 ? QString::number(count) : QString()) + u'S');
+    view.setReadout(readouts::kVoltage, wide(kFieldVoltage));
+    view.setReadout(readouts::kCurrent, wide(kFieldCurrent));
+    view.setReadout(readouts::kInternal, plain(kFieldIntTemperature));
+    view.setReadout(readouts::kPower, wide(kFieldPower));
+    view.setReadout(readouts::kElapsed, rows.gridText(row, kFieldElapsed + 1));
+    view.setReadout(readouts::kCapacity, plain(kFieldCapacity));
+    view.setReadout(readouts::kExternal, plain(kFieldExtTemperature));
+}
+
+}  // namespace cellwatch
