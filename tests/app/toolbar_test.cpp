@@ -6,9 +6,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 #include "app/captions.h"
+#include "app/commands.h"
+#include "app/settings_store.h"
 #include "tests/support/settle.h"
 
 namespace cellwatch {
@@ -114,6 +118,62 @@ TEST_F(ToolBarTest, StatusListHoldsOneToFiftyMessagesNewestShown) {
     EXPECT_EQ(status->itemCount(), 1);
     EXPECT_EQ(status->item(0), QStringLiteral("fifty-first"));
     EXPECT_EQ(status->text(), QStringLiteral("fifty-first"));
+}
+
+// Every command of the catalogue is a tool of the control with the entry's
+// checkable state, clicks on it (menu entry or button) come back as the same
+// command, every key is one command's only, and the caption tables know it.
+TEST_F(ToolBarTest, EveryCommandOfTheCatalogueIsAToolThatAnswersToItsName) {
+    std::vector<QKeySequence> keys;
+    for (const CommandEntry& e : commandCatalogue()) {
+        SCOPED_TRACE(e.tool);
+        Tool* t = bar.tool(e.id);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t, get(e.band, e.tool));
+        EXPECT_EQ(t->kind(), ToolKind::Command);
+        EXPECT_EQ(t->action()->isCheckable(), e.checkable);
+        EXPECT_EQ(commandOf(t->band(), t->name()), e.id);
+        if (e.onToolBar) {
+            Tool* button = get("Tools", e.tool);
+            EXPECT_EQ(commandOf(button->band(), button->name()), e.id);
+        }
+        const QKeySequence key = commandKey(e.id);
+        if (!key.isEmpty()) {
+            EXPECT_EQ(std::count(keys.begin(), keys.end(), key), 0) << key.toString().toStdString();
+            keys.push_back(key);
+        }
+        EXPECT_FALSE(commandCaption(e.id, false).isEmpty());
+        EXPECT_FALSE(commandCaption(e.id, true).isEmpty());
+    }
+    EXPECT_EQ(keys.size(), 7u);  // Open, Export, Print, Exit, Save, Copy, Refresh
+    // The tools that are no commands stay out of the catalogue.
+    for (StatusTool which :
+         {StatusTool::Port, StatusTool::Language, StatusTool::PortLamp, StatusTool::ReceiveLamp,
+          StatusTool::LinkState, StatusTool::Message, StatusTool::Model}) {
+        Tool* t = bar.tool(which);
+        ASSERT_NE(t, nullptr);
+        EXPECT_FALSE(commandOf(t->band(), t->name()).has_value()) << t->name().toStdString();
+    }
+}
+
+// The two readings of the stored language: every text follows the exact
+// "CHT"; the link's text takes any letter case of it.
+TEST(LanguageTest, OneRuleForTheTextsAndTheLinkTextsOwn) {
+    struct Case {
+        const char* stored;
+        bool chinese;
+        bool anyCase;
+    };
+    const Case cases[] = {{"CHT", true, true},   {"cht", false, true}, {"Cht", false, true},
+                          {"ENG", false, false}, {"", false, false},   {"CHT ", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        QTemporaryDir dir;
+        FileSettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
+        writeLanguageCode(store, QString::fromLatin1(c.stored));
+        EXPECT_EQ(chineseChosen(store), c.chinese);
+        EXPECT_EQ(chineseChosenAnyCase(store), c.anyCase);
+    }
 }
 
 }  // namespace
