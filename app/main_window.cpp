@@ -22,6 +22,7 @@
 #include "app/line_sharing.h"
 #include "app/main_window_layout.h"
 #include "app/network_list.h"
+#include "app/page_sharing.h"
 #include "app/power_gauge.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
@@ -122,6 +123,12 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
         this);
     sharing->addMenus(menu_->bandMenu(QStringLiteral("file1")), tool(Command::Exit)->action(),
                       menu_->bandMenu(QStringLiteral("View1")));
+    // The live page for a phone or another computer's browser.
+    pageSharing_ = new PageSharing(
+        {settings_, *session_, *this, hooks_, [this](const QString& m) { PostStatusMessage(m); },
+         [this] { return inChinese(); }, [this] { return !chargerName_.isEmpty(); }},
+        this);
+    pageSharing_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
 }
 
 MainWindow::~MainWindow() {

@@ -52,6 +52,7 @@ class ChartZoom;
 class DataTableModel;
 class DataTableView;
 class HelpPane;
+class PageSharing;
 class PowerGauge;
 class SummaryWindow;
 class TabControl;
@@ -138,6 +139,8 @@ public:
     Tool* tool(StatusTool which) const;
     RecordingPane& pane() const { return *pane_; }
     ChartCommands& chartCommands() const { return *commands_; }
+    // The live page on the local network (View > "Share on the local network…").
+    PageSharing& pageSharing() const { return *pageSharing_; }
     ChartView& chart() const { return pane_->chart(); }
     DataTableModel& table() const { return pane_->table(); }
     DataTableView& tableView() const { return pane_->tableView(); }
@@ -235,6 +238,7 @@ private:
     PortBox* portBox_ = nullptr;
     std::unique_ptr<PackChoice> pack_;
     LiveSummary* liveSummary_ = nullptr;
+    PageSharing* pageSharing_ = nullptr;
 
     std::unique_ptr<Layout> layoutWindow_;
     LayoutState layout_;

@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
+#include "app/page_sharing.h"
 #include "app/recordings_dialog.h"
 #include "app/tab_control.h"
 #include "app/toolbar.h"
@@ -163,6 +164,9 @@ void MainWindow::SetCaptions() {
     }
     alarms_->band().setLanguage(chinese);
     liveSummary_->setLanguage(chinese);
+    if (pageSharing_) {
+        pageSharing_->setLanguage(chinese);
+    }
 }
 
 bool MainWindow::inChinese() const {

@@ -1,14 +1,24 @@
 // View > Share on the local network…: the dialog over a real page server.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 
+#include "app/main_window.h"
+#include "app/page_sharing.h"
+#include "app/settings_store.h"
 #include "app/share_dialog.h"
+#include "app/toolbar.h"
 #include "net/web_server.h"
+#include "test_broker.h"
 
 namespace cellwatch {
 namespace {
@@ -104,6 +114,48 @@ TEST(ShareDialog, ServesWhenTurnedOnShowsTheAddressAndMakesANewOne) {
     dialog.onBox().setChecked(false);
     EXPECT_FALSE(server.listening());
     EXPECT_FALSE(dialog.newAddressButton().isEnabled());
+}
+
+// View > "Share on the local network…" in the real window: the dialog turns
+// the page on, it is served from the window's session, the choice is kept
+// and a window started later serves it again.
+TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
+    QTemporaryDir dir;
+    FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+    MainWindow::Hooks hooks;
+    hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
+    hooks.isOnline = [] { return false; };
+    QString failure;
+    hooks.showDialog = [&](QDialog& shown) {
+        auto* dialog = qobject_cast<ShareDialog*>(&shown);
+        ASSERT_NE(dialog, nullptr);
+        dialog->portBox().setValue(47614);
+        dialog->onBox().setChecked(true);
+        failure = dialog->failure();
+    };
+    QString url;
+    {
+        MainWindow w(store, hooks);
+        QAction* share = w.toolBar()
+                             .bandMenu(QStringLiteral("View1"))
+                             ->findChild<QAction*>(QStringLiteral("View1.Share"));
+        ASSERT_NE(share, nullptr);
+        share->trigger();
+        if (!failure.isEmpty()) {
+            GTEST_SKIP() << "port 47614 is busy here: " << failure.toStdString();
+        }
+        ASSERT_TRUE(w.pageSharing().server().listening());
+        url = w.pageSharing().server().pageUrl();
+        QNetworkAccessManager network;
+        std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(url))));
+        ASSERT_TRUE(nettest::waitUntil([&] { return reply->isFinished(); }));
+        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        EXPECT_TRUE(reply->readAll().contains("<html"));
+    }
+    MainWindow again(store, hooks);
+    ASSERT_TRUE(nettest::waitUntil([&] { return again.pageSharing().server().listening(); }));
+    EXPECT_EQ(again.pageSharing().server().port(), 47614);
+    EXPECT_EQ(again.pageSharing().server().address(), QHostAddress(QHostAddress::LocalHost));
 }
 
 }  // namespace

@@ -1,10 +1,16 @@
 // A watcher window as a user meets it: its title and notifications name the
 // charger, the publisher's loss raises the `lost` band and notification and
 // ends the watcher's journal with the alarm, and a new watcher window opens
-// beside the window it was opened from.
+// beside the window it was opened from. Its recording is saved, copied,
+// printed and exported through the same commands as the main window's.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QPrinter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <memory>
@@ -44,6 +50,16 @@ TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
     hooks.isOnline = [] { return false; };
     QStringList failures;
     hooks.showFailure = [&](QWidget*, const QString& text) { failures << text; };
+    // Save, Export and Print answered with files of the test's own.
+    hooks.askSaveFile = [&](QWidget*, const QString& title, const QString&, const QStringList&) {
+        return dir.filePath(title == QLatin1String("Save") ? QStringLiteral("chart.png")
+                                                           : QStringLiteral("rows.csv"));
+    };
+    hooks.askPrint = [&](QWidget*, QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("chart.pdf")));
+        return true;
+    };
     NetworkWatch watch(store, broker.address(QStringLiteral("bench1")), QString(), hooks);
     MainWindow& w = watch.window();
     QStringList notes;
@@ -61,6 +77,17 @@ TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
     ASSERT_TRUE(waitUntil([&] { return w.table().dataRowCount() == 3; }));
     const QString journal = w.journal().path();
     ASSERT_FALSE(journal.isEmpty());
+
+    // The watcher's recording goes out as the main window's does.
+    for (Command c : {Command::Save, Command::Copy, Command::Print, Command::Export}) {
+        w.OnToolClick(w.tool(c));
+    }
+    EXPECT_FALSE(QImage(dir.filePath(QStringLiteral("chart.png"))).isNull());
+    EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
+    EXPECT_GT(QFileInfo(dir.filePath(QStringLiteral("chart.pdf"))).size(), 0);
+    RecordingFile exported;
+    ASSERT_TRUE(exported.read(dir.filePath(QStringLiteral("rows.csv"))));
+    EXPECT_EQ(exported.rowCount(), 3u);
 
     pub->finish();  // "offline"
     ASSERT_TRUE(waitUntil([&] { return watch.lost(); }));
