@@ -32,16 +32,6 @@ bool healthEarlier(const AnalyzedRecording* a, const AnalyzedRecording* b) {
     return QFileInfo(a->recording.path).fileName() < QFileInfo(b->recording.path).fileName();
 }
 
-QStringList healthJournalPaths(const QString& folder) {
-    const QDir dir(folder);
-    QStringList paths;
-    for (const QString& name :
-         dir.entryList({QStringLiteral("*.csv")}, QDir::Files | QDir::Readable, QDir::Name)) {
-        paths << dir.filePath(name);
-    }
-    return paths;
-}
-
 QJsonValue numberOrNull(double value, int decimals = 4) {
     if (std::isnan(value)) {
         return QJsonValue();
@@ -227,7 +217,7 @@ PackHealth packHealth(const std::vector<AnalyzedRecording>& recordings, const QS
 PackHealth packHealthOfFolder(const QString& folder, const QString& name) {
     const QString wanted = normalizedPackName(name);
     std::vector<AnalyzedRecording> recordings;
-    for (const QString& path : healthJournalPaths(folder)) {
+    for (const QString& path : journalPaths(folder)) {
         AnalyzedRecording r{{path, {}, readPackInfo(path), false, {}}, {}};
         if (wanted.isEmpty() || r.recording.pack.pack != wanted) {
             continue;

@@ -23,8 +23,8 @@ bool earlier(const PackHistoryEntry& a, const PackHistoryEntry& b) {
     return QFileInfo(a.path).fileName() < QFileInfo(b.path).fileName();
 }
 
-// The journals (*.csv) of a folder, by name; their pack files are all that
-// is read of them here.
+}  // namespace
+
 QStringList journalPaths(const QString& folder) {
     const QDir dir(folder);
     QStringList paths;
@@ -34,8 +34,6 @@ QStringList journalPaths(const QString& folder) {
     }
     return paths;
 }
-
-}  // namespace
 
 std::vector<PackHistoryEntry> packHistory(const std::vector<PackedRecording>& recordings,
                                           const QString& name) {

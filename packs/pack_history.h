@@ -45,6 +45,9 @@ std::vector<PackHistoryEntry> packHistoryOfFolder(const QString& folder, const Q
 
 // The pack names of a folder's journals, sorted, each once.
 QStringList packNamesOfFolder(const QString& folder);
+
+// The journals (*.csv) of a folder, by name.
+QStringList journalPaths(const QString& folder);
 QStringList packNames(const std::vector<PackedRecording>& recordings);
 
 // As a table: date, kind, mAh, Wh, largest spread, one line each, under a
