@@ -30,6 +30,7 @@ namespace cellwatch {
 namespace {
 
 constexpr BilingualText kAcknowledge = {"确认", "Acknowledge"};
+constexpr BilingualText kEarlierAlarms = {"及更早的 %1 个警报", "and %1 earlier alarms"};
 constexpr BilingualText kAlarmTitle = {"警报", "Alarm"};
 constexpr BilingualText kAlarmsMenu = {"警报", "Alarms"};
 constexpr BilingualText kSoundItem = {"声音", "Sound"};
@@ -51,7 +52,9 @@ public:
     }
 
 private:
-    void place(int width) { band_->setGeometry(0, 0, width, kBandHeight); }
+    void place(int width) {
+        band_->setGeometry(0, 0, width, std::max(kBandHeight, band_->sizeHint().height()));
+    }
     QWidget* band_;
 };
 
@@ -69,17 +72,31 @@ AlarmBand::AlarmBand(QWidget* parent)
     layout->addWidget(label_, 1);
     layout->addWidget(button_);
     connect(button_, &QPushButton::clicked, this, [this] {
-        hide();
+        clearAlarms();
         emit acknowledged();
     });
     hide();
 }
 
+// Every alarm raised since the last acknowledgement, one a line, the newest
+// last; beyond kShownAlarms the earlier ones are counted.
 void AlarmBand::showAlarm(const QString& text, bool chinese) {
-    label_->setText(text);
+    raised_.append(text);
+    QStringList lines = raised_.mid(std::max<qsizetype>(0, raised_.size() - kShownAlarms));
+    const qsizetype earlier = raised_.size() - lines.size();
+    if (earlier > 0) {
+        lines.prepend(kEarlierAlarms.pick(chinese).arg(earlier));
+    }
+    label_->setText(lines.join(u'\n'));
     setLanguage(chinese);
+    setGeometry(0, 0, width(), std::max(kBandHeight, sizeHint().height()));
     show();
     raise();
+}
+
+void AlarmBand::clearAlarms() {
+    raised_.clear();
+    hide();
 }
 
 void AlarmBand::setLanguage(bool chinese) {
@@ -130,7 +147,7 @@ void AlarmWatch::acknowledge() {
         sound_->stop();
     }
 #endif
-    band_->hide();
+    band_->clearAlarms();
 }
 
 void AlarmWatch::setSoundOn(bool on) {

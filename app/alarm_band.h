@@ -9,6 +9,7 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -31,8 +32,14 @@ class SettingsStore;
 class AlarmBand final : public QFrame {
     Q_OBJECT
 public:
+    static constexpr qsizetype kShownAlarms = 5;
+
     explicit AlarmBand(QWidget* parent);
+    // Adds an alarm to the band's list and shows the band.
     void showAlarm(const QString& text, bool chinese);
+    // Acknowledged: the list is emptied and the band hidden.
+    void clearAlarms();
+    const QStringList& raisedAlarms() const { return raised_; }
     // The button's caption in the language asked for (a switch at run time).
     void setLanguage(bool chinese);
     QLabel* label() const { return label_; }
@@ -44,6 +51,7 @@ signals:
 private:
     QLabel* label_;
     QPushButton* button_;
+    QStringList raised_;
 };
 
 class AlarmWatch final : public QObject {

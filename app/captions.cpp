@@ -1,10 +1,12 @@
 #include "app/captions.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLocale>
 #include <QPushButton>
 #include <utility>
 
+#include "app/status_list.h"
 #include "app/toolbar.h"
 
 namespace cellwatch {
@@ -133,11 +135,14 @@ QString groupedCount(qint64 count) {
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(count);
 }
 
-void PostStatusMessage(Tool& stateText, const QString& message) {
+void PostStatusMessage(Tool& stateText, const QString& message, const QTime& at) {
     if (stateText.itemCount() >= kStatusListLimit) {
         stateText.clearItems();
     }
     stateText.addItem(message);
+    if (QComboBox* list = stateText.comboBox()) {
+        stampLastStatus(*list, at.isValid() ? at : QTime::currentTime());
+    }
     stateText.setText(message);
 }
 

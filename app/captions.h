@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QTime>
 #include <span>
 
 #include "protocol/version.h"
@@ -178,7 +179,8 @@ inline constexpr const char* kVersionText = kProgramVersion;
 
 // Shows a message in the status band's list tool and keeps it in its list;
 // a list of 50 or more is emptied first, so it holds 1 to 50, newest last.
-void PostStatusMessage(Tool& stateText, const QString& message);
+// The entry keeps `at` (now when not given), which the open list shows.
+void PostStatusMessage(Tool& stateText, const QString& message, const QTime& at = {});
 inline constexpr int kStatusListLimit = 50;
 
 }  // namespace cellwatch

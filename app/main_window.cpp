@@ -447,7 +447,7 @@ const QString& MainWindow::helpPageAddress() const {
 }
 
 void MainWindow::PostStatusMessage(const QString& message) {
-    cellwatch::PostStatusMessage(*tool(StatusTool::Message), message);
+    cellwatch::PostStatusMessage(*tool(StatusTool::Message), message, wall_->now().time());
 }
 
 }  // namespace cellwatch

@@ -1,5 +1,7 @@
 #include "app/toolbar.h"
 
+#include "app/status_list.h"
+
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -433,6 +435,7 @@ void ToolBarControl::build() {
         t->label_->hide();
         t->combo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         t->combo_->setMinimumContentsLength(10);
+        showStatusTimes(*t->combo_);
         row->addWidget(t->container_, 1);
     }
     {

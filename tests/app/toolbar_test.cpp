@@ -13,6 +13,7 @@
 #include "app/captions.h"
 #include "app/commands.h"
 #include "app/settings_store.h"
+#include "app/status_list.h"
 #include "tests/support/settle.h"
 
 namespace cellwatch {
@@ -118,6 +119,19 @@ TEST_F(ToolBarTest, StatusListHoldsOneToFiftyMessagesNewestShown) {
     EXPECT_EQ(status->itemCount(), 1);
     EXPECT_EQ(status->item(0), QStringLiteral("fifty-first"));
     EXPECT_EQ(status->text(), QStringLiteral("fifty-first"));
+}
+
+// Each status message keeps the time it was posted; the band shows the
+// message alone.
+TEST_F(ToolBarTest, StatusMessagesKeepTheirTime) {
+    Tool* list = get("state", "state_text");
+    PostStatusMessage(*list, QStringLiteral("first"), QTime(14, 3, 12));
+    PostStatusMessage(*list, QStringLiteral("second"), QTime(14, 3, 15));
+    EXPECT_EQ(list->text(), QStringLiteral("second"));
+    QComboBox* box = list->comboBox();
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemData(0, kStatusTimeRole).toTime(), QTime(14, 3, 12));
+    EXPECT_EQ(box->itemData(1, kStatusTimeRole).toTime(), QTime(14, 3, 15));
 }
 
 // Every command of the catalogue is a tool of the control with the entry's

@@ -33,6 +33,28 @@ protected:
     }
 };
 
+// The band lists every alarm not yet acknowledged, the newest last, and
+// grows to show them; beyond five the earlier ones are counted.
+TEST(AlarmBandList, ListsEveryUnacknowledgedAlarmAndCountsTheEarlierOnes) {
+    QWidget host;
+    host.resize(600, 300);
+    AlarmBand band(&host);
+    band.showAlarm(QStringLiteral("alarm 1"), false);
+    const int oneLine = band.height();
+    for (int k = 2; k <= 7; ++k) {
+        band.showAlarm(QStringLiteral("alarm %1").arg(k), false);
+    }
+    EXPECT_EQ(band.label()->text(), QStringLiteral("and 2 earlier alarms\nalarm 3\nalarm 4\n"
+                                                   "alarm 5\nalarm 6\nalarm 7"));
+    EXPECT_GT(band.height(), oneLine);
+    EXPECT_GE(band.height(), 6 * band.label()->fontMetrics().height());
+    EXPECT_EQ(band.raisedAlarms().size(), 7);
+    band.acknowledgeButton()->click();
+    EXPECT_TRUE(band.raisedAlarms().isEmpty());
+    band.showAlarm(QStringLiteral("alarm 8"), false);
+    EXPECT_EQ(band.label()->text(), QStringLiteral("alarm 8"));
+}
+
 TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
     openConnected();
     QStringList notes;
@@ -226,7 +248,13 @@ TEST_F(AlarmWindowTest, ANewRecordingAfterALostLinkWatchesForAStallAfresh) {
         EXPECT_EQ(kinds.value(1), QStringLiteral("stalled"));
         EXPECT_EQ(stalled, QStringLiteral("No new row for 30 s while the charge was running "
                                           "(last row at 0:00:02)"));
-        EXPECT_EQ(w->alarms().band().label()->text(), stalled);
+        // The band lists both, for neither was acknowledged: the newest last.
+        const QStringList lines = w->alarms().band().label()->text().split(u'\n');
+        ASSERT_EQ(lines.size(), 2);
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Link lost"))) << lines[0].toStdString();
+        EXPECT_EQ(lines[1], stalled);
+        w->alarms().band().acknowledgeButton()->click();
+        EXPECT_TRUE(w->alarms().band().raisedAlarms().isEmpty());
         EXPECT_TRUE(failures.isEmpty()) << failureText();
     }
 }
