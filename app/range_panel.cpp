@@ -38,6 +38,8 @@ constexpr BilingualText kExportedRangeRow = {"已导出区间的 %1 行到 %2",
 constexpr BilingualText kNoRange = {"区间内没有数据", "There are no rows between the cursors"};
 
 const QString kDash = QStringLiteral("–");
+constexpr BilingualText kCellHeads[3] = {{"最小", "min"}, {"最大", "max"}, {"末", "end"}};
+constexpr BilingualText kCellName = {"电芯 %1", "Cell %1"};
 
 QString rangeNumber(double value, int decimals) {
     return std::isfinite(value) ? QString::number(value, 'f', decimals) : kDash;
@@ -163,8 +165,46 @@ void RangePanel::refresh() {
         }
         html += QStringLiteral("</tr>");
     }
+    if (!cellSpans_.empty()) {
+        // min, max and end of each cell, under the min and max columns
+        // (and the end under "at B", where the span ends).
+        html += QStringLiteral("<tr>") + cell(QString(), false);
+        for (const BilingualText& head : kCellHeads) {
+            html += cell(head.pick(chinese_));
+        }
+        html += QStringLiteral("</tr>");
+        for (std::size_t c = 0; c < cellSpans_.size(); ++c) {
+            const int i = static_cast<int>(c);
+            html += QStringLiteral("<tr>") +
+                    cell(kCellName.pick(chinese_).arg(c + 1) +
+                             (cellMillivolts_ ? QStringLiteral("(mV)") : QStringLiteral("(V)")),
+                         false) +
+                    cell(cellText(i, RangeFigure::Min)) + cell(cellText(i, RangeFigure::Max)) +
+                    cell(cellText(i, RangeFigure::AtB)) + QStringLiteral("</tr>");
+        }
+    }
     html += QStringLiteral("</table>");
     grid_->setText(html);
+}
+
+void RangePanel::setCellSpans(std::vector<CellSpanValues> spans, bool millivolts) {
+    cellSpans_ = std::move(spans);
+    cellMillivolts_ = millivolts;
+    refresh();
+}
+
+QString RangePanel::cellText(int cell, RangeFigure figure) const {
+    if (cell < 0 || static_cast<std::size_t>(cell) >= cellSpans_.size()) {
+        return kDash;
+    }
+    const CellSpanValues& v = cellSpans_[static_cast<std::size_t>(cell)];
+    if (!v.present) {
+        return kDash;
+    }
+    const double value = figure == RangeFigure::Min   ? v.min
+                         : figure == RangeFigure::Max ? v.max
+                                                      : v.end;
+    return rangeNumber(value, cellMillivolts_ ? 0 : 3);
 }
 
 // --- the tool ------------------------------------------------------------------------------

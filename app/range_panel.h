@@ -24,6 +24,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/cell_curves.h"
 #include "analysis/range_stats.h"
 
 class QLabel;
@@ -59,6 +60,14 @@ public:
     QString valueText(std::size_t column, RangeQuantity quantity, RangeFigure figure) const;
     QPushButton* exportButton() const { return export_; }
 
+    // Each cell's minimum, maximum and end value between the cursors (cells
+    // pane on; empty: none shown), in V or, `millivolts`, as the difference
+    // from the mean in mV. A row per cell in use under the quantities.
+    void setCellSpans(std::vector<CellSpanValues> spans, bool millivolts);
+    const std::vector<CellSpanValues>& cellSpans() const { return cellSpans_; }
+    // A cell's figure (0-based cell): RangeFigure::Min, Max or AtB (its end).
+    QString cellText(int cell, RangeFigure figure) const;
+
 signals:
     void exportRequested();
 
@@ -66,6 +75,8 @@ private:
     void refresh();
 
     std::vector<RangeColumn> columns_;
+    std::vector<CellSpanValues> cellSpans_;
+    bool cellMillivolts_ = false;
     bool chinese_ = false;
     QLabel* grid_ = nullptr;
     QPushButton* export_ = nullptr;

@@ -10,6 +10,7 @@
 #include "app/power_gauge.h"
 #include "app/readout_panels.h"
 #include "app/tab_control.h"
+#include "chart/cell_pane.h"
 #include "chart/chart_view.h"
 #include "chart/chart_zoom.h"
 #include "chart/data_table.h"
@@ -43,6 +44,9 @@ RecordingPane::RecordingPane(QWidget& host, double twipsPerPixelX,
     chart_->layout()->addWidget(rangePanel_);
     range_ = new RangeTool(*chart_, *table_, *rangePanel_, std::move(askSaveFile), std::move(tell),
                            this);
+
+    cells_ = new CellPane(*chart_);
+    connect(range_, &RangeTool::statisticsChanged, this, &RecordingPane::showCellSpans);
 
     for (std::size_t i = 0; i < frames_.size(); ++i) {
         frames_[i] = newPanel(&host);
@@ -123,6 +127,7 @@ void RecordingPane::setCrossLine(bool on) {
     tabs_->setCurrentPage(0);
     crossLine_ = on;
     chart_->setCursorActive(on);
+    cells_->setCrossLine(on);
 }
 
 void RecordingPane::followMouse(int x) {
@@ -154,6 +159,53 @@ void RecordingPane::setLanguage(bool chinese) {
     tabs_->setPageCaption(1, kTabData.pick(chinese));
     setChartAxisTitles(*chart_, chinese);
     range_->setLanguage(chinese);
+    cells_->setLanguage(chinese);
+}
+
+// --- the cells pane ---------------------------------------------------------------------------
+
+void RecordingPane::setCellCurves(bool on) {
+    if (!on && !cells_->shown()) {
+        return;
+    }
+    cells_->setShown(on);
+    if (on) {
+        // Read from the start: the rows may have changed while it was off.
+        cells_->load(std::make_shared<TableRangeRows>(rows()));
+    }
+    showCellSpans();
+}
+
+bool RecordingPane::cellCurves() const {
+    return cells_->shown();
+}
+
+void RecordingPane::setCellMode(CellCurveMode mode) {
+    cells_->setMode(mode);
+    cells_->setCrossLine(crossLine_);
+    showCellSpans();
+}
+
+CellCurveMode RecordingPane::cellMode() const {
+    return cells_->mode();
+}
+
+void RecordingPane::cellRowAppended(int /*row*/) {
+    if (cells_->shown()) {
+        cells_->catchUp();
+    }
+}
+
+void RecordingPane::showCellSpans() {
+    const auto& statistics = range_->statistics();
+    std::vector<CellSpanValues> spans;
+    if (cells_->shown() && statistics) {
+        const CellCurves& curves = cells_->curves();
+        for (int cell = 0; cell < curves.cellCount(); ++cell) {
+            spans.push_back(curves.span(cell, statistics->rowA, statistics->rowB));
+        }
+    }
+    rangePanel_->setCellSpans(std::move(spans), cells_->mode() == CellCurveMode::DifferenceMv);
 }
 
 // --- ReadoutView --------------------------------------------------------------------------------

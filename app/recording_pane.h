@@ -17,6 +17,7 @@
 #include <array>
 #include <functional>
 
+#include "analysis/cell_curves.h"
 #include "app/range_panel.h"
 #include "readout/recording.h"
 
@@ -26,6 +27,7 @@ class QLabel;
 
 namespace cellwatch {
 
+class CellPane;
 class CellPanelWidget;
 class ChartView;
 class ChartZoom;
@@ -77,6 +79,20 @@ public:
     // Every readout from a stored row: where a recording read back ended.
     void showRow(int row);
     void setLanguage(bool chinese);
+
+    // --- the cells pane -------------------------------------------------------------------------
+    // Off (the default): the chart is the four curves alone. On: a pane of
+    // every cell in use under the plot, read from the rows so far; the
+    // cross line reaches into it and the range panel gives each cell's
+    // minimum, maximum and end. On again: read anew (another recording).
+    void setCellCurves(bool on);
+    bool cellCurves() const;
+    void setCellMode(CellCurveMode mode);
+    CellCurveMode cellMode() const;
+    CellPane& cellPane() const { return *cells_; }
+    // A live row came into rows() (grid row; any row number will do): the
+    // pane, when on, takes in the rows it has not seen.
+    void cellRowAppended(int row);
     // Called after the large readouts were placed, with whether the gauge shows.
     void onReadoutsFitted(std::function<void(bool gaugeShown)> fitted) {
         fitted_ = std::move(fitted);
@@ -95,6 +111,7 @@ protected:
 
 private:
     void watchMouseOverFrames();
+    void showCellSpans();
 
     QWidget& host_;
     TabControl* tabs_ = nullptr;
@@ -110,6 +127,7 @@ private:
     RangePanel* rangePanel_ = nullptr;
     RangeTool* range_ = nullptr;
     ChartZoom* zoom_ = nullptr;
+    CellPane* cells_ = nullptr;
     std::function<void(bool)> fitted_;
     bool crossLine_ = false;
     bool cursorHold_ = false;

@@ -33,6 +33,10 @@
 namespace cellwatch {
 namespace {
 
+constexpr BilingualText kCellDifference = {"电芯 Δ mV", "Cells Δ mV"};
+constexpr BilingualText kCellDifferenceTip = {"电芯曲线显示与均值之差 (mV)",
+                                              "Cell curves as the difference from the mean, in mV"};
+
 // Sizes of the frames, in twips, as the main window has them.
 constexpr int kCurveFrameWidth = 2535, kCurveFrameHeight = 1890;
 constexpr int kDetailFrameHeight = 4410;
@@ -166,6 +170,13 @@ void ViewerWindow::addCommands() {
     addCommand(Command::ExportRange, [this](bool) {
         commands_->exportRange(QString());
     })->setEnabled(false);
+    cellDifference_ = new QAction(this);
+    cellDifference_->setObjectName(QStringLiteral("CellDifference"));
+    cellDifference_->setCheckable(true);
+    toolBar_->addAction(cellDifference_);
+    connect(cellDifference_, &QAction::toggled, this, [this](bool on) {
+        pane_->setCellMode(on ? CellCurveMode::DifferenceMv : CellCurveMode::Volts);
+    });
     toolBar_->addSeparator();
     addCommand(Command::Pack, [this](bool) { editPack(); });
 }
@@ -241,6 +252,7 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
     file_ = fileName;
     pane_->range().setRecordingName(fileName);
     recording_->showRecordingChart(file, QFileInfo(fileName).fileName());
+    pane_->setCellCurves(true);  // a viewer always shows the cells
     damagedLines_ = file.damagedLineCount();
     cutWhileReading_ = file.cutWhileReading();
     summary_->setSummary(summary);
@@ -287,6 +299,8 @@ void ViewerWindow::setCaptions() {
         action->setToolTip(commandTooltip(id, chinese));
     }
     packCommand()->setToolTip(kViewerPackTooltip.pick(chinese));
+    cellDifference_->setText(kCellDifference.pick(chinese));
+    cellDifference_->setToolTip(kCellDifferenceTip.pick(chinese));
     pane_->setLanguage(chinese);
     summary_->setLanguage(chinese);
     overlays_->setCaptions();

@@ -110,6 +110,7 @@ private:
 
     QToolBar* toolBar_ = nullptr;
     std::vector<std::pair<Command, QAction*>> commandActions_;
+    QAction* cellDifference_ = nullptr;  // the cells pane in mV from the mean
     RecordingPane* pane_ = nullptr;
     std::unique_ptr<ChartCommands> commands_;
     SummaryView* summary_ = nullptr;

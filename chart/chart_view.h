@@ -125,6 +125,8 @@ public:
     double xAtPixel(double pixelX) const override;
 
     void repaint() override;
+    // A full replot, throttled as changes are (for parts laid onto the plot).
+    void requestFullReplot() { requestReplot(); }
     void setAutoRepaint(bool on) override;
     bool autoRepaint() const { return autoRepaint_; }
 

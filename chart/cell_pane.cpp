@@ -1,0 +1,228 @@
+#include "chart/cell_pane.h"
+
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/range_stats.h"
+#include "chart/cell_graph.h"
+#include "chart/chart_axes.h"
+#include "chart/chart_view.h"
+
+namespace cellwatch {
+namespace {
+
+const QColor kCellPaneSilver(192, 192, 192);
+// The chart's plot above and the cells pane below share the height 2 : 1.
+constexpr double kPlotStretch = 2.0;
+constexpr double kCellStretch = 1.0;
+
+const std::array<QColor, CellCurves::kCells> kCellColours = {
+    QColor(255, 80, 80),   QColor(255, 165, 0),   QColor(255, 255, 0),   QColor(140, 230, 60),
+    QColor(0, 230, 140),   QColor(0, 230, 255),   QColor(70, 140, 255),  QColor(190, 110, 255),
+    QColor(255, 110, 200), QColor(255, 255, 255), QColor(210, 170, 120), QColor(150, 150, 150),
+};
+
+QString cellAxisTitle(CellCurveMode mode, bool chinese) {
+    if (mode == CellCurveMode::DifferenceMv) {
+        return chinese ? QStringLiteral(u"电芯-均值(mV)") : QStringLiteral("Cell - mean(mV)");
+    }
+    return chinese ? QStringLiteral(u"电芯(V)") : QStringLiteral("Cells(V)");
+}
+
+}  // namespace
+
+CellPane::CellPane(ChartView& chart)
+    : QObject(&chart), chart_(chart), curves_(std::make_unique<CellCurves>()) {
+    connect(&chart_, &ChartView::mouseMoved, this,
+            [this](Qt::KeyboardModifiers, int x, int) { followMouse(x); });
+}
+
+CellPane::~CellPane() = default;
+
+QColor CellPane::cellColour(int cell) {
+    return kCellColours[static_cast<std::size_t>(std::clamp(cell, 0, kCells - 1))];
+}
+
+CellGraph* CellPane::graph(int cell) const {
+    return cell >= 0 && cell < kCells ? graphs_[static_cast<std::size_t>(cell)] : nullptr;
+}
+
+void CellPane::setShown(bool on) {
+    if (on == shown()) {
+        return;
+    }
+    if (on) {
+        build();
+    } else {
+        tearDown();
+    }
+    chart_.requestFullReplot();
+}
+
+void CellPane::build() {
+    QCustomPlot* plot = chart_.plot();
+    QCPLayoutGrid* layout = plot->plotLayout();
+    rect_ = new QCPAxisRect(plot, true);
+    rect_->setBackground(Qt::NoBrush);
+    rect_->axis(QCPAxis::atTop)->setVisible(false);
+    rect_->axis(QCPAxis::atRight)->setVisible(false);
+    QCPAxis* time = rect_->axis(QCPAxis::atBottom);
+    styleAxis(time, kCellPaneSilver, Qt::white, QString(), elapsedTicker());
+    QCPAxis* value = rect_->axis(QCPAxis::atLeft);
+    styleAxis(value, kCellPaneSilver, Qt::white, cellAxisTitle(mode(), chinese_),
+              QSharedPointer<QCPAxisTicker>::create());
+    const int row = layout->rowCount();
+    layout->addElement(row, 0, rect_);
+    layout->setRowStretchFactor(row - 1, kPlotStretch);
+    layout->setRowStretchFactor(row, kCellStretch);
+    // Left and right edges in line with the plot's.
+    margins_ = new QCPMarginGroup(plot);
+    chart_.axis(ChartAxis::Bottom)
+        ->axisRect()
+        ->setMarginGroup(QCP::msLeft | QCP::msRight, margins_);
+    rect_->setMarginGroup(QCP::msLeft | QCP::msRight, margins_);
+    time->setRange(chart_.axis(ChartAxis::Bottom)->range());
+    connect(chart_.axis(ChartAxis::Bottom), qOverload<const QCPRange&>(&QCPAxis::rangeChanged),
+            time, qOverload<const QCPRange&>(&QCPAxis::setRange));
+    for (int cell = 0; cell < kCells; ++cell) {
+        auto* g = new CellGraph(rect_, *curves_, cell);
+        g->setPen(QPen(cellColour(cell), 1));
+        graphs_[static_cast<std::size_t>(cell)] = g;
+    }
+    cross_ = new QCPItemStraightLine(plot);
+    cross_->setLayer(QStringLiteral("overlay"));
+    cross_->setPen(QPen(kCellPaneSilver, 1));
+    cross_->setSelectable(false);
+    cross_->setClipAxisRect(rect_);
+    for (QCPItemPosition* p : {cross_->point1, cross_->point2}) {
+        p->setType(QCPItemPosition::ptPlotCoords);
+        p->setAxes(time, value);
+        p->setAxisRect(rect_);
+    }
+    cross_->setVisible(false);
+    fitValueAxis();
+}
+
+void CellPane::tearDown() {
+    QCustomPlot* plot = chart_.plot();
+    plot->removeItem(cross_);
+    cross_ = nullptr;
+    for (CellGraph*& g : graphs_) {
+        plot->removeGraph(g);
+        g = nullptr;
+    }
+    chart_.axis(ChartAxis::Bottom)->axisRect()->setMarginGroup(QCP::msLeft | QCP::msRight, nullptr);
+    QCPLayoutGrid* layout = plot->plotLayout();
+    layout->remove(rect_);  // deletes it and its axes
+    rect_ = nullptr;
+    layout->simplify();
+    layout->setRowStretchFactor(layout->rowCount() - 1, 1.0);
+    delete margins_;
+    margins_ = nullptr;
+}
+
+void CellPane::setMode(CellCurveMode mode) {
+    if (mode == curves_->mode()) {
+        return;
+    }
+    curves_ = std::make_unique<CellCurves>(mode);
+    // The graphs hold a reference to the curves: make them anew.
+    if (shown()) {
+        tearDown();
+        build();
+    }
+    reloadAll();
+}
+
+void CellPane::load(std::shared_ptr<RangeRows> rows) {
+    source_ = std::move(rows);
+    reloadAll();
+}
+
+void CellPane::reloadAll() {
+    curves_->clear();
+    catchUp();
+}
+
+void CellPane::catchUp() {
+    if (!source_) {
+        return;
+    }
+    const std::size_t count = source_->rowCount();
+    if (count < curves_->size()) {
+        curves_->clear();  // the rows were cleared: a new recording
+    }
+    const std::size_t before = curves_->size();
+    for (std::size_t i = before; i < count; ++i) {
+        const RangeRowNumbers r = source_->numbers(i);
+        curves_->append(r.timed ? r.seconds / kSecondsPerDay : std::nan(""), r.cells);
+    }
+    if (shown() && count != before) {
+        fitValueAxis();
+        chart_.requestFullReplot();
+    }
+}
+
+void CellPane::fitValueAxis() {
+    if (!shown()) {
+        return;
+    }
+    double low = 0;
+    double high = 0;
+    bool any = false;
+    const std::size_t rows = curves_->size();
+    for (int cell = 0; rows > 0 && cell < curves_->cellCount(); ++cell) {
+        const CellSpanValues s = curves_->span(cell, 0, rows - 1);
+        if (!s.present) {
+            continue;
+        }
+        low = any ? std::min(low, s.min) : s.min;
+        high = any ? std::max(high, s.max) : s.max;
+        any = true;
+    }
+    QCPAxis* value = rect_->axis(QCPAxis::atLeft);
+    value->setLabel(cellAxisTitle(mode(), chinese_));
+    if (mode() == CellCurveMode::DifferenceMv) {
+        // Symmetric about 0, at least ±10 mV.
+        const double reach = std::max({10.0, std::abs(low), std::abs(high)}) * 1.1;
+        value->setRange(-reach, reach);
+        return;
+    }
+    if (!any) {
+        value->setRange(0, 5);
+        return;
+    }
+    const double pad = std::max(0.02, (high - low) * 0.05);
+    value->setRange(low - pad, high + pad);
+}
+
+void CellPane::setCrossLine(bool on) {
+    crossOn_ = on;
+    if (cross_ != nullptr) {
+        cross_->setVisible(false);  // until the mouse comes
+        chart_.requestFullReplot();
+    }
+}
+
+void CellPane::followMouse(int x) {
+    if (cross_ == nullptr || !crossOn_) {
+        return;
+    }
+    const double at = chart_.xAtPixel(x);
+    cross_->point1->setCoords(at, 0);
+    cross_->point2->setCoords(at, 1);
+    cross_->setVisible(true);
+    cross_->layer()->replot();
+}
+
+void CellPane::setLanguage(bool chinese) {
+    chinese_ = chinese;
+    if (rect_ != nullptr) {
+        rect_->axis(QCPAxis::atLeft)->setLabel(cellAxisTitle(mode(), chinese_));
+        chart_.requestFullReplot();
+    }
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,178 @@
+#include "chart/cell_pane.h"
+
+#include <gtest/gtest.h>
+
+#include <qcustomplot.h>
+#include <QApplication>
+#include <QMouseEvent>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "analysis/range_stats.h"
+#include "chart/cell_graph.h"
+#include "tests/chart/shown_chart.h"
+
+namespace cellwatch {
+namespace {
+
+using charttest::kSecond;
+
+// A recording of `cells` cells at 3.9 V, one reading a second; cell 3
+// (index 2) sinks by 1 mV a second below the others.
+class DriftingRows final : public RangeRows {
+public:
+    DriftingRows(std::size_t rows, int cells) : rows_(rows), cells_(cells) {}
+    std::size_t rowCount() const override { return rows_; }
+    RangeRowNumbers numbers(std::size_t index) override {
+        RangeRowNumbers r;
+        r.timed = true;
+        r.seconds = static_cast<double>(index);
+        for (int c = 0; c < cells_; ++c) {
+            r.cells[static_cast<std::size_t>(c)] =
+                3.9 - (c == 2 ? 0.001 * static_cast<double>(index) : 0);
+        }
+        return r;
+    }
+    void grow(std::size_t rows) { rows_ = rows; }
+
+private:
+    std::size_t rows_;
+    int cells_;
+};
+
+class CellPaneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        charttest::showChart(chart);
+        chart.setAxisRange(ChartAxis::Bottom, 0, 100 * kSecond);
+    }
+
+    // Every Y the graph of a cell drew at the last replot.
+    std::vector<double> drawnYs(int cell) const {
+        std::vector<double> ys;
+        for (const CellLine& line : pane.graph(cell)->shownLines()) {
+            for (const CellPoint& p : line) {
+                ys.push_back(p.y);
+            }
+        }
+        return ys;
+    }
+
+    ChartView chart;
+    CellPane& pane = *new CellPane(chart);
+    std::shared_ptr<DriftingRows> rows = std::make_shared<DriftingRows>(101, 4);
+};
+
+TEST_F(CellPaneTest, OffLeavesThePlotAsItWas) {
+    QCustomPlot* plot = chart.plot();
+    const int rects = plot->axisRectCount();
+    const int layoutRows = plot->plotLayout()->rowCount();
+    const int graphs = plot->graphCount();
+    const QRect mainRect = chart.axis(ChartAxis::Left)->axisRect()->rect();
+    EXPECT_FALSE(pane.shown());
+
+    pane.setShown(true);
+    chart.repaint();
+    EXPECT_EQ(plot->axisRectCount(), rects + 1);
+    EXPECT_EQ(plot->graphCount(), graphs + CellPane::kCells);
+    // The pane lies under the plot, its edges in line with the plot's.
+    const QRect cellsRect = pane.rect()->rect();
+    const QRect shortened = chart.axis(ChartAxis::Left)->axisRect()->rect();
+    EXPECT_GT(cellsRect.top(), shortened.bottom());
+    EXPECT_EQ(cellsRect.left(), shortened.left());
+    EXPECT_EQ(cellsRect.right(), shortened.right());
+
+    pane.setShown(false);
+    chart.repaint();
+    EXPECT_EQ(plot->axisRectCount(), rects);
+    EXPECT_EQ(plot->plotLayout()->rowCount(), layoutRows);
+    EXPECT_EQ(plot->graphCount(), graphs);
+    EXPECT_EQ(chart.axis(ChartAxis::Left)->axisRect()->rect(), mainRect);
+}
+
+TEST_F(CellPaneTest, DrawsEachCellInUseInItsOwnColour) {
+    pane.setShown(true);
+    pane.load(rows);
+    chart.repaint();
+    EXPECT_EQ(pane.curves().cellCount(), 4);
+    for (int cell = 0; cell < CellPane::kCells; ++cell) {
+        SCOPED_TRACE(cell);
+        const std::vector<double> ys = drawnYs(cell);
+        if (cell >= 4) {
+            EXPECT_TRUE(ys.empty());
+            continue;
+        }
+        ASSERT_FALSE(ys.empty());
+        // Cell 3 ends 0.1 V under the others, which stay at 3.9 V.
+        const double lowest = *std::min_element(ys.begin(), ys.end());
+        EXPECT_NEAR(lowest, cell == 2 ? 3.8 : 3.9, 1e-5);
+        EXPECT_EQ(pane.graph(cell)->pen().color(), CellPane::cellColour(cell));
+        for (int other = 0; other < cell; ++other) {
+            EXPECT_NE(CellPane::cellColour(other), CellPane::cellColour(cell));
+        }
+    }
+    // The value axis takes in every cell.
+    const QCPRange range = pane.rect()->axis(QCPAxis::atLeft)->range();
+    EXPECT_LT(range.lower, 3.8);
+    EXPECT_GT(range.upper, 3.9);
+}
+
+TEST_F(CellPaneTest, DifferenceModeShowsTheDriftInMillivolts) {
+    pane.setShown(true);
+    pane.load(rows);
+    pane.setMode(CellCurveMode::DifferenceMv);
+    chart.repaint();
+    // At row 100 cell 3 is 100 mV under the others: the mean of four is
+    // 25 mV under them, so cell 3 stands 75 mV under the mean, each other
+    // cell 25 mV over it.
+    const std::vector<double> drifting = drawnYs(2);
+    ASSERT_FALSE(drifting.empty());
+    EXPECT_NEAR(*std::min_element(drifting.begin(), drifting.end()), -75, 1e-2);
+    const std::vector<double> steady = drawnYs(0);
+    EXPECT_NEAR(*std::max_element(steady.begin(), steady.end()), 25, 1e-2);
+    const QCPRange range = pane.rect()->axis(QCPAxis::atLeft)->range();
+    EXPECT_LT(range.lower, -75);
+    EXPECT_NEAR(range.lower, -range.upper, 1e-9);
+}
+
+TEST_F(CellPaneTest, SharesTheTimeAxisAndTakesInNewRows) {
+    pane.setShown(true);
+    pane.load(rows);
+    chart.setAxisRange(ChartAxis::Bottom, 20 * kSecond, 40 * kSecond);
+    chart.repaint();
+    const QCPRange time = pane.rect()->axis(QCPAxis::atBottom)->range();
+    EXPECT_DOUBLE_EQ(time.lower, 20 * kSecond);
+    EXPECT_DOUBLE_EQ(time.upper, 40 * kSecond);
+    // Only what the zoomed range shows (and its neighbours) is drawn.
+    for (const CellLine& line : pane.graph(2)->shownLines()) {
+        for (const CellPoint& p : line) {
+            EXPECT_GE(p.x, 19 * kSecond - 1e-12);
+            EXPECT_LE(p.x, 41 * kSecond + 1e-12);
+        }
+    }
+
+    rows->grow(201);
+    pane.catchUp();
+    EXPECT_EQ(pane.curves().size(), 201U);
+    EXPECT_NEAR(pane.curves().span(2, 0, 200).min, 3.7, 1e-6);
+}
+
+TEST_F(CellPaneTest, CrossLineFollowsTheMouseIntoThePane) {
+    pane.setShown(true);
+    pane.load(rows);
+    chart.setCursorActive(true);
+    pane.setCrossLine(true);
+    chart.repaint();
+    EXPECT_FALSE(pane.crossLine()->visible());
+    const QPointF at(chart.axis(ChartAxis::Bottom)->coordToPixel(50 * kSecond), 100);
+    QMouseEvent event(QEvent::MouseMove, at, chart.plot()->mapToGlobal(at), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(chart.plot(), &event);
+    ASSERT_TRUE(pane.crossLine()->visible());
+    EXPECT_NEAR(pane.crossLine()->point1->coords().x(), 50 * kSecond, 1 * kSecond);
+    EXPECT_EQ(pane.crossLine()->clipAxisRect(), pane.rect());
+}
+
+}  // namespace
+}  // namespace cellwatch

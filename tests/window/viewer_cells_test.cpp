@@ -1,0 +1,91 @@
+// The cells pane in a recording's window: on from the start, each cell's
+// curve in the real plot, the range panel's per-cell figures, and the
+// difference-from-the-mean switch.
+#include <qcustomplot.h>
+#include <QAction>
+#include <algorithm>
+#include <vector>
+
+#include "app/range_panel.h"
+#include "app/recording_pane.h"
+#include "chart/cell_graph.h"
+#include "chart/cell_pane.h"
+#include "chart/range_cursors.h"
+#include "tests/support/journal_text.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+class ViewerCellsTest : public WindowTest {
+protected:
+    void SetUp() override {
+        viewer = new ViewerWindow(*store, hooks(), ticks, wall);
+        viewer->show();
+        // Three cells (4.10, cell 2, 4.15 V); cell 2 sinks from 4.20 V by
+        // 10 mV every 10 s, to 3.61 V at the 60th row.
+        QByteArray bytes = testing::journalText(QStringLiteral("2026-12-05T09:00:00+01:00"));
+        for (int k = 0; k < 60; ++k) {
+            bytes += testing::journalRow({k * 10, "+DCHG+", 12.4, -2.0, k * 5, 4.20 - 0.01 * k});
+        }
+        ASSERT_TRUE(viewer->open(testing::writeFile(dir.filePath(QStringLiteral("c.csv")), bytes)));
+        viewer->chart().repaint();
+    }
+    void TearDown() override { delete viewer; }
+
+    std::vector<double> drawnYs(int cell) const {
+        std::vector<double> ys;
+        for (const CellLine& line : viewer->pane().cellPane().graph(cell)->shownLines()) {
+            for (const CellPoint& p : line) {
+                ys.push_back(p.y);
+            }
+        }
+        return ys;
+    }
+
+    ViewerWindow* viewer = nullptr;
+};
+
+TEST_F(ViewerCellsTest, AViewerShowsEveryCellUnderThePlot) {
+    RecordingPane& pane = viewer->pane();
+    ASSERT_TRUE(pane.cellCurves());
+    EXPECT_EQ(pane.cellPane().curves().cellCount(), 3);
+    const std::vector<double> drifting = drawnYs(1);
+    ASSERT_FALSE(drifting.empty());
+    EXPECT_NEAR(*std::min_element(drifting.begin(), drifting.end()), 3.61, 1e-5);
+    EXPECT_NEAR(*std::max_element(drifting.begin(), drifting.end()), 4.20, 1e-5);
+    const std::vector<double> steady = drawnYs(2);
+    ASSERT_FALSE(steady.empty());
+    EXPECT_NEAR(*std::min_element(steady.begin(), steady.end()), 4.15, 1e-5);
+    EXPECT_TRUE(drawnYs(3).empty());
+
+    // Δ mV: cell 2 ends (4.10 + 4.15 + 3.61) / 3 - 3.61 = 343.3 mV under the mean.
+    QAction* difference = viewer->findChild<QAction*>(QStringLiteral("CellDifference"));
+    ASSERT_NE(difference, nullptr);
+    difference->trigger();
+    viewer->chart().repaint();
+    EXPECT_EQ(pane.cellMode(), CellCurveMode::DifferenceMv);
+    const std::vector<double> mv = drawnYs(1);
+    ASSERT_FALSE(mv.empty());
+    EXPECT_NEAR(*std::min_element(mv.begin(), mv.end()), -(4.10 + 4.15 + 3.61) / 3 * 1000 + 3610,
+                0.5);
+}
+
+TEST_F(ViewerCellsTest, TheRangePanelGivesEachCellsMinimumMaximumAndEnd) {
+    RecordingPane& pane = viewer->pane();
+    viewer->command(QStringLiteral("RangeCursors"))->trigger();
+    RangeCursors& cursors = pane.range().cursors();
+    cursors.setX(RangeCursors::A, 100 / 86400.0);  // row 10
+    cursors.setX(RangeCursors::B, 300 / 86400.0);  // row 30
+    pane.range().recompute();
+    const std::vector<CellSpanValues>& spans = pane.rangePanel().cellSpans();
+    ASSERT_EQ(spans.size(), 3U);
+    EXPECT_NEAR(spans[1].max, 4.10, 1e-5);
+    EXPECT_NEAR(spans[1].min, 3.90, 1e-5);
+    EXPECT_NEAR(spans[1].end, 3.90, 1e-5);
+    EXPECT_EQ(pane.rangePanel().cellText(1, RangeFigure::Min), QStringLiteral("3.900"));
+    EXPECT_EQ(pane.rangePanel().cellText(0, RangeFigure::AtB), QStringLiteral("4.100"));
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest
