@@ -10,6 +10,7 @@
 #include "app/power_gauge.h"
 #include "app/readout_panels.h"
 #include "app/tab_control.h"
+#include "chart/alarm_markers.h"
 #include "chart/cell_pane.h"
 #include "chart/chart_view.h"
 #include "chart/chart_zoom.h"
@@ -46,6 +47,7 @@ RecordingPane::RecordingPane(QWidget& host, double twipsPerPixelX,
                            this);
 
     cells_ = new CellPane(*chart_);
+    alarms_ = new AlarmMarkers(*chart_);
     connect(range_, &RangeTool::statisticsChanged, this, &RecordingPane::showCellSpans);
 
     for (std::size_t i = 0; i < frames_.size(); ++i) {
@@ -194,6 +196,14 @@ void RecordingPane::cellRowAppended(int /*row*/) {
     if (cells_->shown()) {
         cells_->catchUp();
     }
+}
+
+void RecordingPane::setAlarms(const std::vector<AlarmNote>& alarms) {
+    std::vector<AlarmMark> marks;
+    for (const AlarmNote& a : alarms) {
+        marks.push_back({a.atSeconds < 0 ? 0.0 : static_cast<double>(a.atSeconds), a.kind, a.text});
+    }
+    alarms_->setAlarms(std::move(marks));
 }
 
 void RecordingPane::showCellSpans() {

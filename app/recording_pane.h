@@ -20,6 +20,7 @@
 #include "analysis/cell_curves.h"
 #include "app/range_panel.h"
 #include "readout/recording.h"
+#include "readout/recording_file.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -27,6 +28,7 @@ class QLabel;
 
 namespace cellwatch {
 
+class AlarmMarkers;
 class CellPane;
 class CellPanelWidget;
 class ChartView;
@@ -93,6 +95,11 @@ public:
     // A live row came into rows() (grid row; any row number will do): the
     // pane, when on, takes in the rows it has not seen.
     void cellRowAppended(int row);
+
+    // The alarms a recording kept (its "# alarm" lines), as markers on the
+    // time axis.
+    void setAlarms(const std::vector<AlarmNote>& alarms);
+    AlarmMarkers& alarmMarkers() const { return *alarms_; }
     // Called after the large readouts were placed, with whether the gauge shows.
     void onReadoutsFitted(std::function<void(bool gaugeShown)> fitted) {
         fitted_ = std::move(fitted);
@@ -128,6 +135,7 @@ private:
     RangeTool* range_ = nullptr;
     ChartZoom* zoom_ = nullptr;
     CellPane* cells_ = nullptr;
+    AlarmMarkers* alarms_ = nullptr;
     std::function<void(bool)> fitted_;
     bool crossLine_ = false;
     bool cursorHold_ = false;

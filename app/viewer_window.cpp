@@ -253,6 +253,7 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
     pane_->range().setRecordingName(fileName);
     recording_->showRecordingChart(file, QFileInfo(fileName).fileName());
     pane_->setCellCurves(true);  // a viewer always shows the cells
+    pane_->setAlarms(file.alarms());
     damagedLines_ = file.damagedLineCount();
     cutWhileReading_ = file.cutWhileReading();
     summary_->setSummary(summary);

@@ -8,6 +8,7 @@
 
 #include "app/range_panel.h"
 #include "app/recording_pane.h"
+#include "chart/alarm_markers.h"
 #include "chart/cell_graph.h"
 #include "chart/cell_pane.h"
 #include "chart/range_cursors.h"
@@ -27,6 +28,9 @@ protected:
         QByteArray bytes = testing::journalText(QStringLiteral("2026-12-05T09:00:00+01:00"));
         for (int k = 0; k < 60; ++k) {
             bytes += testing::journalRow({k * 10, "+DCHG+", 12.4, -2.0, k * 5, 4.20 - 0.01 * k});
+            if (k == 49) {
+                bytes += "# alarm cell-low: cell 2 at 3.71 V\r\n";
+            }
         }
         ASSERT_TRUE(viewer->open(testing::writeFile(dir.filePath(QStringLiteral("c.csv")), bytes)));
         viewer->chart().repaint();
@@ -85,6 +89,22 @@ TEST_F(ViewerCellsTest, TheRangePanelGivesEachCellsMinimumMaximumAndEnd) {
     EXPECT_NEAR(spans[1].end, 3.90, 1e-5);
     EXPECT_EQ(pane.rangePanel().cellText(1, RangeFigure::Min), QStringLiteral("3.900"));
     EXPECT_EQ(pane.rangePanel().cellText(0, RangeFigure::AtB), QStringLiteral("4.100"));
+}
+
+TEST_F(ViewerCellsTest, EachAlarmKeptInTheRecordingIsAMarkerOnTheTimeAxis) {
+    AlarmMarkers& markers = viewer->pane().alarmMarkers();
+    ASSERT_EQ(markers.alarms().size(), 1U);
+    EXPECT_EQ(markers.alarms()[0].kind, QStringLiteral("cell-low"));
+    EXPECT_EQ(markers.alarms()[0].seconds, 490);
+    // In the real plot: the line at 490 s, the label with its kind.
+    QCPItemStraightLine* line = markers.line(0);
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(viewer->chart().plot()->hasItem(line));
+    EXPECT_NEAR(line->point1->coords().x(), 490 / 86400.0, 1e-12);
+    EXPECT_EQ(line->point1->pixelPosition().x(), line->point2->pixelPosition().x());
+    EXPECT_NEAR(line->point1->pixelPosition().x(),
+                viewer->chart().axis(ChartAxis::Bottom)->coordToPixel(490 / 86400.0), 0.5);
+    EXPECT_EQ(markers.label(0)->text(), QStringLiteral("cell-low"));
 }
 
 }  // namespace
