@@ -27,6 +27,7 @@ const ToolCaption kToolCaptions[] = {
     {"View1", "Reconnect", ToolProperty::Caption, "自动重连", "Reconnect to the same adapter"},
     {"View1", "Summary", ToolProperty::Caption, "摘要…", "Summary…"},
     {"View1", "ZoomPan", ToolProperty::Caption, "缩放与平移", "Zoom and pan"},
+    {"View1", "CellCurves", ToolProperty::Caption, "电芯曲线", "Cell curves"},
     {"View1", "RangeCursors", ToolProperty::Caption, "区间光标", "Range cursors"},
     {"View1", "ExportRange", ToolProperty::Caption, "导出区间…", "Export range…"},
     {"View1", "Pack", ToolProperty::Caption, "电池组…", "Pack…"},

@@ -31,6 +31,8 @@ constexpr CommandEntry kCatalogue[] = {
      kNoStandardKey, 0, true},
     {Command::Summary, "View1", "Summary", "Summary…", false, kNoIcon, kNoStandardKey, 0, false},
     {Command::ZoomPan, "View1", "ZoomPan", "Zoom and pan", false, kNoIcon, kNoStandardKey, 0, true},
+    {Command::CellCurves, "View1", "CellCurves", "Cell curves", false, kNoIcon, kNoStandardKey, 0,
+     true},
     {Command::RangeCursors, "View1", "RangeCursors", "Range cursors", false, kNoIcon,
      kNoStandardKey, 0, true},
     {Command::ExportRange, "View1", "ExportRange", "Export range…", false, kNoIcon, kNoStandardKey,

@@ -28,6 +28,7 @@ enum class Command {
     Reconnect,
     Summary,
     ZoomPan,
+    CellCurves,
     RangeCursors,
     ExportRange,
     Pack,

@@ -301,6 +301,14 @@ void MainWindow::setUpZoom() {
     const bool on = zoomPanEnabled();
     tool(Command::ZoomPan)->setChecked(on);
     pane_->zoom().setEnabled(on);
+    // View > "Cell curves": off unless the user chose it, kept the same way.
+    const bool cells =
+        settings_.read(kSettingsApplication, QStringLiteral("CellCurves"),
+                       QStringLiteral("CellCurves"), QStringLiteral("0")) == QLatin1String("1");
+    tool(Command::CellCurves)->setChecked(cells);
+    if (cells) {
+        pane_->setCellCurves(true);
+    }
 }
 
 // --- size and layout ------------------------------------------------------------------------

@@ -103,6 +103,14 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
                 pane_->zoom().setEnabled(on);
             });
             break;
+        case Command::CellCurves:
+            toggle(clicked, [this](bool on) {
+                settings_.write(kSettingsApplication, QStringLiteral("CellCurves"),
+                                QStringLiteral("CellCurves"),
+                                on ? QStringLiteral("1") : QStringLiteral("0"));
+                pane_->setCellCurves(on);
+            });
+            break;
         case Command::RangeCursors:
             toggle(clicked, [this](bool on) {
                 pane_->setRangeCursors(on);
@@ -315,6 +323,7 @@ void MainWindow::setUpJournal() {
         pack_->tagJournal();
         liveSummary_->addRow(row);
         pane_->range().rowAdded(row);
+        pane_->cellRowAppended(row);
     });
     connect(session_.get(), &session::LiveSession::recordingBegun, this, [this] {
         pane_->zoom().showWhole();  // a new recording is shown from its start

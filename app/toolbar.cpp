@@ -348,6 +348,8 @@ void ToolBarControl::build() {
     addCommand(view, Command::Summary);
     // Checked: the mouse zooms and pans the chart (off as created).
     addCommand(view, Command::ZoomPan);
+    // Checked: a pane of every cell's curve under the chart (off as created).
+    addCommand(view, Command::CellCurves);
     // The range cursors on the chart, and the rows between them as a file.
     addCommand(view, Command::RangeCursors);
     addCommand(view, Command::ExportRange)->setEnabled(false);

@@ -108,4 +108,29 @@ TEST_F(ViewerCellsTest, EachAlarmKeptInTheRecordingIsAMarkerOnTheTimeAxis) {
 }
 
 }  // namespace
+// The live window: View > "Cell curves" is off at first, adds the pane of
+// the cells in use and follows the live rows; the choice is kept and a
+// window started later has it on.
+class LiveCellCurvesTest : public WindowTest {};
+
+TEST_F(LiveCellCurvesTest, ViewCellCurvesAddsThePaneAndFollowsTheLiveRows) {
+    openConnected();
+    EXPECT_FALSE(w->pane().cellCurves());
+    for (int k = 0; k < 3; ++k) {
+        advance(1000);
+        record(charging(k));
+    }
+    click("View1", "CellCurves");
+    ASSERT_TRUE(w->pane().cellCurves());
+    const std::size_t before = w->pane().cellPane().curves().size();
+    EXPECT_EQ(before, static_cast<std::size_t>(rows()));
+    advance(1000);
+    record(charging(3));
+    EXPECT_EQ(w->pane().cellPane().curves().size(), before + 1);
+    w.reset();
+    open();
+    EXPECT_TRUE(w->pane().cellCurves());
+    EXPECT_TRUE(tool("View1", "CellCurves")->checked());
+}
+
 }  // namespace cellwatch::windowtest
