@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chart/chart_axes.h"
+#include "chart/chart_plot.h"
 #include "chart/envelope_graph.h"
 #include "chart/layer_redraw.h"
 #include "chart/series_envelope.h"
@@ -16,20 +17,6 @@
 
 namespace cellwatch {
 namespace {
-
-const QColor kPanelColour(0, 20, 50);
-const QColor kSilver(192, 192, 192);
-const QColor kVoltageColour(255, 0, 0);
-const QColor kCurrentColour(0, 255, 0);
-const QColor kCapacityColour(255, 255, 0);
-const QColor kTemperatureColour(255, 255, 255);
-
-constexpr int kTitlePixelSize = 21;
-// Keeps the top label of the vertical axes clear of the title.
-constexpr int kTopMargin = 10;
-// Vertical extents of the stacked axes, as fractions of the plot height.
-const QRectF kCapacityExtent(0.0, 0.0, 1.0, 0.48);
-const QRectF kTemperatureExtent(0.0, 0.51, 1.0, 0.49);
 
 std::size_t axisIndex(ChartAxis axis) {
     return static_cast<std::size_t>(axis);
@@ -50,73 +37,15 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(plot_);
 
-    plot_->setInteractions(QCP::Interactions());
-    plot_->setAutoAddPlottableToLegend(false);
-    plot_->setBackground(QBrush(kPanelColour));
-    plot_->setAttribute(Qt::WA_OpaquePaintEvent);
-    // A replot is shown with the window's next paint (usually the one about
-    // to run, which also shows the sample's texts), not by a paint of the
-    // plot alone at once.
-    plot_->setPlottingHint(QCP::phImmediateRefresh, false);
-    plot_->setMouseTracking(true);
-
-    // Replace the default axis rect (and the legend inside it) by ours.
-    plot_->plotLayout()->clear();
-    mainRect_ = new ChartAxisRect(plot_);
-    plot_->plotLayout()->addElement(0, 0, mainRect_);
-    mainRect_->setBackground(Qt::NoBrush);
-    mainRect_->setMinimumMargins(QMargins(0, kTopMargin, 0, 0));
-    plot_->xAxis = mainRect_->axis(QCPAxis::atBottom);
-    plot_->yAxis = mainRect_->axis(QCPAxis::atLeft);
-    plot_->xAxis2 = mainRect_->axis(QCPAxis::atTop);
-    plot_->yAxis2 = mainRect_->axis(QCPAxis::atRight);
-    plot_->xAxis2->setVisible(false);
-
-    QFont titleFont = font();
-    titleFont.setPixelSize(kTitlePixelSize);
-    title_ = new QCPTextElement(plot_, QString(), titleFont);
-    title_->setTextColor(Qt::white);
-    title_->setMinimumSize(0, QFontMetrics(titleFont).height());
-    plot_->plotLayout()->insertRow(0);
-    plot_->plotLayout()->addElement(0, 0, title_);
+    const ChartPlotParts parts = buildChartPlot(plot_, font());
+    mainRect_ = parts.mainRect;
+    title_ = parts.title;
     titleLines_ = QStringList{QString()};
-
-    styleAxis(plot_->xAxis, kSilver, Qt::white, QString(), elapsedTicker());
-    styleAxis(plot_->yAxis, kVoltageColour, kVoltageColour, QStringLiteral("Voltage(V)"),
-              wholeStepTicker(0.01));
-    styleAxis(plot_->yAxis2, kCurrentColour, kCurrentColour, QStringLiteral("Current(A)"),
-              QSharedPointer<QCPAxisTicker>::create());
-
-    const QRectF extents[2] = {kCapacityExtent, kTemperatureExtent};
-    const QColor colours[2] = {kCapacityColour, kTemperatureColour};
-    const QString titles[2] = {QStringLiteral("Capacity(mAh)"), QStringLiteral(u"Temperature(℃)")};
-    for (std::size_t i = 0; i < stackedRects_.size(); ++i) {
-        auto* rect = new QCPAxisRect(plot_, true);
-        rect->setAutoMargins(QCP::msNone);
-        rect->setMinimumMargins(QMargins());
-        rect->setMargins(QMargins());
-        rect->setBackground(Qt::NoBrush);
-        rect->axis(QCPAxis::atLeft)->setVisible(false);
-        rect->axis(QCPAxis::atTop)->setVisible(false);
-        rect->axis(QCPAxis::atBottom)->setVisible(false);
-        styleAxis(rect->axis(QCPAxis::atRight), colours[i], colours[i], titles[i],
-                  wholeStepTicker(1.0));
-        mainRect_->insetLayout()->addElement(rect, extents[i]);
-        // The stacked graphs share the time axis.
-        connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged),
-                rect->axis(QCPAxis::atBottom), qOverload<const QCPRange&>(&QCPAxis::setRange));
-        stackedRects_[i] = rect;
-    }
-    mainRect_->setStackedRects(stackedRects_);
-
-    const QColor seriesColours[kSeriesCount] = {kVoltageColour, kCurrentColour, kCapacityColour,
-                                                kTemperatureColour};
-    for (int series = 0; series < kSeriesCount; ++series) {
-        QCPAxis* valueAxis = axis(axisOfSeries(series));
-        auto* g = new EnvelopeGraph(valueAxis);
-        g->setPen(QPen(seriesColours[series], 1));
-        graphs_[seriesIndex(series)] = g;
-    }
+    stackedRects_ = parts.stackedRects;
+    graphs_ = parts.graphs;
+    curves_ = parts.curves;
+    cursorVertical_ = parts.cursorVertical;
+    cursorHorizontal_ = parts.cursorHorizontal;
 
     setThrottleClock(nullptr);
     paintHook_ = new WindowPaintHook(this, [this] { replotWithWindow(); });
@@ -137,31 +66,6 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
         curvesDirty_ = {};
         curvesWhollyDirty_ = false;
     });
-    // The curves on a buffered layer of their own, between the grid and the
-    // axes; the title goes with the axes.
-    plot_->addLayer(QStringLiteral("curves"), plot_->layer(QStringLiteral("main")),
-                    QCustomPlot::limAbove);
-    curves_ = plot_->layer(QStringLiteral("curves"));
-    curves_->setMode(QCPLayer::lmBuffered);
-    for (EnvelopeGraph* g : graphs_) {
-        g->setLayer(curves_);
-    }
-    title_->setLayer(QStringLiteral("axes"));
-
-    // The cursor lines live on a buffered layer of their own, so following
-    // the mouse redraws only them.
-    QCPLayer* overlay = plot_->layer(QStringLiteral("overlay"));
-    overlay->setMode(QCPLayer::lmBuffered);
-    for (QCPItemStraightLine** line : {&cursorVertical_, &cursorHorizontal_}) {
-        *line = new QCPItemStraightLine(plot_);
-        (*line)->setLayer(overlay);
-        (*line)->setPen(QPen(kSilver, 1));
-        (*line)->setSelectable(false);
-        (*line)->setClipAxisRect(mainRect_);
-        (*line)->point1->setType(QCPItemPosition::ptAbsolute);
-        (*line)->point2->setType(QCPItemPosition::ptAbsolute);
-        (*line)->setVisible(false);
-    }
 
     connect(plot_, &QCustomPlot::mouseMove, this,
             [this](QMouseEvent* event) { onMouseMove(event->modifiers(), event->position()); });
@@ -177,19 +81,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
 ChartView::~ChartView() = default;
 
 QCPAxis* ChartView::axis(ChartAxis which) const {
-    switch (which) {
-        case ChartAxis::Bottom:
-            return mainRect_->axis(QCPAxis::atBottom);
-        case ChartAxis::Left:
-            return mainRect_->axis(QCPAxis::atLeft);
-        case ChartAxis::Right:
-            return mainRect_->axis(QCPAxis::atRight);
-        case ChartAxis::Capacity:
-            return stackedRects_[0]->axis(QCPAxis::atRight);
-        case ChartAxis::Temperature:
-            return stackedRects_[1]->axis(QCPAxis::atRight);
-    }
-    return nullptr;
+    return chartAxis(mainRect_, stackedRects_, which);
 }
 
 QCPGraph* ChartView::graph(int series) const {
