@@ -62,9 +62,8 @@ void LogSession::openPort(const QString& portText) {
 }
 
 session::WatchSource& LogSession::watch(const net::MqttOptions& options) {
-    auto source = std::make_unique<session::WatchSource>(session_.receivePath(),
-                                                         session_.sourceEvents(), options,
-                                                         session_.ownTicks());
+    auto source = std::make_unique<session::WatchSource>(
+        session_.receivePath(), session_.sourceEvents(), options, session_.ownTicks());
     session::WatchSource& watched = *source;
     pending_ = std::move(source);
     return watched;

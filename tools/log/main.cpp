@@ -1,9 +1,5 @@
 // cellwatch-log: the live recording of a charger without a window, or the
 // replay of a capture of one.
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -35,58 +31,13 @@
 #include "tools/log/alarm_command.h"
 #include "tools/log/command_line.h"
 #include "tools/log/log_session.h"
+#include "tools/log/log_signals.h"
 #include "tools/log/page_serve.h"
 
 namespace {
 
 using namespace cellwatch;
 using namespace cellwatch::logger;
-
-// Ctrl-C and SIGTERM reach the event loop through a pipe: the handler only
-// writes one byte.
-std::array<int, 2> signalPipe{-1, -1};
-
-void onSignal(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
-    errno = saved;
-}
-
-// SIGUSR1 (a new address for the page) comes through a pipe of its own.
-std::array<int, 2> renewPipe{-1, -1};
-
-void onRenewSignal(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(renewPipe[1], &byte, 1);
-    errno = saved;
-}
-
-bool catchSignals() {
-    if (::pipe2(signalPipe.data(), O_CLOEXEC | O_NONBLOCK) != 0 ||
-        ::pipe2(renewPipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
-        return false;
-    }
-    // No SA_RESTART: a call that waits is to end when a signal comes, not
-    // to wait on. Nothing the log does waits for long without also watching
-    // the pipe (the output: LogSession::setStopSignal); files are opened
-    // without waiting (file_open.h).
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    struct sigaction renewal {};
-    renewal.sa_handler = onRenewSignal;
-    sigemptyset(&renewal.sa_mask);
-    renewal.sa_flags = SA_RESTART;
-    sigaction(SIGUSR1, &renewal, nullptr);
-    // A reader that goes away makes writes fail with EPIPE, reported as such.
-    ::signal(SIGPIPE, SIG_IGN);
-    return true;
-}
 
 // One line on standard error.
 void complain(const QString& text) {
@@ -150,12 +101,10 @@ bool servePage(LogSession& session, const LogOptions& options, ServedPage& serve
     }
     QObject::connect(&served.page->server(), &net::WebServer::notice,
                      [](const QString& text) { complain(text); });
-    served.renewals = std::make_unique<QSocketNotifier>(renewPipe[0], QSocketNotifier::Read);
+    served.renewals = std::make_unique<QSocketNotifier>(renewSignalFd(), QSocketNotifier::Read);
     PageServe* page = served.page.get();
     QObject::connect(served.renewals.get(), &QSocketNotifier::activated, [page] {
-        std::array<char, 16> drain{};
-        while (::read(renewPipe[0], drain.data(), drain.size()) > 0) {
-        }
+        drainSignal(renewSignalFd());
         page->renew();
         tellPageAddresses(*page);
     });
@@ -185,11 +134,9 @@ constexpr int kAlarmDrainMs = 5000;
 // Runs the session until Ctrl-C, SIGTERM or its own end, then closes the output.
 int run(QCoreApplication& app, LogSession& session, const LogOptions& options, std::FILE* out,
         std::FILE* file, const std::function<void()>& started) {
-    QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
+    QSocketNotifier interrupts(stopSignalFd(), QSocketNotifier::Read);
     QObject::connect(&interrupts, &QSocketNotifier::activated, &app, [&] {
-        std::array<char, 16> drain{};
-        while (::read(signalPipe[0], drain.data(), drain.size()) > 0) {
-        }
+        drainSignal(stopSignalFd());
         session.stop();
         app.exit(kExitOk);
     });
@@ -201,7 +148,7 @@ int run(QCoreApplication& app, LogSession& session, const LogOptions& options, s
     });
 
     int status = kExitFailure;
-    session.setStopSignal(signalPipe[0]);
+    session.setStopSignal(stopSignalFd());
     if (session.start(out)) {
         if (started) {
             started();
@@ -298,7 +245,7 @@ BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failur
                       .arg(client.options().address.brokerText(), why);
         decide(BrokerAnswer::Failed);
     });
-    QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
+    QSocketNotifier interrupts(stopSignalFd(), QSocketNotifier::Read);
     QObject::connect(&interrupts, &QSocketNotifier::activated, &waiting,
                      [&] { decide(BrokerAnswer::Interrupted); });
     QTimer limit;
