@@ -94,4 +94,15 @@ void setUpLogin(mosquitto* mosq, const MqttOptions& options) {
     }
 }
 
+QString failureText(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog) {
+    if (rc != MOSQ_ERR_TLS) {
+        return libraryError(rc);
+    }
+    QString why = verifyFailure(mosq, host);
+    if (why.isEmpty() && !tlsLog.isEmpty()) {
+        why = QStringLiteral("TLS failed: ") + tlsLog;
+    }
+    return why.isEmpty() ? libraryError(rc) : why;
+}
+
 }  // namespace cellwatch::net

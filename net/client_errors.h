@@ -17,6 +17,11 @@ QString libraryError(int rc);
 // empty when it was not refused or there is no TLS.
 QString verifyFailure(mosquitto* mosq, const QString& host);
 
+// Why a call of the library on `mosq` failed with `rc`: for a TLS failure
+// the certificate's refusal, else the TLS lines the library logged
+// (`tlsLog`), else the library's words.
+QString failureText(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog);
+
 // Sets the user, the password and TLS of `options` on `mosq`. Throws
 // MqttError when the certificate file cannot be used.
 void setUpLogin(mosquitto* mosq, const MqttOptions& options);

@@ -256,14 +256,7 @@ void MqttClient::timedOut() {
 }
 
 QString MqttClient::failureText(int rc) {
-    if (rc != MOSQ_ERR_TLS) {
-        return libraryError(rc);
-    }
-    QString why = verifyFailure(mosq_, options_.address.host);
-    if (why.isEmpty() && !tlsLog_.isEmpty()) {
-        why = QStringLiteral("TLS failed: ") + tlsLog_;
-    }
-    return why.isEmpty() ? libraryError(rc) : why;
+    return net::failureText(mosq_, rc, options_.address.host, tlsLog_);
 }
 
 void MqttClient::misc() {
