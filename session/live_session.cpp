@@ -151,7 +151,7 @@ void LiveSession::beginRecording() {
     }
     alarms_.connected();
     alarmClock_.start();
-    journaling_ = journal_ != nullptr && source_ && !source_->isReplay();
+    journaling_ = journal_ != nullptr && source_ && (journalReplays_ || !source_->isReplay());
     if (journaling_) {
         journal_->begin(recording_.recordingStart(), sourceName());
     }

@@ -119,6 +119,9 @@ public:
     Journal* journal() const { return journal_; }
     // Whether the present recording goes to the journal (a replay does not).
     bool journaling() const { return journal_ != nullptr && journaling_; }
+    // A replay goes to the journal too, from the recording that begins
+    // next: a capture kept among the recordings as the live run's would be.
+    void setJournalReplays(bool on) { journalReplays_ = on; }
     // Every received byte with its arrival, from the next recording on; a
     // failed write stops the capture and is told by captureFailed().
     void setCapture(CaptureWriter* capture) { capture_ = capture; }
@@ -221,6 +224,7 @@ private:
     std::uint32_t connectionTicks_ = 0;  // of the present connection's start
     bool startPublished_ = false;        // to the present publisher
     bool journaling_ = false;
+    bool journalReplays_ = false;
 
     Journal* journal_ = nullptr;
     CaptureWriter* capture_ = nullptr;

@@ -111,6 +111,7 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "mqtt://h/n", "--wait", "0"}, "--wait takes a number of seconds above 0"},
         {{"--port", "mqtt://h/n", "--wait", "soon"}, "--wait takes a number of seconds above 0"},
         {{"--replay", "c.cwcap", "--no-journal"}, "--no-journal does not go with --replay"},
+        {{"--port", "a", "--journal"}, "--journal goes only with --replay"},
         {{"--port", "/dev/ttyUSB0", "--password-file", "p"}, "--password-file goes only with"},
         {{"--port", "mqtt://h/n", "--ca", "ca.pem"}, "--ca goes only with an mqtts:// address"},
         {{"--replay", "c.cwcap", "--publish", "mqtt://h/n"}, "--replay is played locally"},

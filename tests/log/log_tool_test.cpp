@@ -318,5 +318,38 @@ TEST_F(LogToolTest, ReplayedCaptureGivesExactlyTheLinesOfTheLiveRun) {
     EXPECT_NE(cut.err().find("cut off"), std::string::npos) << cut.err();
 }
 
+// A capture the emulator wrote for a run of an hour, replayed as fast as it
+// goes with --journal, is kept among the recordings on its own clocks: the
+// journal is named by the capture's start and its rows span the hour.
+TEST_F(LogToolTest, AReplayWithJournalIsKeptOnTheCapturesClocks) {
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
+    const QString folder = scratch.path() + QStringLiteral("/data/cellwatch/recordings");
+
+    emu::ScenarioOptions scenario;
+    scenario.names = {"lipo-charge"};
+    scenario.messages = 3601;  // one a second: the run lasts an hour
+    const emu::PacingOptions pacing;
+    const QDateTime start(QDate(2026, 11, 20), QTime(18, 0), Qt::UTC);
+    const std::string capture = (dir / "hour.cwcap").string();
+    emu::writeCaptureOfSteps(emu::buildScenario(scenario), pacing, {start.toMSecsSinceEpoch(), 0},
+                             capture);
+
+    ToolRun plain({"--replay", capture, "--speed", "0"});
+    EXPECT_EQ(plain.wait(), kExitOk) << plain.err();
+    EXPECT_TRUE(listJournals(folder).empty());
+
+    ToolRun kept({"--replay", capture, "--speed", "0", "--journal"});
+    EXPECT_EQ(kept.wait(), kExitOk) << kept.err();
+    const std::vector<JournalInfo> journals = listJournals(folder);
+    ASSERT_EQ(journals.size(), 1u) << kept.err();
+    // The last 76-byte message is framed only by a next one, which never comes.
+    EXPECT_EQ(journals[0].rowCount, 3600);
+    EXPECT_EQ(journals[0].start.toUTC(), start);
+    EXPECT_EQ(journals[0].durationSeconds, 3600);  // the rows' elapsed time counts from 1
+    EXPECT_EQ(kept.out(), plain.out());
+}
+
 }  // namespace
 }  // namespace cellwatch::logger

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <limits>
 #include <string>
 #include <utility>
@@ -20,6 +22,28 @@ std::optional<Number> parseNumber(std::string_view text, Number lo, Number hi) {
         return std::nullopt;
     }
     return value;
+}
+
+// "YYYY-MM-DDTHH:MM:SS" as local time, in seconds since 1970-01-01 UTC.
+std::optional<std::int64_t> parseLocalTime(const std::string& text) {
+    std::tm tm{};
+    char rest = 0;
+    if (text.size() != 19 ||
+        std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec, &rest) != 6) {
+        return std::nullopt;
+    }
+    const std::tm given = tm;
+    tm.tm_year -= 1900;
+    tm.tm_mon -= 1;
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    // mktime normalises a 31 February: such a date is refused.
+    if (t == static_cast<std::time_t>(-1) || tm.tm_mday != given.tm_mday ||
+        tm.tm_mon != given.tm_mon - 1 || given.tm_year < 1970) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(t);
 }
 
 // The names of a comma-separated list, or the first unknown name as error.
@@ -104,7 +128,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
                            name == "--interval-ms" || name == "--sim-seconds" || name == "--seed" ||
                            name == "--output" || name == "--link" || name == "--expect" ||
                            name == "--resistance" || name == "--weak-cell" ||
-                           name == "--weak-cell-capacity" || name == "--weak-cell-resistance";
+                           name == "--weak-cell-capacity" || name == "--weak-cell-resistance" ||
+                           name == "--capture" || name == "--start";
         if (!known) {
             return error("unknown option '" + std::string(args[i]) + "'");
         }
@@ -198,8 +223,16 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
                 return bad("a whole number");
             }
             cl.scenario.seed = *n;
+        } else if (name == "--start") {
+            const auto start = parseLocalTime(text);
+            if (!start) {
+                return bad("a local time YYYY-MM-DDTHH:MM:SS");
+            }
+            cl.startEpochSeconds = *start;
         } else if (text.empty()) {
             return bad("a path");
+        } else if (name == "--capture") {
+            cl.capture = text;
         } else if (name == "--output") {
             cl.output = text;
         } else if (name == "--link") {
@@ -218,10 +251,17 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
         cl.scenario.weakCell == 0) {
         return error("--weak-cell-capacity and --weak-cell-resistance need --weak-cell");
     }
+    if (cl.capture && (cl.output || ptyGiven || cl.link || cl.loop)) {
+        return error(
+            "--capture writes a file of its own: not with --output, --pty, --link or --loop");
+    }
+    if (cl.startEpochSeconds && !cl.capture) {
+        return error("--start goes only with --capture");
+    }
     if (cl.output && ptyGiven) {
         return error("--output and --pty exclude each other");
     }
-    cl.pty = !cl.output;
+    cl.pty = !cl.output && !cl.capture;
     if (cl.link && !cl.pty) {
         return error("--link needs the pseudo-terminal (no --output)");
     }
@@ -262,6 +302,12 @@ std::string helpText() {
         "  --loop             play the list again and again until interrupted\n"
         "  --no-pacing        write everything at once, without sleeps or stalls\n"
         "  --output FILE|-    write to FILE, or to standard output for -\n"
+        "  --capture FILE     write one pass as a capture (as cellwatch-log --capture\n"
+        "                     makes) at once, each message stamped with the moment it\n"
+        "                     would arrive at the pacing above; cellwatch-log --replay\n"
+        "                     plays it back on those clocks\n"
+        "  --start TIME       the capture's start, local time YYYY-MM-DDTHH:MM:SS\n"
+        "                     (default: now)\n"
         "  --pty              create a pseudo-terminal and print its path as the first\n"
         "                     line on standard output (default without --output);\n"
         "                     messages are dropped while no program has it open\n"

@@ -1,6 +1,7 @@
 // The options of cellwatch-emulator.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,10 +16,12 @@ struct CommandLine {
     ScenarioOptions scenario;
     PacingOptions pacing;
     bool loop = false;
-    std::optional<std::string> output;  // a file, or "-" for standard output
-    bool pty = false;                   // true unless --output is given
-    std::optional<std::string> link;    // symbolic link to the pty slave
-    std::optional<std::string> expect;  // where to write the expected dump lines
+    std::optional<std::string> output;              // a file, or "-" for standard output
+    bool pty = false;                               // true unless --output is given
+    std::optional<std::string> link;                // symbolic link to the pty slave
+    std::optional<std::string> expect;              // where to write the expected dump lines
+    std::optional<std::string> capture;             // write a capture there instead of playing
+    std::optional<std::int64_t> startEpochSeconds;  // the capture's start; now without
     bool listScenarios = false;
     bool help = false;
 };

@@ -7,3 +7,4 @@
 #include "tools/emulator/pseudo_terminal.h"  // IWYU pragma: export
 #include "tools/emulator/scenario.h"         // IWYU pragma: export
 #include "tools/emulator/status_encoder.h"   // IWYU pragma: export
+#include "tools/emulator/step_capture.h"     // IWYU pragma: export

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <fstream>
 #include <iostream>
@@ -24,6 +25,7 @@
 #include "tools/emulator/paced_writer.h"
 #include "tools/emulator/pseudo_terminal.h"
 #include "tools/emulator/scenario.h"
+#include "tools/emulator/step_capture.h"
 
 namespace {
 
@@ -116,6 +118,15 @@ int play(PacedWriter& writer, const std::vector<Step>& steps, bool loop) {
     return 0;  // finished, interrupted, or the reader went away
 }
 
+// The capture's start: the one given, or now; with the local time's offset then.
+CaptureTimes captureTimes(std::optional<std::int64_t> epochSeconds) {
+    const std::time_t t =
+        epochSeconds ? static_cast<std::time_t>(*epochSeconds) : std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return {static_cast<std::int64_t>(t) * 1000, static_cast<std::int32_t>(local.tm_gmtoff)};
+}
+
 int run(const CommandLine& cl) {
     std::vector<Step> steps;
     try {
@@ -126,6 +137,10 @@ int run(const CommandLine& cl) {
     }
     if (cl.expect && !writeExpectations(*cl.expect, steps)) {
         return fail("cannot write " + *cl.expect);
+    }
+    if (cl.capture) {
+        writeCaptureOfSteps(steps, cl.pacing, captureTimes(cl.startEpochSeconds), *cl.capture);
+        return 0;
     }
     installSignalHandlers();
 

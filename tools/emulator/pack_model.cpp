@@ -33,7 +33,6 @@ constexpr std::size_t kLongestRun = 100000;
 // cell has proportionally less.
 constexpr double kLithiumResistanceAh = 0.088;  // 0.04 ohm at 2200 mAh
 constexpr double kNiMHResistanceAh = 0.033;     // 0.015 ohm at 2200 mAh
-constexpr double kChargeStartSoc = 0.15;
 constexpr double kNiMHStartSoc = 0.05;
 
 // Open-circuit voltage of a lithium cell over its state of charge.
@@ -166,7 +165,7 @@ ChargerReading baseReading(Mode mode, Chemistry chemistry) {
 
 std::vector<ChargerReading> lithiumCharge(const PackParameters& p) {
     Random random(p.seed);
-    LithiumPack pack(p, kChargeStartSoc, random);
+    LithiumPack pack(p, p.chargeStartSoc, random);
     const double capacityAh = p.capacityMah / 1000.0;
     const double fullPack = kLithiumFullCell * static_cast<double>(pack.cells);
     double capacityMah = 0;
@@ -183,7 +182,7 @@ std::vector<ChargerReading> lithiumCharge(const PackParameters& p) {
         pack.putCells(r, current, kLithiumFullCell);
         r.current = hundredths(current);
         r.capacity = Decimal::fromInt(static_cast<std::int64_t>(capacityMah));
-        const double progress = (pack.soc - kChargeStartSoc) / (1.0 - kChargeStartSoc);
+        const double progress = (pack.soc - p.chargeStartSoc) / (1.0 - p.chargeStartSoc);
         r.extTemperature = whole(25.0 + 3.0 * progress);
         r.intTemperature = whole(33.0 + 1.5 * current);
         r.inputVoltage = hundredths(15.0 - 0.04 * current + random.uniform(-0.02, 0.02));

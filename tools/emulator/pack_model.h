@@ -42,6 +42,8 @@ struct PackParameters {
     int weakCell = 0;
     double weakCapacity = 1.0;
     double weakResistance = 1.0;
+    // A lithium charge starts at this state of charge (a pack back from use).
+    double chargeStartSoc = 0.15;
 };
 
 // A lithium cell's voltage under load below which the charger stops a

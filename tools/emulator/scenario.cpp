@@ -105,10 +105,13 @@ std::vector<Step> buildLipoDischarge(const Context& c) {
 }
 
 // A charge and at once a discharge of the same pack, one recording: the
-// charger's counter starts again from 0 for the discharge.
+// charger's counter starts again from 0 for the discharge. The charge
+// starts from about where the discharge ends (the cut-off under load), so
+// that what goes in and what comes out compare.
 std::vector<Step> buildLipoCycle(const Context& c) {
     std::vector<Step> steps;
-    const PackParameters p = packParameters(c, Chemistry::Lithium, c.limit);
+    PackParameters p = packParameters(c, Chemistry::Lithium, c.limit);
+    p.chargeStartSoc = 0.02;
     appendMessages(steps, lithiumCharge(p), c.options.layout);
     appendMessages(steps, lithiumDischarge(p), c.options.layout);
     return steps;

@@ -13,7 +13,7 @@ constexpr const char* kUsage =
     "Usage: cellwatch-log --port PORT [--out FILE] [--capture FILE] [--no-journal]\n"
     "                     [--publish ADDRESS [--ha-discovery]]\n"
     "       cellwatch-log --port ADDRESS [--out FILE] [--wait SECONDS] [--no-journal]\n"
-    "       cellwatch-log --replay FILE [--speed N] [--out FILE]\n"
+    "       cellwatch-log --replay FILE [--speed N] [--out FILE] [--journal]\n"
     "       (each also with --serve [ADDRESS:]PORT)\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
@@ -42,6 +42,9 @@ constexpr const char* kUsage =
     "               '# lost'); the log ends at the end of the capture\n"
     "  --speed N    of a replay: 1 real time (the default), 2 twice as fast,\n"
     "               up to 1000000; 0 as fast as possible\n"
+    "  --journal    of a replay: keep it in the recordings folder as the live\n"
+    "               run's journal would be, on the capture's clocks (a replay\n"
+    "               keeps none by default)\n"
     "  --no-journal do not keep the recordings in the recordings folder. By\n"
     "               default each recording of a port or a watched charger is\n"
     "               also written there, as the window writes it, so it shows\n"
@@ -282,6 +285,10 @@ LogOptions parseArguments(const QStringList& arguments) {
         if (network.take(arguments, i, options)) {
             continue;
         }
+        if (arguments[i] == QLatin1String("--journal")) {
+            options.journalReplay = true;
+            continue;
+        }
         if (arguments[i] == QLatin1String("--no-journal")) {
             noJournalGiven = true;
             options.journal = false;
@@ -321,7 +328,11 @@ LogOptions parseArguments(const QStringList& arguments) {
         }
     }
     if (replayGiven && noJournalGiven) {
-        throw UsageError("--no-journal does not go with --replay (a replay keeps no journal)");
+        throw UsageError(
+            "--no-journal does not go with --replay (a replay keeps no journal without --journal)");
+    }
+    if (options.journalReplay && !replayGiven) {
+        throw UsageError("--journal goes only with --replay (a live log keeps its journal)");
     }
     if (replayGiven) {
         if (portGiven || captureGiven) {

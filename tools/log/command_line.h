@@ -23,7 +23,8 @@ struct LogOptions {
     QString replay;       // instead of port: the capture to play back
     double speed = 1;     // of the replay: 1 real time, 2 twice as fast, 0 as fast as possible
     bool journal = true;  // each recording also goes to the recordings folder (--no-journal)
-    int waitSeconds = 0;  // watching: how long to wait for the charger (--wait); 0: for ever
+    bool journalReplay = false;  // a replay too (--journal)
+    int waitSeconds = 0;         // watching: how long to wait for the charger (--wait); 0: for ever
 
     // --- alarms ---
     alarms::AlarmSettings alarms = alarms::AlarmSettings::defaults();  // --alarm, --no-alarm

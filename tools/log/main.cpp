@@ -405,6 +405,10 @@ int replayLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
+    if (options.journalReplay) {
+        makeJournal(options, session);
+        session.session().setJournalReplays(true);
+    }
     const std::unique_ptr<AlarmCommand> alarmCommand =
         setUpAlarms(session, options, options.replay);
     session::ReplaySource* replayed = nullptr;
