@@ -111,7 +111,7 @@ std::vector<Step> buildLipoDischarge(const Context& c) {
 std::vector<Step> buildLipoCycle(const Context& c) {
     std::vector<Step> steps;
     PackParameters p = packParameters(c, Chemistry::Lithium, c.limit);
-    p.chargeStartSoc = 0.02;
+    p.chargeStartSoc = 0.0;
     appendMessages(steps, lithiumCharge(p), c.options.layout);
     appendMessages(steps, lithiumDischarge(p), c.options.layout);
     return steps;
