@@ -113,7 +113,10 @@ QGroupBox* newPanel(QWidget* parent) {
 
 void buildCurvePanel(QGroupBox* f, CurveSwitches& switches, Label3Array& label3, ChartView& chart) {
     auto* grid = new QGridLayout(f);
-    grid->setContentsMargins(6, 4, 6, 4);
+    // Tight columns: the longest title ("Capacity(mAh)") and the widest
+    // value ("15.08") share the frame's width in English.
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setHorizontalSpacing(2);
     grid->setVerticalSpacing(2);
     const std::pair<const char*, int> rows[4] = {
         {"A001", 15}, {"A002", 14}, {"A003", 2}, {"A004", 1}};

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -268,6 +269,29 @@ TEST_F(MainWindowTest, TooltipsHaveTheNormalLook) {
         }
         EXPECT_EQ(tip->font(), QToolTip::font()) << c.control;
         QToolTip::hideText();
+    }
+}
+
+// Every readout title is shown whole beside its value, in both languages
+// (English "Capacity(mAh)" once lost its parenthesis under the value).
+TEST_F(MainWindowTest, ReadoutTitlesAreShownWhole) {
+    open();
+    for (const char* language : {"ENG", "CHT"}) {
+        click("Lang1", language);
+        test::settle();
+        int checked = 0;
+        for (QLabel* title : w->findChildren<QLabel*>()) {
+            const QString name = title->objectName();
+            if (!name.contains(QRegularExpression(QStringLiteral("^[Aa]0[0-9][0-9]$"))) ||
+                title->text().isEmpty() || !title->isVisible()) {
+                continue;
+            }
+            ++checked;
+            EXPECT_GE(title->contentsRect().width(),
+                      title->fontMetrics().horizontalAdvance(title->text()))
+                << language << " " << name.toStdString() << " " << title->text().toStdString();
+        }
+        EXPECT_GE(checked, 15) << language;
     }
 }
 
