@@ -273,25 +273,54 @@ TEST_F(MainWindowTest, TooltipsHaveTheNormalLook) {
 }
 
 // Every readout title is shown whole beside its value, in both languages
-// (English "Capacity(mAh)" once lost its parenthesis under the value).
+// (English "Capacity(mAh)" once lay partly under the value beside it): no
+// two labels or switches of a readout frame overlap, each lies inside its
+// frame, and each has the width its text needs.
 TEST_F(MainWindowTest, ReadoutTitlesAreShownWhole) {
     open();
+    // Values as wide as a charge makes them: the voltage, current, capacity
+    // and temperature beside their switches, the details' voltage and power.
+    for (const auto& [index, text] : std::vector<std::pair<int, const char*>>{{15, "25.20"},
+                                                                              {14, "10.00"},
+                                                                              {2, "10000"},
+                                                                              {1, "45"},
+                                                                              {20, "25.20"},
+                                                                              {17, "252.000"}}) {
+        w->readout(index)->setText(QString::fromLatin1(text));
+    }
     for (const char* language : {"ENG", "CHT"}) {
         click("Lang1", language);
         test::settle();
         int checked = 0;
-        for (QLabel* title : w->findChildren<QLabel*>()) {
-            const QString name = title->objectName();
-            if (!name.contains(QRegularExpression(QStringLiteral("^[Aa]0[0-9][0-9]$"))) ||
-                title->text().isEmpty() || !title->isVisible()) {
-                continue;
+        for (int number : {1, 4}) {  // the curve switches, the details
+            QWidget* frame = w->frame(number);
+            std::vector<QWidget*> parts;
+            for (QWidget* part : frame->findChildren<QWidget*>()) {
+                if (part->isVisible() && (qobject_cast<QLabel*>(part) != nullptr ||
+                                          qobject_cast<QCheckBox*>(part) != nullptr)) {
+                    parts.push_back(part);
+                }
             }
-            ++checked;
-            EXPECT_GE(title->contentsRect().width(),
-                      title->fontMetrics().horizontalAdvance(title->text()))
-                << language << " " << name.toStdString() << " " << title->text().toStdString();
+            for (std::size_t a = 0; a < parts.size(); ++a) {
+                const QRect inFrame(parts[a]->mapTo(frame, QPoint(0, 0)), parts[a]->size());
+                EXPECT_TRUE(frame->rect().contains(inFrame))
+                    << language << " " << parts[a]->objectName().toStdString();
+                if (auto* label = qobject_cast<QLabel*>(parts[a]); label != nullptr) {
+                    ++checked;
+                    EXPECT_GE(label->contentsRect().width(),
+                              label->fontMetrics().horizontalAdvance(label->text()))
+                        << language << " " << label->text().toStdString();
+                }
+                for (std::size_t b = a + 1; b < parts.size(); ++b) {
+                    if (parts[a]->parentWidget() == parts[b]->parentWidget()) {
+                        EXPECT_FALSE(parts[a]->geometry().intersects(parts[b]->geometry()))
+                            << language << " " << parts[a]->objectName().toStdString() << " "
+                            << parts[b]->objectName().toStdString();
+                    }
+                }
+            }
         }
-        EXPECT_GE(checked, 15) << language;
+        EXPECT_GE(checked, 20) << language;
     }
 }
 
