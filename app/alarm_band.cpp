@@ -80,18 +80,30 @@ AlarmBand::AlarmBand(QWidget* parent)
 
 // Every alarm raised since the last acknowledgement, one a line, the newest
 // last; beyond kShownAlarms the earlier ones are counted.
-void AlarmBand::showAlarm(const QString& text, bool chinese) {
-    raised_.append(text);
-    QStringList lines = raised_.mid(std::max<qsizetype>(0, raised_.size() - kShownAlarms));
-    const qsizetype earlier = raised_.size() - lines.size();
-    if (earlier > 0) {
-        lines.prepend(kEarlierAlarms.pick(chinese).arg(earlier));
-    }
-    label_->setText(lines.join(u'\n'));
+void AlarmBand::showAlarm(const alarms::Alarm& alarm, bool chinese) {
+    raised_.push_back(alarm);
     setLanguage(chinese);
-    setGeometry(0, 0, width(), std::max(kBandHeight, sizeHint().height()));
     show();
     raise();
+}
+
+QStringList AlarmBand::raisedAlarms() const {
+    QStringList texts;
+    for (const alarms::Alarm& alarm : raised_) {
+        texts << shownAlarmText(alarm, chinese_);
+    }
+    return texts;
+}
+
+void AlarmBand::refresh() {
+    const QStringList texts = raisedAlarms();
+    QStringList lines = texts.mid(std::max<qsizetype>(0, texts.size() - kShownAlarms));
+    const qsizetype earlier = texts.size() - lines.size();
+    if (earlier > 0) {
+        lines.prepend(kEarlierAlarms.pick(chinese_).arg(earlier));
+    }
+    label_->setText(lines.join(u'\n'));
+    setGeometry(0, 0, width(), std::max(kBandHeight, sizeHint().height()));
 }
 
 void AlarmBand::clearAlarms() {
@@ -100,7 +112,9 @@ void AlarmBand::clearAlarms() {
 }
 
 void AlarmBand::setLanguage(bool chinese) {
+    chinese_ = chinese;
     button_->setText(kAcknowledge.pick(chinese));
+    refresh();
 }
 
 AlarmWatch::AlarmWatch(Parts parts, QObject* parent) : QObject(parent), parts_(std::move(parts)) {
@@ -120,8 +134,8 @@ AlarmWatch::~AlarmWatch() = default;
 void AlarmWatch::onAlarm(const alarms::Alarm& alarm) {
     const bool chinese = parts_.chinese();
     const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
-    const QString text = QString::fromStdString(alarm.text);
-    band_->showAlarm(text, chinese);
+    const QString text = shownAlarmText(alarm, chinese);
+    band_->showAlarm(alarm, chinese);
     const QString charger = parts_.charger();
     const QString caption = alarmKindCaption(alarm.kind, chinese);
     const QString title = charger.isEmpty()

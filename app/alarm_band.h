@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "alarms/recording_alarms.h"
 #include "chart/window_paint_hook.h"
@@ -35,12 +36,15 @@ public:
     static constexpr qsizetype kShownAlarms = 5;
 
     explicit AlarmBand(QWidget* parent);
-    // Adds an alarm to the band's list and shows the band.
-    void showAlarm(const QString& text, bool chinese);
+    // Adds an alarm to the band's list and shows the band. Its text is
+    // shown in the language of the band (the English one as raised, or its
+    // Chinese: alarms/alarm_text.h).
+    void showAlarm(const alarms::Alarm& alarm, bool chinese);
     // Acknowledged: the list is emptied and the band hidden.
     void clearAlarms();
-    const QStringList& raisedAlarms() const { return raised_; }
-    // The button's caption in the language asked for (a switch at run time).
+    // The texts of the alarms listed, as shown.
+    QStringList raisedAlarms() const;
+    // The list and the button in the language asked for (a switch at run time).
     void setLanguage(bool chinese);
     QLabel* label() const { return label_; }
     QPushButton* acknowledgeButton() const { return button_; }
@@ -51,7 +55,10 @@ signals:
 private:
     QLabel* label_;
     QPushButton* button_;
-    QStringList raised_;
+    void refresh();
+
+    std::vector<alarms::Alarm> raised_;
+    bool chinese_ = false;
 };
 
 class AlarmWatch final : public QObject {

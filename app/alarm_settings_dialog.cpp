@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <cmath>
 
+#include "alarms/alarm_text.h"
 #include "app/captions.h"
 #include "app/settings_store.h"
 
@@ -73,6 +74,11 @@ Decimal fromSpin(double v) {
 
 QString alarmKindCaption(Kind kind, bool chinese) {
     return textsOf(kind).name.pick(chinese);
+}
+
+QString shownAlarmText(const alarms::Alarm& alarm, bool chinese) {
+    return QString::fromStdString(chinese ? alarms::chineseAlarmText(alarm.kind, alarm.text)
+                                          : alarm.text);
 }
 
 alarms::AlarmSettings readAlarmSettings(const SettingsStore& store) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <vector>
 
+#include "alarms/alarm_monitor.h"
 #include "alarms/alarm_rules.h"
 
 class QCheckBox;
@@ -25,6 +26,8 @@ void writeAlarmSound(SettingsStore& store, bool on);
 
 // The name of a rule as the window shows it.
 QString alarmKindCaption(alarms::Kind kind, bool chinese);
+// An alarm's text as the window shows it: as raised (English), or in Chinese.
+QString shownAlarmText(const alarms::Alarm& alarm, bool chinese);
 
 class AlarmSettingsDialog final : public QDialog {
     Q_OBJECT

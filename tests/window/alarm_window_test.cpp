@@ -34,25 +34,36 @@ protected:
 };
 
 // The band lists every alarm not yet acknowledged, the newest last, and
-// grows to show them; beyond five the earlier ones are counted.
+// grows to show them; beyond five the earlier ones are counted. A switch of
+// language shows the listed alarms in the new one.
 TEST(AlarmBandList, ListsEveryUnacknowledgedAlarmAndCountsTheEarlierOnes) {
     QWidget host;
     host.resize(600, 300);
     AlarmBand band(&host);
-    band.showAlarm(QStringLiteral("alarm 1"), false);
+    const auto cellHigh = [](int n) {
+        return alarms::Alarm{alarms::Kind::CellHigh,
+                             "Cell " + std::to_string(n) + " at 4.26 V (limit 4.25 V)"};
+    };
+    band.showAlarm(cellHigh(1), false);
     const int oneLine = band.height();
     for (int k = 2; k <= 7; ++k) {
-        band.showAlarm(QStringLiteral("alarm %1").arg(k), false);
+        band.showAlarm(cellHigh(k), false);
     }
-    EXPECT_EQ(band.label()->text(), QStringLiteral("and 2 earlier alarms\nalarm 3\nalarm 4\n"
-                                                   "alarm 5\nalarm 6\nalarm 7"));
+    EXPECT_EQ(band.label()->text(),
+              QStringLiteral("and 2 earlier alarms\nCell 3 at 4.26 V (limit 4.25 V)\n"
+                             "Cell 4 at 4.26 V (limit 4.25 V)\nCell 5 at 4.26 V (limit 4.25 V)\n"
+                             "Cell 6 at 4.26 V (limit 4.25 V)\nCell 7 at 4.26 V (limit 4.25 V)"));
     EXPECT_GT(band.height(), oneLine);
     EXPECT_GE(band.height(), 6 * band.label()->fontMetrics().height());
     EXPECT_EQ(band.raisedAlarms().size(), 7);
+    band.setLanguage(true);
+    EXPECT_EQ(band.label()->text().split(u'\n').last(),
+              QString::fromUtf8("电芯 7 为 4.26 V（上限 4.25 V）"));
+    EXPECT_TRUE(band.label()->text().startsWith(QString::fromUtf8("及更早的 2 个警报")));
     band.acknowledgeButton()->click();
     EXPECT_TRUE(band.raisedAlarms().isEmpty());
-    band.showAlarm(QStringLiteral("alarm 8"), false);
-    EXPECT_EQ(band.label()->text(), QStringLiteral("alarm 8"));
+    band.showAlarm(cellHigh(8), false);
+    EXPECT_EQ(band.label()->text(), QStringLiteral("Cell 8 at 4.26 V (limit 4.25 V)"));
 }
 
 TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
