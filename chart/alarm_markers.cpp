@@ -8,9 +8,15 @@
 namespace cellwatch {
 namespace {
 
-const QColor kAlarmColour(255, 140, 0);
+// Magenta: as far from every cell's colour and the four curves' as a
+// colour bright enough for the dark panel gets.
+const QColor kAlarmColour(255, 0, 255);
 
 }  // namespace
+
+QColor AlarmMarkers::colour() {
+    return kAlarmColour;
+}
 
 AlarmMarkers::AlarmMarkers(ChartView& chart) : QObject(&chart), chart_(chart) {}
 

@@ -1,5 +1,5 @@
 // The alarms a recording kept, as markers on the chart's time axis: a
-// dashed orange line through the plot (and the cells pane, when shown) at
+// dashed magenta line through the plot (and the cells pane, when shown) at
 // each alarm's elapsed time, with its kind at the top of the plot. Alarms
 // without a time (before the first row) stand at 0.
 #pragma once
@@ -25,6 +25,8 @@ class AlarmMarkers : public QObject {
     Q_OBJECT
 public:
     explicit AlarmMarkers(ChartView& chart);
+    // The markers' colour.
+    static QColor colour();
     ~AlarmMarkers() override;
 
     // The markers anew: one per alarm, in the order given.

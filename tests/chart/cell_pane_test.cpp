@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/range_stats.h"
+#include "chart/alarm_markers.h"
 #include "chart/cell_graph.h"
 #include "tests/chart/shown_chart.h"
 
@@ -134,6 +135,22 @@ TEST_F(CellPaneTest, DifferenceModeShowsTheDriftInMillivolts) {
     const QCPRange range = pane.rect()->axis(QCPAxis::atLeft)->range();
     EXPECT_LT(range.lower, -75);
     EXPECT_NEAR(range.lower, -range.upper, 1e-9);
+}
+
+// The twelve cells tell apart from each other, and an alarm marker from
+// every cell (a marker once looked like cell 2's curve).
+TEST(CellColours, CellsAndAlarmMarkersTellApart) {
+    const auto distance = [](const QColor& a, const QColor& b) {
+        return std::hypot(a.red() - b.red(), a.green() - b.green(), a.blue() - b.blue());
+    };
+    for (int cell = 0; cell < CellPane::kCells; ++cell) {
+        SCOPED_TRACE(cell + 1);
+        EXPECT_GE(distance(AlarmMarkers::colour(), CellPane::cellColour(cell)), 100.0);
+        for (int other = 0; other < cell; ++other) {
+            EXPECT_GE(distance(CellPane::cellColour(other), CellPane::cellColour(cell)), 60.0)
+                << other + 1;
+        }
+    }
 }
 
 TEST_F(CellPaneTest, SharesTheTimeAxisAndTakesInNewRows) {

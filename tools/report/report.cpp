@@ -79,6 +79,10 @@ const char* const kHelp =
     "                    (.png, .svg or .pdf); several recordings give OUT-1, OUT-2 ...\n"
     "  --size WxH        the picture's size in pixels (default 1200x700)\n"
     "  --theme light     a white background with dark text, for printing and forums\n"
+    "  --cells [diff]    the picture gets a pane of every cell's curve under the\n"
+    "                    chart, in V, or with diff each cell's difference from the\n"
+    "                    mean of the cells in mV (a recording's alarms are marked\n"
+    "                    on the time axis either way)\n"
     "                    (default: the window's dark look)\n"
     "  --csv OUT         writes the recording as the export format with a first column\n"
     "                    \"Date and time\" (needs a start time: journals and captures\n"
@@ -141,6 +145,10 @@ private:
 };
 
 }  // namespace
+
+std::shared_ptr<RangeRows> recordedRows(const Recorded& recording) {
+    return std::make_shared<RecordedRows>(recording);
+}
 
 RecordingAnalysis analyzeRecorded(const Recorded& recording) {
     RecordedRows rows(recording);
@@ -253,6 +261,21 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
                 return Parsed::Usage;
             }
             options.size = QSize(w, h);
+        } else if (a == QLatin1String("--cells") || a.startsWith(QLatin1String("--cells="))) {
+            // "--cells", "--cells volts", "--cells diff" or "--cells=MODE".
+            QString mode = a.mid(8);
+            if (mode.isEmpty() && i + 1 < args.size() &&
+                (args[i + 1] == QLatin1String("diff") || args[i + 1] == QLatin1String("volts"))) {
+                mode = args[++i];
+            }
+            if (mode.isEmpty() || mode == QLatin1String("volts")) {
+                options.cells = CellCurveMode::Volts;
+            } else if (mode == QLatin1String("diff")) {
+                options.cells = CellCurveMode::DifferenceMv;
+            } else {
+                error = QStringLiteral("--cells takes volts or diff, not %1").arg(mode);
+                return Parsed::Usage;
+            }
         } else if (a == QLatin1String("--theme")) {
             QString theme;
             if (!value(theme)) {
@@ -282,6 +305,10 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
         } else {
             options.files << a;
         }
+    }
+    if (options.cells && options.picture.isEmpty()) {
+        error = QStringLiteral("--cells goes with --picture");
+        return Parsed::Usage;
     }
     if (options.health && options.pack.isEmpty()) {
         error = QStringLiteral("--health goes with --pack");
@@ -493,7 +520,7 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
             }
             if (!options.picture.isEmpty()) {
                 writePicture(all[i], numberedPath(options.picture, i, all.size()), options.size,
-                             options.light);
+                             options.light, options.cells);
             }
         } catch (const std::exception& e) {
             say(err, QString::fromStdString(e.what()));

@@ -11,8 +11,10 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "analysis/cell_curves.h"
 #include "analysis/recording_analysis.h"
 #include "analysis/recording_summary.h"
 #include "readout/recording_file.h"
@@ -27,11 +29,12 @@ struct Options {
     bool json = false;
     QString picture;  // OUT.png, .svg or .pdf; empty: none
     QSize size{1200, 700};
-    bool light = false;   // --theme light
-    QString csv;          // OUT; empty: none
-    QString pack;         // --pack NAME: the pack's history instead of summaries
-    bool health = false;  // --health: with --pack --json, the pack's health
-    QStringList files;    // with --pack, at most one: the folder
+    bool light = false;                  // --theme light
+    std::optional<CellCurveMode> cells;  // --cells [diff]: the picture's cells pane
+    QString csv;                         // OUT; empty: none
+    QString pack;                        // --pack NAME: the pack's history instead of summaries
+    bool health = false;                 // --health: with --pack --json, the pack's health
+    QStringList files;                   // with --pack, at most one: the folder
 };
 
 enum class Parsed { Run, Help, Version, Usage };
@@ -104,6 +107,13 @@ void writeDatedCsv(const Recorded& recording, const QString& path);
 // Draws a recording's chart as the window draws it, with a caption block
 // under it (file, start, battery, kind, duration, mAh, Wh, largest spread),
 // into a .png, .svg or .pdf. Throws std::runtime_error when it cannot.
-void writePicture(const Recorded& recording, const QString& path, QSize size, bool light);
+// The chart of `recording` with its alarm markers, and with `cells` a cells
+// pane under it.
+void writePicture(const Recorded& recording, const QString& path, QSize size, bool light,
+                  std::optional<CellCurveMode> cells = std::nullopt);
+
+// The rows of a recording of the report, read through their texts; valid
+// while `recording` is.
+std::shared_ptr<RangeRows> recordedRows(const Recorded& recording);
 
 }  // namespace cellwatch::report

@@ -13,6 +13,8 @@
 #include <stdexcept>
 
 #include "analysis/summary_format.h"
+#include "chart/alarm_markers.h"
+#include "chart/cell_pane.h"
 #include "chart/chart_view.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
@@ -130,7 +132,8 @@ void paint(QCPPainter& painter, QCustomPlot& plot, const QStringList& caption, i
 
 }  // namespace
 
-void writePicture(const Recorded& recording, const QString& path, QSize size, bool light) {
+void writePicture(const Recorded& recording, const QString& path, QSize size, bool light,
+                  std::optional<CellCurveMode> cells) {
     // The window's chart with the recording in it, as File > Open shows it.
     ChartView chart;
     chart.resize(size);
@@ -143,6 +146,19 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
     shown.resetAxes();
     shown.showCurves(curvesOf(recording),
                      recording.summary.battery + u'/' + kindName(recording.summary.kind));
+    AlarmMarkers markers(chart);
+    std::vector<AlarmMark> marks;
+    for (const AlarmNote& a : recording.alarms) {
+        marks.push_back({a.atSeconds < 0 ? 0.0 : static_cast<double>(a.atSeconds), a.kind, a.text});
+    }
+    markers.setAlarms(std::move(marks));
+    CellPane cellPane(chart);
+    if (cells) {
+        cellPane.setShown(true);
+        cellPane.setMode(*cells);
+        cellPane.load(recordedRows(recording));
+        cellPane.fitValueAxis();
+    }
     QCustomPlot& plot = *chart.plot();
     if (light) {
         lightTheme(plot);

@@ -14,6 +14,8 @@
 #include <cmath>
 #include <functional>
 
+#include "chart/alarm_markers.h"
+#include "chart/cell_pane.h"
 #include "serial/capture.h"
 #include "tests/analysis/made_rows.h"
 #include "tests/support/charger_readings.h"
@@ -439,6 +441,70 @@ TEST_F(ReportTest, PicturesAndDatedCsvFiles) {
         EXPECT_EQ(report({"--theme", "light", "--picture", path, journal()}).status, 0);
         EXPECT_GT(QFile(path).size(), 1000) << out;
     }
+}
+
+// A picture marks every alarm on the time axis; with --cells it has the cells
+// pane under the chart (cell 1 and cell 3 in their colours), without it none.
+TEST_F(ReportTest, PicturesMarkAlarmsAndDrawTheCellsPane) {
+    QString rows;
+    for (int second = 1; second <= 120; ++second) {
+        rows += journalRow({second, "+CHG+", 12.0 + second / 100.0, 2, second});
+        if (second == 60) {
+            rows += "# alarm cell-high: Cell 3 at 4.26 V (limit 4.25 V)\r\n";
+        }
+    }
+    const QString path =
+        write(QStringLiteral("cellwatch-20261205-160000.csv"),
+              (journalText(QStringLiteral("2026-12-05T16:00:00+01:00"), {}) + rows).toUtf8());
+    // Pixels of `colour` from row `fromY` down, drawn antialiased over the
+    // panel: the panel's colour plus a part of (colour - panel), so the
+    // difference from the panel points the colour's way.
+    const auto count = [](const QImage& image, const QColor& colour, int fromY) {
+        const QColor panel = image.pixelColor(0, image.height() - 1);
+        const double want[3] = {double(colour.red() - panel.red()),
+                                double(colour.green() - panel.green()),
+                                double(colour.blue() - panel.blue())};
+        const double wantLength = std::hypot(want[0], want[1], want[2]);
+        int n = 0;
+        for (int y = fromY; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                const double got[3] = {double(c.red() - panel.red()),
+                                       double(c.green() - panel.green()),
+                                       double(c.blue() - panel.blue())};
+                const double length = std::hypot(got[0], got[1], got[2]);
+                const double cosine = (got[0] * want[0] + got[1] * want[1] + got[2] * want[2]) /
+                                      (length * wantLength);
+                n += length > 60 && cosine > 0.995 ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    for (const char* cells : {"", "volts", "diff"}) {
+        SCOPED_TRACE(cells);
+        const QString out = dir.filePath(QStringLiteral("cells-%1.png").arg(cells));
+        QStringList args{QStringLiteral("--picture"), out};
+        if (*cells != 0) {
+            args << QStringLiteral("--cells=%1").arg(cells);
+        }
+        args << path;
+        ASSERT_EQ(report(args).status, 0);
+        const QImage image(out);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_GT(count(image, AlarmMarkers::colour(), 0), 20);
+        // The lower third: the cells pane, or the caption without it.
+        const int lower = image.height() * 2 / 3;
+        for (int cell : {0, 2}) {
+            const int drawn = count(image, CellPane::cellColour(cell), lower);
+            if (*cells != 0) {
+                EXPECT_GT(drawn, 100) << "cell " << cell + 1;
+            } else {
+                EXPECT_EQ(drawn, 0) << "cell " << cell + 1;
+            }
+        }
+    }
+    EXPECT_EQ(report({"--picture", dir.filePath("x.png"), "--cells=mean", path}).status, 2);
+    EXPECT_EQ(report({"--cells", path}).status, 2);
 }
 
 // A charge whose counter restarts, a rest and a discharge at two currents,
