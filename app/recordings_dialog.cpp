@@ -27,6 +27,7 @@
 #include "analysis/recording_summary.h"
 #include "app/captions.h"
 #include "chart/pack_history_chart.h"
+#include "packs/pack_health.h"
 
 namespace cellwatch {
 namespace {
@@ -123,7 +124,8 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
          pick(chinese, "种类", "Kind"), pick(chinese, "容量(mAh)", "Capacity (mAh)"),
          pick(chinese, "能量(Wh)", "Energy (Wh)"),
          pick(chinese, "最大压差(V)", "Largest spread (V)"), pick(chinese, "大小", "Size"),
-         pick(chinese, "电池组", "Pack")});
+         pick(chinese, "电池组", "Pack"), pick(chinese, "电芯", "Cells"),
+         pick(chinese, "警报", "Alarms")});
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->setVisible(false);
@@ -168,6 +170,11 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
         filterByPack(index <= 0 ? QString() : packFilter_->itemText(index));
     });
     historyChart_ = new PackHistoryChart(this);
+    healthText_ = new QLabel(this);
+    healthText_->setObjectName(QStringLiteral("packHealth"));
+    healthText_->setWordWrap(true);
+    healthText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    healthText_->hide();
     historyChart_->setLanguage(chinese);
     historyChart_->setVisible(false);
     auto* filterRow = new QHBoxLayout;
@@ -179,6 +186,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     layout->addLayout(filterRow);
     layout->addWidget(list_, 3);
     layout->addWidget(historyChart_, 2);
+    layout->addWidget(healthText_);
     auto* readingRow = new QHBoxLayout;
     readingRow->addWidget(readingText_);
     readingRow->addWidget(readingBar_, 1);
@@ -356,8 +364,30 @@ void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
         }
         list_->setItem(r, 8,
                        item(locale.formattedDataSize(j.sizeBytes), Qt::AlignRight, j.sizeBytes));
+        // The cells, marked when they are not the pack's (a 6S charge filed
+        // under a 4S pack), and the alarms the journal kept.
+        const int cells = summary ? summary->cells : 0;
+        QTableWidgetItem* cellsItem =
+            item(cells > 0 ? QString::number(cells) : QString(), Qt::AlignRight, cells);
+        if (summary && cellCountDiffers(pack, cells)) {
+            cellsItem->setText(QString::number(cells) + QStringLiteral(" ⚠"));
+            cellsItem->setToolTip(
+                chinese_ ? QStringLiteral("此记录有 %1 节电芯；电池组“%2”有 %3 节")
+                               .arg(cells)
+                               .arg(pack.pack)
+                               .arg(pack.cells)
+                         : QStringLiteral("This recording has %1 cells; pack \"%2\" has %3")
+                               .arg(cells)
+                               .arg(pack.pack)
+                               .arg(pack.cells));
+        }
+        list_->setItem(r, kCellsColumn, cellsItem);
+        list_->setItem(r, kAlarmsColumn,
+                       item(summary ? QString::number(scanned.alarmCount) : QString(),
+                            Qt::AlignRight, scanned.alarmCount));
         packed_.push_back({j.path, j.start, pack, summary.has_value(),
-                           summary.value_or(RecordingSummaryValues{})});
+                           summary.value_or(RecordingSummaryValues{}),
+                           summary ? std::optional<PhaseTotals>(scanned.phases) : std::nullopt});
         journals_.push_back(std::move(scanned.journal));
         ++r;
     }
@@ -415,13 +445,31 @@ void RecordingsDialog::showPack() {
     std::vector<PackHistoryPoint> points;
     points.reserve(history_.size());
     for (const PackHistoryEntry& e : history_) {
-        const auto kind = e.kind == RecordingKind::Charge      ? PackHistoryPoint::Kind::Charge
-                          : e.kind == RecordingKind::Discharge ? PackHistoryPoint::Kind::Discharge
-                                                               : PackHistoryPoint::Kind::Mixed;
-        points.push_back({e.start, kind, e.capacityMah, e.energyWh, e.cellSpreadMaxV});
+        // A charge's and a discharge's figures from their phases (the
+        // counter's own increments), both of a recording that has both.
+        const bool phased =
+            e.phases && (e.phases->chargePhases > 0 || e.phases->dischargePhases > 0);
+        if (phased && e.phases->chargePhases > 0) {
+            points.push_back({e.start, PackHistoryPoint::Kind::Charge, e.phases->chargeMah,
+                              e.phases->chargeWh, e.cellSpreadMaxV});
+        }
+        if (phased && e.phases->dischargePhases > 0) {
+            points.push_back({e.start, PackHistoryPoint::Kind::Discharge, e.phases->dischargeMah,
+                              e.phases->dischargeWh, e.cellSpreadMaxV});
+        }
+        if (!phased) {
+            points.push_back({e.start, PackHistoryPoint::Kind::Mixed, e.capacityMah, e.energyWh,
+                              e.cellSpreadMaxV});
+        }
     }
     historyChart_->setPoints(points);
     historyChart_->setVisible(!packShown_.isEmpty());
+    // The pack's health reads its journals whole: a pack's few dozen
+    // recordings take a moment, once per pack chosen.
+    healthText_->setText(packShown_.isEmpty()
+                             ? QString()
+                             : packHealthLine(packHealthOfFolder(folder_, packShown_), chinese_));
+    healthText_->setVisible(!packShown_.isEmpty());
 }
 
 QString RecordingsDialog::pathOfRow(int row) const {

@@ -58,13 +58,16 @@ public:
     // 4,000 of 20,000 recordings…") and bar, shown meanwhile.
     bool reading() const { return reading_; }
     QLabel& readingText() const { return *readingText_; }
+    QLabel& healthText() const { return *healthText_; }
     // The reading under way, or the last one.
     RecordingScan& scan() const { return *scan_; }
     QProgressBar& readingBar() const { return *readingBar_; }
 
     static constexpr int kStartedColumn = 0;
     static constexpr int kPackColumn = 9;
-    static constexpr int kColumnCount = 10;
+    static constexpr int kCellsColumn = 10;
+    static constexpr int kAlarmsColumn = 11;
+    static constexpr int kColumnCount = 12;
 
     QTableWidget& list() const { return *list_; }
     // The file listed on a row of the list as it is sorted now.
@@ -119,6 +122,7 @@ private:
     std::vector<PackHistoryEntry> history_;
     QComboBox* packFilter_ = nullptr;
     PackHistoryChart* historyChart_ = nullptr;
+    QLabel* healthText_ = nullptr;  // the shown pack's health under its chart
     QTableWidget* list_ = nullptr;
     QLabel* folderLabel_ = nullptr;
     QLabel* readingText_ = nullptr;

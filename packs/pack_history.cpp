@@ -49,7 +49,7 @@ std::vector<PackHistoryEntry> packHistory(const std::vector<PackedRecording>& re
         }
         const RecordingSummaryValues& s = r.summary;
         history.push_back({r.path, s.start.isValid() ? s.start : r.start, s.kind, s.capacityMah,
-                           s.energyWh, s.cellSpreadMaxV});
+                           s.energyWh, s.cellSpreadMaxV, r.phases});
     }
     std::stable_sort(history.begin(), history.end(), earlier);
     return history;
@@ -59,7 +59,7 @@ std::vector<PackHistoryEntry> packHistoryOfFolder(const QString& folder, const Q
     const QString wanted = normalizedPackName(name);
     std::vector<PackedRecording> recordings;
     for (const QString& path : journalPaths(folder)) {
-        PackedRecording r{path, {}, readPackInfo(path), false, {}};
+        PackedRecording r{path, {}, readPackInfo(path), false, {}, std::nullopt};
         if (wanted.isEmpty() || r.pack.pack != wanted || r.pack.leftOut) {
             continue;
         }
@@ -89,7 +89,7 @@ QStringList packNames(const std::vector<PackedRecording>& recordings) {
 QStringList packNamesOfFolder(const QString& folder) {
     std::vector<PackedRecording> recordings;
     for (const QString& path : journalPaths(folder)) {
-        recordings.push_back({path, {}, readPackInfo(path), false, {}});
+        recordings.push_back({path, {}, readPackInfo(path), false, {}, std::nullopt});
     }
     return packNames(recordings);
 }

@@ -7,8 +7,10 @@
 #include <QJsonArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
+#include "analysis/phases.h"
 #include "analysis/recording_summary.h"
 #include "readout/pack_file.h"
 
@@ -22,6 +24,9 @@ struct PackedRecording {
     PackInfo pack;
     bool readable = false;
     RecordingSummaryValues summary;  // when readable
+    // Its charge and discharge phases, when the reader cut them (the
+    // Recordings list does); without, the summary's figures stand alone.
+    std::optional<PhaseTotals> phases;
 };
 
 struct PackHistoryEntry {
@@ -31,6 +36,7 @@ struct PackHistoryEntry {
     double capacityMah = 0;
     double energyWh = 0;
     double cellSpreadMaxV = 0;
+    std::optional<PhaseTotals> phases;  // as the recording's
 };
 
 // The readable recordings (with rows) of pack `name` (compared as normalizedPackName

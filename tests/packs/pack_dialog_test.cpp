@@ -183,6 +183,50 @@ TEST_F(PackDialogTest, PackColumnFilterAndHistoryChart) {
     EXPECT_TRUE(d.history().empty());
 }
 
+// A charge and a discharge in one recording, the charger's counter starting
+// again for the discharge: the pack's chart takes each from its phase, the
+// list counts the cells (marked: the pack has four, the recording three) and
+// the alarms, and the pack's health is said under the chart.
+TEST_F(PackDialogTest, MixedRecordingsChartTheirPhasesAndTheListMarksAWrongCellCount) {
+    const QString path = testing::writeFile(
+        dir.filePath(QStringLiteral("cellwatch-20261210-090000.csv")),
+        testing::journalText(QStringLiteral("2026-12-10T09:00:00+01:00"),
+                             {{1, "+CHG+", 12, 2, 0},
+                              {3, "+CHG+", 12, 2, 1500},
+                              {4, "-DSC-", 12, -2, 0},
+                              {6, "-DSC-", 12, -2, 1400}}) +
+            QByteArray("# alarm cell-spread: Cells 0.11 V apart (limit 0.10 V)\r\n"));
+    PackInfo pack{QStringLiteral("Pack M"), QString()};
+    pack.chemistry = PackChemistry::LiPo;
+    pack.cells = 4;
+    pack.capacityMah = 2000;
+    ASSERT_TRUE(writePackInfo(path, pack));
+
+    RecordingsDialog d(dir.path(), false);
+    ASSERT_EQ(d.list().rowCount(), 1);
+    const QTableWidgetItem* cells = d.list().item(0, RecordingsDialog::kCellsColumn);
+    EXPECT_EQ(cells->text(), QStringLiteral("3 ⚠"));
+    EXPECT_EQ(cells->toolTip(),
+              QStringLiteral("This recording has 3 cells; pack \"Pack M\" has 4"));
+    EXPECT_EQ(d.list().item(0, RecordingsDialog::kAlarmsColumn)->text(), QStringLiteral("1"));
+
+    d.packFilter().setCurrentIndex(1);
+    emit d.packFilter().activated(1);
+    PackHistoryChart& chart = d.historyChart();
+    const auto values = [&](PackHistoryChart::Series s) {
+        std::vector<double> v;
+        for (auto it = chart.series(s)->data()->constBegin();
+             it != chart.series(s)->data()->constEnd(); ++it) {
+            v.push_back(it->value);
+        }
+        return v;
+    };
+    EXPECT_EQ(values(PackHistoryChart::kChargeCapacity), (std::vector<double>{1500}));
+    EXPECT_EQ(values(PackHistoryChart::kDischargeCapacity), (std::vector<double>{1400}));
+    EXPECT_FALSE(d.healthText().isHidden());
+    EXPECT_FALSE(d.healthText().text().isEmpty());
+}
+
 TEST_F(PackDialogTest, DeletingAJournalDeletesItsPackFileAndTheFilterForgetsTheLastOfAPack) {
     const QString a = journal(5, "+CHG+", 2000, "Pack A");
     const QString b = journal(6, "+CHG+", 900, "Pack B");
