@@ -20,6 +20,7 @@
 #include <QSoundEffect>
 #endif
 
+#include "alarms/chemistry_limits.h"
 #include "app/alarm_settings_dialog.h"
 #include "app/captions.h"
 #include "app/settings_store.h"
@@ -118,7 +119,7 @@ void AlarmBand::setLanguage(bool chinese) {
 }
 
 AlarmWatch::AlarmWatch(Parts parts, QObject* parent) : QObject(parent), parts_(std::move(parts)) {
-    parts_.session.alarmMonitor().setSettings(readAlarmSettings(parts_.settings));
+    applySettings();
     soundOn_ = readAlarmSound(parts_.settings);
     band_ = new AlarmBand(parts_.chart);
     new TopFollower(band_, parts_.chart);
@@ -252,12 +253,23 @@ void AlarmWatch::addMenu(QMenu* view) {
 }
 
 void AlarmWatch::editRules() {
-    AlarmSettingsDialog dialog(parts_.session.alarmMonitor().settings(), parts_.chinese(),
+    // The user's own settings; a pack's limits stay the pack's.
+    AlarmSettingsDialog dialog(readAlarmSettings(parts_.settings), parts_.chinese(),
                                band_->window());
     if (dialog.exec() == QDialog::Accepted) {
-        parts_.session.alarmMonitor().setSettings(dialog.settings());
         writeAlarmSettings(parts_.settings, dialog.settings());
+        applySettings();
     }
+}
+
+void AlarmWatch::setPack(const PackInfo& pack) {
+    pack_ = pack;
+    applySettings();
+}
+
+void AlarmWatch::applySettings() {
+    parts_.session.alarmMonitor().setSettings(
+        alarms::settingsForPack(readAlarmSettings(parts_.settings), pack_));
 }
 
 }  // namespace cellwatch

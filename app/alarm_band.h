@@ -17,6 +17,7 @@
 
 #include "alarms/recording_alarms.h"
 #include "chart/window_paint_hook.h"
+#include "readout/pack_file.h"
 #include "session/live_session.h"
 
 class QAction;
@@ -80,6 +81,11 @@ public:
     AlarmWatch(Parts parts, QObject* parent = nullptr);
     ~AlarmWatch() override;
 
+    // The pack of the recordings: its cell limits (its own, or its
+    // chemistry's) take the place of the settings' for its battery type;
+    // no pack (an empty one) leaves the settings' limits.
+    void setPack(const PackInfo& pack);
+
     // Adds Alarms (Sound, Alarms…) to a menu.
     void addMenu(QMenu* view);
 
@@ -103,6 +109,8 @@ signals:
     void raised(const QString& kind, const QString& text);
 
 private:
+    void applySettings();
+    PackInfo pack_;
     void onAlarm(const alarms::Alarm& alarm);
     void playSound();
     void notifyDesktop(const QString& title, const QString& text);

@@ -85,6 +85,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
         {settings_, *session_, &pane_->chart(), [this](const QString& m) { PostStatusMessage(m); },
          [this] { return inChinese(); }, [this] { return chargerName_; }},
         this);
+    alarms_->setPack(pack_->chosen());  // the chosen pack's cell limits
     connect(session_.get(), &session::LiveSession::lost, this, &MainWindow::onLinkLost);
     connect(session_.get(), &session::LiveSession::stateChanged, this, &MainWindow::showLinkState);
     resize(static_cast<int>(std::lround(kDesignClientWidth / tppX_)),

@@ -123,6 +123,7 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
         case Command::Pack:
             if (pack_->choose()) {
                 liveSummary_->packChanged();
+                alarms_->setPack(pack_->chosen());
             }
             break;
         case Command::Guide:

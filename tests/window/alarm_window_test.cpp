@@ -66,6 +66,37 @@ TEST(AlarmBandList, ListsEveryUnacknowledgedAlarmAndCountsTheEarlierOnes) {
     EXPECT_EQ(band.label()->text(), QStringLiteral("Cell 8 at 4.26 V (limit 4.25 V)"));
 }
 
+// A LiFe pack's cells are full at 3.60 V: its cell-high limit is 3.70 V, not
+// the lithium setting's 4.25 V, while the pack is chosen; none chosen, the
+// settings' limit again.
+TEST_F(AlarmWindowTest, TheChosenPacksChemistrySetsTheCellLimits) {
+    open();
+    PackInfo life{QStringLiteral("Glider 4S LiFe"), QString()};
+    life.chemistry = PackChemistry::LiFe;
+    life.cells = 4;
+    w->alarms().setPack(life);
+    EXPECT_EQ(w->alarms().monitor().settings()[alarms::Kind::CellHigh].limit,
+              Decimal::fromHundredths(370));
+    w->alarms().notify = nullptr;
+    connectTo(slave());
+    advance(1000);
+    emu::ChargerReading r = charging(1);
+    for (Decimal& cell : r.cells) {
+        if (!cell.isZero()) {
+            cell = Decimal::fromHundredths(360);
+        }
+    }
+    r.cells[0] = Decimal::fromHundredths(375);
+    record(r);
+    EXPECT_TRUE(w->alarms().band().isVisible());
+    EXPECT_EQ(w->alarms().band().label()->text(),
+              QStringLiteral("Cell 1 at 3.75 V (limit 3.70 V)"));
+
+    w->alarms().setPack(PackInfo{});
+    EXPECT_EQ(w->alarms().monitor().settings()[alarms::Kind::CellHigh].limit,
+              Decimal::fromHundredths(425));
+}
+
 TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
     openConnected();
     QStringList notes;
