@@ -85,7 +85,6 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
         {settings_, *session_, &pane_->chart(), [this](const QString& m) { PostStatusMessage(m); },
          [this] { return inChinese(); }, [this] { return chargerName_; }},
         this);
-    alarms_->setPack(pack_->chosen());  // the chosen pack's cell limits
     connect(session_.get(), &session::LiveSession::lost, this, &MainWindow::onLinkLost);
     connect(session_.get(), &session::LiveSession::stateChanged, this, &MainWindow::showLinkState);
     resize(static_cast<int>(std::lround(kDesignClientWidth / tppX_)),
@@ -112,6 +111,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     connect(&timer1_, &QTimer::timeout, this, [this] { ScanPorts(); });
     timer1_.start();
     setUpJournal();
+    alarms_->setPack(pack_->chosen());  // the chosen pack's cell limits
     setUpZoom();
     alarms_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
     addNetworkMenu(*this, settings_);

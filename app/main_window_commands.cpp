@@ -12,6 +12,8 @@
 #include "app/captions.h"
 #include "app/help_pane.h"
 #include "app/main_window.h"
+
+#include "analysis/range_stats.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
 #include "app/page_sharing.h"
@@ -321,7 +323,16 @@ void MainWindow::setUpJournal() {
     });
     session_->setJournal(journal_.get());
     connect(session_.get(), &session::LiveSession::rowAppended, this, [this](int row) {
-        pack_->tagJournal();
+        // The row's cells in use, as the alarms and the summary count them.
+        TableRangeRows rows(pane_->rows());
+        const std::size_t index = row > 0 ? static_cast<std::size_t>(row - 1) : 0;
+        int cells = 0;
+        if (index < rows.rowCount()) {
+            for (const double v : rows.numbers(index).cells) {
+                cells += v > 0 ? 1 : 0;
+            }
+        }
+        pack_->tagJournal(cells);
         liveSummary_->addRow(row);
         pane_->range().rowAdded(row);
         pane_->cellRowAppended(row);

@@ -6,6 +6,7 @@
 #include "app/captions.h"
 #include "app/pack_dialog.h"
 #include "app/settings_store.h"
+#include "packs/pack_health.h"
 #include "packs/pack_history.h"
 
 namespace cellwatch {
@@ -20,9 +21,30 @@ const QString kPackNoteKey = QStringLiteral("Note");
 PackChoice::PackChoice(Parts parts) : parts_(std::move(parts)) {}
 
 PackInfo PackChoice::chosen() const {
-    return {normalizedPackName(
-                parts_.settings.read(kSettingsApplication, kPackSection, kPackNameKey, QString())),
-            parts_.settings.read(kSettingsApplication, kPackSection, kPackNoteKey, QString())};
+    if (!learnt_) {
+        learnDefinition();
+    }
+    PackInfo info = definition_;
+    info.pack = normalizedPackName(
+        parts_.settings.read(kSettingsApplication, kPackSection, kPackNameKey, QString()));
+    info.note = parts_.settings.read(kSettingsApplication, kPackSection, kPackNoteKey, QString());
+    info.leftOut = false;
+    return info;
+}
+
+void PackChoice::learnDefinition() const {
+    learnt_ = true;
+    const QString name = normalizedPackName(
+        parts_.settings.read(kSettingsApplication, kPackSection, kPackNameKey, QString()));
+    definition_ = PackInfo{};
+    if (name.isEmpty()) {
+        return;
+    }
+    std::vector<PackedRecording> files;
+    for (const QString& path : journalPaths(parts_.folder())) {
+        files.push_back({path, {}, readPackInfo(path), false, {}, std::nullopt});
+    }
+    definition_ = packDefinition(files, name);
 }
 
 bool PackChoice::choose() {
@@ -37,19 +59,32 @@ bool PackChoice::choose() {
     parts_.settings.write(kSettingsApplication, kPackSection, kPackNoteKey, picked.note);
     parts_.tell(picked.pack.isEmpty() ? kPackCleared.pick(chinese)
                                       : kPackChosen.pick(chinese).arg(picked.pack));
+    learnDefinition();
     // The present recording is this pack's too.
     tagged_.clear();
-    tagJournal();
+    tagJournal(lastCells_);
     return true;
 }
 
-void PackChoice::tagJournal() {
+void PackChoice::tagJournal(int cells) {
     const QString path = parts_.journal();
     if (path.isEmpty() || path == tagged_) {
         return;
     }
     tagged_ = path;
+    lastCells_ = cells;
     const PackInfo pack = chosen();
+    if (cellCountDiffers(pack, cells)) {
+        parts_.tell(parts_.chinese()
+                        ? QStringLiteral("此记录有 %1 节电芯；电池组“%2”有 %3 节")
+                              .arg(cells)
+                              .arg(pack.pack)
+                              .arg(pack.cells)
+                        : QStringLiteral("This recording has %1 cells; pack \"%2\" has %3")
+                              .arg(cells)
+                              .arg(pack.pack)
+                              .arg(pack.cells));
+    }
     // A recording made without a pack leaves no pack file; choosing "no
     // pack" for the present one takes its file away.
     if (pack.isEmpty() && !QFileInfo::exists(packFilePath(path))) {

@@ -33,12 +33,21 @@ public:
     // Asks for it; true when the user chose (the present journal is then
     // this pack's too).
     bool choose();
-    // Gives the present journal its pack file, once per journal.
-    void tagJournal();
+    // Gives the present journal its pack file, once per journal, and says
+    // at once when the recording's `cells` (of its first row) are not the
+    // pack's (a 6S charge filed under a 4S pack).
+    void tagJournal(int cells);
 
 private:
     Parts parts_;
+    void learnDefinition() const;
+
     QString tagged_;  // the journal whose pack file was written last
+    int lastCells_ = 0;
+    // What the folder's pack files tell of the chosen pack (chemistry, cells,
+    // capacity, limits), learnt when first asked for and when a pack is chosen.
+    mutable PackInfo definition_;
+    mutable bool learnt_ = false;
 };
 
 }  // namespace cellwatch

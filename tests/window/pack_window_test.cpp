@@ -2,6 +2,8 @@
 // following journals (kept in the settings); a viewer edits its
 // recording's pack afterwards and shows it in its title and summary.
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 
 #include "app/pack_dialog.h"
@@ -71,6 +73,37 @@ TEST_F(PackWindowTest, ChosenPackGoesWithThePresentAndEveryFollowingJournal) {
     connectTo(slave());
     recordRows(1, 1);
     EXPECT_FALSE(QFile::exists(packFilePath(w->journal().path())));
+}
+
+// A pack the folder knows as six cells, chosen for a charge of three: the
+// status band says so as the recording's first row comes, once.
+TEST_F(PackWindowTest, ARecordingOfAnotherCellCountThanItsPackIsSaidAtOnce) {
+    open();
+    const QString earlier =
+        w->journal().folder() + QStringLiteral("/cellwatch-20261101-100000.csv");
+    ASSERT_TRUE(QDir().mkpath(w->journal().folder()));
+    QFile(earlier).open(QIODevice::WriteOnly);
+    PackInfo sixCells{QStringLiteral("Race 6S"), QString()};
+    sixCells.chemistry = PackChemistry::LiPo;
+    sixCells.cells = 6;
+    ASSERT_TRUE(writePackInfo(earlier, sixCells));
+    answerPack({QStringLiteral("Race 6S"), QString()});
+    click("View1", "Pack");
+
+    connectTo(slave());
+    recordRows(1, 3);
+    Tool* status = tool("state", "state_text");
+    const QString said = QStringLiteral("This recording has 3 cells; pack \"Race 6S\" has 6");
+    int times = 0;
+    for (int i = 0; i < status->itemCount(); ++i) {
+        times += status->item(i).contains(said) ? 1 : 0;
+    }
+    QStringList all;
+    for (int i = 0; i < status->itemCount(); ++i) {
+        all << status->item(i);
+    }
+    EXPECT_EQ(times, 1) << all.join(u'|').toStdString();
+    EXPECT_EQ(readPackInfo(w->journal().path()).cells, 6);  // the journal is the pack's
 }
 
 TEST_F(PackWindowTest, ViewerEditsThePackAfterwardsAndShowsIt) {
