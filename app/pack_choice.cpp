@@ -75,15 +75,7 @@ void PackChoice::tagJournal(int cells) {
     lastCells_ = cells;
     const PackInfo pack = chosen();
     if (cellCountDiffers(pack, cells)) {
-        parts_.tell(parts_.chinese()
-                        ? QStringLiteral("此记录有 %1 节电芯；电池组“%2”有 %3 节")
-                              .arg(cells)
-                              .arg(pack.pack)
-                              .arg(pack.cells)
-                        : QStringLiteral("This recording has %1 cells; pack \"%2\" has %3")
-                              .arg(cells)
-                              .arg(pack.pack)
-                              .arg(pack.cells));
+        parts_.tell(cellCountMismatchText(pack, cells, parts_.chinese()));
     }
     // A recording made without a pack leaves no pack file; choosing "no
     // pack" for the present one takes its file away.

@@ -371,15 +371,7 @@ void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
             item(cells > 0 ? QString::number(cells) : QString(), Qt::AlignRight, cells);
         if (summary && cellCountDiffers(pack, cells)) {
             cellsItem->setText(QString::number(cells) + QStringLiteral(" ⚠"));
-            cellsItem->setToolTip(
-                chinese_ ? QStringLiteral("此记录有 %1 节电芯；电池组“%2”有 %3 节")
-                               .arg(cells)
-                               .arg(pack.pack)
-                               .arg(pack.cells)
-                         : QStringLiteral("This recording has %1 cells; pack \"%2\" has %3")
-                               .arg(cells)
-                               .arg(pack.pack)
-                               .arg(pack.cells));
+            cellsItem->setToolTip(cellCountMismatchText(pack, cells, chinese_));
         }
         list_->setItem(r, kCellsColumn, cellsItem);
         list_->setItem(r, kAlarmsColumn,
@@ -442,27 +434,7 @@ void RecordingsDialog::showPack() {
     if (packShown_.isEmpty() && historyChart_->isHidden()) {
         return;  // no chart to draw, none to take away
     }
-    std::vector<PackHistoryPoint> points;
-    points.reserve(history_.size());
-    for (const PackHistoryEntry& e : history_) {
-        // A charge's and a discharge's figures from their phases (the
-        // counter's own increments), both of a recording that has both.
-        const bool phased =
-            e.phases && (e.phases->chargePhases > 0 || e.phases->dischargePhases > 0);
-        if (phased && e.phases->chargePhases > 0) {
-            points.push_back({e.start, PackHistoryPoint::Kind::Charge, e.phases->chargeMah,
-                              e.phases->chargeWh, e.cellSpreadMaxV});
-        }
-        if (phased && e.phases->dischargePhases > 0) {
-            points.push_back({e.start, PackHistoryPoint::Kind::Discharge, e.phases->dischargeMah,
-                              e.phases->dischargeWh, e.cellSpreadMaxV});
-        }
-        if (!phased) {
-            points.push_back({e.start, PackHistoryPoint::Kind::Mixed, e.capacityMah, e.energyWh,
-                              e.cellSpreadMaxV});
-        }
-    }
-    historyChart_->setPoints(points);
+    historyChart_->setHistory(history_);
     historyChart_->setVisible(!packShown_.isEmpty());
     // The pack's health reads its journals whole: a pack's few dozen
     // recordings take a moment, once per pack chosen.

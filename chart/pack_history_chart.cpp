@@ -114,4 +114,31 @@ void PackHistoryChart::setPoints(const std::vector<PackHistoryPoint>& points) {
     replot();
 }
 
+void PackHistoryChart::setHistory(const std::vector<PackHistoryEntry>& history) {
+    std::vector<PackHistoryPoint> points;
+    points.reserve(history.size());
+    for (const PackHistoryEntry& e : history) {
+        // A charge's and a discharge's figures from their phases (the
+        // counter's own increments), both of a recording that has both.
+        const bool phased =
+            e.phases && (e.phases->chargePhases > 0 || e.phases->dischargePhases > 0);
+        if (phased && e.phases->chargePhases > 0) {
+            points.push_back({e.start, PackHistoryPoint::Kind::Charge, e.phases->chargeMah,
+                              e.phases->chargeWh, e.cellSpreadMaxV});
+        }
+        if (phased && e.phases->dischargePhases > 0) {
+            points.push_back({e.start, PackHistoryPoint::Kind::Discharge, e.phases->dischargeMah,
+                              e.phases->dischargeWh, e.cellSpreadMaxV});
+        }
+        if (!phased) {
+            const auto kind = e.kind == RecordingKind::Charge ? PackHistoryPoint::Kind::Charge
+                              : e.kind == RecordingKind::Discharge
+                                  ? PackHistoryPoint::Kind::Discharge
+                                  : PackHistoryPoint::Kind::Mixed;
+            points.push_back({e.start, kind, e.capacityMah, e.energyWh, e.cellSpreadMaxV});
+        }
+    }
+    setPoints(points);
+}
+
 }  // namespace cellwatch

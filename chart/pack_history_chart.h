@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <vector>
 
+#include "packs/pack_history.h"
+
 namespace cellwatch {
 
 struct PackHistoryPoint {
@@ -35,6 +37,10 @@ public:
 
     // Points without a valid date are left out; the axes take in the rest.
     void setPoints(const std::vector<PackHistoryPoint>& points);
+    // A pack's recordings as points: a charge's and a discharge's figures
+    // from their phases (the counter's own increments), both of a recording
+    // that has both; a recording without phases by its summary.
+    void setHistory(const std::vector<PackHistoryEntry>& history);
     void setLanguage(bool chinese);
 
     QCPGraph* series(Series s) const { return graph(static_cast<int>(s)); }
