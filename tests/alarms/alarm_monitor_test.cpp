@@ -6,28 +6,17 @@
 
 #include "alarms/alarm_monitor.h"
 #include "alarms/alarm_rules.h"
+#include "tests/alarms/alarm_rows.h"
 
 namespace cellwatch::alarms {
 namespace {
 
-Decimal v(std::int64_t hundredths) {
-    return Decimal::fromHundredths(hundredths);
+Decimal v(std::int64_t h) {
+    return test::hundredths(h);
 }
 
-// A healthy lithium charge row of four cells at `elapsed` seconds (within
-// the spread's grace unless told otherwise).
 RowValues healthy(std::uint32_t elapsed = 30) {
-    RowValues r;
-    r.elapsedSeconds = elapsed;
-    r.batteryType = "LiIo/Po/Fe";
-    r.state = "+CHG+";
-    r.extTemperature = Decimal::fromInt(25);
-    r.intTemperature = Decimal::fromInt(30);
-    r.inputVoltage = v(1200);
-    for (int i = 0; i < 4; ++i) {
-        r.cells[static_cast<std::size_t>(i)] = v(400);
-    }
-    return r;
+    return test::healthyCharge(elapsed);
 }
 
 std::vector<Kind> kinds(const std::vector<Alarm>& alarms) {

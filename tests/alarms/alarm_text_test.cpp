@@ -10,26 +10,15 @@
 #include <vector>
 
 #include "alarms/alarm_monitor.h"
+#include "tests/alarms/alarm_rows.h"
 
 namespace cellwatch::alarms {
 namespace {
 
-Decimal hundredths(std::int64_t h) {
-    return Decimal::fromHundredths(h);
-}
+using test::hundredths;
 
 RowValues charging(std::uint32_t elapsed) {
-    RowValues r;
-    r.elapsedSeconds = elapsed;
-    r.batteryType = "LiIo/Po/Fe";
-    r.state = "+CHG+";
-    r.extTemperature = Decimal::fromInt(25);
-    r.intTemperature = Decimal::fromInt(30);
-    r.inputVoltage = hundredths(1200);
-    for (int i = 0; i < 4; ++i) {
-        r.cells[static_cast<std::size_t>(i)] = hundredths(400);
-    }
-    return r;
+    return test::healthyCharge(elapsed);
 }
 
 // The numbers of a text in order ("4.26", "3", "0:00:58").

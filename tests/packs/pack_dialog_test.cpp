@@ -51,6 +51,16 @@ protected:
         return path;
     }
 
+    // The values a series of the pack's chart draws, in order.
+    static std::vector<double> seriesValues(PackHistoryChart& chart, PackHistoryChart::Series s) {
+        std::vector<double> v;
+        for (auto it = chart.series(s)->data()->constBegin();
+             it != chart.series(s)->data()->constEnd(); ++it) {
+            v.push_back(it->value);
+        }
+        return v;
+    }
+
     QStringList shownPaths(const RecordingsDialog& d) const {
         QStringList paths;
         for (int row = 0; row < d.list().rowCount(); ++row) {
@@ -147,14 +157,7 @@ TEST_F(PackDialogTest, PackColumnFilterAndHistoryChart) {
     EXPECT_EQ(d.history()[2].path, a3);
 
     PackHistoryChart& chart = d.historyChart();
-    const auto values = [&](PackHistoryChart::Series s) {
-        std::vector<double> v;
-        for (auto it = chart.series(s)->data()->constBegin();
-             it != chart.series(s)->data()->constEnd(); ++it) {
-            v.push_back(it->value);
-        }
-        return v;
-    };
+    const auto values = [&](PackHistoryChart::Series s) { return seriesValues(chart, s); };
     EXPECT_EQ(values(PackHistoryChart::kChargeCapacity), (std::vector<double>{2000, 2050}));
     EXPECT_EQ(values(PackHistoryChart::kDischargeCapacity), (std::vector<double>{1800}));
     EXPECT_EQ(values(PackHistoryChart::kChargeEnergy).size(), 2u);
@@ -213,14 +216,7 @@ TEST_F(PackDialogTest, MixedRecordingsChartTheirPhasesAndTheListMarksAWrongCellC
     d.packFilter().setCurrentIndex(1);
     emit d.packFilter().activated(1);
     PackHistoryChart& chart = d.historyChart();
-    const auto values = [&](PackHistoryChart::Series s) {
-        std::vector<double> v;
-        for (auto it = chart.series(s)->data()->constBegin();
-             it != chart.series(s)->data()->constEnd(); ++it) {
-            v.push_back(it->value);
-        }
-        return v;
-    };
+    const auto values = [&](PackHistoryChart::Series s) { return seriesValues(chart, s); };
     EXPECT_EQ(values(PackHistoryChart::kChargeCapacity), (std::vector<double>{1500}));
     EXPECT_EQ(values(PackHistoryChart::kDischargeCapacity), (std::vector<double>{1400}));
     EXPECT_FALSE(d.healthText().isHidden());
