@@ -63,6 +63,11 @@ ViewerOverlays::ViewerOverlays(ChartView& chart, QWidget& owner, AskFiles askFil
 
 ViewerOverlays::~ViewerOverlays() = default;
 
+void ViewerOverlays::attachCells(CellPane& cells, AlarmMarkers& markers) {
+    cells_ = &cells;
+    markers_ = &markers;
+}
+
 void ViewerOverlays::setCaptions() {
     const bool chinese = chinese_();
     command_->setText(kCompareWith.pick(chinese));

@@ -32,6 +32,8 @@ class QWidget;
 
 namespace cellwatch {
 
+class AlarmMarkers;
+class CellPane;
 class ChartOverlays;
 class ChartView;
 class DataTableModel;
@@ -79,6 +81,10 @@ public:
 
     void setCaptions();
 
+    // The window's cells pane and alarm markers, for overlaying the compared
+    // recordings' cells and alarms too.
+    void attachCells(CellPane& cells, AlarmMarkers& markers);
+
 signals:
     void changed();
 
@@ -93,6 +99,8 @@ private:
     Say say_;
     std::function<bool()> chinese_;
     ChartOverlays* overlays_ = nullptr;
+    CellPane* cells_ = nullptr;
+    AlarmMarkers* markers_ = nullptr;
     QAction* command_ = nullptr;
     QMenu* menu_ = nullptr;
     std::vector<OverlayRecording> recordings_;

@@ -87,6 +87,7 @@ void ViewerWindow::buildWidgets() {
     overlays_ = new ViewerOverlays(
         pane_->chart(), *this, hooks_.askOpenFiles, [this](const QString& text) { tell(text); },
         [this] { return inChinese(); });
+    overlays_->attachCells(pane_->cellPane(), pane_->alarmMarkers());
     connect(overlays_, &ViewerOverlays::changed, this, [this] {
         std::vector<ComparedRows> compared;
         for (const OverlayRecording& r : overlays_->recordings()) {
