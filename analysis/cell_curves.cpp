@@ -22,6 +22,7 @@ void CellCurves::clear() {
         c = Curve{};
     }
     cellCount_ = 0;
+    ++generation_;
 }
 
 void CellCurves::append(double days, const std::array<double, kCells>& cells) {
@@ -67,41 +68,40 @@ void CellCurves::appendRows(RangeRows& rows) {
 void CellCurves::push(Curve& curve, float value) {
     const auto i = static_cast<std::uint32_t>(curve.values.size());
     curve.values.push_back(value);
-    const bool valued = !std::isnan(value);
+    // The row goes into its block of 8; a block that is whole goes into its
+    // block of 64, and so on up. A block not yet whole is never read (a
+    // view reads the rows or smaller blocks at its ends).
+    Extreme low;
+    Extreme high;
+    if (!std::isnan(value)) {
+        low = {i, value};
+        high = low;
+    }
+    std::size_t index = i;  // of the entry being put in, at the level below
     for (std::size_t l = 0;; ++l) {
-        const std::size_t below = std::size_t{1} << (3 * l);  // rows per entry beneath
-        if (i < below) {
-            break;
-        }
         if (l == curve.min.size()) {
-            // Entry 0 covers what the level beneath holds whole so far.
-            std::uint32_t first = kNone;
-            std::uint32_t firstMax = kNone;
-            if (l == 0) {
-                first = std::isnan(curve.values[0]) ? kNone : 0;
-                firstMax = first;
-            } else {
-                first = curve.min[l - 1][0];
-                firstMax = curve.max[l - 1][0];
-            }
-            curve.min.push_back({first});
-            curve.max.push_back({firstMax});
+            curve.min.emplace_back();
+            curve.max.emplace_back();
         }
-        const std::size_t j = i >> (3 * (l + 1));
+        const std::size_t j = index / kFan;
         if (j == curve.min[l].size()) {
-            curve.min[l].push_back(kNone);
-            curve.max[l].push_back(kNone);
+            curve.min[l].emplace_back();
+            curve.max[l].emplace_back();
         }
-        if (valued) {
-            std::uint32_t& lo = curve.min[l][j];
-            std::uint32_t& hi = curve.max[l][j];
-            if (lo == kNone || value < curve.values[lo]) {
-                lo = i;
-            }
-            if (hi == kNone || value > curve.values[hi]) {
-                hi = i;
-            }
+        Extreme& lo = curve.min[l][j];
+        Extreme& hi = curve.max[l][j];
+        if (low.row != kNone && (lo.row == kNone || low.value < lo.value)) {
+            lo = low;
         }
+        if (high.row != kNone && (hi.row == kNone || high.value > hi.value)) {
+            hi = high;
+        }
+        if ((index + 1) % kFan != 0) {
+            break;  // the block is not whole yet
+        }
+        low = lo;
+        high = hi;
+        index = j;
     }
 }
 
@@ -111,20 +111,21 @@ double CellCurves::value(int cell, std::size_t row) const {
 
 std::pair<std::uint32_t, std::uint32_t> CellCurves::extremes(const Curve& curve, std::size_t begin,
                                                              std::size_t end) const {
-    std::uint32_t lo = kNone;
-    std::uint32_t hi = kNone;
-    const auto take = [&](std::uint32_t minRow, std::uint32_t maxRow) {
-        if (minRow != kNone && (lo == kNone || curve.values[minRow] < curve.values[lo])) {
-            lo = minRow;
+    Extreme lo;
+    Extreme hi;
+    const auto take = [&](const Extreme& low, const Extreme& high) {
+        if (low.row != kNone && (lo.row == kNone || low.value < lo.value)) {
+            lo = low;
         }
-        if (maxRow != kNone && (hi == kNone || curve.values[maxRow] > curve.values[hi])) {
-            hi = maxRow;
+        if (high.row != kNone && (hi.row == kNone || high.value > hi.value)) {
+            hi = high;
         }
     };
     const auto takeAt = [&](std::size_t level, std::size_t j) {
         if (level == 0) {
-            const auto row = static_cast<std::uint32_t>(j);
-            if (!std::isnan(curve.values[row])) {
+            const float v = curve.values[j];
+            if (!std::isnan(v)) {
+                const Extreme row{static_cast<std::uint32_t>(j), v};
                 take(row, row);
             }
         } else {
@@ -150,7 +151,7 @@ std::pair<std::uint32_t, std::uint32_t> CellCurves::extremes(const Curve& curve,
         end /= kFan;
         ++level;
     }
-    return {lo, hi};
+    return {lo.row, hi.row};
 }
 
 CellSpanValues CellCurves::span(int cell, std::size_t first, std::size_t last) const {
@@ -186,18 +187,14 @@ std::size_t CellCurves::stretchEnd(std::size_t s) const {
     return s + 1 < stretchStarts_.size() ? stretchStarts_[s + 1] : xs_.size();
 }
 
-void CellCurves::envelope(int cell, double lower, double upper, int columns,
-                          std::vector<CellLine>& lines) const {
-    lines.clear();
-    if (xs_.empty() || cell < 0 || cell >= kCells || !(upper > lower)) {
-        return;
+const CellCurves::View& CellCurves::viewOf(double lower, double upper, int columns) const {
+    View& v = view_;
+    if (v.lower == lower && v.upper == upper && v.columns == columns && v.rows == xs_.size() &&
+        v.stretches == stretchStarts_.size() && v.generation == generation_) {
+        return v;
     }
-    columns = std::max(columns, 1);
-    const Curve& curve = curves_[static_cast<std::size_t>(cell)];
+    v = View{lower, upper, columns, xs_.size(), stretchStarts_.size(), generation_, {}, {}};
     const double width = (upper - lower) / columns;
-    const auto pointAt = [&](std::size_t row) {
-        return CellPoint{xs_[row], static_cast<double>(curve.values[row])};
-    };
     for (std::size_t s = 0; s < stretchStarts_.size(); ++s) {
         const auto begin = xs_.begin() + static_cast<std::ptrdiff_t>(stretchStarts_[s]);
         const auto end = xs_.begin() + static_cast<std::ptrdiff_t>(stretchEnd(s));
@@ -208,38 +205,71 @@ void CellCurves::envelope(int cell, double lower, double upper, int columns,
         if (!inside && !across) {
             continue;
         }
-        CellLine line;
-        const auto addRow = [&](std::size_t row) {
-            if (!std::isnan(curve.values[row])) {
-                line.push_back(pointAt(row));
-            }
+        const auto rowOf = [&](std::vector<double>::const_iterator it) {
+            return static_cast<std::uint32_t>(it - xs_.begin());
         };
+        StretchView sv;
         if (inFirst != begin) {
-            addRow(static_cast<std::size_t>(inFirst - xs_.begin()) - 1);
+            sv.before = rowOf(inFirst) - 1;
         }
         auto from = inFirst;
         while (from != inEnd) {
             const double offset = std::floor((*from - lower) / width);
             const double bound = lower + (offset + 1) * width;
-            const auto to = offset + 1 >= columns ? inEnd : std::lower_bound(from, inEnd, bound);
-            const auto a = static_cast<std::size_t>(from - xs_.begin());
-            const auto b = static_cast<std::size_t>(to - xs_.begin());
+            auto to = offset + 1 >= columns ? inEnd : std::lower_bound(from, inEnd, bound);
+            if (to == from) {
+                ++to;
+            }
+            sv.columns.emplace_back(rowOf(from), rowOf(to));
+            from = to;
+        }
+        if (inEnd != end) {
+            sv.after = rowOf(inEnd);
+        }
+        v.stretchViews.push_back(std::move(sv));
+    }
+    return v;
+}
+
+void CellCurves::envelope(int cell, double lower, double upper, int columns,
+                          std::vector<CellLine>& lines) const {
+    lines.clear();
+    if (xs_.empty() || cell < 0 || cell >= kCells || !(upper > lower)) {
+        return;
+    }
+    viewOf(lower, upper, std::max(columns, 1));
+    auto& made = view_.lines[static_cast<std::size_t>(cell)];
+    if (!made) {
+        made.emplace();
+        makeLines(cell, view_, *made);
+    }
+    lines = *made;
+}
+
+void CellCurves::makeLines(int cell, const View& view, std::vector<CellLine>& lines) const {
+    const Curve& curve = curves_[static_cast<std::size_t>(cell)];
+    for (const StretchView& sv : view.stretchViews) {
+        CellLine line;
+        line.reserve(4 * sv.columns.size() + 2);
+        const auto addRow = [&](std::uint32_t row) {
+            if (row != kNone && !std::isnan(curve.values[row])) {
+                line.push_back(CellPoint{xs_[row], static_cast<double>(curve.values[row])});
+            }
+        };
+        addRow(sv.before);
+        for (const auto& [a, b] : sv.columns) {
             const auto [lo, hi] = extremes(curve, a, b);
-            std::array<std::uint32_t, 4> rows{static_cast<std::uint32_t>(a), lo, hi,
-                                              static_cast<std::uint32_t>(b - 1)};
+            std::array<std::uint32_t, 4> rows{a, lo, hi, b - 1};
             std::sort(rows.begin(), rows.end());
             std::uint32_t previous = kNone;
             for (const std::uint32_t row : rows) {
-                if (row != kNone && row != previous) {
+                if (row != previous) {
                     addRow(row);
                 }
                 previous = row;
             }
-            from = to == from ? to + 1 : to;
         }
-        if (inEnd != end) {
-            addRow(static_cast<std::size_t>(inEnd - xs_.begin()));
-        }
+        addRow(sv.after);
         if (!line.empty()) {
             lines.push_back(std::move(line));
         }

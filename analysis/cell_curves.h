@@ -90,12 +90,19 @@ private:
     static constexpr std::uint32_t kNone = UINT32_MAX;
     static constexpr std::size_t kFan = 8;
 
+    // A block's smallest or largest value and its row (row kNone: the
+    // block has no value), the value kept beside the row so a view reads
+    // the pyramid without going back to the rows.
+    struct Extreme {
+        std::uint32_t row = kNone;
+        float value = 0;
+    };
     struct Curve {
         std::vector<float> values;
-        // levels[l][j]: the row of the smallest (min) and largest (max)
-        // value in block j of 8^(l+1) rows; kNone when the block has none.
-        std::vector<std::vector<std::uint32_t>> min;
-        std::vector<std::vector<std::uint32_t>> max;
+        // min[l][j], max[l][j]: the smallest and largest value of block j
+        // of 8^(l+1) rows.
+        std::vector<std::vector<Extreme>> min;
+        std::vector<std::vector<Extreme>> max;
     };
 
     void push(Curve& curve, float value);
@@ -105,11 +112,37 @@ private:
     // The stretch [begin, end) rows of every stretch, oldest first.
     std::size_t stretchEnd(std::size_t s) const;
 
+    // The rows of a view, the same for every cell: per stretch that shows,
+    // the row left of the range (kNone: none), each column's rows [begin,
+    // end), and the row right of it. Kept for the last view asked, so the
+    // twelve cells of one redraw search the time axis once, and a redraw
+    // of the same view (the cross line moving) makes no line again.
+    struct StretchView {
+        std::uint32_t before = kNone;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> columns;
+        std::uint32_t after = kNone;
+    };
+    struct View {
+        double lower = 0;
+        double upper = 0;
+        int columns = 0;
+        std::size_t rows = 0;
+        std::size_t stretches = 0;
+        std::uint64_t generation = 0;
+        std::vector<StretchView> stretchViews;
+        // Each cell's lines once made for this view.
+        std::array<std::optional<std::vector<CellLine>>, kCells> lines;
+    };
+    const View& viewOf(double lower, double upper, int columns) const;
+    void makeLines(int cell, const View& view, std::vector<CellLine>& lines) const;
+
     CellCurveMode mode_;
     std::vector<double> xs_;
     std::vector<std::size_t> stretchStarts_{0};
     std::array<Curve, kCells> curves_;
     int cellCount_ = 0;
+    std::uint64_t generation_ = 0;  // counts clear()s
+    mutable View view_;
 };
 
 }  // namespace cellwatch

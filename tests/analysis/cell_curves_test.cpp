@@ -137,6 +137,58 @@ TEST(CellCurves, EnvelopeHoldsEachColumnsExtremes) {
     EXPECT_NEAR(curves.span(1, 45678, 1234).min, low, 1e-6);
 }
 
+TEST(CellCurves, GrowingRowsAreReadWholeAtEveryLength) {
+    // As a live recording grows: after every row, spans ending at the last
+    // row and a view of everything agree with a plain scan, whatever part
+    // of a block of 8, 64 or 512 rows the end falls in.
+    CellCurves curves;
+    std::vector<double> ys;
+    std::uint64_t state = 11;
+    std::vector<CellLine> lines;
+    for (std::size_t i = 0; i < 1100; ++i) {
+        std::array<double, 12> cells{};
+        cells[0] = i % 97 == 3 ? 0 : 3.6 + noise(state);
+        curves.append(static_cast<double>(i), cells);
+        ys.push_back(cells[0] == 0 ? std::nan("") : cells[0]);
+        for (const std::size_t first : {std::size_t{0}, i / 3, i - std::min<std::size_t>(i, 9)}) {
+            double low = 1e9;
+            double high = -1e9;
+            for (std::size_t k = first; k <= i; ++k) {
+                if (!std::isnan(ys[k])) {
+                    low = std::min(low, ys[k]);
+                    high = std::max(high, ys[k]);
+                }
+            }
+            const CellSpanValues span = curves.span(0, first, i);
+            ASSERT_EQ(span.present, low < 1e9) << i << " from " << first;
+            if (span.present) {
+                ASSERT_NEAR(span.min, low, 1e-6) << i << " from " << first;
+                ASSERT_NEAR(span.max, high, 1e-6) << i << " from " << first;
+            }
+        }
+        // The same view asked again after a row came shows that row.
+        curves.envelope(0, 0, 2000, 1, lines);
+        ASSERT_EQ(lines.size(), 1U);
+        const bool lastShown = !std::isnan(ys[i]);
+        if (lastShown) {
+            ASSERT_DOUBLE_EQ(lines[0].back().x, static_cast<double>(i)) << i;
+        }
+    }
+    // Other rows of the same count after a clear are not the old ones.
+    const std::size_t count = curves.size();
+    curves.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        std::array<double, 12> cells{};
+        cells[0] = 2.0;
+        curves.append(static_cast<double>(i), cells);
+    }
+    curves.envelope(0, 0, 2000, 1, lines);
+    ASSERT_EQ(lines.size(), 1U);
+    for (const CellPoint& p : lines[0]) {
+        EXPECT_FLOAT_EQ(static_cast<float>(p.y), 2.0F);
+    }
+}
+
 TEST(CellCurves, RangeOutsideTheRowsShowsNothing) {
     CellCurves curves;
     std::vector<CellLine> lines;
