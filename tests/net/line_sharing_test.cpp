@@ -19,6 +19,7 @@
 #include "app/publish_dialog.h"
 #include "net/publisher.h"
 #include "test_broker.h"
+#include "tests/support/event_wait.h"
 #include "tests/support/tool_run.h"
 #include "tests/support/window_test_support.h"
 
@@ -111,6 +112,10 @@ TEST_F(LineSharingTest, WatchersOfThePublishedWindowPrintItsRowsAndItsEnd) {
         }
         ASSERT_NE(sharing().publisher(), nullptr) << failureText();
         EXPECT_EQ(w->session().publisher(), sharing().publisher());
+        // Rows recorded while the broker is not there yet are dropped (the
+        // journal keeps them): the charge goes on once it is connected.
+        ASSERT_TRUE(testing::waitUntil(
+            [&] { return sharing().publisher()->client().isConnected(); }, kWaitMs));
         recordRows(4, 6);
         const int first = midway ? 4 : 1;
         ASSERT_TRUE(early.waitForLines(static_cast<std::size_t>(1 + 7 - first), kWaitMs))
