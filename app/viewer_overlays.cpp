@@ -11,7 +11,10 @@
 #include <cmath>
 #include <exception>
 
+#include "analysis/range_stats.h"
 #include "app/captions.h"
+#include "chart/alarm_markers.h"
+#include "chart/cell_pane.h"
 #include "chart/chart_overlays.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
@@ -34,6 +37,20 @@ constexpr BilingualText kCompareLimit = {"最多可同时对比 %1 个记录，%
                                          "At most %1 recordings can be compared at once; %2 "
                                          "file(s) not added"};
 constexpr BilingualText kCompareFailed = {"无法对比 %1：%2", "%1 cannot be compared: %2"};
+
+// An overlay's rows for the cells pane, keeping its table while the pane
+// reads them.
+class OverlayTableRows final : public RangeRows {
+public:
+    explicit OverlayTableRows(std::shared_ptr<DataTableModel> table)
+        : table_(std::move(table)), rows_(table_->store()) {}
+    std::size_t rowCount() const override { return rows_.rowCount(); }
+    RangeRowNumbers numbers(std::size_t index) override { return rows_.numbers(index); }
+
+private:
+    std::shared_ptr<DataTableModel> table_;
+    TableRangeRows rows_;
+};
 
 }  // namespace
 
@@ -66,6 +83,22 @@ ViewerOverlays::~ViewerOverlays() = default;
 void ViewerOverlays::attachCells(CellPane& cells, AlarmMarkers& markers) {
     cells_ = &cells;
     markers_ = &markers;
+}
+
+void ViewerOverlays::addCells(const OverlayRecording& overlay, int index,
+                              const std::vector<AlarmNote>& alarms) {
+    if (cells_ != nullptr) {
+        cells_->addOverlay(std::make_shared<OverlayTableRows>(overlay.table),
+                           overlays_->dashPattern(index));
+    }
+    if (markers_ != nullptr) {
+        std::vector<AlarmMark> marks;
+        for (const AlarmNote& a : alarms) {
+            marks.push_back(
+                {a.atSeconds < 0 ? 0.0 : static_cast<double>(a.atSeconds), a.kind, a.text});
+        }
+        markers_->addCompared(overlay.name, std::move(marks));
+    }
 }
 
 void ViewerOverlays::setCaptions() {
@@ -162,9 +195,11 @@ bool ViewerOverlays::addOne(const QString& file, bool& cancelled) {
     const RecordingCurves& curves = reading.curves();
     const OverlayCurves points{curves.days,
                                {curves.voltage, curves.current, curves.capacity, curves.external}};
-    if (overlays_->add(overlay.name, points) < 0) {
+    const int index = overlays_->add(overlay.name, points);
+    if (index < 0) {
         return false;  // no room (checked before reading)
     }
+    addCells(overlay, index, reading.alarms());
     recordings_.push_back(std::move(overlay));
     return true;
 }
@@ -175,6 +210,12 @@ void ViewerOverlays::remove(int index) {
     }
     const QString name = recordings_[static_cast<std::size_t>(index)].name;
     overlays_->remove(index);
+    if (cells_ != nullptr) {
+        cells_->removeOverlay(index);
+    }
+    if (markers_ != nullptr) {
+        markers_->removeCompared(index);
+    }
     recordings_.erase(recordings_.begin() + index);
     fitAxes();
     rebuildMenu();

@@ -14,6 +14,11 @@
 // Each overlay's rows stay readable (recordings()): its table, file, start
 // and legend text, for reading every overlaid recording at the same
 // elapsed time.
+//
+// With the window's cells pane and alarm markers attached (attachCells()),
+// each overlay brings its cells into the pane (in its dash pattern, aligned
+// as its four curves) and its alarms as fainter markers named after it;
+// removing the overlay removes them.
 #pragma once
 
 #include <QDateTime>
@@ -33,6 +38,7 @@ class QWidget;
 namespace cellwatch {
 
 class AlarmMarkers;
+struct AlarmNote;
 class CellPane;
 class ChartOverlays;
 class ChartView;
@@ -90,6 +96,8 @@ signals:
 
 private:
     bool addOne(const QString& file, bool& cancelled);
+    // An overlay's cells and alarms, in the cells pane and the markers.
+    void addCells(const OverlayRecording& overlay, int index, const std::vector<AlarmNote>& alarms);
     void fitAxes();
     void rebuildMenu();
 

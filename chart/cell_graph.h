@@ -19,6 +19,8 @@ public:
     CellGraph(QCPAxisRect* rect, const CellCurves& curves, int cell);
 
     int cell() const { return cell_; }
+    // The curves it draws from.
+    const CellCurves& curves() const { return curves_; }
     // The lines drawn at the last draw, in plot coordinates.
     const std::vector<CellLine>& shownLines() const { return shown_; }
 

@@ -8,12 +8,15 @@
 #include "analysis/range_stats.h"
 #include "chart/cell_graph.h"
 #include "chart/chart_axes.h"
+#include "chart/chart_overlays.h"
 #include "chart/chart_view.h"
 
 namespace cellwatch {
 namespace {
 
 const QColor kCellPaneSilver(192, 192, 192);
+// Compared recordings' cells are drawn here, under the pane's own.
+const QString kCellOverlayLayer = QStringLiteral("cellOverlays");
 // The chart's plot above and the cells pane below share the height 2 : 1.
 constexpr double kPlotStretch = 2.0;
 constexpr double kCellStretch = 1.0;
@@ -86,6 +89,13 @@ void CellPane::build() {
     time->setRange(chart_.axis(ChartAxis::Bottom)->range());
     connect(chart_.axis(ChartAxis::Bottom), qOverload<const QCPRange&>(&QCPAxis::rangeChanged),
             time, qOverload<const QCPRange&>(&QCPAxis::setRange));
+    if (plot->layer(kCellOverlayLayer) == nullptr) {
+        plot->addLayer(kCellOverlayLayer, plot->layer(QStringLiteral("main")),
+                       QCustomPlot::limBelow);
+    }
+    for (Overlay& overlay : overlays_) {
+        makeOverlayGraphs(overlay);
+    }
     for (int cell = 0; cell < kCells; ++cell) {
         auto* g = new CellGraph(rect_, *curves_, cell);
         g->setPen(QPen(cellColour(cell), 1));
@@ -113,6 +123,9 @@ void CellPane::tearDown() {
         plot->removeGraph(g);
         g = nullptr;
     }
+    for (Overlay& overlay : overlays_) {
+        removeOverlayGraphs(overlay);
+    }
     chart_.axis(ChartAxis::Bottom)->axisRect()->setMarginGroup(QCP::msLeft | QCP::msRight, nullptr);
     QCPLayoutGrid* layout = plot->plotLayout();
     layout->remove(rect_);  // deletes it and its axes
@@ -128,6 +141,9 @@ void CellPane::setMode(CellCurveMode mode) {
         return;
     }
     curves_ = std::make_unique<CellCurves>(mode);
+    for (Overlay& overlay : overlays_) {
+        overlay.curves = std::make_unique<CellCurves>(mode);
+    }
     // The graphs hold a reference to the curves: make them anew.
     if (shown()) {
         tearDown();
@@ -143,7 +159,94 @@ void CellPane::load(std::shared_ptr<RangeRows> rows) {
 
 void CellPane::reloadAll() {
     curves_->clear();
+    for (Overlay& overlay : overlays_) {
+        overlay.curves->clear();
+        readRows(*overlay.source, *overlay.curves);
+    }
     catchUp();
+    if (shown()) {
+        fitValueAxis();
+        chart_.requestFullReplot();
+    }
+}
+
+void CellPane::readRows(RangeRows& rows, CellCurves& curves) {
+    const std::size_t count = rows.rowCount();
+    for (std::size_t i = curves.size(); i < count; ++i) {
+        const RangeRowNumbers r = rows.numbers(i);
+        curves.append(r.timed ? r.seconds / kSecondsPerDay : std::nan(""), r.cells);
+    }
+}
+
+void CellPane::makeOverlayGraphs(Overlay& overlay) {
+    for (int cell = 0; cell < kCells; ++cell) {
+        auto* g = new CellGraph(rect_, *overlay.curves, cell);
+        g->setLayer(kCellOverlayLayer);
+        QColor colour = cellColour(cell);
+        colour.setAlpha(ChartOverlays::kOverlayAlpha);
+        QPen pen(colour, ChartOverlays::kOverlayPenWidth);
+        if (!overlay.dashes.isEmpty()) {
+            pen.setDashPattern(overlay.dashes);
+        }
+        g->setPen(pen);
+        overlay.graphs[static_cast<std::size_t>(cell)] = g;
+    }
+}
+
+void CellPane::removeOverlayGraphs(Overlay& overlay) {
+    for (CellGraph*& g : overlay.graphs) {
+        if (g != nullptr) {
+            chart_.plot()->removeGraph(g);
+            g = nullptr;
+        }
+    }
+}
+
+int CellPane::addOverlay(std::shared_ptr<RangeRows> rows, const QList<qreal>& dashes) {
+    Overlay overlay;
+    overlay.source = std::move(rows);
+    overlay.curves = std::make_unique<CellCurves>(mode());
+    overlay.dashes = dashes;
+    readRows(*overlay.source, *overlay.curves);
+    if (shown()) {
+        makeOverlayGraphs(overlay);
+    }
+    overlays_.push_back(std::move(overlay));
+    if (shown()) {
+        fitValueAxis();
+        chart_.requestFullReplot();
+    }
+    return overlayCount() - 1;
+}
+
+void CellPane::removeOverlay(int index) {
+    if (index < 0 || index >= overlayCount()) {
+        return;
+    }
+    const auto at = overlays_.begin() + index;
+    removeOverlayGraphs(*at);
+    overlays_.erase(at);
+    if (shown()) {
+        fitValueAxis();
+        chart_.requestFullReplot();
+    }
+}
+
+void CellPane::clearOverlays() {
+    while (overlayCount() > 0) {
+        removeOverlay(overlayCount() - 1);
+    }
+}
+
+const CellCurves& CellPane::overlayCurves(int index) const {
+    return *overlays_.at(static_cast<std::size_t>(index)).curves;
+}
+
+CellGraph* CellPane::overlayGraph(int index, int cell) const {
+    if (index < 0 || index >= overlayCount() || cell < 0 || cell >= kCells) {
+        return nullptr;
+    }
+    return overlays_[static_cast<std::size_t>(index)].graphs[static_cast<std::size_t>(cell)];
 }
 
 void CellPane::catchUp() {
@@ -172,15 +275,21 @@ void CellPane::fitValueAxis() {
     double low = 0;
     double high = 0;
     bool any = false;
-    const std::size_t rows = curves_->size();
-    for (int cell = 0; rows > 0 && cell < curves_->cellCount(); ++cell) {
-        const CellSpanValues s = curves_->span(cell, 0, rows - 1);
-        if (!s.present) {
-            continue;
+    std::vector<const CellCurves*> all{curves_.get()};
+    for (const Overlay& overlay : overlays_) {
+        all.push_back(overlay.curves.get());
+    }
+    for (const CellCurves* curves : all) {
+        const std::size_t rows = curves->size();
+        for (int cell = 0; rows > 0 && cell < curves->cellCount(); ++cell) {
+            const CellSpanValues s = curves->span(cell, 0, rows - 1);
+            if (!s.present) {
+                continue;
+            }
+            low = any ? std::min(low, s.min) : s.min;
+            high = any ? std::max(high, s.max) : s.max;
+            any = true;
         }
-        low = any ? std::min(low, s.min) : s.min;
-        high = any ? std::max(high, s.max) : s.max;
-        any = true;
     }
     QCPAxis* value = rect_->axis(QCPAxis::atLeft);
     value->setLabel(cellAxisTitle(mode(), chinese_));

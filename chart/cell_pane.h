@@ -6,12 +6,21 @@
 // The curves are drawn from CellCurves' per-pixel-column envelope, so the
 // pane costs the same at a million rows as at a thousand. While the chart's
 // cross line is on, the pane shows the same vertical line.
+//
+// Compared recordings (overlays) bring their cells too: each overlay's rows
+// are curves of their own, against the same time axis (X each row's own
+// elapsed time, as the overlay's four curves have it), read in the pane's
+// mode. A compared cell has its cell's colour, fainter, thinner and in the
+// overlay's dash pattern; the overlays are drawn under the pane's own curves
+// and the value axis takes them in.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "analysis/cell_curves.h"
 
@@ -56,13 +65,35 @@ public:
     CellGraph* graph(int cell) const;
     QCPItemStraightLine* crossLine() const { return cross_; }
 
+    // Another recording's rows laid over the pane's own, its cells drawn
+    // with `dashes` (in units of the pen width); returns its index.
+    int addOverlay(std::shared_ptr<RangeRows> rows, const QList<qreal>& dashes);
+    // Removes one (an index out of range does nothing); those after it move
+    // down by one.
+    void removeOverlay(int index);
+    void clearOverlays();
+    int overlayCount() const { return static_cast<int>(overlays_.size()); }
+    const CellCurves& overlayCurves(int index) const;
+    // While shown: a cell's graph (0-based) of an overlay; nullptr out of range.
+    CellGraph* overlayGraph(int index, int cell) const;
+
     void setCrossLine(bool on);
     void setLanguage(bool chinese);
     // The value axis fitted to what the cells hold.
     void fitValueAxis();
 
 private:
+    struct Overlay {
+        std::shared_ptr<RangeRows> source;
+        std::unique_ptr<CellCurves> curves;
+        QList<qreal> dashes;
+        std::array<CellGraph*, kCells> graphs{};
+    };
+
     void build();
+    void makeOverlayGraphs(Overlay& overlay);
+    void removeOverlayGraphs(Overlay& overlay);
+    static void readRows(RangeRows& rows, CellCurves& curves);
     void tearDown();
     void followMouse(int x);
     void reloadAll();
@@ -73,6 +104,7 @@ private:
     QCPAxisRect* rect_ = nullptr;
     QCPMarginGroup* margins_ = nullptr;
     std::array<CellGraph*, kCells> graphs_{};
+    std::vector<Overlay> overlays_;
     QCPItemStraightLine* cross_ = nullptr;
     bool crossOn_ = false;
     bool chinese_ = false;

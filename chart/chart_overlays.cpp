@@ -170,6 +170,14 @@ QCPGraph* ChartOverlays::graph(int index, int series) const {
     return overlays_[static_cast<std::size_t>(index)].graphs[static_cast<std::size_t>(series)];
 }
 
+QList<qreal> ChartOverlays::dashPattern(int index) const {
+    if (index < 0 || index >= count()) {
+        return {};
+    }
+    const int slot = overlays_[static_cast<std::size_t>(index)].slot;
+    return kDashPatterns[slot % kDashPatterns.size()];
+}
+
 const SeriesEnvelope* ChartOverlays::points(int index, int series) const {
     if (index < 0 || index >= count() || series < 0 || series >= kSeriesCount) {
         return nullptr;

@@ -24,6 +24,7 @@
 // axis scaling) take in every overlay once attached (attach()).
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -84,6 +85,9 @@ public:
     QCPGraph* graph(int index, int series) const;
     // The points of one curve of an overlay; nullptr out of range.
     const SeriesEnvelope* points(int index, int series) const;
+    // The dash pattern of an overlay's curves (in units of the pen width),
+    // for drawing more of it in the same look; empty out of range.
+    QList<qreal> dashPattern(int index) const;
     // The legend (hidden without overlays).
     QCPLegend* legend() const { return legend_; }
 
