@@ -1,5 +1,7 @@
 #include "analysis/phase_format.h"
 
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/summary_format.h"
@@ -15,7 +17,33 @@ QString signedAmps(double amps) {
     return (amps > 0 ? QStringLiteral("+") : QString()) + fixed(amps, 2);
 }
 
+// The median of `values` (the mean of the middle two for an even count);
+// 0 for none.
+double medianForText(std::vector<double> values) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
 }  // namespace
+
+QString phaseKindText(RowState kind, bool chinese) {
+    if (!chinese) {
+        return phaseKindName(kind);
+    }
+    switch (kind) {
+        case RowState::Charge:
+            return QString::fromUtf8("充电");
+        case RowState::Discharge:
+            return QString::fromUtf8("放电");
+        case RowState::Rest:
+            break;
+    }
+    return QString::fromUtf8("静置");
+}
 
 QString phaseKindName(RowState kind) {
     switch (kind) {
@@ -130,15 +158,46 @@ QString mixedSummaryNote(const RecordingSummaryValues& summary) {
         "charge's and discharge's own figures are in phases");
 }
 
-QString ohmsText(double ohms, double uncertaintyOhms, bool shown) {
+QString ohmsText(double ohms, double uncertaintyOhms, bool shown, bool chinese) {
     if (!shown) {
         const double relative = ohms > 0 ? 100 * uncertaintyOhms / ohms : INFINITY;
         return std::isfinite(relative)
-                   ? QString::fromUtf8("uncertain (± %1 %)").arg(std::lround(relative))
-                   : QStringLiteral("uncertain");
+                   ? QString::fromUtf8(chinese ? "不确定（± %1 %）" : "uncertain (± %1 %)")
+                         .arg(std::lround(relative))
+                   : QString::fromUtf8(chinese ? "不确定" : "uncertain");
     }
     return QString::fromUtf8("%1 ± %2 mΩ")
         .arg(fixed(ohms * 1000, 1), fixed(uncertaintyOhms * 1000, 1));
+}
+
+QString phaseDescription(const Phase& p, bool zh) {
+    const auto pick = [zh](const char* chinese, const char* english) {
+        return QString::fromUtf8(zh ? chinese : english);
+    };
+    const QString counter =
+        p.counterRestarts == 1 ? pick("（计数器重新开始了一次）", " (the counter restarted once)")
+        : p.counterRestarts > 1
+            ? pick("（计数器重新开始了 %1 次）", " (the counter restarted %1 times)")
+                  .arg(p.counterRestarts)
+        : p.startedPartWay ? pick("（中途开始）", " (started part-way)")
+                           : QString();
+    return pick("%1，自 %2 起，历时 %3，%4 mAh%5，%6 Wh，平均 %7 A，最大 %8 A",
+                "%1 from %2 for %3, %4 mAh%5, %6 Wh, mean %7 A, largest %8 A")
+        .arg(phaseKindText(p.kind, zh), durationText(p.startSeconds), durationText(p.durationS),
+             fixed(p.capacityMah, 0), counter, fixed(p.energyWh, 3), signedAmps(p.currentMeanA),
+             signedAmps(p.currentPeakA));
+}
+
+QString efficiencyDescription(const PhaseTotals& t, bool zh) {
+    if (!t.efficiencyWh && !t.efficiencyMah) {
+        return {};
+    }
+    const auto percent = [](const std::optional<double>& e) {
+        return e ? fixed(*e * 100, 1) : QStringLiteral("-");
+    };
+    return QString::fromUtf8(zh ? "能量的 %1 %，容量的 %2 %"
+                                : "%1 % of the energy, %2 % of the capacity")
+        .arg(percent(t.efficiencyWh), percent(t.efficiencyMah));
 }
 
 QString phasesText(const RecordingPhases& r) {
@@ -146,30 +205,76 @@ QString phasesText(const RecordingPhases& r) {
     int n = 0;
     for (const Phase& p : r.phases) {
         ++n;
-        if (p.kind == RowState::Rest) {
+        if (p.kind != RowState::Rest) {
+            text += QStringLiteral("  phase %1: %2\n").arg(n).arg(phaseDescription(p, false));
+        }
+    }
+    const QString efficiency = efficiencyDescription(r.totals, false);
+    if (!efficiency.isEmpty()) {
+        text += QStringLiteral("  efficiency:      %1\n").arg(efficiency);
+    }
+    return text;
+}
+
+QString resistanceMedianText(const std::vector<ResistanceEstimate>& estimates, bool zh) {
+    if (estimates.empty()) {
+        return {};
+    }
+    const double limit = ResistanceOptions{}.shownUncertainty;
+    std::vector<double> ohms;
+    std::vector<double> uncertainties;
+    for (const ResistanceEstimate& e : estimates) {
+        if (e.shown) {
+            ohms.push_back(e.ohms);
+            uncertainties.push_back(e.uncertaintyOhms);
+        }
+    }
+    if (ohms.empty()) {
+        return QString::fromUtf8(zh ? "不确定（%1 次阶跃，无一在 %2 % 以内）"
+                                    : "uncertain (%1 steps, none within %2 %)")
+            .arg(estimates.size())
+            .arg(std::lround(limit * 100));
+    }
+    const double pack = medianForText(ohms);
+    const double packU = medianForText(uncertainties);
+    const bool one = ohms.size() == 1;
+    QString text = QString::fromUtf8(zh ? (one ? "%1（%2 次阶跃）" : "%1（%2 次阶跃的中位数）")
+                                     : one ? "%1, from %2 step"
+                                           : "%1, the median of %2 steps")
+                       .arg(ohmsText(pack, packU, pack > 0 && packU / pack <= limit, zh))
+                       .arg(ohms.size());
+    QStringList cells;
+    int lastPresent = 0;
+    for (std::size_t c = 0; c < 12; ++c) {
+        std::vector<double> cellOhms;
+        std::vector<double> cellUncertainties;
+        bool present = false;
+        for (const ResistanceEstimate& e : estimates) {
+            const CellResistance& cell = e.cells[c];
+            present = present || cell.present;
+            if (cell.present && cell.shown) {
+                cellOhms.push_back(cell.ohms);
+                cellUncertainties.push_back(cell.uncertaintyOhms);
+            }
+        }
+        if (!present) {
+            cells << QString();
             continue;
         }
-        text +=
-            QStringLiteral(
-                "  phase %1: %2 from %3 for %4, %5 mAh%6, %7 Wh, mean %8 A, largest %9 A\n")
-                .arg(n)
-                .arg(phaseKindName(p.kind))
-                .arg(
-                    durationText(p.startSeconds), durationText(p.durationS),
-                    fixed(p.capacityMah, 0),
-                    p.counterRestarts == 1 ? QStringLiteral(" (the counter restarted once)")
-                    : p.counterRestarts > 1
-                        ? QStringLiteral(" (the counter restarted %1 times)").arg(p.counterRestarts)
-                    : p.startedPartWay ? QStringLiteral(" (started part-way)")
-                                       : QString(),
-                    fixed(p.energyWh, 3), signedAmps(p.currentMeanA), signedAmps(p.currentPeakA));
+        lastPresent = static_cast<int>(c) + 1;
+        const double r = medianForText(cellOhms);
+        const double u = medianForText(cellUncertainties);
+        cells << (!cellOhms.empty() && r > 0 && u / r <= limit
+                      ? QString::fromUtf8("%1 ± %2").arg(fixed(r * 1000, 0), fixed(u * 1000, 0))
+                      : QStringLiteral("?"));
     }
-    if (r.totals.efficiencyWh || r.totals.efficiencyMah) {
-        text += QStringLiteral("  efficiency:      %1 % of the energy, %2 % of the capacity\n")
-                    .arg(r.totals.efficiencyWh ? fixed(*r.totals.efficiencyWh * 100, 1)
-                                               : QStringLiteral("-"),
-                         r.totals.efficiencyMah ? fixed(*r.totals.efficiencyMah * 100, 1)
-                                                : QStringLiteral("-"));
+    if (lastPresent > 0) {
+        cells = cells.mid(0, lastPresent);
+        for (QString& cell : cells) {
+            cell = cell.isEmpty() ? QStringLiteral("-") : cell;
+        }
+        text += QString::fromUtf8(zh ? "；电芯 %1 mΩ" : "; cells %1 mΩ")
+                    .arg(cells.join(QString::fromUtf8(zh ? "、" : ", ")));
     }
     return text;
 }

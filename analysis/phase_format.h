@@ -15,6 +15,8 @@ namespace cellwatch {
 
 // "charge", "discharge" or "rest".
 QString phaseKindName(RowState kind);
+// The same as a window shows it, in Chinese or English.
+QString phaseKindText(RowState kind, bool chinese);
 
 // One object per phase: kind, first_row, last_row (data rows, 0 = the
 // first), start_s, end_s (elapsed seconds of its first and last row),
@@ -47,7 +49,23 @@ QString phasesText(const RecordingPhases& phases);
 QString resistanceText(const std::vector<ResistanceEstimate>& estimates);
 
 // A resistance in milliohms with its uncertainty: "180.0 ± 5.8 mΩ"; for one
-// not to be shown, "uncertain (± 105 %)".
-QString ohmsText(double ohms, double uncertaintyOhms, bool shown);
+// not to be shown, "uncertain (± 105 %)" (or in Chinese).
+QString ohmsText(double ohms, double uncertaintyOhms, bool shown, bool chinese = false);
+
+// One phase as the report's line has it after "phase N: " ("charge from
+// 0:00:00 for 0:30:00, 2000 mAh, 24.000 Wh, mean +4.00 A, largest +4.00 A"),
+// or in Chinese; a rest reads the same way.
+QString phaseDescription(const Phase& phase, bool chinese);
+// "82.5 % of the energy, 90.0 % of the capacity" (or in Chinese); empty for
+// totals without an efficiency.
+QString efficiencyDescription(const PhaseTotals& totals, bool chinese);
+
+// The pack's resistance over the estimates to be shown: their median with
+// the median of their uncertainties, and each cell's likewise ("?" for a
+// cell whose figure would be over 25 % uncertain): "125.0 ± 2.8 mΩ, the
+// median of 2 steps; cells ?, 25 ± 3, ? mΩ" ("from 1 step" for one; "-"
+// for a cell absent in every estimate). Estimates none of which is to be
+// shown give "uncertain (2 steps, none within 25 %)"; none at all, "".
+QString resistanceMedianText(const std::vector<ResistanceEstimate>& estimates, bool chinese);
 
 }  // namespace cellwatch

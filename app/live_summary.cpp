@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "analysis/range_stats.h"
+#include "app/summary_view.h"
 #include "app/summary_window.h"
 #include "readout/row_store.h"
 
@@ -17,8 +19,27 @@ LiveSummary::LiveSummary(QWidget& owner, const RowStore& rows, std::function<Pac
 
 void LiveSummary::restart(const QDateTime& start) {
     summarizer_ = RecordingSummarizer(start);
+    cutter_ = PhaseCutter();
+    resistance_.clear();
+    resistanceTimer_.stop();
     if (window_) {
         window_->setSummary(valuesWithPack());
+        window_->view().setPhases(cutter_.result());
+        window_->view().setResistance(resistance_);
+    }
+}
+
+bool LiveSummary::shown() const {
+    return window_ && window_->isVisible();
+}
+
+// Over every row of the recording so far (the live table holds only the
+// present recording's rows).
+void LiveSummary::findResistance() {
+    TableRangeRows rows(rows_);
+    resistance_ = estimateResistance(rows);
+    if (window_) {
+        window_->view().setResistance(resistance_);
     }
 }
 
@@ -37,8 +58,19 @@ void LiveSummary::addRow(int row) {
         texts << rows_.gridText(row, column);
     }
     summarizer_.addRow(texts);
-    if (window_ && window_->isVisible()) {
+    if (row >= 1) {
+        const auto index = static_cast<std::size_t>(row - 1);
+        TableRangeRows rows(rows_);
+        if (index < rows.rowCount()) {
+            cutter_.add(index, rows.numbers(index));
+        }
+    }
+    if (shown()) {
         window_->setSummary(valuesWithPack());
+        window_->view().setPhases(cutter_.result());
+        if (!resistanceTimer_.isActive()) {
+            resistanceTimer_.start(kResistanceIntervalMs);
+        }
     }
 }
 
@@ -48,6 +80,9 @@ void LiveSummary::show() {
         window_->setLanguage(chinese_());
     }
     window_->setSummary(valuesWithPack());
+    window_->view().setPhases(cutter_.result());
+    resistanceTimer_.stop();
+    findResistance();
     window_->show();
     window_->raise();
     window_->activateWindow();

@@ -1,14 +1,20 @@
 // The live recording's summary (View > Summary…): worked out row by row as
 // the rows arrive, started again with every new recording, with the pack and
 // note chosen for it, in a window of its own that follows while it shows.
+// The phases are cut as the rows come (each row costs the same however long
+// the recording); the resistance, which reads every row, is worked out when
+// the window is shown and then at most once a second while it shows.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
 #include <functional>
 
+#include "analysis/phases.h"
 #include "analysis/recording_summary.h"
+#include "analysis/resistance.h"
 #include "readout/pack_file.h"
+#include "serial/steppable_timer.h"
 
 namespace cellwatch {
 
@@ -35,14 +41,27 @@ public:
     const RecordingSummaryValues& values() const { return summarizer_.values(); }
     // The values with the present recording's pack and note.
     RecordingSummaryValues valuesWithPack() const;
+    RecordingPhases phases() const { return cutter_.result(); }
+    const std::vector<ResistanceEstimate>& resistance() const { return resistance_; }
     SummaryWindow* window() const;
 
+    // The interval between two workings-out of the resistance while rows come.
+    static constexpr int kResistanceIntervalMs = 1000;
+    // Its timer, for tests to hold and step.
+    SteppableTimer& resistanceTimer() { return resistanceTimer_; }
+
 private:
+    bool shown() const;
+    void findResistance();
+
     QWidget& owner_;
     const RowStore& rows_;
     std::function<PackInfo()> pack_;
     std::function<bool()> chinese_;
     RecordingSummarizer summarizer_;
+    PhaseCutter cutter_;
+    std::vector<ResistanceEstimate> resistance_;
+    SteppableTimer resistanceTimer_{[this] { findResistance(); }};
     QPointer<SummaryWindow> window_;
 };
 

@@ -1,6 +1,8 @@
 #include "app/recording_pane.h"
 
+#include <qcustomplot.h>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -141,6 +143,34 @@ void RecordingPane::followMouse(int x) {
         showRowDetails(rows(), *row, *this);
         cursorHold_ = true;
     }
+}
+
+void RecordingPane::showMoment(int row) {
+    if (row < 1 || row >= table_->gridRowCount()) {
+        return;
+    }
+    if (!crossLine_) {
+        setCrossLine(true);
+    }
+    tabs_->setCurrentPage(0);
+    const auto point = static_cast<std::size_t>(row - 1);
+    if (point < chart_->pointCount(kSeriesVoltage)) {
+        const double x = chart_->pointX(kSeriesVoltage, point);
+        QCPAxis* time = chart_->axis(ChartAxis::Bottom);
+        if (!time->range().contains(x)) {
+            zoom_->panTime(x - time->range().center());
+        }
+        // The chart draws its cross where the mouse is (and the cells pane
+        // follows it there): the mouse moved to the point.
+        QCustomPlot* plot = chart_->plot();
+        const QPointF at(time->coordToPixel(x), time->axisRect()->center().y());
+        QMouseEvent move(QEvent::MouseMove, at, plot->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(plot, &move);
+    }
+    // The row itself, whatever row the pixel found.
+    showRowDetails(rows(), row, *this);
+    cursorHold_ = true;
 }
 
 void RecordingPane::setRangeCursors(bool on) {

@@ -76,6 +76,10 @@ public:
     void setCursorHold(bool hold) { cursorHold_ = hold; }
     // The chart's mouse moved to pixel `x` (the cross line's handler).
     void followMouse(int x);
+    // The cross line on (if it is off) at grid row `row`'s point, brought
+    // into view, with the readouts held on that row: the moment of an
+    // alarm chosen in a list. A row out of range does nothing.
+    void showMoment(int row);
     // The range cursors on (the chart page shows) or off.
     void setRangeCursors(bool on);
     // Every readout from a stored row: where a recording read back ended.

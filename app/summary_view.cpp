@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cmath>
 
+#include "analysis/phase_format.h"
 #include "analysis/summary_format.h"
 #include "readout/journal.h"
 
@@ -65,6 +66,35 @@ std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& s, bool zh) 
     };
 }
 
+std::vector<SummaryLine> analysisLines(const RecordingPhases& phases,
+                                       const std::vector<ResistanceEstimate>& resistance, bool zh) {
+    std::vector<SummaryLine> out;
+    int n = 0;
+    for (const Phase& p : phases.phases) {
+        if (++n > kShownPhases) {
+            const auto more = static_cast<int>(phases.phases.size()) - kShownPhases;
+            out.push_back({QStringLiteral("more phases"),
+                           QString::fromUtf8(zh ? "其余阶段" : "more phases"),
+                           QString::fromUtf8(zh ? "另有 %1 个（cellwatch-report 逐一列出）"
+                                                : "%1 more (cellwatch-report lists every one)")
+                               .arg(more)});
+            break;
+        }
+        out.push_back({QStringLiteral("phase %1").arg(n),
+                       QString::fromUtf8(zh ? "阶段 %1" : "phase %1").arg(n),
+                       phaseDescription(p, zh)});
+    }
+    if (const QString e = efficiencyDescription(phases.totals, zh); !e.isEmpty()) {
+        out.push_back(
+            {QStringLiteral("efficiency"), QString::fromUtf8(zh ? "效率" : "efficiency"), e});
+    }
+    if (const QString r = resistanceMedianText(resistance, zh); !r.isEmpty()) {
+        out.push_back(
+            {QStringLiteral("resistance"), QString::fromUtf8(zh ? "内阻" : "resistance"), r});
+    }
+    return out;
+}
+
 SummaryView::SummaryView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("summary"));
     auto* grid = new QGridLayout(this);
@@ -96,9 +126,53 @@ void SummaryView::setSummary(const RecordingSummaryValues& summary) {
     refresh();
 }
 
+void SummaryView::setPhases(const RecordingPhases& phases) {
+    phases_ = phases;
+    refreshAnalysis();
+}
+
+void SummaryView::setResistance(std::vector<ResistanceEstimate> resistance) {
+    resistance_ = std::move(resistance);
+    refreshAnalysis();
+}
+
+void SummaryView::setAnalysis(const RecordingAnalysis& analysis) {
+    phases_ = analysis.phases;
+    resistance_ = analysis.resistance;
+    refreshAnalysis();
+}
+
 void SummaryView::setLanguage(bool chinese) {
     chinese_ = chinese;
     refresh();
+    refreshAnalysis();
+}
+
+// One full-width line each under the two columns; labels are made as more
+// lines come and hidden when fewer do.
+void SummaryView::refreshAnalysis() {
+    analysisLines_ = analysisLines(phases_, resistance_, chinese_);
+    auto* grid = static_cast<QGridLayout*>(layout());
+    while (analysisLabels_.size() < analysisLines_.size()) {
+        auto* name = new QLabel(this);
+        auto* value = new QLabel(this);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        const int row = kSummaryLineCount / 2 + static_cast<int>(analysisLabels_.size());
+        grid->addWidget(name, row, 0);
+        grid->addWidget(value, row, 1, 1, 3);
+        analysisLabels_.emplace_back(name, value);
+    }
+    for (std::size_t i = 0; i < analysisLabels_.size(); ++i) {
+        const bool used = i < analysisLines_.size();
+        auto [name, value] = analysisLabels_[i];
+        name->setVisible(used);
+        value->setVisible(used);
+        if (used) {
+            name->setText(analysisLines_[i].name + u':');
+            value->setText(analysisLines_[i].value);
+            value->setObjectName(QStringLiteral("summary_") + analysisLines_[i].key);
+        }
+    }
 }
 
 void SummaryView::refresh() {
@@ -111,9 +185,11 @@ void SummaryView::refresh() {
 }
 
 QString SummaryView::value(const QString& key) const {
-    for (const SummaryLine& line : lines_) {
-        if (line.key == key) {
-            return line.value;
+    for (const auto* lines : {&lines_, &analysisLines_}) {
+        for (const SummaryLine& line : *lines) {
+            if (line.key == key) {
+                return line.value;
+            }
         }
     }
     return {};
@@ -121,8 +197,10 @@ QString SummaryView::value(const QString& key) const {
 
 QString SummaryView::text() const {
     QString out;
-    for (const SummaryLine& line : lines_) {
-        out += line.name + QStringLiteral(": ") + line.value + u'\n';
+    for (const auto* lines : {&lines_, &analysisLines_}) {
+        for (const SummaryLine& line : *lines) {
+            out += line.name + QStringLiteral(": ") + line.value + u'\n';
+        }
     }
     return out;
 }

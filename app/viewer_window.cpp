@@ -17,6 +17,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "analysis/recording_analysis.h"
+#include "app/alarm_list.h"
 #include "app/captions.h"
 #include "app/charger_model.h"
 #include "app/pack_dialog.h"
@@ -112,6 +114,9 @@ void ViewerWindow::buildWidgets() {
     cellRow->setContentsMargins(2, 2, 2, 2);
     cellRow->addWidget(&pane_->cellPanelWidget());
     summary_ = new SummaryView(this);
+    alarmList_ = new AlarmList(this);
+    alarmList_->setMinimumSize(px(4000, tppX), px(1500, tppY));
+    connect(alarmList_, &AlarmList::alarmChosen, this, &ViewerWindow::showAlarm);
 
     auto* left = new QVBoxLayout;
     left->addWidget(curves);
@@ -132,7 +137,10 @@ void ViewerWindow::buildWidgets() {
     body->setSpacing(4);
     body->addLayout(top, 1);
     body->addLayout(bottom);
-    body->addWidget(summary_);
+    auto* under = new QHBoxLayout;
+    under->addWidget(summary_, 3);
+    under->addWidget(alarmList_, 2);
+    body->addLayout(under);
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("viewerBody"));
     scroll->setFrameShape(QFrame::NoFrame);
@@ -258,6 +266,10 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
     damagedLines_ = file.damagedLineCount();
     cutWhileReading_ = file.cutWhileReading();
     summary_->setSummary(summary);
+    // The phases and the resistance, from the rows just read.
+    TableRangeRows rows(pane_->rows());
+    summary_->setAnalysis(analyzeRows(rows));
+    alarmList_->setAlarms(file.alarms());
     showTitle();
     const int last = pane_->table().gridRowCount() - 1;
     if (last >= 1) {
@@ -305,6 +317,7 @@ void ViewerWindow::setCaptions() {
     cellDifference_->setToolTip(kCellDifferenceTip.pick(chinese));
     pane_->setLanguage(chinese);
     summary_->setLanguage(chinese);
+    alarmList_->setLanguage(chinese);
     overlays_->setCaptions();
     showTitle();
     showStatus();
@@ -313,6 +326,15 @@ void ViewerWindow::setCaptions() {
 void ViewerWindow::crossLine(bool on) {
     command(QStringLiteral("CrossLine"))->setChecked(on);
     pane_->setCrossLine(on);
+}
+
+void ViewerWindow::showAlarm(int index) {
+    const std::vector<AlarmNote>& alarms = alarmList_->alarms();
+    if (index < 0 || static_cast<std::size_t>(index) >= alarms.size()) {
+        return;
+    }
+    command(QStringLiteral("CrossLine"))->setChecked(true);
+    pane_->showMoment(AlarmList::rowOfAlarm(alarms[static_cast<std::size_t>(index)]));
 }
 
 // --- the recording's pack ---------------------------------------------------------------------

@@ -1,10 +1,11 @@
 // A recording read from a file, in a window of its own: the recording pane
 // (chart with the curve switches and the cross line, table, readout frames,
-// range cursors) laid out with Qt layouts, the recording's summary below,
-// and the commands that take the recording out (Save, Copy, Print, Export).
-// Any number can be open beside the main window, whose live recording they
-// never touch; closing one changes nothing on disk but for its pack file,
-// which Pack… writes at once.
+// range cursors) laid out with Qt layouts, the recording's summary below
+// (with its phases, efficiency and resistance) beside the list of the
+// alarms it kept (choosing one moves the cross line there), and the commands that take the
+// recording out (Save, Copy, Print, Export). Any number can be open beside the main window, whose
+// live recording they never touch; closing one changes nothing on disk but for its pack file, which
+// Pack… writes at once.
 #pragma once
 
 #include <QString>
@@ -28,6 +29,7 @@ class QToolBar;
 
 namespace cellwatch {
 
+class AlarmList;
 class SummaryView;
 
 class ViewerWindow final : public QWidget {
@@ -51,6 +53,8 @@ public:
 
     // --- the commands -------------------------------------------------------------------------
     void crossLine(bool on);
+    // The cross line (on) at the moment of alarm `index` of the list.
+    void showAlarm(int index);
     // "" asks for the file.
     void exportTableTo(const QString& fileName) { commands_->exportTable(fileName); }
     void OnChartMouseMove(int x) { pane_->followMouse(x); }
@@ -70,6 +74,7 @@ public:
     DataTableModel& table() const { return pane_->table(); }
     TabControl& tabs() const { return pane_->tabs(); }
     SummaryView& summaryView() const { return *summary_; }
+    AlarmList& alarmList() const { return *alarmList_; }
     QLabel* readout(int index) const { return pane_->readout(index); }
     QLabel* largeReadout(int index) const { return pane_->largeReadout(index); }
     QCheckBox* curveSwitch(int index) const { return pane_->curveSwitch(index); }
@@ -114,6 +119,7 @@ private:
     RecordingPane* pane_ = nullptr;
     std::unique_ptr<ChartCommands> commands_;
     SummaryView* summary_ = nullptr;
+    AlarmList* alarmList_ = nullptr;
     QLabel* status_ = nullptr;
     std::unique_ptr<Recording> recording_;
     ViewerOverlays* overlays_ = nullptr;
