@@ -33,6 +33,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_process.h"
 #include "net/publisher.h"
 #include "net/remote_feed.h"
 #include "session/watch_source.h"
@@ -143,13 +144,6 @@ struct Watched {
     bool lost = false;
 };
 
-double cpuSeconds() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -214,7 +208,7 @@ int main(int argc, char** argv) {
     publishers.start(QCoreApplication::applicationFilePath(),
                      {QStringLiteral("publish"), QString::number(port), QString::number(chargers),
                       QString::number(seconds)});
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = bench::processCpuSeconds();
     QElapsedTimer wallClock;
     wallClock.start();
     QObject::connect(&publishers, &QProcess::finished, &app, [&] {
@@ -230,7 +224,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(10000, &app, [&] { app.exit(0); });
     });
     app.exec();
-    const double cpu = cpuSeconds() - cpu0;
+    const double cpu = bench::processCpuSeconds() - cpu0;
     const double elapsed = static_cast<double>(wallClock.elapsed()) / 1000.0;
     const long sent = publishers.readAllStandardOutput().trimmed().toLong();
 

@@ -14,8 +14,8 @@
 
 #include "app/recordings_dialog.h"
 #include "bench/bench_support.h"
-#include "readout/pack_file.h"
 #include "packs/pack_history.h"
+#include "readout/pack_file.h"
 
 namespace {
 

@@ -31,6 +31,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_process.h"
 #include "net/web_server.h"
 #include "readout/row_store.h"
 #include "readout/summary_chart.h"
@@ -52,13 +53,6 @@ double monotonicMs() {
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 // The server: prints its port, waits for `viewers` viewers, feeds rows for
@@ -91,7 +85,7 @@ int serve(QCoreApplication& app, int viewers, int seconds) {
             return;
         }
         if (k == 0) {
-            cpuStart = cpuSeconds();
+            cpuStart = bench::processCpuSeconds();
             clock.start();
         }
         ++k;
@@ -107,7 +101,7 @@ int serve(QCoreApplication& app, int viewers, int seconds) {
     });
     pace.start(kIntervalMs);
     app.exec();
-    const double cpu = cpuSeconds() - cpuStart;
+    const double cpu = bench::processCpuSeconds() - cpuStart;
     for (const auto& [row, at] : fed) {
         std::printf("fed %d %.3f\n", row, at);
     }

@@ -29,6 +29,7 @@
 #include <qcustomplot.h>
 
 #include "app/main_window.h"
+#include "bench/bench_process.h"
 #include "bench/bench_support.h"
 #include "bench/bench_window.h"
 #include "chart/chart_view.h"
@@ -51,14 +52,6 @@ struct Block {
     double wallNs = 0;
     double replotNs = 0;  // the chart's own measure of its replots, wall-clock
 };
-
-// CPU time of the whole process (every thread: the raster engine may paint
-// with helpers), so that other programs on the machine do not count.
-double cpuNs() {
-    timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
 
 // The blocks: the first and the last 1,000 samples, and shorter ones at a
 // tenth, a quarter, half and three quarters of the recording.
@@ -96,12 +89,12 @@ void run(std::size_t samples, std::vector<Block>& blocks) {
             }
             continue;
         }
-        const double t0 = cpuNs();
+        const double t0 = bench::processCpuNs();
         const auto w0 = std::chrono::steady_clock::now();
         recording.AcceptSample(s);
-        const double t1 = cpuNs();
+        const double t1 = bench::processCpuNs();
         QApplication::processEvents();
-        const double t2 = cpuNs();
+        const double t2 = bench::processCpuNs();
         const auto w2 = std::chrono::steady_clock::now();
         block->acceptNs += t1 - t0;
         block->eventsNs += t2 - t1;

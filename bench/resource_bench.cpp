@@ -86,8 +86,10 @@
 
 #include "app/main_window.h"
 #include "app/tab_control.h"
+#include "bench/bench_process.h"
 #include "bench/bench_support.h"
 #include "bench/bench_window.h"
+#include "bench/line_writer.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "readout/recording_file.h"
@@ -99,45 +101,17 @@ namespace cellwatch {
 namespace {
 
 namespace emu = emulator;
+using bench::LineWriter;
 using bench::median;
 using bench::msBetween;
+using bench::processCpuNs;
+using bench::processCpuSeconds;
+using bench::residentBytes;
+using bench::runEventsFor;
 using bench::SteadyClock;
+using bench::threadCpuSeconds;
 
 constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
-
-double processCpuSeconds() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double threadCpuSeconds() {
-    timespec t{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-double processCpuNs() {
-    timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
-
-double residentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
-}
-
-// Runs the event loop for a while.
-void runEventsFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // --- chart ------------------------------------------------------------------------
 
@@ -388,70 +362,6 @@ emu::ChargerReading churning(std::size_t k) {
     }
     return r;
 }
-
-// Writes messages back to back at the line's rate, in chunks of 8 bytes
-// that never straddle two messages, and notes when each message's last byte
-// went to the master side.
-class LineWriter {
-public:
-    LineWriter(int fd, std::vector<std::vector<std::uint8_t>> messages)
-        : fd_(fd), messages_(std::move(messages)), lastByte_(messages_.size()) {}
-
-    // Calls `finished` on the writer thread once the last byte is written.
-    void start(std::function<void()> finished) {
-        finished_ = std::move(finished);
-        thread_ = std::thread([this] { run(); });
-    }
-    bool done() const { return done_.load(); }
-    void join() { thread_.join(); }
-    double cpuSeconds() const { return cpu_; }
-    const std::vector<SteadyClock::time_point>& lastByteTimes() const { return lastByte_; }
-
-private:
-    void run() {
-        const double cpu0 = threadCpuSeconds();
-        const auto begin = SteadyClock::now();
-        std::size_t sent = 0;
-        for (std::size_t m = 0; m < messages_.size(); ++m) {
-            const auto& bytes = messages_[m];
-            for (std::size_t at = 0; at < bytes.size(); at += 8) {
-                const std::size_t n = std::min<std::size_t>(8, bytes.size() - at);
-                std::this_thread::sleep_until(
-                    begin +
-                    std::chrono::microseconds((sent + n) * 1'000'000 / emu::kLineBytesPerSecond));
-                writeAll(bytes.data() + at, n);
-                sent += n;
-            }
-            lastByte_[m] = SteadyClock::now();
-        }
-        cpu_ = threadCpuSeconds() - cpu0;
-        done_.store(true);
-        finished_();
-    }
-
-    void writeAll(const std::uint8_t* data, std::size_t n) {
-        while (n > 0) {
-            const ssize_t w = ::write(fd_, data, n);
-            if (w > 0) {
-                data += w;
-                n -= static_cast<std::size_t>(w);
-            } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
-                std::fprintf(stderr, "write: %s\n", std::strerror(errno));
-                std::exit(1);
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        }
-    }
-
-    int fd_;
-    std::vector<std::vector<std::uint8_t>> messages_;
-    std::vector<SteadyClock::time_point> lastByte_;
-    std::thread thread_;
-    std::function<void()> finished_;
-    std::atomic<bool> done_{false};
-    double cpu_ = 0;
-};
 
 void printCpu(const char* phase, double cpu, double wall) {
     std::printf("cpu %s %.4f %.3f %.3f\n", phase, cpu, wall, 100 * cpu / wall);
