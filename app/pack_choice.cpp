@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "app/captions.h"
 #include "app/pack_dialog.h"
@@ -15,6 +16,20 @@ namespace {
 const QString kPackSection = QStringLiteral("Pack");
 const QString kPackNameKey = QStringLiteral("Name");
 const QString kPackNoteKey = QStringLiteral("Note");
+// What the pack is, as chosen last in the dialog (absent before a choice:
+// then as the folder's pack files tell).
+const QString kPackChemistryKey = QStringLiteral("Chemistry");
+const QString kPackCellsKey = QStringLiteral("Cells");
+const QString kPackCapacityKey = QStringLiteral("CapacityMah");
+const QString kPackCellHighKey = QStringLiteral("CellHighV");
+const QString kPackCellLowKey = QStringLiteral("CellLowV");
+const QString kPackUnset = QStringLiteral("-");
+
+double settingNumber(const QString& text) {
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    return ok && v > 0 ? v : 0;
+}
 
 }  // namespace
 
@@ -24,11 +39,24 @@ PackInfo PackChoice::chosen() const {
     if (!learnt_) {
         learnDefinition();
     }
+    const auto read = [this](const QString& key, const QString& otherwise) {
+        return parts_.settings.read(kSettingsApplication, kPackSection, key, otherwise);
+    };
     PackInfo info = definition_;
-    info.pack = normalizedPackName(
-        parts_.settings.read(kSettingsApplication, kPackSection, kPackNameKey, QString()));
-    info.note = parts_.settings.read(kSettingsApplication, kPackSection, kPackNoteKey, QString());
-    info.leftOut = false;
+    info.pack = normalizedPackName(read(kPackNameKey, QString()));
+    info.note = read(kPackNoteKey, QString());
+    const QString chemistry = read(kPackChemistryKey, kPackUnset);
+    if (chemistry != kPackUnset && !info.pack.isEmpty()) {
+        info.chemistry = chemistryFromName(chemistry);
+        info.cells =
+            std::clamp(static_cast<int>(settingNumber(read(kPackCellsKey, {}))), 0, kPackMaxCells);
+        info.capacityMah = settingNumber(read(kPackCapacityKey, {}));
+        info.cellHighV = settingNumber(read(kPackCellHighKey, {}));
+        info.cellLowV = settingNumber(read(kPackCellLowKey, {}));
+    }
+    // Left out is the present recording's alone.
+    const QString journal = parts_.journal();
+    info.leftOut = !journal.isEmpty() && journal == leftOut_;
     return info;
 }
 
@@ -49,14 +77,27 @@ void PackChoice::learnDefinition() const {
 
 bool PackChoice::choose() {
     const bool chinese = parts_.chinese();
-    PackDialog dialog(chosen(), packNamesOfFolder(parts_.folder()), false, chinese, &parts_.owner);
+    const QString folder = parts_.folder();
+    PackDialog dialog(
+        chosen(), packNamesOfFolder(folder), false, chinese, &parts_.owner,
+        [folder](const QString& name) { return packDefinitionOfFolder(folder, name); });
     parts_.hooks.showDialog(dialog);
     if (dialog.result() != QDialog::Accepted) {
         return false;
     }
     const PackInfo picked = dialog.info();
     parts_.settings.write(kSettingsApplication, kPackSection, kPackNameKey, picked.pack);
-    parts_.settings.write(kSettingsApplication, kPackSection, kPackNoteKey, picked.note);
+    const auto write = [this](const QString& key, const QString& value) {
+        parts_.settings.write(kSettingsApplication, kPackSection, key, value);
+    };
+    write(kPackNoteKey, picked.note);
+    const auto number = [](double v) { return v > 0 ? QString::number(v, 'g', 10) : QString(); };
+    write(kPackChemistryKey, chemistryName(picked.chemistry));
+    write(kPackCellsKey, number(picked.cells));
+    write(kPackCapacityKey, number(picked.capacityMah));
+    write(kPackCellHighKey, number(picked.cellHighV));
+    write(kPackCellLowKey, number(picked.cellLowV));
+    leftOut_ = picked.leftOut ? parts_.journal() : QString();
     parts_.tell(picked.pack.isEmpty() ? kPackCleared.pick(chinese)
                                       : kPackChosen.pick(chinese).arg(picked.pack));
     learnDefinition();

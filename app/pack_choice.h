@@ -1,6 +1,8 @@
 // The live recording's pack: View > Pack… names the pack (and a note) of the
-// present and following recordings, kept in the settings until changed;
-// every journal gets its pack file as it is created.
+// present and following recordings and says what it is (chemistry, cells,
+// capacity, limits), kept in the settings until changed; every journal gets
+// its pack file as it is created. "Left out of the pack's history" is the
+// present recording's only.
 #pragma once
 
 #include <QString>
@@ -42,7 +44,8 @@ private:
     Parts parts_;
     void learnDefinition() const;
 
-    QString tagged_;  // the journal whose pack file was written last
+    QString tagged_;   // the journal whose pack file was written last
+    QString leftOut_;  // the journal left out of its pack's history, if any
     int lastCells_ = 0;
     // What the folder's pack files tell of the chosen pack (chemistry, cells,
     // capacity, limits), learnt when first asked for and when a pack is chosen.

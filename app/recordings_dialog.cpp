@@ -1,5 +1,4 @@
 #include "app/recordings_dialog.h"
-#include "app/summary_view.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -26,8 +25,10 @@
 
 #include "analysis/recording_summary.h"
 #include "app/captions.h"
+#include "app/recordings_rows.h"
 #include "chart/pack_history_chart.h"
 #include "packs/pack_health.h"
+#include "packs/pack_health_job.h"
 
 namespace cellwatch {
 namespace {
@@ -52,50 +53,6 @@ bool askBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool c
     return box.exec() == QMessageBox::Yes;
 }
 
-constexpr int kSortRole = Qt::UserRole;
-constexpr int kPathRole = Qt::UserRole + 1;
-constexpr int kTieRole = Qt::UserRole + 2;  // the file name, where numbers are equal
-
-// A cell that sorts by its number when it has one (a cell without sorts
-// first), else by its text; equal starts by file name, as the folder's
-// listing has them.
-class SortItem final : public QTableWidgetItem {
-public:
-    using QTableWidgetItem::QTableWidgetItem;
-    bool operator<(const QTableWidgetItem& other) const override {
-        const QVariant mine = data(kSortRole);
-        const QVariant theirs = other.data(kSortRole);
-        if (mine.isValid() || theirs.isValid()) {
-            const double lowest = std::numeric_limits<double>::lowest();
-            const double a = mine.isValid() ? mine.toDouble() : lowest;
-            const double b = theirs.isValid() ? theirs.toDouble() : lowest;
-            if (a != b) {
-                return a < b;
-            }
-            return data(kTieRole).toString() < other.data(kTieRole).toString();
-        }
-        return text().localeAwareCompare(other.text()) < 0;
-    }
-};
-
-// A journal's place in the order the recordings were made: by start (then
-// by file name).
-double startKey(const JournalInfo& j) {
-    return j.start.isValid() ? static_cast<double>(j.start.toMSecsSinceEpoch())
-                             : std::numeric_limits<double>::lowest();
-}
-
-QTableWidgetItem* item(const QString& text, Qt::Alignment align = Qt::AlignLeft,
-                       QVariant sortKey = {}) {
-    auto* it = new SortItem(text);
-    it->setTextAlignment(align | Qt::AlignVCenter);
-    it->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    if (sortKey.isValid()) {
-        it->setData(kSortRole, sortKey);
-    }
-    return it;
-}
-
 }  // namespace
 
 QString durationText(qint64 seconds) {
@@ -118,14 +75,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
 
     list_ = new QTableWidget(this);
     list_->setColumnCount(kColumnCount);
-    list_->setHorizontalHeaderLabels(
-        {pick(chinese, "开始时间", "Started"), pick(chinese, "时长", "Duration"),
-         pick(chinese, "行数", "Rows"), pick(chinese, "电池类型", "Battery"),
-         pick(chinese, "种类", "Kind"), pick(chinese, "容量(mAh)", "Capacity (mAh)"),
-         pick(chinese, "能量(Wh)", "Energy (Wh)"),
-         pick(chinese, "最大压差(V)", "Largest spread (V)"), pick(chinese, "大小", "Size"),
-         pick(chinese, "电池组", "Pack"), pick(chinese, "电芯", "Cells"),
-         pick(chinese, "警报", "Alarms")});
+    list_->setHorizontalHeaderLabels(recordingHeaders(chinese));
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->setVisible(false);
@@ -170,6 +120,14 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
         filterByPack(index <= 0 ? QString() : packFilter_->itemText(index));
     });
     historyChart_ = new PackHistoryChart(this);
+    healthJob_ = new PackHealthJob(this);
+    connect(healthJob_, &PackHealthJob::ready, this,
+            [this](const QString& name, const PackHealth& health) {
+                if (name == packShown_) {
+                    healthText_->setText(packHealthLine(health, chinese_));
+                    emit healthShown();
+                }
+            });
     healthText_ = new QLabel(this);
     healthText_->setObjectName(QStringLiteral("packHealth"));
     healthText_->setWordWrap(true);
@@ -193,19 +151,35 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     layout->addLayout(readingRow);
     layout->addWidget(folderLabel_);
     layout->addWidget(buttons);
-    // Wide enough for every column, the pack's last; never past the screen.
-    QSize size(1060, 520);
+    refresh();
+    // Wide enough for every column at its contents' width (the first rows
+    // read); never past the screen, where the columns share what there is.
+    const QMargins margins = layout->contentsMargins();
+    QSize size(std::max(760, recordingListWidth(*list_) + margins.left() + margins.right()), 560);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
     }
     resize(size);
-    refresh();
+}
+
+void RecordingsDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    fitColumns();
+}
+
+void RecordingsDialog::fitColumns() {
+    list_->resizeColumnsToContents();
+    // Before the dialog is laid out the list's width is not yet its own.
+    if (isVisible()) {
+        fitRecordingColumns(*list_);
+    }
 }
 
 RecordingsDialog::~RecordingsDialog() = default;
 
 void RecordingsDialog::refresh() {
-    scan_.reset();  // stops a reading under way
+    scan_.reset();      // stops a reading under way
+    healthOf_.clear();  // read again with the folder
     batch_.stop();
     waiting_.clear();
     journals_.clear();
@@ -275,7 +249,8 @@ void RecordingsDialog::finishReading() {
     std::vector<std::pair<std::pair<double, QString>, std::size_t>> order;
     order.reserve(journals_.size());
     for (std::size_t i = 0; i < journals_.size(); ++i) {
-        order.push_back({{startKey(journals_[i]), QFileInfo(journals_[i].path).fileName()}, i});
+        order.push_back(
+            {{recordingStartKey(journals_[i]), QFileInfo(journals_[i].path).fileName()}, i});
     }
     std::stable_sort(order.begin(), order.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -286,7 +261,7 @@ void RecordingsDialog::finishReading() {
     }
     journals_ = std::move(sorted);
     showProgress();
-    list_->resizeColumnsToContents();
+    fitColumns();
     folderLabel_->setText(folderText());
     emit readingFinished();
 }
@@ -313,7 +288,6 @@ void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
     if (read.empty()) {
         return;
     }
-    const QLocale locale;
     // Sorting waits while the rows go in, then sorts them all by the
     // header's indicator (the user's choice, newest first to begin with);
     // the selection stays on its rows.
@@ -322,63 +296,10 @@ void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
     list_->setRowCount(first + static_cast<int>(read.size()));
     int r = first;
     for (ScannedRecording& scanned : read) {
-        const JournalInfo& j = scanned.journal;
-        const QString start = j.start.isValid()
-                                  ? j.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                                  : QFileInfo(j.path).fileName();
-        QTableWidgetItem* started = item(start, Qt::AlignLeft, startKey(j));
-        started->setData(kTieRole, QFileInfo(j.path).fileName());
-        started->setToolTip(QDir::toNativeSeparators(j.path));
-        started->setData(kPathRole, j.path);
-        list_->setItem(r, kStartedColumn, started);
-        list_->setItem(r, 1,
-                       item(durationText(j.durationSeconds), Qt::AlignRight, j.durationSeconds));
-        list_->setItem(r, 2, item(QString::number(j.rowCount), Qt::AlignRight, j.rowCount));
-        list_->setItem(r, 3, item(j.batteryType));
+        fillRecordingRow(*list_, r, scanned, chinese_);
         const std::optional<RecordingSummaryValues>& summary = scanned.summary;
-        const PackInfo& pack = scanned.pack;
-        QTableWidgetItem* packItem =
-            item(scanned.packProblem.isEmpty() ? pack.pack
-                                               : pick(chinese_, "（无法读取）", "(unreadable)"));
-        if (!scanned.packProblem.isEmpty()) {
-            packItem->setToolTip(scanned.packProblem);
-        } else if (!pack.note.isEmpty()) {
-            packItem->setToolTip(pack.note);
-        }
-        list_->setItem(r, kPackColumn, packItem);
-        if (summary) {
-            list_->setItem(r, 4, item(kindText(summary->kind, chinese_)));
-            list_->setItem(
-                r, 5,
-                item(QString::number(summary->capacityMah), Qt::AlignRight, summary->capacityMah));
-            list_->setItem(r, 6,
-                           item(QString::number(summary->energyWh, 'f', 3), Qt::AlignRight,
-                                summary->energyWh));
-            list_->setItem(r, 7,
-                           item(QString::number(summary->cellSpreadMaxV, 'f', 3), Qt::AlignRight,
-                                summary->cellSpreadMaxV));
-        } else {
-            for (int column = 4; column < 8; ++column) {
-                list_->setItem(r, column, item(QString()));
-            }
-        }
-        list_->setItem(r, 8,
-                       item(locale.formattedDataSize(j.sizeBytes), Qt::AlignRight, j.sizeBytes));
-        // The cells, marked when they are not the pack's (a 6S charge filed
-        // under a 4S pack), and the alarms the journal kept.
-        const int cells = summary ? summary->cells : 0;
-        QTableWidgetItem* cellsItem =
-            item(cells > 0 ? QString::number(cells) : QString(), Qt::AlignRight, cells);
-        if (summary && cellCountDiffers(pack, cells)) {
-            cellsItem->setText(QString::number(cells) + QStringLiteral(" ⚠"));
-            cellsItem->setToolTip(cellCountMismatchText(pack, cells, chinese_));
-        }
-        list_->setItem(r, kCellsColumn, cellsItem);
-        list_->setItem(r, kAlarmsColumn,
-                       item(summary ? QString::number(scanned.alarmCount) : QString(),
-                            Qt::AlignRight, scanned.alarmCount));
-        packed_.push_back({j.path, j.start, pack, summary.has_value(),
-                           summary.value_or(RecordingSummaryValues{}),
+        packed_.push_back({scanned.journal.path, scanned.journal.start, scanned.pack,
+                           summary.has_value(), summary.value_or(RecordingSummaryValues{}),
                            summary ? std::optional<PhaseTotals>(scanned.phases) : std::nullopt});
         journals_.push_back(std::move(scanned.journal));
         ++r;
@@ -386,7 +307,7 @@ void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
     list_->setSortingEnabled(true);
     if (!selectedFirst_) {
         selectedFirst_ = true;
-        list_->resizeColumnsToContents();
+        fitColumns();
         list_->selectRow(0);
     }
     fillPackFilter();
@@ -436,17 +357,25 @@ void RecordingsDialog::showPack() {
     }
     historyChart_->setHistory(history_);
     historyChart_->setVisible(!packShown_.isEmpty());
-    // The pack's health reads its journals whole: a pack's few dozen
-    // recordings take a moment, once per pack chosen.
-    healthText_->setText(packShown_.isEmpty()
-                             ? QString()
-                             : packHealthLine(packHealthOfFolder(folder_, packShown_), chinese_));
     healthText_->setVisible(!packShown_.isEmpty());
+    if (packShown_ == healthOf_) {
+        return;  // read already, or being read
+    }
+    // The pack's health reads its journals whole, which takes a moment: in
+    // the background, a newer choice superseding an older one.
+    healthOf_ = packShown_;
+    if (packShown_.isEmpty()) {
+        healthJob_->drop();
+        healthText_->clear();
+        return;
+    }
+    healthText_->setText(pick(chinese_, "正在读取电池组的健康状况…", "Reading…"));
+    healthJob_->start(folder_, packShown_);
 }
 
 QString RecordingsDialog::pathOfRow(int row) const {
     const QTableWidgetItem* it = list_->item(row, kStartedColumn);
-    return it ? it->data(kPathRole).toString() : QString();
+    return it ? it->data(kRecordingPathRole).toString() : QString();
 }
 
 QString RecordingsDialog::folderText() const {

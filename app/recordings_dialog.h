@@ -1,8 +1,11 @@
 // The recordings dialog: the journals in the recordings folder, newest
 // first, with their start time, duration, rows, battery type, kind (charge,
-// discharge or mixed), capacity, energy, largest cell spread, size and pack,
-// and the folder's size; every column sorts. A filter shows one pack's
-// recordings only, with the pack's history as a chart under the list. Open
+// discharge or mixed), capacity, what a charge and a discharge in one came
+// to, energy, largest cell spread, pack, cells, alarms and size, and the
+// folder's size; every column sorts, and every column shows at first. A
+// filter shows one pack's recordings only, with the pack's history as a
+// chart under the list and its health under that (read in the background,
+// "Reading…" meanwhile). Open
 // opens the chosen one; Delete removes files, each journal with its pack
 // file (the only way journals are ever pruned); Show folder opens the
 // folder in the system's file manager.
@@ -21,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/recordings_rows.h"
 #include "packs/pack_history.h"
 #include "packs/recording_scan.h"
 #include "readout/journal.h"
@@ -33,6 +37,7 @@ class QTableWidget;
 
 namespace cellwatch {
 
+class PackHealthJob;
 class PackHistoryChart;
 
 class RecordingsDialog final : public QDialog {
@@ -63,11 +68,12 @@ public:
     RecordingScan& scan() const { return *scan_; }
     QProgressBar& readingBar() const { return *readingBar_; }
 
-    static constexpr int kStartedColumn = 0;
-    static constexpr int kPackColumn = 9;
-    static constexpr int kCellsColumn = 10;
-    static constexpr int kAlarmsColumn = 11;
-    static constexpr int kColumnCount = 12;
+    static constexpr int kStartedColumn = kStartedCol;
+    static constexpr int kPhasesColumn = kPhasesCol;
+    static constexpr int kPackColumn = kPackCol;
+    static constexpr int kCellsColumn = kCellsCol;
+    static constexpr int kAlarmsColumn = kAlarmsCol;
+    static constexpr int kColumnCount = kRecordingColumnCount;
 
     QTableWidget& list() const { return *list_; }
     // The file listed on a row of the list as it is sorted now.
@@ -85,6 +91,9 @@ public:
     // The history of the pack chosen in the filter (empty for all packs).
     const std::vector<PackHistoryEntry>& history() const { return history_; }
     PackHistoryChart& historyChart() const { return *historyChart_; }
+    // Works out the shown pack's health in the background; its reader may
+    // be replaced (before a pack is chosen).
+    PackHealthJob& healthJob() const { return *healthJob_; }
 
     // Chooses the journal on a row of the list (0 = first as sorted; newest
     // unless the user sorted otherwise) and closes. QDialog's open() stays.
@@ -104,6 +113,11 @@ signals:
     void rowsAdded();
     // Every journal is in the list.
     void readingFinished();
+    // The shown pack's health line is in place.
+    void healthShown();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void addRows(std::vector<ScannedRecording> read);
@@ -113,6 +127,7 @@ private:
     void updateButtons();
     void fillPackFilter();
     void showPack();
+    void fitColumns();
 
     QString folder_;
     bool chinese_;
@@ -123,6 +138,8 @@ private:
     QComboBox* packFilter_ = nullptr;
     PackHistoryChart* historyChart_ = nullptr;
     QLabel* healthText_ = nullptr;  // the shown pack's health under its chart
+    PackHealthJob* healthJob_ = nullptr;
+    QString healthOf_;  // the pack whose health is shown or being read
     QTableWidget* list_ = nullptr;
     QLabel* folderLabel_ = nullptr;
     QLabel* readingText_ = nullptr;

@@ -46,7 +46,17 @@ PackHistoryChart::PackHistoryChart(QWidget* parent) : QCustomPlot(parent) {
     QFont small = legend->font();
     small.setPointSizeF(std::max(6.0, small.pointSizeF() - 1));
     legend->setFont(small);
-    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+    // The legend in a row of its own above the plot, where it covers no
+    // point: out of the axis rectangle's inset, into the layout's first row.
+    axisRect()->insetLayout()->take(legend);
+    axisRect()->insetLayout()->simplify();
+    plotLayout()->insertRow(0);
+    plotLayout()->addElement(0, 0, legend);
+    plotLayout()->setRowStretchFactor(0, 0.001);
+    plotLayout()->setRowSpacing(0);
+    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    legend->setBorderPen(Qt::NoPen);
+    legend->setMargins(QMargins(4, 2, 4, 0));
     setLanguage(false);
     setMinimumHeight(180);
 }

@@ -1,7 +1,8 @@
 // A battery pack's history as a small chart: one point per recording at its
 // date, the capacity (mAh, left axis) and energy (Wh, right axis) of each
 // charge and of each discharge as four series, and the largest cell spread
-// of every recording (V) on an axis of its own; a legend names them.
+// of every recording (V) on an axis of its own; a legend in one row above
+// the plot (covering none of its points) names them.
 #pragma once
 
 #include <qcustomplot.h>

@@ -214,6 +214,27 @@ PackHealth packHealth(const std::vector<AnalyzedRecording>& recordings, const QS
     return h;
 }
 
+std::optional<PackInfo> packDefinitionOfFolder(const QString& folder, const QString& name) {
+    const QString wanted = normalizedPackName(name);
+    if (wanted.isEmpty()) {
+        return std::nullopt;
+    }
+    std::vector<PackedRecording> files;
+    for (const QString& path : journalPaths(folder)) {
+        PackInfo pack = readPackInfo(path);
+        if (pack.pack == wanted) {
+            files.push_back({path, {}, std::move(pack), false, {}, std::nullopt});
+        }
+    }
+    if (files.empty()) {
+        return std::nullopt;
+    }
+    PackInfo d = packDefinition(files, wanted);
+    d.note.clear();
+    d.leftOut = false;
+    return d;
+}
+
 PackHealth packHealthOfFolder(const QString& folder, const QString& name) {
     const QString wanted = normalizedPackName(name);
     std::vector<AnalyzedRecording> recordings;

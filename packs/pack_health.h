@@ -90,6 +90,10 @@ struct PackHealth {
 // The pack's definition: each of chemistry, cells, capacity and limits from
 // the newest recording of pack `name` that tells it.
 PackInfo packDefinition(const std::vector<PackedRecording>& recordings, const QString& name);
+// The same from the pack files of a folder's journals (only those are read);
+// none when no journal there is of pack `name`. Its note is left empty (a
+// note is a recording's).
+std::optional<PackInfo> packDefinitionOfFolder(const QString& folder, const QString& name);
 
 // The health of pack `name` over `recordings` (any order; others, those
 // left out and unreadable ones are passed over).

@@ -27,6 +27,15 @@ protected:
             asked.accept();
         };
     }
+    // Answers the next pack dialog with every field of `pack` (OK).
+    void answerWhole(const PackInfo& pack) {
+        onDialog = [this, pack](QDialog& dialog) {
+            auto& asked = dynamic_cast<PackDialog&>(dialog);
+            offered = asked.info();
+            asked.setInfo(pack);
+            asked.accept();
+        };
+    }
     PackInfo offered;
 };
 
@@ -73,6 +82,44 @@ TEST_F(PackWindowTest, ChosenPackGoesWithThePresentAndEveryFollowingJournal) {
     connectTo(slave());
     recordRows(1, 1);
     EXPECT_FALSE(QFile::exists(packFilePath(w->journal().path())));
+}
+
+// What the pack is goes with the present and every following journal and is
+// kept in the settings; "left out of the pack's history" with the present
+// journal only.
+TEST_F(PackWindowTest, WhatThePackIsGoesWithEveryJournalLeftOutWithThePresentOnly) {
+    openConnected(2);
+    const QString first = w->journal().path();
+    PackInfo pack{QStringLiteral("HV 6S"), QStringLiteral("connect test")};
+    pack.chemistry = PackChemistry::LiHV;
+    pack.cells = 6;
+    pack.capacityMah = 5000;
+    pack.cellHighV = 4.3;
+    pack.cellLowV = 3.2;
+    pack.leftOut = true;
+    answerWhole(pack);
+    click("View1", "Pack");
+    EXPECT_EQ(readPackInfo(first), pack);
+
+    pause();
+    recordRows(3, 4);
+    const QString second = w->journal().path();
+    ASSERT_NE(second, first);
+    PackInfo following = pack;
+    following.leftOut = false;
+    EXPECT_EQ(readPackInfo(second), following);
+    EXPECT_EQ(readPackInfo(first), pack);
+    disconnect();
+
+    // A new run offers it again, every field but the present one's "left out".
+    open();
+    onDialog = [this](QDialog& dialog) {
+        offered = dynamic_cast<PackDialog&>(dialog).info();
+        dialog.reject();
+    };
+    click("View1", "Pack");
+    EXPECT_EQ(offered, following);
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
 }
 
 // A pack the folder knows as six cells, chosen for a charge of three: the

@@ -1,0 +1,229 @@
+#include "app/recordings_rows.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLocale>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "analysis/recording_summary.h"
+#include "app/recordings_dialog.h"
+#include "app/summary_view.h"
+
+namespace cellwatch {
+namespace {
+
+constexpr int kRowSortRole = Qt::UserRole;
+constexpr int kRowTieRole = Qt::UserRole + 2;  // the file name, where numbers are equal
+
+QString pickText(bool chinese, const char* zh, const char* en) {
+    return QString::fromUtf8(chinese ? zh : en);
+}
+
+// A cell that sorts by its number when it has one (a cell without sorts
+// first), else by its text; equal numbers by file name, as the folder's
+// listing has them.
+class RecordingItem final : public QTableWidgetItem {
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+    bool operator<(const QTableWidgetItem& other) const override {
+        const QVariant mine = data(kRowSortRole);
+        const QVariant theirs = other.data(kRowSortRole);
+        if (mine.isValid() || theirs.isValid()) {
+            const double lowest = std::numeric_limits<double>::lowest();
+            const double a = mine.isValid() ? mine.toDouble() : lowest;
+            const double b = theirs.isValid() ? theirs.toDouble() : lowest;
+            if (a != b) {
+                return a < b;
+            }
+            return data(kRowTieRole).toString() < other.data(kRowTieRole).toString();
+        }
+        return text().localeAwareCompare(other.text()) < 0;
+    }
+};
+
+QTableWidgetItem* rowItem(const QString& text, const QString& fileName,
+                          Qt::Alignment align = Qt::AlignLeft, QVariant sortKey = {}) {
+    auto* it = new RecordingItem(text);
+    it->setTextAlignment(align | Qt::AlignVCenter);
+    it->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    it->setData(kRowTieRole, fileName);
+    if (sortKey.isValid()) {
+        it->setData(kRowSortRole, sortKey);
+    }
+    return it;
+}
+
+// What a column wants: its header's and its contents' width.
+int wantedWidth(const QTableWidget& list, int column) {
+    return std::max(list.horizontalHeader()->sectionSizeHint(column),
+                    static_cast<const QAbstractItemView&>(list).sizeHintForColumn(column));
+}
+
+// The least a column is made: its header's first few letters.
+int leastWidth(const QTableWidget& list, int column) {
+    const QTableWidgetItem* header = list.horizontalHeaderItem(column);
+    const QString text = header ? header->text().left(4) : QString();
+    return list.horizontalHeader()->fontMetrics().horizontalAdvance(text + QStringLiteral("…")) +
+           12;
+}
+
+// The viewport's width once the vertical scroll bar shows (it may come
+// later, as rows come in).
+int roomForColumns(const QTableWidget& list) {
+    return list.width() - 2 * list.frameWidth() - list.verticalScrollBar()->sizeHint().width();
+}
+
+}  // namespace
+
+QStringList recordingHeaders(bool chinese) {
+    return {pickText(chinese, "开始时间", "Started"),
+            pickText(chinese, "时长", "Duration"),
+            pickText(chinese, "行数", "Rows"),
+            pickText(chinese, "电池类型", "Battery"),
+            pickText(chinese, "种类", "Kind"),
+            pickText(chinese, "容量(mAh)", "Capacity (mAh)"),
+            pickText(chinese, "充电 / 放电，效率", "Charge / discharge"),
+            pickText(chinese, "能量(Wh)", "Energy (Wh)"),
+            pickText(chinese, "最大压差(V)", "Largest spread (V)"),
+            pickText(chinese, "电池组", "Pack"),
+            pickText(chinese, "电芯", "Cells"),
+            pickText(chinese, "警报", "Alarms"),
+            pickText(chinese, "大小", "Size")};
+}
+
+double recordingStartKey(const JournalInfo& j) {
+    return j.start.isValid() ? static_cast<double>(j.start.toMSecsSinceEpoch())
+                             : std::numeric_limits<double>::lowest();
+}
+
+QString phaseFiguresText(const PhaseTotals& t) {
+    if (t.chargePhases == 0 || t.dischargePhases == 0) {
+        return {};
+    }
+    QString text = QStringLiteral("%1 / %2 mAh")
+                       .arg(std::lround(t.chargeMah))
+                       .arg(std::lround(t.dischargeMah));
+    if (t.efficiencyMah) {
+        text += QStringLiteral(", %1 %").arg(std::lround(*t.efficiencyMah * 100));
+    }
+    return text;
+}
+
+void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned, bool chinese) {
+    const QLocale locale;
+    const JournalInfo& j = scanned.journal;
+    const QString fileName = QFileInfo(j.path).fileName();
+    const auto item = [&](const QString& text, Qt::Alignment align = Qt::AlignLeft,
+                          QVariant sortKey = {}) {
+        return rowItem(text, fileName, align, std::move(sortKey));
+    };
+    const QString start =
+        j.start.isValid() ? j.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : fileName;
+    QTableWidgetItem* started = item(start, Qt::AlignLeft, recordingStartKey(j));
+    started->setToolTip(QDir::toNativeSeparators(j.path));
+    started->setData(kRecordingPathRole, j.path);
+    list.setItem(r, kStartedCol, started);
+    list.setItem(r, kDurationCol,
+                 item(durationText(j.durationSeconds), Qt::AlignRight, j.durationSeconds));
+    list.setItem(r, kRowsCol, item(QString::number(j.rowCount), Qt::AlignRight, j.rowCount));
+    list.setItem(r, kBatteryCol, item(j.batteryType));
+    const std::optional<RecordingSummaryValues>& summary = scanned.summary;
+    const PackInfo& pack = scanned.pack;
+    QTableWidgetItem* packItem =
+        item(scanned.packProblem.isEmpty() ? pack.pack
+                                           : pickText(chinese, "（无法读取）", "(unreadable)"));
+    if (!scanned.packProblem.isEmpty()) {
+        packItem->setToolTip(scanned.packProblem);
+    } else if (!pack.note.isEmpty()) {
+        packItem->setToolTip(pack.note);
+    }
+    list.setItem(r, kPackCol, packItem);
+    if (summary) {
+        list.setItem(r, kKindCol, item(kindText(summary->kind, chinese)));
+        list.setItem(
+            r, kCapacityCol,
+            item(QString::number(summary->capacityMah), Qt::AlignRight, summary->capacityMah));
+        list.setItem(
+            r, kEnergyCol,
+            item(QString::number(summary->energyWh, 'f', 3), Qt::AlignRight, summary->energyWh));
+        list.setItem(r, kSpreadCol,
+                     item(QString::number(summary->cellSpreadMaxV, 'f', 3), Qt::AlignRight,
+                          summary->cellSpreadMaxV));
+    } else {
+        for (int column : {kKindCol, kCapacityCol, kEnergyCol, kSpreadCol}) {
+            list.setItem(r, column, item(QString()));
+        }
+    }
+    // A charge and a discharge: what each came to and the efficiency,
+    // sorted by the efficiency (those without one first).
+    const PhaseTotals& phases = scanned.phases;
+    const QString figures = summary ? phaseFiguresText(phases) : QString();
+    QTableWidgetItem* phaseItem =
+        item(figures, Qt::AlignRight,
+             figures.isEmpty() || !phases.efficiencyMah ? QVariant() : *phases.efficiencyMah);
+    if (!figures.isEmpty() && phases.efficiencyWh) {
+        phaseItem->setToolTip(QStringLiteral("%1 / %2 Wh, %3 %")
+                                  .arg(phases.chargeWh, 0, 'f', 2)
+                                  .arg(phases.dischargeWh, 0, 'f', 2)
+                                  .arg(std::lround(*phases.efficiencyWh * 100)));
+    }
+    list.setItem(r, kPhasesCol, phaseItem);
+    list.setItem(r, kSizeCol,
+                 item(locale.formattedDataSize(j.sizeBytes), Qt::AlignRight, j.sizeBytes));
+    // The cells, marked when they are not the pack's (a 6S charge filed
+    // under a 4S pack), and the alarms the journal kept.
+    const int cells = summary ? summary->cells : 0;
+    QTableWidgetItem* cellsItem =
+        item(cells > 0 ? QString::number(cells) : QString(), Qt::AlignRight, cells);
+    if (summary && cellCountDiffers(pack, cells)) {
+        cellsItem->setText(QString::number(cells) + QStringLiteral(" ⚠"));
+        cellsItem->setToolTip(cellCountMismatchText(pack, cells, chinese));
+    }
+    list.setItem(r, kCellsCol, cellsItem);
+    list.setItem(r, kAlarmsCol,
+                 item(summary ? QString::number(scanned.alarmCount) : QString(), Qt::AlignRight,
+                      scanned.alarmCount));
+}
+
+int recordingListWidth(const QTableWidget& list) {
+    int sum = 0;
+    for (int c = 0; c < list.columnCount(); ++c) {
+        sum += wantedWidth(list, c);
+    }
+    return sum + 2 * list.frameWidth() + list.verticalScrollBar()->sizeHint().width();
+}
+
+void fitRecordingColumns(QTableWidget& list) {
+    const int count = list.columnCount();
+    std::vector<int> want(static_cast<std::size_t>(count));
+    std::vector<int> least(static_cast<std::size_t>(count));
+    int total = 0;
+    int giving = 0;  // what the columns could give up together
+    for (int c = 0; c < count; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        want[i] = wantedWidth(list, c);
+        least[i] = std::min(want[i], leastWidth(list, c));
+        total += want[i];
+        giving += want[i] - least[i];
+    }
+    const int excess = total - roomForColumns(list);
+    for (int c = 0; c < count; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        int width = want[i];
+        if (excess > 0 && giving > 0) {
+            // Each gives up in proportion to what it can give.
+            const double share =
+                std::min(1.0, static_cast<double>(excess) / static_cast<double>(giving));
+            width = want[i] - static_cast<int>(std::ceil((want[i] - least[i]) * share));
+        }
+        list.horizontalHeader()->resizeSection(c, width);
+    }
+}
+
+}  // namespace cellwatch

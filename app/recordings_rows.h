@@ -1,0 +1,56 @@
+// The rows of the Recordings list: one journal's cells as the list shows
+// and sorts them, and the columns' widths so that every column shows.
+#pragma once
+
+#include <QString>
+
+#include "packs/recording_scan.h"
+
+class QTableWidget;
+
+namespace cellwatch {
+
+// The columns of the list, left to right.
+enum RecordingColumn {
+    kStartedCol,
+    kDurationCol,
+    kRowsCol,
+    kBatteryCol,
+    kKindCol,
+    kCapacityCol,
+    kPhasesCol,  // "2180 / 1920 mAh, 88 %": charge / discharge, efficiency
+    kEnergyCol,
+    kSpreadCol,
+    kPackCol,
+    kCellsCol,
+    kAlarmsCol,
+    kSizeCol,
+    kRecordingColumnCount
+};
+
+// The headers, in English or Chinese.
+QStringList recordingHeaders(bool chinese);
+
+// The item role that holds a row's journal (on its start column).
+inline constexpr int kRecordingPathRole = Qt::UserRole + 1;
+
+// "2180 / 1920 mAh, 88 %" for a recording with a charge and a discharge
+// (the efficiency by mAh when there is one); "" otherwise.
+QString phaseFiguresText(const PhaseTotals& totals);
+
+// Puts one journal's cells on row `row` (which exists) of `list`; every
+// cell sorts, numbers by their number, equal ones by file name.
+void fillRecordingRow(QTableWidget& list, int row, const ScannedRecording& scanned, bool chinese);
+
+// Columns as wide as their contents where the list's viewport has room for
+// all of them; where it has not, the wider ones give up width (their texts
+// elided) so that every column shows, none narrower than its header's
+// first few letters.
+void fitRecordingColumns(QTableWidget& list);
+// The width the list wants to show every column at its contents' width.
+int recordingListWidth(const QTableWidget& list);
+
+// A journal's place in the order the recordings were made: by start.
+double recordingStartKey(const JournalInfo& journal);
+
+}  // namespace cellwatch
