@@ -7,10 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/range_panel.h"
+#include "app/recording_pane.h"
 #include "app/settings_store.h"
+#include "chart/alarm_markers.h"
+#include "chart/cell_graph.h"
+#include "chart/cell_pane.h"
 #include "chart/chart_overlays.h"
 #include "chart/range_cursors.h"
 #include "chart/series_envelope.h"
@@ -104,7 +110,8 @@ TEST_F(ViewerOverlaysTest, ARecordingMadeHoursLaterIsLaidOverFromElapsedZero) {
     EXPECT_DOUBLE_EQ(volts->x(0), 0);
     EXPECT_DOUBLE_EQ(volts->x(240), 2400 * kSecond);
     EXPECT_DOUBLE_EQ(volts->y(240), 14.2);
-    EXPECT_EQ(viewer->chart().plot()->graphCount(), ownGraphs + kSeriesCount);
+    // Its four curves and, in the cells pane, its twelve cells.
+    EXPECT_EQ(viewer->chart().plot()->graphCount(), ownGraphs + kSeriesCount + CellPane::kCells);
     EXPECT_EQ(drawn.legend()->itemCount(), 1);
 
     // The axes take in the longer and higher one.
@@ -255,6 +262,150 @@ TEST_F(ViewerOverlaysTest, RangeCursorsReadEachComparedRecordingAtTheSameElapsed
 
     viewer->comparison().clear();
     EXPECT_EQ(viewer->rangePanel().columns().size(), 1u);
+}
+
+// --- the cells and the alarms of compared recordings ----------------------------------------
+
+// A pack's recording with its cell 3 sagging: rows every `stepS` seconds
+// from `firstS`, cells 1 and 2 at 4.10 and 4.20 V, cell 3 from 4.15 V down
+// by `sagMv` a row; an alarm after each row in `alarmsAfter`.
+struct PackRecording {
+    const char* file;
+    const char* start;
+    int rows;
+    int firstS;
+    int stepS;
+    double sagMv;
+    std::vector<int> alarmsAfter;
+
+    int seconds(int row) const { return firstS + row * stepS; }
+    double cell3(int row) const { return 4.15 - sagMv / 1000 * row; }
+};
+
+class ComparedCellsTest : public ViewerOverlaysTest {
+protected:
+    QString write(const PackRecording& r) const {
+        QByteArray bytes = testing::journalText(QString::fromLatin1(r.start));
+        for (int k = 0; k < r.rows; ++k) {
+            QByteArray row = testing::journalRow({r.seconds(k), "+DCHG+", 12.4, -2.0, k});
+            row.replace(",4.20,4.15,0,", ",4.20," + QByteArray::number(r.cell3(k), 'f', 3) + ",0,");
+            bytes += row;
+            if (std::find(r.alarmsAfter.begin(), r.alarmsAfter.end(), k) != r.alarmsAfter.end()) {
+                bytes += "# alarm cell-spread: row " + QByteArray::number(k) + "\r\n";
+            }
+        }
+        return testing::writeFile(dir.filePath(QString::fromLatin1(r.file)), bytes);
+    }
+    void SetUp() override {
+        ViewerOverlaysTest::SetUp();
+        ASSERT_TRUE(viewer->open(write(newest)));
+        compare({write(older), write(oldest)});
+        ASSERT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
+        ASSERT_EQ(viewer->overlays().size(), 2u);
+        viewer->chart().repaint();
+    }
+    CellPane& cells() const { return viewer->pane().cellPane(); }
+    AlarmMarkers& markers() const { return viewer->pane().alarmMarkers(); }
+
+    // The newest sags most (3 mV a row, the older 2, the oldest 1); the
+    // older one's rows start 20 s in; the oldest's come every 20 s.
+    const PackRecording newest{"newest.csv", "2026-12-05T09:00:00+01:00", 60, 0, 10, 3, {30}};
+    const PackRecording older{"older.csv", "2026-11-05T09:00:00+01:00", 50, 20, 10, 2, {10, 40}};
+    const PackRecording oldest{"oldest.csv", "2026-10-05T09:00:00+01:00", 25, 0, 20, 1, {5}};
+};
+
+std::vector<CellPoint> comparedCellPoints(const CellGraph* graph) {
+    std::vector<CellPoint> points;
+    for (const CellLine& line : graph->shownLines()) {
+        points.insert(points.end(), line.begin(), line.end());
+    }
+    return points;
+}
+
+TEST_F(ComparedCellsTest, EachComparedRecordingsCellsAndAlarmsAreOverlaidAlignedAsItsCurves) {
+    QCustomPlot* plot = viewer->chart().plot();
+    const ChartOverlays& curves = viewer->comparison().chartOverlays();
+    ASSERT_EQ(cells().overlayCount(), 2);
+    ASSERT_EQ(markers().comparedCount(), 2);
+    const PackRecording* compared[] = {&older, &oldest};
+    for (int i = 0; i < 2; ++i) {
+        const PackRecording& r = *compared[i];
+        SCOPED_TRACE(r.file);
+        // Its cell 3 as drawn: every row at its own elapsed time, the same
+        // X as its voltage curve's.
+        const CellGraph* cell3 = cells().overlayGraph(i, 2);
+        ASSERT_NE(cell3, nullptr);
+        EXPECT_TRUE(plot->hasPlottable(const_cast<CellGraph*>(cell3)));
+        const std::vector<CellPoint> points = comparedCellPoints(cell3);
+        const SeriesEnvelope* volts = curves.points(i, kSeriesVoltage);
+        ASSERT_EQ(points.size(), static_cast<std::size_t>(r.rows));
+        ASSERT_EQ(volts->size(), points.size());
+        for (int k = 0; k < r.rows; ++k) {
+            const auto row = static_cast<std::size_t>(k);
+            EXPECT_NEAR(points[row].x, r.seconds(k) * kSecond, 1e-12) << k;
+            EXPECT_DOUBLE_EQ(points[row].x, volts->x(row)) << k;
+            EXPECT_NEAR(points[row].y, r.cell3(k), 1e-6) << k;
+        }
+        EXPECT_EQ(cell3->pen().dashPattern(), curves.dashPattern(i));
+        EXPECT_EQ(cell3->pen().color().rgb(), CellPane::cellColour(2).rgb());
+        // Its alarms, named after it, at the time of the row before each.
+        EXPECT_EQ(markers().comparedName(i), viewer->overlays()[static_cast<std::size_t>(i)].name);
+        const std::vector<AlarmMark>& alarms = markers().comparedAlarms(i);
+        ASSERT_EQ(alarms.size(), r.alarmsAfter.size());
+        for (std::size_t a = 0; a < alarms.size(); ++a) {
+            EXPECT_EQ(alarms[a].seconds, r.seconds(r.alarmsAfter[a]));
+            EXPECT_EQ(alarms[a].kind, QStringLiteral("cell-spread"));
+            EXPECT_TRUE(plot->hasItem(markers().comparedLine(i, a)));
+        }
+    }
+    // The newest's cell 3 ends lowest: the value axis takes in all three.
+    EXPECT_LT(cells().rect()->axis(QCPAxis::atLeft)->range().lower, newest.cell3(59));
+    EXPECT_GT(cells().rect()->axis(QCPAxis::atLeft)->range().upper, 4.20);
+    EXPECT_EQ(markers().alarms().size(), 1u);
+
+    // Removing the older one (its menu) takes its cells and markers; the
+    // oldest's stay, now first.
+    const CellGraph* olderCell3 = cells().overlayGraph(0, 2);
+    QCPItemStraightLine* olderLine = markers().comparedLine(0, 0);
+    viewer->comparison().menu()->findChild<QAction*>(QStringLiteral("RemoveOverlay0"))->trigger();
+    viewer->chart().repaint();
+    EXPECT_FALSE(plot->hasPlottable(const_cast<CellGraph*>(olderCell3)));
+    EXPECT_FALSE(plot->hasItem(olderLine));
+    ASSERT_EQ(cells().overlayCount(), 1);
+    ASSERT_EQ(markers().comparedCount(), 1);
+    EXPECT_EQ(markers().comparedName(0), viewer->overlays()[0].name);
+    EXPECT_EQ(markers().comparedAlarms(0)[0].seconds, oldest.seconds(5));
+    const std::vector<CellPoint> left = comparedCellPoints(cells().overlayGraph(0, 2));
+    ASSERT_EQ(left.size(), static_cast<std::size_t>(oldest.rows));
+    EXPECT_NEAR(left.back().y, oldest.cell3(oldest.rows - 1), 1e-6);
+    EXPECT_EQ(markers().alarms().size(), 1u);
+
+    viewer->comparison().clear();
+    EXPECT_EQ(cells().overlayCount(), 0);
+    EXPECT_EQ(markers().comparedCount(), 0);
+}
+
+TEST_F(ComparedCellsTest, DifferenceFromTheMeanAppliesToTheComparedCells) {
+    viewer->findChild<QAction*>(QStringLiteral("CellDifference"))->trigger();
+    viewer->chart().repaint();
+    ASSERT_EQ(cells().mode(), CellCurveMode::DifferenceMv);
+    // Cell 3 against the mean of 4.10, 4.20 and itself, in mV.
+    const auto underMean = [](double cell3) { return (cell3 - (8.30 + cell3) / 3) * 1000; };
+    const PackRecording* compared[] = {&older, &oldest};
+    double lowest = 0;
+    for (int i = 0; i < 2; ++i) {
+        const PackRecording& r = *compared[i];
+        SCOPED_TRACE(r.file);
+        EXPECT_EQ(cells().overlayCurves(i).mode(), CellCurveMode::DifferenceMv);
+        const std::vector<CellPoint> points = comparedCellPoints(cells().overlayGraph(i, 2));
+        ASSERT_EQ(points.size(), static_cast<std::size_t>(r.rows));
+        for (int k : {0, r.rows - 1}) {
+            EXPECT_NEAR(points[static_cast<std::size_t>(k)].y, underMean(r.cell3(k)), 0.01) << k;
+            EXPECT_NEAR(points[static_cast<std::size_t>(k)].x, r.seconds(k) * kSecond, 1e-12);
+        }
+        lowest = std::min(lowest, points.back().y);
+    }
+    EXPECT_LT(cells().rect()->axis(QCPAxis::atLeft)->range().lower, lowest);
 }
 
 }  // namespace
