@@ -174,8 +174,10 @@ QString phaseDescription(const Phase& p, bool zh) {
     const auto pick = [zh](const char* chinese, const char* english) {
         return QString::fromUtf8(zh ? chinese : english);
     };
+    // A rest counts nothing: what its counter stands at says nothing of it.
     const QString counter =
-        p.counterRestarts == 1 ? pick("（计数器重新开始了一次）", " (the counter restarted once)")
+        p.kind == RowState::Rest ? QString()
+        : p.counterRestarts == 1 ? pick("（计数器重新开始了一次）", " (the counter restarted once)")
         : p.counterRestarts > 1
             ? pick("（计数器重新开始了 %1 次）", " (the counter restarted %1 times)")
                   .arg(p.counterRestarts)

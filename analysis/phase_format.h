@@ -54,7 +54,7 @@ QString ohmsText(double ohms, double uncertaintyOhms, bool shown, bool chinese =
 
 // One phase as the report's line has it after "phase N: " ("charge from
 // 0:00:00 for 0:30:00, 2000 mAh, 24.000 Wh, mean +4.00 A, largest +4.00 A"),
-// or in Chinese; a rest reads the same way.
+// or in Chinese; a rest the same way, without the counter's notes.
 QString phaseDescription(const Phase& phase, bool chinese);
 // "82.5 % of the energy, 90.0 % of the capacity" (or in Chinese); empty for
 // totals without an efficiency.

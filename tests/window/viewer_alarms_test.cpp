@@ -1,0 +1,301 @@
+// A recording's window beside its summary: the list of the alarms it kept
+// (a chosen one moves the cross line and the readouts there), and the
+// phases, efficiency and resistance under the summary, in the viewer and in
+// the live Summary window, of recordings whose figures are known by
+// construction.
+#include <qcustomplot.h>
+#include <QAction>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QTest>
+
+#include "alarms/alarm_text.h"
+#include "analysis/summary_format.h"
+#include "app/alarm_list.h"
+#include "app/alarm_settings_dialog.h"
+#include "app/live_summary.h"
+#include "app/recording_pane.h"
+#include "app/summary_view.h"
+#include "app/summary_window.h"
+#include "chart/chart_zoom.h"
+#include "tests/support/journal_text.h"
+#include "tests/support/window_test_support.h"
+
+namespace cellwatch::windowtest {
+namespace {
+
+struct KeptAlarm {
+    int afterSecond;  // the row it follows
+    const char* kind;
+    const char* text;
+};
+
+// In the order of the file.
+const KeptAlarm kKept[] = {
+    {600, "cell-high", "Cell 2 at 4.26 V (limit 4.25 V)"},
+    {1830, "temperature", "External temperature 46 °C (limit 45 °C)"},
+    {2500, "cell-low", "Cell 2 at 2.99 V (limit 3.00 V)"},
+};
+
+// A row a second for 0:58:01: a charge at 12.00 V and +4.00 A for 0:30:00
+// (the counter from 0 to 2000 mAh, 24 Wh), a rest at 11.50 V for 0:00:59,
+// a discharge at 11.00 V and -4.00 A for 0:27:00 (the counter from 0 again
+// to 1800 mAh, 19.8 Wh). Each step of the current, 4 A, moves the pack by
+// 0.50 V and cell 2 by 0.10 V: 125 mΩ and 25 mΩ; cells 1 and 3 stay put.
+QByteArray chargeRestDischarge(bool alarms) {
+    QByteArray bytes = testing::journalText(QStringLiteral("2026-12-07T09:00:00+01:00"));
+    const auto keep = [&](int second) {
+        for (const KeptAlarm& a : kKept) {
+            if (alarms && a.afterSecond == second) {
+                bytes += QByteArray("# alarm ") + a.kind + ": " + a.text + "\r\n";
+            }
+        }
+    };
+    for (int t = 0; t <= 1800; ++t) {
+        bytes += testing::journalRow({t, "+CHG+", 12.0, 4.0, std::lround(4000.0 * t / 3600), 4.20});
+        keep(t);
+    }
+    for (int t = 1801; t <= 1860; ++t) {
+        bytes += testing::journalRow({t, "IDLE", 11.5, 0.0, 2000, 4.10});
+        keep(t);
+    }
+    for (int t = 1861; t <= 3481; ++t) {
+        bytes += testing::journalRow(
+            {t, "-DSC-", 11.0, -4.0, std::lround(4000.0 * (t - 1861) / 3600), 4.00});
+        keep(t);
+    }
+    return bytes;
+}
+
+class ViewerAlarmsTest : public WindowTest {
+protected:
+    ViewerWindow& openJournal(bool alarms, const char* language = "ENG") {
+        writeLanguageCode(*store, QString::fromLatin1(language));
+        viewer = std::make_unique<ViewerWindow>(*store, hooks(), ticks, wall);
+        viewer->show();
+        const QString path = testing::writeFile(dir.filePath(QStringLiteral("cycle.csv")),
+                                                chargeRestDischarge(alarms));
+        EXPECT_TRUE(viewer->open(path));
+        viewer->chart().plot()->replot();
+        return *viewer;
+    }
+
+    QTableWidget& list() const { return viewer->alarmList().table(); }
+    QString cell(int line, int column) const {
+        const QTableWidgetItem* item = list().item(line, column);
+        return item ? item->text() : QString();
+    }
+    void clickLine(int line) const {
+        QTableWidgetItem* item = list().item(line, 0);
+        ASSERT_NE(item, nullptr);
+        list().scrollToItem(item);
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, {},
+                          list().visualItemRect(item).center());
+    }
+    // The pixel column of the chart's cross, if it shows.
+    std::optional<double> crossPixel() const {
+        QCustomPlot* plot = viewer->chart().plot();
+        for (int i = 0; i < plot->itemCount(); ++i) {
+            auto* line = qobject_cast<QCPItemStraightLine*>(plot->item(i));
+            if (line && line->visible() && line->point1->type() == QCPItemPosition::ptAbsolute &&
+                line->point1->coords().x() == line->point2->coords().x()) {
+                return line->point1->pixelPosition().x();
+            }
+        }
+        return std::nullopt;
+    }
+    double pixelOfSecond(double seconds) const {
+        return viewer->chart().axis(ChartAxis::Bottom)->coordToPixel(seconds * kSecond);
+    }
+
+    std::unique_ptr<ViewerWindow> viewer;
+};
+
+TEST_F(ViewerAlarmsTest, TheListHasEachKeptAlarmInOrderInEitherLanguage) {
+    for (const bool chinese : {false, true}) {
+        SCOPED_TRACE(chinese);
+        openJournal(true, chinese ? "CHT" : "ENG");
+        ASSERT_EQ(list().rowCount(), 3);
+        EXPECT_EQ(list().horizontalHeaderItem(0)->text(),
+                  QString::fromUtf8(chinese ? "时间" : "Time"));
+        const char* times[] = {"0:10:00", "0:30:30", "0:41:40"};
+        for (int line = 0; line < 3; ++line) {
+            const KeptAlarm& kept = kKept[line];
+            const alarms::Kind kind = *alarms::kindFromName(kept.kind);
+            const QString english = QString::fromUtf8(kept.text);
+            const QString chineseText =
+                QString::fromStdString(alarms::chineseAlarmText(kind, kept.text));
+            ASSERT_NE(chineseText, english) << "a form the monitor writes";
+            EXPECT_EQ(cell(line, 0), QString::fromLatin1(times[line]));
+            EXPECT_EQ(cell(line, 1),
+                      chinese ? alarmKindCaption(kind, true) : QString::fromLatin1(kept.kind));
+            EXPECT_EQ(cell(line, 2), chinese ? chineseText : english);
+        }
+    }
+    // The language switches with the window's.
+    writeLanguageCode(*store, QStringLiteral("ENG"));
+    viewer->setCaptions();
+    EXPECT_EQ(cell(2, 2), QString::fromUtf8(kKept[2].text));
+    EXPECT_EQ(cell(2, 1), QStringLiteral("cell-low"));
+}
+
+TEST_F(ViewerAlarmsTest, ARecordingWithoutAlarmsSaysSo) {
+    const std::pair<const char*, const char*> cases[] = {{"ENG", "No alarms"}, {"CHT", "无报警"}};
+    for (const auto& [language, text] : cases) {
+        openJournal(false, language);
+        ASSERT_EQ(list().rowCount(), 1);
+        EXPECT_EQ(cell(0, 0), QString::fromUtf8(text));
+        // Choosing it does nothing.
+        clickLine(0);
+        EXPECT_FALSE(viewer->pane().crossLine());
+    }
+}
+
+TEST_F(ViewerAlarmsTest, ChoosingAnAlarmHoldsTheCrossLineAndReadoutsOnItsRow) {
+    openJournal(true);
+    ASSERT_FALSE(viewer->pane().crossLine());
+    // Each alarm follows the row of its second: grid row second + 1. The
+    // last is chosen with Return; the first with the view zoomed away from
+    // it, which brings it into view.
+    struct Choice {
+        int line;
+        bool byReturn;
+        bool zoomedAway;
+    };
+    for (const Choice& c :
+         {Choice{1, false, false}, Choice{2, true, false}, Choice{0, false, true}}) {
+        SCOPED_TRACE(c.line);
+        const int second = kKept[c.line].afterSecond;
+        if (c.zoomedAway) {
+            viewer->pane().zoom().zoomTime(0.05, 3000 * kSecond);
+            ASSERT_FALSE(
+                viewer->chart().axis(ChartAxis::Bottom)->range().contains(second * kSecond));
+        }
+        if (c.byReturn) {
+            list().setCurrentCell(c.line, 0);
+            QTest::keyClick(&list(), Qt::Key_Return);
+        } else {
+            clickLine(c.line);
+        }
+        EXPECT_TRUE(viewer->pane().crossLine());
+        EXPECT_TRUE(viewer->command(QStringLiteral("CrossLine"))->isChecked());
+        EXPECT_TRUE(viewer->cursorHold());
+        const int row = second + 1;
+        EXPECT_EQ(viewer->readout(readouts::kElapsed)->text(), durationText(second));
+        EXPECT_EQ(viewer->readout(readouts::kElapsed)->text(), viewer->table().gridText(row, 1));
+        EXPECT_EQ(viewer->readout(readouts::kVoltage)->text(),
+                  viewer->table().gridText(row, kVoltageColumn));
+        ASSERT_TRUE(viewer->chart().axis(ChartAxis::Bottom)->range().contains(second * kSecond));
+        const auto cross = crossPixel();
+        ASSERT_TRUE(cross.has_value());
+        EXPECT_NEAR(*cross, pixelOfSecond(second), 1.0);
+    }
+    // The voltage readout of the charge (12.00 V), the rest (11.50 V) and
+    // the discharge (11.00 V) differ: the rows are not confused.
+    clickLine(1);
+    const QString rest = viewer->readout(readouts::kVoltage)->text();
+    clickLine(2);
+    EXPECT_NE(viewer->readout(readouts::kVoltage)->text(), rest);
+}
+
+struct PhaseTexts {
+    const char* language;
+    const char* kind;
+    const char* charge;
+    const char* rest;
+    const char* discharge;
+    const char* efficiency;
+    const char* resistance;
+};
+
+TEST_F(ViewerAlarmsTest, TheSummaryGivesEachPhaseTheEfficiencyAndTheResistance) {
+    const PhaseTexts cases[] = {
+        {"ENG", "mixed",
+         "charge from 0:00:00 for 0:30:00, 2000 mAh, 24.000 Wh, mean +4.00 A, largest +4.00 A",
+         "rest from 0:30:01 for 0:00:59, 0 mAh, 0.000 Wh, mean 0.00 A, largest 0.00 A",
+         "discharge from 0:31:01 for 0:27:00, 1800 mAh, 19.800 Wh, mean -4.00 A, largest -4.00 A",
+         "82.5 % of the energy, 90.0 % of the capacity",
+         "125.0 ± 2.8 mΩ, the median of 2 steps; cells ?, 25 ± 3, ? mΩ"},
+        {"CHT", "混合",
+         "充电，自 0:00:00 起，历时 0:30:00，2000 mAh，24.000 Wh，平均 +4.00 A，最大 +4.00 A",
+         "静置，自 0:30:01 起，历时 0:00:59，0 mAh，0.000 Wh，平均 0.00 A，最大 0.00 A",
+         "放电，自 0:31:01 起，历时 0:27:00，1800 mAh，19.800 Wh，平均 -4.00 A，最大 -4.00 A",
+         "能量的 82.5 %，容量的 90.0 %",
+         "125.0 ± 2.8 mΩ（2 次阶跃的中位数）；电芯 ?、25 ± 3、? mΩ"},
+    };
+    for (const PhaseTexts& c : cases) {
+        SCOPED_TRACE(c.language);
+        const SummaryView& summary = openJournal(true, c.language).summaryView();
+        // The whole-recording lines stay as they were.
+        EXPECT_EQ(summary.value(QStringLiteral("kind")), QString::fromUtf8(c.kind));
+        EXPECT_EQ(summary.value(QStringLiteral("rows")), QStringLiteral("3482"));
+        EXPECT_EQ(summary.value(QStringLiteral("phase 1")), QString::fromUtf8(c.charge));
+        EXPECT_EQ(summary.value(QStringLiteral("phase 2")), QString::fromUtf8(c.rest));
+        EXPECT_EQ(summary.value(QStringLiteral("phase 3")), QString::fromUtf8(c.discharge));
+        EXPECT_EQ(summary.value(QStringLiteral("phase 4")), QString());
+        EXPECT_EQ(summary.value(QStringLiteral("efficiency")), QString::fromUtf8(c.efficiency));
+        EXPECT_EQ(summary.value(QStringLiteral("resistance")), QString::fromUtf8(c.resistance));
+        // On screen, as the labels show them.
+        const auto* shown = summary.findChild<QLabel*>(QStringLiteral("summary_efficiency"));
+        ASSERT_NE(shown, nullptr);
+        EXPECT_TRUE(shown->isVisible());
+        EXPECT_EQ(shown->text(), QString::fromUtf8(c.efficiency));
+    }
+}
+
+// The live Summary window: four rows of a charge at 12.00 V and +2.00 A
+// (the counter 0 to 300 mAh, 0.020 Wh over 3 s), then four of a discharge
+// at 11.00 V and -2.00 A (0 to 180 mAh, 0.018 Wh). The step of 4 A moves
+// the pack by 1.00 V and each cell by 0.10 V: 250 mΩ and 25 mΩ.
+emu::ChargerReading chargeThenDischarge(int k) {
+    emu::ChargerReading r = charging(k);
+    const bool charge = k <= 4;
+    r.mode = charge ? emu::Mode::Charge : emu::Mode::Discharge;
+    r.voltage = Decimal::fromHundredths(charge ? 1200 : 1100);
+    r.current = Decimal::fromHundredths(charge ? 200 : -200);
+    r.capacity = Decimal::fromInt(charge ? 100 * (k - 1) : 60 * (k - 5));
+    for (std::size_t cell = 0; cell < 3; ++cell) {
+        r.cells[cell] = Decimal::fromHundredths(charge ? 400 : 390);
+    }
+    return r;
+}
+
+TEST_F(ViewerAlarmsTest, TheLiveSummaryCutsPhasesAsRowsComeAndFindsTheResistanceAtMostOnceASecond) {
+    openConnected();
+    click("View1", "Summary");
+    SummaryWindow* window = w->summaryWindow();
+    ASSERT_NE(window, nullptr);
+    auto* live = w->findChild<LiveSummary*>();
+    ASSERT_NE(live, nullptr);
+    live->resistanceTimer().hold();
+    const SummaryView& view = window->view();
+
+    recordRows(1, 8, chargeThenDischarge);
+    ASSERT_EQ(rows(), 8);
+    EXPECT_TRUE(view.value(QStringLiteral("phase 1"))
+                    .endsWith(QStringLiteral("for 0:00:03, 300 mAh, 0.020 Wh, mean +2.00 A, "
+                                             "largest +2.00 A")))
+        << view.value(QStringLiteral("phase 1")).toStdString();
+    EXPECT_TRUE(view.value(QStringLiteral("phase 2"))
+                    .endsWith(QStringLiteral("for 0:00:03, 180 mAh, 0.018 Wh, mean -2.00 A, "
+                                             "largest -2.00 A")))
+        << view.value(QStringLiteral("phase 2")).toStdString();
+    EXPECT_EQ(view.value(QStringLiteral("efficiency")),
+              QStringLiteral("91.7 % of the energy, 60.0 % of the capacity"));
+
+    // The resistance waits for its timer, which the rows started.
+    EXPECT_EQ(view.value(QStringLiteral("resistance")), QString());
+    ASSERT_TRUE(live->resistanceTimer().isActive());
+    ASSERT_TRUE(live->resistanceTimer().step());
+    EXPECT_EQ(view.value(QStringLiteral("resistance")),
+              QString::fromUtf8("250.0 ± 3.1 mΩ, from 1 step; cells 25 ± 3, 25 ± 3, 25 ± 3 mΩ"));
+
+    // A new recording starts them again.
+    pause();
+    EXPECT_EQ(view.value(QStringLiteral("phase 1")), QString());
+    EXPECT_EQ(view.value(QStringLiteral("resistance")), QString());
+    EXPECT_EQ(view.value(QStringLiteral("efficiency")), QString());
+}
+
+}  // namespace
+}  // namespace cellwatch::windowtest
