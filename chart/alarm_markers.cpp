@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QToolTip>
 #include <cmath>
+#include <limits>
 
 #include "chart/chart_axes.h"
 #include "chart/chart_view.h"
@@ -205,6 +206,24 @@ void AlarmMarkers::layOut() {
     const double rowHeight = QFontMetrics(sample.font()).height() + 2;
     MarkerLayoutRules rules;
     rules.rows = kLabelRows;
+    // Rows a legend in the plot's top left corner covers start after it.
+    QCPLayoutInset* inset = time->axisRect()->insetLayout();
+    for (int i = 0; i < inset->elementCount(); ++i) {
+        auto* legend = qobject_cast<QCPLegend*>(inset->elementAt(i));
+        if (legend == nullptr || !legend->visible() || legend->itemCount() == 0) {
+            continue;
+        }
+        const QRect box = legend->outerRect();
+        rules.takenUpTo.resize(static_cast<std::size_t>(kLabelRows),
+                               -std::numeric_limits<double>::infinity());
+        for (int row = 0; row < kLabelRows; ++row) {
+            const double top = rect.top() + 2 + row * rowHeight;
+            if (top < box.bottom() && top + rowHeight > box.top()) {
+                double& taken = rules.takenUpTo[static_cast<std::size_t>(row)];
+                taken = std::max(taken, static_cast<double>(box.right()));
+            }
+        }
+    }
     const std::vector<MarkerLabel> labels = layOutMarkerLabels(
         spots, [&](const QString& text) { return markerTextWidth(sample, text); }, rules);
     for (const MarkerLabel& placed : labels) {
@@ -218,7 +237,7 @@ void AlarmMarkers::layOut() {
         QCPItemText* label = groups_[g].markers[m].label;
         label->setText(placed.text);
         label->setColor(markerColour(!anyOwn));
-        label->position->setCoords(groups_[g].markers[m].alarm.seconds / kSecondsPerDay,
+        label->position->setCoords(time->pixelToCoord(placed.left),
                                    rect.top() + 2 + placed.row * rowHeight);
         label->setVisible(true);
         shown.label = label;

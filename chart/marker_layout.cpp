@@ -30,6 +30,9 @@ std::vector<MarkerLabel> layOutMarkerLabels(std::span<const MarkerSpot> spots,
     // The right edge of the last label of each row.
     std::vector<double> rowEnds(static_cast<std::size_t>(rows),
                                 -std::numeric_limits<double>::infinity());
+    for (std::size_t row = 0; row < rowEnds.size() && row < rules.takenUpTo.size(); ++row) {
+        rowEnds[row] = rules.takenUpTo[row];
+    }
     std::vector<MarkerLabel> labels;
     std::vector<QString> kinds;
     for (const std::size_t index : order) {
@@ -38,10 +41,14 @@ std::vector<MarkerLabel> layOutMarkerLabels(std::span<const MarkerSpot> spots,
                                        [&](double end) { return end + rules.gap <= left; });
         if (free != rowEnds.end() || labels.empty()) {
             MarkerLabel label;
-            label.row = free != rowEnds.end() ? static_cast<int>(free - rowEnds.begin()) : 0;
-            label.left = left;
+            // The first marker of all, where every row is taken: in the row
+            // that frees first, once it is free.
+            const auto row =
+                free != rowEnds.end() ? free : std::min_element(rowEnds.begin(), rowEnds.end());
+            label.row = static_cast<int>(row - rowEnds.begin());
+            label.left = free != rowEnds.end() ? left : std::max(left, *row + rules.gap);
             label.text = spots[index].kind;
-            label.right = left + widthOf(label.text);
+            label.right = label.left + widthOf(label.text);
             label.members.push_back(index);
             rowEnds[static_cast<std::size_t>(label.row)] = label.right;
             labels.push_back(std::move(label));

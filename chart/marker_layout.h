@@ -2,8 +2,9 @@
 // another: each label starts just right of its marker's line, in the first
 // of a few rows (top down) that is free there; a marker that finds no row
 // free joins the label placed last, which then tells them all ("cell-spread
-// ×4" when they are of one kind, "cell-spread +3" when not). Every marker
-// keeps its line; only labels are laid out.
+// ×4" when they are of one kind, "cell-spread +3" when not). Where every
+// row is taken from the start (a legend), the first label waits right of
+// it. Every marker keeps its line; only labels are laid out.
 #pragma once
 
 #include <QString>
@@ -35,6 +36,9 @@ struct MarkerLayoutRules {
     int rows = 3;
     double offset = 2;  // from a marker's line to its label's left edge
     double gap = 4;     // at least between two labels of a row
+    // Per row, where it is taken up to (a legend over the plot's top left
+    // corner); rows not given are free from the start.
+    std::vector<double> takenUpTo;
 };
 
 // The text of a label telling the kinds of `kinds` (in pixel order).

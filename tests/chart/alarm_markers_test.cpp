@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "chart/chart_axes.h"
+#include "chart/chart_overlays.h"
 #include "chart/marker_layout.h"
 #include "tests/chart/shown_chart.h"
 
@@ -29,6 +30,7 @@ struct LayoutCase {
     int rows;
     // Per label, left to right: its row and text.
     std::vector<std::pair<int, QString>> expected;
+    std::vector<double> takenUpTo = {};
 };
 
 // Every text is 10 pixels a character wide.
@@ -42,6 +44,7 @@ TEST_P(MarkerLayoutTest, EveryMarkerIsToldOnceAndNoLabelsOverlap) {
     const LayoutCase& c = GetParam();
     MarkerLayoutRules rules;
     rules.rows = c.rows;
+    rules.takenUpTo = c.takenUpTo;
     const std::vector<MarkerLabel> labels = layOutMarkerLabels(c.spots, tenPerCharacter, rules);
 
     ASSERT_EQ(labels.size(), c.expected.size());
@@ -50,9 +53,21 @@ TEST_P(MarkerLayoutTest, EveryMarkerIsToldOnceAndNoLabelsOverlap) {
         EXPECT_EQ(labels[i].row, c.expected[i].first) << i;
         EXPECT_EQ(labels[i].text, c.expected[i].second) << i;
         EXPECT_LT(labels[i].row, c.rows);
-        // It stands beside the first marker it tells, as wide as its text.
-        EXPECT_DOUBLE_EQ(labels[i].left, c.spots[labels[i].members.front()].x + rules.offset);
+        // It stands beside the first marker it tells (or where its row
+        // frees), as wide as its text.
+        const double beside = c.spots[labels[i].members.front()].x + rules.offset;
+        if (i == 0 && labels[i].left != beside) {
+            ASSERT_LT(static_cast<std::size_t>(labels[i].row), c.takenUpTo.size());
+            EXPECT_DOUBLE_EQ(labels[i].left,
+                             c.takenUpTo[static_cast<std::size_t>(labels[i].row)] + rules.gap);
+        } else {
+            EXPECT_DOUBLE_EQ(labels[i].left, beside);
+        }
         EXPECT_DOUBLE_EQ(labels[i].right - labels[i].left, tenPerCharacter(labels[i].text));
+        if (static_cast<std::size_t>(labels[i].row) < c.takenUpTo.size()) {
+            EXPECT_GE(labels[i].left,
+                      c.takenUpTo[static_cast<std::size_t>(labels[i].row)] + rules.gap);
+        }
         told.insert(labels[i].members.begin(), labels[i].members.end());
         for (std::size_t j = 0; j < i; ++j) {
             if (labels[j].row == labels[i].row) {
@@ -97,6 +112,21 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0, kLow}, {1, kLow}, {300, kLow}},
                    1,
                    {{0, QStringLiteral("low ×2")}, {0, kLow}}},
+        LayoutCase{"RowsTakenByALegendAreUsedAfterIt",
+                   {{10, kLow}, {20, kLow}, {130, kLow}},
+                   2,
+                   {{1, QStringLiteral("low ×2")}, {0, kLow}},
+                   {100}},
+        LayoutCase{"EveryRowTakenTheFirstGoesWhereARowFreesFirst",
+                   {{10, kLow}},
+                   2,
+                   {{1, kLow}},
+                   {100, 50}},
+        LayoutCase{"UnderALegendTheFirstWaitsRightOfItAndTellsTheOthers",
+                   {{10, kLow}, {20, kLow}, {70, kLow}, {200, kLow}},
+                   1,
+                   {{0, QStringLiteral("low ×3")}, {0, kLow}},
+                   {100}},
         LayoutCase{"None", {}, 3, {}}),
     [](const ::testing::TestParamInfo<LayoutCase>& param) { return param.param.name; });
 
@@ -265,6 +295,25 @@ TEST_F(AlarmMarkersTest, ComparedRecordingsMarkersAreFainterAndNamedInTheTooltip
     replot();
     EXPECT_EQ(expectLaidOut(1), 1U);
     EXPECT_TRUE(chart.plot()->hasItem(markers.comparedLine(0, 0)));
+}
+
+// The compared recordings' legend over the plot's top left corner: no
+// label is hidden under it.
+TEST_F(AlarmMarkersTest, LabelsKeepClearOfTheComparedRecordingsLegend) {
+    ChartOverlays overlays(chart);
+    const std::vector<double> days{0, 3600 * kSecond};
+    const std::vector<double> volts{12, 13};
+    for (const char* name : {"2026-11-27 18:30", "2026-11-20 18:00"}) {
+        overlays.add(QString::fromLatin1(name), {days, {volts, volts, volts, volts}});
+    }
+    markers.setAlarms(denseAlarms(60, 1));
+    replot();
+    ASSERT_TRUE(overlays.legend()->visible());
+    const QRectF legend = overlays.legend()->outerRect();
+    expectLaidOut(59);
+    for (QCPItemText* label : markers.shownLabels()) {
+        EXPECT_FALSE(labelBox(label).intersects(legend)) << label->text().toStdString();
+    }
 }
 
 }  // namespace
