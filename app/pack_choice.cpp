@@ -1,5 +1,6 @@
 #include "app/pack_choice.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QFileInfo>
 #include <algorithm>
@@ -81,6 +82,8 @@ bool PackChoice::choose() {
     PackDialog dialog(
         chosen(), packNamesOfFolder(folder), false, chinese, &parts_.owner,
         [folder](const QString& name) { return packDefinitionOfFolder(folder, name); });
+    // Only a recording under way can be left out.
+    dialog.leftOutBox().setEnabled(!parts_.journal().isEmpty());
     parts_.hooks.showDialog(dialog);
     if (dialog.result() != QDialog::Accepted) {
         return false;

@@ -1,5 +1,6 @@
 #include "chart/pack_history_chart.h"
 
+#include <QResizeEvent>
 #include <algorithm>
 
 namespace cellwatch {
@@ -61,6 +62,30 @@ PackHistoryChart::PackHistoryChart(QWidget* parent) : QCustomPlot(parent) {
     setMinimumHeight(180);
 }
 
+void PackHistoryChart::resizeEvent(QResizeEvent* event) {
+    fitLegend(event->size().width());
+    QCustomPlot::resizeEvent(event);
+}
+
+void PackHistoryChart::fitLegend(int width) {
+    // As many entries to a row as the width holds (all of them when it can).
+    // The grid may hold empty cells after a wrap: only entries count.
+    int widest = 1;
+    int entries = 0;
+    for (int i = 0; i < legend->itemCount(); ++i) {
+        if (const QCPAbstractLegendItem* item = legend->item(i)) {
+            widest = std::max(widest, item->minimumOuterSizeHint().width());
+            ++entries;
+        }
+    }
+    const int perRow = std::max(1, (width - 8) / (widest + legend->columnSpacing()));
+    const int wrap = perRow >= entries ? 0 : perRow;
+    if (legend->wrap() != wrap) {
+        legend->setWrap(wrap);
+        legend->setFillOrder(QCPLayoutGrid::foColumnsFirst, true);
+    }
+}
+
 void PackHistoryChart::setLanguage(bool chinese) {
     const auto pick = [chinese](const char* zh, const char* en) {
         return QString::fromUtf8(chinese ? zh : en);
@@ -74,6 +99,7 @@ void PackHistoryChart::setLanguage(bool chinese) {
     yAxis->setLabel(QStringLiteral("mAh"));
     yAxis2->setLabel(QStringLiteral("Wh"));
     spreadAxis_->setLabel(pick("压差 (V)", "Spread (V)"));
+    fitLegend(width());
     replot();
 }
 
@@ -121,6 +147,7 @@ void PackHistoryChart::setPoints(const std::vector<PackHistoryPoint>& points) {
     fitFromZero(yAxis, largestMah);
     fitFromZero(yAxis2, largestWh);
     fitFromZero(spreadAxis_, largestSpread);
+    fitLegend(width());
     replot();
 }
 

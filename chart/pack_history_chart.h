@@ -47,7 +47,13 @@ public:
     QCPGraph* series(Series s) const { return graph(static_cast<int>(s)); }
     QCPAxis* spreadAxis() const { return spreadAxis_; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // The legend's entries in as few rows as `width` allows.
+    void fitLegend(int width);
+
     QCPAxis* spreadAxis_ = nullptr;
 };
 

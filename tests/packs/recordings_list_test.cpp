@@ -29,7 +29,7 @@ namespace cellwatch {
 namespace {
 
 // Generous: only a guard against what never comes.
-constexpr int kGuardMs = 120'000;
+constexpr int kListGuardMs = 120'000;
 
 class RecordingsListTest : public ::testing::Test {
 protected:
@@ -59,7 +59,7 @@ protected:
     static void waitUntilRead(RecordingsDialog& d) {
         QSignalSpy finished(&d, &RecordingsDialog::readingFinished);
         while (d.reading()) {
-            ASSERT_TRUE(finished.wait(kGuardMs)) << "the reading never ended";
+            ASSERT_TRUE(finished.wait(kListGuardMs)) << "the reading never ended";
         }
     }
 
@@ -208,7 +208,7 @@ bool waitForEnd(QThread* thread, const std::function<void()>& letGo) {
         loop.quit();
     });
     letGo();
-    QTimer::singleShot(kGuardMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kListGuardMs, &loop, &QEventLoop::quit);
     loop.exec();
     return ended;
 }
@@ -240,7 +240,7 @@ TEST_F(RecordingsListTest, ThePacksHealthIsReadWithoutHoldingUpTheChoice) {
     EXPECT_EQ(d.healthText().text(), QStringLiteral("Reading…"));
     EXPECT_TRUE(d.healthJob().busy());
     held.release(0);
-    ASSERT_TRUE(shown.wait(kGuardMs));
+    ASSERT_TRUE(shown.wait(kListGuardMs));
     EXPECT_EQ(d.healthText().text(), lineA);
     EXPECT_FALSE(d.healthJob().busy());
 
@@ -258,11 +258,11 @@ TEST_F(RecordingsListTest, ThePacksHealthIsReadWithoutHoldingUpTheChoice) {
     EXPECT_EQ(d.healthText().text(), QStringLiteral("Reading…"));
     EXPECT_EQ(shown.size(), 1);
     held.release(2);
-    ASSERT_TRUE(shown.wait(kGuardMs));
+    ASSERT_TRUE(shown.wait(kListGuardMs));
     EXPECT_EQ(d.healthText().text(), lineA);
 }
 
-// However wide the chart, its legend covers none of its points, also a
+// However wide the chart, its legend shows whole and covers none of its points, also a
 // point at the top left corner of the plot, where the largest figures of
 // the first recording go.
 TEST(PackHistoryLegend, TheLegendCoversNoPoint) {
@@ -279,11 +279,14 @@ TEST(PackHistoryLegend, TheLegendCoversNoPoint) {
         SCOPED_TRACE(size.width());
         PackHistoryChart chart;
         chart.resize(size);
+        chart.show();
         chart.setPoints(points);
         chart.replot();
         const QRect legend = chart.legend->outerRect();
         ASSERT_TRUE(chart.legend->visible());
         ASSERT_FALSE(legend.isEmpty());
+        // Whole, in as many rows as the width needs.
+        EXPECT_TRUE(chart.rect().contains(legend)) << legend.width() << "x" << legend.height();
         EXPECT_FALSE(legend.intersects(chart.axisRect()->rect()));
         int checked = 0;
         for (int s = 0; s < PackHistoryChart::kHistorySeriesCount; ++s) {
