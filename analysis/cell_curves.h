@@ -4,10 +4,11 @@
 //
 // A curve with a million points drawn 1,200 pixels wide shows, in each pixel
 // column, a vertical stroke from the column's smallest to its largest value,
-// joined to its neighbours by the column's first and last point. envelope()
-// gives exactly those points per column (with their real X), and the
+// joined to its neighbours. envelope() gives those two points per column in
+// row order (with their real X; the first and last column also their first
+// and last point, so the line starts and ends where the rows do), and the
 // nearest point left and right of the visible range, so a line through them
-// draws as the line through every point would. Smallest and largest over a
+// covers the pixels the line through every point would. Smallest and largest over a
 // span of rows come from a pyramid of block minima and maxima (blocks of 8,
 // 64, 512 ... rows, kept up to date as rows are appended), so a view costs
 // O(columns x log rows) whatever the zoom: 1,000,000 rows of 12 cells are
@@ -81,8 +82,9 @@ public:
     // The lines of a cell (0-based) to draw for the X range [lower, upper]
     // split into `columns` pixel columns: one per stretch that shows in the
     // range, oldest first; each, in X order, the nearest point left of the
-    // range, per column its first, smallest, largest and last point (each
-    // once, in row order), then the nearest point right of the range.
+    // range, per column its smallest and largest point (the first column
+    // also its first, the last its last; each once, in row order), then the
+    // nearest point right of the range.
     void envelope(int cell, double lower, double upper, int columns,
                   std::vector<CellLine>& lines) const;
 
@@ -135,6 +137,9 @@ private:
     };
     const View& viewOf(double lower, double upper, int columns) const;
     void makeLines(int cell, const View& view, std::vector<CellLine>& lines) const;
+    // Every cell's lines for view_.
+    void makeAllLines() const;
+    static constexpr std::size_t kThreadedViewRows = 100'000;
 
     CellCurveMode mode_;
     std::vector<double> xs_;
