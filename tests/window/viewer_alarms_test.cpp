@@ -297,5 +297,79 @@ TEST_F(ViewerAlarmsTest, TheLiveSummaryCutsPhasesAsRowsComeAndFindsTheResistance
     EXPECT_EQ(view.value(QStringLiteral("efficiency")), QString());
 }
 
+// The lines under a summary from phases and estimates made by hand: the
+// median and its uncertainty, cells shown, uncertain or absent, estimates
+// none of which is to be shown, the counter's notes and a long list of
+// phases cut short.
+ResistanceEstimate estimate(double ohms, double uncertainty, std::vector<int> shownCells,
+                            std::vector<int> uncertainCells) {
+    ResistanceEstimate e;
+    e.ohms = ohms;
+    e.uncertaintyOhms = uncertainty;
+    e.shown = uncertainty / ohms <= 0.25;
+    for (const int c : shownCells) {
+        e.cells[static_cast<std::size_t>(c)] = {true, ohms / 4, uncertainty / 4, true};
+    }
+    for (const int c : uncertainCells) {
+        e.cells[static_cast<std::size_t>(c)] = {true, ohms / 4, ohms / 2, false};
+    }
+    return e;
+}
+
+TEST(SummaryAnalysisLines, SayWhatTheEstimatesAndPhasesAllowInEitherLanguage) {
+    struct Case {
+        const char* name;
+        std::vector<ResistanceEstimate> estimates;
+        const char* english;
+        const char* chinese;
+    };
+    const Case cases[] = {
+        {"none", {}, "", ""},
+        {"none to be shown",
+         {estimate(0.1, 0.05, {}, {}), estimate(0.1, 0.03, {}, {})},
+         "uncertain (2 steps, none within 25 %)",
+         "不确定（2 次阶跃，无一在 25 % 以内）"},
+        // The median of 0.100, 0.120 and 0.200 (0.400 is over 25 % uncertain
+        // and left out); its uncertainty the median of 5, 6 and 30 mΩ. Cell 1
+        // is shown in one estimate, cell 2 in none, cell 3 is absent.
+        {"median",
+         {estimate(0.1, 0.005, {0}, {1, 3}), estimate(0.2, 0.03, {}, {1, 3}),
+          estimate(0.12, 0.006, {}, {1, 3}), estimate(0.4, 0.2, {}, {1})},
+         "120.0 ± 6.0 mΩ, the median of 3 steps; cells 25 ± 1, ?, -, ? mΩ",
+         "120.0 ± 6.0 mΩ（3 次阶跃的中位数）；电芯 25 ± 1、?、-、? mΩ"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool chinese : {false, true}) {
+            std::vector<SummaryLine> lines = analysisLines({}, c.estimates, chinese);
+            const QString expected = QString::fromUtf8(chinese ? c.chinese : c.english);
+            ASSERT_EQ(lines.size(), expected.isEmpty() ? 0U : 1U);
+            if (!expected.isEmpty()) {
+                EXPECT_EQ(lines[0].key, QStringLiteral("resistance"));
+                EXPECT_EQ(lines[0].value, expected);
+            }
+        }
+    }
+
+    // Fourteen phases: twelve shown, the first with its counter's restart.
+    RecordingPhases phases;
+    for (int k = 0; k < 14; ++k) {
+        Phase p;
+        p.kind = k % 2 == 0 ? RowState::Charge : RowState::Discharge;
+        p.capacityMah = 1000;
+        p.counterRestarts = k == 0 ? 1 : 0;
+        phases.phases.push_back(p);
+    }
+    const std::vector<SummaryLine> english = analysisLines(phases, {}, false);
+    ASSERT_EQ(english.size(), static_cast<std::size_t>(kShownPhases) + 1);
+    EXPECT_TRUE(english[0].value.contains(QStringLiteral("1000 mAh (the counter restarted once)")));
+    EXPECT_FALSE(english[1].value.contains(QStringLiteral("counter")));
+    EXPECT_EQ(english.back().key, QStringLiteral("more phases"));
+    EXPECT_EQ(english.back().value, QStringLiteral("2 more (cellwatch-report lists every one)"));
+    const std::vector<SummaryLine> chinese = analysisLines(phases, {}, true);
+    EXPECT_TRUE(chinese[0].value.contains(QString::fromUtf8("1000 mAh（计数器重新开始了一次）")));
+    EXPECT_EQ(chinese[0].name, QString::fromUtf8("阶段 1"));
+}
+
 }  // namespace
 }  // namespace cellwatch::windowtest
