@@ -79,7 +79,6 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->setVisible(false);
-    list_->horizontalHeader()->setStretchLastSection(true);
     // Every column sorts; newest first to begin with.
     list_->horizontalHeader()->setSortIndicator(kStartedColumn, Qt::DescendingOrder);
     connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { open(row); });
@@ -154,8 +153,11 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     refresh();
     // Wide enough for every column at its contents' width (the first rows
     // read); never past the screen, where the columns share what there is.
+    ensurePolished();  // measured in the style and font it shows in
     const QMargins margins = layout->contentsMargins();
-    QSize size(std::max(760, recordingListWidth(*list_) + margins.left() + margins.right()), 560);
+    QSize size(
+        std::max(760, recordingListWidth(*list_, chinese_) + margins.left() + margins.right()),
+        560);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
     }
@@ -165,6 +167,13 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
 void RecordingsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     fitColumns();
+}
+
+void RecordingsDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (isVisible()) {
+        fitRecordingColumns(*list_);  // the columns share the new width
+    }
 }
 
 void RecordingsDialog::fitColumns() {

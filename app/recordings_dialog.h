@@ -118,6 +118,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void addRows(std::vector<ScannedRecording> read);

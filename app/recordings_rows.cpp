@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLocale>
 #include <QScrollBar>
@@ -191,15 +192,44 @@ void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned
                       scanned.alarmCount));
 }
 
-int recordingListWidth(const QTableWidget& list) {
+int recordingListWidth(const QTableWidget& list, bool chinese) {
+    // The widest figures a column may come to: the rows read later (a
+    // longer recording, a larger file) then fit as well.
+    static const char* const widest[kRecordingColumnCount] = {"",
+                                                              "100:00:00",
+                                                              "1000000",
+                                                              "",
+                                                              "",
+                                                              "100000",
+                                                              "10000 / 10000 mAh, 100 %",
+                                                              "1000.000",
+                                                              "0.000",
+                                                              "",
+                                                              "12 ⚠",
+                                                              "1000",
+                                                              "1000.00 KiB"};
+    const QFontMetrics metrics = list.fontMetrics();
     int sum = 0;
     for (int c = 0; c < list.columnCount(); ++c) {
-        sum += wantedWidth(list, c);
+        int figure = c < kRecordingColumnCount && *widest[c] != '\0'
+                         ? metrics.horizontalAdvance(QString::fromUtf8(widest[c])) + 16
+                         : 0;
+        if (c == kKindCol) {
+            for (const RecordingKind kind :
+                 {RecordingKind::Charge, RecordingKind::Discharge, RecordingKind::Mixed}) {
+                figure = std::max(figure, metrics.horizontalAdvance(kindText(kind, chinese)) + 16);
+            }
+        }
+        sum += std::max(wantedWidth(list, c), figure);
     }
     return sum + 2 * list.frameWidth() + list.verticalScrollBar()->sizeHint().width();
 }
 
 void fitRecordingColumns(QTableWidget& list) {
+    QHeaderView* header = list.horizontalHeader();
+    // The last column is given what is left here (a stretched one would not
+    // give up width).
+    header->setStretchLastSection(false);
     const int count = list.columnCount();
     std::vector<int> want(static_cast<std::size_t>(count));
     std::vector<int> least(static_cast<std::size_t>(count));
@@ -212,7 +242,9 @@ void fitRecordingColumns(QTableWidget& list) {
         total += want[i];
         giving += want[i] - least[i];
     }
-    const int excess = total - roomForColumns(list);
+    const int room = roomForColumns(list);
+    const int excess = total - room;
+    int used = 0;
     for (int c = 0; c < count; ++c) {
         const auto i = static_cast<std::size_t>(c);
         int width = want[i];
@@ -222,7 +254,11 @@ void fitRecordingColumns(QTableWidget& list) {
                 std::min(1.0, static_cast<double>(excess) / static_cast<double>(giving));
             width = want[i] - static_cast<int>(std::ceil((want[i] - least[i]) * share));
         }
-        list.horizontalHeader()->resizeSection(c, width);
+        if (c == count - 1 && used + width < room) {
+            width = room - used;  // the rest of the row
+        }
+        header->resizeSection(c, width);
+        used += width;
     }
 }
 

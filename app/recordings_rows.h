@@ -47,8 +47,10 @@ void fillRecordingRow(QTableWidget& list, int row, const ScannedRecording& scann
 // elided) so that every column shows, none narrower than its header's
 // first few letters.
 void fitRecordingColumns(QTableWidget& list);
-// The width the list wants to show every column at its contents' width.
-int recordingListWidth(const QTableWidget& list);
+// The width the list wants to show every column at its contents' width,
+// and at the widest figures and kinds (in the list's language) that rows
+// read later may bring.
+int recordingListWidth(const QTableWidget& list, bool chinese);
 
 // A journal's place in the order the recordings were made: by start.
 double recordingStartKey(const JournalInfo& journal);
