@@ -79,6 +79,9 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->setVisible(false);
+    // A column narrowed to fit elides its texts rather than wrapping them
+    // out of its row.
+    list_->setWordWrap(false);
     // Every column sorts; newest first to begin with.
     list_->horizontalHeader()->setSortIndicator(kStartedColumn, Qt::DescendingOrder);
     connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { open(row); });
@@ -157,7 +160,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     const QMargins margins = layout->contentsMargins();
     QSize size(
         std::max(760, recordingListWidth(*list_, chinese_) + margins.left() + margins.right()),
-        560);
+        680);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
     }
