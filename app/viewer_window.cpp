@@ -28,6 +28,7 @@
 #include "chart/chart_view.h"
 #include "chart/chart_zoom.h"
 #include "chart/data_table.h"
+#include "packs/pack_health.h"
 #include "packs/pack_history.h"
 #include "readout/cell_panel_widget.h"
 #include "readout/table_export.h"
@@ -340,8 +341,12 @@ void ViewerWindow::showAlarm(int index) {
 // --- the recording's pack ---------------------------------------------------------------------
 
 PackInfo ViewerWindow::pack() const {
+    // Everything the pack file tells, with the name and note shown.
+    PackInfo info = file_.isEmpty() ? PackInfo{} : readPackInfo(file_);
     const RecordingSummaryValues& s = summary_->summary();
-    return {s.pack, s.note};
+    info.pack = s.pack;
+    info.note = s.note;
+    return info;
 }
 
 void ViewerWindow::showTitle() {
@@ -357,8 +362,10 @@ void ViewerWindow::editPack() {
     if (file_.isEmpty()) {
         return;
     }
-    PackDialog dialog(pack(), packNamesOfFolder(QFileInfo(file_).absolutePath()), true, inChinese(),
-                      this);
+    const QString folder = QFileInfo(file_).absolutePath();
+    PackDialog dialog(
+        pack(), packNamesOfFolder(folder), true, inChinese(), this,
+        [folder](const QString& name) { return packDefinitionOfFolder(folder, name); });
     hooks_.showDialog(dialog);
     if (dialog.result() == QDialog::Accepted) {
         setPack(dialog.info());
@@ -369,7 +376,8 @@ void ViewerWindow::setPack(const PackInfo& given) {
     if (file_.isEmpty()) {
         return;
     }
-    const PackInfo info{normalizedPackName(given.pack), given.note};
+    PackInfo info = given;  // every field the dialog holds
+    info.pack = normalizedPackName(given.pack);
     QString error;
     if (!writePackInfo(file_, info, &error)) {
         throw std::runtime_error(

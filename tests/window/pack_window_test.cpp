@@ -176,13 +176,33 @@ TEST_F(PackWindowTest, ViewerEditsThePackAfterwardsAndShowsIt) {
               QFileInfo(file).fileName() + QString::fromUtf8(" — pack Pack C"));
     EXPECT_EQ(viewer->summaryView().value(QStringLiteral("note")), QStringLiteral("cell 3 weak"));
 
+    // What the pack is goes into the file whole, and the next Pack… starts
+    // from all of it, so changing the note alone keeps the rest.
+    const PackInfo whole{QStringLiteral("Pack C"),
+                         QStringLiteral("cell 3 weak"),
+                         PackChemistry::LiHV,
+                         4,
+                         2200,
+                         4.35,
+                         3.1,
+                         true};
+    answerWhole(whole);
+    viewer->packCommand()->trigger();
+    EXPECT_EQ(readPackInfo(file), whole);
+    answerPack({QStringLiteral("Pack C"), QStringLiteral("cell 3 weaker")});
+    viewer->packCommand()->trigger();
+    EXPECT_EQ(offered, whole);
+    PackInfo renoted = whole;
+    renoted.note = QStringLiteral("cell 3 weaker");
+    EXPECT_EQ(readPackInfo(file), renoted);
+
     // In Chinese the title and the command speak Chinese.
     click("Lang1", "CHT");
     EXPECT_EQ(viewer->packCommand()->text(), QString::fromUtf8("电池组…"));
     EXPECT_TRUE(viewer->windowTitle().endsWith(QString::fromUtf8(" — 电池组 Pack C")));
 
     // No pack: the file goes, the title is the file's name alone.
-    answerPack({QString(), QString()});
+    answerWhole(PackInfo{});
     viewer->packCommand()->trigger();
     EXPECT_FALSE(QFile::exists(packFilePath(file)));
     EXPECT_EQ(viewer->windowTitle(), QFileInfo(file).fileName());
