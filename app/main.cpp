@@ -1,6 +1,6 @@
 // Cellwatch: watches a battery charger on a serial line.
 //
-//   cellwatch [--port PATH]
+//   cellwatch [--port PATH] [RECORDING...]
 //   cellwatch --replay FILE [--speed N]
 // --port puts PATH (a port name such as ttyUSB0 or COM3, or a device path)
 // into the port box and connects to it as soon as the window is up.
@@ -8,6 +8,9 @@
 // window as if its charger were connected, on the clocks of the capture:
 // speed 1 in real time, 2 twice as fast, 0 as fast as possible. Disconnect
 // stops it; at its end the window disconnects and keeps the recording.
+// Each RECORDING (a journal or an export) opens in a window of its own
+// beside the main window, as File > Open… opens it; one that cannot be read
+// is said in a message, and the others still open.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -99,15 +102,20 @@ int main(int argc, char** argv) {
     options.addOption(port);
     options.addOption(replayFile);
     options.addOption(speedOption);
+    options.addPositionalArgument(
+        QStringLiteral("recording"),
+        QStringLiteral("A recording (journal or export) to open, each in a window of its own."),
+        QStringLiteral("[RECORDING...]"));
     options.process(app);
 
     cellwatch::FileSettingsStore settings(cellwatch::FileSettingsStore::defaultPath());
     if (options.isSet(replayFile)) {
         const std::optional<double> speed = cellwatch::parseReplaySpeed(options.value(speedOption));
-        if (options.isSet(port) || !speed) {
+        if (options.isSet(port) || !options.positionalArguments().isEmpty() || !speed) {
             std::fprintf(stderr, "cellwatch: %s\n",
-                         options.isSet(port)
-                             ? "--port cannot go with --replay"
+                         options.isSet(port) ? "--port cannot go with --replay"
+                         : !options.positionalArguments().isEmpty()
+                             ? "recordings to open cannot go with --replay"
                              : qPrintable(QStringLiteral("bad --speed %1 (%2)")
                                               .arg(options.value(speedOption),
                                                    QLatin1String(cellwatch::kReplaySpeedRule))));
@@ -157,6 +165,11 @@ int main(int argc, char** argv) {
     if (options.isSet(port)) {
         const QString path = options.value(port);
         QTimer::singleShot(0, &window, [&window, path] { window.connectTo(path); });
+    }
+    for (const QString& file : options.positionalArguments()) {
+        QTimer::singleShot(0, &window, [&window, file] {
+            window.runCommand([&window, &file] { window.openRecording(file); });
+        });
     }
     return QApplication::exec();
 }
