@@ -26,6 +26,7 @@
 #include "chart/chart_zoom.h"
 #include "chart/data_table.h"
 #include "session/fed_source.h"
+#include "session/journal_pack.h"
 #include "session/replay_source.h"
 #include "session/serial_source.h"
 
@@ -326,13 +327,8 @@ void MainWindow::setUpJournal() {
         // The row's cells in use, as the alarms and the summary count them.
         TableRangeRows rows(pane_->rows());
         const std::size_t index = row > 0 ? static_cast<std::size_t>(row - 1) : 0;
-        int cells = 0;
-        if (index < rows.rowCount()) {
-            for (const double v : rows.numbers(index).cells) {
-                cells += v > 0 ? 1 : 0;
-            }
-        }
-        pack_->tagJournal(cells);
+        pack_->tagJournal(index < rows.rowCount() ? session::cellsInUse(rows.numbers(index).cells)
+                                                  : 0);
         liveSummary_->addRow(row);
         pane_->range().rowAdded(row);
         pane_->cellRowAppended(row);

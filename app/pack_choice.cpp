@@ -65,15 +65,9 @@ void PackChoice::learnDefinition() const {
     learnt_ = true;
     const QString name = normalizedPackName(
         parts_.settings.read(kSettingsApplication, kPackSection, kPackNameKey, QString()));
-    definition_ = PackInfo{};
-    if (name.isEmpty()) {
-        return;
-    }
-    std::vector<PackedRecording> files;
-    for (const QString& path : journalPaths(parts_.folder())) {
-        files.push_back({path, {}, readPackInfo(path), false, {}, std::nullopt});
-    }
-    definition_ = packDefinition(files, name);
+    definition_ = name.isEmpty()
+                      ? PackInfo{}
+                      : packDefinitionOfFolder(parts_.folder(), name).value_or(PackInfo{});
 }
 
 bool PackChoice::choose() {
@@ -105,30 +99,25 @@ bool PackChoice::choose() {
                                       : kPackChosen.pick(chinese).arg(picked.pack));
     learnDefinition();
     // The present recording is this pack's too.
-    tagged_.clear();
+    journalPack_.again();
     tagJournal(lastCells_);
     return true;
 }
 
 void PackChoice::tagJournal(int cells) {
-    const QString path = parts_.journal();
-    if (path.isEmpty() || path == tagged_) {
-        return;
-    }
-    tagged_ = path;
     lastCells_ = cells;
     const PackInfo pack = chosen();
-    if (cellCountDiffers(pack, cells)) {
-        parts_.tell(cellCountMismatchText(pack, cells, parts_.chinese()));
-    }
-    // A recording made without a pack leaves no pack file; choosing "no
-    // pack" for the present one takes its file away.
-    if (pack.isEmpty() && !QFileInfo::exists(packFilePath(path))) {
+    const std::optional<session::JournalPack::Tagged> told =
+        journalPack_.tag(parts_.journal(), pack, cells);
+    if (!told) {
         return;
     }
-    QString error;
-    if (!writePackInfo(path, pack, &error)) {
-        parts_.tell(kPackNotWritten.pick(parts_.chinese()) + QStringLiteral(": ") + error);
+    if (told->mismatch) {
+        parts_.tell(cellCountMismatchText(pack, cells, parts_.chinese()));
+    }
+    if (!told->writeError.isEmpty()) {
+        parts_.tell(kPackNotWritten.pick(parts_.chinese()) + QStringLiteral(": ") +
+                    told->writeError);
     }
 }
 

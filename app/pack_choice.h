@@ -10,6 +10,7 @@
 
 #include "app/window_hooks.h"
 #include "readout/pack_file.h"
+#include "session/journal_pack.h"
 
 class QWidget;
 
@@ -44,7 +45,7 @@ private:
     Parts parts_;
     void learnDefinition() const;
 
-    QString tagged_;   // the journal whose pack file was written last
+    session::JournalPack journalPack_;
     QString leftOut_;  // the journal left out of its pack's history, if any
     int lastCells_ = 0;
     // What the folder's pack files tell of the chosen pack (chemistry, cells,

@@ -64,6 +64,8 @@ TEST(LogArguments, AcceptedFormsGivePortOutputAndSpeed) {
         parseArguments(args({"--port", "mqtt://h/bay", "--wait", "30", "--no-journal"}));
     EXPECT_EQ(watch.waitSeconds, 30);
     EXPECT_FALSE(watch.journal);
+    EXPECT_EQ(parseArguments(args({"--replay", "c", "--journal", "--pack", " Race 4S "})).pack,
+              QStringLiteral("Race 4S"));
 }
 
 // The "=" forms; the log's alarm tests show "--alarm KIND=LIMIT" and
@@ -112,6 +114,9 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "mqtt://h/n", "--wait", "soon"}, "--wait takes a number of seconds above 0"},
         {{"--replay", "c.cwcap", "--no-journal"}, "--no-journal does not go with --replay"},
         {{"--port", "a", "--journal"}, "--journal goes only with --replay"},
+        {{"--port", "a", "--pack", "  "}, "--pack takes a pack's name"},
+        {{"--port", "a", "--no-journal", "--pack", "P"}, "--pack goes only with a journal"},
+        {{"--replay", "c.cwcap", "--pack", "P"}, "--pack goes only with a journal"},
         {{"--port", "/dev/ttyUSB0", "--password-file", "p"}, "--password-file goes only with"},
         {{"--port", "mqtt://h/n", "--ca", "ca.pem"}, "--ca goes only with an mqtts:// address"},
         {{"--replay", "c.cwcap", "--publish", "mqtt://h/n"}, "--replay is played locally"},

@@ -23,9 +23,11 @@
 
 #include "log_test_support.h"
 #include "readout/journal.h"
+#include "readout/pack_file.h"
 #include "readout/recording_file.h"
 #include "serial/receive_assembler.h"
 #include "serial/serial_link.h"
+#include "tests/support/journal_text.h"
 #include "tools/log/command_line.h"
 
 namespace cellwatch::logger {
@@ -349,6 +351,31 @@ TEST_F(LogToolTest, AReplayWithJournalIsKeptOnTheCapturesClocks) {
     EXPECT_EQ(journals[0].start.toUTC(), start);
     EXPECT_EQ(journals[0].durationSeconds, 3600);  // the rows' elapsed time counts from 1
     EXPECT_EQ(kept.out(), plain.out());
+
+    // Filed under a pack the folder knows (a LiFe 6S from an older pack
+    // file): the journal gets its pack file, the 4-cell charge is said at
+    // once not to be the pack's, and the LiFe limit (3.70 V) rules cell-high.
+    PackInfo known{QStringLiteral("Race 6S"), QStringLiteral("old note"), PackChemistry::LiFe, 6};
+    const QString older = folder + QStringLiteral("/cellwatch-20261101-090000.csv");
+    testing::writeFile(older, "");
+    ASSERT_TRUE(writePackInfo(older, known));
+    ToolRun packed({"--replay", capture, "--speed", "0", "--journal", "--pack", "Race 6S"});
+    EXPECT_EQ(packed.wait(), kExitOk) << packed.err();
+    EXPECT_NE(packed.err().find("This recording has 4 cells; pack \"Race 6S\" has 6"),
+              std::string::npos)
+        << packed.err();
+    EXPECT_NE(packed.out().find("# alarm cell-high: "), std::string::npos);
+    EXPECT_EQ(plain.out().find("# alarm cell-high: "), std::string::npos);
+    std::vector<JournalInfo> after = listJournals(folder);
+    std::erase_if(after, [&](const JournalInfo& j) {
+        return j.path == older ||
+               std::any_of(journals.begin(), journals.end(),
+                           [&](const JournalInfo& k) { return k.path == j.path; });
+    });
+    ASSERT_EQ(after.size(), 1u);
+    PackInfo expected = known;
+    expected.note.clear();  // the note is a recording's own
+    EXPECT_EQ(readPackInfo(after[0].path), expected);
 }
 
 }  // namespace

@@ -4,13 +4,14 @@
 
 #include "net/broker_address.h"
 #include "net/web_server.h"
+#include "readout/pack_file.h"
 #include "serial/capture_replay.h"
 
 namespace cellwatch::logger {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cellwatch-log --port PORT [--out FILE] [--capture FILE] [--no-journal]\n"
+    "Usage: cellwatch-log --port PORT [--out FILE] [--capture FILE] [--no-journal | --pack NAME]\n"
     "                     [--publish ADDRESS [--ha-discovery]]\n"
     "       cellwatch-log --port ADDRESS [--out FILE] [--wait SECONDS] [--no-journal]\n"
     "       cellwatch-log --replay FILE [--speed N] [--out FILE] [--journal]\n"
@@ -49,6 +50,13 @@ constexpr const char* kUsage =
     "               default each recording of a port or a watched charger is\n"
     "               also written there, as the window writes it, so it shows\n"
     "               in the window's Recordings list and a pack's history\n"
+    "  --pack NAME  file each journal under the pack NAME, as the window's\n"
+    "               View > Pack... does: a pack file beside it with what the\n"
+    "               folder's pack files tell of that pack (chemistry, cells,\n"
+    "               capacity, limits). Its cell limits, or else its\n"
+    "               chemistry's, replace the cell-high and cell-low limits,\n"
+    "               and a recording whose cells are not the pack's count is\n"
+    "               said at once in an error line\n"
     "  --wait SECONDS\n"
     "               watching: end (status 2) when the charger has not begun\n"
     "               within SECONDS; without it the log waits for ever, saying\n"
@@ -281,6 +289,7 @@ LogOptions parseArguments(const QStringList& arguments) {
     bool waitGiven = false;
     bool noJournalGiven = false;
     bool serveGiven = false;
+    bool packGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (network.take(arguments, i, options)) {
             continue;
@@ -303,6 +312,7 @@ LogOptions parseArguments(const QStringList& arguments) {
             takeValue(arguments, i, QStringLiteral("--replay"), options.replay, replayGiven) ||
             takeValue(arguments, i, QStringLiteral("--speed"), speed, speedGiven) ||
             takeValue(arguments, i, QStringLiteral("--serve"), options.serve, serveGiven) ||
+            takeValue(arguments, i, QStringLiteral("--pack"), options.pack, packGiven) ||
             takeAlarmOption(arguments, i, options)) {
             continue;
         }
@@ -330,6 +340,17 @@ LogOptions parseArguments(const QStringList& arguments) {
     if (replayGiven && noJournalGiven) {
         throw UsageError(
             "--no-journal does not go with --replay (a replay keeps no journal without --journal)");
+    }
+    if (packGiven) {
+        options.pack = normalizedPackName(options.pack);
+        if (options.pack.isEmpty()) {
+            throw UsageError("--pack takes a pack's name");
+        }
+        if (noJournalGiven || (replayGiven && !options.journalReplay)) {
+            throw UsageError(
+                "--pack goes only with a journal (a live log's, or a replay's with "
+                "--journal)");
+        }
     }
     if (options.journalReplay && !replayGiven) {
         throw UsageError("--journal goes only with --replay (a live log keeps its journal)");

@@ -25,6 +25,7 @@ struct LogOptions {
     bool journal = true;  // each recording also goes to the recordings folder (--no-journal)
     bool journalReplay = false;  // a replay too (--journal)
     int waitSeconds = 0;         // watching: how long to wait for the charger (--wait); 0: for ever
+    QString pack;                // each journal's pack (--pack); empty: none
 
     // --- alarms ---
     alarms::AlarmSettings alarms = alarms::AlarmSettings::defaults();  // --alarm, --no-alarm

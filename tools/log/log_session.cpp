@@ -9,6 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "analysis/range_stats.h"
 #include "readout/journal.h"
 #include "serial/port_scan.h"
 #include "session/replay_source.h"
@@ -109,7 +110,25 @@ void LogSession::stop() {
     }
 }
 
+void LogSession::tagJournal(int row) {
+    if (journal_ == nullptr || pack_.isEmpty() || row < 1) {
+        return;
+    }
+    TableRangeRows rows(table_);
+    const auto index = static_cast<std::size_t>(row - 1);
+    const int cells = index < rows.rowCount() ? session::cellsInUse(rows.numbers(index).cells) : 0;
+    const std::optional<session::JournalPack::Tagged> told =
+        journalPack_.tag(journal_->path(), pack_, cells);
+    if (told && told->mismatch) {
+        emit notice(cellCountMismatchText(pack_, cells, false));
+    }
+    if (told && !told->writeError.isEmpty()) {
+        emit notice(QStringLiteral("the pack file could not be written: %1").arg(told->writeError));
+    }
+}
+
 void LogSession::writeRow(int row) {
+    tagJournal(row);
     if (out_ == nullptr) {
         return;
     }

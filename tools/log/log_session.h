@@ -34,6 +34,7 @@
 #include "readout/row_store.h"
 #include "readout/summary_chart.h"
 #include "serial/capture.h"
+#include "session/journal_pack.h"
 #include "session/live_session.h"
 #include "session/null_readout.h"
 
@@ -80,6 +81,10 @@ public:
     // Each recording also goes to this journal (see readout/journal.h).
     void journalTo(std::unique_ptr<Journal> journal);
     Journal* journal() const { return journal_.get(); }
+    // Each journal's pack (none: empty): its pack file is written as the
+    // journal's first row comes, and a recording whose cells are not the
+    // pack's count is a notice.
+    void setPack(const PackInfo& pack) { pack_ = pack; }
 
     // `fd` becomes readable when the log is to end (Ctrl-C, SIGTERM). A line
     // for an output that takes nothing (a pipe whose reader does not read,
@@ -135,7 +140,11 @@ private:
     void writeLine(const QString& line);
     void finish(int status, const QString& why);
 
+    void tagJournal(int row);
+
     std::unique_ptr<Journal> journal_;  // outlives the session, which ends it
+    PackInfo pack_;
+    session::JournalPack journalPack_;
     SummaryChart chart_;
     RowStore table_;
     session::NullReadoutView view_;

@@ -15,10 +15,12 @@
 #include <memory>
 #include <optional>
 
+#include "alarms/chemistry_limits.h"
 #include "net/broker_setup.h"
 #include "net/mqtt_client.h"
 #include "net/publisher.h"
 #include "net/remote_feed.h"
+#include "packs/pack_health.h"
 #include "protocol/tick_clock.h"
 #include "protocol/version.h"
 #include "readout/journal.h"
@@ -117,7 +119,19 @@ bool servePage(LogSession& session, const LogOptions& options, ServedPage& serve
 // without --on-alarm).
 std::unique_ptr<AlarmCommand> setUpAlarms(LogSession& session, const LogOptions& options,
                                           const QString& port) {
-    session.setAlarmSettings(options.alarms);
+    if (options.pack.isEmpty()) {
+        session.setAlarmSettings(options.alarms);
+    } else {
+        // The pack, as the folder's pack files tell of it: each journal's
+        // pack file, and its cell limits for the alarms.
+        PackInfo pack =
+            packDefinitionOfFolder(Journal::defaultFolder(), options.pack).value_or(PackInfo{});
+        pack.pack = options.pack;
+        pack.note.clear();
+        pack.leftOut = false;
+        session.setPack(pack);
+        session.setAlarmSettings(alarms::settingsForPack(options.alarms, pack));
+    }
     if (options.onAlarm.isEmpty()) {
         return nullptr;
     }
@@ -336,6 +350,8 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
+    QObject::connect(&session, &LogSession::notice, &app,
+                     [](const QString& text) { complain(text); });
     makeJournal(options, session);
     const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
     try {
@@ -405,6 +421,8 @@ int replayLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
+    QObject::connect(&session, &LogSession::notice, &app,
+                     [](const QString& text) { complain(text); });
     if (options.journalReplay) {
         makeJournal(options, session);
         session.session().setJournalReplays(true);
