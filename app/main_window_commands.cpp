@@ -379,6 +379,7 @@ ViewerWindow* MainWindow::openRecording(const QString& given) {
     ViewerWindow* shown = viewer.release();
     std::erase_if(viewers_, [](const QPointer<ViewerWindow>& v) { return v.isNull(); });
     viewers_.emplace_back(shown);
+    shown->placeOver(*this);
     shown->show();
     shown->raise();
     PostStatusMessage(QStringLiteral("%1 %2 (%3)")

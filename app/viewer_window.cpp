@@ -14,6 +14,7 @@
 #include <QScrollArea>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -159,6 +160,23 @@ void ViewerWindow::buildWidgets() {
         size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
     }
     resize(size);
+}
+
+void ViewerWindow::placeOver(const QWidget& owner) {
+    const QScreen* screen = owner.screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect room = screen->availableGeometry();
+    // Room for the frame and the title bar, which the window manager adds.
+    const QSize frame(8, 40);
+    QRect placed(QPoint(), size() + frame);
+    placed.moveCenter(owner.frameGeometry().center());
+    placed.moveLeft(std::clamp(placed.left(), room.left(),
+                               std::max(room.left(), room.right() + 1 - placed.width())));
+    placed.moveTop(std::clamp(placed.top(), room.top(),
+                              std::max(room.top(), room.bottom() + 1 - placed.height())));
+    move(placed.topLeft());
 }
 
 // The tool bar: the main window's commands for a recording, with their keys,

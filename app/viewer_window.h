@@ -50,6 +50,10 @@ public:
 
     // Every text in the language stored now.
     void setCaptions();
+    // Places the window over `owner`'s middle, but whole on the screen's
+    // room (a window manager centring it on a small main window would put
+    // its bottom off the screen). Before show().
+    void placeOver(const QWidget& owner);
 
     // --- the commands -------------------------------------------------------------------------
     void crossLine(bool on);

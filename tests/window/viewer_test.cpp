@@ -82,9 +82,17 @@ TEST_F(ViewerTest, ARecordingOpenedWhileConnectedLeavesTheLiveWindowAlone) {
     const std::size_t livePoints = points();
     const QStringList readouts = liveReadouts();
 
+    // A main window near the screen's corner: the viewer still opens whole
+    // on the screen, not centred on it and cut off.
+    const QRect room = w->screen()->availableGeometry();
+    w->move(room.right() - 300, room.bottom() - 200);
     ViewerWindow* viewer = openViewer(files[0]);
     ASSERT_TRUE(failures.isEmpty()) << failureText();
     ASSERT_NE(viewer, nullptr);
+    EXPECT_GE(viewer->frameGeometry().right(), room.right() - 20);  // over the main window
+    EXPECT_TRUE(room.contains(viewer->frameGeometry()))
+        << viewer->frameGeometry().x() << "," << viewer->frameGeometry().y() << " "
+        << viewer->width() << "x" << viewer->height();
 
     // The live window is as it was, and goes on recording.
     EXPECT_EQ(w->windowTitle(), liveTitle);
