@@ -1,5 +1,6 @@
 #include "app/recordings_dialog.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -86,6 +87,13 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     list_->horizontalHeader()->setSortIndicator(kStartedColumn, Qt::DescendingOrder);
     connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { open(row); });
     connect(list_, &QTableWidget::itemSelectionChanged, this, &RecordingsDialog::updateButtons);
+    leaveOut_ = new QAction(
+        pick(chinese, "不计入此电池组的历史", "Leave out of the pack's history"), list_);
+    leaveOut_->setObjectName(QStringLiteral("LeaveOut"));
+    leaveOut_->setCheckable(true);
+    list_->addAction(leaveOut_);
+    list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(leaveOut_, &QAction::triggered, this, &RecordingsDialog::leaveOutSelected);
 
     folderLabel_ = new QLabel(this);
     folderLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -404,9 +412,51 @@ QString RecordingsDialog::folderText() const {
 }
 
 void RecordingsDialog::updateButtons() {
-    const bool any = !list_->selectionModel()->selectedRows().isEmpty();
-    openButton_->setEnabled(any);
-    deleteButton_->setEnabled(any);
+    const QModelIndexList chosen = list_->selectionModel()->selectedRows();
+    openButton_->setEnabled(!chosen.isEmpty());
+    deleteButton_->setEnabled(!chosen.isEmpty());
+    // Only recordings with a pack can be left out of one; ticked when all
+    // the chosen ones are.
+    bool packed = !chosen.isEmpty();
+    bool allOut = packed;
+    for (const QModelIndex& index : chosen) {
+        const QString path = pathOfRow(index.row());
+        const auto it = std::find_if(packed_.begin(), packed_.end(),
+                                     [&](const PackedRecording& r) { return r.path == path; });
+        packed = packed && it != packed_.end() && !it->pack.pack.isEmpty();
+        allOut = allOut && it != packed_.end() && it->pack.leftOut;
+    }
+    leaveOut_->setEnabled(packed);
+    leaveOut_->setChecked(packed && allOut);
+}
+
+void RecordingsDialog::leaveOutSelected(bool out) {
+    QStringList failed;
+    for (const QModelIndex& index : list_->selectionModel()->selectedRows()) {
+        const QString path = pathOfRow(index.row());
+        for (PackedRecording& r : packed_) {
+            if (r.path != path || r.pack.pack.isEmpty()) {
+                continue;
+            }
+            PackInfo pack = readPackInfo(path);
+            pack.leftOut = out;
+            QString error;
+            if (!writePackInfo(path, pack, &error)) {
+                failed << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), error);
+                continue;
+            }
+            r.pack = pack;
+            if (QTableWidgetItem* it = list_->item(index.row(), kPackColumn)) {
+                showLeftOut(*it, pack, chinese_);
+            }
+        }
+    }
+    healthOf_.clear();  // the pack's history and health without (or with) them
+    showPack();
+    updateButtons();
+    if (!failed.isEmpty()) {
+        askBox(this, QMessageBox::Warning, failed.join(u'\n'), chinese_);
+    }
 }
 
 void RecordingsDialog::open(int row) {

@@ -29,6 +29,7 @@
 #include "packs/recording_scan.h"
 #include "readout/journal.h"
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -101,6 +102,10 @@ public:
     void open(int row);
     // Deletes the journals on the selected rows, after asking.
     void deleteSelected();
+    // Leaves the chosen recordings out of their pack's history (their pack
+    // files say so), or counts them again.
+    void leaveOutSelected(bool out);
+    QAction& leaveOutCommand() const { return *leaveOut_; }
 
     // Asked before deleting: "yes" deletes. A message box unless replaced.
     std::function<bool(QWidget* parent, const QString& question)> confirm;
@@ -152,6 +157,7 @@ private:
     bool selectedFirst_ = false;
     QPushButton* openButton_ = nullptr;
     QPushButton* deleteButton_ = nullptr;
+    QAction* leaveOut_ = nullptr;  // the list's context menu
     QString chosen_;
 };
 

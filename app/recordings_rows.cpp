@@ -103,6 +103,14 @@ double recordingStartKey(const JournalInfo& j) {
                              : std::numeric_limits<double>::lowest();
 }
 
+void showLeftOut(QTableWidgetItem& packItem, const PackInfo& pack, bool chinese) {
+    const QString reason =
+        pickText(chinese, "不计入此电池组的历史", "Left out of the pack's history");
+    packItem.setForeground(pack.leftOut ? QBrush(QColor(128, 128, 128)) : QBrush());
+    packItem.setToolTip(pack.leftOut ? (pack.note.isEmpty() ? reason : reason + u'\n' + pack.note)
+                                     : pack.note);
+}
+
 QString phaseFiguresText(const PhaseTotals& t) {
     if (t.chargePhases == 0 || t.dischargePhases == 0) {
         return {};
@@ -141,8 +149,8 @@ void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned
                                            : pickText(chinese, "（无法读取）", "(unreadable)"));
     if (!scanned.packProblem.isEmpty()) {
         packItem->setToolTip(scanned.packProblem);
-    } else if (!pack.note.isEmpty()) {
-        packItem->setToolTip(pack.note);
+    } else {
+        showLeftOut(*packItem, pack, chinese);
     }
     list.setItem(r, kPackCol, packItem);
     if (summary) {

@@ -7,6 +7,7 @@
 #include "packs/recording_scan.h"
 
 class QTableWidget;
+class QTableWidgetItem;
 
 namespace cellwatch {
 
@@ -36,6 +37,10 @@ inline constexpr int kRecordingPathRole = Qt::UserRole + 1;
 
 // "2180 / 1920 mAh, 88 %" for a recording with a charge and a discharge
 // (the efficiency by mAh when there is one); "" otherwise.
+// The Pack cell of a recording left out of its pack's history: greyed, with
+// the reason as tooltip (or as it was, when counted again).
+void showLeftOut(QTableWidgetItem& packItem, const PackInfo& pack, bool chinese);
+
 QString phaseFiguresText(const PhaseTotals& totals);
 
 // Puts one journal's cells on row `row` (which exists) of `list`; every

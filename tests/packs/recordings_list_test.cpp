@@ -19,6 +19,7 @@
 #include <mutex>
 
 #include "app/recordings_dialog.h"
+#include "app/recordings_rows.h"
 #include "chart/pack_history_chart.h"
 #include "packs/pack_health.h"
 #include "packs/pack_health_job.h"
@@ -260,6 +261,43 @@ TEST_F(RecordingsListTest, ThePacksHealthIsReadWithoutHoldingUpTheChoice) {
     held.release(2);
     ASSERT_TRUE(shown.wait(kListGuardMs));
     EXPECT_EQ(d.healthText().text(), lineA);
+}
+
+// A recording made at Connect with one row of a charge pulls the pack's line
+// down: left out from the list's menu, its pack file says so, and the
+// history and the health are the pack's without it; counted again, it is back.
+TEST_F(RecordingsListTest, ARecordingLeftOutFromTheListLeavesThePacksHistory) {
+    journal(1, 1800, 1700, QStringLiteral("Pack A"));
+    const QString stray = journal(2, 5, 0, QStringLiteral("Pack A"));
+    journal(3, 1900, 1750, QStringLiteral("Pack A"));
+    RecordingsDialog d(dir.path(), false);
+    waitUntilRead(d);
+    QSignalSpy shown(&d, &RecordingsDialog::healthShown);
+    d.filterByPack(QStringLiteral("Pack A"));
+    ASSERT_TRUE(shown.wait(kListGuardMs));
+    const std::size_t all = d.history().size();
+    int row = 0;
+    while (row < d.list().rowCount() &&
+           d.list().item(row, 0)->data(kRecordingPathRole).toString() != stray) {
+        ++row;
+    }
+    ASSERT_LT(row, d.list().rowCount());
+
+    for (const bool out : {true, false}) {
+        SCOPED_TRACE(out ? "left out" : "counted again");
+        d.list().selectRow(row);
+        ASSERT_TRUE(d.leaveOutCommand().isEnabled());
+        EXPECT_EQ(d.leaveOutCommand().isChecked(), !out);
+        d.leaveOutCommand().trigger();
+        EXPECT_EQ(readPackInfo(stray).leftOut, out);
+        EXPECT_EQ(readPackInfo(stray).pack, QStringLiteral("Pack A"));
+        EXPECT_EQ(d.history().size(), out ? all - 1 : all);
+        for (const PackHistoryEntry& e : d.history()) {
+            EXPECT_TRUE(!out || e.path != stray);
+        }
+        EXPECT_EQ(d.list().item(row, RecordingsDialog::kPackColumn)->toolTip().isEmpty(), !out);
+        ASSERT_TRUE(shown.wait(kListGuardMs));  // the health is read again
+    }
 }
 
 // However wide the chart, its legend shows whole and covers none of its points, also a
