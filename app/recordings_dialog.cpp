@@ -56,16 +56,6 @@ bool askBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool c
 
 }  // namespace
 
-QString durationText(qint64 seconds) {
-    if (seconds < 0) {
-        return {};
-    }
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
 RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent)
     : QDialog(parent), folder_(std::move(folder)), chinese_(chinese) {
     setObjectName(QStringLiteral("recordings"));

@@ -161,7 +161,4 @@ private:
     QString chosen_;
 };
 
-// "1:02:03" for a duration in seconds; "" for none.
-QString durationText(qint64 seconds);
-
 }  // namespace cellwatch

@@ -1,5 +1,7 @@
 #include "app/recordings_rows.h"
 
+#include "analysis/summary_format.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -139,7 +141,9 @@ void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned
     started->setData(kRecordingPathRole, j.path);
     list.setItem(r, kStartedCol, started);
     list.setItem(r, kDurationCol,
-                 item(durationText(j.durationSeconds), Qt::AlignRight, j.durationSeconds));
+                 item(j.durationSeconds < 0 ? QString()  // not known
+                                            : durationText(static_cast<double>(j.durationSeconds)),
+                      Qt::AlignRight, j.durationSeconds));
     list.setItem(r, kRowsCol, item(QString::number(j.rowCount), Qt::AlignRight, j.rowCount));
     list.setItem(r, kBatteryCol, item(j.batteryType));
     const std::optional<RecordingSummaryValues>& summary = scanned.summary;

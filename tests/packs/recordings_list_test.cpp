@@ -1,12 +1,12 @@
 // The Recordings list through the real widgets: what a charge and a
-// discharge in one recording came to, every column in view at first, the
+// discharge in one recording came to, a recording left out of its pack, the
 // pack's health read without holding up the window, and the pack chart's
-// legend clear of its points.
+// legend clear of its points. (Its columns on a real screen:
+// tests/window/recordings_columns_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QEventLoop>
-#include <QHeaderView>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -95,47 +95,6 @@ TEST_F(RecordingsListTest, ChargeThenDischargeShowsBothFiguresAndSortsByEfficien
     // The Wh figures go in its tooltip.
     EXPECT_TRUE(d.list().item(1, c)->toolTip().contains(QStringLiteral(" Wh, ")))
         << d.list().item(1, c)->toolTip().toStdString();
-}
-
-// Every column is in view as the dialog first shows, on a small screen too
-// (the columns then share the width, none shrunk to nothing); with room,
-// each is as wide as its contents.
-TEST_F(RecordingsListTest, EveryColumnIsInViewAtFirst) {
-    journal(1, 900, 810, QString(kPackNameLimit, u'W'));
-    journal(2, 2200, 0, QStringLiteral("Race 4S"));
-    const struct {
-        const char* name;
-        bool chinese;
-        int width;  // 0: as the dialog makes itself
-    } cases[] = {
-        {"English", false, 0},           {"Chinese", true, 0},
-        {"English, narrow", false, 600}, {"English, wide", false, 4000},
-        {"Chinese, wide", true, 4000},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        RecordingsDialog d(dir.path(), c.chinese);
-        if (c.width > 0) {
-            d.resize(c.width, 600);
-        }
-        d.show();
-        waitUntilRead(d);
-        const QTableWidget& list = d.list();
-        const QHeaderView* header = list.horizontalHeader();
-        const int room = list.viewport()->width();
-        for (int col = 0; col < list.columnCount(); ++col) {
-            SCOPED_TRACE(col);
-            const int left = header->sectionViewportPosition(col);
-            EXPECT_GE(left, 0);
-            EXPECT_LE(left + header->sectionSize(col), room);
-            EXPECT_GE(header->sectionSize(col), 24);
-            if (c.width > 2000) {
-                EXPECT_GE(header->sectionSize(col),
-                          static_cast<const QAbstractItemView&>(list).sizeHintForColumn(col));
-                EXPECT_GE(header->sectionSize(col), header->sectionSizeHint(col));
-            }
-        }
-    }
 }
 
 // The readings of the pack's health, each held until let go: what a

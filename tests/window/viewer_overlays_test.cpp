@@ -385,28 +385,5 @@ TEST_F(ComparedCellsTest, EachComparedRecordingsCellsAndAlarmsAreOverlaidAligned
     EXPECT_EQ(markers().comparedCount(), 0);
 }
 
-TEST_F(ComparedCellsTest, DifferenceFromTheMeanAppliesToTheComparedCells) {
-    viewer->findChild<QAction*>(QStringLiteral("CellDifference"))->trigger();
-    viewer->chart().repaint();
-    ASSERT_EQ(cells().mode(), CellCurveMode::DifferenceMv);
-    // Cell 3 against the mean of 4.10, 4.20 and itself, in mV.
-    const auto underMean = [](double cell3) { return (cell3 - (8.30 + cell3) / 3) * 1000; };
-    const PackRecording* compared[] = {&older, &oldest};
-    double lowest = 0;
-    for (int i = 0; i < 2; ++i) {
-        const PackRecording& r = *compared[i];
-        SCOPED_TRACE(r.file);
-        EXPECT_EQ(cells().overlayCurves(i).mode(), CellCurveMode::DifferenceMv);
-        const std::vector<CellPoint> points = comparedCellPoints(cells().overlayGraph(i, 2));
-        ASSERT_EQ(points.size(), static_cast<std::size_t>(r.rows));
-        for (int k : {0, r.rows - 1}) {
-            EXPECT_NEAR(points[static_cast<std::size_t>(k)].y, underMean(r.cell3(k)), 0.01) << k;
-            EXPECT_NEAR(points[static_cast<std::size_t>(k)].x, r.seconds(k) * kSecond, 1e-12);
-        }
-        lowest = std::min(lowest, points.back().y);
-    }
-    EXPECT_LT(cells().rect()->axis(QCPAxis::atLeft)->range().lower, lowest);
-}
-
 }  // namespace
 }  // namespace cellwatch::windowtest

@@ -67,53 +67,6 @@ bool openOutput(const LogOptions& options, std::FILE*& out, std::FILE*& file) {
     return true;
 }
 
-// --- the phone page ---
-// The page of --serve on the log's session, and SIGUSR1 making its new
-// address; nothing without --serve.
-struct ServedPage {
-    std::unique_ptr<PageServe> page;
-    std::unique_ptr<QSocketNotifier> renewals;
-    ServedPage() = default;
-    ServedPage(const ServedPage&) = delete;
-    ServedPage& operator=(const ServedPage&) = delete;
-    // The page's viewers get the log's last messages (a lost link) first.
-    ~ServedPage() {
-        if (page) {
-            page->server().finish();
-        }
-    }
-};
-
-void tellPageAddresses(const PageServe& page) {
-    for (const QString& url : page.addresses()) {
-        complain(QStringLiteral("page at ") + url);
-    }
-}
-
-// False, with the error line written, when the page cannot listen.
-bool servePage(LogSession& session, const LogOptions& options, ServedPage& served) {
-    if (options.serve.isEmpty()) {
-        return true;
-    }
-    served.page = std::make_unique<PageServe>(session.session(), options.serve);
-    const QString error = served.page->start();
-    if (!error.isEmpty()) {
-        complain(QStringLiteral("cannot serve the page: ") + error);
-        return false;
-    }
-    QObject::connect(&served.page->server(), &net::WebServer::notice,
-                     [](const QString& text) { complain(text); });
-    served.renewals = std::make_unique<QSocketNotifier>(renewSignalFd(), QSocketNotifier::Read);
-    PageServe* page = served.page.get();
-    QObject::connect(served.renewals.get(), &QSocketNotifier::activated, [page] {
-        drainSignal(renewSignalFd());
-        page->renew();
-        tellPageAddresses(*page);
-    });
-    tellPageAddresses(*page);
-    return true;
-}
-
 // --- alarms ---
 // The alarm settings, and the command run for each raised alarm (none
 // without --on-alarm).
@@ -301,7 +254,7 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
     ServedPage served;
-    if (!servePage(session, options, served)) {
+    if (!servePage(session, options.serve, served, &complain)) {
         return kExitFailure;
     }
 
@@ -361,7 +314,7 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
         return kExitFailure;
     }
     ServedPage served;
-    if (!servePage(session, options, served)) {
+    if (!servePage(session, options.serve, served, &complain)) {
         return kExitFailure;
     }
 
@@ -437,7 +390,7 @@ int replayLog(QCoreApplication& app, const LogOptions& options) {
         return kExitFailure;
     }
     ServedPage served;
-    if (!servePage(session, options, served)) {
+    if (!servePage(session, options.serve, served, &complain)) {
         return kExitFailure;
     }
 

@@ -1,5 +1,8 @@
 #include "tools/log/page_serve.h"
 
+#include "tools/log/log_session.h"
+#include "tools/log/log_signals.h"
+
 #include <QNetworkInterface>
 
 namespace cellwatch::logger {
@@ -32,6 +35,39 @@ QStringList PageServe::addresses() const {
         }
     }
     return lines;
+}
+
+namespace {
+
+void tellPageAddresses(const PageServe& page, const std::function<void(const QString&)>& say) {
+    for (const QString& url : page.addresses()) {
+        say(QStringLiteral("page at ") + url);
+    }
+}
+
+}  // namespace
+
+bool servePage(LogSession& session, const QString& address, ServedPage& served,
+               const std::function<void(const QString&)>& say) {
+    if (address.isEmpty()) {
+        return true;
+    }
+    served.page = std::make_unique<PageServe>(session.session(), address);
+    const QString error = served.page->start();
+    if (!error.isEmpty()) {
+        say(QStringLiteral("cannot serve the page: ") + error);
+        return false;
+    }
+    QObject::connect(&served.page->server(), &net::WebServer::notice, say);
+    served.renewals = std::make_unique<QSocketNotifier>(renewSignalFd(), QSocketNotifier::Read);
+    PageServe* page = served.page.get();
+    QObject::connect(served.renewals.get(), &QSocketNotifier::activated, [page, say] {
+        drainSignal(renewSignalFd());
+        page->renew();
+        tellPageAddresses(*page, say);
+    });
+    tellPageAddresses(*page, say);
+    return true;
 }
 
 }  // namespace cellwatch::logger

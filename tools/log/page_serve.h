@@ -2,14 +2,18 @@
 // the log's session, and the lines that tell where the page is.
 #pragma once
 
+#include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "net/web_server.h"
 #include "session/page_feed.h"
 
 namespace cellwatch::logger {
+
+class LogSession;
 
 class PageServe {
 public:
@@ -32,5 +36,27 @@ private:
     net::WebServer server_;
     session::PageFeed feed_;
 };
+
+// The page of --serve on the log's session, and SIGUSR1 making its new
+// address (see log_signals.h); nothing without --serve.
+struct ServedPage {
+    std::unique_ptr<PageServe> page;
+    std::unique_ptr<QSocketNotifier> renewals;
+    ServedPage() = default;
+    ServedPage(const ServedPage&) = delete;
+    ServedPage& operator=(const ServedPage&) = delete;
+    // The page's viewers get the log's last messages (a lost link) first.
+    ~ServedPage() {
+        if (page) {
+            page->server().finish();
+        }
+    }
+};
+
+// Serves the page at `address` (--serve; "" is none), each address and
+// notice a line to `say`. False, with the error said, when the page cannot
+// listen.
+bool servePage(LogSession& session, const QString& address, ServedPage& served,
+               const std::function<void(const QString&)>& say);
 
 }  // namespace cellwatch::logger
