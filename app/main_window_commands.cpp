@@ -324,11 +324,13 @@ void MainWindow::setUpJournal() {
     });
     session_->setJournal(journal_.get());
     connect(session_.get(), &session::LiveSession::rowAppended, this, [this](int row) {
-        // The row's cells in use, as the alarms and the summary count them.
-        TableRangeRows rows(pane_->rows());
-        const std::size_t index = row > 0 ? static_cast<std::size_t>(row - 1) : 0;
-        pack_->tagJournal(index < rows.rowCount() ? session::cellsInUse(rows.numbers(index).cells)
-                                                  : 0);
+        if (pack_->tagPending()) {
+            // The row's cells in use, as the alarms and the summary count them.
+            TableRangeRows rows(pane_->rows());
+            const std::size_t index = row > 0 ? static_cast<std::size_t>(row - 1) : 0;
+            pack_->tagJournal(
+                index < rows.rowCount() ? session::cellsInUse(rows.numbers(index).cells) : 0);
+        }
         liveSummary_->addRow(row);
         pane_->range().rowAdded(row);
         pane_->cellRowAppended(row);

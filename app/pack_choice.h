@@ -40,6 +40,9 @@ public:
     // at once when the recording's `cells` (of its first row) are not the
     // pack's (a 6S charge filed under a 4S pack).
     void tagJournal(int cells);
+    // Whether the present journal's next row is wanted by tagJournal (the
+    // rows after its first with cells are not).
+    bool tagPending() const { return journalPack_.pending(parts_.journal()); }
 
 private:
     Parts parts_;

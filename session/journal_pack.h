@@ -25,6 +25,11 @@ public:
     // with cells, tells whether their count differs from the pack's.
     // nullopt when there was nothing to do.
     std::optional<Tagged> tag(const QString& journal, const PackInfo& pack, int cells);
+    // Whether a row of `journal` now would do anything (its pack file is not
+    // written yet, or its cells not checked): the rows after need no count.
+    bool pending(const QString& journal) const {
+        return !journal.isEmpty() && (journal != tagged_ || !checked_);
+    }
     // The next tag() of the same journal writes again (a pack chosen anew).
     void again() { tagged_.clear(); }
 

@@ -111,7 +111,8 @@ void LogSession::stop() {
 }
 
 void LogSession::tagJournal(int row) {
-    if (journal_ == nullptr || pack_.isEmpty() || row < 1) {
+    if (journal_ == nullptr || pack_.isEmpty() || row < 1 ||
+        !journalPack_.pending(journal_->path())) {
         return;
     }
     TableRangeRows rows(table_);
