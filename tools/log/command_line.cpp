@@ -13,8 +13,9 @@ namespace {
 constexpr const char* kUsage =
     "Usage: cellwatch-log --port PORT [--out FILE] [--capture FILE] [--no-journal | --pack NAME]\n"
     "                     [--publish ADDRESS [--ha-discovery]]\n"
-    "       cellwatch-log --port ADDRESS [--out FILE] [--wait SECONDS] [--no-journal]\n"
-    "       cellwatch-log --replay FILE [--speed N] [--out FILE] [--journal]\n"
+    "       cellwatch-log --port ADDRESS [--out FILE] [--wait SECONDS]\n"
+    "                     [--no-journal | --pack NAME]\n"
+    "       cellwatch-log --replay FILE [--speed N] [--out FILE] [--journal [--pack NAME]]\n"
     "       (each also with --serve [ADDRESS:]PORT)\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
