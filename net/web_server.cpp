@@ -21,24 +21,13 @@ namespace cellwatch::net {
 
 namespace {
 
-// The whole answer to a request without the token, from the gate and from
-// the HTTP server alike: no body, no server name, nothing to learn from.
-constexpr char kForbidden[] =
-    "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-
-// Whether `head` (as much of a request as has come) agrees with `prefix` on
-// their common length, without stopping at the first difference.
-bool webPrefixAgrees(const QByteArray& head, const QByteArray& prefix) {
-    const qsizetype n = std::min(head.size(), prefix.size());
-    unsigned char diff = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        diff |= static_cast<unsigned char>(head[i] ^ prefix[i]);
-    }
-    return diff == 0;
-}
+// Points of the history a joining page gets: what it asks for within these,
+// and the default where it asks for nothing readable.
+constexpr int kMaxPoints = 4000;
+constexpr int kDefaultPoints = 1000;
 
 bool webTokensEqual(const QString& a, const QString& b) {
-    return a.size() == b.size() && webPrefixAgrees(a.toLatin1(), b.toLatin1());
+    return webBytesEqual(a.toLatin1(), b.toLatin1());
 }
 
 QByteArray webContentType(const QString& name) {
@@ -97,97 +86,6 @@ QString parseListenAddress(const QString& text, QHostAddress& host, quint16& por
     return {};
 }
 
-// --- the gate: every connection's first request head, before the HTTP server --------------------
-
-class WebServer::Gate final : public QTcpServer {
-public:
-    explicit Gate(WebServer& owner) : owner_(owner) {}
-
-    // Connections still open, whoever holds them now: the HTTP server or a
-    // WebSocket (either drops every signal connection of a socket it takes,
-    // so they are followed by weak pointers).
-    int openCount() {
-        std::erase_if(open_, [](const QPointer<QTcpSocket>& s) {
-            return s.isNull() || s->state() == QAbstractSocket::UnconnectedState;
-        });
-        return static_cast<int>(open_.size());
-    }
-    // Closes every connection (a new token).
-    void closeAll() {
-        const std::vector<QPointer<QTcpSocket>> all = open_;
-        for (const QPointer<QTcpSocket>& s : all) {
-            if (!s.isNull()) {
-                s->abort();
-            }
-        }
-    }
-
-protected:
-    void incomingConnection(qintptr fd) override {
-        auto* socket = new QTcpSocket(this);
-        if (!socket->setSocketDescriptor(fd)) {
-            socket->deleteLater();
-            return;
-        }
-        if (openCount() >= owner_.limits_.connections) {
-            socket->abort();
-            socket->deleteLater();
-            emit owner_.notice(QStringLiteral("page: refused a connection from %1 (%2 open)")
-                                   .arg(socket->peerAddress().toString())
-                                   .arg(openCount()));
-            return;
-        }
-        open_.emplace_back(socket);
-        connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QIODevice::readyRead, this, [this, socket] { look(socket); });
-        auto* limit = new QTimer(socket);
-        limit->setSingleShot(true);
-        connect(limit, &QTimer::timeout, socket, [socket] { socket->abort(); });
-        limit->start(owner_.limits_.headMs);
-        socket->setProperty("cellwatchHeadLimit", QVariant::fromValue<QObject*>(limit));
-    }
-
-private:
-    // Looks at what has come of the first request, without taking it: the
-    // HTTP server reads it from the start.
-    void look(QTcpSocket* socket) {
-        const qint64 limit = owner_.limits_.requestBytes;
-        const QByteArray head = socket->peek(limit + 1);
-        const QByteArray prefix = "GET /" + owner_.token_.toLatin1() + '/';
-        if (!webPrefixAgrees(head, prefix)) {
-            refuse(socket);
-            return;
-        }
-        const qsizetype end = head.indexOf("\r\n\r\n");
-        if (end < 0 || head.size() < prefix.size()) {
-            if (head.size() > limit) {
-                refuse(socket);
-            }
-            return;  // more to come
-        }
-        if (end + 4 > limit) {
-            refuse(socket);
-            return;
-        }
-        disconnect(socket, &QIODevice::readyRead, this, nullptr);
-        delete socket->property("cellwatchHeadLimit").value<QObject*>();
-        // What the HTTP server may buffer of later requests on this connection.
-        socket->setReadBufferSize(limit);
-        addPendingConnection(socket);
-        emit newConnection();
-        emit socket->readyRead();  // what came before the HTTP server listened to it
-    }
-
-    void refuse(QTcpSocket* socket) {
-        disconnect(socket, &QIODevice::readyRead, this, nullptr);
-        socket->write(kForbidden, sizeof(kForbidden) - 1);
-        socket->disconnectFromHost();
-    }
-
-    WebServer& owner_;
-    std::vector<QPointer<QTcpSocket>> open_;
-};
-
 // --- the files, served by the HTTP server
 // ---------------------------------------------------------
 
@@ -236,6 +134,7 @@ public:
                          {"Cache-Control", "no-store"},
                          {"Referrer-Policy", "no-referrer"},
                          {"X-Content-Type-Options", "nosniff"},
+                         {"Connection", "close"},
                          {"Content-Security-Policy",
                           "default-src 'self'; connect-src 'self'; img-src 'self' data:"}},
                         QHttpServerResponder::StatusCode::Ok);
@@ -292,7 +191,19 @@ void WebServer::addResourceFolder(const QString& folder) {
 
 QString WebServer::listen(const QHostAddress& address, quint16 port) {
     if (gate_ == nullptr) {
-        gate_ = std::make_unique<Gate>(*this);
+        gate_ = std::make_unique<WebGate>(
+            limits_,
+            [this](const QByteArray& head) {
+                const QByteArray prefix = "GET /" + token_.toLatin1() + '/';
+                return webBytesEqual(head.left(prefix.size()), prefix);
+            },
+            [this](const QTcpSocket& socket) {
+                return std::any_of(clients_.cbegin(), clients_.cend(), [&](const Live* live) {
+                    return live->socket->peerPort() == socket.peerPort() &&
+                           live->socket->peerAddress() == socket.peerAddress();
+                });
+            });
+        connect(gate_.get(), &WebGate::notice, this, &WebServer::notice);
     }
     if (gate_->isListening()) {
         gate_->close();
@@ -340,7 +251,10 @@ quint16 WebServer::port() const {
     return gate_ != nullptr ? gate_->serverPort() : 0;
 }
 int WebServer::connectionCount() const {
-    return gate_ != nullptr ? gate_->openCount() : 0;
+    return gate_ != nullptr ? gate_->letInCount() : 0;
+}
+int WebServer::waitingCount() const {
+    return gate_ != nullptr ? gate_->waitingCount() : 0;
 }
 
 void WebServer::renewToken() {
@@ -395,7 +309,8 @@ void WebServer::takeWebSockets() {
         connect(ws, &QWebSocket::disconnected, this, [this, id] { drop(id, {}); });
         bool ok = false;
         const int points = QUrlQuery(url).queryItemValue(QStringLiteral("points")).toInt(&ok);
-        emit clientJoined(id, ok ? std::clamp(points, 0, 100'000) : 0);
+        // What a screen can show, whatever is asked: a history's cost is bounded.
+        emit clientJoined(id, ok ? std::clamp(points, 2, kMaxPoints) : kDefaultPoints);
     }
 }
 

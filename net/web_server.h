@@ -7,12 +7,14 @@
 //
 // Everything is under /TOKEN/: the page at /TOKEN/, its files by name, and
 // the live feed at /TOKEN/live (a WebSocket; "?points=N" tells how many
-// points of the history the page can show). Who may look:
-//   - a connection's first request is looked at before the HTTP server sees
-//     it: unless its first bytes are exactly "GET /TOKEN/" and its head ends
-//     within WebLimits::requestBytes, it gets a bare 403 and is closed;
-//   - at most WebLimits::connections connections at once (page loads and
-//     live feeds together); one more is closed unanswered;
+// points of the history the page can show, within 2 to 4000). Who may look:
+//   - every connection's request head is read whole by the gate
+//     (net/web_gate.h) before the HTTP server sees it: unless it begins with
+//     exactly "GET /TOKEN/", it gets a bare 403 after a fixed wait; idle and
+//     refused connections wait in a pool of their own, addresses refused too
+//     often are shut out for a while, and each connection carries one request;
+//   - at most WebLimits::connections let-in connections at once (page loads
+//     and live feeds together); one more is closed unanswered;
 //   - a live client may send nothing but pings (answered by the library):
 //     a text or binary message, or a frame over WebLimits::messageBytes,
 //     closes it;
@@ -30,15 +32,9 @@
 #include <cstdint>
 #include <memory>
 
-namespace cellwatch::net {
+#include "net/web_gate.h"
 
-struct WebLimits {
-    int connections = 32;
-    qint64 requestBytes = 8 * 1024;  // one request's head, the request line included
-    qint64 messageBytes = 125;       // one frame from a client: a ping's payload at most
-    qint64 queuedBytes = 1024 * 1024;
-    int headMs = 10'000;  // for a connection's first request head to arrive
-};
+namespace cellwatch::net {
 
 // A token of 128 random bits, URL-safe (22 characters).
 QString makeWebToken();
@@ -78,7 +74,10 @@ public:
     // ("http://192.168.1.20:8080/TOKEN/"); the listening address by default.
     QString pageUrl(const QString& host = {}) const;
 
+    // Let-in connections (page requests and live feeds), and those the gate
+    // still holds (heads being read, refusals waiting).
     int connectionCount() const;
+    int waitingCount() const;
     int liveClientCount() const { return static_cast<int>(clients_.size()); }
 
     // A text message to every live client, or to one; a client whose unsent
@@ -87,14 +86,14 @@ public:
     void send(std::uint64_t client, const QByteArray& text);
 
 signals:
-    // A live client joined; `points` is what it asked for (0: not said).
+    // A live client joined; `points` is what it asked for, within 2 to 4000
+    // (1000 where it asked for nothing readable).
     void clientJoined(std::uint64_t client, int points);
     void clientLeft(std::uint64_t client);
     // One line worth telling (a client dropped, a connection refused).
     void notice(const QString& text);
 
 private:
-    class Gate;
     class Files;
     struct Live;
     void takeWebSockets();
@@ -103,7 +102,7 @@ private:
 
     WebLimits limits_;
     QString token_;
-    std::unique_ptr<Gate> gate_;
+    std::unique_ptr<WebGate> gate_;
     bool bound_ = false;  // the HTTP server takes the gate's connections
     std::unique_ptr<Files> files_;
     QHash<std::uint64_t, Live*> clients_;

@@ -2,6 +2,7 @@
 // it: real sockets on the loopback, the server in the same event loop.
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QWebSocket>
 #include <memory>
@@ -27,7 +28,17 @@ QByteArray upgradeRequest(const QByteArray& path) {
 
 class WebServerTest : public ::testing::Test {
 protected:
-    void SetUp() override { start({}); }
+    void SetUp() override { start(quick()); }
+
+    // The default limits with short waits, and a clock the test moves.
+    WebLimits quick() {
+        WebLimits limits;
+        limits.headMs = 300;
+        limits.refuseMs = 20;
+        limits.noticeMs = 50;
+        limits.clock = [this] { return clockMs; };
+        return limits;
+    }
 
     void start(WebLimits limits) {
         server = std::make_unique<WebServer>(limits);
@@ -49,7 +60,11 @@ protected:
     QByteArray answer(const QByteArray& request) {
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, server->port());
-        EXPECT_TRUE(waitUntil([&] { return socket.state() == QAbstractSocket::ConnectedState; }));
+        // A connection from an address shut out is closed at once.
+        EXPECT_TRUE(waitUntil([&] {
+            return socket.state() == QAbstractSocket::ConnectedState ||
+                   socket.state() == QAbstractSocket::UnconnectedState;
+        }));
         socket.write(request);
         QByteArray got;
         EXPECT_TRUE(waitUntil([&] {
@@ -85,6 +100,7 @@ protected:
     std::vector<std::uint64_t> left;
     int lastPoints = -1;
     QStringList received;
+    std::int64_t clockMs = 0;
 };
 
 TEST_F(WebServerTest, EveryRequestWithoutTheTokenGetsA403AndNothingElse) {
@@ -105,6 +121,11 @@ TEST_F(WebServerTest, EveryRequestWithoutTheTokenGetsA403AndNothingElse) {
         {"the live feed without the token", upgradeRequest("/live")},
         {"the live feed under a wrong token", upgradeRequest("/" + wrong + "/live")},
         {"a head over the size limit", bigHead},
+        {"a body with the token (it would hold its connection)",
+         "GET " + prefix() + " HTTP/1.1\r\nContent-Length: 300000000\r\n\r\n" +
+             QByteArray(9000, 'x')},
+        {"a chunked body with the token",
+         "GET " + prefix() + " HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"},
         {"garbage", QByteArray("\x16\x03\x01\x02\x00", 5)},
     };
     for (const auto& [name, request] : cases) {
@@ -122,8 +143,17 @@ TEST_F(WebServerTest, TheTokenOpensThePageAndItsFiles) {
 }
 
 TEST_F(WebServerTest, AViewerGetsWhatIsBroadcastAndSaysHowManyPoints) {
-    auto ws = viewer(QStringLiteral("?points=390"));
-    EXPECT_EQ(lastPoints, 390);
+    const std::vector<std::pair<const char*, int>> asked = {{"?points=-5", 2},
+                                                            {"?points=abc", 1000},
+                                                            {"?points=999999999999", 1000},
+                                                            {"?points=99999", 4000},
+                                                            {"", 1000},
+                                                            {"?points=390", 390}};
+    std::unique_ptr<QWebSocket> ws;
+    for (const auto& [query, points] : asked) {
+        ws = viewer(QString::fromLatin1(query));
+        EXPECT_EQ(lastPoints, points) << query;
+    }
     server->send(joined.back(), R"({"t":"hello"})");
     server->broadcast(R"({"t":"row"})");
     ASSERT_TRUE(waitUntil([&] { return received.size() == 2; }));
@@ -170,28 +200,86 @@ TEST_F(WebServerTest, ANewTokenClosesTheOldViewersAndRefusesTheOldAddress) {
     EXPECT_TRUE(server->pageUrl().contains(server->token()));
 }
 
-TEST_F(WebServerTest, ConnectionsPastTheLimitAreClosedUnanswered) {
-    WebLimits limits;
-    limits.connections = 3;
-    start(limits);
+TEST_F(WebServerTest, IdleConnectionsNeverKeepAViewerOut) {
+    // Slowloris: 40 connections that send a part of a head and wait.
     std::vector<std::unique_ptr<QTcpSocket>> idle;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 40; ++i) {
         idle.push_back(std::make_unique<QTcpSocket>());
         idle.back()->connectToHost(QHostAddress::LocalHost, server->port());
+        ASSERT_TRUE(
+            waitUntil([&] { return idle.back()->state() == QAbstractSocket::ConnectedState; }));
+        idle.back()->write("GET /");
     }
-    ASSERT_TRUE(waitUntil([&] { return server->connectionCount() == 3; }));
-    QTcpSocket extra;
-    extra.connectToHost(QHostAddress::LocalHost, server->port());
-    bool closed = false;
-    QObject::connect(&extra, &QAbstractSocket::disconnected, [&] { closed = true; });
-    ASSERT_TRUE(waitUntil([&] { return closed; }));
-    EXPECT_TRUE(extra.readAll().isEmpty());
-    EXPECT_EQ(server->connectionCount(), 3);
-    // One goes: there is room again.
-    idle.front()->abort();
-    ASSERT_TRUE(waitUntil([&] { return server->connectionCount() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return server->waitingCount() == WebLimits{}.gateConnections; }));
+    for (int i = 0; i < 10; ++i) {
+        const QByteArray page = answer("GET " + prefix() + " HTTP/1.1\r\nHost: x\r\n\r\n");
+        EXPECT_TRUE(page.startsWith("HTTP/1.1 200")) << "page load " << i;
+    }
     auto ws = viewer();
     EXPECT_EQ(server->liveClientCount(), 1);
+}
+
+// The attack that read a token one character at a time: the answer to a
+// right first character was to wait, to a wrong one a 403 at once.
+TEST_F(WebServerTest, TheTokenCannotBeReadOneCharacterAtATime) {
+    WebLimits limits = quick();
+    limits.refusalsPerAddress = 1000;
+    limits.headMs = 30;
+    start(limits);
+    const QByteArray token = server->token().toLatin1();
+    const QByteArray alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+    for (int known : {0, 21}) {
+        for (const char c : alphabet) {
+            const QByteArray guess = token.left(known) + c;
+            // A part of a head, and a whole head with the rest wrong.
+            EXPECT_EQ(answer("GET /" + guess), kForbiddenAnswer) << guess.constData();
+            EXPECT_EQ(answer("GET /" + guess + QByteArray(21 - known, '.') +
+                             "/ HTTP/1.1\r\nHost: x\r\n\r\n"),
+                      guess == token ? answer("GET " + prefix() + " HTTP/1.1\r\nHost: x\r\n\r\n")
+                                     : kForbiddenAnswer)
+                << guess.constData();
+        }
+    }
+}
+
+TEST_F(WebServerTest, AnAddressRefusedTooOftenIsShutOutForAWhileAndToldInOneLine) {
+    WebLimits limits = quick();
+    limits.refusalsPerAddress = 3;
+    limits.shutOutMs = 1000;
+    limits.noticeMs = 200;
+    start(limits);
+    QStringList notices;
+    QObject::connect(server.get(), &WebServer::notice,
+                     [&](const QString& text) { notices << text; });
+    const QByteArray wrong = "GET /nothing/ HTTP/1.1\r\nHost: x\r\n\r\n";
+    const QByteArray right = "GET " + prefix() + " HTTP/1.1\r\nHost: x\r\n\r\n";
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(answer(wrong), kForbiddenAnswer) << i;
+    }
+    // Shut out: even the token gets no answer, until the time has passed.
+    EXPECT_EQ(answer(right), QByteArray());
+    clockMs += 1001;
+    EXPECT_TRUE(answer(right).startsWith("HTTP/1.1 200"));
+    // Again: twice as long.
+    for (int i = 0; i < 4; ++i) {
+        answer(wrong);
+    }
+    clockMs += 1001;
+    EXPECT_EQ(answer(right), QByteArray());
+    clockMs += 1000;
+    EXPECT_TRUE(answer(right).startsWith("HTTP/1.1 200"));
+    // Told in a line now and then, never a line each.
+    const auto told = [&] {
+        int refused = 0;
+        for (const QString& line : notices) {
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("refused (\\d+) request")).match(line);
+            refused += m.hasMatch() ? m.captured(1).toInt() : 0;
+        }
+        return refused;
+    };
+    ASSERT_TRUE(waitUntil([&] { return told() == 8; })) << notices.join('\n').toStdString();
+    EXPECT_TRUE(notices.front().contains("127.0.0.1")) << notices.front().toStdString();
 }
 
 TEST_F(WebServerTest, ViewersThatLeaveMakeRoomForOthers) {
