@@ -34,7 +34,7 @@ int MqttClient::retryDelayMs(int failures) {
 MqttClient::MqttClient(MqttOptions options, QObject* parent)
     : QObject(parent),
       options_(std::move(options)),
-      outbox_(options_.maxQueuedRawBytes),
+      outbox_(options_.maxQueuedRawBytes, options_.maxQueuedBytes),
       oversized_([this](std::uint64_t since, std::uint64_t total) {
           return QStringLiteral(
                      "dropped %1 message(s) from the broker %2 larger than %3 bytes "
@@ -266,6 +266,16 @@ void MqttClient::misc() {
         return;
     }
     mosquitto_loop_misc(mosq_);
+    if (taking_ && unacked_ > 0 && ackClock_.isValid() &&
+        ackClock_.elapsed() >= options_.silenceNoticeMs) {
+        taking_ = false;
+        emit notice(QStringLiteral("the broker %1 has acknowledged nothing for %2 s (%3 "
+                                   "messages wait); what waits is bounded, the oldest raw "
+                                   "records give way first")
+                        .arg(options_.address.brokerText())
+                        .arg(options_.silenceNoticeMs / 1000)
+                        .arg(unacked_ + static_cast<int>(outbox_.size())));
+    }
     if (mosquitto_socket(mosq_) < 0 && (connected_ || attempting_)) {
         broken(QStringLiteral("no answer to the keep-alive"));
         return;
@@ -346,13 +356,14 @@ void MqttClient::pump() {
         const int rc = mosquitto_publish(mosq_, &mid, m.topic.toUtf8().constData(),
                                          static_cast<int>(m.payload.size()), m.payload.constData(),
                                          m.qos, m.retain);
-        if (rc == MOSQ_ERR_SUCCESS && m.qos > 0) {
-            ++unacked_;
+        if (rc == MOSQ_ERR_SUCCESS && m.qos > 0 && unacked_++ == 0) {
+            ackClock_.start();
         }
         sent = true;
     }
-    if (outbox_.dropped() > 0) {
+    if (outbox_.dropped() > 0 || outbox_.droppedOthers() > 0) {
         rawDropped_ += outbox_.dropped();
+        othersDropped_ += outbox_.droppedOthers();
         if (taking_) {
             taking_ = false;
             emit notice(QStringLiteral("the broker %1 is not taking messages (%2 wait for its "
@@ -361,12 +372,15 @@ void MqttClient::pump() {
                             .arg(unacked_ + static_cast<int>(outbox_.size())));
         }
         outbox_.resetDropped();
-    } else if (!taking_ && outbox_.empty()) {
+    } else if (!taking_ && outbox_.empty() && unacked_ < kMaxInFlight) {
         taking_ = true;
-        emit notice(QStringLiteral("the broker %1 takes messages again; %2 raw records were "
+        emit notice(QStringLiteral("the broker %1 takes messages again; %2 raw records%3 were "
                                    "dropped meanwhile")
                         .arg(options_.address.brokerText())
-                        .arg(rawDropped_));
+                        .arg(rawDropped_)
+                        .arg(othersDropped_ > 0
+                                 ? QStringLiteral(" and %1 rows or events").arg(othersDropped_)
+                                 : QString()));
     }
     if (sent) {
         watchSocket();
@@ -445,7 +459,7 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
     }
     // What waited for the first answer goes after what the connection
     // itself publishes first (the status and the start).
-    Outbox held(client->options_.maxQueuedRawBytes);
+    Outbox held(client->options_.maxQueuedRawBytes, client->options_.maxQueuedBytes);
     held.append(std::move(client->outbox_));
     client->holding_ = false;
     emit client->connected();
@@ -478,6 +492,7 @@ void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
 void MqttClient::onPublish(mosquitto*, void* self, int) {
     auto* client = static_cast<MqttClient*>(self);
     client->unacked_ = std::max(0, client->unacked_ - 1);
+    client->ackClock_.start();
     if (!client->finished_) {
         client->pump();
     }

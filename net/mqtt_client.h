@@ -68,8 +68,11 @@ struct MqttOptions {
     qsizetype maxPayloadBytes = kMaxMessageBytes;
     // Messages handed on per pass of the event loop at most.
     int maxMessagesPerPass = 32;
-    // Bytes of raw records the outbox holds at most.
-    qsizetype maxQueuedRawBytes = 1024 * 1024;
+    // Bytes of raw records the outbox holds at most, and of everything.
+    qsizetype maxQueuedRawBytes = 512 * 1024;
+    qsizetype maxQueuedBytes = 1024 * 1024;
+    // A broker that acknowledges nothing for this long is said to.
+    int silenceNoticeMs = 30'000;
     // Messages published while the first attempt is under way wait for it.
     bool holdUntilFirstAnswer = false;
 };
@@ -107,8 +110,12 @@ public:
     // Of them, those waiting in the outbox, and its raw records' bytes.
     std::size_t queued() const { return outbox_.size(); }
     qsizetype queuedRawBytes() const { return outbox_.droppableBytes(); }
-    // Raw records that gave way while the broker did not acknowledge.
+    qsizetype queuedBytes() const { return outbox_.bytes(); }
+    std::size_t queuedOn(const QString& topic) const { return outbox_.count(topic); }
+    // Raw records, and rows and events, that gave way while the broker did
+    // not acknowledge.
     std::uint64_t rawDropped() const { return rawDropped_; }
+    std::uint64_t othersDropped() const { return othersDropped_; }
     // Whether the broker acknowledges what is published.
     bool takingMessages() const { return taking_; }
     // Messages dropped for being larger than maxPayloadBytes.
@@ -186,7 +193,9 @@ private:
     int subscribing_ = 0;  // subscriptions not acknowledged yet
     std::uint64_t activations_ = 0;
     std::uint64_t rawDropped_ = 0;
-    QString tlsLog_;  // the library's last TLS complaint
+    std::uint64_t othersDropped_ = 0;
+    QElapsedTimer ackClock_;  // since the last acknowledgement, while some are owed
+    QString tlsLog_;          // the library's last TLS complaint
     Outbox outbox_;
     DropReport oversized_;
 };

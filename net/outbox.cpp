@@ -4,7 +4,24 @@
 
 namespace cellwatch::net {
 
+void Outbox::erase(std::deque<Message>::iterator at) {
+    bytes_ -= at->payload.size();
+    if (at->droppable) {
+        droppableBytes_ -= at->payload.size();
+    }
+    queue_.erase(at);
+}
+
 void Outbox::push(Message m) {
+    if (m.retain) {
+        const auto waiting = std::find_if(queue_.begin(), queue_.end(), [&](const Message& q) {
+            return q.retain && q.topic == m.topic;
+        });
+        if (waiting != queue_.end()) {
+            erase(waiting);
+        }
+    }
+    bytes_ += m.payload.size();
     if (m.droppable) {
         droppableBytes_ += m.payload.size();
     }
@@ -15,9 +32,19 @@ void Outbox::push(Message m) {
         if (oldest == queue_.end()) {
             break;
         }
-        droppableBytes_ -= oldest->payload.size();
-        queue_.erase(oldest);
+        erase(oldest);
         ++dropped_;
+    }
+    // The newest message waits whatever its size: the bound makes older ones give way.
+    while (bytes_ > maxBytes_) {
+        const auto newest = std::prev(queue_.end());
+        const auto oldest =
+            std::find_if(queue_.begin(), newest, [](const Message& q) { return !q.retain; });
+        if (oldest == newest) {
+            break;
+        }
+        ++(oldest->droppable ? dropped_ : droppedOthers_);
+        erase(oldest);
     }
 }
 
@@ -27,6 +54,7 @@ std::optional<Outbox::Message> Outbox::pop() {
     }
     Message m = std::move(queue_.front());
     queue_.pop_front();
+    bytes_ -= m.payload.size();
     if (m.droppable) {
         droppableBytes_ -= m.payload.size();
     }
@@ -38,13 +66,21 @@ void Outbox::append(Outbox&& later) {
         push(std::move(*m));
     }
     dropped_ += later.dropped_;
+    droppedOthers_ += later.droppedOthers_;
     later.clear();
+}
+
+std::size_t Outbox::count(const QString& topic) const {
+    return static_cast<std::size_t>(std::count_if(
+        queue_.begin(), queue_.end(), [&](const Message& m) { return m.topic == topic; }));
 }
 
 void Outbox::clear() {
     queue_.clear();
     droppableBytes_ = 0;
+    bytes_ = 0;
     dropped_ = 0;
+    droppedOthers_ = 0;
 }
 
 }  // namespace cellwatch::net

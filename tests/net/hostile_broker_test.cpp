@@ -89,6 +89,68 @@ TEST(HostileBroker, OneThatNeverAcknowledgesKeepsTheOutboxBoundedAndRowsWhole) {
     EXPECT_FALSE(client.takingMessages());
 }
 
+// Fifteen minutes of a charge at the line's full rate with the resume
+// re-published each row, against a broker that never acknowledges: what
+// waits stays within its bounds, the resume waits once, and the silence is
+// said before anything has to give way.
+TEST(HostileBroker, EverythingThatWaitsForASilentBrokerIsBounded) {
+    SilentBroker silent(SilentBroker::Mode::AcceptButNeverAcknowledge);
+    MqttOptions options = hostileOptions(silent.address(QStringLiteral("s5")));
+    options.silenceNoticeMs = 100;
+    Publisher publisher(options, false);
+    QStringList notices;
+    QObject::connect(&publisher, &Publisher::notice, [&](const QString& t) { notices << t; });
+    publisher.start();
+    ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
+    RowValues row;
+    row.voltageV = 12;
+    publisher.row(row);
+    ASSERT_TRUE(waitUntil([&] { return notices.size() == 1; }));
+    EXPECT_TRUE(notices[0].contains("has acknowledged nothing for")) << notices[0].toStdString();
+
+    const std::vector<std::uint8_t> bytes(112, 0x80);
+    ResumeState resume;
+    MqttClient& client = publisher.client();
+    qsizetype most = 0;
+    constexpr int kSeconds = 15 * 60;
+    for (int s = 0; s < kSeconds; ++s) {
+        for (int i = 0; i < 9; ++i) {
+            publisher.raw(s * 1000 + i * 111, static_cast<std::uint32_t>(s), bytes);
+        }
+        publisher.row(row);
+        resume.lastRow = QString::number(s);
+        publisher.resume(resume);
+        most = std::max(most, client.queuedBytes());
+    }
+    // Under a megabyte in all: the raw records' bound and the rows of fifteen minutes.
+    EXPECT_LT(most, 1'000'000);
+    EXPECT_LE(client.queuedRawBytes(), options.maxQueuedRawBytes);
+    EXPECT_GT(client.rawDropped(), 0u);
+    // One resume waits, the newest.
+    EXPECT_EQ(client.queuedOn(QStringLiteral("cellwatch/s5/resume")), 1u);
+}
+
+TEST(Outbox, ARetainedMessageWaitsOnceAndRowsGiveWayPastTheBound) {
+    Outbox box(100, 300);
+    const auto push = [&](const char* topic, qsizetype size, bool retain, bool raw) {
+        box.push({QString::fromLatin1(topic), QByteArray(size, 'x'), 1, retain, raw});
+    };
+    push("resume", 50, true, false);
+    push("row", 100, false, false);
+    push("raw", 80, false, true);
+    push("resume", 50, true, false);  // takes the first one's place
+    EXPECT_EQ(box.count(QStringLiteral("resume")), 1u);
+    EXPECT_EQ(box.bytes(), 230);
+    push("raw", 80, false, true);  // raw past 100: the older record goes
+    EXPECT_EQ(box.dropped(), 1u);
+    push("row", 100, false, false);  // 330 in all: the oldest row goes
+    EXPECT_EQ(box.droppedOthers(), 1u);
+    EXPECT_EQ(box.bytes(), 230);
+    push("event", 1000, false, false);  // larger than the bound: it waits, the rest goes
+    EXPECT_EQ(box.size(), 2u);
+    EXPECT_EQ(box.pop()->topic, QStringLiteral("resume"));
+}
+
 TEST(HostileBroker, AMessageLargerThanAnyOfOursIsDroppedUnreadAndCounted) {
     TestBroker broker;
     MqttClient watcher(hostileOptions(broker.address(QStringLiteral("s3")), false));
