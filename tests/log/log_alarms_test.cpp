@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "log_test_support.h"
+#include "tools/log/alarm_command.h"
 #include "tools/log/command_line.h"
 #include "tools/log/log_session.h"
 
@@ -189,42 +190,78 @@ TEST(LogAlarmTool, OnAlarmCommandRunsBesideTheLog) {
               "cellwatch-log: the alarm command for cell-high failed with exit status 3");
 }
 
-// A command the log gives up on when it ends is ended with everything it
-// started: nothing of it lives on without a parent.
-TEST(LogAlarmTool, ACommandThatHangsEndsWithTheLogAndAllItStarted) {
+// Nothing a command started lives on without a parent: not when the log
+// gives up on a command that hangs as it ends, and not when the command
+// ends at once and leaves something in the background.
+TEST(LogAlarmTool, NothingACommandStartedOutlivesIt) {
     const QTemporaryDir folder;
     const std::string pidFile = (fs::path(folder.path().toStdString()) / "pid").string();
-    emu::PseudoTerminal pty;
-    ToolRun run(
-        {"--port", pty.slavePath(), "--on-alarm", "sleep 1000 & echo $! > " + pidFile + "; wait"});
-    ASSERT_TRUE(run.waitForLines(1));
-    emu::ChargerReading r = charging(1);
-    r.cells[0] = Decimal::fromHundredths(426);  // cell-high
-    writeAll(pty.masterFd(), framed(emu::encodeStatus(r, FrameLayout::Short76)));
-    writeAll(pty.masterFd(), framed(emu::encodeStatus(charging(2), FrameLayout::Short76)));
-    QElapsedTimer timer;
-    timer.start();
-    while (readFile(pidFile).empty() && timer.elapsed() < 10000) {
-        ::usleep(20000);
+    for (const std::string end : {"wait", "exit 0"}) {
+        std::remove(pidFile.c_str());
+        emu::PseudoTerminal pty;
+        ToolRun run({"--port", pty.slavePath(), "--on-alarm",
+                     "sleep 1000 & echo $! > " + pidFile + "; " + end});
+        ASSERT_TRUE(run.waitForLines(1));
+        emu::ChargerReading r = charging(1);
+        r.cells[0] = Decimal::fromHundredths(426);  // cell-high
+        writeAll(pty.masterFd(), framed(emu::encodeStatus(r, FrameLayout::Short76)));
+        writeAll(pty.masterFd(), framed(emu::encodeStatus(charging(2), FrameLayout::Short76)));
+        QElapsedTimer timer;
+        timer.start();
+        while (readFile(pidFile).empty() && timer.elapsed() < 10000) {
+            ::usleep(20000);
+        }
+        const int pid = std::atoi(readFile(pidFile).c_str());
+        ASSERT_GT(pid, 0) << run.out();
+        const auto alive = [pid] {  // a zombie no one reaps has ended too
+            const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+            const std::size_t close = stat.rfind(')');
+            return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+        };
+        if (end == "wait") {
+            EXPECT_TRUE(alive());
+            run.signal(SIGTERM);
+            EXPECT_EQ(run.wait(60000), kExitOk);  // after the few seconds the log gives it
+            EXPECT_NE(run.err().find("the alarm command did not finish in time; stopped"),
+                      std::string::npos)
+                << run.err();
+        }
+        timer.restart();
+        while (alive() && timer.elapsed() < 10000) {
+            ::usleep(20000);
+        }
+        EXPECT_FALSE(alive()) << "the command's sleep " << pid << " lives on after " << end;
+        if (end != "wait") {
+            run.signal(SIGTERM);
+            EXPECT_EQ(run.wait(60000), kExitOk);
+        }
     }
-    const int pid = std::atoi(readFile(pidFile).c_str());
-    ASSERT_GT(pid, 0) << run.out();
-    const auto alive = [pid] {  // a zombie no one reaps has ended too
-        const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-        const std::size_t close = stat.rfind(')');
-        return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
-    };
-    EXPECT_TRUE(alive());
-    run.signal(SIGTERM);
-    EXPECT_EQ(run.wait(60000), kExitOk);  // after the few seconds the log gives the command
-    EXPECT_NE(run.err().find("the alarm command did not finish in time; stopped"),
-              std::string::npos)
-        << run.err();
-    timer.restart();
-    while (alive() && timer.elapsed() < 10000) {
-        ::usleep(20000);
+}
+
+// Alarms that come while a run goes wait one per kind: none is lost, a
+// later one of a waiting kind takes its place and is counted.
+TEST(LogAlarmCommand, AlarmsThatComeMeanwhileWaitOnePerKindAndAreCounted) {
+    const QTemporaryDir folder;
+    const fs::path dir = folder.path().toStdString();
+    const std::string record = (dir / "runs.txt").string();
+    const std::string go = (dir / "go").string();
+    const QString command = QString::fromStdString(
+        "while [ ! -e " + go + " ]; do sleep 0.02; done; echo \"$CELLWATCH_ALARM " +
+        "$CELLWATCH_COUNT $CELLWATCH_TEXT\" >> " + record);
+    QStringList complaints;
+    AlarmCommand hook(command, QStringLiteral("port"),
+                      [&](const QString& line) { complaints << line; });
+    const char* kinds[] = {"cell-high", "temperature", "cell-spread"};
+    for (int i = 0; i < 99; ++i) {
+        hook.run(QString::fromLatin1(kinds[i % 3]), QStringLiteral("alarm %1").arg(i));
     }
-    EXPECT_FALSE(alive()) << "the command's sleep " << pid << " lives on";
+    EXPECT_EQ(hook.waiting(), 3u);  // the first one runs
+    std::ofstream{go};
+    ASSERT_TRUE(waitUntil([&] { return splitLines(readFile(record)).size() == 4; }, 20000));
+    EXPECT_EQ(splitLines(readFile(record)),
+              (std::vector<std::string>{"cell-high 1 alarm 0", "temperature 33 alarm 97",
+                                        "cell-spread 33 alarm 98", "cell-high 32 alarm 96"}));
+    EXPECT_TRUE(complaints.isEmpty()) << complaints.join(u'|').toStdString();
 }
 
 }  // namespace

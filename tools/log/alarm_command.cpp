@@ -70,16 +70,18 @@ void AlarmCommand::drain(int ms) {
 }
 
 void AlarmCommand::run(const QString& kind, const QString& text) {
-    if (busy()) {
-        if (waiting_.size() >= kMostWaiting) {
-            complain_(
-                QStringLiteral("the alarm command is still running; alarm %1 dropped").arg(kind));
+    for (Waiting& w : waiting_) {
+        if (w.kind == kind) {
+            w.text = text;
+            ++w.count;
             return;
         }
-        waiting_.emplace_back(kind, text);
+    }
+    if (waiting_.size() >= kMostWaiting) {
+        complain_(QStringLiteral("the alarm command is still running; alarm %1 dropped").arg(kind));
         return;
     }
-    waiting_.emplace_back(kind, text);
+    waiting_.push_back({kind, text, 1});
     startNext();
 }
 
@@ -87,18 +89,27 @@ void AlarmCommand::startNext() {
     if (waiting_.empty() || busy()) {
         return;
     }
-    const auto [kind, text] = waiting_.front();
+    const Waiting next = waiting_.front();
     waiting_.pop_front();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CELLWATCH_ALARM"), kind);
-    env.insert(QStringLiteral("CELLWATCH_TEXT"), text);
+    env.insert(QStringLiteral("CELLWATCH_ALARM"), next.kind);
+    env.insert(QStringLiteral("CELLWATCH_TEXT"), next.text);
     env.insert(QStringLiteral("CELLWATCH_PORT"), port_);
+    env.insert(QStringLiteral("CELLWATCH_COUNT"), QString::number(next.count));
     process_.setProcessEnvironment(env);
-    runningKind_ = kind;
+    runningKind_ = next.kind;
     process_.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command_});
+    runningGroup_ = process_.processId();
 }
 
 void AlarmCommand::onFinished(int exitCode, QProcess::ExitStatus status) {
+#ifdef Q_OS_UNIX
+    // What the run left in the background ends with it.
+    if (runningGroup_ > 0) {
+        ::kill(-static_cast<pid_t>(runningGroup_), SIGKILL);
+    }
+#endif
+    runningGroup_ = 0;
     if (status == QProcess::CrashExit) {
         complain_(QStringLiteral("the alarm command for %1 was killed").arg(runningKind_));
     } else if (exitCode != 0) {
