@@ -281,7 +281,12 @@ bool Journal::writeOwed() {
             ++rows;
             addComments();
         }
-        if (file_.write(bytes) != bytes.size()) {
+        if (const qint64 n = file_.write(bytes); n != bytes.size()) {
+            // A short write says nothing; the rest, tried again, says why
+            // (a full disk, a file-size limit).
+            if (n >= 0) {
+                file_.write(bytes.constData() + n, bytes.size() - n);
+            }
             const QString why = file_.errorString();
             // Take the part of a row back: the file ends on a row boundary.
             file_.resize(fileBytes_);

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -376,6 +377,50 @@ TEST_F(LogToolTest, AReplayWithJournalIsKeptOnTheCapturesClocks) {
     PackInfo expected = known;
     expected.note.clear();  // the note is a recording's own
     EXPECT_EQ(readPackInfo(after[0].path), expected);
+}
+
+// Under a file-size limit (ulimit -f) a write fails as on a full disk: the
+// log is not killed, says so once for the journal and once for its output,
+// and both end on a whole row; what it could not write it says at the end.
+TEST_F(LogToolTest, AFileSizeLimitIsAFullDiskNotADeath) {
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
+    emu::ScenarioOptions scenario;
+    scenario.names = {"lipo-charge"};
+    scenario.messages = 2000;
+    const std::string capture = (dir / "run.cwcap").string();
+    emu::writeCaptureOfSteps(
+        emu::buildScenario(scenario), emu::PacingOptions{},
+        {QDateTime(QDate(2026, 12, 1), QTime(10, 0), Qt::UTC).toMSecsSinceEpoch(), 0}, capture);
+    const std::string out = (dir / "out.tsv").string();
+
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ::setrlimit(RLIMIT_FSIZE, &small);  // the tool takes it with it
+    ToolRun run({"--replay", capture, "--speed", "0", "--journal", "--out", out});
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(run.wait(30000), kExitFailure) << run.err();
+    const std::vector<std::string> errors = splitLines(run.err());
+    ASSERT_EQ(errors.size(), 3u) << run.err();
+    EXPECT_NE(errors[0].find("the journal stopped: "), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find("File too large"), std::string::npos) << errors[0];
+    EXPECT_EQ(errors[1],
+              "cellwatch-log: cannot write the log: File too large; its lines wait and "
+              "are written when there is room");
+    EXPECT_NE(errors[2].find("lines of the log could not be written"), std::string::npos)
+        << errors[2];
+    const std::string written = readFile(out);
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written.back(), '\n');
+    const QString folder = scratch.path() + QStringLiteral("/data/cellwatch/recordings");
+    const std::vector<JournalInfo> journals = listJournals(folder);
+    ASSERT_EQ(journals.size(), 1u);
+    const std::string journal = readFile(journals[0].path.toStdString());
+    EXPECT_TRUE(journal.ends_with("\r\n") || journal.ends_with("\n"));
+    EXPECT_GT(journals[0].rowCount, 100);
 }
 
 }  // namespace

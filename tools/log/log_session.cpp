@@ -1,5 +1,7 @@
 #include "tools/log/log_session.h"
 
+#include <unistd.h>
+
 #include <poll.h>
 #include <stdio.h>
 
@@ -188,14 +190,37 @@ bool LogSession::put(const QString& line) {
         failure_.clear();
         return false;
     }
-    const QByteArray bytes = line.toUtf8() + '\n';
-    const auto size = static_cast<std::size_t>(bytes.size());
-    if (std::fwrite(bytes.constData(), 1, size, out_) == size && std::fflush(out_) == 0) {
-        return true;
+    owed_.push_back(line.toUtf8() + '\n');
+    const bool wasOwing = owed_.size() > 1;
+    while (!owed_.empty()) {
+        const QByteArray& bytes = owed_.front();
+        const auto size = static_cast<std::size_t>(bytes.size());
+        const long at = std::ftell(out_);  // -1 for a pipe or a terminal
+        if (std::fwrite(bytes.constData(), 1, size, out_) == size && std::fflush(out_) == 0) {
+            owed_.pop_front();
+            continue;
+        }
+        const int error = errno;
+        if ((error == ENOSPC || error == EFBIG || error == EDQUOT) && at >= 0) {
+            // Take the part of the line back: the file ends on a whole line.
+            std::clearerr(out_);
+            if (::ftruncate(::fileno(out_), at) == 0 && std::fseek(out_, at, SEEK_SET) == 0) {
+                if (!wasOwing) {
+                    emit notice(QStringLiteral("cannot write the log: %1; its lines wait and are "
+                                               "written when there is room")
+                                    .arg(QString::fromLocal8Bit(std::strerror(error))));
+                }
+                return true;
+            }
+        }
+        failure_ =
+            QStringLiteral("cannot write the log: ") + QString::fromLocal8Bit(std::strerror(error));
+        return false;
     }
-    failure_ =
-        QStringLiteral("cannot write the log: ") + QString::fromLocal8Bit(std::strerror(errno));
-    return false;
+    if (wasOwing) {
+        emit notice(QStringLiteral("the log caught up"));
+    }
+    return true;
 }
 
 void LogSession::writeLine(const QString& line) {

@@ -23,6 +23,8 @@
 // live run saw, to the millisecond.
 #pragma once
 
+#include <deque>
+
 #include <QObject>
 #include <QString>
 #include <cstdio>
@@ -97,6 +99,8 @@ public:
     // Why the log ended or could not start, for the error line; empty when
     // it was ended by the stop signal while its output took nothing.
     QString failure() const { return failure_; }
+    // Lines owed to a full output when the log ends.
+    std::size_t owedLines() const { return owed_.size(); }
     int rowsWritten() const { return rowsWritten_; }
 
     // --- alarms ---
@@ -132,6 +136,8 @@ private:
     void writeAlarm(const alarms::Alarm& alarm);
     // Writes and flushes one line; false when it fails (failure_ says why)
     // or the stop signal came while the output took nothing (failure_ empty).
+    // A file that is full (or at its size limit) keeps the line owed instead:
+    // said once, and written with those after it once there is room.
     bool put(const QString& line);
     // Whether the output takes a line now, waiting until it does; false when
     // the stop signal comes first.
@@ -156,6 +162,9 @@ private:
     std::FILE* out_ = nullptr;
     int rowsWritten_ = 0;
     QString failure_;
+    // Lines a full disk or a file-size limit kept from the output, written
+    // before the next one once there is room.
+    std::deque<QByteArray> owed_;
     std::function<void(const alarms::Alarm&)> alarmHandler_;
 };
 

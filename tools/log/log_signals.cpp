@@ -51,6 +51,9 @@ bool catchSignals() {
     renewal.sa_flags = SA_RESTART;
     sigaction(SIGUSR1, &renewal, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
+    // A file-size limit makes a write fail (EFBIG), as a full disk does,
+    // instead of killing the log mid-row.
+    ::signal(SIGXFSZ, SIG_IGN);
     return true;
 }
 

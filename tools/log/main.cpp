@@ -63,6 +63,8 @@ bool openOutput(const LogOptions& options, std::FILE*& out, std::FILE*& file) {
             QStringLiteral("cannot write %1: %2").arg(options.out, QString::fromLocal8Bit(why)));
         return false;
     }
+    // Unbuffered: a line that does not fit on the disk is taken back whole.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     out = file;
     return true;
 }
@@ -127,6 +129,13 @@ int run(QCoreApplication& app, LogSession& session, const LogOptions& options, s
         complain(session.failure());
     }
     session.stop();
+    if (session.owedLines() > 0) {
+        complain(QStringLiteral("%1 lines of the log could not be written to %2: the disk is full "
+                                "or the file at its size limit")
+                     .arg(session.owedLines())
+                     .arg(options.out));
+        status = status == kExitOk ? kExitFailure : status;
+    }
     if (file != nullptr && std::fclose(file) != 0 && status == kExitOk) {
         complain(QStringLiteral("cannot write %1: %2")
                      .arg(options.out, QString::fromLocal8Bit(std::strerror(errno))));
