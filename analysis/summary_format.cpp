@@ -19,6 +19,20 @@ double round4(double value) {
     return std::round(value * 10'000.0) / 10'000.0;
 }
 
+QString plain(double value) {
+    if (!std::isfinite(value)) {
+        return QStringLiteral("-");
+    }
+    QString text = QString::number(round4(value), 'f', 4);
+    while (text.endsWith(u'0')) {
+        text.chop(1);
+    }
+    if (text.endsWith(u'.')) {
+        text.chop(1);
+    }
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
 QString fixed(double value, int decimals) {
     return QString::number(value, 'f', decimals);
 }
@@ -74,7 +88,7 @@ QString summaryText(const RecordingSummaryValues& s, const QString& file) {
         {QStringLiteral("kind"), kindName(s.kind)},
         {QStringLiteral("rows"), QString::number(s.rows)},
         {QStringLiteral("duration"), durationText(s.durationS)},
-        {QStringLiteral("capacity"), QString::number(round4(s.capacityMah)) + " mAh"},
+        {QStringLiteral("capacity"), plain(s.capacityMah) + " mAh"},
         {QStringLiteral("energy"), fixed(s.energyWh, 4) + " Wh"},
         {QStringLiteral("current"), QStringLiteral("mean %1 A, largest %2 A")
                                         .arg(fixed(s.currentAvgA, 2), fixed(s.currentMaxA, 2))},

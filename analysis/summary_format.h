@@ -24,6 +24,9 @@ QString summaryText(const RecordingSummaryValues& summary, const QString& file);
 double round4(double value);
 // A number with a fixed number of decimals, locale-free ("12.60").
 QString fixed(double value, int decimals);
+// A number in its shortest plain form, up to four decimals and never with an
+// exponent ("1000000", "12.5"); "-" for a value that is not finite.
+QString plain(double value);
 
 // A text on one line: line breaks as blanks, outer blanks removed (a note).
 QString oneLine(const QString& text);

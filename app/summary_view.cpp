@@ -42,7 +42,7 @@ std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& s, bool zh) 
         {QStringLiteral("rows"), pick("行数", "rows"), QString::number(s.rows)},
         {QStringLiteral("duration"), pick("时长", "duration"), durationText(s.durationS)},
         {QStringLiteral("capacity"), pick("容量", "capacity"),
-         QString::number(round4(s.capacityMah)) + QStringLiteral(" mAh")},
+         plain(s.capacityMah) + QStringLiteral(" mAh")},
         {QStringLiteral("energy"), pick("能量", "energy"), fixed(s.energyWh, 4) + " Wh"},
         {QStringLiteral("current"), pick("电流", "current"),
          pick("平均 %1 A，最大 %2 A", "mean %1 A, largest %2 A")
@@ -52,7 +52,7 @@ std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& s, bool zh) 
              .arg(fixed(s.voltageFirstV, 2), fixed(s.voltageLastV, 2), fixed(s.voltageMaxV, 2))},
         {QStringLiteral("temperature"), pick("温度", "temperature"),
          pick("外部最高 %1 °C，内部最高 %2 °C", "external up to %1 °C, internal up to %2 °C")
-             .arg(QString::number(round4(s.tempExtMaxC)), QString::number(round4(s.tempIntMaxC)))},
+             .arg(plain(s.tempExtMaxC), plain(s.tempIntMaxC))},
         {QStringLiteral("cells"), pick("单元", "cells"),
          s.cells == 0
              ? pick("无", "none")

@@ -107,7 +107,7 @@ QString packHistoryText(const std::vector<PackHistoryEntry>& history) {
         text += QStringLiteral("%1  %2  %3  %4  %5\n")
                     .arg(date, -25)
                     .arg(kindName(e.kind), -9)
-                    .arg(QString::number(round4(e.capacityMah)), 9)
+                    .arg(plain(e.capacityMah), 9)
                     .arg(fixed(e.energyWh, 4), 9)
                     .arg(fixed(e.cellSpreadMaxV, 3), 8);
     }

@@ -1,8 +1,10 @@
 #include "analysis/recording_summary.h"
+#include "analysis/summary_format.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <cmath>
 #include <vector>
 
 namespace cellwatch {
@@ -104,6 +106,23 @@ TEST(RecordingSummary, OneRowAndRowsWithoutATime) {
     const auto withEmpty = summarize({empty, row("0:00:02", "+CHG+", "4.20", "1.00", "3"), empty});
     EXPECT_EQ(withEmpty.rows, 1);
     EXPECT_EQ(summarize({}).rows, 0);
+}
+
+// Large and odd figures in their plain form: never an exponent.
+TEST(SummaryFormat, PlainNumbersHaveNoExponent) {
+    const std::vector<std::pair<double, const char*>> cases = {
+        {1'000'000.0, "1000000"},
+        {123'456'789.5, "123456789.5"},
+        {12.5, "12.5"},
+        {0.00004, "0"},
+        {-0.0, "0"},
+        {-2.25, "-2.25"},
+        {std::nan(""), "-"},
+        {INFINITY, "-"},
+    };
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(plain(value).toStdString(), text) << value;
+    }
 }
 
 }  // namespace
