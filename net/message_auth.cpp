@@ -66,6 +66,14 @@ QByteArray MessageAuth::sign(const QString& topic, const QByteArray& payload,
     return payload + '~' + token;
 }
 
+bool MessageAuth::looksSigned(const QString& topic, const QByteArray& wire) {
+    if (isJsonTopic(topic)) {
+        return wire.size() > kJsonTrailerChars && wire.endsWith("\"}") &&
+               wire.mid(wire.size() - kJsonTrailerChars, kJsonBeforeChars) == kJsonBefore;
+    }
+    return wire.size() > kTokenChars && wire[wire.size() - kTokenChars - 1] == '~';
+}
+
 std::optional<MessageAuth::Verified> MessageAuth::verify(const QString& topic,
                                                          const QByteArray& wire) const {
     QByteArray payload;

@@ -39,6 +39,10 @@ class MessageAuth {
 public:
     // The shortest key taken, in bytes.
     static constexpr qsizetype kMinKeyBytes = 16;
+    // The fewest different bytes in a key taken.
+    static constexpr qsizetype kMinKeyDistinct = 8;
+    // Whether `wire` carries a token at all (signed with some key).
+    static bool looksSigned(const QString& topic, const QByteArray& wire);
     // The token's length: base64url of the sequence and the tag, unpadded.
     static constexpr qsizetype kTokenChars = 32;
 

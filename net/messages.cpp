@@ -190,6 +190,12 @@ QByteArray resumeJson(const ResumeState& state) {
     o[QStringLiteral("utc_offset")] = state.utcOffsetSeconds;
     o[QStringLiteral("began_ticks")] = static_cast<qint64>(state.beganTicks);
     o[QStringLiteral("last_row")] = state.lastRow;
+    if (state.sentMs != 0) {
+        o[QStringLiteral("sent_ms")] = static_cast<qint64>(state.sentMs);
+    }
+    if (!state.run.isEmpty()) {
+        o[QStringLiteral("run")] = state.run;
+    }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
@@ -232,6 +238,11 @@ std::optional<ResumeState> parseResumeJson(const QByteArray& json) {
     state.beganMs = static_cast<std::int64_t>(ms.toDouble());
     state.utcOffsetSeconds = offset.toInt();
     state.lastRow = row.toString();
+    const QJsonValue sent = o.value(QLatin1String("sent_ms"));
+    if (sent.isDouble() && std::fabs(sent.toDouble()) < 9e15) {
+        state.sentMs = static_cast<std::int64_t>(sent.toDouble());
+    }
+    state.run = o.value(QLatin1String("run")).toString().left(64);
     if (!QDateTime::fromMSecsSinceEpoch(state.beganMs, QTimeZone(state.utcOffsetSeconds))
              .isValid()) {
         return std::nullopt;

@@ -103,10 +103,16 @@ struct ResumeState {
     std::int32_t utcOffsetSeconds = 0;
     std::uint32_t beganTicks = 0;  // the ticks then
     QString lastRow;
+    // When the publisher sent it (ms since 1970, its clock), and the run it
+    // belongs to (random, one a publisher): a signed resume tells a watcher
+    // that the run is live now.
+    std::int64_t sentMs = 0;
+    QString run;
     bool operator==(const ResumeState&) const = default;
 };
 
-// {"connection_ticks", "connect_ticks", "began_ms", "utc_offset", "began_ticks", "last_row"}
+// {"connection_ticks", "connect_ticks", "began_ms", "utc_offset", "began_ticks", "last_row",
+//  "sent_ms", "run"} (the last two absent from an older publisher's)
 QByteArray resumeJson(const ResumeState& state);
 // A resume as resumeJson wrote it; nothing when it is not one.
 std::optional<ResumeState> parseResumeJson(const QByteArray& json);

@@ -1,7 +1,9 @@
 #include "net/publisher.h"
 
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 
 namespace cellwatch::net {
 namespace {
@@ -108,6 +110,13 @@ Publisher::Publisher(MqttOptions options, bool discovery, QByteArray key, QObjec
       auth_(key.isEmpty() ? std::nullopt : std::optional<MessageAuth>(std::move(key))),
       client_(withWill(std::move(options))),
       discovery_(discovery) {
+    run_ = QString::number(QRandomGenerator::system()->generate64(), 16);
+    heartbeat_.setInterval(kHeartbeatMs);
+    connect(&heartbeat_, &QTimer::timeout, this, [this] {
+        if (resume_) {
+            resume(*resume_);
+        }
+    });
     connect(&client_, &MqttClient::connected, this, &Publisher::online);
     connect(&client_, &MqttClient::notice, this, &Publisher::notice);
 }
@@ -115,6 +124,7 @@ Publisher::Publisher(MqttOptions options, bool discovery, QByteArray key, QObjec
 void Publisher::online() {
     put(QStringLiteral("status"), QByteArray(kOnline), true);
     if (resume_) {
+        resume_->sentMs = QDateTime::currentMSecsSinceEpoch();
         put(QStringLiteral("resume"), resumeJson(*resume_), true);
     }
     if (start_) {
@@ -151,7 +161,10 @@ void Publisher::raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const st
 
 void Publisher::resume(const ResumeState& state) {
     resume_ = state;
-    put(QStringLiteral("resume"), resumeJson(state), true);
+    resume_->sentMs = QDateTime::currentMSecsSinceEpoch();
+    resume_->run = run_;
+    put(QStringLiteral("resume"), resumeJson(*resume_), true);
+    heartbeat_.start();
 }
 
 void Publisher::row(const RowValues& row) {

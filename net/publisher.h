@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <optional>
 
 #include "net/message_auth.h"
@@ -38,7 +39,10 @@ public:
     void raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes);
     void row(const RowValues& row);
     // Where the present recording stands, for watchers that join late
-    // (retained).
+    // (retained), stamped with the publisher's clock and run; published
+    // again every kHeartbeatMs while nothing else does, so that a watcher
+    // can tell a live run from an old one published again.
+    static constexpr int kHeartbeatMs = 60'000;
     void resume(const ResumeState& state);
     // "idle", "restart", "lost", or "alarm" with its kind and text. (Not
     // QObject's event handler, which stays as it is.)
@@ -69,6 +73,8 @@ private:
     bool discovery_;
     std::optional<CaptureStart> start_;
     std::optional<ResumeState> resume_;
+    QString run_;       // this publisher's run, random
+    QTimer heartbeat_;  // the resume again while no row comes
     std::uint64_t published_ = 0;
     std::uint64_t dropped_ = 0;
 };

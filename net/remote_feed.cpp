@@ -56,6 +56,10 @@ std::optional<QByteArray> RemoteFeed::open(const QString& topic, const QString& 
     std::optional<MessageAuth::Verified> verified = auth_->verify(topic, wire);
     const auto last = lastSequence_.constFind(leaf);
     if (!verified || (last != lastSequence_.cend() && verified->sequence <= *last)) {
+        if (!verified && MessageAuth::looksSigned(topic, wire) && lastSequence_.isEmpty()) {
+            tellOnce(toldSigned_, QStringLiteral("the charger is there, but its messages are "
+                                                 "signed with another key than the one given"));
+        }
         unverified_.count();
         return std::nullopt;
     }
@@ -82,6 +86,10 @@ void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
             return;
         }
     } else {
+        if (leaf == QLatin1String("status") && MessageAuth::looksSigned(topic, wire)) {
+            tellOnce(toldSigned_, QStringLiteral("the charger is there, but its messages are "
+                                                 "signed: give its key file to watch it"));
+        }
         payload = wire;
     }
     if (leaf == QLatin1String("status")) {
@@ -89,7 +97,7 @@ void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
     } else if (leaf == QLatin1String("start")) {
         takeStart(*payload, sequence);
     } else if (leaf == QLatin1String("resume")) {
-        takeResume(*payload);
+        takeResume(*payload, sequence);
     } else if (leaf == QLatin1String("event")) {
         takeEvent(*payload, sequence);
     } else {
@@ -130,20 +138,44 @@ void RemoteFeed::takeStart(const QByteArray& payload, std::uint64_t sequence) {
         startSequence_ = sequence;
         return;  // published again after the publisher reconnected
     }
+    if (auth_ && !liveRun(*start)) {
+        pendingStart_ = std::make_pair(*start, sequence);  // until a fresh resume of it
+        return;
+    }
+    begin(*start, sequence);
+}
+
+bool RemoteFeed::liveRun(const CaptureStart& start) const {
+    return freshResume_ && resume_ && resume_->connectionTicks == start.ticks;
+}
+
+void RemoteFeed::begin(const CaptureStart& start, std::uint64_t sequence) {
+    pendingStart_.reset();
     start_ = start;
     startSequence_ = sequence;
+    // Signed, a record counts only when published after the resume that
+    // showed the run live: earlier ones of the run, published again, are
+    // in the resume already.
+    floorSequence_ = auth_ ? resumeSequence_ : 0;
     running_ = true;
-    ticks_.set(start->ticks);
-    setWall_(QDateTime::fromMSecsSinceEpoch(start->wallMs, QTimeZone(start->utcOffsetSeconds)));
-    emit started(*start);
+    ticks_.set(start.ticks);
+    setWall_(QDateTime::fromMSecsSinceEpoch(start.wallMs, QTimeZone(start.utcOffsetSeconds)));
+    emit started(start);
+}
+
+void RemoteFeed::tellOnce(bool& told, const QString& why) {
+    if (!told) {
+        told = true;
+        emit problem(why);
+    }
 }
 
 void RemoteFeed::takeRaw(const QByteArray& payload, std::uint64_t sequence) {
     if (!running_) {
         return;
     }
-    if (auth_ && sequence < startSequence_) {
-        unverified_.count();  // of an earlier connection, published again
+    if (auth_ && (sequence < startSequence_ || sequence <= floorSequence_)) {
+        unverified_.count();  // of an earlier connection or run, published again
         return;
     }
     if (!parseRecord(payload, record_)) {
@@ -177,11 +209,34 @@ void RemoteFeed::takeEvent(const QByteArray& payload, std::uint64_t sequence) {
     }
 }
 
-void RemoteFeed::takeResume(const QByteArray& payload) {
-    if (std::optional<ResumeState> state = parseResumeJson(payload)) {
-        resume_ = std::move(state);
-    } else {
+void RemoteFeed::takeResume(const QByteArray& payload, std::uint64_t sequence) {
+    std::optional<ResumeState> state = parseResumeJson(payload);
+    if (!state) {
         emit problem(QStringLiteral("skipped a resume message that is none"));
+        return;
+    }
+    if (auth_ && !running_) {
+        const std::int64_t now = nowMs_ ? nowMs_() : QDateTime::currentMSecsSinceEpoch();
+        const std::int64_t age = now - state->sentMs;
+        if (age > kFreshMs || age < -kSkewMs) {
+            const QDateTime sent = QDateTime::fromMSecsSinceEpoch(state->sentMs);
+            tellOnce(toldStale_,
+                     QStringLiteral("the charger's newest signed messages were sent at %1, %2 "
+                                    "min from this computer's clock: an earlier run, not taken "
+                                    "as live; waiting for a live one")
+                         .arg(sent.isValid() && state->sentMs != 0
+                                  ? sent.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                  : QStringLiteral("an unknown time"))
+                         .arg(age / 60'000));
+            return;
+        }
+        freshResume_ = true;
+        resumeSequence_ = sequence;
+    }
+    resume_ = std::move(state);
+    if (pendingStart_ && liveRun(pendingStart_->first)) {
+        const auto [start, startSequence] = *pendingStart_;
+        begin(start, startSequence);
     }
 }
 

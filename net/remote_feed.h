@@ -43,8 +43,18 @@ public:
     RemoteFeed(MqttClient& client, ReceiveAssembler& assembler, ManualTickClock& ticks,
                WallSetter setWall, QObject* parent = nullptr);
 
-    // Takes only what is signed with `key` from now on.
+    // Takes only what is signed with `key` from now on. A watcher with a key
+    // that has seen nothing yet takes up a run only once a resume of it
+    // comes that the publisher sent within kFreshMs of this computer's clock
+    // (a run published again after its publisher ended is old by then), and
+    // then only records published after that resume.
     void setKey(const QByteArray& key);
+    // The publisher's resume comes at least once a minute (its heartbeat);
+    // clocks may differ by two minutes either way.
+    static constexpr std::int64_t kSkewMs = 120'000;
+    static constexpr std::int64_t kFreshMs = 60'000 + kSkewMs;
+    // This computer's clock, ms since 1970 (tests set their own).
+    void setClock(std::function<std::int64_t()> nowMs) { nowMs_ = std::move(nowMs); }
     bool running() const { return running_; }
     // The publisher's last resume of the present connection (see
     // ResumeState): nothing before one came, or when it belongs to another
@@ -79,7 +89,11 @@ private:
     void takeStatus(const QByteArray& payload, std::uint64_t sequence);
     void takeStart(const QByteArray& payload, std::uint64_t sequence);
     void takeRaw(const QByteArray& payload, std::uint64_t sequence);
-    void takeResume(const QByteArray& payload);
+    void takeResume(const QByteArray& payload, std::uint64_t sequence);
+    void begin(const CaptureStart& start, std::uint64_t sequence);
+    // Whether a keyed watcher that has not begun may begin with `start`.
+    bool liveRun(const CaptureStart& start) const;
+    void tellOnce(bool& told, const QString& why);
     void takeEvent(const QByteArray& payload, std::uint64_t sequence);
     void loseOnce(const QString& why);
 
@@ -101,6 +115,13 @@ private:
     QHash<QString, std::uint64_t> lastSequence_;  // of each leaf
     std::uint64_t startSequence_ = 0;             // of the start played
     std::uint64_t offlineSequence_ = 0;           // of the last "offline"
+    std::uint64_t floorSequence_ = 0;   // records at or below it are from before the run taken up
+    std::uint64_t resumeSequence_ = 0;  // of the fresh resume taken
+    bool freshResume_ = false;
+    std::optional<std::pair<CaptureStart, std::uint64_t>> pendingStart_;
+    std::function<std::int64_t()> nowMs_;
+    bool toldStale_ = false;
+    bool toldSigned_ = false;
     DropReport unverified_;
 };
 

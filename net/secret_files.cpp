@@ -1,5 +1,7 @@
 #include "net/secret_files.h"
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 #include <QFile>
@@ -53,11 +55,18 @@ QString readPasswordFile(const QString& path) {
 
 QByteArray readKeyFile(const QString& path) {
     const QByteArray line = firstLine(QStringLiteral("the key file"), path).trimmed();
-    if (line.size() < MessageAuth::kMinKeyBytes) {
-        throw MqttError(QStringLiteral("the key file %1 holds no key of %2 characters at least "
+    // A key of one byte repeated (NUL bytes, "aaaa…") or of a few guesses
+    // no less than too short a key: at least a handful of different bytes.
+    QByteArray distinct = line;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    if (line.size() < MessageAuth::kMinKeyBytes || distinct.size() < MessageAuth::kMinKeyDistinct) {
+        throw MqttError(QStringLiteral("the key file %1 holds no key of %2 characters at least, "
+                                       "%3 of them different "
                                        "(make one with: head -c 32 /dev/urandom | base64)")
                             .arg(path)
                             .arg(MessageAuth::kMinKeyBytes)
+                            .arg(MessageAuth::kMinKeyDistinct)
                             .toStdString());
     }
     return line;

@@ -40,7 +40,7 @@ TEST(Secrets, ASecretFileOthersCanReadIsWarnedAboutByName) {
     const QString path = dir.filePath(QStringLiteral("pw"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("secret-secret-secret\n");
+    file.write("secret-key-0123456789\n");
     file.close();
     const std::pair<mode_t, const char*> cases[] = {
         {0600, nullptr}, {0400, nullptr}, {0640, "0640"},
@@ -58,7 +58,21 @@ TEST(Secrets, ASecretFileOthersCanReadIsWarnedAboutByName) {
             EXPECT_FALSE(warning.contains(QStringLiteral("secret-"))) << warning.toStdString();
         }
     }
-    EXPECT_EQ(readKeyFile(path), QByteArray("secret-secret-secret"));
+    EXPECT_EQ(readKeyFile(path), QByteArray("secret-key-0123456789"));
+    // Keys with too little in them are refused, saying how to make one.
+    for (const QByteArray& weak : {QByteArray(18, '\0'), QByteArray(40, 'a'),
+                                   QByteArray("abcdabcdabcdabcdabcd"), QByteArray("0123456789")}) {
+        QFile key(path);
+        ASSERT_TRUE(key.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        key.write(weak + '\n');
+        key.close();
+        try {
+            readKeyFile(path);
+            ADD_FAILURE() << "a weak key was taken: " << weak.toHex().toStdString();
+        } catch (const MqttError& e) {
+            EXPECT_NE(std::string(e.what()).find("head -c 32 /dev/urandom"), std::string::npos);
+        }
+    }
 }
 
 TEST(Secrets, ACertificateFileThatHoldsNoCertificateIsRefused) {

@@ -44,6 +44,17 @@ std::vector<std::uint8_t> message112() {
     return m;
 }
 
+// Where a recording on `start` stands, as the session publishes it with
+// every start and row.
+ResumeState resumeOf(const CaptureStart& start) {
+    ResumeState r;
+    r.connectionTicks = start.ticks;
+    r.connectTicks = start.ticks;
+    r.beganMs = start.wallMs;
+    r.beganTicks = start.ticks;
+    return r;
+}
+
 // A watcher's feed on a client of its own.
 struct Watcher {
     Watcher(const MqttOptions& options, const QByteArray& key)
@@ -128,6 +139,7 @@ TEST(Trust, AWatcherWithTheKeyTakesOnlyWhatThePublisherSigned) {
     const QString address = broker.address(QStringLiteral("k1"));
     Publisher publisher(trustOptions(address), false, kKey);
     publisher.setStart(kStart);
+    publisher.resume(resumeOf(kStart));
     publisher.start();
     ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
 
@@ -211,6 +223,7 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
         // An earlier run, ended cleanly: its start, records and "offline".
         Publisher earlier(trustOptions(address), false, kKey);
         earlier.setStart(kForgedStart);
+        earlier.resume(resumeOf(kForgedStart));
         earlier.start();
         ASSERT_TRUE(waitUntil([&] { return earlier.client().isConnected(); }));
         earlier.raw(kForgedStart.wallMs + 1000, kForgedStart.ticks + 1000, frame);
@@ -224,6 +237,7 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
 
     auto publisher = std::make_unique<Publisher>(trustOptions(address), false, kKey);
     publisher->setStart(kStart);
+    publisher->resume(resumeOf(kStart));
     publisher->start();
     ASSERT_TRUE(waitUntil([&] { return publisher->client().isConnected(); }));
     Watcher watcher(trustOptions(address), kKey);
@@ -249,6 +263,77 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
     publisher.reset();
     ASSERT_TRUE(waitUntil([&] { return !watcher.lost.isEmpty(); }));
     EXPECT_EQ(watcher.lost, QStringList{QStringLiteral("the charger went offline")});
+}
+
+// A signed run recorded by a listener and published again once its
+// publisher has ended is an old run to a keyed watcher that starts then,
+// and records of the present run published again are not taken by one that
+// joins meanwhile.
+TEST(Trust, AnOldSignedRunIsNotTakenAsLive) {
+    TestBroker broker;
+    const QString address = broker.address(QStringLiteral("k4"));
+    std::vector<std::pair<QString, QByteArray>> heard;
+    MqttClient recorder(trustOptions(address));
+    QObject::connect(&recorder, &MqttClient::message,
+                     [&](const QString& topic, const QByteArray& payload) {
+                         heard.emplace_back(topic, payload);
+                     });
+    recorder.subscribe({QStringLiteral("cellwatch/k4/#")});
+    recorder.start();
+    ASSERT_TRUE(waitUntil([&] { return recorder.isConnected(); }));
+    const std::vector<std::uint8_t> frame = message112();
+    auto publisher = std::make_unique<Publisher>(trustOptions(address), false, kKey);
+    publisher->setStart(kStart);
+    publisher->resume(resumeOf(kStart));
+    publisher->start();
+    ASSERT_TRUE(waitUntil([&] { return publisher->client().isConnected(); }));
+    for (int i = 1; i <= 3; ++i) {
+        publisher->raw(kStart.wallMs + i * 1000, kStart.ticks + i * 1000, frame);
+    }
+    ResumeState later = resumeOf(kStart);
+    later.lastRow = QStringLiteral("3");
+    publisher->resume(later);
+
+    // One that joins now takes the run, but not its first records published again.
+    Watcher joining(trustOptions(address), kKey);
+    ASSERT_TRUE(waitUntil([&] { return joining.feed.running(); }));
+    ASSERT_TRUE(waitUntil([&] { return heard.size() >= 6; }));
+    MqttClient forger(trustOptions(address));
+    forger.start();
+    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    for (const auto& [topic, payload] : heard) {
+        if (topic.endsWith(QLatin1String("/raw"))) {
+            forge(forger, topic, payload, false);
+        }
+    }
+    publisher->raw(kStart.wallMs + 4000, kStart.ticks + 4000, frame);
+    ASSERT_TRUE(waitUntil([&] { return joining.feed.recordsPlayed() >= 1; }));
+    EXPECT_EQ(joining.frames.ticks, (std::vector<std::uint32_t>{kStart.ticks + 4000}));
+
+    // The publisher ends; everything it sent is published again, retained as
+    // it was, ten minutes later by a watcher's clock.
+    publisher->finish();
+    publisher.reset();
+    const auto old = heard;
+    for (const auto& [topic, payload] : old) {
+        if (!topic.endsWith(QLatin1String("/status")) || !payload.startsWith(kOffline)) {
+            forge(forger, topic, payload, !topic.endsWith(QLatin1String("/raw")));
+        }
+    }
+    Watcher late(trustOptions(address), {});
+    late.feed.setKey(kKey);
+    late.feed.setClock([] { return QDateTime::currentMSecsSinceEpoch() + 10 * 60'000; });
+    ASSERT_TRUE(waitUntil([&] { return !late.problems.isEmpty(); }));
+    EXPECT_TRUE(late.problems[0].contains(QStringLiteral("an earlier run, not taken as live")))
+        << late.problems[0].toStdString();
+    EXPECT_FALSE(late.feed.running());
+    EXPECT_TRUE(late.starts.empty());
+
+    // Without the key, a signed charger is said to be there.
+    Watcher unkeyed(trustOptions(address), {});
+    ASSERT_TRUE(waitUntil([&] { return !unkeyed.problems.isEmpty(); }));
+    EXPECT_TRUE(unkeyed.problems[0].contains(QStringLiteral("signed: give its key")))
+        << unkeyed.problems[0].toStdString();
 }
 
 }  // namespace
