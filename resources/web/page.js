@@ -136,7 +136,9 @@ function rowX(row) {
 
 function addPoint(row) {
   const v = row.v;
-  const x = rowX(row);
+  // Never back: rows from before the feed began carry their elapsed
+  // seconds only, rounded, and the chart's X must not fall.
+  const x = Math.max(rowX(row), main[0].length ? main[0][main[0].length - 1] : -Infinity);
   main[0].push(x);
   main[1].push(v[F.volt]);
   main[2].push(v[F.curr]);
