@@ -73,6 +73,7 @@ void AlarmMonitor::setSettings(const AlarmSettings& settings) {
     for (Kind kind : kAllKinds) {
         if (!enabled(kind)) {
             active_[static_cast<std::size_t>(kind)] = false;
+            clearSince_[static_cast<std::size_t>(kind)].reset();
         }
     }
 }
@@ -91,8 +92,40 @@ void AlarmMonitor::update(Kind kind, bool holds, const std::string& text,
     on = holds;
 }
 
+void AlarmMonitor::updateThreshold(Kind kind, bool holds, bool clear, const std::string& text,
+                                   std::uint32_t now, std::vector<Alarm>& raised) {
+    const auto k = static_cast<std::size_t>(kind);
+    bool& on = active_[k];
+    std::optional<std::uint32_t>& since = clearSince_[k];
+    if (!enabled(kind)) {
+        on = false;
+        since.reset();
+        return;
+    }
+    if (on) {
+        if (!clear) {
+            since.reset();
+            return;
+        }
+        if (!since) {
+            since = now;
+        }
+        if (now - *since >= kRearmHoldMs) {
+            on = false;  // re-armed; a clear row raises nothing
+            since.reset();
+        }
+        return;
+    }
+    if (holds) {
+        raised.push_back({kind, text});
+        on = true;
+        since.reset();
+    }
+}
+
 void AlarmMonitor::startRecording(std::uint32_t now) {
     active_ = {};
+    clearSince_ = {};
     hasRows_ = false;
     stoppedSince_.reset();
     lastRowAt_ = now;
@@ -133,44 +166,52 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
     update(Kind::Stalled, false, {}, raised);
 
     const Extremes e = extremes(values);
+    const auto cell = [&values](int index) {
+        return values.cells[static_cast<std::size_t>(index)];
+    };
     {
-        const std::optional<Decimal> limit =
-            cellLimit(settings_[Kind::CellHigh], values.batteryType);
-        const bool holds =
-            limit && e.highest >= 0 && values.cells[static_cast<std::size_t>(e.highest)] > *limit;
-        update(Kind::CellHigh, holds,
-               holds ? cellText(values, e.highest) + limitText(volts(*limit)) : std::string(),
-               raised);
+        const Kind kind = Kind::CellHigh;
+        const std::optional<Decimal> limit = cellLimit(settings_[kind], values.batteryType);
+        const bool watched = limit && e.highest >= 0;
+        const bool holds = watched && cell(e.highest) > *limit;
+        const bool clear = !watched || cell(e.highest) <= *limit - rearmMargin(kind);
+        updateThreshold(
+            kind, holds, clear,
+            holds ? cellText(values, e.highest) + limitText(volts(*limit)) : std::string(), now,
+            raised);
     }
     {
-        const std::optional<Decimal> limit =
-            cellLimit(settings_[Kind::CellLow], values.batteryType);
-        const bool holds = limit && values.state == kDischarging && e.lowest >= 0 &&
-                           values.cells[static_cast<std::size_t>(e.lowest)] < *limit;
-        update(Kind::CellLow, holds,
-               holds ? cellText(values, e.lowest) + limitText(volts(*limit)) : std::string(),
-               raised);
+        const Kind kind = Kind::CellLow;
+        const std::optional<Decimal> limit = cellLimit(settings_[kind], values.batteryType);
+        const bool watched = limit && values.state == kDischarging && e.lowest >= 0;
+        const bool holds = watched && cell(e.lowest) < *limit;
+        const bool clear = !watched || cell(e.lowest) >= *limit + rearmMargin(kind);
+        updateThreshold(
+            kind, holds, clear,
+            holds ? cellText(values, e.lowest) + limitText(volts(*limit)) : std::string(), now,
+            raised);
     }
     {
-        const Decimal limit = settings_[Kind::CellSpread].limit;
+        const Kind kind = Kind::CellSpread;
+        const Decimal limit = settings_[kind].limit;
         const bool graceOver = values.elapsedSeconds >= kSpreadGraceSeconds;
         Decimal spread;
         if (e.highest >= 0) {
-            spread = values.cells[static_cast<std::size_t>(e.highest)] -
-                     values.cells[static_cast<std::size_t>(e.lowest)];
+            spread = cell(e.highest) - cell(e.lowest);
         }
         const bool holds = graceOver && spread > limit;
-        update(Kind::CellSpread, holds,
-               holds ? "Cells " + volts(spread) + " apart: cell " + std::to_string(e.highest + 1) +
-                           " at " + volts(values.cells[static_cast<std::size_t>(e.highest)]) +
-                           ", cell " + std::to_string(e.lowest + 1) + " at " +
-                           volts(values.cells[static_cast<std::size_t>(e.lowest)]) +
-                           limitText(volts(limit))
-                     : std::string(),
-               raised);
+        const bool clear = spread <= limit - rearmMargin(kind);
+        updateThreshold(
+            kind, holds, clear,
+            holds ? "Cells " + volts(spread) + " apart: cell " + std::to_string(e.highest + 1) +
+                        " at " + volts(cell(e.highest)) + ", cell " + std::to_string(e.lowest + 1) +
+                        " at " + volts(cell(e.lowest)) + limitText(volts(limit))
+                  : std::string(),
+            now, raised);
     }
     {
-        const Rule& rule = settings_[Kind::Temperature];
+        const Kind kind = Kind::Temperature;
+        const Rule& rule = settings_[kind];
         std::string text;
         if (values.extTemperature > rule.limit) {
             text = "External temperature " + degrees(values.extTemperature) +
@@ -180,15 +221,20 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
             text += (text.empty() ? "Internal temperature " : "; internal temperature ") +
                     degrees(values.intTemperature) + limitText(degrees(rule.second));
         }
-        update(Kind::Temperature, !text.empty(), text, raised);
+        const Decimal margin = rearmMargin(kind);
+        const bool clear = values.extTemperature <= rule.limit - margin &&
+                           values.intTemperature <= rule.second - margin;
+        updateThreshold(kind, !text.empty(), clear, text, now, raised);
     }
     {
-        const Decimal limit = settings_[Kind::InputLow].limit;
+        const Kind kind = Kind::InputLow;
+        const Decimal limit = settings_[kind].limit;
         const bool holds = values.inputVoltage < limit;
-        update(Kind::InputLow, holds,
-               holds ? "Input at " + volts(values.inputVoltage) + limitText(volts(limit))
-                     : std::string(),
-               raised);
+        const bool clear = values.inputVoltage >= limit + rearmMargin(kind);
+        updateThreshold(kind, holds, clear,
+                        holds ? "Input at " + volts(values.inputVoltage) + limitText(volts(limit))
+                              : std::string(),
+                        now, raised);
     }
     return raised;
 }

@@ -8,9 +8,12 @@
 // is for the moments in between.
 //
 // A rule is raised once when its condition starts and again only after the
-// condition has cleared. The row rules look at recorded rows only: a row
-// where the condition no longer holds clears it. A new recording (a restart
-// after a pause, a new connection) starts every rule afresh.
+// condition has cleared. The row rules look at recorded rows only. The
+// threshold rules clear with hysteresis (alarm_rules.h): their value must be
+// back past the limit by the rule's margin in every row for kRearmHoldMs of
+// the clock given; the other rules clear with the first row (or moment)
+// where their condition no longer holds. A new recording (a restart after a
+// pause, a new connection) starts every rule afresh.
 #pragma once
 
 #include <array>
@@ -36,6 +39,10 @@ struct RowValues {
 struct Alarm {
     Kind kind = Kind::CellHigh;
     std::string text;  // one line, English
+    // When it was raised: ms since 1970 UTC on the session's clock (the
+    // source's, for a replay or a watch), so that every front end and the
+    // phone page tell the same moment. 0 until a session stamps it.
+    std::int64_t raisedMs = 0;
     bool operator==(const Alarm&) const = default;
 };
 
@@ -80,6 +87,10 @@ private:
     // Raises `kind` with `text` when `holds` starts; ends the episode when it
     // does not hold.
     void update(Kind kind, bool holds, const std::string& text, std::vector<Alarm>& raised);
+    // The same for a threshold rule: its episode ends once `clear` (the
+    // value back past the limit by the margin) has held for kRearmHoldMs.
+    void updateThreshold(Kind kind, bool holds, bool clear, const std::string& text,
+                         std::uint32_t now, std::vector<Alarm>& raised);
     void checkTime(std::uint32_t now, std::vector<Alarm>& raised);
     void startRecording(std::uint32_t now);
     bool enabled(Kind kind) const { return settings_[kind].enabled; }
@@ -87,6 +98,8 @@ private:
 
     AlarmSettings settings_;
     std::array<bool, kKindCount> active_{};
+    // Of a raised threshold rule: since when its value is back past the margin.
+    std::array<std::optional<std::uint32_t>, kKindCount> clearSince_{};
     bool connected_ = false;
     bool hasRows_ = false;
     RowValues last_;                             // the last row

@@ -48,6 +48,21 @@ int limitCount(Kind kind) {
     }
 }
 
+Decimal rearmMargin(Kind kind) {
+    switch (kind) {
+        case Kind::CellHigh:
+        case Kind::CellLow:
+        case Kind::CellSpread:
+            return Decimal::fromHundredths(2);
+        case Kind::InputLow:
+            return Decimal::fromHundredths(20);
+        case Kind::Temperature:
+            return Decimal::fromInt(2);
+        default:
+            return Decimal();
+    }
+}
+
 std::string_view limitUnit(Kind kind) {
     switch (kind) {
         case Kind::Temperature:

@@ -19,9 +19,16 @@
 // The cell rules know the limits of lithium ("LiIo/Po/Fe") and lead ("Pb")
 // cells; for other battery types they stay quiet. All limits are strict:
 // a value exactly at its limit raises nothing.
+//
+// The threshold rules (cell-high, cell-low, cell-spread, temperature,
+// input-low) re-arm with hysteresis: once raised, a rule is raised again
+// only after its value has gone back past the limit by the rule's margin
+// (rearmMargin) and stayed there for kRearmHoldMs on the session's clock,
+// so a value wavering around its limit raises one alarm, not one a minute.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +57,13 @@ struct Rule {
     Decimal second;
     bool operator==(const Rule&) const = default;
 };
+
+// How far back past its limit a threshold rule's value must go before the
+// rule can be raised again: 0.02 V for cell voltages and the spread, 0.20 V
+// for the input, 2 °C for temperatures; 0 for the rules without one.
+Decimal rearmMargin(Kind kind);
+// How long the value must stay back past the margin.
+inline constexpr std::uint32_t kRearmHoldMs = 30000;
 
 // Which limits a kind has: 0, 1 or 2.
 int limitCount(Kind kind);

@@ -77,9 +77,11 @@ void DecoderTap::sampleDecoded(const StatusSample& sample, FrameLayout layout) {
 }
 
 RecordingAlarms::RecordingAlarms(DecoderHost& recording, const RowStore& table,
-                                 const TickClock& ticks, std::function<void(const Alarm&)> raised)
+                                 const TickClock& ticks, const WallClock& wall,
+                                 std::function<void(const Alarm&)> raised)
     : table_(table),
       ticks_(ticks),
+      wall_(wall),
       raised_(std::move(raised)),
       tap_(recording, [this](bool working) {
           emitAll(monitor_.messageDecoded(working, ticks_.tickCount()));
@@ -106,7 +108,9 @@ void RecordingAlarms::linkOpened() {
 }
 
 void RecordingAlarms::emitAll(const std::vector<Alarm>& alarms) {
-    for (const Alarm& alarm : alarms) {
+    for (Alarm alarm : alarms) {
+        const QDateTime now = wall_.now();
+        alarm.raisedMs = now.isValid() ? now.toMSecsSinceEpoch() : 0;
         raised_(alarm);
     }
 }

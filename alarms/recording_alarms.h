@@ -14,6 +14,7 @@
 namespace cellwatch {
 class RowStore;
 class Recording;
+class WallClock;
 }  // namespace cellwatch
 
 namespace cellwatch::alarms {
@@ -42,12 +43,12 @@ private:
 
 // Feeds a monitor from a recording. Each raised alarm goes to `raised`
 // after whatever the recording's own event handlers did (the row that
-// raised it is written first). A first row after rows of a recording before
-// (a new connection noticed late) starts the rules afresh, as a restart does.
+// raised it is written first), stamped with the moment `wall` tells. A first row after rows of a
+// recording before (a new connection noticed late) starts the rules afresh, as a restart does.
 class RecordingAlarms {
 public:
     RecordingAlarms(DecoderHost& recording, const RowStore& table, const TickClock& ticks,
-                    std::function<void(const Alarm&)> raised);
+                    const WallClock& wall, std::function<void(const Alarm&)> raised);
 
     // Hooks onto the recording's events; call once its own handlers are set:
     // they are kept and called first.
@@ -72,6 +73,7 @@ private:
 
     const RowStore& table_;
     const TickClock& ticks_;
+    const WallClock& wall_;
     std::function<void(const Alarm&)> raised_;
     AlarmMonitor monitor_;
     DecoderTap tap_;

@@ -1,6 +1,9 @@
 #include "app/alarm_band.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -62,7 +65,13 @@ private:
 }  // namespace
 
 AlarmBand::AlarmBand(QWidget* parent)
-    : QFrame(parent), label_(new QLabel(this)), button_(new QPushButton(this)) {
+    : QFrame(parent),
+      times_(new QLabel(this)),
+      label_(new QLabel(this)),
+      button_(new QPushButton(this)) {
+    times_->setObjectName(QStringLiteral("AlarmTimes"));
+    times_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setObjectName(QStringLiteral("AlarmBand"));
     setAutoFillBackground(true);
     setStyleSheet(
@@ -70,6 +79,7 @@ AlarmBand::AlarmBand(QWidget* parent)
                        "white; font-weight: bold; }"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 2, 4, 2);
+    layout->addWidget(times_);
     layout->addWidget(label_, 1);
     layout->addWidget(button_);
     connect(button_, &QPushButton::clicked, this, [this] {
@@ -96,14 +106,39 @@ QStringList AlarmBand::raisedAlarms() const {
     return texts;
 }
 
+QStringList AlarmBand::raisedTimes() const {
+    QStringList times;
+    for (const alarms::Alarm& alarm : raised_) {
+        times << (alarm.raisedMs == 0 ? QString()
+                                      : QDateTime::fromMSecsSinceEpoch(alarm.raisedMs)
+                                            .toLocalTime()
+                                            .toString(QStringLiteral("HH:mm:ss")));
+    }
+    return times;
+}
+
+std::vector<std::int64_t> AlarmBand::raisedAt() const {
+    std::vector<std::int64_t> at;
+    for (const alarms::Alarm& alarm : raised_) {
+        at.push_back(alarm.raisedMs);
+    }
+    return at;
+}
+
 void AlarmBand::refresh() {
     const QStringList texts = raisedAlarms();
-    QStringList lines = texts.mid(std::max<qsizetype>(0, texts.size() - kShownAlarms));
+    const qsizetype first = std::max<qsizetype>(0, texts.size() - kShownAlarms);
+    QStringList lines = texts.mid(first);
+    QStringList times = raisedTimes().mid(first);
     const qsizetype earlier = texts.size() - lines.size();
     if (earlier > 0) {
         lines.prepend(kEarlierAlarms.pick(chinese_).arg(earlier));
+        times.prepend(QString());
     }
     label_->setText(lines.join(u'\n'));
+    times_->setText(times.join(u'\n'));
+    times_->setVisible(
+        std::any_of(times.begin(), times.end(), [](const QString& t) { return !t.isEmpty(); }));
     setGeometry(0, 0, width(), std::max(kBandHeight, sizeHint().height()));
 }
 

@@ -45,15 +45,23 @@ public:
     void clearAlarms();
     // The texts of the alarms listed, as shown.
     QStringList raisedAlarms() const;
+    // When each listed alarm was raised, the time of day as shown beside
+    // it ("14:05:09", as the phone page shows it); "" for one not stamped.
+    QStringList raisedTimes() const;
+    // The moment of each listed alarm as raised (ms since 1970 UTC).
+    std::vector<std::int64_t> raisedAt() const;
     // The list and the button in the language asked for (a switch at run time).
     void setLanguage(bool chinese);
     QLabel* label() const { return label_; }
+    // The times beside the texts, one a line.
+    QLabel* timeLabel() const { return times_; }
     QPushButton* acknowledgeButton() const { return button_; }
 
 signals:
     void acknowledged();
 
 private:
+    QLabel* times_;
     QLabel* label_;
     QPushButton* button_;
     void refresh();

@@ -81,6 +81,28 @@ QString shownAlarmText(const alarms::Alarm& alarm, bool chinese) {
                                           : alarm.text);
 }
 
+QString rearmNote(bool chinese) {
+    const auto margin = [](Kind kind) {
+        const Decimal m = alarms::rearmMargin(kind);
+        const bool volts = alarms::limitUnit(kind) == "V";
+        return QString::fromStdString(volts ? m.format(kFormat2) : m.plainText()) + u' ' +
+               QString::fromUtf8(alarms::limitUnit(kind));
+    };
+    const QString cells = margin(Kind::CellHigh);
+    const QString input = margin(Kind::InputLow);
+    const QString degrees = margin(Kind::Temperature);
+    const QString hold = QString::number(alarms::kRearmHoldMs / 1000U);
+    return chinese ? QStringLiteral(
+                         "警报触发后，须待数值回到限值以内超过 %1（单节电压、压差）、"
+                         "%2（输入电压）或 %3（温度）并保持 %4 秒，才会再次触发。")
+                         .arg(cells, input, degrees, hold)
+                   : QStringLiteral(
+                         "Once raised, an alarm is raised again only after its value "
+                         "has gone back past the limit by %1 (cells, spread), %2 "
+                         "(input) or %3 (temperature) and stayed there for %4 s.")
+                         .arg(cells, input, degrees, hold);
+}
+
 alarms::AlarmSettings readAlarmSettings(const SettingsStore& store) {
     alarms::AlarmSettings s = alarms::AlarmSettings::defaults();
     for (Kind kind : alarms::kAllKinds) {
@@ -152,6 +174,10 @@ AlarmSettingsDialog::AlarmSettingsDialog(const alarms::AlarmSettings& settings, 
         }
         ++row;
     }
+    auto* note = new QLabel(rearmNote(chinese), this);
+    note->setObjectName(QStringLiteral("rearmNote"));
+    note->setWordWrap(true);
+    grid->addWidget(note, row++, 0, 1, 5);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("alarmButtons"));
     setButtonCaptions(*buttons, chinese);

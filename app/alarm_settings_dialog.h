@@ -29,6 +29,10 @@ QString alarmKindCaption(alarms::Kind kind, bool chinese);
 // An alarm's text as the window shows it: as raised (English), or in Chinese.
 QString shownAlarmText(const alarms::Alarm& alarm, bool chinese);
 
+// What the dialog says of re-arming: the threshold rules' margins and hold
+// time (alarms/alarm_rules.h), in the language asked for.
+QString rearmNote(bool chinese);
+
 class AlarmSettingsDialog final : public QDialog {
     Q_OBJECT
 public:

@@ -19,6 +19,7 @@
 #include "app/alarm_settings_dialog.h"
 #include "app/captions.h"
 #include "app/network_watch.h"
+#include "app/network_watch_dialog.h"
 #include "app/settings_store.h"
 
 namespace cellwatch {
@@ -311,9 +312,13 @@ void addNetworkMenu(QWidget& window, SettingsStore& settings) {
     view->addSeparator();
     QAction* action = view->addAction(QString());
     action->setObjectName(QStringLiteral("NetworkList"));
-    setNetworkMenuCaption(window, chineseChosen(settings));
     QObject::connect(action, &QAction::triggered, &window,
                      [&window, &settings] { NetworkListDialog::showFor(settings, &window); });
+    QAction* watch = view->addAction(QString());
+    watch->setObjectName(QStringLiteral("WatchCharger"));
+    QObject::connect(watch, &QAction::triggered, &window,
+                     [&window, &settings] { WatchConnectDialog::showFor(settings, &window); });
+    setNetworkMenuCaption(window, chineseChosen(settings));
 }
 
 void setNetworkMenuCaption(QWidget& window, bool chinese) {
@@ -321,6 +326,11 @@ void setNetworkMenuCaption(QWidget& window, bool chinese) {
     QAction* action = view ? view->findChild<QAction*>(QStringLiteral("NetworkList")) : nullptr;
     if (action != nullptr) {
         action->setText(kNetworkListItem.pick(chinese));
+    }
+    QAction* watch = view ? view->findChild<QAction*>(QStringLiteral("WatchCharger")) : nullptr;
+    if (watch != nullptr) {
+        watch->setText(chinese ? QStringLiteral("查看充电器…")
+                               : QStringLiteral("Watch a charger…"));
     }
 }
 

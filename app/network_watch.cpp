@@ -8,8 +8,10 @@
 #include <QScreen>
 
 #include "app/captions.h"
+#include "app/network_watch_dialog.h"
 #include "app/settings_store.h"
 #include "app/toolbar.h"
+#include "net/secret_files.h"
 
 namespace cellwatch {
 
@@ -29,6 +31,10 @@ NetworkWatch::NetworkWatch(SettingsStore& settings, const QString& address, cons
                            WindowHooks hooks) {
     net::MqttOptions options = watchOptions(address, password);
     address_ = options.address;
+    // The charger's key, when the settings name its file: only what is
+    // signed with it counts (throws naming the file when it cannot be read).
+    const QString keyFile = readWatchKeyFile(settings);
+    const QByteArray key = keyFile.isEmpty() ? QByteArray() : net::readKeyFile(keyFile);
     window_ = std::make_unique<MainWindow>(settings, std::move(hooks));
     window_->installEventFilter(this);
     window_->setChargerName(address_.name);
@@ -52,11 +58,18 @@ NetworkWatch::NetworkWatch(SettingsStore& settings, const QString& address, cons
     window_->tool(StatusTool::Port)->setText(address);
     window_->PostStatusMessage(
         (chinese ? QStringLiteral("等待 %1") : QStringLiteral("Waiting for %1")).arg(address));
-    live.open(std::make_unique<session::WatchSource>(live.receivePath(), live.sourceEvents(),
-                                                     std::move(options), live.ownTicks()));
+    auto source = std::make_unique<session::WatchSource>(live.receivePath(), live.sourceEvents(),
+                                                         std::move(options), live.ownTicks());
+    if (!key.isEmpty()) {
+        source->feed().setKey(key);
+    }
+    live.open(std::move(source));
 }
 
 NetworkWatch::~NetworkWatch() {
+    // The session says its last words (the dropped messages not said yet)
+    // as it closes with the window: no longer to this watch, half gone.
+    disconnect(&window_->session(), nullptr, this, nullptr);
     window_.reset();
 }
 

@@ -5,7 +5,9 @@
 // a journal. The charger going offline or the broker going away is the link
 // lost (the `lost` alarm, its band and notification); Disconnect stops
 // watching. The window's title and notifications name the charger, and it
-// opens beside the window it was opened from rather than over it.
+// opens beside the window it was opened from rather than over it. With a key
+// file in the settings (app/network_watch_dialog.h) it takes only messages
+// signed with the charger's key.
 #pragma once
 
 #include <QObject>

@@ -30,7 +30,8 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
       parts_(std::move(parts)),
       clocks_(parts_.ticks, parts_.wall),
       recording_(parts_.chart, parts_.rows, parts_.view, clocks_, clocks_, parts_.chineseTitle),
-      alarms_(recording_, parts_.rows, clocks_, [this](const alarms::Alarm& a) { onAlarm(a); }),
+      alarms_(recording_, parts_.rows, clocks_, clocks_,
+              [this](const alarms::Alarm& a) { onAlarm(a); }),
       decoder_(clocks_, gate_),
       assembler_(clocks_, decoder_, parts_.flipReceiveLamp) {
     Recording::Events& events = recording_.events();

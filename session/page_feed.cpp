@@ -50,21 +50,26 @@ std::vector<int> thinnedRows(int count, int points) {
     return rows;
 }
 
-QJsonObject pageRow(const RowStore& rows, int gridRow) {
+QJsonObject pageRow(const RowStore& rows, int gridRow, std::optional<qint64> arrivedMs) {
     QJsonArray values;
     for (int field : kPageSampleFields) {
         const std::optional<double> v = rows.number(gridRow, field);
         values.append(v ? QJsonValue(*v) : QJsonValue());
     }
+    if (!arrivedMs) {
+        arrivedMs = static_cast<qint64>(rows.number(gridRow, kFieldElapsed).value_or(0) * 1000.0);
+    }
     return QJsonObject{{QStringLiteral("n"), gridRow},
                        {QStringLiteral("v"), values},
                        {QStringLiteral("type"), rows.gridText(gridRow, kFieldBatteryType + 1)},
-                       {QStringLiteral("state"), rows.gridText(gridRow, kFieldState + 1)}};
+                       {QStringLiteral("state"), rows.gridText(gridRow, kFieldState + 1)},
+                       {QStringLiteral("ms"), *arrivedMs}};
 }
 
 QJsonObject pageAlarm(const alarms::Alarm& alarm) {
     return QJsonObject{{QStringLiteral("kind"), QString::fromUtf8(alarms::kindName(alarm.kind))},
-                       {QStringLiteral("text"), QString::fromStdString(alarm.text)}};
+                       {QStringLiteral("text"), QString::fromStdString(alarm.text)},
+                       {QStringLiteral("at"), static_cast<qint64>(alarm.raisedMs)}};
 }
 
 PageFeed::PageFeed(LiveSession& session, net::WebServer& server, QObject* parent)
@@ -87,10 +92,14 @@ PageFeed::PageFeed(LiveSession& session, net::WebServer& server, QObject* parent
     });
     connect(&session_, &LiveSession::recordingBegun, this, [this] {
         alarms_.clear();
+        arrivals_.clear();
         lostLast_ = false;
         sendReset();
     });
-    connect(&session_, &LiveSession::restarted, this, &PageFeed::sendReset);
+    connect(&session_, &LiveSession::restarted, this, [this] {
+        arrivals_.clear();
+        sendReset();
+    });
 }
 
 LinkState PageFeed::pageLink() const {
@@ -108,7 +117,7 @@ QByteArray PageFeed::hello(int points) const {
     const int count = static_cast<int>(rows.dataRowCount());
     QJsonArray shown;
     for (int i : thinnedRows(count, points)) {
-        shown.append(pageRow(rows, i + 1));
+        shown.append(pageRow(rows, i + 1, arrivedMs(i + 1)));
     }
     QJsonArray raised;
     for (const alarms::Alarm& a : alarms_) {
@@ -127,13 +136,31 @@ QByteArray PageFeed::hello(int points) const {
         {QStringLiteral("alarms"), raised}});
 }
 
+std::optional<qint64> PageFeed::arrivedMs(int row) const {
+    const auto index = static_cast<std::size_t>(row - 1);
+    if (row < 1 || index >= arrivals_.size() || arrivals_[index] < 0) {
+        return std::nullopt;
+    }
+    return arrivals_[index];
+}
+
 void PageFeed::sendRow(int row) {
+    // Told while the row's receive event holds the clocks: its arrival.
+    Recording& recording = session_.recording();
+    const auto index = static_cast<std::size_t>(row - 1);
+    if (row >= 1) {
+        if (arrivals_.size() < index) {
+            arrivals_.resize(index, -1);  // rows this feed did not see come
+        }
+        arrivals_.resize(index + 1);
+        arrivals_[index] = ticksBetween(recording.connectTicks(), session_.clocks().tickCount());
+    }
     if (server_.liveClientCount() == 0) {
         return;
     }
     server_.broadcast(pageMessage(
         QJsonObject{{QStringLiteral("t"), QStringLiteral("row")},
-                    {QStringLiteral("row"), pageRow(session_.recording().table(), row)}}));
+                    {QStringLiteral("row"), pageRow(recording.table(), row, arrivedMs(row))}}));
 }
 
 void PageFeed::sendAlarm(const alarms::Alarm& alarm) {

@@ -13,10 +13,14 @@
 //   alarm  {"t":"alarm","alarm":ALARM}
 //   link   {"t":"link","link":L,"why":TEXT}
 //   reset  {"t":"reset","began":MS}       a new recording, or a restart
-// where ROW is {"n":GRID_ROW,"v":[20 numbers or null],"type":T,"state":S}
-// with the values in PageField order, ALARM is {"kind":K,"text":TEXT},
-// L is linkStateName() (a recording ended by a loss stays "lost" until the
-// next one begins) and MS the recording's start in ms since 1970 UTC.
+// where ROW is {"n":GRID_ROW,"v":[20 numbers or null],"type":T,"state":S,
+// "ms":ARRIVED} with the values in PageField order and ARRIVED the row's
+// arrival in ms on the recording's time base (its elapsed time to the
+// millisecond: the page's X, so that rows faster than one a second do not
+// share an X), ALARM is {"kind":K,"text":TEXT,"at":MS} with the moment it
+// was raised on the session's clock (Alarm::raisedMs), L is linkStateName()
+// (a recording ended by a loss stays "lost" until the next one begins) and
+// MS the recording's start in ms since 1970 UTC.
 #pragma once
 
 #include <QByteArray>
@@ -24,6 +28,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "session/live_session.h"
@@ -56,8 +61,10 @@ enum PageField : int {
 // over the recording, its first and last among them.
 std::vector<int> thinnedRows(int count, int points);
 
-// One row of the table (grid row, 1 = the first) as the page takes it.
-QJsonObject pageRow(const RowStore& rows, int gridRow);
+// One row of the table (grid row, 1 = the first) as the page takes it,
+// arrived `arrivedMs` into the recording (its elapsed seconds' start when
+// not given).
+QJsonObject pageRow(const RowStore& rows, int gridRow, std::optional<qint64> arrivedMs = {});
 QJsonObject pageAlarm(const alarms::Alarm& alarm);
 
 class PageFeed final : public QObject {
@@ -77,6 +84,8 @@ private:
     void sendAlarm(const alarms::Alarm& alarm);
     void sendLink(LinkState state, const QString& why);
     void sendReset();
+    // The arrival of grid row `row` when this feed saw it come.
+    std::optional<qint64> arrivedMs(int row) const;
     qint64 beganMs() const;
     // The session's link as the page shows it: a recording ended by a loss
     // (cellwatch-log ends then, the window may give up waiting) stays lost
@@ -86,7 +95,8 @@ private:
     LiveSession& session_;
     net::WebServer& server_;
     std::vector<alarms::Alarm> alarms_;
-    QString why_;  // of the last loss
+    std::vector<qint64> arrivals_;  // of the rows seen coming, by grid row - 1
+    QString why_;                   // of the last loss
     bool lostLast_ = false;
 };
 

@@ -128,13 +128,23 @@ function clearCurves() {
   for (const s of cells) s.length = 0;
 }
 
-function addPoint(v) {
-  main[0].push(v[F.elapsed]);
+// A row's X: its arrival on the recording's time base, to the millisecond
+// (the elapsed column counts whole seconds, and rows may come faster).
+function rowX(row) {
+  return typeof row.ms === 'number' ? row.ms / 1000 : row.v[F.elapsed];
+}
+
+function addPoint(row) {
+  const v = row.v;
+  // Never back: rows from before the feed began carry their elapsed
+  // seconds only, rounded, and the chart's X must not fall.
+  const x = Math.max(rowX(row), main[0].length ? main[0][main[0].length - 1] : -Infinity);
+  main[0].push(x);
   main[1].push(v[F.volt]);
   main[2].push(v[F.curr]);
   main[3].push(v[F.cap]);
   main[4].push(v[F.ext]);
-  cells[0].push(v[F.elapsed]);
+  cells[0].push(x);
   for (let i = 0; i < CELLS; i++) {
     const c = v[F.cell1 + i];
     cells[i + 1].push(c ? c : null);
@@ -203,11 +213,21 @@ function showRow(row) {
 
 // --- alarms and the link -------------------------------------------------------------------
 let began = 0;
+// The time of day, HH:MM:SS on the viewer's clock face, as the window's band shows it.
+function timeOfDay(ms) {
+  const d = new Date(ms);
+  return [d.getHours(), d.getMinutes(), d.getSeconds()]
+    .map((n) => String(n).padStart(2, '0')).join(':');
+}
+// An alarm carries the moment the session raised it; a feed without it
+// (an older program) leaves the time empty rather than guess.
 function showAlarm(alarm, live) {
   const li = document.createElement('li');
   const time = document.createElement('span');
   time.className = 'time';
-  time.textContent = new Date().toLocaleTimeString(LANG === 'zh' ? 'zh-CN' : undefined);
+  const at = typeof alarm.at === 'number' && alarm.at > 0 ? alarm.at : null;
+  time.textContent = at === null ? '' : timeOfDay(at);
+  if (at !== null) li.dataset.at = String(at);
   const title = document.createElement('strong');
   title.textContent = alarmTitle(alarm.kind);
   const text = document.createElement('span');
@@ -260,14 +280,14 @@ function onMessage(m) {
       clearAlarms();
       began = m.began;
       $('source').textContent = m.source || '';
-      for (const row of m.rows) addPoint(row.v);
+      for (const row of m.rows) addPoint(row);
       if (m.rows.length) showRow(m.rows[m.rows.length - 1]);
       for (const a of m.alarms) showAlarm(a, false);
       showLink(m.link);
       draw();
       break;
     case 'row':
-      addPoint(m.row.v);
+      addPoint(m.row);
       showRow(m.row);
       draw();
       break;

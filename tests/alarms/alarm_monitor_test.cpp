@@ -100,6 +100,47 @@ TEST(AlarmRules, EachLimitIsStrictAndItsTextNamesTheValueAndTheLimit) {
     }
 }
 
+// Hysteresis: a value wavering around its limit for ten minutes (a row a
+// second, one step beyond, at, and one step back) raises the rule once. It
+// is raised again only after the value has been back past the limit by the
+// margin for the hold time: 29 s back there is not enough, nor is a long
+// time back inside the margin; 30 s is.
+TEST(AlarmRules, ThresholdRulesRearmOnlyBackPastTheMarginForTheHoldTime) {
+    for (const Threshold& t : kThresholds) {
+        SCOPED_TRACE(t.name);
+        const std::int64_t step = t.kind == Kind::Temperature ? 100 : 1;
+        const std::int64_t margin = rearmMargin(t.kind).raw() / 100;  // hundredths
+        ASSERT_GT(margin, step);
+        AlarmMonitor monitor;
+        monitor.connected(0);
+        std::uint32_t second = 60;
+        int count = 0;
+        const auto feed = [&](std::int64_t x, int seconds) {
+            for (int i = 0; i < seconds; ++i, ++second) {
+                RowValues row = healthy(second);
+                t.change(row, x);
+                for (const Alarm& a : monitor.row(row, second * 1000)) {
+                    count += a.kind == t.kind ? 1 : 0;
+                }
+            }
+        };
+        for (int i = 0; i < 600; ++i) {
+            feed(t.limit + t.direction * step * (1 - i % 3), 1);
+        }
+        EXPECT_EQ(count, 1) << "wavering for ten minutes";
+        const std::int64_t back = t.limit - t.direction * margin;
+        feed(back + t.direction * step, 120);  // back, but inside the margin
+        feed(t.limit + t.direction * step, 1);
+        EXPECT_EQ(count, 1) << "back inside the margin";
+        feed(back, 30);  // rows at 0..29 s
+        feed(t.limit + t.direction * step, 1);
+        EXPECT_EQ(count, 1) << "back past the margin for 29 s";
+        feed(back, 31);  // rows at 0..30 s
+        feed(t.limit + t.direction * step, 1);
+        EXPECT_EQ(count, 2) << "back past the margin for 30 s";
+    }
+}
+
 // Cell rules need a known battery type, and cell-low needs a discharge;
 // absent (zero) cells are never the lowest.
 TEST(AlarmRules, CellRulesKeepToTheirCases) {

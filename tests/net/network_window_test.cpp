@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <memory>
@@ -12,10 +13,12 @@
 #include "app/alarm_band.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
+#include "app/network_watch_dialog.h"
 #include "app/settings_store.h"
 #include "app/toolbar.h"
 #include "chart/data_table.h"
 #include "net/publisher.h"
+#include "net/secret_files.h"
 #include "test_broker.h"
 #include "tests/support/window_test_support.h"
 
@@ -97,6 +100,70 @@ TEST_F(NetworkWindow, AWatchShowsTheChargerOnItsClocksUntilTheLinkIsLost) {
                     .contains(QStringLiteral("The link to the charger was lost")));
     EXPECT_EQ(w.table().gridText(2, kVoltageColumn), QStringLiteral("11.02"))
         << "the recording stays";
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
+}
+
+// The watcher's connect dialog keeps the key file in the settings, and the
+// watch it opens heeds it: a charger signing with that key is watched; with
+// another key what it publishes is dropped and said, and nothing recorded.
+TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
+    writeLanguageCode(store, kLanguageEnglish);
+    const QString right =
+        broker.writeFile(QStringLiteral("right.key"), "c2VjcmV0IGtleSBvZiB0aGUgYmVuY2g=\n");
+    const QString wrong =
+        broker.writeFile(QStringLiteral("wrong.key"), "another key, someone else's\n");
+    net::MqttOptions o;
+    o.address = net::parseBrokerAddress(broker.address(QStringLiteral("signed")));
+    net::Publisher pub(o, false, net::readKeyFile(right));
+    pub.setStart(kPublisherStart);
+    pub.start();
+    ASSERT_TRUE(waitUntil([&] { return pub.client().isConnected(); }));
+
+    for (const QString& keyFile : {right, wrong}) {
+        SCOPED_TRACE(keyFile.toStdString());
+        WatchConnectDialog dialog(store, false);
+        EXPECT_EQ(dialog.keyFileField().placeholderText(),
+                  QStringLiteral("empty: unsigned messages count"));
+        dialog.addressField().setText(broker.address(QStringLiteral("signed")));
+        dialog.keyFileField().setText(keyFile);
+        dialog.keep(store);
+        EXPECT_EQ(WatchConnectDialog(store, false).keyFileField().text(), keyFile);
+        std::unique_ptr<NetworkWatch> watch(dialog.openWatch(store, nullptr));
+        ASSERT_NE(watch, nullptr);
+        MainWindow& w = watch->window();
+        auto* source = dynamic_cast<session::WatchSource*>(w.session().source());
+        ASSERT_NE(source, nullptr);
+        if (keyFile == right) {
+            ASSERT_TRUE(waitUntil([&] { return watch->watching(); }));
+            send(pub, 1);
+            ASSERT_TRUE(waitUntil([&] { return w.table().dataRowCount() == 1; }));
+            EXPECT_EQ(source->feed().unverifiedDropped(), 0u);
+            continue;
+        }
+        ASSERT_TRUE(waitUntil([&] {
+            return w.tool(QStringLiteral("state"), QStringLiteral("state_text"))
+                ->text()
+                .contains(QStringLiteral("not signed with the charger's key"));
+        })) << w.tool(QStringLiteral("state"), QStringLiteral("state_text"))->text().toStdString();
+        const std::uint64_t dropped = source->feed().unverifiedDropped();
+        send(pub, 2);
+        ASSERT_TRUE(waitUntil([&] { return source->feed().unverifiedDropped() > dropped; }));
+        EXPECT_FALSE(watch->watching());
+        EXPECT_EQ(w.table().dataRowCount(), 0u);
+    }
+
+    // A key file that cannot be read is one line, naming it; no watch opens.
+    WatchConnectDialog dialog(store, false);
+    dialog.addressField().setText(broker.address(QStringLiteral("signed")));
+    dialog.keyFileField().setText(dir.filePath(QStringLiteral("missing.key")));
+    dialog.keep(store);
+    try {
+        delete dialog.openWatch(store, nullptr);
+        ADD_FAILURE() << "a missing key file opened a watch";
+    } catch (const std::exception& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("missing.key")))
+            << e.what();
+    }
     EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
 }
 

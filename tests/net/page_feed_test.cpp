@@ -78,13 +78,16 @@ protected:
         session.open(std::make_unique<FedSource>(QStringLiteral("/dev/ttyUSB0"), true));
     }
 
-    void sendRows(int from, int to) {
+    void sendRows(int from, int to, int everyMs = 1000) {
         for (int k = from; k <= to; ++k) {
-            ticks.set(ticks.tickCount() + 1000);
-            wall.advance(1000);
-            line.feed(emulator::encodeStatus(testing::charging(k), FrameLayout::Long112));
-            session.receivePath().serviceReceived(line);
+            send(testing::charging(k), everyMs);
         }
+    }
+    void send(const emulator::ChargerReading& reading, int afterMs) {
+        ticks.set(ticks.tickCount() + static_cast<std::uint32_t>(afterMs));
+        wall.advance(afterMs);
+        line.feed(emulator::encodeStatus(reading, FrameLayout::Long112));
+        session.receivePath().serviceReceived(line);
     }
 
     // A viewer asking for `points`; its messages land in `messages`.
@@ -165,6 +168,41 @@ TEST_F(PageFeedTest, AlarmsAndTheLossReachTheViewerAndALateOneSeesThem) {
     EXPECT_EQ(raised[0].toObject()[QStringLiteral("text")].toString(),
               QStringLiteral("Cell 2 at 4.30 V (limit 4.25 V)"));
     EXPECT_EQ(late.front()[QStringLiteral("total")].toInt(), 3);
+}
+
+// Rows four a second share their elapsed second (1) but not their X (the
+// arrival on the recording's time base); an alarm carries the moment the
+// session raised it, which a page opened a minute later still gets.
+TEST_F(PageFeedTest, RowsCarryTheirArrivalAndAlarmsTheMomentTheyWereRaised) {
+    session.alarmClock().hold();
+    std::vector<QJsonObject> got;
+    auto ws = viewer(got, 0);
+    sendRows(1, 4, 250);
+    ASSERT_TRUE(waitUntil([&] { return got.size() == 5; }));
+    for (int k = 1; k <= 4; ++k) {
+        const QJsonObject row = got[static_cast<std::size_t>(k)][QStringLiteral("row")].toObject();
+        EXPECT_EQ(row[QStringLiteral("ms")].toInteger(), 250 * k) << "row " << k;
+        EXPECT_EQ(row[QStringLiteral("v")].toArray()[kPageElapsed].toDouble(), 1);
+    }
+
+    emulator::ChargerReading high = testing::charging(5);
+    high.cells[1] = Decimal::fromHundredths(430);
+    send(high, 250);
+    const qint64 raisedAt = wall.now().toMSecsSinceEpoch();
+    ASSERT_TRUE(waitUntil([&] { return got.size() == 7; }));
+    EXPECT_EQ(got[6][QStringLiteral("alarm")].toObject()[QStringLiteral("at")].toInteger(),
+              raisedAt);
+
+    ticks.set(ticks.tickCount() + 60'000);
+    wall.advance(60'000);
+    std::vector<QJsonObject> late;
+    auto ws2 = viewer(late, 0);
+    const QJsonArray raised = late.front()[QStringLiteral("alarms")].toArray();
+    ASSERT_EQ(raised.size(), 1);
+    EXPECT_EQ(raised[0].toObject()[QStringLiteral("at")].toInteger(), raisedAt);
+    const QJsonArray shown = late.front()[QStringLiteral("rows")].toArray();
+    ASSERT_EQ(shown.size(), 5);
+    EXPECT_EQ(shown[4].toObject()[QStringLiteral("ms")].toInteger(), 1250);
 }
 
 }  // namespace

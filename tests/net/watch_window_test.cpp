@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPrinter>
 #include <QScreen>
@@ -19,7 +22,10 @@
 #include "app/network_watch.h"
 #include "app/settings_store.h"
 #include "net/publisher.h"
+#include "net/web_server.h"
 #include "readout/recording_file.h"
+#include "serial/capture.h"
+#include "session/page_feed.h"
 #include "test_broker.h"
 #include "tests/support/window_test_support.h"
 
@@ -99,6 +105,70 @@ TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
     EXPECT_EQ(file.rowCount(), 3u);
     ASSERT_EQ(file.alarms().size(), 1u);
     EXPECT_EQ(file.alarms()[0].kind, QStringLiteral("lost"));
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
+}
+
+// One alarm as a window replaying the charger's capture raises it, as a
+// watcher's band shows it and as the watcher's page tells it: the same
+// moment, the one of the record that raised it, shown as the same time.
+TEST(WatchWindow, TheBandsAndThePageTellTheSameMomentOfAnAlarm) {
+    TestBroker broker;
+    QTemporaryDir dir;
+    FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+    net::MqttOptions o;
+    o.address = net::parseBrokerAddress(broker.address(QStringLiteral("bench3")));
+    auto pub = std::make_unique<net::Publisher>(o, false);
+    pub->setStart(kStart);
+    pub->start();
+    ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
+    MainWindow::Hooks hooks;
+    hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
+    hooks.isOnline = [] { return false; };
+    QStringList failures;
+    hooks.showFailure = [&](QWidget*, const QString& text) { failures << text; };
+    NetworkWatch watch(store, broker.address(QStringLiteral("bench3")), QString(), hooks);
+    watch.window().alarms().notify = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
+    net::WebServer server;
+    ASSERT_EQ(server.listen(QHostAddress::LocalHost, 0), QString());
+    session::PageFeed feed(watch.window().session(), server);
+
+    const QString file = dir.filePath(QStringLiteral("bench3.cwcap"));
+    {
+        CaptureWriter capture(file.toStdString());
+        capture.writeStart(kStart);
+        for (int k = 1; k <= 4; ++k) {
+            emu::ChargerReading r = charging(k);
+            if (k >= 3) {
+                r.cells[1] = Decimal::fromHundredths(430);  // cell-high from the third on
+            }
+            const auto bytes = emu::encodeStatus(r, FrameLayout::Long112);
+            const std::int64_t wall = kStart.wallMs + 1000 * k;
+            const std::uint32_t ticks = kStart.ticks + 1000u * static_cast<unsigned>(k);
+            pub->raw(wall, ticks, bytes);
+            capture.writeRecord(wall, ticks, bytes);
+        }
+    }
+    const std::int64_t raisedAt = kStart.wallMs + 3000;
+    const QString shown =
+        QDateTime::fromMSecsSinceEpoch(raisedAt).toLocalTime().toString(QStringLiteral("HH:mm:ss"));
+    AlarmBand& watched = watch.window().alarms().band();
+    ASSERT_TRUE(waitUntil([&] { return watch.window().table().dataRowCount() == 4; }));
+    EXPECT_EQ(watched.raisedAt(), std::vector<std::int64_t>{raisedAt});
+    EXPECT_EQ(watched.raisedTimes(), QStringList{shown});
+    EXPECT_EQ(watched.timeLabel()->text(), shown);
+    const QJsonArray paged =
+        QJsonDocument::fromJson(feed.hello(0)).object()[QStringLiteral("alarms")].toArray();
+    ASSERT_EQ(paged.size(), 1);
+    EXPECT_EQ(paged[0].toObject()[QStringLiteral("at")].toInteger(), raisedAt);
+
+    MainWindow replayer(store, hooks);
+    replayer.alarms().notify = nullptr;
+    replayer.replayCapture(file, 0);
+    ASSERT_TRUE(waitUntil([&] { return replayer.table().dataRowCount() == 4; }))
+        << replayer.table().dataRowCount();
+    EXPECT_EQ(replayer.alarms().band().raisedAt(), std::vector<std::int64_t>{raisedAt});
+    EXPECT_EQ(replayer.alarms().band().raisedTimes(), QStringList{shown});
     EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
 }
 

@@ -159,8 +159,56 @@ async function main() {
     check('the link loss shows', (await page.textContent('#lostband')).includes(
       'The link to the charger is lost'));
     check('no script errors', errors.length === 0, errors.join('; '));
+    await replayedTimes(browser);
   } finally {
     await browser.close();
+  }
+}
+
+// A capture two hours old, four messages a second, replayed 60 times as
+// fast: the session's clock is the capture's. A page opened once the replay
+// is a minute past the cell-high alarm shows the alarm at the moment it was
+// raised (not the page's own), and its rows four a second keep apart on X.
+async function replayedTimes(browser) {
+  const pad = (n) => String(n).padStart(2, '0');
+  const t0 = new Date(Date.now() - 2 * 3600 * 1000);
+  t0.setMilliseconds(0);
+  const begin = `${t0.getFullYear()}-${pad(t0.getMonth() + 1)}-${pad(t0.getDate())}T` +
+    `${pad(t0.getHours())}:${pad(t0.getMinutes())}:${pad(t0.getSeconds())}`;
+  const capture = join(work, 'replay.cwcap');
+  const made = spawn(emulator, ['--scenario', 'alarm-cell-high,lipo-charge', '--interval-ms', '250',
+    '--capture', capture, '--start', begin], { stdio: 'ignore' });
+  check('the emulator writes the capture',
+    (await new Promise((resolve) => made.on('exit', resolve))) === 0);
+  const log = start(logTool, ['--replay', capture, '--speed', '60', '--serve', '127.0.0.1:0'],
+    'stderr', /page at (http:\/\/127\.0\.0\.1:\d+\/[A-Za-z0-9_-]+\/)/);
+  const [, base] = await log.found;
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, locale: 'en-US' });
+  try {
+    const first = await context.newPage();
+    await first.goto(base);
+    // 0:01:10 on the replay's clock: a minute after the alarm (message 11, 0:00:03).
+    await first.waitForFunction(() => {
+      const m = /^(\d+):(\d\d):(\d\d)$/.exec(document.getElementById('elapsed').textContent);
+      return m && Number(m[1]) * 3600 + Number(m[2]) * 60 + Number(m[3]) >= 70;
+    }, null, { timeout: 60000 });
+    const page = await context.newPage();
+    await page.goto(base);
+    const item = await page.waitForSelector('#alarms li[data-kind="cell-high"]', { timeout: 60000 });
+    const at = Number(await item.getAttribute('data-at'));
+    check('the alarm carries the moment the replay raised it',
+      at >= t0.getTime() + 2000 && at <= t0.getTime() + 4000, `${at - t0.getTime()} ms into it`);
+    const shown = await item.$eval('.time', (el) => el.textContent);
+    const d = new Date(at);
+    check('the page shows that time, not its own',
+      shown === `${pad(d.getHours())}:${pad(d.getMinutes())}:${pad(d.getSeconds())}`, shown);
+    const xs = await page.evaluate(() => main[0].slice());
+    check('rows four a second keep apart on X',
+      xs.length > 8 && xs.every((x, i) => i === 0 || x > xs[i - 1]) &&
+      new Set(xs.map(Math.floor)).size < xs.length, JSON.stringify(xs.slice(0, 8)));
+  } finally {
+    await context.close();
+    log.child.kill('SIGTERM');
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <vector>
 
 #include "app/alarm_band.h"
 #include "app/alarm_settings_dialog.h"
@@ -105,11 +106,15 @@ TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
     };
     AlarmBand& band = w->alarms().band();
     EXPECT_FALSE(band.isVisible());
-    const int hundredths[] = {424, 425, 426, 427, 425, 426};
-    for (int k = 0; k < 6; ++k) {
+    // Wavering about the limit is one episode; 30 s back past the margin
+    // (4.23 V) re-arms the rule, and 4.26 V is a second one.
+    std::vector<int> hundredths = {424, 425, 426, 427, 425, 426};
+    hundredths.insert(hundredths.end(), 31, 423);
+    hundredths.push_back(426);
+    for (int k = 0; k < static_cast<int>(hundredths.size()); ++k) {
         advance(1000);
         emu::ChargerReading r = charging(k);
-        r.cells[1] = Decimal::fromHundredths(hundredths[k]);
+        r.cells[1] = Decimal::fromHundredths(hundredths[static_cast<std::size_t>(k)]);
         record(r);
         if (k == 2) {
             EXPECT_TRUE(band.isVisible());
@@ -128,7 +133,6 @@ TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
     writeLanguageCode(*store, kLanguageEnglish);
     w->SetCaptions();
     EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("Acknowledge"));
-    // 4.26 after 4.25 cleared it: a second episode.
     EXPECT_EQ(notes, (QStringList{
                          QStringLiteral("Alarm: Cell too high|Cell 2 at 4.26 V (limit 4.25 V)"),
                          QStringLiteral("Alarm: Cell too high|Cell 2 at 4.26 V (limit 4.25 V)")}));
@@ -140,11 +144,11 @@ TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
     ASSERT_EQ(file.alarms().size(), 2u);
     EXPECT_EQ(file.alarms()[0].kind, QStringLiteral("cell-high"));
     EXPECT_EQ(file.alarms()[0].atSeconds, 3);
-    EXPECT_EQ(file.alarms()[1].afterRows, 6u);
+    EXPECT_EQ(file.alarms()[1].afterRows, 38u);
     // Open reads the journal with its alarm lines as a recording.
     w->openRecording(w->journal().path());
     EXPECT_TRUE(failures.isEmpty()) << failureText();
-    EXPECT_EQ(rows(), 6);
+    EXPECT_EQ(rows(), 38);
 }
 
 // View > Alarms: the sound's switch and the rules' dialog, kept in the
@@ -163,6 +167,19 @@ TEST_F(AlarmWindowTest, RulesAndSoundAreKeptInTheSettings) {
     EXPECT_FALSE(w->alarms().soundOn());
 
     AlarmSettingsDialog dialog(w->alarms().monitor().settings(), true);
+    // The dialog states the re-arming margins and hold time, in either language.
+    auto* note = dialog.findChild<QLabel*>(QStringLiteral("rearmNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->text(),
+              QString::fromUtf8("警报触发后，须待数值回到限值以内超过 0.02 V（单节电压、"
+                                "压差）、0.20 V（输入电压）或 2 °C（温度）并保持 30 "
+                                "秒，才会再次触发。"));
+    EXPECT_EQ(AlarmSettingsDialog(alarms::AlarmSettings::defaults(), false)
+                  .findChild<QLabel*>(QStringLiteral("rearmNote"))
+                  ->text(),
+              QStringLiteral("Once raised, an alarm is raised again only after its value has gone "
+                             "back past the limit by 0.02 V (cells, spread), 0.20 V (input) or "
+                             "2 °C (temperature) and stayed there for 30 s."));
     dialog.enabledBox(alarms::Kind::InputLow)->setChecked(false);
     dialog.limitBox(alarms::Kind::CellHigh, 1)->setValue(2.5);
     writeAlarmSettings(*store, dialog.settings());

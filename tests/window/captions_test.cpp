@@ -100,12 +100,17 @@ QStringList idleTitle(bool chinese) {
 TEST_F(CaptionsTest, NetworkItemFollowsEverySwitch) {
     open(QStringLiteral("CHT"));
     QAction* network = viewAction("NetworkList");
+    QAction* watch = viewAction("WatchCharger");
     ASSERT_NE(network, nullptr);
+    ASSERT_NE(watch, nullptr);
     EXPECT_EQ(network->text(), zh("网络上的充电器…"));
+    EXPECT_EQ(watch->text(), zh("查看充电器…"));
     click("Lang1", "ENG");
     EXPECT_EQ(network->text(), QStringLiteral("Chargers on the network…"));
+    EXPECT_EQ(watch->text(), QStringLiteral("Watch a charger…"));
     click("Lang1", "CHT");
     EXPECT_EQ(network->text(), zh("网络上的充电器…"));
+    EXPECT_EQ(watch->text(), zh("查看充电器…"));
 }
 
 // A connected window waiting for its first sample shows the idle title and

@@ -99,11 +99,16 @@ std::vector<Step> hot(FrameLayout layout, int cells, std::uint64_t) {
 
 std::vector<Step> spread(FrameLayout layout, int cells, std::uint64_t) {
     const int n = cellsOr(cells, 2);
-    // The last cell falls 0.01 V every six messages: 0.11 V below the others
-    // at message 66, after the 60 s that the spread alarm waits.
-    return run(90, layout, [n](std::size_t i) {
+    // The last cell falls 0.01 V every six messages down to 0.11 V below the
+    // others (at message 66, after the 60 s that the spread alarm waits),
+    // and reads 0.01 V higher in two messages of every five, as a balance
+    // lead's reading wavers: from then on the spread goes to and fro
+    // between 0.10 and 0.11 V.
+    return run(130, layout, [n](std::size_t i) {
         ChargerReading r = steady(Mode::Charge, n, 400, i);
-        r.cells[static_cast<std::size_t>(n - 1)] = hundredths(400 - at(i) / 6);
+        const std::int64_t flicker = i % 5 == 1 || i % 5 == 3 ? 1 : 0;
+        r.cells[static_cast<std::size_t>(n - 1)] =
+            hundredths(400 - std::min<std::int64_t>(at(i) / 6, 11) + flicker);
         return r;
     });
 }
@@ -149,7 +154,8 @@ const std::vector<AlarmScenarioInfo>& alarmScenarios() {
         {"alarm-cell-high", "charging, cell 3 drifts up past 4.25 V (cell-high)", cellHigh},
         {"alarm-cell-low", "discharging, cell 2 sags below 3.00 V (cell-low)", cellLow},
         {"alarm-hot", "charging, the pack warms past 50 C (temperature)", hot},
-        {"alarm-spread", "charging, one cell drifts 0.11 V apart after 60 s (cell-spread)", spread},
+        {"alarm-spread",
+         "charging, one cell drifts 0.11 V apart after 60 s and wavers (cell-spread)", spread},
         {"alarm-input-low", "charging, the input sags below 11.00 V (input-low)", inputLow},
         {"alarm-finished", "a charge that ends: 15 s of idle messages follow (finished)", finished},
         {"alarm-stalled", "a charger that freezes mid-charge: 35 s of silence (stalled)", frozen},

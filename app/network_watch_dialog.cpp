@@ -1,0 +1,121 @@
+#include "app/network_watch_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/captions.h"
+#include "app/network_list.h"
+#include "app/network_watch.h"
+#include "app/settings_store.h"
+#include "net/broker_address.h"
+
+namespace cellwatch {
+namespace {
+
+const QString kWatchAddressKey = QStringLiteral("WatchAddress");
+const QString kWatchKeyFileKey = QStringLiteral("WatchKeyFile");
+
+constexpr BilingualText kWatchTitle = {"查看充电器", "Watch a charger"};
+constexpr BilingualText kWatchAddressHint = {"mqtt://[用户@]主机[:端口]/名称",
+                                             "mqtt://[USER@]HOST[:PORT]/NAME"};
+constexpr BilingualText kWatchPasswordHint = {"仅当地址含用户名时使用；不保存",
+                                              "only with USER@ in the address; not kept"};
+constexpr BilingualText kWatchKeyFileHint = {"空：接受未签名的消息",
+                                             "empty: unsigned messages count"};
+
+}  // namespace
+
+QString readWatchKeyFile(const SettingsStore& settings) {
+    return settings.read(kSettingsApplication, kNetworkSection, kWatchKeyFileKey, QString());
+}
+
+void writeWatchKeyFile(SettingsStore& settings, const QString& path) {
+    settings.write(kSettingsApplication, kNetworkSection, kWatchKeyFileKey, path);
+}
+
+WatchConnectDialog::WatchConnectDialog(const SettingsStore& settings, bool chinese,
+                                       AskOpenFile askOpenFile, QWidget* parent)
+    : QDialog(parent),
+      address_(new QLineEdit(this)),
+      password_(new QLineEdit(this)),
+      keyFile_(new QLineEdit(this)),
+      askOpenFile_(std::move(askOpenFile)) {
+    setObjectName(QStringLiteral("watchDialog"));
+    setWindowTitle(kWatchTitle.pick(chinese));
+    address_->setObjectName(QStringLiteral("watchAddress"));
+    address_->setPlaceholderText(kWatchAddressHint.pick(chinese));
+    address_->setMinimumWidth(360);
+    address_->setText(
+        settings.read(kSettingsApplication, kNetworkSection, kWatchAddressKey, QString()));
+    password_->setObjectName(QStringLiteral("watchPassword"));
+    password_->setEchoMode(QLineEdit::Password);
+    password_->setPlaceholderText(kWatchPasswordHint.pick(chinese));
+    keyFile_->setObjectName(QStringLiteral("watchKeyFile"));
+    keyFile_->setPlaceholderText(kWatchKeyFileHint.pick(chinese));
+    keyFile_->setText(readWatchKeyFile(settings));
+
+    auto* keyRow = new QWidget(this);
+    auto* keyLayout = new QHBoxLayout(keyRow);
+    keyLayout->setContentsMargins(0, 0, 0, 0);
+    keyFile_->setParent(keyRow);
+    auto* browse = new QPushButton(kBrowseButton.pick(chinese), keyRow);
+    browse->setObjectName(QStringLiteral("watchKeyFileBrowse"));
+    keyLayout->addWidget(keyFile_, 1);
+    keyLayout->addWidget(browse);
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString file = askOpenFile_ ? askOpenFile_(this, windowTitle())
+                                          : QFileDialog::getOpenFileName(this, windowTitle());
+        if (!file.isEmpty()) {
+            keyFile_->setText(file);
+        }
+    });
+
+    auto* form = new QFormLayout;
+    form->addRow(kPublishAddressLabel.pick(chinese), address_);
+    form->addRow(kPublishPasswordLabel.pick(chinese), password_);
+    form->addRow(kPublishKeyFileLabel.pick(chinese), keyRow);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("watchButtons"));
+    setButtonCaptions(*buttons, chinese);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void WatchConnectDialog::keep(SettingsStore& settings) const {
+    settings.write(kSettingsApplication, kNetworkSection, kWatchAddressKey,
+                   address_->text().trimmed());
+    writeWatchKeyFile(settings, keyFile_->text().trimmed());
+}
+
+NetworkWatch* WatchConnectDialog::openWatch(SettingsStore& settings, QWidget* parent) const {
+    const QString address = address_->text().trimmed();
+    const bool user = !net::parseBrokerAddress(address).user.isEmpty();
+    // The password box answers for the user; without one there is no prompt.
+    return NetworkWatch::openOrThrow(
+        settings, address, parent,
+        user ? std::optional<QString>(password_->text()) : std::optional<QString>(QString()));
+}
+
+void WatchConnectDialog::showFor(SettingsStore& settings, QWidget* parent) {
+    WatchConnectDialog dialog(settings, chineseChosen(settings), {}, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    dialog.keep(settings);
+    try {
+        dialog.openWatch(settings, parent);
+    } catch (const std::exception& e) {
+        QMessageBox::critical(parent, QStringLiteral("Cellwatch"), QString::fromUtf8(e.what()));
+    }
+}
+
+}  // namespace cellwatch
