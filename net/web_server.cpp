@@ -310,7 +310,7 @@ void WebServer::takeWebSockets() {
         bool ok = false;
         const int points = QUrlQuery(url).queryItemValue(QStringLiteral("points")).toInt(&ok);
         // What a screen can show, whatever is asked: a history's cost is bounded.
-        emit clientJoined(id, ok ? std::clamp(points, 2, kMaxPoints) : kDefaultPoints);
+        emit clientJoined(id, ok && points >= 2 ? std::min(points, kMaxPoints) : kDefaultPoints);
     }
 }
 

@@ -86,8 +86,8 @@ public:
     void send(std::uint64_t client, const QByteArray& text);
 
 signals:
-    // A live client joined; `points` is what it asked for, within 2 to 4000
-    // (1000 where it asked for nothing readable).
+    // A live client joined; `points` is what it asked for, 2 to 4000 at most
+    // (1000 where it asked for nothing readable, or for fewer than 2).
     void clientJoined(std::uint64_t client, int points);
     void clientLeft(std::uint64_t client);
     // One line worth telling (a client dropped, a connection refused).

@@ -116,6 +116,12 @@ TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
     o.address = net::parseBrokerAddress(broker.address(QStringLiteral("signed")));
     net::Publisher pub(o, false, net::readKeyFile(right));
     pub.setStart(kPublisherStart);
+    net::ResumeState resume;  // as the session publishes it with the start
+    resume.connectionTicks = kPublisherStart.ticks;
+    resume.connectTicks = kPublisherStart.ticks;
+    resume.beganMs = kPublisherStart.wallMs;
+    resume.beganTicks = kPublisherStart.ticks;
+    pub.resume(resume);
     pub.start();
     ASSERT_TRUE(waitUntil([&] { return pub.client().isConnected(); }));
 

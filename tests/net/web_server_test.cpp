@@ -143,7 +143,7 @@ TEST_F(WebServerTest, TheTokenOpensThePageAndItsFiles) {
 }
 
 TEST_F(WebServerTest, AViewerGetsWhatIsBroadcastAndSaysHowManyPoints) {
-    const std::vector<std::pair<const char*, int>> asked = {{"?points=-5", 2},
+    const std::vector<std::pair<const char*, int>> asked = {{"?points=-5", 1000},
                                                             {"?points=abc", 1000},
                                                             {"?points=999999999999", 1000},
                                                             {"?points=99999", 4000},
