@@ -211,6 +211,9 @@ QString phasesText(const RecordingPhases& r) {
             text += QStringLiteral("  phase %1: %2\n").arg(n).arg(phaseDescription(p, false));
         }
     }
+    if (r.omitted > 0) {
+        text += QStringLiteral("  and %1 more phases, counted in the totals only\n").arg(r.omitted);
+    }
     const QString efficiency = efficiencyDescription(r.totals, false);
     if (!efficiency.isEmpty()) {
         text += QStringLiteral("  efficiency:      %1\n").arg(efficiency);

@@ -108,7 +108,12 @@ void PhaseCutter::add(std::size_t index, const RangeRowNumbers& row) {
 
 void PhaseCutter::close() {
     if (open_) {
-        done_.push_back(*open_);
+        addToTotals(closedTotals_, *open_);
+        if (done_.size() < kKeptPhases) {
+            done_.push_back(*open_);
+        } else {
+            ++omitted_;
+        }
         open_.reset();
     }
 }
@@ -116,31 +121,41 @@ void PhaseCutter::close() {
 RecordingPhases PhaseCutter::result() const {
     RecordingPhases r;
     r.phases = done_;
+    r.omitted = omitted_;
+    r.totals = closedTotals_;
     if (open_) {
-        r.phases.push_back(*open_);
+        addToTotals(r.totals, *open_);
+        if (r.phases.size() < kKeptPhases) {
+            r.phases.push_back(*open_);
+        } else {
+            ++r.omitted;
+        }
     }
-    r.totals = phaseTotals(r.phases);
     return r;
+}
+
+void addToTotals(PhaseTotals& t, const Phase& p) {
+    if (p.kind == RowState::Charge) {
+        ++t.chargePhases;
+        t.chargeMah += p.capacityMah;
+        t.chargeWh += p.energyWh;
+    } else if (p.kind == RowState::Discharge) {
+        ++t.dischargePhases;
+        t.dischargeMah += p.capacityMah;
+        t.dischargeWh += p.energyWh;
+    }
+    t.efficiencyWh = t.chargeWh > 0 && t.dischargeWh > 0
+                         ? std::optional<double>(t.dischargeWh / t.chargeWh)
+                         : std::nullopt;
+    t.efficiencyMah = t.chargeMah > 0 && t.dischargeMah > 0
+                          ? std::optional<double>(t.dischargeMah / t.chargeMah)
+                          : std::nullopt;
 }
 
 PhaseTotals phaseTotals(const std::vector<Phase>& phases) {
     PhaseTotals t;
     for (const Phase& p : phases) {
-        if (p.kind == RowState::Charge) {
-            ++t.chargePhases;
-            t.chargeMah += p.capacityMah;
-            t.chargeWh += p.energyWh;
-        } else if (p.kind == RowState::Discharge) {
-            ++t.dischargePhases;
-            t.dischargeMah += p.capacityMah;
-            t.dischargeWh += p.energyWh;
-        }
-    }
-    if (t.chargeWh > 0 && t.dischargeWh > 0) {
-        t.efficiencyWh = t.dischargeWh / t.chargeWh;
-    }
-    if (t.chargeMah > 0 && t.dischargeMah > 0) {
-        t.efficiencyMah = t.dischargeMah / t.chargeMah;
+        addToTotals(t, p);
     }
     return t;
 }

@@ -80,9 +80,15 @@ struct PhaseTotals {
 };
 
 struct RecordingPhases {
+    // The first kKeptPhases phases; the totals count every phase.
     std::vector<Phase> phases;
+    std::size_t omitted = 0;  // phases past those kept
     PhaseTotals totals;
 };
+
+// Phases kept of one recording at most: a recording that flips its state
+// every few rows (a million phases in a day) costs no more than this.
+inline constexpr std::size_t kKeptPhases = 1000;
 
 // Cuts rows into phases one row at a time (a live recording, or a file's
 // rows as they are read).
@@ -97,6 +103,8 @@ private:
     void close();
 
     std::vector<Phase> done_;
+    std::size_t omitted_ = 0;
+    PhaseTotals closedTotals_;  // of every closed phase, kept or not
     std::optional<Phase> open_;
     double lastSeconds_ = 0;
     double lastCounter_ = 0;
@@ -113,6 +121,8 @@ private:
 RecordingPhases cutPhases(RangeRows& rows);
 // Totals and efficiency of a list of phases.
 PhaseTotals phaseTotals(const std::vector<Phase>& phases);
+// Adds one phase to `totals`, and works out the efficiency again.
+void addToTotals(PhaseTotals& totals, const Phase& phase);
 
 // What one step of the capacity counter adds, by the rule above; says
 // whether the counter restarted.

@@ -191,6 +191,8 @@ double ResistanceEstimate::relativeUncertainty() const {
 std::vector<ResistanceEstimate> estimateResistance(RangeRows& rows,
                                                    const ResistanceOptions& options) {
     std::vector<ResistanceEstimate> estimates;
+    std::size_t seen = 0;
+    std::size_t stride = 1;
     const std::size_t count = rows.rowCount();
     std::optional<RangeRowNumbers> previous;
     std::size_t skipUntil = 0;
@@ -230,7 +232,19 @@ std::vector<ResistanceEstimate> estimateResistance(RangeRows& rows,
             e->tempExtC = row.extTemperature;
             e->phaseMahSoFar = phaseMah;
             e->netMahSoFar = netMah;
-            estimates.push_back(*e);
+            // Past kKeptEstimates, every second one kept goes and only every
+            // stride-th new one is taken: an even sample of the recording.
+            if (seen++ % stride == 0) {
+                estimates.push_back(*e);
+                if (estimates.size() >= 2 * kKeptEstimates) {
+                    std::size_t kept = 0;
+                    for (std::size_t k = 0; k < estimates.size(); k += 2) {
+                        estimates[kept++] = estimates[k];
+                    }
+                    estimates.resize(kept);
+                    stride *= 2;
+                }
+            }
         }
         skipUntil = end;
     }

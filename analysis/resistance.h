@@ -69,6 +69,9 @@ struct ResistanceEstimate {
     double relativeUncertainty() const;
 };
 
+// Up to 2 x kKeptEstimates estimates: a recording with more steps keeps an
+// even sample of them (every second, fourth, … step), in order.
+inline constexpr std::size_t kKeptEstimates = 1000;
 std::vector<ResistanceEstimate> estimateResistance(RangeRows& rows,
                                                    const ResistanceOptions& options = {});
 

@@ -72,7 +72,8 @@ std::vector<SummaryLine> analysisLines(const RecordingPhases& phases,
     int n = 0;
     for (const Phase& p : phases.phases) {
         if (++n > kShownPhases) {
-            const auto more = static_cast<int>(phases.phases.size()) - kShownPhases;
+            const auto more = static_cast<qint64>(phases.phases.size() + phases.omitted) -
+                              kShownPhases;
             out.push_back({QStringLiteral("more phases"),
                            QString::fromUtf8(zh ? "其余阶段" : "more phases"),
                            QString::fromUtf8(zh ? "另有 %1 个（cellwatch-report 逐一列出）"

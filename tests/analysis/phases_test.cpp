@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/recording_summary.h"
+#include "analysis/resistance.h"
 #include "tests/analysis/made_rows.h"
 
 namespace cellwatch {
@@ -132,6 +133,31 @@ TEST(Phases, OneKindHasNoEfficiencyAndTimeFallingBackAddsNothing) {
     EXPECT_DOUBLE_EQ(p.phases[0].durationS, 98);
     EXPECT_FALSE(p.totals.efficiencyWh.has_value());
     EXPECT_FALSE(p.totals.efficiencyMah.has_value());
+}
+
+// A recording that flips its state every row keeps the first phases and
+// counts the rest in its totals; its resistance keeps an even sample of
+// its steps. What is kept is bounded, not the rows' number.
+TEST(Phases, AMillionFlipsKeepsBoundedPhasesAndEstimates) {
+    std::vector<Reading> readings;
+    constexpr int kRows = 6000;
+    for (int i = 0; i < kRows; ++i) {
+        const bool charging = (i / 4) % 2 == 0;  // four rows a phase: steady windows
+        readings.push_back({static_cast<double>(i + 1), charging ? "+CHG+" : "-DSC-",
+                            charging ? 16.9 : 16.5, charging ? 2.0 : -2.0,
+                            static_cast<double>(i % 4), kFourCells});
+    }
+    TextRangeRows rows(made::rowsOf(readings));
+    const RecordingPhases p = cutPhases(rows);
+    EXPECT_EQ(p.phases.size(), kKeptPhases);
+    EXPECT_EQ(p.phases.size() + p.omitted, static_cast<std::size_t>(kRows / 4));
+    EXPECT_EQ(p.totals.chargePhases + p.totals.dischargePhases, kRows / 4);
+    EXPECT_DOUBLE_EQ(p.totals.chargeMah, 3.0 * kRows / 8);
+    const std::vector<ResistanceEstimate> r = estimateResistance(rows);
+    ASSERT_GE(r.size(), kKeptEstimates / 2);
+    EXPECT_LT(r.size(), 2 * kKeptEstimates);
+    EXPECT_LT(r.front().row, 20U);
+    EXPECT_GT(r.back().row, static_cast<std::size_t>(kRows) * 3 / 4) << "spread over the whole";
 }
 
 TEST(Phases, CounterSteps) {

@@ -83,6 +83,7 @@ QJsonObject recordedJson(const Recorded& r, const RecordingAnalysis& analysis) {
     QJsonObject object = summaryJson(r.summary, r.name);
     object.insert(QStringLiteral("alarms"), alarmsJson(r.alarms));
     object.insert(QStringLiteral("phases"), phasesJson(analysis.phases.phases));
+    object.insert(QStringLiteral("phases_omitted"), static_cast<qint64>(analysis.phases.omitted));
     object.insert(QStringLiteral("phase_totals"), phaseTotalsJson(analysis.phases.totals));
     object.insert(QStringLiteral("resistance"), resistanceJson(analysis.resistance));
     const double ohms = analysis.resistanceSummary.packOhms;

@@ -15,7 +15,7 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
             "file start battery kind rows duration_s capacity_mah energy_wh current_avg_a "
             "current_max_a voltage_first_v voltage_last_v voltage_max_v temp_ext_max_c "
             "temp_int_max_c cells cells_last_v cell_spread_max_v cell_spread_max_at_s pack note "
-            "alarms phases phase_totals resistance resistance_ohms mixed_note")
+            "alarms phases phases_omitted phase_totals resistance resistance_ohms mixed_note")
             .split(u' ');
     const QSet<QString> keys(names.begin(), names.end());
     for (const QJsonValue& v : all) {
