@@ -93,8 +93,8 @@ PageSharing::PageSharing(Parts parts, QObject* parent)
         if (parts_.watching() ||
             !SharingClaim::mayBind(parts_.settings, parts_.owner, choice.on, parts_.chinese(),
                                    parts_.tell) ||
-            !choice.on) {
-            return;
+            !choice.on || server_->listening()) {
+            return;  // (served already: the dialog was quicker than this)
         }
         const QString failure = server_->listen(shareListenAddress(choice), choice.port);
         if (!failure.isEmpty()) {
