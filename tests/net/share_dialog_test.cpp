@@ -12,7 +12,6 @@
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QTest>
 #include <memory>
 #include <utility>
 
@@ -25,6 +24,7 @@
 #include "app/toolbar.h"
 #include "net/web_server.h"
 #include "test_broker.h"
+#include "tests/support/settle.h"
 
 namespace cellwatch {
 namespace {
@@ -211,7 +211,7 @@ TEST(ShareDialog, ASecondWindowLeavesTheServedPageAndPublishingToTheFirst) {
     {
         MainWindow second(store, hooks);
         ASSERT_TRUE(nettest::waitUntil([&] { return band(second).contains(said); }));
-        QTest::qWait(50);  // whatever else it would do at start
+        test::settle();  // whatever else it does at start
         EXPECT_EQ(band(second).count(said), 1);
         EXPECT_FALSE(second.pageSharing().server().listening());
         EXPECT_EQ(second.findChild<LineSharing*>()->publisher(), nullptr);
