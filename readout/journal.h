@@ -27,8 +27,10 @@
 //     the next row; the journal says so, makes the folder again and starts a
 //     new file with every row recorded so far.
 // Comment lines may follow a row ("# alarm cell-high: Cell 3 at 4.27 V
-// (limit 4.25 V)", quoted as above): each stays after the row that was the last one when it
-// was given, also when rows are owed or the file is made anew.
+// (limit 4.25 V)", quoted as above): each stays after the row that was the
+// last one when it was given, also when rows are owed or the file is made
+// anew. A line may also stand right after the header (noteAtStart: a
+// recording removed as junk, whose row it holds).
 // Nothing here throws.
 #pragma once
 
@@ -76,8 +78,8 @@ public:
     // Grid rows 1..`row` of `table` are the recording's rows so far; writes
     // those not yet written. The table must outlive the recording.
     void appendRow(const RowStore& table, int row);
-    // A comment line "# `text`" (one quoted field) after the rows so far; nothing before the
-    // first row. Line breaks in `text` become spaces.
+    // A comment line "# `text`" (one quoted field) after the rows so far;
+    // nothing before the first row. Line breaks in `text` become spaces.
     void appendComment(const QString& text);
     // A comment line right after the header of the present recording's
     // file, written with its first row (none when no row comes).
