@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "app/captions.h"
+#include "app/page_sharing.h"
 #include "net/broker_setup.h"
 #include "net/publisher.h"
 #include "readout/row_store.h"
@@ -89,7 +90,10 @@ void LineSharing::applyStored() {
         return;
     }
     const PublishChoice stored = readPublishChoice(parts_.settings);
-    if (!stored.on) {
+    if ((parts_.window != nullptr &&
+         !SharingClaim::mayBind(parts_.settings, *parts_.window, stored.on, parts_.chinese(),
+                                parts_.postStatus)) ||
+        !stored.on) {
         return;
     }
     if (stored.passwordFile.isEmpty()) {

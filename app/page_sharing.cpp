@@ -1,8 +1,12 @@
 #include "app/page_sharing.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QMenu>
 #include <QTimer>
+#include <QWidget>
 
 #include "app/captions.h"
 #include "app/settings_store.h"
@@ -15,6 +19,9 @@ namespace {
 const QString kShareSection = QStringLiteral("Share");
 constexpr BilingualText kShareCommand = {"在局域网上共享…", "Share on the local network…"};
 constexpr BilingualText kShareNotServed = {"无法提供网页", "The live page cannot be served"};
+constexpr BilingualText kSharedElsewhere = {
+    "另一个充电监控窗口已在提供网页和发布数据；此窗口不提供网页，也不发布",
+    "Another Cellwatch window serves the live page and publishes; this window leaves both off"};
 
 QString scopeName(ShareChoice::Scope scope) {
     switch (scope) {
@@ -30,6 +37,49 @@ QString scopeName(ShareChoice::Scope scope) {
 
 }  // namespace
 
+struct SharingClaim::Lock {
+    explicit Lock(const QString& path) : file(path) {}
+    QLockFile file;
+};
+
+SharingClaim::SharingClaim(QWidget& window) : QObject(&window) {
+    setObjectName(QStringLiteral("SharingClaim"));
+}
+
+SharingClaim::~SharingClaim() = default;  // the lock goes with the window
+
+bool SharingClaim::mayBind(SettingsStore& settings, QWidget& window, bool anythingOn, bool chinese,
+                           const std::function<void(const QString&)>& tell) {
+    auto* claim =
+        window.findChild<SharingClaim*>(QStringLiteral("SharingClaim"), Qt::FindDirectChildrenOnly);
+    if (claim == nullptr) {
+        claim = new SharingClaim(window);
+        const auto* file = dynamic_cast<const FileSettingsStore*>(&settings);
+        if (file == nullptr) {
+            claim->held_ = true;
+        } else {
+            const QString folder = QFileInfo(file->path()).absolutePath();
+            QDir().mkpath(folder);
+            claim->lock_ = std::make_unique<Lock>(folder + u'/' + lockName());
+            // Held as long as the window is open, however long that is; a
+            // lock left by a program that died is taken over.
+            claim->lock_->file.setStaleLockTime(0);
+            claim->held_ = claim->lock_->file.tryLock(0);
+            // A folder where no lock can be made at all binds nothing either.
+            claim->held_ = claim->held_ ||
+                           claim->lock_->file.error() == QLockFile::PermissionError ||
+                           claim->lock_->file.error() == QLockFile::UnknownError;
+        }
+    }
+    if (!claim->held_ && anythingOn && !claim->told_) {
+        claim->told_ = true;
+        if (tell) {
+            tell(kSharedElsewhere.pick(chinese));
+        }
+    }
+    return claim->held_;
+}
+
 PageSharing::PageSharing(Parts parts, QObject* parent)
     : QObject(parent), parts_(std::move(parts)), server_(std::make_unique<net::WebServer>()) {
     server_->addResourceFolder(QStringLiteral(":/web"));
@@ -37,9 +87,14 @@ PageSharing::PageSharing(Parts parts, QObject* parent)
     // What was shared when the program last ended is shared again, once the
     // window knows what it shows.
     QTimer::singleShot(0, this, [this] {
+        // Every main window asks, whatever is on: the first one open holds
+        // the binding settings, also those turned on later.
         const ShareChoice choice = stored();
-        if (!choice.on || parts_.watching()) {
-            return;
+        if (parts_.watching() ||
+            !SharingClaim::mayBind(parts_.settings, parts_.owner, choice.on, parts_.chinese(),
+                                   parts_.tell) ||
+            !choice.on || server_->listening()) {
+            return;  // (served already: the dialog was quicker than this)
         }
         const QString failure = server_->listen(shareListenAddress(choice), choice.port);
         if (!failure.isEmpty()) {

@@ -26,6 +26,34 @@ class LiveSession;
 class PageFeed;
 }  // namespace session
 
+// The settings that bind a resource (the served page, publishing under a
+// name) belong to the first main window only: it holds a lock file in the
+// settings folder (cellwatch-window.lock) while it is open. A second main
+// window, in this program or another, leaves them off and says so once in
+// its status band. A window watching a charger on a broker never asks.
+// Settings not kept in a file (tests' own) bind nothing to a folder: every
+// window may take them.
+class SharingClaim final : public QObject {
+    Q_OBJECT
+public:
+    // Whether `window` may take the binding settings kept in `settings`;
+    // the first ask of a window tries the lock, the answer then stays.
+    // When it may not and `anythingOn`, `tell` hears (once per window) that
+    // they stay off, in the window's language.
+    static bool mayBind(SettingsStore& settings, QWidget& window, bool anythingOn, bool chinese,
+                        const std::function<void(const QString&)>& tell);
+    // The lock file's name in the settings folder.
+    static QString lockName() { return QStringLiteral("cellwatch-window.lock"); }
+
+private:
+    explicit SharingClaim(QWidget& window);
+    ~SharingClaim() override;
+    struct Lock;
+    std::unique_ptr<Lock> lock_;
+    bool held_ = false;
+    bool told_ = false;
+};
+
 class PageSharing final : public QObject {
     Q_OBJECT
 public:

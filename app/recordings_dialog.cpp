@@ -194,6 +194,7 @@ void RecordingsDialog::refresh() {
     waiting_.clear();
     journals_.clear();
     packed_.clear();
+    charges_.clear();
     list_->setSortingEnabled(false);
     list_->setRowCount(0);
     selectedFirst_ = false;
@@ -306,14 +307,30 @@ void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
     list_->setRowCount(first + static_cast<int>(read.size()));
     int r = first;
     for (ScannedRecording& scanned : read) {
-        fillRecordingRow(*list_, r, scanned, chinese_);
+        // One row per charge: a watcher's copy takes none, or gives its row
+        // to the publisher's own journal.
+        const ChargeRows::Decision placed = charges_.add(scanned.journal);
+        if (placed.place == ChargeRows::Place::Hidden) {
+            continue;
+        }
+        int row = r;
+        if (placed.place == ChargeRows::Place::Replaces) {
+            for (int i = 0; i < r; ++i) {
+                row = pathOfRow(i) == placed.other ? i : row;
+            }
+            std::erase_if(packed_,
+                          [&](const PackedRecording& p) { return p.path == placed.other; });
+            std::erase_if(journals_, [&](const JournalInfo& j) { return j.path == placed.other; });
+        }
+        fillRecordingRow(*list_, row, scanned, chinese_);
         const std::optional<RecordingSummaryValues>& summary = scanned.summary;
         packed_.push_back({scanned.journal.path, scanned.journal.start, scanned.pack,
                            summary.has_value(), summary.value_or(RecordingSummaryValues{}),
                            summary ? std::optional<PhaseTotals>(scanned.phases) : std::nullopt});
         journals_.push_back(std::move(scanned.journal));
-        ++r;
+        r += row == r ? 1 : 0;
     }
+    list_->setRowCount(r);
     list_->setSortingEnabled(true);
     if (!selectedFirst_) {
         selectedFirst_ = true;
@@ -475,13 +492,15 @@ void RecordingsDialog::deleteSelected() {
     }
     QStringList failed;
     for (int row : rows) {
-        const QString path = pathOfRow(row);
-        QFile file(path);
-        if (!file.remove()) {
-            failed << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
-                                                   file.errorString());
-        } else if (!removePackInfo(path)) {
-            failed << QDir::toNativeSeparators(packFilePath(path));
+        const QString shown = pathOfRow(row);
+        for (const QString& path : QStringList{shown} + charges_.copiesOf(shown)) {
+            QFile file(path);
+            if (!file.remove()) {
+                failed << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
+                                                       file.errorString());
+            } else if (!removePackInfo(path)) {
+                failed << QDir::toNativeSeparators(packFilePath(path));
+            }
         }
     }
     refresh();

@@ -7,7 +7,9 @@
 // chart under the list and its health under that (read in the background,
 // "Reading…" meanwhile). Open
 // opens the chosen one; Delete removes files, each journal with its pack
-// file (the only way journals are ever pruned); Show folder opens the
+// file and the watchers' copies of its charge (the only way journals are
+// ever pruned); a watcher's copy of a charge whose own journal is listed
+// takes no row (ChargeRows); Show folder opens the
 // folder in the system's file manager.
 //
 // The journals are read in the background (see RecordingScan): the newest
@@ -152,6 +154,7 @@ private:
     QProgressBar* readingBar_ = nullptr;
     std::unique_ptr<RecordingScan> scan_;
     std::vector<ScannedRecording> waiting_;  // read, not yet in the list
+    ChargeRows charges_;                     // one row per charge
     bool reading_ = false;
     QTimer batch_;  // puts what was read into the list
     bool selectedFirst_ = false;

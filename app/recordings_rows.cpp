@@ -105,6 +105,42 @@ double recordingStartKey(const JournalInfo& j) {
                              : std::numeric_limits<double>::lowest();
 }
 
+ChargeRows::Decision ChargeRows::add(const JournalInfo& journal) {
+    const bool copy = journal.publisherStart.isValid();
+    const QDateTime charge = copy ? journal.publisherStart : journal.start;
+    if (!charge.isValid()) {
+        return {};
+    }
+    const qint64 key = charge.toSecsSinceEpoch();
+    const auto [from, to] = listed_.equal_range(key);
+    for (auto it = from; it != to; ++it) {
+        const JournalInfo& other = it->second;
+        if (copy && sameChargeWatched(journal, other)) {
+            copies_[other.path] << journal.path;
+            return {Place::Hidden, other.path};
+        }
+        if (!copy && sameChargeWatched(other, journal)) {
+            const QString replaced = other.path;
+            copies_[journal.path] << replaced;
+            listed_.erase(it);
+            listed_.emplace(key, journal);
+            return {Place::Replaces, replaced};
+        }
+    }
+    listed_.emplace(key, journal);
+    return {};
+}
+
+QStringList ChargeRows::copiesOf(const QString& ownPath) const {
+    const auto found = copies_.find(ownPath);
+    return found == copies_.end() ? QStringList() : found->second;
+}
+
+void ChargeRows::clear() {
+    listed_.clear();
+    copies_.clear();
+}
+
 void showLeftOut(QTableWidgetItem& packItem, const PackInfo& pack, bool chinese) {
     const QString reason =
         pickText(chinese, "不计入此电池组的历史", "Left out of the pack's history");

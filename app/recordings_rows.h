@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <map>
 
 #include "packs/recording_scan.h"
 
@@ -59,5 +61,30 @@ int recordingListWidth(const QTableWidget& list, bool chinese);
 
 // A journal's place in the order the recordings were made: by start.
 double recordingStartKey(const JournalInfo& journal);
+
+// One row per charge: a watcher's journal of a charge whose publisher's own
+// journal is in the list too (a watcher on the same computer) takes no row
+// of its own; the publisher's row stands for both, with its pack. Journals
+// come in any order.
+class ChargeRows {
+public:
+    enum class Place {
+        NewRow,    // a row of its own
+        Hidden,    // a watcher's copy of a charge listed: `other` is the own journal
+        Replaces,  // the own journal of a charge listed by its copy: `other` is the copy's
+    };
+    struct Decision {
+        Place place = Place::NewRow;
+        QString other;
+    };
+    Decision add(const JournalInfo& journal);
+    // The watchers' copies of the charge of `ownPath` that take no row.
+    QStringList copiesOf(const QString& ownPath) const;
+    void clear();
+
+private:
+    std::multimap<qint64, JournalInfo> listed_;  // by the charge's start, in seconds
+    std::map<QString, QStringList> copies_;
+};
 
 }  // namespace cellwatch

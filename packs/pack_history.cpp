@@ -7,6 +7,7 @@
 #include <set>
 
 #include "analysis/summary_format.h"
+#include "packs/recording_scan.h"
 #include "readout/journal.h"
 #include "readout/recording_file.h"
 
@@ -32,7 +33,7 @@ QStringList journalPaths(const QString& folder) {
          dir.entryList({QStringLiteral("*.csv")}, QDir::Files | QDir::Readable, QDir::Name)) {
         paths << dir.filePath(name);
     }
-    return paths;
+    return withoutWatchedCopies(paths);  // each charge once
 }
 
 std::vector<PackHistoryEntry> packHistory(const std::vector<PackedRecording>& recordings,

@@ -52,7 +52,8 @@ std::vector<PackHistoryEntry> packHistoryOfFolder(const QString& folder, const Q
 // The pack names of a folder's journals, sorted, each once.
 QStringList packNamesOfFolder(const QString& folder);
 
-// The journals (*.csv) of a folder, by name.
+// The journals (*.csv) of a folder, by name, without the watchers' copies of
+// charges whose own journals are there (withoutWatchedCopies).
 QStringList journalPaths(const QString& folder);
 QStringList packNames(const std::vector<PackedRecording>& recordings);
 

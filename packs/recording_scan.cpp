@@ -2,15 +2,18 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QThread>
 #include <map>
 #include <stdexcept>
 
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "readout/record_cursor.h"
 #include "readout/recording_file.h"
 
 namespace cellwatch {
@@ -53,7 +56,68 @@ std::map<QString, Known>& known() {
     return map;
 }
 
+// What a journal's first line tells (its start, charger and publisher's
+// start), read from its first few KiB only.
+JournalInfo journalHead(const QString& path) {
+    JournalInfo info;
+    info.path = path;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return info;
+    }
+    QByteArray head = file.read(4096);
+    if (head.startsWith("\xEF\xBB\xBF")) {
+        head.remove(0, 3);
+    }
+    RecordCursor cursor(head.constData(), head.constData() + head.size());
+    if (cursor.next() == RecordCursor::Kind::Comment && cursor.terminated()) {
+        const std::string_view comment = cursor.comment();
+        readJournalComment(
+            QString::fromUtf8(comment.data(), static_cast<qsizetype>(comment.size())).trimmed(),
+            info);
+    }
+    return info;
+}
+
+// cellwatch-20261205-143012 of cellwatch-20261205-143012-2.csv.
+QString startName(const QString& path) {
+    static const QRegularExpression suffix(QStringLiteral("(-\\d+)?\\.csv$"));
+    QString name = QFileInfo(path).fileName();
+    return name.remove(suffix);
+}
+
 }  // namespace
+
+QStringList withoutWatchedCopies(const QStringList& paths) {
+    std::map<QString, QStringList> byStart;
+    for (const QString& path : paths) {
+        byStart[startName(path)] << path;
+    }
+    QSet<QString> copies;
+    for (const auto& [name, group] : byStart) {
+        if (group.size() < 2) {
+            continue;
+        }
+        std::vector<JournalInfo> heads;
+        for (const QString& path : group) {
+            heads.push_back(journalHead(path));
+        }
+        for (const JournalInfo& copy : heads) {
+            for (const JournalInfo& own : heads) {
+                if (sameChargeWatched(copy, own)) {
+                    copies.insert(copy.path);
+                }
+            }
+        }
+    }
+    QStringList kept;
+    for (const QString& path : paths) {
+        if (!copies.contains(path)) {
+            kept << path;
+        }
+    }
+    return kept;
+}
 
 ScannedRecording scanJournal(const QString& path, const std::atomic<bool>* cancelled) {
     ScannedRecording scanned;

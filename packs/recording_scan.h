@@ -51,6 +51,13 @@ struct ScannedRecording {
 // given and set, stops the reading: the journal then has no summary.
 ScannedRecording scanJournal(const QString& path, const std::atomic<bool>* cancelled = nullptr);
 
+// `paths` (journals) less the watchers' copies of charges whose publisher's
+// own journal is among them (sameChargeWatched), so that a pack's history
+// counts each charge once. A copy starts when its charge did, so its name
+// is its charge's with "-2" or so added: only journals whose names share a
+// start are looked at (their first lines).
+QStringList withoutWatchedCopies(const QStringList& paths);
+
 class RecordingScan final : public QObject {
     Q_OBJECT
 public:

@@ -14,6 +14,7 @@
 
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "readout/pack_file.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
 #include "readout/table_export.h"
@@ -30,6 +31,14 @@ QString commentValue(QString text) {
         .replace(u'\n', u' ')
         .replace(QStringLiteral("; "), QStringLiteral(", "));
     return text;
+}
+
+// A comment line as one quoted CSV field ("# text"), so that a spreadsheet
+// keeps it in one cell whatever commas it holds.
+QByteArray commentLine(const QString& text) {
+    QString doubled = QStringLiteral("# ") + text;
+    doubled.replace(u'"', QStringLiteral("\"\""));
+    return (u'"' + doubled + QStringLiteral("\"\r\n")).toUtf8();
 }
 
 QString headerLine() {
@@ -73,8 +82,23 @@ void readJournalComment(const QString& comment, JournalInfo& info) {
             }
         } else if (key == QLatin1String("battery")) {
             info.batteryType = value;
+        } else if (key == QLatin1String("charger")) {
+            info.charger = value;
+        } else if (key == QLatin1String("publisher-start")) {
+            const QDateTime start = QDateTime::fromString(value, Qt::ISODate);
+            if (start.isValid()) {
+                info.publisherStart = start.toLocalTime();
+            }
         }
     }
+}
+
+bool sameChargeWatched(const JournalInfo& watched, const JournalInfo& own) {
+    return watched.publisherStart.isValid() && !own.publisherStart.isValid() &&
+           own.start.isValid() &&
+           watched.publisherStart.toSecsSinceEpoch() == own.start.toSecsSinceEpoch() &&
+           (watched.batteryType.isEmpty() || own.batteryType.isEmpty() ||
+            watched.batteryType == own.batteryType);
 }
 
 QString isoTimeWithOffset(const QDateTime& t) {
@@ -118,10 +142,13 @@ void Journal::setNoticeHandler(std::function<void(Notice, const QString&)> handl
     onNotice_ = std::move(handler);
 }
 
-void Journal::begin(const QDateTime& start, const QString& port) {
+void Journal::begin(const QDateTime& start, const QString& port, const QString& charger,
+                    const QDateTime& publisherStart) {
     end();
     start_ = start.isValid() ? start : QDateTime::currentDateTime();
     port_ = port;
+    charger_ = charger;
+    publisherStart_ = publisherStart;
     path_.clear();
     table_ = nullptr;
     fileBytes_ = 0;
@@ -140,8 +167,39 @@ void Journal::appendComment(const QString& text) {
     }
     QString line = text;
     line.replace(u'\r', u' ').replace(u'\n', u' ');
-    comments_.push_back({shown_, (QStringLiteral("# ") + line + QStringLiteral("\r\n")).toUtf8()});
+    comments_.push_back({shown_, commentLine(line)});
     sync(false);
+}
+
+void Journal::noteAtStart(const QString& text) {
+    if (!recording_) {
+        return;
+    }
+    QString line = text;
+    line.replace(u'\r', u' ').replace(u'\n', u' ');
+    comments_.push_back({0, commentLine(line)});
+    if (shown_ > 0) {
+        sync(false);  // the file is there already: the line goes after the rows so far
+    }
+}
+
+bool Journal::discard() {
+    const QString path = path_;
+    recording_ = false;
+    table_ = nullptr;
+    if (file_.isOpen()) {
+        file_.close();
+    }
+    path_.clear();
+    written_ = 0;
+    shown_ = 0;
+    comments_.clear();
+    commentsWritten_ = 0;
+    if (path.isEmpty()) {
+        return false;
+    }
+    QFile::remove(packFilePath(path));
+    return QFile::remove(path);
 }
 
 void Journal::end() {
@@ -262,11 +320,14 @@ bool Journal::writeOwed() {
         QByteArray bytes;
         if (fileBytes_ == 0) {
             const QString battery = table_->gridText(1, kFieldBatteryType + 1);
-            const QString comment =
-                QStringLiteral("# %1 %2; port=%3; start=%4; battery=%5\r\n")
-                    .arg(kProgram, commentValue(programVersion_), commentValue(port_),
-                         isoTimeWithOffset(start_), commentValue(battery));
-            bytes = QByteArray("\xEF\xBB\xBF") + comment.toUtf8() + headerLine().toUtf8();
+            QString comment = QStringLiteral("%1 %2; port=%3; start=%4; battery=%5")
+                                  .arg(kProgram, commentValue(programVersion_), commentValue(port_),
+                                       isoTimeWithOffset(start_), commentValue(battery));
+            if (publisherStart_.isValid()) {
+                comment += QStringLiteral("; charger=%1; publisher-start=%2")
+                               .arg(commentValue(charger_), isoTimeWithOffset(publisherStart_));
+            }
+            bytes = QByteArray("\xEF\xBB\xBF") + commentLine(comment) + headerLine().toUtf8();
         }
         qint64 rows = 0;
         std::size_t comments = commentsWritten_;

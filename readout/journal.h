@@ -7,7 +7,10 @@
 // The file is the table's CSV export format (UTF-8 with a byte-order mark,
 // CR LF, RFC 4180 quoting, the header row, then the 22 texts of each row)
 // with one comment line first, after the byte-order mark:
-//   # cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe
+//   "# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe"
+// Every comment line is one quoted field (quotes in it doubled), so that a
+// spreadsheet keeps it in one cell; journals written before, with bare
+// "# ..." lines, read the same.
 // The file is created at the first row, when the battery type is known; a
 // recording without rows leaves no file.
 //
@@ -24,8 +27,10 @@
 //     the next row; the journal says so, makes the folder again and starts a
 //     new file with every row recorded so far.
 // Comment lines may follow a row ("# alarm cell-high: Cell 3 at 4.27 V
-// (limit 4.25 V)"): each stays after the row that was the last one when it
-// was given, also when rows are owed or the file is made anew.
+// (limit 4.25 V)", quoted as above): each stays after the row that was the
+// last one when it was given, also when rows are owed or the file is made
+// anew. A line may also stand right after the header (noteAtStart: a
+// recording removed as junk, whose row it holds).
 // Nothing here throws.
 #pragma once
 
@@ -65,13 +70,26 @@ public:
     void setNoticeHandler(std::function<void(Notice, const QString& detail)> handler);
 
     // Starts a recording (ending the one before): its rows go to a new file.
-    void begin(const QDateTime& start, const QString& port);
+    // A watcher's recording names the `charger` watched and the start of the
+    // publisher's recording it copies (the comment line's charger= and
+    // publisher-start=).
+    void begin(const QDateTime& start, const QString& port, const QString& charger = {},
+               const QDateTime& publisherStart = {});
     // Grid rows 1..`row` of `table` are the recording's rows so far; writes
     // those not yet written. The table must outlive the recording.
     void appendRow(const RowStore& table, int row);
-    // A comment line "# `text`" after the rows so far; nothing before the
-    // first row. Line breaks in `text` become spaces.
+    // A comment line "# `text`" (one quoted field) after the rows so far;
+    // nothing before the first row. Line breaks in `text` become spaces.
     void appendComment(const QString& text);
+    // A comment line right after the header of the present recording's
+    // file, written with its first row (none when no row comes).
+    void noteAtStart(const QString& text);
+    // Ends the present recording and removes its file and the pack file
+    // beside it (a recording not worth keeping); path() is empty after.
+    // Returns whether a file was removed.
+    bool discard();
+    // Rows of the present recording, written or owed.
+    qint64 rowsShown() const { return shown_; }
     // Tries once more to write what is owed, whatever the time since the last
     // try (the window calls it on a timer while rowsOwed() > 0).
     void retry();
@@ -101,6 +119,8 @@ private:
     std::function<void(Notice, const QString&)> onNotice_;
     QDateTime start_;
     QString port_;
+    QString charger_;
+    QDateTime publisherStart_;
     bool recording_ = false;
     const RowStore* table_ = nullptr;
     QFile file_;
@@ -134,14 +154,25 @@ struct JournalInfo {
     // From the comment line, else the first row's.
     QString batteryType;
     qint64 sizeBytes = 0;
+    // A watcher's journal: the charger it watched on a broker and the start
+    // of the publisher's recording it is a copy of (from the comment line;
+    // empty and invalid for the journal of a charger on this computer's
+    // own port).
+    QString charger;
+    QDateTime publisherStart;
 };
+
+// Whether `watched` is a watcher's copy of the charge `own` recorded on its
+// own port (the publisher's recording: the same start, to the second).
+bool sameChargeWatched(const JournalInfo& watched, const JournalInfo& own);
 
 // The start a journal's file name tells: cellwatch-yyyyMMdd-HHmmss[-n].csv
 // (invalid for any other name).
 QDateTime journalStartFromName(const QString& fileName);
-// Fills start, port and battery type from a journal's comment line
-// "cellwatch 1.10.0; port=...; start=...; battery=..."; any other line
-// changes nothing.
+// Fills start, port, battery type, charger and publisher start from a
+// journal's comment line "cellwatch 1.10.0; port=...; start=...;
+// battery=...[; charger=...; publisher-start=...]"; any other line changes
+// nothing.
 void readJournalComment(const QString& comment, JournalInfo& info);
 
 // The recordings (*.csv) in a folder, oldest first. Each file is read

@@ -40,6 +40,9 @@ RecordCursor::Kind RecordCursor::next() {
         ++p_;  // the separator
     }
     p_ = after;
+    if (quotedComment()) {
+        return Kind::Comment;
+    }
     const bool blank = fields_.size() == 1 && fields_[0].begin == fields_[0].end &&
                        !fields_[0].quoted && terminated_;
     return blank ? Kind::Blank : Kind::Record;
@@ -57,6 +60,23 @@ std::size_t RecordCursor::fieldCountWith(char separator) const {
         return 0;
     }
     return static_cast<std::size_t>(std::count(recordStart_, lineEnd_, separator)) + 1;
+}
+
+bool RecordCursor::quotedComment() {
+    if (separator_ != ',' || fields_.empty() || !fields_[0].quoted || brokenField_ == 0 ||
+        fields_[0].begin == fields_[0].end || *fields_[0].begin != '#') {
+        return false;
+    }
+    for (std::size_t i = 1; i < fields_.size(); ++i) {
+        if (fields_[i].begin != fields_[i].end || fields_[i].quoted) {
+            return false;
+        }
+    }
+    std::string scratch;
+    const std::string_view text = field(0, scratch);
+    commentText_.assign(text.substr(1));
+    comment_ = commentText_;
+    return true;
 }
 
 std::string_view RecordCursor::field(std::size_t i, std::string& scratch) const {

@@ -6,6 +6,12 @@
 // line (a CSV export, a journal), or by tabs, taken as they stand
 // (cellwatch-log's lines hold the table's texts unquoted). A CR before the
 // line's LF is not part of the last field.
+//
+// A comment is a line starting with '#', or, in a comma-separated text, a
+// line whose first field is quoted and starts with '#' and whose other fields
+// (a spreadsheet may add them) are empty: the journal writes its comments as
+// one quoted field ("# alarm cell-high: Cell 3 at 4.27 V, ..."), so that
+// each stays one cell where a spreadsheet opens it.
 #pragma once
 
 #include <cstddef>
@@ -30,13 +36,15 @@ public:
     // The line the last record started on, 1 = the first.
     std::size_t line() const { return recordLine_; }
 
-    // Reads the next line: a comment (a line starting with '#'), a blank
-    // line, or a record with its fields.
+    // Reads the next line: a comment (a line starting with '#', or one
+    // quoted field starting with '#'), a blank line, or a record with its
+    // fields.
     Kind next();
     // Reads the last line again, its fields parted by `separator` from now on.
     Kind rereadWith(char separator);
     char separator() const { return separator_; }
 
+    // A comment's text after its '#', quotes undone; valid until the next line.
     std::string_view comment() const { return comment_; }
     std::size_t fieldCount() const { return fields_.size(); }
     // How many fields the last line holds when parted by `separator`, quotes
@@ -67,6 +75,8 @@ private:
     }
     // Reads one field and leaves p_ at the separator or the line's end.
     void readField();
+    // Whether the fields just read are a quoted comment; sets comment_.
+    bool quotedComment();
 
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
@@ -79,6 +89,7 @@ private:
     std::size_t recordLine_ = 1;
     std::vector<Span> fields_;
     std::string_view comment_;
+    std::string commentText_;  // a quoted comment's text, its quotes undone
     bool terminated_ = false;
     bool tooLong_ = false;
     std::size_t brokenField_ = kNone;

@@ -10,7 +10,9 @@
 //     the header line (or, without one, the first row) holds more tabs than
 //     commas; such fields are taken as they stand, without quoting;
 //   - lines starting with '#' anywhere (comments: the journal's first line,
-//     the log's "# idle", "# restart" and "# lost"); blank lines;
+//     the log's "# idle", "# restart" and "# lost"), also as one quoted
+//     field ("# alarm ...", as journals write them now, maybe followed by
+//     empty fields a spreadsheet added); blank lines;
 //   - a header row in any language: the first line that is neither a comment
 //     nor blank is the header unless its first field reads as an elapsed
 //     time, in which case the file has no header and that line is the first

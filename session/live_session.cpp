@@ -50,16 +50,38 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
     };
     // Whatever the journal still owes is written while the table holds it;
     // the next rows go to a new file.
+    // A junk recording of a Connect is removed instead (its row goes into
+    // a line of the next journal).
     events.restarting = [this] {
         if (journal_ != nullptr && journaling_) {
-            journal_->end();
+            if (junkAtConnect()) {
+                QStringList texts;
+                for (int column = 1; column < kTableColumnCount; ++column) {
+                    texts << parts_.rows.gridText(1, column);
+                }
+                const qint64 after = ticksBetween(recording_.startTicks(), clocks_.tickCount());
+                dropped_ = QStringLiteral(
+                               "dropped: a recording of one row, begun %1, that the pause rule "
+                               "ended %2 s after it began: %3")
+                               .arg(isoTimeWithOffset(recording_.recordingStart()))
+                               .arg(after / 1000)
+                               .arg(texts.join(u','));
+                journal_->discard();
+            } else {
+                journal_->end();
+            }
         }
+        firstRecording_ = false;
         emit restarting();
     };
     events.restarted = [this] {
         if (journal_ != nullptr && journaling_) {
-            journal_->begin(clocks_.now(), sourceName());
+            beginJournal(clocks_.now());
+            if (!dropped_.isEmpty()) {
+                journal_->noteAtStart(dropped_);
+            }
         }
+        dropped_.clear();
         publishEvent(QStringLiteral("restart"));
         publishResume(0);
         emit restarted();
@@ -153,8 +175,9 @@ void LiveSession::beginRecording() {
     alarms_.connected();
     alarmClock_.start();
     journaling_ = journal_ != nullptr && source_ && (journalReplays_ || !source_->isReplay());
+    firstRecording_ = true;
     if (journaling_) {
-        journal_->begin(recording_.recordingStart(), sourceName());
+        beginJournal(recording_.recordingStart());
     }
     const QDateTime begun = recording_.recordingStart();
     const CaptureStart start{begun.toMSecsSinceEpoch(), begun.offsetFromUtc(),
@@ -174,6 +197,17 @@ void LiveSession::beginRecording() {
         publishResume(0);
     }
     emit recordingBegun();
+}
+
+void LiveSession::beginJournal(const QDateTime& start) {
+    // A watcher's recording is the publisher's, begun at the same moment.
+    const QString charger = source_ ? source_->chargerName() : QString();
+    journal_->begin(start, sourceName(), charger, charger.isEmpty() ? QDateTime() : start);
+}
+
+bool LiveSession::junkAtConnect() const {
+    return firstRecording_ && journal_ != nullptr && journal_->rowsShown() == 1 &&
+           ticksBetween(recording_.startTicks(), clocks_.tickCount()) <= kJunkWithinMs;
 }
 
 void LiveSession::received(std::span<const std::uint8_t> bytes) {

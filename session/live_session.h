@@ -77,6 +77,12 @@ public:
     // How often the time rules are looked at between receive events. They
     // count seconds; a faster clock would only wake the program more often.
     static constexpr int kAlarmClockMs = 1000;
+    // A recording of one row that the pause rule ends this soon after the
+    // source began (a charger idle at Connect, then charging: its first row
+    // stands at 1 s, the next counts from Connect) is not kept: its file is
+    // removed, and the next recording's journal says so in a line after its
+    // header.
+    static constexpr std::uint32_t kJunkWithinMs = 30'000;
 
     explicit LiveSession(SessionParts parts, QObject* parent = nullptr);
     ~LiveSession() override;
@@ -164,6 +170,12 @@ signals:
 
 private:
     void beginRecording();
+    // Begins the journal's file of a recording starting at `start`.
+    void beginJournal(const QDateTime& start);
+    // Whether the recording the pause rule is ending is junk of a Connect:
+    // the first since the source began, of one row, ended within
+    // kJunkWithinMs of its start.
+    bool junkAtConnect() const;
     void setState(LinkState state);
     void received(std::span<const std::uint8_t> bytes);
     void onLost(const QString& why);
@@ -225,6 +237,8 @@ private:
     bool startPublished_ = false;        // to the present publisher
     bool journaling_ = false;
     bool journalReplays_ = false;
+    bool firstRecording_ = false;  // the recording begun with the source
+    QString dropped_;              // the note on a junk recording removed
 
     Journal* journal_ = nullptr;
     CaptureWriter* capture_ = nullptr;

@@ -72,6 +72,9 @@ public:
         QString lastRow;  // its 22 table texts, tab-joined; "" for none
     };
     virtual std::optional<Resume> resume() const { return std::nullopt; }
+    // The charger watched on a broker, whose publisher's recordings this
+    // source copies; "" for any other source.
+    virtual QString chargerName() const { return {}; }
     // Why a serial port was lost (a pulled adapter, a failing one).
     virtual LinkLoss loss() const { return LinkLoss::None; }
 };

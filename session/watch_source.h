@@ -31,6 +31,7 @@ public:
     ~WatchSource() override;
 
     QString name() const override { return client_.options().address.text(); }
+    QString chargerName() const override { return client_.options().address.name; }
     void open() override;
     void close() override;
     bool isOpen() const override { return open_; }

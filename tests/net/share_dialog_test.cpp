@@ -10,15 +10,21 @@
 #include <QNetworkReply>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTcpServer>
 #include <QTemporaryDir>
+#include <memory>
+#include <utility>
 
+#include "app/line_sharing.h"
 #include "app/main_window.h"
 #include "app/page_sharing.h"
+#include "app/publish_dialog.h"
 #include "app/settings_store.h"
 #include "app/share_dialog.h"
 #include "app/toolbar.h"
 #include "net/web_server.h"
 #include "test_broker.h"
+#include "tests/support/settle.h"
 
 namespace cellwatch {
 namespace {
@@ -156,6 +162,66 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
     ASSERT_TRUE(nettest::waitUntil([&] { return again.pageSharing().server().listening(); }));
     EXPECT_EQ(again.pageSharing().server().port(), 47614);
     EXPECT_EQ(again.pageSharing().server().address(), QHostAddress(QHostAddress::LocalHost));
+}
+
+// The settings that bind a resource are the first main window's: a second
+// one started while the first serves the page and publishes leaves both
+// off and says so once in its status band; once the first is gone, the
+// next window takes them again.
+TEST(ShareDialog, ASecondWindowLeavesTheServedPageAndPublishingToTheFirst) {
+    QTemporaryDir dir;
+    nettest::TestBroker broker;
+    FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+    writeLanguageCode(store, kLanguageEnglish);
+    QTcpServer probe;  // a port free here
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    for (const auto& [key, value] :
+         {std::pair{"On", QStringLiteral("1")}, {"Port", QString::number(port)}}) {
+        store.write(kSettingsApplication, QStringLiteral("Share"), QLatin1String(key), value);
+    }
+    PublishChoice publish;
+    publish.on = true;
+    publish.address = broker.address(QStringLiteral("bench1"));
+    writePublishChoice(store, publish);
+
+    MainWindow::Hooks hooks;
+    hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
+    hooks.isOnline = [] { return false; };
+    QStringList failures;
+    hooks.showFailure = [&](QWidget*, const QString& text) { failures << text; };
+    const auto band = [](MainWindow& w) {
+        QStringList all;
+        Tool* list = w.tool(QStringLiteral("state"), QStringLiteral("state_text"));
+        for (int i = 0; i < list->itemCount(); ++i) {
+            all << list->item(i);
+        }
+        return all;
+    };
+    const auto serves = [](MainWindow& w) {
+        LineSharing* sharing = w.findChild<LineSharing*>();
+        return w.pageSharing().server().listening() && sharing->publisher() != nullptr;
+    };
+    const QString said = QStringLiteral(
+        "Another Cellwatch window serves the live page and publishes; this window leaves both "
+        "off");
+    auto first = std::make_unique<MainWindow>(store, hooks);
+    ASSERT_TRUE(nettest::waitUntil([&] { return serves(*first); }));
+    {
+        MainWindow second(store, hooks);
+        ASSERT_TRUE(nettest::waitUntil([&] { return band(second).contains(said); }));
+        test::settle();  // whatever else it does at start
+        EXPECT_EQ(band(second).count(said), 1);
+        EXPECT_FALSE(second.pageSharing().server().listening());
+        EXPECT_EQ(second.findChild<LineSharing*>()->publisher(), nullptr);
+        EXPECT_FALSE(band(first.operator*()).contains(said));
+    }
+    first.reset();
+    MainWindow third(store, hooks);
+    ASSERT_TRUE(nettest::waitUntil([&] { return serves(third); }));
+    EXPECT_EQ(third.pageSharing().server().port(), port);
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
 }
 
 }  // namespace

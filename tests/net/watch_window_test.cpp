@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -15,14 +17,21 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QScreen>
+#include <QSet>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "app/alarm_band.h"
+#include "app/line_sharing.h"
 #include "app/network_watch.h"
+#include "app/recordings_dialog.h"
 #include "app/settings_store.h"
 #include "net/publisher.h"
 #include "net/web_server.h"
+#include "packs/pack_history.h"
+#include "readout/journal.h"
+#include "readout/pack_file.h"
 #include "readout/recording_file.h"
 #include "serial/capture.h"
 #include "session/page_feed.h"
@@ -199,6 +208,85 @@ TEST(WatchWindow, OpensBesideTheWindowItWasOpenedFrom) {
         NetworkWatch::placeBeside(window, other);
         EXPECT_EQ(window.frameGeometry().topLeft(), c.expected)
             << c.other.x() << "," << c.other.y();
+    }
+}
+
+// A watcher on the publisher's own computer records the charge a second
+// time, into the same folder: its journal names the charger and the
+// publisher's start, and the Recordings list and the pack's history count
+// the charge once, as the publisher's own journal with its pack, whichever
+// of the two journals is read first.
+class ChargeTwins : public windowtest::WindowTest {
+protected:
+    TestBroker broker;
+};
+
+TEST_F(ChargeTwins, AWatchersCopyOfAChargeIsListedAndCountedOnce) {
+    for (const bool publisherReadLast : {false, true}) {
+        SCOPED_TRACE(publisherReadLast ? "the publisher's journal read last" : "read first");
+        QDir(journals()).removeRecursively();
+        pty = std::make_unique<windowtest::emu::PseudoTerminal>();
+        open();
+        const QString address = broker.address(QStringLiteral("bench1"));
+        PublishChoice choice;
+        choice.on = true;
+        choice.address = address;
+        LineSharing& sharing = *w->findChild<LineSharing*>();
+        ASSERT_TRUE(sharing.applyPublishing(choice)) << failureText();
+        ASSERT_TRUE(waitUntil([&] { return sharing.publisher()->client().isConnected(); }));
+        NetworkWatch watch(*store, address, QString(), hooks());
+        connectTo(slave());
+        ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
+        recordRows(1, 3);
+        MainWindow& watcher = watch.window();
+        ASSERT_TRUE(waitUntil([&] { return watcher.table().dataRowCount() == 3; }));
+        QString own = w->journal().path();
+        QString copy = watcher.journal().path();
+        const QStringList files = journalFiles();
+        ASSERT_EQ(QSet<QString>(files.begin(), files.end()), (QSet<QString>{own, copy}));
+        RecordingFile file;
+        ASSERT_TRUE(file.read(copy));
+        JournalInfo info;
+        readJournalComment(file.comments().value(0), info);
+        EXPECT_EQ(info.charger, QStringLiteral("bench1"));
+        EXPECT_EQ(info.publisherStart, w->session().recording().recordingStart());
+        disconnect();
+        // Named so that the list reads the newest name (-2) first.
+        const QString base = journals() + QStringLiteral("/cellwatch-20240309-140507");
+        const QString ownName = base + (publisherReadLast ? "-1.csv" : "-2.csv");
+        const QString copyName = base + (publisherReadLast ? "-2.csv" : "-1.csv");
+        ASSERT_TRUE(QFile::rename(own, own + ".tmp") && QFile::rename(copy, copyName) &&
+                    QFile::rename(own + ".tmp", ownName));
+        own = ownName;
+        copy = copyName;
+        // Both with the pack.
+        PackInfo pack;
+        pack.pack = QStringLiteral("Pack A");
+        ASSERT_TRUE(writePackInfo(own, pack));
+        ASSERT_TRUE(writePackInfo(copy, pack));
+
+        QStringList listed;
+        QString packCell;
+        std::size_t history = 0;
+        onDialog = [&](QDialog& dialog) {
+            auto& list = dynamic_cast<RecordingsDialog&>(dialog);
+            ASSERT_TRUE(waitUntil([&] { return !list.reading(); }));
+            for (int row = 0; row < list.list().rowCount(); ++row) {
+                listed << list.pathOfRow(row);
+            }
+            packCell = list.list().item(0, RecordingsDialog::kPackColumn)->text();
+            list.filterByPack(pack.pack);
+            history = list.history().size();
+        };
+        click("file1", "Records");
+        onDialog = {};
+        EXPECT_EQ(listed, QStringList{own});
+        EXPECT_EQ(packCell, pack.pack);
+        EXPECT_EQ(history, 1U);
+        EXPECT_EQ(packHistoryOfFolder(journals(), pack.pack).size(), 1U);
+        EXPECT_EQ(packNamesOfFolder(journals()), QStringList{pack.pack});
+        EXPECT_TRUE(failures.isEmpty()) << failureText();
+        w.reset();
     }
 }
 

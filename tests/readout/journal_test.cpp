@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <optional>
@@ -76,6 +77,13 @@ QByteArray contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QString writeTo(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
 void addTo(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::Append));
@@ -115,8 +123,8 @@ TEST(JournalTest, WritesTheExportFormatAfterOneCommentLine) {
     EXPECT_EQ(journal.rowCount(), 2);
     QByteArray expected("\xEF\xBB\xBF");
     expected +=
-        "# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
-        "battery=LiIo/Po/Fe\r\n";
+        "\"# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
+        "battery=LiIo/Po/Fe\"\r\n";
     expected += tableCsvLine(fed.table, 0).toUtf8();
     expected += (csvLine(journalRow(0)) + csvLine(journalRow(1))).toUtf8();
     EXPECT_EQ(contents(journal.path()), expected);
@@ -356,7 +364,8 @@ TEST(JournalTest, AlarmLinesFollowTheirRowAndReadBack) {
     journal.appendComment(QStringLiteral("alarm lost: before any row"));  // nowhere
     fed.addRows(0, 2);
     journal.appendComment(QStringLiteral("alarm cell-high: Cell 3 at 4.27 V (limit 4.25 V)"));
-    journal.appendComment(QStringLiteral("alarm temperature: External\ntemperature 51 °C"));
+    journal.appendComment(
+        QStringLiteral("alarm temperature: External\ntemperature 51 °C, \"hot\""));
     fed.add(2);
     ASSERT_TRUE(QFile::remove(journal.path()));  // made anew with rows and alarms
     fed.add(3);
@@ -366,12 +375,13 @@ TEST(JournalTest, AlarmLinesFollowTheirRowAndReadBack) {
     const QByteArray bytes = contents(journal.path());
     EXPECT_TRUE(
         bytes.contains((csvLine(journalRow(1)) +
-                        QStringLiteral("# alarm cell-high: Cell 3 at 4.27 V (limit 4.25 V)\r\n"
-                                       "# alarm temperature: External temperature 51 °C\r\n") +
+                        QStringLiteral("\"# alarm cell-high: Cell 3 at 4.27 V (limit 4.25 V)\"\r\n"
+                                       "\"# alarm temperature: External temperature 51 °C, "
+                                       "\"\"hot\"\"\"\r\n") +
                         csvLine(journalRow(2)))
                            .toUtf8()))
         << bytes.toStdString();
-    EXPECT_TRUE(bytes.endsWith("# alarm finished: The charge finished\r\n"));
+    EXPECT_TRUE(bytes.endsWith("\"# alarm finished: The charge finished\"\r\n"));
     EXPECT_FALSE(bytes.contains("before any"));
 }
 
@@ -395,6 +405,74 @@ TEST(JournalTest, OnlyAlarmLinesAreAlarms) {
                                  {"stalled", "early", 0, -1},
                                  {"input-low", "Input at 10.90 V (limit 11.00 V)", 1, 1},
                              }));
+}
+
+// A journal's comment lines are one quoted field each: a CSV reader as
+// spreadsheets have it (Python's csv module) sees one cell per comment line
+// and the 22 of each row, whatever commas and quotes the comments hold.
+// The same journal written the old way (bare "# ..." lines) reads the same.
+TEST(JournalTest, CommentLinesAreOneCsvFieldAndOldJournalsReadTheSame) {
+    QTemporaryDir dir;
+    Fed fed(dir.filePath(QStringLiteral("recordings")));
+    fed.addRows(0, 2);
+    fed.journal.appendComment(
+        QStringLiteral("alarm cell-high: Cell 3 at 4.27 V, \"limit\" 4.25 V"));
+    fed.add(2);
+    fed.journal.appendComment(QStringLiteral("alarm finished: done, after 0:00:03"));
+    fed.journal.end();
+    const QString fresh = fed.journal.path();
+
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import csv,sys\n"
+                                 "for r in csv.reader(open(sys.argv[1], encoding='utf-8-sig', "
+                                 "newline='')):\n"
+                                 "    print(len(r), r[0] if r[0].startswith('#') else '')\n"),
+                  fresh});
+    ASSERT_TRUE(python.waitForFinished(60000)) << python.errorString().toStdString();
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    EXPECT_EQ(
+        QString::fromUtf8(python.readAllStandardOutput()).split(u'\n'),
+        (QStringList{"1 # cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
+                     "battery=LiIo/Po/Fe",
+                     "22 ", "22 ", "22 ", "1 # alarm cell-high: Cell 3 at 4.27 V, \"limit\" 4.25 V",
+                     "22 ", "1 # alarm finished: done, after 0:00:03", ""}));
+
+    // The old form: the same lines bare. And a spreadsheet's saving: the
+    // comment cell padded with empty ones.
+    QByteArray old = contents(fresh);
+    QByteArray padded = old;
+    for (const QByteArray& line : old.split('\n')) {
+        const qsizetype quote = line.indexOf("\"#");
+        if (quote >= 0 && quote <= 3) {
+            QByteArray bare = line;
+            bare.replace(quote, 1, "").replace("\"\r", "\r").replace("\"\"", "\"");
+            old.replace(line, bare);
+            padded.replace(line, QByteArray(line).replace("\"\r", "\",,,\r"));
+        }
+    }
+    ASSERT_TRUE(old.contains("\n# alarm cell-high: Cell 3 at 4.27 V, \"limit\" 4.25 V\r\n"));
+    const QString oldPath = writeTo(dir.filePath(QStringLiteral("old.csv")), old);
+    const QString paddedPath = writeTo(dir.filePath(QStringLiteral("padded.csv")), padded);
+    for (const QString& path : {fresh, oldPath, paddedPath}) {
+        SCOPED_TRACE(path.toStdString());
+        RecordingFile file;
+        ASSERT_TRUE(file.read(path));
+        EXPECT_EQ(file.rowCount(), 3U);
+        EXPECT_EQ(file.damagedLineCount(), 0U);
+        EXPECT_EQ(file.comments(),
+                  QStringList{"cellwatch 1.10.0; port=/dev/ttyUSB0; "
+                              "start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe"});
+        using Note = std::tuple<QString, QString, std::size_t, std::int64_t>;
+        EXPECT_EQ(notesOf(file),
+                  (std::vector<Note>{{"cell-high", "Cell 3 at 4.27 V, \"limit\" 4.25 V", 2, 2},
+                                     {"finished", "done, after 0:00:03", 3, 3}}));
+        JournalInfo info;
+        readJournalComment(file.comments().value(0), info);
+        EXPECT_EQ(info.start, kStart);
+        EXPECT_EQ(info.port, QStringLiteral("/dev/ttyUSB0"));
+    }
 }
 
 }  // namespace

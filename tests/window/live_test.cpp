@@ -2,11 +2,16 @@
 // serial port and the test writes the emulated charger's messages to its
 // other side. Clocks are set by hand, so elapsed times and the 4-second
 // pause rule need no waiting; only the serial line itself is real time.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QSerialPort>
+#include <QTableWidget>
 
 #include "app/lamp_widget.h"
+#include "app/recordings_dialog.h"
+#include "readout/recording_file.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
@@ -159,6 +164,57 @@ TEST_F(LiveWindowTest, PortScansMarkUsbAdaptersKeepATypedPathAndRunOnlyWhileDisc
     disconnect();
     EXPECT_TRUE(QTest::qWaitFor([&] { return com->text() == QLatin1String("USB_COM3"); }, kWaitMs));
     EXPECT_EQ(com->itemCount(), 2);
+}
+
+// A charger idle at Connect, then charging: its first row stands at 1 s and
+// the next counts from Connect, so the pause rule ends that one-row
+// recording at once. Soon after Connect it is not kept: its file goes, the
+// next journal says so after its header, the band names no kept file, and
+// the Recordings list shows the next one only. Long after Connect it is kept.
+TEST_F(LiveWindowTest, AOneRowRecordingThePauseRuleEndsAtConnectIsNotKept) {
+    const struct {
+        int idleSeconds;
+        bool kept;
+    } cases[] = {{5, false}, {40, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.idleSeconds);
+        QDir(journals()).removeRecursively();
+        openConnected();
+        for (int s = 0; s < c.idleSeconds; ++s) {
+            advance(1000);
+            emu::ChargerReading idle;
+            idle.mode = emu::Mode::Idle;
+            write(message(idle));
+        }
+        recordRows(1, 1);
+        const QString first = w->journal().path();
+        ASSERT_TRUE(QFile::exists(first));
+        advance(1000);
+        write(message(charging(2)));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, kWaitMs));
+        EXPECT_EQ(statusText(), c.kept ? QStringLiteral("A new recording began; the previous one "
+                                                        "is kept in ") +
+                                             QFileInfo(first).fileName()
+                                       : QStringLiteral("A new recording began"));
+        recordRows(3, 4);
+        const QString next = w->journal().path();
+        EXPECT_EQ(journalFiles(), c.kept ? (QStringList{first, next}) : (QStringList{next}));
+        const QByteArray text = readAll(next);
+        EXPECT_EQ(text.contains("\r\n\"# dropped: a recording of one row, begun "), !c.kept);
+        RecordingFile file;
+        ASSERT_TRUE(file.read(next));
+        EXPECT_EQ(file.rowCount(), 2U);
+        EXPECT_EQ(file.damagedLineCount(), 0U);
+
+        int listed = 0;
+        onDialog = [&](QDialog& dialog) {
+            listed = dynamic_cast<RecordingsDialog&>(dialog).list().rowCount();
+        };
+        click("file1", "Records");
+        onDialog = {};
+        EXPECT_EQ(listed, c.kept ? 2 : 1);
+        disconnect();
+    }
 }
 
 }  // namespace

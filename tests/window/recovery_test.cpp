@@ -113,7 +113,7 @@ TEST_F(ReconnectTest, TheSameAdapterGoesOnWithTheRecordingUnlessThePauseWasTooLo
             EXPECT_TRUE(journalAfter.startsWith(journalBefore));
             // Two rows, and the loss of the link as an alarm line.
             EXPECT_EQ(journalAfter.count("\r\n") - journalBefore.count("\r\n"), 3);
-            EXPECT_EQ(journalAfter.count("\r\n# alarm lost: "), 1);
+            EXPECT_EQ(journalAfter.count("\r\n\"# alarm lost: "), 1);
         } else {
             // The first sample after the pause clears the recording and is
             // not recorded; the next one is row 1 of a new journal file.
@@ -124,7 +124,7 @@ TEST_F(ReconnectTest, TheSameAdapterGoesOnWithTheRecordingUnlessThePauseWasTooLo
             EXPECT_EQ(w->table().gridText(1, 1), QStringLiteral("0:00:01"));
             const QByteArray journalAfter = readAll(journal);
             EXPECT_TRUE(journalAfter.startsWith(journalBefore));
-            EXPECT_TRUE(journalAfter.mid(journalBefore.size()).startsWith("# alarm lost: "));
+            EXPECT_TRUE(journalAfter.mid(journalBefore.size()).startsWith("\"# alarm lost: "));
             EXPECT_EQ(journalAfter.count("\r\n"), journalBefore.count("\r\n") + 1);
             EXPECT_EQ(journalFiles().size(), 2);
         }

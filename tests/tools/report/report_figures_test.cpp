@@ -31,6 +31,28 @@ TEST_F(ReportTest, PicturesAndDatedCsvFiles) {
     }
 }
 
+// --csv gives the header and the rows only: a journal's comment and alarm
+// lines (bare, as before, or one quoted field, as now) stay out of it.
+TEST_F(ReportTest, TheDatedCsvHasNoCommentLines) {
+    QByteArray text =
+        journalText(QStringLiteral("2026-12-05T16:00:00+01:00"), {{1}, {2, "+CHG+", 12.1, 2, 1}});
+    text += "\"# alarm cell-high: Cell 3 at 4.26 V, \"\"limit\"\" 4.25 V\"\r\n# idle\r\n";
+    text += journalRow({3, "+CHG+", 12.2, 2, 2});
+    const QString path = write(QStringLiteral("cellwatch-20261205-160000.csv"), text);
+    const Ran r = report({"--csv", dir.filePath("plain.csv"), path});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile plain(dir.filePath(QStringLiteral("plain.csv")));
+    ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = plain.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 5);  // the header, three rows and nothing after the last break
+    EXPECT_TRUE(lines.takeLast().isEmpty());
+    EXPECT_TRUE(lines[0].contains("Date and time"));
+    for (int i = 1; i < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].startsWith("2026-12-05T16:00:0")) << lines[i].toStdString();
+        EXPECT_EQ(lines[i].count(','), 22) << lines[i].toStdString();
+    }
+}
+
 // A picture marks every alarm on the time axis; with --cells it has the cells
 // pane under the chart (cell 1 and cell 3 in their colours), without it none.
 TEST_F(ReportTest, PicturesMarkAlarmsAndDrawTheCellsPane) {
