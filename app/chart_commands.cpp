@@ -3,17 +3,41 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
+#include "analysis/summary_format.h"
 #include "app/captions.h"
 #include "app/recording_pane.h"
+#include "app/tab_control.h"
 #include "app/work_progress.h"
+#include "chart/cell_pane.h"
 #include "chart/chart_export.h"
 #include "chart/data_table.h"
+#include "readout/journal.h"
 #include "readout/table_export.h"
 
 namespace cellwatch {
+namespace {
+
+constexpr int kTablePage = 1;  // the tab control's "Real-time data" page
+constexpr BilingualText kCopiedTableRow = {"已将 1 行数据复制到剪贴板",
+                                           "Copied 1 row of the table"};
+constexpr BilingualText kCopiedTableRows = {"已将 %1 行数据复制到剪贴板",
+                                            "Copied %1 rows of the table"};
+
+constexpr BilingualText kCaptionStart = {"开始 %1", "Start %1"};
+constexpr BilingualText kCaptionNoStart = {"开始时间未记录", "Start not recorded"};
+constexpr BilingualText kCaptionPack = {"电池组 %1", "Pack %1"};
+constexpr BilingualText kCaptionBattery = {"电池 %1，%2", "Battery %1, %2"};
+constexpr BilingualText kCaptionCapacity = {"容量 %1 mAh    %2 Wh    时长 %3",
+                                            "Capacity %1 mAh    %2 Wh    Duration %3"};
+constexpr BilingualText kCharge = {"充电", "charge"};
+constexpr BilingualText kDischarge = {"放电", "discharge"};
+constexpr BilingualText kMixed = {"充放电", "mixed"};
+
+}  // namespace
 
 void runCommand(QWidget* owner, const WindowHooks& hooks, const std::function<void()>& command) {
     try {
@@ -25,16 +49,54 @@ void runCommand(QWidget* owner, const WindowHooks& hooks, const std::function<vo
 
 ChartCommands::ChartCommands(Parts parts) : parts_(std::move(parts)) {}
 
+PictureLook ChartCommands::pictureLook() const {
+    PictureLook look;
+    if (!parts_.summary) {
+        return look;
+    }
+    const RecordingSummaryValues s = parts_.summary();
+    const bool chinese = parts_.chinese();
+    QStringList first{s.start.isValid()
+                          ? kCaptionStart.pick(chinese).arg(isoTimeWithOffset(s.start))
+                          : kCaptionNoStart.pick(chinese)};
+    if (!s.pack.isEmpty()) {
+        first << kCaptionPack.pick(chinese).arg(s.pack);
+    }
+    if (!s.battery.isEmpty()) {
+        const BilingualText& kind = s.kind == RecordingKind::Charge      ? kCharge
+                                    : s.kind == RecordingKind::Discharge ? kDischarge
+                                                                         : kMixed;
+        first << kCaptionBattery.pick(chinese).arg(s.battery, kind.pick(chinese));
+    }
+    look.caption << first.join(QStringLiteral("    "))
+                 << kCaptionCapacity.pick(chinese).arg(QString::number(s.capacityMah),
+                                                       QString::number(s.energyWh, 'f', 2),
+                                                       durationText(s.durationS));
+    if (parts_.pane.cellCurves()) {
+        for (int cell = 0; cell < std::min(s.cells, CellPane::kCells); ++cell) {
+            look.key.emplace_back(QStringLiteral("C%1").arg(cell + 1), CellPane::cellColour(cell));
+        }
+    }
+    return look;
+}
+
 void ChartCommands::save() {
     const QString file = parts_.hooks.askSaveFile(&parts_.owner, QStringLiteral("Save"),
                                                   parts_.proposedPicture(), chartPictureFilters());
     if (!file.isEmpty()) {
-        saveChartPicture(parts_.pane.chart(), file);
+        saveChartPicture(parts_.pane.chart(), file, pictureLook());
         parts_.tell(kSavedChart.pick(parts_.chinese()).arg(QDir::toNativeSeparators(file)));
     }
 }
 
 void ChartCommands::copy() {
+    if (parts_.pane.tabs().currentPage() == kTablePage) {
+        const int rows = parts_.pane.tableView().copyRows();
+        parts_.tell((rows == 1 ? kCopiedTableRow : kCopiedTableRows)
+                        .pick(parts_.chinese())
+                        .arg(groupedCount(rows)));
+        return;
+    }
     copyChartPicture(parts_.pane.chart());
     parts_.tell(kCopiedChart.pick(parts_.chinese()));
 }
@@ -43,7 +105,7 @@ void ChartCommands::print() {
     QPrinter printer(QPrinter::ScreenResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     if (parts_.hooks.askPrint(&parts_.owner, printer)) {
-        printChart(parts_.pane.chart(), printer);
+        printChart(parts_.pane.chart(), printer, pictureLook());
         parts_.tell(kPrintedChart.pick(parts_.chinese()));
     }
 }

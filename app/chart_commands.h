@@ -1,13 +1,15 @@
 // The commands that take a shown recording out of its window: Save (the
-// chart as a picture), Copy (to the clipboard), Print, Export (the table as
-// a CSV file, with its progress) and Export range (the rows between the range
-// cursors). Every window has them through this one component, and runs every
-// command under the one failure handler (runCommand).
+// chart as a picture), Copy (to the clipboard: the chart, or the table's
+// rows while the table is shown), Print, Export (the table as a CSV file,
+// with its progress) and Export range (the rows between the range cursors).
+// Every window has them through this one component, and runs every command
+// under the one failure handler (runCommand).
 #pragma once
 
 #include <QString>
 #include <functional>
 
+#include "analysis/recording_summary.h"
 #include "app/window_hooks.h"
 
 class QWidget;
@@ -15,6 +17,7 @@ class QWidget;
 namespace cellwatch {
 
 class RecordingPane;
+struct PictureLook;
 
 // Runs `command`; a failure stops it and shows its own text in the hooks'
 // message box (OK only), over `owner`.
@@ -33,6 +36,9 @@ public:
         std::function<QString()> proposedTable;
         // A file an export must never write over (the recording's own); "" for none.
         std::function<QString()> ownFile;
+        // What the recording shown is (its start, pack, capacity), for the
+        // caption under a saved or printed chart; none: no caption.
+        std::function<RecordingSummaryValues()> summary;
     };
     explicit ChartCommands(Parts parts);
 
@@ -45,6 +51,10 @@ public:
     void exportRange(const QString& file);
     // True while an export runs the event loop itself.
     bool busy() const { return busy_; }
+
+    // How Save and Print draw the chart: white paper, and the caption and
+    // the cells' key of the recording shown.
+    PictureLook pictureLook() const;
 
 private:
     Parts parts_;

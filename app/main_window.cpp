@@ -190,7 +190,8 @@ void MainWindow::buildParts() {
                                         QStringLiteral(".png");
                              },
                              [this] { return defaultExportPath(wall_->now()); },
-                             {}});
+                             {},
+                             [this] { return liveSummary_->valuesWithPack(); }});
     portBox_ = new PortBox(
         {*tool(StatusTool::Port), *ports_, settings_,
          [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },

@@ -11,10 +11,13 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QProcess>
+#include <QStandardPaths>
 #include <cmath>
 #include <utility>
 
 #include "app/tab_control.h"
+#include "chart/data_table.h"
 #include "readout/cell_panel_widget.h"
 #include "tests/support/window_test_support.h"
 
@@ -388,6 +391,163 @@ TEST_F(CommandsTest, CommandsTakeTheRecordingOutSayWhatTheyDidAndLeaveItAlone) {
                 QString::fromUtf8(c.exported).arg(QDir::toNativeSeparators(saveAnswer))}));
         EXPECT_TRUE(failures.isEmpty()) << failureText();
         EXPECT_TRUE(snapshot() == before);
+    }
+}
+
+// With "Real-time data" in front, Copy (the command and Ctrl+C in the
+// table) puts the selected rows, or every row, on the clipboard as a
+// spreadsheet pastes them: the header line, then the rows, between tabs.
+// With the chart in front it is the chart's picture again.
+TEST_F(CommandsTest, CopyTakesTheTablesRowsWhileTheTableIsShown) {
+    open();
+    feed(0, 4);
+    ASSERT_EQ(rows(), 4);
+    w->tabs().setCurrentPage(1);
+    DataTableView& view = w->tableView();
+    // The text grid rows `chosen` (1 the first) should give, after the header.
+    const auto expected = [&](std::vector<int> chosen) {
+        chosen.insert(chosen.begin(), 0);
+        QString text;
+        for (int row : chosen) {
+            QStringList cells;
+            for (int column = 1; column < kTableColumnCount; ++column) {
+                cells << w->table().gridText(row, column);
+            }
+            text += cells.join(u'\t') + u'\n';
+        }
+        return text;
+    };
+    const struct {
+        std::vector<int> selected;  // view rows, in the order clicked
+        bool byKey;
+        const char* said;
+    } cases[] = {
+        {{}, false, "Copied 4 rows of the table"},
+        {{2, 0}, false, "Copied 2 rows of the table"},
+        {{3}, true, nullptr},
+        {{1, 2}, true, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.selected.size() << " selected, key " << c.byKey);
+        view.clearSelection();
+        std::vector<int> grid;
+        for (int row : c.selected) {
+            view.selectionModel()->select(w->table().index(row, 1),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            grid.push_back(row + 1);
+        }
+        std::sort(grid.begin(), grid.end());
+        if (grid.empty()) {
+            grid = {1, 2, 3, 4};
+        }
+        QApplication::clipboard()->clear();
+        if (c.byKey) {
+            view.setFocus();
+            QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        } else {
+            click("View1", "Copy");
+            EXPECT_EQ(statusText(), QString::fromLatin1(c.said));
+        }
+        const QString text = QApplication::clipboard()->text();
+        EXPECT_EQ(text.toStdString(), expected(grid).toStdString());
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Time\tType\t"))) << text.left(40).toStdString();
+    }
+    w->tabs().setCurrentPage(0);
+    QApplication::clipboard()->clear();
+    click("View1", "Copy");
+    EXPECT_EQ(statusText(), QStringLiteral("Copied the chart"));
+    EXPECT_EQ(QApplication::clipboard()->pixmap().size(), w->chart().plot()->size());
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+}
+
+// Ghostscript's reading of a PDF: its text, or its first page as a picture.
+QByteArray ghostscript(const QString& pdf, const QString& device, const QString& out) {
+    QProcess gs;
+    gs.start(QStringLiteral("gs"),
+             {QStringLiteral("-q"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
+              QStringLiteral("-r40"), QStringLiteral("-sDEVICE=") + device,
+              QStringLiteral("-sOutputFile=") + out, pdf});
+    if (!gs.waitForFinished(60000) || gs.exitCode() != 0) {
+        return {};
+    }
+    return readAll(out);
+}
+
+// Whether `image` is white paper with the chart's dark ink on it: its
+// corners white, and in its lowest fifth (the caption) dark pixels.
+bool lightWithCaption(const QImage& image) {
+    const int w = image.width();
+    const int h = image.height();
+    for (const QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1)}) {
+        if (qGray(image.pixel(corner)) < 240) {
+            return false;
+        }
+    }
+    for (int y = h * 4 / 5; y < h; ++y) {
+        for (int x = 0; x < w / 2; ++x) {
+            if (qGray(image.pixel(x, y)) < 100) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Save and Print put the chart on white paper with the recording's caption
+// (start, battery, capacity) under it; the chart on screen keeps its dark
+// panel; Copy stays the screen's picture.
+TEST_F(CommandsTest, SavedAndPrintedChartsAreLightAndCarryTheCaption) {
+    QTemporaryDir out;
+    open();
+    feed(0, 3);
+    const QImage screenBefore = w->chart().toPixmap().toImage();
+
+    saveAnswer = out.filePath(QStringLiteral("chart.png"));
+    click("View1", "Save");
+    QImage png;
+    ASSERT_TRUE(png.load(saveAnswer));
+    EXPECT_TRUE(lightWithCaption(png));
+
+    saveAnswer = out.filePath(QStringLiteral("chart.svg"));
+    click("View1", "Save");
+    const QByteArray svg = readAll(saveAnswer);
+    EXPECT_TRUE(svg.contains(">Start 2024-03-09")) << svg.right(2000).toStdString();
+    EXPECT_TRUE(svg.contains(">Capacity ")) << svg.right(2000).toStdString();
+
+    // The screen is as it was.
+    EXPECT_EQ(w->chart().toPixmap().toImage(), screenBefore);
+    QApplication::clipboard()->clear();
+    click("View1", "Copy");
+    EXPECT_EQ(qGray(QApplication::clipboard()->image().pixel(0, 0)),
+              qGray(screenBefore.pixel(0, 0)));
+
+    const QString saved = out.filePath(QStringLiteral("chart.pdf"));
+    saveAnswer = saved;
+    click("View1", "Save");
+    printFile = out.filePath(QStringLiteral("printed.pdf"));
+    printAnswer = true;
+    click("file1", "Print");
+    EXPECT_TRUE(failures.isEmpty()) << failureText();
+    if (QStandardPaths::findExecutable(QStringLiteral("gs")).isEmpty()) {
+        GTEST_SKIP() << "no Ghostscript here to read the PDFs";
+    }
+    for (const QString& pdf : {saved, printFile}) {
+        SCOPED_TRACE(pdf.toStdString());
+        const QByteArray text =
+            ghostscript(pdf, QStringLiteral("txtwrite"), out.filePath(QStringLiteral("t.txt")));
+        EXPECT_TRUE(text.contains("Capacity ")) << text.toStdString();
+        const QByteArray page =
+            ghostscript(pdf, QStringLiteral("png16m"), out.filePath(QStringLiteral("p.png")));
+        QImage picture;
+        ASSERT_TRUE(picture.loadFromData(page, "PNG"));
+        // A dark panel would cover most of the page.
+        qint64 dark = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                dark += qGray(picture.pixel(x, y)) < 100 ? 1 : 0;
+            }
+        }
+        EXPECT_LT(dark * 5, qint64(picture.width()) * picture.height());
     }
 }
 
