@@ -499,7 +499,11 @@ void MqttClient::onLog(mosquitto*, void* self, int level, const char* text) {
         if (line.startsWith(QLatin1String("OpenSSL")) && colon >= 0) {
             line = line.mid(colon + 1).trimmed();
         }
-        client->tlsLog_ = line;
+        // The host name's refusal comes before OpenSSL's own line, which
+        // says less: it is kept.
+        if (!client->tlsLog_.contains(QLatin1String(kHostNameRefused))) {
+            client->tlsLog_ = line;
+        }
     }
 }
 

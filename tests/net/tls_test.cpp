@@ -25,14 +25,15 @@ using nettest::waitUntil;
 class Certificates {
 public:
     Certificates() {
-        write(QStringLiteral("ca.cnf"), QStringLiteral("[ca]\ndefault_ca = own\n[own]\n"
-                                                       "database = %1/index.txt\n"
-                                                       "new_certs_dir = %1\nserial = %1/serial\n"
-                                                       "default_md = sha256\npolicy = any\n"
-                                                       "copy_extensions = copy\n"
-                                                       "[any]\ncommonName = supplied\n")
-                                            .arg(dir_.path())
-                                            .toUtf8());
+        write(QStringLiteral("ca.cnf"),
+              QStringLiteral("[ca]\ndefault_ca = own\n[own]\n"
+                             "database = %1/index.txt\n"
+                             "new_certs_dir = %1\nserial = %1/serial\n"
+                             "default_md = sha256\npolicy = any\n"
+                             "copy_extensions = copy\nunique_subject = no\n"
+                             "[any]\ncommonName = supplied\n")
+                  .arg(dir_.path())
+                  .toUtf8());
         write(QStringLiteral("index.txt"), {});
         write(QStringLiteral("serial"), "01\n");
         authority(QStringLiteral("ca"));
@@ -133,7 +134,7 @@ TEST(Tls, EachRefusedCertificateGivesItsOwnReasonAndATrustedOneConnects) {
             EXPECT_TRUE(client.isConnected()) << lost.value_or(QString()).toStdString();
         } else {
             ASSERT_TRUE(lost.has_value());
-            EXPECT_EQ(lost->toStdString(), c.reason);
+            EXPECT_TRUE(lost->contains(QString::fromLatin1(c.reason))) << lost->toStdString();
         }
     }
 }
