@@ -206,7 +206,13 @@ void MainWindow::buildParts() {
                              },
                              [this] { return defaultExportPath(wall_->now()); },
                              {},
-                             [this] { return liveSummary_->valuesWithPack(); }});
+                             [this] {
+                                 RecordingSummaryValues v = liveSummary_->valuesWithPack();
+                                 if (!v.start.isValid() && v.rows > 0) {
+                                     v.start = session_->recording().recordingStart();
+                                 }
+                                 return v;
+                             }});
     portBox_ = new PortBox(
         {*tool(StatusTool::Port), *ports_, settings_,
          [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },

@@ -30,13 +30,15 @@ protected:
             .bandMenu(QStringLiteral("Help1"))
             ->findChild<QAction*>(QStringLiteral("Help1.Emulator"));
     }
-    // Starts the emulator from the menu and waits for its first rows.
+    // Starts the emulator from the menu and waits for the window to connect
+    // to it and for rows of the new recording.
     void tryIt() {
         ASSERT_NE(command(), nullptr);
         command()->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->linkOpen(); }, 30000))
+            << statusText().toStdString();
         ASSERT_TRUE(QTest::qWaitFor([&] { return rows() >= 2; }, 30000))
             << statusText().toStdString();
-        EXPECT_TRUE(w->linkOpen());
         EXPECT_TRUE(w->emulatorTrial().running());
         EXPECT_TRUE(w->emulatorTrial().port().startsWith(QStringLiteral("/dev/")));
     }
