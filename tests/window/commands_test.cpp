@@ -507,6 +507,9 @@ TEST_F(CommandsTest, SavedAndPrintedChartsAreLightAndCarryTheCaption) {
     QImage png;
     ASSERT_TRUE(png.load(saveAnswer));
     EXPECT_TRUE(lightWithCaption(png));
+    if (const QByteArray shots = qgetenv("CELLWATCH_SHOTS"); !shots.isEmpty()) {
+        png.save(QString::fromLocal8Bit(shots) + QStringLiteral("/saved-chart.png"));
+    }
 
     saveAnswer = out.filePath(QStringLiteral("chart.svg"));
     click("View1", "Save");
