@@ -1,7 +1,9 @@
 #include "app/chart_commands.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QPrinter>
 #include <algorithm>
 #include <exception>
@@ -10,6 +12,7 @@
 #include "analysis/summary_format.h"
 #include "app/captions.h"
 #include "app/recording_pane.h"
+#include "app/settings_store.h"
 #include "app/tab_control.h"
 #include "app/work_progress.h"
 #include "chart/cell_pane.h"
@@ -33,11 +36,38 @@ constexpr BilingualText kCaptionPack = {"电池组 %1", "Pack %1"};
 constexpr BilingualText kCaptionBattery = {"电池 %1，%2", "Battery %1, %2"};
 constexpr BilingualText kCaptionCapacity = {"容量 %1 mAh    %2 Wh    时长 %3",
                                             "Capacity %1 mAh    %2 Wh    Duration %3"};
+constexpr BilingualText kPaperChoice = {"保存和打印时使用白色背景",
+                                        "Save and print on white paper"};
+const QString kPaperSection = QStringLiteral("Pictures");
+const QString kPaperKey = QStringLiteral("WhitePaper");
 constexpr BilingualText kCharge = {"充电", "charge"};
 constexpr BilingualText kDischarge = {"放电", "discharge"};
 constexpr BilingualText kMixed = {"充放电", "mixed"};
 
 }  // namespace
+
+bool whitePaper(const SettingsStore& settings) {
+    return settings.read(kSettingsApplication, kPaperSection, kPaperKey, QStringLiteral("1")) !=
+           QLatin1String("0");
+}
+
+QAction* addPaperChoice(QMenu* view, SettingsStore& settings, bool chinese) {
+    auto* choice = view->addAction(kPaperChoice.pick(chinese));
+    choice->setObjectName(QStringLiteral("View1.WhitePaper"));
+    choice->setCheckable(true);
+    choice->setChecked(whitePaper(settings));
+    QObject::connect(choice, &QAction::toggled, view, [&settings](bool on) {
+        settings.write(kSettingsApplication, kPaperSection, kPaperKey,
+                       on ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+    return choice;
+}
+
+void setPaperChoiceLanguage(QAction* choice, bool chinese) {
+    if (choice != nullptr) {
+        choice->setText(kPaperChoice.pick(chinese));
+    }
+}
 
 void runCommand(QWidget* owner, const WindowHooks& hooks, const std::function<void()>& command) {
     try {
@@ -51,6 +81,7 @@ ChartCommands::ChartCommands(Parts parts) : parts_(std::move(parts)) {}
 
 PictureLook ChartCommands::pictureLook() const {
     PictureLook look;
+    look.light = !parts_.whitePaper || parts_.whitePaper();
     if (!parts_.summary) {
         return look;
     }
@@ -73,7 +104,8 @@ PictureLook ChartCommands::pictureLook() const {
                                                        QString::number(s.energyWh, 'f', 2),
                                                        durationText(s.durationS));
     if (parts_.pane.cellCurves()) {
-        for (int cell = 0; cell < std::min(s.cells, CellPane::kCells); ++cell) {
+        const int cells = parts_.pane.cellPane().curves().cellCount();
+        for (int cell = 0; cell < std::min(cells, CellPane::kCells); ++cell) {
             look.key.emplace_back(QStringLiteral("C%1").arg(cell + 1), CellPane::cellColour(cell));
         }
     }

@@ -12,12 +12,23 @@
 #include "analysis/recording_summary.h"
 #include "app/window_hooks.h"
 
+class QAction;
+class QMenu;
 class QWidget;
 
 namespace cellwatch {
 
 class RecordingPane;
+class SettingsStore;
 struct PictureLook;
+
+// Whether Save and Print draw the chart on white paper (the default) or in
+// the screen's dark colours: View > "Save and print on white paper", kept
+// in the settings.
+bool whitePaper(const SettingsStore& settings);
+// Adds the choice to `view`; `chinese` picks its caption.
+QAction* addPaperChoice(QMenu* view, SettingsStore& settings, bool chinese);
+void setPaperChoiceLanguage(QAction* choice, bool chinese);
 
 // Runs `command`; a failure stops it and shows its own text in the hooks'
 // message box (OK only), over `owner`.
@@ -39,6 +50,8 @@ public:
         // What the recording shown is (its start, pack, capacity), for the
         // caption under a saved or printed chart; none: no caption.
         std::function<RecordingSummaryValues()> summary;
+        // Whether to draw on white paper; none: always.
+        std::function<bool()> whitePaper;
     };
     explicit ChartCommands(Parts parts);
 
@@ -52,8 +65,8 @@ public:
     // True while an export runs the event loop itself.
     bool busy() const { return busy_; }
 
-    // How Save and Print draw the chart: white paper, and the caption and
-    // the cells' key of the recording shown.
+    // How Save and Print draw the chart: on white paper (unless the choice
+    // is off), with the caption and the cells' key of the recording shown.
     PictureLook pictureLook() const;
 
 private:

@@ -131,6 +131,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
          [this] { return inChinese(); }, [this] { return !chargerName_.isEmpty(); }},
         this);
     pageSharing_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
+    paperChoice_ = addPaperChoice(menu_->bandMenu(QStringLiteral("View1")), settings_, inChinese());
     // Help > "Try the emulator", and how to try it while no port is found.
     emulatorTrial_ = new EmulatorTrial(
         {[this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
@@ -212,7 +213,8 @@ void MainWindow::buildParts() {
                                      v.start = session_->recording().recordingStart();
                                  }
                                  return v;
-                             }});
+                             },
+                             [this] { return whitePaper(settings_); }});
     portBox_ = new PortBox(
         {*tool(StatusTool::Port), *ports_, settings_,
          [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },

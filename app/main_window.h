@@ -242,6 +242,7 @@ private:
     LiveSummary* liveSummary_ = nullptr;
     PageSharing* pageSharing_ = nullptr;
     EmulatorTrial* emulatorTrial_ = nullptr;
+    QAction* paperChoice_ = nullptr;  // View > "Save and print on white paper"
 
     std::unique_ptr<Layout> layoutWindow_;
     LayoutState layout_;

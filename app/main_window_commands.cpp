@@ -183,6 +183,7 @@ void MainWindow::SetCaptions() {
     if (emulatorTrial_) {
         emulatorTrial_->setLanguage(chinese);
     }
+    setPaperChoiceLanguage(paperChoice_, chinese);
 }
 
 bool MainWindow::inChinese() const {

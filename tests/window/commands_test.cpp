@@ -16,6 +16,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/chart_commands.h"
 #include "app/tab_control.h"
 #include "chart/data_table.h"
 #include "readout/cell_panel_widget.h"
@@ -524,6 +525,30 @@ TEST_F(CommandsTest, SavedAndPrintedChartsAreLightAndCarryTheCaption) {
     EXPECT_EQ(qGray(QApplication::clipboard()->image().pixel(0, 0)),
               qGray(screenBefore.pixel(0, 0)));
 
+    // With the cells' curves shown, the key under the caption names each cell.
+    EXPECT_FALSE(svg.contains(">C1</text>"));
+    w->pane().setCellCurves(true);
+    click("View1", "Save");
+    EXPECT_TRUE(readAll(saveAnswer).contains(">C1</text>"));
+    w->pane().setCellCurves(false);
+
+    // View > "Save and print on white paper" off: the screen's colours,
+    // kept in the settings.
+    auto* paper = w->toolBar()
+                      .bandMenu(QStringLiteral("View1"))
+                      ->findChild<QAction*>(QStringLiteral("View1.WhitePaper"));
+    ASSERT_NE(paper, nullptr);
+    EXPECT_TRUE(paper->isChecked());
+    paper->trigger();
+    EXPECT_FALSE(whitePaper(*store));
+    saveAnswer = out.filePath(QStringLiteral("dark.png"));
+    click("View1", "Save");
+    QImage dark;
+    ASSERT_TRUE(dark.load(saveAnswer));
+    EXPECT_EQ(dark.pixel(0, 0), screenBefore.pixel(0, 0));
+    paper->trigger();
+    EXPECT_TRUE(whitePaper(*store));
+
     const QString saved = out.filePath(QStringLiteral("chart.pdf"));
     saveAnswer = saved;
     click("View1", "Save");
@@ -546,13 +571,13 @@ TEST_F(CommandsTest, SavedAndPrintedChartsAreLightAndCarryTheCaption) {
         QImage picture;
         ASSERT_TRUE(picture.loadFromData(page, "PNG"));
         // A dark panel would cover most of the page.
-        qint64 dark = 0;
+        qint64 inked = 0;
         for (int y = 0; y < picture.height(); ++y) {
             for (int x = 0; x < picture.width(); ++x) {
-                dark += qGray(picture.pixel(x, y)) < 100 ? 1 : 0;
+                inked += qGray(picture.pixel(x, y)) < 100 ? 1 : 0;
             }
         }
-        EXPECT_LT(dark * 5, qint64(picture.width()) * picture.height());
+        EXPECT_LT(inked * 5, qint64(picture.width()) * picture.height());
     }
 }
 
