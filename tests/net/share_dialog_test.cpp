@@ -19,6 +19,7 @@
 #include "app/toolbar.h"
 #include "net/web_server.h"
 #include "test_broker.h"
+#include "tests/support/settle.h"
 
 namespace cellwatch {
 namespace {
@@ -166,6 +167,7 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
     QString url;
     {
         MainWindow w(store, hooks);
+        test::settle();  // the start-up's own serving (none yet) is done
         QAction* share = w.toolBar()
                              .bandMenu(QStringLiteral("View1"))
                              ->findChild<QAction*>(QStringLiteral("View1.Share"));
@@ -179,7 +181,8 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
         QNetworkAccessManager network;
         std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(url))));
         ASSERT_TRUE(nettest::waitUntil([&] { return reply->isFinished(); }));
-        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200)
+            << reply->errorString().toStdString();
         EXPECT_TRUE(reply->readAll().contains("<html"));
     }
     MainWindow again(store, hooks);
