@@ -26,11 +26,27 @@ QString libraryError(int rc) {
     return text;
 }
 
+void* holdTls(mosquitto* mosq) {
+    auto* ssl = static_cast<SSL*>(mosquitto_ssl_get(mosq));
+    return ssl != nullptr && SSL_up_ref(ssl) == 1 ? ssl : nullptr;
+}
+
+void releaseTls(void* held) {
+    SSL_free(static_cast<SSL*>(held));
+}
+
 // Why the broker's certificate was refused, in words; empty when it was not.
-QString verifyFailure(mosquitto* mosq, const QString& host, const QString& tlsLog) {
+QString verifyFailure(mosquitto* mosq, const QString& host, const QString& tlsLog, void* held) {
     auto* ssl = static_cast<SSL*>(mosquitto_ssl_get(mosq));
     if (ssl == nullptr) {
-        return {};
+        ssl = static_cast<SSL*>(held);
+    }
+    if (ssl == nullptr) {
+        // Nothing of the connection is left but what the library logged.
+        return tlsLog.contains(QLatin1String(kHostNameRefused))
+                   ? QStringLiteral("the broker's certificate is for another host name than %1")
+                         .arg(host)
+                   : QString();
     }
     const long result = SSL_get_verify_result(ssl);
     switch (result) {
@@ -103,11 +119,12 @@ void setUpLogin(mosquitto* mosq, const MqttOptions& options) {
     }
 }
 
-QString failureText(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog) {
+QString failureText(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog,
+                    void* held) {
     if (rc != MOSQ_ERR_TLS) {
         return libraryError(rc);
     }
-    QString why = verifyFailure(mosq, host, tlsLog);
+    QString why = verifyFailure(mosq, host, tlsLog, held);
     if (why.isEmpty() && !tlsLog.isEmpty()) {
         why = QStringLiteral("TLS failed: ") + tlsLog;
     }

@@ -154,6 +154,8 @@ private:
     void timedOut();
     // Hands waiting messages to the library while there is room in flight.
     void pump();
+    // Takes a reference on the attempt's TLS state once there is one.
+    void keepTls();
     // Why the library failed with `rc`, with what TLS said about it.
     QString failureText(int rc);
     // The connection failed or ended (rc a library error code, or errno text).
@@ -186,7 +188,8 @@ private:
     int subscribing_ = 0;  // subscriptions not acknowledged yet
     std::uint64_t activations_ = 0;
     std::uint64_t rawDropped_ = 0;
-    QString tlsLog_;  // the library's last TLS complaint
+    QString tlsLog_;           // the library's last TLS complaint
+    void* tlsHeld_ = nullptr;  // the attempt's TLS state (holdTls)
     Outbox outbox_;
     DropReport oversized_;
 };
