@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QTimer>
 
 #include "app/captions.h"
 
@@ -12,6 +13,7 @@ namespace cellwatch {
 namespace {
 
 const QString kProgramName = QStringLiteral("cellwatch-emulator");
+constexpr int kEndMs = 3000;  // the emulator's time to end when asked
 
 constexpr BilingualText kTryCommand = {"试用模拟器", "Try the emulator"};
 constexpr BilingualText kNoPortHint = {
@@ -83,6 +85,7 @@ void EmulatorTrial::start() {
     }
     // The demonstration: a charge and a discharge played again and again,
     // on a pseudo-terminal whose path is its first line.
+    ++runs_;
     process_.start(program, {QStringLiteral("--pty"), QStringLiteral("--scenario"),
                              QStringLiteral("demo"), QStringLiteral("--loop")});
 }
@@ -100,17 +103,24 @@ void EmulatorTrial::linkChanged(bool open) {
     if (open) {
         linked_ = running() && !port_.isEmpty();
     } else if (linked_) {
-        stop();
+        // Asked to end, it ends within a moment; the window does not wait
+        // for it, and one that does not end is killed.
+        linked_ = false;
+        process_.terminate();
+        QTimer::singleShot(kEndMs, this, [this, run = runs_] {
+            if (running() && run == runs_) {
+                process_.kill();
+            }
+        });
     }
 }
 
+// At once: the window closes, or starts it anew. The emulator keeps nothing
+// that an end without its cleanup would lose (the pseudo-terminal goes with it).
 void EmulatorTrial::stop() {
     if (process_.state() != QProcess::NotRunning) {
-        process_.terminate();
-        if (!process_.waitForFinished(3000)) {
-            process_.kill();
-            process_.waitForFinished(3000);
-        }
+        process_.kill();
+        process_.waitForFinished(kEndMs);
     }
     port_.clear();
     linked_ = false;

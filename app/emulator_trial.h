@@ -36,8 +36,9 @@ public:
     // The command: starts the emulator (again, if it runs) and connects.
     void start();
     // The window's link opened or ended: once it stood on the emulator,
-    // its end stops the emulator.
+    // its end asks the emulator to end.
     void linkChanged(bool open);
+    // Ends the emulator at once.
     void stop();
     bool running() const { return process_.state() != QProcess::NotRunning; }
     // The emulator's pseudo-terminal while it runs; "" before it said it.
@@ -59,6 +60,7 @@ private:
     QString program_;
     QString port_;
     bool linked_ = false;  // the window's link stands on the emulator
+    int runs_ = 0;         // emulators started so far
     QAction* command_ = nullptr;
 };
 
