@@ -13,6 +13,7 @@
 // is said in a message, and the others still open.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,7 +62,9 @@ int replay(SettingsStore& settings, const QString& path, double speed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Answered before the window system is opened, so it works without a desktop.
+    // Answered before the window system is opened, so they work without a
+    // desktop: --version here, --help by the options' parser below.
+    bool help = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--") {
@@ -71,11 +74,8 @@ int main(int argc, char** argv) {
             std::printf("cellwatch %s\n", kVersionText);
             return 0;
         }
+        help = help || arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all";
     }
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Cellwatch"));
-    QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
 
     QCommandLineParser options;
     options.setApplicationDescription(
@@ -106,6 +106,18 @@ int main(int argc, char** argv) {
         QStringLiteral("recording"),
         QStringLiteral("A recording (journal or export) to open, each in a window of its own."),
         QStringLiteral("[RECORDING...]"));
+    if (help) {
+        // A plain application under the parser: the window's needs a display.
+        QCoreApplication plain(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Cellwatch"));
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
+        options.process(plain);  // says it and ends the program
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Cellwatch"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     options.process(app);
 
     cellwatch::FileSettingsStore settings(cellwatch::FileSettingsStore::defaultPath());

@@ -18,6 +18,7 @@
 #include "app/alarm_band.h"
 #include "app/captions.h"
 #include "app/charger_model.h"
+#include "app/emulator_trial.h"
 #include "app/help_pane.h"
 #include "app/line_sharing.h"
 #include "app/main_window_layout.h"
@@ -130,6 +131,21 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
          [this] { return inChinese(); }, [this] { return !chargerName_.isEmpty(); }},
         this);
     pageSharing_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
+    paperChoice_ = addPaperChoice(menu_->bandMenu(QStringLiteral("View1")), settings_, inChinese());
+    // Help > "Try the emulator", and how to try it while no port is found.
+    emulatorTrial_ = new EmulatorTrial(
+        {[this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
+         [this](const QString& path) { connectTo(path); }},
+        this);
+    emulatorTrial_->addMenu(menu_->bandMenu(QStringLiteral("Help1")));
+    connect(session_.get(), &session::LiveSession::stateChanged, emulatorTrial_,
+            [this](session::LinkState state) {
+                emulatorTrial_->linkChanged(state == session::LinkState::Connected ||
+                                            state == session::LinkState::Connecting);
+            });
+    if (tool(StatusTool::Port)->itemCount() == 0) {
+        emulatorTrial_->hint();
+    }
 }
 
 MainWindow::~MainWindow() {
@@ -190,7 +206,15 @@ void MainWindow::buildParts() {
                                         QStringLiteral(".png");
                              },
                              [this] { return defaultExportPath(wall_->now()); },
-                             {}});
+                             {},
+                             [this] {
+                                 RecordingSummaryValues v = liveSummary_->valuesWithPack();
+                                 if (!v.start.isValid() && v.rows > 0) {
+                                     v.start = session_->recording().recordingStart();
+                                 }
+                                 return v;
+                             },
+                             [this] { return whitePaper(settings_); }});
     portBox_ = new PortBox(
         {*tool(StatusTool::Port), *ports_, settings_,
          [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },

@@ -52,6 +52,7 @@ class ChartZoom;
 class DataTableModel;
 class DataTableView;
 class HelpPane;
+class EmulatorTrial;
 class PageSharing;
 class PowerGauge;
 class SummaryWindow;
@@ -141,6 +142,7 @@ public:
     ChartCommands& chartCommands() const { return *commands_; }
     // The live page on the local network (View > "Share on the local network…").
     PageSharing& pageSharing() const { return *pageSharing_; }
+    EmulatorTrial& emulatorTrial() const { return *emulatorTrial_; }
     ChartView& chart() const { return pane_->chart(); }
     DataTableModel& table() const { return pane_->table(); }
     DataTableView& tableView() const { return pane_->tableView(); }
@@ -239,6 +241,8 @@ private:
     std::unique_ptr<PackChoice> pack_;
     LiveSummary* liveSummary_ = nullptr;
     PageSharing* pageSharing_ = nullptr;
+    EmulatorTrial* emulatorTrial_ = nullptr;
+    QAction* paperChoice_ = nullptr;  // View > "Save and print on white paper"
 
     std::unique_ptr<Layout> layoutWindow_;
     LayoutState layout_;

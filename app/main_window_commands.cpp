@@ -10,6 +10,7 @@
 #include "app/about_box.h"
 #include "app/alarm_band.h"
 #include "app/captions.h"
+#include "app/emulator_trial.h"
 #include "app/help_pane.h"
 #include "app/main_window.h"
 
@@ -179,6 +180,10 @@ void MainWindow::SetCaptions() {
     if (pageSharing_) {
         pageSharing_->setLanguage(chinese);
     }
+    if (emulatorTrial_) {
+        emulatorTrial_->setLanguage(chinese);
+    }
+    setPaperChoiceLanguage(paperChoice_, chinese);
 }
 
 bool MainWindow::inChinese() const {

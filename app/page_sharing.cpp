@@ -29,6 +29,8 @@ QString scopeName(ShareChoice::Scope scope) {
             return QStringLiteral("all");
         case ShareChoice::Scope::Named:
             return QStringLiteral("named");
+        case ShareChoice::Scope::LocalNetwork:
+            return QStringLiteral("network");
         case ShareChoice::Scope::ThisComputer:
             break;
     }
@@ -134,10 +136,11 @@ ShareChoice PageSharing::stored() const {
     };
     ShareChoice choice;
     choice.on = read(QStringLiteral("On"), QStringLiteral("0")) == QLatin1String("1");
-    const QString scope = read(QStringLiteral("Scope"), QStringLiteral("local"));
+    const QString scope = read(QStringLiteral("Scope"), QStringLiteral("network"));
     choice.scope = scope == QLatin1String("all")     ? ShareChoice::Scope::AllInterfaces
                    : scope == QLatin1String("named") ? ShareChoice::Scope::Named
-                                                     : ShareChoice::Scope::ThisComputer;
+                   : scope == QLatin1String("local") ? ShareChoice::Scope::ThisComputer
+                                                     : ShareChoice::Scope::LocalNetwork;
     choice.named = read(QStringLiteral("Address"), QString());
     bool ok = false;
     const uint port = read(QStringLiteral("Port"), QStringLiteral("8080")).toUInt(&ok);

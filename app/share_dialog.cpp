@@ -12,7 +12,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "net/web_server.h"
@@ -31,6 +33,13 @@ constexpr ShareText kShareTitle = {"在局域网中共享", "Share on the local 
 constexpr ShareText kShareOn = {"共享实时页面（只读）", "Share a live page (read-only)"};
 constexpr ShareText kShareWhere = {"地址：", "Address:"};
 constexpr ShareText kShareThis = {"仅本机 (127.0.0.1)", "This computer only (127.0.0.1)"};
+constexpr ShareText kShareNetwork = {"局域网 (%1)", "The local network (%1)"};
+constexpr ShareText kShareNoNetwork = {"局域网（未连接，仅本机）",
+                                       "The local network (none: this computer only)"};
+constexpr ShareText kShareNoCode = {
+    "没有二维码：%1 只能在本机打开，手机无法访问。请选择局域网地址。",
+    "No QR code: %1 opens on this computer only, a phone cannot reach it. Choose the local "
+    "network's address."};
 constexpr ShareText kShareAll = {"所有网络接口", "All interfaces"};
 constexpr ShareText kShareNamed = {"指定地址", "A named address"};
 constexpr ShareText kSharePort = {"端口：", "Port:"};
@@ -40,10 +49,36 @@ constexpr ShareText kShareNote = {
     "持有此地址的人都可以查看页面。新地址会使旧地址立即失效。",
     "Anyone holding this address can look. A new address makes the old one stop working."};
 
+constexpr ShareChoice::Scope kScopeOrder[] = {
+    ShareChoice::Scope::LocalNetwork, ShareChoice::Scope::ThisComputer,
+    ShareChoice::Scope::AllInterfaces, ShareChoice::Scope::Named};
+
 }  // namespace
+
+QHostAddress localNetworkAddress() {
+    for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {
+        const auto flags = i.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) ||
+            !flags.testFlag(QNetworkInterface::IsRunning) ||
+            flags.testFlag(QNetworkInterface::IsLoopBack)) {
+            continue;
+        }
+        for (const QNetworkAddressEntry& entry : i.addressEntries()) {
+            const QHostAddress a = entry.ip();
+            if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback()) {
+                return a;
+            }
+        }
+    }
+    return {};
+}
 
 QHostAddress shareListenAddress(const ShareChoice& choice) {
     switch (choice.scope) {
+        case ShareChoice::Scope::LocalNetwork: {
+            const QHostAddress network = localNetworkAddress();
+            return network.isNull() ? QHostAddress(QHostAddress::LocalHost) : network;
+        }
         case ShareChoice::Scope::ThisComputer:
             return QHostAddress(QHostAddress::LocalHost);
         case ShareChoice::Scope::AllInterfaces:
@@ -88,9 +123,17 @@ ShareDialog::ShareDialog(net::WebServer& server, const ShareChoice& given, bool 
     setWindowTitle(kShareTitle.pick(chinese));
     on_ = new QCheckBox(kShareOn.pick(chinese), this);
     scope_ = new QComboBox(this);
-    scope_->addItem(kShareThis.pick(chinese));
-    scope_->addItem(kShareAll.pick(chinese));
-    scope_->addItem(kShareNamed.pick(chinese));
+    const QHostAddress network = localNetworkAddress();
+    for (const ShareChoice::Scope scope : kScopeOrder) {
+        const QString text =
+            scope == ShareChoice::Scope::LocalNetwork
+                ? (network.isNull() ? kShareNoNetwork.pick(chinese)
+                                    : kShareNetwork.pick(chinese).arg(network.toString()))
+            : scope == ShareChoice::Scope::ThisComputer  ? kShareThis.pick(chinese)
+            : scope == ShareChoice::Scope::AllInterfaces ? kShareAll.pick(chinese)
+                                                         : kShareNamed.pick(chinese);
+        scope_->addItem(text, static_cast<int>(scope));
+    }
     named_ = new QLineEdit(this);
     for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
         if (!a.isLoopback() && a.protocol() == QAbstractSocket::IPv4Protocol) {
@@ -104,6 +147,9 @@ ShareDialog::ShareDialog(net::WebServer& server, const ShareChoice& given, bool 
     address_->setWordWrap(true);
     code_ = new QLabel(this);
     code_->setAlignment(Qt::AlignCenter);
+    noCode_ = new QLabel(this);
+    noCode_->setWordWrap(true);
+    noCode_->hide();
     note_ = new QLabel(kShareNote.pick(chinese), this);
     note_->setWordWrap(true);
     renew_ = new QPushButton(kShareRenew.pick(chinese), this);
@@ -120,18 +166,19 @@ ShareDialog::ShareDialog(net::WebServer& server, const ShareChoice& given, bool 
     layout->addLayout(form);
     layout->addWidget(address_);
     layout->addWidget(code_);
+    layout->addWidget(noCode_);
     layout->addWidget(note_);
     layout->addWidget(buttons);
 
     on_->setChecked(given.on);
-    scope_->setCurrentIndex(static_cast<int>(given.scope));
+    scope_->setCurrentIndex(std::max(0, scope_->findData(static_cast<int>(given.scope))));
     named_->setText(given.named);
     port_->setValue(given.port);
     named_->setEnabled(given.scope == ShareChoice::Scope::Named);
 
     connect(on_, &QCheckBox::toggled, this, &ShareDialog::apply);
-    connect(scope_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        named_->setEnabled(index == static_cast<int>(ShareChoice::Scope::Named));
+    connect(scope_, &QComboBox::currentIndexChanged, this, [this] {
+        named_->setEnabled(choice().scope == ShareChoice::Scope::Named);
         apply();
     });
     connect(named_, &QLineEdit::editingFinished, this, &ShareDialog::apply);
@@ -146,7 +193,7 @@ ShareDialog::ShareDialog(net::WebServer& server, const ShareChoice& given, bool 
 ShareChoice ShareDialog::choice() const {
     ShareChoice c;
     c.on = on_->isChecked();
-    c.scope = static_cast<ShareChoice::Scope>(scope_->currentIndex());
+    c.scope = static_cast<ShareChoice::Scope>(scope_->currentData().toInt());
     c.named = named_->text().trimmed();
     c.port = static_cast<quint16>(port_->value());
     return c;
@@ -174,6 +221,7 @@ void ShareDialog::showAddress() {
     const ShareChoice c = choice();
     const bool served = c.on && server_.listening();
     renew_->setEnabled(served);
+    noCode_->hide();
     if (!served) {
         address_->setText(failure_.isEmpty() ? kShareOff.pick(chinese_) : failure_);
         code_->clear();
@@ -190,6 +238,14 @@ void ShareDialog::showAddress() {
     }
     const QString url = server_.pageUrl(host);
     address_->setText(url);
+    // A phone cannot open a loopback address: no code for it, but why.
+    const QHostAddress shown(QUrl(url).host());
+    if (shown.isLoopback()) {
+        code_->clear();
+        noCode_->setText(kShareNoCode.pick(chinese_).arg(shown.toString()));
+        noCode_->show();
+        return;
+    }
     code_->setPixmap(QPixmap::fromImage(qrCodeImage(url, 4)));
 }
 

@@ -1,8 +1,11 @@
 // View > Share on the local network…: the phone page's server for the
-// window's session. Off until the user turns it on; then on 127.0.0.1 (this
-// computer only) unless the user picks every interface or names an address
-// of this computer. Shows the page's address as text and as a QR code, and
-// makes a new address on request (the old one stops working at once).
+// window's session. Off until the user turns it on; then on this computer's
+// address on the local network (the first interface up that is no loopback)
+// unless the user picks this computer only (127.0.0.1), every interface or
+// names an address of this computer. Shows the page's address as text and,
+// where a phone can reach it, as a QR code (on a loopback address a line
+// says why there is none), and makes a new address on request (the old one
+// stops working at once).
 #pragma once
 
 #include <QDialog>
@@ -25,15 +28,20 @@ class WebServer;
 
 // What is shared where (kept in the settings by the window).
 struct ShareChoice {
-    enum class Scope { ThisComputer, AllInterfaces, Named };
+    enum class Scope { ThisComputer, AllInterfaces, Named, LocalNetwork };
     bool on = false;
-    Scope scope = Scope::ThisComputer;
+    Scope scope = Scope::LocalNetwork;
     QString named;  // with Scope::Named: an address of this computer
     quint16 port = 8080;
     bool operator==(const ShareChoice&) const = default;
 };
 
-// The address a choice listens on (null for a named text that is no address).
+// This computer's address on the local network: the first IPv4 address of
+// an interface that is up and running and no loopback; null when none is.
+QHostAddress localNetworkAddress();
+
+// The address a choice listens on (null for a named text that is no
+// address; 127.0.0.1 for the local network when this computer is on none).
 QHostAddress shareListenAddress(const ShareChoice& choice);
 
 // `text` as a QR code: black modules on white with a quiet zone of four
@@ -58,6 +66,8 @@ public:
     QSpinBox& portBox() const { return *port_; }
     QLabel& addressLabel() const { return *address_; }
     QLabel& codeLabel() const { return *code_; }
+    // Why no QR code is shown for a served page; hidden while one is.
+    QLabel& noCodeLabel() const { return *noCode_; }
     QPushButton& newAddressButton() const { return *renew_; }
 
 signals:
@@ -77,6 +87,7 @@ private:
     QSpinBox* port_ = nullptr;
     QLabel* address_ = nullptr;
     QLabel* code_ = nullptr;
+    QLabel* noCode_ = nullptr;
     QLabel* note_ = nullptr;
     QPushButton* renew_ = nullptr;
 };

@@ -85,7 +85,8 @@ void ViewerWindow::buildWidgets() {
     commands_ = std::make_unique<ChartCommands>(ChartCommands::Parts{
         *this, *pane_, hooks_, [this](const QString& text) { tell(text); },
         [this] { return inChinese(); }, [this] { return proposedFile(QStringLiteral(".png")); },
-        [this] { return proposedFile(QStringLiteral("-export.csv")); }, [this] { return file_; }});
+        [this] { return proposedFile(QStringLiteral("-export.csv")); }, [this] { return file_; },
+        [this] { return summary_->summary(); }, [this] { return whitePaper(settings_); }});
     // Other recordings over the chart; the cursors read every compared
     // recording at the same elapsed times.
     overlays_ = new ViewerOverlays(

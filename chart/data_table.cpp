@@ -1,11 +1,17 @@
 #include "chart/data_table.h"
 
+#include <QClipboard>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <functional>
 #include <limits>
+#include <numeric>
+#include <vector>
 
 #include "protocol/status_sample.h"
 
@@ -132,6 +138,68 @@ void DataTableView::showEvent(QShowEvent* event) {
 bool DataTableView::isAtBottom() const {
     const QScrollBar* bar = verticalScrollBar();
     return bar->value() >= bar->maximum();
+}
+
+QString DataTableView::copiedText(int* rows) const {
+    const QAbstractItemModel* shown = model();
+    QString text;
+    int count = 0;
+    if (shown != nullptr) {
+        std::vector<int> columns;
+        for (int column = 0; column < shown->columnCount(); ++column) {
+            if (!isColumnHidden(column)) {
+                columns.push_back(column);
+            }
+        }
+        const auto line = [&](const std::function<QString(int)>& cell) {
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                text += (i == 0 ? QString() : QStringLiteral("\t")) + cell(columns[i]);
+            }
+            text += u'\n';
+        };
+        line([&](int column) { return shown->headerData(column, Qt::Horizontal).toString(); });
+        std::vector<int> chosen;
+        if (selectionModel() != nullptr) {
+            for (const QModelIndex& index : selectionModel()->selectedRows()) {
+                chosen.push_back(index.row());
+            }
+        }
+        std::sort(chosen.begin(), chosen.end());
+        if (chosen.empty()) {
+            chosen.resize(static_cast<std::size_t>(shown->rowCount()));
+            std::iota(chosen.begin(), chosen.end(), 0);
+        }
+        for (const int row : chosen) {
+            // A tab or a line break inside a text would start another cell.
+            line([&](int column) {
+                return shown->index(row, column)
+                    .data()
+                    .toString()
+                    .replace(u'\t', u' ')
+                    .replace(u'\n', u' ');
+            });
+        }
+        count = static_cast<int>(chosen.size());
+    }
+    if (rows != nullptr) {
+        *rows = count;
+    }
+    return text;
+}
+
+int DataTableView::copyRows() const {
+    int rows = 0;
+    QGuiApplication::clipboard()->setText(copiedText(&rows));
+    return rows;
+}
+
+void DataTableView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        copyRows();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void DataTableView::setModel(QAbstractItemModel* newModel) {

@@ -80,7 +80,15 @@ public:
     // Whether the last row is in view (also true for an empty table).
     bool isAtBottom() const;
 
+    // The selected rows (every row when none is) as a spreadsheet pastes
+    // them: the header line, then a line per row, the shown columns'
+    // texts between tabs. `rows` is set to the number of rows in it.
+    QString copiedText(int* rows = nullptr) const;
+    // Puts copiedText() on the clipboard; the number of rows it holds.
+    int copyRows() const;
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void showEvent(QShowEvent* event) override;
 

@@ -26,11 +26,27 @@ QString libraryError(int rc) {
     return text;
 }
 
+void* holdTls(mosquitto* mosq) {
+    auto* ssl = static_cast<SSL*>(mosquitto_ssl_get(mosq));
+    return ssl != nullptr && SSL_up_ref(ssl) == 1 ? ssl : nullptr;
+}
+
+void releaseTls(void* held) {
+    SSL_free(static_cast<SSL*>(held));
+}
+
 // Why the broker's certificate was refused, in words; empty when it was not.
-QString verifyFailure(mosquitto* mosq, const QString& host) {
+QString verifyFailure(mosquitto* mosq, const QString& host, const QString& tlsLog, void* held) {
     auto* ssl = static_cast<SSL*>(mosquitto_ssl_get(mosq));
     if (ssl == nullptr) {
-        return {};
+        ssl = static_cast<SSL*>(held);
+    }
+    if (ssl == nullptr) {
+        // Nothing of the connection is left but what the library logged.
+        return tlsLog.contains(QLatin1String(kHostNameRefused))
+                   ? QStringLiteral("the broker's certificate is for another host name than %1")
+                         .arg(host)
+                   : QString();
     }
     const long result = SSL_get_verify_result(ssl);
     switch (result) {
@@ -48,13 +64,22 @@ QString verifyFailure(mosquitto* mosq, const QString& host) {
             return QStringLiteral("the broker's certificate has expired");
         case X509_V_ERR_CERT_NOT_YET_VALID:
             return QStringLiteral("the broker's certificate is not valid yet");
+        case X509_V_ERR_UNSPECIFIED:
+            // The library checks the host name itself: it says so in its
+            // log, and OpenSSL knows no more than that it was refused.
+            if (!tlsLog.contains(QLatin1String(kHostNameRefused))) {
+                break;
+            }
+            [[fallthrough]];
         case X509_V_ERR_HOSTNAME_MISMATCH:
+        case X509_V_ERR_IP_ADDRESS_MISMATCH:
             return QStringLiteral("the broker's certificate is for another host name than %1")
                 .arg(host);
         default:
-            return QStringLiteral("the broker's certificate was refused: ") +
-                   QString::fromUtf8(X509_verify_cert_error_string(result));
+            break;
     }
+    return QStringLiteral("the broker's certificate was refused: ") +
+           QString::fromUtf8(X509_verify_cert_error_string(result));
 }
 
 void setUpLogin(mosquitto* mosq, const MqttOptions& options) {
@@ -94,11 +119,12 @@ void setUpLogin(mosquitto* mosq, const MqttOptions& options) {
     }
 }
 
-QString failureText(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog) {
+QString failureText(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog,
+                    void* held) {
     if (rc != MOSQ_ERR_TLS) {
         return libraryError(rc);
     }
-    QString why = verifyFailure(mosq, host);
+    QString why = verifyFailure(mosq, host, tlsLog, held);
     if (why.isEmpty() && !tlsLog.isEmpty()) {
         why = QStringLiteral("TLS failed: ") + tlsLog;
     }

@@ -84,6 +84,7 @@ MqttClient::~MqttClient() {
     readNotifier_.reset();
     writeNotifier_.reset();
     mosquitto_destroy(mosq_);
+    releaseTls(tlsHeld_);
 }
 
 void MqttClient::start() {
@@ -135,6 +136,8 @@ void MqttClient::connectResolved() {
         }
     }
     tlsLog_.clear();
+    releaseTls(tlsHeld_);
+    tlsHeld_ = nullptr;
     const QByteArray host = options_.address.host.toUtf8();
     const int rc = mosquitto_connect_async(mosq_, host.constData(), options_.address.port,
                                            options_.keepAliveSeconds);
@@ -255,8 +258,17 @@ void MqttClient::timedOut() {
                   : QStringLiteral("no answer within %1 s").arg(seconds));
 }
 
+// The library drops its TLS state in the same call that finds the
+// certificate refused: when it complains (onLog), the state is kept to say
+// why.
+void MqttClient::keepTls() {
+    if (tlsHeld_ == nullptr) {
+        tlsHeld_ = holdTls(mosq_);
+    }
+}
+
 QString MqttClient::failureText(int rc) {
-    return net::failureText(mosq_, rc, options_.address.host, tlsLog_);
+    return net::failureText(mosq_, rc, options_.address.host, tlsLog_, tlsHeld_);
 }
 
 void MqttClient::misc() {
@@ -508,13 +520,18 @@ void MqttClient::onSubscribe(mosquitto*, void* self, int, int, const int*) {
 void MqttClient::onLog(mosquitto*, void* self, int level, const char* text) {
     auto* client = static_cast<MqttClient*>(self);
     if (level == MOSQ_LOG_ERR && text != nullptr) {
+        client->keepTls();
         QString line = QString::fromUtf8(text);
         // "OpenSSL Error[0]: error:0A000086:SSL routines::certificate verify failed"
         const qsizetype colon = line.lastIndexOf(u':');
         if (line.startsWith(QLatin1String("OpenSSL")) && colon >= 0) {
             line = line.mid(colon + 1).trimmed();
         }
-        client->tlsLog_ = line;
+        // The host name's refusal comes before OpenSSL's own line, which
+        // says less: it is kept.
+        if (!client->tlsLog_.contains(QLatin1String(kHostNameRefused))) {
+            client->tlsLog_ = line;
+        }
     }
 }
 

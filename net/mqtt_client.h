@@ -161,6 +161,8 @@ private:
     void timedOut();
     // Hands waiting messages to the library while there is room in flight.
     void pump();
+    // Takes a reference on the attempt's TLS state once there is one.
+    void keepTls();
     // Why the library failed with `rc`, with what TLS said about it.
     QString failureText(int rc);
     // The connection failed or ended (rc a library error code, or errno text).
@@ -194,8 +196,9 @@ private:
     std::uint64_t activations_ = 0;
     std::uint64_t rawDropped_ = 0;
     std::uint64_t othersDropped_ = 0;
-    QElapsedTimer ackClock_;  // since the last acknowledgement, while some are owed
-    QString tlsLog_;          // the library's last TLS complaint
+    QElapsedTimer ackClock_;   // since the last acknowledgement, while some are owed
+    QString tlsLog_;           // the library's last TLS complaint
+    void* tlsHeld_ = nullptr;  // the attempt's TLS state (holdTls)
     Outbox outbox_;
     DropReport oversized_;
 };

@@ -74,6 +74,9 @@ TEST(ShareAddress, EachScopeListensWhereItSays) {
         {ShareChoice::Scope::Named, "127.0.0.2", QHostAddress(QStringLiteral("127.0.0.2"))},
         {ShareChoice::Scope::Named, " 10.0.0.7 ", QHostAddress(QStringLiteral("10.0.0.7"))},
         {ShareChoice::Scope::Named, "charger.local", QHostAddress()},
+        {ShareChoice::Scope::LocalNetwork, "",
+         localNetworkAddress().isNull() ? QHostAddress(QHostAddress::LocalHost)
+                                        : localNetworkAddress()},
     };
     for (const Case& c : cases) {
         ShareChoice choice;
@@ -83,6 +86,9 @@ TEST(ShareAddress, EachScopeListensWhereItSays) {
     }
 }
 
+// The dialog opens on the local network's address; its code is shown where a
+// phone can reach the page, and on a loopback address a line says why there
+// is none.
 TEST(ShareDialog, ServesWhenTurnedOnShowsTheAddressAndMakesANewOne) {
     net::WebServer server;
     ShareChoice given;
@@ -91,6 +97,7 @@ TEST(ShareDialog, ServesWhenTurnedOnShowsTheAddressAndMakesANewOne) {
     EXPECT_FALSE(server.listening());
     EXPECT_TRUE(dialog.codeLabel().pixmap().isNull());
     EXPECT_FALSE(dialog.newAddressButton().isEnabled());
+    EXPECT_EQ(dialog.choice().scope, ShareChoice::Scope::LocalNetwork);
 
     // The smallest port the box takes; a busy one is said, not hidden.
     dialog.portBox().setValue(47613);
@@ -99,19 +106,41 @@ TEST(ShareDialog, ServesWhenTurnedOnShowsTheAddressAndMakesANewOne) {
         GTEST_SKIP() << "port 47613 is busy here: " << dialog.failure().toStdString();
     }
     ASSERT_TRUE(server.listening());
-    EXPECT_EQ(server.address(), QHostAddress(QHostAddress::LocalHost));
+    const QHostAddress network = localNetworkAddress();
+    EXPECT_EQ(server.address(), shareListenAddress(given));
     const QString first = dialog.addressLabel().text();
     EXPECT_EQ(first, server.pageUrl());
     EXPECT_TRUE(first.contains(server.token()));
-    EXPECT_FALSE(dialog.codeLabel().pixmap().isNull());
+    EXPECT_EQ(dialog.codeLabel().pixmap().isNull(), network.isNull());
+    EXPECT_EQ(dialog.noCodeLabel().isHidden(), !network.isNull());
 
     dialog.newAddressButton().click();
     EXPECT_NE(dialog.addressLabel().text(), first);
     EXPECT_TRUE(dialog.addressLabel().text().contains(server.token()));
 
-    dialog.scopeBox().setCurrentIndex(static_cast<int>(ShareChoice::Scope::AllInterfaces));
-    EXPECT_EQ(server.address(), QHostAddress(QHostAddress::Any));
-    EXPECT_EQ(dialog.choice().scope, ShareChoice::Scope::AllInterfaces);
+    const auto choose = [&](ShareChoice::Scope scope) {
+        dialog.scopeBox().setCurrentIndex(dialog.scopeBox().findData(static_cast<int>(scope)));
+        EXPECT_EQ(dialog.choice().scope, scope);
+    };
+    const struct {
+        ShareChoice::Scope scope;
+        QHostAddress listens;
+        bool code;
+    } cases[] = {
+        {ShareChoice::Scope::ThisComputer, QHostAddress(QHostAddress::LocalHost), false},
+        {ShareChoice::Scope::AllInterfaces, QHostAddress(QHostAddress::Any), !network.isNull()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.scope));
+        choose(c.scope);
+        EXPECT_EQ(server.address(), c.listens);
+        EXPECT_EQ(dialog.codeLabel().pixmap().isNull(), !c.code);
+        EXPECT_EQ(dialog.noCodeLabel().isHidden(), c.code);
+        if (!c.code) {
+            EXPECT_TRUE(dialog.noCodeLabel().text().contains(QStringLiteral("127.0.0.1")))
+                << dialog.noCodeLabel().text().toStdString();
+        }
+    }
 
     if (const QByteArray shots = qgetenv("CELLWATCH_SHOTS"); !shots.isEmpty()) {
         dialog.show();
@@ -120,6 +149,7 @@ TEST(ShareDialog, ServesWhenTurnedOnShowsTheAddressAndMakesANewOne) {
     dialog.onBox().setChecked(false);
     EXPECT_FALSE(server.listening());
     EXPECT_FALSE(dialog.newAddressButton().isEnabled());
+    EXPECT_TRUE(dialog.noCodeLabel().isHidden());
 }
 
 // View > "Share on the local network…" in the real window: the dialog turns
@@ -142,6 +172,7 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
     QString url;
     {
         MainWindow w(store, hooks);
+        test::settle();  // the start-up's own serving (none yet) is done
         QAction* share = w.toolBar()
                              .bandMenu(QStringLiteral("View1"))
                              ->findChild<QAction*>(QStringLiteral("View1.Share"));
@@ -155,13 +186,14 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
         QNetworkAccessManager network;
         std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(url))));
         ASSERT_TRUE(nettest::waitUntil([&] { return reply->isFinished(); }));
-        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200)
+            << reply->errorString().toStdString();
         EXPECT_TRUE(reply->readAll().contains("<html"));
     }
     MainWindow again(store, hooks);
     ASSERT_TRUE(nettest::waitUntil([&] { return again.pageSharing().server().listening(); }));
     EXPECT_EQ(again.pageSharing().server().port(), 47614);
-    EXPECT_EQ(again.pageSharing().server().address(), QHostAddress(QHostAddress::LocalHost));
+    EXPECT_EQ(again.pageSharing().server().address(), shareListenAddress(ShareChoice{}));
 }
 
 // The settings that bind a resource are the first main window's: a second

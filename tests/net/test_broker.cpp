@@ -27,10 +27,24 @@ bool accepts(std::uint16_t port) {
     return socket.waitForConnected(1000);
 }
 
+// Run by root, the broker would become the user "mosquitto", who cannot
+// read the test's files; it stays whoever runs the test.
+QByteArray sameUser() {
+    const passwd* self = ::getpwuid(::getuid());
+    return self != nullptr ? "user " + QByteArray(self->pw_name) + '\n' : QByteArray();
+}
+
 }  // namespace
 
 TestBroker::TestBroker() : port_(freePort()) {
     configure("allow_anonymous true\n");
+}
+
+TestBroker::TestBroker(const Tls& tls) : port_(freePort()) {
+    configure(QStringLiteral("allow_anonymous true\ncertfile %1\nkeyfile %2\n")
+                  .arg(tls.certFile, tls.keyFile)
+                  .toUtf8() +
+              sameUser());
 }
 
 TestBroker::TestBroker(const Access& access) : port_(freePort()) {
@@ -44,14 +58,10 @@ TestBroker::TestBroker(const Access& access) : port_(freePort()) {
         }
     }
     const QString acl = writeFile(QStringLiteral("acl"), access.acl.toUtf8());
-    // Run by root, the broker would become the user "mosquitto", who cannot
-    // read the test's files; it stays whoever runs the test.
-    const passwd* self = ::getpwuid(::getuid());
-    const QString user = self != nullptr ? QString::fromLocal8Bit(self->pw_name) : QString();
     configure(QStringLiteral("allow_anonymous false\npassword_file %1\nacl_file %2\n")
                   .arg(passwords, acl)
                   .toUtf8() +
-              (user.isEmpty() ? QByteArray() : "user " + user.toLocal8Bit() + '\n'));
+              sameUser());
 }
 
 QString TestBroker::writeFile(const QString& name, const QByteArray& text) const {

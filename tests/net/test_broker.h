@@ -28,8 +28,16 @@ public:
         QString acl;
     };
 
+    // The server's certificate and key of a broker that speaks TLS only.
+    struct Tls {
+        QString certFile;
+        QString keyFile;
+    };
+
     // Starts the broker; throws std::runtime_error when it cannot.
     TestBroker();
+    // One that speaks TLS with `tls`'s certificate, to anyone.
+    explicit TestBroker(const Tls& tls);
     // One that takes only `access.users`, each allowed what the ACL says.
     explicit TestBroker(const Access& access);
     ~TestBroker();

@@ -54,6 +54,26 @@ INSTANTIATE_TEST_SUITE_P(Programs, VersionTest,
                              return name;
                          });
 
+// The window's --help and --version with the environment cleared (no
+// display, no platform, no home): each answers and ends normally.
+TEST(Version, TheWindowAnswersHelpAndVersionWithNothingInItsEnvironment) {
+    struct Case {
+        const char* option;
+        const char* says;
+    };
+    for (const Case& c : {Case{"--help", "--replay <FILE>"}, Case{"-h", "--port <PATH>"},
+                          Case{"--help-all", "--speed <N>"}, Case{"--version", "cellwatch "}}) {
+        QProcess process;
+        process.setProcessEnvironment(QProcessEnvironment());
+        process.start(QStringLiteral(CELLWATCH_WINDOW_PATH), {QString::fromLatin1(c.option)});
+        ASSERT_TRUE(process.waitForFinished(30000)) << c.option << " did not end";
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << c.option;
+        EXPECT_EQ(process.exitCode(), 0)
+            << c.option << ": " << process.readAllStandardError().toStdString();
+        EXPECT_TRUE(process.readAllStandardOutput().contains(c.says)) << c.option;
+    }
+}
+
 TEST(Version, IsTheReleaseTheWindowAndPackageShow) {
     EXPECT_STREQ(cellwatch::kProgramVersion, CELLWATCH_PROJECT_VERSION);
 }

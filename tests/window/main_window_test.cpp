@@ -42,6 +42,8 @@ protected:
 };
 
 TEST_F(MainWindowTest, FirstStartIsChineseThenEnglishStaysChosen) {
+    // A port is found: the band says nothing of the emulator.
+    ports.list.push_back({QStringLiteral("COM1"), QStringLiteral("Communications Port"), false});
     {
         open(std::nullopt);
         EXPECT_EQ(w->windowTitle(), QString::fromUtf8("Dorire 充电监控      1.10.0"));

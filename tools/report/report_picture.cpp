@@ -15,6 +15,7 @@
 #include "analysis/summary_format.h"
 #include "chart/alarm_markers.h"
 #include "chart/cell_pane.h"
+#include "chart/chart_export.h"
 #include "chart/chart_view.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
@@ -30,45 +31,6 @@ namespace {
 
 [[noreturn]] void fail(const QString& text) {
     throw std::runtime_error(text.toStdString());
-}
-
-// A colour drawn on the dark panel, for white paper: light ones (white,
-// grey, yellow) darkened until they read on white; the others as they are.
-QColor onPaper(const QColor& colour) {
-    QColor c = colour.toHsl();
-    if (c.lightness() > 110) {
-        c.setHsl(c.hslHue(), c.hslSaturation(), c.hslSaturation() < 40 ? 60 : 95, c.alpha());
-    }
-    return c.toRgb();
-}
-
-void repaint(QPen pen, const std::function<void(const QPen&)>& set) {
-    pen.setColor(onPaper(pen.color()));
-    set(pen);
-}
-
-// White paper and dark ink, for printing and forums; each axis and curve
-// keeps its hue.
-void lightTheme(QCustomPlot& plot) {
-    plot.setBackground(Qt::white);
-    for (QCPAxisRect* rect : plot.axisRects()) {
-        for (QCPAxis* axis : rect->axes()) {
-            repaint(axis->basePen(), [axis](const QPen& p) { axis->setBasePen(p); });
-            repaint(axis->tickPen(), [axis](const QPen& p) { axis->setTickPen(p); });
-            repaint(axis->subTickPen(), [axis](const QPen& p) { axis->setSubTickPen(p); });
-            axis->setLabelColor(onPaper(axis->labelColor()));
-            axis->setTickLabelColor(onPaper(axis->tickLabelColor()));
-        }
-    }
-    for (int i = 0; i < plot.graphCount(); ++i) {
-        QCPGraph* graph = plot.graph(i);
-        repaint(graph->pen(), [graph](const QPen& p) { graph->setPen(p); });
-    }
-    for (int e = 0; e < plot.plotLayout()->elementCount(); ++e) {
-        if (auto* title = qobject_cast<QCPTextElement*>(plot.plotLayout()->elementAt(e))) {
-            title->setTextColor(onPaper(title->textColor()));
-        }
-    }
 }
 
 double numberOr(const QString& text, double absent) {
@@ -109,27 +71,6 @@ QStringList captionLines(const Recorded& r) {
     };
 }
 
-// Draws chart and caption at w x h device pixels on `painter`.
-void paint(QCPPainter& painter, QCustomPlot& plot, const QStringList& caption, int w, int h,
-           bool light) {
-    const QColor paperColour(0, 20, 50);  // the chart panel's own colour
-    QFont font = plot.font();
-    font.setPointSizeF(font.pointSizeF() * 1.2);
-    const int lineHeight = QFontMetrics(font, painter.device()).height();
-    const int captionHeight = lineHeight * static_cast<int>(caption.size()) + lineHeight;
-    const int chartHeight = std::max(h - captionHeight, h / 2);
-    painter.fillRect(QRect(0, 0, w, h), light ? QColor(Qt::white) : paperColour);
-    plot.toPainter(&painter, w, chartHeight);
-    painter.setFont(font);
-    painter.setPen(light ? QColor(30, 30, 30) : QColor(235, 235, 235));
-    int y = chartHeight + lineHeight / 2;
-    for (const QString& line : caption) {
-        painter.drawText(QRect(lineHeight, y, w - 2 * lineHeight, lineHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, line);
-        y += lineHeight;
-    }
-}
-
 }  // namespace
 
 void writePicture(const Recorded& recording, const QString& path, QSize size, bool light,
@@ -160,10 +101,8 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
         cellPane.fitValueAxis();
     }
     QCustomPlot& plot = *chart.plot();
-    if (light) {
-        lightTheme(plot);
-    }
-    const QStringList caption = captionLines(recording);
+    const PaperColours paper(plot, light);
+    const PictureLook look{light, captionLines(recording), {}};
     const int w = size.width();
     const int h = size.height();
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -181,7 +120,7 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
         svg.setTitle(QFileInfo(recording.name).fileName());
         QCPPainter painter(&svg);
         painter.setMode(QCPPainter::pmVectorized);
-        paint(painter, plot, caption, w, h, light);
+        paintPicture(painter, plot, look, w, h);
     } else if (suffix == QLatin1String("pdf")) {
         QPdfWriter pdf(&out);
         pdf.setResolution(plot.logicalDpiX());
@@ -192,13 +131,13 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
         pdf.setTitle(QFileInfo(recording.name).fileName());
         QCPPainter painter(&pdf);
         painter.setMode(QCPPainter::pmVectorized);
-        paint(painter, plot, caption, w, h, light);
+        paintPicture(painter, plot, look, w, h);
     } else {
         QImage image(size, QImage::Format_RGB32);
         {
             QCPPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing);
-            paint(painter, plot, caption, w, h, light);
+            paintPicture(painter, plot, look, w, h);
         }
         if (!image.save(&out, "PNG")) {
             fail(QStringLiteral("cannot write %1").arg(path));
