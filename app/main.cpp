@@ -11,6 +11,8 @@
 // Each RECORDING (a journal or an export) opens in a window of its own
 // beside the main window, as File > Open… opens it; one that cannot be read
 // is said in a message, and the others still open.
+#include <csignal>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -62,6 +64,11 @@ int replay(SettingsStore& settings, const QString& path, double speed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef Q_OS_UNIX
+    // A file-size limit makes a write fail as a full disk does (the journal
+    // says so and catches up) instead of killing the window mid-row.
+    ::signal(SIGXFSZ, SIG_IGN);
+#endif
     // Answered before the window system is opened, so they work without a
     // desktop: --version here, --help by the options' parser below.
     bool help = false;
