@@ -131,6 +131,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
          [this] { return inChinese(); }, [this] { return !chargerName_.isEmpty(); }},
         this);
     pageSharing_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
+    pageSharing_->addMark(menu_->statusBand());
     paperChoice_ = addPaperChoice(menu_->bandMenu(QStringLiteral("View1")), settings_, inChinese());
     // Help > "Try the emulator", and how to try it while no port is found.
     emulatorTrial_ = new EmulatorTrial(

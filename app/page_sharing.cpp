@@ -1,8 +1,11 @@
 #include "app/page_sharing.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QLabel>
 #include <QLockFile>
 #include <QMenu>
 #include <QTimer>
@@ -22,6 +25,13 @@ constexpr BilingualText kShareNotServed = {"无法提供网页", "The live page 
 constexpr BilingualText kSharedElsewhere = {
     "另一个充电监控窗口已在提供网页和发布数据；此窗口不提供网页，也不发布",
     "Another Cellwatch window serves the live page and publishes; this window leaves both off"};
+
+constexpr BilingualText kMarkThisComputer = {"网页：仅本机", "Page: this computer"};
+constexpr BilingualText kMarkNetwork = {"网页：局域网 %1", "Page: local network %1"};
+constexpr BilingualText kMarkEverywhere = {"网页：所有网络接口 %1", "Page: every interface %1"};
+constexpr BilingualText kMarkTip = {"正在提供实时网页；在“图表 > 在局域网上共享…”中更改或停止",
+                                    "The live page is served; View > Share on the local "
+                                    "network… changes or stops it"};
 
 QString scopeName(ShareChoice::Scope scope) {
     switch (scope) {
@@ -102,7 +112,46 @@ PageSharing::PageSharing(Parts parts, QObject* parent)
         if (!failure.isEmpty()) {
             parts_.tell(kShareNotServed.pick(parts_.chinese()) + QStringLiteral(": ") + failure);
         }
+        refreshMark();
     });
+}
+
+void PageSharing::addMark(QWidget* band) {
+    auto* row = band != nullptr ? qobject_cast<QBoxLayout*>(band->layout()) : nullptr;
+    if (row == nullptr) {
+        return;
+    }
+    mark_ = new QLabel(band);
+    mark_->setObjectName(QStringLiteral("state.PageMark"));
+    mark_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+    row->insertWidget(std::max(0, row->count() - 1), mark_);
+    refreshMark();
+}
+
+QString PageSharing::markText() const {
+    if (!server_->listening()) {
+        return {};
+    }
+    const bool zh = parts_.chinese();
+    const QHostAddress a = server_->address();
+    const QString port = QStringLiteral(":%1").arg(server_->port());
+    if (a.isLoopback()) {
+        return kMarkThisComputer.pick(zh);
+    }
+    if (a == QHostAddress::Any || a == QHostAddress::AnyIPv4 || a == QHostAddress::AnyIPv6) {
+        return kMarkEverywhere.pick(zh).arg(port);
+    }
+    return kMarkNetwork.pick(zh).arg(a.toString() + port);
+}
+
+void PageSharing::refreshMark() {
+    if (mark_ == nullptr) {
+        return;
+    }
+    const QString text = markText();
+    mark_->setText(text);
+    mark_->setToolTip(kMarkTip.pick(parts_.chinese()));
+    mark_->setVisible(!text.isEmpty());
 }
 
 PageSharing::~PageSharing() {
@@ -120,14 +169,18 @@ void PageSharing::setLanguage(bool chinese) {
     if (command_) {
         command_->setText(kShareCommand.pick(chinese));
     }
+    refreshMark();
 }
 
 void PageSharing::showDialog() {
     ShareDialog dialog(*server_, stored(), parts_.chinese(), &parts_.owner);
-    connect(&dialog, &ShareDialog::choiceChanged, this,
-            [this](const ShareChoice& choice) { store(choice); });
+    connect(&dialog, &ShareDialog::choiceChanged, this, [this](const ShareChoice& choice) {
+        store(choice);
+        refreshMark();
+    });
     parts_.hooks.showDialog(dialog);
     store(dialog.choice());
+    refreshMark();
 }
 
 ShareChoice PageSharing::stored() const {

@@ -12,6 +12,7 @@
 #include "app/share_dialog.h"
 #include "app/window_hooks.h"
 
+class QLabel;
 class QMenu;
 
 namespace cellwatch {
@@ -74,6 +75,11 @@ public:
 
     // Adds the command to the View menu.
     void addMenu(QMenu* view);
+    // Puts a mark in the status band `band` (a row of widgets) that shows,
+    // while the page is served, to whom: this computer, the local network
+    // or every interface.
+    void addMark(QWidget* band);
+    QString markText() const;
     // Opens the dialog (the command).
     void showDialog();
     void setLanguage(bool chinese);
@@ -87,7 +93,10 @@ private:
     Parts parts_;
     std::unique_ptr<net::WebServer> server_;
     std::unique_ptr<session::PageFeed> feed_;
+    void refreshMark();
+
     QAction* command_ = nullptr;
+    QLabel* mark_ = nullptr;
 };
 
 }  // namespace cellwatch

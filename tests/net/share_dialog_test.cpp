@@ -194,6 +194,20 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
     ASSERT_TRUE(nettest::waitUntil([&] { return again.pageSharing().server().listening(); }));
     EXPECT_EQ(again.pageSharing().server().port(), 47614);
     EXPECT_EQ(again.pageSharing().server().address(), shareListenAddress(ShareChoice{}));
+    // Served from the settings, the status band says to whom, in the window's language.
+    auto* mark = again.toolBar().statusBand()->findChild<QLabel*>(QStringLiteral("state.PageMark"));
+    ASSERT_NE(mark, nullptr);
+    test::settle();
+    EXPECT_FALSE(mark->isHidden());
+    EXPECT_EQ(mark->text(), again.pageSharing().markText());
+    EXPECT_TRUE(mark->text().startsWith(QStringLiteral("网页："))) << mark->text().toStdString();
+    const QHostAddress address = again.pageSharing().server().address();
+    if (!address.isLoopback()) {
+        EXPECT_TRUE(mark->text().contains(address.toString())) << mark->text().toStdString();
+    }
+    again.pageSharing().server().close();
+    again.pageSharing().setLanguage(false);
+    EXPECT_TRUE(mark->isHidden());
 }
 
 // The settings that bind a resource are the first main window's: a second
