@@ -82,6 +82,9 @@ inline constexpr BilingualText kDamagedLineSkipped = {"跳过了 1 行损坏的�
                                                       "1 damaged line skipped"};
 inline constexpr BilingualText kDamagedLinesSkipped = {"跳过了 %1 行损坏的数据",
                                                        "%1 damaged lines skipped"};
+inline constexpr BilingualText kMissingValues = {
+    "%1 个不是测量值的数据（非数字、无穷或过大）按缺失处理",
+    "%1 values that are no measurement read as missing"};
 inline constexpr BilingualText kCutWhileReading = {
     "文件在读取时被截短，只打开了完整的部分",
     "the file was cut short while it was read; only what was whole was opened"};

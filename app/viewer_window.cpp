@@ -284,6 +284,7 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
     pane_->setCellCurves(true);  // a viewer always shows the cells
     pane_->setAlarms(file.alarms());
     damagedLines_ = file.damagedLineCount();
+    missingValues_ = file.missingValueCount();
     cutWhileReading_ = file.cutWhileReading();
     summary_->setSummary(summary);
     // The phases and the resistance, from the rows just read.
@@ -312,6 +313,10 @@ void ViewerWindow::showStatus() {
     } else if (damagedLines_ > 1) {
         notes << kDamagedLinesSkipped.pick(chinese).arg(
             groupedCount(static_cast<qint64>(damagedLines_)));
+    }
+    if (missingValues_ > 0) {
+        notes << kMissingValues.pick(chinese).arg(
+            groupedCount(static_cast<qint64>(missingValues_)));
     }
     if (cutWhileReading_) {
         notes << kCutWhileReading.pick(chinese);

@@ -115,6 +115,7 @@ private:
     WindowHooks hooks_;
     QString file_;
     std::size_t damagedLines_ = 0;
+    std::size_t missingValues_ = 0;
     bool cutWhileReading_ = false;
 
     QToolBar* toolBar_ = nullptr;

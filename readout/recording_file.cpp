@@ -145,6 +145,7 @@ struct RecordingFile::Data {
     QStringList headers;
     bool droppedCutRow = false;
     std::size_t damagedCount = 0;
+    std::size_t missingValues = 0;          // fields that hold no measurement
     std::vector<std::size_t> damagedLines;  // the first few
     std::vector<std::uint64_t> rowStarts;   // offsets into text
     RecordingCurves curves;
@@ -268,6 +269,9 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
         curves.current.push_back(std::fabs(fieldNumber(cursor.field(kFieldCurrent, scratch))));
         curves.capacity.push_back(fieldNumber(cursor.field(kFieldCapacity, scratch)));
         curves.external.push_back(fieldNumber(cursor.field(kFieldExtTemperature, scratch)));
+        for (std::size_t i = kFieldExtTemperature; i < kFields; ++i) {
+            d->missingValues += fieldIsNoMeasurement(cursor.field(i, scratch)) ? 1 : 0;
+        }
         if (visitor) {
             RowFields row;
             for (std::size_t i = 0; i < kFields; ++i) {
@@ -322,6 +326,10 @@ QStringList RecordingFile::headers() const {
 
 bool RecordingFile::droppedCutRow() const {
     return d_ && d_->droppedCutRow;
+}
+
+std::size_t RecordingFile::missingValueCount() const {
+    return d_ ? d_->missingValues : 0;
 }
 
 std::size_t RecordingFile::damagedLineCount() const {

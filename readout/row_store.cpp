@@ -468,7 +468,20 @@ double fieldNumber(std::string_view text) {
     bool ok = false;
     const double value =
         QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())).toDouble(&ok);
-    return ok && std::isfinite(value) ? value : std::numeric_limits<double>::quiet_NaN();
+    return ok && std::isfinite(value) && std::fabs(value) <= kMostFieldValue
+               ? value
+               : std::numeric_limits<double>::quiet_NaN();
+}
+
+bool fieldIsNoMeasurement(std::string_view text) {
+    // The program's own texts are a few digits: only a long text or one with
+    // letters (1e308, inf, nan) needs a look.
+    if (text.size() <= 12 && std::none_of(text.begin(), text.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        })) {
+        return false;
+    }
+    return std::isnan(fieldNumber(text));
 }
 
 }  // namespace cellwatch

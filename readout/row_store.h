@@ -38,6 +38,12 @@ inline constexpr int kTableColumnCount = 23;
 // write ("15", "1e3"); NaN for an empty text, one with a blank before or
 // after it, and one that is no finite number.
 double fieldNumber(std::string_view text);
+// Numbers beyond this size read as missing: no charger measures them (a
+// damaged or forged file's 1e308, a 300-digit number).
+inline constexpr double kMostFieldValue = 1e9;
+// Whether a field's text is given but is no measurement (not a number,
+// not finite, or beyond kMostFieldValue).
+bool fieldIsNoMeasurement(std::string_view text);
 
 // Told of every change of a store (rows in the table's counting less one:
 // 0 is the first data row), before and after it is made.

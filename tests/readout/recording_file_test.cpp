@@ -484,5 +484,42 @@ TEST(RecordingFileTest, DamagedFilesAreReadOrRefusedNeverMisread) {
     EXPECT_GT(refused, 0);
 }
 
+// Numbers no charger measures read as missing and are counted; the rows
+// they stand in are kept.
+TEST(RecordingFileTest, ValuesThatAreNoMeasurementReadAsMissing) {
+    struct Case {
+        int field;
+        const char* text;
+    };
+    const Case cases[] = {
+        {kFieldVoltage, "nan"}, {kFieldCurrent, "inf"},      {kFieldCapacity, "1e308"},
+        {kFieldCell1, "-1e10"}, {kFieldExtTemperature, "1"}, {kFieldPower, "12.60"},
+    };
+    QByteArray bytes = kBom + englishHeader() + "\r\n";
+    int k = 0;
+    for (const Case& c : cases) {
+        ++k;
+        QList<QByteArray> fields =
+            row(elapsedText(static_cast<std::uint32_t>(k) * 1000), k).split(',');
+        fields[c.field] = c.text;
+        bytes += fields.join(',') + "\r\n";
+    }
+    QList<QByteArray> huge = row("0:00:07", 7).split(',');
+    huge[kFieldCapacity] = QByteArray(300, '9');
+    bytes += huge.join(',') + "\r\n";
+    QTemporaryDir dir;
+    RecordingFile file;
+    ASSERT_NO_THROW(file.read(writeFile(dir, bytes)));
+    EXPECT_EQ(file.rowCount(), 7U);
+    EXPECT_EQ(file.missingValueCount(), 5U);
+    RowStore table;
+    ASSERT_TRUE(file.fillTable(table));
+    for (int r = 1; r <= 4; ++r) {
+        EXPECT_FALSE(table.number(r, cases[r - 1].field).has_value()) << cases[r - 1].text;
+    }
+    EXPECT_EQ(table.number(5, kFieldExtTemperature), 1.0);
+    EXPECT_FALSE(table.number(7, kFieldCapacity).has_value());
+}
+
 }  // namespace
 }  // namespace cellwatch

@@ -160,6 +160,7 @@ std::vector<Recorded> readRecordings(const QString& path) {
     r.rows = file->rowCount();
     r.rowTexts = [f = file.get()](std::size_t row) { return f->rowTexts(row); };
     r.alarms = file->alarms();
+    r.missingValues = file->missingValueCount();
     r.keep = file;
     return {std::move(r)};
 }
@@ -288,6 +289,12 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
     for (const QString& path : options.files) {
         try {
             for (Recorded& r : readRecordings(path)) {
+                if (r.missingValues > 0) {
+                    say(err, QStringLiteral("%1: %2 values that are no measurement (not a number, "
+                                            "not finite or beyond 1e9) read as missing")
+                                 .arg(r.name)
+                                 .arg(r.missingValues));
+                }
                 all.push_back(std::move(r));
             }
             if (!isCapture(path)) {

@@ -52,6 +52,7 @@ struct Recorded {
     std::function<QStringList(std::size_t row)> rowTexts;  // the 22 texts
     std::shared_ptr<void> keep;                            // what rowTexts reads from
     std::vector<AlarmNote> alarms;                         // the alarm lines of a journal
+    std::size_t missingValues = 0;  // fields that hold no measurement, read as missing
 };
 
 // Its phases and resistance estimates, from its rows.
