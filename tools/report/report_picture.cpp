@@ -162,6 +162,7 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
     QCustomPlot& plot = *chart.plot();
     if (light) {
         lightTheme(plot);
+        cellPane.setLightTheme(true);  // the cells' own colours for white paper
     }
     const QStringList caption = captionLines(recording);
     const int w = size.width();
