@@ -1,7 +1,6 @@
 #include "chart/cell_pane.h"
 
 #include <qcustomplot.h>
-#include <QMouseEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +8,7 @@
 #include "analysis/range_stats.h"
 #include "chart/cell_graph.h"
 #include "chart/cell_key.h"
+#include "chart/cell_splitter.h"
 #include "chart/chart_axes.h"
 #include "chart/chart_overlays.h"
 #include "chart/chart_view.h"
@@ -51,8 +51,8 @@ CellPane::CellPane(ChartView& chart)
     : QObject(&chart), chart_(chart), curves_(std::make_unique<CellCurves>()) {
     connect(&chart_, &ChartView::mouseMoved, this,
             [this](Qt::KeyboardModifiers, int x, int) { followMouse(x); });
-    // Ahead of the zoom's and the range cursors' filters (installed before).
-    chart_.plot()->installEventFilter(this);
+    splitter_ = new CellSplitter(chart_, *this);
+    connect(splitter_, &CellSplitter::dragged, this, &CellPane::shareChanged);
 }
 
 CellPane::~CellPane() = default;
@@ -128,78 +128,6 @@ bool CellPane::onSplitter(double y) const {
     const int top = chart_.axis(ChartAxis::Bottom)->axisRect()->outerRect().bottom();
     const int bottom = rect_->rect().top();
     return y >= top - 2 && y <= std::max(bottom, top + kSplitterGap) + 2;
-}
-
-bool CellPane::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != chart_.plot() || !shown()) {
-        return QObject::eventFilter(watched, event);
-    }
-    QCustomPlot* plot = chart_.plot();
-    const auto setCursor = [&](bool on) {
-        if (on && !cursorSet_) {
-            plot->setCursor(Qt::SplitVCursor);
-        } else if (!on && cursorSet_) {
-            plot->unsetCursor();
-        }
-        cursorSet_ = on;
-    };
-    switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() != Qt::LeftButton) {
-                break;
-            }
-            if (const int cell = key_->cellAt(mouse->position()); cell >= 0) {
-                if (event->type() == QEvent::MouseButtonPress) {
-                    setCellHidden(cell, !cellHidden(cell));
-                }
-                return true;
-            }
-            if (onSplitter(mouse->position().y())) {
-                dragging_ = true;
-                return true;
-            }
-            break;
-        }
-        case QEvent::MouseMove: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (!dragging_) {
-                setCursor(onSplitter(mouse->position().y()));
-                break;
-            }
-            const double top = chart_.axis(ChartAxis::Bottom)->axisRect()->outerRect().top();
-            const double bottom = rect_->outerRect().bottom();
-            if (bottom > top) {
-                share_ = std::clamp((bottom - mouse->position().y()) / (bottom - top), kMinShare,
-                                    kMaxShare);
-                applyShare();
-                plot->replot();
-            }
-            return true;
-        }
-        case QEvent::MouseButtonRelease: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton && key_->cellAt(mouse->position()) >= 0 &&
-                !dragging_) {
-                return true;
-            }
-            if (dragging_ && mouse->button() == Qt::LeftButton) {
-                dragging_ = false;
-                emit shareChanged(share_);
-                return true;
-            }
-            break;
-        }
-        case QEvent::Leave:
-            if (!dragging_) {
-                setCursor(false);
-            }
-            break;
-        default:
-            break;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void CellPane::updateKey() {
@@ -293,11 +221,7 @@ void CellPane::tearDown() {
         removeOverlayGraphs(overlay);
     }
     chart_.axis(ChartAxis::Bottom)->axisRect()->setMarginGroup(QCP::msLeft | QCP::msRight, nullptr);
-    if (cursorSet_) {
-        plot->unsetCursor();
-        cursorSet_ = false;
-    }
-    dragging_ = false;
+    splitter_->reset();
     key_.reset();  // its legend goes with the axis rect
     QCPLayoutGrid* layout = plot->plotLayout();
     layout->remove(rect_);  // deletes it, its axes and the key's legend

@@ -32,7 +32,6 @@
 #include "analysis/cell_curves.h"
 
 class QCPAxisRect;
-class QEvent;
 class QCPItemStraightLine;
 class QCPMarginGroup;
 
@@ -40,6 +39,7 @@ namespace cellwatch {
 
 class CellGraph;
 class CellKey;
+class CellSplitter;
 class ChartView;
 class RangeRows;
 
@@ -116,9 +116,6 @@ signals:
     void shareChanged(double share);
     void cellHiddenChanged(int cell, bool hidden);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     struct Overlay {
         std::shared_ptr<RangeRows> source;
@@ -153,8 +150,7 @@ private:
     std::unique_ptr<CellKey> key_;
     int cellRow_ = 0;  // the pane's row of the plot's layout
     double share_ = kDefaultShare;
-    bool dragging_ = false;
-    bool cursorSet_ = false;
+    CellSplitter* splitter_ = nullptr;
 };
 
 }  // namespace cellwatch
