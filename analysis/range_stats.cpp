@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/phases.h"
 #include "analysis/recording_summary.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
@@ -177,8 +178,10 @@ std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA
     double forwardSeconds = 0;  // the steps forward, as the summary's duration
     const std::size_t first = std::min(rowA, rowB);
     const std::size_t last = std::max(rowA, rowB);
+    PhaseCutter phases;
     for (std::size_t index = first; index <= last; ++index) {
         const RangeRowNumbers row = rows.numbers(index);
+        phases.add(index, row);
         if (!row.timed) {
             continue;
         }
@@ -202,6 +205,12 @@ std::optional<RangeStatistics> rangeStatistics(RangeRows& rows, std::size_t rowA
             ++counted[i];
         }
     }
+    const RecordingPhases cut = phases.result();
+    s.acrossPhases = cut.phases.size() > 1;
+    s.chargedMah = cut.totals.chargeMah;
+    s.chargedWh = cut.totals.chargeWh;
+    s.dischargedMah = cut.totals.dischargeMah;
+    s.dischargedWh = cut.totals.dischargeWh;
     // t(B) - t(A) in steps forward: a restart's fall back adds nothing.
     s.deltaSeconds = std::isnan(s.secondsA) || std::isnan(s.secondsB) ? kNoValue
                      : rowB >= rowA                                   ? forwardSeconds

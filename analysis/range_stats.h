@@ -14,6 +14,11 @@
 //           nothing, as it adds no energy);
 //   ΔmAh    mAh(B) - mAh(A);
 //   Wh      the summary's trapezoid sum over consecutive rows of the span;
+//   charged and discharged
+//           mAh and Wh of the span's charge and discharge phases, each from
+//           the counter's own rises as the phases have them (phases.h): a
+//           span across phases (a charge, then a discharge) is read by these,
+//           since the counter starts again at a turn and ΔmAh means nothing;
 //   values  for voltage, current (its size, as the summary takes it),
 //           external and internal temperature and the cell spread (highest
 //           - lowest non-zero cell of a row, 0 with fewer than two): the
@@ -115,6 +120,12 @@ struct RangeStatistics {
     double deltaSeconds = 0;
     double deltaMah = 0;
     double energyWh = 0;
+    // More than one phase (charge, discharge, rest) in the span.
+    bool acrossPhases = false;
+    double chargedMah = 0;
+    double chargedWh = 0;
+    double dischargedMah = 0;
+    double dischargedWh = 0;
     std::array<RangeValues, kRangeQuantityCount> values{};
 
     const RangeValues& of(RangeQuantity q) const { return values[static_cast<std::size_t>(q)]; }

@@ -332,6 +332,7 @@ void MainWindow::setUpZoom() {
         settings_.read(kSettingsApplication, QStringLiteral("CellCurves"),
                        QStringLiteral("CellCurves"), QStringLiteral("0")) == QLatin1String("1");
     tool(Command::CellCurves)->setChecked(cells);
+    pane_->keepCellShare(settings_);
     if (cells) {
         pane_->setCellCurves(true);
     }

@@ -45,6 +45,7 @@ class QTextBrowser;
 
 namespace cellwatch {
 
+struct BilingualText;
 class AlarmWatch;
 class CellPanelWidget;
 class ChartView;
@@ -221,6 +222,7 @@ private:
     void onLinkLost(const QString& reason);
     // The tool bar and status band as the session's link state asks.
     void showLinkState(session::LinkState state);
+    void showLinkText();
     void showAbout();
     bool inChinese() const;
     void setUpJournal();
@@ -268,6 +270,9 @@ private:
     std::unique_ptr<Journal> journal_;
     QString restartedFrom_;  // the journal the pause rule ended last
     QString chargerName_;
+    // The link's text last shown (none before the first connect), shown
+    // again in the language chosen.
+    const BilingualText* linkText_ = nullptr;
     std::vector<QPointer<ViewerWindow>> viewers_;
     AlarmWatch* alarms_ = nullptr;
     // True while a load runs the event loop itself.

@@ -164,6 +164,7 @@ void MainWindow::SetCaptions() {
             PostStatusMessage(kLanguageSetMessage.pick(chinese));
         }
     }
+    showLinkText();  // the captions above blank it
     const QString title = kWindowTitle.pick(chinese) + QString::fromLatin1(kVersionText);
     setWindowTitle(chargerName_.isEmpty() ? title
                                           : chargerName_ + QStringLiteral(" \u2014 ") + title);
@@ -293,8 +294,14 @@ void MainWindow::showLinkState(session::LinkState state) {
     tool(Command::Connect)->setEnabled(!open);
     tool(StatusTool::Port)->setEnabled(!open);
     const bool connected = state == LinkState::Connected || state == LinkState::Replaying;
-    const BilingualText& text = connected ? kOnLine : kDisconnected;
-    tool(StatusTool::LinkState)->setText(text.pick(chineseChosenAnyCase(settings_)));
+    linkText_ = connected ? &kOnLine : &kDisconnected;
+    showLinkText();
+}
+
+void MainWindow::showLinkText() {
+    if (linkText_ != nullptr) {
+        tool(StatusTool::LinkState)->setText(linkText_->pick(chineseChosenAnyCase(settings_)));
+    }
 }
 
 void MainWindow::onLinkLost(const QString& reason) {

@@ -22,6 +22,9 @@ namespace {
 
 constexpr BilingualText kExportRange = {"导出区间…", "Export range…"};
 constexpr BilingualText kRangeHeads[3] = {{"Δt", "Δt"}, {"ΔmAh", "ΔmAh"}, {"Wh", "Wh"}};
+// Across phases: what the charge and the discharge phases of the span came to.
+constexpr BilingualText kCharged = {"充入", "Charged"};
+constexpr BilingualText kDischarged = {"放出", "Discharged"};
 constexpr BilingualText kFigures[5] = {
     {"A 处", "at A"}, {"B 处", "at B"}, {"最小", "min"}, {"最大", "max"}, {"平均", "mean"}};
 constexpr BilingualText kQuantities[kRangeQuantityCount] = {
@@ -95,7 +98,7 @@ void RangePanel::setLanguage(bool chinese) {
 }
 
 QString RangePanel::headText(std::size_t column, int which) const {
-    if (column >= columns_.size() || !columns_[column].statistics || which < 0 || which > 2) {
+    if (column >= columns_.size() || !columns_[column].statistics || which < 0 || which > 6) {
         return kDash;
     }
     const RangeStatistics& s = *columns_[column].statistics;
@@ -104,9 +107,38 @@ QString RangePanel::headText(std::size_t column, int which) const {
             return duration(s.deltaSeconds);
         case 1:
             return rangeNumber(s.deltaMah, 0);
-        default:
+        case 2:
             return rangeNumber(s.energyWh, 3);
+        case 3:
+            return rangeNumber(s.chargedMah, 0);
+        case 4:
+            return rangeNumber(s.chargedWh, 3);
+        case 5:
+            return rangeNumber(s.dischargedMah, 0);
+        default:
+            return rangeNumber(s.dischargedWh, 3);
     }
+}
+
+QString RangePanel::headLine(std::size_t column) const {
+    const bool across = column < columns_.size() && columns_[column].statistics &&
+                        columns_[column].statistics->acrossPhases;
+    QString heads =
+        kRangeHeads[0].pick(chinese_) + u' ' + headText(column, 0) + QStringLiteral("   ");
+    if (!across) {
+        for (int which = 1; which < 3; ++which) {
+            heads += kRangeHeads[which].pick(chinese_) + u' ' + headText(column, which) +
+                     QStringLiteral("   ");
+        }
+        return heads.trimmed();
+    }
+    // The counter starts again at a turn: its difference means nothing.
+    const std::pair<const BilingualText*, int> parts[2] = {{&kCharged, 3}, {&kDischarged, 5}};
+    for (const auto& [name, which] : parts) {
+        heads += name->pick(chinese_) + u' ' + headText(column, which) + QStringLiteral(" mAh ") +
+                 headText(column, which + 1) + QStringLiteral(" Wh   ");
+    }
+    return heads.trimmed();
 }
 
 QString RangePanel::valueText(std::size_t column, RangeQuantity quantity,
@@ -140,13 +172,8 @@ void RangePanel::refresh() {
     }
     html += QStringLiteral("<tr><td></td>");
     for (std::size_t c = 0; c < columns_.size(); ++c) {
-        QString heads;
-        for (int which = 0; which < 3; ++which) {
-            heads += kRangeHeads[which].pick(chinese_) + u' ' + headText(c, which) +
-                     QStringLiteral("   ");
-        }
         html += QStringLiteral("<td colspan='5'>%1</td>")
-                    .arg(heads.trimmed().toHtmlEscaped().replace(u' ', QStringLiteral("&nbsp;")));
+                    .arg(headLine(c).toHtmlEscaped().replace(u' ', QStringLiteral("&nbsp;")));
     }
     html += QStringLiteral("</tr><tr>") + cell(QString(), false);
     for (std::size_t c = 0; c < columns_.size(); ++c) {

@@ -2,7 +2,8 @@
 //
 // RangePanel: a thin strip under the chart, shown while the cursors are on,
 // with the statistics between them in a compact grid: per recording (one
-// column block each, side by side) Δt, ΔmAh and Wh, and for voltage,
+// column block each, side by side) Δt, ΔmAh and Wh (across phases the
+// charged and discharged mAh and Wh instead), and for voltage,
 // current, the two temperatures and the cell spread the value at A and at
 // B, the minimum, maximum and mean; and the "Export range…" button.
 //
@@ -55,8 +56,12 @@ public:
     void setLanguage(bool chinese);
 
     // The texts shown, for a column: "Δt", "ΔmAh" and "Wh" by their index
-    // 0, 1, 2, and a quantity's figure.
+    // 0, 1, 2, the charged mAh and Wh 3, 4, the discharged mAh and Wh 5, 6,
+    // and a quantity's figure.
     QString headText(std::size_t column, int which) const;
+    // A column's line of heads: Δt, ΔmAh and Wh; across phases Δt and the
+    // charged and discharged mAh and Wh instead.
+    QString headLine(std::size_t column) const;
     QString valueText(std::size_t column, RangeQuantity quantity, RangeFigure figure) const;
     QPushButton* exportButton() const { return export_; }
 

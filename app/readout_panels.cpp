@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -31,6 +32,7 @@ namespace cellwatch {
 namespace {
 
 constexpr int kGaugeFrameWidth = 2130;  // Frame5, inside Frame2, in twips
+constexpr int kGaugeInset = 2;          // the dial's margin in its frame, in pixels
 // The large readouts' left edge in Frame2 while the gauge shows, in pixels.
 constexpr int kLargeReadoutLeft = 6;
 constexpr int kLargeReadoutPixelSize = 25;
@@ -201,7 +203,10 @@ PowerGauge* buildLargeReadoutPanel(QGroupBox* f, QGroupBox* gaugeFrame, Label2Ar
     gaugeFrame->setGeometry(f->width() - gaugeWidth, 0, gaugeWidth, f->height());
     auto* gauge = new PowerGauge(gaugeFrame);
     gauge->setObjectName(QStringLiteral("Car1"));
-    gauge->setGeometry(gaugeFrame->rect().adjusted(2, 2, -2, -2));
+    // The dial fills its frame, whatever size the frame takes.
+    auto* fill = new QVBoxLayout(gaugeFrame);
+    fill->setContentsMargins(kGaugeInset, kGaugeInset, kGaugeInset, kGaugeInset);
+    fill->addWidget(gauge);
     return gauge;
 }
 
@@ -226,7 +231,9 @@ bool placeLargeReadouts(QGroupBox* frame2, QGroupBox* frame5, const Label2Array&
         fitReadouts(frame2->width() - kLargeReadoutLeft, widths, frame5->width());
     frame5->setVisible(fit.gaugeVisible);
     if (fit.gaugeVisible) {
-        frame5->move(kLargeReadoutLeft + fit.gaugeLeft, frame5->y());
+        // As tall as the frame it sits in (that frame is sized after it was made).
+        frame5->setGeometry(kLargeReadoutLeft + fit.gaugeLeft, 0, frame5->width(),
+                            frame2->height());
         // Back at their own place, should they have been centred before.
         for (QLabel* l : label2) {
             l->move(kLargeReadoutLeft, l->y());

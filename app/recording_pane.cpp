@@ -11,6 +11,7 @@
 #include "app/captions.h"
 #include "app/power_gauge.h"
 #include "app/readout_panels.h"
+#include "app/settings_store.h"
 #include "app/tab_control.h"
 #include "chart/alarm_markers.h"
 #include "chart/cell_pane.h"
@@ -206,6 +207,20 @@ void RecordingPane::setCellCurves(bool on) {
         cells_->load(std::make_shared<TableRangeRows>(rows()));
     }
     showCellSpans();
+}
+
+void RecordingPane::keepCellShare(SettingsStore& settings) {
+    const QString section = QStringLiteral("CellCurves");
+    const QString key = QStringLiteral("Share");
+    bool ok = false;
+    const double stored =
+        settings.read(kSettingsApplication, section, key, QString()).toDouble(&ok);
+    if (ok) {
+        cells_->setShare(stored);
+    }
+    connect(cells_, &CellPane::shareChanged, this, [&settings, section, key](double share) {
+        settings.write(kSettingsApplication, section, key, QString::number(share, 'f', 3));
+    });
 }
 
 bool RecordingPane::cellCurves() const {

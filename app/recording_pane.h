@@ -30,6 +30,7 @@ namespace cellwatch {
 
 class AlarmMarkers;
 class CellPane;
+class SettingsStore;
 class CellPanelWidget;
 class ChartView;
 class ChartZoom;
@@ -92,6 +93,9 @@ public:
     // cross line reaches into it and the range panel gives each cell's
     // minimum, maximum and end. On again: read anew (another recording).
     void setCellCurves(bool on);
+    // The cells pane's share of the chart's height: the one stored in
+    // `settings`, and each one the user drags to stored there.
+    void keepCellShare(SettingsStore& settings);
     bool cellCurves() const;
     void setCellMode(CellCurveMode mode);
     CellCurveMode cellMode() const;

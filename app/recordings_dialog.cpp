@@ -174,6 +174,37 @@ void RecordingsDialog::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (isVisible()) {
         fitRecordingColumns(*list_);  // the columns share the new width
+        keepStartedWhole();
+    }
+}
+
+// The start's date and time are read whole ("2026-12-07 1…" told nothing):
+// the other columns give up what it lacks, the widest first.
+void RecordingsDialog::keepStartedWhole() {
+    QHeaderView* header = list_->horizontalHeader();
+    const int want =
+        std::max(header->sectionSizeHint(kStartedColumn),
+                 static_cast<const QAbstractItemView&>(*list_).sizeHintForColumn(kStartedColumn));
+    int missing = want - header->sectionSize(kStartedColumn);
+    if (missing <= 0) {
+        return;
+    }
+    header->resizeSection(kStartedColumn, want);
+    const int least = header->fontMetrics().horizontalAdvance(QStringLiteral("Abcd…")) + 12;
+    while (missing > 0) {
+        int widest = -1;
+        for (int c = 0; c < list_->columnCount(); ++c) {
+            if (c != kStartedColumn && header->sectionSize(c) > least &&
+                (widest < 0 || header->sectionSize(c) > header->sectionSize(widest))) {
+                widest = c;
+            }
+        }
+        if (widest < 0) {
+            return;
+        }
+        const int give = std::min(missing, header->sectionSize(widest) - least);
+        header->resizeSection(widest, header->sectionSize(widest) - give);
+        missing -= give;
     }
 }
 
@@ -182,6 +213,7 @@ void RecordingsDialog::fitColumns() {
     // Before the dialog is laid out the list's width is not yet its own.
     if (isVisible()) {
         fitRecordingColumns(*list_);
+        keepStartedWhole();
     }
 }
 

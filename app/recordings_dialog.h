@@ -136,6 +136,7 @@ private:
     void fillPackFilter();
     void showPack();
     void fitColumns();
+    void keepStartedWhole();
 
     QString folder_;
     bool chinese_;

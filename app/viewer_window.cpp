@@ -93,6 +93,7 @@ void ViewerWindow::buildWidgets() {
         pane_->chart(), *this, hooks_.askOpenFiles, [this](const QString& text) { tell(text); },
         [this] { return inChinese(); });
     overlays_->attachCells(pane_->cellPane(), pane_->alarmMarkers());
+    pane_->keepCellShare(settings_);
     connect(overlays_, &ViewerOverlays::changed, this, [this] {
         std::vector<ComparedRows> compared;
         for (const OverlayRecording& r : overlays_->recordings()) {

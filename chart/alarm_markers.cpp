@@ -193,7 +193,8 @@ void AlarmMarkers::layOut() {
             const Marker& marker = groups_[g].markers[m];
             marker.label->setVisible(false);
             const double x = time->coordToPixel(marker.alarm.seconds / kSecondsPerDay);
-            if (std::isfinite(x) && x >= rect.left() && x <= rect.right()) {
+            // The axis ends at left + width (QRect::right() is a pixel short).
+            if (std::isfinite(x) && x >= rect.left() && x <= rect.left() + rect.width()) {
                 spots.push_back({x, marker.alarm.kind});
                 where.emplace_back(g, m);
             }

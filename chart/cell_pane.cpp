@@ -7,6 +7,8 @@
 
 #include "analysis/range_stats.h"
 #include "chart/cell_graph.h"
+#include "chart/cell_key.h"
+#include "chart/cell_splitter.h"
 #include "chart/chart_axes.h"
 #include "chart/chart_overlays.h"
 #include "chart/chart_view.h"
@@ -17,14 +19,23 @@ namespace {
 const QColor kCellPaneSilver(192, 192, 192);
 // Compared recordings' cells are drawn here, under the pane's own.
 const QString kCellOverlayLayer = QStringLiteral("cellOverlays");
-// The chart's plot above and the cells pane below share the height 2 : 1.
-constexpr double kPlotStretch = 2.0;
-constexpr double kCellStretch = 1.0;
+// The gap between the plot and the pane, where a drag moves the split.
+constexpr int kSplitterGap = 8;
+// The pane keeps room for a few lines of its labels.
+constexpr int kMinPaneLines = 4;
 
+// On the dark panel RGB(0, 20, 50) and on white paper: any two of a set are
+// at least 30 apart in CIE L*a*b* (a colour difference the eye tells at a
+// glance on a thin line), and each at least 40 from its background.
 const std::array<QColor, CellCurves::kCells> kCellColours = {
-    QColor(255, 80, 80),   QColor(255, 165, 0),   QColor(255, 255, 0),   QColor(140, 230, 60),
-    QColor(0, 230, 140),   QColor(0, 230, 255),   QColor(70, 140, 255),  QColor(190, 110, 255),
-    QColor(255, 110, 200), QColor(255, 255, 255), QColor(210, 170, 120), QColor(150, 150, 150),
+    QColor(255, 85, 85),   QColor(255, 170, 30),  QColor(250, 240, 80),  QColor(110, 230, 90),
+    QColor(40, 220, 230),  QColor(100, 150, 255), QColor(200, 130, 255), QColor(255, 120, 200),
+    QColor(245, 245, 245), QColor(200, 160, 110), QColor(150, 255, 200), QColor(150, 150, 160),
+};
+const std::array<QColor, CellCurves::kCells> kLightCellColours = {
+    QColor(210, 20, 30), QColor(235, 120, 0), QColor(150, 130, 0),  QColor(20, 150, 40),
+    QColor(0, 160, 180), QColor(20, 60, 210), QColor(160, 40, 200), QColor(230, 70, 170),
+    QColor(20, 20, 20),  QColor(130, 70, 30), QColor(100, 0, 70),   QColor(140, 140, 150),
 };
 
 QString cellAxisTitle(CellCurveMode mode, bool chinese) {
@@ -40,12 +51,89 @@ CellPane::CellPane(ChartView& chart)
     : QObject(&chart), chart_(chart), curves_(std::make_unique<CellCurves>()) {
     connect(&chart_, &ChartView::mouseMoved, this,
             [this](Qt::KeyboardModifiers, int x, int) { followMouse(x); });
+    splitter_ = new CellSplitter(chart_, *this);
+    connect(splitter_, &CellSplitter::dragged, this, &CellPane::shareChanged);
 }
 
 CellPane::~CellPane() = default;
 
-QColor CellPane::cellColour(int cell) {
-    return kCellColours[static_cast<std::size_t>(std::clamp(cell, 0, kCells - 1))];
+QColor CellPane::cellColour(int cell, bool light) {
+    const auto index = static_cast<std::size_t>(std::clamp(cell, 0, kCells - 1));
+    return light ? kLightCellColours[index] : kCellColours[index];
+}
+
+void CellPane::setLightTheme(bool light) {
+    light_ = light;
+    if (shown()) {
+        repaintCells();
+        key_->restyle();
+        chart_.requestFullReplot();
+    }
+}
+
+void CellPane::repaintCells() {
+    for (int cell = 0; cell < kCells; ++cell) {
+        if (CellGraph* g = graphs_[static_cast<std::size_t>(cell)]) {
+            g->setPen(QPen(cellColour(cell, light_), 1));
+            g->setVisible(!cellHidden(cell));
+        }
+        for (Overlay& overlay : overlays_) {
+            if (CellGraph* g = overlay.graphs[static_cast<std::size_t>(cell)]) {
+                QPen pen = g->pen();
+                QColor colour = cellColour(cell, light_);
+                colour.setAlpha(ChartOverlays::kOverlayAlpha);
+                pen.setColor(colour);
+                g->setPen(pen);
+                g->setVisible(!cellHidden(cell));
+            }
+        }
+    }
+}
+
+void CellPane::setCellHidden(int cell, bool hidden) {
+    if (cell < 0 || cell >= kCells || cellHidden(cell) == hidden) {
+        return;
+    }
+    hidden_[static_cast<std::size_t>(cell)] = hidden;
+    if (shown()) {
+        repaintCells();
+        fitValueAxis();
+        chart_.requestFullReplot();
+    }
+    emit cellHiddenChanged(cell, hidden);
+}
+
+bool CellPane::cellHidden(int cell) const {
+    return cell >= 0 && cell < kCells && hidden_[static_cast<std::size_t>(cell)];
+}
+
+void CellPane::setShare(double share) {
+    share_ = std::clamp(std::isfinite(share) ? share : kDefaultShare, kMinShare, kMaxShare);
+    if (shown()) {
+        applyShare();
+        chart_.requestFullReplot();
+    }
+}
+
+void CellPane::applyShare() {
+    QCPLayoutGrid* layout = chart_.plot()->plotLayout();
+    layout->setRowStretchFactor(cellRow_ - 1, 1.0 - share_);
+    layout->setRowStretchFactor(cellRow_, share_);
+}
+
+bool CellPane::onSplitter(double y) const {
+    if (!shown()) {
+        return false;
+    }
+    const int top = chart_.axis(ChartAxis::Bottom)->axisRect()->outerRect().bottom();
+    const int bottom = rect_->rect().top();
+    return y >= top - 2 && y <= std::max(bottom, top + kSplitterGap) + 2;
+}
+
+void CellPane::updateKey() {
+    if (key_) {
+        key_->setCells(curves_->cellCount());
+    }
 }
 
 CellGraph* CellPane::graph(int cell) const {
@@ -76,10 +164,12 @@ void CellPane::build() {
     QCPAxis* value = rect_->axis(QCPAxis::atLeft);
     styleAxis(value, kCellPaneSilver, Qt::white, cellAxisTitle(mode(), chinese_),
               QSharedPointer<QCPAxisTicker>::create());
-    const int row = layout->rowCount();
-    layout->addElement(row, 0, rect_);
-    layout->setRowStretchFactor(row - 1, kPlotStretch);
-    layout->setRowStretchFactor(row, kCellStretch);
+    // Room above for the splitter's gap, and for a few lines of labels.
+    rect_->setMinimumMargins(QMargins(0, kSplitterGap, 0, 0));
+    rect_->setMinimumSize(0, kMinPaneLines * QFontMetrics(value->labelFont()).height());
+    cellRow_ = layout->rowCount();
+    layout->addElement(cellRow_, 0, rect_);
+    applyShare();
     // Left and right edges in line with the plot's.
     margins_ = new QCPMarginGroup(plot);
     chart_.axis(ChartAxis::Bottom)
@@ -97,10 +187,14 @@ void CellPane::build() {
         makeOverlayGraphs(overlay);
     }
     for (int cell = 0; cell < kCells; ++cell) {
-        auto* g = new CellGraph(rect_, *curves_, cell);
-        g->setPen(QPen(cellColour(cell), 1));
-        graphs_[static_cast<std::size_t>(cell)] = g;
+        graphs_[static_cast<std::size_t>(cell)] = new CellGraph(rect_, *curves_, cell);
     }
+    repaintCells();
+    key_ = std::make_unique<CellKey>(
+        rect_,
+        CellKey::Look{[this](int cell) { return cellColour(cell, light_); },
+                      [this](int cell) { return cellHidden(cell); }, [this] { return light_; }});
+    updateKey();
     cross_ = new QCPItemStraightLine(plot);
     cross_->setLayer(QStringLiteral("overlay"));
     cross_->setPen(QPen(kCellPaneSilver, 1));
@@ -127,8 +221,10 @@ void CellPane::tearDown() {
         removeOverlayGraphs(overlay);
     }
     chart_.axis(ChartAxis::Bottom)->axisRect()->setMarginGroup(QCP::msLeft | QCP::msRight, nullptr);
+    splitter_->reset();
+    key_.reset();  // its legend goes with the axis rect
     QCPLayoutGrid* layout = plot->plotLayout();
-    layout->remove(rect_);  // deletes it and its axes
+    layout->remove(rect_);  // deletes it, its axes and the key's legend
     rect_ = nullptr;
     layout->simplify();
     layout->setRowStretchFactor(layout->rowCount() - 1, 1.0);
@@ -165,6 +261,7 @@ void CellPane::reloadAll() {
     }
     catchUp();
     if (shown()) {
+        updateKey();
         fitValueAxis();
         chart_.requestFullReplot();
     }
@@ -182,13 +279,14 @@ void CellPane::makeOverlayGraphs(Overlay& overlay) {
     for (int cell = 0; cell < kCells; ++cell) {
         auto* g = new CellGraph(rect_, *overlay.curves, cell);
         g->setLayer(kCellOverlayLayer);
-        QColor colour = cellColour(cell);
+        QColor colour = cellColour(cell, light_);
         colour.setAlpha(ChartOverlays::kOverlayAlpha);
         QPen pen(colour, ChartOverlays::kOverlayPenWidth);
         if (!overlay.dashes.isEmpty()) {
             pen.setDashPattern(overlay.dashes);
         }
         g->setPen(pen);
+        g->setVisible(!cellHidden(cell));
         overlay.graphs[static_cast<std::size_t>(cell)] = g;
     }
 }
@@ -263,6 +361,7 @@ void CellPane::catchUp() {
         curves_->append(r.timed ? r.seconds / kSecondsPerDay : std::nan(""), r.cells);
     }
     if (shown() && count != before) {
+        updateKey();
         fitValueAxis();
         chart_.requestFullReplot();
     }
@@ -282,6 +381,9 @@ void CellPane::fitValueAxis() {
     for (const CellCurves* curves : all) {
         const std::size_t rows = curves->size();
         for (int cell = 0; rows > 0 && cell < curves->cellCount(); ++cell) {
+            if (cellHidden(cell)) {
+                continue;
+            }
             const CellSpanValues s = curves->span(cell, 0, rows - 1);
             if (!s.present) {
                 continue;

@@ -7,6 +7,12 @@
 // pane costs the same at a million rows as at a thousand. While the chart's
 // cross line is on, the pane shows the same vertical line.
 //
+// A key at the pane's top right names the cells in use in their colours; a
+// click on a cell's entry hides its curve (and again shows it). The colours
+// stay apart from each other and from the panel on the dark panel and on
+// the light theme's white paper. The pane's share of the chart's height is
+// set by dragging the gap between the plot and the pane (a splitter).
+//
 // Compared recordings (overlays) bring their cells too: each overlay's rows
 // are curves of their own, against the same time axis (X each row's own
 // elapsed time, as the overlay's four curves have it), read in the pane's
@@ -15,6 +21,7 @@
 // and the value axis takes them in.
 #pragma once
 
+#include <QColor>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -31,6 +38,8 @@ class QCPMarginGroup;
 namespace cellwatch {
 
 class CellGraph;
+class CellKey;
+class CellSplitter;
 class ChartView;
 class RangeRows;
 
@@ -43,8 +52,28 @@ public:
     ~CellPane() override;
 
     // The colour of a cell's curve (0-based; twelve that tell apart on the
-    // chart's dark panel).
-    static QColor cellColour(int cell);
+    // chart's dark panel, and twelve others on the light theme's white).
+    static QColor cellColour(int cell, bool light = false);
+
+    // The light theme (white paper): the curves' and the key's colours.
+    void setLightTheme(bool light);
+    bool lightTheme() const { return light_; }
+    // A hidden cell's curve is not drawn (its key entry is faint) and the
+    // value axis leaves it out. Kept while the pane is off.
+    void setCellHidden(int cell, bool hidden);
+    bool cellHidden(int cell) const;
+    CellKey* key() const { return key_.get(); }
+
+    // The pane's share of the height of plot and pane together (a
+    // fraction, kept within kMinShare..kMaxShare).
+    static constexpr double kDefaultShare = 0.38;
+    static constexpr double kMinShare = 0.15;
+    static constexpr double kMaxShare = 0.75;
+    void setShare(double share);
+    double share() const { return share_; }
+    // Plot pixels: whether `y` is on the gap between plot and pane (where a
+    // drag moves the split).
+    bool onSplitter(double y) const;
 
     void setShown(bool on);
     bool shown() const { return rect_ != nullptr; }
@@ -79,8 +108,13 @@ public:
 
     void setCrossLine(bool on);
     void setLanguage(bool chinese);
-    // The value axis fitted to what the cells hold.
+    // The value axis fitted to what the cells shown hold.
     void fitValueAxis();
+
+signals:
+    // The user dragged the split to a new share (when the drag ends).
+    void shareChanged(double share);
+    void cellHiddenChanged(int cell, bool hidden);
 
 private:
     struct Overlay {
@@ -97,6 +131,9 @@ private:
     void tearDown();
     void followMouse(int x);
     void reloadAll();
+    void applyShare();
+    void repaintCells();
+    void updateKey();
 
     ChartView& chart_;
     std::unique_ptr<CellCurves> curves_;
@@ -108,6 +145,12 @@ private:
     QCPItemStraightLine* cross_ = nullptr;
     bool crossOn_ = false;
     bool chinese_ = false;
+    bool light_ = false;
+    std::array<bool, kCells> hidden_{};
+    std::unique_ptr<CellKey> key_;
+    int cellRow_ = 0;  // the pane's row of the plot's layout
+    double share_ = kDefaultShare;
+    CellSplitter* splitter_ = nullptr;
 };
 
 }  // namespace cellwatch

@@ -112,7 +112,9 @@ int ChartAxisRect::calculateAutoMargin(QCP::MarginSide side) {
     if (side != QCP::msRight) {
         return own;
     }
-    const int offset = own + kStackedAxisGap;
+    // The height as last laid out (the layout pass that follows checks it).
+    sideBySide_ = !fitsStacked(mOuterRect.height() - mMargins.top() - mMargins.bottom());
+    int offset = own + kStackedAxisGap;
     int extent = own;
     for (QCPAxisRect* rect : stacked_) {
         if (rect == nullptr) {
@@ -120,9 +122,76 @@ int ChartAxisRect::calculateAutoMargin(QCP::MarginSide side) {
         }
         QCPAxis* stackedAxis = rect->axis(QCPAxis::atRight);
         stackedAxis->setOffset(offset);
-        extent = std::max(extent, offset + AxisExtent::of(stackedAxis));
+        const int reach = AxisExtent::of(stackedAxis);
+        extent = std::max(extent, offset + reach);
+        if (sideBySide_) {
+            offset += reach + kStackedAxisGap;
+        }
     }
     return extent;
+}
+
+int ChartAxisRect::gapPixels(int height) const {
+    int labelHeight = 0;
+    for (QCPAxisRect* rect : stacked_) {
+        if (rect != nullptr) {
+            labelHeight = std::max(
+                labelHeight, QFontMetrics(rect->axis(QCPAxis::atRight)->tickLabelFont()).height());
+        }
+    }
+    return std::max(static_cast<int>(std::lround(height * 0.03)), labelHeight + 4);
+}
+
+bool ChartAxisRect::fitsStacked(int height) const {
+    const int half = (height - gapPixels(height)) / 2;
+    for (QCPAxisRect* rect : stacked_) {
+        if (rect == nullptr) {
+            continue;
+        }
+        const QCPAxis* axis = rect->axis(QCPAxis::atRight);
+        // The title along its half, with a tick label's room to spare.
+        const int title = QFontMetrics(axis->labelFont()).horizontalAdvance(axis->label());
+        if (title + QFontMetrics(axis->tickLabelFont()).height() > half) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ChartAxisRect::update(UpdatePhase phase) {
+    if (phase == upMargins && !settling_ && stacked_[0] != nullptr) {
+        // Whether the stacked axes stand side by side decides the right
+        // margin, and depends on the height the layout gives: the layout is
+        // run once ahead, so that the margins are worked out for this size
+        // and not the last one.
+        settling_ = true;
+        mParentPlot->plotLayout()->update(upMargins);
+        mParentPlot->plotLayout()->update(upLayout);
+        settling_ = false;
+    }
+    if (phase == upLayout && stacked_[0] != nullptr && stacked_[1] != nullptr) {
+        // The height is final here: place the stacked rects for it.
+        const int height = std::max(1, rect().height());
+        const bool side = !fitsStacked(height);
+        if (side != sideBySide_) {
+            sideBySide_ = side;
+            if (!settling_) {
+                // The margins were worked out for the other way: once more.
+                mParentPlot->replot(QCustomPlot::rpQueuedReplot);
+            }
+        }
+        const double part =
+            side ? 1.0 : std::max(0.0, (1.0 - double(gapPixels(height)) / height) / 2);
+        QCPLayoutInset* inset = insetLayout();
+        for (int i = 0; i < inset->elementCount(); ++i) {
+            if (inset->elementAt(i) == stacked_[0]) {
+                inset->setInsetRect(i, QRectF(0, 0, 1, part));
+            } else if (inset->elementAt(i) == stacked_[1]) {
+                inset->setInsetRect(i, QRectF(0, side ? 0 : 1 - part, 1, part));
+            }
+        }
+    }
+    QCPAxisRect::update(phase);
 }
 
 }  // namespace cellwatch

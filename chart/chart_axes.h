@@ -24,18 +24,32 @@ void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColou
                const QString& title, const QSharedPointer<QCPAxisTicker>& ticker);
 
 // The main axis rect. Its right margin holds the right axis and, pushed out
-// past it, the axes of the two stacked rects in its inset layout.
+// past it, the axes of the two stacked rects in its inset layout: capacity
+// over the upper part of the plot's height and temperature over the lower,
+// a gap of at least a tick label's height (and 3 % of the height) between
+// them, so that no label of one lies on a label of the other. When the plot
+// is too low for each title to fit along its half, the two stand side by
+// side instead, each over the whole height (temperature outside).
 class ChartAxisRect : public QCPAxisRect {
 public:
     explicit ChartAxisRect(QCustomPlot* plot) : QCPAxisRect(plot, true) {}
 
     void setStackedRects(std::array<QCPAxisRect*, 2> rects) { stacked_ = rects; }
+    bool sideBySide() const { return sideBySide_; }
+
+    void update(UpdatePhase phase) override;
 
 protected:
     int calculateAutoMargin(QCP::MarginSide side) override;
 
 private:
+    // Whether the stacked axes fit one above the other over `height` pixels.
+    bool fitsStacked(int height) const;
+    int gapPixels(int height) const;
+
     std::array<QCPAxisRect*, 2> stacked_{};
+    bool sideBySide_ = false;
+    bool settling_ = false;
 };
 
 }  // namespace cellwatch

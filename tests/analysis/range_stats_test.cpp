@@ -138,6 +138,47 @@ TEST(RangeStats, ASpanOverARestartSumsLikeTheSummary) {
     EXPECT_DOUBLE_EQ(summarizer.values().energyWh, whole->energyWh);
 }
 
+// A charge that counts up to 1000 mAh, then a discharge whose counter starts
+// again and counts up to 985: a row a second, 10 V at 1 A either way.
+std::vector<QStringList> chargeThenDischarge() {
+    std::vector<QStringList> rows;
+    for (int k = 0; k <= 20; ++k) {
+        const bool charging = k <= 10;
+        const int mah = charging ? k * 100 : (k - 11) * 985 / 9;
+        QStringList row = statsRow(QStringLiteral("0:00:%1").arg(k, 2, 10, QLatin1Char('0')),
+                                   "10.00", charging ? "1.00" : "-1.00", QString::number(mah));
+        row[2] = charging ? QStringLiteral("+CHG+") : QStringLiteral("-DSC-");
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(RangeStats, AcrossACharge_DischargeTurnEachPhaseCountsItsOwnRises) {
+    const struct {
+        const char* name;
+        std::size_t a, b;
+        bool across;
+        double charged, discharged, chargedWh, dischargedWh;
+    } cases[] = {
+        // Wh: 10 W within each phase; the step across the turn is neither's.
+        {"whole", 0, 20, true, 1000, 985, 10.0 * 10 / 3600, 10.0 * 9 / 3600},
+        {"B before A", 20, 0, true, 1000, 985, 10.0 * 10 / 3600, 10.0 * 9 / 3600},
+        {"from mid-charge", 4, 20, true, 600, 985, 10.0 * 6 / 3600, 10.0 * 9 / 3600},
+        {"charge only", 2, 7, false, 500, 0, 10.0 * 5 / 3600, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextRangeRows rows(chargeThenDischarge());
+        const auto s = rangeStatistics(rows, c.a, c.b);
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->acrossPhases, c.across);
+        EXPECT_DOUBLE_EQ(s->chargedMah, c.charged);
+        EXPECT_DOUBLE_EQ(s->dischargedMah, c.discharged);
+        EXPECT_NEAR(s->chargedWh, c.chargedWh, 1e-12);
+        EXPECT_NEAR(s->dischargedWh, c.dischargedWh, 1e-12);
+    }
+}
+
 // From a real recording file: A at the first row and B at the last give
 // the summary's figures.
 TEST(RangeStats, WholeRecordingAgreesWithTheSummary) {

@@ -5,6 +5,7 @@
 #include <qcustomplot.h>
 #include <QApplication>
 #include <QMouseEvent>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "analysis/range_stats.h"
 #include "chart/alarm_markers.h"
 #include "chart/cell_graph.h"
+#include "chart/cell_key.h"
 #include "tests/chart/shown_chart.h"
 
 namespace cellwatch {
@@ -137,20 +139,127 @@ TEST_F(CellPaneTest, DifferenceModeShowsTheDriftInMillivolts) {
     EXPECT_NEAR(range.lower, -range.upper, 1e-9);
 }
 
-// The twelve cells tell apart from each other, and an alarm marker from
-// every cell (a marker once looked like cell 2's curve).
-TEST(CellColours, CellsAndAlarmMarkersTellApart) {
-    const auto distance = [](const QColor& a, const QColor& b) {
-        return std::hypot(a.red() - b.red(), a.green() - b.green(), a.blue() - b.blue());
+// CIE L*a*b* of an sRGB colour (D65).
+std::array<double, 3> lab(const QColor& c) {
+    const auto linear = [](int v) {
+        const double u = v / 255.0;
+        return u > 0.04045 ? std::pow((u + 0.055) / 1.055, 2.4) : u / 12.92;
     };
-    for (int cell = 0; cell < CellPane::kCells; ++cell) {
-        SCOPED_TRACE(cell + 1);
-        EXPECT_GE(distance(AlarmMarkers::colour(), CellPane::cellColour(cell)), 100.0);
-        for (int other = 0; other < cell; ++other) {
-            EXPECT_GE(distance(CellPane::cellColour(other), CellPane::cellColour(cell)), 60.0)
-                << other + 1;
+    const double r = linear(c.red()), g = linear(c.green()), b = linear(c.blue());
+    const auto f = [](double t) { return t > 0.008856 ? std::cbrt(t) : 7.787 * t + 16.0 / 116; };
+    const double x = f((0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047);
+    const double y = f(0.2126 * r + 0.7152 * g + 0.0722 * b);
+    const double z = f((0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883);
+    return {116 * y - 16, 500 * (x - y), 200 * (y - z)};
+}
+
+double deltaE(const QColor& a, const QColor& b) {
+    const auto p = lab(a);
+    const auto q = lab(b);
+    return std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
+}
+
+// The twelve cells tell apart from each other and from the paper, on the
+// dark panel and on the light theme's white (cells 1, 2 and 4 once blended
+// into one line, and the light theme made 10 and 12 one grey); an alarm
+// marker tells apart from every cell (a marker once looked like cell 2's curve).
+TEST(CellColours, CellsTellApartOnBothThemesAndFromAlarmMarkers) {
+    const struct {
+        bool light;
+        QColor paper;
+    } themes[] = {{false, QColor(0, 20, 50)}, {true, QColor(Qt::white)}};
+    for (const auto& theme : themes) {
+        SCOPED_TRACE(theme.light ? "light" : "dark");
+        for (int cell = 0; cell < CellPane::kCells; ++cell) {
+            SCOPED_TRACE(cell + 1);
+            const QColor colour = CellPane::cellColour(cell, theme.light);
+            EXPECT_GE(deltaE(colour, theme.paper), 40.0);
+            EXPECT_GE(deltaE(colour, AlarmMarkers::colour()), 30.0);
+            for (int other = 0; other < cell; ++other) {
+                EXPECT_GE(deltaE(CellPane::cellColour(other, theme.light), colour), 30.0)
+                    << other + 1;
+            }
         }
     }
+}
+
+// The key names the cells in use; a click on an entry hides the cell's
+// curve and leaves it out of the value axis, a second click shows it again;
+// the light theme gives curves the light colours.
+TEST_F(CellPaneTest, KeyNamesTheCellsAndAClickHidesOne) {
+    pane.setShown(true);
+    pane.load(rows);
+    chart.plot()->replot();
+    ASSERT_NE(pane.key(), nullptr);
+    EXPECT_EQ(pane.key()->cells(), 4);
+    const QCPLegend* legend = pane.key()->legend();
+    ASSERT_TRUE(legend->visible());
+    EXPECT_TRUE(pane.rect()->rect().adjusted(-1, -1, 1, 1).contains(legend->outerRect()));
+    const auto click = [this](QPointF at) {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, chart.plot()->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(chart.plot(), &event);
+        }
+        chart.plot()->replot();
+    };
+    const QPointF entry3 = QRectF(legend->item(2)->outerRect()).center();
+    EXPECT_EQ(pane.key()->cellAt(entry3), 2);
+    click(entry3);
+    EXPECT_TRUE(pane.cellHidden(2));
+    EXPECT_FALSE(pane.graph(2)->visible());
+    // Without cell 3 (down to 3.8 V) the axis fits the others at 3.9 V.
+    EXPECT_GT(pane.rect()->axis(QCPAxis::atLeft)->range().lower, 3.85);
+    pane.setShown(false);  // kept while the pane is off
+    pane.setShown(true);
+    EXPECT_FALSE(pane.graph(2)->visible());
+    chart.plot()->replot();
+    click(QRectF(pane.key()->legend()->item(2)->outerRect()).center());
+    EXPECT_FALSE(pane.cellHidden(2));
+    EXPECT_TRUE(pane.graph(2)->visible());
+    EXPECT_LT(pane.rect()->axis(QCPAxis::atLeft)->range().lower, 3.8);
+
+    pane.setLightTheme(true);
+    for (int cell = 0; cell < 4; ++cell) {
+        EXPECT_EQ(pane.graph(cell)->pen().color(), CellPane::cellColour(cell, true));
+    }
+}
+
+// A drag on the gap between the plot and the pane moves the split; the
+// share is told when the drag ends, and kept within its bounds.
+TEST_F(CellPaneTest, DraggingTheGapSetsThePanesShare) {
+    pane.setShown(true);
+    pane.load(rows);
+    chart.plot()->replot();
+    std::vector<double> told;
+    QObject::connect(&pane, &CellPane::shareChanged, [&told](double s) { told.push_back(s); });
+    const int paneHeight = pane.rect()->rect().height();
+    const double gap = (chart.axis(ChartAxis::Bottom)->axisRect()->outerRect().bottom() +
+                        pane.rect()->rect().top()) /
+                       2.0;
+    ASSERT_TRUE(pane.onSplitter(gap));
+    EXPECT_FALSE(pane.onSplitter(pane.rect()->rect().center().y()));
+    const double x = pane.rect()->rect().center().x();
+    const auto send = [this, x](QEvent::Type type, double y, Qt::MouseButtons buttons) {
+        const QPointF at(x, y);
+        QMouseEvent event(type, at, chart.plot()->mapToGlobal(at), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(chart.plot(), &event);
+    };
+    send(QEvent::MouseButtonPress, gap, Qt::LeftButton);
+    send(QEvent::MouseMove, gap - 100, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, gap - 100, Qt::NoButton);
+    chart.plot()->replot();
+    ASSERT_EQ(told.size(), 1U);
+    EXPECT_GT(told[0], CellPane::kDefaultShare);
+    EXPECT_DOUBLE_EQ(pane.share(), told[0]);
+    EXPECT_NEAR(pane.rect()->rect().height(), paneHeight + 100, 6);
+
+    pane.setShare(5);  // a stored value out of bounds
+    EXPECT_DOUBLE_EQ(pane.share(), CellPane::kMaxShare);
+    pane.setShare(std::nan(""));
+    EXPECT_DOUBLE_EQ(pane.share(), CellPane::kDefaultShare);
 }
 
 TEST_F(CellPaneTest, SharesTheTimeAxisAndTakesInNewRows) {

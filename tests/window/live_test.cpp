@@ -83,9 +83,20 @@ TEST_F(LiveWindowTest, ToolsAndLinkTextFollowTheConnection) {
         connectTo(slave());
         EXPECT_EQ(state(), State(false, false, true, true, c.online, false, 0, 0u, true));
         EXPECT_TRUE(lampLit());
+        // A language switch while connected: the link's text follows, both ways.
+        const auto linkText = [this] { return tool("state", "Link_state")->text(); };
+        click("Lang1", "ENG");
+        EXPECT_EQ(linkText(), QStringLiteral("On line"));
+        click("Lang1", "CHT");
+        EXPECT_EQ(linkText(), QString::fromUtf8("已连接"));
+        click("Lang1", c.online == QStringLiteral("On line") ? "ENG" : "CHT");
         disconnect();
         EXPECT_EQ(state(), disconnectedState(c.offline));
         EXPECT_FALSE(lampLit());
+        click("Lang1", c.online == QStringLiteral("On line") ? "CHT" : "ENG");
+        EXPECT_EQ(linkText(), c.online == QStringLiteral("On line")
+                                  ? QString::fromUtf8("已断开")
+                                  : QStringLiteral("Disconnected"));
         EXPECT_TRUE(failures.isEmpty()) << failureText();
     }
 }

@@ -339,6 +339,13 @@ TEST_F(MainWindowTest, GaugeDialIsDrawnWhole) {
         const QRect inWindow(gauge.mapTo(w.get(), QPoint(0, 0)), gauge.size());
         EXPECT_TRUE(w->rect().contains(inWindow)) << wider;
         EXPECT_TRUE(w->frame(2)->geometry().contains(inWindow)) << wider;
+        // The dial fills its frame, as tall as the readouts' frame (it was
+        // once a 40 px dial at the top of a large frame).
+        QWidget* frame = w->frame(5);
+        EXPECT_EQ(frame->height(), w->frame(2)->height()) << wider;
+        EXPECT_GE(std::min(gauge.width(), gauge.height()),
+                  std::min(frame->width(), frame->height()) - 12)
+            << wider;
     }
 
     QImage dial(gauge.size(), QImage::Format_ARGB32_Premultiplied);

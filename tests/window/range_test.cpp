@@ -129,6 +129,36 @@ TEST_F(RangeTest, ViewerCursorsFollowMouseAndKeys) {
     EXPECT_EQ(range.reckonings(), reckoned);
 }
 
+TEST_F(RangeTest, PanelGivesChargedAndDischargedAcrossPhases) {
+    RangeStatistics s;
+    s.deltaSeconds = 60;
+    s.deltaMah = -985;
+    s.energyWh = 2;
+    s.chargedMah = 1000;
+    s.chargedWh = 1.25;
+    s.dischargedMah = 985;
+    s.dischargedWh = 0.75;
+    const struct {
+        bool across;
+        bool chinese;
+        const char* line;
+    } cases[] = {
+        {false, false, "Δt 0:01:00   ΔmAh -985   Wh 2.000"},
+        {true, false, "Δt 0:01:00   Charged 1000 mAh 1.250 Wh   Discharged 985 mAh 0.750 Wh"},
+        {true, true, "Δt 0:01:00   充入 1000 mAh 1.250 Wh   放出 985 mAh 0.750 Wh"},
+    };
+    RangePanel panel;
+    for (const auto& c : cases) {
+        s.acrossPhases = c.across;
+        panel.setLanguage(c.chinese);
+        panel.setColumns({{QString(), s}});
+        EXPECT_EQ(panel.headLine(0), QString::fromUtf8(c.line));
+        auto* figures = panel.findChild<QLabel*>(QStringLiteral("rangeFigures"));
+        ASSERT_NE(figures, nullptr);
+        EXPECT_EQ(figures->text().contains(QStringLiteral("-985")), !c.across);
+    }
+}
+
 TEST_F(RangeTest, ExportRangeWritesTheRowsBetweenTheCursors) {
     ViewerWindow* viewer = openViewer(30);
     ASSERT_NE(viewer, nullptr);

@@ -127,10 +127,17 @@ TEST_F(LiveCellCurvesTest, ViewCellCurvesAddsThePaneAndFollowsTheLiveRows) {
     advance(1000);
     record(charging(3));
     EXPECT_EQ(w->pane().cellPane().curves().size(), before + 1);
+    // The pane's share of the height, as dragged, is kept too; a viewer
+    // opened later takes it.
+    EXPECT_DOUBLE_EQ(w->pane().cellPane().share(), CellPane::kDefaultShare);
+    emit w->pane().cellPane().shareChanged(0.55);
     w.reset();
     open();
     EXPECT_TRUE(w->pane().cellCurves());
     EXPECT_TRUE(tool("View1", "CellCurves")->checked());
+    EXPECT_DOUBLE_EQ(w->pane().cellPane().share(), 0.55);
+    ViewerWindow viewer(*store, hooks(), ticks, wall);
+    EXPECT_DOUBLE_EQ(viewer.pane().cellPane().share(), 0.55);
 }
 
 }  // namespace cellwatch::windowtest

@@ -102,6 +102,9 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
     }
     QCustomPlot& plot = *chart.plot();
     const PaperColours paper(plot, light);
+    if (light) {
+        cellPane.setLightTheme(true);  // the cells' own colours for white paper
+    }
     const PictureLook look{light, captionLines(recording), {}};
     const int w = size.width();
     const int h = size.height();

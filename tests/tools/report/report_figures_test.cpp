@@ -113,6 +113,15 @@ TEST_F(ReportTest, PicturesMarkAlarmsAndDrawTheCellsPane) {
             }
         }
     }
+    // On white paper the cells, and their key, take the light theme's colours.
+    const QString light = dir.filePath(QStringLiteral("cells-light.png"));
+    ASSERT_EQ(report({"--picture", light, "--cells", "--theme", "light", path}).status, 0);
+    const QImage paper(light);
+    ASSERT_FALSE(paper.isNull());
+    for (int cell : {0, 2}) {
+        EXPECT_GT(count(paper, CellPane::cellColour(cell, true), paper.height() * 2 / 3), 20)
+            << "cell " << cell + 1;
+    }
     EXPECT_EQ(report({"--picture", dir.filePath("x.png"), "--cells=mean", path}).status, 2);
     EXPECT_EQ(report({"--cells", path}).status, 2);
 }
