@@ -53,6 +53,18 @@ public:
     explicit RecordedRows(const Recorded& recording) : recording_(recording) {}
     std::size_t rowCount() const override { return recording_.rows; }
     RangeRowNumbers numbers(std::size_t index) override {
+        // The analysis reads a row's neighbours again and again (the windows
+        // around each current step): the last rows read are kept as numbers.
+        Cached& cached = cache_[index % cache_.size()];
+        if (cached.index != index) {
+            cached.numbers = read(index);
+            cached.index = index;
+        }
+        return cached.numbers;
+    }
+
+private:
+    RangeRowNumbers read(std::size_t index) const {
         const QStringList texts = recording_.rowTexts(index);
         std::array<QByteArray, kSampleFieldCount> bytes;
         RowFields fields;
@@ -64,8 +76,12 @@ public:
         return rangeNumbers(fields);
     }
 
-private:
+    struct Cached {
+        std::size_t index = static_cast<std::size_t>(-1);
+        RangeRowNumbers numbers;
+    };
     const Recorded& recording_;
+    std::array<Cached, 64> cache_{};
 };
 
 }  // namespace
