@@ -84,7 +84,13 @@ std::string_view RecordCursor::field(std::size_t i, std::string& scratch) const 
         return {};
     }
     const Span& s = fields_[i];
-    const std::string_view raw(s.begin, static_cast<std::size_t>(s.end - s.begin));
+    std::string_view raw(s.begin, static_cast<std::size_t>(s.end - s.begin));
+    // A text written so that a spreadsheet takes it as text, not as a
+    // formula ('+CHG+, '=…): the quote mark is the writer's, not the text's.
+    if (raw.size() >= 2 && raw[0] == '\'' &&
+        std::string_view("=+-@\t\r").find(raw[1]) != std::string_view::npos) {
+        raw.remove_prefix(1);
+    }
     if (!s.escaped) {
         return raw;
     }

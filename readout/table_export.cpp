@@ -27,7 +27,18 @@ void appendCsvField(QString& line, const QString& text, bool first) {
 
 }  // namespace
 
-QString csvField(const QString& text) {
+QString csvField(const QString& given) {
+    // A text a spreadsheet would take as a formula (=, +, -, @, a tab or a
+    // carriage return first) is written as text: a quote mark before it.
+    // Numbers (-1.50) stay numbers.
+    QString text = given;
+    if (!text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front())) {
+        bool number = false;
+        text.toDouble(&number);
+        if (!number) {
+            text.prepend(u'\'');
+        }
+    }
     const bool quote =
         text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r');
     if (!quote) {

@@ -88,11 +88,12 @@ QStringList entries(const QString& folder) {
 
 const QByteArray kBom("\xEF\xBB\xBF");
 const QByteArray kHeader =
-    "Time,Type,+CHG/DIS-,Ext.Temp(\xE2\x84\x83),In.Temp(\xE2\x84\x83),In.Volt(V),Bat.Volt(V),"
+    "Time,Type,'+CHG/DIS-,Ext.Temp(\xE2\x84\x83),In.Temp(\xE2\x84\x83),In.Volt(V),Bat.Volt(V),"
     "Curr(A),Cap(mAh),Power(W),C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
 
 // An empty table gives the header row alone, replacing the older file; rows
-// follow it with CR LF endings and quoted where needed.
+// follow it with CR LF endings and quoted where needed; a text a spreadsheet
+// would take as a formula (+CHG+) is written as text ('+CHG+).
 TEST(TableExport, WritesBomHeaderAndRowsWithCrLfAndQuoting) {
     QTemporaryDir dir;
     RowStore table;
@@ -111,10 +112,10 @@ TEST(TableExport, WritesBomHeaderAndRowsWithCrLfAndQuoting) {
 
     const QByteArray expected =
         kBom + kHeader +
-        "0:00:01,LiIo/Po/Fe,+CHG+,25,31,12.50,16.80,1.50,120,25.20,4.2,4.2,4.2,4.2,0,0,0,0,0,0,0,"
+        "0:00:01,LiIo/Po/Fe,'+CHG+,25,31,12.50,16.80,1.50,120,25.20,4.2,4.2,4.2,4.2,0,0,0,0,0,0,0,"
         "0\r\n"
         "0:00:03,\"Pack, \"\"spare\"\"\",\"two\nlines\",25\xE2\x84\x83,,,,,,,,,,,,,,,,,,\r\n"
-        "0:00:05,\"\"\"\",\",\",\"\r\",,,,,,,,,,,,,,,,,,\r\n";
+        "0:00:05,\"\"\"\",\",\",\"'\r\",,,,,,,,,,,,,,,,,,\r\n";
     EXPECT_EQ(readAll(file), expected);
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("table.csv")});
 }

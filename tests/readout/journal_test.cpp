@@ -475,5 +475,25 @@ TEST(JournalTest, CommentLinesAreOneCsvFieldAndOldJournalsReadTheSame) {
     }
 }
 
+// What a spreadsheet would run as a formula is written as text; numbers,
+// times and plain texts stay as they are.
+TEST(CsvField, FormulasAreWrittenAsTextAndNumbersStayNumbers) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0"},
+        {"@SUM(1+1)", "'@SUM(1+1)"},
+        {"+CHG+", "'+CHG+"},
+        {"-DSC-", "'-DSC-"},
+        {"=1,2", "\"'=1,2\""},
+        {"-1.50", "-1.50"},
+        {"+3", "+3"},
+        {"0:00:01", "0:00:01"},
+        {"LiIo/Po/Fe", "LiIo/Po/Fe"},
+        {"a,b", "\"a,b\""},
+    };
+    for (const auto& [text, written] : cases) {
+        EXPECT_EQ(csvField(QString::fromUtf8(text)).toStdString(), written) << text;
+    }
+}
+
 }  // namespace
 }  // namespace cellwatch
