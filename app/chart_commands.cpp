@@ -106,7 +106,8 @@ PictureLook ChartCommands::pictureLook() const {
     if (parts_.pane.cellCurves()) {
         const int cells = parts_.pane.cellPane().curves().cellCount();
         for (int cell = 0; cell < std::min(cells, CellPane::kCells); ++cell) {
-            look.key.emplace_back(QStringLiteral("C%1").arg(cell + 1), CellPane::cellColour(cell));
+            look.key.emplace_back(QStringLiteral("C%1").arg(cell + 1),
+                                  CellPane::cellColour(cell, look.light));
         }
     }
     return look;

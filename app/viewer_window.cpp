@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -38,6 +39,8 @@ namespace cellwatch {
 namespace {
 
 constexpr BilingualText kCellDifference = {"电芯 Δ mV", "Cells Δ mV"};
+constexpr BilingualText kReadoutsSheet = {"读数", "Readouts"};
+constexpr BilingualText kCellsSheet = {"电芯", "Cells"};
 constexpr BilingualText kCellDifferenceTip = {"电芯曲线显示与均值之差 (mV)",
                                               "Cell curves as the difference from the mean, in mV"};
 
@@ -122,46 +125,137 @@ void ViewerWindow::buildWidgets() {
     alarmList_->setMinimumSize(px(4000, tppX), px(1500, tppY));
     connect(alarmList_, &AlarmList::alarmChosen, this, &ViewerWindow::showAlarm);
 
-    auto* left = new QVBoxLayout;
-    left->addWidget(curves);
-    left->addWidget(details);
-    left->addStretch(1);
+    left_ = new QVBoxLayout;
+    left_->addWidget(curves);
+    left_->addWidget(details);
+    left_->addStretch(1);
     auto* top = new QHBoxLayout;
-    top->addLayout(left);
+    top->addLayout(left_);
     top->addWidget(&pane_->tabs(), 1);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(cells, 1);
-    bottom->addWidget(large);
-    // Chart, readouts and summary scroll when the screen is smaller than
-    // they need (a laptop at 150 %); the tool bar and the status line stay
-    // in view. The window itself never needs to be larger than the screen.
-    auto* content = new QWidget;
-    auto* body = new QVBoxLayout(content);
-    body->setContentsMargins(0, 0, 0, 0);
-    body->setSpacing(4);
-    body->addLayout(top, 1);
-    body->addLayout(bottom);
-    auto* under = new QHBoxLayout;
+    bottom_ = new QHBoxLayout;
+    bottom_->addWidget(cells, 1);
+    bottom_->addWidget(large);
+    summaryRow_ = new QWidget;
+    auto* under = new QHBoxLayout(summaryRow_);
+    under->setContentsMargins(0, 0, 0, 0);
     under->addWidget(summary_, 3);
     under->addWidget(alarmList_, 2);
-    body->addLayout(under);
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("viewerBody"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(content);
+    // In a low window (150 % on a laptop) the readout frames under the
+    // chart and the summary take turns on these pages.
+    sheets_ = new QTabWidget;
+    sheets_->setObjectName(QStringLiteral("viewerSheets"));
+    for (QBoxLayout*& page : sheetPages_) {
+        auto* holder = new QWidget;
+        page = new QHBoxLayout(holder);
+        page->setContentsMargins(2, 2, 2, 2);
+        page->addStretch(1);
+        sheets_->addTab(holder, QString());
+    }
+    sheets_->hide();
+    // What still does not fit scrolls; the tool bar and the status line stay
+    // in view. The window itself never needs to be larger than the screen.
+    auto* content = new QWidget;
+    body_ = new QVBoxLayout(content);
+    body_->setContentsMargins(0, 0, 0, 0);
+    body_->setSpacing(4);
+    body_->addLayout(top, 1);
+    body_->addLayout(bottom_);
+    body_->addWidget(summaryRow_);
+    body_->addWidget(sheets_);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("viewerBody"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(content);
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(4, 4, 4, 4);
     root->setSpacing(4);
     root->addWidget(toolBar_);
-    root->addWidget(scroll, 1);
+    root->addWidget(scroll_, 1);
     root->addWidget(status_);
-    QSize size(px(13500, tppX), px(11200, tppY));
-    if (screen != nullptr) {
-        // Room for the window's frame and title bar.
+    designSize_ = QSize(px(13500, tppX), px(11200, tppY));
+    fitSize();
+}
+
+// The design size, or as high as everything needs at once, but whole on the
+// screen with room for the window's frame and title bar.
+void ViewerWindow::fitSize() {
+    QSize size = designSize_;
+    size.setHeight(std::max(size.height(), chromeHeight() + wholeHeight()));
+    // As wide as the summary beside the alarm list (on a page: its frame and
+    // margins too), and the cell panel beside the large readouts.
+    const int pageFrame = 16;
+    const int cellRow =
+        pane_->frame(3)->minimumSizeHint().width() + body_->spacing() + pane_->frame(2)->width();
+    const QMargins margins = layout()->contentsMargins();
+    size.setWidth(
+        std::max(size.width(), margins.left() + margins.right() +
+                                   std::max(cellRow, summaryRowMinimum().width() + pageFrame)));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
     }
     resize(size);
+}
+
+// The tool bar, the status line and the margins around the body.
+int ViewerWindow::chromeHeight() const {
+    if (isVisible()) {
+        return height() - scroll_->height();
+    }
+    const QMargins margins = layout()->contentsMargins();
+    return margins.top() + margins.bottom() + toolBar_->sizeHint().height() +
+           status_->sizeHint().height() + 2 * layout()->spacing();
+}
+
+// The summary beside the alarm list (read from them: the row's own layout
+// learns of a grown summary only when it is shown).
+QSize ViewerWindow::summaryRowMinimum() const {
+    const QSize summary = summary_->minimumSizeHint().expandedTo(summary_->minimumSize());
+    const QSize alarms = alarmList_->minimumSizeHint().expandedTo(alarmList_->minimumSize());
+    return {summary.width() + summaryRow_->layout()->spacing() + alarms.width(),
+            std::max(summary.height(), alarms.height())};
+}
+
+int ViewerWindow::wholeHeight() const {
+    const int column = pane_->frame(1)->height() + left_->spacing() + pane_->frame(4)->height();
+    return std::max(column, pane_->tabs().minimumSizeHint().height()) + body_->spacing() +
+           pane_->frame(3)->height() + body_->spacing() + summaryRowMinimum().height();
+}
+
+// Everything at once when the window is high enough; else the readout frames
+// beside and under the chart and the summary share the pages under it.
+void ViewerWindow::arrange() {
+    const bool low = height() - chromeHeight() < wholeHeight();
+    if (arranged_ && low == low_) {
+        return;
+    }
+    arranged_ = true;
+    low_ = low;
+    QGroupBox* large = pane_->frame(2);
+    QGroupBox* cells = pane_->frame(3);
+    QGroupBox* details = pane_->frame(4);
+    auto& [summaryPage, readoutPage, cellPage] = sheetPages_;
+    if (low) {
+        left_->removeWidget(details);
+        bottom_->removeWidget(cells);
+        bottom_->removeWidget(large);
+        body_->removeWidget(summaryRow_);
+        summaryPage->insertWidget(0, summaryRow_, 1);
+        readoutPage->insertWidget(0, details);
+        readoutPage->insertWidget(1, large);
+        cellPage->insertWidget(0, cells, 1);
+        sheets_->show();
+    } else {
+        sheets_->hide();
+        summaryPage->removeWidget(summaryRow_);
+        readoutPage->removeWidget(details);
+        readoutPage->removeWidget(large);
+        cellPage->removeWidget(cells);
+        left_->insertWidget(1, details);
+        bottom_->addWidget(cells, 1);
+        bottom_->addWidget(large);
+        body_->insertWidget(2, summaryRow_);
+    }
 }
 
 void ViewerWindow::placeOver(const QWidget& owner) {
@@ -242,6 +336,7 @@ bool ViewerWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void ViewerWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    arrange();
     pane_->fitReadouts();
 }
 
@@ -298,6 +393,10 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
         pane_->showRow(last);  // where the recording ended
     }
     showStatus();
+    if (!isVisible()) {
+        fitSize();  // the summary may have grown
+    }
+    arrange();
     return true;
 }
 
@@ -344,6 +443,9 @@ void ViewerWindow::setCaptions() {
     pane_->setLanguage(chinese);
     summary_->setLanguage(chinese);
     alarmList_->setLanguage(chinese);
+    sheets_->setTabText(0, kSummaryTitle.pick(chinese));
+    sheets_->setTabText(1, kReadoutsSheet.pick(chinese));
+    sheets_->setTabText(2, kCellsSheet.pick(chinese));
     overlays_->setCaptions();
     showTitle();
     showStatus();

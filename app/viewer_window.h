@@ -2,7 +2,10 @@
 // (chart with the curve switches and the cross line, table, readout frames,
 // range cursors) laid out with Qt layouts, the recording's summary below
 // (with its phases, efficiency and resistance) beside the list of the
-// alarms it kept (choosing one moves the cross line there), and the commands that take the
+// alarms it kept (choosing one moves the cross line there). A window too
+// low for all of them at once (150 % on a laptop) keeps the curve switches
+// beside the chart and puts the summary, the other readout frames and the
+// cell panel on pages under it ("Summary", "Readouts", "Cells"). And the commands that take the
 // recording out (Save, Copy, Print, Export). Any number can be open beside the main window, whose
 // live recording they never touch; closing one changes nothing on disk but for its pack file, which
 // Pack… writes at once.
@@ -10,6 +13,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -24,7 +28,10 @@
 #include "readout/recording.h"
 
 class QAction;
+class QBoxLayout;
 class QLabel;
+class QScrollArea;
+class QTabWidget;
 class QToolBar;
 
 namespace cellwatch {
@@ -79,6 +86,8 @@ public:
     TabControl& tabs() const { return pane_->tabs(); }
     SummaryView& summaryView() const { return *summary_; }
     AlarmList& alarmList() const { return *alarmList_; }
+    // The pages under the chart in a low window (hidden in a high one).
+    QTabWidget& sheets() const { return *sheets_; }
     QLabel* readout(int index) const { return pane_->readout(index); }
     QLabel* largeReadout(int index) const { return pane_->largeReadout(index); }
     QCheckBox* curveSwitch(int index) const { return pane_->curveSwitch(index); }
@@ -101,6 +110,12 @@ protected:
 
 private:
     void buildWidgets();
+    // The height the chart, the readout frames and the summary need at once.
+    int wholeHeight() const;
+    int chromeHeight() const;
+    QSize summaryRowMinimum() const;
+    void fitSize();
+    void arrange();
     void addCommands();
     QAction* addCommand(Command command, const std::function<void(bool)>& run);
     void runCommand(const std::function<void()>& command);
@@ -126,6 +141,16 @@ private:
     SummaryView* summary_ = nullptr;
     AlarmList* alarmList_ = nullptr;
     QLabel* status_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QBoxLayout* body_ = nullptr;
+    QBoxLayout* left_ = nullptr;
+    QBoxLayout* bottom_ = nullptr;
+    QWidget* summaryRow_ = nullptr;
+    QTabWidget* sheets_ = nullptr;
+    std::array<QBoxLayout*, 3> sheetPages_{};  // summary, readouts, cells
+    QSize designSize_;
+    bool arranged_ = false;
+    bool low_ = false;
     std::unique_ptr<Recording> recording_;
     ViewerOverlays* overlays_ = nullptr;
 };

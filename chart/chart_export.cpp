@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "chart/cell_pane.h"
 #include "chart/chart_view.h"
 
 namespace cellwatch {
@@ -29,6 +30,31 @@ const QColor kScreenPanel(0, 20, 50);
 QString suffixOf(const QString& fileName) {
     return QFileInfo(fileName).suffix().toLower();
 }
+
+// While it lives, the cells pane under `chart` (when shown) has the colours
+// it has on white paper; then those of the screen again.
+class PaperCells {
+public:
+    PaperCells(ChartView& chart, bool light)
+        : pane_(light ? chart.findChild<CellPane*>(QString(), Qt::FindDirectChildrenOnly)
+                      : nullptr) {
+        if (pane_ != nullptr && pane_->shown() && !pane_->lightTheme()) {
+            pane_->setLightTheme(true);
+        } else {
+            pane_ = nullptr;
+        }
+    }
+    ~PaperCells() {
+        if (pane_ != nullptr) {
+            pane_->setLightTheme(false);
+        }
+    }
+    PaperCells(const PaperCells&) = delete;
+    PaperCells& operator=(const PaperCells&) = delete;
+
+private:
+    CellPane* pane_;
+};
 
 }  // namespace
 
@@ -120,9 +146,8 @@ void paintPicture(QCPPainter& painter, QCustomPlot& plot, const PictureLook& loo
     int x = lineHeight;
     const QFontMetrics metrics(font, painter.device());
     for (const auto& [name, cellColour] : look.key) {
-        const QColor shown = look.light ? onPaper(cellColour) : cellColour;
         const int swatch = lineHeight / 2;
-        painter.fillRect(QRect(x, y + (lineHeight - swatch) / 2, swatch * 2, swatch), shown);
+        painter.fillRect(QRect(x, y + (lineHeight - swatch) / 2, swatch * 2, swatch), cellColour);
         x += swatch * 2 + lineHeight / 4;
         painter.setPen(ink);
         const int width = metrics.horizontalAdvance(name);
@@ -152,6 +177,7 @@ void saveChartPicture(ChartView& chart, const QString& fileName, const PictureLo
     }
     {
         const PaperColours paper(*plot, look.light);
+        const PaperCells cells(chart, look.light);
         if (suffix == QLatin1String("svg")) {
             QSvgGenerator svg;
             svg.setOutputDevice(&out);
@@ -232,6 +258,7 @@ void printChart(ChartView& chart, QPrinter& printer, const PictureLook& look) {
     painter.scale(scale, scale);
     {
         const PaperColours paper(*plot, look.light);
+        const PaperCells cells(chart, look.light);
         paintPicture(painter, *plot, look, w, h);
     }
     painter.end();

@@ -27,7 +27,8 @@ struct PictureLook {
     bool light = true;
     // Lines under the chart (none: the chart alone).
     QStringList caption;
-    // The cells' key under the caption: each cell's name in its curve's colour.
+    // The cells' key under the caption: each cell's name in its curve's
+    // colour on this paper (drawn as given).
     std::vector<std::pair<QString, QColor>> key;
 };
 
@@ -51,7 +52,8 @@ private:
 
 // Draws `plot` with the caption and key of `look` under it at w x h device
 // pixels on `painter` (the background too; the colours are the plot's own:
-// PaperColours makes them light).
+// PaperColours makes them light). Saving and printing a ChartView also give
+// its cells pane, when shown, the colours it has on white paper.
 void paintPicture(QCPPainter& painter, QCustomPlot& plot, const PictureLook& look, int w, int h);
 
 // The file types the save dialog offers, the first being the default.

@@ -3,11 +3,17 @@
 // starts at the largest size that fits, frame included, and the layout
 // engine places the controls for it as for any other size.
 #include <QAction>
+#include <QGroupBox>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <cmath>
 
+#include "app/alarm_list.h"
+#include "app/summary_view.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
@@ -72,6 +78,46 @@ TEST_F(ScaledScreenTest, AViewerFitsTheScreenAndTheRangePanelDoesNotMakeItTaller
     test::settle();
     EXPECT_EQ(viewer->height(), height);
     EXPECT_TRUE(onScreen());
+    viewer->close();
+}
+
+// There the summary and the alarm list are in view without scrolling: the
+// readout frames under the chart and the summary take turns on pages, each
+// page, like the curve switches beside the chart, whole in view.
+TEST_F(ScaledScreenTest, AViewersSummaryAndReadoutsShowWithoutScrolling) {
+    openConnected(3);
+    const QString journal = w->journal().path();
+    disconnect();
+    ViewerWindow* viewer = openViewer(journal);
+    ASSERT_NE(viewer, nullptr);
+    test::settle();
+    auto* body = viewer->findChild<QScrollArea*>(QStringLiteral("viewerBody"));
+    ASSERT_NE(body, nullptr);
+    const QRect view(body->viewport()->mapToGlobal(QPoint(0, 0)), body->viewport()->size());
+    ASSERT_TRUE(viewer->screen()->availableGeometry().contains(view));
+    const auto inView = [&view](const QWidget* part) {
+        return part->isVisible() &&
+               view.contains(QRect(part->mapToGlobal(QPoint(0, 0)), part->size()));
+    };
+    QTabWidget& sheets = viewer->sheets();
+    ASSERT_TRUE(sheets.isVisible());
+    EXPECT_EQ(sheets.currentIndex(), 0);
+    EXPECT_TRUE(inView(&viewer->summaryView()));
+    EXPECT_TRUE(inView(&viewer->alarmList()));
+    EXPECT_TRUE(inView(viewer->pane().frame(1)));
+    EXPECT_TRUE(inView(&viewer->chart()));
+    for (int page = 0; page < sheets.count(); ++page) {
+        sheets.setCurrentIndex(page);
+        test::settle();
+        EXPECT_FALSE(body->verticalScrollBar()->isVisible()) << "page " << page;
+        EXPECT_FALSE(body->horizontalScrollBar()->isVisible()) << "page " << page;
+    }
+    for (int frame : {2, 3, 4}) {
+        QWidget* shown = viewer->pane().frame(frame);
+        sheets.setCurrentIndex(sheets.indexOf(shown->parentWidget()));
+        test::settle();
+        EXPECT_TRUE(inView(shown)) << "Frame" << frame;
+    }
     viewer->close();
 }
 

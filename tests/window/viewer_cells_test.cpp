@@ -3,7 +3,9 @@
 // difference-from-the-mean switch.
 #include <qcustomplot.h>
 #include <QAction>
+#include <QImage>
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "app/range_panel.h"
@@ -105,6 +107,39 @@ TEST_F(ViewerCellsTest, EachAlarmKeptInTheRecordingIsAMarkerOnTheTimeAxis) {
     EXPECT_NEAR(line->point1->pixelPosition().x(),
                 viewer->chart().axis(ChartAxis::Bottom)->coordToPixel(490 / 86400.0), 0.5);
     EXPECT_EQ(markers.label(0)->text(), QStringLiteral("cell-low"));
+}
+
+// Saved on white paper, the cells pane has its light colours (the key under
+// the caption too); the screen keeps the dark ones.
+TEST_F(ViewerCellsTest, ASavedPictureOnWhitePaperHasTheCellsLightColours) {
+    const QString file = dir.filePath(QStringLiteral("cells.png"));
+    saveAnswer = file;
+    viewer->command(QStringLiteral("Save"))->trigger();
+    ASSERT_TRUE(failures.isEmpty()) << failureText();
+    const QImage picture(file);
+    ASSERT_FALSE(picture.isNull());
+    // Pixels of about `colour` in the right half (the caption's key, at the
+    // left, is too short to reach it).
+    const auto count = [&picture](const QColor& colour) {
+        int n = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = picture.width() / 2; x < picture.width(); ++x) {
+                const QColor c = picture.pixelColor(x, y);
+                n += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                                 std::abs(c.blue() - colour.blue()) <
+                             12
+                         ? 1
+                         : 0;
+            }
+        }
+        return n;
+    };
+    for (int cell = 0; cell < 3; ++cell) {
+        EXPECT_GT(count(CellPane::cellColour(cell, true)), 20) << "cell " << cell + 1;
+        EXPECT_EQ(viewer->pane().cellPane().graph(cell)->pen().color(), CellPane::cellColour(cell))
+            << "cell " << cell + 1;
+    }
+    EXPECT_FALSE(viewer->pane().cellPane().lightTheme());
 }
 
 }  // namespace

@@ -6,12 +6,18 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <cmath>
 #include <map>
+#include <vector>
 
 #include "analysis/recording_summary.h"
 #include "analysis/summary_format.h"
+#include "app/alarm_list.h"
 #include "app/recordings_dialog.h"
 #include "app/summary_view.h"
 #include "app/summary_window.h"
@@ -327,6 +333,35 @@ TEST_F(ViewerTest, AReplayWritesNoJournal) {
     connectTo(slave());
     recordRows(6, 6);
     EXPECT_EQ(journalFiles().size(), 1);
+}
+
+// On a 1600 x 1000 screen at 100 % the window is high enough for the chart,
+// every readout frame and the summary at once, without scrolling.
+TEST_F(ViewerTest, AtFullSizeEverythingShowsAtOnce) {
+    openConnected(3);
+    const QString journal = w->journal().path();
+    disconnect();
+    ViewerWindow* viewer = openViewer(journal);
+    ASSERT_NE(viewer, nullptr);
+    test::settle();
+    auto* body = viewer->findChild<QScrollArea*>(QStringLiteral("viewerBody"));
+    ASSERT_NE(body, nullptr);
+    EXPECT_TRUE(viewer->screen()->availableGeometry().contains(viewer->geometry()));
+    EXPECT_FALSE(viewer->sheets().isVisible());
+    EXPECT_FALSE(body->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(body->horizontalScrollBar()->isVisible());
+    const QRect view(body->viewport()->mapToGlobal(QPoint(0, 0)), body->viewport()->size());
+    std::vector<QWidget*> parts{viewer->pane().frame(1), viewer->pane().frame(2),
+                                viewer->pane().frame(3), viewer->pane().frame(4)};
+    parts.push_back(&viewer->summaryView());
+    parts.push_back(&viewer->alarmList());
+    parts.push_back(&viewer->chart());
+    for (QWidget* part : parts) {
+        EXPECT_TRUE(part->isVisible()) << part->objectName().toStdString();
+        EXPECT_TRUE(view.contains(QRect(part->mapToGlobal(QPoint(0, 0)), part->size())))
+            << part->objectName().toStdString();
+    }
+    viewer->close();
 }
 
 }  // namespace
