@@ -10,9 +10,9 @@
 namespace cellwatch {
 
 CellSplitter::CellSplitter(ChartView& chart, CellPane& pane)
-    : QObject(&pane), chart_(chart), pane_(pane) {
+    : QObject(&pane), chart_(chart), pane_(pane), plot_(chart.plot()) {
     // Ahead of the zoom's and the range cursors' filters (installed before).
-    chart_.plot()->installEventFilter(this);
+    plot_->installEventFilter(this);
 }
 
 void CellSplitter::reset() {
@@ -30,7 +30,20 @@ void CellSplitter::showSplitterPointer(bool on) {
 }
 
 bool CellSplitter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != chart_.plot() || !pane_.shown() || pane_.key() == nullptr) {
+    // Only the mouse: the plot's other events come also while the chart is
+    // being destroyed (its children removed), when the chart is no longer
+    // one to ask anything.
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+        case QEvent::Leave:
+            break;
+        default:
+            return QObject::eventFilter(watched, event);
+    }
+    if (watched != plot_ || !pane_.shown() || pane_.key() == nullptr) {
         return QObject::eventFilter(watched, event);
     }
     switch (event->type()) {

@@ -33,6 +33,7 @@ private:
 
     ChartView& chart_;
     CellPane& pane_;
+    QObject* plot_;  // the chart's plot, whose events come here
     bool dragging_ = false;
     bool pointerSet_ = false;
 };
