@@ -66,6 +66,7 @@ int serve(QCoreApplication& app, int viewers, int seconds) {
     session::LiveSession session({chart, rows, view, ticks, wall});
     net::WebLimits limits;
     limits.connections = std::max(32, viewers + 2);
+    limits.gateConnections = limits.connections;  // the viewers all connect at once
     net::WebServer server(limits);
     session::PageFeed feed(session, server);
     if (!server.listen(QHostAddress::LocalHost, 0).isEmpty()) {

@@ -41,7 +41,7 @@ struct WebLimits {
     // holds its live feed and, while it loads, a few requests.
     int connections = 64;
     // Not yet let in: heads being read and refusals waiting to be sent.
-    int gateConnections = 16;
+    int gateConnections = 32;
     qint64 requestBytes = 8 * 1024;  // one request's head, the request line included
     qint64 messageBytes = 125;       // one frame from a client: a ping's payload at most
     qint64 queuedBytes = 1024 * 1024;
