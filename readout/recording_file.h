@@ -131,8 +131,9 @@ public:
     // Lines that could not be rows (skipped), and the first few of their
     // line numbers (1 = the file's first line).
     std::size_t damagedLineCount() const;
-    // Fields of the rows kept that hold no measurement (NaN, inf, 1e308, a
-    // 300-digit number): they read as missing.
+    // Fields of the curves (voltage, current, capacity, temperature) that hold
+    // no measurement (NaN, inf, 1e308, a 300-digit number); such fields read
+    // as missing, in every column.
     std::size_t missingValueCount() const;
     std::vector<std::size_t> damagedLines() const;
     // Whether the file shrank while it was read (what was whole is kept).

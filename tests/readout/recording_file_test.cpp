@@ -511,7 +511,7 @@ TEST(RecordingFileTest, ValuesThatAreNoMeasurementReadAsMissing) {
     RecordingFile file;
     ASSERT_NO_THROW(file.read(writeFile(dir, bytes)));
     EXPECT_EQ(file.rowCount(), 7U);
-    EXPECT_EQ(file.missingValueCount(), 5U);
+    EXPECT_EQ(file.missingValueCount(), 4U);  // the curves' fields; cell 1 reads as missing too
     RowStore table;
     ASSERT_TRUE(file.fillTable(table));
     for (int r = 1; r <= 4; ++r) {
