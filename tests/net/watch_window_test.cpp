@@ -48,16 +48,22 @@ using windowtest::charging;
 
 const CaptureStart kStart{1'700'000'000'000, 3600, 70'000};
 
+// A publisher of the charger NAME on `broker`, its start published, connecting.
+std::unique_ptr<net::Publisher> startedPublisher(TestBroker& broker, const QString& name) {
+    net::MqttOptions o;
+    o.address = net::parseBrokerAddress(broker.address(name));
+    auto pub = std::make_unique<net::Publisher>(o, false);
+    pub->setStart(kStart);
+    pub->start();
+    return pub;
+}
+
 TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
     TestBroker broker;
     QTemporaryDir dir;
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
     writeLanguageCode(store, kLanguageEnglish);
-    net::MqttOptions o;
-    o.address = net::parseBrokerAddress(broker.address(QStringLiteral("bench1")));
-    auto pub = std::make_unique<net::Publisher>(o, false);
-    pub->setStart(kStart);
-    pub->start();
+    auto pub = startedPublisher(broker, QStringLiteral("bench1"));
     ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
 
     MainWindow::Hooks hooks;
@@ -124,11 +130,7 @@ TEST(WatchWindow, TheBandsAndThePageTellTheSameMomentOfAnAlarm) {
     TestBroker broker;
     QTemporaryDir dir;
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
-    net::MqttOptions o;
-    o.address = net::parseBrokerAddress(broker.address(QStringLiteral("bench3")));
-    auto pub = std::make_unique<net::Publisher>(o, false);
-    pub->setStart(kStart);
-    pub->start();
+    auto pub = startedPublisher(broker, QStringLiteral("bench3"));
     ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
     MainWindow::Hooks hooks;
     hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
