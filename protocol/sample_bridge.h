@@ -11,7 +11,7 @@
 namespace cellwatch {
 
 // The id of the first charger family's driver.
-inline constexpr std::string_view kFirstDriverId = "cw12";
+inline constexpr std::string_view kFirstDriverId = "tkrx";
 
 ChargeState stateOfText(std::string_view text);
 Chemistry chemistryOfText(std::string_view text);
