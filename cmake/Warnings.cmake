@@ -1,6 +1,12 @@
 # Strict warnings for the project's own targets. Third-party headers (Qt,
 # QCustomPlot, GoogleTest) come in as system includes and stay quiet.
+# The flags are chosen per compiler: g++ and clang take the same set (with
+# the differences below), MSVC its own.
 function(cellwatch_warnings target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4 /WX /permissive- /utf-8)
+        return()
+    endif()
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wnon-virtual-dtor
         -Woverloaded-virtual -Wcast-align -Werror)
