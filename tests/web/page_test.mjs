@@ -176,7 +176,9 @@ async function replayedTimes(browser) {
   const begin = `${t0.getFullYear()}-${pad(t0.getMonth() + 1)}-${pad(t0.getDate())}T` +
     `${pad(t0.getHours())}:${pad(t0.getMinutes())}:${pad(t0.getSeconds())}`;
   const capture = join(work, 'replay.cwcap');
-  const made = spawn(emulator, ['--scenario', 'alarm-cell-high,lipo-charge', '--interval-ms', '250',
+  // Three charges: 45 s of replay, so a slow machine's pages open before it ends.
+  const made = spawn(emulator, ['--scenario', 'alarm-cell-high,lipo-charge,lipo-charge,lipo-charge',
+    '--interval-ms', '250',
     '--capture', capture, '--start', begin], { stdio: 'ignore' });
   check('the emulator writes the capture',
     (await new Promise((resolve) => made.on('exit', resolve))) === 0);
