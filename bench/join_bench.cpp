@@ -10,9 +10,11 @@
 //
 // Prints:
 //   recording ROWS FEED_SECONDS             rows held, wall time to feed them
-//   join POINTS JOINS SHOWN HELLO_BYTES CPU_MS_PER_JOIN WALL_MS_PER_JOIN
+//   join POINTS JOINS SHOWN HELLO_BYTES CPU_MS_PER_JOIN WALL_MS_PER_JOIN BUILD_MS
 //                                            per points asked: the hello's rows
-//                                            and size, the server's CPU per join
+//                                            and size, the server's CPU per join,
+//                                            and the CPU of building the hello
+//                                            alone (PageFeed::hello, mean of 20)
 //
 // The server runs in a child process (this program with "serve").
 #include <unistd.h>
@@ -25,15 +27,18 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTimer>
 #include <QWebSocket>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string_view>
 #include <vector>
 
+#include "bench/bench_process.h"
 #include "net/web_server.h"
 #include "readout/row_store.h"
 #include "readout/summary_chart.h"
@@ -52,9 +57,10 @@ using namespace cellwatch;
 constexpr int kIntervalMs = 117;  // 112 bytes at 960 bytes/s
 constexpr int kInFlight = 4;      // joins under way at once
 
-// The server: feeds `count` rows, listens with the shipped limits, prints
+// The server: feeds `count` rows, prints "build POINTS CPU_MS" per points
+// asked (a hello built alone), listens with the shipped limits, prints
 // "port PORT TOKEN ROWS SECONDS" and serves until it is killed.
-int serve(QCoreApplication& app, int count) {
+int serve(QCoreApplication& app, int count, const std::vector<int>& pointsAsked) {
     ManualTickClock ticks{1'000'000};
     SystemWallClock wall;
     SummaryChart chart;
@@ -80,6 +86,15 @@ int serve(QCoreApplication& app, int count) {
         }
     }
     const double fed = static_cast<double>(clock.elapsed()) / 1e3;
+    // The hello alone, without the server: what building it costs.
+    for (int points : pointsAsked) {
+        constexpr int kBuilds = 20;
+        const double cpu0 = bench::processCpuSeconds();
+        for (int i = 0; i < kBuilds; ++i) {
+            feed.hello(points);
+        }
+        std::printf("build %d %.3f\n", points, 1e3 * (bench::processCpuSeconds() - cpu0) / kBuilds);
+    }
     if (!server.listen(QHostAddress::LocalHost, 0).isEmpty()) {
         return 1;
     }
@@ -122,40 +137,62 @@ JoinRun joinMany(qint64 pid, const QString& base, int points, int joins) {
     int started = 0;
     int ended = 0;
     const QUrl url(QStringLiteral("%1/live?points=%2").arg(base).arg(points));
+    // A server that stops answering ends the run as failed instead of hanging it.
+    QTimer stuck;
+    stuck.setSingleShot(true);
+    stuck.setInterval(60'000);
+    QObject::connect(&stuck, &QTimer::timeout, &loop, [&] {
+        run.failed += started - ended;
+        loop.quit();
+    });
     std::function<void()> startOne = [&] {
         ++started;
         auto* ws = new QWebSocket;
         auto hello = std::make_shared<bool>(false);
-        QObject::connect(ws, &QWebSocket::textMessageReceived, ws,
-                         [&run, ws, hello](const QString& text) {
-                             if (*hello) {
-                                 return;
-                             }
-                             *hello = true;
-                             const QByteArray bytes = text.toUtf8();
-                             if (run.shown < 0) {
-                                 const QJsonObject m = QJsonDocument::fromJson(bytes).object();
-                                 run.shown =
-                                     static_cast<int>(m[QStringLiteral("rows")].toArray().size());
-                             }
-                             run.helloBytes = bytes.size();
-                             ws->close();
-                         });
-        QObject::connect(ws, &QWebSocket::disconnected, ws, [&, ws, hello] {
+        auto over = std::make_shared<bool>(false);
+        QObject::connect(
+            ws, &QWebSocket::textMessageReceived, ws, [&run, ws, hello](const QString& text) {
+                if (*hello) {
+                    return;
+                }
+                *hello = true;
+                const QByteArray bytes = text.toUtf8();
+                if (run.shown < 0) {
+                    const QJsonObject m = QJsonDocument::fromJson(bytes).object();
+                    run.shown = static_cast<int>(m[QStringLiteral("rows")].toArray().size());
+                }
+                run.helloBytes = bytes.size();
+                ws->close();
+            });
+        // Gone (or never connected): the next one starts.
+        const auto end = [&, ws, hello, over] {
+            if (*over) {
+                return;
+            }
+            *over = true;
             ws->deleteLater();
             ++(*hello ? run.joined : run.failed);
             ++ended;
+            stuck.start();
             if (started < joins) {
                 startOne();
             } else if (ended == joins) {
                 loop.quit();
             }
-        });
+        };
+        QObject::connect(ws, &QWebSocket::disconnected, ws, end);
+        QObject::connect(ws, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), ws,
+                         [ws, hello, end] {
+                             if (!*hello || ws->state() == QAbstractSocket::UnconnectedState) {
+                                 end();
+                             }
+                         });
         ws->open(url);
     };
     const double cpu0 = cpuSecondsOf(pid);
     QElapsedTimer clock;
     clock.start();
+    stuck.start();
     for (int i = 0; i < std::min(kInFlight, joins); ++i) {
         startOne();
     }
@@ -169,31 +206,44 @@ JoinRun joinMany(qint64 pid, const QString& base, int points, int joins) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc >= 3 && std::string_view(argv[1]) == "serve") {
-        return serve(app, std::atoi(argv[2]));
-    }
-    const int rows = argc > 1 ? std::atoi(argv[1]) : 100'000;
-    const int joins = argc > 2 ? std::atoi(argv[2]) : 1000;
+    const bool server = argc >= 3 && std::string_view(argv[1]) == "serve";
+    const int first = server ? 2 : 1;  // ROWS
+    const int rows = argc > first ? std::atoi(argv[first]) : 100'000;
+    const int joins = argc > first + 1 ? std::atoi(argv[first + 1]) : 1000;
     std::vector<int> pointsAsked;
-    for (int i = 3; i < argc; ++i) {
+    for (int i = first + 2; i < argc; ++i) {
         pointsAsked.push_back(std::atoi(argv[i]));
     }
     if (pointsAsked.empty()) {
         pointsAsked = {1000, 4000};
     }
+    if (server) {
+        return serve(app, rows, pointsAsked);
+    }
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("serve"), QString::number(rows)});
+    QStringList arguments{QStringLiteral("serve"), QString::number(rows), QString::number(joins)};
+    for (int points : pointsAsked) {
+        arguments << QString::number(points);
+    }
+    child.start(QCoreApplication::applicationFilePath(), arguments);
     if (!child.waitForStarted()) {
         std::fprintf(stderr, "join_bench: the server does not start\n");
         return 1;
     }
-    // The server's line comes once the recording is fed, however long that takes.
+    // The server's lines come once the recording is fed, however long that takes.
     QByteArray head;
-    while (!head.contains('\n') && child.state() == QProcess::Running) {
-        child.waitForReadyRead(1000);
-        head += child.readLine();
+    std::map<int, QByteArray> builds;
+    while (!head.startsWith("port ") && child.state() == QProcess::Running) {
+        if (!child.canReadLine()) {
+            child.waitForReadyRead(1000);
+            continue;
+        }
+        head = child.readLine();
+        const QList<QByteArray> w = head.trimmed().split(' ');
+        if (w.size() == 3 && w[0] == "build") {
+            builds[w[1].toInt()] = w[2];
+        }
     }
     const QList<QByteArray> words = head.trimmed().split(' ');
     if (words.size() != 5 || words[0] != "port") {
@@ -211,9 +261,9 @@ int main(int argc, char** argv) {
             status = 1;
             break;
         }
-        std::printf("join %d %d %d %lld %.3f %.3f\n", points, joins, run.shown,
+        std::printf("join %d %d %d %lld %.3f %.3f %s\n", points, joins, run.shown,
                     static_cast<long long>(run.helloBytes), 1e3 * run.cpu / joins,
-                    run.wallMs / joins);
+                    run.wallMs / joins, builds[points].constData());
         std::fflush(stdout);
     }
     child.kill();
