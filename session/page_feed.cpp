@@ -74,11 +74,15 @@ QJsonObject pageAlarm(const alarms::Alarm& alarm) {
 
 PageFeed::PageFeed(LiveSession& session, net::WebServer& server, QObject* parent)
     : QObject(parent), session_(session), server_(server) {
-    connect(&server_, &net::WebServer::clientJoined, this,
-            [this](std::uint64_t client, int points) { server_.send(client, hello(points)); });
+    connect(
+        &server_, &net::WebServer::clientJoined, this,
+        [this](std::uint64_t client, int points) { server_.send(client, sharedHello(points)); });
     connect(&session_, &LiveSession::rowAppended, this, &PageFeed::sendRow);
     connect(&session_, &LiveSession::alarmRaised, this, &PageFeed::sendAlarm);
-    connect(&session_, &LiveSession::lost, this, [this](const QString& why) { why_ = why; });
+    connect(&session_, &LiveSession::lost, this, [this](const QString& why) {
+        why_ = why;
+        hellos_.clear();
+    });
     connect(&session_, &LiveSession::stateChanged, this, [this](LinkState state) {
         if (state == LinkState::Lost) {
             lostLast_ = true;
@@ -136,6 +140,17 @@ QByteArray PageFeed::hello(int points) const {
         {QStringLiteral("alarms"), raised}});
 }
 
+const QByteArray& PageFeed::sharedHello(int points) {
+    auto found = hellos_.find(points);
+    if (found == hellos_.end()) {
+        if (hellos_.size() >= kHellosKept) {
+            hellos_.clear();
+        }
+        found = hellos_.emplace(points, hello(points)).first;
+    }
+    return found->second;
+}
+
 std::optional<qint64> PageFeed::arrivedMs(int row) const {
     const auto index = static_cast<std::size_t>(row - 1);
     if (row < 1 || index >= arrivals_.size() || arrivals_[index] < 0) {
@@ -145,6 +160,7 @@ std::optional<qint64> PageFeed::arrivedMs(int row) const {
 }
 
 void PageFeed::sendRow(int row) {
+    hellos_.clear();
     // Told while the row's receive event holds the clocks: its arrival.
     Recording& recording = session_.recording();
     const auto index = static_cast<std::size_t>(row - 1);
@@ -164,6 +180,7 @@ void PageFeed::sendRow(int row) {
 }
 
 void PageFeed::sendAlarm(const alarms::Alarm& alarm) {
+    hellos_.clear();
     alarms_.push_back(alarm);
     if (alarms_.size() > static_cast<std::size_t>(kAlarmsKept)) {
         alarms_.erase(alarms_.begin());
@@ -173,6 +190,7 @@ void PageFeed::sendAlarm(const alarms::Alarm& alarm) {
 }
 
 void PageFeed::sendLink(LinkState state, const QString& why) {
+    hellos_.clear();
     server_.broadcast(
         pageMessage(QJsonObject{{QStringLiteral("t"), QStringLiteral("link")},
                                 {QStringLiteral("link"), QString::fromLatin1(linkStateName(state))},
@@ -180,6 +198,7 @@ void PageFeed::sendLink(LinkState state, const QString& why) {
 }
 
 void PageFeed::sendReset() {
+    hellos_.clear();
     server_.broadcast(pageMessage(QJsonObject{{QStringLiteral("t"), QStringLiteral("reset")},
                                               {QStringLiteral("began"), beganMs()}}));
 }

@@ -29,6 +29,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "session/live_session.h"
@@ -78,6 +79,10 @@ public:
 
     // The hello a viewer asking for `points` points gets now.
     QByteArray hello(int points) const;
+    // The same, made once for all viewers that join with the same `points`
+    // before anything changes (a row, an alarm, the link): a burst of joins
+    // costs one hello per width, not one per viewer.
+    const QByteArray& sharedHello(int points);
 
 private:
     void sendRow(int row);
@@ -97,6 +102,9 @@ private:
     std::vector<alarms::Alarm> alarms_;
     std::vector<qint64> arrivals_;  // of the rows seen coming, by grid row - 1
     QString why_;                   // of the last loss
+    // Hellos made since the last change, by points; a few widths at most.
+    static constexpr std::size_t kHellosKept = 8;
+    std::unordered_map<int, QByteArray> hellos_;
     bool lostLast_ = false;
 };
 

@@ -139,6 +139,11 @@ TEST_F(PageFeedTest, AViewerGetsTheRecordingSoFarThinnedThenEveryRow) {
     EXPECT_DOUBLE_EQ(v[kPageCurrent].toDouble(), 1.82);
     EXPECT_DOUBLE_EQ(v[kPageCapacity].toDouble(), 320);
     EXPECT_DOUBLE_EQ(v[kPageCell1].toDouble(), 3.82);
+
+    // Viewers joining with the same width share one hello, made again after a row.
+    std::vector<QJsonObject> second;
+    auto ws2 = viewer(second, 10);
+    EXPECT_EQ(second.front()[QStringLiteral("total")].toInt(), 32);
 }
 
 TEST_F(PageFeedTest, AlarmsAndTheLossReachTheViewerAndALateOneSeesThem) {
