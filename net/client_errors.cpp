@@ -20,6 +20,19 @@ namespace cellwatch::net {
 QString libraryError(int rc) {
     QString text = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
                                         : QString::fromUtf8(mosquitto_strerror(rc));
+    if (rc != MOSQ_ERR_ERRNO && text.startsWith(QLatin1String("Unknown error"))) {
+        // Codes this version of the library has no words for.
+        switch (rc) {
+            case MOSQ_ERR_KEEPALIVE:
+                return QStringLiteral("no answer to the keep-alive");
+            case MOSQ_ERR_TIMEOUT:
+                return QStringLiteral("timed out");
+            case MOSQ_ERR_ADMINISTRATIVE_ACTION:
+                return QStringLiteral("disconnected by the broker's administrator");
+            default:
+                return QStringLiteral("error %1 of the MQTT library").arg(rc);
+        }
+    }
     if (text.endsWith(u'.')) {
         text.chop(1);
     }

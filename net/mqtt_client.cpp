@@ -171,6 +171,7 @@ void MqttClient::watchSocket() {
                                        : mosquitto_want_write(mosq_);
         writeNotifier_->setEnabled(write);
     }
+    sendBlocked_ = connected_ && mosquitto_want_write(mosq_);
 }
 
 // A pass of the event loop hands on at most maxMessagesPerPass messages:
@@ -188,6 +189,7 @@ void MqttClient::passEnded() {
 void MqttClient::readable() {
     ++activations_;
     writeWaits_ = false;
+    heardClock_.start();
     for (int i = 0; i < kMaxReadsPerNotice && fd_ >= 0; ++i) {
         if (messagesThisPass_ >= options_.maxMessagesPerPass) {
             // This pass handed on its share: the rest after the event loop
@@ -308,6 +310,9 @@ void MqttClient::broken(const QString& why) {
     shareWaits_ = false;
     messagesThisPass_ = 0;
     unacked_ = 0;
+    inFlightBytes_.clear();
+    unackedBytes_ = 0;
+    sendBlocked_ = false;
     outbox_.clear();
     holding_ = false;
     taking_ = true;
@@ -368,8 +373,12 @@ void MqttClient::pump() {
         const int rc = mosquitto_publish(mosq_, &mid, m.topic.toUtf8().constData(),
                                          static_cast<int>(m.payload.size()), m.payload.constData(),
                                          m.qos, m.retain);
-        if (rc == MOSQ_ERR_SUCCESS && m.qos > 0 && unacked_++ == 0) {
-            ackClock_.start();
+        if (rc == MOSQ_ERR_SUCCESS && m.qos > 0) {
+            inFlightBytes_.insert(mid, m.payload.size());
+            unackedBytes_ += m.payload.size();
+            if (unacked_++ == 0) {
+                ackClock_.start();
+            }
         }
         sent = true;
     }
@@ -456,6 +465,7 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
     client->attempting_ = false;
     client->connectTimer_.stop();
     client->connected_ = true;
+    client->heardClock_.start();
     if (client->failures_ > 0 || client->everConnected_) {
         emit client->notice(QStringLiteral("connected to the broker %1")
                                 .arg(client->options_.address.brokerText()));
@@ -481,7 +491,27 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
 
 void MqttClient::onDisconnect(mosquitto*, void* self, int rc) {
     auto* client = static_cast<MqttClient*>(self);
-    client->broken(rc == 0 ? QStringLiteral("disconnected") : libraryError(rc));
+    client->broken(rc == 0 ? QStringLiteral("disconnected") : client->lossText(rc));
+}
+
+QString MqttClient::lossText(int rc) const {
+    const qsizetype waiting = unackedBytes_ + outbox_.bytes();
+    const QString kb = QString::number((waiting + 1023) / 1024);
+    if (connected_ && sendBlocked_ && rc == MOSQ_ERR_KEEPALIVE) {
+        return QStringLiteral("the broker is not reading (%1 kB waiting)").arg(kb);
+    }
+    if (connected_ && rc == MOSQ_ERR_KEEPALIVE) {
+        const QString quiet = QString::number(heardClock_.elapsed() / 1000);
+        return waiting > 0 ? QStringLiteral(
+                                 "the broker stopped answering (nothing from it for "
+                                 "%1 s; %2 kB wait for its acknowledgement)")
+                                 .arg(quiet, kb)
+                           : QStringLiteral(
+                                 "the broker stopped answering (nothing from it "
+                                 "for %1 s)")
+                                 .arg(quiet);
+    }
+    return libraryError(rc);
 }
 
 void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
@@ -501,9 +531,10 @@ void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
         QByteArray(static_cast<const char*>(m->payload), m->payloadlen > 0 ? m->payloadlen : 0));
 }
 
-void MqttClient::onPublish(mosquitto*, void* self, int) {
+void MqttClient::onPublish(mosquitto*, void* self, int mid) {
     auto* client = static_cast<MqttClient*>(self);
     client->unacked_ = std::max(0, client->unacked_ - 1);
+    client->unackedBytes_ -= client->inFlightBytes_.take(mid);
     client->ackClock_.start();
     if (!client->finished_) {
         client->pump();

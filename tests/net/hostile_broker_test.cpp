@@ -130,6 +130,42 @@ TEST(HostileBroker, EverythingThatWaitsForASilentBrokerIsBounded) {
     EXPECT_EQ(client.queuedOn(QStringLiteral("cellwatch/s5/resume")), 1u);
 }
 
+// A broker that stops answering (its keep-alive unanswered) is named as
+// such, not in the library's "Unknown error": one that does not read at all
+// (its buffers full, ours waiting), and one that reads but never answers.
+TEST(HostileBroker, ABrokerThatStopsReadingOrAnsweringIsNamed) {
+    const struct {
+        SilentBroker::Mode mode;
+        qsizetype messageBytes;
+        const char* says;
+    } cases[] = {
+        {SilentBroker::Mode::AcceptButNeverRead, 1024 * 1024,
+         "the broker is not reading (16384 kB waiting); trying again in 1 s"},
+        {SilentBroker::Mode::AcceptButNeverAcknowledge, 100,
+         "the broker stopped answering (nothing from it for "},
+    };
+    for (const auto& c : cases) {
+        SilentBroker silent(c.mode);
+        MqttOptions options = hostileOptions(silent.address(QStringLiteral("s6")));
+        options.keepAliveSeconds = 5;  // the shortest the library takes
+        MqttClient client(options);
+        QStringList notices;
+        QObject::connect(&client, &MqttClient::notice, [&](const QString& t) { notices << t; });
+        client.start();
+        ASSERT_TRUE(waitUntil([&] { return client.isConnected(); }));
+        for (int i = 0; i < MqttClient::kMaxInFlight; ++i) {
+            client.publish(QStringLiteral("cellwatch/s6/row"), QByteArray(c.messageBytes, 'x'), 1,
+                           false);
+        }
+        ASSERT_TRUE(waitUntil([&] { return !client.isConnected(); }, 60000));
+        ASSERT_EQ(notices.size(), 1) << notices.join(u'|').toStdString();
+        EXPECT_TRUE(notices[0].startsWith(
+            QStringLiteral("lost the broker 127.0.0.1:%1: ").arg(silent.port())))
+            << notices[0].toStdString();
+        EXPECT_TRUE(notices[0].contains(QLatin1String(c.says))) << notices[0].toStdString();
+    }
+}
+
 TEST(Outbox, ARetainedMessageWaitsOnceAndRowsGiveWayPastTheBound) {
     Outbox box(100, 300);
     const auto push = [&](const char* topic, qsizetype size, bool retain, bool raw) {
