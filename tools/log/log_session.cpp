@@ -201,6 +201,7 @@ bool LogSession::put(const QString& line) {
             continue;
         }
         const int error = errno;
+        owedWhy_ = QString::fromLocal8Bit(std::strerror(error));
         if ((error == ENOSPC || error == EFBIG || error == EDQUOT) && at >= 0) {
             // Take the part of the line back: the file ends on a whole line.
             std::clearerr(out_);

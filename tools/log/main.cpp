@@ -130,10 +130,10 @@ int run(QCoreApplication& app, LogSession& session, const LogOptions& options, s
     }
     session.stop();
     if (session.owedLines() > 0) {
-        complain(QStringLiteral("%1 lines of the log could not be written to %2: the disk is full "
-                                "or the file at its size limit")
+        complain(QStringLiteral("%1 lines of the log could not be written to %2: %3")
                      .arg(session.owedLines())
-                     .arg(options.out));
+                     .arg(options.out.isEmpty() ? QStringLiteral("standard output") : options.out,
+                          session.owedWhy()));
         status = status == kExitOk ? kExitFailure : status;
     }
     if (file != nullptr && std::fclose(file) != 0 && status == kExitOk) {
