@@ -18,6 +18,9 @@ namespace cellwatch::net {
 
 // The library's words for `rc`, without a closing full stop.
 QString libraryError(int rc) {
+    if (rc == MOSQ_ERR_ERRNO && errno == 0) {
+        return QStringLiteral("the connection failed");  // not "Success"
+    }
     QString text = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
                                         : QString::fromUtf8(mosquitto_strerror(rc));
     if (rc != MOSQ_ERR_ERRNO && text.startsWith(QLatin1String("Unknown error"))) {

@@ -7,6 +7,11 @@
 #include <algorithm>
 #include <vector>
 
+#include <mosquitto.h>
+
+#include <cerrno>
+
+#include "net/client_errors.h"
 #include "net/publisher.h"
 #include "silent_broker.h"
 #include "test_broker.h"
@@ -163,6 +168,23 @@ TEST(HostileBroker, ABrokerThatStopsReadingOrAnsweringIsNamed) {
             QStringLiteral("lost the broker 127.0.0.1:%1: ").arg(silent.port())))
             << notices[0].toStdString();
         EXPECT_TRUE(notices[0].contains(QLatin1String(c.says))) << notices[0].toStdString();
+    }
+}
+
+// The library's codes it has no words for, and a failure without errno,
+// are said in words of their own, never "Unknown error" or "Success".
+TEST(ClientErrors, EveryLibraryCodeHasWords) {
+    errno = 0;
+    EXPECT_EQ(libraryError(MOSQ_ERR_ERRNO), QStringLiteral("the connection failed"));
+    errno = ECONNREFUSED;
+    EXPECT_EQ(libraryError(MOSQ_ERR_ERRNO), QStringLiteral("Connection refused"));
+    EXPECT_EQ(libraryError(MOSQ_ERR_KEEPALIVE), QStringLiteral("no answer to the keep-alive"));
+    EXPECT_EQ(libraryError(99), QStringLiteral("error 99 of the MQTT library"));
+    for (int rc = MOSQ_ERR_NOMEM; rc <= MOSQ_ERR_ALREADY_EXISTS; ++rc) {
+        errno = 0;
+        const QString text = libraryError(rc);
+        EXPECT_FALSE(text.contains(QLatin1String("Unknown")) || text == QLatin1String("Success"))
+            << rc << ": " << text.toStdString();
     }
 }
 
