@@ -4,8 +4,6 @@
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
-#include <unistd.h>
-
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -121,7 +119,8 @@ void setUpLogin(mosquitto* mosq, const MqttOptions& options) {
                                     .arg(options.caFile, QString::fromStdString(why))
                                     .toStdString());
             }
-            ::close(fd);
+            QFile opened;  // closes it, as the system has it
+            opened.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
             checkCertificateFile(options.caFile);
             rc = mosquitto_tls_set(mosq, QFile::encodeName(options.caFile).constData(), nullptr,
                                    nullptr, nullptr, nullptr);
