@@ -459,5 +459,25 @@ TEST_F(LogToolTest, AFailedWriteNamesItsCause) {
     EXPECT_TRUE(folder.entryList({QStringLiteral("*.pack.json")}, QDir::Files).isEmpty());
 }
 
+// The signals reach the event loop: SIGUSR1 gives the page a new address,
+// SIGTERM ends the log cleanly.
+TEST(LogSignals, RenewThenStop) {
+    emu::PseudoTerminal pty;
+    ToolRun run({"--port", pty.slavePath(), "--no-journal", "--serve", "0"});
+    ASSERT_TRUE(run.waitForError("page at ")) << run.err();
+    ASSERT_TRUE(run.waitForLines(1)) << run.err();
+    run.signal(SIGUSR1);
+    const auto pages = [&] {
+        run.waitForError("\x01", 20);  // collects what came meanwhile
+        std::vector<std::string> lines = splitLines(run.err());
+        std::erase_if(lines, [](const std::string& l) { return l.find("page at ") == l.npos; });
+        return lines;
+    };
+    ASSERT_TRUE(waitUntil([&] { return pages().size() == 2; })) << run.err();
+    EXPECT_NE(pages()[0], pages()[1]);
+    run.signal(SIGTERM);
+    EXPECT_EQ(run.wait(), kExitOk) << run.err();
+}
+
 }  // namespace
 }  // namespace cellwatch::logger
