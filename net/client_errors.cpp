@@ -4,8 +4,6 @@
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
-#include <unistd.h>
-
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -18,8 +16,24 @@ namespace cellwatch::net {
 
 // The library's words for `rc`, without a closing full stop.
 QString libraryError(int rc) {
+    if (rc == MOSQ_ERR_ERRNO && errno == 0) {
+        return QStringLiteral("the connection failed");  // not "Success"
+    }
     QString text = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
                                         : QString::fromUtf8(mosquitto_strerror(rc));
+    if (rc != MOSQ_ERR_ERRNO && text.startsWith(QLatin1String("Unknown error"))) {
+        // Codes this version of the library has no words for.
+        switch (rc) {
+            case MOSQ_ERR_KEEPALIVE:
+                return QStringLiteral("no answer to the keep-alive");
+            case MOSQ_ERR_TIMEOUT:
+                return QStringLiteral("timed out");
+            case MOSQ_ERR_ADMINISTRATIVE_ACTION:
+                return QStringLiteral("disconnected by the broker's administrator");
+            default:
+                return QStringLiteral("error %1 of the MQTT library").arg(rc);
+        }
+    }
     if (text.endsWith(u'.')) {
         text.chop(1);
     }
@@ -105,7 +119,8 @@ void setUpLogin(mosquitto* mosq, const MqttOptions& options) {
                                     .arg(options.caFile, QString::fromStdString(why))
                                     .toStdString());
             }
-            ::close(fd);
+            QFile opened;  // closes it, as the system has it
+            opened.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
             checkCertificateFile(options.caFile);
             rc = mosquitto_tls_set(mosq, QFile::encodeName(options.caFile).constData(), nullptr,
                                    nullptr, nullptr, nullptr);

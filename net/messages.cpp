@@ -190,6 +190,10 @@ QByteArray resumeJson(const ResumeState& state) {
     o[QStringLiteral("utc_offset")] = state.utcOffsetSeconds;
     o[QStringLiteral("began_ticks")] = static_cast<qint64>(state.beganTicks);
     o[QStringLiteral("last_row")] = state.lastRow;
+    if (state.rowMs != 0) {
+        o[QStringLiteral("row_ticks")] = static_cast<qint64>(state.rowTicks);
+        o[QStringLiteral("row_ms")] = static_cast<qint64>(state.rowMs);
+    }
     if (state.sentMs != 0) {
         o[QStringLiteral("sent_ms")] = static_cast<qint64>(state.sentMs);
     }
@@ -238,6 +242,13 @@ std::optional<ResumeState> parseResumeJson(const QByteArray& json) {
     state.beganMs = static_cast<std::int64_t>(ms.toDouble());
     state.utcOffsetSeconds = offset.toInt();
     state.lastRow = row.toString();
+    const QJsonValue rowMs = o.value(QLatin1String("row_ms"));
+    if (const std::optional<std::uint32_t> rowTicks = ticks("row_ticks");
+        rowTicks && rowMs.isDouble() && std::fabs(rowMs.toDouble()) < 9e15 &&
+        rowMs.toDouble() == std::trunc(rowMs.toDouble())) {
+        state.rowTicks = *rowTicks;
+        state.rowMs = static_cast<std::int64_t>(rowMs.toDouble());
+    }
     const QJsonValue sent = o.value(QLatin1String("sent_ms"));
     if (sent.isDouble() && std::fabs(sent.toDouble()) < 9e15) {
         state.sentMs = static_cast<std::int64_t>(sent.toDouble());

@@ -103,6 +103,11 @@ struct ResumeState {
     std::int32_t utcOffsetSeconds = 0;
     std::uint32_t beganTicks = 0;  // the ticks then
     QString lastRow;
+    // When the last row came, on the publisher's clocks (ticks, and ms since
+    // 1970; 0 ms: not known): a watcher that joins while no row comes goes
+    // on from that moment, as one there from the start does.
+    std::uint32_t rowTicks = 0;
+    std::int64_t rowMs = 0;
     // When the publisher sent it (ms since 1970, its clock), and the run it
     // belongs to (random, one a publisher): a signed resume tells a watcher
     // that the run is live now.
@@ -112,7 +117,8 @@ struct ResumeState {
 };
 
 // {"connection_ticks", "connect_ticks", "began_ms", "utc_offset", "began_ticks", "last_row",
-//  "sent_ms", "run"} (the last two absent from an older publisher's)
+//  "row_ticks", "row_ms", "sent_ms", "run"} (the last four absent from an older publisher's;
+//  the row's two without a last row)
 QByteArray resumeJson(const ResumeState& state);
 // A resume as resumeJson wrote it; nothing when it is not one.
 std::optional<ResumeState> parseResumeJson(const QByteArray& json);

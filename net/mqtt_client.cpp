@@ -1,8 +1,6 @@
 #include "net/mqtt_client.h"
 
 #include <mosquitto.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
 
 #include <QHostAddress>
 #include <QHostInfo>
@@ -14,6 +12,7 @@
 #include <string>
 
 #include "net/client_errors.h"
+#include "net/socket_probe.h"
 
 namespace cellwatch::net {
 namespace {
@@ -171,6 +170,7 @@ void MqttClient::watchSocket() {
                                        : mosquitto_want_write(mosq_);
         writeNotifier_->setEnabled(write);
     }
+    sendBlocked_ = connected_ && mosquitto_want_write(mosq_);
 }
 
 // A pass of the event loop hands on at most maxMessagesPerPass messages:
@@ -188,6 +188,7 @@ void MqttClient::passEnded() {
 void MqttClient::readable() {
     ++activations_;
     writeWaits_ = false;
+    heardClock_.start();
     for (int i = 0; i < kMaxReadsPerNotice && fd_ >= 0; ++i) {
         if (messagesThisPass_ >= options_.maxMessagesPerPass) {
             // This pass handed on its share: the rest after the event loop
@@ -203,8 +204,7 @@ void MqttClient::readable() {
         if (fd_ != mosquitto_socket(mosq_)) {
             break;  // closed inside a callback
         }
-        int waiting = 0;
-        if (::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting <= 0) {
+        if (bytesWaiting(fd_) <= 0) {
             break;
         }
     }
@@ -226,10 +226,8 @@ void MqttClient::writable() {
     int rc = MOSQ_ERR_SUCCESS;
     if (attempting_) {
         if (!tcpUp_) {
-            int error = 0;
-            socklen_t size = sizeof error;
-            if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error != 0) {
-                broken(QString::fromLocal8Bit(std::strerror(error)));
+            if (const int error = connectError(fd_); error != 0) {
+                broken(socketErrorText(error));
                 return;
             }
             tcpUp_ = true;
@@ -308,6 +306,9 @@ void MqttClient::broken(const QString& why) {
     shareWaits_ = false;
     messagesThisPass_ = 0;
     unacked_ = 0;
+    inFlightBytes_.clear();
+    unackedBytes_ = 0;
+    sendBlocked_ = false;
     outbox_.clear();
     holding_ = false;
     taking_ = true;
@@ -368,8 +369,12 @@ void MqttClient::pump() {
         const int rc = mosquitto_publish(mosq_, &mid, m.topic.toUtf8().constData(),
                                          static_cast<int>(m.payload.size()), m.payload.constData(),
                                          m.qos, m.retain);
-        if (rc == MOSQ_ERR_SUCCESS && m.qos > 0 && unacked_++ == 0) {
-            ackClock_.start();
+        if (rc == MOSQ_ERR_SUCCESS && m.qos > 0) {
+            inFlightBytes_.insert(mid, m.payload.size());
+            unackedBytes_ += m.payload.size();
+            if (unacked_++ == 0) {
+                ackClock_.start();
+            }
         }
         sent = true;
     }
@@ -437,102 +442,6 @@ void MqttClient::finish(const std::optional<std::pair<QString, QByteArray>>& las
     readNotifier_.reset();
     writeNotifier_.reset();
     fd_ = -1;
-}
-
-// --- library callbacks ---------------------------------------------------------------------------
-
-void MqttClient::onConnect(mosquitto*, void* self, int rc) {
-    auto* client = static_cast<MqttClient*>(self);
-    if (client->finished_) {
-        return;
-    }
-    if (rc != 0) {
-        client->broken(QString::fromUtf8(mosquitto_connack_string(rc)));
-        return;
-    }
-    if (client->finished_ || !client->attempting_) {
-        return;
-    }
-    client->attempting_ = false;
-    client->connectTimer_.stop();
-    client->connected_ = true;
-    if (client->failures_ > 0 || client->everConnected_) {
-        emit client->notice(QStringLiteral("connected to the broker %1")
-                                .arg(client->options_.address.brokerText()));
-    }
-    client->failures_ = 0;
-    client->everConnected_ = true;
-    client->subscribing_ = 0;
-    for (const QString& t : client->topics_) {
-        if (mosquitto_subscribe(client->mosq_, nullptr, t.toUtf8().constData(), 1) ==
-            MOSQ_ERR_SUCCESS) {
-            ++client->subscribing_;
-        }
-    }
-    // What waited for the first answer goes after what the connection
-    // itself publishes first (the status and the start).
-    Outbox held(client->options_.maxQueuedRawBytes, client->options_.maxQueuedBytes);
-    held.append(std::move(client->outbox_));
-    client->holding_ = false;
-    emit client->connected();
-    client->outbox_.append(std::move(held));
-    client->pump();
-}
-
-void MqttClient::onDisconnect(mosquitto*, void* self, int rc) {
-    auto* client = static_cast<MqttClient*>(self);
-    client->broken(rc == 0 ? QStringLiteral("disconnected") : libraryError(rc));
-}
-
-void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
-    auto* client = static_cast<MqttClient*>(self);
-    if (client->finished_ || m == nullptr || m->topic == nullptr) {
-        return;
-    }
-    if (m->payloadlen > client->options_.maxPayloadBytes) {
-        client->oversized_.count();  // never copied
-        return;
-    }
-    if (client->messagesThisPass_++ == 0) {
-        client->moreTimer_.start();  // the pass's end
-    }
-    emit client->message(
-        QString::fromUtf8(m->topic),
-        QByteArray(static_cast<const char*>(m->payload), m->payloadlen > 0 ? m->payloadlen : 0));
-}
-
-void MqttClient::onPublish(mosquitto*, void* self, int) {
-    auto* client = static_cast<MqttClient*>(self);
-    client->unacked_ = std::max(0, client->unacked_ - 1);
-    client->ackClock_.start();
-    if (!client->finished_) {
-        client->pump();
-    }
-}
-
-void MqttClient::onSubscribe(mosquitto*, void* self, int, int, const int*) {
-    auto* client = static_cast<MqttClient*>(self);
-    if (client->subscribing_ > 0 && --client->subscribing_ == 0 && !client->finished_) {
-        emit client->subscribed();
-    }
-}
-
-void MqttClient::onLog(mosquitto*, void* self, int level, const char* text) {
-    auto* client = static_cast<MqttClient*>(self);
-    if (level == MOSQ_LOG_ERR && text != nullptr) {
-        client->keepTls();
-        QString line = QString::fromUtf8(text);
-        // "OpenSSL Error[0]: error:0A000086:SSL routines::certificate verify failed"
-        const qsizetype colon = line.lastIndexOf(u':');
-        if (line.startsWith(QLatin1String("OpenSSL")) && colon >= 0) {
-            line = line.mid(colon + 1).trimmed();
-        }
-        // The host name's refusal comes before OpenSSL's own line, which
-        // says less: it is kept.
-        if (!client->tlsLog_.contains(QLatin1String(kHostNameRefused))) {
-            client->tlsLog_ = line;
-        }
-    }
 }
 
 }  // namespace cellwatch::net

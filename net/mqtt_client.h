@@ -23,6 +23,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
@@ -167,6 +168,9 @@ private:
     QString failureText(int rc);
     // The connection failed or ended (rc a library error code, or errno text).
     void broken(const QString& why);
+    // Why the library ended a standing connection with `rc`: a broker that
+    // stopped reading or answering is named as such.
+    QString lossText(int rc) const;
 
     MqttOptions options_;
     mosquitto* mosq_ = nullptr;
@@ -196,7 +200,11 @@ private:
     std::uint64_t activations_ = 0;
     std::uint64_t rawDropped_ = 0;
     std::uint64_t othersDropped_ = 0;
-    QElapsedTimer ackClock_;   // since the last acknowledgement, while some are owed
+    QElapsedTimer ackClock_;               // since the last acknowledgement, while some are owed
+    QElapsedTimer heardClock_;             // since the broker last sent anything
+    bool sendBlocked_ = false;             // the library holds bytes the socket did not take
+    QHash<int, qsizetype> inFlightBytes_;  // of each message not acknowledged yet
+    qsizetype unackedBytes_ = 0;
     QString tlsLog_;           // the library's last TLS complaint
     void* tlsHeld_ = nullptr;  // the attempt's TLS state (holdTls)
     Outbox outbox_;

@@ -216,8 +216,7 @@ void RemoteFeed::takeResume(const QByteArray& payload, std::uint64_t sequence) {
         return;
     }
     if (auth_ && !running_) {
-        const std::int64_t now = nowMs_ ? nowMs_() : QDateTime::currentMSecsSinceEpoch();
-        const std::int64_t age = now - state->sentMs;
+        const std::int64_t age = nowMs() - state->sentMs;
         if (age > kFreshMs || age < -kSkewMs) {
             const QDateTime sent = QDateTime::fromMSecsSinceEpoch(state->sentMs);
             tellOnce(toldStale_,
@@ -238,6 +237,10 @@ void RemoteFeed::takeResume(const QByteArray& payload, std::uint64_t sequence) {
         const auto [start, startSequence] = *pendingStart_;
         begin(start, startSequence);
     }
+}
+
+std::int64_t RemoteFeed::nowMs() const {
+    return nowMs_ ? nowMs_() : QDateTime::currentMSecsSinceEpoch();
 }
 
 std::optional<ResumeState> RemoteFeed::resume() const {

@@ -55,6 +55,7 @@ public:
     static constexpr std::int64_t kFreshMs = 60'000 + kSkewMs;
     // This computer's clock, ms since 1970 (tests set their own).
     void setClock(std::function<std::int64_t()> nowMs) { nowMs_ = std::move(nowMs); }
+    std::int64_t nowMs() const;
     bool running() const { return running_; }
     // The publisher's last resume of the present connection (see
     // ResumeState): nothing before one came, or when it belongs to another

@@ -348,7 +348,10 @@ bool Journal::writeOwed() {
             if (n >= 0) {
                 file_.write(bytes.constData() + n, bytes.size() - n);
             }
-            const QString why = file_.errorString();
+            // (A rest that went in after all leaves no error: "Unknown error".)
+            const QString why = file_.error() != QFileDevice::NoError
+                                    ? file_.errorString()
+                                    : QStringLiteral("only part of it could be written");
             // Take the part of a row back: the file ends on a row boundary.
             file_.resize(fileBytes_);
             stop(QStringLiteral("Cannot write the recording to %1: %2")

@@ -8,7 +8,9 @@
 #include <QJsonValue>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 
 #include "serial/file_open.h"
@@ -177,7 +179,20 @@ bool writePackInfo(const QString& journalPath, const PackInfo& given, QString* e
         }
         return false;
     }
-    file.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    // The write goes to a buffer, and a flush that fails (a full disk, a
+    // file-size limit) is not one the commit reports: it would put an empty
+    // file in place. Flushed here, it says why.
+    const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const int failed = errno;
+        if (error) {
+            *error =
+                failed != 0 ? QString::fromLocal8Bit(std::strerror(failed)) : file.errorString();
+        }
+        file.cancelWriting();
+        return false;
+    }
     if (!file.commit()) {
         if (error) {
             *error = file.errorString();

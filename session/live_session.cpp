@@ -40,6 +40,8 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
             journal_->appendRow(parts_.rows, row);
             followJournal();
         }
+        lastRowTicks_ = clocks_.tickCount();
+        lastRowMs_ = clocks_.now().toMSecsSinceEpoch();
         publishRow(row);
         publishResume(row);
         emit rowAppended(row);
@@ -167,12 +169,22 @@ void LiveSession::beginRecording() {
     }
     recording_.resetAxes();
     recording_.begin();
+    lastRowMs_ = 0;
     const std::optional<SessionSource::Resume> resume = source_ ? source_->resume() : std::nullopt;
     if (resume) {
         recording_.continueFrom(resume->connectTicks, resume->began, resume->beganTicks,
                                 resume->lastRow);
     }
     alarms_.connected();
+    if (resume && !resume->lastRow.isEmpty()) {
+        // The rules go on from the last row as if it had come here: what it
+        // raised was raised where it came (not again), and stalled is
+        // measured from when it came.
+        alarms_.monitor().row(alarms::rowValues(resume->lastRow.split(u'\t')),
+                              resume->lastRowTicks);
+        lastRowTicks_ = resume->lastRowTicks;
+        lastRowMs_ = resume->lastRowMs;
+    }
     alarmClock_.start();
     journaling_ = journal_ != nullptr && source_ && (journalReplays_ || !source_->isReplay());
     firstRecording_ = true;
@@ -409,6 +421,8 @@ void LiveSession::publishResume(int row) {
             texts << parts_.rows.gridText(row, column);
         }
         state.lastRow = texts.join(u'\t');
+        state.rowTicks = lastRowTicks_;
+        state.rowMs = lastRowMs_;
     }
     publisher_->resume(state);
 }

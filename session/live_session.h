@@ -234,6 +234,8 @@ private:
     LinkLoss loss_ = LinkLoss::None;
     std::uint32_t interruptedTicks_ = 0;
     std::uint32_t connectionTicks_ = 0;  // of the present connection's start
+    std::uint32_t lastRowTicks_ = 0;     // when the last row came
+    std::int64_t lastRowMs_ = 0;         // (ms since 1970; 0: not known)
     bool startPublished_ = false;        // to the present publisher
     bool journaling_ = false;
     bool journalReplays_ = false;

@@ -70,6 +70,10 @@ public:
         QDateTime began;
         std::uint32_t beganTicks = 0;
         QString lastRow;  // its 22 table texts, tab-joined; "" for none
+        // When the last row came, on the source's clocks: the alarms' time
+        // rules (stalled) go on from then.
+        std::uint32_t lastRowTicks = 0;
+        std::int64_t lastRowMs = 0;  // ms since 1970; 0: not known
     };
     virtual std::optional<Resume> resume() const { return std::nullopt; }
     // The charger watched on a broker, whose publisher's recordings this

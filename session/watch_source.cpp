@@ -1,5 +1,7 @@
 #include "session/watch_source.h"
 
+#include <algorithm>
+
 #include "serial/capture_replay.h"
 
 namespace cellwatch::session {
@@ -9,7 +11,7 @@ qint64 WatchSource::Clocks::extra() const {
         return 0;
     }
     const qint64 quiet = ticksBetween(lastSet, local.tickCount());
-    return quiet > kQuietMs ? quiet : 0;
+    return quiet > kQuietMs ? quiet + behind : 0;
 }
 
 std::uint32_t WatchSource::Clocks::tickCount() const {
@@ -88,8 +90,13 @@ std::optional<SessionSource::Resume> WatchSource::resume() const {
     if (!state) {
         return std::nullopt;
     }
-    return Resume{state->connectTicks, captureTime(state->beganMs, state->utcOffsetSeconds),
-                  state->beganTicks, state->lastRow};
+    // A publisher that does not say when its last row came: from here on.
+    return Resume{state->connectTicks,
+                  captureTime(state->beganMs, state->utcOffsetSeconds),
+                  state->beganTicks,
+                  state->lastRow,
+                  state->rowMs != 0 ? state->rowTicks : begunTicks_,
+                  state->rowMs};
 }
 
 void WatchSource::begin() {
@@ -102,18 +109,33 @@ void WatchSource::begin() {
     // since; then the clocks stand where the last record left them.
     std::uint32_t ticksNow = clocks_.ticks.tickCount();
     QDateTime wallNow = clocks_.wall.now();
-    if (const std::optional<Resume> resumed = resume();
-        resumed && static_cast<std::int32_t>(ticksNow - resumed->beganTicks) < 0) {
+    qint64 behind = 0;
+    const std::optional<net::ResumeState> state = feed_->resume();
+    const auto before = [&ticksNow](std::uint32_t t) {
+        return static_cast<std::int32_t>(ticksNow - t) < 0;
+    };
+    if (state && before(state->beganTicks)) {
         // No record of the recording taken up has been played yet.
-        ticksNow = resumed->beganTicks;
-        wallNow = resumed->began;
+        ticksNow = state->beganTicks;
+        wallNow = captureTime(state->beganMs, state->utcOffsetSeconds);
     }
+    if (state && !state->lastRow.isEmpty() && state->rowMs != 0 && before(state->rowTicks)) {
+        // Nor one since the publisher's last row: the clocks stand at that
+        // row, and once no record comes for kQuietMs (the charger stalled)
+        // they go on by the time since it on this computer's clock, as the
+        // clocks of a watcher there from the start would.
+        ticksNow = state->rowTicks;
+        wallNow = captureTime(state->rowMs, state->utcOffsetSeconds);
+        behind = std::clamp<qint64>(feed_->nowMs() - state->rowMs, 0, kMaxBehindMs);
+    }
+    begunTicks_ = ticksNow;
     clocks_.ticks.set(start_->ticks);
     clocks_.wall.set(captureTime(start_->wallMs, start_->utcOffsetSeconds));
     events_.started();
     clocks_.ticks.set(ticksNow);
     clocks_.wall.set(wallNow);
     clocks_.restart();
+    clocks_.behind = behind;
     clocks_.goOn = true;
 }
 

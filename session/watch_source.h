@@ -22,6 +22,9 @@ public:
     static constexpr int kAbsentNoticeMs = 5000;
     // After this long without a record the clocks go on with local time.
     static constexpr qint64 kQuietMs = 1000;
+    // A last row older than this (on this computer's clock) counts as this
+    // old: clocks that disagree by days do not stall a charge by days.
+    static constexpr qint64 kMaxBehindMs = 24LL * 3600 * 1000;
 
     // Throws net::MqttError when the connection cannot be set up. `local`
     // is the watcher's own clock, which the publisher's go on with between
@@ -59,11 +62,17 @@ private:
             wall.set(t);
             restart();
         }
-        void restart() { lastSet = local.tickCount(); }
+        void restart() {
+            lastSet = local.tickCount();
+            behind = 0;
+        }
         const TickClock& local;
         ManualTickClock ticks;
         ManualWallClock wall{QDateTime()};
         std::uint32_t lastSet = 0;  // the local clock when a record last set them
+        // How long before lastSet the moment they were set to was (a row the
+        // publisher had before this watch joined): counted once quiet.
+        qint64 behind = 0;
         // From the recording's start on (its time base is the publisher's
         // own start, to the millisecond).
         bool goOn = false;
@@ -80,6 +89,7 @@ private:
     std::unique_ptr<net::RemoteFeed> feed_;
     QTimer absent_;
     std::optional<CaptureStart> start_;  // the publisher's, once played
+    std::uint32_t begunTicks_ = 0;       // where begin() set the clocks
     bool open_ = false;
     bool started_ = false;
     bool clientStarted_ = false;

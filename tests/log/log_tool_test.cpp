@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QScopeGuard>
 #include <QString>
@@ -410,7 +411,8 @@ TEST_F(LogToolTest, AFileSizeLimitIsAFullDiskNotADeath) {
     EXPECT_EQ(errors[1],
               "cellwatch-log: cannot write the log: File too large; its lines wait and "
               "are written when there is room");
-    EXPECT_NE(errors[2].find("lines of the log could not be written"), std::string::npos)
+    EXPECT_TRUE(
+        errors[2].ends_with("lines of the log could not be written to " + out + ": File too large"))
         << errors[2];
     const std::string written = readFile(out);
     ASSERT_FALSE(written.empty());
@@ -421,6 +423,60 @@ TEST_F(LogToolTest, AFileSizeLimitIsAFullDiskNotADeath) {
     const std::string journal = readFile(journals[0].path.toStdString());
     EXPECT_TRUE(journal.ends_with("\r\n") || journal.ends_with("\n"));
     EXPECT_GT(journals[0].rowCount, 100);
+}
+
+// A write that fails names its cause: standard output on a full device, and
+// a pack file under a file-size limit of nothing (it once left an empty pack
+// file behind without a word).
+TEST_F(LogToolTest, AFailedWriteNamesItsCause) {
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
+    emu::ScenarioOptions scenario;
+    scenario.names = {"lipo-charge"};
+    scenario.messages = 20;
+    const std::string capture = (dir / "short.cwcap").string();
+    emu::writeCaptureOfSteps(emu::buildScenario(scenario), emu::PacingOptions{}, {0, 0}, capture);
+
+    ToolRun full({"--replay", capture, "--speed", "0"}, "/dev/full");
+    EXPECT_EQ(full.wait(), kExitFailure) << full.err();
+    EXPECT_NE(full.err().find("could not be written to standard output: No space left on device"),
+              std::string::npos)
+        << full.err();
+
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit none = old;
+    none.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &none);
+    ToolRun packed({"--replay", capture, "--speed", "0", "--journal", "--pack", "P1"});
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(packed.wait(), kExitOk) << packed.err();
+    EXPECT_NE(packed.err().find("the pack file could not be written: File too large"),
+              std::string::npos)
+        << packed.err();
+    const QDir folder(scratch.path() + QStringLiteral("/data/cellwatch/recordings"));
+    EXPECT_TRUE(folder.entryList({QStringLiteral("*.pack.json")}, QDir::Files).isEmpty());
+}
+
+// The signals reach the event loop: SIGUSR1 gives the page a new address,
+// SIGTERM ends the log cleanly.
+TEST(LogSignals, RenewThenStop) {
+    emu::PseudoTerminal pty;
+    ToolRun run({"--port", pty.slavePath(), "--no-journal", "--serve", "0"});
+    ASSERT_TRUE(run.waitForError("page at ")) << run.err();
+    ASSERT_TRUE(run.waitForLines(1)) << run.err();
+    run.signal(SIGUSR1);
+    const auto pages = [&] {
+        run.waitForError("\x01", 20);  // collects what came meanwhile
+        std::vector<std::string> lines = splitLines(run.err());
+        std::erase_if(lines, [](const std::string& l) { return l.find("page at ") == l.npos; });
+        return lines;
+    };
+    ASSERT_TRUE(waitUntil([&] { return pages().size() == 2; })) << run.err();
+    EXPECT_NE(pages()[0], pages()[1]);
+    run.signal(SIGTERM);
+    EXPECT_EQ(run.wait(), kExitOk) << run.err();
 }
 
 }  // namespace

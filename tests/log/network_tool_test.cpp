@@ -243,6 +243,45 @@ TEST(NetworkTool, AWatcherThatJoinsLateGoesOnWithThePublishersRecording) {
     EXPECT_EQ(watched[5], "# lost");
 }
 
+// A watcher that joins while the charger has stalled (its publisher still on
+// the broker, its resume retained) raises what a watcher there from the
+// start raises: stalled, measured from the publisher's last row (its limit
+// passed before the late one joined), then lost.
+TEST(NetworkTool, AWatcherThatJoinsDuringAStallRaisesWhatOneFromTheStartRaises) {
+    TestBroker broker;
+    emu::PseudoTerminal pty;
+    const std::string address = broker.address(QStringLiteral("stall")).toStdString();
+    const auto watch = [&] {
+        return std::make_unique<ToolRun>(
+            std::vector<std::string>{"--port", address, "--no-journal", "--alarm", "stalled=2"});
+    };
+    ToolRun publisher(
+        {"--port", pty.slavePath(), "--publish", address, "--no-journal", "--alarm", "stalled=2"});
+    ASSERT_TRUE(publisher.waitForLines(1)) << publisher.err();
+    const std::unique_ptr<ToolRun> early = watch();
+    ASSERT_TRUE(early->waitForLines(1)) << early->err();
+    for (int k = 1; k <= 3; ++k) {
+        writeAll(pty.masterFd(), emu::encodeStatus(charging(k), FrameLayout::Long112));
+    }
+    // The rows, then the publisher's own stalled alarm: the late one joins after it.
+    ASSERT_TRUE(publisher.waitForLines(5, 20000)) << publisher.out() << publisher.err();
+    ASSERT_TRUE(early->waitForLines(5, 20000)) << early->out() << early->err();
+    const std::unique_ptr<ToolRun> late = watch();
+    ASSERT_TRUE(late->waitForLines(2, 20000)) << late->out() << late->err();  // and stalled
+    publisher.signal(SIGTERM);
+    ASSERT_EQ(publisher.wait(), kExitOk) << publisher.err();
+    ASSERT_EQ(early->wait(), kExitLost) << early->err();
+    ASSERT_EQ(late->wait(), kExitLost) << late->err();
+
+    const std::vector<std::string> all = early->outLines();
+    ASSERT_EQ(all.size(), 7u) << early->out();
+    EXPECT_TRUE(all[4].starts_with("# alarm stalled: No new row for 2 s")) << all[4];
+    EXPECT_TRUE(all[5].starts_with("# alarm lost: ")) << all[5];
+    // The header, then the same alarms and the loss; no row.
+    const std::vector<std::string> expected{all[0], all[4], all[5], all[6]};
+    EXPECT_EQ(late->outLines(), expected) << late->out() << late->err();
+}
+
 TEST(NetworkTool, WithTheKeyNeitherAForgedOfflineNorAForgedStartEndsTheWatcher) {
     TestBroker broker;
     emu::PseudoTerminal pty;

@@ -7,6 +7,11 @@
 #include <algorithm>
 #include <vector>
 
+#include <mosquitto.h>
+
+#include <cerrno>
+
+#include "net/client_errors.h"
 #include "net/publisher.h"
 #include "silent_broker.h"
 #include "test_broker.h"
@@ -128,6 +133,59 @@ TEST(HostileBroker, EverythingThatWaitsForASilentBrokerIsBounded) {
     EXPECT_GT(client.rawDropped(), 0u);
     // One resume waits, the newest.
     EXPECT_EQ(client.queuedOn(QStringLiteral("cellwatch/s5/resume")), 1u);
+}
+
+// A broker that stops answering (its keep-alive unanswered) is named as
+// such, not in the library's "Unknown error": one that does not read at all
+// (its buffers full, ours waiting), and one that reads but never answers.
+TEST(HostileBroker, ABrokerThatStopsReadingOrAnsweringIsNamed) {
+    const struct {
+        SilentBroker::Mode mode;
+        qsizetype messageBytes;
+        const char* says;
+    } cases[] = {
+        {SilentBroker::Mode::AcceptButNeverRead, 1024 * 1024,
+         "the broker is not reading (16384 kB waiting); trying again in 1 s"},
+        {SilentBroker::Mode::AcceptButNeverAcknowledge, 100,
+         "the broker stopped answering (nothing from it for "},
+    };
+    for (const auto& c : cases) {
+        SilentBroker silent(c.mode);
+        MqttOptions options = hostileOptions(silent.address(QStringLiteral("s6")));
+        options.keepAliveSeconds = 5;  // the shortest the library takes
+        MqttClient client(options);
+        QStringList notices;
+        QObject::connect(&client, &MqttClient::notice, [&](const QString& t) { notices << t; });
+        client.start();
+        ASSERT_TRUE(waitUntil([&] { return client.isConnected(); }));
+        for (int i = 0; i < MqttClient::kMaxInFlight; ++i) {
+            client.publish(QStringLiteral("cellwatch/s6/row"), QByteArray(c.messageBytes, 'x'), 1,
+                           false);
+        }
+        ASSERT_TRUE(waitUntil([&] { return !client.isConnected(); }, 60000));
+        ASSERT_EQ(notices.size(), 1) << notices.join(u'|').toStdString();
+        EXPECT_TRUE(notices[0].startsWith(
+            QStringLiteral("lost the broker 127.0.0.1:%1: ").arg(silent.port())))
+            << notices[0].toStdString();
+        EXPECT_TRUE(notices[0].contains(QLatin1String(c.says))) << notices[0].toStdString();
+    }
+}
+
+// The library's codes it has no words for, and a failure without errno,
+// are said in words of their own, never "Unknown error" or "Success".
+TEST(ClientErrors, EveryLibraryCodeHasWords) {
+    errno = 0;
+    EXPECT_EQ(libraryError(MOSQ_ERR_ERRNO), QStringLiteral("the connection failed"));
+    errno = ECONNREFUSED;
+    EXPECT_EQ(libraryError(MOSQ_ERR_ERRNO), QStringLiteral("Connection refused"));
+    EXPECT_EQ(libraryError(MOSQ_ERR_KEEPALIVE), QStringLiteral("no answer to the keep-alive"));
+    EXPECT_EQ(libraryError(99), QStringLiteral("error 99 of the MQTT library"));
+    for (int rc = MOSQ_ERR_NOMEM; rc <= MOSQ_ERR_ALREADY_EXISTS; ++rc) {
+        errno = 0;
+        const QString text = libraryError(rc);
+        EXPECT_FALSE(text.contains(QLatin1String("Unknown")) || text == QLatin1String("Success"))
+            << rc << ": " << text.toStdString();
+    }
 }
 
 TEST(Outbox, ARetainedMessageWaitsOnceAndRowsGiveWayPastTheBound) {

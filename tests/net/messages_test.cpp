@@ -87,8 +87,16 @@ TEST(Messages, ResumeReadsBackAndRefusesWhatIsNone) {
     state.utcOffsetSeconds = 3600;
     state.beganTicks = 4000001234U;
     state.lastRow = QStringLiteral("0:00:13\tLiIo/Po/Fe\t+CHG+\t25");
+    state.rowTicks = 4000014000U;
+    state.rowMs = 1796606588959;
     EXPECT_EQ(parseResumeJson(resumeJson(state)), state);
+    // The row's moment out of range is not known; the rest stands.
+    QJsonObject badRow = QJsonDocument::fromJson(resumeJson(state)).object();
+    badRow[QLatin1String("row_ticks")] = -1;
+    EXPECT_EQ(parseResumeJson(QJsonDocument(badRow).toJson()).value_or(ResumeState{}).rowMs, 0);
     state.lastRow.clear();
+    state.rowMs = 0;
+    state.rowTicks = 0;
     EXPECT_EQ(parseResumeJson(resumeJson(state)), state);
 
     const QByteArray good = resumeJson(state);

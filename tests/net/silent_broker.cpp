@@ -15,12 +15,17 @@ SilentBroker::SilentBroker(Mode mode) : mode_(mode) {
             QObject::connect(socket, &QTcpSocket::readyRead, [this, socket] {
                 const QByteArray bytes = socket->readAll();
                 received_ += bytes.size();
-                if (mode_ == Mode::AcceptButNeverAcknowledge &&
-                    !socket->property("answered").toBool() && !bytes.isEmpty() &&
-                    static_cast<std::uint8_t>(bytes[0]) == 0x10) {
+                if (mode_ != Mode::NeverAnswer && !socket->property("answered").toBool() &&
+                    !bytes.isEmpty() && static_cast<std::uint8_t>(bytes[0]) == 0x10) {
                     socket->setProperty("answered", true);
                     // CONNACK: session not present, accepted.
                     socket->write(QByteArray::fromHex("20020000"));
+                    if (mode_ == Mode::AcceptButNeverRead) {
+                        // Nothing drains its buffer of one byte: the
+                        // system's buffers fill, then the client's writes stop.
+                        QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+                        socket->setReadBufferSize(1);
+                    }
                 }
             });
         }

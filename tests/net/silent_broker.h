@@ -1,7 +1,7 @@
 // A stand-in for a broker that misbehaves as no real one can be made to: a
 // TCP server on 127.0.0.1 that accepts connections and then never answers,
-// or answers the connect and never acknowledges a publish. It reads and
-// drops whatever comes.
+// or answers the connect and never acknowledges a publish (reading and
+// dropping whatever comes), or answers the connect and reads nothing more.
 #pragma once
 
 #include <QByteArray>
@@ -14,7 +14,7 @@ namespace cellwatch::nettest {
 
 class SilentBroker {
 public:
-    enum class Mode { NeverAnswer, AcceptButNeverAcknowledge };
+    enum class Mode { NeverAnswer, AcceptButNeverAcknowledge, AcceptButNeverRead };
 
     // Listens at once; throws std::runtime_error when it cannot.
     explicit SilentBroker(Mode mode);

@@ -157,6 +157,35 @@ TEST_F(WatchSessionTest, ALateWatcherTakesUpTheRecordingWhereItStands) {
     EXPECT_LT(chart.axisRange(ChartAxis::Bottom).max, 0.01);
 }
 
+// Joining while the charger has stalled: the watcher's clocks go on from the
+// publisher's last row (20 s before it joined), so stalled comes 30 s after
+// that row, and the publisher's end is `lost`, as for a watcher there from
+// the start.
+TEST_F(WatchSessionTest, AWatcherThatJoinsDuringAStallGoesOnFromThePublishersLastRow) {
+    startPublishing(QStringLiteral("stall"));
+    net::ResumeState resume;
+    resume.connectionTicks = resume.connectTicks = resume.beganTicks = kStartTicks;
+    resume.beganMs = kWallMs;
+    resume.lastRow = QStringLiteral(
+        "0:00:05\tLiIo/Po/Fe\t+CHG+\t25\t30\t12.00\t11.05\t1.55\t50\t17.13\t3.82\t3.82\t3.82\t0"
+        "\t0\t0\t0\t0\t0\t0\t0\t0");
+    resume.rowTicks = kStartTicks + 5000;
+    resume.rowMs = kWallMs + 5000;
+    publisher->resume(resume);
+    std::unique_ptr<WatchSource> source = watchSource(QStringLiteral("stall"));
+    source->feed().setClock([] { return kWallMs + 25000; });
+    session.open(std::move(source));
+    ASSERT_TRUE(waitUntil([&] { return session.state() == LinkState::Connected; }));
+    passLocally(9000);  // 29 s after the row
+    EXPECT_TRUE(kinds.isEmpty()) << kinds.join(u' ').toStdString();
+    passLocally(1000);
+    EXPECT_EQ(kinds, QStringList{QStringLiteral("stalled")});
+
+    publisher->finish();
+    ASSERT_TRUE(waitUntil([&] { return session.state() == LinkState::Lost; }));
+    EXPECT_EQ(kinds, (QStringList{QStringLiteral("stalled"), QStringLiteral("lost")}));
+}
+
 // A charger the broker has never seen: the watch says so and keeps
 // waiting; once the charger begins, the watch records it.
 TEST_F(WatchSessionTest, AnUnknownChargerIsSaidToBeMissingAndWaitedFor) {

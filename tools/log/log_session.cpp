@@ -1,9 +1,14 @@
 #include "tools/log/log_session.h"
 
-#include <unistd.h>
+#include <QtGlobal>
 
+#if defined(Q_OS_UNIX)
 #include <poll.h>
 #include <stdio.h>
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
 
 #include <QStringList>
 #include <array>
@@ -161,7 +166,27 @@ void LogSession::writeAlarm(const alarms::Alarm& alarm) {
     }
 }
 
+namespace {
+
+// Cuts the file of `out` to `size` bytes.
+bool cutTo(std::FILE* out, long size) {
+#if defined(Q_OS_UNIX)
+    return ::ftruncate(::fileno(out), size) == 0;
+#elif defined(Q_OS_WIN)
+    return ::_chsize_s(::_fileno(out), size) == 0;
+#else
+    Q_UNUSED(out);
+    Q_UNUSED(size);
+    return false;  // not on this system: the log ends with the failure
+#endif
+}
+
+}  // namespace
+
 bool LogSession::outputReady() const {
+#ifndef Q_OS_UNIX
+    return true;  // no stop pipe (log_signals.h): lines are written as they come
+#else
     const int fd = stopFd_ < 0 ? -1 : ::fileno(out_);
     if (fd < 0) {
         return true;
@@ -183,6 +208,7 @@ bool LogSession::outputReady() const {
             return false;
         }
     }
+#endif
 }
 
 bool LogSession::put(const QString& line) {
@@ -201,10 +227,11 @@ bool LogSession::put(const QString& line) {
             continue;
         }
         const int error = errno;
+        owedWhy_ = QString::fromLocal8Bit(std::strerror(error));
         if ((error == ENOSPC || error == EFBIG || error == EDQUOT) && at >= 0) {
             // Take the part of the line back: the file ends on a whole line.
             std::clearerr(out_);
-            if (::ftruncate(::fileno(out_), at) == 0 && std::fseek(out_, at, SEEK_SET) == 0) {
+            if (cutTo(out_, at) && std::fseek(out_, at, SEEK_SET) == 0) {
                 if (!wasOwing) {
                     emit notice(QStringLiteral("cannot write the log: %1; its lines wait and are "
                                                "written when there is room")

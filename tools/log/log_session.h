@@ -101,6 +101,8 @@ public:
     QString failure() const { return failure_; }
     // Lines owed to a full output when the log ends.
     std::size_t owedLines() const { return owed_.size(); }
+    // Why they are owed ("No space left on device", "File too large").
+    QString owedWhy() const { return owedWhy_; }
     int rowsWritten() const { return rowsWritten_; }
 
     // --- alarms ---
@@ -165,6 +167,7 @@ private:
     // Lines a full disk or a file-size limit kept from the output, written
     // before the next one once there is room.
     std::deque<QByteArray> owed_;
+    QString owedWhy_;
     std::function<void(const alarms::Alarm&)> alarmHandler_;
 };
 

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QSocketNotifier>
 #include <QStringList>
 #include <QTimer>
 #include <array>
@@ -103,9 +102,7 @@ constexpr int kAlarmDrainMs = 5000;
 // Runs the session until Ctrl-C, SIGTERM or its own end, then closes the output.
 int run(QCoreApplication& app, LogSession& session, const LogOptions& options, std::FILE* out,
         std::FILE* file, const std::function<void()>& started) {
-    QSocketNotifier interrupts(stopSignalFd(), QSocketNotifier::Read);
-    QObject::connect(&interrupts, &QSocketNotifier::activated, &app, [&] {
-        drainSignal(stopSignalFd());
+    const SignalWatch interrupts(LogSignal::Stop, [&] {
         session.stop();
         app.exit(kExitOk);
     });
@@ -130,10 +127,10 @@ int run(QCoreApplication& app, LogSession& session, const LogOptions& options, s
     }
     session.stop();
     if (session.owedLines() > 0) {
-        complain(QStringLiteral("%1 lines of the log could not be written to %2: the disk is full "
-                                "or the file at its size limit")
+        complain(QStringLiteral("%1 lines of the log could not be written to %2: %3")
                      .arg(session.owedLines())
-                     .arg(options.out));
+                     .arg(options.out.isEmpty() ? QStringLiteral("standard output") : options.out,
+                          session.owedWhy()));
         status = status == kExitOk ? kExitFailure : status;
     }
     if (file != nullptr && std::fclose(file) != 0 && status == kExitOk) {
@@ -221,9 +218,7 @@ BrokerAnswer awaitBroker(net::MqttClient& client, int timeoutMs, QString& failur
                       .arg(client.options().address.brokerText(), why);
         decide(BrokerAnswer::Failed);
     });
-    QSocketNotifier interrupts(stopSignalFd(), QSocketNotifier::Read);
-    QObject::connect(&interrupts, &QSocketNotifier::activated, &waiting,
-                     [&] { decide(BrokerAnswer::Interrupted); });
+    const SignalWatch interrupts(LogSignal::Stop, [&] { decide(BrokerAnswer::Interrupted); });
     QTimer limit;
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &waiting, [&] { decide(BrokerAnswer::NoAnswer); });
@@ -458,8 +453,7 @@ int main(int argc, char** argv) {
     }
 
     if (!catchSignals()) {
-        complain(QStringLiteral("cannot catch signals: ") +
-                 QString::fromLocal8Bit(std::strerror(errno)));
+        complain(QStringLiteral("cannot catch signals: ") + qt_error_string(errno));
         return kExitFailure;
     }
     if (options.portIsBroker) {

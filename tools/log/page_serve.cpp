@@ -59,10 +59,8 @@ bool servePage(LogSession& session, const QString& address, ServedPage& served,
         return false;
     }
     QObject::connect(&served.page->server(), &net::WebServer::notice, say);
-    served.renewals = std::make_unique<QSocketNotifier>(renewSignalFd(), QSocketNotifier::Read);
     PageServe* page = served.page.get();
-    QObject::connect(served.renewals.get(), &QSocketNotifier::activated, [page, say] {
-        drainSignal(renewSignalFd());
+    served.renewals = std::make_unique<SignalWatch>(LogSignal::Renew, [page, say] {
         page->renew();
         tellPageAddresses(*page, say);
     });

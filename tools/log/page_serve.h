@@ -2,7 +2,6 @@
 // the log's session, and the lines that tell where the page is.
 #pragma once
 
-#include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -10,6 +9,7 @@
 
 #include "net/web_server.h"
 #include "session/page_feed.h"
+#include "tools/log/log_signals.h"
 
 namespace cellwatch::logger {
 
@@ -41,7 +41,7 @@ private:
 // address (see log_signals.h); nothing without --serve.
 struct ServedPage {
     std::unique_ptr<PageServe> page;
-    std::unique_ptr<QSocketNotifier> renewals;
+    std::unique_ptr<SignalWatch> renewals;
     ServedPage() = default;
     ServedPage(const ServedPage&) = delete;
     ServedPage& operator=(const ServedPage&) = delete;
