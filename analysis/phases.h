@@ -98,6 +98,8 @@ public:
     void add(std::size_t index, const RangeRowNumbers& row);
     // The phases so far, the last one as far as it goes.
     RecordingPhases result() const;
+    // Phases kept so far (at most kKeptPhases).
+    std::size_t kept() const { return done_.size(); }
 
 private:
     void close();

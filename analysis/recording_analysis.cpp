@@ -27,4 +27,27 @@ RecordingAnalysis readAndAnalyze(const QString& path, RecordingSummaryValues* su
     return analyzeRows(tableRows);
 }
 
+void RecordingAnalyzer::add(const RangeRowNumbers& row) {
+    phases_.add(index_++, row);
+    resistance_.add(row);
+}
+
+RecordingAnalysis RecordingAnalyzer::finish() {
+    RecordingAnalysis a;
+    a.phases = phases_.result();
+    a.resistance = resistance_.finish();
+    a.resistanceSummary = summarizeResistance(a.resistance);
+    return a;
+}
+
+RecordingAnalysis streamAndAnalyze(const QString& path, RecordingSummaryValues* summary) {
+    RecordingAnalyzer analyzer;
+    RecordingSummaryValues values = streamAndSummarize(
+        path, [&analyzer](const RowFields& row) { analyzer.add(rangeNumbers(row)); });
+    if (summary != nullptr) {
+        *summary = values;
+    }
+    return analyzer.finish();
+}
+
 }  // namespace cellwatch

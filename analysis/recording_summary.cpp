@@ -136,6 +136,21 @@ void RecordingSummarizer::addRow(const RowFields& row) {
     }
 }
 
+namespace {
+
+// The summary of a file's rows with its start and its pack.
+RecordingSummaryValues summaryOfFile(RecordingSummarizer& summarizer, const RecordingFile& file,
+                                     const QString& path) {
+    summarizer.setStart(startFromComments(file.comments()));
+    RecordingSummaryValues values = summarizer.values();
+    const PackInfo pack = readPackInfo(path);
+    values.pack = pack.pack;
+    values.note = pack.note;
+    return values;
+}
+
+}  // namespace
+
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
                                         const LoadProgress& progress, RowStore* table,
                                         const RowVisitor& also) {
@@ -176,12 +191,19 @@ RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path
         }
         return {};
     }
-    summarizer.setStart(startFromComments(file.comments()));
-    RecordingSummaryValues values = summarizer.values();
-    const PackInfo pack = readPackInfo(path);
-    values.pack = pack.pack;
-    values.note = pack.note;
-    return values;
+    return summaryOfFile(summarizer, file, path);
+}
+
+RecordingSummaryValues streamAndSummarize(const QString& path, const RowVisitor& also) {
+    RecordingSummarizer summarizer;
+    RecordingFile file;
+    file.stream(path, [&summarizer, &also](const RowFields& row) {
+        summarizer.addRow(row);
+        if (also) {
+            also(row);
+        }
+    });
+    return summaryOfFile(summarizer, file, path);
 }
 
 QDateTime startFromComments(const QStringList& comments) {

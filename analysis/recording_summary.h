@@ -112,6 +112,11 @@ RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path
                                         const LoadProgress& progress = {},
                                         RowStore* table = nullptr, const RowVisitor& also = {});
 
+// The same without a table, the file read a few megabytes at a time
+// (RecordingFile::stream): what it costs stays the same whatever the file's
+// size.
+RecordingSummaryValues streamAndSummarize(const QString& path, const RowVisitor& also = {});
+
 // The start a journal's first comment line tells ("start=2026-12-05T14:30:12+01:00");
 // invalid when none does.
 QDateTime startFromComments(const QStringList& comments);

@@ -188,67 +188,102 @@ double ResistanceEstimate::relativeUncertainty() const {
     return ohms > 0 ? uncertaintyOhms / ohms : std::numeric_limits<double>::infinity();
 }
 
+// The rows a step's windows look at: the newest rows added, by their data
+// row index; the count is that of every row added so far.
+class ResistanceEstimator::RecentRows final : public RangeRows {
+public:
+    explicit RecentRows(std::size_t capacity) : rows_(capacity) {}
+    std::size_t rowCount() const override { return count_; }
+    RangeRowNumbers numbers(std::size_t index) override { return rows_[index % rows_.size()]; }
+    void add(const RangeRowNumbers& row) { rows_[count_++ % rows_.size()] = row; }
+
+private:
+    std::vector<RangeRowNumbers> rows_;
+    std::size_t count_ = 0;
+};
+
+ResistanceEstimator::ResistanceEstimator(const ResistanceOptions& options)
+    : options_(options),
+      // A step's windows look back windowRows rows and on 2 x windowRows.
+      ahead_(2 * static_cast<std::size_t>(std::max(options.windowRows, 1))),
+      recent_(std::make_unique<RecentRows>(
+          ahead_ + static_cast<std::size_t>(std::max(options.windowRows, 1)) + 2)) {}
+
+ResistanceEstimator::~ResistanceEstimator() = default;
+
+void ResistanceEstimator::add(const RangeRowNumbers& row) {
+    recent_->add(row);
+    while (next_ + ahead_ < recent_->rowCount()) {
+        examine(next_++);
+    }
+}
+
+std::vector<ResistanceEstimate> ResistanceEstimator::finish() {
+    while (next_ < recent_->rowCount()) {
+        examine(next_++);
+    }
+    return std::move(estimates_);
+}
+
+void ResistanceEstimator::examine(std::size_t i) {
+    RangeRows& rows = *recent_;
+    const RangeRowNumbers row = rows.numbers(i);
+    if (!row.timed) {
+        return;
+    }
+    // The counter so far, as phases.h counts it.
+    if (previous_ && previous_->state != row.state) {
+        phaseMah_ = 0;
+        lastCounter_ = kOhmsNaN;
+    }
+    if (!std::isnan(row.capacity)) {
+        if (!std::isnan(lastCounter_)) {
+            bool restarted = false;
+            const double step = counterStepMah(lastCounter_, row.capacity, restarted);
+            phaseMah_ += step;
+            netMah_ += row.state == RowState::Charge      ? step
+                       : row.state == RowState::Discharge ? -step
+                                                          : 0;
+        }
+        lastCounter_ = row.capacity;
+    }
+    const bool stepped =
+        previous_ && usableRow(*previous_) && usableRow(row) &&
+        std::fabs(row.current - previous_->current) >= options_.minStepA - kStepSlack;
+    previous_ = row;
+    if (!stepped || i < skipUntil_) {
+        return;
+    }
+    std::size_t end = i + 1;
+    if (auto e = estimateAt(rows, i, options_, end)) {
+        e->tempExtC = row.extTemperature;
+        e->phaseMahSoFar = phaseMah_;
+        e->netMahSoFar = netMah_;
+        // Past kKeptEstimates, every second one kept goes and only every
+        // stride-th new one is taken: an even sample of the recording.
+        if (seen_++ % stride_ == 0) {
+            estimates_.push_back(*e);
+            if (estimates_.size() >= 2 * kKeptEstimates) {
+                std::size_t kept = 0;
+                for (std::size_t k = 0; k < estimates_.size(); k += 2) {
+                    estimates_[kept++] = estimates_[k];
+                }
+                estimates_.resize(kept);
+                stride_ *= 2;
+            }
+        }
+    }
+    skipUntil_ = end;
+}
+
 std::vector<ResistanceEstimate> estimateResistance(RangeRows& rows,
                                                    const ResistanceOptions& options) {
-    std::vector<ResistanceEstimate> estimates;
-    std::size_t seen = 0;
-    std::size_t stride = 1;
+    ResistanceEstimator estimator(options);
     const std::size_t count = rows.rowCount();
-    std::optional<RangeRowNumbers> previous;
-    std::size_t skipUntil = 0;
-    double phaseMah = 0;
-    double netMah = 0;
-    double lastCounter = kOhmsNaN;
     for (std::size_t i = 0; i < count; ++i) {
-        const RangeRowNumbers row = rows.numbers(i);
-        if (!row.timed) {
-            continue;
-        }
-        // The counter so far, as phases.h counts it.
-        if (previous && previous->state != row.state) {
-            phaseMah = 0;
-            lastCounter = kOhmsNaN;
-        }
-        if (!std::isnan(row.capacity)) {
-            if (!std::isnan(lastCounter)) {
-                bool restarted = false;
-                const double step = counterStepMah(lastCounter, row.capacity, restarted);
-                phaseMah += step;
-                netMah += row.state == RowState::Charge      ? step
-                          : row.state == RowState::Discharge ? -step
-                                                             : 0;
-            }
-            lastCounter = row.capacity;
-        }
-        const bool stepped =
-            previous && usableRow(*previous) && usableRow(row) &&
-            std::fabs(row.current - previous->current) >= options.minStepA - kStepSlack;
-        previous = row;
-        if (!stepped || i < skipUntil) {
-            continue;
-        }
-        std::size_t end = i + 1;
-        if (auto e = estimateAt(rows, i, options, end)) {
-            e->tempExtC = row.extTemperature;
-            e->phaseMahSoFar = phaseMah;
-            e->netMahSoFar = netMah;
-            // Past kKeptEstimates, every second one kept goes and only every
-            // stride-th new one is taken: an even sample of the recording.
-            if (seen++ % stride == 0) {
-                estimates.push_back(*e);
-                if (estimates.size() >= 2 * kKeptEstimates) {
-                    std::size_t kept = 0;
-                    for (std::size_t k = 0; k < estimates.size(); k += 2) {
-                        estimates[kept++] = estimates[k];
-                    }
-                    estimates.resize(kept);
-                    stride *= 2;
-                }
-            }
-        }
-        skipUntil = end;
+        estimator.add(rows.numbers(i));
     }
-    return estimates;
+    return estimator.finish();
 }
 
 ResistanceSummary summarizeResistance(const std::vector<ResistanceEstimate>& estimates) {

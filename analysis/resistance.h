@@ -28,6 +28,9 @@
 
 #include <array>
 #include <cstddef>
+#include <limits>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "analysis/range_stats.h"
@@ -74,6 +77,41 @@ struct ResistanceEstimate {
 inline constexpr std::size_t kKeptEstimates = 1000;
 std::vector<ResistanceEstimate> estimateResistance(RangeRows& rows,
                                                    const ResistanceOptions& options = {});
+
+// The same a row at a time (a file's rows as they are read): it keeps the
+// few rows a step's windows look at and the estimates, nothing else.
+class ResistanceEstimator {
+public:
+    explicit ResistanceEstimator(const ResistanceOptions& options = {});
+    ~ResistanceEstimator();
+    ResistanceEstimator(const ResistanceEstimator&) = delete;
+    ResistanceEstimator& operator=(const ResistanceEstimator&) = delete;
+
+    // The next row (data rows in order).
+    void add(const RangeRowNumbers& row);
+    // The estimates of every row added (estimateResistance's); ends it.
+    std::vector<ResistanceEstimate> finish();
+    // Estimates kept so far (fewer than 2 x kKeptEstimates).
+    std::size_t kept() const { return estimates_.size(); }
+
+private:
+    class RecentRows;
+    // The step at row `index`, once the rows its windows look at are in.
+    void examine(std::size_t index);
+
+    ResistanceOptions options_;
+    std::size_t ahead_;  // rows a step's windows look on
+    std::unique_ptr<RecentRows> recent_;
+    std::size_t next_ = 0;  // the next row to examine
+    std::vector<ResistanceEstimate> estimates_;
+    std::size_t seen_ = 0;
+    std::size_t stride_ = 1;
+    std::optional<RangeRowNumbers> previous_;
+    std::size_t skipUntil_ = 0;
+    double phaseMah_ = 0;
+    double netMah_ = 0;
+    double lastCounter_ = std::numeric_limits<double>::quiet_NaN();
+};
 
 // The median over the estimates to be shown, of the pack and of each cell
 // (NaN where none is), with the mean temperature of those estimates.

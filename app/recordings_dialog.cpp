@@ -420,7 +420,7 @@ void RecordingsDialog::showPack() {
     if (packShown_ == healthOf_) {
         return;  // read already, or being read
     }
-    // The pack's health reads its journals whole, which takes a moment: in
+    // The pack's health reads every row of its journals, which takes a moment: in
     // the background, a newer choice superseding an older one.
     healthOf_ = packShown_;
     if (packShown_.isEmpty()) {

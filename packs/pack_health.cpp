@@ -159,10 +159,15 @@ PackHealth packHealth(const std::vector<AnalyzedRecording>& recordings, const QS
     std::vector<const Phase*> charges;
     std::vector<const Phase*> discharges;
     for (const AnalyzedRecording* r : mine) {
-        for (const Phase& p : r->analysis.phases.phases) {
+        const RecordingPhases& phases = r->analysis.phases;
+        if (phases.omitted > 0) {
+            // Phases past those kept count through their totals.
+            throughputMah += phases.totals.chargeMah + phases.totals.dischargeMah;
+        }
+        for (const Phase& p : phases.phases) {
             const auto k = static_cast<std::size_t>(p.kind);
             largest[k] = std::max(largest[k], p.capacityMah);
-            if (p.kind != RowState::Rest) {
+            if (p.kind != RowState::Rest && phases.omitted == 0) {
                 throughputMah += p.capacityMah;
             }
             if (p.cells >= 2 && p.durationS >= kFindingLeastSeconds) {
@@ -245,8 +250,10 @@ PackHealth packHealthOfFolder(const QString& folder, const QString& name) {
         }
         if (!r.recording.pack.leftOut) {
             try {
-                r.analysis = readAndAnalyze(path, &r.recording.summary);
+                r.analysis = streamAndAnalyze(path, &r.recording.summary);
                 r.recording.readable = r.recording.summary.rows > 0;
+                // Only their summary counts here.
+                r.analysis.resistance = {};
             } catch (const std::exception&) {
                 r.recording.readable = false;  // a damaged journal has no place in the health
             }

@@ -99,8 +99,9 @@ std::optional<PackInfo> packDefinitionOfFolder(const QString& folder, const QStr
 // left out and unreadable ones are passed over).
 PackHealth packHealth(const std::vector<AnalyzedRecording>& recordings, const QString& name);
 
-// The same for the journals of a folder: the pack's journals are read whole,
-// one at a time.
+// The same for the journals of a folder: the pack's journals are read one
+// at a time, each a few megabytes at a time (streamAndAnalyze), so what it
+// costs grows with the phases and recordings shown, not with the rows.
 PackHealth packHealthOfFolder(const QString& folder, const QString& name);
 
 // "cell 3: lowest at the end of 5 of the last 6 discharges, 42 mV under the

@@ -1,5 +1,5 @@
 // A pack's health worked out in a thread of its own, so that a window stays
-// usable while the pack's journals are read whole. start() begins a reading;
+// usable while the pack's journals are read. start() begins a reading;
 // ready() says, in the thread that made the job, what the newest one came
 // to. A reading started while another is under way supersedes it: the older
 // one's result is dropped when it comes. Destroying the job drops what is

@@ -65,8 +65,7 @@ std::vector<PackHistoryEntry> packHistoryOfFolder(const QString& folder, const Q
             continue;
         }
         try {
-            RecordingFile file;
-            r.summary = readAndSummarize(file, path);
+            r.summary = streamAndSummarize(path);
             r.readable = true;
         } catch (const std::exception&) {
             r.readable = false;  // a damaged journal has no place in the history

@@ -32,6 +32,8 @@ constexpr std::size_t kDamagedLinesKept = 10;
 constexpr std::size_t kShortestRowBytes = kFields;
 // Larger files are no recordings (a million rows are about 100 MB).
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+// What stream() reads at a time.
+constexpr std::size_t kStreamBlockBytes = std::size_t{4} << 20;
 
 // The bytes of a regular file, read into memory (not mapped: a file cut
 // short on its drive while it is read would fault a mapping). A file that
@@ -127,6 +129,11 @@ QStringList recordTexts(const RecordCursor& cursor, std::string& scratch) {
     return texts;
 }
 
+[[noreturn]] void cannotRead(const QString& fileName, const QString& why) {
+    throw std::runtime_error(
+        QStringLiteral("Cannot read %1: %2.").arg(fileName, why).toStdString());
+}
+
 [[noreturn]] void refuse(const QString& fileName, const QString& reason) {
     throw std::runtime_error(
         QStringLiteral("%1 is not a recording: %2").arg(fileName, reason).toStdString());
@@ -135,10 +142,19 @@ QStringList recordTexts(const RecordCursor& cursor, std::string& scratch) {
 }  // namespace
 
 struct RecordingFile::Data {
-    explicit Data(const QString& name) : fileName(name), bytes(name) {}
+    explicit Data(const QString& name) : fileName(name) {}
+
+    // Walks the whole lines of `block` (the file's text from `blockStart`
+    // on; the last block may end without a line break), by the rules of
+    // the header. Returns false when cancelled.
+    bool walk(std::string_view block, bool last, const LoadProgress& progress,
+              const RowVisitor& visitor, std::size_t lines);
+    // The refusals that only the whole file can tell.
+    void finish(const LoadProgress& progress);
 
     QString fileName;
-    FileBytes bytes;
+    std::optional<FileBytes> bytes;  // read(): the whole file; stream(): none
+    bool cut = false;                // stream(): the file shrank while it was read
     std::string_view text;
     char separator = ',';  // or a tab, as the header line has it
     QStringList comments;
@@ -147,50 +163,28 @@ struct RecordingFile::Data {
     std::size_t damagedCount = 0;
     std::size_t missingValues = 0;          // fields that hold no measurement
     std::vector<std::size_t> damagedLines;  // the first few
-    std::vector<std::uint64_t> rowStarts;   // offsets into text
+    bool keepRows = true;                   // stream(): neither row starts nor curves
+    std::size_t rows = 0;
+    std::vector<std::uint64_t> rowStarts;  // offsets into text
     RecordingCurves curves;
     std::vector<AlarmNote> alarms;
-};
 
-RecordingFile::RecordingFile() = default;
-RecordingFile::~RecordingFile() = default;
-RecordingFile::RecordingFile(RecordingFile&&) noexcept = default;
-RecordingFile& RecordingFile::operator=(RecordingFile&&) noexcept = default;
-
-bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
-                         const RowVisitor& visitor) {
-    d_.reset();
-    auto d = std::make_unique<Data>(fileName);
-    const std::string_view text = recordingText(d->bytes);
-    d->text = text;
-    if (text.empty()) {
-        refuse(fileName, QStringLiteral("the file is empty."));
-    }
-    if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
-        refuse(fileName, QStringLiteral("it holds binary data."));
-    }
-    const std::size_t lines =
-        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-
-    RecordCursor cursor(text.data(), text.data() + text.size());
-    std::string scratch;
-    std::array<std::string, kFields> scratches;  // for a visitor's fields
+    // Where the walk is.
+    std::size_t lineBase = 0;  // lines in the blocks before
     std::size_t headerFields = 0;
     bool headerSeen = false;
     std::optional<std::uint32_t> firstSeconds;
     std::optional<std::uint32_t> lastSeconds;  // of the last row read
-    RecordingCurves& curves = d->curves;
-    // Room for every line that can be a row: a row has at least its 21
-    // commas and a line break, so a file of blank lines asks for no more
-    // than its rows could need.
-    const std::size_t rowsAtMost = std::min(lines, text.size() / kShortestRowBytes + 1);
-    d->rowStarts.reserve(rowsAtMost);
-    curves.days.reserve(rowsAtMost);
-    curves.voltage.reserve(rowsAtMost);
-    curves.current.reserve(rowsAtMost);
-    curves.capacity.reserve(rowsAtMost);
-    curves.external.reserve(rowsAtMost);
+    std::string scratch;
+    std::array<std::string, kFields> scratches;  // for a visitor's fields
+};
 
+bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProgress& progress,
+                               const RowVisitor& visitor, std::size_t lines) {
+    if (droppedCutRow) {
+        return true;
+    }
+    RecordCursor cursor(block.data(), block.data() + block.size(), separator);
     for (;;) {
         const RecordCursor::Kind kind = cursor.next();
         if (kind == RecordCursor::Kind::End) {
@@ -198,11 +192,11 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
         }
         if (kind == RecordCursor::Kind::Comment) {
             if (!headerSeen) {
-                d->comments.append(commentText(cursor.comment()));
+                comments.append(commentText(cursor.comment()));
             } else if (AlarmNote note; readAlarmNote(commentText(cursor.comment()), note)) {
-                note.afterRows = d->rowStarts.size();
+                note.afterRows = rows;
                 note.atSeconds = lastSeconds ? static_cast<std::int64_t>(*lastSeconds) : -1;
-                d->alarms.push_back(std::move(note));
+                alarms.push_back(std::move(note));
             }
             continue;
         }
@@ -212,8 +206,8 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
         if (!headerSeen && cursor.fieldCountWith('\t') > cursor.fieldCount()) {
             // Tabs part the header line (or the first row) into more fields
             // than commas do: cellwatch-log's lines. So are all lines then.
-            d->separator = '\t';
-            cursor.rereadWith(d->separator);
+            separator = '\t';
+            cursor.rereadWith(separator);
         }
         const std::size_t fields = cursor.fieldCount();
         const std::string_view time = cursor.field(kFieldElapsed, scratch);
@@ -228,14 +222,13 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
             }
             if (!isElapsedTime(time)) {
                 for (std::size_t i = 0; i < kFields; ++i) {
-                    d->headers.append(qText(cursor.field(i, scratch)).trimmed());
+                    headers.append(qText(cursor.field(i, scratch)).trimmed());
                 }
                 continue;
             }
         }
-        if (!cursor.terminated() &&
-            !cutRowIsWhole(fields, headerFields, d->separator, d->comments)) {
-            d->droppedCutRow = true;
+        if (!cursor.terminated() && !cutRowIsWhole(fields, headerFields, separator, comments)) {
+            droppedCutRow = true;
             break;
         }
         // A line that cannot be a row of this table (too few or too many
@@ -249,32 +242,33 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
             }
         }
         if (damaged) {
-            if (d->damagedLines.size() < kDamagedLinesKept) {
-                d->damagedLines.push_back(cursor.line());
+            if (damagedLines.size() < kDamagedLinesKept) {
+                damagedLines.push_back(lineBase + cursor.line());
             }
-            ++d->damagedCount;
+            ++damagedCount;
             continue;
         }
-        double days = std::numeric_limits<double>::quiet_NaN();
         lastSeconds = seconds;
-        if (seconds) {
-            if (!firstSeconds) {
-                firstSeconds = seconds;
-            }
-            days = static_cast<double>(*seconds) / kSecondsPerDay;
+        if (seconds && !firstSeconds) {
+            firstSeconds = seconds;
         }
-        d->rowStarts.push_back(static_cast<std::uint64_t>(cursor.recordStart() - text.data()));
-        curves.days.push_back(days);
-        curves.voltage.push_back(fieldNumber(cursor.field(kFieldVoltage, scratch)));
-        curves.current.push_back(std::fabs(fieldNumber(cursor.field(kFieldCurrent, scratch))));
-        curves.capacity.push_back(fieldNumber(cursor.field(kFieldCapacity, scratch)));
-        curves.external.push_back(fieldNumber(cursor.field(kFieldExtTemperature, scratch)));
+        ++rows;
+        if (keepRows) {
+            const double days = seconds ? static_cast<double>(*seconds) / kSecondsPerDay
+                                        : std::numeric_limits<double>::quiet_NaN();
+            rowStarts.push_back(static_cast<std::uint64_t>(cursor.recordStart() - text.data()));
+            curves.days.push_back(days);
+            curves.voltage.push_back(fieldNumber(cursor.field(kFieldVoltage, scratch)));
+            curves.current.push_back(std::fabs(fieldNumber(cursor.field(kFieldCurrent, scratch))));
+            curves.capacity.push_back(fieldNumber(cursor.field(kFieldCapacity, scratch)));
+            curves.external.push_back(fieldNumber(cursor.field(kFieldExtTemperature, scratch)));
+        }
         // The curves' fields are counted where they hold no measurement (the
         // others read as missing all the same); counting every field cost a
         // tenth of a million-row file's reading.
         for (const std::size_t i :
              {kFieldVoltage, kFieldCurrent, kFieldCapacity, kFieldExtTemperature}) {
-            d->missingValues += fieldIsNoMeasurement(cursor.field(i, scratch)) ? 1 : 0;
+            missingValues += fieldIsNoMeasurement(cursor.field(i, scratch)) ? 1 : 0;
         }
         if (visitor) {
             RowFields row;
@@ -283,28 +277,134 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
             }
             visitor(row);
         }
-
-        const std::size_t done = d->rowStarts.size();
-        if (progress && done % kProgressEvery == 0 && !progress(done, std::max(done, lines))) {
+        if (progress && rows % kProgressEvery == 0 && !progress(rows, std::max(rows, lines))) {
             return false;
         }
     }
+    if (!last) {
+        lineBase += static_cast<std::size_t>(std::count(block.begin(), block.end(), '\n'));
+    }
+    return true;
+}
+
+void RecordingFile::Data::finish(const LoadProgress& progress) {
     if (!headerSeen) {
         refuse(fileName, QStringLiteral("it holds no table."));
     }
     if (!firstSeconds) {
         refuse(fileName, QStringLiteral("it holds no recorded row."));
     }
-    if (d->damagedCount > d->rowStarts.size()) {
+    if (damagedCount > rows) {
         refuse(fileName, QStringLiteral("most of its lines (%1 of %2) are no rows of a recording.")
-                             .arg(d->damagedCount)
-                             .arg(d->damagedCount + d->rowStarts.size()));
+                             .arg(damagedCount)
+                             .arg(damagedCount + rows));
     }
     if (progress) {
-        progress(d->rowStarts.size(), d->rowStarts.size());
+        progress(rows, rows);
     }
+}
+
+RecordingFile::RecordingFile() = default;
+RecordingFile::~RecordingFile() = default;
+RecordingFile::RecordingFile(RecordingFile&&) noexcept = default;
+RecordingFile& RecordingFile::operator=(RecordingFile&&) noexcept = default;
+
+bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
+                         const RowVisitor& visitor) {
+    d_.reset();
+    auto d = std::make_unique<Data>(fileName);
+    d->bytes.emplace(fileName);
+    const std::string_view text = recordingText(*d->bytes);
+    d->text = text;
+    if (text.empty()) {
+        refuse(fileName, QStringLiteral("the file is empty."));
+    }
+    if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
+        refuse(fileName, QStringLiteral("it holds binary data."));
+    }
+    const std::size_t lines =
+        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    // Room for every line that can be a row: a row has at least its 21
+    // commas and a line break, so a file of blank lines asks for no more
+    // than its rows could need.
+    const std::size_t rowsAtMost = std::min(lines, text.size() / kShortestRowBytes + 1);
+    d->rowStarts.reserve(rowsAtMost);
+    RecordingCurves& curves = d->curves;
+    curves.days.reserve(rowsAtMost);
+    curves.voltage.reserve(rowsAtMost);
+    curves.current.reserve(rowsAtMost);
+    curves.capacity.reserve(rowsAtMost);
+    curves.external.reserve(rowsAtMost);
+    if (!d->walk(text, true, progress, visitor, lines)) {
+        return false;
+    }
+    d->finish(progress);
     d_ = std::move(d);
     return true;
+}
+
+void RecordingFile::stream(const QString& fileName, const RowVisitor& visitor) {
+    d_.reset();
+    auto d = std::make_unique<Data>(fileName);
+    d->keepRows = false;
+    std::string why;
+    const int fd = openRegularFile(QFile::encodeName(fileName).toStdString(), why);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        cannotRead(fileName, fd < 0 ? QString::fromStdString(why) : file.errorString());
+    }
+    const qint64 size = file.size();
+    const auto tooLarge = [&fileName] {
+        cannotRead(fileName, QStringLiteral("it is larger than %1, more than any recording")
+                                 .arg(QString::fromStdString(byteCountText(kMaxFileBytes))));
+    };
+    if (size > static_cast<qint64>(kMaxFileBytes)) {
+        tooLarge();
+    }
+    std::string block(kStreamBlockBytes, '\0');
+    std::string pending;  // the lines not yet whole
+    std::size_t total = 0;
+    std::size_t textBytes = 0;
+    bool nulSeen = false;  // NUL bytes are allowed at the very end only
+    for (;;) {
+        const qint64 got = file.read(block.data(), static_cast<qint64>(block.size()));
+        if (got < 0) {
+            cannotRead(fileName, file.errorString());
+        }
+        if (got == 0) {
+            break;
+        }
+        std::string_view part(block.data(), static_cast<std::size_t>(got));
+        if (total == 0 && part.substr(0, 3) == "\xEF\xBB\xBF") {
+            part.remove_prefix(3);
+        }
+        total += static_cast<std::size_t>(got);
+        if (total > kMaxFileBytes) {
+            tooLarge();
+        }
+        const std::size_t nul = nulSeen ? 0 : part.find('\0');
+        if (nul != std::string_view::npos) {
+            if (part.find_first_not_of('\0', nul) != std::string_view::npos) {
+                refuse(fileName, QStringLiteral("it holds binary data."));
+            }
+            nulSeen = true;
+            part = part.substr(0, nul);
+        }
+        textBytes += part.size();
+        pending.append(part);
+        const std::size_t lastBreak = pending.rfind('\n');
+        if (lastBreak != std::string::npos) {
+            d->walk(std::string_view(pending.data(), lastBreak + 1), false, {}, visitor, 0);
+            pending.erase(0, lastBreak + 1);
+        }
+    }
+    if (textBytes == 0) {
+        refuse(fileName, QStringLiteral("the file is empty."));
+    }
+    d->walk(pending, true, {}, visitor, 0);
+    d->finish({});
+    d->cut = static_cast<qint64>(total) < size;
+    d_ = std::move(d);
 }
 
 QString RecordingFile::fileName() const {
@@ -312,7 +412,7 @@ QString RecordingFile::fileName() const {
 }
 
 std::size_t RecordingFile::rowCount() const {
-    return d_ ? d_->rowStarts.size() : 0;
+    return d_ ? d_->rows : 0;
 }
 
 const std::vector<AlarmNote>& RecordingFile::alarms() const {
@@ -345,7 +445,7 @@ std::vector<std::size_t> RecordingFile::damagedLines() const {
 }
 
 bool RecordingFile::cutWhileReading() const {
-    return d_ && d_->bytes.cutWhileReading();
+    return d_ && (d_->cut || (d_->bytes && d_->bytes->cutWhileReading()));
 }
 
 const RecordingCurves& RecordingFile::curves() const {

@@ -116,6 +116,13 @@ public:
     // `visitor` sees every row as it is read (a summary needs no second pass).
     bool read(const QString& fileName, const LoadProgress& progress = {},
               const RowVisitor& visitor = {});
+    // Reads and checks the file as read() does (the same rows, comments,
+    // alarms and refusals; a refusal may name another of the file's faults
+    // first), a few megabytes at a time, keeping no row: `visitor` sees each
+    // as it is read. What it costs stays the same whatever the file's size
+    // (a line longer than any row is held whole). rowTexts(), curves() and
+    // fillTable() give nothing after it.
+    void stream(const QString& fileName, const RowVisitor& visitor);
 
     QString fileName() const;
     std::size_t rowCount() const;

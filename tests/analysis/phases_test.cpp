@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "analysis/recording_analysis.h"
 #include "analysis/recording_summary.h"
 #include "analysis/resistance.h"
 #include "tests/analysis/made_rows.h"
@@ -158,6 +161,40 @@ TEST(Phases, AMillionFlipsKeepsBoundedPhasesAndEstimates) {
     EXPECT_LT(r.size(), 2 * kKeptEstimates);
     EXPECT_LT(r.front().row, 20U);
     EXPECT_GT(r.back().row, static_cast<std::size_t>(kRows) * 3 / 4) << "spread over the whole";
+}
+
+// Fed a row at a time, the analysis keeps what it shows and a few rows,
+// however many rows come: ten million rows flipping every four rows.
+TEST(Phases, TheAnalysisOfRowsAsTheyComeStaysBounded) {
+    constexpr std::size_t kRows = 10'000'000;
+    RecordingAnalyzer analyzer;
+    RangeRowNumbers row;
+    row.timed = true;
+    for (std::size_t c = 0; c < 4; ++c) {
+        row.cells[c] = kFourCells[c];
+    }
+    std::size_t mostPhases = 0;
+    std::size_t mostEstimates = 0;
+    for (std::size_t i = 0; i < kRows; ++i) {
+        const bool charging = (i / 4) % 2 == 0;
+        row.state = charging ? RowState::Charge : RowState::Discharge;
+        row.seconds = static_cast<double>(i + 1);
+        row.voltage = charging ? 16.9 : 16.5;
+        row.current = charging ? 2.0 : -2.0;
+        row.capacity = static_cast<double>(i % 4);
+        analyzer.add(row);
+        mostPhases = std::max(mostPhases, analyzer.phasesKept());
+        mostEstimates = std::max(mostEstimates, analyzer.estimatesKept());
+    }
+    EXPECT_EQ(mostPhases, kKeptPhases);
+    EXPECT_LT(mostEstimates, 2 * kKeptEstimates);
+    const RecordingAnalysis a = analyzer.finish();
+    EXPECT_EQ(a.phases.phases.size() + a.phases.omitted, kRows / 4);
+    EXPECT_DOUBLE_EQ(a.phases.totals.chargeMah, 3.0 * kRows / 8);
+    ASSERT_GE(a.resistance.size(), kKeptEstimates);
+    EXPECT_GT(a.resistance.back().row, kRows * 3 / 4) << "spread over the whole";
+    EXPECT_EQ(a.resistanceSummary.shownCount, static_cast<int>(a.resistance.size()));
+    EXPECT_NEAR(a.resistanceSummary.packOhms, 0.1, 1e-9);
 }
 
 TEST(Phases, CounterSteps) {

@@ -31,6 +31,17 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
     input.write(data, size);
     const QString path = QString::fromStdString(input.path().string());
 
+    // Read a few megabytes at a time, the file gives the same rows or is
+    // refused as well.
+    RecordingFile streamed;
+    std::size_t streamedRows = 0;
+    bool streamRefused = false;
+    try {
+        streamed.stream(path, [&](const RowFields&) { ++streamedRows; });
+    } catch (const std::runtime_error&) {
+        streamRefused = true;
+    }
+
     RecordingFile file;
     std::size_t visited = 0;
     try {
@@ -40,10 +51,15 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
         check(read);
     } catch (const std::runtime_error&) {
         check(file.rowCount() == 0);  // nothing of a refused file is kept
+        check(streamRefused);
         return;
     }
     const std::size_t rows = file.rowCount();
     check(rows > 0 && visited == rows);
+    check(!streamRefused && streamedRows == rows && streamed.rowCount() == rows &&
+          streamed.damagedLines() == file.damagedLines() &&
+          streamed.alarms().size() == file.alarms().size() &&
+          streamed.comments() == file.comments() && streamed.headers() == file.headers());
     const RecordingCurves& curves = file.curves();
     check(curves.days.size() == rows && curves.voltage.size() == rows &&
           curves.current.size() == rows && curves.capacity.size() == rows &&

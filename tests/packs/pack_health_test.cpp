@@ -142,6 +142,32 @@ TEST_F(PackHealthTest, NoCellStandsOutWhenTheLowestChanges) {
     EXPECT_TRUE(packHealthText(h).contains("no cell stands out"));
 }
 
+// A recording of more phases than are kept counts every one of them
+// through the pack: 1,200 phases of 10 mAh each are 12 Ah.
+TEST_F(PackHealthTest, PhasesPastThoseKeptCountInTheCycles) {
+    PackInfo pack{QStringLiteral("Pack F"), QString()};
+    pack.capacityMah = 1000;
+    std::vector<Reading> readings;
+    constexpr int kPhases = 1200;
+    for (int k = 0; k < kPhases; ++k) {
+        const bool charging = k % 2 == 0;
+        for (int i = 0; i < 2; ++i) {
+            readings.push_back(Reading{static_cast<double>(2 * k + i),
+                                       charging ? "+CHG+" : "-DSC-",
+                                       16,
+                                       charging ? 1.0 : -1.0,
+                                       10.0 * i,
+                                       {4, 4, 4, 4},
+                                       25});
+        }
+    }
+    record("cellwatch-20261205-100000.csv", "2026-12-05T10:00:00+01:00", readings, pack);
+    const PackHealth h = packHealthOfFolder(dir.path(), "Pack F");
+    EXPECT_EQ(h.recordings, 1);
+    EXPECT_NEAR(h.throughputAh, kPhases * 10 / 1000.0, 1e-9);
+    EXPECT_NEAR(h.equivalentCycles, kPhases * 10 / 2000.0, 1e-9);
+}
+
 TEST_F(PackHealthTest, PackFileKeepsWhatThePackIs) {
     const QString journal = testing::writeFile(dir.filePath("cellwatch-20261201-100000.csv"),
                                                journalOf("2026-12-01T10:00:00+01:00", {}));

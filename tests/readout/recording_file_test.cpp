@@ -327,6 +327,12 @@ TEST(RecordingFileTest, RefusesWhatIsNotARecording) {
         }
         EXPECT_EQ(file.rowCount(), 0U);  // nothing of either file is kept
         EXPECT_TRUE(file.curves().days.empty());
+        try {
+            file.stream(path, {});
+            ADD_FAILURE() << "streamed without complaint";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        }
     }
     RecordingFile missing;
     EXPECT_THROW(missing.read(dir.filePath(QStringLiteral("none.csv"))), std::runtime_error);
@@ -464,14 +470,29 @@ TEST(RecordingFileTest, DamagedFilesAreReadOrRefusedNeverMisread) {
             }
         }
         const QString path = writeFile(dir, bytes);
+        // Read a block at a time, the same file gives the same rows.
+        std::size_t streamedRows = 0;
+        RecordingFile streamed;
+        bool streamRefused = false;
+        try {
+            streamed.stream(path, [&streamedRows](const RowFields&) { ++streamedRows; });
+        } catch (const std::runtime_error&) {
+            streamRefused = true;
+        }
         RecordingFile file;
         try {
             file.read(path);
         } catch (const std::runtime_error&) {
             ++refused;
             EXPECT_EQ(file.rowCount(), 0u);
+            EXPECT_TRUE(streamRefused) << i;
             continue;
         }
+        ASSERT_FALSE(streamRefused) << i;
+        EXPECT_EQ(streamedRows, file.rowCount()) << i;
+        EXPECT_EQ(streamed.damagedLines(), file.damagedLines()) << i;
+        EXPECT_EQ(streamed.alarms().size(), file.alarms().size()) << i;
+        EXPECT_EQ(streamed.droppedCutRow(), file.droppedCutRow()) << i;
         ++read;
         RowStore table;
         file.fillTable(table);
