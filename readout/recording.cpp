@@ -214,8 +214,9 @@ void Recording::ShowIdle() {
 
 void Recording::acceptSample(StatusSample& sample) {
     Reading reading = readingFromSample(sample);
+    given_ = &sample;
     AcceptSample(reading);
-    sample.elapsedMs = reading.elapsedMs;
+    given_ = nullptr;
 }
 
 void Recording::AcceptSample(Reading& r) {
@@ -268,7 +269,13 @@ void Recording::ApplySample(Reading& r) {
     timeAxisDays_ = daysSinceStart(timeWindowEnd_);
     scaleAxes();
 
-    table_.appendSample(sampleFromReading(r));
+    if (given_ != nullptr) {
+        // The sample it came from, as given (no second conversion).
+        given_->elapsedMs = r.elapsedMs;
+        table_.appendSample(*given_);
+    } else {
+        table_.appendSample(sampleFromReading(r));
+    }
     ++rows_;
     lastRowSeconds_ =
         static_cast<std::uint32_t>((static_cast<std::uint64_t>(r.elapsedMs) + 500) / 1000);

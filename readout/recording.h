@@ -231,6 +231,7 @@ private:
     std::array<CurveExtent, kSeriesCount> extents_{};
     int rows_ = 0;
     std::optional<std::uint32_t> lastRowSeconds_;
+    StatusSample* given_ = nullptr;  // while a decoder's sample is taken
 };
 
 // The X value of a moment: days since a start, to the millisecond.

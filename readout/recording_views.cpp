@@ -88,19 +88,14 @@ void RecordingChart::curvesShown(const Recording& recording, const RecordingCurv
 
 void RecordingReadouts::accepted(const Recording&, const Reading& r) {
     const Decimal external = orZero(r.extTemperature);
-    showMeasurements(view_, r.voltage, r.current, r.capacity, external);
+    showMeasurementTexts(view_, r.voltage, r.current, r.capacity, external);
     if (view_.cursorHold()) {
         return;
     }
     const int present = std::clamp(r.cellCount, 0, kMostCells);
-    std::array<Decimal, kCellCount> cells{};
     int cellCount = 0;
     for (int k = 0; k < present; ++k) {
-        const Decimal& cell = r.cells[static_cast<std::size_t>(k)];
-        cellCount += cell.isZero() ? 0 : 1;
-        if (k < kCellCount) {
-            cells[static_cast<std::size_t>(k)] = cell;
-        }
+        cellCount += r.cells[static_cast<std::size_t>(k)].isZero() ? 0 : 1;
     }
     const Decimal power = (r.voltage * r.current).abs();
     view_.setReadout(readouts::kInputVoltage, text(orZero(r.inputVoltage).format(kFormat2)));
@@ -114,7 +109,6 @@ void RecordingReadouts::accepted(const Recording&, const Reading& r) {
     view_.setReadout(readouts::kElapsed, text(elapsedText(r.elapsedMs)));
     view_.setReadout(readouts::kCapacity, text(r.capacity.plainText()));
     view_.setReadout(readouts::kExternal, text(external.plainText()));
-    ShowCellPanel(view_.cellPanel(), cells, r.chemistry);
 }
 
 void RecordingReadouts::idle(const Recording&) {
@@ -125,16 +119,38 @@ void RecordingReadouts::idle(const Recording&) {
     view_.setLargeReadout(readouts::kLargeVoltage, QStringLiteral("0.00V"));
     view_.setLargeReadout(readouts::kLargeCurrent, QStringLiteral("0.00A"));
     view_.setLargeReadout(readouts::kLargeCapacity, QStringLiteral("0mAH"));
-    PowerGaugeControl& gauge = view_.gauge();
-    gauge.setMode(1);
-    gauge.setCaption(QStringLiteral("0"));
-    gauge.setValue(0);
+}
+
+void RecordingGauge::accepted(const Recording&, const Reading& r) {
+    showPower(gauge_, r.voltage, r.current);
+}
+
+void RecordingGauge::idle(const Recording&) {
+    gauge_.setMode(1);
+    gauge_.setCaption(QStringLiteral("0"));
+    gauge_.setValue(0);
+}
+
+void RecordingCellPanel::accepted(const Recording&, const Reading& r) {
+    if (held_ && held_()) {
+        return;
+    }
+    // The panel shows the first kCellCount cells.
+    std::array<Decimal, kCellCount> cells{};
+    const int shown = std::clamp(r.cellCount, 0, kCellCount);
+    for (int k = 0; k < shown; ++k) {
+        cells[static_cast<std::size_t>(k)] = r.cells[static_cast<std::size_t>(k)];
+    }
+    ShowCellPanel(panel_, cells, r.chemistry);
 }
 
 void showOn(Recording& recording, ChartSurface& chart, ReadoutView& view,
             std::function<bool()> chineseTitle) {
     recording.subscribe(std::make_unique<RecordingChart>(chart, std::move(chineseTitle)));
     recording.subscribe(std::make_unique<RecordingReadouts>(view));
+    recording.subscribe(std::make_unique<RecordingGauge>(view.gauge()));
+    recording.subscribe(std::make_unique<RecordingCellPanel>(
+        view.cellPanel(), [&view] { return view.cursorHold(); }));
 }
 
 }  // namespace cellwatch

@@ -1,6 +1,6 @@
-// The views a window subscribes to its recording: the chart and the
-// readouts (with the power gauge and the cell panel). Each draws itself from
-// what the recording tells it; a headless front end subscribes none.
+// The views a window subscribes to its recording: the chart, the readouts,
+// the power gauge and the cell panel. Each draws itself from what the
+// recording tells it; a headless front end subscribes none.
 #pragma once
 
 #include <QString>
@@ -37,9 +37,9 @@ private:
     bool resetTitleShown_ = false;  // the title is the idle title of a reset
 };
 
-// The legend values, the large readouts and the gauge for every reading;
-// the detail readouts and the cell panel too unless the cross-line cursor
-// holds them; the zeroed look of the idle state.
+// The legend values and the large readouts for every reading, the detail
+// readouts too unless the cross-line cursor holds them; the zeroed look of
+// the idle state.
 class RecordingReadouts final : public RecordingView {
 public:
     explicit RecordingReadouts(ReadoutView& view) : view_(view) {}
@@ -51,7 +51,34 @@ private:
     ReadoutView& view_;
 };
 
-// Subscribes both to `recording`.
+// The power gauge: |V x I| of every reading, 0 when idle.
+class RecordingGauge final : public RecordingView {
+public:
+    explicit RecordingGauge(PowerGaugeControl& gauge) : gauge_(gauge) {}
+
+    void accepted(const Recording& recording, const Reading& reading) override;
+    void idle(const Recording& recording) override;
+
+private:
+    PowerGaugeControl& gauge_;
+};
+
+// The cell panel: every reading's cells, unless `held` (the cross-line
+// cursor holds the panel on a recorded row).
+class RecordingCellPanel final : public RecordingView {
+public:
+    RecordingCellPanel(CellPanelView& panel, std::function<bool()> held)
+        : panel_(panel), held_(std::move(held)) {}
+
+    void accepted(const Recording& recording, const Reading& reading) override;
+
+private:
+    CellPanelView& panel_;
+    std::function<bool()> held_;
+};
+
+// Subscribes all four to `recording`, the gauge and the cell panel being
+// the readout view's.
 void showOn(Recording& recording, ChartSurface& chart, ReadoutView& view,
             std::function<bool()> chineseTitle);
 

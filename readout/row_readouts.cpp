@@ -27,6 +27,12 @@ Decimal rowField(const RowStore& rows, int row, int field) {
 
 void showMeasurements(ReadoutView& view, const Decimal& voltage, const Decimal& current,
                       const Decimal& capacity, const Decimal& external) {
+    showMeasurementTexts(view, voltage, current, capacity, external);
+    showPower(view.gauge(), voltage, current);
+}
+
+void showMeasurementTexts(ReadoutView& view, const Decimal& voltage, const Decimal& current,
+                          const Decimal& capacity, const Decimal& external) {
     const QString v = fromStd(voltage.format(kFormat2));
     const QString a = fromStd(current.format(kFormat2));
     const QString mah = fromStd(capacity.plainText());
@@ -38,9 +44,10 @@ void showMeasurements(ReadoutView& view, const Decimal& voltage, const Decimal& 
     view.setLargeReadout(readouts::kLargeCurrent, a + u'A');
     view.setLargeReadout(readouts::kLargeCapacity, mah + QStringLiteral("mAh"));
     view.fitReadouts();
+}
 
+void showPower(PowerGaugeControl& gauge, const Decimal& voltage, const Decimal& current) {
     const Decimal power = (voltage * current).abs();
-    PowerGaugeControl& gauge = view.gauge();
     gauge.setValue(power.toDouble());
     gauge.setMode(1);
     gauge.setCaption(fromStd(power.format(kFormat3Wide)));

@@ -361,6 +361,28 @@ TEST(RecordingSample, CellCountCountsTheCellsPresent) {
     }
 }
 
+// While the cross-line cursor holds them, the detail readouts and the cell
+// panel stay; the legend, the large readouts and the gauge follow.
+TEST(RecordingSample, AHeldCursorKeepsTheDetailsAndTheCells) {
+    Rig r;
+    r.feed(charging("12.60", "2.00"), 1000);
+    const Shown before = r.shown();
+    r.view.hold = true;
+    StatusSample s = charging("12.70", "1.00");
+    s.cells[0] = d("3.5");
+    r.feed(s, 2000);
+    const Shown held = r.shown();
+    EXPECT_EQ(held.cellTexts, before.cellTexts);
+    for (const int index : {readouts::kInputVoltage, readouts::kVoltage, readouts::kCurrent,
+                            readouts::kPower, readouts::kElapsed}) {
+        EXPECT_EQ(held.label3.at(index), before.label3.at(index)) << index;
+    }
+    EXPECT_EQ(held.label3.at(readouts::kLegendVoltage), QStringLiteral("12.70"));
+    EXPECT_EQ(held.label2.at(readouts::kLargeCurrent), QStringLiteral("1.00A"));
+    EXPECT_EQ(held.gaugeCaption, QStringLiteral("12.700"));
+    EXPECT_EQ(held.rows, 2);
+}
+
 // --- the idle display -----------------------------------------------------------------------
 
 TEST(RecordingIdle, ZeroesTheMainReadoutsAndMovesTheTimeOrigin) {
