@@ -6,10 +6,6 @@
 namespace cellwatch::alarms {
 namespace {
 
-constexpr std::string_view kLithium = kTypeLithium;
-constexpr std::string_view kLead = kTypeLead;
-constexpr std::string_view kDischarging = kStateDischarge;
-
 std::string volts(Decimal v) {
     return v.format(kFormat2) + " V";
 }
@@ -22,12 +18,12 @@ std::string limitText(const std::string& value) {
     return " (limit " + value + ")";
 }
 
-// The cell limit for the pack's battery type; none for types without one.
-std::optional<Decimal> cellLimit(const Rule& rule, const std::string& batteryType) {
-    if (batteryType == kLithium) {
+// The cell limit for the pack's chemistry; none for chemistries without one.
+std::optional<Decimal> cellLimit(const Rule& rule, Chemistry chemistry) {
+    if (isLithium(chemistry)) {
         return rule.limit;
     }
-    if (batteryType == kLead) {
+    if (chemistry == Chemistry::Pb) {
         return rule.second;
     }
     return std::nullopt;
@@ -61,7 +57,7 @@ std::string cellText(const RowValues& row, int index) {
 }
 
 std::string runName(const RowValues& row) {
-    return row.state == kDischarging ? "discharge" : "charge";
+    return row.state == ChargeState::Discharging ? "discharge" : "charge";
 }
 
 }  // namespace
@@ -171,7 +167,7 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
     };
     {
         const Kind kind = Kind::CellHigh;
-        const std::optional<Decimal> limit = cellLimit(settings_[kind], values.batteryType);
+        const std::optional<Decimal> limit = cellLimit(settings_[kind], values.chemistry);
         const bool watched = limit && e.highest >= 0;
         const bool holds = watched && cell(e.highest) > *limit;
         const bool clear = !watched || cell(e.highest) <= *limit - rearmMargin(kind);
@@ -182,8 +178,8 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
     }
     {
         const Kind kind = Kind::CellLow;
-        const std::optional<Decimal> limit = cellLimit(settings_[kind], values.batteryType);
-        const bool watched = limit && values.state == kDischarging && e.lowest >= 0;
+        const std::optional<Decimal> limit = cellLimit(settings_[kind], values.chemistry);
+        const bool watched = limit && values.state == ChargeState::Discharging && e.lowest >= 0;
         const bool holds = watched && cell(e.lowest) < *limit;
         const bool clear = !watched || cell(e.lowest) >= *limit + rearmMargin(kind);
         updateThreshold(

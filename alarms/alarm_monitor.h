@@ -24,14 +24,15 @@
 
 #include "alarms/alarm_rules.h"
 #include "protocol/decimal.h"
+#include "protocol/reading.h"
 
 namespace cellwatch::alarms {
 
 // What the row rules read of a recorded row.
 struct RowValues {
     std::uint32_t elapsedSeconds = 0;  // the row's time: 1 for the first row
-    std::string batteryType;           // "LiIo/Po/Fe", "Pb", ...
-    std::string state;                 // "+CHG+" or "-DSC-"
+    Chemistry chemistry = Chemistry::Unknown;
+    ChargeState state = ChargeState::Idle;
     Decimal extTemperature, intTemperature, inputVoltage;
     std::array<Decimal, 12> cells{};  // 0 for an absent cell
 };

@@ -2,6 +2,7 @@
 
 #include <type_traits>
 
+#include "protocol/sample_bridge.h"
 #include "protocol/sample_text.h"
 #include "readout/recording.h"
 #include "readout/row_store.h"
@@ -33,8 +34,8 @@ RowValues rowValues(const QStringList& texts) {
     };
     RowValues v;
     v.elapsedSeconds = parseElapsedText(text(0).toStdString()).value_or(0);
-    v.batteryType = text(1).toStdString();
-    v.state = text(2).toStdString();
+    v.chemistry = chemistryOfText(text(1).toStdString());
+    v.state = stateOfText(text(2).toStdString());
     v.extTemperature = number(text(3));
     v.intTemperature = number(text(4));
     v.inputVoltage = number(text(5));
@@ -60,8 +61,8 @@ RowValues rowValues(const RowStore& table, int row) {
     };
     RowValues v;
     v.elapsedSeconds = seconds;
-    v.batteryType = table.gridText(row, kFieldBatteryType + 1).toStdString();
-    v.state = table.gridText(row, kFieldState + 1).toStdString();
+    v.chemistry = chemistryOfText(table.gridText(row, kFieldBatteryType + 1).toStdString());
+    v.state = stateOfText(table.gridText(row, kFieldState + 1).toStdString());
     v.extTemperature = at(kFieldExtTemperature);
     v.intTemperature = at(kFieldIntTemperature);
     v.inputVoltage = at(kFieldInputVoltage);
@@ -73,7 +74,7 @@ RowValues rowValues(const RowStore& table, int row) {
 
 void DecoderTap::sampleDecoded(const StatusSample& sample, FrameLayout layout) {
     host_.sampleDecoded(sample, layout);
-    decoded_(!sample.isIdle());
+    decoded_(isActive(stateOfText(sample.state)));
 }
 
 RecordingAlarms::RecordingAlarms(DecoderHost& recording, const RowStore& table,

@@ -31,6 +31,7 @@
 #include "chart/chart_zoom.h"
 #include "chart/data_table.h"
 #include "readout/cell_panel_widget.h"
+#include "readout/recording_views.h"
 #include "readout/table_export.h"
 
 namespace cellwatch {
@@ -80,8 +81,8 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     // The live path: a source -> receive path -> decoders -> recording, in
     // the session, shown by the pane.
     session_ = std::make_unique<session::LiveSession>(session::SessionParts{
-        pane_->chart(), pane_->rows(), *pane_, *ticks_, *wall_, [this] { return inChinese(); },
-        [this] { tool(StatusTool::ReceiveLamp)->flip(); }});
+        pane_->rows(), *ticks_, *wall_, [this] { tool(StatusTool::ReceiveLamp)->flip(); }});
+    showOn(session_->recording(), pane_->chart(), *pane_, [this] { return inChinese(); });
     alarms_ = new AlarmWatch(
         {settings_, *session_, &pane_->chart(), [this](const QString& m) { PostStatusMessage(m); },
          [this] { return inChinese(); }, [this] { return chargerName_; }},

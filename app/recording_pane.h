@@ -19,6 +19,7 @@
 
 #include "analysis/cell_curves.h"
 #include "app/range_panel.h"
+#include "readout/readout_view.h"
 #include "readout/recording.h"
 #include "readout/recording_file.h"
 

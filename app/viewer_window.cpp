@@ -33,6 +33,7 @@
 #include "packs/pack_health.h"
 #include "packs/pack_history.h"
 #include "readout/cell_panel_widget.h"
+#include "readout/recording_views.h"
 #include "readout/table_export.h"
 
 namespace cellwatch {
@@ -58,8 +59,8 @@ ViewerWindow::ViewerWindow(SettingsStore& settings, const WindowHooks& hooks,
     setObjectName(QStringLiteral("viewer"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildWidgets();
-    recording_ = std::make_unique<Recording>(pane_->chart(), pane_->rows(), *pane_, ticks, wall,
-                                             [this] { return inChinese(); });
+    recording_ = std::make_unique<Recording>(pane_->rows(), ticks, wall);
+    showOn(*recording_, pane_->chart(), *pane_, [this] { return inChinese(); });
     recording_->SetUpTable();
     recording_->ResetChart();
     InitPowerGauge(pane_->powerGauge());

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <memory>
 
 #include "analysis/recording_summary.h"
 #include "analysis/summary_format.h"
@@ -15,8 +16,8 @@
 #include "chart/chart_view.h"
 #include "readout/recording.h"
 #include "readout/recording_file.h"
+#include "readout/recording_views.h"
 #include "readout/row_store.h"
-#include "session/null_readout.h"
 #include "tools/report/report.h"
 
 using namespace cellwatch;
@@ -34,10 +35,10 @@ int main(int argc, char** argv) {
     ChartView chart;
     chart.resize(1200, 600);
     RowStore table;
-    session::NullReadoutView view;
     ManualTickClock ticks;
     ManualWallClock wall(QDateTime::currentDateTime());
-    Recording shown(chart, table, view, ticks, wall, [] { return false; });
+    Recording shown(table, ticks, wall);
+    shown.subscribe(std::make_unique<RecordingChart>(chart, [] { return false; }));
     RecordingFile file;
     const RecordingSummaryValues summary = readAndSummarize(file, path, {}, &table);
     const qint64 readMs = timer.elapsed();

@@ -34,11 +34,9 @@
 #include "bench/bench_process.h"
 #include "net/web_server.h"
 #include "readout/row_store.h"
-#include "readout/summary_chart.h"
 #include "serial/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
-#include "session/null_readout.h"
 #include "session/page_feed.h"
 #include "tests/support/charger_readings.h"
 #include "tools/emulator/status_encoder.h"
@@ -60,10 +58,8 @@ double monotonicMs() {
 int serve(QCoreApplication& app, int viewers, int seconds) {
     ManualTickClock ticks{1'000'000};
     SystemWallClock wall;
-    SummaryChart chart;
     RowStore rows;
-    session::NullReadoutView view;
-    session::LiveSession session({chart, rows, view, ticks, wall});
+    session::LiveSession session({rows, ticks, wall});
     net::WebLimits limits;
     limits.connections = std::max(32, viewers + 2);
     limits.gateConnections = limits.connections;  // the viewers all connect at once

@@ -83,7 +83,7 @@ void run(std::size_t samples, std::vector<Block>& blocks) {
         s.elapsedMs = ticksBetween(recording.connectTicks(), ticks.tickCount());
         const bool measured = block != blocks.end() && k >= block->first;
         if (!measured) {
-            recording.AcceptSample(s);
+            recording.acceptSample(s);
             if (k % kFillEventsEvery == 0) {
                 QApplication::processEvents();
             }
@@ -91,7 +91,7 @@ void run(std::size_t samples, std::vector<Block>& blocks) {
         }
         const double t0 = bench::processCpuNs();
         const auto w0 = std::chrono::steady_clock::now();
-        recording.AcceptSample(s);
+        recording.acceptSample(s);
         const double t1 = bench::processCpuNs();
         QApplication::processEvents();
         const double t2 = bench::processCpuNs();

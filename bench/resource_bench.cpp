@@ -165,11 +165,11 @@ void grow(std::size_t samples) {
         const bool last = k >= samples - kBlock;
         if (first || last) {
             const double t0 = processCpuNs();
-            recording.AcceptSample(s);
+            recording.acceptSample(s);
             QApplication::processEvents();
             (first ? firstNs : lastNs) += processCpuNs() - t0;
         } else {
-            recording.AcceptSample(s);
+            recording.acceptSample(s);
             if (k % kFillEventsEvery == 0) {
                 QApplication::processEvents();
             }

@@ -23,31 +23,41 @@ void AxisScaler::reset() {
 }
 
 void AxisScaler::scaleAxes(ChartSurface& chart) {
-    double m = chart.dataMax(ChartAxis::Left);
+    scale(chart.dataMax(ChartAxis::Left), chart.dataMin(ChartAxis::Left),
+          chart.dataMax(ChartAxis::Right), chart.dataMax(ChartAxis::Capacity),
+          chart.dataMax(ChartAxis::Temperature));
+    applyTo(chart);
+}
+
+void AxisScaler::scale(double voltageMax, double voltageMin, double currentMax, double capacityMax,
+                       double temperatureMax) {
+    double m = voltageMax;
     if (axisMaxVolt_ < m || axisMaxVolt_ > m + 1.0) {
         axisMaxVolt_ = m + 0.3;
     }
 
-    axisMinVolt_ = toDecimal(chart.dataMin(ChartAxis::Left) - 0.2);
+    axisMinVolt_ = toDecimal(voltageMin - 0.2);
     if (axisMinVolt_ < Decimal()) {
         axisMinVolt_ = Decimal();
     }
 
-    m = chart.dataMax(ChartAxis::Right);
+    m = currentMax;
     if (axisMaxCurr_ < m || axisMaxCurr_ > m + 0.3) {
         axisMaxCurr_ = m + 0.2;
     }
 
-    m = chart.dataMax(ChartAxis::Capacity);
+    m = capacityMax;
     if (axisMaxCap_ < m || axisMaxCap_ > m * 1.5) {
         axisMaxCap_ = m * 1.2 + 5;
     }
 
-    m = chart.dataMax(ChartAxis::Temperature);
+    m = temperatureMax;
     if (axisMaxTemp_ < m || axisMaxTemp_ > m + 10) {
         axisMaxTemp_ = m + 5;
     }
+}
 
+void AxisScaler::applyTo(ChartSurface& chart) const {
     chart.setAxisRange(ChartAxis::Left, axisMinVolt_.toDouble(), axisMaxVolt_);
     chart.setAxisRange(ChartAxis::Right, 0, axisMaxCurr_);
     chart.setAxisRange(ChartAxis::Capacity, 0, axisMaxCap_);

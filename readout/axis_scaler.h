@@ -23,8 +23,13 @@ public:
     // All maxima and the voltage minimum back to 0 (at connect).
     void reset();
 
-    // Updates the maxima from the chart's data maxima and minimum, then sets
-    // all four vertical axes, each with both bounds in one call.
+    // Updates the maxima from the data maxima of the four curves and the
+    // voltage's minimum (0 for a curve without values).
+    void scale(double voltageMax, double voltageMin, double currentMax, double capacityMax,
+               double temperatureMax);
+    // Sets all four vertical axes, each with both bounds in one call.
+    void applyTo(ChartSurface& chart) const;
+    // Both, from the chart's own data maxima and minimum.
     void scaleAxes(ChartSurface& chart);
 
     double axisMaxVolt() const { return axisMaxVolt_; }

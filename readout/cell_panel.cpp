@@ -10,20 +10,20 @@ struct VoltageRange {
     Decimal empty;
 };
 
-VoltageRange RangeFor(std::string_view batteryType) {
-    if (batteryType == kTypeLithium) {
+VoltageRange RangeFor(Chemistry chemistry) {
+    if (isLithium(chemistry)) {
         return {Decimal::fromHundredths(420), Decimal::fromHundredths(300)};
     }
-    if (batteryType == kTypeNiCd) {
-        return {Decimal::fromHundredths(160), Decimal::fromHundredths(85)};
+    switch (chemistry) {
+        case Chemistry::NiCd:
+            return {Decimal::fromHundredths(160), Decimal::fromHundredths(85)};
+        case Chemistry::NiMH:
+            return {Decimal::fromHundredths(160), Decimal::fromHundredths(100)};
+        case Chemistry::Pb:
+            return {Decimal::fromHundredths(245), Decimal::fromHundredths(175)};
+        default:
+            return {Decimal::fromHundredths(420), Decimal::fromHundredths(85)};
     }
-    if (batteryType == kTypeNiMH) {
-        return {Decimal::fromHundredths(160), Decimal::fromHundredths(100)};
-    }
-    if (batteryType == kTypeLead) {
-        return {Decimal::fromHundredths(245), Decimal::fromHundredths(175)};
-    }
-    return {Decimal::fromHundredths(420), Decimal::fromHundredths(85)};
 }
 
 QString Text(const Decimal& value, std::string_view pattern) {
@@ -32,8 +32,8 @@ QString Text(const Decimal& value, std::string_view pattern) {
 
 }  // namespace
 
-Decimal ChargeLevel(std::string_view batteryType, Decimal cellVoltage) {
-    const VoltageRange range = RangeFor(batteryType);
+Decimal ChargeLevel(Chemistry chemistry, Decimal cellVoltage) {
+    const VoltageRange range = RangeFor(chemistry);
     // The quotient never falls on a half at the fifth decimal for these
     // ranges, so the rounding rule only decides the ordinary cases.
     const Decimal level = (Decimal::fromInt(100) * (cellVoltage - range.empty))
@@ -58,12 +58,12 @@ BarTexture TextureForLevel(Decimal level) {
 }
 
 void ShowCellPanel(CellPanelView& view, const std::array<Decimal, kCellCount>& cells,
-                   std::string_view batteryType) {
+                   Chemistry chemistry) {
     int inUse = 0;
     for (int k = 1; k <= kCellCount; ++k) {
         const Decimal v = cells[static_cast<std::size_t>(k - 1)];
         view.setCellText(k, Text(v, kFormat2));
-        const Decimal level = ChargeLevel(batteryType, v).rounded(1, Rounding::HalfToEven);
+        const Decimal level = ChargeLevel(chemistry, v).rounded(1, Rounding::HalfToEven);
         view.setCellBar(k, TextureForLevel(level),
                         static_cast<int>(level.roundedToInt(Rounding::HalfToEven)));
         if (!v.isZero()) {

@@ -7,20 +7,19 @@
 #pragma once
 
 #include <array>
-#include <string_view>
 
 #include <QString>
 
 #include "protocol/decimal.h"
+#include "protocol/reading.h"
 #include "protocol/status_sample.h"
 
 namespace cellwatch {
 
 // The charge level of one cell in per cent, 0 to 100, to four decimals.
-// The voltage range comes from the battery type text as the decoders write it
-// ("LiIo/Po/Fe", "Ni-Cd", "Ni-MH", "Pb"), compared exactly; any other text
-// gets the widest range, 0.85 V to 4.2 V.
-Decimal ChargeLevel(std::string_view batteryType, Decimal cellVoltage);
+// The voltage range comes from the chemistry (any lithium one, Ni-Cd, Ni-MH,
+// lead); an unknown chemistry gets the widest range, 0.85 V to 4.2 V.
+Decimal ChargeLevel(Chemistry chemistry, Decimal cellVoltage);
 
 // The bar pictures, numbered as the resources that hold them.
 enum class BarTexture {
@@ -64,6 +63,6 @@ inline constexpr int kStatisticSpread = 4;
 // cells in use. With fewer than two cells in use all three values are cell
 // 1's voltage.
 void ShowCellPanel(CellPanelView& view, const std::array<Decimal, kCellCount>& cells,
-                   std::string_view batteryType);
+                   Chemistry chemistry);
 
 }  // namespace cellwatch

@@ -1,8 +1,8 @@
 // What the rest of the program does with the chart: four line series on
 // their own vertical axes against elapsed time (in days), fixed axis ranges,
 // a title of text lines, and the cross-line cursor. The window's chart
-// (QCustomPlot) implements it; a recording without a window can use a plain
-// in-memory implementation.
+// (QCustomPlot) implements it; a recording draws on it through the chart
+// view it is given (RecordingChart, readout/recording_views.h).
 //
 // Series and axes by index:
 //   series 0 battery voltage -> Left axis

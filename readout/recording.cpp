@@ -1,12 +1,11 @@
 #include "readout/recording.h"
-#include "readout/row_readouts.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "protocol/sample_bridge.h"
 #include "protocol/sample_text.h"
-#include "readout/cell_panel.h"
-#include "readout/gauge_settings.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -23,8 +22,8 @@ const Decimal kMaxTemperature = Decimal::fromInt(100);
 const Decimal kMaxVoltage = Decimal::fromInt(50);
 const Decimal kMaxCellVoltage = Decimal::fromInt(5);
 
-QString text(const std::string& s) {
-    return QString::fromStdString(s);
+bool above(const std::optional<Decimal>& value, const Decimal& limit) {
+    return value && *value > limit;
 }
 
 }  // namespace
@@ -33,19 +32,31 @@ double daysBetween(const QDateTime& from, const QDateTime& to) {
     return static_cast<double>(from.msecsTo(to)) / static_cast<double>(kDayMs);
 }
 
-Recording::Recording(ChartSurface& chart, RowStore& table, ReadoutView& view,
-                     const TickClock& ticks, const WallClock& wall,
-                     std::function<bool()> chineseTitle)
-    : chart_(chart),
-      table_(table),
-      view_(view),
-      ticks_(ticks),
-      wall_(wall),
-      chineseTitle_(std::move(chineseTitle)) {}
+void CurveExtent::add(double y) {
+    if (std::isnan(y)) {
+        return;
+    }
+    if (!any) {
+        *this = {y, y, true};
+    } else {
+        min = std::min(min, y);
+        max = std::max(max, y);
+    }
+}
+
+Recording::Recording(RowStore& table, const TickClock& ticks, const WallClock& wall)
+    : table_(table), ticks_(ticks), wall_(wall) {}
+
+Recording::~Recording() = default;
+
+RecordingView& Recording::subscribe(std::unique_ptr<RecordingView> view) {
+    views_.push_back(std::move(view));
+    return *views_.back();
+}
 
 Decimal Recording::capacityDataMax() const {
     // Capacities are whole numbers, exact in a double.
-    return Decimal::fromInt(std::llround(chart_.dataMax(ChartAxis::Capacity)));
+    return Decimal::fromInt(std::llround(extent(kSeriesCapacity).maxOrZero()));
 }
 
 void Recording::begin() {
@@ -70,9 +81,21 @@ void Recording::continueFrom(std::uint32_t connectTicks, const QDateTime& began,
     while (present.msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {
         timeWindowEnd_ = timeWindowEnd_.addMSecs(kTimeWindowStepMs);
     }
-    chart_.setAxisRange(ChartAxis::Bottom, 0, daysSinceStart(timeWindowEnd_));
+    timeAxisDays_ = daysSinceStart(timeWindowEnd_);
+    tell([this](RecordingView& v) { v.timeAxisChanged(*this); });
     if (!lastRow.isEmpty()) {
         table_.appendTabText(lastRow);
+        takeRowsFromTable();
+    }
+}
+
+void Recording::takeRowsFromTable() {
+    rows_ = table_.gridRowCount() - 1;
+    lastRowSeconds_.reset();
+    if (rows_ > 0) {
+        if (const std::optional<double> seconds = table_.number(rows_, kFieldElapsed)) {
+            lastRowSeconds_ = static_cast<std::uint32_t>(*seconds);
+        }
     }
 }
 
@@ -90,31 +113,20 @@ QDateTime Recording::presentTime() const {
 
 void Recording::SetUpTable() {
     table_.clear();
-}
-
-QString Recording::resetTitle() const {
-    const bool chinese = chineseTitle_ && chineseTitle_();
-    return chinese ? QString::fromUtf8("空闲") : QStringLiteral("Idle");
+    rows_ = 0;
+    lastRowSeconds_.reset();
 }
 
 void Recording::retitleIdle() {
-    if (resetTitleShown_) {
-        chart_.removeTitleLine(0);
-        chart_.addTitleLine(resetTitle());
-    }
+    tell([](RecordingView& v) { v.retitle(); });
 }
 
 void Recording::ResetChart() {
-    chart_.removeTitleLine(0);
-    chart_.addTitleLine(resetTitle());
-    resetTitleShown_ = true;
-    for (int series = 0; series < kSeriesCount; ++series) {
-        chart_.clearSeries(series);
-    }
+    extents_ = {};
     const QDateTime now = wall_.now().toUTC();
     timeWindowEnd_ = now.addMSecs(kTimeWindowInitialMs);
-    chart_.setAxisRange(ChartAxis::Bottom, 0, daysBetween(now, timeWindowEnd_));
-    chart_.setAutoRepaint(true);
+    timeAxisDays_ = daysBetween(now, timeWindowEnd_);
+    tell([this](RecordingView& v) { v.reset(*this); });
 }
 
 void Recording::RestartRecording() {
@@ -123,6 +135,8 @@ void Recording::RestartRecording() {
     }
     connectTicks_ = ticks_.tickCount();
     table_.setGridRowCount(1);
+    rows_ = 0;
+    lastRowSeconds_.reset();
     ResetChart();
     startAt(wall_.now());
     timeWindowEnd_ = recordingStart_.addMSecs(kTimeWindowInitialMs);
@@ -136,7 +150,9 @@ bool Recording::showRecording(const RecordingFile& file, const QString& title,
     connectTicks_ = 0;
     axes_.reset();
     ResetChart();
-    if (!file.fillTable(table_, progress)) {
+    const bool read = file.fillTable(table_, progress);
+    takeRowsFromTable();
+    if (!read) {
         ResetChart();
         return false;
     }
@@ -148,16 +164,18 @@ void Recording::showRecordingChart(const RecordingFile& file, const QString& tit
     connectTicks_ = 0;
     axes_.reset();
     ResetChart();
+    takeRowsFromTable();
     showCurves(file.curves(), title);
 }
 
 void Recording::showCurves(const RecordingCurves& c, const QString& title) {
-    chart_.setAutoRepaint(false);
-    for (std::size_t i = 0; i < c.days.size(); ++i) {
-        chart_.addPoint(kSeriesVoltage, c.days[i], c.voltage[i]);
-        chart_.addPoint(kSeriesCurrent, c.days[i], c.current[i]);
-        chart_.addPoint(kSeriesCapacity, c.days[i], c.capacity[i]);
-        chart_.addPoint(kSeriesTemperature, c.days[i], c.external[i]);
+    const std::vector<double>* const curves[kSeriesCount] = {&c.voltage, &c.current, &c.capacity,
+                                                             &c.external};
+    for (int series = 0; series < kSeriesCount; ++series) {
+        CurveExtent& extent = extents_[static_cast<std::size_t>(series)];
+        for (const double y : *curves[series]) {
+            extent.add(y);
+        }
     }
     // The latest time of a row (rows without a time, such as an empty last
     // row of a spreadsheet's file, have none).
@@ -174,112 +192,94 @@ void Recording::showCurves(const RecordingCurves& c, const QString& title) {
         kTimeWindowStepDays * std::ceil(std::max(last, 0.0) / kTimeWindowStepDays);
     startAt(wall_.now());
     timeWindowEnd_ = recordingStart_.addMSecs(std::llround(window * kDayMsDouble));
-    chart_.setAxisRange(ChartAxis::Bottom, 0, window);
-    chart_.clearTitle();
-    chart_.addTitleLine(title);
-    resetTitleShown_ = false;
-    axes_.scaleAxes(chart_);
-    chart_.setAutoRepaint(true);
+    timeAxisDays_ = window;
+    scaleAxes();
+    tell([&](RecordingView& v) { v.curvesShown(*this, c, title); });
+}
+
+void Recording::scaleAxes() {
+    axes_.scale(extent(kSeriesVoltage).maxOrZero(), extent(kSeriesVoltage).minOrZero(),
+                extent(kSeriesCurrent).maxOrZero(), extent(kSeriesCapacity).maxOrZero(),
+                extent(kSeriesTemperature).maxOrZero());
 }
 
 void Recording::ShowIdle() {
     startAt(wall_.now());
     timeWindowEnd_ = recordingStart_.addMSecs(kTimeWindowInitialMs);
-    chart_.removeTitleLine(0);
-    chart_.addTitleLine(QStringLiteral("Idle"));
-    resetTitleShown_ = false;
-    view_.setReadout(readouts::kLegendVoltage, QStringLiteral("0.00"));
-    view_.setReadout(readouts::kLegendCurrent, QStringLiteral("0.00"));
-    view_.setReadout(readouts::kLegendCapacity, QStringLiteral("0"));
-    view_.setReadout(readouts::kLegendExternal, QStringLiteral("0"));
-    view_.setLargeReadout(readouts::kLargeVoltage, QStringLiteral("0.00V"));
-    view_.setLargeReadout(readouts::kLargeCurrent, QStringLiteral("0.00A"));
-    view_.setLargeReadout(readouts::kLargeCapacity, QStringLiteral("0mAH"));
-    PowerGaugeControl& gauge = view_.gauge();
-    gauge.setMode(1);
-    gauge.setCaption(QStringLiteral("0"));
-    gauge.setValue(0);
+    tell([this](RecordingView& v) { v.idle(*this); });
     if (events_.idleShown) {
         events_.idleShown();
     }
 }
 
-void Recording::AcceptSample(StatusSample& s) {
-    if (s.extTemperature > kMaxTemperature || s.intTemperature > kMaxTemperature ||
-        s.inputVoltage > kMaxVoltage || s.voltage > kMaxVoltage || s.voltage.isZero()) {
+void Recording::acceptSample(StatusSample& sample) {
+    Reading reading = readingFromSample(sample);
+    given_ = &sample;
+    AcceptSample(reading);
+    given_ = nullptr;
+}
+
+void Recording::AcceptSample(Reading& r) {
+    if (above(r.extTemperature, kMaxTemperature) || above(r.intTemperature, kMaxTemperature) ||
+        above(r.inputVoltage, kMaxVoltage) || r.voltage > kMaxVoltage || r.voltage.isZero()) {
         return;
     }
-    const int rows = table_.gridRowCount();
-    if (rows - 1 > 0) {
-        if (const std::optional<double> seconds = table_.number(rows - 1, kFieldElapsed)) {
-            const std::int64_t since =
-                static_cast<std::int64_t>(s.elapsedMs) - static_cast<std::int64_t>(*seconds * 1000);
-            if (since > static_cast<std::int64_t>(kPauseLimitMs)) {
-                RestartRecording();
-                return;
-            }
-        }
-    }
-    for (const Decimal& cell : s.cells) {
-        if (cell > kMaxCellVoltage) {
+    if (rows_ > 0 && lastRowSeconds_) {
+        const std::int64_t since = static_cast<std::int64_t>(r.elapsedMs) -
+                                   static_cast<std::int64_t>(*lastRowSeconds_) * 1000;
+        if (since > static_cast<std::int64_t>(kPauseLimitMs)) {
+            RestartRecording();
             return;
         }
     }
-    ApplySample(s);
+    const int cells = std::clamp(r.cellCount, 0, kMostCells);
+    for (int k = 0; k < cells; ++k) {
+        if (r.cells[static_cast<std::size_t>(k)] > kMaxCellVoltage) {
+            return;
+        }
+    }
+    ApplySample(r);
 }
 
 double Recording::daysSinceStart(const QDateTime& t) const {
     return daysBetween(recordingStart_, t);
 }
 
-void Recording::ApplySample(StatusSample& s) {
-    if (table_.gridRowCount() == 1) {
-        s.elapsedMs = kFirstRowElapsedMs;
-    }
-    int cellCount = 0;
-    for (const Decimal& cell : s.cells) {
-        cellCount += cell.isZero() ? 0 : 1;
+void Recording::ApplySample(Reading& r) {
+    if (rows_ == 0) {
+        r.elapsedMs = kFirstRowElapsedMs;
     }
 
-    // One point per curve, each at the time it is added.
-    chart_.addPoint(kSeriesVoltage, daysSinceStart(presentTime()), s.voltage.toDouble());
-    chart_.addPoint(kSeriesCurrent, daysSinceStart(presentTime()), s.current.abs().toDouble());
-    chart_.addPoint(kSeriesCapacity, daysSinceStart(presentTime()), s.capacity.toDouble());
-    chart_.addPoint(kSeriesTemperature, daysSinceStart(presentTime()), s.extTemperature.toDouble());
+    // One point per curve, at the present time.
+    const QDateTime present = presentTime();
+    lastX_ = daysSinceStart(present);
+    lastY_[kSeriesVoltage] = r.voltage.toDouble();
+    lastY_[kSeriesCurrent] = r.current.abs().toDouble();
+    lastY_[kSeriesCapacity] = r.capacity.toDouble();
+    lastY_[kSeriesTemperature] =
+        r.extTemperature ? r.extTemperature->toDouble() : std::numeric_limits<double>::quiet_NaN();
+    for (int series = 0; series < kSeriesCount; ++series) {
+        extents_[static_cast<std::size_t>(series)].add(lastY_[static_cast<std::size_t>(series)]);
+    }
 
     // The time axis grows by 432 s whenever less than 172.8 s of it are left.
-    if (presentTime().msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {
+    if (present.msecsTo(timeWindowEnd_) < kTimeWindowInitialMs) {
         timeWindowEnd_ = timeWindowEnd_.addMSecs(kTimeWindowStepMs);
     }
-    chart_.setAxisRange(ChartAxis::Bottom, 0, daysSinceStart(timeWindowEnd_));
+    timeAxisDays_ = daysSinceStart(timeWindowEnd_);
+    scaleAxes();
 
-    chart_.clearTitle();
-    chart_.addTitleLine(text(s.batteryType) + u'/' + text(s.state));
-    resetTitleShown_ = false;
-    axes_.scaleAxes(chart_);
-
-    showMeasurements(view_, s.voltage, s.current, s.capacity, s.extTemperature);
-
-    if (!view_.cursorHold()) {
-        const QString voltage = text(s.voltage.format(kFormat2));
-        const QString current = text(s.current.format(kFormat2));
-        const Decimal power = (s.voltage * s.current).abs();
-        view_.setReadout(readouts::kInputVoltage, text(s.inputVoltage.format(kFormat2)));
-        view_.setReadout(readouts::kState, text(s.state));
-        view_.setReadout(readouts::kBatteryType, text(s.batteryType));
-        view_.setReadout(readouts::kCellCount,
-                         QString::number(cellCount) + QStringLiteral("Cells"));
-        view_.setReadout(readouts::kVoltage, voltage);
-        view_.setReadout(readouts::kCurrent, current);
-        view_.setReadout(readouts::kInternal, text(s.intTemperature.plainText()));
-        view_.setReadout(readouts::kPower, text(power.format(kFormat3)));
-        view_.setReadout(readouts::kElapsed, text(elapsedText(s.elapsedMs)));
-        view_.setReadout(readouts::kCapacity, text(s.capacity.plainText()));
-        view_.setReadout(readouts::kExternal, text(s.extTemperature.plainText()));
-        ShowCellPanel(view_.cellPanel(), s.cells, s.batteryType);
+    if (given_ != nullptr) {
+        // The sample it came from, as given (no second conversion).
+        given_->elapsedMs = r.elapsedMs;
+        table_.appendSample(*given_);
+    } else {
+        table_.appendSample(sampleFromReading(r));
     }
-
-    table_.appendSample(s);
+    ++rows_;
+    lastRowSeconds_ =
+        static_cast<std::uint32_t>((static_cast<std::uint64_t>(r.elapsedMs) + 500) / 1000);
+    tell([&](RecordingView& v) { v.accepted(*this, r); });
     if (events_.rowAppended) {
         events_.rowAppended(table_.gridRowCount() - 1);
     }

@@ -1,18 +1,19 @@
-// A recording: the samples accepted since it started, with their time base.
+// A recording: the readings accepted since it started, with their time
+// base. This is the live pipeline's engine, independent of any window:
+//   AcceptSample  plausibility, the pause test, the cell limit, then ApplySample
+//   ApplySample   the reading's point (X: days since the start), the time
+//                 window, the extremes of each curve, the axis scaling and
+//                 one table row
+//   ShowIdle      the resting look after a late message
+//   restart       a pause of more than 4 seconds clears table and curves
+// It keeps its own state (time base, the last row's elapsed time, each
+// curve's extremes, the axes) and tells what happens: views (a window's
+// chart, readouts, gauge and cell panel: recording_views.h) subscribe and
+// draw themselves; the session hooks onto its events. A headless front end
+// (the logger, a watcher, a report's replay) subscribes no view.
 //
-// This is the live readout's whole pipeline, independent of any window:
-//   acceptSample  plausibility, the pause test, the cell limit, then applySample
-//   applySample   four chart points, the time window, the chart title, the
-//                 axis scaling, every readout, the gauge, the cell panel
-//                 (unless the cursor holds them) and one table row
-//   showIdle      the resting look after a late message
-//   restart       a pause of more than 4 seconds clears table and chart
-// The main window gives it its chart, table and readouts; the headless
-// logger gives it a chart that keeps no points and readouts that show
-// nothing. Both observe it through its events.
-//
-// Times: ConnectTicks and the elapsed time of each sample come from the
-// 32-bit tick counter; the chart's X values are the time of day minus
+// Times: ConnectTicks and the elapsed time of each reading come from the
+// 32-bit tick counter; the X values are the time of day minus
 // RecordingStart, where the time of day is a full date-time (so a recording
 // that runs past midnight keeps increasing) counted from RecordingStart on
 // the tick counter (so a wall clock set back or forward moves nothing).
@@ -20,9 +21,14 @@
 
 #include <QDateTime>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 
+#include "protocol/reading.h"
 #include "protocol/status_decoder.h"
 #include "protocol/tick_clock.h"
 #include "readout/axis_scaler.h"
@@ -31,9 +37,8 @@
 
 namespace cellwatch {
 
-class CellPanelView;
+class Recording;
 class RowStore;
-class PowerGaugeControl;
 
 // The time of day.
 class WallClock {
@@ -59,28 +64,37 @@ private:
     QDateTime now_;
 };
 
-// What the window shows besides chart and table.
-class ReadoutView {
+// A view of a recording: told of every change, it draws itself from the
+// reading and the recording's state (which already holds the change).
+class RecordingView {
 public:
-    virtual ~ReadoutView() = default;
-    // True while the cross-line cursor holds the detail readouts and the cell panel.
-    virtual bool cursorHold() const = 0;
-    virtual void setReadout(int label3Index, const QString& text) = 0;       // Label3(i)
-    virtual void setLargeReadout(int label2Index, const QString& text) = 0;  // Label2(i)
-    virtual void fitReadouts() = 0;
-    virtual PowerGaugeControl& gauge() = 0;
-    virtual CellPanelView& cellPanel() = 0;
+    virtual ~RecordingView() = default;
+    // The curves were emptied (a connect, a restart, a file shown): the idle
+    // title of a reset, the time axis to timeAxisDays().
+    virtual void reset(const Recording&) {}
+    // The time axis changed alone (a recording taken up late).
+    virtual void timeAxisChanged(const Recording&) {}
+    // A reading was accepted: its point (lastPoint()), the time axis, the
+    // vertical axes (axes()) and its row, already in the table.
+    virtual void accepted(const Recording&, const Reading&) {}
+    // The resting look after a late message.
+    virtual void idle(const Recording&) {}
+    // The curves of a recording read back, with their title.
+    virtual void curvesShown(const Recording&, const RecordingCurves&, const QString&) {}
+    // The language changed: an idle title follows.
+    virtual void retitle() {}
 };
 
-// Indexes of the readouts.
-namespace readouts {
-inline constexpr int kLegendVoltage = 15, kLegendCurrent = 14, kLegendCapacity = 2,
-                     kLegendExternal = 1;
-inline constexpr int kInputVoltage = 16, kState = 23, kBatteryType = 22, kCellCount = 21,
-                     kVoltage = 20, kCurrent = 19, kInternal = 18, kPower = 17, kElapsed = 24,
-                     kCapacity = 0, kExternal = 3;
-inline constexpr int kLargeCurrent = 0, kLargeVoltage = 1, kLargeCapacity = 2;
-}  // namespace readouts
+// The Y values a curve took: the largest and smallest (NaN ignored).
+struct CurveExtent {
+    double min = 0;
+    double max = 0;
+    bool any = false;
+    void add(double y);
+    // 0 without values, as a chart's data maximum.
+    double maxOrZero() const { return any ? max : 0; }
+    double minOrZero() const { return any ? min : 0; }
+};
 
 inline constexpr double kTimeWindowInitialDays = 0.002;  // 172.8 s
 inline constexpr double kTimeWindowStepDays = 0.005;     // 432 s
@@ -88,6 +102,7 @@ inline constexpr std::uint32_t kPauseLimitMs = 4000;
 
 class Recording final : public DecoderHost {
 public:
+    // The session's hooks; views subscribe instead.
     struct Events {
         std::function<void(int row)> rowAppended;  // row in the table's counting (1 = first)
         std::function<void()> idleShown;
@@ -95,28 +110,28 @@ public:
         std::function<void()> restarted;
     };
 
-    // `chineseTitle` tells whether the idle title of a chart reset is written
-    // in Chinese; it is asked anew at every reset.
-    Recording(ChartSurface& chart, RowStore& table, ReadoutView& view, const TickClock& ticks,
-              const WallClock& wall, std::function<bool()> chineseTitle);
+    Recording(RowStore& table, const TickClock& ticks, const WallClock& wall);
+    ~Recording() override;
 
     Events& events() { return events_; }
+    // A view, told of every change from now on; it lives as long as the recording.
+    RecordingView& subscribe(std::unique_ptr<RecordingView> view);
 
     // --- the start and end of a recording --------------------------------------------
     void resetAxes() { axes_.reset(); }  // the axis maxima back to 0
-    // ConnectTicks, an empty table, a reset chart and a new time base.
+    // ConnectTicks, an empty table, reset curves and a new time base.
     void begin();
     // Takes up a recording begun elsewhere (a watcher joining a publisher's
     // recording late): its time base (`connectTicks`, and the moment
     // `began` at ticks `beganTicks`) and its last row's texts, tab-joined
     // ("" for none), which the pause rule and the first new row go on from.
-    // Call after begin(); the chart's time axis is grown to the present.
+    // Call after begin(); the time axis is grown to the present.
     void continueFrom(std::uint32_t connectTicks, const QDateTime& began, std::uint32_t beganTicks,
                       const QString& lastRow);
-    // Disconnecting ends the time base; table and chart stay.
+    // Disconnecting ends the time base; table and curves stay.
     void end() { connectTicks_ = 0; }
     // Goes on with the recording that end() interrupted, on its time base
-    // (`connectTicks` as it was then); table, chart and time window stay.
+    // (`connectTicks` as it was then); table, curves and time window stay.
     void resume(std::uint32_t connectTicks) { connectTicks_ = connectTicks; }
 
     void SetUpTable();
@@ -124,16 +139,16 @@ public:
     void RestartRecording();
 
     // A recording read from a file, shown while not connected as if it had
-    // just been recorded: its rows in the table, its curves in the chart
-    // (X = days since its first row), the time axis grown over all of it in
-    // the live steps, the vertical axes scaled and `title` as the chart's
-    // title. Returns false when cancelled; table and chart are empty then.
+    // just been recorded: its rows in the table, its curves (X = days since
+    // its first row), the time axis grown over all of it in the live steps,
+    // the vertical axes scaled and `title` as the chart's title. Returns
+    // false when cancelled; table and curves are empty then.
     bool showRecording(const RecordingFile& file, const QString& title,
                        const LoadProgress& progress = {});
     // The same for a file whose rows are already in the table (read in the
-    // same pass as the file): the chart only.
+    // same pass as the file): the curves only.
     void showRecordingChart(const RecordingFile& file, const QString& title);
-    // The chart part of that: the curves, the time axis, the vertical axes
+    // The curves part of that: the curves, the time axis, the vertical axes
     // and the title (the table is left as it is).
     void showCurves(const RecordingCurves& curves, const QString& title);
 
@@ -141,26 +156,42 @@ public:
     std::uint32_t connectTicks() const override { return connectTicks_; }
     // The ticks at recordingStart().
     std::uint32_t startTicks() const { return startTicks_; }
+    // The largest capacity of the curve so far.
     Decimal capacityDataMax() const override;
     void showIdle() override { ShowIdle(); }
-    void acceptSample(StatusSample& sample) override { AcceptSample(sample); }
+    // The first charger family's sample, taken as a Reading.
+    void acceptSample(StatusSample& sample) override;
 
     void ShowIdle();
-    void AcceptSample(StatusSample& sample);
-    // A language switch: the idle title of a chart reset, while the chart
-    // still shows it, is written again in the language asked for now.
+    void AcceptSample(Reading& reading);
+    // A language switch: an idle title of a reset, while it shows, is
+    // written again in the language asked for now.
     void retitleIdle();
-    void ApplySample(StatusSample& sample);
+    void ApplySample(Reading& reading);
 
-    // --- state, for the window and tests -------------------------------------------------
+    // --- state, for the views, the window and tests --------------------------------------
     // In the wall clock's own time zone.
     QDateTime recordingStart() const { return startAsGiven_; }
     QDateTime timeWindowEnd() const {
         return startAsGiven_.addMSecs(recordingStart_.msecsTo(timeWindowEnd_));
     }
+    // The time axis's end, in days from its start.
+    double timeAxisDays() const { return timeAxisDays_; }
+    // The last accepted reading's point: X (days since the start) and the
+    // Y of each curve (kSeriesVoltage ...: V, |A|, mAh, external °C).
+    double lastX() const { return lastX_; }
+    double lastPoint(int series) const { return lastY_[static_cast<std::size_t>(series)]; }
+    // Each curve's values since its last reset.
+    const CurveExtent& extent(int series) const {
+        return extents_[static_cast<std::size_t>(series)];
+    }
     const AxisScaler& axes() const { return axes_; }
-    ChartSurface& chart() { return chart_; }
     RowStore& table() { return table_; }
+    const RowStore& table() const { return table_; }
+    // Rows of the present recording, and the elapsed seconds its last row
+    // shows (none when it shows no time), which the pause rule goes by.
+    int rows() const { return rows_; }
+    std::optional<std::uint32_t> lastRowSeconds() const { return lastRowSeconds_; }
 
     // The present time of day as the recording counts it: its start plus the
     // tick clock since then. The wall clock is read for the start only, so
@@ -169,25 +200,38 @@ public:
     QDateTime presentTime() const;
 
 private:
-    QString resetTitle() const;
     double daysSinceStart(const QDateTime& t) const;
     void startAt(const QDateTime& now);
+    // The rows and last elapsed time as the table now holds them (a file read
+    // into it, a row taken up).
+    void takeRowsFromTable();
+    void scaleAxes();
+    template <typename F>
+    void tell(F&& f) {
+        for (const std::unique_ptr<RecordingView>& view : views_) {
+            f(*view);
+        }
+    }
 
-    ChartSurface& chart_;
     RowStore& table_;
-    ReadoutView& view_;
     const TickClock& ticks_;
     const WallClock& wall_;
-    std::function<bool()> chineseTitle_;
     AxisScaler axes_;
     Events events_;
+    std::vector<std::unique_ptr<RecordingView>> views_;
 
-    bool resetTitleShown_ = false;  // the title is the idle title of ResetChart
     std::uint32_t connectTicks_ = 0;
     std::uint32_t startTicks_ = 0;  // the tick count at recordingStart_
     QDateTime recordingStart_;      // in UTC
     QDateTime startAsGiven_;        // the same moment as the wall clock gave it
     QDateTime timeWindowEnd_;       // in UTC
+    double timeAxisDays_ = 0;
+    double lastX_ = 0;
+    std::array<double, kSeriesCount> lastY_{};
+    std::array<CurveExtent, kSeriesCount> extents_{};
+    int rows_ = 0;
+    std::optional<std::uint32_t> lastRowSeconds_;
+    StatusSample* given_ = nullptr;  // while a decoder's sample is taken
 };
 
 // The X value of a moment: days since a start, to the millisecond.

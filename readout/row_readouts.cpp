@@ -2,11 +2,12 @@
 
 #include <array>
 
+#include "protocol/sample_bridge.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
 #include "readout/cell_panel.h"
 #include "readout/gauge_settings.h"
-#include "readout/recording.h"
+#include "readout/readout_view.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -26,6 +27,12 @@ Decimal rowField(const RowStore& rows, int row, int field) {
 
 void showMeasurements(ReadoutView& view, const Decimal& voltage, const Decimal& current,
                       const Decimal& capacity, const Decimal& external) {
+    showMeasurementTexts(view, voltage, current, capacity, external);
+    showPower(view.gauge(), voltage, current);
+}
+
+void showMeasurementTexts(ReadoutView& view, const Decimal& voltage, const Decimal& current,
+                          const Decimal& capacity, const Decimal& external) {
     const QString v = fromStd(voltage.format(kFormat2));
     const QString a = fromStd(current.format(kFormat2));
     const QString mah = fromStd(capacity.plainText());
@@ -37,9 +44,10 @@ void showMeasurements(ReadoutView& view, const Decimal& voltage, const Decimal& 
     view.setLargeReadout(readouts::kLargeCurrent, a + u'A');
     view.setLargeReadout(readouts::kLargeCapacity, mah + QStringLiteral("mAh"));
     view.fitReadouts();
+}
 
+void showPower(PowerGaugeControl& gauge, const Decimal& voltage, const Decimal& current) {
     const Decimal power = (voltage * current).abs();
-    PowerGaugeControl& gauge = view.gauge();
     gauge.setValue(power.toDouble());
     gauge.setMode(1);
     gauge.setCaption(fromStd(power.format(kFormat3Wide)));
@@ -62,7 +70,7 @@ void showRowDetails(const RowStore& rows, int row, ReadoutView& view) {
         cells[static_cast<std::size_t>(i)] = field(kFieldCell1 + i);
         count += cells[static_cast<std::size_t>(i)].isZero() ? 0 : 1;
     }
-    ShowCellPanel(view.cellPanel(), cells, type.toStdString());
+    ShowCellPanel(view.cellPanel(), cells, chemistryOfText(type.toStdString()));
     view.setReadout(readouts::kInputVoltage, plain(kFieldInputVoltage));
     view.setReadout(readouts::kState, rows.gridText(row, kFieldState + 1));
     view.setReadout(readouts::kBatteryType, type);

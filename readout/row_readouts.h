@@ -9,6 +9,7 @@
 
 namespace cellwatch {
 
+class PowerGaugeControl;
 class ReadoutView;
 class RowStore;
 
@@ -16,6 +17,11 @@ class RowStore;
 // the power gauge (|V x I|, mode 1) for one sample's measurements.
 void showMeasurements(ReadoutView& view, const Decimal& voltage, const Decimal& current,
                       const Decimal& capacity, const Decimal& external);
+// The same without the gauge.
+void showMeasurementTexts(ReadoutView& view, const Decimal& voltage, const Decimal& current,
+                          const Decimal& capacity, const Decimal& external);
+// The gauge alone: |V x I|, mode 1.
+void showPower(PowerGaugeControl& gauge, const Decimal& voltage, const Decimal& current);
 
 // The measurements of a stored row (1 = first data row); a field that is
 // empty or no number shows as 0.

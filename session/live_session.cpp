@@ -29,7 +29,7 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
     : QObject(parent),
       parts_(std::move(parts)),
       clocks_(parts_.ticks, parts_.wall),
-      recording_(parts_.chart, parts_.rows, parts_.view, clocks_, clocks_, parts_.chineseTitle),
+      recording_(parts_.rows, clocks_, clocks_),
       alarms_(recording_, parts_.rows, clocks_, clocks_,
               [this](const alarms::Alarm& a) { onAlarm(a); }),
       decoder_(clocks_, gate_),

@@ -58,15 +58,12 @@ enum class LinkState { Disconnected, Connecting, Connected, Replaying, Lost, Wai
 // "disconnected", "connecting", ... (for logs and tests).
 const char* linkStateName(LinkState state);
 
-// What a session records into; they stay the caller's.
+// What a session records into; they stay the caller's. A window shows the
+// recording by subscribing its views (readout/recording_views.h).
 struct SessionParts {
-    ChartSurface& chart;
     RowStore& rows;
-    ReadoutView& view;
     const TickClock& ticks;  // the program's own clocks (a test's)
     const WallClock& wall;
-    // Whether the idle title of a chart reset is written in Chinese.
-    std::function<bool()> chineseTitle = [] { return false; };
     // Flipped once per receive event (the window's receive lamp).
     std::function<void()> flipReceiveLamp = {};
 };

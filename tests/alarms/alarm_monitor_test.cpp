@@ -41,7 +41,7 @@ const Threshold kThresholds[] = {
      425, +1, "Cell 3 at 4.26 V (limit 4.25 V)"},
     {"cell-high lead", Kind::CellHigh,
      [](RowValues& r, std::int64_t x) {
-         r.batteryType = "Pb";
+         r.chemistry = Chemistry::Pb;
          r.cells = {};
          r.cells[0] = v(220);
          r.cells[1] = v(x);
@@ -49,14 +49,14 @@ const Threshold kThresholds[] = {
      245, +1, "Cell 2 at 2.46 V (limit 2.45 V)"},
     {"cell-low lithium", Kind::CellLow,
      [](RowValues& r, std::int64_t x) {
-         r.state = "-DSC-";
+         r.state = ChargeState::Discharging;
          r.cells[3] = v(x);
      },
      300, -1, "Cell 4 at 2.99 V (limit 3.00 V)"},
     {"cell-low lead", Kind::CellLow,
      [](RowValues& r, std::int64_t x) {
-         r.batteryType = "Pb";
-         r.state = "-DSC-";
+         r.chemistry = Chemistry::Pb;
+         r.state = ChargeState::Discharging;
          r.cells = {};
          r.cells[0] = v(200);
          r.cells[1] = v(x);
@@ -147,14 +147,14 @@ TEST(AlarmRules, CellRulesKeepToTheirCases) {
     AlarmMonitor monitor;
     monitor.connected(0);
     RowValues nimh = healthy();
-    nimh.batteryType = "Ni-MH";
+    nimh.chemistry = Chemistry::NiMH;
     nimh.cells[0] = v(480);
     EXPECT_TRUE(monitor.row(nimh, 1000).empty() || !monitor.active(Kind::CellHigh));
     RowValues charging = healthy(90);
     charging.cells[0] = v(250);  // low, but charging: only the spread speaks
     EXPECT_EQ(kinds(monitor.row(charging, 2000)), std::vector<Kind>{Kind::CellSpread});
     RowValues discharging = healthy();
-    discharging.state = "-DSC-";  // cells 5..12 read 0: no alarm
+    discharging.state = ChargeState::Discharging;  // cells 5..12 read 0: no alarm
     EXPECT_TRUE(monitor.row(discharging, 3000).empty());
 }
 

@@ -14,8 +14,8 @@ inline Decimal hundredths(std::int64_t h) {
 inline RowValues healthyCharge(std::uint32_t elapsed = 30) {
     RowValues r;
     r.elapsedSeconds = elapsed;
-    r.batteryType = "LiIo/Po/Fe";
-    r.state = "+CHG+";
+    r.chemistry = Chemistry::Lithium;
+    r.state = ChargeState::Charging;
     r.extTemperature = Decimal::fromInt(25);
     r.intTemperature = Decimal::fromInt(30);
     r.inputVoltage = hundredths(1200);

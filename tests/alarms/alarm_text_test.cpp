@@ -50,7 +50,7 @@ TEST(AlarmText, EveryRaisedAlarmReadsInChineseWithItsNumbers) {
         {"cell-low",
          [](AlarmMonitor& m) {
              RowValues r = charging(30);
-             r.state = "-DSC-";
+             r.state = ChargeState::Discharging;
              r.cells[3] = hundredths(299);
              return m.row(r, 1000);
          },
@@ -99,7 +99,7 @@ TEST(AlarmText, EveryRaisedAlarmReadsInChineseWithItsNumbers) {
         {"stalled",
          [](AlarmMonitor& m) {
              RowValues r = charging(3600);
-             r.state = "-DSC-";
+             r.state = ChargeState::Discharging;
              m.row(r, 1000);
              return m.tick(31000);
          },

@@ -9,11 +9,9 @@
 
 #include "net/web_server.h"
 #include "readout/row_store.h"
-#include "readout/summary_chart.h"
 #include "serial/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
-#include "session/null_readout.h"
 #include "session/page_feed.h"
 #include "tests/support/charger_readings.h"
 #include "tests/support/event_wait.h"
@@ -105,10 +103,8 @@ protected:
 
     ManualTickClock ticks{1'000'000};
     ManualWallClock wall{QDateTime::fromMSecsSinceEpoch(1'796'606'575'000)};
-    SummaryChart chart;
     RowStore rows;
-    NullReadoutView view;
-    LiveSession session{{chart, rows, view, ticks, wall}};
+    LiveSession session{{rows, ticks, wall}};
     BufferByteSource line;
     net::WebServer server;
     PageFeed feed{session, server};

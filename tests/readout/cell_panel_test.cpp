@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "protocol/sample_bridge.h"
 #include "readout/cell_panel_widget.h"
 #include "tests/protocol/decimal_text.h"
 
@@ -31,7 +32,7 @@ struct LevelCase {
     const char* level;
 };
 
-TEST(ChargeLevel, ByBatteryType) {
+TEST(ChargeLevel, ByChemistry) {
     const LevelCase cases[] = {
         {kTypeLithium, "3.6", "50"},
         {kTypeLithium, "3.2", "16.6667"},  // kept to four decimals
@@ -52,8 +53,15 @@ TEST(ChargeLevel, ByBatteryType) {
         {"", "2.525", "50"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ChargeLevel(c.type, d(c.volts)), d(c.level)) << c.type << " " << c.volts;
+        EXPECT_EQ(ChargeLevel(chemistryOfText(c.type), d(c.volts)), d(c.level))
+            << c.type << " " << c.volts;
     }
+    // Every lithium chemistry a reading names has the lithium range.
+    for (const Chemistry c : {Chemistry::Lithium, Chemistry::LiPo, Chemistry::LiHV,
+                              Chemistry::LiIon, Chemistry::LiFe}) {
+        EXPECT_EQ(ChargeLevel(c, d("3.6")), d("50")) << chemistryId(c);
+    }
+    EXPECT_EQ(ChargeLevel(Chemistry::Pb, d("2.1")), d("50"));
 }
 
 struct BarCase {
@@ -104,7 +112,7 @@ TEST(ShowCellPanel, VoltageTextTextureAndBarValue) {
     };
     CellPanelWidget panel;
     for (const auto& c : cases) {
-        ShowCellPanel(panel, Cells({"3.7", c.volts}), kTypeLithium);
+        ShowCellPanel(panel, Cells({"3.7", c.volts}), Chemistry::Lithium);
         expectCell(panel, 2, c.text, c.texture, c.value);
     }
     for (int cell = 3; cell <= kCellCount; ++cell) {  // absent cells: zero and an empty red bar
@@ -141,7 +149,7 @@ TEST(ShowCellPanel, Statistics) {
     };
     CellPanelWidget panel;
     for (const auto& c : cases) {
-        ShowCellPanel(panel, c.cells, kTypeLithium);
+        ShowCellPanel(panel, c.cells, Chemistry::Lithium);
         for (int index = 1; index <= 4; ++index) {
             EXPECT_EQ(panel.statisticLabel(index)->text(),
                       QString::fromLatin1(c.expected[static_cast<std::size_t>(index - 1)]))

@@ -13,6 +13,7 @@
 #include "chart/chart_view.h"
 #include "readout/cell_panel_widget.h"
 #include "readout/gauge_settings.h"
+#include "readout/recording_views.h"
 #include "readout/row_store.h"
 #include "tests/protocol/decimal_text.h"
 #include "tests/support/fake_gauge.h"
@@ -93,8 +94,12 @@ StatusSample charging(const char* volts = "12.60", const char* amps = "2.00") {
 struct Rig {
     static constexpr std::uint32_t kStartTicks = 0xFFFFF000u;
 
-    explicit Rig(QDateTime start = QDateTime(QDate(2024, 1, 15), QTime(14, 0)))
+    // `views`: the chart and readouts subscribed, as a window does.
+    explicit Rig(QDateTime start = QDateTime(QDate(2024, 1, 15), QTime(14, 0)), bool views = true)
         : wall(start), startWall(start) {
+        if (views) {
+            showOn(recording, chart, view, [] { return false; });
+        }
         recording.events().restarted = [this] { ++restarts; };
         recording.resetAxes();
         recording.begin();
@@ -110,7 +115,7 @@ struct Rig {
     void feed(StatusSample s, std::int64_t ms) {
         at(ms);
         s.elapsedMs = ticksBetween(recording.connectTicks(), ticks.tickCount());
-        recording.AcceptSample(s);
+        recording.acceptSample(s);
     }
 
     int rows() const { return table.gridRowCount() - 1; }
@@ -139,7 +144,7 @@ struct Rig {
     ManualWallClock wall;
     QDateTime startWall;
     std::int64_t wallOffsetMs = 0;
-    Recording recording{chart, table, view, ticks, wall, [] { return false; }};
+    Recording recording{table, ticks, wall};
     int restarts = 0;
 };
 
@@ -356,6 +361,28 @@ TEST(RecordingSample, CellCountCountsTheCellsPresent) {
     }
 }
 
+// While the cross-line cursor holds them, the detail readouts and the cell
+// panel stay; the legend, the large readouts and the gauge follow.
+TEST(RecordingSample, AHeldCursorKeepsTheDetailsAndTheCells) {
+    Rig r;
+    r.feed(charging("12.60", "2.00"), 1000);
+    const Shown before = r.shown();
+    r.view.hold = true;
+    StatusSample s = charging("12.70", "1.00");
+    s.cells[0] = d("3.5");
+    r.feed(s, 2000);
+    const Shown held = r.shown();
+    EXPECT_EQ(held.cellTexts, before.cellTexts);
+    for (const int index : {readouts::kInputVoltage, readouts::kVoltage, readouts::kCurrent,
+                            readouts::kPower, readouts::kElapsed}) {
+        EXPECT_EQ(held.label3.at(index), before.label3.at(index)) << index;
+    }
+    EXPECT_EQ(held.label3.at(readouts::kLegendVoltage), QStringLiteral("12.70"));
+    EXPECT_EQ(held.label2.at(readouts::kLargeCurrent), QStringLiteral("1.00A"));
+    EXPECT_EQ(held.gaugeCaption, QStringLiteral("12.700"));
+    EXPECT_EQ(held.rows, 2);
+}
+
 // --- the idle display -----------------------------------------------------------------------
 
 TEST(RecordingIdle, ZeroesTheMainReadoutsAndMovesTheTimeOrigin) {
@@ -400,6 +427,49 @@ TEST(RecordingIdle, ZeroesTheMainReadoutsAndMovesTheTimeOrigin) {
     EXPECT_NEAR(r.chart.pointX(kSeriesVoltage, 2), 1 * kSecond, 1e-9);
     EXPECT_EQ(r.rows(), 3);
     EXPECT_EQ(r.restarts, 0);
+}
+
+// --- the engine without views ---------------------------------------------------------------
+
+// A headless front end subscribes nothing: the recording still keeps what
+// the capacity roll-over, the pause rule and the axes go by, the same as
+// under a window, and the chart it was never given stays untouched.
+TEST(RecordingEngine, KeepsItsOwnStateWithOrWithoutViews) {
+    Rig shown;
+    Rig headless(QDateTime(QDate(2024, 1, 15), QTime(14, 0)), false);
+    const struct {
+        const char* volts;
+        const char* mah;
+        std::int64_t ms;
+        int restarts;
+        const char* capacityMax;  // the roll-over's base after it
+    } steps[] = {
+        {"12.60", "150", 1000, 0, "150"}, {"12.90", "900", 2000, 0, "900"},
+        {"11.80", "400", 3000, 0, "900"}, {"11.70", "9999", 9000, 1, "0"},  // a pause: not shown
+        {"11.70", "20", 10000, 1, "20"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.ms);
+        for (Rig* r : {&shown, &headless}) {
+            StatusSample s = charging(step.volts);
+            s.capacity = d(step.mah);
+            r->feed(s, step.ms);
+            EXPECT_EQ(r->restarts, step.restarts);
+            EXPECT_EQ(r->recording.capacityDataMax(), d(step.capacityMax));
+        }
+        EXPECT_EQ(headless.rows(), shown.rows());
+        EXPECT_EQ(headless.recording.lastRowSeconds(), shown.recording.lastRowSeconds());
+        EXPECT_EQ(headless.recording.axes().axisMaxVolt(), shown.recording.axes().axisMaxVolt());
+        EXPECT_EQ(headless.recording.axes().axisMinVolt(), shown.recording.axes().axisMinVolt());
+        EXPECT_EQ(headless.recording.axes().axisMaxCap(), shown.recording.axes().axisMaxCap());
+        EXPECT_EQ(headless.recording.timeAxisDays(), shown.recording.timeAxisDays());
+        // What the window's chart shows is what the engine holds.
+        EXPECT_EQ(shown.chart.dataMax(ChartAxis::Capacity),
+                  shown.recording.extent(kSeriesCapacity).maxOrZero());
+        EXPECT_EQ(shown.range(ChartAxis::Left).max, shown.recording.axes().axisMaxVolt());
+    }
+    EXPECT_EQ(headless.chart.pointCount(kSeriesVoltage), 0u);
+    EXPECT_TRUE(headless.view.label3.empty());
 }
 
 }  // namespace

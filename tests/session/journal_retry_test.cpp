@@ -14,11 +14,9 @@
 #include "readout/journal.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
-#include "readout/summary_chart.h"
 #include "serial/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
-#include "session/null_readout.h"
 #include "tests/support/charger_readings.h"
 #include "tools/emulator/status_encoder.h"
 
@@ -38,11 +36,9 @@ TEST(JournalRetry, RowsOwedByAFullDiskAreWrittenOnTheSessionsTimer) {
         setrlimit(RLIMIT_FSIZE, &limit);
         ManualTickClock ticks;
         ManualWallClock wall(QDateTime::fromMSecsSinceEpoch(1796606575000));
-        SummaryChart chart;
         RowStore rows;
-        NullReadoutView view;
         Journal journal(folder, QStringLiteral("test"));
-        LiveSession session({chart, rows, view, ticks, wall});
+        LiveSession session({rows, ticks, wall});
         session.setJournal(&journal);
         session.journalRetry().hold();
         session.open(std::make_unique<FedSource>(QStringLiteral("/dev/ttyUSB0"), true));

@@ -31,7 +31,7 @@ protected:
             StatusSample s = sample("LiIo/Po/Fe", "+CHG+", 25, 30, "12.5", "16.8", "1.5",
                                     100 * (k + 1), "25.200", {"4.2", "4.21", "4.19", "4.2"});
             s.elapsedMs = static_cast<std::uint32_t>(1000 + 3000 * k);
-            w->recording().AcceptSample(s);
+            w->recording().acceptSample(s);
         }
     }
 };

@@ -107,7 +107,7 @@ protected:
             }
             StatusSample s = sampleCases()[k].sample;
             s.elapsedMs = static_cast<std::uint32_t>(1000 + kSampleGapMs * static_cast<qint64>(k));
-            w->recording().AcceptSample(s);
+            w->recording().acceptSample(s);
             if (!w->cursorHold()) {
                 shownPanel.resize(k + 1);
                 shownPanel[k] = cellPanelTexts();
@@ -334,7 +334,7 @@ TEST_F(CommandsTest, CommandsTakeTheRecordingOutSayWhatTheyDidAndLeaveItAlone) {
             advance(1000);
             StatusSample sample = chargeSample();
             sample.elapsedMs = static_cast<std::uint32_t>(1000 * k);
-            w->recording().AcceptSample(sample);
+            w->recording().acceptSample(sample);
         }
         ASSERT_EQ(rows(), c.rows);
         const RecordingSnapshot before = snapshot();

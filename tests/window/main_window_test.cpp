@@ -216,7 +216,7 @@ TEST_F(MainWindowTest, WideReadoutsHideTheGaugeAndLeaveItClearWhenItReturns) {
         s.elapsedMs = ticks.tickCount() - w->recording().connectTicks();
         s.capacity = Decimal::fromInt(capacity);
         const int before = rows();
-        w->recording().AcceptSample(s);
+        w->recording().acceptSample(s);
         ASSERT_EQ(rows(), before + 1);
     };
     const auto expectClear = [&](const char* when) {

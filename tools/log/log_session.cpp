@@ -27,7 +27,7 @@
 namespace cellwatch::logger {
 
 LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* parent)
-    : QObject(parent), session_({chart_, table_, view_, ticks, wall}) {
+    : QObject(parent), session_({table_, ticks, wall}) {
     connect(&session_, &session::LiveSession::rowAppended, this, &LogSession::writeRow);
     connect(&session_, &session::LiveSession::idleShown, this,
             [this] { writeLine(QStringLiteral("# idle")); });

@@ -1,10 +1,10 @@
 // A live recording without a window, written as text lines.
 //
-// The chain is the window's live session (session/live_session.h) over a
-// chart that keeps no points and readouts that show nothing: a serial port,
-// a replayed capture or a watched charger, the recording, its journal, the
-// alarms, a capture and a publisher. The session's events become lines on a
-// stdio stream, each written whole and flushed at once:
+// The chain is the window's live session (session/live_session.h), with no
+// view subscribed to its recording: a serial port, a replayed capture or a
+// watched charger, the recording, its journal, the alarms, a capture and a
+// publisher. The session's events become lines on a stdio stream, each
+// written whole and flushed at once:
 //   - the header line: the table's 22 column headers, tab-separated;
 //   - one line per recorded row: its 22 table texts, tab-separated;
 //   - "# idle", "# restart" and "# lost" for the idle state, a restarted
@@ -13,9 +13,9 @@
 //     it (see alarms/alarm_rules.h), `lost` included.
 // Texts are UTF-8.
 //
-// The chart keeps no points; the table keeps the rows of the current
-// recording (compactly, as the window's does), since the pause rule reads
-// the last one back. A restart empties it.
+// The table keeps the rows of the current recording (compactly, as the
+// window's does), since the journal, the alarms and the publisher read each
+// row from it. A restart empties it.
 //
 // The clocks stand still for the whole of one receive event, at the moment
 // its bytes arrived: that moment is what a capture stores, so a replay of
@@ -34,11 +34,9 @@
 #include "net/mqtt_client.h"
 #include "net/publisher.h"
 #include "readout/row_store.h"
-#include "readout/summary_chart.h"
 #include "serial/capture.h"
 #include "session/journal_pack.h"
 #include "session/live_session.h"
-#include "session/null_readout.h"
 
 namespace cellwatch {
 class Journal;
@@ -153,9 +151,7 @@ private:
     std::unique_ptr<Journal> journal_;  // outlives the session, which ends it
     PackInfo pack_;
     session::JournalPack journalPack_;
-    SummaryChart chart_;
     RowStore table_;
-    session::NullReadoutView view_;
     session::LiveSession session_;
     std::unique_ptr<session::SessionSource> pending_;  // opened by start()
 

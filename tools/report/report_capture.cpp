@@ -8,12 +8,10 @@
 
 #include "protocol/sample_text.h"
 #include "readout/row_store.h"
-#include "readout/summary_chart.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
-#include "session/null_readout.h"
 #include "tools/report/report.h"
 
 namespace cellwatch::report {
@@ -27,10 +25,8 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
     }
     ManualTickClock ticks;
     ManualWallClock wall{QDateTime()};
-    SummaryChart chart;
     RowStore table;
-    session::NullReadoutView view;
-    session::LiveSession live({chart, table, view, ticks, wall});
+    session::LiveSession live({table, ticks, wall});
     live.alarmClock().hold();           // the capture's time, not the machine's, counts
     std::vector<AlarmNote> alarmNotes;  // of the present recording
     QObject::connect(&live, &session::LiveSession::alarmRaised, [&](const alarms::Alarm& alarm) {

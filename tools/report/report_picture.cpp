@@ -10,6 +10,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 
 #include "analysis/summary_format.h"
@@ -22,8 +23,8 @@
 #include "readout/axis_titles.h"
 #include "readout/journal.h"
 #include "readout/recording.h"
+#include "readout/recording_views.h"
 #include "readout/row_store.h"
-#include "session/null_readout.h"
 #include "tools/report/report.h"
 
 namespace cellwatch::report {
@@ -80,10 +81,10 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
     chart.resize(size);
     setChartAxisTitles(chart, false);
     RowStore table;
-    session::NullReadoutView view;
     ManualTickClock ticks;
     ManualWallClock wall(QDateTime::currentDateTime());
-    Recording shown(chart, table, view, ticks, wall, [] { return false; });
+    Recording shown(table, ticks, wall);
+    shown.subscribe(std::make_unique<RecordingChart>(chart, [] { return false; }));
     shown.resetAxes();
     shown.showCurves(curvesOf(recording),
                      recording.summary.battery + u'/' + kindName(recording.summary.kind));
