@@ -41,11 +41,9 @@
 #include "bench/bench_process.h"
 #include "net/web_server.h"
 #include "readout/row_store.h"
-#include "readout/summary_chart.h"
 #include "serial/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
-#include "session/null_readout.h"
 #include "session/page_feed.h"
 #include "tests/support/charger_readings.h"
 #include "tools/emulator/status_encoder.h"
@@ -63,10 +61,8 @@ constexpr int kInFlight = 4;      // joins under way at once
 int serve(QCoreApplication& app, int count, const std::vector<int>& pointsAsked) {
     ManualTickClock ticks{1'000'000};
     SystemWallClock wall;
-    SummaryChart chart;
     RowStore rows;
-    session::NullReadoutView view;
-    session::LiveSession session({chart, rows, view, ticks, wall});
+    session::LiveSession session({rows, ticks, wall});
     net::WebServer server;
     session::PageFeed feed(session, server);
     session.open(std::make_unique<session::FedSource>(QStringLiteral("bench"), true));
