@@ -35,7 +35,7 @@
 #include "readout/journal.h"
 #include "readout/recording.h"
 #include "serial/port_scan.h"
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 #include "session/live_session.h"
 
 class QCheckBox;

@@ -94,7 +94,7 @@
 #include "chart/data_table.h"
 #include "readout/recording_file.h"
 #include "readout/table_export.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {

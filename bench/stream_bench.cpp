@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "protocol/status_decoder.h"
-#include "serial/byte_source.h"
-#include "serial/receive_assembler.h"
+#include "protocol/byte_source.h"
+#include "protocol/receive_assembler.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {

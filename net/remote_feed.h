@@ -28,8 +28,8 @@
 #include "net/messages.h"
 #include "net/mqtt_client.h"
 #include "protocol/tick_clock.h"
-#include "serial/byte_source.h"
-#include "serial/receive_assembler.h"
+#include "protocol/byte_source.h"
+#include "protocol/receive_assembler.h"
 
 namespace cellwatch::net {
 

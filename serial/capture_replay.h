@@ -21,9 +21,9 @@
 #include <optional>
 
 #include "protocol/tick_clock.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "serial/capture.h"
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 
 namespace cellwatch {
 

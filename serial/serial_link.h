@@ -21,7 +21,7 @@
 #include <memory>
 #include <span>
 
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 #include "serial/serial_port_source.h"
 
 namespace cellwatch {

@@ -5,7 +5,7 @@
 
 #include <QSerialPort>
 
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 
 namespace cellwatch {
 

@@ -37,7 +37,7 @@
 #include "alarms/recording_alarms.h"
 #include "protocol/status_decoder.h"
 #include "readout/recording.h"
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 #include "serial/steppable_timer.h"
 #include "session/session_clocks.h"
 #include "session/session_source.h"

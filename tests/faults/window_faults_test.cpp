@@ -17,7 +17,7 @@
 #include <random>
 #include <thread>
 
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 

@@ -13,7 +13,7 @@
 #include "net/remote_feed.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 
 namespace cellwatch {
 namespace {

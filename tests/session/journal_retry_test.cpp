@@ -15,7 +15,7 @@
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
 #include "readout/summary_chart.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
 #include "session/null_readout.h"

@@ -22,7 +22,7 @@
 #include "app/summary_view.h"
 #include "app/summary_window.h"
 #include "app/tab_control.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 

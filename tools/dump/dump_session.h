@@ -14,8 +14,8 @@
 #include <string>
 
 #include "protocol/status_decoder.h"
-#include "serial/byte_source.h"
-#include "serial/receive_assembler.h"
+#include "protocol/byte_source.h"
+#include "protocol/receive_assembler.h"
 
 namespace cellwatch {
 

@@ -18,7 +18,7 @@
 #include "protocol/status_decoder.h"
 #include "protocol/status_frame.h"
 #include "protocol/tick_clock.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 
 namespace cellwatch {
 
