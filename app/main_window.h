@@ -169,7 +169,6 @@ public:
     bool linkOpen() const { return session_->source() != nullptr && session_->source()->isOpen(); }
     // The open serial port; nullptr when none is.
     QSerialPort* serialPort() const;
-    ReceiveAssembler& receivePath() { return session_->receivePath(); }
     Journal& journal() { return *journal_; }
     AlarmWatch& alarms() { return *alarms_; }
     RangeTool& range() const { return pane_->range(); }

@@ -222,8 +222,8 @@ void MainWindow::connectPort(bool continuing) {
         return;
     }
     const QString device = portToOpen(portText);
-    session_->open(std::make_unique<session::SerialSource>(session_->receivePath(),
-                                                           session_->sourceEvents(), device),
+    session_->open(std::make_unique<session::SerialSource>(session_->sourceEvents(), device,
+                                                           QString(), session_->driver().line()),
                    continuing);
     portBox_->remember(portText);
 }
@@ -248,8 +248,7 @@ void MainWindow::beginReplay(const QString& name) {
 }
 
 void MainWindow::replayCapture(const QString& file, double speed) {
-    auto source = std::make_unique<session::ReplaySource>(session_->receivePath(),
-                                                          session_->sourceEvents(), file, speed);
+    auto source = std::make_unique<session::ReplaySource>(session_->sourceEvents(), file, speed);
     portBox_->setText(source->name());
     session_->open(std::move(source));
 }

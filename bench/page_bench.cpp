@@ -93,7 +93,7 @@ int serve(QCoreApplication& app, int viewers, int seconds) {
         ticks.set(ticks.tickCount() + kIntervalMs);
         line.feed(emulator::encodeStatus(testing::charging(k), FrameLayout::Long112));
         const double at = monotonicMs();
-        session.receivePath().serviceReceived(line);
+        session.take(line);
         fed.emplace_back(static_cast<int>(rows.dataRowCount()), at);
         if (clock.elapsed() >= seconds * 1000) {
             pace.stop();

@@ -243,7 +243,7 @@ void longRecording(std::size_t count, std::uint32_t intervalMs) {
         ticks.advance(intervalMs);
         wall.advance(intervalMs);
         line.feed(emu::encodeStatus(longCharge(k, count), FrameLayout::Long112));
-        w.receivePath().serviceReceived(line);
+        w.session().take(line);
         if (k % kEventsEvery == 0 || k < kBlock || k + kBlock >= count) {
             QApplication::processEvents();
         }

@@ -99,6 +99,9 @@ public:
     // No more bytes will come (a file read to its end): frames what a next
     // message would have completed.
     virtual void endOfInput(std::uint32_t /*timeMs*/) {}
+    // How many more bytes must arrive before feed() could complete anything:
+    // a link may sleep until then (1 when every byte may matter).
+    virtual std::size_t bytesWanted() const { return 1; }
 
     // What to send now: handshakes, polls, retries. A listen-only driver
     // sends nothing.

@@ -32,6 +32,7 @@ public:
 
     void feed(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) override;
     void endOfInput(std::uint32_t timeMs) override;
+    std::size_t bytesWanted() const override { return assembler_.bytesBeforeWork(input_); }
     DriverCounts counts() const override;
 
     static std::span<const std::string_view> modelList();

@@ -16,7 +16,7 @@ namespace cellwatch::session {
 class ReplaySource final : public SessionSource {
 public:
     // Throws CaptureError (one line) when the file is no capture.
-    ReplaySource(ReceiveAssembler& path, SourceEvents events, const QString& file, double speed);
+    ReplaySource(SourceEvents events, const QString& file, double speed);
     ~ReplaySource() override;
 
     QString name() const override { return name_; }

@@ -26,8 +26,7 @@ public:
     // Throws net::MqttError when the connection cannot be set up. `local`
     // is the watcher's own clock, which the publisher's go on with between
     // records (the session's own: LiveSession::ownTicks()).
-    WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttOptions options,
-                const TickClock& local);
+    WatchSource(SourceEvents events, net::MqttOptions options, const TickClock& local);
     ~WatchSource() override;
 
     QString name() const override { return client_.options().address.text(); }

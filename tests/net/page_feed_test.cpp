@@ -87,7 +87,7 @@ protected:
         ticks.set(ticks.tickCount() + static_cast<std::uint32_t>(afterMs));
         wall.advance(afterMs);
         line.feed(emulator::encodeStatus(reading, FrameLayout::Long112));
-        session.receivePath().serviceReceived(line);
+        session.take(line);
     }
 
     // A viewer asking for `points`; its messages land in `messages`.

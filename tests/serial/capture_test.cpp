@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/receive_assembler.h"
 #include "protocol/status_decoder.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
@@ -168,7 +169,13 @@ struct Replayed {
     ClockWatchingHost host{ticks, wall};
     StatusDecoder decoder{ticks, host};
     ReceiveAssembler assembler{ticks, decoder};
-    CaptureReplay replay{reader, assembler, ticks, [this](const QDateTime& t) { wall = t; }};
+    BufferByteSource waiting;
+    CaptureReplay replay{reader,
+                         [this](std::span<const std::uint8_t> bytes) {
+                             waiting.feed(bytes);
+                             assembler.serviceReceived(waiting);
+                         },
+                         ticks, [this](const QDateTime& t) { wall = t; }};
 
     // Plays with a runner at `speed` until it finishes or stops, or 20 s
     // pass (a replay that never advances); true when it finished.

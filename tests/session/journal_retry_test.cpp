@@ -51,7 +51,7 @@ TEST(JournalRetry, RowsOwedByAFullDiskAreWrittenOnTheSessionsTimer) {
             ticks.set(ticks.tickCount() + 1000);
             wall.advance(1000);
             line.feed(emulator::encodeStatus(testing::charging(k), FrameLayout::Long112));
-            session.receivePath().serviceReceived(line);
+            session.take(line);
         }
         if (rows.dataRowCount() != 60 || journal.rowsOwed() == 0) {
             _exit(1);

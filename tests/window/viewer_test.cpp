@@ -313,7 +313,7 @@ TEST_F(ViewerTest, AReplayWritesNoJournal) {
     const auto play = [&](const emu::ChargerReading& r) {
         const int before = rows();
         line.feed(message(r));
-        w->receivePath().serviceReceived(line);
+        w->session().take(line);
         return rows() - before;
     };
     for (int k = 1; k <= 3; ++k) {

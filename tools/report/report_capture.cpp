@@ -78,8 +78,9 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
     QObject::connect(&live, &session::LiveSession::restarting, [&] { live.tickAlarms(); });
 
     // The clocks stand at the capture's start: the recording begins there.
-    CaptureReplay replay(*reader, live.receivePath(), ticks,
-                         [&wall](const QDateTime& t) { wall.set(t); });
+    CaptureReplay replay(
+        *reader, [&live](std::span<const std::uint8_t> bytes) { live.take(bytes); }, ticks,
+        [&wall](const QDateTime& t) { wall.set(t); });
     live.open(std::make_unique<session::FedSource>(path));
     close();  // the first recording starts with the capture
     while (replay.playNext()) {
