@@ -1,13 +1,42 @@
 #include "protocol/tkrx_driver.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "protocol/sample_bridge.h"
 
 namespace cellwatch {
 
 namespace {
+
 constexpr std::array<std::string_view, 2> kModels = {"TK series", "RX series"};
+
+// What waits from earlier receive events, then the bytes of this one, read
+// where they lie: framing copies each byte once, into its frame.
+class FedBytes final : public ByteSource {
+public:
+    FedBytes(BufferByteSource& kept, std::span<const std::uint8_t> fresh)
+        : kept_(kept), fresh_(fresh) {}
+    std::size_t bytesWaiting() const override { return kept_.bytesWaiting() + fresh_.size(); }
+    std::size_t read(std::span<std::uint8_t> dest) override {
+        std::size_t n = kept_.read(dest);
+        const std::size_t more = std::min(dest.size() - n, fresh_.size());
+        if (more > 0) {
+            std::memcpy(dest.data() + n, fresh_.data(), more);
+            fresh_ = fresh_.subspan(more);
+            n += more;
+        }
+        return n;
+    }
+    // What was not read waits with the kept bytes for the next event.
+    void keepRest() { kept_.feed(fresh_); }
+
+private:
+    BufferByteSource& kept_;
+    std::span<const std::uint8_t> fresh_;
+};
+
 }  // namespace
 
 std::span<const std::string_view> TkrxDriver::modelList() {
@@ -21,6 +50,7 @@ TkrxDriver::TkrxDriver(DriverContext& context, DriverSink& sink, const DriverOpt
                options.checkTimes ? StatusDecoder::Freshness::Checked
                                   : StatusDecoder::Freshness::Ignored),
       assembler_(clock_, decoder_) {
+    decoder_.setPowerText(false);  // the reading carries the power as a number
     reading_.charger = std::string(kFirstDriverId);
     reading_.cellCount = kCellCount;
 }
@@ -35,9 +65,10 @@ std::span<const std::string_view> TkrxDriver::models() const {
 
 void TkrxDriver::feed(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) {
     clock_.set(timeMs);
-    input_.feed(bytes);
     // One receive event, worked off as the port's handler did.
-    assembler_.serviceReceived(input_);
+    FedBytes port(input_, bytes);
+    assembler_.serviceReceived(port);
+    port.keepRest();
 }
 
 void TkrxDriver::endOfInput(std::uint32_t timeMs) {
@@ -66,7 +97,7 @@ void TkrxDriver::sampleDecoded(const StatusSample& s, FrameLayout /*layout*/) {
     r.current = s.current;
     r.capacity = s.capacity;
     // As the decoder worked it out before formatting it for the table.
-    r.power = (s.voltage * s.current).abs();
+    r.power = decoder_.lastPower();
     r.inputVoltage = s.inputVoltage;
     r.intTemperature = s.intTemperature;
     r.extTemperature = s.extTemperature;

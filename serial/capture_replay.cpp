@@ -95,7 +95,9 @@ bool CaptureReplay::playNext() {
     ticks_.set(anchorTicks_);
     setWall_(captureTime(anchorWallMs_, utcOffsetSeconds_));
 
-    receiver_(next_.bytes);
+    if (next_.direction == CaptureDirection::Received) {
+        receiver_(next_.bytes);  // what the program wrote is not played again
+    }
     ++played_;
     bytes_ += next_.bytes.size();
     readAhead();

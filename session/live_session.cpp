@@ -109,6 +109,15 @@ SourceEvents LiveSession::sourceEvents() {
     e.serviced = [this] { clocks_.release(); };
     e.started = [this] {
         clocks_.release();
+        // The bytes are decoded by the driver the source names.
+        const std::string id = source_ ? source_->chargerDriver() : std::string();
+        if (!id.empty() && id != driver_->id() && !setCharger(id)) {
+            stop();
+            emit failed(
+                QStringLiteral("no driver for the charger %1 (the chargers are: %2)")
+                    .arg(QString::fromStdString(id), QString::fromStdString(driverIdsText())));
+            return;
+        }
         beginRecording();
         setState(source_ && source_->isReplay() ? LinkState::Replaying : LinkState::Connected);
     };
@@ -188,7 +197,7 @@ void LiveSession::beginRecording() {
     }
     const QDateTime begun = recording_.recordingStart();
     const CaptureStart start{begun.toMSecsSinceEpoch(), begun.offsetFromUtc(),
-                             recording_.connectTicks()};
+                             recording_.connectTicks(), std::string(driver_->id())};
     if (capture_ != nullptr) {
         try {
             capture_->writeStart(start);
@@ -270,6 +279,15 @@ void LiveSession::sendDue() {
     const std::uint32_t now = clocks_.tickCount();
     for (const DriverRequest& request : driver_->due(now)) {
         source_->send(request.bytes);
+        if (capture_ != nullptr && recordingNow()) {
+            try {
+                capture_->writeRecord(clocks_.now().toMSecsSinceEpoch(), now, request.bytes,
+                                      CaptureDirection::Sent);
+            } catch (const CaptureError& e) {
+                capture_ = nullptr;
+                emit captureFailed(QString::fromLocal8Bit(e.what()));
+            }
+        }
     }
     if (const std::optional<std::uint32_t> next = driver_->nextDueMs()) {
         pollClock_.start(static_cast<int>(ticksBetween(now, *next)));
@@ -397,7 +415,8 @@ void LiveSession::publishMidway() {
     }
     startPublished_ = true;
     const QDateTime now = clocks_.now();
-    const CaptureStart start{now.toMSecsSinceEpoch(), now.offsetFromUtc(), clocks_.tickCount()};
+    const CaptureStart start{now.toMSecsSinceEpoch(), now.offsetFromUtc(), clocks_.tickCount(),
+                             std::string(driver_->id())};
     connectionTicks_ = start.ticks;
     publishResume(parts_.rows.gridRowCount() - 1);
     publisher_->setStart(start);

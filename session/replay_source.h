@@ -28,6 +28,7 @@ public:
     const WallClock* wall() const override { return &wall_; }
     bool beginsAtOpen() const override { return false; }
     bool isReplay() const override { return true; }
+    std::string chargerDriver() const override { return reader_.start().driver; }
 
     // Whether the capture ended inside a record (it was cut off).
     bool truncated() const { return reader_.truncated() && replay_.atEnd(); }

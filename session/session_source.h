@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "protocol/tick_clock.h"
 #include "readout/recording.h"
@@ -81,6 +82,10 @@ public:
     virtual QString chargerName() const { return {}; }
     // Why a serial port was lost (a pulled adapter, a failing one).
     virtual LinkLoss loss() const { return LinkLoss::None; }
+    // The charger's driver its bytes are for, when it says ("tkrx" for a
+    // capture of format 1); "" when it does not (a serial port: the
+    // session's own choice).
+    virtual std::string chargerDriver() const { return {}; }
     // Writes to the charger (a driver's requests); false when the source
     // cannot (a replay, a watch, a port opened read-only).
     virtual bool send(std::span<const std::uint8_t> /*bytes*/) { return false; }

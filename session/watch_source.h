@@ -39,6 +39,7 @@ public:
     const WallClock* wall() const override { return &clocks_; }
     bool beginsAtOpen() const override { return false; }
     std::optional<Resume> resume() const override;
+    std::string chargerDriver() const override { return start_ ? start_->driver : std::string(); }
 
     net::MqttClient& client() { return client_; }
     // Starts connecting to the broker (open() does it if not done before).

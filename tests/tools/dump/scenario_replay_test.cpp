@@ -83,6 +83,34 @@ TEST(ChargerOptions, EveryToolListsTheChargersAndRefusesAnUnknownOne) {
     }
 }
 
+// A capture names its charger's driver: one the program has no driver for
+// is not decoded by another.
+TEST(ChargerOptions, ACaptureOfAChargerWithoutADriverIsNotReplayed) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("cellwatch-nodriver-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path capture = dir / "other.cwcap";
+    {
+        cellwatch::CaptureReader old((kScenarioDir / "lipo-charge.cwcap").string());
+        cellwatch::CaptureStart start = old.start();
+        start.driver = "nope";
+        cellwatch::CaptureWriter writer(capture.string());
+        writer.writeStart(start);
+        for (cellwatch::CaptureRecord r; old.next(r);) {
+            writer.writeRecord(r.wallMs, r.ticks, r.bytes);
+        }
+        writer.close();
+    }
+    const ToolResult log = runShell(kToolsDir + "/cellwatch-log --replay '" + capture.string() +
+                                    "' --speed 0 --out '" + (dir / "out").string() + "'");
+    EXPECT_NE(log.status, 0);
+    EXPECT_NE(log.err.find("no driver for the charger nope (the chargers are: tkrx)"),
+              std::string::npos)
+        << log.err;
+    EXPECT_EQ(readFile(dir / "out").find("LiIo"), std::string::npos);
+    fs::remove_all(dir);
+}
+
 // A capture's records written as a frames file (with a bad line and lines
 // without times) give the dump, the log and the report what the capture
 // gives them.
