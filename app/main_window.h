@@ -31,11 +31,11 @@
 #include "app/settings_store.h"
 #include "app/size_limits.h"
 #include "app/window_hooks.h"
+#include "protocol/receive_assembler.h"
 #include "protocol/tick_clock.h"
 #include "readout/journal.h"
 #include "readout/recording.h"
 #include "serial/port_scan.h"
-#include "protocol/receive_assembler.h"
 #include "session/live_session.h"
 
 class QCheckBox;
@@ -211,6 +211,7 @@ private:
     void placeWindow();
     void fitStatusBand();
     void fillModelBox();
+    void fillChargerBox();
     void addShortcuts();
     void dispatch(Command command, Tool* clicked);
     void toggle(Tool* t, const std::function<void(bool)>& apply);

@@ -222,9 +222,15 @@ void MainWindow::connectPort(bool continuing) {
         return;
     }
     const QString device = portToOpen(portText);
+    // The charger chosen beside the port, remembered for the port.
+    const QString charger = tool(StatusTool::Charger)->text();
+    if (!session_->setCharger(charger.toStdString())) {
+        throw std::runtime_error("no charger " + charger.toStdString());
+    }
     session_->open(std::make_unique<session::SerialSource>(session_->sourceEvents(), device,
                                                            QString(), session_->driver().line()),
                    continuing);
+    settings_.write(kSettingsApplication, QStringLiteral("Chargers"), portText.trimmed(), charger);
     portBox_->remember(portText);
 }
 
@@ -292,6 +298,7 @@ void MainWindow::showLinkState(session::LinkState state) {
     tool(Command::Disconnect)->setEnabled(open);
     tool(Command::Connect)->setEnabled(!open);
     tool(StatusTool::Port)->setEnabled(!open);
+    tool(StatusTool::Charger)->setEnabled(!open);
     const bool connected = state == LinkState::Connected || state == LinkState::Replaying;
     linkText_ = connected ? &kOnLine : &kDisconnected;
     showLinkText();

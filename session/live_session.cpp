@@ -247,6 +247,9 @@ void LiveSession::received(std::span<const std::uint8_t> bytes) {
 }
 
 bool LiveSession::setCharger(std::string_view id) {
+    if (id == driver_->id()) {
+        return true;  // the same driver goes on, with what it holds
+    }
     std::unique_ptr<ChargerDriver> driver = makeDriver(id, gate_, gate_);
     if (!driver) {
         return false;
