@@ -122,6 +122,8 @@ ToolName toolName(StatusTool tool) {
             return {"state", "state_text"};
         case StatusTool::Model:
             return {"state", "Model"};
+        case StatusTool::Charger:
+            return {"Tools", "charger"};
     }
     return {"", ""};
 }

@@ -74,6 +74,7 @@ enum class StatusTool {
     LinkState,    // "Link_state": on line or disconnected
     Message,      // "state_text": the status list
     Model,        // the charger model box
+    Charger,      // the charger's driver, beside the port box
 };
 struct ToolName {
     const char* band;

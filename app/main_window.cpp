@@ -30,6 +30,8 @@
 #include "chart/chart_view.h"
 #include "chart/chart_zoom.h"
 #include "chart/data_table.h"
+#include "protocol/driver_registry.h"
+#include "protocol/sample_bridge.h"
 #include "readout/cell_panel_widget.h"
 #include "readout/recording_views.h"
 #include "readout/table_export.h"
@@ -170,6 +172,16 @@ void MainWindow::buildWidgets() {
     applyDesign(menu_, kMenuRect);
     connect(menu_, &ToolBarControl::toolClicked, this, &MainWindow::OnToolClick);
     connect(menu_, &ToolBarControl::listSelected, this, &MainWindow::OnModelSelect);
+    // A port chosen shows the charger last connected on it.
+    connect(menu_, &ToolBarControl::listSelected, this, [this](Tool* t) {
+        if (t == tool(StatusTool::Port)) {
+            const QString charger = settings_.read(kSettingsApplication, QStringLiteral("Chargers"),
+                                                   t->text().trimmed(), QString());
+            if (findDriver(charger.toStdString()) != nullptr) {
+                tool(StatusTool::Charger)->setText(charger);
+            }
+        }
+    });
 
     helpPane_ = new HelpPane(this);
     applyDesign(helpPane_, kHelpRect);
@@ -190,6 +202,7 @@ void MainWindow::buildWidgets() {
 
     menu_->lower();
     fillModelBox();
+    fillChargerBox();
     addShortcuts();
     buildParts();
 }
@@ -300,6 +313,15 @@ void MainWindow::addShortcuts() {
     for (QLineEdit* field : menu_->findChildren<QLineEdit*>()) {
         field->installEventFilter(this);
     }
+}
+
+void MainWindow::fillChargerBox() {
+    Tool* box = tool(StatusTool::Charger);
+    for (const DriverEntry& driver : chargerDrivers()) {
+        box->addItem(QString::fromUtf8(driver.id.data(), static_cast<qsizetype>(driver.id.size())));
+    }
+    box->setText(
+        QString::fromUtf8(kFirstDriverId.data(), static_cast<qsizetype>(kFirstDriverId.size())));
 }
 
 void MainWindow::fillModelBox() {

@@ -31,11 +31,11 @@
 #include "app/settings_store.h"
 #include "app/size_limits.h"
 #include "app/window_hooks.h"
+#include "protocol/receive_assembler.h"
 #include "protocol/tick_clock.h"
 #include "readout/journal.h"
 #include "readout/recording.h"
 #include "serial/port_scan.h"
-#include "serial/receive_assembler.h"
 #include "session/live_session.h"
 
 class QCheckBox;
@@ -169,7 +169,6 @@ public:
     bool linkOpen() const { return session_->source() != nullptr && session_->source()->isOpen(); }
     // The open serial port; nullptr when none is.
     QSerialPort* serialPort() const;
-    ReceiveAssembler& receivePath() { return session_->receivePath(); }
     Journal& journal() { return *journal_; }
     AlarmWatch& alarms() { return *alarms_; }
     RangeTool& range() const { return pane_->range(); }
@@ -212,6 +211,7 @@ private:
     void placeWindow();
     void fitStatusBand();
     void fillModelBox();
+    void fillChargerBox();
     void addShortcuts();
     void dispatch(Command command, Tool* clicked);
     void toggle(Tool* t, const std::function<void(bool)>& apply);

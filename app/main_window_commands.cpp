@@ -222,9 +222,15 @@ void MainWindow::connectPort(bool continuing) {
         return;
     }
     const QString device = portToOpen(portText);
-    session_->open(std::make_unique<session::SerialSource>(session_->receivePath(),
-                                                           session_->sourceEvents(), device),
+    // The charger chosen beside the port, remembered for the port.
+    const QString charger = tool(StatusTool::Charger)->text();
+    if (!session_->setCharger(charger.toStdString())) {
+        throw std::runtime_error("no charger " + charger.toStdString());
+    }
+    session_->open(std::make_unique<session::SerialSource>(session_->sourceEvents(), device,
+                                                           QString(), session_->driver().line()),
                    continuing);
+    settings_.write(kSettingsApplication, QStringLiteral("Chargers"), portText.trimmed(), charger);
     portBox_->remember(portText);
 }
 
@@ -248,8 +254,7 @@ void MainWindow::beginReplay(const QString& name) {
 }
 
 void MainWindow::replayCapture(const QString& file, double speed) {
-    auto source = std::make_unique<session::ReplaySource>(session_->receivePath(),
-                                                          session_->sourceEvents(), file, speed);
+    auto source = std::make_unique<session::ReplaySource>(session_->sourceEvents(), file, speed);
     portBox_->setText(source->name());
     session_->open(std::move(source));
 }
@@ -293,6 +298,7 @@ void MainWindow::showLinkState(session::LinkState state) {
     tool(Command::Disconnect)->setEnabled(open);
     tool(Command::Connect)->setEnabled(!open);
     tool(StatusTool::Port)->setEnabled(!open);
+    tool(StatusTool::Charger)->setEnabled(!open);
     const bool connected = state == LinkState::Connected || state == LinkState::Replaying;
     linkText_ = connected ? &kOnLine : &kDisconnected;
     showLinkText();

@@ -58,8 +58,8 @@ NetworkWatch::NetworkWatch(SettingsStore& settings, const QString& address, cons
     window_->tool(StatusTool::Port)->setText(address);
     window_->PostStatusMessage(
         (chinese ? QStringLiteral("等待 %1") : QStringLiteral("Waiting for %1")).arg(address));
-    auto source = std::make_unique<session::WatchSource>(live.receivePath(), live.sourceEvents(),
-                                                         std::move(options), live.ownTicks());
+    auto source = std::make_unique<session::WatchSource>(live.sourceEvents(), std::move(options),
+                                                         live.ownTicks());
     if (!key.isEmpty()) {
         source->feed().setKey(key);
     }

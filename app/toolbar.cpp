@@ -376,6 +376,10 @@ void ToolBarControl::build() {
         com->setText(QStringLiteral("COM 3"));
         com->combo_->setMinimumContentsLength(12);
         toolBar_->addWidget(com->container_);
+        // The charger's driver beside the port (the window fills it).
+        Tool* charger = addList(toolBar_, QStringLiteral("Tools"), QStringLiteral("charger"),
+                                QStringLiteral("Charger"), false);
+        toolBar_->addWidget(charger->container_);
     }
     addButton(Command::Disconnect);
     toolBar_->addSeparator();

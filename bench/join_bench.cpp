@@ -41,7 +41,7 @@
 #include "bench/bench_process.h"
 #include "net/web_server.h"
 #include "readout/row_store.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
 #include "session/page_feed.h"
@@ -72,7 +72,7 @@ int serve(QCoreApplication& app, int count, const std::vector<int>& pointsAsked)
     for (int k = 1; static_cast<int>(rows.dataRowCount()) < count; ++k) {
         ticks.set(ticks.tickCount() + kIntervalMs);
         line.feed(emulator::encodeStatus(testing::charging(k), FrameLayout::Long112));
-        session.receivePath().serviceReceived(line);
+        session.take(line);
         if (k % 1000 == 0) {
             QCoreApplication::processEvents();
         }

@@ -34,7 +34,7 @@
 #include "bench/bench_process.h"
 #include "net/web_server.h"
 #include "readout/row_store.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
 #include "session/page_feed.h"
@@ -89,7 +89,7 @@ int serve(QCoreApplication& app, int viewers, int seconds) {
         ticks.set(ticks.tickCount() + kIntervalMs);
         line.feed(emulator::encodeStatus(testing::charging(k), FrameLayout::Long112));
         const double at = monotonicMs();
-        session.receivePath().serviceReceived(line);
+        session.take(line);
         fed.emplace_back(static_cast<int>(rows.dataRowCount()), at);
         if (clock.elapsed() >= seconds * 1000) {
             pace.stop();

@@ -94,7 +94,7 @@
 #include "chart/data_table.h"
 #include "readout/recording_file.h"
 #include "readout/table_export.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {
@@ -243,7 +243,7 @@ void longRecording(std::size_t count, std::uint32_t intervalMs) {
         ticks.advance(intervalMs);
         wall.advance(intervalMs);
         line.feed(emu::encodeStatus(longCharge(k, count), FrameLayout::Long112));
-        w.receivePath().serviceReceived(line);
+        w.session().take(line);
         if (k % kEventsEvery == 0 || k < kBlock || k + kBlock >= count) {
             QApplication::processEvents();
         }

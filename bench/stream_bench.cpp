@@ -1,6 +1,8 @@
 // Framing and decoding throughput on one core: a long stream of charging
-// messages, held in memory, through ReceiveAssembler and StatusDecoder into
-// a host that only counts the samples it is handed.
+// messages, held in memory, through the first family's charger driver (its
+// framer and decoder) into a sink that only counts the readings it is
+// handed. The stream goes in as one receive event, as the bytes of a file
+// all waiting at once.
 //
 // The stream is 20,000 different messages of one layout, played again and
 // again for at least half a second per repetition; the best of five
@@ -19,9 +21,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "protocol/status_decoder.h"
-#include "serial/byte_source.h"
-#include "serial/receive_assembler.h"
+#include "protocol/tkrx_driver.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {
@@ -33,14 +33,16 @@ constexpr std::size_t kMessages = 20'000;
 constexpr int kRepetitions = 5;
 constexpr double kMinSeconds = 0.5;
 
-class CountingHost final : public DecoderHost {
+class CountingHost final : public DriverContext, public DriverSink {
 public:
     std::uint32_t connectTicks() const override { return 0; }
     Decimal capacityDataMax() const override { return Decimal::fromInt(0); }
-    void showIdle() override { ++idle; }
-    void acceptSample(StatusSample& sample) override {
-        ++accepted;
-        checksum += sample.elapsedMs;
+    void event(DriverEvent /*event*/, int /*channel*/) override { ++idle; }
+    void reading(const Reading& reading, std::span<const std::uint8_t> /*message*/) override {
+        if (!reading.isIdle()) {
+            ++accepted;
+        }
+        checksum += reading.elapsedMs;
     }
 
     std::uint64_t accepted = 0;
@@ -82,18 +84,14 @@ double measure(FrameLayout layout) {
     const std::vector<std::uint8_t> bytes = stream(layout);
     double best = 0;
     for (int rep = 0; rep < kRepetitions; ++rep) {
-        ManualTickClock clock(1000);
         CountingHost host;
-        StatusDecoder decoder(clock, host);
-        ReceiveAssembler assembler(clock, decoder);
+        TkrxDriver driver(host, host);
         std::uint64_t messages = 0;
         double seconds = 0;
+        const std::span<const std::uint8_t> all(bytes);
         while (seconds < kMinSeconds) {
-            BufferByteSource source(bytes);  // copied outside the timed part
             const auto t0 = std::chrono::steady_clock::now();
-            while (source.bytesWaiting() > 0) {
-                assembler.serviceReceived(source);
-            }
+            driver.feed(all, 1000);
             const auto t1 = std::chrono::steady_clock::now();
             seconds += std::chrono::duration<double>(t1 - t0).count();
             messages = host.accepted;

@@ -123,25 +123,47 @@ QByteArray eventJson(const QDateTime& wall, const QString& event, const QString&
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
+// The first family's start is the capture header of format 1, which every
+// watcher reads; another driver's is format 2's, its id after the header.
 QByteArray startBytes(const CaptureStart& start) {
+    const bool named = start.driver != "tkrx";
     QByteArray out(kMagic.data(), kMagic.size());
-    putLittle<std::uint16_t>(out, kCaptureVersion);
+    putLittle<std::uint16_t>(out, named ? kCaptureNamedVersion : kCaptureVersion);
     putLittle<std::int64_t>(out, start.wallMs);
     putLittle<std::int32_t>(out, start.utcOffsetSeconds);
     putLittle<std::uint32_t>(out, start.ticks);
+    if (named) {
+        out.append(static_cast<char>(start.driver.size()));
+        out.append(start.driver.data(), static_cast<qsizetype>(start.driver.size()));
+    }
     return out;
 }
 
 std::optional<CaptureStart> parseStart(const QByteArray& bytes) {
-    if (bytes.size() != static_cast<qsizetype>(kCaptureHeaderSize) ||
+    constexpr auto kHeader = static_cast<qsizetype>(kCaptureHeaderSize);
+    if (bytes.size() < kHeader ||
         std::memcmp(bytes.constData(), kMagic.data(), kMagic.size()) != 0) {
         return std::nullopt;
     }
     const auto version = getLittle<std::uint16_t>(bytes, 6);
-    if (version == 0 || version > kCaptureVersion) {
+    CaptureStart start;
+    if (version == kCaptureNamedVersion && bytes.size() > kHeader) {
+        const auto n = static_cast<std::uint8_t>(bytes[kHeader]);
+        if (n == 0 || n > kCaptureMostDriverIdBytes || bytes.size() != kHeader + 1 + n) {
+            return std::nullopt;
+        }
+        start.driver = bytes.mid(kHeader + 1).toStdString();
+        if (start.driver == "tkrx") {
+            return std::nullopt;  // the first family's start is always of format 1
+        }
+        for (char c : start.driver) {
+            if (c <= ' ' || c > '~') {
+                return std::nullopt;
+            }
+        }
+    } else if (version == 0 || version > kCaptureVersion || bytes.size() != kHeader) {
         return std::nullopt;
     }
-    CaptureStart start;
     start.wallMs = getLittle<std::int64_t>(bytes, 8);
     start.utcOffsetSeconds = getLittle<std::int32_t>(bytes, 16);
     start.ticks = getLittle<std::uint32_t>(bytes, 20);

@@ -15,11 +15,11 @@ QStringList RemoteFeed::topics(const BrokerAddress& address) {
             address.topic(QStringLiteral("event"))};
 }
 
-RemoteFeed::RemoteFeed(MqttClient& client, ReceiveAssembler& assembler, ManualTickClock& ticks,
+RemoteFeed::RemoteFeed(MqttClient& client, Receiver receiver, ManualTickClock& ticks,
                        WallSetter setWall, QObject* parent)
     : QObject(parent),
       client_(client),
-      assembler_(assembler),
+      receiver_(std::move(receiver)),
       ticks_(ticks),
       setWall_(std::move(setWall)),
       unverified_([this](std::uint64_t since, std::uint64_t total) {
@@ -191,8 +191,7 @@ void RemoteFeed::takeRaw(const QByteArray& payload, std::uint64_t sequence) {
     }
     ticks_.set(record_.ticks);
     setWall_(wall);
-    port_.feed(record_.bytes);
-    assembler_.serviceReceived(port_);
+    receiver_(record_.bytes);
     ++played_;
 }
 

@@ -21,6 +21,7 @@
 #include <QObject>
 #include <functional>
 #include <optional>
+#include <span>
 
 #include "net/broker_address.h"
 #include "net/drop_report.h"
@@ -28,8 +29,6 @@
 #include "net/messages.h"
 #include "net/mqtt_client.h"
 #include "protocol/tick_clock.h"
-#include "serial/byte_source.h"
-#include "serial/receive_assembler.h"
 
 namespace cellwatch::net {
 
@@ -37,11 +36,13 @@ class RemoteFeed final : public QObject {
     Q_OBJECT
 public:
     using WallSetter = std::function<void(const QDateTime&)>;
+    // The bytes of one raw record, on the publisher's clocks of its arrival.
+    using Receiver = std::function<void(std::span<const std::uint8_t>)>;
 
     // Subscribes to the charger `client.options().address` names; the
     // client stays the caller's.
-    RemoteFeed(MqttClient& client, ReceiveAssembler& assembler, ManualTickClock& ticks,
-               WallSetter setWall, QObject* parent = nullptr);
+    RemoteFeed(MqttClient& client, Receiver receiver, ManualTickClock& ticks, WallSetter setWall,
+               QObject* parent = nullptr);
 
     // Takes only what is signed with `key` from now on. A watcher with a key
     // that has seen nothing yet takes up a run only once a resume of it
@@ -99,10 +100,9 @@ private:
     void loseOnce(const QString& why);
 
     MqttClient& client_;
-    ReceiveAssembler& assembler_;
+    Receiver receiver_;
     ManualTickClock& ticks_;
     WallSetter setWall_;
-    BufferByteSource port_;
     bool online_ = false;
     bool running_ = false;
     bool lost_ = false;

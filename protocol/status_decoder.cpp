@@ -55,7 +55,10 @@ bool StatusDecoder::isStale(std::uint32_t startTick) const {
 
 void StatusDecoder::finish(StatusSample& s, FrameLayout layout, std::string_view powerFormat) {
     s.capacity = correctCapacityRollOver(s.capacity, host_);
-    s.power = (s.voltage * s.current).abs().format(powerFormat);
+    lastPower_ = (s.voltage * s.current).abs();
+    if (powerText_) {
+        s.power = lastPower_.format(powerFormat);
+    }
     host_.sampleDecoded(s, layout);
     if (!s.isIdle()) {
         host_.acceptSample(s);

@@ -57,6 +57,12 @@ public:
     void decodeStatus76(const StatusFrame& frame, std::uint32_t startTick) override;
     void decodeStatus112(const StatusFrame& frame, std::uint32_t startTick) override;
 
+    // The power of the last sample decoded, before its formatting.
+    Decimal lastPower() const { return lastPower_; }
+    // Whether the sample's power text is written (on by default); a host
+    // that takes lastPower() instead leaves it empty and saves the time.
+    void setPowerText(bool on) { powerText_ = on; }
+
 private:
     bool isStale(std::uint32_t startTick) const;
     void finish(StatusSample& sample, FrameLayout layout, std::string_view powerFormat);
@@ -64,6 +70,8 @@ private:
     const TickClock& clock_;
     DecoderHost& host_;
     Freshness freshness_;
+    Decimal lastPower_;
+    bool powerText_ = true;
 };
 
 // Battery type texts of each layout's code (the value after removing the bias).

@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "serial/file_open.h"
 
@@ -32,6 +33,18 @@ T getLE(const std::uint8_t* at) {
 
 std::string reason() {
     return std::strerror(errno);
+}
+
+bool goodDriverId(std::string_view id) {
+    if (id.empty() || id.size() > kCaptureMostDriverIdBytes) {
+        return false;
+    }
+    for (char c : id) {
+        if (c <= ' ' || c > '~') {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -69,11 +82,17 @@ void CaptureWriter::put(std::span<const std::uint8_t> bytes) {
 void CaptureWriter::writeStart(const CaptureStart& start) {
     std::array<std::uint8_t, kCaptureHeaderSize> header{};
     std::copy(kMagic.begin(), kMagic.end(), header.begin());
-    putLE<std::uint16_t>(&header[6], kCaptureVersion);
+    if (!goodDriverId(start.driver)) {
+        throw CaptureError("cannot write " + path_ + ": no charger driver named");
+    }
+    putLE<std::uint16_t>(&header[6], kCaptureNamedVersion);
     putLE<std::int64_t>(&header[8], start.wallMs);
     putLE<std::int32_t>(&header[16], start.utcOffsetSeconds);
     putLE<std::uint32_t>(&header[20], start.ticks);
     put(header);
+    const auto idSize = static_cast<std::uint8_t>(start.driver.size());
+    put({&idSize, 1});
+    put({reinterpret_cast<const std::uint8_t*>(start.driver.data()), start.driver.size()});
     if (std::fflush(file_) != 0) {
         fail();
     }
@@ -81,16 +100,17 @@ void CaptureWriter::writeStart(const CaptureStart& start) {
 }
 
 void CaptureWriter::writeRecord(std::int64_t wallMs, std::uint32_t ticks,
-                                std::span<const std::uint8_t> bytes) {
+                                std::span<const std::uint8_t> bytes, CaptureDirection direction) {
     if (!started_) {
         throw CaptureError("cannot write " + path_ + ": a record before the header");
     }
     do {
         const std::size_t n = std::min(bytes.size(), kCaptureMaxRecordBytes);
-        std::array<std::uint8_t, kCaptureRecordHeaderSize> head{};
+        std::array<std::uint8_t, kCaptureNamedRecordHeaderSize> head{};
         putLE<std::int64_t>(&head[0], wallMs);
         putLE<std::uint32_t>(&head[8], ticks);
-        putLE<std::uint16_t>(&head[12], static_cast<std::uint16_t>(n));
+        head[12] = static_cast<std::uint8_t>(direction);
+        putLE<std::uint16_t>(&head[13], static_cast<std::uint16_t>(n));
         put(head);
         put(bytes.first(n));
         bytes = bytes.subspan(n);
@@ -132,16 +152,30 @@ CaptureReader::CaptureReader(const std::string& path) : path_(path) {
         file_ = nullptr;
         throw CaptureError(path_ + " is not a whole capture: its header is cut off");
     }
-    const auto version = getLE<std::uint16_t>(&header[6]);
-    if (version != kCaptureVersion) {
+    version_ = getLE<std::uint16_t>(&header[6]);
+    if (version_ != kCaptureVersion && version_ != kCaptureNamedVersion) {
         std::fclose(file_);
         file_ = nullptr;
-        throw CaptureError(path_ + " is a capture of format " + std::to_string(version) +
+        throw CaptureError(path_ + " is a capture of format " + std::to_string(version_) +
                            ", which this version of Cellwatch cannot read");
     }
     start_.wallMs = getLE<std::int64_t>(&header[8]);
     start_.utcOffsetSeconds = getLE<std::int32_t>(&header[16]);
     start_.ticks = getLE<std::uint32_t>(&header[20]);
+    if (version_ == kCaptureNamedVersion) {
+        std::uint8_t idSize = 0;
+        std::string id(kCaptureMostDriverIdBytes, '\0');
+        const bool whole = take({&idSize, 1}) == 1 && idSize <= kCaptureMostDriverIdBytes &&
+                           take({reinterpret_cast<std::uint8_t*>(id.data()), idSize}) == idSize;
+        id.resize(idSize);
+        if (!whole || !goodDriverId(id)) {
+            std::fclose(file_);
+            file_ = nullptr;
+            throw CaptureError(path_ + " is not a whole capture: its charger's name is " +
+                               (whole ? "bad" : "cut off"));
+        }
+        start_.driver = id;
+    }
 }
 
 CaptureReader::~CaptureReader() {
@@ -162,7 +196,10 @@ bool CaptureReader::next(CaptureRecord& record) {
     if (file_ == nullptr || truncated_) {
         return false;
     }
-    std::array<std::uint8_t, kCaptureRecordHeaderSize> head{};
+    const bool named = version_ == kCaptureNamedVersion;
+    std::array<std::uint8_t, kCaptureNamedRecordHeaderSize> buffer{};
+    const std::span<std::uint8_t> head =
+        std::span(buffer).first(named ? kCaptureNamedRecordHeaderSize : kCaptureRecordHeaderSize);
     const std::size_t got = take(head);
     if (got < head.size()) {
         truncated_ = got > 0;
@@ -170,7 +207,12 @@ bool CaptureReader::next(CaptureRecord& record) {
     }
     record.wallMs = getLE<std::int64_t>(&head[0]);
     record.ticks = getLE<std::uint32_t>(&head[8]);
-    record.bytes.resize(getLE<std::uint16_t>(&head[12]));
+    if (named && head[12] > static_cast<std::uint8_t>(CaptureDirection::Sent)) {
+        throw CaptureError("cannot read " + path_ + ": a record of no known direction (" +
+                           std::to_string(head[12]) + ")");
+    }
+    record.direction = named && head[12] != 0 ? CaptureDirection::Sent : CaptureDirection::Received;
+    record.bytes.resize(getLE<std::uint16_t>(&head[named ? 13 : 12]));
     if (take(record.bytes) < record.bytes.size()) {
         truncated_ = true;
         return false;

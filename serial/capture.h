@@ -2,11 +2,29 @@
 // arrived, kept so that a run can be played back through the receive path
 // exactly as it happened (see capture_replay.h).
 //
-// The file (suffix .cwcap) is binary, all numbers little-endian:
+// The file (suffix .cwcap) is binary, all numbers little-endian. Format 2:
 //
 //   header, 24 bytes
 //     0   6  magic "CWCAP" 0x1A
-//     6   2  format version, 1
+//     6   2  format version, 2
+//     8   8  wall clock when the recording began: ms since 1970-01-01 UTC (signed)
+//     16  4  the local time's offset from UTC then, in seconds (signed)
+//     20  4  tick counter when the recording began (ConnectTicks)
+//   the charger's driver
+//     0   1  n, 1 to 32
+//     1   n  its id (printable ASCII: "tkrx")
+//   then one record per receive event or write, 15 bytes + its bytes
+//     0   8  wall clock at arrival (or when written): ms since 1970-01-01 UTC (signed)
+//     8   4  tick counter then
+//     12  1  direction: 0 received from the charger, 1 sent to it
+//     13  2  n, the number of bytes
+//     15  n  the bytes, as read from (or written to) the port
+//
+// Format 1, which captures made before the drivers have and which is still
+// read, has no driver block (its driver is the first family's, "tkrx") and
+// records of 14 bytes without the direction (all received):
+//
+//   header, 24 bytes, as above with version 1
 //     8   8  wall clock when the recording began: ms since 1970-01-01 UTC (signed)
 //     16  4  the local time's offset from UTC then, in seconds (signed)
 //     20  4  tick counter when the recording began (ConnectTicks)
@@ -32,9 +50,14 @@
 
 namespace cellwatch {
 
+// Format 1's version and record header, which the network's messages share.
 inline constexpr std::uint16_t kCaptureVersion = 1;
 inline constexpr std::size_t kCaptureHeaderSize = 24;
 inline constexpr std::size_t kCaptureRecordHeaderSize = 14;
+// Format 2: named driver, both directions (what the writer writes).
+inline constexpr std::uint16_t kCaptureNamedVersion = 2;
+inline constexpr std::size_t kCaptureNamedRecordHeaderSize = 15;
+inline constexpr std::size_t kCaptureMostDriverIdBytes = 32;
 inline constexpr std::size_t kCaptureMaxRecordBytes = 0xFFFF;
 
 // Where the recording began.
@@ -42,13 +65,17 @@ struct CaptureStart {
     std::int64_t wallMs = 0;            // ms since 1970-01-01 UTC
     std::int32_t utcOffsetSeconds = 0;  // of the local time
     std::uint32_t ticks = 0;            // tick counter
+    std::string driver = "tkrx";        // the charger's driver
 };
+
+enum class CaptureDirection : std::uint8_t { Received = 0, Sent = 1 };
 
 // One receive event.
 struct CaptureRecord {
     std::int64_t wallMs = 0;
     std::uint32_t ticks = 0;
     std::vector<std::uint8_t> bytes;
+    CaptureDirection direction = CaptureDirection::Received;
 
     bool operator==(const CaptureRecord&) const = default;
 };
@@ -69,11 +96,14 @@ public:
     CaptureWriter(const CaptureWriter&) = delete;
     CaptureWriter& operator=(const CaptureWriter&) = delete;
 
-    // The header; once, before any record.
+    // The header and the driver's id; once, before any record. Throws
+    // CaptureError for an id that is empty, longer than 32 bytes or not
+    // printable ASCII.
     void writeStart(const CaptureStart& start);
-    // One receive event; more than 65535 bytes become several records of the
-    // same moment. Throws CaptureError when the write fails.
-    void writeRecord(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes);
+    // One receive event (or write); more than 65535 bytes become several
+    // records of the same moment. Throws CaptureError when the write fails.
+    void writeRecord(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes,
+                     CaptureDirection direction = CaptureDirection::Received);
     // Closes the file; throws CaptureError when the last write fails.
     void close();
 
@@ -99,6 +129,8 @@ public:
     CaptureReader& operator=(const CaptureReader&) = delete;
 
     const CaptureStart& start() const { return start_; }
+    // The file's format: 1 (made before the drivers) or 2.
+    std::uint16_t version() const { return version_; }
 
     // The next whole record into `record` (its buffer is reused); false at
     // the end of the file or before a cut-off last record. Throws
@@ -116,6 +148,7 @@ private:
     std::string path_;
     std::FILE* file_ = nullptr;
     CaptureStart start_;
+    std::uint16_t version_ = kCaptureNamedVersion;
     bool truncated_ = false;
 };
 

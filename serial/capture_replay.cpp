@@ -47,10 +47,10 @@ std::optional<double> parseReplaySpeed(const QString& text) {
 
 // --- the replay ------------------------------------------------------------------------------
 
-CaptureReplay::CaptureReplay(CaptureReader& reader, ReceiveAssembler& assembler,
-                             ManualTickClock& ticks, WallSetter setWall)
+CaptureReplay::CaptureReplay(CaptureReader& reader, Receiver receiver, ManualTickClock& ticks,
+                             WallSetter setWall)
     : reader_(reader),
-      assembler_(assembler),
+      receiver_(std::move(receiver)),
       ticks_(ticks),
       setWall_(std::move(setWall)),
       utcOffsetSeconds_(reader.start().utcOffsetSeconds),
@@ -95,8 +95,9 @@ bool CaptureReplay::playNext() {
     ticks_.set(anchorTicks_);
     setWall_(captureTime(anchorWallMs_, utcOffsetSeconds_));
 
-    port_.feed(next_.bytes);
-    assembler_.serviceReceived(port_);
+    if (next_.direction == CaptureDirection::Received) {
+        receiver_(next_.bytes);  // what the program wrote is not played again
+    }
     ++played_;
     bytes_ += next_.bytes.size();
     readAhead();

@@ -1,8 +1,8 @@
 // Playing a capture back through the receive path on simulated clocks.
 //
 // CaptureReplay sets the tick counter and the wall clock to the moment each
-// record arrived and then hands its bytes to the receive path, as the port
-// did, so that everything reading the clocks (the decoder's freshness test,
+// record arrived and then hands its bytes on (to the session's driver), as
+// the port did, so that everything reading the clocks (the decoder's freshness test,
 // the recording's elapsed times and its 4-second pause rule, the chart's
 // time axis) sees the times of the live run. Between records the clocks
 // move on with the simulated time, never back.
@@ -19,11 +19,11 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 
+#include "protocol/byte_source.h"
 #include "protocol/tick_clock.h"
-#include "serial/byte_source.h"
 #include "serial/capture.h"
-#include "serial/receive_assembler.h"
 
 namespace cellwatch {
 
@@ -44,10 +44,12 @@ std::optional<double> parseReplaySpeed(const QString& text);
 class CaptureReplay {
 public:
     using WallSetter = std::function<void(const QDateTime&)>;
+    // The bytes of one record, on the clocks of its arrival.
+    using Receiver = std::function<void(std::span<const std::uint8_t>)>;
 
     // Sets `ticks` and, through `setWall`, the wall clock to the capture's
     // start, so that a recording begun now begins as the live one did.
-    CaptureReplay(CaptureReader& reader, ReceiveAssembler& assembler, ManualTickClock& ticks,
+    CaptureReplay(CaptureReader& reader, Receiver receiver, ManualTickClock& ticks,
                   WallSetter setWall);
 
     // Simulated ms since the capture's start: where the clocks stand.
@@ -69,10 +71,9 @@ private:
     void readAhead();
 
     CaptureReader& reader_;
-    ReceiveAssembler& assembler_;
+    Receiver receiver_;
     ManualTickClock& ticks_;
     WallSetter setWall_;
-    BufferByteSource port_;
 
     std::int32_t utcOffsetSeconds_ = 0;
     std::int64_t position_ = 0;

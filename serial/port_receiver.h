@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QSerialPort>
 
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 #include "serial/serial_port_source.h"
 
 namespace cellwatch {

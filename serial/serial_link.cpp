@@ -17,8 +17,7 @@ QString linkLossText(LinkLoss loss) {
     return {};
 }
 
-SerialLink::SerialLink(ReceiveAssembler& assembler, QObject* parent)
-    : QObject(parent), assembler_(assembler) {
+SerialLink::SerialLink(QObject* parent) : QObject(parent) {
     connect(&port_, &QSerialPort::readyRead, this, [this] {
         if (port_.isOpen()) {
             receive();
@@ -29,21 +28,20 @@ SerialLink::SerialLink(ReceiveAssembler& assembler, QObject* parent)
 
 SerialLink::~SerialLink() = default;
 
-void SerialLink::open(const QString& device) {
+void SerialLink::open(const QString& device, const LineSettings& line) {
     if (port_.isOpen()) {
         port_.close();
     }
     lost_ = false;
     loss_ = LinkLoss::None;
-    seen_ = 0;
     port_.setPortName(device);
-    applyChargerLineSettings(port_);
-    if (!port_.open(QIODevice::ReadOnly)) {
+    applyLineSettings(port_, line);
+    if (!port_.open(line.writes ? QIODevice::ReadWrite : QIODevice::ReadOnly)) {
         const QString reason = port_.errorString();
         port_.clearError();
         throw std::runtime_error(reason.toStdString());
     }
-    if (!applyChargerLineSettings(port_)) {
+    if (!applyLineSettings(port_, line)) {
         const QString reason = port_.errorString();
         port_.close();
         port_.clearError();
@@ -59,25 +57,29 @@ void SerialLink::close() {
         port_.close();
     }
     port_.clearError();
-    seen_ = 0;
+}
+
+bool SerialLink::write(std::span<const std::uint8_t> bytes) {
+    if (!port_.isOpen() || !port_.isWritable()) {
+        return false;
+    }
+    const auto* data = reinterpret_cast<const char*>(bytes.data());
+    return port_.write(data, static_cast<qint64>(bytes.size())) ==
+           static_cast<qint64>(bytes.size());
 }
 
 void SerialLink::receive() {
     takeAllWaiting(port_);
-    if (tap_ != nullptr) {
-        // The new bytes are the tail of what waits; the receive path reads
-        // from the port itself, so they stay there until it does.
-        const qint64 waiting = port_.bytesAvailable();
-        if (waiting > seen_) {
-            const QByteArray all = port_.peek(waiting);
-            const auto* data = reinterpret_cast<const std::uint8_t*>(all.constData());
-            const std::span<const std::uint8_t> bytes(data, static_cast<std::size_t>(all.size()));
-            tap_->received(bytes.subspan(std::min(bytes.size(), static_cast<std::size_t>(seen_))));
-        }
+    const QByteArray all = port_.readAll();
+    const auto* data = reinterpret_cast<const std::uint8_t*>(all.constData());
+    const std::span<const std::uint8_t> bytes(data, static_cast<std::size_t>(all.size()));
+    if (tap_ != nullptr && !bytes.empty()) {
+        tap_->received(bytes);
     }
-    assembler_.serviceReceived(source_);
-    setReadWakeThreshold(port_, assembler_.bytesBeforeWork(source_));
-    seen_ = port_.bytesAvailable();
+    if (receiver_) {
+        receiver_(bytes);
+    }
+    setReadWakeThreshold(port_, wanted_ ? wanted_() : 1);
     if (tap_ != nullptr) {
         tap_->serviced();
     }
@@ -97,7 +99,6 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
     loss_ = gone ? LinkLoss::DeviceGone : LinkLoss::DeviceFailed;
     port_.close();  // stops the flood of errors at once
     port_.clearError();
-    seen_ = 0;
     emit linkLost(linkLossText(loss_));
 }
 

@@ -1,6 +1,8 @@
-// The open serial port to the charger: opens it with the charger's line
-// settings, hands every receive event to the receive path, and notices when
-// the line is gone.
+// The open serial port to the charger: a Link that carries bytes both ways
+// and knows no protocol. It opens the port with the line settings the
+// charger's driver gives (read-write only for a driver that writes), hands
+// the bytes of every receive event on, writes what it is given, and notices
+// when the line is gone.
 //
 // A USB adapter that is pulled makes the port report an error (a resource
 // error on a real adapter; a pseudo-terminal whose other side closed reports
@@ -12,16 +14,17 @@
 // "Inappropriate ioctl for device") and says nothing about the loss.
 //
 // A receive tap (for a capture) sees the bytes of every receive event before
-// the receive path works them off, and hears when it has.
+// the receiver takes them, and hears when it has.
 #pragma once
 
 #include <QObject>
 #include <QSerialPort>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
-#include "serial/receive_assembler.h"
+#include "protocol/charger_driver.h"
 #include "serial/serial_port_source.h"
 
 namespace cellwatch {
@@ -41,25 +44,39 @@ class ReceiveTap {
 public:
     virtual ~ReceiveTap() = default;
     // The bytes that arrived since the last receive event, before the
-    // receive path is called; not called when none did.
+    // receiver takes them; not called when none did.
     virtual void received(std::span<const std::uint8_t> bytes) = 0;
-    // The receive path has worked off this event (called after every event).
+    // The receiver has taken this event's bytes (called after every event).
     virtual void serviced() {}
 };
 
 class SerialLink final : public QObject {
     Q_OBJECT
 public:
-    explicit SerialLink(ReceiveAssembler& assembler, QObject* parent = nullptr);
+    // The bytes of one receive event (possibly none).
+    using Receiver = std::function<void(std::span<const std::uint8_t>)>;
+    // How many more bytes the receiver needs before it can do anything;
+    // the port wakes the program only then.
+    using Wanted = std::function<std::size_t()>;
+
+    explicit SerialLink(QObject* parent = nullptr);
     ~SerialLink() override;
 
-    // Opens `device` (a port name or a path). Throws std::runtime_error with
-    // the serial layer's own text when it cannot be opened.
-    void open(const QString& device);
+    void setReceiver(Receiver receiver, Wanted wanted = {}) {
+        receiver_ = std::move(receiver);
+        wanted_ = std::move(wanted);
+    }
+
+    // Opens `device` (a port name or a path) with `line`. Throws
+    // std::runtime_error with the serial layer's own text when it cannot be
+    // opened.
+    void open(const QString& device, const LineSettings& line = {});
     void close();
     bool isOpen() const { return port_.isOpen(); }
     QString device() const { return port_.portName(); }
     QSerialPort& port() { return port_; }
+    // Writes to the charger; false when the port is not open for writing.
+    bool write(std::span<const std::uint8_t> bytes);
 
     // Why the link was last lost; None from open() until it is.
     LinkLoss lossReason() const { return loss_; }
@@ -75,15 +92,12 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void receive();
 
-    ReceiveAssembler& assembler_;
+    Receiver receiver_;
+    Wanted wanted_;
     QSerialPort port_;
-    SerialPortByteSource source_{port_};
     bool lost_ = false;
     LinkLoss loss_ = LinkLoss::None;
     ReceiveTap* tap_ = nullptr;
-    // Bytes left waiting in the port after the last receive event: a tap
-    // is shown only what came after them.
-    qint64 seen_ = 0;
 };
 
 }  // namespace cellwatch

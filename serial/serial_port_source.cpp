@@ -9,9 +9,14 @@
 
 namespace cellwatch {
 
-bool applyChargerLineSettings(QSerialPort& port) {
-    return port.setBaudRate(QSerialPort::Baud9600) && port.setDataBits(QSerialPort::Data8) &&
-           port.setParity(QSerialPort::NoParity) && port.setStopBits(QSerialPort::OneStop) &&
+bool applyLineSettings(QSerialPort& port, const LineSettings& line) {
+    const auto parity = line.parity == Parity::Even  ? QSerialPort::EvenParity
+                        : line.parity == Parity::Odd ? QSerialPort::OddParity
+                                                     : QSerialPort::NoParity;
+    return port.setBaudRate(static_cast<qint32>(line.baud)) &&
+           port.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits)) &&
+           port.setParity(parity) &&
+           port.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
            port.setFlowControl(QSerialPort::NoFlowControl);
 }
 

@@ -1,17 +1,22 @@
 // The receive path's byte source over a real serial port (QSerialPort), and
-// the line settings of the charger: 9600 baud, 8 data bits, no parity, one
-// stop bit, no flow control, raw bytes.
+// the line settings of a charger (the first family's: 9600 baud, 8 data
+// bits, no parity, one stop bit), without flow control, raw bytes.
 #pragma once
 
 #include <QSerialPort>
 
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
+#include "protocol/charger_driver.h"
 
 namespace cellwatch {
 
-// Applies the charger's fixed line settings to an open or closed port.
-// Returns false (with the port's own error) if the driver refuses one.
-bool applyChargerLineSettings(QSerialPort& port);
+// Applies a charger's line settings to an open or closed port. Returns
+// false (with the port's own error) if the driver refuses one.
+bool applyLineSettings(QSerialPort& port, const LineSettings& line);
+// The first family's: 9600 8N1.
+inline bool applyChargerLineSettings(QSerialPort& port) {
+    return applyLineSettings(port, LineSettings{});
+}
 
 // Asks the system to report the open port readable only once `bytes` bytes
 // (clamped to 1..255) wait in its driver. A charger's line brings a message

@@ -1,6 +1,9 @@
 #include "session/live_session.h"
 
 #include "net/publisher.h"
+#include "protocol/driver_registry.h"
+#include "protocol/sample_bridge.h"
+#include "protocol/tkrx_driver.h"
 #include "readout/journal.h"
 #include "readout/row_store.h"
 #include "serial/capture.h"
@@ -32,8 +35,7 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
       recording_(parts_.rows, clocks_, clocks_),
       alarms_(recording_, parts_.rows, clocks_, clocks_,
               [this](const alarms::Alarm& a) { onAlarm(a); }),
-      decoder_(clocks_, gate_),
-      assembler_(clocks_, decoder_, parts_.flipReceiveLamp) {
+      driver_(makeDriver(kFirstDriverId, gate_, gate_)) {
     Recording::Events& events = recording_.events();
     events.rowAppended = [this](int row) {
         if (journal_ != nullptr && journaling_) {
@@ -104,9 +106,20 @@ LiveSession::~LiveSession() {
 SourceEvents LiveSession::sourceEvents() {
     SourceEvents e;
     e.received = [this](std::span<const std::uint8_t> bytes) { received(bytes); };
+    e.take = [this](std::span<const std::uint8_t> bytes) { take(bytes); };
+    e.wanted = [this] { return driver_->bytesWanted(); };
     e.serviced = [this] { clocks_.release(); };
     e.started = [this] {
         clocks_.release();
+        // The bytes are decoded by the driver the source names.
+        const std::string id = source_ ? source_->chargerDriver() : std::string();
+        if (!id.empty() && id != driver_->id() && !setCharger(id)) {
+            stop();
+            emit failed(
+                QStringLiteral("no driver for the charger %1 (the chargers are: %2)")
+                    .arg(QString::fromStdString(id), QString::fromStdString(driverIdsText())));
+            return;
+        }
         beginRecording();
         setState(source_ && source_->isReplay() ? LinkState::Replaying : LinkState::Connected);
     };
@@ -147,6 +160,9 @@ void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
         clocks_.follow(nullptr, nullptr);
         setState(interrupted ? before : LinkState::Disconnected);
         throw;
+    }
+    if (driver_->line().writes) {
+        sendDue();  // its handshake
     }
     if (!source_->beginsAtOpen()) {
         return;
@@ -193,7 +209,7 @@ void LiveSession::beginRecording() {
     }
     const QDateTime begun = recording_.recordingStart();
     const CaptureStart start{begun.toMSecsSinceEpoch(), begun.offsetFromUtc(),
-                             recording_.connectTicks()};
+                             recording_.connectTicks(), std::string(driver_->id())};
     if (capture_ != nullptr) {
         try {
             capture_->writeStart(start);
@@ -239,6 +255,80 @@ void LiveSession::received(std::span<const std::uint8_t> bytes) {
             capture_ = nullptr;
             emit captureFailed(QString::fromLocal8Bit(e.what()));
         }
+    }
+}
+
+bool LiveSession::setCharger(std::string_view id) {
+    if (id == driver_->id()) {
+        return true;  // the same driver goes on, with what it holds
+    }
+    std::unique_ptr<ChargerDriver> driver = makeDriver(id, gate_, gate_);
+    if (!driver) {
+        return false;
+    }
+    driver_ = std::move(driver);
+    return true;
+}
+
+void LiveSession::take(std::span<const std::uint8_t> bytes) {
+    // One receive event: the lamp flips once, however many messages it brings.
+    if (parts_.flipReceiveLamp) {
+        parts_.flipReceiveLamp();
+    }
+    driver_->feed(bytes, clocks_.tickCount());
+    if (driver_->line().writes) {
+        sendDue();
+    }
+}
+
+void LiveSession::take(ByteSource& line) {
+    std::vector<std::uint8_t> bytes(line.bytesWaiting());
+    bytes.resize(line.read(bytes));
+    take(bytes);
+}
+
+void LiveSession::sendDue() {
+    if (!source_ || !source_->isOpen()) {
+        return;
+    }
+    const std::uint32_t now = clocks_.tickCount();
+    for (const DriverRequest& request : driver_->due(now)) {
+        source_->send(request.bytes);
+        if (capture_ != nullptr && recordingNow()) {
+            try {
+                capture_->writeRecord(clocks_.now().toMSecsSinceEpoch(), now, request.bytes,
+                                      CaptureDirection::Sent);
+            } catch (const CaptureError& e) {
+                capture_ = nullptr;
+                emit captureFailed(QString::fromLocal8Bit(e.what()));
+            }
+        }
+    }
+    if (const std::optional<std::uint32_t> next = driver_->nextDueMs()) {
+        pollClock_.start(static_cast<int>(ticksBetween(now, *next)));
+    }
+}
+
+void LiveSession::Gate::reading(const Reading& reading, std::span<const std::uint8_t> message) {
+    if (!session_.recordingNow()) {
+        return;
+    }
+    // The recording still takes the first family's samples.
+    StatusSample sample = sampleFromReading(reading);
+    host_.sampleDecoded(sample, layoutOfMessage(message));
+    if (!sample.isIdle()) {
+        host_.acceptSample(sample);
+    }
+}
+
+void LiveSession::Gate::event(DriverEvent event, int /*channel*/) {
+    if (!session_.recordingNow()) {
+        return;
+    }
+    if (event == DriverEvent::Late) {
+        host_.showIdle();
+    } else if (event == DriverEvent::Silent) {
+        session_.onLost(QStringLiteral("the charger stopped answering"));
     }
 }
 
@@ -304,6 +394,7 @@ void LiveSession::stop() {
 }
 
 void LiveSession::closeSource() {
+    pollClock_.stop();
     if (source_) {
         source_->close();
         retired_.push_back(std::move(source_));
@@ -339,7 +430,8 @@ void LiveSession::publishMidway() {
     }
     startPublished_ = true;
     const QDateTime now = clocks_.now();
-    const CaptureStart start{now.toMSecsSinceEpoch(), now.offsetFromUtc(), clocks_.tickCount()};
+    const CaptureStart start{now.toMSecsSinceEpoch(), now.offsetFromUtc(), clocks_.tickCount(),
+                             std::string(driver_->id())};
     connectionTicks_ = start.ticks;
     publishResume(parts_.rows.gridRowCount() - 1);
     publisher_->setStart(start);

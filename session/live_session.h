@@ -2,7 +2,7 @@
 // network watcher. It owns the chain from bytes to a kept, alarmed,
 // published recording:
 //
-//   source -> receive path -> decoders -> alarms' tap -> recording
+//   source -> charger driver -> alarms' tap -> recording
 //                                                     -> journal, capture,
 //                                                        publisher
 //
@@ -35,9 +35,10 @@
 #include <vector>
 
 #include "alarms/recording_alarms.h"
+#include "protocol/byte_source.h"
+#include "protocol/charger_driver.h"
 #include "protocol/status_decoder.h"
 #include "readout/recording.h"
-#include "serial/receive_assembler.h"
 #include "serial/steppable_timer.h"
 #include "session/session_clocks.h"
 #include "session/session_source.h"
@@ -85,7 +86,17 @@ public:
     ~LiveSession() override;
 
     // --- what the session is made of -----------------------------------------
-    ReceiveAssembler& receivePath() { return assembler_; }
+    // The driver of the charger the sources talk to (the first family's
+    // until setCharger()).
+    ChargerDriver& driver() { return *driver_; }
+    // A new driver of charger `id`, for what comes next; false (and nothing
+    // changes) when no driver has that id.
+    bool setCharger(std::string_view id);
+    // The bytes of one receive event, on the clocks as they stand: to the
+    // driver (the sources do it through their SourceEvents).
+    void take(std::span<const std::uint8_t> bytes);
+    // Everything waiting in `line`, as one receive event (a simulation's).
+    void take(ByteSource& line);
     Recording& recording() { return recording_; }
     const Recording& recording() const { return recording_; }
     alarms::AlarmMonitor& alarmMonitor() { return alarms_.monitor(); }
@@ -184,34 +195,25 @@ private:
     void publishEvent(const QString& name, const QString& kind = {}, const QString& text = {});
     void closeSource();
 
-    // Stands between the decoders and the alarms' tap: while nothing records
-    // (a watch waiting for its start, a port open before the log begins),
-    // decoded messages go nowhere.
-    class Gate final : public DecoderHost {
+    // Stands between the driver and the alarms' tap: gives the driver the
+    // recording's time base and capacity maximum, and hands each reading on
+    // as the sample the recording takes. While nothing records (a watch
+    // waiting for its start, a port open before the log begins), readings
+    // go nowhere.
+    class Gate final : public DriverContext, public DriverSink {
     public:
         Gate(LiveSession& session, DecoderHost& host) : session_(session), host_(host) {}
         std::uint32_t connectTicks() const override { return host_.connectTicks(); }
         Decimal capacityDataMax() const override { return host_.capacityDataMax(); }
-        void showIdle() override {
-            if (session_.recordingNow()) {
-                host_.showIdle();
-            }
-        }
-        void acceptSample(StatusSample& sample) override {
-            if (session_.recordingNow()) {
-                host_.acceptSample(sample);
-            }
-        }
-        void sampleDecoded(const StatusSample& sample, FrameLayout layout) override {
-            if (session_.recordingNow()) {
-                host_.sampleDecoded(sample, layout);
-            }
-        }
+        void reading(const Reading& reading, std::span<const std::uint8_t> message) override;
+        void event(DriverEvent event, int channel) override;
 
     private:
         LiveSession& session_;
         DecoderHost& host_;
     };
+    // Sends what the driver has due; looks again when it says.
+    void sendDue();
     bool recordingNow() const {
         return state_ == LinkState::Connected || state_ == LinkState::Replaying;
     }
@@ -221,8 +223,8 @@ private:
     Recording recording_;
     alarms::RecordingAlarms alarms_;
     Gate gate_{*this, alarms_.decoderHost()};
-    StatusDecoder decoder_;
-    ReceiveAssembler assembler_;
+    std::unique_ptr<ChargerDriver> driver_;
+    SteppableTimer pollClock_{[this] { sendDue(); }, true};
     std::unique_ptr<SessionSource> source_;
     // Sources closed from inside their own signals go when the event loop
     // next runs.

@@ -5,12 +5,11 @@
 
 namespace cellwatch::session {
 
-ReplaySource::ReplaySource(ReceiveAssembler& path, SourceEvents events, const QString& file,
-                           double speed)
+ReplaySource::ReplaySource(SourceEvents events, const QString& file, double speed)
     : events_(std::move(events)),
       name_(QFileInfo(file).fileName()),
       reader_(QFile::encodeName(file).toStdString()),
-      replay_(reader_, path, ticks_, [this](const QDateTime& t) { wall_.set(t); }),
+      replay_(reader_, events_.take, ticks_, [this](const QDateTime& t) { wall_.set(t); }),
       runner_(replay_, speed) {
     QObject::connect(&runner_, &ReplayRunner::finished, &runner_, [this] {
         open_ = false;

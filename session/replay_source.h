@@ -16,7 +16,7 @@ namespace cellwatch::session {
 class ReplaySource final : public SessionSource {
 public:
     // Throws CaptureError (one line) when the file is no capture.
-    ReplaySource(ReceiveAssembler& path, SourceEvents events, const QString& file, double speed);
+    ReplaySource(SourceEvents events, const QString& file, double speed);
     ~ReplaySource() override;
 
     QString name() const override { return name_; }
@@ -28,6 +28,7 @@ public:
     const WallClock* wall() const override { return &wall_; }
     bool beginsAtOpen() const override { return false; }
     bool isReplay() const override { return true; }
+    std::string chargerDriver() const override { return reader_.start().driver; }
 
     // Whether the capture ended inside a record (it was cut off).
     bool truncated() const { return reader_.truncated() && replay_.atEnd(); }

@@ -5,13 +5,13 @@
 
 namespace cellwatch::session {
 
-SerialSource::SerialSource(ReceiveAssembler& path, SourceEvents events, QString device,
-                           QString name)
+SerialSource::SerialSource(SourceEvents events, QString device, QString name, LineSettings line)
     : events_(std::move(events)),
       device_(std::move(device)),
       name_(name.isEmpty() ? device_ : std::move(name)),
-      link_(path) {
+      line_(line) {
     link_.setReceiveTap(this);
+    link_.setReceiver(events_.take, events_.wanted);
     QObject::connect(&link_, &SerialLink::linkLost, &link_,
                      [this](const QString& reason) { events_.lost(reason); });
 }
@@ -23,7 +23,7 @@ SerialSource::~SerialSource() {
 
 void SerialSource::open() {
     if (!link_.isOpen()) {
-        link_.open(device_);
+        link_.open(device_, line_);
     }
 }
 

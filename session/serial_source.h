@@ -11,8 +11,9 @@ namespace cellwatch::session {
 
 class SerialSource final : public SessionSource, private ReceiveTap {
 public:
-    // `device` as portToOpen() gives it; `name` as the user gave it.
-    SerialSource(ReceiveAssembler& path, SourceEvents events, QString device, QString name = {});
+    // `device` as portToOpen() gives it; `name` as the user gave it; `line`
+    // as the charger's driver gives it.
+    SerialSource(SourceEvents events, QString device, QString name = {}, LineSettings line = {});
     ~SerialSource() override;
 
     QString name() const override { return name_; }
@@ -21,6 +22,7 @@ public:
     void close() override { link_.close(); }
     bool isOpen() const override { return link_.isOpen(); }
     LinkLoss loss() const override { return link_.lossReason(); }
+    bool send(std::span<const std::uint8_t> bytes) override { return link_.write(bytes); }
     SerialLink& link() { return link_; }
 
 private:
@@ -30,6 +32,7 @@ private:
     SourceEvents events_;
     QString device_;
     QString name_;
+    LineSettings line_;
     SerialLink link_;
 };
 

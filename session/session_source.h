@@ -1,7 +1,7 @@
 // Where a live session's bytes come from: a serial port, a capture replayed
 // on its own clocks, or a charger watched on a broker. Each hands what it
-// receives to the session's receive path and tells the session what happens
-// to it through the SourceEvents it was made with.
+// receives to the session's driver (through `take`) and tells the session
+// what happens to it through the SourceEvents it was made with.
 #pragma once
 
 #include <QDateTime>
@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "protocol/tick_clock.h"
 #include "readout/recording.h"
@@ -19,10 +20,14 @@ namespace cellwatch::session {
 
 // What a source tells its session. Set by the session before open().
 struct SourceEvents {
-    // Bytes of one receive event, before the receive path reads them, on
-    // the clocks as they stand at their arrival.
+    // Bytes of one receive event, before the driver takes them, on the
+    // clocks as they stand at their arrival (to be kept and published).
     std::function<void(std::span<const std::uint8_t>)> received;
-    // The receive path has taken them.
+    // The bytes of one receive event (of any source), for the driver.
+    std::function<void(std::span<const std::uint8_t>)> take;
+    // How many more bytes the driver needs before it can do anything.
+    std::function<std::size_t()> wanted;
+    // The driver has taken them.
     std::function<void()> serviced;
     // The source's own recording begins at this moment of its clocks (a
     // capture's or a publisher's start; a serial port begins at open()).
@@ -81,6 +86,13 @@ public:
     virtual QString chargerName() const { return {}; }
     // Why a serial port was lost (a pulled adapter, a failing one).
     virtual LinkLoss loss() const { return LinkLoss::None; }
+    // The charger's driver its bytes are for, when it says ("tkrx" for a
+    // capture of format 1); "" when it does not (a serial port: the
+    // session's own choice).
+    virtual std::string chargerDriver() const { return {}; }
+    // Writes to the charger (a driver's requests); false when the source
+    // cannot (a replay, a watch, a port opened read-only).
+    virtual bool send(std::span<const std::uint8_t> /*bytes*/) { return false; }
 };
 
 }  // namespace cellwatch::session

@@ -23,13 +23,12 @@ QDateTime WatchSource::Clocks::now() const {
     return t.isValid() ? t.addMSecs(extra()) : t;
 }
 
-WatchSource::WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttOptions options,
-                         const TickClock& local)
+WatchSource::WatchSource(SourceEvents events, net::MqttOptions options, const TickClock& local)
     : events_(std::move(events)), clocks_(local), client_([&options] {
           options.reconnect = false;
           return std::move(options);
       }()) {
-    feed_ = std::make_unique<net::RemoteFeed>(client_, path, clocks_.ticks,
+    feed_ = std::make_unique<net::RemoteFeed>(client_, events_.take, clocks_.ticks,
                                               [this](const QDateTime& t) { clocks_.setWall(t); });
     QObject::connect(feed_.get(), &net::RemoteFeed::started, feed_.get(),
                      [this](const CaptureStart& start) {

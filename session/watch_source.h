@@ -29,8 +29,7 @@ public:
     // Throws net::MqttError when the connection cannot be set up. `local`
     // is the watcher's own clock, which the publisher's go on with between
     // records (the session's own: LiveSession::ownTicks()).
-    WatchSource(ReceiveAssembler& path, SourceEvents events, net::MqttOptions options,
-                const TickClock& local);
+    WatchSource(SourceEvents events, net::MqttOptions options, const TickClock& local);
     ~WatchSource() override;
 
     QString name() const override { return client_.options().address.text(); }
@@ -43,6 +42,7 @@ public:
     const WallClock* wall() const override { return &clocks_; }
     bool beginsAtOpen() const override { return false; }
     std::optional<Resume> resume() const override;
+    std::string chargerDriver() const override { return start_ ? start_->driver : std::string(); }
 
     net::MqttClient& client() { return client_; }
     // Starts connecting to the broker (open() does it if not done before).

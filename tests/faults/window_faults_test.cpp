@@ -17,7 +17,7 @@
 #include <random>
 #include <thread>
 
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
@@ -72,21 +72,19 @@ TEST_F(WindowFaultTest, MegabytesOfNoiseBetweenMessagesLoseNothingAndFramingReco
         const QStringList recorded = tableTexts();
 
         // The burst reaches the window's receive path as one receive event.
-        ReceiveAssembler& path = w->receivePath();
-        const std::uint64_t droppedBefore = path.bytesDropped();
+        session::LiveSession& path = w->session();
+        const std::uint64_t droppedBefore = path.driver().counts().bytesDropped;
         BufferByteSource line(noise(kBurst, withStartBytes, 11));
-        const std::size_t calls = path.serviceReceived(line);
-        EXPECT_LE(calls, kBurst + 1);  // at least one byte per call
+        path.take(line);
         if (!withStartBytes) {
-            EXPECT_EQ(path.bytesDropped() - droppedBefore, kBurst);
-            EXPECT_FALSE(path.started());
-            EXPECT_EQ(line.bytesWaiting(), 0u);
+            EXPECT_EQ(path.driver().counts().bytesDropped - droppedBefore, kBurst);
+            EXPECT_EQ(path.driver().counts().bytesUnframed, 0u);
         }
 
         for (int k = kBefore + 1; k <= kBefore + kAfter; ++k) {
             advance(1000);
             line.feed(message(charging(k)));
-            path.serviceReceived(line);
+            path.take(line);
         }
         ASSERT_TRUE(test::settle());
 
@@ -119,29 +117,29 @@ TEST_F(WindowFaultTest, MessageStalledAfterItsStartByteForMoreThanThreeSecondsIs
     const std::vector<std::uint8_t> bytes = message(charging(2));
     const std::span<const std::uint8_t> all(bytes);
     write(all.first(1));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->receivePath().started(); }, kWaitMs));
+    const auto unframed = [&] { return w->session().driver().counts().bytesUnframed; };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return unframed() == 1; }, kWaitMs));
 
-    // 110 bytes after the start byte: they wait (in the port or still in
-    // the system's driver), nothing is taken.
+    // 110 bytes after the start byte: they wait (with the driver, in the
+    // port or still in the system's driver), nothing is decoded.
     write(all.subspan(1, kBytesNeededAfterStart - 1));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             QSerialPort& port = (*w->serialPort());
             int inDriver = 0;
             ::ioctl(static_cast<int>(port.handle()), FIONREAD, &inDriver);
-            return port.bytesAvailable() + inDriver ==
-                   static_cast<qint64>(kBytesNeededAfterStart - 1);
+            return static_cast<qint64>(unframed()) + port.bytesAvailable() + inDriver ==
+                   static_cast<qint64>(kBytesNeededAfterStart);
         },
         kWaitMs));
     ASSERT_TRUE(test::settle());
-    EXPECT_EQ(w->receivePath().pendingFrame().size(), 1u);
     EXPECT_EQ(rows(), 1);
 
     advance(kFreshnessLimitMs + 1);
     write(all.subspan(kBytesNeededAfterStart));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return w->chart().titleLines().value(0) == QLatin1String("Idle"); }, kWaitMs));
-    EXPECT_FALSE(w->receivePath().started());
+    EXPECT_EQ(unframed(), 0u);
     EXPECT_EQ(tableTexts(), recorded);
 
     // The next message is recorded again, after what was there.

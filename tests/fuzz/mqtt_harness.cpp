@@ -11,9 +11,9 @@
 #include "net/messages.h"
 #include "net/mqtt_client.h"
 #include "net/remote_feed.h"
+#include "protocol/receive_assembler.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
-#include "serial/receive_assembler.h"
 
 namespace cellwatch {
 namespace {
@@ -89,11 +89,16 @@ void runMqttHarness(const std::uint8_t* data, std::size_t size) {
     FeedHost host;
     StatusDecoder decoder(clock, host);
     ReceiveAssembler assembler(clock, decoder);
+    BufferByteSource waiting;
+    const auto feedAssembler = [&](std::span<const std::uint8_t> bytes) {
+        waiting.feed(bytes);
+        assembler.serviceReceived(waiting);
+    };
     QDateTime wall;
     net::MqttClient c(clientOptions());
     // The clocks must always stand at a moment: a journal is named and dated
     // from them.
-    net::RemoteFeed feed(c, assembler, clock, [&](const QDateTime& t) {
+    net::RemoteFeed feed(c, feedAssembler, clock, [&](const QDateTime& t) {
         check(t.isValid());
         wall = t;
     });

@@ -4,7 +4,7 @@
 
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 
 namespace {
 

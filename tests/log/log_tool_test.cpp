@@ -27,7 +27,7 @@
 #include "readout/journal.h"
 #include "readout/pack_file.h"
 #include "readout/recording_file.h"
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 #include "serial/serial_link.h"
 #include "tests/support/journal_text.h"
 #include "tools/log/command_line.h"

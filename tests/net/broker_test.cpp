@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "protocol/receive_assembler.h"
 #include "net/publisher.h"
 #include "net/remote_feed.h"
 #include "test_broker.h"
@@ -156,8 +157,13 @@ TEST(Broker, TheWatcherSkipsAnEarlierRunAndFollowsThePublisherThatRestarts) {
     QDateTime wall;
     Frames frames;
     ReceiveAssembler assembler(ticks, frames);
+    BufferByteSource waiting;
+    const auto feedAssembler = [&](std::span<const std::uint8_t> bytes) {
+        waiting.feed(bytes);
+        assembler.serviceReceived(waiting);
+    };
     MqttClient client(optionsFor(broker, QStringLiteral("p4"), false));
-    RemoteFeed feed(client, assembler, ticks, [&](const QDateTime& t) { wall = t; });
+    RemoteFeed feed(client, feedAssembler, ticks, [&](const QDateTime& t) { wall = t; });
     std::vector<CaptureStart> starts;
     QStringList lost;
     QStringList problems;
@@ -208,8 +214,13 @@ TEST(Broker, TheWatcherLosesTheLinkWithTheBroker) {
     ManualTickClock ticks;
     Frames frames;
     ReceiveAssembler assembler(ticks, frames);
+    BufferByteSource waiting;
+    const auto feedAssembler = [&](std::span<const std::uint8_t> bytes) {
+        waiting.feed(bytes);
+        assembler.serviceReceived(waiting);
+    };
     MqttClient client(optionsFor(broker, QStringLiteral("p5"), false));
-    RemoteFeed feed(client, assembler, ticks, [](const QDateTime&) {});
+    RemoteFeed feed(client, feedAssembler, ticks, [](const QDateTime&) {});
     QStringList lost;
     QObject::connect(&feed, &RemoteFeed::lost, [&](const QString& w) { lost << w; });
     client.start();

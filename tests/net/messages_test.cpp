@@ -128,11 +128,25 @@ TEST(Messages, StartAndRecordsAreTheCaptureLayout) {
     EXPECT_EQ(back->utcOffsetSeconds, start.utcOffsetSeconds);
     EXPECT_EQ(back->ticks, start.ticks);
 
+    // Another driver's start names it (format 2); the first family's never does.
+    CaptureStart other = start;
+    other.driver = "other7";
+    const QByteArray named = startBytes(other);
+    EXPECT_EQ(named.mid(6, 2), QByteArray("\x02\x00", 2));
+    EXPECT_EQ(named.mid(24), QByteArray("\x06other7", 7));
+    ASSERT_TRUE(parseStart(named));
+    EXPECT_EQ(parseStart(named)->driver, "other7");
+    EXPECT_EQ(back->driver, "tkrx");
+    QByteArray namedFirst = named.left(24) + QByteArray("\x04tkrx", 5);
+    QByteArray namedBadly = named.left(24) + QByteArray("\x02t ", 3);
+
     QByteArray newer = header;
-    newer[6] = 2;
+    newer[6] = 3;
     QByteArray badMagic = header;
     badMagic[0] = 'X';
-    for (const QByteArray& bad : {QByteArray(), header.left(23), header + 'x', newer, badMagic}) {
+    for (const QByteArray& bad :
+         {QByteArray(), header.left(23), header + 'x', newer, badMagic, named.left(24), named + 'x',
+          named.left(30), namedFirst, namedBadly}) {
         EXPECT_FALSE(parseStart(bad));
     }
     // A watcher's clock is set from the start: an offset no time zone has or

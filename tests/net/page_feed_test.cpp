@@ -9,7 +9,7 @@
 
 #include "net/web_server.h"
 #include "readout/row_store.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
 #include "session/page_feed.h"
@@ -85,7 +85,7 @@ protected:
         ticks.set(ticks.tickCount() + static_cast<std::uint32_t>(afterMs));
         wall.advance(afterMs);
         line.feed(emulator::encodeStatus(reading, FrameLayout::Long112));
-        session.receivePath().serviceReceived(line);
+        session.take(line);
     }
 
     // A viewer asking for `points`; its messages land in `messages`.

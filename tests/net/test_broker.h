@@ -13,7 +13,7 @@
 
 #include <utility>
 #include <vector>
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 
 #include "tests/support/event_wait.h"
 

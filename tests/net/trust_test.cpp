@@ -60,7 +60,13 @@ struct Watcher {
     Watcher(const MqttOptions& options, const QByteArray& key)
         : client(options),
           assembler(ticks, frames),
-          feed(client, assembler, ticks, [](const QDateTime&) {}) {
+          feed(
+              client,
+              [this](std::span<const std::uint8_t> bytes) {
+                  waiting.feed(bytes);
+                  assembler.serviceReceived(waiting);
+              },
+              ticks, [](const QDateTime&) {}) {
         if (!key.isEmpty()) {
             feed.setKey(key);
         }
@@ -74,6 +80,7 @@ struct Watcher {
     Frames frames;
     MqttClient client;
     ReceiveAssembler assembler;
+    BufferByteSource waiting;
     RemoteFeed feed;
     QStringList lost;
     QStringList problems;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/receive_assembler.h"
 #include "protocol/status_decoder.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
@@ -25,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr CaptureStart kStart{1'700'000'000'123, 3600, 0xFFFF'F000u};  // the counter wraps soon
+const CaptureStart kStart{1'700'000'000'123, 3600, 0xFFFF'F000u};  // the counter wraps soon
 
 class CaptureTest : public ::testing::Test {
 protected:
@@ -34,9 +35,16 @@ protected:
         CaptureWriter writer(path);
         writer.writeStart(kStart);
         for (const CaptureRecord& r : records) {
-            writer.writeRecord(r.wallMs, r.ticks, r.bytes);
+            writer.writeRecord(r.wallMs, r.ticks, r.bytes, r.direction);
         }
         writer.close();
+        return path;
+    }
+    std::string writeRaw(const Bytes& bytes) const {
+        const std::string path = (dir / "raw.cwcap").string();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return path;
     }
     static std::vector<CaptureRecord> readAll(CaptureReader& reader) {
@@ -72,19 +80,88 @@ TEST_F(CaptureTest, RecordsComeBackAsWrittenAndLongOnesAreSplit) {
     EXPECT_FALSE(reader.truncated());
 }
 
+// A capture names its charger's driver and keeps what was sent beside what
+// was received; one made before the drivers (format 1) reads as the first
+// family's, all received.
+TEST_F(CaptureTest, NamesItsDriverKeepsBothDirectionsAndReadsTheOldFormat) {
+    CaptureStart named = kStart;
+    named.driver = "other2";
+    {
+        CaptureWriter writer((dir / "c.cwcap").string());
+        writer.writeStart(named);
+        writer.writeRecord(5, 6, Bytes{1, 2}, CaptureDirection::Sent);
+        writer.writeRecord(7, 8, Bytes{3});
+        writer.close();
+    }
+    CaptureReader reader((dir / "c.cwcap").string());
+    EXPECT_EQ(reader.version(), kCaptureNamedVersion);
+    EXPECT_EQ(reader.start().driver, "other2");
+    EXPECT_EQ(readAll(reader),
+              (std::vector<CaptureRecord>{{5, 6, {1, 2}, CaptureDirection::Sent},
+                                          {7, 8, {3}, CaptureDirection::Received}}));
+
+    // The header of format 1 (24 bytes), then a record of 14 bytes + 2.
+    Bytes old = {'C', 'W', 'C', 'A', 'P', 0x1A, 1, 0};
+    old.resize(kCaptureHeaderSize, 0);
+    old.insert(old.end(), {9, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0, 0, 2, 0, 0x7B, 0x7D});
+    CaptureReader oldReader(writeRaw(old));
+    EXPECT_EQ(oldReader.version(), kCaptureVersion);
+    EXPECT_EQ(oldReader.start().driver, "tkrx");
+    EXPECT_EQ(readAll(oldReader),
+              (std::vector<CaptureRecord>{{9, 10, {0x7B, 0x7D}, CaptureDirection::Received}}));
+
+    // What a writer refuses, and what a reader refuses.
+    CaptureStart unnamed = kStart;
+    for (const char* bad : {"", "has space", "123456789012345678901234567890123"}) {
+        unnamed.driver = bad;
+        CaptureWriter writer((dir / "bad.cwcap").string());
+        EXPECT_THROW(writer.writeStart(unnamed), CaptureError) << bad;
+    }
+    Bytes head = {'C', 'W', 'C', 'A', 'P', 0x1A, 2, 0};
+    head.resize(kCaptureHeaderSize, 0);
+    struct Case {
+        Bytes after;  // what follows the header of format 2
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {{}, "its charger's name is cut off"},
+        {{4, 't', 'k'}, "its charger's name is cut off"},
+        {{0}, "its charger's name is bad"},
+        {{2, 't', '\n'}, "its charger's name is bad"},
+    };
+    for (const Case& c : cases) {
+        Bytes file = head;
+        file.insert(file.end(), c.after.begin(), c.after.end());
+        try {
+            CaptureReader refused(writeRaw(file));
+            ADD_FAILURE() << c.refusal;
+        } catch (const CaptureError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+        }
+    }
+    Bytes unknownDirection = head;
+    unknownDirection.insert(unknownDirection.end(), {1, 'x'});
+    unknownDirection.insert(unknownDirection.end(), 12, 0);
+    unknownDirection.insert(unknownDirection.end(), {7, 0, 0});
+    CaptureReader directionless(writeRaw(unknownDirection));
+    CaptureRecord record;
+    EXPECT_THROW(directionless.next(record), CaptureError);
+}
+
 TEST_F(CaptureTest, CutOffFileGivesEveryWholeRecord) {
     const std::string path =
         write({{1, 1, Bytes(10, 1)}, {2, 2, Bytes(5, 2)}, {3, 3, Bytes(20, 3)}});
     const std::string whole = testing::readFile(path);
-    const std::size_t end1 = kCaptureHeaderSize + kCaptureRecordHeaderSize + 10;
-    const std::size_t end2 = end1 + kCaptureRecordHeaderSize + 5;
+    const std::size_t start = kCaptureHeaderSize + 1 + kStart.driver.size();
+    const std::size_t end1 = start + kCaptureNamedRecordHeaderSize + 10;
+    const std::size_t end2 = end1 + kCaptureNamedRecordHeaderSize + 5;
     struct Cut {
         std::size_t size;
         std::size_t records;
         bool truncated;
     };
-    for (const Cut& cut : {Cut{kCaptureHeaderSize, 0, false}, Cut{end1, 1, false},
-                           Cut{end2 + 3, 2, true}, Cut{end2 + kCaptureRecordHeaderSize, 2, true},
+    for (const Cut& cut : {Cut{start, 0, false}, Cut{end1, 1, false}, Cut{end2 + 3, 2, true},
+                           Cut{end2 + kCaptureNamedRecordHeaderSize, 2, true},
                            Cut{whole.size() - 1, 2, true}, Cut{whole.size(), 3, false}}) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << whole.substr(0, cut.size);
         CaptureReader reader(path);
@@ -96,7 +173,7 @@ TEST_F(CaptureTest, CutOffFileGivesEveryWholeRecord) {
 TEST_F(CaptureTest, FileThatIsNoCaptureIsRefusedWithItsName) {
     const std::string valid = testing::readFile(write({}));
     std::string newer = valid;
-    newer[6] = 2;
+    newer[6] = 3;
     struct Refused {
         const char* name;
         std::string contents;
@@ -105,7 +182,7 @@ TEST_F(CaptureTest, FileThatIsNoCaptureIsRefusedWithItsName) {
     for (const Refused& r : {Refused{"empty", "", "is not a Cellwatch capture"},
                              Refused{"raw", "{\x80\x80\x80", "is not a Cellwatch capture"},
                              Refused{"cut", valid.substr(0, 10), "its header is cut off"},
-                             Refused{"newer", newer, "format 2"}}) {
+                             Refused{"newer", newer, "format 3"}}) {
         const std::string path = (dir / r.name).string();
         std::ofstream(path, std::ios::binary) << r.contents;
         try {
@@ -168,7 +245,13 @@ struct Replayed {
     ClockWatchingHost host{ticks, wall};
     StatusDecoder decoder{ticks, host};
     ReceiveAssembler assembler{ticks, decoder};
-    CaptureReplay replay{reader, assembler, ticks, [this](const QDateTime& t) { wall = t; }};
+    BufferByteSource waiting;
+    CaptureReplay replay{reader,
+                         [this](std::span<const std::uint8_t> bytes) {
+                             waiting.feed(bytes);
+                             assembler.serviceReceived(waiting);
+                         },
+                         ticks, [this](const QDateTime& t) { wall = t; }};
 
     // Plays with a runner at `speed` until it finishes or stops, or 20 s
     // pass (a replay that never advances); true when it finished.
@@ -266,7 +349,7 @@ TEST_F(CaptureTest, ExtremeClocksAndSpeedsStillPlayToTheEnd) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
     const Bytes m = message();
-    for (const CaptureStart start :
+    for (const CaptureStart& start :
          {CaptureStart{kMax - 100, 0, 0}, CaptureStart{kMax, 50'400, 5},
           CaptureStart{kMin, -50'400, 0xFFFF'FF00u},
           CaptureStart{0, std::numeric_limits<std::int32_t>::min(), 0}}) {

@@ -14,7 +14,7 @@
 #include "readout/journal.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
 #include "tests/support/charger_readings.h"
@@ -47,7 +47,7 @@ TEST(JournalRetry, RowsOwedByAFullDiskAreWrittenOnTheSessionsTimer) {
             ticks.set(ticks.tickCount() + 1000);
             wall.advance(1000);
             line.feed(emulator::encodeStatus(testing::charging(k), FrameLayout::Long112));
-            session.receivePath().serviceReceived(line);
+            session.take(line);
         }
         if (rows.dataRowCount() != 60 || journal.rowsOwed() == 0) {
             _exit(1);

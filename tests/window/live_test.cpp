@@ -132,6 +132,36 @@ TEST_F(LiveWindowTest, FailedConnectChangesNothingAndConnectStartsAnEmptyRecordi
     EXPECT_EQ(w->table().gridText(1, 1), QStringLiteral("0:00:01"));
 }
 
+// Connect decodes with the charger chosen beside the port, which is kept
+// for the port; the choice is locked while connected.
+TEST_F(LiveWindowTest, ConnectTakesTheChargerBesideThePortAndKeepsItForThePort) {
+    open();
+    Tool* charger = w->tool(StatusTool::Charger);
+    ASSERT_EQ(charger->itemCount(), 1);
+    EXPECT_EQ(charger->text(), QStringLiteral("tkrx"));
+    const auto kept = [&] {
+        return w->settings().read(kSettingsApplication, QStringLiteral("Chargers"), slave(),
+                                  QString());
+    };
+
+    charger->setText(QStringLiteral("nope"));
+    connectTo(slave());
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].contains(QStringLiteral("no charger nope")))
+        << failures[0].toStdString();
+    EXPECT_EQ(kept(), QString());
+
+    failures.clear();
+    charger->setText(QStringLiteral("tkrx"));
+    connectTo(slave());
+    EXPECT_TRUE(failures.isEmpty());
+    EXPECT_FALSE(charger->enabled());
+    EXPECT_EQ(kept(), QStringLiteral("tkrx"));
+    recordRows(1, 2);
+    disconnect();
+    EXPECT_TRUE(charger->enabled());
+}
+
 TEST_F(LiveWindowTest, PortScansMarkUsbAdaptersKeepATypedPathAndRunOnlyWhileDisconnected) {
     ports.list = {kCom1};
     open();

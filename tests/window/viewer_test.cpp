@@ -22,7 +22,7 @@
 #include "app/summary_view.h"
 #include "app/summary_window.h"
 #include "app/tab_control.h"
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
@@ -313,7 +313,7 @@ TEST_F(ViewerTest, AReplayWritesNoJournal) {
     const auto play = [&](const emu::ChargerReading& r) {
         const int before = rows();
         line.feed(message(r));
-        w->receivePath().serviceReceived(line);
+        w->session().take(line);
         return rows() - before;
     };
     for (int k = 1; k <= 3; ++k) {

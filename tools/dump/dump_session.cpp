@@ -1,6 +1,10 @@
 #include "tools/dump/dump_session.h"
 
+#include <stdexcept>
+
+#include "protocol/driver_registry.h"
 #include "protocol/sample_text.h"
+#include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
 
@@ -11,32 +15,34 @@ std::string summaryText(const DumpSummary& s) {
            std::to_string(s.bytesUnframed) + " bytes left unframed";
 }
 
-DumpSession::DumpSession(std::FILE* out)
-    : out_(out),
-      decoder_(clock_, *this, StatusDecoder::Freshness::Ignored),
-      assembler_(clock_, decoder_) {}
+DumpSession::DumpSession(std::FILE* out, std::string_view charger)
+    : out_(out), driver_(makeDriver(charger, *this, *this, DriverOptions{.checkTimes = false})) {
+    if (!driver_) {
+        throw std::invalid_argument("no charger " + std::string(charger));
+    }
+}
 
 void DumpSession::feed(std::span<const std::uint8_t> bytes) {
-    input_.feed(bytes);
-    if (assembler_.hasWork(input_)) {
-        assembler_.serviceReceived(input_);
-    }
+    driver_->feed(bytes, lastTime_);
+}
+
+void DumpSession::feedMessage(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) {
+    lastTime_ = timeMs;
+    driver_->feed(bytes, timeMs);
 }
 
 void DumpSession::finish() {
-    assembler_.endOfInput(input_);
+    driver_->endOfInput(lastTime_);
 }
 
-void DumpSession::acceptSample(StatusSample& sample) {
-    if (sample.capacity > capacityMax_) {
-        capacityMax_ = sample.capacity;
-    }
-}
-
-void DumpSession::sampleDecoded(const StatusSample& sample, FrameLayout layout) {
+void DumpSession::reading(const Reading& reading, std::span<const std::uint8_t> message) {
+    const StatusSample sample = sampleFromReading(reading);
+    const FrameLayout layout = layoutOfMessage(message);
     ++(layout == FrameLayout::Short76 ? counts_.messages76 : counts_.messages112);
     if (sample.isIdle()) {
         ++counts_.idleMessages;
+    } else if (sample.capacity > capacityMax_) {
+        capacityMax_ = sample.capacity;
     }
     line_ = dumpLine(sample, layout);
     line_ += '\n';
@@ -45,9 +51,9 @@ void DumpSession::sampleDecoded(const StatusSample& sample, FrameLayout layout) 
 
 DumpSummary DumpSession::summary() const {
     DumpSummary s = counts_;
-    s.bytesDropped = assembler_.bytesDropped();
-    s.bytesUnframed =
-        (assembler_.started() ? assembler_.pendingFrame().size() : 0) + input_.bytesWaiting();
+    const DriverCounts c = driver_->counts();
+    s.bytesDropped = c.bytesDropped;
+    s.bytesUnframed = c.bytesUnframed;
     return s;
 }
 

@@ -1,21 +1,22 @@
 // Decodes a captured serial byte stream into one text line per message, with
-// the same receive path and decoders as the program. The input counts as
-// already waiting in full. While it goes on, a message is framed as on a
-// live line (a 76-byte one once 111 bytes follow its start byte); at its end
-// (finish) the last 76-byte message is framed as the next message's bytes
-// would have framed it, and a message cut off is not decoded. There is no
-// freshness check; the capacity roll-over uses the largest capacity of the
-// earlier non-idle messages of the same input.
+// the same driver as the program. The input counts as already waiting in
+// full. While it goes on, a message is framed as on a live line (a 76-byte
+// one once 111 bytes follow its start byte); at its end (finish) the last
+// 76-byte message is framed as the next message's bytes would have framed
+// it, and a message cut off is not decoded. There is no freshness check;
+// the capacity roll-over uses the largest capacity of the earlier non-idle
+// messages of the same input.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
-#include "protocol/status_decoder.h"
-#include "serial/byte_source.h"
-#include "serial/receive_assembler.h"
+#include "protocol/charger_driver.h"
+#include "protocol/sample_bridge.h"
 
 namespace cellwatch {
 
@@ -29,13 +30,16 @@ struct DumpSummary {
 
 std::string summaryText(const DumpSummary& summary);
 
-class DumpSession final : private DecoderHost {
+class DumpSession final : private DriverContext, private DriverSink {
 public:
-    // Lines go to `out`, each ending in '\n'.
-    explicit DumpSession(std::FILE* out);
+    // Lines go to `out`, each ending in '\n'. Throws std::invalid_argument
+    // for a charger no driver knows.
+    explicit DumpSession(std::FILE* out, std::string_view charger = kFirstDriverId);
 
     // Adds bytes read from the input and decodes every message they complete.
     void feed(std::span<const std::uint8_t> bytes);
+    // Bytes of one message received at `timeMs` (a frames file's line).
+    void feedMessage(std::span<const std::uint8_t> bytes, std::uint32_t timeMs);
     // The input has ended: decodes the last message if it is whole.
     void finish();
     DumpSummary summary() const;
@@ -43,17 +47,14 @@ public:
 private:
     std::uint32_t connectTicks() const override { return 0; }
     Decimal capacityDataMax() const override { return capacityMax_; }
-    void showIdle() override {}
-    void acceptSample(StatusSample& sample) override;
-    void sampleDecoded(const StatusSample& sample, FrameLayout layout) override;
+    void reading(const Reading& reading, std::span<const std::uint8_t> message) override;
+    void event(DriverEvent /*event*/, int /*channel*/) override {}
 
     std::FILE* out_;
-    ManualTickClock clock_;
-    StatusDecoder decoder_;
-    ReceiveAssembler assembler_;
-    BufferByteSource input_;
+    std::unique_ptr<ChargerDriver> driver_;
     Decimal capacityMax_;  // over earlier non-idle messages; 0 before the first
     DumpSummary counts_;
+    std::uint32_t lastTime_ = 0;
     std::string line_;
 };
 

@@ -11,13 +11,21 @@
 #include <string>
 #include <string_view>
 
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "protocol/driver_registry.h"
+#include "protocol/frames_text.h"
 #include "protocol/version.h"
 #include "tools/dump/dump_session.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cellwatch-dump [FILE|-]\n"
+    "Usage: cellwatch-dump [--charger NAME] [FILE|-]\n"
+    "       cellwatch-dump [--charger NAME] --frames FILE\n"
+    "       cellwatch-dump --list-chargers\n"
     "\n"
     "Reads the raw bytes a charger sent on its serial line (a capture file, or\n"
     "standard input when FILE is '-' or missing), cuts them into status messages\n"
@@ -36,6 +44,16 @@ constexpr const char* kUsage =
     "be a serial port (it is set to 9600 baud, 8N1, raw).\n"
     "\n"
     "Ctrl+C ends a live stream; the summary is still printed.\n"
+    "\n"
+    "  --charger NAME   the charger's driver (default tkrx; --list-chargers)\n"
+    "  --frames FILE    read received messages written as text instead: one per\n"
+    "                   line, in hex (spaces allowed), each optionally preceded\n"
+    "                   by its time and ': ' (2025-02-27_12-44-47: 7b 81 ... or\n"
+    "                   2025-02-27T12:44:47.123: 7b81...); a line without a time\n"
+    "                   comes one second after the one before. Bad lines are\n"
+    "                   counted on standard error and skipped.\n"
+    "  --list-chargers  print the chargers' drivers (id, maker, models), one a\n"
+    "                   line, and exit\n"
     "\n"
     "--version prints the program's name and version.\n"
     "\n"
@@ -75,16 +93,56 @@ void setChargerLine(int fd) {
     ::tcsetattr(fd, TCSANOW, &tio);
 }
 
+// Decodes a frames file; its bad lines are told on standard error.
+int dumpFrames(const std::string& path, const std::string& charger) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "cellwatch-dump: cannot open %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    const cellwatch::FramesText frames = cellwatch::readFramesText(text.str());
+    cellwatch::DumpSession session(stdout, charger);
+    const std::int64_t first = frames.frames.empty() ? 0 : frames.frames.front().timeMs;
+    for (const cellwatch::FramesEntry& f : frames.frames) {
+        session.feedMessage(f.bytes, static_cast<std::uint32_t>(f.timeMs - first));
+    }
+    session.finish();
+    std::fflush(stdout);
+    if (frames.badLines > 0) {
+        std::fprintf(stderr, "cellwatch-dump: %s\n",
+                     cellwatch::badFramesLinesText(frames, path).c_str());
+    }
+    std::fprintf(stderr, "%s\n", cellwatch::summaryText(session.summary()).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string path = "-";
+    std::string charger(cellwatch::kFirstDriverId);
+    std::string frames;
     int operands = 0;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
+        }
+        if (arg == "--list-chargers") {
+            std::fputs(cellwatch::driverListText().c_str(), stdout);
+            return 0;
+        }
+        if (arg == "--charger" || arg == "--frames") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "cellwatch-dump: %s needs a value (try --help)\n", argv[i]);
+                return 2;
+            }
+            (arg == "--charger" ? charger : frames) = argv[++i];
+            continue;
         }
         if (arg == "--version") {
             std::printf("cellwatch-dump %s\n", cellwatch::kProgramVersion);
@@ -100,9 +158,17 @@ int main(int argc, char** argv) {
         path = arg;
         ++operands;
     }
-    if (operands > 1) {
+    if (operands > 1 || (operands > 0 && !frames.empty())) {
         std::fprintf(stderr, "cellwatch-dump: give at most one input file (try --help)\n");
         return 2;
+    }
+    if (cellwatch::findDriver(charger) == nullptr) {
+        std::fprintf(stderr, "cellwatch-dump: no charger %s; the chargers are: %s\n",
+                     charger.c_str(), cellwatch::driverIdsText().c_str());
+        return 2;
+    }
+    if (!frames.empty()) {
+        return dumpFrames(frames, charger);
     }
 
     int fd = STDIN_FILENO;
@@ -123,7 +189,7 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, outBuffer.data(), _IOFBF, outBuffer.size());
 
     catchInterrupts();
-    cellwatch::DumpSession session(stdout);
+    cellwatch::DumpSession session(stdout, charger);
     std::array<std::uint8_t, 1 << 16> chunk;
     int status = 0;
     for (;;) {

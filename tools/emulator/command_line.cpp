@@ -10,6 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "protocol/driver_registry.h"
+#include "protocol/sample_bridge.h"
+
 namespace cellwatch::emulator {
 namespace {
 
@@ -106,13 +109,15 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
             continue;
         }
         if (name == "--list-scenarios" || name == "--loop" || name == "--no-pacing" ||
-            name == "--pty") {
+            name == "--pty" || name == "--list-chargers") {
             bool on = false;
             if (!flag(on)) {
                 return error(name + " takes no value");
             }
             if (name == "--list-scenarios") {
                 cl.listScenarios = true;
+            } else if (name == "--list-chargers") {
+                cl.listChargers = true;
             } else if (name == "--loop") {
                 cl.loop = true;
             } else if (name == "--no-pacing") {
@@ -129,7 +134,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
                            name == "--output" || name == "--link" || name == "--expect" ||
                            name == "--resistance" || name == "--weak-cell" ||
                            name == "--weak-cell-capacity" || name == "--weak-cell-resistance" ||
-                           name == "--capture" || name == "--start";
+                           name == "--capture" || name == "--start" || name == "--charger";
         if (!known) {
             return error("unknown option '" + std::string(args[i]) + "'");
         }
@@ -138,6 +143,16 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
             return error(name + " needs a value");
         }
         const std::string text(*v);
+        if (name == "--charger") {
+            if (findDriver(text) == nullptr) {
+                return error("no charger " + text + "; the chargers are: " + driverIdsText());
+            }
+            if (text != kFirstDriverId) {
+                return error("the emulator plays only the tkrx chargers, not " + text);
+            }
+            cl.charger = text;
+            continue;
+        }
         auto bad = [&](const char* expected) {
             return error("bad value '" + text + "' for " + name + " (" + expected + ")");
         };
@@ -317,6 +332,10 @@ std::string helpText() {
         "                     one per line; '*' stands for exactly one line of any\n"
         "                     content (not with --loop)\n"
         "  --list-scenarios   print the scenario names, one per line, and exit\n"
+        "  --charger NAME     the charger family played (default tkrx, the only one\n"
+        "                     the emulator plays; see --list-chargers)\n"
+        "  --list-chargers    print the chargers' drivers (id, maker, models), one a\n"
+        "                     line, and exit\n"
         "  -h, --help         print this help and exit\n"
         "\n"
         "Scenarios:\n";

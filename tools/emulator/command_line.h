@@ -23,6 +23,8 @@ struct CommandLine {
     std::optional<std::string> capture;             // write a capture there instead of playing
     std::optional<std::int64_t> startEpochSeconds;  // the capture's start; now without
     bool listScenarios = false;
+    bool listChargers = false;
+    std::string charger = "tkrx";  // the charger family played (--charger)
     bool help = false;
 };
 

@@ -20,6 +20,7 @@
 #include <system_error>
 #include <vector>
 
+#include "protocol/driver_registry.h"
 #include "protocol/version.h"
 #include "tools/emulator/command_line.h"
 #include "tools/emulator/paced_writer.h"
@@ -200,6 +201,10 @@ int main(int argc, char** argv) {
     const CommandLine& cl = *parsed.commandLine;
     if (cl.help) {
         std::cout << helpText();
+        return 0;
+    }
+    if (cl.listChargers) {
+        std::cout << cellwatch::driverListText();
         return 0;
     }
     if (cl.listScenarios) {

@@ -4,6 +4,7 @@
 
 #include "net/broker_address.h"
 #include "net/web_server.h"
+#include "protocol/driver_registry.h"
 #include "readout/pack_file.h"
 #include "serial/capture_replay.h"
 
@@ -16,7 +17,9 @@ constexpr const char* kUsage =
     "       cellwatch-log --port ADDRESS [--out FILE] [--wait SECONDS]\n"
     "                     [--no-journal | --pack NAME]\n"
     "       cellwatch-log --replay FILE [--speed N] [--out FILE] [--journal [--pack NAME]]\n"
-    "       (each also with --serve [ADDRESS:]PORT)\n"
+    "       cellwatch-log --frames FILE [--speed N] [--out FILE] [--journal [--pack NAME]]\n"
+    "       cellwatch-log --list-chargers\n"
+    "       (each also with --serve [ADDRESS:]PORT and --charger NAME)\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
     "it) and records what it reports as the window does, without a window: each\n"
@@ -42,6 +45,18 @@ constexpr const char* kUsage =
     "               through the same receive path on the clocks it recorded:\n"
     "               the output is the lines the live run wrote (without\n"
     "               '# lost'); the log ends at the end of the capture\n"
+    "  --frames FILE\n"
+    "               like --replay, of received messages written as text: one\n"
+    "               per line, in hex (spaces allowed), each optionally preceded\n"
+    "               by its time and ': ' (2025-02-27_12-44-47: 7b 81 ... or\n"
+    "               2025-02-27T12:44:47.123: 7b81...); a line without a time\n"
+    "               comes one second after the one before. Bad lines are\n"
+    "               counted on standard error and skipped\n"
+    "  --charger NAME\n"
+    "               the charger's driver (default tkrx)\n"
+    "  --list-chargers\n"
+    "               print the chargers' drivers (id, maker, models), one a\n"
+    "               line, and exit\n"
     "  --speed N    of a replay: 1 real time (the default), 2 twice as fast,\n"
     "               up to 1000000; 0 as fast as possible\n"
     "  --journal    of a replay: keep it in the recordings folder as the live\n"
@@ -298,12 +313,18 @@ LogOptions parseArguments(const QStringList& arguments) {
     bool noJournalGiven = false;
     bool serveGiven = false;
     bool packGiven = false;
+    bool framesGiven = false;
+    bool chargerGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (network.take(arguments, i, options)) {
             continue;
         }
         if (arguments[i] == QLatin1String("--journal")) {
             options.journalReplay = true;
+            continue;
+        }
+        if (arguments[i] == QLatin1String("--list-chargers")) {
+            options.listChargers = true;
             continue;
         }
         if (arguments[i] == QLatin1String("--no-journal")) {
@@ -318,6 +339,8 @@ LogOptions parseArguments(const QStringList& arguments) {
             takeValue(arguments, i, QStringLiteral("--out"), options.out, outGiven) ||
             takeValue(arguments, i, QStringLiteral("--capture"), options.capture, captureGiven) ||
             takeValue(arguments, i, QStringLiteral("--replay"), options.replay, replayGiven) ||
+            takeValue(arguments, i, QStringLiteral("--frames"), options.frames, framesGiven) ||
+            takeValue(arguments, i, QStringLiteral("--charger"), options.charger, chargerGiven) ||
             takeValue(arguments, i, QStringLiteral("--speed"), speed, speedGiven) ||
             takeValue(arguments, i, QStringLiteral("--serve"), options.serve, serveGiven) ||
             takeValue(arguments, i, QStringLiteral("--pack"), options.pack, packGiven) ||
@@ -329,6 +352,19 @@ LogOptions parseArguments(const QStringList& arguments) {
             throw UsageError("unknown option " + arg.toStdString());
         }
         throw UsageError("unexpected argument " + arg.toStdString());
+    }
+    if (options.help || options.listChargers) {
+        return options;
+    }
+    if (findDriver(options.charger.toStdString()) == nullptr) {
+        throw UsageError("no charger " + options.charger.toStdString() +
+                         "; the chargers are: " + driverIdsText());
+    }
+    if (framesGiven) {
+        if (replayGiven) {
+            throw UsageError("--frames cannot go with --replay");
+        }
+        replayGiven = true;  // a replay of the frames, as of a capture
     }
     if (waitGiven) {
         bool ok = false;

@@ -17,10 +17,13 @@ inline constexpr int kExitLost = 2;   // the port went away
 
 struct LogOptions {
     bool help = false;
-    QString port;         // as given: a path, a device name or a port list entry ("USB_ttyUSB0")
-    QString out;          // empty: standard output
-    QString capture;      // with port: the capture to write; empty: none
-    QString replay;       // instead of port: the capture to play back
+    QString port;     // as given: a path, a device name or a port list entry ("USB_ttyUSB0")
+    QString out;      // empty: standard output
+    QString capture;  // with port: the capture to write; empty: none
+    QString replay;   // instead of port: the capture to play back
+    QString frames;   // instead of port: a frames file to play back (--frames)
+    QString charger = QStringLiteral("tkrx");  // the charger's driver (--charger)
+    bool listChargers = false;                 // --list-chargers
     double speed = 1;     // of the replay: 1 real time, 2 twice as fast, 0 as fast as possible
     bool journal = true;  // each recording also goes to the recordings folder (--no-journal)
     bool journalReplay = false;  // a replay too (--journal)

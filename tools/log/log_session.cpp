@@ -59,8 +59,8 @@ void LogSession::journalTo(std::unique_ptr<Journal> journal) {
 void LogSession::openPort(const QString& portText) {
     portText_ = portText;
     const QString device = portToOpen(portText);
-    auto source = std::make_unique<session::SerialSource>(session_.receivePath(),
-                                                          session_.sourceEvents(), device, device);
+    auto source = std::make_unique<session::SerialSource>(session_.sourceEvents(), device, device,
+                                                          session_.driver().line());
     try {
         source->open();
     } catch (const std::runtime_error& e) {
@@ -70,16 +70,15 @@ void LogSession::openPort(const QString& portText) {
 }
 
 session::WatchSource& LogSession::watch(const net::MqttOptions& options) {
-    auto source = std::make_unique<session::WatchSource>(
-        session_.receivePath(), session_.sourceEvents(), options, session_.ownTicks());
+    auto source = std::make_unique<session::WatchSource>(session_.sourceEvents(), options,
+                                                         session_.ownTicks());
     session::WatchSource& watched = *source;
     pending_ = std::move(source);
     return watched;
 }
 
 session::ReplaySource& LogSession::replay(const QString& file, double speed) {
-    auto source = std::make_unique<session::ReplaySource>(session_.receivePath(),
-                                                          session_.sourceEvents(), file, speed);
+    auto source = std::make_unique<session::ReplaySource>(session_.sourceEvents(), file, speed);
     session::ReplaySource& replayed = *source;
     pending_ = std::move(source);
     return replayed;

@@ -114,7 +114,6 @@ public:
 
     session::LiveSession& session() { return session_; }
     Recording& recording() { return session_.recording(); }
-    ReceiveAssembler& receivePath() { return session_.receivePath(); }
 
     // --- over the network ---
     // From start() on, the recording is also published: the start, every

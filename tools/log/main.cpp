@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <array>
 #include <cerrno>
@@ -20,6 +21,8 @@
 #include "net/publisher.h"
 #include "net/remote_feed.h"
 #include "packs/pack_health.h"
+#include "protocol/driver_registry.h"
+#include "protocol/frames_text.h"
 #include "protocol/tick_clock.h"
 #include "protocol/version.h"
 #include "readout/journal.h"
@@ -27,6 +30,7 @@
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
 #include "serial/file_open.h"
+#include "serial/frames_capture.h"
 #include "session/replay_source.h"
 #include "session/watch_source.h"
 #include "tools/log/alarm_command.h"
@@ -242,6 +246,7 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
+    session.session().setCharger(options.charger.toStdString());
     makeJournal(options, session);
     const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
     session::WatchSource* watched = nullptr;
@@ -307,6 +312,7 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
+    session.session().setCharger(options.charger.toStdString());
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
     makeJournal(options, session);
@@ -374,10 +380,28 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     return status;
 }
 
-int replayLog(QCoreApplication& app, const LogOptions& options) {
+int replayLog(QCoreApplication& app, LogOptions options) {
+    // A frames file is played as the capture it makes.
+    QTemporaryDir scratch;
+    if (!options.frames.isEmpty()) {
+        options.replay = scratch.filePath(QStringLiteral("frames.cwcap"));
+        try {
+            const FramesText frames =
+                writeCaptureOfFrames(QFile::encodeName(options.frames).toStdString(),
+                                     QFile::encodeName(options.replay).toStdString());
+            if (frames.badLines > 0) {
+                complain(QString::fromStdString(
+                    badFramesLinesText(frames, options.frames.toStdString())));
+            }
+        } catch (const CaptureError& e) {
+            complain(QString::fromLocal8Bit(e.what()));
+            return kExitFailure;
+        }
+    }
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
+    session.session().setCharger(options.charger.toStdString());
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
     if (options.journalReplay) {
@@ -439,6 +463,10 @@ int main(int argc, char** argv) {
         std::fputs(usageText(), stdout);
         return kExitOk;
     }
+    if (options.listChargers) {
+        std::fputs(driverListText().c_str(), stdout);
+        return kExitOk;
+    }
 
     QCoreApplication app(argc, argv);
     if (!options.caFile.isEmpty()) {
@@ -459,5 +487,6 @@ int main(int argc, char** argv) {
     if (options.portIsBroker) {
         return watchLog(app, options);
     }
-    return options.replay.isEmpty() ? liveLog(app, options) : replayLog(app, options);
+    return options.replay.isEmpty() && options.frames.isEmpty() ? liveLog(app, options)
+                                                                : replayLog(app, options);
 }

@@ -3,6 +3,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "protocol/driver_registry.h"
 #include "protocol/version.h"
 #include "tools/report/report.h"
 
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
         case report::Parsed::Usage:
             err << "cellwatch-report: " << report::terminalText(error, false) << " (try --help)\n";
             return report::kExitUsage;
+        case report::Parsed::ListChargers:
+            out << QString::fromStdString(driverListText());
+            return report::kExitOk;
         case report::Parsed::Run:
             break;
     }

@@ -302,9 +302,16 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
     }
     int status = kExitOk;
     std::vector<Recorded> all;
-    for (const QString& path : options.files) {
+    QStringList paths = options.files;
+    paths << options.frames;
+    for (const QString& path : paths) {
         try {
-            for (Recorded& r : readRecordings(path)) {
+            const bool frames = options.frames.contains(path) && !options.files.contains(path);
+            std::vector<Recorded> read = frames ? readFramesRecordings(path, options.charger, err)
+                                         : isCapture(path)
+                                             ? readCaptureRecordings(path, options.charger)
+                                             : readRecordings(path);
+            for (Recorded& r : read) {
                 if (r.missingValues > 0) {
                     say(err, QStringLiteral("%1: %2 values that are no measurement (not a number, "
                                             "not finite or beyond 1e9) read as missing")
@@ -313,7 +320,7 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
                 }
                 all.push_back(std::move(r));
             }
-            if (!isCapture(path)) {
+            if (!isCapture(path) && !frames) {
                 notePackProblem(path, "the recording is reported without a pack", err);
             }
         } catch (const std::exception& e) {

@@ -35,9 +35,11 @@ struct Options {
     QString pack;                        // --pack NAME: the pack's history instead of summaries
     bool health = false;                 // --health: with --pack --json, the pack's health
     QStringList files;                   // with --pack, at most one: the folder
+    QStringList frames;                  // --frames FILE: frames files, played as captures
+    QString charger = QStringLiteral("tkrx");  // --charger NAME: the driver of captures
 };
 
-enum class Parsed { Run, Help, Version, Usage };
+enum class Parsed { Run, Help, Version, Usage, ListChargers };
 
 // Reads the arguments after the program's name. On Usage, `error` says why.
 Parsed parseArguments(const QStringList& args, Options& options, QString& error);
@@ -77,8 +79,14 @@ QString alarmsText(const std::vector<AlarmNote>& alarms);
 // reason when it cannot be read or is no recording.
 std::vector<Recorded> readRecordings(const QString& path);
 
-// The recordings of a capture (see readRecordings).
-std::vector<Recorded> readCaptureRecordings(const QString& path);
+// The recordings of a capture (see readRecordings), decoded by the driver
+// of `charger`.
+std::vector<Recorded> readCaptureRecordings(const QString& path,
+                                            const QString& charger = QStringLiteral("tkrx"));
+// The recordings of a frames file (protocol/frames_text.h), played as the
+// capture it makes; its bad lines are said on `err`.
+std::vector<Recorded> readFramesRecordings(const QString& path, const QString& charger,
+                                           QTextStream& err);
 
 // The report of all files: summaries on `out` (text or JSON), pictures and
 // CSV files as asked; one line per failed file on `err`. The exit status.

@@ -3,6 +3,7 @@
 // cellwatch-log --replay plays it; the pause rule splits it into
 // recordings. The session's alarms watch it with the default rules.
 #include <QFile>
+#include <QTemporaryDir>
 #include <optional>
 #include <stdexcept>
 
@@ -10,13 +11,35 @@
 #include "readout/row_store.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
+#include "serial/frames_capture.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
 #include "tools/report/report.h"
 
 namespace cellwatch::report {
 
-std::vector<Recorded> readCaptureRecordings(const QString& path) {
+std::vector<Recorded> readFramesRecordings(const QString& path, const QString& charger,
+                                           QTextStream& err) {
+    QTemporaryDir scratch;
+    const QString capture = scratch.filePath(QStringLiteral("frames.cwcap"));
+    try {
+        const FramesText frames = writeCaptureOfFrames(QFile::encodeName(path).toStdString(),
+                                                       QFile::encodeName(capture).toStdString());
+        if (frames.badLines > 0) {
+            err << "cellwatch-report: "
+                << QString::fromStdString(badFramesLinesText(frames, path.toStdString())) << '\n';
+        }
+    } catch (const CaptureError& e) {
+        throw std::runtime_error(e.what());
+    }
+    std::vector<Recorded> found = readCaptureRecordings(capture, charger);
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        found[i].name = found.size() == 1 ? path : QStringLiteral("%1 #%2").arg(path).arg(i + 1);
+    }
+    return found;
+}
+
+std::vector<Recorded> readCaptureRecordings(const QString& path, const QString& charger) {
     std::optional<CaptureReader> reader;
     try {
         reader.emplace(QFile::encodeName(path).toStdString());
@@ -27,6 +50,7 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
     ManualWallClock wall{QDateTime()};
     RowStore table;
     session::LiveSession live({table, ticks, wall});
+    live.setCharger(charger.toStdString());
     live.alarmClock().hold();           // the capture's time, not the machine's, counts
     std::vector<AlarmNote> alarmNotes;  // of the present recording
     QObject::connect(&live, &session::LiveSession::alarmRaised, [&](const alarms::Alarm& alarm) {
@@ -74,8 +98,9 @@ std::vector<Recorded> readCaptureRecordings(const QString& path) {
     QObject::connect(&live, &session::LiveSession::restarting, [&] { live.tickAlarms(); });
 
     // The clocks stand at the capture's start: the recording begins there.
-    CaptureReplay replay(*reader, live.receivePath(), ticks,
-                         [&wall](const QDateTime& t) { wall.set(t); });
+    CaptureReplay replay(
+        *reader, [&live](std::span<const std::uint8_t> bytes) { live.take(bytes); }, ticks,
+        [&wall](const QDateTime& t) { wall.set(t); });
     live.open(std::make_unique<session::FedSource>(path));
     close();  // the first recording starts with the capture
     while (replay.playNext()) {

@@ -2,6 +2,7 @@
 #include <QFileInfo>
 #include <QSize>
 
+#include "protocol/driver_registry.h"
 #include "readout/pack_file.h"
 #include "tools/report/report.h"
 
@@ -11,6 +12,7 @@ namespace {
 const char* const kHelp =
     "Usage: cellwatch-report [options] FILE...\n"
     "       cellwatch-report --pack NAME [--json [--health]] [FOLDER]\n"
+    "       cellwatch-report --list-chargers\n"
     "\n"
     "Says what each recording came to: rows, duration, capacity, energy, currents,\n"
     "voltages, temperatures and cells, with the largest cell spread, and the alarms\n"
@@ -68,6 +70,16 @@ const char* const kHelp =
     "                    with a first column \"Date and time\" (needs a start time:\n"
     "                    journals and captures have one); several recordings give\n"
     "                    OUT-1, OUT-2 ...\n"
+    "  --charger NAME    the charger's driver that decodes captures (default tkrx)\n"
+    "  --frames FILE     a file of received messages written as text, reported as\n"
+    "                    a capture: one message per line, in hex (spaces allowed),\n"
+    "                    each optionally preceded by its time and ': '\n"
+    "                    (2025-02-27_12-44-47: 7b 81 ... or 2025-02-27T12:44:47.123:\n"
+    "                    7b81...); a line without a time comes one second after the\n"
+    "                    one before. Bad lines are counted on standard error and\n"
+    "                    skipped. May be given more than once\n"
+    "  --list-chargers   print the chargers' drivers (id, maker, models), one a\n"
+    "                    line, and exit\n"
     "  --help            this text\n"
     "  --version         the program's name and version\n"
     "\n"
@@ -110,8 +122,26 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
         if (a == QLatin1String("--version")) {
             return Parsed::Version;
         }
+        if (a == QLatin1String("--list-chargers")) {
+            return Parsed::ListChargers;
+        }
         if (a == QLatin1String("--json")) {
             options.json = true;
+        } else if (a == QLatin1String("--charger")) {
+            if (!value(options.charger)) {
+                return Parsed::Usage;
+            }
+            if (findDriver(options.charger.toStdString()) == nullptr) {
+                error = QStringLiteral("no charger %1; the chargers are: %2")
+                            .arg(options.charger, QString::fromStdString(driverIdsText()));
+                return Parsed::Usage;
+            }
+        } else if (a == QLatin1String("--frames")) {
+            QString file;
+            if (!value(file)) {
+                return Parsed::Usage;
+            }
+            options.frames << file;
         } else if (a == QLatin1String("--health")) {
             options.health = true;
         } else if (a == QLatin1String("--picture")) {
@@ -202,7 +232,7 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
         }
         return Parsed::Run;
     }
-    if (options.files.isEmpty()) {
+    if (options.files.isEmpty() && options.frames.isEmpty()) {
         error = QStringLiteral("no FILE given");
         return Parsed::Usage;
     }

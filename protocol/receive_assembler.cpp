@@ -1,4 +1,4 @@
-#include "serial/receive_assembler.h"
+#include "protocol/receive_assembler.h"
 
 namespace cellwatch {
 

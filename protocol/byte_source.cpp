@@ -1,4 +1,4 @@
-#include "serial/byte_source.h"
+#include "protocol/byte_source.h"
 
 #include <algorithm>
 #include <cstring>

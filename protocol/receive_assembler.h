@@ -15,10 +15,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "protocol/byte_source.h"
 #include "protocol/status_decoder.h"
 #include "protocol/status_frame.h"
 #include "protocol/tick_clock.h"
-#include "serial/byte_source.h"
 
 namespace cellwatch {
 

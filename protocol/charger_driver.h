@@ -1,0 +1,118 @@
+// What the program asks of a charger driver: a maker's protocol turned into
+// Readings. A driver knows the line a charger talks on and its bytes, and
+// nothing of ports, files, brokers, windows or Qt; a Link (serial/) carries
+// the bytes both ways.
+//
+// Received bytes go in with feed(), with the moment they arrived on the
+// session's tick counter; every reading and event they complete goes to
+// the DriverSink at once, in order. A polled protocol also says, through
+// due(), what it wants sent and when it wants to be asked again; a charger
+// that stops answering its polls is told to the sink as Silent.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/decimal.h"
+#include "protocol/reading.h"
+
+namespace cellwatch {
+
+enum class Parity : std::uint8_t { None, Even, Odd };
+
+// How the serial line is set for a charger.
+struct LineSettings {
+    std::uint32_t baud = 9600;
+    std::uint8_t dataBits = 8;
+    Parity parity = Parity::None;
+    std::uint8_t stopBits = 1;
+    // Whether the driver sends anything: the port opens read-write only then.
+    bool writes = false;
+
+    bool operator==(const LineSettings&) const = default;
+};
+
+// "9600 8N1".
+std::string lineSettingsText(const LineSettings& line);
+
+// What a driver needs of the recording it feeds (the session implements it).
+class DriverContext {
+public:
+    virtual ~DriverContext() = default;
+    // Tick count at the start of the present recording (0 when none).
+    virtual std::uint32_t connectTicks() const = 0;
+    // Largest capacity plotted so far in this recording; 0 while empty. A
+    // driver with a capacity counter that rolls over asks it afresh.
+    virtual Decimal capacityDataMax() const = 0;
+};
+
+enum class DriverEvent : std::uint8_t {
+    Late,       // a message took too long to arrive to be trusted: show idle
+    Silent,     // the charger stopped answering (a polled driver's retries ran out)
+    Answering,  // it answers again after Silent
+};
+
+class DriverSink {
+public:
+    virtual ~DriverSink() = default;
+    // One decoded reading (idle ones too), and the bytes of the message it
+    // came from. The reading is the driver's; copy what outlives the call.
+    virtual void reading(const Reading& reading, std::span<const std::uint8_t> message) = 0;
+    virtual void event(DriverEvent event, int channel) = 0;
+};
+
+// Bytes a driver wants written to the charger.
+struct DriverRequest {
+    std::vector<std::uint8_t> bytes;
+    int channel = 1;  // the channel it concerns (0: the charger as a whole)
+};
+
+// What framing has seen so far.
+struct DriverCounts {
+    std::uint64_t messages = 0;
+    std::uint64_t bytesDropped = 0;   // received bytes that belonged to no message
+    std::uint64_t bytesUnframed = 0;  // waiting now: a message begun and what follows it
+};
+
+struct DriverOptions {
+    // Whether times count: a driver fed a whole file at once (a dump) does
+    // not drop a message as late.
+    bool checkTimes = true;
+};
+
+class ChargerDriver {
+public:
+    virtual ~ChargerDriver() = default;
+
+    virtual std::string_view id() const = 0;
+    virtual std::string_view maker() const = 0;
+    virtual std::span<const std::string_view> models() const = 0;
+    virtual LineSettings line() const = 0;
+    virtual int channelCount() const = 0;
+
+    // Bytes received at `timeMs` (the session's tick counter).
+    virtual void feed(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) = 0;
+    // No more bytes will come (a file read to its end): frames what a next
+    // message would have completed.
+    virtual void endOfInput(std::uint32_t /*timeMs*/) {}
+    // How many more bytes must arrive before feed() could complete anything:
+    // a link may sleep until then (1 when every byte may matter).
+    virtual std::size_t bytesWanted() const { return 1; }
+
+    // What to send now: handshakes, polls, retries. A listen-only driver
+    // sends nothing.
+    virtual std::vector<DriverRequest> due(std::uint32_t /*nowMs*/) { return {}; }
+    // When due() next has something to say (a poll interval, a time-out);
+    // nothing for a listen-only driver.
+    virtual std::optional<std::uint32_t> nextDueMs() const { return std::nullopt; }
+    // False once the charger stopped answering (told to the sink as Silent).
+    virtual bool answering() const { return true; }
+
+    virtual DriverCounts counts() const = 0;
+};
+
+}  // namespace cellwatch

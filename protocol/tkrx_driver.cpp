@@ -1,0 +1,115 @@
+#include "protocol/tkrx_driver.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "protocol/sample_bridge.h"
+
+namespace cellwatch {
+
+namespace {
+
+constexpr std::array<std::string_view, 2> kModels = {"TK series", "RX series"};
+
+// What waits from earlier receive events, then the bytes of this one, read
+// where they lie: framing copies each byte once, into its frame.
+class FedBytes final : public ByteSource {
+public:
+    FedBytes(BufferByteSource& kept, std::span<const std::uint8_t> fresh)
+        : kept_(kept), fresh_(fresh) {}
+    std::size_t bytesWaiting() const override { return kept_.bytesWaiting() + fresh_.size(); }
+    std::size_t read(std::span<std::uint8_t> dest) override {
+        std::size_t n = kept_.read(dest);
+        const std::size_t more = std::min(dest.size() - n, fresh_.size());
+        if (more > 0) {
+            std::memcpy(dest.data() + n, fresh_.data(), more);
+            fresh_ = fresh_.subspan(more);
+            n += more;
+        }
+        return n;
+    }
+    // What was not read waits with the kept bytes for the next event.
+    void keepRest() { kept_.feed(fresh_); }
+
+private:
+    BufferByteSource& kept_;
+    std::span<const std::uint8_t> fresh_;
+};
+
+}  // namespace
+
+std::span<const std::string_view> TkrxDriver::modelList() {
+    return kModels;
+}
+
+TkrxDriver::TkrxDriver(DriverContext& context, DriverSink& sink, const DriverOptions& options)
+    : context_(context),
+      sink_(sink),
+      decoder_(clock_, *this,
+               options.checkTimes ? StatusDecoder::Freshness::Checked
+                                  : StatusDecoder::Freshness::Ignored),
+      assembler_(clock_, decoder_) {
+    decoder_.setPowerText(false);  // the reading carries the power as a number
+    reading_.charger = std::string(kFirstDriverId);
+    reading_.cellCount = kCellCount;
+}
+
+std::string_view TkrxDriver::id() const {
+    return kFirstDriverId;
+}
+
+std::span<const std::string_view> TkrxDriver::models() const {
+    return kModels;
+}
+
+void TkrxDriver::feed(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) {
+    clock_.set(timeMs);
+    // One receive event, worked off as the port's handler did.
+    FedBytes port(input_, bytes);
+    assembler_.serviceReceived(port);
+    port.keepRest();
+}
+
+void TkrxDriver::endOfInput(std::uint32_t timeMs) {
+    clock_.set(timeMs);
+    assembler_.endOfInput(input_);
+}
+
+DriverCounts TkrxDriver::counts() const {
+    DriverCounts c;
+    c.messages = messages_;
+    c.bytesDropped = assembler_.bytesDropped();
+    c.bytesUnframed =
+        (assembler_.started() ? assembler_.pendingFrame().size() : 0) + input_.bytesWaiting();
+    return c;
+}
+
+void TkrxDriver::sampleDecoded(const StatusSample& s, FrameLayout /*layout*/) {
+    ++messages_;
+    Reading& r = reading_;
+    r.elapsedMs = s.elapsedMs;
+    r.state = stateOfText(s.state);
+    r.stateText = s.state;
+    r.chemistry = chemistryOfText(s.batteryType);
+    r.chemistryText = s.batteryType;
+    r.voltage = s.voltage;
+    r.current = s.current;
+    r.capacity = s.capacity;
+    // As the decoder worked it out before formatting it for the table.
+    r.power = decoder_.lastPower();
+    r.inputVoltage = s.inputVoltage;
+    r.intTemperature = s.intTemperature;
+    r.extTemperature = s.extTemperature;
+    for (std::size_t k = 0; k < kCellCount; ++k) {
+        r.cells[k] = s.cells[k];
+    }
+    // The frame is still the assembler's while it is decoded.
+    sink_.reading(r, assembler_.pendingFrame().bytes());
+}
+
+FrameLayout layoutOfMessage(std::span<const std::uint8_t> message) {
+    return message.size() == kShortFrameSize ? FrameLayout::Short76 : FrameLayout::Long112;
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,137 @@
+// The first family's driver against the decoder it wraps: the same samples
+// through the bridge, the late rule on the times fed in, the roll-over on
+// the context's maximum; and the registry.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "decoder_test_support.h"
+#include "protocol/driver_registry.h"
+#include "protocol/sample_bridge.h"
+#include "protocol/sample_text.h"
+#include "protocol/tkrx_driver.h"
+
+namespace cellwatch {
+namespace {
+
+struct Collect final : DriverContext, DriverSink {
+    std::uint32_t connectTicks() const override { return connect; }
+    Decimal capacityDataMax() const override { return capacityMax; }
+    void reading(const Reading& r, std::span<const std::uint8_t> message) override {
+        lines.push_back(dumpLine(sampleFromReading(r), layoutOfMessage(message)));
+        elapsed.push_back(r.elapsedMs);
+    }
+    void event(DriverEvent e, int /*channel*/) override { events.push_back(e); }
+
+    std::uint32_t connect = 0;
+    Decimal capacityMax;
+    std::vector<std::string> lines;
+    std::vector<std::uint32_t> elapsed;
+    std::vector<DriverEvent> events;
+};
+
+std::vector<std::uint8_t> bytesOf(const StatusFrame& f) {
+    return {f.bytes().begin(), f.bytes().end()};
+}
+
+// Two charging messages, one of each layout, and capacities near the roll-over.
+StatusFrame frame76(std::uint8_t capacityWhole) {
+    return testing::makeFrame(76, {{8, 0x81},
+                                   {23, 0x81},
+                                   {33, 0x82},
+                                   {35, 0x8C},
+                                   {36, 0x80},
+                                   {43, capacityWhole},
+                                   {47, 0x84}});
+}
+StatusFrame frame112(std::uint8_t capacityWhole) {
+    return testing::makeFrame(112,
+                              {{1, 0x82}, {2, 0x80}, {11, 0x81}, {15, 0x8D}, {7, capacityWhole}});
+}
+
+TEST(TkrxDriver, GivesWhatTheDecoderGivesWithItsRulesAndTimes) {
+    struct Case {
+        const char* what;
+        StatusFrame frame;
+        std::uint32_t restAfterMs;  // from the start byte to the rest of the message
+        std::int64_t capacityMax;
+        bool late;
+    };
+    const Case cases[] = {
+        {"76 on time", frame76(0x90), 100, 0, false},
+        {"112 on time", frame112(0x90), 3000, 0, false},
+        {"76 late", frame76(0x90), 3001, 0, true},
+        {"112 late", frame112(0x90), 3001, 0, true},
+        {"76 rolled over", frame76(0x81), 10, 20000, false},
+        {"112 rolled over", frame112(0x81), 10, 20000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The decoder on its own, as the program used it.
+        ManualTickClock clock(10'000);
+        testing::RecordingHost host;
+        host.connect = 4000;
+        host.capacityMax = Decimal::fromInt(c.capacityMax);
+        StatusDecoder decoder(clock, host);
+        clock.set(10'000 + c.restAfterMs);
+        if (c.frame.size() == 76) {
+            decoder.decodeStatus76(c.frame, 10'000);
+        } else {
+            decoder.decodeStatus112(c.frame, 10'000);
+        }
+
+        Collect sink;
+        sink.connect = 4000;
+        sink.capacityMax = Decimal::fromInt(c.capacityMax);
+        TkrxDriver driver(sink, sink);
+        std::vector<std::uint8_t> bytes = bytesOf(c.frame);
+        // Noise before, the start byte alone, then the rest and a next
+        // message's head, so that a 76-byte message has its 111 bytes.
+        driver.feed(std::vector<std::uint8_t>{0x01, 0x02}, 9'000);
+        driver.feed(std::span(bytes).first(1), 10'000);
+        bytes.erase(bytes.begin());
+        bytes.insert(bytes.end(), 40, 0x00);
+        driver.feed(bytes, 10'000 + c.restAfterMs);
+
+        EXPECT_EQ(sink.lines, host.lines());
+        EXPECT_EQ(sink.events.size(), c.late ? 1u : 0u);
+        EXPECT_EQ(host.idleCalls, c.late ? 1 : 0);
+        if (!c.late) {
+            ASSERT_EQ(sink.elapsed.size(), 1u);
+            EXPECT_EQ(sink.elapsed[0], 6000 + c.restAfterMs);
+        }
+        EXPECT_EQ(driver.counts().bytesDropped, 2u + 40u);  // the noise and the padding
+    }
+}
+
+TEST(TkrxDriver, EndOfInputFramesTheLastShortMessageUnlessTimesAreIgnoredOnlyWhenAsked) {
+    Collect sink;
+    TkrxDriver driver(sink, sink, DriverOptions{.checkTimes = false});
+    driver.feed(bytesOf(frame76(0x90)), 0);
+    EXPECT_TRUE(sink.lines.empty());  // a live line waits for 111 bytes
+    EXPECT_EQ(driver.counts().bytesUnframed, 76u);
+    // Far later: with times not checked, still no late message.
+    driver.endOfInput(1'000'000);
+    EXPECT_EQ(sink.lines.size(), 1u);
+    EXPECT_TRUE(sink.events.empty());
+    EXPECT_EQ(driver.counts().bytesUnframed, 0u);
+    EXPECT_EQ(driver.counts().messages, 1u);
+}
+
+TEST(DriverRegistry, ListsAndMakesTheFirstFamilyAndNothingElse) {
+    ASSERT_EQ(chargerDrivers().size(), 1u);
+    EXPECT_EQ(chargerDrivers()[0].id, kFirstDriverId);
+    EXPECT_EQ(driverListText(), "tkrx\tDorire\tTK series, RX series\n");
+    EXPECT_EQ(driverIdsText(), "tkrx");
+    Collect sink;
+    const auto driver = makeDriver("tkrx", sink, sink);
+    ASSERT_NE(driver, nullptr);
+    EXPECT_FALSE(driver->line().writes);
+    EXPECT_EQ(lineSettingsText(driver->line()), "9600 8N1");
+    EXPECT_TRUE(driver->due(0).empty());
+    EXPECT_EQ(makeDriver("TKRX", sink, sink), nullptr);
+    EXPECT_EQ(findDriver(""), nullptr);
+}
+
+}  // namespace
+}  // namespace cellwatch
