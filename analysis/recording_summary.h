@@ -29,6 +29,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "readout/recording_file.h"
@@ -76,6 +77,10 @@ public:
     // voltage, voltage, current, capacity, power, cells 1 to 12).
     void addRow(const RowFields& row);
     void addRow(const QStringList& texts);
+    // A row by its numbers (its battery type's text counts for the first).
+    void addRow(const RowNumbers& row, std::string_view battery);
+    // A data row of a store (grid row, 1 = the first), read as numbers.
+    void addRow(const RowStore& rows, int gridRow);
 
     const RecordingSummaryValues& values() const { return values_; }
     void setStart(const QDateTime& start) { values_.start = start; }
@@ -108,6 +113,7 @@ double cellSpreadV(std::span<const double> cells);
 // refused or the reading cancelled): one reading of the file does all.
 // The pack and note are those of the file's pack file.
 // `also`, when given, sees every row as well (the phases of the same pass).
+// Without `table`, the rows go into a store of the call's own.
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
                                         const LoadProgress& progress = {},
                                         RowStore* table = nullptr, const RowVisitor& also = {});

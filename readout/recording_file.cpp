@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "protocol/decimal.h"
+#include "protocol/reading_format.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
 #include "readout/record_cursor.h"
@@ -158,7 +159,7 @@ RecordingFile::RecordingFile(RecordingFile&&) noexcept = default;
 RecordingFile& RecordingFile::operator=(RecordingFile&&) noexcept = default;
 
 bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
-                         const RowVisitor& visitor) {
+                         const RowVisitor& visitor, RowStore* rows) {
     d_.reset();
     auto d = std::make_unique<Data>(fileName);
     const std::string_view text = recordingText(d->bytes);
@@ -174,7 +175,9 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
 
     RecordCursor cursor(text.data(), text.data() + text.size());
     std::string scratch;
-    std::array<std::string, kFields> scratches;  // for a visitor's fields
+    std::array<std::string, kFields> scratches;  // for the row's fields
+    RowFields row;
+    RowNumbers numbers;
     std::size_t headerFields = 0;
     bool headerSeen = false;
     std::optional<std::uint32_t> firstSeconds;
@@ -190,6 +193,9 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
     curves.current.reserve(rowsAtMost);
     curves.capacity.reserve(rowsAtMost);
     curves.external.reserve(rowsAtMost);
+    if (rows != nullptr) {
+        rows->reserve(rows->dataRowCount() + rowsAtMost);
+    }
 
     for (;;) {
         const RecordCursor::Kind kind = cursor.next();
@@ -264,24 +270,33 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
             days = static_cast<double>(*seconds) / kSecondsPerDay;
         }
         d->rowStarts.push_back(static_cast<std::uint64_t>(cursor.recordStart() - text.data()));
+        for (std::size_t i = 0; i < kFields; ++i) {
+            row[i] = cursor.field(i, scratches[i]);
+        }
+        // Every field is read once: into the store's columns, or as numbers.
+        bool own = false;
+        if (rows != nullptr) {
+            own = rows->appendTexts(row);
+            rows->numbers(rows->gridRowCount() - 1, numbers);
+        } else {
+            RowStore::numbersOfTexts(row, numbers);
+        }
         curves.days.push_back(days);
-        curves.voltage.push_back(fieldNumber(cursor.field(kFieldVoltage, scratch)));
-        curves.current.push_back(std::fabs(fieldNumber(cursor.field(kFieldCurrent, scratch))));
-        curves.capacity.push_back(fieldNumber(cursor.field(kFieldCapacity, scratch)));
-        curves.external.push_back(fieldNumber(cursor.field(kFieldExtTemperature, scratch)));
+        curves.voltage.push_back(numbers.field[kFieldVoltage]);
+        curves.current.push_back(std::fabs(numbers.field[kFieldCurrent]));
+        curves.capacity.push_back(numbers.field[kFieldCapacity]);
+        curves.external.push_back(numbers.field[kFieldExtTemperature]);
         // The curves' fields are counted where they hold no measurement (the
-        // others read as missing all the same); counting every field cost a
-        // tenth of a million-row file's reading.
-        for (const std::size_t i :
-             {kFieldVoltage, kFieldCurrent, kFieldCapacity, kFieldExtTemperature}) {
-            d->missingValues += fieldIsNoMeasurement(cursor.field(i, scratch)) ? 1 : 0;
+        // others read as missing all the same); a row in the program's own
+        // texts holds none.
+        if (!own) {
+            for (const std::size_t i :
+                 {kFieldVoltage, kFieldCurrent, kFieldCapacity, kFieldExtTemperature}) {
+                d->missingValues += ReadingFormat::isNoMeasurement(row[i]) ? 1 : 0;
+            }
         }
         if (visitor) {
-            RowFields row;
-            for (std::size_t i = 0; i < kFields; ++i) {
-                row[i] = cursor.field(i, scratches[i]);
-            }
-            visitor(row);
+            visitor(row, numbers);
         }
 
         const std::size_t done = d->rowStarts.size();

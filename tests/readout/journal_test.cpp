@@ -124,7 +124,7 @@ TEST(JournalTest, WritesTheExportFormatAfterOneCommentLine) {
     QByteArray expected("\xEF\xBB\xBF");
     expected +=
         "\"# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
-        "battery=LiIo/Po/Fe\"\r\n";
+        "battery=LiIo/Po/Fe; charger=tkrx\"\r\n";
     expected += tableCsvLine(fed.table, 0).toUtf8();
     expected += (csvLine(journalRow(0)) + csvLine(journalRow(1))).toUtf8();
     EXPECT_EQ(contents(journal.path()), expected);
@@ -435,7 +435,7 @@ TEST(JournalTest, CommentLinesAreOneCsvFieldAndOldJournalsReadTheSame) {
     EXPECT_EQ(
         QString::fromUtf8(python.readAllStandardOutput()).split(u'\n'),
         (QStringList{"1 # cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
-                     "battery=LiIo/Po/Fe",
+                     "battery=LiIo/Po/Fe; charger=tkrx",
                      "22 ", "22 ", "22 ", "1 # alarm cell-high: Cell 3 at 4.27 V, \"limit\" 4.25 V",
                      "22 ", "1 # alarm finished: done, after 0:00:03", ""}));
 
@@ -463,7 +463,7 @@ TEST(JournalTest, CommentLinesAreOneCsvFieldAndOldJournalsReadTheSame) {
         EXPECT_EQ(file.damagedLineCount(), 0U);
         EXPECT_EQ(file.comments(),
                   QStringList{"cellwatch 1.10.0; port=/dev/ttyUSB0; "
-                              "start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe"});
+                              "start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe; charger=tkrx"});
         using Note = std::tuple<QString, QString, std::size_t, std::int64_t>;
         EXPECT_EQ(notesOf(file),
                   (std::vector<Note>{{"cell-high", "Cell 3 at 4.27 V, \"limit\" 4.25 V", 2, 2},
@@ -492,6 +492,42 @@ TEST(CsvField, FormulasAreWrittenAsTextAndNumbersStayNumbers) {
     };
     for (const auto& [text, written] : cases) {
         EXPECT_EQ(csvField(QString::fromUtf8(text)).toStdString(), written) << text;
+    }
+}
+
+// The comment line names the rows' driver; a watcher's copy names the
+// charger it watched apart from it. Older lines read as before.
+TEST(JournalCommentTest, DriverAndWatchedChargerInEveryForm) {
+    struct Case {
+        const char* line;
+        const char* driver;
+        const char* charger;
+        bool publisherStart;
+    };
+    const Case cases[] = {
+        {"cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
+         "battery=LiIo/Po/Fe; charger=tkrx",
+         "tkrx", "", false},
+        {"cellwatch 1.10.0; port=; start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe; "
+         "charger=tkrx; watched=bench1; publisher-start=2026-12-05T14:30:10+01:00",
+         "tkrx", "bench1", true},
+        // An older watcher's line: charger= named the charger watched.
+        {"cellwatch 1.9.0; port=; start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe; "
+         "charger=bench1; publisher-start=2026-12-05T14:30:10+01:00",
+         "tkrx", "bench1", true},
+        // An older line of a charger on the port: the first family's rows.
+        {"cellwatch 1.9.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
+         "battery=LiIo/Po/Fe",
+         "tkrx", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        JournalInfo info;
+        readJournalComment(QString::fromUtf8(c.line), info);
+        EXPECT_EQ(info.driver, QString::fromUtf8(c.driver));
+        EXPECT_EQ(info.charger, QString::fromUtf8(c.charger));
+        EXPECT_EQ(info.publisherStart.isValid(), c.publisherStart);
+        EXPECT_EQ(info.batteryType, QStringLiteral("LiIo/Po/Fe"));
     }
 }
 
