@@ -188,16 +188,76 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
     // than its rows could need.
     const std::size_t rowsAtMost = std::min(lines, text.size() / kShortestRowBytes + 1);
     d->rowStarts.reserve(rowsAtMost);
-    curves.days.reserve(rowsAtMost);
-    curves.voltage.reserve(rowsAtMost);
-    curves.current.reserve(rowsAtMost);
-    curves.capacity.reserve(rowsAtMost);
-    curves.external.reserve(rowsAtMost);
+    const bool withCurves = curvesWanted_;
+    if (withCurves) {
+        curves.days.reserve(rowsAtMost);
+        curves.voltage.reserve(rowsAtMost);
+        curves.current.reserve(rowsAtMost);
+        curves.capacity.reserve(rowsAtMost);
+        curves.external.reserve(rowsAtMost);
+    }
     if (rows != nullptr) {
         rows->reserve(rows->dataRowCount() + rowsAtMost);
     }
 
+    // What every row kept adds (its start is in rowStarts, its numbers in
+    // `numbers`); false when the caller cancels.
+    const auto kept = [&](std::optional<std::uint32_t> seconds, bool own) {
+        double days = std::numeric_limits<double>::quiet_NaN();
+        lastSeconds = seconds;
+        if (seconds) {
+            if (!firstSeconds) {
+                firstSeconds = seconds;
+            }
+            days = static_cast<double>(*seconds) / kSecondsPerDay;
+        }
+        if (withCurves) {
+            curves.days.push_back(days);
+            curves.voltage.push_back(numbers.field[kFieldVoltage]);
+            curves.current.push_back(std::fabs(numbers.field[kFieldCurrent]));
+            curves.capacity.push_back(numbers.field[kFieldCapacity]);
+            curves.external.push_back(numbers.field[kFieldExtTemperature]);
+        }
+        // The curves' fields are counted where they hold no measurement (the
+        // others read as missing all the same); a row in the program's own
+        // texts holds none.
+        if (!own) {
+            for (const std::size_t i :
+                 {kFieldVoltage, kFieldCurrent, kFieldCapacity, kFieldExtTemperature}) {
+                d->missingValues += ReadingFormat::isNoMeasurement(row[i]) ? 1 : 0;
+            }
+        }
+        if (visitor) {
+            visitor(row, numbers);
+        }
+        const std::size_t done = d->rowStarts.size();
+        return !progress || done % kProgressEvery != 0 || progress(done, std::max(done, lines));
+    };
+    const char* const textEnd = text.data() + text.size();
+
     for (;;) {
+        // A whole line in the program's own texts goes straight into the
+        // store's columns in one pass over its bytes; any other line (a
+        // comment, quotes, odd texts, the last line without a line break)
+        // takes the general way below.
+        if (headerSeen && rows != nullptr) {
+            const char* const at = cursor.position();
+            const void* found = at != textEnd
+                                    ? std::memchr(at, '\n', static_cast<std::size_t>(textEnd - at))
+                                    : nullptr;
+            const auto* const lineEnd = static_cast<const char*>(found);
+            if (lineEnd != nullptr && lineEnd != at && *at != '#' &&
+                static_cast<std::size_t>(lineEnd - at) <= RecordCursor::kMaxLineBytes &&
+                rows->appendOwnLine(std::string_view(at, static_cast<std::size_t>(lineEnd - at)),
+                                    d->separator, row, numbers)) {
+                cursor.skipLine(lineEnd + 1);
+                d->rowStarts.push_back(static_cast<std::uint64_t>(at - text.data()));
+                if (!kept(static_cast<std::uint32_t>(numbers.seconds), true)) {
+                    return false;
+                }
+                continue;
+            }
+        }
         const RecordCursor::Kind kind = cursor.next();
         if (kind == RecordCursor::Kind::End) {
             break;
@@ -261,14 +321,6 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
             ++d->damagedCount;
             continue;
         }
-        double days = std::numeric_limits<double>::quiet_NaN();
-        lastSeconds = seconds;
-        if (seconds) {
-            if (!firstSeconds) {
-                firstSeconds = seconds;
-            }
-            days = static_cast<double>(*seconds) / kSecondsPerDay;
-        }
         d->rowStarts.push_back(static_cast<std::uint64_t>(cursor.recordStart() - text.data()));
         for (std::size_t i = 0; i < kFields; ++i) {
             row[i] = cursor.field(i, scratches[i]);
@@ -276,31 +328,11 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
         // Every field is read once: into the store's columns, or as numbers.
         bool own = false;
         if (rows != nullptr) {
-            own = rows->appendTexts(row);
-            rows->numbers(rows->gridRowCount() - 1, numbers);
+            own = rows->appendTexts(row, &numbers);
         } else {
             RowStore::numbersOfTexts(row, numbers);
         }
-        curves.days.push_back(days);
-        curves.voltage.push_back(numbers.field[kFieldVoltage]);
-        curves.current.push_back(std::fabs(numbers.field[kFieldCurrent]));
-        curves.capacity.push_back(numbers.field[kFieldCapacity]);
-        curves.external.push_back(numbers.field[kFieldExtTemperature]);
-        // The curves' fields are counted where they hold no measurement (the
-        // others read as missing all the same); a row in the program's own
-        // texts holds none.
-        if (!own) {
-            for (const std::size_t i :
-                 {kFieldVoltage, kFieldCurrent, kFieldCapacity, kFieldExtTemperature}) {
-                d->missingValues += ReadingFormat::isNoMeasurement(row[i]) ? 1 : 0;
-            }
-        }
-        if (visitor) {
-            visitor(row, numbers);
-        }
-
-        const std::size_t done = d->rowStarts.size();
-        if (progress && done % kProgressEvery == 0 && !progress(done, std::max(done, lines))) {
+        if (!kept(seconds, own)) {
             return false;
         }
     }

@@ -120,6 +120,10 @@ public:
     bool read(const QString& fileName, const LoadProgress& progress = {},
               const RowVisitor& visitor = {}, RowStore* rows = nullptr);
 
+    // Whether read() takes the chart's curves (curves()); a reader that
+    // draws no chart saves their memory. Yes unless told.
+    void setCurvesWanted(bool wanted) { curvesWanted_ = wanted; }
+
     QString fileName() const;
     std::size_t rowCount() const;
     // The '#' lines before the header, without the '#' and one space after it.
@@ -159,6 +163,7 @@ public:
 private:
     struct Data;
     std::unique_ptr<Data> d_;
+    bool curvesWanted_ = true;
 };
 
 }  // namespace cellwatch

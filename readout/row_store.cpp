@@ -577,13 +577,41 @@ bool RowStore::stageTexts(const std::array<std::string_view, kSampleFieldCount>&
     return true;
 }
 
-bool RowStore::appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts) {
+void RowStore::numbersOfStaged(const Staged& row, RowNumbers& out) const {
+    out.timed = true;
+    out.seconds = static_cast<double>((row.ms + 500U) / 1000U);
+    out.state = static_cast<ChargeState>(states_.texts[row.stateText].code);
+    out.chemistry = static_cast<Chemistry>(types_.texts[row.typeText].code);
+    out.field[kFieldElapsed] = kNaN;
+    out.field[kFieldBatteryType] = kNaN;
+    out.field[kFieldState] = kNaN;
+    for (int field = kFirstValueField; field < kFieldCell1; ++field) {
+        const std::uint8_t bit = presenceBit(field);
+        out.field[static_cast<std::size_t>(field)] =
+            bit == 0 || (row.present & bit) != 0
+                ? ReadingFormat::value(row.values[valueSlot(field)])
+                : kNaN;
+    }
+    for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCellCount); ++cell) {
+        out.field[kFieldCell1 + cell] =
+            cell < row.cellCount ? ReadingFormat::value(row.cells[cell]) : 0.0;
+    }
+}
+
+bool RowStore::appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+                           RowNumbers* numbers) {
     Staged row;
     announce();
     if (stageTexts(texts, row)) {
         pushOwn(row);
         grew();
+        if (numbers != nullptr) {
+            numbersOfStaged(row, *numbers);
+        }
         return true;
+    }
+    if (numbers != nullptr) {
+        numbersOfTexts(texts, *numbers);
     }
     std::string joined;
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -597,6 +625,43 @@ bool RowStore::appendTexts(const std::array<std::string_view, kSampleFieldCount>
     pushText(std::move(joined));
     grew();
     return false;
+}
+
+bool RowStore::appendOwnLine(std::string_view line, char separator,
+                             std::array<std::string_view, kSampleFieldCount>& fields,
+                             RowNumbers& numbers) {
+    const char* p = line.data();
+    const char* end = p + line.size();
+    if (p != end && end[-1] == '\r') {
+        --end;  // a CR before the line break belongs to no field
+    }
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        const char* q = p;
+        while (q != end && *q != separator) {
+            ++q;
+        }
+        if ((f + 1 < fields.size()) == (q == end) || (q != p && *p == '"')) {
+            return false;  // not 22 fields, or a quoted one
+        }
+        std::string_view text(p, static_cast<std::size_t>(q - p));
+        // A text written so that a spreadsheet takes it as text ('+CHG+):
+        // the quote mark is the writer's, as RecordCursor::field() has it.
+        if (text.size() >= 2 && text[0] == '\'' &&
+            std::string_view("=+-@\t\r").find(text[1]) != std::string_view::npos) {
+            text.remove_prefix(1);
+        }
+        fields[f] = text;
+        p = q + 1;
+    }
+    Staged row;
+    if (!stageTexts(fields, row)) {
+        return false;
+    }
+    announce();
+    pushOwn(row);
+    grew();
+    numbersOfStaged(row, numbers);
+    return true;
 }
 
 void RowStore::notify(void (RowStoreListener::*what)()) {
@@ -666,22 +731,30 @@ bool RowStore::numbers(int row, RowNumbers& out) const {
     const auto i = static_cast<std::size_t>(row - 1);
     out.state = static_cast<ChargeState>(state_[i]);
     out.chemistry = static_cast<Chemistry>(chemistry_[i]);
-    out.field.fill(kNaN);
+    out.field[kFieldElapsed] = kNaN;
+    out.field[kFieldBatteryType] = kNaN;
+    out.field[kFieldState] = kNaN;
     switch (kind_[i]) {
-        case kOwn:
+        case kOwn: {
             out.timed = true;
             out.seconds = static_cast<double>((ms_[i] + 500U) / 1000U);
+            const std::uint8_t present = present_[i];
             for (int field = kFirstValueField; field < kFieldCell1; ++field) {
-                if (has(i, field)) {
-                    out.field[static_cast<std::size_t>(field)] =
-                        ReadingFormat::value(values_[valueSlot(field)][i]);
-                }
+                const std::uint8_t bit = presenceBit(field);
+                out.field[static_cast<std::size_t>(field)] =
+                    bit == 0 || (present & bit) != 0
+                        ? ReadingFormat::value(values_[valueSlot(field)][i])
+                        : kNaN;
             }
-            for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCellCount); ++cell) {
-                out.field[kFieldCell1 + cell] =
-                    cell < cells_.size() ? ReadingFormat::value(cells_[cell][i]) : 0.0;
+            const std::size_t made = std::min<std::size_t>(cells_.size(), kCellCount);
+            for (std::size_t cell = 0; cell < made; ++cell) {
+                out.field[kFieldCell1 + cell] = ReadingFormat::value(cells_[cell][i]);
+            }
+            for (std::size_t cell = made; cell < static_cast<std::size_t>(kCellCount); ++cell) {
+                out.field[kFieldCell1 + cell] = 0.0;
             }
             return true;
+        }
         case kText: {
             std::array<std::string_view, kSampleFieldCount> texts;
             for (int field = 0; field < kSampleFieldCount; ++field) {
@@ -693,6 +766,7 @@ bool RowStore::numbers(int row, RowNumbers& out) const {
         default:
             out.timed = false;
             out.seconds = 0;
+            out.field.fill(kNaN);
             return true;
     }
 }

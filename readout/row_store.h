@@ -40,16 +40,6 @@ namespace cellwatch {
 
 inline constexpr int kTableColumnCount = 23;
 
-// A field's text as a number: ReadingFormat::number (for texts that are no
-// row of a store: a message, a test's rows).
-inline double fieldNumber(std::string_view text) {
-    return ReadingFormat::number(text);
-}
-inline constexpr double kMostFieldValue = ReadingFormat::kMostValue;
-inline bool fieldIsNoMeasurement(std::string_view text) {
-    return ReadingFormat::isNoMeasurement(text);
-}
-
 // Told of every change of a store (rows in the table's counting less one:
 // 0 is the first data row), before and after it is made.
 class RowStoreListener {
@@ -110,11 +100,22 @@ public:
     void appendTabText(const QString& text);
     // One row from its 22 texts in UTF-8 (a recording file's fields), the
     // same as appendTabText without building a string first. True when the
-    // row is stored as numbers (its texts are the program's own).
-    bool appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts);
+    // row is stored as numbers (its texts are the program's own). With
+    // `numbers`, the row's numbers go there too (what numbers() would give).
+    bool appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+                     RowNumbers* numbers = nullptr);
 
     // A copy of another store's data row, its texts as they are there.
     void appendFrom(const RowStore& other, int row);
+
+    // One line of a recording file (without its line break) when it holds
+    // exactly 22 fields parted by `separator`, none quoted, all in the
+    // program's own forms: stored as numbers, its fields (as RecordCursor
+    // gives them) in `fields` and its numbers in `numbers`. False, and
+    // nothing stored, for any other line.
+    bool appendOwnLine(std::string_view line, char separator,
+                       std::array<std::string_view, kSampleFieldCount>& fields,
+                       RowNumbers& numbers);
 
     // Many rows at once (loading a recording): between the two calls, the
     // listener hears nothing row by row; the end tells it of a reset once.
@@ -195,6 +196,7 @@ private:
     bool intern(Pool& pool, std::string_view text, bool isState, std::uint16_t& index);
     bool stageTexts(const std::array<std::string_view, kSampleFieldCount>& texts, Staged& row);
     void pushOwn(const Staged& row);
+    void numbersOfStaged(const Staged& row, RowNumbers& out) const;
     void pushText(std::string joined);
     void pushEmpty();
     void announce();  // before a row is pushed

@@ -70,7 +70,14 @@ std::shared_ptr<RangeRows> recordedRows(const Recorded& recording) {
 
 RecordingAnalysis analyzeRecorded(const Recorded& recording) {
     TableRangeRows rows(*recording.store);
-    return analyzeRows(rows);
+    if (!recording.phases) {
+        return analyzeRows(rows);
+    }
+    RecordingAnalysis a;
+    a.phases = *recording.phases;
+    a.resistance = estimateResistance(rows);
+    a.resistanceSummary = summarizeResistance(a.resistance);
+    return a;
 }
 
 QJsonObject recordedJson(const Recorded& r, const RecordingAnalysis& analysis) {
@@ -148,10 +155,18 @@ std::vector<Recorded> readRecordings(const QString& path) {
         return readCaptureRecordings(path);
     }
     RecordingFile file;
+    file.setCurvesWanted(false);  // a picture takes its curves from the rows
     auto store = std::make_shared<RowStore>();
     Recorded r;
     r.name = path;
-    r.summary = readAndSummarize(file, path, {}, store.get());
+    // The phases are cut in the same pass.
+    PhaseCutter cutter;
+    std::size_t index = 0;
+    r.summary = readAndSummarize(file, path, {}, store.get(),
+                                 [&cutter, &index](const RowFields&, const RowNumbers& row) {
+                                     cutter.add(index++, rangeNumbers(row));
+                                 });
+    r.phases = cutter.result();
     r.rows = file.rowCount();
     r.alarms = file.alarms();
     r.missingValues = file.missingValueCount();

@@ -51,6 +51,7 @@ struct Recorded {
     RecordingSummaryValues summary;
     std::size_t rows = 0;
     std::shared_ptr<const RowStore> store;  // its rows, data row i in grid row i + 1
+    std::optional<RecordingPhases> phases;  // when cut as the rows were read
     std::vector<AlarmNote> alarms;          // the alarm lines of a journal
     std::size_t missingValues = 0;          // fields that hold no measurement, read as missing
 };
