@@ -60,6 +60,12 @@ public:
     // Whether the text is exactly numberText(field, h) of some h that fits
     // 32 bits, with it; read without formatting anything.
     static bool readOwnNumber(std::string_view text, int field, std::int32_t& hundredths);
+    // The same at the start of [p, end): past the number when one in the
+    // program's own form starts there (the caller checks what follows it:
+    // a third decimal or a trailing zero is then no such number), else
+    // nullptr.
+    static const char* readOwnNumberAt(const char* p, const char* end, int field,
+                                       std::int32_t& hundredths);
 
     // A field's text as a number: the program's own texts quickly, any other
     // plain number a spreadsheet may write ("15", "1e3", "+2"); NaN for an

@@ -635,13 +635,14 @@ bool RowStore::appendOwnLine(std::string_view line, char separator,
     if (p != end && end[-1] == '\r') {
         --end;  // a CR before the line break belongs to no field
     }
-    for (std::size_t f = 0; f < fields.size(); ++f) {
+    // The time, the type and the state: texts up to the next separator.
+    for (std::size_t f = 0; f < static_cast<std::size_t>(kFirstValueField); ++f) {
         const char* q = p;
         while (q != end && *q != separator) {
             ++q;
         }
-        if ((f + 1 < fields.size()) == (q == end) || (q != p && *p == '"')) {
-            return false;  // not 22 fields, or a quoted one
+        if (q == end || (q != p && *p == '"')) {
+            return false;  // too few fields, or a quoted one
         }
         std::string_view text(p, static_cast<std::size_t>(q - p));
         // A text written so that a spreadsheet takes it as text ('+CHG+):
@@ -654,9 +655,26 @@ bool RowStore::appendOwnLine(std::string_view line, char separator,
         p = q + 1;
     }
     Staged row;
-    if (!stageTexts(fields, row)) {
+    std::uint32_t seconds = 0;
+    if (!ReadingFormat::readOwnElapsed(fields[kFieldElapsed], seconds) ||
+        !intern(types_, fields[kFieldBatteryType], false, row.typeText) ||
+        !intern(states_, fields[kFieldState], true, row.stateText)) {
         return false;
     }
+    // The numbers, read as they are passed over.
+    for (int f = kFirstValueField; f < kSampleFieldCount; ++f) {
+        std::int32_t& slot = f < kFieldCell1 ? row.values[valueSlot(f)]
+                                             : row.cells[static_cast<std::size_t>(f - kFieldCell1)];
+        const char* q = ReadingFormat::readOwnNumberAt(p, end, f, slot);
+        if (q == nullptr || (f + 1 < kSampleFieldCount ? q == end || *q != separator : q != end)) {
+            return false;  // no number of its own form, or more fields
+        }
+        fields[static_cast<std::size_t>(f)] = std::string_view(p, static_cast<std::size_t>(q - p));
+        p = q + 1;
+    }
+    row.ms = seconds * 1000;
+    row.present = kHasExt | kHasInt | kHasInput | kHasPower;
+    row.cellCount = kCellCount;
     announce();
     pushOwn(row);
     grew();
