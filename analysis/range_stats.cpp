@@ -6,6 +6,7 @@
 
 #include "analysis/phases.h"
 #include "analysis/recording_summary.h"
+#include "protocol/reading_format.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
 #include "readout/chart_surface.h"
@@ -35,31 +36,40 @@ RangeRowNumbers numbersOfTexts(const std::array<QByteArray, kSampleFieldCount>& 
 }  // namespace
 
 RowState rowStateOf(std::string_view stateText) {
-    if (stateText == kStateCharge) {
-        return RowState::Charge;
+    return rowStateOf(ReadingFormat::stateOf(stateText));
+}
+
+RowState rowStateOf(ChargeState state) {
+    switch (state) {
+        case ChargeState::Charging:
+            return RowState::Charge;
+        case ChargeState::Discharging:
+            return RowState::Discharge;
+        default:
+            return RowState::Rest;
     }
-    if (stateText == kStateDischarge) {
-        return RowState::Discharge;
+}
+
+RangeRowNumbers rangeNumbers(const RowNumbers& row) {
+    RangeRowNumbers n;
+    n.state = rowStateOf(row.state);
+    n.timed = row.timed;
+    n.seconds = row.seconds;
+    n.extTemperature = row.field[kFieldExtTemperature];
+    n.intTemperature = row.field[kFieldIntTemperature];
+    n.voltage = row.field[kFieldVoltage];
+    n.current = row.field[kFieldCurrent];
+    n.capacity = row.field[kFieldCapacity];
+    for (std::size_t c = 0; c < n.cells.size(); ++c) {
+        n.cells[c] = row.field[kFieldCell1 + c];
     }
-    return RowState::Rest;
+    return n;
 }
 
 RangeRowNumbers rangeNumbers(const RowFields& row) {
-    RangeRowNumbers n;
-    n.state = rowStateOf(row[kFieldState]);
-    if (const auto seconds = parseElapsedText(row[kFieldElapsed])) {
-        n.timed = true;
-        n.seconds = static_cast<double>(*seconds);
-    }
-    n.extTemperature = fieldNumber(row[kFieldExtTemperature]);
-    n.intTemperature = fieldNumber(row[kFieldIntTemperature]);
-    n.voltage = fieldNumber(row[kFieldVoltage]);
-    n.current = fieldNumber(row[kFieldCurrent]);
-    n.capacity = fieldNumber(row[kFieldCapacity]);
-    for (std::size_t c = 0; c < n.cells.size(); ++c) {
-        n.cells[c] = fieldNumber(row[kFieldCell1 + c]);
-    }
-    return n;
+    RowNumbers numbers;
+    RowStore::numbersOfTexts(row, numbers);
+    return rangeNumbers(numbers);
 }
 
 std::size_t TableRangeRows::rowCount() const {
@@ -67,37 +77,9 @@ std::size_t TableRangeRows::rowCount() const {
 }
 
 RangeRowNumbers TableRangeRows::numbers(std::size_t index) {
-    const int gridRow = static_cast<int>(index) + 1;
-    std::uint32_t seconds = 0;
-    std::array<std::int32_t, kSampleFieldCount - 3> hundredths{};
-    if (table_.compactNumbers(gridRow, seconds, hundredths)) {
-        const auto at = [&](std::size_t field) {
-            return static_cast<double>(hundredths[field - kFieldExtTemperature]) / 100.0;
-        };
-        RangeRowNumbers n;
-        n.timed = true;
-        n.seconds = static_cast<double>(seconds);
-        const QString state = table_.gridText(gridRow, kFieldState + 1);
-        n.state = state == QLatin1StringView(kStateCharge.data(), kStateCharge.size())
-                      ? RowState::Charge
-                  : state == QLatin1StringView(kStateDischarge.data(), kStateDischarge.size())
-                      ? RowState::Discharge
-                      : RowState::Rest;
-        n.extTemperature = at(kFieldExtTemperature);
-        n.intTemperature = at(kFieldIntTemperature);
-        n.voltage = at(kFieldVoltage);
-        n.current = at(kFieldCurrent);
-        n.capacity = at(kFieldCapacity);
-        for (std::size_t c = 0; c < n.cells.size(); ++c) {
-            n.cells[c] = at(kFieldCell1 + c);
-        }
-        return n;
-    }
-    std::array<QByteArray, kSampleFieldCount> bytes;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = table_.gridText(gridRow, static_cast<int>(i) + 1).toUtf8();
-    }
-    return numbersOfTexts(bytes);
+    RowNumbers numbers;
+    table_.numbers(static_cast<int>(index) + 1, numbers);
+    return rangeNumbers(numbers);
 }
 
 RangeRowNumbers TextRangeRows::numbers(std::size_t index) {

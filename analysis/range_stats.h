@@ -38,12 +38,14 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/reading.h"
 #include "readout/recording_file.h"
 
 namespace cellwatch {
 
 class ChartSurface;
 class RowStore;
+struct RowNumbers;
 
 // What a row's state text says the charger was doing: "+CHG+" charging,
 // "-DSC-" discharging, anything else (idle, a finished charge, a text the
@@ -51,6 +53,7 @@ class RowStore;
 enum class RowState { Rest, Charge, Discharge };
 
 RowState rowStateOf(std::string_view stateText);
+RowState rowStateOf(ChargeState state);
 
 // The numbers of a row that the statistics take, NaN where absent.
 struct RangeRowNumbers {
@@ -67,6 +70,7 @@ struct RangeRowNumbers {
 
 // A row's numbers from its 22 texts, read as the summary reads them.
 RangeRowNumbers rangeNumbers(const RowFields& row);
+RangeRowNumbers rangeNumbers(const RowNumbers& row);
 
 // The rows of a recording, by data row index (0: the first data row).
 class RangeRows {
@@ -76,9 +80,8 @@ public:
     virtual RangeRowNumbers numbers(std::size_t index) = 0;
 };
 
-// The rows of a data table (data row i is grid row i + 1). A row the table
-// keeps compactly is read without its texts (the same values: a text and
-// its hundredths divide to the same double); any other through its texts.
+// The rows of a data table (data row i is grid row i + 1), read as numbers
+// (a row the table keeps as its texts: through them).
 class TableRangeRows final : public RangeRows {
 public:
     explicit TableRangeRows(const RowStore& table) : table_(table) {}

@@ -42,8 +42,10 @@ RecordingAnalysis RecordingAnalyzer::finish() {
 
 RecordingAnalysis streamAndAnalyze(const QString& path, RecordingSummaryValues* summary) {
     RecordingAnalyzer analyzer;
-    RecordingSummaryValues values = streamAndSummarize(
-        path, [&analyzer](const RowFields& row) { analyzer.add(rangeNumbers(row)); });
+    RecordingSummaryValues values =
+        streamAndSummarize(path, [&analyzer](const RowFields&, const RowNumbers& numbers) {
+            analyzer.add(rangeNumbers(numbers));
+        });
     if (summary != nullptr) {
         *summary = values;
     }

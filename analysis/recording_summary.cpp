@@ -80,25 +80,37 @@ void RecordingSummarizer::addRow(const QStringList& texts) {
 }
 
 void RecordingSummarizer::addRow(const RowFields& row) {
-    const auto seconds = parseElapsedText(row[kFieldElapsed]);
-    if (!seconds) {
+    RowNumbers numbers;
+    RowStore::numbersOfTexts(row, numbers);
+    addRow(numbers, row[kFieldBatteryType]);
+}
+
+void RecordingSummarizer::addRow(const RowStore& rows, int gridRow) {
+    RowNumbers numbers;
+    if (rows.numbers(gridRow, numbers) && numbers.timed) {
+        addRow(numbers,
+               values_.rows == 0 ? rows.fieldText(gridRow, kFieldBatteryType) : std::string());
+    }
+}
+
+void RecordingSummarizer::addRow(const RowNumbers& row, std::string_view battery) {
+    if (!row.timed) {
         return;
     }
     RecordingSummaryValues& v = values_;
     const bool first = v.rows == 0;
-    const double t = static_cast<double>(*seconds);
-    allCharge_ = allCharge_ && row[kFieldState] == kStateCharge;
-    allDischarge_ = allDischarge_ && row[kFieldState] == kStateDischarge;
+    const double t = row.seconds;
+    allCharge_ = allCharge_ && row.state == ChargeState::Charging;
+    allDischarge_ = allDischarge_ && row.state == ChargeState::Discharging;
     v.kind = allCharge_      ? RecordingKind::Charge
              : allDischarge_ ? RecordingKind::Discharge
                              : RecordingKind::Mixed;
 
-    const double volts = fieldNumber(row[kFieldVoltage]);
-    const double amps = std::fabs(fieldNumber(row[kFieldCurrent]));
+    const double volts = row.field[kFieldVoltage];
+    const double amps = std::fabs(row.field[kFieldCurrent]);
     const double power = rowPowerW(volts, amps);
     if (first) {
-        v.battery = QString::fromUtf8(row[kFieldBatteryType].data(),
-                                      static_cast<qsizetype>(row[kFieldBatteryType].size()));
+        v.battery = QString::fromUtf8(battery.data(), static_cast<qsizetype>(battery.size()));
         v.voltageFirstV = std::isnan(volts) ? 0 : volts;
     } else {
         v.energyWh += energyStepWh(lastSeconds_, lastPower_, t, power);
@@ -109,7 +121,7 @@ void RecordingSummarizer::addRow(const RowFields& row) {
 
     ++v.rows;
     v.durationS = first ? t : v.durationS + std::max(0.0, t - lastSecondsBefore);
-    const double capacity = fieldNumber(row[kFieldCapacity]);
+    const double capacity = row.field[kFieldCapacity];
     v.capacityMah = std::isnan(capacity) ? 0 : capacity;
     if (!std::isnan(amps)) {
         currentSum_ += amps;
@@ -118,12 +130,12 @@ void RecordingSummarizer::addRow(const RowFields& row) {
     raise(v.currentMaxA, amps, first);
     v.voltageLastV = std::isnan(volts) ? v.voltageLastV : volts;
     raise(v.voltageMaxV, volts, first);
-    raise(v.tempExtMaxC, fieldNumber(row[kFieldExtTemperature]), first);
-    raise(v.tempIntMaxC, fieldNumber(row[kFieldIntTemperature]), first);
+    raise(v.tempExtMaxC, row.field[kFieldExtTemperature], first);
+    raise(v.tempIntMaxC, row.field[kFieldIntTemperature], first);
 
     v.cellsLastV.clear();
     for (std::size_t field = kFieldCell1; field <= kFieldCell12; ++field) {
-        const double cell = fieldNumber(row[field]);
+        const double cell = row.field[field];
         if (!std::isnan(cell) && cell != 0) {
             v.cellsLastV.push_back(cell);
         }
@@ -155,40 +167,34 @@ RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path
                                         const LoadProgress& progress, RowStore* table,
                                         const RowVisitor& also) {
     RecordingSummarizer summarizer;
-    if (table != nullptr) {
-        table->clear();
-        table->beginBulkAppend();
-    }
+    // The rows go into a store as they are read, and are summed up from its
+    // numbers: every field is read once.
+    RowStore own;
+    RowStore& rows = table != nullptr ? *table : own;
+    rows.clear();
+    rows.beginBulkAppend();
     // Views hear of the rows once, whatever the end.
     struct Bulk {
-        RowStore* t;
-        ~Bulk() {
-            if (t != nullptr) {
-                t->endBulkAppend();
-            }
-        }
-    } bulk{table};
+        RowStore& t;
+        ~Bulk() { t.endBulkAppend(); }
+    } bulk{rows};
     bool read = false;
     try {
-        read = file.read(path, progress, [&summarizer, table, &also](const RowFields& row) {
-            summarizer.addRow(row);
-            if (also) {
-                also(row);
-            }
-            if (table != nullptr) {
-                table->appendTexts(row);
-            }
-        });
+        read = file.read(
+            path, progress,
+            [&summarizer, &also](const RowFields& row, const RowNumbers& numbers) {
+                summarizer.addRow(numbers, row[kFieldBatteryType]);
+                if (also) {
+                    also(row, numbers);
+                }
+            },
+            &rows);
     } catch (...) {
-        if (table != nullptr) {
-            table->clear();
-        }
+        rows.clear();
         throw;
     }
     if (!read) {
-        if (table != nullptr) {
-            table->clear();
-        }
+        rows.clear();
         return {};
     }
     return summaryOfFile(summarizer, file, path);
@@ -197,10 +203,10 @@ RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path
 RecordingSummaryValues streamAndSummarize(const QString& path, const RowVisitor& also) {
     RecordingSummarizer summarizer;
     RecordingFile file;
-    file.stream(path, [&summarizer, &also](const RowFields& row) {
-        summarizer.addRow(row);
+    file.stream(path, [&summarizer, &also](const RowFields& row, const RowNumbers& numbers) {
+        summarizer.addRow(numbers, row[kFieldBatteryType]);
         if (also) {
-            also(row);
+            also(row, numbers);
         }
     });
     return summaryOfFile(summarizer, file, path);

@@ -1,11 +1,11 @@
 // What a whole charge or discharge came to: the summary of a recording,
-// built row by row from the texts of its table rows, so that a file read
-// back, a live recording and a replayed capture are summed up by the same
-// code.
+// built row by row from the numbers of its rows (RowNumbers; rows given as
+// texts are read as a store reads them), so that a file read back, a live
+// recording and a replayed capture are summed up by the same code.
 //
 // Rules:
-//   kind       "charge" when every row's state is "+CHG+", "discharge" when
-//              every row's is "-DSC-", else "mixed";
+//   kind       "charge" when every row is charging (ChargeState), "discharge" when
+//              every row is discharging, else "mixed";
 //   duration   the last row's elapsed time; capacity the last row's mAh;
 //   energy     the sum over consecutive rows of
 //              (t_k - t_(k-1)) x (P_(k-1) + P_k) / 2 / 3600 Wh, with t the
@@ -29,6 +29,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "readout/recording_file.h"
@@ -76,6 +77,10 @@ public:
     // voltage, voltage, current, capacity, power, cells 1 to 12).
     void addRow(const RowFields& row);
     void addRow(const QStringList& texts);
+    // A row by its numbers (its battery type's text counts for the first).
+    void addRow(const RowNumbers& row, std::string_view battery);
+    // A data row of a store (grid row, 1 = the first), read as numbers.
+    void addRow(const RowStore& rows, int gridRow);
 
     const RecordingSummaryValues& values() const { return values_; }
     void setStart(const QDateTime& start) { values_.start = start; }
@@ -91,7 +96,7 @@ private:
 
 // The pieces of the rules above that a part of a recording (the rows
 // between two cursors) is summed up with as well.
-// A field's number: fieldNumber() of readout/row_store.h.
+// A field's number: ReadingFormat::number() (protocol/reading_format.h).
 // The power of a row: |volts x amps|; NaN when either is absent.
 double rowPowerW(double volts, double amps);
 // The energy between two consecutive rows by the trapezoid rule, in Wh; 0
@@ -108,6 +113,7 @@ double cellSpreadV(std::span<const double> cells);
 // refused or the reading cancelled): one reading of the file does all.
 // The pack and note are those of the file's pack file.
 // `also`, when given, sees every row as well (the phases of the same pass).
+// Without `table`, the rows go into a store of the call's own.
 RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path,
                                         const LoadProgress& progress = {},
                                         RowStore* table = nullptr, const RowVisitor& also = {});

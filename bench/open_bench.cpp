@@ -2,9 +2,13 @@
 // put into a table and drawn on the real chart (what a viewer window does),
 // and summed up by cellwatch-report's own code.
 //
-//   open_bench [rows]    prints "open ROWS MS" and "report ROWS MS"
+// The journal has 12 cells in use.
+//
+//   open_bench [rows [keep.csv]]   prints "open ROWS MS ..." and "report ROWS MS";
+//                                  the journal is copied to keep.csv when given
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
@@ -27,7 +31,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int rows = bench::countArg(argc, argv, 1, 1'000'000, 1);
     QTemporaryDir dir;
-    const QString path = bench::writeChargeJournal(dir, rows);
+    const QString path = bench::writeChargeJournal(dir, rows, 12);
+    if (argc > 2) {
+        QFile::remove(QString::fromLocal8Bit(argv[2]));
+        if (!QFile::copy(path, QString::fromLocal8Bit(argv[2]))) {
+            std::fprintf(stderr, "cannot write %s\n", argv[2]);
+            return 1;
+        }
+    }
 
     // A viewer: read and sum up, fill the table, draw the curves.
     QElapsedTimer timer;

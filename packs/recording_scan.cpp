@@ -150,10 +150,11 @@ ScannedRecording scanJournal(const QString& path, const std::atomic<bool>* cance
             };
             PhaseCutter cutter;
             std::size_t index = 0;
-            RecordingSummaryValues values = readAndSummarize(
-                recording, path, goOn, nullptr, [&cutter, &index](const RowFields& row) {
-                    cutter.add(index++, rangeNumbers(row));
-                });
+            RecordingSummaryValues values =
+                readAndSummarize(recording, path, goOn, nullptr,
+                                 [&cutter, &index](const RowFields&, const RowNumbers& row) {
+                                     cutter.add(index++, rangeNumbers(row));
+                                 });
             stopped = cancelled != nullptr && cancelled->load();
             if (!stopped) {
                 const std::size_t rows = recording.rowCount();

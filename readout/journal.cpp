@@ -66,6 +66,8 @@ void readJournalComment(const QString& comment, JournalInfo& info) {
     if (parts.isEmpty() || !parts.front().startsWith(kProgram + u' ')) {
         return;
     }
+    QString charger;
+    bool watched = false;
     for (const QString& part : parts) {
         const qsizetype equals = part.indexOf(u'=');
         if (equals < 0) {
@@ -83,13 +85,24 @@ void readJournalComment(const QString& comment, JournalInfo& info) {
         } else if (key == QLatin1String("battery")) {
             info.batteryType = value;
         } else if (key == QLatin1String("charger")) {
+            charger = value;
+        } else if (key == QLatin1String("watched")) {
             info.charger = value;
+            watched = true;
         } else if (key == QLatin1String("publisher-start")) {
             const QDateTime start = QDateTime::fromString(value, Qt::ISODate);
             if (start.isValid()) {
                 info.publisherStart = start.toLocalTime();
             }
         }
+    }
+    if (charger.isEmpty()) {
+        return;
+    }
+    if (!watched && info.publisherStart.isValid()) {
+        info.charger = charger;  // an older watcher's line: charger= was the watched one
+    } else {
+        info.driver = charger;
     }
 }
 
@@ -320,11 +333,14 @@ bool Journal::writeOwed() {
         QByteArray bytes;
         if (fileBytes_ == 0) {
             const QString battery = table_->gridText(1, kFieldBatteryType + 1);
-            QString comment = QStringLiteral("%1 %2; port=%3; start=%4; battery=%5")
-                                  .arg(kProgram, commentValue(programVersion_), commentValue(port_),
-                                       isoTimeWithOffset(start_), commentValue(battery));
+            QString comment =
+                QStringLiteral("%1 %2; port=%3; start=%4; battery=%5; charger=%6")
+                    .arg(kProgram, commentValue(programVersion_), commentValue(port_),
+                         isoTimeWithOffset(start_), commentValue(battery),
+                         QLatin1String(ReadingFormat::kDriverId.data(),
+                                       static_cast<qsizetype>(ReadingFormat::kDriverId.size())));
             if (publisherStart_.isValid()) {
-                comment += QStringLiteral("; charger=%1; publisher-start=%2")
+                comment += QStringLiteral("; watched=%1; publisher-start=%2")
                                .arg(commentValue(charger_), isoTimeWithOffset(publisherStart_));
             }
             bytes = QByteArray("\xEF\xBB\xBF") + commentLine(comment) + headerLine().toUtf8();

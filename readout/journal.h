@@ -71,8 +71,9 @@ public:
 
     // Starts a recording (ending the one before): its rows go to a new file.
     // A watcher's recording names the `charger` watched and the start of the
-    // publisher's recording it copies (the comment line's charger= and
-    // publisher-start=).
+    // publisher's recording it copies (the comment line's watched= and
+    // publisher-start=); every comment line names the rows' driver
+    // (charger=tkrx).
     void begin(const QDateTime& start, const QString& port, const QString& charger = {},
                const QDateTime& publisherStart = {});
     // Grid rows 1..`row` of `table` are the recording's rows so far; writes
@@ -160,6 +161,9 @@ struct JournalInfo {
     // own port).
     QString charger;
     QDateTime publisherStart;
+    // The driver whose rows the journal holds ("charger=tkrx"); a journal
+    // that does not say holds the first family's.
+    QString driver = QStringLiteral("tkrx");
 };
 
 // Whether `watched` is a watcher's copy of the charge `own` recorded on its
@@ -169,10 +173,11 @@ bool sameChargeWatched(const JournalInfo& watched, const JournalInfo& own);
 // The start a journal's file name tells: cellwatch-yyyyMMdd-HHmmss[-n].csv
 // (invalid for any other name).
 QDateTime journalStartFromName(const QString& fileName);
-// Fills start, port, battery type, charger and publisher start from a
-// journal's comment line "cellwatch 1.10.0; port=...; start=...;
-// battery=...[; charger=...; publisher-start=...]"; any other line changes
-// nothing.
+// Fills start, port, battery type, driver, charger and publisher start from
+// a journal's comment line "cellwatch 1.10.0; port=...; start=...;
+// battery=...; charger=DRIVER[; watched=CHARGER; publisher-start=...]"; a
+// line without watched= but with publisher-start= is an older watcher's,
+// whose charger= names the charger watched. Any other line changes nothing.
 void readJournalComment(const QString& comment, JournalInfo& info);
 
 // The recordings (*.csv) in a folder, oldest first. Each file is read

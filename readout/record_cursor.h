@@ -33,6 +33,15 @@ public:
         : p_(begin), end_(end), separator_(separator) {}
 
     void seek(const char* at) { p_ = at; }
+    // Where the next line starts.
+    const char* position() const { return p_; }
+    // Passes over the line starting at position(), read by the caller,
+    // to the next one at `next`.
+    void skipLine(const char* next) {
+        recordStart_ = p_;
+        recordLine_ = line_++;
+        p_ = next;
+    }
     // The line the last record started on, 1 = the first.
     std::size_t line() const { return recordLine_; }
 

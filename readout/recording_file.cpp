@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "protocol/decimal.h"
+#include "protocol/reading_format.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
 #include "readout/record_cursor.h"
@@ -148,6 +149,9 @@ struct RecordingFile::Data {
     // on; the last block may end without a line break), by the rules of
     // the header. Returns false when cancelled.
     bool walk(std::string_view block, bool last, const LoadProgress& progress,
+              const RowVisitor& visitor, std::size_t lines, RowStore* store = nullptr);
+    // What every row kept adds; false when the caller cancels.
+    bool kept(std::optional<std::uint32_t> seconds, bool own, const LoadProgress& progress,
               const RowVisitor& visitor, std::size_t lines);
     // The refusals that only the whole file can tell.
     void finish(const LoadProgress& progress);
@@ -164,6 +168,7 @@ struct RecordingFile::Data {
     std::size_t missingValues = 0;          // fields that hold no measurement
     std::vector<std::size_t> damagedLines;  // the first few
     bool keepRows = true;                   // stream(): neither row starts nor curves
+    bool curvesWanted = true;
     std::size_t rows = 0;
     std::vector<std::uint64_t> rowStarts;  // offsets into text
     RecordingCurves curves;
@@ -176,16 +181,76 @@ struct RecordingFile::Data {
     std::optional<std::uint32_t> firstSeconds;
     std::optional<std::uint32_t> lastSeconds;  // of the last row read
     std::string scratch;
-    std::array<std::string, kFields> scratches;  // for a visitor's fields
+    std::array<std::string, kFields> scratches;  // for the row's fields
+    RowFields row;
+    RowNumbers numbers;
 };
 
+bool RecordingFile::Data::kept(std::optional<std::uint32_t> seconds, bool own,
+                               const LoadProgress& progress, const RowVisitor& visitor,
+                               std::size_t lines) {
+    lastSeconds = seconds;
+    if (seconds && !firstSeconds) {
+        firstSeconds = seconds;
+    }
+    ++rows;
+    if (keepRows && curvesWanted) {
+        const double days = seconds ? static_cast<double>(*seconds) / kSecondsPerDay
+                                    : std::numeric_limits<double>::quiet_NaN();
+        curves.days.push_back(days);
+        curves.voltage.push_back(numbers.field[kFieldVoltage]);
+        curves.current.push_back(std::fabs(numbers.field[kFieldCurrent]));
+        curves.capacity.push_back(numbers.field[kFieldCapacity]);
+        curves.external.push_back(numbers.field[kFieldExtTemperature]);
+    }
+    // The curves' fields are counted where they hold no measurement (the
+    // others read as missing all the same); a row in the program's own texts
+    // holds none.
+    if (!own) {
+        for (const std::size_t i :
+             {kFieldVoltage, kFieldCurrent, kFieldCapacity, kFieldExtTemperature}) {
+            missingValues += ReadingFormat::isNoMeasurement(row[i]) ? 1 : 0;
+        }
+    }
+    if (visitor) {
+        visitor(row, numbers);
+    }
+    return !progress || rows % kProgressEvery != 0 || progress(rows, std::max(rows, lines));
+}
+
 bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProgress& progress,
-                               const RowVisitor& visitor, std::size_t lines) {
+                               const RowVisitor& visitor, std::size_t lines, RowStore* store) {
     if (droppedCutRow) {
         return true;
     }
     RecordCursor cursor(block.data(), block.data() + block.size(), separator);
+    const char* const blockEnd = block.data() + block.size();
     for (;;) {
+        // A whole line in the program's own texts goes straight into the
+        // store's columns in one pass over its bytes; any other line (a
+        // comment, quotes, odd texts, the last line without a line break)
+        // takes the general way below.
+        if (headerSeen && store != nullptr) {
+            const char* const at = cursor.position();
+            const void* found = at != blockEnd
+                                    ? std::memchr(at, '\n', static_cast<std::size_t>(blockEnd - at))
+                                    : nullptr;
+            const auto* const lineEnd = static_cast<const char*>(found);
+            if (lineEnd != nullptr && lineEnd != at && *at != '#' &&
+                static_cast<std::size_t>(lineEnd - at) <= RecordCursor::kMaxLineBytes &&
+                store->appendOwnLine(std::string_view(at, static_cast<std::size_t>(lineEnd - at)),
+                                     separator, row, numbers)) {
+                cursor.skipLine(lineEnd + 1);
+                if (keepRows) {
+                    rowStarts.push_back(static_cast<std::uint64_t>(at - text.data()));
+                }
+                if (!kept(static_cast<std::uint32_t>(numbers.seconds), true, progress, visitor,
+                          lines)) {
+                    return false;
+                }
+                continue;
+            }
+        }
         const RecordCursor::Kind kind = cursor.next();
         if (kind == RecordCursor::Kind::End) {
             break;
@@ -248,36 +313,20 @@ bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProg
             ++damagedCount;
             continue;
         }
-        lastSeconds = seconds;
-        if (seconds && !firstSeconds) {
-            firstSeconds = seconds;
-        }
-        ++rows;
         if (keepRows) {
-            const double days = seconds ? static_cast<double>(*seconds) / kSecondsPerDay
-                                        : std::numeric_limits<double>::quiet_NaN();
             rowStarts.push_back(static_cast<std::uint64_t>(cursor.recordStart() - text.data()));
-            curves.days.push_back(days);
-            curves.voltage.push_back(fieldNumber(cursor.field(kFieldVoltage, scratch)));
-            curves.current.push_back(std::fabs(fieldNumber(cursor.field(kFieldCurrent, scratch))));
-            curves.capacity.push_back(fieldNumber(cursor.field(kFieldCapacity, scratch)));
-            curves.external.push_back(fieldNumber(cursor.field(kFieldExtTemperature, scratch)));
         }
-        // The curves' fields are counted where they hold no measurement (the
-        // others read as missing all the same); counting every field cost a
-        // tenth of a million-row file's reading.
-        for (const std::size_t i :
-             {kFieldVoltage, kFieldCurrent, kFieldCapacity, kFieldExtTemperature}) {
-            missingValues += fieldIsNoMeasurement(cursor.field(i, scratch)) ? 1 : 0;
+        for (std::size_t i = 0; i < kFields; ++i) {
+            row[i] = cursor.field(i, scratches[i]);
         }
-        if (visitor) {
-            RowFields row;
-            for (std::size_t i = 0; i < kFields; ++i) {
-                row[i] = cursor.field(i, scratches[i]);
-            }
-            visitor(row);
+        // Every field is read once: into the store's columns, or as numbers.
+        bool own = false;
+        if (store != nullptr) {
+            own = store->appendTexts(row, &numbers);
+        } else {
+            RowStore::numbersOfTexts(row, numbers);
         }
-        if (progress && rows % kProgressEvery == 0 && !progress(rows, std::max(rows, lines))) {
+        if (!kept(seconds, own, progress, visitor, lines)) {
             return false;
         }
     }
@@ -310,7 +359,7 @@ RecordingFile::RecordingFile(RecordingFile&&) noexcept = default;
 RecordingFile& RecordingFile::operator=(RecordingFile&&) noexcept = default;
 
 bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
-                         const RowVisitor& visitor) {
+                         const RowVisitor& visitor, RowStore* rows) {
     d_.reset();
     auto d = std::make_unique<Data>(fileName);
     d->bytes.emplace(fileName);
@@ -329,13 +378,19 @@ bool RecordingFile::read(const QString& fileName, const LoadProgress& progress,
     // than its rows could need.
     const std::size_t rowsAtMost = std::min(lines, text.size() / kShortestRowBytes + 1);
     d->rowStarts.reserve(rowsAtMost);
-    RecordingCurves& curves = d->curves;
-    curves.days.reserve(rowsAtMost);
-    curves.voltage.reserve(rowsAtMost);
-    curves.current.reserve(rowsAtMost);
-    curves.capacity.reserve(rowsAtMost);
-    curves.external.reserve(rowsAtMost);
-    if (!d->walk(text, true, progress, visitor, lines)) {
+    d->curvesWanted = curvesWanted_;
+    if (curvesWanted_) {
+        RecordingCurves& curves = d->curves;
+        curves.days.reserve(rowsAtMost);
+        curves.voltage.reserve(rowsAtMost);
+        curves.current.reserve(rowsAtMost);
+        curves.capacity.reserve(rowsAtMost);
+        curves.external.reserve(rowsAtMost);
+    }
+    if (rows != nullptr) {
+        rows->reserve(rows->dataRowCount() + rowsAtMost);
+    }
+    if (!d->walk(text, true, progress, visitor, lines, rows)) {
         return false;
     }
     d->finish(progress);

@@ -59,6 +59,7 @@
 namespace cellwatch {
 
 class RowStore;
+struct RowNumbers;
 
 // Called every few thousand rows with the rows done and the rows in all
 // (while reading, the total is the number of lines, an estimate); returning
@@ -66,9 +67,9 @@ class RowStore;
 using LoadProgress = std::function<bool(std::size_t done, std::size_t total)>;
 
 // The 22 texts of a row as the file holds them (UTF-8, CSV quotes undone), valid
-// during the call only.
+// during the call only, and the row's numbers.
 using RowFields = std::array<std::string_view, 22>;
-using RowVisitor = std::function<void(const RowFields& row)>;
+using RowVisitor = std::function<void(const RowFields& row, const RowNumbers& numbers)>;
 
 // The chart's curves of a recording, one entry per row, as the live chart
 // plots them: X is the row's elapsed time in days (the live chart's X is the
@@ -114,8 +115,10 @@ public:
     // recording; returns false when cancelled. Either way nothing of the
     // file is kept then.
     // `visitor` sees every row as it is read (a summary needs no second pass).
+    // With `rows`, every row also goes into that store as it is read (the
+    // caller empties it first), and its numbers are the store's.
     bool read(const QString& fileName, const LoadProgress& progress = {},
-              const RowVisitor& visitor = {});
+              const RowVisitor& visitor = {}, RowStore* rows = nullptr);
     // Reads and checks the file as read() does (the same rows, comments,
     // alarms and refusals; a refusal may name another of the file's faults
     // first), a few megabytes at a time, keeping no row: `visitor` sees each
@@ -123,6 +126,10 @@ public:
     // (a line longer than any row is held whole). rowTexts(), curves() and
     // fillTable() give nothing after it.
     void stream(const QString& fileName, const RowVisitor& visitor);
+
+    // Whether read() takes the chart's curves (curves()); a reader that
+    // draws no chart saves their memory. Yes unless told.
+    void setCurvesWanted(bool wanted) { curvesWanted_ = wanted; }
 
     QString fileName() const;
     std::size_t rowCount() const;
@@ -163,6 +170,7 @@ public:
 private:
     struct Data;
     std::unique_ptr<Data> d_;
+    bool curvesWanted_ = true;
 };
 
 }  // namespace cellwatch

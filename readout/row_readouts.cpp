@@ -17,10 +17,9 @@ QString fromStd(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// A stored field as the decoder's fixed point; a blank or odd text is 0.
+// A stored field as the decoder's fixed point; an absent or odd one is 0.
 Decimal rowField(const RowStore& rows, int row, int field) {
-    return Decimal::parse(rows.gridText(row, field + 1).trimmed().toStdString())
-        .value_or(Decimal());
+    return rows.value(row, field).value_or(Decimal());
 }
 
 }  // namespace

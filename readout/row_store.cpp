@@ -1,17 +1,18 @@
 #include "readout/row_store.h"
 
-#include <QByteArray>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "protocol/decimal.h"
+#include "protocol/sample_bridge.h"
 #include "protocol/sample_text.h"
 
 namespace cellwatch {
 namespace {
 
-constexpr int kFirstNumberField = kFieldExtTemperature;
+constexpr int kFirstValueField = kFieldExtTemperature;
 
 const char* const kHeaders[kTableColumnCount] = {
     "",           "Time",        "Type",    "+CHG/DIS-", "Ext.Temp(℃)", "In.Temp(℃)",
@@ -19,92 +20,7 @@ const char* const kHeaders[kTableColumnCount] = {
     "C2",         "C3",          "C4",      "C5",        "C6",          "C7",
     "C8",         "C9",          "C10",     "C11",       "C12"};
 
-// Battery type and state texts the decoders write, interned first.
-constexpr std::string_view kKnownTexts[] = {kTypeLithium,    kTypeNiMH,    kTypeNiCd,
-                                            kTypeLead,       kTypeUnknown, kStateCharge,
-                                            kStateDischarge, kStateIdle};
-
-// The largest elapsed time whose text elapsedText() can give back.
-constexpr std::uint32_t kMaxSeconds = std::numeric_limits<std::uint32_t>::max() / 1000;
-
-bool hasTwoDecimalFormat(int field) {
-    return field == kFieldInputVoltage || field == kFieldVoltage || field == kFieldCurrent ||
-           field == kFieldPower;
-}
-
-std::string numberText(int field, std::int32_t hundredths) {
-    const Decimal value = Decimal::fromHundredths(hundredths);
-    return hasTwoDecimalFormat(field) ? value.format(kFormat2) : value.plainText();
-}
-
-// Fields 3 to 21 except the power text, as the sample holds them.
-Decimal numberField(const StatusSample& s, int field) {
-    switch (field) {
-        case kFieldExtTemperature:
-            return s.extTemperature;
-        case kFieldIntTemperature:
-            return s.intTemperature;
-        case kFieldInputVoltage:
-            return s.inputVoltage;
-        case kFieldVoltage:
-            return s.voltage;
-        case kFieldCurrent:
-            return s.current;
-        case kFieldCapacity:
-            return s.capacity;
-        default:
-            return s.cells[static_cast<std::size_t>(field - kFieldCell1)];
-    }
-}
-
-// Whether `text` is the program's own text of a number of the field (the
-// form numberText() gives), read without formatting anything: "12.30" for
-// the two-decimal fields, the shortest plain form ("4.1", "250", "-1.5")
-// for the others. True with the value in hundredths; false when it is not
-// that form (then it is no such text, whatever its value).
-bool ownNumberText(std::string_view text, bool twoDecimals, std::int32_t& hundredths) {
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    i += negative ? 1 : 0;
-    const std::size_t intStart = i;
-    std::int64_t whole = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        whole = whole * 10 + (text[i] - '0');
-        if (++i - intStart > 9) {
-            return false;
-        }
-    }
-    const std::size_t intDigits = i - intStart;
-    if (intDigits == 0 || (intDigits > 1 && text[intStart] == '0')) {
-        return false;  // no digits, or a leading zero
-    }
-    std::int64_t fraction = 0;
-    std::size_t fractionDigits = 0;
-    if (i < text.size()) {
-        if (text[i] != '.') {
-            return false;
-        }
-        ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && fractionDigits < 3) {
-            fraction = fraction * 10 + (text[i] - '0');
-            ++fractionDigits;
-            ++i;
-        }
-        if (i != text.size() || fractionDigits == 0) {
-            return false;
-        }
-    }
-    if (twoDecimals ? fractionDigits != 2
-                    : fractionDigits > 2 || (fractionDigits > 0 && text.back() == '0')) {
-        return false;
-    }
-    const std::int64_t h = whole * 100 + (fractionDigits == 1 ? fraction * 10 : fraction);
-    if ((negative && h == 0) || h > std::numeric_limits<std::int32_t>::max()) {
-        return false;
-    }
-    hundredths = static_cast<std::int32_t>(negative ? -h : h);
-    return true;
-}
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 bool toHundredths(Decimal value, std::int32_t& hundredths) {
     if (value.raw() % 100 != 0) {
@@ -119,14 +35,66 @@ bool toHundredths(Decimal value, std::int32_t& hundredths) {
     return true;
 }
 
-std::size_t numberSlot(int field) {
-    return static_cast<std::size_t>(field - kFirstNumberField);
+std::size_t valueSlot(int field) {
+    return static_cast<std::size_t>(field - kFirstValueField);
+}
+
+// The presence bit of an optional field; 0 for the fields every row has.
+std::uint8_t presenceBit(int field) {
+    switch (field) {
+        case kFieldExtTemperature:
+            return 1;
+        case kFieldIntTemperature:
+            return 2;
+        case kFieldInputVoltage:
+            return 4;
+        case kFieldPower:
+            return 8;
+        default:
+            return 0;
+    }
+}
+
+std::optional<Decimal> readingValue(const Reading& r, int field) {
+    switch (field) {
+        case kFieldExtTemperature:
+            return r.extTemperature;
+        case kFieldIntTemperature:
+            return r.intTemperature;
+        case kFieldInputVoltage:
+            return r.inputVoltage;
+        case kFieldVoltage:
+            return r.voltage;
+        case kFieldCurrent:
+            return r.current;
+        case kFieldCapacity:
+            return r.capacity;
+        case kFieldPower:
+            return r.power;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<Decimal>& readingSlot(Reading& r, int field, std::optional<Decimal>& scratch) {
+    switch (field) {
+        case kFieldExtTemperature:
+            return r.extTemperature;
+        case kFieldIntTemperature:
+            return r.intTemperature;
+        case kFieldInputVoltage:
+            return r.inputVoltage;
+        case kFieldPower:
+            return r.power;
+        default:
+            return scratch;
+    }
 }
 
 }  // namespace
 
 RowStore::RowStore() {
-    resetPool();
+    resetPools();
 }
 
 QString RowStore::headerText(int column) {
@@ -136,53 +104,43 @@ QString RowStore::headerText(int column) {
     return QString::fromUtf8(kHeaders[column]);
 }
 
-void RowStore::resetPool() {
-    pool_.clear();
-    poolIndex_.clear();
-    for (std::string_view text : kKnownTexts) {
-        std::uint16_t index = 0;
-        intern(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), index);
-    }
+void RowStore::resetPools() {
+    types_ = Pool{};
+    states_ = Pool{};
 }
 
-bool RowStore::intern(const QString& given, std::uint16_t& index) {
-    // A tab shows as a blank, as in a row kept as texts (where it separates
-    // the fields), so a row reads the same whichever way it is kept.
-    QString text = given;
-    if (text.contains(u'\t')) {
-        text.replace(u'\t', u' ');
-    }
-    const auto found = poolIndex_.constFind(text);
-    if (found != poolIndex_.constEnd()) {
-        index = found.value();
+bool RowStore::intern(Pool& pool, std::string_view given, bool isState, std::uint16_t& index) {
+    // The last text found comes again, row after row.
+    if (pool.last < pool.texts.size() && pool.texts[pool.last].text == given) {
+        index = pool.last;
         return true;
     }
-    if (pool_.size() >= kPoolLimit) {
+    // A tab shows as a blank, as in a row kept as texts (where it separates
+    // the fields), so a row reads the same whichever way it is kept.
+    std::string text(given);
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    const auto found = pool.index.find(text);
+    if (found != pool.index.end()) {
+        index = found->second;
+        pool.last = index;
+        return true;
+    }
+    if (pool.texts.size() >= kPoolLimit) {
         return false;
     }
-    index = static_cast<std::uint16_t>(pool_.size());
-    pool_.push_back(text);
-    poolIndex_.insert(text, index);
+    index = static_cast<std::uint16_t>(pool.texts.size());
+    const std::uint8_t code = isState ? static_cast<std::uint8_t>(ReadingFormat::stateOf(text))
+                                      : static_cast<std::uint8_t>(ReadingFormat::chemistryOf(text));
+    pool.index.emplace(text, index);
+    pool.texts.push_back({std::move(text), code});
+    pool.last = index;
     return true;
-}
-
-bool RowStore::intern(std::string_view text, std::uint16_t& index) {
-    for (std::size_t i = 0; i < std::size(kKnownTexts); ++i) {
-        if (kKnownTexts[i] == text) {
-            index = static_cast<std::uint16_t>(i);
-            return true;
-        }
-    }
-    return intern(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), index);
-}
-
-bool RowStore::storeNumber(std::string_view text, int field, std::int32_t& hundredths) {
-    return ownNumberText(text, hasTwoDecimalFormat(field), hundredths);
 }
 
 bool RowStore::storeNumberByFormatting(std::string_view text, int field, std::int32_t& hundredths) {
     const std::optional<Decimal> value = Decimal::parse(text);
-    return value && toHundredths(*value, hundredths) && numberText(field, hundredths) == text;
+    return value && toHundredths(*value, hundredths) &&
+           ReadingFormat::numberText(field, hundredths) == text;
 }
 
 void RowStore::beginReset() {
@@ -211,167 +169,369 @@ void RowStore::endBulkAppend() {
     }
 }
 
+void RowStore::truncate(std::size_t rows) {
+    // Text rows are numbered in the order they were added, so the first
+    // text row among the removed ones marks where textRows_ ends.
+    std::size_t keptTexts = textRows_.size();
+    for (std::size_t i = rows; i < kind_.size(); ++i) {
+        if (kind_[i] == kText) {
+            keptTexts = std::min<std::size_t>(keptTexts, ms_[i]);
+        }
+    }
+    textRows_.resize(keptTexts);
+    kind_.resize(rows);
+    ms_.resize(rows);
+    state_.resize(rows);
+    chemistry_.resize(rows);
+    stateText_.resize(rows);
+    typeText_.resize(rows);
+    present_.resize(rows);
+    cellCount_.resize(rows);
+    for (auto& column : values_) {
+        column.resize(rows);
+    }
+    for (auto& column : cells_) {
+        column.resize(rows);
+    }
+    if (!resistance_.empty()) {
+        resistance_.resize(rows);
+    }
+    if (rows == 0) {
+        cells_.clear();
+        resistance_.clear();
+        textRows_.clear();
+        resetPools();
+    }
+}
+
 void RowStore::clear() {
     beginReset();
-    rows_.clear();
-    rows_.shrink_to_fit();
-    textRows_.clear();
+    truncate(0);
+    for (auto* column : {&kind_, &state_, &chemistry_, &present_, &cellCount_}) {
+        column->shrink_to_fit();
+    }
+    ms_.shrink_to_fit();
+    stateText_.shrink_to_fit();
+    typeText_.shrink_to_fit();
+    for (auto& column : values_) {
+        column.shrink_to_fit();
+    }
+    cells_.shrink_to_fit();
+    resistance_.shrink_to_fit();
     textRows_.shrink_to_fit();
-    resetPool();
     endReset();
 }
 
+void RowStore::reserve(std::size_t rows) {
+    kind_.reserve(rows);
+    ms_.reserve(rows);
+    state_.reserve(rows);
+    chemistry_.reserve(rows);
+    stateText_.reserve(rows);
+    typeText_.reserve(rows);
+    present_.reserve(rows);
+    cellCount_.reserve(rows);
+    for (auto& column : values_) {
+        column.reserve(rows);
+    }
+    for (auto& column : cells_) {
+        column.reserve(rows);
+    }
+    if (cells_.size() < static_cast<std::size_t>(kCellCount)) {
+        ensureCells(kCellCount);  // the first family's rows have twelve
+        for (auto& column : cells_) {
+            column.reserve(rows);
+        }
+    }
+}
+
 int RowStore::gridRowCount() const {
-    return static_cast<int>(rows_.size()) + 1;
+    return static_cast<int>(kind_.size()) + 1;
 }
 
 void RowStore::setGridRowCount(int count) {
     const std::size_t wanted = count > 1 ? static_cast<std::size_t>(count - 1) : 0;
-    if (wanted == rows_.size()) {
+    const std::size_t rows = kind_.size();
+    if (wanted == rows) {
         return;
     }
     if (wanted == 0) {
         beginReset();
-        rows_.clear();
-        textRows_.clear();
-        resetPool();
+        truncate(0);
         endReset();
-    } else if (wanted < rows_.size()) {
+    } else if (wanted < rows) {
         if (listener_ != nullptr) {
-            listener_->aboutToRemove(static_cast<int>(wanted), static_cast<int>(rows_.size()) - 1);
+            listener_->aboutToRemove(static_cast<int>(wanted), static_cast<int>(rows) - 1);
         }
-        // Text rows are numbered in the order they were added, so the first
-        // text row among the removed ones marks where textRows_ ends.
-        std::size_t keptTexts = textRows_.size();
-        for (std::size_t i = wanted; i < rows_.size(); ++i) {
-            if (rows_[i].type == kTextRow) {
-                keptTexts = std::min<std::size_t>(keptTexts, rows_[i].seconds);
-            }
-        }
-        textRows_.resize(keptTexts);
-        rows_.resize(wanted);
+        truncate(wanted);
         notify(&RowStoreListener::removed);
     } else {
         if (listener_ != nullptr) {
-            listener_->aboutToAppend(static_cast<int>(rows_.size()), static_cast<int>(wanted) - 1);
+            listener_->aboutToAppend(static_cast<int>(rows), static_cast<int>(wanted) - 1);
         }
-        rows_.resize(wanted, Row{});
+        while (kind_.size() < wanted) {
+            pushEmpty();
+        }
         notify(&RowStoreListener::appended);
     }
 }
 
-QString RowStore::fieldText(const Row& row, int field) const {
-    if (row.type == kTextRow) {
-        const QByteArray& texts = textRows_[row.seconds];
-        qsizetype begin = 0;
-        for (int skip = 0; skip < field; ++skip) {
-            begin = texts.indexOf('\t', begin);
-            if (begin < 0) {
-                return {};
-            }
-            ++begin;
-        }
-        qsizetype end = texts.indexOf('\t', begin);
-        if (end < 0) {
-            end = texts.size();
-        }
-        return QString::fromUtf8(texts.constData() + begin, end - begin);
+void RowStore::ensureCells(int count) {
+    while (cells_.size() < static_cast<std::size_t>(count)) {
+        cells_.emplace_back(kind_.size(), 0);
     }
-    if (row.type == kEmptyRow) {
-        return {};
+}
+
+std::string_view RowStore::textField(std::size_t index, int field) const {
+    const std::string_view texts = textRows_[ms_[index]];
+    std::size_t begin = 0;
+    for (int skip = 0; skip < field; ++skip) {
+        begin = texts.find('\t', begin);
+        if (begin == std::string_view::npos) {
+            return {};
+        }
+        ++begin;
+    }
+    const std::size_t end = texts.find('\t', begin);
+    return texts.substr(begin,
+                        end == std::string_view::npos ? std::string_view::npos : end - begin);
+}
+
+bool RowStore::has(std::size_t index, int field) const {
+    const std::uint8_t bit = presenceBit(field);
+    return bit == 0 || (present_[index] & bit) != 0;
+}
+
+std::optional<std::int32_t> RowStore::hundredthsOf(std::size_t i, int field) const {
+    if (field < kFieldCell1) {
+        if (!has(i, field)) {
+            return std::nullopt;
+        }
+        return values_[valueSlot(field)][i];
+    }
+    const auto cell = static_cast<std::size_t>(field - kFieldCell1);
+    return cell < cells_.size() ? cells_[cell][i] : 0;
+}
+
+void RowStore::appendFieldText(std::string& out, int row, int field) const {
+    if (row < 1 || static_cast<std::size_t>(row) > kind_.size() || field < kFieldElapsed ||
+        field > kFieldCell12) {
+        return;
+    }
+    const auto i = static_cast<std::size_t>(row - 1);
+    switch (kind_[i]) {
+        case kEmpty:
+            return;
+        case kText:
+            out += textField(i, field);
+            return;
+        default:
+            break;
     }
     switch (field) {
         case kFieldElapsed:
-            return QString::fromStdString(elapsedText(row.seconds * 1000));
+            ReadingFormat::appendElapsed(out, ms_[i]);
+            return;
         case kFieldBatteryType:
-            return pool_[row.type];
+            out += types_.texts[typeText_[i]].text;
+            return;
         case kFieldState:
-            return pool_[row.state];
+            out += states_.texts[stateText_[i]].text;
+            return;
         default:
-            return QString::fromStdString(numberText(field, row.hundredths[numberSlot(field)]));
+            if (const std::optional<std::int32_t> h = hundredthsOf(i, field)) {
+                ReadingFormat::appendNumber(out, field, *h);
+            }
     }
+}
+
+std::string RowStore::fieldText(int row, int field) const {
+    std::string text;
+    appendFieldText(text, row, field);
+    return text;
 }
 
 QString RowStore::gridText(int row, int column) const {
     if (row == 0) {
         return headerText(column);
     }
-    if (row < 0 || static_cast<std::size_t>(row) > rows_.size() || column < 1 ||
-        column >= kTableColumnCount) {
+    if (column < 1 || column >= kTableColumnCount) {
         return {};
     }
-    return fieldText(rows_[static_cast<std::size_t>(row - 1)], column - 1);
+    const std::string text = fieldText(row, column - 1);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 bool RowStore::compactNumbers(int row, std::uint32_t& seconds,
                               std::array<std::int32_t, kSampleFieldCount - 3>& hundredths) const {
-    if (row < 1 || static_cast<std::size_t>(row) > rows_.size()) {
+    if (row < 1 || static_cast<std::size_t>(row) > kind_.size() ||
+        kind_[static_cast<std::size_t>(row - 1)] != kOwn) {
         return false;
     }
-    const Row& r = rows_[static_cast<std::size_t>(row - 1)];
-    if (r.type == kTextRow || r.type == kEmptyRow) {
-        return false;
+    const auto i = static_cast<std::size_t>(row - 1);
+    seconds = (ms_[i] + 500U) / 1000U;
+    for (int field = kFirstValueField; field <= kFieldCell12; ++field) {
+        hundredths[static_cast<std::size_t>(field - kFirstValueField)] =
+            hundredthsOf(i, field).value_or(0);
     }
-    seconds = r.seconds;
-    hundredths = r.hundredths;
     return true;
 }
 
-void RowStore::appendRow(const Row& row) {
-    if (bulk_) {
-        rows_.push_back(row);
-        return;
-    }
-    const int at = static_cast<int>(rows_.size());
-    if (listener_ != nullptr) {
+void RowStore::announce() {
+    if (!bulk_ && listener_ != nullptr) {
+        const int at = static_cast<int>(kind_.size());
         listener_->aboutToAppend(at, at);
     }
-    rows_.push_back(row);
-    notify(&RowStoreListener::appended);
 }
 
-void RowStore::appendTextRow(QStringList fields) {
-    Row row;
-    row.type = kTextRow;
-    row.seconds = static_cast<std::uint32_t>(textRows_.size());
-    for (QString& text : fields) {
-        text.replace(u'\t', u' ');
+void RowStore::grew() {
+    if (!bulk_) {
+        notify(&RowStoreListener::appended);
     }
-    QByteArray joined = fields.join(u'\t').toUtf8();
-    joined.squeeze();
+}
+
+void RowStore::pushOwn(const Staged& row) {
+    const ChargeState state = static_cast<ChargeState>(states_.texts[row.stateText].code);
+    const Chemistry chemistry = static_cast<Chemistry>(types_.texts[row.typeText].code);
+    ensureCells(row.cellCount);
+    kind_.push_back(kOwn);
+    ms_.push_back(row.ms);
+    state_.push_back(static_cast<std::uint8_t>(state));
+    chemistry_.push_back(static_cast<std::uint8_t>(chemistry));
+    stateText_.push_back(row.stateText);
+    typeText_.push_back(row.typeText);
+    present_.push_back(row.present);
+    cellCount_.push_back(row.cellCount);
+    for (std::size_t k = 0; k < values_.size(); ++k) {
+        values_[k].push_back(row.values[k]);
+    }
+    for (std::size_t k = 0; k < cells_.size(); ++k) {
+        cells_[k].push_back(k < row.cellCount ? row.cells[k] : 0);
+    }
+    if ((row.present & kHasResistance) != 0 && resistance_.empty()) {
+        resistance_.resize(kind_.size() - 1, 0);
+    }
+    if (!resistance_.empty()) {
+        resistance_.push_back(row.resistance);
+    }
+}
+
+void RowStore::pushText(std::string joined) {
+    std::array<std::string_view, 3> first{};
+    {
+        std::size_t begin = 0;
+        for (std::size_t f = 0; f < first.size(); ++f) {
+            const std::size_t end = joined.find('\t', begin);
+            first[f] = std::string_view(joined).substr(
+                begin, end == std::string::npos ? std::string::npos : end - begin);
+            begin = end == std::string::npos ? joined.size() : end + 1;
+        }
+    }
+    const auto state = static_cast<std::uint8_t>(ReadingFormat::stateOf(first[kFieldState]));
+    const auto chemistry =
+        static_cast<std::uint8_t>(ReadingFormat::chemistryOf(first[kFieldBatteryType]));
+    kind_.push_back(kText);
+    ms_.push_back(static_cast<std::uint32_t>(textRows_.size()));
+    joined.shrink_to_fit();
     textRows_.push_back(std::move(joined));
-    appendRow(row);
+    state_.push_back(state);
+    chemistry_.push_back(chemistry);
+    stateText_.push_back(0);
+    typeText_.push_back(0);
+    present_.push_back(0);
+    cellCount_.push_back(0);
+    for (auto& column : values_) {
+        column.push_back(0);
+    }
+    for (auto& column : cells_) {
+        column.push_back(0);
+    }
+    if (!resistance_.empty()) {
+        resistance_.push_back(0);
+    }
+}
+
+void RowStore::pushEmpty() {
+    pushText({});
+    // An empty row holds no texts at all: no entry in textRows_.
+    textRows_.pop_back();
+    kind_.back() = kEmpty;
+    ms_.back() = 0;
+}
+
+void RowStore::append(const Reading& r) {
+    Staged row;
+    row.ms = r.elapsedMs;
+    bool own = intern(types_, r.chemistryText, false, row.typeText) &&
+               intern(states_, r.stateText, true, row.stateText);
+    for (int field = kFirstValueField; own && field < kFieldCell1; ++field) {
+        std::optional<Decimal> value = readingValue(r, field);
+        if (!value) {
+            own = presenceBit(field) != 0;  // voltage, current and capacity are always there
+            continue;
+        }
+        if (ReadingFormat::twoDecimals(field)) {
+            value = value->rounded(2);  // the text shows it rounded
+        }
+        own = toHundredths(*value, row.values[valueSlot(field)]);
+        row.present |= presenceBit(field);
+    }
+    row.cellCount = static_cast<std::uint8_t>(std::clamp(r.cellCount, 0, kMostCells));
+    for (std::size_t k = 0; own && k < row.cellCount; ++k) {
+        own = toHundredths(r.cells[k], row.cells[k]);
+    }
+    if (own && r.packResistance) {
+        own = toHundredths(r.packResistance->rounded(2), row.resistance);
+        row.present |= kHasResistance;
+    }
+    announce();
+    if (own) {
+        pushOwn(row);
+        grew();
+        return;
+    }
+    std::string joined;
+    for (int field = 0; field < kSampleFieldCount; ++field) {
+        if (field > 0) {
+            joined += '\t';
+        }
+        std::string text = ReadingFormat::fieldText(r, field);
+        std::replace(text.begin(), text.end(), '\t', ' ');
+        joined += text;
+    }
+    pushText(std::move(joined));
+    grew();
 }
 
 void RowStore::appendSample(const StatusSample& sample) {
-    Row row;
-    // elapsedText() shows whole seconds, rounded; the largest possible value
-    // still fits kMaxSeconds.
-    row.seconds =
-        static_cast<std::uint32_t>((static_cast<std::uint64_t>(sample.elapsedMs) + 500) / 1000);
-    bool compact = intern(sample.batteryType, row.type) && intern(sample.state, row.state);
-    for (int field = kFirstNumberField; compact && field <= kFieldCell12; ++field) {
-        std::int32_t& slot = row.hundredths[numberSlot(field)];
-        if (field == kFieldPower) {
-            compact = storeNumber(sample.power, field, slot);
-        } else {
-            Decimal value = numberField(sample, field);
-            if (hasTwoDecimalFormat(field)) {
-                value = value.rounded(2);  // the text shows it rounded
-            }
-            compact = toHundredths(value, slot);
-        }
-    }
-    if (compact) {
-        appendRow(row);
+    std::int32_t power = 0;
+    if (ReadingFormat::readOwnNumber(sample.power, kFieldPower, power)) {
+        append(readingFromSample(sample));
         return;
     }
-    QStringList fields;
-    fields.reserve(kSampleFieldCount);
+    // A power text not in its own form stays as it was made.
+    std::array<std::string, kSampleFieldCount> texts;
+    std::array<std::string_view, kSampleFieldCount> views;
     for (int field = 0; field < kSampleFieldCount; ++field) {
-        fields.append(QString::fromStdString(sampleFieldText(sample, field)));
+        texts[static_cast<std::size_t>(field)] = sampleFieldText(sample, field);
+        views[static_cast<std::size_t>(field)] = texts[static_cast<std::size_t>(field)];
     }
-    appendTextRow(std::move(fields));
+    appendTexts(views);
+}
+
+void RowStore::appendFrom(const RowStore& other, int row) {
+    if (row >= 1 && static_cast<std::size_t>(row) <= other.kind_.size() &&
+        other.kind_[static_cast<std::size_t>(row - 1)] == kOwn) {
+        append(other.reading(row));  // its numbers give its texts again
+        return;
+    }
+    std::array<std::string, kSampleFieldCount> texts;
+    std::array<std::string_view, kSampleFieldCount> views;
+    for (int field = 0; field < kSampleFieldCount; ++field) {
+        texts[static_cast<std::size_t>(field)] = other.fieldText(row, field);
+        views[static_cast<std::size_t>(field)] = texts[static_cast<std::size_t>(field)];
+    }
+    appendTexts(views);
 }
 
 void RowStore::appendTabText(const QString& text) {
@@ -380,51 +540,146 @@ void RowStore::appendTabText(const QString& text) {
         fields.removeLast();
     }
     fields.resize(kSampleFieldCount);
+    std::array<QByteArray, kSampleFieldCount> bytes;
+    std::array<std::string_view, kSampleFieldCount> views;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = fields[static_cast<qsizetype>(i)].toUtf8();
+        views[i] =
+            std::string_view(bytes[i].constData(), static_cast<std::size_t>(bytes[i].size()));
+    }
+    appendTexts(views);
+}
 
-    Row row;
-    const std::string time = fields[kFieldElapsed].toStdString();
-    const std::optional<std::uint32_t> seconds = parseElapsedText(time);
-    bool compact = seconds && *seconds <= kMaxSeconds && elapsedText(*seconds * 1000) == time &&
-                   intern(fields[kFieldBatteryType], row.type) &&
-                   intern(fields[kFieldState], row.state);
-    if (compact) {
-        row.seconds = *seconds;
+bool RowStore::stageTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+                          Staged& row) {
+    std::uint32_t seconds = 0;
+    if (!ReadingFormat::readOwnElapsed(texts[kFieldElapsed], seconds) ||
+        !intern(types_, texts[kFieldBatteryType], false, row.typeText) ||
+        !intern(states_, texts[kFieldState], true, row.stateText)) {
+        return false;
     }
-    for (int field = kFirstNumberField; compact && field <= kFieldCell12; ++field) {
-        compact =
-            storeNumber(fields[field].toStdString(), field, row.hundredths[numberSlot(field)]);
+    row.ms = seconds * 1000;
+    for (int field = kFirstValueField; field < kFieldCell1; ++field) {
+        if (!ReadingFormat::readOwnNumber(texts[static_cast<std::size_t>(field)], field,
+                                          row.values[valueSlot(field)])) {
+            return false;
+        }
     }
-    if (compact) {
-        appendRow(row);
-    } else {
-        appendTextRow(std::move(fields));
+    for (int cell = 0; cell < kCellCount; ++cell) {
+        if (!ReadingFormat::readOwnNumber(texts[static_cast<std::size_t>(kFieldCell1 + cell)],
+                                          kFieldCell1 + cell,
+                                          row.cells[static_cast<std::size_t>(cell)])) {
+            return false;
+        }
+    }
+    row.present = kHasExt | kHasInt | kHasInput | kHasPower;
+    row.cellCount = kCellCount;
+    return true;
+}
+
+void RowStore::numbersOfStaged(const Staged& row, RowNumbers& out) const {
+    out.timed = true;
+    out.seconds = static_cast<double>((row.ms + 500U) / 1000U);
+    out.state = static_cast<ChargeState>(states_.texts[row.stateText].code);
+    out.chemistry = static_cast<Chemistry>(types_.texts[row.typeText].code);
+    out.field[kFieldElapsed] = kNaN;
+    out.field[kFieldBatteryType] = kNaN;
+    out.field[kFieldState] = kNaN;
+    for (int field = kFirstValueField; field < kFieldCell1; ++field) {
+        const std::uint8_t bit = presenceBit(field);
+        out.field[static_cast<std::size_t>(field)] =
+            bit == 0 || (row.present & bit) != 0
+                ? ReadingFormat::value(row.values[valueSlot(field)])
+                : kNaN;
+    }
+    for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCellCount); ++cell) {
+        out.field[kFieldCell1 + cell] =
+            cell < row.cellCount ? ReadingFormat::value(row.cells[cell]) : 0.0;
     }
 }
 
-void RowStore::appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts) {
-    Row row;
-    const std::string_view time = texts[kFieldElapsed];
-    const std::optional<std::uint32_t> seconds = parseElapsedText(time);
-    bool compact = seconds && *seconds <= kMaxSeconds && elapsedText(*seconds * 1000) == time &&
-                   intern(texts[kFieldBatteryType], row.type) &&
-                   intern(texts[kFieldState], row.state);
-    if (compact) {
-        row.seconds = *seconds;
+bool RowStore::appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+                           RowNumbers* numbers) {
+    Staged row;
+    announce();
+    if (stageTexts(texts, row)) {
+        pushOwn(row);
+        grew();
+        if (numbers != nullptr) {
+            numbersOfStaged(row, *numbers);
+        }
+        return true;
     }
-    for (int field = kFirstNumberField; compact && field <= kFieldCell12; ++field) {
-        compact = storeNumber(texts[static_cast<std::size_t>(field)], field,
-                              row.hundredths[numberSlot(field)]);
+    if (numbers != nullptr) {
+        numbersOfTexts(texts, *numbers);
     }
-    if (compact) {
-        appendRow(row);
-        return;
+    std::string joined;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0) {
+            joined += '\t';
+        }
+        const std::size_t from = joined.size();
+        joined += texts[i];
+        std::replace(joined.begin() + static_cast<std::ptrdiff_t>(from), joined.end(), '\t', ' ');
     }
-    QStringList fields;
-    fields.reserve(kSampleFieldCount);
-    for (const std::string_view text : texts) {
-        fields.append(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    pushText(std::move(joined));
+    grew();
+    return false;
+}
+
+bool RowStore::appendOwnLine(std::string_view line, char separator,
+                             std::array<std::string_view, kSampleFieldCount>& fields,
+                             RowNumbers& numbers) {
+    const char* p = line.data();
+    const char* end = p + line.size();
+    if (p != end && end[-1] == '\r') {
+        --end;  // a CR before the line break belongs to no field
     }
-    appendTextRow(std::move(fields));
+    // The time, the type and the state: texts up to the next separator.
+    for (std::size_t f = 0; f < static_cast<std::size_t>(kFirstValueField); ++f) {
+        const char* q = p;
+        while (q != end && *q != separator) {
+            ++q;
+        }
+        if (q == end || (q != p && *p == '"')) {
+            return false;  // too few fields, or a quoted one
+        }
+        std::string_view text(p, static_cast<std::size_t>(q - p));
+        // A text written so that a spreadsheet takes it as text ('+CHG+):
+        // the quote mark is the writer's, as RecordCursor::field() has it.
+        if (text.size() >= 2 && text[0] == '\'' &&
+            std::string_view("=+-@\t\r").find(text[1]) != std::string_view::npos) {
+            text.remove_prefix(1);
+        }
+        fields[f] = text;
+        p = q + 1;
+    }
+    Staged row;
+    std::uint32_t seconds = 0;
+    if (!ReadingFormat::readOwnElapsed(fields[kFieldElapsed], seconds) ||
+        !intern(types_, fields[kFieldBatteryType], false, row.typeText) ||
+        !intern(states_, fields[kFieldState], true, row.stateText)) {
+        return false;
+    }
+    // The numbers, read as they are passed over.
+    for (int f = kFirstValueField; f < kSampleFieldCount; ++f) {
+        std::int32_t& slot = f < kFieldCell1 ? row.values[valueSlot(f)]
+                                             : row.cells[static_cast<std::size_t>(f - kFieldCell1)];
+        const char* q = ReadingFormat::readOwnNumberAt(p, end, f, slot);
+        if (q == nullptr || (f + 1 < kSampleFieldCount ? q == end || *q != separator : q != end)) {
+            return false;  // no number of its own form, or more fields
+        }
+        fields[static_cast<std::size_t>(f)] = std::string_view(p, static_cast<std::size_t>(q - p));
+        p = q + 1;
+    }
+    row.ms = seconds * 1000;
+    row.present = kHasExt | kHasInt | kHasInput | kHasPower;
+    row.cellCount = kCellCount;
+    announce();
+    pushOwn(row);
+    grew();
+    numbersOfStaged(row, numbers);
+    return true;
 }
 
 void RowStore::notify(void (RowStoreListener::*what)()) {
@@ -433,55 +688,195 @@ void RowStore::notify(void (RowStoreListener::*what)()) {
     }
 }
 
+std::optional<std::uint32_t> RowStore::seconds(int row) const {
+    if (row < 1 || static_cast<std::size_t>(row) > kind_.size()) {
+        return std::nullopt;
+    }
+    const auto i = static_cast<std::size_t>(row - 1);
+    switch (kind_[i]) {
+        case kOwn:
+            return (ms_[i] + 500U) / 1000U;
+        case kText:
+            return ReadingFormat::parseElapsed(textField(i, kFieldElapsed));
+        default:
+            return std::nullopt;
+    }
+}
+
+ChargeState RowStore::state(int row) const {
+    if (row < 1 || static_cast<std::size_t>(row) > kind_.size()) {
+        return ChargeState::Idle;
+    }
+    return static_cast<ChargeState>(state_[static_cast<std::size_t>(row - 1)]);
+}
+
+Chemistry RowStore::chemistry(int row) const {
+    if (row < 1 || static_cast<std::size_t>(row) > kind_.size()) {
+        return Chemistry::Unknown;
+    }
+    return static_cast<Chemistry>(chemistry_[static_cast<std::size_t>(row - 1)]);
+}
+
 std::optional<double> RowStore::number(int row, int field) const {
-    if (row < 1 || static_cast<std::size_t>(row) > rows_.size() || field < kFieldElapsed ||
+    if (row < 1 || static_cast<std::size_t>(row) > kind_.size() || field < kFieldElapsed ||
         field > kFieldCell12 || field == kFieldBatteryType || field == kFieldState) {
         return std::nullopt;
     }
-    const Row& r = rows_[static_cast<std::size_t>(row - 1)];
-    if (r.type == kEmptyRow) {
-        return std::nullopt;
-    }
-    if (r.type != kTextRow) {
-        if (field == kFieldElapsed) {
-            return static_cast<double>(r.seconds);
-        }
-        return static_cast<double>(r.hundredths[numberSlot(field)]) / 100.0;
-    }
-    const QByteArray text = fieldText(r, field).toUtf8();
-    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
+    const auto i = static_cast<std::size_t>(row - 1);
     if (field == kFieldElapsed) {
-        const std::optional<std::uint32_t> seconds = parseElapsedText(view);
-        return seconds ? std::optional<double>(*seconds) : std::nullopt;
+        const std::optional<std::uint32_t> s = seconds(row);
+        return s ? std::optional<double>(*s) : std::nullopt;
     }
-    const double value = fieldNumber(view);
-    return std::isnan(value) ? std::nullopt : std::optional<double>(value);
+    switch (kind_[i]) {
+        case kOwn: {
+            const std::optional<std::int32_t> h = hundredthsOf(i, field);
+            return h ? std::optional<double>(ReadingFormat::value(*h)) : std::nullopt;
+        }
+        case kText: {
+            // A row kept as its texts: what is written is all there is.
+            const double value = ReadingFormat::number(textField(i, field));
+            return std::isnan(value) ? std::nullopt : std::optional<double>(value);
+        }
+        default:
+            return std::nullopt;
+    }
 }
 
-double fieldNumber(std::string_view text) {
-    if (const std::optional<double> plain = Decimal::parsePlainDouble(text)) {
-        return *plain;  // the program's own texts, quickly
-    }
-    if (text.empty() || text.front() == ' ' || text.back() == ' ') {
-        return std::numeric_limits<double>::quiet_NaN();
-    }
-    bool ok = false;
-    const double value =
-        QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())).toDouble(&ok);
-    return ok && std::isfinite(value) && std::fabs(value) <= kMostFieldValue
-               ? value
-               : std::numeric_limits<double>::quiet_NaN();
-}
-
-bool fieldIsNoMeasurement(std::string_view text) {
-    // The program's own texts are a few digits: only a long text or one with
-    // letters (1e308, inf, nan) needs a look.
-    if (text.size() <= 12 && std::none_of(text.begin(), text.end(), [](char c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        })) {
+bool RowStore::numbers(int row, RowNumbers& out) const {
+    if (row < 1 || static_cast<std::size_t>(row) > kind_.size()) {
         return false;
     }
-    return std::isnan(fieldNumber(text));
+    const auto i = static_cast<std::size_t>(row - 1);
+    out.state = static_cast<ChargeState>(state_[i]);
+    out.chemistry = static_cast<Chemistry>(chemistry_[i]);
+    out.field[kFieldElapsed] = kNaN;
+    out.field[kFieldBatteryType] = kNaN;
+    out.field[kFieldState] = kNaN;
+    switch (kind_[i]) {
+        case kOwn: {
+            out.timed = true;
+            out.seconds = static_cast<double>((ms_[i] + 500U) / 1000U);
+            const std::uint8_t present = present_[i];
+            for (int field = kFirstValueField; field < kFieldCell1; ++field) {
+                const std::uint8_t bit = presenceBit(field);
+                out.field[static_cast<std::size_t>(field)] =
+                    bit == 0 || (present & bit) != 0
+                        ? ReadingFormat::value(values_[valueSlot(field)][i])
+                        : kNaN;
+            }
+            const std::size_t made = std::min<std::size_t>(cells_.size(), kCellCount);
+            for (std::size_t cell = 0; cell < made; ++cell) {
+                out.field[kFieldCell1 + cell] = ReadingFormat::value(cells_[cell][i]);
+            }
+            for (std::size_t cell = made; cell < static_cast<std::size_t>(kCellCount); ++cell) {
+                out.field[kFieldCell1 + cell] = 0.0;
+            }
+            return true;
+        }
+        case kText: {
+            std::array<std::string_view, kSampleFieldCount> texts;
+            for (int field = 0; field < kSampleFieldCount; ++field) {
+                texts[static_cast<std::size_t>(field)] = textField(i, field);
+            }
+            numbersOfTexts(texts, out);
+            return true;
+        }
+        default:
+            out.timed = false;
+            out.seconds = 0;
+            out.field.fill(kNaN);
+            return true;
+    }
+}
+
+void RowStore::numbersOfTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+                              RowNumbers& out) {
+    out.state = ReadingFormat::stateOf(texts[kFieldState]);
+    out.chemistry = ReadingFormat::chemistryOf(texts[kFieldBatteryType]);
+    const std::optional<std::uint32_t> s = ReadingFormat::parseElapsed(texts[kFieldElapsed]);
+    out.timed = s.has_value();
+    out.seconds = s ? static_cast<double>(*s) : 0.0;
+    out.field[kFieldElapsed] = kNaN;
+    out.field[kFieldBatteryType] = kNaN;
+    out.field[kFieldState] = kNaN;
+    for (std::size_t field = kFirstValueField; field < texts.size(); ++field) {
+        out.field[field] = ReadingFormat::number(texts[field]);
+    }
+}
+
+std::optional<Decimal> RowStore::value(int row, int field) const {
+    if (row < 1 || static_cast<std::size_t>(row) > kind_.size() || field < kFirstValueField ||
+        field > kFieldCell12) {
+        return std::nullopt;
+    }
+    const auto i = static_cast<std::size_t>(row - 1);
+    switch (kind_[i]) {
+        case kOwn: {
+            const std::optional<std::int32_t> h = hundredthsOf(i, field);
+            return h ? std::optional<Decimal>(Decimal::fromHundredths(*h)) : std::nullopt;
+        }
+        case kText: {
+            std::string_view text = textField(i, field);
+            while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+                text.remove_prefix(1);
+            }
+            while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+                text.remove_suffix(1);
+            }
+            return Decimal::parse(text);
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+Reading RowStore::reading(int row) const {
+    Reading r;
+    r.charger = std::string(ReadingFormat::kDriverId);
+    if (row < 1 || static_cast<std::size_t>(row) > kind_.size()) {
+        return r;
+    }
+    const auto i = static_cast<std::size_t>(row - 1);
+    r.state = state(row);
+    r.chemistry = chemistry(row);
+    if (kind_[i] == kOwn) {
+        r.elapsedMs = ms_[i];
+        r.stateText = states_.texts[stateText_[i]].text;
+        r.chemistryText = types_.texts[typeText_[i]].text;
+        r.cellCount = cellCount_[i];
+    } else if (kind_[i] == kText) {
+        r.elapsedMs = seconds(row).value_or(0) * 1000;
+        r.stateText = textField(i, kFieldState);
+        r.chemistryText = textField(i, kFieldBatteryType);
+        r.cellCount = kCellCount;
+    }
+    for (int field = kFirstValueField; field < kFieldCell1; ++field) {
+        std::optional<Decimal> scratch;
+        std::optional<Decimal>& slot = readingSlot(r, field, scratch);
+        slot = value(row, field);
+        if (field == kFieldVoltage) {
+            r.voltage = slot.value_or(Decimal());
+        } else if (field == kFieldCurrent) {
+            r.current = slot.value_or(Decimal());
+        } else if (field == kFieldCapacity) {
+            r.capacity = slot.value_or(Decimal());
+        }
+    }
+    for (int cell = 0; cell < r.cellCount; ++cell) {
+        if (kind_[i] == kOwn) {
+            r.cells[static_cast<std::size_t>(cell)] =
+                Decimal::fromHundredths(static_cast<std::size_t>(cell) < cells_.size()
+                                            ? cells_[static_cast<std::size_t>(cell)][i]
+                                            : 0);
+        } else if (cell < kCellCount) {
+            r.cells[static_cast<std::size_t>(cell)] =
+                value(row, kFieldCell1 + cell).value_or(Decimal());
+        }
+    }
+    if (kind_[i] == kOwn && (present_[i] & kHasResistance) != 0 && !resistance_.empty()) {
+        r.packResistance = Decimal::fromHundredths(resistance_[i]);
+    }
+    return r;
 }
 
 }  // namespace cellwatch

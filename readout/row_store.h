@@ -1,49 +1,44 @@
-// A recording's rows, stored once, as numbers: one row per recorded sample,
-// field n of the sample in column n + 1 (column 0 is empty).
+// A recording's rows, stored once, as numbers and by column: one row per
+// recorded reading, field n of the first family's row (protocol/
+// reading_format.h) in column n + 1 (column 0 is empty).
 //
-// Rows are stored compactly (84 bytes instead of 22 strings): the elapsed
-// time as whole seconds, battery type and state as indexes into a pool of
-// texts, and fields 3 to 21 as hundredths, the fixed point the decoder
-// gives. The texts are made when asked for: "H:mm:ss" for the time, "##0.00"
-// for input voltage, battery voltage, current and power, the shortest plain
-// form for every other number. A row is stored compactly only when its texts
-// come back exactly as they were given; any other row (more decimals, odd
-// text, missing fields: a spreadsheet's "15" for "15.00") is kept as its
-// texts, so a row always reads back as written.
+// Each field is a column of its own: the elapsed milliseconds; the state and
+// the chemistry as their enums, each with an index into a pool of the
+// charger's words (kept for display); voltage, current, capacity and the
+// optional values (temperatures, input voltage, power, the pack's
+// resistance) in hundredths, the optional ones with a presence bit; cells
+// 1 to 16 (a column is made when the first reading with that many cells
+// comes). Readers ask for numbers (number(), numbers(), reading()) and get
+// them without a text being made; the texts (gridText) are made when asked
+// for, by ReadingFormat.
+//
+// A row is stored as numbers only when its texts come back exactly as they
+// were given; any other row (more decimals, odd text, missing fields: a
+// spreadsheet's "15" for "15.00") is kept as its texts, so a row always
+// reads back as written; its numbers are then read from those texts.
 //
 // Rows are addressed as the table shows them: row 0 is the header row, data
 // rows count from 1. The window's table model is a view of a store; a
 // listener hears of every change before and after it is made.
 #pragma once
 
-#include <QByteArray>
-#include <QHash>
 #include <QString>
-#include <QStringList>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "protocol/reading.h"
+#include "protocol/reading_format.h"
 #include "protocol/status_sample.h"
 
 namespace cellwatch {
 
 inline constexpr int kTableColumnCount = 23;
-
-// One number of a recording's field text, as every reader of rows reads it:
-// the program's own texts quickly, any other plain number a spreadsheet may
-// write ("15", "1e3"); NaN for an empty text, one with a blank before or
-// after it, and one that is no finite number.
-double fieldNumber(std::string_view text);
-// Numbers beyond this size read as missing: no charger measures them (a
-// damaged or forged file's 1e308, a 300-digit number).
-inline constexpr double kMostFieldValue = 1e9;
-// Whether a field's text is given but is no measurement (not a number,
-// not finite, or beyond kMostFieldValue).
-bool fieldIsNoMeasurement(std::string_view text);
 
 // Told of every change of a store (rows in the table's counting less one:
 // 0 is the first data row), before and after it is made.
@@ -56,6 +51,16 @@ public:
     virtual void appended() = 0;
     virtual void aboutToRemove(int first, int last) = 0;
     virtual void removed() = 0;
+};
+
+// A row's numbers: NaN for an absent or unreadable value; `timed` false
+// (and seconds 0) for a row without an elapsed time (an empty row).
+struct RowNumbers {
+    bool timed = false;
+    ChargeState state = ChargeState::Idle;
+    Chemistry chemistry = Chemistry::Unknown;
+    double seconds = 0;
+    std::array<double, kSampleFieldCount> field{};  // by field number; 0..2 unused
 };
 
 class RowStore {
@@ -72,6 +77,8 @@ public:
 
     // Back to the header row alone.
     void clear();
+    // Room for this many data rows.
+    void reserve(std::size_t rows);
 
     // Rows including the header row.
     int gridRowCount() const;
@@ -80,76 +87,149 @@ public:
     void setGridRowCount(int count);
     // Row 0: the headers; column 0 and cells out of range: "".
     QString gridText(int row, int column) const;
+    // A data row's field text (field = column - 1), in UTF-8; "" out of range.
+    std::string fieldText(int row, int field) const;
+    void appendFieldText(std::string& out, int row, int field) const;
 
+    // One row of a reading: its texts are ReadingFormat's.
+    void append(const Reading& reading);
     // One row with the texts sampleFieldText(sample, 0..21) in columns 1..22.
     void appendSample(const StatusSample& sample);
     // One row from tab-separated texts, the first in column 1. A trailing
     // tab is allowed; texts beyond column 22 are dropped.
     void appendTabText(const QString& text);
     // One row from its 22 texts in UTF-8 (a recording file's fields), the
-    // same as appendTabText without building a string first.
-    void appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts);
+    // same as appendTabText without building a string first. True when the
+    // row is stored as numbers (its texts are the program's own). With
+    // `numbers`, the row's numbers go there too (what numbers() would give).
+    bool appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+                     RowNumbers* numbers = nullptr);
+
+    // A copy of another store's data row, its texts as they are there.
+    void appendFrom(const RowStore& other, int row);
+
+    // One line of a recording file (without its line break) when it holds
+    // exactly 22 fields parted by `separator`, none quoted, all in the
+    // program's own forms: stored as numbers, its fields (as RecordCursor
+    // gives them) in `fields` and its numbers in `numbers`. False, and
+    // nothing stored, for any other line.
+    bool appendOwnLine(std::string_view line, char separator,
+                       std::array<std::string_view, kSampleFieldCount>& fields,
+                       RowNumbers& numbers);
 
     // Many rows at once (loading a recording): between the two calls, the
     // listener hears nothing row by row; the end tells it of a reset once.
     void beginBulkAppend();
     void endBulkAppend();
 
-    std::size_t dataRowCount() const { return rows_.size(); }
-    // A data row's field as a number: the elapsed time in seconds, the
-    // others in their units; nothing for the texts (type, state), an empty
-    // or unreadable field and a row out of range. Read from the stored
-    // numbers, or through fieldNumber() for a row kept as texts.
+    std::size_t dataRowCount() const { return kind_.size(); }
+    // A data row's field as a number: the elapsed time in whole seconds, the
+    // others in their units; nothing for the texts (type, state), an absent,
+    // empty or unreadable field and a row out of range.
     std::optional<double> number(int row, int field) const;
+    // All of a data row's numbers at once; false for a row out of range.
+    bool numbers(int row, RowNumbers& out) const;
+    // The numbers of a row's 22 texts, read as a row kept as texts is read.
+    static void numbersOfTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+                               RowNumbers& out);
+    // A data row's field as the fixed point it was stored in (a row kept as
+    // texts: its text, when it is a plain decimal).
+    std::optional<Decimal> value(int row, int field) const;
+    // A data row's elapsed time in whole seconds, as its text shows it.
+    std::optional<std::uint32_t> seconds(int row) const;
+    ChargeState state(int row) const;
+    Chemistry chemistry(int row) const;
+    // A data row as a reading of the first family (empty out of range).
+    Reading reading(int row) const;
+
     // A data row's elapsed seconds and the hundredths of its fields 3 to 21
     // as stored, without making a text; false for a row kept as its texts,
-    // an empty row or one out of range (read gridText or number).
+    // an empty row or one out of range (read number()).
     bool compactNumbers(int row, std::uint32_t& seconds,
                         std::array<std::int32_t, kSampleFieldCount - 3>& hundredths) const;
-    // How many data rows are kept as texts rather than compactly.
+    // How many data rows are kept as texts rather than as numbers.
     std::size_t textRowCount() const { return textRows_.size(); }
 
     // Whether a text is the program's own text of a number of `field`, with
     // its value: quickly, and by parsing and formatting again (slow; what the
     // quick one must agree with).
     static bool storeNumberQuickly(std::string_view text, int field, std::int32_t& hundredths) {
-        return storeNumber(text, field, hundredths);
+        return ReadingFormat::readOwnNumber(text, field, hundredths);
     }
     static bool storeNumberByFormatting(std::string_view text, int field, std::int32_t& hundredths);
 
 private:
-    static constexpr int kNumberCount = kSampleFieldCount - kFieldExtTemperature;  // 19
-    static constexpr std::uint16_t kTextRow = 0xFFFF;   // fields are in textRows_
-    static constexpr std::uint16_t kEmptyRow = 0xFFFE;  // every cell ""
-    static constexpr std::size_t kPoolLimit = kEmptyRow;
+    enum Kind : std::uint8_t { kOwn, kText, kEmpty };
+    // Presence bits of the optional values.
+    enum Present : std::uint8_t {
+        kHasExt = 1,
+        kHasInt = 2,
+        kHasInput = 4,
+        kHasPower = 8,
+        kHasResistance = 16,
+    };
+    static constexpr int kValueCount = kFieldCell1 - kFieldExtTemperature;  // fields 3..9
+    static constexpr std::size_t kPoolLimit = 0xFFFF;
 
-    struct Row {
-        std::uint32_t seconds = 0;  // elapsed time; for a text row, its index in textRows_
-        std::uint16_t type = kEmptyRow;
-        std::uint16_t state = kEmptyRow;
-        std::array<std::int32_t, kNumberCount> hundredths{};
+    struct PoolText {
+        std::string text;
+        std::uint8_t code = 0;  // ChargeState or Chemistry
+    };
+    struct Pool {
+        std::vector<PoolText> texts;
+        std::unordered_map<std::string, std::uint16_t> index;
+        std::uint16_t last = 0;  // the text found last
     };
 
-    QString fieldText(const Row& row, int field) const;
-    bool intern(std::string_view text, std::uint16_t& index);
-    bool intern(const QString& text, std::uint16_t& index);
-    static bool storeNumber(std::string_view text, int field, std::int32_t& hundredths);
+    // One row's numbers before they go into the columns.
+    struct Staged {
+        std::uint32_t ms = 0;
+        std::uint16_t typeText = 0;
+        std::uint16_t stateText = 0;
+        std::uint8_t present = 0;
+        std::uint8_t cellCount = 0;
+        std::array<std::int32_t, kValueCount> values{};
+        std::array<std::int32_t, kMostCells> cells{};
+        std::int32_t resistance = 0;
+    };
 
-    void appendRow(const Row& row);
-    void appendTextRow(QStringList fields);
-    void resetPool();
+    bool intern(Pool& pool, std::string_view text, bool isState, std::uint16_t& index);
+    bool stageTexts(const std::array<std::string_view, kSampleFieldCount>& texts, Staged& row);
+    void pushOwn(const Staged& row);
+    void numbersOfStaged(const Staged& row, RowNumbers& out) const;
+    void pushText(std::string joined);
+    void pushEmpty();
+    void announce();  // before a row is pushed
+    void grew();      // after
+    void ensureCells(int count);
+    void truncate(std::size_t rows);
+    void resetPools();
     void notify(void (RowStoreListener::*what)());
+    std::string_view textField(std::size_t index, int field) const;
+    std::optional<std::int32_t> hundredthsOf(std::size_t index, int field) const;
+    bool has(std::size_t index, int field) const;
 
     void beginReset();
     void endReset();
 
-    std::vector<Row> rows_;
+    // The columns, one entry per data row.
+    std::vector<std::uint8_t> kind_;
+    std::vector<std::uint32_t> ms_;        // elapsed ms; a text row: its index in textRows_
+    std::vector<std::uint8_t> state_;      // ChargeState
+    std::vector<std::uint8_t> chemistry_;  // Chemistry
+    std::vector<std::uint16_t> stateText_;
+    std::vector<std::uint16_t> typeText_;
+    std::vector<std::uint8_t> present_;
+    std::vector<std::uint8_t> cellCount_;
+    std::array<std::vector<std::int32_t>, kValueCount> values_;  // hundredths of fields 3..9
+    std::vector<std::vector<std::int32_t>> cells_;               // hundredths, per cell
+    std::vector<std::int32_t> resistance_;  // mΩ in hundredths; made with the first one
     // Rows whose texts are not in the program's own forms: the 22 texts in
     // UTF-8, joined by tabs, so such a row costs its bytes and not 22 strings.
-    std::vector<QByteArray> textRows_;
+    std::vector<std::string> textRows_;
     bool bulk_ = false;
-    std::vector<QString> pool_;  // battery type and state texts
-    QHash<QString, std::uint16_t> poolIndex_;
+    Pool types_;
+    Pool states_;
     RowStoreListener* listener_ = nullptr;
 };
 

@@ -7,7 +7,7 @@
 namespace cellwatch {
 namespace {
 
-struct Reading {
+struct AxisReading {
     double voltage;
     double current;
     double capacity;
@@ -17,7 +17,7 @@ struct Reading {
 class AxisScalerTest : public ::testing::Test {
 protected:
     // One sample's points, then the scaling, as the sample pipeline does it.
-    void apply(const Reading& r) {
+    void apply(const AxisReading& r) {
         const double x = static_cast<double>(chart.pointCount(kSeriesVoltage)) / 86400.0;
         chart.addPoint(kSeriesVoltage, x, r.voltage);
         chart.addPoint(kSeriesCurrent, x, r.current);

@@ -1,6 +1,9 @@
 #include "recording_harness.h"
 
+#include <QByteArray>
 #include <QString>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -37,18 +40,19 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
     std::size_t streamedRows = 0;
     bool streamRefused = false;
     try {
-        streamed.stream(path, [&](const RowFields&) { ++streamedRows; });
+        streamed.stream(path, [&](const RowFields&, const RowNumbers&) { ++streamedRows; });
     } catch (const std::runtime_error&) {
         streamRefused = true;
     }
 
     RecordingFile file;
+    RowStore read;  // the rows as the program reads them: into a store, in the same pass
     std::size_t visited = 0;
     try {
-        const bool read = file.read(
+        const bool ok = file.read(
             path, [](std::size_t done, std::size_t total) { return done <= total; },
-            [&](const RowFields&) { ++visited; });
-        check(read);
+            [&](const RowFields&, const RowNumbers&) { ++visited; }, &read);
+        check(ok);
     } catch (const std::runtime_error&) {
         check(file.rowCount() == 0);  // nothing of a refused file is kept
         check(streamRefused);
@@ -84,8 +88,28 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
             expected.replace(u'\t', u' ');
             // What the table shows is what the file holds.
             check(table.gridText(static_cast<int>(row) + 1, field + 1) == expected);
+            check(read.gridText(static_cast<int>(row) + 1, field + 1) == expected);
+        }
+        // The numbers the store keeps are those its texts read as.
+        std::array<QByteArray, kSampleFieldCount> bytes;
+        RowFields fields;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            bytes[i] = texts[static_cast<qsizetype>(i)].toUtf8();
+            fields[i] =
+                std::string_view(bytes[i].constData(), static_cast<std::size_t>(bytes[i].size()));
+        }
+        RowNumbers stored;
+        RowNumbers ofTexts;
+        check(read.numbers(static_cast<int>(row) + 1, stored));
+        RowStore::numbersOfTexts(fields, ofTexts);
+        check(stored.timed == ofTexts.timed && stored.seconds == ofTexts.seconds &&
+              stored.state == ofTexts.state && stored.chemistry == ofTexts.chemistry);
+        for (std::size_t i = kFieldExtTemperature; i < stored.field.size(); ++i) {
+            check(stored.field[i] == ofTexts.field[i] ||
+                  (std::isnan(stored.field[i]) && std::isnan(ofTexts.field[i])));
         }
     }
+    check(read.dataRowCount() == rows);
 }
 
 }  // namespace cellwatch

@@ -124,7 +124,7 @@ TEST(JournalTest, WritesTheExportFormatAfterOneCommentLine) {
     QByteArray expected("\xEF\xBB\xBF");
     expected +=
         "\"# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
-        "battery=LiIo/Po/Fe\"\r\n";
+        "battery=LiIo/Po/Fe; charger=tkrx\"\r\n";
     expected += tableCsvLine(fed.table, 0).toUtf8();
     expected += (csvLine(journalRow(0)) + csvLine(journalRow(1))).toUtf8();
     EXPECT_EQ(contents(journal.path()), expected);
@@ -435,7 +435,7 @@ TEST(JournalTest, CommentLinesAreOneCsvFieldAndOldJournalsReadTheSame) {
     EXPECT_EQ(
         QString::fromUtf8(python.readAllStandardOutput()).split(u'\n'),
         (QStringList{"1 # cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
-                     "battery=LiIo/Po/Fe",
+                     "battery=LiIo/Po/Fe; charger=tkrx",
                      "22 ", "22 ", "22 ", "1 # alarm cell-high: Cell 3 at 4.27 V, \"limit\" 4.25 V",
                      "22 ", "1 # alarm finished: done, after 0:00:03", ""}));
 
@@ -463,7 +463,7 @@ TEST(JournalTest, CommentLinesAreOneCsvFieldAndOldJournalsReadTheSame) {
         EXPECT_EQ(file.damagedLineCount(), 0U);
         EXPECT_EQ(file.comments(),
                   QStringList{"cellwatch 1.10.0; port=/dev/ttyUSB0; "
-                              "start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe"});
+                              "start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe; charger=tkrx"});
         using Note = std::tuple<QString, QString, std::size_t, std::int64_t>;
         EXPECT_EQ(notesOf(file),
                   (std::vector<Note>{{"cell-high", "Cell 3 at 4.27 V, \"limit\" 4.25 V", 2, 2},
@@ -493,6 +493,152 @@ TEST(CsvField, FormulasAreWrittenAsTextAndNumbersStayNumbers) {
     for (const auto& [text, written] : cases) {
         EXPECT_EQ(csvField(QString::fromUtf8(text)).toStdString(), written) << text;
     }
+}
+
+// The comment line names the rows' driver; a watcher's copy names the
+// charger it watched apart from it. Older lines read as before.
+TEST(JournalCommentTest, DriverAndWatchedChargerInEveryForm) {
+    struct Case {
+        const char* line;
+        const char* driver;
+        const char* charger;
+        bool publisherStart;
+    };
+    const Case cases[] = {
+        {"cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
+         "battery=LiIo/Po/Fe; charger=tkrx",
+         "tkrx", "", false},
+        {"cellwatch 1.10.0; port=; start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe; "
+         "charger=tkrx; watched=bench1; publisher-start=2026-12-05T14:30:10+01:00",
+         "tkrx", "bench1", true},
+        // An older watcher's line: charger= named the charger watched.
+        {"cellwatch 1.9.0; port=; start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe; "
+         "charger=bench1; publisher-start=2026-12-05T14:30:10+01:00",
+         "tkrx", "bench1", true},
+        // An older line of a charger on the port: the first family's rows.
+        {"cellwatch 1.9.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
+         "battery=LiIo/Po/Fe",
+         "tkrx", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        JournalInfo info;
+        readJournalComment(QString::fromUtf8(c.line), info);
+        EXPECT_EQ(info.driver, QString::fromUtf8(c.driver));
+        EXPECT_EQ(info.charger, QString::fromUtf8(c.charger));
+        EXPECT_EQ(info.publisherStart.isValid(), c.publisherStart);
+        EXPECT_EQ(info.batteryType, QStringLiteral("LiIo/Po/Fe"));
+    }
+}
+
+// Golden bytes of a known recording: the table's texts (what cellwatch-log
+// --out writes, tab-joined), the export and the journal. Rows from the
+// decoder's samples are stored as numbers and their texts made again; rows
+// in a spreadsheet's forms are kept as written.
+TEST(RowTextsGoldenTest, TableExportAndJournalBytes) {
+    const auto sample = [](std::uint32_t ms, const char* type, const char* state,
+                           std::array<std::int64_t, 6> raw, const char* power,
+                           std::array<std::int64_t, 4> cells) {
+        StatusSample s;
+        s.elapsedMs = ms;
+        s.batteryType = type;
+        s.state = state;
+        s.extTemperature = Decimal::fromRaw(raw[0]);
+        s.intTemperature = Decimal::fromRaw(raw[1]);
+        s.inputVoltage = Decimal::fromRaw(raw[2]);
+        s.voltage = Decimal::fromRaw(raw[3]);
+        s.current = Decimal::fromRaw(raw[4]);
+        s.capacity = Decimal::fromRaw(raw[5]);
+        s.power = power;
+        for (std::size_t k = 0; k < cells.size(); ++k) {
+            s.cells[k] = Decimal::fromRaw(cells[k]);
+        }
+        return s;
+    };
+    QTemporaryDir dir;
+    Fed fed(dir.filePath(QStringLiteral("recordings")));
+    RowStore& table = fed.table;
+    const auto appended = [&fed] {
+        fed.journal.appendRow(fed.table, fed.table.gridRowCount() - 1);
+    };
+    table.appendSample(sample(1000, "LiIo/Po/Fe", "+CHG+",
+                              {250000, 310000, 120000, 168000, 20000, 120000}, "33.60",
+                              {42000, 41900, 42100, 42000}));
+    appended();
+    table.appendSample(sample(90'000'400, "LiIo/Po/Fe", "-DSC-",
+                              {260000, 330000, 119800, 167000, -15000, 12340000}, "25.05",
+                              {41700, 41800, 41600, 41900}));
+    appended();
+    // Four decimals: the voltage shows rounded, the capacity in full (kept as text).
+    table.appendSample(sample(1499, "Ni-MH", "Idle", {0, 0, 0, 168050, 0, 12345}, "0.00", {}));
+    appended();
+    table.appendTabText(QStringLiteral(
+        "0:00:05\tLiIo/Po/"
+        "Fe\t+CHG+\t25\t30\t12\t16.8\t2\t15\t33.6\t4.20\t4.2\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0"));
+    appended();
+    table.appendTabText(
+        QStringLiteral("00:00:06\tPb\t-DSC-\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t"));
+    appended();
+    fed.journal.end();
+    EXPECT_EQ(table.textRowCount(), 3U);
+
+    const QStringList tableLines{
+        "0:00:01\tLiIo/Po/"
+        "Fe\t+CHG+\t25\t31\t12.00\t16.80\t2.00\t12\t33.60\t4.2\t4.19\t4.21\t4."
+        "2\t0\t0\t0\t0\t0\t0\t0\t0",
+        "25:00:00\tLiIo/Po/"
+        "Fe\t-DSC-\t26\t33\t11.98\t16.70\t-1.50\t1234\t25.05\t4.17\t4.18\t4.16\t4."
+        "19\t0\t0\t0\t0\t0\t0\t0\t0",
+        "0:00:01\tNi-MH\tIdle\t0\t0\t0.00\t16.81\t0.00\t1.2345\t0."
+        "00\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0",
+        "0:00:05\tLiIo/Po/"
+        "Fe\t+CHG+\t25\t30\t12\t16.8\t2\t15\t33.6\t4.20\t4.2\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0",
+        "00:00:06\tPb\t-DSC-\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t"};
+    QStringList shown;
+    for (int row = 1; row < table.gridRowCount(); ++row) {
+        QStringList texts;
+        for (int column = 1; column < kTableColumnCount; ++column) {
+            texts << table.gridText(row, column);
+        }
+        shown << texts.join(u'\t');
+    }
+    EXPECT_EQ(shown, tableLines);
+
+    const QByteArray rows =
+        "0:00:01,LiIo/Po/"
+        "Fe,'+CHG+,25,31,12.00,16.80,2.00,12,33.60,4.2,4.19,4.21,4.2,0,0,0,0,0,0,0,0\r\n"
+        "25:00:00,LiIo/Po/"
+        "Fe,'-DSC-,26,33,11.98,16.70,-1.50,1234,25.05,4.17,4.18,4.16,4.19,0,0,0,0,0,0,0,0\r\n"
+        "0:00:01,Ni-MH,Idle,0,0,0.00,16.81,0.00,1.2345,0.00,0,0,0,0,0,0,0,0,0,0,0,0\r\n"
+        "0:00:05,LiIo/Po/Fe,'+CHG+,25,30,12,16.8,2,15,33.6,4.20,4.2,0,0,0,0,0,0,0,0,0,0\r\n"
+        "00:00:06,Pb,'-DSC-,,,,,,,,,,,,,,,,,,,\r\n";
+    const QByteArray header =
+        "Time,Type,'+CHG/DIS-,Ext.Temp(\xE2\x84\x83),In.Temp(\xE2\x84\x83),In.Volt(V),Bat.Volt(V),"
+        "Curr(A),Cap(mAh),Power(W),C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12\r\n";
+    const QString exported = dir.filePath(QStringLiteral("export.csv"));
+    ASSERT_TRUE(exportTableCsv(table, exported));
+    EXPECT_EQ(contents(exported), "\xEF\xBB\xBF" + header + rows);
+    EXPECT_EQ(contents(fed.journal.path()),
+              "\xEF\xBB\xBF\"# cellwatch 1.10.0; port=/dev/ttyUSB0; "
+              "start=2026-12-05T14:30:12+01:00; battery=LiIo/Po/Fe; charger=tkrx\"\r\n" +
+                  header + rows);
+
+    // Read back, every row shows as it was written, and its numbers are those.
+    RowStore back;
+    RecordingFile file;
+    ASSERT_TRUE(file.read(exported, {}, {}, &back));
+    for (int row = 1; row < back.gridRowCount(); ++row) {
+        for (int column = 1; column < kTableColumnCount; ++column) {
+            EXPECT_EQ(back.gridText(row, column), table.gridText(row, column));
+        }
+    }
+    EXPECT_EQ(back.number(2, kFieldCurrent), -1.5);
+    EXPECT_EQ(back.number(2, kFieldElapsed), 90'000);
+    EXPECT_EQ(back.number(4, kFieldVoltage), 16.8);  // a text row: read from its text
+    EXPECT_EQ(back.number(5, kFieldVoltage), std::nullopt);
+    EXPECT_EQ(back.state(2), ChargeState::Discharging);
+    EXPECT_EQ(back.state(5), ChargeState::Discharging);
+    EXPECT_EQ(back.chemistry(5), Chemistry::Pb);
 }
 
 }  // namespace

@@ -475,7 +475,8 @@ TEST(RecordingFileTest, DamagedFilesAreReadOrRefusedNeverMisread) {
         RecordingFile streamed;
         bool streamRefused = false;
         try {
-            streamed.stream(path, [&streamedRows](const RowFields&) { ++streamedRows; });
+            streamed.stream(
+                path, [&streamedRows](const RowFields&, const RowNumbers&) { ++streamedRows; });
         } catch (const std::runtime_error&) {
             streamRefused = true;
         }

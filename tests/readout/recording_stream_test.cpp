@@ -62,7 +62,7 @@ struct Reading {
 Reading readingOf(const QString& path, bool streamed) {
     Reading r;
     RecordingFile file;
-    const RowVisitor visitor = [&r](const RowFields& row) {
+    const RowVisitor visitor = [&r](const RowFields& row, const RowNumbers&) {
         std::string joined;
         for (const std::string_view field : row) {
             joined.append(field).push_back('|');

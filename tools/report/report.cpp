@@ -47,52 +47,37 @@ bool isCapture(const QString& path) {
     return path.endsWith(QLatin1String(".cwcap"), Qt::CaseInsensitive);
 }
 
-// The rows of a recording of the report, through their texts.
-class RecordedRows final : public RangeRows {
-public:
-    explicit RecordedRows(const Recorded& recording) : recording_(recording) {}
-    std::size_t rowCount() const override { return recording_.rows; }
-    RangeRowNumbers numbers(std::size_t index) override {
-        // The analysis reads a row's neighbours again and again (the windows
-        // around each current step): the last rows read are kept as numbers.
-        Cached& cached = cache_[index % cache_.size()];
-        if (cached.index != index) {
-            cached.numbers = read(index);
-            cached.index = index;
-        }
-        return cached.numbers;
-    }
-
-private:
-    RangeRowNumbers read(std::size_t index) const {
-        const QStringList texts = recording_.rowTexts(index);
-        std::array<QByteArray, kSampleFieldCount> bytes;
-        RowFields fields;
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            bytes[i] = texts.value(static_cast<qsizetype>(i)).toUtf8();
-            fields[i] =
-                std::string_view(bytes[i].constData(), static_cast<std::size_t>(bytes[i].size()));
-        }
-        return rangeNumbers(fields);
-    }
-
-    struct Cached {
-        std::size_t index = static_cast<std::size_t>(-1);
-        RangeRowNumbers numbers;
-    };
-    const Recorded& recording_;
-    std::array<Cached, 64> cache_{};
-};
-
 }  // namespace
 
+QStringList rowTexts(const Recorded& recording, std::size_t row) {
+    QStringList texts;
+    for (int column = 1; column <= kSampleFieldCount; ++column) {
+        texts << recording.store->gridText(static_cast<int>(row) + 1, column);
+    }
+    return texts;
+}
+
 std::shared_ptr<RangeRows> recordedRows(const Recorded& recording) {
-    return std::make_shared<RecordedRows>(recording);
+    struct Rows final : RangeRows {
+        explicit Rows(std::shared_ptr<const RowStore> s) : store(std::move(s)), rows(*store) {}
+        std::size_t rowCount() const override { return rows.rowCount(); }
+        RangeRowNumbers numbers(std::size_t index) override { return rows.numbers(index); }
+        std::shared_ptr<const RowStore> store;
+        TableRangeRows rows;
+    };
+    return std::make_shared<Rows>(recording.store);
 }
 
 RecordingAnalysis analyzeRecorded(const Recorded& recording) {
-    RecordedRows rows(recording);
-    return analyzeRows(rows);
+    TableRangeRows rows(*recording.store);
+    if (!recording.phases) {
+        return analyzeRows(rows);
+    }
+    RecordingAnalysis a;
+    a.phases = *recording.phases;
+    a.resistance = estimateResistance(rows);
+    a.resistanceSummary = summarizeResistance(a.resistance);
+    return a;
 }
 
 QJsonObject recordedJson(const Recorded& r, const RecordingAnalysis& analysis) {
@@ -169,15 +154,23 @@ std::vector<Recorded> readRecordings(const QString& path) {
     if (isCapture(path)) {
         return readCaptureRecordings(path);
     }
-    auto file = std::make_shared<RecordingFile>();
+    RecordingFile file;
+    file.setCurvesWanted(false);  // a picture takes its curves from the rows
+    auto store = std::make_shared<RowStore>();
     Recorded r;
     r.name = path;
-    r.summary = readAndSummarize(*file, path);
-    r.rows = file->rowCount();
-    r.rowTexts = [f = file.get()](std::size_t row) { return f->rowTexts(row); };
-    r.alarms = file->alarms();
-    r.missingValues = file->missingValueCount();
-    r.keep = file;
+    // The phases are cut in the same pass.
+    PhaseCutter cutter;
+    std::size_t index = 0;
+    r.summary = readAndSummarize(file, path, {}, store.get(),
+                                 [&cutter, &index](const RowFields&, const RowNumbers& row) {
+                                     cutter.add(index++, rangeNumbers(row));
+                                 });
+    r.phases = cutter.result();
+    r.rows = file.rowCount();
+    r.alarms = file.alarms();
+    r.missingValues = file.missingValueCount();
+    r.store = std::move(store);
     return {std::move(r)};
 }
 
@@ -204,8 +197,9 @@ void writeDatedCsv(const Recorded& recording, const QString& path) {
     // offset), as a flight log made there has it.
     const QDateTime local = start;
     for (std::size_t row = 0; row < recording.rows; ++row) {
-        QStringList texts = recording.rowTexts(row);
-        const auto seconds = parseElapsedText(texts.value(kFieldElapsed).toStdString());
+        QStringList texts = rowTexts(recording, row);
+        const std::optional<std::uint32_t> seconds =
+            recording.store->seconds(static_cast<int>(row) + 1);
         texts.prepend(
             seconds ? local.addSecs(*seconds).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"))
                     : QString());

@@ -18,6 +18,7 @@
 #include "analysis/recording_analysis.h"
 #include "analysis/recording_summary.h"
 #include "readout/recording_file.h"
+#include "readout/row_store.h"
 
 namespace cellwatch::report {
 
@@ -51,13 +52,16 @@ struct Recorded {
     QString name;  // the file, and " #n" for the n-th recording of a capture
     RecordingSummaryValues summary;
     std::size_t rows = 0;
-    std::function<QStringList(std::size_t row)> rowTexts;  // the 22 texts
-    std::shared_ptr<void> keep;                            // what rowTexts reads from
-    std::vector<AlarmNote> alarms;                         // the alarm lines of a journal
-    std::size_t missingValues = 0;  // fields that hold no measurement, read as missing
+    std::shared_ptr<const RowStore> store;  // its rows, data row i in grid row i + 1
+    std::optional<RecordingPhases> phases;  // when cut as the rows were read
+    std::vector<AlarmNote> alarms;          // the alarm lines of a journal
+    std::size_t missingValues = 0;          // fields that hold no measurement, read as missing
 };
 
 // Its phases and resistance estimates, from its rows.
+// The 22 texts of a recording's row (0 = the first).
+QStringList rowTexts(const Recorded& recording, std::size_t row);
+
 RecordingAnalysis analyzeRecorded(const Recorded& recording);
 
 // A recording's report as JSON: the summary's keys, alarms, phases,

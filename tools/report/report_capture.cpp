@@ -55,8 +55,7 @@ std::vector<Recorded> readCaptureRecordings(const QString& path, const QString& 
     std::vector<AlarmNote> alarmNotes;  // of the present recording
     QObject::connect(&live, &session::LiveSession::alarmRaised, [&](const alarms::Alarm& alarm) {
         const int last = table.gridRowCount() - 1;
-        const std::optional<double> seconds =
-            last > 0 ? table.number(last, kFieldElapsed) : std::nullopt;
+        const std::optional<std::uint32_t> seconds = table.seconds(last);
         alarmNotes.push_back({QString::fromUtf8(alarms::kindName(alarm.kind)),
                               QString::fromStdString(alarm.text), static_cast<std::size_t>(last),
                               seconds ? static_cast<std::int64_t>(*seconds) : -1});
@@ -70,14 +69,7 @@ std::vector<Recorded> readCaptureRecordings(const QString& path, const QString& 
             Recorded r;
             r.summary = summarizer.values();
             r.rows = static_cast<std::size_t>(rows->dataRowCount());
-            r.rowTexts = [t = rows.get()](std::size_t row) {
-                QStringList texts;
-                for (int column = 1; column <= kSampleFieldCount; ++column) {
-                    texts << t->gridText(static_cast<int>(row) + 1, column);
-                }
-                return texts;
-            };
-            r.keep = rows;
+            r.store = rows;
             r.alarms = std::move(alarmNotes);
             found.push_back(std::move(r));
         }
@@ -86,12 +78,8 @@ std::vector<Recorded> readCaptureRecordings(const QString& path, const QString& 
         summarizer = RecordingSummarizer(live.recording().recordingStart());
     };
     QObject::connect(&live, &session::LiveSession::rowAppended, [&](int row) {
-        QStringList texts;
-        for (int column = 1; column <= kSampleFieldCount; ++column) {
-            texts << table.gridText(row, column);
-        }
-        rows->appendTabText(texts.join(u'\t'));
-        summarizer.addRow(texts);
+        rows->appendFrom(table, row);
+        summarizer.addRow(*rows, rows->gridRowCount() - 1);
     });
     QObject::connect(&live, &session::LiveSession::restarted, close);
     // What came due before the pause belongs to the recording it ends.

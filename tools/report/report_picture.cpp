@@ -34,23 +34,17 @@ namespace {
     throw std::runtime_error(text.toStdString());
 }
 
-double numberOr(const QString& text, double absent) {
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    return ok ? v : absent;
-}
-
 RecordingCurves curvesOf(const Recorded& r) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     RecordingCurves c;
+    RowNumbers n;
     for (std::size_t row = 0; row < r.rows; ++row) {
-        const QStringList t = r.rowTexts(row);
-        const auto seconds = parseElapsedText(t.value(kFieldElapsed).toStdString());
-        c.days.push_back(seconds ? *seconds / 86'400.0 : kNaN);
-        c.voltage.push_back(numberOr(t.value(kFieldVoltage), kNaN));
-        c.current.push_back(std::fabs(numberOr(t.value(kFieldCurrent), kNaN)));
-        c.capacity.push_back(numberOr(t.value(kFieldCapacity), kNaN));
-        c.external.push_back(numberOr(t.value(kFieldExtTemperature), kNaN));
+        r.store->numbers(static_cast<int>(row) + 1, n);
+        c.days.push_back(n.timed ? n.seconds / 86'400.0 : kNaN);
+        c.voltage.push_back(n.field[kFieldVoltage]);
+        c.current.push_back(std::fabs(n.field[kFieldCurrent]));
+        c.capacity.push_back(n.field[kFieldCapacity]);
+        c.external.push_back(n.field[kFieldExtTemperature]);
     }
     return c;
 }

@@ -1,0 +1,95 @@
+// The texts of a reading's table row, and reading them back: the only code
+// that makes or parses a row's texts (the table's cells, an export, a
+// journal line, cellwatch-log --out, cellwatch-dump's line and the numbers
+// of the MQTT and page messages).
+//
+// The row is the first charger family's ("tkrx"): 22 fields, field n in
+// table column n + 1 (protocol/status_sample.h numbers them):
+//   0      the elapsed time, "H:mm:ss" (hours counting on past 24), whole
+//          seconds rounded half up, independent of the locale;
+//   1, 2   the battery type and the state: the charger's own words;
+//   5-7, 9 input voltage, battery voltage, current and power in "##0.00";
+//   others the shortest plain form (25, 4.1, -1.5, 1234);
+//   10-21  cells 1 to 12, "0" for an absent cell.
+// A value a reading does not have (std::nullopt) is an empty text.
+//
+// Reading back, a text is "in the program's own form" when it is exactly
+// the text its value gives; any other text (a spreadsheet's "15" for
+// "15.00", more decimals, a blank) is still a number when it reads as one
+// (number()), but only its text says how it was written.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "protocol/reading.h"
+#include "protocol/status_sample.h"
+
+namespace cellwatch {
+
+class ReadingFormat {
+public:
+    // The driver whose rows these are.
+    static constexpr std::string_view kDriverId = "tkrx";
+    static constexpr int kFieldCount = kSampleFieldCount;
+    // Numbers beyond this size read as missing: no charger measures them
+    // (a damaged or forged file's 1e308, a 300-digit number).
+    static constexpr double kMostValue = 1e9;
+    // The largest elapsed time (in whole seconds) whose text reads back.
+    static constexpr std::uint32_t kMostSeconds = UINT32_MAX / 1000;
+
+    // Whether the field is shown with exactly two decimals.
+    static constexpr bool twoDecimals(int field) {
+        return field == kFieldInputVoltage || field == kFieldVoltage || field == kFieldCurrent ||
+               field == kFieldPower;
+    }
+
+    // The elapsed time of `ms` milliseconds, "H:mm:ss".
+    static std::string elapsedText(std::uint32_t ms);
+    static void appendElapsed(std::string& out, std::uint32_t ms);
+    // Reads "H:mm:ss" (also "HH:mm:ss" and "mm:ss") into whole seconds.
+    static std::optional<std::uint32_t> parseElapsed(std::string_view text);
+    // Whether the text is exactly elapsedText() of whole seconds, with them.
+    static bool readOwnElapsed(std::string_view text, std::uint32_t& seconds);
+
+    // The text of a number of `field` given in hundredths.
+    static void appendNumber(std::string& out, int field, std::int64_t hundredths);
+    static std::string numberText(int field, std::int64_t hundredths);
+    // Whether the text is exactly numberText(field, h) of some h that fits
+    // 32 bits, with it; read without formatting anything.
+    static bool readOwnNumber(std::string_view text, int field, std::int32_t& hundredths);
+    // The same at the start of [p, end): past the number when one in the
+    // program's own form starts there (the caller checks what follows it:
+    // a third decimal or a trailing zero is then no such number), else
+    // nullptr.
+    static const char* readOwnNumberAt(const char* p, const char* end, int field,
+                                       std::int32_t& hundredths);
+
+    // A field's text as a number: the program's own texts quickly, any other
+    // plain number a spreadsheet may write ("15", "1e3", "+2"); NaN for an
+    // empty text, one with a blank before or after it, and one that is no
+    // finite number or is beyond kMostValue.
+    static double number(std::string_view text);
+    // Whether a text is given but is no measurement (number() gives NaN).
+    static bool isNoMeasurement(std::string_view text);
+    // The exact double of a value held in hundredths (what number() gives
+    // for its text).
+    static double value(std::int64_t hundredths) { return static_cast<double>(hundredths) / 100.0; }
+
+    // The enums of the charger's words ("+CHG+", "LiIo/Po/Fe"); a word it
+    // does not use reads Idle and Unknown.
+    static ChargeState stateOf(std::string_view text);
+    static Chemistry chemistryOf(std::string_view text);
+
+    // Field 0..21 of a reading (see above).
+    static void appendFieldText(std::string& out, const Reading& reading, int field);
+    static std::string fieldText(const Reading& reading, int field);
+
+    // cellwatch-dump's line: the frame layout's name, then fields 1 to 21,
+    // parted by single tabs, no trailing tab and no newline.
+    static std::string dumpLine(const Reading& reading, std::string_view layoutName);
+};
+
+}  // namespace cellwatch
