@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,7 +14,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -27,6 +25,7 @@
 #include "analysis/recording_summary.h"
 #include "app/captions.h"
 #include "app/recordings_rows.h"
+#include "app/recordings_widgets.h"
 #include "chart/pack_history_chart.h"
 #include "packs/pack_health.h"
 #include "packs/pack_health_job.h"
@@ -38,22 +37,6 @@ QString pick(bool chinese, const char* zh, const char* en) {
     return QString::fromUtf8(chinese ? zh : en);
 }
 
-// A message box whose buttons speak the dialog's language: Yes and No for a
-// question, OK alone otherwise. Returns true for Yes.
-bool askBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool chinese) {
-    const bool question = icon == QMessageBox::Question;
-    QMessageBox box(icon, parent->windowTitle(), text,
-                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
-    box.setObjectName(QStringLiteral("recordingsMessage"));
-    if (question) {
-        box.button(QMessageBox::Yes)->setText(kYesButton.pick(chinese));
-        box.button(QMessageBox::No)->setText(kNoButton.pick(chinese));
-    } else {
-        box.button(QMessageBox::Ok)->setText(kOkButton.pick(chinese));
-    }
-    return box.exec() == QMessageBox::Yes;
-}
-
 }  // namespace
 
 RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent)
@@ -61,7 +44,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     setObjectName(QStringLiteral("recordings"));
     setWindowTitle(pick(chinese, "记录", "Recordings"));
     confirm = [chinese](QWidget* p, const QString& question) {
-        return askBox(p, QMessageBox::Question, question, chinese);
+        return askRecordingsBox(p, QMessageBox::Question, question, chinese);
     };
 
     list_ = new QTableWidget(this);
@@ -156,13 +139,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     // read); never past the screen, where the columns share what there is.
     ensurePolished();  // measured in the style and font it shows in
     const QMargins margins = layout->contentsMargins();
-    QSize size(
-        std::max(760, recordingListWidth(*list_, chinese_) + margins.left() + margins.right()),
-        680);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
-    }
-    resize(size);
+    resize(recordingsDialogSize(*list_, margins.left() + margins.right(), chinese_));
 }
 
 void RecordingsDialog::showEvent(QShowEvent* event) {
@@ -178,34 +155,8 @@ void RecordingsDialog::resizeEvent(QResizeEvent* event) {
     }
 }
 
-// The start's date and time are read whole ("2026-12-07 1…" told nothing):
-// the other columns give up what it lacks, the widest first.
 void RecordingsDialog::keepStartedWhole() {
-    QHeaderView* header = list_->horizontalHeader();
-    const int want =
-        std::max(header->sectionSizeHint(kStartedColumn),
-                 static_cast<const QAbstractItemView&>(*list_).sizeHintForColumn(kStartedColumn));
-    int missing = want - header->sectionSize(kStartedColumn);
-    if (missing <= 0) {
-        return;
-    }
-    header->resizeSection(kStartedColumn, want);
-    const int least = header->fontMetrics().horizontalAdvance(QStringLiteral("Abcd…")) + 12;
-    while (missing > 0) {
-        int widest = -1;
-        for (int c = 0; c < list_->columnCount(); ++c) {
-            if (c != kStartedColumn && header->sectionSize(c) > least &&
-                (widest < 0 || header->sectionSize(c) > header->sectionSize(widest))) {
-                widest = c;
-            }
-        }
-        if (widest < 0) {
-            return;
-        }
-        const int give = std::min(missing, header->sectionSize(widest) - least);
-        header->resizeSection(widest, header->sectionSize(widest) - give);
-        missing -= give;
-    }
+    keepStartedColumnWhole(*list_);
 }
 
 void RecordingsDialog::fitColumns() {
@@ -494,7 +445,7 @@ void RecordingsDialog::leaveOutSelected(bool out) {
     showPack();
     updateButtons();
     if (!failed.isEmpty()) {
-        askBox(this, QMessageBox::Warning, failed.join(u'\n'), chinese_);
+        askRecordingsBox(this, QMessageBox::Warning, failed.join(u'\n'), chinese_);
     }
 }
 
@@ -537,7 +488,7 @@ void RecordingsDialog::deleteSelected() {
     }
     refresh();
     if (!failed.isEmpty()) {
-        askBox(this, QMessageBox::Warning, failed.join(u'\n'), chinese_);
+        askRecordingsBox(this, QMessageBox::Warning, failed.join(u'\n'), chinese_);
     }
 }
 

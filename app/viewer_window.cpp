@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateTime>
-#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -27,6 +26,7 @@
 #include "app/power_gauge.h"
 #include "app/summary_view.h"
 #include "app/tab_control.h"
+#include "app/viewer_status.h"
 #include "chart/chart_view.h"
 #include "chart/chart_zoom.h"
 #include "chart/data_table.h"
@@ -260,20 +260,9 @@ void ViewerWindow::arrange() {
 }
 
 void ViewerWindow::placeOver(const QWidget& owner) {
-    const QScreen* screen = owner.screen();
-    if (screen == nullptr) {
-        return;
+    if (const QScreen* screen = owner.screen()) {
+        move(placeCentredOver(owner.frameGeometry(), size(), screen->availableGeometry()));
     }
-    const QRect room = screen->availableGeometry();
-    // Room for the frame and the title bar, which the window manager adds.
-    const QSize frame(8, 40);
-    QRect placed(QPoint(), size() + frame);
-    placed.moveCenter(owner.frameGeometry().center());
-    placed.moveLeft(std::clamp(placed.left(), room.left(),
-                               std::max(room.left(), room.right() + 1 - placed.width())));
-    placed.moveTop(std::clamp(placed.top(), room.top(),
-                              std::max(room.top(), room.bottom() + 1 - placed.height())));
-    move(placed.topLeft());
 }
 
 // The tool bar: the main window's commands for a recording, with their keys,
@@ -402,30 +391,8 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
 }
 
 void ViewerWindow::showStatus() {
-    if (file_.isEmpty()) {
-        status_->clear();
-        return;
-    }
-    const bool chinese = inChinese();
-    QString text = kOpened.pick(chinese) + u' ' + QDir::toNativeSeparators(file_);
-    QStringList notes;
-    if (damagedLines_ == 1) {
-        notes << kDamagedLineSkipped.pick(chinese);
-    } else if (damagedLines_ > 1) {
-        notes << kDamagedLinesSkipped.pick(chinese).arg(
-            groupedCount(static_cast<qint64>(damagedLines_)));
-    }
-    if (missingValues_ > 0) {
-        notes << kMissingValues.pick(chinese).arg(
-            groupedCount(static_cast<qint64>(missingValues_)));
-    }
-    if (cutWhileReading_) {
-        notes << kCutWhileReading.pick(chinese);
-    }
-    if (!notes.isEmpty()) {
-        text += QString::fromUtf8(" — ") + notes.join(QStringLiteral("; "));
-    }
-    status_->setText(text);
+    status_->setText(
+        viewerStatusText(file_, damagedLines_, missingValues_, cutWhileReading_, inChinese()));
 }
 
 QString ViewerWindow::statusText() const {

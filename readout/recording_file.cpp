@@ -1,7 +1,6 @@
 #include "readout/recording_file.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -17,9 +16,9 @@
 #include "protocol/reading_format.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_sample.h"
+#include "readout/file_text.h"
 #include "readout/record_cursor.h"
 #include "readout/row_store.h"
-#include "serial/file_open.h"
 
 namespace cellwatch {
 namespace {
@@ -31,54 +30,6 @@ constexpr std::size_t kDamagedLinesKept = 10;
 
 // The shortest row: 22 empty texts, their 21 separators and a line break.
 constexpr std::size_t kShortestRowBytes = kFields;
-// Larger files are no recordings (a million rows are about 100 MB).
-constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
-// What stream() reads at a time.
-constexpr std::size_t kStreamBlockBytes = std::size_t{4} << 20;
-
-// The bytes of a regular file, read into memory (not mapped: a file cut
-// short on its drive while it is read would fault a mapping). A file that
-// shrinks while it is read gives what was read; cutWhileReading() tells.
-class FileBytes {
-public:
-    // Throws std::runtime_error when the file cannot be read, is not a
-    // regular file (a device, a FIFO, a folder; checked on the opened file,
-    // so nothing put in its place meanwhile is read either) or is too large.
-    explicit FileBytes(const QString& fileName) {
-        FileContents contents =
-            readRegularFile(QFile::encodeName(fileName).toStdString(), kMaxFileBytes);
-        if (!contents.ok()) {
-            QString why = QString::fromStdString(contents.why);
-            if (why.startsWith(QLatin1String("it is larger"))) {
-                why += QStringLiteral(", more than any recording");
-            }
-            throw std::runtime_error(
-                QStringLiteral("Cannot read %1: %2.").arg(fileName, why).toStdString());
-        }
-        copy_ = std::move(contents.bytes);
-        cut_ = contents.shrank;
-    }
-
-    const char* begin() const { return copy_.data(); }
-    const char* end() const { return copy_.data() + copy_.size(); }
-    bool cutWhileReading() const { return cut_; }
-
-private:
-    std::string copy_;
-    bool cut_ = false;
-};
-
-// The text of a file without its byte-order mark and trailing NUL bytes.
-std::string_view recordingText(const FileBytes& bytes) {
-    std::string_view text(bytes.begin(), static_cast<std::size_t>(bytes.end() - bytes.begin()));
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
-        text.remove_prefix(3);
-    }
-    while (!text.empty() && text.back() == '\0') {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 QString qText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -130,14 +81,8 @@ QStringList recordTexts(const RecordCursor& cursor, std::string& scratch) {
     return texts;
 }
 
-[[noreturn]] void cannotRead(const QString& fileName, const QString& why) {
-    throw std::runtime_error(
-        QStringLiteral("Cannot read %1: %2.").arg(fileName, why).toStdString());
-}
-
 [[noreturn]] void refuse(const QString& fileName, const QString& reason) {
-    throw std::runtime_error(
-        QStringLiteral("%1 is not a recording: %2").arg(fileName, reason).toStdString());
+    notARecording(fileName, reason);
 }
 
 }  // namespace
@@ -402,63 +347,11 @@ void RecordingFile::stream(const QString& fileName, const RowVisitor& visitor) {
     d_.reset();
     auto d = std::make_unique<Data>(fileName);
     d->keepRows = false;
-    std::string why;
-    const int fd = openRegularFile(QFile::encodeName(fileName).toStdString(), why);
-    QFile file;
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        cannotRead(fileName, fd < 0 ? QString::fromStdString(why) : file.errorString());
-    }
-    const qint64 size = file.size();
-    const auto tooLarge = [&fileName] {
-        cannotRead(fileName, QStringLiteral("it is larger than %1, more than any recording")
-                                 .arg(QString::fromStdString(byteCountText(kMaxFileBytes))));
-    };
-    if (size > static_cast<qint64>(kMaxFileBytes)) {
-        tooLarge();
-    }
-    std::string block(kStreamBlockBytes, '\0');
-    std::string pending;  // the lines not yet whole
-    std::size_t total = 0;
-    std::size_t textBytes = 0;
-    bool nulSeen = false;  // NUL bytes are allowed at the very end only
-    for (;;) {
-        const qint64 got = file.read(block.data(), static_cast<qint64>(block.size()));
-        if (got < 0) {
-            cannotRead(fileName, file.errorString());
-        }
-        if (got == 0) {
-            break;
-        }
-        std::string_view part(block.data(), static_cast<std::size_t>(got));
-        if (total == 0 && part.substr(0, 3) == "\xEF\xBB\xBF") {
-            part.remove_prefix(3);
-        }
-        total += static_cast<std::size_t>(got);
-        if (total > kMaxFileBytes) {
-            tooLarge();
-        }
-        const std::size_t nul = nulSeen ? 0 : part.find('\0');
-        if (nul != std::string_view::npos) {
-            if (part.find_first_not_of('\0', nul) != std::string_view::npos) {
-                refuse(fileName, QStringLiteral("it holds binary data."));
-            }
-            nulSeen = true;
-            part = part.substr(0, nul);
-        }
-        textBytes += part.size();
-        pending.append(part);
-        const std::size_t lastBreak = pending.rfind('\n');
-        if (lastBreak != std::string::npos) {
-            d->walk(std::string_view(pending.data(), lastBreak + 1), false, {}, visitor, 0);
-            pending.erase(0, lastBreak + 1);
-        }
-    }
-    if (textBytes == 0) {
-        refuse(fileName, QStringLiteral("the file is empty."));
-    }
-    d->walk(pending, true, {}, visitor, 0);
+    const bool cut = readTextLines(fileName, [&d, &visitor](std::string_view text, bool last) {
+        d->walk(text, last, {}, visitor, 0);
+    });
     d->finish({});
-    d->cut = static_cast<qint64>(total) < size;
+    d->cut = cut;
     d_ = std::move(d);
 }
 

@@ -29,12 +29,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "protocol/reading.h"
 #include "protocol/reading_format.h"
 #include "protocol/status_sample.h"
+#include "readout/row_columns.h"
+#include "readout/row_text_pool.h"
 
 namespace cellwatch {
 
@@ -122,7 +123,7 @@ public:
     void beginBulkAppend();
     void endBulkAppend();
 
-    std::size_t dataRowCount() const { return kind_.size(); }
+    std::size_t dataRowCount() const { return columns_.kind.size(); }
     // A data row's field as a number: the elapsed time in whole seconds, the
     // others in their units; nothing for the texts (type, state), an absent,
     // empty or unreadable field and a row out of range.
@@ -148,7 +149,7 @@ public:
     bool compactNumbers(int row, std::uint32_t& seconds,
                         std::array<std::int32_t, kSampleFieldCount - 3>& hundredths) const;
     // How many data rows are kept as texts rather than as numbers.
-    std::size_t textRowCount() const { return textRows_.size(); }
+    std::size_t textRowCount() const { return columns_.textRows.size(); }
 
     // Whether a text is the program's own text of a number of `field`, with
     // its value: quickly, and by parsing and formatting again (slow; what the
@@ -159,77 +160,24 @@ public:
     static bool storeNumberByFormatting(std::string_view text, int field, std::int32_t& hundredths);
 
 private:
-    enum Kind : std::uint8_t { kOwn, kText, kEmpty };
-    // Presence bits of the optional values.
-    enum Present : std::uint8_t {
-        kHasExt = 1,
-        kHasInt = 2,
-        kHasInput = 4,
-        kHasPower = 8,
-        kHasResistance = 16,
-    };
-    static constexpr int kValueCount = kFieldCell1 - kFieldExtTemperature;  // fields 3..9
-    static constexpr std::size_t kPoolLimit = 0xFFFF;
+    using Staged = OwnRow;
 
-    struct PoolText {
-        std::string text;
-        std::uint8_t code = 0;  // ChargeState or Chemistry
-    };
-    struct Pool {
-        std::vector<PoolText> texts;
-        std::unordered_map<std::string, std::uint16_t> index;
-        std::uint16_t last = 0;  // the text found last
-    };
-
-    // One row's numbers before they go into the columns.
-    struct Staged {
-        std::uint32_t ms = 0;
-        std::uint16_t typeText = 0;
-        std::uint16_t stateText = 0;
-        std::uint8_t present = 0;
-        std::uint8_t cellCount = 0;
-        std::array<std::int32_t, kValueCount> values{};
-        std::array<std::int32_t, kMostCells> cells{};
-        std::int32_t resistance = 0;
-    };
-
-    bool intern(Pool& pool, std::string_view text, bool isState, std::uint16_t& index);
-    bool stageTexts(const std::array<std::string_view, kSampleFieldCount>& texts, Staged& row);
+    bool intern(RowTextPool& pool, std::string_view text, bool isState, std::uint16_t& index);
     void pushOwn(const Staged& row);
-    void numbersOfStaged(const Staged& row, RowNumbers& out) const;
     void pushText(std::string joined);
-    void pushEmpty();
     void announce();  // before a row is pushed
     void grew();      // after
-    void ensureCells(int count);
     void truncate(std::size_t rows);
     void resetPools();
     void notify(void (RowStoreListener::*what)());
-    std::string_view textField(std::size_t index, int field) const;
-    std::optional<std::int32_t> hundredthsOf(std::size_t index, int field) const;
-    bool has(std::size_t index, int field) const;
 
     void beginReset();
     void endReset();
 
-    // The columns, one entry per data row.
-    std::vector<std::uint8_t> kind_;
-    std::vector<std::uint32_t> ms_;        // elapsed ms; a text row: its index in textRows_
-    std::vector<std::uint8_t> state_;      // ChargeState
-    std::vector<std::uint8_t> chemistry_;  // Chemistry
-    std::vector<std::uint16_t> stateText_;
-    std::vector<std::uint16_t> typeText_;
-    std::vector<std::uint8_t> present_;
-    std::vector<std::uint8_t> cellCount_;
-    std::array<std::vector<std::int32_t>, kValueCount> values_;  // hundredths of fields 3..9
-    std::vector<std::vector<std::int32_t>> cells_;               // hundredths, per cell
-    std::vector<std::int32_t> resistance_;  // mΩ in hundredths; made with the first one
-    // Rows whose texts are not in the program's own forms: the 22 texts in
-    // UTF-8, joined by tabs, so such a row costs its bytes and not 22 strings.
-    std::vector<std::string> textRows_;
+    RowColumns columns_;
     bool bulk_ = false;
-    Pool types_;
-    Pool states_;
+    RowTextPool types_;
+    RowTextPool states_;
     RowStoreListener* listener_ = nullptr;
 };
 
