@@ -77,6 +77,11 @@ void DecoderTap::sampleDecoded(const StatusSample& sample, FrameLayout layout) {
     decoded_(isActive(stateOfText(sample.state)));
 }
 
+void DecoderTap::readingDecoded(const Reading& reading, FrameLayout layout) {
+    host_.readingDecoded(reading, layout);
+    decoded_(isActive(reading.state));
+}
+
 RecordingAlarms::RecordingAlarms(DecoderHost& recording, const RowStore& table,
                                  const TickClock& ticks, const WallClock& wall,
                                  std::function<void(const Alarm&)> raised)

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "protocol/decimal.h"
+#include "protocol/reading.h"
 #include "protocol/status_frame.h"
 #include "protocol/status_sample.h"
 #include "protocol/tick_clock.h"
@@ -32,6 +33,10 @@ public:
     virtual void acceptSample(StatusSample& sample) = 0;
     // Every decoded sample, idle ones included, just before the hand-off.
     virtual void sampleDecoded(const StatusSample& /*sample*/, FrameLayout /*layout*/) {}
+    // The same two steps for a driver's reading: every reading decoded, then
+    // each one that is not idle.
+    virtual void readingDecoded(const Reading& /*reading*/, FrameLayout /*layout*/) {}
+    virtual void acceptReading(Reading& /*reading*/) {}
 };
 
 // Receives finished frames from the receive path.

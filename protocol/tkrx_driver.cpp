@@ -96,8 +96,8 @@ void TkrxDriver::sampleDecoded(const StatusSample& s, FrameLayout /*layout*/) {
     r.voltage = s.voltage;
     r.current = s.current;
     r.capacity = s.capacity;
-    // As the decoder worked it out before formatting it for the table.
-    r.power = decoder_.lastPower();
+    // As the table shows it: to 2 places, as its text "##0.00" or "###0.00".
+    r.power = decoder_.lastPower().rounded(2);
     r.inputVoltage = s.inputVoltage;
     r.intTemperature = s.intTemperature;
     r.extTemperature = s.extTemperature;

@@ -161,6 +161,8 @@ public:
     void showIdle() override { ShowIdle(); }
     // The first charger family's sample, taken as a Reading.
     void acceptSample(StatusSample& sample) override;
+    // A driver's reading that is not idle.
+    void acceptReading(Reading& reading) override { AcceptSample(reading); }
 
     void ShowIdle();
     void AcceptSample(Reading& reading);
