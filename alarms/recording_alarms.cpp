@@ -72,9 +72,9 @@ RowValues rowValues(const RowStore& table, int row) {
     return v;
 }
 
-void DecoderTap::sampleDecoded(const StatusSample& sample, FrameLayout layout) {
-    host_.sampleDecoded(sample, layout);
-    decoded_(isActive(stateOfText(sample.state)));
+void DecoderTap::readingDecoded(const Reading& reading, FrameLayout layout) {
+    host_.readingDecoded(reading, layout);
+    decoded_(isActive(reading.state));
 }
 
 RecordingAlarms::RecordingAlarms(DecoderHost& recording, const RowStore& table,

@@ -33,8 +33,8 @@ public:
     std::uint32_t connectTicks() const override { return host_.connectTicks(); }
     Decimal capacityDataMax() const override { return host_.capacityDataMax(); }
     void showIdle() override { host_.showIdle(); }
-    void acceptSample(StatusSample& sample) override { host_.acceptSample(sample); }
-    void sampleDecoded(const StatusSample& sample, FrameLayout layout) override;
+    void acceptReading(Reading& reading) override { host_.acceptReading(reading); }
+    void readingDecoded(const Reading& reading, FrameLayout layout) override;
 
 private:
     DecoderHost& host_;

@@ -50,22 +50,4 @@ Reading readingFromSample(const StatusSample& s) {
     return r;
 }
 
-StatusSample sampleFromReading(const Reading& r) {
-    StatusSample s;
-    s.elapsedMs = r.elapsedMs;
-    s.batteryType = r.chemistryText;
-    s.state = r.stateText;
-    s.extTemperature = r.extTemperature.value_or(Decimal());
-    s.intTemperature = r.intTemperature.value_or(Decimal());
-    s.inputVoltage = r.inputVoltage.value_or(Decimal());
-    s.voltage = r.voltage;
-    s.current = r.current;
-    s.capacity = r.capacity;
-    s.power = r.power.value_or(Decimal()).format(kFormat2);
-    for (int k = 0; k < kCellCount && k < r.cellCount; ++k) {
-        s.cells[static_cast<std::size_t>(k)] = r.cells[static_cast<std::size_t>(k)];
-    }
-    return s;
-}
-
 }  // namespace cellwatch

@@ -1,6 +1,5 @@
-// Conversions between the status sample of the first charger family and a
-// Reading, for the parts of the program that still take the one or the
-// other while the reading model spreads.
+// The first charger family's texts mapped to the reading's states, and the
+// Reading of a status sample made by hand (tests and benches still make some).
 #pragma once
 
 #include <string_view>
@@ -17,6 +16,5 @@ ChargeState stateOfText(std::string_view text);
 Chemistry chemistryOfText(std::string_view text);
 
 Reading readingFromSample(const StatusSample& sample);
-StatusSample sampleFromReading(const Reading& reading);
 
 }  // namespace cellwatch

@@ -27,8 +27,4 @@ const char* layoutName(FrameLayout layout) {
     return layout == FrameLayout::Short76 ? "76" : "112";
 }
 
-std::string dumpLine(const StatusSample& s, FrameLayout layout) {
-    return ReadingFormat::dumpLine(readingFromSample(s), layoutName(layout));
-}
-
 }  // namespace cellwatch

@@ -26,8 +26,4 @@ std::optional<std::uint32_t> parseElapsedText(std::string_view text);
 // "76" or "112".
 const char* layoutName(FrameLayout layout);
 
-// One line of the dump format: the layout, then fields 1 to 21, separated by
-// single tabs, no trailing tab and no newline.
-std::string dumpLine(const StatusSample& sample, FrameLayout layout);
-
 }  // namespace cellwatch

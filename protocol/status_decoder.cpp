@@ -1,6 +1,7 @@
 #include "protocol/status_decoder.h"
 
 #include "protocol/pair_value.h"
+#include "protocol/sample_bridge.h"
 
 namespace cellwatch {
 
@@ -53,15 +54,22 @@ bool StatusDecoder::isStale(std::uint32_t startTick) const {
     return ticksBetween(startTick, clock_.tickCount()) > kFreshnessLimitMs;
 }
 
-void StatusDecoder::finish(StatusSample& s, FrameLayout layout, std::string_view powerFormat) {
-    s.capacity = correctCapacityRollOver(s.capacity, host_);
-    lastPower_ = (s.voltage * s.current).abs();
-    if (powerText_) {
-        s.power = lastPower_.format(powerFormat);
-    }
-    host_.sampleDecoded(s, layout);
-    if (!s.isIdle()) {
-        host_.acceptSample(s);
+StatusDecoder::StatusDecoder(const TickClock& clock, DecoderHost& host, Freshness freshness)
+    : clock_(clock), host_(host), freshness_(freshness) {
+    reading_.charger = std::string(kFirstDriverId);
+    reading_.cellCount = kCellCount;
+}
+
+void StatusDecoder::finish(FrameLayout layout) {
+    Reading& r = reading_;
+    r.state = stateOfText(r.stateText);
+    r.chemistry = chemistryOfText(r.chemistryText);
+    r.capacity = correctCapacityRollOver(r.capacity, host_);
+    // Its text, "##0.00" or "###0.00", is the same as the rounded value's.
+    r.power = (r.voltage * r.current).abs().rounded(2);
+    host_.readingDecoded(r, layout);
+    if (!r.isIdle()) {
+        host_.acceptReading(r);
     }
 }
 
@@ -73,17 +81,17 @@ void StatusDecoder::decodeStatus76(const StatusFrame& f, std::uint32_t startTick
         host_.showIdle();
         return;
     }
-    StatusSample s;
+    Reading& s = reading_;
     s.elapsedMs = ticksBetween(host_.connectTicks(), clock_.tickCount());
     s.voltage = PairValue(f[35], f[36]);
-    s.batteryType = batteryType76(biasedValue(f[23]));
+    s.chemistryText = batteryType76(biasedValue(f[23]));
     const Decimal current = PairValue(f[33], f[34]);
     if (biasedValue(f[8]) >= 1) {
         s.current = current;
-        s.state = s.voltage > Decimal() ? kStateCharge : kStateIdle;
+        s.stateText = s.voltage > Decimal() ? kStateCharge : kStateIdle;
     } else {
         s.current = -current;
-        s.state = kStateDischarge;
+        s.stateText = kStateDischarge;
     }
     s.extTemperature = PairValueTimes100(f[37], f[38]);
     s.intTemperature = PairValueTimes100(f[39], f[40]);
@@ -92,7 +100,7 @@ void StatusDecoder::decodeStatus76(const StatusFrame& f, std::uint32_t startTick
     for (std::size_t k = 1; k <= kCellCount; ++k) {
         s.cells[k - 1] = PairValue(f[43 + 2 * k], f[44 + 2 * k]);
     }
-    finish(s, FrameLayout::Short76, kFormat2Wide);
+    finish(FrameLayout::Short76);
 }
 
 void StatusDecoder::decodeStatus112(const StatusFrame& f, std::uint32_t startTick) {
@@ -103,21 +111,21 @@ void StatusDecoder::decodeStatus112(const StatusFrame& f, std::uint32_t startTic
         host_.showIdle();
         return;
     }
-    StatusSample s;
+    Reading& s = reading_;
     s.elapsedMs = ticksBetween(host_.connectTicks(), clock_.tickCount());
     s.voltage = PairValue(f[15], f[16]);
-    s.batteryType = batteryType112(biasedValue(f[2]));
+    s.chemistryText = batteryType112(biasedValue(f[2]));
     switch (biasedValue(f[1])) {
         case 1:
-            s.state = kStateDischarge;
+            s.stateText = kStateDischarge;
             s.current = -PairValue(f[11], f[12]);
             break;
         case 2:
-            s.state = kStateCharge;
+            s.stateText = kStateCharge;
             s.current = PairValue(f[11], f[12]);
             break;
         default:
-            s.state = kStateIdle;
+            s.stateText = kStateIdle;
             s.current = Decimal();
             break;
     }
@@ -128,7 +136,7 @@ void StatusDecoder::decodeStatus112(const StatusFrame& f, std::uint32_t startTic
     for (std::size_t k = 1; k <= kCellCount; ++k) {
         s.cells[k - 1] = PairValue(f[17 + 2 * k], f[18 + 2 * k]);
     }
-    finish(s, FrameLayout::Long112, kFormat2);
+    finish(FrameLayout::Long112);
 }
 
 }  // namespace cellwatch

@@ -1,15 +1,16 @@
-// Decoding of the charger's two status layouts into a StatusSample.
+// Decoding of the charger's two status layouts into a Reading.
 //
 // Both decoders share the same steps: a freshness check (a message that took
 // more than 3000 ms from its start byte to its completion is dropped and the
 // display goes idle), the elapsed time since the recording started, the
-// fields of the layout, the capacity roll-over correction, the power text,
-// and the hand-off of every non-idle sample.
+// fields of the layout, the capacity roll-over correction, the power (to 2
+// places, as the table shows it), and the hand-off of every non-idle reading.
 #pragma once
 
 #include <cstdint>
 
 #include "protocol/decimal.h"
+#include "protocol/reading.h"
 #include "protocol/status_frame.h"
 #include "protocol/status_sample.h"
 #include "protocol/tick_clock.h"
@@ -28,10 +29,10 @@ public:
     virtual Decimal capacityDataMax() const = 0;
     // A message arrived too late to be trusted: show the idle state.
     virtual void showIdle() = 0;
-    // A charging or discharging sample, to be checked, shown and recorded.
-    virtual void acceptSample(StatusSample& sample) = 0;
-    // Every decoded sample, idle ones included, just before the hand-off.
-    virtual void sampleDecoded(const StatusSample& /*sample*/, FrameLayout /*layout*/) {}
+    // Every decoded reading, idle ones included, just before the hand-off.
+    virtual void readingDecoded(const Reading& /*reading*/, FrameLayout /*layout*/) {}
+    // A charging or discharging reading, to be checked, shown and recorded.
+    virtual void acceptReading(Reading& /*reading*/) {}
 };
 
 // Receives finished frames from the receive path.
@@ -51,27 +52,19 @@ public:
     enum class Freshness { Checked, Ignored };
 
     StatusDecoder(const TickClock& clock, DecoderHost& host,
-                  Freshness freshness = Freshness::Checked)
-        : clock_(clock), host_(host), freshness_(freshness) {}
+                  Freshness freshness = Freshness::Checked);
 
     void decodeStatus76(const StatusFrame& frame, std::uint32_t startTick) override;
     void decodeStatus112(const StatusFrame& frame, std::uint32_t startTick) override;
 
-    // The power of the last sample decoded, before its formatting.
-    Decimal lastPower() const { return lastPower_; }
-    // Whether the sample's power text is written (on by default); a host
-    // that takes lastPower() instead leaves it empty and saves the time.
-    void setPowerText(bool on) { powerText_ = on; }
-
 private:
     bool isStale(std::uint32_t startTick) const;
-    void finish(StatusSample& sample, FrameLayout layout, std::string_view powerFormat);
+    void finish(FrameLayout layout);
 
     const TickClock& clock_;
     DecoderHost& host_;
     Freshness freshness_;
-    Decimal lastPower_;
-    bool powerText_ = true;
+    Reading reading_;  // filled afresh by every message, its texts' storage kept
 };
 
 // Battery type texts of each layout's code (the value after removing the bias).

@@ -49,11 +49,7 @@ TkrxDriver::TkrxDriver(DriverContext& context, DriverSink& sink, const DriverOpt
       decoder_(clock_, *this,
                options.checkTimes ? StatusDecoder::Freshness::Checked
                                   : StatusDecoder::Freshness::Ignored),
-      assembler_(clock_, decoder_) {
-    decoder_.setPowerText(false);  // the reading carries the power as a number
-    reading_.charger = std::string(kFirstDriverId);
-    reading_.cellCount = kCellCount;
-}
+      assembler_(clock_, decoder_) {}
 
 std::string_view TkrxDriver::id() const {
     return kFirstDriverId;
@@ -85,27 +81,10 @@ DriverCounts TkrxDriver::counts() const {
     return c;
 }
 
-void TkrxDriver::sampleDecoded(const StatusSample& s, FrameLayout /*layout*/) {
+void TkrxDriver::readingDecoded(const Reading& reading, FrameLayout /*layout*/) {
     ++messages_;
-    Reading& r = reading_;
-    r.elapsedMs = s.elapsedMs;
-    r.state = stateOfText(s.state);
-    r.stateText = s.state;
-    r.chemistry = chemistryOfText(s.batteryType);
-    r.chemistryText = s.batteryType;
-    r.voltage = s.voltage;
-    r.current = s.current;
-    r.capacity = s.capacity;
-    // As the decoder worked it out before formatting it for the table.
-    r.power = decoder_.lastPower();
-    r.inputVoltage = s.inputVoltage;
-    r.intTemperature = s.intTemperature;
-    r.extTemperature = s.extTemperature;
-    for (std::size_t k = 0; k < kCellCount; ++k) {
-        r.cells[k] = s.cells[k];
-    }
     // The frame is still the assembler's while it is decoded.
-    sink_.reading(r, assembler_.pendingFrame().bytes());
+    sink_.reading(reading, assembler_.pendingFrame().bytes());
 }
 
 FrameLayout layoutOfMessage(std::span<const std::uint8_t> message) {

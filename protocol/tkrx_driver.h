@@ -43,8 +43,7 @@ private:
     std::uint32_t connectTicks() const override { return context_.connectTicks(); }
     Decimal capacityDataMax() const override { return context_.capacityDataMax(); }
     void showIdle() override { sink_.event(DriverEvent::Late, 1); }
-    void acceptSample(StatusSample& /*sample*/) override {}
-    void sampleDecoded(const StatusSample& sample, FrameLayout layout) override;
+    void readingDecoded(const Reading& reading, FrameLayout layout) override;
 
     DriverContext& context_;
     DriverSink& sink_;
@@ -52,12 +51,10 @@ private:
     StatusDecoder decoder_;
     ReceiveAssembler assembler_;
     BufferByteSource input_;
-    Reading reading_;
     std::uint64_t messages_ = 0;
 };
 
-// The sample of a reading as the first family decoded it, and its layout
-// by the message's size (the bridge for the parts that still take samples).
+// The layout of a message of the first family, by its size.
 FrameLayout layoutOfMessage(std::span<const std::uint8_t> message);
 
 }  // namespace cellwatch

@@ -274,7 +274,7 @@ void Recording::ApplySample(Reading& r) {
         given_->elapsedMs = r.elapsedMs;
         table_.appendSample(*given_);
     } else {
-        table_.appendSample(sampleFromReading(r));
+        table_.append(r);
     }
     ++rows_;
     lastRowSeconds_ =

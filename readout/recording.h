@@ -159,8 +159,10 @@ public:
     // The largest capacity of the curve so far.
     Decimal capacityDataMax() const override;
     void showIdle() override { ShowIdle(); }
-    // The first charger family's sample, taken as a Reading.
-    void acceptSample(StatusSample& sample) override;
+    // A sample made by hand (tests, benches), taken as a Reading.
+    void acceptSample(StatusSample& sample);
+    // A driver's reading that is not idle.
+    void acceptReading(Reading& reading) override { AcceptSample(reading); }
 
     void ShowIdle();
     void AcceptSample(Reading& reading);

@@ -313,11 +313,10 @@ void LiveSession::Gate::reading(const Reading& reading, std::span<const std::uin
     if (!session_.recordingNow()) {
         return;
     }
-    // The recording still takes the first family's samples.
-    StatusSample sample = sampleFromReading(reading);
-    host_.sampleDecoded(sample, layoutOfMessage(message));
-    if (!sample.isIdle()) {
-        host_.acceptSample(sample);
+    host_.readingDecoded(reading, layoutOfMessage(message));
+    if (!reading.isIdle()) {
+        Reading taken = reading;  // the recording sets the first row's time
+        host_.acceptReading(taken);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "net/messages.h"
 #include "net/mqtt_client.h"
 #include "net/remote_feed.h"
+#include "protocol/reading_format.h"
 #include "protocol/receive_assembler.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
@@ -23,11 +24,11 @@ public:
     std::uint32_t connectTicks() const override { return connect; }
     Decimal capacityDataMax() const override { return capacityMax; }
     void showIdle() override {}
-    void acceptSample(StatusSample& s) override {
+    void acceptReading(Reading& s) override {
         if (s.capacity > capacityMax) {
             capacityMax = s.capacity;
         }
-        if (dumpLine(s, FrameLayout::Short76).empty()) {
+        if (ReadingFormat::dumpLine(s, layoutName(FrameLayout::Short76)).empty()) {
             std::abort();
         }
     }

@@ -2,9 +2,10 @@
 
 #include <cstdlib>
 
+#include "protocol/reading_format.h"
+#include "protocol/receive_assembler.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
-#include "protocol/receive_assembler.h"
 
 namespace {
 
@@ -15,13 +16,13 @@ public:
     std::uint32_t connectTicks() const override { return connect; }
     Decimal capacityDataMax() const override { return capacityMax; }
     void showIdle() override { ++idle; }
-    void acceptSample(StatusSample& s) override {
+    void acceptReading(Reading& s) override {
         if (s.capacity > capacityMax) {
             capacityMax = s.capacity;
         }
         // Exercise every text form the table would show.
-        std::string line = dumpLine(s, FrameLayout::Short76);
-        if (line.empty() || s.power.empty() || s.power == "-0.00") {
+        std::string line = ReadingFormat::dumpLine(s, layoutName(FrameLayout::Short76));
+        if (line.empty() || !s.power || s.power->format(kFormat2) == "-0.00") {
             std::abort();
         }
     }

@@ -18,7 +18,7 @@ struct Collect final : DriverContext, DriverSink {
     std::uint32_t connectTicks() const override { return connect; }
     Decimal capacityDataMax() const override { return capacityMax; }
     void reading(const Reading& r, std::span<const std::uint8_t> message) override {
-        lines.push_back(dumpLine(sampleFromReading(r), layoutOfMessage(message)));
+        lines.push_back(ReadingFormat::dumpLine(r, layoutName(layoutOfMessage(message))));
         elapsed.push_back(r.elapsedMs);
     }
     void event(DriverEvent e, int /*channel*/) override { events.push_back(e); }

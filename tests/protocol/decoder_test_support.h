@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "protocol/reading_format.h"
 #include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 
@@ -33,14 +34,14 @@ public:
     std::uint32_t connectTicks() const override { return connect; }
     Decimal capacityDataMax() const override { return capacityMax; }
     void showIdle() override { ++idleCalls; }
-    void acceptSample(StatusSample& sample) override {
-        if (followCapacity && sample.capacity > capacityMax) {
-            capacityMax = sample.capacity;
+    void acceptReading(Reading& reading) override {
+        if (followCapacity && reading.capacity > capacityMax) {
+            capacityMax = reading.capacity;
         }
-        accepted.push_back(sample);
+        accepted.push_back(reading);
     }
-    void sampleDecoded(const StatusSample& sample, FrameLayout layout) override {
-        decoded.push_back(sample);
+    void readingDecoded(const Reading& reading, FrameLayout layout) override {
+        decoded.push_back(reading);
         layouts.push_back(layout);
     }
 
@@ -48,7 +49,7 @@ public:
     std::vector<std::string> lines() const {
         std::vector<std::string> out;
         for (std::size_t i = 0; i < decoded.size(); ++i) {
-            out.push_back(dumpLine(decoded[i], layouts[i]));
+            out.push_back(ReadingFormat::dumpLine(decoded[i], layoutName(layouts[i])));
         }
         return out;
     }
@@ -58,8 +59,8 @@ public:
     std::uint32_t connect = 0;
     Decimal capacityMax;
     int idleCalls = 0;
-    std::vector<StatusSample> accepted;
-    std::vector<StatusSample> decoded;
+    std::vector<Reading> accepted;
+    std::vector<Reading> decoded;
     std::vector<FrameLayout> layouts;
 };
 

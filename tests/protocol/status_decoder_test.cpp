@@ -76,9 +76,10 @@ TEST_F(DecoderTest, Short76StateAndCurrentFollowModeAndVoltage) {
                                               {35, c.voltWhole}}),
                                clock.tickCount());
         ASSERT_EQ(host.decoded.size(), 1u);
-        EXPECT_EQ(host.decoded[0].state, c.state) << int(c.mode);
+        EXPECT_EQ(host.decoded[0].stateText, c.state) << int(c.mode);
         EXPECT_EQ(host.decoded[0].current, d(c.current)) << int(c.mode);
-        EXPECT_EQ(sampleFieldText(host.decoded[0], kFieldCurrent), d(c.current).format(kFormat2));
+        EXPECT_EQ(ReadingFormat::fieldText(host.decoded[0], kFieldCurrent),
+                  d(c.current).format(kFormat2));
         EXPECT_EQ(host.accepted.size(), c.handedOn ? 1u : 0u) << int(c.mode);
     }
 }
@@ -94,7 +95,8 @@ TEST_F(DecoderTest, BatteryTypeCodesOfBothLayouts) {
             host = RecordingHost{};
             decode(long112, {{23, c.short76}}, {{2, c.long112}}, clock.tickCount());
             ASSERT_EQ(host.decoded.size(), 1u);
-            EXPECT_EQ(host.decoded[0].batteryType, c.text) << int(long112 ? c.long112 : c.short76);
+            EXPECT_EQ(host.decoded[0].chemistryText, c.text)
+                << int(long112 ? c.long112 : c.short76);
         }
     }
 }
@@ -113,7 +115,7 @@ TEST_F(DecoderTest, Short76FieldOffsets) {
                                    {67, 0x83}, {68, 0x7F}});  // cell 12: 2.99
     decoder.decodeStatus76(f, clock.tickCount());
     ASSERT_EQ(host.accepted.size(), 1u);
-    EXPECT_EQ(dumpLine(host.accepted[0], FrameLayout::Short76),
+    EXPECT_EQ(ReadingFormat::dumpLine(host.accepted[0], layoutName(FrameLayout::Short76)),
               "76\tLiIo/Po/Fe\t+CHG+\t25\t40\t15.10\t12.34\t2.00\t1234\t24.68\t"
               "3.9\t0\t0\t0\t0\t0\t0\t0\t4.01\t0\t0\t2.99");
 }
@@ -146,8 +148,11 @@ TEST_F(DecoderTest, PowerTextOfBothLayouts) {
                                                 {16, c.vh}}),
                                 clock.tickCount());
         ASSERT_EQ(host.decoded.size(), 2u);
-        EXPECT_EQ(host.decoded[0].power, c.power);
-        EXPECT_EQ(host.decoded[1].power, c.power);
+        EXPECT_EQ(ReadingFormat::fieldText(host.decoded[0], kFieldPower), c.power);
+        EXPECT_EQ(ReadingFormat::fieldText(host.decoded[1], kFieldPower), c.power);
+        // The value itself is rounded as its text, for the table and the alarms.
+        EXPECT_EQ(host.decoded[0].power, d(c.power));
+        EXPECT_EQ(host.decoded[1].power, d(c.power));
     }
 }
 
@@ -169,7 +174,7 @@ TEST_F(DecoderTest, Long112ModeTable) {
                 makeFrame(112, {{1, c.mode}, {11, 0x83}, {12, 0xB2}, {15, volts}}),
                 clock.tickCount());
             ASSERT_EQ(host.decoded.size(), 1u);
-            EXPECT_EQ(host.decoded[0].state, c.state) << int(c.mode) << " at " << int(volts);
+            EXPECT_EQ(host.decoded[0].stateText, c.state) << int(c.mode) << " at " << int(volts);
             EXPECT_EQ(host.decoded[0].current, d(c.current)) << int(c.mode);
             EXPECT_EQ(host.accepted.size(), std::string_view(c.state) == "Idle" ? 0u : 1u);
         }
@@ -202,8 +207,10 @@ TEST_F(DecoderTest, Long112FieldOffsetsAndIgnoredTail) {
     const std::string expected =
         "112\tNi-MH\t+CHG+\t0\t0\t12.00\t8.28\t1.00\t1234\t8.28\t"
         "1.69\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\t1.48";
-    EXPECT_EQ(dumpLine(host.accepted[0], FrameLayout::Long112), expected);
-    EXPECT_EQ(dumpLine(host.accepted[1], FrameLayout::Long112), expected);
+    EXPECT_EQ(ReadingFormat::dumpLine(host.accepted[0], layoutName(FrameLayout::Long112)),
+              expected);
+    EXPECT_EQ(ReadingFormat::dumpLine(host.accepted[1], layoutName(FrameLayout::Long112)),
+              expected);
 }
 
 // --- shared steps ---------------------------------------------------------

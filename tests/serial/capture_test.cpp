@@ -222,7 +222,7 @@ public:
     std::uint32_t connectTicks() const override { return kStart.ticks; }
     Decimal capacityDataMax() const override { return {}; }
     void showIdle() override { ++idle; }
-    void acceptSample(StatusSample& s) override {
+    void acceptReading(Reading& s) override {
         elapsed.push_back(s.elapsedMs);
         ticksSeen.push_back(ticks_.tickCount());
         wallSeen.push_back(wall_);

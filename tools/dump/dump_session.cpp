@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "protocol/driver_registry.h"
+#include "protocol/reading_format.h"
 #include "protocol/sample_text.h"
 #include "protocol/tkrx_driver.h"
 
@@ -36,15 +37,14 @@ void DumpSession::finish() {
 }
 
 void DumpSession::reading(const Reading& reading, std::span<const std::uint8_t> message) {
-    const StatusSample sample = sampleFromReading(reading);
     const FrameLayout layout = layoutOfMessage(message);
     ++(layout == FrameLayout::Short76 ? counts_.messages76 : counts_.messages112);
-    if (sample.isIdle()) {
+    if (reading.isIdle()) {
         ++counts_.idleMessages;
-    } else if (sample.capacity > capacityMax_) {
-        capacityMax_ = sample.capacity;
+    } else if (reading.capacity > capacityMax_) {
+        capacityMax_ = reading.capacity;
     }
-    line_ = dumpLine(sample, layout);
+    line_ = ReadingFormat::dumpLine(reading, layoutName(layout));
     line_ += '\n';
     std::fwrite(line_.data(), 1, line_.size(), out_);
 }
