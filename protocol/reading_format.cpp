@@ -25,8 +25,9 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A value of the reading, or nothing.
-std::optional<Decimal> fieldValue(const Reading& r, int field) {
+}  // namespace
+
+std::optional<Decimal> ReadingFormat::fieldValue(const Reading& r, int field) {
     switch (field) {
         case kFieldExtTemperature:
             return r.extTemperature;
@@ -52,8 +53,6 @@ std::optional<Decimal> fieldValue(const Reading& r, int field) {
     }
     return std::nullopt;
 }
-
-}  // namespace
 
 void ReadingFormat::appendElapsed(std::string& out, std::uint32_t ms) {
     const std::uint64_t seconds = (static_cast<std::uint64_t>(ms) + 500) / 1000;

@@ -80,6 +80,10 @@ public:
 
     // The enums of the charger's words ("+CHG+", "LiIo/Po/Fe"); a word it
     // does not use reads Idle and Unknown.
+    // Field `field`'s value of a reading (cells past cellCount are 0 V, as
+    // the table's twelve slots show them); nothing for a value not reported
+    // and for the texts.
+    static std::optional<Decimal> fieldValue(const Reading& r, int field);
     static ChargeState stateOf(std::string_view text);
     static Chemistry chemistryOf(std::string_view text);
 

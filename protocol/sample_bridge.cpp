@@ -1,31 +1,15 @@
 #include "protocol/sample_bridge.h"
 
+#include "protocol/reading_format.h"
+
 namespace cellwatch {
 
 ChargeState stateOfText(std::string_view text) {
-    if (text == kStateCharge) {
-        return ChargeState::Charging;
-    }
-    if (text == kStateDischarge) {
-        return ChargeState::Discharging;
-    }
-    return ChargeState::Idle;
+    return ReadingFormat::stateOf(text);
 }
 
 Chemistry chemistryOfText(std::string_view text) {
-    if (text == kTypeLithium) {
-        return Chemistry::Lithium;
-    }
-    if (text == kTypeNiMH) {
-        return Chemistry::NiMH;
-    }
-    if (text == kTypeNiCd) {
-        return Chemistry::NiCd;
-    }
-    if (text == kTypeLead) {
-        return Chemistry::Pb;
-    }
-    return Chemistry::Unknown;
+    return ReadingFormat::chemistryOf(text);
 }
 
 Reading readingFromSample(const StatusSample& s) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "protocol/reading_format.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -47,24 +48,7 @@ std::uint8_t presenceBit(int field) {
 }
 
 std::optional<Decimal> readingValue(const Reading& r, int field) {
-    switch (field) {
-        case kFieldExtTemperature:
-            return r.extTemperature;
-        case kFieldIntTemperature:
-            return r.intTemperature;
-        case kFieldInputVoltage:
-            return r.inputVoltage;
-        case kFieldVoltage:
-            return r.voltage;
-        case kFieldCurrent:
-            return r.current;
-        case kFieldCapacity:
-            return r.capacity;
-        case kFieldPower:
-            return r.power;
-        default:
-            return std::nullopt;
-    }
+    return field < kFieldCell1 ? ReadingFormat::fieldValue(r, field) : std::nullopt;
 }
 
 std::optional<Decimal>& readingSlot(Reading& r, int field, std::optional<Decimal>& scratch) {
