@@ -94,8 +94,9 @@ async function refusals(base, token, port) {
 
 async function main() {
   const link = join(work, 'charger');
+  // Looped: one pass is 7 s, shorter than a loaded machine takes to start Chromium.
   const emu = start(emulator, ['--scenario', 'alarm-cell-high', '--interval-ms', '250',
-    '--sim-seconds', '20', '--link', link], 'stdout', /\/dev\/\S+/);
+    '--sim-seconds', '20', '--loop', '--link', link], 'stdout', /\/dev\/\S+/);
   await emu.found;
   const log = start(logTool, ['--port', link, '--no-journal', '--serve', '127.0.0.1:0'],
     'stderr', /page at (http:\/\/127\.0\.0\.1:(\d+)\/([A-Za-z0-9_-]+)\/)/);
