@@ -29,6 +29,7 @@
 #include "session/fed_source.h"
 #include "session/journal_pack.h"
 #include "session/replay_source.h"
+#include "session/link_source.h"
 #include "session/serial_source.h"
 
 namespace cellwatch {
@@ -221,15 +222,13 @@ void MainWindow::connectPort(bool continuing) {
         NetworkWatch::openOrThrow(settings_, portText.trimmed(), this);  // in a window of its own
         return;
     }
-    const QString device = portToOpen(portText);
     // The charger chosen beside the port, remembered for the port.
     const QString charger = tool(StatusTool::Charger)->text();
-    if (!session_->setCharger(charger.toStdString())) {
+    const DriverEntry* driver = findDriver(charger.toStdString());
+    if (driver == nullptr || !session_->setCharger(charger.toStdString())) {
         throw std::runtime_error("no charger " + charger.toStdString());
     }
-    session_->open(std::make_unique<session::SerialSource>(session_->sourceEvents(), device,
-                                                           QString(), session_->driver().line()),
-                   continuing);
+    session_->open(session::makePortSource(session_->sourceEvents(), portText, *driver), continuing);
     settings_.write(kSettingsApplication, QStringLiteral("Chargers"), portText.trimmed(), charger);
     portBox_->remember(portText);
 }

@@ -8,6 +8,7 @@
 #   share/icons/hicolor/*/apps             the icon: SVG, 48, 128, 256 px
 #   share/man/man1/*.1.gz                  a manual page for every program
 #   share/doc/cellwatch/                   copyright, changelog
+#   lib/udev/rules.d/                      access to the USB HID chargers
 include(GNUInstallDirs)
 
 set(CELLWATCH_APP_ID org.example.cellwatch)
@@ -32,6 +33,8 @@ foreach(size 48 128 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME cellwatch.png)
 endforeach()
+
+install(FILES ${_res}/udev/70-cellwatch-chargers.rules DESTINATION lib/udev/rules.d)
 
 # Manual pages and the changelog are installed compressed, without a time
 # stamp in the gzip header, so that equal sources give equal packages.
@@ -62,9 +65,9 @@ set(CPACK_PACKAGE_VENDOR "the Cellwatch developers")
 set(CPACK_PACKAGE_CONTACT "Cellwatch developers <dev@cellwatch.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "monitor for battery chargers on a serial line")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Cellwatch listens to a hobby battery charger on a serial or USB-serial line\n"
-    "and shows, records and exports what it reports: pack voltage, current,\n"
-    "capacity, power, temperatures and the voltage of up to twelve cells.\n"
+    "Cellwatch listens to hobby battery chargers on a serial line, USB or\n"
+    "Bluetooth LE and shows, records and exports what they report: pack voltage,\n"
+    "current, capacity, power, temperatures and the voltage of every cell.\n"
     "\n"
     "The package holds the window (cellwatch) and the command-line tools\n"
     "cellwatch-dump, cellwatch-emulator, cellwatch-log and cellwatch-report.")

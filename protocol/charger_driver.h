@@ -39,6 +39,28 @@ struct LineSettings {
 // "9600 8N1".
 std::string lineSettingsText(const LineSettings& line);
 
+// A USB device's vendor and product ids.
+struct UsbId {
+    std::uint16_t vendor = 0;
+    std::uint16_t product = 0;
+    bool operator==(const UsbId&) const = default;
+};
+
+// How a charger is reached other than over a serial line: the USB HID ids
+// of its family (several models may share one: the driver tells the model
+// by its reply), and the Bluetooth LE service it serves, with the
+// characteristic that notifies its replies and the one requests are written
+// to (UUID texts, "0000ffe0-0000-1000-8000-00805f9b34fb"; empty: none). On
+// either link, one message fed to the driver is one HID input report (its
+// payload, without a report id) or one notification's value, and one
+// DriverRequest is one output report's payload or one characteristic write.
+struct LinkHints {
+    std::vector<UsbId> usb;
+    std::string bleService;
+    std::string bleNotify;
+    std::string bleWrite;
+};
+
 // What a driver needs of the recording it feeds (the session implements it).
 class DriverContext {
 public:

@@ -43,6 +43,17 @@ const DriverEntry* findDriver(std::string_view id) {
     return nullptr;
 }
 
+const DriverEntry* driverForUsb(UsbId id) {
+    for (const DriverEntry& e : chargerDrivers()) {
+        for (const UsbId& u : e.links.usb) {
+            if (u == id) {
+                return &e;
+            }
+        }
+    }
+    return nullptr;
+}
+
 std::unique_ptr<ChargerDriver> makeDriver(std::string_view id, DriverContext& context,
                                           DriverSink& sink, const DriverOptions& options) {
     const DriverEntry* entry = findDriver(id);

@@ -19,6 +19,8 @@ struct DriverEntry {
     LineSettings line;
     std::unique_ptr<ChargerDriver> (*make)(DriverContext& context, DriverSink& sink,
                                            const DriverOptions& options);
+    // USB HID and Bluetooth LE: how the charger is reached there, if it is.
+    LinkHints links{};
 };
 
 // Every driver, the first family's first.
@@ -28,6 +30,8 @@ const DriverEntry* findDriver(std::string_view id);
 // A new driver of `id`; nullptr when there is none.
 std::unique_ptr<ChargerDriver> makeDriver(std::string_view id, DriverContext& context,
                                           DriverSink& sink, const DriverOptions& options = {});
+// The driver whose USB HID ids include `id`; nullptr when none.
+const DriverEntry* driverForUsb(UsbId id);
 // "tkrx\tMAKER\tMODEL, MODEL" lines, one per driver, each ending in '\n'.
 std::string driverListText();
 // The ids, comma-separated ("tkrx"), for messages about an unknown name.

@@ -20,6 +20,7 @@
 #include "readout/journal.h"
 #include "serial/port_scan.h"
 #include "session/replay_source.h"
+#include "session/link_source.h"
 #include "session/serial_source.h"
 #include "session/watch_source.h"
 #include "tools/log/command_line.h"
@@ -58,10 +59,10 @@ void LogSession::journalTo(std::unique_ptr<Journal> journal) {
 
 void LogSession::openPort(const QString& portText) {
     portText_ = portText;
-    const QString device = portToOpen(portText);
-    auto source = std::make_unique<session::SerialSource>(session_.sourceEvents(), device, device,
-                                                          session_.driver().line());
+    std::unique_ptr<session::SessionSource> source;
     try {
+        const DriverEntry* driver = findDriver(session_.driver().id());
+        source = session::makePortSource(session_.sourceEvents(), portText, *driver);
         source->open();
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(portText.toStdString() + ": " + e.what());

@@ -1,0 +1,151 @@
+#include "links/hid_link.h"
+
+#include <hidapi/hidapi.h>
+
+#include <QFileInfo>
+#include <array>
+#include <stdexcept>
+
+namespace cellwatch {
+
+namespace {
+
+QString wide(const wchar_t* text) {
+    return text != nullptr ? QString::fromWCharArray(text) : QString();
+}
+
+// hidapi starts once per program; false when it cannot.
+bool hidStarted() {
+    static const bool started = hid_init() == 0;
+    return started;
+}
+
+QString idText(std::uint16_t vendor, std::uint16_t product) {
+    return QStringLiteral("%1:%2")
+        .arg(vendor, 4, 16, QLatin1Char('0'))
+        .arg(product, 4, 16, QLatin1Char('0'));
+}
+
+}  // namespace
+
+std::vector<HidDevice> listHidDevices(const std::vector<UsbId>& ids) {
+    std::vector<HidDevice> found;
+    if (ids.empty() || !hidStarted()) {
+        return found;
+    }
+    for (const UsbId& id : ids) {
+        hid_device_info* all = hid_enumerate(id.vendor, id.product);
+        for (const hid_device_info* d = all; d != nullptr; d = d->next) {
+            found.push_back({d->vendor_id, d->product_id, wide(d->serial_number),
+                             wide(d->product_string), QString::fromLocal8Bit(d->path)});
+        }
+        hid_free_enumeration(all);
+    }
+    return found;
+}
+
+HidLink::HidLink(LinkAddress address, QObject* parent)
+    : MessageLink(parent), address_(std::move(address)) {}
+
+HidLink::~HidLink() {
+    close();
+}
+
+void HidLink::open() {
+    close();
+    if (!hidStarted()) {
+        throw std::runtime_error(
+            "USB HID is not available on this system (hidapi could not start)");
+    }
+    const std::vector<HidDevice> devices =
+        listHidDevices({UsbId{address_.vendor, address_.product}});
+    const HidDevice* chosen = nullptr;
+    for (const HidDevice& d : devices) {
+        if (address_.serial.isEmpty() || d.serial == address_.serial) {
+            chosen = &d;
+            break;
+        }
+    }
+    const QString ids = idText(address_.vendor, address_.product);
+    if (chosen == nullptr) {
+        throw std::runtime_error(
+            (address_.serial.isEmpty()
+                 ? QStringLiteral("no USB device %1 is plugged in").arg(ids)
+                 : QStringLiteral("no USB device %1 with serial number %2 is plugged in")
+                       .arg(ids, address_.serial))
+                .toStdString());
+    }
+    const QByteArray path = chosen->path.toLocal8Bit();
+    device_ = hid_open_path(path.constData());
+    if (device_ == nullptr) {
+        const QFileInfo node(chosen->path);
+        if (node.exists() && !node.isWritable()) {
+            throw std::runtime_error(
+                QStringLiteral("%1 (%2): no permission to open it; the package's udev rule "
+                               "gives the logged-in user these devices (plug it in again "
+                               "after installing)")
+                    .arg(ids, chosen->path)
+                    .toStdString());
+        }
+        throw std::runtime_error(QStringLiteral("%1 (%2): could not be opened: %3")
+                                     .arg(ids, chosen->path, wide(hid_error(nullptr)))
+                                     .toStdString());
+    }
+    stop_ = false;
+    lostTold_ = false;
+    reader_ = std::thread([this] { readLoop(); });
+}
+
+void HidLink::close() {
+    stop_ = true;
+    if (reader_.joinable()) {
+        reader_.join();
+    }
+    if (device_ != nullptr) {
+        hid_close(device_);
+        device_ = nullptr;
+    }
+}
+
+bool HidLink::write(std::span<const std::uint8_t> message) {
+    if (device_ == nullptr || message.size() > static_cast<std::size_t>(kReportBytes)) {
+        return false;
+    }
+    std::array<unsigned char, kReportBytes + 1> report{};  // report id 0, then the payload
+    std::copy(message.begin(), message.end(), report.begin() + 1);
+    return hid_write(device_, report.data(), report.size()) >= 0;
+}
+
+void HidLink::readLoop() {
+    std::array<unsigned char, kReportBytes> report{};
+    while (!stop_) {
+        const int n = hid_read_timeout(device_, report.data(), report.size(), kReadWaitMs);
+        if (n < 0) {
+            QMetaObject::invokeMethod(
+                this, [this] { deviceGone(); }, Qt::QueuedConnection);
+            return;
+        }
+        if (n > 0) {
+            const QByteArray message(reinterpret_cast<const char*>(report.data()), n);
+            QMetaObject::invokeMethod(
+                this,
+                [this, message] {
+                    if (device_ != nullptr) {
+                        emit received(message);
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    }
+}
+
+void HidLink::deviceGone() {
+    if (lostTold_ || device_ == nullptr) {
+        return;
+    }
+    lostTold_ = true;
+    close();
+    emit lost(QStringLiteral("the device went away"));
+}
+
+}  // namespace cellwatch

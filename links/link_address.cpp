@@ -1,0 +1,69 @@
+#include "links/link_address.h"
+
+#include <QRegularExpression>
+
+namespace cellwatch {
+
+bool isLinkAddress(const QString& text) {
+    const QString t = text.trimmed();
+    return t.startsWith(QLatin1String("hid:"), Qt::CaseInsensitive) ||
+           t.startsWith(QLatin1String("ble:"), Qt::CaseInsensitive);
+}
+
+std::optional<LinkAddress> parseLinkAddress(const QString& text, QString* error) {
+    const QString t = text.trimmed();
+    auto fail = [&](const QString& why) -> std::optional<LinkAddress> {
+        if (error != nullptr) {
+            *error = why;
+        }
+        return std::nullopt;
+    };
+    if (t.startsWith(QLatin1String("hid:"), Qt::CaseInsensitive)) {
+        static const QRegularExpression form(
+            QStringLiteral("^hid:([0-9A-Fa-f]{4}):([0-9A-Fa-f]{4})(?::(\\S{1,126}))?$"),
+            QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = form.match(t);
+        if (!m.hasMatch()) {
+            return fail(
+                QStringLiteral("a USB HID device is named hid:VID:PID or hid:VID:PID:SERIAL, "
+                               "the ids in four hex digits (hid:0483:5751)"));
+        }
+        LinkAddress a;
+        a.kind = LinkAddress::Kind::Hid;
+        a.vendor = static_cast<std::uint16_t>(m.captured(1).toUInt(nullptr, 16));
+        a.product = static_cast<std::uint16_t>(m.captured(2).toUInt(nullptr, 16));
+        a.serial = m.captured(3);
+        return a;
+    }
+    if (t.startsWith(QLatin1String("ble:"), Qt::CaseInsensitive)) {
+        static const QRegularExpression form(
+            QStringLiteral("^ble:((?:[0-9A-Fa-f]{2}:){5}[0-9A-Fa-f]{2})$"),
+            QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = form.match(t);
+        if (!m.hasMatch()) {
+            return fail(
+                QStringLiteral("a Bluetooth device is named ble:ADDRESS, six hex pairs "
+                               "(ble:C8:47:8C:00:11:22)"));
+        }
+        LinkAddress a;
+        a.kind = LinkAddress::Kind::Ble;
+        a.bleAddress = m.captured(1).toUpper();
+        return a;
+    }
+    return fail(QStringLiteral("not a hid: or ble: name"));
+}
+
+QString linkAddressText(const LinkAddress& a) {
+    if (a.kind == LinkAddress::Kind::Ble) {
+        return QStringLiteral("ble:") + a.bleAddress;
+    }
+    QString text = QStringLiteral("hid:%1:%2")
+                       .arg(a.vendor, 4, 16, QLatin1Char('0'))
+                       .arg(a.product, 4, 16, QLatin1Char('0'));
+    if (!a.serial.isEmpty()) {
+        text += u':' + a.serial;
+    }
+    return text;
+}
+
+}  // namespace cellwatch

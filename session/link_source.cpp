@@ -1,0 +1,55 @@
+#include "session/link_source.h"
+
+#include <stdexcept>
+
+#include "links/ble_link.h"
+#include "links/hid_link.h"
+#include "serial/port_scan.h"
+#include "session/serial_source.h"
+
+namespace cellwatch::session {
+
+LinkSource::LinkSource(SourceEvents events, std::unique_ptr<MessageLink> link)
+    : events_(std::move(events)), link_(std::move(link)) {
+    QObject::connect(link_.get(), &MessageLink::received, link_.get(),
+                     [this](const QByteArray& message) {
+                         const std::span<const std::uint8_t> bytes(
+                             reinterpret_cast<const std::uint8_t*>(message.constData()),
+                             static_cast<std::size_t>(message.size()));
+                         events_.received(bytes);
+                         events_.take(bytes);
+                         events_.serviced();
+                     });
+    QObject::connect(link_.get(), &MessageLink::lost, link_.get(),
+                     [this](const QString& why) { events_.lost(why); });
+    QObject::connect(link_.get(), &MessageLink::notice, link_.get(),
+                     [this](const QString& text) { events_.notice(text); });
+}
+
+LinkSource::~LinkSource() {
+    link_->close();
+}
+
+std::unique_ptr<SessionSource> makePortSource(SourceEvents events, const QString& portText,
+                                              const DriverEntry& driver) {
+    if (!isLinkAddress(portText)) {
+        const QString device = portToOpen(portText);
+        return std::make_unique<SerialSource>(std::move(events), device, device, driver.line);
+    }
+    QString error;
+    const std::optional<LinkAddress> address = parseLinkAddress(portText, &error);
+    if (!address) {
+        throw std::runtime_error(error.toStdString());
+    }
+    if (address->kind == LinkAddress::Kind::Ble) {
+        if (driver.links.bleService.empty()) {
+            throw std::runtime_error("the " + std::string(driver.id) +
+                                     " charger has no Bluetooth LE link");
+        }
+        return std::make_unique<LinkSource>(std::move(events),
+                                            std::make_unique<BleLink>(*address, driver.links));
+    }
+    return std::make_unique<LinkSource>(std::move(events), std::make_unique<HidLink>(*address));
+}
+
+}  // namespace cellwatch::session

@@ -1,0 +1,40 @@
+// A charger on a link that carries whole messages (USB HID, Bluetooth LE):
+// each message is one receive event for the driver, on the session's own
+// clocks; a recording begins when the link opens. And the one place that
+// turns what the user typed as a port into a source, for every front end.
+#pragma once
+
+#include <memory>
+
+#include "links/message_link.h"
+#include "protocol/driver_registry.h"
+#include "session/session_source.h"
+
+namespace cellwatch::session {
+
+class LinkSource final : public SessionSource {
+public:
+    LinkSource(SourceEvents events, std::unique_ptr<MessageLink> link);
+    ~LinkSource() override;
+
+    QString name() const override { return link_->name(); }
+    void open() override { link_->open(); }
+    void close() override { link_->close(); }
+    bool isOpen() const override { return link_->isOpen(); }
+    bool send(std::span<const std::uint8_t> bytes) override { return link_->write(bytes); }
+    MessageLink& link() { return *link_; }
+
+private:
+    SourceEvents events_;
+    std::unique_ptr<MessageLink> link_;
+};
+
+// The source for what the user gave as a port: "hid:VID:PID[:SERIAL]" and
+// "ble:ADDRESS" name a HID or Bluetooth link (throws std::runtime_error
+// for a malformed one, or a Bluetooth link to a charger whose driver has no
+// Bluetooth service), anything else a serial port (as portToOpen() finds
+// it), opened with the driver's line settings. Not opened yet.
+std::unique_ptr<SessionSource> makePortSource(SourceEvents events, const QString& portText,
+                                              const DriverEntry& driver);
+
+}  // namespace cellwatch::session
