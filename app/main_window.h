@@ -36,6 +36,7 @@
 #include "readout/journal.h"
 #include "readout/recording.h"
 #include "serial/port_scan.h"
+#include "session/link_source.h"
 #include "session/live_session.h"
 
 class QCheckBox;
@@ -261,7 +262,7 @@ private:
 
     SystemTickClock systemTicks_;
     SystemWallClock systemWall_;
-    SystemPortLister systemPorts_;
+    session::ChargerPortLister systemPorts_;
     const TickClock* ticks_ = &systemTicks_;
     const WallClock* wall_ = &systemWall_;
     const PortLister* ports_ = &systemPorts_;

@@ -107,6 +107,10 @@ std::optional<PortInfo> findSameAdapter(const PortInfo& known, const std::vector
 }
 
 QString portEntry(const PortInfo& port) {
+    if (port.deviceId.startsWith(QLatin1String("hid:")) ||
+        port.deviceId.startsWith(QLatin1String("ble:"))) {
+        return port.deviceId;  // a charger's own USB HID or Bluetooth link, named as it is opened
+    }
     const bool usb = port.usbAdapter || port.name.toUpper().contains(QLatin1String("USB"));
     return usb ? QStringLiteral("USB_") + port.deviceId : port.deviceId;
 }

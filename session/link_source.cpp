@@ -30,6 +30,29 @@ LinkSource::~LinkSource() {
     link_->close();
 }
 
+std::vector<PortInfo> ChargerPortLister::ports() const {
+    std::vector<PortInfo> all = serial_.ports();
+    std::vector<UsbId> ids;
+    for (const DriverEntry& d : chargerDrivers()) {
+        ids.insert(ids.end(), d.links.usb.begin(), d.links.usb.end());
+    }
+    for (const HidDevice& d : listHidDevices(ids)) {
+        LinkAddress address;
+        address.vendor = d.vendor;
+        address.product = d.product;
+        address.serial = d.serial;
+        PortInfo port;
+        port.deviceId = linkAddressText(address);
+        port.name = d.productName;
+        port.vendorId = d.vendor;
+        port.productId = d.product;
+        port.serialNumber = d.serial;
+        port.location = d.path;
+        all.push_back(std::move(port));
+    }
+    return all;
+}
+
 std::unique_ptr<SessionSource> makePortSource(SourceEvents events, const QString& portText,
                                               const DriverEntry& driver) {
     if (!isLinkAddress(portText)) {

@@ -8,6 +8,7 @@
 
 #include "links/message_link.h"
 #include "protocol/driver_registry.h"
+#include "serial/port_scan.h"
 #include "session/session_source.h"
 
 namespace cellwatch::session {
@@ -36,5 +37,15 @@ private:
 // it), opened with the driver's line settings. Not opened yet.
 std::unique_ptr<SessionSource> makePortSource(SourceEvents events, const QString& portText,
                                               const DriverEntry& driver);
+
+// The system's serial ports, then the USB HID chargers plugged in (of every
+// driver's USB ids), named as they are opened ("hid:0483:5751:SERIAL").
+class ChargerPortLister final : public PortLister {
+public:
+    std::vector<PortInfo> ports() const override;
+
+private:
+    SystemPortLister serial_;
+};
 
 }  // namespace cellwatch::session
