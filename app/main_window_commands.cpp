@@ -28,8 +28,8 @@
 #include "chart/data_table.h"
 #include "session/fed_source.h"
 #include "session/journal_pack.h"
-#include "session/replay_source.h"
 #include "session/link_source.h"
+#include "session/replay_source.h"
 #include "session/serial_source.h"
 
 namespace cellwatch {
@@ -223,12 +223,16 @@ void MainWindow::connectPort(bool continuing) {
         return;
     }
     // The charger chosen beside the port, remembered for the port.
-    const QString charger = tool(StatusTool::Charger)->text();
+    // (An emulated charger's port says which charger it plays.)
+    const std::string played = session::chargerOfPort(portText);
+    const QString charger =
+        played.empty() ? tool(StatusTool::Charger)->text() : QString::fromStdString(played);
     const DriverEntry* driver = findDriver(charger.toStdString());
     if (driver == nullptr || !session_->setCharger(charger.toStdString())) {
         throw std::runtime_error("no charger " + charger.toStdString());
     }
-    session_->open(session::makePortSource(session_->sourceEvents(), portText, *driver), continuing);
+    session_->open(session::makePortSource(session_->sourceEvents(), portText, *driver),
+                   continuing);
     settings_.write(kSettingsApplication, QStringLiteral("Chargers"), portText.trimmed(), charger);
     portBox_->remember(portText);
 }

@@ -114,16 +114,24 @@ void BleLink::serviceState(int state) {
     tries_ = 0;
 }
 
-bool BleLink::write(std::span<const std::uint8_t> message) {
+bool BleLink::write(std::span<const std::uint8_t> message, std::string_view target) {
     if (!ready_ || !service_ || !writeTo_.isValid()) {
         return false;
     }
+    QLowEnergyCharacteristic to = writeTo_;
+    if (!target.empty()) {
+        to = service_->characteristic(QBluetoothUuid(
+            QString::fromLatin1(target.data(), static_cast<qsizetype>(target.size()))));
+        if (!to.isValid()) {
+            return false;
+        }
+    }
     const QByteArray data(reinterpret_cast<const char*>(message.data()),
                           static_cast<qsizetype>(message.size()));
-    const auto mode = (writeTo_.properties() & QLowEnergyCharacteristic::WriteNoResponse)
+    const auto mode = (to.properties() & QLowEnergyCharacteristic::WriteNoResponse)
                           ? QLowEnergyService::WriteWithoutResponse
                           : QLowEnergyService::WriteWithResponse;
-    service_->writeCharacteristic(writeTo_, data, mode);
+    service_->writeCharacteristic(to, data, mode);
     return true;
 }
 

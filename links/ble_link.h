@@ -42,7 +42,7 @@ public:
     void open() override;
     void close() override;
     bool isOpen() const override { return open_; }
-    bool write(std::span<const std::uint8_t> message) override;
+    bool write(std::span<const std::uint8_t> message, std::string_view target = {}) override;
     // Whether notifications are on and requests can be written.
     bool ready() const { return ready_; }
 

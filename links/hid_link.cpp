@@ -107,7 +107,7 @@ void HidLink::close() {
     }
 }
 
-bool HidLink::write(std::span<const std::uint8_t> message) {
+bool HidLink::write(std::span<const std::uint8_t> message, std::string_view /*target*/) {
     if (device_ == nullptr || message.size() > static_cast<std::size_t>(kReportBytes)) {
         return false;
     }

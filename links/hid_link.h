@@ -53,7 +53,7 @@ public:
     void open() override;
     void close() override;
     bool isOpen() const override { return device_ != nullptr; }
-    bool write(std::span<const std::uint8_t> message) override;
+    bool write(std::span<const std::uint8_t> message, std::string_view target = {}) override;
 
 private:
     void readLoop();

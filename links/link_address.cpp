@@ -7,7 +7,8 @@ namespace cellwatch {
 bool isLinkAddress(const QString& text) {
     const QString t = text.trimmed();
     return t.startsWith(QLatin1String("hid:"), Qt::CaseInsensitive) ||
-           t.startsWith(QLatin1String("ble:"), Qt::CaseInsensitive);
+           t.startsWith(QLatin1String("ble:"), Qt::CaseInsensitive) ||
+           t.startsWith(QLatin1String("emulator:"), Qt::CaseInsensitive);
 }
 
 std::optional<LinkAddress> parseLinkAddress(const QString& text, QString* error) {
@@ -50,12 +51,32 @@ std::optional<LinkAddress> parseLinkAddress(const QString& text, QString* error)
         a.bleAddress = m.captured(1).toUpper();
         return a;
     }
-    return fail(QStringLiteral("not a hid: or ble: name"));
+    if (t.startsWith(QLatin1String("emulator:"), Qt::CaseInsensitive)) {
+        static const QRegularExpression form(
+            QStringLiteral("^emulator:([a-z0-9_-]{1,40})(?::([^:]{1,40}))?$"),
+            QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = form.match(t);
+        if (!m.hasMatch()) {
+            return fail(QStringLiteral(
+                "an emulated charger is named emulator:CHARGER or emulator:CHARGER:MODEL "
+                "(emulator:skyrc:T1000)"));
+        }
+        LinkAddress a;
+        a.kind = LinkAddress::Kind::Emulator;
+        a.charger = m.captured(1).toLower();
+        a.model = m.captured(2).trimmed();
+        return a;
+    }
+    return fail(QStringLiteral("not a hid:, ble: or emulator: name"));
 }
 
 QString linkAddressText(const LinkAddress& a) {
     if (a.kind == LinkAddress::Kind::Ble) {
         return QStringLiteral("ble:") + a.bleAddress;
+    }
+    if (a.kind == LinkAddress::Kind::Emulator) {
+        return QStringLiteral("emulator:") + a.charger +
+               (a.model.isEmpty() ? QString() : u':' + a.model);
     }
     QString text = QStringLiteral("hid:%1:%2")
                        .arg(a.vendor, 4, 16, QLatin1Char('0'))

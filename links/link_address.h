@@ -2,6 +2,9 @@
 // box and --port take them:
 //   hid:VID:PID[:SERIAL]   a USB HID device, ids in hex ("hid:0483:5751")
 //   ble:ADDRESS            a Bluetooth LE device ("ble:C8:47:8C:00:11:22")
+//   emulator:CHARGER[:MODEL]
+//                          a charger played by cellwatch-emulator
+//                          ("emulator:isdt:C4 Air")
 #pragma once
 
 #include <QString>
@@ -11,15 +14,17 @@
 namespace cellwatch {
 
 struct LinkAddress {
-    enum class Kind { Hid, Ble };
+    enum class Kind { Hid, Ble, Emulator };
     Kind kind = Kind::Hid;
     std::uint16_t vendor = 0;
     std::uint16_t product = 0;
     QString serial;      // HID: empty for any
     QString bleAddress;  // BLE: six hex pairs, upper case
+    QString charger;     // emulator: the charger's driver id
+    QString model;       // emulator: the model it plays; empty for its default
 };
 
-// Whether `text` names a HID or BLE link (by its prefix), well-formed or not.
+// Whether `text` names a HID, BLE or emulator link (by its prefix), well-formed or not.
 bool isLinkAddress(const QString& text);
 // The address `text` names; nullopt with `error` set when it is malformed.
 std::optional<LinkAddress> parseLinkAddress(const QString& text, QString* error = nullptr);

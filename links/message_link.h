@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace cellwatch {
 
@@ -28,9 +29,10 @@ public:
     // Closes it; nothing more is told after this.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
-    // Sends one message; false when it cannot now (not open, not yet
-    // connected, the device refused it).
-    virtual bool write(std::span<const std::uint8_t> message) = 0;
+    // Sends one message, to `target` where the link has several ways in (a
+    // Bluetooth LE characteristic's UUID; empty: its usual one); false when
+    // it cannot now (not open, not yet connected, the device refused it).
+    virtual bool write(std::span<const std::uint8_t> message, std::string_view target = {}) = 0;
 
 signals:
     // One message from the charger.

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "links/ble_link.h"
+#include "links/emulator_link.h"
 #include "links/hid_link.h"
 #include "serial/port_scan.h"
 #include "session/serial_source.h"
@@ -28,6 +29,12 @@ LinkSource::LinkSource(SourceEvents events, std::unique_ptr<MessageLink> link)
 
 LinkSource::~LinkSource() {
     link_->close();
+}
+
+std::string chargerOfPort(const QString& portText) {
+    const std::optional<LinkAddress> a =
+        isLinkAddress(portText) ? parseLinkAddress(portText) : std::nullopt;
+    return a && a->kind == LinkAddress::Kind::Emulator ? a->charger.toStdString() : std::string();
 }
 
 std::vector<PortInfo> ChargerPortLister::ports() const {
@@ -71,6 +78,10 @@ std::unique_ptr<SessionSource> makePortSource(SourceEvents events, const QString
         }
         return std::make_unique<LinkSource>(std::move(events),
                                             std::make_unique<BleLink>(*address, driver.links));
+    }
+    if (address->kind == LinkAddress::Kind::Emulator) {
+        return std::make_unique<LinkSource>(
+            std::move(events), std::make_unique<EmulatorLink>(address->charger, address->model));
     }
     return std::make_unique<LinkSource>(std::move(events), std::make_unique<HidLink>(*address));
 }

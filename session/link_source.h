@@ -38,6 +38,10 @@ private:
 std::unique_ptr<SessionSource> makePortSource(SourceEvents events, const QString& portText,
                                               const DriverEntry& driver);
 
+// The charger a port plays when the port says ("skyrc" for
+// "emulator:skyrc:T1000"); "" for any other port.
+std::string chargerOfPort(const QString& portText);
+
 // The system's serial ports, then the USB HID chargers plugged in (of every
 // driver's USB ids), named as they are opened ("hid:0483:5751:SERIAL").
 class ChargerPortLister final : public PortLister {

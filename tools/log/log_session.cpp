@@ -19,8 +19,8 @@
 #include "analysis/range_stats.h"
 #include "readout/journal.h"
 #include "serial/port_scan.h"
-#include "session/replay_source.h"
 #include "session/link_source.h"
+#include "session/replay_source.h"
 #include "session/serial_source.h"
 #include "session/watch_source.h"
 #include "tools/log/command_line.h"
@@ -61,6 +61,11 @@ void LogSession::openPort(const QString& portText) {
     portText_ = portText;
     std::unique_ptr<session::SessionSource> source;
     try {
+        // An emulated charger's port says which charger it plays.
+        if (const std::string played = session::chargerOfPort(portText);
+            !played.empty() && !session_.setCharger(played)) {
+            throw std::runtime_error("no charger " + played + " (" + driverIdsText() + ")");
+        }
         const DriverEntry* driver = findDriver(session_.driver().id());
         source = session::makePortSource(session_.sourceEvents(), portText, *driver);
         source->open();
