@@ -23,7 +23,8 @@
 // MS the recording's start in ms since 1970 UTC.
 //
 // A charger of several channels (setChannels) has one recording each: the
-// hello then says "channels":N and holds every channel's rows, and every
+// hello then says "channels":N and holds every channel's rows (N its total,
+// "began" channel 1's start), and every
 // ROW, ALARM and reset carries its channel, "ch":C (1 to N). Without "ch" a
 // message is channel 1's; a charger of one channel sends none.
 #pragma once
