@@ -1,7 +1,5 @@
 #include "app/live_summary.h"
 
-#include <QStringList>
-
 #include "analysis/range_stats.h"
 #include "app/summary_view.h"
 #include "app/summary_window.h"
@@ -52,12 +50,7 @@ RecordingSummaryValues LiveSummary::valuesWithPack() const {
 }
 
 void LiveSummary::addRow(int row) {
-    QStringList texts;
-    texts.reserve(kTableColumnCount - 1);
-    for (int column = 1; column < kTableColumnCount; ++column) {
-        texts << rows_.gridText(row, column);
-    }
-    summarizer_.addRow(texts);
+    summarizer_.addRow(rows_, row);
     if (row >= 1) {
         const auto index = static_cast<std::size_t>(row - 1);
         TableRangeRows rows(rows_);

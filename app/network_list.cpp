@@ -31,6 +31,10 @@ QString number(double v, int decimals) {
 
 }  // namespace
 
+QString channelEntry(const QString& name, int channel) {
+    return channel > 0 ? name + QStringLiteral(" · ") + QString::number(channel) : name;
+}
+
 QString worstCellText(const std::array<double, 12>& cells) {
     double sum = 0;
     int present = 0;
@@ -101,33 +105,70 @@ NetworkListDialog::NetworkListDialog(SettingsStore& settings, const QString& bro
     updateTimer_.setInterval(kUpdateIntervalMs);
     connect(&updateTimer_, &QTimer::timeout, this, &NetworkListDialog::applyUpdates);
     client_->subscribe({QStringLiteral("cellwatch/+/status"), QStringLiteral("cellwatch/+/row"),
-                        QStringLiteral("cellwatch/+/event")});
+                        QStringLiteral("cellwatch/+/event"), QStringLiteral("cellwatch/+/+/row"),
+                        QStringLiteral("cellwatch/+/+/event")});
     client_->start();
 }
 
 NetworkListDialog::~NetworkListDialog() = default;
 
-int NetworkListDialog::rowOf(const QString& name) const {
-    return rows_.value(name, -1);
+int NetworkListDialog::rowOf(const QString& entry) const {
+    return rows_.value(entry, -1);
 }
 
-int NetworkListDialog::ensureRow(const QString& name) {
-    const auto found = rows_.constFind(name);
+int NetworkListDialog::ensureRow(const QString& name, int channel) {
+    const QString entry = channelEntry(name, channel);
+    const auto found = rows_.constFind(entry);
     if (found != rows_.cend()) {
         return *found;
     }
+    QSet<int>& channels = channels_[name];
+    if (channel > 0 && channels.isEmpty() && rows_.contains(name)) {
+        // Listed by its status before a channel was heard of: that row is
+        // the channel's now.
+        const int row = rows_.take(name);
+        rows_.insert(entry, row);
+        channels.insert(channel);
+        QTableWidgetItem* item = table_->item(row, Name);
+        item->setText(entry);
+        item->setData(Qt::UserRole + 1, channel);
+        return row;
+    }
     if (rows_.size() >= kMaxListed) {
-        leftOut_.insert(name);
+        leftOut_.insert(entry);
         return -1;
+    }
+    if (channel > 0) {
+        channels.insert(channel);
     }
     const int row = table_->rowCount();
     table_->insertRow(row);
     for (int column = 0; column < ColumnCount; ++column) {
         table_->setItem(row, column, new QTableWidgetItem());
     }
-    table_->item(row, Name)->setText(name);
-    rows_.insert(name, row);
+    QTableWidgetItem* item = table_->item(row, Name);
+    item->setText(entry);
+    item->setData(Qt::UserRole, name);
+    item->setData(Qt::UserRole + 1, channel);
+    if (const auto status = status_.constFind(name); status != status_.cend()) {
+        table_->item(row, Status)->setText(QString::fromLatin1(*status));
+    }
+    rows_.insert(entry, row);
     return row;
+}
+
+QList<int> NetworkListDialog::rowsOfCharger(const QString& name) const {
+    QList<int> rows;
+    if (const auto own = rows_.constFind(name); own != rows_.cend()) {
+        rows << *own;
+    }
+    for (const int channel : channels_.value(name)) {
+        if (const auto found = rows_.constFind(channelEntry(name, channel));
+            found != rows_.cend()) {
+            rows << *found;
+        }
+    }
+    return rows;
 }
 
 void NetworkListDialog::setCell(int row, Column column, const QString& text) {
@@ -151,21 +192,34 @@ void NetworkListDialog::showState() {
 }
 
 void NetworkListDialog::take(const QString& topic, const QByteArray& payload) {
+    // cellwatch/NAME/LEAF, or cellwatch/NAME/CHANNEL/LEAF for a recording's.
     const QStringList parts = topic.split(u'/');
-    if (parts.size() != 3 || !net::isChargerName(parts[1])) {
+    if ((parts.size() != 3 && parts.size() != 4) || !net::isChargerName(parts[1])) {
         return;
+    }
+    int channel = 0;
+    if (parts.size() == 4) {
+        const QString& c = parts[2];
+        if (c.size() != 1 || c[0] < u'1' || c[0] > QChar(u'0' + net::kMostAddressChannels)) {
+            return;
+        }
+        channel = c[0].unicode() - u'0';
     }
     ++taken_;
     const QString& name = parts[1];
-    const QString& leaf = parts[2];
+    const QString& leaf = parts.last();
     Pending update;
-    if (leaf == QLatin1String("status")) {
+    if (leaf == QLatin1String("status") && channel == 0) {
         if (payload != net::kOnline && payload != net::kOffline) {
             return;
         }
         update.status = payload;
         if (payload == net::kOnline) {
-            told_.remove(name);  // a new run
+            // A new run.
+            told_.remove(name);
+            for (const int c : channels_.value(name)) {
+                told_.remove(channelEntry(name, c));
+            }
         }
     } else if (leaf == QLatin1String("row")) {
         std::optional<net::RowValues> values = net::parseRowJson(payload);
@@ -187,15 +241,17 @@ void NetworkListDialog::take(const QString& topic, const QByteArray& payload) {
         const QString kind = o.value(QStringLiteral("kind")).toString();
         const QString text = o.value(QStringLiteral("text")).toString();
         update.alarm = text.isEmpty() ? kind : text;
-        notifyAlarm(name, kind, text);
+        notifyAlarm(name, channel, kind, text);
     } else {
         return;
     }
-    Pending& pending = pending_[name];
+    Pending& pending = pending_[channelEntry(name, channel)];
+    pending.name = name;
+    pending.channel = channel;
     if (update.status) {
         pending.status = update.status;
         if (*update.status == net::kOnline) {
-            pending.alarm = QString();  // a new run
+            pending.alarm.reset();  // a new run: showEntry() clears the alarms shown
         }
     }
     if (update.row) {
@@ -209,18 +265,21 @@ void NetworkListDialog::take(const QString& topic, const QByteArray& payload) {
     }
 }
 
-void NetworkListDialog::notifyAlarm(const QString& name, const QString& kind, const QString& text) {
+void NetworkListDialog::notifyAlarm(const QString& name, int channel, const QString& kind,
+                                    const QString& text) {
     const std::optional<alarms::Kind> known = alarms::kindFromName(kind.toStdString());
     if (!alarms_ || !alarms_->notify || !known) {
         return;
     }
-    const QPointer<NetworkWatch> watch = watches_.value(name);
-    if ((watch && !watch->lost()) || told_.value(name).contains(kind) || ensureRow(name) < 0) {
+    const QString entry = channelEntry(name, channel);
+    const QPointer<NetworkWatch> watch = watches_.value(entry);
+    if ((watch && !watch->lost()) || told_.value(entry).contains(kind) ||
+        ensureRow(name, channel) < 0) {
         return;
     }
-    told_[name].insert(kind);
+    told_[entry].insert(kind);
     const bool chinese = chineseChosen(settings_);
-    alarms_->notify(name + QStringLiteral(": ") + alarmKindCaption(*known, chinese), text);
+    alarms_->notify(entry + QStringLiteral(": ") + alarmKindCaption(*known, chinese), text);
 }
 
 void NetworkListDialog::applyUpdates() {
@@ -228,19 +287,36 @@ void NetworkListDialog::applyUpdates() {
     const QHash<QString, Pending> pending = std::exchange(pending_, {});
     table_->setUpdatesEnabled(false);
     for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
-        showCharger(it.key(), it.value());
+        showEntry(it.value());
     }
     table_->setUpdatesEnabled(true);
     showState();
 }
 
-void NetworkListDialog::showCharger(const QString& name, const Pending& pending) {
-    const int row = ensureRow(name);
-    if (row < 0) {
+void NetworkListDialog::showEntry(const Pending& pending) {
+    if (pending.status) {
+        // The charger's: on each of its channels' rows.
+        status_.insert(pending.name, *pending.status);
+        QList<int> rows = rowsOfCharger(pending.name);
+        if (rows.isEmpty()) {
+            rows << ensureRow(pending.name, 0);
+        }
+        for (const int row : rows) {
+            if (row >= 0) {
+                setCell(row, Status, QString::fromLatin1(*pending.status));
+                if (*pending.status == net::kOnline) {
+                    setCell(row, Alarm, QString());  // a new run
+                    table_->item(row, Alarm)->setForeground(QBrush());
+                }
+            }
+        }
+    }
+    if (!pending.row && !pending.alarm) {
         return;
     }
-    if (pending.status) {
-        setCell(row, Status, QString::fromLatin1(*pending.status));
+    const int row = ensureRow(pending.name, pending.channel);
+    if (row < 0) {
+        return;
     }
     if (pending.row) {
         const net::RowValues& values = *pending.row;
@@ -261,12 +337,13 @@ NetworkWatch* NetworkListDialog::openRow(int row) {
     if (row < 0 || row >= table_->rowCount()) {
         return nullptr;
     }
-    const net::BrokerAddress broker = client_->options().address;
-    net::BrokerAddress charger = broker;
-    charger.name = table_->item(row, Name)->text();
+    const QTableWidgetItem* item = table_->item(row, Name);
+    net::BrokerAddress charger = client_->options().address;
+    charger.name = item->data(Qt::UserRole).toString();
+    charger.channel = item->data(Qt::UserRole + 1).toInt();
     NetworkWatch* watch = NetworkWatch::open(settings_, charger.text(), this, password_);
     if (watch != nullptr) {
-        watches_.insert(charger.name, watch);
+        watches_.insert(item->text(), watch);
     }
     return watch;
 }

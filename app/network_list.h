@@ -1,4 +1,5 @@
-// View > Chargers on the network…: every charger published on one broker,
+// View > Chargers on the network…: every charger published on one broker
+// (each channel of a charger of several as an entry of its own, "bench1 · 2"),
 // with its status and, from its rows, state, voltage, current, capacity and
 // worst cell; raised alarms show beside them. A double-click opens the
 // charger in a window of its own. The broker is asked for once and kept in
@@ -44,6 +45,10 @@ class NetworkWatch;
 inline const QString kNetworkSection = QStringLiteral("Network");
 inline const QString kNetworkBrokerKey = QStringLiteral("Broker");
 
+// The list's entry of a charger's channel: "bench1", or "bench1 · 2" for
+// channel 2 of a charger of several (channel 0: none).
+QString channelEntry(const QString& name, int channel);
+
 // The cell furthest from the average of the cells present (non-zero), as
 // "C3 4.21"; "" without cells.
 QString worstCellText(const std::array<double, 12>& cells);
@@ -74,8 +79,8 @@ public:
     // Writes what came since the last update into the table now.
     void applyUpdates();
     void setUpdateInterval(int ms) { updateTimer_.setInterval(ms); }
-    // The row of a charger; -1 when it is not listed.
-    int rowOf(const QString& name) const;
+    // The row of an entry (channelEntry()); -1 when it is not listed.
+    int rowOf(const QString& entry) const;
     // Opens the charger of `row` in a window of its own.
     NetworkWatch* openRow(int row);
 
@@ -86,24 +91,32 @@ public:
 private:
     // What came for one charger since the last update.
     struct Pending {
+        QString name;     // the charger's
+        int channel = 0;  // 0: the charger's own (its status, or its only channel)
         std::optional<QByteArray> status;
         std::optional<net::RowValues> row;
         std::optional<QString> alarm;
     };
 
     void take(const QString& topic, const QByteArray& payload);
-    // Tells a charger's alarm through the window's notification.
-    void notifyAlarm(const QString& name, const QString& kind, const QString& text);
-    void showCharger(const QString& name, const Pending& pending);
-    // The row of `name`, added when there is room; -1 when there is none.
-    int ensureRow(const QString& name);
+    // Tells an entry's alarm through the window's notification.
+    void notifyAlarm(const QString& name, int channel, const QString& kind, const QString& text);
+    void showEntry(const Pending& pending);
+    // The row of a charger's channel (0: the charger of one channel), added
+    // when there is room; -1 when there is none. The first channel heard of
+    // a charger listed without one takes its row.
+    int ensureRow(const QString& name, int channel);
+    // The rows of a charger: each channel's, or its own.
+    QList<int> rowsOfCharger(const QString& name) const;
     void setCell(int row, Column column, const QString& text);
     void showState();
 
     SettingsStore& settings_;
-    QHash<QString, Pending> pending_;
-    QHash<QString, int> rows_;
-    // The kinds of alarm told for each charger in its present run.
+    QHash<QString, Pending> pending_;     // by entry
+    QHash<QString, int> rows_;            // by entry
+    QHash<QString, QSet<int>> channels_;  // heard of each charger
+    QHash<QString, QByteArray> status_;   // of each charger
+    // The kinds of alarm told for each entry in its charger's present run.
     QHash<QString, QSet<QString>> told_;
     QHash<QString, QPointer<NetworkWatch>> watches_;
     QPointer<AlarmWatch> alarms_;

@@ -72,6 +72,9 @@ QString BrokerAddress::text() const {
     if (!name.isEmpty()) {
         out += u'/' + name;
     }
+    if (!name.isEmpty() && channel > 0) {
+        out += u'/' + QString::number(channel);
+    }
     return out;
 }
 
@@ -82,6 +85,10 @@ QString BrokerAddress::brokerText() const {
 
 QString BrokerAddress::topic(const QString& leaf) const {
     return QString::fromLatin1(kTopicRoot) + u'/' + name + u'/' + leaf;
+}
+
+QString BrokerAddress::channelTopic(const QString& leaf) const {
+    return topic(QString::number(std::max(channel, 1)) + u'/' + leaf);
 }
 
 bool isBrokerAddress(const QString& text) {
@@ -134,7 +141,7 @@ BrokerAddress parseBrokerAddress(const QString& text, NamePart namePart) {
     // Authority up to the first '/', then the name.
     const qsizetype slash = rest.indexOf(u'/');
     QString authority = slash < 0 ? rest : rest.left(slash);
-    const QString path = slash < 0 ? QString() : rest.mid(slash + 1);
+    QString path = slash < 0 ? QString() : rest.mid(slash + 1);
 
     const qsizetype at = authority.lastIndexOf(u'@');
     if (at >= 0) {
@@ -217,6 +224,19 @@ BrokerAddress parseBrokerAddress(const QString& text, NamePart namePart) {
     if (path.isEmpty()) {
         refuse(text, QStringLiteral("the charger's name after the host is missing "
                                     "(mqtt://HOST/NAME)"));
+    }
+    // NAME/CHANNEL: one channel of a charger of several.
+    const qsizetype cut = path.lastIndexOf(u'/');
+    const QString channel = cut > 0 ? path.mid(cut + 1) : QString();
+    if (!channel.isEmpty() &&
+        std::all_of(channel.begin(), channel.end(), [](QChar c) { return c.isDigit(); })) {
+        if (channel.size() != 1 || channel[0] < u'1' ||
+            channel[0] > QChar(u'0' + kMostAddressChannels)) {
+            refuse(text, QStringLiteral("the channel after the name is no number from 1 to %1")
+                             .arg(kMostAddressChannels));
+        }
+        address.channel = channel[0].unicode() - u'0';
+        path.truncate(cut);
     }
     if (!isChargerName(path)) {
         refuse(text, QStringLiteral("the name %1 is not one level of letters, digits, '-', '_' "

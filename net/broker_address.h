@@ -3,6 +3,7 @@
 //
 //   mqtt://[USER@]HOST[:PORT]/NAME    plain TCP, port 1883 by default
 //   mqtts://[USER@]HOST[:PORT]/NAME   TLS, port 8883 by default
+//   .../NAME/CHANNEL                  one channel (1 to 8) of a charger of several
 //
 // HOST is a host name, an IPv4 address or an IPv6 address in brackets.
 // NAME is one topic level: letters, digits, '-', '_' and '.'. A password is
@@ -18,6 +19,7 @@ namespace cellwatch::net {
 
 inline constexpr std::uint16_t kMqttPort = 1883;
 inline constexpr std::uint16_t kMqttsPort = 8883;
+inline constexpr int kMostAddressChannels = 8;
 
 // The root of every topic a charger is published under.
 inline constexpr const char* kTopicRoot = "cellwatch";
@@ -27,7 +29,8 @@ struct BrokerAddress {
     QString user;  // empty: none
     QString host;
     std::uint16_t port = kMqttPort;
-    QString name;  // empty in a broker-only address
+    QString name;     // empty in a broker-only address
+    int channel = 0;  // 1 to 8: one channel of a charger of several; 0: none named
 
     // The address in its usual form (the default port left out).
     QString text() const;
@@ -35,6 +38,8 @@ struct BrokerAddress {
     QString brokerText() const;
     // "cellwatch/NAME/leaf".
     QString topic(const QString& leaf) const;
+    // "cellwatch/NAME/CHANNEL/leaf" (channel 1 when none is named).
+    QString channelTopic(const QString& leaf) const;
 
     bool operator==(const BrokerAddress&) const = default;
 };

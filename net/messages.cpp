@@ -1,5 +1,7 @@
 #include "net/messages.h"
 
+#include "net/json_text.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -47,24 +49,24 @@ QString isoWithOffset(const QDateTime& t) {
 }
 
 QByteArray rowJson(const RowValues& row) {
-    QJsonArray cells;
+    JsonArrayText cells;
     for (const double v : row.cellsV) {
-        cells.append(v);
+        cells.number(v);
     }
-    QJsonObject o;
-    o[QStringLiteral("wall")] = isoWithOffset(row.wall);
-    o[QStringLiteral("time")] = row.time;
-    o[QStringLiteral("battery")] = row.battery;
-    o[QStringLiteral("state")] = row.state;
-    o[QStringLiteral("ext_c")] = row.extC;
-    o[QStringLiteral("int_c")] = row.intC;
-    o[QStringLiteral("input_v")] = row.inputV;
-    o[QStringLiteral("voltage_v")] = row.voltageV;
-    o[QStringLiteral("current_a")] = row.currentA;
-    o[QStringLiteral("capacity_mah")] = row.capacityMah;
-    o[QStringLiteral("power_w")] = row.powerW;
-    o[QStringLiteral("cells_v")] = cells;
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    return JsonObjectText()
+        .string("wall", isoWithOffset(row.wall))
+        .string("time", row.time)
+        .string("battery", row.battery)
+        .string("state", row.state)
+        .number("ext_c", row.extC)
+        .number("int_c", row.intC)
+        .number("input_v", row.inputV)
+        .number("voltage_v", row.voltageV)
+        .number("current_a", row.currentA)
+        .number("capacity_mah", row.capacityMah)
+        .number("power_w", row.powerW)
+        .json("cells_v", cells.text())
+        .bytes();
 }
 
 std::optional<RowValues> parseRowJson(const QByteArray& json) {
@@ -113,14 +115,12 @@ bool isPlausibleRow(const RowValues& row) {
 
 QByteArray eventJson(const QDateTime& wall, const QString& event, const QString& kind,
                      const QString& text) {
-    QJsonObject o;
-    o[QStringLiteral("wall")] = isoWithOffset(wall);
-    o[QStringLiteral("event")] = event;
+    JsonObjectText o;
+    o.string("wall", isoWithOffset(wall)).string("event", event);
     if (event == QLatin1String("alarm")) {
-        o[QStringLiteral("kind")] = kind;
-        o[QStringLiteral("text")] = text;
+        o.string("kind", kind).string("text", text);
     }
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    return o.bytes();
 }
 
 // The first family's start is the capture header of format 1, which every
@@ -176,53 +176,73 @@ std::optional<CaptureStart> parseStart(const QByteArray& bytes) {
     return start;
 }
 
-QByteArray recordBytes(std::int64_t wallMs, std::uint32_t ticks,
-                       std::span<const std::uint8_t> bytes) {
+namespace {
+
+QByteArray record(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes,
+                  std::optional<CaptureDirection> direction) {
     const std::size_t n = std::min(bytes.size(), kCaptureMaxRecordBytes);
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(kCaptureRecordHeaderSize + n));
+    out.reserve(static_cast<qsizetype>(kCaptureNamedRecordHeaderSize + n));
     putLittle<std::int64_t>(out, wallMs);
     putLittle<std::uint32_t>(out, ticks);
+    if (direction) {
+        out.append(static_cast<char>(*direction));
+    }
     putLittle<std::uint16_t>(out, static_cast<std::uint16_t>(n));
     out.append(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(n));
     return out;
 }
 
-bool parseRecord(const QByteArray& payload, CaptureRecord& record) {
-    constexpr auto kHeader = static_cast<qsizetype>(kCaptureRecordHeaderSize);
-    if (payload.size() < kHeader) {
+}  // namespace
+
+QByteArray recordBytes(std::int64_t wallMs, std::uint32_t ticks,
+                       std::span<const std::uint8_t> bytes) {
+    return record(wallMs, ticks, bytes, std::nullopt);
+}
+
+QByteArray namedRecordBytes(std::int64_t wallMs, std::uint32_t ticks,
+                            std::span<const std::uint8_t> bytes, CaptureDirection direction) {
+    return record(wallMs, ticks, bytes, direction);
+}
+
+bool parseRecord(const QByteArray& payload, CaptureRecord& record, bool named) {
+    const auto header =
+        static_cast<qsizetype>(named ? kCaptureNamedRecordHeaderSize : kCaptureRecordHeaderSize);
+    if (payload.size() < header) {
         return false;
     }
-    const auto n = getLittle<std::uint16_t>(payload, 12);
-    if (payload.size() != kHeader + n) {
+    const auto n = getLittle<std::uint16_t>(payload, header - 2);
+    const auto direction = named ? static_cast<std::uint8_t>(payload[12]) : 0;
+    if (payload.size() != header + n ||
+        direction > static_cast<std::uint8_t>(CaptureDirection::Sent)) {
         return false;
     }
     record.wallMs = getLittle<std::int64_t>(payload, 0);
     record.ticks = getLittle<std::uint32_t>(payload, 8);
-    const auto* data = reinterpret_cast<const std::uint8_t*>(payload.constData()) + kHeader;
+    record.direction = static_cast<CaptureDirection>(direction);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(payload.constData()) + header;
     record.bytes.assign(data, data + n);
     return true;
 }
 
 QByteArray resumeJson(const ResumeState& state) {
-    QJsonObject o;
-    o[QStringLiteral("connection_ticks")] = static_cast<qint64>(state.connectionTicks);
-    o[QStringLiteral("connect_ticks")] = static_cast<qint64>(state.connectTicks);
-    o[QStringLiteral("began_ms")] = static_cast<qint64>(state.beganMs);
-    o[QStringLiteral("utc_offset")] = state.utcOffsetSeconds;
-    o[QStringLiteral("began_ticks")] = static_cast<qint64>(state.beganTicks);
-    o[QStringLiteral("last_row")] = state.lastRow;
+    JsonObjectText o;
+    o.whole("connection_ticks", state.connectionTicks)
+        .whole("connect_ticks", state.connectTicks)
+        .whole("began_ms", state.beganMs)
+        .whole("utc_offset", state.utcOffsetSeconds)
+        .whole("began_ticks", state.beganTicks)
+        .string("last_row", state.lastRow);
     if (state.rowMs != 0) {
-        o[QStringLiteral("row_ticks")] = static_cast<qint64>(state.rowTicks);
-        o[QStringLiteral("row_ms")] = static_cast<qint64>(state.rowMs);
+        o.whole("row_ticks", state.rowTicks).whole("row_ms", state.rowMs);
     }
     if (state.sentMs != 0) {
-        o[QStringLiteral("sent_ms")] = static_cast<qint64>(state.sentMs);
+        o.whole("sent_ms", state.sentMs);
     }
     if (!state.run.isEmpty()) {
-        o[QStringLiteral("run")] = state.run;
+        o.string("run", state.run);
     }
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    return o.bytes();
 }
 
 std::optional<ResumeState> parseResumeJson(const QByteArray& json) {

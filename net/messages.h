@@ -5,12 +5,30 @@
 //   cellwatch/NAME/resume  what a watcher that joins late needs to go on with
 //                          the present recording as the publisher records it
 //                          (retained, JSON; see ResumeState)
-//   cellwatch/NAME/start   the 24-byte capture header of the present
-//                          connection to the charger (retained)
-//   cellwatch/NAME/raw     one capture record per receive event: the 14-byte
-//                          record header and its bytes
+//   cellwatch/NAME/start   the capture header of the present connection to
+//                          the charger (retained; 24 bytes, another driver's
+//                          with its id after them)
+//   cellwatch/NAME/raw     one capture record per receive event or request:
+//                          of the start's format (see below)
 //   cellwatch/NAME/row     one recorded row as JSON
 //   cellwatch/NAME/event   idle, restart, lost and alarms as JSON
+//
+// A charger of several channels (2 to 8) has one recording per channel:
+// what belongs to a recording goes under the channel's number,
+//   cellwatch/NAME/CHANNEL/row, .../event and .../resume   (CHANNEL 1 to 8),
+// while status, start and raw stay the charger's (one connection, one byte
+// stream for all channels). A charger of one channel publishes exactly as
+// above, without a channel level.
+//
+// The first family's start is format 1's capture header and its raw
+// records format 1's (14-byte header, bytes received only): what watchers
+// made before the drivers read, so they keep working. A start that names
+// another driver is format 2's header with the driver's id, and its raw
+// records are format 2's (15-byte header whose byte 12 is the direction, 0
+// received from the charger, 1 sent to it): a watcher sees the requests to a
+// polled charger and decodes only what was received, with the driver the
+// start names. (A watcher made before this reads such a start but skips its
+// records, saying so: it cannot decode another driver anyway.)
 //
 // Signed messages. A charger published with a key (--key-file) signs every
 // message with it; a watcher given the same key takes nothing else. The
@@ -133,10 +151,15 @@ QByteArray eventJson(const QDateTime& wall, const QString& event, const QString&
 QByteArray startBytes(const CaptureStart& start);
 std::optional<CaptureStart> parseStart(const QByteArray& bytes);
 
-// One capture record (14-byte header and at most 65535 bytes), and back
-// (nothing when the length does not match).
+// One capture record and back (nothing when the length does not match):
+// format 1's (14-byte header, bytes received) for the first family, whose
+// start is of format 1; format 2's (15-byte header with the direction, see
+// serial/capture.h) for a charger whose start names its driver. At most
+// 65535 bytes.
 QByteArray recordBytes(std::int64_t wallMs, std::uint32_t ticks,
                        std::span<const std::uint8_t> bytes);
-bool parseRecord(const QByteArray& payload, CaptureRecord& record);
+QByteArray namedRecordBytes(std::int64_t wallMs, std::uint32_t ticks,
+                            std::span<const std::uint8_t> bytes, CaptureDirection direction);
+bool parseRecord(const QByteArray& payload, CaptureRecord& record, bool named = false);
 
 }  // namespace cellwatch::net

@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <algorithm>
+
+#include "protocol/reading_format.h"
 
 namespace cellwatch::net {
 namespace {
@@ -27,8 +30,9 @@ constexpr Sensor kSensors[] = {
     {"state", "State", "state", nullptr, nullptr},
 };
 
-QByteArray sensorConfig(const BrokerAddress& address, const QString& objectId, const QString& title,
-                        const QString& valueTemplate, const char* unit, const char* deviceClass) {
+QByteArray sensorConfig(const BrokerAddress& address, const QString& rowTopic,
+                        const QString& objectId, const QString& title, const QString& valueTemplate,
+                        const char* unit, const char* deviceClass) {
     QJsonObject device;
     device[QStringLiteral("identifiers")] = QStringLiteral("cellwatch_") + address.name;
     device[QStringLiteral("name")] = QStringLiteral("Charger ") + address.name;
@@ -37,7 +41,7 @@ QByteArray sensorConfig(const BrokerAddress& address, const QString& objectId, c
     o[QStringLiteral("name")] = title;
     o[QStringLiteral("object_id")] = objectId;
     o[QStringLiteral("unique_id")] = objectId;
-    o[QStringLiteral("state_topic")] = address.topic(QStringLiteral("row"));
+    o[QStringLiteral("state_topic")] = rowTopic;
     o[QStringLiteral("value_template")] = valueTemplate;
     o[QStringLiteral("availability_topic")] = address.topic(QStringLiteral("status"));
     // A signed status is "online~TOKEN": the word before '~' counts.
@@ -57,25 +61,40 @@ QByteArray sensorConfig(const BrokerAddress& address, const QString& objectId, c
 
 }  // namespace
 
-std::vector<std::pair<QString, QByteArray>> discoveryConfigs(const BrokerAddress& address) {
+std::vector<std::pair<QString, QByteArray>> discoveryConfigs(const BrokerAddress& address,
+                                                             int channels) {
     // Discovery ids take letters, digits, '_' and '-'.
-    QString base = QStringLiteral("cellwatch_") + address.name;
-    base.replace(u'.', u'_');
+    QString charger = QStringLiteral("cellwatch_") + address.name;
+    charger.replace(u'.', u'_');
     std::vector<std::pair<QString, QByteArray>> out;
-    const auto add = [&](const QString& field, const QString& title, const QString& value,
-                         const char* unit, const char* deviceClass) {
-        const QString id = base + u'_' + field;
-        out.emplace_back(QStringLiteral("homeassistant/sensor/%1/config").arg(id),
-                         sensorConfig(address, id, title, value, unit, deviceClass));
-    };
-    for (const Sensor& s : kSensors) {
-        add(QString::fromLatin1(s.id), QString::fromUtf8(s.title),
-            QStringLiteral("{{ value_json.%1 }}").arg(QString::fromLatin1(s.field)), s.unit,
-            s.deviceClass);
-    }
-    for (int cell = 1; cell <= 12; ++cell) {
-        add(QStringLiteral("cell%1").arg(cell), QStringLiteral("Cell %1").arg(cell),
-            QStringLiteral("{{ value_json.cells_v[%1] }}").arg(cell - 1), "V", "voltage");
+    for (int channel = 1; channel <= std::max(channels, 1); ++channel) {
+        // With several channels each has its own ids, topic and titles.
+        const bool one = channels <= 1;
+        const QString base = one ? charger : charger + QStringLiteral("_ch%1").arg(channel);
+        const QString rowTopic =
+            address.topic(one ? QStringLiteral("row") : QStringLiteral("%1/row").arg(channel));
+        const QString prefix = one ? QString() : QStringLiteral("Channel %1 ").arg(channel);
+        const auto add = [&](const QString& field, const QString& title, const QString& value,
+                             const char* unit, const char* deviceClass) {
+            const QString id = base + u'_' + field;
+            out.emplace_back(
+                QStringLiteral("homeassistant/sensor/%1/config").arg(id),
+                sensorConfig(address, rowTopic, id, prefix + title, value, unit, deviceClass));
+        };
+        for (const Sensor& s : kSensors) {
+            QString title = QString::fromUtf8(s.title);
+            if (!one) {
+                title[0] = title[0].toLower();
+            }
+            add(QString::fromLatin1(s.id), title,
+                QStringLiteral("{{ value_json.%1 }}").arg(QString::fromLatin1(s.field)), s.unit,
+                s.deviceClass);
+        }
+        for (int cell = 1; cell <= 12; ++cell) {
+            add(QStringLiteral("cell%1").arg(cell),
+                (one ? QStringLiteral("Cell %1") : QStringLiteral("cell %1")).arg(cell),
+                QStringLiteral("{{ value_json.cells_v[%1] }}").arg(cell - 1), "V", "voltage");
+        }
     }
     return out;
 }
@@ -113,8 +132,10 @@ Publisher::Publisher(MqttOptions options, bool discovery, QByteArray key, QObjec
     run_ = QString::number(QRandomGenerator::system()->generate64(), 16);
     heartbeat_.setInterval(kHeartbeatMs);
     connect(&heartbeat_, &QTimer::timeout, this, [this] {
-        if (resume_) {
-            resume(*resume_);
+        for (int channel = 1; channel <= channels_; ++channel) {
+            if (resumes_[static_cast<std::size_t>(channel - 1)]) {
+                putResume(channel);
+            }
         }
     });
     connect(&client_, &MqttClient::connected, this, &Publisher::online);
@@ -123,15 +144,16 @@ Publisher::Publisher(MqttOptions options, bool discovery, QByteArray key, QObjec
 
 void Publisher::online() {
     put(QStringLiteral("status"), QByteArray(kOnline), true);
-    if (resume_) {
-        resume_->sentMs = QDateTime::currentMSecsSinceEpoch();
-        put(QStringLiteral("resume"), resumeJson(*resume_), true);
+    for (int channel = 1; channel <= channels_; ++channel) {
+        if (resumes_[static_cast<std::size_t>(channel - 1)]) {
+            putResume(channel);
+        }
     }
     if (start_) {
         put(QStringLiteral("start"), startBytes(*start_), true);
     }
     if (discovery_) {
-        for (const auto& [topic, config] : discoveryConfigs(client_.options().address)) {
+        for (const auto& [topic, config] : discoveryConfigs(client_.options().address, channels_)) {
             client_.publish(topic, config, 1, true);
         }
     }
@@ -151,29 +173,67 @@ void Publisher::setStart(const CaptureStart& start) {
     put(QStringLiteral("start"), startBytes(start), true);
 }
 
-void Publisher::raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes) {
+void Publisher::setChannels(int count) {
+    channels_ = std::clamp(count, 1, kMostChannels);
+}
+
+QString Publisher::channelLeaf(int channel, const QString& leaf) const {
+    if (channel < 1 || channel > channels_) {
+        return {};
+    }
+    return channels_ == 1 ? leaf : QString::number(channel) + u'/' + leaf;
+}
+
+void Publisher::raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes,
+                    CaptureDirection direction) {
+    const bool named = start_ && start_->driver != ReadingFormat::kDriverId;
+    if (!named && direction == CaptureDirection::Sent) {
+        return;  // format 1 has no requests
+    }
     do {
         const std::size_t n = std::min(bytes.size(), kCaptureMaxRecordBytes);
-        put(QStringLiteral("raw"), recordBytes(wallMs, ticks, bytes.first(n)), false, true);
+        put(QStringLiteral("raw"),
+            named ? namedRecordBytes(wallMs, ticks, bytes.first(n), direction)
+                  : recordBytes(wallMs, ticks, bytes.first(n)),
+            false, true);
         bytes = bytes.subspan(n);
     } while (!bytes.empty());
 }
 
-void Publisher::resume(const ResumeState& state) {
-    resume_ = state;
-    resume_->sentMs = QDateTime::currentMSecsSinceEpoch();
-    resume_->run = run_;
-    put(QStringLiteral("resume"), resumeJson(*resume_), true);
+void Publisher::resume(const ResumeState& state, int channel) {
+    if (channel < 1 || channel > channels_) {
+        ++dropped_;
+        return;
+    }
+    resumes_[static_cast<std::size_t>(channel - 1)] = state;
+    putResume(channel);
     heartbeat_.start();
 }
 
-void Publisher::row(const RowValues& row) {
-    put(QStringLiteral("row"), rowJson(row));
+void Publisher::putResume(int channel) {
+    std::optional<ResumeState>& state = resumes_[static_cast<std::size_t>(channel - 1)];
+    state->sentMs = QDateTime::currentMSecsSinceEpoch();
+    state->run = run_;
+    put(channelLeaf(channel, QStringLiteral("resume")), resumeJson(*state), true);
+}
+
+void Publisher::row(const RowValues& row, int channel) {
+    const QString leaf = channelLeaf(channel, QStringLiteral("row"));
+    if (leaf.isEmpty()) {
+        ++dropped_;
+        return;
+    }
+    put(leaf, rowJson(row));
 }
 
 void Publisher::event(const QDateTime& wall, const QString& name, const QString& kind,
-                      const QString& text) {
-    put(QStringLiteral("event"), eventJson(wall, name, kind, text));
+                      const QString& text, int channel) {
+    const QString leaf = channelLeaf(channel, QStringLiteral("event"));
+    if (leaf.isEmpty()) {
+        ++dropped_;
+        return;
+    }
+    put(leaf, eventJson(wall, name, kind, text));
 }
 
 void Publisher::finish() {

@@ -13,6 +13,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <array>
 #include <optional>
 
 #include "net/message_auth.h"
@@ -21,8 +22,10 @@
 
 namespace cellwatch::net {
 
-// The retained discovery configurations for a charger: topic and JSON.
-std::vector<std::pair<QString, QByteArray>> discoveryConfigs(const BrokerAddress& address);
+// The retained discovery configurations for a charger: topic and JSON. One
+// device per charger; with several channels its entities are per channel.
+std::vector<std::pair<QString, QByteArray>> discoveryConfigs(const BrokerAddress& address,
+                                                             int channels = 1);
 
 class Publisher final : public QObject {
     Q_OBJECT
@@ -33,22 +36,34 @@ public:
 
     void start() { client_.start(); }
 
+    // The charger's channels (1 to kMostChannels; 1 unless told): with
+    // several, rows, events and resumes go under each channel's topics (see
+    // messages.h). Told before the first message of a run.
+    static constexpr int kMostChannels = 8;
+    void setChannels(int count);
+    int channels() const { return channels_; }
+
     // The capture header of the present connection to the charger.
     void setStart(const CaptureStart& start);
-    // One receive event.
-    void raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes);
-    void row(const RowValues& row);
+    // One receive event, or a request sent to the charger. The first
+    // family's records are format 1's, which has no requests: they are left
+    // out (see messages.h).
+    void raw(std::int64_t wallMs, std::uint32_t ticks, std::span<const std::uint8_t> bytes,
+             CaptureDirection direction = CaptureDirection::Received);
+    // A recording's messages: `channel` 1 to channels(); any other is
+    // dropped (and counted).
+    void row(const RowValues& row, int channel = 1);
     // Where the present recording stands, for watchers that join late
     // (retained), stamped with the publisher's clock and run; published
     // again every kHeartbeatMs while nothing else does, so that a watcher
     // can tell a live run from an old one published again.
     static constexpr int kHeartbeatMs = 60'000;
-    void resume(const ResumeState& state);
+    void resume(const ResumeState& state, int channel = 1);
     // "idle", "restart", "lost", or "alarm" with its kind and text. (Not
     // QObject's event handler, which stays as it is.)
     using QObject::event;
     void event(const QDateTime& wall, const QString& name, const QString& kind = {},
-               const QString& text = {});
+               const QString& text = {}, int channel = 1);
 
     // Publishes "offline" and disconnects cleanly.
     void finish();
@@ -66,14 +81,19 @@ private:
     void online();
     void put(const QString& leaf, const QByteArray& payload, bool retain = false,
              bool droppable = false);
+    // The leaf of a recording's message of `channel`; empty for a channel the
+    // charger does not have.
+    QString channelLeaf(int channel, const QString& leaf) const;
+    void putResume(int channel);
 
     std::optional<MessageAuth> auth_;
     SignSequence sequence_;
     MqttClient client_;
     bool discovery_;
     std::optional<CaptureStart> start_;
-    std::optional<ResumeState> resume_;
-    QString run_;       // this publisher's run, random
+    int channels_ = 1;
+    std::array<std::optional<ResumeState>, kMostChannels> resumes_;  // by channel - 1
+    QString run_;                                                    // this publisher's run, random
     QTimer heartbeat_;  // the resume again while no row comes
     std::uint64_t published_ = 0;
     std::uint64_t dropped_ = 0;

@@ -5,14 +5,26 @@
 
 #include <QTimeZone>
 
+#include "protocol/reading_format.h"
+
 namespace cellwatch::net {
 
 QStringList RemoteFeed::topics(const BrokerAddress& address) {
     // The resume before the start: its retained copy is there when the
-    // start's is played.
-    return {address.topic(QStringLiteral("status")), address.topic(QStringLiteral("resume")),
-            address.topic(QStringLiteral("start")), address.topic(QStringLiteral("raw")),
-            address.topic(QStringLiteral("event"))};
+    // start's is played. A recording's resume and events come without a
+    // channel level from a charger of one channel, with it from one of several.
+    QStringList topics;
+    if (address.channel <= 1) {
+        topics << address.topic(QStringLiteral("resume"));
+    }
+    topics << address.channelTopic(QStringLiteral("resume"));
+    topics << address.topic(QStringLiteral("status")) << address.topic(QStringLiteral("start"))
+           << address.topic(QStringLiteral("raw"));
+    if (address.channel <= 1) {
+        topics << address.topic(QStringLiteral("event"));
+    }
+    topics << address.channelTopic(QStringLiteral("event"));
+    return topics;
 }
 
 RemoteFeed::RemoteFeed(MqttClient& client, Receiver receiver, ManualTickClock& ticks,
@@ -178,7 +190,7 @@ void RemoteFeed::takeRaw(const QByteArray& payload, std::uint64_t sequence) {
         unverified_.count();  // of an earlier connection or run, published again
         return;
     }
-    if (!parseRecord(payload, record_)) {
+    if (!parseRecord(payload, record_, start_->driver != ReadingFormat::kDriverId)) {
         emit problem(QStringLiteral("skipped a raw record of %1 bytes that is no capture record")
                          .arg(payload.size()));
         return;
@@ -187,6 +199,10 @@ void RemoteFeed::takeRaw(const QByteArray& payload, std::uint64_t sequence) {
         QDateTime::fromMSecsSinceEpoch(record_.wallMs, QTimeZone(start_->utcOffsetSeconds));
     if (!wall.isValid()) {
         emit problem(QStringLiteral("skipped a raw record whose time is no date"));
+        return;
+    }
+    if (record_.direction == CaptureDirection::Sent) {
+        ++requests_;  // what the publisher asked the charger: nothing to decode
         return;
     }
     ticks_.set(record_.ticks);

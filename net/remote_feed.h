@@ -11,6 +11,10 @@
 // not played). From then on "offline", a different start (a new
 // connection to the charger) or the loss of the broker is the link lost.
 //
+// A charger of several channels: the address's channel (1 when none is
+// named) is the one whose resume and events count; the byte stream is the
+// charger's, every channel's readings in it.
+//
 // With the charger's key (setKey), only messages signed with it count, and
 // only newer ones than those taken before (see messages.h): a status, start
 // or record that anyone else publishes, or one published again, is dropped
@@ -63,6 +67,9 @@ public:
     // connection than the start played.
     std::optional<ResumeState> resume() const;
     std::uint64_t recordsPlayed() const { return played_; }
+    // Records of requests the publisher sent to its charger (a polled
+    // charger's, from a start that names its driver): seen, not decoded.
+    std::uint64_t requestsSeen() const { return requests_; }
     // Messages dropped for not being signed with the key (or being old).
     std::uint64_t unverifiedDropped() const { return unverified_.total(); }
     // How often the dropped ones are said at most (problem()).
@@ -110,6 +117,7 @@ private:
     std::optional<ResumeState> resume_;
     CaptureRecord record_;
     std::uint64_t played_ = 0;
+    std::uint64_t requests_ = 0;
 
     // With a key.
     std::optional<MessageAuth> auth_;

@@ -318,4 +318,38 @@ std::string ReadingFormat::dumpLine(const Reading& r, std::string_view layoutNam
     return line;
 }
 
+void ReadingFormat::appendJsonNumber(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    char text[32];
+    // Below a thousandth, as JSON writers do: "5e-04".
+    if (value != 0 && std::fabs(value) < 1e-3) {
+        const auto [end, error] =
+            std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+        out.append(text, error == std::errc() ? end : text);
+        return;
+    }
+    // Below 2^53 / 10^4 every ten-thousandth is a whole double.
+    if (std::fabs(value) < 9e11) {
+        const Decimal d =
+            Decimal::fromRaw(std::llround(value * static_cast<double>(Decimal::kScale)));
+        if (d.toDouble() == value) {
+            out += d.plainText();
+            return;
+        }
+    }
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    out.append(text, error == std::errc() ? end : text);
+}
+
+void ReadingFormat::appendWhole(std::string& out, std::int64_t value) {
+    if (value < 0) {
+        out += '-';
+    }
+    appendDigits(out, value < 0 ? static_cast<std::uint64_t>(-(value + 1)) + 1
+                                : static_cast<std::uint64_t>(value));
+}
+
 }  // namespace cellwatch

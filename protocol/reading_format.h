@@ -91,6 +91,13 @@ public:
     static void appendFieldText(std::string& out, const Reading& reading, int field);
     static std::string fieldText(const Reading& reading, int field);
 
+    // A number in a JSON message (MQTT, the page): the shortest plain
+    // decimal of a value of at most four decimals ("4.1", "15", "-0.5"), the
+    // shortest text that reads back otherwise, "null" for no finite number.
+    static void appendJsonNumber(std::string& out, double value);
+    // A whole number (a count, ticks, ms since 1970) in a JSON message.
+    static void appendWhole(std::string& out, std::int64_t value);
+
     // cellwatch-dump's line: the frame layout's name, then fields 1 to 21,
     // parted by single tabs, no trailing tab and no newline.
     static std::string dumpLine(const Reading& reading, std::string_view layoutName);

@@ -1,9 +1,8 @@
 #include "session/page_feed.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonValue>
+#include <algorithm>
 
+#include "net/json_text.h"
 #include "net/web_server.h"
 #include "readout/row_store.h"
 
@@ -18,10 +17,6 @@ constexpr std::array<int, kPageFieldCount> kPageSampleFields = {
     kFieldCell1,     kFieldCell1 + 1,      kFieldCell1 + 2,      kFieldCell1 + 3,
     kFieldCell1 + 4, kFieldCell1 + 5,      kFieldCell1 + 6,      kFieldCell1 + 7,
     kFieldCell1 + 8, kFieldCell1 + 9,      kFieldCell1 + 10,     kFieldCell1 + 11};
-
-QByteArray pageMessage(const QJsonObject& object) {
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
 
 }  // namespace
 
@@ -50,26 +45,36 @@ std::vector<int> thinnedRows(int count, int points) {
     return rows;
 }
 
-QJsonObject pageRow(const RowStore& rows, int gridRow, std::optional<qint64> arrivedMs) {
-    QJsonArray values;
+std::string pageRow(const RowStore& rows, int gridRow, std::optional<qint64> arrivedMs,
+                    int channel) {
+    net::JsonArrayText values;
     for (int field : kPageSampleFields) {
-        const std::optional<double> v = rows.number(gridRow, field);
-        values.append(v ? QJsonValue(*v) : QJsonValue());
+        values.number(rows.number(gridRow, field));
     }
     if (!arrivedMs) {
         arrivedMs = static_cast<qint64>(rows.number(gridRow, kFieldElapsed).value_or(0) * 1000.0);
     }
-    return QJsonObject{{QStringLiteral("n"), gridRow},
-                       {QStringLiteral("v"), values},
-                       {QStringLiteral("type"), rows.gridText(gridRow, kFieldBatteryType + 1)},
-                       {QStringLiteral("state"), rows.gridText(gridRow, kFieldState + 1)},
-                       {QStringLiteral("ms"), *arrivedMs}};
+    net::JsonObjectText o;
+    o.whole("n", gridRow)
+        .json("v", values.text())
+        .string("type", rows.gridText(gridRow, kFieldBatteryType + 1))
+        .string("state", rows.gridText(gridRow, kFieldState + 1))
+        .whole("ms", *arrivedMs);
+    if (channel > 0) {
+        o.whole("ch", channel);
+    }
+    return o.text();
 }
 
-QJsonObject pageAlarm(const alarms::Alarm& alarm) {
-    return QJsonObject{{QStringLiteral("kind"), QString::fromUtf8(alarms::kindName(alarm.kind))},
-                       {QStringLiteral("text"), QString::fromStdString(alarm.text)},
-                       {QStringLiteral("at"), static_cast<qint64>(alarm.raisedMs)}};
+std::string pageAlarm(const alarms::Alarm& alarm, int channel) {
+    net::JsonObjectText o;
+    o.string("kind", QString::fromUtf8(alarms::kindName(alarm.kind)))
+        .string("text", QString::fromStdString(alarm.text))
+        .whole("at", static_cast<qint64>(alarm.raisedMs));
+    if (channel > 0) {
+        o.whole("ch", channel);
+    }
+    return o.text();
 }
 
 PageFeed::PageFeed(LiveSession& session, net::WebServer& server, QObject* parent)
@@ -77,8 +82,9 @@ PageFeed::PageFeed(LiveSession& session, net::WebServer& server, QObject* parent
     connect(
         &server_, &net::WebServer::clientJoined, this,
         [this](std::uint64_t client, int points) { server_.send(client, sharedHello(points)); });
-    connect(&session_, &LiveSession::rowAppended, this, &PageFeed::sendRow);
-    connect(&session_, &LiveSession::alarmRaised, this, &PageFeed::sendAlarm);
+    connect(&session_, &LiveSession::rowAppended, this, [this](int row) { channelRow(1, row); });
+    connect(&session_, &LiveSession::alarmRaised, this,
+            [this](const alarms::Alarm& alarm) { channelAlarm(1, alarm); });
     connect(&session_, &LiveSession::lost, this, [this](const QString& why) {
         why_ = why;
         hellos_.clear();
@@ -95,15 +101,26 @@ PageFeed::PageFeed(LiveSession& session, net::WebServer& server, QObject* parent
                             : QString());
     });
     connect(&session_, &LiveSession::recordingBegun, this, [this] {
-        alarms_.clear();
-        arrivals_.clear();
         lostLast_ = false;
-        sendReset();
+        channelBegun(1);
     });
     connect(&session_, &LiveSession::restarted, this, [this] {
-        arrivals_.clear();
-        sendReset();
+        arrivals(1).clear();
+        sendReset(1);
     });
+}
+
+void PageFeed::setChannels(int count, RecordingOf recording) {
+    channels_ = std::clamp(count, 1, kMostChannels);
+    recordingOf_ = std::move(recording);
+    hellos_.clear();
+}
+
+const Recording* PageFeed::recordingOf(int channel) const {
+    if (recordingOf_) {
+        return recordingOf_(channel);
+    }
+    return channel == 1 ? &session_.recording() : nullptr;
 }
 
 LinkState PageFeed::pageLink() const {
@@ -111,33 +128,47 @@ LinkState PageFeed::pageLink() const {
     return state == LinkState::Disconnected && lostLast_ ? LinkState::Lost : state;
 }
 
-qint64 PageFeed::beganMs() const {
-    const QDateTime began = session_.recording().recordingStart();
+qint64 PageFeed::beganMs(int channel) const {
+    const Recording* recording = recordingOf(channel);
+    const QDateTime began = recording ? recording->recordingStart() : QDateTime();
     return began.isValid() ? began.toMSecsSinceEpoch() : 0;
 }
 
 QByteArray PageFeed::hello(int points) const {
-    const RowStore& rows = session_.recording().table();
-    const int count = static_cast<int>(rows.dataRowCount());
-    QJsonArray shown;
-    for (int i : thinnedRows(count, points)) {
-        shown.append(pageRow(rows, i + 1, arrivedMs(i + 1)));
+    net::JsonArrayText shown;
+    qint64 total = 0;
+    for (int channel = 1; channel <= channels_; ++channel) {
+        const Recording* recording = recordingOf(channel);
+        if (recording == nullptr) {
+            continue;
+        }
+        const RowStore& rows = recording->table();
+        const int count = static_cast<int>(rows.dataRowCount());
+        total += count;
+        for (int i : thinnedRows(count, points)) {
+            shown.json(pageRow(rows, i + 1, arrivedMs(channel, i + 1), said(channel)));
+        }
     }
-    QJsonArray raised;
-    for (const alarms::Alarm& a : alarms_) {
-        raised.append(pageAlarm(a));
+    net::JsonArrayText raised;
+    for (const Alarmed& a : alarms_) {
+        raised.json(pageAlarm(a.alarm, said(a.channel)));
     }
     const LinkState state = pageLink();
-    return pageMessage(QJsonObject{
-        {QStringLiteral("t"), QStringLiteral("hello")},
-        {QStringLiteral("source"), session_.sourceName()},
-        {QStringLiteral("link"), QString::fromLatin1(linkStateName(state))},
-        {QStringLiteral("why"),
-         state == LinkState::Lost || state == LinkState::WaitingForAdapter ? why_ : QString()},
-        {QStringLiteral("began"), beganMs()},
-        {QStringLiteral("total"), count},
-        {QStringLiteral("rows"), shown},
-        {QStringLiteral("alarms"), raised}});
+    net::JsonObjectText o;
+    o.string("t", QStringLiteral("hello"))
+        .string("source", session_.sourceName())
+        .string("link", QString::fromLatin1(linkStateName(state)))
+        .string("why", state == LinkState::Lost || state == LinkState::WaitingForAdapter
+                           ? why_
+                           : QString())
+        .whole("began", beganMs(1))
+        .whole("total", total)
+        .json("rows", shown.text())
+        .json("alarms", raised.text());
+    if (channels_ > 1) {
+        o.whole("channels", channels_);
+    }
+    return o.bytes();
 }
 
 const QByteArray& PageFeed::sharedHello(int points) {
@@ -151,56 +182,85 @@ const QByteArray& PageFeed::sharedHello(int points) {
     return found->second;
 }
 
-std::optional<qint64> PageFeed::arrivedMs(int row) const {
-    const auto index = static_cast<std::size_t>(row - 1);
-    if (row < 1 || index >= arrivals_.size() || arrivals_[index] < 0) {
-        return std::nullopt;
+std::vector<qint64>& PageFeed::arrivals(int channel) {
+    const auto index = static_cast<std::size_t>(std::clamp(channel, 1, kMostChannels) - 1);
+    if (arrivals_.size() <= index) {
+        arrivals_.resize(index + 1);
     }
     return arrivals_[index];
 }
 
-void PageFeed::sendRow(int row) {
+std::optional<qint64> PageFeed::arrivedMs(int channel, int row) const {
+    const auto c = static_cast<std::size_t>(channel - 1);
+    const auto index = static_cast<std::size_t>(row - 1);
+    if (channel < 1 || c >= arrivals_.size() || row < 1 || index >= arrivals_[c].size() ||
+        arrivals_[c][index] < 0) {
+        return std::nullopt;
+    }
+    return arrivals_[c][index];
+}
+
+void PageFeed::channelRow(int channel, int row) {
+    const Recording* recording = recordingOf(channel);
+    if (recording == nullptr) {
+        return;
+    }
     hellos_.clear();
     // Told while the row's receive event holds the clocks: its arrival.
-    Recording& recording = session_.recording();
+    std::vector<qint64>& seen = arrivals(channel);
     const auto index = static_cast<std::size_t>(row - 1);
     if (row >= 1) {
-        if (arrivals_.size() < index) {
-            arrivals_.resize(index, -1);  // rows this feed did not see come
+        if (seen.size() < index) {
+            seen.resize(index, -1);  // rows this feed did not see come
         }
-        arrivals_.resize(index + 1);
-        arrivals_[index] = ticksBetween(recording.connectTicks(), session_.clocks().tickCount());
+        seen.resize(index + 1);
+        seen[index] = ticksBetween(recording->connectTicks(), session_.clocks().tickCount());
     }
     if (server_.liveClientCount() == 0) {
         return;
     }
-    server_.broadcast(pageMessage(
-        QJsonObject{{QStringLiteral("t"), QStringLiteral("row")},
-                    {QStringLiteral("row"), pageRow(recording.table(), row, arrivedMs(row))}}));
+    server_.broadcast(
+        net::JsonObjectText()
+            .string("t", QStringLiteral("row"))
+            .json("row", pageRow(recording->table(), row, arrivedMs(channel, row), said(channel)))
+            .bytes());
 }
 
-void PageFeed::sendAlarm(const alarms::Alarm& alarm) {
+void PageFeed::channelAlarm(int channel, const alarms::Alarm& alarm) {
     hellos_.clear();
-    alarms_.push_back(alarm);
+    alarms_.push_back({alarm, channel});
     if (alarms_.size() > static_cast<std::size_t>(kAlarmsKept)) {
         alarms_.erase(alarms_.begin());
     }
-    server_.broadcast(pageMessage(QJsonObject{{QStringLiteral("t"), QStringLiteral("alarm")},
-                                              {QStringLiteral("alarm"), pageAlarm(alarm)}}));
+    server_.broadcast(net::JsonObjectText()
+                          .string("t", QStringLiteral("alarm"))
+                          .json("alarm", pageAlarm(alarm, said(channel)))
+                          .bytes());
+}
+
+void PageFeed::channelBegun(int channel) {
+    std::erase_if(alarms_, [channel](const Alarmed& a) { return a.channel == channel; });
+    arrivals(channel).clear();
+    sendReset(channel);
 }
 
 void PageFeed::sendLink(LinkState state, const QString& why) {
     hellos_.clear();
-    server_.broadcast(
-        pageMessage(QJsonObject{{QStringLiteral("t"), QStringLiteral("link")},
-                                {QStringLiteral("link"), QString::fromLatin1(linkStateName(state))},
-                                {QStringLiteral("why"), why}}));
+    server_.broadcast(net::JsonObjectText()
+                          .string("t", QStringLiteral("link"))
+                          .string("link", QString::fromLatin1(linkStateName(state)))
+                          .string("why", why)
+                          .bytes());
 }
 
-void PageFeed::sendReset() {
+void PageFeed::sendReset(int channel) {
     hellos_.clear();
-    server_.broadcast(pageMessage(QJsonObject{{QStringLiteral("t"), QStringLiteral("reset")},
-                                              {QStringLiteral("began"), beganMs()}}));
+    net::JsonObjectText o;
+    o.string("t", QStringLiteral("reset")).whole("began", beganMs(channel));
+    if (said(channel) > 0) {
+        o.whole("ch", channel);
+    }
+    server_.broadcast(o.bytes());
 }
 
 }  // namespace cellwatch::session

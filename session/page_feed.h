@@ -21,6 +21,12 @@
 // was raised on the session's clock (Alarm::raisedMs), L is linkStateName()
 // (a recording ended by a loss stays "lost" until the next one begins) and
 // MS the recording's start in ms since 1970 UTC.
+//
+// A charger of several channels (setChannels) has one recording each: the
+// hello then says "channels":N and holds every channel's rows (N its total,
+// "began" channel 1's start), and every
+// ROW, ALARM and reset carries its channel, "ch":C (1 to N). Without "ch" a
+// message is channel 1's; a charger of one channel sends none.
 #pragma once
 
 #include <QByteArray>
@@ -28,7 +34,9 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -62,11 +70,12 @@ enum PageField : int {
 // over the recording, its first and last among them.
 std::vector<int> thinnedRows(int count, int points);
 
-// One row of the table (grid row, 1 = the first) as the page takes it,
-// arrived `arrivedMs` into the recording (its elapsed seconds' start when
-// not given).
-QJsonObject pageRow(const RowStore& rows, int gridRow, std::optional<qint64> arrivedMs = {});
-QJsonObject pageAlarm(const alarms::Alarm& alarm);
+// One row of the table (grid row, 1 = the first) as the page takes it (JSON
+// text), arrived `arrivedMs` into the recording (its elapsed seconds' start
+// when not given); `channel` 0 says none.
+std::string pageRow(const RowStore& rows, int gridRow, std::optional<qint64> arrivedMs = {},
+                    int channel = 0);
+std::string pageAlarm(const alarms::Alarm& alarm, int channel = 0);
 
 class PageFeed final : public QObject {
     Q_OBJECT
@@ -84,14 +93,31 @@ public:
     // costs one hello per width, not one per viewer.
     const QByteArray& sharedHello(int points);
 
+    // A charger of `count` channels (1 to 8), channel C's recording
+    // `recording(C)`. The session tells each channel's rows, alarms and new
+    // recordings below; the session's own signals count as channel 1's.
+    static constexpr int kMostChannels = 8;
+    using RecordingOf = std::function<const Recording*(int channel)>;
+    void setChannels(int count, RecordingOf recording);
+    int channels() const { return channels_; }
+    void channelRow(int channel, int row);
+    void channelAlarm(int channel, const alarms::Alarm& alarm);
+    void channelBegun(int channel);
+
 private:
-    void sendRow(int row);
-    void sendAlarm(const alarms::Alarm& alarm);
+    struct Alarmed {
+        alarms::Alarm alarm;
+        int channel;
+    };
     void sendLink(LinkState state, const QString& why);
-    void sendReset();
-    // The arrival of grid row `row` when this feed saw it come.
-    std::optional<qint64> arrivedMs(int row) const;
-    qint64 beganMs() const;
+    void sendReset(int channel);
+    const Recording* recordingOf(int channel) const;
+    // The "ch" a message of `channel` carries: 0 (none) with one channel.
+    int said(int channel) const { return channels_ > 1 ? channel : 0; }
+    // The arrival of grid row `row` of `channel` when this feed saw it come.
+    std::optional<qint64> arrivedMs(int channel, int row) const;
+    std::vector<qint64>& arrivals(int channel);
+    qint64 beganMs(int channel) const;
     // The session's link as the page shows it: a recording ended by a loss
     // (cellwatch-log ends then, the window may give up waiting) stays lost
     // until the next one begins.
@@ -99,9 +125,12 @@ private:
 
     LiveSession& session_;
     net::WebServer& server_;
-    std::vector<alarms::Alarm> alarms_;
-    std::vector<qint64> arrivals_;  // of the rows seen coming, by grid row - 1
-    QString why_;                   // of the last loss
+    int channels_ = 1;
+    RecordingOf recordingOf_;
+    std::vector<Alarmed> alarms_;
+    // Of the rows seen coming, by channel - 1 and grid row - 1.
+    std::vector<std::vector<qint64>> arrivals_;
+    QString why_;  // of the last loss
     // Hellos made since the last change, by points; a few widths at most.
     static constexpr std::size_t kHellosKept = 8;
     std::unordered_map<int, QByteArray> hellos_;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -43,6 +44,8 @@ public:
     bool beginsAtOpen() const override { return false; }
     std::optional<Resume> resume() const override;
     std::string chargerDriver() const override { return start_ ? start_->driver : std::string(); }
+    // The channel watched (its address's; 1 when it names none).
+    int channel() const { return std::max(client_.options().address.channel, 1); }
 
     net::MqttClient& client() { return client_; }
     // Starts connecting to the broker (open() does it if not done before).

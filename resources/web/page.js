@@ -17,7 +17,8 @@ const TEXTS = {
     charge: 'charging', discharge: 'discharging', idle: 'idle',
     'cell-high': 'Cell too high', 'cell-low': 'Cell too low', 'cell-spread': 'Cells apart',
     temperature: 'Too hot', 'input-low': 'Input voltage low', finished: 'Finished',
-    stalled: 'Stalled', 'lost-alarm': 'Link lost', cell: 'Cell',
+    stalled: 'Stalled', 'lost-alarm': 'Link lost', cell: 'Cell', channel: 'Channel',
+    worst: 'Worst cell',
   },
   zh: {
     title: 'Cellwatch', connecting: '正在连接…', connected: '已连接', replaying: '回放中',
@@ -32,7 +33,7 @@ const TEXTS = {
     charge: '充电中', discharge: '放电中', idle: '空闲',
     'cell-high': '电芯电压过高', 'cell-low': '电芯电压过低', 'cell-spread': '电芯压差过大',
     temperature: '温度过高', 'input-low': '输入电压过低', finished: '已完成', stalled: '停滞',
-    'lost-alarm': '连接中断', cell: '电芯',
+    'lost-alarm': '连接中断', cell: '电芯', channel: '通道', worst: '最差电芯',
   },
 };
 
@@ -230,6 +231,10 @@ function showAlarm(alarm, live) {
   if (at !== null) li.dataset.at = String(at);
   const title = document.createElement('strong');
   title.textContent = alarmTitle(alarm.kind);
+  if (channels > 1) {
+    li.dataset.ch = String(chOf(alarm));
+    title.textContent = `${T.channel} ${chOf(alarm)} · ${title.textContent}`;
+  }
   const text = document.createElement('span');
   text.textContent = ` — ${alarm.text}`;
   li.dataset.kind = alarm.kind;
@@ -272,6 +277,72 @@ function clearAlarms() {
   document.body.dataset.alarms = '0';
 }
 
+// --- the channels of a charger of several ---------------------------------------------------
+// Each channel's rows are kept; a card per channel shows its last one, and a
+// tap on a card chooses the channel the chart and readouts show. A message
+// without "ch" is channel 1's; a charger of one channel shows no cards.
+let channels = 1;
+let chosen = 1;
+const kept = new Map();  // channel -> its rows
+function chOf(x) { return typeof x.ch === 'number' ? x.ch : 1; }
+function rowsOf(ch) {
+  if (!kept.has(ch)) kept.set(ch, []);
+  return kept.get(ch);
+}
+function worstCell(v) {
+  const present = [];
+  for (let i = 0; i < CELLS; i++) if (v[F.cell1 + i]) present.push([i, v[F.cell1 + i]]);
+  if (!present.length) return '–';
+  const mean = present.reduce((a, p) => a + p[1], 0) / present.length;
+  let worst = present[0];
+  for (const p of present) if (Math.abs(p[1] - mean) > Math.abs(worst[1] - mean)) worst = p;
+  return `C${worst[0] + 1} ${worst[1].toFixed(2)}`;
+}
+function card(ch) {
+  let el = $('channels').querySelector(`[data-ch="${ch}"]`);
+  if (!el) {
+    el = document.createElement('button');
+    el.type = 'button';
+    el.className = 'card';
+    el.dataset.ch = String(ch);
+    el.innerHTML = '<strong class="title"></strong><span class="state"></span>' +
+      '<span class="va"></span><span class="mah"></span><span class="worst"></span>';
+    el.querySelector('.title').textContent = `${T.channel} ${ch}`;
+    el.addEventListener('click', () => choose(ch));
+    $('channels').appendChild(el);
+  }
+  return el;
+}
+function showCard(ch) {
+  const el = card(ch);
+  const rows = rowsOf(ch);
+  const row = rows.length ? rows[rows.length - 1] : null;
+  el.classList.toggle('chosen', ch === chosen);
+  el.querySelector('.state').textContent = row ? stateText(row.state) : '–';
+  el.querySelector('.va').textContent =
+    row ? `${fixed(row.v[F.volt], 2)} V · ${fixed(row.v[F.curr], 2)} A` : '–';
+  el.querySelector('.mah').textContent = row ? `${fixed(row.v[F.cap], 0)} mAh` : '–';
+  el.querySelector('.worst').textContent = row ? `${T.worst}: ${worstCell(row.v)}` : '';
+}
+function showCards() {
+  $('channels').hidden = channels < 2;
+  if (channels < 2) return;
+  for (let ch = 1; ch <= channels; ch++) showCard(ch);
+  document.body.dataset.channel = String(chosen);
+}
+function replot() {
+  clearCurves();
+  const rows = rowsOf(chosen);
+  for (const row of rows) addPoint(row);
+  if (rows.length) showRow(rows[rows.length - 1]);
+  draw();
+}
+function choose(ch) {
+  chosen = ch;
+  replot();
+  showCards();
+}
+
 // --- the feed ------------------------------------------------------------------------------
 function onMessage(m) {
   switch (m.t) {
@@ -280,16 +351,31 @@ function onMessage(m) {
       clearAlarms();
       began = m.began;
       $('source').textContent = m.source || '';
-      for (const row of m.rows) addPoint(row);
-      if (m.rows.length) showRow(m.rows[m.rows.length - 1]);
+      channels = typeof m.channels === 'number' ? m.channels : 1;
+      kept.clear();
+      $('channels').replaceChildren();
+      if (channels > 1) {
+        chosen = Math.min(chosen, channels);
+        for (const row of m.rows) rowsOf(chOf(row)).push(row);
+        replot();
+      } else {
+        chosen = 1;
+        for (const row of m.rows) addPoint(row);
+        if (m.rows.length) showRow(m.rows[m.rows.length - 1]);
+      }
       for (const a of m.alarms) showAlarm(a, false);
       showLink(m.link);
+      showCards();
       draw();
       break;
     case 'row':
-      addPoint(m.row);
-      showRow(m.row);
-      draw();
+      if (channels > 1) rowsOf(chOf(m.row)).push(m.row);
+      if (chOf(m.row) === chosen) {
+        addPoint(m.row);
+        showRow(m.row);
+        draw();
+      }
+      if (channels > 1) showCard(chOf(m.row));
       break;
     case 'alarm':
       showAlarm(m.alarm, true);
@@ -298,9 +384,18 @@ function onMessage(m) {
       showLink(m.link);
       break;
     case 'reset':
+      if (channels > 1) {
+        rowsOf(chOf(m)).length = 0;
+        for (const li of [...$('alarms').children]) if (li.dataset.ch === String(chOf(m))) li.remove();
+        document.body.dataset.alarms = String($('alarms').children.length);
+        $('band').hidden = !$('alarms').children.length;
+        showCard(chOf(m));
+        if (chOf(m) !== chosen) break;
+      } else {
+        clearAlarms();
+      }
       began = m.began;
       clearCurves();
-      clearAlarms();
       draw();
       break;
     default:

@@ -67,6 +67,10 @@ void readParts(const QString& leaf, const QByteArray& payload) {
         if (net::parseRecord(payload, record)) {
             check(net::recordBytes(record.wallMs, record.ticks, record.bytes) == payload);
         }
+        if (net::parseRecord(payload, record, true)) {
+            check(net::namedRecordBytes(record.wallMs, record.ticks, record.bytes,
+                                        record.direction) == payload);
+        }
     } else if (leaf == QLatin1String("row")) {
         if (const auto row = net::parseRowJson(payload)) {
             (void)net::isoWithOffset(row->wall);

@@ -45,6 +45,39 @@ TEST(BrokerAddress, ReadsSchemeUserHostPortAndName) {
               QStringLiteral("cellwatch/n/raw"));
 }
 
+TEST(BrokerAddress, NamesOneChannelOfAChargerOfSeveral) {
+    struct Case {
+        const char* text;
+        int channel;  // -1: refused
+        const char* resumeTopic;
+    };
+    const Case cases[] = {
+        {"mqtt://h/bench1", 0, "cellwatch/bench1/1/resume"},
+        {"mqtt://h/bench1/2", 2, "cellwatch/bench1/2/resume"},
+        {"mqtts://ann@h:99/b.x/8", 8, "cellwatch/b.x/8/resume"},
+        {"mqtt://h/bench1/9", -1, ""},
+        {"mqtt://h/bench1/0", -1, ""},
+        {"mqtt://h/bench1/12", -1, ""},
+        {"mqtt://h/bench1/", -1, ""},
+        {"mqtt://h/a/b", -1, ""},
+        {"mqtt://h/a/1/2", -1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString text = QString::fromUtf8(c.text);
+        if (c.channel < 0) {
+            EXPECT_THROW(parseBrokerAddress(text), AddressError);
+            continue;
+        }
+        const BrokerAddress a = parseBrokerAddress(text);
+        EXPECT_EQ(a.channel, c.channel);
+        EXPECT_EQ(a.text(), text);
+        EXPECT_EQ(a.topic(QStringLiteral("status")),
+                  QStringLiteral("cellwatch/") + a.name + QStringLiteral("/status"));
+        EXPECT_EQ(a.channelTopic(QStringLiteral("resume")), QString::fromUtf8(c.resumeTopic));
+    }
+}
+
 TEST(BrokerAddress, RefusesWithAMessageSayingWhy) {
     const std::pair<const char*, const char*> cases[] = {
         {"http://h/n", "neither mqtt:// nor mqtts://"},

@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimeZone>
@@ -178,6 +179,109 @@ TEST(Messages, StartAndRecordsAreTheCaptureLayout) {
     }
     EXPECT_TRUE(parseRecord(recordBytes(1, 2, {}), r));
     EXPECT_TRUE(r.bytes.empty());
+}
+
+// Another driver's records: format 2's, with the direction; a byte 12 that
+// is no direction is no record.
+TEST(Messages, NamedRecordsCarryTheirDirection) {
+    const std::vector<std::uint8_t> bytes{0x0F, 0x03};
+    for (const CaptureDirection d : {CaptureDirection::Received, CaptureDirection::Sent}) {
+        const QByteArray record = namedRecordBytes(7, 8, bytes, d);
+        ASSERT_EQ(record.size(), 17);
+        CaptureRecord r;
+        ASSERT_TRUE(parseRecord(record, r, true));
+        EXPECT_EQ(r, (CaptureRecord{7, 8, bytes, d}));
+        EXPECT_FALSE(parseRecord(record, r)) << "a format 1 reader refuses it by its length";
+        QByteArray bad = record;
+        bad[12] = 2;
+        EXPECT_FALSE(parseRecord(bad, r, true));
+    }
+}
+
+// The messages' JSON is byte for byte what Qt's writer makes of the same
+// members, whatever the texts and numbers hold.
+TEST(Messages, JsonTextIsQtsToTheByte) {
+    const QString texts[] = {QStringLiteral("LiIo/Po/Fe"),
+                             QStringLiteral("quote \" back\\slash"),
+                             QStringLiteral("\b\f\n\r\t \x01 \x1f \x7f"),
+                             QStringLiteral("电池 °C"),
+                             QString(QChar(0xD83D)) + QChar(0xDE00) + u'x',
+                             QString(QChar(0xD800)) + u'x' + QChar(0xDC00),
+                             QString()};
+    const double numbers[] = {0,
+                              -0.0,
+                              4.1,
+                              15,
+                              -2.05,
+                              0.01,
+                              1234.56,
+                              0.0001,
+                              0.0005,
+                              0.001,
+                              0.0012,
+                              1e-5,
+                              1e9,
+                              123456.7891,
+                              1e16,
+                              -1e300,
+                              std::numeric_limits<double>::quiet_NaN(),
+                              std::numeric_limits<double>::infinity()};
+    for (const QString& text : texts) {
+        for (const double v : numbers) {
+            RowValues row;
+            row.wall = at(3600);
+            row.battery = text;
+            row.state = text;
+            row.voltageV = v;
+            row.cellsV[11] = v;
+            QJsonArray cells;
+            for (const double c : row.cellsV) {
+                cells.append(c);
+            }
+            const QJsonObject o{{QStringLiteral("wall"), isoWithOffset(row.wall)},
+                                {QStringLiteral("time"), row.time},
+                                {QStringLiteral("battery"), text},
+                                {QStringLiteral("state"), text},
+                                {QStringLiteral("ext_c"), 0.0},
+                                {QStringLiteral("int_c"), 0.0},
+                                {QStringLiteral("input_v"), 0.0},
+                                {QStringLiteral("voltage_v"), v},
+                                {QStringLiteral("current_a"), 0.0},
+                                {QStringLiteral("capacity_mah"), 0.0},
+                                {QStringLiteral("power_w"), 0.0},
+                                {QStringLiteral("cells_v"), cells}};
+            EXPECT_EQ(rowJson(row).toStdString(),
+                      QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString())
+                << v << " " << text.toStdString();
+        }
+        EXPECT_EQ(eventJson(at(0), QStringLiteral("alarm"), text, text),
+                  QJsonDocument(QJsonObject{{QStringLiteral("wall"), isoWithOffset(at(0))},
+                                            {QStringLiteral("event"), QStringLiteral("alarm")},
+                                            {QStringLiteral("kind"), text},
+                                            {QStringLiteral("text"), text}})
+                      .toJson(QJsonDocument::Compact));
+    }
+    ResumeState state{4'000'000'000u,
+                      1,
+                      -1'700'000'000'000,
+                      -3600,
+                      3,
+                      QStringLiteral("a\tb"),
+                      5,
+                      1'700'000'000'001,
+                      1'700'000'000'002,
+                      QStringLiteral("r")};
+    const QJsonObject resume{{QStringLiteral("connection_ticks"), 4'000'000'000LL},
+                             {QStringLiteral("connect_ticks"), 1},
+                             {QStringLiteral("began_ms"), -1'700'000'000'000LL},
+                             {QStringLiteral("utc_offset"), -3600},
+                             {QStringLiteral("began_ticks"), 3},
+                             {QStringLiteral("last_row"), QStringLiteral("a\tb")},
+                             {QStringLiteral("row_ticks"), 5},
+                             {QStringLiteral("row_ms"), 1'700'000'000'001LL},
+                             {QStringLiteral("sent_ms"), 1'700'000'000'002LL},
+                             {QStringLiteral("run"), QStringLiteral("r")}};
+    EXPECT_EQ(resumeJson(state), QJsonDocument(resume).toJson(QJsonDocument::Compact));
 }
 
 TEST(Messages, DiscoveryNamesEverySensorReadingTheRowWithStatusAsAvailability) {

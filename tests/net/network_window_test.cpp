@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <memory>
+#include <tuple>
 
 #include "app/alarm_band.h"
 #include "app/network_list.h"
@@ -255,6 +256,59 @@ TEST_F(NetworkWindow, TheListShowsEveryChargerItsRowAndAlarmsAndOpensThem) {
     EXPECT_TRUE(wa->watching());
     delete wa;
     delete wb;
+}
+
+// A charger of two channels: an entry per channel, its status on both,
+// each channel's row and alarm on its own; opening one watches that channel.
+TEST_F(NetworkWindow, TheListShowsEachChannelOfAChargerAsAnEntry) {
+    auto duo = publisher(QStringLiteral("duo"));
+    duo->setChannels(2);
+    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+                           QString());
+    QTableWidget& t = list.table();
+    ASSERT_TRUE(waitUntil([&] { return t.rowCount() == 1; }));  // its status
+    net::RowValues row;
+    row.voltageV = 12.6;
+    row.wall = QDateTime::currentDateTime();
+    const struct {
+        int channel;
+        double volts;
+    } rows[] = {{1, 12.6}, {2, 8.4}};
+    for (const auto& r : rows) {
+        row.voltageV = r.volts;
+        duo->row(row, r.channel);
+    }
+    duo->event(row.wall, QStringLiteral("alarm"), QStringLiteral("cell-low"),
+               QStringLiteral("cell 1 at 3.01 V"), 2);
+    const QString one = QStringLiteral("duo · 1");
+    const QString two = QStringLiteral("duo · 2");
+    ASSERT_TRUE(waitUntil([&] { return list.rowOf(one) >= 0 && list.rowOf(two) >= 0; }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return !t.item(list.rowOf(two), NetworkListDialog::Alarm)->text().isEmpty(); }));
+    EXPECT_EQ(t.rowCount(), 2) << "the charger's own row became channel 1's";
+    EXPECT_EQ(list.rowOf(QStringLiteral("duo")), -1);
+    for (const auto& [entry, volts, alarm] :
+         {std::tuple{one, "12.60", ""}, std::tuple{two, "8.40", "cell 1 at 3.01 V"}}) {
+        const int r = list.rowOf(entry);
+        EXPECT_EQ(t.item(r, NetworkListDialog::Name)->text(), entry);
+        EXPECT_EQ(t.item(r, NetworkListDialog::Status)->text(), QStringLiteral("online"));
+        EXPECT_EQ(t.item(r, NetworkListDialog::Voltage)->text(), QString::fromUtf8(volts));
+        EXPECT_EQ(t.item(r, NetworkListDialog::Alarm)->text(), QString::fromUtf8(alarm));
+    }
+    duo->finish();
+    ASSERT_TRUE(waitUntil([&] {
+        return t.item(list.rowOf(two), NetworkListDialog::Status)->text() ==
+               QLatin1String("offline");
+    }));
+    EXPECT_EQ(t.item(list.rowOf(one), NetworkListDialog::Status)->text(),
+              QStringLiteral("offline"));
+
+    auto again = publisher(QStringLiteral("duo"));
+    again->setChannels(2);
+    NetworkWatch* watch = list.openRow(list.rowOf(two));
+    ASSERT_TRUE(watch != nullptr);
+    EXPECT_TRUE(waitUntil([&] { return watch->watching(); }));
+    delete watch;
 }
 
 TEST_F(NetworkWindow, TheListTellsEachChargersAlarmOncePerRunThroughTheWindow) {

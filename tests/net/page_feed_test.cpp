@@ -8,8 +8,8 @@
 #include <QWebSocket>
 
 #include "net/web_server.h"
-#include "readout/row_store.h"
 #include "protocol/byte_source.h"
+#include "readout/row_store.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
 #include "session/page_feed.h"
@@ -51,7 +51,10 @@ TEST(PageRow, CarriesTheRowsNumbersInThePagesOrder) {
     rows.appendTabText(
         QStringLiteral("0:01:06\tPb\t-DSC-\t26\t32\t11.50\t6.10\t-1.50\t20\t9.15\t2.03\t2.04\t2.03"
                        "\t0\t0\t0\t0\t0\t0\t0\t0\t0"));
-    const QJsonObject second = pageRow(rows, 2);
+    const auto object = [&rows](int row) {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(pageRow(rows, row))).object();
+    };
+    const QJsonObject second = object(2);
     EXPECT_EQ(second[QStringLiteral("n")].toInt(), 2);
     EXPECT_EQ(second[QStringLiteral("type")].toString(), QStringLiteral("Pb"));
     EXPECT_EQ(second[QStringLiteral("state")].toString(), QStringLiteral("-DSC-"));
@@ -65,8 +68,7 @@ TEST(PageRow, CarriesTheRowsNumbersInThePagesOrder) {
     for (const auto& [field, value] : expected) {
         EXPECT_DOUBLE_EQ(v[field].toDouble(), value) << "field " << field;
     }
-    EXPECT_DOUBLE_EQ(pageRow(rows, 1)[QStringLiteral("v")].toArray()[kPageVoltage].toDouble(),
-                     12.6);
+    EXPECT_DOUBLE_EQ(object(1)[QStringLiteral("v")].toArray()[kPageVoltage].toDouble(), 12.6);
 }
 
 class PageFeedTest : public ::testing::Test {
@@ -204,6 +206,73 @@ TEST_F(PageFeedTest, RowsCarryTheirArrivalAndAlarmsTheMomentTheyWereRaised) {
     const QJsonArray shown = late.front()[QStringLiteral("rows")].toArray();
     ASSERT_EQ(shown.size(), 5);
     EXPECT_EQ(shown[4].toObject()[QStringLiteral("ms")].toInteger(), 1250);
+}
+
+}  // namespace
+}  // namespace cellwatch::session
+
+namespace cellwatch::session {
+namespace {
+
+// A charger of two channels: the hello holds both channels' rows and says
+// how many there are; every row, alarm and reset says its channel. With one
+// channel none of it appears.
+TEST_F(PageFeedTest, SeveralChannelsSayTheChannelOfEveryRowAlarmAndReset) {
+    RowStore secondRows;
+    Recording second{secondRows, ticks, wall};
+    second.begin();
+    for (const int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        feed.setChannels(channels, [&](int c) -> const Recording* {
+            return c == 1 ? &session.recording() : c == 2 ? &second : nullptr;
+        });
+        sendRows(1, 2);
+        secondRows.appendTabText(QStringLiteral(
+            "0:00:01\tPb\t-DSC-\t26\t32\t11.50\t6.10\t-1.50\t20\t9.15\t2.03\t2.04\t2.03"
+            "\t0\t0\t0\t0\t0\t0\t0\t0\t0"));
+        feed.channelRow(2, 1);
+        std::vector<QJsonObject> got;
+        auto ws = viewer(got, 0);
+        const QJsonObject& hello = got.front();
+        const QJsonArray shown = hello[QStringLiteral("rows")].toArray();
+        const bool several = channels > 1;
+        EXPECT_EQ(hello.contains(QStringLiteral("channels")), several);
+        ASSERT_EQ(shown.size(), several ? 3 : 2);
+        EXPECT_EQ(shown[0].toObject().contains(QStringLiteral("ch")), several);
+        if (several) {
+            EXPECT_EQ(hello[QStringLiteral("channels")].toInt(), 2);
+            EXPECT_EQ(shown[2].toObject()[QStringLiteral("ch")].toInt(), 2);
+            EXPECT_EQ(shown[2].toObject()[QStringLiteral("state")].toString(),
+                      QStringLiteral("-DSC-"));
+        }
+
+        if (several) {
+            secondRows.appendTabText(QStringLiteral(
+                "0:00:02\tPb\t-DSC-\t26\t32\t11.50\t6.00\t-1.50\t21\t9.00\t2.00\t2.00"
+                "\t2.00\t0\t0\t0\t0\t0\t0\t0\t0\t0"));
+            feed.channelRow(2, 2);
+        } else {
+            sendRows(3, 3);
+        }
+        feed.channelAlarm(channels, alarms::Alarm{alarms::Kind::CellLow, "low"});
+        feed.channelBegun(channels);
+        ASSERT_TRUE(waitUntil([&] { return got.size() == 4; }));
+        const QJsonObject row = got[1][QStringLiteral("row")].toObject();
+        const QJsonObject alarm = got[2][QStringLiteral("alarm")].toObject();
+        EXPECT_EQ(row.contains(QStringLiteral("ch")), several);
+        EXPECT_EQ(alarm.contains(QStringLiteral("ch")), several);
+        EXPECT_EQ(got[3][QStringLiteral("t")].toString(), QStringLiteral("reset"));
+        EXPECT_EQ(got[3].contains(QStringLiteral("ch")), several);
+        if (several) {
+            EXPECT_EQ(row[QStringLiteral("ch")].toInt(), 2);
+            EXPECT_DOUBLE_EQ(row[QStringLiteral("v")].toArray()[kPageVoltage].toDouble(), 6.0);
+            EXPECT_EQ(alarm[QStringLiteral("ch")].toInt(), 2);
+            EXPECT_EQ(got[3][QStringLiteral("ch")].toInt(), 2);
+        }
+        session.recording().begin();
+        secondRows.clear();
+        second.begin();
+    }
 }
 
 }  // namespace

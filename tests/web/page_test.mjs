@@ -209,10 +209,49 @@ async function replayedTimes(browser) {
     check('rows four a second keep apart on X',
       xs.length > 8 && xs.every((x, i) => i === 0 || x > xs[i - 1]) &&
       new Set(xs.map(Math.floor)).size < xs.length, JSON.stringify(xs.slice(0, 8)));
+    await channels(context, base);
   } finally {
     await context.close();
     log.child.kill('SIGTERM');
   }
+}
+
+// A charger of two channels, its feed played to the served page: a card
+// per channel, and a tap on one shows that channel's readouts and curve.
+async function channels(context, base) {
+  const row = (ch, n, volts, state) => ({
+    n, v: [n, 25, 30, 15, volts, 1.5, 10 * n, 20, 4.1, 4.2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0],
+    type: 'LiIo/Po/Fe', state, ms: 1000 * n, ch,
+  });
+  const page = await context.newPage();
+  let feed = null;
+  await page.routeWebSocket(/\/live/, (ws) => {
+    feed = ws;
+    ws.send(JSON.stringify({
+      t: 'hello', source: 'duo', link: 'connected', why: '', began: Date.now(), total: 3,
+      channels: 2, rows: [row(1, 1, 12.1, '+CHG+'), row(1, 2, 12.2, '+CHG+'), row(2, 1, 8.4, '-DSC-')],
+      alarms: [],
+    }));
+  });
+  await page.goto(base);
+  await page.waitForFunction(() => document.querySelectorAll('#channels .card').length === 2);
+  check('a card per channel, channel 1 chosen',
+    await page.evaluate(() => !document.getElementById('channels').hidden &&
+      document.getElementById('voltage').textContent === '12.20' && main[0].length === 2));
+  check('each card says its channel\'s last row',
+    (await page.$eval('#channels [data-ch="2"] .va', (el) => el.textContent)) === '8.40 V · 1.50 A');
+  await page.click('#channels [data-ch="2"]');
+  check('a tap on channel 2 shows its readouts and curve',
+    await page.evaluate(() => document.getElementById('voltage').textContent === '8.40' &&
+      document.getElementById('state').textContent === 'discharging' && main[0].length === 1 &&
+      document.querySelector('#channels [data-ch="2"]').classList.contains('chosen')));
+  feed.send(JSON.stringify({ t: 'row', row: row(1, 3, 12.3, '+CHG+') }));
+  await page.waitForFunction(() =>
+    document.querySelector('#channels [data-ch="1"] .va').textContent.startsWith('12.30'));
+  check('a row of the other channel updates its card only',
+    await page.evaluate(() => document.getElementById('voltage').textContent === '8.40' &&
+      main[0].length === 1));
+  await page.close();
 }
 
 async function screenshots(browser, base, folder) {
