@@ -101,7 +101,7 @@ void IsdtDriver::feed(std::span<const std::uint8_t> bytes, std::uint32_t timeMs)
 void IsdtDriver::endOfInput(std::uint32_t timeMs) {
     lastMs_ = timeMs;
     if (open_ >= 0) {
-        tell(open_, timeMs);
+        tell(open_);
     }
 }
 
@@ -131,10 +131,11 @@ void IsdtDriver::take(const isdt::Message& m, std::span<const std::uint8_t> byte
     ++messages_;
     const auto open = [&](int s) {
         if (open_ >= 0 && open_ != s) {
-            tell(open_, timeMs);
+            tell(open_);
         }
         open_ = s;
         slot_[static_cast<std::size_t>(s)].message.assign(bytes.begin(), bytes.end());
+        slot_[static_cast<std::size_t>(s)].timeMs = timeMs;
     };
     switch (m.kind) {
         case Kind::Bind:
@@ -160,13 +161,14 @@ void IsdtDriver::take(const isdt::Message& m, std::span<const std::uint8_t> byte
         case Kind::Block:
             answered(isdt::kWorkResp, -1);
             if (open_ >= 0) {
-                tell(open_, timeMs);
+                tell(open_);
             }
             for (const isdt::WorkState& w : m.work) {
                 Slot& s = slot_[static_cast<std::size_t>(w.slot)];
                 s.work = w;
                 s.message.assign(bytes.begin(), bytes.end());
-                tell(w.slot, timeMs);
+                s.timeMs = timeMs;
+                tell(w.slot);
             }
             return;
         case Kind::Work: {
@@ -176,7 +178,7 @@ void IsdtDriver::take(const isdt::Message& m, std::span<const std::uint8_t> byte
                 return;
             }
             if (open_ == w.slot && slot_[static_cast<std::size_t>(w.slot)].work) {
-                tell(w.slot, timeMs);  // a new round of the same slot
+                tell(w.slot);  // a new round of the same slot
             }
             open(w.slot);
             slot_[static_cast<std::size_t>(w.slot)].work = w;
@@ -197,6 +199,7 @@ void IsdtDriver::take(const isdt::Message& m, std::span<const std::uint8_t> byte
             if (open_ != e.slot) {
                 open(e.slot);
             }
+            slot_[static_cast<std::size_t>(e.slot)].timeMs = timeMs;
             slot_[static_cast<std::size_t>(e.slot)].electric = e;
             lastElectric_[static_cast<std::size_t>(e.slot)] = e;
             return;
@@ -210,6 +213,7 @@ void IsdtDriver::take(const isdt::Message& m, std::span<const std::uint8_t> byte
             if (open_ != r.slot) {
                 open(r.slot);
             }
+            slot_[static_cast<std::size_t>(r.slot)].timeMs = timeMs;
             slot_[static_cast<std::size_t>(r.slot)].resistance = r;
             lastResistance_[static_cast<std::size_t>(r.slot)] = r;
             return;
@@ -231,11 +235,11 @@ void IsdtDriver::answered(std::uint8_t answer, int slot) {
     }
 }
 
-void IsdtDriver::tell(int slot, std::uint32_t timeMs) {
+void IsdtDriver::tell(int slot) {
     Slot& s = slot_[static_cast<std::size_t>(slot)];
     if (s.work) {
         Reading r = readingOf(slot, *s.work);
-        r.elapsedMs = timeMs - context_.connectTicks();
+        r.elapsedMs = s.timeMs - context_.connectTicks();
         sink_.reading(r, s.message);
     }
     s = Slot{};
@@ -396,7 +400,7 @@ std::vector<DriverRequest> IsdtDriver::due(std::uint32_t nowMs) {
     const auto [command, s] = queue_.back();
     queue_.pop_back();
     if (open_ >= 0 && open_ != s) {
-        tell(open_, lastMs_);  // its answers of this round are in
+        tell(open_);  // its answers of this round are in
     }
     std::vector<std::uint8_t> bytes = command == isdt::kWorkReq       ? isdt::workRequest(s)
                                       : command == isdt::kElectricReq ? isdt::electricRequest(s)

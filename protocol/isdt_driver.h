@@ -69,6 +69,7 @@ private:
         std::optional<isdt::Electric> electric;
         std::optional<isdt::Resistance> resistance;
         std::vector<std::uint8_t> message;  // the answer the reading is told with
+        std::uint32_t timeMs = 0;           // when its latest answer came
     };
     struct Pending {
         std::uint8_t answer = 0;
@@ -79,8 +80,7 @@ private:
 
     void take(const isdt::Message& m, std::span<const std::uint8_t> bytes, std::uint32_t timeMs);
     void answered(std::uint8_t answer, int slot);
-    void tell(int slot, std::uint32_t timeMs);
-    void tellAll(std::uint32_t timeMs);
+    void tell(int slot);
     void setModel(const std::string& idText);
     DriverRequest send(std::vector<std::uint8_t> bytes, std::string_view target,
                        std::uint8_t answer, int slot, std::uint32_t nowMs, std::uint32_t waitMs);

@@ -166,6 +166,11 @@ void SkyrcDriver::answered(const skyrc::Frame& f) {
     if (!answering_) {
         answering_ = true;
         sink_.event(DriverEvent::Answering, 0);
+        // Back from a silence every channel is asked at its pace again.
+        for (Channel& ch : slots_) {
+            ch.misses = 0;
+            ch.roundsSkipped = 0;
+        }
     }
     if (!pending_ || pending_->command != f.command) {
         return;

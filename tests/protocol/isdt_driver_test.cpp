@@ -84,6 +84,8 @@ TEST(IsdtCapture, AC4AirChargingFourCellsReadsWhole) {
         EXPECT_EQ(r.cellResistance[0], ir);
         EXPECT_EQ(r.packResistance, ir);
     }
+    // Told at its last answer: slot 1's resistance, 4.726 s after the first line.
+    EXPECT_EQ(rs[0].elapsedMs, 4726U);
     EXPECT_EQ(rs[0].inputVoltage, milli(11967));
     EXPECT_EQ(rs[0].capacity, Decimal::fromInt(1));
     EXPECT_EQ(rs[0].energy, milli(1));

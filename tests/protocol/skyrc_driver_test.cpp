@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -359,6 +360,30 @@ TEST(SkyrcConversation, AChannelThatNeverAnswersIsAskedSeldom) {
     EXPECT_TRUE(driver.answering());
     EXPECT_GT(sink.readings.size(), 100U);
     EXPECT_LT(asked2 * 5, static_cast<int>(sink.readings.size()));
+}
+
+TEST(SkyrcConversation, BackFromSilenceEveryChannelIsAskedAtOnce) {
+    SkyrcSink sink;
+    SkyrcDriver driver(sink, sink);
+    driver.feed(deviceAnswer("100131"), 0);  // D100: two channels
+    std::uint32_t t = 0;
+    for (int k = 0; k < 12; ++k) {
+        driver.due(t);  // never answered: both channels fall quiet
+        t = *driver.nextDueMs();
+    }
+    ASSERT_FALSE(driver.answering());
+    driver.feed(status(1, 2, 0, 0), t);
+    std::set<int> asked;
+    for (int k = 0; k < 6; ++k) {
+        for (const DriverRequest& r : driver.due(t)) {
+            asked.insert(r.channel);
+            const auto mask = static_cast<std::uint8_t>(1U << (r.channel - 1));
+            driver.feed(r.bytes[2] == skyrc::kStatus ? status(mask, 2, 0, 0) : program(mask, 0, 0),
+                        t + 5);
+        }
+        t = *driver.nextDueMs();
+    }
+    EXPECT_EQ(asked, (std::set<int>{1, 2}));
 }
 
 TEST(SkyrcCapture, AT1000ChargeReadsWhole) {
