@@ -92,21 +92,52 @@ IsdtDriver::IsdtDriver(DriverContext& context, DriverSink& sink, const DriverOpt
     }
 }
 
+// At the default MTU (23) a notification carries 20 bytes, and an answer
+// longer than that comes in pieces: 20 bytes each, the last one shorter. No
+// poll answer is 20 bytes long (work state 38, 39 or 203, electric 9, 31 or
+// 51, resistance 19 or 35), so a 20-byte one waits for its rest.
 void IsdtDriver::feed(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) {
     lastMs_ = timeMs;
-    const isdt::Message m = isdt::readMessage(bytes);
-    take(m, bytes, timeMs);
+    if (!held_.empty() && options_.checkTimes && timeMs - heldMs_ > kPieceWaitMs) {
+        dropped_ += held_.size();  // its rest never came
+        held_.clear();
+    }
+    const bool piece = bytes.size() == kPieceBytes;
+    if (!held_.empty()) {
+        held_.insert(held_.end(), bytes.begin(), bytes.end());
+        heldMs_ = timeMs;
+        if (piece && held_.size() < isdt::kBlockBytes) {
+            return;
+        }
+        const std::vector<std::uint8_t> whole = std::move(held_);
+        held_.clear();
+        take(isdt::readMessage(whole), whole, timeMs);
+        return;
+    }
+    if (piece && bytes[0] == isdt::kHeader &&
+        (bytes[1] == isdt::kWorkResp || bytes[1] == isdt::kElectricResp ||
+         bytes[1] == isdt::kIrResp)) {
+        held_.assign(bytes.begin(), bytes.end());
+        heldMs_ = timeMs;
+        return;
+    }
+    take(isdt::readMessage(bytes), bytes, timeMs);
 }
 
 void IsdtDriver::endOfInput(std::uint32_t timeMs) {
     lastMs_ = timeMs;
+    if (!held_.empty()) {
+        const std::vector<std::uint8_t> rest = std::move(held_);
+        held_.clear();
+        take(isdt::readMessage(rest), rest, timeMs);
+    }
     if (open_ >= 0) {
         tell(open_);
     }
 }
 
 DriverCounts IsdtDriver::counts() const {
-    return {messages_, dropped_, 0};
+    return {messages_, dropped_, held_.size()};
 }
 
 void IsdtDriver::setModel(const std::string& idText) {

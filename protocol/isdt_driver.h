@@ -1,7 +1,8 @@
 // ISDT chargers over Bluetooth LE (isdt_frames.h).
 //
-// What feed() takes: one notification value, of af01 or af02, whole: a link
-// delivers each notification in its own feed(). What due() returns: one
+// What feed() takes: one notification value, of af01 or af02: a link
+// delivers each notification in its own feed(). At the default MTU an answer
+// comes in 20-byte pieces, which the driver joins. What due() returns: one
 // characteristic write each, to the characteristic named in the request's
 // target (af02: bind and hardware info; af01: the polls). One request is out
 // at a time, 100 ms apart at least, as the chargers want.
@@ -39,6 +40,8 @@ public:
     static constexpr std::uint32_t kButtonMs = 60'000;  // bind waiting for a press
     static constexpr int kResistanceEvery = 5;
     static constexpr int kMissesForSilent = 5;
+    static constexpr std::size_t kPieceBytes = 20;      // a notification at the default MTU
+    static constexpr std::uint32_t kPieceWaitMs = 500;  // for the next piece
 
     IsdtDriver(DriverContext& context, DriverSink& sink, const DriverOptions& options = {});
 
@@ -112,6 +115,8 @@ private:
 
     std::uint64_t messages_ = 0;
     std::uint64_t dropped_ = 0;
+    std::vector<std::uint8_t> held_;  // the pieces of an answer so far
+    std::uint32_t heldMs_ = 0;
 };
 
 }  // namespace cellwatch

@@ -183,6 +183,66 @@ TEST(IsdtDecode, TheA8AirsOneAnswerForEverySlot) {
     EXPECT_EQ(sink.readings[7].errorCode, 4);
 }
 
+// At the default MTU an answer comes in 20-byte pieces.
+TEST(IsdtDecode, PiecesOfAnAnswerAreJoined) {
+    const Bytes work =
+        hex("31 e7 00 03 49 09 00 00 00 e3 00 00 00 68 8d 00 00 01 06 03 68 10 e8 03 "
+            "00 00 34 00 00 00 04 29 70 64 08 00 00 00");
+    Bytes longElectric = {0x31, 0xE5, 0x00};
+    for (std::uint32_t v : {12000U, 800U, 8200U, 1500U}) {
+        for (int k = 0; k < 4; ++k) {
+            longElectric.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+        }
+    }
+    for (int c = 0; c < 16; ++c) {
+        longElectric.push_back(c < 2 ? 0x04 : 0x00);  // two cells of 4.100 V
+        longElectric.push_back(c < 2 ? 0x10 : 0x00);
+    }
+    const auto pieces = [](const Bytes& b) {
+        std::vector<Bytes> out;
+        for (std::size_t at = 0; at < b.size(); at += 20) {
+            out.emplace_back(b.begin() + static_cast<std::ptrdiff_t>(at),
+                             b.begin() + static_cast<std::ptrdiff_t>(std::min(b.size(), at + 20)));
+        }
+        return out;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Bytes> messages;
+        std::uint32_t gapMs;
+        std::size_t readings;
+        std::int64_t mv;
+    };
+    std::vector<Bytes> both = pieces(work);
+    for (const Bytes& p : pieces(longElectric)) {
+        both.push_back(p);
+    }
+    const Case cases[] = {
+        {"a work state and a long electric answer", both, 50, 1, 8200},
+        {"the A8 Air's block", pieces(blockAnswer()), 50, 8, 0x0510},
+        {"a piece whose rest came too late", pieces(work), 800, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        IsdtSink sink;
+        IsdtDriver driver(sink, sink);
+        std::uint32_t t = 0;
+        for (const Bytes& m : c.messages) {
+            driver.feed(m, t += c.gapMs);
+        }
+        driver.endOfInput(t);
+        ASSERT_EQ(sink.readings.size(), c.readings);
+        if (c.readings > 0) {
+            EXPECT_EQ(sink.readings[0].voltage, milli(c.mv));
+        }
+        if (c.readings == 1) {
+            EXPECT_EQ(sink.readings[0].cellCount, 2);
+            EXPECT_EQ(sink.readings[0].cells[1], milli(4100));
+        }
+        EXPECT_EQ(driver.counts().bytesDropped, c.readings > 0 ? 0U : work.size());
+    }
+}
+
 TEST(IsdtDecode, BrokenAndStrangeNotificationsAreDroppedWhole) {
     struct Case {
         const char* what;
