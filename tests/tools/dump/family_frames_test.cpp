@@ -3,6 +3,7 @@
 // dump and the report, and the emulator answering a request line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -36,16 +37,17 @@ TEST(FamilyFrames, DumpAndReportReadEachCaptureWhole) {
         const char* summary;
         const char* firstLineStart;
         const char* lastLineStart;
+        std::size_t fewestRows;  // recorded by the log
     };
     const Case cases[] = {
         {"skyrc", "skyrc/t1000-charge.frames", 72,
          "72 readings (0 idle) from 72 messages; 0 bytes dropped while hunting, 0 bytes left "
          "unframed",
-         "1\t", "1\t"},
+         "1\t", "1\t", 70},
         {"isdt", "isdt/c4air-4cell-charging.frames", 6,
          "6 readings (2 idle) from 21 messages; 0 bytes dropped while hunting, 0 bytes left "
          "unframed",
-         "1\t", "6\t"},
+         "1\t", "6\t", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.charger);
@@ -58,6 +60,17 @@ TEST(FamilyFrames, DumpAndReportReadEachCaptureWhole) {
         EXPECT_TRUE(lines.front().starts_with(c.firstLineStart)) << lines.front();
         EXPECT_TRUE(lines.back().starts_with(c.lastLineStart)) << lines.back();
         EXPECT_NE(dump.err.find(c.summary), std::string::npos) << dump.err;
+
+        // The log records the rows the window would: the charger's own, not the
+        // first family's (a frames file names its charger to the replay).
+        const ToolResult log = runShell("TZ=UTC " + kTools + "/cellwatch-log --charger " +
+                                        c.charger + " --frames '" + file + "' --speed 0");
+        EXPECT_EQ(log.status, 0) << log.err;
+        const std::vector<std::string> logged = linesOf(log.out);
+        EXPECT_GE(std::count_if(logged.begin(), logged.end(),
+                                [](const std::string& l) { return l.starts_with("0:"); }),
+                  static_cast<std::ptrdiff_t>(c.fewestRows))
+            << log.out;
 
         const ToolResult report =
             runShell("TZ=UTC " + kTools + "/cellwatch-report --json --charger " + c.charger +
