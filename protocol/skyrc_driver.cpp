@@ -184,7 +184,7 @@ void SkyrcDriver::answered(const skyrc::Frame& f) {
     }
 }
 
-void SkyrcDriver::missed(std::uint32_t nowMs) {
+void SkyrcDriver::missed() {
     if (pending_->channel > 0) {
         ++slots_[static_cast<std::size_t>(pending_->channel - 1)].misses;
     }
@@ -193,7 +193,6 @@ void SkyrcDriver::missed(std::uint32_t nowMs) {
         answering_ = false;
         sink_.event(DriverEvent::Silent, 0);
     }
-    (void)nowMs;
 }
 
 void SkyrcDriver::startRound(std::uint32_t nowMs) {
@@ -223,7 +222,7 @@ std::vector<DriverRequest> SkyrcDriver::due(std::uint32_t nowMs) {
         if (nowMs - pending_->sentMs < kAnswerMs) {
             return out;  // one request out at a time
         }
-        missed(nowMs);
+        missed();
     }
     if (!started_) {
         started_ = true;

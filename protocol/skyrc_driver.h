@@ -98,7 +98,7 @@ private:
 
     void take(const skyrc::Frame& frame, std::uint32_t timeMs);
     void answered(const skyrc::Frame& frame);
-    void missed(std::uint32_t nowMs);
+    void missed();
     void startRound(std::uint32_t nowMs);
     void readDevice(const skyrc::Frame& frame);
     void readProgram(const skyrc::Frame& frame);
