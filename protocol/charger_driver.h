@@ -91,6 +91,11 @@ public:
 struct DriverRequest {
     std::vector<std::uint8_t> bytes;
     int channel = 1;  // the channel it concerns (0: the charger as a whole)
+    // Where a link with several ways in writes it: a Bluetooth LE
+    // characteristic's UUID ("0000ffe1-0000-1000-8000-00805f9b34fb"),
+    // static text. Empty: the link's only way in (a serial line, a HID
+    // report, the one characteristic it knows).
+    std::string_view target;
 };
 
 // What framing has seen so far.

@@ -2,7 +2,9 @@
 
 #include <array>
 
+#include "protocol/isdt_driver.h"
 #include "protocol/sample_bridge.h"
+#include "protocol/skyrc_driver.h"
 #include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
@@ -14,10 +16,24 @@ std::unique_ptr<ChargerDriver> makeTkrx(DriverContext& context, DriverSink& sink
     return std::make_unique<TkrxDriver>(context, sink, options);
 }
 
-const std::array<DriverEntry, 1>& entries() {
-    static const std::array<DriverEntry, 1> list = {
+std::unique_ptr<ChargerDriver> makeSkyrc(DriverContext& context, DriverSink& sink,
+                                         const DriverOptions& options) {
+    return std::make_unique<SkyrcDriver>(context, sink, options);
+}
+
+std::unique_ptr<ChargerDriver> makeIsdt(DriverContext& context, DriverSink& sink,
+                                        const DriverOptions& options) {
+    return std::make_unique<IsdtDriver>(context, sink, options);
+}
+
+const std::array<DriverEntry, 3>& entries() {
+    static const std::array<DriverEntry, 3> list = {
         DriverEntry{kFirstDriverId, kFirstDriverMaker, TkrxDriver::modelList(), LineSettings{},
                     &makeTkrx},
+        DriverEntry{kSkyrcDriverId, "SkyRC", SkyrcDriver::modelList(), LineSettings{.writes = true},
+                    &makeSkyrc},
+        DriverEntry{kIsdtDriverId, "ISDT", IsdtDriver::modelList(), LineSettings{.writes = true},
+                    &makeIsdt},
     };
     return list;
 }

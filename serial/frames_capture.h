@@ -10,8 +10,9 @@
 namespace cellwatch {
 
 // Reads the frames file at `framesPath` and writes its capture to
-// `capturePath`. Bad lines are counted in the result, never fatal. Throws
-// CaptureError when either file cannot be read or written.
-FramesText writeCaptureOfFrames(const std::string& framesPath, const std::string& capturePath);
+// `capturePath`, naming the charger `driver` whose messages it holds. Bad lines are counted in the
+// result, never fatal. Throws CaptureError when either file cannot be read or written.
+FramesText writeCaptureOfFrames(const std::string& framesPath, const std::string& capturePath,
+                                const std::string& driver = "tkrx");
 
 }  // namespace cellwatch

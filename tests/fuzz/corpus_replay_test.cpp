@@ -13,11 +13,13 @@
 
 #include "capture_harness.h"
 #include "frames_harness.h"
+#include "isdt_harness.h"
 #include "mqtt_harness.h"
 #include "pack_harness.h"
 #include "receive_harness.h"
 #include "recording_harness.h"
 #include "settings_harness.h"
+#include "skyrc_harness.h"
 
 namespace {
 
@@ -31,7 +33,8 @@ const Target kTargets[] = {
     {"receive", cellwatch::runReceiveHarness, 10}, {"recording", cellwatch::runRecordingHarness, 3},
     {"capture", cellwatch::runCaptureHarness, 3},  {"mqtt", cellwatch::runMqttHarness, 3},
     {"pack", cellwatch::runPackHarness, 3},        {"settings", cellwatch::runSettingsHarness, 3},
-    {"frames", cellwatch::runFramesHarness, 3},
+    {"frames", cellwatch::runFramesHarness, 3},    {"skyrc", cellwatch::runSkyrcHarness, 3},
+    {"isdt", cellwatch::runIsdtHarness, 3},
 };
 
 class FuzzCorpus : public ::testing::TestWithParam<Target> {};

@@ -118,17 +118,25 @@ TEST(TkrxDriver, EndOfInputFramesTheLastShortMessageUnlessTimesAreIgnoredOnlyWhe
     EXPECT_EQ(driver.counts().messages, 1u);
 }
 
-TEST(DriverRegistry, ListsAndMakesTheFirstFamilyAndNothingElse) {
-    ASSERT_EQ(chargerDrivers().size(), 1u);
-    EXPECT_EQ(chargerDrivers()[0].id, kFirstDriverId);
-    EXPECT_EQ(driverListText(), "tkrx\tDorire\tTK series, RX series\n");
-    EXPECT_EQ(driverIdsText(), "tkrx");
+TEST(DriverRegistry, ListsAndMakesEachFamily) {
+    EXPECT_EQ(driverIdsText(), "tkrx, skyrc, isdt");
+    EXPECT_TRUE(
+        driverListText().starts_with("tkrx\tDorire\tTK series, RX series\nskyrc\tSkyRC\tT1000, "));
     Collect sink;
-    const auto driver = makeDriver("tkrx", sink, sink);
-    ASSERT_NE(driver, nullptr);
-    EXPECT_FALSE(driver->line().writes);
-    EXPECT_EQ(lineSettingsText(driver->line()), "9600 8N1");
-    EXPECT_TRUE(driver->due(0).empty());
+    struct Case {
+        const char* id;
+        bool writes;  // a polled charger: the port opens read-write
+    };
+    for (const Case c : {Case{"tkrx", false}, Case{"skyrc", true}, Case{"isdt", true}}) {
+        SCOPED_TRACE(c.id);
+        const auto driver = makeDriver(c.id, sink, sink);
+        ASSERT_NE(driver, nullptr);
+        EXPECT_EQ(driver->id(), c.id);
+        EXPECT_EQ(driver->line().writes, c.writes);
+        EXPECT_EQ(findDriver(c.id)->line.writes, c.writes);
+        EXPECT_EQ(driver->due(0).empty(), !c.writes);
+    }
+    EXPECT_EQ(lineSettingsText(makeDriver("tkrx", sink, sink)->line()), "9600 8N1");
     EXPECT_EQ(makeDriver("TKRX", sink, sink), nullptr);
     EXPECT_EQ(findDriver(""), nullptr);
 }

@@ -137,7 +137,7 @@ TEST_F(LiveWindowTest, FailedConnectChangesNothingAndConnectStartsAnEmptyRecordi
 TEST_F(LiveWindowTest, ConnectTakesTheChargerBesideThePortAndKeepsItForThePort) {
     open();
     Tool* charger = w->tool(StatusTool::Charger);
-    ASSERT_EQ(charger->itemCount(), 1);
+    ASSERT_EQ(charger->itemCount(), 3);  // tkrx, skyrc, isdt
     EXPECT_EQ(charger->text(), QStringLiteral("tkrx"));
     const auto kept = [&] {
         return w->settings().read(kSettingsApplication, QStringLiteral("Chargers"), slave(),

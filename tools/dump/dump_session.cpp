@@ -10,6 +10,12 @@
 namespace cellwatch {
 
 std::string summaryText(const DumpSummary& s) {
+    if (!s.firstFamily) {
+        return "cellwatch-dump: " + std::to_string(s.readingsOther) + " readings (" +
+               std::to_string(s.idleMessages) + " idle) from " + std::to_string(s.messagesOther) +
+               " messages; " + std::to_string(s.bytesDropped) + " bytes dropped while hunting, " +
+               std::to_string(s.bytesUnframed) + " bytes left unframed";
+    }
     return "cellwatch-dump: " + std::to_string(s.messages76) + " messages of 76 bytes, " +
            std::to_string(s.messages112) + " of 112 bytes (" + std::to_string(s.idleMessages) +
            " idle); " + std::to_string(s.bytesDropped) + " bytes dropped while hunting, " +
@@ -21,6 +27,7 @@ DumpSession::DumpSession(std::FILE* out, std::string_view charger)
     if (!driver_) {
         throw std::invalid_argument("no charger " + std::string(charger));
     }
+    counts_.firstFamily = driver_->id() == kFirstDriverId;
 }
 
 void DumpSession::feed(std::span<const std::uint8_t> bytes) {
@@ -37,14 +44,20 @@ void DumpSession::finish() {
 }
 
 void DumpSession::reading(const Reading& reading, std::span<const std::uint8_t> message) {
+    // Another charger's line starts with its channel instead of a layout.
     const FrameLayout layout = layoutOfMessage(message);
-    ++(layout == FrameLayout::Short76 ? counts_.messages76 : counts_.messages112);
+    if (!counts_.firstFamily) {
+        ++counts_.readingsOther;
+    } else {
+        ++(layout == FrameLayout::Short76 ? counts_.messages76 : counts_.messages112);
+    }
     if (reading.isIdle()) {
         ++counts_.idleMessages;
     } else if (reading.capacity > capacityMax_) {
         capacityMax_ = reading.capacity;
     }
-    line_ = ReadingFormat::dumpLine(reading, layoutName(layout));
+    line_ = ReadingFormat::dumpLine(
+        reading, counts_.firstFamily ? layoutName(layout) : std::to_string(reading.channel));
     line_ += '\n';
     std::fwrite(line_.data(), 1, line_.size(), out_);
 }
@@ -54,6 +67,7 @@ DumpSummary DumpSession::summary() const {
     const DriverCounts c = driver_->counts();
     s.bytesDropped = c.bytesDropped;
     s.bytesUnframed = c.bytesUnframed;
+    s.messagesOther = s.firstFamily ? 0 : c.messages;
     return s;
 }
 

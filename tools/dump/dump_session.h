@@ -23,6 +23,9 @@ namespace cellwatch {
 struct DumpSummary {
     std::uint64_t messages76 = 0;
     std::uint64_t messages112 = 0;
+    std::uint64_t readingsOther = 0;  // of another charger's driver
+    std::uint64_t messagesOther = 0;  // the messages its driver framed
+    bool firstFamily = true;
     std::uint64_t idleMessages = 0;
     std::uint64_t bytesDropped = 0;   // dropped one by one while hunting
     std::uint64_t bytesUnframed = 0;  // left at the end: a started frame and what waits after it

@@ -12,6 +12,7 @@
 
 #include "protocol/driver_registry.h"
 #include "protocol/sample_bridge.h"
+#include "tools/emulator/answering_charger.h"
 
 namespace cellwatch::emulator {
 namespace {
@@ -134,7 +135,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
                            name == "--output" || name == "--link" || name == "--expect" ||
                            name == "--resistance" || name == "--weak-cell" ||
                            name == "--weak-cell-capacity" || name == "--weak-cell-resistance" ||
-                           name == "--capture" || name == "--start" || name == "--charger";
+                           name == "--capture" || name == "--start" || name == "--charger" ||
+                           name == "--model";
         if (!known) {
             return error("unknown option '" + std::string(args[i]) + "'");
         }
@@ -147,10 +149,14 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
             if (findDriver(text) == nullptr) {
                 return error("no charger " + text + "; the chargers are: " + driverIdsText());
             }
-            if (text != kFirstDriverId) {
-                return error("the emulator plays only the tkrx chargers, not " + text);
+            if (text != kFirstDriverId && !answersRequests(text)) {
+                return error("the emulator does not play the " + text + " chargers");
             }
             cl.charger = text;
+            continue;
+        }
+        if (name == "--model") {
+            cl.model = text;
             continue;
         }
         auto bad = [&](const char* expected) {
@@ -292,6 +298,13 @@ std::string helpText() {
         "Plays the charger's side of the serial line: status messages of the 76- or\n"
         "112-byte layout, on a pseudo-terminal, a file or standard output.\n"
         "\n"
+        "With --charger skyrc or isdt it answers requests instead: every line of\n"
+        "standard input is one request in hex (a HID report or a BLE write),\n"
+        "optionally preceded by '@' and the BLE characteristic's UUID and a space;\n"
+        "every reply goes to standard output as one line of hex (a HID report or a\n"
+        "BLE notification), flushed at once. Each channel plays a charge of its own\n"
+        "on a clock started with the program.\n"
+        "\n"
         "Options:\n"
         "  --scenario LIST    comma-separated scenarios, played in order (default demo)\n"
         "  --layout 76|112    message layout (default 76)\n"
@@ -332,8 +345,11 @@ std::string helpText() {
         "                     one per line; '*' stands for exactly one line of any\n"
         "                     content (not with --loop)\n"
         "  --list-scenarios   print the scenario names, one per line, and exit\n"
-        "  --charger NAME     the charger family played (default tkrx, the only one\n"
-        "                     the emulator plays; see --list-chargers)\n"
+        "  --charger NAME     the charger family played (default tkrx; also skyrc\n"
+        "                     and isdt, which answer requests: see below)\n"
+        "  --model NAME       the model an answering charger plays: T1000 (default)\n"
+        "                     or Q200neo for skyrc, \"C4 Air\" (default) or\n"
+        "                     \"A8 Air\" for isdt\n"
         "  --list-chargers    print the chargers' drivers (id, maker, models), one a\n"
         "                     line, and exit\n"
         "  -h, --help         print this help and exit\n"

@@ -25,6 +25,7 @@ struct CommandLine {
     bool listScenarios = false;
     bool listChargers = false;
     std::string charger = "tkrx";  // the charger family played (--charger)
+    std::string model;             // an answering charger's model (--model)
     bool help = false;
 };
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,7 @@
 
 #include "protocol/driver_registry.h"
 #include "protocol/version.h"
+#include "tools/emulator/answering_charger.h"
 #include "tools/emulator/command_line.h"
 #include "tools/emulator/paced_writer.h"
 #include "tools/emulator/pseudo_terminal.h"
@@ -187,6 +189,19 @@ int run(const CommandLine& cl) {
 
 }  // namespace
 
+// A charger that answers requests: hex lines in on standard input, its
+// replies out on standard output, on a clock started now.
+int answerRequests(const CommandLine& cl) {
+    const std::unique_ptr<AnsweringCharger> charger = makeAnsweringCharger(cl.charger, cl.model);
+    static const auto start = std::chrono::steady_clock::now();
+    runHexLines(*charger, std::cin, std::cout, [] {
+        return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now() - start)
+                                              .count());
+    });
+    return 0;
+}
+
 int main(int argc, char** argv) {
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "--version") {
@@ -214,6 +229,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
+        if (answersRequests(cl.charger)) {
+            return answerRequests(cl);
+        }
         return run(cl);
     } catch (const std::exception& e) {
         return fail(e.what());

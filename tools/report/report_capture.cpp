@@ -23,8 +23,9 @@ std::vector<Recorded> readFramesRecordings(const QString& path, const QString& c
     QTemporaryDir scratch;
     const QString capture = scratch.filePath(QStringLiteral("frames.cwcap"));
     try {
-        const FramesText frames = writeCaptureOfFrames(QFile::encodeName(path).toStdString(),
-                                                       QFile::encodeName(capture).toStdString());
+        const FramesText frames =
+            writeCaptureOfFrames(QFile::encodeName(path).toStdString(),
+                                 QFile::encodeName(capture).toStdString(), charger.toStdString());
         if (frames.badLines > 0) {
             err << "cellwatch-report: "
                 << QString::fromStdString(badFramesLinesText(frames, path.toStdString())) << '\n';
