@@ -95,19 +95,27 @@ void BleLink::serviceState(int state) {
     if (state != static_cast<int>(QLowEnergyService::RemoteServiceDiscovered) || !service_) {
         return;
     }
-    const QLowEnergyCharacteristic notify =
-        service_->characteristic(QBluetoothUuid(QString::fromStdString(hints_.bleNotify)));
+    // Every characteristic of the service that notifies is listened to
+    // (some chargers answer on more than one); requests go to the one named.
     writeTo_ = service_->characteristic(QBluetoothUuid(QString::fromStdString(hints_.bleWrite)));
-    if (!notify.isValid() || !writeTo_.isValid()) {
+    if (!writeTo_.isValid()) {
         fail(
             QStringLiteral("%1 lacks the characteristics of its service: is it the charger chosen?")
                 .arg(name()));
         return;
     }
-    const QLowEnergyDescriptor config =
-        notify.descriptor(QBluetoothUuid::DescriptorType::ClientCharacteristicConfiguration);
-    if (config.isValid()) {
-        service_->writeDescriptor(config, QLowEnergyCharacteristic::CCCDEnableNotification);
+    for (const QLowEnergyCharacteristic& c : service_->characteristics()) {
+        if ((c.properties() &
+             (QLowEnergyCharacteristic::Notify | QLowEnergyCharacteristic::Indicate)) == 0) {
+            continue;
+        }
+        const QLowEnergyDescriptor config =
+            c.descriptor(QBluetoothUuid::DescriptorType::ClientCharacteristicConfiguration);
+        if (config.isValid()) {
+            service_->writeDescriptor(config, (c.properties() & QLowEnergyCharacteristic::Notify)
+                                                  ? QLowEnergyCharacteristic::CCCDEnableNotification
+                                                  : QLowEnergyCharacteristic::CCCDEnableIndication);
+        }
     }
     ready_ = true;
     everReady_ = true;

@@ -1,7 +1,8 @@
 // A charger on Bluetooth LE, through Qt Bluetooth: it connects to the
-// device, finds the service the charger's driver names, subscribes to the
-// characteristic that notifies its replies and writes requests to the one
-// it names. One notification is one message.
+// device, finds the service the charger's driver names, subscribes to
+// every characteristic of it that notifies and writes requests to the one
+// the driver names (or to a request's own target). One notification is one
+// message.
 //
 // Connecting happens in the background: open() throws only when there is
 // no Bluetooth adapter; what goes wrong later is told by lost() in plain

@@ -30,10 +30,21 @@ const std::array<DriverEntry, 3>& entries() {
     static const std::array<DriverEntry, 3> list = {
         DriverEntry{kFirstDriverId, kFirstDriverMaker, TkrxDriver::modelList(), LineSettings{},
                     &makeTkrx},
+        // The family's USB chargers all show 0000:0001; over Bluetooth LE one
+        // characteristic of service ffe0 notifies and takes the requests.
         DriverEntry{kSkyrcDriverId, "SkyRC", SkyrcDriver::modelList(), LineSettings{.writes = true},
-                    &makeSkyrc},
+                    &makeSkyrc,
+                    LinkHints{{UsbId{0x0000, 0x0001}},
+                              "0000ffe0-0000-1000-8000-00805f9b34fb",
+                              std::string(kSkyrcWriteCharacteristic),
+                              std::string(kSkyrcWriteCharacteristic)}},
+        // Bluetooth LE only: service af00, answers notified on af01 and af02.
         DriverEntry{kIsdtDriverId, "ISDT", IsdtDriver::modelList(), LineSettings{.writes = true},
-                    &makeIsdt},
+                    &makeIsdt,
+                    LinkHints{{},
+                              "0000af00-0000-1000-8000-00805f9b34fb",
+                              std::string(isdt::kPollCharacteristic),
+                              std::string(isdt::kPollCharacteristic)}},
     };
     return list;
 }

@@ -22,7 +22,9 @@ public:
     void open() override { link_->open(); }
     void close() override { link_->close(); }
     bool isOpen() const override { return link_->isOpen(); }
-    bool send(std::span<const std::uint8_t> bytes) override { return link_->write(bytes); }
+    bool send(std::span<const std::uint8_t> bytes, std::string_view target = {}) override {
+        return link_->write(bytes, target);
+    }
     MessageLink& link() { return *link_; }
 
 private:

@@ -293,7 +293,7 @@ void LiveSession::sendDue() {
     }
     const std::uint32_t now = clocks_.tickCount();
     for (const DriverRequest& request : driver_->due(now)) {
-        source_->send(request.bytes);
+        source_->send(request.bytes, request.target);
         if (capture_ != nullptr && recordingNow()) {
             try {
                 capture_->writeRecord(clocks_.now().toMSecsSinceEpoch(), now, request.bytes,

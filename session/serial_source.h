@@ -22,7 +22,9 @@ public:
     void close() override { link_.close(); }
     bool isOpen() const override { return link_.isOpen(); }
     LinkLoss loss() const override { return link_.lossReason(); }
-    bool send(std::span<const std::uint8_t> bytes) override { return link_.write(bytes); }
+    bool send(std::span<const std::uint8_t> bytes, std::string_view /*target*/ = {}) override {
+        return link_.write(bytes);
+    }
     SerialLink& link() { return link_; }
 
 private:

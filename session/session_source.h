@@ -90,9 +90,12 @@ public:
     // capture of format 1); "" when it does not (a serial port: the
     // session's own choice).
     virtual std::string chargerDriver() const { return {}; }
-    // Writes to the charger (a driver's requests); false when the source
-    // cannot (a replay, a watch, a port opened read-only).
-    virtual bool send(std::span<const std::uint8_t> /*bytes*/) { return false; }
+    // Writes to the charger (a driver's requests), to `target` where the
+    // link has several ways in (DriverRequest::target); false when the
+    // source cannot (a replay, a watch, a port opened read-only).
+    virtual bool send(std::span<const std::uint8_t> /*bytes*/, std::string_view /*target*/ = {}) {
+        return false;
+    }
 };
 
 }  // namespace cellwatch::session
