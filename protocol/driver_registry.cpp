@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "protocol/icharger_driver.h"
 #include "protocol/sample_bridge.h"
 #include "protocol/tkrx_driver.h"
 
@@ -14,10 +15,17 @@ std::unique_ptr<ChargerDriver> makeTkrx(DriverContext& context, DriverSink& sink
     return std::make_unique<TkrxDriver>(context, sink, options);
 }
 
-const std::array<DriverEntry, 1>& entries() {
-    static const std::array<DriverEntry, 1> list = {
+std::unique_ptr<ChargerDriver> makeIcharger(DriverContext& context, DriverSink& sink,
+                                            const DriverOptions& /*options*/) {
+    return std::make_unique<IchargerDriver>(context, sink);
+}
+
+const std::array<DriverEntry, 2>& entries() {
+    static const std::array<DriverEntry, 2> list = {
         DriverEntry{kFirstDriverId, kFirstDriverMaker, TkrxDriver::modelList(), LineSettings{},
                     &makeTkrx},
+        DriverEntry{kIchargerDriverId, "Junsi", IchargerDriver::modelList(),
+                    IchargerDriver::lineSettings(), &makeIcharger},
     };
     return list;
 }

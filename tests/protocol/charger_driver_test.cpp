@@ -7,12 +7,16 @@
 
 #include "decoder_test_support.h"
 #include "protocol/driver_registry.h"
+#include "protocol/icharger_driver.h"
 #include "protocol/sample_bridge.h"
 #include "protocol/sample_text.h"
 #include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
 namespace {
+
+constexpr const char* kIchargerListLine =
+    "icharger\tJunsi\t308 DUO, 406 DUO, 4010 DUO, 456 DUO, X6, X8, X12, S6, DX6, DX8, DX12\n";
 
 struct Collect final : DriverContext, DriverSink {
     std::uint32_t connectTicks() const override { return connect; }
@@ -118,11 +122,12 @@ TEST(TkrxDriver, EndOfInputFramesTheLastShortMessageUnlessTimesAreIgnoredOnlyWhe
     EXPECT_EQ(driver.counts().messages, 1u);
 }
 
-TEST(DriverRegistry, ListsAndMakesTheFirstFamilyAndNothingElse) {
-    ASSERT_EQ(chargerDrivers().size(), 1u);
+TEST(DriverRegistry, ListsAndMakesTheFirstFamilyFirst) {
+    ASSERT_EQ(chargerDrivers().size(), 2u);
     EXPECT_EQ(chargerDrivers()[0].id, kFirstDriverId);
-    EXPECT_EQ(driverListText(), "tkrx\tDorire\tTK series, RX series\n");
-    EXPECT_EQ(driverIdsText(), "tkrx");
+    EXPECT_EQ(driverListText(),
+              std::string("tkrx\tDorire\tTK series, RX series\n") + kIchargerListLine);
+    EXPECT_EQ(driverIdsText(), "tkrx, icharger");
     Collect sink;
     const auto driver = makeDriver("tkrx", sink, sink);
     ASSERT_NE(driver, nullptr);

@@ -148,7 +148,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
                 return error("no charger " + text + "; the chargers are: " + driverIdsText());
             }
             if (text != kFirstDriverId) {
-                return error("the emulator plays only the tkrx chargers, not " + text);
+                return error("the emulator plays the tkrx and icharger chargers, not " + text);
             }
             cl.charger = text;
             continue;
@@ -332,8 +332,8 @@ std::string helpText() {
         "                     one per line; '*' stands for exactly one line of any\n"
         "                     content (not with --loop)\n"
         "  --list-scenarios   print the scenario names, one per line, and exit\n"
-        "  --charger NAME     the charger family played (default tkrx, the only one\n"
-        "                     the emulator plays; see --list-chargers)\n"
+        "  --charger NAME     the charger family played: tkrx (the default), or\n"
+        "                     icharger (see --charger icharger --help)\n"
         "  --list-chargers    print the chargers' drivers (id, maker, models), one a\n"
         "                     line, and exit\n"
         "  -h, --help         print this help and exit\n"

@@ -72,13 +72,17 @@ TEST(ChargerOptions, EveryToolListsTheChargersAndRefusesAnUnknownOne) {
         SCOPED_TRACE(tool);
         const ToolResult list = runShell(kToolsDir + "/" + tool + " --list-chargers");
         EXPECT_EQ(list.status, 0);
-        EXPECT_EQ(list.out, "tkrx\tDorire\tTK series, RX series\n");
+        EXPECT_EQ(list.out,
+                  "tkrx\tDorire\tTK series, RX series\n"
+                  "icharger\tJunsi\t308 DUO, 406 DUO, 4010 DUO, 456 DUO, X6, X8, X12, "
+                  "S6, DX6, DX8, DX12\n");
         const std::string operand = std::string(tool) == "cellwatch-log"      ? " --replay x.cwcap"
                                     : std::string(tool) == "cellwatch-report" ? " x.cwcap"
                                                                               : "";
         const ToolResult bad = runShell(kToolsDir + "/" + tool + " --charger nope" + operand);
         EXPECT_EQ(bad.status, 2);
-        EXPECT_NE(bad.err.find("no charger nope; the chargers are: tkrx"), std::string::npos)
+        EXPECT_NE(bad.err.find("no charger nope; the chargers are: tkrx, icharger"),
+                  std::string::npos)
             << bad.err;
     }
 }
