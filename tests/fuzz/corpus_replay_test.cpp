@@ -13,6 +13,7 @@
 
 #include "capture_harness.h"
 #include "frames_harness.h"
+#include "modbus_harness.h"
 #include "mqtt_harness.h"
 #include "pack_harness.h"
 #include "receive_harness.h"
@@ -31,7 +32,7 @@ const Target kTargets[] = {
     {"receive", cellwatch::runReceiveHarness, 10}, {"recording", cellwatch::runRecordingHarness, 3},
     {"capture", cellwatch::runCaptureHarness, 3},  {"mqtt", cellwatch::runMqttHarness, 3},
     {"pack", cellwatch::runPackHarness, 3},        {"settings", cellwatch::runSettingsHarness, 3},
-    {"frames", cellwatch::runFramesHarness, 3},
+    {"frames", cellwatch::runFramesHarness, 3},    {"modbus", cellwatch::runModbusHarness, 3},
 };
 
 class FuzzCorpus : public ::testing::TestWithParam<Target> {};
