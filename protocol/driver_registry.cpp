@@ -16,8 +16,8 @@ std::unique_ptr<ChargerDriver> makeTkrx(DriverContext& context, DriverSink& sink
 }
 
 std::unique_ptr<ChargerDriver> makeIcharger(DriverContext& context, DriverSink& sink,
-                                            const DriverOptions& /*options*/) {
-    return std::make_unique<IchargerDriver>(context, sink);
+                                            const DriverOptions& options) {
+    return std::make_unique<IchargerDriver>(context, sink, options);
 }
 
 const std::array<DriverEntry, 2>& entries() {

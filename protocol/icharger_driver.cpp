@@ -213,8 +213,9 @@ LineSettings IchargerDriver::lineSettings() {
     return line;
 }
 
-IchargerDriver::IchargerDriver(DriverContext& context, DriverSink& sink, Timing timing)
-    : context_(context), sink_(sink), timing_(timing) {}
+IchargerDriver::IchargerDriver(DriverContext& context, DriverSink& sink, Timing timing,
+                               const DriverOptions& options)
+    : context_(context), sink_(sink), timing_(timing), unasked_(!options.checkTimes) {}
 
 IchargerDriver::Read IchargerDriver::makeRead(Step step, int channel) const {
     modbus::ReadRequest r;
@@ -262,6 +263,9 @@ DriverRequest IchargerDriver::send(std::uint32_t nowMs) {
 
 std::vector<DriverRequest> IchargerDriver::due(std::uint32_t nowMs) {
     lastNowMs_ = nowMs;
+    if (unasked_) {
+        return {};
+    }
     if (outstanding_) {
         if (!reached(nowMs, outstanding_->sentMs + timing_.timeoutMs)) {
             return {};
@@ -294,6 +298,9 @@ std::vector<DriverRequest> IchargerDriver::due(std::uint32_t nowMs) {
 }
 
 std::optional<std::uint32_t> IchargerDriver::nextDueMs() const {
+    if (unasked_) {
+        return std::nullopt;
+    }
     if (outstanding_) {
         return outstanding_->sentMs + timing_.timeoutMs;
     }
@@ -304,6 +311,10 @@ std::optional<std::uint32_t> IchargerDriver::nextDueMs() const {
 }
 
 void IchargerDriver::feed(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) {
+    if (unasked_) {
+        feedUnasked(bytes, timeMs);
+        return;
+    }
     std::optional<modbus::Answer> answer = assembler_.feed(bytes, timeMs);
     if (!answer || !outstanding_) {
         return;
@@ -388,11 +399,81 @@ void IchargerDriver::deliver(int channel, const Reading& decoded,
     sink_.reading(r, frame);
 }
 
+// What the answer of `dataBytes` data bytes answers, coming after the last one.
+std::optional<IchargerDriver::Read> IchargerDriver::readOfShape(std::size_t dataBytes) const {
+    const int lastChannel = lastUnasked_ ? lastUnasked_->channel : 0;
+    switch (dataBytes) {
+        case 2 * icharger::kInfoCount:
+            return makeRead(Step::Info, 0);
+        case 2:
+        case 4:
+            return makeRead(Step::StatusWords, 0);
+        case 2 * icharger::kMostPerRead:
+            // Channel 1's block follows the status words; channel 2's, channel 1's.
+            return makeRead(
+                Step::BlockHead,
+                lastUnasked_ && lastUnasked_->step == Step::BlockTail && lastChannel == 1 ? 2 : 1);
+        case 2 * (icharger::kChannelCount - icharger::kMostPerRead):
+            if (lastUnasked_ && lastUnasked_->step == Step::BlockHead) {
+                return makeRead(Step::BlockTail, lastChannel);
+            }
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+void IchargerDriver::feedUnasked(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) {
+    std::vector<std::uint8_t>& b = unaskedBytes_;
+    b.insert(b.end(), bytes.begin(), bytes.end());
+    std::size_t at = 0;
+    while (b.size() - at >= 5) {
+        const std::span<const std::uint8_t> rest(b.data() + at, b.size() - at);
+        if (rest[0] == timing_.unit && rest[1] == (modbus::kReadInput | modbus::kExceptionBit) &&
+            modbus::crcMatches(rest.first(5))) {
+            ++exceptions_;
+            ++messages_;
+            at += 5;
+            continue;
+        }
+        const std::optional<Read> read = rest[0] == timing_.unit && rest[1] == modbus::kReadInput
+                                             ? readOfShape(rest[2])
+                                             : std::nullopt;
+        if (read) {
+            const std::size_t size = 5 + rest[2];
+            if (rest.size() < size) {
+                break;  // the rest of it may come
+            }
+            if (modbus::crcMatches(rest.first(size))) {
+                modbus::Answer answer;
+                for (std::size_t k = 0; k < rest[2] / 2u; ++k) {
+                    answer.registers.push_back(
+                        static_cast<std::uint16_t>(rest[3 + 2 * k] << 8 | rest[4 + 2 * k]));
+                }
+                answer.frame.assign(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(size));
+                lastUnasked_ = read;
+                ++messages_;
+                answered(*read, answer, timeMs);
+                at += size;
+                continue;
+            }
+        }
+        ++unaskedDropped_;
+        ++at;
+    }
+    b.erase(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+void IchargerDriver::endOfInput(std::uint32_t /*timeMs*/) {
+    unaskedDropped_ += unaskedBytes_.size();
+    unaskedBytes_.clear();
+}
+
 DriverCounts IchargerDriver::counts() const {
     DriverCounts c;
     c.messages = messages_;
-    c.bytesDropped = assembler_.bytesDropped();
-    c.bytesUnframed = assembler_.bytesWaiting();
+    c.bytesDropped = assembler_.bytesDropped() + unaskedDropped_;
+    c.bytesUnframed = assembler_.bytesWaiting() + unaskedBytes_.size();
     return c;
 }
 

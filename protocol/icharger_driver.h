@@ -14,6 +14,11 @@
 // Error state with errorCode 256 + the exception code (the charger's own
 // error codes are below 256).
 //
+// Fed from a file (DriverOptions::checkTimes false: a dump of what the
+// charger sent, with no requests) it asks nothing and takes each answer by
+// its shape: the device info, the status words, then each channel's two
+// block reads in the order the driver polls them.
+//
 // Register values are the charger's packed little-endian structs sent one
 // 16-bit register at a time: 32-bit values come low word first, and byte
 // arrays (the serial text, the balance flags) come swapped in pairs.
@@ -114,9 +119,10 @@ public:
         std::uint8_t unit = 1;          // the charger's Modbus address
     };
 
-    IchargerDriver(DriverContext& context, DriverSink& sink, Timing timing);
-    IchargerDriver(DriverContext& context, DriverSink& sink)
-        : IchargerDriver(context, sink, Timing{}) {}
+    IchargerDriver(DriverContext& context, DriverSink& sink, Timing timing,
+                   const DriverOptions& options = {});
+    IchargerDriver(DriverContext& context, DriverSink& sink, const DriverOptions& options = {})
+        : IchargerDriver(context, sink, Timing{}, options) {}
 
     std::string_view id() const override { return kIchargerDriverId; }
     std::string_view maker() const override { return "Junsi"; }
@@ -125,6 +131,7 @@ public:
     int channelCount() const override { return channels_.value_or(2); }
 
     void feed(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) override;
+    void endOfInput(std::uint32_t timeMs) override;
     std::vector<DriverRequest> due(std::uint32_t nowMs) override;
     std::optional<std::uint32_t> nextDueMs() const override;
     bool answering() const override { return answering_; }
@@ -163,11 +170,17 @@ private:
     void exception(const Read& read, const modbus::Answer& answer, std::uint32_t timeMs);
     void deliver(int channel, const Reading& reading, std::span<const std::uint8_t> frame,
                  std::uint32_t timeMs);
+    void feedUnasked(std::span<const std::uint8_t> bytes, std::uint32_t timeMs);
+    std::optional<Read> readOfShape(std::size_t dataBytes) const;
 
     DriverContext& context_;
     DriverSink& sink_;
     Timing timing_;
     modbus::AnswerAssembler assembler_;
+    bool unasked_ = false;  // fed from a file: answers without requests
+    std::vector<std::uint8_t> unaskedBytes_;
+    std::uint64_t unaskedDropped_ = 0;
+    std::optional<Read> lastUnasked_;
     std::deque<Read> queue_;
     std::optional<Outstanding> outstanding_;
     std::optional<icharger::DeviceInfo> info_;

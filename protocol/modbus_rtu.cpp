@@ -12,14 +12,6 @@ void appendCrc(std::vector<std::uint8_t>& frame) {
     frame.push_back(static_cast<std::uint8_t>(crc >> 8));
 }
 
-bool crcGood(std::span<const std::uint8_t> frame) {
-    if (frame.size() < 3) {
-        return false;
-    }
-    const std::uint16_t crc = crc16(frame.first(frame.size() - 2));
-    return frame[frame.size() - 2] == (crc & 0xFF) && frame[frame.size() - 1] == (crc >> 8);
-}
-
 void appendWord(std::vector<std::uint8_t>& frame, std::uint16_t word) {
     frame.push_back(static_cast<std::uint8_t>(word >> 8));
     frame.push_back(static_cast<std::uint8_t>(word & 0xFF));
@@ -43,6 +35,14 @@ std::uint16_t crc16(std::span<const std::uint8_t> bytes) {
     return crc;
 }
 
+bool crcMatches(std::span<const std::uint8_t> frame) {
+    if (frame.size() < 3) {
+        return false;
+    }
+    const std::uint16_t crc = crc16(frame.first(frame.size() - 2));
+    return frame[frame.size() - 2] == (crc & 0xFF) && frame[frame.size() - 1] == (crc >> 8);
+}
+
 std::vector<std::uint8_t> encodeRead(const ReadRequest& request) {
     std::vector<std::uint8_t> frame{request.unit, request.function};
     appendWord(frame, request.start);
@@ -52,7 +52,7 @@ std::vector<std::uint8_t> encodeRead(const ReadRequest& request) {
 }
 
 std::optional<ReadRequest> parseRead(std::span<const std::uint8_t> frame) {
-    if (frame.size() < 8 || !crcGood(frame.first(8))) {
+    if (frame.size() < 8 || !crcMatches(frame.first(8))) {
         return std::nullopt;
     }
     ReadRequest r;
@@ -157,7 +157,7 @@ std::optional<Answer> AnswerAssembler::scan() {
             if (pending_.size() < 5) {
                 return std::nullopt;
             }
-            if (crcGood(waiting.first(5))) {
+            if (crcMatches(waiting.first(5))) {
                 Answer a;
                 a.exception = true;
                 a.exceptionCode = pending_[2];
@@ -174,7 +174,7 @@ std::optional<Answer> AnswerAssembler::scan() {
                     return std::nullopt;
                 }
                 const std::span<const std::uint8_t> frame = waiting.first(5 + dataBytes);
-                if (crcGood(frame)) {
+                if (crcMatches(frame)) {
                     Answer a;
                     a.registers.reserve(want.count);
                     for (std::size_t k = 0; k < want.count; ++k) {

@@ -37,6 +37,9 @@ struct ReadRequest {
     bool operator==(const ReadRequest&) const = default;
 };
 
+// Whether the last two bytes of `frame` are the CRC of the rest.
+bool crcMatches(std::span<const std::uint8_t> frame);
+
 // The 8 bytes of a read request.
 std::vector<std::uint8_t> encodeRead(const ReadRequest& request);
 // A read request, when `frame` begins with one (8 bytes, good CRC).

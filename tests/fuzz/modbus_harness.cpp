@@ -36,19 +36,23 @@ void cellwatch::runModbusHarness(const std::uint8_t* data, std::size_t size) {
     if (size < 2) {
         return;
     }
-    // The first byte steers how the answers are cut into receive events and
-    // how much time passes between them, so time-outs and silences are reached.
+    // The first byte steers how the answers are cut into receive events, how
+    // much time passes between them (so time-outs and silences are reached),
+    // and whether they are a file's, taken without requests.
     const std::uint8_t steer = data[0];
     ++data;
     --size;
     FuzzSink sink;
-    IchargerDriver driver(sink, sink);
+    IchargerDriver driver(sink, sink, DriverOptions{.checkTimes = (steer & 0x40) == 0});
     std::uint32_t now = 0xFFFFF000u;  // close to the counter's wrap
     driver.due(now);
     const std::size_t chunk = 1 + (steer & 0x3F);
     for (std::size_t pos = 0; pos < size; pos += chunk) {
         const std::size_t n = size - pos < chunk ? size - pos : chunk;
         driver.feed({data + pos, n}, now);
+        if (driver.counts().bytesDropped + driver.counts().bytesUnframed > pos + n) {
+            std::abort();  // every byte is counted once
+        }
         if (driver.counts().bytesUnframed > 5 + 2 * modbus::kMostRegistersPerRead) {
             std::abort();  // the assembler keeps no more than an answer
         }

@@ -303,11 +303,18 @@ TEST(IchargerDriver, RetriesThenSilentThenAnsweringAgain) {
         std::size_t events;
     };
     const Step steps[] = {
-        {500, 1, 0},  {999, 0, 0},  {1000, 1, 0}, {1500, 1, 0},
-        {2000, 1, 0}, {2499, 0, 0}, {2500, 0, 1},  // the fourth time-out: Silent; the next cycle
-                                                   // comes a period later
-        {2999, 0, 1}, {3000, 1, 1},                // asked once: no retries while silent
-        {3500, 0, 1}, {4000, 1, 1},
+        {500, 1, 0},
+        {999, 0, 0},
+        {1000, 1, 0},
+        {1500, 1, 0},
+        {2000, 1, 0},
+        {2499, 0, 0},
+        {2500, 0, 1},  // the fourth time-out: Silent; the next cycle
+                       // comes a period later
+        {2999, 0, 1},
+        {3000, 1, 1},  // asked once: no retries while silent
+        {3500, 0, 1},
+        {4000, 1, 1},
     };
     std::vector<IchargerBytes> last;
     for (const Step& s : steps) {
@@ -370,6 +377,37 @@ TEST(IchargerDriver, LateRepeatedAndRefusedAnswers) {
     EXPECT_EQ(b.driver.exceptions(), 1u);
     EXPECT_TRUE(b.driver.answering());
     EXPECT_TRUE(b.sink.events.empty());
+}
+
+// Fed from a file there are no requests: each answer is taken by its shape.
+TEST(IchargerDriver, AFileOfAnswersIsReadByTheirShapes) {
+    IchargerBench live;
+    std::array<std::uint16_t, ic::kChannelCount> block = chargingBlock();
+    block[ic::kCurrent10mA] = static_cast<std::uint16_t>(-200);
+    live.charger.channel(2, block, ic::kStatusRun);
+    live.run(0, 1499);                              // three polls of both channels
+    IchargerBytes file = {0x01, 0x04, 0x3C, 0x00};  // garbage first
+    for (const IchargerBytes& request : live.sent) {
+        const IchargerBytes answer = live.charger.answer(request);
+        file.insert(file.end(), answer.begin(), answer.end());
+    }
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, file.size()}) {
+        SCOPED_TRACE(piece);
+        IchargerSink sink;
+        IchargerDriver driver(sink, sink, DriverOptions{.checkTimes = false});
+        for (std::size_t at = 0; at < file.size(); at += piece) {
+            driver.feed(std::span(file).subspan(at, std::min(piece, file.size() - at)), 0);
+        }
+        driver.endOfInput(0);
+        EXPECT_TRUE(driver.due(0).empty());
+        ASSERT_EQ(sink.readings.size(), live.sink.readings.size());
+        for (std::size_t k = 0; k < sink.readings.size(); ++k) {
+            EXPECT_EQ(sink.readings[k].channel, live.sink.readings[k].channel);
+            EXPECT_EQ(sink.readings[k].current, live.sink.readings[k].current);
+        }
+        EXPECT_EQ(driver.counts().bytesDropped, 4u);
+        EXPECT_EQ(driver.counts().messages, live.sent.size());
+    }
 }
 
 TEST(IchargerDriver, IsRegisteredAndOnlyReads) {
