@@ -254,6 +254,12 @@ void IchargerDriver::queueCycle() {
 }
 
 DriverRequest IchargerDriver::send(std::uint32_t nowMs) {
+    if (!sent_) {
+        // What came before the first request answers none of ours.
+        sent_ = true;
+        unaskedDropped_ += unaskedBytes_.size();
+        unaskedBytes_.clear();
+    }
     Outstanding& o = *outstanding_;
     o.sentMs = nowMs;
     ++o.sends;
@@ -311,8 +317,11 @@ std::optional<std::uint32_t> IchargerDriver::nextDueMs() const {
 }
 
 void IchargerDriver::feed(std::span<const std::uint8_t> bytes, std::uint32_t timeMs) {
-    if (unasked_) {
+    if (unasked_ || !sent_) {
+        // Answers before any request: a replay of what a charger sent.
+        const std::uint64_t before = messages_;
         feedUnasked(bytes, timeMs);
+        unasked_ = unasked_ || messages_ > before;
         return;
     }
     std::optional<modbus::Answer> answer = assembler_.feed(bytes, timeMs);

@@ -15,7 +15,8 @@
 // error codes are below 256).
 //
 // Fed from a file (DriverOptions::checkTimes false: a dump of what the
-// charger sent, with no requests) it asks nothing and takes each answer by
+// charger sent, with no requests), or given an answer before it asked
+// anything (a replay of a capture), it asks nothing and takes each answer by
 // its shape: the device info, the status words, then each channel's two
 // block reads in the order the driver polls them.
 //
@@ -177,7 +178,8 @@ private:
     DriverSink& sink_;
     Timing timing_;
     modbus::AnswerAssembler assembler_;
-    bool unasked_ = false;  // fed from a file: answers without requests
+    bool unasked_ = false;  // fed from a file or a replay: answers without requests
+    bool sent_ = false;
     std::vector<std::uint8_t> unaskedBytes_;
     std::uint64_t unaskedDropped_ = 0;
     std::optional<Read> lastUnasked_;

@@ -9,10 +9,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "protocol/icharger_driver.h"
+#include "protocol/modbus_rtu.h"
 #include "tests/support/tool_run.h"
 
 namespace cellwatch {
@@ -192,6 +195,47 @@ TEST(IchargerEndToEnd, TheLogReadsAnIndependentModbusSlaveAsTheTestChoseIt) {
             EXPECT_EQ(row.at(column), text) << state << " " << column;
         }
     }
+}
+
+// A frames file of a DUO's answers (both channels charging, polled once)
+// is replayed with the driver named on the command line.
+TEST(IchargerEndToEnd, AFramesFileOfAnswersIsReplayedWithTheNamedDriver) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::vector<std::uint16_t> info(icharger::kInfoCount, 0);
+    std::vector<std::uint16_t> head(icharger::kMostPerRead, 0);
+    head[icharger::kCurrent10mA] = 420;
+    head[icharger::kPackMv] = 12345;
+    head[icharger::kCellMv] = 4100;
+    std::vector<std::uint16_t> tail(icharger::kChannelCount - icharger::kMostPerRead, 0);
+    tail[icharger::kRunStatus - icharger::kMostPerRead] = icharger::kRunCharge;
+    std::vector<std::uint16_t> words = {icharger::kStatusRun, icharger::kStatusRun};
+    std::string text;
+    int ms = 100;
+    for (const auto* regs : {&info, &words, &head, &tail, &head, &tail}) {
+        std::string hex;
+        for (const std::uint8_t b : modbus::encodeReadAnswer(1, modbus::kReadInput, *regs)) {
+            char pair[3];
+            std::snprintf(pair, sizeof pair, "%02x", b);
+            hex += pair;
+        }
+        text += "2026-12-07T10:00:00." + std::to_string(ms) + ": " + hex + "\n";
+        ms += 50;
+    }
+    const QString frames = dir.filePath(QStringLiteral("answers.txt"));
+    QFile file(frames);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.data(), static_cast<qint64>(text.size()));
+    file.close();
+
+    ToolRun log(kLog, {QStringLiteral("--charger"), QStringLiteral("icharger"),
+                       QStringLiteral("--frames"), frames, QStringLiteral("--speed"),
+                       QStringLiteral("0"), QStringLiteral("--out"), QStringLiteral("-")});
+    EXPECT_EQ(log.wait(kWaitMs), 0) << log.err();
+    const auto rows = rowsOf(log.outLines());
+    ASSERT_EQ(rows.size(), 2u) << log.out() << log.err();
+    EXPECT_EQ(rows[1].at("+CHG/DIS-"), "charge");
+    EXPECT_EQ(rows[1].at("Bat.Volt(V)"), "12.35");
 }
 
 }  // namespace

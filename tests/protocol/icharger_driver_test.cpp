@@ -379,7 +379,7 @@ TEST(IchargerDriver, LateRepeatedAndRefusedAnswers) {
     EXPECT_TRUE(b.sink.events.empty());
 }
 
-// Fed from a file there are no requests: each answer is taken by its shape.
+// Fed from a file or a replay there are no requests: each answer is taken by its shape.
 TEST(IchargerDriver, AFileOfAnswersIsReadByTheirShapes) {
     IchargerBench live;
     std::array<std::uint16_t, ic::kChannelCount> block = chargingBlock();
@@ -391,15 +391,19 @@ TEST(IchargerDriver, AFileOfAnswersIsReadByTheirShapes) {
         const IchargerBytes answer = live.charger.answer(request);
         file.insert(file.end(), answer.begin(), answer.end());
     }
-    for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, file.size()}) {
+    // A dump's driver, and a live one given answers before it asked (a replay).
+    for (const auto& [piece, fromFile] :
+         {std::pair{std::size_t{1}, true}, std::pair{std::size_t{7}, true},
+          std::pair{file.size(), true}, std::pair{std::size_t{7}, false}}) {
         SCOPED_TRACE(piece);
         IchargerSink sink;
-        IchargerDriver driver(sink, sink, DriverOptions{.checkTimes = false});
+        IchargerDriver driver(sink, sink, DriverOptions{.checkTimes = !fromFile});
         for (std::size_t at = 0; at < file.size(); at += piece) {
             driver.feed(std::span(file).subspan(at, std::min(piece, file.size() - at)), 0);
         }
         driver.endOfInput(0);
         EXPECT_TRUE(driver.due(0).empty());
+        EXPECT_FALSE(driver.nextDueMs());
         ASSERT_EQ(sink.readings.size(), live.sink.readings.size());
         for (std::size_t k = 0; k < sink.readings.size(); ++k) {
             EXPECT_EQ(sink.readings[k].channel, live.sink.readings[k].channel);
