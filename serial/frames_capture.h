@@ -9,9 +9,10 @@
 
 namespace cellwatch {
 
-// Reads the frames file at `framesPath` and writes its capture to
-// `capturePath`. Bad lines are counted in the result, never fatal. Throws
-// CaptureError when either file cannot be read or written.
-FramesText writeCaptureOfFrames(const std::string& framesPath, const std::string& capturePath);
+// Reads the frames file at `framesPath` and writes its capture, named for
+// the charger's `driver`, to `capturePath`. Bad lines are counted in the result, never fatal.
+// Throws CaptureError when either file cannot be read or written.
+FramesText writeCaptureOfFrames(const std::string& framesPath, const std::string& capturePath,
+                                const std::string& driver = "tkrx");
 
 }  // namespace cellwatch

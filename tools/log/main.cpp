@@ -386,9 +386,9 @@ int replayLog(QCoreApplication& app, LogOptions options) {
     if (!options.frames.isEmpty()) {
         options.replay = scratch.filePath(QStringLiteral("frames.cwcap"));
         try {
-            const FramesText frames =
-                writeCaptureOfFrames(QFile::encodeName(options.frames).toStdString(),
-                                     QFile::encodeName(options.replay).toStdString());
+            const FramesText frames = writeCaptureOfFrames(
+                QFile::encodeName(options.frames).toStdString(),
+                QFile::encodeName(options.replay).toStdString(), options.charger.toStdString());
             if (frames.badLines > 0) {
                 complain(QString::fromStdString(
                     badFramesLinesText(frames, options.frames.toStdString())));
