@@ -197,6 +197,28 @@ TEST(IchargerEndToEnd, TheLogReadsAnIndependentModbusSlaveAsTheTestChoseIt) {
     }
 }
 
+// A capture of a polled charger (its answers, and the requests kept as
+// sent) replays to the rows the live log wrote.
+TEST(IchargerEndToEnd, ACaptureReplaysToTheSameRows) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString capture = dir.filePath(QStringLiteral("duo.cwcap"));
+    ToolRun emulator(kEmulator, args({"--charger", "icharger"}));
+    ASSERT_TRUE(emulator.waitForLines(1, kWaitMs)) << emulator.err();
+    ToolRun live(
+        kLog, {QStringLiteral("--port"), QString::fromStdString(emulator.outLines().at(0)),
+               QStringLiteral("--charger"), QStringLiteral("icharger"), QStringLiteral("--capture"),
+               capture, QStringLiteral("--out"), QStringLiteral("-")});
+    ASSERT_TRUE(live.waitForLines(1 + 6, kWaitMs)) << live.err();
+    live.signal(SIGTERM);
+    ASSERT_EQ(live.wait(kWaitMs), 0) << live.err();
+    const testing::ToolResult replay =
+        testing::runTool(kLog, {QStringLiteral("--replay"), capture, QStringLiteral("--speed"),
+                                QStringLiteral("0"), QStringLiteral("--out"), QStringLiteral("-")});
+    EXPECT_EQ(replay.status, 0) << replay.err;
+    EXPECT_EQ(replay.out, live.out());
+}
+
 // A frames file of a DUO's answers (both channels charging, polled once)
 // is replayed with the driver named on the command line.
 TEST(IchargerEndToEnd, AFramesFileOfAnswersIsReplayedWithTheNamedDriver) {
