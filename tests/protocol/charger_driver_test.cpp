@@ -128,6 +128,9 @@ TEST(DriverRegistry, ListsAndMakesTheFirstFamilyFirst) {
     EXPECT_EQ(driverListText(),
               std::string("tkrx\tDorire\tTK series, RX series\n") + kIchargerListLine);
     EXPECT_EQ(driverIdsText(), "tkrx, icharger");
+    // The polled one opens its port read-write, at the slowest rate the charger offers.
+    EXPECT_TRUE(chargerDrivers()[1].line.writes);
+    EXPECT_EQ(lineSettingsText(chargerDrivers()[1].line), "9600 8N1");
     Collect sink;
     const auto driver = makeDriver("tkrx", sink, sink);
     ASSERT_NE(driver, nullptr);

@@ -6,7 +6,6 @@
 #include <map>
 #include <vector>
 
-#include "protocol/driver_registry.h"
 #include "protocol/icharger_driver.h"
 
 namespace cellwatch {
@@ -411,21 +410,6 @@ TEST(IchargerDriver, AFileOfAnswersIsReadByTheirShapes) {
         }
         EXPECT_EQ(driver.counts().bytesDropped, 4u);
         EXPECT_EQ(driver.counts().messages, live.sent.size());
-    }
-}
-
-TEST(IchargerDriver, IsRegisteredAndOnlyReads) {
-    IchargerSink sink;
-    const DriverEntry* entry = findDriver("icharger");
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->maker, "Junsi");
-    EXPECT_EQ(lineSettingsText(entry->line), "9600 8N1");
-    EXPECT_TRUE(entry->line.writes);
-    IchargerBench b;
-    b.run(0, 3000);
-    ASSERT_FALSE(b.sent.empty());
-    for (const IchargerBytes& request : b.sent) {
-        EXPECT_EQ(request[1], modbus::kReadInput);  // reads, never a write
     }
 }
 

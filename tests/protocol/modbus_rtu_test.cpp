@@ -129,12 +129,5 @@ TEST(ModbusRtu, AnAnswerSplitAnywhereIsFoundOnceAndUnaskedBytesAreDropped) {
     }
 }
 
-TEST(ModbusRtu, ExceptionCodesHaveNames) {
-    EXPECT_EQ(exceptionName(2), "illegal data address");
-    EXPECT_EQ(exceptionName(11), "gateway target failed");
-    EXPECT_EQ(exceptionName(7), "unknown exception");
-    EXPECT_EQ(exceptionName(200), "unknown exception");
-}
-
 }  // namespace
 }  // namespace cellwatch::modbus
