@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "protocol/icharger_driver.h"
 #include "protocol/isdt_driver.h"
 #include "protocol/sample_bridge.h"
 #include "protocol/skyrc_driver.h"
@@ -16,6 +17,11 @@ std::unique_ptr<ChargerDriver> makeTkrx(DriverContext& context, DriverSink& sink
     return std::make_unique<TkrxDriver>(context, sink, options);
 }
 
+std::unique_ptr<ChargerDriver> makeIcharger(DriverContext& context, DriverSink& sink,
+                                            const DriverOptions& options) {
+    return std::make_unique<IchargerDriver>(context, sink, options);
+}
+
 std::unique_ptr<ChargerDriver> makeSkyrc(DriverContext& context, DriverSink& sink,
                                          const DriverOptions& options) {
     return std::make_unique<SkyrcDriver>(context, sink, options);
@@ -26,10 +32,13 @@ std::unique_ptr<ChargerDriver> makeIsdt(DriverContext& context, DriverSink& sink
     return std::make_unique<IsdtDriver>(context, sink, options);
 }
 
-const std::array<DriverEntry, 3>& entries() {
-    static const std::array<DriverEntry, 3> list = {
+const std::array<DriverEntry, 4>& entries() {
+    static const std::array<DriverEntry, 4> list = {
         DriverEntry{kFirstDriverId, kFirstDriverMaker, TkrxDriver::modelList(), LineSettings{},
                     &makeTkrx},
+        // Over its serial port (Modbus RTU), or its own USB HID link.
+        DriverEntry{kIchargerDriverId, "Junsi", IchargerDriver::modelList(),
+                    IchargerDriver::lineSettings(), &makeIcharger, LinkHints{{UsbId{0x0483, 0x5751}}, {}, {}, {}}},
         // The family's USB chargers all show 0000:0001; over Bluetooth LE one
         // characteristic of service ffe0 notifies and takes the requests.
         DriverEntry{kSkyrcDriverId, "SkyRC", SkyrcDriver::modelList(), LineSettings{.writes = true},

@@ -12,17 +12,13 @@ void appendCrc(std::vector<std::uint8_t>& frame) {
     frame.push_back(static_cast<std::uint8_t>(crc >> 8));
 }
 
-bool crcGood(std::span<const std::uint8_t> frame) {
-    if (frame.size() < 3) {
-        return false;
-    }
-    const std::uint16_t crc = crc16(frame.first(frame.size() - 2));
-    return frame[frame.size() - 2] == (crc & 0xFF) && frame[frame.size() - 1] == (crc >> 8);
-}
-
 void appendWord(std::vector<std::uint8_t>& frame, std::uint16_t word) {
     frame.push_back(static_cast<std::uint8_t>(word >> 8));
     frame.push_back(static_cast<std::uint8_t>(word & 0xFF));
+}
+
+std::uint16_t wordAt(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return static_cast<std::uint16_t>(bytes[at] << 8 | bytes[at + 1]);
 }
 
 }  // namespace
@@ -39,6 +35,14 @@ std::uint16_t crc16(std::span<const std::uint8_t> bytes) {
     return crc;
 }
 
+bool crcMatches(std::span<const std::uint8_t> frame) {
+    if (frame.size() < 3) {
+        return false;
+    }
+    const std::uint16_t crc = crc16(frame.first(frame.size() - 2));
+    return frame[frame.size() - 2] == (crc & 0xFF) && frame[frame.size() - 1] == (crc >> 8);
+}
+
 std::vector<std::uint8_t> encodeRead(const ReadRequest& request) {
     std::vector<std::uint8_t> frame{request.unit, request.function};
     appendWord(frame, request.start);
@@ -48,14 +52,14 @@ std::vector<std::uint8_t> encodeRead(const ReadRequest& request) {
 }
 
 std::optional<ReadRequest> parseRead(std::span<const std::uint8_t> frame) {
-    if (frame.size() != 8 || !crcGood(frame)) {
+    if (frame.size() < 8 || !crcMatches(frame.first(8))) {
         return std::nullopt;
     }
     ReadRequest r;
     r.unit = frame[0];
     r.function = frame[1];
-    r.start = static_cast<std::uint16_t>(frame[2] << 8 | frame[3]);
-    r.count = static_cast<std::uint16_t>(frame[4] << 8 | frame[5]);
+    r.start = wordAt(frame, 2);
+    r.count = wordAt(frame, 4);
     return r;
 }
 
@@ -134,6 +138,9 @@ std::optional<Answer> AnswerAssembler::feed(std::span<const std::uint8_t> bytes,
     pending_.insert(pending_.end(), bytes.begin(), bytes.end());
     std::optional<Answer> answer = scan();
     if (answer) {
+        // The answer is taken; what follows it was not asked for.
+        pending_.erase(pending_.begin(),
+                       pending_.begin() + static_cast<std::ptrdiff_t>(answer->frame.size()));
         expected_.reset();
         dropAll();
     }
@@ -145,31 +152,33 @@ std::optional<Answer> AnswerAssembler::scan() {
     const std::size_t dataBytes = static_cast<std::size_t>(want.count) * 2;
     while (pending_.size() >= 2) {
         const bool unitMatches = pending_[0] == want.unit;
+        const std::span<const std::uint8_t> waiting(pending_);
         if (unitMatches && pending_[1] == (want.function | kExceptionBit)) {
             if (pending_.size() < 5) {
                 return std::nullopt;
             }
-            const std::span<const std::uint8_t> frame(pending_.data(), 5);
-            if (crcGood(frame)) {
+            if (crcMatches(waiting.first(5))) {
                 Answer a;
                 a.exception = true;
                 a.exceptionCode = pending_[2];
-                a.frame.assign(frame.begin(), frame.end());
+                a.frame.assign(pending_.begin(), pending_.begin() + 5);
                 return a;
             }
             ++crcErrors_;
         } else if (unitMatches && pending_[1] == want.function) {
-            if (pending_[2 % pending_.size()] == dataBytes || pending_.size() < 3) {
+            if (pending_.size() < 3) {
+                return std::nullopt;
+            }
+            if (pending_[2] == dataBytes) {
                 if (pending_.size() < 5 + dataBytes) {
                     return std::nullopt;
                 }
-                const std::span<const std::uint8_t> frame(pending_.data(), 5 + dataBytes);
-                if (crcGood(frame)) {
+                const std::span<const std::uint8_t> frame = waiting.first(5 + dataBytes);
+                if (crcMatches(frame)) {
                     Answer a;
                     a.registers.reserve(want.count);
                     for (std::size_t k = 0; k < want.count; ++k) {
-                        a.registers.push_back(
-                            static_cast<std::uint16_t>(frame[3 + 2 * k] << 8 | frame[4 + 2 * k]));
+                        a.registers.push_back(wordAt(frame, 3 + 2 * k));
                     }
                     a.frame.assign(frame.begin(), frame.end());
                     return a;
@@ -177,7 +186,7 @@ std::optional<Answer> AnswerAssembler::scan() {
                 ++crcErrors_;
             }
         }
-        dropFront(1);  // not the start of the answer: look from the next byte
+        dropFront(1);  // not the start of the answer: look on from the next byte
     }
     return std::nullopt;
 }

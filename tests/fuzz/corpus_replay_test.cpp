@@ -14,6 +14,7 @@
 #include "capture_harness.h"
 #include "frames_harness.h"
 #include "isdt_harness.h"
+#include "modbus_harness.h"
 #include "mqtt_harness.h"
 #include "pack_harness.h"
 #include "receive_harness.h"
@@ -33,8 +34,8 @@ const Target kTargets[] = {
     {"receive", cellwatch::runReceiveHarness, 10}, {"recording", cellwatch::runRecordingHarness, 3},
     {"capture", cellwatch::runCaptureHarness, 3},  {"mqtt", cellwatch::runMqttHarness, 3},
     {"pack", cellwatch::runPackHarness, 3},        {"settings", cellwatch::runSettingsHarness, 3},
-    {"frames", cellwatch::runFramesHarness, 3},    {"skyrc", cellwatch::runSkyrcHarness, 3},
-    {"isdt", cellwatch::runIsdtHarness, 3},
+    {"frames", cellwatch::runFramesHarness, 3},    {"modbus", cellwatch::runModbusHarness, 3},
+    {"skyrc", cellwatch::runSkyrcHarness, 3},      {"isdt", cellwatch::runIsdtHarness, 3},
 };
 
 class FuzzCorpus : public ::testing::TestWithParam<Target> {};

@@ -7,12 +7,16 @@
 
 #include "decoder_test_support.h"
 #include "protocol/driver_registry.h"
+#include "protocol/icharger_driver.h"
 #include "protocol/sample_bridge.h"
 #include "protocol/sample_text.h"
 #include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
 namespace {
+
+constexpr const char* kIchargerListLine =
+    "icharger\tJunsi\t308 DUO, 406 DUO, 4010 DUO, 456 DUO, X6, X8, X12, S6, DX6, DX8, DX12\n";
 
 struct Collect final : DriverContext, DriverSink {
     std::uint32_t connectTicks() const override { return connect; }
@@ -119,9 +123,14 @@ TEST(TkrxDriver, EndOfInputFramesTheLastShortMessageUnlessTimesAreIgnoredOnlyWhe
 }
 
 TEST(DriverRegistry, ListsAndMakesEachFamily) {
-    EXPECT_EQ(driverIdsText(), "tkrx, skyrc, isdt");
-    EXPECT_TRUE(
-        driverListText().starts_with("tkrx\tDorire\tTK series, RX series\nskyrc\tSkyRC\tT1000, "));
+    ASSERT_EQ(chargerDrivers().size(), 4u);
+    EXPECT_EQ(chargerDrivers()[0].id, kFirstDriverId);
+    EXPECT_EQ(driverIdsText(), "tkrx, icharger, skyrc, isdt");
+    EXPECT_TRUE(driverListText().starts_with(std::string("tkrx\tDorire\tTK series, RX series\n") +
+                                             kIchargerListLine + "skyrc\tSkyRC\tT1000, "));
+    // The polled one opens its port read-write, at the slowest rate the charger offers.
+    EXPECT_TRUE(chargerDrivers()[1].line.writes);
+    EXPECT_EQ(lineSettingsText(chargerDrivers()[1].line), "9600 8N1");
     Collect sink;
     struct Case {
         const char* id;

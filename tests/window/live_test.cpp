@@ -137,7 +137,8 @@ TEST_F(LiveWindowTest, FailedConnectChangesNothingAndConnectStartsAnEmptyRecordi
 TEST_F(LiveWindowTest, ConnectTakesTheChargerBesideThePortAndKeepsItForThePort) {
     open();
     Tool* charger = w->tool(StatusTool::Charger);
-    ASSERT_EQ(charger->itemCount(), 3);  // tkrx, skyrc, isdt
+    ASSERT_EQ(charger->itemCount(), 4);  // tkrx, icharger, skyrc, isdt
+    EXPECT_EQ(charger->item(1), QStringLiteral("icharger"));
     EXPECT_EQ(charger->text(), QStringLiteral("tkrx"));
     const auto kept = [&] {
         return w->settings().read(kSettingsApplication, QStringLiteral("Chargers"), slave(),

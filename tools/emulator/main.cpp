@@ -25,6 +25,7 @@
 #include "protocol/version.h"
 #include "tools/emulator/answering_charger.h"
 #include "tools/emulator/command_line.h"
+#include "tools/emulator/icharger_serve.h"
 #include "tools/emulator/paced_writer.h"
 #include "tools/emulator/pseudo_terminal.h"
 #include "tools/emulator/scenario.h"
@@ -207,6 +208,19 @@ int main(int argc, char** argv) {
     if (args.size() == 1 && args[0] == "--version") {
         std::cout << kProgram << ' ' << cellwatch::kProgramVersion << '\n';
         return 0;
+    }
+    if (asksForIcharger(args)) {
+        const ParsedIchargerCommandLine icharger = parseIchargerCommandLine(args);
+        if (!icharger.commandLine) {
+            std::cerr << kProgram << ": " << icharger.error << " (see --help)\n";
+            return 2;
+        }
+        if (icharger.commandLine->help) {
+            std::cout << ichargerHelpText();
+            return 0;
+        }
+        installSignalHandlers();
+        return serveIcharger(icharger.commandLine->play, gStop);
     }
     const ParsedCommandLine parsed = parseCommandLine(args);
     if (!parsed.commandLine) {

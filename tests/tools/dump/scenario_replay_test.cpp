@@ -72,14 +72,16 @@ TEST(ChargerOptions, EveryToolListsTheChargersAndRefusesAnUnknownOne) {
         SCOPED_TRACE(tool);
         const ToolResult list = runShell(kToolsDir + "/" + tool + " --list-chargers");
         EXPECT_EQ(list.status, 0);
-        EXPECT_TRUE(list.out.starts_with("tkrx\tDorire\tTK series, RX series\nskyrc\tSkyRC\t"))
+        EXPECT_TRUE(list.out.starts_with("tkrx\tDorire\tTK series, RX series\n"
+                                         "icharger\tJunsi\t308 DUO, 406 DUO, 4010 DUO, 456 DUO, X6, X8, X12, "
+                                         "S6, DX6, DX8, DX12\nskyrc\tSkyRC\t"))
             << list.out;
         const std::string operand = std::string(tool) == "cellwatch-log"      ? " --replay x.cwcap"
                                     : std::string(tool) == "cellwatch-report" ? " x.cwcap"
                                                                               : "";
         const ToolResult bad = runShell(kToolsDir + "/" + tool + " --charger nope" + operand);
         EXPECT_EQ(bad.status, 2);
-        EXPECT_NE(bad.err.find("no charger nope; the chargers are: tkrx, skyrc, isdt"),
+        EXPECT_NE(bad.err.find("no charger nope; the chargers are: tkrx, icharger, skyrc, isdt"),
                   std::string::npos)
             << bad.err;
     }
@@ -106,7 +108,7 @@ TEST(ChargerOptions, ACaptureOfAChargerWithoutADriverIsNotReplayed) {
     const ToolResult log = runShell(kToolsDir + "/cellwatch-log --replay '" + capture.string() +
                                     "' --speed 0 --out '" + (dir / "out").string() + "'");
     EXPECT_NE(log.status, 0);
-    EXPECT_NE(log.err.find("no driver for the charger nope (the chargers are: tkrx, skyrc, isdt)"),
+    EXPECT_NE(log.err.find("no driver for the charger nope (the chargers are: tkrx, icharger, skyrc, isdt)"),
               std::string::npos)
         << log.err;
     EXPECT_EQ(readFile(dir / "out").find("LiIo"), std::string::npos);
