@@ -296,7 +296,9 @@ bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProg
         }
     }
     if (!last) {
-        lineBase += static_cast<std::size_t>(std::count(block.begin(), block.end(), '\n'));
+        // The cursor has passed every line of the block (they all end in a
+        // line break): at the end, its line is the one after them.
+        lineBase += cursor.line() - 1;
     }
     return true;
 }
