@@ -193,9 +193,9 @@ bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProg
     const char* const blockEnd = block.data() + block.size();
     for (;;) {
         // A whole line in the program's own texts is read as numbers (into
-        // the store's columns, if any) in one pass over its bytes; any other line (a
-        // comment, quotes, odd texts, the last line without a line break)
-        // takes the general way below.
+        // the store's columns, if any) in one pass over its bytes; any other
+        // line (a comment, quotes, odd texts, the last line without a line
+        // break) takes the general way below.
         if (headerSeen) {
             const char* const at = cursor.position();
             const void* found = at != blockEnd
