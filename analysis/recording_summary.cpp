@@ -201,8 +201,13 @@ RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path
 }
 
 RecordingSummaryValues streamAndSummarize(const QString& path, const RowVisitor& also) {
-    RecordingSummarizer summarizer;
     RecordingFile file;
+    return streamAndSummarize(file, path, also);
+}
+
+RecordingSummaryValues streamAndSummarize(RecordingFile& file, const QString& path,
+                                          const RowVisitor& also) {
+    RecordingSummarizer summarizer;
     file.stream(path, [&summarizer, &also](const RowFields& row, const RowNumbers& numbers) {
         summarizer.addRow(numbers, row[kFieldBatteryType]);
         if (also) {

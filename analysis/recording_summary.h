@@ -122,6 +122,9 @@ RecordingSummaryValues readAndSummarize(RecordingFile& file, const QString& path
 // (RecordingFile::stream): what it costs stays the same whatever the file's
 // size.
 RecordingSummaryValues streamAndSummarize(const QString& path, const RowVisitor& also = {});
+// The same into `file`, which tells the comments, alarms and counts after.
+RecordingSummaryValues streamAndSummarize(RecordingFile& file, const QString& path,
+                                          const RowVisitor& also = {});
 
 // The start a journal's first comment line tells ("start=2026-12-05T14:30:12+01:00");
 // invalid when none does.

@@ -161,49 +161,6 @@ std::string ReadingFormat::numberText(int field, std::int64_t hundredths) {
     return text;
 }
 
-const char* ReadingFormat::readOwnNumberAt(const char* p, const char* end, int field,
-                                           std::int32_t& hundredths) {
-    const bool negative = p != end && *p == '-';
-    p += negative ? 1 : 0;
-    const char* const intStart = p;
-    std::int64_t whole = 0;
-    while (p != end && isDigit(*p)) {
-        whole = whole * 10 + (*p - '0');
-        if (++p - intStart > 9) {
-            return nullptr;
-        }
-    }
-    const auto intDigits = p - intStart;
-    if (intDigits == 0 || (intDigits > 1 && *intStart == '0')) {
-        return nullptr;  // no digits, or a leading zero
-    }
-    std::int64_t h = whole * 100;
-    if (twoDecimals(field)) {
-        if (end - p < 3 || p[0] != '.' || !isDigit(p[1]) || !isDigit(p[2])) {
-            return nullptr;
-        }
-        h += (p[1] - '0') * 10 + (p[2] - '0');
-        p += 3;
-    } else if (p != end && *p == '.') {
-        // ".d" or ".dd", no trailing zero
-        if (end - p < 2 || !isDigit(p[1])) {
-            return nullptr;
-        }
-        const bool second = end - p >= 3 && isDigit(p[2]);
-        const char last = second ? p[2] : p[1];
-        if (last == '0') {
-            return nullptr;
-        }
-        h += (p[1] - '0') * 10 + (second ? p[2] - '0' : 0);
-        p += second ? 3 : 2;
-    }
-    if ((negative && h == 0) || h > std::numeric_limits<std::int32_t>::max()) {
-        return nullptr;
-    }
-    hundredths = static_cast<std::int32_t>(negative ? -h : h);
-    return p;
-}
-
 bool ReadingFormat::readOwnNumber(std::string_view text, int field, std::int32_t& hundredths) {
     const char* const end = text.data() + text.size();
     std::int32_t h = 0;

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,7 @@ public:
     // program's own form starts there (the caller checks what follows it:
     // a third decimal or a trailing zero is then no such number), else
     // nullptr.
+    // (Inline: a row's reader calls it for every number.)
     static const char* readOwnNumberAt(const char* p, const char* end, int field,
                                        std::int32_t& hundredths);
 
@@ -101,6 +103,52 @@ public:
     // cellwatch-dump's line: the frame layout's name, then fields 1 to 21,
     // parted by single tabs, no trailing tab and no newline.
     static std::string dumpLine(const Reading& reading, std::string_view layoutName);
+
+private:
+    static constexpr bool digit(char c) { return c >= '0' && c <= '9'; }
 };
+
+inline const char* ReadingFormat::readOwnNumberAt(const char* p, const char* end, int field,
+                                                  std::int32_t& hundredths) {
+    const bool negative = p != end && *p == '-';
+    p += negative ? 1 : 0;
+    const char* const intStart = p;
+    std::int64_t whole = 0;
+    while (p != end && digit(*p)) {
+        whole = whole * 10 + (*p - '0');
+        if (++p - intStart > 9) {
+            return nullptr;
+        }
+    }
+    const auto intDigits = p - intStart;
+    if (intDigits == 0 || (intDigits > 1 && *intStart == '0')) {
+        return nullptr;  // no digits, or a leading zero
+    }
+    std::int64_t h = whole * 100;
+    if (twoDecimals(field)) {
+        if (end - p < 3 || p[0] != '.' || !digit(p[1]) || !digit(p[2])) {
+            return nullptr;
+        }
+        h += (p[1] - '0') * 10 + (p[2] - '0');
+        p += 3;
+    } else if (p != end && *p == '.') {
+        // ".d" or ".dd", no trailing zero
+        if (end - p < 2 || !digit(p[1])) {
+            return nullptr;
+        }
+        const bool second = end - p >= 3 && digit(p[2]);
+        const char last = second ? p[2] : p[1];
+        if (last == '0') {
+            return nullptr;
+        }
+        h += (p[1] - '0') * 10 + (second ? p[2] - '0' : 0);
+        p += second ? 3 : 2;
+    }
+    if ((negative && h == 0) || h > std::numeric_limits<std::int32_t>::max()) {
+        return nullptr;
+    }
+    hundredths = static_cast<std::int32_t>(negative ? -h : h);
+    return p;
+}
 
 }  // namespace cellwatch

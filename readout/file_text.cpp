@@ -1,6 +1,7 @@
 #include "readout/file_text.h"
 
 #include <QFile>
+#include <cstring>
 #include <stdexcept>
 
 #include "serial/file_open.h"
@@ -66,20 +67,27 @@ bool readTextLines(const QString& fileName,
     if (size > static_cast<qint64>(kMaxRecordingBytes)) {
         tooLarge();
     }
-    std::string block(kTextBlockBytes, '\0');
-    std::string pending;  // the lines not yet whole
+    // The file is read into the buffer after the line not yet whole (kept
+    // at its start), and the whole lines are handed on from there: no byte
+    // is copied twice.
+    std::string buffer(kTextBlockBytes, '\0');
+    std::size_t pending = 0;  // the bytes of the line not yet whole
     std::size_t total = 0;
     std::size_t textBytes = 0;
     bool nulSeen = false;  // NUL bytes are allowed at the very end only
     for (;;) {
-        const qint64 got = file.read(block.data(), static_cast<qint64>(block.size()));
+        if (buffer.size() - pending < kTextBlockBytes / 2) {
+            buffer.resize(pending + kTextBlockBytes);  // a line longer than a block
+        }
+        char* const room = buffer.data() + pending;
+        const qint64 got = file.read(room, static_cast<qint64>(buffer.size() - pending));
         if (got < 0) {
             cannotReadRecording(fileName, file.errorString());
         }
         if (got == 0) {
             break;
         }
-        std::string_view part(block.data(), static_cast<std::size_t>(got));
+        std::string_view part(room, static_cast<std::size_t>(got));
         if (total == 0 && part.substr(0, 3) == "\xEF\xBB\xBF") {
             part.remove_prefix(3);
         }
@@ -96,17 +104,24 @@ bool readTextLines(const QString& fileName,
             part = part.substr(0, nul);
         }
         textBytes += part.size();
-        pending.append(part);
-        const std::size_t lastBreak = pending.rfind('\n');
-        if (lastBreak != std::string::npos) {
-            lines(std::string_view(pending.data(), lastBreak + 1), false);
-            pending.erase(0, lastBreak + 1);
+        if (part.data() != room) {
+            std::memmove(room, part.data(), part.size());  // the byte-order mark goes
         }
+        const std::size_t filled = pending + part.size();
+        const std::size_t lastBreak = std::string_view(room, part.size()).rfind('\n');
+        if (lastBreak == std::string_view::npos) {
+            pending = filled;
+            continue;
+        }
+        const std::size_t whole = pending + lastBreak + 1;
+        lines(std::string_view(buffer.data(), whole), false);
+        pending = filled - whole;
+        std::memmove(buffer.data(), buffer.data() + whole, pending);
     }
     if (textBytes == 0) {
         notARecording(fileName, QStringLiteral("the file is empty."));
     }
-    lines(pending, true);
+    lines(std::string_view(buffer.data(), pending), true);
     return static_cast<qint64>(total) < size;
 }
 

@@ -18,7 +18,9 @@
 #include "protocol/status_sample.h"
 #include "readout/file_text.h"
 #include "readout/record_cursor.h"
+#include "readout/row_fields.h"
 #include "readout/row_store.h"
+#include "readout/row_text_pool.h"
 
 namespace cellwatch {
 namespace {
@@ -100,6 +102,10 @@ struct RecordingFile::Data {
               const RowVisitor& visitor, std::size_t lines);
     // The refusals that only the whole file can tell.
     void finish(const LoadProgress& progress);
+    // A whole line in the program's own texts, read in one pass over its
+    // bytes into `row` and `numbers` (and into the store's columns when
+    // there is one); false for any other line.
+    bool readOwn(std::string_view line, RowStore* store);
 
     QString fileName;
     std::optional<FileBytes> bytes;  // read(): the whole file; stream(): none
@@ -129,7 +135,22 @@ struct RecordingFile::Data {
     std::array<std::string, kFields> scratches;  // for the row's fields
     RowFields row;
     RowNumbers numbers;
+    // Without a store: the words of the rows read in the program's own texts.
+    RowTextPool types;
+    RowTextPool states;
 };
+
+bool RecordingFile::Data::readOwn(std::string_view line, RowStore* store) {
+    if (store != nullptr) {
+        return store->appendOwnLine(line, separator, row, numbers);
+    }
+    OwnRow own;
+    if (!readOwnLine(line, separator, row, types, states, own)) {
+        return false;
+    }
+    ownRowNumbers(own, types, states, numbers);
+    return true;
+}
 
 bool RecordingFile::Data::kept(std::optional<std::uint32_t> seconds, bool own,
                                const LoadProgress& progress, const RowVisitor& visitor,
@@ -171,11 +192,11 @@ bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProg
     RecordCursor cursor(block.data(), block.data() + block.size(), separator);
     const char* const blockEnd = block.data() + block.size();
     for (;;) {
-        // A whole line in the program's own texts goes straight into the
-        // store's columns in one pass over its bytes; any other line (a
-        // comment, quotes, odd texts, the last line without a line break)
-        // takes the general way below.
-        if (headerSeen && store != nullptr) {
+        // A whole line in the program's own texts is read as numbers (into
+        // the store's columns, if any) in one pass over its bytes; any other
+        // line (a comment, quotes, odd texts, the last line without a line
+        // break) takes the general way below.
+        if (headerSeen) {
             const char* const at = cursor.position();
             const void* found = at != blockEnd
                                     ? std::memchr(at, '\n', static_cast<std::size_t>(blockEnd - at))
@@ -183,8 +204,7 @@ bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProg
             const auto* const lineEnd = static_cast<const char*>(found);
             if (lineEnd != nullptr && lineEnd != at && *at != '#' &&
                 static_cast<std::size_t>(lineEnd - at) <= RecordCursor::kMaxLineBytes &&
-                store->appendOwnLine(std::string_view(at, static_cast<std::size_t>(lineEnd - at)),
-                                     separator, row, numbers)) {
+                readOwn(std::string_view(at, static_cast<std::size_t>(lineEnd - at)), store)) {
                 cursor.skipLine(lineEnd + 1);
                 if (keepRows) {
                     rowStarts.push_back(static_cast<std::uint64_t>(at - text.data()));
@@ -276,7 +296,9 @@ bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProg
         }
     }
     if (!last) {
-        lineBase += static_cast<std::size_t>(std::count(block.begin(), block.end(), '\n'));
+        // The cursor has passed every line of the block (they all end in a
+        // line break): at the end, its line is the one after them.
+        lineBase += cursor.line() - 1;
     }
     return true;
 }

@@ -1,11 +1,14 @@
 // A recording read a few megabytes at a time (RecordingFile::stream) against
-// the same file read whole: lines that straddle the blocks, damaged lines
-// and alarms past the first block, NUL bytes at the end or in the middle, a
-// cut last row, a log's tab-separated lines.
+// the same file read whole into a store: lines that straddle the blocks,
+// damaged lines and alarms past the first block, a line longer than a block,
+// NUL bytes at the end or in the middle, a cut last row, a log's
+// tab-separated lines, rows not in the program's own texts; the same texts
+// and the same numbers.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <bit>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -13,6 +16,7 @@
 
 #include "protocol/sample_text.h"
 #include "readout/recording_file.h"
+#include "readout/row_store.h"
 
 namespace cellwatch {
 namespace {
@@ -51,7 +55,8 @@ QByteArray journal(char separator, int line, const QByteArray& changed, const QB
 
 struct Reading {
     bool refused = false;
-    std::vector<std::string> rows;  // the 22 texts joined
+    std::vector<std::string> rows;       // the 22 texts joined
+    std::vector<std::uint64_t> numbers;  // the rows' numbers, bit for bit
     QStringList comments;
     std::vector<std::size_t> damagedLines;
     std::size_t damaged = 0;
@@ -62,10 +67,17 @@ struct Reading {
 Reading readingOf(const QString& path, bool streamed) {
     Reading r;
     RecordingFile file;
-    const RowVisitor visitor = [&r](const RowFields& row, const RowNumbers&) {
+    const RowVisitor visitor = [&r](const RowFields& row, const RowNumbers& numbers) {
         std::string joined;
         for (const std::string_view field : row) {
             joined.append(field).push_back('|');
+        }
+        r.numbers.insert(r.numbers.end(),
+                         {numbers.timed ? 1U : 0U, std::bit_cast<std::uint64_t>(numbers.seconds),
+                          static_cast<std::uint64_t>(numbers.state),
+                          static_cast<std::uint64_t>(numbers.chemistry)});
+        for (std::size_t i = kFieldExtTemperature; i < numbers.field.size(); ++i) {
+            r.numbers.push_back(std::bit_cast<std::uint64_t>(numbers.field[i]));
         }
         r.rows.push_back(std::move(joined));
     };
@@ -73,10 +85,12 @@ Reading readingOf(const QString& path, bool streamed) {
         if (streamed) {
             file.stream(path, visitor);
         } else {
-            file.read(path, {}, visitor);
+            RowStore store;
+            file.read(path, {}, visitor, &store);
         }
     } catch (const std::runtime_error&) {
-        return Reading{true, {}, {}, {}, 0, {}, false};  // the rows it saw before count for nothing
+        return Reading{true, {}, {}, {},
+                       {},   0,  {}, false};  // the rows it saw before count for nothing
     }
     EXPECT_EQ(file.rowCount(), r.rows.size());
     r.comments = file.comments();
@@ -105,6 +119,13 @@ TEST(RecordingStream, ReadsWhatTheWholeFileGives) {
         {"a NUL byte past the first block", journal(',', 55'000, QByteArray(1, '\0'), {}), true, 0},
         {"a cut last row", journal(',', -1, {}, rowText(kRows + 1, ',').left(40)), false, kRows},
         {"a log's tabs", journal('\t', 45'000, "x\ty", "# lost\n"), false, kRows - 1},
+        {"a line longer than a block", journal(',', 30'000, QByteArray(5 << 20, 'x'), {}), false,
+         kRows - 1},
+        {"rows in other texts",
+         journal(',', 50'000,
+                 "0:00:07,LiIo/Po/Fe,Wait,25,31,15,16.8,2,nan,1e3,4.2,4.20,4.2,4.2,0,0,0,0,0,0,0,0",
+                 {}),
+         false, kRows},
         {"mostly damaged",
          journal(',', 10, "0:00:01,x", QByteArray(kRows, '\n').replace("\n", "x\n")), true, 0},
     };
@@ -122,6 +143,7 @@ TEST(RecordingStream, ReadsWhatTheWholeFileGives) {
         EXPECT_EQ(whole.rows.size(), c.rows);
         EXPECT_EQ(streamed.refused, whole.refused);
         EXPECT_EQ(streamed.rows, whole.rows);
+        EXPECT_EQ(streamed.numbers, whole.numbers);
         EXPECT_EQ(streamed.comments, whole.comments);
         EXPECT_EQ(streamed.damagedLines, whole.damagedLines);
         EXPECT_EQ(streamed.damaged, whole.damaged);

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 #include "protocol/driver_registry.h"
 #include "protocol/version.h"
@@ -27,7 +28,21 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
+    // Only pictures need the GUI's application (its start costs more than
+    // reading a small journal); what the arguments ask for is seen first.
+    QStringList given;
+    for (int i = 1; i < argc; ++i) {
+        given << QString::fromLocal8Bit(argv[i]);
+    }
+    report::Options wanted;
+    QString unused;
+    const report::Parsed seen = report::parseArguments(given, wanted, unused);
+    std::unique_ptr<QCoreApplication> app;
+    if (seen == report::Parsed::Usage || !wanted.picture.isEmpty()) {
+        app = std::make_unique<QApplication>(argc, argv);  // which takes Qt's own options
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     QTextStream out(stdout);

@@ -69,6 +69,9 @@ std::shared_ptr<RangeRows> recordedRows(const Recorded& recording) {
 }
 
 RecordingAnalysis analyzeRecorded(const Recorded& recording) {
+    if (recording.analysis) {
+        return *recording.analysis;
+    }
     TableRangeRows rows(*recording.store);
     if (!recording.phases) {
         return analyzeRows(rows);
@@ -150,9 +153,24 @@ QString numberedPath(const QString& out, std::size_t index, std::size_t count) {
     return out.left(out.size() - suffix.size() - 1) + number + u'.' + suffix;
 }
 
-std::vector<Recorded> readRecordings(const QString& path) {
+std::vector<Recorded> readRecordings(const QString& path, RowsRead rows) {
     if (isCapture(path)) {
         return readCaptureRecordings(path);
+    }
+    if (rows == RowsRead::Dropped) {
+        RecordingFile file;
+        RecordingAnalyzer analyzer;
+        Recorded r;
+        r.name = path;
+        r.summary = streamAndSummarize(file, path,
+                                       [&analyzer](const RowFields&, const RowNumbers& numbers) {
+                                           analyzer.add(rangeNumbers(numbers));
+                                       });
+        r.analysis = analyzer.finish();
+        r.rows = file.rowCount();
+        r.alarms = file.alarms();
+        r.missingValues = file.missingValueCount();
+        return {std::move(r)};
     }
     RecordingFile file;
     file.setCurvesWanted(false);  // a picture takes its curves from the rows
@@ -298,13 +316,16 @@ int run(const Options& options, QTextStream& out, QTextStream& err) {
     std::vector<Recorded> all;
     QStringList paths = options.files;
     paths << options.frames;
+    // Only pictures and dated CSV files need the rows once they are read.
+    const RowsRead rowsWanted =
+        options.picture.isEmpty() && options.csv.isEmpty() ? RowsRead::Dropped : RowsRead::Kept;
     for (const QString& path : paths) {
         try {
             const bool frames = options.frames.contains(path) && !options.files.contains(path);
             std::vector<Recorded> read = frames ? readFramesRecordings(path, options.charger, err)
                                          : isCapture(path)
                                              ? readCaptureRecordings(path, options.charger)
-                                             : readRecordings(path);
+                                             : readRecordings(path, rowsWanted);
             for (Recorded& r : read) {
                 if (r.missingValues > 0) {
                     say(err, QStringLiteral("%1: %2 values that are no measurement (not a number, "

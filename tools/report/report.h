@@ -52,10 +52,11 @@ struct Recorded {
     QString name;  // the file, and " #n" for the n-th recording of a capture
     RecordingSummaryValues summary;
     std::size_t rows = 0;
-    std::shared_ptr<const RowStore> store;  // its rows, data row i in grid row i + 1
+    std::shared_ptr<const RowStore> store;  // its rows, data row i in grid row i + 1; may be none
     std::optional<RecordingPhases> phases;  // when cut as the rows were read
-    std::vector<AlarmNote> alarms;          // the alarm lines of a journal
-    std::size_t missingValues = 0;          // fields that hold no measurement, read as missing
+    std::optional<RecordingAnalysis> analysis;  // when made as the rows were read
+    std::vector<AlarmNote> alarms;              // the alarm lines of a journal
+    std::size_t missingValues = 0;              // fields that hold no measurement, read as missing
 };
 
 // Its phases and resistance estimates, from its rows.
@@ -80,8 +81,12 @@ QJsonArray alarmsJson(const std::vector<AlarmNote>& alarms);
 QString alarmsText(const std::vector<AlarmNote>& alarms);
 
 // Reads one file into its recordings. Throws std::runtime_error with the
-// reason when it cannot be read or is no recording.
-std::vector<Recorded> readRecordings(const QString& path);
+// reason when it cannot be read or is no recording. With RowsRead::Dropped, a
+// journal or export is read a few megabytes at a time and summed up and
+// analysed as it is read, keeping no row (no store: neither pictures nor
+// dated CSV files can be made of it); a capture keeps its rows either way.
+enum class RowsRead { Kept, Dropped };
+std::vector<Recorded> readRecordings(const QString& path, RowsRead rows = RowsRead::Kept);
 
 // The recordings of a capture (see readRecordings), decoded by the driver
 // of `charger`.

@@ -210,5 +210,46 @@ TEST_F(ReportTest, PhasesAndResistanceOfAChargeThenDischarge) {
     EXPECT_EQ(report({"--health", path}).status, 2);
 }
 
+// Without a picture or a dated CSV the report keeps no row and reads the
+// file a few megabytes at a time: it prints the same, byte for byte, as when
+// it keeps them. A journal over several blocks: steps of the current in both
+// directions, rows in the program's own texts and others, alarm lines, a
+// value that is no measurement.
+TEST_F(ReportTest, TheSameReportWhetherTheRowsAreKeptOrNot) {
+    std::vector<made::Reading> readings;
+    const std::vector<double> twelve(12, 3.9);
+    for (int step = 0; step < 12; ++step) {
+        const double start = readings.empty() ? 0 : readings.back().seconds + 1;
+        const double amps = step % 4 == 3 ? 0 : (step < 6 ? 1.0 : -1.0) * (1 + step % 3);
+        const char* state = amps > 0 ? "+CHG+" : amps < 0 ? "-DSC-" : "Idle";
+        made::appendRun(readings, state, start, 4000, 15 + amps * 0.2, amps, 0,
+                        step % 2 == 0 ? twelve : std::vector<double>{3.75, 3.8, 3.75});
+    }
+    QByteArray text = journalText(QStringLiteral("2026-12-06T10:00:00+01:00"));
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        QStringList row = made::rowTexts(readings[i]);
+        if (i == 30'000) {
+            row[kFieldCapacity] = QStringLiteral("nan");
+        }
+        text += row.join(u',').toUtf8() + "\r\n";
+        if (i % 10'000 == 5) {
+            text += "\"# alarm cell-high: Cell 3 at 4.26 V (limit 4.25 V)\"\r\n";
+        }
+    }
+    ASSERT_GT(text.size(), 5 << 20);
+    const QString path = write(QStringLiteral("cellwatch-20261206-100000.csv"), text);
+    for (const QStringList& args : {QStringList{}, QStringList{QStringLiteral("--json")}}) {
+        const Ran dropped = report(args + QStringList{path});
+        const Ran kept =
+            report(args + QStringList{QStringLiteral("--csv"), dir.filePath("d.csv"), path});
+        ASSERT_EQ(dropped.status, 0) << dropped.err.toStdString();
+        EXPECT_TRUE(dropped.out.contains("resistance")) << dropped.out.toStdString();
+        EXPECT_TRUE(dropped.err.contains(QStringLiteral("1 values that are no measurement")))
+            << dropped.err.toStdString();
+        EXPECT_EQ(dropped.out, kept.out);
+        EXPECT_EQ(dropped.err, kept.err);
+    }
+}
+
 }  // namespace
 }  // namespace cellwatch::reporttest
