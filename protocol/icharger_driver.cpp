@@ -264,7 +264,7 @@ DriverRequest IchargerDriver::send(std::uint32_t nowMs) {
     o.sentMs = nowMs;
     ++o.sends;
     assembler_.expect(o.read.request);
-    return {modbus::encodeRead(o.read.request), o.read.channel};
+    return {modbus::encodeRead(o.read.request), o.read.channel, {}};
 }
 
 std::vector<DriverRequest> IchargerDriver::due(std::uint32_t nowMs) {
