@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "protocol/sample_bridge.h"
 #include "protocol/tkrx_driver.h"
 
 namespace cellwatch {

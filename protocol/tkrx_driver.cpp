@@ -4,8 +4,6 @@
 #include <array>
 #include <cstring>
 
-#include "protocol/sample_bridge.h"
-
 namespace cellwatch {
 
 namespace {

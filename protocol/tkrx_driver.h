@@ -18,6 +18,8 @@
 
 namespace cellwatch {
 
+// The id of the first charger family's driver.
+inline constexpr std::string_view kFirstDriverId = "tkrx";
 inline constexpr std::string_view kFirstDriverMaker = "Dorire";
 
 class TkrxDriver final : public ChargerDriver, private DecoderHost {

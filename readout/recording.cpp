@@ -4,8 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "protocol/sample_bridge.h"
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -212,13 +211,6 @@ void Recording::ShowIdle() {
     }
 }
 
-void Recording::acceptSample(StatusSample& sample) {
-    Reading reading = readingFromSample(sample);
-    given_ = &sample;
-    AcceptSample(reading);
-    given_ = nullptr;
-}
-
 void Recording::AcceptSample(Reading& r) {
     if (above(r.extTemperature, kMaxTemperature) || above(r.intTemperature, kMaxTemperature) ||
         above(r.inputVoltage, kMaxVoltage) || r.voltage > kMaxVoltage || r.voltage.isZero()) {
@@ -269,13 +261,7 @@ void Recording::ApplySample(Reading& r) {
     timeAxisDays_ = daysSinceStart(timeWindowEnd_);
     scaleAxes();
 
-    if (given_ != nullptr) {
-        // The sample it came from, as given (no second conversion).
-        given_->elapsedMs = r.elapsedMs;
-        table_.appendSample(*given_);
-    } else {
-        table_.append(r);
-    }
+    table_.append(r);
     ++rows_;
     lastRowSeconds_ =
         static_cast<std::uint32_t>((static_cast<std::uint64_t>(r.elapsedMs) + 500) / 1000);

@@ -159,8 +159,6 @@ public:
     // The largest capacity of the curve so far.
     Decimal capacityDataMax() const override;
     void showIdle() override { ShowIdle(); }
-    // A sample made by hand (tests, benches), taken as a Reading.
-    void acceptSample(StatusSample& sample);
     // A driver's reading that is not idle.
     void acceptReading(Reading& reading) override { AcceptSample(reading); }
 
@@ -233,7 +231,6 @@ private:
     std::array<CurveExtent, kSeriesCount> extents_{};
     int rows_ = 0;
     std::optional<std::uint32_t> lastRowSeconds_;
-    StatusSample* given_ = nullptr;  // while a decoder's sample is taken
 };
 
 // The X value of a moment: days since a start, to the millisecond.

@@ -7,8 +7,7 @@
 
 #include "decoder_test_support.h"
 #include "protocol/driver_registry.h"
-#include "protocol/sample_bridge.h"
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "protocol/tkrx_driver.h"
 
 namespace cellwatch {

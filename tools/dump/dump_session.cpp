@@ -4,7 +4,6 @@
 
 #include "protocol/driver_registry.h"
 #include "protocol/reading_format.h"
-#include "protocol/sample_text.h"
 #include "protocol/tkrx_driver.h"
 
 namespace cellwatch {

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "protocol/charger_driver.h"
-#include "protocol/sample_bridge.h"
+#include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
 
