@@ -31,7 +31,7 @@ public:
     virtual void showIdle() = 0;
     // Every decoded reading, idle ones included, just before the hand-off.
     virtual void readingDecoded(const Reading& /*reading*/, FrameLayout /*layout*/) {}
-    // A charging or discharging reading, to be checked, shown and recorded.
+    // A charging or discharging reading, to be shown and recorded.
     virtual void acceptReading(Reading& /*reading*/) {}
 };
 

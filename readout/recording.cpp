@@ -16,14 +16,8 @@ constexpr qint64 kTimeWindowInitialMs = 172'800;  // 0.002 day
 constexpr qint64 kTimeWindowStepMs = 432'000;     // 0.005 day
 constexpr std::uint32_t kFirstRowElapsedMs = 1000;
 
-// Plausibility limits; every comparison is strict.
-const Decimal kMaxTemperature = Decimal::fromInt(100);
-const Decimal kMaxVoltage = Decimal::fromInt(50);
+// A cell above it drops the reading (strictly above), after the pause test.
 const Decimal kMaxCellVoltage = Decimal::fromInt(5);
-
-bool above(const std::optional<Decimal>& value, const Decimal& limit) {
-    return value && *value > limit;
-}
 
 }  // namespace
 
@@ -212,10 +206,6 @@ void Recording::ShowIdle() {
 }
 
 void Recording::AcceptSample(Reading& r) {
-    if (above(r.extTemperature, kMaxTemperature) || above(r.intTemperature, kMaxTemperature) ||
-        above(r.inputVoltage, kMaxVoltage) || r.voltage > kMaxVoltage || r.voltage.isZero()) {
-        return;
-    }
     if (rows_ > 0 && lastRowSeconds_) {
         const std::int64_t since = static_cast<std::int64_t>(r.elapsedMs) -
                                    static_cast<std::int64_t>(*lastRowSeconds_) * 1000;

@@ -1,6 +1,7 @@
 // A recording: the readings accepted since it started, with their time
 // base. This is the live pipeline's engine, independent of any window:
-//   AcceptSample  plausibility, the pause test, the cell limit, then ApplySample
+//   AcceptSample  the pause test, the cell limit, then ApplySample (the
+//                 driver delivers only plausible readings)
 //   ApplySample   the reading's point (X: days since the start), the time
 //                 window, the extremes of each curve, the axis scaling and
 //                 one table row

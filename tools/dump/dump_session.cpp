@@ -11,7 +11,11 @@ namespace cellwatch {
 std::string summaryText(const DumpSummary& s) {
     return "cellwatch-dump: " + std::to_string(s.messages76) + " messages of 76 bytes, " +
            std::to_string(s.messages112) + " of 112 bytes (" + std::to_string(s.idleMessages) +
-           " idle); " + std::to_string(s.bytesDropped) + " bytes dropped while hunting, " +
+           " idle)" +
+           (s.implausibleMessages > 0
+                ? ", " + std::to_string(s.implausibleMessages) + " implausible ones left out"
+                : std::string()) +
+           "; " + std::to_string(s.bytesDropped) + " bytes dropped while hunting, " +
            std::to_string(s.bytesUnframed) + " bytes left unframed";
 }
 
@@ -53,6 +57,7 @@ DumpSummary DumpSession::summary() const {
     const DriverCounts c = driver_->counts();
     s.bytesDropped = c.bytesDropped;
     s.bytesUnframed = c.bytesUnframed;
+    s.implausibleMessages = c.implausible;
     return s;
 }
 
