@@ -1,7 +1,7 @@
 #include "alarms/alarm_monitor.h"
 
-#include "protocol/sample_text.h"
-#include "protocol/status_sample.h"
+#include "protocol/reading_format.h"
+#include "protocol/table_fields.h"
 
 namespace cellwatch::alarms {
 namespace {
@@ -253,7 +253,7 @@ std::vector<Alarm> AlarmMonitor::linkLost(const std::string& reason, std::uint32
     checkTime(now, raised);
     if (hasRows_) {
         std::string text = "Link lost during the " + runName(last_) + ", last row at " +
-                           elapsedText(last_.elapsedSeconds * 1000U);
+                           ReadingFormat::elapsedText(last_.elapsedSeconds * 1000U);
         if (!reason.empty()) {
             text += ": " + reason;
         }
@@ -278,7 +278,7 @@ void AlarmMonitor::checkTime(std::uint32_t now, std::vector<Alarm>& raised) {
         if (now - *stoppedSince_ >= limit) {
             update(Kind::Finished, true,
                    "The " + runName(last_) + " finished after " +
-                       elapsedText(last_.elapsedSeconds * 1000U) +
+                       ReadingFormat::elapsedText(last_.elapsedSeconds * 1000U) +
                        " (no charging or discharging for " + std::to_string(limit / 1000U) + " s)",
                    raised);
         }
@@ -289,7 +289,7 @@ void AlarmMonitor::checkTime(std::uint32_t now, std::vector<Alarm>& raised) {
         update(Kind::Stalled, true,
                "No new row for " + std::to_string(limit / 1000U) + " s while the " +
                    runName(last_) + " was running (last row at " +
-                   elapsedText(last_.elapsedSeconds * 1000U) + ")",
+                   ReadingFormat::elapsedText(last_.elapsedSeconds * 1000U) + ")",
                raised);
     }
 }

@@ -2,8 +2,7 @@
 
 #include <type_traits>
 
-#include "protocol/sample_bridge.h"
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/recording.h"
 #include "readout/row_store.h"
 
@@ -33,9 +32,9 @@ RowValues rowValues(const QStringList& texts) {
         return field < texts.size() ? texts[field] : QString();
     };
     RowValues v;
-    v.elapsedSeconds = parseElapsedText(text(0).toStdString()).value_or(0);
-    v.chemistry = chemistryOfText(text(1).toStdString());
-    v.state = stateOfText(text(2).toStdString());
+    v.elapsedSeconds = ReadingFormat::parseElapsed(text(0).toStdString()).value_or(0);
+    v.chemistry = ReadingFormat::chemistryOf(text(1).toStdString());
+    v.state = ReadingFormat::stateOf(text(2).toStdString());
     v.extTemperature = number(text(3));
     v.intTemperature = number(text(4));
     v.inputVoltage = number(text(5));
@@ -47,10 +46,10 @@ RowValues rowValues(const QStringList& texts) {
 
 RowValues rowValues(const RowStore& table, int row) {
     std::uint32_t seconds = 0;
-    std::array<std::int32_t, kSampleFieldCount - 3> hundredths{};
+    std::array<std::int32_t, kRowFieldCount - 3> hundredths{};
     if (!table.compactNumbers(row, seconds, hundredths)) {
         QStringList texts;
-        for (int column = 1; column <= kSampleFieldCount; ++column) {
+        for (int column = 1; column <= kRowFieldCount; ++column) {
             texts << table.gridText(row, column);
         }
         return rowValues(texts);
@@ -61,8 +60,9 @@ RowValues rowValues(const RowStore& table, int row) {
     };
     RowValues v;
     v.elapsedSeconds = seconds;
-    v.chemistry = chemistryOfText(table.gridText(row, kFieldBatteryType + 1).toStdString());
-    v.state = stateOfText(table.gridText(row, kFieldState + 1).toStdString());
+    v.chemistry =
+        ReadingFormat::chemistryOf(table.gridText(row, kFieldBatteryType + 1).toStdString());
+    v.state = ReadingFormat::stateOf(table.gridText(row, kFieldState + 1).toStdString());
     v.extTemperature = at(kFieldExtTemperature);
     v.intTemperature = at(kFieldIntTemperature);
     v.inputVoltage = at(kFieldInputVoltage);

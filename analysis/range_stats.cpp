@@ -7,8 +7,7 @@
 #include "analysis/phases.h"
 #include "analysis/recording_summary.h"
 #include "protocol/reading_format.h"
-#include "protocol/sample_text.h"
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 #include "readout/chart_surface.h"
 #include "readout/cursor_search.h"
 #include "readout/row_store.h"
@@ -24,7 +23,7 @@ std::array<double, kRangeQuantityCount> quantities(const RangeRowNumbers& row) {
             cellSpreadV(row.cells)};
 }
 
-RangeRowNumbers numbersOfTexts(const std::array<QByteArray, kSampleFieldCount>& bytes) {
+RangeRowNumbers numbersOfTexts(const std::array<QByteArray, kRowFieldCount>& bytes) {
     RowFields fields;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         fields[i] =
@@ -83,7 +82,7 @@ RangeRowNumbers TableRangeRows::numbers(std::size_t index) {
 }
 
 RangeRowNumbers TextRangeRows::numbers(std::size_t index) {
-    std::array<QByteArray, kSampleFieldCount> bytes;
+    std::array<QByteArray, kRowFieldCount> bytes;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         bytes[i] = rows_[index].value(static_cast<qsizetype>(i)).toUtf8();
     }

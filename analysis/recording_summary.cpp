@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "protocol/decimal.h"
-#include "protocol/sample_text.h"
-#include "protocol/status_sample.h"
+#include "protocol/reading_format.h"
+#include "protocol/table_fields.h"
 #include "readout/pack_file.h"
 #include "readout/row_store.h"
 
@@ -70,7 +70,7 @@ QString kindName(RecordingKind kind) {
 }
 
 void RecordingSummarizer::addRow(const QStringList& texts) {
-    std::array<QByteArray, kSampleFieldCount> bytes;
+    std::array<QByteArray, kRowFieldCount> bytes;
     RowFields row;
     for (std::size_t i = 0; i < row.size(); ++i) {
         bytes[i] = texts.value(static_cast<qsizetype>(i)).toUtf8();

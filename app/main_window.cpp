@@ -31,7 +31,7 @@
 #include "chart/chart_zoom.h"
 #include "chart/data_table.h"
 #include "protocol/driver_registry.h"
-#include "protocol/sample_bridge.h"
+#include "protocol/tkrx_driver.h"
 #include "readout/cell_panel_widget.h"
 #include "readout/recording_views.h"
 #include "readout/table_export.h"

@@ -21,7 +21,7 @@
 #include "app/power_gauge.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/cell_panel.h"
 #include "readout/cell_panel_widget.h"
 #include "readout/cursor_search.h"

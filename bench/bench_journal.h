@@ -16,7 +16,7 @@
 #include <cstdlib>
 
 #include "protocol/decimal.h"
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/row_store.h"
 
 namespace cellwatch::bench {
@@ -47,7 +47,7 @@ inline QString writeChargeJournal(const QTemporaryDir& dir, int rows, int cells 
         "\xEF\xBB\xBF# cellwatch 1.10.0; port=/dev/ttyUSB0; start=2026-12-05T14:30:12+01:00; "
         "battery=LiIo/Po/Fe\r\n");
     QStringList header;
-    for (int c = 1; c <= kSampleFieldCount; ++c) {
+    for (int c = 1; c <= kRowFieldCount; ++c) {
         header << RowStore::headerText(c);
     }
     bytes += header.join(u',').toUtf8() + "\r\n";
@@ -73,7 +73,8 @@ inline QString writeChargeJournal(const QTemporaryDir& dir, int rows, int cells 
             }
         }
         bytes += QStringLiteral("%1,LiIo/Po/Fe,+CHG+,25,31,12.00,%2,2.00,%3,%4%5\r\n")
-                     .arg(QString::fromStdString(elapsedText(static_cast<std::uint32_t>(k) * 1000)),
+                     .arg(QString::fromStdString(
+                              ReadingFormat::elapsedText(static_cast<std::uint32_t>(k) * 1000)),
                           two(volts), QString::number(k / 2), two(2 * volts), cellTexts)
                      .toUtf8();
         if (bytes.size() > (8 << 20)) {

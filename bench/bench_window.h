@@ -9,16 +9,20 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "protocol/status_sample.h"
+#include "protocol/tkrx_driver.h"
 
 namespace cellwatch::bench {
 
-// Sample k of a four-cell lithium pack charging at 2 A; values move as a
+// Reading k of a four-cell lithium pack charging at 2 A; values move as a
 // real run's do.
-inline StatusSample sampleAt(std::size_t k) {
-    StatusSample s;
-    s.batteryType = std::string(kTypeLithium);
-    s.state = std::string(kStateCharge);
+inline Reading sampleAt(std::size_t k) {
+    Reading s;
+    s.charger = std::string(kFirstDriverId);
+    s.cellCount = kCellCount;
+    s.chemistryText = std::string(kTypeLithium);
+    s.chemistry = Chemistry::Lithium;
+    s.stateText = std::string(kStateCharge);
+    s.state = ChargeState::Charging;
     s.extTemperature = Decimal::fromInt(25 + static_cast<std::int64_t>(k / 5000 % 10));
     s.intTemperature = Decimal::fromInt(35);
     s.inputVoltage = Decimal::fromHundredths(1210);
@@ -26,7 +30,7 @@ inline StatusSample sampleAt(std::size_t k) {
     s.voltage = cell * Decimal::fromInt(4);
     s.current = Decimal::fromHundredths(200 - static_cast<std::int64_t>(k % 7));
     s.capacity = Decimal::fromInt(static_cast<std::int64_t>(k / 2));
-    s.power = (s.voltage * s.current).abs().format(kFormat2Wide);
+    s.power = (s.voltage * s.current).abs().rounded(2);
     for (std::size_t c = 0; c < 4; ++c) {
         s.cells[c] = cell;
     }

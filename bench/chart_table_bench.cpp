@@ -20,6 +20,7 @@
 #include "bench/bench_support.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
+#include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
 namespace {
@@ -28,18 +29,22 @@ constexpr int kBatch = 1000;
 constexpr double kSecond = 1 / 86400.0;
 const std::int64_t kSizes[] = {1'000, 1'000'000};
 
-StatusSample sampleAt(std::int64_t k) {
-    StatusSample s;
+Reading sampleAt(std::int64_t k) {
+    Reading s;
+    s.charger = std::string(kFirstDriverId);
+    s.cellCount = kCellCount;
     s.elapsedMs = static_cast<std::uint32_t>(k * 1000);
-    s.batteryType = "LiIo/Po/Fe";
-    s.state = "+CHG+";
+    s.chemistryText = std::string(kTypeLithium);
+    s.chemistry = Chemistry::Lithium;
+    s.stateText = std::string(kStateCharge);
+    s.state = ChargeState::Charging;
     s.extTemperature = Decimal::fromInt(25);
     s.intTemperature = Decimal::fromInt(31);
     s.inputVoltage = Decimal::fromHundredths(1200);
     s.voltage = Decimal::fromHundredths(1260 + k % 50);
     s.current = Decimal::fromHundredths(200);
     s.capacity = Decimal::fromInt(k % 5000);
-    s.power = (s.voltage * s.current).abs().format(kFormat2);
+    s.power = (s.voltage * s.current).abs().rounded(2);
     for (std::size_t cell = 0; cell < 3; ++cell) {
         s.cells[cell] = Decimal::fromHundredths(420);
     }
@@ -53,7 +58,7 @@ struct Recording {
         chart.resize(1000, 560);
         for (std::int64_t k = 0; k < samples; ++k) {
             addPoints(k);
-            table.appendSample(sampleAt(k));
+            table.store().append(sampleAt(k));
         }
         view.resize(1000, 400);
         view.setModel(&table);
@@ -125,13 +130,13 @@ void appendRows(benchmark::State& state, bool withView) {
     Recording& r = recording(state.range(0));
     r.view.setModel(withView ? &r.table : nullptr);
     QApplication::processEvents();
-    std::vector<StatusSample> samples;
+    std::vector<Reading> samples;
     for (std::int64_t k = r.size; k < r.size + kBatch; ++k) {
         samples.push_back(sampleAt(k));
     }
     for (auto _ : state) {
-        for (const StatusSample& s : samples) {
-            r.table.appendSample(s);
+        for (const Reading& s : samples) {
+            r.table.store().append(s);
         }
         state.PauseTiming();
         r.cutBack(withView);

@@ -79,11 +79,11 @@ void run(std::size_t samples, std::vector<Block>& blocks) {
     for (std::size_t k = 0; k < samples; ++k) {
         ticks.advance(1000);
         wall.advance(1000);
-        StatusSample s = bench::sampleAt(k);
+        Reading s = bench::sampleAt(k);
         s.elapsedMs = ticksBetween(recording.connectTicks(), ticks.tickCount());
         const bool measured = block != blocks.end() && k >= block->first;
         if (!measured) {
-            recording.acceptSample(s);
+            recording.AcceptSample(s);
             if (k % kFillEventsEvery == 0) {
                 QApplication::processEvents();
             }
@@ -91,7 +91,7 @@ void run(std::size_t samples, std::vector<Block>& blocks) {
         }
         const double t0 = bench::processCpuNs();
         const auto w0 = std::chrono::steady_clock::now();
-        recording.acceptSample(s);
+        recording.AcceptSample(s);
         const double t1 = bench::processCpuNs();
         QApplication::processEvents();
         const double t2 = bench::processCpuNs();

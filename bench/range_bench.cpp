@@ -16,6 +16,7 @@
 #include "bench/bench_support.h"
 #include "chart/chart_view.h"
 #include "chart/range_cursors.h"
+#include "protocol/tkrx_driver.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -23,18 +24,22 @@ namespace {
 
 constexpr double kSecond = 1 / 86400.0;
 
-StatusSample sampleAt(std::int64_t k) {
-    StatusSample s;
+Reading sampleAt(std::int64_t k) {
+    Reading s;
+    s.charger = std::string(kFirstDriverId);
+    s.cellCount = kCellCount;
     s.elapsedMs = static_cast<std::uint32_t>(k * 1000);
-    s.batteryType = "LiIo/Po/Fe";
-    s.state = "+CHG+";
+    s.chemistryText = std::string(kTypeLithium);
+    s.chemistry = Chemistry::Lithium;
+    s.stateText = std::string(kStateCharge);
+    s.state = ChargeState::Charging;
     s.extTemperature = Decimal::fromInt(25 + k % 7);
     s.intTemperature = Decimal::fromInt(31);
     s.inputVoltage = Decimal::fromHundredths(1200);
     s.voltage = Decimal::fromHundredths(1260 + k % 50);
     s.current = Decimal::fromHundredths(200 + k % 30);
     s.capacity = Decimal::fromInt(k / 10);
-    s.power = (s.voltage * s.current).abs().format(kFormat2);
+    s.power = (s.voltage * s.current).abs().rounded(2);
     for (std::size_t cell = 0; cell < 3; ++cell) {
         s.cells[cell] = Decimal::fromHundredths(420 - static_cast<std::int64_t>(cell) * (k % 3));
     }
@@ -48,13 +53,13 @@ int run(int rows) {
     chart.resize(1200, 600);
     table.beginBulkAppend();
     for (int k = 0; k < rows; ++k) {
-        const StatusSample s = sampleAt(k);
-        table.appendSample(s);
+        const Reading s = sampleAt(k);
+        table.append(s);
         const double x = k * kSecond;
         chart.addPoint(kSeriesVoltage, x, s.voltage.toDouble());
         chart.addPoint(kSeriesCurrent, x, s.current.toDouble());
         chart.addPoint(kSeriesCapacity, x, s.capacity.toDouble());
-        chart.addPoint(kSeriesTemperature, x, s.extTemperature.toDouble());
+        chart.addPoint(kSeriesTemperature, x, s.extTemperature->toDouble());
     }
     table.endBulkAppend();
     chart.setAxisRange(ChartAxis::Bottom, 0, rows * kSecond);

@@ -92,9 +92,9 @@
 #include "bench/line_writer.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
+#include "protocol/byte_source.h"
 #include "readout/recording_file.h"
 #include "readout/table_export.h"
-#include "protocol/byte_source.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {
@@ -159,17 +159,17 @@ void grow(std::size_t samples) {
     for (std::size_t k = 0; k < samples; ++k) {
         ticks.advance(1000);
         wall.advance(1000);
-        StatusSample s = bench::sampleAt(k);
+        Reading s = bench::sampleAt(k);
         s.elapsedMs = ticksBetween(recording.connectTicks(), ticks.tickCount());
         const bool first = k < kBlock;
         const bool last = k >= samples - kBlock;
         if (first || last) {
             const double t0 = processCpuNs();
-            recording.acceptSample(s);
+            recording.AcceptSample(s);
             QApplication::processEvents();
             (first ? firstNs : lastNs) += processCpuNs() - t0;
         } else {
-            recording.acceptSample(s);
+            recording.AcceptSample(s);
             if (k % kFillEventsEvery == 0) {
                 QApplication::processEvents();
             }

@@ -13,7 +13,7 @@
 #include <numeric>
 #include <vector>
 
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 
 namespace cellwatch {
 

@@ -1,5 +1,5 @@
 // The data table: its model, a view of a recording's rows, and the view that
-// shows it (column 0 hidden, field n of a sample in column n + 1).
+// shows it (column 0 hidden, field n of a row in column n + 1).
 #pragma once
 
 #include <QAbstractTableModel>
@@ -7,7 +7,6 @@
 #include <QTableView>
 #include <cstddef>
 
-#include "protocol/status_sample.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -31,7 +30,6 @@ public:
     int gridRowCount() const { return store_.gridRowCount(); }
     void setGridRowCount(int count) { store_.setGridRowCount(count); }
     QString gridText(int row, int column) const { return store_.gridText(row, column); }
-    void appendSample(const StatusSample& sample) { store_.appendSample(sample); }
     void appendTabText(const QString& text) { store_.appendTabText(text); }
     std::size_t dataRowCount() const { return store_.dataRowCount(); }
 

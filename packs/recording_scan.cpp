@@ -11,8 +11,8 @@
 #include <map>
 #include <stdexcept>
 
-#include "protocol/sample_text.h"
-#include "protocol/status_sample.h"
+#include "protocol/reading_format.h"
+#include "protocol/table_fields.h"
 #include "readout/record_cursor.h"
 #include "readout/recording_file.h"
 
@@ -31,7 +31,8 @@ void fillListing(JournalInfo& info, const QFileInfo& file, const QStringList& co
     }
     info.rowCount = static_cast<qint64>(rows);
     if (!lastRow.isEmpty()) {
-        if (const auto seconds = parseElapsedText(lastRow.value(kFieldElapsed).toStdString())) {
+        if (const auto seconds =
+                ReadingFormat::parseElapsed(lastRow.value(kFieldElapsed).toStdString())) {
             info.durationSeconds = *seconds;
         }
     }

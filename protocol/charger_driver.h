@@ -103,6 +103,7 @@ struct DriverCounts {
     std::uint64_t messages = 0;
     std::uint64_t bytesDropped = 0;   // received bytes that belonged to no message
     std::uint64_t bytesUnframed = 0;  // waiting now: a message begun and what follows it
+    std::uint64_t implausible = 0;  // messages decoded but not delivered: no charger measures them
 };
 
 struct DriverOptions {

@@ -4,7 +4,6 @@
 
 #include "protocol/icharger_driver.h"
 #include "protocol/isdt_driver.h"
-#include "protocol/sample_bridge.h"
 #include "protocol/skyrc_driver.h"
 #include "protocol/tkrx_driver.h"
 

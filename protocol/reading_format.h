@@ -4,7 +4,7 @@
 // of the MQTT and page messages).
 //
 // The row is the first charger family's ("tkrx"): 22 fields, field n in
-// table column n + 1 (protocol/status_sample.h numbers them):
+// table column n + 1 (protocol/table_fields.h numbers them):
 //   0      the elapsed time, "H:mm:ss" (hours counting on past 24), whole
 //          seconds rounded half up, independent of the locale;
 //   1, 2   the battery type and the state: the charger's own words;
@@ -26,7 +26,7 @@
 #include <string_view>
 
 #include "protocol/reading.h"
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 
 namespace cellwatch {
 
@@ -34,7 +34,7 @@ class ReadingFormat {
 public:
     // The driver whose rows these are.
     static constexpr std::string_view kDriverId = "tkrx";
-    static constexpr int kFieldCount = kSampleFieldCount;
+    static constexpr int kFieldCount = kRowFieldCount;
     // Numbers beyond this size read as missing: no charger measures them
     // (a damaged or forged file's 1e308, a 300-digit number).
     static constexpr double kMostValue = 1e9;

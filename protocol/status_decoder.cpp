@@ -1,7 +1,8 @@
 #include "protocol/status_decoder.h"
 
 #include "protocol/pair_value.h"
-#include "protocol/sample_bridge.h"
+#include "protocol/reading_format.h"
+#include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
 
@@ -62,8 +63,8 @@ StatusDecoder::StatusDecoder(const TickClock& clock, DecoderHost& host, Freshnes
 
 void StatusDecoder::finish(FrameLayout layout) {
     Reading& r = reading_;
-    r.state = stateOfText(r.stateText);
-    r.chemistry = chemistryOfText(r.chemistryText);
+    r.state = ReadingFormat::stateOf(r.stateText);
+    r.chemistry = ReadingFormat::chemistryOf(r.chemistryText);
     r.capacity = correctCapacityRollOver(r.capacity, host_);
     // Its text, "##0.00" or "###0.00", is the same as the rounded value's.
     r.power = (r.voltage * r.current).abs().rounded(2);

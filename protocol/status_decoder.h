@@ -12,7 +12,7 @@
 #include "protocol/decimal.h"
 #include "protocol/reading.h"
 #include "protocol/status_frame.h"
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 #include "protocol/tick_clock.h"
 
 namespace cellwatch {
@@ -31,7 +31,7 @@ public:
     virtual void showIdle() = 0;
     // Every decoded reading, idle ones included, just before the hand-off.
     virtual void readingDecoded(const Reading& /*reading*/, FrameLayout /*layout*/) {}
-    // A charging or discharging reading, to be checked, shown and recorded.
+    // A charging or discharging reading, to be shown and recorded.
     virtual void acceptReading(Reading& /*reading*/) {}
 };
 

@@ -21,6 +21,11 @@ inline constexpr std::size_t kSecondReadSize = 36;  // offsets 76..111, long lay
 
 enum class FrameLayout { Short76, Long112 };
 
+// "76" or "112".
+constexpr const char* layoutName(FrameLayout layout) {
+    return layout == FrameLayout::Short76 ? "76" : "112";
+}
+
 // A status message of 76 or 112 bytes in arrival order; offset 0 is the
 // start byte. Storage is inline so that framing never allocates.
 class StatusFrame {

@@ -3,14 +3,21 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-
-#include "protocol/sample_bridge.h"
+#include <optional>
 
 namespace cellwatch {
 
 namespace {
 
 constexpr std::array<std::string_view, 2> kModels = {"TK series", "RX series"};
+
+// Plausibility limits; every comparison is strict.
+constexpr Decimal kMaxTemperature = Decimal::fromInt(100);
+constexpr Decimal kMaxVoltage = Decimal::fromInt(50);
+
+bool above(const std::optional<Decimal>& value, const Decimal& limit) {
+    return value && *value > limit;
+}
 
 // What waits from earlier receive events, then the bytes of this one, read
 // where they lie: framing copies each byte once, into its frame.
@@ -75,6 +82,7 @@ void TkrxDriver::endOfInput(std::uint32_t timeMs) {
 DriverCounts TkrxDriver::counts() const {
     DriverCounts c;
     c.messages = messages_;
+    c.implausible = implausible_;
     c.bytesDropped = assembler_.bytesDropped();
     c.bytesUnframed =
         (assembler_.started() ? assembler_.pendingFrame().size() : 0) + input_.bytesWaiting();
@@ -83,8 +91,20 @@ DriverCounts TkrxDriver::counts() const {
 
 void TkrxDriver::readingDecoded(const Reading& reading, FrameLayout /*layout*/) {
     ++messages_;
+    if (!isPlausible(reading)) {
+        ++implausible_;
+        return;
+    }
     // The frame is still the assembler's while it is decoded.
     sink_.reading(reading, assembler_.pendingFrame().bytes());
+}
+
+bool isPlausible(const Reading& r) {
+    if (r.isIdle()) {
+        return true;
+    }
+    return !above(r.extTemperature, kMaxTemperature) && !above(r.intTemperature, kMaxTemperature) &&
+           !above(r.inputVoltage, kMaxVoltage) && !(r.voltage > kMaxVoltage) && !r.voltage.isZero();
 }
 
 FrameLayout layoutOfMessage(std::span<const std::uint8_t> message) {

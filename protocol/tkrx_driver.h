@@ -4,8 +4,8 @@
 // that took more than 3 s from its start byte to its completion is dropped
 // and told as Late), the elapsed time since the recording's start ticks, and
 // the capacity roll-over against the recording's capacity maximum (both
-// asked of the DriverContext). The program's plausibility limits stay with
-// the recording that takes the readings.
+// asked of the DriverContext). A charging or discharging reading beyond the
+// family's plausibility limits is counted but not delivered (isPlausible).
 #pragma once
 
 #include <memory>
@@ -18,6 +18,8 @@
 
 namespace cellwatch {
 
+// The id of the first charger family's driver.
+inline constexpr std::string_view kFirstDriverId = "tkrx";
 inline constexpr std::string_view kFirstDriverMaker = "Dorire";
 
 class TkrxDriver final : public ChargerDriver, private DecoderHost {
@@ -52,7 +54,14 @@ private:
     ReceiveAssembler assembler_;
     BufferByteSource input_;
     std::uint64_t messages_ = 0;
+    std::uint64_t implausible_ = 0;
 };
+
+// Whether a reading of the first family is one a charger of it can measure:
+// idle readings always are; others have the battery above 0 V and at most
+// 50 V, the input at most 50 V and both temperatures at most 100 degrees C.
+// (The cells' limit is the recording's.)
+bool isPlausible(const Reading& reading);
 
 // The layout of a message of the first family, by its size.
 FrameLayout layoutOfMessage(std::span<const std::uint8_t> message);

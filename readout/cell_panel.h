@@ -12,7 +12,7 @@
 
 #include "protocol/decimal.h"
 #include "protocol/reading.h"
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 
 namespace cellwatch {
 

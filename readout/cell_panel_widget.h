@@ -15,7 +15,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 #include "readout/cell_bar.h"
 #include "readout/cell_panel.h"
 

@@ -12,8 +12,8 @@
 #include <sys/stat.h>
 #endif
 
-#include "protocol/sample_text.h"
-#include "protocol/status_sample.h"
+#include "protocol/reading_format.h"
+#include "protocol/table_fields.h"
 #include "readout/pack_file.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
@@ -43,7 +43,7 @@ QByteArray commentLine(const QString& text) {
 
 QString headerLine() {
     QStringList headers;
-    for (int column = 1; column <= kSampleFieldCount; ++column) {
+    for (int column = 1; column <= kRowFieldCount; ++column) {
         headers << RowStore::headerText(column);
     }
     return csvLine(headers);
@@ -414,7 +414,7 @@ std::vector<JournalInfo> listJournals(const QString& folder) {
         info.rowCount = static_cast<qint64>(summary.rowCount);
         if (!summary.lastRow.isEmpty()) {
             if (const auto seconds =
-                    parseElapsedText(summary.lastRow[kFieldElapsed].toStdString())) {
+                    ReadingFormat::parseElapsed(summary.lastRow[kFieldElapsed].toStdString())) {
                 info.durationSeconds = *seconds;
             }
         }

@@ -4,8 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "protocol/sample_bridge.h"
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -17,14 +16,8 @@ constexpr qint64 kTimeWindowInitialMs = 172'800;  // 0.002 day
 constexpr qint64 kTimeWindowStepMs = 432'000;     // 0.005 day
 constexpr std::uint32_t kFirstRowElapsedMs = 1000;
 
-// Plausibility limits; every comparison is strict.
-const Decimal kMaxTemperature = Decimal::fromInt(100);
-const Decimal kMaxVoltage = Decimal::fromInt(50);
+// A cell above it drops the reading (strictly above), after the pause test.
 const Decimal kMaxCellVoltage = Decimal::fromInt(5);
-
-bool above(const std::optional<Decimal>& value, const Decimal& limit) {
-    return value && *value > limit;
-}
 
 }  // namespace
 
@@ -212,18 +205,7 @@ void Recording::ShowIdle() {
     }
 }
 
-void Recording::acceptSample(StatusSample& sample) {
-    Reading reading = readingFromSample(sample);
-    given_ = &sample;
-    AcceptSample(reading);
-    given_ = nullptr;
-}
-
 void Recording::AcceptSample(Reading& r) {
-    if (above(r.extTemperature, kMaxTemperature) || above(r.intTemperature, kMaxTemperature) ||
-        above(r.inputVoltage, kMaxVoltage) || r.voltage > kMaxVoltage || r.voltage.isZero()) {
-        return;
-    }
     if (rows_ > 0 && lastRowSeconds_) {
         const std::int64_t since = static_cast<std::int64_t>(r.elapsedMs) -
                                    static_cast<std::int64_t>(*lastRowSeconds_) * 1000;
@@ -269,13 +251,7 @@ void Recording::ApplySample(Reading& r) {
     timeAxisDays_ = daysSinceStart(timeWindowEnd_);
     scaleAxes();
 
-    if (given_ != nullptr) {
-        // The sample it came from, as given (no second conversion).
-        given_->elapsedMs = r.elapsedMs;
-        table_.appendSample(*given_);
-    } else {
-        table_.append(r);
-    }
+    table_.append(r);
     ++rows_;
     lastRowSeconds_ =
         static_cast<std::uint32_t>((static_cast<std::uint64_t>(r.elapsedMs) + 500) / 1000);

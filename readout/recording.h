@@ -1,6 +1,7 @@
 // A recording: the readings accepted since it started, with their time
 // base. This is the live pipeline's engine, independent of any window:
-//   AcceptSample  plausibility, the pause test, the cell limit, then ApplySample
+//   AcceptSample  the pause test, the cell limit, then ApplySample (the
+//                 driver delivers only plausible readings)
 //   ApplySample   the reading's point (X: days since the start), the time
 //                 window, the extremes of each curve, the axis scaling and
 //                 one table row
@@ -159,8 +160,6 @@ public:
     // The largest capacity of the curve so far.
     Decimal capacityDataMax() const override;
     void showIdle() override { ShowIdle(); }
-    // A sample made by hand (tests, benches), taken as a Reading.
-    void acceptSample(StatusSample& sample);
     // A driver's reading that is not idle.
     void acceptReading(Reading& reading) override { AcceptSample(reading); }
 
@@ -233,7 +232,6 @@ private:
     std::array<CurveExtent, kSeriesCount> extents_{};
     int rows_ = 0;
     std::optional<std::uint32_t> lastRowSeconds_;
-    StatusSample* given_ = nullptr;  // while a decoder's sample is taken
 };
 
 // The X value of a moment: days since a start, to the millisecond.

@@ -14,8 +14,7 @@
 
 #include "protocol/decimal.h"
 #include "protocol/reading_format.h"
-#include "protocol/sample_text.h"
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 #include "readout/file_text.h"
 #include "readout/record_cursor.h"
 #include "readout/row_fields.h"
@@ -27,7 +26,7 @@ namespace {
 
 constexpr std::size_t kProgressEvery = 4096;  // rows between progress reports
 constexpr double kSecondsPerDay = 86'400.0;
-constexpr std::size_t kFields = kSampleFieldCount;  // the texts of one row
+constexpr std::size_t kFields = kRowFieldCount;  // the texts of one row
 constexpr std::size_t kDamagedLinesKept = 10;
 
 // The shortest row: 22 empty texts, their 21 separators and a line break.
@@ -58,7 +57,7 @@ QString commentText(std::string_view comment) {
 }
 
 bool isElapsedTime(std::string_view text) {
-    return parseElapsedText(text).has_value();
+    return ReadingFormat::parseElapsed(text).has_value();
 }
 
 // Whether a last line without a line break holds all of its 22 texts whole.
@@ -264,7 +263,7 @@ bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProg
         // A line that cannot be a row of this table (too few or too many
         // columns, a quote that never closes, no elapsed time) is damaged:
         // it is skipped and counted.
-        const std::optional<std::uint32_t> seconds = parseElapsedText(time);
+        const std::optional<std::uint32_t> seconds = ReadingFormat::parseElapsed(time);
         bool damaged = cursor.broken(kFields) || fields < kFields || fields > headerFields;
         if (!damaged && !seconds) {
             for (std::size_t i = 0; i < kFields && !damaged; ++i) {

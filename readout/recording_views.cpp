@@ -4,7 +4,7 @@
 #include <array>
 #include <memory>
 
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/cell_panel.h"
 #include "readout/gauge_settings.h"
 #include "readout/row_readouts.h"
@@ -106,7 +106,7 @@ void RecordingReadouts::accepted(const Recording&, const Reading& r) {
     view_.setReadout(readouts::kCurrent, text(r.current.format(kFormat2)));
     view_.setReadout(readouts::kInternal, text(orZero(r.intTemperature).plainText()));
     view_.setReadout(readouts::kPower, text(power.format(kFormat3)));
-    view_.setReadout(readouts::kElapsed, text(elapsedText(r.elapsedMs)));
+    view_.setReadout(readouts::kElapsed, text(ReadingFormat::elapsedText(r.elapsedMs)));
     view_.setReadout(readouts::kCapacity, text(r.capacity.plainText()));
     view_.setReadout(readouts::kExternal, text(external.plainText()));
 }

@@ -125,11 +125,11 @@ bool readOwnLine(std::string_view line, char separator, RowTexts& fields, RowTex
         return false;
     }
     // The numbers, read as they are passed over.
-    for (int f = kFirstRowValueField; f < kSampleFieldCount; ++f) {
+    for (int f = kFirstRowValueField; f < kRowFieldCount; ++f) {
         std::int32_t& slot = f < kFieldCell1 ? row.values[valueSlot(f)]
                                              : row.cells[static_cast<std::size_t>(f - kFieldCell1)];
         const char* q = ReadingFormat::readOwnNumberAt(p, end, f, slot);
-        if (q == nullptr || (f + 1 < kSampleFieldCount ? q == end || *q != separator : q != end)) {
+        if (q == nullptr || (f + 1 < kRowFieldCount ? q == end || *q != separator : q != end)) {
             return false;  // no number of its own form, or more fields
         }
         fields[static_cast<std::size_t>(f)] = std::string_view(p, static_cast<std::size_t>(q - p));

@@ -14,14 +14,14 @@
 #include "protocol/decimal.h"
 #include "protocol/reading.h"
 #include "protocol/reading_format.h"
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 #include "readout/row_text_pool.h"
 
 namespace cellwatch {
 
 struct RowNumbers;
 
-using RowTexts = std::array<std::string_view, kSampleFieldCount>;
+using RowTexts = std::array<std::string_view, kRowFieldCount>;
 
 inline constexpr int kFirstRowValueField = kFieldExtTemperature;
 inline constexpr int kRowValueCount = kFieldCell1 - kFieldExtTemperature;  // fields 3..9

@@ -2,9 +2,8 @@
 
 #include <array>
 
-#include "protocol/sample_bridge.h"
-#include "protocol/sample_text.h"
-#include "protocol/status_sample.h"
+#include "protocol/reading_format.h"
+#include "protocol/table_fields.h"
 #include "readout/cell_panel.h"
 #include "readout/gauge_settings.h"
 #include "readout/readout_view.h"
@@ -69,7 +68,7 @@ void showRowDetails(const RowStore& rows, int row, ReadoutView& view) {
         cells[static_cast<std::size_t>(i)] = field(kFieldCell1 + i);
         count += cells[static_cast<std::size_t>(i)].isZero() ? 0 : 1;
     }
-    ShowCellPanel(view.cellPanel(), cells, chemistryOfText(type.toStdString()));
+    ShowCellPanel(view.cellPanel(), cells, ReadingFormat::chemistryOf(type.toStdString()));
     view.setReadout(readouts::kInputVoltage, plain(kFieldInputVoltage));
     view.setReadout(readouts::kState, rows.gridText(row, kFieldState + 1));
     view.setReadout(readouts::kBatteryType, type);

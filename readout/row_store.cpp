@@ -6,8 +6,7 @@
 #include <limits>
 
 #include "protocol/decimal.h"
-#include "protocol/sample_bridge.h"
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/row_fields.h"
 
 namespace cellwatch {
@@ -171,7 +170,7 @@ QString RowStore::gridText(int row, int column) const {
 }
 
 bool RowStore::compactNumbers(int row, std::uint32_t& seconds,
-                              std::array<std::int32_t, kSampleFieldCount - 3>& hundredths) const {
+                              std::array<std::int32_t, kRowFieldCount - 3>& hundredths) const {
     if (row < 1 || static_cast<std::size_t>(row) > columns_.kind.size() ||
         columns_.kind[static_cast<std::size_t>(row - 1)] != kOwnRow) {
         return false;
@@ -238,7 +237,7 @@ void RowStore::append(const Reading& r) {
         return;
     }
     std::string joined;
-    for (int field = 0; field < kSampleFieldCount; ++field) {
+    for (int field = 0; field < kRowFieldCount; ++field) {
         if (field > 0) {
             joined += '\t';
         }
@@ -250,31 +249,15 @@ void RowStore::append(const Reading& r) {
     grew();
 }
 
-void RowStore::appendSample(const StatusSample& sample) {
-    std::int32_t power = 0;
-    if (ReadingFormat::readOwnNumber(sample.power, kFieldPower, power)) {
-        append(readingFromSample(sample));
-        return;
-    }
-    // A power text not in its own form stays as it was made.
-    std::array<std::string, kSampleFieldCount> texts;
-    std::array<std::string_view, kSampleFieldCount> views;
-    for (int field = 0; field < kSampleFieldCount; ++field) {
-        texts[static_cast<std::size_t>(field)] = sampleFieldText(sample, field);
-        views[static_cast<std::size_t>(field)] = texts[static_cast<std::size_t>(field)];
-    }
-    appendTexts(views);
-}
-
 void RowStore::appendFrom(const RowStore& other, int row) {
     if (row >= 1 && static_cast<std::size_t>(row) <= other.columns_.kind.size() &&
         other.columns_.kind[static_cast<std::size_t>(row - 1)] == kOwnRow) {
         append(other.reading(row));  // its numbers give its texts again
         return;
     }
-    std::array<std::string, kSampleFieldCount> texts;
-    std::array<std::string_view, kSampleFieldCount> views;
-    for (int field = 0; field < kSampleFieldCount; ++field) {
+    std::array<std::string, kRowFieldCount> texts;
+    std::array<std::string_view, kRowFieldCount> views;
+    for (int field = 0; field < kRowFieldCount; ++field) {
         texts[static_cast<std::size_t>(field)] = other.fieldText(row, field);
         views[static_cast<std::size_t>(field)] = texts[static_cast<std::size_t>(field)];
     }
@@ -286,9 +269,9 @@ void RowStore::appendTabText(const QString& text) {
     if (text.endsWith(QLatin1Char('\t'))) {
         fields.removeLast();
     }
-    fields.resize(kSampleFieldCount);
-    std::array<QByteArray, kSampleFieldCount> bytes;
-    std::array<std::string_view, kSampleFieldCount> views;
+    fields.resize(kRowFieldCount);
+    std::array<QByteArray, kRowFieldCount> bytes;
+    std::array<std::string_view, kRowFieldCount> views;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         bytes[i] = fields[static_cast<qsizetype>(i)].toUtf8();
         views[i] =
@@ -297,7 +280,7 @@ void RowStore::appendTabText(const QString& text) {
     appendTexts(views);
 }
 
-bool RowStore::appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+bool RowStore::appendTexts(const std::array<std::string_view, kRowFieldCount>& texts,
                            RowNumbers* numbers) {
     Staged row;
     announce();
@@ -318,7 +301,7 @@ bool RowStore::appendTexts(const std::array<std::string_view, kSampleFieldCount>
 }
 
 bool RowStore::appendOwnLine(std::string_view line, char separator,
-                             std::array<std::string_view, kSampleFieldCount>& fields,
+                             std::array<std::string_view, kRowFieldCount>& fields,
                              RowNumbers& numbers) {
     Staged row;
     if (!readOwnLine(line, separator, fields, types_, states_, row)) {
@@ -406,8 +389,8 @@ bool RowStore::numbers(int row, RowNumbers& out) const {
             columns_.ownNumbers(i, out);
             return true;
         case kTextRow: {
-            std::array<std::string_view, kSampleFieldCount> texts;
-            for (int field = 0; field < kSampleFieldCount; ++field) {
+            std::array<std::string_view, kRowFieldCount> texts;
+            for (int field = 0; field < kRowFieldCount; ++field) {
                 texts[static_cast<std::size_t>(field)] = columns_.textField(i, field);
             }
             numbersOfTexts(texts, out);
@@ -421,7 +404,7 @@ bool RowStore::numbers(int row, RowNumbers& out) const {
     }
 }
 
-void RowStore::numbersOfTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+void RowStore::numbersOfTexts(const std::array<std::string_view, kRowFieldCount>& texts,
                               RowNumbers& out) {
     textRowNumbers(texts, out);
 }

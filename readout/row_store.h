@@ -33,7 +33,7 @@
 
 #include "protocol/reading.h"
 #include "protocol/reading_format.h"
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 #include "readout/row_columns.h"
 #include "readout/row_text_pool.h"
 
@@ -61,7 +61,7 @@ struct RowNumbers {
     ChargeState state = ChargeState::Idle;
     Chemistry chemistry = Chemistry::Unknown;
     double seconds = 0;
-    std::array<double, kSampleFieldCount> field{};  // by field number; 0..2 unused
+    std::array<double, kRowFieldCount> field{};  // by field number; 0..2 unused
 };
 
 class RowStore {
@@ -94,8 +94,6 @@ public:
 
     // One row of a reading: its texts are ReadingFormat's.
     void append(const Reading& reading);
-    // One row with the texts sampleFieldText(sample, 0..21) in columns 1..22.
-    void appendSample(const StatusSample& sample);
     // One row from tab-separated texts, the first in column 1. A trailing
     // tab is allowed; texts beyond column 22 are dropped.
     void appendTabText(const QString& text);
@@ -103,7 +101,7 @@ public:
     // same as appendTabText without building a string first. True when the
     // row is stored as numbers (its texts are the program's own). With
     // `numbers`, the row's numbers go there too (what numbers() would give).
-    bool appendTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+    bool appendTexts(const std::array<std::string_view, kRowFieldCount>& texts,
                      RowNumbers* numbers = nullptr);
 
     // A copy of another store's data row, its texts as they are there.
@@ -115,8 +113,7 @@ public:
     // gives them) in `fields` and its numbers in `numbers`. False, and
     // nothing stored, for any other line.
     bool appendOwnLine(std::string_view line, char separator,
-                       std::array<std::string_view, kSampleFieldCount>& fields,
-                       RowNumbers& numbers);
+                       std::array<std::string_view, kRowFieldCount>& fields, RowNumbers& numbers);
 
     // Many rows at once (loading a recording): between the two calls, the
     // listener hears nothing row by row; the end tells it of a reset once.
@@ -131,7 +128,7 @@ public:
     // All of a data row's numbers at once; false for a row out of range.
     bool numbers(int row, RowNumbers& out) const;
     // The numbers of a row's 22 texts, read as a row kept as texts is read.
-    static void numbersOfTexts(const std::array<std::string_view, kSampleFieldCount>& texts,
+    static void numbersOfTexts(const std::array<std::string_view, kRowFieldCount>& texts,
                                RowNumbers& out);
     // A data row's field as the fixed point it was stored in (a row kept as
     // texts: its text, when it is a plain decimal).
@@ -147,7 +144,7 @@ public:
     // as stored, without making a text; false for a row kept as its texts,
     // an empty row or one out of range (read number()).
     bool compactNumbers(int row, std::uint32_t& seconds,
-                        std::array<std::int32_t, kSampleFieldCount - 3>& hundredths) const;
+                        std::array<std::int32_t, kRowFieldCount - 3>& hundredths) const;
     // How many data rows are kept as texts rather than as numbers.
     std::size_t textRowCount() const { return columns_.textRows.size(); }
 

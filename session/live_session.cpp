@@ -2,7 +2,6 @@
 
 #include "net/publisher.h"
 #include "protocol/driver_registry.h"
-#include "protocol/sample_bridge.h"
 #include "protocol/tkrx_driver.h"
 #include "readout/journal.h"
 #include "readout/row_store.h"

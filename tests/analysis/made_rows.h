@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 
 namespace cellwatch::made {
 
@@ -30,8 +30,8 @@ inline QString hundredthsText(double value) {
 
 // The 22 texts of a reading, numbers to the charger's 0.01 resolution.
 inline QStringList rowTexts(const Reading& r) {
-    QStringList t{QString::fromStdString(
-                      elapsedText(static_cast<std::uint32_t>(std::llround(r.seconds)) * 1000U)),
+    QStringList t{QString::fromStdString(ReadingFormat::elapsedText(
+                      static_cast<std::uint32_t>(std::llround(r.seconds)) * 1000U)),
                   "LiIo/Po/Fe",
                   r.state,
                   QString::number(std::lround(r.ext)),

@@ -8,8 +8,9 @@
 #include <array>
 #include <string>
 
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "tests/protocol/decimal_text.h"
+#include "tests/support/made_reading.h"
 #include "tests/support/settle.h"
 
 namespace cellwatch {
@@ -17,86 +18,71 @@ namespace {
 
 using testing::d;
 
-struct SampleCase {
+struct ReadingCase {
     const char* name;
-    StatusSample sample;
+    Reading reading;
     bool compact;  // stored as numbers rather than texts
 };
 
-StatusSample makeSample(std::uint32_t ms, std::string type, std::string state, Decimal voltage,
-                        Decimal current, Decimal capacity, int cells) {
-    StatusSample s;
-    s.elapsedMs = ms;
-    s.batteryType = std::move(type);
-    s.state = std::move(state);
-    s.extTemperature = Decimal::fromInt(25);
-    s.intTemperature = Decimal::fromInt(31);
-    s.inputVoltage = d("12.00");
-    s.voltage = voltage;
-    s.current = current;
-    s.capacity = capacity;
-    s.power = (voltage * current).abs().format(kFormat2);
+Reading made(std::uint32_t ms, std::string_view type, std::string_view state, const char* volts,
+             const char* amps, const char* capacity, int cells) {
+    Reading r = testing::madeReading(type, state, 25, 31, "12.00", volts, amps, 0);
+    r.elapsedMs = ms;
+    r.capacity = d(capacity);
     for (int i = 0; i < cells; ++i) {
-        s.cells[static_cast<std::size_t>(i)] = d("4.18") + Decimal::fromHundredths(i);
+        r.cells[static_cast<std::size_t>(i)] = d("4.18") + Decimal::fromHundredths(i);
     }
-    return s;
+    return r;
 }
 
-std::vector<SampleCase> sampleCases() {
-    std::vector<SampleCase> cases = {
-        {"charge", makeSample(65'000, "LiIo/Po/Fe", "+CHG+", d("4.2"), d("1"), d("12"), 1), true},
-        {"discharge", makeSample(1000, "Ni-MH", "-DSC-", d("7.21"), d("-1.5"), d("850"), 0), true},
-        {"zeros", makeSample(0, "Pb", "+CHG+", d("0"), d("0"), d("0"), 0), true},
-        {"large capacity",
-         makeSample(90'061'000, "Ni-Cd", "-DSC-", d("1.2"), d("-20"), d("99999"), 0), true},
-        {"12 cells", makeSample(3'599'499, "LiIo/Po/Fe", "+CHG+", d("50"), d("10"), d("5000"), 12),
-         true},
-        {"odd type", makeSample(499, "Unknown", "+CHG+", d("2"), d("0.5"), d("1"), 0), true},
-        {"other type text", makeSample(500, "Li-HV ", "?", d("2"), d("0.5"), d("1"), 0), true},
+std::vector<ReadingCase> readingCases() {
+    std::vector<ReadingCase> cases = {
+        {"charge", made(65'000, "LiIo/Po/Fe", "+CHG+", "4.2", "1", "12", 1), true},
+        {"discharge", made(1000, "Ni-MH", "-DSC-", "7.21", "-1.5", "850", 0), true},
+        {"zeros", made(0, "Pb", "+CHG+", "0", "0", "0", 0), true},
+        {"large capacity", made(90'061'000, "Ni-Cd", "-DSC-", "1.2", "-20", "99999", 0), true},
+        {"12 cells", made(3'599'499, "LiIo/Po/Fe", "+CHG+", "50", "10", "5000", 12), true},
+        {"odd type", made(499, "Unknown", "+CHG+", "2", "0.5", "1", 0), true},
+        {"other type text", made(500, "Li-HV ", "?", "2", "0.5", "1", 0), true},
         // The "##0.00" fields show rounded values and stay compact.
-        {"rounded fields", makeSample(1000, "Pb", "-DSC-", d("4.2049"), d("-0.005"), d("3"), 0),
-         true},
+        {"rounded fields", made(1000, "Pb", "-DSC-", "4.2049", "-0.005", "3", 0), true},
         // A cell or a plain field with more than two decimals is kept as text.
-        {"three-decimal cell", makeSample(1000, "LiIo/Po/Fe", "+CHG+", d("4.1"), d("1"), d("1"), 0),
-         false},
-        {"unusual power text", makeSample(1000, "Pb", "+CHG+", d("4.1"), d("1"), d("1"), 0), false},
+        {"three-decimal cell", made(1000, "LiIo/Po/Fe", "+CHG+", "4.1", "1", "1", 0), false},
+        {"fractional temperature", made(2000, "Pb", "+CHG+", "4.1", "1", "1", 0), true},
     };
-    cases[8].sample.cells[0] = d("4.123");
-    cases[9].sample.power = "4.1";  // not in "##0.00"
-    cases.push_back({"fractional temperature",
-                     makeSample(2000, "Pb", "+CHG+", d("4.1"), d("1"), d("1"), 0), true});
-    cases.back().sample.extTemperature = d("25.5");
+    cases[8].reading.cells[0] = d("4.123");
+    cases[9].reading.extTemperature = d("25.5");
     return cases;
 }
 
-QString fieldText(const StatusSample& s, int field) {
-    return QString::fromStdString(sampleFieldText(s, field));
+QString fieldText(const Reading& r, int field) {
+    return QString::fromStdString(ReadingFormat::fieldText(r, field));
 }
 
-// Each sample goes in twice: as a sample and as the tab-separated texts of
-// its fields (once with, once without the last tab).
-TEST(DataTableModel, RowsReadBackAsTheSampleFieldTexts) {
+// Each reading goes in three times: as a reading and as the tab-separated
+// texts of its fields (once with, once without the last tab).
+TEST(DataTableModel, RowsReadBackAsTheReadingsFieldTexts) {
     DataTableModel table;
     std::size_t textRows = 0;
-    for (const SampleCase& c : sampleCases()) {
+    for (const ReadingCase& c : readingCases()) {
         QString line;
-        for (int field = 0; field < kSampleFieldCount; ++field) {
-            line += fieldText(c.sample, field) + QLatin1Char('\t');
+        for (int field = 0; field < kRowFieldCount; ++field) {
+            line += fieldText(c.reading, field) + QLatin1Char('\t');
         }
-        table.appendSample(c.sample);
+        table.store().append(c.reading);
         table.appendTabText(line);
         table.appendTabText(line.chopped(1));
         for (int row = table.gridRowCount() - 3; row < table.gridRowCount(); ++row) {
             EXPECT_EQ(table.gridText(row, 0), QString());
-            for (int field = 0; field < kSampleFieldCount; ++field) {
-                EXPECT_EQ(table.gridText(row, field + 1), fieldText(c.sample, field))
+            for (int field = 0; field < kRowFieldCount; ++field) {
+                EXPECT_EQ(table.gridText(row, field + 1), fieldText(c.reading, field))
                     << c.name << ", row " << row << ", field " << field;
             }
         }
         textRows += c.compact ? 0 : 3;
         EXPECT_EQ(table.store().textRowCount(), textRows) << c.name;
     }
-    EXPECT_EQ(table.dataRowCount(), 3 * sampleCases().size());
+    EXPECT_EQ(table.dataRowCount(), 3 * readingCases().size());
 }
 
 TEST(DataTableModel, TextsThatCannotBeStoredCompactlyAreKeptExactly) {
@@ -115,7 +101,7 @@ TEST(DataTableModel, TextsThatCannotBeStoredCompactlyAreKeptExactly) {
         QStringList fields = good.split(QLatin1Char('\t'));
         fields[c.field] = QString::fromUtf8(c.text);
         table.appendTabText(fields.join(QLatin1Char('\t')));
-        for (int field = 0; field < kSampleFieldCount; ++field) {
+        for (int field = 0; field < kRowFieldCount; ++field) {
             EXPECT_EQ(table.gridText(table.gridRowCount() - 1, field + 1), fields[field]) << c.text;
         }
     }
@@ -129,13 +115,13 @@ TEST(DataTableModel, TextsThatCannotBeStoredCompactlyAreKeptExactly) {
 // A tab inside a field (a recording file that is not tab-separated can hold
 // one) shows as a blank whether the row is kept compactly or as texts.
 TEST(DataTableModel, ATabInAFieldShowsAsABlankHoweverTheRowIsKept) {
-    std::array<std::string, kSampleFieldCount> fields = {
+    std::array<std::string, kRowFieldCount> fields = {
         "0:00:01", "Li\tPo", "+CHG+", "25", "31", "12.00", "4.20", "1.00", "12", "4.20", "0",
         "0",       "0",      "0",     "0",  "0",  "0",     "0",    "0",    "0",  "0",    "0"};
     DataTableModel table;
     for (const char* volts : {"4.20", "4.2"}) {  // compact, then kept as texts
         fields[kFieldVoltage] = volts;
-        std::array<std::string_view, kSampleFieldCount> texts;
+        std::array<std::string_view, kRowFieldCount> texts;
         std::copy(fields.begin(), fields.end(), texts.begin());
         table.store().appendTexts(texts);
         EXPECT_EQ(table.gridText(table.gridRowCount() - 1, kFieldBatteryType + 1),
@@ -146,33 +132,35 @@ TEST(DataTableModel, ATabInAFieldShowsAsABlankHoweverTheRowIsKept) {
 }
 
 TEST(DataTableModel, RowsComeAndGoThroughTheModelSignals) {
-    const std::vector<SampleCase> cases = sampleCases();
+    const std::vector<ReadingCase> cases = readingCases();
     DataTableModel table;
     std::vector<int> inserted;
     int resets = 0;
     QObject::connect(&table, &QAbstractItemModel::rowsInserted,
                      [&](const QModelIndex&, int first, int) { inserted.push_back(first); });
     QObject::connect(&table, &QAbstractItemModel::modelReset, [&] { ++resets; });
-    for (const SampleCase& c : cases) {
-        table.appendSample(c.sample);
+    for (const ReadingCase& c : cases) {
+        table.store().append(c.reading);
     }
     EXPECT_EQ(inserted.size(), cases.size());
     EXPECT_EQ(inserted.back(), static_cast<int>(cases.size()) - 1);
     EXPECT_EQ(resets, 0);
 
-    table.setGridRowCount(10);  // keeps rows 1..9; row 9 is a text row
-    ASSERT_EQ(table.store().textRowCount(), 1u);
-    table.appendSample(cases[9].sample);  // another text row after it
+    table.setGridRowCount(9);  // keeps rows 1..8, before the text row
+    ASSERT_EQ(table.store().textRowCount(), 0u);
+    table.store().append(cases[8].reading);  // a text row after them
+    table.store().append(cases[9].reading);
     for (int row = 1; row <= 10; ++row) {
         EXPECT_EQ(table.gridText(row, 10),
-                  fieldText(cases[static_cast<std::size_t>(row - 1)].sample, kFieldPower));
+                  fieldText(cases[static_cast<std::size_t>(row - 1)].reading, kFieldPower));
     }
+    EXPECT_EQ(table.store().textRowCount(), 1u);
 
     table.setGridRowCount(1);
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(table.rowCount(), 0);
     EXPECT_EQ(table.store().textRowCount(), 0u);
-    table.appendSample(cases[1].sample);
+    table.store().append(cases[1].reading);
     EXPECT_EQ(table.data(table.index(0, 8)).toString(), QStringLiteral("-1.50"));
 }
 
@@ -186,7 +174,7 @@ protected:
     }
     void appendRows(int count) {
         for (int i = 0; i < count; ++i) {
-            table.appendSample(sampleCases()[0].sample);
+            table.store().append(readingCases()[0].reading);
         }
         test::settle();
     }

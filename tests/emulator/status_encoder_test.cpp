@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "protocol/status_decoder.h"
 #include "tests/emulator/wire_bytes.h"
 #include "tests/protocol/decimal_text.h"

@@ -13,7 +13,6 @@
 #include "net/remote_feed.h"
 #include "protocol/reading_format.h"
 #include "protocol/receive_assembler.h"
-#include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 
 namespace cellwatch {

@@ -4,7 +4,6 @@
 
 #include "protocol/reading_format.h"
 #include "protocol/receive_assembler.h"
-#include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "fuzz_temp_file.h"
-#include "protocol/status_sample.h"
+#include "protocol/table_fields.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
 
@@ -74,7 +74,7 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
         check(alarm.afterRows <= rows && !alarm.kind.isEmpty());
     }
     const QStringList headers = file.headers();
-    check(headers.isEmpty() || headers.size() == kSampleFieldCount);
+    check(headers.isEmpty() || headers.size() == kRowFieldCount);
     check(file.rowTexts(rows).isEmpty());
 
     RowStore table;
@@ -82,8 +82,8 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
     check(table.dataRowCount() == rows);
     for (std::size_t row = 0; row < rows && row < kRowsCompared; ++row) {
         const QStringList texts = file.rowTexts(row);
-        check(texts.size() == kSampleFieldCount);
-        for (int field = 0; field < kSampleFieldCount; ++field) {
+        check(texts.size() == kRowFieldCount);
+        for (int field = 0; field < kRowFieldCount; ++field) {
             QString expected = texts[field];
             expected.replace(u'\t', u' ');
             // What the table shows is what the file holds.
@@ -91,7 +91,7 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
             check(read.gridText(static_cast<int>(row) + 1, field + 1) == expected);
         }
         // The numbers the store keeps are those its texts read as.
-        std::array<QByteArray, kSampleFieldCount> bytes;
+        std::array<QByteArray, kRowFieldCount> bytes;
         RowFields fields;
         for (std::size_t i = 0; i < fields.size(); ++i) {
             bytes[i] = texts[static_cast<qsizetype>(i)].toUtf8();

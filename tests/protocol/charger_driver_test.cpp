@@ -1,6 +1,6 @@
-// The first family's driver against the decoder it wraps: the same samples
-// through the bridge, the late rule on the times fed in, the roll-over on
-// the context's maximum; and the registry.
+// The first family's driver against the decoder it wraps: the same
+// readings, the late rule on the times fed in, the roll-over on the
+// context's maximum, the plausibility limits; and the registry.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,8 +8,7 @@
 #include "decoder_test_support.h"
 #include "protocol/driver_registry.h"
 #include "protocol/icharger_driver.h"
-#include "protocol/sample_bridge.h"
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
@@ -120,6 +119,42 @@ TEST(TkrxDriver, EndOfInputFramesTheLastShortMessageUnlessTimesAreIgnoredOnlyWhe
     EXPECT_TRUE(sink.events.empty());
     EXPECT_EQ(driver.counts().bytesUnframed, 0u);
     EXPECT_EQ(driver.counts().messages, 1u);
+}
+
+// A charging or discharging message outside the family's limits is counted
+// but not delivered; every comparison is strict, idle messages always come.
+TEST(TkrxDriver, ImplausibleReadingsAreCountedButNotDelivered) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::size_t, std::uint8_t>> bytes;  // over a charging 12 V message
+        bool delivered;
+    } cases[] = {
+        {"plausible", {}, true},
+        {"battery 50 V", {{35, 0xB2}}, true},
+        {"battery 50.01 V", {{35, 0xB2}, {36, 0x81}}, false},
+        {"discharging at 0 V", {{8, 0x80}, {35, 0x80}}, false},
+        {"idle at 0 V", {{35, 0x80}}, true},
+        {"input 50 V", {{41, 0xB2}}, true},
+        {"input 50.01 V", {{41, 0xB2}, {42, 0x81}}, false},
+        {"external 100", {{37, 0x81}}, true},
+        {"external 101", {{37, 0x81}, {38, 0x81}}, false},
+        {"internal 101", {{39, 0x81}, {40, 0x81}}, false},
+        {"cell at 5.01 V (the recording's rule)", {{45, 0x85}, {46, 0x81}}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint8_t> bytes = bytesOf(testing::makeFrame(76, {{8, 0x81}, {35, 0x8C}}));
+        for (const auto& [offset, value] : c.bytes) {
+            bytes[offset] = value;
+        }
+        Collect sink;
+        TkrxDriver driver(sink, sink, DriverOptions{.checkTimes = false});
+        driver.feed(bytes, 0);
+        driver.endOfInput(0);
+        EXPECT_EQ(sink.lines.size(), c.delivered ? 1u : 0u);
+        EXPECT_EQ(driver.counts().messages, 1u);
+        EXPECT_EQ(driver.counts().implausible, c.delivered ? 0u : 1u);
+    }
 }
 
 TEST(DriverRegistry, ListsAndMakesEachFamily) {

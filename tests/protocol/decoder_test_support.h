@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "protocol/reading_format.h"
-#include "protocol/sample_text.h"
 #include "protocol/status_decoder.h"
 
 namespace cellwatch::testing {

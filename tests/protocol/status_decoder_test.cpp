@@ -4,7 +4,7 @@
 
 #include "decoder_test_support.h"
 #include "protocol/pair_value.h"
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "tests/protocol/decimal_text.h"
 
 namespace cellwatch {

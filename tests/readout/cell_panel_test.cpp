@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "protocol/sample_bridge.h"
+#include "protocol/reading_format.h"
 #include "readout/cell_panel_widget.h"
 #include "tests/protocol/decimal_text.h"
 
@@ -53,7 +53,7 @@ TEST(ChargeLevel, ByChemistry) {
         {"", "2.525", "50"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ChargeLevel(chemistryOfText(c.type), d(c.volts)), d(c.level))
+        EXPECT_EQ(ChargeLevel(ReadingFormat::chemistryOf(c.type), d(c.volts)), d(c.level))
             << c.type << " " << c.volts;
     }
     // Every lithium chemistry a reading names has the lithium range.

@@ -17,10 +17,11 @@
 #include <tuple>
 #include <vector>
 
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
 #include "readout/table_export.h"
+#include "tests/support/made_reading.h"
 
 namespace cellwatch {
 namespace {
@@ -30,7 +31,8 @@ const QDateTime kStart(QDate(2026, 12, 5), QTime(14, 30, 12), QTimeZone(3600));
 
 // Row i of a test recording: one second apart, the capacity counting up.
 QStringList journalRow(int i, const QString& type = QStringLiteral("LiIo/Po/Fe")) {
-    const auto time = QString::fromStdString(elapsedText(static_cast<std::uint32_t>(i + 1) * 1000));
+    const auto time = QString::fromStdString(
+        ReadingFormat::elapsedText(static_cast<std::uint32_t>(i + 1) * 1000));
     return QStringLiteral(
                "%1,%2,+CHG+,25,30,12.00,16.80,2.00,%3,33.60,4.2,4.2,4.2,4.2,0,0,0,0,0,0,0,0")
         .arg(time, type)
@@ -539,17 +541,14 @@ TEST(RowTextsGoldenTest, TableExportAndJournalBytes) {
     const auto sample = [](std::uint32_t ms, const char* type, const char* state,
                            std::array<std::int64_t, 6> raw, const char* power,
                            std::array<std::int64_t, 4> cells) {
-        StatusSample s;
-        s.elapsedMs = ms;
-        s.batteryType = type;
-        s.state = state;
+        Reading s = testing::madeReading(type, state, "0", "0", ms);
         s.extTemperature = Decimal::fromRaw(raw[0]);
         s.intTemperature = Decimal::fromRaw(raw[1]);
         s.inputVoltage = Decimal::fromRaw(raw[2]);
         s.voltage = Decimal::fromRaw(raw[3]);
         s.current = Decimal::fromRaw(raw[4]);
         s.capacity = Decimal::fromRaw(raw[5]);
-        s.power = power;
+        s.power = Decimal::parse(power);
         for (std::size_t k = 0; k < cells.size(); ++k) {
             s.cells[k] = Decimal::fromRaw(cells[k]);
         }
@@ -561,16 +560,16 @@ TEST(RowTextsGoldenTest, TableExportAndJournalBytes) {
     const auto appended = [&fed] {
         fed.journal.appendRow(fed.table, fed.table.gridRowCount() - 1);
     };
-    table.appendSample(sample(1000, "LiIo/Po/Fe", "+CHG+",
-                              {250000, 310000, 120000, 168000, 20000, 120000}, "33.60",
-                              {42000, 41900, 42100, 42000}));
+    table.append(sample(1000, "LiIo/Po/Fe", "+CHG+",
+                        {250000, 310000, 120000, 168000, 20000, 120000}, "33.60",
+                        {42000, 41900, 42100, 42000}));
     appended();
-    table.appendSample(sample(90'000'400, "LiIo/Po/Fe", "-DSC-",
-                              {260000, 330000, 119800, 167000, -15000, 12340000}, "25.05",
-                              {41700, 41800, 41600, 41900}));
+    table.append(sample(90'000'400, "LiIo/Po/Fe", "-DSC-",
+                        {260000, 330000, 119800, 167000, -15000, 12340000}, "25.05",
+                        {41700, 41800, 41600, 41900}));
     appended();
     // Four decimals: the voltage shows rounded, the capacity in full (kept as text).
-    table.appendSample(sample(1499, "Ni-MH", "Idle", {0, 0, 0, 168050, 0, 12345}, "0.00", {}));
+    table.append(sample(1499, "Ni-MH", "Idle", {0, 0, 0, 168050, 0, 12345}, "0.00", {}));
     appended();
     table.appendTabText(QStringLiteral(
         "0:00:05\tLiIo/Po/"

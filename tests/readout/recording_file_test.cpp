@@ -13,9 +13,10 @@
 #include <thread>
 
 #include "protocol/decimal.h"
-#include "protocol/sample_text.h"
-#include "protocol/status_sample.h"
+#include "protocol/reading_format.h"
+#include "protocol/table_fields.h"
 #include "readout/row_store.h"
+#include "tests/support/made_reading.h"
 
 namespace cellwatch {
 namespace {
@@ -110,31 +111,28 @@ struct LogOutput {
     std::vector<QStringList> rows;  // the table's texts, in file order
 };
 
-StatusSample sample(std::uint32_t seconds, std::string_view type, std::string_view state,
-                    int centivolts, int centiamps, int capacity, int cells) {
-    StatusSample s;
-    s.elapsedMs = seconds * 1000;
-    s.batteryType = type;
-    s.state = state;
-    s.extTemperature = Decimal::fromInt(25);
-    s.intTemperature = Decimal::fromInt(36);
-    s.inputVoltage = Decimal::fromHundredths(1490);
-    s.voltage = Decimal::fromHundredths(centivolts);
-    s.current = Decimal::fromHundredths(centiamps);
-    s.capacity = Decimal::fromInt(capacity);
-    s.power = "30.14";
+Reading sample(std::uint32_t seconds, std::string_view type, std::string_view state, int centivolts,
+               int centiamps, int capacity, int cells) {
+    Reading r = testing::madeReading(type, state, "0", "0", seconds * 1000);
+    r.extTemperature = Decimal::fromInt(25);
+    r.intTemperature = Decimal::fromInt(36);
+    r.inputVoltage = Decimal::fromHundredths(1490);
+    r.voltage = Decimal::fromHundredths(centivolts);
+    r.current = Decimal::fromHundredths(centiamps);
+    r.capacity = Decimal::fromInt(capacity);
+    r.power = Decimal::fromHundredths(3014);
     for (int cell = 0; cell < cells; ++cell) {
-        s.cells[static_cast<std::size_t>(cell)] = Decimal::fromThousandths(3770 + cell);
+        r.cells[static_cast<std::size_t>(cell)] = Decimal::fromThousandths(3770 + cell);
     }
-    return s;
+    return r;
 }
 
 LogOutput logOutput(const QByteArray& lineEnd) {
     RowStore table;
     LogOutput out;
     const auto line = [&](const QString& text) { out.bytes += text.toUtf8() + lineEnd; };
-    const auto record = [&](const StatusSample& s) {
-        table.appendSample(s);
+    const auto record = [&](const Reading& r) {
+        table.append(r);
         QStringList texts;
         for (int column = 1; column < kTableColumnCount; ++column) {
             texts << table.gridText(static_cast<int>(table.dataRowCount()), column);
@@ -345,7 +343,7 @@ TEST(RecordingFileTest, ADamagedLineCostsThatRowOnly) {
         QByteArray bytes = kBom + "# cellwatch 1.10.0; port=x\r\n" + englishHeader() + "\r\n";
         for (int k = 1; k <= 1000; ++k) {
             const QByteArray line =
-                row(elapsedText(static_cast<std::uint32_t>(k) * 1000), k) + "\r\n";
+                row(ReadingFormat::elapsedText(static_cast<std::uint32_t>(k) * 1000), k) + "\r\n";
             bytes += k == damagedAt ? damage(line) : line;
         }
         return bytes;
@@ -387,7 +385,7 @@ TEST(RecordingFileTest, ADamagedLineCostsThatRowOnly) {
 TEST(RecordingFileTest, AFileCutShortWhileItIsReadKeepsWhatWasWhole) {
     QByteArray bytes = englishHeader() + "\n";
     for (int i = 1; i <= 200'000; ++i) {
-        bytes += row(elapsedText(static_cast<std::uint32_t>(i) * 1000), i) + "\n";
+        bytes += row(ReadingFormat::elapsedText(static_cast<std::uint32_t>(i) * 1000), i) + "\n";
     }
     QTemporaryDir dir;
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -401,7 +399,7 @@ TEST(RecordingFileTest, AFileCutShortWhileItIsReadKeepsWhatWasWhole) {
             file.read(path);
             ASSERT_GT(file.rowCount(), 0U);
             const QStringList last = file.rowTexts(file.rowCount() - 1);
-            EXPECT_EQ(last.value(0), QString::fromStdString(elapsedText(
+            EXPECT_EQ(last.value(0), QString::fromStdString(ReadingFormat::elapsedText(
                                          static_cast<std::uint32_t>(file.rowCount()) * 1000)));
         } catch (const std::runtime_error&) {
         }
@@ -427,85 +425,6 @@ TEST(RecordingFileTest, CancellingLeavesNothing) {
     EXPECT_EQ(table.gridRowCount(), 1);
 }
 
-// Damaged files, as a disk or a careless edit leaves them: bytes changed,
-// inserted, dropped or the file cut anywhere. Each is read back as a
-// recording or refused with a reason, never a crash (the suite's sanitizer
-// run checks every access), and what is read fills a table.
-TEST(RecordingFileTest, DamagedFilesAreReadOrRefusedNeverMisread) {
-    QByteArray good = kBom + "# cellwatch 1.10.0; port=x\r\n" + englishHeader() + "\r\n";
-    for (int k = 1; k <= 12; ++k) {
-        good += row(elapsedText(static_cast<std::uint32_t>(k) * 1000), k) + "\r\n";
-    }
-    good += "0:00:13,\"Li,\"\"Po\"\"\",+CHG+,25,31,12.00,8.40,-1.50,13,12.60,1.4,,,,,,,,,,,\r\n";
-    const char alphabet[] = {',', '"', '\r', '\n', '#', '\0', ':', '7', '\xEF', '\xFF', ' '};
-    QTemporaryDir dir;
-    std::uint32_t seed = 12345;
-    const auto next = [&seed](std::uint32_t n) {
-        seed = seed * 1664525u + 1013904223u;
-        return (seed >> 8) % n;
-    };
-    int read = 0;
-    int refused = 0;
-    for (int i = 0; i < 600; ++i) {
-        QByteArray bytes = good;
-        for (std::uint32_t edits = 1 + next(4); edits > 0; --edits) {
-            const auto at = static_cast<qsizetype>(
-                next(static_cast<std::uint32_t>(std::max<qsizetype>(bytes.size(), 1))));
-            const char c = alphabet[next(sizeof alphabet)];
-            switch (next(4)) {
-                case 0:
-                    if (at < bytes.size()) {
-                        bytes[at] = c;
-                    }
-                    break;
-                case 1:
-                    bytes.insert(at, c);
-                    break;
-                case 2:
-                    bytes.remove(at, 1 + static_cast<qsizetype>(next(40)));
-                    break;
-                default:
-                    bytes.truncate(at);
-                    break;
-            }
-        }
-        const QString path = writeFile(dir, bytes);
-        // Read a block at a time, the same file gives the same rows.
-        std::size_t streamedRows = 0;
-        RecordingFile streamed;
-        bool streamRefused = false;
-        try {
-            streamed.stream(
-                path, [&streamedRows](const RowFields&, const RowNumbers&) { ++streamedRows; });
-        } catch (const std::runtime_error&) {
-            streamRefused = true;
-        }
-        RecordingFile file;
-        try {
-            file.read(path);
-        } catch (const std::runtime_error&) {
-            ++refused;
-            EXPECT_EQ(file.rowCount(), 0u);
-            EXPECT_TRUE(streamRefused) << i;
-            continue;
-        }
-        ASSERT_FALSE(streamRefused) << i;
-        EXPECT_EQ(streamedRows, file.rowCount()) << i;
-        EXPECT_EQ(streamed.damagedLines(), file.damagedLines()) << i;
-        EXPECT_EQ(streamed.alarms().size(), file.alarms().size()) << i;
-        EXPECT_EQ(streamed.droppedCutRow(), file.droppedCutRow()) << i;
-        ++read;
-        RowStore table;
-        file.fillTable(table);
-        ASSERT_EQ(table.dataRowCount(), file.rowCount());
-        ASSERT_EQ(file.curves().days.size(), file.rowCount());
-        // The listing counts what opening the file gives.
-        EXPECT_EQ(RecordingFile::summarize(path).rowCount, file.rowCount());
-    }
-    EXPECT_GT(read, 0);
-    EXPECT_GT(refused, 0);
-}
-
 // Numbers no charger measures read as missing and are counted; the rows
 // they stand in are kept.
 TEST(RecordingFileTest, ValuesThatAreNoMeasurementReadAsMissing) {
@@ -522,7 +441,7 @@ TEST(RecordingFileTest, ValuesThatAreNoMeasurementReadAsMissing) {
     for (const Case& c : cases) {
         ++k;
         QList<QByteArray> fields =
-            row(elapsedText(static_cast<std::uint32_t>(k) * 1000), k).split(',');
+            row(ReadingFormat::elapsedText(static_cast<std::uint32_t>(k) * 1000), k).split(',');
         fields[c.field] = c.text;
         bytes += fields.join(',') + "\r\n";
     }

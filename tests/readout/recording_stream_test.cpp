@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
 
@@ -25,7 +25,8 @@ namespace {
 constexpr int kRows = 60'000;
 
 QByteArray rowText(int k, char separator) {
-    QByteArray row = QByteArray::fromStdString(elapsedText(static_cast<std::uint32_t>(k) * 1000)) +
+    QByteArray row = QByteArray::fromStdString(
+                         ReadingFormat::elapsedText(static_cast<std::uint32_t>(k) * 1000)) +
                      ",LiIo/Po/Fe,+CHG+,25,31,15.00,16.80,2.00," + QByteArray::number(k % 3000) +
                      ",33.60,4.20,4.20,4.20,4.20,0,0,0,0,0,0,0,0";
     if (separator == '\t') {

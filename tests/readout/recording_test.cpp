@@ -17,6 +17,7 @@
 #include "readout/row_store.h"
 #include "tests/protocol/decimal_text.h"
 #include "tests/support/fake_gauge.h"
+#include "tests/support/made_reading.h"
 
 namespace cellwatch {
 namespace {
@@ -72,21 +73,9 @@ struct Shown {
     }
 };
 
-StatusSample charging(const char* volts = "12.60", const char* amps = "2.00") {
-    StatusSample s;
-    s.batteryType = std::string(kTypeLithium);
-    s.state = std::string(kStateCharge);
-    s.extTemperature = d("25");
-    s.intTemperature = d("31");
-    s.inputVoltage = d("12");
-    s.voltage = d(volts);
-    s.current = d(amps);
-    s.capacity = d("150");
-    s.power = (s.voltage * s.current).abs().format(kFormat2);
-    for (std::size_t cell = 0; cell < 3; ++cell) {
-        s.cells[cell] = d("4.2");
-    }
-    return s;
+Reading charging(const char* volts = "12.60", const char* amps = "2.00") {
+    return testing::madeReading(kTypeLithium, kStateCharge, 25, 31, "12", volts, amps, 150,
+                                {"4.2", "4.2", "4.2"});
 }
 
 // A connected recording. The tick counter is started just short of its wrap,
@@ -112,10 +101,10 @@ struct Rig {
         wall.set(startWall.addMSecs(ms + wallOffsetMs));
     }
     // Hands `s` over at `ms` after the connect, as the decoder would.
-    void feed(StatusSample s, std::int64_t ms) {
+    void feed(Reading s, std::int64_t ms) {
         at(ms);
         s.elapsedMs = ticksBetween(recording.connectTicks(), ticks.tickCount());
-        recording.acceptSample(s);
+        recording.AcceptSample(s);
     }
 
     int rows() const { return table.gridRowCount() - 1; }
@@ -148,36 +137,26 @@ struct Rig {
     int restarts = 0;
 };
 
-// --- plausibility ---------------------------------------------------------------------------
+// --- the cell limit --------------------------------------------------------------------------
 
 struct LimitCase {
     const char* what;
-    void (*change)(StatusSample&);
-    std::int64_t ms;  // when it arrives; the first sample came at 1000
+    std::size_t cell;
+    const char* volts;
+    std::int64_t ms;  // when it arrives; the first reading came at 1000
     int rowsAfter;    // 2: recorded, 1: dropped, 0: restarted the recording
 };
 
+// (The driver keeps the other limits: it delivers no reading beyond them.)
 const LimitCase kLimitCases[] = {
-    {"battery 0 V", [](StatusSample& s) { s.voltage = d("0"); }, 2000, 1},
-    {"battery 50.01 V", [](StatusSample& s) { s.voltage = d("50.01"); }, 2000, 1},
-    {"battery 50 V", [](StatusSample& s) { s.voltage = d("50"); }, 2000, 2},
-    {"input 50.01 V", [](StatusSample& s) { s.inputVoltage = d("50.01"); }, 2000, 1},
-    {"input 50 V", [](StatusSample& s) { s.inputVoltage = d("50"); }, 2000, 2},
-    {"external 100.01", [](StatusSample& s) { s.extTemperature = d("100.01"); }, 2000, 1},
-    {"external 100", [](StatusSample& s) { s.extTemperature = d("100"); }, 2000, 2},
-    {"internal 100.01", [](StatusSample& s) { s.intTemperature = d("100.01"); }, 2000, 1},
-    {"internal 100", [](StatusSample& s) { s.intTemperature = d("100"); }, 2000, 2},
-    {"cell 2 at 5.01 V", [](StatusSample& s) { s.cells[1] = d("5.01"); }, 2000, 1},
-    {"cell 12 at 5.01 V", [](StatusSample& s) { s.cells[11] = d("5.01"); }, 2000, 1},
-    {"cell 2 at 5.00 V", [](StatusSample& s) { s.cells[1] = d("5.00"); }, 2000, 2},
-    // An implausible sample after a pause is dropped before the pause test...
-    {"battery 0 V after 10 s", [](StatusSample& s) { s.voltage = d("0"); }, 11000, 1},
-    {"input 50.01 V after 10 s", [](StatusSample& s) { s.inputVoltage = d("50.01"); }, 11000, 1},
-    // ...but the cell limit comes after it.
-    {"cell at 5.01 V after 10 s", [](StatusSample& s) { s.cells[0] = d("5.01"); }, 11000, 0},
+    {"cell 2 at 5.01 V", 1, "5.01", 2000, 1},
+    {"cell 12 at 5.01 V", 11, "5.01", 2000, 1},
+    {"cell 2 at 5.00 V", 1, "5.00", 2000, 2},
+    // The cell limit comes after the pause test.
+    {"cell at 5.01 V after 10 s", 0, "5.01", 11000, 0},
 };
 
-TEST(RecordingPlausibility, LimitsAreStrictAndADroppedSampleChangesNothing) {
+TEST(RecordingCellLimit, StrictAndADroppedReadingChangesNothing) {
     for (const LimitCase& c : kLimitCases) {
         SCOPED_TRACE(c.what);
         Rig r;
@@ -185,8 +164,8 @@ TEST(RecordingPlausibility, LimitsAreStrictAndADroppedSampleChangesNothing) {
         ASSERT_EQ(r.rows(), 1);
         const Shown before = r.shown();
 
-        StatusSample s = charging("12.70");
-        c.change(s);
+        Reading s = charging("12.70");
+        s.cells[c.cell] = d(c.volts);
         r.feed(s, c.ms);
 
         EXPECT_EQ(r.rows(), c.rowsAfter);
@@ -197,7 +176,7 @@ TEST(RecordingPlausibility, LimitsAreStrictAndADroppedSampleChangesNothing) {
         if (c.rowsAfter == 2) {
             EXPECT_EQ(r.chart.pointCount(kSeriesVoltage), 2u);
             EXPECT_EQ(r.view.label3[readouts::kInputVoltage],
-                      QString::fromStdString(s.inputVoltage.format(kFormat2)));
+                      QString::fromStdString(s.inputVoltage->format(kFormat2)));
         }
     }
 }
@@ -327,8 +306,9 @@ TEST(RecordingTimeAxis, MidnightOrAWallClockSetBackOrForwardMovesNoPoint) {
 
 TEST(RecordingSample, DischargeShowsTheSignButDrawsTheMagnitude) {
     Rig r;
-    StatusSample s = charging("12.60", "-1.5");
-    s.state = std::string(kStateDischarge);
+    Reading s = charging("12.60", "-1.5");
+    s.stateText = std::string(kStateDischarge);
+    s.state = ChargeState::Discharging;
     r.feed(s, 1000);
 
     EXPECT_EQ(r.view.label2[readouts::kLargeCurrent], QStringLiteral("-1.50A"));
@@ -350,7 +330,7 @@ TEST(RecordingSample, CellCountCountsTheCellsPresent) {
     for (const auto& [present, text] : cases) {
         SCOPED_TRACE(text);
         Rig r;
-        StatusSample s = charging("20");
+        Reading s = charging("20");
         s.cells = {};
         for (int cell = 0; cell < present; ++cell) {
             s.cells[static_cast<std::size_t>(cell)] = d("3.9");
@@ -368,7 +348,7 @@ TEST(RecordingSample, AHeldCursorKeepsTheDetailsAndTheCells) {
     r.feed(charging("12.60", "2.00"), 1000);
     const Shown before = r.shown();
     r.view.hold = true;
-    StatusSample s = charging("12.70", "1.00");
+    Reading s = charging("12.70", "1.00");
     s.cells[0] = d("3.5");
     r.feed(s, 2000);
     const Shown held = r.shown();
@@ -451,7 +431,7 @@ TEST(RecordingEngine, KeepsItsOwnStateWithOrWithoutViews) {
     for (const auto& step : steps) {
         SCOPED_TRACE(step.ms);
         for (Rig* r : {&shown, &headless}) {
-            StatusSample s = charging(step.volts);
+            Reading s = charging(step.volts);
             s.capacity = d(step.mah);
             r->feed(s, step.ms);
             EXPECT_EQ(r->restarts, step.restarts);

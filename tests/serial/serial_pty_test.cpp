@@ -12,10 +12,10 @@
 #include <atomic>
 #include <thread>
 
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
+#include "protocol/receive_assembler.h"
 #include "protocol/status_decoder.h"
 #include "serial/port_receiver.h"
-#include "protocol/receive_assembler.h"
 #include "serial/serial_port_source.h"
 #include "tests/protocol/decoder_test_support.h"
 #include "tests/support/charger_readings.h"

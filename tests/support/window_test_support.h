@@ -33,6 +33,7 @@
 #include "chart/data_table.h"
 #include "tests/support/charger_readings.h"
 #include "tests/support/journal_text.h"
+#include "tests/support/made_reading.h"
 #include "tests/support/settle.h"
 #include "tools/emulator/emulator.h"
 
@@ -52,30 +53,12 @@ inline constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
 using testing::charging;
 using testing::journalRow;
 using testing::journalText;
+using testing::madeReading;
 using testing::writeFile;
 
-// A sample as the decoders hand it over.
-inline StatusSample sample(const char* type, const char* state, int ext, int internal,
-                           const char* input, const char* voltage, const char* current,
-                           int capacity, const char* power, std::vector<const char*> cells) {
-    StatusSample s;
-    s.batteryType = type;
-    s.state = state;
-    s.extTemperature = Decimal::fromInt(ext);
-    s.intTemperature = Decimal::fromInt(internal);
-    s.inputVoltage = *Decimal::parse(input);
-    s.voltage = *Decimal::parse(voltage);
-    s.current = *Decimal::parse(current);
-    s.capacity = Decimal::fromInt(capacity);
-    s.power = power;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        s.cells[i] = *Decimal::parse(cells[i]);
-    }
-    return s;
-}
-// A lithium charging sample without cells.
-inline StatusSample chargeSample() {
-    return sample("LiIo/Po/Fe", "+CHG+", 25, 30, "12", "16.8", "1.5", 120, "25.200", {});
+// A lithium charging reading without cells.
+inline Reading chargeReading() {
+    return madeReading("LiIo/Po/Fe", "+CHG+", 25, 30, "12", "16.8", "1.5", 120);
 }
 
 inline std::vector<std::uint8_t> message(const emu::ChargerReading& r) {

@@ -28,10 +28,10 @@ protected:
             if (k > 0) {
                 advance(3000);
             }
-            StatusSample s = sample("LiIo/Po/Fe", "+CHG+", 25, 30, "12.5", "16.8", "1.5",
-                                    100 * (k + 1), "25.200", {"4.2", "4.21", "4.19", "4.2"});
+            Reading s = madeReading("LiIo/Po/Fe", "+CHG+", 25, 30, "12.5", "16.8", "1.5",
+                                    100 * (k + 1), {"4.2", "4.21", "4.19", "4.2"});
             s.elapsedMs = static_cast<std::uint32_t>(1000 + 3000 * k);
-            w->recording().acceptSample(s);
+            w->recording().AcceptSample(s);
         }
     }
 };

@@ -28,31 +28,30 @@ std::string joined(const QStringList& texts) {
     return texts.join(QStringLiteral(" | ")).toStdString();
 }
 
-// One sample as the decoders hand it over, and what the detail readouts show
+// One reading as the driver hands it over, and what the detail readouts show
 // when the cross-line cursor reads it back from its table row.
 struct SampleCase {
-    StatusSample sample;
+    Reading reading;
     // Label3 indexes 16, 23, 22, 21, 20, 19, 18, 17, 24, 0, 3.
     QStringList readBack;
 };
 
 const std::vector<SampleCase>& sampleCases() {
     static const std::vector<SampleCase> cases = {
-        {sample("LiIo/Po/Fe", "+CHG+", 25, 30, "12.5", "16.8", "1.5", 120, "25.200",
-                {"4.2", "4.2", "4.2", "4.2"}),
+        {madeReading("LiIo/Po/Fe", "+CHG+", 25, 30, "12.5", "16.8", "1.5", 120,
+                     {"4.2", "4.2", "4.2", "4.2"}),
          {"12.5", "+CHG+", "LiIo/Po/Fe", "4S", "16.80", "1.50", "30", "25.20", "0:00:01", "120",
           "25"}},
-        {sample("LiIo/Po/Fe", "+CHG+", 26, 31, "12.25", "16.85", "2", 250, "33.700",
-                {"4.21", "4.22", "4.21", "4.21"}),
+        {madeReading("LiIo/Po/Fe", "+CHG+", 26, 31, "12.25", "16.85", "2", 250,
+                     {"4.21", "4.22", "4.21", "4.21"}),
          {"12.25", "+CHG+", "LiIo/Po/Fe", "4S", "16.85", "2.00", "31", "33.70", "0:00:04", "250",
           "26"}},
-        {sample("Ni-MH", "-DSC-", 27, 33, "12", "7.2", "-1.25", 1234, "9.000", {}),
+        {madeReading("Ni-MH", "-DSC-", 27, 33, "12", "7.2", "-1.25", 1234, {}),
          {"12", "-DSC-", "Ni-MH", "S", "7.20", "-1.25", "33", "9.00", "0:00:07", "1234", "27"}},
-        {sample(" Pb  ", "+CHG+", 28, 34, "11.8", "6.3", "0.5", 2000, "3.150",
-                {"2.1", "2.1", "2.1"}),
+        {madeReading(" Pb  ", "+CHG+", 28, 34, "11.8", "6.3", "0.5", 2000, {"2.1", "2.1", "2.1"}),
          {"11.8", "+CHG+", "Pb", "3S", "6.30", "0.50", "34", "3.15", "0:00:10", "2000", "28"}},
-        {sample("LiIo/Po/Fe", "+CHG+", 29, 35, "12.6", "12.65", "1", 2100, "12.650",
-                {"4.22", "4.22", "4.21"}),
+        {madeReading("LiIo/Po/Fe", "+CHG+", 29, 35, "12.6", "12.65", "1", 2100,
+                     {"4.22", "4.22", "4.21"}),
          {"12.6", "+CHG+", "LiIo/Po/Fe", "3S", "12.65", "1.00", "35", "12.65", "0:00:13", "2100",
           "29"}},
     };
@@ -105,9 +104,9 @@ protected:
             if (k > 0) {
                 advance(kSampleGapMs);
             }
-            StatusSample s = sampleCases()[k].sample;
+            Reading s = sampleCases()[k].reading;
             s.elapsedMs = static_cast<std::uint32_t>(1000 + kSampleGapMs * static_cast<qint64>(k));
-            w->recording().acceptSample(s);
+            w->recording().AcceptSample(s);
             if (!w->cursorHold()) {
                 shownPanel.resize(k + 1);
                 shownPanel[k] = cellPanelTexts();
@@ -332,9 +331,9 @@ TEST_F(CommandsTest, CommandsTakeTheRecordingOutSayWhatTheyDidAndLeaveItAlone) {
         }
         for (int k = 1; k <= c.rows; ++k) {
             advance(1000);
-            StatusSample sample = chargeSample();
-            sample.elapsedMs = static_cast<std::uint32_t>(1000 * k);
-            w->recording().acceptSample(sample);
+            Reading reading = chargeReading();
+            reading.elapsedMs = static_cast<std::uint32_t>(1000 * k);
+            w->recording().AcceptSample(reading);
         }
         ASSERT_EQ(rows(), c.rows);
         const RecordingSnapshot before = snapshot();

@@ -212,11 +212,11 @@ TEST_F(MainWindowTest, WideReadoutsHideTheGaugeAndLeaveItClearWhenItReturns) {
     QWidget* modelBox = tool("state", "Model")->widget();
     const auto accept = [&](std::int64_t capacity) {
         advance(1000);
-        StatusSample s = chargeSample();
+        Reading s = chargeReading();
         s.elapsedMs = ticks.tickCount() - w->recording().connectTicks();
         s.capacity = Decimal::fromInt(capacity);
         const int before = rows();
-        w->recording().acceptSample(s);
+        w->recording().AcceptSample(s);
         ASSERT_EQ(rows(), before + 1);
     };
     const auto expectClear = [&](const char* when) {

@@ -4,7 +4,6 @@
 
 #include "protocol/driver_registry.h"
 #include "protocol/reading_format.h"
-#include "protocol/sample_text.h"
 #include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
@@ -18,7 +17,11 @@ std::string summaryText(const DumpSummary& s) {
     }
     return "cellwatch-dump: " + std::to_string(s.messages76) + " messages of 76 bytes, " +
            std::to_string(s.messages112) + " of 112 bytes (" + std::to_string(s.idleMessages) +
-           " idle); " + std::to_string(s.bytesDropped) + " bytes dropped while hunting, " +
+           " idle)" +
+           (s.implausibleMessages > 0
+                ? ", " + std::to_string(s.implausibleMessages) + " implausible ones left out"
+                : std::string()) +
+           "; " + std::to_string(s.bytesDropped) + " bytes dropped while hunting, " +
            std::to_string(s.bytesUnframed) + " bytes left unframed";
 }
 
@@ -68,6 +71,7 @@ DumpSummary DumpSession::summary() const {
     s.bytesDropped = c.bytesDropped;
     s.bytesUnframed = c.bytesUnframed;
     s.messagesOther = s.firstFamily ? 0 : c.messages;
+    s.implausibleMessages = c.implausible;
     return s;
 }
 

@@ -3,9 +3,11 @@
 // full. While it goes on, a message is framed as on a live line (a 76-byte
 // one once 111 bytes follow its start byte); at its end (finish) the last
 // 76-byte message is framed as the next message's bytes would have framed
-// it, and a message cut off is not decoded. There is no freshness check;
-// the capacity roll-over uses the largest capacity of the earlier non-idle
-// messages of the same input.
+// it, and a message cut off is not decoded. There is no freshness check.
+// The driver's rules decide what is printed: a message it finds implausible
+// is only counted, and its capacity roll-over goes by the largest capacity
+// of the earlier non-idle messages it delivered (as a recording's goes by
+// the rows it took).
 #pragma once
 
 #include <cstdint>
@@ -16,7 +18,7 @@
 #include <string_view>
 
 #include "protocol/charger_driver.h"
-#include "protocol/sample_bridge.h"
+#include "protocol/tkrx_driver.h"
 
 namespace cellwatch {
 
@@ -27,7 +29,8 @@ struct DumpSummary {
     std::uint64_t messagesOther = 0;  // the messages its driver framed
     bool firstFamily = true;
     std::uint64_t idleMessages = 0;
-    std::uint64_t bytesDropped = 0;   // dropped one by one while hunting
+    std::uint64_t implausibleMessages = 0;  // decoded but not printed
+    std::uint64_t bytesDropped = 0;         // dropped one by one while hunting
     std::uint64_t bytesUnframed = 0;  // left at the end: a started frame and what waits after it
 };
 
@@ -55,7 +58,7 @@ private:
 
     std::FILE* out_;
     std::unique_ptr<ChargerDriver> driver_;
-    Decimal capacityMax_;  // over earlier non-idle messages; 0 before the first
+    Decimal capacityMax_;  // over the earlier non-idle readings; 0 before the first
     DumpSummary counts_;
     std::uint32_t lastTime_ = 0;
     std::string line_;

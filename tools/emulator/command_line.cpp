@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "protocol/driver_registry.h"
-#include "protocol/sample_bridge.h"
+#include "protocol/tkrx_driver.h"
 #include "tools/emulator/answering_charger.h"
 
 namespace cellwatch::emulator {

@@ -17,8 +17,8 @@
 #include "analysis/summary_format.h"
 #include "packs/pack_health.h"
 #include "packs/pack_history.h"
-#include "protocol/sample_text.h"
-#include "protocol/status_sample.h"
+#include "protocol/reading_format.h"
+#include "protocol/table_fields.h"
 #include "protocol/version.h"
 #include "readout/journal.h"
 #include "readout/pack_file.h"
@@ -51,7 +51,7 @@ bool isCapture(const QString& path) {
 
 QStringList rowTexts(const Recorded& recording, std::size_t row) {
     QStringList texts;
-    for (int column = 1; column <= kSampleFieldCount; ++column) {
+    for (int column = 1; column <= kRowFieldCount; ++column) {
         texts << recording.store->gridText(static_cast<int>(row) + 1, column);
     }
     return texts;
@@ -207,7 +207,7 @@ void writeDatedCsv(const Recorded& recording, const QString& path) {
             QStringLiteral("cannot write %1: %2").arg(path, file.errorString()).toStdString());
     }
     QStringList header{QStringLiteral("Date and time")};
-    for (int column = 1; column <= kSampleFieldCount; ++column) {
+    for (int column = 1; column <= kRowFieldCount; ++column) {
         header << RowStore::headerText(column);
     }
     QByteArray bytes = QByteArray("\xEF\xBB\xBF") + csvLine(header).toUtf8();
@@ -253,7 +253,7 @@ QString alarmsText(const std::vector<AlarmNote>& alarms) {
     for (const AlarmNote& note : alarms) {
         const QString at = note.atSeconds < 0
                                ? QStringLiteral("-")
-                               : QString::fromStdString(elapsedText(
+                               : QString::fromStdString(ReadingFormat::elapsedText(
                                      static_cast<std::uint32_t>(note.atSeconds) * 1000U));
         text += QStringLiteral("  alarm at %1  %2: %3\n").arg(at, note.kind, note.text);
     }

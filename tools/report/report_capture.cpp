@@ -7,7 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "protocol/sample_text.h"
+#include "protocol/reading_format.h"
 #include "readout/row_store.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"

@@ -78,5 +78,21 @@ TEST_F(DumpTest, RollOverUsesLargestCapacityOfEarlierNonIdleMessages) {
     }
 }
 
+// A message no charger sends is counted, not printed, and its capacity
+// counts towards no roll-over, as in a recording.
+TEST_F(DumpTest, ImplausibleMessagesAreOnlyCounted) {
+    feed(makeFrame(76, {{8, 0x81}, {35, 0xB3}, {43, 0xFF}, {44, 0xE3}}));  // 51 V, 12799
+    feed(charging76(0x80, 0x8A));                                          // 10 stays 10
+    feed(charging76(0x80, 0x80));  // pushes the previous one out
+    const auto got = lines();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(capacityOf(got[0]), "10");
+    const DumpSummary s = session.summary();
+    EXPECT_EQ(s.implausibleMessages, 1u);
+    EXPECT_EQ(summaryText(s),
+              "cellwatch-dump: 1 messages of 76 bytes, 0 of 112 bytes (0 idle), 1 implausible "
+              "ones left out; 0 bytes dropped while hunting, 76 bytes left unframed");
+}
+
 }  // namespace
 }  // namespace cellwatch
