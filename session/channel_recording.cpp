@@ -128,6 +128,47 @@ bool ChannelRecording::journalOwes() const {
     return journaling() && journal_->rowsOwed() > 0;
 }
 
+net::RowValues ChannelRecording::publishedRow(int row) const {
+    const RowStore& rows = *rows_;
+    // Each field as stored; 0 for one that is empty or no number.
+    const auto number = [&](int field) { return rows.number(row, field).value_or(0); };
+    net::RowValues values;
+    values.wall = clocks_.now();
+    values.time = rows.gridText(row, kFieldElapsed + 1);
+    values.battery = rows.gridText(row, kFieldBatteryType + 1);
+    values.state = rows.gridText(row, kFieldState + 1);
+    values.extC = number(kFieldExtTemperature);
+    values.intC = number(kFieldIntTemperature);
+    values.inputV = number(kFieldInputVoltage);
+    values.voltageV = number(kFieldVoltage);
+    values.currentA = number(kFieldCurrent);
+    values.capacityMah = number(kFieldCapacity);
+    values.powerW = number(kFieldPower);
+    for (int cell = 0; cell < kCellCount; ++cell) {
+        values.cellsV[static_cast<std::size_t>(cell)] = number(kFieldCell1 + cell);
+    }
+    return values;
+}
+
+net::ResumeState ChannelRecording::resumeState(int row) const {
+    net::ResumeState state;
+    state.connectTicks = recording_.connectTicks();
+    const QDateTime began = recording_.recordingStart();
+    state.beganMs = began.toMSecsSinceEpoch();
+    state.utcOffsetSeconds = began.offsetFromUtc();
+    state.beganTicks = recording_.startTicks();
+    if (row > 0) {
+        QStringList texts;
+        for (int column = 1; column < kTableColumnCount; ++column) {
+            texts << rows_->gridText(row, column);
+        }
+        state.lastRow = texts.join(u'\t');
+        state.rowTicks = lastRowTicks_;
+        state.rowMs = lastRowMs_;
+    }
+    return state;
+}
+
 bool ChannelRecording::junkAtConnect() const {
     return firstRecording_ && journal_ != nullptr && journal_->rowsShown() == 1 &&
            ticksBetween(recording_.startTicks(), clocks_.tickCount()) <= kJunkWithinMs;

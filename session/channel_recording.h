@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "alarms/recording_alarms.h"
+#include "net/messages.h"
 #include "readout/recording.h"
 #include "session/session_clocks.h"
 
@@ -83,6 +84,12 @@ public:
     // Writes what the journal owes, once more.
     void retryJournal();
     bool journalOwes() const;
+
+    // Grid row `row` as published, at the present moment.
+    net::RowValues publishedRow(int row) const;
+    // Where the recording stands after grid row `row` (0: before any),
+    // without the connection's start.
+    net::ResumeState resumeState(int row) const;
 
     // When the last row came (ticks, and ms since 1970; 0: not known).
     std::uint32_t lastRowTicks() const { return lastRowTicks_; }

@@ -5,7 +5,6 @@
 #include "net/publisher.h"
 #include "protocol/driver_registry.h"
 #include "protocol/sample_bridge.h"
-#include "protocol/tkrx_driver.h"
 #include "readout/journal.h"
 #include "readout/row_store.h"
 #include "serial/capture.h"
@@ -31,9 +30,19 @@ const char* linkStateName(LinkState state) {
 }
 
 LiveSession::LiveSession(SessionParts parts, QObject* parent)
-    : QObject(parent), parts_(std::move(parts)), clocks_(parts_.ticks, parts_.wall) {
+    : QObject(parent),
+      parts_(std::move(parts)),
+      clocks_(parts_.ticks, parts_.wall),
+      router_(channels_,
+              {[this] { return recordingNow(); }, [this] { return driver_->channelCount(); },
+               [this] {
+                   syncChannels();
+                   emit channelsChanged(channelCount());
+               },
+               [this] { return driverId(); }, [this](const QString& text) { emit notice(text); },
+               [this] { onLost(QStringLiteral("the charger stopped answering")); }}) {
     channels_.push_back(makeChannel(1));
-    driver_ = makeDriver(kFirstDriverId, gate_, gate_);
+    driver_ = makeDriver(kFirstDriverId, router_, router_);
     alarmClock_.setInterval(kAlarmClockMs);
     journalRetry_.setInterval(static_cast<int>(Journal::kRetryMs));
 }
@@ -111,9 +120,12 @@ void LiveSession::syncChannels() {
 
 // A charger other than the first family's, or of several channels, is
 // named in each journal with the channel.
+QString LiveSession::driverId() const {
+    return QString::fromUtf8(driver_->id().data(), static_cast<qsizetype>(driver_->id().size()));
+}
+
 void LiveSession::nameJournals() {
-    const QString driver =
-        QString::fromUtf8(driver_->id().data(), static_cast<qsizetype>(driver_->id().size()));
+    const QString driver = driverId();
     const bool named = driver_->id() != kFirstDriverId || channelCount() > 1;
     for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
         if (channel->journal() != nullptr) {
@@ -295,8 +307,8 @@ bool LiveSession::setCharger(std::string_view id) {
 }
 
 void LiveSession::setCharger(const DriverEntry& entry) {
-    driver_ = entry.make(gate_, gate_, {});
-    readingsDropped_ = 0;
+    driver_ = entry.make(router_, router_, {});
+    router_.resetDropped();
     syncChannels();
     emit channelsChanged(channelCount());
 }
@@ -341,62 +353,6 @@ void LiveSession::sendDue() {
     }
     if (const std::optional<std::uint32_t> next = driver_->nextDueMs()) {
         pollClock_.start(static_cast<int>(ticksBetween(now, *next)));
-    }
-}
-
-std::uint32_t LiveSession::Gate::connectTicks() const {
-    return session_.channels_.front()->host().connectTicks();
-}
-
-Decimal LiveSession::Gate::capacityDataMax() const {
-    return session_.channels_.front()->host().capacityDataMax();
-}
-
-void LiveSession::Gate::reading(const Reading& reading, std::span<const std::uint8_t> message) {
-    if (!session_.recordingNow()) {
-        return;
-    }
-    const int channel = reading.channel;
-    if (channel > session_.channelCount() && channel <= session_.driver_->channelCount()) {
-        session_.syncChannels();  // the driver learnt of more channels with this reading
-        emit session_.channelsChanged(session_.channelCount());
-    }
-    if (channel < 1 || channel > session_.channelCount()) {
-        if (session_.readingsDropped_++ == 0) {
-            emit session_.notice(
-                QStringLiteral("a reading for channel %1 of the charger %2, which has %3: "
-                               "dropped (and any more like it)")
-                    .arg(channel)
-                    .arg(QString::fromUtf8(session_.driver_->id().data(),
-                                           static_cast<qsizetype>(session_.driver_->id().size())))
-                    .arg(session_.channelCount()));
-        }
-        return;
-    }
-    DecoderHost& host = session_.at(channel).host();
-    host.readingDecoded(reading, layoutOfMessage(message));
-    if (!reading.isIdle()) {
-        Reading taken = reading;  // the recording sets the first row's time
-        // The driver counts from channel 1's start (its context's); a
-        // channel the pause rule restarted on its own counts from its own.
-        taken.elapsedMs += session_.recording().connectTicks() - host.connectTicks();
-        host.acceptReading(taken);
-    }
-}
-
-void LiveSession::Gate::event(DriverEvent event, int channel) {
-    if (!session_.recordingNow()) {
-        return;
-    }
-    if (event == DriverEvent::Late) {
-        // Channel 0: the charger as a whole.
-        for (const std::unique_ptr<ChannelRecording>& each : session_.channels_) {
-            if (channel == 0 || channel == each->channel()) {
-                each->host().showIdle();
-            }
-        }
-    } else if (event == DriverEvent::Silent) {
-        session_.onLost(QStringLiteral("the charger stopped answering"));
     }
 }
 
@@ -551,51 +507,17 @@ void LiveSession::onAlarm(int channel, const alarms::Alarm& alarm) {
 }
 
 void LiveSession::publishRow(int row) {
-    if (publisher_ == nullptr) {
-        return;
+    if (publisher_ != nullptr) {
+        publisher_->row(channels_.front()->publishedRow(row));
     }
-    const RowStore& rows = parts_.rows;
-    // Each field as stored; 0 for one that is empty or no number.
-    const auto number = [&](int field) { return rows.number(row, field).value_or(0); };
-    net::RowValues values;
-    values.wall = clocks_.now();
-    values.time = rows.gridText(row, kFieldElapsed + 1);
-    values.battery = rows.gridText(row, kFieldBatteryType + 1);
-    values.state = rows.gridText(row, kFieldState + 1);
-    values.extC = number(kFieldExtTemperature);
-    values.intC = number(kFieldIntTemperature);
-    values.inputV = number(kFieldInputVoltage);
-    values.voltageV = number(kFieldVoltage);
-    values.currentA = number(kFieldCurrent);
-    values.capacityMah = number(kFieldCapacity);
-    values.powerW = number(kFieldPower);
-    for (int cell = 0; cell < kCellCount; ++cell) {
-        values.cellsV[static_cast<std::size_t>(cell)] = number(kFieldCell1 + cell);
-    }
-    publisher_->row(values);
 }
 
 void LiveSession::publishResume(int row) {
-    if (publisher_ == nullptr) {
-        return;
+    if (publisher_ != nullptr) {
+        net::ResumeState state = channels_.front()->resumeState(row);
+        state.connectionTicks = connectionTicks_;
+        publisher_->resume(state);
     }
-    net::ResumeState state;
-    state.connectionTicks = connectionTicks_;
-    state.connectTicks = recording().connectTicks();
-    const QDateTime began = recording().recordingStart();
-    state.beganMs = began.toMSecsSinceEpoch();
-    state.utcOffsetSeconds = began.offsetFromUtc();
-    state.beganTicks = recording().startTicks();
-    if (row > 0) {
-        QStringList texts;
-        for (int column = 1; column < kTableColumnCount; ++column) {
-            texts << parts_.rows.gridText(row, column);
-        }
-        state.lastRow = texts.join(u'\t');
-        state.rowTicks = channels_.front()->lastRowTicks();
-        state.rowMs = channels_.front()->lastRowMs();
-    }
-    publisher_->resume(state);
 }
 
 void LiveSession::publishEvent(const QString& name, const QString& kind, const QString& text) {

@@ -49,6 +49,7 @@
 #include "readout/recording.h"
 #include "serial/steppable_timer.h"
 #include "session/channel_recording.h"
+#include "session/channel_router.h"
 #include "session/session_clocks.h"
 #include "session/session_source.h"
 
@@ -123,7 +124,7 @@ public:
     // The journal of a channel's recordings (nullptr for none).
     Journal* journal(int channel) { return at(channel).journal(); }
     // Readings for a channel the driver does not have: dropped, told once.
-    std::uint64_t readingsDropped() const { return readingsDropped_; }
+    std::uint64_t readingsDropped() const { return router_.dropped(); }
     // The program's own clock (a test's), whatever the source.
     const TickClock& ownTicks() const { return parts_.ticks; }
     // The clocks the recording reads (held during a receive event).
@@ -217,6 +218,7 @@ private:
     // As many channels as the driver has; new ones begin at once while
     // recording.
     void syncChannels();
+    QString driverId() const;
     void nameJournals();
     void beginChannel(ChannelRecording& channel);
     void setState(LinkState state);
@@ -230,21 +232,6 @@ private:
     void publishEvent(const QString& name, const QString& kind = {}, const QString& text = {});
     void closeSource();
 
-    // Stands between the driver and each channel's alarms' tap: gives the
-    // driver channel 1's time base and capacity maximum, and hands each
-    // reading on to its channel. While nothing records (a watch waiting for
-    // its start, a port open before the log begins), readings go nowhere.
-    class Gate final : public DriverContext, public DriverSink {
-    public:
-        explicit Gate(LiveSession& session) : session_(session) {}
-        std::uint32_t connectTicks() const override;
-        Decimal capacityDataMax() const override;
-        void reading(const Reading& reading, std::span<const std::uint8_t> message) override;
-        void event(DriverEvent event, int channel) override;
-
-    private:
-        LiveSession& session_;
-    };
     // Sends what the driver has due; looks again when it says.
     void sendDue();
     bool recordingNow() const {
@@ -254,8 +241,7 @@ private:
     SessionParts parts_;
     SessionClocks clocks_;
     std::vector<std::unique_ptr<ChannelRecording>> channels_;
-    std::uint64_t readingsDropped_ = 0;
-    Gate gate_{*this};
+    ChannelRouter router_;
     std::unique_ptr<ChargerDriver> driver_;
     SteppableTimer pollClock_{[this] { sendDue(); }, true};
     std::unique_ptr<SessionSource> source_;

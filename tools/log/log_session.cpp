@@ -97,15 +97,14 @@ QString LogSession::headerLine(bool prefixed) const {
 }
 
 bool LogSession::start(std::FILE* out) {
-    failure_.clear();
+    failure_ = channelProblem();
+    if (!failure_.isEmpty()) {
+        return false;
+    }
     rowsWritten_ = 0;
     main_.file = out;
     if (!put(main_, headerLine(prefixed()))) {
         main_.file = nullptr;
-        return false;
-    }
-    checkChannel();
-    if (main_.file == nullptr) {
         return false;
     }
     if (pending_) {
@@ -120,14 +119,20 @@ bool LogSession::start(std::FILE* out) {
     return true;
 }
 
+QString LogSession::channelProblem() {
+    if (only_ <= session_.channelCount()) {
+        return {};
+    }
+    const std::string_view id = session_.driver().id();
+    return QStringLiteral("--channel %1: the charger %2 has %3 channel(s)")
+        .arg(only_)
+        .arg(QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size())))
+        .arg(session_.channelCount());
+}
+
 void LogSession::checkChannel() {
-    if (only_ > session_.channelCount() && main_.file != nullptr) {
-        finish(kExitUsage,
-               QStringLiteral("--channel %1: the charger %2 has %3 channel(s)")
-                   .arg(only_)
-                   .arg(QString::fromUtf8(session_.driver().id().data(),
-                                          static_cast<qsizetype>(session_.driver().id().size())))
-                   .arg(session_.channelCount()));
+    if (main_.file != nullptr && !channelProblem().isEmpty()) {
+        finish(kExitUsage, channelProblem());
     }
 }
 
@@ -139,7 +144,7 @@ void LogSession::stop() {
     }
     for (auto& [channel, output] : channelOutputs_) {
         if (output.file != nullptr) {
-            std::fclose(output.file);
+            std::fflush(output.file);
             output.file = nullptr;
         }
     }

@@ -75,11 +75,15 @@ public:
     session::ReplaySource& replay(const QString& file, double speed);
 
     // Only the lines of `channel` (0: every channel's). A channel the
-    // charger does not have ends the log with kExitUsage.
+    // charger does not have ends the log with kExitUsage (start() refuses
+    // to start, with this failure).
     void onlyChannel(int channel) { only_ = channel; }
+    // Why onlyChannel() cannot be had; empty when it can.
+    QString channelProblem();
     // Each channel from 2 on writes to an output of its own, opened by
     // `open` at its first line (nullptr, with why, when it cannot be: the
-    // log ends with kExitFailure); `out` of start() is channel 1's.
+    // log ends with kExitFailure); `out` of start() is channel 1's. The
+    // files stay the opener's.
     void setChannelOutputs(std::function<std::FILE*(int channel, QString& why)> open) {
         openChannel_ = std::move(open);
     }

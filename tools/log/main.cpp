@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "alarms/chemistry_limits.h"
 #include "net/broker_setup.h"
@@ -90,7 +91,15 @@ void splitChannels(const LogOptions& options, LogSession& session) {
     if (options.out.isEmpty() || options.channel > 0 || options.out.startsWith(u"/dev/")) {
         return;
     }
-    session.setChannelOutputs([out = options.out](int channel, QString& why) -> std::FILE* {
+    // Closed with the session, which holds the opener.
+    std::shared_ptr<std::vector<std::FILE*>> files(new std::vector<std::FILE*>,
+                                                   [](std::vector<std::FILE*>* opened) {
+                                                       for (std::FILE* file : *opened) {
+                                                           std::fclose(file);
+                                                       }
+                                                       delete opened;
+                                                   });
+    session.setChannelOutputs([out = options.out, files](int channel, QString& why) -> std::FILE* {
         const QString path = channelOutPath(out, channel);
         std::string error;
         std::FILE* file = openFileForWriting(QFile::encodeName(path).toStdString(), error);
@@ -99,6 +108,7 @@ void splitChannels(const LogOptions& options, LogSession& session) {
             return nullptr;
         }
         std::setvbuf(file, nullptr, _IONBF, 0);
+        files->push_back(file);
         return file;
     });
 }
@@ -284,6 +294,10 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     LogSession session(ticks, wall);
     session.session().setCharger(options.charger.toStdString());
     session.onlyChannel(options.channel);
+    if (!session.channelProblem().isEmpty()) {
+        complain(session.channelProblem());
+        return kExitUsage;
+    }
     splitChannels(options, session);
     makeJournal(options, session);
     const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
@@ -352,6 +366,10 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     LogSession session(ticks, wall);
     session.session().setCharger(options.charger.toStdString());
     session.onlyChannel(options.channel);
+    if (!session.channelProblem().isEmpty()) {
+        complain(session.channelProblem());
+        return kExitUsage;
+    }
     splitChannels(options, session);
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
@@ -443,6 +461,10 @@ int replayLog(QCoreApplication& app, LogOptions options) {
     LogSession session(ticks, wall);
     session.session().setCharger(options.charger.toStdString());
     session.onlyChannel(options.channel);
+    if (!session.channelProblem().isEmpty()) {
+        complain(session.channelProblem());
+        return kExitUsage;
+    }
     splitChannels(options, session);
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
