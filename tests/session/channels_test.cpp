@@ -9,8 +9,10 @@
 #include "readout/journal.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
+#include "serial/capture.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
+#include "session/replay_source.h"
 #include "tests/session/pair_driver.h"
 
 namespace cellwatch::session {
@@ -156,8 +158,9 @@ TEST_F(Channels, EachChannelHasItsJournalAndItsLostAlarm) {
     for (int channel = 1; channel <= 2; ++channel) {
         const JournalInfo& info = journals[static_cast<std::size_t>(channel - 1)];
         SCOPED_TRACE(info.path.toStdString());
-        EXPECT_EQ(QFileInfo(info.path).fileName().toStdString(),
-                  QStringLiteral("cellwatch-20261205-143012-pair-%1.csv").arg(channel).toStdString());
+        EXPECT_EQ(
+            QFileInfo(info.path).fileName().toStdString(),
+            QStringLiteral("cellwatch-20261205-143012-pair-%1.csv").arg(channel).toStdString());
         EXPECT_EQ(info.driver.toStdString(), "pair");
         EXPECT_EQ(info.channel, channel);
         EXPECT_EQ(info.rowCount, 2);
@@ -169,9 +172,54 @@ TEST_F(Channels, EachChannelHasItsJournalAndItsLostAlarm) {
         QFile text(info.path);
         ASSERT_TRUE(text.open(QIODevice::ReadOnly));
         const QByteArray bytes = text.readAll();
-        EXPECT_TRUE(bytes.trimmed().contains("# alarm lost: Link lost") && bytes.trimmed().endsWith(": gone\"")) << bytes.toStdString();
+        EXPECT_TRUE(bytes.trimmed().contains("# alarm lost: Link lost") &&
+                    bytes.trimmed().endsWith(": gone\""))
+            << bytes.toStdString();
         EXPECT_EQ(bytes.count("# alarm cell-high"), channel == 2 ? 1 : 0);
     }
+}
+
+// A capture of a charger of two channels replays to both channels, row for
+// row as the live run recorded them.
+TEST_F(Channels, ACaptureReplaysToEveryChannel) {
+    const std::string path = dir_.filePath(QStringLiteral("pair.cwcap")).toStdString();
+    {
+        CaptureWriter capture(path);
+        session_->setCapture(&capture);
+        open(false);
+        const SourceEvents events = session_->sourceEvents();
+        for (const std::string lines : {"1,11.10,1.50,10\n2,7.40,0.80,5\n", "2,7.50,0.80,6\n",
+                                        "1,11.20,1.50,20\n2,7.60,0.80,7\n"}) {
+            ticks_.advance(1000);
+            wall_.advance(1000);
+            const std::span<const std::uint8_t> bytes(
+                reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size());
+            events.received(bytes);
+            events.take(bytes);
+            events.serviced();
+        }
+        session_->stop();
+        session_->setCapture(nullptr);
+        capture.close();
+    }
+    RowStore rows;
+    LiveSession replay({rows, ticks_, wall_});
+    replay.setCharger(testing::pairDriverEntry());
+    QSignalSpy ended(&replay, &LiveSession::ended);
+    replay.open(
+        std::make_unique<ReplaySource>(replay.sourceEvents(), QString::fromStdString(path), 0));
+    ASSERT_TRUE(ended.wait(10000));
+    for (int channel = 1; channel <= 2; ++channel) {
+        SCOPED_TRACE(channel);
+        for (const int column : {kFieldElapsed + 1, kFieldVoltage + 1}) {
+            QStringList replayed;
+            for (int row = 1; row < replay.rows(channel).gridRowCount(); ++row) {
+                replayed << replay.rows(channel).gridText(row, column);
+            }
+            EXPECT_EQ(replayed, texts(channel, column));
+        }
+    }
+    EXPECT_EQ(replay.rows(2).dataRowCount(), 3u);
 }
 
 // The first family's one channel keeps its journal's name and line.
