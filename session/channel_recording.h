@@ -85,6 +85,18 @@ public:
     void retryJournal();
     bool journalOwes() const;
 
+    // The link was lost: the recording ends, kept to go on with on its own
+    // time base (each channel's: the pause rule restarts each on its own).
+    void interrupt() {
+        interruptedTicks_ = recording_.connectTicks();
+        alarms_.disconnected();
+        recording_.end();
+    }
+    void resumeAfterLoss() {
+        recording_.resume(interruptedTicks_);
+        alarms_.linkOpened();
+    }
+
     // Grid row `row` as published, at the present moment.
     net::RowValues publishedRow(int row) const;
     // Where the recording stands after grid row `row` (0: before any),
@@ -119,6 +131,7 @@ private:
     QString dropped_;  // the note on a junk recording removed
     std::uint32_t lastRowTicks_ = 0;
     std::int64_t lastRowMs_ = 0;
+    std::uint32_t interruptedTicks_ = 0;
 };
 
 }  // namespace cellwatch::session

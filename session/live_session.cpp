@@ -209,8 +209,7 @@ void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
     }
     if (continuing && interrupted) {
         for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
-            channel->recording().resume(interruptedTicks_);
-            channel->alarms().linkOpened();
+            channel->resumeAfterLoss();
         }
         alarmClock_.start();
         setState(LinkState::Connected);
@@ -377,15 +376,13 @@ void LiveSession::onLost(const QString& why) {
         channel->alarms().linkLost(why);
     }
     alarmClock_.stop();
-    interruptedTicks_ = recording().connectTicks();
     publishEvent(QStringLiteral("lost"));
     if (source_) {
         source_->close();
     }
     clocks_.follow(nullptr, nullptr);
     for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
-        channel->alarms().disconnected();
-        channel->recording().end();
+        channel->interrupt();
     }
     setState(LinkState::Lost);
     emit lost(why);

@@ -250,7 +250,6 @@ private:
     std::vector<std::unique_ptr<SessionSource>> retired_;
     LinkState state_ = LinkState::Disconnected;
     LinkLoss loss_ = LinkLoss::None;
-    std::uint32_t interruptedTicks_ = 0;
     std::uint32_t connectionTicks_ = 0;  // of the present connection's start
     bool startPublished_ = false;        // to the present publisher
     bool journalReplays_ = false;

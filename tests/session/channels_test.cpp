@@ -131,6 +131,15 @@ TEST_F(Channels, AChannelThatPausesRestartsAlone) {
     // Channel 2's rows: the restart's first row, then 3 s after it.
     EXPECT_EQ(texts(2, kFieldElapsed + 1), (QStringList{"0:00:01", "0:00:04"}));
 
+    // The link is lost and comes back: each channel goes on on its own
+    // time base.
+    session_->sourceEvents().lost(QStringLiteral("gone"));
+    session_->open(std::make_unique<FedSource>(QStringLiteral("/dev/ttyUSB0"), true), true);
+    feed("2,7.40,0.80,9\n1,11.10,1.50,10\n");
+    EXPECT_EQ(restarted.count(), 1);
+    EXPECT_EQ(texts(2, kFieldElapsed + 1).back(), QStringLiteral("0:00:05"));
+    EXPECT_EQ(texts(1, kFieldElapsed + 1).back(), QStringLiteral("0:00:13"));
+
     feed("late,2\n");
     feed("late,0\n");
     ASSERT_EQ(idle.count(), 3);
