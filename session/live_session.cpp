@@ -355,6 +355,12 @@ void LiveSession::sendDue() {
     }
 }
 
+void LiveSession::setAlarmSettings(const alarms::AlarmSettings& settings) {
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->alarms().monitor().setSettings(settings);
+    }
+}
+
 void LiveSession::tickAlarms() {
     if (recordingNow()) {
         for (const std::unique_ptr<ChannelRecording>& channel : channels_) {

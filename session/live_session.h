@@ -114,6 +114,8 @@ public:
     // Channel 1's; every other channel takes its settings as its recording
     // begins.
     alarms::AlarmMonitor& alarmMonitor() { return channels_.front()->alarms().monitor(); }
+    // Every channel's alarm settings, now.
+    void setAlarmSettings(const alarms::AlarmSettings& settings);
 
     // --- channels (1-based) ---------------------------------------------------------
     // The driver's channels (1 until a driver of several is set).

@@ -152,8 +152,11 @@ TEST_F(Channels, EachChannelHasItsJournalAndItsLostAlarm) {
     open(true);
     QSignalSpy alarms(session_.get(), &LiveSession::channelAlarmRaised);
     QSignalSpy firstAlarms(session_.get(), &LiveSession::alarmRaised);
+    alarms::AlarmSettings settings = alarms::AlarmSettings::defaults();
+    settings[alarms::Kind::CellHigh].limit = Decimal::fromHundredths(420);
     feed("1,11.10,1.50,10\n2,7.40,0.80,5\n");
-    feed("1,11.20,1.50,20\n2,7.50,0.80,6,4.30\n");  // channel 2's cells too high
+    session_->setAlarmSettings(settings);           // while recording: every channel's
+    feed("1,11.20,1.50,20\n2,7.50,0.80,6,4.21\n");  // channel 2's cells too high
     ASSERT_EQ(alarms.count(), 1);
     EXPECT_EQ(alarms.front().at(0).toInt(), 2);
     EXPECT_EQ(firstAlarms.count(), 0);

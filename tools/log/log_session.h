@@ -126,7 +126,7 @@ public:
 
     // --- alarms ---
     void setAlarmSettings(const alarms::AlarmSettings& settings) {
-        session_.alarmMonitor().setSettings(settings);
+        session_.setAlarmSettings(settings);
     }
     // Hears of each raised alarm and its channel, after its line is written.
     void setAlarmHandler(std::function<void(int channel, const alarms::Alarm&)> handler) {
