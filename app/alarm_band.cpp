@@ -303,7 +303,7 @@ void AlarmWatch::setPack(const PackInfo& pack) {
 }
 
 void AlarmWatch::applySettings() {
-    parts_.session.alarmMonitor().setSettings(
+    parts_.session.setAlarmSettings(
         alarms::settingsForPack(readAlarmSettings(parts_.settings), pack_));
 }
 

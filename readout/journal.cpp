@@ -53,7 +53,7 @@ QString headerLine() {
 
 QDateTime journalStartFromName(const QString& fileName) {
     static const QRegularExpression pattern(
-        QStringLiteral("^cellwatch-(\\d{8}-\\d{6})(-\\d+)?\\.csv$"));
+        QStringLiteral("^cellwatch-(\\d{8}-\\d{6})(-[A-Za-z][A-Za-z0-9_]*-\\d+)?(-\\d+)?\\.csv$"));
     const QRegularExpressionMatch match = pattern.match(fileName);
     if (!match.hasMatch()) {
         return {};
@@ -86,6 +86,8 @@ void readJournalComment(const QString& comment, JournalInfo& info) {
             info.batteryType = value;
         } else if (key == QLatin1String("charger")) {
             charger = value;
+        } else if (key == QLatin1String("channel")) {
+            info.channel = value.toInt();
         } else if (key == QLatin1String("watched")) {
             info.charger = value;
             watched = true;
@@ -139,7 +141,23 @@ QString Journal::defaultFolder() {
 }
 
 Journal::Journal(QString folder, QString programVersion)
-    : folder_(std::move(folder)), programVersion_(std::move(programVersion)) {}
+    : folder_(std::move(folder)),
+      programVersion_(std::move(programVersion)),
+      driver_(QLatin1String(ReadingFormat::kDriverId.data(),
+                            static_cast<qsizetype>(ReadingFormat::kDriverId.size()))) {}
+
+std::unique_ptr<Journal> Journal::alike() const {
+    auto journal = std::make_unique<Journal>(folder_, programVersion_);
+    journal->onNotice_ = onNotice_;
+    journal->driver_ = driver_;
+    journal->channel_ = channel_;
+    return journal;
+}
+
+void Journal::setCharger(const QString& driver, int channel) {
+    driver_ = driver;
+    channel_ = channel;
+}
 
 Journal::~Journal() {
     // The table the rows are read from may be gone by now: only close the
@@ -301,8 +319,11 @@ bool Journal::open() {
                  .arg(QDir::toNativeSeparators(folder_)));
         return false;
     }
-    const QString base = folder_ + QStringLiteral("/cellwatch-") +
-                         start_.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString base = folder_ + QStringLiteral("/cellwatch-") +
+                   start_.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (channel_ > 0) {
+        base += QStringLiteral("-%1-%2").arg(driver_).arg(channel_);
+    }
     for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
         const QString name =
             base + (attempt > 1 ? QStringLiteral("-%1").arg(attempt) : QString()) + ".csv";
@@ -336,9 +357,10 @@ bool Journal::writeOwed() {
             QString comment =
                 QStringLiteral("%1 %2; port=%3; start=%4; battery=%5; charger=%6")
                     .arg(kProgram, commentValue(programVersion_), commentValue(port_),
-                         isoTimeWithOffset(start_), commentValue(battery),
-                         QLatin1String(ReadingFormat::kDriverId.data(),
-                                       static_cast<qsizetype>(ReadingFormat::kDriverId.size())));
+                         isoTimeWithOffset(start_), commentValue(battery), commentValue(driver_));
+            if (channel_ > 0) {
+                comment += QStringLiteral("; channel=%1").arg(channel_);
+            }
             if (publisherStart_.isValid()) {
                 comment += QStringLiteral("; watched=%1; publisher-start=%2")
                                .arg(commentValue(charger_), isoTimeWithOffset(publisherStart_));

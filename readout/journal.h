@@ -4,6 +4,9 @@
 //
 // One file per recording, in the recordings folder, named by the recording's
 // start: cellwatch-20261205-143012.csv (then -2, -3 ... when that is taken).
+// A journal of one channel of a charger named in it (setCharger) has the
+// charger and the channel in its name, cellwatch-20261205-143012-icharger-2.csv,
+// and on its comment line: "...; charger=icharger; channel=2".
 // The file is the table's CSV export format (UTF-8 with a byte-order mark,
 // CR LF, RFC 4180 quoting, the header row, then the 22 texts of each row)
 // with one comment line first, after the byte-order mark:
@@ -40,6 +43,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace cellwatch {
@@ -68,6 +72,15 @@ public:
 
     // Hears of a stop, a catch-up and a new file; each stop is told once.
     void setNoticeHandler(std::function<void(Notice, const QString& detail)> handler);
+    // A journal like this one: the same folder, program version and notice
+    // handler, and nothing recorded.
+    std::unique_ptr<Journal> alike() const;
+    // The driver whose rows the files hold (the first family's until told)
+    // and, from 1, the channel named in each file's name and comment line;
+    // 0 names neither in the name (the first family's one channel). For
+    // the files begun from now on.
+    void setCharger(const QString& driver, int channel);
+    int channel() const { return channel_; }
 
     // Starts a recording (ending the one before): its rows go to a new file.
     // A watcher's recording names the `charger` watched and the start of the
@@ -117,6 +130,8 @@ private:
 
     QString folder_;
     QString programVersion_;
+    QString driver_;
+    int channel_ = 0;
     std::function<void(Notice, const QString&)> onNotice_;
     QDateTime start_;
     QString port_;
@@ -164,14 +179,17 @@ struct JournalInfo {
     // The driver whose rows the journal holds ("charger=tkrx"); a journal
     // that does not say holds the first family's.
     QString driver = QStringLiteral("tkrx");
+    // The charger's channel (channel=); 0 when the journal names none.
+    int channel = 0;
 };
 
 // Whether `watched` is a watcher's copy of the charge `own` recorded on its
 // own port (the publisher's recording: the same start, to the second).
 bool sameChargeWatched(const JournalInfo& watched, const JournalInfo& own);
 
-// The start a journal's file name tells: cellwatch-yyyyMMdd-HHmmss[-n].csv
-// (invalid for any other name).
+// The start a journal's file name tells:
+// cellwatch-yyyyMMdd-HHmmss[-DRIVER-CHANNEL][-n].csv (invalid for any other
+// name).
 QDateTime journalStartFromName(const QString& fileName);
 // Fills start, port, battery type, driver, charger and publisher start from
 // a journal's comment line "cellwatch 1.10.0; port=...; start=...;

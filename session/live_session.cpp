@@ -1,5 +1,7 @@
 #include "session/live_session.h"
 
+#include <algorithm>
+
 #include "net/publisher.h"
 #include "protocol/driver_registry.h"
 #include "protocol/tkrx_driver.h"
@@ -31,65 +33,16 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
     : QObject(parent),
       parts_(std::move(parts)),
       clocks_(parts_.ticks, parts_.wall),
-      recording_(parts_.rows, clocks_, clocks_),
-      alarms_(recording_, parts_.rows, clocks_, clocks_,
-              [this](const alarms::Alarm& a) { onAlarm(a); }),
-      driver_(makeDriver(kFirstDriverId, gate_, gate_)) {
-    Recording::Events& events = recording_.events();
-    events.rowAppended = [this](int row) {
-        if (journal_ != nullptr && journaling_) {
-            journal_->appendRow(parts_.rows, row);
-            followJournal();
-        }
-        lastRowTicks_ = clocks_.tickCount();
-        lastRowMs_ = clocks_.now().toMSecsSinceEpoch();
-        publishRow(row);
-        publishResume(row);
-        emit rowAppended(row);
-    };
-    events.idleShown = [this] {
-        publishEvent(QStringLiteral("idle"));
-        emit idleShown();
-    };
-    // Whatever the journal still owes is written while the table holds it;
-    // the next rows go to a new file.
-    // A junk recording of a Connect is removed instead (its row goes into
-    // a line of the next journal).
-    events.restarting = [this] {
-        if (journal_ != nullptr && journaling_) {
-            if (junkAtConnect()) {
-                QStringList texts;
-                for (int column = 1; column < kTableColumnCount; ++column) {
-                    texts << parts_.rows.gridText(1, column);
-                }
-                const qint64 after = ticksBetween(recording_.startTicks(), clocks_.tickCount());
-                dropped_ = QStringLiteral(
-                               "dropped: a recording of one row, begun %1, that the pause rule "
-                               "ended %2 s after it began: %3")
-                               .arg(isoTimeWithOffset(recording_.recordingStart()))
-                               .arg(after / 1000)
-                               .arg(texts.join(u','));
-                journal_->discard();
-            } else {
-                journal_->end();
-            }
-        }
-        firstRecording_ = false;
-        emit restarting();
-    };
-    events.restarted = [this] {
-        if (journal_ != nullptr && journaling_) {
-            beginJournal(clocks_.now());
-            if (!dropped_.isEmpty()) {
-                journal_->noteAtStart(dropped_);
-            }
-        }
-        dropped_.clear();
-        publishEvent(QStringLiteral("restart"));
-        publishResume(0);
-        emit restarted();
-    };
-    alarms_.listen(recording_);  // after the handlers above: a row first, then its alarms
+      router_(channels_,
+              {[this] { return recordingNow(); }, [this] { return driver_->channelCount(); },
+               [this] {
+                   syncChannels();
+                   emit channelsChanged(channelCount());
+               },
+               [this] { return driverId(); }, [this](const QString& text) { emit notice(text); },
+               [this] { onLost(QStringLiteral("the charger stopped answering")); }}) {
+    channels_.push_back(makeChannel(1));
+    driver_ = makeDriver(kFirstDriverId, router_, router_);
     alarmClock_.setInterval(kAlarmClockMs);
     journalRetry_.setInterval(static_cast<int>(Journal::kRetryMs));
 }
@@ -97,9 +50,97 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
 LiveSession::~LiveSession() {
     closeSource();
     retired_.clear();
-    if (journal_ != nullptr) {
-        journal_->end();  // whatever it owes, while the table is there
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->endJournal();  // whatever it owes, while the table is there
     }
+}
+
+std::unique_ptr<ChannelRecording> LiveSession::makeChannel(int n) {
+    // Channel 1 is what the signals without a channel tell of and what is
+    // published.
+    const bool first = n == 1;
+    ChannelRecording::Hooks hooks;
+    hooks.rowAppended = [this, first, n](int row) {
+        if (first) {
+            publishRow(row);
+            publishResume(row);
+            emit rowAppended(row);
+        }
+        emit channelRowAppended(n, row);
+    };
+    hooks.idleShown = [this, first, n] {
+        if (first) {
+            publishEvent(QStringLiteral("idle"));
+            emit idleShown();
+        }
+        emit channelIdleShown(n);
+    };
+    hooks.restarting = [this, first] {
+        if (first) {
+            emit restarting();
+        }
+    };
+    hooks.restarted = [this, first, n] {
+        if (first) {
+            publishEvent(QStringLiteral("restart"));
+            publishResume(0);
+            emit restarted();
+        }
+        emit channelRestarted(n);
+    };
+    hooks.alarm = [this, n](const alarms::Alarm& alarm) { onAlarm(n, alarm); };
+    hooks.journalChanged = [this] { followJournal(); };
+    auto channel = std::make_unique<ChannelRecording>(n, first ? &parts_.rows : nullptr, clocks_,
+                                                      std::move(hooks));
+    if (!first && journal_ != nullptr) {
+        channel->ownJournal(journal_->alike());
+    }
+    return channel;
+}
+
+ChannelRecording& LiveSession::at(int channel) {
+    Q_ASSERT(channel >= 1 && channel <= channelCount());
+    return *channels_[static_cast<std::size_t>(channel - 1)];
+}
+
+void LiveSession::syncChannels() {
+    const int count = std::max(1, driver_->channelCount());
+    while (channelCount() > count) {
+        channels_.back()->stopJournaling();
+        channels_.pop_back();
+    }
+    while (channelCount() < count) {
+        channels_.push_back(makeChannel(channelCount() + 1));
+        if (recordingNow()) {
+            beginChannel(*channels_.back());
+        }
+    }
+    nameJournals();
+}
+
+// A charger other than the first family's, or of several channels, is
+// named in each journal with the channel.
+QString LiveSession::driverId() const {
+    return QString::fromUtf8(driver_->id().data(), static_cast<qsizetype>(driver_->id().size()));
+}
+
+void LiveSession::nameJournals() {
+    const QString driver = driverId();
+    const bool named = driver_->id() != kFirstDriverId || channelCount() > 1;
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        if (channel->journal() != nullptr) {
+            channel->journal()->setCharger(driver, named ? channel->channel() : 0);
+        }
+    }
+}
+
+// A channel that comes while a recording goes on joins it now.
+void LiveSession::beginChannel(ChannelRecording& channel) {
+    channel.startRecording();
+    channel.alarms().monitor().setSettings(alarmMonitor().settings());
+    channel.alarms().connected();
+    channel.beginJournaling(journaling(), sourceName(),
+                            source_ ? source_->chargerName() : QString());
 }
 
 SourceEvents LiveSession::sourceEvents() {
@@ -145,8 +186,8 @@ void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
     source_ = std::move(source);
     loss_ = LinkLoss::None;
     if (!source_->beginsAtOpen()) {
-        if (journal_ != nullptr) {
-            journal_->end();
+        for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+            channel->endJournal();
         }
         // The recording begins at the source's start, which may be told
         // while it opens (a start that came before).
@@ -167,8 +208,9 @@ void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
         return;
     }
     if (continuing && interrupted) {
-        recording_.resume(interruptedTicks_);
-        alarms_.linkOpened();
+        for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+            channel->resumeAfterLoss();
+        }
         alarmClock_.start();
         setState(LinkState::Connected);
         publishMidway();  // a publisher given while the link was lost
@@ -179,36 +221,39 @@ void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
 }
 
 void LiveSession::beginRecording() {
-    if (journal_ != nullptr) {
-        journal_->end();
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->startRecording();
     }
-    recording_.resetAxes();
-    recording_.begin();
-    lastRowMs_ = 0;
+    ChannelRecording& first = *channels_.front();
     const std::optional<SessionSource::Resume> resume = source_ ? source_->resume() : std::nullopt;
     if (resume) {
-        recording_.continueFrom(resume->connectTicks, resume->began, resume->beganTicks,
-                                resume->lastRow);
+        first.recording().continueFrom(resume->connectTicks, resume->began, resume->beganTicks,
+                                       resume->lastRow);
     }
-    alarms_.connected();
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        if (channel.get() != &first) {
+            channel->alarms().monitor().setSettings(first.alarms().monitor().settings());
+        }
+        channel->alarms().connected();
+    }
     if (resume && !resume->lastRow.isEmpty()) {
         // The rules go on from the last row as if it had come here: what it
         // raised was raised where it came (not again), and stalled is
         // measured from when it came.
-        alarms_.monitor().row(alarms::rowValues(resume->lastRow.split(u'\t')),
-                              resume->lastRowTicks);
-        lastRowTicks_ = resume->lastRowTicks;
-        lastRowMs_ = resume->lastRowMs;
+        first.alarms().monitor().row(alarms::rowValues(resume->lastRow.split(u'\t')),
+                                     resume->lastRowTicks);
+        first.setLastRow(resume->lastRowTicks, resume->lastRowMs);
     }
     alarmClock_.start();
-    journaling_ = journal_ != nullptr && source_ && (journalReplays_ || !source_->isReplay());
-    firstRecording_ = true;
-    if (journaling_) {
-        beginJournal(recording_.recordingStart());
+    nameJournals();
+    const bool journaled = source_ && (journalReplays_ || !source_->isReplay());
+    const QString watched = source_ ? source_->chargerName() : QString();
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->beginJournaling(journaled, sourceName(), watched);
     }
-    const QDateTime begun = recording_.recordingStart();
+    const QDateTime begun = recording().recordingStart();
     const CaptureStart start{begun.toMSecsSinceEpoch(), begun.offsetFromUtc(),
-                             recording_.connectTicks(), std::string(driver_->id())};
+                             recording().connectTicks(), std::string(driver_->id())};
     if (capture_ != nullptr) {
         try {
             capture_->writeStart(start);
@@ -226,23 +271,14 @@ void LiveSession::beginRecording() {
     emit recordingBegun();
 }
 
-void LiveSession::beginJournal(const QDateTime& start) {
-    // A watcher's recording is the publisher's, begun at the same moment.
-    const QString charger = source_ ? source_->chargerName() : QString();
-    journal_->begin(start, sourceName(), charger, charger.isEmpty() ? QDateTime() : start);
-}
-
-bool LiveSession::junkAtConnect() const {
-    return firstRecording_ && journal_ != nullptr && journal_->rowsShown() == 1 &&
-           ticksBetween(recording_.startTicks(), clocks_.tickCount()) <= kJunkWithinMs;
-}
-
 void LiveSession::received(std::span<const std::uint8_t> bytes) {
     clocks_.hold();
     if (!recordingNow()) {
         return;
     }
-    alarms_.tick();  // what came due before these bytes
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->alarms().tick();  // what came due before these bytes
+    }
     const std::int64_t wallMs = clocks_.now().toMSecsSinceEpoch();
     if (publisher_ != nullptr) {
         publisher_->raw(wallMs, clocks_.tickCount(), bytes);
@@ -261,12 +297,19 @@ bool LiveSession::setCharger(std::string_view id) {
     if (id == driver_->id()) {
         return true;  // the same driver goes on, with what it holds
     }
-    std::unique_ptr<ChargerDriver> driver = makeDriver(id, gate_, gate_);
-    if (!driver) {
+    const DriverEntry* entry = findDriver(id);
+    if (entry == nullptr) {
         return false;
     }
-    driver_ = std::move(driver);
+    setCharger(*entry);
     return true;
+}
+
+void LiveSession::setCharger(const DriverEntry& entry) {
+    driver_ = entry.make(router_, router_, {});
+    router_.resetDropped();
+    syncChannels();
+    emit channelsChanged(channelCount());
 }
 
 void LiveSession::take(std::span<const std::uint8_t> bytes) {
@@ -275,6 +318,10 @@ void LiveSession::take(std::span<const std::uint8_t> bytes) {
         parts_.flipReceiveLamp();
     }
     driver_->feed(bytes, clocks_.tickCount());
+    if (std::max(1, driver_->channelCount()) != channelCount()) {
+        syncChannels();  // the driver learnt how many it has
+        emit channelsChanged(channelCount());
+    }
     if (driver_->line().writes) {
         sendDue();
     }
@@ -308,31 +355,17 @@ void LiveSession::sendDue() {
     }
 }
 
-void LiveSession::Gate::reading(const Reading& reading, std::span<const std::uint8_t> message) {
-    if (!session_.recordingNow()) {
-        return;
-    }
-    host_.readingDecoded(reading, layoutOfMessage(message));
-    if (!reading.isIdle()) {
-        Reading taken = reading;  // the recording sets the first row's time
-        host_.acceptReading(taken);
-    }
-}
-
-void LiveSession::Gate::event(DriverEvent event, int /*channel*/) {
-    if (!session_.recordingNow()) {
-        return;
-    }
-    if (event == DriverEvent::Late) {
-        host_.showIdle();
-    } else if (event == DriverEvent::Silent) {
-        session_.onLost(QStringLiteral("the charger stopped answering"));
+void LiveSession::setAlarmSettings(const alarms::AlarmSettings& settings) {
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->alarms().monitor().setSettings(settings);
     }
 }
 
 void LiveSession::tickAlarms() {
     if (recordingNow()) {
-        alarms_.tick();
+        for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+            channel->alarms().tick();
+        }
     }
 }
 
@@ -345,16 +378,18 @@ void LiveSession::onLost(const QString& why) {
     loss_ = source_ ? source_->loss() : LinkLoss::None;
     // The alarm first, while the recording and its journal are open: it is
     // the journal's last line.
-    alarms_.linkLost(why);
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->alarms().linkLost(why);
+    }
     alarmClock_.stop();
-    interruptedTicks_ = recording_.connectTicks();
     publishEvent(QStringLiteral("lost"));
     if (source_) {
         source_->close();
     }
     clocks_.follow(nullptr, nullptr);
-    alarms_.disconnected();
-    recording_.end();
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->interrupt();
+    }
     setState(LinkState::Lost);
     emit lost(why);
 }
@@ -366,10 +401,9 @@ void LiveSession::awaitSameAdapter() {
 }
 
 void LiveSession::giveUp() {
-    if (journal_ != nullptr) {
-        journal_->end();
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->stopJournaling();
     }
-    journaling_ = false;
     if (state_ == LinkState::Lost || state_ == LinkState::WaitingForAdapter) {
         setState(LinkState::Disconnected);
     }
@@ -380,14 +414,13 @@ void LiveSession::stop() {
                          state_ != LinkState::WaitingForAdapter;
     closeSource();
     alarmClock_.stop();
-    if (wasOpen) {
-        alarms_.disconnected();
-        recording_.end();
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        if (wasOpen) {
+            channel->alarms().disconnected();
+            channel->recording().end();
+        }
+        channel->stopJournaling();
     }
-    if (journal_ != nullptr) {
-        journal_->end();
-    }
-    journaling_ = false;
     setState(LinkState::Disconnected);
 }
 
@@ -408,7 +441,14 @@ void LiveSession::setJournal(Journal* journal) {
         journal_->end();
     }
     journal_ = journal;
-    journaling_ = false;
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        if (channel->channel() == 1) {
+            channel->setJournal(journal);
+        } else {
+            channel->ownJournal(journal != nullptr ? journal->alike() : nullptr);
+        }
+    }
+    nameJournals();
 }
 
 void LiveSession::setPublisher(net::Publisher* publisher) {
@@ -436,7 +476,8 @@ void LiveSession::publishMidway() {
 }
 
 void LiveSession::followJournal() {
-    const bool owed = journal_ != nullptr && journaling_ && journal_->rowsOwed() > 0;
+    const bool owed = std::any_of(channels_.begin(), channels_.end(),
+                                  [](const auto& channel) { return channel->journalOwes(); });
     if (owed && !journalRetry_.isActive()) {
         journalRetry_.start();
     } else if (!owed) {
@@ -445,8 +486,8 @@ void LiveSession::followJournal() {
 }
 
 void LiveSession::retryJournal() {
-    if (journal_ != nullptr && journaling_) {
-        journal_->retry();
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        channel->retryJournal();
     }
     followJournal();
 }
@@ -458,63 +499,28 @@ void LiveSession::setState(LinkState state) {
     }
 }
 
-void LiveSession::onAlarm(const alarms::Alarm& alarm) {
-    const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
-    const QString text = QString::fromStdString(alarm.text);
-    if (journal_ != nullptr && journaling_) {
-        journal_->appendComment(QStringLiteral("alarm %1: %2").arg(kind, text));
-        followJournal();
+// The channel's journal has its line already.
+void LiveSession::onAlarm(int channel, const alarms::Alarm& alarm) {
+    if (channel == 1) {
+        publishEvent(QStringLiteral("alarm"), QString::fromUtf8(alarms::kindName(alarm.kind)),
+                     QString::fromStdString(alarm.text));
+        emit alarmRaised(alarm);
     }
-    publishEvent(QStringLiteral("alarm"), kind, text);
-    emit alarmRaised(alarm);
+    emit channelAlarmRaised(channel, alarm);
 }
 
 void LiveSession::publishRow(int row) {
-    if (publisher_ == nullptr) {
-        return;
+    if (publisher_ != nullptr) {
+        publisher_->row(channels_.front()->publishedRow(row));
     }
-    const RowStore& rows = parts_.rows;
-    // Each field as stored; 0 for one that is empty or no number.
-    const auto number = [&](int field) { return rows.number(row, field).value_or(0); };
-    net::RowValues values;
-    values.wall = clocks_.now();
-    values.time = rows.gridText(row, kFieldElapsed + 1);
-    values.battery = rows.gridText(row, kFieldBatteryType + 1);
-    values.state = rows.gridText(row, kFieldState + 1);
-    values.extC = number(kFieldExtTemperature);
-    values.intC = number(kFieldIntTemperature);
-    values.inputV = number(kFieldInputVoltage);
-    values.voltageV = number(kFieldVoltage);
-    values.currentA = number(kFieldCurrent);
-    values.capacityMah = number(kFieldCapacity);
-    values.powerW = number(kFieldPower);
-    for (int cell = 0; cell < kCellCount; ++cell) {
-        values.cellsV[static_cast<std::size_t>(cell)] = number(kFieldCell1 + cell);
-    }
-    publisher_->row(values);
 }
 
 void LiveSession::publishResume(int row) {
-    if (publisher_ == nullptr) {
-        return;
+    if (publisher_ != nullptr) {
+        net::ResumeState state = channels_.front()->resumeState(row);
+        state.connectionTicks = connectionTicks_;
+        publisher_->resume(state);
     }
-    net::ResumeState state;
-    state.connectionTicks = connectionTicks_;
-    state.connectTicks = recording_.connectTicks();
-    const QDateTime began = recording_.recordingStart();
-    state.beganMs = began.toMSecsSinceEpoch();
-    state.utcOffsetSeconds = began.offsetFromUtc();
-    state.beganTicks = recording_.startTicks();
-    if (row > 0) {
-        QStringList texts;
-        for (int column = 1; column < kTableColumnCount; ++column) {
-            texts << parts_.rows.gridText(row, column);
-        }
-        state.lastRow = texts.join(u'\t');
-        state.rowTicks = lastRowTicks_;
-        state.rowMs = lastRowMs_;
-    }
-    publisher_->resume(state);
 }
 
 void LiveSession::publishEvent(const QString& name, const QString& kind, const QString& text) {

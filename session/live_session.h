@@ -26,6 +26,13 @@
 //   Lost               the source went away; the recording is kept and its
 //                      journal is still open for a reconnect to go on with
 //   WaitingForAdapter  lost, and waiting for the same adapter to come back
+//
+// A charger of several channels talks over one connection; each channel has
+// its own recording, table, alarms and journal (session/channel_recording.h),
+// and each reading goes to the channel it names. Channel 1 is the one the
+// signals without a channel tell of (a window's table and chart), and its
+// table is the front end's; the session owns the others'. A source's start,
+// its loss and its end are every channel's.
 #pragma once
 
 #include <QObject>
@@ -37,9 +44,12 @@
 #include "alarms/recording_alarms.h"
 #include "protocol/byte_source.h"
 #include "protocol/charger_driver.h"
+#include "protocol/driver_registry.h"
 #include "protocol/status_decoder.h"
 #include "readout/recording.h"
 #include "serial/steppable_timer.h"
+#include "session/channel_recording.h"
+#include "session/channel_router.h"
 #include "session/session_clocks.h"
 #include "session/session_source.h"
 
@@ -80,7 +90,7 @@ public:
     // stands at 1 s, the next counts from Connect) is not kept: its file is
     // removed, and the next recording's journal says so in a line after its
     // header.
-    static constexpr std::uint32_t kJunkWithinMs = 30'000;
+    static constexpr std::uint32_t kJunkWithinMs = ChannelRecording::kJunkWithinMs;
 
     explicit LiveSession(SessionParts parts, QObject* parent = nullptr);
     ~LiveSession() override;
@@ -92,14 +102,31 @@ public:
     // A new driver of charger `id`, for what comes next; false (and nothing
     // changes) when no driver has that id.
     bool setCharger(std::string_view id);
+    // A new driver made by `entry` (one of the registry's, or a test's).
+    void setCharger(const DriverEntry& entry);
     // The bytes of one receive event, on the clocks as they stand: to the
     // driver (the sources do it through their SourceEvents).
     void take(std::span<const std::uint8_t> bytes);
     // Everything waiting in `line`, as one receive event (a simulation's).
     void take(ByteSource& line);
-    Recording& recording() { return recording_; }
-    const Recording& recording() const { return recording_; }
-    alarms::AlarmMonitor& alarmMonitor() { return alarms_.monitor(); }
+    Recording& recording() { return channels_.front()->recording(); }
+    const Recording& recording() const { return channels_.front()->recording(); }
+    // Channel 1's; every other channel takes its settings as its recording
+    // begins.
+    alarms::AlarmMonitor& alarmMonitor() { return channels_.front()->alarms().monitor(); }
+    // Every channel's alarm settings, now.
+    void setAlarmSettings(const alarms::AlarmSettings& settings);
+
+    // --- channels (1-based) ---------------------------------------------------------
+    // The driver's channels (1 until a driver of several is set).
+    int channelCount() const { return static_cast<int>(channels_.size()); }
+    Recording& recording(int channel) { return at(channel).recording(); }
+    RowStore& rows(int channel) { return at(channel).rows(); }
+    alarms::AlarmMonitor& alarmMonitor(int channel) { return at(channel).alarms().monitor(); }
+    // The journal of a channel's recordings (nullptr for none).
+    Journal* journal(int channel) { return at(channel).journal(); }
+    // Readings for a channel the driver does not have: dropped, told once.
+    std::uint64_t readingsDropped() const { return router_.dropped(); }
     // The program's own clock (a test's), whatever the source.
     const TickClock& ownTicks() const { return parts_.ticks; }
     // The clocks the recording reads (held during a receive event).
@@ -128,11 +155,13 @@ public:
     LinkLoss lossReason() const { return loss_; }
 
     // --- what the recording goes to ---------------------------------------------
-    // Each recording's rows and alarms; nullptr for none (a replay).
+    // Each recording's rows and alarms; nullptr for none (a replay). It is
+    // channel 1's; each other channel gets one alike (the same folder and
+    // program version, its notices told to the same handler).
     void setJournal(Journal* journal);
     Journal* journal() const { return journal_; }
     // Whether the present recording goes to the journal (a replay does not).
-    bool journaling() const { return journal_ != nullptr && journaling_; }
+    bool journaling() const { return channels_.front()->journaling(); }
     // A replay goes to the journal too, from the recording that begins
     // next: a capture kept among the recordings as the live run's would be.
     void setJournalReplays(bool on) { journalReplays_ = on; }
@@ -157,6 +186,14 @@ public:
 
 signals:
     void stateChanged(cellwatch::session::LinkState state);
+    // After setCharger(), or when the driver learns how many it has.
+    void channelsChanged(int count);
+    // Every channel's rows, idle states, restarts and alarms (channel 1's
+    // too, after the signals below).
+    void channelRowAppended(int channel, int row);
+    void channelIdleShown(int channel);
+    void channelRestarted(int channel);
+    void channelAlarmRaised(int channel, const cellwatch::alarms::Alarm& alarm);
     // A row entered the table (grid row, 1 = the first).
     void rowAppended(int row);
     void idleShown();
@@ -178,16 +215,18 @@ signals:
 
 private:
     void beginRecording();
-    // Begins the journal's file of a recording starting at `start`.
-    void beginJournal(const QDateTime& start);
-    // Whether the recording the pause rule is ending is junk of a Connect:
-    // the first since the source began, of one row, ended within
-    // kJunkWithinMs of its start.
-    bool junkAtConnect() const;
+    ChannelRecording& at(int channel);
+    std::unique_ptr<ChannelRecording> makeChannel(int channel);
+    // As many channels as the driver has; new ones begin at once while
+    // recording.
+    void syncChannels();
+    QString driverId() const;
+    void nameJournals();
+    void beginChannel(ChannelRecording& channel);
     void setState(LinkState state);
     void received(std::span<const std::uint8_t> bytes);
     void onLost(const QString& why);
-    void onAlarm(const alarms::Alarm& alarm);
+    void onAlarm(int channel, const alarms::Alarm& alarm);
     void publishRow(int row);
     // Where the recording stands, after grid row `row` (0: before any).
     void publishResume(int row);
@@ -195,23 +234,6 @@ private:
     void publishEvent(const QString& name, const QString& kind = {}, const QString& text = {});
     void closeSource();
 
-    // Stands between the driver and the alarms' tap: gives the driver the
-    // recording's time base and capacity maximum, and hands each reading on
-    // as the sample the recording takes. While nothing records (a watch
-    // waiting for its start, a port open before the log begins), readings
-    // go nowhere.
-    class Gate final : public DriverContext, public DriverSink {
-    public:
-        Gate(LiveSession& session, DecoderHost& host) : session_(session), host_(host) {}
-        std::uint32_t connectTicks() const override { return host_.connectTicks(); }
-        Decimal capacityDataMax() const override { return host_.capacityDataMax(); }
-        void reading(const Reading& reading, std::span<const std::uint8_t> message) override;
-        void event(DriverEvent event, int channel) override;
-
-    private:
-        LiveSession& session_;
-        DecoderHost& host_;
-    };
     // Sends what the driver has due; looks again when it says.
     void sendDue();
     bool recordingNow() const {
@@ -220,9 +242,8 @@ private:
 
     SessionParts parts_;
     SessionClocks clocks_;
-    Recording recording_;
-    alarms::RecordingAlarms alarms_;
-    Gate gate_{*this, alarms_.decoderHost()};
+    std::vector<std::unique_ptr<ChannelRecording>> channels_;
+    ChannelRouter router_;
     std::unique_ptr<ChargerDriver> driver_;
     SteppableTimer pollClock_{[this] { sendDue(); }, true};
     std::unique_ptr<SessionSource> source_;
@@ -231,15 +252,9 @@ private:
     std::vector<std::unique_ptr<SessionSource>> retired_;
     LinkState state_ = LinkState::Disconnected;
     LinkLoss loss_ = LinkLoss::None;
-    std::uint32_t interruptedTicks_ = 0;
     std::uint32_t connectionTicks_ = 0;  // of the present connection's start
-    std::uint32_t lastRowTicks_ = 0;     // when the last row came
-    std::int64_t lastRowMs_ = 0;         // (ms since 1970; 0: not known)
     bool startPublished_ = false;        // to the present publisher
-    bool journaling_ = false;
     bool journalReplays_ = false;
-    bool firstRecording_ = false;  // the recording begun with the source
-    QString dropped_;              // the note on a junk recording removed
 
     Journal* journal_ = nullptr;
     CaptureWriter* capture_ = nullptr;

@@ -19,7 +19,7 @@ constexpr const char* kUsage =
     "       cellwatch-log --replay FILE [--speed N] [--out FILE] [--journal [--pack NAME]]\n"
     "       cellwatch-log --frames FILE [--speed N] [--out FILE] [--journal [--pack NAME]]\n"
     "       cellwatch-log --list-chargers\n"
-    "       (each also with --serve [ADDRESS:]PORT and --charger NAME)\n"
+    "       (each also with --serve [ADDRESS:]PORT, --charger NAME and --channel N)\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
     "it) and records what it reports as the window does, without a window: each\n"
@@ -54,6 +54,9 @@ constexpr const char* kUsage =
     "               counted on standard error and skipped\n"
     "  --charger NAME\n"
     "               the charger's driver (default tkrx)\n"
+    "  --channel N  of a charger of several channels: only channel N's lines,\n"
+    "               as a charger of one channel's (without the channel's\n"
+    "               number); status 2 when the charger has no channel N\n"
     "  --list-chargers\n"
     "               print the chargers' drivers (id, maker, models), one a\n"
     "               line, and exit\n"
@@ -136,6 +139,17 @@ constexpr const char* kUsage =
     "  twelve cell voltages. Idle messages are not recorded, nor are implausible\n"
     "  ones (a temperature above 100, a voltage above 50 or a battery voltage of\n"
     "  0, a cell above 5 V).\n"
+    "  A charger of several channels: every line of a channel, rows and events,\n"
+    "  starts with the channel's number and a tab (2<TAB>0:00:05<TAB>...), and\n"
+    "  the header with 'Channel<TAB>'; '# lost' is the whole charger's and has\n"
+    "  none (awk -F'\\t' '$1 == 2' picks channel 2). With --out FILE each channel\n"
+    "  has a file of its own instead, without the number: channel 1's is FILE,\n"
+    "  channel N's is FILE with -N before its extension (log.tsv, log-2.tsv,\n"
+    "  log-3.tsv), each begun at its channel's first line ('# lost' goes to\n"
+    "  every one). Each alarm of such a charger is also one line on standard\n"
+    "  error naming its channel ('channel 2: alarm cell-high: ...'), and the\n"
+    "  --on-alarm command's CELLWATCH_TEXT begins with 'channel 2: '. Each\n"
+    "  channel has its own journal, cellwatch-DATE-TIME-CHARGER-CHANNEL.csv.\n"
     "\n"
     "Events are lines of their own that start with '# ':\n"
     "  # idle     a message took more than 3 s from its first byte to its last\n"
@@ -315,6 +329,8 @@ LogOptions parseArguments(const QStringList& arguments) {
     bool packGiven = false;
     bool framesGiven = false;
     bool chargerGiven = false;
+    QString channel;
+    bool channelGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (network.take(arguments, i, options)) {
             continue;
@@ -341,6 +357,7 @@ LogOptions parseArguments(const QStringList& arguments) {
             takeValue(arguments, i, QStringLiteral("--replay"), options.replay, replayGiven) ||
             takeValue(arguments, i, QStringLiteral("--frames"), options.frames, framesGiven) ||
             takeValue(arguments, i, QStringLiteral("--charger"), options.charger, chargerGiven) ||
+            takeValue(arguments, i, QStringLiteral("--channel"), channel, channelGiven) ||
             takeValue(arguments, i, QStringLiteral("--speed"), speed, speedGiven) ||
             takeValue(arguments, i, QStringLiteral("--serve"), options.serve, serveGiven) ||
             takeValue(arguments, i, QStringLiteral("--pack"), options.pack, packGiven) ||
@@ -359,6 +376,14 @@ LogOptions parseArguments(const QStringList& arguments) {
     if (findDriver(options.charger.toStdString()) == nullptr) {
         throw UsageError("no charger " + options.charger.toStdString() +
                          "; the chargers are: " + driverIdsText());
+    }
+    if (channelGiven) {
+        bool ok = false;
+        options.channel = channel.toInt(&ok);
+        if (!ok || options.channel < 1) {
+            throw UsageError("--channel takes a channel's number from 1, not " +
+                             channel.toStdString());
+        }
     }
     if (framesGiven) {
         if (replayGiven) {

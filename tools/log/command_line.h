@@ -23,7 +23,8 @@ struct LogOptions {
     QString replay;   // instead of port: the capture to play back
     QString frames;   // instead of port: a frames file to play back (--frames)
     QString charger = QStringLiteral("tkrx");  // the charger's driver (--charger)
-    bool listChargers = false;                 // --list-chargers
+    int channel = 0;            // only this channel's lines (--channel); 0: every channel's
+    bool listChargers = false;  // --list-chargers
     double speed = 1;     // of the replay: 1 real time, 2 twice as fast, 0 as fast as possible
     bool journal = true;  // each recording also goes to the recordings folder (--no-journal)
     bool journalReplay = false;  // a replay too (--journal)

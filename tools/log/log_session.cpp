@@ -29,15 +29,16 @@ namespace cellwatch::logger {
 
 LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* parent)
     : QObject(parent), session_({table_, ticks, wall}) {
-    connect(&session_, &session::LiveSession::rowAppended, this, &LogSession::writeRow);
-    connect(&session_, &session::LiveSession::idleShown, this,
-            [this] { writeLine(QStringLiteral("# idle")); });
-    connect(&session_, &session::LiveSession::restarted, this,
-            [this] { writeLine(QStringLiteral("# restart")); });
-    connect(&session_, &session::LiveSession::alarmRaised, this, &LogSession::writeAlarm);
+    connect(&session_, &session::LiveSession::channelRowAppended, this, &LogSession::writeRow);
+    connect(&session_, &session::LiveSession::channelIdleShown, this,
+            [this](int channel) { writeLine(channel, QStringLiteral("# idle")); });
+    connect(&session_, &session::LiveSession::channelRestarted, this,
+            [this](int channel) { writeLine(channel, QStringLiteral("# restart")); });
+    connect(&session_, &session::LiveSession::channelAlarmRaised, this, &LogSession::writeAlarm);
+    connect(&session_, &session::LiveSession::channelsChanged, this, &LogSession::checkChannel);
     // The `lost` alarm's line came first: "# lost" is the last line.
     connect(&session_, &session::LiveSession::lost, this, [this](const QString& why) {
-        writeLine(QStringLiteral("# lost"));
+        writeLine(0, QStringLiteral("# lost"));
         finish(kExitLost, portText_.isEmpty()
                               ? why
                               : QStringLiteral("lost the port %1: %2").arg(portText_, why));
@@ -90,16 +91,26 @@ session::ReplaySource& LogSession::replay(const QString& file, double speed) {
     return replayed;
 }
 
-bool LogSession::start(std::FILE* out) {
+QString LogSession::headerLine(bool prefixed) const {
     QStringList headers;
+    if (prefixed) {
+        headers << QStringLiteral("Channel");
+    }
     for (int column = 1; column < kTableColumnCount; ++column) {
         headers << RowStore::headerText(column);
     }
-    failure_.clear();
+    return headers.join(u'\t');
+}
+
+bool LogSession::start(std::FILE* out) {
+    failure_ = channelProblem();
+    if (!failure_.isEmpty()) {
+        return false;
+    }
     rowsWritten_ = 0;
-    out_ = out;
-    if (!put(headers.join(u'\t'))) {
-        out_ = nullptr;
+    main_.file = out;
+    if (!put(main_, headerLine(prefixed()))) {
+        main_.file = nullptr;
         return false;
     }
     if (pending_) {
@@ -107,31 +118,72 @@ bool LogSession::start(std::FILE* out) {
             session_.open(std::move(pending_));
         } catch (const std::exception& e) {
             failure_ = QString::fromLocal8Bit(e.what());
-            out_ = nullptr;
+            main_.file = nullptr;
             return false;
         }
     }
     return true;
 }
 
-void LogSession::stop() {
-    session_.stop();
-    if (out_ != nullptr) {
-        std::fflush(out_);
-        out_ = nullptr;
+QString LogSession::channelProblem() {
+    if (only_ <= session_.channelCount()) {
+        return {};
+    }
+    const std::string_view id = session_.driver().id();
+    return QStringLiteral("--channel %1: the charger %2 has %3 channel(s)")
+        .arg(only_)
+        .arg(QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size())))
+        .arg(session_.channelCount());
+}
+
+void LogSession::checkChannel() {
+    if (main_.file != nullptr && !channelProblem().isEmpty()) {
+        finish(kExitUsage, channelProblem());
     }
 }
 
-void LogSession::tagJournal(int row) {
-    if (journal_ == nullptr || pack_.isEmpty() || row < 1 ||
-        !journalPack_.pending(journal_->path())) {
+void LogSession::stop() {
+    session_.stop();
+    if (main_.file != nullptr) {
+        std::fflush(main_.file);
+        main_.file = nullptr;
+    }
+    for (auto& [channel, output] : channelOutputs_) {
+        if (output.file != nullptr) {
+            std::fflush(output.file);
+            output.file = nullptr;
+        }
+    }
+}
+
+std::size_t LogSession::owedLines() const {
+    std::size_t lines = main_.owed.size();
+    for (const auto& [channel, output] : channelOutputs_) {
+        lines += output.owed.size();
+    }
+    return lines;
+}
+
+QString LogSession::owedWhy() const {
+    for (const auto& [channel, output] : channelOutputs_) {
+        if (!output.owed.empty()) {
+            return output.owedWhy;
+        }
+    }
+    return main_.owedWhy;
+}
+
+void LogSession::tagJournal(int channel, int row) {
+    Journal* journal = session_.journal(channel);
+    session::JournalPack& journalPack = journalPacks_[channel];
+    if (journal == nullptr || pack_.isEmpty() || row < 1 || !journalPack.pending(journal->path())) {
         return;
     }
-    TableRangeRows rows(table_);
+    TableRangeRows rows(session_.rows(channel));
     const auto index = static_cast<std::size_t>(row - 1);
     const int cells = index < rows.rowCount() ? session::cellsInUse(rows.numbers(index).cells) : 0;
     const std::optional<session::JournalPack::Tagged> told =
-        journalPack_.tag(journal_->path(), pack_, cells);
+        journalPack.tag(journal->path(), pack_, cells);
     if (told && told->mismatch) {
         emit notice(cellCountMismatchText(pack_, cells, false));
     }
@@ -140,34 +192,39 @@ void LogSession::tagJournal(int row) {
     }
 }
 
-void LogSession::writeRow(int row) {
-    tagJournal(row);
-    if (out_ == nullptr) {
+void LogSession::writeRow(int channel, int row) {
+    tagJournal(channel, row);
+    if (main_.file == nullptr) {
         return;
     }
+    const RowStore& table = session_.rows(channel);
     QString line;
     line.reserve(160);
     for (int column = 1; column < kTableColumnCount; ++column) {
         if (column > 1) {
             line += u'\t';
         }
-        line += table_.gridText(row, column);
+        line += table.gridText(row, column);
     }
-    writeLine(line);
-    if (out_ != nullptr) {
+    const bool shown = only_ == 0 || only_ == channel;
+    writeLine(channel, line);
+    if (main_.file != nullptr && shown) {
         ++rowsWritten_;
     }
 }
 
-void LogSession::writeAlarm(const alarms::Alarm& alarm) {
-    if (out_ == nullptr) {
+void LogSession::writeAlarm(int channel, const alarms::Alarm& alarm) {
+    if (main_.file == nullptr || (only_ != 0 && only_ != channel)) {
         return;
     }
     const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
     const QString text = QString::fromStdString(alarm.text);
-    writeLine(QStringLiteral("# alarm %1: %2").arg(kind, text));
-    if (out_ != nullptr && alarmHandler_) {
-        alarmHandler_(alarm);
+    writeLine(channel, QStringLiteral("# alarm %1: %2").arg(kind, text));
+    if (main_.file != nullptr && only_ == 0 && session_.channelCount() > 1) {
+        emit notice(QStringLiteral("channel %1: alarm %2: %3").arg(channel).arg(kind, text));
+    }
+    if (main_.file != nullptr && alarmHandler_) {
+        alarmHandler_(channel, alarm);
     }
 }
 
@@ -188,11 +245,12 @@ bool cutTo(std::FILE* out, long size) {
 
 }  // namespace
 
-bool LogSession::outputReady() const {
+bool LogSession::outputReady(std::FILE* file) const {
 #ifndef Q_OS_UNIX
+    Q_UNUSED(file);
     return true;  // no stop pipe (log_signals.h): lines are written as they come
 #else
-    const int fd = stopFd_ < 0 ? -1 : ::fileno(out_);
+    const int fd = stopFd_ < 0 ? -1 : ::fileno(file);
     if (fd < 0) {
         return true;
     }
@@ -216,27 +274,28 @@ bool LogSession::outputReady() const {
 #endif
 }
 
-bool LogSession::put(const QString& line) {
-    if (!outputReady()) {
+bool LogSession::put(Output& output, const QString& line) {
+    if (!outputReady(output.file)) {
         failure_.clear();
         return false;
     }
-    owed_.push_back(line.toUtf8() + '\n');
-    const bool wasOwing = owed_.size() > 1;
-    while (!owed_.empty()) {
-        const QByteArray& bytes = owed_.front();
+    output.owed.push_back(line.toUtf8() + '\n');
+    const bool wasOwing = output.owed.size() > 1;
+    while (!output.owed.empty()) {
+        const QByteArray& bytes = output.owed.front();
         const auto size = static_cast<std::size_t>(bytes.size());
-        const long at = std::ftell(out_);  // -1 for a pipe or a terminal
-        if (std::fwrite(bytes.constData(), 1, size, out_) == size && std::fflush(out_) == 0) {
-            owed_.pop_front();
+        const long at = std::ftell(output.file);  // -1 for a pipe or a terminal
+        if (std::fwrite(bytes.constData(), 1, size, output.file) == size &&
+            std::fflush(output.file) == 0) {
+            output.owed.pop_front();
             continue;
         }
         const int error = errno;
-        owedWhy_ = QString::fromLocal8Bit(std::strerror(error));
+        output.owedWhy = QString::fromLocal8Bit(std::strerror(error));
         if ((error == ENOSPC || error == EFBIG || error == EDQUOT) && at >= 0) {
             // Take the part of the line back: the file ends on a whole line.
-            std::clearerr(out_);
-            if (cutTo(out_, at) && std::fseek(out_, at, SEEK_SET) == 0) {
+            std::clearerr(output.file);
+            if (cutTo(output.file, at) && std::fseek(output.file, at, SEEK_SET) == 0) {
                 if (!wasOwing) {
                     emit notice(QStringLiteral("cannot write the log: %1; its lines wait and are "
                                                "written when there is room")
@@ -255,18 +314,54 @@ bool LogSession::put(const QString& line) {
     return true;
 }
 
-void LogSession::writeLine(const QString& line) {
-    if (out_ != nullptr && !put(line)) {
-        finish(failure_.isEmpty() ? kExitOk : kExitFailure, failure_);
+LogSession::Output* LogSession::outputOf(int channel) {
+    if (channel <= 1 || !openChannel_ || only_ != 0) {
+        return &main_;
+    }
+    Output& output = channelOutputs_[channel];
+    if (output.file == nullptr) {
+        QString why;
+        output.file = openChannel_(channel, why);
+        if (output.file == nullptr) {
+            channelOutputs_.erase(channel);
+            finish(kExitFailure, why);
+            return nullptr;
+        }
+        if (!put(output, headerLine(false))) {
+            finish(failure_.isEmpty() ? kExitOk : kExitFailure, failure_);
+            return nullptr;
+        }
+    }
+    return &output;
+}
+
+void LogSession::writeLine(int channel, const QString& line) {
+    if (main_.file == nullptr || (only_ != 0 && channel != 0 && channel != only_)) {
+        return;
+    }
+    std::vector<Output*> outputs;
+    if (channel == 0) {
+        outputs.push_back(&main_);  // the charger's: in every output
+        for (auto& [number, output] : channelOutputs_) {
+            outputs.push_back(&output);
+        }
+    } else if (Output* output = outputOf(channel)) {
+        outputs.push_back(output);
+    }
+    const QString text = prefixed() && channel > 0 ? QString::number(channel) + u'\t' + line : line;
+    for (Output* output : outputs) {
+        if (main_.file != nullptr && !put(*output, text)) {
+            finish(failure_.isEmpty() ? kExitOk : kExitFailure, failure_);
+        }
     }
 }
 
 void LogSession::finish(int status, const QString& why) {
-    if (out_ == nullptr) {
+    if (main_.file == nullptr) {
         return;  // already ended
     }
-    std::fflush(out_);
-    out_ = nullptr;
+    std::fflush(main_.file);
+    main_.file = nullptr;
     failure_ = why;
     // This may run inside the receive path; the port is closed and the end
     // announced once that call is over.

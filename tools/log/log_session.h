@@ -13,6 +13,12 @@
 //     it (see alarms/alarm_rules.h), `lost` included.
 // Texts are UTF-8.
 //
+// A charger of several channels: each line of a channel starts with the
+// channel's number and a tab ("2\t0:00:05\t..."), the header with
+// "Channel\t"; "# lost" is the charger's and has none. Or the lines of one
+// channel alone (onlyChannel), or each channel's lines in an output of its
+// own (setChannelOutputs), both without the number.
+//
 // The table keeps the rows of the current recording (compactly, as the
 // window's does), since the journal, the alarms and the publisher read each
 // row from it. A restart empties it.
@@ -24,6 +30,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 
 #include <QObject>
 #include <QString>
@@ -67,6 +74,20 @@ public:
     // Replays a capture (throws CaptureError when it is none).
     session::ReplaySource& replay(const QString& file, double speed);
 
+    // Only the lines of `channel` (0: every channel's). A channel the
+    // charger does not have ends the log with kExitUsage (start() refuses
+    // to start, with this failure).
+    void onlyChannel(int channel) { only_ = channel; }
+    // Why onlyChannel() cannot be had; empty when it can.
+    QString channelProblem();
+    // Each channel from 2 on writes to an output of its own, opened by
+    // `open` at its first line (nullptr, with why, when it cannot be: the
+    // log ends with kExitFailure); `out` of start() is channel 1's. The
+    // files stay the opener's.
+    void setChannelOutputs(std::function<std::FILE*(int channel, QString& why)> open) {
+        openChannel_ = std::move(open);
+    }
+
     // Writes the header line to `out` and starts: a port's recording begins
     // now, a replay's and a watch's at their start. Returns false when the
     // header cannot be written (see failure()). `out` stays the caller's.
@@ -93,22 +114,22 @@ public:
     // they come.
     void setStopSignal(int fd) { stopFd_ = fd; }
 
-    bool running() const { return out_ != nullptr; }
+    bool running() const { return main_.file != nullptr; }
     // Why the log ended or could not start, for the error line; empty when
     // it was ended by the stop signal while its output took nothing.
     QString failure() const { return failure_; }
     // Lines owed to a full output when the log ends.
-    std::size_t owedLines() const { return owed_.size(); }
+    std::size_t owedLines() const;
     // Why they are owed ("No space left on device", "File too large").
-    QString owedWhy() const { return owedWhy_; }
+    QString owedWhy() const;
     int rowsWritten() const { return rowsWritten_; }
 
     // --- alarms ---
     void setAlarmSettings(const alarms::AlarmSettings& settings) {
-        session_.alarmMonitor().setSettings(settings);
+        session_.setAlarmSettings(settings);
     }
-    // Hears of each raised alarm, after its line is written.
-    void setAlarmHandler(std::function<void(const alarms::Alarm&)> handler) {
+    // Hears of each raised alarm and its channel, after its line is written.
+    void setAlarmHandler(std::function<void(int channel, const alarms::Alarm&)> handler) {
         alarmHandler_ = std::move(handler);
     }
 
@@ -131,39 +152,55 @@ signals:
     void notice(const QString& text);
 
 private:
-    void writeRow(int row);
-    void writeAlarm(const alarms::Alarm& alarm);
+    // Where lines go: their bytes, and those a full disk keeps back.
+    struct Output {
+        std::FILE* file = nullptr;
+        // Lines a full disk or a file-size limit kept from the output,
+        // written before the next one once there is room.
+        std::deque<QByteArray> owed;
+        QString owedWhy;  // ("No space left on device", "File too large")
+    };
+
+    void writeRow(int channel, int row);
+    void writeAlarm(int channel, const alarms::Alarm& alarm);
+    QString headerLine(bool prefixed) const;
+    // The output of `channel`'s lines (opened at its first); nullptr when
+    // it cannot be opened (the log ends).
+    Output* outputOf(int channel);
+    // A charger whose channels share one output: each line says its channel.
+    bool prefixed() const { return only_ == 0 && !openChannel_ && session_.channelCount() > 1; }
+    void checkChannel();
     // Writes and flushes one line; false when it fails (failure_ says why)
     // or the stop signal came while the output took nothing (failure_ empty).
     // A file that is full (or at its size limit) keeps the line owed instead:
     // said once, and written with those after it once there is room.
-    bool put(const QString& line);
+    bool put(Output& output, const QString& line);
     // Whether the output takes a line now, waiting until it does; false when
     // the stop signal comes first.
-    bool outputReady() const;
-    // Writes one line while running; a failed write ends the log.
-    void writeLine(const QString& line);
+    bool outputReady(std::FILE* file) const;
+    // Writes one line of `channel` (0: of the charger) while running; a
+    // failed write ends the log.
+    void writeLine(int channel, const QString& line);
     void finish(int status, const QString& why);
 
-    void tagJournal(int row);
+    void tagJournal(int channel, int row);
 
     std::unique_ptr<Journal> journal_;  // outlives the session, which ends it
     PackInfo pack_;
-    session::JournalPack journalPack_;
+    std::map<int, session::JournalPack> journalPacks_;  // of each channel
     RowStore table_;
     session::LiveSession session_;
     std::unique_ptr<session::SessionSource> pending_;  // opened by start()
 
     QString portText_;  // as given to openPort
     int stopFd_ = -1;
-    std::FILE* out_ = nullptr;
+    Output main_;  // running while it has a file
+    std::map<int, Output> channelOutputs_;
+    std::function<std::FILE*(int, QString&)> openChannel_;
+    int only_ = 0;
     int rowsWritten_ = 0;
     QString failure_;
-    // Lines a full disk or a file-size limit kept from the output, written
-    // before the next one once there is room.
-    std::deque<QByteArray> owed_;
-    QString owedWhy_;
-    std::function<void(const alarms::Alarm&)> alarmHandler_;
+    std::function<void(int, const alarms::Alarm&)> alarmHandler_;
 };
 
 }  // namespace cellwatch::logger

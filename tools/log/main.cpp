@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "alarms/chemistry_limits.h"
 #include "net/broker_setup.h"
@@ -72,6 +74,45 @@ bool openOutput(const LogOptions& options, std::FILE*& out, std::FILE*& file) {
     return true;
 }
 
+// The file of channel `channel`'s lines when --out names one and the
+// charger has several: FILE with -CHANNEL before its extension
+// (log.tsv: log-2.tsv).
+QString channelOutPath(const QString& out, int channel) {
+    const QFileInfo info(out);
+    const QString suffix = info.suffix();
+    const QString base = suffix.isEmpty() ? out : out.left(out.size() - suffix.size() - 1);
+    return base + QStringLiteral("-%1").arg(channel) +
+           (suffix.isEmpty() ? QString() : u'.' + suffix);
+}
+
+// Each channel's lines to a file of its own: with --out naming a file, and
+// no --channel.
+void splitChannels(const LogOptions& options, LogSession& session) {
+    if (options.out.isEmpty() || options.channel > 0 || options.out.startsWith(u"/dev/")) {
+        return;
+    }
+    // Closed with the session, which holds the opener.
+    std::shared_ptr<std::vector<std::FILE*>> files(new std::vector<std::FILE*>,
+                                                   [](std::vector<std::FILE*>* opened) {
+                                                       for (std::FILE* file : *opened) {
+                                                           std::fclose(file);
+                                                       }
+                                                       delete opened;
+                                                   });
+    session.setChannelOutputs([out = options.out, files](int channel, QString& why) -> std::FILE* {
+        const QString path = channelOutPath(out, channel);
+        std::string error;
+        std::FILE* file = openFileForWriting(QFile::encodeName(path).toStdString(), error);
+        if (file == nullptr) {
+            why = QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(error));
+            return nullptr;
+        }
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        files->push_back(file);
+        return file;
+    });
+}
+
 // --- alarms ---
 // The alarm settings, and the command run for each raised alarm (none
 // without --on-alarm).
@@ -94,8 +135,13 @@ std::unique_ptr<AlarmCommand> setUpAlarms(LogSession& session, const LogOptions&
         return nullptr;
     }
     auto command = std::make_unique<AlarmCommand>(options.onAlarm, port, &complain);
-    session.setAlarmHandler([c = command.get()](const alarms::Alarm& alarm) {
-        c->run(QString::fromUtf8(alarms::kindName(alarm.kind)), QString::fromStdString(alarm.text));
+    session.setAlarmHandler([c = command.get(), &session](int channel, const alarms::Alarm& alarm) {
+        // A charger of several channels: the text says which.
+        const QString text = QString::fromStdString(alarm.text);
+        c->run(QString::fromUtf8(alarms::kindName(alarm.kind)),
+               session.session().channelCount() > 1
+                   ? QStringLiteral("channel %1: %2").arg(channel).arg(text)
+                   : text);
     });
     return command;
 }
@@ -247,6 +293,12 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     SystemWallClock wall;
     LogSession session(ticks, wall);
     session.session().setCharger(options.charger.toStdString());
+    session.onlyChannel(options.channel);
+    if (!session.channelProblem().isEmpty()) {
+        complain(session.channelProblem());
+        return kExitUsage;
+    }
+    splitChannels(options, session);
     makeJournal(options, session);
     const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
     session::WatchSource* watched = nullptr;
@@ -313,6 +365,12 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     SystemWallClock wall;
     LogSession session(ticks, wall);
     session.session().setCharger(options.charger.toStdString());
+    session.onlyChannel(options.channel);
+    if (!session.channelProblem().isEmpty()) {
+        complain(session.channelProblem());
+        return kExitUsage;
+    }
+    splitChannels(options, session);
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
     makeJournal(options, session);
@@ -402,6 +460,12 @@ int replayLog(QCoreApplication& app, LogOptions options) {
     SystemWallClock wall;
     LogSession session(ticks, wall);
     session.session().setCharger(options.charger.toStdString());
+    session.onlyChannel(options.channel);
+    if (!session.channelProblem().isEmpty()) {
+        complain(session.channelProblem());
+        return kExitUsage;
+    }
+    splitChannels(options, session);
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
     if (options.journalReplay) {

@@ -48,6 +48,33 @@ TEST_F(ReportTest, JsonSummarisesJournalsExportsAndEachRecordingOfACapture) {
     EXPECT_FALSE(c2["start"].isNull());
 }
 
+// The journals of a charger's two channels, named by the charger and the
+// channel, are reported as any other, each on its own.
+TEST_F(ReportTest, EachChannelsJournalIsReported) {
+    QStringList files;
+    for (int channel = 1; channel <= 2; ++channel) {
+        QByteArray text = journalText(QStringLiteral("2026-12-05T14:30:12+01:00"),
+                                      {{1, "+CHG+", 12.0, 2, 0},
+                                       {2, "+CHG+", 12.1, 2, 1},
+                                       {channel + 2, "+CHG+", 12.2, 2, 2}});
+        text.replace("battery=LiIo/Po/Fe", "battery=LiIo/Po/Fe; charger=icharger; channel=" +
+                                               QByteArray::number(channel));
+        files << write(QStringLiteral("cellwatch-20261205-143012-icharger-%1.csv").arg(channel),
+                       text);
+    }
+    const Ran r = report(QStringList{QStringLiteral("--json")} + files);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray all = QJsonDocument::fromJson(r.out).array();
+    ASSERT_EQ(all.size(), 2) << r.out.toStdString();
+    for (int channel = 1; channel <= 2; ++channel) {
+        const QJsonObject j = all[channel - 1].toObject();
+        EXPECT_TRUE(j["file"].toString().endsWith(QStringLiteral("-icharger-%1.csv").arg(channel)));
+        EXPECT_EQ(j["start"].toString(), QStringLiteral("2026-12-05T14:30:12+01:00"));
+        EXPECT_EQ(j["rows"].toInt(), 3);
+        EXPECT_EQ(j["duration_s"].toInt(), channel + 2);
+    }
+}
+
 // A journal's pack file: its pack and note in the summary, and the pack's
 // history over a folder as a table and as JSON.
 TEST_F(ReportTest, PackAndNoteAndAPacksHistory) {
