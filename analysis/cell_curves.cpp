@@ -23,10 +23,12 @@ void CellCurves::clear() {
         c = Curve{};
     }
     cellCount_ = 0;
+    kept_ = kTwelveCells;
     ++generation_;
 }
 
-void CellCurves::append(double days, const std::array<double, kCells>& cells) {
+void CellCurves::append(double days, std::span<const double> cells) {
+    cells = cells.first(std::min<std::size_t>(cells.size(), kCells));
     const bool timed = !std::isnan(days);
     const double x = timed ? days : (xs_.empty() ? 0 : xs_.back());
     if (!xs_.empty() && x < xs_.back()) {
@@ -35,17 +37,26 @@ void CellCurves::append(double days, const std::array<double, kCells>& cells) {
     xs_.push_back(x);
     double sum = 0;
     int count = 0;
-    for (int c = 0; c < kCells; ++c) {
-        const double v = cells[static_cast<std::size_t>(c)];
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        const double v = cells[c];
         if (timed && presentCell(v)) {
             sum += v;
             ++count;
-            cellCount_ = std::max(cellCount_, c + 1);
+            cellCount_ = std::max(cellCount_, static_cast<int>(c) + 1);
         }
     }
     const double mean = count > 0 ? sum / count : 0;
-    for (int c = 0; c < kCells; ++c) {
-        const double v = cells[static_cast<std::size_t>(c)];
+    // A cell past the twelfth for the first time: its curve gets the rows before.
+    for (; kept_ < cellCount_; ++kept_) {
+        Curve& curve = curves_[static_cast<std::size_t>(kept_)];
+        curve.values.reserve(xs_.capacity());
+        for (std::size_t row = 0; row + 1 < xs_.size(); ++row) {
+            push(curve, static_cast<float>(kCurveNaN));
+        }
+    }
+    for (int c = 0; c < kept_; ++c) {
+        const auto index = static_cast<std::size_t>(c);
+        const double v = index < cells.size() ? cells[index] : kCurveNaN;
         double shown = kCurveNaN;
         if (timed && presentCell(v)) {
             shown = mode_ == CellCurveMode::Volts ? v : (v - mean) * 1000.0;
@@ -57,13 +68,24 @@ void CellCurves::append(double days, const std::array<double, kCells>& cells) {
 void CellCurves::appendRows(RangeRows& rows) {
     const std::size_t count = rows.rowCount();
     xs_.reserve(xs_.size() + count);
-    for (Curve& c : curves_) {
-        c.values.reserve(c.values.size() + count);
+    for (int c = 0; c < kept_; ++c) {
+        Curve& curve = curves_[static_cast<std::size_t>(c)];
+        curve.values.reserve(curve.values.size() + count);
     }
     for (std::size_t i = 0; i < count; ++i) {
         const RangeRowNumbers r = rows.numbers(i);
-        append(r.timed ? r.seconds / 86400.0 : kCurveNaN, r.cells);
+        appendRow(r.timed ? r.seconds / 86400.0 : kCurveNaN, r);
     }
+}
+
+void CellCurves::appendRow(double days, const RangeRowNumbers& row) {
+    std::array<double, kCells> cells{};
+    static_assert(std::tuple_size_v<decltype(row.cells)> +
+                      std::tuple_size_v<decltype(row.moreCells)> ==
+                  kCells);
+    std::copy(row.cells.begin(), row.cells.end(), cells.begin());
+    std::copy(row.moreCells.begin(), row.moreCells.end(), cells.begin() + row.cells.size());
+    append(days, cells);
 }
 
 void CellCurves::push(Curve& curve, float value) {
@@ -107,6 +129,9 @@ void CellCurves::push(Curve& curve, float value) {
 }
 
 double CellCurves::value(int cell, std::size_t row) const {
+    if (cell < 0 || cell >= kept_) {
+        return kCurveNaN;
+    }
     return static_cast<double>(curves_[static_cast<std::size_t>(cell)].values[row]);
 }
 
@@ -157,7 +182,7 @@ std::pair<std::uint32_t, std::uint32_t> CellCurves::extremes(const Curve& curve,
 
 CellSpanValues CellCurves::span(int cell, std::size_t first, std::size_t last) const {
     CellSpanValues s;
-    if (xs_.empty() || cell < 0 || cell >= kCells) {
+    if (xs_.empty() || cell < 0 || cell >= kept_) {
         return s;
     }
     if (first > last) {
@@ -276,6 +301,9 @@ void CellCurves::makeAllLines() const {
 }
 
 void CellCurves::makeLines(int cell, const View& view, std::vector<CellLine>& lines) const {
+    if (cell >= kept_) {
+        return;  // no row has it
+    }
     const Curve& curve = curves_[static_cast<std::size_t>(cell)];
     for (const StretchView& sv : view.stretchViews) {
         CellLine line;

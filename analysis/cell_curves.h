@@ -27,9 +27,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "analysis/range_stats.h"
+#include "protocol/reading.h"
 
 namespace cellwatch {
 
@@ -54,7 +56,8 @@ struct CellSpanValues {
 
 class CellCurves {
 public:
-    static constexpr int kCells = 12;
+    // Cells 13 to 16 cost nothing until a row has one of them.
+    static constexpr int kCells = kMostCells;
 
     explicit CellCurves(CellCurveMode mode = CellCurveMode::Volts) : mode_(mode) {}
 
@@ -62,8 +65,10 @@ public:
     void clear();
 
     // One row: its X (days; NaN: where the row before stands, without values)
-    // and its twelve cell voltages.
-    void append(double days, const std::array<double, kCells>& cells);
+    // and its cell voltages (up to kCells; those not given are absent).
+    void append(double days, std::span<const double> cells);
+    // The same for a row's numbers: all its cells, twelve and more.
+    void appendRow(double days, const RangeRowNumbers& row);
     // Every row of `rows`, X from their elapsed seconds.
     void appendRows(RangeRows& rows);
 
@@ -90,6 +95,7 @@ public:
 
 private:
     static constexpr std::uint32_t kNone = UINT32_MAX;
+    static constexpr int kTwelveCells = 12;
     static constexpr std::size_t kFan = 8;
 
     // A block's smallest or largest value and its row (row kNone: the
@@ -145,6 +151,9 @@ private:
     std::vector<double> xs_;
     std::vector<std::size_t> stretchStarts_{0};
     std::array<Curve, kCells> curves_;
+    // Curves 0..kept_-1 have a value for every row; those after are absent
+    // from every row so far (they are filled in when a row has one).
+    int kept_ = kTwelveCells;
     int cellCount_ = 0;
     std::uint64_t generation_ = 0;  // counts clear()s
     mutable View view_;

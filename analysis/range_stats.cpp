@@ -78,7 +78,22 @@ std::size_t TableRangeRows::rowCount() const {
 RangeRowNumbers TableRangeRows::numbers(std::size_t index) {
     RowNumbers numbers;
     table_.numbers(static_cast<int>(index) + 1, numbers);
-    return rangeNumbers(numbers);
+    RangeRowNumbers n = rangeNumbers(numbers);
+    const std::size_t rows = table_.dataRowCount();
+    if (!wide_ && rows != lookedAt_ && rows > 0) {
+        // A charger's readings have the same cells throughout.
+        lookedAt_ = rows;
+        wide_ = table_.reading(1).cellCount > kCellCount ||
+                table_.reading(static_cast<int>(rows)).cellCount > kCellCount;
+    }
+    if (wide_) {
+        const Reading r = table_.reading(static_cast<int>(index) + 1);
+        for (int c = kCellCount; c < std::min(r.cellCount, kMostCells); ++c) {
+            n.moreCells[static_cast<std::size_t>(c - kCellCount)] =
+                r.cells[static_cast<std::size_t>(c)].toDouble();
+        }
+    }
+    return n;
 }
 
 RangeRowNumbers TextRangeRows::numbers(std::size_t index) {

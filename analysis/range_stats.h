@@ -66,6 +66,7 @@ struct RangeRowNumbers {
     double current = 0;
     double capacity = 0;
     std::array<double, 12> cells{};
+    std::array<double, kMostCells - 12> moreCells{};  // cells 13 to 16, 0 when absent
 };
 
 // A row's numbers from its 22 texts, read as the summary reads them.
@@ -82,6 +83,7 @@ public:
 
 // The rows of a data table (data row i is grid row i + 1), read as numbers
 // (a row the table keeps as its texts: through them).
+// Cells past the twelfth are read where the table has them.
 class TableRangeRows final : public RangeRows {
 public:
     explicit TableRangeRows(const RowStore& table) : table_(table) {}
@@ -90,6 +92,10 @@ public:
 
 private:
     const RowStore& table_;
+    // Whether some row has more than twelve cells, as far as looked: the
+    // first and the last row each time the number of rows changed.
+    bool wide_ = false;
+    std::size_t lookedAt_ = 0;
 };
 
 // Rows given as their 22 texts.

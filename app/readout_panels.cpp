@@ -211,7 +211,7 @@ PowerGauge* buildLargeReadoutPanel(QGroupBox* f, QGroupBox* gaugeFrame, Label2Ar
 }
 
 void fillCellPanelBackground(CellPanelWidget& panel) {
-    for (int cell = 1; cell <= kCellCount; ++cell) {
+    for (int cell = 1; cell <= kMostCells; ++cell) {
         fillPanelBackground(panel.cellLabel(cell));
     }
     for (int index = 1; index <= CellPanelWidget::kStatisticCount; ++index) {

@@ -72,8 +72,8 @@ std::vector<SummaryLine> analysisLines(const RecordingPhases& phases,
     int n = 0;
     for (const Phase& p : phases.phases) {
         if (++n > kShownPhases) {
-            const auto more = static_cast<qint64>(phases.phases.size() + phases.omitted) -
-                              kShownPhases;
+            const auto more =
+                static_cast<qint64>(phases.phases.size() + phases.omitted) - kShownPhases;
             out.push_back({QStringLiteral("more phases"),
                            QString::fromUtf8(zh ? "其余阶段" : "more phases"),
                            QString::fromUtf8(zh ? "另有 %1 个（cellwatch-report 逐一列出）"
@@ -151,8 +151,18 @@ void SummaryView::setLanguage(bool chinese) {
 
 // One full-width line each under the two columns; labels are made as more
 // lines come and hidden when fewer do.
+void SummaryView::setReportedResistance(ReportedResistance reported) {
+    reported_ = std::move(reported);
+    refreshAnalysis();
+}
+
 void SummaryView::refreshAnalysis() {
     analysisLines_ = analysisLines(phases_, resistance_, chinese_);
+    if (const QString r = reportedResistanceText(reported_, chinese_); !r.isEmpty()) {
+        analysisLines_.push_back(
+            {QStringLiteral("charger resistance"),
+             QString::fromUtf8(chinese_ ? "充电器测得内阻" : "charger resistance"), r});
+    }
     auto* grid = static_cast<QGridLayout*>(layout());
     while (analysisLabels_.size() < analysisLines_.size()) {
         auto* name = new QLabel(this);

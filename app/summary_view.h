@@ -15,6 +15,7 @@
 #include "analysis/phases.h"
 #include "analysis/recording_analysis.h"
 #include "analysis/recording_summary.h"
+#include "analysis/reported_resistance.h"
 #include "analysis/resistance.h"
 
 class QLabel;
@@ -57,6 +58,9 @@ public:
     void setPhases(const RecordingPhases& phases);
     void setResistance(std::vector<ResistanceEstimate> resistance);
     void setAnalysis(const RecordingAnalysis& analysis);
+    // The charger's own figures, shown as "charger resistance" after the
+    // estimate (cleared by an empty one).
+    void setReportedResistance(ReportedResistance reported);
     void setLanguage(bool chinese);
     const RecordingSummaryValues& summary() const { return summary_; }
 
@@ -77,6 +81,7 @@ private:
     std::vector<SummaryLine> lines_;
     RecordingPhases phases_;
     std::vector<ResistanceEstimate> resistance_;
+    ReportedResistance reported_;
     std::vector<std::pair<QLabel*, QLabel*>> analysisLabels_;  // made as needed
     std::vector<SummaryLine> analysisLines_;
 };

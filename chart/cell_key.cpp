@@ -87,8 +87,10 @@ int CellKey::cellAt(QPointF pos) const {
     if (!legend_->visible()) {
         return -1;
     }
+    // The key's grid has empty places after the last entry (13 to 17 cells).
     for (int i = 0; i < legend_->itemCount(); ++i) {
-        if (legend_->item(i)->outerRect().contains(pos.toPoint())) {
+        QCPAbstractLegendItem* item = legend_->item(i);
+        if (item != nullptr && item->outerRect().contains(pos.toPoint())) {
             return i;
         }
     }
@@ -102,7 +104,9 @@ void CellKey::restyle() {
     const QColor ink = light ? QColor(30, 30, 30) : QColor(235, 235, 235);
     legend_->setTextColor(ink);
     for (int i = 0; i < legend_->itemCount(); ++i) {
-        legend_->item(i)->setTextColor(ink);
+        if (QCPAbstractLegendItem* item = legend_->item(i)) {
+            item->setTextColor(ink);
+        }
     }
 }
 

@@ -31,11 +31,13 @@ const std::array<QColor, CellCurves::kCells> kCellColours = {
     QColor(255, 85, 85),   QColor(255, 170, 30),  QColor(250, 240, 80),  QColor(110, 230, 90),
     QColor(40, 220, 230),  QColor(100, 150, 255), QColor(200, 130, 255), QColor(255, 120, 200),
     QColor(245, 245, 245), QColor(200, 160, 110), QColor(150, 255, 200), QColor(150, 150, 160),
+    QColor(105, 150, 60),  QColor(240, 195, 255), QColor(195, 105, 120), QColor(255, 255, 180),
 };
 const std::array<QColor, CellCurves::kCells> kLightCellColours = {
-    QColor(210, 20, 30), QColor(235, 120, 0), QColor(150, 130, 0),  QColor(20, 150, 40),
-    QColor(0, 160, 180), QColor(20, 60, 210), QColor(160, 40, 200), QColor(230, 70, 170),
-    QColor(20, 20, 20),  QColor(130, 70, 30), QColor(100, 0, 70),   QColor(140, 140, 150),
+    QColor(210, 20, 30),  QColor(235, 120, 0), QColor(150, 130, 0),  QColor(20, 150, 40),
+    QColor(0, 160, 180),  QColor(20, 60, 210), QColor(160, 40, 200), QColor(230, 70, 170),
+    QColor(20, 20, 20),   QColor(130, 70, 30), QColor(100, 0, 70),   QColor(140, 140, 150),
+    QColor(15, 120, 210), QColor(0, 60, 0),    QColor(0, 0, 255),    QColor(0, 0, 90),
 };
 
 QString cellAxisTitle(CellCurveMode mode, bool chinese) {
@@ -271,7 +273,7 @@ void CellPane::readRows(RangeRows& rows, CellCurves& curves) {
     const std::size_t count = rows.rowCount();
     for (std::size_t i = curves.size(); i < count; ++i) {
         const RangeRowNumbers r = rows.numbers(i);
-        curves.append(r.timed ? r.seconds / kSecondsPerDay : std::nan(""), r.cells);
+        curves.appendRow(r.timed ? r.seconds / kSecondsPerDay : std::nan(""), r);
     }
 }
 
@@ -358,7 +360,7 @@ void CellPane::catchUp() {
     const std::size_t before = curves_->size();
     for (std::size_t i = before; i < count; ++i) {
         const RangeRowNumbers r = source_->numbers(i);
-        curves_->append(r.timed ? r.seconds / kSecondsPerDay : std::nan(""), r.cells);
+        curves_->appendRow(r.timed ? r.seconds / kSecondsPerDay : std::nan(""), r);
     }
     if (shown() && count != before) {
         updateKey();

@@ -51,8 +51,8 @@ public:
     explicit CellPane(ChartView& chart);
     ~CellPane() override;
 
-    // The colour of a cell's curve (0-based; twelve that tell apart on the
-    // chart's dark panel, and twelve others on the light theme's white).
+    // The colour of a cell's curve (0-based; sixteen that tell apart on the
+    // chart's dark panel, and sixteen others on the light theme's white).
     static QColor cellColour(int cell, bool light = false);
 
     // The light theme (white paper): the curves' and the key's colours.

@@ -1,5 +1,6 @@
 #include "readout/cell_panel.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace cellwatch {
@@ -59,8 +60,22 @@ BarTexture TextureForLevel(Decimal level) {
 
 void ShowCellPanel(CellPanelView& view, const std::array<Decimal, kCellCount>& cells,
                    Chemistry chemistry) {
+    ShowCellPanel(view, std::span<const Decimal>(cells), chemistry);
+}
+
+void ShowCellPanel(CellPanelView& view, const Reading& reading) {
+    // Cells past the count may hold anything a driver left there.
+    const auto count = static_cast<std::size_t>(std::clamp(reading.cellCount, 0, kMostCells));
+    ShowCellPanel(view, std::span<const Decimal>(reading.cells).first(count), reading.chemistry);
+}
+
+void ShowCellPanel(CellPanelView& view, std::span<const Decimal> given, Chemistry chemistry) {
+    const int shownSlots = std::clamp(static_cast<int>(given.size()), kCellCount, kMostCells);
+    std::array<Decimal, kMostCells> cells{};
+    std::copy_n(given.begin(), std::min<std::size_t>(given.size(), kMostCells), cells.begin());
+    view.setCellSlots(shownSlots);
     int inUse = 0;
-    for (int k = 1; k <= kCellCount; ++k) {
+    for (int k = 1; k <= shownSlots; ++k) {
         const Decimal v = cells[static_cast<std::size_t>(k - 1)];
         view.setCellText(k, Text(v, kFormat2));
         const Decimal level = ChargeLevel(chemistry, v).rounded(1, Rounding::HalfToEven);

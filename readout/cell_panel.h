@@ -1,5 +1,6 @@
-// The cell voltage panel: twelve cell voltages with a charge-level bar each,
-// and average, maximum, minimum and spread over the cells in use.
+// The cell voltage panel: twelve cell voltages with a charge-level bar each
+// (up to sixteen for a pack of more than twelve cells), and average,
+// maximum, minimum and spread over the cells in use.
 //
 // The logic here decides every text, bar picture and bar value; the widgets
 // that show them sit behind CellPanelView (CellPanelWidget in the window, a
@@ -7,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 
 #include <QString>
 
@@ -36,9 +38,11 @@ class CellPanelView {
 public:
     virtual ~CellPanelView() = default;
 
-    // Voltage text of cell 1 to 12.
+    // How many cells the panel lays out: 12, or 13 to 16 for a larger pack.
+    virtual void setCellSlots(int count) { (void)count; }
+    // Voltage text of cell 1 to 12 (to 16 when laid out).
     virtual void setCellText(int cell, const QString& text) = 0;
-    // Bar of cell 1 to 12: its picture and its value on a scale of 0 to 100.
+    // Bar of cell 1 to 12 (to 16): its picture and its value on a scale of 0 to 100.
     virtual void setCellBar(int cell, BarTexture texture, int value) = 0;
     // Statistic 1 average, 2 maximum, 3 minimum, 4 spread (maximum - minimum).
     virtual void setStatistic(int index, const QString& text) = 0;
@@ -64,5 +68,10 @@ inline constexpr int kStatisticSpread = 4;
 // 1's voltage.
 void ShowCellPanel(CellPanelView& view, const std::array<Decimal, kCellCount>& cells,
                    Chemistry chemistry);
+// The same for any number of cells: twelve slots for twelve or fewer (as
+// above), one per cell for 13 to 16; cells beyond 16 are left out.
+void ShowCellPanel(CellPanelView& view, std::span<const Decimal> cells, Chemistry chemistry);
+// A reading's cells 1..cellCount.
+void ShowCellPanel(CellPanelView& view, const Reading& reading);
 
 }  // namespace cellwatch

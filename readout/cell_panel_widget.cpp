@@ -2,6 +2,7 @@
 
 #include "readout/steady_text.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <mutex>
 
@@ -60,13 +61,18 @@ CellPanelWidget::CellPanelWidget(QWidget* parent) : QWidget(parent) {
     }
 
     auto* cells = new QGridLayout;
+    cellGrid_ = cells;
     cells->setContentsMargins(0, 0, 0, 0);
     cells->setHorizontalSpacing(3);
     cells->setVerticalSpacing(3);
     const QFont voltageFont = Scaled(font(), 0.9);
+    voltageFont_ = voltageFont;
+    // Sixteen columns in the room of twelve: 0.7 of the twelve's 0.9 and a
+    // pixel between columns instead of three.
+    narrowFont_ = Scaled(font(), 0.7);
     const QFont numberFont = Scaled(font(), 0.85, true);
     const int columnWidth = QFontMetrics(voltageFont).horizontalAdvance(QStringLiteral("0.00"));
-    for (int k = 1; k <= kCellCount; ++k) {
+    for (int k = 1; k <= kMostCells; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
         const int column = k - 1;
 
@@ -137,6 +143,8 @@ CellPanelWidget::CellPanelWidget(QWidget* parent) : QWidget(parent) {
     root->addLayout(stats);
 
     muteCellNumbers();
+    slots_ = 0;
+    setCellSlots(kCellCount);  // the last four hidden
 }
 
 void CellPanelWidget::changeEvent(QEvent* event) {
@@ -168,6 +176,31 @@ const QImage& CellPanelWidget::texture(BarTexture texture) const {
     return textures_[TextureSlot(texture)];
 }
 
+void CellPanelWidget::setCellSlots(int count) {
+    count = std::clamp(count, kCellCount, kMostCells);
+    if (count == slots_) {  // (0 while being built)
+        return;
+    }
+    slots_ = count;
+    // Sixteen "0.00" side by side need a smaller text than twelve, and less
+    // room between them, to fit where twelve fit.
+    const QFont& font = count > kCellCount ? narrowFont_ : voltageFont_;
+    cellGrid_->setHorizontalSpacing(count > kCellCount ? 1 : 3);
+    const int columnWidth = QFontMetrics(font).horizontalAdvance(QStringLiteral("0.00"));
+    for (int k = 1; k <= kMostCells; ++k) {
+        const auto i = static_cast<std::size_t>(k - 1);
+        // Steady texts keep their size; a new font starts it anew.
+        voltages_[i]->setMinimumSize(0, 0);
+        voltages_[i]->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        voltages_[i]->setFont(font);
+        voltages_[i]->setMinimumWidth(columnWidth);
+        const bool shown = k <= count;
+        voltages_[i]->setVisible(shown);
+        bars_[i]->setVisible(shown);
+        numbers_[i]->setVisible(shown);
+    }
+}
+
 void CellPanelWidget::setCellText(int cell, const QString& text) {
     if (QLabel* label = cellLabel(cell)) {
         setSteadyText(label, text);
@@ -189,16 +222,16 @@ void CellPanelWidget::setStatistic(int index, const QString& text) {
 }
 
 QLabel* CellPanelWidget::cellLabel(int cell) const {
-    return cell >= 1 && cell <= kCellCount ? voltages_[static_cast<std::size_t>(cell - 1)]
+    return cell >= 1 && cell <= kMostCells ? voltages_[static_cast<std::size_t>(cell - 1)]
                                            : nullptr;
 }
 
 CellBar* CellPanelWidget::cellBar(int cell) const {
-    return cell >= 1 && cell <= kCellCount ? bars_[static_cast<std::size_t>(cell - 1)] : nullptr;
+    return cell >= 1 && cell <= kMostCells ? bars_[static_cast<std::size_t>(cell - 1)] : nullptr;
 }
 
 QLabel* CellPanelWidget::cellNumberLabel(int cell) const {
-    return cell >= 1 && cell <= kCellCount ? numbers_[static_cast<std::size_t>(cell - 1)] : nullptr;
+    return cell >= 1 && cell <= kMostCells ? numbers_[static_cast<std::size_t>(cell - 1)] : nullptr;
 }
 
 QLabel* CellPanelWidget::statisticLabel(int index) const {

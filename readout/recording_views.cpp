@@ -135,13 +135,7 @@ void RecordingCellPanel::accepted(const Recording&, const Reading& r) {
     if (held_ && held_()) {
         return;
     }
-    // The panel shows the first kCellCount cells.
-    std::array<Decimal, kCellCount> cells{};
-    const int shown = std::clamp(r.cellCount, 0, kCellCount);
-    for (int k = 0; k < shown; ++k) {
-        cells[static_cast<std::size_t>(k)] = r.cells[static_cast<std::size_t>(k)];
-    }
-    ShowCellPanel(panel_, cells, r.chemistry);
+    ShowCellPanel(panel_, r);
 }
 
 void showOn(Recording& recording, ChartSurface& chart, ReadoutView& view,

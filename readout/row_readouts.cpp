@@ -68,7 +68,18 @@ void showRowDetails(const RowStore& rows, int row, ReadoutView& view) {
         cells[static_cast<std::size_t>(i)] = field(kFieldCell1 + i);
         count += cells[static_cast<std::size_t>(i)].isZero() ? 0 : 1;
     }
-    ShowCellPanel(view.cellPanel(), cells, ReadingFormat::chemistryOf(type.toStdString()));
+    const Chemistry chemistry = ReadingFormat::chemistryOf(type.toStdString());
+    // A row of more than twelve cells (a charger of up to sixteen).
+    if (Reading many = rows.reading(row); many.cellCount > kCellCount) {
+        many.chemistry = chemistry;
+        ShowCellPanel(view.cellPanel(), many);
+        count = 0;
+        for (int i = 0; i < many.cellCount; ++i) {
+            count += many.cells[static_cast<std::size_t>(i)].isZero() ? 0 : 1;
+        }
+    } else {
+        ShowCellPanel(view.cellPanel(), cells, chemistry);
+    }
     view.setReadout(readouts::kInputVoltage, plain(kFieldInputVoltage));
     view.setReadout(readouts::kState, rows.gridText(row, kFieldState + 1));
     view.setReadout(readouts::kBatteryType, type);

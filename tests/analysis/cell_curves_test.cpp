@@ -205,5 +205,47 @@ TEST(CellCurves, RangeOutsideTheRowsShowsNothing) {
     EXPECT_DOUBLE_EQ(lines[0][0].y, 4.0);
 }
 
+// A pack of sixteen whose cells 13 to 16 come only in a later row: before
+// it they are absent (as in a recording of twelve), from it on they are
+// curves like the others and take part in the mean.
+TEST(CellCurves, CellsPastTheTwelfthJoinWhenARowHasThem) {
+    for (CellCurveMode mode : {CellCurveMode::Volts, CellCurveMode::DifferenceMv}) {
+        CellCurves curves(mode);
+        std::array<double, 12> twelve{};
+        twelve.fill(3.9);
+        std::array<double, kMostCells> sixteen{};
+        sixteen.fill(3.9);
+        sixteen[15] = 3.5;
+        for (int row = 0; row < 40; ++row) {
+            const double day = row / 86400.0;
+            if (row < 25) {
+                curves.append(day, twelve);
+            } else {
+                curves.append(day, sixteen);
+            }
+        }
+        EXPECT_EQ(curves.cellCount(), 16);
+        EXPECT_TRUE(std::isnan(curves.value(15, 24)));
+        EXPECT_TRUE(std::isnan(curves.value(12, 0)));
+        const double mean = (15 * 3.9 + 3.5) / 16;
+        const double want = mode == CellCurveMode::Volts ? 3.5 : (3.5 - mean) * 1000;
+        EXPECT_NEAR(curves.value(15, 25), want, 1e-3);
+        const CellSpanValues before = curves.span(15, 0, 24);
+        EXPECT_FALSE(before.present);
+        const CellSpanValues after = curves.span(15, 0, 39);
+        ASSERT_TRUE(after.present);
+        EXPECT_NEAR(after.min, want, 1e-3);
+        std::vector<CellLine> lines;
+        curves.envelope(15, 0, 40 / 86400.0, 200, lines);
+        ASSERT_EQ(lines.size(), 1U);
+        EXPECT_NEAR(lines[0].front().x, 25 / 86400.0, 1e-12);
+        curves.envelope(12, 0, 40 / 86400.0, 200, lines);
+        ASSERT_EQ(lines.size(), 1U);  // cell 13 at 3.9 V from row 25
+        curves.clear();
+        curves.append(0, twelve);
+        EXPECT_TRUE(std::isnan(curves.value(15, 0)));
+    }
+}
+
 }  // namespace
 }  // namespace cellwatch

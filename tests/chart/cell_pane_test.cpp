@@ -14,6 +14,7 @@
 #include "chart/alarm_markers.h"
 #include "chart/cell_graph.h"
 #include "chart/cell_key.h"
+#include "readout/row_store.h"
 #include "tests/chart/shown_chart.h"
 
 namespace cellwatch {
@@ -121,6 +122,43 @@ TEST_F(CellPaneTest, DrawsEachCellInUseInItsOwnColour) {
     EXPECT_GT(range.upper, 3.9);
 }
 
+// A charger of sixteen cells, its readings in the window's table as the live
+// recording keeps them: sixteen curves, each at its own cell's voltage, and
+// sixteen entries in the key.
+TEST_F(CellPaneTest, SixteenCellsFromTheTableAreSixteenCurves) {
+    struct TableRows final : RangeRows {
+        RowStore table;
+        TableRangeRows rows{table};
+        std::size_t rowCount() const override { return rows.rowCount(); }
+        RangeRowNumbers numbers(std::size_t index) override { return rows.numbers(index); }
+    };
+    auto sixteen = std::make_shared<TableRows>();
+    for (int second = 0; second <= 100; ++second) {
+        Reading r;
+        r.elapsedMs = static_cast<std::uint32_t>(second) * 1000;
+        r.state = ChargeState::Charging;
+        r.voltage = Decimal::fromHundredths(6200);
+        r.cellCount = kMostCells;
+        for (int c = 0; c < kMostCells; ++c) {
+            r.cells[static_cast<std::size_t>(c)] = Decimal::fromThousandths(3800 + 10 * c);
+        }
+        sixteen->table.append(r);
+    }
+    pane.setShown(true);
+    pane.load(sixteen);
+    chart.repaint();
+    EXPECT_EQ(pane.curves().cellCount(), kMostCells);
+    EXPECT_EQ(pane.key()->cells(), kMostCells);
+    for (int cell = 0; cell < kMostCells; ++cell) {
+        const std::vector<double> ys = drawnYs(cell);
+        ASSERT_FALSE(ys.empty()) << cell + 1;
+        EXPECT_NEAR(ys.front(), 3.8 + 0.01 * cell, 1e-5) << cell + 1;
+        EXPECT_EQ(pane.graph(cell)->pen().color(), CellPane::cellColour(cell)) << cell + 1;
+    }
+    const QCPRange range = pane.rect()->axis(QCPAxis::atLeft)->range();
+    EXPECT_GT(range.upper, 3.95);
+}
+
 TEST_F(CellPaneTest, DifferenceModeShowsTheDriftInMillivolts) {
     pane.setShown(true);
     pane.load(rows);
@@ -159,7 +197,7 @@ double deltaE(const QColor& a, const QColor& b) {
     return std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
 }
 
-// The twelve cells tell apart from each other and from the paper, on the
+// The sixteen cells tell apart from each other and from the paper, on the
 // dark panel and on the light theme's white (cells 1, 2 and 4 once blended
 // into one line, and the light theme made 10 and 12 one grey); an alarm
 // marker tells apart from every cell (a marker once looked like cell 2's curve).

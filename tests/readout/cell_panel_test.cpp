@@ -3,13 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QLayout>
 #include <array>
 #include <initializer_list>
 #include <string>
 
 #include "protocol/reading_format.h"
 #include "readout/cell_panel_widget.h"
+#include "readout/recording.h"
+#include "readout/recording_views.h"
+#include "readout/row_store.h"
 #include "tests/protocol/decimal_text.h"
 
 namespace cellwatch {
@@ -155,6 +160,88 @@ TEST(ShowCellPanel, Statistics) {
                       QString::fromLatin1(c.expected[static_cast<std::size_t>(index - 1)]))
                 << c.name << ", statistic " << index;
         }
+    }
+}
+
+// The panel laid out after the texts it was given.
+void settle(QWidget& panel) {
+    QCoreApplication::sendPostedEvents();
+    panel.layout()->activate();
+}
+
+// A reading's cells through the recording's panel view into the real panel,
+// laid out at the window's size: more than twelve cells get a bar each, all
+// inside the panel and side by side; twelve or fewer show the twelve of old
+// (the last four hidden, the others where they were).
+TEST(ShowCellPanel, UpToSixteenCellsGetABarEach) {
+    CellPanelWidget panel;
+    panel.resize(panel.sizeHint());
+    panel.show();
+    RecordingCellPanel view(panel, {});
+    RowStore table;
+    ManualTickClock ticks;
+    ManualWallClock wall(QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
+    const Recording recording(table, ticks, wall);
+    // Where the twelve stand for a pack of twelve that never had more.
+    std::array<QRect, kCellCount> twelveAt{};
+    {
+        CellPanelWidget fresh;
+        fresh.resize(fresh.sizeHint());
+        fresh.show();
+        Reading twelve;
+        twelve.cellCount = kCellCount;
+        twelve.cells.fill(Decimal::fromHundredths(370));
+        ShowCellPanel(fresh, twelve);
+        settle(fresh);
+        for (int cell = 1; cell <= kCellCount; ++cell) {
+            twelveAt[static_cast<std::size_t>(cell - 1)] = fresh.cellBar(cell)->geometry();
+        }
+    }
+    struct Case {
+        int cells;
+        int shown;
+        const char* average;
+        const char* maximum;
+    };
+    const Case cases[] = {{16, 16, "3.775", "3.85"}, {13, 13, "3.760", "3.82"},
+                          {12, 12, "3.755", "3.81"}, {3, 12, "3.710", "3.72"},
+                          {16, 16, "3.775", "3.85"}, {14, 14, "3.765", "3.83"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cells);
+        Reading r;
+        r.chemistry = Chemistry::LiPo;
+        r.cellCount = c.cells;
+        for (int k = 0; k < kMostCells; ++k) {
+            // Cells past the count hold leftovers that must not show.
+            r.cells[static_cast<std::size_t>(k)] = Decimal::fromThousandths(3700 + 10 * k);
+        }
+        view.accepted(recording, r);
+        settle(panel);
+        EXPECT_EQ(panel.cellSlots(), c.shown);
+        EXPECT_EQ(panel.size(), panel.sizeHint());  // sixteen fit where twelve did
+        for (int cell = 1; cell <= kMostCells; ++cell) {
+            SCOPED_TRACE(cell);
+            const bool shown = cell <= c.shown;
+            EXPECT_EQ(panel.cellBar(cell)->isVisible(), shown);
+            EXPECT_EQ(panel.cellLabel(cell)->isVisible(), shown);
+            if (!shown) {
+                continue;
+            }
+            const QRect bar = panel.cellBar(cell)->geometry();
+            EXPECT_TRUE(panel.rect().contains(bar));
+            EXPECT_GT(bar.width(), 3);
+            if (cell > 1) {
+                EXPECT_GT(bar.left(), panel.cellBar(cell - 1)->geometry().right());
+            }
+            if (c.shown == kCellCount) {
+                EXPECT_EQ(bar, twelveAt[static_cast<std::size_t>(cell - 1)]);
+            }
+            const QString text = cell <= c.cells ? QString::number(3.7 + 0.01 * (cell - 1), 'f', 2)
+                                                 : QStringLiteral("0.00");
+            EXPECT_EQ(panel.cellLabel(cell)->text(), text);
+        }
+        EXPECT_EQ(panel.statisticLabel(kStatisticAverage)->text(), c.average);
+        EXPECT_EQ(panel.statisticLabel(kStatisticMaximum)->text(), c.maximum);
     }
 }
 

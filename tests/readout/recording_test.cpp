@@ -14,6 +14,7 @@
 #include "readout/cell_panel_widget.h"
 #include "readout/gauge_settings.h"
 #include "readout/recording_views.h"
+#include "readout/row_readouts.h"
 #include "readout/row_store.h"
 #include "tests/protocol/decimal_text.h"
 #include "tests/support/fake_gauge.h"
@@ -450,6 +451,35 @@ TEST(RecordingEngine, KeepsItsOwnStateWithOrWithoutViews) {
     }
     EXPECT_EQ(headless.chart.pointCount(kSeriesVoltage), 0u);
     EXPECT_TRUE(headless.view.label3.empty());
+}
+
+// The cross-line cursor on a recorded row of sixteen cells shows all sixteen,
+// and the count; a row of twelve brings the twelve back.
+TEST(RowDetails, ARowOfSixteenCellsShowsThemAll) {
+    RowStore table;
+    for (int cells : {16, 12}) {
+        Reading r;
+        r.stateText = "+CHG+";
+        r.chemistryText = "LiPo";
+        r.voltage = d("60.00");
+        r.cellCount = cells;
+        for (int k = 0; k < cells; ++k) {
+            r.cells[static_cast<std::size_t>(k)] = Decimal::fromHundredths(370 + k);
+        }
+        table.append(r);
+    }
+    FakeReadouts view;
+    struct Case {
+        int row, shown;
+        const char* last;
+        const char* count;
+    };
+    for (const Case& c : {Case{1, 16, "3.85", "16S"}, Case{2, 12, "3.81", "12S"}}) {
+        showRowDetails(table, c.row, view);
+        EXPECT_EQ(view.cells.cellSlots(), c.shown) << c.row;
+        EXPECT_EQ(view.cells.cellLabel(c.shown)->text(), c.last) << c.row;
+        EXPECT_EQ(view.label3[readouts::kCellCount], c.count) << c.row;
+    }
 }
 
 }  // namespace

@@ -371,5 +371,40 @@ TEST(SummaryAnalysisLines, SayWhatTheEstimatesAndPhasesAllowInEitherLanguage) {
     EXPECT_EQ(chinese[0].name, QString::fromUtf8("阶段 1"));
 }
 
+// The charger's own resistance figures stand after the estimate, in either
+// language; a reading without them takes the line away.
+TEST(SummaryReportedResistance, FollowsTheEstimateInEitherLanguage) {
+    Reading r;
+    r.cellCount = 5;
+    r.packResistance = Decimal::fromHundredths(2450);
+    r.cellResistance[0] = Decimal::fromHundredths(120);
+    r.cellResistance[2] = Decimal::fromHundredths(135);  // cell 2 without; 4 and 5 too
+    r.cellResistance[6] = Decimal::fromHundredths(999);  // past the cell count
+    SummaryView view;
+    view.setResistance({estimate(0.1, 0.005, {}, {1, 3})});
+    struct Case {
+        bool chinese;
+        const char* text;
+    };
+    for (const Case& c : {Case{false, "pack 24.5 mΩ; cells 1.2, -, 1.4 mΩ"},
+                          Case{true, "电池组 24.5 mΩ；电芯 1.2、-、1.4 mΩ"}}) {
+        view.setLanguage(c.chinese);
+        view.setReportedResistance(reportedResistance(r));
+        EXPECT_EQ(view.value(QStringLiteral("charger resistance")), QString::fromUtf8(c.text));
+        const QStringList lines = view.text().split(u'\n');
+        const auto at = [&](const char* start) {
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                if (lines[i].contains(QString::fromUtf8(start))) {
+                    return i;
+                }
+            }
+            return qsizetype(-1);
+        };
+        EXPECT_GT(at(c.text), at(c.chinese ? "内阻:" : "resistance:"));
+    }
+    view.setReportedResistance(reportedResistance(Reading{}));
+    EXPECT_TRUE(view.value(QStringLiteral("charger resistance")).isEmpty());
+}
+
 }  // namespace
 }  // namespace cellwatch::windowtest

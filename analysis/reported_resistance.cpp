@@ -1,0 +1,44 @@
+#include "analysis/reported_resistance.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace cellwatch {
+
+ReportedResistance reportedResistance(const Reading& reading) {
+    ReportedResistance out;
+    if (reading.packResistance) {
+        out.packMilliohms = reading.packResistance->toDouble();
+    }
+    const int cells = std::clamp(reading.cellCount, 0, kMostCells);
+    int last = 0;  // the highest cell with a figure
+    for (int k = 0; k < cells; ++k) {
+        if (reading.cellResistance[static_cast<std::size_t>(k)]) {
+            last = k + 1;
+        }
+    }
+    for (int k = 0; k < last; ++k) {
+        const std::optional<Decimal>& ohms = reading.cellResistance[static_cast<std::size_t>(k)];
+        out.cellMilliohms.push_back(ohms ? std::optional<double>(ohms->toDouble()) : std::nullopt);
+    }
+    return out;
+}
+
+QString reportedResistanceText(const ReportedResistance& reported, bool chinese) {
+    QStringList parts;
+    if (reported.packMilliohms) {
+        parts << QString::fromUtf8(chinese ? "电池组 %1 mΩ" : "pack %1 mΩ")
+                     .arg(QString::number(*reported.packMilliohms, 'f', 1));
+    }
+    if (!reported.cellMilliohms.empty()) {
+        QStringList cells;
+        for (const std::optional<double>& cell : reported.cellMilliohms) {
+            cells << (cell ? QString::number(*cell, 'f', 1) : QStringLiteral("-"));
+        }
+        parts << QString::fromUtf8(chinese ? "电芯 %1 mΩ" : "cells %1 mΩ")
+                     .arg(cells.join(QString::fromUtf8(chinese ? "、" : ", ")));
+    }
+    return parts.join(QString::fromUtf8(chinese ? "；" : "; "));
+}
+
+}  // namespace cellwatch

@@ -1,0 +1,303 @@
+#include "app/channel_card.h"
+
+#include <qcustomplot.h>
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace cellwatch {
+namespace {
+
+constexpr BilingualText kStateWords[kChargeStateCount] = {
+    {"待机", "Idle"},      {"充电", "Charging"}, {"放电", "Discharging"}, {"静置", "Resting"},
+    {"平衡", "Balancing"}, {"储存", "Storage"},  {"完成", "Done"},        {"错误", "Error"},
+};
+
+QString text(const Decimal& value, std::string_view pattern, const char* unit) {
+    return QString::fromStdString(value.format(pattern)) + QLatin1String(unit);
+}
+
+QFont scaled(QFont font, double factor, bool bold) {
+    font.setPointSizeF(font.pointSizeF() * factor);
+    font.setBold(bold);
+    return font;
+}
+
+}  // namespace
+
+std::optional<WorstCell> worstCell(const Reading& reading) {
+    const int count = std::clamp(reading.cellCount, 0, kMostCells);
+    double sum = 0;
+    int present = 0;
+    for (int k = 0; k < count; ++k) {
+        const Decimal v = reading.cells[static_cast<std::size_t>(k)];
+        if (!v.isZero()) {
+            sum += v.toDouble();
+            ++present;
+        }
+    }
+    if (present < 2) {
+        return std::nullopt;
+    }
+    const bool charging = reading.state == ChargeState::Charging;
+    int worst = -1;
+    double worstScore = 0;
+    for (int k = 0; k < count; ++k) {
+        const Decimal v = reading.cells[static_cast<std::size_t>(k)];
+        if (v.isZero()) {
+            continue;
+        }
+        // Lower is worse while charging; elsewhere the distance from the others.
+        const double others = (sum - v.toDouble()) / (present - 1);
+        const double score = charging ? -v.toDouble() : std::fabs(v.toDouble() - others);
+        if (worst < 0 || score > worstScore + 1e-9) {
+            worst = k;
+            worstScore = score;
+        }
+    }
+    return WorstCell{worst + 1, reading.cells[static_cast<std::size_t>(worst)]};
+}
+
+QString stateWord(ChargeState state, bool chinese) {
+    const auto index = static_cast<std::size_t>(state);
+    return index < std::size(kStateWords) ? kStateWords[index].pick(chinese) : QString();
+}
+
+ChannelCard::ChannelCard(int channel, QWidget* parent) : QFrame(parent), channel_(channel) {
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::StyledPanel);
+    setObjectName(QStringLiteral("ChannelCard_%1").arg(channel + 1));
+    setCursor(Qt::PointingHandCursor);
+
+    number_ = new QLabel(QString::number(channel + 1), this);
+    number_->setFont(scaled(font(), 1.6, true));
+    state_ = new QLabel(this);
+    state_->setFont(scaled(font(), 0.95, true));
+    alarm_ = new QLabel(this);
+    alarm_->setFont(scaled(font(), 0.85, true));
+    alarm_->setAutoFillBackground(true);
+    QPalette alarmPalette = alarm_->palette();
+    alarmPalette.setColor(QPalette::Window, QColor(200, 0, 0));
+    alarmPalette.setColor(QPalette::WindowText, Qt::white);
+    alarm_->setPalette(alarmPalette);
+    alarm_->setContentsMargins(3, 0, 3, 0);
+    alarm_->setVisible(false);
+    voltage_ = new QLabel(this);
+    voltage_->setFont(scaled(font(), 1.15, true));
+    current_ = new QLabel(this);
+    capacity_ = new QLabel(this);
+    worst_ = new QLabel(this);
+    worst_->setFont(scaled(font(), 0.9, false));
+
+    curve_ = new QCustomPlot(this);
+    curve_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    curve_->setFocusPolicy(Qt::NoFocus);
+    curve_->setMinimumHeight(34);
+    curve_->setBackground(palette().brush(QPalette::Base));
+    curve_->axisRect()->setAutoMargins(QCP::msNone);
+    curve_->axisRect()->setMargins(QMargins(1, 1, 1, 1));
+    curve_->xAxis->setVisible(false);
+    curve_->yAxis->setVisible(false);
+    curve_->setNoAntialiasingOnDrag(true);
+    QCPGraph* graph = curve_->addGraph();
+    graph->setPen(QPen(QColor(0, 110, 220), 1));
+    graph->setAdaptiveSampling(true);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(1);
+    grid->addWidget(number_, 0, 0, 2, 1, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(state_, 0, 1);
+    grid->addWidget(alarm_, 0, 2, Qt::AlignRight);
+    grid->addWidget(voltage_, 1, 1);
+    grid->addWidget(current_, 1, 2, Qt::AlignRight);
+    grid->addWidget(capacity_, 2, 1);
+    grid->addWidget(worst_, 3, 0, 1, 3);
+    grid->addWidget(curve_, 4, 0, 1, 3);
+    grid->setRowStretch(4, 1);
+    grid->setColumnStretch(1, 1);
+
+    showTexts();
+}
+
+QSize ChannelCard::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(QStringLiteral("0 Discharging 00.00 A")) + 16,
+            metrics.height() * 6 + 40};
+}
+
+void ChannelCard::showReading(const Reading& reading, double days) {
+    last_ = reading;
+    idle_ = false;
+    addPoint(days, reading.voltage.toDouble());
+    showTexts();
+}
+
+void ChannelCard::showIdle() {
+    idle_ = true;
+    showTexts();
+}
+
+void ChannelCard::clearCurve() {
+    xs_.clear();
+    ys_.clear();
+    stride_ = 1;
+    skipped_ = 0;
+    curve_->graph(0)->data()->clear();
+    curve_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void ChannelCard::addPoint(double days, double volts) {
+    if (++skipped_ < stride_) {
+        return;
+    }
+    skipped_ = 0;
+    if (xs_.size() >= kMostPoints) {
+        // Thin to every other point, and take half as many from now on.
+        qsizetype kept = 0;
+        for (qsizetype i = 0; i < xs_.size(); i += 2) {
+            xs_[kept] = xs_[i];
+            ys_[kept] = ys_[i];
+            ++kept;
+        }
+        xs_.resize(kept);
+        ys_.resize(kept);
+        stride_ *= 2;
+    }
+    xs_.push_back(days);
+    ys_.push_back(volts);
+    curve_->graph(0)->setData(xs_, ys_, true);
+    const auto [low, high] = std::minmax_element(ys_.cbegin(), ys_.cend());
+    const double pad = std::max((*high - *low) * 0.08, 0.01);
+    curve_->yAxis->setRange(*low - pad, *high + pad);
+    curve_->xAxis->setRange(xs_.front(), std::max(xs_.back(), xs_.front() + 1e-6));
+    curve_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void ChannelCard::showTexts() {
+    setToolTip(kChannelCardTip.pick(chinese_).arg(channel_ + 1));
+    setAccessibleName(stateText().isEmpty()
+                          ? number_->text()
+                          : QStringLiteral("%1 %2").arg(number_->text(), stateText()));
+    alarm_->setText(kChannelAlarm.pick(chinese_));
+    if (!last_) {
+        state_->setText(stateWord(ChargeState::Idle, chinese_));
+        voltage_->setText(QStringLiteral("— V"));
+        current_->setText(QStringLiteral("— A"));
+        capacity_->setText(QStringLiteral("— mAh"));
+        worst_->setText(kNoWorstCell.pick(chinese_));
+        return;
+    }
+    const Reading& r = *last_;
+    if (idle_) {
+        state_->setText(stateWord(ChargeState::Idle, chinese_));
+        current_->setText(text(Decimal(), kFormat2, " A"));
+    } else {
+        state_->setText(r.stateText.empty() ? stateWord(r.state, chinese_)
+                                            : QString::fromStdString(r.stateText));
+        current_->setText(text(r.current, kFormat2, " A"));
+    }
+    voltage_->setText(text(r.voltage, kFormat3, " V"));
+    capacity_->setText(QString::fromStdString(r.capacity.fixedText(0)) + QStringLiteral(" mAh"));
+    if (const std::optional<WorstCell> worst = worstCell(r)) {
+        worst_->setText(kWorstCellText.pick(chinese_)
+                            .arg(worst->cell)
+                            .arg(QString::fromStdString(worst->volts.format(kFormat3))));
+    } else {
+        worst_->setText(kNoWorstCell.pick(chinese_));
+    }
+}
+
+void ChannelCard::setAlarm(bool on) {
+    alarmed_ = on;
+    alarm_->setVisible(on);
+}
+
+void ChannelCard::setChosen(bool chosen) {
+    if (chosen_ != chosen) {
+        chosen_ = chosen;
+        update();
+    }
+}
+
+void ChannelCard::setLanguage(bool chinese) {
+    chinese_ = chinese;
+    showTexts();
+}
+
+QString ChannelCard::stateText() const {
+    return state_->text();
+}
+QString ChannelCard::voltageText() const {
+    return voltage_->text();
+}
+QString ChannelCard::currentText() const {
+    return current_->text();
+}
+QString ChannelCard::capacityText() const {
+    return capacity_->text();
+}
+QString ChannelCard::worstCellText() const {
+    return worst_->text();
+}
+
+void ChannelCard::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    emit chosenByUser(channel_);
+    event->accept();
+}
+
+void ChannelCard::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            emit chosenByUser(channel_);
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            emit focusStep(channel_, -1);
+            return;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            emit focusStep(channel_, +1);
+            return;
+        default:
+            QFrame::keyPressEvent(event);
+    }
+}
+
+void ChannelCard::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void ChannelCard::focusOutEvent(QFocusEvent* event) {
+    QFrame::focusOutEvent(event);
+    update();
+}
+
+void ChannelCard::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (!chosen_ && !hasFocus()) {
+        return;
+    }
+    QPainter painter(this);
+    const QColor highlight = palette().color(QPalette::Highlight);
+    if (chosen_) {
+        painter.setPen(QPen(highlight, 3));
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
+    if (hasFocus()) {
+        QPen dotted(chosen_ ? palette().color(QPalette::WindowText) : highlight, 1, Qt::DotLine);
+        painter.setPen(dotted);
+        painter.drawRect(rect().adjusted(4, 4, -5, -5));
+    }
+}
+
+}  // namespace cellwatch

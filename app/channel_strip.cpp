@@ -1,0 +1,110 @@
+#include "app/channel_strip.h"
+
+#include <QHBoxLayout>
+#include <memory>
+
+#include "app/channel_card.h"
+#include "readout/recording.h"
+
+namespace cellwatch {
+namespace {
+
+// Feeds one card from its recording while the card lives.
+class CardFeed final : public RecordingView {
+public:
+    explicit CardFeed(ChannelCard* card) : card_(card) {}
+
+    void reset(const Recording&) override {
+        if (card_) {
+            card_->clearCurve();
+        }
+    }
+    void accepted(const Recording& recording, const Reading& reading) override {
+        if (card_) {
+            card_->showReading(reading, recording.lastX());
+        }
+    }
+    void idle(const Recording&) override {
+        if (card_) {
+            card_->showIdle();
+        }
+    }
+
+private:
+    QPointer<ChannelCard> card_;
+};
+
+}  // namespace
+
+ChannelStrip::ChannelStrip(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("ChannelStrip"));
+    row_ = new QHBoxLayout(this);
+    row_->setContentsMargins(2, 2, 2, 2);
+    row_->setSpacing(4);
+    setVisible(false);
+}
+
+void ChannelStrip::setRecordings(const std::vector<Recording*>& recordings) {
+    for (const QPointer<ChannelCard>& card : cards_) {
+        delete card.data();
+    }
+    cards_.clear();
+    for (std::size_t i = 0; i < recordings.size(); ++i) {
+        auto* card = new ChannelCard(static_cast<int>(i), this);
+        card->setLanguage(chinese_);
+        row_->addWidget(card, 1);
+        connect(card, &ChannelCard::chosenByUser, this, [this](int channel) {
+            setChosen(channel);
+            emit channelChosen(channel);
+        });
+        connect(card, &ChannelCard::focusStep, this, &ChannelStrip::moveFocus);
+        cards_.emplace_back(card);
+        if (recordings[i] != nullptr) {
+            recordings[i]->subscribe(std::make_unique<CardFeed>(card));
+        }
+    }
+    // Tab goes along the cards in their order.
+    for (std::size_t i = 1; i < cards_.size(); ++i) {
+        setTabOrder(cards_[i - 1], cards_[i]);
+    }
+    if (chosen_ >= count()) {
+        chosen_ = -1;
+    }
+    if (ChannelCard* shown = card(chosen_)) {
+        shown->setChosen(true);
+    }
+    setVisible(recordings.size() > 1);
+}
+
+ChannelCard* ChannelStrip::card(int channel) const {
+    return channel >= 0 && channel < count() ? cards_[static_cast<std::size_t>(channel)].data()
+                                             : nullptr;
+}
+
+void ChannelStrip::setChosen(int channel) {
+    chosen_ = channel >= 0 && channel < count() ? channel : -1;
+    for (int i = 0; i < count(); ++i) {
+        card(i)->setChosen(i == chosen_);
+    }
+}
+
+void ChannelStrip::markAlarm(int channel, bool on) {
+    if (ChannelCard* marked = card(channel)) {
+        marked->setAlarm(on);
+    }
+}
+
+void ChannelStrip::setLanguage(bool chinese) {
+    chinese_ = chinese;
+    for (int i = 0; i < count(); ++i) {
+        card(i)->setLanguage(chinese);
+    }
+}
+
+void ChannelStrip::moveFocus(int channel, int step) {
+    if (ChannelCard* next = card(channel + step)) {
+        next->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+}  // namespace cellwatch
