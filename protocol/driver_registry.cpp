@@ -22,7 +22,21 @@ const std::array<DriverEntry, 1>& entries() {
     return list;
 }
 
+// The built-in drivers, then those added at run time.
+std::vector<DriverEntry>& table() {
+    static std::vector<DriverEntry> list(entries().begin(), entries().end());
+    return list;
+}
+
 }  // namespace
+
+bool addDriver(DriverEntry entry) {
+    if (findDriver(entry.id) != nullptr) {
+        return false;
+    }
+    table().push_back(std::move(entry));
+    return true;
+}
 
 std::string lineSettingsText(const LineSettings& line) {
     const char parity = line.parity == Parity::Even ? 'E' : line.parity == Parity::Odd ? 'O' : 'N';
@@ -31,11 +45,11 @@ std::string lineSettingsText(const LineSettings& line) {
 }
 
 std::span<const DriverEntry> chargerDrivers() {
-    return entries();
+    return table();
 }
 
 const DriverEntry* findDriver(std::string_view id) {
-    for (const DriverEntry& e : entries()) {
+    for (const DriverEntry& e : table()) {
         if (e.id == id) {
             return &e;
         }
@@ -51,7 +65,7 @@ std::unique_ptr<ChargerDriver> makeDriver(std::string_view id, DriverContext& co
 
 std::string driverListText() {
     std::string text;
-    for (const DriverEntry& e : entries()) {
+    for (const DriverEntry& e : table()) {
         text += e.id;
         text += '\t';
         text += e.maker;
@@ -67,7 +81,7 @@ std::string driverListText() {
 
 std::string driverIdsText() {
     std::string text;
-    for (const DriverEntry& e : entries()) {
+    for (const DriverEntry& e : table()) {
         text += text.empty() ? "" : ", ";
         text += e.id;
     }

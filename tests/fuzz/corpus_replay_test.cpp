@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "capture_harness.h"
+#include "described_harness.h"
+#include "description_harness.h"
 #include "frames_harness.h"
 #include "mqtt_harness.h"
 #include "pack_harness.h"
@@ -28,10 +30,15 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"receive", cellwatch::runReceiveHarness, 10}, {"recording", cellwatch::runRecordingHarness, 3},
-    {"capture", cellwatch::runCaptureHarness, 3},  {"mqtt", cellwatch::runMqttHarness, 3},
-    {"pack", cellwatch::runPackHarness, 3},        {"settings", cellwatch::runSettingsHarness, 3},
+    {"receive", cellwatch::runReceiveHarness, 10},
+    {"recording", cellwatch::runRecordingHarness, 3},
+    {"capture", cellwatch::runCaptureHarness, 3},
+    {"mqtt", cellwatch::runMqttHarness, 3},
+    {"pack", cellwatch::runPackHarness, 3},
+    {"settings", cellwatch::runSettingsHarness, 3},
     {"frames", cellwatch::runFramesHarness, 3},
+    {"description", cellwatch::runDescriptionHarness, 3},
+    {"described", cellwatch::runDescribedHarness, 3},
 };
 
 class FuzzCorpus : public ::testing::TestWithParam<Target> {};

@@ -1,4 +1,5 @@
 #include "tools/emulator/command_line.h"
+#include "drivers/described_chargers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -147,7 +148,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
             if (findDriver(text) == nullptr) {
                 return error("no charger " + text + "; the chargers are: " + driverIdsText());
             }
-            if (text != kFirstDriverId) {
+            if (text != kFirstDriverId && !describedCharger(text)) {
                 return error("the emulator plays only the tkrx chargers, not " + text);
             }
             cl.charger = text;
