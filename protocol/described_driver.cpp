@@ -185,10 +185,12 @@ void DescribedDriver::feed(std::span<const std::uint8_t> bytes, std::uint32_t ti
 }
 
 void DescribedDriver::endOfInput(std::uint32_t timeMs) {
-    if (d_->framing != DescribedFraming::Binary && !line_.empty() && !overlong_) {
-        textLine(timeMs);
+    if (overlong_) {
+        counts_.bytesDropped += line_.size();
+    } else if (!line_.empty()) {
+        textLine(timeMs);  // the last line, without its end
     }
-    counts_.bytesDropped += line_.size() + buffer_.size();
+    counts_.bytesDropped += buffer_.size();
     line_.clear();
     buffer_.clear();
     overlong_ = false;
@@ -342,7 +344,8 @@ bool DescribedDriver::headerLine(std::string_view body, Values& v) {
     }
     const HeaderChannel& h = headers_[static_cast<std::size_t>(headerChannel_ - 1)];
     const std::size_t timeItems = h.timeItem >= 0 ? 1 : 0;
-    if (h.columns.empty() || items.size() != h.columns.size() + timeItems) {
+    if (h.columns.empty() || items.size() != h.columns.size() + timeItems ||
+        h.timeItem >= static_cast<int>(items.size())) {
         return false;
     }
     v.channel = headerChannel_;
