@@ -15,18 +15,19 @@ constexpr int kMissedPollsBeforeSilent = 3;
 // Items of a text line split at the separator; false when there are too many.
 bool splitItems(std::string_view body, char separator, std::vector<std::string_view>& items) {
     items.clear();
-    std::size_t from = 0;
-    for (;;) {
-        if (items.size() == kMostItems) {
-            return false;
+    const char* from = body.data();
+    const char* const end = from + body.size();
+    for (const char* p = from; p != end; ++p) {
+        if (*p == separator) {
+            if (items.size() + 1 == kMostItems) {
+                return false;
+            }
+            items.emplace_back(from, static_cast<std::size_t>(p - from));
+            from = p + 1;
         }
-        const std::size_t at = body.find(separator, from);
-        items.push_back(body.substr(from, at == std::string_view::npos ? at : at - from));
-        if (at == std::string_view::npos) {
-            return true;
-        }
-        from = at + 1;
     }
+    items.emplace_back(from, static_cast<std::size_t>(end - from));
+    return true;
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -41,6 +42,9 @@ std::string_view trimmed(std::string_view s) {
 
 // A number written in decimal, with '.' or ',' as its decimal point.
 std::optional<double> decimalNumber(std::string_view item) {
+    if (const std::optional<double> plain = Decimal::parsePlainDouble(item)) {
+        return plain;  // the common case, at once
+    }
     item = trimmed(item);
     if (item.empty() || item.size() > 40) {
         return std::nullopt;
@@ -164,6 +168,14 @@ DescribedDriver::DescribedDriver(std::shared_ptr<const ChargerDescription> descr
                                  DriverContext& context, DriverSink& sink, const DriverOptions&)
     : d_(std::move(description)), context_(context), sink_(sink) {
     models_.assign(d_->models.begin(), d_->models.end());
+    for (const DescribedField& f : d_->fields) {
+        // A scale of whole ten-thousandths (1, 0.001, 0.01...) reads whole
+        // numbers exactly; 0 for any other.
+        const double raw = f.scale * static_cast<double>(Decimal::kScale);
+        const bool exact = f.part < ReadingPart::ErrorCode && f.part != ReadingPart::Skip &&
+                           raw >= 1.0 && raw <= 1000.0 && std::fabs(raw - std::round(raw)) < 1e-9;
+        rawFactors_.push_back(exact ? std::llround(raw) : 0);
+    }
     headers_.resize(static_cast<std::size_t>(d_->channels));
 }
 
@@ -179,8 +191,24 @@ void DescribedDriver::feed(std::span<const std::uint8_t> bytes, std::uint32_t ti
         }
         return;
     }
-    for (std::uint8_t b : bytes) {
-        textByte(b, timeMs);
+    // Whole pieces up to each line end at once.
+    while (!bytes.empty()) {
+        const void* end = std::memchr(bytes.data(), '\n', bytes.size());
+        const std::size_t n =
+            end == nullptr
+                ? bytes.size()
+                : static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - bytes.data());
+        const std::size_t room = kDescribedMostBytes - std::min(line_.size(), kDescribedMostBytes);
+        line_.append(reinterpret_cast<const char*>(bytes.data()), std::min(n, room));
+        if (n > room) {
+            overlong_ = true;
+            counts_.bytesDropped += n - room;
+        }
+        if (end == nullptr) {
+            return;
+        }
+        textByte('\n', timeMs);
+        bytes = bytes.subspan(n + 1);
     }
 }
 
@@ -262,12 +290,27 @@ void DescribedDriver::textLine(std::uint32_t timeMs) {
     }
 }
 
-bool DescribedDriver::takeText(const DescribedField& f, std::string_view item, Values& v) const {
+bool DescribedDriver::takeText(const DescribedField& f, std::string_view item, Values& v,
+                               std::int64_t rawFactor) const {
     if (f.part == ReadingPart::State || f.part == ReadingPart::Chemistry) {
-        const std::string text(trimmed(item));
-        (f.part == ReadingPart::State ? v.stateValue : v.chemistryValue) = text;
+        (f.part == ReadingPart::State ? v.stateValue : v.chemistryValue).assign(trimmed(item));
         (f.part == ReadingPart::State ? v.hasState : v.hasChemistry) = true;
         return true;
+    }
+    if (rawFactor != 0 && !item.empty() && item.size() <= 15) {
+        // A plain whole number in a unit of whole ten-thousandths: no
+        // floating point on the common path.
+        const bool negative = item.front() == '-';
+        std::int64_t whole = 0;
+        std::size_t k = negative ? 1 : 0;
+        for (; k < item.size() && static_cast<unsigned char>(item[k] - '0') < 10; ++k) {
+            whole = whole * 10 + (item[k] - '0');
+        }
+        if (k == item.size() && k > (negative ? 1u : 0u)) {
+            const Decimal d = Decimal::fromRaw((negative ? -whole : whole) * rawFactor);
+            (f.part == ReadingPart::Cell ? v.cells[f.cell] : v.parts[static_cast<int>(f.part)]) = d;
+            return true;
+        }
     }
     if (trimmed(item).empty()) {
         return f.part != ReadingPart::Channel;  // a value not sent this time
@@ -281,8 +324,9 @@ bool DescribedDriver::decodeColumns(std::string_view body, Values& v) const {
     if (!splitItems(body, d_->separator, items)) {
         return false;
     }
-    for (const DescribedField& f : d_->fields) {
-        if (f.position >= items.size() || !takeText(f, items[f.position], v)) {
+    for (std::size_t k = 0; k < d_->fields.size(); ++k) {
+        const DescribedField& f = d_->fields[k];
+        if (f.position >= items.size() || !takeText(f, items[f.position], v, rawFactors_[k])) {
             return false;
         }
     }
@@ -360,7 +404,7 @@ bool DescribedDriver::headerLine(std::string_view body, Values& v) {
         if (c.part == ReadingPart::State || c.part == ReadingPart::Chemistry) {
             DescribedField f;
             f.part = c.part;
-            takeText(f, items[k], v);
+            takeText(f, items[k], v, 0);
             continue;
         }
         std::optional<double> number;

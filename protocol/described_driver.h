@@ -62,11 +62,13 @@ private:
     bool headerLine(std::string_view body, Values& v);
     void binaryFrames(std::uint32_t timeMs);
     bool decodeFrame(std::span<const std::uint8_t> frame, Values& v) const;
-    bool takeText(const DescribedField& f, std::string_view item, Values& v) const;
+    bool takeText(const DescribedField& f, std::string_view item, Values& v,
+                  std::int64_t rawFactor) const;
     void emit(Values& v, std::span<const std::uint8_t> message, std::uint32_t timeMs);
 
     std::shared_ptr<const ChargerDescription> d_;
     std::vector<std::string_view> models_;
+    std::vector<std::int64_t> rawFactors_;  // per field: whole numbers × this = raw Decimal
     DriverContext& context_;
     DriverSink& sink_;
 
