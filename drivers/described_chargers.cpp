@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<std::string, std::shared_ptr<const ChargerDescription>, std::less<>>& described() {
+std::map<std::string, std::shared_ptr<const ChargerDescription>, std::less<>>& describedById() {
     static std::map<std::string, std::shared_ptr<const ChargerDescription>, std::less<>> map;
     return map;
 }
@@ -26,7 +26,7 @@ bool add(std::shared_ptr<const ChargerDescription> description) {
     if (!addDriver(describedDriverEntry(description))) {
         return false;
     }
-    described()[description->id] = std::move(description);
+    describedById()[description->id] = std::move(description);
     return true;
 }
 
@@ -110,8 +110,8 @@ std::optional<std::string> addChargerFile(const fs::path& file, std::string& err
 }
 
 std::shared_ptr<const ChargerDescription> describedCharger(std::string_view id) {
-    const auto it = described().find(id);
-    return it == described().end() ? nullptr : it->second;
+    const auto it = describedById().find(id);
+    return it == describedById().end() ? nullptr : it->second;
 }
 
 bool prepareDescribedChargers(int argc, char** argv, std::string_view program) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "protocol/charger_description.h"
+#include "protocol/described_values.h"
 #include "protocol/driver_registry.h"
 
 namespace cellwatch {
@@ -33,14 +34,7 @@ public:
     bool answering() const override { return answering_; }
     DriverCounts counts() const override;
 
-    // Values of one message, before they become a Reading.
-    struct Values {
-        int channel = 0;  // 0: not in the message
-        std::optional<Decimal> parts[16];
-        std::optional<Decimal> cells[kMostCells];
-        std::string stateValue, chemistryValue;
-        bool hasState = false, hasChemistry = false;
-    };
+    using Values = DescribedValues;
 
 private:
     // One header-described column (the stream's own names and units).
