@@ -71,7 +71,8 @@ TEST(DescriptionReader, RefusesWhatIsWrongWithItsLine) {
         {binaryDescription("{\"part\": \"cell17\", \"offset\": 1}"), "6: unknown part \"cell17\""},
         {binaryDescription("{\"part\": \"voltage\", \"offset\": 1, \"scale\": 0}"),
          "6: \"scale\" must be a number other than 0"},
-        {binaryDescription("{\"part\": \"voltage\", \"offset\": 1}", ",\n \"line\": {}"), "8: Duplicate key: 'line'"},
+        {binaryDescription("{\"part\": \"voltage\", \"offset\": 1}", ",\n \"line\": {}"),
+         "8: Duplicate key: 'line'"},
         {std::string(300 * 1024, ' '), "1: larger than 256 KiB"},
         {std::string(5000, '[') + std::string(5000, ']'), "1: "},
     };
