@@ -266,7 +266,7 @@ int playDescribed(const ChargerDescription& d, const DescribedPlay& play) {
     std::vector<std::uint8_t> asked;
     Clock::time_point next = Clock::now();
     for (int step = 0; (play.steps == 0 || step < play.steps) && !stopped();) {
-        if (!d.requests.empty()) {
+        if (!d.requests.empty() && play.answerRequests) {
             // Answer what was asked; the run moves on once a period.
             pollfd p{play.fd, POLLIN, 0};
             if (::poll(&p, 1, 20) > 0) {
@@ -282,7 +282,7 @@ int playDescribed(const ChargerDescription& d, const DescribedPlay& play) {
                     const auto answer =
                         describedMessage(d, q.channel, describedMoment(d, q.channel, step));
                     if (!writeAll(play.fd, answer, error) && error != 0) {
-                        return error;
+                        return error == EIO || error == EPIPE ? 0 : error;
                     }
                     step += !play.paced && q.channel == d.requests.back().channel ? 1 : 0;
                 }
@@ -305,7 +305,7 @@ int playDescribed(const ChargerDescription& d, const DescribedPlay& play) {
             }
             const auto* p = reinterpret_cast<const std::uint8_t*>(all.data());
             if (!writeAll(play.fd, {p, all.size()}, error) && error != 0) {
-                return error == EIO ? 0 : error;
+                return error == EIO || error == EPIPE ? 0 : error;  // the reader went away
             }
         } else {
             heard = false;  // a new listener is sent the header again

@@ -39,6 +39,9 @@ struct DescribedPlay {
     std::uint32_t intervalMs = 1000;
     bool paced = true;
     std::function<bool()> listening;  // nobody listens: messages are dropped
+    // A polled charger answers the requests read from fd; otherwise (a
+    // file) its answers are written unasked, every channel each step.
+    bool answerRequests = false;
     const std::atomic<bool>* stop = nullptr;
 };
 

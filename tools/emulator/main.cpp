@@ -132,6 +132,10 @@ CaptureTimes captureTimes(std::optional<std::int64_t> epochSeconds) {
 
 // A charger told by a description, on a file, standard output or a pty.
 int runDescribed(const cellwatch::ChargerDescription& d, const CommandLine& cl) {
+    if (cl.capture || cl.expect) {
+        std::cerr << kProgram << ": --capture and --expect play only the tkrx chargers\n";
+        return 2;
+    }
     installSignalHandlers();
     DescribedPlay play;
     play.steps = cl.loop ? 0 : 60;
@@ -148,7 +152,9 @@ int runDescribed(const cellwatch::ChargerDescription& d, const CommandLine& cl) 
     } else if (!cl.output) {
         pty = std::make_unique<PseudoTerminal>();
         fd = pty->masterFd();
-        if (d.requests.empty()) {  // a polled charger hears its listener's requests
+        // A polled charger hears its listener's requests and answers them.
+        play.answerRequests = !d.requests.empty();
+        if (!play.answerRequests) {
             play.listening = [&pty] { return pty->listenerPresent(); };
         }
         std::cout << pty->slavePath() << std::endl;
