@@ -21,6 +21,7 @@ DescribedDriver::DescribedDriver(std::shared_ptr<const ChargerDescription> descr
                                  DriverContext& context, DriverSink& sink, const DriverOptions&)
     : d_(std::move(description)), context_(context), sink_(sink) {
     models_.assign(d_->models.begin(), d_->models.end());
+    reading_.charger = d_->id;
     for (const DescribedField& f : d_->fields) {
         // A scale of whole ten-thousandths (1, 0.001, 0.01...) reads whole
         // numbers exactly; 0 for any other.
@@ -373,9 +374,15 @@ void DescribedDriver::emit(Values& v, std::span<const std::uint8_t> message, std
         answering_ = true;
         sink_.event(DriverEvent::Answering, 0);
     }
+    // The parts not set below go back to nothing (the rest is set each time;
+    // the charger's id was set at the start).
     Reading& r = reading_;
-    r = Reading{};
-    r.charger = d_->id;
+    r.errorCode.reset();
+    r.cellCount = 0;
+    r.cells.fill(Decimal());
+    r.stateText.clear();
+    r.chemistry = Chemistry::Unknown;
+    r.chemistryText.clear();
     r.channel = v.channel;
     r.elapsedMs = timeMs - context_.connectTicks();
     auto part = [&v](ReadingPart p) { return v.parts[static_cast<int>(p)]; };
