@@ -30,6 +30,7 @@
 #include "app/main_window.h"
 #include "app/network_watch.h"
 #include "app/settings_store.h"
+#include "drivers/described_chargers.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
 
@@ -64,6 +65,9 @@ int replay(SettingsStore& settings, const QString& path, double speed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!cellwatch::prepareDescribedChargers(argc, argv, "cellwatch")) {
+        return 2;
+    }
 #ifdef Q_OS_UNIX
     // A file-size limit makes a write fail as a full disk does (the journal
     // says so and catches up) instead of killing the window mid-row.

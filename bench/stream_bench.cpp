@@ -10,6 +10,9 @@
 // serial line can carry (9600 baud 8N1: 960 bytes a second) and the ratio
 // of the two.
 //
+// The same for a described charger: the shipped OpenFormat description's
+// text lines (both channels, XOR checked) through its described driver.
+//
 // Printed, one line per layout, for bench/run to pick up:
 //   stream <layout> <messages per second> <line messages per second> <ratio>
 //
@@ -21,7 +24,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "drivers/description_reader.h"
+#include "protocol/described_driver.h"
 #include "protocol/tkrx_driver.h"
+#include "tools/emulator/described_player.h"
 #include "tools/emulator/emulator.h"
 
 namespace cellwatch {
@@ -108,6 +114,45 @@ double measure(FrameLayout layout) {
     return best;
 }
 
+// Lines per second of the described OpenFormat stream, best of the
+// repetitions; `lineBytes` gets the average line's length.
+double measureDescribed(double& lineBytes) {
+    const DescriptionRead read =
+        readChargerDescriptionFile(CELLWATCH_SOURCE_DIR "/resources/chargers/openformat.json");
+    if (!read.description) {
+        std::fprintf(stderr, "%s\n", read.error.c_str());
+        std::exit(1);
+    }
+    const ChargerDescription& d = *read.description;
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t k = 0; k < kMessages; ++k) {
+        const int channel = 1 + static_cast<int>(k % 2);
+        const auto line = emu::describedMessage(
+            d, channel, emu::describedMoment(d, channel, static_cast<int>(k % 60)));
+        bytes.insert(bytes.end(), line.begin(), line.end());
+    }
+    lineBytes = static_cast<double>(bytes.size()) / kMessages;
+    double best = 0;
+    for (int rep = 0; rep < kRepetitions; ++rep) {
+        CountingHost host;
+        DescribedDriver driver(read.description, host, host);
+        double seconds = 0;
+        while (seconds < kMinSeconds) {
+            const auto t0 = std::chrono::steady_clock::now();
+            driver.feed(bytes, 1000);
+            seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        }
+        if (host.accepted == 0 || driver.counts().bytesDropped != 0) {
+            std::fprintf(stderr, "unexpected: %llu accepted, %llu bytes dropped\n",
+                         static_cast<unsigned long long>(host.accepted),
+                         static_cast<unsigned long long>(driver.counts().bytesDropped));
+            std::exit(1);
+        }
+        best = std::max(best, static_cast<double>(host.accepted) / seconds);
+    }
+    return best;
+}
+
 }  // namespace
 }  // namespace cellwatch
 
@@ -125,5 +170,9 @@ int main() {
             static_cast<double>(emulator::kLineBytesPerSecond) / static_cast<double>(l.size);
         std::printf("stream %s %.0f %.2f %.0f\n", l.name, rate, line, rate / line);
     }
+    double lineBytes = 0;
+    const double rate = measureDescribed(lineBytes);
+    const double line = static_cast<double>(emulator::kLineBytesPerSecond) / lineBytes;
+    std::printf("stream openformat %.0f %.2f %.0f\n", rate, line, rate / line);
     return 0;
 }

@@ -37,7 +37,8 @@ const std::array<DriverEntry, 4>& entries() {
                     &makeTkrx},
         // Over its serial port (Modbus RTU), or its own USB HID link.
         DriverEntry{kIchargerDriverId, "Junsi", IchargerDriver::modelList(),
-                    IchargerDriver::lineSettings(), &makeIcharger, LinkHints{{UsbId{0x0483, 0x5751}}, {}, {}, {}}},
+                    IchargerDriver::lineSettings(), &makeIcharger,
+                    LinkHints{{UsbId{0x0483, 0x5751}}, {}, {}, {}}},
         // The family's USB chargers all show 0000:0001; over Bluetooth LE one
         // characteristic of service ffe0 notifies and takes the requests.
         DriverEntry{kSkyrcDriverId, "SkyRC", SkyrcDriver::modelList(), LineSettings{.writes = true},
@@ -57,7 +58,21 @@ const std::array<DriverEntry, 4>& entries() {
     return list;
 }
 
+// The built-in drivers, then those added at run time.
+std::vector<DriverEntry>& table() {
+    static std::vector<DriverEntry> list(entries().begin(), entries().end());
+    return list;
+}
+
 }  // namespace
+
+bool addDriver(DriverEntry entry) {
+    if (findDriver(entry.id) != nullptr) {
+        return false;
+    }
+    table().push_back(std::move(entry));
+    return true;
+}
 
 std::string lineSettingsText(const LineSettings& line) {
     const char parity = line.parity == Parity::Even ? 'E' : line.parity == Parity::Odd ? 'O' : 'N';
@@ -66,11 +81,11 @@ std::string lineSettingsText(const LineSettings& line) {
 }
 
 std::span<const DriverEntry> chargerDrivers() {
-    return entries();
+    return table();
 }
 
 const DriverEntry* findDriver(std::string_view id) {
-    for (const DriverEntry& e : entries()) {
+    for (const DriverEntry& e : table()) {
         if (e.id == id) {
             return &e;
         }
@@ -97,7 +112,7 @@ std::unique_ptr<ChargerDriver> makeDriver(std::string_view id, DriverContext& co
 
 std::string driverListText() {
     std::string text;
-    for (const DriverEntry& e : entries()) {
+    for (const DriverEntry& e : table()) {
         text += e.id;
         text += '\t';
         text += e.maker;
@@ -113,7 +128,7 @@ std::string driverListText() {
 
 std::string driverIdsText() {
     std::string text;
-    for (const DriverEntry& e : entries()) {
+    for (const DriverEntry& e : table()) {
         text += text.empty() ? "" : ", ";
         text += e.id;
     }

@@ -2,6 +2,7 @@
 // a way to make one by its id.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -17,12 +18,17 @@ struct DriverEntry {
     std::string_view maker;
     std::span<const std::string_view> models;
     LineSettings line;
-    std::unique_ptr<ChargerDriver> (*make)(DriverContext& context, DriverSink& sink,
-                                           const DriverOptions& options);
+    std::function<std::unique_ptr<ChargerDriver>(DriverContext& context, DriverSink& sink,
+                                                 const DriverOptions& options)>
+        make;
     // USB HID and Bluetooth LE: how the charger is reached there, if it is.
     LinkHints links{};
 };
 
+// Adds a driver known only at run time (a charger described in a file),
+// after the built-in ones. Its texts must live as long as the program (its
+// factory may own them). False when a driver of that id is already known.
+bool addDriver(DriverEntry entry);
 // Every driver, the first family's first.
 std::span<const DriverEntry> chargerDrivers();
 // The driver of `id`; nullptr when there is none.

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "capture_harness.h"
+#include "described_harness.h"
+#include "description_harness.h"
 #include "frames_harness.h"
 #include "isdt_harness.h"
 #include "modbus_harness.h"
@@ -36,6 +38,8 @@ const Target kTargets[] = {
     {"pack", cellwatch::runPackHarness, 3},        {"settings", cellwatch::runSettingsHarness, 3},
     {"frames", cellwatch::runFramesHarness, 3},    {"modbus", cellwatch::runModbusHarness, 3},
     {"skyrc", cellwatch::runSkyrcHarness, 3},      {"isdt", cellwatch::runIsdtHarness, 3},
+    {"description", cellwatch::runDescriptionHarness, 3},
+    {"described", cellwatch::runDescribedHarness, 3},
 };
 
 class FuzzCorpus : public ::testing::TestWithParam<Target> {};

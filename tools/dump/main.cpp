@@ -15,6 +15,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "drivers/described_chargers.h"
 #include "protocol/driver_registry.h"
 #include "protocol/frames_text.h"
 #include "protocol/version.h"
@@ -125,6 +126,9 @@ int dumpFrames(const std::string& path, const std::string& charger) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!cellwatch::prepareDescribedChargers(argc, argv, "cellwatch-dump")) {
+        return 2;
+    }
     std::string path = "-";
     std::string charger(cellwatch::kFirstDriverId);
     std::string frames;

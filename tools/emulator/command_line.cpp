@@ -1,4 +1,5 @@
 #include "tools/emulator/command_line.h"
+#include "drivers/described_chargers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -149,7 +150,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
             if (findDriver(text) == nullptr) {
                 return error("no charger " + text + "; the chargers are: " + driverIdsText());
             }
-            if (text != kFirstDriverId && !answersRequests(text)) {
+            if (text != kFirstDriverId && !answersRequests(text) && !describedCharger(text)) {
                 return error("the emulator does not play the " + text + " chargers");
             }
             cl.charger = text;

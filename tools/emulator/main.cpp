@@ -21,11 +21,13 @@
 #include <system_error>
 #include <vector>
 
+#include "drivers/described_chargers.h"
 #include "protocol/driver_registry.h"
 #include "protocol/version.h"
 #include "tools/emulator/answering_charger.h"
 #include "tools/emulator/command_line.h"
 #include "tools/emulator/icharger_serve.h"
+#include "tools/emulator/described_player.h"
 #include "tools/emulator/paced_writer.h"
 #include "tools/emulator/pseudo_terminal.h"
 #include "tools/emulator/scenario.h"
@@ -131,7 +133,44 @@ CaptureTimes captureTimes(std::optional<std::int64_t> epochSeconds) {
     return {static_cast<std::int64_t>(t) * 1000, static_cast<std::int32_t>(local.tm_gmtoff)};
 }
 
+// A charger told by a description, on a file, standard output or a pty.
+int runDescribed(const cellwatch::ChargerDescription& d, const CommandLine& cl) {
+    if (cl.capture || cl.expect) {
+        std::cerr << kProgram << ": --capture and --expect play only the tkrx chargers\n";
+        return 2;
+    }
+    installSignalHandlers();
+    DescribedPlay play;
+    play.steps = cl.loop ? 0 : 60;
+    play.intervalMs = cl.pacing.intervalMs;
+    play.paced = cl.pacing.paced;
+    play.stop = &gStop;
+    std::unique_ptr<PseudoTerminal> pty;
+    int fd = STDOUT_FILENO;
+    if (cl.output && *cl.output != "-") {
+        fd = ::open(cl.output->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            return fail("cannot open " + *cl.output + ": " + std::strerror(errno));
+        }
+    } else if (!cl.output) {
+        pty = std::make_unique<PseudoTerminal>();
+        fd = pty->masterFd();
+        // A polled charger hears its listener's requests and answers them.
+        play.answerRequests = !d.requests.empty();
+        if (!play.answerRequests) {
+            play.listening = [&pty] { return pty->listenerPresent(); };
+        }
+        std::cout << pty->slavePath() << std::endl;
+    }
+    play.fd = fd;
+    const int error = playDescribed(d, play);
+    return error != 0 ? fail(std::string("write failed: ") + std::strerror(error)) : 0;
+}
+
 int run(const CommandLine& cl) {
+    if (const auto described = cellwatch::describedCharger(cl.charger)) {
+        return runDescribed(*described, cl);
+    }
     std::vector<Step> steps;
     try {
         steps = buildScenario(cl.scenario);
@@ -204,6 +243,9 @@ int answerRequests(const CommandLine& cl) {
 }
 
 int main(int argc, char** argv) {
+    if (!cellwatch::prepareDescribedChargers(argc, argv, kProgram)) {
+        return 2;
+    }
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "--version") {
         std::cout << kProgram << ' ' << cellwatch::kProgramVersion << '\n';

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "alarms/chemistry_limits.h"
+#include "drivers/described_chargers.h"
 #include "net/broker_setup.h"
 #include "net/mqtt_client.h"
 #include "net/publisher.h"
@@ -508,6 +509,13 @@ int replayLog(QCoreApplication& app, LogOptions options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--describe-schema") {
+        std::fputs(cellwatch::chargerDescriptionSchema().data(), stdout);
+        return kExitOk;
+    }
+    if (!cellwatch::prepareDescribedChargers(argc, argv, "cellwatch-log")) {
+        return 2;
+    }
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "drivers/described_chargers.h"
 #include "protocol/driver_registry.h"
 #include "protocol/version.h"
 #include "tools/report/report.h"
@@ -24,6 +25,9 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) 
 int main(int argc, char** argv) {
     using namespace cellwatch;
     qInstallMessageHandler(quietQt);
+    if (!prepareDescribedChargers(argc, argv, "cellwatch-report")) {
+        return 2;
+    }
     // Pictures are drawn by the window's chart, without a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -72,10 +72,12 @@ TEST(ChargerOptions, EveryToolListsTheChargersAndRefusesAnUnknownOne) {
         SCOPED_TRACE(tool);
         const ToolResult list = runShell(kToolsDir + "/" + tool + " --list-chargers");
         EXPECT_EQ(list.status, 0);
+        // The built-in drivers first, then the package's described chargers.
         EXPECT_TRUE(list.out.starts_with("tkrx\tDorire\tTK series, RX series\n"
                                          "icharger\tJunsi\t308 DUO, 406 DUO, 4010 DUO, 456 DUO, X6, X8, X12, "
                                          "S6, DX6, DX8, DX12\nskyrc\tSkyRC\t"))
             << list.out;
+        EXPECT_NE(list.out.find("\nopenformat\tOpenFormat\t"), std::string::npos) << list.out;
         const std::string operand = std::string(tool) == "cellwatch-log"      ? " --replay x.cwcap"
                                     : std::string(tool) == "cellwatch-report" ? " x.cwcap"
                                                                               : "";
