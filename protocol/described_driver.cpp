@@ -449,7 +449,7 @@ std::vector<DriverRequest> DescribedDriver::due(std::uint32_t nowMs) {
     asked_.clear();
     std::vector<DriverRequest> out;
     for (const DescribedRequest& q : d_->requests) {
-        out.push_back({q.bytes, q.channel});
+        out.push_back({q.bytes, q.channel, {}});
         asked_.push_back(q.channel);
     }
     return out;
