@@ -208,29 +208,32 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
     {
         const Kind kind = Kind::Temperature;
         const Rule& rule = settings_[kind];
+        const std::optional<Decimal>& ext = values.extTemperature;
+        const std::optional<Decimal>& in = values.intTemperature;
         std::string text;
-        if (values.extTemperature > rule.limit) {
-            text = "External temperature " + degrees(values.extTemperature) +
-                   limitText(degrees(rule.limit));
+        if (ext && *ext > rule.limit) {
+            text = "External temperature " + degrees(*ext) + limitText(degrees(rule.limit));
         }
-        if (values.intTemperature > rule.second) {
+        if (in && *in > rule.second) {
             text += (text.empty() ? "Internal temperature " : "; internal temperature ") +
-                    degrees(values.intTemperature) + limitText(degrees(rule.second));
+                    degrees(*in) + limitText(degrees(rule.second));
         }
         const Decimal margin = rearmMargin(kind);
-        const bool clear = values.extTemperature <= rule.limit - margin &&
-                           values.intTemperature <= rule.second - margin;
+        const bool clear =
+            (!ext || *ext <= rule.limit - margin) && (!in || *in <= rule.second - margin);
         updateThreshold(kind, !text.empty(), clear, text, now, raised);
     }
     {
+        // A charger that does not report its input never raises it.
         const Kind kind = Kind::InputLow;
         const Decimal limit = settings_[kind].limit;
-        const bool holds = values.inputVoltage < limit;
-        const bool clear = values.inputVoltage >= limit + rearmMargin(kind);
-        updateThreshold(kind, holds, clear,
-                        holds ? "Input at " + volts(values.inputVoltage) + limitText(volts(limit))
-                              : std::string(),
-                        now, raised);
+        const std::optional<Decimal>& input = values.inputVoltage;
+        const bool holds = input && *input < limit;
+        const bool clear = !input || *input >= limit + rearmMargin(kind);
+        updateThreshold(
+            kind, holds, clear,
+            holds ? "Input at " + volts(*input) + limitText(volts(limit)) : std::string(), now,
+            raised);
     }
     return raised;
 }

@@ -33,7 +33,9 @@ struct RowValues {
     std::uint32_t elapsedSeconds = 0;  // the row's time: 1 for the first row
     Chemistry chemistry = Chemistry::Unknown;
     ChargeState state = ChargeState::Idle;
-    Decimal extTemperature, intTemperature, inputVoltage;
+    // Empty where the charger does not report it (no probe, no input
+    // voltage): a rule on it then never holds.
+    std::optional<Decimal> extTemperature, intTemperature, inputVoltage;
     std::array<Decimal, 12> cells{};  // 0 for an absent cell
 };
 

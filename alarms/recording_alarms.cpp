@@ -13,6 +13,11 @@ Decimal number(const QString& text) {
     return Decimal::parse(text.toStdString()).value_or(Decimal());
 }
 
+// Empty for a field the row leaves empty (not reported).
+std::optional<Decimal> reported(const QString& text) {
+    return text.isEmpty() ? std::nullopt : std::optional<Decimal>(number(text));
+}
+
 // Chains `extra` after what a recording's event already does.
 template <typename... Args>
 void chain(std::function<void(Args...)>& event,
@@ -35,9 +40,9 @@ RowValues rowValues(const QStringList& texts) {
     v.elapsedSeconds = ReadingFormat::parseElapsed(text(0).toStdString()).value_or(0);
     v.chemistry = ReadingFormat::chemistryOf(text(1).toStdString());
     v.state = ReadingFormat::stateOf(text(2).toStdString());
-    v.extTemperature = number(text(3));
-    v.intTemperature = number(text(4));
-    v.inputVoltage = number(text(5));
+    v.extTemperature = reported(text(3));
+    v.intTemperature = reported(text(4));
+    v.inputVoltage = reported(text(5));
     for (int cell = 0; cell < kCellCount; ++cell) {
         v.cells[static_cast<std::size_t>(cell)] = number(text(10 + cell));
     }
@@ -63,9 +68,13 @@ RowValues rowValues(const RowStore& table, int row) {
     v.chemistry =
         ReadingFormat::chemistryOf(table.gridText(row, kFieldBatteryType + 1).toStdString());
     v.state = ReadingFormat::stateOf(table.gridText(row, kFieldState + 1).toStdString());
-    v.extTemperature = at(kFieldExtTemperature);
-    v.intTemperature = at(kFieldIntTemperature);
-    v.inputVoltage = at(kFieldInputVoltage);
+    // What the charger left out is empty, not 0.
+    const auto reportedAt = [&](int field) {
+        return table.value(row, field) ? std::optional<Decimal>(at(field)) : std::nullopt;
+    };
+    v.extTemperature = reportedAt(kFieldExtTemperature);
+    v.intTemperature = reportedAt(kFieldIntTemperature);
+    v.inputVoltage = reportedAt(kFieldInputVoltage);
     for (int cell = 0; cell < kCellCount; ++cell) {
         v.cells[static_cast<std::size_t>(cell)] = at(kFieldCell1 + cell);
     }

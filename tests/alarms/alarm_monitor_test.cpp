@@ -98,6 +98,13 @@ TEST(AlarmRules, EachLimitIsStrictAndItsTextNamesTheValueAndTheLimit) {
             }
         }
     }
+    // A charger that reports no input voltage and no temperatures raises
+    // neither: not reported is not 0.
+    AlarmMonitor monitor;
+    monitor.connected(0);
+    RowValues row = healthy();
+    row.inputVoltage = row.extTemperature = row.intTemperature = std::nullopt;
+    EXPECT_TRUE(monitor.row(row, 1000).empty());
 }
 
 // Hysteresis: a value wavering around its limit for ten minutes (a row a

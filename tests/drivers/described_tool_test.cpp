@@ -73,7 +73,7 @@ TEST(DescribedTools, FindDescriptionsAndRefuseBrokenOnes) {
         {CELLWATCH_DUMP_TOOL,
          {"--charger", "mine", lines},
          0,
-         "112\t\tdischarge\t\t22.1\t12.05\t11.70\t-1.00\t",
+         "2\t\tdischarge\t\t22.1\t12.05\t11.70\t-1.00\t",
          "cellwatch-dump" + told},
         {CELLWATCH_DUMP_TOOL,
          {"--charger", QString::fromStdString(broken), lines},

@@ -41,7 +41,8 @@ std::vector<std::map<std::string, std::string>> rowsOf(const std::vector<std::st
     std::vector<std::map<std::string, std::string>> rows;
     std::vector<std::string> header;
     for (const std::string& line : lines) {
-        if (line.empty() || line[0] == '#') {
+        // Comment lines, also those after a channel's number ("2\t# alarm ...").
+        if (line.empty() || line[0] == '#' || line.find("\t#") == 1) {
             continue;
         }
         std::vector<std::string> cells;

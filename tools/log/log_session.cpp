@@ -36,6 +36,13 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
             [this](int channel) { writeLine(channel, QStringLiteral("# restart")); });
     connect(&session_, &session::LiveSession::channelAlarmRaised, this, &LogSession::writeAlarm);
     connect(&session_, &session::LiveSession::channelsChanged, this, &LogSession::checkChannel);
+    connect(&session_, &session::LiveSession::stateChanged, this, [this](session::LinkState state) {
+        if (state == session::LinkState::Connected || state == session::LinkState::Replaying) {
+            if (!writeHeader()) {
+                finish(failure_.isEmpty() ? kExitOk : kExitFailure, failure_);
+            }
+        }
+    });
     // The `lost` alarm's line came first: "# lost" is the last line.
     connect(&session_, &session::LiveSession::lost, this, [this](const QString& why) {
         writeLine(0, QStringLiteral("# lost"));
@@ -109,10 +116,7 @@ bool LogSession::start(std::FILE* out) {
     }
     rowsWritten_ = 0;
     main_.file = out;
-    if (!put(main_, headerLine(prefixed()))) {
-        main_.file = nullptr;
-        return false;
-    }
+    headerWritten_ = false;
     if (pending_) {
         try {
             session_.open(std::move(pending_));
@@ -122,7 +126,21 @@ bool LogSession::start(std::FILE* out) {
             return false;
         }
     }
+    // The header says whether lines carry their channel: known once the
+    // charger is (a capture or a publisher names its own when it starts).
+    if (session_.state() != session::LinkState::Connecting && !writeHeader()) {
+        main_.file = nullptr;
+        return false;
+    }
     return true;
+}
+
+bool LogSession::writeHeader() {
+    if (headerWritten_ || main_.file == nullptr) {
+        return true;
+    }
+    headerWritten_ = true;
+    return put(main_, headerLine(prefixed()));
 }
 
 QString LogSession::channelProblem() {
@@ -347,6 +365,10 @@ void LogSession::writeLine(int channel, const QString& line) {
         }
     } else if (Output* output = outputOf(channel)) {
         outputs.push_back(output);
+    }
+    if (!writeHeader()) {
+        finish(failure_.isEmpty() ? kExitOk : kExitFailure, failure_);
+        return;
     }
     const QString text = prefixed() && channel > 0 ? QString::number(channel) + u'\t' + line : line;
     for (Output* output : outputs) {

@@ -62,13 +62,14 @@ TEST(FamilyFrames, DumpAndReportReadEachCaptureWhole) {
         EXPECT_NE(dump.err.find(c.summary), std::string::npos) << dump.err;
 
         // The log records the rows the window would: the charger's own, not the
-        // first family's (a frames file names its charger to the replay).
+        // first family's (a frames file names its charger to the replay), each
+        // line starting with its channel.
         const ToolResult log = runShell("TZ=UTC " + kTools + "/cellwatch-log --charger " +
                                         c.charger + " --frames '" + file + "' --speed 0");
         EXPECT_EQ(log.status, 0) << log.err;
         const std::vector<std::string> logged = linesOf(log.out);
         EXPECT_GE(std::count_if(logged.begin(), logged.end(),
-                                [](const std::string& l) { return l.starts_with("0:"); }),
+                                [](const std::string& l) { return l.find("\t0:") == 1; }),
                   static_cast<std::ptrdiff_t>(c.fewestRows))
             << log.out;
 

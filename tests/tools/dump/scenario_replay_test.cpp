@@ -110,7 +110,7 @@ TEST(ChargerOptions, ACaptureOfAChargerWithoutADriverIsNotReplayed) {
     const ToolResult log = runShell(kToolsDir + "/cellwatch-log --replay '" + capture.string() +
                                     "' --speed 0 --out '" + (dir / "out").string() + "'");
     EXPECT_NE(log.status, 0);
-    EXPECT_NE(log.err.find("no driver for the charger nope (the chargers are: tkrx, icharger, skyrc, isdt)"),
+    EXPECT_NE(log.err.find("no driver for the charger nope (the chargers are: tkrx, icharger, skyrc, isdt, "),
               std::string::npos)
         << log.err;
     EXPECT_EQ(readFile(dir / "out").find("LiIo"), std::string::npos);
