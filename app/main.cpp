@@ -30,7 +30,9 @@
 #include "app/main_window.h"
 #include "app/network_watch.h"
 #include "app/settings_store.h"
+#include "app/toolbar.h"
 #include "drivers/described_chargers.h"
+#include "protocol/driver_registry.h"
 #include "serial/capture.h"
 #include "serial/capture_replay.h"
 
@@ -110,7 +112,13 @@ int main(int argc, char** argv) {
         QStringLiteral("Replay speed: 1 real time (default), 2 twice as fast, 0 as fast as "
                        "possible."),
         QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption charger(
+        QStringLiteral("charger"),
+        QStringLiteral("The charger's driver for --port (see cellwatch-log --list-chargers; "
+                       "default: the one last used on that port, else tkrx)."),
+        QStringLiteral("NAME"));
     options.addOption(port);
+    options.addOption(charger);
     options.addOption(replayFile);
     options.addOption(speedOption);
     options.addPositionalArgument(
@@ -184,6 +192,14 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &window, [&window, text] {
             QMessageBox::warning(&window, QStringLiteral("Cellwatch"), text);
         });
+    }
+    if (options.isSet(charger)) {
+        if (cellwatch::findDriver(options.value(charger).toStdString()) == nullptr) {
+            std::fprintf(stderr, "cellwatch: no charger %s (the chargers are: %s)\n",
+                         qPrintable(options.value(charger)), cellwatch::driverIdsText().c_str());
+            return 1;
+        }
+        window.tool(cellwatch::StatusTool::Charger)->setText(options.value(charger));
     }
     if (options.isSet(port)) {
         const QString path = options.value(port);

@@ -151,9 +151,14 @@ SourceEvents LiveSession::sourceEvents() {
     e.serviced = [this] { clocks_.release(); };
     e.started = [this] {
         clocks_.release();
-        // The bytes are decoded by the driver the source names.
+        // The bytes are decoded by a driver of the charger the source names,
+        // fresh at its start (one made before, for a log's header, has not
+        // yet seen the source's clocks).
         const std::string id = source_ ? source_->chargerDriver() : std::string();
-        if (!id.empty() && id != driver_->id() && !setCharger(id)) {
+        const DriverEntry* named = id.empty() ? nullptr : findDriver(id);
+        if (named != nullptr) {
+            setCharger(*named);
+        } else if (!id.empty() && id != driver_->id()) {
             stop();
             emit failed(
                 QStringLiteral("no driver for the charger %1 (the chargers are: %2)")

@@ -36,13 +36,6 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
             [this](int channel) { writeLine(channel, QStringLiteral("# restart")); });
     connect(&session_, &session::LiveSession::channelAlarmRaised, this, &LogSession::writeAlarm);
     connect(&session_, &session::LiveSession::channelsChanged, this, &LogSession::checkChannel);
-    connect(&session_, &session::LiveSession::stateChanged, this, [this](session::LinkState state) {
-        if (state == session::LinkState::Connected || state == session::LinkState::Replaying) {
-            if (!writeHeader()) {
-                finish(failure_.isEmpty() ? kExitOk : kExitFailure, failure_);
-            }
-        }
-    });
     // The `lost` alarm's line came first: "# lost" is the last line.
     connect(&session_, &session::LiveSession::lost, this, [this](const QString& why) {
         writeLine(0, QStringLiteral("# lost"));
@@ -116,7 +109,18 @@ bool LogSession::start(std::FILE* out) {
     }
     rowsWritten_ = 0;
     main_.file = out;
-    headerWritten_ = false;
+    // A capture names its charger: the header says whether lines carry their
+    // channel, so it takes that charger now rather than when the replay starts.
+    if (pending_) {
+        const std::string named = pending_->chargerDriver();
+        if (!named.empty() && named != session_.driver().id() && findDriver(named) != nullptr) {
+            session_.setCharger(named);
+        }
+    }
+    if (!put(main_, headerLine(prefixed()))) {
+        main_.file = nullptr;
+        return false;
+    }
     if (pending_) {
         try {
             session_.open(std::move(pending_));
@@ -126,21 +130,7 @@ bool LogSession::start(std::FILE* out) {
             return false;
         }
     }
-    // The header says whether lines carry their channel: known once the
-    // charger is (a capture or a publisher names its own when it starts).
-    if (session_.state() != session::LinkState::Connecting && !writeHeader()) {
-        main_.file = nullptr;
-        return false;
-    }
     return true;
-}
-
-bool LogSession::writeHeader() {
-    if (headerWritten_ || main_.file == nullptr) {
-        return true;
-    }
-    headerWritten_ = true;
-    return put(main_, headerLine(prefixed()));
 }
 
 QString LogSession::channelProblem() {
@@ -365,10 +355,6 @@ void LogSession::writeLine(int channel, const QString& line) {
         }
     } else if (Output* output = outputOf(channel)) {
         outputs.push_back(output);
-    }
-    if (!writeHeader()) {
-        finish(failure_.isEmpty() ? kExitOk : kExitFailure, failure_);
-        return;
     }
     const QString text = prefixed() && channel > 0 ? QString::number(channel) + u'\t' + line : line;
     for (Output* output : outputs) {

@@ -170,8 +170,6 @@ private:
     // A charger whose channels share one output: each line says its channel.
     bool prefixed() const { return only_ == 0 && !openChannel_ && session_.channelCount() > 1; }
     void checkChannel();
-    // Writes the header once, before the first line; false when it fails.
-    bool writeHeader();
     // Writes and flushes one line; false when it fails (failure_ says why)
     // or the stop signal came while the output took nothing (failure_ empty).
     // A file that is full (or at its size limit) keeps the line owed instead:
@@ -201,7 +199,6 @@ private:
     std::function<std::FILE*(int, QString&)> openChannel_;
     int only_ = 0;
     int rowsWritten_ = 0;
-    bool headerWritten_ = false;
     QString failure_;
     std::function<void(int, const alarms::Alarm&)> alarmHandler_;
 };
