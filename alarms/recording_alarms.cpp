@@ -57,7 +57,10 @@ RowValues rowValues(const RowStore& table, int row) {
         for (int column = 1; column <= kRowFieldCount; ++column) {
             texts << table.gridText(row, column);
         }
-        return rowValues(texts);
+        RowValues v = rowValues(texts);
+        v.chemistry = table.chemistry(row);  // as the driver mapped them
+        v.state = table.state(row);
+        return v;
     }
     // The stored numbers, as the decoder gave them.
     const auto at = [&hundredths](int field) {
@@ -65,9 +68,9 @@ RowValues rowValues(const RowStore& table, int row) {
     };
     RowValues v;
     v.elapsedSeconds = seconds;
-    v.chemistry =
-        ReadingFormat::chemistryOf(table.gridText(row, kFieldBatteryType + 1).toStdString());
-    v.state = ReadingFormat::stateOf(table.gridText(row, kFieldState + 1).toStdString());
+    // The state and chemistry as the driver mapped them, whatever its words.
+    v.chemistry = table.chemistry(row);
+    v.state = table.state(row);
     // What the charger left out is empty, not 0.
     const auto reportedAt = [&](int field) {
         return table.value(row, field) ? std::optional<Decimal>(at(field)) : std::nullopt;

@@ -123,6 +123,10 @@ void RowColumns::pushText(std::string joined) {
     const auto rowState = static_cast<std::uint8_t>(ReadingFormat::stateOf(first[kFieldState]));
     const auto rowChemistry =
         static_cast<std::uint8_t>(ReadingFormat::chemistryOf(first[kFieldBatteryType]));
+    pushText(std::move(joined), rowState, rowChemistry);
+}
+
+void RowColumns::pushText(std::string joined, std::uint8_t rowState, std::uint8_t rowChemistry) {
     kind.push_back(kTextRow);
     ms.push_back(static_cast<std::uint32_t>(textRows.size()));
     joined.shrink_to_fit();

@@ -46,6 +46,9 @@ struct RowColumns {
     void pushOwn(const OwnRow& row, std::uint8_t rowState, std::uint8_t rowChemistry);
     // A row kept as its texts, joined by tabs.
     void pushText(std::string joined);
+    // The same, with the state and chemistry as a driver mapped them (its
+    // words may be no words of the first family's).
+    void pushText(std::string joined, std::uint8_t rowState, std::uint8_t rowChemistry);
     void pushEmpty();
 
     // A text row's field.

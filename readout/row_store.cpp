@@ -201,6 +201,10 @@ void RowStore::pushOwn(const Staged& row) {
     columns_.pushOwn(row, states_.code(row.stateText), types_.code(row.typeText));
 }
 
+void RowStore::pushOwn(const Staged& row, ChargeState state, Chemistry chemistry) {
+    columns_.pushOwn(row, static_cast<std::uint8_t>(state), static_cast<std::uint8_t>(chemistry));
+}
+
 void RowStore::pushText(std::string joined) {
     columns_.pushText(std::move(joined));
 }
@@ -231,8 +235,9 @@ void RowStore::append(const Reading& r) {
         row.present |= kHasResistance;
     }
     announce();
+    // The state and chemistry as the driver mapped them, whatever its words.
     if (own) {
-        pushOwn(row);
+        pushOwn(row, r.state, r.chemistry);
         grew();
         return;
     }
@@ -245,7 +250,8 @@ void RowStore::append(const Reading& r) {
         std::replace(text.begin(), text.end(), '\t', ' ');
         joined += text;
     }
-    pushText(std::move(joined));
+    columns_.pushText(std::move(joined), static_cast<std::uint8_t>(r.state),
+                      static_cast<std::uint8_t>(r.chemistry));
     grew();
 }
 

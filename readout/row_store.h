@@ -161,6 +161,7 @@ private:
 
     bool intern(RowTextPool& pool, std::string_view text, bool isState, std::uint16_t& index);
     void pushOwn(const Staged& row);
+    void pushOwn(const Staged& row, ChargeState state, Chemistry chemistry);
     void pushText(std::string joined);
     void announce();  // before a row is pushed
     void grew();      // after

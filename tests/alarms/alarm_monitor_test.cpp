@@ -6,6 +6,8 @@
 
 #include "alarms/alarm_monitor.h"
 #include "alarms/alarm_rules.h"
+#include "alarms/recording_alarms.h"
+#include "readout/row_store.h"
 #include "tests/alarms/alarm_rows.h"
 
 namespace cellwatch::alarms {
@@ -314,6 +316,39 @@ TEST(AlarmRules, LimitsFromTheCommandLine) {
     EXPECT_EQ(s[Kind::CellHigh].second, v(250));
     EXPECT_EQ(s[Kind::CellHigh].limit, v(425));
     EXPECT_EQ(s[Kind::Temperature].limit, Decimal::fromInt(45));
+}
+
+}  // namespace
+}  // namespace cellwatch::alarms
+
+namespace cellwatch::alarms {
+namespace {
+
+// The rules read a row's state and chemistry as its driver mapped them, not
+// from the words shown: another maker's "working" is charging, and its cells
+// are watched; what it does not report stays empty.
+TEST(AlarmRows, ReadTheDriversStateAndChemistryAndLeaveOutWhatIsNotReported) {
+    Reading r;
+    r.charger = "other";
+    r.elapsedMs = 5000;
+    r.state = ChargeState::Charging;
+    r.stateText = "working";
+    r.chemistry = Chemistry::LiPo;
+    r.chemistryText = "LiPo";
+    r.voltage = Decimal::parse("16.80").value();
+    r.current = Decimal::parse("2.00").value();
+    r.cellCount = 4;
+    for (int k = 0; k < 4; ++k) {
+        r.cells[static_cast<std::size_t>(k)] = Decimal::parse("4.20").value();
+    }
+    RowStore table;
+    table.append(r);
+    const RowValues v = rowValues(table, 1);
+    EXPECT_EQ(v.state, ChargeState::Charging);
+    EXPECT_EQ(v.chemistry, Chemistry::LiPo);
+    EXPECT_FALSE(v.inputVoltage);
+    EXPECT_FALSE(v.extTemperature);
+    EXPECT_EQ(v.cells[3], Decimal::parse("4.20").value());
 }
 
 }  // namespace
