@@ -16,7 +16,11 @@ void ChannelRouter::reading(const Reading& reading, std::span<const std::uint8_t
     if (!hooks_.recording()) {
         return;
     }
-    const int channel = reading.channel;
+    const int watched = hooks_.watched();
+    if (watched > 0 && reading.channel != watched) {
+        return;  // a channel not watched
+    }
+    const int channel = watched > 0 ? 1 : reading.channel;
     if (channel > count() && channel <= hooks_.driverChannels()) {
         hooks_.takeUpChannels();  // the driver learnt of more channels with this reading
     }
@@ -44,6 +48,12 @@ void ChannelRouter::reading(const Reading& reading, std::span<const std::uint8_t
 void ChannelRouter::event(DriverEvent event, int channel) {
     if (!hooks_.recording()) {
         return;
+    }
+    if (const int watched = hooks_.watched(); watched > 0 && channel != 0) {
+        if (channel != watched) {
+            return;
+        }
+        channel = 1;
     }
     if (event == DriverEvent::Late) {
         // Channel 0: the charger as a whole.

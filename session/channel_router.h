@@ -6,7 +6,8 @@
 //
 // A reading of a channel the driver has come to have (it learnt its count)
 // first has the session take the channels up; one of a channel the charger
-// does not have is counted and dropped, told once.
+// does not have is counted and dropped, told once. Watching one channel,
+// the others' readings and events are not wanted: they go nowhere.
 #pragma once
 
 #include <QString>
@@ -28,6 +29,9 @@ public:
         std::function<QString()> charger;      // the driver's id, for the notice
         std::function<void(const QString&)> notice;
         std::function<void()> silent;  // the charger stopped answering
+        // The charger's channel recorded as channel 1, alone (0: every
+        // channel as itself).
+        std::function<int()> watched = [] { return 0; };
     };
 
     ChannelRouter(const std::vector<std::unique_ptr<ChannelRecording>>& channels, Hooks hooks)

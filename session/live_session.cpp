@@ -8,6 +8,7 @@
 #include "readout/journal.h"
 #include "readout/row_store.h"
 #include "serial/capture.h"
+#include "session/watch_source.h"
 
 namespace cellwatch::session {
 
@@ -34,17 +35,23 @@ LiveSession::LiveSession(SessionParts parts, QObject* parent)
       parts_(std::move(parts)),
       clocks_(parts_.ticks, parts_.wall),
       router_(channels_,
-              {[this] { return recordingNow(); }, [this] { return driver_->channelCount(); },
+              {[this] { return recordingNow(); }, [this] { return wantedChannels(); },
                [this] {
                    syncChannels();
                    emit channelsChanged(channelCount());
                },
                [this] { return driverId(); }, [this](const QString& text) { emit notice(text); },
-               [this] { onLost(QStringLiteral("the charger stopped answering")); }}) {
+               [this] { onLost(QStringLiteral("the charger stopped answering")); },
+               [this] { return watched_; }}) {
     channels_.push_back(makeChannel(1));
     driver_ = makeDriver(kFirstDriverId, router_, router_);
     alarmClock_.setInterval(kAlarmClockMs);
     journalRetry_.setInterval(static_cast<int>(Journal::kRetryMs));
+    connect(this, &LiveSession::channelsChanged, this, [this](int count) {
+        if (publisher_ != nullptr) {
+            publisher_->setChannels(count);
+        }
+    });
 }
 
 LiveSession::~LiveSession() {
@@ -56,21 +63,21 @@ LiveSession::~LiveSession() {
 }
 
 std::unique_ptr<ChannelRecording> LiveSession::makeChannel(int n) {
-    // Channel 1 is what the signals without a channel tell of and what is
-    // published.
+    // Channel 1 is what the signals without a channel tell of; every
+    // channel is published.
     const bool first = n == 1;
     ChannelRecording::Hooks hooks;
     hooks.rowAppended = [this, first, n](int row) {
+        publishRow(n, row);
+        publishResume(n, row);
         if (first) {
-            publishRow(row);
-            publishResume(row);
             emit rowAppended(row);
         }
         emit channelRowAppended(n, row);
     };
     hooks.idleShown = [this, first, n] {
+        publishEvent(n, QStringLiteral("idle"));
         if (first) {
-            publishEvent(QStringLiteral("idle"));
             emit idleShown();
         }
         emit channelIdleShown(n);
@@ -81,9 +88,9 @@ std::unique_ptr<ChannelRecording> LiveSession::makeChannel(int n) {
         }
     };
     hooks.restarted = [this, first, n] {
+        publishEvent(n, QStringLiteral("restart"));
+        publishResume(n, 0);
         if (first) {
-            publishEvent(QStringLiteral("restart"));
-            publishResume(0);
             emit restarted();
         }
         emit channelRestarted(n);
@@ -103,8 +110,12 @@ ChannelRecording& LiveSession::at(int channel) {
     return *channels_[static_cast<std::size_t>(channel - 1)];
 }
 
+int LiveSession::wantedChannels() const {
+    return watched_ > 0 ? 1 : std::max(1, driver_->channelCount());
+}
+
 void LiveSession::syncChannels() {
-    const int count = std::max(1, driver_->channelCount());
+    const int count = wantedChannels();
     while (channelCount() > count) {
         channels_.back()->stopJournaling();
         channels_.pop_back();
@@ -126,10 +137,11 @@ QString LiveSession::driverId() const {
 
 void LiveSession::nameJournals() {
     const QString driver = driverId();
-    const bool named = driver_->id() != kFirstDriverId || channelCount() > 1;
+    const bool named = driver_->id() != kFirstDriverId || channelCount() > 1 || watched_ > 0;
     for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
         if (channel->journal() != nullptr) {
-            channel->journal()->setCharger(driver, named ? channel->channel() : 0);
+            const int shown = watched_ > 0 ? watched_ : channel->channel();
+            channel->journal()->setCharger(driver, named ? shown : 0);
         }
     }
 }
@@ -190,6 +202,13 @@ void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
     clocks_.follow(source->ticks(), source->wall());
     source_ = std::move(source);
     loss_ = LinkLoss::None;
+    // A watch of one channel (an address naming it) records that one only.
+    const auto* watch = dynamic_cast<const WatchSource*>(source_.get());
+    watched_ = watch != nullptr && watch->namedChannel() > 0 ? watch->channel() : 0;
+    if (wantedChannels() != channelCount()) {
+        syncChannels();
+        emit channelsChanged(channelCount());
+    }
     if (!source_->beginsAtOpen()) {
         for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
             channel->endJournal();
@@ -271,7 +290,9 @@ void LiveSession::beginRecording() {
         connectionTicks_ = start.ticks;
         startPublished_ = true;
         publisher_->setStart(start);
-        publishResume(0);
+        for (int channel = 1; channel <= channelCount(); ++channel) {
+            publishResume(channel, 0);
+        }
     }
     emit recordingBegun();
 }
@@ -323,7 +344,7 @@ void LiveSession::take(std::span<const std::uint8_t> bytes) {
         parts_.flipReceiveLamp();
     }
     driver_->feed(bytes, clocks_.tickCount());
-    if (std::max(1, driver_->channelCount()) != channelCount()) {
+    if (wantedChannels() != channelCount()) {
         syncChannels();  // the driver learnt how many it has
         emit channelsChanged(channelCount());
     }
@@ -345,10 +366,16 @@ void LiveSession::sendDue() {
     const std::uint32_t now = clocks_.tickCount();
     for (const DriverRequest& request : driver_->due(now)) {
         source_->send(request.bytes, request.target);
-        if (capture_ != nullptr && recordingNow()) {
+        if (!recordingNow()) {
+            continue;
+        }
+        const std::int64_t wallMs = clocks_.now().toMSecsSinceEpoch();
+        if (publisher_ != nullptr) {
+            publisher_->raw(wallMs, now, request.bytes, CaptureDirection::Sent);
+        }
+        if (capture_ != nullptr) {
             try {
-                capture_->writeRecord(clocks_.now().toMSecsSinceEpoch(), now, request.bytes,
-                                      CaptureDirection::Sent);
+                capture_->writeRecord(wallMs, now, request.bytes, CaptureDirection::Sent);
             } catch (const CaptureError& e) {
                 capture_ = nullptr;
                 emit captureFailed(QString::fromLocal8Bit(e.what()));
@@ -387,7 +414,9 @@ void LiveSession::onLost(const QString& why) {
         channel->alarms().linkLost(why);
     }
     alarmClock_.stop();
-    publishEvent(QStringLiteral("lost"));
+    for (int channel = 1; channel <= channelCount(); ++channel) {
+        publishEvent(channel, QStringLiteral("lost"));
+    }
     if (source_) {
         source_->close();
     }
@@ -461,6 +490,9 @@ void LiveSession::setPublisher(net::Publisher* publisher) {
         startPublished_ = false;
     }
     publisher_ = publisher;
+    if (publisher_ != nullptr) {
+        publisher_->setChannels(channelCount());
+    }
     publishMidway();
 }
 
@@ -476,7 +508,9 @@ void LiveSession::publishMidway() {
     const CaptureStart start{now.toMSecsSinceEpoch(), now.offsetFromUtc(), clocks_.tickCount(),
                              std::string(driver_->id())};
     connectionTicks_ = start.ticks;
-    publishResume(parts_.rows.gridRowCount() - 1);
+    for (int channel = 1; channel <= channelCount(); ++channel) {
+        publishResume(channel, at(channel).rows().gridRowCount() - 1);
+    }
     publisher_->setStart(start);
 }
 
@@ -506,31 +540,32 @@ void LiveSession::setState(LinkState state) {
 
 // The channel's journal has its line already.
 void LiveSession::onAlarm(int channel, const alarms::Alarm& alarm) {
+    publishEvent(channel, QStringLiteral("alarm"), QString::fromUtf8(alarms::kindName(alarm.kind)),
+                 QString::fromStdString(alarm.text));
     if (channel == 1) {
-        publishEvent(QStringLiteral("alarm"), QString::fromUtf8(alarms::kindName(alarm.kind)),
-                     QString::fromStdString(alarm.text));
         emit alarmRaised(alarm);
     }
     emit channelAlarmRaised(channel, alarm);
 }
 
-void LiveSession::publishRow(int row) {
+void LiveSession::publishRow(int channel, int row) {
     if (publisher_ != nullptr) {
-        publisher_->row(channels_.front()->publishedRow(row));
+        publisher_->row(at(channel).publishedRow(row), channel);
     }
 }
 
-void LiveSession::publishResume(int row) {
+void LiveSession::publishResume(int channel, int row) {
     if (publisher_ != nullptr) {
-        net::ResumeState state = channels_.front()->resumeState(row);
+        net::ResumeState state = at(channel).resumeState(row);
         state.connectionTicks = connectionTicks_;
-        publisher_->resume(state);
+        publisher_->resume(state, channel);
     }
 }
 
-void LiveSession::publishEvent(const QString& name, const QString& kind, const QString& text) {
+void LiveSession::publishEvent(int channel, const QString& name, const QString& kind,
+                               const QString& text) {
     if (publisher_ != nullptr) {
-        publisher_->event(clocks_.now(), name, kind, text);
+        publisher_->event(clocks_.now(), name, kind, text, channel);
     }
 }
 

@@ -32,7 +32,9 @@
 // and each reading goes to the channel it names. Channel 1 is the one the
 // signals without a channel tell of (a window's table and chart), and its
 // table is the front end's; the session owns the others'. A source's start,
-// its loss and its end are every channel's.
+// its loss and its end are every channel's. Every channel is published
+// under its own topics. A watch of one channel of such a charger (an
+// address naming channel K) records only that channel, as its channel 1.
 #pragma once
 
 #include <QObject>
@@ -227,11 +229,16 @@ private:
     void received(std::span<const std::uint8_t> bytes);
     void onLost(const QString& why);
     void onAlarm(int channel, const alarms::Alarm& alarm);
-    void publishRow(int row);
-    // Where the recording stands, after grid row `row` (0: before any).
-    void publishResume(int row);
+    void publishRow(int channel, int row);
+    // Where channel `channel`'s recording stands, after grid row `row` (0:
+    // before any).
+    void publishResume(int channel, int row);
     void publishMidway();
-    void publishEvent(const QString& name, const QString& kind = {}, const QString& text = {});
+    void publishEvent(int channel, const QString& name, const QString& kind = {},
+                      const QString& text = {});
+    // How many channels the session records: the driver's, or 1 for a
+    // watch of one channel.
+    int wantedChannels() const;
     void closeSource();
 
     // Sends what the driver has due; looks again when it says.
@@ -255,6 +262,9 @@ private:
     std::uint32_t connectionTicks_ = 0;  // of the present connection's start
     bool startPublished_ = false;        // to the present publisher
     bool journalReplays_ = false;
+    // The charger's channel a watch of one channel records as channel 1
+    // (0: every channel as itself).
+    int watched_ = 0;
 
     Journal* journal_ = nullptr;
     CaptureWriter* capture_ = nullptr;

@@ -82,9 +82,30 @@ PageFeed::PageFeed(LiveSession& session, net::WebServer& server, QObject* parent
     connect(
         &server_, &net::WebServer::clientJoined, this,
         [this](std::uint64_t client, int points) { server_.send(client, sharedHello(points)); });
+    // Every channel the session has, each its recording.
+    const auto follow = [this](int count) {
+        setChannels(count, [this](int channel) -> const Recording* {
+            return channel >= 1 && channel <= session_.channelCount() ? &session_.recording(channel)
+                                                                      : nullptr;
+        });
+    };
+    follow(session_.channelCount());
+    connect(&session_, &LiveSession::channelsChanged, this, follow);
+    // Channel 1's by the session's own signals, the others' by theirs.
     connect(&session_, &LiveSession::rowAppended, this, [this](int row) { channelRow(1, row); });
     connect(&session_, &LiveSession::alarmRaised, this,
             [this](const alarms::Alarm& alarm) { channelAlarm(1, alarm); });
+    connect(&session_, &LiveSession::channelRowAppended, this, [this](int channel, int row) {
+        if (channel > 1) {
+            channelRow(channel, row);
+        }
+    });
+    connect(&session_, &LiveSession::channelAlarmRaised, this,
+            [this](int channel, const alarms::Alarm& alarm) {
+                if (channel > 1) {
+                    channelAlarm(channel, alarm);
+                }
+            });
     connect(&session_, &LiveSession::lost, this, [this](const QString& why) {
         why_ = why;
         hellos_.clear();
@@ -102,11 +123,13 @@ PageFeed::PageFeed(LiveSession& session, net::WebServer& server, QObject* parent
     });
     connect(&session_, &LiveSession::recordingBegun, this, [this] {
         lostLast_ = false;
-        channelBegun(1);
+        for (int channel = 1; channel <= channels_; ++channel) {
+            channelBegun(channel);
+        }
     });
-    connect(&session_, &LiveSession::restarted, this, [this] {
-        arrivals(1).clear();
-        sendReset(1);
+    connect(&session_, &LiveSession::channelRestarted, this, [this](int channel) {
+        arrivals(channel).clear();
+        sendReset(channel);
     });
 }
 

@@ -94,8 +94,9 @@ public:
     const QByteArray& sharedHello(int points);
 
     // A charger of `count` channels (1 to 8), channel C's recording
-    // `recording(C)`. The session tells each channel's rows, alarms and new
-    // recordings below; the session's own signals count as channel 1's.
+    // `recording(C)`: the session's channels, followed as they change
+    // (made with them). Each channel's rows, alarms and new recordings
+    // come below, from the session's channel signals.
     static constexpr int kMostChannels = 8;
     using RecordingOf = std::function<const Recording*(int channel)>;
     void setChannels(int count, RecordingOf recording);

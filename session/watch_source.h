@@ -46,6 +46,8 @@ public:
     std::string chargerDriver() const override { return start_ ? start_->driver : std::string(); }
     // The channel watched (its address's; 1 when it names none).
     int channel() const { return std::max(client_.options().address.channel, 1); }
+    // The channel the address names (0: none, the charger as a whole).
+    int namedChannel() const { return client_.options().address.channel; }
 
     net::MqttClient& client() { return client_; }
     // Starts connecting to the broker (open() does it if not done before).

@@ -13,6 +13,7 @@
 #include "session/fed_source.h"
 #include "session/live_session.h"
 #include "session/page_feed.h"
+#include "tests/session/pair_driver.h"
 #include "tests/support/charger_readings.h"
 #include "tests/support/event_wait.h"
 #include "tools/emulator/status_encoder.h"
@@ -273,6 +274,30 @@ TEST_F(PageFeedTest, SeveralChannelsSayTheChannelOfEveryRowAlarmAndReset) {
         secondRows.clear();
         second.begin();
     }
+}
+
+// The feed follows the session's channels: a charger of two channels set
+// while recording puts both on the page, every row saying its channel.
+TEST_F(PageFeedTest, TheSessionsChannelsComeToThePage) {
+    session.setCharger(testing::pairDriverEntry());
+    const auto take = [&](const std::string& text) {
+        ticks.set(ticks.tickCount() + 1000);
+        wall.advance(1000);
+        session.take({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    };
+    take("1,12.10,1.0,10\n2,11.50,2.0,20\n");
+    std::vector<QJsonObject> got;
+    auto ws = viewer(got, 0);
+    EXPECT_EQ(got.front()[QStringLiteral("channels")].toInt(), 2);
+    const QJsonArray shown = got.front()[QStringLiteral("rows")].toArray();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1].toObject()[QStringLiteral("ch")].toInt(), 2);
+
+    take("2,11.60,2.0,30\n");
+    ASSERT_TRUE(waitUntil([&] { return got.size() == 2; }));
+    const QJsonObject row = got[1][QStringLiteral("row")].toObject();
+    EXPECT_EQ(row[QStringLiteral("ch")].toInt(), 2);
+    EXPECT_DOUBLE_EQ(row[QStringLiteral("v")].toArray()[kPageVoltage].toDouble(), 11.6);
 }
 
 }  // namespace

@@ -5,11 +5,13 @@
 //   "idle,C"     an idle reading of channel C
 //   "late,C"     a late message on channel C (0: the whole charger)
 //   "n=N"        the charger tells it has N channels
+// A polled one ("pair-polled") asks "?" after every message it takes.
 #pragma once
 
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "protocol/charger_driver.h"
 #include "protocol/driver_registry.h"
@@ -20,13 +22,24 @@ namespace cellwatch::testing {
 class PairDriver final : public ChargerDriver {
 public:
     static constexpr std::string_view kId = "pair";
+    static constexpr std::string_view kPolledId = "pair-polled";
 
-    PairDriver(DriverContext& context, DriverSink& sink) : context_(context), sink_(sink) {}
+    PairDriver(DriverContext& context, DriverSink& sink, bool polled = false)
+        : context_(context), sink_(sink), polled_(polled) {}
 
-    std::string_view id() const override { return kId; }
+    std::string_view id() const override { return polled_ ? kPolledId : kId; }
     std::string_view maker() const override { return "Tests"; }
     std::span<const std::string_view> models() const override { return {}; }
-    LineSettings line() const override { return {}; }
+    LineSettings line() const override {
+        LineSettings line;
+        line.writes = polled_;
+        return line;
+    }
+    std::vector<DriverRequest> due(std::uint32_t /*nowMs*/) override {
+        std::vector<DriverRequest> out(asks_, DriverRequest{{'?', '\n'}, 1, {}});
+        asks_ = 0;
+        return out;
+    }
     int channelCount() const override { return channels_; }
     DriverCounts counts() const override { return counts_; }
 
@@ -53,6 +66,7 @@ private:
 
     void message(const std::string& line, std::uint32_t timeMs) {
         ++counts_.messages;
+        asks_ += polled_ ? 1 : 0;
         const std::span<const std::uint8_t> bytes(
             reinterpret_cast<const std::uint8_t*>(line.data()), line.size());
         const std::string_view text(line);
@@ -98,6 +112,8 @@ private:
 
     DriverContext& context_;
     DriverSink& sink_;
+    bool polled_;
+    std::size_t asks_ = 0;
     int channels_ = 2;
     std::string pending_;
     DriverCounts counts_;
@@ -111,6 +127,18 @@ inline const DriverEntry& pairDriverEntry() {
                                    [](DriverContext& context, DriverSink& sink,
                                       const DriverOptions&) -> std::unique_ptr<ChargerDriver> {
                                        return std::make_unique<PairDriver>(context, sink);
+                                   }};
+    return entry;
+}
+
+inline const DriverEntry& polledPairDriverEntry() {
+    static const DriverEntry entry{PairDriver::kPolledId,
+                                   "Tests",
+                                   {},
+                                   LineSettings{.writes = true},
+                                   [](DriverContext& context, DriverSink& sink,
+                                      const DriverOptions&) -> std::unique_ptr<ChargerDriver> {
+                                       return std::make_unique<PairDriver>(context, sink, true);
                                    }};
     return entry;
 }
