@@ -383,7 +383,9 @@ void LiveSession::sendDue() {
         }
     }
     if (const std::optional<std::uint32_t> next = driver_->nextDueMs()) {
-        pollClock_.start(static_cast<int>(ticksBetween(now, *next)));
+        // A time already past (the driver asks at once) waits for nothing.
+        const auto wait = static_cast<std::int32_t>(ticksBetween(now, *next));
+        pollClock_.start(std::max(0, wait));
     }
 }
 
