@@ -96,7 +96,9 @@ ChannelChoice::ChannelChoice(Parts parts, QObject* parent)
     strip_ = new ChannelStrip(&parts_.pane.chart());
     strip_->setObjectName(QStringLiteral("ChannelStrip"));
     if (auto* column = qobject_cast<QVBoxLayout*>(parts_.pane.chart().layout())) {
-        column->insertWidget(0, strip_);  // above the plot
+        // Above the plot, a quarter of the chart's height.
+        column->insertWidget(0, strip_, 1);
+        column->setStretch(1, 3);
     }
     strip_->setLanguage(parts_.chinese());
     strip_->setRecordings({&parts_.session.recording(1)});
