@@ -96,6 +96,25 @@ TEST_F(ChannelsWindowTest, ACardsClickShowsItsChannelEverywhere) {
     EXPECT_EQ(points(), 3u);
 }
 
+// A charger that turns out to have one channel while the second is shown:
+// the window goes back to channel 1 and its own table, the strip hidden.
+TEST_F(ChannelsWindowTest, ALostChannelWhileShownFallsBackToTheFirst) {
+    openPair();
+    w->channels().setAllChannels(true);
+    feed("1,11.10,1.50,10\n2,7.40,0.80,5\n");
+    clickCard(1);
+    feed("n=1\n1,11.20,1.50,20\n");
+    EXPECT_EQ(w->channels().chosen(), 1);
+    EXPECT_FALSE(strip().isVisible());
+    EXPECT_EQ(shown().rowCount(), 2);
+    EXPECT_EQ(points(), 2u);
+    EXPECT_EQ(w->channels().overlays().count(), 0);
+    feed("n=2\n2,7.50,0.80,6\n");
+    EXPECT_EQ(strip().count(), 2);
+    EXPECT_EQ(w->channels().overlays().count(), 1);
+    EXPECT_EQ(shown().rowCount(), 2);
+}
+
 // View > All channels draws the channels not shown over the chart, follows
 // their rows and the channel chosen, and is kept for the next start.
 TEST_F(ChannelsWindowTest, AllChannelsOverlaysTheOthersAndIsKept) {
