@@ -35,6 +35,7 @@ namespace {
 
 constexpr BilingualText kAcknowledge = {"确认", "Acknowledge"};
 constexpr BilingualText kEarlierAlarms = {"及更早的 %1 个警报", "and %1 earlier alarms"};
+constexpr BilingualText kChannelPrefix = {"通道 %1：", "channel %1: "};
 constexpr BilingualText kAlarmTitle = {"警报", "Alarm"};
 constexpr BilingualText kAlarmsMenu = {"警报", "Alarms"};
 constexpr BilingualText kSoundItem = {"声音", "Sound"};
@@ -91,8 +92,9 @@ AlarmBand::AlarmBand(QWidget* parent)
 
 // Every alarm raised since the last acknowledgement, one a line, the newest
 // last; beyond kShownAlarms the earlier ones are counted.
-void AlarmBand::showAlarm(const alarms::Alarm& alarm, bool chinese) {
+void AlarmBand::showAlarm(const alarms::Alarm& alarm, bool chinese, int channel) {
     raised_.push_back(alarm);
+    channels_.push_back(channel);
     setLanguage(chinese);
     show();
     raise();
@@ -100,8 +102,9 @@ void AlarmBand::showAlarm(const alarms::Alarm& alarm, bool chinese) {
 
 QStringList AlarmBand::raisedAlarms() const {
     QStringList texts;
-    for (const alarms::Alarm& alarm : raised_) {
-        texts << shownAlarmText(alarm, chinese_);
+    for (std::size_t i = 0; i < raised_.size(); ++i) {
+        const QString text = shownAlarmText(raised_[i], chinese_);
+        texts << (channels_[i] > 0 ? kChannelPrefix.pick(chinese_).arg(channels_[i]) + text : text);
     }
     return texts;
 }
@@ -144,6 +147,7 @@ void AlarmBand::refresh() {
 
 void AlarmBand::clearAlarms() {
     raised_.clear();
+    channels_.clear();
     hide();
 }
 
@@ -161,23 +165,33 @@ AlarmWatch::AlarmWatch(Parts parts, QObject* parent) : QObject(parent), parts_(s
     connect(band_, &AlarmBand::acknowledged, this, &AlarmWatch::acknowledge);
     repeat_.setInterval(kRepeatMs);
     connect(&repeat_, &QTimer::timeout, this, &AlarmWatch::playSound);
-    connect(&parts_.session, &session::LiveSession::alarmRaised, this, &AlarmWatch::onAlarm);
+    connect(&parts_.session, &session::LiveSession::channelAlarmRaised, this, &AlarmWatch::onAlarm);
     notify = [this](const QString& title, const QString& text) { notifyDesktop(title, text); };
 }
 
 AlarmWatch::~AlarmWatch() = default;
 
-void AlarmWatch::onAlarm(const alarms::Alarm& alarm) {
+void AlarmWatch::onAlarm(int channel, const alarms::Alarm& alarm) {
+    const bool lost = alarm.kind == alarms::Kind::Lost;
+    if (lost && channel != 1) {
+        return;  // the link is every channel's: told once
+    }
+    // A charger of several channels names the channel of each alarm.
+    const int named = parts_.session.channelCount() > 1 && !lost ? channel : 0;
     const bool chinese = parts_.chinese();
     const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
-    const QString text = shownAlarmText(alarm, chinese);
-    band_->showAlarm(alarm, chinese);
+    const QString text = (named > 0 ? kChannelPrefix.pick(chinese).arg(named) : QString()) +
+                         shownAlarmText(alarm, chinese);
+    band_->showAlarm(alarm, chinese, named);
+    if (named > 0) {
+        emit channelRaised(named);
+    }
     const QString charger = parts_.charger();
     const QString caption = alarmKindCaption(alarm.kind, chinese);
     const QString title = charger.isEmpty()
                               ? kAlarmTitle.pick(chinese) + QStringLiteral(": ") + caption
                               : charger + QStringLiteral(": ") + caption;
-    if (alarm.kind != alarms::Kind::Lost) {
+    if (!lost) {
         parts_.postStatus(title + QStringLiteral(" - ") + text);  // the window tells a loss
     }
     if (notify) {
@@ -198,6 +212,7 @@ void AlarmWatch::acknowledge() {
     }
 #endif
     band_->clearAlarms();
+    emit acknowledgedAll();
 }
 
 void AlarmWatch::setSoundOn(bool on) {

@@ -39,8 +39,9 @@ public:
     explicit AlarmBand(QWidget* parent);
     // Adds an alarm to the band's list and shows the band. Its text is
     // shown in the language of the band (the English one as raised, or its
-    // Chinese: alarms/alarm_text.h).
-    void showAlarm(const alarms::Alarm& alarm, bool chinese);
+    // Chinese: alarms/alarm_text.h), after the channel's number when
+    // `channel` is one (a charger of several channels; 0 for none).
+    void showAlarm(const alarms::Alarm& alarm, bool chinese, int channel = 0);
     // Acknowledged: the list is emptied and the band hidden.
     void clearAlarms();
     // The texts of the alarms listed, as shown.
@@ -67,6 +68,7 @@ private:
     void refresh();
 
     std::vector<alarms::Alarm> raised_;
+    std::vector<int> channels_;  // each alarm's channel, 0 for none
     bool chinese_ = false;
 };
 
@@ -115,11 +117,15 @@ public:
 
 signals:
     void raised(const QString& kind, const QString& text);
+    // A channel's alarm (1 ...) of a charger of several, raised; and every
+    // alarm acknowledged.
+    void channelRaised(int channel);
+    void acknowledgedAll();
 
 private:
     void applySettings();
     PackInfo pack_;
-    void onAlarm(const alarms::Alarm& alarm);
+    void onAlarm(int channel, const alarms::Alarm& alarm);
     void playSound();
     void notifyDesktop(const QString& title, const QString& text);
     void notifyTray(const QString& title, const QString& text);

@@ -17,6 +17,7 @@
 
 #include "app/alarm_band.h"
 #include "app/captions.h"
+#include "app/channel_choice.h"
 #include "app/charger_model.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
@@ -83,11 +84,13 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     // the session, shown by the pane.
     session_ = std::make_unique<session::LiveSession>(session::SessionParts{
         pane_->rows(), *ticks_, *wall_, [this] { tool(StatusTool::ReceiveLamp)->flip(); }});
-    showOn(session_->recording(), pane_->chart(), *pane_, [this] { return inChinese(); });
     alarms_ = new AlarmWatch(
         {settings_, *session_, &pane_->chart(), [this](const QString& m) { PostStatusMessage(m); },
          [this] { return inChinese(); }, [this] { return chargerName_; }},
         this);
+    // The views show the channel chosen (channel 1 of a charger of one).
+    channels_ = new ChannelChoice(
+        {settings_, *session_, *pane_, *alarms_, [this] { return inChinese(); }}, this);
     connect(session_.get(), &session::LiveSession::lost, this, &MainWindow::onLinkLost);
     connect(session_.get(), &session::LiveSession::stateChanged, this, &MainWindow::showLinkState);
     resize(static_cast<int>(std::lround(kDesignClientWidth / tppX_)),
@@ -117,6 +120,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     alarms_->setPack(pack_->chosen());  // the chosen pack's cell limits
     setUpZoom();
     alarms_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
+    channels_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
     addNetworkMenu(*this, settings_);
     // The line published on a broker and captured to a file.
     auto* sharing = new LineSharing(

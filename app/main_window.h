@@ -49,6 +49,7 @@ namespace cellwatch {
 struct BilingualText;
 class AlarmWatch;
 class CellPanelWidget;
+class ChannelChoice;
 class ChartView;
 class ChartZoom;
 class DataTableModel;
@@ -172,6 +173,8 @@ public:
     QSerialPort* serialPort() const;
     Journal& journal() { return *journal_; }
     AlarmWatch& alarms() { return *alarms_; }
+    // The channels of a charger with several: the strip, the one shown.
+    ChannelChoice& channels() const { return *channels_; }
     RangeTool& range() const { return pane_->range(); }
     RangePanel& rangePanel() const { return pane_->rangePanel(); }
     // Whether a vanished adapter is opened again when it comes back (the
@@ -276,6 +279,7 @@ private:
     const BilingualText* linkText_ = nullptr;
     std::vector<QPointer<ViewerWindow>> viewers_;
     AlarmWatch* alarms_ = nullptr;
+    ChannelChoice* channels_ = nullptr;
     // True while a load runs the event loop itself.
     bool opening_ = false;
 };

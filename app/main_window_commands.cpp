@@ -10,6 +10,7 @@
 #include "app/about_box.h"
 #include "app/alarm_band.h"
 #include "app/captions.h"
+#include "app/channel_choice.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
 #include "app/main_window.h"
@@ -178,6 +179,7 @@ void MainWindow::SetCaptions() {
         viewer->setCaptions();
     }
     alarms_->band().setLanguage(chinese);
+    channels_->setLanguage(chinese);
     liveSummary_->setLanguage(chinese);
     if (pageSharing_) {
         pageSharing_->setLanguage(chinese);

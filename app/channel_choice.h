@@ -1,0 +1,81 @@
+// The channels of a charger with several, in the main window: the strip of
+// channel cards above the chart, the channel the chart, readouts, gauge,
+// cells panel and table show (a card's click chooses it), each channel's
+// alarm marked on its card, and View > "All channels", which draws every
+// other channel's curves over the chart (kept in the settings).
+//
+// The window's views are subscribed to every channel's recording and draw
+// only while their channel is the one chosen. A charger of one channel
+// shows what the window always showed: no strip, the table's own model.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QIdentityProxyModel;
+class QMenu;
+
+namespace cellwatch {
+
+class AlarmWatch;
+class ChannelOverlays;
+class ChannelRowsModel;
+class ChannelStrip;
+class RecordingPane;
+class SettingsStore;
+namespace session {
+class LiveSession;
+}
+
+class ChannelChoice final : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        SettingsStore& settings;
+        session::LiveSession& session;
+        RecordingPane& pane;
+        AlarmWatch& alarms;
+        std::function<bool()> chinese;
+    };
+
+    explicit ChannelChoice(Parts parts, QObject* parent = nullptr);
+    ~ChannelChoice() override;
+
+    // Adds "All channels" to the View menu.
+    void addMenu(QMenu* view);
+    void setLanguage(bool chinese);
+
+    ChannelStrip& strip() const { return *strip_; }
+    ChannelOverlays& overlays() const { return *overlays_; }
+    QAction* allChannelsAction() const { return allAction_; }
+    // The channel shown (1 ...).
+    int chosen() const;
+    // Shows channel `channel` (1 ...); one the charger lacks does nothing.
+    void choose(int channel);
+    void setAllChannels(bool on);
+    bool allChannels() const { return all_; }
+
+    // The channel chosen, as the views see it.
+    struct State;
+
+private:
+    void subscribe(int channel, int generation);
+    void channelsChanged(int count);
+    void redrawChart(int channel);
+    void showOverlays();
+
+    Parts parts_;
+    std::shared_ptr<State> state_;
+    ChannelStrip* strip_ = nullptr;
+    ChannelOverlays* overlays_ = nullptr;
+    ChannelRowsModel* rows_ = nullptr;
+    QIdentityProxyModel* proxy_ = nullptr;  // made for a charger of several
+    QPointer<QAction> allAction_;
+    bool all_ = false;
+    int count_ = 1;
+};
+
+}  // namespace cellwatch
