@@ -215,8 +215,9 @@ void ChannelChoice::redrawChart(int channel) {
         curves.capacity.push_back(numbers.field[kFieldCapacity]);
         curves.external.push_back(numbers.field[kFieldExtTemperature]);
     }
-    const QString title =
-        table.gridText(rows, kFieldBatteryType + 1) + u'/' + table.gridText(rows, kFieldState + 1);
+    const QString type = table.gridText(rows, kFieldBatteryType + 1);
+    const QString state = table.gridText(rows, kFieldState + 1);
+    const QString title = type.isEmpty() ? state : type + u'/' + state;
     chart.curvesShown(recording, curves, title);
     showRowMeasurements(table, rows, parts_.pane);
     showRowDetails(table, rows, parts_.pane);

@@ -58,7 +58,10 @@ void RecordingChart::accepted(const Recording& recording, const Reading& reading
     }
     chart_.setAxisRange(ChartAxis::Bottom, 0, recording.timeAxisDays());
     chart_.clearTitle();
-    chart_.addTitleLine(text(reading.chemistryText) + u'/' + text(reading.stateText));
+    // A charger that names no chemistry: its state alone.
+    chart_.addTitleLine(reading.chemistryText.empty()
+                            ? text(reading.stateText)
+                            : text(reading.chemistryText) + u'/' + text(reading.stateText));
     resetTitleShown_ = false;
     recording.axes().applyTo(chart_);
 }
