@@ -1,6 +1,7 @@
 #include "app/live_summary.h"
 
 #include "analysis/range_stats.h"
+#include "analysis/reported_resistance.h"
 #include "app/summary_view.h"
 #include "app/summary_window.h"
 #include "readout/row_store.h"
@@ -61,6 +62,8 @@ void LiveSummary::addRow(int row) {
     if (shown()) {
         window_->setSummary(valuesWithPack());
         window_->view().setPhases(cutter_.result());
+        // What the charger measures itself, beside the estimate.
+        window_->view().setReportedResistance(reportedResistance(rows_.reading(row)));
         if (!resistanceTimer_.isActive()) {
             resistanceTimer_.start(kResistanceIntervalMs);
         }
@@ -74,6 +77,8 @@ void LiveSummary::show() {
     }
     window_->setSummary(valuesWithPack());
     window_->view().setPhases(cutter_.result());
+    window_->view().setReportedResistance(
+        reportedResistance(rows_.reading(rows_.gridRowCount() - 1)));
     resistanceTimer_.stop();
     findResistance();
     window_->show();
