@@ -2,6 +2,8 @@
 
 #include <hidapi/hidapi.h>
 
+#include "protocol/modbus_hid.h"
+
 #include <QFileInfo>
 #include <array>
 #include <stdexcept>
@@ -44,8 +46,8 @@ std::vector<HidDevice> listHidDevices(const std::vector<UsbId>& ids) {
     return found;
 }
 
-HidLink::HidLink(LinkAddress address, QObject* parent)
-    : MessageLink(parent), address_(std::move(address)) {}
+HidLink::HidLink(LinkAddress address, bool modbusFrames, QObject* parent)
+    : MessageLink(parent), address_(std::move(address)), modbusFrames_(modbusFrames) {}
 
 HidLink::~HidLink() {
     close();
@@ -108,12 +110,40 @@ void HidLink::close() {
 }
 
 bool HidLink::write(std::span<const std::uint8_t> message, std::string_view /*target*/) {
+    std::vector<std::uint8_t> converted;
+    if (modbusFrames_) {
+        const std::optional<std::vector<std::uint8_t>> report = modbus::hidReportOfRtu(message);
+        if (!report) {
+            return false;
+        }
+        modbusUnit_ = message[0];
+        converted = *report;
+        message = converted;
+    }
     if (device_ == nullptr || message.size() > static_cast<std::size_t>(kReportBytes)) {
         return false;
     }
     std::array<unsigned char, kReportBytes + 1> report{};  // report id 0, then the payload
     std::copy(message.begin(), message.end(), report.begin() + 1);
     return hid_write(device_, report.data(), report.size()) >= 0;
+}
+
+// An answer in MODBUS-HID goes on as the RTU frame the driver reads; the
+// charger's own pushed packets are no answers and go nowhere.
+void HidLink::deliver(const QByteArray& report) {
+    if (device_ == nullptr) {
+        return;
+    }
+    if (!modbusFrames_) {
+        emit received(report);
+        return;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(report.constData());
+    if (const auto frame =
+            modbus::rtuOfHidReport({bytes, static_cast<std::size_t>(report.size())}, modbusUnit_)) {
+        emit received(QByteArray(reinterpret_cast<const char*>(frame->data()),
+                                 static_cast<qsizetype>(frame->size())));
+    }
 }
 
 void HidLink::readLoop() {
@@ -128,13 +158,7 @@ void HidLink::readLoop() {
         if (n > 0) {
             const QByteArray message(reinterpret_cast<const char*>(report.data()), n);
             QMetaObject::invokeMethod(
-                this,
-                [this, message] {
-                    if (device_ != nullptr) {
-                        emit received(message);
-                    }
-                },
-                Qt::QueuedConnection);
+                this, [this, message] { deliver(message); }, Qt::QueuedConnection);
         }
     }
 }

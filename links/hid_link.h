@@ -46,7 +46,9 @@ public:
     static constexpr int kReportBytes = 64;
     static constexpr int kReadWaitMs = 100;
 
-    explicit HidLink(LinkAddress address, QObject* parent = nullptr);
+    // `modbusFrames`: the driver writes Modbus RTU frames and reads them
+    // back; the link carries them as MODBUS-HID reports.
+    explicit HidLink(LinkAddress address, bool modbusFrames = false, QObject* parent = nullptr);
     ~HidLink() override;
 
     QString name() const override { return linkAddressText(address_); }
@@ -59,7 +61,11 @@ private:
     void readLoop();
     void deviceGone();
 
+    void deliver(const QByteArray& report);
+
     LinkAddress address_;
+    bool modbusFrames_ = false;
+    std::uint8_t modbusUnit_ = 1;  // of the last request written
     hid_device_* device_ = nullptr;
     std::thread reader_;
     std::atomic<bool> stop_{false};

@@ -59,6 +59,9 @@ struct LinkHints {
     std::string bleService;
     std::string bleNotify;
     std::string bleWrite;
+    // The driver speaks Modbus RTU and its USB link carries MODBUS-HID
+    // frames (protocol/modbus_hid.h): the HID link converts both ways.
+    bool hidModbus = false;
 };
 
 // What a driver needs of the recording it feeds (the session implements it).

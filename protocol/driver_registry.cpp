@@ -38,7 +38,7 @@ const std::array<DriverEntry, 4>& entries() {
         // Over its serial port (Modbus RTU), or its own USB HID link.
         DriverEntry{kIchargerDriverId, "Junsi", IchargerDriver::modelList(),
                     IchargerDriver::lineSettings(), &makeIcharger,
-                    LinkHints{{UsbId{0x0483, 0x5751}}, {}, {}, {}}},
+                    LinkHints{{UsbId{0x0483, 0x5751}}, {}, {}, {}, true}},
         // The family's USB chargers all show 0000:0001; over Bluetooth LE one
         // characteristic of service ffe0 notifies and takes the requests.
         DriverEntry{kSkyrcDriverId, "SkyRC", SkyrcDriver::modelList(), LineSettings{.writes = true},

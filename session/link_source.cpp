@@ -83,7 +83,7 @@ std::unique_ptr<SessionSource> makePortSource(SourceEvents events, const QString
         return std::make_unique<LinkSource>(
             std::move(events), std::make_unique<EmulatorLink>(address->charger, address->model));
     }
-    return std::make_unique<LinkSource>(std::move(events), std::make_unique<HidLink>(*address));
+    return std::make_unique<LinkSource>(std::move(events), std::make_unique<HidLink>(*address, driver.links.hidModbus));
 }
 
 }  // namespace cellwatch::session

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "protocol/icharger_driver.h"
+#include "protocol/modbus_hid.h"
 #include "protocol/modbus_rtu.h"
 
 namespace {
@@ -62,7 +63,13 @@ void cellwatch::runModbusHarness(const std::uint8_t* data, std::size_t size) {
             }
         }
         now += (steer & 0x80) ? 600u : 5u;
-        // The emulator's request parser on the same bytes.
+        // The emulator's request parser on the same bytes, and the USB
+        // link's report reader: an answer it makes is a whole RTU frame.
         (void)modbus::parseRead({data + pos, size - pos});
+        if (const auto frame = modbus::rtuOfHidReport({data + pos, n}, 1)) {
+            if (!modbus::crcMatches(*frame) || frame->size() > n + 1) {
+                std::abort();
+            }
+        }
     }
 }

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "protocol/modbus_hid.h"
 #include "protocol/modbus_rtu.h"
 
 namespace cellwatch::modbus {
@@ -126,6 +127,44 @@ TEST(ModbusRtu, AnAnswerSplitAnywhereIsFoundOnceAndUnaskedBytesAreDropped) {
         // The same answer again is not asked for.
         EXPECT_FALSE(a.feed(good, 2));
         EXPECT_EQ(a.bytesDropped(), good.size());
+    }
+}
+
+}  // namespace
+}  // namespace cellwatch::modbus
+
+namespace cellwatch::modbus {
+namespace {
+
+// The USB link's frames: a read request as the maker's own capture shows
+// it, and answers back to RTU frames the driver checks by their CRC; a
+// pushed log packet or a cut report is no answer.
+TEST(ModbusHid, RequestsAndAnswersCrossBetweenTheTwoFrames) {
+    const std::vector<std::uint8_t> request = encodeRead(ReadRequest{1, kReadHolding, 0x8400, 30});
+    const auto report = hidReportOfRtu(request);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(*report, (std::vector<std::uint8_t>{0x07, 0x30, 0x03, 0x84, 0x00, 0x00, 0x1E}));
+    std::vector<std::uint8_t> broken = request;
+    broken.back() ^= 1;
+    EXPECT_FALSE(hidReportOfRtu(broken));
+
+    const std::vector<std::uint16_t> words = {0x1234, 0x5678};
+    const std::vector<std::uint8_t> rtu = encodeReadAnswer(1, kReadInput, words);
+    std::vector<std::uint8_t> answer = {static_cast<std::uint8_t>(rtu.size() - 1), 0x30};
+    answer.insert(answer.end(), rtu.begin() + 1, rtu.end() - 2);
+    answer.resize(64, 0);  // the report's padding
+    EXPECT_EQ(rtuOfHidReport(answer, 1), rtu);
+
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> report;
+    } refused[] = {
+        {"a pushed log packet", {40, 0x10, 1, 0, 0}},
+        {"a length past the report", {9, 0x30, 4, 2}},
+        {"too short", {2, 0x30}},
+    };
+    for (const auto& c : refused) {
+        EXPECT_FALSE(rtuOfHidReport(c.report, 1)) << c.what;
     }
 }
 
