@@ -101,17 +101,25 @@ void RecordingReadouts::accepted(const Recording&, const Reading& r) {
         cellCount += r.cells[static_cast<std::size_t>(k)].isZero() ? 0 : 1;
     }
     const Decimal power = (r.voltage * r.current).abs();
-    view_.setReadout(readouts::kInputVoltage, text(orZero(r.inputVoltage).format(kFormat2)));
+    // A value the charger does not report shows blank, not 0.
+    const auto shown = [](const std::optional<Decimal>& v, auto format) {
+        return v ? format(*v) : QString();
+    };
+    view_.setReadout(readouts::kInputVoltage, shown(r.inputVoltage, [](const Decimal& v) {
+                         return text(v.format(kFormat2));
+                     }));
     view_.setReadout(readouts::kState, text(r.stateText));
     view_.setReadout(readouts::kBatteryType, text(r.chemistryText));
     view_.setReadout(readouts::kCellCount, QString::number(cellCount) + QStringLiteral("Cells"));
     view_.setReadout(readouts::kVoltage, text(r.voltage.format(kFormat2)));
     view_.setReadout(readouts::kCurrent, text(r.current.format(kFormat2)));
-    view_.setReadout(readouts::kInternal, text(orZero(r.intTemperature).plainText()));
+    view_.setReadout(readouts::kInternal,
+                     shown(r.intTemperature, [](const Decimal& v) { return text(v.plainText()); }));
     view_.setReadout(readouts::kPower, text(power.format(kFormat3)));
     view_.setReadout(readouts::kElapsed, text(ReadingFormat::elapsedText(r.elapsedMs)));
     view_.setReadout(readouts::kCapacity, text(r.capacity.plainText()));
-    view_.setReadout(readouts::kExternal, text(external.plainText()));
+    view_.setReadout(readouts::kExternal,
+                     shown(r.extTemperature, [](const Decimal& v) { return text(v.plainText()); }));
 }
 
 void RecordingReadouts::idle(const Recording&) {

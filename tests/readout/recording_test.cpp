@@ -182,6 +182,21 @@ TEST(RecordingCellLimit, StrictAndADroppedReadingChangesNothing) {
     }
 }
 
+// A charger without an input reading or temperature probes: those readouts
+// stay blank rather than saying 0.
+TEST(RecordingReadouts, WhatAChargerDoesNotReportShowsBlank) {
+    Rig r;
+    Reading s = charging("12.60");
+    s.inputVoltage.reset();
+    s.intTemperature.reset();
+    s.extTemperature.reset();
+    r.feed(s, 1000);
+    ASSERT_EQ(r.rows(), 1);
+    for (const int index : {readouts::kInputVoltage, readouts::kInternal, readouts::kExternal}) {
+        EXPECT_EQ(r.view.label3[index], QString()) << index;
+    }
+}
+
 // --- the pause rule -------------------------------------------------------------------------
 
 TEST(RecordingPause, MeasuredFromTheTimeWrittenInTheLastRow) {
