@@ -129,6 +129,14 @@ ChannelChoice::ChannelChoice(Parts parts, QObject* parent)
 
 ChannelChoice::~ChannelChoice() = default;
 
+void ChannelChoice::sessionEnding() {
+    rows_->setStore(nullptr, true);
+    if (overlays_ != nullptr) {
+        overlays_->clear();
+    }
+    strip_->setRecordings({});
+}
+
 int ChannelChoice::chosen() const {
     return state_->chosen;
 }

@@ -56,6 +56,8 @@ public:
     // Shows channel `channel` (1 ...); one the charger lacks does nothing.
     void choose(int channel);
     void setAllChannels(bool on);
+    // The session's channels are about to go: nothing here reads them after.
+    void sessionEnding();
     bool allChannels() const { return all_; }
 
     // The channel chosen, as the views see it.

@@ -156,7 +156,9 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // Whatever the journal still owes is written while the table is there.
+    // The channel views let go of the session's channels before they go;
+    // whatever the journal still owes is written while the table is there.
+    channels_->sessionEnding();
     session_.reset();
 }
 
