@@ -233,6 +233,7 @@ void MainWindow::connectPort(bool continuing) {
     if (driver == nullptr || !session_->setCharger(charger.toStdString())) {
         throw std::runtime_error("no charger " + charger.toStdString());
     }
+    tool(StatusTool::Charger)->setText(charger);  // the one the port plays, shown
     session_->open(session::makePortSource(session_->sourceEvents(), portText, *driver),
                    continuing);
     settings_.write(kSettingsApplication, QStringLiteral("Chargers"), portText.trimmed(), charger);
