@@ -5,25 +5,14 @@
 #include <QFileInfo>
 #include <stdexcept>
 
+#include "protocol/frames_text.h"
+
 namespace cellwatch {
 
 namespace {
 
 constexpr int kStartWaitMs = 5000;
 constexpr int kEndWaitMs = 2000;
-
-int nibble(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // The bytes of a line of hex pairs (spaces allowed); false when it is not one.
 bool hexBytes(const QByteArray& line, QByteArray& out) {
@@ -33,7 +22,7 @@ bool hexBytes(const QByteArray& line, QByteArray& out) {
         if (c == ' ' || c == '\t') {
             continue;
         }
-        const int v = nibble(c);
+        const int v = hexDigit(c);
         if (v < 0) {
             return false;
         }

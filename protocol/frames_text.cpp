@@ -8,19 +8,6 @@ namespace {
 
 constexpr std::size_t kBadLinesNamed = 5;
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
@@ -106,6 +93,19 @@ std::optional<std::int64_t> parseTime(std::string_view s) {
 }
 
 }  // namespace
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
 
 FramesLine parseFramesLine(std::string_view line) {
     FramesLine result;

@@ -18,6 +18,9 @@
 
 namespace cellwatch {
 
+// The value of a hex digit, -1 for any other character.
+int hexDigit(char c);
+
 struct FramesLine {
     enum class Kind { Skipped, Frame, Bad };
     Kind kind = Kind::Skipped;
