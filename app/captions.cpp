@@ -62,6 +62,7 @@ const ToolCaption kToolCaptions[] = {
     {"state", "Model", ToolProperty::Caption, "充电器型号", "Charger Model"},
     {"Lang1", "ENG", ToolProperty::Caption, "English", "English"},
     {"Lang1", "CHT", ToolProperty::Caption, "中文", "中文"},
+    {"Lang1", "DEU", ToolProperty::Caption, "Deutsch", "Deutsch"},
 };
 
 const ControlText kReadoutTitles[] = {

@@ -43,6 +43,7 @@ constexpr CommandEntry kCatalogue[] = {
     {Command::English, "Lang1", "ENG", "English", false, kNoIcon, kNoStandardKey, 0, false},
     {Command::Chinese, "Lang1", "CHT", "\u6b63\u9ad4\u4e2d\u6587", false, kNoIcon, kNoStandardKey,
      0, false},
+    {Command::German, "Lang1", "DEU", "Deutsch", false, kNoIcon, kNoStandardKey, 0, false},
     {Command::Connect, "Tools", "Link", "Connect", true, QStyle::SP_MediaPlay, kNoStandardKey, 0,
      false},
     {Command::Disconnect, "Tools", "Off", "Disconnect", true, QStyle::SP_MediaStop, kNoStandardKey,

@@ -36,6 +36,7 @@ enum class Command {
     About,
     English,
     Chinese,
+    German,
     Connect,
     Disconnect,
     CrossLine,

@@ -21,6 +21,7 @@
 #include "app/charger_model.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
+#include "app/language.h"
 #include "app/line_sharing.h"
 #include "app/main_window_layout.h"
 #include "app/network_list.h"
@@ -65,6 +66,7 @@ MainWindow::MainWindow(SettingsStore& settings, QWidget* parent)
 MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     : QWidget(parent), settings_(settings), hooks_(withDefaultDialogs(std::move(hooks))) {
     setObjectName(QStringLiteral("Form1"));
+    installLanguage(languageOf(readLanguageCode(settings_)));
     if (hooks_.ticks) {
         ticks_ = hooks_.ticks;
     }

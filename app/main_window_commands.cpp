@@ -13,6 +13,7 @@
 #include "app/channel_choice.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
+#include "app/language.h"
 #include "app/main_window.h"
 
 #include "analysis/range_stats.h"
@@ -71,6 +72,7 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
             break;
         case Command::English:
         case Command::Chinese:
+        case Command::German:
             chooseLanguage(clicked);
             break;
         case Command::Refresh:
@@ -146,6 +148,7 @@ void MainWindow::toggle(Tool* t, const std::function<void(bool)>& apply) {
 
 void MainWindow::chooseLanguage(Tool* t) {
     writeLanguageCode(settings_, t->name());
+    installLanguage(languageOf(t->name()));
     SetCaptions();
     tool(StatusTool::Language)->setWidth(800);
 }

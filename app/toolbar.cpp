@@ -358,6 +358,7 @@ void ToolBarControl::build() {
     addCommand(help, Command::About);
     addCommand(lang, Command::English);
     addCommand(lang, Command::Chinese);
+    addCommand(lang, Command::German);
 
     // The tool bar.
     toolBar_ = new QToolBar(this);

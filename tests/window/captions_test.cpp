@@ -9,7 +9,9 @@
 #include <QTableWidget>
 #include <memory>
 
+#include "app/language.h"
 #include "app/recordings_dialog.h"
+#include "app/settings_store.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {
@@ -111,6 +113,23 @@ TEST_F(CaptionsTest, NetworkItemFollowsEverySwitch) {
     click("Lang1", "CHT");
     EXPECT_EQ(network->text(), zh("网络上的充电器…"));
     EXPECT_EQ(watch->text(), zh("查看充电器…"));
+}
+
+// German stands beside the two languages in the Language menu: chosen, it is
+// stored as "DEU" and its translations are installed; English and Chinese
+// switch back.
+TEST_F(CaptionsTest, GermanIsChosenStoredAndLeftAgain) {
+    open(QStringLiteral("ENG"));
+    for (const auto& [code, language] :
+         {std::pair{"DEU", Language::German}, std::pair{"CHT", Language::Chinese},
+          std::pair{"DEU", Language::German}, std::pair{"ENG", Language::English}}) {
+        click("Lang1", code);
+        EXPECT_EQ(readLanguageCode(*store), QString::fromLatin1(code));
+        EXPECT_EQ(installedLanguage(), language) << code;
+    }
+    EXPECT_TRUE(installLanguage(Language::German));
+    EXPECT_TRUE(installLanguage(Language::Chinese));
+    EXPECT_TRUE(installLanguage(Language::English));
 }
 
 // A connected window waiting for its first sample shows the idle title and

@@ -1,0 +1,93 @@
+#!/usr/bin/env python3
+"""Keeps the .ts files of resources/translations.
+
+  translations.py fill FILE.json...   put each entry's "zh" and "de" into the
+                                      .ts files (entries: context, source,
+                                      zh, de; a message missing from a .ts
+                                      file is added to it)
+  translations.py pseudo IN.ts OUT.ts write IN with every message's
+                                      translation the source in markers
+  translations.py missing FILE.ts     list the messages without a translation
+"""
+import json
+import sys
+import xml.etree.ElementTree as ET
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+TS = {"zh": ROOT / "resources/translations/cellwatch_zh_CN.ts",
+      "de": ROOT / "resources/translations/cellwatch_de.ts"}
+
+
+def load(path):
+    return ET.parse(path)
+
+
+def save(tree, path):
+    ET.indent(tree, space="    ")
+    text = ET.tostring(tree.getroot(), encoding="unicode")
+    Path(path).write_text('<?xml version="1.0" encoding="utf-8"?>\n<!DOCTYPE TS>\n' + text + "\n",
+                          encoding="utf-8")
+
+
+def message(root, context, source):
+    for ctx in root.findall("context"):
+        if ctx.findtext("name") == context:
+            break
+    else:
+        ctx = ET.SubElement(root, "context")
+        ET.SubElement(ctx, "name").text = context
+    for msg in ctx.findall("message"):
+        if msg.findtext("source") == source:
+            return msg
+    msg = ET.SubElement(ctx, "message")
+    ET.SubElement(msg, "source").text = source
+    ET.SubElement(msg, "translation", {"type": "unfinished"})
+    return msg
+
+
+def fill(files):
+    entries = []
+    for f in files:
+        entries += json.loads(Path(f).read_text(encoding="utf-8"))
+    for lang, path in TS.items():
+        tree = load(path)
+        for e in entries:
+            if not e.get(lang):
+                continue
+            msg = message(tree.getroot(), e["context"], e["source"])
+            tr = msg.find("translation")
+            tr.attrib.pop("type", None)
+            tr.text = e[lang]
+        save(tree, path)
+
+
+def pseudo(src, dst):
+    tree = load(src)
+    for msg in tree.getroot().iter("message"):
+        tr = msg.find("translation")
+        tr.attrib.pop("type", None)
+        tr.text = "\u27e6" + (msg.findtext("source") or "") + "\u27e7"
+    save(tree, dst)
+
+
+def missing(path):
+    n = 0
+    for ctx in load(path).getroot().findall("context"):
+        for msg in ctx.findall("message"):
+            tr = msg.find("translation")
+            if tr is None or tr.get("type") == "unfinished" or not (tr.text or "").strip():
+                print(f'{ctx.findtext("name")}: {msg.findtext("source")!r}')
+                n += 1
+    return 1 if n else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) >= 3 and sys.argv[1] == "fill":
+        fill(sys.argv[2:])
+    elif len(sys.argv) == 4 and sys.argv[1] == "pseudo":
+        pseudo(sys.argv[2], sys.argv[3])
+    elif len(sys.argv) == 3 and sys.argv[1] == "missing":
+        sys.exit(missing(sys.argv[2]))
+    else:
+        sys.exit(__doc__)
