@@ -36,12 +36,16 @@ double settingNumber(const QString& text) {
 
 PackChoice::PackChoice(Parts parts) : parts_(std::move(parts)) {}
 
+QString PackChoice::section() const {
+    return parts_.channel <= 1 ? kPackSection : kPackSection + QString::number(parts_.channel);
+}
+
 PackInfo PackChoice::chosen() const {
     if (!learnt_) {
         learnDefinition();
     }
     const auto read = [this](const QString& key, const QString& otherwise) {
-        return parts_.settings.read(kSettingsApplication, kPackSection, key, otherwise);
+        return parts_.settings.read(kSettingsApplication, section(), key, otherwise);
     };
     PackInfo info = definition_;
     info.pack = normalizedPackName(read(kPackNameKey, QString()));
@@ -64,7 +68,7 @@ PackInfo PackChoice::chosen() const {
 void PackChoice::learnDefinition() const {
     learnt_ = true;
     const QString name = normalizedPackName(
-        parts_.settings.read(kSettingsApplication, kPackSection, kPackNameKey, QString()));
+        parts_.settings.read(kSettingsApplication, section(), kPackNameKey, QString()));
     definition_ = name.isEmpty()
                       ? PackInfo{}
                       : packDefinitionOfFolder(parts_.folder(), name).value_or(PackInfo{});
@@ -83,9 +87,9 @@ bool PackChoice::choose() {
         return false;
     }
     const PackInfo picked = dialog.info();
-    parts_.settings.write(kSettingsApplication, kPackSection, kPackNameKey, picked.pack);
+    parts_.settings.write(kSettingsApplication, section(), kPackNameKey, picked.pack);
     const auto write = [this](const QString& key, const QString& value) {
-        parts_.settings.write(kSettingsApplication, kPackSection, key, value);
+        parts_.settings.write(kSettingsApplication, section(), key, value);
     };
     write(kPackNoteKey, picked.note);
     const auto number = [](double v) { return v > 0 ? QString::number(v, 'g', 10) : QString(); };
