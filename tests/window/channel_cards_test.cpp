@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QStyle>
 #include <string>
 
 #include "app/channel_card.h"
@@ -23,15 +24,20 @@ protected:
         open();
         w->session().setCharger(testing::pairDriverEntry());
         w->beginReplay(QStringLiteral("pair.cwcap"));
-        std::string lines = "n=" + std::to_string(channels) + "\n";
+        feed("n=" + std::to_string(channels) + "\n");
+        std::string lines;
         for (int channel = 1; channel <= channels; ++channel) {
             // The widest figures a card shows.
             lines += std::to_string(channel) + ",25.20,10.00,12345,4.20\n";
         }
+        feed(lines);
+        w->channels().strip().markAlarm(channels - 1, true);
+        test::settle();
+    }
+
+    void feed(const std::string& lines) {
         advance(1000);
         w->session().take({reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()});
-        test::settle();
-        w->channels().strip().markAlarm(channels - 1, true);
         test::settle();
     }
 
@@ -56,13 +62,22 @@ protected:
                 EXPECT_GE(label->contentsRect().width(), metrics.horizontalAdvance(label->text()))
                     << what;
                 EXPECT_GE(label->contentsRect().height(), metrics.height()) << what;
-                EXPECT_TRUE(card->contentsRect().contains(label->geometry())) << what;
+                EXPECT_TRUE(card->contentsRect().contains(textRect(label))) << what;
                 for (std::size_t b = a + 1; b < shown.size(); ++b) {
-                    EXPECT_FALSE(label->geometry().intersects(shown[b]->geometry()))
+                    EXPECT_FALSE(textRect(label).intersects(textRect(shown[b])))
                         << what << " and \"" << shown[b]->text().toStdString() << "\"";
                 }
             }
         }
+    }
+    // Where a label's text stands, in its card.
+    static QRect textRect(const QLabel* label) {
+        const QFontMetrics metrics = label->fontMetrics();
+        const QRect inLabel =
+            QStyle::alignedRect(label->layoutDirection(), label->alignment(),
+                                QSize(metrics.horizontalAdvance(label->text()), metrics.height()),
+                                label->contentsRect());
+        return inLabel.translated(label->pos());
     }
 };
 
