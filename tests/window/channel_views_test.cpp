@@ -11,6 +11,7 @@
 #include <string>
 
 #include "analysis/range_stats.h"
+#include "app/alarm_band.h"
 #include "app/channel_card.h"
 #include "app/channel_choice.h"
 #include "app/channel_strip.h"
@@ -203,6 +204,30 @@ TEST_F(ChannelViewsTest, EachChannelHasItsOwnPack) {
     click("View1", "Pack");
     EXPECT_EQ(offered, QStringLiteral("First"));
     EXPECT_TRUE(failures.isEmpty()) << failureText();
+}
+
+// A channel's pack limits its own cells only: a tight pack on channel 2
+// alarms there, while channel 1 (no pack) takes the same cells.
+TEST_F(ChannelViewsTest, AChannelsPackLimitsItsOwnCells) {
+    openPairOnSecond();
+    onDialog = [](QDialog& dialog) {
+        auto& asked = dynamic_cast<PackDialog&>(dialog);
+        PackInfo tight;
+        tight.pack = QStringLiteral("Tight");
+        tight.chemistry = PackChemistry::LiPo;
+        tight.cells = 3;
+        tight.cellHighV = 4.05;
+        asked.setInfo(tight);
+        asked.accept();
+    };
+    click("View1", "Pack");
+    feed("1,11.40,1.50,30,4.10\n2,7.80,0.80,9,4.10\n");
+    EXPECT_FALSE(w->channels().strip().card(0)->alarmed());
+    EXPECT_TRUE(w->channels().strip().card(1)->alarmed());
+    const QStringList raised = w->alarms().band().raisedAlarms();
+    ASSERT_EQ(raised.size(), 1);
+    EXPECT_TRUE(raised.front().startsWith(QStringLiteral("channel 2: ")))
+        << raised.front().toStdString();
 }
 
 // A charger that reports no external temperature leaves its legend value
