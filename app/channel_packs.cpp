@@ -1,5 +1,6 @@
 #include "app/channel_packs.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "analysis/range_stats.h"
@@ -40,7 +41,12 @@ PackChoice& ChannelPacks::choice(int channel) const {
                 const Journal* journal = session.journal(channel);
                 return journal != nullptr ? journal->path() : QString();
             },
-            parts_.tell, parts_.chinese, channel});
+            parts_.tell, parts_.chinese, channel,
+            [&session, channel] {
+                return session.channelCount() > 1
+                           ? QCoreApplication::translate("ChannelPacks", "Channel %1").arg(channel)
+                           : QString();
+            }});
     }
     return *choices_[index];
 }

@@ -82,6 +82,10 @@ bool PackChoice::choose() {
         [folder](const QString& name) { return packDefinitionOfFolder(folder, name); });
     // Only a recording under way can be left out.
     dialog.leftOutBox().setEnabled(!parts_.journal().isEmpty());
+    const QString channel = parts_.channelName ? parts_.channelName() : QString();
+    if (!channel.isEmpty()) {
+        dialog.setWindowTitle(dialog.windowTitle() + QStringLiteral(" — ") + channel);
+    }
     parts_.hooks.showDialog(dialog);
     if (dialog.result() != QDialog::Accepted) {
         return false;
@@ -99,8 +103,9 @@ bool PackChoice::choose() {
     write(kPackCellHighKey, number(picked.cellHighV));
     write(kPackCellLowKey, number(picked.cellLowV));
     leftOut_ = picked.leftOut ? parts_.journal() : QString();
-    parts_.tell(picked.pack.isEmpty() ? kPackCleared.pick(chinese)
-                                      : kPackChosen.pick(chinese).arg(picked.pack));
+    const QString told = picked.pack.isEmpty() ? kPackCleared.pick(chinese)
+                                               : kPackChosen.pick(chinese).arg(picked.pack);
+    parts_.tell(channel.isEmpty() ? told : channel + QStringLiteral(": ") + told);
     learnDefinition();
     // The present recording is this pack's too.
     journalPack_.again();

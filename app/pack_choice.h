@@ -32,6 +32,9 @@ public:
         // choice is the one of a charger of one channel, every other
         // channel's is kept apart.
         int channel = 1;
+        // Names the channel in the dialog's title and in what is told
+        // ("Channel 2"); "" (or none) for a charger of one channel.
+        std::function<QString()> channelName = {};
     };
     explicit PackChoice(Parts parts);
 

@@ -168,8 +168,10 @@ TEST_F(ChannelViewsTest, SummaryExportCopyAndCaptionTellOfTheShownChannel) {
 // shows; the pack of channel 1 is the one-channel pack.
 TEST_F(ChannelViewsTest, EachChannelHasItsOwnPack) {
     openPairOnSecond();
-    const auto answer = [this](const QString& name) {
-        onDialog = [name](QDialog& dialog) {
+    QStringList titles;
+    const auto answer = [this, &titles](const QString& name) {
+        onDialog = [name, &titles](QDialog& dialog) {
+            titles << dialog.windowTitle();
             auto& asked = dynamic_cast<PackDialog&>(dialog);
             asked.nameBox().setEditText(name);
             asked.accept();
@@ -180,6 +182,9 @@ TEST_F(ChannelViewsTest, EachChannelHasItsOwnPack) {
     choose(1);
     answer(QStringLiteral("First"));
     click("View1", "Pack");
+    ASSERT_EQ(titles.size(), 2);
+    EXPECT_TRUE(titles[0].endsWith(QStringLiteral("Channel 2"))) << titles[0].toStdString();
+    EXPECT_TRUE(titles[1].endsWith(QStringLiteral("Channel 1"))) << titles[1].toStdString();
 
     struct Case {
         int channel;
@@ -199,6 +204,7 @@ TEST_F(ChannelViewsTest, EachChannelHasItsOwnPack) {
     open();
     onDialog = [this](QDialog& dialog) {
         offered = dynamic_cast<PackDialog&>(dialog).info().pack;
+        EXPECT_FALSE(dialog.windowTitle().contains(QStringLiteral("Channel")));
         dialog.reject();
     };
     click("View1", "Pack");
