@@ -317,9 +317,28 @@ void AlarmWatch::setPack(const PackInfo& pack) {
     applySettings();
 }
 
+void AlarmWatch::setChannelPacks(std::function<PackInfo(int)> packOf) {
+    const bool first = !packOf_;
+    packOf_ = std::move(packOf);
+    if (first) {
+        // A channel's recording begins with channel 1's settings.
+        connect(&parts_.session, &session::LiveSession::recordingBegun, this,
+                &AlarmWatch::applySettings);
+        connect(&parts_.session, &session::LiveSession::channelsChanged, this,
+                &AlarmWatch::applySettings);
+    }
+    applySettings();
+}
+
 void AlarmWatch::applySettings() {
-    parts_.session.setAlarmSettings(
-        alarms::settingsForPack(readAlarmSettings(parts_.settings), pack_));
+    const alarms::AlarmSettings own = readAlarmSettings(parts_.settings);
+    parts_.session.setAlarmSettings(alarms::settingsForPack(own, pack_));
+    if (packOf_) {
+        for (int channel = 2; channel <= parts_.session.channelCount(); ++channel) {
+            parts_.session.alarmMonitor(channel).setSettings(
+                alarms::settingsForPack(own, packOf_(channel)));
+        }
+    }
 }
 
 }  // namespace cellwatch

@@ -95,6 +95,10 @@ public:
     // chemistry's) take the place of the settings' for its battery type;
     // no pack (an empty one) leaves the settings' limits.
     void setPack(const PackInfo& pack);
+    // Each channel's pack (1 ...), for a charger of several: its limits
+    // hold for that channel alone (channel 1's as setPack's). Applied now
+    // and whenever recordings begin or the channels change.
+    void setChannelPacks(std::function<PackInfo(int channel)> packOf);
 
     // Adds Alarms (Sound, Alarms…) to a menu.
     void addMenu(QMenu* view);
@@ -125,6 +129,7 @@ signals:
 private:
     void applySettings();
     PackInfo pack_;
+    std::function<PackInfo(int)> packOf_;
     void onAlarm(int channel, const alarms::Alarm& alarm);
     void playSound();
     void notifyDesktop(const QString& title, const QString& text);

@@ -107,28 +107,74 @@ ChannelCard::ChannelCard(int channel, QWidget* parent) : QFrame(parent), channel
     graph->setPen(QPen(QColor(0, 110, 220), 1));
     graph->setAdaptiveSampling(true);
 
+    // One figure a line, so a card is as narrow as its longest text; the
+    // alarm mark lies over the curve's top right corner. The texts stay
+    // inside the chosen card's border and the focus line.
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setContentsMargins(6, 6, 6, 6);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(1);
     grid->addWidget(number_, 0, 0, 2, 1, Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(state_, 0, 1);
-    grid->addWidget(alarm_, 0, 2, Qt::AlignRight);
     grid->addWidget(voltage_, 1, 1);
-    grid->addWidget(current_, 1, 2, Qt::AlignRight);
-    grid->addWidget(capacity_, 2, 1);
-    grid->addWidget(worst_, 3, 0, 1, 3);
-    grid->addWidget(curve_, 4, 0, 1, 3);
-    grid->setRowStretch(4, 1);
+    grid->addWidget(current_, 2, 1);
+    grid->addWidget(capacity_, 3, 1);
+    grid->addWidget(worst_, 4, 0, 1, 2);
+    grid->addWidget(curve_, 5, 0, 1, 2);
+    grid->setRowStretch(5, 1);
     grid->setColumnStretch(1, 1);
+    alarm_->raise();
+    curve_->installEventFilter(this);
 
     showTexts();
 }
 
+QSize ChannelCard::minimumSizeHint() const {
+    // As wide as the widest figures need, whatever the figures now.
+    const QSize laidOut = QFrame::minimumSizeHint();
+    const int widest =
+        std::max({QFontMetrics(voltage_->font()).horizontalAdvance(QStringLiteral("00.000 V")),
+                  QFontMetrics(capacity_->font()).horizontalAdvance(QStringLiteral("00000 mAh")),
+                  QFontMetrics(state_->font())
+                      .horizontalAdvance(stateWord(ChargeState::Discharging, chinese_))});
+    const int numberColumn = number_->sizeHint().width() + 6;
+    const int worst =
+        QFontMetrics(worst_->font())
+            .horizontalAdvance(kWorstCellText.pick(chinese_).arg(16).arg(QStringLiteral("0.000")));
+    const int alarm = alarm_->sizeHint().width() + 4;
+    return {std::max({laidOut.width(), numberColumn + widest + 12, worst + 12, alarm + 12}),
+            laidOut.height()};
+}
+
 QSize ChannelCard::sizeHint() const {
     const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(QStringLiteral("0 Discharging 00.00 A")) + 16,
-            metrics.height() * 6 + 40};
+    const QSize least = minimumSizeHint();
+    return {least.width(), curve_->isVisibleTo(this)
+                               ? std::max(least.height(), metrics.height() * 6 + 40)
+                               : least.height()};
+}
+
+bool ChannelCard::eventFilter(QObject* watched, QEvent* event) {
+    // The curve placed anew by the layout: the mark goes with it.
+    if (watched == curve_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        placeAlarm();
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void ChannelCard::setCurveShown(bool shown) {
+    curve_->setVisible(shown);
+    placeAlarm();
+}
+
+void ChannelCard::placeAlarm() {
+    alarm_->adjustSize();
+    // Over the curve's top right corner; without the curve, the card's
+    // (a card that wide has room beside its state).
+    const QRect area = curve_->isVisibleTo(this)
+                           ? curve_->geometry()
+                           : contentsRect().marginsRemoved(layout()->contentsMargins());
+    alarm_->move(area.right() + 1 - alarm_->width(), area.top());
 }
 
 void ChannelCard::showReading(const Reading& reading, double days) {
@@ -216,6 +262,7 @@ void ChannelCard::showTexts() {
 void ChannelCard::setAlarm(bool on) {
     alarmed_ = on;
     alarm_->setVisible(on);
+    placeAlarm();
 }
 
 void ChannelCard::setChosen(bool chosen) {
@@ -228,6 +275,8 @@ void ChannelCard::setChosen(bool chosen) {
 void ChannelCard::setLanguage(bool chinese) {
     chinese_ = chinese;
     showTexts();
+    placeAlarm();
+    updateGeometry();
 }
 
 QString ChannelCard::stateText() const {

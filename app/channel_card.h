@@ -62,6 +62,9 @@ public:
     // The curve emptied (a new recording).
     void clearCurve();
 
+    // The small curve shows (the default) or not (a card in a strip of
+    // several rows, which keeps the chart its room).
+    void setCurveShown(bool shown);
     void setAlarm(bool on);
     bool alarmed() const { return alarmed_; }
     void setChosen(bool chosen);
@@ -78,6 +81,7 @@ public:
     int curvePointCount() const { return static_cast<int>(xs_.size()); }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     // A click, or Enter, Return or Space with the focus on the card.
@@ -91,10 +95,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void addPoint(double days, double volts);
     void showTexts();
+    void placeAlarm();
 
     int channel_;
     bool chinese_ = false;

@@ -110,9 +110,20 @@ ChannelChoice::ChannelChoice(Parts parts, QObject* parent)
             [this](int fromZero) { choose(fromZero + 1); });
     connect(&parts_.session, &session::LiveSession::channelsChanged, this,
             &ChannelChoice::channelsChanged);
-    connect(&parts_.session, &session::LiveSession::channelRowAppended, this, [this] {
-        if (overlays_ != nullptr && overlays_->count() > 0) {
-            overlays_->refresh();
+    connect(&parts_.session, &session::LiveSession::channelRowAppended, this,
+            [this](int channel, int row) {
+                if (channel == state_->chosen) {
+                    parts_.pane.range().rowAdded(row);
+                    parts_.pane.cellRowAppended(row);
+                    emit shownRowAppended(row);
+                }
+                if (overlays_ != nullptr && overlays_->count() > 0) {
+                    overlays_->refresh();
+                }
+            });
+    connect(&parts_.session, &session::LiveSession::channelRestarted, this, [this](int channel) {
+        if (channel == state_->chosen) {
+            emit shownRestarted();
         }
     });
     connect(&parts_.alarms, &AlarmWatch::channelRaised, this,
@@ -131,6 +142,7 @@ ChannelChoice::~ChannelChoice() = default;
 
 void ChannelChoice::sessionEnding() {
     rows_->setStore(nullptr, true);
+    parts_.pane.setShownRows(nullptr);
     if (overlays_ != nullptr) {
         overlays_->clear();
     }
@@ -183,6 +195,7 @@ void ChannelChoice::choose(int channel) {
     if (channel < 1 || channel > parts_.session.channelCount()) {
         return;
     }
+    const bool changed = state_->chosen != channel;
     state_->chosen = channel;
     if (proxy_ != nullptr) {
         if (channel == 1) {
@@ -196,8 +209,13 @@ void ChannelChoice::choose(int channel) {
         }
     }
     redrawChart(channel);
+    // The cursors, the cells pane and what reads the rows follow it.
+    parts_.pane.setShownRows(channel == 1 ? nullptr : &parts_.session.rows(channel));
     strip_->setChosen(count_ > 1 ? channel - 1 : -1);
     showOverlays();
+    if (changed) {
+        emit shownChanged(channel);
+    }
 }
 
 // The chart anew from the channel's rows, and the readouts from its last.

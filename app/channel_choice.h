@@ -63,6 +63,15 @@ public:
     // The channel chosen, as the views see it.
     struct State;
 
+signals:
+    // Another channel is shown (also 1 again after one lost).
+    void shownChanged(int channel);
+    // A row entered the shown channel's rows (grid row), after the range
+    // cursors and the cells pane took it in.
+    void shownRowAppended(int row);
+    // The shown channel's recording began again (the pause rule).
+    void shownRestarted();
+
 private:
     void subscribe(int channel, int generation);
     void channelsChanged(int count);

@@ -1,6 +1,8 @@
 #include "app/channel_strip.h"
 
-#include <QHBoxLayout>
+#include <QEvent>
+#include <QGridLayout>
+#include <algorithm>
 #include <memory>
 
 #include "app/channel_card.h"
@@ -38,9 +40,9 @@ private:
 
 ChannelStrip::ChannelStrip(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ChannelStrip"));
-    row_ = new QHBoxLayout(this);
-    row_->setContentsMargins(2, 2, 2, 2);
-    row_->setSpacing(4);
+    grid_ = new QGridLayout(this);
+    grid_->setContentsMargins(2, 2, 2, 2);
+    grid_->setSpacing(4);
     setVisible(false);
 }
 
@@ -52,7 +54,6 @@ void ChannelStrip::setRecordings(const std::vector<Recording*>& recordings) {
     for (std::size_t i = 0; i < recordings.size(); ++i) {
         auto* card = new ChannelCard(static_cast<int>(i), this);
         card->setLanguage(chinese_);
-        row_->addWidget(card, 1);
         connect(card, &ChannelCard::chosenByUser, this, [this](int channel) {
             setChosen(channel);
             emit channelChosen(channel);
@@ -73,7 +74,55 @@ void ChannelStrip::setRecordings(const std::vector<Recording*>& recordings) {
     if (ChannelCard* shown = card(chosen_)) {
         shown->setChosen(true);
     }
+    columns_ = 0;
+    placeCards();
     setVisible(recordings.size() > 1);
+}
+
+void ChannelStrip::placeCards() {
+    const int cards = count();
+    if (cards == 0) {
+        columns_ = 0;
+        return;
+    }
+    int widest = 0;
+    for (int i = 0; i < cards; ++i) {
+        widest = std::max(widest, card(i)->minimumSizeHint().width());
+    }
+    const QMargins margins = grid_->contentsMargins();
+    const int room = width() - margins.left() - margins.right();
+    const int spacing = grid_->horizontalSpacing();
+    const int fit = std::clamp((room + spacing) / std::max(1, widest + spacing), 1, cards);
+    // As few rows as hold them, the cards spread evenly over them.
+    const int rows = (cards + fit - 1) / fit;
+    const int columns = (cards + rows - 1) / rows;
+    if (columns == columns_) {
+        return;
+    }
+    columns_ = columns;
+    for (int i = 0; i < cards; ++i) {
+        grid_->removeWidget(card(i));
+    }
+    for (int column = 0; column < std::max(grid_->columnCount(), columns); ++column) {
+        grid_->setColumnStretch(column, column < columns ? 1 : 0);
+    }
+    for (int i = 0; i < cards; ++i) {
+        grid_->addWidget(card(i), i / columns, i % columns);
+        card(i)->setCurveShown(rows == 1);
+    }
+}
+
+void ChannelStrip::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeCards();
+}
+
+bool ChannelStrip::event(QEvent* event) {
+    // A card's texts or language changed what it needs.
+    if (event->type() == QEvent::LayoutRequest) {
+        placeCards();
+    }
+    return QWidget::event(event);
 }
 
 ChannelCard* ChannelStrip::card(int channel) const {

@@ -6,14 +6,16 @@
 // gone (the strip given other recordings, or closed) does nothing.
 //
 // With no recording or only one the strip is hidden: a charger of one
-// channel shows what it always showed.
+// channel shows what it always showed. The cards stand in one row while
+// each gets the width its texts need, else in as few rows as let them,
+// without their curves then (the chart keeps its room).
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
 #include <vector>
 
-class QHBoxLayout;
+class QGridLayout;
 
 namespace cellwatch {
 
@@ -36,15 +38,24 @@ public:
     int chosen() const { return chosen_; }
     void markAlarm(int channel, bool on);
     void setLanguage(bool chinese);
+    // How many cards stand side by side.
+    int columns() const { return columns_; }
 
 signals:
     // The user chose a card (a click, or Enter, Return or Space on it).
     void channelChosen(int channel);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+
 private:
     void moveFocus(int channel, int step);
+    // Places the cards in as many columns as the strip's width holds.
+    void placeCards();
 
-    QHBoxLayout* row_ = nullptr;
+    QGridLayout* grid_ = nullptr;
+    int columns_ = 0;
     std::vector<QPointer<ChannelCard>> cards_;
     int chosen_ = -1;
     bool chinese_ = false;

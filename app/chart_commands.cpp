@@ -164,10 +164,10 @@ void ChartCommands::exportTable(const QString& given) {
     const BusyFlag busy(busy_);
     WorkProgress progress(&parts_.owner,
                           kExportingFile.pick(chinese).arg(QFileInfo(file).fileName()), chinese);
-    const bool written = exportTableCsv(parts_.pane.rows(), file, progress.steps());
+    const bool written = exportTableCsv(parts_.pane.shownRows(), file, progress.steps());
     progress.finish();
     if (written) {
-        const int rows = parts_.pane.table().gridRowCount() - 1;
+        const int rows = parts_.pane.shownRows().gridRowCount() - 1;
         parts_.tell((rows == 1 ? kExportedRow : kExportedRows)
                         .pick(chinese)
                         .arg(groupedCount(rows), QDir::toNativeSeparators(file)));

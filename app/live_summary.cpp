@@ -12,7 +12,7 @@ LiveSummary::LiveSummary(QWidget& owner, const RowStore& rows, std::function<Pac
                          std::function<bool()> chinese)
     : QObject(&owner),
       owner_(owner),
-      rows_(rows),
+      rows_(&rows),
       pack_(std::move(pack)),
       chinese_(std::move(chinese)) {}
 
@@ -35,7 +35,7 @@ bool LiveSummary::shown() const {
 // Over every row of the recording so far (the live table holds only the
 // present recording's rows).
 void LiveSummary::findResistance() {
-    TableRangeRows rows(rows_);
+    TableRangeRows rows(*rows_);
     resistance_ = estimateResistance(rows);
     if (window_) {
         window_->view().setResistance(resistance_);
@@ -50,20 +50,38 @@ RecordingSummaryValues LiveSummary::valuesWithPack() const {
     return values;
 }
 
-void LiveSummary::addRow(int row) {
-    summarizer_.addRow(rows_, row);
+void LiveSummary::follow(const RowStore& rows, const QDateTime& start) {
+    rows_ = &rows;
+    summarizer_ = RecordingSummarizer(start);
+    cutter_ = PhaseCutter();
+    resistance_.clear();
+    resistanceTimer_.stop();
+    for (int row = 1; row < rows.gridRowCount(); ++row) {
+        take(row);
+    }
+    if (shown()) {
+        refresh();
+    }
+}
+
+void LiveSummary::take(int row) {
+    summarizer_.addRow(*rows_, row);
     if (row >= 1) {
         const auto index = static_cast<std::size_t>(row - 1);
-        TableRangeRows rows(rows_);
+        TableRangeRows rows(*rows_);
         if (index < rows.rowCount()) {
             cutter_.add(index, rows.numbers(index));
         }
     }
+}
+
+void LiveSummary::addRow(int row) {
+    take(row);
     if (shown()) {
         window_->setSummary(valuesWithPack());
         window_->view().setPhases(cutter_.result());
         // What the charger measures itself, beside the estimate.
-        window_->view().setReportedResistance(reportedResistance(rows_.reading(row)));
+        window_->view().setReportedResistance(reportedResistance(rows_->reading(row)));
         if (!resistanceTimer_.isActive()) {
             resistanceTimer_.start(kResistanceIntervalMs);
         }
@@ -75,15 +93,19 @@ void LiveSummary::show() {
         window_ = new SummaryWindow(&owner_);
         window_->setLanguage(chinese_());
     }
-    window_->setSummary(valuesWithPack());
-    window_->view().setPhases(cutter_.result());
-    window_->view().setReportedResistance(
-        reportedResistance(rows_.reading(rows_.gridRowCount() - 1)));
-    resistanceTimer_.stop();
-    findResistance();
+    refresh();
     window_->show();
     window_->raise();
     window_->activateWindow();
+}
+
+void LiveSummary::refresh() {
+    window_->setSummary(valuesWithPack());
+    window_->view().setPhases(cutter_.result());
+    window_->view().setReportedResistance(
+        reportedResistance(rows_->reading(rows_->gridRowCount() - 1)));
+    resistanceTimer_.stop();
+    findResistance();
 }
 
 void LiveSummary::packChanged() {

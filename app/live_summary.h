@@ -30,6 +30,9 @@ public:
 
     // A new recording, started at `start`.
     void restart(const QDateTime& start);
+    // Another recording's rows from now on (a charger's other channel),
+    // summed up anew from its rows so far; it started at `start`.
+    void follow(const RowStore& rows, const QDateTime& start);
     // A row (grid row) entered the live table.
     void addRow(int row);
     // Shows the window (made at the first call) and brings it to the front.
@@ -53,9 +56,11 @@ public:
 private:
     bool shown() const;
     void findResistance();
+    void take(int row);
+    void refresh();
 
     QWidget& owner_;
-    const RowStore& rows_;
+    const RowStore* rows_;
     std::function<PackInfo()> pack_;
     std::function<bool()> chinese_;
     RecordingSummarizer summarizer_;

@@ -18,6 +18,7 @@
 #include "app/alarm_band.h"
 #include "app/captions.h"
 #include "app/channel_choice.h"
+#include "app/channel_packs.h"
 #include "app/charger_model.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
@@ -93,6 +94,12 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     // The views show the channel chosen (channel 1 of a charger of one).
     channels_ = new ChannelChoice(
         {settings_, *session_, *pane_, *alarms_, [this] { return inChinese(); }}, this);
+    pack_ = new ChannelPacks(
+        {*this, settings_, hooks_, *session_, [this] { return journal_->folder(); },
+         [this] { return channels_->chosen(); }, [this](const QString& m) { PostStatusMessage(m); },
+         [this] { return inChinese(); }},
+        this);
+    followShownChannel();
     connect(session_.get(), &session::LiveSession::lost, this, &MainWindow::onLinkLost);
     connect(session_.get(), &session::LiveSession::stateChanged, this, &MainWindow::showLinkState);
     resize(static_cast<int>(std::lround(kDesignClientWidth / tppX_)),
@@ -119,7 +126,8 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     connect(&timer1_, &QTimer::timeout, this, [this] { ScanPorts(); });
     timer1_.start();
     setUpJournal();
-    alarms_->setPack(pack_->chosen());  // the chosen pack's cell limits
+    alarms_->setPack(pack_->of(1));  // the chosen packs' cell limits
+    alarms_->setChannelPacks([this](int channel) { return pack_->of(channel); });
     setUpZoom();
     alarms_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
     channels_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
@@ -248,10 +256,6 @@ void MainWindow::buildParts() {
             session_->giveUp();  // no reconnect goes on with the interrupted recording
         }
     });
-    pack_ = std::make_unique<PackChoice>(PackChoice::Parts{
-        *this, settings_, hooks_, [this] { return journal_->folder(); },
-        [this] { return session_->journaling() ? journal_->path() : QString(); },
-        [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); }});
     liveSummary_ = new LiveSummary(
         *this, pane_->rows(), [this] { return pack_->chosen(); }, [this] { return inChinese(); });
 }

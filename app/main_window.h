@@ -50,6 +50,7 @@ struct BilingualText;
 class AlarmWatch;
 class CellPanelWidget;
 class ChannelChoice;
+class ChannelPacks;
 class ChartView;
 class ChartZoom;
 class DataTableModel;
@@ -230,6 +231,7 @@ private:
     void showAbout();
     bool inChinese() const;
     void setUpJournal();
+    void followShownChannel();
     void reconnectTo(const QString& entry);
     void setUpZoom();
     bool busy() const;
@@ -244,7 +246,7 @@ private:
     RecordingPane* pane_ = nullptr;
     std::unique_ptr<ChartCommands> commands_;
     PortBox* portBox_ = nullptr;
-    std::unique_ptr<PackChoice> pack_;
+    ChannelPacks* pack_ = nullptr;  // each channel's pack
     LiveSummary* liveSummary_ = nullptr;
     PageSharing* pageSharing_ = nullptr;
     EmulatorTrial* emulatorTrial_ = nullptr;

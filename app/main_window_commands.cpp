@@ -11,6 +11,7 @@
 #include "app/alarm_band.h"
 #include "app/captions.h"
 #include "app/channel_choice.h"
+#include "app/channel_packs.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
 #include "app/language.h"
@@ -131,7 +132,7 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
         case Command::Pack:
             if (pack_->choose()) {
                 liveSummary_->packChanged();
-                alarms_->setPack(pack_->chosen());
+                alarms_->setPack(pack_->of(1));
             }
             break;
         case Command::Guide:
@@ -350,34 +351,34 @@ void MainWindow::setUpJournal() {
         PostStatusMessage(text.pick(inChinese()) + QStringLiteral(": ") + detail);
     });
     session_->setJournal(journal_.get());
-    connect(session_.get(), &session::LiveSession::rowAppended, this, [this](int row) {
-        if (pack_->tagPending()) {
-            // The row's cells in use, as the alarms and the summary count them.
-            TableRangeRows rows(pane_->rows());
-            const std::size_t index = row > 0 ? static_cast<std::size_t>(row - 1) : 0;
-            pack_->tagJournal(
-                index < rows.rowCount() ? session::cellsInUse(rows.numbers(index).cells) : 0);
-        }
-        liveSummary_->addRow(row);
-        pane_->range().rowAdded(row);
-        pane_->cellRowAppended(row);
-    });
     connect(session_.get(), &session::LiveSession::recordingBegun, this, [this] {
         pane_->zoom().showWhole();  // a new recording is shown from its start
-        liveSummary_->restart(session_->recording().recordingStart());
+        liveSummary_->restart(session_->recording(channels_->chosen()).recordingStart());
     });
     // A pause clears table and chart; the journal keeps what came before and
     // the next rows go to a new file.
     connect(session_.get(), &session::LiveSession::restarting, this,
             [this] { restartedFrom_ = session_->journaling() ? journal_->path() : QString(); });
     connect(session_.get(), &session::LiveSession::restarted, this, [this] {
-        liveSummary_->restart(session_->recording().recordingStart());
         const bool chinese = inChinese();
         PostStatusMessage(restartedFrom_.isEmpty() ? kNewRecording.pick(chinese)
                                                    : kNewRecordingKept.pick(chinese).arg(
                                                          QFileInfo(restartedFrom_).fileName()));
     });
     tool(Command::Reconnect)->setChecked(portBox_->reconnectEnabled());
+}
+
+// The summary reads the rows of the channel shown, and starts again with
+// its recording.
+void MainWindow::followShownChannel() {
+    connect(channels_, &ChannelChoice::shownRowAppended, liveSummary_, &LiveSummary::addRow);
+    connect(channels_, &ChannelChoice::shownRestarted, liveSummary_, [this] {
+        liveSummary_->restart(session_->recording(channels_->chosen()).recordingStart());
+    });
+    connect(channels_, &ChannelChoice::shownChanged, liveSummary_, [this](int channel) {
+        liveSummary_->follow(session_->rows(channel),
+                             session_->recording(channel).recordingStart());
+    });
 }
 
 // --- opening a recording -------------------------------------------------------------------

@@ -36,12 +36,16 @@ double settingNumber(const QString& text) {
 
 PackChoice::PackChoice(Parts parts) : parts_(std::move(parts)) {}
 
+QString PackChoice::section() const {
+    return parts_.channel <= 1 ? kPackSection : kPackSection + QString::number(parts_.channel);
+}
+
 PackInfo PackChoice::chosen() const {
     if (!learnt_) {
         learnDefinition();
     }
     const auto read = [this](const QString& key, const QString& otherwise) {
-        return parts_.settings.read(kSettingsApplication, kPackSection, key, otherwise);
+        return parts_.settings.read(kSettingsApplication, section(), key, otherwise);
     };
     PackInfo info = definition_;
     info.pack = normalizedPackName(read(kPackNameKey, QString()));
@@ -64,7 +68,7 @@ PackInfo PackChoice::chosen() const {
 void PackChoice::learnDefinition() const {
     learnt_ = true;
     const QString name = normalizedPackName(
-        parts_.settings.read(kSettingsApplication, kPackSection, kPackNameKey, QString()));
+        parts_.settings.read(kSettingsApplication, section(), kPackNameKey, QString()));
     definition_ = name.isEmpty()
                       ? PackInfo{}
                       : packDefinitionOfFolder(parts_.folder(), name).value_or(PackInfo{});
@@ -78,14 +82,18 @@ bool PackChoice::choose() {
         [folder](const QString& name) { return packDefinitionOfFolder(folder, name); });
     // Only a recording under way can be left out.
     dialog.leftOutBox().setEnabled(!parts_.journal().isEmpty());
+    const QString channel = parts_.channelName ? parts_.channelName() : QString();
+    if (!channel.isEmpty()) {
+        dialog.setWindowTitle(dialog.windowTitle() + QStringLiteral(" — ") + channel);
+    }
     parts_.hooks.showDialog(dialog);
     if (dialog.result() != QDialog::Accepted) {
         return false;
     }
     const PackInfo picked = dialog.info();
-    parts_.settings.write(kSettingsApplication, kPackSection, kPackNameKey, picked.pack);
+    parts_.settings.write(kSettingsApplication, section(), kPackNameKey, picked.pack);
     const auto write = [this](const QString& key, const QString& value) {
-        parts_.settings.write(kSettingsApplication, kPackSection, key, value);
+        parts_.settings.write(kSettingsApplication, section(), key, value);
     };
     write(kPackNoteKey, picked.note);
     const auto number = [](double v) { return v > 0 ? QString::number(v, 'g', 10) : QString(); };
@@ -95,8 +103,9 @@ bool PackChoice::choose() {
     write(kPackCellHighKey, number(picked.cellHighV));
     write(kPackCellLowKey, number(picked.cellLowV));
     leftOut_ = picked.leftOut ? parts_.journal() : QString();
-    parts_.tell(picked.pack.isEmpty() ? kPackCleared.pick(chinese)
-                                      : kPackChosen.pick(chinese).arg(picked.pack));
+    const QString told = picked.pack.isEmpty() ? kPackCleared.pick(chinese)
+                                               : kPackChosen.pick(chinese).arg(picked.pack);
+    parts_.tell(channel.isEmpty() ? told : channel + QStringLiteral(": ") + told);
     learnDefinition();
     // The present recording is this pack's too.
     journalPack_.again();

@@ -28,6 +28,13 @@ public:
         std::function<QString()> journal;  // the live journal's file; "" while none is written
         std::function<void(const QString&)> tell;
         std::function<bool()> chinese;
+        // The charger's channel whose recordings it names: channel 1's
+        // choice is the one of a charger of one channel, every other
+        // channel's is kept apart.
+        int channel = 1;
+        // Names the channel in the dialog's title and in what is told
+        // ("Channel 2"); "" (or none) for a charger of one channel.
+        std::function<QString()> channelName = {};
     };
     explicit PackChoice(Parts parts);
 
@@ -47,6 +54,7 @@ public:
 private:
     Parts parts_;
     void learnDefinition() const;
+    QString section() const;
 
     session::JournalPack journalPack_;
     QString leftOut_;  // the journal left out of its pack's history, if any

@@ -242,6 +242,7 @@ RangeTool::RangeTool(ChartView& chart, DataTableModel& table, RangePanel& panel,
     : QObject(parent),
       chart_(chart),
       table_(table),
+      rows_(&table.store()),
       panel_(panel),
       askSaveFile_(std::move(askSaveFile)),
       status_(std::move(status)),
@@ -269,6 +270,13 @@ RangeTool::RangeTool(ChartView& chart, DataTableModel& table, RangePanel& panel,
 }
 
 RangeTool::~RangeTool() = default;
+
+void RangeTool::setRows(const RowStore* rows) {
+    rows_ = rows != nullptr ? rows : &table_.store();
+    if (active()) {
+        recompute();
+    }
+}
 
 bool RangeTool::active() const {
     return cursors_->active();
@@ -332,7 +340,7 @@ void RangeTool::recompute() {
     const auto rowA = rangeRowAt(chart_, cursors_->x(RangeCursors::A));
     const auto rowB = rangeRowAt(chart_, cursors_->x(RangeCursors::B));
     if (rowA && rowB) {
-        TableRangeRows rows(table_.store());
+        TableRangeRows rows(*rows_);
         statistics_ = rangeStatistics(rows, *rowA, *rowB);
     }
     std::vector<RangeColumn> columns;
@@ -383,7 +391,7 @@ void RangeTool::exportRange(const QString& given) {
     }
     const auto first = static_cast<int>(std::min(statistics_->rowA, statistics_->rowB)) + 1;
     const auto last = static_cast<int>(std::max(statistics_->rowA, statistics_->rowB)) + 1;
-    if (exportTableRowsCsv(table_.store(), file, first, last)) {
+    if (exportTableRowsCsv(*rows_, file, first, last)) {
         const int rows = last - first + 1;
         status_((rows == 1 ? kExportedRangeRow : kExportedRangeRows)
                     .pick(chinese_)

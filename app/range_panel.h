@@ -36,6 +36,7 @@ namespace cellwatch {
 class ChartView;
 class DataTableModel;
 class RangeCursors;
+class RowStore;
 
 struct RangeColumn {
     QString name;  // "" for a recording shown alone
@@ -119,6 +120,9 @@ public:
     bool active() const;
     void setLanguage(bool chinese);
     void setRecordingName(const QString& name) { name_ = name; }
+    // The rows the chart shows now (the table's own at first); the cursors
+    // stay where they stand and read them, worked out anew when on.
+    void setRows(const RowStore* rows);
     // The recordings read beside this one, each in a column of its own
     // (`ownName` names this recording's column then); recomputes when on.
     void setCompared(const QString& ownName, std::vector<ComparedRows> compared);
@@ -142,6 +146,7 @@ private:
 
     ChartView& chart_;
     DataTableModel& table_;
+    const RowStore* rows_;
     RangePanel& panel_;
     AskSaveFile askSaveFile_;
     std::function<void(const QString&)> status_;

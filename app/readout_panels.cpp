@@ -268,14 +268,14 @@ void setPanelCaptions(QWidget& root, bool chinese) {
     }
 }
 
-std::optional<int> rowAtPixel(const ChartView& chart, const DataTableModel& table, int x) {
+std::optional<int> rowAtPixel(const ChartView& chart, const RowStore& rows, int x) {
     const double t = chart.xAtPixel(x);
     const auto k = findPointAtOrBefore(chart, kSeriesVoltage, t);
     if (!k) {
         return std::nullopt;
     }
     const int row = static_cast<int>(*k) + 1;
-    if (row >= table.gridRowCount()) {
+    if (row >= rows.gridRowCount()) {
         return std::nullopt;  // the point has no row: nothing to show
     }
     return row;

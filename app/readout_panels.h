@@ -22,6 +22,7 @@ namespace cellwatch {
 class CellPanelWidget;
 class ChartView;
 class DataTableModel;
+class RowStore;
 class PowerGauge;
 
 using Label3Array = std::array<QLabel*, 25>;
@@ -55,6 +56,6 @@ void setPanelCaptions(QWidget& root, bool chinese);
 
 // The table row of the point at or left of pixel `x` of the chart; nothing
 // when the cursor is beside the points or the point has no row.
-std::optional<int> rowAtPixel(const ChartView& chart, const DataTableModel& table, int x);
+std::optional<int> rowAtPixel(const ChartView& chart, const RowStore& rows, int x);
 
 }  // namespace cellwatch

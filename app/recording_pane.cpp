@@ -102,6 +102,20 @@ RowStore& RecordingPane::rows() const {
     return table_->store();
 }
 
+RowStore& RecordingPane::shownRows() const {
+    return shown_ != nullptr ? *shown_ : table_->store();
+}
+
+void RecordingPane::setShownRows(RowStore* shown) {
+    shown_ = shown == &table_->store() ? nullptr : shown;
+    cursorHold_ = false;
+    range_->setRows(&shownRows());
+    if (cells_->shown()) {
+        cells_->load(std::make_shared<TableRangeRows>(shownRows()));
+        showCellSpans();
+    }
+}
+
 QGroupBox* RecordingPane::frame(int number) const {
     return number >= 1 && number <= 5 ? frames_[static_cast<std::size_t>(number - 1)] : nullptr;
 }
@@ -140,14 +154,14 @@ void RecordingPane::followMouse(int x) {
         cursorHold_ = false;
         return;
     }
-    if (const auto row = rowAtPixel(*chart_, *table_, x)) {
-        showRowDetails(rows(), *row, *this);
+    if (const auto row = rowAtPixel(*chart_, shownRows(), x)) {
+        showRowDetails(shownRows(), *row, *this);
         cursorHold_ = true;
     }
 }
 
 void RecordingPane::showMoment(int row) {
-    if (row < 1 || row >= table_->gridRowCount()) {
+    if (row < 1 || row >= shownRows().gridRowCount()) {
         return;
     }
     if (!crossLine_) {
@@ -170,7 +184,7 @@ void RecordingPane::showMoment(int row) {
         QCoreApplication::sendEvent(plot, &move);
     }
     // The row itself, whatever row the pixel found.
-    showRowDetails(rows(), row, *this);
+    showRowDetails(shownRows(), row, *this);
     cursorHold_ = true;
 }
 
@@ -180,8 +194,8 @@ void RecordingPane::setRangeCursors(bool on) {
 }
 
 void RecordingPane::showRow(int row) {
-    showRowDetails(rows(), row, *this);
-    showRowMeasurements(rows(), row, *this);
+    showRowDetails(shownRows(), row, *this);
+    showRowMeasurements(shownRows(), row, *this);
 }
 
 void RecordingPane::setLanguage(bool chinese) {
@@ -204,7 +218,7 @@ void RecordingPane::setCellCurves(bool on) {
     cells_->setShown(on);
     if (on) {
         // Read from the start: the rows may have changed while it was off.
-        cells_->load(std::make_shared<TableRangeRows>(rows()));
+        cells_->load(std::make_shared<TableRangeRows>(shownRows()));
     }
     showCellSpans();
 }

@@ -56,6 +56,11 @@ public:
     DataTableModel& table() const { return *table_; }
     DataTableView& tableView() const { return *tableView_; }
     RowStore& rows() const;
+    // The rows the chart shows, which the cross line, the range cursors,
+    // the cells pane, the summary and the exports read: rows() unless
+    // another store is shown (a charger's other channel). nullptr: rows().
+    void setShownRows(RowStore* shown);
+    RowStore& shownRows() const;
     QGroupBox* frame(int number) const;  // Frame1 .. Frame5 (Frame5 lies inside Frame2)
     PowerGauge& powerGauge() const { return *gauge_; }
     CellPanelWidget& cellPanelWidget() const { return *cellPanel_; }
@@ -145,6 +150,7 @@ private:
     ChartZoom* zoom_ = nullptr;
     CellPane* cells_ = nullptr;
     AlarmMarkers* alarms_ = nullptr;
+    RowStore* shown_ = nullptr;
     std::function<void(bool)> fitted_;
     bool crossLine_ = false;
     bool cursorHold_ = false;

@@ -16,10 +16,6 @@ QString text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-Decimal orZero(const std::optional<Decimal>& value) {
-    return value.value_or(Decimal());
-}
-
 }  // namespace
 
 RecordingChart::RecordingChart(ChartSurface& chart, std::function<bool()> chineseTitle)
@@ -90,8 +86,8 @@ void RecordingChart::curvesShown(const Recording& recording, const RecordingCurv
 }
 
 void RecordingReadouts::accepted(const Recording&, const Reading& r) {
-    const Decimal external = orZero(r.extTemperature);
-    showMeasurementTexts(view_, r.voltage, r.current, r.capacity, external);
+    external_ = r.extTemperature.has_value();
+    showMeasurementTexts(view_, r.voltage, r.current, r.capacity, r.extTemperature);
     if (view_.cursorHold()) {
         return;
     }
@@ -126,7 +122,7 @@ void RecordingReadouts::idle(const Recording&) {
     view_.setReadout(readouts::kLegendVoltage, QStringLiteral("0.00"));
     view_.setReadout(readouts::kLegendCurrent, QStringLiteral("0.00"));
     view_.setReadout(readouts::kLegendCapacity, QStringLiteral("0"));
-    view_.setReadout(readouts::kLegendExternal, QStringLiteral("0"));
+    view_.setReadout(readouts::kLegendExternal, external_ ? QStringLiteral("0") : QString());
     view_.setLargeReadout(readouts::kLargeVoltage, QStringLiteral("0.00V"));
     view_.setLargeReadout(readouts::kLargeCurrent, QStringLiteral("0.00A"));
     view_.setLargeReadout(readouts::kLargeCapacity, QStringLiteral("0mAH"));

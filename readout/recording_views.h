@@ -49,6 +49,9 @@ public:
 
 private:
     ReadoutView& view_;
+    // Whether the last reading had an external temperature: idle shows 0
+    // only for a charger that reports one.
+    bool external_ = false;
 };
 
 // The power gauge: |V x I| of every reading, 0 when idle.

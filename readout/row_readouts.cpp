@@ -24,20 +24,21 @@ Decimal rowField(const RowStore& rows, int row, int field) {
 }  // namespace
 
 void showMeasurements(ReadoutView& view, const Decimal& voltage, const Decimal& current,
-                      const Decimal& capacity, const Decimal& external) {
+                      const Decimal& capacity, const std::optional<Decimal>& external) {
     showMeasurementTexts(view, voltage, current, capacity, external);
     showPower(view.gauge(), voltage, current);
 }
 
 void showMeasurementTexts(ReadoutView& view, const Decimal& voltage, const Decimal& current,
-                          const Decimal& capacity, const Decimal& external) {
+                          const Decimal& capacity, const std::optional<Decimal>& external) {
     const QString v = fromStd(voltage.format(kFormat2));
     const QString a = fromStd(current.format(kFormat2));
     const QString mah = fromStd(capacity.plainText());
     view.setReadout(readouts::kLegendVoltage, v);
     view.setReadout(readouts::kLegendCurrent, a);
     view.setReadout(readouts::kLegendCapacity, mah);
-    view.setReadout(readouts::kLegendExternal, fromStd(external.plainText()));
+    view.setReadout(readouts::kLegendExternal,
+                    external ? fromStd(external->plainText()) : QString());
     view.setLargeReadout(readouts::kLargeVoltage, v + u'V');
     view.setLargeReadout(readouts::kLargeCurrent, a + u'A');
     view.setLargeReadout(readouts::kLargeCapacity, mah + QStringLiteral("mAh"));
@@ -53,8 +54,7 @@ void showPower(PowerGaugeControl& gauge, const Decimal& voltage, const Decimal& 
 
 void showRowMeasurements(const RowStore& rows, int row, ReadoutView& view) {
     showMeasurements(view, rowField(rows, row, kFieldVoltage), rowField(rows, row, kFieldCurrent),
-                     rowField(rows, row, kFieldCapacity),
-                     rowField(rows, row, kFieldExtTemperature));
+                     rowField(rows, row, kFieldCapacity), rows.value(row, kFieldExtTemperature));
 }
 
 void showRowDetails(const RowStore& rows, int row, ReadoutView& view) {

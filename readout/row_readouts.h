@@ -5,6 +5,8 @@
 // read back all reach the readouts through these.
 #pragma once
 
+#include <optional>
+
 #include "protocol/decimal.h"
 
 namespace cellwatch {
@@ -14,17 +16,18 @@ class ReadoutView;
 class RowStore;
 
 // The legend values, the large readouts ("11.40V", "1.20A", "850mAh") and
-// the power gauge (|V x I|, mode 1) for one sample's measurements.
+// the power gauge (|V x I|, mode 1) for one sample's measurements. An
+// external temperature not reported leaves its legend value blank.
 void showMeasurements(ReadoutView& view, const Decimal& voltage, const Decimal& current,
-                      const Decimal& capacity, const Decimal& external);
+                      const Decimal& capacity, const std::optional<Decimal>& external);
 // The same without the gauge.
 void showMeasurementTexts(ReadoutView& view, const Decimal& voltage, const Decimal& current,
-                          const Decimal& capacity, const Decimal& external);
+                          const Decimal& capacity, const std::optional<Decimal>& external);
 // The gauge alone: |V x I|, mode 1.
 void showPower(PowerGaugeControl& gauge, const Decimal& voltage, const Decimal& current);
 
 // The measurements of a stored row (1 = first data row); a field that is
-// empty or no number shows as 0.
+// empty or no number shows as 0, but for the external temperature (blank).
 void showRowMeasurements(const RowStore& rows, int row, ReadoutView& view);
 
 // The detail readouts and the cell panel from a stored row, as the

@@ -127,6 +127,8 @@ public:
     alarms::AlarmMonitor& alarmMonitor(int channel) { return at(channel).alarms().monitor(); }
     // The journal of a channel's recordings (nullptr for none).
     Journal* journal(int channel) { return at(channel).journal(); }
+    // Whether a channel's present recording goes to its journal.
+    bool journaling(int channel) { return at(channel).journaling(); }
     // Readings for a channel the driver does not have: dropped, told once.
     std::uint64_t readingsDropped() const { return router_.dropped(); }
     // The program's own clock (a test's), whatever the source.
