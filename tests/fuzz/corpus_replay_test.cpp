@@ -15,6 +15,7 @@
 #include "described_harness.h"
 #include "description_harness.h"
 #include "frames_harness.h"
+#include "import_harness.h"
 #include "isdt_harness.h"
 #include "modbus_harness.h"
 #include "mqtt_harness.h"
@@ -33,13 +34,21 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"receive", cellwatch::runReceiveHarness, 10}, {"recording", cellwatch::runRecordingHarness, 3},
-    {"capture", cellwatch::runCaptureHarness, 3},  {"mqtt", cellwatch::runMqttHarness, 3},
-    {"pack", cellwatch::runPackHarness, 3},        {"settings", cellwatch::runSettingsHarness, 3},
-    {"frames", cellwatch::runFramesHarness, 3},    {"modbus", cellwatch::runModbusHarness, 3},
-    {"skyrc", cellwatch::runSkyrcHarness, 3},      {"isdt", cellwatch::runIsdtHarness, 3},
+    {"receive", cellwatch::runReceiveHarness, 10},
+    {"recording", cellwatch::runRecordingHarness, 3},
+    {"capture", cellwatch::runCaptureHarness, 3},
+    {"mqtt", cellwatch::runMqttHarness, 3},
+    {"pack", cellwatch::runPackHarness, 3},
+    {"settings", cellwatch::runSettingsHarness, 3},
+    {"frames", cellwatch::runFramesHarness, 3},
+    {"modbus", cellwatch::runModbusHarness, 3},
+    {"skyrc", cellwatch::runSkyrcHarness, 3},
+    {"isdt", cellwatch::runIsdtHarness, 3},
     {"description", cellwatch::runDescriptionHarness, 3},
     {"described", cellwatch::runDescribedHarness, 3},
+    {"toolkit", cellwatch::runToolkitHarness, 3},
+    {"openformat", cellwatch::runOpenformatHarness, 3},
+    {"tablecsv", cellwatch::runTablecsvHarness, 3},
 };
 
 class FuzzCorpus : public ::testing::TestWithParam<Target> {};
