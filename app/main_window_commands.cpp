@@ -13,6 +13,7 @@
 #include "app/channel_choice.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
+#include "app/import_dialog.h"
 #include "app/main_window.h"
 
 #include "analysis/range_stats.h"
@@ -95,6 +96,11 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
         case Command::Recordings:
             showRecordings();
             break;
+        case Command::Import: {
+            ImportDialog dialog(journal_->folder(), QString::fromLatin1(kVersionText), this);
+            dialog.exec();
+            break;
+        }
         case Command::Reconnect:
             toggle(clicked, [this](bool on) { portBox_->setReconnectEnabled(on); });
             break;
