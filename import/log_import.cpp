@@ -227,6 +227,13 @@ ImportResult Importer::importFile(const QString& path) {
     if (!indexed_) {
         indexFolder();
     }
+    const QFileInfo source(path);
+    if (source.absolutePath() == QFileInfo(options_.folder).absoluteFilePath() &&
+        *result.kind == LogKind::OwnCsv) {
+        result.outcome = ImportOutcome::AlreadyImported;  // a recording of the folder itself
+        result.journals << source.absoluteFilePath();
+        return result;
+    }
     if (const auto found = imported_.find(hash); found != imported_.end()) {
         result.outcome = ImportOutcome::AlreadyImported;
         result.journals = found->second;

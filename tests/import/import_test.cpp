@@ -283,6 +283,9 @@ TEST_F(ImportTest, AFileImportedTwiceMakesOneRecording) {
         EXPECT_TRUE(resultLine(r).contains(
             QLatin1String("already imported as cellwatch-20240916-212332.csv")));
     }
+    // A recording of the folder itself is one already.
+    const ImportResult own = importer().importFile(once.journals.front());
+    EXPECT_EQ(own.outcome, ImportOutcome::AlreadyImported);
     EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("*.csv")}, QDir::Files).size(), 1);
 }
 
