@@ -213,6 +213,13 @@ ImportResult Importer::importFile(const QString& path) {
         result.reason = QString::fromStdString(e.what());
         return result;
     }
+    // Spreadsheets saved by a spreadsheet program are no logs.
+    if (bytes.startsWith("\xD0\xCF\x11\xE0") || bytes.startsWith("PK\x03\x04")) {
+        result.reason = QStringLiteral(
+            "it is a spreadsheet workbook (binary), not a log: import "
+            "the charger's own file, or a CSV table");
+        return result;
+    }
     const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     result.kind = kindOfText(text.substr(0, kFirstLineBytes));
     if (!result.kind) {
