@@ -173,9 +173,9 @@ void ImportDialog::showResult(const ImportResult& r) {
     auto* item = new QListWidgetItem(line, results_);
     item->setToolTip(QDir::toNativeSeparators(r.source));
     if (r.outcome == ImportOutcome::Refused) {
-        item->setForeground(palette().color(QPalette::Disabled, QPalette::Text).lightness() > 128
-                                ? QColor(255, 120, 120)
-                                : QColor(176, 0, 0));
+        // Red that reads on the list's background, light or dark.
+        const bool dark = results_->palette().color(QPalette::Base).lightness() < 128;
+        item->setForeground(dark ? QColor(255, 120, 120) : QColor(176, 0, 0));
     }
     results_->scrollToItem(item);
 }
