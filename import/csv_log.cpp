@@ -57,6 +57,8 @@ Checked check(std::string_view text) {
     std::string scratch;
     bool headerSeen = false;
     std::size_t skip = 0;  // fields before the row's own: a dated file's first
+    std::optional<std::uint32_t> lastSeconds;
+    std::string lastTime;
     for (;;) {
         const RecordCursor::Kind kind = cursor.next();
         if (kind == RecordCursor::Kind::End) {
@@ -113,6 +115,14 @@ Checked check(std::string_view text) {
         if (!out.firstSeconds) {
             out.firstSeconds = seconds;
         }
+        // A recording's rows come in the order they were taken.
+        if (lastSeconds && *seconds < *lastSeconds) {
+            throw LogFault(line, static_cast<int>(skip) + 1,
+                           QStringLiteral("the elapsed time %1 comes before the row above's %2")
+                               .arg(qText(time), QString::fromStdString(lastTime)));
+        }
+        lastSeconds = seconds;
+        lastTime = time;
         for (std::size_t i = kFieldExtTemperature; i < kRowFieldCount; ++i) {
             const std::string_view f = cursor.field(i + skip, scratch);
             if (!f.empty() && std::isnan(ReadingFormat::number(f))) {

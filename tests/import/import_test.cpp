@@ -240,6 +240,8 @@ TEST_F(ImportTest, ADamagedFileIsRefusedWithWhereAndNothingIsWritten) {
          [](QByteArray t) { return replaceLine(t, 2, "$L$;no columns"); }, 4, 1, "before any $C$"},
         {"csv bad number", "export.csv",
          [](QByteArray t) { return t.replace("12.10,2.00", "12.10,2.O0"); }, 3, 8, "no number"},
+        {"csv time going back", "export.csv",
+         [](QByteArray t) { return t.replace("0:00:02,", "0:00:00,"); }, 4, 1, "comes before"},
         {"csv cut short", "export.csv", [](QByteArray t) { return t.left(t.size() - 10); }, 4, 0,
          "cut short"},
         {"csv binary junk", "export.csv",
