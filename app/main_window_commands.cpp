@@ -98,7 +98,7 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
             break;
         case Command::Import: {
             ImportDialog dialog(journal_->folder(), QString::fromLatin1(kVersionText), this);
-            dialog.exec();
+            hooks_.showDialog(dialog);
             break;
         }
         case Command::Reconnect:

@@ -14,6 +14,7 @@
 
 #include "app/import_dialog.h"
 #include "tests/support/journal_text.h"
+#include "tests/support/window_test_support.h"
 
 namespace cellwatch {
 namespace {
@@ -72,6 +73,30 @@ TEST(ImportDialogTest, SeveralFilesAreImportedSkippedOrRefusedEachWithItsLine) {
     // The pack is known now: the next import offers it.
     ImportDialog next(folder, QStringLiteral("1.10.0"));
     EXPECT_GE(next.packBox().findText(QStringLiteral("Race 4S")), 0);
+}
+
+using ImportWindowTest = windowtest::WindowTest;
+
+// The window's File > Import… opens the dialog on the window's own
+// recordings folder: what it imports is in the window's Recordings.
+TEST_F(ImportWindowTest, FileImportPutsTheLogAmongTheWindowsRecordings) {
+    open();
+    bool shown = false;
+    onDialog = [&](QDialog& dialog) {
+        auto& import = dynamic_cast<ImportDialog&>(dialog);
+        shown = true;
+        import.setFiles({fixture("2024-09-16_21-23-32.xls")});
+        import.packBox().setCurrentText(QStringLiteral("Race 4S"));
+        QSignalSpy finished(&import, &ImportDialog::finished);
+        import.importButton().click();
+        ASSERT_TRUE(finished.wait(30'000));
+    };
+    ASSERT_NE(tool("file1", "Import"), nullptr);
+    click("file1", "Import");
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(
+        journalFiles(),
+        QStringList{QDir(journals()).filePath(QStringLiteral("cellwatch-20240916-212332.csv"))});
 }
 
 }  // namespace
