@@ -1,5 +1,6 @@
 #include "app/commands.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <stdexcept>
 
@@ -19,6 +20,8 @@ constexpr CommandEntry kCatalogue[] = {
     {Command::Open, "file1", "Open", "Open…", false, kNoIcon, QKeySequence::Open, 0, false},
     {Command::Recordings, "file1", "Records", "Recordings…", false, kNoIcon, kNoStandardKey, 0,
      false},
+    {Command::Import, "file1", "Import", QT_TRANSLATE_NOOP("Commands", "Import…"), false, kNoIcon,
+     kNoStandardKey, 0, false},
     {Command::Export, "file1", "Export", "Export", true, QStyle::SP_DialogSaveButton,
      kNoStandardKey, ctrl(Qt::Key_E), false},
     {Command::Print, "file1", "Print", "Print", true, QStyle::SP_FileDialogDetailedView,
@@ -62,7 +65,9 @@ QString captionText(Command command, ToolProperty property, bool chinese) {
             return QString::fromUtf8(chinese ? c.chinese : c.english);
         }
     }
-    return property == ToolProperty::Caption ? QString::fromUtf8(e.caption) : QString();
+    // A caption the tables do not have is translated as the window's new texts are.
+    return property == ToolProperty::Caption ? QCoreApplication::translate("Commands", e.caption)
+                                             : QString();
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ namespace cellwatch {
 enum class Command {
     Open,
     Recordings,
+    Import,
     Export,
     Print,
     Exit,

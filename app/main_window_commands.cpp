@@ -14,6 +14,7 @@
 #include "app/channel_packs.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
+#include "app/import_dialog.h"
 #include "app/language.h"
 #include "app/main_window.h"
 
@@ -98,6 +99,11 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
         case Command::Recordings:
             showRecordings();
             break;
+        case Command::Import: {
+            ImportDialog dialog(journal_->folder(), QString::fromLatin1(kVersionText), this);
+            hooks_.showDialog(dialog);
+            break;
+        }
         case Command::Reconnect:
             toggle(clicked, [this](bool on) { portBox_->setReconnectEnabled(on); });
             break;

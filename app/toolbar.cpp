@@ -327,6 +327,7 @@ void ToolBarControl::build() {
 
     addCommand(file, Command::Open);
     addCommand(file, Command::Recordings);
+    addCommand(file, Command::Import);
     file->addSeparator();
     addCommand(file, Command::Export);
     addCommand(file, Command::Print);

@@ -15,6 +15,7 @@
 #include "described_harness.h"
 #include "description_harness.h"
 #include "frames_harness.h"
+#include "import_harness.h"
 #include "isdt_harness.h"
 #include "modbus_harness.h"
 #include "mqtt_harness.h"
@@ -65,6 +66,18 @@ TEST_P(FuzzCorpus, EveryInputPassesItsHarness) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpus, ::testing::ValuesIn(kTargets),
+                         [](const ::testing::TestParamInfo<Target>& param) {
+                             return std::string(param.param.name);
+                         });
+
+// The readers of logs to import.
+const Target kImportTargets[] = {
+    {"toolkit", cellwatch::runToolkitHarness, 3},
+    {"openformat", cellwatch::runOpenformatHarness, 3},
+    {"tablecsv", cellwatch::runTablecsvHarness, 3},
+};
+
+INSTANTIATE_TEST_SUITE_P(ImportTargets, FuzzCorpus, ::testing::ValuesIn(kImportTargets),
                          [](const ::testing::TestParamInfo<Target>& param) {
                              return std::string(param.param.name);
                          });

@@ -309,6 +309,9 @@ int runPackHistory(const Options& options, QTextStream& out, QTextStream& err) {
 }
 
 int run(const Options& options, QTextStream& out, QTextStream& err) {
+    if (options.import) {
+        return runImport(options, out, err);
+    }
     if (!options.pack.isEmpty()) {
         return runPackHistory(options, out, err);
     }

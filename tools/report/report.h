@@ -3,6 +3,7 @@
 // tests can run it in-process as well as the built tool.
 #pragma once
 
+#include <QDate>
 #include <QJsonArray>
 #include <QSize>
 #include <QString>
@@ -38,6 +39,9 @@ struct Options {
     QStringList files;                   // with --pack, at most one: the folder
     QStringList frames;                  // --frames FILE: frames files, played as captures
     QString charger = QStringLiteral("tkrx");  // --charger NAME: the driver of captures
+    bool import = false;                       // --import: files imported as journals under `pack`
+    QDate date;                                // --date: of imported logs that do not tell theirs
+    QString folder;                            // --folder: the recordings folder to import into
 };
 
 enum class Parsed { Run, Help, Version, Usage, ListChargers };
@@ -104,6 +108,12 @@ int run(const Options& options, QTextStream& out, QTextStream& err);
 // The history of options.pack over the journals of a folder (the files
 // given, else the recordings folder) as a table or JSON on `out`.
 int runPackHistory(const Options& options, QTextStream& out, QTextStream& err);
+
+// Imports options.files as journals of the recordings folder filed under
+// options.pack: a line per file on `out` (imported, already imported or
+// refused and why), "importing N of M: FILE" on `err` before each of
+// several files. kExitFailed when any file was refused.
+int runImport(const Options& options, QTextStream& out, QTextStream& err);
 
 // Text to print on a terminal: control characters are shown, not obeyed.
 // C0 controls as \x1b (tab and line feed kept when `keepLines`), DEL as

@@ -12,6 +12,7 @@ namespace {
 const char* const kHelp =
     "Usage: cellwatch-report [options] FILE...\n"
     "       cellwatch-report --pack NAME [--json [--health]] [FOLDER]\n"
+    "       cellwatch-report --import FILE... --pack NAME [--date YYYY-MM-DD] [--folder DIR]\n"
     "       cellwatch-report --list-chargers\n"
     "\n"
     "Says what each recording came to: rows, duration, capacity, energy, currents,\n"
@@ -78,6 +79,22 @@ const char* const kHelp =
     "                    7b81...); a line without a time comes one second after the\n"
     "                    one before. Bad lines are counted on standard error and\n"
     "                    skipped. May be given more than once\n"
+    "  --import          imports each FILE as a recording of the recordings folder\n"
+    "                    (or --folder DIR), filed under the pack --pack NAME, so\n"
+    "                    that it shows in the window's Recordings list and the\n"
+    "                    pack's history. FILE is a ToolkitRC SD-card log (.xls),\n"
+    "                    OpenFormat lines (plain or self-describing) or a table\n"
+    "                    of this program (a journal from another computer, an\n"
+    "                    export, a --csv file). A file imported before is said to\n"
+    "                    be and not written again; a damaged file is refused with\n"
+    "                    the line and column of the fault, and nothing of it is\n"
+    "                    written. One line per file on standard output; with\n"
+    "                    several, \"importing N of M: FILE\" on standard error\n"
+    "  --date YYYY-MM-DD with --import: the day a log was recorded on when the\n"
+    "                    file does not tell (a ToolkitRC charger has no clock);\n"
+    "                    several such files follow one another from midnight\n"
+    "  --folder DIR      with --import: the recordings folder (default: the\n"
+    "                    window's)\n"
     "  --list-chargers   print the chargers' drivers (id, maker, models), one a\n"
     "                    line, and exit\n"
     "  --help            this text\n"
@@ -94,7 +111,8 @@ const char* const kHelp =
     "or a directory given or found in a file's place is refused at once. A pack\n"
     "file that cannot be read gives a line on standard error too; its recording\n"
     "is reported without a pack (with --pack: is left out of the history).\n"
-    "Exit status: 0 all reported, 1 a file failed, 2 bad usage.\n";
+    "Exit status: 0 all reported (or imported), 1 a file failed (or was refused),\n"
+    "2 bad usage.\n";
 
 // One line on standard error, its controls shown rather than obeyed (a file
 // name may hold any of them).
@@ -127,6 +145,22 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
         }
         if (a == QLatin1String("--json")) {
             options.json = true;
+        } else if (a == QLatin1String("--import")) {
+            options.import = true;
+        } else if (a == QLatin1String("--folder")) {
+            if (!value(options.folder)) {
+                return Parsed::Usage;
+            }
+        } else if (a == QLatin1String("--date")) {
+            QString text;
+            if (!value(text)) {
+                return Parsed::Usage;
+            }
+            options.date = QDate::fromString(text, Qt::ISODate);
+            if (!options.date.isValid()) {
+                error = QStringLiteral("--date takes a day as YYYY-MM-DD, not %1").arg(text);
+                return Parsed::Usage;
+            }
         } else if (a == QLatin1String("--charger")) {
             if (!value(options.charger)) {
                 return Parsed::Usage;
@@ -212,6 +246,22 @@ Parsed parseArguments(const QStringList& args, Options& options, QString& error)
         } else {
             options.files << a;
         }
+    }
+    if (options.import) {
+        if (options.pack.isEmpty() || options.files.isEmpty()) {
+            error = QStringLiteral("--import takes the FILEs to import and --pack NAME");
+            return Parsed::Usage;
+        }
+        if (options.json || options.health || !options.picture.isEmpty() ||
+            !options.csv.isEmpty() || !options.frames.isEmpty()) {
+            error = QStringLiteral("--import goes only with --pack, --date and --folder");
+            return Parsed::Usage;
+        }
+        return Parsed::Run;
+    }
+    if (options.date.isValid() || !options.folder.isEmpty()) {
+        error = QStringLiteral("--date and --folder go with --import");
+        return Parsed::Usage;
     }
     if (options.cells && options.picture.isEmpty()) {
         error = QStringLiteral("--cells goes with --picture");
