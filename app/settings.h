@@ -90,6 +90,9 @@ class Settings {
 public:
     // Reads the language from `store` now; `store` outlives this object.
     explicit Settings(SettingsStore& store);
+    // One object, one language: a copy would keep a language of its own.
+    Settings(const Settings&) = delete;
+    Settings& operator=(const Settings&) = delete;
 
     SettingsStore& store() const { return store_; }
 
