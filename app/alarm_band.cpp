@@ -26,7 +26,7 @@
 #include "alarms/chemistry_limits.h"
 #include "app/alarm_settings_dialog.h"
 #include "app/captions.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "readout/recording.h"
 #include "serial/serial_link.h"
 

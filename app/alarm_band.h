@@ -29,7 +29,7 @@ class QSystemTrayIcon;
 
 namespace cellwatch {
 
-class SettingsStore;
+class Settings;
 
 class AlarmBand final : public QFrame {
     Q_OBJECT
@@ -78,7 +78,7 @@ public:
     static constexpr int kRepeatMs = 10000;
 
     struct Parts {
-        SettingsStore& settings;
+        Settings& settings;
         session::LiveSession& session;
         QWidget* chart;  // the band lies over its top
         std::function<void(const QString&)> postStatus;

@@ -9,14 +9,12 @@
 
 #include "alarms/alarm_text.h"
 #include "app/captions.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 
 namespace cellwatch {
 namespace {
 
 using alarms::Kind;
-
-const QString kSection = QStringLiteral("Alarms");
 
 struct KindTexts {
     BilingualText name;
@@ -51,12 +49,12 @@ KindTexts textsOf(Kind kind) {
     return {};
 }
 
-QString key(Kind kind, const char* what) {
-    return QString::fromUtf8(alarms::kindName(kind)) + u'.' + QLatin1String(what);
+QString nameOf(Kind kind) {
+    return QString::fromUtf8(alarms::kindName(kind));
 }
 
-Decimal readDecimal(const SettingsStore& store, const QString& name, Decimal fallback) {
-    const QString text = store.read(kSettingsApplication, kSection, name, QString());
+Decimal readDecimal(const Settings& store, Keyed which, Kind kind, Decimal fallback) {
+    const QString text = store.text(which, nameOf(kind));
     const auto value = Decimal::parse(text.toStdString());
     return value && *value >= Decimal() && *value <= Decimal::fromInt(3600) ? value->rounded(2)
                                                                             : fallback;
@@ -103,14 +101,13 @@ QString rearmNote(bool chinese) {
                          .arg(cells, input, degrees, hold);
 }
 
-alarms::AlarmSettings readAlarmSettings(const SettingsStore& store) {
+alarms::AlarmSettings readAlarmSettings(const Settings& store) {
     alarms::AlarmSettings s = alarms::AlarmSettings::defaults();
     for (Kind kind : alarms::kAllKinds) {
         alarms::Rule& rule = s[kind];
-        rule.enabled = store.read(kSettingsApplication, kSection, key(kind, "on"),
-                                  QStringLiteral("1")) != QLatin1String("0");
-        rule.limit = readDecimal(store, key(kind, "limit"), rule.limit);
-        rule.second = readDecimal(store, key(kind, "second"), rule.second);
+        rule.enabled = store.text(Keyed::AlarmOn, nameOf(kind)) != QLatin1String("0");
+        rule.limit = readDecimal(store, Keyed::AlarmLimit, kind, rule.limit);
+        rule.second = readDecimal(store, Keyed::AlarmSecond, kind, rule.second);
         if (alarms::limitUnit(kind) == "s" && rule.limit < Decimal::fromInt(1)) {
             rule.limit = alarms::AlarmSettings::defaults()[kind].limit;
         }
@@ -118,30 +115,28 @@ alarms::AlarmSettings readAlarmSettings(const SettingsStore& store) {
     return s;
 }
 
-void writeAlarmSettings(SettingsStore& store, const alarms::AlarmSettings& settings) {
+void writeAlarmSettings(Settings& store, const alarms::AlarmSettings& settings) {
     for (Kind kind : alarms::kAllKinds) {
         const alarms::Rule& rule = settings[kind];
-        store.write(kSettingsApplication, kSection, key(kind, "on"),
-                    rule.enabled ? QStringLiteral("1") : QStringLiteral("0"));
+        store.setText(Keyed::AlarmOn, nameOf(kind),
+                      rule.enabled ? QStringLiteral("1") : QStringLiteral("0"));
         if (alarms::limitCount(kind) > 0) {
-            store.write(kSettingsApplication, kSection, key(kind, "limit"),
-                        QString::fromStdString(rule.limit.plainText()));
+            store.setText(Keyed::AlarmLimit, nameOf(kind),
+                          QString::fromStdString(rule.limit.plainText()));
         }
         if (alarms::limitCount(kind) > 1) {
-            store.write(kSettingsApplication, kSection, key(kind, "second"),
-                        QString::fromStdString(rule.second.plainText()));
+            store.setText(Keyed::AlarmSecond, nameOf(kind),
+                          QString::fromStdString(rule.second.plainText()));
         }
     }
 }
 
-bool readAlarmSound(const SettingsStore& store) {
-    return store.read(kSettingsApplication, kSection, QStringLiteral("sound"),
-                      QStringLiteral("1")) != QLatin1String("0");
+bool readAlarmSound(const Settings& store) {
+    return store.on(Flag::AlarmSound);
 }
 
-void writeAlarmSound(SettingsStore& store, bool on) {
-    store.write(kSettingsApplication, kSection, QStringLiteral("sound"),
-                on ? QStringLiteral("1") : QStringLiteral("0"));
+void writeAlarmSound(Settings& store, bool on) {
+    store.setOn(Flag::AlarmSound, on);
 }
 
 AlarmSettingsDialog::AlarmSettingsDialog(const alarms::AlarmSettings& settings, bool chinese,

@@ -14,15 +14,15 @@ class QDoubleSpinBox;
 
 namespace cellwatch {
 
-class SettingsStore;
+class Settings;
 
 // The rules as kept in the settings (section "Alarms"); the defaults for
 // what is not kept or cannot be read.
-alarms::AlarmSettings readAlarmSettings(const SettingsStore& store);
-void writeAlarmSettings(SettingsStore& store, const alarms::AlarmSettings& settings);
+alarms::AlarmSettings readAlarmSettings(const Settings& store);
+void writeAlarmSettings(Settings& store, const alarms::AlarmSettings& settings);
 // The sound's switch (View > Alarms > Sound); on when nothing is kept.
-bool readAlarmSound(const SettingsStore& store);
-void writeAlarmSound(SettingsStore& store, bool on);
+bool readAlarmSound(const Settings& store);
+void writeAlarmSound(Settings& store, bool on);
 
 // The name of a rule as the window shows it.
 QString alarmKindCaption(alarms::Kind kind, bool chinese);

@@ -12,7 +12,7 @@
 #include "app/channel_rows_model.h"
 #include "app/channel_strip.h"
 #include "app/recording_pane.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "chart/channel_overlays.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
@@ -34,7 +34,6 @@ struct ChannelChoice::State {
 namespace {
 
 constexpr BilingualText kAllChannels = {"全部通道", "All channels"};
-const QString kAllChannelsKey = QStringLiteral("AllChannels");
 
 // A view of one channel's recording that draws only while its channel is
 // the one shown (and, past the first, while its generation lasts).
@@ -103,8 +102,7 @@ ChannelChoice::ChannelChoice(Parts parts, QObject* parent)
     strip_->setLanguage(parts_.chinese());
     strip_->setRecordings({&parts_.session.recording(1)});
     rows_ = new ChannelRowsModel(this);
-    all_ = parts_.settings.read(kSettingsApplication, kAllChannelsKey, kAllChannelsKey,
-                                QStringLiteral("0")) == QLatin1String("1");
+    all_ = parts_.settings.on(Flag::AllChannels);
     subscribe(1, -1);
     connect(strip_, &ChannelStrip::channelChosen, this,
             [this](int fromZero) { choose(fromZero + 1); });
@@ -271,8 +269,7 @@ void ChannelChoice::showOverlays() {
 
 void ChannelChoice::setAllChannels(bool on) {
     all_ = on;
-    parts_.settings.write(kSettingsApplication, kAllChannelsKey, kAllChannelsKey,
-                          on ? QStringLiteral("1") : QStringLiteral("0"));
+    parts_.settings.setOn(Flag::AllChannels, on);
     if (allAction_ != nullptr) {
         allAction_->setChecked(on);
     }

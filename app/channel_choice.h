@@ -25,7 +25,7 @@ class ChannelOverlays;
 class ChannelRowsModel;
 class ChannelStrip;
 class RecordingPane;
-class SettingsStore;
+class Settings;
 namespace session {
 class LiveSession;
 }
@@ -34,7 +34,7 @@ class ChannelChoice final : public QObject {
     Q_OBJECT
 public:
     struct Parts {
-        SettingsStore& settings;
+        Settings& settings;
         session::LiveSession& session;
         RecordingPane& pane;
         AlarmWatch& alarms;

@@ -23,7 +23,7 @@ class ChannelPacks final : public QObject {
 public:
     struct Parts {
         QWidget& owner;
-        SettingsStore& settings;
+        Settings& settings;
         const WindowHooks& hooks;
         session::LiveSession& session;
         std::function<QString()> folder;  // the recordings folder

@@ -12,7 +12,7 @@
 #include "analysis/summary_format.h"
 #include "app/captions.h"
 #include "app/recording_pane.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/tab_control.h"
 #include "app/work_progress.h"
 #include "chart/cell_pane.h"
@@ -38,28 +38,23 @@ constexpr BilingualText kCaptionCapacity = {"容量 %1 mAh    %2 Wh    时长 %3
                                             "Capacity %1 mAh    %2 Wh    Duration %3"};
 constexpr BilingualText kPaperChoice = {"保存和打印时使用白色背景",
                                         "Save and print on white paper"};
-const QString kPaperSection = QStringLiteral("Pictures");
-const QString kPaperKey = QStringLiteral("WhitePaper");
 constexpr BilingualText kCharge = {"充电", "charge"};
 constexpr BilingualText kDischarge = {"放电", "discharge"};
 constexpr BilingualText kMixed = {"充放电", "mixed"};
 
 }  // namespace
 
-bool whitePaper(const SettingsStore& settings) {
-    return settings.read(kSettingsApplication, kPaperSection, kPaperKey, QStringLiteral("1")) !=
-           QLatin1String("0");
+bool whitePaper(const Settings& settings) {
+    return settings.on(Flag::WhitePaper);
 }
 
-QAction* addPaperChoice(QMenu* view, SettingsStore& settings, bool chinese) {
+QAction* addPaperChoice(QMenu* view, Settings& settings, bool chinese) {
     auto* choice = view->addAction(kPaperChoice.pick(chinese));
     choice->setObjectName(QStringLiteral("View1.WhitePaper"));
     choice->setCheckable(true);
     choice->setChecked(whitePaper(settings));
-    QObject::connect(choice, &QAction::toggled, view, [&settings](bool on) {
-        settings.write(kSettingsApplication, kPaperSection, kPaperKey,
-                       on ? QStringLiteral("1") : QStringLiteral("0"));
-    });
+    QObject::connect(choice, &QAction::toggled, view,
+                     [&settings](bool on) { settings.setOn(Flag::WhitePaper, on); });
     return choice;
 }
 

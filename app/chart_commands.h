@@ -19,15 +19,15 @@ class QWidget;
 namespace cellwatch {
 
 class RecordingPane;
-class SettingsStore;
+class Settings;
 struct PictureLook;
 
 // Whether Save and Print draw the chart on white paper (the default) or in
 // the screen's dark colours: View > "Save and print on white paper", kept
 // in the settings.
-bool whitePaper(const SettingsStore& settings);
+bool whitePaper(const Settings& settings);
 // Adds the choice to `view`; `chinese` picks its caption.
-QAction* addPaperChoice(QMenu* view, SettingsStore& settings, bool chinese);
+QAction* addPaperChoice(QMenu* view, Settings& settings, bool chinese);
 void setPaperChoiceLanguage(QAction* choice, bool chinese);
 
 // Runs `command`; a failure stops it and shows its own text in the hooks'

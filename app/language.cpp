@@ -5,7 +5,7 @@
 #include <QTranslator>
 #include <memory>
 
-#include "app/settings_store.h"
+#include "app/settings.h"
 
 namespace cellwatch {
 namespace {

@@ -40,7 +40,7 @@ class QWidget;
 namespace cellwatch {
 
 class RowStore;
-class SettingsStore;
+class Settings;
 namespace net {
 class Publisher;
 }
@@ -49,7 +49,7 @@ class LineSharing final : public QObject {
     Q_OBJECT
 public:
     struct Parts {
-        SettingsStore& settings;
+        Settings& settings;
         session::LiveSession& session;
         const RowStore& rows;  // the session's table
         QWidget* window;

@@ -29,7 +29,7 @@
 #include "app/captions.h"
 #include "app/main_window.h"
 #include "app/network_watch.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/toolbar.h"
 #include "drivers/described_chargers.h"
 #include "protocol/driver_registry.h"
@@ -48,7 +48,7 @@ void replayFailed(const QString& text) {
     QMessageBox::critical(nullptr, QStringLiteral("Cellwatch"), text);
 }
 
-int replay(SettingsStore& settings, const QString& path, double speed) {
+int replay(Settings& settings, const QString& path, double speed) {
     MainWindow window(settings);
     QObject::connect(&window.session(), &session::LiveSession::ended, &window,
                      [&] { window.PostStatusMessage(kReplayEnded.pick(chineseChosen(settings))); });
@@ -139,7 +139,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     options.process(app);
 
-    cellwatch::FileSettingsStore settings(cellwatch::FileSettingsStore::defaultPath());
+    cellwatch::FileSettingsStore store(cellwatch::FileSettingsStore::defaultPath());
+    cellwatch::Settings settings(store);
     if (options.isSet(replayFile)) {
         const std::optional<double> speed = cellwatch::parseReplaySpeed(options.value(speedOption));
         if (options.isSet(port) || !options.positionalArguments().isEmpty() || !speed) {
@@ -168,12 +169,12 @@ int main(int argc, char** argv) {
     }
     cellwatch::MainWindow window(settings);
     window.show();
-    if (!settings.problem().isEmpty()) {
+    if (!store.problem().isEmpty()) {
         // The language is one of the settings that could not be read, so
         // both languages say it.
-        const QString file = QDir::toNativeSeparators(settings.path());
-        const QString why = settings.problem();
-        const QString beside = QDir::toNativeSeparators(settings.savedBeside());
+        const QString file = QDir::toNativeSeparators(store.path());
+        const QString why = store.problem();
+        const QString beside = QDir::toNativeSeparators(store.savedBeside());
         const QString text =
             beside.isEmpty()
                 ? QStringLiteral(

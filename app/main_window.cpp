@@ -57,17 +57,15 @@ constexpr DesignRect kFrame2Rect = {10635, 7320, kDesignClientWidth - 10635, 285
 
 constexpr int kRescanIntervalMs = 3000;
 
-const QString kZoomPanKey = QStringLiteral("ZoomPan");
-
 }  // namespace
 
-MainWindow::MainWindow(SettingsStore& settings, QWidget* parent)
+MainWindow::MainWindow(Settings& settings, QWidget* parent)
     : MainWindow(settings, Hooks(), parent) {}
 
-MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
+MainWindow::MainWindow(Settings& settings, Hooks hooks, QWidget* parent)
     : QWidget(parent), settings_(settings), hooks_(withDefaultDialogs(std::move(hooks))) {
     setObjectName(QStringLiteral("Form1"));
-    installLanguage(languageOf(readLanguageCode(settings_)));
+    installLanguage(settings_.language());
     if (hooks_.ticks) {
         ticks_ = hooks_.ticks;
     }
@@ -190,8 +188,7 @@ void MainWindow::buildWidgets() {
     // A port chosen shows the charger last connected on it.
     connect(menu_, &ToolBarControl::listSelected, this, [this](Tool* t) {
         if (t == tool(StatusTool::Port)) {
-            const QString charger = settings_.read(kSettingsApplication, QStringLiteral("Chargers"),
-                                                   t->text().trimmed(), QString());
+            const QString charger = settings_.text(Keyed::Charger, t->text().trimmed());
             if (findDriver(charger.toStdString()) != nullptr) {
                 tool(StatusTool::Charger)->setText(charger);
             }
@@ -353,8 +350,7 @@ void MainWindow::OnModelSelect(Tool* tool) {
 // has zoomed or panned, arriving samples do not move the view; Home (or a
 // double-click) follows the recording again, and so does turning it off.
 bool MainWindow::zoomPanEnabled() const {
-    return settings_.read(kSettingsApplication, kZoomPanKey, kZoomPanKey, QStringLiteral("0")) ==
-           QLatin1String("1");
+    return settings_.on(Flag::ZoomPan);
 }
 
 void MainWindow::setUpZoom() {
@@ -362,9 +358,7 @@ void MainWindow::setUpZoom() {
     tool(Command::ZoomPan)->setChecked(on);
     pane_->zoom().setEnabled(on);
     // View > "Cell curves": off unless the user chose it, kept the same way.
-    const bool cells =
-        settings_.read(kSettingsApplication, QStringLiteral("CellCurves"),
-                       QStringLiteral("CellCurves"), QStringLiteral("0")) == QLatin1String("1");
+    const bool cells = settings_.on(Flag::CellCurves);
     tool(Command::CellCurves)->setChecked(cells);
     pane_->keepCellShare(settings_);
     if (cells) {

@@ -28,7 +28,7 @@
 #include "app/pack_choice.h"
 #include "app/port_box.h"
 #include "app/recording_pane.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/size_limits.h"
 #include "app/window_hooks.h"
 #include "protocol/receive_assembler.h"
@@ -82,8 +82,8 @@ class MainWindow : public QWidget {
 public:
     using Hooks = WindowHooks;
 
-    explicit MainWindow(SettingsStore& settings, QWidget* parent = nullptr);
-    MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent = nullptr);
+    explicit MainWindow(Settings& settings, QWidget* parent = nullptr);
+    MainWindow(Settings& settings, Hooks hooks, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // --- operations named by the design ------------------------------------
@@ -158,7 +158,7 @@ public:
     QLabel* largeReadout(int index) const { return pane_->largeReadout(index); }   // Label2(index)
     QCheckBox* curveSwitch(int index) const { return pane_->curveSwitch(index); }  // Check1(index)
     QWidget* frame(int number) const;  // Frame1 .. Frame5
-    SettingsStore& settings() const { return settings_; }
+    Settings& settings() const { return settings_; }
 
     double twipsPerPixelX() const { return tppX_; }
     double twipsPerPixelY() const { return tppY_; }
@@ -236,7 +236,7 @@ private:
     void setUpZoom();
     bool busy() const;
 
-    SettingsStore& settings_;
+    Settings& settings_;
     Hooks hooks_;
     double tppX_ = 15;
     double tppY_ = 15;

@@ -112,17 +112,13 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
             break;
         case Command::ZoomPan:
             toggle(clicked, [this](bool on) {
-                settings_.write(kSettingsApplication, QStringLiteral("ZoomPan"),
-                                QStringLiteral("ZoomPan"),
-                                on ? QStringLiteral("1") : QStringLiteral("0"));
+                settings_.setOn(Flag::ZoomPan, on);
                 pane_->zoom().setEnabled(on);
             });
             break;
         case Command::CellCurves:
             toggle(clicked, [this](bool on) {
-                settings_.write(kSettingsApplication, QStringLiteral("CellCurves"),
-                                QStringLiteral("CellCurves"),
-                                on ? QStringLiteral("1") : QStringLiteral("0"));
+                settings_.setOn(Flag::CellCurves, on);
                 pane_->setCellCurves(on);
             });
             break;
@@ -154,7 +150,7 @@ void MainWindow::toggle(Tool* t, const std::function<void(bool)>& apply) {
 }
 
 void MainWindow::chooseLanguage(Tool* t) {
-    writeLanguageCode(settings_, t->name());
+    settings_.setLanguageCode(t->name());
     installLanguage(languageOf(t->name()));
     SetCaptions();
     tool(StatusTool::Language)->setWidth(800);
@@ -205,7 +201,7 @@ bool MainWindow::inChinese() const {
 }
 
 void MainWindow::showAbout() {
-    AboutBox box(readLanguageCode(settings_), this);
+    AboutBox box(settings_.languageCode(), this);
     hooks_.showDialog(box);
 }
 
@@ -246,7 +242,7 @@ void MainWindow::connectPort(bool continuing) {
     tool(StatusTool::Charger)->setText(charger);  // the one the port plays, shown
     session_->open(session::makePortSource(session_->sourceEvents(), portText, *driver),
                    continuing);
-    settings_.write(kSettingsApplication, QStringLiteral("Chargers"), portText.trimmed(), charger);
+    settings_.setText(Keyed::Charger, portText.trimmed(), charger);
     portBox_->remember(portText);
 }
 

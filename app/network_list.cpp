@@ -20,7 +20,7 @@
 #include "app/captions.h"
 #include "app/network_watch.h"
 #include "app/network_watch_dialog.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 
 namespace cellwatch {
 namespace {
@@ -59,7 +59,7 @@ QString worstCellText(const std::array<double, 12>& cells) {
     return QStringLiteral("C%1 %2").arg(worst + 1).arg(number(cells[worst], 2));
 }
 
-NetworkListDialog::NetworkListDialog(SettingsStore& settings, const QString& broker,
+NetworkListDialog::NetworkListDialog(Settings& settings, const QString& broker,
                                      const QString& password, QWidget* parent)
     : QDialog(parent), settings_(settings), password_(password) {
     if (parent != nullptr) {
@@ -348,9 +348,8 @@ NetworkWatch* NetworkListDialog::openRow(int row) {
     return watch;
 }
 
-void NetworkListDialog::showFor(SettingsStore& settings, QWidget* parent) {
-    const QString stored =
-        settings.read(kSettingsApplication, kNetworkSection, kNetworkBrokerKey, QString());
+void NetworkListDialog::showFor(Settings& settings, QWidget* parent) {
+    const QString stored = settings.text(Text::Broker);
     bool ok = false;
     const QString broker = QInputDialog::getText(
         parent, QStringLiteral("Chargers on the network"),
@@ -372,7 +371,7 @@ void NetworkListDialog::showFor(SettingsStore& settings, QWidget* parent) {
                 return;
             }
         }
-        settings.write(kSettingsApplication, kNetworkSection, kNetworkBrokerKey, address.text());
+        settings.setText(Text::Broker, address.text());
         auto* dialog = new NetworkListDialog(settings, address.text(), password, parent);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->show();
@@ -381,7 +380,7 @@ void NetworkListDialog::showFor(SettingsStore& settings, QWidget* parent) {
     }
 }
 
-void addNetworkMenu(QWidget& window, SettingsStore& settings) {
+void addNetworkMenu(QWidget& window, Settings& settings) {
     auto* view = window.findChild<QMenu*>(QStringLiteral("View1"));
     if (view == nullptr) {
         return;

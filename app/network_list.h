@@ -38,12 +38,8 @@ class QMenu;
 namespace cellwatch {
 
 class AlarmWatch;
-class SettingsStore;
+class Settings;
 class NetworkWatch;
-
-// The settings' section and key of the broker address.
-inline const QString kNetworkSection = QStringLiteral("Network");
-inline const QString kNetworkBrokerKey = QStringLiteral("Broker");
 
 // The list's entry of a charger's channel: "bench1", or "bench1 · 2" for
 // channel 2 of a charger of several (channel 0: none).
@@ -61,7 +57,7 @@ public:
     // Lists the chargers on `broker` (mqtt[s]://[USER@]HOST[:PORT]). Throws
     // net::AddressError or net::MqttError when it cannot be set up. Over a
     // main window (`parent`), alarms go to its notifications.
-    NetworkListDialog(SettingsStore& settings, const QString& broker, const QString& password,
+    NetworkListDialog(Settings& settings, const QString& broker, const QString& password,
                       QWidget* parent = nullptr);
     ~NetworkListDialog() override;
 
@@ -86,7 +82,7 @@ public:
 
     // Asks for the broker (the stored one proposed) and shows the list;
     // failures in a message box.
-    static void showFor(SettingsStore& settings, QWidget* parent);
+    static void showFor(Settings& settings, QWidget* parent);
 
 private:
     // What came for one charger since the last update.
@@ -111,7 +107,7 @@ private:
     void setCell(int row, Column column, const QString& text);
     void showState();
 
-    SettingsStore& settings_;
+    Settings& settings_;
     QHash<QString, Pending> pending_;     // by entry
     QHash<QString, int> rows_;            // by entry
     QHash<QString, QSet<int>> channels_;  // heard of each charger
@@ -133,7 +129,7 @@ private:
 };
 
 // Adds "Chargers on the network…" to the window's View menu.
-void addNetworkMenu(QWidget& window, SettingsStore& settings);
+void addNetworkMenu(QWidget& window, Settings& settings);
 // Writes that item's caption in the language chosen (a language switch);
 // nothing before the item is added.
 void setNetworkMenuCaption(QWidget& window, bool chinese);

@@ -9,7 +9,7 @@
 
 #include "app/captions.h"
 #include "app/network_watch_dialog.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/toolbar.h"
 #include "net/secret_files.h"
 
@@ -27,7 +27,7 @@ net::MqttOptions watchOptions(const QString& address, const QString& password) {
 
 }  // namespace
 
-NetworkWatch::NetworkWatch(SettingsStore& settings, const QString& address, const QString& password,
+NetworkWatch::NetworkWatch(Settings& settings, const QString& address, const QString& password,
                            WindowHooks hooks) {
     net::MqttOptions options = watchOptions(address, password);
     address_ = options.address;
@@ -106,8 +106,8 @@ bool NetworkWatch::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-NetworkWatch* NetworkWatch::openOrThrow(SettingsStore& settings, const QString& address,
-                                        QWidget* parent, const std::optional<QString>& given) {
+NetworkWatch* NetworkWatch::openOrThrow(Settings& settings, const QString& address, QWidget* parent,
+                                        const std::optional<QString>& given) {
     const net::BrokerAddress parsed = net::parseBrokerAddress(address);
     QString password = given.value_or(QString());
     if (!parsed.user.isEmpty() && !given) {
@@ -156,7 +156,7 @@ void NetworkWatch::placeBeside(QWidget& window, const QWidget& other) {
     window.move(far);
 }
 
-NetworkWatch* NetworkWatch::open(SettingsStore& settings, const QString& address, QWidget* parent,
+NetworkWatch* NetworkWatch::open(Settings& settings, const QString& address, QWidget* parent,
                                  const std::optional<QString>& password) {
     try {
         return openOrThrow(settings, address, parent, password);

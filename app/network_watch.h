@@ -27,7 +27,7 @@ public:
     // Throws net::AddressError or net::MqttError (one line) when the
     // address or the connection's set-up is bad. `hooks` are passed to the
     // window (its clocks are the watch's own).
-    NetworkWatch(SettingsStore& settings, const QString& address, const QString& password,
+    NetworkWatch(Settings& settings, const QString& address, const QString& password,
                  WindowHooks hooks = {});
     ~NetworkWatch() override;
 
@@ -43,12 +43,11 @@ public:
     // Opens a watch in a window that goes when it is closed, asking for the
     // password when the address names a user and none is given. A failure
     // is shown in a message box over `parent`; nothing is returned then.
-    static NetworkWatch* open(SettingsStore& settings, const QString& address,
-                              QWidget* parent = nullptr,
+    static NetworkWatch* open(Settings& settings, const QString& address, QWidget* parent = nullptr,
                               const std::optional<QString>& password = std::nullopt);
     // The same, throwing what fails (for a command's failure handler);
     // nothing when the password prompt is cancelled.
-    static NetworkWatch* openOrThrow(SettingsStore& settings, const QString& address,
+    static NetworkWatch* openOrThrow(Settings& settings, const QString& address,
                                      QWidget* parent = nullptr,
                                      const std::optional<QString>& password = std::nullopt);
 

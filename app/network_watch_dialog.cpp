@@ -12,14 +12,11 @@
 #include "app/captions.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "net/broker_address.h"
 
 namespace cellwatch {
 namespace {
-
-const QString kWatchAddressKey = QStringLiteral("WatchAddress");
-const QString kWatchKeyFileKey = QStringLiteral("WatchKeyFile");
 
 constexpr BilingualText kWatchTitle = {"查看充电器", "Watch a charger"};
 constexpr BilingualText kWatchAddressHint = {"mqtt://[用户@]主机[:端口]/名称",
@@ -31,15 +28,15 @@ constexpr BilingualText kWatchKeyFileHint = {"空：接受未签名的消息",
 
 }  // namespace
 
-QString readWatchKeyFile(const SettingsStore& settings) {
-    return settings.read(kSettingsApplication, kNetworkSection, kWatchKeyFileKey, QString());
+QString readWatchKeyFile(const Settings& settings) {
+    return settings.text(Text::WatchKeyFile);
 }
 
-void writeWatchKeyFile(SettingsStore& settings, const QString& path) {
-    settings.write(kSettingsApplication, kNetworkSection, kWatchKeyFileKey, path);
+void writeWatchKeyFile(Settings& settings, const QString& path) {
+    settings.setText(Text::WatchKeyFile, path);
 }
 
-WatchConnectDialog::WatchConnectDialog(const SettingsStore& settings, bool chinese,
+WatchConnectDialog::WatchConnectDialog(const Settings& settings, bool chinese,
                                        AskOpenFile askOpenFile, QWidget* parent)
     : QDialog(parent),
       address_(new QLineEdit(this)),
@@ -51,8 +48,7 @@ WatchConnectDialog::WatchConnectDialog(const SettingsStore& settings, bool chine
     address_->setObjectName(QStringLiteral("watchAddress"));
     address_->setPlaceholderText(kWatchAddressHint.pick(chinese));
     address_->setMinimumWidth(360);
-    address_->setText(
-        settings.read(kSettingsApplication, kNetworkSection, kWatchAddressKey, QString()));
+    address_->setText(settings.text(Text::WatchAddress));
     password_->setObjectName(QStringLiteral("watchPassword"));
     password_->setEchoMode(QLineEdit::Password);
     password_->setPlaceholderText(kWatchPasswordHint.pick(chinese));
@@ -90,13 +86,12 @@ WatchConnectDialog::WatchConnectDialog(const SettingsStore& settings, bool chine
     layout->addWidget(buttons);
 }
 
-void WatchConnectDialog::keep(SettingsStore& settings) const {
-    settings.write(kSettingsApplication, kNetworkSection, kWatchAddressKey,
-                   address_->text().trimmed());
+void WatchConnectDialog::keep(Settings& settings) const {
+    settings.setText(Text::WatchAddress, address_->text().trimmed());
     writeWatchKeyFile(settings, keyFile_->text().trimmed());
 }
 
-NetworkWatch* WatchConnectDialog::openWatch(SettingsStore& settings, QWidget* parent) const {
+NetworkWatch* WatchConnectDialog::openWatch(Settings& settings, QWidget* parent) const {
     const QString address = address_->text().trimmed();
     const bool user = !net::parseBrokerAddress(address).user.isEmpty();
     // The password box answers for the user; without one there is no prompt.
@@ -105,7 +100,7 @@ NetworkWatch* WatchConnectDialog::openWatch(SettingsStore& settings, QWidget* pa
         user ? std::optional<QString>(password_->text()) : std::optional<QString>(QString()));
 }
 
-void WatchConnectDialog::showFor(SettingsStore& settings, QWidget* parent) {
+void WatchConnectDialog::showFor(Settings& settings, QWidget* parent) {
     WatchConnectDialog dialog(settings, chineseChosen(settings), {}, parent);
     if (dialog.exec() != QDialog::Accepted) {
         return;

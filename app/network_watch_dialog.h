@@ -20,10 +20,10 @@ class QLineEdit;
 namespace cellwatch {
 
 class NetworkWatch;
-class SettingsStore;
+class Settings;
 
-QString readWatchKeyFile(const SettingsStore& settings);
-void writeWatchKeyFile(SettingsStore& settings, const QString& path);
+QString readWatchKeyFile(const Settings& settings);
+void writeWatchKeyFile(Settings& settings, const QString& path);
 
 class WatchConnectDialog final : public QDialog {
     Q_OBJECT
@@ -32,7 +32,7 @@ public:
     using AskOpenFile = std::function<QString(QWidget* parent, const QString& title)>;
 
     // Filled from the settings.
-    WatchConnectDialog(const SettingsStore& settings, bool chinese, AskOpenFile askOpenFile = {},
+    WatchConnectDialog(const Settings& settings, bool chinese, AskOpenFile askOpenFile = {},
                        QWidget* parent = nullptr);
 
     QLineEdit& addressField() const { return *address_; }
@@ -40,13 +40,13 @@ public:
     QLineEdit& keyFileField() const { return *keyFile_; }
 
     // Keeps the address and the key file in the settings.
-    void keep(SettingsStore& settings) const;
+    void keep(Settings& settings) const;
     // Opens the watch the dialog tells (throws what NetworkWatch throws).
-    NetworkWatch* openWatch(SettingsStore& settings, QWidget* parent) const;
+    NetworkWatch* openWatch(Settings& settings, QWidget* parent) const;
 
     // Shows the dialog over `parent`; accepted, keeps the choice and opens
     // the watch. A failure is shown in a message box.
-    static void showFor(SettingsStore& settings, QWidget* parent);
+    static void showFor(Settings& settings, QWidget* parent);
 
 private:
     QLineEdit* address_;

@@ -7,23 +7,15 @@
 
 #include "app/captions.h"
 #include "app/pack_dialog.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "packs/pack_health.h"
 #include "packs/pack_history.h"
 
 namespace cellwatch {
 namespace {
 
-const QString kPackSection = QStringLiteral("Pack");
-const QString kPackNameKey = QStringLiteral("Name");
-const QString kPackNoteKey = QStringLiteral("Note");
 // What the pack is, as chosen last in the dialog (absent before a choice:
 // then as the folder's pack files tell).
-const QString kPackChemistryKey = QStringLiteral("Chemistry");
-const QString kPackCellsKey = QStringLiteral("Cells");
-const QString kPackCapacityKey = QStringLiteral("CapacityMah");
-const QString kPackCellHighKey = QStringLiteral("CellHighV");
-const QString kPackCellLowKey = QStringLiteral("CellLowV");
 const QString kPackUnset = QStringLiteral("-");
 
 double settingNumber(const QString& text) {
@@ -36,28 +28,22 @@ double settingNumber(const QString& text) {
 
 PackChoice::PackChoice(Parts parts) : parts_(std::move(parts)) {}
 
-QString PackChoice::section() const {
-    return parts_.channel <= 1 ? kPackSection : kPackSection + QString::number(parts_.channel);
-}
-
 PackInfo PackChoice::chosen() const {
     if (!learnt_) {
         learnDefinition();
     }
-    const auto read = [this](const QString& key, const QString& otherwise) {
-        return parts_.settings.read(kSettingsApplication, section(), key, otherwise);
-    };
+    const auto read = [this](Text key) { return parts_.settings.text(key, parts_.channel); };
     PackInfo info = definition_;
-    info.pack = normalizedPackName(read(kPackNameKey, QString()));
-    info.note = read(kPackNoteKey, QString());
-    const QString chemistry = read(kPackChemistryKey, kPackUnset);
+    info.pack = normalizedPackName(read(Text::PackName));
+    info.note = read(Text::PackNote);
+    const QString chemistry = read(Text::PackChemistry);
     if (chemistry != kPackUnset && !info.pack.isEmpty()) {
         info.chemistry = chemistryFromName(chemistry);
         info.cells =
-            std::clamp(static_cast<int>(settingNumber(read(kPackCellsKey, {}))), 0, kPackMaxCells);
-        info.capacityMah = settingNumber(read(kPackCapacityKey, {}));
-        info.cellHighV = settingNumber(read(kPackCellHighKey, {}));
-        info.cellLowV = settingNumber(read(kPackCellLowKey, {}));
+            std::clamp(static_cast<int>(settingNumber(read(Text::PackCells))), 0, kPackMaxCells);
+        info.capacityMah = settingNumber(read(Text::PackCapacity));
+        info.cellHighV = settingNumber(read(Text::PackCellHigh));
+        info.cellLowV = settingNumber(read(Text::PackCellLow));
     }
     // Left out is the present recording's alone.
     const QString journal = parts_.journal();
@@ -67,8 +53,7 @@ PackInfo PackChoice::chosen() const {
 
 void PackChoice::learnDefinition() const {
     learnt_ = true;
-    const QString name = normalizedPackName(
-        parts_.settings.read(kSettingsApplication, section(), kPackNameKey, QString()));
+    const QString name = normalizedPackName(parts_.settings.text(Text::PackName, parts_.channel));
     definition_ = name.isEmpty()
                       ? PackInfo{}
                       : packDefinitionOfFolder(parts_.folder(), name).value_or(PackInfo{});
@@ -91,17 +76,17 @@ bool PackChoice::choose() {
         return false;
     }
     const PackInfo picked = dialog.info();
-    parts_.settings.write(kSettingsApplication, section(), kPackNameKey, picked.pack);
-    const auto write = [this](const QString& key, const QString& value) {
-        parts_.settings.write(kSettingsApplication, section(), key, value);
+    parts_.settings.setText(Text::PackName, parts_.channel, picked.pack);
+    const auto write = [this](Text key, const QString& value) {
+        parts_.settings.setText(key, parts_.channel, value);
     };
-    write(kPackNoteKey, picked.note);
+    write(Text::PackNote, picked.note);
     const auto number = [](double v) { return v > 0 ? QString::number(v, 'g', 10) : QString(); };
-    write(kPackChemistryKey, chemistryName(picked.chemistry));
-    write(kPackCellsKey, number(picked.cells));
-    write(kPackCapacityKey, number(picked.capacityMah));
-    write(kPackCellHighKey, number(picked.cellHighV));
-    write(kPackCellLowKey, number(picked.cellLowV));
+    write(Text::PackChemistry, chemistryName(picked.chemistry));
+    write(Text::PackCells, number(picked.cells));
+    write(Text::PackCapacity, number(picked.capacityMah));
+    write(Text::PackCellHigh, number(picked.cellHighV));
+    write(Text::PackCellLow, number(picked.cellLowV));
     leftOut_ = picked.leftOut ? parts_.journal() : QString();
     const QString told = picked.pack.isEmpty() ? kPackCleared.pick(chinese)
                                                : kPackChosen.pick(chinese).arg(picked.pack);

@@ -16,13 +16,13 @@ class QWidget;
 
 namespace cellwatch {
 
-class SettingsStore;
+class Settings;
 
 class PackChoice {
 public:
     struct Parts {
         QWidget& owner;
-        SettingsStore& settings;
+        Settings& settings;
         const WindowHooks& hooks;
         std::function<QString()> folder;   // the recordings folder
         std::function<QString()> journal;  // the live journal's file; "" while none is written
@@ -54,7 +54,6 @@ public:
 private:
     Parts parts_;
     void learnDefinition() const;
-    QString section() const;
 
     session::JournalPack journalPack_;
     QString leftOut_;  // the journal left out of its pack's history, if any

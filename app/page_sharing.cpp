@@ -12,14 +12,13 @@
 #include <QWidget>
 
 #include "app/captions.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "net/web_server.h"
 #include "session/page_feed.h"
 
 namespace cellwatch {
 namespace {
 
-const QString kShareSection = QStringLiteral("Share");
 constexpr BilingualText kShareCommand = {"在局域网上共享…", "Share on the local network…"};
 constexpr BilingualText kShareNotServed = {"无法提供网页", "The live page cannot be served"};
 constexpr BilingualText kSharedElsewhere = {
@@ -60,13 +59,13 @@ SharingClaim::SharingClaim(QWidget& window) : QObject(&window) {
 
 SharingClaim::~SharingClaim() = default;  // the lock goes with the window
 
-bool SharingClaim::mayBind(SettingsStore& settings, QWidget& window, bool anythingOn, bool chinese,
+bool SharingClaim::mayBind(Settings& settings, QWidget& window, bool anythingOn, bool chinese,
                            const std::function<void(const QString&)>& tell) {
     auto* claim =
         window.findChild<SharingClaim*>(QStringLiteral("SharingClaim"), Qt::FindDirectChildrenOnly);
     if (claim == nullptr) {
         claim = new SharingClaim(window);
-        const auto* file = dynamic_cast<const FileSettingsStore*>(&settings);
+        const auto* file = dynamic_cast<const FileSettingsStore*>(&settings.store());
         if (file == nullptr) {
             claim->held_ = true;
         } else {
@@ -184,31 +183,26 @@ void PageSharing::showDialog() {
 }
 
 ShareChoice PageSharing::stored() const {
-    const auto read = [this](const QString& key, const QString& fallback) {
-        return parts_.settings.read(kSettingsApplication, kShareSection, key, fallback);
-    };
+    const Settings& settings = parts_.settings;
     ShareChoice choice;
-    choice.on = read(QStringLiteral("On"), QStringLiteral("0")) == QLatin1String("1");
-    const QString scope = read(QStringLiteral("Scope"), QStringLiteral("network"));
+    choice.on = settings.on(Flag::ShareOn);
+    const QString scope = settings.text(Text::ShareScope);
     choice.scope = scope == QLatin1String("all")     ? ShareChoice::Scope::AllInterfaces
                    : scope == QLatin1String("named") ? ShareChoice::Scope::Named
                    : scope == QLatin1String("local") ? ShareChoice::Scope::ThisComputer
                                                      : ShareChoice::Scope::LocalNetwork;
-    choice.named = read(QStringLiteral("Address"), QString());
+    choice.named = settings.text(Text::ShareAddress);
     bool ok = false;
-    const uint port = read(QStringLiteral("Port"), QStringLiteral("8080")).toUInt(&ok);
+    const uint port = settings.text(Text::SharePort).toUInt(&ok);
     choice.port = ok && port > 0 && port <= 65535 ? static_cast<quint16>(port) : quint16(8080);
     return choice;
 }
 
 void PageSharing::store(const ShareChoice& choice) {
-    const auto write = [this](const QString& key, const QString& value) {
-        parts_.settings.write(kSettingsApplication, kShareSection, key, value);
-    };
-    write(QStringLiteral("On"), choice.on ? QStringLiteral("1") : QStringLiteral("0"));
-    write(QStringLiteral("Scope"), scopeName(choice.scope));
-    write(QStringLiteral("Address"), choice.named);
-    write(QStringLiteral("Port"), QString::number(choice.port));
+    parts_.settings.setOn(Flag::ShareOn, choice.on);
+    parts_.settings.setText(Text::ShareScope, scopeName(choice.scope));
+    parts_.settings.setText(Text::ShareAddress, choice.named);
+    parts_.settings.setText(Text::SharePort, QString::number(choice.port));
 }
 
 }  // namespace cellwatch

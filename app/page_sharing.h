@@ -17,7 +17,7 @@ class QMenu;
 
 namespace cellwatch {
 
-class SettingsStore;
+class Settings;
 
 namespace net {
 class WebServer;
@@ -41,7 +41,7 @@ public:
     // the first ask of a window tries the lock, the answer then stays.
     // When it may not and `anythingOn`, `tell` hears (once per window) that
     // they stay off, in the window's language.
-    static bool mayBind(SettingsStore& settings, QWidget& window, bool anythingOn, bool chinese,
+    static bool mayBind(Settings& settings, QWidget& window, bool anythingOn, bool chinese,
                         const std::function<void(const QString&)>& tell);
     // The lock file's name in the settings folder.
     static QString lockName() { return QStringLiteral("cellwatch-window.lock"); }
@@ -59,7 +59,7 @@ class PageSharing final : public QObject {
     Q_OBJECT
 public:
     struct Parts {
-        SettingsStore& settings;
+        Settings& settings;
         session::LiveSession& session;
         QWidget& owner;
         const WindowHooks& hooks;

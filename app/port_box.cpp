@@ -1,15 +1,10 @@
 #include "app/port_box.h"
 
 #include "app/captions.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/toolbar.h"
 
 namespace cellwatch {
-namespace {
-
-const QString kReconnectKey = QStringLiteral("Reconnect");
-
-}  // namespace
 
 PortBox::PortBox(Parts parts, QObject* parent) : QObject(parent), parts_(std::move(parts)) {
     poll_.setInterval(kPollMs);
@@ -95,13 +90,11 @@ void PortBox::poll() {
 }
 
 bool PortBox::reconnectEnabled() const {
-    return parts_.settings.read(kSettingsApplication, kReconnectKey, kReconnectKey,
-                                QStringLiteral("1")) != QLatin1String("0");
+    return parts_.settings.on(Flag::Reconnect);
 }
 
 void PortBox::setReconnectEnabled(bool on) {
-    parts_.settings.write(kSettingsApplication, kReconnectKey, kReconnectKey,
-                          on ? QStringLiteral("1") : QStringLiteral("0"));
+    parts_.settings.setOn(Flag::Reconnect, on);
     if (!on) {
         stopAwaiting();
     }

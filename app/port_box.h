@@ -14,7 +14,7 @@
 
 namespace cellwatch {
 
-class SettingsStore;
+class Settings;
 class Tool;
 
 class PortBox final : public QObject {
@@ -23,7 +23,7 @@ public:
     struct Parts {
         Tool& box;
         const PortLister& ports;
-        SettingsStore& settings;
+        Settings& settings;
         std::function<void(const QString&)> tell;
         std::function<bool()> chinese;
         // Whether the window may connect on its own now (nothing else is

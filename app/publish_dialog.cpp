@@ -10,46 +10,28 @@
 #include <QVBoxLayout>
 
 #include "app/captions.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 
 namespace cellwatch {
-namespace {
 
-const QString kPublishSection = QStringLiteral("Publish");
-const QString kPublishOnKey = QStringLiteral("On");
-const QString kPublishAddressKey = QStringLiteral("Address");
-const QString kPublishPasswordFileKey = QStringLiteral("PasswordFile");
-const QString kPublishCaFileKey = QStringLiteral("CaFile");
-const QString kPublishKeyFileKey = QStringLiteral("KeyFile");
-const QString kPublishDiscoveryKey = QStringLiteral("Discovery");
-
-QString readPublishValue(const SettingsStore& settings, const QString& key) {
-    return settings.read(kSettingsApplication, kPublishSection, key, QString());
-}
-
-}  // namespace
-
-PublishChoice readPublishChoice(const SettingsStore& settings) {
+PublishChoice readPublishChoice(const Settings& settings) {
     PublishChoice c;
-    c.on = readPublishValue(settings, kPublishOnKey) == QLatin1String("1");
-    c.address = readPublishValue(settings, kPublishAddressKey);
-    c.passwordFile = readPublishValue(settings, kPublishPasswordFileKey);
-    c.caFile = readPublishValue(settings, kPublishCaFileKey);
-    c.keyFile = readPublishValue(settings, kPublishKeyFileKey);
-    c.discovery = readPublishValue(settings, kPublishDiscoveryKey) == QLatin1String("1");
+    c.on = settings.on(Flag::PublishOn);
+    c.address = settings.text(Text::PublishAddress);
+    c.passwordFile = settings.text(Text::PublishPasswordFile);
+    c.caFile = settings.text(Text::PublishCaFile);
+    c.keyFile = settings.text(Text::PublishKeyFile);
+    c.discovery = settings.on(Flag::PublishDiscovery);
     return c;
 }
 
-void writePublishChoice(SettingsStore& settings, const PublishChoice& c) {
-    const auto put = [&settings](const QString& key, const QString& value) {
-        settings.write(kSettingsApplication, kPublishSection, key, value);
-    };
-    put(kPublishAddressKey, c.address);
-    put(kPublishPasswordFileKey, c.passwordFile);
-    put(kPublishCaFileKey, c.caFile);
-    put(kPublishKeyFileKey, c.keyFile);
-    put(kPublishDiscoveryKey, c.discovery ? QStringLiteral("1") : QStringLiteral("0"));
-    put(kPublishOnKey, c.on ? QStringLiteral("1") : QStringLiteral("0"));
+void writePublishChoice(Settings& settings, const PublishChoice& c) {
+    settings.setText(Text::PublishAddress, c.address);
+    settings.setText(Text::PublishPasswordFile, c.passwordFile);
+    settings.setText(Text::PublishCaFile, c.caFile);
+    settings.setText(Text::PublishKeyFile, c.keyFile);
+    settings.setOn(Flag::PublishDiscovery, c.discovery);
+    settings.setOn(Flag::PublishOn, c.on);
 }
 
 PublishDialog::PublishDialog(const PublishChoice& given, bool chinese, AskOpenFile askOpenFile,

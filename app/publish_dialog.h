@@ -15,7 +15,7 @@ class QLineEdit;
 
 namespace cellwatch {
 
-class SettingsStore;
+class Settings;
 
 struct PublishChoice {
     bool on = false;
@@ -27,8 +27,8 @@ struct PublishChoice {
     bool operator==(const PublishChoice&) const = default;
 };
 
-PublishChoice readPublishChoice(const SettingsStore& settings);
-void writePublishChoice(SettingsStore& settings, const PublishChoice& choice);
+PublishChoice readPublishChoice(const Settings& settings);
+void writePublishChoice(Settings& settings, const PublishChoice& choice);
 
 class PublishDialog final : public QDialog {
     Q_OBJECT

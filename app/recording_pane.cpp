@@ -11,7 +11,7 @@
 #include "app/captions.h"
 #include "app/power_gauge.h"
 #include "app/readout_panels.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/tab_control.h"
 #include "chart/alarm_markers.h"
 #include "chart/cell_pane.h"
@@ -223,18 +223,12 @@ void RecordingPane::setCellCurves(bool on) {
     showCellSpans();
 }
 
-void RecordingPane::keepCellShare(SettingsStore& settings) {
-    const QString section = QStringLiteral("CellCurves");
-    const QString key = QStringLiteral("Share");
-    bool ok = false;
-    const double stored =
-        settings.read(kSettingsApplication, section, key, QString()).toDouble(&ok);
-    if (ok) {
-        cells_->setShare(stored);
+void RecordingPane::keepCellShare(Settings& settings) {
+    if (const std::optional<double> stored = settings.cellShare()) {
+        cells_->setShare(*stored);
     }
-    connect(cells_, &CellPane::shareChanged, this, [&settings, section, key](double share) {
-        settings.write(kSettingsApplication, section, key, QString::number(share, 'f', 3));
-    });
+    connect(cells_, &CellPane::shareChanged, this,
+            [&settings](double share) { settings.setCellShare(share); });
 }
 
 bool RecordingPane::cellCurves() const {

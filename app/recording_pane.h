@@ -31,7 +31,7 @@ namespace cellwatch {
 
 class AlarmMarkers;
 class CellPane;
-class SettingsStore;
+class Settings;
 class CellPanelWidget;
 class ChartView;
 class ChartZoom;
@@ -101,7 +101,7 @@ public:
     void setCellCurves(bool on);
     // The cells pane's share of the chart's height: the one stored in
     // `settings`, and each one the user drags to stored there.
-    void keepCellShare(SettingsStore& settings);
+    void keepCellShare(Settings& settings);
     bool cellCurves() const;
     void setCellMode(CellCurveMode mode);
     CellCurveMode cellMode() const;

@@ -316,13 +316,4 @@ void FileSettingsStore::write(const QString& application, const QString& section
     }
 }
 
-QString readLanguageCode(const SettingsStore& store) {
-    return store.read(kSettingsApplication, QStringLiteral("Lang"), QStringLiteral("Lang"),
-                      kLanguageChinese);
-}
-
-void writeLanguageCode(SettingsStore& store, const QString& code) {
-    store.write(kSettingsApplication, QStringLiteral("Lang"), QStringLiteral("Lang"), code);
-}
-
 }  // namespace cellwatch

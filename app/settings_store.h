@@ -83,27 +83,4 @@ private:
     QString warned_;  // the problem last said on standard error
 };
 
-// The interface language: "CHT" selects the Chinese texts, anything else
-// English. Stored under application "Cellwatch    " (four blanks), section
-// "Lang", key "Lang"; "CHT" when nothing is stored.
-inline const QString kSettingsApplication = QStringLiteral("Cellwatch    ");
-inline const QString kLanguageChinese = QStringLiteral("CHT");
-inline const QString kLanguageEnglish = QStringLiteral("ENG");
-
-QString readLanguageCode(const SettingsStore& store);
-void writeLanguageCode(SettingsStore& store, const QString& code);
-// The selection rule every reader uses: exactly "CHT" means Chinese.
-inline bool isChinese(const QString& languageCode) {
-    return languageCode == kLanguageChinese;
-}
-// The one test every window, dialog and message makes of the stored language.
-inline bool chineseChosen(const SettingsStore& store) {
-    return isChinese(readLanguageCode(store));
-}
-// The link text's own reading of it (the connection handlers have always
-// read it so): any letter case of "CHT" is Chinese.
-inline bool chineseChosenAnyCase(const SettingsStore& store) {
-    return readLanguageCode(store).toUpper() == kLanguageChinese;
-}
-
 }  // namespace cellwatch

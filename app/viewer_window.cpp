@@ -53,8 +53,8 @@ constexpr int kPageMargin = 4;
 
 }  // namespace
 
-ViewerWindow::ViewerWindow(SettingsStore& settings, const WindowHooks& hooks,
-                           const TickClock& ticks, const WallClock& wall, QWidget* parent)
+ViewerWindow::ViewerWindow(Settings& settings, const WindowHooks& hooks, const TickClock& ticks,
+                           const WallClock& wall, QWidget* parent)
     : QWidget(parent, Qt::Window), settings_(settings), hooks_(withDefaultDialogs(hooks)) {
     setObjectName(QStringLiteral("viewer"));
     setAttribute(Qt::WA_DeleteOnClose);

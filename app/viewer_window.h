@@ -21,7 +21,7 @@
 #include "app/chart_commands.h"
 #include "app/commands.h"
 #include "app/recording_pane.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/viewer_overlays.h"
 #include "app/window_hooks.h"
 #include "readout/pack_file.h"
@@ -44,7 +44,7 @@ class ViewerWindow final : public QWidget {
 public:
     // `hooks` answer the dialogs (the main window's, defaults filled in);
     // `ticks` and `wall` are the clocks of the time axis.
-    ViewerWindow(SettingsStore& settings, const WindowHooks& hooks, const TickClock& ticks,
+    ViewerWindow(Settings& settings, const WindowHooks& hooks, const TickClock& ticks,
                  const WallClock& wall, QWidget* parent = nullptr);
     ~ViewerWindow() override;
 
@@ -126,7 +126,7 @@ private:
     void showTitle();
     QString proposedFile(const QString& suffix) const;
 
-    SettingsStore& settings_;
+    Settings& settings_;
     WindowHooks hooks_;
     QString file_;
     std::size_t damagedLines_ = 0;

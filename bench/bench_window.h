@@ -39,7 +39,8 @@ inline Reading sampleAt(std::size_t k) {
 
 struct BenchWindow {
     QTemporaryDir dir;
-    FileSettingsStore settings{dir.filePath(QStringLiteral("settings.ini"))};
+    FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+    Settings settings{store};
     ManualTickClock ticks{1'000'000};
     ManualWallClock wall{QDateTime(QDate(2024, 1, 15), QTime(9, 0))};
     FixedPortLister ports;
@@ -47,7 +48,7 @@ struct BenchWindow {
 
     // `simulated`: the window runs on the hand-set clocks; else on the system's.
     explicit BenchWindow(bool simulated = true) {
-        writeLanguageCode(settings, kLanguageEnglish);
+        settings.setLanguageCode(kLanguageEnglish);
         MainWindow::Hooks hooks;
         hooks.showFailure = [](QWidget*, const QString& text) {
             std::fprintf(stderr, "failure: %s\n", text.toLocal8Bit().constData());

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/recording_pane.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/viewer_window.h"
 #include "app/window_hooks.h"
 #include "bench/bench_journal.h"
@@ -80,8 +80,9 @@ int main(int argc, char** argv) {
     const QString path = bench::writeChargeJournal(
         dir, rows, 12, hardest ? bench::CellPattern::Sawtooth : bench::CellPattern::Charges);
 
-    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-    writeLanguageCode(settings, kLanguageEnglish);
+    FileSettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
+    Settings settings(store);
+    settings.setLanguageCode(kLanguageEnglish);
     WindowHooks hooks;
     hooks.showFailure = [](QWidget*, const QString& text) {
         std::fprintf(stderr, "failure: %s\n", qPrintable(text));

@@ -29,7 +29,7 @@
 
 #include "app/help_page.h"
 #include "app/main_window.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 
 extern char** environ;
 
@@ -90,7 +90,8 @@ int child(int argc, char** argv) {
     mark("network");
 
     QTemporaryDir dir;  // no stored language: the Chinese start
-    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+    FileSettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
+    Settings settings(store);
     MainWindow::Hooks hooks;
     hooks.isOnline = [online] { return online; };
     hooks.journalFolder = dir.filePath(QStringLiteral("journals"));

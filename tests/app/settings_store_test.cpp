@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "tests/support/fifo_watchdog.h"
 
 #include <fcntl.h>

@@ -12,7 +12,7 @@
 
 #include "app/captions.h"
 #include "app/commands.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/status_list.h"
 #include "tests/support/settle.h"
 
@@ -185,8 +185,9 @@ TEST(LanguageTest, OneRuleForTheTextsAndTheLinkTextsOwn) {
         QTemporaryDir dir;
         FileSettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
         writeLanguageCode(store, QString::fromLatin1(c.stored));
-        EXPECT_EQ(chineseChosen(store), c.chinese);
-        EXPECT_EQ(chineseChosenAnyCase(store), c.anyCase);
+        const Settings settings(store);
+        EXPECT_EQ(chineseChosen(settings), c.chinese);
+        EXPECT_EQ(chineseChosenAnyCase(settings), c.anyCase);
     }
 }
 

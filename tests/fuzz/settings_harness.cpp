@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <cstdlib>
 
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "fuzz_temp_file.h"
 
 namespace cellwatch {

@@ -259,7 +259,7 @@ TEST_F(LineSharingTest, BadChoicesAreRefusedInAMessageBoxWithNothingHalfSetUp) {
     choosePublishing(publishTo(address));
     net::Publisher* working = sharing().publisher();
     ASSERT_NE(working, nullptr) << failureText();
-    const PublishChoice kept = readPublishChoice(*store);
+    const PublishChoice kept = readPublishChoice(*settings);
     EXPECT_EQ(kept, publishTo(address));
 
     const QString missing = dir.filePath(QStringLiteral("missing"));
@@ -286,7 +286,7 @@ TEST_F(LineSharingTest, BadChoicesAreRefusedInAMessageBoxWithNothingHalfSetUp) {
         EXPECT_TRUE(failures[0].contains(says)) << failureText();
         EXPECT_EQ(sharing().publisher(), working);
         EXPECT_EQ(w->session().publisher(), working);
-        EXPECT_EQ(readPublishChoice(*store), kept);
+        EXPECT_EQ(readPublishChoice(*settings), kept);
     }
 
     // What the broker says goes to the status band.
@@ -308,7 +308,7 @@ TEST_F(LineSharingTest, TheChoiceButATypedPasswordIsAppliedAtTheNextStart) {
     choosePublishing(chosen);
     ASSERT_TRUE(failures.isEmpty()) << failureText();
     open();  // the next start
-    EXPECT_EQ(readPublishChoice(*store), chosen);
+    EXPECT_EQ(readPublishChoice(*settings), chosen);
     ASSERT_NE(sharing().publisher(), nullptr) << failureText();
     EXPECT_TRUE(waitUntil([&] { return sharing().publisher()->client().isConnected(); }));
     EXPECT_TRUE(statusList().contains(QStringLiteral("Publishing on ") + chosen.address));
@@ -332,7 +332,7 @@ TEST_F(LineSharingTest, AWindowWatchingAChargerNeverPublishes) {
     net::Publisher other(o, false);
     other.setStart({1'700'000'000'000, 0, 1000});
     other.start();
-    NetworkWatch watch(*store, broker.address(QStringLiteral("b6")), QString(), hooks());
+    NetworkWatch watch(*settings, broker.address(QStringLiteral("b6")), QString(), hooks());
     ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
     MainWindow& watching = watch.window();
     EXPECT_EQ(watching.findChild<LineSharing*>()->publisher(), nullptr);

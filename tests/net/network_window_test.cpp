@@ -15,7 +15,7 @@
 #include "app/network_list.h"
 #include "app/network_watch.h"
 #include "app/network_watch_dialog.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/toolbar.h"
 #include "chart/data_table.h"
 #include "net/publisher.h"
@@ -70,13 +70,14 @@ protected:
     TestBroker broker;
     QTemporaryDir dir;
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+    Settings settings{store};
     QStringList failures;
 };
 
 TEST_F(NetworkWindow, AWatchShowsTheChargerOnItsClocksUntilTheLinkIsLost) {
-    writeLanguageCode(store, kLanguageEnglish);
+    settings.setLanguageCode(kLanguageEnglish);
     auto pub = publisher(QStringLiteral("w1"));
-    NetworkWatch watch(store, broker.address(QStringLiteral("w1")), QString(), hooks());
+    NetworkWatch watch(settings, broker.address(QStringLiteral("w1")), QString(), hooks());
     ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
     MainWindow& w = watch.window();
     EXPECT_EQ(w.tool(QStringLiteral("state"), QStringLiteral("Link_state"))->text(),
@@ -108,7 +109,7 @@ TEST_F(NetworkWindow, AWatchShowsTheChargerOnItsClocksUntilTheLinkIsLost) {
 // watch it opens heeds it: a charger signing with that key is watched; with
 // another key what it publishes is dropped and said, and nothing recorded.
 TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
-    writeLanguageCode(store, kLanguageEnglish);
+    settings.setLanguageCode(kLanguageEnglish);
     const QString right =
         broker.writeFile(QStringLiteral("right.key"), "c2VjcmV0IGtleSBvZiB0aGUgYmVuY2g=\n");
     const QString wrong =
@@ -128,14 +129,14 @@ TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
 
     for (const QString& keyFile : {right, wrong}) {
         SCOPED_TRACE(keyFile.toStdString());
-        WatchConnectDialog dialog(store, false);
+        WatchConnectDialog dialog(settings, false);
         EXPECT_EQ(dialog.keyFileField().placeholderText(),
                   QStringLiteral("empty: unsigned messages count"));
         dialog.addressField().setText(broker.address(QStringLiteral("signed")));
         dialog.keyFileField().setText(keyFile);
-        dialog.keep(store);
-        EXPECT_EQ(WatchConnectDialog(store, false).keyFileField().text(), keyFile);
-        std::unique_ptr<NetworkWatch> watch(dialog.openWatch(store, nullptr));
+        dialog.keep(settings);
+        EXPECT_EQ(WatchConnectDialog(settings, false).keyFileField().text(), keyFile);
+        std::unique_ptr<NetworkWatch> watch(dialog.openWatch(settings, nullptr));
         ASSERT_NE(watch, nullptr);
         MainWindow& w = watch->window();
         auto* source = dynamic_cast<session::WatchSource*>(w.session().source());
@@ -160,12 +161,12 @@ TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
     }
 
     // A key file that cannot be read is one line, naming it; no watch opens.
-    WatchConnectDialog dialog(store, false);
+    WatchConnectDialog dialog(settings, false);
     dialog.addressField().setText(broker.address(QStringLiteral("signed")));
     dialog.keyFileField().setText(dir.filePath(QStringLiteral("missing.key")));
-    dialog.keep(store);
+    dialog.keep(settings);
     try {
-        delete dialog.openWatch(store, nullptr);
+        delete dialog.openWatch(settings, nullptr);
         ADD_FAILURE() << "a missing key file opened a watch";
     } catch (const std::exception& e) {
         EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("missing.key")))
@@ -176,7 +177,7 @@ TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
 
 TEST_F(NetworkWindow, AnAddressInThePortBoxOpensAWindowOfItsOwn) {
     auto pub = publisher(QStringLiteral("w2"));
-    MainWindow main(store, hooks());
+    MainWindow main(settings, hooks());
     const auto windows = [] {
         int n = 0;
         for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -211,7 +212,7 @@ TEST_F(NetworkWindow, TheListShowsEveryChargerItsRowAndAlarmsAndOpensThem) {
     auto a = publisher(QStringLiteral("a"));
     auto b = publisher(QStringLiteral("b"));
     auto c = publisher(QStringLiteral("c"));
-    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+    NetworkListDialog list(settings, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
                            QString());
     QTableWidget& t = list.table();
     ASSERT_TRUE(waitUntil([&] { return t.rowCount() == 3; }));  // within a few updates
@@ -263,7 +264,7 @@ TEST_F(NetworkWindow, TheListShowsEveryChargerItsRowAndAlarmsAndOpensThem) {
 TEST_F(NetworkWindow, TheListShowsEachChannelOfAChargerAsAnEntry) {
     auto duo = publisher(QStringLiteral("duo"));
     duo->setChannels(2);
-    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+    NetworkListDialog list(settings, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
                            QString());
     QTableWidget& t = list.table();
     ASSERT_TRUE(waitUntil([&] { return t.rowCount() == 1; }));  // its status
@@ -312,13 +313,13 @@ TEST_F(NetworkWindow, TheListShowsEachChannelOfAChargerAsAnEntry) {
 }
 
 TEST_F(NetworkWindow, TheListTellsEachChargersAlarmOncePerRunThroughTheWindow) {
-    writeLanguageCode(store, kLanguageEnglish);
-    MainWindow main(store, hooks());
+    settings.setLanguageCode(kLanguageEnglish);
+    MainWindow main(settings, hooks());
     QStringList told;
     main.alarms().notify = [&](const QString& title, const QString& text) {
         told << title + u'|' + text;
     };
-    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+    NetworkListDialog list(settings, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
                            QString(), &main);
     auto a = publisher(QStringLiteral("bench1"));
     auto b = publisher(QStringLiteral("bench2"));
@@ -362,7 +363,7 @@ TEST_F(NetworkWindow, TheListTellsEachChargersAlarmOncePerRunThroughTheWindow) {
 }
 
 TEST_F(NetworkWindow, TheListDropsRowsNoChargerCouldSend) {
-    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+    NetworkListDialog list(settings, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
                            QString());
     net::MqttOptions o;
     o.address = net::parseBrokerAddress(broker.address(QStringLiteral("x")));
@@ -389,7 +390,7 @@ TEST_F(NetworkWindow, TheListDropsRowsNoChargerCouldSend) {
 }
 
 TEST_F(NetworkWindow, TheListShowsAFloodOfChargersInFewUpdatesAndListsSoMany) {
-    NetworkListDialog list(store, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+    NetworkListDialog list(settings, QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
                            QString());
     list.setUpdateInterval(3'600'000);  // only when told, in this test
     net::MqttOptions o;

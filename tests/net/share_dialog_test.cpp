@@ -19,7 +19,7 @@
 #include "app/main_window.h"
 #include "app/page_sharing.h"
 #include "app/publish_dialog.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "app/share_dialog.h"
 #include "app/toolbar.h"
 #include "net/web_server.h"
@@ -158,6 +158,7 @@ TEST(ShareDialog, ServesWhenTurnedOnShowsTheAddressAndMakesANewOne) {
 TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
     QTemporaryDir dir;
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+    Settings settings(store);
     MainWindow::Hooks hooks;
     hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
     hooks.isOnline = [] { return false; };
@@ -171,7 +172,7 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
     };
     QString url;
     {
-        MainWindow w(store, hooks);
+        MainWindow w(settings, hooks);
         test::settle();  // the start-up's own serving (none yet) is done
         QAction* share = w.toolBar()
                              .bandMenu(QStringLiteral("View1"))
@@ -190,7 +191,7 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
             << reply->errorString().toStdString();
         EXPECT_TRUE(reply->readAll().contains("<html"));
     }
-    MainWindow again(store, hooks);
+    MainWindow again(settings, hooks);
     ASSERT_TRUE(nettest::waitUntil([&] { return again.pageSharing().server().listening(); }));
     EXPECT_EQ(again.pageSharing().server().port(), 47614);
     EXPECT_EQ(again.pageSharing().server().address(), shareListenAddress(ShareChoice{}));
@@ -218,7 +219,8 @@ TEST(ShareDialog, ASecondWindowLeavesTheServedPageAndPublishingToTheFirst) {
     QTemporaryDir dir;
     nettest::TestBroker broker;
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
-    writeLanguageCode(store, kLanguageEnglish);
+    Settings settings(store);
+    settings.setLanguageCode(kLanguageEnglish);
     QTcpServer probe;  // a port free here
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     const quint16 port = probe.serverPort();
@@ -230,7 +232,7 @@ TEST(ShareDialog, ASecondWindowLeavesTheServedPageAndPublishingToTheFirst) {
     PublishChoice publish;
     publish.on = true;
     publish.address = broker.address(QStringLiteral("bench1"));
-    writePublishChoice(store, publish);
+    writePublishChoice(settings, publish);
 
     MainWindow::Hooks hooks;
     hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
@@ -252,10 +254,10 @@ TEST(ShareDialog, ASecondWindowLeavesTheServedPageAndPublishingToTheFirst) {
     const QString said = QStringLiteral(
         "Another Cellwatch window serves the live page and publishes; this window leaves both "
         "off");
-    auto first = std::make_unique<MainWindow>(store, hooks);
+    auto first = std::make_unique<MainWindow>(settings, hooks);
     ASSERT_TRUE(nettest::waitUntil([&] { return serves(*first); }));
     {
-        MainWindow second(store, hooks);
+        MainWindow second(settings, hooks);
         ASSERT_TRUE(nettest::waitUntil([&] { return band(second).contains(said); }));
         test::settle();  // whatever else it does at start
         EXPECT_EQ(band(second).count(said), 1);
@@ -264,7 +266,7 @@ TEST(ShareDialog, ASecondWindowLeavesTheServedPageAndPublishingToTheFirst) {
         EXPECT_FALSE(band(first.operator*()).contains(said));
     }
     first.reset();
-    MainWindow third(store, hooks);
+    MainWindow third(settings, hooks);
     ASSERT_TRUE(nettest::waitUntil([&] { return serves(third); }));
     EXPECT_EQ(third.pageSharing().server().port(), port);
     EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();

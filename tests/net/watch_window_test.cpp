@@ -26,7 +26,7 @@
 #include "app/line_sharing.h"
 #include "app/network_watch.h"
 #include "app/recordings_dialog.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "net/publisher.h"
 #include "net/web_server.h"
 #include "packs/pack_history.h"
@@ -62,7 +62,8 @@ TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
     TestBroker broker;
     QTemporaryDir dir;
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
-    writeLanguageCode(store, kLanguageEnglish);
+    Settings settings(store);
+    settings.setLanguageCode(kLanguageEnglish);
     auto pub = startedPublisher(broker, QStringLiteral("bench1"));
     ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
 
@@ -81,7 +82,7 @@ TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
         printer.setOutputFileName(dir.filePath(QStringLiteral("chart.pdf")));
         return true;
     };
-    NetworkWatch watch(store, broker.address(QStringLiteral("bench1")), QString(), hooks);
+    NetworkWatch watch(settings, broker.address(QStringLiteral("bench1")), QString(), hooks);
     MainWindow& w = watch.window();
     QStringList notes;
     w.alarms().notify = [&](const QString& title, const QString& text) {
@@ -130,6 +131,7 @@ TEST(WatchWindow, TheBandsAndThePageTellTheSameMomentOfAnAlarm) {
     TestBroker broker;
     QTemporaryDir dir;
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+    Settings settings(store);
     auto pub = startedPublisher(broker, QStringLiteral("bench3"));
     ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
     MainWindow::Hooks hooks;
@@ -137,7 +139,7 @@ TEST(WatchWindow, TheBandsAndThePageTellTheSameMomentOfAnAlarm) {
     hooks.isOnline = [] { return false; };
     QStringList failures;
     hooks.showFailure = [&](QWidget*, const QString& text) { failures << text; };
-    NetworkWatch watch(store, broker.address(QStringLiteral("bench3")), QString(), hooks);
+    NetworkWatch watch(settings, broker.address(QStringLiteral("bench3")), QString(), hooks);
     watch.window().alarms().notify = nullptr;
     ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
     net::WebServer server;
@@ -173,7 +175,7 @@ TEST(WatchWindow, TheBandsAndThePageTellTheSameMomentOfAnAlarm) {
     ASSERT_EQ(paged.size(), 1);
     EXPECT_EQ(paged[0].toObject()[QStringLiteral("at")].toInteger(), raisedAt);
 
-    MainWindow replayer(store, hooks);
+    MainWindow replayer(settings, hooks);
     replayer.alarms().notify = nullptr;
     replayer.replayCapture(file, 0);
     ASSERT_TRUE(waitUntil([&] { return replayer.table().dataRowCount() == 4; }))
@@ -236,7 +238,7 @@ TEST_F(ChargeTwins, AWatchersCopyOfAChargeIsListedAndCountedOnce) {
         LineSharing& sharing = *w->findChild<LineSharing*>();
         ASSERT_TRUE(sharing.applyPublishing(choice)) << failureText();
         ASSERT_TRUE(waitUntil([&] { return sharing.publisher()->client().isConnected(); }));
-        NetworkWatch watch(*store, address, QString(), hooks());
+        NetworkWatch watch(*settings, address, QString(), hooks());
         connectTo(slave());
         ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
         recordRows(1, 3);

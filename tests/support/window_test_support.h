@@ -114,6 +114,9 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<FileSettingsStore> store =
         std::make_unique<FileSettingsStore>(dir.filePath(QStringLiteral("settings.ini")));
+    // The program's settings over *store, as a start reads them: made anew by
+    // open() and startSettings().
+    std::unique_ptr<Settings> settings;
     ManualTickClock ticks{50'000};
     ManualWallClock wall{QDateTime(QDate(2024, 3, 9), QTime(14, 5, 7))};
     CountingPortLister ports;
@@ -185,10 +188,15 @@ protected:
         if (language) {
             writeLanguageCode(*store, *language);
         }
-        w = std::make_unique<MainWindow>(*store, hooks());
+        w = std::make_unique<MainWindow>(startSettings(), hooks());
         w->show();
         test::settle();
         return *w;
+    }
+
+    Settings& startSettings() {
+        settings = std::make_unique<Settings>(*store);
+        return *settings;
     }
 
     std::string failureText() const { return failures.join(u'\n').toStdString(); }

@@ -127,10 +127,10 @@ TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
         }
     }
     // The band's button follows a language switch while it shows.
-    writeLanguageCode(*store, kLanguageChinese);
+    w->settings().setLanguageCode(kLanguageChinese);
     w->SetCaptions();
     EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("确认"));
-    writeLanguageCode(*store, kLanguageEnglish);
+    w->settings().setLanguageCode(kLanguageEnglish);
     w->SetCaptions();
     EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("Acknowledge"));
     EXPECT_EQ(notes, (QStringList{
@@ -182,7 +182,7 @@ TEST_F(AlarmWindowTest, RulesAndSoundAreKeptInTheSettings) {
                              "2 °C (temperature) and stayed there for 30 s."));
     dialog.enabledBox(alarms::Kind::InputLow)->setChecked(false);
     dialog.limitBox(alarms::Kind::CellHigh, 1)->setValue(2.5);
-    writeAlarmSettings(*store, dialog.settings());
+    writeAlarmSettings(*settings, dialog.settings());
 
     w.reset();
     open();

@@ -11,7 +11,7 @@
 
 #include "app/language.h"
 #include "app/recordings_dialog.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "tests/support/window_test_support.h"
 
 namespace cellwatch::windowtest {

@@ -181,14 +181,14 @@ TEST_F(ChartOutTest, SavedAndPrintedChartsAreLightAndCarryTheCaption) {
     ASSERT_NE(paper, nullptr);
     EXPECT_TRUE(paper->isChecked());
     paper->trigger();
-    EXPECT_FALSE(whitePaper(*store));
+    EXPECT_FALSE(whitePaper(*settings));
     saveAnswer = out.filePath(QStringLiteral("dark.png"));
     click("View1", "Save");
     QImage dark;
     ASSERT_TRUE(dark.load(saveAnswer));
     EXPECT_EQ(dark.pixel(0, 0), screenBefore.pixel(0, 0));
     paper->trigger();
-    EXPECT_TRUE(whitePaper(*store));
+    EXPECT_TRUE(whitePaper(*settings));
 
     const QString saved = out.filePath(QStringLiteral("chart.pdf"));
     saveAnswer = saved;

@@ -20,7 +20,7 @@ protected:
         MainWindow::Hooks live = hooks();
         live.ticks = nullptr;
         live.wall = nullptr;
-        w = std::make_unique<MainWindow>(*store, live);
+        w = std::make_unique<MainWindow>(startSettings(), live);
         w->show();
         test::settle();
         w->emulatorTrial().setProgram(QStringLiteral(CELLWATCH_EMULATOR_PATH));

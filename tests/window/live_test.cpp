@@ -140,10 +140,7 @@ TEST_F(LiveWindowTest, ConnectTakesTheChargerBesideThePortAndKeepsItForThePort) 
     ASSERT_EQ(charger->itemCount(), 4);  // tkrx, icharger, skyrc, isdt
     EXPECT_EQ(charger->item(1), QStringLiteral("icharger"));
     EXPECT_EQ(charger->text(), QStringLiteral("tkrx"));
-    const auto kept = [&] {
-        return w->settings().read(kSettingsApplication, QStringLiteral("Chargers"), slave(),
-                                  QString());
-    };
+    const auto kept = [&] { return w->settings().text(Keyed::Charger, slave()); };
 
     charger->setText(QStringLiteral("nope"));
     connectTo(slave());

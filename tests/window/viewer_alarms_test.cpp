@@ -71,7 +71,8 @@ class ViewerAlarmsTest : public WindowTest {
 protected:
     ViewerWindow& openJournal(bool alarms, const char* language = "ENG") {
         writeLanguageCode(*store, QString::fromLatin1(language));
-        viewer = std::make_unique<ViewerWindow>(*store, hooks(), ticks, wall);
+        viewer.reset();
+        viewer = std::make_unique<ViewerWindow>(startSettings(), hooks(), ticks, wall);
         viewer->show();
         const QString path = testing::writeFile(dir.filePath(QStringLiteral("cycle.csv")),
                                                 chargeRestDischarge(alarms));
@@ -133,7 +134,7 @@ TEST_F(ViewerAlarmsTest, TheListHasEachKeptAlarmInOrderInEitherLanguage) {
         }
     }
     // The language switches with the window's.
-    writeLanguageCode(*store, QStringLiteral("ENG"));
+    settings->setLanguageCode(QStringLiteral("ENG"));
     viewer->setCaptions();
     EXPECT_EQ(cell(2, 2), QString::fromUtf8(kKept[2].text));
     EXPECT_EQ(cell(2, 1), QStringLiteral("cell-low"));

@@ -23,7 +23,7 @@ namespace {
 class ViewerCellsTest : public WindowTest {
 protected:
     void SetUp() override {
-        viewer = new ViewerWindow(*store, hooks(), ticks, wall);
+        viewer = new ViewerWindow(startSettings(), hooks(), ticks, wall);
         viewer->show();
         // Three cells (4.10, cell 2, 4.15 V); cell 2 sinks from 4.20 V by
         // 10 mV every 10 s, to 3.61 V at the 60th row.
@@ -171,7 +171,7 @@ TEST_F(LiveCellCurvesTest, ViewCellCurvesAddsThePaneAndFollowsTheLiveRows) {
     EXPECT_TRUE(w->pane().cellCurves());
     EXPECT_TRUE(tool("View1", "CellCurves")->checked());
     EXPECT_DOUBLE_EQ(w->pane().cellPane().share(), 0.55);
-    ViewerWindow viewer(*store, hooks(), ticks, wall);
+    ViewerWindow viewer(*settings, hooks(), ticks, wall);
     EXPECT_DOUBLE_EQ(viewer.pane().cellPane().share(), 0.55);
 }
 

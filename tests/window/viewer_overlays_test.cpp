@@ -13,7 +13,7 @@
 
 #include "app/range_panel.h"
 #include "app/recording_pane.h"
-#include "app/settings_store.h"
+#include "app/settings.h"
 #include "chart/alarm_markers.h"
 #include "chart/cell_graph.h"
 #include "chart/cell_pane.h"
@@ -47,7 +47,7 @@ protected:
             askedIn << folder;
             return answer;
         };
-        viewer = new ViewerWindow(*store, asking, ticks, wall);
+        viewer = new ViewerWindow(startSettings(), asking, ticks, wall);
         viewer->show();
     }
     void TearDown() override { delete viewer; }
@@ -208,7 +208,7 @@ TEST_F(ViewerOverlaysTest, CurveSwitchesAndLanguageReachTheOverlays) {
 
     QAction* command = viewer->comparison().command();
     EXPECT_EQ(command->text(), QStringLiteral("Compare with…"));
-    writeLanguageCode(*store, QStringLiteral("CHT"));
+    settings->setLanguageCode(QStringLiteral("CHT"));
     viewer->setCaptions();
     EXPECT_EQ(command->text(), QStringLiteral("对比…"));
     EXPECT_EQ(
