@@ -25,24 +25,19 @@ namespace cellwatch {
 namespace {
 
 constexpr int kTablePage = 1;  // the tab control's "Real-time data" page
-constexpr BilingualText kCopiedTableRow = {"已将 1 行数据复制到剪贴板",
-                                           "Copied 1 row of the table"};
-constexpr BilingualText kCopiedTableRows = {"已将 %1 行数据复制到剪贴板",
-                                            "Copied %1 rows of the table"};
+constexpr Phrase kCopiedTableRow = {QT_TRANSLATE_NOOP("Captions", "Copied 1 row of the table")};
+constexpr Phrase kCopiedTableRows = {QT_TRANSLATE_NOOP("Captions", "Copied %1 rows of the table")};
 
-constexpr BilingualText kCaptionStart = {"开始 %1", "Start %1"};
-constexpr BilingualText kCaptionNoStart = {"开始时间未记录", "Start not recorded"};
-constexpr BilingualText kCaptionPack = {"电池组 %1", "Pack %1"};
-constexpr BilingualText kCaptionBattery = {"电池 %1，%2", "Battery %1, %2"};
-constexpr BilingualText kCaptionCapacity = {"容量 %1 mAh    %2 Wh    时长 %3",
-                                            "Capacity %1 mAh    %2 Wh    Duration %3"};
-constexpr BilingualText kPaperChoice = {"保存和打印时使用白色背景",
-                                        "Save and print on white paper"};
+constexpr Phrase kCaptionStart = {QT_TRANSLATE_NOOP("Captions", "Start %1")};
+constexpr Phrase kCaptionNoStart = {QT_TRANSLATE_NOOP("Captions", "Start not recorded")};
+constexpr Phrase kCaptionPack = {QT_TRANSLATE_NOOP("Captions", "Pack %1")};
+constexpr Phrase kCaptionBattery = {QT_TRANSLATE_NOOP("Captions", "Battery %1, %2")};
+constexpr Phrase kCaptionCapacity = {QT_TRANSLATE_NOOP("Captions", "Capacity %1 mAh    %2 Wh    Duration %3")};
 const QString kPaperSection = QStringLiteral("Pictures");
 const QString kPaperKey = QStringLiteral("WhitePaper");
-constexpr BilingualText kCharge = {"充电", "charge"};
-constexpr BilingualText kDischarge = {"放电", "discharge"};
-constexpr BilingualText kMixed = {"充放电", "mixed"};
+constexpr Phrase kCharge = {QT_TRANSLATE_NOOP("Captions", "charge")};
+constexpr Phrase kDischarge = {QT_TRANSLATE_NOOP("Captions", "discharge")};
+constexpr Phrase kMixed = {QT_TRANSLATE_NOOP("Captions", "mixed")};
 
 }  // namespace
 
@@ -51,22 +46,12 @@ bool whitePaper(const SettingsStore& settings) {
            QLatin1String("0");
 }
 
-QAction* addPaperChoice(QMenu* view, SettingsStore& settings, bool chinese) {
-    auto* choice = view->addAction(kPaperChoice.pick(chinese));
-    choice->setObjectName(QStringLiteral("View1.WhitePaper"));
-    choice->setCheckable(true);
+void usePaperChoice(QAction* choice, SettingsStore& settings) {
     choice->setChecked(whitePaper(settings));
-    QObject::connect(choice, &QAction::toggled, view, [&settings](bool on) {
+    QObject::connect(choice, &QAction::toggled, choice, [&settings](bool on) {
         settings.write(kSettingsApplication, kPaperSection, kPaperKey,
                        on ? QStringLiteral("1") : QStringLiteral("0"));
     });
-    return choice;
-}
-
-void setPaperChoiceLanguage(QAction* choice, bool chinese) {
-    if (choice != nullptr) {
-        choice->setText(kPaperChoice.pick(chinese));
-    }
 }
 
 void runCommand(QWidget* owner, const WindowHooks& hooks, const std::function<void()>& command) {
@@ -86,21 +71,20 @@ PictureLook ChartCommands::pictureLook() const {
         return look;
     }
     const RecordingSummaryValues s = parts_.summary();
-    const bool chinese = parts_.chinese();
     QStringList first{s.start.isValid()
-                          ? kCaptionStart.pick(chinese).arg(isoTimeWithOffset(s.start))
-                          : kCaptionNoStart.pick(chinese)};
+                          ? kCaptionStart.text().arg(isoTimeWithOffset(s.start))
+                          : kCaptionNoStart.text()};
     if (!s.pack.isEmpty()) {
-        first << kCaptionPack.pick(chinese).arg(s.pack);
+        first << kCaptionPack.text().arg(s.pack);
     }
     if (!s.battery.isEmpty()) {
-        const BilingualText& kind = s.kind == RecordingKind::Charge      ? kCharge
+        const Phrase& kind = s.kind == RecordingKind::Charge      ? kCharge
                                     : s.kind == RecordingKind::Discharge ? kDischarge
                                                                          : kMixed;
-        first << kCaptionBattery.pick(chinese).arg(s.battery, kind.pick(chinese));
+        first << kCaptionBattery.text().arg(s.battery, kind.text());
     }
     look.caption << first.join(QStringLiteral("    "))
-                 << kCaptionCapacity.pick(chinese).arg(QString::number(s.capacityMah),
+                 << kCaptionCapacity.text().arg(QString::number(s.capacityMah),
                                                        QString::number(s.energyWh, 'f', 2),
                                                        durationText(s.durationS));
     if (parts_.pane.cellCurves()) {
@@ -118,20 +102,19 @@ void ChartCommands::save() {
                                                   parts_.proposedPicture(), chartPictureFilters());
     if (!file.isEmpty()) {
         saveChartPicture(parts_.pane.chart(), file, pictureLook());
-        parts_.tell(kSavedChart.pick(parts_.chinese()).arg(QDir::toNativeSeparators(file)));
+        parts_.tell(kSavedChart.text().arg(QDir::toNativeSeparators(file)));
     }
 }
 
 void ChartCommands::copy() {
     if (parts_.pane.tabs().currentPage() == kTablePage) {
         const int rows = parts_.pane.tableView().copyRows();
-        parts_.tell((rows == 1 ? kCopiedTableRow : kCopiedTableRows)
-                        .pick(parts_.chinese())
+        parts_.tell((rows == 1 ? kCopiedTableRow : kCopiedTableRows).text()
                         .arg(groupedCount(rows)));
         return;
     }
     copyChartPicture(parts_.pane.chart());
-    parts_.tell(kCopiedChart.pick(parts_.chinese()));
+    parts_.tell(kCopiedChart.text());
 }
 
 void ChartCommands::print() {
@@ -139,7 +122,7 @@ void ChartCommands::print() {
     printer.setPageOrientation(QPageLayout::Landscape);
     if (parts_.hooks.askPrint(&parts_.owner, printer)) {
         printChart(parts_.pane.chart(), printer, pictureLook());
-        parts_.tell(kPrintedChart.pick(parts_.chinese()));
+        parts_.tell(kPrintedChart.text());
     }
 }
 
@@ -163,13 +146,12 @@ void ChartCommands::exportTable(const QString& given) {
     // runs the event loop itself.
     const BusyFlag busy(busy_);
     WorkProgress progress(&parts_.owner,
-                          kExportingFile.pick(chinese).arg(QFileInfo(file).fileName()), chinese);
+                          kExportingFile.text().arg(QFileInfo(file).fileName()), chinese);
     const bool written = exportTableCsv(parts_.pane.rows(), file, progress.steps());
     progress.finish();
     if (written) {
         const int rows = parts_.pane.table().gridRowCount() - 1;
-        parts_.tell((rows == 1 ? kExportedRow : kExportedRows)
-                        .pick(chinese)
+        parts_.tell((rows == 1 ? kExportedRow : kExportedRows).text()
                         .arg(groupedCount(rows), QDir::toNativeSeparators(file)));
     }
 }

@@ -95,8 +95,7 @@ bool PackChoice::choose() {
     write(kPackCellHighKey, number(picked.cellHighV));
     write(kPackCellLowKey, number(picked.cellLowV));
     leftOut_ = picked.leftOut ? parts_.journal() : QString();
-    parts_.tell(picked.pack.isEmpty() ? kPackCleared.pick(chinese)
-                                      : kPackChosen.pick(chinese).arg(picked.pack));
+    parts_.tell(picked.pack.isEmpty() ? kPackCleared.text() : kPackChosen.text().arg(picked.pack));
     learnDefinition();
     // The present recording is this pack's too.
     journalPack_.again();
@@ -116,7 +115,7 @@ void PackChoice::tagJournal(int cells) {
         parts_.tell(cellCountMismatchText(pack, cells, parts_.chinese()));
     }
     if (!told->writeError.isEmpty()) {
-        parts_.tell(kPackNotWritten.pick(parts_.chinese()) + QStringLiteral(": ") +
+        parts_.tell(kPackNotWritten.text() + QStringLiteral(": ") +
                     told->writeError);
     }
 }
