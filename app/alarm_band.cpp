@@ -177,17 +177,16 @@ void AlarmWatch::onAlarm(int channel, const alarms::Alarm& alarm) {
     const int named = parts_.session.channelCount() > 1 && !lost ? channel : 0;
     const bool chinese = parts_.chinese();
     const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
-    const QString text = (named > 0 ? kChannelPrefix.text().arg(named) : QString()) +
-                         shownAlarmText(alarm, chinese);
+    const QString text =
+        (named > 0 ? kChannelPrefix.text().arg(named) : QString()) + shownAlarmText(alarm, chinese);
     band_->showAlarm(alarm, chinese, named);
     if (named > 0) {
         emit channelRaised(named);
     }
     const QString charger = parts_.charger();
     const QString caption = alarmKindCaption(alarm.kind, chinese);
-    const QString title = charger.isEmpty()
-                              ? kAlarmTitle.text() + QStringLiteral(": ") + caption
-                              : charger + QStringLiteral(": ") + caption;
+    const QString title = charger.isEmpty() ? kAlarmTitle.text() + QStringLiteral(": ") + caption
+                                            : charger + QStringLiteral(": ") + caption;
     if (!lost) {
         parts_.postStatus(title + QStringLiteral(" - ") + text);  // the window tells a loss
     }

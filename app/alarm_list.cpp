@@ -80,9 +80,8 @@ int AlarmList::rowOfAlarm(const AlarmNote& alarm) {
 }
 
 void AlarmList::refresh() {
-    table_->setHorizontalHeaderLabels({kAlarmTimeColumn.text(),
-                                       kAlarmKindColumn.text(),
-                                       kAlarmTextColumn.text()});
+    table_->setHorizontalHeaderLabels(
+        {kAlarmTimeColumn.text(), kAlarmKindColumn.text(), kAlarmTextColumn.text()});
     table_->clearSpans();
     table_->clearContents();
     if (alarms_.empty()) {

@@ -12,7 +12,11 @@
 namespace cellwatch {
 namespace {
 
-constexpr Phrase kStateWords[kChargeStateCount] = {{QT_TRANSLATE_NOOP("Captions", "Idle")}, {QT_TRANSLATE_NOOP("Captions", "Charging")}, {QT_TRANSLATE_NOOP("Captions", "Discharging")}, {QT_TRANSLATE_NOOP("Captions", "Resting")}, {QT_TRANSLATE_NOOP("Captions", "Balancing")}, {QT_TRANSLATE_NOOP("Captions", "Storage")}, {QT_TRANSLATE_NOOP("Captions", "Done")}, {QT_TRANSLATE_NOOP("Captions", "Error")}};
+constexpr Phrase kStateWords[kChargeStateCount] = {
+    {QT_TRANSLATE_NOOP("Captions", "Idle")},        {QT_TRANSLATE_NOOP("Captions", "Charging")},
+    {QT_TRANSLATE_NOOP("Captions", "Discharging")}, {QT_TRANSLATE_NOOP("Captions", "Resting")},
+    {QT_TRANSLATE_NOOP("Captions", "Balancing")},   {QT_TRANSLATE_NOOP("Captions", "Storage")},
+    {QT_TRANSLATE_NOOP("Captions", "Done")},        {QT_TRANSLATE_NOOP("Captions", "Error")}};
 
 QString text(const Decimal& value, std::string_view pattern, const char* unit) {
     return QString::fromStdString(value.format(pattern)) + QLatin1String(unit);

@@ -32,7 +32,8 @@ constexpr Phrase kCaptionStart = {QT_TRANSLATE_NOOP("Captions", "Start %1")};
 constexpr Phrase kCaptionNoStart = {QT_TRANSLATE_NOOP("Captions", "Start not recorded")};
 constexpr Phrase kCaptionPack = {QT_TRANSLATE_NOOP("Captions", "Pack %1")};
 constexpr Phrase kCaptionBattery = {QT_TRANSLATE_NOOP("Captions", "Battery %1, %2")};
-constexpr Phrase kCaptionCapacity = {QT_TRANSLATE_NOOP("Captions", "Capacity %1 mAh    %2 Wh    Duration %3")};
+constexpr Phrase kCaptionCapacity = {
+    QT_TRANSLATE_NOOP("Captions", "Capacity %1 mAh    %2 Wh    Duration %3")};
 const QString kPaperSection = QStringLiteral("Pictures");
 const QString kPaperKey = QStringLiteral("WhitePaper");
 constexpr Phrase kCharge = {QT_TRANSLATE_NOOP("Captions", "charge")};
@@ -71,22 +72,21 @@ PictureLook ChartCommands::pictureLook() const {
         return look;
     }
     const RecordingSummaryValues s = parts_.summary();
-    QStringList first{s.start.isValid()
-                          ? kCaptionStart.text().arg(isoTimeWithOffset(s.start))
-                          : kCaptionNoStart.text()};
+    QStringList first{s.start.isValid() ? kCaptionStart.text().arg(isoTimeWithOffset(s.start))
+                                        : kCaptionNoStart.text()};
     if (!s.pack.isEmpty()) {
         first << kCaptionPack.text().arg(s.pack);
     }
     if (!s.battery.isEmpty()) {
         const Phrase& kind = s.kind == RecordingKind::Charge      ? kCharge
-                                    : s.kind == RecordingKind::Discharge ? kDischarge
-                                                                         : kMixed;
+                             : s.kind == RecordingKind::Discharge ? kDischarge
+                                                                  : kMixed;
         first << kCaptionBattery.text().arg(s.battery, kind.text());
     }
     look.caption << first.join(QStringLiteral("    "))
                  << kCaptionCapacity.text().arg(QString::number(s.capacityMah),
-                                                       QString::number(s.energyWh, 'f', 2),
-                                                       durationText(s.durationS));
+                                                QString::number(s.energyWh, 'f', 2),
+                                                durationText(s.durationS));
     if (parts_.pane.cellCurves()) {
         const int cells = parts_.pane.cellPane().curves().cellCount();
         for (int cell = 0; cell < std::min(cells, CellPane::kCells); ++cell) {
@@ -109,8 +109,8 @@ void ChartCommands::save() {
 void ChartCommands::copy() {
     if (parts_.pane.tabs().currentPage() == kTablePage) {
         const int rows = parts_.pane.tableView().copyRows();
-        parts_.tell((rows == 1 ? kCopiedTableRow : kCopiedTableRows).text()
-                        .arg(groupedCount(rows)));
+        parts_.tell(
+            (rows == 1 ? kCopiedTableRow : kCopiedTableRows).text().arg(groupedCount(rows)));
         return;
     }
     copyChartPicture(parts_.pane.chart());
@@ -145,13 +145,14 @@ void ChartCommands::exportTable(const QString& given) {
     // Until the file is written (or the export fails), the window knows it
     // runs the event loop itself.
     const BusyFlag busy(busy_);
-    WorkProgress progress(&parts_.owner,
-                          kExportingFile.text().arg(QFileInfo(file).fileName()), chinese);
+    WorkProgress progress(&parts_.owner, kExportingFile.text().arg(QFileInfo(file).fileName()),
+                          chinese);
     const bool written = exportTableCsv(parts_.pane.rows(), file, progress.steps());
     progress.finish();
     if (written) {
         const int rows = parts_.pane.table().gridRowCount() - 1;
-        parts_.tell((rows == 1 ? kExportedRow : kExportedRows).text()
+        parts_.tell((rows == 1 ? kExportedRow : kExportedRows)
+                        .text()
                         .arg(groupedCount(rows), QDir::toNativeSeparators(file)));
     }
 }

@@ -15,9 +15,12 @@ namespace {
 const QString kProgramName = QStringLiteral("cellwatch-emulator");
 constexpr int kEndMs = 3000;  // the emulator's time to end when asked
 
-constexpr Phrase kNoPortHint = {QT_TRANSLATE_NOOP("Captions", "No serial port found. To try the program without a charger: Help > Try the emulator")};
+constexpr Phrase kNoPortHint = {QT_TRANSLATE_NOOP(
+    "Captions",
+    "No serial port found. To try the program without a charger: Help > Try the emulator")};
 constexpr Phrase kStarted = {QT_TRANSLATE_NOOP("Captions", "The emulator runs on %1")};
-constexpr Phrase kNotFound = {QT_TRANSLATE_NOOP("Captions", "The emulator %1 is not there (beside the program or in /usr/bin)")};
+constexpr Phrase kNotFound = {QT_TRANSLATE_NOOP(
+    "Captions", "The emulator %1 is not there (beside the program or in /usr/bin)")};
 constexpr Phrase kFailed = {QT_TRANSLATE_NOOP("Captions", "The emulator could not start: %1")};
 constexpr Phrase kStopped = {QT_TRANSLATE_NOOP("Captions", "The emulator stopped")};
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTranslator>
 #include <exception>
 #include <stdexcept>
 
@@ -35,6 +36,22 @@
 #include "session/serial_source.h"
 
 namespace cellwatch {
+namespace {
+
+// A text's Chinese translation, whatever the language installed.
+QString chineseText(const char* context, const char* source) {
+    static QTranslator* const chinese = [] {
+        auto* t = new QTranslator(QCoreApplication::instance());
+        if (!t->load(QStringLiteral(":/translations/cellwatch_zh_CN.qm"))) {
+            qWarning("the Chinese translations are missing");
+        }
+        return t;
+    }();
+    const QString text = chinese->translate(context, source);
+    return text.isEmpty() ? QString::fromUtf8(source) : text;
+}
+
+}  // namespace
 
 void MainWindow::runCommand(const std::function<void()>& command) {
     cellwatch::runCommand(this, hooks_, command);
@@ -182,7 +199,8 @@ void MainWindow::SetCaptions() {
             PostStatusMessage(kLanguageSetMessage.text());
         }
     }
-    showLinkText();  // the captions above blank it
+    menu_->retranslate();  // the commands' captions at once, too
+    showLinkText();        // the captions above blank it
     const QString title = kWindowTitle.text() + QString::fromLatin1(kVersionText);
     setWindowTitle(chargerName_.isEmpty() ? title
                                           : chargerName_ + QStringLiteral(" \u2014 ") + title);
@@ -326,7 +344,10 @@ void MainWindow::showLinkState(session::LinkState state) {
 
 void MainWindow::showLinkText() {
     if (linkText_ != nullptr) {
-        tool(StatusTool::LinkState)->setText(linkText_->text());
+        // The link's text is Chinese for a stored "CHT" in any case.
+        tool(StatusTool::LinkState)
+            ->setText(chineseChosenAnyCase(settings_) ? chineseText("Captions", linkText_->source)
+                                                      : linkText_->text());
     }
 }
 
@@ -395,8 +416,8 @@ void MainWindow::setUpJournal() {
 ViewerWindow* MainWindow::openRecording(const QString& given) {
     QString file = given;
     if (file.isEmpty()) {
-        file = hooks_.askOpenFile(
-            this, tr("Open"), journal_->folder(), {tr("Recordings (*.csv)"), tr("All files (*)")});
+        file = hooks_.askOpenFile(this, tr("Open"), journal_->folder(),
+                                  {tr("Recordings (*.csv)"), tr("All files (*)")});
         if (file.isEmpty()) {
             return nullptr;
         }

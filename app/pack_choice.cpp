@@ -115,8 +115,7 @@ void PackChoice::tagJournal(int cells) {
         parts_.tell(cellCountMismatchText(pack, cells, parts_.chinese()));
     }
     if (!told->writeError.isEmpty()) {
-        parts_.tell(kPackNotWritten.text() + QStringLiteral(": ") +
-                    told->writeError);
+        parts_.tell(kPackNotWritten.text() + QStringLiteral(": ") + told->writeError);
     }
 }
 

@@ -21,21 +21,37 @@ namespace cellwatch {
 namespace {
 
 constexpr Phrase kExportRange = {QT_TRANSLATE_NOOP("Captions", "Export range…")};
-constexpr Phrase kRangeHeads[3] = {{QT_TRANSLATE_NOOP("Captions", "Δt")}, {QT_TRANSLATE_NOOP("Captions", "ΔmAh")}, {QT_TRANSLATE_NOOP("Captions", "Wh")}};
+constexpr Phrase kRangeHeads[3] = {{QT_TRANSLATE_NOOP("Captions", "Δt")},
+                                   {QT_TRANSLATE_NOOP("Captions", "ΔmAh")},
+                                   {QT_TRANSLATE_NOOP("Captions", "Wh")}};
 // Across phases: what the charge and the discharge phases of the span came to.
 constexpr Phrase kCharged = {QT_TRANSLATE_NOOP("Captions", "Charged")};
 constexpr Phrase kDischarged = {QT_TRANSLATE_NOOP("Captions", "Discharged")};
-constexpr Phrase kFigures[5] = {{QT_TRANSLATE_NOOP("Captions", "at A")}, {QT_TRANSLATE_NOOP("Captions", "at B")}, {QT_TRANSLATE_NOOP("Captions", "min")}, {QT_TRANSLATE_NOOP("Captions", "max")}, {QT_TRANSLATE_NOOP("Captions", "mean")}};
-constexpr Phrase kQuantities[kRangeQuantityCount] = {{QT_TRANSLATE_NOOP("Captions", "Voltage(V)")}, {QT_TRANSLATE_NOOP("Captions", "Current(A)")}, {QT_TRANSLATE_NOOP("Captions", "External(℃)")}, {QT_TRANSLATE_NOOP("Captions", "Inner(℃)")}, {QT_TRANSLATE_NOOP("Captions", "Cell spread(V)")}};
+constexpr Phrase kFigures[5] = {{QT_TRANSLATE_NOOP("Captions", "at A")},
+                                {QT_TRANSLATE_NOOP("Captions", "at B")},
+                                {QT_TRANSLATE_NOOP("Captions", "min")},
+                                {QT_TRANSLATE_NOOP("Captions", "max")},
+                                {QT_TRANSLATE_NOOP("Captions", "mean")}};
+constexpr Phrase kQuantities[kRangeQuantityCount] = {
+    {QT_TRANSLATE_NOOP("Captions", "Voltage(V)")},
+    {QT_TRANSLATE_NOOP("Captions", "Current(A)")},
+    {QT_TRANSLATE_NOOP("Captions", "External(℃)")},
+    {QT_TRANSLATE_NOOP("Captions", "Inner(℃)")},
+    {QT_TRANSLATE_NOOP("Captions", "Cell spread(V)")}};
 // Decimals of each quantity's figures.
 constexpr int kDecimals[kRangeQuantityCount] = {2, 2, 1, 1, 3};
 // What a range export did (%1 rows, %2 the file).
-constexpr Phrase kExportedRangeRows = {QT_TRANSLATE_NOOP("Captions", "Exported the range's %1 rows to %2")};
-constexpr Phrase kExportedRangeRow = {QT_TRANSLATE_NOOP("Captions", "Exported the range's %1 row to %2")};
-constexpr Phrase kNoRange = {QT_TRANSLATE_NOOP("Captions", "There are no rows between the cursors")};
+constexpr Phrase kExportedRangeRows = {
+    QT_TRANSLATE_NOOP("Captions", "Exported the range's %1 rows to %2")};
+constexpr Phrase kExportedRangeRow = {
+    QT_TRANSLATE_NOOP("Captions", "Exported the range's %1 row to %2")};
+constexpr Phrase kNoRange = {
+    QT_TRANSLATE_NOOP("Captions", "There are no rows between the cursors")};
 
 const QString kDash = QStringLiteral("–");
-constexpr Phrase kCellHeads[3] = {{QT_TRANSLATE_NOOP("Captions", "min")}, {QT_TRANSLATE_NOOP("Captions", "max")}, {QT_TRANSLATE_NOOP("Captions", "end")}};
+constexpr Phrase kCellHeads[3] = {{QT_TRANSLATE_NOOP("Captions", "min")},
+                                  {QT_TRANSLATE_NOOP("Captions", "max")},
+                                  {QT_TRANSLATE_NOOP("Captions", "end")}};
 constexpr Phrase kCellName = {QT_TRANSLATE_NOOP("Captions", "Cell %1")};
 
 QString rangeNumber(double value, int decimals) {
@@ -117,12 +133,11 @@ QString RangePanel::headText(std::size_t column, int which) const {
 QString RangePanel::headLine(std::size_t column) const {
     const bool across = column < columns_.size() && columns_[column].statistics &&
                         columns_[column].statistics->acrossPhases;
-    QString heads =
-        kRangeHeads[0].text() + u' ' + headText(column, 0) + QStringLiteral("   ");
+    QString heads = kRangeHeads[0].text() + u' ' + headText(column, 0) + QStringLiteral("   ");
     if (!across) {
         for (int which = 1; which < 3; ++which) {
-            heads += kRangeHeads[which].text() + u' ' + headText(column, which) +
-                     QStringLiteral("   ");
+            heads +=
+                kRangeHeads[which].text() + u' ' + headText(column, which) + QStringLiteral("   ");
         }
         return heads.trimmed();
     }
@@ -379,7 +394,8 @@ void RangeTool::exportRange(const QString& given) {
     const auto last = static_cast<int>(std::max(statistics_->rowA, statistics_->rowB)) + 1;
     if (exportTableRowsCsv(table_.store(), file, first, last)) {
         const int rows = last - first + 1;
-        status_((rows == 1 ? kExportedRangeRow : kExportedRangeRows).text()
+        status_((rows == 1 ? kExportedRangeRow : kExportedRangeRows)
+                    .text()
                     .arg(groupedCount(rows), QDir::toNativeSeparators(file)));
     }
 }

@@ -527,7 +527,8 @@ void ToolBarControl::retranslate() {
                 caption = toolCaption(b.constData(), n.constData(), ToolProperty::Caption);
                 tooltip = toolCaption(b.constData(), n.constData(), ToolProperty::Tooltip);
                 for (const SubmenuEntry& sub : submenuCatalogue()) {
-                    if (band == QLatin1String(sub.parentBand) && n == sub.tool && caption.isEmpty()) {
+                    if (band == QLatin1String(sub.parentBand) && n == sub.tool &&
+                        caption.isEmpty()) {
                         caption = QCoreApplication::translate("Menu", sub.caption);
                     }
                 }
