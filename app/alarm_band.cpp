@@ -33,13 +33,10 @@
 namespace cellwatch {
 namespace {
 
-constexpr BilingualText kAcknowledge = {"确认", "Acknowledge"};
-constexpr BilingualText kEarlierAlarms = {"及更早的 %1 个警报", "and %1 earlier alarms"};
-constexpr BilingualText kChannelPrefix = {"通道 %1：", "channel %1: "};
-constexpr BilingualText kAlarmTitle = {"警报", "Alarm"};
-constexpr BilingualText kAlarmsMenu = {"警报", "Alarms"};
-constexpr BilingualText kSoundItem = {"声音", "Sound"};
-constexpr BilingualText kRulesItem = {"警报设置…", "Alarms…"};
+constexpr Phrase kAcknowledge = {QT_TRANSLATE_NOOP("Captions", "Acknowledge")};
+constexpr Phrase kEarlierAlarms = {QT_TRANSLATE_NOOP("Captions", "and %1 earlier alarms")};
+constexpr Phrase kChannelPrefix = {QT_TRANSLATE_NOOP("Captions", "channel %1: ")};
+constexpr Phrase kAlarmTitle = {QT_TRANSLATE_NOOP("Captions", "Alarm")};
 constexpr int kBandHeight = 30;
 
 // Keeps the band along the top of the chart as it is resized.
@@ -104,7 +101,7 @@ QStringList AlarmBand::raisedAlarms() const {
     QStringList texts;
     for (std::size_t i = 0; i < raised_.size(); ++i) {
         const QString text = shownAlarmText(raised_[i], chinese_);
-        texts << (channels_[i] > 0 ? kChannelPrefix.pick(chinese_).arg(channels_[i]) + text : text);
+        texts << (channels_[i] > 0 ? kChannelPrefix.text().arg(channels_[i]) + text : text);
     }
     return texts;
 }
@@ -135,7 +132,7 @@ void AlarmBand::refresh() {
     QStringList times = raisedTimes().mid(first);
     const qsizetype earlier = texts.size() - lines.size();
     if (earlier > 0) {
-        lines.prepend(kEarlierAlarms.pick(chinese_).arg(earlier));
+        lines.prepend(kEarlierAlarms.text().arg(earlier));
         times.prepend(QString());
     }
     label_->setText(lines.join(u'\n'));
@@ -153,7 +150,7 @@ void AlarmBand::clearAlarms() {
 
 void AlarmBand::setLanguage(bool chinese) {
     chinese_ = chinese;
-    button_->setText(kAcknowledge.pick(chinese));
+    button_->setText(kAcknowledge.text());
     refresh();
 }
 
@@ -180,17 +177,16 @@ void AlarmWatch::onAlarm(int channel, const alarms::Alarm& alarm) {
     const int named = parts_.session.channelCount() > 1 && !lost ? channel : 0;
     const bool chinese = parts_.chinese();
     const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
-    const QString text = (named > 0 ? kChannelPrefix.pick(chinese).arg(named) : QString()) +
-                         shownAlarmText(alarm, chinese);
+    const QString text =
+        (named > 0 ? kChannelPrefix.text().arg(named) : QString()) + shownAlarmText(alarm, chinese);
     band_->showAlarm(alarm, chinese, named);
     if (named > 0) {
         emit channelRaised(named);
     }
     const QString charger = parts_.charger();
     const QString caption = alarmKindCaption(alarm.kind, chinese);
-    const QString title = charger.isEmpty()
-                              ? kAlarmTitle.pick(chinese) + QStringLiteral(": ") + caption
-                              : charger + QStringLiteral(": ") + caption;
+    const QString title = charger.isEmpty() ? kAlarmTitle.text() + QStringLiteral(": ") + caption
+                                            : charger + QStringLiteral(": ") + caption;
     if (!lost) {
         parts_.postStatus(title + QStringLiteral(" - ") + text);  // the window tells a loss
     }
@@ -277,29 +273,11 @@ void AlarmWatch::notifyTray(const QString& title, const QString& text) {
     tray_->showMessage(title, text, QSystemTrayIcon::Warning);
 }
 
-void AlarmWatch::addMenu(QMenu* view) {
-    if (view == nullptr) {
-        return;
-    }
-    menu_ = view->addMenu(QString());
-    menu_->setObjectName(QStringLiteral("AlarmsMenu"));
-    soundAction_ = menu_->addAction(QString());
-    soundAction_->setObjectName(QStringLiteral("AlarmSound"));
-    soundAction_->setCheckable(true);
+void AlarmWatch::useCommands(QAction* sound, QAction* rules) {
+    soundAction_ = sound;
     soundAction_->setChecked(soundOn_);
     connect(soundAction_, &QAction::triggered, this, [this](bool on) { setSoundOn(on); });
-    rulesAction_ = view->addAction(QString());
-    rulesAction_->setObjectName(QStringLiteral("AlarmRules"));
-    connect(rulesAction_, &QAction::triggered, this, &AlarmWatch::editRules);
-    // The captions follow the language whenever the menu opens.
-    const auto caption = [this] {
-        const bool chinese = parts_.chinese();
-        menu_->setTitle(kAlarmsMenu.pick(chinese));
-        soundAction_->setText(kSoundItem.pick(chinese));
-        rulesAction_->setText(kRulesItem.pick(chinese));
-    };
-    caption();
-    connect(view, &QMenu::aboutToShow, this, caption);
+    connect(rules, &QAction::triggered, this, &AlarmWatch::editRules);
 }
 
 void AlarmWatch::editRules() {

@@ -100,8 +100,9 @@ public:
     // and whenever recordings begin or the channels change.
     void setChannelPacks(std::function<PackInfo(int channel)> packOf);
 
-    // Adds Alarms (Sound, Alarms…) to a menu.
-    void addMenu(QMenu* view);
+    // Carries out View > Alarms > Sound and View > Alarms… (the tool bar
+    // control's actions, handed over).
+    void useCommands(QAction* sound, QAction* rules);
 
     AlarmBand& band() const { return *band_; }
     bool sounding() const { return repeat_.isActive(); }
@@ -142,9 +143,7 @@ private:
     int soundsPlayed_ = 0;
     QSoundEffect* sound_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
-    QMenu* menu_ = nullptr;
     QAction* soundAction_ = nullptr;
-    QAction* rulesAction_ = nullptr;
 };
 
 }  // namespace cellwatch

@@ -14,10 +14,10 @@
 namespace cellwatch {
 namespace {
 
-constexpr BilingualText kAlarmTimeColumn = {"时间", "Time"};
-constexpr BilingualText kAlarmKindColumn = {"种类", "Kind"};
-constexpr BilingualText kAlarmTextColumn = {"报警", "Alarm"};
-constexpr BilingualText kNoAlarms = {"无报警", "No alarms"};
+constexpr Phrase kAlarmTimeColumn = {QT_TRANSLATE_NOOP("Captions", "Time")};
+constexpr Phrase kAlarmKindColumn = {QT_TRANSLATE_NOOP("Captions", "Kind")};
+constexpr Phrase kAlarmTextColumn = {QT_TRANSLATE_NOOP("Captions", "Alarm")};
+constexpr Phrase kNoAlarms = {QT_TRANSLATE_NOOP("Captions", "No alarms")};
 
 // The window's name of a kind in Chinese; the journal's own ("cell-high")
 // in English, as the chart's markers and the report name it.
@@ -80,14 +80,13 @@ int AlarmList::rowOfAlarm(const AlarmNote& alarm) {
 }
 
 void AlarmList::refresh() {
-    table_->setHorizontalHeaderLabels({kAlarmTimeColumn.pick(chinese_),
-                                       kAlarmKindColumn.pick(chinese_),
-                                       kAlarmTextColumn.pick(chinese_)});
+    table_->setHorizontalHeaderLabels(
+        {kAlarmTimeColumn.text(), kAlarmKindColumn.text(), kAlarmTextColumn.text()});
     table_->clearSpans();
     table_->clearContents();
     if (alarms_.empty()) {
         table_->setRowCount(1);
-        table_->setItem(0, 0, alarmListItem(kNoAlarms.pick(chinese_)));
+        table_->setItem(0, 0, alarmListItem(kNoAlarms.text()));
         table_->setSpan(0, 0, 1, 3);
         return;
     }

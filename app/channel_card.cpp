@@ -12,10 +12,11 @@
 namespace cellwatch {
 namespace {
 
-constexpr BilingualText kStateWords[kChargeStateCount] = {
-    {"待机", "Idle"},      {"充电", "Charging"}, {"放电", "Discharging"}, {"静置", "Resting"},
-    {"平衡", "Balancing"}, {"储存", "Storage"},  {"完成", "Done"},        {"错误", "Error"},
-};
+constexpr Phrase kStateWords[kChargeStateCount] = {
+    {QT_TRANSLATE_NOOP("Captions", "Idle")},        {QT_TRANSLATE_NOOP("Captions", "Charging")},
+    {QT_TRANSLATE_NOOP("Captions", "Discharging")}, {QT_TRANSLATE_NOOP("Captions", "Resting")},
+    {QT_TRANSLATE_NOOP("Captions", "Balancing")},   {QT_TRANSLATE_NOOP("Captions", "Storage")},
+    {QT_TRANSLATE_NOOP("Captions", "Done")},        {QT_TRANSLATE_NOOP("Captions", "Error")}};
 
 QString text(const Decimal& value, std::string_view pattern, const char* unit) {
     return QString::fromStdString(value.format(pattern)) + QLatin1String(unit);
@@ -62,9 +63,9 @@ std::optional<WorstCell> worstCell(const Reading& reading) {
     return WorstCell{worst + 1, reading.cells[static_cast<std::size_t>(worst)]};
 }
 
-QString stateWord(ChargeState state, bool chinese) {
+QString stateWord(ChargeState state, bool /*chinese*/) {
     const auto index = static_cast<std::size_t>(state);
-    return index < std::size(kStateWords) ? kStateWords[index].pick(chinese) : QString();
+    return index < std::size(kStateWords) ? kStateWords[index].text() : QString();
 }
 
 ChannelCard::ChannelCard(int channel, QWidget* parent) : QFrame(parent), channel_(channel) {

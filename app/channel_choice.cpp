@@ -33,8 +33,6 @@ struct ChannelChoice::State {
 
 namespace {
 
-constexpr BilingualText kAllChannels = {"全部通道", "All channels"};
-
 // A view of one channel's recording that draws only while its channel is
 // the one shown (and, past the first, while its generation lasts).
 class ChosenOnly final : public RecordingView {
@@ -276,21 +274,14 @@ void ChannelChoice::setAllChannels(bool on) {
     showOverlays();
 }
 
-void ChannelChoice::addMenu(QMenu* view) {
-    allAction_ = view->addAction(kAllChannels.pick(parts_.chinese()));
-    allAction_->setObjectName(QStringLiteral("View1.AllChannels"));
-    allAction_->setCheckable(true);
+void ChannelChoice::useCommand(QAction* all) {
+    allAction_ = all;
     allAction_->setChecked(all_);
     connect(allAction_, &QAction::triggered, this, [this](bool on) { setAllChannels(on); });
-    connect(view, &QMenu::aboutToShow, this,
-            [this] { allAction_->setText(kAllChannels.pick(parts_.chinese())); });
 }
 
 void ChannelChoice::setLanguage(bool chinese) {
     strip_->setLanguage(chinese);
-    if (allAction_ != nullptr) {
-        allAction_->setText(kAllChannels.pick(chinese));
-    }
 }
 
 }  // namespace cellwatch

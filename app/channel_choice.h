@@ -44,8 +44,8 @@ public:
     explicit ChannelChoice(Parts parts, QObject* parent = nullptr);
     ~ChannelChoice() override;
 
-    // Adds "All channels" to the View menu.
-    void addMenu(QMenu* view);
+    // Carries out View > All channels (the tool bar control's action).
+    void useCommand(QAction* all);
     void setLanguage(bool chinese);
 
     ChannelStrip& strip() const { return *strip_; }

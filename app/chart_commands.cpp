@@ -25,22 +25,18 @@ namespace cellwatch {
 namespace {
 
 constexpr int kTablePage = 1;  // the tab control's "Real-time data" page
-constexpr BilingualText kCopiedTableRow = {"已将 1 行数据复制到剪贴板",
-                                           "Copied 1 row of the table"};
-constexpr BilingualText kCopiedTableRows = {"已将 %1 行数据复制到剪贴板",
-                                            "Copied %1 rows of the table"};
+constexpr Phrase kCopiedTableRow = {QT_TRANSLATE_NOOP("Captions", "Copied 1 row of the table")};
+constexpr Phrase kCopiedTableRows = {QT_TRANSLATE_NOOP("Captions", "Copied %1 rows of the table")};
 
-constexpr BilingualText kCaptionStart = {"开始 %1", "Start %1"};
-constexpr BilingualText kCaptionNoStart = {"开始时间未记录", "Start not recorded"};
-constexpr BilingualText kCaptionPack = {"电池组 %1", "Pack %1"};
-constexpr BilingualText kCaptionBattery = {"电池 %1，%2", "Battery %1, %2"};
-constexpr BilingualText kCaptionCapacity = {"容量 %1 mAh    %2 Wh    时长 %3",
-                                            "Capacity %1 mAh    %2 Wh    Duration %3"};
-constexpr BilingualText kPaperChoice = {"保存和打印时使用白色背景",
-                                        "Save and print on white paper"};
-constexpr BilingualText kCharge = {"充电", "charge"};
-constexpr BilingualText kDischarge = {"放电", "discharge"};
-constexpr BilingualText kMixed = {"充放电", "mixed"};
+constexpr Phrase kCaptionStart = {QT_TRANSLATE_NOOP("Captions", "Start %1")};
+constexpr Phrase kCaptionNoStart = {QT_TRANSLATE_NOOP("Captions", "Start not recorded")};
+constexpr Phrase kCaptionPack = {QT_TRANSLATE_NOOP("Captions", "Pack %1")};
+constexpr Phrase kCaptionBattery = {QT_TRANSLATE_NOOP("Captions", "Battery %1, %2")};
+constexpr Phrase kCaptionCapacity = {
+    QT_TRANSLATE_NOOP("Captions", "Capacity %1 mAh    %2 Wh    Duration %3")};
+constexpr Phrase kCharge = {QT_TRANSLATE_NOOP("Captions", "charge")};
+constexpr Phrase kDischarge = {QT_TRANSLATE_NOOP("Captions", "discharge")};
+constexpr Phrase kMixed = {QT_TRANSLATE_NOOP("Captions", "mixed")};
 
 }  // namespace
 
@@ -48,20 +44,10 @@ bool whitePaper(const Settings& settings) {
     return settings.on(Flag::WhitePaper);
 }
 
-QAction* addPaperChoice(QMenu* view, Settings& settings, bool chinese) {
-    auto* choice = view->addAction(kPaperChoice.pick(chinese));
-    choice->setObjectName(QStringLiteral("View1.WhitePaper"));
-    choice->setCheckable(true);
+void usePaperChoice(QAction* choice, Settings& settings) {
     choice->setChecked(whitePaper(settings));
-    QObject::connect(choice, &QAction::toggled, view,
+    QObject::connect(choice, &QAction::toggled, choice,
                      [&settings](bool on) { settings.setOn(Flag::WhitePaper, on); });
-    return choice;
-}
-
-void setPaperChoiceLanguage(QAction* choice, bool chinese) {
-    if (choice != nullptr) {
-        choice->setText(kPaperChoice.pick(chinese));
-    }
 }
 
 void runCommand(QWidget* owner, const WindowHooks& hooks, const std::function<void()>& command) {
@@ -81,23 +67,21 @@ PictureLook ChartCommands::pictureLook() const {
         return look;
     }
     const RecordingSummaryValues s = parts_.summary();
-    const bool chinese = parts_.chinese();
-    QStringList first{s.start.isValid()
-                          ? kCaptionStart.pick(chinese).arg(isoTimeWithOffset(s.start))
-                          : kCaptionNoStart.pick(chinese)};
+    QStringList first{s.start.isValid() ? kCaptionStart.text().arg(isoTimeWithOffset(s.start))
+                                        : kCaptionNoStart.text()};
     if (!s.pack.isEmpty()) {
-        first << kCaptionPack.pick(chinese).arg(s.pack);
+        first << kCaptionPack.text().arg(s.pack);
     }
     if (!s.battery.isEmpty()) {
-        const BilingualText& kind = s.kind == RecordingKind::Charge      ? kCharge
-                                    : s.kind == RecordingKind::Discharge ? kDischarge
-                                                                         : kMixed;
-        first << kCaptionBattery.pick(chinese).arg(s.battery, kind.pick(chinese));
+        const Phrase& kind = s.kind == RecordingKind::Charge      ? kCharge
+                             : s.kind == RecordingKind::Discharge ? kDischarge
+                                                                  : kMixed;
+        first << kCaptionBattery.text().arg(s.battery, kind.text());
     }
     look.caption << first.join(QStringLiteral("    "))
-                 << kCaptionCapacity.pick(chinese).arg(QString::number(s.capacityMah),
-                                                       QString::number(s.energyWh, 'f', 2),
-                                                       durationText(s.durationS));
+                 << kCaptionCapacity.text().arg(QString::number(s.capacityMah),
+                                                QString::number(s.energyWh, 'f', 2),
+                                                durationText(s.durationS));
     if (parts_.pane.cellCurves()) {
         const int cells = parts_.pane.cellPane().curves().cellCount();
         for (int cell = 0; cell < std::min(cells, CellPane::kCells); ++cell) {
@@ -113,20 +97,19 @@ void ChartCommands::save() {
                                                   parts_.proposedPicture(), chartPictureFilters());
     if (!file.isEmpty()) {
         saveChartPicture(parts_.pane.chart(), file, pictureLook());
-        parts_.tell(kSavedChart.pick(parts_.chinese()).arg(QDir::toNativeSeparators(file)));
+        parts_.tell(kSavedChart.text().arg(QDir::toNativeSeparators(file)));
     }
 }
 
 void ChartCommands::copy() {
     if (parts_.pane.tabs().currentPage() == kTablePage) {
         const int rows = parts_.pane.tableView().copyRows();
-        parts_.tell((rows == 1 ? kCopiedTableRow : kCopiedTableRows)
-                        .pick(parts_.chinese())
-                        .arg(groupedCount(rows)));
+        parts_.tell(
+            (rows == 1 ? kCopiedTableRow : kCopiedTableRows).text().arg(groupedCount(rows)));
         return;
     }
     copyChartPicture(parts_.pane.chart());
-    parts_.tell(kCopiedChart.pick(parts_.chinese()));
+    parts_.tell(kCopiedChart.text());
 }
 
 void ChartCommands::print() {
@@ -134,7 +117,7 @@ void ChartCommands::print() {
     printer.setPageOrientation(QPageLayout::Landscape);
     if (parts_.hooks.askPrint(&parts_.owner, printer)) {
         printChart(parts_.pane.chart(), printer, pictureLook());
-        parts_.tell(kPrintedChart.pick(parts_.chinese()));
+        parts_.tell(kPrintedChart.text());
     }
 }
 
@@ -157,14 +140,14 @@ void ChartCommands::exportTable(const QString& given) {
     // Until the file is written (or the export fails), the window knows it
     // runs the event loop itself.
     const BusyFlag busy(busy_);
-    WorkProgress progress(&parts_.owner,
-                          kExportingFile.pick(chinese).arg(QFileInfo(file).fileName()), chinese);
+    WorkProgress progress(&parts_.owner, kExportingFile.text().arg(QFileInfo(file).fileName()),
+                          chinese);
     const bool written = exportTableCsv(parts_.pane.shownRows(), file, progress.steps());
     progress.finish();
     if (written) {
         const int rows = parts_.pane.shownRows().gridRowCount() - 1;
         parts_.tell((rows == 1 ? kExportedRow : kExportedRows)
-                        .pick(chinese)
+                        .text()
                         .arg(groupedCount(rows), QDir::toNativeSeparators(file)));
     }
 }

@@ -26,9 +26,9 @@ struct PictureLook;
 // the screen's dark colours: View > "Save and print on white paper", kept
 // in the settings.
 bool whitePaper(const Settings& settings);
-// Adds the choice to `view`; `chinese` picks its caption.
-QAction* addPaperChoice(QMenu* view, Settings& settings, bool chinese);
-void setPaperChoiceLanguage(QAction* choice, bool chinese);
+// Carries out View > Save and print on white paper (the tool bar control's
+// action): checked as stored, stored as checked.
+void usePaperChoice(QAction* choice, Settings& settings);
 
 // Runs `command`; a failure stops it and shows its own text in the hooks'
 // message box (OK only), over `owner`.

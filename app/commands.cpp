@@ -1,6 +1,9 @@
 #include "app/commands.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
 #include <algorithm>
 #include <stdexcept>
 
@@ -17,63 +20,109 @@ constexpr int ctrl(Qt::Key key) {
 
 // In the order of the menus and the tool bar.
 constexpr CommandEntry kCatalogue[] = {
-    {Command::Open, "file1", "Open", "Open…", false, kNoIcon, QKeySequence::Open, 0, false},
-    {Command::Recordings, "file1", "Records", "Recordings…", false, kNoIcon, kNoStandardKey, 0,
-     false},
-    {Command::Import, "file1", "Import", QT_TRANSLATE_NOOP("Commands", "Import…"), false, kNoIcon,
+    {Command::Open, "file1", "Open", QT_TRANSLATE_NOOP("Menu", "Open…"), false, kNoIcon,
+     QKeySequence::Open, 0, false},
+    {Command::Recordings, "file1", "Records", QT_TRANSLATE_NOOP("Menu", "Recordings…"), false,
+     kNoIcon, kNoStandardKey, 0, false},
+    {Command::Import, "file1", "Import", QT_TRANSLATE_NOOP("Menu", "Import…"), false, kNoIcon,
      kNoStandardKey, 0, false},
-    {Command::Export, "file1", "Export", "Export", true, QStyle::SP_DialogSaveButton,
-     kNoStandardKey, ctrl(Qt::Key_E), false},
-    {Command::Print, "file1", "Print", "Print", true, QStyle::SP_FileDialogDetailedView,
-     QKeySequence::Print, 0, false},
-    {Command::Exit, "file1", "Exit", "Exit", false, kNoIcon, kNoStandardKey, ctrl(Qt::Key_Q),
-     false},
-    {Command::Save, "View1", "Save", "Save", false, kNoIcon, QKeySequence::Save, 0, false},
-    {Command::Copy, "View1", "Copy", "Copy", false, kNoIcon, QKeySequence::Copy, 0, false},
-    {Command::Reconnect, "View1", "Reconnect", "Reconnect to the same adapter", false, kNoIcon,
-     kNoStandardKey, 0, true},
-    {Command::Summary, "View1", "Summary", "Summary…", false, kNoIcon, kNoStandardKey, 0, false},
-    {Command::ZoomPan, "View1", "ZoomPan", "Zoom and pan", false, kNoIcon, kNoStandardKey, 0, true},
-    {Command::CellCurves, "View1", "CellCurves", "Cell curves", false, kNoIcon, kNoStandardKey, 0,
-     true},
-    {Command::RangeCursors, "View1", "RangeCursors", "Range cursors", false, kNoIcon,
-     kNoStandardKey, 0, true},
-    {Command::ExportRange, "View1", "ExportRange", "Export range…", false, kNoIcon, kNoStandardKey,
-     0, false},
-    {Command::Pack, "View1", "Pack", "Pack…", false, kNoIcon, kNoStandardKey, 0, false},
-    {Command::Guide, "Help1", "Guid", "Guid", false, kNoIcon, kNoStandardKey, 0, false},
-    {Command::About, "Help1", "About", "About", false, kNoIcon, kNoStandardKey, 0, false},
-    {Command::English, "Lang1", "ENG", "English", false, kNoIcon, kNoStandardKey, 0, false},
-    {Command::Chinese, "Lang1", "CHT", "\u6b63\u9ad4\u4e2d\u6587", false, kNoIcon, kNoStandardKey,
-     0, false},
-    {Command::German, "Lang1", "DEU", "Deutsch", false, kNoIcon, kNoStandardKey, 0, false},
-    {Command::Connect, "Tools", "Link", "Connect", true, QStyle::SP_MediaPlay, kNoStandardKey, 0,
-     false},
-    {Command::Disconnect, "Tools", "Off", "Disconnect", true, QStyle::SP_MediaStop, kNoStandardKey,
-     0, false},
-    {Command::CrossLine, "Tools", "CrossLine", "CrossLine", true, QStyle::SP_DialogHelpButton,
-     kNoStandardKey, 0, true},
-    {Command::Refresh, "Tools", "Refresh", "Refresh", true, QStyle::SP_BrowserReload,
-     kNoStandardKey, static_cast<int>(Qt::Key_F5), false},
+    {Command::Export, "file1", "Export", QT_TRANSLATE_NOOP("Menu", "Export"), true,
+     QStyle::SP_DialogSaveButton, kNoStandardKey, ctrl(Qt::Key_E), false, nullptr, nullptr, 1},
+    {Command::Print, "file1", "Print", QT_TRANSLATE_NOOP("Menu", "Print"), true,
+     QStyle::SP_FileDialogDetailedView, QKeySequence::Print, 0, false, nullptr, nullptr, 1},
+    {Command::CaptureLine, "file1", "CaptureLine", QT_TRANSLATE_NOOP("Menu", "Capture the line…"),
+     false, kNoIcon, kNoStandardKey, 0, true, nullptr, nullptr, 3},
+    {Command::Exit, "file1", "Exit", QT_TRANSLATE_NOOP("Menu", "Exit"), false, kNoIcon,
+     kNoStandardKey, ctrl(Qt::Key_Q), false, nullptr, nullptr, 3},
+    {Command::Save, "View1", "Save", QT_TRANSLATE_NOOP("Menu", "Save"), false, kNoIcon,
+     QKeySequence::Save, 0, false},
+    {Command::Copy, "View1", "Copy", QT_TRANSLATE_NOOP("Menu", "Copy"), false, kNoIcon,
+     QKeySequence::Copy, 0, false},
+    {Command::Reconnect, "View1", "Reconnect",
+     QT_TRANSLATE_NOOP("Menu", "Reconnect to the same adapter"), false, kNoIcon, kNoStandardKey, 0,
+     true, nullptr, nullptr, 1},
+    {Command::Summary, "View1", "Summary", QT_TRANSLATE_NOOP("Menu", "Summary…"), false, kNoIcon,
+     kNoStandardKey, 0, false, nullptr, nullptr, 1},
+    {Command::ZoomPan, "View1", "ZoomPan", QT_TRANSLATE_NOOP("Menu", "Zoom and pan"), false,
+     kNoIcon, kNoStandardKey, 0, true, "ZoomPan/ZoomPan", nullptr, 1},
+    {Command::CellCurves, "View1", "CellCurves", QT_TRANSLATE_NOOP("Menu", "Cell curves"), false,
+     kNoIcon, kNoStandardKey, 0, true, "CellCurves/CellCurves", nullptr, 1},
+    {Command::RangeCursors, "View1", "RangeCursors", QT_TRANSLATE_NOOP("Menu", "Range cursors"),
+     false, kNoIcon, kNoStandardKey, 0, true, nullptr, nullptr, 1},
+    {Command::ExportRange, "View1", "ExportRange", QT_TRANSLATE_NOOP("Menu", "Export range…"),
+     false, kNoIcon, kNoStandardKey, 0, false, nullptr, nullptr, 1},
+    {Command::Pack, "View1", "Pack", QT_TRANSLATE_NOOP("Menu", "Pack…"), false, kNoIcon,
+     kNoStandardKey, 0, false, nullptr, nullptr, 1},
+    {Command::AlarmSound, "Alarms1", "AlarmSound", QT_TRANSLATE_NOOP("Menu", "Sound"), false,
+     kNoIcon, kNoStandardKey, 0, true, "Alarms/sound"},
+    {Command::AlarmRules, "View1", "AlarmRules", QT_TRANSLATE_NOOP("Menu", "Alarms…"), false,
+     kNoIcon, kNoStandardKey, 0, false, nullptr, nullptr, 1},
+    {Command::AllChannels, "View1", "AllChannels", QT_TRANSLATE_NOOP("Menu", "All channels"), false,
+     kNoIcon, kNoStandardKey, 0, true, "AllChannels/AllChannels", nullptr, 1},
+    {Command::NetworkList, "View1", "NetworkList",
+     QT_TRANSLATE_NOOP("Menu", "Chargers on the network…"), false, kNoIcon, kNoStandardKey, 0,
+     false, nullptr, nullptr, 2},
+    {Command::WatchCharger, "View1", "WatchCharger", QT_TRANSLATE_NOOP("Menu", "Watch a charger…"),
+     false, kNoIcon, kNoStandardKey, 0, false, nullptr, nullptr, 2},
+    {Command::PublishLine, "View1", "PublishLine",
+     QT_TRANSLATE_NOOP("Menu", "Publish on the network…"), false, kNoIcon, kNoStandardKey, 0, false,
+     nullptr, nullptr, 2},
+    {Command::Share, "View1", "Share", QT_TRANSLATE_NOOP("Menu", "Share on the local network…"),
+     false, kNoIcon, kNoStandardKey, 0, false, nullptr, nullptr, 2},
+    {Command::WhitePaper, "View1", "WhitePaper",
+     QT_TRANSLATE_NOOP("Menu", "Save and print on white paper"), false, kNoIcon, kNoStandardKey, 0,
+     true, "Pictures/WhitePaper", nullptr, 2},
+    {Command::Guide, "Help1", "Guid", QT_TRANSLATE_NOOP("Menu", "Guid"), false, kNoIcon,
+     kNoStandardKey, 0, false},
+    {Command::Emulator, "Help1", "Emulator", QT_TRANSLATE_NOOP("Menu", "Try the emulator"), false,
+     kNoIcon, kNoStandardKey, 0, false},
+    {Command::About, "Help1", "About", QT_TRANSLATE_NOOP("Menu", "About"), false, kNoIcon,
+     kNoStandardKey, 0, false},
+    {Command::English, "Lang1", "ENG", QT_TRANSLATE_NOOP("Menu", "English"), false, kNoIcon,
+     kNoStandardKey, 0, false},
+    {Command::Chinese, "Lang1", "CHT", QT_TRANSLATE_NOOP("Menu", "中文"), false, kNoIcon,
+     kNoStandardKey, 0, false},
+    {Command::German, "Lang1", "DEU", QT_TRANSLATE_NOOP("Menu", "Deutsch"), false, kNoIcon,
+     kNoStandardKey, 0, false},
+    {Command::Connect, "Tools", "Link", QT_TRANSLATE_NOOP("ToolBar", "Connect"), true,
+     QStyle::SP_MediaPlay, kNoStandardKey, 0, false},
+    {Command::Disconnect, "Tools", "Off", QT_TRANSLATE_NOOP("ToolBar", "Disconnect"), true,
+     QStyle::SP_MediaStop, kNoStandardKey, 0, false},
+    {Command::CrossLine, "Tools", "CrossLine", QT_TRANSLATE_NOOP("ToolBar", "CrossLine"), true,
+     QStyle::SP_DialogHelpButton, kNoStandardKey, 0, true, nullptr,
+     QT_TRANSLATE_NOOP("ToolBar", "Show / Hide Cross Line")},
+    {Command::Refresh, "Tools", "Refresh", QT_TRANSLATE_NOOP("ToolBar", "Refresh"), true,
+     QStyle::SP_BrowserReload, kNoStandardKey, static_cast<int>(Qt::Key_F5), false},
+    {Command::CellDifference, "Viewer", "CellDifference", QT_TRANSLATE_NOOP("Viewer", "Cells Δ mV"),
+     false, kNoIcon, kNoStandardKey, 0, true, nullptr,
+     QT_TRANSLATE_NOOP("Viewer", "Cell curves as the difference from the mean, in mV")},
 };
 
-QString captionText(Command command, ToolProperty property, bool chinese) {
+constexpr SubmenuEntry kSubmenus[] = {
+    {"file1", "Lang", "Lang1", QT_TRANSLATE_NOOP("Menu", "Language"), Command::CaptureLine, 2},
+    {"View1", "Alarms", "Alarms1", QT_TRANSLATE_NOOP("Menu", "Alarms"), Command::AlarmRules, 1},
+};
+
+QString captionText(Command command, ToolProperty property) {
     const CommandEntry& e = commandEntry(command);
     for (const ToolCaption& c : toolCaptions()) {
         if (c.property == property && qstrcmp(c.tool, e.tool) == 0 &&
             (qstrcmp(c.band, e.band) == 0 || (e.onToolBar && qstrcmp(c.band, "Tools") == 0))) {
-            return QString::fromUtf8(chinese ? c.chinese : c.english);
+            return c.translated();
         }
     }
-    // A caption the tables do not have is translated as the window's new texts are.
-    return property == ToolProperty::Caption ? QCoreApplication::translate("Commands", e.caption)
-                                             : QString();
+    const char* text = property == ToolProperty::Caption ? e.caption : e.tooltip;
+    return text == nullptr ? QString() : QCoreApplication::translate(commandContext(e), text);
 }
 
 }  // namespace
 
 std::span<const CommandEntry> commandCatalogue() {
     return kCatalogue;
+}
+
+std::span<const SubmenuEntry> submenuCatalogue() {
+    return kSubmenus;
 }
 
 const CommandEntry& commandEntry(Command command) {
@@ -104,12 +153,58 @@ QKeySequence commandKey(Command command) {
     return e.key != 0 ? QKeySequence(e.key) : QKeySequence();
 }
 
-QString commandCaption(Command command, bool chinese) {
-    return captionText(command, ToolProperty::Caption, chinese);
+const char* commandContext(const CommandEntry& entry) {
+    if (qstrcmp(entry.band, "Tools") == 0) {
+        return "ToolBar";
+    }
+    return qstrcmp(entry.band, "Viewer") == 0 ? "Viewer" : "Menu";
 }
 
-QString commandTooltip(Command command, bool chinese) {
-    return captionText(command, ToolProperty::Tooltip, chinese);
+QString commandCaption(Command command) {
+    return captionText(command, ToolProperty::Caption);
+}
+
+QString commandTooltip(Command command) {
+    return captionText(command, ToolProperty::Tooltip);
+}
+
+CommandActions::CommandActions(QWidget& window) : QObject(&window), window_(window) {
+    window.installEventFilter(this);
+}
+
+QAction* CommandActions::add(Command command, const std::function<void(bool)>& run) {
+    const CommandEntry& e = commandEntry(command);
+    auto* action = new QAction(&window_);
+    action->setObjectName(QString::fromLatin1(e.band) + u'.' + QString::fromLatin1(e.tool));
+    action->setCheckable(e.checkable);
+    action->setShortcut(commandKey(command));
+    connect(action, &QAction::triggered, this, [run](bool on) { run(on); });
+    actions_.emplace_back(command, action);
+    retranslate();
+    return action;
+}
+
+QAction* CommandActions::action(Command command) const {
+    for (const auto& [id, action] : actions_) {
+        if (id == command) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+void CommandActions::retranslate() {
+    for (const auto& [id, action] : actions_) {
+        action->setText(commandCaption(id));
+        action->setToolTip(commandTooltip(id));
+    }
+}
+
+bool CommandActions::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &window_ && event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 ToolName toolName(StatusTool tool) {

@@ -1,19 +1,27 @@
-// The window's commands by identity: one entry per command with the band and
-// tool name it answers to in the tool bar control, the caption it starts
-// with (the texts of both languages come from the caption tables), its icon
-// on the tool bar, its key and whether it is checkable. The tool bar control
-// builds its menus and buttons from these entries, the viewer its actions,
-// and code names a command as Command::Export rather than by band and name.
+// The commands of every window by identity: one entry per command with the
+// band and tool name it answers to in the tool bar control, its English
+// caption (translated where shown; the caption tables give the specified
+// captions), its icon on the tool bar, its key, whether it is checkable and
+// the setting its checked state is kept in. The tool bar control builds its
+// menus and buttons from these entries, other windows their actions
+// (CommandActions), and code names a command as Command::Export rather than
+// by band, name or caption.
 //
 // Clicks still arrive as the tool clicked (band and name); commandOf() tells
 // which command that is.
 #pragma once
 
 #include <QKeySequence>
+#include <QObject>
 #include <QString>
 #include <QStyle>
+#include <functional>
 #include <optional>
 #include <span>
+#include <vector>
+
+class QAction;
+class QWidget;
 
 namespace cellwatch {
 
@@ -42,19 +50,55 @@ enum class Command {
     Disconnect,
     CrossLine,
     Refresh,
+    // Added to the menus after the specified ones, in their order.
+    CaptureLine,     // File, before Exit
+    AlarmSound,      // View > Alarms
+    AlarmRules,      // View
+    AllChannels,     // View
+    NetworkList,     // View
+    WatchCharger,    // View
+    PublishLine,     // View
+    Share,           // View
+    WhitePaper,      // View
+    Emulator,        // Help, before About
+    CellDifference,  // a viewer's tool bar
 };
 
 struct CommandEntry {
     Command id;
     const char* band;     // the menu band ("file1", "View1", "Help1", "Lang1") or "Tools"
     const char* tool;     // the tool's name in that band
-    const char* caption;  // as created, before the language's captions are set
+    const char* caption;  // English, in the context commandContext(); before SetCaptions
     bool onToolBar;       // also a button of the tool bar ("Tools" band)
     int icon;             // a QStyle::StandardPixmap on the tool bar; -1 for none
     QKeySequence::StandardKey standardKey;
     int key;  // a key combination where there is no standard key; 0 for none
     bool checkable;
+    // The setting its checked state is kept in, "section/key" of the
+    // application's settings; nullptr for none. The command's owner reads
+    // and writes it.
+    const char* setting = nullptr;
+    const char* tooltip = nullptr;  // English, in the same context; nullptr for none
+    // Within its menu band, a separator stands between commands of
+    // different groups.
+    int group = 0;
 };
+
+// A menu inside a menu band: its tool ("file1" "Lang") opens the band of its
+// own ("Lang1"), in the group of `group` before the command `before`.
+struct SubmenuEntry {
+    const char* parentBand;
+    const char* tool;
+    const char* band;
+    const char* caption;  // English, in the context "Menu"
+    Command before;
+    int group;
+};
+std::span<const SubmenuEntry> submenuCatalogue();
+
+// "Menu" for the menu bands, "ToolBar" for "Tools" and "Viewer" for the
+// commands only a viewer has.
+const char* commandContext(const CommandEntry& entry);
 
 std::span<const CommandEntry> commandCatalogue();
 const CommandEntry& commandEntry(Command command);
@@ -62,10 +106,31 @@ const CommandEntry& commandEntry(Command command);
 // tools that are no commands (the port box, lamps, texts, menus).
 std::optional<Command> commandOf(const QString& band, const QString& tool);
 QKeySequence commandKey(Command command);
-// The command's caption and tooltip in the language chosen, as the tool bar
-// shows them; its name when the caption tables have none.
-QString commandCaption(Command command, bool chinese);
-QString commandTooltip(Command command, bool chinese);
+// The command's caption and tooltip in the language installed, as the tool
+// bar shows them: the caption tables' where they have one, else the
+// catalogue's.
+QString commandCaption(Command command);
+QString commandTooltip(Command command);
+
+// The actions of a window's commands made from the catalogue: each with its
+// caption, tooltip, key and checkability, named "band.tool", written again in
+// the language installed whenever the window hears of a language change.
+// `run` gets the checked state (false for commands that are not checkable).
+class CommandActions final : public QObject {
+    Q_OBJECT
+public:
+    explicit CommandActions(QWidget& window);
+    QAction* add(Command command, const std::function<void(bool)>& run);
+    QAction* action(Command command) const;  // nullptr when not added
+    void retranslate();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget& window_;
+    std::vector<std::pair<Command, QAction*>> actions_;
+};
 
 // The tools of the tool bar control that are no commands.
 enum class StatusTool {

@@ -15,16 +15,14 @@ namespace {
 const QString kProgramName = QStringLiteral("cellwatch-emulator");
 constexpr int kEndMs = 3000;  // the emulator's time to end when asked
 
-constexpr BilingualText kTryCommand = {"试用模拟器", "Try the emulator"};
-constexpr BilingualText kNoPortHint = {
-    "未找到串口。没有充电器也可以试用：帮助 > 试用模拟器",
-    "No serial port found. To try the program without a charger: Help > Try the emulator"};
-constexpr BilingualText kStarted = {"模拟器已在 %1 上启动", "The emulator runs on %1"};
-constexpr BilingualText kNotFound = {"找不到模拟器 %1（程序旁边或 /usr/bin 中）",
-                                     "The emulator %1 is not there (beside the program or in "
-                                     "/usr/bin)"};
-constexpr BilingualText kFailed = {"模拟器无法启动：%1", "The emulator could not start: %1"};
-constexpr BilingualText kStopped = {"模拟器已停止", "The emulator stopped"};
+constexpr Phrase kNoPortHint = {QT_TRANSLATE_NOOP(
+    "Captions",
+    "No serial port found. To try the program without a charger: Help > Try the emulator")};
+constexpr Phrase kStarted = {QT_TRANSLATE_NOOP("Captions", "The emulator runs on %1")};
+constexpr Phrase kNotFound = {QT_TRANSLATE_NOOP(
+    "Captions", "The emulator %1 is not there (beside the program or in /usr/bin)")};
+constexpr Phrase kFailed = {QT_TRANSLATE_NOOP("Captions", "The emulator could not start: %1")};
+constexpr Phrase kStopped = {QT_TRANSLATE_NOOP("Captions", "The emulator stopped")};
 
 }  // namespace
 
@@ -35,7 +33,7 @@ EmulatorTrial::EmulatorTrial(Parts parts, QObject* parent)
     connect(&process_, &QProcess::finished, this, &EmulatorTrial::ended);
     connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            parts_.tell(kFailed.pick(parts_.chinese()).arg(process_.errorString()));
+            parts_.tell(kFailed.text().arg(process_.errorString()));
         }
     });
 }
@@ -57,30 +55,22 @@ QString EmulatorTrial::findProgram() {
     return {};
 }
 
-void EmulatorTrial::addMenu(QMenu* help) {
-    command_ = new QAction(kTryCommand.pick(parts_.chinese()), help);
-    command_->setObjectName(QStringLiteral("Help1.Emulator"));
-    // Before About, at the end of the help commands.
-    const QList<QAction*> actions = help->actions();
-    help->insertAction(actions.isEmpty() ? nullptr : actions.last(), command_);
+void EmulatorTrial::useCommand(QAction* command) {
+    command_ = command;
     connect(command_, &QAction::triggered, this, &EmulatorTrial::start);
 }
 
-void EmulatorTrial::setLanguage(bool chinese) {
-    if (command_ != nullptr) {
-        command_->setText(kTryCommand.pick(chinese));
-    }
-}
+void EmulatorTrial::setLanguage(bool /*chinese*/) {}
 
 void EmulatorTrial::hint() {
-    parts_.tell(kNoPortHint.pick(parts_.chinese()));
+    parts_.tell(kNoPortHint.text());
 }
 
 void EmulatorTrial::start() {
     stop();
     const QString program = program_.isEmpty() ? findProgram() : program_;
     if (program.isEmpty()) {
-        parts_.tell(kNotFound.pick(parts_.chinese()).arg(kProgramName));
+        parts_.tell(kNotFound.text().arg(kProgramName));
         return;
     }
     // The demonstration: a charge and a discharge played again and again,
@@ -95,7 +85,7 @@ void EmulatorTrial::readPort() {
         return;
     }
     port_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    parts_.tell(kStarted.pick(parts_.chinese()).arg(port_));
+    parts_.tell(kStarted.text().arg(port_));
     parts_.connectTo(port_);
 }
 
@@ -131,9 +121,9 @@ void EmulatorTrial::ended() {
     const QString why = QString::fromLocal8Bit(process_.readAllStandardError()).trimmed();
     port_.clear();
     if (process_.exitStatus() == QProcess::NormalExit && process_.exitCode() != 0) {
-        parts_.tell(kFailed.pick(parts_.chinese()).arg(why));
+        parts_.tell(kFailed.text().arg(why));
     } else if (said) {
-        parts_.tell(kStopped.pick(parts_.chinese()));
+        parts_.tell(kStopped.text());
     }
 }
 

@@ -27,8 +27,8 @@ public:
     explicit EmulatorTrial(Parts parts, QObject* parent = nullptr);
     ~EmulatorTrial() override;
 
-    // Adds the command to the Help menu.
-    void addMenu(QMenu* help);
+    // Carries out Help > Try the emulator (the tool bar control's action).
+    void useCommand(QAction* command);
     void setLanguage(bool chinese);
     // The status band's line while no port is found.
     void hint();

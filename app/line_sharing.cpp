@@ -52,33 +52,30 @@ LineSharing::~LineSharing() {
     }
 }
 
-void LineSharing::addMenus(QMenu* file, QAction* before, QMenu* view) {
-    if (file != nullptr) {
-        captureAction_ = new QAction(this);
-        captureAction_->setObjectName(QStringLiteral("CaptureLine"));
-        captureAction_->setCheckable(true);
-        file->insertAction(before, captureAction_);
-        connect(captureAction_, &QAction::triggered, this, &LineSharing::toggleCapture);
-        connect(file, &QMenu::aboutToShow, this, &LineSharing::caption);
+void LineSharing::useCommands(QAction* capture, QAction* publish) {
+    captureAction_ = capture;
+    publishAction_ = publish;
+    for (QAction* action : {capture, publish}) {
+        // Their state is brought up to date whenever their menu opens.
+        if (auto* menu = action != nullptr ? qobject_cast<QMenu*>(action->parent()) : nullptr) {
+            connect(menu, &QMenu::aboutToShow, this, &LineSharing::caption);
+        }
     }
-    if (view != nullptr) {
-        publishAction_ = view->addAction(QString());
-        publishAction_->setObjectName(QStringLiteral("PublishLine"));
-        connect(publishAction_, &QAction::triggered, this, &LineSharing::choosePublishing);
-        connect(view, &QMenu::aboutToShow, this, &LineSharing::caption);
+    if (capture != nullptr) {
+        connect(capture, &QAction::triggered, this, &LineSharing::toggleCapture);
+    }
+    if (publish != nullptr) {
+        connect(publish, &QAction::triggered, this, &LineSharing::choosePublishing);
     }
     caption();
 }
 
-// The captions follow the language whenever a menu opens.
+// The commands' state: capturing, and publishing possible.
 void LineSharing::caption() {
-    const bool chinese = parts_.chinese();
     if (captureAction_ != nullptr) {
-        captureAction_->setText(kCaptureItem.pick(chinese));
         captureAction_->setChecked(capturing());
     }
     if (publishAction_ != nullptr) {
-        publishAction_->setText(kPublishItem.pick(chinese));
         publishAction_->setEnabled(!parts_.watching());
     }
 }

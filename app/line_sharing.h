@@ -69,9 +69,9 @@ public:
     LineSharing(Parts parts, QObject* parent = nullptr);
     ~LineSharing() override;
 
-    // Adds Capture the line… to `file` before `before`, and Publish on the
-    // network… to the end of `view`.
-    void addMenus(QMenu* file, QAction* before, QMenu* view);
+    // Carries out File > Capture the line… and View > Publish on the
+    // network… (the tool bar control's actions; either may be nullptr).
+    void useCommands(QAction* capture, QAction* publish);
     QAction* captureAction() const { return captureAction_; }
     QAction* publishAction() const { return publishAction_; }
 

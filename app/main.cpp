@@ -51,7 +51,7 @@ void replayFailed(const QString& text) {
 int replay(Settings& settings, const QString& path, double speed) {
     MainWindow window(settings);
     QObject::connect(&window.session(), &session::LiveSession::ended, &window,
-                     [&] { window.PostStatusMessage(kReplayEnded.pick(chineseChosen(settings))); });
+                     [&] { window.PostStatusMessage(kReplayEnded.text()); });
     QObject::connect(&window.session(), &session::LiveSession::failed, &window,
                      [](const QString& why) { replayFailed(why); });
     try {

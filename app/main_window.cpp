@@ -127,9 +127,11 @@ MainWindow::MainWindow(Settings& settings, Hooks hooks, QWidget* parent)
     alarms_->setPack(pack_->of(1));  // the chosen packs' cell limits
     alarms_->setChannelPacks([this](int channel) { return pack_->of(channel); });
     setUpZoom();
-    alarms_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
-    channels_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
-    addNetworkMenu(*this, settings_);
+    alarms_->useCommands(menu_->handOver(Command::AlarmSound),
+                         menu_->handOver(Command::AlarmRules));
+    channels_->useCommand(menu_->handOver(Command::AllChannels));
+    useNetworkCommands(*this, settings_, menu_->handOver(Command::NetworkList),
+                       menu_->handOver(Command::WatchCharger));
     // The line published on a broker and captured to a file.
     auto* sharing = new LineSharing(
         {settings_, *session_, pane_->rows(), this,
@@ -137,22 +139,22 @@ MainWindow::MainWindow(Settings& settings, Hooks hooks, QWidget* parent)
          hooks_.showFailure, hooks_.askSaveFile, hooks_.askOpenFile, hooks_.showDialog,
          [this] { return !chargerName_.isEmpty(); }},
         this);
-    sharing->addMenus(menu_->bandMenu(QStringLiteral("file1")), tool(Command::Exit)->action(),
-                      menu_->bandMenu(QStringLiteral("View1")));
+    sharing->useCommands(menu_->handOver(Command::CaptureLine),
+                         menu_->handOver(Command::PublishLine));
     // The live page for a phone or another computer's browser.
     pageSharing_ = new PageSharing(
         {settings_, *session_, *this, hooks_, [this](const QString& m) { PostStatusMessage(m); },
          [this] { return inChinese(); }, [this] { return !chargerName_.isEmpty(); }},
         this);
-    pageSharing_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
+    pageSharing_->useCommand(menu_->handOver(Command::Share));
     pageSharing_->addMark(menu_->statusBand());
-    paperChoice_ = addPaperChoice(menu_->bandMenu(QStringLiteral("View1")), settings_, inChinese());
+    usePaperChoice(menu_->handOver(Command::WhitePaper), settings_);
     // Help > "Try the emulator", and how to try it while no port is found.
     emulatorTrial_ = new EmulatorTrial(
         {[this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
          [this](const QString& path) { connectTo(path); }},
         this);
-    emulatorTrial_->addMenu(menu_->bandMenu(QStringLiteral("Help1")));
+    emulatorTrial_->useCommand(menu_->handOver(Command::Emulator));
     connect(session_.get(), &session::LiveSession::stateChanged, emulatorTrial_,
             [this](session::LinkState state) {
                 emulatorTrial_->linkChanged(state == session::LinkState::Connected ||

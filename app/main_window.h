@@ -22,6 +22,7 @@
 
 #include "analysis/recording_summary.h"
 #include "app/autosize.h"
+#include "app/captions.h"
 #include "app/chart_commands.h"
 #include "app/commands.h"
 #include "app/live_summary.h"
@@ -250,7 +251,6 @@ private:
     LiveSummary* liveSummary_ = nullptr;
     PageSharing* pageSharing_ = nullptr;
     EmulatorTrial* emulatorTrial_ = nullptr;
-    QAction* paperChoice_ = nullptr;  // View > "Save and print on white paper"
 
     std::unique_ptr<Layout> layoutWindow_;
     LayoutState layout_;
@@ -278,7 +278,7 @@ private:
     QString chargerName_;
     // The link's text last shown (none before the first connect), shown
     // again in the language chosen.
-    const BilingualText* linkText_ = nullptr;
+    const Phrase* linkText_ = nullptr;
     std::vector<QPointer<ViewerWindow>> viewers_;
     AlarmWatch* alarms_ = nullptr;
     ChannelChoice* channels_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTranslator>
 #include <exception>
 #include <stdexcept>
 
@@ -37,6 +38,22 @@
 #include "session/serial_source.h"
 
 namespace cellwatch {
+namespace {
+
+// A text's Chinese translation, whatever the language installed.
+QString chineseText(const char* context, const char* source) {
+    static QTranslator* const chinese = [] {
+        auto* t = new QTranslator(QCoreApplication::instance());
+        if (!t->load(QStringLiteral(":/translations/cellwatch_zh_CN.qm"))) {
+            qWarning("the Chinese translations are missing");
+        }
+        return t;
+    }();
+    const QString text = chinese->translate(context, source);
+    return text.isEmpty() ? QString::fromUtf8(source) : text;
+}
+
+}  // namespace
 
 void MainWindow::runCommand(const std::function<void()>& command) {
     cellwatch::runCommand(this, hooks_, command);
@@ -139,6 +156,19 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
             break;
         case Command::Guide:
             break;
+        // Handed over to the parts of the window that carry them out.
+        case Command::CaptureLine:
+        case Command::AlarmSound:
+        case Command::AlarmRules:
+        case Command::AllChannels:
+        case Command::NetworkList:
+        case Command::WatchCharger:
+        case Command::PublishLine:
+        case Command::Share:
+        case Command::WhitePaper:
+        case Command::Emulator:
+        case Command::CellDifference:
+            break;
     }
 }
 
@@ -162,23 +192,23 @@ void MainWindow::SetCaptions() {
 
     for (const ToolCaption& c : toolCaptions()) {
         Tool* t = tool(QString::fromLatin1(c.band), QString::fromLatin1(c.tool));
-        const QString text = QString::fromUtf8(chinese ? c.chinese : c.english);
+        const QString text = c.translated();
         if (c.property == ToolProperty::Caption) {
             t->setCaption(text);
         } else {
             t->setTooltip(text);
         }
         if (t == tool(StatusTool::LinkState)) {
-            PostStatusMessage(kLanguageSetMessage.pick(chinese));
+            PostStatusMessage(kLanguageSetMessage.text());
         }
     }
-    showLinkText();  // the captions above blank it
-    const QString title = kWindowTitle.pick(chinese) + QString::fromLatin1(kVersionText);
+    menu_->retranslate();  // the commands' captions at once, too
+    showLinkText();        // the captions above blank it
+    const QString title = kWindowTitle.text() + QString::fromLatin1(kVersionText);
     setWindowTitle(chargerName_.isEmpty() ? title
                                           : chargerName_ + QStringLiteral(" \u2014 ") + title);
     pane_->setLanguage(chinese);
     pane_->tabs().setCurrentPage(0);
-    setNetworkMenuCaption(*this, chinese);
     session_->recording().retitleIdle();  // an idle chart's title follows at once
     // The windows of opened recordings and the summary speak the same language.
     for (ViewerWindow* viewer : viewers()) {
@@ -193,7 +223,6 @@ void MainWindow::SetCaptions() {
     if (emulatorTrial_) {
         emulatorTrial_->setLanguage(chinese);
     }
-    setPaperChoiceLanguage(paperChoice_, chinese);
 }
 
 bool MainWindow::inChinese() const {
@@ -318,7 +347,10 @@ void MainWindow::showLinkState(session::LinkState state) {
 
 void MainWindow::showLinkText() {
     if (linkText_ != nullptr) {
-        tool(StatusTool::LinkState)->setText(linkText_->pick(chineseChosenAnyCase(settings_)));
+        // The link's text is Chinese for a stored "CHT" in any case.
+        tool(StatusTool::LinkState)
+            ->setText(chineseChosenAnyCase(settings_) ? chineseText("Captions", linkText_->source)
+                                                      : linkText_->text());
     }
 }
 
@@ -328,11 +360,11 @@ void MainWindow::onLinkLost(const QString& reason) {
     // journal stays open for a reconnect to go on with; it ends when nothing
     // is waited for.
     const LinkLoss loss = session_->lossReason();
-    const bool chinese = inChinese();
-    const QString why = !chinese                       ? reason
-                        : loss == LinkLoss::DeviceGone ? QStringLiteral("设备已移除")
-                                                       : QStringLiteral("设备停止工作");
-    PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + why + u')');
+    // English keeps the system's own words.
+    const QString why = installedLanguage() == Language::English ? reason
+                        : loss == LinkLoss::DeviceGone           ? tr("the device was removed")
+                                                                 : tr("the device stopped working");
+    PostStatusMessage(kLinkLost.text() + QStringLiteral(" (") + why + u')');
     if (portBox_->awaitAdapter()) {
         session_->awaitSameAdapter();
     } else {
@@ -347,10 +379,10 @@ void MainWindow::setUpJournal() {
         hooks_.journalFolder.isEmpty() ? Journal::defaultFolder() : hooks_.journalFolder;
     journal_ = std::make_unique<Journal>(folder, QString::fromLatin1(kVersionText));
     journal_->setNoticeHandler([this](Journal::Notice notice, const QString& detail) {
-        const BilingualText& text = notice == Journal::Notice::Stopped    ? kJournalStopped
-                                    : notice == Journal::Notice::CaughtUp ? kJournalCaughtUp
-                                                                          : kJournalRecreated;
-        PostStatusMessage(text.pick(inChinese()) + QStringLiteral(": ") + detail);
+        const Phrase& text = notice == Journal::Notice::Stopped    ? kJournalStopped
+                             : notice == Journal::Notice::CaughtUp ? kJournalCaughtUp
+                                                                   : kJournalRecreated;
+        PostStatusMessage(text.text() + QStringLiteral(": ") + detail);
     });
     session_->setJournal(journal_.get());
     connect(session_.get(), &session::LiveSession::recordingBegun, this, [this] {
@@ -362,10 +394,9 @@ void MainWindow::setUpJournal() {
     connect(session_.get(), &session::LiveSession::restarting, this,
             [this] { restartedFrom_ = session_->journaling() ? journal_->path() : QString(); });
     connect(session_.get(), &session::LiveSession::restarted, this, [this] {
-        const bool chinese = inChinese();
-        PostStatusMessage(restartedFrom_.isEmpty() ? kNewRecording.pick(chinese)
-                                                   : kNewRecordingKept.pick(chinese).arg(
-                                                         QFileInfo(restartedFrom_).fileName()));
+        PostStatusMessage(restartedFrom_.isEmpty()
+                              ? kNewRecording.text()
+                              : kNewRecordingKept.text().arg(QFileInfo(restartedFrom_).fileName()));
     });
     tool(Command::Reconnect)->setChecked(portBox_->reconnectEnabled());
 }
@@ -388,9 +419,8 @@ void MainWindow::followShownChannel() {
 ViewerWindow* MainWindow::openRecording(const QString& given) {
     QString file = given;
     if (file.isEmpty()) {
-        file = hooks_.askOpenFile(
-            this, QStringLiteral("Open"), journal_->folder(),
-            {QStringLiteral("Recordings (*.csv)"), QStringLiteral("All files (*)")});
+        file = hooks_.askOpenFile(this, tr("Open"), journal_->folder(),
+                                  {tr("Recordings (*.csv)"), tr("All files (*)")});
         if (file.isEmpty()) {
             return nullptr;
         }
@@ -401,7 +431,7 @@ ViewerWindow* MainWindow::openRecording(const QString& given) {
     bool opened = false;
     {
         const BusyFlag busy(opening_);
-        WorkProgress progress(this, kOpeningFile.pick(inChinese()).arg(QFileInfo(file).fileName()),
+        WorkProgress progress(this, kOpeningFile.text().arg(QFileInfo(file).fileName()),
                               inChinese());
         opened = viewer->open(file, progress.steps());
     }
@@ -415,7 +445,7 @@ ViewerWindow* MainWindow::openRecording(const QString& given) {
     shown->show();
     shown->raise();
     PostStatusMessage(QStringLiteral("%1 %2 (%3)")
-                          .arg(kOpened.pick(inChinese()), QDir::toNativeSeparators(file))
+                          .arg(kOpened.text(), QDir::toNativeSeparators(file))
                           .arg(shown->table().gridRowCount() - 1));
     return shown;
 }

@@ -380,34 +380,11 @@ void NetworkListDialog::showFor(Settings& settings, QWidget* parent) {
     }
 }
 
-void addNetworkMenu(QWidget& window, Settings& settings) {
-    auto* view = window.findChild<QMenu*>(QStringLiteral("View1"));
-    if (view == nullptr) {
-        return;
-    }
-    view->addSeparator();
-    QAction* action = view->addAction(QString());
-    action->setObjectName(QStringLiteral("NetworkList"));
-    QObject::connect(action, &QAction::triggered, &window,
+void useNetworkCommands(QWidget& window, Settings& settings, QAction* list, QAction* watch) {
+    QObject::connect(list, &QAction::triggered, &window,
                      [&window, &settings] { NetworkListDialog::showFor(settings, &window); });
-    QAction* watch = view->addAction(QString());
-    watch->setObjectName(QStringLiteral("WatchCharger"));
     QObject::connect(watch, &QAction::triggered, &window,
                      [&window, &settings] { WatchConnectDialog::showFor(settings, &window); });
-    setNetworkMenuCaption(window, chineseChosen(settings));
-}
-
-void setNetworkMenuCaption(QWidget& window, bool chinese) {
-    auto* view = window.findChild<QMenu*>(QStringLiteral("View1"));
-    QAction* action = view ? view->findChild<QAction*>(QStringLiteral("NetworkList")) : nullptr;
-    if (action != nullptr) {
-        action->setText(kNetworkListItem.pick(chinese));
-    }
-    QAction* watch = view ? view->findChild<QAction*>(QStringLiteral("WatchCharger")) : nullptr;
-    if (watch != nullptr) {
-        watch->setText(chinese ? QStringLiteral("查看充电器…")
-                               : QStringLiteral("Watch a charger…"));
-    }
 }
 
 }  // namespace cellwatch

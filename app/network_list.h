@@ -128,10 +128,8 @@ private:
     QLabel* state_ = nullptr;
 };
 
-// Adds "Chargers on the network…" to the window's View menu.
-void addNetworkMenu(QWidget& window, Settings& settings);
-// Writes that item's caption in the language chosen (a language switch);
-// nothing before the item is added.
-void setNetworkMenuCaption(QWidget& window, bool chinese);
+// Carries out View > Chargers on the network… and Watch a charger… (the tool
+// bar control's actions).
+void useNetworkCommands(QWidget& window, Settings& settings, QAction* list, QAction* watch);
 
 }  // namespace cellwatch

@@ -88,8 +88,8 @@ bool PackChoice::choose() {
     write(Text::PackCellHigh, number(picked.cellHighV));
     write(Text::PackCellLow, number(picked.cellLowV));
     leftOut_ = picked.leftOut ? parts_.journal() : QString();
-    const QString told = picked.pack.isEmpty() ? kPackCleared.pick(chinese)
-                                               : kPackChosen.pick(chinese).arg(picked.pack);
+    const QString told =
+        picked.pack.isEmpty() ? kPackCleared.text() : kPackChosen.text().arg(picked.pack);
     parts_.tell(channel.isEmpty() ? told : channel + QStringLiteral(": ") + told);
     learnDefinition();
     // The present recording is this pack's too.
@@ -110,8 +110,7 @@ void PackChoice::tagJournal(int cells) {
         parts_.tell(cellCountMismatchText(pack, cells, parts_.chinese()));
     }
     if (!told->writeError.isEmpty()) {
-        parts_.tell(kPackNotWritten.pick(parts_.chinese()) + QStringLiteral(": ") +
-                    told->writeError);
+        parts_.tell(kPackNotWritten.text() + QStringLiteral(": ") + told->writeError);
     }
 }
 

@@ -19,7 +19,6 @@
 namespace cellwatch {
 namespace {
 
-constexpr BilingualText kShareCommand = {"在局域网上共享…", "Share on the local network…"};
 constexpr BilingualText kShareNotServed = {"无法提供网页", "The live page cannot be served"};
 constexpr BilingualText kSharedElsewhere = {
     "另一个充电监控窗口已在提供网页和发布数据；此窗口不提供网页，也不发布",
@@ -158,16 +157,13 @@ PageSharing::~PageSharing() {
     server_->close();
 }
 
-void PageSharing::addMenu(QMenu* view) {
-    command_ = view->addAction(kShareCommand.pick(parts_.chinese()));
-    command_->setObjectName(QStringLiteral("View1.Share"));
+void PageSharing::useCommand(QAction* command) {
+    command_ = command;
     connect(command_, &QAction::triggered, this, &PageSharing::showDialog);
 }
 
 void PageSharing::setLanguage(bool chinese) {
-    if (command_) {
-        command_->setText(kShareCommand.pick(chinese));
-    }
+    (void)chinese;
     refreshMark();
 }
 

@@ -73,8 +73,8 @@ public:
     explicit PageSharing(Parts parts, QObject* parent = nullptr);
     ~PageSharing() override;
 
-    // Adds the command to the View menu.
-    void addMenu(QMenu* view);
+    // Carries out the command (the tool bar control's action).
+    void useCommand(QAction* command);
     // Puts a mark in the status band `band` (a row of widgets) that shows,
     // while the page is served, to whom: this computer, the local network
     // or every interface.

@@ -51,8 +51,7 @@ bool PortBox::awaitAdapter() {
     }
     awaited_ = connected_;
     poll_.start();
-    const bool chinese = parts_.chinese();
-    parts_.tell(kLinkLost.pick(chinese) + QStringLiteral("; ") + kAwaitingAdapter.pick(chinese) +
+    parts_.tell(kLinkLost.text() + QStringLiteral("; ") + kAwaitingAdapter.text() +
                 QStringLiteral(" (") + portEntry(*awaited_) + u')');
     return true;
 }
@@ -69,7 +68,7 @@ void PortBox::stopAwaiting() {
 void PortBox::reconnected(const QString& entry) {
     awaited_.reset();
     poll_.stop();
-    parts_.tell(kReconnected.pick(parts_.chinese()) + u' ' + entry);
+    parts_.tell(kReconnected.text() + u' ' + entry);
 }
 
 void PortBox::poll() {

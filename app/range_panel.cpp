@@ -20,29 +20,39 @@
 namespace cellwatch {
 namespace {
 
-constexpr BilingualText kExportRange = {"导出区间…", "Export range…"};
-constexpr BilingualText kRangeHeads[3] = {{"Δt", "Δt"}, {"ΔmAh", "ΔmAh"}, {"Wh", "Wh"}};
+constexpr Phrase kExportRange = {QT_TRANSLATE_NOOP("Captions", "Export range…")};
+constexpr Phrase kRangeHeads[3] = {{QT_TRANSLATE_NOOP("Captions", "Δt")},
+                                   {QT_TRANSLATE_NOOP("Captions", "ΔmAh")},
+                                   {QT_TRANSLATE_NOOP("Captions", "Wh")}};
 // Across phases: what the charge and the discharge phases of the span came to.
-constexpr BilingualText kCharged = {"充入", "Charged"};
-constexpr BilingualText kDischarged = {"放出", "Discharged"};
-constexpr BilingualText kFigures[5] = {
-    {"A 处", "at A"}, {"B 处", "at B"}, {"最小", "min"}, {"最大", "max"}, {"平均", "mean"}};
-constexpr BilingualText kQuantities[kRangeQuantityCount] = {
-    {"电压(V)", "Voltage(V)"},   {"电流(A)", "Current(A)"},       {"外部溫度(℃)", "External(℃)"},
-    {"內部溫度(℃)", "Inner(℃)"}, {"压差△V(V)", "Cell spread(V)"},
-};
+constexpr Phrase kCharged = {QT_TRANSLATE_NOOP("Captions", "Charged")};
+constexpr Phrase kDischarged = {QT_TRANSLATE_NOOP("Captions", "Discharged")};
+constexpr Phrase kFigures[5] = {{QT_TRANSLATE_NOOP("Captions", "at A")},
+                                {QT_TRANSLATE_NOOP("Captions", "at B")},
+                                {QT_TRANSLATE_NOOP("Captions", "min")},
+                                {QT_TRANSLATE_NOOP("Captions", "max")},
+                                {QT_TRANSLATE_NOOP("Captions", "mean")}};
+constexpr Phrase kQuantities[kRangeQuantityCount] = {
+    {QT_TRANSLATE_NOOP("Captions", "Voltage(V)")},
+    {QT_TRANSLATE_NOOP("Captions", "Current(A)")},
+    {QT_TRANSLATE_NOOP("Captions", "External(℃)")},
+    {QT_TRANSLATE_NOOP("Captions", "Inner(℃)")},
+    {QT_TRANSLATE_NOOP("Captions", "Cell spread(V)")}};
 // Decimals of each quantity's figures.
 constexpr int kDecimals[kRangeQuantityCount] = {2, 2, 1, 1, 3};
 // What a range export did (%1 rows, %2 the file).
-constexpr BilingualText kExportedRangeRows = {"已导出区间的 %1 行到 %2",
-                                              "Exported the range's %1 rows to %2"};
-constexpr BilingualText kExportedRangeRow = {"已导出区间的 %1 行到 %2",
-                                             "Exported the range's %1 row to %2"};
-constexpr BilingualText kNoRange = {"区间内没有数据", "There are no rows between the cursors"};
+constexpr Phrase kExportedRangeRows = {
+    QT_TRANSLATE_NOOP("Captions", "Exported the range's %1 rows to %2")};
+constexpr Phrase kExportedRangeRow = {
+    QT_TRANSLATE_NOOP("Captions", "Exported the range's %1 row to %2")};
+constexpr Phrase kNoRange = {
+    QT_TRANSLATE_NOOP("Captions", "There are no rows between the cursors")};
 
 const QString kDash = QStringLiteral("–");
-constexpr BilingualText kCellHeads[3] = {{"最小", "min"}, {"最大", "max"}, {"末", "end"}};
-constexpr BilingualText kCellName = {"电芯 %1", "Cell %1"};
+constexpr Phrase kCellHeads[3] = {{QT_TRANSLATE_NOOP("Captions", "min")},
+                                  {QT_TRANSLATE_NOOP("Captions", "max")},
+                                  {QT_TRANSLATE_NOOP("Captions", "end")}};
+constexpr Phrase kCellName = {QT_TRANSLATE_NOOP("Captions", "Cell %1")};
 
 QString rangeNumber(double value, int decimals) {
     return std::isfinite(value) ? QString::number(value, 'f', decimals) : kDash;
@@ -93,7 +103,7 @@ void RangePanel::setColumns(std::vector<RangeColumn> columns) {
 
 void RangePanel::setLanguage(bool chinese) {
     chinese_ = chinese;
-    export_->setText(kExportRange.pick(chinese));
+    export_->setText(kExportRange.text());
     refresh();
 }
 
@@ -123,19 +133,18 @@ QString RangePanel::headText(std::size_t column, int which) const {
 QString RangePanel::headLine(std::size_t column) const {
     const bool across = column < columns_.size() && columns_[column].statistics &&
                         columns_[column].statistics->acrossPhases;
-    QString heads =
-        kRangeHeads[0].pick(chinese_) + u' ' + headText(column, 0) + QStringLiteral("   ");
+    QString heads = kRangeHeads[0].text() + u' ' + headText(column, 0) + QStringLiteral("   ");
     if (!across) {
         for (int which = 1; which < 3; ++which) {
-            heads += kRangeHeads[which].pick(chinese_) + u' ' + headText(column, which) +
-                     QStringLiteral("   ");
+            heads +=
+                kRangeHeads[which].text() + u' ' + headText(column, which) + QStringLiteral("   ");
         }
         return heads.trimmed();
     }
     // The counter starts again at a turn: its difference means nothing.
-    const std::pair<const BilingualText*, int> parts[2] = {{&kCharged, 3}, {&kDischarged, 5}};
+    const std::pair<const Phrase*, int> parts[2] = {{&kCharged, 3}, {&kDischarged, 5}};
     for (const auto& [name, which] : parts) {
-        heads += name->pick(chinese_) + u' ' + headText(column, which) + QStringLiteral(" mAh ") +
+        heads += name->text() + u' ' + headText(column, which) + QStringLiteral(" mAh ") +
                  headText(column, which + 1) + QStringLiteral(" Wh   ");
     }
     return heads.trimmed();
@@ -177,13 +186,13 @@ void RangePanel::refresh() {
     }
     html += QStringLiteral("</tr><tr>") + cell(QString(), false);
     for (std::size_t c = 0; c < columns_.size(); ++c) {
-        for (const BilingualText& figure : kFigures) {
-            html += cell(figure.pick(chinese_));
+        for (const Phrase& figure : kFigures) {
+            html += cell(figure.text());
         }
     }
     html += QStringLiteral("</tr>");
     for (std::size_t q = 0; q < kRangeQuantityCount; ++q) {
-        html += QStringLiteral("<tr>") + cell(kQuantities[q].pick(chinese_), false);
+        html += QStringLiteral("<tr>") + cell(kQuantities[q].text(), false);
         for (std::size_t c = 0; c < columns_.size(); ++c) {
             for (int f = 0; f < 5; ++f) {
                 html +=
@@ -196,14 +205,14 @@ void RangePanel::refresh() {
         // min, max and end of each cell, under the min and max columns
         // (and the end under "at B", where the span ends).
         html += QStringLiteral("<tr>") + cell(QString(), false);
-        for (const BilingualText& head : kCellHeads) {
-            html += cell(head.pick(chinese_));
+        for (const Phrase& head : kCellHeads) {
+            html += cell(head.text());
         }
         html += QStringLiteral("</tr>");
         for (std::size_t c = 0; c < cellSpans_.size(); ++c) {
             const int i = static_cast<int>(c);
             html += QStringLiteral("<tr>") +
-                    cell(kCellName.pick(chinese_).arg(c + 1) +
+                    cell(kCellName.text().arg(c + 1) +
                              (cellMillivolts_ ? QStringLiteral("(mV)") : QStringLiteral("(V)")),
                          false) +
                     cell(cellText(i, RangeFigure::Min)) + cell(cellText(i, RangeFigure::Max)) +
@@ -368,7 +377,7 @@ void RangeTool::exportRange(const QString& given) {
     }
     recompute();
     if (!statistics_) {
-        status_(kNoRange.pick(chinese_));
+        status_(kNoRange.text());
         return;
     }
     QString file = given;
@@ -378,7 +387,7 @@ void RangeTool::exportRange(const QString& given) {
         const QString proposed =
             QFileInfo(defaultExportPath(QDateTime::currentDateTime())).absolutePath() + u'/' +
             base + QStringLiteral("-range.csv");
-        file = askSaveFile_(panel_.window(), kExportRange.pick(chinese_), proposed,
+        file = askSaveFile_(panel_.window(), kExportRange.text(), proposed,
                             {QStringLiteral("CSV file (*.csv)")});
         if (file.isEmpty()) {
             return;
@@ -394,7 +403,7 @@ void RangeTool::exportRange(const QString& given) {
     if (exportTableRowsCsv(*rows_, file, first, last)) {
         const int rows = last - first + 1;
         status_((rows == 1 ? kExportedRangeRow : kExportedRangeRows)
-                    .pick(chinese_)
+                    .text()
                     .arg(groupedCount(rows), QDir::toNativeSeparators(file)));
     }
 }

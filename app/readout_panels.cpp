@@ -252,10 +252,8 @@ bool placeLargeReadouts(QGroupBox* frame2, QGroupBox* frame5, const Label2Array&
     return fit.gaugeVisible;
 }
 
-void setPanelCaptions(QWidget& root, bool chinese) {
-    const auto pick = [chinese](const ControlText& c) {
-        return QString::fromUtf8(chinese ? c.chinese : c.english);
-    };
+void setPanelCaptions(QWidget& root, bool /*chinese*/) {
+    const auto pick = [](const ControlText& c) { return c.translated(); };
     for (const ControlText& c : controlTooltips()) {
         if (auto* w = root.findChild<QWidget*>(QString::fromLatin1(c.control))) {
             w->setToolTip(pick(c));

@@ -202,8 +202,8 @@ void RecordingPane::setLanguage(bool chinese) {
     for (QGroupBox* f : frames_) {
         setPanelCaptions(*f, chinese);
     }
-    tabs_->setPageCaption(0, kTabGraph.pick(chinese));
-    tabs_->setPageCaption(1, kTabData.pick(chinese));
+    tabs_->setPageCaption(0, kTabGraph.text());
+    tabs_->setPageCaption(1, kTabData.text());
     setChartAxisTitles(*chart_, chinese);
     range_->setLanguage(chinese);
     cells_->setLanguage(chinese);

@@ -1,8 +1,10 @@
 #include "app/toolbar.h"
 
+#include "app/captions.h"
 #include "app/status_list.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -93,11 +95,18 @@ void Tool::setText(const QString& text) {
 
 void Tool::setChecked(bool checked) {
     checked_ = checked;
+    if (handedOver_ && action_) {
+        action_->setChecked(checked);
+    }
     syncAction();
 }
 
+bool Tool::checked() const {
+    return handedOver_ && action_ ? action_->isChecked() : checked_;
+}
+
 void Tool::syncAction() {
-    if (action_ && action_->isCheckable()) {
+    if (action_ && action_->isCheckable() && !handedOver_) {
         action_->setChecked(checked_);
     }
 }
@@ -230,6 +239,12 @@ Tool* ToolBarControl::tool(const QString& band, const QString& name) const {
     return nullptr;
 }
 
+QAction* ToolBarControl::handOver(Command command) {
+    Tool* t = tool(command);
+    t->handedOver_ = true;
+    return t->action();
+}
+
 QStringList ToolBarControl::bandNames() const {
     return bandOrder_;
 }
@@ -250,30 +265,46 @@ Tool* ToolBarControl::addTool(const QString& band, const QString& name, ToolKind
 Tool* ToolBarControl::addCommand(QMenu* menu, Command command) {
     const CommandEntry& e = commandEntry(command);
     Tool* t = addTool(QString::fromLatin1(e.band), QString::fromLatin1(e.tool), ToolKind::Command);
-    t->action_ = menu->addAction(QString::fromUtf8(e.caption));
+    t->caption_ = commandCaption(command);
+    t->action_ = menu->addAction(t->caption_);
     t->action_->setObjectName(t->band() + u'.' + t->name());
     t->action_->setCheckable(e.checkable);
     connect(t->action_, &QAction::triggered, this, [this, t] {
-        t->syncAction();  // the checked state is the command's to change
-        emit toolClicked(t);
+        if (!t->handedOver_) {
+            t->syncAction();  // the checked state is the command's to change
+            emit toolClicked(t);
+        }
     });
-    t->caption_ = QString::fromUtf8(e.caption);
+    return t;
+}
+
+Tool* ToolBarControl::addSubmenu(QMenu* parent, const SubmenuEntry& entry) {
+    QMenu* menu = menus_.value(QString::fromLatin1(entry.band));
+    Tool* t = addTool(QString::fromLatin1(entry.parentBand), QString::fromLatin1(entry.tool),
+                      ToolKind::Menu);
+    const QString caption = QCoreApplication::translate("Menu", entry.caption);
+    menu->setTitle(caption);
+    t->action_ = parent->addMenu(menu);
+    t->caption_ = caption;
     return t;
 }
 
 Tool* ToolBarControl::addButton(Command command) {
     const CommandEntry& e = commandEntry(command);
     Tool* t = addTool(QStringLiteral("Tools"), QString::fromLatin1(e.tool), ToolKind::Command);
-    t->action_ =
-        toolBar_->addAction(style()->standardIcon(static_cast<QStyle::StandardPixmap>(e.icon)),
-                            QString::fromUtf8(e.caption));
+    t->caption_ = commandCaption(command);
+    t->action_ = toolBar_->addAction(
+        style()->standardIcon(static_cast<QStyle::StandardPixmap>(e.icon)), t->caption_);
     t->action_->setObjectName(QStringLiteral("Tools.") + t->name());
     t->action_->setCheckable(e.checkable);
     connect(t->action_, &QAction::triggered, this, [this, t] {
         t->syncAction();
         emit toolClicked(t);
     });
-    t->caption_ = QString::fromUtf8(e.caption);
+    if (const QString tip = commandTooltip(command); !tip.isEmpty()) {
+        t->tooltip_ = tip;
+        t->action_->setToolTip(tip);
+    }
     return t;
 }
 
@@ -305,61 +336,51 @@ void ToolBarControl::build() {
     menuBar_->setNativeMenuBar(false);  // it is part of the window's own layout
 
     // The menus first, so that File and the tool bar's Language can open them.
-    for (const char* band : {"file1", "View1", "Help1", "Lang1"}) {
+    for (const char* band : {"file1", "View1", "Help1", "Lang1", "Alarms1"}) {
         auto* menu = new QMenu(this);
         menu->setObjectName(QString::fromLatin1(band));
         menus_.insert(QString::fromLatin1(band), menu);
     }
-    QMenu* file = menus_.value(QStringLiteral("file1"));
-    QMenu* view = menus_.value(QStringLiteral("View1"));
-    QMenu* help = menus_.value(QStringLiteral("Help1"));
-    QMenu* lang = menus_.value(QStringLiteral("Lang1"));
-
     const QString mainBand = QStringLiteral("Main_Menu");
-    const std::pair<const char*, QMenu*> mainMenus[] = {
-        {"File", file}, {"View", view}, {"Help", help}};
-    for (auto [name, menu] : mainMenus) {
+    const std::pair<const char*, const char*> mainMenus[] = {
+        {"File", "file1"}, {"View", "View1"}, {"Help", "Help1"}};
+    for (auto [name, band] : mainMenus) {
+        QMenu* menu = menus_.value(QString::fromLatin1(band));
         Tool* t = addTool(mainBand, QString::fromLatin1(name), ToolKind::Menu);
         menu->setTitle(QString::fromLatin1(name));
         t->action_ = menuBar_->addMenu(menu);
         t->caption_ = QString::fromLatin1(name);
     }
-
-    addCommand(file, Command::Open);
-    addCommand(file, Command::Recordings);
-    addCommand(file, Command::Import);
-    file->addSeparator();
-    addCommand(file, Command::Export);
-    addCommand(file, Command::Print);
-    file->addSeparator();
-    {
-        Tool* t = addTool(QStringLiteral("file1"), QStringLiteral("Lang"), ToolKind::Menu);
-        lang->setTitle(QStringLiteral("Language"));
-        t->action_ = file->addMenu(lang);
-        t->caption_ = QStringLiteral("Language");
+    // Each menu band's commands in the catalogue's order, its submenus
+    // before the command they precede, separators between groups.
+    for (const char* band : {"file1", "View1", "Help1", "Lang1", "Alarms1"}) {
+        const QString bandName = QString::fromLatin1(band);
+        QMenu* menu = menus_.value(bandName);
+        int group = -1;
+        const auto enter = [&group, menu](int next) {
+            if (group >= 0 && next != group) {
+                menu->addSeparator();
+            }
+            group = next;
+        };
+        for (const CommandEntry& e : commandCatalogue()) {
+            if (bandName != QLatin1String(e.band)) {
+                continue;
+            }
+            for (const SubmenuEntry& sub : submenuCatalogue()) {
+                if (sub.before == e.id && bandName == QLatin1String(sub.parentBand)) {
+                    enter(sub.group);
+                    addSubmenu(menu, sub);
+                }
+            }
+            enter(e.group);
+            addCommand(menu, e.id);
+        }
     }
-    file->addSeparator();
-    addCommand(file, Command::Exit);
-
-    addCommand(view, Command::Save);
-    addCommand(view, Command::Copy);
-    view->addSeparator();
     // Checked: a vanished adapter is opened again when it comes back.
-    addCommand(view, Command::Reconnect)->setChecked(true);
-    addCommand(view, Command::Summary);
-    // Checked: the mouse zooms and pans the chart (off as created).
-    addCommand(view, Command::ZoomPan);
-    // Checked: a pane of every cell's curve under the chart (off as created).
-    addCommand(view, Command::CellCurves);
-    // The range cursors on the chart, and the rows between them as a file.
-    addCommand(view, Command::RangeCursors);
-    addCommand(view, Command::ExportRange)->setEnabled(false);
-    addCommand(view, Command::Pack);
-    addCommand(help, Command::Guide);
-    addCommand(help, Command::About);
-    addCommand(lang, Command::English);
-    addCommand(lang, Command::Chinese);
-    addCommand(lang, Command::German);
+    tool(Command::Reconnect)->setChecked(true);
+    // Export range waits for the range cursors.
+    tool(Command::ExportRange)->setEnabled(false);
 
     // The tool bar.
     toolBar_ = new QToolBar(this);
@@ -387,11 +408,7 @@ void ToolBarControl::build() {
     toolBar_->addSeparator();
     addButton(Command::Export);
     toolBar_->addSeparator();
-    {
-        Tool* cross = addButton(Command::CrossLine);
-        cross->tooltip_ = QStringLiteral("Show / Hide Cross Line");
-        cross->action_->setToolTip(cross->tooltip_);
-    }
+    addButton(Command::CrossLine);
     addButton(Command::Refresh);
     addButton(Command::Print);
     toolBar_->addSeparator();
@@ -399,7 +416,7 @@ void ToolBarControl::build() {
         Tool* t = addTool(QStringLiteral("Tools"), QStringLiteral("Language"), ToolKind::Menu);
         auto* button = new QToolButton(toolBar_);
         button->setObjectName(QStringLiteral("Tools.Language"));
-        button->setMenu(lang);
+        button->setMenu(menus_.value(QStringLiteral("Lang1")));
         button->setPopupMode(QToolButton::InstantPopup);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setText(QStringLiteral("Language"));
@@ -487,6 +504,43 @@ void ToolBarControl::layoutStrips() {
 void ToolBarControl::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutStrips();
+}
+
+void ToolBarControl::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QWidget::changeEvent(event);
+}
+
+void ToolBarControl::retranslate() {
+    for (const QString& band : bandOrder_) {
+        for (Tool* t : bands_.value(band)) {
+            QString caption;
+            QString tooltip;
+            if (const std::optional<Command> command = commandOf(band, t->name())) {
+                caption = commandCaption(*command);
+                tooltip = commandTooltip(*command);
+            } else {
+                const QByteArray b = band.toLatin1();
+                const QByteArray n = t->name().toLatin1();
+                caption = toolCaption(b.constData(), n.constData(), ToolProperty::Caption);
+                tooltip = toolCaption(b.constData(), n.constData(), ToolProperty::Tooltip);
+                for (const SubmenuEntry& sub : submenuCatalogue()) {
+                    if (band == QLatin1String(sub.parentBand) && n == sub.tool &&
+                        caption.isEmpty()) {
+                        caption = QCoreApplication::translate("Menu", sub.caption);
+                    }
+                }
+            }
+            if (!caption.isEmpty()) {
+                t->setCaption(caption);
+            }
+            if (!tooltip.isEmpty()) {
+                t->setTooltip(tooltip);
+            }
+        }
+    }
 }
 
 bool ToolBarControl::event(QEvent* event) {

@@ -1,8 +1,9 @@
 // The tool bar control `menu`: the menu bar, the tool bar and the status
 // band of the main window as named bands of named tools.
 //
-// Bands: "Main_Menu" (the menu bar), "file1", "View1", "Help1", "Lang1" (its
-// menus), "Tools" (the tool bar) and "state" (the status band at the bottom).
+// Bands: "Main_Menu" (the menu bar), "file1", "View1", "Help1", "Lang1",
+// "Alarms1" (its menus, built from the command catalogue), "Tools" (the tool
+// bar) and "state" (the status band at the bottom).
 // A tool is found by band name and tool name; the same name may stand in
 // several bands (Export and Print are in the File menu and on the tool bar)
 // and then raises the same command everywhere.
@@ -59,7 +60,7 @@ public:
     // The shown text of a list or label tool.
     QString text() const;
     void setText(const QString& text);
-    bool checked() const { return checked_; }
+    bool checked() const;
     void setChecked(bool checked);
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled);
@@ -94,6 +95,7 @@ private:
     QString tooltip_;
     QString text_;
     bool checked_ = false;
+    bool handedOver_ = false;  // ToolBarControl::handOver
     bool enabled_ = true;
     int widthTwips_ = 0;
 
@@ -128,6 +130,10 @@ public:
     // tool that is no command; never nullptr.
     Tool* tool(Command command) const;
     Tool* tool(StatusTool which) const;
+    // Hands a command's action to the part of the window that carries it
+    // out: its clicks no longer raise toolClicked, and its checked state is
+    // the action's own. Its caption stays the tool bar control's.
+    QAction* handOver(Command command);
     QStringList bandNames() const;
     QList<Tool*> tools(const QString& band) const;
 
@@ -143,12 +149,17 @@ public:
 
     double twipsPerPixel() const { return twipsPerPixel_; }
 
+    // Every tool's caption and tooltip in the language installed (done on
+    // each language change).
+    void retranslate();
+
 signals:
     void toolClicked(cellwatch::Tool* tool);
     void listSelected(cellwatch::Tool* tool);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -156,6 +167,7 @@ private:
     Tool* addTool(const QString& band, const QString& name, ToolKind kind);
     Tool* addCommand(QMenu* menu, Command command);
     Tool* addButton(Command command);
+    Tool* addSubmenu(QMenu* parent, const SubmenuEntry& entry);
     Tool* addList(QWidget* host, const QString& band, const QString& name, const QString& caption,
                   bool editable);
     void build();

@@ -402,8 +402,8 @@ QString ViewerWindow::statusText() const {
 void ViewerWindow::setCaptions() {
     const bool chinese = inChinese();
     for (const auto& [id, action] : commandActions_) {
-        action->setText(commandCaption(id, chinese));
-        action->setToolTip(commandTooltip(id, chinese));
+        action->setText(commandCaption(id));
+        action->setToolTip(commandTooltip(id));
     }
     packCommand()->setToolTip(kViewerPackTooltip.pick(chinese));
     cellDifference_->setText(kCellDifference.pick(chinese));

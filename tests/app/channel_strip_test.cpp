@@ -1,6 +1,7 @@
 // The channel cards through the real strip offscreen: recordings fed
 // readings as a driver hands them over, clicks and keys as a user gives them.
 #include "app/channel_strip.h"
+#include "app/language.h"
 
 #include <gtest/gtest.h>
 
@@ -133,7 +134,9 @@ TEST_F(ChannelStripTest, EachCardShowsItsOwnChannel) {
         EXPECT_EQ(card->curvePointCount(), e.points) << e.channel;
     }
 
+    installLanguage(Language::Chinese);
     strip->setLanguage(true);
+    installLanguage(Language::English);
     EXPECT_EQ(strip->card(1)->stateText(), QString::fromUtf8("放电"));
     EXPECT_EQ(strip->card(1)->worstCellText(), QString::fromUtf8("最差 1：3.690 V"));
     EXPECT_EQ(strip->card(0)->stateText(), "CHG");  // the charger's own word stays

@@ -141,6 +141,10 @@ TEST_F(ToolBarTest, EveryCommandOfTheCatalogueIsAToolThatAnswersToItsName) {
     std::vector<QKeySequence> keys;
     for (const CommandEntry& e : commandCatalogue()) {
         SCOPED_TRACE(e.tool);
+        EXPECT_FALSE(commandCaption(e.id).isEmpty());
+        if (qstrcmp(e.band, "Viewer") == 0) {
+            continue;  // a viewer's own
+        }
         Tool* t = bar.tool(e.id);
         ASSERT_NE(t, nullptr);
         EXPECT_EQ(t, get(e.band, e.tool));
@@ -156,8 +160,6 @@ TEST_F(ToolBarTest, EveryCommandOfTheCatalogueIsAToolThatAnswersToItsName) {
             EXPECT_EQ(std::count(keys.begin(), keys.end(), key), 0) << key.toString().toStdString();
             keys.push_back(key);
         }
-        EXPECT_FALSE(commandCaption(e.id, false).isEmpty());
-        EXPECT_FALSE(commandCaption(e.id, true).isEmpty());
     }
     EXPECT_EQ(keys.size(), 7u);  // Open, Export, Print, Exit, Save, Copy, Refresh
     // The tools that are no commands stay out of the catalogue.

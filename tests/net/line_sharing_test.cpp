@@ -51,7 +51,13 @@ protected:
         }
     }
     LineSharing& sharing() const { return *w->findChild<LineSharing*>(); }
-    QAction& item(const char* name) const { return *w->findChild<QAction*>(QLatin1String(name)); }
+    QAction& item(const char* name) const {
+        return *w->toolBar()
+                    .tool(QString::fromLatin1(name) == QLatin1String("CaptureLine")
+                              ? Command::CaptureLine
+                              : Command::PublishLine)
+                    ->action();
+    }
     // Answers View > Publish on the network… with `choice`.
     void choosePublishing(const PublishChoice& choice, const QString& password = {}) {
         onDialog = [&](QDialog& dialog) {
@@ -338,7 +344,7 @@ TEST_F(LineSharingTest, AWindowWatchingAChargerNeverPublishes) {
     EXPECT_EQ(watching.findChild<LineSharing*>()->publisher(), nullptr);
     EXPECT_EQ(watching.session().publisher(), nullptr);
     watching.toolBar().bandMenu(QStringLiteral("View1"))->aboutToShow();
-    EXPECT_FALSE(watching.findChild<QAction*>(QStringLiteral("PublishLine"))->isEnabled());
+    EXPECT_FALSE(watching.toolBar().tool(Command::PublishLine)->action()->isEnabled());
 }
 
 TEST_F(LineSharingTest, TheItemsAndTheDialogSpeakTheWindowsLanguage) {

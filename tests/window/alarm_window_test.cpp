@@ -13,6 +13,7 @@
 
 #include "app/alarm_band.h"
 #include "app/alarm_settings_dialog.h"
+#include "app/language.h"
 #include "readout/recording_file.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
@@ -57,7 +58,9 @@ TEST(AlarmBandList, ListsEveryUnacknowledgedAlarmAndCountsTheEarlierOnes) {
     EXPECT_GT(band.height(), oneLine);
     EXPECT_GE(band.height(), 6 * band.label()->fontMetrics().height());
     EXPECT_EQ(band.raisedAlarms().size(), 7);
+    installLanguage(Language::Chinese);
     band.setLanguage(true);
+    installLanguage(Language::English);
     EXPECT_EQ(band.label()->text().split(u'\n').last(),
               QString::fromUtf8("电芯 7 为 4.26 V（上限 4.25 V）"));
     EXPECT_TRUE(band.label()->text().startsWith(QString::fromUtf8("及更早的 2 个警报")));
@@ -127,11 +130,9 @@ TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
         }
     }
     // The band's button follows a language switch while it shows.
-    w->settings().setLanguageCode(kLanguageChinese);
-    w->SetCaptions();
+    click("Lang1", "CHT");
     EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("确认"));
-    w->settings().setLanguageCode(kLanguageEnglish);
-    w->SetCaptions();
+    click("Lang1", "ENG");
     EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("Acknowledge"));
     EXPECT_EQ(notes, (QStringList{
                          QStringLiteral("Alarm: Cell too high|Cell 2 at 4.26 V (limit 4.25 V)"),
@@ -155,10 +156,8 @@ TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
 // settings and heeded at once; captions in the interface language.
 TEST_F(AlarmWindowTest, RulesAndSoundAreKeptInTheSettings) {
     open(QStringLiteral("CHT"));
-    QMenu* view = w->toolBar().bandMenu(QStringLiteral("View1"));
-    ASSERT_NE(view, nullptr);
-    auto* sound = view->findChild<QAction*>(QStringLiteral("AlarmSound"));
-    auto* rules = view->findChild<QAction*>(QStringLiteral("AlarmRules"));
+    QAction* sound = w->toolBar().tool(Command::AlarmSound)->action();
+    QAction* rules = w->toolBar().tool(Command::AlarmRules)->action();
     ASSERT_NE(sound, nullptr);
     ASSERT_NE(rules, nullptr);
     EXPECT_EQ(rules->text(), QString::fromUtf8("警报设置…"));

@@ -23,10 +23,7 @@ QString zh(const char* text) {
 
 class CaptionsTest : public WindowTest {
 protected:
-    QAction* viewAction(const char* name) const {
-        QMenu* view = w->toolBar().bandMenu(QStringLiteral("View1"));
-        return view ? view->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
-    }
+    QAction* viewAction(Command command) const { return w->toolBar().tool(command)->action(); }
 
     // Runs `act`, which shows a modal dialog or message box; notes the
     // captions of its OK, Cancel, Yes and No buttons (those it has), then
@@ -101,8 +98,8 @@ QStringList idleTitle(bool chinese) {
 // switch both ways.
 TEST_F(CaptionsTest, NetworkItemFollowsEverySwitch) {
     open(QStringLiteral("CHT"));
-    QAction* network = viewAction("NetworkList");
-    QAction* watch = viewAction("WatchCharger");
+    QAction* network = viewAction(Command::NetworkList);
+    QAction* watch = viewAction(Command::WatchCharger);
     ASSERT_NE(network, nullptr);
     ASSERT_NE(watch, nullptr);
     EXPECT_EQ(network->text(), zh("网络上的充电器…"));
@@ -183,7 +180,7 @@ TEST_F(CaptionsTest, DialogButtonsSpeakTheLanguageChosen) {
         EXPECT_EQ(shown, okCancel) << "pack";
 
         // View > Alarm rules…
-        QAction* rules = viewAction("AlarmRules");
+        QAction* rules = viewAction(Command::AlarmRules);
         ASSERT_NE(rules, nullptr);
         EXPECT_EQ(modalButtons([rules] { rules->trigger(); }), okCancel) << "alarm rules";
 

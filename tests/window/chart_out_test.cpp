@@ -175,9 +175,7 @@ TEST_F(ChartOutTest, SavedAndPrintedChartsAreLightAndCarryTheCaption) {
 
     // View > "Save and print on white paper" off: the screen's colours,
     // kept in the settings.
-    auto* paper = w->toolBar()
-                      .bandMenu(QStringLiteral("View1"))
-                      ->findChild<QAction*>(QStringLiteral("View1.WhitePaper"));
+    QAction* paper = w->toolBar().tool(Command::WhitePaper)->action();
     ASSERT_NE(paper, nullptr);
     EXPECT_TRUE(paper->isChecked());
     paper->trigger();

@@ -25,11 +25,7 @@ protected:
         test::settle();
         w->emulatorTrial().setProgram(QStringLiteral(CELLWATCH_EMULATOR_PATH));
     }
-    QAction* command() const {
-        return w->toolBar()
-            .bandMenu(QStringLiteral("Help1"))
-            ->findChild<QAction*>(QStringLiteral("Help1.Emulator"));
-    }
+    QAction* command() const { return w->toolBar().tool(Command::Emulator)->action(); }
     // Starts the emulator from the menu and waits for the window to connect
     // to it and for rows of the new recording.
     void tryIt() {

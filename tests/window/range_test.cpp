@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "analysis/range_stats.h"
+#include "app/language.h"
 #include "app/range_panel.h"
 #include "chart/range_cursors.h"
 #include "readout/table_export.h"
@@ -150,6 +151,7 @@ TEST_F(RangeTest, PanelGivesChargedAndDischargedAcrossPhases) {
     RangePanel panel;
     for (const auto& c : cases) {
         s.acrossPhases = c.across;
+        installLanguage(c.chinese ? Language::Chinese : Language::English);
         panel.setLanguage(c.chinese);
         panel.setColumns({{QString(), s}});
         EXPECT_EQ(panel.headLine(0), QString::fromUtf8(c.line));
@@ -157,6 +159,7 @@ TEST_F(RangeTest, PanelGivesChargedAndDischargedAcrossPhases) {
         ASSERT_NE(figures, nullptr);
         EXPECT_EQ(figures->text().contains(QStringLiteral("-985")), !c.across);
     }
+    installLanguage(Language::English);
 }
 
 TEST_F(RangeTest, ExportRangeWritesTheRowsBetweenTheCursors) {

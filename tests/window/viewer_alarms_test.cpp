@@ -13,6 +13,7 @@
 #include "analysis/summary_format.h"
 #include "app/alarm_list.h"
 #include "app/alarm_settings_dialog.h"
+#include "app/language.h"
 #include "app/live_summary.h"
 #include "app/recording_pane.h"
 #include "app/summary_view.h"
@@ -72,6 +73,8 @@ protected:
     ViewerWindow& openJournal(bool alarms, const char* language = "ENG") {
         writeLanguageCode(*store, QString::fromLatin1(language));
         viewer.reset();
+        // As the main window installs it when the language is chosen.
+        installLanguage(languageOf(QString::fromLatin1(language)));
         viewer = std::make_unique<ViewerWindow>(startSettings(), hooks(), ticks, wall);
         viewer->show();
         const QString path = testing::writeFile(dir.filePath(QStringLiteral("cycle.csv")),
@@ -135,6 +138,7 @@ TEST_F(ViewerAlarmsTest, TheListHasEachKeptAlarmInOrderInEitherLanguage) {
     }
     // The language switches with the window's.
     settings->setLanguageCode(QStringLiteral("ENG"));
+    installLanguage(Language::English);
     viewer->setCaptions();
     EXPECT_EQ(cell(2, 2), QString::fromUtf8(kKept[2].text));
     EXPECT_EQ(cell(2, 1), QStringLiteral("cell-low"));
