@@ -187,7 +187,7 @@ void AlarmWatch::onAlarm(int channel, const alarms::Alarm& alarm) {
         emit channelRaised(named);
     }
     const QString charger = parts_.charger();
-    const QString caption = alarmKindCaption(alarm.kind, chinese);
+    const QString caption = alarmKindCaption(alarm.kind);
     const QString title = charger.isEmpty()
                               ? kAlarmTitle.pick(chinese) + QStringLiteral(": ") + caption
                               : charger + QStringLiteral(": ") + caption;
@@ -304,7 +304,7 @@ void AlarmWatch::addMenu(QMenu* view) {
 
 void AlarmWatch::editRules() {
     // The user's own settings; a pack's limits stay the pack's.
-    AlarmSettingsDialog dialog(readAlarmSettings(parts_.settings), parts_.chinese(),
+    AlarmSettingsDialog dialog(readAlarmSettings(parts_.settings),
                                band_->window());
     if (dialog.exec() == QDialog::Accepted) {
         writeAlarmSettings(parts_.settings, dialog.settings());

@@ -163,7 +163,7 @@ void ChartCommands::exportTable(const QString& given) {
     // runs the event loop itself.
     const BusyFlag busy(busy_);
     WorkProgress progress(&parts_.owner,
-                          kExportingFile.pick(chinese).arg(QFileInfo(file).fileName()), chinese);
+                          kExportingFile.pick(chinese).arg(QFileInfo(file).fileName()));
     const bool written = exportTableCsv(parts_.pane.rows(), file, progress.steps());
     progress.finish();
     if (written) {

@@ -127,8 +127,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     // The line published on a broker and captured to a file.
     auto* sharing = new LineSharing(
         {settings_, *session_, pane_->rows(), this,
-         [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
-         hooks_.showFailure, hooks_.askSaveFile, hooks_.askOpenFile, hooks_.showDialog,
+         [this](const QString& m) { PostStatusMessage(m); }, hooks_.showFailure, hooks_.askSaveFile, hooks_.askOpenFile, hooks_.showDialog,
          [this] { return !chargerName_.isEmpty(); }},
         this);
     sharing->addMenus(menu_->bandMenu(QStringLiteral("file1")), tool(Command::Exit)->action(),
@@ -136,7 +135,7 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
     // The live page for a phone or another computer's browser.
     pageSharing_ = new PageSharing(
         {settings_, *session_, *this, hooks_, [this](const QString& m) { PostStatusMessage(m); },
-         [this] { return inChinese(); }, [this] { return !chargerName_.isEmpty(); }},
+         [this] { return !chargerName_.isEmpty(); }},
         this);
     pageSharing_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
     pageSharing_->addMark(menu_->statusBand());
@@ -253,7 +252,7 @@ void MainWindow::buildParts() {
         [this] { return session_->journaling() ? journal_->path() : QString(); },
         [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); }});
     liveSummary_ = new LiveSummary(
-        *this, pane_->rows(), [this] { return pack_->chosen(); }, [this] { return inChinese(); });
+        *this, pane_->rows(), [this] { return pack_->chosen(); });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -278,8 +278,7 @@ void NetworkListDialog::notifyAlarm(const QString& name, int channel, const QStr
         return;
     }
     told_[entry].insert(kind);
-    const bool chinese = chineseChosen(settings_);
-    alarms_->notify(entry + QStringLiteral(": ") + alarmKindCaption(*known, chinese), text);
+    alarms_->notify(entry + QStringLiteral(": ") + alarmKindCaption(*known), text);
 }
 
 void NetworkListDialog::applyUpdates() {
@@ -395,19 +394,18 @@ void addNetworkMenu(QWidget& window, SettingsStore& settings) {
     watch->setObjectName(QStringLiteral("WatchCharger"));
     QObject::connect(watch, &QAction::triggered, &window,
                      [&window, &settings] { WatchConnectDialog::showFor(settings, &window); });
-    setNetworkMenuCaption(window, chineseChosen(settings));
+    setNetworkMenuCaption(window);
 }
 
-void setNetworkMenuCaption(QWidget& window, bool chinese) {
+void setNetworkMenuCaption(QWidget& window) {
     auto* view = window.findChild<QMenu*>(QStringLiteral("View1"));
     QAction* action = view ? view->findChild<QAction*>(QStringLiteral("NetworkList")) : nullptr;
     if (action != nullptr) {
-        action->setText(kNetworkListItem.pick(chinese));
+        action->setText(QCoreApplication::translate("NetworkList", "Chargers on the network…"));
     }
     QAction* watch = view ? view->findChild<QAction*>(QStringLiteral("WatchCharger")) : nullptr;
     if (watch != nullptr) {
-        watch->setText(chinese ? QStringLiteral("查看充电器…")
-                               : QStringLiteral("Watch a charger…"));
+        watch->setText(QCoreApplication::translate("NetworkList", "Watch a charger…"));
     }
 }
 

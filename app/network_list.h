@@ -136,6 +136,6 @@ private:
 void addNetworkMenu(QWidget& window, SettingsStore& settings);
 // Writes that item's caption in the language chosen (a language switch);
 // nothing before the item is added.
-void setNetworkMenuCaption(QWidget& window, bool chinese);
+void setNetworkMenuCaption(QWidget& window);
 
 }  // namespace cellwatch

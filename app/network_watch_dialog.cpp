@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/captions.h"
+#include "app/language.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
 #include "app/settings_store.h"
@@ -21,14 +22,6 @@ namespace {
 const QString kWatchAddressKey = QStringLiteral("WatchAddress");
 const QString kWatchKeyFileKey = QStringLiteral("WatchKeyFile");
 
-constexpr BilingualText kWatchTitle = {"查看充电器", "Watch a charger"};
-constexpr BilingualText kWatchAddressHint = {"mqtt://[用户@]主机[:端口]/名称",
-                                             "mqtt://[USER@]HOST[:PORT]/NAME"};
-constexpr BilingualText kWatchPasswordHint = {"仅当地址含用户名时使用；不保存",
-                                              "only with USER@ in the address; not kept"};
-constexpr BilingualText kWatchKeyFileHint = {"空：接受未签名的消息",
-                                             "empty: unsigned messages count"};
-
 }  // namespace
 
 QString readWatchKeyFile(const SettingsStore& settings) {
@@ -39,32 +32,32 @@ void writeWatchKeyFile(SettingsStore& settings, const QString& path) {
     settings.write(kSettingsApplication, kNetworkSection, kWatchKeyFileKey, path);
 }
 
-WatchConnectDialog::WatchConnectDialog(const SettingsStore& settings, bool chinese,
-                                       AskOpenFile askOpenFile, QWidget* parent)
+WatchConnectDialog::WatchConnectDialog(const SettingsStore& settings, AskOpenFile askOpenFile,
+                                       QWidget* parent)
     : QDialog(parent),
       address_(new QLineEdit(this)),
       password_(new QLineEdit(this)),
       keyFile_(new QLineEdit(this)),
       askOpenFile_(std::move(askOpenFile)) {
     setObjectName(QStringLiteral("watchDialog"));
-    setWindowTitle(kWatchTitle.pick(chinese));
+    setWindowTitle(tr("Watch a charger"));
     address_->setObjectName(QStringLiteral("watchAddress"));
-    address_->setPlaceholderText(kWatchAddressHint.pick(chinese));
+    address_->setPlaceholderText(tr("mqtt://[USER@]HOST[:PORT]/NAME"));
     address_->setMinimumWidth(360);
     address_->setText(
         settings.read(kSettingsApplication, kNetworkSection, kWatchAddressKey, QString()));
     password_->setObjectName(QStringLiteral("watchPassword"));
     password_->setEchoMode(QLineEdit::Password);
-    password_->setPlaceholderText(kWatchPasswordHint.pick(chinese));
+    password_->setPlaceholderText(tr("only with USER@ in the address; not kept"));
     keyFile_->setObjectName(QStringLiteral("watchKeyFile"));
-    keyFile_->setPlaceholderText(kWatchKeyFileHint.pick(chinese));
+    keyFile_->setPlaceholderText(tr("empty: unsigned messages count"));
     keyFile_->setText(readWatchKeyFile(settings));
 
     auto* keyRow = new QWidget(this);
     auto* keyLayout = new QHBoxLayout(keyRow);
     keyLayout->setContentsMargins(0, 0, 0, 0);
     keyFile_->setParent(keyRow);
-    auto* browse = new QPushButton(kBrowseButton.pick(chinese), keyRow);
+    auto* browse = new QPushButton(tr("Browse…"), keyRow);
     browse->setObjectName(QStringLiteral("watchKeyFileBrowse"));
     keyLayout->addWidget(keyFile_, 1);
     keyLayout->addWidget(browse);
@@ -77,12 +70,12 @@ WatchConnectDialog::WatchConnectDialog(const SettingsStore& settings, bool chine
     });
 
     auto* form = new QFormLayout;
-    form->addRow(kPublishAddressLabel.pick(chinese), address_);
-    form->addRow(kPublishPasswordLabel.pick(chinese), password_);
-    form->addRow(kPublishKeyFileLabel.pick(chinese), keyRow);
+    form->addRow(tr("Address:"), address_);
+    form->addRow(tr("Password:"), password_);
+    form->addRow(tr("Key file:"), keyRow);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("watchButtons"));
-    setButtonCaptions(*buttons, chinese);
+    setButtonCaptions(*buttons, installedLanguage() == Language::Chinese);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -106,7 +99,7 @@ NetworkWatch* WatchConnectDialog::openWatch(SettingsStore& settings, QWidget* pa
 }
 
 void WatchConnectDialog::showFor(SettingsStore& settings, QWidget* parent) {
-    WatchConnectDialog dialog(settings, chineseChosen(settings), {}, parent);
+    WatchConnectDialog dialog(settings, {}, parent);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QLabel>
@@ -20,18 +21,6 @@ namespace cellwatch {
 namespace {
 
 const QString kShareSection = QStringLiteral("Share");
-constexpr BilingualText kShareCommand = {"在局域网上共享…", "Share on the local network…"};
-constexpr BilingualText kShareNotServed = {"无法提供网页", "The live page cannot be served"};
-constexpr BilingualText kSharedElsewhere = {
-    "另一个充电监控窗口已在提供网页和发布数据；此窗口不提供网页，也不发布",
-    "Another Cellwatch window serves the live page and publishes; this window leaves both off"};
-
-constexpr BilingualText kMarkThisComputer = {"网页：仅本机", "Page: this computer"};
-constexpr BilingualText kMarkNetwork = {"网页：局域网 %1", "Page: local network %1"};
-constexpr BilingualText kMarkEverywhere = {"网页：所有网络接口 %1", "Page: every interface %1"};
-constexpr BilingualText kMarkTip = {"正在提供实时网页；在“图表 > 在局域网上共享…”中更改或停止",
-                                    "The live page is served; View > Share on the local "
-                                    "network… changes or stops it"};
 
 QString scopeName(ShareChoice::Scope scope) {
     switch (scope) {
@@ -60,7 +49,7 @@ SharingClaim::SharingClaim(QWidget& window) : QObject(&window) {
 
 SharingClaim::~SharingClaim() = default;  // the lock goes with the window
 
-bool SharingClaim::mayBind(SettingsStore& settings, QWidget& window, bool anythingOn, bool chinese,
+bool SharingClaim::mayBind(SettingsStore& settings, QWidget& window, bool anythingOn,
                            const std::function<void(const QString&)>& tell) {
     auto* claim =
         window.findChild<SharingClaim*>(QStringLiteral("SharingClaim"), Qt::FindDirectChildrenOnly);
@@ -86,7 +75,9 @@ bool SharingClaim::mayBind(SettingsStore& settings, QWidget& window, bool anythi
     if (!claim->held_ && anythingOn && !claim->told_) {
         claim->told_ = true;
         if (tell) {
-            tell(kSharedElsewhere.pick(chinese));
+            tell(
+                tr("Another Cellwatch window serves the live page and publishes; this window "
+                   "leaves both off"));
         }
     }
     return claim->held_;
@@ -96,6 +87,7 @@ PageSharing::PageSharing(Parts parts, QObject* parent)
     : QObject(parent), parts_(std::move(parts)), server_(std::make_unique<net::WebServer>()) {
     server_->addResourceFolder(QStringLiteral(":/web"));
     feed_ = std::make_unique<session::PageFeed>(parts_.session, *server_);
+    parts_.owner.installEventFilter(this);  // the window's language changes
     // What was shared when the program last ended is shared again, once the
     // window knows what it shows.
     QTimer::singleShot(0, this, [this] {
@@ -103,14 +95,14 @@ PageSharing::PageSharing(Parts parts, QObject* parent)
         // the binding settings, also those turned on later.
         const ShareChoice choice = stored();
         if (parts_.watching() ||
-            !SharingClaim::mayBind(parts_.settings, parts_.owner, choice.on, parts_.chinese(),
-                                   parts_.tell) ||
+            !SharingClaim::mayBind(parts_.settings, parts_.owner, choice.on, parts_.tell) ||
             !choice.on || server_->listening()) {
             return;  // (served already: the dialog was quicker than this)
         }
         const QString failure = server_->listen(shareListenAddress(choice), choice.port);
         if (!failure.isEmpty()) {
-            parts_.tell(kShareNotServed.pick(parts_.chinese()) + QStringLiteral(": ") + failure);
+            //: %1 why (from the server, in English)
+            parts_.tell(tr("The live page cannot be served: %1").arg(failure));
         }
         refreshMark();
     });
@@ -132,16 +124,17 @@ QString PageSharing::markText() const {
     if (!server_->listening()) {
         return {};
     }
-    const bool zh = parts_.chinese();
     const QHostAddress a = server_->address();
     const QString port = QStringLiteral(":%1").arg(server_->port());
     if (a.isLoopback()) {
-        return kMarkThisComputer.pick(zh);
+        return tr("Page: this computer");
     }
     if (a == QHostAddress::Any || a == QHostAddress::AnyIPv4 || a == QHostAddress::AnyIPv6) {
-        return kMarkEverywhere.pick(zh).arg(port);
+        //: %1 the port (":8080")
+        return tr("Page: every interface %1").arg(port);
     }
-    return kMarkNetwork.pick(zh).arg(a.toString() + port);
+    //: %1 the address and port ("192.168.1.5:8080")
+    return tr("Page: local network %1").arg(a.toString() + port);
 }
 
 void PageSharing::refreshMark() {
@@ -150,7 +143,8 @@ void PageSharing::refreshMark() {
     }
     const QString text = markText();
     mark_->setText(text);
-    mark_->setToolTip(kMarkTip.pick(parts_.chinese()));
+    mark_->setToolTip(
+        tr("The live page is served; View > Share on the local network… changes or stops it"));
     mark_->setVisible(!text.isEmpty());
 }
 
@@ -160,20 +154,23 @@ PageSharing::~PageSharing() {
 }
 
 void PageSharing::addMenu(QMenu* view) {
-    command_ = view->addAction(kShareCommand.pick(parts_.chinese()));
+    command_ = view->addAction(tr("Share on the local network…"));
     command_->setObjectName(QStringLiteral("View1.Share"));
     connect(command_, &QAction::triggered, this, &PageSharing::showDialog);
 }
 
-void PageSharing::setLanguage(bool chinese) {
-    if (command_) {
-        command_->setText(kShareCommand.pick(chinese));
+bool PageSharing::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &parts_.owner && event->type() == QEvent::LanguageChange) {
+        if (command_) {
+            command_->setText(tr("Share on the local network…"));
+        }
+        refreshMark();
     }
-    refreshMark();
+    return QObject::eventFilter(watched, event);
 }
 
 void PageSharing::showDialog() {
-    ShareDialog dialog(*server_, stored(), parts_.chinese(), &parts_.owner);
+    ShareDialog dialog(*server_, stored(), &parts_.owner);
     connect(&dialog, &ShareDialog::choiceChanged, this, [this](const ShareChoice& choice) {
         store(choice);
         refreshMark();

@@ -128,13 +128,13 @@ TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
 
     for (const QString& keyFile : {right, wrong}) {
         SCOPED_TRACE(keyFile.toStdString());
-        WatchConnectDialog dialog(store, false);
+        WatchConnectDialog dialog(store);
         EXPECT_EQ(dialog.keyFileField().placeholderText(),
                   QStringLiteral("empty: unsigned messages count"));
         dialog.addressField().setText(broker.address(QStringLiteral("signed")));
         dialog.keyFileField().setText(keyFile);
         dialog.keep(store);
-        EXPECT_EQ(WatchConnectDialog(store, false).keyFileField().text(), keyFile);
+        EXPECT_EQ(WatchConnectDialog(store).keyFileField().text(), keyFile);
         std::unique_ptr<NetworkWatch> watch(dialog.openWatch(store, nullptr));
         ASSERT_NE(watch, nullptr);
         MainWindow& w = watch->window();
@@ -160,7 +160,7 @@ TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
     }
 
     // A key file that cannot be read is one line, naming it; no watch opens.
-    WatchConnectDialog dialog(store, false);
+    WatchConnectDialog dialog(store);
     dialog.addressField().setText(broker.address(QStringLiteral("signed")));
     dialog.keyFileField().setText(dir.filePath(QStringLiteral("missing.key")));
     dialog.keep(store);

@@ -93,7 +93,7 @@ TEST(ShareDialog, ServesWhenTurnedOnShowsTheAddressAndMakesANewOne) {
     net::WebServer server;
     ShareChoice given;
     given.port = 0;  // not a spin box value: any port the tests have
-    ShareDialog dialog(server, given, false);
+    ShareDialog dialog(server, given);
     EXPECT_FALSE(server.listening());
     EXPECT_TRUE(dialog.codeLabel().pixmap().isNull());
     EXPECT_FALSE(dialog.newAddressButton().isEnabled());
@@ -206,7 +206,7 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
         EXPECT_TRUE(mark->text().contains(address.toString())) << mark->text().toStdString();
     }
     again.pageSharing().server().close();
-    again.pageSharing().setLanguage(false);
+    again.pageSharing().refreshMark();
     EXPECT_TRUE(mark->isHidden());
 }
 

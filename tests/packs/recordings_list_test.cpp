@@ -81,7 +81,7 @@ TEST_F(RecordingsListTest, ChargeThenDischargeShowsBothFiguresAndSortsByEfficien
     journal(3, 2000, 1900, {});  // 95 %
     journal(4, 1500, 0, {});     // a charge alone
 
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     waitUntilRead(d);
     const int c = RecordingsDialog::kPhasesColumn;
     EXPECT_EQ(column(d, c), (QStringList{QString(), QStringLiteral("2000 / 1900 mAh, 95 %"),
@@ -181,7 +181,7 @@ TEST_F(RecordingsListTest, ThePacksHealthIsReadWithoutHoldingUpTheChoice) {
     journal(2, 1900, 1750, QStringLiteral("Pack A"));
     journal(3, 900, 800, QStringLiteral("Pack B"));
     HeldHealth held;
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     waitUntilRead(d);
     d.healthJob().setReader(
         [&held](const QString& folder, const QString& name) { return held.read(folder, name); });
@@ -229,7 +229,7 @@ TEST_F(RecordingsListTest, ARecordingLeftOutFromTheListLeavesThePacksHistory) {
     journal(1, 1800, 1700, QStringLiteral("Pack A"));
     const QString stray = journal(2, 5, 0, QStringLiteral("Pack A"));
     journal(3, 1900, 1750, QStringLiteral("Pack A"));
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     waitUntilRead(d);
     QSignalSpy shown(&d, &RecordingsDialog::healthShown);
     d.filterByPack(QStringLiteral("Pack A"));
