@@ -24,6 +24,7 @@
 #include "app/toolbar.h"
 #include "net/web_server.h"
 #include "test_broker.h"
+#include "tests/support/installed_language.h"
 #include "tests/support/settle.h"
 
 namespace cellwatch {
@@ -83,6 +84,34 @@ TEST(ShareAddress, EachScopeListensWhereItSays) {
         choice.scope = c.scope;
         choice.named = QString::fromLatin1(c.named);
         EXPECT_EQ(shareListenAddress(choice), c.want) << c.named;
+    }
+}
+
+// A dialog open while the language changes says everything again in the new
+// one, what it shows of the address included.
+TEST(ShareDialog, FollowsASwitchOfLanguageWhileOpen) {
+    net::WebServer server;
+    ShareDialog dialog(server, ShareChoice{});
+    const int thisComputer =
+        dialog.scopeBox().findData(static_cast<int>(ShareChoice::Scope::ThisComputer));
+    const struct {
+        Language language;
+        const char* title;
+        const char* notShared;
+        const char* thisComputer;
+    } cases[] = {
+        {Language::German, "Im lokalen Netzwerk freigeben", "Nicht freigegeben.",
+         "Nur dieser Computer (127.0.0.1)"},
+        {Language::Chinese, "在局域网中共享", "未共享。", "仅本机 (127.0.0.1)"},
+        {Language::English, "Share on the local network", "Not shared.",
+         "This computer only (127.0.0.1)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(languageCode(c.language).toStdString());
+        const test::InstalledLanguage installed(c.language);
+        EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8(c.title));
+        EXPECT_EQ(dialog.addressLabel().text(), QString::fromUtf8(c.notShared));
+        EXPECT_EQ(dialog.scopeBox().itemText(thisComputer), QString::fromUtf8(c.thisComputer));
     }
 }
 

@@ -24,6 +24,7 @@
 #include "packs/pack_health.h"
 #include "packs/pack_health_job.h"
 #include "readout/pack_file.h"
+#include "tests/support/installed_language.h"
 #include "tests/support/journal_text.h"
 
 namespace cellwatch {
@@ -95,6 +96,32 @@ TEST_F(RecordingsListTest, ChargeThenDischargeShowsBothFiguresAndSortsByEfficien
     // The Wh figures go in its tooltip.
     EXPECT_TRUE(d.list().item(1, c)->toolTip().contains(QStringLiteral(" Wh, ")))
         << d.list().item(1, c)->toolTip().toStdString();
+}
+
+// A list open while the language changes says its headers, buttons and
+// kinds again in the new one.
+TEST_F(RecordingsListTest, AnOpenListFollowsASwitchOfLanguage) {
+    journal(1, 900, 810, {});
+    RecordingsDialog d(dir.path());
+    waitUntilRead(d);
+    const struct {
+        Language language;
+        const char* title;
+        const char* phasesHeader;
+        const char* kind;
+    } cases[] = {
+        {Language::Chinese, "记录", "充电 / 放电，效率", "混合"},
+        {Language::German, "Aufzeichnungen", "Laden / Entladen", "gemischt"},
+        {Language::English, "Recordings", "Charge / discharge", "mixed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(languageCode(c.language).toStdString());
+        const test::InstalledLanguage installed(c.language);
+        EXPECT_EQ(d.windowTitle(), QString::fromUtf8(c.title));
+        EXPECT_EQ(d.list().horizontalHeaderItem(RecordingsDialog::kPhasesColumn)->text(),
+                  QString::fromUtf8(c.phasesHeader));
+        EXPECT_EQ(column(d, kKindCol), QStringList{QString::fromUtf8(c.kind)});
+    }
 }
 
 // The readings of the pack's health, each held until let go: what a
