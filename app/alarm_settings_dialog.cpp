@@ -5,11 +5,10 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <cmath>
 
 #include "alarms/alarm_text.h"
-#include "app/captions.h"
-#include "app/language.h"
 #include "app/settings_store.h"
 
 namespace cellwatch {
@@ -186,7 +185,8 @@ AlarmSettingsDialog::AlarmSettingsDialog(const alarms::AlarmSettings& settings, 
     grid->addWidget(note, row++, 0, 1, 5);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("alarmButtons"));
-    setButtonCaptions(*buttons, installedLanguage() == Language::Chinese);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     grid->addWidget(buttons, row, 0, 1, 5);

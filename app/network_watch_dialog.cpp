@@ -9,8 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/captions.h"
-#include "app/language.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
 #include "app/settings_store.h"
@@ -75,7 +73,8 @@ WatchConnectDialog::WatchConnectDialog(const SettingsStore& settings, AskOpenFil
     form->addRow(tr("Key file:"), keyRow);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("watchButtons"));
-    setButtonCaptions(*buttons, installedLanguage() == Language::Chinese);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -19,8 +19,6 @@
 #include <cmath>
 
 #include "alarms/chemistry_limits.h"
-#include "app/captions.h"
-#include "app/language.h"
 
 namespace cellwatch {
 namespace {
@@ -230,7 +228,8 @@ void PackDialog::retranslate() {
             label->setText(text);
         }
     }
-    setButtonCaptions(*buttons_, installedLanguage() == Language::Chinese);
+    buttons_->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons_->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     showChemistryLimits();
     if (problem_->isVisible()) {
         problem_->setText(problem());

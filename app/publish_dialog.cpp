@@ -9,8 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/captions.h"
-#include "app/language.h"
 #include "app/settings_store.h"
 
 namespace cellwatch {
@@ -92,7 +90,8 @@ PublishDialog::PublishDialog(const PublishChoice& given, AskOpenFile askOpenFile
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("publishButtons"));
-    setButtonCaptions(*buttons, installedLanguage() == Language::Chinese);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

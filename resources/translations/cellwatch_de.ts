@@ -118,6 +118,14 @@
             <source>Alarms</source>
             <translation>Alarme</translation>
         </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>Abbrechen</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::LineSharing</name>
@@ -304,6 +312,14 @@
             <source>Cell low (%1 V) must be below cell high (%2 V)</source>
             <translation>Zellspannung niedrig (%1 V) muss unter Zellspannung hoch (%2 V) liegen</translation>
         </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>Abbrechen</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::PageSharing</name>
@@ -388,6 +404,14 @@
         <message>
             <source>Browse…</source>
             <translation>Durchsuchen…</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>Abbrechen</translation>
         </message>
     </context>
     <context>
@@ -476,7 +500,7 @@
         </message>
         <message>
             <source>Largest spread (V)</source>
-            <translation>Größte Spreizung (V)</translation>
+            <translation>Max. Spreizung (V)</translation>
         </message>
         <message>
             <source>Pack</source>
@@ -832,6 +856,14 @@
         <message>
             <source>Key file:</source>
             <translation>Schlüsseldatei:</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>Abbrechen</translation>
         </message>
     </context>
 </TS>

@@ -118,6 +118,14 @@
             <source>Alarms</source>
             <translation>警报</translation>
         </message>
+        <message>
+            <source>OK</source>
+            <translation>确定</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::LineSharing</name>
@@ -304,6 +312,14 @@
             <source>Cell low (%1 V) must be below cell high (%2 V)</source>
             <translation>电芯欠压（%1 V）必须低于电芯过压（%2 V）</translation>
         </message>
+        <message>
+            <source>OK</source>
+            <translation>确定</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::PageSharing</name>
@@ -388,6 +404,14 @@
         <message>
             <source>Browse…</source>
             <translation>浏览…</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>确定</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
         </message>
     </context>
     <context>
@@ -832,6 +856,14 @@
         <message>
             <source>Key file:</source>
             <translation>密钥文件：</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>确定</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
         </message>
     </context>
 </TS>
