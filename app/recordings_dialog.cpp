@@ -96,6 +96,7 @@ RecordingsDialog::RecordingsDialog(QString folder, QWidget* parent)
     connect(healthJob_, &PackHealthJob::ready, this,
             [this](const QString& name, const PackHealth& health) {
                 if (name == packShown_) {
+                    // The line below still takes the language as a flag.
                     const bool chinese_ = installedLanguage() == Language::Chinese;
                     healthText_->setText(packHealthLine(health, chinese_));
                     emit healthShown();

@@ -150,6 +150,7 @@ void SummaryView::setReportedResistance(ReportedResistance reported) {
 }
 
 void SummaryView::refreshAnalysis() {
+    // The line below still takes the language as a flag.
     const bool chinese_ = installedLanguage() == Language::Chinese;
     analysisLines_ = analysisLines(phases_, resistance_);
     if (const QString r = reportedResistanceText(reported_, chinese_); !r.isEmpty()) {
