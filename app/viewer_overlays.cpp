@@ -108,9 +108,8 @@ void ViewerOverlays::rebuildMenu() {
 }
 
 void ViewerOverlays::compareWith(const QString& folder) {
-    const QStringList files =
-        askFiles_(&owner_, tr("Compare with"), folder,
-                  {QStringLiteral("Recordings (*.csv)"), QStringLiteral("All files (*)")});
+    const QStringList files = askFiles_(&owner_, tr("Compare with"), folder,
+                                        {tr("Recordings (*.csv)"), tr("All files (*)")});
     if (!files.isEmpty()) {
         add(files);
     }

@@ -128,6 +128,13 @@
         </message>
     </context>
     <context>
+        <name>cellwatch::HelpPane</name>
+        <message>
+            <source>The help page ad.htm is missing beside the program.</source>
+            <translation>Die Hilfeseite ad.htm fehlt neben dem Programm.</translation>
+        </message>
+    </context>
+    <context>
         <name>cellwatch::LineSharing</name>
         <message>
             <source>The capture stopped: %1</source>
@@ -176,6 +183,70 @@
         <message>
             <source>The capture ended; it is kept in %1</source>
             <translation>Mitschnitt beendet; gespeichert in %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::NetworkListDialog</name>
+        <message>
+            <source>Chargers on the network</source>
+            <translation>Ladegeräte im Netzwerk</translation>
+        </message>
+        <message>
+            <source>Charger</source>
+            <translation>Ladegerät</translation>
+        </message>
+        <message>
+            <source>Status</source>
+            <translation>Status</translation>
+        </message>
+        <message>
+            <source>State</source>
+            <translation>Zustand</translation>
+        </message>
+        <message>
+            <source>Voltage (V)</source>
+            <translation>Spannung (V)</translation>
+        </message>
+        <message>
+            <source>Current (A)</source>
+            <translation>Strom (A)</translation>
+        </message>
+        <message>
+            <source>Capacity (mAh)</source>
+            <translation>Kapazität (mAh)</translation>
+        </message>
+        <message>
+            <source>Worst cell (V)</source>
+            <translation>Schwächste Zelle (V)</translation>
+        </message>
+        <message>
+            <source>Alarm</source>
+            <translation>Alarm</translation>
+        </message>
+        <message>
+            <source>Chargers on %1</source>
+            <translation>Ladegeräte auf %1</translation>
+        </message>
+        <message>
+            <source>Connecting to %1…</source>
+            <translation>Verbinde mit %1…</translation>
+        </message>
+        <message>
+            <source> — %1 more not listed (the list shows %2)</source>
+            <extracomment>%1 how many chargers, %2 the most the list shows</extracomment>
+            <translation> — %1 weitere nicht aufgeführt (die Liste zeigt %2)</translation>
+        </message>
+        <message>
+            <source> — %1 implausible rows dropped</source>
+            <translation> — %1 unplausible Zeilen verworfen</translation>
+        </message>
+        <message>
+            <source>Broker (mqtt://[USER@]HOST[:PORT] or mqtts://…):</source>
+            <translation>Broker (mqtt://[BENUTZER@]HOST[:PORT] oder mqtts://…):</translation>
+        </message>
+        <message>
+            <source>Password of %1 on %2:</source>
+            <translation>Passwort von %1 auf %2:</translation>
         </message>
     </context>
     <context>
@@ -786,6 +857,14 @@
         <message>
             <source>Removed %1</source>
             <translation>%1 entfernt</translation>
+        </message>
+        <message>
+            <source>Recordings (*.csv)</source>
+            <translation>Aufzeichnungen (*.csv)</translation>
+        </message>
+        <message>
+            <source>All files (*)</source>
+            <translation>Alle Dateien (*)</translation>
         </message>
     </context>
     <context>

@@ -128,6 +128,13 @@
         </message>
     </context>
     <context>
+        <name>cellwatch::HelpPane</name>
+        <message>
+            <source>The help page ad.htm is missing beside the program.</source>
+            <translation>程序旁边缺少帮助页面 ad.htm。</translation>
+        </message>
+    </context>
+    <context>
         <name>cellwatch::LineSharing</name>
         <message>
             <source>The capture stopped: %1</source>
@@ -176,6 +183,70 @@
         <message>
             <source>The capture ended; it is kept in %1</source>
             <translation>捕获已结束，保存在 %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::NetworkListDialog</name>
+        <message>
+            <source>Chargers on the network</source>
+            <translation>网络上的充电器</translation>
+        </message>
+        <message>
+            <source>Charger</source>
+            <translation>充电器</translation>
+        </message>
+        <message>
+            <source>Status</source>
+            <translation>连接状态</translation>
+        </message>
+        <message>
+            <source>State</source>
+            <translation>充电状态</translation>
+        </message>
+        <message>
+            <source>Voltage (V)</source>
+            <translation>电压 (V)</translation>
+        </message>
+        <message>
+            <source>Current (A)</source>
+            <translation>电流 (A)</translation>
+        </message>
+        <message>
+            <source>Capacity (mAh)</source>
+            <translation>容量 (mAh)</translation>
+        </message>
+        <message>
+            <source>Worst cell (V)</source>
+            <translation>最差电芯 (V)</translation>
+        </message>
+        <message>
+            <source>Alarm</source>
+            <translation>警报</translation>
+        </message>
+        <message>
+            <source>Chargers on %1</source>
+            <translation>%1 上的充电器</translation>
+        </message>
+        <message>
+            <source>Connecting to %1…</source>
+            <translation>正在连接 %1…</translation>
+        </message>
+        <message>
+            <source> — %1 more not listed (the list shows %2)</source>
+            <extracomment>%1 how many chargers, %2 the most the list shows</extracomment>
+            <translation> — 另有 %1 个未列出（列表最多显示 %2 个）</translation>
+        </message>
+        <message>
+            <source> — %1 implausible rows dropped</source>
+            <translation> — 已丢弃 %1 行不合理的数据</translation>
+        </message>
+        <message>
+            <source>Broker (mqtt://[USER@]HOST[:PORT] or mqtts://…):</source>
+            <translation>服务器 (mqtt://[用户@]主机[:端口] 或 mqtts://…)：</translation>
+        </message>
+        <message>
+            <source>Password of %1 on %2:</source>
+            <translation>%2 上 %1 的密码：</translation>
         </message>
     </context>
     <context>
@@ -786,6 +857,14 @@
         <message>
             <source>Removed %1</source>
             <translation>已移除 %1</translation>
+        </message>
+        <message>
+            <source>Recordings (*.csv)</source>
+            <translation>记录 (*.csv)</translation>
+        </message>
+        <message>
+            <source>All files (*)</source>
+            <translation>所有文件 (*)</translation>
         </message>
     </context>
     <context>
