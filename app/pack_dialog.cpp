@@ -231,7 +231,7 @@ void PackDialog::retranslate() {
     buttons_->button(QDialogButtonBox::Ok)->setText(tr("OK"));
     buttons_->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     showChemistryLimits();
-    if (problem_->isVisible()) {
+    if (!problem_->isHidden()) {
         problem_->setText(problem());
     }
 }
