@@ -184,7 +184,7 @@ void AlarmWatch::onAlarm(int channel, const alarms::Alarm& alarm) {
         emit channelRaised(named);
     }
     const QString charger = parts_.charger();
-    const QString caption = alarmKindCaption(alarm.kind, chinese);
+    const QString caption = alarmKindCaption(alarm.kind);
     const QString title = charger.isEmpty() ? kAlarmTitle.text() + QStringLiteral(": ") + caption
                                             : charger + QStringLiteral(": ") + caption;
     if (!lost) {
@@ -282,8 +282,7 @@ void AlarmWatch::useCommands(QAction* sound, QAction* rules) {
 
 void AlarmWatch::editRules() {
     // The user's own settings; a pack's limits stay the pack's.
-    AlarmSettingsDialog dialog(readAlarmSettings(parts_.settings), parts_.chinese(),
-                               band_->window());
+    AlarmSettingsDialog dialog(readAlarmSettings(parts_.settings), band_->window());
     if (dialog.exec() == QDialog::Accepted) {
         writeAlarmSettings(parts_.settings, dialog.settings());
         applySettings();

@@ -23,7 +23,7 @@ constexpr Phrase kNoAlarms = {QT_TRANSLATE_NOOP("Captions", "No alarms")};
 // in English, as the chart's markers and the report name it.
 QString alarmListKind(const QString& kind, bool chinese) {
     const auto known = alarms::kindFromName(kind.toStdString());
-    return chinese && known ? alarmKindCaption(*known, true) : kind;
+    return chinese && known ? alarmKindCaption(*known) : kind;
 }
 
 QString alarmListText(const AlarmNote& alarm, bool chinese) {

@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <cmath>
 
 #include "alarms/alarm_text.h"
@@ -17,34 +18,42 @@ namespace {
 using alarms::Kind;
 
 struct KindTexts {
-    BilingualText name;
-    BilingualText first;   // what the first limit is
-    BilingualText second;  // the second one's, when there is one
+    const char* name;
+    const char* first;   // what the first limit is
+    const char* second;  // the second one's, when there is one
 };
 
 KindTexts textsOf(Kind kind) {
     switch (kind) {
         case Kind::CellHigh:
-            return {{"单节电压过高", "Cell too high"}, {"锂电", "LiIo/Po/Fe"}, {"铅酸", "Pb"}};
+            return {QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Cell too high"),
+                    QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "LiIo/Po/Fe"),
+                    QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Pb")};
         case Kind::CellLow:
-            return {{"放电单节电压过低", "Cell too low (discharging)"},
-                    {"锂电", "LiIo/Po/Fe"},
-                    {"铅酸", "Pb"}};
-        case Kind::CellSpread:
-            return {{"单节压差过大", "Cells drift apart"}, {"压差", "Spread"}, {"", ""}};
-        case Kind::Temperature:
             return {
-                {"温度过高", "Temperature too high"}, {"外部", "External"}, {"内部", "Internal"}};
+                QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Cell too low (discharging)"),
+                QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "LiIo/Po/Fe"),
+                QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Pb")};
+        case Kind::CellSpread:
+            return {QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Cells drift apart"),
+                    QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Spread"), nullptr};
+        case Kind::Temperature:
+            return {QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Temperature too high"),
+                    QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "External"),
+                    QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Internal")};
         case Kind::InputLow:
-            return {{"输入电压过低", "Input too low"}, {"输入", "Input"}, {"", ""}};
+            return {QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Input too low"),
+                    QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Input"), nullptr};
         case Kind::Finished:
-            return {{"充放电结束", "Charge finished"}, {"空闲秒数", "Idle seconds"}, {"", ""}};
+            return {QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Charge finished"),
+                    QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Idle seconds"), nullptr};
         case Kind::Stalled:
-            return {{"充电器无响应", "Charger stalled"},
-                    {"无新数据秒数", "Seconds without a row"},
-                    {"", ""}};
+            return {QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Charger stalled"),
+                    QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Seconds without a row"),
+                    nullptr};
         case Kind::Lost:
-            return {{"连接中断", "Link lost"}, {"", ""}, {"", ""}};
+            return {QT_TRANSLATE_NOOP("cellwatch::AlarmSettingsDialog", "Link lost"), nullptr,
+                    nullptr};
     }
     return {};
 }
@@ -70,8 +79,8 @@ Decimal fromSpin(double v) {
 
 }  // namespace
 
-QString alarmKindCaption(Kind kind, bool chinese) {
-    return textsOf(kind).name.pick(chinese);
+QString alarmKindCaption(Kind kind) {
+    return AlarmSettingsDialog::tr(textsOf(kind).name);
 }
 
 QString shownAlarmText(const alarms::Alarm& alarm, bool chinese) {
@@ -79,7 +88,7 @@ QString shownAlarmText(const alarms::Alarm& alarm, bool chinese) {
                                           : alarm.text);
 }
 
-QString rearmNote(bool chinese) {
+QString rearmNote() {
     const auto margin = [](Kind kind) {
         const Decimal m = alarms::rearmMargin(kind);
         const bool volts = alarms::limitUnit(kind) == "V";
@@ -90,15 +99,12 @@ QString rearmNote(bool chinese) {
     const QString input = margin(Kind::InputLow);
     const QString degrees = margin(Kind::Temperature);
     const QString hold = QString::number(alarms::kRearmHoldMs / 1000U);
-    return chinese ? QStringLiteral(
-                         "警报触发后，须待数值回到限值以内超过 %1（单节电压、压差）、"
-                         "%2（输入电压）或 %3（温度）并保持 %4 秒，才会再次触发。")
-                         .arg(cells, input, degrees, hold)
-                   : QStringLiteral(
-                         "Once raised, an alarm is raised again only after its value "
-                         "has gone back past the limit by %1 (cells, spread), %2 "
-                         "(input) or %3 (temperature) and stayed there for %4 s.")
-                         .arg(cells, input, degrees, hold);
+    //: %1 the cells' margin ("0.05 V"), %2 the input's, %3 the temperature's, %4 seconds
+    return AlarmSettingsDialog::tr(
+               "Once raised, an alarm is raised again only after its value "
+               "has gone back past the limit by %1 (cells, spread), %2 "
+               "(input) or %3 (temperature) and stayed there for %4 s.")
+        .arg(cells, input, degrees, hold);
 }
 
 alarms::AlarmSettings readAlarmSettings(const Settings& store) {
@@ -139,24 +145,23 @@ void writeAlarmSound(Settings& store, bool on) {
     store.setOn(Flag::AlarmSound, on);
 }
 
-AlarmSettingsDialog::AlarmSettingsDialog(const alarms::AlarmSettings& settings, bool chinese,
-                                         QWidget* parent)
+AlarmSettingsDialog::AlarmSettingsDialog(const alarms::AlarmSettings& settings, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("AlarmSettings"));
-    setWindowTitle(chinese ? QString::fromUtf8("警报") : QStringLiteral("Alarms"));
+    setWindowTitle(tr("Alarms"));
     auto* grid = new QGridLayout(this);
     int row = 0;
     for (Kind kind : alarms::kAllKinds) {
         const KindTexts texts = textsOf(kind);
         const alarms::Rule& rule = settings[kind];
-        auto* on = new QCheckBox(texts.name.pick(chinese), this);
+        auto* on = new QCheckBox(tr(texts.name), this);
         on->setObjectName(QString::fromUtf8(alarms::kindName(kind)));
         on->setChecked(rule.enabled);
         enabled_[static_cast<std::size_t>(kind)] = on;
         grid->addWidget(on, row, 0);
         const bool seconds = alarms::limitUnit(kind) == "s";
         for (int which = 0; which < alarms::limitCount(kind); ++which) {
-            auto* label = new QLabel((which == 0 ? texts.first : texts.second).pick(chinese), this);
+            auto* label = new QLabel(tr(which == 0 ? texts.first : texts.second), this);
             auto* spin = new QDoubleSpinBox(this);
             spin->setDecimals(seconds ? 0 : 2);
             spin->setRange(seconds ? 1 : 0, seconds ? 3600 : 1000);
@@ -169,13 +174,14 @@ AlarmSettingsDialog::AlarmSettingsDialog(const alarms::AlarmSettings& settings, 
         }
         ++row;
     }
-    auto* note = new QLabel(rearmNote(chinese), this);
+    auto* note = new QLabel(rearmNote(), this);
     note->setObjectName(QStringLiteral("rearmNote"));
     note->setWordWrap(true);
     grid->addWidget(note, row++, 0, 1, 5);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("alarmButtons"));
-    setButtonCaptions(*buttons, chinese);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     grid->addWidget(buttons, row, 0, 1, 5);

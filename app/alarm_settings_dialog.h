@@ -25,19 +25,18 @@ bool readAlarmSound(const Settings& store);
 void writeAlarmSound(Settings& store, bool on);
 
 // The name of a rule as the window shows it.
-QString alarmKindCaption(alarms::Kind kind, bool chinese);
+QString alarmKindCaption(alarms::Kind kind);
 // An alarm's text as the window shows it: as raised (English), or in Chinese.
 QString shownAlarmText(const alarms::Alarm& alarm, bool chinese);
 
 // What the dialog says of re-arming: the threshold rules' margins and hold
-// time (alarms/alarm_rules.h), in the language asked for.
-QString rearmNote(bool chinese);
+// time (alarms/alarm_rules.h), translated.
+QString rearmNote();
 
 class AlarmSettingsDialog final : public QDialog {
     Q_OBJECT
 public:
-    AlarmSettingsDialog(const alarms::AlarmSettings& settings, bool chinese,
-                        QWidget* parent = nullptr);
+    explicit AlarmSettingsDialog(const alarms::AlarmSettings& settings, QWidget* parent = nullptr);
     alarms::AlarmSettings settings() const;
 
     QCheckBox* enabledBox(alarms::Kind kind) const {

@@ -136,12 +136,10 @@ void ChartCommands::exportTable(const QString& given) {
         throw std::runtime_error("The recording cannot be exported over its own file: " +
                                  QDir::toNativeSeparators(file).toStdString());
     }
-    const bool chinese = parts_.chinese();
     // Until the file is written (or the export fails), the window knows it
     // runs the event loop itself.
     const BusyFlag busy(busy_);
-    WorkProgress progress(&parts_.owner, kExportingFile.text().arg(QFileInfo(file).fileName()),
-                          chinese);
+    WorkProgress progress(&parts_.owner, kExportingFile.text().arg(QFileInfo(file).fileName()));
     const bool written = exportTableCsv(parts_.pane.shownRows(), file, progress.steps());
     progress.finish();
     if (written) {

@@ -49,7 +49,7 @@ void HelpPane::showLocal() {
     const QString file = localHelpFile();
     if (!QFileInfo::exists(file)) {
         setHtml(QStringLiteral("<p><b>Cellwatch</b></p><p>%1</p>")
-                    .arg(QStringLiteral("The help page ad.htm is missing beside the program.")));
+                    .arg(tr("The help page ad.htm is missing beside the program.")));
         return;
     }
     // Read through the one opener (a FIFO or a device in the page's place is

@@ -24,9 +24,8 @@ LineSharing::LineSharing(Parts parts, QObject* parent)
     : QObject(parent), parts_(std::move(parts)), session_(&parts_.session) {
     connect(session_, &session::LiveSession::stateChanged, this, &LineSharing::onStateChanged);
     connect(session_, &session::LiveSession::recordingBegun, this, &LineSharing::onRecordingBegun);
-    connect(session_, &session::LiveSession::captureFailed, this, [this](const QString& why) {
-        closeCapture(kCaptureFailed.pick(parts_.chinese()).arg(why));
-    });
+    connect(session_, &session::LiveSession::captureFailed, this,
+            [this](const QString& why) { closeCapture(tr("The capture stopped: %1").arg(why)); });
     // Once the window is what it is: a watch's window is told its charger
     // after it is made.
     QTimer::singleShot(0, this, &LineSharing::applyStored);
@@ -88,8 +87,7 @@ void LineSharing::applyStored() {
     }
     const PublishChoice stored = readPublishChoice(parts_.settings);
     if ((parts_.window != nullptr &&
-         !SharingClaim::mayBind(parts_.settings, *parts_.window, stored.on, parts_.chinese(),
-                                parts_.postStatus)) ||
+         !SharingClaim::mayBind(parts_.settings, *parts_.window, stored.on, parts_.postStatus)) ||
         !stored.on) {
         return;
     }
@@ -97,7 +95,9 @@ void LineSharing::applyStored() {
         try {
             const net::BrokerAddress address = net::parseBrokerAddress(stored.address);
             if (!address.user.isEmpty()) {
-                parts_.postStatus(kPublishNeedsPassword.pick(parts_.chinese()).arg(address.text()));
+                parts_.postStatus(
+                    tr("Publishing on %1 needs its password: View > Publish on the network…")
+                        .arg(address.text()));
                 return;
             }
         } catch (const net::AddressError&) {
@@ -110,7 +110,7 @@ void LineSharing::applyStored() {
 void LineSharing::choosePublishing() {
     PublishChoice given = readPublishChoice(parts_.settings);
     given.on = publisher_ != nullptr || given.address.isEmpty();
-    PublishDialog dialog(given, parts_.chinese(), parts_.askOpenFile, parts_.window);
+    PublishDialog dialog(given, parts_.askOpenFile, parts_.window);
     parts_.showDialog(dialog);
     if (dialog.result() == QDialog::Accepted) {
         applyPublishing(dialog.choice(), dialog.password());
@@ -118,7 +118,6 @@ void LineSharing::choosePublishing() {
 }
 
 bool LineSharing::applyPublishing(const PublishChoice& choice, const QString& password) {
-    const bool chinese = parts_.chinese();
     if (!choice.on) {
         stopPublishing();
         writePublishChoice(parts_.settings, choice);
@@ -135,7 +134,7 @@ bool LineSharing::applyPublishing(const PublishChoice& choice, const QString& pa
         fresh = net::makePublisher(std::move(setup), choice.discovery);
     } catch (const std::exception& e) {
         parts_.showFailure(parts_.window,
-                           kCannotPublish.pick(chinese).arg(QString::fromUtf8(e.what())));
+                           tr("Cannot publish: %1").arg(QString::fromUtf8(e.what())));
         return false;
     }
     stopPublishing();
@@ -143,7 +142,7 @@ bool LineSharing::applyPublishing(const PublishChoice& choice, const QString& pa
     publisher_ = std::move(fresh);
     connect(publisher_.get(), &net::Publisher::notice, this,
             [this](const QString& text) { parts_.postStatus(text); });
-    parts_.postStatus(kPublishingOn.pick(chinese).arg(address));
+    parts_.postStatus(tr("Publishing on %1").arg(address));
     for (const QString& warning : warnings) {
         parts_.postStatus(warning);
     }
@@ -161,7 +160,7 @@ void LineSharing::stopPublishing() {
     }
     const std::unique_ptr<net::Publisher> old = std::move(publisher_);
     old->finish();
-    parts_.postStatus(kPublishingOff.pick(parts_.chinese()));
+    parts_.postStatus(tr("Publishing stopped (offline)"));
 }
 
 void LineSharing::attachPublisher() {
@@ -226,9 +225,8 @@ void LineSharing::toggleCapture() {
     const QString proposed =
         QFileInfo(defaultExportPath(t)).absolutePath() + QStringLiteral("/cellwatch-") +
         t.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".cwcap");
-    const bool chinese = parts_.chinese();
-    const QString file = parts_.askSaveFile(parts_.window, kCaptureTitle.pick(chinese), proposed,
-                                            {kCaptureFilter.pick(chinese)});
+    const QString file = parts_.askSaveFile(parts_.window, tr("Capture the line"), proposed,
+                                            {tr("Capture (*.cwcap)")});
     if (!file.isEmpty()) {
         captureTo(file);
     }
@@ -236,7 +234,6 @@ void LineSharing::toggleCapture() {
 }
 
 bool LineSharing::captureTo(const QString& file) {
-    const bool chinese = parts_.chinese();
     std::unique_ptr<CaptureWriter> writer;
     try {
         writer = std::make_unique<CaptureWriter>(QFile::encodeName(file).toStdString());
@@ -256,17 +253,17 @@ bool LineSharing::captureTo(const QString& file) {
                 return false;
             }
             session_->setCapture(capture_.get());
-            parts_.postStatus(kCapturingTo.pick(chinese).arg(shown));
+            parts_.postStatus(tr("Capturing the line to %1").arg(shown));
             break;
         case LinkState::Disconnected:
         case LinkState::Connecting:
             session_->setCapture(capture_.get());  // the header at the recording's start
-            parts_.postStatus(kCapturingFromNext.pick(chinese).arg(shown));
+            parts_.postStatus(tr("Capturing the line to %1 from the next recording on").arg(shown));
             break;
         case LinkState::Lost:
         case LinkState::WaitingForAdapter:
             capturePending_ = true;
-            parts_.postStatus(kCapturingFromNext.pick(chinese).arg(shown));
+            parts_.postStatus(tr("Capturing the line to %1 from the next recording on").arg(shown));
             break;
     }
     caption();
@@ -278,13 +275,14 @@ bool LineSharing::writeCaptureStart(const CaptureStart& start) {
         capture_->writeStart(start);
         return true;
     } catch (const CaptureError& e) {
-        closeCapture(kCaptureFailed.pick(parts_.chinese()).arg(QString::fromLocal8Bit(e.what())));
+        closeCapture(tr("The capture stopped: %1").arg(QString::fromLocal8Bit(e.what())));
         return false;
     }
 }
 
 void LineSharing::endCapture() {
-    closeCapture(kCaptureEnded.pick(parts_.chinese()).arg(QDir::toNativeSeparators(capturePath_)));
+    closeCapture(
+        tr("The capture ended; it is kept in %1").arg(QDir::toNativeSeparators(capturePath_)));
 }
 
 void LineSharing::closeCapture(const QString& message) {
@@ -302,8 +300,7 @@ void LineSharing::closeCapture(const QString& message) {
         failed = QString::fromLocal8Bit(e.what());
     }
     capture_.reset();
-    parts_.postStatus(failed.isEmpty() ? message
-                                       : kCaptureFailed.pick(parts_.chinese()).arg(failed));
+    parts_.postStatus(failed.isEmpty() ? message : tr("The capture stopped: %1").arg(failed));
     caption();
 }
 

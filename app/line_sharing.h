@@ -54,7 +54,6 @@ public:
         const RowStore& rows;  // the session's table
         QWidget* window;
         std::function<void(const QString&)> postStatus;
-        std::function<bool()> chinese;
         // The window's hooks: a failure's message box, the file dialogs and
         // a modal dialog.
         std::function<void(QWidget*, const QString&)> showFailure;

@@ -8,13 +8,8 @@
 
 namespace cellwatch {
 
-LiveSummary::LiveSummary(QWidget& owner, const RowStore& rows, std::function<PackInfo()> pack,
-                         std::function<bool()> chinese)
-    : QObject(&owner),
-      owner_(owner),
-      rows_(&rows),
-      pack_(std::move(pack)),
-      chinese_(std::move(chinese)) {}
+LiveSummary::LiveSummary(QWidget& owner, const RowStore& rows, std::function<PackInfo()> pack)
+    : QObject(&owner), owner_(owner), rows_(&rows), pack_(std::move(pack)) {}
 
 void LiveSummary::restart(const QDateTime& start) {
     summarizer_ = RecordingSummarizer(start);
@@ -91,7 +86,6 @@ void LiveSummary::addRow(int row) {
 void LiveSummary::show() {
     if (!window_) {
         window_ = new SummaryWindow(&owner_);
-        window_->setLanguage(chinese_());
     }
     refresh();
     window_->show();
@@ -116,12 +110,6 @@ void LiveSummary::packChanged() {
 
 SummaryWindow* LiveSummary::window() const {
     return window_;
-}
-
-void LiveSummary::setLanguage(bool chinese) {
-    if (window_) {
-        window_->setLanguage(chinese);
-    }
 }
 
 }  // namespace cellwatch

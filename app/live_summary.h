@@ -25,8 +25,7 @@ class LiveSummary final : public QObject {
     Q_OBJECT
 public:
     // `pack` is the present recording's pack; `owner` parents the window.
-    LiveSummary(QWidget& owner, const RowStore& rows, std::function<PackInfo()> pack,
-                std::function<bool()> chinese);
+    LiveSummary(QWidget& owner, const RowStore& rows, std::function<PackInfo()> pack);
 
     // A new recording, started at `start`.
     void restart(const QDateTime& start);
@@ -39,7 +38,6 @@ public:
     void show();
     // The pack changed: a shown window says so at once.
     void packChanged();
-    void setLanguage(bool chinese);
 
     const RecordingSummaryValues& values() const { return summarizer_.values(); }
     // The values with the present recording's pack and note.
@@ -62,7 +60,6 @@ private:
     QWidget& owner_;
     const RowStore* rows_;
     std::function<PackInfo()> pack_;
-    std::function<bool()> chinese_;
     RecordingSummarizer summarizer_;
     PhaseCutter cutter_;
     std::vector<ResistanceEstimate> resistance_;

@@ -135,16 +135,15 @@ MainWindow::MainWindow(Settings& settings, Hooks hooks, QWidget* parent)
     // The line published on a broker and captured to a file.
     auto* sharing = new LineSharing(
         {settings_, *session_, pane_->rows(), this,
-         [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
-         hooks_.showFailure, hooks_.askSaveFile, hooks_.askOpenFile, hooks_.showDialog,
-         [this] { return !chargerName_.isEmpty(); }},
+         [this](const QString& m) { PostStatusMessage(m); }, hooks_.showFailure, hooks_.askSaveFile,
+         hooks_.askOpenFile, hooks_.showDialog, [this] { return !chargerName_.isEmpty(); }},
         this);
     sharing->useCommands(menu_->handOver(Command::CaptureLine),
                          menu_->handOver(Command::PublishLine));
     // The live page for a phone or another computer's browser.
     pageSharing_ = new PageSharing(
         {settings_, *session_, *this, hooks_, [this](const QString& m) { PostStatusMessage(m); },
-         [this] { return inChinese(); }, [this] { return !chargerName_.isEmpty(); }},
+         [this] { return !chargerName_.isEmpty(); }},
         this);
     pageSharing_->useCommand(menu_->handOver(Command::Share));
     pageSharing_->addMark(menu_->statusBand());
@@ -255,8 +254,7 @@ void MainWindow::buildParts() {
             session_->giveUp();  // no reconnect goes on with the interrupted recording
         }
     });
-    liveSummary_ = new LiveSummary(
-        *this, pane_->rows(), [this] { return pack_->chosen(); }, [this] { return inChinese(); });
+    liveSummary_ = new LiveSummary(*this, pane_->rows(), [this] { return pack_->chosen(); });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -210,16 +210,8 @@ void MainWindow::SetCaptions() {
     pane_->setLanguage(chinese);
     pane_->tabs().setCurrentPage(0);
     session_->recording().retitleIdle();  // an idle chart's title follows at once
-    // The windows of opened recordings and the summary speak the same language.
-    for (ViewerWindow* viewer : viewers()) {
-        viewer->setCaptions();
-    }
     alarms_->band().setLanguage(chinese);
     channels_->setLanguage(chinese);
-    liveSummary_->setLanguage(chinese);
-    if (pageSharing_) {
-        pageSharing_->setLanguage(chinese);
-    }
     if (emulatorTrial_) {
         emulatorTrial_->setLanguage(chinese);
     }
@@ -431,8 +423,7 @@ ViewerWindow* MainWindow::openRecording(const QString& given) {
     bool opened = false;
     {
         const BusyFlag busy(opening_);
-        WorkProgress progress(this, kOpeningFile.text().arg(QFileInfo(file).fileName()),
-                              inChinese());
+        WorkProgress progress(this, kOpeningFile.text().arg(QFileInfo(file).fileName()));
         opened = viewer->open(file, progress.steps());
     }
     if (!opened) {
@@ -461,7 +452,7 @@ std::vector<ViewerWindow*> MainWindow::viewers() const {
 }
 
 void MainWindow::showRecordings() {
-    RecordingsDialog dialog(journal_->folder(), inChinese(), this);
+    RecordingsDialog dialog(journal_->folder(), this);
     hooks_.showDialog(dialog);
     if (!dialog.chosenFile().isEmpty()) {
         openRecording(dialog.chosenFile());

@@ -1,6 +1,7 @@
 #include "app/network_list.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QJsonDocument>
@@ -72,16 +73,10 @@ NetworkListDialog::NetworkListDialog(Settings& settings, const QString& broker,
     broker_ = options.address.text();
     client_ = std::make_unique<net::MqttClient>(options);
 
-    setWindowTitle(QStringLiteral("Chargers on the network"));
     auto* layout = new QVBoxLayout(this);
-    stateText_ = QStringLiteral("Connecting to %1…").arg(broker_);
-    state_ = new QLabel(stateText_, this);
+    state_ = new QLabel(this);
     table_ = new QTableWidget(0, ColumnCount, this);
-    table_->setHorizontalHeaderLabels({QStringLiteral("Charger"), QStringLiteral("Status"),
-                                       QStringLiteral("State"), QStringLiteral("Voltage (V)"),
-                                       QStringLiteral("Current (A)"),
-                                       QStringLiteral("Capacity (mAh)"),
-                                       QStringLiteral("Worst cell (V)"), QStringLiteral("Alarm")});
+    retranslate();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
@@ -94,11 +89,12 @@ NetworkListDialog::NetworkListDialog(Settings& settings, const QString& broker,
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { openRow(row); });
     connect(client_.get(), &net::MqttClient::message, this, &NetworkListDialog::take);
     connect(client_.get(), &net::MqttClient::connected, this, [this] {
-        stateText_ = QStringLiteral("Chargers on %1").arg(broker_);
+        connected_ = true;
+        notice_.clear();
         showState();
     });
     connect(client_.get(), &net::MqttClient::notice, this, [this](const QString& text) {
-        stateText_ = text;
+        notice_ = text;
         showState();
     });
     updateTimer_.setSingleShot(true);
@@ -178,15 +174,33 @@ void NetworkListDialog::setCell(int row, Column column, const QString& text) {
     }
 }
 
+void NetworkListDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void NetworkListDialog::retranslate() {
+    setWindowTitle(tr("Chargers on the network"));
+    table_->setHorizontalHeaderLabels({tr("Charger"), tr("Status"), tr("State"), tr("Voltage (V)"),
+                                       tr("Current (A)"), tr("Capacity (mAh)"),
+                                       tr("Worst cell (V)"), tr("Alarm")});
+    showState();
+}
+
 void NetworkListDialog::showState() {
-    QString text = stateText_;
+    // The client's notices come in English.
+    QString text = !notice_.isEmpty() ? notice_
+                   : connected_       ? tr("Chargers on %1").arg(broker_)
+                                      : tr("Connecting to %1…").arg(broker_);
     if (!leftOut_.isEmpty()) {
-        text += QStringLiteral(" — %1 more not listed (the list shows %2)")
-                    .arg(leftOut_.size())
-                    .arg(kMaxListed);
+        //: %1 how many chargers, %2 the most the list shows
+        text +=
+            tr(" — %1 more not listed (the list shows %2)").arg(leftOut_.size()).arg(kMaxListed);
     }
     if (implausible_ > 0) {
-        text += QStringLiteral(" — %1 implausible rows dropped").arg(implausible_);
+        text += tr(" — %1 implausible rows dropped").arg(implausible_);
     }
     state_->setText(text);
 }
@@ -278,8 +292,7 @@ void NetworkListDialog::notifyAlarm(const QString& name, int channel, const QStr
         return;
     }
     told_[entry].insert(kind);
-    const bool chinese = chineseChosen(settings_);
-    alarms_->notify(entry + QStringLiteral(": ") + alarmKindCaption(*known, chinese), text);
+    alarms_->notify(entry + QStringLiteral(": ") + alarmKindCaption(*known), text);
 }
 
 void NetworkListDialog::applyUpdates() {
@@ -352,8 +365,8 @@ void NetworkListDialog::showFor(Settings& settings, QWidget* parent) {
     const QString stored = settings.text(Text::Broker);
     bool ok = false;
     const QString broker = QInputDialog::getText(
-        parent, QStringLiteral("Chargers on the network"),
-        QStringLiteral("Broker (mqtt://[USER@]HOST[:PORT] or mqtts://…):"), QLineEdit::Normal,
+        parent, tr("Chargers on the network"),
+        tr("Broker (mqtt://[USER@]HOST[:PORT] or mqtts://…):"), QLineEdit::Normal,
         stored.isEmpty() ? QStringLiteral("mqtt://localhost") : stored, &ok);
     if (!ok || broker.trimmed().isEmpty()) {
         return;
@@ -364,8 +377,8 @@ void NetworkListDialog::showFor(Settings& settings, QWidget* parent) {
         QString password;
         if (!address.user.isEmpty()) {
             password = QInputDialog::getText(
-                parent, QStringLiteral("Chargers on the network"),
-                QStringLiteral("Password of %1 on %2:").arg(address.user, address.brokerText()),
+                parent, tr("Chargers on the network"),
+                tr("Password of %1 on %2:").arg(address.user, address.brokerText()),
                 QLineEdit::Password, QString(), &ok);
             if (!ok) {
                 return;

@@ -84,7 +84,11 @@ public:
     // failures in a message box.
     static void showFor(Settings& settings, QWidget* parent);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
     // What came for one charger since the last update.
     struct Pending {
         QString name;     // the charger's
@@ -118,7 +122,8 @@ private:
     QPointer<AlarmWatch> alarms_;
     QSet<QString> leftOut_;
     QTimer updateTimer_;
-    QString stateText_;
+    bool connected_ = false;
+    QString notice_;  // the client's last, until it connects
     std::uint64_t taken_ = 0;
     std::uint64_t implausible_ = 0;
     QString broker_;

@@ -7,7 +7,7 @@
 #include <QMessageBox>
 #include <QScreen>
 
-#include "app/captions.h"
+#include "app/language.h"
 #include "app/network_watch_dialog.h"
 #include "app/settings.h"
 #include "app/toolbar.h"
@@ -41,23 +41,20 @@ NetworkWatch::NetworkWatch(Settings& settings, const QString& address, const QSt
     session::LiveSession& live = window_->session();
     connect(&live, &session::LiveSession::recordingBegun, this, &NetworkWatch::started);
     connect(&live, &session::LiveSession::lost, this, &NetworkWatch::loseLink);
-    connect(&live, &session::LiveSession::notice, this, [this](const QString& text) {
-        const bool chinese = chineseChosen(window_->settings());
-        window_->PostStatusMessage(chinese && text.startsWith(QLatin1String("no charger"))
-                                       ? QStringLiteral("服务器 %1 上没有充电器 %2：等待中")
-                                             .arg(address_.brokerText(), address_.name)
-                                       : text);
-    });
+    connect(&live, &session::LiveSession::notice, window_.get(), &MainWindow::PostStatusMessage);
+    connect(&live, &session::LiveSession::chargerAbsent, this,
+            [this](const QString& name, const QString& broker) {
+                //: %1 the charger's name, %2 the broker ("127.0.0.1:1883")
+                window_->PostStatusMessage(tr("no charger %1 on %2: waiting").arg(name, broker));
+            });
     connect(&live, &session::LiveSession::stateChanged, this, [this](session::LinkState state) {
         if (state == session::LinkState::Disconnected && !lost_) {
             lost_ = true;  // Disconnect: watching stops; the recording stays
         }
     });
 
-    const bool chinese = chineseChosen(settings);
     window_->tool(StatusTool::Port)->setText(address);
-    window_->PostStatusMessage(
-        (chinese ? QStringLiteral("等待 %1") : QStringLiteral("Waiting for %1")).arg(address));
+    window_->PostStatusMessage(tr("Waiting for %1").arg(address));
     auto source = std::make_unique<session::WatchSource>(live.sourceEvents(), std::move(options),
                                                          live.ownTicks());
     if (!key.isEmpty()) {
@@ -75,10 +72,7 @@ NetworkWatch::~NetworkWatch() {
 
 void NetworkWatch::started() {
     begun_ = true;
-    const bool chinese = chineseChosen(window_->settings());
-    window_->PostStatusMessage(
-        (chinese ? QStringLiteral("正在查看 %1") : QStringLiteral("Watching %1"))
-            .arg(address_.text()));
+    window_->PostStatusMessage(tr("Watching %1").arg(address_.text()));
 }
 
 void NetworkWatch::loseLink(const QString& why) {
@@ -86,16 +80,17 @@ void NetworkWatch::loseLink(const QString& why) {
         return;
     }
     lost_ = true;
-    const bool chinese = chineseChosen(window_->settings());
+    // The reason comes in English; a translation says which of four it is.
     QString reason = why;
-    if (chinese) {
-        reason = why.contains(QLatin1String("offline")) ? QStringLiteral("充电器已离线")
-                 : why.contains(QLatin1String("anew"))  ? QStringLiteral("充电器已重新连接")
+    if (installedLanguage() != Language::English) {
+        reason = why.contains(QLatin1String("offline")) ? tr("the charger went offline")
+                 : why.contains(QLatin1String("anew"))  ? tr("the charger's connection began anew")
                  : begun_ || why.contains(QLatin1String("lost"))
-                     ? QStringLiteral("与服务器的连接已中断")
-                     : QStringLiteral("无法连接服务器");
+                     ? tr("the link to the broker was lost")
+                     : tr("the broker cannot be reached");
     }
-    window_->PostStatusMessage(kLinkLost.pick(chinese) + QStringLiteral(" (") + reason + u')');
+    //: %1 why
+    window_->PostStatusMessage(tr("The link to the charger was lost (%1)").arg(reason));
 }
 
 bool NetworkWatch::eventFilter(QObject* watched, QEvent* event) {
@@ -112,10 +107,11 @@ NetworkWatch* NetworkWatch::openOrThrow(Settings& settings, const QString& addre
     QString password = given.value_or(QString());
     if (!parsed.user.isEmpty() && !given) {
         bool ok = false;
-        password = QInputDialog::getText(
-            parent, QStringLiteral("Cellwatch"),
-            QStringLiteral("Password of %1 on %2:").arg(parsed.user, parsed.brokerText()),
-            QLineEdit::Password, QString(), &ok);
+        password =
+            QInputDialog::getText(parent, QStringLiteral("Cellwatch"),
+                                  //: %1 the user, %2 the broker
+                                  tr("Password of %1 on %2:").arg(parsed.user, parsed.brokerText()),
+                                  QLineEdit::Password, QString(), &ok);
         if (!ok) {
             return nullptr;
         }

@@ -9,24 +9,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/captions.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
 #include "app/settings.h"
 #include "net/broker_address.h"
 
 namespace cellwatch {
-namespace {
-
-constexpr BilingualText kWatchTitle = {"查看充电器", "Watch a charger"};
-constexpr BilingualText kWatchAddressHint = {"mqtt://[用户@]主机[:端口]/名称",
-                                             "mqtt://[USER@]HOST[:PORT]/NAME"};
-constexpr BilingualText kWatchPasswordHint = {"仅当地址含用户名时使用；不保存",
-                                              "only with USER@ in the address; not kept"};
-constexpr BilingualText kWatchKeyFileHint = {"空：接受未签名的消息",
-                                             "empty: unsigned messages count"};
-
-}  // namespace
+namespace {}  // namespace
 
 QString readWatchKeyFile(const Settings& settings) {
     return settings.text(Text::WatchKeyFile);
@@ -36,31 +25,31 @@ void writeWatchKeyFile(Settings& settings, const QString& path) {
     settings.setText(Text::WatchKeyFile, path);
 }
 
-WatchConnectDialog::WatchConnectDialog(const Settings& settings, bool chinese,
-                                       AskOpenFile askOpenFile, QWidget* parent)
+WatchConnectDialog::WatchConnectDialog(const Settings& settings, AskOpenFile askOpenFile,
+                                       QWidget* parent)
     : QDialog(parent),
       address_(new QLineEdit(this)),
       password_(new QLineEdit(this)),
       keyFile_(new QLineEdit(this)),
       askOpenFile_(std::move(askOpenFile)) {
     setObjectName(QStringLiteral("watchDialog"));
-    setWindowTitle(kWatchTitle.pick(chinese));
+    setWindowTitle(tr("Watch a charger"));
     address_->setObjectName(QStringLiteral("watchAddress"));
-    address_->setPlaceholderText(kWatchAddressHint.pick(chinese));
+    address_->setPlaceholderText(tr("mqtt://[USER@]HOST[:PORT]/NAME"));
     address_->setMinimumWidth(360);
     address_->setText(settings.text(Text::WatchAddress));
     password_->setObjectName(QStringLiteral("watchPassword"));
     password_->setEchoMode(QLineEdit::Password);
-    password_->setPlaceholderText(kWatchPasswordHint.pick(chinese));
+    password_->setPlaceholderText(tr("only with USER@ in the address; not kept"));
     keyFile_->setObjectName(QStringLiteral("watchKeyFile"));
-    keyFile_->setPlaceholderText(kWatchKeyFileHint.pick(chinese));
+    keyFile_->setPlaceholderText(tr("empty: unsigned messages count"));
     keyFile_->setText(readWatchKeyFile(settings));
 
     auto* keyRow = new QWidget(this);
     auto* keyLayout = new QHBoxLayout(keyRow);
     keyLayout->setContentsMargins(0, 0, 0, 0);
     keyFile_->setParent(keyRow);
-    auto* browse = new QPushButton(kBrowseButton.pick(chinese), keyRow);
+    auto* browse = new QPushButton(tr("Browse…"), keyRow);
     browse->setObjectName(QStringLiteral("watchKeyFileBrowse"));
     keyLayout->addWidget(keyFile_, 1);
     keyLayout->addWidget(browse);
@@ -73,12 +62,13 @@ WatchConnectDialog::WatchConnectDialog(const Settings& settings, bool chinese,
     });
 
     auto* form = new QFormLayout;
-    form->addRow(kPublishAddressLabel.pick(chinese), address_);
-    form->addRow(kPublishPasswordLabel.pick(chinese), password_);
-    form->addRow(kPublishKeyFileLabel.pick(chinese), keyRow);
+    form->addRow(tr("Address:"), address_);
+    form->addRow(tr("Password:"), password_);
+    form->addRow(tr("Key file:"), keyRow);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("watchButtons"));
-    setButtonCaptions(*buttons, chinese);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -101,7 +91,7 @@ NetworkWatch* WatchConnectDialog::openWatch(Settings& settings, QWidget* parent)
 }
 
 void WatchConnectDialog::showFor(Settings& settings, QWidget* parent) {
-    WatchConnectDialog dialog(settings, chineseChosen(settings), {}, parent);
+    WatchConnectDialog dialog(settings, {}, parent);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }

@@ -32,7 +32,7 @@ public:
     using AskOpenFile = std::function<QString(QWidget* parent, const QString& title)>;
 
     // Filled from the settings.
-    WatchConnectDialog(const Settings& settings, bool chinese, AskOpenFile askOpenFile = {},
+    WatchConnectDialog(const Settings& settings, AskOpenFile askOpenFile = {},
                        QWidget* parent = nullptr);
 
     QLineEdit& addressField() const { return *address_; }

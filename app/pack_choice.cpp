@@ -60,10 +60,9 @@ void PackChoice::learnDefinition() const {
 }
 
 bool PackChoice::choose() {
-    const bool chinese = parts_.chinese();
     const QString folder = parts_.folder();
     PackDialog dialog(
-        chosen(), packNamesOfFolder(folder), false, chinese, &parts_.owner,
+        chosen(), packNamesOfFolder(folder), false, &parts_.owner,
         [folder](const QString& name) { return packDefinitionOfFolder(folder, name); });
     // Only a recording under way can be left out.
     dialog.leftOutBox().setEnabled(!parts_.journal().isEmpty());

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -18,7 +19,6 @@
 #include <cmath>
 
 #include "alarms/chemistry_limits.h"
-#include "app/captions.h"
 
 namespace cellwatch {
 namespace {
@@ -92,32 +92,6 @@ private:
     qsizetype limit_;
 };
 
-// The dialog's own texts.
-constexpr BilingualText kChemistryLabel = {"化学类型：", "Chemistry:"};
-constexpr BilingualText kChemistryNone = {"（未知）", "(not known)"};
-constexpr BilingualText kCellsLabel = {"电芯数：", "Cells:"};
-constexpr BilingualText kCellsNone = {"未知", "not known"};
-constexpr BilingualText kCapacityLabel = {"标称容量：", "Nominal capacity:"};
-constexpr BilingualText kCellHighLabel = {"电芯过压警报 (V)：", "Cell high alarm (V):"};
-constexpr BilingualText kCellLowLabel = {"电芯欠压警报 (V)：", "Cell low alarm (V):"};
-// %1: the chemistry's limit, %2 the chemistry.
-constexpr BilingualText kLimitOfChemistry = {"%1（%2 默认）", "%1 (the %2 default)"};
-constexpr BilingualText kLimitOfSettings = {"（警报设置中的值）", "(as in the alarm settings)"};
-constexpr BilingualText kLeftOutForRecording = {"不计入此电池组的历史",
-                                                "Leave this recording out of the pack's history"};
-constexpr BilingualText kLeftOutForPresent = {
-    "当前记录不计入此电池组的历史", "Leave the present recording out of the pack's history"};
-// %1: the limit's name.
-constexpr BilingualText kLimitNotNumber = {"%1不是数字：请输入 0.5 到 5 V 之间的值，或留空",
-                                           "%1 is no number: give 0.5 to 5 V, or leave it empty"};
-constexpr BilingualText kLimitOutOfRange = {"%1 必须在 0.5 到 5 V 之间（留空则用化学类型的值）",
-                                            "%1 must be from 0.5 to 5 V (empty: the chemistry's)"};
-// %1: cell low, %2 cell high.
-constexpr BilingualText kLimitsCrossed = {"电芯欠压（%1 V）必须低于电芯过压（%2 V）",
-                                          "Cell low (%1 V) must be below cell high (%2 V)"};
-constexpr BilingualText kCellHighName = {"电芯过压", "Cell high"};
-constexpr BilingualText kCellLowName = {"电芯欠压", "Cell low"};
-
 // A limit as the box shows it: "" for none (0), else its shortest figure.
 QString limitText(double volts) {
     return volts > 0 ? QString::number(volts, 'g', 10) : QString();
@@ -150,13 +124,11 @@ QString voltsText(double v) {
 }  // namespace
 
 PackDialog::PackDialog(const PackInfo& given, const QStringList& knownNames, bool forRecording,
-                       bool chinese, QWidget* parent, PackLookup lookup)
-    : QDialog(parent), chinese_(chinese), lookup_(std::move(lookup)) {
+                       QWidget* parent, PackLookup lookup)
+    : QDialog(parent), forRecording_(forRecording), lookup_(std::move(lookup)) {
     setObjectName(QStringLiteral("packDialog"));
-    setWindowTitle(kPackTitle.pick(chinese));
-    auto* explain =
-        new QLabel((forRecording ? kPackForRecording : kPackForFollowing).pick(chinese), this);
-    explain->setWordWrap(true);
+    explain_ = new QLabel(this);
+    explain_->setWordWrap(true);
 
     name_ = new QComboBox(this);
     name_->setObjectName(QStringLiteral("packName"));
@@ -164,7 +136,6 @@ PackDialog::PackDialog(const PackInfo& given, const QStringList& knownNames, boo
     name_->setInsertPolicy(QComboBox::NoInsert);
     name_->addItems(knownNames);
     name_->lineEdit()->setMaxLength(static_cast<int>(kPackNameLimit));
-    name_->lineEdit()->setPlaceholderText(kPackNone.pick(chinese));
     note_ = new BoundedTextEdit(kPackNoteLimit, this);
     note_->setObjectName(QStringLiteral("packNote"));
     note_->setTabChangesFocus(true);
@@ -174,27 +145,22 @@ PackDialog::PackDialog(const PackInfo& given, const QStringList& knownNames, boo
     chemistry_->setObjectName(QStringLiteral("packChemistry"));
     for (int c = 0; c < kPackChemistryCount; ++c) {
         const auto chemistry = static_cast<PackChemistry>(c);
-        chemistry_->addItem(chemistry == PackChemistry::Unknown ? kChemistryNone.pick(chinese)
-                                                                : chemistryName(chemistry),
-                            c);
+        chemistry_->addItem(chemistryName(chemistry), c);
     }
     cells_ = new QSpinBox(this);
     cells_->setObjectName(QStringLiteral("packCells"));
     cells_->setRange(0, kPackMaxCells);
     cells_->setSuffix(QStringLiteral(" S"));
-    cells_->setSpecialValueText(kCellsNone.pick(chinese));
     capacity_ = new QSpinBox(this);
     capacity_->setObjectName(QStringLiteral("packCapacity"));
     capacity_->setRange(0, 1'000'000);
     capacity_->setSingleStep(100);
     capacity_->setSuffix(QStringLiteral(" mAh"));
-    capacity_->setSpecialValueText(kCellsNone.pick(chinese));
     cellHigh_ = new QLineEdit(this);
     cellHigh_->setObjectName(QStringLiteral("packCellHigh"));
     cellLow_ = new QLineEdit(this);
     cellLow_->setObjectName(QStringLiteral("packCellLow"));
-    leftOut_ = new QCheckBox(
-        (forRecording ? kLeftOutForRecording : kLeftOutForPresent).pick(chinese), this);
+    leftOut_ = new QCheckBox(this);
     leftOut_->setObjectName(QStringLiteral("packLeftOut"));
     problem_ = new QLabel(this);
     problem_->setObjectName(QStringLiteral("packProblem"));
@@ -202,25 +168,22 @@ PackDialog::PackDialog(const PackInfo& given, const QStringList& knownNames, boo
     problem_->setStyleSheet(QStringLiteral("color: #b00020"));
     problem_->hide();
 
-    auto* form = new QFormLayout;
-    form->addRow(kPackNameLabel.pick(chinese), name_);
-    form->addRow(kPackNoteLabel.pick(chinese), note_);
-    form->addRow(kChemistryLabel.pick(chinese), chemistry_);
-    form->addRow(kCellsLabel.pick(chinese), cells_);
-    form->addRow(kCapacityLabel.pick(chinese), capacity_);
-    form->addRow(kCellHighLabel.pick(chinese), cellHigh_);
-    form->addRow(kCellLowLabel.pick(chinese), cellLow_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("packButtons"));
-    setButtonCaptions(*buttons, chinese);
-    connect(buttons, &QDialogButtonBox::accepted, this, &PackDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    form_ = new QFormLayout;
+    for (QWidget* field : std::initializer_list<QWidget*>{name_, note_, chemistry_, cells_,
+                                                          capacity_, cellHigh_, cellLow_}) {
+        form_->addRow(QStringLiteral("-"), field);  // (named in retranslate)
+    }
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons_->setObjectName(QStringLiteral("packButtons"));
+    connect(buttons_, &QDialogButtonBox::accepted, this, &PackDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(explain);
-    layout->addLayout(form);
+    layout->addWidget(explain_);
+    layout->addLayout(form_);
     layout->addWidget(leftOut_);
     layout->addWidget(problem_);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons_);
+    retranslate();
     setInfo(given);
 
     connect(chemistry_, &QComboBox::currentIndexChanged, this, [this] { showChemistryLimits(); });
@@ -229,6 +192,47 @@ PackDialog::PackDialog(const PackInfo& given, const QStringList& knownNames, boo
             [this](const QString& name) { fillFromKnown(name); });
     for (QLineEdit* box : {cellHigh_, cellLow_}) {
         connect(box, &QLineEdit::textEdited, problem_, &QWidget::hide);
+    }
+}
+
+void PackDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void PackDialog::retranslate() {
+    setWindowTitle(tr("Pack"));
+    explain_->setText(forRecording_ ? tr("The pack and a note for this recording.")
+                                    : tr("The pack of the present and the following recordings "
+                                         "(kept until changed)."));
+    name_->lineEdit()->setPlaceholderText(tr("(no pack)"));
+    chemistry_->setItemText(chemistry_->findData(static_cast<int>(PackChemistry::Unknown)),
+                            tr("(not known)"));
+    cells_->setSpecialValueText(tr("not known"));
+    capacity_->setSpecialValueText(tr("not known"));
+    leftOut_->setText(forRecording_ ? tr("Leave this recording out of the pack's history")
+                                    : tr("Leave the present recording out of the pack's history"));
+    const std::pair<QWidget*, QString> labels[] = {
+        {name_, tr("Pack name:")},
+        {note_, tr("Note:")},
+        {chemistry_, tr("Chemistry:")},
+        {cells_, tr("Cells:")},
+        {capacity_, tr("Nominal capacity:")},
+        {cellHigh_, tr("Cell high alarm (V):")},
+        {cellLow_, tr("Cell low alarm (V):")},
+    };
+    for (const auto& [field, text] : labels) {
+        if (auto* label = qobject_cast<QLabel*>(form_->labelForField(field))) {
+            label->setText(text);
+        }
+    }
+    buttons_->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons_->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
+    showChemistryLimits();
+    if (!problem_->isHidden()) {
+        problem_->setText(problem());
     }
 }
 
@@ -270,8 +274,9 @@ void PackDialog::showChemistryLimits() {
     const PackChemistry c = chemistry();
     const alarms::ChemistryLimits limits = alarms::chemistryLimits(c);
     const auto hint = [&](double volts) {
-        return volts > 0 ? kLimitOfChemistry.pick(chinese_).arg(voltsText(volts), chemistryName(c))
-                         : kLimitOfSettings.pick(chinese_);
+        //: %1 the chemistry's limit in volts, %2 the chemistry ("LiPo")
+        return volts > 0 ? tr("%1 (the %2 default)").arg(voltsText(volts), chemistryName(c))
+                         : tr("(as in the alarm settings)");
     };
     cellHigh_->setPlaceholderText(hint(limits.cellHighV));
     cellLow_->setPlaceholderText(hint(limits.cellLowV));
@@ -298,22 +303,23 @@ void PackDialog::fillFromKnown(const QString& name) {
 QString PackDialog::problem() const {
     const struct {
         const QLineEdit* box;
-        const BilingualText& name;
-    } boxes[] = {{cellHigh_, kCellHighName}, {cellLow_, kCellLowName}};
+        QString name;
+    } boxes[] = {{cellHigh_, tr("Cell high")}, {cellLow_, tr("Cell low")}};
     for (const auto& b : boxes) {
         const std::optional<double> v = limitOfText(b.box->text());
         if (!v) {
-            return kLimitNotNumber.pick(chinese_).arg(b.name.pick(chinese_));
+            //: %1 the limit's name ("Cell high")
+            return tr("%1 is no number: give 0.5 to 5 V, or leave it empty").arg(b.name);
         }
         if (*v != 0 && (*v < kPackLimitLowestV || *v > kPackLimitHighestV)) {
-            return kLimitOutOfRange.pick(chinese_).arg(b.name.pick(chinese_));
+            return tr("%1 must be from 0.5 to 5 V (empty: the chemistry's)").arg(b.name);
         }
     }
     // Low below high, each the pack's own or else its chemistry's.
     const alarms::ChemistryLimits limits = alarms::packLimits(info());
     if (limits.cellHighV > 0 && limits.cellLowV > 0 && limits.cellLowV >= limits.cellHighV) {
-        return kLimitsCrossed.pick(chinese_).arg(voltsText(limits.cellLowV),
-                                                 voltsText(limits.cellHighV));
+        return tr("Cell low (%1 V) must be below cell high (%2 V)")
+            .arg(voltsText(limits.cellLowV), voltsText(limits.cellHighV));
     }
     return {};
 }

@@ -15,6 +15,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialogButtonBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -33,7 +35,7 @@ public:
     // `forRecording`: the viewer's wording (this recording) rather than the
     // main window's (this and the following recordings).
     PackDialog(const PackInfo& given, const QStringList& knownNames, bool forRecording,
-               bool chinese, QWidget* parent = nullptr, PackLookup lookup = {});
+               QWidget* parent = nullptr, PackLookup lookup = {});
 
     // What the dialog holds now, the name as it is kept; a limit that does
     // not read as a number in range is 0 (the chemistry's).
@@ -55,13 +57,20 @@ public:
     // The message of a refused OK; hidden until then.
     QLabel& problemText() const { return *problem_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
     void showChemistryLimits();
     void fillFromKnown(const QString& name);
     PackChemistry chemistry() const;
 
-    bool chinese_;
+    bool forRecording_;
     PackLookup lookup_;
+    QLabel* explain_ = nullptr;
+    QFormLayout* form_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
     QComboBox* name_ = nullptr;
     QPlainTextEdit* note_ = nullptr;
     QComboBox* chemistry_ = nullptr;

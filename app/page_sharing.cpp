@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QLabel>
@@ -18,18 +19,6 @@
 
 namespace cellwatch {
 namespace {
-
-constexpr BilingualText kShareNotServed = {"无法提供网页", "The live page cannot be served"};
-constexpr BilingualText kSharedElsewhere = {
-    "另一个充电监控窗口已在提供网页和发布数据；此窗口不提供网页，也不发布",
-    "Another Cellwatch window serves the live page and publishes; this window leaves both off"};
-
-constexpr BilingualText kMarkThisComputer = {"网页：仅本机", "Page: this computer"};
-constexpr BilingualText kMarkNetwork = {"网页：局域网 %1", "Page: local network %1"};
-constexpr BilingualText kMarkEverywhere = {"网页：所有网络接口 %1", "Page: every interface %1"};
-constexpr BilingualText kMarkTip = {"正在提供实时网页；在“图表 > 在局域网上共享…”中更改或停止",
-                                    "The live page is served; View > Share on the local "
-                                    "network… changes or stops it"};
 
 QString scopeName(ShareChoice::Scope scope) {
     switch (scope) {
@@ -58,7 +47,7 @@ SharingClaim::SharingClaim(QWidget& window) : QObject(&window) {
 
 SharingClaim::~SharingClaim() = default;  // the lock goes with the window
 
-bool SharingClaim::mayBind(Settings& settings, QWidget& window, bool anythingOn, bool chinese,
+bool SharingClaim::mayBind(Settings& settings, QWidget& window, bool anythingOn,
                            const std::function<void(const QString&)>& tell) {
     auto* claim =
         window.findChild<SharingClaim*>(QStringLiteral("SharingClaim"), Qt::FindDirectChildrenOnly);
@@ -84,7 +73,9 @@ bool SharingClaim::mayBind(Settings& settings, QWidget& window, bool anythingOn,
     if (!claim->held_ && anythingOn && !claim->told_) {
         claim->told_ = true;
         if (tell) {
-            tell(kSharedElsewhere.pick(chinese));
+            tell(
+                tr("Another Cellwatch window serves the live page and publishes; this window "
+                   "leaves both off"));
         }
     }
     return claim->held_;
@@ -94,6 +85,7 @@ PageSharing::PageSharing(Parts parts, QObject* parent)
     : QObject(parent), parts_(std::move(parts)), server_(std::make_unique<net::WebServer>()) {
     server_->addResourceFolder(QStringLiteral(":/web"));
     feed_ = std::make_unique<session::PageFeed>(parts_.session, *server_);
+    parts_.owner.installEventFilter(this);  // the window's language changes
     // What was shared when the program last ended is shared again, once the
     // window knows what it shows.
     QTimer::singleShot(0, this, [this] {
@@ -101,14 +93,14 @@ PageSharing::PageSharing(Parts parts, QObject* parent)
         // the binding settings, also those turned on later.
         const ShareChoice choice = stored();
         if (parts_.watching() ||
-            !SharingClaim::mayBind(parts_.settings, parts_.owner, choice.on, parts_.chinese(),
-                                   parts_.tell) ||
+            !SharingClaim::mayBind(parts_.settings, parts_.owner, choice.on, parts_.tell) ||
             !choice.on || server_->listening()) {
             return;  // (served already: the dialog was quicker than this)
         }
         const QString failure = server_->listen(shareListenAddress(choice), choice.port);
         if (!failure.isEmpty()) {
-            parts_.tell(kShareNotServed.pick(parts_.chinese()) + QStringLiteral(": ") + failure);
+            //: %1 why (from the server, in English)
+            parts_.tell(tr("The live page cannot be served: %1").arg(failure));
         }
         refreshMark();
     });
@@ -130,16 +122,17 @@ QString PageSharing::markText() const {
     if (!server_->listening()) {
         return {};
     }
-    const bool zh = parts_.chinese();
     const QHostAddress a = server_->address();
     const QString port = QStringLiteral(":%1").arg(server_->port());
     if (a.isLoopback()) {
-        return kMarkThisComputer.pick(zh);
+        return tr("Page: this computer");
     }
     if (a == QHostAddress::Any || a == QHostAddress::AnyIPv4 || a == QHostAddress::AnyIPv6) {
-        return kMarkEverywhere.pick(zh).arg(port);
+        //: %1 the port (":8080")
+        return tr("Page: every interface %1").arg(port);
     }
-    return kMarkNetwork.pick(zh).arg(a.toString() + port);
+    //: %1 the address and port ("192.168.1.5:8080")
+    return tr("Page: local network %1").arg(a.toString() + port);
 }
 
 void PageSharing::refreshMark() {
@@ -148,7 +141,8 @@ void PageSharing::refreshMark() {
     }
     const QString text = markText();
     mark_->setText(text);
-    mark_->setToolTip(kMarkTip.pick(parts_.chinese()));
+    mark_->setToolTip(
+        tr("The live page is served; View > Share on the local network… changes or stops it"));
     mark_->setVisible(!text.isEmpty());
 }
 
@@ -162,13 +156,15 @@ void PageSharing::useCommand(QAction* command) {
     connect(command_, &QAction::triggered, this, &PageSharing::showDialog);
 }
 
-void PageSharing::setLanguage(bool chinese) {
-    (void)chinese;
-    refreshMark();
+bool PageSharing::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &parts_.owner && event->type() == QEvent::LanguageChange) {
+        refreshMark();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PageSharing::showDialog() {
-    ShareDialog dialog(*server_, stored(), parts_.chinese(), &parts_.owner);
+    ShareDialog dialog(*server_, stored(), &parts_.owner);
     connect(&dialog, &ShareDialog::choiceChanged, this, [this](const ShareChoice& choice) {
         store(choice);
         refreshMark();

@@ -41,7 +41,7 @@ public:
     // the first ask of a window tries the lock, the answer then stays.
     // When it may not and `anythingOn`, `tell` hears (once per window) that
     // they stay off, in the window's language.
-    static bool mayBind(Settings& settings, QWidget& window, bool anythingOn, bool chinese,
+    static bool mayBind(Settings& settings, QWidget& window, bool anythingOn,
                         const std::function<void(const QString&)>& tell);
     // The lock file's name in the settings folder.
     static QString lockName() { return QStringLiteral("cellwatch-window.lock"); }
@@ -64,7 +64,6 @@ public:
         QWidget& owner;
         const WindowHooks& hooks;
         std::function<void(const QString&)> tell;
-        std::function<bool()> chinese;
         // Whether the window watches a charger on a broker: only the main
         // window serves its choice again at start (a watcher window's page
         // is opened from its own dialog).
@@ -82,10 +81,15 @@ public:
     QString markText() const;
     // Opens the dialog (the command).
     void showDialog();
-    void setLanguage(bool chinese);
+    // Shows the mark again (after the server changed).
+    void refreshMark();
 
     ShareChoice stored() const;
     net::WebServer& server() const { return *server_; }
+
+protected:
+    // The owner's language changes retitle the command and the mark.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void store(const ShareChoice& choice);
@@ -93,7 +97,6 @@ private:
     Parts parts_;
     std::unique_ptr<net::WebServer> server_;
     std::unique_ptr<session::PageFeed> feed_;
-    void refreshMark();
 
     QAction* command_ = nullptr;
     QLabel* mark_ = nullptr;

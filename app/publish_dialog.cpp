@@ -34,36 +34,33 @@ void writePublishChoice(Settings& settings, const PublishChoice& c) {
     settings.setOn(Flag::PublishOn, c.on);
 }
 
-PublishDialog::PublishDialog(const PublishChoice& given, bool chinese, AskOpenFile askOpenFile,
-                             QWidget* parent)
+PublishDialog::PublishDialog(const PublishChoice& given, AskOpenFile askOpenFile, QWidget* parent)
     : QDialog(parent), askOpenFile_(std::move(askOpenFile)) {
     setObjectName(QStringLiteral("publishDialog"));
-    setWindowTitle(kPublishTitle.pick(chinese));
+    setWindowTitle(tr("Publish on the network"));
 
-    on_ = new QCheckBox(kPublishOnBox.pick(chinese), this);
+    on_ = new QCheckBox(tr("Publish this charger"), this);
     on_->setObjectName(QStringLiteral("publishOn"));
     on_->setChecked(given.on);
     address_ = new QLineEdit(given.address, this);
     address_->setObjectName(QStringLiteral("publishAddress"));
-    address_->setPlaceholderText(kPublishAddressHint.pick(chinese));
+    address_->setPlaceholderText(tr("mqtt://[USER@]HOST[:PORT]/NAME or mqtts://…"));
     address_->setMinimumWidth(360);
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("publishPassword"));
     password_->setEchoMode(QLineEdit::Password);
-    password_->setPlaceholderText(kPublishPasswordHint.pick(chinese));
-    discovery_ = new QCheckBox(kPublishDiscoveryBox.pick(chinese), this);
+    password_->setPlaceholderText(tr("not kept; unused with a password file"));
+    discovery_ = new QCheckBox(tr("Home Assistant discovery"), this);
     discovery_->setObjectName(QStringLiteral("publishDiscovery"));
     discovery_->setChecked(given.discovery);
 
     auto* form = new QFormLayout;
-    form->addRow(kPublishAddressLabel.pick(chinese), address_);
-    form->addRow(kPublishPasswordLabel.pick(chinese), password_);
-    form->addRow(kPublishPasswordFileLabel.pick(chinese),
-                 fileRow(passwordFile_, "publishPasswordFile", QString(), chinese));
-    form->addRow(kPublishCaFileLabel.pick(chinese),
-                 fileRow(caFile_, "publishCaFile", kPublishCaFileHint.pick(chinese), chinese));
-    form->addRow(kPublishKeyFileLabel.pick(chinese),
-                 fileRow(keyFile_, "publishKeyFile", kPublishKeyFileHint.pick(chinese), chinese));
+    form->addRow(tr("Address:"), address_);
+    form->addRow(tr("Password:"), password_);
+    form->addRow(tr("Password file:"), fileRow(passwordFile_, "publishPasswordFile", QString()));
+    form->addRow(tr("CA file (mqtts):"),
+                 fileRow(caFile_, "publishCaFile", tr("empty: the system's authorities")));
+    form->addRow(tr("Key file:"), fileRow(keyFile_, "publishKeyFile", tr("empty: unsigned")));
     passwordFile_->setText(given.passwordFile);
     caFile_->setText(given.caFile);
     keyFile_->setText(given.keyFile);
@@ -76,7 +73,8 @@ PublishDialog::PublishDialog(const PublishChoice& given, bool chinese, AskOpenFi
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("publishButtons"));
-    setButtonCaptions(*buttons, chinese);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -86,15 +84,14 @@ PublishDialog::PublishDialog(const PublishChoice& given, bool chinese, AskOpenFi
     layout->addWidget(buttons);
 }
 
-QWidget* PublishDialog::fileRow(QLineEdit*& field, const char* name, const QString& hint,
-                                bool chinese) {
+QWidget* PublishDialog::fileRow(QLineEdit*& field, const char* name, const QString& hint) {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     field = new QLineEdit(row);
     field->setObjectName(QString::fromLatin1(name));
     field->setPlaceholderText(hint);
-    auto* browse = new QPushButton(kBrowseButton.pick(chinese), row);
+    auto* browse = new QPushButton(tr("Browse…"), row);
     browse->setObjectName(QString::fromLatin1(name) + QStringLiteral("Browse"));
     layout->addWidget(field, 1);
     layout->addWidget(browse);

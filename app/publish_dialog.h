@@ -37,8 +37,7 @@ public:
     using AskOpenFile = std::function<QString(QWidget* parent, const QString& title,
                                               const QString& folder, const QStringList& filters)>;
 
-    PublishDialog(const PublishChoice& given, bool chinese, AskOpenFile askOpenFile,
-                  QWidget* parent = nullptr);
+    PublishDialog(const PublishChoice& given, AskOpenFile askOpenFile, QWidget* parent = nullptr);
 
     PublishChoice choice() const;
     // The password typed; "" for none.
@@ -54,7 +53,7 @@ public:
 
 private:
     // A file field with a Browse… button beside it.
-    QWidget* fileRow(QLineEdit*& field, const char* name, const QString& hint, bool chinese);
+    QWidget* fileRow(QLineEdit*& field, const char* name, const QString& hint);
 
     AskOpenFile askOpenFile_;
     QCheckBox* on_ = nullptr;

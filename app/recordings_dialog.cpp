@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -23,7 +24,7 @@
 #include <set>
 
 #include "analysis/recording_summary.h"
-#include "app/captions.h"
+#include "app/language.h"
 #include "app/recordings_rows.h"
 #include "app/recordings_widgets.h"
 #include "chart/pack_history_chart.h"
@@ -31,25 +32,16 @@
 #include "packs/pack_health_job.h"
 
 namespace cellwatch {
-namespace {
 
-QString pick(bool chinese, const char* zh, const char* en) {
-    return QString::fromUtf8(chinese ? zh : en);
-}
-
-}  // namespace
-
-RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent)
-    : QDialog(parent), folder_(std::move(folder)), chinese_(chinese) {
+RecordingsDialog::RecordingsDialog(QString folder, QWidget* parent)
+    : QDialog(parent), folder_(std::move(folder)) {
     setObjectName(QStringLiteral("recordings"));
-    setWindowTitle(pick(chinese, "记录", "Recordings"));
-    confirm = [chinese](QWidget* p, const QString& question) {
-        return askRecordingsBox(p, QMessageBox::Question, question, chinese);
+    confirm = [](QWidget* p, const QString& question) {
+        return askRecordingsBox(p, QMessageBox::Question, question);
     };
 
     list_ = new QTableWidget(this);
     list_->setColumnCount(kColumnCount);
-    list_->setHorizontalHeaderLabels(recordingHeaders(chinese));
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->setVisible(false);
@@ -60,8 +52,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     list_->horizontalHeader()->setSortIndicator(kStartedColumn, Qt::DescendingOrder);
     connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { open(row); });
     connect(list_, &QTableWidget::itemSelectionChanged, this, &RecordingsDialog::updateButtons);
-    leaveOut_ = new QAction(
-        pick(chinese, "不计入此电池组的历史", "Leave out of the pack's history"), list_);
+    leaveOut_ = new QAction(list_);
     leaveOut_->setObjectName(QStringLiteral("LeaveOut"));
     leaveOut_->setCheckable(true);
     list_->addAction(leaveOut_);
@@ -82,15 +73,13 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     connect(&batch_, &QTimer::timeout, this, &RecordingsDialog::takeRead);
 
     auto* buttons = new QDialogButtonBox(this);
-    openButton_ = buttons->addButton(pick(chinese, "打开", "Open"), QDialogButtonBox::AcceptRole);
-    deleteButton_ =
-        buttons->addButton(pick(chinese, "删除", "Delete"), QDialogButtonBox::DestructiveRole);
-    QPushButton* show = buttons->addButton(pick(chinese, "打开文件夹", "Show folder"),
-                                           QDialogButtonBox::ActionRole);
-    buttons->addButton(pick(chinese, "关闭", "Close"), QDialogButtonBox::RejectRole);
+    openButton_ = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
+    deleteButton_ = buttons->addButton(QString(), QDialogButtonBox::DestructiveRole);
+    showButton_ = buttons->addButton(QString(), QDialogButtonBox::ActionRole);
+    closeButton_ = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
     connect(openButton_, &QPushButton::clicked, this, [this] { open(list_->currentRow()); });
     connect(deleteButton_, &QPushButton::clicked, this, &RecordingsDialog::deleteSelected);
-    connect(show, &QPushButton::clicked, this, [this] {
+    connect(showButton_, &QPushButton::clicked, this, [this] {
         QDir().mkpath(folder_);
         QDesktopServices::openUrl(QUrl::fromLocalFile(folder_));
     });
@@ -107,6 +96,8 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     connect(healthJob_, &PackHealthJob::ready, this,
             [this](const QString& name, const PackHealth& health) {
                 if (name == packShown_) {
+                    // The line below still takes the language as a flag.
+                    const bool chinese_ = installedLanguage() == Language::Chinese;
                     healthText_->setText(packHealthLine(health, chinese_));
                     emit healthShown();
                 }
@@ -116,10 +107,10 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     healthText_->setWordWrap(true);
     healthText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     healthText_->hide();
-    historyChart_->setLanguage(chinese);
     historyChart_->setVisible(false);
     auto* filterRow = new QHBoxLayout;
-    filterRow->addWidget(new QLabel(pick(chinese, "电池组：", "Pack:"), this));
+    filterLabel_ = new QLabel(this);
+    filterRow->addWidget(filterLabel_);
     filterRow->addWidget(packFilter_);
     filterRow->addStretch(1);
 
@@ -134,12 +125,52 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     layout->addLayout(readingRow);
     layout->addWidget(folderLabel_);
     layout->addWidget(buttons);
+    retranslate();
     refresh();
     // Wide enough for every column at its contents' width (the first rows
     // read); never past the screen, where the columns share what there is.
     ensurePolished();  // measured in the style and font it shows in
     const QMargins margins = layout->contentsMargins();
-    resize(recordingsDialogSize(*list_, margins.left() + margins.right(), chinese_));
+    resize(recordingsDialogSize(*list_, margins.left() + margins.right()));
+}
+
+void RecordingsDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+        // The rows' kinds and notes, the filter's first entry, what the
+        // reading and the folder say, the shown pack's health.
+        const bool sorting = list_->isSortingEnabled();
+        list_->setSortingEnabled(false);
+        for (int row = 0; row < list_->rowCount(); ++row) {
+            const QString path = pathOfRow(row);
+            const auto it = std::find_if(packed_.begin(), packed_.end(),
+                                         [&](const PackedRecording& p) { return p.path == path; });
+            retranslateRecordingRow(*list_, row, it == packed_.end() ? PackInfo{} : it->pack);
+        }
+        list_->setSortingEnabled(sorting);
+        if (packFilter_->count() > 0) {
+            packFilter_->setItemText(0, tr("All packs"));
+        }
+        showProgress();
+        if (!reading_) {
+            folderLabel_->setText(folderText());
+        }
+        healthOf_.clear();
+        showPack();
+    }
+    QDialog::changeEvent(event);
+}
+
+void RecordingsDialog::retranslate() {
+    setWindowTitle(tr("Recordings"));
+    list_->setHorizontalHeaderLabels(recordingHeaders());
+    leaveOut_->setText(tr("Leave out of the pack's history"));
+    openButton_->setText(tr("Open"));
+    deleteButton_->setText(tr("Delete"));
+    showButton_->setText(tr("Show folder"));
+    closeButton_->setText(tr("Close"));
+    filterLabel_->setText(tr("Pack:"));
+    historyChart_->setLanguage(installedLanguage() == Language::Chinese);
 }
 
 void RecordingsDialog::showEvent(QShowEvent* event) {
@@ -271,9 +302,8 @@ void RecordingsDialog::showProgress() {
     const int read = list_->rowCount();
     const QString done = locale.toString(read);
     const QString total = locale.toString(scan_->total());
-    readingText_->setText(chinese_
-                              ? QStringLiteral("正在读取记录：%1 / %2…").arg(done, total)
-                              : QStringLiteral("Reading %1 of %2 recordings…").arg(done, total));
+    //: %1 the recordings read so far, %2 all of them
+    readingText_->setText(tr("Reading %1 of %2 recordings…").arg(done, total));
     readingBar_->setRange(0, std::max(scan_->total(), 1));
     readingBar_->setValue(read);
 }
@@ -305,7 +335,7 @@ void RecordingsDialog::addRows(std::vector<ScannedRecording> read) {
                           [&](const PackedRecording& p) { return p.path == placed.other; });
             std::erase_if(journals_, [&](const JournalInfo& j) { return j.path == placed.other; });
         }
-        fillRecordingRow(*list_, row, scanned, chinese_);
+        fillRecordingRow(*list_, row, scanned);
         const std::optional<RecordingSummaryValues>& summary = scanned.summary;
         packed_.push_back({scanned.journal.path, scanned.journal.start, scanned.pack,
                            summary.has_value(), summary.value_or(RecordingSummaryValues{}),
@@ -336,7 +366,7 @@ void RecordingsDialog::fillPackFilter() {
         return;  // as it is, also while its list is open
     }
     packFilter_->clear();
-    packFilter_->addItem(pick(chinese_, "全部电池组", "All packs"));
+    packFilter_->addItem(tr("All packs"));
     packFilter_->addItems(names);
     // A pack whose last recording was deleted is no longer offered.
     if (!names.contains(packShown_)) {
@@ -379,7 +409,7 @@ void RecordingsDialog::showPack() {
         healthText_->clear();
         return;
     }
-    healthText_->setText(pick(chinese_, "正在读取电池组的健康状况…", "Reading…"));
+    healthText_->setText(tr("Reading…"));
     healthJob_->start(folder_, packShown_);
 }
 
@@ -393,12 +423,10 @@ QString RecordingsDialog::folderText() const {
     const qint64 bytes =
         scan_ && scan_->folderBytes() > 0 ? scan_->folderBytes() : folderSize(folder_);
     const QString size = QLocale().formattedDataSize(bytes);
-    return chinese_ ? QStringLiteral("%1 — %2，%3 个记录")
-                          .arg(QDir::toNativeSeparators(folder_), size)
-                          .arg(journals_.size())
-                    : QStringLiteral("%1 — %2 in %3 recordings")
-                          .arg(QDir::toNativeSeparators(folder_), size)
-                          .arg(journals_.size());
+    //: %1 the folder, %2 its size, %3 how many recordings
+    return tr("%1 — %2 in %3 recordings")
+        .arg(QDir::toNativeSeparators(folder_), size)
+        .arg(journals_.size());
 }
 
 void RecordingsDialog::updateButtons() {
@@ -437,7 +465,7 @@ void RecordingsDialog::leaveOutSelected(bool out) {
             }
             r.pack = pack;
             if (QTableWidgetItem* it = list_->item(index.row(), kPackColumn)) {
-                showLeftOut(*it, pack, chinese_);
+                showLeftOut(*it, pack);
             }
         }
     }
@@ -445,7 +473,7 @@ void RecordingsDialog::leaveOutSelected(bool out) {
     showPack();
     updateButtons();
     if (!failed.isEmpty()) {
-        askRecordingsBox(this, QMessageBox::Warning, failed.join(u'\n'), chinese_);
+        askRecordingsBox(this, QMessageBox::Warning, failed.join(u'\n'));
     }
 }
 
@@ -466,10 +494,7 @@ void RecordingsDialog::deleteSelected() {
     if (rows.empty()) {
         return;
     }
-    const QString question =
-        chinese_
-            ? QStringLiteral("删除 %1 个记录？").arg(rows.size())
-            : QStringLiteral("Delete %1 recording(s)? This cannot be undone.").arg(rows.size());
+    const QString question = tr("Delete %1 recording(s)? This cannot be undone.").arg(rows.size());
     if (!confirm(this, question)) {
         return;
     }
@@ -488,7 +513,7 @@ void RecordingsDialog::deleteSelected() {
     }
     refresh();
     if (!failed.isEmpty()) {
-        askRecordingsBox(this, QMessageBox::Warning, failed.join(u'\n'), chinese_);
+        askRecordingsBox(this, QMessageBox::Warning, failed.join(u'\n'));
     }
 }
 

@@ -46,7 +46,7 @@ class PackHistoryChart;
 class RecordingsDialog final : public QDialog {
     Q_OBJECT
 public:
-    RecordingsDialog(QString folder, bool chinese, QWidget* parent = nullptr);
+    RecordingsDialog(QString folder, QWidget* parent = nullptr);
     ~RecordingsDialog() override;
 
     // Reads the folder again.
@@ -126,8 +126,10 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void retranslate();
     void addRows(std::vector<ScannedRecording> read);
     void takeRead();
     void finishReading();
@@ -139,7 +141,6 @@ private:
     void keepStartedWhole();
 
     QString folder_;
-    bool chinese_;
     std::vector<JournalInfo> journals_;
     std::vector<PackedRecording> packed_;  // the journals with pack and summary
     QString packShown_;
@@ -161,6 +162,9 @@ private:
     bool selectedFirst_ = false;
     QPushButton* openButton_ = nullptr;
     QPushButton* deleteButton_ = nullptr;
+    QPushButton* showButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QLabel* filterLabel_ = nullptr;
     QAction* leaveOut_ = nullptr;  // the list's context menu
     QString chosen_;
 };

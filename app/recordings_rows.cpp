@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "analysis/recording_summary.h"
+#include "app/language.h"
 #include "app/recordings_dialog.h"
 #include "app/summary_view.h"
 
@@ -23,10 +24,6 @@ namespace {
 
 constexpr int kRowSortRole = Qt::UserRole;
 constexpr int kRowTieRole = Qt::UserRole + 2;  // the file name, where numbers are equal
-
-QString pickText(bool chinese, const char* zh, const char* en) {
-    return QString::fromUtf8(chinese ? zh : en);
-}
 
 // A cell that sorts by its number when it has one (a cell without sorts
 // first), else by its text; equal numbers by file name, as the folder's
@@ -84,20 +81,20 @@ int roomForColumns(const QTableWidget& list) {
 
 }  // namespace
 
-QStringList recordingHeaders(bool chinese) {
-    return {pickText(chinese, "开始时间", "Started"),
-            pickText(chinese, "时长", "Duration"),
-            pickText(chinese, "行数", "Rows"),
-            pickText(chinese, "电池类型", "Battery"),
-            pickText(chinese, "种类", "Kind"),
-            pickText(chinese, "容量(mAh)", "Capacity (mAh)"),
-            pickText(chinese, "充电 / 放电，效率", "Charge / discharge"),
-            pickText(chinese, "能量(Wh)", "Energy (Wh)"),
-            pickText(chinese, "最大压差(V)", "Largest spread (V)"),
-            pickText(chinese, "电池组", "Pack"),
-            pickText(chinese, "电芯", "Cells"),
-            pickText(chinese, "警报", "Alarms"),
-            pickText(chinese, "大小", "Size")};
+QStringList recordingHeaders() {
+    return {RecordingsDialog::tr("Started"),
+            RecordingsDialog::tr("Duration"),
+            RecordingsDialog::tr("Rows"),
+            RecordingsDialog::tr("Battery"),
+            RecordingsDialog::tr("Kind"),
+            RecordingsDialog::tr("Capacity (mAh)"),
+            RecordingsDialog::tr("Charge / discharge"),
+            RecordingsDialog::tr("Energy (Wh)"),
+            RecordingsDialog::tr("Largest spread (V)"),
+            RecordingsDialog::tr("Pack"),
+            RecordingsDialog::tr("Cells"),
+            RecordingsDialog::tr("Alarms"),
+            RecordingsDialog::tr("Size")};
 }
 
 double recordingStartKey(const JournalInfo& j) {
@@ -141,9 +138,8 @@ void ChargeRows::clear() {
     copies_.clear();
 }
 
-void showLeftOut(QTableWidgetItem& packItem, const PackInfo& pack, bool chinese) {
-    const QString reason =
-        pickText(chinese, "不计入此电池组的历史", "Left out of the pack's history");
+void showLeftOut(QTableWidgetItem& packItem, const PackInfo& pack) {
+    const QString reason = RecordingsDialog::tr("Left out of the pack's history");
     packItem.setForeground(pack.leftOut ? QBrush(QColor(128, 128, 128)) : QBrush());
     packItem.setToolTip(pack.leftOut ? (pack.note.isEmpty() ? reason : reason + u'\n' + pack.note)
                                      : pack.note);
@@ -162,7 +158,7 @@ QString phaseFiguresText(const PhaseTotals& t) {
     return text;
 }
 
-void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned, bool chinese) {
+void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned) {
     const QLocale locale;
     const JournalInfo& j = scanned.journal;
     const QString fileName = QFileInfo(j.path).fileName();
@@ -185,16 +181,18 @@ void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned
     const std::optional<RecordingSummaryValues>& summary = scanned.summary;
     const PackInfo& pack = scanned.pack;
     QTableWidgetItem* packItem =
-        item(scanned.packProblem.isEmpty() ? pack.pack
-                                           : pickText(chinese, "（无法读取）", "(unreadable)"));
+        item(scanned.packProblem.isEmpty() ? pack.pack : RecordingsDialog::tr("(unreadable)"));
     if (!scanned.packProblem.isEmpty()) {
         packItem->setToolTip(scanned.packProblem);
+        packItem->setData(kUnreadablePackRole, true);
     } else {
-        showLeftOut(*packItem, pack, chinese);
+        showLeftOut(*packItem, pack);
     }
     list.setItem(r, kPackCol, packItem);
     if (summary) {
-        list.setItem(r, kKindCol, item(kindText(summary->kind, chinese)));
+        QTableWidgetItem* kindItem = item(kindText(summary->kind));
+        kindItem->setData(kKindRole, static_cast<int>(summary->kind));
+        list.setItem(r, kKindCol, kindItem);
         list.setItem(
             r, kCapacityCol,
             item(QString::number(summary->capacityMah), Qt::AlignRight, summary->capacityMah));
@@ -232,7 +230,8 @@ void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned
         item(cells > 0 ? QString::number(cells) : QString(), Qt::AlignRight, cells);
     if (summary && cellCountDiffers(pack, cells)) {
         cellsItem->setText(QString::number(cells) + QStringLiteral(" ⚠"));
-        cellsItem->setToolTip(cellCountMismatchText(pack, cells, chinese));
+        cellsItem->setToolTip(
+            cellCountMismatchText(pack, cells, installedLanguage() == Language::Chinese));
     }
     list.setItem(r, kCellsCol, cellsItem);
     list.setItem(r, kAlarmsCol,
@@ -240,7 +239,24 @@ void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned
                       scanned.alarmCount));
 }
 
-int recordingListWidth(const QTableWidget& list, bool chinese) {
+void retranslateRecordingRow(QTableWidget& list, int r, const PackInfo& pack) {
+    if (QTableWidgetItem* kind = list.item(r, kKindCol); kind && kind->data(kKindRole).isValid()) {
+        kind->setText(kindText(static_cast<RecordingKind>(kind->data(kKindRole).toInt())));
+    }
+    if (QTableWidgetItem* packItem = list.item(r, kPackCol)) {
+        if (packItem->data(kUnreadablePackRole).toBool()) {
+            packItem->setText(RecordingsDialog::tr("(unreadable)"));
+        } else {
+            showLeftOut(*packItem, pack);
+        }
+    }
+    if (QTableWidgetItem* cells = list.item(r, kCellsCol); cells && !cells->toolTip().isEmpty()) {
+        cells->setToolTip(cellCountMismatchText(pack, cells->data(kRowSortRole).toInt(),
+                                                installedLanguage() == Language::Chinese));
+    }
+}
+
+int recordingListWidth(const QTableWidget& list) {
     // The widest figures a column may come to: the rows read later (a
     // longer recording, a larger file) then fit as well.
     static const char* const widest[kRecordingColumnCount] = {"",
@@ -265,7 +281,7 @@ int recordingListWidth(const QTableWidget& list, bool chinese) {
         if (c == kKindCol) {
             for (const RecordingKind kind :
                  {RecordingKind::Charge, RecordingKind::Discharge, RecordingKind::Mixed}) {
-                figure = std::max(figure, metrics.horizontalAdvance(kindText(kind, chinese)) + 16);
+                figure = std::max(figure, metrics.horizontalAdvance(kindText(kind)) + 16);
             }
         }
         sum += std::max(wantedWidth(list, c), figure);

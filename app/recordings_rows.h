@@ -31,23 +31,30 @@ enum RecordingColumn {
     kRecordingColumnCount
 };
 
-// The headers, in English or Chinese.
-QStringList recordingHeaders(bool chinese);
+// The headers, translated.
+QStringList recordingHeaders();
 
 // The item role that holds a row's journal (on its start column).
 inline constexpr int kRecordingPathRole = Qt::UserRole + 1;
+// The item roles of a row's kind (its RecordingKind) and of a pack file that
+// could not be read: the texts made of them follow the language.
+inline constexpr int kKindRole = Qt::UserRole + 3;
+inline constexpr int kUnreadablePackRole = Qt::UserRole + 4;
 
 // "2180 / 1920 mAh, 88 %" for a recording with a charge and a discharge
 // (the efficiency by mAh when there is one); "" otherwise.
 // The Pack cell of a recording left out of its pack's history: greyed, with
 // the reason as tooltip (or as it was, when counted again).
-void showLeftOut(QTableWidgetItem& packItem, const PackInfo& pack, bool chinese);
+void showLeftOut(QTableWidgetItem& packItem, const PackInfo& pack);
 
 QString phaseFiguresText(const PhaseTotals& totals);
 
 // Puts one journal's cells on row `row` (which exists) of `list`; every
 // cell sorts, numbers by their number, equal ones by file name.
-void fillRecordingRow(QTableWidget& list, int row, const ScannedRecording& scanned, bool chinese);
+void fillRecordingRow(QTableWidget& list, int row, const ScannedRecording& scanned);
+// Writes the texts of row `row` again in the installed language; `pack` is
+// its recording's.
+void retranslateRecordingRow(QTableWidget& list, int row, const PackInfo& pack);
 
 // Columns as wide as their contents where the list's viewport has room for
 // all of them; where it has not, the wider ones give up width (their texts
@@ -55,9 +62,9 @@ void fillRecordingRow(QTableWidget& list, int row, const ScannedRecording& scann
 // first few letters.
 void fitRecordingColumns(QTableWidget& list);
 // The width the list wants to show every column at its contents' width,
-// and at the widest figures and kinds (in the list's language) that rows
+// and at the widest figures and kinds (translated) that rows
 // read later may bring.
-int recordingListWidth(const QTableWidget& list, bool chinese);
+int recordingListWidth(const QTableWidget& list);
 
 // A journal's place in the order the recordings were made: by start.
 double recordingStartKey(const JournalInfo& journal);

@@ -7,21 +7,21 @@
 #include <QTableWidget>
 #include <algorithm>
 
-#include "app/captions.h"
+#include "app/recordings_dialog.h"
 #include "app/recordings_rows.h"
 
 namespace cellwatch {
 
-bool askRecordingsBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool chinese) {
+bool askRecordingsBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
     const bool question = icon == QMessageBox::Question;
     QMessageBox box(icon, parent->windowTitle(), text,
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("recordingsMessage"));
     if (question) {
-        box.button(QMessageBox::Yes)->setText(kYesButton.pick(chinese));
-        box.button(QMessageBox::No)->setText(kNoButton.pick(chinese));
+        box.button(QMessageBox::Yes)->setText(RecordingsDialog::tr("Yes"));
+        box.button(QMessageBox::No)->setText(RecordingsDialog::tr("No"));
     } else {
-        box.button(QMessageBox::Ok)->setText(kOkButton.pick(chinese));
+        box.button(QMessageBox::Ok)->setText(RecordingsDialog::tr("OK"));
     }
     return box.exec() == QMessageBox::Yes;
 }
@@ -54,8 +54,8 @@ void keepStartedColumnWhole(QTableWidget& list) {
     }
 }
 
-QSize recordingsDialogSize(const QTableWidget& list, int sideMargins, bool chinese) {
-    QSize size(std::max(760, recordingListWidth(list, chinese) + sideMargins), 680);
+QSize recordingsDialogSize(const QTableWidget& list, int sideMargins) {
+    QSize size(std::max(760, recordingListWidth(list) + sideMargins), 680);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
     }

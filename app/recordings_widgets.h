@@ -14,7 +14,7 @@ namespace cellwatch {
 
 // A message box whose buttons speak the dialog's language: Yes and No for a
 // question, OK alone otherwise. Returns true for Yes.
-bool askRecordingsBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool chinese);
+bool askRecordingsBox(QWidget* parent, QMessageBox::Icon icon, const QString& text);
 
 // The start's date and time are read whole ("2026-12-07 1…" told nothing):
 // the list's other columns give up what it lacks, the widest first.
@@ -22,6 +22,6 @@ void keepStartedColumnWhole(QTableWidget& list);
 
 // The dialog's first size: wide enough for every column of `list` at its
 // contents' width (with the layout's side margins), never past the screen.
-QSize recordingsDialogSize(const QTableWidget& list, int sideMargins, bool chinese);
+QSize recordingsDialogSize(const QTableWidget& list, int sideMargins);
 
 }  // namespace cellwatch

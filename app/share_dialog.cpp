@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,32 +23,6 @@
 namespace cellwatch {
 
 namespace {
-
-struct ShareText {
-    const char* zh;
-    const char* en;
-    QString pick(bool chinese) const { return QString::fromUtf8(chinese ? zh : en); }
-};
-
-constexpr ShareText kShareTitle = {"在局域网中共享", "Share on the local network"};
-constexpr ShareText kShareOn = {"共享实时页面（只读）", "Share a live page (read-only)"};
-constexpr ShareText kShareWhere = {"地址：", "Address:"};
-constexpr ShareText kShareThis = {"仅本机 (127.0.0.1)", "This computer only (127.0.0.1)"};
-constexpr ShareText kShareNetwork = {"局域网 (%1)", "The local network (%1)"};
-constexpr ShareText kShareNoNetwork = {"局域网（未连接，仅本机）",
-                                       "The local network (none: this computer only)"};
-constexpr ShareText kShareNoCode = {
-    "没有二维码：%1 只能在本机打开，手机无法访问。请选择局域网地址。",
-    "No QR code: %1 opens on this computer only, a phone cannot reach it. Choose the local "
-    "network's address."};
-constexpr ShareText kShareAll = {"所有网络接口", "All interfaces"};
-constexpr ShareText kShareNamed = {"指定地址", "A named address"};
-constexpr ShareText kSharePort = {"端口：", "Port:"};
-constexpr ShareText kShareRenew = {"新地址", "New address"};
-constexpr ShareText kShareOff = {"未共享。", "Not shared."};
-constexpr ShareText kShareNote = {
-    "持有此地址的人都可以查看页面。新地址会使旧地址立即失效。",
-    "Anyone holding this address can look. A new address makes the old one stop working."};
 
 constexpr ShareChoice::Scope kScopeOrder[] = {
     ShareChoice::Scope::LocalNetwork, ShareChoice::Scope::ThisComputer,
@@ -117,22 +92,12 @@ QImage qrCodeImage(const QString& text, int scale) {
     return image;
 }
 
-ShareDialog::ShareDialog(net::WebServer& server, const ShareChoice& given, bool chinese,
-                         QWidget* parent)
-    : QDialog(parent), server_(server), chinese_(chinese) {
-    setWindowTitle(kShareTitle.pick(chinese));
-    on_ = new QCheckBox(kShareOn.pick(chinese), this);
+ShareDialog::ShareDialog(net::WebServer& server, const ShareChoice& given, QWidget* parent)
+    : QDialog(parent), server_(server), network_(localNetworkAddress()) {
+    on_ = new QCheckBox(this);
     scope_ = new QComboBox(this);
-    const QHostAddress network = localNetworkAddress();
     for (const ShareChoice::Scope scope : kScopeOrder) {
-        const QString text =
-            scope == ShareChoice::Scope::LocalNetwork
-                ? (network.isNull() ? kShareNoNetwork.pick(chinese)
-                                    : kShareNetwork.pick(chinese).arg(network.toString()))
-            : scope == ShareChoice::Scope::ThisComputer  ? kShareThis.pick(chinese)
-            : scope == ShareChoice::Scope::AllInterfaces ? kShareAll.pick(chinese)
-                                                         : kShareNamed.pick(chinese);
-        scope_->addItem(text, static_cast<int>(scope));
+        scope_->addItem(QString(), static_cast<int>(scope));
     }
     named_ = new QLineEdit(this);
     for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
@@ -150,20 +115,20 @@ ShareDialog::ShareDialog(net::WebServer& server, const ShareChoice& given, bool 
     noCode_ = new QLabel(this);
     noCode_->setWordWrap(true);
     noCode_->hide();
-    note_ = new QLabel(kShareNote.pick(chinese), this);
+    note_ = new QLabel(this);
     note_->setWordWrap(true);
-    renew_ = new QPushButton(kShareRenew.pick(chinese), this);
+    renew_ = new QPushButton(this);
 
-    auto* form = new QFormLayout;
-    form->addRow(kShareWhere.pick(chinese), scope_);
-    form->addRow(QString(), named_);
-    form->addRow(kSharePort.pick(chinese), port_);
+    form_ = new QFormLayout;
+    form_->addRow(QStringLiteral("-"), scope_);
+    form_->addRow(QString(), named_);
+    form_->addRow(QStringLiteral("-"), port_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(renew_, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(on_);
-    layout->addLayout(form);
+    layout->addLayout(form_);
     layout->addWidget(address_);
     layout->addWidget(code_);
     layout->addWidget(noCode_);
@@ -187,7 +152,50 @@ ShareDialog::ShareDialog(net::WebServer& server, const ShareChoice& given, bool 
         server_.renewToken();
         showAddress();
     });
+    retranslate();
     apply();
+}
+
+void ShareDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+        showAddress();
+    }
+    QDialog::changeEvent(event);
+}
+
+void ShareDialog::retranslate() {
+    setWindowTitle(tr("Share on the local network"));
+    on_->setText(tr("Share a live page (read-only)"));
+    for (int i = 0; i < scope_->count(); ++i) {
+        QString text;
+        switch (static_cast<ShareChoice::Scope>(scope_->itemData(i).toInt())) {
+            case ShareChoice::Scope::LocalNetwork:
+                //: %1 this computer's address on the local network
+                text = network_.isNull() ? tr("The local network (none: this computer only)")
+                                         : tr("The local network (%1)").arg(network_.toString());
+                break;
+            case ShareChoice::Scope::ThisComputer:
+                text = tr("This computer only (127.0.0.1)");
+                break;
+            case ShareChoice::Scope::AllInterfaces:
+                text = tr("All interfaces");
+                break;
+            case ShareChoice::Scope::Named:
+                text = tr("A named address");
+                break;
+        }
+        scope_->setItemText(i, text);
+    }
+    if (auto* label = qobject_cast<QLabel*>(form_->labelForField(scope_))) {
+        label->setText(tr("Address:"));
+    }
+    if (auto* label = qobject_cast<QLabel*>(form_->labelForField(port_))) {
+        label->setText(tr("Port:"));
+    }
+    note_->setText(
+        tr("Anyone holding this address can look. A new address makes the old one stop working."));
+    renew_->setText(tr("New address"));
 }
 
 ShareChoice ShareDialog::choice() const {
@@ -209,7 +217,7 @@ void ShareDialog::apply() {
         server_.close();
     } else if (address.isNull()) {
         server_.close();
-        failure_ = QStringLiteral("'%1' is no IP address").arg(c.named);
+        failure_ = tr("'%1' is no IP address").arg(c.named);
     } else if (!same) {
         failure_ = server_.listen(address, c.port);
     }
@@ -223,7 +231,7 @@ void ShareDialog::showAddress() {
     renew_->setEnabled(served);
     noCode_->hide();
     if (!served) {
-        address_->setText(failure_.isEmpty() ? kShareOff.pick(chinese_) : failure_);
+        address_->setText(failure_.isEmpty() ? tr("Not shared.") : failure_);
         code_->clear();
         return;
     }
@@ -242,7 +250,10 @@ void ShareDialog::showAddress() {
     const QHostAddress shown(QUrl(url).host());
     if (shown.isLoopback()) {
         code_->clear();
-        noCode_->setText(kShareNoCode.pick(chinese_).arg(shown.toString()));
+        //: %1 the loopback address served on
+        noCode_->setText(tr("No QR code: %1 opens on this computer only, a phone cannot reach "
+                            "it. Choose the local network's address.")
+                             .arg(shown.toString()));
         noCode_->show();
         return;
     }

@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -53,8 +54,7 @@ class ShareDialog final : public QDialog {
 public:
     // The dialog starts, stops and moves `server` as the user chooses; it
     // stays the caller's.
-    ShareDialog(net::WebServer& server, const ShareChoice& given, bool chinese,
-                QWidget* parent = nullptr);
+    ShareDialog(net::WebServer& server, const ShareChoice& given, QWidget* parent = nullptr);
 
     ShareChoice choice() const;
     // Why the last choice could not be served; empty when it is served or off.
@@ -73,13 +73,17 @@ public:
 signals:
     void choiceChanged(const cellwatch::ShareChoice& choice);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
     // Serves (or stops serving) what is chosen now, and shows where.
     void apply();
     void showAddress();
 
     net::WebServer& server_;
-    bool chinese_;
+    QHostAddress network_;  // this computer's on the local network, as the dialog opened
     QString failure_;
     QCheckBox* on_ = nullptr;
     QComboBox* scope_ = nullptr;
@@ -89,6 +93,7 @@ private:
     QLabel* code_ = nullptr;
     QLabel* noCode_ = nullptr;
     QLabel* note_ = nullptr;
+    QFormLayout* form_ = nullptr;
     QPushButton* renew_ = nullptr;
 };
 

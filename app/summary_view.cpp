@@ -1,5 +1,6 @@
 #include "app/summary_view.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QStringList>
@@ -7,91 +8,81 @@
 
 #include "analysis/phase_format.h"
 #include "analysis/summary_format.h"
+#include "app/language.h"
 #include "readout/journal.h"
 
 namespace cellwatch {
 
-QString kindText(RecordingKind kind, bool chinese) {
-    if (!chinese) {
-        return kindName(kind);
-    }
+QString kindText(RecordingKind kind) {
     switch (kind) {
         case RecordingKind::Charge:
-            return QString::fromUtf8("充电");
+            return SummaryView::tr("charge");
         case RecordingKind::Discharge:
-            return QString::fromUtf8("放电");
+            return SummaryView::tr("discharge");
         case RecordingKind::Mixed:
             break;
     }
-    return QString::fromUtf8("混合");
+    return SummaryView::tr("mixed");
 }
 
-std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& s, bool zh) {
-    const auto pick = [zh](const char* chinese, const char* english) {
-        return QString::fromUtf8(zh ? chinese : english);
-    };
+std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& s) {
     QStringList cells;
     for (const double v : s.cellsLastV) {
         cells << fixed(v, 2);
     }
     return {
-        {QStringLiteral("start"), pick("开始时间", "start"),
-         s.start.isValid() ? isoTimeWithOffset(s.start) : pick("（未记录）", "(not recorded)")},
-        {QStringLiteral("battery"), pick("电池类型", "battery"), s.battery},
-        {QStringLiteral("kind"), pick("种类", "kind"), kindText(s.kind, zh)},
-        {QStringLiteral("rows"), pick("行数", "rows"), QString::number(s.rows)},
-        {QStringLiteral("duration"), pick("时长", "duration"), durationText(s.durationS)},
-        {QStringLiteral("capacity"), pick("容量", "capacity"),
+        {QStringLiteral("start"), SummaryView::tr("start"),
+         s.start.isValid() ? isoTimeWithOffset(s.start) : SummaryView::tr("(not recorded)")},
+        {QStringLiteral("battery"), SummaryView::tr("battery"), s.battery},
+        {QStringLiteral("kind"), SummaryView::tr("kind"), kindText(s.kind)},
+        {QStringLiteral("rows"), SummaryView::tr("rows"), QString::number(s.rows)},
+        {QStringLiteral("duration"), SummaryView::tr("duration"), durationText(s.durationS)},
+        {QStringLiteral("capacity"), SummaryView::tr("capacity"),
          plain(s.capacityMah) + QStringLiteral(" mAh")},
-        {QStringLiteral("energy"), pick("能量", "energy"), fixed(s.energyWh, 4) + " Wh"},
-        {QStringLiteral("current"), pick("电流", "current"),
-         pick("平均 %1 A，最大 %2 A", "mean %1 A, largest %2 A")
+        {QStringLiteral("energy"), SummaryView::tr("energy"), fixed(s.energyWh, 4) + " Wh"},
+        {QStringLiteral("current"), SummaryView::tr("current"),
+         SummaryView::tr("mean %1 A, largest %2 A")
              .arg(fixed(s.currentAvgA, 2), fixed(s.currentMaxA, 2))},
-        {QStringLiteral("voltage"), pick("电压", "voltage"),
-         pick("开始 %1 V，结束 %2 V，最高 %3 V", "first %1 V, last %2 V, highest %3 V")
+        {QStringLiteral("voltage"), SummaryView::tr("voltage"),
+         SummaryView::tr("first %1 V, last %2 V, highest %3 V")
              .arg(fixed(s.voltageFirstV, 2), fixed(s.voltageLastV, 2), fixed(s.voltageMaxV, 2))},
-        {QStringLiteral("temperature"), pick("温度", "temperature"),
-         pick("外部最高 %1 °C，内部最高 %2 °C", "external up to %1 °C, internal up to %2 °C")
+        {QStringLiteral("temperature"), SummaryView::tr("temperature"),
+         SummaryView::tr("external up to %1 °C, internal up to %2 °C")
              .arg(plain(s.tempExtMaxC), plain(s.tempIntMaxC))},
-        {QStringLiteral("cells"), pick("单元", "cells"),
-         s.cells == 0
-             ? pick("无", "none")
-             : pick("%1 节（最后 %2 V）", "%1 (last %2 V)").arg(s.cells).arg(cells.join(u' '))},
-        {QStringLiteral("largest spread"), pick("最大压差", "largest spread"),
-         pick("%1 V，于 %2", "%1 V at %2")
+        {QStringLiteral("cells"), SummaryView::tr("cells"),
+         s.cells == 0 ? SummaryView::tr("none")
+                      : SummaryView::tr("%1 (last %2 V)").arg(s.cells).arg(cells.join(u' '))},
+        {QStringLiteral("largest spread"), SummaryView::tr("largest spread"),
+         SummaryView::tr("%1 V at %2")
              .arg(fixed(s.cellSpreadMaxV, 3), durationText(s.cellSpreadMaxAtS))},
-        {QStringLiteral("pack"), pick("电池组", "pack"),
-         s.pack.isEmpty() ? pick("（无）", "(none)") : s.pack},
-        {QStringLiteral("note"), pick("备注", "note"), oneLine(s.note)},
+        {QStringLiteral("pack"), SummaryView::tr("pack"),
+         s.pack.isEmpty() ? SummaryView::tr("(none)") : s.pack},
+        {QStringLiteral("note"), SummaryView::tr("note"), oneLine(s.note)},
     };
 }
 
 std::vector<SummaryLine> analysisLines(const RecordingPhases& phases,
-                                       const std::vector<ResistanceEstimate>& resistance, bool zh) {
+                                       const std::vector<ResistanceEstimate>& resistance) {
+    const bool zh = installedLanguage() == Language::Chinese;
     std::vector<SummaryLine> out;
     int n = 0;
     for (const Phase& p : phases.phases) {
         if (++n > kShownPhases) {
             const auto more =
                 static_cast<qint64>(phases.phases.size() + phases.omitted) - kShownPhases;
-            out.push_back({QStringLiteral("more phases"),
-                           QString::fromUtf8(zh ? "其余阶段" : "more phases"),
-                           QString::fromUtf8(zh ? "另有 %1 个（cellwatch-report 逐一列出）"
-                                                : "%1 more (cellwatch-report lists every one)")
-                               .arg(more)});
+            out.push_back(
+                {QStringLiteral("more phases"), SummaryView::tr("more phases"),
+                 SummaryView::tr("%1 more (cellwatch-report lists every one)").arg(more)});
             break;
         }
-        out.push_back({QStringLiteral("phase %1").arg(n),
-                       QString::fromUtf8(zh ? "阶段 %1" : "phase %1").arg(n),
+        out.push_back({QStringLiteral("phase %1").arg(n), SummaryView::tr("phase %1").arg(n),
                        phaseDescription(p, zh)});
     }
     if (const QString e = efficiencyDescription(phases.totals, zh); !e.isEmpty()) {
-        out.push_back(
-            {QStringLiteral("efficiency"), QString::fromUtf8(zh ? "效率" : "efficiency"), e});
+        out.push_back({QStringLiteral("efficiency"), SummaryView::tr("efficiency"), e});
     }
     if (const QString r = resistanceMedianText(resistance, zh); !r.isEmpty()) {
-        out.push_back(
-            {QStringLiteral("resistance"), QString::fromUtf8(zh ? "内阻" : "resistance"), r});
+        out.push_back({QStringLiteral("resistance"), SummaryView::tr("resistance"), r});
     }
     return out;
 }
@@ -143,10 +134,12 @@ void SummaryView::setAnalysis(const RecordingAnalysis& analysis) {
     refreshAnalysis();
 }
 
-void SummaryView::setLanguage(bool chinese) {
-    chinese_ = chinese;
-    refresh();
-    refreshAnalysis();
+void SummaryView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        refresh();
+        refreshAnalysis();
+    }
+    QWidget::changeEvent(event);
 }
 
 // One full-width line each under the two columns; labels are made as more
@@ -157,11 +150,12 @@ void SummaryView::setReportedResistance(ReportedResistance reported) {
 }
 
 void SummaryView::refreshAnalysis() {
-    analysisLines_ = analysisLines(phases_, resistance_, chinese_);
+    // The line below still takes the language as a flag.
+    const bool chinese_ = installedLanguage() == Language::Chinese;
+    analysisLines_ = analysisLines(phases_, resistance_);
     if (const QString r = reportedResistanceText(reported_, chinese_); !r.isEmpty()) {
         analysisLines_.push_back(
-            {QStringLiteral("charger resistance"),
-             QString::fromUtf8(chinese_ ? "充电器测得内阻" : "charger resistance"), r});
+            {QStringLiteral("charger resistance"), tr("charger resistance"), r});
     }
     auto* grid = static_cast<QGridLayout*>(layout());
     while (analysisLabels_.size() < analysisLines_.size()) {
@@ -187,7 +181,7 @@ void SummaryView::refreshAnalysis() {
 }
 
 void SummaryView::refresh() {
-    lines_ = summaryLines(summary_, chinese_);
+    lines_ = summaryLines(summary_);
     for (std::size_t i = 0; i < lines_.size() && i < names_.size(); ++i) {
         names_[i]->setText(lines_[i].name + u':');
         values_[i]->setText(lines_[i].value);

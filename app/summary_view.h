@@ -1,6 +1,6 @@
 // A recording's summary as the windows show it: one line a value (start,
 // battery, kind, rows, duration, capacity, energy, current, voltage,
-// temperatures, cells, largest spread, pack, note), in Chinese or English. The English
+// temperatures, cells, largest spread, pack, note), in the installed language. The English
 // values read exactly as cellwatch-report prints them. Below them, what the
 // rows tell beyond: each phase (charge, discharge, rest) with its capacity,
 // energy, duration and currents, the efficiency of a recording with both,
@@ -23,18 +23,18 @@ class QLabel;
 namespace cellwatch {
 
 // A recording's kind as the window shows it: "charge", "discharge", "mixed",
-// or in Chinese.
-QString kindText(RecordingKind kind, bool chinese);
+// translated.
+QString kindText(RecordingKind kind);
 
 struct SummaryLine {
     QString key;    // the report's name of the line: "start", "energy", ...
-    QString name;   // its title in the language chosen
-    QString value;  // its value in the language chosen
+    QString name;   // its title, translated
+    QString value;  // its value, translated
 };
 
 inline constexpr int kSummaryLineCount = 14;
 
-std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& summary, bool chinese);
+std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& summary);
 
 // The lines below: "phase 1", "phase 2", ... (numbered as the report
 // numbers them; the first kShownPhases, then "more phases" saying how many
@@ -43,8 +43,7 @@ std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& summary, boo
 // without them.
 inline constexpr int kShownPhases = 12;
 std::vector<SummaryLine> analysisLines(const RecordingPhases& phases,
-                                       const std::vector<ResistanceEstimate>& resistance,
-                                       bool chinese);
+                                       const std::vector<ResistanceEstimate>& resistance);
 
 // The summary's lines in two columns of titles and values, the phases,
 // efficiency and resistance in full-width lines under them.
@@ -61,7 +60,6 @@ public:
     // The charger's own figures, shown as "charger resistance" after the
     // estimate (cleared by an empty one).
     void setReportedResistance(ReportedResistance reported);
-    void setLanguage(bool chinese);
     const RecordingSummaryValues& summary() const { return summary_; }
 
     // The value shown for a line, by its report name or key ("" for an
@@ -70,12 +68,14 @@ public:
     // Every line as "title: value", one a line.
     QString text() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void refresh();
     void refreshAnalysis();
 
     RecordingSummaryValues summary_;
-    bool chinese_ = false;
     std::array<QLabel*, kSummaryLineCount> names_{};
     std::array<QLabel*, kSummaryLineCount> values_{};
     std::vector<SummaryLine> lines_;

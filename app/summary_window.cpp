@@ -1,8 +1,8 @@
 #include "app/summary_window.h"
 
+#include <QEvent>
 #include <QVBoxLayout>
 
-#include "app/captions.h"
 #include "app/summary_view.h"
 
 namespace cellwatch {
@@ -14,15 +14,22 @@ SummaryWindow::SummaryWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(view_);
     layout->addStretch(1);
+    retranslate();
 }
 
 void SummaryWindow::setSummary(const RecordingSummaryValues& summary) {
     view_->setSummary(summary);
 }
 
-void SummaryWindow::setLanguage(bool chinese) {
-    setWindowTitle(kSummaryTitle.pick(chinese));
-    view_->setLanguage(chinese);
+void SummaryWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QWidget::changeEvent(event);
+}
+
+void SummaryWindow::retranslate() {
+    setWindowTitle(tr("Summary"));
 }
 
 }  // namespace cellwatch

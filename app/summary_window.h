@@ -17,10 +17,14 @@ public:
     explicit SummaryWindow(QWidget* parent = nullptr);
 
     void setSummary(const RecordingSummaryValues& summary);
-    void setLanguage(bool chinese);
     SummaryView& view() const { return *view_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
+
     SummaryView* view_ = nullptr;
 };
 

@@ -25,19 +25,6 @@
 namespace cellwatch {
 namespace {
 
-constexpr BilingualText kCompareWith = {"对比…", "Compare with…"};
-constexpr BilingualText kCompareTip = {"将其他记录叠加在图表上，从各自的开始处对齐",
-                                       "Lay other recordings over the chart, each from its start"};
-constexpr BilingualText kCompareTitle = {"对比", "Compare with"};
-constexpr BilingualText kRemoveOverlay = {"移除 %1", "Remove %1"};
-constexpr BilingualText kRemoveAllOverlays = {"全部移除", "Remove all"};
-constexpr BilingualText kComparing = {"正在对比 %1", "Comparing with %1"};
-constexpr BilingualText kOverlayRemoved = {"已移除 %1", "Removed %1"};
-constexpr BilingualText kCompareLimit = {"最多可同时对比 %1 个记录，%2 个文件未添加",
-                                         "At most %1 recordings can be compared at once; %2 "
-                                         "file(s) not added"};
-constexpr BilingualText kCompareFailed = {"无法对比 %1：%2", "%1 cannot be compared: %2"};
-
 // An overlay's rows for the cells pane, keeping its table while the pane
 // reads them.
 class OverlayTableRows final : public RangeRows {
@@ -60,14 +47,12 @@ QString overlayLegendText(const QString& file, const QDateTime& start, const QSt
     return pack.isEmpty() ? when : when + QStringLiteral(" · ") + pack;
 }
 
-ViewerOverlays::ViewerOverlays(ChartView& chart, QWidget& owner, AskFiles askFiles, Say say,
-                               std::function<bool()> chinese)
+ViewerOverlays::ViewerOverlays(ChartView& chart, QWidget& owner, AskFiles askFiles, Say say)
     : QObject(&owner),
       chart_(chart),
       owner_(owner),
       askFiles_(std::move(askFiles)),
       say_(std::move(say)),
-      chinese_(std::move(chinese)),
       overlays_(new ChartOverlays(chart)) {
     command_ = new QAction(this);
     command_->setObjectName(QStringLiteral("CompareWith"));
@@ -102,39 +87,35 @@ void ViewerOverlays::addCells(const OverlayRecording& overlay, int index,
 }
 
 void ViewerOverlays::setCaptions() {
-    const bool chinese = chinese_();
-    command_->setText(kCompareWith.pick(chinese));
-    command_->setToolTip(kCompareTip.pick(chinese));
+    command_->setText(tr("Compare with…"));
+    command_->setToolTip(tr("Lay other recordings over the chart, each from its start"));
     rebuildMenu();
 }
 
 void ViewerOverlays::rebuildMenu() {
-    const bool chinese = chinese_();
     menu_->clear();
     for (int i = 0; i < static_cast<int>(recordings_.size()); ++i) {
-        QAction* remove = menu_->addAction(
-            kRemoveOverlay.pick(chinese).arg(recordings_[static_cast<std::size_t>(i)].name));
+        QAction* remove =
+            menu_->addAction(tr("Remove %1").arg(recordings_[static_cast<std::size_t>(i)].name));
         remove->setObjectName(QStringLiteral("RemoveOverlay%1").arg(i));
         connect(remove, &QAction::triggered, this, [this, i] { this->remove(i); });
     }
     menu_->addSeparator();
-    QAction* all = menu_->addAction(kRemoveAllOverlays.pick(chinese));
+    QAction* all = menu_->addAction(tr("Remove all"));
     all->setObjectName(QStringLiteral("RemoveAllOverlays"));
     all->setEnabled(!recordings_.empty());
     connect(all, &QAction::triggered, this, &ViewerOverlays::clear);
 }
 
 void ViewerOverlays::compareWith(const QString& folder) {
-    const QStringList files =
-        askFiles_(&owner_, kCompareTitle.pick(chinese_()), folder,
-                  {QStringLiteral("Recordings (*.csv)"), QStringLiteral("All files (*)")});
+    const QStringList files = askFiles_(&owner_, tr("Compare with"), folder,
+                                        {tr("Recordings (*.csv)"), tr("All files (*)")});
     if (!files.isEmpty()) {
         add(files);
     }
 }
 
 int ViewerOverlays::add(const QStringList& files) {
-    const bool chinese = chinese_();
     QStringList messages;
     QStringList added;
     const int room = ChartOverlays::kMaxOverlays - static_cast<int>(recordings_.size());
@@ -147,20 +128,20 @@ int ViewerOverlays::add(const QStringList& files) {
                 added << recordings_.back().name;
             }
         } catch (const std::exception& failure) {
-            messages << kCompareFailed.pick(chinese).arg(QFileInfo(file).fileName(),
-                                                         QString::fromUtf8(failure.what()));
+            messages << tr("%1 cannot be compared: %2")
+                            .arg(QFileInfo(file).fileName(), QString::fromUtf8(failure.what()));
         }
         if (cancelled) {
             break;
         }
     }
     if (files.size() > room) {
-        messages << kCompareLimit.pick(chinese)
+        messages << tr("At most %1 recordings can be compared at once; %2 file(s) not added")
                         .arg(ChartOverlays::kMaxOverlays)
                         .arg(files.size() - std::max(room, 0));
     }
     if (!added.isEmpty()) {
-        messages.prepend(kComparing.pick(chinese).arg(added.join(QStringLiteral(", "))));
+        messages.prepend(tr("Comparing with %1").arg(added.join(QStringLiteral(", "))));
         fitAxes();
         rebuildMenu();
         emit changed();
@@ -172,8 +153,8 @@ int ViewerOverlays::add(const QStringList& files) {
 }
 
 bool ViewerOverlays::addOne(const QString& file, bool& cancelled) {
-    QProgressDialog progress(kOpeningFile.pick(chinese_()).arg(QFileInfo(file).fileName()),
-                             kCancelButton.pick(chinese_()), 0, 100, &owner_);
+    QProgressDialog progress(tr("Opening %1").arg(QFileInfo(file).fileName()), tr("Cancel"), 0, 100,
+                             &owner_);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const auto step = [&](std::size_t done, std::size_t total) {
@@ -219,7 +200,7 @@ void ViewerOverlays::remove(int index) {
     recordings_.erase(recordings_.begin() + index);
     fitAxes();
     rebuildMenu();
-    say_(kOverlayRemoved.pick(chinese_()).arg(name));
+    say_(tr("Removed %1").arg(name));
     emit changed();
 }
 

@@ -66,8 +66,7 @@ public:
     using Say = std::function<void(const QString& text)>;
 
     // `owner` parents the dialogs; `say` shows a message in its status line.
-    ViewerOverlays(ChartView& chart, QWidget& owner, AskFiles askFiles, Say say,
-                   std::function<bool()> chinese);
+    ViewerOverlays(ChartView& chart, QWidget& owner, AskFiles askFiles, Say say);
     ~ViewerOverlays() override;
 
     // The command, with the removal menu.
@@ -105,7 +104,6 @@ private:
     QWidget& owner_;
     AskFiles askFiles_;
     Say say_;
-    std::function<bool()> chinese_;
     ChartOverlays* overlays_ = nullptr;
     CellPane* cells_ = nullptr;
     AlarmMarkers* markers_ = nullptr;

@@ -1,5 +1,6 @@
 #include "app/viewer_status.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStringList>
 #include <algorithm>
@@ -9,23 +10,29 @@
 namespace cellwatch {
 
 QString viewerStatusText(const QString& file, std::size_t damagedLines, std::size_t missingValues,
-                         bool cutWhileReading, bool chinese) {
+                         bool cutWhileReading) {
     if (file.isEmpty()) {
         return {};
     }
-    QString text = kOpened.pick(chinese) + u' ' + QDir::toNativeSeparators(file);
+    //: %1 the file
+    QString text = QCoreApplication::translate("ViewerStatus", "Opened %1")
+                       .arg(QDir::toNativeSeparators(file));
     QStringList notes;
     if (damagedLines == 1) {
-        notes << kDamagedLineSkipped.pick(chinese);
+        notes << QCoreApplication::translate("ViewerStatus", "1 damaged line skipped");
     } else if (damagedLines > 1) {
-        notes << kDamagedLinesSkipped.pick(chinese).arg(
-            groupedCount(static_cast<qint64>(damagedLines)));
+        notes << QCoreApplication::translate("ViewerStatus", "%1 damaged lines skipped")
+                     .arg(groupedCount(static_cast<qint64>(damagedLines)));
     }
     if (missingValues > 0) {
-        notes << kMissingValues.pick(chinese).arg(groupedCount(static_cast<qint64>(missingValues)));
+        notes << QCoreApplication::translate("ViewerStatus",
+                                             "%1 values that are no measurement read as missing")
+                     .arg(groupedCount(static_cast<qint64>(missingValues)));
     }
     if (cutWhileReading) {
-        notes << kCutWhileReading.pick(chinese);
+        notes << QCoreApplication::translate(
+            "ViewerStatus",
+            "the file was cut short while it was read; only what was whole was opened");
     }
     if (!notes.isEmpty()) {
         text += QString::fromUtf8(" — ") + notes.join(QStringLiteral("; "));

@@ -13,7 +13,7 @@ namespace cellwatch {
 // "Opened FILE — NOTES": the lines skipped as damaged, the values missing
 // and whether the file was cut short while it was read; "" without a file.
 QString viewerStatusText(const QString& file, std::size_t damagedLines, std::size_t missingValues,
-                         bool cutWhileReading, bool chinese);
+                         bool cutWhileReading);
 
 // Where a window of `size` goes (its frame and title bar included) to be
 // centred over a window framed by `owner`, whole within `room` where it fits.

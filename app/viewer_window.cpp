@@ -39,12 +39,6 @@
 namespace cellwatch {
 namespace {
 
-constexpr BilingualText kCellDifference = {"电芯 Δ mV", "Cells Δ mV"};
-constexpr BilingualText kReadoutsSheet = {"读数", "Readouts"};
-constexpr BilingualText kCellsSheet = {"电芯", "Cells"};
-constexpr BilingualText kCellDifferenceTip = {"电芯曲线显示与均值之差 (mV)",
-                                              "Cell curves as the difference from the mean, in mV"};
-
 // Sizes of the frames, in twips, as the main window has them.
 constexpr int kCurveFrameWidth = 2535, kCurveFrameHeight = 1890;
 constexpr int kDetailFrameHeight = 4410;
@@ -93,9 +87,8 @@ void ViewerWindow::buildWidgets() {
         [this] { return summary_->summary(); }, [this] { return whitePaper(settings_); }});
     // Other recordings over the chart; the cursors read every compared
     // recording at the same elapsed times.
-    overlays_ = new ViewerOverlays(
-        pane_->chart(), *this, hooks_.askOpenFiles, [this](const QString& text) { tell(text); },
-        [this] { return inChinese(); });
+    overlays_ = new ViewerOverlays(pane_->chart(), *this, hooks_.askOpenFiles,
+                                   [this](const QString& text) { tell(text); });
     overlays_->attachCells(pane_->cellPane(), pane_->alarmMarkers());
     pane_->keepCellShare(settings_);
     connect(overlays_, &ViewerOverlays::changed, this, [this] {
@@ -335,7 +328,14 @@ void ViewerWindow::runCommand(const std::function<void()>& command) {
 }
 
 bool ViewerWindow::inChinese() const {
-    return chineseChosen(settings_);
+    return installedLanguage() == Language::Chinese;
+}
+
+void ViewerWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        setCaptions();
+    }
+    QWidget::changeEvent(event);
 }
 
 void ViewerWindow::tell(const QString& text) {
@@ -391,8 +391,7 @@ bool ViewerWindow::open(const QString& fileName, const LoadProgress& reading) {
 }
 
 void ViewerWindow::showStatus() {
-    status_->setText(
-        viewerStatusText(file_, damagedLines_, missingValues_, cutWhileReading_, inChinese()));
+    status_->setText(viewerStatusText(file_, damagedLines_, missingValues_, cutWhileReading_));
 }
 
 QString ViewerWindow::statusText() const {
@@ -405,15 +404,14 @@ void ViewerWindow::setCaptions() {
         action->setText(commandCaption(id));
         action->setToolTip(commandTooltip(id));
     }
-    packCommand()->setToolTip(kViewerPackTooltip.pick(chinese));
-    cellDifference_->setText(kCellDifference.pick(chinese));
-    cellDifference_->setToolTip(kCellDifferenceTip.pick(chinese));
+    packCommand()->setToolTip(tr("Change this recording's pack and note"));
+    cellDifference_->setText(tr("Cells Δ mV"));
+    cellDifference_->setToolTip(tr("Cell curves as the difference from the mean, in mV"));
     pane_->setLanguage(chinese);
-    summary_->setLanguage(chinese);
     alarmList_->setLanguage(chinese);
-    sheets_->setTabText(0, kSummaryTitle.pick(chinese));
-    sheets_->setTabText(1, kReadoutsSheet.pick(chinese));
-    sheets_->setTabText(2, kCellsSheet.pick(chinese));
+    sheets_->setTabText(0, tr("Summary"));
+    sheets_->setTabText(1, tr("Readouts"));
+    sheets_->setTabText(2, tr("Cells"));
     overlays_->setCaptions();
     showTitle();
     showStatus();
@@ -448,7 +446,7 @@ void ViewerWindow::showTitle() {
     QString title = file_.isEmpty() ? QString() : QFileInfo(file_).fileName();
     const QString name = summary_->summary().pack;
     if (!name.isEmpty()) {
-        title += kPackTitleSuffix.pick(inChinese()).arg(name);
+        title += tr(" — pack %1").arg(name);
     }
     setWindowTitle(title);
 }
@@ -458,9 +456,9 @@ void ViewerWindow::editPack() {
         return;
     }
     const QString folder = QFileInfo(file_).absolutePath();
-    PackDialog dialog(
-        pack(), packNamesOfFolder(folder), true, inChinese(), this,
-        [folder](const QString& name) { return packDefinitionOfFolder(folder, name); });
+    PackDialog dialog(pack(), packNamesOfFolder(folder), true, this, [folder](const QString& name) {
+        return packDefinitionOfFolder(folder, name);
+    });
     hooks_.showDialog(dialog);
     if (dialog.result() == QDialog::Accepted) {
         setPack(dialog.info());
@@ -476,7 +474,7 @@ void ViewerWindow::setPack(const PackInfo& given) {
     QString error;
     if (!writePackInfo(file_, info, &error)) {
         throw std::runtime_error(
-            QStringLiteral("%1: %2").arg(kPackNotWritten.pick(inChinese()), error).toStdString());
+            QStringLiteral("%1: %2").arg(tr("The pack could not be kept"), error).toStdString());
     }
     RecordingSummaryValues summary = summary_->summary();
     summary.pack = info.pack;

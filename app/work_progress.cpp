@@ -2,8 +2,6 @@
 
 #include <QCoreApplication>
 
-#include "app/captions.h"
-
 namespace cellwatch {
 namespace {
 
@@ -11,8 +9,8 @@ constexpr int kShowAfterMs = 500;
 
 }  // namespace
 
-WorkProgress::WorkProgress(QWidget* owner, const QString& label, bool chinese)
-    : dialog_(label, kCancelButton.pick(chinese), 0, 100, owner) {
+WorkProgress::WorkProgress(QWidget* owner, const QString& label)
+    : dialog_(label, QCoreApplication::translate("WorkProgress", "Cancel"), 0, 100, owner) {
     dialog_.setWindowModality(Qt::WindowModal);
     dialog_.setMinimumDuration(kShowAfterMs);
 }

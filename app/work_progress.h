@@ -28,7 +28,7 @@ private:
 
 class WorkProgress {
 public:
-    WorkProgress(QWidget* owner, const QString& label, bool chinese);
+    WorkProgress(QWidget* owner, const QString& label);
 
     // One step: `done` of `total`; false once the user cancelled.
     bool step(std::size_t done, std::size_t total);

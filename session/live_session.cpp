@@ -97,6 +97,9 @@ SourceEvents LiveSession::sourceEvents() {
         emit failed(why);
     };
     e.notice = [this](const QString& text) { emit notice(text); };
+    e.absent = [this](const QString& name, const QString& broker) {
+        emit chargerAbsent(name, broker);
+    };
     return e;
 }
 

@@ -216,6 +216,9 @@ signals:
     void failed(const QString& why);
     void captureFailed(const QString& why);
     void notice(const QString& text);
+    // A watched charger the broker has not heard of: its name and the
+    // broker; the watch goes on waiting.
+    void chargerAbsent(const QString& name, const QString& broker);
 
 private:
     void beginRecording();

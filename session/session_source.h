@@ -39,9 +39,11 @@ struct SourceEvents {
     std::function<void()> ended;
     // A capture could not be read on; `why` in words.
     std::function<void(const QString& why)> failed;
-    // Something worth a line that ends nothing ("no charger bench1 on
-    // 127.0.0.1:1883: waiting").
+    // Something worth a line that ends nothing.
     std::function<void(const QString& text)> notice;
+    // A watched charger the broker has not heard of (yet): its name and the
+    // broker ("bench1", "127.0.0.1:1883"); the watch goes on waiting.
+    std::function<void(const QString& name, const QString& broker)> absent;
 };
 
 class SessionSource {

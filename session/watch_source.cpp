@@ -54,8 +54,7 @@ WatchSource::WatchSource(SourceEvents events, net::MqttOptions options, const Ti
     QObject::connect(&absent_, &QTimer::timeout, feed_.get(), [this] {
         if (!started_) {
             const net::BrokerAddress& a = client_.options().address;
-            events_.notice(
-                QStringLiteral("no charger %1 on %2: waiting").arg(a.name, a.brokerText()));
+            events_.absent(a.name, a.brokerText());
         }
     });
 }

@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "protocol/receive_assembler.h"
 #include "net/publisher.h"
 #include "net/remote_feed.h"
+#include "protocol/receive_assembler.h"
 #include "test_broker.h"
 
 namespace cellwatch::net {

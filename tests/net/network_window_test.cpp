@@ -129,13 +129,13 @@ TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
 
     for (const QString& keyFile : {right, wrong}) {
         SCOPED_TRACE(keyFile.toStdString());
-        WatchConnectDialog dialog(settings, false);
+        WatchConnectDialog dialog(settings);
         EXPECT_EQ(dialog.keyFileField().placeholderText(),
                   QStringLiteral("empty: unsigned messages count"));
         dialog.addressField().setText(broker.address(QStringLiteral("signed")));
         dialog.keyFileField().setText(keyFile);
         dialog.keep(settings);
-        EXPECT_EQ(WatchConnectDialog(settings, false).keyFileField().text(), keyFile);
+        EXPECT_EQ(WatchConnectDialog(settings).keyFileField().text(), keyFile);
         std::unique_ptr<NetworkWatch> watch(dialog.openWatch(settings, nullptr));
         ASSERT_NE(watch, nullptr);
         MainWindow& w = watch->window();
@@ -161,7 +161,7 @@ TEST_F(NetworkWindow, TheWatchersKeyFileTakesOnlyTheChargersSignedMessages) {
     }
 
     // A key file that cannot be read is one line, naming it; no watch opens.
-    WatchConnectDialog dialog(settings, false);
+    WatchConnectDialog dialog(settings);
     dialog.addressField().setText(broker.address(QStringLiteral("signed")));
     dialog.keyFileField().setText(dir.filePath(QStringLiteral("missing.key")));
     dialog.keep(settings);

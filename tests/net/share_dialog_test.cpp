@@ -24,6 +24,7 @@
 #include "app/toolbar.h"
 #include "net/web_server.h"
 #include "test_broker.h"
+#include "tests/support/installed_language.h"
 #include "tests/support/settle.h"
 
 namespace cellwatch {
@@ -86,6 +87,34 @@ TEST(ShareAddress, EachScopeListensWhereItSays) {
     }
 }
 
+// A dialog open while the language changes says everything again in the new
+// one, what it shows of the address included.
+TEST(ShareDialog, FollowsASwitchOfLanguageWhileOpen) {
+    net::WebServer server;
+    ShareDialog dialog(server, ShareChoice{});
+    const int thisComputer =
+        dialog.scopeBox().findData(static_cast<int>(ShareChoice::Scope::ThisComputer));
+    const struct {
+        Language language;
+        const char* title;
+        const char* notShared;
+        const char* thisComputer;
+    } cases[] = {
+        {Language::German, "Im lokalen Netzwerk freigeben", "Nicht freigegeben.",
+         "Nur dieser Computer (127.0.0.1)"},
+        {Language::Chinese, "在局域网中共享", "未共享。", "仅本机 (127.0.0.1)"},
+        {Language::English, "Share on the local network", "Not shared.",
+         "This computer only (127.0.0.1)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(languageCode(c.language).toStdString());
+        const test::InstalledLanguage installed(c.language);
+        EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8(c.title));
+        EXPECT_EQ(dialog.addressLabel().text(), QString::fromUtf8(c.notShared));
+        EXPECT_EQ(dialog.scopeBox().itemText(thisComputer), QString::fromUtf8(c.thisComputer));
+    }
+}
+
 // The dialog opens on the local network's address; its code is shown where a
 // phone can reach the page, and on a loopback address a line says why there
 // is none.
@@ -93,7 +122,7 @@ TEST(ShareDialog, ServesWhenTurnedOnShowsTheAddressAndMakesANewOne) {
     net::WebServer server;
     ShareChoice given;
     given.port = 0;  // not a spin box value: any port the tests have
-    ShareDialog dialog(server, given, false);
+    ShareDialog dialog(server, given);
     EXPECT_FALSE(server.listening());
     EXPECT_TRUE(dialog.codeLabel().pixmap().isNull());
     EXPECT_FALSE(dialog.newAddressButton().isEnabled());
@@ -205,7 +234,7 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
         EXPECT_TRUE(mark->text().contains(address.toString())) << mark->text().toStdString();
     }
     again.pageSharing().server().close();
-    again.pageSharing().setLanguage(false);
+    again.pageSharing().refreshMark();
     EXPECT_TRUE(mark->isHidden());
 }
 

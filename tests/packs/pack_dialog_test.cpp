@@ -107,7 +107,7 @@ TEST_F(PackDialogTest, UnreadablePackFilesShowAsSuchAndTheListStillAppears) {
         c.make();
         const testing::FifoWatchdog watchdog(packName.toStdString());
         {
-            RecordingsDialog d(dir.path(), false);
+            RecordingsDialog d(dir.path());
             EXPECT_EQ(shownPaths(d), (QStringList{hostile, good}));
             const QTableWidgetItem* it = d.list().item(0, RecordingsDialog::kPackColumn);
             ASSERT_NE(it, nullptr);
@@ -128,7 +128,7 @@ TEST_F(PackDialogTest, PackColumnFilterAndHistoryChart) {
     const QString a3 = journal(8, "+CHG+", 2050, "Pack A");
     const QString none = journal(7, "+CHG+", 10, "");
 
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     // Newest first; the pack column says each one's pack.
     EXPECT_EQ(shownPaths(d), (QStringList{a3, none, b1, a1, a2}));
     EXPECT_EQ(d.list().item(0, RecordingsDialog::kPackColumn)->text(), QStringLiteral("Pack A"));
@@ -205,7 +205,7 @@ TEST_F(PackDialogTest, MixedRecordingsChartTheirPhasesAndTheListMarksAWrongCellC
     pack.capacityMah = 2000;
     ASSERT_TRUE(writePackInfo(path, pack));
 
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     ASSERT_EQ(d.list().rowCount(), 1);
     const QTableWidgetItem* cells = d.list().item(0, RecordingsDialog::kCellsColumn);
     EXPECT_EQ(cells->text(), QStringLiteral("3 ⚠"));
@@ -226,7 +226,7 @@ TEST_F(PackDialogTest, MixedRecordingsChartTheirPhasesAndTheListMarksAWrongCellC
 TEST_F(PackDialogTest, DeletingAJournalDeletesItsPackFileAndTheFilterForgetsTheLastOfAPack) {
     const QString a = journal(5, "+CHG+", 2000, "Pack A");
     const QString b = journal(6, "+CHG+", 900, "Pack B");
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     d.confirm = [](QWidget*, const QString&) { return true; };
     d.filterByPack(QStringLiteral("Pack B"));
     ASSERT_EQ(shownPaths(d), QStringList{b});
@@ -249,7 +249,7 @@ TEST_F(PackDialogTest, DeletingAJournalDeletesItsPackFileAndTheFilterForgetsTheL
 
 TEST_F(PackDialogTest, PackDialogOffersKnownNamesAndKeepsTheNameAsCompared) {
     PackDialog dialog({QStringLiteral("Pack A"), QStringLiteral("old")},
-                      {QStringLiteral("Pack A"), QStringLiteral("Pack B")}, true, false);
+                      {QStringLiteral("Pack A"), QStringLiteral("Pack B")}, true);
     EXPECT_EQ(dialog.nameBox().count(), 2);
     EXPECT_EQ(dialog.info(), (PackInfo{QStringLiteral("Pack A"), QStringLiteral("old")}));
     dialog.nameBox().setEditText(QStringLiteral("  Pack\tC  "));
@@ -315,7 +315,7 @@ TEST_F(PackDialogTest, TheNoteStopsAtItsLimitHoweverTheTextComesIn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        PackDialog dialog({QStringLiteral("Pack A"), c.before}, {}, false, false);
+        PackDialog dialog({QStringLiteral("Pack A"), c.before}, {}, false);
         dialog.show();
         QPlainTextEdit& note = dialog.noteBox();
         note.setFocus();
@@ -329,7 +329,7 @@ TEST_F(PackDialogTest, TheNoteStopsAtItsLimitHoweverTheTextComesIn) {
     }
     // A note and a name brought in from the settings or a pack file are cut
     // as well.
-    PackDialog given({QString(1000, u'p'), huge}, {}, false, false);
+    PackDialog given({QString(1000, u'p'), huge}, {}, false);
     EXPECT_EQ(given.noteBox().toPlainText().size(), kPackNoteLimit);
     EXPECT_EQ(given.info(), (PackInfo{QString(kPackNameLimit, u'p'), huge.left(kPackNoteLimit)}));
 }

@@ -15,6 +15,7 @@
 #include "app/pack_dialog.h"
 #include "packs/pack_health.h"
 #include "readout/pack_file.h"
+#include "tests/support/installed_language.h"
 #include "tests/support/journal_text.h"
 
 namespace cellwatch {
@@ -48,22 +49,23 @@ TEST(PackFields, EveryFieldIsKeptThroughTheDialogAndItsPackFile) {
     };
     const QString journal = dir.filePath(QStringLiteral("cellwatch-20261201-090000.csv"));
     for (const bool chinese : {false, true}) {
+        const test::InstalledLanguage installed(chinese ? Language::Chinese : Language::English);
         for (const PackInfo& given : cases) {
             SCOPED_TRACE(QStringLiteral("%1 %2 chinese=%3")
                              .arg(given.pack, chemistryName(given.chemistry))
                              .arg(chinese)
                              .toStdString());
             // Given at the start, and set afterwards over another pack.
-            PackDialog started(given, {}, true, chinese);
+            PackDialog started(given, {}, true);
             EXPECT_EQ(started.info(), given);
             EXPECT_TRUE(started.problem().isEmpty()) << started.problem().toStdString();
-            PackDialog set(cases[1], {}, false, chinese);
+            PackDialog set(cases[1], {}, false);
             set.setInfo(given);
             EXPECT_EQ(set.info(), given);
             // Saved and read back.
             ASSERT_TRUE(writePackInfo(journal, started.info()));
             EXPECT_EQ(readPackInfo(journal), given);
-            PackDialog reopened(readPackInfo(journal), {}, true, chinese);
+            PackDialog reopened(readPackInfo(journal), {}, true);
             EXPECT_EQ(reopened.info(), given);
         }
     }
@@ -83,7 +85,7 @@ TEST(PackFields, EmptyLimitsShowTheChemistrysDefaults) {
         {PackChemistry::Pb, "2.45 (the Pb default)", "1.75 (the Pb default)"},
         {PackChemistry::Unknown, "(as in the alarm settings)", "(as in the alarm settings)"},
     };
-    PackDialog dialog({QStringLiteral("P"), QString()}, {}, false, false);
+    PackDialog dialog({QStringLiteral("P"), QString()}, {}, false);
     for (const auto& c : cases) {
         SCOPED_TRACE(chemistryName(c.chemistry).toStdString());
         dialog.chemistryBox().setCurrentIndex(
@@ -93,7 +95,8 @@ TEST(PackFields, EmptyLimitsShowTheChemistrysDefaults) {
         EXPECT_EQ(dialog.info().chemistry, c.chemistry);
         EXPECT_EQ(dialog.info().cellHighV, 0);
     }
-    PackDialog chinese(packOf("P", PackChemistry::LiFe, 0, 0, 0, 0, false), {}, false, true);
+    const test::InstalledLanguage installed(Language::Chinese);
+    PackDialog chinese(packOf("P", PackChemistry::LiFe, 0, 0, 0, 0, false), {}, false);
     EXPECT_EQ(chinese.cellHighBox().placeholderText(), QString::fromUtf8("3.70（LiFe 默认）"));
 }
 
@@ -146,16 +149,15 @@ TEST(PackFields, AKnownNameFillsInWhatThePackIs) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         PackDialog dialog(packOf("", PackChemistry::NiMH, 8, 500, 1.5, 1.0, false, "mine"),
-                          {QStringLiteral("Race 4S"), QStringLiteral("Rx LiFe")}, false, false,
-                          nullptr, lookup);
+                          {QStringLiteral("Race 4S"), QStringLiteral("Rx LiFe")}, false, nullptr,
+                          lookup);
         dialog.nameBox().setCurrentIndex(-1);
         c.choose(dialog.nameBox());
         EXPECT_EQ(dialog.info(), c.expected);
     }
     // The pack the dialog starts with is kept as given, not looked up.
     const PackInfo given = packOf("Race 4S", PackChemistry::LiPo, 5, 0, 0, 0, true);
-    EXPECT_EQ(PackDialog(given, {QStringLiteral("Race 4S")}, true, false, nullptr, lookup).info(),
-              given);
+    EXPECT_EQ(PackDialog(given, {QStringLiteral("Race 4S")}, true, nullptr, lookup).info(), given);
     EXPECT_EQ(packDefinitionOfFolder(folder, QStringLiteral("Nobody")), std::nullopt);
 }
 
@@ -194,7 +196,7 @@ TEST(PackFields, BadLimitsAreRefusedWithAMessage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.high) + " / " + c.low);
-        PackDialog dialog(packOf("P", c.chemistry, 4, 0, 0, 0, false), {}, false, false);
+        PackDialog dialog(packOf("P", c.chemistry, 4, 0, 0, 0, false), {}, false);
         dialog.show();
         dialog.cellHighBox().setText(QString::fromUtf8(c.high));
         dialog.cellLowBox().setText(QString::fromUtf8(c.low));
@@ -212,13 +214,22 @@ TEST(PackFields, BadLimitsAreRefusedWithAMessage) {
             EXPECT_DOUBLE_EQ(dialog.info().cellLowV, c.keptLow);
         }
     }
-    // In Chinese the message is Chinese.
-    PackDialog chinese(packOf("P", PackChemistry::LiPo, 4, 0, 0, 0, false), {}, true, true);
+    // In Chinese the message is Chinese; a switch of language while the
+    // dialog is open says it again in the new one.
+    const test::InstalledLanguage installed(Language::Chinese);
+    PackDialog chinese(packOf("P", PackChemistry::LiPo, 4, 0, 0, 0, false), {}, true);
+    chinese.show();
     chinese.cellLowBox().setText(QStringLiteral("4.3"));
     chinese.accept();
     EXPECT_EQ(chinese.problemText().text(),
               QString::fromUtf8("电芯欠压（4.30 V）必须低于电芯过压（4.25 V）"));
     EXPECT_EQ(chinese.leftOutBox().text(), QString::fromUtf8("不计入此电池组的历史"));
+    test::InstalledLanguage::install(Language::German);
+    EXPECT_EQ(chinese.problemText().text(),
+              QString::fromUtf8("Zellspannung niedrig (4.30 V) muss unter Zellspannung hoch "
+                                "(4.25 V) liegen"));
+    EXPECT_EQ(chinese.windowTitle(), QStringLiteral("Akkupack"));
+    EXPECT_EQ(chinese.cellsBox().specialValueText(), QStringLiteral("unbekannt"));
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "packs/pack_health.h"
 #include "packs/pack_health_job.h"
 #include "readout/pack_file.h"
+#include "tests/support/installed_language.h"
 #include "tests/support/journal_text.h"
 
 namespace cellwatch {
@@ -81,7 +82,7 @@ TEST_F(RecordingsListTest, ChargeThenDischargeShowsBothFiguresAndSortsByEfficien
     journal(3, 2000, 1900, {});  // 95 %
     journal(4, 1500, 0, {});     // a charge alone
 
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     waitUntilRead(d);
     const int c = RecordingsDialog::kPhasesColumn;
     EXPECT_EQ(column(d, c), (QStringList{QString(), QStringLiteral("2000 / 1900 mAh, 95 %"),
@@ -95,6 +96,32 @@ TEST_F(RecordingsListTest, ChargeThenDischargeShowsBothFiguresAndSortsByEfficien
     // The Wh figures go in its tooltip.
     EXPECT_TRUE(d.list().item(1, c)->toolTip().contains(QStringLiteral(" Wh, ")))
         << d.list().item(1, c)->toolTip().toStdString();
+}
+
+// A list open while the language changes says its headers, buttons and
+// kinds again in the new one.
+TEST_F(RecordingsListTest, AnOpenListFollowsASwitchOfLanguage) {
+    journal(1, 900, 810, {});
+    RecordingsDialog d(dir.path());
+    waitUntilRead(d);
+    const struct {
+        Language language;
+        const char* title;
+        const char* phasesHeader;
+        const char* kind;
+    } cases[] = {
+        {Language::Chinese, "记录", "充电 / 放电，效率", "混合"},
+        {Language::German, "Aufzeichnungen", "Laden / Entladen", "gemischt"},
+        {Language::English, "Recordings", "Charge / discharge", "mixed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(languageCode(c.language).toStdString());
+        const test::InstalledLanguage installed(c.language);
+        EXPECT_EQ(d.windowTitle(), QString::fromUtf8(c.title));
+        EXPECT_EQ(d.list().horizontalHeaderItem(RecordingsDialog::kPhasesColumn)->text(),
+                  QString::fromUtf8(c.phasesHeader));
+        EXPECT_EQ(column(d, kKindCol), QStringList{QString::fromUtf8(c.kind)});
+    }
 }
 
 // The readings of the pack's health, each held until let go: what a
@@ -181,7 +208,7 @@ TEST_F(RecordingsListTest, ThePacksHealthIsReadWithoutHoldingUpTheChoice) {
     journal(2, 1900, 1750, QStringLiteral("Pack A"));
     journal(3, 900, 800, QStringLiteral("Pack B"));
     HeldHealth held;
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     waitUntilRead(d);
     d.healthJob().setReader(
         [&held](const QString& folder, const QString& name) { return held.read(folder, name); });
@@ -229,7 +256,7 @@ TEST_F(RecordingsListTest, ARecordingLeftOutFromTheListLeavesThePacksHistory) {
     journal(1, 1800, 1700, QStringLiteral("Pack A"));
     const QString stray = journal(2, 5, 0, QStringLiteral("Pack A"));
     journal(3, 1900, 1750, QStringLiteral("Pack A"));
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     waitUntilRead(d);
     QSignalSpy shown(&d, &RecordingsDialog::healthShown);
     d.filterByPack(QStringLiteral("Pack A"));

@@ -96,7 +96,7 @@ TEST_F(RecordingsReadingTest, ShowsTheNewestAtOnceWithProgressAndEndsWithEveryRo
         ASSERT_TRUE(QDir(dir.path()).removeRecursively() && QDir().mkpath(dir.path()));
         makeJournals(c.journals, c.firstBytes);
 
-        RecordingsDialog d(dir.path(), false);
+        RecordingsDialog d(dir.path());
         d.show();
         ASSERT_EQ(d.list().rowCount(), c.atOnce);
         if (c.atOnce > 0) {
@@ -136,7 +136,7 @@ TEST_F(RecordingsReadingTest, ShowsTheNewestAtOnceWithProgressAndEndsWithEveryRo
 // row stays chosen, the filter shows only its pack's rows.
 TEST_F(RecordingsReadingTest, TheListIsUsableWhileItFills) {
     makeJournals(3000);
-    RecordingsDialog d(dir.path(), false);
+    RecordingsDialog d(dir.path());
     d.show();
     ASSERT_TRUE(d.reading());
     QTableWidget& list = d.list();
@@ -183,7 +183,7 @@ TEST_F(RecordingsReadingTest, ClosingPartWayStopsTheReading) {
         }
     };
     {
-        RecordingsDialog d(dir.path(), false);
+        RecordingsDialog d(dir.path());
         d.show();
         ASSERT_TRUE(d.reading());
         d.open(0);
@@ -202,14 +202,14 @@ TEST_F(RecordingsReadingTest, ClosingPartWayStopsTheReading) {
         holdsOnlyJournals(d);
     }
     {
-        RecordingsDialog d(dir.path(), false);
+        RecordingsDialog d(dir.path());
         d.show();
         d.reject();
         EXPECT_FALSE(d.reading());
         holdsOnlyJournals(d);
     }
     {
-        RecordingsDialog d(dir.path(), false);
+        RecordingsDialog d(dir.path());
         d.confirm = [](QWidget*, const QString&) { return true; };
         d.list().clearSelection();
         d.list().selectRow(0);
@@ -220,7 +220,7 @@ TEST_F(RecordingsReadingTest, ClosingPartWayStopsTheReading) {
     }
     {
         // Destroyed while its thread reads.
-        RecordingsDialog d(dir.path(), false);
+        RecordingsDialog d(dir.path());
         ASSERT_TRUE(d.reading());
     }
 }

@@ -198,6 +198,7 @@ TEST_F(PackWindowTest, ViewerEditsThePackAfterwardsAndShowsIt) {
 
     // In Chinese the title and the command speak Chinese.
     click("Lang1", "CHT");
+    QCoreApplication::processEvents();  // the widgets hear of it
     EXPECT_EQ(viewer->packCommand()->text(), QString::fromUtf8("电池组…"));
     EXPECT_TRUE(viewer->windowTitle().endsWith(QString::fromUtf8(" — 电池组 Pack C")));
 

@@ -13,6 +13,7 @@
 #include "app/recordings_dialog.h"
 #include "app/recordings_rows.h"
 #include "readout/pack_file.h"
+#include "tests/support/installed_language.h"
 #include "tests/support/journal_text.h"
 
 namespace cellwatch {
@@ -55,9 +56,11 @@ TEST(RecordingsColumns, EveryColumnIsInViewAsTheDialogFirstShows) {
     if (fullScale) {
         ASSERT_GE(screen->availableGeometry().width(), 1600);
     }
-    for (const bool chinese : {false, true}) {
-        SCOPED_TRACE(chinese ? "Chinese" : "English");
-        RecordingsDialog d(dir.path(), chinese);
+    // German headers are the longest.
+    for (const Language language : {Language::English, Language::Chinese, Language::German}) {
+        SCOPED_TRACE(languageCode(language).toStdString());
+        const test::InstalledLanguage installed(language);
+        RecordingsDialog d(dir.path());
         d.show();
         QSignalSpy finished(&d, &RecordingsDialog::readingFinished);
         while (d.reading()) {
@@ -68,9 +71,9 @@ TEST(RecordingsColumns, EveryColumnIsInViewAsTheDialogFirstShows) {
         const QHeaderView* header = list.horizontalHeader();
         const int room = list.viewport()->width();
         // At 1600 pixels the dialog makes itself wide enough for them all.
-        const bool roomForAll = recordingListWidth(list, chinese) <= list.width();
+        const bool roomForAll = recordingListWidth(list) <= list.width();
         if (fullScale) {
-            EXPECT_TRUE(roomForAll) << recordingListWidth(list, chinese) << " > " << list.width();
+            EXPECT_TRUE(roomForAll) << recordingListWidth(list) << " > " << list.width();
         }
         // The start is read whole at any scale ("2026-12-07 1…" once).
         EXPECT_GE(header->sectionSize(RecordingsDialog::kStartedColumn),

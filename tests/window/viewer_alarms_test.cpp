@@ -19,6 +19,7 @@
 #include "app/summary_view.h"
 #include "app/summary_window.h"
 #include "chart/chart_zoom.h"
+#include "tests/support/installed_language.h"
 #include "tests/support/journal_text.h"
 #include "tests/support/window_test_support.h"
 
@@ -37,6 +38,8 @@ const KeptAlarm kKept[] = {
     {1830, "temperature", "External temperature 46 °C (limit 45 °C)"},
     {2500, "cell-low", "Cell 2 at 2.99 V (limit 3.00 V)"},
 };
+// Their kinds as the Chinese list names them.
+const char* const kChineseKinds[] = {"单节电压过高", "温度过高", "放电单节电压过低"};
 
 // A row a second for 0:58:01: a charge at 12.00 V and +4.00 A for 0:30:00
 // (the counter from 0 to 2000 mAh, 24 Wh), a rest at 11.50 V for 0:00:59,
@@ -73,8 +76,7 @@ protected:
     ViewerWindow& openJournal(bool alarms, const char* language = "ENG") {
         writeLanguageCode(*store, QString::fromLatin1(language));
         viewer.reset();
-        // As the main window installs it when the language is chosen.
-        installLanguage(languageOf(QString::fromLatin1(language)));
+        test::InstalledLanguage::install(languageOf(QString::fromLatin1(language)));
         viewer = std::make_unique<ViewerWindow>(startSettings(), hooks(), ticks, wall);
         viewer->show();
         const QString path = testing::writeFile(dir.filePath(QStringLiteral("cycle.csv")),
@@ -113,6 +115,7 @@ protected:
     }
 
     std::unique_ptr<ViewerWindow> viewer;
+    const test::InstalledLanguage english_{Language::English};  // again after each test
 };
 
 TEST_F(ViewerAlarmsTest, TheListHasEachKeptAlarmInOrderInEitherLanguage) {
@@ -131,15 +134,14 @@ TEST_F(ViewerAlarmsTest, TheListHasEachKeptAlarmInOrderInEitherLanguage) {
                 QString::fromStdString(alarms::chineseAlarmText(kind, kept.text));
             ASSERT_NE(chineseText, english) << "a form the monitor writes";
             EXPECT_EQ(cell(line, 0), QString::fromLatin1(times[line]));
-            EXPECT_EQ(cell(line, 1),
-                      chinese ? alarmKindCaption(kind, true) : QString::fromLatin1(kept.kind));
+            EXPECT_EQ(cell(line, 1), chinese ? QString::fromUtf8(kChineseKinds[line])
+                                             : QString::fromLatin1(kept.kind));
             EXPECT_EQ(cell(line, 2), chinese ? chineseText : english);
         }
     }
-    // The language switches with the window's.
+    // The open viewer follows a switch of language.
     settings->setLanguageCode(QStringLiteral("ENG"));
-    installLanguage(Language::English);
-    viewer->setCaptions();
+    test::InstalledLanguage::install(Language::English);
     EXPECT_EQ(cell(2, 2), QString::fromUtf8(kKept[2].text));
     EXPECT_EQ(cell(2, 1), QStringLiteral("cell-low"));
 }
@@ -346,7 +348,9 @@ TEST(SummaryAnalysisLines, SayWhatTheEstimatesAndPhasesAllowInEitherLanguage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (const bool chinese : {false, true}) {
-            std::vector<SummaryLine> lines = analysisLines({}, c.estimates, chinese);
+            const test::InstalledLanguage installed(chinese ? Language::Chinese
+                                                            : Language::English);
+            std::vector<SummaryLine> lines = analysisLines({}, c.estimates);
             const QString expected = QString::fromUtf8(chinese ? c.chinese : c.english);
             ASSERT_EQ(lines.size(), expected.isEmpty() ? 0U : 1U);
             if (!expected.isEmpty()) {
@@ -365,13 +369,14 @@ TEST(SummaryAnalysisLines, SayWhatTheEstimatesAndPhasesAllowInEitherLanguage) {
         p.counterRestarts = k == 0 ? 1 : 0;
         phases.phases.push_back(p);
     }
-    const std::vector<SummaryLine> english = analysisLines(phases, {}, false);
+    const std::vector<SummaryLine> english = analysisLines(phases, {});
     ASSERT_EQ(english.size(), static_cast<std::size_t>(kShownPhases) + 1);
     EXPECT_TRUE(english[0].value.contains(QStringLiteral("1000 mAh (the counter restarted once)")));
     EXPECT_FALSE(english[1].value.contains(QStringLiteral("counter")));
     EXPECT_EQ(english.back().key, QStringLiteral("more phases"));
     EXPECT_EQ(english.back().value, QStringLiteral("2 more (cellwatch-report lists every one)"));
-    const std::vector<SummaryLine> chinese = analysisLines(phases, {}, true);
+    const test::InstalledLanguage installed(Language::Chinese);
+    const std::vector<SummaryLine> chinese = analysisLines(phases, {});
     EXPECT_TRUE(chinese[0].value.contains(QString::fromUtf8("1000 mAh（计数器重新开始了一次）")));
     EXPECT_EQ(chinese[0].name, QString::fromUtf8("阶段 1"));
 }
@@ -393,7 +398,7 @@ TEST(SummaryReportedResistance, FollowsTheEstimateInEitherLanguage) {
     };
     for (const Case& c : {Case{false, "pack 24.5 mΩ; cells 1.2, -, 1.4 mΩ"},
                           Case{true, "电池组 24.5 mΩ；电芯 1.2、-、1.4 mΩ"}}) {
-        view.setLanguage(c.chinese);
+        const test::InstalledLanguage installed(c.chinese ? Language::Chinese : Language::English);
         view.setReportedResistance(reportedResistance(r));
         EXPECT_EQ(view.value(QStringLiteral("charger resistance")), QString::fromUtf8(c.text));
         const QStringList lines = view.text().split(u'\n');

@@ -21,6 +21,7 @@
 #include "chart/range_cursors.h"
 #include "chart/series_envelope.h"
 #include "readout/pack_file.h"
+#include "tests/support/installed_language.h"
 #include "tests/support/journal_text.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
@@ -209,7 +210,7 @@ TEST_F(ViewerOverlaysTest, CurveSwitchesAndLanguageReachTheOverlays) {
     QAction* command = viewer->comparison().command();
     EXPECT_EQ(command->text(), QStringLiteral("Compare with…"));
     settings->setLanguageCode(QStringLiteral("CHT"));
-    viewer->setCaptions();
+    const test::InstalledLanguage chinese(Language::Chinese);
     EXPECT_EQ(command->text(), QStringLiteral("对比…"));
     EXPECT_EQ(
         viewer->comparison().menu()->findChild<QAction*>(QStringLiteral("RemoveOverlay0"))->text(),

@@ -207,12 +207,14 @@ TEST_F(ViewerTest, DamagedLinesAndLanguageShowInTheViewersStatus) {
     }
     // Both windows follow a language switch at once.
     click("Lang1", "CHT");
+    QCoreApplication::processEvents();  // the widgets hear of it
     ViewerWindow* viewer = w->viewers().back();
     EXPECT_TRUE(viewer->statusText().startsWith(QString::fromUtf8("已打开 ")));
     EXPECT_TRUE(viewer->statusText().endsWith(QString::fromUtf8("跳过了 2 行损坏的数据")));
     EXPECT_EQ(viewer->command(QStringLiteral("Save"))->text(), QString::fromUtf8("图形另存"));
     EXPECT_EQ(viewer->summaryView().value(QStringLiteral("kind")), QString::fromUtf8("充电"));
     click("Lang1", "ENG");
+    QCoreApplication::processEvents();  // the widgets hear of it
     EXPECT_EQ(viewer->summaryView().value(QStringLiteral("kind")), QStringLiteral("charge"));
 }
 
@@ -237,6 +239,7 @@ TEST_F(ViewerTest, LiveSummaryFollowsRowsAndStartsAgainWithANewRecording) {
     EXPECT_EQ(window->view().value(QStringLiteral("kind")), QStringLiteral("discharge"));
 
     click("Lang1", "CHT");
+    QCoreApplication::processEvents();  // the widgets hear of it
     EXPECT_EQ(window->windowTitle(), QString::fromUtf8("摘要"));
     EXPECT_EQ(window->view().value(QStringLiteral("kind")), QString::fromUtf8("放电"));
 }

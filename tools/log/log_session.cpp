@@ -49,6 +49,10 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
     connect(&session_, &session::LiveSession::captureFailed, this,
             [this](const QString& why) { finish(kExitFailure, why); });
     connect(&session_, &session::LiveSession::notice, this, &LogSession::notice);
+    connect(&session_, &session::LiveSession::chargerAbsent, this,
+            [this](const QString& name, const QString& broker) {
+                emit notice(QStringLiteral("no charger %1 on %2: waiting").arg(name, broker));
+            });
 }
 
 LogSession::~LogSession() = default;
