@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <cmath>
 
-#include "alarms/alarm_text.h"
+#include "app/alarm_texts.h"
 #include "app/captions.h"
 #include "app/settings_store.h"
 
@@ -76,9 +76,8 @@ QString alarmKindCaption(Kind kind, bool chinese) {
     return textsOf(kind).name.pick(chinese);
 }
 
-QString shownAlarmText(const alarms::Alarm& alarm, bool chinese) {
-    return QString::fromStdString(chinese ? alarms::chineseAlarmText(alarm.kind, alarm.text)
-                                          : alarm.text);
+QString shownAlarmText(const alarms::Alarm& alarm, bool /*chinese*/) {
+    return alarmText(alarm);
 }
 
 QString rearmNote(bool chinese) {

@@ -17,6 +17,7 @@
 #include "alarms/alarm_rules.h"
 #include "app/alarm_band.h"
 #include "app/alarm_settings_dialog.h"
+#include "app/alarm_texts.h"
 #include "app/captions.h"
 #include "app/network_watch.h"
 #include "app/network_watch_dialog.h"
@@ -279,7 +280,8 @@ void NetworkListDialog::notifyAlarm(const QString& name, int channel, const QStr
     }
     told_[entry].insert(kind);
     const bool chinese = chineseChosen(settings_);
-    alarms_->notify(entry + QStringLiteral(": ") + alarmKindCaption(*known, chinese), text);
+    alarms_->notify(entry + QStringLiteral(": ") + alarmKindCaption(*known, chinese),
+                    alarmText(*known, text));
 }
 
 void NetworkListDialog::applyUpdates() {

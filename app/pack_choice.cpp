@@ -1,4 +1,5 @@
 #include "app/pack_choice.h"
+#include "app/analysis_texts.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -113,7 +114,7 @@ void PackChoice::tagJournal(int cells) {
         return;
     }
     if (told->mismatch) {
-        parts_.tell(cellCountMismatchText(pack, cells, parts_.chinese()));
+        parts_.tell(shown::cellCountMismatchText(pack, cells));
     }
     if (!told->writeError.isEmpty()) {
         parts_.tell(kPackNotWritten.pick(parts_.chinese()) + QStringLiteral(": ") +

@@ -1,4 +1,5 @@
 #include "app/recordings_dialog.h"
+#include "app/analysis_texts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -107,7 +108,7 @@ RecordingsDialog::RecordingsDialog(QString folder, bool chinese, QWidget* parent
     connect(healthJob_, &PackHealthJob::ready, this,
             [this](const QString& name, const PackHealth& health) {
                 if (name == packShown_) {
-                    healthText_->setText(packHealthLine(health, chinese_));
+                    healthText_->setText(shown::packHealthLine(health));
                     emit healthShown();
                 }
             });

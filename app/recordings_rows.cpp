@@ -1,4 +1,5 @@
 #include "app/recordings_rows.h"
+#include "app/analysis_texts.h"
 
 #include "analysis/summary_format.h"
 
@@ -232,7 +233,7 @@ void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned
         item(cells > 0 ? QString::number(cells) : QString(), Qt::AlignRight, cells);
     if (summary && cellCountDiffers(pack, cells)) {
         cellsItem->setText(QString::number(cells) + QStringLiteral(" ⚠"));
-        cellsItem->setToolTip(cellCountMismatchText(pack, cells, chinese));
+        cellsItem->setToolTip(shown::cellCountMismatchText(pack, cells));
     }
     list.setItem(r, kCellsCol, cellsItem);
     list.setItem(r, kAlarmsCol,

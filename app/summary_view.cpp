@@ -1,4 +1,5 @@
 #include "app/summary_view.h"
+#include "app/analysis_texts.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -83,13 +84,13 @@ std::vector<SummaryLine> analysisLines(const RecordingPhases& phases,
         }
         out.push_back({QStringLiteral("phase %1").arg(n),
                        QString::fromUtf8(zh ? "阶段 %1" : "phase %1").arg(n),
-                       phaseDescription(p, zh)});
+                       shown::phaseDescription(p)});
     }
-    if (const QString e = efficiencyDescription(phases.totals, zh); !e.isEmpty()) {
+    if (const QString e = shown::efficiencyDescription(phases.totals); !e.isEmpty()) {
         out.push_back(
             {QStringLiteral("efficiency"), QString::fromUtf8(zh ? "效率" : "efficiency"), e});
     }
-    if (const QString r = resistanceMedianText(resistance, zh); !r.isEmpty()) {
+    if (const QString r = shown::resistanceMedianText(resistance); !r.isEmpty()) {
         out.push_back(
             {QStringLiteral("resistance"), QString::fromUtf8(zh ? "内阻" : "resistance"), r});
     }
@@ -158,7 +159,7 @@ void SummaryView::setReportedResistance(ReportedResistance reported) {
 
 void SummaryView::refreshAnalysis() {
     analysisLines_ = analysisLines(phases_, resistance_, chinese_);
-    if (const QString r = reportedResistanceText(reported_, chinese_); !r.isEmpty()) {
+    if (const QString r = shown::reportedResistanceText(reported_); !r.isEmpty()) {
         analysisLines_.push_back(
             {QStringLiteral("charger resistance"),
              QString::fromUtf8(chinese_ ? "充电器测得内阻" : "charger resistance"), r});

@@ -13,6 +13,7 @@
 
 #include "app/alarm_band.h"
 #include "app/alarm_settings_dialog.h"
+#include "app/language.h"
 #include "readout/recording_file.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
@@ -57,10 +58,12 @@ TEST(AlarmBandList, ListsEveryUnacknowledgedAlarmAndCountsTheEarlierOnes) {
     EXPECT_GT(band.height(), oneLine);
     EXPECT_GE(band.height(), 6 * band.label()->fontMetrics().height());
     EXPECT_EQ(band.raisedAlarms().size(), 7);
+    ASSERT_TRUE(installLanguage(Language::Chinese));
     band.setLanguage(true);
     EXPECT_EQ(band.label()->text().split(u'\n').last(),
               QString::fromUtf8("电芯 7 为 4.26 V（上限 4.25 V）"));
     EXPECT_TRUE(band.label()->text().startsWith(QString::fromUtf8("及更早的 2 个警报")));
+    installLanguage(Language::English);
     band.acknowledgeButton()->click();
     EXPECT_TRUE(band.raisedAlarms().isEmpty());
     band.showAlarm(cellHigh(8), false);
