@@ -1,11 +1,11 @@
 #include "app/pack_choice.h"
-#include "app/analysis_texts.h"
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileInfo>
 #include <algorithm>
 
+#include "app/analysis_texts.h"
 #include "app/captions.h"
 #include "app/pack_dialog.h"
 #include "app/settings_store.h"

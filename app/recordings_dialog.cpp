@@ -1,5 +1,4 @@
 #include "app/recordings_dialog.h"
-#include "app/analysis_texts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -24,6 +23,7 @@
 #include <set>
 
 #include "analysis/recording_summary.h"
+#include "app/analysis_texts.h"
 #include "app/captions.h"
 #include "app/recordings_rows.h"
 #include "app/recordings_widgets.h"

@@ -1,7 +1,7 @@
 #include "app/recordings_rows.h"
-#include "app/analysis_texts.h"
 
 #include "analysis/summary_format.h"
+#include "app/analysis_texts.h"
 
 #include <QDir>
 #include <QFileInfo>

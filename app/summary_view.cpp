@@ -1,5 +1,4 @@
 #include "app/summary_view.h"
-#include "app/analysis_texts.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -8,6 +7,7 @@
 
 #include "analysis/phase_format.h"
 #include "analysis/summary_format.h"
+#include "app/analysis_texts.h"
 #include "readout/journal.h"
 
 namespace cellwatch {
