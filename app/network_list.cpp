@@ -18,6 +18,7 @@
 #include "app/alarm_band.h"
 #include "app/alarm_settings_dialog.h"
 #include "app/alarm_texts.h"
+#include "app/broker_notice_texts.h"
 #include "app/captions.h"
 #include "app/network_watch.h"
 #include "app/network_watch_dialog.h"
@@ -98,8 +99,8 @@ NetworkListDialog::NetworkListDialog(SettingsStore& settings, const QString& bro
         stateText_ = QStringLiteral("Chargers on %1").arg(broker_);
         showState();
     });
-    connect(client_.get(), &net::MqttClient::notice, this, [this](const QString& text) {
-        stateText_ = text;
+    connect(client_.get(), &net::MqttClient::noticed, this, [this](const net::BrokerNotice& n) {
+        stateText_ = brokerNoticeText(n);
         showState();
     });
     updateTimer_.setSingleShot(true);

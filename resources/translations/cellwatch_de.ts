@@ -190,4 +190,35 @@
             <translation>Diese Aufzeichnung hat %1 Zellen; Akku „%2“ hat %3</translation>
         </message>
     </context>
+    <context>
+        <name>BrokerNotice</name>
+        <message>
+            <source>connected to the broker %1</source>
+            <translation>mit dem Broker %1 verbunden</translation>
+        </message>
+        <message>
+            <source>the broker %1 has acknowledged nothing for %2 s (%3 messages wait); what waits is bounded, the oldest raw records give way first</source>
+            <translation>der Broker %1 hat seit %2 s nichts bestätigt (%3 Nachrichten warten); was wartet, ist begrenzt, die ältesten Rohdatensätze weichen zuerst</translation>
+        </message>
+        <message>
+            <source>lost the broker %1: %2; trying again in %3 s</source>
+            <translation>Verbindung zum Broker %1 verloren: %2; neuer Versuch in %3 s</translation>
+        </message>
+        <message>
+            <source>cannot reach the broker %1: %2; trying again in %3 s</source>
+            <translation>Broker %1 nicht erreichbar: %2; neuer Versuch in %3 s</translation>
+        </message>
+        <message>
+            <source>the broker %1 is not taking messages (%2 wait for its acknowledgement); the oldest raw records give way</source>
+            <translation>der Broker %1 nimmt keine Nachrichten an (%2 warten auf Bestätigung); die ältesten Rohdatensätze weichen</translation>
+        </message>
+        <message>
+            <source>the broker %1 takes messages again; %2 raw records and %3 rows or events were dropped meanwhile</source>
+            <translation>der Broker %1 nimmt wieder Nachrichten an; %2 Rohdatensätze und %3 Zeilen oder Ereignisse wurden inzwischen verworfen</translation>
+        </message>
+        <message>
+            <source>the broker %1 takes messages again; %2 raw records were dropped meanwhile</source>
+            <translation>der Broker %1 nimmt wieder Nachrichten an; %2 Rohdatensätze wurden inzwischen verworfen</translation>
+        </message>
+    </context>
 </TS>

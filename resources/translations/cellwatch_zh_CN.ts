@@ -190,4 +190,35 @@
             <translation>此记录有 %1 节电芯；电池组“%2”有 %3 节</translation>
         </message>
     </context>
+    <context>
+        <name>BrokerNotice</name>
+        <message>
+            <source>connected to the broker %1</source>
+            <translation>已连接到服务器 %1</translation>
+        </message>
+        <message>
+            <source>the broker %1 has acknowledged nothing for %2 s (%3 messages wait); what waits is bounded, the oldest raw records give way first</source>
+            <translation>服务器 %1 已 %2 秒未确认任何消息（%3 条消息等待中）；等待的消息有上限，最旧的原始记录先被丢弃</translation>
+        </message>
+        <message>
+            <source>lost the broker %1: %2; trying again in %3 s</source>
+            <translation>与服务器 %1 的连接中断：%2；%3 秒后重试</translation>
+        </message>
+        <message>
+            <source>cannot reach the broker %1: %2; trying again in %3 s</source>
+            <translation>无法连接服务器 %1：%2；%3 秒后重试</translation>
+        </message>
+        <message>
+            <source>the broker %1 is not taking messages (%2 wait for its acknowledgement); the oldest raw records give way</source>
+            <translation>服务器 %1 不接收消息（%2 条等待确认）；最旧的原始记录被丢弃</translation>
+        </message>
+        <message>
+            <source>the broker %1 takes messages again; %2 raw records and %3 rows or events were dropped meanwhile</source>
+            <translation>服务器 %1 重新接收消息；其间丢弃了 %2 条原始记录和 %3 条数据行或事件</translation>
+        </message>
+        <message>
+            <source>the broker %1 takes messages again; %2 raw records were dropped meanwhile</source>
+            <translation>服务器 %1 重新接收消息；其间丢弃了 %2 条原始记录</translation>
+        </message>
+    </context>
 </TS>

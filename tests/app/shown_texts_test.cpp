@@ -11,6 +11,7 @@
 
 #include "app/alarm_texts.h"
 #include "app/analysis_texts.h"
+#include "app/broker_notice_texts.h"
 #include "app/language.h"
 
 namespace cellwatch {
@@ -80,6 +81,35 @@ TEST_F(ShownTexts, AlarmsInEachLanguage) {
     // A line in no form the monitor writes is shown as it is.
     const QString odd = QStringLiteral("Cell 3 is on fire");
     EXPECT_EQ(alarmText(alarms::Kind::CellHigh, odd), odd);
+}
+
+// A window's broker notices read as the log's lines in English.
+TEST_F(ShownTexts, BrokerNoticesInEachLanguage) {
+    using Kind = net::BrokerNotice::Kind;
+    const QString broker = QStringLiteral("broker.local:1883");
+    const QString why = QStringLiteral("connection refused");
+    const net::BrokerNotice cases[] = {
+        {Kind::Connected, broker},
+        {Kind::Silent, broker, {}, 30, 17},
+        {Kind::Lost, broker, why, 4},
+        {Kind::Unreachable, broker, why, 8},
+        {Kind::NotTaking, broker, {}, 0, 21},
+        {Kind::TakingAgain, broker, {}, 0, 0, 120},
+        {Kind::TakingAgain, broker, {}, 0, 0, 120, 3},
+    };
+    for (const net::BrokerNotice& n : cases) {
+        const QString line = net::brokerNoticeLine(n);
+        SCOPED_TRACE(line.toStdString());
+        installLanguage(Language::English);
+        EXPECT_EQ(brokerNoticeText(n), line);
+        for (const Language language : {Language::Chinese, Language::German}) {
+            ASSERT_TRUE(installLanguage(language));
+            const QString shown = brokerNoticeText(n);
+            EXPECT_NE(shown, line);
+            EXPECT_EQ(numbers(shown), numbers(line)) << shown.toStdString();
+            EXPECT_TRUE(shown.contains(broker) && (n.why.isEmpty() || shown.contains(why)));
+        }
+    }
 }
 
 Phase chargePhase(int restarts) {
