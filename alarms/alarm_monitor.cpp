@@ -1,22 +1,9 @@
 #include "alarms/alarm_monitor.h"
 
-#include "protocol/reading_format.h"
 #include "protocol/table_fields.h"
 
 namespace cellwatch::alarms {
 namespace {
-
-std::string volts(Decimal v) {
-    return v.format(kFormat2) + " V";
-}
-
-std::string degrees(Decimal t) {
-    return t.plainText() + " °C";
-}
-
-std::string limitText(const std::string& value) {
-    return " (limit " + value + ")";
-}
 
 // The cell limit for the pack's chemistry; none for chemistries without one.
 std::optional<Decimal> cellLimit(const Rule& rule, Chemistry chemistry) {
@@ -51,15 +38,6 @@ Extremes extremes(const RowValues& row) {
     return e;
 }
 
-std::string cellText(const RowValues& row, int index) {
-    return "Cell " + std::to_string(index + 1) + " at " +
-           volts(row.cells[static_cast<std::size_t>(index)]);
-}
-
-std::string runName(const RowValues& row) {
-    return row.state == ChargeState::Discharging ? "discharge" : "charge";
-}
-
 }  // namespace
 
 AlarmMonitor::AlarmMonitor(const AlarmSettings& settings) : settings_(settings) {}
@@ -78,17 +56,25 @@ std::uint32_t AlarmMonitor::limitMs(Kind kind) const {
     return static_cast<std::uint32_t>(settings_[kind].limit.roundedToInt()) * 1000U;
 }
 
-void AlarmMonitor::update(Kind kind, bool holds, const std::string& text,
+Alarm AlarmMonitor::alarm(Kind kind, const Figures& figures) {
+    Alarm a;
+    a.kind = kind;
+    a.text = alarmLine(kind, figures);
+    a.figures = figures;
+    return a;
+}
+
+void AlarmMonitor::update(Kind kind, bool holds, const Figures& figures,
                           std::vector<Alarm>& raised) {
     bool& on = active_[static_cast<std::size_t>(kind)];
     holds = holds && enabled(kind);
     if (holds && !on) {
-        raised.push_back({kind, text});
+        raised.push_back(alarm(kind, figures));
     }
     on = holds;
 }
 
-void AlarmMonitor::updateThreshold(Kind kind, bool holds, bool clear, const std::string& text,
+void AlarmMonitor::updateThreshold(Kind kind, bool holds, bool clear, const Figures& figures,
                                    std::uint32_t now, std::vector<Alarm>& raised) {
     const auto k = static_cast<std::size_t>(kind);
     bool& on = active_[k];
@@ -113,7 +99,7 @@ void AlarmMonitor::updateThreshold(Kind kind, bool holds, bool clear, const std:
         return;
     }
     if (holds) {
-        raised.push_back({kind, text});
+        raised.push_back(alarm(kind, figures));
         on = true;
         since.reset();
     }
@@ -165,16 +151,22 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
     const auto cell = [&values](int index) {
         return values.cells[static_cast<std::size_t>(index)];
     };
+    // A cell's figures against its limit.
+    const auto cellFigures = [&cell](int index, Decimal limit) {
+        Figures f;
+        f.cell = index + 1;
+        f.value = cell(index);
+        f.limit = limit;
+        return f;
+    };
     {
         const Kind kind = Kind::CellHigh;
         const std::optional<Decimal> limit = cellLimit(settings_[kind], values.chemistry);
         const bool watched = limit && e.highest >= 0;
         const bool holds = watched && cell(e.highest) > *limit;
         const bool clear = !watched || cell(e.highest) <= *limit - rearmMargin(kind);
-        updateThreshold(
-            kind, holds, clear,
-            holds ? cellText(values, e.highest) + limitText(volts(*limit)) : std::string(), now,
-            raised);
+        updateThreshold(kind, holds, clear, holds ? cellFigures(e.highest, *limit) : Figures{}, now,
+                        raised);
     }
     {
         const Kind kind = Kind::CellLow;
@@ -182,46 +174,44 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
         const bool watched = limit && values.state == ChargeState::Discharging && e.lowest >= 0;
         const bool holds = watched && cell(e.lowest) < *limit;
         const bool clear = !watched || cell(e.lowest) >= *limit + rearmMargin(kind);
-        updateThreshold(
-            kind, holds, clear,
-            holds ? cellText(values, e.lowest) + limitText(volts(*limit)) : std::string(), now,
-            raised);
+        updateThreshold(kind, holds, clear, holds ? cellFigures(e.lowest, *limit) : Figures{}, now,
+                        raised);
     }
     {
         const Kind kind = Kind::CellSpread;
         const Decimal limit = settings_[kind].limit;
         const bool graceOver = values.elapsedSeconds >= kSpreadGraceSeconds;
-        Decimal spread;
+        Figures f;
         if (e.highest >= 0) {
-            spread = cell(e.highest) - cell(e.lowest);
+            f = cellFigures(e.highest, limit);
+            f.lowCell = e.lowest + 1;
+            f.lowValue = cell(e.lowest);
+            f.spread = f.value - f.lowValue;
         }
-        const bool holds = graceOver && spread > limit;
-        const bool clear = spread <= limit - rearmMargin(kind);
-        updateThreshold(
-            kind, holds, clear,
-            holds ? "Cells " + volts(spread) + " apart: cell " + std::to_string(e.highest + 1) +
-                        " at " + volts(cell(e.highest)) + ", cell " + std::to_string(e.lowest + 1) +
-                        " at " + volts(cell(e.lowest)) + limitText(volts(limit))
-                  : std::string(),
-            now, raised);
+        const bool holds = graceOver && f.spread > limit;
+        const bool clear = f.spread <= limit - rearmMargin(kind);
+        updateThreshold(kind, holds, clear, f, now, raised);
     }
     {
         const Kind kind = Kind::Temperature;
         const Rule& rule = settings_[kind];
         const std::optional<Decimal>& ext = values.extTemperature;
         const std::optional<Decimal>& in = values.intTemperature;
-        std::string text;
+        Figures f;
         if (ext && *ext > rule.limit) {
-            text = "External temperature " + degrees(*ext) + limitText(degrees(rule.limit));
+            f.external = true;
+            f.value = *ext;
+            f.limit = rule.limit;
         }
         if (in && *in > rule.second) {
-            text += (text.empty() ? "Internal temperature " : "; internal temperature ") +
-                    degrees(*in) + limitText(degrees(rule.second));
+            f.internal = true;
+            f.internalValue = *in;
+            f.internalLimit = rule.second;
         }
         const Decimal margin = rearmMargin(kind);
         const bool clear =
             (!ext || *ext <= rule.limit - margin) && (!in || *in <= rule.second - margin);
-        updateThreshold(kind, !text.empty(), clear, text, now, raised);
+        updateThreshold(kind, f.external || f.internal, clear, f, now, raised);
     }
     {
         // A charger that does not report its input never raises it.
@@ -230,10 +220,12 @@ std::vector<Alarm> AlarmMonitor::row(const RowValues& values, std::uint32_t now)
         const std::optional<Decimal>& input = values.inputVoltage;
         const bool holds = input && *input < limit;
         const bool clear = !input || *input >= limit + rearmMargin(kind);
-        updateThreshold(
-            kind, holds, clear,
-            holds ? "Input at " + volts(*input) + limitText(volts(limit)) : std::string(), now,
-            raised);
+        Figures f;
+        if (holds) {
+            f.value = *input;
+            f.limit = limit;
+        }
+        updateThreshold(kind, holds, clear, f, now, raised);
     }
     return raised;
 }
@@ -255,12 +247,9 @@ std::vector<Alarm> AlarmMonitor::linkLost(const std::string& reason, std::uint32
     std::vector<Alarm> raised;
     checkTime(now, raised);
     if (hasRows_) {
-        std::string text = "Link lost during the " + runName(last_) + ", last row at " +
-                           ReadingFormat::elapsedText(last_.elapsedSeconds * 1000U);
-        if (!reason.empty()) {
-            text += ": " + reason;
-        }
-        update(Kind::Lost, true, text, raised);
+        Figures f = lastRowFigures();
+        f.reason = reason;
+        update(Kind::Lost, true, f, raised);
     }
     connected_ = false;
     return raised;
@@ -272,6 +261,13 @@ std::vector<Alarm> AlarmMonitor::tick(std::uint32_t now) {
     return raised;
 }
 
+Figures AlarmMonitor::lastRowFigures() const {
+    Figures f;
+    f.run = last_.state == ChargeState::Discharging ? Run::Discharge : Run::Charge;
+    f.lastRowSeconds = last_.elapsedSeconds;
+    return f;
+}
+
 void AlarmMonitor::checkTime(std::uint32_t now, std::vector<Alarm>& raised) {
     if (!connected_ || !hasRows_) {
         return;
@@ -279,21 +275,17 @@ void AlarmMonitor::checkTime(std::uint32_t now, std::vector<Alarm>& raised) {
     if (stoppedSince_) {
         const std::uint32_t limit = limitMs(Kind::Finished);
         if (now - *stoppedSince_ >= limit) {
-            update(Kind::Finished, true,
-                   "The " + runName(last_) + " finished after " +
-                       ReadingFormat::elapsedText(last_.elapsedSeconds * 1000U) +
-                       " (no charging or discharging for " + std::to_string(limit / 1000U) + " s)",
-                   raised);
+            Figures f = lastRowFigures();
+            f.seconds = limit / 1000U;
+            update(Kind::Finished, true, f, raised);
         }
         return;
     }
     const std::uint32_t limit = limitMs(Kind::Stalled);
     if (now - lastRowAt_ >= limit) {
-        update(Kind::Stalled, true,
-               "No new row for " + std::to_string(limit / 1000U) + " s while the " +
-                   runName(last_) + " was running (last row at " +
-                   ReadingFormat::elapsedText(last_.elapsedSeconds * 1000U) + ")",
-               raised);
+        Figures f = lastRowFigures();
+        f.seconds = limit / 1000U;
+        update(Kind::Stalled, true, f, raised);
     }
 }
 

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "alarms/alarm_figures.h"
 #include "alarms/alarm_rules.h"
 #include "protocol/decimal.h"
 #include "protocol/reading.h"
@@ -41,11 +42,14 @@ struct RowValues {
 
 struct Alarm {
     Kind kind = Kind::CellHigh;
-    std::string text;  // one line, English
+    std::string text;  // one line, English: alarmLine(kind, *figures)
     // When it was raised: ms since 1970 UTC on the session's clock (the
     // source's, for a replay or a watch), so that every front end and the
     // phone page tell the same moment. 0 until a session stamps it.
     std::int64_t raisedMs = 0;
+    // What it tells; none for an alarm known by its line only, one that
+    // could not be read back (readAlarmLine).
+    std::optional<Figures> figures = std::nullopt;
     bool operator==(const Alarm&) const = default;
 };
 
@@ -81,20 +85,24 @@ public:
     std::vector<Alarm> linkLost(const std::string& reason, std::uint32_t now);
     // Time passes.
     std::vector<Alarm> tick(std::uint32_t now);
+    // An alarm of `kind` telling `figures`, with its line.
+    static Alarm alarm(Kind kind, const Figures& figures);
 
     // Whether the recording has rows, and whether a rule's episode is on.
     bool hasRows() const { return hasRows_; }
     bool active(Kind kind) const { return active_[static_cast<std::size_t>(kind)]; }
 
 private:
-    // Raises `kind` with `text` when `holds` starts; ends the episode when it
-    // does not hold.
-    void update(Kind kind, bool holds, const std::string& text, std::vector<Alarm>& raised);
+    // Raises `kind` with `figures` when `holds` starts; ends the episode when
+    // it does not hold.
+    void update(Kind kind, bool holds, const Figures& figures, std::vector<Alarm>& raised);
     // The same for a threshold rule: its episode ends once `clear` (the
     // value back past the limit by the margin) has held for kRearmHoldMs.
-    void updateThreshold(Kind kind, bool holds, bool clear, const std::string& text,
+    void updateThreshold(Kind kind, bool holds, bool clear, const Figures& figures,
                          std::uint32_t now, std::vector<Alarm>& raised);
     void checkTime(std::uint32_t now, std::vector<Alarm>& raised);
+    // The run and time of the last row.
+    Figures lastRowFigures() const;
     void startRecording(std::uint32_t now);
     bool enabled(Kind kind) const { return settings_[kind].enabled; }
     std::uint32_t limitMs(Kind kind) const;

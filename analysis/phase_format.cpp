@@ -13,10 +13,6 @@ QJsonValue phaseNumber(double value) {
     return std::isnan(value) ? QJsonValue() : QJsonValue(round4(value));
 }
 
-QString signedAmps(double amps) {
-    return (amps > 0 ? QStringLiteral("+") : QString()) + fixed(amps, 2);
-}
-
 // The median of `values` (the mean of the middle two for an even count);
 // 0 for none.
 double medianForText(std::vector<double> values) {
@@ -30,19 +26,8 @@ double medianForText(std::vector<double> values) {
 
 }  // namespace
 
-QString phaseKindText(RowState kind, bool chinese) {
-    if (!chinese) {
-        return phaseKindName(kind);
-    }
-    switch (kind) {
-        case RowState::Charge:
-            return QString::fromUtf8("充电");
-        case RowState::Discharge:
-            return QString::fromUtf8("放电");
-        case RowState::Rest:
-            break;
-    }
-    return QString::fromUtf8("静置");
+QString signedAmps(double amps) {
+    return (amps > 0 ? QStringLiteral("+") : QString()) + fixed(amps, 2);
 }
 
 QString phaseKindName(RowState kind) {
@@ -158,47 +143,44 @@ QString mixedSummaryNote(const RecordingSummaryValues& summary) {
         "charge's and discharge's own figures are in phases");
 }
 
-QString ohmsText(double ohms, double uncertaintyOhms, bool shown, bool chinese) {
+std::optional<long> uncertaintyPercent(double ohms, double uncertaintyOhms) {
+    const double relative = ohms > 0 ? 100 * uncertaintyOhms / ohms : INFINITY;
+    return std::isfinite(relative) ? std::optional<long>(std::lround(relative)) : std::nullopt;
+}
+
+QString ohmsText(double ohms, double uncertaintyOhms, bool shown) {
     if (!shown) {
-        const double relative = ohms > 0 ? 100 * uncertaintyOhms / ohms : INFINITY;
-        return std::isfinite(relative)
-                   ? QString::fromUtf8(chinese ? "不确定（± %1 %）" : "uncertain (± %1 %)")
-                         .arg(std::lround(relative))
-                   : QString::fromUtf8(chinese ? "不确定" : "uncertain");
+        const std::optional<long> percent = uncertaintyPercent(ohms, uncertaintyOhms);
+        return percent ? QString::fromUtf8("uncertain (± %1 %)").arg(*percent)
+                       : QStringLiteral("uncertain");
     }
     return QString::fromUtf8("%1 ± %2 mΩ")
         .arg(fixed(ohms * 1000, 1), fixed(uncertaintyOhms * 1000, 1));
 }
 
-QString phaseDescription(const Phase& p, bool zh) {
-    const auto pick = [zh](const char* chinese, const char* english) {
-        return QString::fromUtf8(zh ? chinese : english);
-    };
+QString phaseDescription(const Phase& p) {
     // A rest counts nothing: what its counter stands at says nothing of it.
     const QString counter =
         p.kind == RowState::Rest ? QString()
-        : p.counterRestarts == 1 ? pick("（计数器重新开始了一次）", " (the counter restarted once)")
+        : p.counterRestarts == 1 ? QStringLiteral(" (the counter restarted once)")
         : p.counterRestarts > 1
-            ? pick("（计数器重新开始了 %1 次）", " (the counter restarted %1 times)")
-                  .arg(p.counterRestarts)
-        : p.startedPartWay ? pick("（中途开始）", " (started part-way)")
+            ? QStringLiteral(" (the counter restarted %1 times)").arg(p.counterRestarts)
+        : p.startedPartWay ? QStringLiteral(" (started part-way)")
                            : QString();
-    return pick("%1，自 %2 起，历时 %3，%4 mAh%5，%6 Wh，平均 %7 A，最大 %8 A",
-                "%1 from %2 for %3, %4 mAh%5, %6 Wh, mean %7 A, largest %8 A")
-        .arg(phaseKindText(p.kind, zh), durationText(p.startSeconds), durationText(p.durationS),
+    return QStringLiteral("%1 from %2 for %3, %4 mAh%5, %6 Wh, mean %7 A, largest %8 A")
+        .arg(phaseKindName(p.kind), durationText(p.startSeconds), durationText(p.durationS),
              fixed(p.capacityMah, 0), counter, fixed(p.energyWh, 3), signedAmps(p.currentMeanA),
              signedAmps(p.currentPeakA));
 }
 
-QString efficiencyDescription(const PhaseTotals& t, bool zh) {
+QString efficiencyDescription(const PhaseTotals& t) {
     if (!t.efficiencyWh && !t.efficiencyMah) {
         return {};
     }
     const auto percent = [](const std::optional<double>& e) {
         return e ? fixed(*e * 100, 1) : QStringLiteral("-");
     };
-    return QString::fromUtf8(zh ? "能量的 %1 %，容量的 %2 %"
-                                : "%1 % of the energy, %2 % of the capacity")
+    return QStringLiteral("%1 % of the energy, %2 % of the capacity")
         .arg(percent(t.efficiencyWh), percent(t.efficiencyMah));
 }
 
@@ -208,24 +190,32 @@ QString phasesText(const RecordingPhases& r) {
     for (const Phase& p : r.phases) {
         ++n;
         if (p.kind != RowState::Rest) {
-            text += QStringLiteral("  phase %1: %2\n").arg(n).arg(phaseDescription(p, false));
+            text += QStringLiteral("  phase %1: %2\n").arg(n).arg(phaseDescription(p));
         }
     }
     if (r.omitted > 0) {
         text += QStringLiteral("  and %1 more phases, counted in the totals only\n").arg(r.omitted);
     }
-    const QString efficiency = efficiencyDescription(r.totals, false);
+    const QString efficiency = efficiencyDescription(r.totals);
     if (!efficiency.isEmpty()) {
         text += QStringLiteral("  efficiency:      %1\n").arg(efficiency);
     }
     return text;
 }
 
-QString resistanceMedianText(const std::vector<ResistanceEstimate>& estimates, bool zh) {
-    if (estimates.empty()) {
-        return {};
-    }
+ResistanceMedian resistanceMedian(const std::vector<ResistanceEstimate>& estimates) {
+    ResistanceMedian out;
+    out.estimates = static_cast<int>(estimates.size());
     const double limit = ResistanceOptions{}.shownUncertainty;
+    out.limitPercent = static_cast<int>(std::lround(limit * 100));
+    const auto median = [limit](const std::vector<double>& ohms,
+                                const std::vector<double>& uncertainties) {
+        MedianOhms m;
+        m.ohms = medianForText(ohms);
+        m.uncertaintyOhms = medianForText(uncertainties);
+        m.shown = !ohms.empty() && m.ohms > 0 && m.uncertaintyOhms / m.ohms <= limit;
+        return m;
+    };
     std::vector<double> ohms;
     std::vector<double> uncertainties;
     for (const ResistanceEstimate& e : estimates) {
@@ -234,22 +224,12 @@ QString resistanceMedianText(const std::vector<ResistanceEstimate>& estimates, b
             uncertainties.push_back(e.uncertaintyOhms);
         }
     }
+    out.steps = static_cast<int>(ohms.size());
     if (ohms.empty()) {
-        return QString::fromUtf8(zh ? "不确定（%1 次阶跃，无一在 %2 % 以内）"
-                                    : "uncertain (%1 steps, none within %2 %)")
-            .arg(estimates.size())
-            .arg(std::lround(limit * 100));
+        return out;
     }
-    const double pack = medianForText(ohms);
-    const double packU = medianForText(uncertainties);
-    const bool one = ohms.size() == 1;
-    QString text = QString::fromUtf8(zh ? (one ? "%1（%2 次阶跃）" : "%1（%2 次阶跃的中位数）")
-                                     : one ? "%1, from %2 step"
-                                           : "%1, the median of %2 steps")
-                       .arg(ohmsText(pack, packU, pack > 0 && packU / pack <= limit, zh))
-                       .arg(ohms.size());
-    QStringList cells;
-    int lastPresent = 0;
+    out.pack = median(ohms, uncertainties);
+    std::size_t lastPresent = 0;
     for (std::size_t c = 0; c < 12; ++c) {
         std::vector<double> cellOhms;
         std::vector<double> cellUncertainties;
@@ -262,26 +242,14 @@ QString resistanceMedianText(const std::vector<ResistanceEstimate>& estimates, b
                 cellUncertainties.push_back(cell.uncertaintyOhms);
             }
         }
-        if (!present) {
-            cells << QString();
-            continue;
+        out.cells.push_back(present ? std::optional<MedianOhms>(median(cellOhms, cellUncertainties))
+                                    : std::nullopt);
+        if (present) {
+            lastPresent = c + 1;
         }
-        lastPresent = static_cast<int>(c) + 1;
-        const double r = medianForText(cellOhms);
-        const double u = medianForText(cellUncertainties);
-        cells << (!cellOhms.empty() && r > 0 && u / r <= limit
-                      ? QString::fromUtf8("%1 ± %2").arg(fixed(r * 1000, 0), fixed(u * 1000, 0))
-                      : QStringLiteral("?"));
     }
-    if (lastPresent > 0) {
-        cells = cells.mid(0, lastPresent);
-        for (QString& cell : cells) {
-            cell = cell.isEmpty() ? QStringLiteral("-") : cell;
-        }
-        text += QString::fromUtf8(zh ? "；电芯 %1 mΩ" : "; cells %1 mΩ")
-                    .arg(cells.join(QString::fromUtf8(zh ? "、" : ", ")));
-    }
-    return text;
+    out.cells.resize(lastPresent);
+    return out;
 }
 
 QString resistanceText(const std::vector<ResistanceEstimate>& estimates) {

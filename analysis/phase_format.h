@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "analysis/phases.h"
@@ -15,8 +16,8 @@ namespace cellwatch {
 
 // "charge", "discharge" or "rest".
 QString phaseKindName(RowState kind);
-// The same as a window shows it, in Chinese or English.
-QString phaseKindText(RowState kind, bool chinese);
+// "+4.00" or "-4.00": a current in amperes, its sign always written.
+QString signedAmps(double amps);
 
 // One object per phase: kind, first_row, last_row (data rows, 0 = the
 // first), start_s, end_s (elapsed seconds of its first and last row),
@@ -49,23 +50,39 @@ QString phasesText(const RecordingPhases& phases);
 QString resistanceText(const std::vector<ResistanceEstimate>& estimates);
 
 // A resistance in milliohms with its uncertainty: "180.0 ± 5.8 mΩ"; for one
-// not to be shown, "uncertain (± 105 %)" (or in Chinese).
-QString ohmsText(double ohms, double uncertaintyOhms, bool shown, bool chinese = false);
+// not to be shown, "uncertain (± 105 %)".
+QString ohmsText(double ohms, double uncertaintyOhms, bool shown);
+// How uncertain a resistance is, in percent of it (rounded); none for a
+// resistance of 0 or less.
+std::optional<long> uncertaintyPercent(double ohms, double uncertaintyOhms);
 
 // One phase as the report's line has it after "phase N: " ("charge from
-// 0:00:00 for 0:30:00, 2000 mAh, 24.000 Wh, mean +4.00 A, largest +4.00 A"),
-// or in Chinese; a rest the same way, without the counter's notes.
-QString phaseDescription(const Phase& phase, bool chinese);
-// "82.5 % of the energy, 90.0 % of the capacity" (or in Chinese); empty for
-// totals without an efficiency.
-QString efficiencyDescription(const PhaseTotals& totals, bool chinese);
+// 0:00:00 for 0:30:00, 2000 mAh, 24.000 Wh, mean +4.00 A, largest +4.00 A");
+// a rest the same way, without the counter's notes.
+QString phaseDescription(const Phase& phase);
+// "82.5 % of the energy, 90.0 % of the capacity"; empty for totals without
+// an efficiency.
+QString efficiencyDescription(const PhaseTotals& totals);
+
+// A median resistance with the median of its uncertainties.
+struct MedianOhms {
+    double ohms = 0;
+    double uncertaintyOhms = 0;
+    bool shown = false;  // within the estimates' shown uncertainty (25 %)
+};
 
 // The pack's resistance over the estimates to be shown: their median with
-// the median of their uncertainties, and each cell's likewise ("?" for a
-// cell whose figure would be over 25 % uncertain): "125.0 ± 2.8 mΩ, the
-// median of 2 steps; cells ?, 25 ± 3, ? mΩ" ("from 1 step" for one; "-"
-// for a cell absent in every estimate). Estimates none of which is to be
-// shown give "uncertain (2 steps, none within 25 %)"; none at all, "".
-QString resistanceMedianText(const std::vector<ResistanceEstimate>& estimates, bool chinese);
+// the median of their uncertainties, and each cell's likewise.
+struct ResistanceMedian {
+    int estimates = 0;     // all of them; 0 for none
+    int steps = 0;         // those to be shown, of which the median is
+    int limitPercent = 0;  // the uncertainty beyond which one is not shown
+    MedianOhms pack;       // when steps > 0
+    // Cells 1..n up to the last one present in an estimate; none for a cell
+    // absent in every estimate, one not shown for a cell whose figure would
+    // be over the limit.
+    std::vector<std::optional<MedianOhms>> cells;
+};
+ResistanceMedian resistanceMedian(const std::vector<ResistanceEstimate>& estimates);
 
 }  // namespace cellwatch

@@ -24,21 +24,4 @@ ReportedResistance reportedResistance(const Reading& reading) {
     return out;
 }
 
-QString reportedResistanceText(const ReportedResistance& reported, bool chinese) {
-    QStringList parts;
-    if (reported.packMilliohms) {
-        parts << QString::fromUtf8(chinese ? "电池组 %1 mΩ" : "pack %1 mΩ")
-                     .arg(QString::number(*reported.packMilliohms, 'f', 1));
-    }
-    if (!reported.cellMilliohms.empty()) {
-        QStringList cells;
-        for (const std::optional<double>& cell : reported.cellMilliohms) {
-            cells << (cell ? QString::number(*cell, 'f', 1) : QStringLiteral("-"));
-        }
-        parts << QString::fromUtf8(chinese ? "电芯 %1 mΩ" : "cells %1 mΩ")
-                     .arg(cells.join(QString::fromUtf8(chinese ? "、" : ", ")));
-    }
-    return parts.join(QString::fromUtf8(chinese ? "；" : "; "));
-}
-
 }  // namespace cellwatch

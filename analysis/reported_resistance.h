@@ -22,8 +22,4 @@ struct ReportedResistance {
 // What `reading` reports (cells 1..cellCount).
 ReportedResistance reportedResistance(const Reading& reading);
 
-// "pack 24.5 mΩ; cells 1.2, 1.3, -, 1.4 mΩ" (a dash for a cell without a figure),
-// in Chinese or English; "" when nothing is reported.
-QString reportedResistanceText(const ReportedResistance& reported, bool chinese);
-
 }  // namespace cellwatch

@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "alarms/alarm_rules.h"
-#include "alarms/alarm_text.h"
 #include "analysis/summary_format.h"
 #include "app/alarm_settings_dialog.h"
+#include "app/alarm_texts.h"
 #include "app/captions.h"
 
 namespace cellwatch {
@@ -26,12 +26,12 @@ QString alarmListKind(const QString& kind, bool chinese) {
     return chinese && known ? alarmKindCaption(*known) : kind;
 }
 
-QString alarmListText(const AlarmNote& alarm, bool chinese) {
+QString alarmListText(const AlarmNote& alarm, bool /*chinese*/) {
     const auto known = alarms::kindFromName(alarm.kind.toStdString());
-    if (!chinese || !known) {
+    if (!known) {
         return alarm.text;
     }
-    return QString::fromStdString(alarms::chineseAlarmText(*known, alarm.text.toStdString()));
+    return alarmText(*known, alarm.text);
 }
 
 QTableWidgetItem* alarmListItem(const QString& text) {

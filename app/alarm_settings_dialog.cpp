@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <cmath>
 
-#include "alarms/alarm_text.h"
+#include "app/alarm_texts.h"
 #include "app/captions.h"
 #include "app/settings.h"
 
@@ -83,9 +83,8 @@ QString alarmKindCaption(Kind kind) {
     return AlarmSettingsDialog::tr(textsOf(kind).name);
 }
 
-QString shownAlarmText(const alarms::Alarm& alarm, bool chinese) {
-    return QString::fromStdString(chinese ? alarms::chineseAlarmText(alarm.kind, alarm.text)
-                                          : alarm.text);
+QString shownAlarmText(const alarms::Alarm& alarm, bool /*chinese*/) {
+    return alarmText(alarm);
 }
 
 QString rearmNote() {

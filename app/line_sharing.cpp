@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <exception>
 
+#include "app/broker_notice_texts.h"
 #include "app/captions.h"
 #include "app/page_sharing.h"
 #include "net/broker_setup.h"
@@ -140,8 +141,8 @@ bool LineSharing::applyPublishing(const PublishChoice& choice, const QString& pa
     stopPublishing();
     writePublishChoice(parts_.settings, choice);
     publisher_ = std::move(fresh);
-    connect(publisher_.get(), &net::Publisher::notice, this,
-            [this](const QString& text) { parts_.postStatus(text); });
+    connect(publisher_.get(), &net::Publisher::noticed, this,
+            [this](const net::BrokerNotice& n) { parts_.postStatus(brokerNoticeText(n)); });
     parts_.postStatus(tr("Publishing on %1").arg(address));
     for (const QString& warning : warnings) {
         parts_.postStatus(warning);

@@ -18,6 +18,8 @@
 #include "alarms/alarm_rules.h"
 #include "app/alarm_band.h"
 #include "app/alarm_settings_dialog.h"
+#include "app/alarm_texts.h"
+#include "app/broker_notice_texts.h"
 #include "app/captions.h"
 #include "app/network_watch.h"
 #include "app/network_watch_dialog.h"
@@ -93,8 +95,8 @@ NetworkListDialog::NetworkListDialog(Settings& settings, const QString& broker,
         notice_.clear();
         showState();
     });
-    connect(client_.get(), &net::MqttClient::notice, this, [this](const QString& text) {
-        notice_ = text;
+    connect(client_.get(), &net::MqttClient::noticed, this, [this](const net::BrokerNotice& n) {
+        notice_ = brokerNoticeText(n);
         showState();
     });
     updateTimer_.setSingleShot(true);
@@ -292,7 +294,8 @@ void NetworkListDialog::notifyAlarm(const QString& name, int channel, const QStr
         return;
     }
     told_[entry].insert(kind);
-    alarms_->notify(entry + QStringLiteral(": ") + alarmKindCaption(*known), text);
+    alarms_->notify(entry + QStringLiteral(": ") + alarmKindCaption(*known),
+                    alarmText(*known, text));
 }
 
 void NetworkListDialog::applyUpdates() {

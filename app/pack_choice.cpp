@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "app/analysis_texts.h"
 #include "app/captions.h"
 #include "app/pack_dialog.h"
 #include "app/settings.h"
@@ -106,7 +107,7 @@ void PackChoice::tagJournal(int cells) {
         return;
     }
     if (told->mismatch) {
-        parts_.tell(cellCountMismatchText(pack, cells, parts_.chinese()));
+        parts_.tell(shown::cellCountMismatchText(pack, cells));
     }
     if (!told->writeError.isEmpty()) {
         parts_.tell(kPackNotWritten.text() + QStringLiteral(": ") + told->writeError);

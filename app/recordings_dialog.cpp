@@ -24,7 +24,8 @@
 #include <set>
 
 #include "analysis/recording_summary.h"
-#include "app/language.h"
+#include "app/analysis_texts.h"
+#include "app/captions.h"
 #include "app/recordings_rows.h"
 #include "app/recordings_widgets.h"
 #include "chart/pack_history_chart.h"
@@ -96,9 +97,7 @@ RecordingsDialog::RecordingsDialog(QString folder, QWidget* parent)
     connect(healthJob_, &PackHealthJob::ready, this,
             [this](const QString& name, const PackHealth& health) {
                 if (name == packShown_) {
-                    // The line below still takes the language as a flag.
-                    const bool chinese_ = installedLanguage() == Language::Chinese;
-                    healthText_->setText(packHealthLine(health, chinese_));
+                    healthText_->setText(shown::packHealthLine(health));
                     emit healthShown();
                 }
             });

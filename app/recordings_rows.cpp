@@ -1,6 +1,7 @@
 #include "app/recordings_rows.h"
 
 #include "analysis/summary_format.h"
+#include "app/analysis_texts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -230,8 +231,7 @@ void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned
         item(cells > 0 ? QString::number(cells) : QString(), Qt::AlignRight, cells);
     if (summary && cellCountDiffers(pack, cells)) {
         cellsItem->setText(QString::number(cells) + QStringLiteral(" ⚠"));
-        cellsItem->setToolTip(
-            cellCountMismatchText(pack, cells, installedLanguage() == Language::Chinese));
+        cellsItem->setToolTip(shown::cellCountMismatchText(pack, cells));
     }
     list.setItem(r, kCellsCol, cellsItem);
     list.setItem(r, kAlarmsCol,
@@ -251,8 +251,7 @@ void retranslateRecordingRow(QTableWidget& list, int r, const PackInfo& pack) {
         }
     }
     if (QTableWidgetItem* cells = list.item(r, kCellsCol); cells && !cells->toolTip().isEmpty()) {
-        cells->setToolTip(cellCountMismatchText(pack, cells->data(kRowSortRole).toInt(),
-                                                installedLanguage() == Language::Chinese));
+        cells->setToolTip(shown::cellCountMismatchText(pack, cells->data(kRowSortRole).toInt()));
     }
 }
 

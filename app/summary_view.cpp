@@ -8,6 +8,7 @@
 
 #include "analysis/phase_format.h"
 #include "analysis/summary_format.h"
+#include "app/analysis_texts.h"
 #include "app/language.h"
 #include "readout/journal.h"
 
@@ -63,7 +64,6 @@ std::vector<SummaryLine> summaryLines(const RecordingSummaryValues& s) {
 
 std::vector<SummaryLine> analysisLines(const RecordingPhases& phases,
                                        const std::vector<ResistanceEstimate>& resistance) {
-    const bool zh = installedLanguage() == Language::Chinese;
     std::vector<SummaryLine> out;
     int n = 0;
     for (const Phase& p : phases.phases) {
@@ -76,12 +76,12 @@ std::vector<SummaryLine> analysisLines(const RecordingPhases& phases,
             break;
         }
         out.push_back({QStringLiteral("phase %1").arg(n), SummaryView::tr("phase %1").arg(n),
-                       phaseDescription(p, zh)});
+                       shown::phaseDescription(p)});
     }
-    if (const QString e = efficiencyDescription(phases.totals, zh); !e.isEmpty()) {
+    if (const QString e = shown::efficiencyDescription(phases.totals); !e.isEmpty()) {
         out.push_back({QStringLiteral("efficiency"), SummaryView::tr("efficiency"), e});
     }
-    if (const QString r = resistanceMedianText(resistance, zh); !r.isEmpty()) {
+    if (const QString r = shown::resistanceMedianText(resistance); !r.isEmpty()) {
         out.push_back({QStringLiteral("resistance"), SummaryView::tr("resistance"), r});
     }
     return out;
@@ -150,10 +150,8 @@ void SummaryView::setReportedResistance(ReportedResistance reported) {
 }
 
 void SummaryView::refreshAnalysis() {
-    // The line below still takes the language as a flag.
-    const bool chinese_ = installedLanguage() == Language::Chinese;
     analysisLines_ = analysisLines(phases_, resistance_);
-    if (const QString r = reportedResistanceText(reported_, chinese_); !r.isEmpty()) {
+    if (const QString r = shown::reportedResistanceText(reported_); !r.isEmpty()) {
         analysisLines_.push_back(
             {QStringLiteral("charger resistance"), tr("charger resistance"), r});
     }

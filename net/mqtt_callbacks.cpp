@@ -30,8 +30,7 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
     client->connected_ = true;
     client->heardClock_.start();
     if (client->failures_ > 0 || client->everConnected_) {
-        emit client->notice(QStringLiteral("connected to the broker %1")
-                                .arg(client->options_.address.brokerText()));
+        client->tell({BrokerNotice::Kind::Connected, client->options_.address.brokerText()});
     }
     client->failures_ = 0;
     client->everConnected_ = true;

@@ -279,18 +279,21 @@ void MqttClient::misc() {
     if (taking_ && unacked_ > 0 && ackClock_.isValid() &&
         ackClock_.elapsed() >= options_.silenceNoticeMs) {
         taking_ = false;
-        emit notice(QStringLiteral("the broker %1 has acknowledged nothing for %2 s (%3 "
-                                   "messages wait); what waits is bounded, the oldest raw "
-                                   "records give way first")
-                        .arg(options_.address.brokerText())
-                        .arg(options_.silenceNoticeMs / 1000)
-                        .arg(unacked_ + static_cast<int>(outbox_.size())));
+        BrokerNotice n{BrokerNotice::Kind::Silent, options_.address.brokerText()};
+        n.seconds = options_.silenceNoticeMs / 1000;
+        n.waiting = unacked_ + static_cast<int>(outbox_.size());
+        tell(n);
     }
     if (mosquitto_socket(mosq_) < 0 && (connected_ || attempting_)) {
         broken(QStringLiteral("no answer to the keep-alive"));
         return;
     }
     watchSocket();
+}
+
+void MqttClient::tell(const BrokerNotice& n) {
+    emit noticed(n);
+    emit notice(brokerNoticeLine(n));
 }
 
 void MqttClient::broken(const QString& why) {
@@ -326,9 +329,9 @@ void MqttClient::broken(const QString& why) {
     }
     ++failures_;
     const int delay = retryDelayMs(failures_);
-    emit notice(QStringLiteral("%1 the broker %2: %3; trying again in %4 s")
-                    .arg(was ? QStringLiteral("lost") : QStringLiteral("cannot reach"), broker, why)
-                    .arg(delay / 1000));
+    BrokerNotice n{was ? BrokerNotice::Kind::Lost : BrokerNotice::Kind::Unreachable, broker, why};
+    n.seconds = delay / 1000;
+    tell(n);
     retryTimer_.start(delay);
 }
 
@@ -383,21 +386,17 @@ void MqttClient::pump() {
         othersDropped_ += outbox_.droppedOthers();
         if (taking_) {
             taking_ = false;
-            emit notice(QStringLiteral("the broker %1 is not taking messages (%2 wait for its "
-                                       "acknowledgement); the oldest raw records give way")
-                            .arg(options_.address.brokerText())
-                            .arg(unacked_ + static_cast<int>(outbox_.size())));
+            BrokerNotice n{BrokerNotice::Kind::NotTaking, options_.address.brokerText()};
+            n.waiting = unacked_ + static_cast<int>(outbox_.size());
+            tell(n);
         }
         outbox_.resetDropped();
     } else if (!taking_ && outbox_.empty() && unacked_ < kMaxInFlight) {
         taking_ = true;
-        emit notice(QStringLiteral("the broker %1 takes messages again; %2 raw records%3 were "
-                                   "dropped meanwhile")
-                        .arg(options_.address.brokerText())
-                        .arg(rawDropped_)
-                        .arg(othersDropped_ > 0
-                                 ? QStringLiteral(" and %1 rows or events").arg(othersDropped_)
-                                 : QString()));
+        BrokerNotice n{BrokerNotice::Kind::TakingAgain, options_.address.brokerText()};
+        n.rawDropped = rawDropped_;
+        n.othersDropped = othersDropped_;
+        tell(n);
     }
     if (sent) {
         watchSocket();

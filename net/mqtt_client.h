@@ -34,6 +34,7 @@
 #include <optional>
 
 #include "net/broker_address.h"
+#include "net/broker_notice.h"
 #include "net/drop_report.h"
 #include "net/messages.h"
 #include "net/outbox.h"
@@ -140,10 +141,14 @@ signals:
     // Without reconnect: the connection could not be made or was lost.
     void lost(const QString& why);
     void message(const QString& topic, const QByteArray& payload);
-    // One line about the connection for the user (connected, away, retrying).
+    // One line about the connection for the user (connected, away, retrying):
+    // its kind and figures (noticed), then its English line (notice).
+    void noticed(const cellwatch::net::BrokerNotice& notice);
     void notice(const QString& text);
 
 private:
+    // Tells `notice` both ways.
+    void tell(const BrokerNotice& notice);
     static void onConnect(mosquitto*, void* self, int rc);
     static void onDisconnect(mosquitto*, void* self, int rc);
     static void onMessage(mosquitto*, void* self, const mosquitto_message* m);

@@ -139,6 +139,7 @@ Publisher::Publisher(MqttOptions options, bool discovery, QByteArray key, QObjec
         }
     });
     connect(&client_, &MqttClient::connected, this, &Publisher::online);
+    connect(&client_, &MqttClient::noticed, this, &Publisher::noticed);
     connect(&client_, &MqttClient::notice, this, &Publisher::notice);
 }
 

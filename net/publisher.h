@@ -73,7 +73,9 @@ public:
     std::uint64_t dropped() const { return dropped_; }
 
 signals:
-    // One line about the broker connection.
+    // One line about the broker connection: its kind and figures (noticed),
+    // then its English line (notice).
+    void noticed(const cellwatch::net::BrokerNotice& notice);
     void notice(const QString& text);
 
 private:

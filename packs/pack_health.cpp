@@ -275,8 +275,7 @@ QString findingText(const CellFinding& f) {
         .arg(discharge ? QStringLiteral("under") : QStringLiteral("over"));
 }
 
-QString packHealthLine(const PackHealth& h, bool chinese) {
-    QStringList parts;
+const CapacityPoint* lastFullCapacity(const PackHealth& h) {
     // The newest full discharge, or the newest full charge without one.
     const CapacityPoint* last = nullptr;
     for (const CapacityPoint& c : h.capacity) {
@@ -284,53 +283,7 @@ QString packHealthLine(const PackHealth& h, bool chinese) {
             last = &c;
         }
     }
-    if (last != nullptr) {
-        const bool discharge = last->kind == RowState::Discharge;
-        QString share =
-            std::isnan(last->percentOfNominal)
-                ? QString()
-                : (chinese ? QStringLiteral("标称的 %1 %，") : QStringLiteral("%1 % of nominal, "))
-                      .arg(fixed(last->percentOfNominal, 1));
-        parts << (chinese
-                      ? QStringLiteral("最近一次完整%1 %2 mAh（%3首次的 %4 %）")
-                            .arg(discharge ? QStringLiteral("放电") : QStringLiteral("充电"),
-                                 fixed(last->capacityMah, 0), share, fixed(last->percentOfFirst, 1))
-                      : QStringLiteral("last full %1 %2 mAh (%3%4 % of the first)")
-                            .arg(discharge ? QStringLiteral("discharge") : QStringLiteral("charge"),
-                                 fixed(last->capacityMah, 0), share,
-                                 fixed(last->percentOfFirst, 1)));
-    }
-    if (!std::isnan(h.equivalentCycles)) {
-        parts << (chinese ? QStringLiteral("等效循环 %1 次")
-                          : QStringLiteral("%1 equivalent cycles"))
-                     .arg(fixed(h.equivalentCycles, 1));
-    }
-    if (h.resistanceChangePercent) {
-        parts << (chinese ? QStringLiteral("内阻变化 %1%2 %") : QStringLiteral("resistance %1%2 %"))
-                     .arg(*h.resistanceChangePercent >= 0 ? QStringLiteral("+") : QString(),
-                          fixed(*h.resistanceChangePercent, 1));
-    }
-    if (h.finding) {
-        const CellFinding& f = *h.finding;
-        parts << (chinese
-                      ? QStringLiteral("电芯 %1：最近 %2 次%3中有 %4 次结束时%5，比平均%6 %7 mV")
-                            .arg(f.cell)
-                            .arg(f.of)
-                            .arg(f.kind == RowState::Discharge ? QStringLiteral("放电")
-                                                               : QStringLiteral("充电"))
-                            .arg(f.times)
-                            .arg(f.kind == RowState::Discharge ? QStringLiteral("最低")
-                                                               : QStringLiteral("最高"))
-                            .arg(f.kind == RowState::Discharge ? QStringLiteral("低")
-                                                               : QStringLiteral("高"))
-                            .arg(std::lround(f.mvFromMean))
-                      : findingText(f));
-    }
-    if (parts.isEmpty()) {
-        return chinese ? QStringLiteral("还没有完整的充电或放电")
-                       : QStringLiteral("no full charge or discharge yet");
-    }
-    return parts.join(chinese ? QStringLiteral("；") : QStringLiteral("; "));
+    return last;
 }
 
 QString packHealthText(const PackHealth& h) {

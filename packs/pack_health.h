@@ -107,10 +107,9 @@ PackHealth packHealthOfFolder(const QString& folder, const QString& name);
 // "cell 3: lowest at the end of 5 of the last 6 discharges, 42 mV under the
 // mean".
 QString findingText(const CellFinding& finding);
-// One line for a window, in English or Chinese: the last full discharge's
-// (else charge's) capacity as a share of the nominal and of the first, the
-// equivalent cycles, the resistance's change and the finding.
-QString packHealthLine(const PackHealth& health, bool chinese);
+// The last full discharge (else the last full charge) of the capacity
+// points; none without one.
+const CapacityPoint* lastFullCapacity(const PackHealth& health);
 // Several lines: the definition, the capacity table, cycles, resistance and
 // the finding.
 QString packHealthText(const PackHealth& health);

@@ -70,9 +70,8 @@ bool cellCountDiffers(const PackInfo& pack, int recordingCells) {
     return pack.cells > 0 && recordingCells > 0 && pack.cells != recordingCells;
 }
 
-QString cellCountMismatchText(const PackInfo& pack, int recordingCells, bool chinese) {
-    return (chinese ? QStringLiteral("此记录有 %1 节电芯；电池组“%2”有 %3 节")
-                    : QStringLiteral("This recording has %1 cells; pack \"%2\" has %3"))
+QString cellCountMismatchText(const PackInfo& pack, int recordingCells) {
+    return QStringLiteral("This recording has %1 cells; pack \"%2\" has %3")
         .arg(recordingCells)
         .arg(pack.pack)
         .arg(pack.cells);

@@ -73,9 +73,9 @@ struct PackInfo {
 // its pack's count; false when either is not known (0), as for a pack
 // without a balance lead.
 bool cellCountDiffers(const PackInfo& pack, int recordingCells);
-// What the window says of it: "This recording has 6 cells; pack "Race 4S"
-// has 4", or in Chinese.
-QString cellCountMismatchText(const PackInfo& pack, int recordingCells, bool chinese);
+// What the log says of it: "This recording has 6 cells; pack "Race 4S"
+// has 4".
+QString cellCountMismatchText(const PackInfo& pack, int recordingCells);
 
 // A pack name as it is kept and compared: with its outer blanks removed,
 // line breaks and tabs inside as single blanks, and cut to kPackNameLimit.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "alarms/alarm_figures.h"
 #include "net/json_text.h"
 #include "net/web_server.h"
 #include "readout/row_store.h"
@@ -66,11 +67,64 @@ std::string pageRow(const RowStore& rows, int gridRow, std::optional<qint64> arr
     return o.text();
 }
 
+static std::string pageFigures(alarms::Kind kind, const alarms::Figures& f) {
+    using alarms::Kind;
+    net::JsonObjectText o;
+    const auto number = [&o](std::string_view key, Decimal value) {
+        o.number(key, value.toDouble());
+    };
+    switch (kind) {
+        case Kind::CellSpread:
+            o.whole("low", f.lowCell);
+            number("lowV", f.lowValue);
+            number("spread", f.spread);
+            [[fallthrough]];
+        case Kind::CellHigh:
+        case Kind::CellLow:
+            o.whole("cell", f.cell);
+            [[fallthrough]];
+        case Kind::InputLow:
+            number("v", f.value);
+            number("limit", f.limit);
+            break;
+        case Kind::Temperature:
+            if (f.external) {
+                number("ext", f.value);
+                number("extLimit", f.limit);
+            }
+            if (f.internal) {
+                number("int", f.internalValue);
+                number("intLimit", f.internalLimit);
+            }
+            break;
+        case Kind::Finished:
+        case Kind::Stalled:
+        case Kind::Lost:
+            o.string("run", f.run == alarms::Run::Discharge ? QStringLiteral("discharge")
+                                                            : QStringLiteral("charge"));
+            o.whole("last", f.lastRowSeconds);
+            if (kind == Kind::Lost) {
+                o.string("reason", QString::fromStdString(f.reason));
+            } else {
+                o.whole("s", f.seconds);
+            }
+            break;
+    }
+    return o.text();
+}
+
 std::string pageAlarm(const alarms::Alarm& alarm, int channel) {
     net::JsonObjectText o;
     o.string("kind", QString::fromUtf8(alarms::kindName(alarm.kind)))
         .string("text", QString::fromStdString(alarm.text))
         .whole("at", static_cast<qint64>(alarm.raisedMs));
+    // The page words it in its language from the figures; an alarm known by
+    // its line only has them read back from it.
+    const std::optional<alarms::Figures> figures =
+        alarm.figures ? alarm.figures : alarms::readAlarmLine(alarm.kind, alarm.text);
+    if (figures) {
+        o.json("fig", pageFigures(alarm.kind, *figures));
+    }
     if (channel > 0) {
         o.whole("ch", channel);
     }

@@ -17,8 +17,15 @@
 // "ms":ARRIVED} with the values in PageField order and ARRIVED the row's
 // arrival in ms on the recording's time base (its elapsed time to the
 // millisecond: the page's X, so that rows faster than one a second do not
-// share an X), ALARM is {"kind":K,"text":TEXT,"at":MS} with the moment it
-// was raised on the session's clock (Alarm::raisedMs), L is linkStateName()
+// share an X), ALARM is {"kind":K,"text":TEXT,"at":MS,"fig":FIGURES} with
+// the moment it was raised on the session's clock (Alarm::raisedMs) and
+// what it tells (alarms/alarm_figures.h), for the page to word in its own
+// language: "cell", "v", "limit" (cell-high, cell-low; input-low without
+// "cell"), those and "low", "lowV", "spread" (cell-spread), "ext",
+// "extLimit", "int", "intLimit" (temperature, each pair when over its
+// limit), "run" ("charge" or "discharge"), "last" (the last row's elapsed
+// seconds) and "s" (finished, stalled) or "reason" (lost); no "fig" for a
+// line in no form the monitor writes. L is linkStateName()
 // (a recording ended by a loss stays "lost" until the next one begins) and
 // MS the recording's start in ms since 1970 UTC.
 //

@@ -19,6 +19,22 @@ const TEXTS = {
     temperature: 'Too hot', 'input-low': 'Input voltage low', finished: 'Finished',
     stalled: 'Stalled', 'lost-alarm': 'Link lost', cell: 'Cell', channel: 'Channel',
     worst: 'Worst cell',
+    // An alarm's text from its figures (see alarmText).
+    'a-cell-high': 'Cell {cell} at {v} V (limit {limit} V)',
+    'a-cell-low': 'Cell {cell} at {v} V (limit {limit} V)',
+    'a-cell-spread': 'Cells {spread} V apart: cell {cell} at {v} V, cell {low} at {lowV} V (limit {limit} V)',
+    'a-ext': 'External temperature {ext} °C (limit {extLimit} °C)',
+    'a-int': 'Internal temperature {int} °C (limit {intLimit} °C)',
+    'a-ext-int': 'External temperature {ext} °C (limit {extLimit} °C); internal temperature {int} °C (limit {intLimit} °C)',
+    'a-input-low': 'Input at {v} V (limit {limit} V)',
+    'a-finished-charge': 'The charge finished after {last} (no charging or discharging for {s} s)',
+    'a-finished-discharge': 'The discharge finished after {last} (no charging or discharging for {s} s)',
+    'a-stalled-charge': 'No new row for {s} s while the charge was running (last row at {last})',
+    'a-stalled-discharge': 'No new row for {s} s while the discharge was running (last row at {last})',
+    'a-lost-charge': 'Link lost during the charge, last row at {last}',
+    'a-lost-discharge': 'Link lost during the discharge, last row at {last}',
+    'a-lost-charge-why': 'Link lost during the charge, last row at {last}: {reason}',
+    'a-lost-discharge-why': 'Link lost during the discharge, last row at {last}: {reason}',
   },
   zh: {
     title: 'Cellwatch', connecting: '正在连接…', connected: '已连接', replaying: '回放中',
@@ -34,13 +50,61 @@ const TEXTS = {
     'cell-high': '电芯电压过高', 'cell-low': '电芯电压过低', 'cell-spread': '电芯压差过大',
     temperature: '温度过高', 'input-low': '输入电压过低', finished: '已完成', stalled: '停滞',
     'lost-alarm': '连接中断', cell: '电芯', channel: '通道', worst: '最差电芯',
+    'a-cell-high': '电芯 {cell} 为 {v} V（上限 {limit} V）',
+    'a-cell-low': '电芯 {cell} 为 {v} V（下限 {limit} V）',
+    'a-cell-spread': '电芯压差 {spread} V：电芯 {cell} 为 {v} V，电芯 {low} 为 {lowV} V（上限 {limit} V）',
+    'a-ext': '外部温度 {ext} °C（上限 {extLimit} °C）',
+    'a-int': '内部温度 {int} °C（上限 {intLimit} °C）',
+    'a-ext-int': '外部温度 {ext} °C（上限 {extLimit} °C）；内部温度 {int} °C（上限 {intLimit} °C）',
+    'a-input-low': '输入电压 {v} V（下限 {limit} V）',
+    'a-finished-charge': '充电已结束，用时 {last}（{s} 秒无充放电）',
+    'a-finished-discharge': '放电已结束，用时 {last}（{s} 秒无充放电）',
+    'a-stalled-charge': '充电进行中 {s} 秒没有新数据（最后一行在 {last}）',
+    'a-stalled-discharge': '放电进行中 {s} 秒没有新数据（最后一行在 {last}）',
+    'a-lost-charge': '充电中连接中断，最后一行在 {last}',
+    'a-lost-discharge': '放电中连接中断，最后一行在 {last}',
+    'a-lost-charge-why': '充电中连接中断，最后一行在 {last}：{reason}',
+    'a-lost-discharge-why': '放电中连接中断，最后一行在 {last}：{reason}',
+  },
+  de: {
+    title: 'Cellwatch', connecting: 'verbinde…', connected: 'verbunden', replaying: 'Wiedergabe',
+    disconnected: 'getrennt', lost: 'Verbindung verloren', waitingforadapter: 'Verbindung verloren: warte',
+    offline: 'Seite offline', voltage: 'Spannung', current: 'Strom', capacity: 'Kapazität',
+    power: 'Leistung', state: 'Zustand', elapsed: 'Zeit', extTemp: 'Externe Temp.',
+    intTemp: 'Interne Temp.', input: 'Eingangsspannung', type: 'Akku', cells: 'Zellen',
+    average: 'Mittel', highest: 'Höchste', lowest: 'Niedrigste', spread: 'Differenz',
+    curves: 'Seit dem Start', cellCurves: 'Zellen seit dem Start',
+    readOnly: 'Nur zum Ansehen: nichts hier ändert das Programm oder das Ladegerät.',
+    notify: 'Bei Alarmen benachrichtigen', lostBand: 'Die Verbindung zum Ladegerät ist verloren',
+    offlineBand: 'Die Seite hat die Verbindung zum Programm verloren; neuer Versuch…',
+    charge: 'lädt', discharge: 'entlädt', idle: 'Leerlauf',
+    'cell-high': 'Zelle zu hoch', 'cell-low': 'Zelle zu niedrig', 'cell-spread': 'Zellen auseinander',
+    temperature: 'Zu heiß', 'input-low': 'Eingangsspannung niedrig', finished: 'Fertig',
+    stalled: 'Stockt', 'lost-alarm': 'Verbindung verloren', cell: 'Zelle', channel: 'Kanal',
+    worst: 'Schlechteste Zelle',
+    'a-cell-high': 'Zelle {cell} bei {v} V (Obergrenze {limit} V)',
+    'a-cell-low': 'Zelle {cell} bei {v} V (Untergrenze {limit} V)',
+    'a-cell-spread': 'Zellen {spread} V auseinander: Zelle {cell} bei {v} V, Zelle {low} bei {lowV} V (Grenze {limit} V)',
+    'a-ext': 'Externe Temperatur {ext} °C (Grenze {extLimit} °C)',
+    'a-int': 'Interne Temperatur {int} °C (Grenze {intLimit} °C)',
+    'a-ext-int': 'Externe Temperatur {ext} °C (Grenze {extLimit} °C); interne Temperatur {int} °C (Grenze {intLimit} °C)',
+    'a-input-low': 'Eingangsspannung {v} V (Untergrenze {limit} V)',
+    'a-finished-charge': 'Die Ladung endete nach {last} (seit {s} s kein Laden oder Entladen)',
+    'a-finished-discharge': 'Die Entladung endete nach {last} (seit {s} s kein Laden oder Entladen)',
+    'a-stalled-charge': 'Seit {s} s keine neue Zeile während der Ladung (letzte Zeile bei {last})',
+    'a-stalled-discharge': 'Seit {s} s keine neue Zeile während der Entladung (letzte Zeile bei {last})',
+    'a-lost-charge': 'Verbindung während der Ladung verloren, letzte Zeile bei {last}',
+    'a-lost-discharge': 'Verbindung während der Entladung verloren, letzte Zeile bei {last}',
+    'a-lost-charge-why': 'Verbindung während der Ladung verloren, letzte Zeile bei {last}: {reason}',
+    'a-lost-discharge-why': 'Verbindung während der Entladung verloren, letzte Zeile bei {last}: {reason}',
   },
 };
 
-const LANG = (navigator.languages || [navigator.language || 'en'])
-  .some((l, i) => i === 0 && String(l).toLowerCase().startsWith('zh')) ? 'zh' : 'en';
+// The browser's first language: Chinese, German, else English.
+const FIRST = String((navigator.languages || [navigator.language || 'en'])[0] || 'en').toLowerCase();
+const LANG = FIRST.startsWith('zh') ? 'zh' : FIRST.startsWith('de') ? 'de' : 'en';
 const T = TEXTS[LANG];
-document.documentElement.lang = LANG === 'zh' ? 'zh-CN' : 'en';
+document.documentElement.lang = { zh: 'zh-CN', de: 'de', en: 'en' }[LANG];
 for (const el of document.querySelectorAll('[data-text]')) {
   el.textContent = T[el.dataset.text] || '';
 }
@@ -63,6 +127,35 @@ function stateText(state) {
   return state || '–';
 }
 function alarmTitle(kind) { return T[kind === 'lost' ? 'lost-alarm' : kind] || kind; }
+// An alarm's text in the page's language, from the figures it carries (the
+// feed's "fig"); one without them, or of a kind the page does not know, as
+// the program wrote it.
+function alarmForm(kind, f) {
+  switch (kind) {
+    case 'cell-high': case 'cell-low': case 'cell-spread': case 'input-low':
+      return `a-${kind}`;
+    case 'temperature':
+      return 'ext' in f ? ('int' in f ? 'a-ext-int' : 'a-ext') : 'a-int';
+    case 'finished': case 'stalled':
+      return `a-${kind}-${f.run}`;
+    case 'lost':
+      return `a-lost-${f.run}${f.reason ? '-why' : ''}`;
+    default:
+      return '';
+  }
+}
+function alarmText(alarm) {
+  const f = alarm.fig;
+  const form = f && typeof f === 'object' ? T[alarmForm(alarm.kind, f)] : undefined;
+  if (!form) return alarm.text;
+  const shown = (key) => {
+    const v = f[key];
+    if (key === 'last') return clock(v);
+    if (typeof v !== 'number') return String(v);
+    return ['v', 'limit', 'lowV', 'spread'].includes(key) ? v.toFixed(2) : String(v);
+  };
+  return form.replace(/\{(\w+)\}/g, (m, key) => (key in f ? shown(key) : m));
+}
 
 // --- the curves -----------------------------------------------------------------------------
 const main = [[], [], [], [], []];  // seconds, V, A, mAh, °C
@@ -236,14 +329,15 @@ function showAlarm(alarm, live) {
     title.textContent = `${T.channel} ${chOf(alarm)} · ${title.textContent}`;
   }
   const text = document.createElement('span');
-  text.textContent = ` — ${alarm.text}`;
+  text.className = 'text';
+  text.textContent = ` — ${alarmText(alarm)}`;
   li.dataset.kind = alarm.kind;
   li.append(time, title, text);
   $('alarms').prepend(li);
   $('band').hidden = false;
   document.body.dataset.alarms = String($('alarms').children.length);
   if (live && 'Notification' in window && Notification.permission === 'granted') {
-    try { new Notification(alarmTitle(alarm.kind), { body: alarm.text, tag: alarm.kind }); }
+    try { new Notification(alarmTitle(alarm.kind), { body: alarmText(alarm), tag: alarm.kind }); }
     catch (e) { /* a page in a tab without notifications */ }
   }
   offerNotifications();

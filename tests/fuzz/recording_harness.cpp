@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "alarms/alarm_figures.h"
 #include "fuzz_temp_file.h"
 #include "protocol/table_fields.h"
 #include "readout/recording_file.h"
@@ -72,6 +73,13 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
     check(file.damagedLines().size() <= file.damagedLineCount());
     for (const AlarmNote& alarm : file.alarms()) {
         check(alarm.afterRows <= rows && !alarm.kind.isEmpty());
+        // An alarm line read back into figures words them as it was.
+        if (const auto kind = alarms::kindFromName(alarm.kind.toStdString())) {
+            const std::string line = alarm.text.toStdString();
+            if (const auto figures = alarms::readAlarmLine(*kind, line)) {
+                check(alarms::alarmLine(*kind, *figures) == line);
+            }
+        }
     }
     const QStringList headers = file.headers();
     check(headers.isEmpty() || headers.size() == kRowFieldCount);

@@ -90,6 +90,9 @@ TEST(Broker, PublishingGoesOnWhileTheBrokerIsAwayAndResumesWhenItIsBack) {
     Publisher publisher(optionsFor(broker, QStringLiteral("p3")), false);
     QStringList notices;
     QObject::connect(&publisher, &Publisher::notice, [&](const QString& text) { notices << text; });
+    std::vector<BrokerNotice> told;  // each notice's kind and figures, for a window
+    QObject::connect(&publisher, &Publisher::noticed,
+                     [&](const BrokerNotice& n) { told.push_back(n); });
     publisher.setStart(kStartA);
     publisher.start();
     ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
@@ -101,6 +104,10 @@ TEST(Broker, PublishingGoesOnWhileTheBrokerIsAwayAndResumesWhenItIsBack) {
         << notices.last().toStdString();
     EXPECT_TRUE(notices.last().contains(QStringLiteral("trying again in 1 s")));
     EXPECT_FALSE(notices.last().contains(QStringLiteral(".;"))) << notices.last().toStdString();
+    ASSERT_EQ(told.size(), static_cast<std::size_t>(notices.size()));
+    EXPECT_EQ(told.back().kind, BrokerNotice::Kind::Lost);
+    EXPECT_EQ(told.back().seconds, 1);
+    EXPECT_EQ(brokerNoticeLine(told.back()), notices.last());
 
     // While away every message is dropped at once, none is kept for later.
     const std::uint64_t dropped = publisher.dropped();
@@ -113,6 +120,7 @@ TEST(Broker, PublishingGoesOnWhileTheBrokerIsAwayAndResumesWhenItIsBack) {
     broker.start();
     ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }, 40000));
     EXPECT_TRUE(notices.last().startsWith(QStringLiteral("connected to the broker")));
+    EXPECT_EQ(told.back().kind, BrokerNotice::Kind::Connected);
     // The new broker knows nothing: status and start are published again.
     Subscriber after(broker, QStringLiteral("p3"));
     ASSERT_TRUE(waitUntil([&] { return after.has(QStringLiteral("start"), startBytes(kStartA)); }));

@@ -155,6 +155,12 @@ TEST_F(PageFeedTest, AlarmsAndTheLossReachTheViewerAndALateOneSeesThem) {
     EXPECT_EQ(got[1][QStringLiteral("t")].toString(), QStringLiteral("alarm"));
     EXPECT_EQ(got[1][QStringLiteral("alarm")].toObject()[QStringLiteral("kind")].toString(),
               QStringLiteral("cell-high"));
+    // Its figures, read back from its line, for the page to word it in its language.
+    const QJsonObject figures =
+        got[1][QStringLiteral("alarm")].toObject()[QStringLiteral("fig")].toObject();
+    EXPECT_EQ(figures[QStringLiteral("cell")].toInt(), 2);
+    EXPECT_EQ(figures[QStringLiteral("v")].toDouble(), 4.3);
+    EXPECT_EQ(figures[QStringLiteral("limit")].toDouble(), 4.25);
 
     session.stop();
     ASSERT_TRUE(waitUntil([&] {

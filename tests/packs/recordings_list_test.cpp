@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 
+#include "app/analysis_texts.h"
 #include "app/recordings_dialog.h"
 #include "app/recordings_rows.h"
 #include "chart/pack_history_chart.h"
@@ -213,9 +214,9 @@ TEST_F(RecordingsListTest, ThePacksHealthIsReadWithoutHoldingUpTheChoice) {
     d.healthJob().setReader(
         [&held](const QString& folder, const QString& name) { return held.read(folder, name); });
     const QString lineA =
-        packHealthLine(packHealthOfFolder(dir.path(), QStringLiteral("Pack A")), false);
+        shown::packHealthLine(packHealthOfFolder(dir.path(), QStringLiteral("Pack A")));
     const QString lineB =
-        packHealthLine(packHealthOfFolder(dir.path(), QStringLiteral("Pack B")), false);
+        shown::packHealthLine(packHealthOfFolder(dir.path(), QStringLiteral("Pack B")));
     ASSERT_NE(lineA, lineB);
 
     QSignalSpy shown(&d, &RecordingsDialog::healthShown);

@@ -5,7 +5,7 @@
 //   node page_test.mjs LOG_TOOL EMULATOR [SHOTS_FOLDER]
 //
 // With SHOTS_FOLDER, it also saves the page during a charge at 390x844 and
-// 1280x800, in English and in Chinese (the browser's language).
+// 1280x800, in English, Chinese and German (the browser's language).
 // Exits 0 when every check passed, 1 on a failure, 77 when there is no
 // Chromium (only where CI is not true).
 import { spawn } from 'node:child_process';
@@ -209,10 +209,35 @@ async function replayedTimes(browser) {
     check('rows four a second keep apart on X',
       xs.length > 8 && xs.every((x, i) => i === 0 || x > xs[i - 1]) &&
       new Set(xs.map(Math.floor)).size < xs.length, JSON.stringify(xs.slice(0, 8)));
+    const text = await item.$eval('.text', (el) => el.textContent);
+    check('the alarm reads as the program wrote it',
+      /^ — Cell 3 at 4\.\d\d V \(limit 4\.25 V\)$/.test(text), text);
+    await german(browser, base);
     await channels(context, base);
   } finally {
     await context.close();
     log.child.kill('SIGTERM');
+  }
+}
+
+// The page in German, the browser's first language: its labels, and the
+// alarm worded from the figures the feed sends.
+async function german(browser, base) {
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, locale: 'de-DE' });
+  try {
+    const page = await context.newPage();
+    await page.goto(base);
+    const item = await page.waitForSelector('#alarms li[data-kind="cell-high"]', { timeout: 60000 });
+    const title = await item.$eval('strong', (el) => el.textContent);
+    const text = await item.$eval('.text', (el) => el.textContent);
+    check('a German browser gets the German page',
+      (await page.evaluate(() => document.documentElement.lang)) === 'de' &&
+      (await page.textContent('[data-text="voltage"]')) === 'Spannung');
+    check('its alarm is worded in German',
+      title === 'Zelle zu hoch' && /^ — Zelle 3 bei 4\.\d\d V \(Obergrenze 4\.25 V\)$/.test(text),
+      `${title}${text}`);
+  } finally {
+    await context.close();
   }
 }
 
@@ -256,7 +281,7 @@ async function channels(context, base) {
 
 async function screenshots(browser, base, folder) {
   mkdirSync(folder, { recursive: true });
-  for (const [lang, locale] of [['en', 'en-US'], ['zh', 'zh-CN']]) {
+  for (const [lang, locale] of [['en', 'en-US'], ['zh', 'zh-CN'], ['de', 'de-DE']]) {
     for (const [w, h] of [[390, 844], [1280, 800]]) {
       const context = await browser.newContext({ viewport: { width: w, height: h }, locale });
       const page = await context.newPage();

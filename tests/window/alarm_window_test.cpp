@@ -59,12 +59,13 @@ TEST(AlarmBandList, ListsEveryUnacknowledgedAlarmAndCountsTheEarlierOnes) {
     EXPECT_GT(band.height(), oneLine);
     EXPECT_GE(band.height(), 6 * band.label()->fontMetrics().height());
     EXPECT_EQ(band.raisedAlarms().size(), 7);
-    installLanguage(Language::Chinese);
+    ASSERT_TRUE(installLanguage(Language::Chinese));
     band.setLanguage(true);
     installLanguage(Language::English);
     EXPECT_EQ(band.label()->text().split(u'\n').last(),
               QString::fromUtf8("电芯 7 为 4.26 V（上限 4.25 V）"));
     EXPECT_TRUE(band.label()->text().startsWith(QString::fromUtf8("及更早的 2 个警报")));
+    installLanguage(Language::English);
     band.acknowledgeButton()->click();
     EXPECT_TRUE(band.raisedAlarms().isEmpty());
     band.showAlarm(cellHigh(8), false);

@@ -197,7 +197,7 @@ void LogSession::tagJournal(int channel, int row) {
     const std::optional<session::JournalPack::Tagged> told =
         journalPack.tag(journal->path(), pack_, cells);
     if (told && told->mismatch) {
-        emit notice(cellCountMismatchText(pack_, cells, false));
+        emit notice(cellCountMismatchText(pack_, cells));
     }
     if (told && !told->writeError.isEmpty()) {
         emit notice(QStringLiteral("the pack file could not be written: %1").arg(told->writeError));
