@@ -38,8 +38,7 @@ protected:
     std::unique_ptr<WatchSource> watchSource(const QString& name) {
         net::MqttOptions options;
         options.address = net::parseBrokerAddress(broker.address(name));
-        return std::make_unique<WatchSource>(session.sourceEvents(), options,
-                                             local);
+        return std::make_unique<WatchSource>(session.sourceEvents(), options, local);
     }
     void startPublishing(const QString& name) {
         net::MqttOptions options;
