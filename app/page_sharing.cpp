@@ -15,6 +15,7 @@
 #include "app/captions.h"
 #include "app/settings.h"
 #include "net/web_server.h"
+#include "session/metrics_feed.h"
 #include "session/page_feed.h"
 
 namespace cellwatch {
@@ -86,6 +87,10 @@ PageSharing::PageSharing(Parts parts, QObject* parent)
     server_->addResourceFolder(QStringLiteral(":/web"));
     feed_ = std::make_unique<session::PageFeed>(parts_.session, *server_);
     parts_.owner.installEventFilter(this);  // the window's language changes
+    metrics_ = std::make_unique<session::MetricsFeed>();
+    metrics_->watch(parts_.session, {});
+    server_->addMadeFile(QStringLiteral("metrics"), session::kMetricsContentType,
+                         [this] { return QByteArray::fromStdString(metrics_->text()); });
     // What was shared when the program last ended is shared again, once the
     // window knows what it shows.
     QTimer::singleShot(0, this, [this] {

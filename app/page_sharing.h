@@ -24,6 +24,7 @@ class WebServer;
 }
 namespace session {
 class LiveSession;
+class MetricsFeed;
 class PageFeed;
 }  // namespace session
 
@@ -95,6 +96,7 @@ private:
     void store(const ShareChoice& choice);
 
     Parts parts_;
+    std::unique_ptr<session::MetricsFeed> metrics_;  // at /TOKEN/metrics
     std::unique_ptr<net::WebServer> server_;
     std::unique_ptr<session::PageFeed> feed_;
 

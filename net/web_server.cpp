@@ -94,6 +94,7 @@ public:
     struct File {
         QByteArray type;
         QByteArray body;
+        Body made;  // the body, when it is made for each request
     };
 
     explicit Files(WebServer& owner) : owner_(owner) {
@@ -117,7 +118,7 @@ public:
 
     void answer(const QHttpServerRequest& request, QHttpServerResponder&& responder) {
         const QString path = request.url().path();
-        const QString prefix = QLatin1Char('/') + owner_.token_ + QLatin1Char('/');
+        const QString prefix = owner_.prefix();
         if (request.method() != QHttpServerRequest::Method::Get ||
             !webTokensEqual(path.left(prefix.size()), prefix)) {
             responder.write(QHttpServerResponder::StatusCode::Forbidden);
@@ -129,7 +130,7 @@ public:
             return;
         }
         // The token is in the page's address: no referrer carries it away.
-        responder.write(found->body,
+        responder.write(found->made ? found->made() : found->body,
                         {{"Content-Type", found->type},
                          {"Cache-Control", "no-store"},
                          {"Referrer-Policy", "no-referrer"},
@@ -169,7 +170,15 @@ WebServer::~WebServer() {
 
 void WebServer::addFile(const QString& name, const QByteArray& contentType,
                         const QByteArray& body) {
-    files_->files.insert(name, Files::File{contentType, body});
+    files_->files.insert(name, Files::File{contentType, body, {}});
+}
+
+void WebServer::addMadeFile(const QString& name, const QByteArray& contentType, Body body) {
+    files_->files.insert(name, Files::File{contentType, {}, std::move(body)});
+}
+
+QString WebServer::prefix() const {
+    return open_ ? QStringLiteral("/") : QLatin1Char('/') + token_ + QLatin1Char('/');
 }
 
 void WebServer::addResourceFolder(const QString& folder) {
@@ -194,8 +203,8 @@ QString WebServer::listen(const QHostAddress& address, quint16 port) {
         gate_ = std::make_unique<WebGate>(
             limits_,
             [this](const QByteArray& head) {
-                const QByteArray prefix = "GET /" + token_.toLatin1() + '/';
-                return webBytesEqual(head.left(prefix.size()), prefix);
+                const QByteArray wanted = "GET " + prefix().toLatin1();
+                return webBytesEqual(head.left(wanted.size()), wanted);
             },
             [this](const QTcpSocket& socket) {
                 return std::any_of(clients_.cbegin(), clients_.cend(), [&](const Live* live) {
@@ -279,7 +288,7 @@ QString WebServer::pageUrl(const QString& host) const {
     if (name.contains(QLatin1Char(':')) && !name.startsWith(QLatin1Char('['))) {
         name = QLatin1Char('[') + name + QLatin1Char(']');
     }
-    return QStringLiteral("http://%1:%2/%3/").arg(name).arg(port()).arg(token_);
+    return QStringLiteral("http://%1:%2%3").arg(name).arg(port()).arg(prefix());
 }
 
 void WebServer::takeWebSockets() {
@@ -289,7 +298,7 @@ void WebServer::takeWebSockets() {
             continue;
         }
         const QUrl url = socket->requestUrl();
-        if (!webTokensEqual(url.path(), QLatin1Char('/') + token_ + QStringLiteral("/live"))) {
+        if (open_ || !webTokensEqual(url.path(), prefix() + QStringLiteral("live"))) {
             socket->abort();
             socket.release()->deleteLater();
             continue;

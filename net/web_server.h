@@ -30,6 +30,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "net/web_gate.h"
@@ -52,6 +53,9 @@ public:
 
     // A file under /TOKEN/: "" is the page itself.
     void addFile(const QString& name, const QByteArray& contentType, const QByteArray& body);
+    // A file under /TOKEN/ whose body is made anew for every request.
+    using Body = std::function<QByteArray()>;
+    void addMadeFile(const QString& name, const QByteArray& contentType, Body body);
     // Every file under the resource folder `folder` (":/web"), by its name;
     // "index.html" is also the page itself.
     void addResourceFolder(const QString& folder);
@@ -67,6 +71,11 @@ public:
     QHostAddress address() const;
     quint16 port() const;
 
+    // Without a token (before listen()): the files are at /NAME, for
+    // everyone who reaches the port, and there is no live feed. For what
+    // is meant to be read by anyone who can connect (a metrics endpoint on
+    // the loopback address).
+    void openWithoutToken() { open_ = true; }
     QString token() const { return token_; }
     // A new random token; connections made with the old one are closed.
     void renewToken();
@@ -99,11 +108,14 @@ private:
     void takeWebSockets();
     void drop(std::uint64_t client, const QString& why);
     void sendText(std::uint64_t client, const QString& text, qint64 bytes);
+    // "/TOKEN/", or "/" without a token.
+    QString prefix() const;
 
     WebLimits limits_;
     QString token_;
     std::unique_ptr<WebGate> gate_;
     bool bound_ = false;  // the HTTP server takes the gate's connections
+    bool open_ = false;   // no token
     std::unique_ptr<Files> files_;
     QHash<std::uint64_t, Live*> clients_;
     std::uint64_t nextClient_ = 1;

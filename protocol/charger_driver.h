@@ -142,6 +142,10 @@ public:
     virtual std::optional<std::uint32_t> nextDueMs() const { return std::nullopt; }
     // False once the charger stopped answering (told to the sink as Silent).
     virtual bool answering() const { return true; }
+    // Whether due()'s requests reach the charger (a live line): then an
+    // answer to no request out (late, or twice) is not read. Not so by
+    // default: bytes of a recording answer another run's requests.
+    virtual void setAsking(bool /*asking*/) {}
 
     virtual DriverCounts counts() const = 0;
 };

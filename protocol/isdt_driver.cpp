@@ -160,6 +160,11 @@ void IsdtDriver::take(const isdt::Message& m, std::span<const std::uint8_t> byte
         return;
     }
     ++messages_;
+    // A file read whole, or a recording's bytes, have no requests to go by.
+    if (options_.checkTimes && asking_ && !awaited(m)) {
+        ++unawaited_;
+        return;
+    }
     const auto open = [&](int s) {
         if (open_ >= 0 && open_ != s) {
             tell(open_);
@@ -252,6 +257,43 @@ void IsdtDriver::take(const isdt::Message& m, std::span<const std::uint8_t> byte
         default:
             return;
     }
+}
+
+// Whether the message answers the request out.
+bool IsdtDriver::awaited(const isdt::Message& m) const {
+    using Kind = isdt::Message::Kind;
+    std::uint8_t answer = 0;
+    int slot = -1;
+    switch (m.kind) {
+        case Kind::Bind:
+            answer = isdt::kBindResp;
+            break;
+        case Kind::Info:
+            answer = isdt::kInfoResp;
+            break;
+        case Kind::Alarm:
+            answer = isdt::kAlarmResp;
+            break;
+        case Kind::Block:
+            answer = isdt::kWorkResp;
+            break;
+        case Kind::Work:
+            answer = isdt::kWorkResp;
+            slot = m.work.front().slot;
+            break;
+        case Kind::Electric:
+            answer = isdt::kElectricResp;
+            slot = m.electric.slot;
+            break;
+        case Kind::Resistance:
+            answer = isdt::kIrResp;
+            slot = m.resistance.slot;
+            break;
+        default:
+            return false;
+    }
+    return pending_ && pending_->answer == answer &&
+           (pending_->slot < 0 || slot < 0 || pending_->slot == slot);
 }
 
 void IsdtDriver::answered(std::uint8_t answer, int slot) {

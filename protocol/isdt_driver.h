@@ -16,7 +16,9 @@
 // goes out when its answers of the round are in: when the next slot's poll
 // is sent or answered. Five unanswered requests in a row make the charger
 // Silent; the chargers drop the link by themselves every few minutes, so a
-// Silent charger is bound afresh when it comes back.
+// Silent charger is bound afresh when it comes back. An answer to no
+// request out (one that came after its request's time-out, or a second
+// time) tells of an earlier moment: it is not read and answers nothing.
 #pragma once
 
 #include <array>
@@ -56,12 +58,15 @@ public:
     std::vector<DriverRequest> due(std::uint32_t nowMs) override;
     std::optional<std::uint32_t> nextDueMs() const override;
     bool answering() const override { return answering_; }
+    void setAsking(bool asking) override { asking_ = asking; }
     DriverCounts counts() const override;
 
     // The id the charger remembers this client by: keep it from run to run.
     void setClientId(const isdt::ClientId& id) { client_ = id; }
     std::string_view model() const { return model_; }
     bool bound() const { return stage_ != Stage::Bind; }
+    // Answers to no request out (late, or twice).
+    std::uint64_t answersUnawaited() const { return unawaited_; }
 
     static std::span<const std::string_view> modelList();
 
@@ -83,6 +88,7 @@ private:
 
     void take(const isdt::Message& m, std::span<const std::uint8_t> bytes, std::uint32_t timeMs);
     void answered(std::uint8_t answer, int slot);
+    bool awaited(const isdt::Message& m) const;
     void tell(int slot);
     void setModel(const std::string& idText);
     DriverRequest send(std::vector<std::uint8_t> bytes, std::string_view target,
@@ -115,6 +121,8 @@ private:
 
     std::uint64_t messages_ = 0;
     std::uint64_t dropped_ = 0;
+    std::uint64_t unawaited_ = 0;
+    bool asking_ = false;             // answers are matched to the requests out
     std::vector<std::uint8_t> held_;  // the pieces of an answer so far
     std::uint32_t heldMs_ = 0;
 };

@@ -144,6 +144,11 @@ DriverCounts SkyrcDriver::counts() const {
 
 void SkyrcDriver::take(const skyrc::Frame& f, std::uint32_t timeMs) {
     ++messages_;
+    // A file read whole, or a recording's bytes, have no requests to go by.
+    if (options_.checkTimes && asking_ && !awaited(f)) {
+        ++unawaited_;
+        return;
+    }
     answered(f);
     switch (f.command) {
         case skyrc::kStatus:
@@ -158,6 +163,15 @@ void SkyrcDriver::take(const skyrc::Frame& f, std::uint32_t timeMs) {
         default:
             ++ignored_;  // start/stop acks, settings: nothing to show
     }
+}
+
+// Whether the frame answers the request out.
+bool SkyrcDriver::awaited(const skyrc::Frame& f) const {
+    if (!pending_ || pending_->command != f.command) {
+        return false;
+    }
+    return pending_->channel == 0 ||
+           (!f.data.empty() && channelOfMask(f.data[0]) == pending_->channel);
 }
 
 // Any good frame shows the charger is there; the one asked for frees the line.

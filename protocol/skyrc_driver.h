@@ -16,7 +16,9 @@
 // each channel, the program query (0x5F, at the start and every 30 s) and
 // the status poll (0x55). A channel that stops answering is asked only
 // every tenth round, so that the others keep their pace; three unanswered
-// requests in a row make the charger Silent.
+// requests in a row make the charger Silent. A frame that answers no
+// request out (one that came after its request's time-out, or a second
+// time) tells of an earlier moment: it is not read and answers nothing.
 #pragma once
 
 #include <array>
@@ -62,6 +64,7 @@ public:
     std::vector<DriverRequest> due(std::uint32_t nowMs) override;
     std::optional<std::uint32_t> nextDueMs() const override;
     bool answering() const override { return answering_; }
+    void setAsking(bool asking) override { asking_ = asking; }
     DriverCounts counts() const override;
 
     // The model its device answer named; empty before one.
@@ -69,6 +72,8 @@ public:
     std::string_view firmware() const { return firmware_; }
     // Good frames of a command this driver does not read, or too short.
     std::uint64_t framesIgnored() const { return ignored_; }
+    // Frames that answered no request out (late, or twice).
+    std::uint64_t framesUnawaited() const { return unawaited_; }
     // The passcode sent with the program query ("0000" unless the charger
     // has one); a charger that rejects it is not asked again, since a wrong
     // code makes it show a prompt on its screen.
@@ -98,6 +103,7 @@ private:
 
     void take(const skyrc::Frame& frame, std::uint32_t timeMs);
     void answered(const skyrc::Frame& frame);
+    bool awaited(const skyrc::Frame& frame) const;
     void missed();
     void startRound(std::uint32_t nowMs);
     void readDevice(const skyrc::Frame& frame);
@@ -128,6 +134,8 @@ private:
 
     std::uint64_t messages_ = 0;
     std::uint64_t ignored_ = 0;
+    std::uint64_t unawaited_ = 0;
+    bool asking_ = false;  // answers are matched to the requests out
 };
 
 }  // namespace cellwatch

@@ -111,6 +111,7 @@ void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
     }
     clocks_.follow(source->ticks(), source->wall());
     source_ = std::move(source);
+    driver_->setAsking(source_->carriesRequests());
     loss_ = LinkLoss::None;
     // A watch of one channel (an address naming it) records that one only.
     const auto* watch = dynamic_cast<const WatchSource*>(source_.get());
@@ -243,6 +244,7 @@ bool LiveSession::setCharger(std::string_view id) {
 
 void LiveSession::setCharger(const DriverEntry& entry) {
     driver_ = entry.make(router_, router_, {});
+    driver_->setAsking(source_ && source_->carriesRequests());
     router_.resetDropped();
     syncChannels();
     emit channelsChanged(channelCount());

@@ -183,6 +183,9 @@ public:
     void tickAlarms();
     // Runs while recording; a test may hold and step it.
     SteppableTimer& alarmClock() { return alarmClock_; }
+    // Runs while a driver that polls has something due later (it sends it
+    // then); a test may hold and step it.
+    SteppableTimer& pollClock() { return pollClock_; }
     // Runs while the journal owes rows (a full disk): every
     // Journal::kRetryMs it tries again, so what is owed is written once
     // there is room, also when no row comes.

@@ -22,6 +22,7 @@ public:
     void close() override { link_.close(); }
     bool isOpen() const override { return link_.isOpen(); }
     LinkLoss loss() const override { return link_.lossReason(); }
+    bool carriesRequests() const override { return true; }
     bool send(std::span<const std::uint8_t> bytes, std::string_view /*target*/ = {}) override {
         return link_.write(bytes);
     }

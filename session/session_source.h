@@ -98,6 +98,9 @@ public:
     virtual bool send(std::span<const std::uint8_t> /*bytes*/, std::string_view /*target*/ = {}) {
         return false;
     }
+    // Whether what it receives answers what it sends (a live line), rather
+    // than another run's requests (a replay, a watch).
+    virtual bool carriesRequests() const { return false; }
 };
 
 }  // namespace cellwatch::session

@@ -124,6 +124,9 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "/dev/ttyUSB0", "--key-file", "k"}, "--key-file goes only with"},
         {{"--port", "mqtt://h/n", "--key-file", "k", "--key-file", "k"}, "more than once"},
         {{"--port", "mqtt://alice:pa/ss@h/n"}, "a password never goes in the address"},
+        {{"--port", "a", "--metrics", "99999"}, "--metrics: '99999' is no port"},
+        {{"--port", "a", "--metrics", "nowhere:9100"}, "--metrics: 'nowhere' is no IP address"},
+        {{"--port", "a", "--metrics", "1", "--metrics", "2"}, "--metrics is given more than once"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(shown(c.arguments));

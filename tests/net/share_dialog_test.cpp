@@ -212,11 +212,16 @@ TEST(ShareDialog, TheWindowServesItsPageAndServesItAgainAtTheNextStart) {
         ASSERT_TRUE(w.pageSharing().server().listening());
         url = w.pageSharing().server().pageUrl();
         QNetworkAccessManager network;
-        std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(url))));
-        ASSERT_TRUE(nettest::waitUntil([&] { return reply->isFinished(); }));
-        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200)
-            << reply->errorString().toStdString();
-        EXPECT_TRUE(reply->readAll().contains("<html"));
+        // The page, and the window's metrics beside it.
+        for (const auto& [file, holds] : {std::pair<const char*, const char*>{"", "<html"},
+                                          {"metrics", "cellwatch_link_up{charger="}}) {
+            std::unique_ptr<QNetworkReply> reply(
+                network.get(QNetworkRequest(QUrl(url + QLatin1String(file)))));
+            ASSERT_TRUE(nettest::waitUntil([&] { return reply->isFinished(); }));
+            EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200)
+                << reply->errorString().toStdString();
+            EXPECT_TRUE(reply->readAll().contains(holds)) << file;
+        }
     }
     MainWindow again(settings, hooks);
     ASSERT_TRUE(nettest::waitUntil([&] { return again.pageSharing().server().listening(); }));

@@ -324,6 +324,35 @@ TEST_F(WebServerTest, AViewerThatDoesNotReadIsDroppedAndTheOthersGoOn) {
     EXPECT_TRUE(waitUntil([&] { return received.size() == sent; }));
 }
 
+TEST_F(WebServerTest, AServerWithoutATokenServesItsMadeFilesAndNoLiveFeed) {
+    server = std::make_unique<WebServer>(quick());
+    server->openWithoutToken();
+    int made = 0;
+    server->addMadeFile(QStringLiteral("metrics"), "text/plain",
+                        [&] { return QByteArray::number(++made); });
+    ASSERT_EQ(server->listen(QHostAddress::LocalHost, 0), QString());
+    const QByteArray get = "GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n";
+    const struct {
+        const char* name;
+        QByteArray request;
+        QByteArray status;
+        QByteArray bodyEnd;
+    } cases[] = {
+        {"made for the request", get, "HTTP/1.1 200", "\r\n\r\n1"},
+        {"made anew", get, "HTTP/1.1 200", "\r\n\r\n2"},
+        {"not there", "GET /page.js HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 404", ""},
+        {"not a GET", "POST /metrics HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "HTTP/1.1 403", ""},
+        {"no live feed", upgradeRequest("/x/live"), "", ""},
+    };
+    for (const auto& c : cases) {
+        const QByteArray got = answer(c.request);
+        EXPECT_TRUE(got.startsWith(c.status)) << c.name << ": " << got.constData();
+        EXPECT_TRUE(got.endsWith(c.bodyEnd)) << c.name << ": " << got.constData();
+    }
+    EXPECT_TRUE(joined.empty());
+    EXPECT_EQ(server->pageUrl(), QStringLiteral("http://127.0.0.1:%1/").arg(server->port()));
+}
+
 TEST(ListenAddress, TakesAPortAndAnAddress) {
     struct Case {
         const char* text;

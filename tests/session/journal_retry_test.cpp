@@ -11,10 +11,10 @@
 
 #include <QTemporaryDir>
 
+#include "protocol/byte_source.h"
 #include "readout/journal.h"
 #include "readout/recording_file.h"
 #include "readout/row_store.h"
-#include "protocol/byte_source.h"
 #include "session/fed_source.h"
 #include "session/live_session.h"
 #include "tests/support/charger_readings.h"

@@ -1,6 +1,7 @@
 #include "tools/log/command_line.h"
 
 #include <optional>
+#include <tuple>
 
 #include "net/broker_address.h"
 #include "net/web_server.h"
@@ -20,7 +21,8 @@ constexpr const char* kUsage =
     "       cellwatch-log --frames FILE [--speed N] [--out FILE] [--journal [--pack NAME]]\n"
     "       cellwatch-log --list-chargers\n"
     "       cellwatch-log --describe-schema\n"
-    "       (each also with --serve [ADDRESS:]PORT, --charger NAME and --channel N)\n"
+    "       (each also with --serve [ADDRESS:]PORT, --metrics [ADDRESS:]PORT,\n"
+    "        --charger NAME and --channel N)\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
     "it) and records what it reports as the window does, without a window: each\n"
@@ -117,6 +119,13 @@ constexpr const char* kUsage =
     "               network look (8080, 192.168.1.20:8080, *:8080). Its address,\n"
     "               with a random token, is written on standard error; SIGUSR1\n"
     "               makes a new token, and the old address stops working\n"
+    "  --metrics [ADDRESS:]PORT\n"
+    "               also serve the latest readings, link state, alarm and row\n"
+    "               counts for a metrics scraper (Prometheus text format) at\n"
+    "               http://ADDRESS:PORT/metrics, without a token: PORT alone is\n"
+    "               127.0.0.1; any other address lets whoever reaches it read\n"
+    "               the readings. With --serve they are also at the page's\n"
+    "               address, /TOKEN/metrics\n"
     "  --port ADDRESS\n"
     "               watch a charger published on a broker instead of a port:\n"
     "               the lines are those of the publisher's own log; the\n"
@@ -332,6 +341,7 @@ LogOptions parseArguments(const QStringList& arguments) {
     bool waitGiven = false;
     bool noJournalGiven = false;
     bool serveGiven = false;
+    bool metricsGiven = false;
     bool packGiven = false;
     bool framesGiven = false;
     bool chargerGiven = false;
@@ -366,6 +376,7 @@ LogOptions parseArguments(const QStringList& arguments) {
             takeValue(arguments, i, QStringLiteral("--channel"), channel, channelGiven) ||
             takeValue(arguments, i, QStringLiteral("--speed"), speed, speedGiven) ||
             takeValue(arguments, i, QStringLiteral("--serve"), options.serve, serveGiven) ||
+            takeValue(arguments, i, QStringLiteral("--metrics"), options.metrics, metricsGiven) ||
             takeValue(arguments, i, QStringLiteral("--pack"), options.pack, packGiven) ||
             takeAlarmOption(arguments, i, options)) {
             continue;
@@ -404,12 +415,14 @@ LogOptions parseArguments(const QStringList& arguments) {
             throw UsageError("--wait takes a number of seconds above 0, not " + wait.toStdString());
         }
     }
-    if (serveGiven) {
+    for (const auto& [given, name, value] :
+         {std::tuple(serveGiven, "--serve", options.serve),
+          std::tuple(metricsGiven, "--metrics", options.metrics)}) {
         QHostAddress host;
         quint16 port = 0;
-        const QString error = net::parseListenAddress(options.serve, host, port);
+        const QString error = given ? net::parseListenAddress(value, host, port) : QString();
         if (!error.isEmpty()) {
-            throw UsageError("--serve: " + error.toStdString());
+            throw UsageError(std::string(name) + ": " + error.toStdString());
         }
     }
     if (replayGiven && noJournalGiven) {

@@ -44,6 +44,9 @@ struct LogOptions {
     bool haDiscovery = false;   // publish Home Assistant discovery configurations
     // The phone page: --serve [ADDRESS:]PORT (net/web_server.h); empty: none.
     QString serve;
+    // The metrics endpoint: --metrics [ADDRESS:]PORT, /metrics without a
+    // token; empty: none.
+    QString metrics;
 };
 
 class UsageError : public std::runtime_error {

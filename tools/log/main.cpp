@@ -209,6 +209,11 @@ void makeJournal(const LogOptions& options, LogSession& session) {
     session.journalTo(std::move(journal));
 }
 
+// What --serve and --metrics serve, the charger named `charger`.
+ServeOptions serveOptions(const LogOptions& options, const QString& charger) {
+    return {options.serve, options.metrics, charger.toStdString(), options.pack.toStdString()};
+}
+
 // --- over the network ------------------------------------------------------------------------
 
 // The client options for `address` as the options give them; the warnings
@@ -316,7 +321,8 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
     ServedPage served;
-    if (!servePage(session, options.serve, served, &complain)) {
+    if (!servePage(session, serveOptions(options, watched->client().options().address.name), served,
+                   &complain)) {
         return kExitFailure;
     }
 
@@ -383,7 +389,7 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
         return kExitFailure;
     }
     ServedPage served;
-    if (!servePage(session, options.serve, served, &complain)) {
+    if (!servePage(session, serveOptions(options, options.charger), served, &complain)) {
         return kExitFailure;
     }
 
@@ -483,7 +489,7 @@ int replayLog(QCoreApplication& app, LogOptions options) {
         return kExitFailure;
     }
     ServedPage served;
-    if (!servePage(session, options.serve, served, &complain)) {
+    if (!servePage(session, serveOptions(options, options.charger), served, &complain)) {
         return kExitFailure;
     }
 

@@ -7,9 +7,16 @@
 
 namespace cellwatch::logger {
 
-PageServe::PageServe(session::LiveSession& session, const QString& address)
+PageServe::PageServe(session::LiveSession& session, const QString& address,
+                     const session::MetricsFeed& metrics)
     : address_(address), feed_(session, server_) {
     server_.addResourceFolder(QStringLiteral(":/web"));
+    addMetricsFile(server_, metrics);
+}
+
+void addMetricsFile(net::WebServer& server, const session::MetricsFeed& metrics) {
+    server.addMadeFile(QStringLiteral("metrics"), session::kMetricsContentType,
+                       [&metrics] { return QByteArray::fromStdString(metrics.text()); });
 }
 
 QString PageServe::start() {
@@ -45,14 +52,46 @@ void tellPageAddresses(const PageServe& page, const std::function<void(const QSt
     }
 }
 
+// The metrics server of --metrics, listening.
+bool serveMetrics(const QString& address, ServedPage& served,
+                  const std::function<void(const QString&)>& say) {
+    QHostAddress host;
+    quint16 port = 0;
+    QString error = net::parseListenAddress(address, host, port);
+    served.metricsServer = std::make_unique<net::WebServer>();
+    served.metricsServer->openWithoutToken();
+    addMetricsFile(*served.metricsServer, *served.metrics);
+    if (error.isEmpty()) {
+        error = served.metricsServer->listen(host, port);
+    }
+    if (!error.isEmpty()) {
+        say(QStringLiteral("cannot serve the metrics: ") + error);
+        return false;
+    }
+    QObject::connect(served.metricsServer.get(), &net::WebServer::notice, say);
+    say(QStringLiteral("metrics at ") + served.metricsServer->pageUrl() +
+        QStringLiteral("metrics"));
+    return true;
+}
+
 }  // namespace
 
-bool servePage(LogSession& session, const QString& address, ServedPage& served,
+bool servePage(LogSession& session, const ServeOptions& options, ServedPage& served,
                const std::function<void(const QString&)>& say) {
-    if (address.isEmpty()) {
+    if (options.page.isEmpty() && options.metrics.isEmpty()) {
         return true;
     }
-    served.page = std::make_unique<PageServe>(session.session(), address);
+    served.metrics = std::make_unique<session::MetricsFeed>();
+    const std::string pack = options.pack;
+    served.metrics->watch(session.session(), options.charger, [pack](int) { return pack; });
+    if (!options.metrics.isEmpty() && !serveMetrics(options.metrics, served, say)) {
+        return false;
+    }
+    if (options.page.isEmpty()) {
+        return true;
+    }
+    const QString& address = options.page;
+    served.page = std::make_unique<PageServe>(session.session(), address, *served.metrics);
     const QString error = served.page->start();
     if (!error.isEmpty()) {
         say(QStringLiteral("cannot serve the page: ") + error);

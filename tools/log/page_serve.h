@@ -1,5 +1,6 @@
-// cellwatch-log's phone page (--serve): the page's server and its feed on
-// the log's session, and the lines that tell where the page is.
+// cellwatch-log's phone page (--serve) and metrics endpoint (--metrics): the
+// servers and their feeds on the log's session, and the lines that tell
+// where they are.
 #pragma once
 
 #include <QString>
@@ -8,6 +9,7 @@
 #include <memory>
 
 #include "net/web_server.h"
+#include "session/metrics_feed.h"
 #include "session/page_feed.h"
 #include "tools/log/log_signals.h"
 
@@ -18,7 +20,9 @@ class LogSession;
 class PageServe {
 public:
     // `address` is --serve's "[ADDRESS:]PORT", already checked.
-    PageServe(session::LiveSession& session, const QString& address);
+    // The page's metrics (/TOKEN/metrics) are `metrics`'s.
+    PageServe(session::LiveSession& session, const QString& address,
+              const session::MetricsFeed& metrics);
 
     // Listens; returns an empty text, or why it cannot.
     QString start();
@@ -37,9 +41,16 @@ private:
     session::PageFeed feed_;
 };
 
+// Serves `metrics` as the file "metrics" of `server` (/TOKEN/metrics, or
+// /metrics on a server without a token).
+void addMetricsFile(net::WebServer& server, const session::MetricsFeed& metrics);
+
 // The page of --serve on the log's session, and SIGUSR1 making its new
-// address (see log_signals.h); nothing without --serve.
+// address (see log_signals.h); nothing without --serve. The metrics of
+// --metrics, and of the page.
 struct ServedPage {
+    std::unique_ptr<session::MetricsFeed> metrics;
+    std::unique_ptr<net::WebServer> metricsServer;
     std::unique_ptr<PageServe> page;
     std::unique_ptr<SignalWatch> renewals;
     ServedPage() = default;
@@ -53,10 +64,18 @@ struct ServedPage {
     }
 };
 
-// Serves the page at `address` (--serve; "" is none), each address and
-// notice a line to `say`. False, with the error said, when the page cannot
+// What is served, and how the metrics name the charger and its pack.
+struct ServeOptions {
+    QString page;     // --serve's [ADDRESS:]PORT; "" is none
+    QString metrics;  // --metrics's; "" is none
+    std::string charger;
+    std::string pack;
+};
+
+// Serves the page and the metrics as `options` say, each address and
+// notice a line to `say`. False, with the error said, when one cannot
 // listen.
-bool servePage(LogSession& session, const QString& address, ServedPage& served,
+bool servePage(LogSession& session, const ServeOptions& options, ServedPage& served,
                const std::function<void(const QString&)>& say);
 
 }  // namespace cellwatch::logger
