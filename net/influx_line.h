@@ -4,8 +4,8 @@
 //   cellwatch,charger=C,channel=N[,pack=P] voltage_v=..,current_a=..,... TIME
 //   cellwatch_alarm,charger=C,channel=N[,pack=P],kind=K text="...",limit=.. TIME
 //
-// TIME is the row's own moment (the recording's start plus its elapsed
-// time) in nanoseconds since 1970 UTC. Only the values the charger reports
+// TIME is the row's own moment (when it was recorded) in nanoseconds since
+// 1970 UTC. Only the values the charger reports
 // become fields: an absent optional value is left out, never written as 0.
 // Numbers are written as ReadingFormat writes them in JSON messages; the
 // state is an integer field (ChargeState's order).

@@ -10,15 +10,26 @@ namespace {
 const QString kForms = QStringLiteral(
     "http://HOST:PORT/write?db=NAME or http://HOST:PORT/api/v2/write?org=ORG&bucket=BUCKET");
 
+// The text without whatever stands between the scheme and the last '@':
+// a password never goes into a message.
+QString shown(const QString& text) {
+    const qsizetype scheme = text.indexOf(QLatin1String("://"));
+    const qsizetype at = text.lastIndexOf(u'@');
+    return scheme >= 0 && at > scheme ? text.left(scheme + 3) + text.mid(at + 1) : text;
+}
+
 [[noreturn]] void refuse(const QString& text, const QString& why) {
     throw InfluxError(QStringLiteral("%1 is no database write address: %2 (%3)")
-                          .arg(text, why, kForms)
+                          .arg(shown(text), why, kForms)
                           .toStdString());
 }
 
 }  // namespace
 
 QUrl parseInfluxAddress(const QString& text) {
+    if (shown(text) != text) {
+        refuse(text, QStringLiteral("the user and password go in the file of --influx-auth"));
+    }
     QUrl url(text.trimmed(), QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty()) {
         refuse(text, QStringLiteral("no host"));

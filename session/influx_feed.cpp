@@ -32,11 +32,13 @@ void InfluxFeed::row(int channel, int row) {
     if (channel < 1 || channel > session_.channelCount()) {
         return;
     }
+    // Its moment is when it was recorded, on the session's clocks (a
+    // replay's, a watched publisher's): the elapsed time of a recording's
+    // first row is a convention, and two rows may share it.
     const Reading reading = session_.rows(channel).reading(row);
-    const std::int64_t began = session_.recording(channel).recordingStart().toMSecsSinceEpoch();
     line_.clear();
     net::appendInfluxRow(line_, tags(channel), reading,
-                         (began + static_cast<std::int64_t>(reading.elapsedMs)) * kNsPerMs);
+                         session_.clocks().now().toMSecsSinceEpoch() * kNsPerMs);
     writer_.add(line_);
     ++rows_;
 }

@@ -124,6 +124,10 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "/dev/ttyUSB0", "--key-file", "k"}, "--key-file goes only with"},
         {{"--port", "mqtt://h/n", "--key-file", "k", "--key-file", "k"}, "more than once"},
         {{"--port", "mqtt://alice:pa/ss@h/n"}, "a password never goes in the address"},
+        {{"--port", "a", "--influx-auth", "t"}, "--influx-auth goes only with --influx"},
+        {{"--port", "a", "--influx", "http://db/query?db=x"},
+         "--influx: http://db/query?db=x is no"},
+        {{"--port", "a", "--influx", "http://u:pa/ss@db/write?db=x"}, "--influx-auth"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(shown(c.arguments));

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "net/broker_address.h"
+#include "net/influx_target.h"
 #include "net/web_server.h"
 #include "protocol/driver_registry.h"
 #include "readout/pack_file.h"
@@ -20,7 +21,8 @@ constexpr const char* kUsage =
     "       cellwatch-log --frames FILE [--speed N] [--out FILE] [--journal [--pack NAME]]\n"
     "       cellwatch-log --list-chargers\n"
     "       cellwatch-log --describe-schema\n"
-    "       (each also with --serve [ADDRESS:]PORT, --charger NAME and --channel N)\n"
+    "       (each also with --serve [ADDRESS:]PORT, --charger NAME and --channel N,\n"
+    "        and with --influx URL [--influx-auth FILE])\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
     "it) and records what it reports as the window does, without a window: each\n"
@@ -117,6 +119,21 @@ constexpr const char* kUsage =
     "               network look (8080, 192.168.1.20:8080, *:8080). Its address,\n"
     "               with a random token, is written on standard error; SIGUSR1\n"
     "               makes a new token, and the old address stops working\n"
+    "  --influx URL\n"
+    "               also write every row and alarm of every channel to a\n"
+    "               time-series database: http[s]://HOST:PORT/write?db=NAME,\n"
+    "               http[s]://HOST/api/v2/write?org=ORG&bucket=BUCKET or\n"
+    "               .../influx/write?db=NAME. Rows are measurement cellwatch\n"
+    "               (tags charger, channel, pack), alarms cellwatch_alarm.\n"
+    "               Rows go in batches (5000 rows, or 1 s), compressed; a\n"
+    "               database that is away or slow is tried again with a\n"
+    "               growing pause, and up to 64 MB of rows wait meanwhile: what\n"
+    "               does not fit is dropped and counted on standard error.\n"
+    "               The log never waits for the database; at its end, rows\n"
+    "               still owed get 10 s\n"
+    "  --influx-auth FILE\n"
+    "               sign in to the database with the first line of FILE: a\n"
+    "               token, or USER:PASSWORD\n"
     "  --port ADDRESS\n"
     "               watch a charger published on a broker instead of a port:\n"
     "               the lines are those of the publisher's own log; the\n"
@@ -237,6 +254,8 @@ struct NetworkArguments {
     bool passwordGiven = false;
     bool caGiven = false;
     bool keyGiven = false;
+    bool influxGiven = false;
+    bool influxAuthGiven = false;
 
     bool take(const QStringList& arguments, qsizetype& i, LogOptions& options) {
         if (arguments[i] == QLatin1String("--ha-discovery")) {
@@ -248,7 +267,10 @@ struct NetworkArguments {
                takeValue(arguments, i, QStringLiteral("--password-file"), options.passwordFile,
                          passwordGiven) ||
                takeValue(arguments, i, QStringLiteral("--ca"), options.caFile, caGiven) ||
-               takeValue(arguments, i, QStringLiteral("--key-file"), options.keyFile, keyGiven);
+               takeValue(arguments, i, QStringLiteral("--key-file"), options.keyFile, keyGiven) ||
+               takeValue(arguments, i, QStringLiteral("--influx"), options.influx, influxGiven) ||
+               takeValue(arguments, i, QStringLiteral("--influx-auth"), options.influxAuth,
+                         influxAuthGiven);
     }
 
     // Whether the options go together, and the addresses are addresses.
@@ -287,6 +309,16 @@ struct NetworkArguments {
         }
         if (keyGiven && !publishGiven && !options.portIsBroker) {
             throw UsageError("--key-file goes only with a broker address");
+        }
+        if (influxAuthGiven && !influxGiven) {
+            throw UsageError("--influx-auth goes only with --influx");
+        }
+        if (influxGiven) {
+            try {
+                net::parseInfluxAddress(options.influx);
+            } catch (const net::InfluxError& e) {
+                throw UsageError(std::string("--influx: ") + e.what());
+            }
         }
     }
 };

@@ -42,6 +42,10 @@ struct LogOptions {
     QString caFile;             // for mqtts://: the authority; empty: the system's
     QString keyFile;            // the charger's shared key's file; empty: unsigned
     bool haDiscovery = false;   // publish Home Assistant discovery configurations
+    // A time-series database every row and alarm also goes to: its write
+    // address (--influx; empty: none) and its sign-in file (--influx-auth).
+    QString influx;
+    QString influxAuth;
     // The phone page: --serve [ADDRESS:]PORT (net/web_server.h); empty: none.
     QString serve;
 };

@@ -38,6 +38,7 @@
 #include "session/watch_source.h"
 #include "tools/log/alarm_command.h"
 #include "tools/log/command_line.h"
+#include "tools/log/influx_send.h"
 #include "tools/log/log_session.h"
 #include "tools/log/log_signals.h"
 #include "tools/log/page_serve.h"
@@ -319,6 +320,11 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     if (!servePage(session, options.serve, served, &complain)) {
         return kExitFailure;
     }
+    std::unique_ptr<InfluxSend> influx;
+    if (!InfluxSend::make(options, session.session(), watched->client().options().address.name,
+                          &complain, influx)) {
+        return kExitFailure;
+    }
 
     // As a port is opened first: the log begins once the broker answers.
     QString failure;
@@ -358,6 +364,9 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     if (alarmCommand) {
         alarmCommand->drain(kAlarmDrainMs);
     }
+    if (influx) {
+        influx->finish();
+    }
     return status;
 }
 
@@ -384,6 +393,13 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     }
     ServedPage served;
     if (!servePage(session, options.serve, served, &complain)) {
+        return kExitFailure;
+    }
+    std::unique_ptr<InfluxSend> influx;
+    if (!InfluxSend::make(
+            options, session.session(),
+            options.publish.isEmpty() ? QString() : net::parseBrokerAddress(options.publish).name,
+            &complain, influx)) {
         return kExitFailure;
     }
 
@@ -427,6 +443,9 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     }
     if (publisher) {
         publisher->finish();
+    }
+    if (influx) {
+        influx->finish();
     }
     if (capture) {
         try {
@@ -486,6 +505,10 @@ int replayLog(QCoreApplication& app, LogOptions options) {
     if (!servePage(session, options.serve, served, &complain)) {
         return kExitFailure;
     }
+    std::unique_ptr<InfluxSend> influx;
+    if (!InfluxSend::make(options, session.session(), {}, &complain, influx)) {
+        return kExitFailure;
+    }
 
     std::FILE* out = nullptr;
     std::FILE* file = nullptr;
@@ -498,6 +521,9 @@ int replayLog(QCoreApplication& app, LogOptions options) {
     const int status = run(app, session, options, out, file, {});
     if (alarmCommand) {
         alarmCommand->drain(kAlarmDrainMs);
+    }
+    if (influx) {
+        influx->finish();
     }
     if (status == kExitOk && truncated) {
         complain(options.replay +
