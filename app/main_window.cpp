@@ -19,6 +19,7 @@
 #include "app/captions.h"
 #include "app/channel_choice.h"
 #include "app/charger_model.h"
+#include "app/database_sending.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
 #include "app/line_sharing.h"
@@ -138,6 +139,12 @@ MainWindow::MainWindow(SettingsStore& settings, Hooks hooks, QWidget* parent)
         this);
     pageSharing_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
     pageSharing_->addMark(menu_->statusBand());
+    databaseSending_ = new DatabaseSending(
+        {settings_, *session_, *this, hooks_, [this](const QString& m) { PostStatusMessage(m); },
+         [this] { return chargerName_; }},
+        this);
+    databaseSending_->addMenu(menu_->bandMenu(QStringLiteral("View1")));
+    databaseSending_->addMark(menu_->statusBand());
     paperChoice_ = addPaperChoice(menu_->bandMenu(QStringLiteral("View1")), settings_, inChinese());
     // Help > "Try the emulator", and how to try it while no port is found.
     emulatorTrial_ = new EmulatorTrial(

@@ -57,6 +57,7 @@ class DataTableView;
 class HelpPane;
 class EmulatorTrial;
 class PageSharing;
+class DatabaseSending;
 class PowerGauge;
 class SummaryWindow;
 class TabControl;
@@ -247,6 +248,7 @@ private:
     std::unique_ptr<PackChoice> pack_;
     LiveSummary* liveSummary_ = nullptr;
     PageSharing* pageSharing_ = nullptr;
+    DatabaseSending* databaseSending_ = nullptr;  // View > "Send to a database…"
     EmulatorTrial* emulatorTrial_ = nullptr;
     QAction* paperChoice_ = nullptr;  // View > "Save and print on white paper"
 

@@ -15,6 +15,8 @@
 #include "app/help_pane.h"
 #include "app/main_window.h"
 
+#include "app/database_sending.h"
+
 #include "analysis/range_stats.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
@@ -183,6 +185,9 @@ void MainWindow::SetCaptions() {
     liveSummary_->setLanguage(chinese);
     if (pageSharing_) {
         pageSharing_->setLanguage(chinese);
+    }
+    if (databaseSending_) {
+        databaseSending_->retranslate();
     }
     if (emulatorTrial_) {
         emulatorTrial_->setLanguage(chinese);
