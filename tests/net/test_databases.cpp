@@ -151,10 +151,17 @@ QByteArray TestInfluxd::query(const QString& q) {
     return answer.body;
 }
 
-long long TestInfluxd::rowsStored(int channel) {
+long long TestInfluxd::rowsStored(int channel, const QString& charger) {
+    QStringList where;
+    if (channel > 0) {
+        where << QStringLiteral("channel = '%1'").arg(channel);
+    }
+    if (!charger.isEmpty()) {
+        where << QStringLiteral("charger = '%1'").arg(charger);
+    }
     const QJsonDocument doc = QJsonDocument::fromJson(
-        query(QStringLiteral("SELECT count(voltage_v) FROM cellwatch WHERE channel = '%1'")
-                  .arg(channel)));
+        query(QStringLiteral("SELECT count(voltage_v) FROM cellwatch") +
+              (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(" AND "))));
     const QJsonArray values =
         doc[QStringLiteral("results")][0][QStringLiteral("series")][0][QStringLiteral("values")]
             .toArray();
@@ -172,14 +179,17 @@ TestVictoria::TestVictoria() {
             QStringLiteral("-loggerLevel=ERROR")});
 }
 
-long long TestVictoria::rowsStored(int channel) {
+long long TestVictoria::rowsStored(int channel, const QString& charger) {
     // What was written is searchable once flushed.
     if (httpGet(base() + QStringLiteral("/internal/force_flush")).status / 100 != 2) {
         throw std::runtime_error("victoria-metrics would not flush");
     }
     QUrlQuery query;
-    query.addQueryItem(QStringLiteral("match[]"),
-                       QStringLiteral("cellwatch_voltage_v{channel=\"%1\"}").arg(channel));
+    query.addQueryItem(
+        QStringLiteral("match[]"),
+        QStringLiteral("cellwatch_voltage_v{%1%2}")
+            .arg(channel > 0 ? QStringLiteral("channel=\"%1\",").arg(channel) : QString(),
+                 charger.isEmpty() ? QString() : QStringLiteral("charger=\"%1\"").arg(charger)));
     const HttpAnswer answer =
         httpGet(base() + QStringLiteral("/api/v1/export?") + query.toString(QUrl::FullyEncoded));
     long long rows = 0;

@@ -31,8 +31,9 @@ public:
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
     // The write address rows go to.
     virtual QString writeAddress() const = 0;
-    // Rows stored (the cellwatch measurement) for `channel`.
-    virtual long long rowsStored(int channel) = 0;
+    // Rows stored (the cellwatch measurement) for `channel` (0: every
+    // channel) of `charger` (empty: every charger).
+    virtual long long rowsStored(int channel, const QString& charger = {}) = 0;
 
     // Stops it; start() brings it back on the same port with the same data.
     void stop();
@@ -59,7 +60,7 @@ public:
     static bool installed();
     explicit TestInfluxd(bool auth = false);
     QString writeAddress() const override { return base() + QStringLiteral("/write?db=club"); }
-    long long rowsStored(int channel) override;
+    long long rowsStored(int channel, const QString& charger = {}) override;
     // An InfluxQL query's answer (JSON), as the admin when signing in.
     QByteArray query(const QString& q);
 
@@ -74,7 +75,7 @@ public:
     static bool installed();
     TestVictoria();
     QString writeAddress() const override { return base() + QStringLiteral("/write?db=club"); }
-    long long rowsStored(int channel) override;
+    long long rowsStored(int channel, const QString& charger = {}) override;
 
 private:
     QString readyPath() const override { return QStringLiteral("/health"); }

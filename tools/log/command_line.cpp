@@ -134,6 +134,10 @@ constexpr const char* kUsage =
     "  --influx-auth FILE\n"
     "               sign in to the database with the first line of FILE: a\n"
     "               token, or USER:PASSWORD\n"
+    "  --port mqtt[s]://HOST[:PORT]/#\n"
+    "               with --influx: every charger published on the broker, each\n"
+    "               watched as by its own --port ADDRESS, into the database,\n"
+    "               tagged with its name (no lines, no journals)\n"
     "  --port ADDRESS\n"
     "               watch a charger published on a broker instead of a port:\n"
     "               the lines are those of the publisher's own log; the\n"
@@ -276,9 +280,13 @@ struct NetworkArguments {
     // Whether the options go together, and the addresses are addresses.
     void check(LogOptions& options) const {
         options.portIsBroker = net::isBrokerAddress(options.port);
+        options.everyCharger = options.portIsBroker && options.port.endsWith(QLatin1String("/#"));
         try {
             bool tls = false;
-            if (options.portIsBroker) {
+            if (options.everyCharger) {
+                options.port.chop(2);
+                tls = net::parseBrokerAddress(options.port, net::NamePart::None).tls;
+            } else if (options.portIsBroker) {
                 tls = net::parseBrokerAddress(options.port).tls;
             }
             if (publishGiven) {
@@ -309,6 +317,13 @@ struct NetworkArguments {
         }
         if (keyGiven && !publishGiven && !options.portIsBroker) {
             throw UsageError("--key-file goes only with a broker address");
+        }
+        if (options.everyCharger &&
+            (!influxGiven || !options.out.isEmpty() || options.channel != 0 ||
+             !options.serve.isEmpty() || !options.onAlarm.isEmpty())) {
+            throw UsageError(
+                "every charger on a broker (/#) goes to a database: with --influx, and without "
+                "--out, --channel, --serve and --on-alarm");
         }
         if (influxAuthGiven && !influxGiven) {
             throw UsageError("--influx-auth goes only with --influx");

@@ -6,11 +6,8 @@
 
 namespace cellwatch::logger {
 
-bool InfluxSend::make(const LogOptions& options, session::LiveSession& session,
-                      const QString& charger, const Say& say, std::unique_ptr<InfluxSend>& out) {
-    if (options.influx.isEmpty()) {
-        return true;
-    }
+std::unique_ptr<net::InfluxWriter> InfluxSend::makeWriter(const LogOptions& options,
+                                                          const Say& say) {
     QByteArray authorization;
     try {
         if (!options.influxAuth.isEmpty()) {
@@ -23,7 +20,7 @@ bool InfluxSend::make(const LogOptions& options, session::LiveSession& session,
         }
     } catch (const net::InfluxError& e) {
         say(QString::fromUtf8(e.what()) + QStringLiteral(" (--influx-auth)"));
-        return false;
+        return nullptr;
     }
     const QUrl url = net::parseInfluxAddress(options.influx);  // checked with the options
     if (!authorization.isEmpty() && url.scheme() == QLatin1String("http") &&
@@ -31,10 +28,22 @@ bool InfluxSend::make(const LogOptions& options, session::LiveSession& session,
         say(QStringLiteral("the database sign-in goes without TLS to %1 (use https://)")
                 .arg(url.host()));
     }
+    auto writer = std::make_unique<net::InfluxWriter>(url, authorization);
+    QObject::connect(writer.get(), &net::InfluxWriter::notice, say);
+    return writer;
+}
+
+bool InfluxSend::make(const LogOptions& options, session::LiveSession& session,
+                      const QString& charger, const Say& say, std::unique_ptr<InfluxSend>& out) {
+    if (options.influx.isEmpty()) {
+        return true;
+    }
     std::unique_ptr<InfluxSend> send(new InfluxSend);
+    send->writer_ = makeWriter(options, say);
+    if (!send->writer_) {
+        return false;
+    }
     send->say_ = say;
-    send->writer_ = std::make_unique<net::InfluxWriter>(url, authorization);
-    QObject::connect(send->writer_.get(), &net::InfluxWriter::notice, say);
     send->feed_ =
         std::make_unique<session::InfluxFeed>(session, *send->writer_, charger, options.pack);
     out = std::move(send);

@@ -30,6 +30,10 @@ public:
     static bool make(const LogOptions& options, session::LiveSession& session,
                      const QString& charger, const Say& say, std::unique_ptr<InfluxSend>& out);
 
+    // The writer of --influx (with --influx-auth); nullptr, with the error
+    // line said, when the sign-in file cannot be read.
+    static std::unique_ptr<net::InfluxWriter> makeWriter(const LogOptions& options, const Say& say);
+
     // Sends what is owed (up to kDrainMs) and says how it went. Whether
     // every row went.
     bool finish();

@@ -37,6 +37,7 @@
 #include "session/replay_source.h"
 #include "session/watch_source.h"
 #include "tools/log/alarm_command.h"
+#include "tools/log/club_watch.h"
 #include "tools/log/command_line.h"
 #include "tools/log/influx_send.h"
 #include "tools/log/log_session.h"
@@ -581,6 +582,9 @@ int main(int argc, char** argv) {
     if (!catchSignals()) {
         complain(QStringLiteral("cannot catch signals: ") + qt_error_string(errno));
         return kExitFailure;
+    }
+    if (options.everyCharger) {
+        return runClubLog(app, options, &complain);
     }
     if (options.portIsBroker) {
         return watchLog(app, options);
