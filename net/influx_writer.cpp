@@ -124,6 +124,9 @@ void InfluxWriter::flush() {
 }
 
 void InfluxWriter::send() {
+    if (queue_.empty()) {
+        flushing_ = false;  // all that waited at the flush is sent
+    }
     if (batchLines_ > 0 || queue_.empty()) {
         return;  // the batch being sent goes first; the next follows its answer
     }
@@ -181,7 +184,7 @@ void InfluxWriter::answered(QNetworkReply* reply) {
         emit batchDelivered(lines);
         emit batchEnded();
         if (queue_.size() >= static_cast<std::size_t>(limits_.batchLines) || flushing_) {
-            send();
+            send();  // (which ends a flush once nothing waits)
         } else if (!queue_.empty() && !batchClock_.isActive()) {
             batchClock_.start(limits_.batchMs);
         }

@@ -43,6 +43,17 @@ TEST(InfluxWriter, BatchesBySizeAndByTime) {
     EXPECT_EQ(server.requests()[1].body, "a x=3 3\n");
     EXPECT_EQ(writer.delivered(), 3u);
     EXPECT_EQ(writer.dropped(), 0u);
+
+    // A flush sends what waits then; what comes after it waits for its batch.
+    writer.add("a x=4 4");
+    writer.flush();
+    ASSERT_TRUE(waitUntil([&] { return writer.idle(); }));
+    writer.add("a x=5 5");
+    writer.add("a x=6 6");  // a full batch: sent
+    writer.add("a x=7 7");
+    ASSERT_TRUE(waitUntil([&] { return writer.delivered() == 6u; }));
+    EXPECT_TRUE(writer.batchClock().isActive());
+    EXPECT_EQ(server.requests().size(), 4u);
 }
 
 // What the writer does with each kind of answer to its first batch.
