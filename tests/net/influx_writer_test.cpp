@@ -19,6 +19,7 @@ using testing::waitUntil;
 InfluxWriter::Limits smallBatches() {
     InfluxWriter::Limits limits;
     limits.batchLines = 2;
+    limits.timeoutMs = 300;
     return limits;
 }
 
@@ -83,6 +84,13 @@ TEST(InfluxWriter, AnswersDecideBetweenRetryPlainAndDrop) {
          0,
          "429"},
         {"503: back-off", {{503, {}, "busy"}, {204, {}, {}}}, 500, 2, 2, 0, "busy"},
+        {"no answer in time: back-off",
+         {{-1, {}, {}}, {204, {}, {}}},
+         500,
+         2,
+         2,
+         0,
+         "no answer within 0.3 s"},
         {"401: refused, said with what to check",
          {{401, {}, R"({"error":"authorization failed"})"}},
          -1,

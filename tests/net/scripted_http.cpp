@@ -72,6 +72,9 @@ void ScriptedHttp::read(QTcpSocket* socket) {
         }
         const Answer& answer = answers_[std::min(requests_.size(), answers_.size() - 1)];
         requests_.push_back(std::move(request));
+        if (answer.status < 0) {
+            continue;
+        }
         socket->write("HTTP/1.1 " + QByteArray::number(answer.status) + " Scripted\r\n" +
                       answer.headers + "Content-Length: " + QByteArray::number(answer.body.size()) +
                       "\r\n\r\n" + answer.body);

@@ -16,7 +16,7 @@ namespace cellwatch::nettest {
 class ScriptedHttp {
 public:
     struct Answer {
-        int status = 204;
+        int status = 204;    // below 0: never answers (a slow server)
         QByteArray headers;  // extra header lines, each ending in "\r\n"
         QByteArray body;
     };
