@@ -79,8 +79,9 @@ InfluxWriter::InfluxWriter(QUrl url, QByteArray authorization, Limits limits, QO
       manager_(new QNetworkAccessManager(this)),
       drops_(
           [this](std::uint64_t since, std::uint64_t total) {
-              return QStringLiteral("%1 lines for the database %2 dropped (%3 in all)")
+              return QStringLiteral("%1 %2 for the database %3 dropped (%4 in all)")
                   .arg(since)
+                  .arg(since == 1 ? QStringLiteral("line") : QStringLiteral("lines"))
                   .arg(addressText())
                   .arg(total);
           },
@@ -259,9 +260,7 @@ void InfluxWriter::retryLater(const QString& why, int retryAfterMs) {
 }
 
 void InfluxWriter::dropBatch(bool refused) {
-    for (int i = 0; i < batchLines_; ++i) {
-        drops_.count();
-    }
+    drops_.count(static_cast<std::uint64_t>(batchLines_));
     if (refused) {
         refused_ += static_cast<std::uint64_t>(batchLines_);
     }
@@ -320,9 +319,7 @@ bool InfluxWriter::finish(int ms) {
         }
         retryClock_.stop();
         batchClock_.stop();
-        for (std::size_t i = 0; i < waiting(); ++i) {
-            drops_.count();
-        }
+        drops_.count(waiting());
         queue_.clear();
         queueBytes_ = 0;
         batch_.clear();

@@ -131,6 +131,10 @@ TEST(InfluxWriter, AnswersDecideBetweenRetryPlainAndDrop) {
         }
         EXPECT_TRUE(said.join('\n').contains(QLatin1String(c.said)))
             << said.join('\n').toStdString();
+        // A refused batch's lines are told as dropped in one line.
+        EXPECT_EQ(said.join('\n').contains(QLatin1String("2 lines for the database")),
+                  c.refused > 0)
+            << said.join('\n').toStdString();
     }
 }
 
