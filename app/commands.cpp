@@ -69,6 +69,8 @@ constexpr CommandEntry kCatalogue[] = {
      nullptr, nullptr, 2},
     {Command::Share, "View1", "Share", QT_TRANSLATE_NOOP("Menu", "Share on the local network…"),
      false, kNoIcon, kNoStandardKey, 0, false, nullptr, nullptr, 2},
+    {Command::Database, "View1", "Database", QT_TRANSLATE_NOOP("Menu", "Send to a database…"),
+     false, kNoIcon, kNoStandardKey, 0, false, nullptr, nullptr, 2},
     {Command::WhitePaper, "View1", "WhitePaper",
      QT_TRANSLATE_NOOP("Menu", "Save and print on white paper"), false, kNoIcon, kNoStandardKey, 0,
      true, "Pictures/WhitePaper", nullptr, 2},

@@ -59,6 +59,7 @@ enum class Command {
     WatchCharger,    // View
     PublishLine,     // View
     Share,           // View
+    Database,        // View
     WhitePaper,      // View
     Emulator,        // Help, before About
     CellDifference,  // a viewer's tool bar

@@ -20,6 +20,7 @@
 #include "app/channel_choice.h"
 #include "app/channel_packs.h"
 #include "app/charger_model.h"
+#include "app/database_sending.h"
 #include "app/emulator_trial.h"
 #include "app/help_pane.h"
 #include "app/language.h"
@@ -147,6 +148,12 @@ MainWindow::MainWindow(Settings& settings, Hooks hooks, QWidget* parent)
         this);
     pageSharing_->useCommand(menu_->handOver(Command::Share));
     pageSharing_->addMark(menu_->statusBand());
+    databaseSending_ = new DatabaseSending(
+        {settings_, *session_, *this, hooks_, [this](const QString& m) { PostStatusMessage(m); },
+         [this] { return chargerName_; }},
+        this);
+    databaseSending_->useCommand(menu_->handOver(Command::Database));
+    databaseSending_->addMark(menu_->statusBand());
     usePaperChoice(menu_->handOver(Command::WhitePaper), settings_);
     // Help > "Try the emulator", and how to try it while no port is found.
     emulatorTrial_ = new EmulatorTrial(

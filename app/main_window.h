@@ -59,6 +59,7 @@ class DataTableView;
 class HelpPane;
 class EmulatorTrial;
 class PageSharing;
+class DatabaseSending;
 class PowerGauge;
 class SummaryWindow;
 class TabControl;
@@ -250,6 +251,7 @@ private:
     ChannelPacks* pack_ = nullptr;  // each channel's pack
     LiveSummary* liveSummary_ = nullptr;
     PageSharing* pageSharing_ = nullptr;
+    DatabaseSending* databaseSending_ = nullptr;  // View > "Send to a database…"
     EmulatorTrial* emulatorTrial_ = nullptr;
 
     std::unique_ptr<Layout> layoutWindow_;

@@ -19,6 +19,8 @@
 #include "app/language.h"
 #include "app/main_window.h"
 
+#include "app/database_sending.h"
+
 #include "analysis/range_stats.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
@@ -165,6 +167,7 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
         case Command::WatchCharger:
         case Command::PublishLine:
         case Command::Share:
+        case Command::Database:
         case Command::WhitePaper:
         case Command::Emulator:
         case Command::CellDifference:
@@ -212,6 +215,9 @@ void MainWindow::SetCaptions() {
     session_->recording().retitleIdle();  // an idle chart's title follows at once
     alarms_->band().setLanguage(chinese);
     channels_->setLanguage(chinese);
+    if (databaseSending_) {
+        databaseSending_->retranslate();
+    }
     if (emulatorTrial_) {
         emulatorTrial_->setLanguage(chinese);
     }

@@ -42,6 +42,7 @@ constexpr std::array kFlags{
     FlagEntry{Flag::PublishOn, {"Publish", "On", "0"}, std::nullopt},
     FlagEntry{Flag::PublishDiscovery, {"Publish", "Discovery", "0"}, std::nullopt},
     FlagEntry{Flag::ShareOn, {"Share", "On", "0"}, std::nullopt},
+    FlagEntry{Flag::DatabaseOn, {"Database", "On", "0"}, std::nullopt},
 };
 
 constexpr std::array kTexts{
@@ -64,6 +65,8 @@ constexpr std::array kTexts{
     TextEntry{Text::PackCellHigh, {"Pack", "CellHighV", ""}},
     TextEntry{Text::PackCellLow, {"Pack", "CellLowV", ""}},
     TextEntry{Text::CellShare, {"CellCurves", "Share", ""}},
+    TextEntry{Text::DatabaseAddress, {"Database", "Address", ""}},
+    TextEntry{Text::DatabaseAuthFile, {"Database", "AuthFile", ""}},
 };
 
 constexpr std::array kKeyed{

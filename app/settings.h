@@ -37,6 +37,7 @@ enum class Flag {
     PublishOn,         // publishing to a broker; off
     PublishDiscovery,  // discovery messages while publishing; off
     ShareOn,           // the phone page shared; off
+    DatabaseOn,        // rows sent to a time-series database; off
 };
 
 // Texts, stored as they are; the reader makes sense of them.
@@ -59,7 +60,9 @@ enum class Text {
     PackCapacity,
     PackCellHigh,
     PackCellLow,
-    CellShare,  // the part of the chart the cell curves take, 0 to 1
+    CellShare,         // the part of the chart the cell curves take, 0 to 1
+    DatabaseAddress,   // the database's write address
+    DatabaseAuthFile,  // the file its sign-in is read from
 };
 
 // Texts kept per name.

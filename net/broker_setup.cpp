@@ -8,7 +8,7 @@ namespace cellwatch::net {
 BrokerSetup setUpBroker(const BrokerChoice& choice) {
     BrokerSetup setup;
     MqttOptions& mqtt = setup.mqtt;
-    mqtt.address = parseBrokerAddress(choice.address);
+    mqtt.address = parseBrokerAddress(choice.address, choice.name);
     if (!choice.caFile.isEmpty()) {
         // Looked at now: a folder, a device or a file without a certificate
         // would fail every attempt to connect.

@@ -18,11 +18,12 @@ class Publisher;
 
 // What the user chose.
 struct BrokerChoice {
-    QString address;       // mqtt[s]://[USER@]HOST[:PORT]/NAME
-    QString password;      // typed; used when passwordFile is empty
-    QString passwordFile;  // empty: none
-    QString caFile;        // for mqtts://: empty for the system's authorities
-    QString keyFile;       // empty: unsigned
+    QString address;                     // mqtt[s]://[USER@]HOST[:PORT]/NAME
+    QString password;                    // typed; used when passwordFile is empty
+    QString passwordFile;                // empty: none
+    QString caFile;                      // for mqtts://: empty for the system's authorities
+    QString keyFile;                     // empty: unsigned
+    NamePart name = NamePart::Required;  // None: the address names the broker only
 };
 
 // The client options, the key (empty without a key file) and what is worth

@@ -13,8 +13,8 @@ DropReport::DropReport(Text text, QObject* parent) : QObject(parent), text_(std:
     });
 }
 
-void DropReport::count() {
-    ++total_;
+void DropReport::count(std::uint64_t n) {
+    total_ += n;
     if (!timer_.isActive()) {
         flush();
         timer_.start();

@@ -21,7 +21,8 @@ public:
 
     explicit DropReport(Text text, QObject* parent = nullptr);
 
-    void count();
+    // `n` more dropped (at once: said in one line).
+    void count(std::uint64_t n = 1);
     std::uint64_t total() const { return total_; }
     void setInterval(int ms) { timer_.setInterval(ms); }
     // Says now what was dropped since the last line, if anything.

@@ -127,6 +127,10 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "a", "--metrics", "99999"}, "--metrics: '99999' is no port"},
         {{"--port", "a", "--metrics", "nowhere:9100"}, "--metrics: 'nowhere' is no IP address"},
         {{"--port", "a", "--metrics", "1", "--metrics", "2"}, "--metrics is given more than once"},
+        {{"--port", "a", "--influx-auth", "t"}, "--influx-auth goes only with --influx"},
+        {{"--port", "a", "--influx", "http://db/query?db=x"},
+         "--influx: http://db/query?db=x is no"},
+        {{"--port", "a", "--influx", "http://u:pa/ss@db/write?db=x"}, "--influx-auth"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(shown(c.arguments));

@@ -24,10 +24,10 @@
 #include <vector>
 
 #include "log_test_support.h"
+#include "protocol/receive_assembler.h"
 #include "readout/journal.h"
 #include "readout/pack_file.h"
 #include "readout/recording_file.h"
-#include "protocol/receive_assembler.h"
 #include "serial/serial_link.h"
 #include "tests/support/journal_text.h"
 #include "tools/log/command_line.h"

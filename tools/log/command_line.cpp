@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "net/broker_address.h"
+#include "net/influx_target.h"
 #include "net/web_server.h"
 #include "protocol/driver_registry.h"
 #include "readout/pack_file.h"
@@ -22,7 +23,7 @@ constexpr const char* kUsage =
     "       cellwatch-log --list-chargers\n"
     "       cellwatch-log --describe-schema\n"
     "       (each also with --serve [ADDRESS:]PORT, --metrics [ADDRESS:]PORT,\n"
-    "        --charger NAME and --channel N)\n"
+    "        --charger NAME and --channel N, and with --influx URL [--influx-auth FILE])\n"
     "\n"
     "Listens to a charger on a serial port (9600 baud, 8N1; nothing is sent to\n"
     "it) and records what it reports as the window does, without a window: each\n"
@@ -126,6 +127,25 @@ constexpr const char* kUsage =
     "               127.0.0.1; any other address lets whoever reaches it read\n"
     "               the readings. With --serve they are also at the page's\n"
     "               address, /TOKEN/metrics\n"
+    "  --influx URL\n"
+    "               also write every row and alarm of every channel to a\n"
+    "               time-series database: http[s]://HOST:PORT/write?db=NAME,\n"
+    "               http[s]://HOST/api/v2/write?org=ORG&bucket=BUCKET or\n"
+    "               .../influx/write?db=NAME. Rows are measurement cellwatch\n"
+    "               (tags charger, channel, pack), alarms cellwatch_alarm.\n"
+    "               Rows go in batches (5000 rows, or 1 s), compressed; a\n"
+    "               database that is away or slow is tried again with a\n"
+    "               growing pause, and up to 64 MB of rows wait meanwhile: what\n"
+    "               does not fit is dropped and counted on standard error.\n"
+    "               The log never waits for the database; at its end, rows\n"
+    "               still owed get 10 s\n"
+    "  --influx-auth FILE\n"
+    "               sign in to the database with the first line of FILE: a\n"
+    "               token, or USER:PASSWORD\n"
+    "  --port mqtt[s]://HOST[:PORT]/#\n"
+    "               with --influx: every charger published on the broker, each\n"
+    "               watched as by its own --port ADDRESS, into the database,\n"
+    "               tagged with its name (no lines, no journals)\n"
     "  --port ADDRESS\n"
     "               watch a charger published on a broker instead of a port:\n"
     "               the lines are those of the publisher's own log; the\n"
@@ -246,6 +266,8 @@ struct NetworkArguments {
     bool passwordGiven = false;
     bool caGiven = false;
     bool keyGiven = false;
+    bool influxGiven = false;
+    bool influxAuthGiven = false;
 
     bool take(const QStringList& arguments, qsizetype& i, LogOptions& options) {
         if (arguments[i] == QLatin1String("--ha-discovery")) {
@@ -257,15 +279,22 @@ struct NetworkArguments {
                takeValue(arguments, i, QStringLiteral("--password-file"), options.passwordFile,
                          passwordGiven) ||
                takeValue(arguments, i, QStringLiteral("--ca"), options.caFile, caGiven) ||
-               takeValue(arguments, i, QStringLiteral("--key-file"), options.keyFile, keyGiven);
+               takeValue(arguments, i, QStringLiteral("--key-file"), options.keyFile, keyGiven) ||
+               takeValue(arguments, i, QStringLiteral("--influx"), options.influx, influxGiven) ||
+               takeValue(arguments, i, QStringLiteral("--influx-auth"), options.influxAuth,
+                         influxAuthGiven);
     }
 
     // Whether the options go together, and the addresses are addresses.
     void check(LogOptions& options) const {
         options.portIsBroker = net::isBrokerAddress(options.port);
+        options.everyCharger = options.portIsBroker && options.port.endsWith(QLatin1String("/#"));
         try {
             bool tls = false;
-            if (options.portIsBroker) {
+            if (options.everyCharger) {
+                options.port.chop(2);
+                tls = net::parseBrokerAddress(options.port, net::NamePart::None).tls;
+            } else if (options.portIsBroker) {
                 tls = net::parseBrokerAddress(options.port).tls;
             }
             if (publishGiven) {
@@ -296,6 +325,23 @@ struct NetworkArguments {
         }
         if (keyGiven && !publishGiven && !options.portIsBroker) {
             throw UsageError("--key-file goes only with a broker address");
+        }
+        if (options.everyCharger &&
+            (!influxGiven || !options.out.isEmpty() || options.channel != 0 ||
+             !options.serve.isEmpty() || !options.onAlarm.isEmpty())) {
+            throw UsageError(
+                "every charger on a broker (/#) goes to a database: with --influx, and without "
+                "--out, --channel, --serve and --on-alarm");
+        }
+        if (influxAuthGiven && !influxGiven) {
+            throw UsageError("--influx-auth goes only with --influx");
+        }
+        if (influxGiven) {
+            try {
+                net::parseInfluxAddress(options.influx);
+            } catch (const net::InfluxError& e) {
+                throw UsageError(std::string("--influx: ") + e.what());
+            }
         }
     }
 };

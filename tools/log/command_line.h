@@ -37,11 +37,18 @@ struct LogOptions {
     // Over the network: --port may be a broker address (watching), and a
     // recording may be published.
     bool portIsBroker = false;  // --port names a charger on a broker
-    QString publish;            // the address to publish under; empty: none
-    QString passwordFile;       // the broker password's file; empty: none
-    QString caFile;             // for mqtts://: the authority; empty: the system's
-    QString keyFile;            // the charger's shared key's file; empty: unsigned
-    bool haDiscovery = false;   // publish Home Assistant discovery configurations
+    // --port mqtt[s]://HOST[:PORT]/#: every charger on the broker, each into
+    // the --influx database; `port` is then the broker's address alone.
+    bool everyCharger = false;
+    QString publish;           // the address to publish under; empty: none
+    QString passwordFile;      // the broker password's file; empty: none
+    QString caFile;            // for mqtts://: the authority; empty: the system's
+    QString keyFile;           // the charger's shared key's file; empty: unsigned
+    bool haDiscovery = false;  // publish Home Assistant discovery configurations
+    // A time-series database every row and alarm also goes to: its write
+    // address (--influx; empty: none) and its sign-in file (--influx-auth).
+    QString influx;
+    QString influxAuth;
     // The phone page: --serve [ADDRESS:]PORT (net/web_server.h); empty: none.
     QString serve;
     // The metrics endpoint: --metrics [ADDRESS:]PORT, /metrics without a

@@ -37,7 +37,9 @@
 #include "session/replay_source.h"
 #include "session/watch_source.h"
 #include "tools/log/alarm_command.h"
+#include "tools/log/club_watch.h"
 #include "tools/log/command_line.h"
+#include "tools/log/influx_send.h"
 #include "tools/log/log_session.h"
 #include "tools/log/log_signals.h"
 #include "tools/log/page_serve.h"
@@ -325,6 +327,11 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
                    &complain)) {
         return kExitFailure;
     }
+    std::unique_ptr<InfluxSend> influx;
+    if (!InfluxSend::make(options, session.session(), watched->client().options().address.name,
+                          &complain, influx)) {
+        return kExitFailure;
+    }
 
     // As a port is opened first: the log begins once the broker answers.
     QString failure;
@@ -364,6 +371,9 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     if (alarmCommand) {
         alarmCommand->drain(kAlarmDrainMs);
     }
+    if (influx) {
+        influx->finish();
+    }
     return status;
 }
 
@@ -390,6 +400,13 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     }
     ServedPage served;
     if (!servePage(session, serveOptions(options, options.charger), served, &complain)) {
+        return kExitFailure;
+    }
+    std::unique_ptr<InfluxSend> influx;
+    if (!InfluxSend::make(
+            options, session.session(),
+            options.publish.isEmpty() ? QString() : net::parseBrokerAddress(options.publish).name,
+            &complain, influx)) {
         return kExitFailure;
     }
 
@@ -433,6 +450,9 @@ int liveLog(QCoreApplication& app, const LogOptions& options) {
     }
     if (publisher) {
         publisher->finish();
+    }
+    if (influx) {
+        influx->finish();
     }
     if (capture) {
         try {
@@ -492,6 +512,10 @@ int replayLog(QCoreApplication& app, LogOptions options) {
     if (!servePage(session, serveOptions(options, options.charger), served, &complain)) {
         return kExitFailure;
     }
+    std::unique_ptr<InfluxSend> influx;
+    if (!InfluxSend::make(options, session.session(), {}, &complain, influx)) {
+        return kExitFailure;
+    }
 
     std::FILE* out = nullptr;
     std::FILE* file = nullptr;
@@ -504,6 +528,9 @@ int replayLog(QCoreApplication& app, LogOptions options) {
     const int status = run(app, session, options, out, file, {});
     if (alarmCommand) {
         alarmCommand->drain(kAlarmDrainMs);
+    }
+    if (influx) {
+        influx->finish();
     }
     if (status == kExitOk && truncated) {
         complain(options.replay +
@@ -561,6 +588,9 @@ int main(int argc, char** argv) {
     if (!catchSignals()) {
         complain(QStringLiteral("cannot catch signals: ") + qt_error_string(errno));
         return kExitFailure;
+    }
+    if (options.everyCharger) {
+        return runClubLog(app, options, &complain);
     }
     if (options.portIsBroker) {
         return watchLog(app, options);

@@ -1,0 +1,151 @@
+#include "tools/log/club_watch.h"
+
+#include <QCoreApplication>
+
+#include "net/broker_setup.h"
+#include "net/influx_target.h"
+#include "protocol/tick_clock.h"
+#include "readout/recording.h"
+#include "readout/row_store.h"
+#include "session/influx_feed.h"
+#include "session/live_session.h"
+#include "session/watch_source.h"
+#include "tools/log/command_line.h"
+#include "tools/log/influx_send.h"
+#include "tools/log/log_signals.h"
+
+namespace cellwatch::logger {
+
+struct ClubWatch::Charger {
+    SystemTickClock ticks;
+    SystemWallClock wall;
+    RowStore rows;
+    session::LiveSession session{session::SessionParts{rows, ticks, wall}};
+    std::unique_ptr<session::InfluxFeed> feed;
+};
+
+ClubWatch::ClubWatch(net::MqttOptions broker, QByteArray key, net::InfluxWriter& writer,
+                     const alarms::AlarmSettings& alarms, QObject* parent)
+    : QObject(parent),
+      broker_(broker),
+      key_(std::move(key)),
+      writer_(writer),
+      alarms_(alarms),
+      client_(std::move(broker)) {
+    connect(&client_, &net::MqttClient::message, this, &ClubWatch::heard);
+    connect(&client_, &net::MqttClient::notice, this, &ClubWatch::notice);
+}
+
+ClubWatch::~ClubWatch() {
+    stop();
+}
+
+void ClubWatch::start() {
+    client_.subscribe({QStringLiteral("%1/+/status").arg(QLatin1String(net::kTopicRoot))});
+    client_.start();
+}
+
+void ClubWatch::stop() {
+    for (auto& [name, charger] : chargers_) {
+        charger->session.stop();
+    }
+}
+
+std::uint64_t ClubWatch::rowsSent() const {
+    std::uint64_t rows = 0;
+    for (const auto& [name, charger] : chargers_) {
+        rows += charger->feed->rowsSent();
+    }
+    return rows;
+}
+
+void ClubWatch::heard(const QString& topic, const QByteArray& payload) {
+    const QStringList levels = topic.split(u'/');
+    if (levels.size() != 3 || levels[2] != QLatin1String("status") ||
+        !net::isChargerName(levels[1]) || !payload.startsWith(net::kOnline)) {
+        return;
+    }
+    watch(levels[1]);
+}
+
+void ClubWatch::watch(const QString& name) {
+    auto found = chargers_.find(name);
+    if (found != chargers_.end()) {
+        const session::LinkState state = found->second->session.state();
+        if (state == session::LinkState::Connected || state == session::LinkState::Connecting) {
+            return;  // watched
+        }
+    } else {
+        if (chargers() >= kMostChargers) {
+            if (!toldMost_) {
+                toldMost_ = true;
+                emit notice(QStringLiteral("more than %1 chargers on the broker: %2 is not watched")
+                                .arg(kMostChargers)
+                                .arg(name));
+            }
+            return;
+        }
+        auto charger = std::make_unique<Charger>();
+        charger->session.setAlarmSettings(alarms_);
+        charger->feed = std::make_unique<session::InfluxFeed>(charger->session, writer_, name);
+        session::LiveSession& live = charger->session;
+        connect(&live, &session::LiveSession::channelRowAppended, this,
+                [this, &live] { emit rowSent(live.clocks().now().toMSecsSinceEpoch()); });
+        connect(&live, &session::LiveSession::notice, this, [this, name](const QString& text) {
+            emit notice(name + QStringLiteral(": ") + text);
+        });
+        found = chargers_.emplace(name, std::move(charger)).first;
+        emit notice(QStringLiteral("watching the charger %1").arg(name));
+    }
+    net::MqttOptions options = broker_;
+    options.address.name = name;
+    options.reconnect = false;  // a loss ends this watch; the next online begins another
+    session::LiveSession& live = found->second->session;
+    auto source = std::make_unique<session::WatchSource>(live.sourceEvents(), std::move(options),
+                                                         live.ownTicks());
+    if (!key_.isEmpty()) {
+        source->feed().setKey(key_);
+    }
+    live.open(std::move(source));
+}
+
+int runClubLog(QCoreApplication& app, const LogOptions& options,
+               const std::function<void(const QString&)>& say) {
+    net::BrokerSetup setup;
+    try {
+        setup = net::setUpBroker({options.port, QString(), options.passwordFile, options.caFile,
+                                  options.keyFile, net::NamePart::None});
+    } catch (const std::exception& e) {
+        say(QString::fromUtf8(e.what()));
+        return kExitFailure;
+    }
+    for (const QString& warning : setup.warnings) {
+        say(warning);
+    }
+    const std::unique_ptr<net::InfluxWriter> writer = InfluxSend::makeWriter(options, say);
+    if (!writer) {
+        return kExitFailure;
+    }
+    std::unique_ptr<ClubWatch> club;
+    try {
+        club = std::make_unique<ClubWatch>(setup.mqtt, setup.key, *writer, options.alarms);
+    } catch (const std::exception& e) {
+        say(QString::fromUtf8(e.what()));
+        return kExitFailure;
+    }
+    QObject::connect(club.get(), &ClubWatch::notice, say);
+    const SignalWatch interrupts(LogSignal::Stop, [&] { app.exit(kExitOk); });
+    club->start();
+    const int status = app.exec();
+    club->stop();
+    writer->finish(InfluxSend::kDrainMs);
+    say(QStringLiteral("%1 rows of %2 chargers for the database %3: %4 lines taken, %5 dropped")
+            .arg(club->rowsSent())
+            .arg(club->chargers())
+            .arg(writer->addressText())
+            .arg(writer->delivered())
+            .arg(writer->dropped()));
+    return status;
+}
+
+}  // namespace cellwatch::logger
