@@ -56,18 +56,29 @@ def fill(files):
             if not e.get(lang):
                 continue
             msg = message(tree.getroot(), e["context"], e["source"])
-            tr = msg.find("translation")
-            tr.attrib.pop("type", None)
-            tr.text = e[lang]
+            put(msg, e[lang], {"zh": 1, "de": 2}[lang])
         save(tree, path)
+
+
+def put(msg, text, forms):
+    """Sets the translation of `msg`; a message with %n gets `text` in each
+    of the language's plural forms."""
+    tr = msg.find("translation")
+    tr.attrib.pop("type", None)
+    if msg.get("numerus") == "yes":
+        tr.text = None
+        for old in list(tr):
+            tr.remove(old)
+        for _ in range(forms):
+            ET.SubElement(tr, "numerusform").text = text
+    else:
+        tr.text = text
 
 
 def pseudo(src, dst):
     tree = load(src)
     for msg in tree.getroot().iter("message"):
-        tr = msg.find("translation")
-        tr.attrib.pop("type", None)
-        tr.text = "\u27e6" + (msg.findtext("source") or "") + "\u27e7"
+        put(msg, "\u27e6" + (msg.findtext("source") or "") + "\u27e7", 2)
     save(tree, dst)
 
 
@@ -76,7 +87,8 @@ def missing(path):
     for ctx in load(path).getroot().findall("context"):
         for msg in ctx.findall("message"):
             tr = msg.find("translation")
-            if tr is None or tr.get("type") == "unfinished" or not (tr.text or "").strip():
+            text = "".join(tr.itertext()) if tr is not None else ""
+            if tr is None or tr.get("type") == "unfinished" or not text.strip():
                 print(f'{ctx.findtext("name")}: {msg.findtext("source")!r}')
                 n += 1
     return 1 if n else 0

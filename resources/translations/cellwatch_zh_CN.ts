@@ -2,6 +2,226 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="en">
     <context>
+        <name>AlarmText</name>
+        <message>
+            <source>External temperature %1 °C (limit %2 °C); internal temperature %3 °C (limit %4 °C)</source>
+            <translation>外部温度 %1 °C（上限 %2 °C）；内部温度 %3 °C（上限 %4 °C）</translation>
+        </message>
+        <message>
+            <source>External temperature %1 °C (limit %2 °C)</source>
+            <translation>外部温度 %1 °C（上限 %2 °C）</translation>
+        </message>
+        <message>
+            <source>Internal temperature %1 °C (limit %2 °C)</source>
+            <translation>内部温度 %1 °C（上限 %2 °C）</translation>
+        </message>
+        <message>
+            <source>Link lost during the discharge, last row at %1</source>
+            <translation>放电中连接中断，最后一行在 %1</translation>
+        </message>
+        <message>
+            <source>Link lost during the charge, last row at %1</source>
+            <translation>充电中连接中断，最后一行在 %1</translation>
+        </message>
+        <message>
+            <source>Link lost during the discharge, last row at %1: %2</source>
+            <translation>放电中连接中断，最后一行在 %1：%2</translation>
+        </message>
+        <message>
+            <source>Link lost during the charge, last row at %1: %2</source>
+            <translation>充电中连接中断，最后一行在 %1：%2</translation>
+        </message>
+        <message>
+            <source>Cell %1 at %2 V (limit %3 V)</source>
+            <translation>电芯 %1 为 %2 V（上限 %3 V）</translation>
+        </message>
+        <message>
+            <source>Cells %1 V apart: cell %2 at %3 V, cell %4 at %5 V (limit %6 V)</source>
+            <translation>电芯压差 %1 V：电芯 %2 为 %3 V，电芯 %4 为 %5 V（上限 %6 V）</translation>
+        </message>
+        <message>
+            <source>Input at %1 V (limit %2 V)</source>
+            <translation>输入电压 %1 V（下限 %2 V）</translation>
+        </message>
+        <message>
+            <source>The discharge finished after %1 (no charging or discharging for %2 s)</source>
+            <translation>放电已结束，用时 %1（%2 秒无充放电）</translation>
+        </message>
+        <message>
+            <source>The charge finished after %1 (no charging or discharging for %2 s)</source>
+            <translation>充电已结束，用时 %1（%2 秒无充放电）</translation>
+        </message>
+        <message>
+            <source>No new row for %1 s while the discharge was running (last row at %2)</source>
+            <translation>放电进行中 %1 秒没有新数据（最后一行在 %2）</translation>
+        </message>
+        <message>
+            <source>No new row for %1 s while the charge was running (last row at %2)</source>
+            <translation>充电进行中 %1 秒没有新数据（最后一行在 %2）</translation>
+        </message>
+    </context>
+    <context>
+        <name>AlarmTextLowLimit</name>
+        <message>
+            <source>Cell %1 at %2 V (limit %3 V)</source>
+            <translation>电芯 %1 为 %2 V（下限 %3 V）</translation>
+        </message>
+    </context>
+    <context>
+        <name>AnalysisText</name>
+        <message>
+            <source>%1; %2</source>
+            <translation>%1；%2</translation>
+        </message>
+        <message>
+            <source>%1, %2</source>
+            <translation>%1、%2</translation>
+        </message>
+        <message>
+            <source> (the counter restarted once)</source>
+            <translation>（计数器重新开始了一次）</translation>
+        </message>
+        <message>
+            <source> (the counter restarted %1 times)</source>
+            <translation>（计数器重新开始了 %1 次）</translation>
+        </message>
+        <message>
+            <source> (started part-way)</source>
+            <translation>（中途开始）</translation>
+        </message>
+        <message>
+            <source>last full discharge %1 mAh (%2 % of the first)</source>
+            <translation>最近一次完整放电 %1 mAh（首次的 %2 %）</translation>
+        </message>
+        <message>
+            <source>last full charge %1 mAh (%2 % of the first)</source>
+            <translation>最近一次完整充电 %1 mAh（首次的 %2 %）</translation>
+        </message>
+        <message>
+            <source>last full discharge %1 mAh (%2 % of nominal, %3 % of the first)</source>
+            <translation>最近一次完整放电 %1 mAh（标称的 %2 %，首次的 %3 %）</translation>
+        </message>
+        <message>
+            <source>last full charge %1 mAh (%2 % of nominal, %3 % of the first)</source>
+            <translation>最近一次完整充电 %1 mAh（标称的 %2 %，首次的 %3 %）</translation>
+        </message>
+        <message>
+            <source>cell %1: lowest at the end of %2 of the last %3 discharge, %4 mV under the mean</source>
+            <translation>电芯 %1：最近 %3 次放电中有 %2 次结束时最低，比平均低 %4 mV</translation>
+        </message>
+        <message>
+            <source>cell %1: lowest at the end of %2 of the last %3 discharges, %4 mV under the mean</source>
+            <translation>电芯 %1：最近 %3 次放电中有 %2 次结束时最低，比平均低 %4 mV</translation>
+        </message>
+        <message>
+            <source>cell %1: highest at the end of %2 of the last %3 charge, %4 mV over the mean</source>
+            <translation>电芯 %1：最近 %3 次充电中有 %2 次结束时最高，比平均高 %4 mV</translation>
+        </message>
+        <message>
+            <source>cell %1: highest at the end of %2 of the last %3 charges, %4 mV over the mean</source>
+            <translation>电芯 %1：最近 %3 次充电中有 %2 次结束时最高，比平均高 %4 mV</translation>
+        </message>
+        <message>
+            <source>charge</source>
+            <translation>充电</translation>
+        </message>
+        <message>
+            <source>discharge</source>
+            <translation>放电</translation>
+        </message>
+        <message>
+            <source>rest</source>
+            <translation>静置</translation>
+        </message>
+        <message>
+            <source>uncertain (± %1 %)</source>
+            <translation>不确定（± %1 %）</translation>
+        </message>
+        <message>
+            <source>uncertain</source>
+            <translation>不确定</translation>
+        </message>
+        <message>
+            <source>%1 from %2 for %3, %4 mAh%5, %6 Wh, mean %7 A, largest %8 A</source>
+            <translation>%1，自 %2 起，历时 %3，%4 mAh%5，%6 Wh，平均 %7 A，最大 %8 A</translation>
+        </message>
+        <message>
+            <source>%1 % of the energy, %2 % of the capacity</source>
+            <translation>能量的 %1 %，容量的 %2 %</translation>
+        </message>
+        <message>
+            <source>uncertain (%1 steps, none within %2 %)</source>
+            <translation>不确定（%1 次阶跃，无一在 %2 % 以内）</translation>
+        </message>
+        <message>
+            <source>%1, from %2 step</source>
+            <translation>%1（%2 次阶跃）</translation>
+        </message>
+        <message>
+            <source>%1, the median of %2 steps</source>
+            <translation>%1（%2 次阶跃的中位数）</translation>
+        </message>
+        <message>
+            <source>%1; cells %2 mΩ</source>
+            <translation>%1；电芯 %2 mΩ</translation>
+        </message>
+        <message>
+            <source>pack %1 mΩ</source>
+            <translation>电池组 %1 mΩ</translation>
+        </message>
+        <message>
+            <source>cells %1 mΩ</source>
+            <translation>电芯 %1 mΩ</translation>
+        </message>
+        <message>
+            <source>%1 equivalent cycles</source>
+            <translation>等效循环 %1 次</translation>
+        </message>
+        <message>
+            <source>resistance %1 %</source>
+            <translation>内阻变化 %1 %</translation>
+        </message>
+        <message>
+            <source>no full charge or discharge yet</source>
+            <translation>还没有完整的充电或放电</translation>
+        </message>
+        <message>
+            <source>This recording has %1 cells; pack "%2" has %3</source>
+            <translation>此记录有 %1 节电芯；电池组“%2”有 %3 节</translation>
+        </message>
+    </context>
+    <context>
+        <name>BrokerNotice</name>
+        <message>
+            <source>connected to the broker %1</source>
+            <translation>已连接到服务器 %1</translation>
+        </message>
+        <message>
+            <source>the broker %1 has acknowledged nothing for %2 s (%3 messages wait); what waits is bounded, the oldest raw records give way first</source>
+            <translation>服务器 %1 已 %2 秒未确认任何消息（%3 条消息等待中）；等待的消息有上限，最旧的原始记录先被丢弃</translation>
+        </message>
+        <message>
+            <source>lost the broker %1: %2; trying again in %3 s</source>
+            <translation>与服务器 %1 的连接中断：%2；%3 秒后重试</translation>
+        </message>
+        <message>
+            <source>cannot reach the broker %1: %2; trying again in %3 s</source>
+            <translation>无法连接服务器 %1：%2；%3 秒后重试</translation>
+        </message>
+        <message>
+            <source>the broker %1 is not taking messages (%2 wait for its acknowledgement); the oldest raw records give way</source>
+            <translation>服务器 %1 不接收消息（%2 条等待确认）；最旧的原始记录被丢弃</translation>
+        </message>
+        <message>
+            <source>the broker %1 takes messages again; %2 raw records and %3 rows or events were dropped meanwhile</source>
+            <translation>服务器 %1 重新接收消息；其间丢弃了 %2 条原始记录和 %3 条数据行或事件</translation>
+        </message>
+        <message>
+            <source>the broker %1 takes messages again; %2 raw records were dropped meanwhile</source>
+            <translation>服务器 %1 重新接收消息；其间丢弃了 %2 条原始记录</translation>
+        </message>
+    </context>
+    <context>
         <name>Captions</name>
         <message>
             <source>Acknowledge</source>
@@ -516,6 +736,13 @@
         </message>
     </context>
     <context>
+        <name>ChannelPacks</name>
+        <message>
+            <source>Channel %1</source>
+            <translation>通道 %1</translation>
+        </message>
+    </context>
+    <context>
         <name>ControlTooltips</name>
         <message>
             <source>Show / Hide voltage curve</source>
@@ -572,29 +799,6 @@
         <message>
             <source>External temperature</source>
             <translation>外部溫度</translation>
-        </message>
-    </context>
-    <context>
-        <name>MainWindow</name>
-        <message>
-            <source>the device was removed</source>
-            <translation>设备已移除</translation>
-        </message>
-        <message>
-            <source>the device stopped working</source>
-            <translation>设备停止工作</translation>
-        </message>
-        <message>
-            <source>Open</source>
-            <translation>打开</translation>
-        </message>
-        <message>
-            <source>Recordings (*.csv)</source>
-            <translation>记录 (*.csv)</translation>
-        </message>
-        <message>
-            <source>All files (*)</source>
-            <translation>所有文件 (*)</translation>
         </message>
     </context>
     <context>
@@ -743,6 +947,14 @@
             <source>Alarms</source>
             <translation>警报</translation>
         </message>
+        <message>
+            <source>Import…</source>
+            <translation>导入…</translation>
+        </message>
+        <message>
+            <source>Send to a database…</source>
+            <translation>发送到数据库…</translation>
+        </message>
     </context>
     <context>
         <name>ReadoutTitles</name>
@@ -886,6 +1098,1158 @@
         <message>
             <source>Cell curves as the difference from the mean, in mV</source>
             <translation>电芯曲线显示与均值之差 (mV)</translation>
+        </message>
+    </context>
+    <context>
+        <name>ViewerStatus</name>
+        <message>
+            <source>Opened %1</source>
+            <extracomment>%1 the file</extracomment>
+            <translation>已打开 %1</translation>
+        </message>
+        <message>
+            <source>1 damaged line skipped</source>
+            <translation>跳过了 1 行损坏的数据</translation>
+        </message>
+        <message>
+            <source>%1 damaged lines skipped</source>
+            <translation>跳过了 %1 行损坏的数据</translation>
+        </message>
+        <message>
+            <source>%1 values that are no measurement read as missing</source>
+            <translation>%1 个不是测量值的数据（非数字、无穷或过大）按缺失处理</translation>
+        </message>
+        <message>
+            <source>the file was cut short while it was read; only what was whole was opened</source>
+            <translation>文件在读取时被截短，只打开了完整的部分</translation>
+        </message>
+    </context>
+    <context>
+        <name>WorkProgress</name>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::AlarmSettingsDialog</name>
+        <message>
+            <source>Cell too high</source>
+            <translation>单节电压过高</translation>
+        </message>
+        <message>
+            <source>LiIo/Po/Fe</source>
+            <translation>锂电</translation>
+        </message>
+        <message>
+            <source>Pb</source>
+            <translation>铅酸</translation>
+        </message>
+        <message>
+            <source>Cell too low (discharging)</source>
+            <translation>放电单节电压过低</translation>
+        </message>
+        <message>
+            <source>Cells drift apart</source>
+            <translation>单节压差过大</translation>
+        </message>
+        <message>
+            <source>Spread</source>
+            <translation>压差</translation>
+        </message>
+        <message>
+            <source>Temperature too high</source>
+            <translation>温度过高</translation>
+        </message>
+        <message>
+            <source>External</source>
+            <translation>外部</translation>
+        </message>
+        <message>
+            <source>Internal</source>
+            <translation>内部</translation>
+        </message>
+        <message>
+            <source>Input too low</source>
+            <translation>输入电压过低</translation>
+        </message>
+        <message>
+            <source>Input</source>
+            <translation>输入</translation>
+        </message>
+        <message>
+            <source>Charge finished</source>
+            <translation>充放电结束</translation>
+        </message>
+        <message>
+            <source>Idle seconds</source>
+            <translation>空闲秒数</translation>
+        </message>
+        <message>
+            <source>Charger stalled</source>
+            <translation>充电器无响应</translation>
+        </message>
+        <message>
+            <source>Seconds without a row</source>
+            <translation>无新数据秒数</translation>
+        </message>
+        <message>
+            <source>Link lost</source>
+            <translation>连接中断</translation>
+        </message>
+        <message>
+            <source>Once raised, an alarm is raised again only after its value has gone back past the limit by %1 (cells, spread), %2 (input) or %3 (temperature) and stayed there for %4 s.</source>
+            <extracomment>%1 the cells' margin ("0.05 V"), %2 the input's, %3 the temperature's, %4 seconds</extracomment>
+            <translation>警报触发后，须待数值回到限值以内超过 %1（单节电压、压差）、%2（输入电压）或 %3（温度）并保持 %4 秒，才会再次触发。</translation>
+        </message>
+        <message>
+            <source>Alarms</source>
+            <translation>警报</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>确定</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::DatabaseDialog</name>
+        <message>
+            <source>Send to a database</source>
+            <translation>发送到数据库</translation>
+        </message>
+        <message>
+            <source>Send every row and alarm to the database</source>
+            <translation>将每一行数据和每个警报发送到数据库</translation>
+        </message>
+        <message>
+            <source>A token, or USER:PASSWORD, on its first line</source>
+            <translation>第一行为令牌，或 用户名:密码</translation>
+        </message>
+        <message>
+            <source>Browse…</source>
+            <translation>浏览…</translation>
+        </message>
+        <message>
+            <source>Write address:</source>
+            <translation>写入地址：</translation>
+        </message>
+        <message>
+            <source>Sign-in file:</source>
+            <translation>登录文件：</translation>
+        </message>
+        <message>
+            <source>This is no database write address: give one of the forms above (a sign-in goes in the file, never in the address).</source>
+            <translation>这不是数据库写入地址：请使用上面的格式之一（登录信息写在文件中，不能写在地址里）。</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::DatabaseSending</name>
+        <message>
+            <source>Send to a database…</source>
+            <translation>发送到数据库…</translation>
+        </message>
+        <message>
+            <source>Database: unreachable</source>
+            <translation>数据库：无法连接</translation>
+        </message>
+        <message>
+            <source>Database: rows refused</source>
+            <translation>数据库：数据被拒绝</translation>
+        </message>
+        <message numerus="yes">
+            <source>Database: %n rows dropped</source>
+            <translation>
+                <numerusform>数据库：已丢弃 %n 行</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Rows go to %1; View &gt; Send to a database… changes or stops it</source>
+            <translation>数据发送到 %1；在“视图 &gt; 发送到数据库…”中更改或停止</translation>
+        </message>
+        <message>
+            <source>Rows are not sent: %1 is no database write address</source>
+            <translation>未发送数据：%1 不是数据库写入地址</translation>
+        </message>
+        <message>
+            <source>Rows are not sent: the sign-in file %1 cannot be read</source>
+            <translation>未发送数据：无法读取登录文件 %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::HelpPane</name>
+        <message>
+            <source>The help page ad.htm is missing beside the program.</source>
+            <translation>程序旁边缺少帮助页面 ad.htm。</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::ImportDialog</name>
+        <message>
+            <source>Import logs</source>
+            <translation>导入日志</translation>
+        </message>
+        <message>
+            <source>ToolkitRC SD-card logs, OpenFormat logs and tables of this program from another computer become recordings of the pack chosen below.</source>
+            <translation>ToolkitRC SD 卡日志、OpenFormat 日志以及来自其他电脑的本程序表格将成为下方所选电池组的记录。</translation>
+        </message>
+        <message>
+            <source>Choose files…</source>
+            <translation>选择文件…</translation>
+        </message>
+        <message>
+            <source>No file chosen</source>
+            <translation>未选择文件</translation>
+        </message>
+        <message>
+            <source>Files:</source>
+            <translation>文件：</translation>
+        </message>
+        <message>
+            <source>a known pack, or a new name</source>
+            <translation>已有的电池组，或新名称</translation>
+        </message>
+        <message>
+            <source>Pack:</source>
+            <translation>电池组：</translation>
+        </message>
+        <message>
+            <source>Logs that do not tell their date were recorded on</source>
+            <translation>未注明日期的日志的记录日期</translation>
+        </message>
+        <message>
+            <source>Date:</source>
+            <translation>日期：</translation>
+        </message>
+        <message>
+            <source>%v of %m files</source>
+            <translation>%v / %m 个文件</translation>
+        </message>
+        <message>
+            <source>Import</source>
+            <translation>导入</translation>
+        </message>
+        <message>
+            <source>Choose logs to import</source>
+            <translation>选择要导入的日志</translation>
+        </message>
+        <message>
+            <source>All logs that can be imported (*.xls *.XLS *.txt *.log *.csv *.CSV)</source>
+            <translation>所有可导入的日志 (*.xls *.XLS *.txt *.log *.csv *.CSV)</translation>
+        </message>
+        <message>
+            <source>ToolkitRC SD-card logs (*.xls *.XLS)</source>
+            <translation>ToolkitRC SD 卡日志 (*.xls *.XLS)</translation>
+        </message>
+        <message>
+            <source>OpenFormat logs (*.txt *.log)</source>
+            <translation>OpenFormat 日志 (*.txt *.log)</translation>
+        </message>
+        <message>
+            <source>Cellwatch tables and journals (*.csv *.CSV *.txt)</source>
+            <translation>Cellwatch 表格与记录 (*.csv *.CSV *.txt)</translation>
+        </message>
+        <message>
+            <source>All files (*)</source>
+            <translation>所有文件 (*)</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n files</source>
+            <translation>
+                <numerusform>%n 个文件</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%1: imported as %2 (%n rows)</source>
+            <translation>
+                <numerusform>%1：已导入为 %2（%n 行）</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>%1: skipped, already imported as %2</source>
+            <translation>%1：已跳过，之前已导入为 %2</translation>
+        </message>
+        <message>
+            <source>%1: refused: %2</source>
+            <translation>%1：被拒绝：%2</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::LineSharing</name>
+        <message>
+            <source>The capture stopped: %1</source>
+            <translation>捕获已停止：%1</translation>
+        </message>
+        <message>
+            <source>Publishing on %1 needs its password: View &gt; Publish on the network…</source>
+            <translation>在 %1 上发布需要密码：请选择 查看 &gt; 在网络上发布…</translation>
+        </message>
+        <message>
+            <source>Cannot publish: %1</source>
+            <translation>无法发布：%1</translation>
+        </message>
+        <message>
+            <source>Publishing on %1</source>
+            <translation>正在发布到 %1</translation>
+        </message>
+        <message>
+            <source>Publishing stopped (offline)</source>
+            <translation>已停止发布（离线）</translation>
+        </message>
+        <message>
+            <source>Capture the line</source>
+            <translation>捕获线路数据</translation>
+        </message>
+        <message>
+            <source>Capture (*.cwcap)</source>
+            <translation>捕获文件 (*.cwcap)</translation>
+        </message>
+        <message>
+            <source>Capturing the line to %1</source>
+            <translation>正在将线路数据捕获到 %1</translation>
+        </message>
+        <message>
+            <source>Capturing the line to %1 from the next recording on</source>
+            <translation>下一个记录开始时将线路数据捕获到 %1</translation>
+        </message>
+        <message>
+            <source>The capture ended; it is kept in %1</source>
+            <translation>捕获已结束，保存在 %1</translation>
+        </message>
+        <message>
+            <source>Capture the line…</source>
+            <translation>捕获线路数据…</translation>
+        </message>
+        <message>
+            <source>Publish on the network…</source>
+            <translation>在网络上发布…</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::MainWindow</name>
+        <message>
+            <source>the device was removed</source>
+            <translation>设备已被拔出</translation>
+        </message>
+        <message>
+            <source>the device stopped working</source>
+            <translation>设备已停止工作</translation>
+        </message>
+        <message>
+            <source>Open</source>
+            <translation>打开</translation>
+        </message>
+        <message>
+            <source>Recordings (*.csv)</source>
+            <translation>记录 (*.csv)</translation>
+        </message>
+        <message>
+            <source>All files (*)</source>
+            <translation>所有文件 (*)</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::NetworkListDialog</name>
+        <message>
+            <source>Chargers on the network</source>
+            <translation>网络上的充电器</translation>
+        </message>
+        <message>
+            <source>Charger</source>
+            <translation>充电器</translation>
+        </message>
+        <message>
+            <source>Status</source>
+            <translation>连接状态</translation>
+        </message>
+        <message>
+            <source>State</source>
+            <translation>充电状态</translation>
+        </message>
+        <message>
+            <source>Voltage (V)</source>
+            <translation>电压 (V)</translation>
+        </message>
+        <message>
+            <source>Current (A)</source>
+            <translation>电流 (A)</translation>
+        </message>
+        <message>
+            <source>Capacity (mAh)</source>
+            <translation>容量 (mAh)</translation>
+        </message>
+        <message>
+            <source>Worst cell (V)</source>
+            <translation>最差电芯 (V)</translation>
+        </message>
+        <message>
+            <source>Alarm</source>
+            <translation>警报</translation>
+        </message>
+        <message>
+            <source>Chargers on %1</source>
+            <translation>%1 上的充电器</translation>
+        </message>
+        <message>
+            <source>Connecting to %1…</source>
+            <translation>正在连接 %1…</translation>
+        </message>
+        <message>
+            <source> — %1 more not listed (the list shows %2)</source>
+            <extracomment>%1 how many chargers, %2 the most the list shows</extracomment>
+            <translation> — 另有 %1 个未列出（列表最多显示 %2 个）</translation>
+        </message>
+        <message>
+            <source> — %1 implausible rows dropped</source>
+            <translation> — 已丢弃 %1 行不合理的数据</translation>
+        </message>
+        <message>
+            <source>Broker (mqtt://[USER@]HOST[:PORT] or mqtts://…):</source>
+            <translation>服务器 (mqtt://[用户@]主机[:端口] 或 mqtts://…)：</translation>
+        </message>
+        <message>
+            <source>Password of %1 on %2:</source>
+            <translation>%2 上 %1 的密码：</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::NetworkWatch</name>
+        <message>
+            <source>no charger %1 on %2: waiting</source>
+            <extracomment>%1 the charger's name, %2 the broker ("127.0.0.1:1883")</extracomment>
+            <translation>服务器 %2 上没有充电器 %1：等待中</translation>
+        </message>
+        <message>
+            <source>Waiting for %1</source>
+            <translation>等待 %1</translation>
+        </message>
+        <message>
+            <source>Watching %1</source>
+            <translation>正在查看 %1</translation>
+        </message>
+        <message>
+            <source>the charger went offline</source>
+            <translation>充电器已离线</translation>
+        </message>
+        <message>
+            <source>the charger's connection began anew</source>
+            <translation>充电器已重新连接</translation>
+        </message>
+        <message>
+            <source>the link to the broker was lost</source>
+            <translation>与服务器的连接已中断</translation>
+        </message>
+        <message>
+            <source>the broker cannot be reached</source>
+            <translation>无法连接服务器</translation>
+        </message>
+        <message>
+            <source>The link to the charger was lost (%1)</source>
+            <extracomment>%1 why</extracomment>
+            <translation>与充电器的连接已中断 (%1)</translation>
+        </message>
+        <message>
+            <source>Password of %1 on %2:</source>
+            <extracomment>%1 the user, %2 the broker</extracomment>
+            <translation>%2 上 %1 的密码：</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::PackDialog</name>
+        <message>
+            <source>Pack</source>
+            <translation>电池组</translation>
+        </message>
+        <message>
+            <source>The pack and a note for this recording.</source>
+            <translation>此记录所用的电池组及备注。</translation>
+        </message>
+        <message>
+            <source>The pack of the present and the following recordings (kept until changed).</source>
+            <translation>当前及以后的记录所用的电池组（直到更改为止）。</translation>
+        </message>
+        <message>
+            <source>(no pack)</source>
+            <translation>（无电池组）</translation>
+        </message>
+        <message>
+            <source>(not known)</source>
+            <translation>（未知）</translation>
+        </message>
+        <message>
+            <source>not known</source>
+            <translation>未知</translation>
+        </message>
+        <message>
+            <source>Leave this recording out of the pack's history</source>
+            <translation>不计入此电池组的历史</translation>
+        </message>
+        <message>
+            <source>Leave the present recording out of the pack's history</source>
+            <translation>当前记录不计入此电池组的历史</translation>
+        </message>
+        <message>
+            <source>Pack name:</source>
+            <translation>电池组名称：</translation>
+        </message>
+        <message>
+            <source>Note:</source>
+            <translation>备注：</translation>
+        </message>
+        <message>
+            <source>Chemistry:</source>
+            <translation>化学类型：</translation>
+        </message>
+        <message>
+            <source>Cells:</source>
+            <translation>电芯数：</translation>
+        </message>
+        <message>
+            <source>Nominal capacity:</source>
+            <translation>标称容量：</translation>
+        </message>
+        <message>
+            <source>Cell high alarm (V):</source>
+            <translation>电芯过压警报 (V)：</translation>
+        </message>
+        <message>
+            <source>Cell low alarm (V):</source>
+            <translation>电芯欠压警报 (V)：</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>确定</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
+        </message>
+        <message>
+            <source>%1 (the %2 default)</source>
+            <extracomment>%1 the chemistry's limit in volts, %2 the chemistry ("LiPo")</extracomment>
+            <translation>%1（%2 默认）</translation>
+        </message>
+        <message>
+            <source>(as in the alarm settings)</source>
+            <translation>（警报设置中的值）</translation>
+        </message>
+        <message>
+            <source>Cell high</source>
+            <translation>电芯过压</translation>
+        </message>
+        <message>
+            <source>Cell low</source>
+            <translation>电芯欠压</translation>
+        </message>
+        <message>
+            <source>%1 is no number: give 0.5 to 5 V, or leave it empty</source>
+            <extracomment>%1 the limit's name ("Cell high")</extracomment>
+            <translation>%1不是数字：请输入 0.5 到 5 V 之间的值，或留空</translation>
+        </message>
+        <message>
+            <source>%1 must be from 0.5 to 5 V (empty: the chemistry's)</source>
+            <translation>%1 必须在 0.5 到 5 V 之间（留空则用化学类型的值）</translation>
+        </message>
+        <message>
+            <source>Cell low (%1 V) must be below cell high (%2 V)</source>
+            <translation>电芯欠压（%1 V）必须低于电芯过压（%2 V）</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::PageSharing</name>
+        <message>
+            <source>The live page cannot be served: %1</source>
+            <extracomment>%1 why (from the server, in English)</extracomment>
+            <translation>无法提供网页: %1</translation>
+        </message>
+        <message>
+            <source>Page: this computer</source>
+            <translation>网页：仅本机</translation>
+        </message>
+        <message>
+            <source>Page: every interface %1</source>
+            <extracomment>%1 the port (":8080")</extracomment>
+            <translation>网页：所有网络接口 %1</translation>
+        </message>
+        <message>
+            <source>Page: local network %1</source>
+            <extracomment>%1 the address and port ("192.168.1.5:8080")</extracomment>
+            <translation>网页：局域网 %1</translation>
+        </message>
+        <message>
+            <source>The live page is served; View &gt; Share on the local network… changes or stops it</source>
+            <translation>正在提供实时网页；在“图表 &gt; 在局域网上共享…”中更改或停止</translation>
+        </message>
+        <message>
+            <source>Share on the local network…</source>
+            <translation>在局域网上共享…</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::PublishDialog</name>
+        <message>
+            <source>Publish on the network</source>
+            <translation>在网络上发布</translation>
+        </message>
+        <message>
+            <source>Publish this charger</source>
+            <translation>发布此充电器</translation>
+        </message>
+        <message>
+            <source>mqtt://[USER@]HOST[:PORT]/NAME or mqtts://…</source>
+            <translation>mqtt://[用户@]主机[:端口]/名称 或 mqtts://…</translation>
+        </message>
+        <message>
+            <source>not kept; unused with a password file</source>
+            <translation>不保存；有密码文件时不使用</translation>
+        </message>
+        <message>
+            <source>Home Assistant discovery</source>
+            <translation>Home Assistant 自动发现</translation>
+        </message>
+        <message>
+            <source>Address:</source>
+            <translation>地址：</translation>
+        </message>
+        <message>
+            <source>Password:</source>
+            <translation>密码：</translation>
+        </message>
+        <message>
+            <source>Password file:</source>
+            <translation>密码文件：</translation>
+        </message>
+        <message>
+            <source>CA file (mqtts):</source>
+            <translation>CA 证书文件（mqtts）：</translation>
+        </message>
+        <message>
+            <source>empty: the system's authorities</source>
+            <translation>空：系统的证书颁发机构</translation>
+        </message>
+        <message>
+            <source>Key file:</source>
+            <translation>密钥文件：</translation>
+        </message>
+        <message>
+            <source>empty: unsigned</source>
+            <translation>空：不签名</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>确定</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
+        </message>
+        <message>
+            <source>Browse…</source>
+            <translation>浏览…</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::RecordingsDialog</name>
+        <message>
+            <source>All packs</source>
+            <translation>全部电池组</translation>
+        </message>
+        <message>
+            <source>Recordings</source>
+            <translation>记录</translation>
+        </message>
+        <message>
+            <source>Leave out of the pack's history</source>
+            <translation>不计入此电池组的历史</translation>
+        </message>
+        <message>
+            <source>Open</source>
+            <translation>打开</translation>
+        </message>
+        <message>
+            <source>Delete</source>
+            <translation>删除</translation>
+        </message>
+        <message>
+            <source>Show folder</source>
+            <translation>打开文件夹</translation>
+        </message>
+        <message>
+            <source>Close</source>
+            <translation>关闭</translation>
+        </message>
+        <message>
+            <source>Pack:</source>
+            <translation>电池组：</translation>
+        </message>
+        <message>
+            <source>Reading %1 of %2 recordings…</source>
+            <extracomment>%1 the recordings read so far, %2 all of them</extracomment>
+            <translation>正在读取记录：%1 / %2…</translation>
+        </message>
+        <message>
+            <source>Reading…</source>
+            <translation>正在读取电池组的健康状况…</translation>
+        </message>
+        <message>
+            <source>%1 — %2 in %3 recordings</source>
+            <extracomment>%1 the folder, %2 its size, %3 how many recordings</extracomment>
+            <translation>%1 — %2，%3 个记录</translation>
+        </message>
+        <message>
+            <source>Delete %1 recording(s)? This cannot be undone.</source>
+            <translation>删除 %1 个记录？</translation>
+        </message>
+        <message>
+            <source>Started</source>
+            <translation>开始时间</translation>
+        </message>
+        <message>
+            <source>Duration</source>
+            <translation>时长</translation>
+        </message>
+        <message>
+            <source>Rows</source>
+            <translation>行数</translation>
+        </message>
+        <message>
+            <source>Battery</source>
+            <translation>电池类型</translation>
+        </message>
+        <message>
+            <source>Kind</source>
+            <translation>种类</translation>
+        </message>
+        <message>
+            <source>Capacity (mAh)</source>
+            <translation>容量(mAh)</translation>
+        </message>
+        <message>
+            <source>Charge / discharge</source>
+            <translation>充电 / 放电，效率</translation>
+        </message>
+        <message>
+            <source>Energy (Wh)</source>
+            <translation>能量(Wh)</translation>
+        </message>
+        <message>
+            <source>Largest spread (V)</source>
+            <translation>最大压差(V)</translation>
+        </message>
+        <message>
+            <source>Pack</source>
+            <translation>电池组</translation>
+        </message>
+        <message>
+            <source>Cells</source>
+            <translation>电芯</translation>
+        </message>
+        <message>
+            <source>Alarms</source>
+            <translation>警报</translation>
+        </message>
+        <message>
+            <source>Size</source>
+            <translation>大小</translation>
+        </message>
+        <message>
+            <source>Left out of the pack's history</source>
+            <translation>不计入此电池组的历史</translation>
+        </message>
+        <message>
+            <source>(unreadable)</source>
+            <translation>（无法读取）</translation>
+        </message>
+        <message>
+            <source>Yes</source>
+            <translation>是</translation>
+        </message>
+        <message>
+            <source>No</source>
+            <translation>否</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>确定</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::ShareDialog</name>
+        <message>
+            <source>Share on the local network</source>
+            <translation>在局域网中共享</translation>
+        </message>
+        <message>
+            <source>Share a live page (read-only)</source>
+            <translation>共享实时页面（只读）</translation>
+        </message>
+        <message>
+            <source>The local network (none: this computer only)</source>
+            <extracomment>%1 this computer's address on the local network</extracomment>
+            <translation>局域网（未连接，仅本机）</translation>
+        </message>
+        <message>
+            <source>The local network (%1)</source>
+            <translation>局域网 (%1)</translation>
+        </message>
+        <message>
+            <source>This computer only (127.0.0.1)</source>
+            <translation>仅本机 (127.0.0.1)</translation>
+        </message>
+        <message>
+            <source>All interfaces</source>
+            <translation>所有网络接口</translation>
+        </message>
+        <message>
+            <source>A named address</source>
+            <translation>指定地址</translation>
+        </message>
+        <message>
+            <source>Address:</source>
+            <translation>地址：</translation>
+        </message>
+        <message>
+            <source>Port:</source>
+            <translation>端口：</translation>
+        </message>
+        <message>
+            <source>Anyone holding this address can look. A new address makes the old one stop working.</source>
+            <translation>持有此地址的人都可以查看页面。新地址会使旧地址立即失效。</translation>
+        </message>
+        <message>
+            <source>New address</source>
+            <translation>新地址</translation>
+        </message>
+        <message>
+            <source>'%1' is no IP address</source>
+            <translation>“%1”不是 IP 地址</translation>
+        </message>
+        <message>
+            <source>Not shared.</source>
+            <translation>未共享。</translation>
+        </message>
+        <message>
+            <source>No QR code: %1 opens on this computer only, a phone cannot reach it. Choose the local network's address.</source>
+            <extracomment>%1 the loopback address served on</extracomment>
+            <translation>没有二维码：%1 只能在本机打开，手机无法访问。请选择局域网地址。</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::SharingClaim</name>
+        <message>
+            <source>Another Cellwatch window serves the live page and publishes; this window leaves both off</source>
+            <translation>另一个充电监控窗口已在提供网页和发布数据；此窗口不提供网页，也不发布</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::SummaryView</name>
+        <message>
+            <source>charge</source>
+            <translation>充电</translation>
+        </message>
+        <message>
+            <source>discharge</source>
+            <translation>放电</translation>
+        </message>
+        <message>
+            <source>mixed</source>
+            <translation>混合</translation>
+        </message>
+        <message>
+            <source>start</source>
+            <translation>开始时间</translation>
+        </message>
+        <message>
+            <source>(not recorded)</source>
+            <translation>（未记录）</translation>
+        </message>
+        <message>
+            <source>battery</source>
+            <translation>电池类型</translation>
+        </message>
+        <message>
+            <source>kind</source>
+            <translation>种类</translation>
+        </message>
+        <message>
+            <source>rows</source>
+            <translation>行数</translation>
+        </message>
+        <message>
+            <source>duration</source>
+            <translation>时长</translation>
+        </message>
+        <message>
+            <source>capacity</source>
+            <translation>容量</translation>
+        </message>
+        <message>
+            <source>energy</source>
+            <translation>能量</translation>
+        </message>
+        <message>
+            <source>current</source>
+            <translation>电流</translation>
+        </message>
+        <message>
+            <source>mean %1 A, largest %2 A</source>
+            <translation>平均 %1 A，最大 %2 A</translation>
+        </message>
+        <message>
+            <source>voltage</source>
+            <translation>电压</translation>
+        </message>
+        <message>
+            <source>first %1 V, last %2 V, highest %3 V</source>
+            <translation>开始 %1 V，结束 %2 V，最高 %3 V</translation>
+        </message>
+        <message>
+            <source>temperature</source>
+            <translation>温度</translation>
+        </message>
+        <message>
+            <source>external up to %1 °C, internal up to %2 °C</source>
+            <translation>外部最高 %1 °C，内部最高 %2 °C</translation>
+        </message>
+        <message>
+            <source>cells</source>
+            <translation>单元</translation>
+        </message>
+        <message>
+            <source>none</source>
+            <translation>无</translation>
+        </message>
+        <message>
+            <source>%1 (last %2 V)</source>
+            <translation>%1 节（最后 %2 V）</translation>
+        </message>
+        <message>
+            <source>largest spread</source>
+            <translation>最大压差</translation>
+        </message>
+        <message>
+            <source>%1 V at %2</source>
+            <translation>%1 V，于 %2</translation>
+        </message>
+        <message>
+            <source>pack</source>
+            <translation>电池组</translation>
+        </message>
+        <message>
+            <source>(none)</source>
+            <translation>（无）</translation>
+        </message>
+        <message>
+            <source>note</source>
+            <translation>备注</translation>
+        </message>
+        <message>
+            <source>more phases</source>
+            <translation>其余阶段</translation>
+        </message>
+        <message>
+            <source>%1 more (cellwatch-report lists every one)</source>
+            <translation>另有 %1 个（cellwatch-report 逐一列出）</translation>
+        </message>
+        <message>
+            <source>phase %1</source>
+            <translation>阶段 %1</translation>
+        </message>
+        <message>
+            <source>efficiency</source>
+            <translation>效率</translation>
+        </message>
+        <message>
+            <source>resistance</source>
+            <translation>内阻</translation>
+        </message>
+        <message>
+            <source>charger resistance</source>
+            <translation>充电器测得内阻</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::SummaryWindow</name>
+        <message>
+            <source>Summary</source>
+            <translation>摘要</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::ViewerOverlays</name>
+        <message>
+            <source>Compare with…</source>
+            <translation>对比…</translation>
+        </message>
+        <message>
+            <source>Lay other recordings over the chart, each from its start</source>
+            <translation>将其他记录叠加在图表上，从各自的开始处对齐</translation>
+        </message>
+        <message>
+            <source>Remove %1</source>
+            <translation>移除 %1</translation>
+        </message>
+        <message>
+            <source>Remove all</source>
+            <translation>全部移除</translation>
+        </message>
+        <message>
+            <source>Compare with</source>
+            <translation>对比</translation>
+        </message>
+        <message>
+            <source>Recordings (*.csv)</source>
+            <translation>记录 (*.csv)</translation>
+        </message>
+        <message>
+            <source>All files (*)</source>
+            <translation>所有文件 (*)</translation>
+        </message>
+        <message>
+            <source>%1 cannot be compared: %2</source>
+            <translation>无法对比 %1：%2</translation>
+        </message>
+        <message>
+            <source>At most %1 recordings can be compared at once; %2 file(s) not added</source>
+            <translation>最多可同时对比 %1 个记录，%2 个文件未添加</translation>
+        </message>
+        <message>
+            <source>Comparing with %1</source>
+            <translation>正在对比 %1</translation>
+        </message>
+        <message>
+            <source>Opening %1</source>
+            <translation>正在打开 %1</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
+        </message>
+        <message>
+            <source>Removed %1</source>
+            <translation>已移除 %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::ViewerWindow</name>
+        <message>
+            <source>Change this recording's pack and note</source>
+            <translation>更改此记录的电池组及备注</translation>
+        </message>
+        <message>
+            <source>Cells Δ mV</source>
+            <translation>电芯 Δ mV</translation>
+        </message>
+        <message>
+            <source>Cell curves as the difference from the mean, in mV</source>
+            <translation>电芯曲线显示与均值之差 (mV)</translation>
+        </message>
+        <message>
+            <source>Summary</source>
+            <translation>摘要</translation>
+        </message>
+        <message>
+            <source>Readouts</source>
+            <translation>读数</translation>
+        </message>
+        <message>
+            <source>Cells</source>
+            <translation>电芯</translation>
+        </message>
+        <message>
+            <source> — pack %1</source>
+            <translation> — 电池组 %1</translation>
+        </message>
+        <message>
+            <source>The pack could not be kept</source>
+            <translation>无法保存电池组</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::WatchConnectDialog</name>
+        <message>
+            <source>Watch a charger</source>
+            <translation>查看充电器</translation>
+        </message>
+        <message>
+            <source>mqtt://[USER@]HOST[:PORT]/NAME</source>
+            <translation>mqtt://[用户@]主机[:端口]/名称</translation>
+        </message>
+        <message>
+            <source>only with USER@ in the address; not kept</source>
+            <translation>仅当地址含用户名时使用；不保存</translation>
+        </message>
+        <message>
+            <source>empty: unsigned messages count</source>
+            <translation>空：接受未签名的消息</translation>
+        </message>
+        <message>
+            <source>Browse…</source>
+            <translation>浏览…</translation>
+        </message>
+        <message>
+            <source>Address:</source>
+            <translation>地址：</translation>
+        </message>
+        <message>
+            <source>Password:</source>
+            <translation>密码：</translation>
+        </message>
+        <message>
+            <source>Key file:</source>
+            <translation>密钥文件：</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>确定</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
+        </message>
+    </context>
+    <context>
+        <name>Commands</name>
+        <message>
+            <source>Import…</source>
+            <translation>导入…</translation>
+        </message>
+    </context>
+    <context>
+        <name>NetworkList</name>
+        <message>
+            <source>Chargers on the network…</source>
+            <translation>网络上的充电器…</translation>
+        </message>
+        <message>
+            <source>Watch a charger…</source>
+            <translation>查看充电器…</translation>
+        </message>
+    </context>
+    <context>
+        <name>MainWindow</name>
+        <message>
+            <source>the device was removed</source>
+            <translation>设备已移除</translation>
+        </message>
+        <message>
+            <source>the device stopped working</source>
+            <translation>设备停止工作</translation>
+        </message>
+        <message>
+            <source>Open</source>
+            <translation>打开</translation>
+        </message>
+        <message>
+            <source>Recordings (*.csv)</source>
+            <translation>记录 (*.csv)</translation>
+        </message>
+        <message>
+            <source>All files (*)</source>
+            <translation>所有文件 (*)</translation>
         </message>
     </context>
 </TS>
