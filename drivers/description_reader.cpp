@@ -1,5 +1,7 @@
 #include "drivers/description_reader.h"
 
+#include "drivers/description_json.h"
+
 #include <json/json.h>
 
 #include <algorithm>
@@ -12,11 +14,7 @@ namespace cellwatch {
 
 namespace {
 
-// A refusal: the line of the value at fault and what is wrong.
-struct Refused {
-    const Json::Value* at;
-    std::string what;
-};
+using namespace description_json;
 
 struct PartName {
     std::string_view name;
@@ -51,74 +49,6 @@ constexpr TypeName kTypes[] = {
     {"float", FieldType::Float},
 };
 
-[[noreturn]] void refuse(const Json::Value& at, std::string what) {
-    throw Refused{&at, std::move(what)};
-}
-
-std::string inQuotes(std::string_view s) {
-    std::string text(1, '"');
-    text.append(s);
-    text.push_back('"');
-    return text;
-}
-
-void onlyKeys(const Json::Value& object, std::initializer_list<std::string_view> keys) {
-    if (!object.isObject()) {
-        refuse(object, "must be an object");
-    }
-    for (const std::string& name : object.getMemberNames()) {
-        if (name != "comment" && std::find(keys.begin(), keys.end(), name) == keys.end()) {
-            refuse(object[name], "unknown key " + inQuotes(name));
-        }
-    }
-}
-
-const Json::Value& required(const Json::Value& object, const char* key) {
-    if (!object.isMember(key)) {
-        refuse(object, "missing key " + inQuotes(key));
-    }
-    return object[key];
-}
-
-std::string text(const Json::Value& v, const char* key, std::size_t most = 200) {
-    if (!v.isString()) {
-        refuse(v, inQuotes(key) + " must be a string");
-    }
-    std::string s = v.asString();
-    if (s.size() > most) {
-        refuse(v, inQuotes(key) + " is longer than " + std::to_string(most) + " characters");
-    }
-    return s;
-}
-
-std::int64_t whole(const Json::Value& v, const char* key, std::int64_t least, std::int64_t most) {
-    if (!v.isInt64() || v.asLargestInt() < least || v.asLargestInt() > most) {
-        refuse(v, inQuotes(key) + " must be a whole number from " + std::to_string(least) + " to " +
-                      std::to_string(most));
-    }
-    return v.asLargestInt();
-}
-
-bool flag(const Json::Value& v, const char* key) {
-    if (!v.isBool()) {
-        refuse(v, inQuotes(key) + " must be true or false");
-    }
-    return v.asBool();
-}
-
-template <typename T, std::size_t N>
-T choice(const Json::Value& v, const char* key, const std::pair<std::string_view, T> (&names)[N]) {
-    const std::string s = text(v, key);
-    std::string all;
-    for (const auto& [name, value] : names) {
-        if (name == s) {
-            return value;
-        }
-        all += (all.empty() ? "" : ", ") + std::string(name);
-    }
-    refuse(v, inQuotes(key) + " must be one of " + all + ", not " + inQuotes(s));
-}
-
 bool bigEndian(const Json::Value& v) {
     static constexpr std::pair<std::string_view, bool> kOrders[] = {{"little", false},
                                                                     {"big", true}};
@@ -133,34 +63,6 @@ FieldType fieldType(const Json::Value& v) {
         }
     }
     refuse(v, "\"type\" must be one of u8, i8, u16, i16, u32, i32, float, not " + inQuotes(s));
-}
-
-std::vector<std::uint8_t> hexBytes(const Json::Value& v, const char* key, std::size_t most) {
-    const std::string s = text(v, key, 4 * most);
-    std::vector<std::uint8_t> bytes;
-    int high = -1;
-    for (char c : s) {
-        if (c == ' ') {
-            continue;
-        }
-        const int digit = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : -1;
-        if (digit < 0) {
-            refuse(v, inQuotes(key) + " must be hex bytes (\"0F 03 55\")");
-        }
-        if (high < 0) {
-            high = digit;
-        } else {
-            bytes.push_back(static_cast<std::uint8_t>(high * 16 + digit));
-            high = -1;
-        }
-    }
-    if (high >= 0 || bytes.size() > most) {
-        refuse(v, inQuotes(key) + " must be whole hex bytes, at most " + std::to_string(most));
-    }
-    return bytes;
 }
 
 std::pair<ReadingPart, int> partOf(const Json::Value& v) {
