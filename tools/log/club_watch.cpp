@@ -13,6 +13,7 @@
 #include "tools/log/command_line.h"
 #include "tools/log/influx_send.h"
 #include "tools/log/log_signals.h"
+#include "tools/log/page_serve.h"
 
 namespace cellwatch::logger {
 
@@ -24,7 +25,7 @@ struct ClubWatch::Charger {
     std::unique_ptr<session::InfluxFeed> feed;
 };
 
-ClubWatch::ClubWatch(net::MqttOptions broker, QByteArray key, net::InfluxWriter& writer,
+ClubWatch::ClubWatch(net::MqttOptions broker, QByteArray key, net::InfluxWriter* writer,
                      const alarms::AlarmSettings& alarms, QObject* parent)
     : QObject(parent),
       broker_(broker),
@@ -45,6 +46,13 @@ void ClubWatch::start() {
     client_.start();
 }
 
+void ClubWatch::followIn(session::MetricsFeed& metrics) {
+    metrics_.push_back(&metrics);
+    for (auto& [name, charger] : chargers_) {
+        metrics.watch(charger->session, name.toStdString());
+    }
+}
+
 void ClubWatch::stop() {
     for (auto& [name, charger] : chargers_) {
         charger->session.stop();
@@ -54,7 +62,7 @@ void ClubWatch::stop() {
 std::uint64_t ClubWatch::rowsSent() const {
     std::uint64_t rows = 0;
     for (const auto& [name, charger] : chargers_) {
-        rows += charger->feed->rowsSent();
+        rows += charger->feed ? charger->feed->rowsSent() : 0;
     }
     return rows;
 }
@@ -87,13 +95,18 @@ void ClubWatch::watch(const QString& name) {
         }
         auto charger = std::make_unique<Charger>();
         charger->session.setAlarmSettings(alarms_);
-        charger->feed = std::make_unique<session::InfluxFeed>(charger->session, writer_, name);
+        if (writer_ != nullptr) {
+            charger->feed = std::make_unique<session::InfluxFeed>(charger->session, *writer_, name);
+        }
         session::LiveSession& live = charger->session;
         connect(&live, &session::LiveSession::channelRowAppended, this,
                 [this, &live] { emit rowSent(live.clocks().now().toMSecsSinceEpoch()); });
         connect(&live, &session::LiveSession::notice, this, [this, name](const QString& text) {
             emit notice(name + QStringLiteral(": ") + text);
         });
+        for (session::MetricsFeed* metrics : metrics_) {
+            metrics->watch(live, name.toStdString());
+        }
         found = chargers_.emplace(name, std::move(charger)).first;
         emit notice(QStringLiteral("watching the charger %1").arg(name));
     }
@@ -122,22 +135,39 @@ int runClubLog(QCoreApplication& app, const LogOptions& options,
     for (const QString& warning : setup.warnings) {
         say(warning);
     }
-    const std::unique_ptr<net::InfluxWriter> writer = InfluxSend::makeWriter(options, say);
-    if (!writer) {
-        return kExitFailure;
+    std::unique_ptr<net::InfluxWriter> writer;
+    if (!options.influx.isEmpty()) {
+        writer = InfluxSend::makeWriter(options, say);
+        if (!writer) {
+            return kExitFailure;
+        }
+    }
+    ServedPage served;
+    if (!options.metrics.isEmpty()) {
+        served.metrics = std::make_unique<session::MetricsFeed>();
+        if (!serveMetrics(options.metrics, served, say)) {
+            return kExitFailure;
+        }
     }
     std::unique_ptr<ClubWatch> club;
     try {
-        club = std::make_unique<ClubWatch>(setup.mqtt, setup.key, *writer, options.alarms);
+        club = std::make_unique<ClubWatch>(setup.mqtt, setup.key, writer.get(), options.alarms);
     } catch (const std::exception& e) {
         say(QString::fromUtf8(e.what()));
         return kExitFailure;
+    }
+    if (served.metrics) {
+        club->followIn(*served.metrics);
     }
     QObject::connect(club.get(), &ClubWatch::notice, say);
     const SignalWatch interrupts(LogSignal::Stop, [&] { app.exit(kExitOk); });
     club->start();
     const int status = app.exec();
     club->stop();
+    if (!writer) {
+        say(QStringLiteral("%1 chargers watched").arg(club->chargers()));
+        return status;
+    }
     writer->finish(InfluxSend::kDrainMs);
     say(QStringLiteral("%1 rows of %2 chargers for the database %3: %4 lines taken, %5 dropped")
             .arg(club->rowsSent())

@@ -143,9 +143,12 @@ constexpr const char* kUsage =
     "               sign in to the database with the first line of FILE: a\n"
     "               token, or USER:PASSWORD\n"
     "  --port mqtt[s]://HOST[:PORT]/#\n"
-    "               with --influx: every charger published on the broker, each\n"
-    "               watched as by its own --port ADDRESS, into the database,\n"
-    "               tagged with its name (no lines, no journals)\n"
+    "               with --influx and/or --metrics: every charger published on\n"
+    "               the broker, each watched as by its own --port ADDRESS, into\n"
+    "               the database and the metrics, labelled with its name (no\n"
+    "               lines, no journals). A charger that goes offline stays in\n"
+    "               the metrics with its link down; new ones join as they come\n"
+    "               online\n"
     "  --port ADDRESS\n"
     "               watch a charger published on a broker instead of a port:\n"
     "               the lines are those of the publisher's own log; the\n"
@@ -327,11 +330,11 @@ struct NetworkArguments {
             throw UsageError("--key-file goes only with a broker address");
         }
         if (options.everyCharger &&
-            (!influxGiven || !options.out.isEmpty() || options.channel != 0 ||
-             !options.serve.isEmpty() || !options.onAlarm.isEmpty())) {
+            ((!influxGiven && options.metrics.isEmpty()) || !options.out.isEmpty() ||
+             options.channel != 0 || !options.serve.isEmpty() || !options.onAlarm.isEmpty())) {
             throw UsageError(
-                "every charger on a broker (/#) goes to a database: with --influx, and without "
-                "--out, --channel, --serve and --on-alarm");
+                "every charger on a broker (/#) goes to a database or a metrics endpoint: with "
+                "--influx or --metrics, and without --out, --channel, --serve and --on-alarm");
         }
         if (influxAuthGiven && !influxGiven) {
             throw UsageError("--influx-auth goes only with --influx");
