@@ -5,6 +5,7 @@
 // endpoint.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -22,8 +23,11 @@
 #include <map>
 #include <vector>
 
+#include "net/publisher.h"
 #include "test_broker.h"
+#include "tests/support/charger_readings.h"
 #include "tests/support/tool_run.h"
+#include "tools/emulator/status_encoder.h"
 
 namespace cellwatch {
 namespace {
@@ -241,6 +245,68 @@ TEST(MetricsTool, ClubEndpointHoldsEveryChargerOnTheBroker) {
         << after.constData() << club.err();
     EXPECT_TRUE(after.contains("cellwatch_link_up{charger=\"bay2\"} 1\n")) << after.constData();
     EXPECT_TRUE(promtoolTakes(promtool, after, said)) << said.constData();
+}
+
+// A publisher back online says so before its new start: the club's watch
+// may take the start left over from the run before, and is lost when the
+// new one comes. The charger is watched again, its new rows counted.
+TEST(MetricsTool, ClubWatchesAChargerAgainThatBeganAnew) {
+    nettest::TestBroker broker;
+    ToolRun club(
+        QStringLiteral(CELLWATCH_LOG_TOOL),
+        {QStringLiteral("--port"), QStringLiteral("mqtt://127.0.0.1:%1/#").arg(broker.port()),
+         QStringLiteral("--metrics"), QStringLiteral("0")});
+    const quint16 port = metricsPort(club);
+    ASSERT_NE(port, 0) << club.err();
+    const auto publisher = [&] {
+        net::MqttOptions options;
+        options.address = net::parseBrokerAddress(broker.address(QStringLiteral("bay1")));
+        return std::make_unique<net::Publisher>(options, false);
+    };
+    const auto rows = [](const QByteArray& body) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(
+                QStringLiteral("cellwatch_rows_total\\{charger=\"bay1\",channel=\"1\"\\} (\\d+)"))
+                .match(QString::fromUtf8(body));
+        return m.hasMatch() ? m.captured(1).toInt() : 0;
+    };
+    std::int64_t wall = QDateTime::currentMSecsSinceEpoch();
+    std::uint32_t ticks = 0;
+    int k = 0;
+    QByteArray body;
+    // Scrapes until `done`, `p` (if any) recording a row a second apart on
+    // the charger's clock before each scrape.
+    const auto until = [&](net::Publisher* p, const std::function<bool()>& done) {
+        return nettest::waitUntil(
+            [&] {
+                if (p != nullptr) {
+                    wall += 1000;
+                    ticks += 1000;
+                    p->raw(wall, ticks,
+                           emulator::encodeStatus(testing::charging(++k), FrameLayout::Long112));
+                }
+                body = httpGet(port, "/metrics");
+                return done();
+            },
+            kPrometheusMs);
+    };
+    const auto linkUp = [&](char up) {
+        return body.contains(QByteArray("cellwatch_link_up{charger=\"bay1\"} ") + up + '\n');
+    };
+    const std::unique_ptr<net::Publisher> first = publisher();
+    first->setStart({wall, 0, ticks});
+    first->start();
+    ASSERT_TRUE(until(first.get(), [&] { return rows(body) > 0; })) << body.constData();
+    first->finish();
+    ASSERT_TRUE(until(nullptr, [&] { return linkUp('0'); })) << body.constData();
+    const int before = rows(body);
+
+    const std::unique_ptr<net::Publisher> second = publisher();
+    second->start();
+    ASSERT_TRUE(until(nullptr, [&] { return linkUp('1'); })) << body.constData();
+    second->setStart({wall, 0, ticks});
+    EXPECT_TRUE(until(second.get(), [&] { return linkUp('1') && rows(body) > before; }))
+        << body.constData() << club.err();
 }
 
 }  // namespace

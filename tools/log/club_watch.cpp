@@ -1,6 +1,7 @@
 #include "tools/log/club_watch.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "net/broker_setup.h"
 #include "net/influx_target.h"
@@ -23,6 +24,8 @@ struct ClubWatch::Charger {
     RowStore rows;
     session::LiveSession session{session::SessionParts{rows, ticks, wall}};
     std::unique_ptr<session::InfluxFeed> feed;
+    // What the charger's status last said.
+    bool online = false;
 };
 
 ClubWatch::ClubWatch(net::MqttOptions broker, QByteArray key, net::InfluxWriter* writer,
@@ -54,6 +57,7 @@ void ClubWatch::followIn(session::MetricsFeed& metrics) {
 }
 
 void ClubWatch::stop() {
+    stopped_ = true;
     for (auto& [name, charger] : chargers_) {
         charger->session.stop();
     }
@@ -70,14 +74,39 @@ std::uint64_t ClubWatch::rowsSent() const {
 void ClubWatch::heard(const QString& topic, const QByteArray& payload) {
     const QStringList levels = topic.split(u'/');
     if (levels.size() != 3 || levels[2] != QLatin1String("status") ||
-        !net::isChargerName(levels[1]) || !payload.startsWith(net::kOnline)) {
+        !net::isChargerName(levels[1])) {
         return;
     }
-    watch(levels[1]);
+    const QString& name = levels[1];
+    if (payload.startsWith(net::kOnline)) {
+        watch(name);
+        if (const auto found = chargers_.find(name); found != chargers_.end()) {
+            found->second->online = true;
+        }
+    } else if (payload.startsWith(net::kOffline)) {
+        if (const auto found = chargers_.find(name); found != chargers_.end()) {
+            found->second->online = false;
+        }
+    }
+}
+
+void ClubWatch::lost(const QString& name) {
+    // The charger is online still: its watch saw a run begin anew (or one
+    // it took for the last was left over from the run before). Watched again
+    // a moment later, if it is online then.
+    QTimer::singleShot(kWatchAgainMs, this, [this, name] {
+        const auto found = chargers_.find(name);
+        if (!stopped_ && found != chargers_.end() && found->second->online) {
+            watch(name);
+        }
+    });
 }
 
 void ClubWatch::watch(const QString& name) {
     auto found = chargers_.find(name);
+    if (stopped_) {
+        return;
+    }
     if (found != chargers_.end()) {
         const session::LinkState state = found->second->session.state();
         if (state == session::LinkState::Connected || state == session::LinkState::Connecting) {
@@ -101,6 +130,12 @@ void ClubWatch::watch(const QString& name) {
         session::LiveSession& live = charger->session;
         connect(&live, &session::LiveSession::channelRowAppended, this,
                 [this, &live] { emit rowSent(live.clocks().now().toMSecsSinceEpoch()); });
+        connect(&live, &session::LiveSession::stateChanged, this,
+                [this, name](session::LinkState state) {
+                    if (state == session::LinkState::Lost) {
+                        lost(name);
+                    }
+                });
         connect(&live, &session::LiveSession::notice, this, [this, name](const QString& text) {
             emit notice(name + QStringLiteral(": ") + text);
         });

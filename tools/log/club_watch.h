@@ -36,6 +36,9 @@ class ClubWatch final : public QObject {
 public:
     // How many chargers are watched at most; more are told once, and left.
     static constexpr int kMostChargers = 1000;
+    // A watch lost while its charger is still online is begun again this
+    // much later (a publisher that began anew).
+    static constexpr int kWatchAgainMs = 1000;
 
     // `broker` names no charger; with a `key` (empty: none) only signed
     // messages count; rows go to `writer` (null: no database). Throws
@@ -66,6 +69,7 @@ private:
     struct Charger;
     void heard(const QString& topic, const QByteArray& payload);
     void watch(const QString& name);
+    void lost(const QString& name);
 
     net::MqttOptions broker_;
     QByteArray key_;
@@ -75,6 +79,7 @@ private:
     net::MqttClient client_;
     std::map<QString, std::unique_ptr<Charger>> chargers_;
     bool toldMost_ = false;
+    bool stopped_ = false;
 };
 
 // cellwatch-log with every charger of a broker (LogOptions::everyCharger):
