@@ -38,6 +38,14 @@ ClubWatch::ClubWatch(net::MqttOptions broker, QByteArray key, net::InfluxWriter*
       client_(std::move(broker)) {
     connect(&client_, &net::MqttClient::message, this, &ClubWatch::heard);
     connect(&client_, &net::MqttClient::notice, this, &ClubWatch::notice);
+    // Without the broker no status is heard: what the chargers say once it
+    // is back (their retained status) decides which are watched again, not
+    // a watch retried meanwhile.
+    connect(&client_, &net::MqttClient::lost, this, [this] {
+        for (auto& [name, charger] : chargers_) {
+            charger->online = false;
+        }
+    });
 }
 
 ClubWatch::~ClubWatch() {
