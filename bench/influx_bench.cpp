@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     net::MqttOptions options;
     options.address = net::parseBrokerAddress(QStringLiteral("mqtt://127.0.0.1:%1").arg(brokerPort),
                                               net::NamePart::None);
-    logger::ClubWatch club(options, {}, writer, alarms::AlarmSettings::defaults());
+    logger::ClubWatch club(options, {}, &writer, alarms::AlarmSettings::defaults());
     // The rows in the writer's order, with their moments: a batch taken
     // stores the oldest.
     std::deque<qint64> waiting;

@@ -53,6 +53,14 @@ TEST(LogArguments, AcceptedFormsGivePortOutputAndSpeed) {
     }
     EXPECT_TRUE(parseArguments(args({"--bogus", "--help"})).help);  // help wins
     EXPECT_TRUE(parseArguments(args({"--port", "mqtt://h/bay"})).portIsBroker);
+    for (const QStringList& every :
+         {args({"--port", "mqtt://h/#", "--metrics", "9101"}),
+          args({"--port", "mqtt://h/#", "--influx", "http://d/write?db=x"})}) {
+        SCOPED_TRACE(every.join(u' ').toStdString());
+        const LogOptions club = parseArguments(every);
+        EXPECT_TRUE(club.everyCharger);
+        EXPECT_EQ(club.port, QStringLiteral("mqtt://h"));
+    }
     const LogOptions publish =
         parseArguments(args({"--port", "/dev/ttyUSB0", "--publish", "mqtts://ann@h/bay",
                              "--password-file", "pw", "--ca", "ca.pem", "--ha-discovery"}));
@@ -124,6 +132,8 @@ TEST(LogArguments, MistakesAreSaidOnOneLine) {
         {{"--port", "/dev/ttyUSB0", "--key-file", "k"}, "--key-file goes only with"},
         {{"--port", "mqtt://h/n", "--key-file", "k", "--key-file", "k"}, "more than once"},
         {{"--port", "mqtt://alice:pa/ss@h/n"}, "a password never goes in the address"},
+        {{"--port", "mqtt://h/#"}, "with --influx or --metrics"},
+        {{"--port", "mqtt://h/#", "--metrics", "9101", "--serve", "8080"}, "without --out"},
         {{"--port", "a", "--metrics", "99999"}, "--metrics: '99999' is no port"},
         {{"--port", "a", "--metrics", "nowhere:9100"}, "--metrics: 'nowhere' is no IP address"},
         {{"--port", "a", "--metrics", "1", "--metrics", "2"}, "--metrics is given more than once"},

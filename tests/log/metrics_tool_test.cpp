@@ -1,9 +1,11 @@
 // cellwatch-log --metrics on an emulated charger of two channels, read as a
 // metrics server reads it: the body checked by promtool, and scraped by a
 // Prometheus the test starts, whose query must give both channels' voltages
-// as the log recorded them.
+// as the log recorded them. Then a club's: every charger on a broker in one
+// endpoint.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -15,11 +17,17 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <map>
 #include <vector>
 
+#include "net/publisher.h"
+#include "test_broker.h"
+#include "tests/support/charger_readings.h"
 #include "tests/support/tool_run.h"
+#include "tools/emulator/status_encoder.h"
 
 namespace cellwatch {
 namespace {
@@ -49,6 +57,28 @@ QByteArray httpGet(quint16 port, const QByteArray& path, QByteArray* status = nu
         *status = got.left(got.indexOf("\r\n"));
     }
     return end < 0 ? QByteArray() : got.mid(end + 4);
+}
+
+// Whether promtool takes `body`; what it said otherwise, in `said`.
+bool promtoolTakes(const QString& promtool, const QByteArray& body, QByteArray& said) {
+    QProcess check;
+    check.start(promtool, {QStringLiteral("check"), QStringLiteral("metrics")});
+    check.write(body);
+    check.closeWriteChannel();
+    if (!check.waitForFinished(kWaitMs)) {
+        return false;
+    }
+    said = check.readAllStandardOutput() + check.readAllStandardError();
+    return check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0;
+}
+
+// The port a log says its metrics are at ("metrics at http://127.0.0.1:PORT/metrics"); 0 if none.
+quint16 metricsPort(ToolRun& log) {
+    log.waitForError("/metrics\n", kWaitMs);
+    const QRegularExpressionMatch said =
+        QRegularExpression(QStringLiteral("metrics at http://127\\.0\\.0\\.1:(\\d+)/metrics"))
+            .match(QString::fromStdString(log.err()));
+    return said.hasMatch() ? static_cast<quint16>(said.captured(1).toUInt()) : 0;
 }
 
 quint16 freePort() {
@@ -87,12 +117,8 @@ TEST(MetricsTool, PrometheusScrapesBothChannelsOfARunningLog) {
                 {QStringLiteral("--port"), QString::fromStdString(emulator.outLines().at(0)),
                  QStringLiteral("--charger"), QStringLiteral("icharger"),
                  QStringLiteral("--no-journal"), QStringLiteral("--metrics"), QStringLiteral("0")});
-    ASSERT_TRUE(log.waitForError("/metrics\n", kWaitMs)) << log.err();
-    const QRegularExpressionMatch said =
-        QRegularExpression(QStringLiteral("metrics at http://127\\.0\\.0\\.1:(\\d+)/metrics"))
-            .match(QString::fromStdString(log.err()));
-    ASSERT_TRUE(said.hasMatch()) << log.err();
-    const auto port = static_cast<quint16>(said.captured(1).toUInt());
+    const quint16 port = metricsPort(log);
+    ASSERT_NE(port, 0) << log.err();
     // A scrape that holds both channels' readings.
     QByteArray status;
     QByteArray body;
@@ -105,13 +131,8 @@ TEST(MetricsTool, PrometheusScrapesBothChannelsOfARunningLog) {
     EXPECT_TRUE(status.startsWith("HTTP/1.1 200")) << status.constData();
     ASSERT_TRUE(body.contains("cellwatch_voltage_volts{charger=\"icharger\",channel=\"1\"}"))
         << body.constData();
-    QProcess check;
-    check.start(promtool, {QStringLiteral("check"), QStringLiteral("metrics")});
-    check.write(body);
-    check.closeWriteChannel();
-    ASSERT_TRUE(check.waitForFinished(kWaitMs));
-    EXPECT_EQ(check.exitCode(), 0)
-        << check.readAllStandardOutput().constData() << check.readAllStandardError().constData();
+    QByteArray said;
+    EXPECT_TRUE(promtoolTakes(promtool, body, said)) << said.constData();
     // No token, no other path.
     httpGet(port, "/", &status);
     EXPECT_TRUE(status.startsWith("HTTP/1.1 404")) << status.constData();
@@ -161,6 +182,131 @@ TEST(MetricsTool, PrometheusScrapesBothChannelsOfARunningLog) {
             << value << " in none of the rows of channel " << channel << "\n"
             << log.out();
     }
+}
+
+// A club's endpoint: two chargers publishing on a broker (an answering
+// charger of the emulator link, and an iCharger DUO of the emulator tool),
+// both in one scrape as they come online; one that stops is there with its
+// link down, the other's up.
+TEST(MetricsTool, ClubEndpointHoldsEveryChargerOnTheBroker) {
+    const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
+    if (promtool.isEmpty()) {
+        GTEST_SKIP() << "promtool is not installed (scripts/setup --dev)";
+    }
+    nettest::TestBroker broker;
+    ToolRun club(
+        QStringLiteral(CELLWATCH_LOG_TOOL),
+        {QStringLiteral("--port"), QStringLiteral("mqtt://127.0.0.1:%1/#").arg(broker.port()),
+         QStringLiteral("--metrics"), QStringLiteral("0")});
+    const quint16 port = metricsPort(club);
+    ASSERT_NE(port, 0) << club.err();
+    ToolRun bay1(QStringLiteral(CELLWATCH_LOG_TOOL),
+                 {QStringLiteral("--port"), QStringLiteral("emulator:skyrc:T1000"),
+                  QStringLiteral("--no-journal"), QStringLiteral("--publish"),
+                  broker.address(QStringLiteral("bay1"))});
+    ToolRun duo(QStringLiteral(CELLWATCH_EMULATOR_TOOL),
+                {QStringLiteral("--charger"), QStringLiteral("icharger")});
+    ASSERT_TRUE(duo.waitForLines(1, kWaitMs)) << duo.err();
+    ToolRun bay2(
+        QStringLiteral(CELLWATCH_LOG_TOOL),
+        {QStringLiteral("--port"), QString::fromStdString(duo.outLines().at(0)),
+         QStringLiteral("--charger"), QStringLiteral("icharger"), QStringLiteral("--no-journal"),
+         QStringLiteral("--publish"), broker.address(QStringLiteral("bay2"))});
+    // Scrapes until `wanted` are all in the body (the guard is for a failure only).
+    const auto scrapeUntil = [&](const std::vector<QByteArray>& wanted) {
+        QByteArray body;
+        const QDeadlineTimer guard(kPrometheusMs);
+        const auto all = [&] {
+            return std::all_of(wanted.begin(), wanted.end(),
+                               [&](const QByteArray& w) { return body.contains(w); });
+        };
+        while (!all() && !guard.hasExpired()) {
+            club.waitForError("\x01", 100);  // collects its output meanwhile
+            body = httpGet(port, "/metrics");
+        }
+        return body;
+    };
+    const QByteArray both = scrapeUntil({
+        "cellwatch_voltage_volts{charger=\"bay1\",channel=\"1\"}",
+        "cellwatch_voltage_volts{charger=\"bay2\",channel=\"1\"}",
+        "cellwatch_voltage_volts{charger=\"bay2\",channel=\"2\"}",
+    });
+    ASSERT_TRUE(both.contains("cellwatch_voltage_volts{charger=\"bay2\",channel=\"2\"}") &&
+                both.contains("cellwatch_voltage_volts{charger=\"bay1\",channel=\"1\"}"))
+        << both.constData() << club.err() << bay1.err() << bay2.err();
+    EXPECT_TRUE(both.contains("cellwatch_link_up{charger=\"bay1\"} 1\n")) << both.constData();
+    QByteArray said;
+    EXPECT_TRUE(promtoolTakes(promtool, both, said)) << said.constData();
+
+    bay1.signal(SIGTERM);
+    ASSERT_EQ(bay1.wait(kWaitMs), 0) << bay1.err();
+    const QByteArray after = scrapeUntil({"cellwatch_link_up{charger=\"bay1\"} 0\n"});
+    EXPECT_TRUE(after.contains("cellwatch_link_up{charger=\"bay1\"} 0\n"))
+        << after.constData() << club.err();
+    EXPECT_TRUE(after.contains("cellwatch_link_up{charger=\"bay2\"} 1\n")) << after.constData();
+    EXPECT_TRUE(promtoolTakes(promtool, after, said)) << said.constData();
+}
+
+// A publisher back online says so before its new start: the club's watch
+// may take the start left over from the run before, and is lost when the
+// new one comes. The charger is watched again, its new rows counted.
+TEST(MetricsTool, ClubWatchesAChargerAgainThatBeganAnew) {
+    nettest::TestBroker broker;
+    ToolRun club(
+        QStringLiteral(CELLWATCH_LOG_TOOL),
+        {QStringLiteral("--port"), QStringLiteral("mqtt://127.0.0.1:%1/#").arg(broker.port()),
+         QStringLiteral("--metrics"), QStringLiteral("0")});
+    const quint16 port = metricsPort(club);
+    ASSERT_NE(port, 0) << club.err();
+    const auto publisher = [&] {
+        net::MqttOptions options;
+        options.address = net::parseBrokerAddress(broker.address(QStringLiteral("bay1")));
+        return std::make_unique<net::Publisher>(options, false);
+    };
+    const auto rows = [](const QByteArray& body) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(
+                QStringLiteral("cellwatch_rows_total\\{charger=\"bay1\",channel=\"1\"\\} (\\d+)"))
+                .match(QString::fromUtf8(body));
+        return m.hasMatch() ? m.captured(1).toInt() : 0;
+    };
+    std::int64_t wall = QDateTime::currentMSecsSinceEpoch();
+    std::uint32_t ticks = 0;
+    int k = 0;
+    QByteArray body;
+    // Scrapes until `done`, `p` (if any) recording a row a second apart on
+    // the charger's clock before each scrape.
+    const auto until = [&](net::Publisher* p, const std::function<bool()>& done) {
+        return nettest::waitUntil(
+            [&] {
+                if (p != nullptr) {
+                    wall += 1000;
+                    ticks += 1000;
+                    p->raw(wall, ticks,
+                           emulator::encodeStatus(testing::charging(++k), FrameLayout::Long112));
+                }
+                body = httpGet(port, "/metrics");
+                return done();
+            },
+            kPrometheusMs);
+    };
+    const auto linkUp = [&](char up) {
+        return body.contains(QByteArray("cellwatch_link_up{charger=\"bay1\"} ") + up + '\n');
+    };
+    const std::unique_ptr<net::Publisher> first = publisher();
+    first->setStart({wall, 0, ticks});
+    first->start();
+    ASSERT_TRUE(until(first.get(), [&] { return rows(body) > 0; })) << body.constData();
+    first->finish();
+    ASSERT_TRUE(until(nullptr, [&] { return linkUp('0'); })) << body.constData();
+    const int before = rows(body);
+
+    const std::unique_ptr<net::Publisher> second = publisher();
+    second->start();
+    ASSERT_TRUE(until(nullptr, [&] { return linkUp('1'); })) << body.constData();
+    second->setStart({wall, 0, ticks});
+    EXPECT_TRUE(until(second.get(), [&] { return linkUp('1') && rows(body) > before; }))
+        << body.constData() << club.err();
 }
 
 }  // namespace

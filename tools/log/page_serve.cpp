@@ -52,7 +52,8 @@ void tellPageAddresses(const PageServe& page, const std::function<void(const QSt
     }
 }
 
-// The metrics server of --metrics, listening.
+}  // namespace
+
 bool serveMetrics(const QString& address, ServedPage& served,
                   const std::function<void(const QString&)>& say) {
     QHostAddress host;
@@ -73,8 +74,6 @@ bool serveMetrics(const QString& address, ServedPage& served,
         QStringLiteral("metrics"));
     return true;
 }
-
-}  // namespace
 
 bool servePage(LogSession& session, const ServeOptions& options, ServedPage& served,
                const std::function<void(const QString&)>& say) {

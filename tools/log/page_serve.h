@@ -72,6 +72,12 @@ struct ServeOptions {
     std::string pack;
 };
 
+// Serves `served.metrics` at --metrics's `address` ([ADDRESS:]PORT) as
+// /metrics, its address said. False, with the error said, when it cannot
+// listen.
+bool serveMetrics(const QString& address, ServedPage& served,
+                  const std::function<void(const QString&)>& say);
+
 // Serves the page and the metrics as `options` say, each address and
 // notice a line to `say`. False, with the error said, when one cannot
 // listen.
