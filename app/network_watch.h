@@ -64,6 +64,7 @@ private:
     bool lost_ = false;
     bool begun_ = false;
     bool goesOnClose_ = false;  // closing the window ends the watch
+    QString said_;              // the English line of the notice just shown
 };
 
 }  // namespace cellwatch
