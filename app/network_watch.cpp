@@ -92,9 +92,12 @@ void NetworkWatch::started() {
 }
 
 void NetworkWatch::loseLink(const QString& why) {
-    if (lost_) {
+    // Said once, also when the window's own handler of the loss has moved
+    // the session on to disconnected already.
+    if (toldLoss_) {
         return;
     }
+    toldLoss_ = true;
     lost_ = true;
     const std::optional<net::WatchNotice>& watch = window_->session().watchLoss();
     const QString reason = watch ? watchNoticeText(*watch) : why;
