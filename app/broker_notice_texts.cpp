@@ -44,6 +44,12 @@ QString brokerNoticeText(const net::BrokerNotice& n) {
                        "BrokerNotice",
                        "the broker %1 takes messages again; %2 raw records were dropped meanwhile")
                 .arg(n.broker, QString::number(n.rawDropped));
+        case Kind::Oversized:
+            return QCoreApplication::translate(
+                       "BrokerNotice",
+                       "dropped %1 message(s) from the broker %2 larger than %3 bytes (%4 in all)")
+                .arg(QString::number(n.rawDropped), n.broker, QString::number(n.bytes),
+                     QString::number(n.othersDropped));
     }
     return net::brokerNoticeLine(n);
 }

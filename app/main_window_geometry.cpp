@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/help_pane.h"
 #include "app/main_window.h"
 #include "app/main_window_layout.h"
 #include "app/recording_pane.h"
+#include "app/tab_control.h"
 #include "app/toolbar.h"
+#include "chart/chart_view.h"
+#include "chart/data_table.h"
 
 namespace cellwatch {
 namespace {

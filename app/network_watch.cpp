@@ -6,11 +6,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <utility>
 
-#include "app/language.h"
+#include "app/broker_notice_texts.h"
 #include "app/network_watch_dialog.h"
 #include "app/settings.h"
 #include "app/toolbar.h"
+#include "app/watch_notice_texts.h"
 #include "net/secret_files.h"
 
 namespace cellwatch {
@@ -41,7 +43,21 @@ NetworkWatch::NetworkWatch(Settings& settings, const QString& address, const QSt
     session::LiveSession& live = window_->session();
     connect(&live, &session::LiveSession::recordingBegun, this, &NetworkWatch::started);
     connect(&live, &session::LiveSession::lost, this, &NetworkWatch::loseLink);
-    connect(&live, &session::LiveSession::notice, window_.get(), &MainWindow::PostStatusMessage);
+    // A watch's notices in the window's language; their English lines,
+    // which follow, are not shown again.
+    connect(&live, &session::LiveSession::brokerNoticed, this, [this](const net::BrokerNotice& n) {
+        said_ = net::brokerNoticeLine(n);
+        window_->PostStatusMessage(brokerNoticeText(n));
+    });
+    connect(&live, &session::LiveSession::watchNoticed, this, [this](const net::WatchNotice& n) {
+        said_ = net::watchNoticeLine(n);
+        window_->PostStatusMessage(watchNoticeText(n));
+    });
+    connect(&live, &session::LiveSession::notice, this, [this](const QString& text) {
+        if (text != std::exchange(said_, QString())) {
+            window_->PostStatusMessage(text);
+        }
+    });
     connect(&live, &session::LiveSession::chargerAbsent, this,
             [this](const QString& name, const QString& broker) {
                 //: %1 the charger's name, %2 the broker ("127.0.0.1:1883")
@@ -76,19 +92,15 @@ void NetworkWatch::started() {
 }
 
 void NetworkWatch::loseLink(const QString& why) {
-    if (lost_) {
+    // Said once, also when the window's own handler of the loss has moved
+    // the session on to disconnected already.
+    if (toldLoss_) {
         return;
     }
+    toldLoss_ = true;
     lost_ = true;
-    // The reason comes in English; a translation says which of four it is.
-    QString reason = why;
-    if (installedLanguage() != Language::English) {
-        reason = why.contains(QLatin1String("offline")) ? tr("the charger went offline")
-                 : why.contains(QLatin1String("anew"))  ? tr("the charger's connection began anew")
-                 : begun_ || why.contains(QLatin1String("lost"))
-                     ? tr("the link to the broker was lost")
-                     : tr("the broker cannot be reached");
-    }
+    const std::optional<net::WatchNotice>& watch = window_->session().watchLoss();
+    const QString reason = watch ? watchNoticeText(*watch) : why;
     //: %1 why
     window_->PostStatusMessage(tr("The link to the charger was lost (%1)").arg(reason));
 }

@@ -62,8 +62,10 @@ private:
     net::BrokerAddress address_;
     std::unique_ptr<MainWindow> window_;
     bool lost_ = false;
+    bool toldLoss_ = false;  // why the link was lost was said
     bool begun_ = false;
     bool goesOnClose_ = false;  // closing the window ends the watch
+    QString said_;              // the English line of the notice just shown
 };
 
 }  // namespace cellwatch

@@ -35,6 +35,13 @@ QString brokerNoticeLine(const BrokerNotice& n) {
                 .arg(n.othersDropped > 0
                          ? QStringLiteral(" and %1 rows or events").arg(n.othersDropped)
                          : QString());
+        case BrokerNotice::Kind::Oversized:
+            return QStringLiteral(
+                       "dropped %1 message(s) from the broker %2 larger than %3 bytes (%4 in all)")
+                .arg(n.rawDropped)
+                .arg(n.broker)
+                .arg(n.bytes)
+                .arg(n.othersDropped);
     }
     return {};
 }

@@ -16,6 +16,7 @@ struct BrokerNotice {
         Unreachable,  // no connection could be made (`why`); tried again in `seconds`
         NotTaking,    // the broker takes no messages; `waiting` wait
         TakingAgain,  // it takes them again; `rawDropped` and `othersDropped` were dropped
+        Oversized,    // `rawDropped` messages larger than `bytes` came (`othersDropped` in all)
     };
     Kind kind = Kind::Connected;
     QString broker{};  // as BrokerAddress::brokerText() tells it
@@ -24,6 +25,7 @@ struct BrokerNotice {
     int waiting = 0;
     std::uint64_t rawDropped = 0;
     std::uint64_t othersDropped = 0;
+    std::int64_t bytes = 0;
 
     bool operator==(const BrokerNotice&) const = default;
 };

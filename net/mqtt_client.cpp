@@ -35,13 +35,13 @@ MqttClient::MqttClient(MqttOptions options, QObject* parent)
       options_(std::move(options)),
       outbox_(options_.maxQueuedRawBytes, options_.maxQueuedBytes),
       oversized_([this](std::uint64_t since, std::uint64_t total) {
-          return QStringLiteral(
-                     "dropped %1 message(s) from the broker %2 larger than %3 bytes "
-                     "(%4 in all)")
-              .arg(since)
-              .arg(options_.address.brokerText())
-              .arg(options_.maxPayloadBytes)
-              .arg(total);
+          // Said as the report is made: its figures, then its line.
+          BrokerNotice n{BrokerNotice::Kind::Oversized, options_.address.brokerText()};
+          n.bytes = options_.maxPayloadBytes;
+          n.rawDropped = since;
+          n.othersDropped = total;
+          emit noticed(n);
+          return brokerNoticeLine(n);
       }) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { mosquitto_lib_init(); });

@@ -35,17 +35,21 @@ RemoteFeed::RemoteFeed(MqttClient& client, Receiver receiver, ManualTickClock& t
       ticks_(ticks),
       setWall_(std::move(setWall)),
       unverified_([this](std::uint64_t since, std::uint64_t total) {
-          return QStringLiteral(
-                     "dropped %1 message(s) under %2 that are not signed with the "
-                     "charger's key or were published before (%3 in all)")
-              .arg(since)
-              .arg(client_.options().address.topic(QStringLiteral("")))
-              .arg(total);
+          // Said as the report is made: its figures, then its line.
+          WatchNotice n{WatchNotice::Kind::Unverified};
+          n.topic = client_.options().address.topic(QStringLiteral(""));
+          n.count = static_cast<std::int64_t>(since);
+          n.total = total;
+          emit noticed(n);
+          return watchNoticeLine(n);
       }) {
     connect(&unverified_, &DropReport::report, this, &RemoteFeed::problem);
     connect(&client_, &MqttClient::message, this, &RemoteFeed::take);
+    connect(&client_, &MqttClient::connected, this, [this] { connected_ = true; });
     connect(&client_, &MqttClient::disconnected, this, [this](const QString& why) {
-        loseOnce(QStringLiteral("the broker went away: ") + why);
+        WatchNotice n{WatchNotice::Kind::BrokerGone, why};
+        n.wasConnected = connected_;
+        loseOnce(n);
     });
     client_.subscribe(topics(client_.options().address));
 }
@@ -54,13 +58,19 @@ void RemoteFeed::setKey(const QByteArray& key) {
     auth_.emplace(key);
 }
 
-void RemoteFeed::loseOnce(const QString& why) {
+void RemoteFeed::loseOnce(const WatchNotice& why) {
     if (lost_) {
         return;
     }
     lost_ = true;
     running_ = false;
-    emit lost(why);
+    emit noticed(why);
+    emit lost(watchNoticeLine(why));
+}
+
+void RemoteFeed::tell(const WatchNotice& notice) {
+    emit noticed(notice);
+    emit problem(watchNoticeLine(notice));
 }
 
 std::optional<QByteArray> RemoteFeed::open(const QString& topic, const QString& leaf,
@@ -69,8 +79,7 @@ std::optional<QByteArray> RemoteFeed::open(const QString& topic, const QString& 
     const auto last = lastSequence_.constFind(leaf);
     if (!verified || (last != lastSequence_.cend() && verified->sequence <= *last)) {
         if (!verified && MessageAuth::looksSigned(topic, wire) && lastSequence_.isEmpty()) {
-            tellOnce(toldSigned_, QStringLiteral("the charger is there, but its messages are "
-                                                 "signed with another key than the one given"));
+            tellOnce(toldSigned_, {WatchNotice::Kind::OtherKey});
         }
         unverified_.count();
         return std::nullopt;
@@ -99,8 +108,7 @@ void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
         }
     } else {
         if (leaf == QLatin1String("status") && MessageAuth::looksSigned(topic, wire)) {
-            tellOnce(toldSigned_, QStringLiteral("the charger is there, but its messages are "
-                                                 "signed: give its key file to watch it"));
+            tellOnce(toldSigned_, {WatchNotice::Kind::NeedsKey});
         }
         payload = wire;
     }
@@ -126,7 +134,7 @@ void RemoteFeed::takeStatus(const QByteArray& payload, std::uint64_t sequence) {
         // Signed: an "offline" of an earlier connection (a will the broker
         // gives out late, or one published again) is not this start's end.
         if (running_ && (!auth_ || sequence > startSequence_)) {
-            loseOnce(QStringLiteral("the charger went offline"));
+            loseOnce({WatchNotice::Kind::Offline});
         }
     }
 }
@@ -134,7 +142,7 @@ void RemoteFeed::takeStatus(const QByteArray& payload, std::uint64_t sequence) {
 void RemoteFeed::takeStart(const QByteArray& payload, std::uint64_t sequence) {
     const std::optional<CaptureStart> start = parseStart(payload);
     if (!start) {
-        emit problem(QStringLiteral("skipped a start message that is no capture header"));
+        tell({WatchNotice::Kind::NoStart});
         return;
     }
     // Signed, the numbers tell which came last: a start older than the last
@@ -145,7 +153,7 @@ void RemoteFeed::takeStart(const QByteArray& payload, std::uint64_t sequence) {
     if (running_) {
         if (start->wallMs != start_->wallMs || start->ticks != start_->ticks ||
             start->utcOffsetSeconds != start_->utcOffsetSeconds) {
-            loseOnce(QStringLiteral("the charger's connection began anew"));
+            loseOnce({WatchNotice::Kind::BeganAnew});
         }
         startSequence_ = sequence;
         return;  // published again after the publisher reconnected
@@ -175,10 +183,10 @@ void RemoteFeed::begin(const CaptureStart& start, std::uint64_t sequence) {
     emit started(start);
 }
 
-void RemoteFeed::tellOnce(bool& told, const QString& why) {
+void RemoteFeed::tellOnce(bool& told, const WatchNotice& notice) {
     if (!told) {
         told = true;
-        emit problem(why);
+        tell(notice);
     }
 }
 
@@ -191,14 +199,15 @@ void RemoteFeed::takeRaw(const QByteArray& payload, std::uint64_t sequence) {
         return;
     }
     if (!parseRecord(payload, record_, start_->driver != ReadingFormat::kDriverId)) {
-        emit problem(QStringLiteral("skipped a raw record of %1 bytes that is no capture record")
-                         .arg(payload.size()));
+        WatchNotice n{WatchNotice::Kind::NoRecord};
+        n.count = payload.size();
+        tell(n);
         return;
     }
     const QDateTime wall =
         QDateTime::fromMSecsSinceEpoch(record_.wallMs, QTimeZone(start_->utcOffsetSeconds));
     if (!wall.isValid()) {
-        emit problem(QStringLiteral("skipped a raw record whose time is no date"));
+        tell({WatchNotice::Kind::RecordNoDate});
         return;
     }
     if (record_.direction == CaptureDirection::Sent) {
@@ -220,28 +229,25 @@ void RemoteFeed::takeEvent(const QByteArray& payload, std::uint64_t sequence) {
     }
     const QJsonObject o = QJsonDocument::fromJson(payload).object();
     if (o.value(QLatin1String("event")).toString() == QLatin1String("lost")) {
-        loseOnce(QStringLiteral("the charger's line was lost at the publisher"));
+        loseOnce({WatchNotice::Kind::LineLost});
     }
 }
 
 void RemoteFeed::takeResume(const QByteArray& payload, std::uint64_t sequence) {
     std::optional<ResumeState> state = parseResumeJson(payload);
     if (!state) {
-        emit problem(QStringLiteral("skipped a resume message that is none"));
+        tell({WatchNotice::Kind::NoResume});
         return;
     }
     if (auth_ && !running_) {
         const std::int64_t age = nowMs() - state->sentMs;
         if (age > kFreshMs || age < -kSkewMs) {
-            const QDateTime sent = QDateTime::fromMSecsSinceEpoch(state->sentMs);
-            tellOnce(toldStale_,
-                     QStringLiteral("the charger's newest signed messages were sent at %1, %2 "
-                                    "min from this computer's clock: an earlier run, not taken "
-                                    "as live; waiting for a live one")
-                         .arg(sent.isValid() && state->sentMs != 0
-                                  ? sent.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                                  : QStringLiteral("an unknown time"))
-                         .arg(age / 60'000));
+            WatchNotice n{WatchNotice::Kind::StaleRun};
+            if (state->sentMs != 0) {
+                n.sent = QDateTime::fromMSecsSinceEpoch(state->sentMs);
+            }
+            n.count = age / 60'000;
+            tellOnce(toldStale_, n);
             return;
         }
         freshResume_ = true;

@@ -32,6 +32,7 @@
 #include "net/message_auth.h"
 #include "net/messages.h"
 #include "net/mqtt_client.h"
+#include "net/watch_notice.h"
 #include "protocol/tick_clock.h"
 
 namespace cellwatch::net {
@@ -84,9 +85,10 @@ signals:
     // With the publisher's resume of that connection when one came (a
     // watcher that joins late goes on with the recording from there).
     void started(const CaptureStart& start);
-    // The link is lost; `why` in words.
+    // What is told, as its kind and figures (noticed), then as its English
+    // line: the link lost (lost), or messages skipped (problem).
+    void noticed(const cellwatch::net::WatchNotice& notice);
     void lost(const QString& why);
-    // A message that could not be read was skipped.
     void problem(const QString& why);
 
 private:
@@ -102,9 +104,10 @@ private:
     void begin(const CaptureStart& start, std::uint64_t sequence);
     // Whether a keyed watcher that has not begun may begin with `start`.
     bool liveRun(const CaptureStart& start) const;
-    void tellOnce(bool& told, const QString& why);
+    void tell(const WatchNotice& notice);
+    void tellOnce(bool& told, const WatchNotice& notice);
     void takeEvent(const QByteArray& payload, std::uint64_t sequence);
-    void loseOnce(const QString& why);
+    void loseOnce(const WatchNotice& why);
 
     MqttClient& client_;
     Receiver receiver_;
@@ -113,6 +116,7 @@ private:
     bool online_ = false;
     bool running_ = false;
     bool lost_ = false;
+    bool connected_ = false;  // the client was connected to the broker
     std::optional<CaptureStart> start_;
     std::optional<ResumeState> resume_;
     CaptureRecord record_;

@@ -3,7 +3,8 @@
 
   translations.py fill FILE.json...   put each entry's "zh" and "de" into the
                                       .ts files (entries: context, source,
-                                      zh, de; a message missing from a .ts
+                                      zh, de, and "comment" for a text that
+                                      has one; a message missing from a .ts
                                       file is added to it)
   translations.py pseudo IN.ts OUT.ts write IN with every message's
                                       translation the source in markers
@@ -30,7 +31,7 @@ def save(tree, path):
                           encoding="utf-8")
 
 
-def message(root, context, source):
+def message(root, context, source, comment=None):
     for ctx in root.findall("context"):
         if ctx.findtext("name") == context:
             break
@@ -38,10 +39,12 @@ def message(root, context, source):
         ctx = ET.SubElement(root, "context")
         ET.SubElement(ctx, "name").text = context
     for msg in ctx.findall("message"):
-        if msg.findtext("source") == source:
+        if msg.findtext("source") == source and msg.findtext("comment") == comment:
             return msg
     msg = ET.SubElement(ctx, "message")
     ET.SubElement(msg, "source").text = source
+    if comment is not None:
+        ET.SubElement(msg, "comment").text = comment
     ET.SubElement(msg, "translation", {"type": "unfinished"})
     return msg
 
@@ -55,7 +58,7 @@ def fill(files):
         for e in entries:
             if not e.get(lang):
                 continue
-            msg = message(tree.getroot(), e["context"], e["source"])
+            msg = message(tree.getroot(), e["context"], e["source"], e.get("comment"))
             put(msg, e[lang], {"zh": 1, "de": 2}[lang])
         save(tree, path)
 

@@ -97,6 +97,15 @@ SourceEvents LiveSession::sourceEvents() {
         emit failed(why);
     };
     e.notice = [this](const QString& text) { emit notice(text); };
+    e.brokerNotice = [this](const net::BrokerNotice& n) {
+        emit brokerNoticed(n);
+        emit notice(net::brokerNoticeLine(n));
+    };
+    e.watchNotice = [this](const net::WatchNotice& n) {
+        emit watchNoticed(n);
+        emit notice(net::watchNoticeLine(n));
+    };
+    e.watchLost = [this](const net::WatchNotice& n) { onLost(net::watchNoticeLine(n), n); };
     e.absent = [this](const QString& name, const QString& broker) {
         emit chargerAbsent(name, broker);
     };
@@ -113,6 +122,7 @@ void LiveSession::open(std::unique_ptr<SessionSource> source, bool continuing) {
     source_ = std::move(source);
     driver_->setAsking(source_->carriesRequests());
     loss_ = LinkLoss::None;
+    watchLoss_.reset();
     // A watch of one channel (an address naming it) records that one only.
     const auto* watch = dynamic_cast<const WatchSource*>(source_.get());
     watched_ = watch != nullptr && watch->namedChannel() > 0 ? watch->channel() : 0;
@@ -315,11 +325,12 @@ void LiveSession::tickAlarms() {
     }
 }
 
-void LiveSession::onLost(const QString& why) {
+void LiveSession::onLost(const QString& why, const std::optional<net::WatchNotice>& watch) {
     if (state_ == LinkState::Disconnected || state_ == LinkState::Lost ||
         state_ == LinkState::WaitingForAdapter) {
         return;
     }
+    watchLoss_ = watch;
     clocks_.release();
     loss_ = source_ ? source_->loss() : LinkLoss::None;
     // The alarm first, while the recording and its journal are open: it is

@@ -41,6 +41,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "alarms/recording_alarms.h"
@@ -157,6 +158,8 @@ public:
     QString sourceName() const { return source_ ? source_->name() : QString(); }
     // Why a serial source was lost; None otherwise.
     LinkLoss lossReason() const { return loss_; }
+    // Why a watch was lost, as a kind with figures; none for other sources.
+    const std::optional<net::WatchNotice>& watchLoss() const { return watchLoss_; }
 
     // --- what the recording goes to ---------------------------------------------
     // Each recording's rows and alarms; nullptr for none (a replay). It is
@@ -219,6 +222,10 @@ signals:
     void failed(const QString& why);
     void captureFailed(const QString& why);
     void notice(const QString& text);
+    // A watch's notice as a kind with figures, told just before its
+    // English line (notice).
+    void brokerNoticed(const cellwatch::net::BrokerNotice& notice);
+    void watchNoticed(const cellwatch::net::WatchNotice& notice);
     // A watched charger the broker has not heard of: its name and the
     // broker; the watch goes on waiting.
     void chargerAbsent(const QString& name, const QString& broker);
@@ -235,7 +242,7 @@ private:
     void beginChannel(ChannelRecording& channel);
     void setState(LinkState state);
     void received(std::span<const std::uint8_t> bytes);
-    void onLost(const QString& why);
+    void onLost(const QString& why, const std::optional<net::WatchNotice>& watch = {});
     void onAlarm(int channel, const alarms::Alarm& alarm);
     void publishRow(int channel, int row);
     // Where channel `channel`'s recording stands, after grid row `row` (0:
@@ -267,6 +274,7 @@ private:
     std::vector<std::unique_ptr<SessionSource>> retired_;
     LinkState state_ = LinkState::Disconnected;
     LinkLoss loss_ = LinkLoss::None;
+    std::optional<net::WatchNotice> watchLoss_;
     std::uint32_t connectionTicks_ = 0;  // of the present connection's start
     bool startPublished_ = false;        // to the present publisher
     bool journalReplays_ = false;

@@ -12,6 +12,9 @@
 #include <span>
 #include <string>
 
+#include "net/broker_notice.h"
+#include "net/watch_notice.h"
+
 #include "protocol/tick_clock.h"
 #include "readout/recording.h"
 #include "serial/serial_link.h"
@@ -41,6 +44,11 @@ struct SourceEvents {
     std::function<void(const QString& why)> failed;
     // Something worth a line that ends nothing.
     std::function<void(const QString& text)> notice;
+    // A watch's notices as kinds with figures (unset: told as `notice`
+    // lines); a watch's link lost as one (unset: told as `lost`).
+    std::function<void(const net::BrokerNotice&)> brokerNotice;
+    std::function<void(const net::WatchNotice&)> watchNotice;
+    std::function<void(const net::WatchNotice&)> watchLost;
     // A watched charger the broker has not heard of (yet): its name and the
     // broker ("bench1", "127.0.0.1:1883"); the watch goes on waiting.
     std::function<void(const QString& name, const QString& broker)> absent;

@@ -35,20 +35,37 @@ WatchSource::WatchSource(SourceEvents events, net::MqttOptions options, const Ti
                          start_ = start;
                          begin();
                      });
-    QObject::connect(feed_.get(), &net::RemoteFeed::lost, feed_.get(), [this](const QString& why) {
-        if (open_) {
-            events_.lost(why);
-        }
-    });
+    // The feed's notices as kinds with figures where the events take them,
+    // else as their English lines.
+    QObject::connect(feed_.get(), &net::RemoteFeed::noticed, feed_.get(),
+                     [this](const net::WatchNotice& n) {
+                         if (!n.endsWatch()) {
+                             if (events_.watchNotice) {
+                                 events_.watchNotice(n);
+                             } else {
+                                 events_.notice(net::watchNoticeLine(n));
+                             }
+                         } else if (open_) {
+                             if (events_.watchLost) {
+                                 events_.watchLost(n);
+                             } else {
+                                 events_.lost(net::watchNoticeLine(n));
+                             }
+                         }
+                     });
     QObject::connect(&client_, &net::MqttClient::lost, feed_.get(), [this](const QString& why) {
         if (open_) {
             events_.lost(why);
         }
     });
-    QObject::connect(&client_, &net::MqttClient::notice, feed_.get(),
-                     [this](const QString& text) { events_.notice(text); });
-    QObject::connect(feed_.get(), &net::RemoteFeed::problem, feed_.get(),
-                     [this](const QString& text) { events_.notice(text); });
+    QObject::connect(&client_, &net::MqttClient::noticed, feed_.get(),
+                     [this](const net::BrokerNotice& n) {
+                         if (events_.brokerNotice) {
+                             events_.brokerNotice(n);
+                         } else {
+                             events_.notice(net::brokerNoticeLine(n));
+                         }
+                     });
     absent_.setSingleShot(true);
     absent_.setInterval(kAbsentNoticeMs);
     QObject::connect(&absent_, &QTimer::timeout, feed_.get(), [this] {

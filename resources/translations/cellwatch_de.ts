@@ -220,6 +220,10 @@
             <source>the broker %1 takes messages again; %2 raw records were dropped meanwhile</source>
             <translation>der Broker %1 nimmt wieder Nachrichten an; %2 Rohdatensätze wurden inzwischen verworfen</translation>
         </message>
+        <message>
+            <source>dropped %1 message(s) from the broker %2 larger than %3 bytes (%4 in all)</source>
+            <translation>%1 Nachricht(en) vom Broker %2 größer als %3 Bytes verworfen (insgesamt %4)</translation>
+        </message>
     </context>
     <context>
         <name>Captions</name>
@@ -2253,6 +2257,67 @@
         <message>
             <source>All files (*)</source>
             <translation>Alle Dateien (*)</translation>
+        </message>
+    </context>
+    <context>
+        <name>WatchNotice</name>
+        <message>
+            <source>the charger went offline</source>
+            <translation>das Ladegerät ist offline</translation>
+        </message>
+        <message>
+            <source>the charger's connection began anew</source>
+            <translation>die Verbindung des Ladegeräts hat neu begonnen</translation>
+        </message>
+        <message>
+            <source>the charger's line was lost at the publisher</source>
+            <translation>die Leitung zum Ladegerät ist beim Veröffentlicher unterbrochen</translation>
+        </message>
+        <message>
+            <source>the broker went away: %1</source>
+            <comment>lost</comment>
+            <translation>die Verbindung zum Broker ist unterbrochen</translation>
+        </message>
+        <message>
+            <source>the broker went away: %1</source>
+            <comment>unreachable</comment>
+            <translation>der Broker ist nicht erreichbar</translation>
+        </message>
+        <message>
+            <source>skipped a start message that is no capture header</source>
+            <translation>eine Startnachricht ohne Aufzeichnungskopf übersprungen</translation>
+        </message>
+        <message>
+            <source>skipped a raw record of %1 bytes that is no capture record</source>
+            <translation>einen Rohdatensatz von %1 Bytes übersprungen, der kein Aufzeichnungsdatensatz ist</translation>
+        </message>
+        <message>
+            <source>skipped a raw record whose time is no date</source>
+            <translation>einen Rohdatensatz übersprungen, dessen Zeit kein Datum ist</translation>
+        </message>
+        <message>
+            <source>skipped a resume message that is none</source>
+            <translation>eine ungültige Fortsetzungsnachricht übersprungen</translation>
+        </message>
+        <message>
+            <source>the charger is there, but its messages are signed with another key than the one given</source>
+            <translation>das Ladegerät ist da, aber seine Nachrichten sind mit einem anderen als dem angegebenen Schlüssel signiert</translation>
+        </message>
+        <message>
+            <source>the charger is there, but its messages are signed: give its key file to watch it</source>
+            <translation>das Ladegerät ist da, aber seine Nachrichten sind signiert: geben Sie seine Schlüsseldatei an, um es zu beobachten</translation>
+        </message>
+        <message>
+            <source>the charger's newest signed messages were sent at %1, %2 min from this computer's clock: an earlier run, not taken as live; waiting for a live one</source>
+            <translation>die neuesten signierten Nachrichten des Ladegeräts wurden um %1 gesendet, %2 min von der Uhr dieses Computers entfernt: ein früherer Lauf, nicht als live genommen; warte auf einen laufenden</translation>
+        </message>
+        <message>
+            <source>an unknown time</source>
+            <translation>unbekannter Zeit</translation>
+        </message>
+        <message>
+            <source>dropped %1 message(s) under %2 that are not signed with the charger's key or were published before (%3 in all)</source>
+            <translation>%1 Nachricht(en) unter %2 verworfen, die nicht mit dem Schlüssel des Ladegeräts signiert oder schon früher veröffentlicht waren (insgesamt %3)</translation>
         </message>
     </context>
 </TS>

@@ -220,6 +220,10 @@
             <source>the broker %1 takes messages again; %2 raw records were dropped meanwhile</source>
             <translation>服务器 %1 重新接收消息；其间丢弃了 %2 条原始记录</translation>
         </message>
+        <message>
+            <source>dropped %1 message(s) from the broker %2 larger than %3 bytes (%4 in all)</source>
+            <translation>丢弃了来自服务器 %2 的 %1 条大于 %3 字节的消息（共 %4 条）</translation>
+        </message>
     </context>
     <context>
         <name>Captions</name>
@@ -2250,6 +2254,67 @@
         <message>
             <source>All files (*)</source>
             <translation>所有文件 (*)</translation>
+        </message>
+    </context>
+    <context>
+        <name>WatchNotice</name>
+        <message>
+            <source>the charger went offline</source>
+            <translation>充电器已离线</translation>
+        </message>
+        <message>
+            <source>the charger's connection began anew</source>
+            <translation>充电器已重新连接</translation>
+        </message>
+        <message>
+            <source>the charger's line was lost at the publisher</source>
+            <translation>发布端与充电器的连接已中断</translation>
+        </message>
+        <message>
+            <source>the broker went away: %1</source>
+            <comment>lost</comment>
+            <translation>与服务器的连接已中断</translation>
+        </message>
+        <message>
+            <source>the broker went away: %1</source>
+            <comment>unreachable</comment>
+            <translation>无法连接服务器</translation>
+        </message>
+        <message>
+            <source>skipped a start message that is no capture header</source>
+            <translation>跳过了一条不是记录文件头的开始消息</translation>
+        </message>
+        <message>
+            <source>skipped a raw record of %1 bytes that is no capture record</source>
+            <translation>跳过了一条 %1 字节、不是记录数据的原始记录</translation>
+        </message>
+        <message>
+            <source>skipped a raw record whose time is no date</source>
+            <translation>跳过了一条时间不是日期的原始记录</translation>
+        </message>
+        <message>
+            <source>skipped a resume message that is none</source>
+            <translation>跳过了一条无效的续传消息</translation>
+        </message>
+        <message>
+            <source>the charger is there, but its messages are signed with another key than the one given</source>
+            <translation>充电器在线，但其消息使用的签名密钥与所给的不同</translation>
+        </message>
+        <message>
+            <source>the charger is there, but its messages are signed: give its key file to watch it</source>
+            <translation>充电器在线，但其消息带有签名：请提供其密钥文件以便监视</translation>
+        </message>
+        <message>
+            <source>the charger's newest signed messages were sent at %1, %2 min from this computer's clock: an earlier run, not taken as live; waiting for a live one</source>
+            <translation>充电器最新的签名消息发送于 %1，与本机时钟相差 %2 分钟：这是较早的运行，不作为实时数据；正在等待实时数据</translation>
+        </message>
+        <message>
+            <source>an unknown time</source>
+            <translation>未知时间</translation>
+        </message>
+        <message>
+            <source>dropped %1 message(s) under %2 that are not signed with the charger's key or were published before (%3 in all)</source>
+            <translation>丢弃了 %2 下 %1 条未用充电器密钥签名或先前已发布的消息（共 %3 条）</translation>
         </message>
     </context>
 </TS>

@@ -13,6 +13,7 @@
 #include "app/analysis_texts.h"
 #include "app/broker_notice_texts.h"
 #include "app/language.h"
+#include "app/watch_notice_texts.h"
 
 namespace cellwatch {
 namespace {
@@ -24,6 +25,13 @@ QStringList numbers(const QString& text) {
     for (const QRegularExpressionMatch& m : number.globalMatch(text)) {
         found << m.captured();
     }
+    return found;
+}
+
+// The same, in any order: a translation may put them in another.
+QStringList sortedNumbers(const QString& text) {
+    QStringList found = numbers(text);
+    found.sort();
     return found;
 }
 
@@ -96,6 +104,7 @@ TEST_F(ShownTexts, BrokerNoticesInEachLanguage) {
         {Kind::NotTaking, broker, {}, 0, 21},
         {Kind::TakingAgain, broker, {}, 0, 0, 120},
         {Kind::TakingAgain, broker, {}, 0, 0, 120, 3},
+        {Kind::Oversized, broker, {}, 0, 0, 9, 12, 65536},
     };
     for (const net::BrokerNotice& n : cases) {
         const QString line = net::brokerNoticeLine(n);
@@ -106,8 +115,75 @@ TEST_F(ShownTexts, BrokerNoticesInEachLanguage) {
             ASSERT_TRUE(installLanguage(language));
             const QString shown = brokerNoticeText(n);
             EXPECT_NE(shown, line);
-            EXPECT_EQ(numbers(shown), numbers(line)) << shown.toStdString();
+            EXPECT_EQ(sortedNumbers(shown), sortedNumbers(line)) << shown.toStdString();
             EXPECT_TRUE(shown.contains(broker) && (n.why.isEmpty() || shown.contains(why)));
+        }
+    }
+}
+
+// A watch's notices read as the log's lines in English; the link lost reads
+// in Chinese as the watch window has always shown it.
+TEST_F(ShownTexts, WatchNoticesInEachLanguage) {
+    using Kind = net::WatchNotice::Kind;
+    const QString why = QStringLiteral("connection refused");
+    const auto notice = [](Kind kind, auto&& set) {
+        net::WatchNotice n{kind};
+        set(n);
+        return n;
+    };
+    const auto plain = [](net::WatchNotice&) {};
+    const struct {
+        net::WatchNotice notice;
+        const char* chinese;  // "" where any translation with the figures will do
+    } cases[] = {
+        {notice(Kind::Offline, plain), "充电器已离线"},
+        {notice(Kind::BeganAnew, plain), "充电器已重新连接"},
+        {notice(Kind::LineLost, plain), ""},
+        {notice(Kind::BrokerGone,
+                [&](net::WatchNotice& n) {
+                    n.why = why;
+                    n.wasConnected = true;
+                }),
+         "与服务器的连接已中断"},
+        {notice(Kind::BrokerGone, [&](net::WatchNotice& n) { n.why = why; }), "无法连接服务器"},
+        {notice(Kind::NoStart, plain), ""},
+        {notice(Kind::NoRecord, [](net::WatchNotice& n) { n.count = 37; }), ""},
+        {notice(Kind::RecordNoDate, plain), ""},
+        {notice(Kind::NoResume, plain), ""},
+        {notice(Kind::OtherKey, plain), ""},
+        {notice(Kind::NeedsKey, plain), ""},
+        {notice(Kind::StaleRun,
+                [](net::WatchNotice& n) {
+                    n.sent = QDateTime(QDate(2024, 3, 9), QTime(14, 5, 7));
+                    n.count = 95;
+                }),
+         ""},
+        {notice(Kind::Unverified,
+                [](net::WatchNotice& n) {
+                    n.topic = QStringLiteral("cellwatch/bench1/");
+                    n.count = 4;
+                    n.total = 12;
+                }),
+         ""},
+    };
+    for (const auto& c : cases) {
+        const QString line = net::watchNoticeLine(c.notice);
+        SCOPED_TRACE(line.toStdString());
+        installLanguage(Language::English);
+        EXPECT_EQ(watchNoticeText(c.notice), line);
+        ASSERT_TRUE(installLanguage(Language::Chinese));
+        const QString chinese = watchNoticeText(c.notice);
+        if (*c.chinese != 0) {
+            EXPECT_EQ(chinese, QString::fromUtf8(c.chinese));
+        }
+        ASSERT_TRUE(installLanguage(Language::German));
+        const QString german = watchNoticeText(c.notice);
+        for (const QString& shown : {chinese, german}) {
+            EXPECT_NE(shown, line);
+            if (*c.chinese == 0) {
+                EXPECT_EQ(sortedNumbers(shown), sortedNumbers(line)) << shown.toStdString();
+                EXPECT_TRUE(c.notice.topic.isEmpty() || shown.contains(c.notice.topic));
+            }
         }
     }
 }

@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "app/alarm_band.h"
+#include "app/language.h"
 #include "app/line_sharing.h"
 #include "app/network_watch.h"
 #include "app/recordings_dialog.h"
@@ -122,6 +123,60 @@ TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
     ASSERT_EQ(file.alarms().size(), 1u);
     EXPECT_EQ(file.alarms()[0].kind, QStringLiteral("lost"));
     EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
+}
+
+// The watch window says why the link was lost in its language; the journal
+// keeps the English reason.
+TEST(WatchWindow, SaysWhyTheLinkWasLostInItsLanguage) {
+    const struct {
+        const char* code;
+        const char* shown;
+    } cases[] = {
+        {"ENG", "The link to the charger was lost (the charger went offline)"},
+        {"CHT", "与充电器的连接已中断 (充电器已离线)"},
+        {"DEU", "das Ladegerät ist offline"},
+    };
+    TestBroker broker;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        QTemporaryDir dir;
+        FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+        Settings settings(store);
+        settings.setLanguageCode(QString::fromLatin1(c.code));
+        const QString name = QStringLiteral("bench-") + QString::fromLatin1(c.code);
+        auto pub = startedPublisher(broker, name);
+        ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
+        MainWindow::Hooks hooks;
+        hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
+        hooks.isOnline = [] { return false; };
+        hooks.showFailure = [](QWidget*, const QString&) {};
+        {
+            NetworkWatch watch(settings, broker.address(name), QString(), hooks);
+            MainWindow& w = watch.window();
+            w.alarms().notify = [](const QString&, const QString&) {};
+            ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
+            pub->raw(kStart.wallMs + 1000, kStart.ticks + 1000u,
+                     emu::encodeStatus(charging(1), FrameLayout::Long112));
+            ASSERT_TRUE(waitUntil([&] { return w.table().dataRowCount() == 1; }));
+            const QString journal = w.journal().path();
+            pub->finish();  // "offline"
+            ASSERT_TRUE(waitUntil([&] { return watch.lost(); }));
+            Tool& status = *w.tool(StatusTool::Message);
+            QStringList shown;
+            for (int i = 0; i < status.itemCount(); ++i) {
+                shown << status.item(i);
+            }
+            EXPECT_TRUE(shown.join(u'\n').contains(QString::fromUtf8(c.shown)))
+                << shown.join(u'\n').toStdString();
+            RecordingFile file;
+            ASSERT_TRUE(file.read(journal));
+            ASSERT_EQ(file.alarms().size(), 1u);
+            EXPECT_TRUE(file.alarms()[0].text.endsWith(QStringLiteral("the charger went offline")))
+                << file.alarms()[0].text.toStdString();
+        }
+        pub.reset();
+    }
+    installLanguage(Language::English);
 }
 
 // One alarm as a window replaying the charger's capture raises it, as a
