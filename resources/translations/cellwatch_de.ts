@@ -707,10 +707,6 @@
             <source>Cell %1</source>
             <translation>Zelle %1</translation>
         </message>
-        <message>
-            <source>Try the emulator</source>
-            <translation>Emulator ausprobieren</translation>
-        </message>
     </context>
     <context>
         <name>CellReadoutTitles</name>
@@ -1129,6 +1125,69 @@
         </message>
     </context>
     <context>
+        <name>WatchNotice</name>
+        <message>
+            <source>the charger went offline</source>
+            <translation>das Ladegerät ist offline</translation>
+        </message>
+        <message>
+            <source>the charger's connection began anew</source>
+            <translation>die Verbindung des Ladegeräts hat neu begonnen</translation>
+        </message>
+        <message>
+            <source>the charger's line was lost at the publisher</source>
+            <translation>die Leitung zum Ladegerät ist beim Veröffentlicher unterbrochen</translation>
+        </message>
+        <message>
+            <source>the broker went away: %1</source>
+            <comment>lost</comment>
+            <translation>die Verbindung zum Broker ist unterbrochen</translation>
+        </message>
+        <message>
+            <source>the broker went away: %1</source>
+            <comment>unreachable</comment>
+            <translation>der Broker ist nicht erreichbar</translation>
+        </message>
+        <message>
+            <source>skipped a start message that is no capture header</source>
+            <translation>eine Startnachricht ohne Aufzeichnungskopf übersprungen</translation>
+        </message>
+        <message>
+            <source>skipped a raw record of %1 bytes that is no capture record</source>
+            <translation>einen Rohdatensatz von %1 Bytes übersprungen, der kein Aufzeichnungsdatensatz ist</translation>
+        </message>
+        <message>
+            <source>skipped a raw record whose time is no date</source>
+            <translation>einen Rohdatensatz übersprungen, dessen Zeit kein Datum ist</translation>
+        </message>
+        <message>
+            <source>skipped a resume message that is none</source>
+            <translation>eine ungültige Fortsetzungsnachricht übersprungen</translation>
+        </message>
+        <message>
+            <source>the charger is there, but its messages are signed with another key than the one given</source>
+            <translation>das Ladegerät ist da, aber seine Nachrichten sind mit einem anderen als dem angegebenen Schlüssel signiert</translation>
+        </message>
+        <message>
+            <source>the charger is there, but its messages are signed: give its key file to watch it</source>
+            <translation>das Ladegerät ist da, aber seine Nachrichten sind signiert: geben Sie seine Schlüsseldatei an, um es zu beobachten</translation>
+        </message>
+        <message>
+            <source>the charger's newest signed messages were sent at %1, %2 min from this computer's clock: an earlier run, not taken as live; waiting for a live one</source>
+            <extracomment>%1 when they were sent, %2 minutes</extracomment>
+            <translation>die neuesten signierten Nachrichten des Ladegeräts wurden um %1 gesendet, %2 min von der Uhr dieses Computers entfernt: ein früherer Lauf, nicht als live genommen; warte auf einen laufenden</translation>
+        </message>
+        <message>
+            <source>an unknown time</source>
+            <translation>unbekannter Zeit</translation>
+        </message>
+        <message>
+            <source>dropped %1 message(s) under %2 that are not signed with the charger's key or were published before (%3 in all)</source>
+            <extracomment>%1 dropped since the last line, %2 the topics, %3 in all</extracomment>
+            <translation>%1 Nachricht(en) unter %2 verworfen, die nicht mit dem Schlüssel des Ladegeräts signiert oder schon früher veröffentlicht waren (insgesamt %3)</translation>
+        </message>
+    </context>
+    <context>
         <name>WorkProgress</name>
         <message>
             <source>Cancel</source>
@@ -1426,14 +1485,6 @@
             <source>The capture ended; it is kept in %1</source>
             <translation>Mitschnitt beendet; gespeichert in %1</translation>
         </message>
-        <message>
-            <source>Capture the line…</source>
-            <translation>Leitung mitschneiden…</translation>
-        </message>
-        <message>
-            <source>Publish on the network…</source>
-            <translation>Im Netzwerk veröffentlichen…</translation>
-        </message>
     </context>
     <context>
         <name>cellwatch::MainWindow</name>
@@ -1536,22 +1587,6 @@
         <message>
             <source>Watching %1</source>
             <translation>Beobachte %1</translation>
-        </message>
-        <message>
-            <source>the charger went offline</source>
-            <translation>das Ladegerät ist offline</translation>
-        </message>
-        <message>
-            <source>the charger's connection began anew</source>
-            <translation>die Verbindung des Ladegeräts hat neu begonnen</translation>
-        </message>
-        <message>
-            <source>the link to the broker was lost</source>
-            <translation>die Verbindung zum Broker ist unterbrochen</translation>
-        </message>
-        <message>
-            <source>the broker cannot be reached</source>
-            <translation>der Broker ist nicht erreichbar</translation>
         </message>
         <message>
             <source>The link to the charger was lost (%1)</source>
@@ -1689,10 +1724,6 @@
         <message>
             <source>The live page is served; View &gt; Share on the local network… changes or stops it</source>
             <translation>Die Live-Seite wird bereitgestellt; Ansicht &gt; Im lokalen Netzwerk freigeben… ändert oder beendet das</translation>
-        </message>
-        <message>
-            <source>Share on the local network…</source>
-            <translation>Im lokalen Netzwerk freigeben…</translation>
         </message>
     </context>
     <context>
@@ -2216,108 +2247,6 @@
         <message>
             <source>Cancel</source>
             <translation>Abbrechen</translation>
-        </message>
-    </context>
-    <context>
-        <name>Commands</name>
-        <message>
-            <source>Import…</source>
-            <translation>Importieren…</translation>
-        </message>
-    </context>
-    <context>
-        <name>NetworkList</name>
-        <message>
-            <source>Chargers on the network…</source>
-            <translation>Ladegeräte im Netzwerk…</translation>
-        </message>
-        <message>
-            <source>Watch a charger…</source>
-            <translation>Ladegerät beobachten…</translation>
-        </message>
-    </context>
-    <context>
-        <name>MainWindow</name>
-        <message>
-            <source>the device was removed</source>
-            <translation>das Gerät wurde entfernt</translation>
-        </message>
-        <message>
-            <source>the device stopped working</source>
-            <translation>das Gerät arbeitet nicht mehr</translation>
-        </message>
-        <message>
-            <source>Open</source>
-            <translation>Öffnen</translation>
-        </message>
-        <message>
-            <source>Recordings (*.csv)</source>
-            <translation>Aufzeichnungen (*.csv)</translation>
-        </message>
-        <message>
-            <source>All files (*)</source>
-            <translation>Alle Dateien (*)</translation>
-        </message>
-    </context>
-    <context>
-        <name>WatchNotice</name>
-        <message>
-            <source>the charger went offline</source>
-            <translation>das Ladegerät ist offline</translation>
-        </message>
-        <message>
-            <source>the charger's connection began anew</source>
-            <translation>die Verbindung des Ladegeräts hat neu begonnen</translation>
-        </message>
-        <message>
-            <source>the charger's line was lost at the publisher</source>
-            <translation>die Leitung zum Ladegerät ist beim Veröffentlicher unterbrochen</translation>
-        </message>
-        <message>
-            <source>the broker went away: %1</source>
-            <comment>lost</comment>
-            <translation>die Verbindung zum Broker ist unterbrochen</translation>
-        </message>
-        <message>
-            <source>the broker went away: %1</source>
-            <comment>unreachable</comment>
-            <translation>der Broker ist nicht erreichbar</translation>
-        </message>
-        <message>
-            <source>skipped a start message that is no capture header</source>
-            <translation>eine Startnachricht ohne Aufzeichnungskopf übersprungen</translation>
-        </message>
-        <message>
-            <source>skipped a raw record of %1 bytes that is no capture record</source>
-            <translation>einen Rohdatensatz von %1 Bytes übersprungen, der kein Aufzeichnungsdatensatz ist</translation>
-        </message>
-        <message>
-            <source>skipped a raw record whose time is no date</source>
-            <translation>einen Rohdatensatz übersprungen, dessen Zeit kein Datum ist</translation>
-        </message>
-        <message>
-            <source>skipped a resume message that is none</source>
-            <translation>eine ungültige Fortsetzungsnachricht übersprungen</translation>
-        </message>
-        <message>
-            <source>the charger is there, but its messages are signed with another key than the one given</source>
-            <translation>das Ladegerät ist da, aber seine Nachrichten sind mit einem anderen als dem angegebenen Schlüssel signiert</translation>
-        </message>
-        <message>
-            <source>the charger is there, but its messages are signed: give its key file to watch it</source>
-            <translation>das Ladegerät ist da, aber seine Nachrichten sind signiert: geben Sie seine Schlüsseldatei an, um es zu beobachten</translation>
-        </message>
-        <message>
-            <source>the charger's newest signed messages were sent at %1, %2 min from this computer's clock: an earlier run, not taken as live; waiting for a live one</source>
-            <translation>die neuesten signierten Nachrichten des Ladegeräts wurden um %1 gesendet, %2 min von der Uhr dieses Computers entfernt: ein früherer Lauf, nicht als live genommen; warte auf einen laufenden</translation>
-        </message>
-        <message>
-            <source>an unknown time</source>
-            <translation>unbekannter Zeit</translation>
-        </message>
-        <message>
-            <source>dropped %1 message(s) under %2 that are not signed with the charger's key or were published before (%3 in all)</source>
-            <translation>%1 Nachricht(en) unter %2 verworfen, die nicht mit dem Schlüssel des Ladegeräts signiert oder schon früher veröffentlicht waren (insgesamt %3)</translation>
         </message>
     </context>
 </TS>

@@ -707,10 +707,6 @@
             <source>Cell %1</source>
             <translation>电芯 %1</translation>
         </message>
-        <message>
-            <source>Try the emulator</source>
-            <translation>试用模拟器</translation>
-        </message>
     </context>
     <context>
         <name>CellReadoutTitles</name>
@@ -1129,6 +1125,69 @@
         </message>
     </context>
     <context>
+        <name>WatchNotice</name>
+        <message>
+            <source>the charger went offline</source>
+            <translation>充电器已离线</translation>
+        </message>
+        <message>
+            <source>the charger's connection began anew</source>
+            <translation>充电器已重新连接</translation>
+        </message>
+        <message>
+            <source>the charger's line was lost at the publisher</source>
+            <translation>发布端与充电器的连接已中断</translation>
+        </message>
+        <message>
+            <source>the broker went away: %1</source>
+            <comment>lost</comment>
+            <translation>与服务器的连接已中断</translation>
+        </message>
+        <message>
+            <source>the broker went away: %1</source>
+            <comment>unreachable</comment>
+            <translation>无法连接服务器</translation>
+        </message>
+        <message>
+            <source>skipped a start message that is no capture header</source>
+            <translation>跳过了一条不是记录文件头的开始消息</translation>
+        </message>
+        <message>
+            <source>skipped a raw record of %1 bytes that is no capture record</source>
+            <translation>跳过了一条 %1 字节、不是记录数据的原始记录</translation>
+        </message>
+        <message>
+            <source>skipped a raw record whose time is no date</source>
+            <translation>跳过了一条时间不是日期的原始记录</translation>
+        </message>
+        <message>
+            <source>skipped a resume message that is none</source>
+            <translation>跳过了一条无效的续传消息</translation>
+        </message>
+        <message>
+            <source>the charger is there, but its messages are signed with another key than the one given</source>
+            <translation>充电器在线，但其消息使用的签名密钥与所给的不同</translation>
+        </message>
+        <message>
+            <source>the charger is there, but its messages are signed: give its key file to watch it</source>
+            <translation>充电器在线，但其消息带有签名：请提供其密钥文件以便监视</translation>
+        </message>
+        <message>
+            <source>the charger's newest signed messages were sent at %1, %2 min from this computer's clock: an earlier run, not taken as live; waiting for a live one</source>
+            <extracomment>%1 when they were sent, %2 minutes</extracomment>
+            <translation>充电器最新的签名消息发送于 %1，与本机时钟相差 %2 分钟：这是较早的运行，不作为实时数据；正在等待实时数据</translation>
+        </message>
+        <message>
+            <source>an unknown time</source>
+            <translation>未知时间</translation>
+        </message>
+        <message>
+            <source>dropped %1 message(s) under %2 that are not signed with the charger's key or were published before (%3 in all)</source>
+            <extracomment>%1 dropped since the last line, %2 the topics, %3 in all</extracomment>
+            <translation>丢弃了 %2 下 %1 条未用充电器密钥签名或先前已发布的消息（共 %3 条）</translation>
+        </message>
+    </context>
+    <context>
         <name>WorkProgress</name>
         <message>
             <source>Cancel</source>
@@ -1423,14 +1482,6 @@
             <source>The capture ended; it is kept in %1</source>
             <translation>捕获已结束，保存在 %1</translation>
         </message>
-        <message>
-            <source>Capture the line…</source>
-            <translation>捕获线路数据…</translation>
-        </message>
-        <message>
-            <source>Publish on the network…</source>
-            <translation>在网络上发布…</translation>
-        </message>
     </context>
     <context>
         <name>cellwatch::MainWindow</name>
@@ -1533,22 +1584,6 @@
         <message>
             <source>Watching %1</source>
             <translation>正在查看 %1</translation>
-        </message>
-        <message>
-            <source>the charger went offline</source>
-            <translation>充电器已离线</translation>
-        </message>
-        <message>
-            <source>the charger's connection began anew</source>
-            <translation>充电器已重新连接</translation>
-        </message>
-        <message>
-            <source>the link to the broker was lost</source>
-            <translation>与服务器的连接已中断</translation>
-        </message>
-        <message>
-            <source>the broker cannot be reached</source>
-            <translation>无法连接服务器</translation>
         </message>
         <message>
             <source>The link to the charger was lost (%1)</source>
@@ -1686,10 +1721,6 @@
         <message>
             <source>The live page is served; View &gt; Share on the local network… changes or stops it</source>
             <translation>正在提供实时网页；在“图表 &gt; 在局域网上共享…”中更改或停止</translation>
-        </message>
-        <message>
-            <source>Share on the local network…</source>
-            <translation>在局域网上共享…</translation>
         </message>
     </context>
     <context>
@@ -2213,108 +2244,6 @@
         <message>
             <source>Cancel</source>
             <translation>取消</translation>
-        </message>
-    </context>
-    <context>
-        <name>Commands</name>
-        <message>
-            <source>Import…</source>
-            <translation>导入…</translation>
-        </message>
-    </context>
-    <context>
-        <name>NetworkList</name>
-        <message>
-            <source>Chargers on the network…</source>
-            <translation>网络上的充电器…</translation>
-        </message>
-        <message>
-            <source>Watch a charger…</source>
-            <translation>查看充电器…</translation>
-        </message>
-    </context>
-    <context>
-        <name>MainWindow</name>
-        <message>
-            <source>the device was removed</source>
-            <translation>设备已移除</translation>
-        </message>
-        <message>
-            <source>the device stopped working</source>
-            <translation>设备停止工作</translation>
-        </message>
-        <message>
-            <source>Open</source>
-            <translation>打开</translation>
-        </message>
-        <message>
-            <source>Recordings (*.csv)</source>
-            <translation>记录 (*.csv)</translation>
-        </message>
-        <message>
-            <source>All files (*)</source>
-            <translation>所有文件 (*)</translation>
-        </message>
-    </context>
-    <context>
-        <name>WatchNotice</name>
-        <message>
-            <source>the charger went offline</source>
-            <translation>充电器已离线</translation>
-        </message>
-        <message>
-            <source>the charger's connection began anew</source>
-            <translation>充电器已重新连接</translation>
-        </message>
-        <message>
-            <source>the charger's line was lost at the publisher</source>
-            <translation>发布端与充电器的连接已中断</translation>
-        </message>
-        <message>
-            <source>the broker went away: %1</source>
-            <comment>lost</comment>
-            <translation>与服务器的连接已中断</translation>
-        </message>
-        <message>
-            <source>the broker went away: %1</source>
-            <comment>unreachable</comment>
-            <translation>无法连接服务器</translation>
-        </message>
-        <message>
-            <source>skipped a start message that is no capture header</source>
-            <translation>跳过了一条不是记录文件头的开始消息</translation>
-        </message>
-        <message>
-            <source>skipped a raw record of %1 bytes that is no capture record</source>
-            <translation>跳过了一条 %1 字节、不是记录数据的原始记录</translation>
-        </message>
-        <message>
-            <source>skipped a raw record whose time is no date</source>
-            <translation>跳过了一条时间不是日期的原始记录</translation>
-        </message>
-        <message>
-            <source>skipped a resume message that is none</source>
-            <translation>跳过了一条无效的续传消息</translation>
-        </message>
-        <message>
-            <source>the charger is there, but its messages are signed with another key than the one given</source>
-            <translation>充电器在线，但其消息使用的签名密钥与所给的不同</translation>
-        </message>
-        <message>
-            <source>the charger is there, but its messages are signed: give its key file to watch it</source>
-            <translation>充电器在线，但其消息带有签名：请提供其密钥文件以便监视</translation>
-        </message>
-        <message>
-            <source>the charger's newest signed messages were sent at %1, %2 min from this computer's clock: an earlier run, not taken as live; waiting for a live one</source>
-            <translation>充电器最新的签名消息发送于 %1，与本机时钟相差 %2 分钟：这是较早的运行，不作为实时数据；正在等待实时数据</translation>
-        </message>
-        <message>
-            <source>an unknown time</source>
-            <translation>未知时间</translation>
-        </message>
-        <message>
-            <source>dropped %1 message(s) under %2 that are not signed with the charger's key or were published before (%3 in all)</source>
-            <translation>丢弃了 %2 下 %1 条未用充电器密钥签名或先前已发布的消息（共 %3 条）</translation>
         </message>
     </context>
 </TS>
