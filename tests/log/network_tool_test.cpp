@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,49 @@ TEST(NetworkTool, AWatcherPrintsExactlyThePublishersLinesThenLost) {
     EXPECT_EQ(events, (std::vector<std::string>{"idle", "restart"}));
     ASSERT_FALSE(heard.empty());
     EXPECT_EQ(heard.back(), "cellwatch/bench1/status offline");
+}
+
+// The emulated charger of two channels, published: a watch of the whole
+// charger begun before its start writes each line with its channel, under a
+// header that says so; a watch of channel 2 writes as for a charger of one.
+TEST(NetworkTool, AWholeChargersLinesNameTheirChannelAndOneChannelsDoNot) {
+    constexpr int kWaitMs = 30'000;  // for a positive event only
+    TestBroker broker;
+    const std::string address = broker.address(QStringLiteral("duo")).toStdString();
+    ToolRun whole({"--port", address});
+    ASSERT_TRUE(whole.waitForLines(1)) << whole.err();
+    testing::ToolRun emulator(QStringLiteral(CELLWATCH_EMULATOR_TOOL),
+                              {QStringLiteral("--charger"), QStringLiteral("icharger")});
+    ASSERT_TRUE(emulator.waitForLines(1, kWaitMs)) << emulator.err();
+    ToolRun publisher({"--port", emulator.outLines().at(0), "--charger", "icharger", "--no-journal",
+                       "--publish", address});
+    ASSERT_TRUE(publisher.waitForLines(3, kWaitMs)) << publisher.err();
+    ToolRun one({"--port", address + "/2"});
+    ASSERT_TRUE(whole.waitForLines(6, kWaitMs)) << whole.err();
+    ASSERT_TRUE(one.waitForLines(3, kWaitMs)) << one.err();
+
+    const std::vector<std::string> all = whole.outLines();
+    const auto first = static_cast<std::size_t>(
+        std::find_if(all.begin(), all.end(),
+                     [](const std::string& l) { return l[0] != 'C' && l[0] != 'T'; }) -
+        all.begin());
+    ASSERT_GT(first, 0u);
+    EXPECT_TRUE(all[first - 1].starts_with("Channel\tTime\t")) << whole.out();
+    std::set<char> channels;
+    for (std::size_t i = first; i < all.size(); ++i) {
+        EXPECT_TRUE(all[i].size() > 2 && all[i][1] == '\t') << all[i];
+        channels.insert(all[i][0]);
+    }
+    EXPECT_EQ(channels, (std::set<char>{'1', '2'}));
+
+    const std::vector<std::string> two = one.outLines();
+    EXPECT_TRUE(two[0].starts_with("Time\t")) << one.out();
+    for (std::size_t i = 1; i < two.size(); ++i) {
+        EXPECT_TRUE(two[i].starts_with("0:")) << two[i];
+        EXPECT_NE(two[i].find("discharge"), std::string::npos) << "not channel 2's: " << two[i];
+    }
+    publisher.signal(SIGTERM);
+    EXPECT_EQ(publisher.wait(), kExitOk) << publisher.err();
 }
 
 TEST(NetworkTool, ABrokerAwayNeverStopsTheLog) {
