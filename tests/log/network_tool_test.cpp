@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -178,25 +179,32 @@ TEST(NetworkTool, AWholeChargersLinesNameTheirChannelAndOneChannelsDoNot) {
     ASSERT_TRUE(whole.waitForLines(6, kWaitMs)) << whole.err();
     ASSERT_TRUE(one.waitForLines(3, kWaitMs)) << one.err();
 
+    // Rows only: a loaded machine may see the polled charger stop answering
+    // ("# lost" and its alarm, the whole charger's, without a channel).
+    const auto rowsOf = [](const std::vector<std::string>& lines) {
+        std::vector<std::string> rows;
+        std::copy_if(lines.begin() + 1, lines.end(), std::back_inserter(rows),
+                     [](const std::string& l) { return !l.starts_with('#'); });
+        return rows;
+    };
     const std::vector<std::string> all = whole.outLines();
-    const auto first = static_cast<std::size_t>(
-        std::find_if(all.begin(), all.end(),
-                     [](const std::string& l) { return l[0] != 'C' && l[0] != 'T'; }) -
-        all.begin());
-    ASSERT_GT(first, 0u);
-    EXPECT_TRUE(all[first - 1].starts_with("Channel\tTime\t")) << whole.out();
+    const auto header = std::find_if(all.rbegin(), all.rend(), [](const std::string& l) {
+        return l.find("Time\t") != std::string::npos;
+    });
+    ASSERT_NE(header, all.rend()) << whole.out();
+    EXPECT_TRUE(header->starts_with("Channel\tTime\t")) << whole.out();
     std::set<char> channels;
-    for (std::size_t i = first; i < all.size(); ++i) {
-        EXPECT_TRUE(all[i].size() > 2 && all[i][1] == '\t') << all[i];
-        channels.insert(all[i][0]);
+    for (const std::string& row : rowsOf({header.base() - 1, all.end()})) {
+        EXPECT_TRUE(row.size() > 2 && row[1] == '\t') << row;
+        channels.insert(row[0]);
     }
     EXPECT_EQ(channels, (std::set<char>{'1', '2'}));
 
     const std::vector<std::string> two = one.outLines();
     EXPECT_TRUE(two[0].starts_with("Time\t")) << one.out();
-    for (std::size_t i = 1; i < two.size(); ++i) {
-        EXPECT_TRUE(two[i].starts_with("0:")) << two[i];
-        EXPECT_NE(two[i].find("discharge"), std::string::npos) << "not channel 2's: " << two[i];
+    for (const std::string& row : rowsOf(two)) {
+        EXPECT_TRUE(row.starts_with("0:")) << row;
+        EXPECT_NE(row.find("discharge"), std::string::npos) << "not channel 2's: " << row;
     }
     publisher.signal(SIGTERM);
     EXPECT_EQ(publisher.wait(), kExitOk) << publisher.err();
