@@ -17,13 +17,16 @@ QStringList RemoteFeed::topics(const BrokerAddress& address) {
     if (address.channel <= 1) {
         topics << address.topic(QStringLiteral("resume"));
     }
-    topics << address.channelTopic(QStringLiteral("resume"));
+    // No channel named: every channel's (the charger's as a whole shown).
+    topics << (address.channel == 0 ? address.topic(QStringLiteral("+/resume"))
+                                    : address.channelTopic(QStringLiteral("resume")));
     topics << address.topic(QStringLiteral("status")) << address.topic(QStringLiteral("start"))
            << address.topic(QStringLiteral("raw"));
     if (address.channel <= 1) {
         topics << address.topic(QStringLiteral("event"));
     }
-    topics << address.channelTopic(QStringLiteral("event"));
+    topics << (address.channel == 0 ? address.topic(QStringLiteral("+/event"))
+                                    : address.channelTopic(QStringLiteral("event")));
     return topics;
 }
 
@@ -99,10 +102,17 @@ void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
         leaf != QLatin1String("event")) {
         return;
     }
+    const int channel = channelOf(topic);
+    if (channel < 0) {
+        return;
+    }
     std::uint64_t sequence = 0;
     std::optional<QByteArray> payload;
     if (auth_) {
-        payload = open(topic, leaf, wire, sequence);
+        // Another channel's messages are numbered apart from the watched
+        // one's: the broker hands their retained copies in any order.
+        payload = open(topic, ownChannel(channel) ? leaf : QString::number(channel) + u'/' + leaf,
+                       wire, sequence);
         if (!payload) {
             return;
         }
@@ -117,7 +127,7 @@ void RemoteFeed::take(const QString& topic, const QByteArray& wire) {
     } else if (leaf == QLatin1String("start")) {
         takeStart(*payload, sequence);
     } else if (leaf == QLatin1String("resume")) {
-        takeResume(*payload, sequence);
+        takeResume(*payload, sequence, channel);
     } else if (leaf == QLatin1String("event")) {
         takeEvent(*payload, sequence);
     } else {
@@ -233,7 +243,26 @@ void RemoteFeed::takeEvent(const QByteArray& payload, std::uint64_t sequence) {
     }
 }
 
-void RemoteFeed::takeResume(const QByteArray& payload, std::uint64_t sequence) {
+int RemoteFeed::channelOf(const QString& topic) const {
+    const QString prefix = client_.options().address.topic(QString());
+    if (!topic.startsWith(prefix)) {
+        return -1;
+    }
+    const QString rest = topic.mid(prefix.size());
+    const qsizetype cut = rest.indexOf(u'/');
+    if (cut < 0) {
+        return 0;
+    }
+    bool ok = false;
+    const int channel = rest.left(cut).toInt(&ok);
+    return ok && channel >= 1 && channel <= kMostAddressChannels ? channel : -1;
+}
+
+bool RemoteFeed::ownChannel(int channel) const {
+    return channel == 0 || channel == std::max(client_.options().address.channel, 1);
+}
+
+void RemoteFeed::takeResume(const QByteArray& payload, std::uint64_t sequence, int channel) {
     std::optional<ResumeState> state = parseResumeJson(payload);
     if (!state) {
         tell({WatchNotice::Kind::NoResume});
@@ -250,8 +279,14 @@ void RemoteFeed::takeResume(const QByteArray& payload, std::uint64_t sequence) {
             tellOnce(toldStale_, n);
             return;
         }
-        freshResume_ = true;
-        resumeSequence_ = sequence;
+        if (ownChannel(channel)) {
+            freshResume_ = true;
+            resumeSequence_ = sequence;
+        }
+    }
+    if (!ownChannel(channel)) {
+        otherResumes_.insert(channel, std::move(*state));
+        return;
     }
     resume_ = std::move(state);
     if (pendingStart_ && liveRun(pendingStart_->first)) {
@@ -262,6 +297,17 @@ void RemoteFeed::takeResume(const QByteArray& payload, std::uint64_t sequence) {
 
 std::int64_t RemoteFeed::nowMs() const {
     return nowMs_ ? nowMs_() : QDateTime::currentMSecsSinceEpoch();
+}
+
+std::optional<ResumeState> RemoteFeed::channelResume(int channel) const {
+    if (ownChannel(channel)) {
+        return resume();
+    }
+    const auto found = otherResumes_.constFind(channel);
+    if (found == otherResumes_.cend() || !start_ || found->connectionTicks != start_->ticks) {
+        return std::nullopt;
+    }
+    return *found;
 }
 
 std::optional<ResumeState> RemoteFeed::resume() const {

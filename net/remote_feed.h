@@ -12,8 +12,9 @@
 // connection to the charger) or the loss of the broker is the link lost.
 //
 // A charger of several channels: the address's channel (1 when none is
-// named) is the one whose resume and events count; the byte stream is the
-// charger's, every channel's readings in it.
+// named) is the one whose resume counts for the run; the byte stream is the
+// charger's, every channel's readings in it. An address naming no channel
+// also takes every other channel's resume (channelResume()) and events.
 //
 // With the charger's key (setKey), only messages signed with it count, and
 // only newer ones than those taken before (see messages.h): a status, start
@@ -67,6 +68,9 @@ public:
     // ResumeState): nothing before one came, or when it belongs to another
     // connection than the start played.
     std::optional<ResumeState> resume() const;
+    // Channel `channel`'s last resume of the present connection, when the
+    // address names no channel (channel 1's is resume()).
+    std::optional<ResumeState> channelResume(int channel) const;
     std::uint64_t recordsPlayed() const { return played_; }
     // Records of requests the publisher sent to its charger (a polled
     // charger's, from a start that names its driver): seen, not decoded.
@@ -100,7 +104,12 @@ private:
     void takeStatus(const QByteArray& payload, std::uint64_t sequence);
     void takeStart(const QByteArray& payload, std::uint64_t sequence);
     void takeRaw(const QByteArray& payload, std::uint64_t sequence);
-    void takeResume(const QByteArray& payload, std::uint64_t sequence);
+    void takeResume(const QByteArray& payload, std::uint64_t sequence, int channel);
+    // The channel level of a topic of the charger ("cellwatch/NAME/2/resume":
+    // 2), 0 for none.
+    int channelOf(const QString& topic) const;
+    // Whether a channel level's messages are the watched channel's own.
+    bool ownChannel(int channel) const;
     void begin(const CaptureStart& start, std::uint64_t sequence);
     // Whether a keyed watcher that has not begun may begin with `start`.
     bool liveRun(const CaptureStart& start) const;
@@ -119,6 +128,7 @@ private:
     bool connected_ = false;  // the client was connected to the broker
     std::optional<CaptureStart> start_;
     std::optional<ResumeState> resume_;
+    QHash<int, ResumeState> otherResumes_;  // of channels but the watched one
     CaptureRecord record_;
     std::uint64_t played_ = 0;
     std::uint64_t requests_ = 0;

@@ -170,10 +170,9 @@ void LiveSession::beginRecording() {
         channel->startRecording();
     }
     ChannelRecording& first = *channels_.front();
-    const std::optional<SessionSource::Resume> resume = source_ ? source_->resume() : std::nullopt;
-    if (resume) {
-        first.recording().continueFrom(resume->connectTicks, resume->began, resume->beganTicks,
-                                       resume->lastRow);
+    std::vector<std::optional<SessionSource::Resume>> resumes;
+    for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
+        resumes.push_back(continueChannel(*channel));
     }
     for (const std::unique_ptr<ChannelRecording>& channel : channels_) {
         if (channel.get() != &first) {
@@ -181,13 +180,8 @@ void LiveSession::beginRecording() {
         }
         channel->alarms().connected();
     }
-    if (resume && !resume->lastRow.isEmpty()) {
-        // The rules go on from the last row as if it had come here: what it
-        // raised was raised where it came (not again), and stalled is
-        // measured from when it came.
-        first.alarms().monitor().row(alarms::rowValues(resume->lastRow.split(u'\t')),
-                                     resume->lastRowTicks);
-        first.setLastRow(resume->lastRowTicks, resume->lastRowMs);
+    for (std::size_t i = 0; i < channels_.size(); ++i) {
+        resumeRules(*channels_[i], resumes[i]);
     }
     alarmClock_.start();
     nameJournals();

@@ -240,6 +240,9 @@ private:
     QString driverId() const;
     void nameJournals();
     void beginChannel(ChannelRecording& channel);
+    std::optional<SessionSource::Resume> continueChannel(ChannelRecording& channel);
+    static void resumeRules(ChannelRecording& channel,
+                            const std::optional<SessionSource::Resume>& resume);
     void setState(LinkState state);
     void received(std::span<const std::uint8_t> bytes);
     void onLost(const QString& why, const std::optional<net::WatchNotice>& watch = {});

@@ -96,10 +96,40 @@ void LiveSession::nameJournals() {
 // A channel that comes while a recording goes on joins it now.
 void LiveSession::beginChannel(ChannelRecording& channel) {
     channel.startRecording();
+    const std::optional<SessionSource::Resume> resume = continueChannel(channel);
     channel.alarms().monitor().setSettings(alarmMonitor().settings());
     channel.alarms().connected();
+    resumeRules(channel, resume);
     channel.beginJournaling(journaling(), sourceName(),
                             source_ ? source_->chargerName() : QString());
+}
+
+}  // namespace cellwatch::session
+
+namespace cellwatch::session {
+
+// A recording begun elsewhere (a publisher's, watched late) goes on from
+// where the channel's own resume says it stands.
+std::optional<SessionSource::Resume> LiveSession::continueChannel(ChannelRecording& channel) {
+    std::optional<SessionSource::Resume> resume =
+        source_ ? source_->channelResume(channel.channel()) : std::nullopt;
+    if (resume) {
+        channel.recording().continueFrom(resume->connectTicks, resume->began, resume->beganTicks,
+                                         resume->lastRow);
+    }
+    return resume;
+}
+
+// The rules go on from the last row as if it had come here: what it raised
+// was raised where it came (not again), and stalled is measured from when
+// it came.
+void LiveSession::resumeRules(ChannelRecording& channel,
+                              const std::optional<SessionSource::Resume>& resume) {
+    if (resume && !resume->lastRow.isEmpty()) {
+        channel.alarms().monitor().row(alarms::rowValues(resume->lastRow.split(u'\t')),
+                                       resume->lastRowTicks);
+        channel.setLastRow(resume->lastRowTicks, resume->lastRowMs);
+    }
 }
 
 }  // namespace cellwatch::session

@@ -91,6 +91,10 @@ public:
         std::int64_t lastRowMs = 0;  // ms since 1970; 0: not known
     };
     virtual std::optional<Resume> resume() const { return std::nullopt; }
+    // The same for each channel of a charger of several (1: resume()).
+    virtual std::optional<Resume> channelResume(int channel) const {
+        return channel == 1 ? resume() : std::nullopt;
+    }
     // The charger watched on a broker, whose publisher's recordings this
     // source copies; "" for any other source.
     virtual QString chargerName() const { return {}; }

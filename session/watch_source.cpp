@@ -101,7 +101,16 @@ void WatchSource::open() {
 }
 
 std::optional<SessionSource::Resume> WatchSource::resume() const {
-    const std::optional<net::ResumeState> state = feed_->resume();
+    return toResume(feed_->resume());
+}
+
+std::optional<SessionSource::Resume> WatchSource::channelResume(int channel) const {
+    return namedChannel() > 0 ? (channel == 1 ? resume() : std::nullopt)
+                              : toResume(feed_->channelResume(channel));
+}
+
+std::optional<SessionSource::Resume> WatchSource::toResume(
+    const std::optional<net::ResumeState>& state) const {
     if (!state) {
         return std::nullopt;
     }

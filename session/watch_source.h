@@ -43,6 +43,8 @@ public:
     const WallClock* wall() const override { return &clocks_; }
     bool beginsAtOpen() const override { return false; }
     std::optional<Resume> resume() const override;
+    // Watching the whole charger, each channel's from its own resume.
+    std::optional<Resume> channelResume(int channel) const override;
     std::string chargerDriver() const override { return start_ ? start_->driver : std::string(); }
     // The channel watched (its address's; 1 when it names none).
     int channel() const { return std::max(client_.options().address.channel, 1); }
@@ -87,6 +89,7 @@ private:
     };
 
     void begin();
+    std::optional<Resume> toResume(const std::optional<net::ResumeState>& state) const;
 
     SourceEvents events_;
     Clocks clocks_;

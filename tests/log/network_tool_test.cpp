@@ -8,7 +8,9 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <algorithm>
+#include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -156,6 +158,56 @@ TEST(NetworkTool, AWatcherPrintsExactlyThePublishersLinesThenLost) {
     EXPECT_EQ(events, (std::vector<std::string>{"idle", "restart"}));
     ASSERT_FALSE(heard.empty());
     EXPECT_EQ(heard.back(), "cellwatch/bench1/status offline");
+}
+
+// The emulated charger of two channels, published: a watch of the whole
+// charger begun before its start writes each line with its channel, under a
+// header that says so; a watch of channel 2 writes as for a charger of one.
+TEST(NetworkTool, AWholeChargersLinesNameTheirChannelAndOneChannelsDoNot) {
+    constexpr int kWaitMs = 30'000;  // for a positive event only
+    TestBroker broker;
+    const std::string address = broker.address(QStringLiteral("duo")).toStdString();
+    ToolRun whole({"--port", address});
+    ASSERT_TRUE(whole.waitForLines(1)) << whole.err();
+    testing::ToolRun emulator(QStringLiteral(CELLWATCH_EMULATOR_TOOL),
+                              {QStringLiteral("--charger"), QStringLiteral("icharger")});
+    ASSERT_TRUE(emulator.waitForLines(1, kWaitMs)) << emulator.err();
+    ToolRun publisher({"--port", emulator.outLines().at(0), "--charger", "icharger", "--no-journal",
+                       "--publish", address});
+    ASSERT_TRUE(publisher.waitForLines(3, kWaitMs)) << publisher.err();
+    ToolRun one({"--port", address + "/2"});
+    ASSERT_TRUE(whole.waitForLines(6, kWaitMs)) << whole.err();
+    ASSERT_TRUE(one.waitForLines(3, kWaitMs)) << one.err();
+
+    // Rows only: a loaded machine may see the polled charger stop answering
+    // ("# lost" and its alarm, the whole charger's, without a channel).
+    const auto rowsOf = [](const std::vector<std::string>& lines) {
+        std::vector<std::string> rows;
+        std::copy_if(lines.begin() + 1, lines.end(), std::back_inserter(rows),
+                     [](const std::string& l) { return !l.starts_with('#'); });
+        return rows;
+    };
+    const std::vector<std::string> all = whole.outLines();
+    const auto header = std::find_if(all.rbegin(), all.rend(), [](const std::string& l) {
+        return l.find("Time\t") != std::string::npos;
+    });
+    ASSERT_NE(header, all.rend()) << whole.out();
+    EXPECT_TRUE(header->starts_with("Channel\tTime\t")) << whole.out();
+    std::set<char> channels;
+    for (const std::string& row : rowsOf({header.base() - 1, all.end()})) {
+        EXPECT_TRUE(row.size() > 2 && row[1] == '\t') << row;
+        channels.insert(row[0]);
+    }
+    EXPECT_EQ(channels, (std::set<char>{'1', '2'}));
+
+    const std::vector<std::string> two = one.outLines();
+    EXPECT_TRUE(two[0].starts_with("Time\t")) << one.out();
+    for (const std::string& row : rowsOf(two)) {
+        EXPECT_TRUE(row.starts_with("0:")) << row;
+        EXPECT_NE(row.find("discharge"), std::string::npos) << "not channel 2's: " << row;
+    }
+    publisher.signal(SIGTERM);
+    EXPECT_EQ(publisher.wait(), kExitOk) << publisher.err();
 }
 
 TEST(NetworkTool, ABrokerAwayNeverStopsTheLog) {

@@ -343,5 +343,46 @@ TEST(Trust, AnOldSignedRunIsNotTakenAsLive) {
         << unkeyed.problems[0].toStdString();
 }
 
+// A watcher of the whole charger takes each channel's resume, numbered apart:
+// the broker hands retained copies in any order, so channel 2's may come
+// after a newer one of channel 1.
+TEST(Trust, AWholeChargersWatcherTakesEachChannelsResumeWhateverItsNumber) {
+    TestBroker broker;
+    const QString address = broker.address(QStringLiteral("k5"));
+    std::vector<std::pair<QString, QByteArray>> heard;
+    MqttClient recorder(trustOptions(address));
+    QObject::connect(&recorder, &MqttClient::message,
+                     [&](const QString& topic, const QByteArray& payload) {
+                         heard.emplace_back(topic, payload);
+                     });
+    recorder.subscribe({QStringLiteral("cellwatch/k5/2/resume")});
+    recorder.start();
+    ASSERT_TRUE(waitUntil([&] { return recorder.isConnected(); }));
+    Publisher publisher(trustOptions(address), false, kKey);
+    publisher.setChannels(2);
+    publisher.setStart(kStart);
+    publisher.start();
+    ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
+    ResumeState second = resumeOf(kStart);
+    second.lastRow = QStringLiteral("2");
+    publisher.resume(second, 2);
+    ASSERT_TRUE(waitUntil([&] { return heard.size() == 1; }));
+    publisher.resume(resumeOf(kStart), 1);
+    ASSERT_TRUE(waitUntil([&] { return publisher.client().backlog() == 0; }));
+    MqttClient forger(trustOptions(address));
+    forger.start();
+    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    forge(forger, heard[0].first, QByteArray(), true);  // no retained copy of channel 2's
+
+    Watcher whole(trustOptions(address), kKey);
+    ASSERT_TRUE(waitUntil([&] { return whole.feed.running(); }));
+    EXPECT_FALSE(whole.feed.channelResume(2));
+    forge(forger, heard[0].first, heard[0].second, false);  // older than channel 1's
+    ASSERT_TRUE(waitUntil([&] { return whole.feed.channelResume(2).has_value(); }));
+    EXPECT_EQ(whole.feed.channelResume(2)->lastRow, QStringLiteral("2"));
+    EXPECT_EQ(whole.feed.unverifiedDropped(), 0u);
+    publisher.finish();
+}
+
 }  // namespace
 }  // namespace cellwatch::net

@@ -36,6 +36,15 @@ LogSession::LogSession(const TickClock& ticks, const WallClock& wall, QObject* p
             [this](int channel) { writeLine(channel, QStringLiteral("# restart")); });
     connect(&session_, &session::LiveSession::channelAlarmRaised, this, &LogSession::writeAlarm);
     connect(&session_, &session::LiveSession::channelsChanged, this, &LogSession::checkChannel);
+    // A watch learns its charger from the publisher's start, which may come
+    // after the header: lines of several channels then get a header saying so.
+    connect(&session_, &session::LiveSession::recordingBegun, this, [this] {
+        if (main_.file != nullptr && prefixed() != headerPrefixed_ &&
+            dynamic_cast<const session::WatchSource*>(session_.source()) != nullptr) {
+            headerPrefixed_ = prefixed();
+            put(main_, headerLine(headerPrefixed_));
+        }
+    });
     // The `lost` alarm's line came first: "# lost" is the last line.
     connect(&session_, &session::LiveSession::lost, this, [this](const QString& why) {
         writeLine(0, QStringLiteral("# lost"));
@@ -121,7 +130,10 @@ bool LogSession::start(std::FILE* out) {
             session_.setCharger(named);
         }
     }
-    if (!put(main_, headerLine(prefixed()))) {
+    // A watch of one channel (an address naming it) writes as a charger of one.
+    const auto* watch = dynamic_cast<const session::WatchSource*>(pending_.get());
+    headerPrefixed_ = prefixed() && (watch == nullptr || watch->namedChannel() == 0);
+    if (!put(main_, headerLine(headerPrefixed_))) {
         main_.file = nullptr;
         return false;
     }

@@ -198,6 +198,7 @@ private:
     std::map<int, Output> channelOutputs_;
     std::function<std::FILE*(int, QString&)> openChannel_;
     int only_ = 0;
+    bool headerPrefixed_ = false;  // whether the header written names the channel
     int rowsWritten_ = 0;
     QString failure_;
     std::function<void(int, const alarms::Alarm&)> alarmHandler_;
