@@ -36,6 +36,16 @@ const CaptureStart kPublisherStart{1'700'000'000'000, 3600, 50'000};
 
 class NetworkWindow : public ::testing::Test {
 protected:
+    // Windows a test's windows opened (a watch's) go before the settings they
+    // read: a timer of theirs must not fire in the next test.
+    void TearDown() override {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (qobject_cast<MainWindow*>(top) != nullptr) {
+                delete top;
+            }
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     MainWindow::Hooks hooks() {
         MainWindow::Hooks h;
         h.showFailure = [this](QWidget*, const QString& text) { failures << text; };
