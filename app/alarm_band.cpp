@@ -85,7 +85,6 @@ AlarmBand::AlarmBand(QWidget* parent)
         clearAlarms();
         emit acknowledged();
     });
-    button_->setText(kAcknowledge.text());
     hide();
 }
 
@@ -128,6 +127,7 @@ std::vector<std::int64_t> AlarmBand::raisedAt() const {
 }
 
 void AlarmBand::refresh() {
+    button_->setText(kAcknowledge.text());
     const QStringList texts = raisedAlarms();
     const qsizetype first = std::max<qsizetype>(0, texts.size() - kShownAlarms);
     QStringList lines = texts.mid(first);
@@ -152,7 +152,6 @@ void AlarmBand::clearAlarms() {
 
 void AlarmBand::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
-        button_->setText(kAcknowledge.text());
         refresh();
     }
     QFrame::changeEvent(event);

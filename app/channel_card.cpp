@@ -276,6 +276,11 @@ QString ChannelCard::worstCellFormat() {
     return tr("Worst %1: %2 V");
 }
 
+void ChannelCard::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    placeAlarm();
+}
+
 void ChannelCard::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
         retranslate();

@@ -89,6 +89,9 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // A card laid out anew (a switch of language changes its texts'
+    // widths): the mark goes with its top right corner.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // "Worst %1: %2 V" in the language installed (%1 the cell, %2 its volts).

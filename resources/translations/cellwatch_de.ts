@@ -1088,11 +1088,11 @@
         </message>
         <message>
             <source>Worst: —</source>
-            <translation>Schwächste: —</translation>
+            <translation>Schw.: —</translation>
         </message>
         <message>
             <source>Worst %1: %2 V</source>
-            <translation>Schwächste %1: %2 V</translation>
+            <translation>Schw. %1: %2 V</translation>
         </message>
     </context>
     <context>

@@ -142,7 +142,7 @@ TEST_F(ChannelStripTest, EachCardShowsItsOwnChannel) {
     EXPECT_EQ(strip->card(0)->stateText(), "CHG");  // the charger's own word stays
     installLanguage(Language::German);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
-    EXPECT_EQ(strip->card(1)->worstCellText(), QString::fromUtf8("Schwächste 1: 3.690 V"));
+    EXPECT_EQ(strip->card(1)->worstCellText(), QString::fromUtf8("Schw. 1: 3.690 V"));
     installLanguage(Language::English);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(strip->card(1)->worstCellText(), "Worst 1: 3.690 V");

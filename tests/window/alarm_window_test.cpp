@@ -134,8 +134,10 @@ TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
     }
     // The band's button follows a language switch while it shows.
     click("Lang1", "CHT");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("确认"));
     click("Lang1", "ENG");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("Acknowledge"));
     EXPECT_EQ(notes, (QStringList{
                          QStringLiteral("Alarm: Cell too high|Cell 2 at 4.26 V (limit 4.25 V)"),
