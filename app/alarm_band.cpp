@@ -25,6 +25,7 @@
 
 #include "alarms/chemistry_limits.h"
 #include "app/alarm_settings_dialog.h"
+#include "app/alarm_texts.h"
 #include "app/captions.h"
 #include "app/settings.h"
 #include "readout/recording.h"
@@ -89,10 +90,10 @@ AlarmBand::AlarmBand(QWidget* parent)
 
 // Every alarm raised since the last acknowledgement, one a line, the newest
 // last; beyond kShownAlarms the earlier ones are counted.
-void AlarmBand::showAlarm(const alarms::Alarm& alarm, bool chinese, int channel) {
+void AlarmBand::showAlarm(const alarms::Alarm& alarm, int channel) {
     raised_.push_back(alarm);
     channels_.push_back(channel);
-    setLanguage(chinese);
+    refresh();
     show();
     raise();
 }
@@ -100,7 +101,7 @@ void AlarmBand::showAlarm(const alarms::Alarm& alarm, bool chinese, int channel)
 QStringList AlarmBand::raisedAlarms() const {
     QStringList texts;
     for (std::size_t i = 0; i < raised_.size(); ++i) {
-        const QString text = shownAlarmText(raised_[i], chinese_);
+        const QString text = alarmText(raised_[i]);
         texts << (channels_[i] > 0 ? kChannelPrefix.text().arg(channels_[i]) + text : text);
     }
     return texts;
@@ -126,6 +127,7 @@ std::vector<std::int64_t> AlarmBand::raisedAt() const {
 }
 
 void AlarmBand::refresh() {
+    button_->setText(kAcknowledge.text());
     const QStringList texts = raisedAlarms();
     const qsizetype first = std::max<qsizetype>(0, texts.size() - kShownAlarms);
     QStringList lines = texts.mid(first);
@@ -148,10 +150,11 @@ void AlarmBand::clearAlarms() {
     hide();
 }
 
-void AlarmBand::setLanguage(bool chinese) {
-    chinese_ = chinese;
-    button_->setText(kAcknowledge.text());
-    refresh();
+void AlarmBand::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        refresh();
+    }
+    QFrame::changeEvent(event);
 }
 
 AlarmWatch::AlarmWatch(Parts parts, QObject* parent) : QObject(parent), parts_(std::move(parts)) {
@@ -175,11 +178,10 @@ void AlarmWatch::onAlarm(int channel, const alarms::Alarm& alarm) {
     }
     // A charger of several channels names the channel of each alarm.
     const int named = parts_.session.channelCount() > 1 && !lost ? channel : 0;
-    const bool chinese = parts_.chinese();
     const QString kind = QString::fromUtf8(alarms::kindName(alarm.kind));
     const QString text =
-        (named > 0 ? kChannelPrefix.text().arg(named) : QString()) + shownAlarmText(alarm, chinese);
-    band_->showAlarm(alarm, chinese, named);
+        (named > 0 ? kChannelPrefix.text().arg(named) : QString()) + alarmText(alarm);
+    band_->showAlarm(alarm, named);
     if (named > 0) {
         emit channelRaised(named);
     }

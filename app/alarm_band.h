@@ -38,10 +38,10 @@ public:
 
     explicit AlarmBand(QWidget* parent);
     // Adds an alarm to the band's list and shows the band. Its text is
-    // shown in the language of the band (the English one as raised, or its
-    // Chinese: alarms/alarm_text.h), after the channel's number when
-    // `channel` is one (a charger of several channels; 0 for none).
-    void showAlarm(const alarms::Alarm& alarm, bool chinese, int channel = 0);
+    // shown in the language installed (and again in the next one), after
+    // the channel's number when `channel` is one (a charger of several
+    // channels; 0 for none).
+    void showAlarm(const alarms::Alarm& alarm, int channel = 0);
     // Acknowledged: the list is emptied and the band hidden.
     void clearAlarms();
     // The texts of the alarms listed, as shown.
@@ -51,8 +51,6 @@ public:
     QStringList raisedTimes() const;
     // The moment of each listed alarm as raised (ms since 1970 UTC).
     std::vector<std::int64_t> raisedAt() const;
-    // The list and the button in the language asked for (a switch at run time).
-    void setLanguage(bool chinese);
     QLabel* label() const { return label_; }
     // The times beside the texts, one a line.
     QLabel* timeLabel() const { return times_; }
@@ -60,6 +58,10 @@ public:
 
 signals:
     void acknowledged();
+
+protected:
+    // A switch of language: the list and the button in the new one.
+    void changeEvent(QEvent* event) override;
 
 private:
     QLabel* times_;
@@ -69,7 +71,6 @@ private:
 
     std::vector<alarms::Alarm> raised_;
     std::vector<int> channels_;  // each alarm's channel, 0 for none
-    bool chinese_ = false;
 };
 
 class AlarmWatch final : public QObject {

@@ -1,5 +1,6 @@
 #include "app/alarm_list.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -10,6 +11,7 @@
 #include "app/alarm_settings_dialog.h"
 #include "app/alarm_texts.h"
 #include "app/captions.h"
+#include "app/language.h"
 
 namespace cellwatch {
 namespace {
@@ -19,14 +21,14 @@ constexpr Phrase kAlarmKindColumn = {QT_TRANSLATE_NOOP("Captions", "Kind")};
 constexpr Phrase kAlarmTextColumn = {QT_TRANSLATE_NOOP("Captions", "Alarm")};
 constexpr Phrase kNoAlarms = {QT_TRANSLATE_NOOP("Captions", "No alarms")};
 
-// The window's name of a kind in Chinese; the journal's own ("cell-high")
-// in English, as the chart's markers and the report name it.
-QString alarmListKind(const QString& kind, bool chinese) {
+// The window's name of a kind in a translation; the journal's own
+// ("cell-high") in English, as the chart's markers and the report name it.
+QString alarmListKind(const QString& kind) {
     const auto known = alarms::kindFromName(kind.toStdString());
-    return chinese && known ? alarmKindCaption(*known) : kind;
+    return installedLanguage() != Language::English && known ? alarmKindCaption(*known) : kind;
 }
 
-QString alarmListText(const AlarmNote& alarm, bool /*chinese*/) {
+QString alarmListText(const AlarmNote& alarm) {
     const auto known = alarms::kindFromName(alarm.kind.toStdString());
     if (!known) {
         return alarm.text;
@@ -70,9 +72,11 @@ void AlarmList::setAlarms(std::vector<AlarmNote> alarms) {
     refresh();
 }
 
-void AlarmList::setLanguage(bool chinese) {
-    chinese_ = chinese;
-    refresh();
+void AlarmList::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        refresh();
+    }
+    QWidget::changeEvent(event);
 }
 
 int AlarmList::rowOfAlarm(const AlarmNote& alarm) {
@@ -97,8 +101,8 @@ void AlarmList::refresh() {
         table_->setItem(line, 0,
                         alarmListItem(durationText(static_cast<double>(
                             std::max<qint64>(0, static_cast<qint64>(a.atSeconds))))));
-        table_->setItem(line, 1, alarmListItem(alarmListKind(a.kind, chinese_)));
-        table_->setItem(line, 2, alarmListItem(alarmListText(a, chinese_)));
+        table_->setItem(line, 1, alarmListItem(alarmListKind(a.kind)));
+        table_->setItem(line, 2, alarmListItem(alarmListText(a)));
     }
 }
 

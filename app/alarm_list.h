@@ -23,7 +23,6 @@ public:
 
     void setAlarms(std::vector<AlarmNote> alarms);
     const std::vector<AlarmNote>& alarms() const { return alarms_; }
-    void setLanguage(bool chinese);
 
     QTableWidget& table() const { return *table_; }
     // The grid row (1 = the first data row) whose moment alarm `index`
@@ -34,13 +33,15 @@ signals:
     // Alarm `index` (of alarms()) was chosen.
     void alarmChosen(int index);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void refresh();
     void choose(int line);
 
     QTableWidget* table_ = nullptr;
     std::vector<AlarmNote> alarms_;
-    bool chinese_ = false;
 };
 
 }  // namespace cellwatch

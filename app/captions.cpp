@@ -2,9 +2,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QLocale>
-#include <QPushButton>
 #include <utility>
 
 #include "app/status_list.h"
@@ -126,10 +124,6 @@ std::span<const ControlText> controlTooltips() {
     return kControlTooltips;
 }
 
-QString BilingualText::pick(bool inChinese) const {
-    return QString::fromUtf8(inChinese ? chinese : english);
-}
-
 const char* captionContext(const char* band) {
     if (qstrcmp(band, "Tools") == 0) {
         return "ToolBar";
@@ -160,20 +154,6 @@ QString toolCaption(const char* band, const char* tool, ToolProperty property) {
         }
     }
     return {};
-}
-
-void setButtonCaptions(QDialogButtonBox& buttons, bool chinese) {
-    const std::pair<QDialogButtonBox::StandardButton, const BilingualText*> captions[] = {
-        {QDialogButtonBox::Ok, &kOkButton},
-        {QDialogButtonBox::Cancel, &kCancelButton},
-        {QDialogButtonBox::Yes, &kYesButton},
-        {QDialogButtonBox::No, &kNoButton},
-    };
-    for (const auto& [which, text] : captions) {
-        if (QPushButton* button = buttons.button(which)) {
-            button->setText(text->pick(chinese));
-        }
-    }
 }
 
 QString groupedCount(qint64 count) {

@@ -63,7 +63,7 @@ std::optional<WorstCell> worstCell(const Reading& reading) {
     return WorstCell{worst + 1, reading.cells[static_cast<std::size_t>(worst)]};
 }
 
-QString stateWord(ChargeState state, bool /*chinese*/) {
+QString stateWord(ChargeState state) {
     const auto index = static_cast<std::size_t>(state);
     return index < std::size(kStateWords) ? kStateWords[index].text() : QString();
 }
@@ -133,15 +133,14 @@ ChannelCard::ChannelCard(int channel, QWidget* parent) : QFrame(parent), channel
 QSize ChannelCard::minimumSizeHint() const {
     // As wide as the widest figures need, whatever the figures now.
     const QSize laidOut = QFrame::minimumSizeHint();
-    const int widest =
-        std::max({QFontMetrics(voltage_->font()).horizontalAdvance(QStringLiteral("00.000 V")),
-                  QFontMetrics(capacity_->font()).horizontalAdvance(QStringLiteral("00000 mAh")),
-                  QFontMetrics(state_->font())
-                      .horizontalAdvance(stateWord(ChargeState::Discharging, chinese_))});
+    const int widest = std::max(
+        {QFontMetrics(voltage_->font()).horizontalAdvance(QStringLiteral("00.000 V")),
+         QFontMetrics(capacity_->font()).horizontalAdvance(QStringLiteral("00000 mAh")),
+         QFontMetrics(state_->font()).horizontalAdvance(stateWord(ChargeState::Discharging))});
     const int numberColumn = number_->sizeHint().width() + 6;
     const int worst =
         QFontMetrics(worst_->font())
-            .horizontalAdvance(kWorstCellText.pick(chinese_).arg(16).arg(QStringLiteral("0.000")));
+            .horizontalAdvance(worstCellFormat().arg(16).arg(QStringLiteral("0.000")));
     const int alarm = alarm_->sizeHint().width() + 4;
     return {std::max({laidOut.width(), numberColumn + widest + 12, worst + 12, alarm + 12}),
             laidOut.height()};
@@ -227,36 +226,36 @@ void ChannelCard::addPoint(double days, double volts) {
 }
 
 void ChannelCard::showTexts() {
-    setToolTip(kChannelCardTip.pick(chinese_).arg(channel_ + 1));
+    setToolTip(tr("Channel %1: click to show it on the chart").arg(channel_ + 1));
     setAccessibleName(stateText().isEmpty()
                           ? number_->text()
                           : QStringLiteral("%1 %2").arg(number_->text(), stateText()));
-    alarm_->setText(kChannelAlarm.pick(chinese_));
+    alarm_->setText(tr("ALARM"));
     if (!last_) {
-        state_->setText(stateWord(ChargeState::Idle, chinese_));
+        state_->setText(stateWord(ChargeState::Idle));
         voltage_->setText(QStringLiteral("— V"));
         current_->setText(QStringLiteral("— A"));
         capacity_->setText(QStringLiteral("— mAh"));
-        worst_->setText(kNoWorstCell.pick(chinese_));
+        worst_->setText(tr("Worst: —"));
         return;
     }
     const Reading& r = *last_;
     if (idle_) {
-        state_->setText(stateWord(ChargeState::Idle, chinese_));
+        state_->setText(stateWord(ChargeState::Idle));
         current_->setText(text(Decimal(), kFormat2, " A"));
     } else {
-        state_->setText(r.stateText.empty() ? stateWord(r.state, chinese_)
+        state_->setText(r.stateText.empty() ? stateWord(r.state)
                                             : QString::fromStdString(r.stateText));
         current_->setText(text(r.current, kFormat2, " A"));
     }
     voltage_->setText(text(r.voltage, kFormat3, " V"));
     capacity_->setText(QString::fromStdString(r.capacity.fixedText(0)) + QStringLiteral(" mAh"));
     if (const std::optional<WorstCell> worst = worstCell(r)) {
-        worst_->setText(kWorstCellText.pick(chinese_)
+        worst_->setText(worstCellFormat()
                             .arg(worst->cell)
                             .arg(QString::fromStdString(worst->volts.format(kFormat3))));
     } else {
-        worst_->setText(kNoWorstCell.pick(chinese_));
+        worst_->setText(tr("Worst: —"));
     }
 }
 
@@ -273,8 +272,23 @@ void ChannelCard::setChosen(bool chosen) {
     }
 }
 
-void ChannelCard::setLanguage(bool chinese) {
-    chinese_ = chinese;
+QString ChannelCard::worstCellFormat() {
+    return tr("Worst %1: %2 V");
+}
+
+void ChannelCard::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    placeAlarm();
+}
+
+void ChannelCard::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QFrame::changeEvent(event);
+}
+
+void ChannelCard::retranslate() {
     showTexts();
     placeAlarm();
     updateGeometry();

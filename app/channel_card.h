@@ -36,14 +36,8 @@ struct WorstCell {
 };
 std::optional<WorstCell> worstCell(const Reading& reading);
 
-// The program's short word for a state, in the language chosen.
-QString stateWord(ChargeState state, bool chinese);
-
-inline constexpr BilingualText kChannelCardTip = {"通道 %1：点击在图表上显示",
-                                                  "Channel %1: click to show it on the chart"};
-inline constexpr BilingualText kWorstCellText = {"最差 %1：%2 V", "Worst %1: %2 V"};
-inline constexpr BilingualText kNoWorstCell = {"最差：—", "Worst: —"};
-inline constexpr BilingualText kChannelAlarm = {"报警", "ALARM"};
+// The program's short word for a state, in the language installed.
+QString stateWord(ChargeState state);
 
 class ChannelCard : public QFrame {
     Q_OBJECT
@@ -69,8 +63,6 @@ public:
     bool alarmed() const { return alarmed_; }
     void setChosen(bool chosen);
     bool chosen() const { return chosen_; }
-    void setLanguage(bool chinese);
-
     // What the card shows, for the strip's users and tests.
     QString stateText() const;
     QString voltageText() const;
@@ -96,14 +88,20 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    // A card laid out anew (a switch of language changes its texts'
+    // widths): the mark goes with its top right corner.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // "Worst %1: %2 V" in the language installed (%1 the cell, %2 its volts).
+    static QString worstCellFormat();
+    void retranslate();
     void addPoint(double days, double volts);
     void showTexts();
     void placeAlarm();
 
     int channel_;
-    bool chinese_ = false;
     bool alarmed_ = false;
     bool chosen_ = false;
     std::optional<Reading> last_;

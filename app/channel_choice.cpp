@@ -11,6 +11,7 @@
 #include "app/captions.h"
 #include "app/channel_rows_model.h"
 #include "app/channel_strip.h"
+#include "app/readout_panels.h"
 #include "app/recording_pane.h"
 #include "app/settings.h"
 #include "chart/channel_overlays.h"
@@ -97,7 +98,6 @@ ChannelChoice::ChannelChoice(Parts parts, QObject* parent)
         column->insertWidget(0, strip_, 1);
         column->setStretch(1, 3);
     }
-    strip_->setLanguage(parts_.chinese());
     strip_->setRecordings({&parts_.session.recording(1)});
     rows_ = new ChannelRowsModel(this);
     all_ = parts_.settings.on(Flag::AllChannels);
@@ -156,7 +156,7 @@ void ChannelChoice::subscribe(int channel, int generation) {
         recording.subscribe(
             std::make_unique<ChosenOnly>(state_, channel, generation, std::move(view)));
     };
-    add(std::make_unique<RecordingChart>(pane.chart(), parts_.chinese));
+    add(std::make_unique<RecordingChart>(pane.chart(), idleChartTitle));
     add(std::make_unique<RecordingReadouts>(pane));
     add(std::make_unique<RecordingGauge>(pane.gauge()));
     add(std::make_unique<RecordingCellPanel>(pane.cellPanel(),
@@ -218,7 +218,7 @@ void ChannelChoice::choose(int channel) {
 void ChannelChoice::redrawChart(int channel) {
     const Recording& recording = parts_.session.recording(channel);
     const RowStore& table = recording.table();
-    RecordingChart chart(parts_.pane.chart(), parts_.chinese);
+    RecordingChart chart(parts_.pane.chart(), idleChartTitle);
     chart.reset(recording);
     const int rows = static_cast<int>(table.dataRowCount());
     if (rows == 0) {
@@ -278,10 +278,6 @@ void ChannelChoice::useCommand(QAction* all) {
     allAction_ = all;
     allAction_->setChecked(all_);
     connect(allAction_, &QAction::triggered, this, [this](bool on) { setAllChannels(on); });
-}
-
-void ChannelChoice::setLanguage(bool chinese) {
-    strip_->setLanguage(chinese);
 }
 
 }  // namespace cellwatch

@@ -46,7 +46,6 @@ public:
 
     // Carries out View > All channels (the tool bar control's action).
     void useCommand(QAction* all);
-    void setLanguage(bool chinese);
 
     ChannelStrip& strip() const { return *strip_; }
     ChannelOverlays& overlays() const { return *overlays_; }

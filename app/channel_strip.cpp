@@ -53,7 +53,6 @@ void ChannelStrip::setRecordings(const std::vector<Recording*>& recordings) {
     cards_.clear();
     for (std::size_t i = 0; i < recordings.size(); ++i) {
         auto* card = new ChannelCard(static_cast<int>(i), this);
-        card->setLanguage(chinese_);
         connect(card, &ChannelCard::chosenByUser, this, [this](int channel) {
             setChosen(channel);
             emit channelChosen(channel);
@@ -140,13 +139,6 @@ void ChannelStrip::setChosen(int channel) {
 void ChannelStrip::markAlarm(int channel, bool on) {
     if (ChannelCard* marked = card(channel)) {
         marked->setAlarm(on);
-    }
-}
-
-void ChannelStrip::setLanguage(bool chinese) {
-    chinese_ = chinese;
-    for (int i = 0; i < count(); ++i) {
-        card(i)->setLanguage(chinese);
     }
 }
 

@@ -37,7 +37,6 @@ public:
     void setChosen(int channel);
     int chosen() const { return chosen_; }
     void markAlarm(int channel, bool on);
-    void setLanguage(bool chinese);
     // How many cards stand side by side.
     int columns() const { return columns_; }
 
@@ -58,7 +57,6 @@ private:
     int columns_ = 0;
     std::vector<QPointer<ChannelCard>> cards_;
     int chosen_ = -1;
-    bool chinese_ = false;
 };
 
 }  // namespace cellwatch

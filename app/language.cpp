@@ -5,10 +5,17 @@
 #include <QTranslator>
 #include <memory>
 
-#include "app/settings.h"
-
 namespace cellwatch {
 namespace {
+
+// Every language of the interface. A new one is a cellwatch_<locale>.ts file
+// under resources/translations and its line here (and its menu command).
+const LanguageEntry kLanguages[] = {
+    {Language::English, "ENG", nullptr, nullptr, QT_TRANSLATE_NOOP("Menu", "English")},
+    {Language::Chinese, "CHT", "cellwatch_zh_CN", "qtbase_zh_CN",
+     QT_TRANSLATE_NOOP("Menu", "中文")},
+    {Language::German, "DEU", "cellwatch_de", "qtbase_de", QT_TRANSLATE_NOOP("Menu", "Deutsch")},
+};
 
 struct Installed {
     Language language = Language::English;
@@ -21,15 +28,13 @@ Installed& installed() {
     return state;
 }
 
-// The file names of a language's translations: the program's and Qt's.
-QString programFile(Language language) {
-    return language == Language::Chinese ? QStringLiteral(":/translations/cellwatch_zh_CN.qm")
-                                         : QStringLiteral(":/translations/cellwatch_de.qm");
-}
-
-QString qtFile(Language language) {
-    return language == Language::Chinese ? QStringLiteral("qtbase_zh_CN")
-                                         : QStringLiteral("qtbase_de");
+const LanguageEntry& entryOf(Language language) {
+    for (const LanguageEntry& entry : languages()) {
+        if (entry.language == language) {
+            return entry;
+        }
+    }
+    return languages().front();
 }
 
 void remove(std::unique_ptr<QTranslator>& translator) {
@@ -41,23 +46,21 @@ void remove(std::unique_ptr<QTranslator>& translator) {
 
 }  // namespace
 
+std::span<const LanguageEntry> languages() {
+    return kLanguages;
+}
+
 Language languageOf(const QString& code) {
-    if (isChinese(code)) {
-        return Language::Chinese;
+    for (const LanguageEntry& entry : languages()) {
+        if (code == QLatin1String(entry.code)) {
+            return entry.language;
+        }
     }
-    return code == kLanguageGerman ? Language::German : Language::English;
+    return Language::English;
 }
 
 QString languageCode(Language language) {
-    switch (language) {
-        case Language::Chinese:
-            return kLanguageChinese;
-        case Language::German:
-            return kLanguageGerman;
-        case Language::English:
-            break;
-    }
-    return kLanguageEnglish;
+    return QString::fromLatin1(entryOf(language).code);
 }
 
 bool installLanguage(Language language) {
@@ -65,7 +68,8 @@ bool installLanguage(Language language) {
     remove(state.program);
     remove(state.qt);
     state.language = language;
-    if (language == Language::English) {
+    const LanguageEntry& entry = entryOf(language);
+    if (entry.translations == nullptr) {
         // No translator: the texts are the code's own. Widgets still hear of
         // the change from the removal above, or from this event.
         QEvent change(QEvent::LanguageChange);
@@ -75,12 +79,14 @@ bool installLanguage(Language language) {
         return true;
     }
     auto qt = std::make_unique<QTranslator>();
-    if (qt->load(qtFile(language), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (qt->load(QString::fromLatin1(entry.qtTranslations),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(qt.get());
         state.qt = std::move(qt);
     }
     auto program = std::make_unique<QTranslator>();
-    if (!program->load(programFile(language))) {
+    if (!program->load(
+            QStringLiteral(":/translations/%1.qm").arg(QString::fromLatin1(entry.translations)))) {
         return false;
     }
     QCoreApplication::installTranslator(program.get());

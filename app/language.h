@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <span>
 
 namespace cellwatch {
 
@@ -17,6 +18,20 @@ enum class Language { English, Chinese, German };
 inline const QString kLanguageGerman = QStringLiteral("DEU");
 Language languageOf(const QString& code);
 QString languageCode(Language language);
+
+// One language of the interface: its stored code, its translations (the
+// program's .qm file under :/translations and Qt's own, without ".qm"; none
+// for English, the code's own) and its caption in the Language menu (context
+// "Menu"; its own name, so that it reads the same in every language).
+struct LanguageEntry {
+    Language language;
+    const char* code;
+    const char* translations;
+    const char* qtTranslations;
+    const char* caption;
+};
+// Every language, English first.
+std::span<const LanguageEntry> languages();
 
 // Installs the translations of `language` (and Qt's own, for its standard
 // dialogs, where the system has them) in place of the ones installed before.

@@ -47,7 +47,6 @@ class QTextBrowser;
 
 namespace cellwatch {
 
-struct BilingualText;
 class AlarmWatch;
 class CellPanelWidget;
 class ChannelChoice;

@@ -213,8 +213,6 @@ void MainWindow::SetCaptions() {
     pane_->setLanguage(chinese);
     pane_->tabs().setCurrentPage(0);
     session_->recording().retitleIdle();  // an idle chart's title follows at once
-    alarms_->band().setLanguage(chinese);
-    channels_->setLanguage(chinese);
     if (databaseSending_) {
         databaseSending_->retranslate();
     }

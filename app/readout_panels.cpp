@@ -7,6 +7,7 @@
 #include "app/readout_panels.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -252,7 +253,11 @@ bool placeLargeReadouts(QGroupBox* frame2, QGroupBox* frame5, const Label2Array&
     return fit.gaugeVisible;
 }
 
-void setPanelCaptions(QWidget& root, bool /*chinese*/) {
+QString idleChartTitle() {
+    return QCoreApplication::translate("ChartTitles", "Idle");
+}
+
+void setPanelCaptions(QWidget& root) {
     const auto pick = [](const ControlText& c) { return c.translated(); };
     for (const ControlText& c : controlTooltips()) {
         if (auto* w = root.findChild<QWidget*>(QString::fromLatin1(c.control))) {

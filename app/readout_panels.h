@@ -50,9 +50,13 @@ void fillCellPanelBackground(CellPanelWidget& panel);
 // returns whether the gauge frame shows.
 bool placeLargeReadouts(QGroupBox* frame, QGroupBox* gaugeFrame, const Label2Array& label2);
 
+// The chart's title while no recording runs ("Idle"), in the language
+// installed.
+QString idleChartTitle();
+
 // The readout titles and the tooltips of the switches and readouts of the
-// frames under `root`, in the language chosen.
-void setPanelCaptions(QWidget& root, bool chinese);
+// frames under `root`, in the language installed.
+void setPanelCaptions(QWidget& root);
 
 // The table row of the point at or left of pixel `x` of the chart; nothing
 // when the cursor is beside the points or the point has no row.

@@ -200,13 +200,12 @@ void RecordingPane::showRow(int row) {
 
 void RecordingPane::setLanguage(bool chinese) {
     for (QGroupBox* f : frames_) {
-        setPanelCaptions(*f, chinese);
+        setPanelCaptions(*f);
     }
     tabs_->setPageCaption(0, kTabGraph.text());
     tabs_->setPageCaption(1, kTabData.text());
-    setChartAxisTitles(*chart_, chinese);
+    setChartAxisTitles(*chart_);
     range_->setLanguage(chinese);
-    cells_->setLanguage(chinese);
 }
 
 // --- the cells pane ---------------------------------------------------------------------------

@@ -169,7 +169,6 @@ void RecordingsDialog::retranslate() {
     showButton_->setText(tr("Show folder"));
     closeButton_->setText(tr("Close"));
     filterLabel_->setText(tr("Pack:"));
-    historyChart_->setLanguage(installedLanguage() == Language::Chinese);
 }
 
 void RecordingsDialog::showEvent(QShowEvent* event) {

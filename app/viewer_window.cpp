@@ -24,6 +24,7 @@
 #include "app/charger_model.h"
 #include "app/pack_dialog.h"
 #include "app/power_gauge.h"
+#include "app/readout_panels.h"
 #include "app/summary_view.h"
 #include "app/tab_control.h"
 #include "app/viewer_status.h"
@@ -54,7 +55,7 @@ ViewerWindow::ViewerWindow(Settings& settings, const WindowHooks& hooks, const T
     setAttribute(Qt::WA_DeleteOnClose);
     buildWidgets();
     recording_ = std::make_unique<Recording>(pane_->rows(), ticks, wall);
-    showOn(*recording_, pane_->chart(), *pane_, [this] { return inChinese(); });
+    showOn(*recording_, pane_->chart(), *pane_, idleChartTitle);
     recording_->SetUpTable();
     recording_->ResetChart();
     InitPowerGauge(pane_->powerGauge());
@@ -408,7 +409,6 @@ void ViewerWindow::setCaptions() {
     cellDifference_->setText(tr("Cells Δ mV"));
     cellDifference_->setToolTip(tr("Cell curves as the difference from the mean, in mV"));
     pane_->setLanguage(chinese);
-    alarmList_->setLanguage(chinese);
     sheets_->setTabText(0, tr("Summary"));
     sheets_->setTabText(1, tr("Readouts"));
     sheets_->setTabText(2, tr("Cells"));

@@ -40,11 +40,9 @@ const std::array<QColor, CellCurves::kCells> kLightCellColours = {
     QColor(15, 120, 210), QColor(0, 60, 0),    QColor(0, 0, 255),    QColor(0, 0, 90),
 };
 
-QString cellAxisTitle(CellCurveMode mode, bool chinese) {
-    if (mode == CellCurveMode::DifferenceMv) {
-        return chinese ? QStringLiteral(u"电芯-均值(mV)") : QStringLiteral("Cell - mean(mV)");
-    }
-    return chinese ? QStringLiteral(u"电芯(V)") : QStringLiteral("Cells(V)");
+QString cellAxisTitle(CellCurveMode mode) {
+    return mode == CellCurveMode::DifferenceMv ? CellPane::tr("Cell - mean(mV)")
+                                               : CellPane::tr("Cells(V)");
 }
 
 }  // namespace
@@ -55,6 +53,7 @@ CellPane::CellPane(ChartView& chart)
             [this](Qt::KeyboardModifiers, int x, int) { followMouse(x); });
     splitter_ = new CellSplitter(chart_, *this);
     connect(splitter_, &CellSplitter::dragged, this, &CellPane::shareChanged);
+    chart_.installEventFilter(this);
 }
 
 CellPane::~CellPane() = default;
@@ -164,7 +163,7 @@ void CellPane::build() {
     QCPAxis* time = rect_->axis(QCPAxis::atBottom);
     styleAxis(time, kCellPaneSilver, Qt::white, QString(), elapsedTicker());
     QCPAxis* value = rect_->axis(QCPAxis::atLeft);
-    styleAxis(value, kCellPaneSilver, Qt::white, cellAxisTitle(mode(), chinese_),
+    styleAxis(value, kCellPaneSilver, Qt::white, cellAxisTitle(mode()),
               QSharedPointer<QCPAxisTicker>::create());
     // Room above for the splitter's gap, and for a few lines of labels.
     rect_->setMinimumMargins(QMargins(0, kSplitterGap, 0, 0));
@@ -396,7 +395,7 @@ void CellPane::fitValueAxis() {
         }
     }
     QCPAxis* value = rect_->axis(QCPAxis::atLeft);
-    value->setLabel(cellAxisTitle(mode(), chinese_));
+    value->setLabel(cellAxisTitle(mode()));
     if (mode() == CellCurveMode::DifferenceMv) {
         // Symmetric about 0, at least ±10 mV.
         const double reach = std::max({10.0, std::abs(low), std::abs(high)}) * 1.1;
@@ -430,10 +429,16 @@ void CellPane::followMouse(int x) {
     cross_->layer()->replot();
 }
 
-void CellPane::setLanguage(bool chinese) {
-    chinese_ = chinese;
+bool CellPane::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CellPane::retranslate() {
     if (rect_ != nullptr) {
-        rect_->axis(QCPAxis::atLeft)->setLabel(cellAxisTitle(mode(), chinese_));
+        rect_->axis(QCPAxis::atLeft)->setLabel(cellAxisTitle(mode()));
         chart_.requestFullReplot();
     }
 }

@@ -107,7 +107,6 @@ public:
     CellGraph* overlayGraph(int index, int cell) const;
 
     void setCrossLine(bool on);
-    void setLanguage(bool chinese);
     // The value axis fitted to what the cells shown hold.
     void fitValueAxis();
 
@@ -124,6 +123,9 @@ private:
         std::array<CellGraph*, kCells> graphs{};
     };
 
+    // The chart's language changed: the axis title follows.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void retranslate();
     void build();
     void makeOverlayGraphs(Overlay& overlay);
     void removeOverlayGraphs(Overlay& overlay);
@@ -144,7 +146,6 @@ private:
     std::vector<Overlay> overlays_;
     QCPItemStraightLine* cross_ = nullptr;
     bool crossOn_ = false;
-    bool chinese_ = false;
     bool light_ = false;
     std::array<bool, kCells> hidden_{};
     std::unique_ptr<CellKey> key_;

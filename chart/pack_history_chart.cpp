@@ -58,7 +58,7 @@ PackHistoryChart::PackHistoryChart(QWidget* parent) : QCustomPlot(parent) {
     legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
     legend->setBorderPen(Qt::NoPen);
     legend->setMargins(QMargins(4, 2, 4, 0));
-    setLanguage(false);
+    retranslate();
     setMinimumHeight(180);
 }
 
@@ -86,19 +86,23 @@ void PackHistoryChart::fitLegend(int width) {
     }
 }
 
-void PackHistoryChart::setLanguage(bool chinese) {
-    const auto pick = [chinese](const char* zh, const char* en) {
-        return QString::fromUtf8(chinese ? zh : en);
-    };
-    series(kChargeCapacity)->setName(pick("充电容量 (mAh)", "Charge capacity (mAh)"));
-    series(kChargeEnergy)->setName(pick("充电能量 (Wh)", "Charge energy (Wh)"));
-    series(kDischargeCapacity)->setName(pick("放电容量 (mAh)", "Discharge capacity (mAh)"));
-    series(kDischargeEnergy)->setName(pick("放电能量 (Wh)", "Discharge energy (Wh)"));
-    series(kSpread)->setName(pick("最大压差 (V)", "Largest spread (V)"));
-    xAxis->setLabel(pick("日期", "Date"));
+void PackHistoryChart::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QCustomPlot::changeEvent(event);
+}
+
+void PackHistoryChart::retranslate() {
+    series(kChargeCapacity)->setName(tr("Charge capacity (mAh)"));
+    series(kChargeEnergy)->setName(tr("Charge energy (Wh)"));
+    series(kDischargeCapacity)->setName(tr("Discharge capacity (mAh)"));
+    series(kDischargeEnergy)->setName(tr("Discharge energy (Wh)"));
+    series(kSpread)->setName(tr("Largest spread (V)"));
+    xAxis->setLabel(tr("Date"));
     yAxis->setLabel(QStringLiteral("mAh"));
     yAxis2->setLabel(QStringLiteral("Wh"));
-    spreadAxis_->setLabel(pick("压差 (V)", "Spread (V)"));
+    spreadAxis_->setLabel(tr("Spread (V)"));
     fitLegend(width());
     replot();
 }

@@ -42,15 +42,16 @@ public:
     // from their phases (the counter's own increments), both of a recording
     // that has both; a recording without phases by its summary.
     void setHistory(const std::vector<PackHistoryEntry>& history);
-    void setLanguage(bool chinese);
 
     QCPGraph* series(Series s) const { return graph(static_cast<int>(s)); }
     QCPAxis* spreadAxis() const { return spreadAxis_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void retranslate();
     // The legend's entries in as few rows as `width` allows.
     void fitLegend(int width);
 

@@ -1,15 +1,18 @@
 #include "readout/axis_titles.h"
 
+#include <QCoreApplication>
+
 namespace cellwatch {
 
-void setChartAxisTitles(ChartSurface& chart, bool chinese) {
-    const auto title = [chinese](const char* zh, const char* en) {
-        return QString::fromUtf8(chinese ? zh : en);
+void setChartAxisTitles(ChartSurface& chart) {
+    const auto title = [](const char* english) {
+        return QCoreApplication::translate("ChartAxes", english);
     };
-    chart.setAxisTitle(ChartAxis::Left, title("电压(V)", "Voltage(V)"));
-    chart.setAxisTitle(ChartAxis::Right, title("电流(A)", "Current(A)"));
-    chart.setAxisTitle(ChartAxis::Capacity, title("容量(mAh)", "Capacity(mAh)"));
-    chart.setAxisTitle(ChartAxis::Temperature, title("外部溫度(℃)", "Temperature(℃)"));
+    chart.setAxisTitle(ChartAxis::Left, title(QT_TRANSLATE_NOOP("ChartAxes", "Voltage(V)")));
+    chart.setAxisTitle(ChartAxis::Right, title(QT_TRANSLATE_NOOP("ChartAxes", "Current(A)")));
+    chart.setAxisTitle(ChartAxis::Capacity, title(QT_TRANSLATE_NOOP("ChartAxes", "Capacity(mAh)")));
+    chart.setAxisTitle(ChartAxis::Temperature,
+                       title(QT_TRANSLATE_NOOP("ChartAxes", "Temperature(℃)")));
 }
 
 }  // namespace cellwatch

@@ -1,12 +1,17 @@
-// The titles of the chart's four vertical axes, in English or Chinese, for
-// every chart the program draws (the window's, a viewer's, a report's
-// picture).
+// The titles of the chart's four vertical axes for every chart the program
+// draws (the window's, a viewer's, a report's picture): English, or the
+// translation installed (context "ChartAxes").
 #pragma once
 
 #include "readout/chart_surface.h"
 
 namespace cellwatch {
 
-void setChartAxisTitles(ChartSurface& chart, bool chinese);
+void setChartAxisTitles(ChartSurface& chart);
+// The same for a caller that still says whether its words are Chinese (the
+// report tool, whose words are English): the language installed decides.
+inline void setChartAxisTitles(ChartSurface& chart, bool /*chinese*/) {
+    setChartAxisTitles(chart);
+}
 
 }  // namespace cellwatch

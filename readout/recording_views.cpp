@@ -18,12 +18,11 @@ QString text(const std::string& s) {
 
 }  // namespace
 
-RecordingChart::RecordingChart(ChartSurface& chart, std::function<bool()> chineseTitle)
-    : chart_(chart), chineseTitle_(std::move(chineseTitle)) {}
+RecordingChart::RecordingChart(ChartSurface& chart, std::function<QString()> idleTitle)
+    : chart_(chart), idleTitle_(std::move(idleTitle)) {}
 
 QString RecordingChart::resetTitle() const {
-    const bool chinese = chineseTitle_ && chineseTitle_();
-    return chinese ? QString::fromUtf8("空闲") : QStringLiteral("Idle");
+    return idleTitle_ ? idleTitle_() : QStringLiteral("Idle");
 }
 
 void RecordingChart::retitle() {
@@ -146,8 +145,8 @@ void RecordingCellPanel::accepted(const Recording&, const Reading& r) {
 }
 
 void showOn(Recording& recording, ChartSurface& chart, ReadoutView& view,
-            std::function<bool()> chineseTitle) {
-    recording.subscribe(std::make_unique<RecordingChart>(chart, std::move(chineseTitle)));
+            std::function<QString()> idleTitle) {
+    recording.subscribe(std::make_unique<RecordingChart>(chart, std::move(idleTitle)));
     recording.subscribe(std::make_unique<RecordingReadouts>(view));
     recording.subscribe(std::make_unique<RecordingGauge>(view.gauge()));
     recording.subscribe(std::make_unique<RecordingCellPanel>(

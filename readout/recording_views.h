@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <type_traits>
 
 #include "readout/chart_surface.h"
 #include "readout/readout_view.h"
@@ -17,9 +18,14 @@ namespace cellwatch {
 // as the recording scaled them.
 class RecordingChart final : public RecordingView {
 public:
-    // `chineseTitle` tells whether the idle title of a reset is written in
-    // Chinese; it is asked anew at every reset.
-    RecordingChart(ChartSurface& chart, std::function<bool()> chineseTitle);
+    // `idleTitle` gives the title of a reset (the window's "Idle", in its
+    // language); it is asked anew at every reset and retitle.
+    explicit RecordingChart(ChartSurface& chart, std::function<QString()> idleTitle = {});
+    // A caller that only says whether its words are Chinese (the report
+    // tool, whose words are English): the English "Idle".
+    template <typename Flag>
+    requires std::is_same_v < std::invoke_result_t<Flag>,
+    bool > RecordingChart(ChartSurface& chart, Flag /*chinese*/) : RecordingChart(chart) {}
 
     void reset(const Recording& recording) override;
     void timeAxisChanged(const Recording& recording) override;
@@ -33,7 +39,7 @@ private:
     QString resetTitle() const;
 
     ChartSurface& chart_;
-    std::function<bool()> chineseTitle_;
+    std::function<QString()> idleTitle_;
     bool resetTitleShown_ = false;  // the title is the idle title of a reset
 };
 
@@ -83,6 +89,6 @@ private:
 // Subscribes all four to `recording`, the gauge and the cell panel being
 // the readout view's.
 void showOn(Recording& recording, ChartSurface& chart, ReadoutView& view,
-            std::function<bool()> chineseTitle);
+            std::function<QString()> idleTitle);
 
 }  // namespace cellwatch

@@ -16,8 +16,12 @@ import xml.etree.ElementTree as ET
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-TS = {"zh": ROOT / "resources/translations/cellwatch_zh_CN.ts",
-      "de": ROOT / "resources/translations/cellwatch_de.ts"}
+# Every language's .ts file, keyed by its language ("zh" for cellwatch_zh_CN.ts):
+# the same files app/CMakeLists.txt compiles and scripts/update-translations updates.
+TS = {p.stem.split("_")[1]: p
+      for p in sorted((ROOT / "resources/translations").glob("cellwatch_*.ts"))}
+# The number of plural forms a numerus message has in each language (2 where not listed).
+PLURAL_FORMS = {"zh": 1, "ja": 1, "ko": 1}
 
 
 def load(path):
@@ -59,7 +63,7 @@ def fill(files):
             if not e.get(lang):
                 continue
             msg = message(tree.getroot(), e["context"], e["source"], e.get("comment"))
-            put(msg, e[lang], {"zh": 1, "de": 2}[lang])
+            put(msg, e[lang], PLURAL_FORMS.get(lang, 2))
         save(tree, path)
 
 

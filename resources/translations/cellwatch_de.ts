@@ -332,56 +332,12 @@
             <translation>Diagramm gedruckt</translation>
         </message>
         <message>
-            <source>1 damaged line skipped</source>
-            <translation>1 beschädigte Zeile übersprungen</translation>
-        </message>
-        <message>
-            <source>%1 damaged lines skipped</source>
-            <translation>%1 beschädigte Zeilen übersprungen</translation>
-        </message>
-        <message>
-            <source>%1 values that are no measurement read as missing</source>
-            <translation>%1 Werte ohne Messwert als fehlend gelesen</translation>
-        </message>
-        <message>
-            <source>the file was cut short while it was read; only what was whole was opened</source>
-            <translation>die Datei wurde beim Lesen gekürzt; nur der vollständige Teil wurde geöffnet</translation>
-        </message>
-        <message>
-            <source>Summary</source>
-            <translation>Zusammenfassung</translation>
-        </message>
-        <message>
             <source>A new recording began; the previous one is kept in %1</source>
             <translation>Eine neue Aufzeichnung hat begonnen; die vorige liegt in %1</translation>
         </message>
         <message>
             <source>A new recording began</source>
             <translation>Eine neue Aufzeichnung hat begonnen</translation>
-        </message>
-        <message>
-            <source>Pack</source>
-            <translation>Akkupack</translation>
-        </message>
-        <message>
-            <source>Pack name:</source>
-            <translation>Name des Akkupacks:</translation>
-        </message>
-        <message>
-            <source>Note:</source>
-            <translation>Notiz:</translation>
-        </message>
-        <message>
-            <source>(no pack)</source>
-            <translation>(kein Akkupack)</translation>
-        </message>
-        <message>
-            <source>The pack of the present and the following recordings (kept until changed).</source>
-            <translation>Akkupack der aktuellen und der folgenden Aufzeichnungen (bleibt bis zur Änderung).</translation>
-        </message>
-        <message>
-            <source>The pack and a note for this recording.</source>
-            <translation>Akkupack und Notiz dieser Aufzeichnung.</translation>
         </message>
         <message>
             <source>Pack: %1</source>
@@ -392,24 +348,8 @@
             <translation>Aufzeichnungen nennen kein Akkupack mehr</translation>
         </message>
         <message>
-            <source> — pack %1</source>
-            <translation> — Akkupack %1</translation>
-        </message>
-        <message>
-            <source>Change this recording's pack and note</source>
-            <translation>Akkupack und Notiz dieser Aufzeichnung ändern</translation>
-        </message>
-        <message>
             <source>The pack could not be kept</source>
             <translation>Das Akkupack konnte nicht gespeichert werden</translation>
-        </message>
-        <message>
-            <source>OK</source>
-            <translation>OK</translation>
-        </message>
-        <message>
-            <source>Cancel</source>
-            <translation>Abbrechen</translation>
         </message>
         <message>
             <source>Opening %1</source>
@@ -418,118 +358,6 @@
         <message>
             <source>Exporting %1</source>
             <translation>Exportiere %1</translation>
-        </message>
-        <message>
-            <source>Yes</source>
-            <translation>Ja</translation>
-        </message>
-        <message>
-            <source>No</source>
-            <translation>Nein</translation>
-        </message>
-        <message>
-            <source>Chargers on the network…</source>
-            <translation>Ladegeräte im Netzwerk…</translation>
-        </message>
-        <message>
-            <source>Publish on the network…</source>
-            <translation>Im Netzwerk veröffentlichen…</translation>
-        </message>
-        <message>
-            <source>Publish on the network</source>
-            <translation>Im Netzwerk veröffentlichen</translation>
-        </message>
-        <message>
-            <source>Publish this charger</source>
-            <translation>Dieses Ladegerät veröffentlichen</translation>
-        </message>
-        <message>
-            <source>Address:</source>
-            <translation>Adresse:</translation>
-        </message>
-        <message>
-            <source>mqtt://[USER@]HOST[:PORT]/NAME or mqtts://…</source>
-            <translation>mqtt://[BENUTZER@]HOST[:PORT]/NAME oder mqtts://…</translation>
-        </message>
-        <message>
-            <source>Password:</source>
-            <translation>Passwort:</translation>
-        </message>
-        <message>
-            <source>not kept; unused with a password file</source>
-            <translation>nicht gespeichert; mit Passwortdatei unbenutzt</translation>
-        </message>
-        <message>
-            <source>Password file:</source>
-            <translation>Passwortdatei:</translation>
-        </message>
-        <message>
-            <source>CA file (mqtts):</source>
-            <translation>CA-Datei (mqtts):</translation>
-        </message>
-        <message>
-            <source>empty: the system's authorities</source>
-            <translation>leer: die Zertifizierungsstellen des Systems</translation>
-        </message>
-        <message>
-            <source>Key file:</source>
-            <translation>Schlüsseldatei:</translation>
-        </message>
-        <message>
-            <source>empty: unsigned</source>
-            <translation>leer: unsigniert</translation>
-        </message>
-        <message>
-            <source>Home Assistant discovery</source>
-            <translation>Home-Assistant-Erkennung</translation>
-        </message>
-        <message>
-            <source>Browse…</source>
-            <translation>Durchsuchen…</translation>
-        </message>
-        <message>
-            <source>Publishing on %1</source>
-            <translation>Veröffentlicht auf %1</translation>
-        </message>
-        <message>
-            <source>Publishing stopped (offline)</source>
-            <translation>Veröffentlichen beendet (offline)</translation>
-        </message>
-        <message>
-            <source>Publishing on %1 needs its password: View &gt; Publish on the network…</source>
-            <translation>Veröffentlichen auf %1 braucht das Passwort: Ansicht &gt; Im Netzwerk veröffentlichen…</translation>
-        </message>
-        <message>
-            <source>Cannot publish: %1</source>
-            <translation>Veröffentlichen nicht möglich: %1</translation>
-        </message>
-        <message>
-            <source>Capture the line…</source>
-            <translation>Leitung mitschneiden…</translation>
-        </message>
-        <message>
-            <source>Capture the line</source>
-            <translation>Leitung mitschneiden</translation>
-        </message>
-        <message>
-            <source>Capture (*.cwcap)</source>
-            <translation>Mitschnitt (*.cwcap)</translation>
-        </message>
-        <message>
-            <source>Capturing the line to %1</source>
-            <translation>Leitung wird nach %1 mitgeschnitten</translation>
-        </message>
-        <message>
-            <source>Capturing the line to %1 from the next recording on</source>
-            <translation>Leitung wird ab der nächsten Aufzeichnung nach %1 mitgeschnitten</translation>
-        </message>
-        <message>
-            <source>The capture ended; it is kept in %1</source>
-            <translation>Mitschnitt beendet; er liegt in %1</translation>
-        </message>
-        <message>
-            <source>The capture stopped: %1</source>
-            <translation>Mitschnitt angehalten: %1</translation>
         </message>
         <message>
             <source>Idle</source>
@@ -728,7 +556,7 @@
         </message>
         <message>
             <source>Capacity(mAh)</source>
-            <translation>Kapazität(mAh)</translation>
+            <translation>Kap.(mAh)</translation>
         </message>
         <message>
             <source>External(℃)</source>
@@ -740,6 +568,32 @@
         <message>
             <source>Channel %1</source>
             <translation>Kanal %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>ChartAxes</name>
+        <message>
+            <source>Voltage(V)</source>
+            <translation>Spannung(V)</translation>
+        </message>
+        <message>
+            <source>Current(A)</source>
+            <translation>Strom(A)</translation>
+        </message>
+        <message>
+            <source>Capacity(mAh)</source>
+            <translation>Kapazität(mAh)</translation>
+        </message>
+        <message>
+            <source>Temperature(℃)</source>
+            <translation>Temperatur(℃)</translation>
+        </message>
+    </context>
+    <context>
+        <name>ChartTitles</name>
+        <message>
+            <source>Idle</source>
+            <translation>Bereit</translation>
         </message>
     </context>
     <context>
@@ -968,7 +822,7 @@
         </message>
         <message>
             <source>Capacity(mAh)</source>
-            <translation>Kapazität(mAh)</translation>
+            <translation>Kap.(mAh)</translation>
         </message>
         <message>
             <source>External(℃)</source>
@@ -1054,7 +908,7 @@
         </message>
         <message>
             <source>Export</source>
-            <translation>Exportieren</translation>
+            <translation>Export</translation>
         </message>
         <message>
             <source>CrossLine</source>
@@ -1066,7 +920,7 @@
         </message>
         <message>
             <source>Refresh</source>
-            <translation>Aktualisieren</translation>
+            <translation>Neu</translation>
         </message>
         <message>
             <source>Refresh serial port or graph </source>
@@ -1276,6 +1130,36 @@
         <message>
             <source>Cancel</source>
             <translation>Abbrechen</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::CellPane</name>
+        <message>
+            <source>Cell - mean(mV)</source>
+            <translation>Zelle - Mittel(mV)</translation>
+        </message>
+        <message>
+            <source>Cells(V)</source>
+            <translation>Zellen(V)</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::ChannelCard</name>
+        <message>
+            <source>Channel %1: click to show it on the chart</source>
+            <translation>Kanal %1: Klick zeigt ihn im Diagramm</translation>
+        </message>
+        <message>
+            <source>ALARM</source>
+            <translation>ALARM</translation>
+        </message>
+        <message>
+            <source>Worst: —</source>
+            <translation>Schw.: —</translation>
+        </message>
+        <message>
+            <source>Worst %1: %2 V</source>
+            <translation>Schw. %1: %2 V</translation>
         </message>
     </context>
     <context>
@@ -1698,6 +1582,37 @@
         <message>
             <source>Cell low (%1 V) must be below cell high (%2 V)</source>
             <translation>Zellspannung niedrig (%1 V) muss unter Zellspannung hoch (%2 V) liegen</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::PackHistoryChart</name>
+        <message>
+            <source>Charge capacity (mAh)</source>
+            <translation>Ladekapazität (mAh)</translation>
+        </message>
+        <message>
+            <source>Charge energy (Wh)</source>
+            <translation>Ladeenergie (Wh)</translation>
+        </message>
+        <message>
+            <source>Discharge capacity (mAh)</source>
+            <translation>Entladekapazität (mAh)</translation>
+        </message>
+        <message>
+            <source>Discharge energy (Wh)</source>
+            <translation>Entladeenergie (Wh)</translation>
+        </message>
+        <message>
+            <source>Largest spread (V)</source>
+            <translation>Größte Differenz (V)</translation>
+        </message>
+        <message>
+            <source>Date</source>
+            <translation>Datum</translation>
+        </message>
+        <message>
+            <source>Spread (V)</source>
+            <translation>Differenz (V)</translation>
         </message>
     </context>
     <context>

@@ -332,56 +332,12 @@
             <translation>已打印图表</translation>
         </message>
         <message>
-            <source>1 damaged line skipped</source>
-            <translation>跳过了 1 行损坏的数据</translation>
-        </message>
-        <message>
-            <source>%1 damaged lines skipped</source>
-            <translation>跳过了 %1 行损坏的数据</translation>
-        </message>
-        <message>
-            <source>%1 values that are no measurement read as missing</source>
-            <translation>%1 个不是测量值的数据（非数字、无穷或过大）按缺失处理</translation>
-        </message>
-        <message>
-            <source>the file was cut short while it was read; only what was whole was opened</source>
-            <translation>文件在读取时被截短，只打开了完整的部分</translation>
-        </message>
-        <message>
-            <source>Summary</source>
-            <translation>摘要</translation>
-        </message>
-        <message>
             <source>A new recording began; the previous one is kept in %1</source>
             <translation>新的记录已开始；上一个记录保存在 %1</translation>
         </message>
         <message>
             <source>A new recording began</source>
             <translation>新的记录已开始</translation>
-        </message>
-        <message>
-            <source>Pack</source>
-            <translation>电池组</translation>
-        </message>
-        <message>
-            <source>Pack name:</source>
-            <translation>电池组名称：</translation>
-        </message>
-        <message>
-            <source>Note:</source>
-            <translation>备注：</translation>
-        </message>
-        <message>
-            <source>(no pack)</source>
-            <translation>（无电池组）</translation>
-        </message>
-        <message>
-            <source>The pack of the present and the following recordings (kept until changed).</source>
-            <translation>当前及以后的记录所用的电池组（直到更改为止）。</translation>
-        </message>
-        <message>
-            <source>The pack and a note for this recording.</source>
-            <translation>此记录所用的电池组及备注。</translation>
         </message>
         <message>
             <source>Pack: %1</source>
@@ -392,24 +348,8 @@
             <translation>不再记录电池组</translation>
         </message>
         <message>
-            <source> — pack %1</source>
-            <translation> — 电池组 %1</translation>
-        </message>
-        <message>
-            <source>Change this recording's pack and note</source>
-            <translation>更改此记录的电池组及备注</translation>
-        </message>
-        <message>
             <source>The pack could not be kept</source>
             <translation>无法保存电池组</translation>
-        </message>
-        <message>
-            <source>OK</source>
-            <translation>确定</translation>
-        </message>
-        <message>
-            <source>Cancel</source>
-            <translation>取消</translation>
         </message>
         <message>
             <source>Opening %1</source>
@@ -418,118 +358,6 @@
         <message>
             <source>Exporting %1</source>
             <translation>正在导出 %1</translation>
-        </message>
-        <message>
-            <source>Yes</source>
-            <translation>是</translation>
-        </message>
-        <message>
-            <source>No</source>
-            <translation>否</translation>
-        </message>
-        <message>
-            <source>Chargers on the network…</source>
-            <translation>网络上的充电器…</translation>
-        </message>
-        <message>
-            <source>Publish on the network…</source>
-            <translation>在网络上发布…</translation>
-        </message>
-        <message>
-            <source>Publish on the network</source>
-            <translation>在网络上发布</translation>
-        </message>
-        <message>
-            <source>Publish this charger</source>
-            <translation>发布此充电器</translation>
-        </message>
-        <message>
-            <source>Address:</source>
-            <translation>地址：</translation>
-        </message>
-        <message>
-            <source>mqtt://[USER@]HOST[:PORT]/NAME or mqtts://…</source>
-            <translation>mqtt://[用户@]主机[:端口]/名称 或 mqtts://…</translation>
-        </message>
-        <message>
-            <source>Password:</source>
-            <translation>密码：</translation>
-        </message>
-        <message>
-            <source>not kept; unused with a password file</source>
-            <translation>不保存；有密码文件时不使用</translation>
-        </message>
-        <message>
-            <source>Password file:</source>
-            <translation>密码文件：</translation>
-        </message>
-        <message>
-            <source>CA file (mqtts):</source>
-            <translation>CA 证书文件（mqtts）：</translation>
-        </message>
-        <message>
-            <source>empty: the system's authorities</source>
-            <translation>空：系统的证书颁发机构</translation>
-        </message>
-        <message>
-            <source>Key file:</source>
-            <translation>密钥文件：</translation>
-        </message>
-        <message>
-            <source>empty: unsigned</source>
-            <translation>空：不签名</translation>
-        </message>
-        <message>
-            <source>Home Assistant discovery</source>
-            <translation>Home Assistant 自动发现</translation>
-        </message>
-        <message>
-            <source>Browse…</source>
-            <translation>浏览…</translation>
-        </message>
-        <message>
-            <source>Publishing on %1</source>
-            <translation>正在发布到 %1</translation>
-        </message>
-        <message>
-            <source>Publishing stopped (offline)</source>
-            <translation>已停止发布（离线）</translation>
-        </message>
-        <message>
-            <source>Publishing on %1 needs its password: View &gt; Publish on the network…</source>
-            <translation>在 %1 上发布需要密码：请选择 查看 &gt; 在网络上发布…</translation>
-        </message>
-        <message>
-            <source>Cannot publish: %1</source>
-            <translation>无法发布：%1</translation>
-        </message>
-        <message>
-            <source>Capture the line…</source>
-            <translation>捕获线路数据…</translation>
-        </message>
-        <message>
-            <source>Capture the line</source>
-            <translation>捕获线路数据</translation>
-        </message>
-        <message>
-            <source>Capture (*.cwcap)</source>
-            <translation>捕获文件 (*.cwcap)</translation>
-        </message>
-        <message>
-            <source>Capturing the line to %1</source>
-            <translation>正在将线路数据捕获到 %1</translation>
-        </message>
-        <message>
-            <source>Capturing the line to %1 from the next recording on</source>
-            <translation>下一个记录开始时将线路数据捕获到 %1</translation>
-        </message>
-        <message>
-            <source>The capture ended; it is kept in %1</source>
-            <translation>捕获已结束，保存在 %1</translation>
-        </message>
-        <message>
-            <source>The capture stopped: %1</source>
-            <translation>捕获已停止：%1</translation>
         </message>
         <message>
             <source>Idle</source>
@@ -740,6 +568,32 @@
         <message>
             <source>Channel %1</source>
             <translation>通道 %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>ChartAxes</name>
+        <message>
+            <source>Voltage(V)</source>
+            <translation>电压(V)</translation>
+        </message>
+        <message>
+            <source>Current(A)</source>
+            <translation>电流(A)</translation>
+        </message>
+        <message>
+            <source>Capacity(mAh)</source>
+            <translation>容量(mAh)</translation>
+        </message>
+        <message>
+            <source>Temperature(℃)</source>
+            <translation>外部溫度(℃)</translation>
+        </message>
+    </context>
+    <context>
+        <name>ChartTitles</name>
+        <message>
+            <source>Idle</source>
+            <translation>空闲</translation>
         </message>
     </context>
     <context>
@@ -1279,6 +1133,36 @@
         </message>
     </context>
     <context>
+        <name>cellwatch::CellPane</name>
+        <message>
+            <source>Cell - mean(mV)</source>
+            <translation>电芯-均值(mV)</translation>
+        </message>
+        <message>
+            <source>Cells(V)</source>
+            <translation>电芯(V)</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::ChannelCard</name>
+        <message>
+            <source>Channel %1: click to show it on the chart</source>
+            <translation>通道 %1：点击在图表上显示</translation>
+        </message>
+        <message>
+            <source>ALARM</source>
+            <translation>报警</translation>
+        </message>
+        <message>
+            <source>Worst: —</source>
+            <translation>最差：—</translation>
+        </message>
+        <message>
+            <source>Worst %1: %2 V</source>
+            <translation>最差 %1：%2 V</translation>
+        </message>
+    </context>
+    <context>
         <name>cellwatch::DatabaseDialog</name>
         <message>
             <source>Send to a database</source>
@@ -1695,6 +1579,37 @@
         <message>
             <source>Cell low (%1 V) must be below cell high (%2 V)</source>
             <translation>电芯欠压（%1 V）必须低于电芯过压（%2 V）</translation>
+        </message>
+    </context>
+    <context>
+        <name>cellwatch::PackHistoryChart</name>
+        <message>
+            <source>Charge capacity (mAh)</source>
+            <translation>充电容量 (mAh)</translation>
+        </message>
+        <message>
+            <source>Charge energy (Wh)</source>
+            <translation>充电能量 (Wh)</translation>
+        </message>
+        <message>
+            <source>Discharge capacity (mAh)</source>
+            <translation>放电容量 (mAh)</translation>
+        </message>
+        <message>
+            <source>Discharge energy (Wh)</source>
+            <translation>放电能量 (Wh)</translation>
+        </message>
+        <message>
+            <source>Largest spread (V)</source>
+            <translation>最大压差 (V)</translation>
+        </message>
+        <message>
+            <source>Date</source>
+            <translation>日期</translation>
+        </message>
+        <message>
+            <source>Spread (V)</source>
+            <translation>压差 (V)</translation>
         </message>
     </context>
     <context>

@@ -134,12 +134,18 @@ TEST_F(ChannelStripTest, EachCardShowsItsOwnChannel) {
         EXPECT_EQ(card->curvePointCount(), e.points) << e.channel;
     }
 
+    // The cards follow a switch of language by themselves.
     installLanguage(Language::Chinese);
-    strip->setLanguage(true);
-    installLanguage(Language::English);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(strip->card(1)->stateText(), QString::fromUtf8("放电"));
     EXPECT_EQ(strip->card(1)->worstCellText(), QString::fromUtf8("最差 1：3.690 V"));
     EXPECT_EQ(strip->card(0)->stateText(), "CHG");  // the charger's own word stays
+    installLanguage(Language::German);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(strip->card(1)->worstCellText(), QString::fromUtf8("Schw. 1: 3.690 V"));
+    installLanguage(Language::English);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(strip->card(1)->worstCellText(), "Worst 1: 3.690 V");
 }
 
 TEST_F(ChannelStripTest, ClicksAndKeysChooseAChannel) {

@@ -12,6 +12,7 @@
 #include "app/alarm_texts.h"
 #include "app/analysis_texts.h"
 #include "app/broker_notice_texts.h"
+#include "app/commands.h"
 #include "app/language.h"
 #include "app/watch_notice_texts.h"
 
@@ -261,6 +262,24 @@ TEST_F(ShownTexts, AnalysisInEachLanguage) {
         EXPECT_NE(german, english);
         EXPECT_EQ(numbers(german), numbers(english)) << german.toStdString();
     }
+}
+
+// Every language of the table: its code comes back to it, its translations
+// are compiled into the program, and the Language menu offers it under the
+// same code and caption.
+TEST_F(ShownTexts, EveryLanguageIsInstalledAndOffered) {
+    for (const LanguageEntry& entry : languages()) {
+        SCOPED_TRACE(entry.code);
+        const QString code = QString::fromLatin1(entry.code);
+        EXPECT_EQ(languageOf(code), entry.language);
+        EXPECT_EQ(languageCode(entry.language), code);
+        EXPECT_TRUE(installLanguage(entry.language));
+        EXPECT_EQ(installedLanguage(), entry.language);
+        const std::optional<Command> command = commandOf(QStringLiteral("Lang1"), code);
+        ASSERT_TRUE(command.has_value());
+        EXPECT_STREQ(commandEntry(*command).caption, entry.caption);
+    }
+    EXPECT_EQ(languageOf(QStringLiteral("XYZ")), Language::English);
 }
 
 }  // namespace

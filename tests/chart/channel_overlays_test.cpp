@@ -48,7 +48,7 @@ struct Channel {
 class ChannelOverlaysTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        chosen.recording.subscribe(std::make_unique<RecordingChart>(chart, [] { return false; }));
+        chosen.recording.subscribe(std::make_unique<RecordingChart>(chart));
         charttest::showChart(chart);
         chosen.feed(8.0, 2.0, 30);
         one.feed(12.6, 5.0, 30);

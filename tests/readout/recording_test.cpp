@@ -88,7 +88,7 @@ struct Rig {
     explicit Rig(QDateTime start = QDateTime(QDate(2024, 1, 15), QTime(14, 0)), bool views = true)
         : wall(start), startWall(start) {
         if (views) {
-            showOn(recording, chart, view, [] { return false; });
+            showOn(recording, chart, view, nullptr);
         }
         recording.events().restarted = [this] { ++restarts; };
         recording.resetAxes();

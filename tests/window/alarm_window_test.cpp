@@ -47,10 +47,10 @@ TEST(AlarmBandList, ListsEveryUnacknowledgedAlarmAndCountsTheEarlierOnes) {
         return alarms::Alarm{alarms::Kind::CellHigh,
                              "Cell " + std::to_string(n) + " at 4.26 V (limit 4.25 V)"};
     };
-    band.showAlarm(cellHigh(1), false);
+    band.showAlarm(cellHigh(1));
     const int oneLine = band.height();
     for (int k = 2; k <= 7; ++k) {
-        band.showAlarm(cellHigh(k), false);
+        band.showAlarm(cellHigh(k));
     }
     EXPECT_EQ(band.label()->text(),
               QStringLiteral("and 2 earlier alarms\nCell 3 at 4.26 V (limit 4.25 V)\n"
@@ -60,15 +60,16 @@ TEST(AlarmBandList, ListsEveryUnacknowledgedAlarmAndCountsTheEarlierOnes) {
     EXPECT_GE(band.height(), 6 * band.label()->fontMetrics().height());
     EXPECT_EQ(band.raisedAlarms().size(), 7);
     ASSERT_TRUE(installLanguage(Language::Chinese));
-    band.setLanguage(true);
-    installLanguage(Language::English);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(band.label()->text().split(u'\n').last(),
               QString::fromUtf8("电芯 7 为 4.26 V（上限 4.25 V）"));
     EXPECT_TRUE(band.label()->text().startsWith(QString::fromUtf8("及更早的 2 个警报")));
     installLanguage(Language::English);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(band.label()->text().split(u'\n').last(), "Cell 7 at 4.26 V (limit 4.25 V)");
     band.acknowledgeButton()->click();
     EXPECT_TRUE(band.raisedAlarms().isEmpty());
-    band.showAlarm(cellHigh(8), false);
+    band.showAlarm(cellHigh(8));
     EXPECT_EQ(band.label()->text(), QStringLiteral("Cell 8 at 4.26 V (limit 4.25 V)"));
 }
 
@@ -133,8 +134,10 @@ TEST_F(AlarmWindowTest, DriftingCellRaisesTheBandOnceAndTheJournalKeepsIt) {
     }
     // The band's button follows a language switch while it shows.
     click("Lang1", "CHT");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("确认"));
     click("Lang1", "ENG");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(band.acknowledgeButton()->text(), QStringLiteral("Acknowledge"));
     EXPECT_EQ(notes, (QStringList{
                          QStringLiteral("Alarm: Cell too high|Cell 2 at 4.26 V (limit 4.25 V)"),

@@ -11,6 +11,7 @@
 #include "app/channel_card.h"
 #include "app/channel_choice.h"
 #include "app/channel_strip.h"
+#include "app/language.h"
 #include "tests/session/pair_driver.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
@@ -88,9 +89,13 @@ TEST_F(ChannelCardsTest, EveryTextOfEveryCardIsWhole) {
         w->resize(QGuiApplication::primaryScreen()->availableGeometry().size());
         test::settle();
         expectWhole(std::to_string(channels) + " channels, screen size");
-        w->channels().strip().setLanguage(true);
-        test::settle();
-        expectWhole(std::to_string(channels) + " channels, in Chinese");
+        for (const Language language : {Language::Chinese, Language::German}) {
+            installLanguage(language);
+            test::settle();
+            expectWhole(std::to_string(channels) + " channels, in " +
+                        languageCode(language).toStdString());
+        }
+        installLanguage(Language::English);
     }
 }
 

@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, EveryTitleAndToolKeepsItsPlaceInEachLanguage) {
     open();
     QMenuBar* bar = w->toolBar().menuBar();
     QToolBar* tools = w->toolBar().toolBar();
-    for (const char* code : {"CHT", "ENG", "CHT", "ENG"}) {
+    for (const char* code : {"CHT", "ENG", "DEU", "CHT", "DEU", "ENG"}) {
         SCOPED_TRACE(code);
         click("Lang1", code);  // no event is processed before the checks
         for (Tool* t : w->toolBar().tools(QStringLiteral("Main_Menu"))) {
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, TooltipsHaveTheNormalLook) {
     }
 }
 
-// Every readout title is shown whole beside its value, in both languages
+// Every readout title is shown whole beside its value, in every language
 // (English "Capacity(mAh)" once lay partly under the value beside it): no
 // two labels or switches of a readout frame overlap, each lies inside its
 // frame, and each has the width its text needs.
@@ -290,7 +290,7 @@ TEST_F(MainWindowTest, ReadoutTitlesAreShownWhole) {
                                                                               {17, "252.000"}}) {
         w->readout(index)->setText(QString::fromLatin1(text));
     }
-    for (const char* language : {"ENG", "CHT"}) {
+    for (const char* language : {"ENG", "CHT", "DEU"}) {
         click("Lang1", language);
         test::settle();
         int checked = 0;
