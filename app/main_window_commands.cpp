@@ -357,10 +357,14 @@ void MainWindow::onLinkLost(const QString& reason) {
     // is waited for.
     const LinkLoss loss = session_->lossReason();
     // English keeps the system's own words.
+    // A loss that is no device's (a watched charger's: its window words it)
+    // has no words of its own in another language.
     const QString why = installedLanguage() == Language::English ? reason
                         : loss == LinkLoss::DeviceGone           ? tr("the device was removed")
-                                                                 : tr("the device stopped working");
-    PostStatusMessage(kLinkLost.text() + QStringLiteral(" (") + why + u')');
+                        : loss == LinkLoss::DeviceFailed         ? tr("the device stopped working")
+                                                                 : QString();
+    PostStatusMessage(why.isEmpty() ? kLinkLost.text()
+                                    : kLinkLost.text() + QStringLiteral(" (") + why + u')');
     if (portBox_->awaitAdapter()) {
         session_->awaitSameAdapter();
     } else {

@@ -8,10 +8,5 @@
 namespace cellwatch {
 
 void setChartAxisTitles(ChartSurface& chart);
-// The same for a caller that still says whether its words are Chinese (the
-// report tool, whose words are English): the language installed decides.
-inline void setChartAxisTitles(ChartSurface& chart, bool /*chinese*/) {
-    setChartAxisTitles(chart);
-}
 
 }  // namespace cellwatch

@@ -21,11 +21,6 @@ public:
     // `idleTitle` gives the title of a reset (the window's "Idle", in its
     // language); it is asked anew at every reset and retitle.
     explicit RecordingChart(ChartSurface& chart, std::function<QString()> idleTitle = {});
-    // A caller that only says whether its words are Chinese (the report
-    // tool, whose words are English): the English "Idle".
-    template <typename Flag>
-    requires std::is_same_v < std::invoke_result_t<Flag>,
-    bool > RecordingChart(ChartSurface& chart, Flag /*chinese*/) : RecordingChart(chart) {}
 
     void reset(const Recording& recording) override;
     void timeAxisChanged(const Recording& recording) override;

@@ -73,12 +73,12 @@ void writePicture(const Recorded& recording, const QString& path, QSize size, bo
     // The window's chart with the recording in it, as File > Open shows it.
     ChartView chart;
     chart.resize(size);
-    setChartAxisTitles(chart, false);
+    setChartAxisTitles(chart);
     RowStore table;
     ManualTickClock ticks;
     ManualWallClock wall(QDateTime::currentDateTime());
     Recording shown(table, ticks, wall);
-    shown.subscribe(std::make_unique<RecordingChart>(chart, [] { return false; }));
+    shown.subscribe(std::make_unique<RecordingChart>(chart));
     shown.resetAxes();
     shown.showCurves(curvesOf(recording),
                      recording.summary.battery + u'/' + kindName(recording.summary.kind));
