@@ -195,7 +195,8 @@ TEST_F(SettingsTest, AFileThatCannotBeUsedStillServesTheSession) {
          [](const QString& p) {
              QFile f(p);
              ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-             f.write(QByteArray("\xff\xfe[|]==\n\0\0[Cellwatch    |Lang\nLang", 36));
+             static constexpr char kJunk[] = "\xff\xfe[|]==\n\0\0[Cellwatch    |Lang\nLang";
+             f.write(QByteArray(kJunk, sizeof kJunk - 1));
          }},
     };
     for (const auto& c : cases) {
