@@ -39,12 +39,18 @@ protected:
     // Windows a test's windows opened (a watch's) go before the settings they
     // read: a timer of theirs must not fire in the next test.
     void TearDown() override {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (qobject_cast<MainWindow*>(top) != nullptr) {
-                delete top;
+        const auto windows = [] {
+            int n = 0;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (qobject_cast<MainWindow*>(top) != nullptr) {
+                    top->close();  // a watch's window takes its watch with it
+                    ++n;
+                }
             }
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return n;
+        };
+        EXPECT_TRUE(waitUntil([&] { return windows() == 0; }));
     }
     MainWindow::Hooks hooks() {
         MainWindow::Hooks h;
