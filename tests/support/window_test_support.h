@@ -198,6 +198,9 @@ protected:
         settings = std::make_unique<Settings>(*store);
         return *settings;
     }
+    // The settings the open window reads (a start's, when none is open yet):
+    // a dialog opened beside the window takes the same object.
+    Settings& windowSettings() { return settings ? *settings : startSettings(); }
 
     std::string failureText() const { return failures.join(u'\n').toStdString(); }
 

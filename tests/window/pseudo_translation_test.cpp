@@ -240,11 +240,11 @@ TEST_F(PseudoTranslationTest, EveryTextOfTheWindowIsTranslated) {
                  std::make_unique<PublishDialog>(PublishChoice{}, PublishDialog::AskOpenFile{}));
          }},
         {"watch a charger",
-         [this] { return keep(std::make_unique<WatchConnectDialog>(startSettings())); }},
+         [this] { return keep(std::make_unique<WatchConnectDialog>(windowSettings())); }},
         {"chargers on the network",
          [this] {
              return keep(std::make_unique<NetworkListDialog>(
-                 startSettings(), QStringLiteral("mqtt://127.0.0.1:1"), QString()));
+                 windowSettings(), QStringLiteral("mqtt://127.0.0.1:1"), QString()));
          }},
         {"import",
          [this] {
