@@ -181,19 +181,28 @@ int watchLog(QCoreApplication& app, const LogOptions& options) {
     return status;
 }
 
-int liveLog(QCoreApplication& app, const LogOptions& options) {
-    SystemTickClock ticks;
-    SystemWallClock wall;
-    LogSession session(ticks, wall);
+// The charger and channels of a log's session, and its notices on standard
+// error; false (said) when the charger has no channel --channel names.
+static bool setUpChannels(QCoreApplication& app, const LogOptions& options, LogSession& session) {
     session.session().setCharger(options.charger.toStdString());
     session.onlyChannel(options.channel);
     if (!session.channelProblem().isEmpty()) {
         complain(session.channelProblem());
-        return kExitUsage;
+        return false;
     }
     splitChannels(options, session);
     QObject::connect(&session, &LogSession::notice, &app,
                      [](const QString& text) { complain(text); });
+    return true;
+}
+
+int liveLog(QCoreApplication& app, const LogOptions& options) {
+    SystemTickClock ticks;
+    SystemWallClock wall;
+    LogSession session(ticks, wall);
+    if (!setUpChannels(app, options, session)) {
+        return kExitUsage;
+    }
     makeJournal(options, session);
     const std::unique_ptr<AlarmCommand> alarmCommand = setUpAlarms(session, options, options.port);
     try {
@@ -290,15 +299,9 @@ int replayLog(QCoreApplication& app, LogOptions options) {
     SystemTickClock ticks;
     SystemWallClock wall;
     LogSession session(ticks, wall);
-    session.session().setCharger(options.charger.toStdString());
-    session.onlyChannel(options.channel);
-    if (!session.channelProblem().isEmpty()) {
-        complain(session.channelProblem());
+    if (!setUpChannels(app, options, session)) {
         return kExitUsage;
     }
-    splitChannels(options, session);
-    QObject::connect(&session, &LogSession::notice, &app,
-                     [](const QString& text) { complain(text); });
     if (options.journalReplay) {
         makeJournal(options, session);
         session.session().setJournalReplays(true);
