@@ -9,7 +9,6 @@
 
 #include "app/alarm_band.h"
 #include "app/captions.h"
-#include "app/channel_rows_model.h"
 #include "app/channel_strip.h"
 #include "app/readout_panels.h"
 #include "app/recording_pane.h"
@@ -17,6 +16,7 @@
 #include "chart/channel_overlays.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
+#include "chart/rows_model.h"
 #include "protocol/table_fields.h"
 #include "readout/recording_file.h"
 #include "readout/recording_views.h"
@@ -99,7 +99,7 @@ ChannelChoice::ChannelChoice(Parts parts, QObject* parent)
         column->setStretch(1, 3);
     }
     strip_->setRecordings({&parts_.session.recording(1)});
-    rows_ = new ChannelRowsModel(this);
+    rows_ = new RowsModel(this);
     all_ = parts_.settings.on(Flag::AllChannels);
     subscribe(1, -1);
     connect(strip_, &ChannelStrip::channelChosen, this,

@@ -22,7 +22,7 @@ namespace cellwatch {
 
 class AlarmWatch;
 class ChannelOverlays;
-class ChannelRowsModel;
+class RowsModel;
 class ChannelStrip;
 class RecordingPane;
 class Settings;
@@ -81,7 +81,7 @@ private:
     std::shared_ptr<State> state_;
     ChannelStrip* strip_ = nullptr;
     ChannelOverlays* overlays_ = nullptr;
-    ChannelRowsModel* rows_ = nullptr;
+    RowsModel* rows_ = nullptr;
     QIdentityProxyModel* proxy_ = nullptr;  // made for a charger of several
     QPointer<QAction> allAction_;
     bool all_ = false;

@@ -12,20 +12,15 @@
 //
 // The publishers run in a child process (this program with "publish"), so
 // that the watcher's CPU time is its own.
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -33,6 +28,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_broker.h"
 #include "bench/bench_process.h"
 #include "net/publisher.h"
 #include "net/remote_feed.h"
@@ -120,18 +116,6 @@ int publish(QCoreApplication& app, std::uint16_t port, int chargers, int seconds
 
 // --- the broker --------------------------------------------------------------------------------
 
-std::uint16_t freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 // --- the watcher -------------------------------------------------------------------------------
 
 // One watched charger: its clocks, session (a recording as the log keeps
@@ -157,22 +141,12 @@ int main(int argc, char** argv) {
     const int seconds = args.size() > 2 ? std::clamp(args[2].toInt(), 1, 3600) : 10;
 
     QTemporaryDir dir;
-    const std::uint16_t port = freePort();
-    QFile config(dir.filePath(QStringLiteral("broker.conf")));
-    config.open(QIODevice::WriteOnly);
-    config.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\n"
-                                "max_queued_messages 100000\n")
-                     .arg(port)
-                     .toUtf8());
-    config.close();
+    const std::uint16_t port = bench::freePort();
     QProcess broker;
-    broker.setStandardErrorFile(QProcess::nullDevice());
-    broker.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), config.fileName()});
-    if (!broker.waitForStarted()) {
+    if (!bench::startBroker(broker, dir, port)) {
         std::fprintf(stderr, "cannot start mosquitto\n");
         return 1;
     }
-    QThread::msleep(300);
 
     std::FILE* null = std::fopen("/dev/null", "w");
     std::vector<std::unique_ptr<Watched>> watched;

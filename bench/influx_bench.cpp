@@ -18,13 +18,11 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -34,6 +32,7 @@
 #include <deque>
 #include <vector>
 
+#include "bench/bench_broker.h"
 #include "bench/bench_process.h"
 #include "net/influx_target.h"
 #include "net/influx_writer.h"
@@ -42,12 +41,6 @@
 namespace {
 
 using namespace cellwatch;
-
-std::uint16_t freePort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost);
-    return server.serverPort();
-}
 
 // The answer's status and body of one GET, waited for.
 std::pair<int, QByteArray> get(const QString& url) {
@@ -88,18 +81,13 @@ int main(int argc, char** argv) {
     const int seconds = args.size() > 2 ? std::clamp(args[2].toInt(), 1, 3600) : 10;
 
     QTemporaryDir dir;
-    const std::uint16_t brokerPort = freePort();
-    QFile config(dir.filePath(QStringLiteral("broker.conf")));
-    config.open(QIODevice::WriteOnly);
-    config.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\n"
-                                "max_queued_messages 100000\n")
-                     .arg(brokerPort)
-                     .toUtf8());
-    config.close();
+    const std::uint16_t brokerPort = bench::freePort();
     QProcess broker;
-    broker.setStandardErrorFile(QProcess::nullDevice());
-    broker.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), config.fileName()});
-    const std::uint16_t dbPort = freePort();
+    if (!bench::startBroker(broker, dir, brokerPort)) {
+        std::fprintf(stderr, "cannot start mosquitto\n");
+        return 1;
+    }
+    const std::uint16_t dbPort = bench::freePort();
     QProcess db;
     db.setStandardErrorFile(QProcess::nullDevice());
     db.setStandardOutputFile(QProcess::nullDevice());
@@ -107,8 +95,8 @@ int main(int argc, char** argv) {
              {QStringLiteral("-httpListenAddr=127.0.0.1:%1").arg(dbPort),
               QStringLiteral("-storageDataPath=%1").arg(dir.filePath(QStringLiteral("db"))),
               QStringLiteral("-loggerLevel=ERROR")});
-    if (!broker.waitForStarted() || !db.waitForStarted()) {
-        std::fprintf(stderr, "cannot start mosquitto or victoria-metrics\n");
+    if (!db.waitForStarted()) {
+        std::fprintf(stderr, "cannot start victoria-metrics\n");
         return 1;
     }
     const QString base = QStringLiteral("http://127.0.0.1:%1").arg(dbPort);

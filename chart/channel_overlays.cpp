@@ -7,6 +7,7 @@
 
 #include "chart/chart_view.h"
 #include "chart/envelope_graph.h"
+#include "chart/overlay_key.h"
 #include "protocol/table_fields.h"
 #include "readout/recording.h"
 #include "readout/row_store.h"
@@ -26,15 +27,6 @@ const std::array<QColor, ChannelOverlays::kMostChannels> kChannelColours = {
 constexpr double kPenWidth = 1.0;
 const QList<qreal> kCurrentDashes = {6, 3};
 
-void widen(AxisRange& range, bool& any, double value) {
-    if (std::isnan(value)) {
-        return;
-    }
-    range = any ? AxisRange{std::min(range.min, value), std::max(range.max, value)}
-                : AxisRange{value, value};
-    any = true;
-}
-
 ChartAxis axisOfCurve(int curve) {
     return curve == 0 ? ChartAxis::Left : ChartAxis::Right;
 }
@@ -48,22 +40,7 @@ QColor ChannelOverlays::channelColour(int number) {
 
 ChannelOverlays::ChannelOverlays(ChartView& chart, QObject* parent)
     : QObject(parent != nullptr ? parent : &chart), chart_(chart), plot_(chart.plot()) {
-    QCustomPlot* plot = chart.plot();
-    if (plot->layer(kChannelLayer) == nullptr) {
-        plot->addLayer(kChannelLayer, plot->layer(QStringLiteral("main")), QCustomPlot::limBelow);
-    }
-    key_ = new QCPLegend;
-    chart.axis(ChartAxis::Left)
-        ->axisRect()
-        ->insetLayout()
-        ->addElement(key_, Qt::AlignTop | Qt::AlignLeft);
-    key_->setLayer(QStringLiteral("legend"));
-    key_->setBrush(QColor(0, 20, 50, 200));
-    key_->setBorderPen(QPen(QColor(192, 192, 192), 1));
-    key_->setTextColor(Qt::white);
-    key_->setIconSize(24, 10);
-    key_->setSelectableParts(QCPLegend::spNone);
-    key_->setVisible(false);
+    key_ = addOverlayKey(chart, kChannelLayer, 24);
 
     const QPointer<ChannelOverlays> self(this);
     chart.setExtraExtent([self](ChartAxis axis) -> std::optional<AxisRange> {
@@ -80,9 +57,7 @@ ChannelOverlays::~ChannelOverlays() {
     for (Channel& channel : channels_) {
         removeGraphs(channel);
     }
-    if (auto* inset = qobject_cast<QCPLayoutInset*>(key_->layout())) {
-        inset->remove(key_);
-    }
+    removeOverlayKey(key_);
 }
 
 void ChannelOverlays::setOverlays(const std::vector<const Recording*>& recordings,
@@ -154,9 +129,9 @@ void ChannelOverlays::readRows(Channel& channel) {
                                     std::fabs(numbers.field[kFieldCurrent])};
         for (std::size_t curve = 0; curve < kCurves; ++curve) {
             channel.graphs[curve]->points().append(x, ys[curve]);
-            widen(channel.values[curve], channel.any[curve], ys[curve]);
+            widenRange(channel.values[curve], channel.any[curve], ys[curve]);
         }
-        widen(channel.days, channel.anyDays, x);
+        widenRange(channel.days, channel.anyDays, x);
         channel.lastDays = x;
     }
     channel.rowsRead = rows;
@@ -231,8 +206,8 @@ std::optional<AxisRange> ChannelOverlays::extent(ChartAxis axis) const {
             has = channel.any[curve];
         }
         if (has) {
-            widen(range, any, own.min);
-            widen(range, any, own.max);
+            widenRange(range, any, own.min);
+            widenRange(range, any, own.max);
         }
     }
     return any ? std::optional<AxisRange>(range) : std::nullopt;

@@ -7,6 +7,7 @@
 
 #include "chart/chart_view.h"
 #include "chart/envelope_graph.h"
+#include "chart/overlay_key.h"
 #include "chart/series_envelope.h"
 
 namespace cellwatch {
@@ -25,35 +26,11 @@ QColor dimmed(QColor colour) {
     return colour;
 }
 
-void widen(AxisRange& range, bool& any, double value) {
-    if (std::isnan(value)) {
-        return;
-    }
-    range = any ? AxisRange{std::min(range.min, value), std::max(range.max, value)}
-                : AxisRange{value, value};
-    any = true;
-}
-
 }  // namespace
 
 ChartOverlays::ChartOverlays(ChartView& view, QObject* parent)
     : QObject(parent != nullptr ? parent : &view), view_(view), plot_(view.plot()) {
-    QCustomPlot* plot = view.plot();
-    if (plot->layer(kOverlayLayer) == nullptr) {
-        plot->addLayer(kOverlayLayer, plot->layer(QStringLiteral("main")), QCustomPlot::limBelow);
-    }
-    legend_ = new QCPLegend;
-    view.axis(ChartAxis::Left)
-        ->axisRect()
-        ->insetLayout()
-        ->addElement(legend_, Qt::AlignTop | Qt::AlignLeft);
-    legend_->setLayer(QStringLiteral("legend"));
-    legend_->setBrush(QColor(0, 20, 50, 200));
-    legend_->setBorderPen(QPen(QColor(192, 192, 192), 1));
-    legend_->setTextColor(Qt::white);
-    legend_->setIconSize(36, 10);
-    legend_->setSelectableParts(QCPLegend::spNone);
-    legend_->setVisible(false);
+    legend_ = addOverlayKey(view, kOverlayLayer, 36);
 
     const QPointer<ChartOverlays> self(this);
     view.setExtraExtent([self](ChartAxis axis) -> std::optional<AxisRange> {
@@ -71,9 +48,7 @@ ChartOverlays::~ChartOverlays() {
     for (Overlay& overlay : overlays_) {
         removeGraphs(overlay);
     }
-    if (auto* inset = qobject_cast<QCPLayoutInset*>(legend_->layout())) {
-        inset->remove(legend_);
-    }
+    removeOverlayKey(legend_);
 }
 
 int ChartOverlays::add(const QString& legendText, const OverlayCurves& curves) {
@@ -105,9 +80,9 @@ int ChartOverlays::add(const QString& legendText, const OverlayCurves& curves) {
             const double y = row < values.size() ? values[row] : std::nan("");
             points.append(x, y);
             lastX = x;
-            widen(overlay.values[index], overlay.any[index], y);
+            widenRange(overlay.values[index], overlay.any[index], y);
             if (series == 0) {
-                widen(overlay.days, overlay.anyDays, x);
+                widenRange(overlay.days, overlay.anyDays, x);
             }
         }
         overlay.graphs[index] = graph;
@@ -196,8 +171,8 @@ std::optional<AxisRange> ChartOverlays::extent(ChartAxis axis) const {
         const bool has = series < 0 ? overlay.anyDays : overlay.any[index];
         const AxisRange& own = series < 0 ? overlay.days : overlay.values[index];
         if (has) {
-            widen(range, any, own.min);
-            widen(range, any, own.max);
+            widenRange(range, any, own.min);
+            widenRange(range, any, own.max);
         }
     }
     return any ? std::optional<AxisRange>(range) : std::nullopt;

@@ -17,49 +17,12 @@
 
 namespace cellwatch {
 
-DataTableModel::DataTableModel(QObject* parent) : QAbstractTableModel(parent) {
-    store_.setListener(this);
+DataTableModel::DataTableModel(QObject* parent) : RowsModel(parent) {
+    setStore(&store_);
 }
 
 DataTableModel::~DataTableModel() {
-    store_.setListener(nullptr);
-}
-
-int DataTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(store_.dataRowCount());
-}
-
-int DataTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kTableColumnCount;
-}
-
-QVariant DataTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid()) {
-        return {};
-    }
-    if (role == Qt::DisplayRole) {
-        return gridText(index.row() + 1, index.column());
-    }
-    if (role == Qt::TextAlignmentRole) {
-        const int field = index.column() - 1;
-        const bool text = field == kFieldBatteryType || field == kFieldState;
-        return QVariant::fromValue(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
-    }
-    return {};
-}
-
-QVariant DataTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole) {
-        return {};
-    }
-    if (orientation == Qt::Horizontal) {
-        return headerText(section);
-    }
-    return section + 1;
-}
-
-Qt::ItemFlags DataTableModel::flags(const QModelIndex& index) const {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    forgetStore();
 }
 
 DataTableView::DataTableView(QWidget* parent) : QTableView(parent) {

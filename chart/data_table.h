@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <cstddef>
 
+#include "chart/rows_model.h"
 #include "readout/row_store.h"
 
 namespace cellwatch {
@@ -14,7 +15,7 @@ namespace cellwatch {
 // The data table's model: a view of a recording's rows (readout/row_store.h)
 // that makes their texts for display; it owns the store and tells views of
 // every change the store makes.
-class DataTableModel : public QAbstractTableModel, private RowStoreListener {
+class DataTableModel : public RowsModel {
     Q_OBJECT
 
 public:
@@ -33,25 +34,7 @@ public:
     void appendTabText(const QString& text) { store_.appendTabText(text); }
     std::size_t dataRowCount() const { return store_.dataRowCount(); }
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-
 private:
-    void aboutToReset() override { beginResetModel(); }
-    void reset() override { endResetModel(); }
-    void aboutToAppend(int first, int last) override {
-        beginInsertRows(QModelIndex(), first, last);
-    }
-    void appended() override { endInsertRows(); }
-    void aboutToRemove(int first, int last) override {
-        beginRemoveRows(QModelIndex(), first, last);
-    }
-    void removed() override { endRemoveRows(); }
-
     RowStore store_;
 };
 

@@ -1,18 +1,18 @@
-#include "app/channel_rows_model.h"
+#include "chart/rows_model.h"
 
 #include "protocol/table_fields.h"
 
 namespace cellwatch {
 
-ChannelRowsModel::ChannelRowsModel(QObject* parent) : QAbstractTableModel(parent) {}
+RowsModel::RowsModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-ChannelRowsModel::~ChannelRowsModel() {
+RowsModel::~RowsModel() {
     if (store_ != nullptr) {
         store_->setListener(nullptr);
     }
 }
 
-void ChannelRowsModel::setStore(RowStore* store, bool oldGone) {
+void RowsModel::setStore(RowStore* store, bool oldGone) {
     beginResetModel();
     if (store_ != nullptr && !oldGone) {
         store_->setListener(nullptr);
@@ -24,15 +24,22 @@ void ChannelRowsModel::setStore(RowStore* store, bool oldGone) {
     endResetModel();
 }
 
-int ChannelRowsModel::rowCount(const QModelIndex& parent) const {
+void RowsModel::forgetStore() {
+    if (store_ != nullptr) {
+        store_->setListener(nullptr);
+        store_ = nullptr;
+    }
+}
+
+int RowsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() || store_ == nullptr ? 0 : static_cast<int>(store_->dataRowCount());
 }
 
-int ChannelRowsModel::columnCount(const QModelIndex& parent) const {
+int RowsModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kTableColumnCount;
 }
 
-QVariant ChannelRowsModel::data(const QModelIndex& index, int role) const {
+QVariant RowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || store_ == nullptr) {
         return {};
     }
@@ -47,7 +54,7 @@ QVariant ChannelRowsModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-QVariant ChannelRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant RowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) {
         return {};
     }
@@ -57,7 +64,7 @@ QVariant ChannelRowsModel::headerData(int section, Qt::Orientation orientation, 
     return section + 1;
 }
 
-Qt::ItemFlags ChannelRowsModel::flags(const QModelIndex& index) const {
+Qt::ItemFlags RowsModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 

@@ -1,7 +1,8 @@
-// The table's model for a channel whose rows the session keeps (a charger
-// of several channels): a view of a RowStore it does not own, with the
-// same texts and alignment as the window's own table model. It becomes the
-// store's listener while it shows it.
+// A table model over a RowStore: the texts and alignment the data table
+// shows, its header, and every change the store makes told to the views. It
+// becomes the listener of the store it shows. The data table's own model
+// (chart/data_table.h) owns its store; a channel whose rows the session keeps
+// (a charger of several channels) is shown through this model directly.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -10,16 +11,17 @@
 
 namespace cellwatch {
 
-class ChannelRowsModel final : public QAbstractTableModel, private RowStoreListener {
+class RowsModel : public QAbstractTableModel, private RowStoreListener {
     Q_OBJECT
+
 public:
-    explicit ChannelRowsModel(QObject* parent = nullptr);
-    ~ChannelRowsModel() override;
+    explicit RowsModel(QObject* parent = nullptr);
+    ~RowsModel() override;
 
     // Shows `store` (nullptr: no rows). With `oldGone` the store shown
     // before was destroyed and is not told it lost its listener.
     void setStore(RowStore* store, bool oldGone = false);
-    RowStore* store() const { return store_; }
+    RowStore* shownStore() const { return store_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -27,6 +29,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+protected:
+    // Stops listening to the store shown, without a word to the views (for
+    // a model whose own store goes with it).
+    void forgetStore();
 
 private:
     void aboutToReset() override { beginResetModel(); }
