@@ -36,28 +36,7 @@
 //               reopen <rows> <ms> <progress calls> (the export read back in)
 //
 //   resource_bench live [seconds]        the window on a pseudo-terminal
-//       The window, with the system's clocks, connects to the slave side of
-//       a pseudo-terminal. First the charger is silent for the given time
-//       (default 5 s), then a writer thread sends back-to-back 112-byte
-//       messages at the line's 960 bytes a second: a 3S pack part way
-//       through a 2 A charge as a charger reports it (the voltage creeping
-//       up with a hundredth of jitter, the capacity growing 0.065 mAh a
-//       message from 1,200 mAh), first for 2 s (the recording starting: its
-//       title and time axis are set, the chart drawn whole a few times),
-//       then for about the given time as the charge goes on, then as long
-//       again with every value changing every message (voltage and cells in
-//       a sawtooth, capacity +10 mAh: the most drawing a message can cause),
-//       then 50 back-to-back 76-byte messages. Process CPU time (getrusage,
-//       all threads, less the writer thread's own) over the silent and the
-//       112-byte stretches; and for every message the time from the write
-//       of its last byte to the master side to its table row (rowsInserted).
-//       A message is matched to its row by its input voltage (12.00 V + its
-//       number in hundredths); a message that gives no row (the recording
-//       restarting, or the last 76-byte one, which waits for 111 bytes after
-//       its start byte) is left out.
-//       Prints: cpu <phase> <cpu seconds> <wall seconds> <percent of a core>
-//       (phases silent, starting, receiving, churning)
-//               latency <layout> <rows> <messages> <median ms> <max ms>
+//       (bench/live_bench.h)
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -89,7 +68,7 @@
 #include "bench/bench_process.h"
 #include "bench/bench_support.h"
 #include "bench/bench_window.h"
-#include "bench/line_writer.h"
+#include "bench/live_bench.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
 #include "protocol/byte_source.h"
@@ -101,15 +80,11 @@ namespace cellwatch {
 namespace {
 
 namespace emu = emulator;
-using bench::LineWriter;
 using bench::median;
 using bench::msBetween;
 using bench::processCpuNs;
-using bench::processCpuSeconds;
 using bench::residentBytes;
-using bench::runEventsFor;
 using bench::SteadyClock;
-using bench::threadCpuSeconds;
 
 constexpr double kSecond = 1.0 / 86400.0;  // in days, the unit of X
 
@@ -328,148 +303,6 @@ void longRecording(std::size_t count, std::uint32_t intervalMs) {
     std::printf("reopen %d %.0f %d\n", w.table().gridRowCount() - 1, reopenMs, readCalls);
 }
 
-// --- live -----------------------------------------------------------------------
-
-// Message k of a 3S pack charging at 2 A, part way through its charge (the
-// capacity axis has settled), as a charger reports it.
-emu::ChargerReading charging(std::size_t k) {
-    const auto n = static_cast<std::int64_t>(k);
-    const std::int64_t jitter = n % 5 == 0 ? 1 : 0;
-    emu::ChargerReading r;
-    r.mode = emu::Mode::Charge;
-    r.chemistry = emu::Chemistry::Lithium;
-    r.extTemperature = Decimal::fromInt(25);
-    r.intTemperature = Decimal::fromInt(30);
-    r.inputVoltage =
-        Decimal::fromHundredths(1200 + n);  // tells the messages apart; above the input-low alarm
-    r.voltage = Decimal::fromHundredths(1140 + n / 150 + jitter);
-    r.current = Decimal::fromHundredths(200 + (n % 3 == 0 ? 1 : 0));
-    r.capacity = Decimal::fromInt(1200 + n * 65 / 1000);
-    for (std::size_t cell = 0; cell < 3; ++cell) {
-        r.cells[cell] = Decimal::fromHundredths(380 + n / 450 + (cell == 0 ? jitter : 0));
-    }
-    return r;
-}
-
-// Message k with every value changing from the message before.
-emu::ChargerReading churning(std::size_t k) {
-    emu::ChargerReading r = charging(k);
-    r.voltage = Decimal::fromHundredths(1230 + static_cast<std::int64_t>(k % 40));
-    r.current = Decimal::fromHundredths(150 + static_cast<std::int64_t>(k % 40));
-    r.capacity = Decimal::fromInt(static_cast<std::int64_t>(10 * k));
-    for (std::size_t cell = 0; cell < 3; ++cell) {
-        r.cells[cell] = Decimal::fromHundredths(410 + static_cast<std::int64_t>(k % 3));
-    }
-    return r;
-}
-
-void printCpu(const char* phase, double cpu, double wall) {
-    std::printf("cpu %s %.4f %.3f %.3f\n", phase, cpu, wall, 100 * cpu / wall);
-    std::fflush(stdout);
-}
-
-struct Sent {
-    double cpu = 0;  // process less writer
-    double wall = 0;
-    std::vector<double> latencyMs;  // of the messages that gave a row
-    std::size_t messages = 0;
-};
-
-// Input voltage (hundredths) -> when the row holding it appeared.
-using RowTimes = std::map<long, SteadyClock::time_point>;
-constexpr int kInputVoltageColumn = 6;
-
-Sent send(emu::PseudoTerminal& pty, const RowTimes& rowTimes, FrameLayout layout, std::size_t count,
-          std::size_t firstK, emu::ChargerReading (*reading)(std::size_t) = charging) {
-    std::vector<std::vector<std::uint8_t>> messages;
-    for (std::size_t k = 0; k < count; ++k) {
-        messages.push_back(emu::encodeStatus(reading(firstK + k), layout));
-    }
-    LineWriter writer(pty.masterFd(), std::move(messages));
-    const double cpu0 = processCpuSeconds();
-    const auto t0 = SteadyClock::now();
-    // The loop ends when the writer says so: no timer of the bench's own
-    // wakes the program meanwhile.
-    QEventLoop loop;
-    writer.start(
-        [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
-    loop.exec();
-    writer.join();
-    Sent result;
-    result.wall = msBetween(t0, SteadyClock::now()) / 1000;
-    result.cpu = processCpuSeconds() - cpu0 - writer.cpuSeconds();
-    runEventsFor(300);  // the last rows, not counted
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto row = rowTimes.find(static_cast<long>(1200 + firstK + i));
-        if (row != rowTimes.end()) {
-            result.latencyMs.push_back(msBetween(writer.lastByteTimes()[i], row->second));
-        }
-    }
-    result.messages = count;
-    return result;
-}
-
-void printLatency(const char* layout, const Sent& sent) {
-    const auto& ms = sent.latencyMs;
-    if (ms.empty()) {
-        std::fprintf(stderr, "no rows for the %s-byte messages\n", layout);
-        std::exit(1);
-    }
-    std::printf("latency %s %zu %zu %.2f %.2f\n", layout, ms.size(), sent.messages, median(ms),
-                *std::max_element(ms.begin(), ms.end()));
-    std::fflush(stdout);
-}
-
-void live(int seconds) {
-    emu::PseudoTerminal pty;
-    bench::BenchWindow bw(false);  // the system's clocks
-    MainWindow& w = *bw.window;
-    QApplication::processEvents();
-    // Each message carries a capacity of its own (10 mAh times its number):
-    // the time its row appeared, by capacity.
-    RowTimes rowTimes;
-    DataTableModel& table = w.table();
-    QObject::connect(&table, &QAbstractItemModel::rowsInserted, &w,
-                     [&rowTimes, &table](const QModelIndex&, int first, int last) {
-                         const auto now = SteadyClock::now();
-                         for (int r = first; r <= last; ++r) {
-                             const QString input = table.gridText(r + 1, kInputVoltageColumn);
-                             rowTimes[std::lround(100 * input.toDouble())] = now;
-                         }
-                     });
-    w.connectTo(QString::fromStdString(pty.slavePath()));
-    if (!w.linkOpen()) {
-        std::fprintf(stderr, "could not connect to %s\n", pty.slavePath().c_str());
-        std::exit(1);
-    }
-    runEventsFor(500);  // settle after connecting
-
-    const double cpu0 = processCpuSeconds();
-    const auto t0 = SteadyClock::now();
-    runEventsFor(seconds * 1000);
-    printCpu("silent", processCpuSeconds() - cpu0, msBetween(t0, SteadyClock::now()) / 1000);
-
-    // Back to back at 960 bytes a second: 112 bytes take 116.7 ms. The
-    // recording's first two seconds (its title and time axis are set, the
-    // chart is drawn whole a few times) are measured on their own; then the
-    // same charge goes on as it does for hours.
-    const std::size_t countStart = 2 * 960 / 112 + 1;
-    const Sent starting = send(pty, rowTimes, FrameLayout::Long112, countStart, 0);
-    printCpu("starting", starting.cpu, starting.wall);
-    const auto count112 = static_cast<std::size_t>(seconds * 960 / 112 + 1);
-    const Sent long112 = send(pty, rowTimes, FrameLayout::Long112, count112, countStart);
-    printCpu("receiving", long112.cpu, long112.wall);
-    printLatency("112", long112);
-    const Sent churn =
-        send(pty, rowTimes, FrameLayout::Long112, count112, countStart + count112, churning);
-    printCpu("churning", churn.cpu, churn.wall);
-
-    const Sent short76 = send(pty, rowTimes, FrameLayout::Short76, 51, countStart + 2 * count112);
-    printLatency("76", short76);
-    w.OnToolClick(w.tool(QStringLiteral("Tools"), QStringLiteral("Off")));
-    QApplication::processEvents();
-}
-
 }  // namespace
 }  // namespace cellwatch
 
@@ -498,7 +331,7 @@ int main(int argc, char** argv) {
             argc > 2 ? std::max<std::size_t>(std::strtoul(argv[2], nullptr, 10), 2000) : 86'400,
             argc > 3 ? static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 1000);
     } else if (mode == "live") {
-        live(std::max(argc > 2 ? std::atoi(argv[2]) : 5, 1));
+        bench::live(std::max(argc > 2 ? std::atoi(argv[2]) : 5, 1));
     } else {
         std::fprintf(stderr,
                      "usage: resource_bench chart [points...] | grow [samples] | long [messages] "
