@@ -52,8 +52,12 @@ TEST(ChartAxes, RightHandAxesLabelsNeverOverlap) {
     const struct {
         const char* scale;
         QSize size;
-    } cases[] = {
-        {"100 %", {815, 390}}, {"150 %", {815, 335}}, {"200 %", {640, 230}}, {"lower", {600, 160}}};
+        double capacity = 2500;
+    } cases[] = {{"100 %", {815, 390}},
+                 {"150 %", {815, 335}},
+                 {"200 %", {640, 230}},
+                 {"lower", {600, 160}},
+                 {"wide labels", {815, 390}, 123456}};
     for (const auto& c : cases) {
         for (bool cells : {false, true}) {
             SCOPED_TRACE(::testing::Message() << c.scale << (cells ? " with cells" : ""));
@@ -62,7 +66,7 @@ TEST(ChartAxes, RightHandAxesLabelsNeverOverlap) {
             charttest::showChart(chart, c.size);
             chart.setAxisTitle(ChartAxis::Capacity, QStringLiteral("Capacity(mAh)"));
             chart.setAxisTitle(ChartAxis::Temperature, QStringLiteral(u"Temperature(℃)"));
-            chart.setAxisRange(ChartAxis::Capacity, 0, 2500);
+            chart.setAxisRange(ChartAxis::Capacity, 0, c.capacity);
             chart.setAxisRange(ChartAxis::Temperature, 0, 30);
             pane.setShown(cells);
             chart.plot()->replot();

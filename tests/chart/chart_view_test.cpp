@@ -233,32 +233,6 @@ TEST_F(ChartViewTest, CursorLinesFollowTheMouseOnlyWhileActive) {
     EXPECT_EQ(moves[1], std::make_tuple(Qt::KeyboardModifiers(Qt::NoModifier), 300, 200));
 }
 
-TEST_F(ChartViewTest, RightHandAxesDoNotOverlap) {
-    chart.setAxisRange(ChartAxis::Right, 0, 22.2);
-    chart.setAxisRange(ChartAxis::Capacity, 0, 123456);
-    chart.setAxisRange(ChartAxis::Temperature, 0, 105);
-    chart.repaint();
-    QCPAxis* right = chart.axis(ChartAxis::Right);
-    QCPAxis* stacked[] = {chart.axis(ChartAxis::Capacity), chart.axis(ChartAxis::Temperature)};
-    int rightParts = 0;
-    int stackedParts = 0;
-    for (int x = 0; x < chart.width() + 50; ++x) {
-        for (int y = 0; y < chart.height(); y += 2) {
-            const QPointF at(x, y);
-            const bool inRight = right->getPartAt(at) != QCPAxis::spNone;
-            rightParts += inRight ? 1 : 0;
-            for (QCPAxis* axis : stacked) {
-                const bool inStacked = axis->getPartAt(at) != QCPAxis::spNone;
-                stackedParts += inStacked ? 1 : 0;
-                ASSERT_FALSE(inRight && inStacked) << x << "," << y;
-                ASSERT_FALSE(inStacked && x >= chart.width()) << "cut off at " << x;
-            }
-        }
-    }
-    EXPECT_GT(rightParts, 0);
-    EXPECT_GT(stackedParts, 0);
-}
-
 // What a new point costs the real chart: a redraw of the curves alone while
 // nothing else changed, nothing at all when it lands on pixels its curve
 // already covers, a full replot when the axes or the title moved.

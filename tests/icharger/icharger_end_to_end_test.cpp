@@ -9,13 +9,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
-#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "protocol/icharger_driver.h"
-#include "protocol/modbus_rtu.h"
 #include "tests/support/tool_run.h"
 
 namespace cellwatch {
@@ -34,6 +31,13 @@ QStringList args(std::initializer_list<const char*> list) {
         out << QString::fromUtf8(a);
     }
     return out;
+}
+
+// cellwatch-log polling the iCharger on `port`, its rows to standard output.
+QStringList logOn(const QString& port, const QStringList& more = {}) {
+    return QStringList{QStringLiteral("--port"), port, QStringLiteral("--charger"),
+                       QStringLiteral("icharger"), QStringLiteral("--out"), QStringLiteral("-")} +
+           more;
 }
 
 // The log's rows as column name → text, without the header and comments.
@@ -106,9 +110,7 @@ TEST(IchargerEndToEnd, TheLogRecordsWhatTheEmulatedChargerSays) {
         ToolRun emulator(kEmulator, c.emulator);
         ASSERT_TRUE(emulator.waitForLines(1, kWaitMs)) << emulator.err();
         const QString pty = QString::fromStdString(emulator.outLines().at(0));
-        ToolRun log(kLog,
-                    {QStringLiteral("--port"), pty, QStringLiteral("--charger"),
-                     QStringLiteral("icharger"), QStringLiteral("--out"), QStringLiteral("-")});
+        ToolRun log(kLog, logOn(pty));
         ASSERT_TRUE(log.waitForLines(1 + c.rows, kWaitMs)) << log.err();
         log.signal(SIGTERM);
         EXPECT_EQ(log.wait(kWaitMs), 0) << log.err();
@@ -130,8 +132,7 @@ TEST(IchargerEndToEnd, AChargerThatStopsAnsweringIsALostLink) {
     ToolRun emulator(kEmulator, args({"--charger", "icharger", "--stop-after", "1"}));
     ASSERT_TRUE(emulator.waitForLines(1, kWaitMs)) << emulator.err();
     const QString pty = QString::fromStdString(emulator.outLines().at(0));
-    ToolRun log(kLog, {QStringLiteral("--port"), pty, QStringLiteral("--charger"),
-                       QStringLiteral("icharger"), QStringLiteral("--out"), QStringLiteral("-")});
+    ToolRun log(kLog, logOn(pty));
     EXPECT_EQ(log.wait(kWaitMs), 2);  // lost
     EXPECT_NE(log.err().find("the charger stopped answering"), std::string::npos) << log.err();
     const std::vector<std::string> lines = log.outLines();
@@ -167,8 +168,7 @@ TEST(IchargerEndToEnd, TheLogReadsAnIndependentModbusSlaveAsTheTestChoseIt) {
                    charger, QString::fromUtf8(values)});
     ASSERT_TRUE(slave.waitForLines(1, kWaitMs)) << slave.err();
 
-    ToolRun log(kLog, {QStringLiteral("--port"), host, QStringLiteral("--charger"),
-                       QStringLiteral("icharger"), QStringLiteral("--out"), QStringLiteral("-")});
+    ToolRun log(kLog, logOn(host));
     ASSERT_TRUE(log.waitForLines(1 + 4, kWaitMs)) << log.err() << slave.err();
     log.signal(SIGTERM);
     EXPECT_EQ(log.wait(kWaitMs), 0) << log.err();
@@ -206,10 +206,8 @@ TEST(IchargerEndToEnd, ACaptureReplaysToTheSameRows) {
     const QString capture = dir.filePath(QStringLiteral("duo.cwcap"));
     ToolRun emulator(kEmulator, args({"--charger", "icharger"}));
     ASSERT_TRUE(emulator.waitForLines(1, kWaitMs)) << emulator.err();
-    ToolRun live(
-        kLog, {QStringLiteral("--port"), QString::fromStdString(emulator.outLines().at(0)),
-               QStringLiteral("--charger"), QStringLiteral("icharger"), QStringLiteral("--capture"),
-               capture, QStringLiteral("--out"), QStringLiteral("-")});
+    ToolRun live(kLog, logOn(QString::fromStdString(emulator.outLines().at(0)),
+                             {QStringLiteral("--capture"), capture}));
     ASSERT_TRUE(live.waitForLines(1 + 6, kWaitMs)) << live.err();
     live.signal(SIGTERM);
     ASSERT_EQ(live.wait(kWaitMs), 0) << live.err();
@@ -218,47 +216,6 @@ TEST(IchargerEndToEnd, ACaptureReplaysToTheSameRows) {
                                 QStringLiteral("0"), QStringLiteral("--out"), QStringLiteral("-")});
     EXPECT_EQ(replay.status, 0) << replay.err;
     EXPECT_EQ(replay.out, live.out());
-}
-
-// A frames file of a DUO's answers (both channels charging, polled once)
-// is replayed with the driver named on the command line.
-TEST(IchargerEndToEnd, AFramesFileOfAnswersIsReplayedWithTheNamedDriver) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    std::vector<std::uint16_t> info(icharger::kInfoCount, 0);
-    std::vector<std::uint16_t> head(icharger::kMostPerRead, 0);
-    head[icharger::kCurrent10mA] = 420;
-    head[icharger::kPackMv] = 12345;
-    head[icharger::kCellMv] = 4100;
-    std::vector<std::uint16_t> tail(icharger::kChannelCount - icharger::kMostPerRead, 0);
-    tail[icharger::kRunStatus - icharger::kMostPerRead] = icharger::kRunCharge;
-    std::vector<std::uint16_t> words = {icharger::kStatusRun, icharger::kStatusRun};
-    std::string text;
-    int ms = 100;
-    for (const auto* regs : {&info, &words, &head, &tail, &head, &tail}) {
-        std::string hex;
-        for (const std::uint8_t b : modbus::encodeReadAnswer(1, modbus::kReadInput, *regs)) {
-            char pair[3];
-            std::snprintf(pair, sizeof pair, "%02x", b);
-            hex += pair;
-        }
-        text += "2026-12-07T10:00:00." + std::to_string(ms) + ": " + hex + "\n";
-        ms += 50;
-    }
-    const QString frames = dir.filePath(QStringLiteral("answers.txt"));
-    QFile file(frames);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text.data(), static_cast<qint64>(text.size()));
-    file.close();
-
-    ToolRun log(kLog, {QStringLiteral("--charger"), QStringLiteral("icharger"),
-                       QStringLiteral("--frames"), frames, QStringLiteral("--speed"),
-                       QStringLiteral("0"), QStringLiteral("--out"), QStringLiteral("-")});
-    EXPECT_EQ(log.wait(kWaitMs), 0) << log.err();
-    const auto rows = rowsOf(log.outLines());
-    ASSERT_EQ(rows.size(), 2u) << log.out() << log.err();
-    EXPECT_EQ(rows[1].at("+CHG/DIS-"), "charge");
-    EXPECT_EQ(rows[1].at("Bat.Volt(V)"), "12.35");
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,9 +45,44 @@ protected:
         writeAll(pty->masterFd(), emu::encodeStatus(reading, FrameLayout::Long112));
     }
 
+    // A data folder of this test's own, which the logs started from now on
+    // inherit; the recordings folder in it.
+    QString ownDataFolder() {
+        dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
+        return scratch.path() + QStringLiteral("/data/cellwatch/recordings");
+    }
+    void TearDown() override {
+        if (dataHome) {
+            qputenv("XDG_DATA_HOME", *dataHome);
+        }
+    }
+    // A capture the emulator wrote of `messages` of a LiPo charge from `startMs` on.
+    std::string scenarioCapture(const char* name, int messages, std::int64_t startMs) {
+        emu::ScenarioOptions scenario;
+        scenario.names = {"lipo-charge"};
+        scenario.messages = messages;
+        const std::string capture = (dir / name).string();
+        emu::writeCaptureOfSteps(emu::buildScenario(scenario), emu::PacingOptions{}, {startMs, 0},
+                                 capture);
+        return capture;
+    }
+    // Runs the log with `args` under a file-size limit of `bytes`.
+    static std::unique_ptr<ToolRun> limitedTo(rlim_t bytes, const std::vector<std::string>& args) {
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limited = old;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);  // the tool takes it with it
+        auto run = std::make_unique<ToolRun>(args);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        return run;
+    }
+
     QTemporaryDir scratch;
     fs::path dir = scratch.path().toStdString();
     std::unique_ptr<emu::PseudoTerminal> pty = std::make_unique<emu::PseudoTerminal>();
+    std::optional<QByteArray> dataHome;
 };
 
 // A command line that cannot be carried out: one error line that says why,
@@ -167,11 +202,7 @@ TEST_F(LogToolTest, RowsFollowTheSamplesUntilThePortIsLostOrASignalEndsTheLog) {
 // Each recording also goes to the recordings folder the window lists, with
 // its rows and its alarms, `lost` included; --no-journal leaves it out.
 TEST_F(LogToolTest, EachRecordingIsKeptWhereTheWindowListsRecordings) {
-    // A data folder of this test's own, which the log started now inherits.
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
-    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
-    const QString folder = scratch.path() + QStringLiteral("/data/cellwatch/recordings");
+    const QString folder = ownDataFolder();
     const auto journals = [&] {
         std::vector<std::string> paths;
         for (const JournalInfo& info : listJournals(folder)) {
@@ -326,19 +357,10 @@ TEST_F(LogToolTest, ReplayedCaptureGivesExactlyTheLinesOfTheLiveRun) {
 // goes with --journal, is kept among the recordings on its own clocks: the
 // journal is named by the capture's start and its rows span the hour.
 TEST_F(LogToolTest, AReplayWithJournalIsKeptOnTheCapturesClocks) {
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
-    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
-    const QString folder = scratch.path() + QStringLiteral("/data/cellwatch/recordings");
-
-    emu::ScenarioOptions scenario;
-    scenario.names = {"lipo-charge"};
-    scenario.messages = 3601;  // one a second: the run lasts an hour
-    const emu::PacingOptions pacing;
+    const QString folder = ownDataFolder();
     const QDateTime start(QDate(2026, 11, 20), QTime(18, 0), Qt::UTC);
-    const std::string capture = (dir / "hour.cwcap").string();
-    emu::writeCaptureOfSteps(emu::buildScenario(scenario), pacing, {start.toMSecsSinceEpoch(), 0},
-                             capture);
+    // One message a second: the run lasts an hour.
+    const std::string capture = scenarioCapture("hour.cwcap", 3601, start.toMSecsSinceEpoch());
 
     ToolRun plain({"--replay", capture, "--speed", "0"});
     EXPECT_EQ(plain.wait(), kExitOk) << plain.err();
@@ -384,25 +406,14 @@ TEST_F(LogToolTest, AReplayWithJournalIsKeptOnTheCapturesClocks) {
 // log is not killed, says so once for the journal and once for its output,
 // and both end on a whole row; what it could not write it says at the end.
 TEST_F(LogToolTest, AFileSizeLimitIsAFullDiskNotADeath) {
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
-    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
-    emu::ScenarioOptions scenario;
-    scenario.names = {"lipo-charge"};
-    scenario.messages = 2000;
-    const std::string capture = (dir / "run.cwcap").string();
-    emu::writeCaptureOfSteps(
-        emu::buildScenario(scenario), emu::PacingOptions{},
-        {QDateTime(QDate(2026, 12, 1), QTime(10, 0), Qt::UTC).toMSecsSinceEpoch(), 0}, capture);
+    const QString folder = ownDataFolder();
+    const std::string capture =
+        scenarioCapture("run.cwcap", 2000,
+                        QDateTime(QDate(2026, 12, 1), QTime(10, 0), Qt::UTC).toMSecsSinceEpoch());
     const std::string out = (dir / "out.tsv").string();
-
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ::setrlimit(RLIMIT_FSIZE, &small);  // the tool takes it with it
-    ToolRun run({"--replay", capture, "--speed", "0", "--journal", "--out", out});
-    ::setrlimit(RLIMIT_FSIZE, &old);
+    const auto limited =
+        limitedTo(64 * 1024, {"--replay", capture, "--speed", "0", "--journal", "--out", out});
+    ToolRun& run = *limited;
     EXPECT_EQ(run.wait(30000), kExitFailure) << run.err();
     const std::vector<std::string> errors = splitLines(run.err());
     ASSERT_EQ(errors.size(), 3u) << run.err();
@@ -417,7 +428,6 @@ TEST_F(LogToolTest, AFileSizeLimitIsAFullDiskNotADeath) {
     const std::string written = readFile(out);
     ASSERT_FALSE(written.empty());
     EXPECT_EQ(written.back(), '\n');
-    const QString folder = scratch.path() + QStringLiteral("/data/cellwatch/recordings");
     const std::vector<JournalInfo> journals = listJournals(folder);
     ASSERT_EQ(journals.size(), 1u);
     const std::string journal = readFile(journals[0].path.toStdString());
@@ -429,14 +439,8 @@ TEST_F(LogToolTest, AFileSizeLimitIsAFullDiskNotADeath) {
 // a pack file under a file-size limit of nothing (it once left an empty pack
 // file behind without a word).
 TEST_F(LogToolTest, AFailedWriteNamesItsCause) {
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
-    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
-    emu::ScenarioOptions scenario;
-    scenario.names = {"lipo-charge"};
-    scenario.messages = 20;
-    const std::string capture = (dir / "short.cwcap").string();
-    emu::writeCaptureOfSteps(emu::buildScenario(scenario), emu::PacingOptions{}, {0, 0}, capture);
+    const QDir folder(ownDataFolder());
+    const std::string capture = scenarioCapture("short.cwcap", 20, 0);
 
     ToolRun full({"--replay", capture, "--speed", "0"}, "/dev/full");
     EXPECT_EQ(full.wait(), kExitFailure) << full.err();
@@ -444,18 +448,13 @@ TEST_F(LogToolTest, AFailedWriteNamesItsCause) {
               std::string::npos)
         << full.err();
 
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit none = old;
-    none.rlim_cur = 0;
-    ::setrlimit(RLIMIT_FSIZE, &none);
-    ToolRun packed({"--replay", capture, "--speed", "0", "--journal", "--pack", "P1"});
-    ::setrlimit(RLIMIT_FSIZE, &old);
+    const auto limited =
+        limitedTo(0, {"--replay", capture, "--speed", "0", "--journal", "--pack", "P1"});
+    ToolRun& packed = *limited;
     EXPECT_EQ(packed.wait(), kExitOk) << packed.err();
     EXPECT_NE(packed.err().find("the pack file could not be written: File too large"),
               std::string::npos)
         << packed.err();
-    const QDir folder(scratch.path() + QStringLiteral("/data/cellwatch/recordings"));
     EXPECT_TRUE(folder.entryList({QStringLiteral("*.pack.json")}, QDir::Files).isEmpty());
 }
 

@@ -409,10 +409,14 @@ TEST(NetworkTool, ACaptureWhilePublishingBeginsWithThePortsFirstByte) {
 TEST(NetworkTool, BadCertificateFilesAreRefusedAtOnceAndSecretsWarnedAbout) {
     QTemporaryDir dir;
     const std::string garbage = fileIn(dir, "garbage.pem", "not a certificate\n");
+    const std::string fake = fileIn(
+        dir, "fake.pem", "-----BEGIN CERTIFICATE-----\nnot base64!\n-----END CERTIFICATE-----\n");
     const std::pair<std::string, std::string> cases[] = {
         {dir.path().toStdString(), "it is a directory"},
         {"/dev/zero", "device"},
         {garbage, "holds no certificate"},
+        {fake, "holds no certificate"},
+        {dir.filePath(QStringLiteral("missing.pem")).toStdString(), "No such file"},
     };
     for (const auto& [ca, says] : cases) {
         ToolRun watcher({"--port", "mqtts://127.0.0.1:1/x", "--ca", ca});

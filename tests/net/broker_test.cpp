@@ -8,15 +8,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "feed_watcher.h"
 #include "net/publisher.h"
-#include "net/remote_feed.h"
-#include "protocol/receive_assembler.h"
-#include "test_broker.h"
 
 namespace cellwatch::net {
 namespace {
 
-using nettest::Frames;
+using nettest::Watcher;
 
 using nettest::TestBroker;
 using nettest::waitUntil;
@@ -161,36 +159,17 @@ TEST(Broker, TheWatcherSkipsAnEarlierRunAndFollowsThePublisherThatRestarts) {
         earlier.finish();  // leaves start A and "offline" retained
     }
 
-    ManualTickClock ticks;
-    QDateTime wall;
-    Frames frames;
-    ReceiveAssembler assembler(ticks, frames);
-    BufferByteSource waiting;
-    const auto feedAssembler = [&](std::span<const std::uint8_t> bytes) {
-        waiting.feed(bytes);
-        assembler.serviceReceived(waiting);
-    };
-    MqttClient client(optionsFor(broker, QStringLiteral("p4"), false));
-    RemoteFeed feed(client, feedAssembler, ticks, [&](const QDateTime& t) { wall = t; });
-    std::vector<CaptureStart> starts;
-    QStringList lost;
-    QStringList problems;
-    QObject::connect(&feed, &RemoteFeed::started, [&](const CaptureStart& s) {
-        starts.push_back(s);
-        EXPECT_EQ(ticks.tickCount(), s.ticks);
-    });
-    QObject::connect(&feed, &RemoteFeed::lost, [&](const QString& w) { lost << w; });
-    QObject::connect(&feed, &RemoteFeed::problem, [&](const QString& w) { problems << w; });
-    client.start();
-    ASSERT_TRUE(waitUntil([&] { return client.isConnected(); }));
+    Watcher watcher(optionsFor(broker, QStringLiteral("p4"), false));
+    ASSERT_TRUE(waitUntil([&] { return watcher.client.isConnected(); }));
 
     Publisher again(optionsFor(broker, QStringLiteral("p4")), false);
     again.setStart(kStartB);
     again.start();
-    ASSERT_TRUE(waitUntil([&] { return !starts.empty(); }));
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(starts[0].wallMs, kStartB.wallMs) << "the earlier run's start was played";
-    EXPECT_EQ(wall, QDateTime::fromMSecsSinceEpoch(kStartB.wallMs, QTimeZone(3600)));
+    ASSERT_TRUE(waitUntil([&] { return !watcher.starts.empty(); }));
+    ASSERT_EQ(watcher.starts.size(), 1u);
+    EXPECT_EQ(watcher.starts[0].wallMs, kStartB.wallMs) << "the earlier run's start was played";
+    EXPECT_EQ(watcher.ticksAtStart, std::vector<std::uint32_t>{kStartB.ticks});
+    EXPECT_EQ(watcher.wall, QDateTime::fromMSecsSinceEpoch(kStartB.wallMs, QTimeZone(3600)));
 
     // A message of the 112-byte layout, in two receive events; a malformed
     // record between them is skipped with a word.
@@ -200,18 +179,18 @@ TEST(Broker, TheWatcherSkipsAnEarlierRunAndFollowsThePublisherThatRestarts) {
     again.raw(kStartB.wallMs + 1000, kStartB.ticks + 1000, std::span(message).first(60));
     again.client().publish(QStringLiteral("cellwatch/p4/raw"), QByteArray("short"), 1, false);
     again.raw(kStartB.wallMs + 1100, kStartB.ticks + 1100, std::span(message).subspan(60));
-    ASSERT_TRUE(waitUntil([&] { return feed.recordsPlayed() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return watcher.feed.recordsPlayed() == 2; }));
     again.raw(kStartB.wallMs + 1200, kStartB.ticks + 1200, next);
-    ASSERT_TRUE(waitUntil([&] { return feed.recordsPlayed() == 3; }));
-    EXPECT_EQ(frames.ticks, (std::vector<std::uint32_t>{kStartB.ticks + 1000}));
-    ASSERT_EQ(problems.size(), 1);
-    EXPECT_TRUE(problems[0].contains(QStringLiteral("raw record of 5 bytes")));
-    EXPECT_EQ(ticks.tickCount(), kStartB.ticks + 1200);
+    ASSERT_TRUE(waitUntil([&] { return watcher.feed.recordsPlayed() == 3; }));
+    EXPECT_EQ(watcher.frames.ticks, (std::vector<std::uint32_t>{kStartB.ticks + 1000}));
+    ASSERT_EQ(watcher.problems.size(), 1);
+    EXPECT_TRUE(watcher.problems[0].contains(QStringLiteral("raw record of 5 bytes")));
+    EXPECT_EQ(watcher.ticks.tickCount(), kStartB.ticks + 1200);
 
-    EXPECT_TRUE(lost.isEmpty());
+    EXPECT_TRUE(watcher.lost.isEmpty());
     again.finish();
-    ASSERT_TRUE(waitUntil([&] { return !lost.isEmpty(); }));
-    EXPECT_EQ(lost, QStringList{QStringLiteral("the charger went offline")});
+    ASSERT_TRUE(waitUntil([&] { return !watcher.lost.isEmpty(); }));
+    EXPECT_EQ(watcher.lost, QStringList{QStringLiteral("the charger went offline")});
 }
 
 TEST(Broker, TheWatcherLosesTheLinkWithTheBroker) {
@@ -219,25 +198,14 @@ TEST(Broker, TheWatcherLosesTheLinkWithTheBroker) {
     Publisher publisher(optionsFor(broker, QStringLiteral("p5")), false);
     publisher.setStart(kStartA);
     publisher.start();
-    ManualTickClock ticks;
-    Frames frames;
-    ReceiveAssembler assembler(ticks, frames);
-    BufferByteSource waiting;
-    const auto feedAssembler = [&](std::span<const std::uint8_t> bytes) {
-        waiting.feed(bytes);
-        assembler.serviceReceived(waiting);
-    };
-    MqttClient client(optionsFor(broker, QStringLiteral("p5"), false));
-    RemoteFeed feed(client, feedAssembler, ticks, [](const QDateTime&) {});
-    QStringList lost;
-    QObject::connect(&feed, &RemoteFeed::lost, [&](const QString& w) { lost << w; });
-    client.start();
-    ASSERT_TRUE(waitUntil([&] { return feed.running(); }));
+    Watcher watcher(optionsFor(broker, QStringLiteral("p5"), false));
+    QStringList& lost = watcher.lost;
+    ASSERT_TRUE(waitUntil([&] { return watcher.feed.running(); }));
     broker.kill();  // gone at once, without publishing the wills
     ASSERT_TRUE(waitUntil([&] { return !lost.isEmpty(); }));
     EXPECT_TRUE(lost[0].startsWith(QStringLiteral("the broker went away")))
         << lost[0].toStdString();
-    EXPECT_TRUE(waitUntil([&] { return !client.isConnected(); }));
+    EXPECT_TRUE(waitUntil([&] { return !watcher.client.isConnected(); }));
     EXPECT_EQ(lost.size(), 1);
 }
 

@@ -10,9 +10,8 @@
 #include <map>
 #include <vector>
 
+#include "feed_watcher.h"
 #include "net/publisher.h"
-#include "net/remote_feed.h"
-#include "test_broker.h"
 
 namespace cellwatch::net::channeltest {
 namespace {
@@ -130,27 +129,19 @@ TEST(Channels, AWatcherOfOneChannelTakesThatChannelsResume) {
     publisher.resume(second, 2);
     publisher.setStart(kStart);
 
-    MqttClient client(
+    nettest::Watcher watcher(
         optionsAt(broker.address(QStringLiteral("duo")) + QStringLiteral("/2"), false));
-    ManualTickClock ticks;
-    std::vector<std::uint8_t> played;
-    RemoteFeed feed(
-        client,
-        [&](std::span<const std::uint8_t> b) { played.insert(played.end(), b.begin(), b.end()); },
-        ticks, [](const QDateTime&) {});
-    client.start();
+    RemoteFeed& feed = watcher.feed;
     ASSERT_TRUE(waitUntil([&] { return feed.running() && feed.resume().has_value(); }));
     EXPECT_EQ(feed.resume()->lastRow, QStringLiteral("channel 2"));
     const std::vector<std::uint8_t> bytes{0x7B, 9};
     publisher.raw(kStart.wallMs + 10, kStart.ticks + 10, bytes);
     ASSERT_TRUE(waitUntil([&] { return feed.recordsPlayed() == 1; }));
-    EXPECT_EQ(played, bytes);
+    EXPECT_EQ(watcher.played, bytes);
 
     // A lost line at the publisher, told on channel 2's events: the watch is lost.
-    bool lost = false;
-    QObject::connect(&feed, &RemoteFeed::lost, [&](const QString&) { lost = true; });
     publisher.event(QDateTime::currentDateTime(), QStringLiteral("lost"), {}, {}, 2);
-    EXPECT_TRUE(waitUntil([&] { return lost; }));
+    EXPECT_TRUE(waitUntil([&] { return !watcher.lost.isEmpty(); }));
 }
 
 // Another driver's records say whether they went to the charger or came
@@ -173,16 +164,8 @@ TEST(Channels, ANamedDriversRecordsCarryTheirDirection) {
         Publisher publisher(optionsAt(broker.address(name), true), false);
         publisher.setStart(start);
         publisher.start();
-        MqttClient client(optionsAt(broker.address(name), false));
-        ManualTickClock ticks;
-        std::vector<std::uint8_t> played;
-        RemoteFeed feed(
-            client,
-            [&](std::span<const std::uint8_t> b) {
-                played.insert(played.end(), b.begin(), b.end());
-            },
-            ticks, [](const QDateTime&) {});
-        client.start();
+        nettest::Watcher watcher(optionsAt(broker.address(name), false));
+        RemoteFeed& feed = watcher.feed;
         ASSERT_TRUE(waitUntil([&] { return feed.running(); })) << c.driver;
         const std::vector<std::uint8_t> request{0x0F, 0x03};
         const std::vector<std::uint8_t> answer{0x0F, 0x44};
@@ -192,7 +175,7 @@ TEST(Channels, ANamedDriversRecordsCarryTheirDirection) {
         ASSERT_TRUE(waitUntil(
             [&] { return seen.got[QStringLiteral("raw")].size() == c.played + c.requests; }));
         EXPECT_EQ(feed.requestsSeen(), c.requests) << c.driver;
-        EXPECT_EQ(played, answer) << c.driver;
+        EXPECT_EQ(watcher.played, answer) << c.driver;
         EXPECT_EQ(seen.got[QStringLiteral("raw")].back().size(), c.recordSize) << c.driver;
         publisher.finish();
     }

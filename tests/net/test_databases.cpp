@@ -17,6 +17,12 @@
 namespace cellwatch::nettest {
 namespace {
 
+// One HTTP request and its answer, waited for on the event loop.
+struct HttpAnswer {
+    int status = 0;  // 0: no answer
+    QByteArray body;
+};
+
 std::uint16_t freePort() {
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost)) {
@@ -42,21 +48,14 @@ QNetworkRequest request(const QString& url) {
     return r;
 }
 
-const char* const kAdminAuth = "Basic Y2x1YjpzZWNyZXQ=";  // club:secret
-
-}  // namespace
-
 HttpAnswer httpGet(const QString& url) {
     QNetworkAccessManager manager;
     return wait(manager, manager.get(request(url)));
 }
 
-HttpAnswer httpPost(const QString& url, const QByteArray& body, const QByteArray& contentType) {
-    QNetworkAccessManager manager;
-    QNetworkRequest r = request(url);
-    r.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-    return wait(manager, manager.post(r, body));
-}
+const char* const kAdminAuth = "Basic Y2x1YjpzZWNyZXQ=";  // club:secret
+
+}  // namespace
 
 TestDatabase::TestDatabase() : port_(freePort()) {
     process_.setProcessChannelMode(QProcess::MergedChannels);

@@ -12,15 +12,6 @@
 
 namespace cellwatch::nettest {
 
-// One HTTP request and its answer, waited for on the event loop.
-struct HttpAnswer {
-    int status = 0;  // 0: no answer
-    QByteArray body;
-};
-HttpAnswer httpGet(const QString& url);
-HttpAnswer httpPost(const QString& url, const QByteArray& body,
-                    const QByteArray& contentType = "application/x-www-form-urlencoded");
-
 class TestDatabase {
 public:
     virtual ~TestDatabase();

@@ -4,16 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QTimeZone>
+#include <memory>
 #include <vector>
 
+#include "feed_watcher.h"
 #include "net/publisher.h"
 #include "net/remote_feed.h"
-#include "test_broker.h"
 
 namespace cellwatch::net {
 namespace {
 
-using nettest::Frames;
+using nettest::Watcher;
 
 using nettest::TestBroker;
 using nettest::waitUntil;
@@ -55,37 +56,35 @@ ResumeState resumeOf(const CaptureStart& start) {
     return r;
 }
 
-// A watcher's feed on a client of its own.
-struct Watcher {
-    Watcher(const MqttOptions& options, const QByteArray& key)
-        : client(options),
-          assembler(ticks, frames),
-          feed(
-              client,
-              [this](std::span<const std::uint8_t> bytes) {
-                  waiting.feed(bytes);
-                  assembler.serviceReceived(waiting);
-              },
-              ticks, [](const QDateTime&) {}) {
-        if (!key.isEmpty()) {
-            feed.setKey(key);
-        }
-        QObject::connect(&feed, &RemoteFeed::lost, [this](const QString& w) { lost << w; });
-        QObject::connect(&feed, &RemoteFeed::problem, [this](const QString& w) { problems << w; });
-        QObject::connect(&feed, &RemoteFeed::started,
-                         [this](const CaptureStart& s) { starts.push_back(s); });
-        client.start();
+// `client` started, once it is connected.
+bool connected(MqttClient& client) {
+    client.start();
+    return waitUntil([&] { return client.isConnected(); });
+}
+
+// A listener that keeps everything published under `topic`.
+struct Recorder {
+    Recorder(const QString& address, const QString& topic) : client(trustOptions(address)) {
+        QObject::connect(&client, &MqttClient::message,
+                         [this](const QString& t, const QByteArray& payload) {
+                             heard.emplace_back(t, payload);
+                         });
+        client.subscribe({topic});
     }
-    ManualTickClock ticks;
-    Frames frames;
     MqttClient client;
-    ReceiveAssembler assembler;
-    BufferByteSource waiting;
-    RemoteFeed feed;
-    QStringList lost;
-    QStringList problems;
-    std::vector<CaptureStart> starts;
+    std::vector<std::pair<QString, QByteArray>> heard;
 };
+
+// A publisher signing with `key`, its recording on `start`, connected.
+std::unique_ptr<Publisher> signedPublisher(const QString& address, const CaptureStart& start,
+                                           const QByteArray& key = kKey) {
+    auto publisher = std::make_unique<Publisher>(trustOptions(address), false, key);
+    publisher->setStart(start);
+    publisher->resume(resumeOf(start));
+    publisher->start();
+    EXPECT_TRUE(waitUntil([&] { return publisher->client().isConnected(); }));
+    return publisher;
+}
 
 TEST(Trust, WithTheAccessListOnlyThePublishersUserWritesTheChargersTopics) {
     TestBroker broker(
@@ -101,17 +100,15 @@ TEST(Trust, WithTheAccessListOnlyThePublishersUserWritesTheChargersTopics) {
     publisher.start();
     ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
 
-    Watcher watcher(trustOptions(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
-                                 QStringLiteral("view-secret")),
-                    {});
+    const MqttOptions viewer =
+        trustOptions(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
+                     QStringLiteral("view-secret"));
+    Watcher watcher(viewer);
     ASSERT_TRUE(waitUntil([&] { return watcher.feed.running(); }));
 
     // The viewer's login is the forger's: it may read, and writes nothing.
-    MqttClient forger(
-        trustOptions(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
-                     QStringLiteral("view-secret")));
-    forger.start();
-    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    MqttClient forger(viewer);
+    ASSERT_TRUE(connected(forger));
     const std::vector<std::uint8_t> frame = message112();
     forge(forger, QStringLiteral("cellwatch/bench1/raw"),
           recordBytes(kStart.wallMs + 500, kStart.ticks + 500, frame), false);
@@ -125,9 +122,7 @@ TEST(Trust, WithTheAccessListOnlyThePublishersUserWritesTheChargersTopics) {
     EXPECT_TRUE(watcher.lost.isEmpty()) << watcher.lost.join(u'|').toStdString();
 
     // A new watcher meets the publisher's retained start and status, not the forger's.
-    Watcher late(trustOptions(broker.address(QStringLiteral("bench1"), QStringLiteral("viewer")),
-                              QStringLiteral("view-secret")),
-                 {});
+    Watcher late(viewer);
     ASSERT_TRUE(waitUntil([&] { return late.feed.running(); }));
     ASSERT_EQ(late.starts.size(), 1u);
     EXPECT_EQ(late.starts[0].wallMs, kStart.wallMs);
@@ -144,11 +139,8 @@ TEST(Trust, WithTheAccessListOnlyThePublishersUserWritesTheChargersTopics) {
 TEST(Trust, AWatcherWithTheKeyTakesOnlyWhatThePublisherSigned) {
     TestBroker broker;  // anyone may publish anything
     const QString address = broker.address(QStringLiteral("k1"));
-    Publisher publisher(trustOptions(address), false, kKey);
-    publisher.setStart(kStart);
-    publisher.resume(resumeOf(kStart));
-    publisher.start();
-    ASSERT_TRUE(waitUntil([&] { return publisher.client().isConnected(); }));
+    const auto owned = signedPublisher(address, kStart);
+    Publisher& publisher = *owned;
 
     Watcher watcher(trustOptions(address), kKey);
     watcher.feed.setDropReportInterval(3'600'000);  // one line during the test
@@ -164,8 +156,7 @@ TEST(Trust, AWatcherWithTheKeyTakesOnlyWhatThePublisherSigned) {
         same.sign(QStringLiteral("cellwatch/k1/raw"), record, ~std::uint64_t{0} >> 1);
     changed[20] = static_cast<char>(changed[20] ^ 1);
     MqttClient forger(trustOptions(address));
-    forger.start();
-    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    ASSERT_TRUE(connected(forger));
     const std::vector<std::pair<QString, QByteArray>> forged = {
         {QStringLiteral("raw"), record},
         {QStringLiteral("raw"),
@@ -199,7 +190,7 @@ TEST(Trust, AWatcherWithTheKeyTakesOnlyWhatThePublisherSigned) {
     EXPECT_TRUE(watcher.problems[1].contains(QStringLiteral("(%1 in all)").arg(forged.size())));
 
     // A watcher without the key is what the forger reaches.
-    Watcher unkeyed(trustOptions(address), {});
+    Watcher unkeyed(trustOptions(address));
     forge(forger, QStringLiteral("cellwatch/k1/status"), kOnline, true);
     forge(forger, QStringLiteral("cellwatch/k1/start"), startBytes(kForgedStart), true);
     ASSERT_TRUE(waitUntil([&] { return unkeyed.feed.running(); }));
@@ -215,26 +206,16 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
     TestBroker broker;
     const QString address = broker.address(QStringLiteral("k3"));
     // Everything the publisher sends, as a forger who listens records it.
-    std::vector<std::pair<QString, QByteArray>> heard;
-    MqttClient recorder(trustOptions(address));
-    QObject::connect(&recorder, &MqttClient::message,
-                     [&](const QString& topic, const QByteArray& payload) {
-                         heard.emplace_back(topic, payload);
-                     });
-    recorder.subscribe({QStringLiteral("cellwatch/k3/#")});
-    recorder.start();
-    ASSERT_TRUE(waitUntil([&] { return recorder.isConnected(); }));
+    Recorder recorder(address, QStringLiteral("cellwatch/k3/#"));
+    ASSERT_TRUE(connected(recorder.client));
+    auto& heard = recorder.heard;
 
     const std::vector<std::uint8_t> frame = message112();
     {
         // An earlier run, ended cleanly: its start, records and "offline".
-        Publisher earlier(trustOptions(address), false, kKey);
-        earlier.setStart(kForgedStart);
-        earlier.resume(resumeOf(kForgedStart));
-        earlier.start();
-        ASSERT_TRUE(waitUntil([&] { return earlier.client().isConnected(); }));
-        earlier.raw(kForgedStart.wallMs + 1000, kForgedStart.ticks + 1000, frame);
-        earlier.finish();
+        const auto earlier = signedPublisher(address, kForgedStart);
+        earlier->raw(kForgedStart.wallMs + 1000, kForgedStart.ticks + 1000, frame);
+        earlier->finish();
     }
     ASSERT_TRUE(waitUntil([&] {
         return !heard.empty() && heard.back().first.endsWith(QLatin1String("/status")) &&
@@ -242,11 +223,7 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
     }));
     const auto old = heard;
 
-    auto publisher = std::make_unique<Publisher>(trustOptions(address), false, kKey);
-    publisher->setStart(kStart);
-    publisher->resume(resumeOf(kStart));
-    publisher->start();
-    ASSERT_TRUE(waitUntil([&] { return publisher->client().isConnected(); }));
+    auto publisher = signedPublisher(address, kStart);
     Watcher watcher(trustOptions(address), kKey);
     ASSERT_TRUE(waitUntil([&] { return watcher.feed.running(); }));
     ASSERT_EQ(watcher.starts.size(), 1u);
@@ -255,8 +232,7 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
     // The earlier run published again, word for word: its raw records, its
     // start and its "offline", retained.
     MqttClient forger(trustOptions(address));
-    forger.start();
-    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    ASSERT_TRUE(connected(forger));
     for (const auto& [topic, payload] : old) {
         forge(forger, topic, payload, !topic.endsWith(QLatin1String("/raw")));
     }
@@ -279,21 +255,11 @@ TEST(Trust, ASignedMessagePublishedAgainIsRefusedAndTheSignedWillEndsTheWatch) {
 TEST(Trust, AnOldSignedRunIsNotTakenAsLive) {
     TestBroker broker;
     const QString address = broker.address(QStringLiteral("k4"));
-    std::vector<std::pair<QString, QByteArray>> heard;
-    MqttClient recorder(trustOptions(address));
-    QObject::connect(&recorder, &MqttClient::message,
-                     [&](const QString& topic, const QByteArray& payload) {
-                         heard.emplace_back(topic, payload);
-                     });
-    recorder.subscribe({QStringLiteral("cellwatch/k4/#")});
-    recorder.start();
-    ASSERT_TRUE(waitUntil([&] { return recorder.isConnected(); }));
+    Recorder recorder(address, QStringLiteral("cellwatch/k4/#"));
+    ASSERT_TRUE(connected(recorder.client));
+    auto& heard = recorder.heard;
     const std::vector<std::uint8_t> frame = message112();
-    auto publisher = std::make_unique<Publisher>(trustOptions(address), false, kKey);
-    publisher->setStart(kStart);
-    publisher->resume(resumeOf(kStart));
-    publisher->start();
-    ASSERT_TRUE(waitUntil([&] { return publisher->client().isConnected(); }));
+    auto publisher = signedPublisher(address, kStart);
     for (int i = 1; i <= 3; ++i) {
         publisher->raw(kStart.wallMs + i * 1000, kStart.ticks + i * 1000, frame);
     }
@@ -306,8 +272,7 @@ TEST(Trust, AnOldSignedRunIsNotTakenAsLive) {
     ASSERT_TRUE(waitUntil([&] { return joining.feed.running(); }));
     ASSERT_TRUE(waitUntil([&] { return heard.size() >= 6; }));
     MqttClient forger(trustOptions(address));
-    forger.start();
-    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    ASSERT_TRUE(connected(forger));
     for (const auto& [topic, payload] : heard) {
         if (topic.endsWith(QLatin1String("/raw"))) {
             forge(forger, topic, payload, false);
@@ -327,7 +292,7 @@ TEST(Trust, AnOldSignedRunIsNotTakenAsLive) {
             forge(forger, topic, payload, !topic.endsWith(QLatin1String("/raw")));
         }
     }
-    Watcher late(trustOptions(address), {});
+    Watcher late(trustOptions(address));
     late.feed.setKey(kKey);
     late.feed.setClock([] { return QDateTime::currentMSecsSinceEpoch() + 10 * 60'000; });
     ASSERT_TRUE(waitUntil([&] { return !late.problems.isEmpty(); }));
@@ -337,7 +302,7 @@ TEST(Trust, AnOldSignedRunIsNotTakenAsLive) {
     EXPECT_TRUE(late.starts.empty());
 
     // Without the key, a signed charger is said to be there.
-    Watcher unkeyed(trustOptions(address), {});
+    Watcher unkeyed(trustOptions(address));
     ASSERT_TRUE(waitUntil([&] { return !unkeyed.problems.isEmpty(); }));
     EXPECT_TRUE(unkeyed.problems[0].contains(QStringLiteral("signed: give its key")))
         << unkeyed.problems[0].toStdString();
@@ -349,15 +314,9 @@ TEST(Trust, AnOldSignedRunIsNotTakenAsLive) {
 TEST(Trust, AWholeChargersWatcherTakesEachChannelsResumeWhateverItsNumber) {
     TestBroker broker;
     const QString address = broker.address(QStringLiteral("k5"));
-    std::vector<std::pair<QString, QByteArray>> heard;
-    MqttClient recorder(trustOptions(address));
-    QObject::connect(&recorder, &MqttClient::message,
-                     [&](const QString& topic, const QByteArray& payload) {
-                         heard.emplace_back(topic, payload);
-                     });
-    recorder.subscribe({QStringLiteral("cellwatch/k5/2/resume")});
-    recorder.start();
-    ASSERT_TRUE(waitUntil([&] { return recorder.isConnected(); }));
+    Recorder recorder(address, QStringLiteral("cellwatch/k5/2/resume"));
+    ASSERT_TRUE(connected(recorder.client));
+    auto& heard = recorder.heard;
     Publisher publisher(trustOptions(address), false, kKey);
     publisher.setChannels(2);
     publisher.setStart(kStart);
@@ -370,8 +329,7 @@ TEST(Trust, AWholeChargersWatcherTakesEachChannelsResumeWhateverItsNumber) {
     publisher.resume(resumeOf(kStart), 1);
     ASSERT_TRUE(waitUntil([&] { return publisher.client().backlog() == 0; }));
     MqttClient forger(trustOptions(address));
-    forger.start();
-    ASSERT_TRUE(waitUntil([&] { return forger.isConnected(); }));
+    ASSERT_TRUE(connected(forger));
     forge(forger, heard[0].first, QByteArray(), true);  // no retained copy of channel 2's
 
     Watcher whole(trustOptions(address), kKey);

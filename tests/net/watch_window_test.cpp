@@ -49,41 +49,50 @@ using windowtest::charging;
 
 const CaptureStart kStart{1'700'000'000'000, 3600, 70'000};
 
-// A publisher of the charger NAME on `broker`, its start published, connecting.
+// A publisher of the charger NAME on `broker`, its start published, connected.
 std::unique_ptr<net::Publisher> startedPublisher(TestBroker& broker, const QString& name) {
     net::MqttOptions o;
     o.address = net::parseBrokerAddress(broker.address(name));
     auto pub = std::make_unique<net::Publisher>(o, false);
     pub->setStart(kStart);
     pub->start();
+    EXPECT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
     return pub;
 }
 
-TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
+// A broker, and the settings and hooks of the test's own for its windows.
+class WatchWindow : public ::testing::Test {
+protected:
+    MainWindow::Hooks hooks() {
+        MainWindow::Hooks h;
+        h.journalFolder = dir.filePath(QStringLiteral("journals"));
+        h.isOnline = [] { return false; };
+        h.showFailure = [this](QWidget*, const QString& text) { failures << text; };
+        return h;
+    }
+
     TestBroker broker;
     QTemporaryDir dir;
     FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
-    Settings settings(store);
+    Settings settings{store};
+    QStringList failures;
+};
+
+TEST_F(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
     settings.setLanguageCode(kLanguageEnglish);
     auto pub = startedPublisher(broker, QStringLiteral("bench1"));
-    ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
-
-    MainWindow::Hooks hooks;
-    hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
-    hooks.isOnline = [] { return false; };
-    QStringList failures;
-    hooks.showFailure = [&](QWidget*, const QString& text) { failures << text; };
+    MainWindow::Hooks h = hooks();
     // Save, Export and Print answered with files of the test's own.
-    hooks.askSaveFile = [&](QWidget*, const QString& title, const QString&, const QStringList&) {
+    h.askSaveFile = [&](QWidget*, const QString& title, const QString&, const QStringList&) {
         return dir.filePath(title == QLatin1String("Save") ? QStringLiteral("chart.png")
                                                            : QStringLiteral("rows.csv"));
     };
-    hooks.askPrint = [&](QWidget*, QPrinter& printer) {
+    h.askPrint = [&](QWidget*, QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(QStringLiteral("chart.pdf")));
         return true;
     };
-    NetworkWatch watch(settings, broker.address(QStringLiteral("bench1")), QString(), hooks);
+    NetworkWatch watch(settings, broker.address(QStringLiteral("bench1")), QString(), h);
     MainWindow& w = watch.window();
     QStringList notes;
     w.alarms().notify = [&](const QString& title, const QString& text) {
@@ -127,7 +136,7 @@ TEST(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
 
 // The watch window says why the link was lost in its language; the journal
 // keeps the English reason.
-TEST(WatchWindow, SaysWhyTheLinkWasLostInItsLanguage) {
+TEST_F(WatchWindow, SaysWhyTheLinkWasLostInItsLanguage) {
     const struct {
         const char* code;
         const char* shown;
@@ -136,22 +145,13 @@ TEST(WatchWindow, SaysWhyTheLinkWasLostInItsLanguage) {
         {"CHT", "与充电器的连接已中断 (充电器已离线)"},
         {"DEU", "das Ladegerät ist offline"},
     };
-    TestBroker broker;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
-        QTemporaryDir dir;
-        FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
-        Settings settings(store);
         settings.setLanguageCode(QString::fromLatin1(c.code));
         const QString name = QStringLiteral("bench-") + QString::fromLatin1(c.code);
         auto pub = startedPublisher(broker, name);
-        ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
-        MainWindow::Hooks hooks;
-        hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
-        hooks.isOnline = [] { return false; };
-        hooks.showFailure = [](QWidget*, const QString&) {};
         {
-            NetworkWatch watch(settings, broker.address(name), QString(), hooks);
+            NetworkWatch watch(settings, broker.address(name), QString(), hooks());
             MainWindow& w = watch.window();
             w.alarms().notify = [](const QString&, const QString&) {};
             ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
@@ -182,19 +182,9 @@ TEST(WatchWindow, SaysWhyTheLinkWasLostInItsLanguage) {
 // One alarm as a window replaying the charger's capture raises it, as a
 // watcher's band shows it and as the watcher's page tells it: the same
 // moment, the one of the record that raised it, shown as the same time.
-TEST(WatchWindow, TheBandsAndThePageTellTheSameMomentOfAnAlarm) {
-    TestBroker broker;
-    QTemporaryDir dir;
-    FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
-    Settings settings(store);
+TEST_F(WatchWindow, TheBandsAndThePageTellTheSameMomentOfAnAlarm) {
     auto pub = startedPublisher(broker, QStringLiteral("bench3"));
-    ASSERT_TRUE(waitUntil([&] { return pub->client().isConnected(); }));
-    MainWindow::Hooks hooks;
-    hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
-    hooks.isOnline = [] { return false; };
-    QStringList failures;
-    hooks.showFailure = [&](QWidget*, const QString& text) { failures << text; };
-    NetworkWatch watch(settings, broker.address(QStringLiteral("bench3")), QString(), hooks);
+    NetworkWatch watch(settings, broker.address(QStringLiteral("bench3")), QString(), hooks());
     watch.window().alarms().notify = nullptr;
     ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
     net::WebServer server;
@@ -230,7 +220,7 @@ TEST(WatchWindow, TheBandsAndThePageTellTheSameMomentOfAnAlarm) {
     ASSERT_EQ(paged.size(), 1);
     EXPECT_EQ(paged[0].toObject()[QStringLiteral("at")].toInteger(), raisedAt);
 
-    MainWindow replayer(settings, hooks);
+    MainWindow replayer(settings, hooks());
     replayer.alarms().notify = nullptr;
     replayer.replayCapture(file, 0);
     ASSERT_TRUE(waitUntil([&] { return replayer.table().dataRowCount() == 4; }))
@@ -242,7 +232,7 @@ TEST(WatchWindow, TheBandsAndThePageTellTheSameMomentOfAnAlarm) {
 
 // Beside the other window where the screen has room (right, below, left,
 // above, in that order); else in the corner farthest from it.
-TEST(WatchWindow, OpensBesideTheWindowItWasOpenedFrom) {
+TEST_F(WatchWindow, OpensBesideTheWindowItWasOpenedFrom) {
     QScreen* screen = QGuiApplication::primaryScreen();
     ASSERT_NE(screen, nullptr);
     const QRect room = screen->availableGeometry();

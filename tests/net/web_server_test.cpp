@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QWebSocket>
+#include <algorithm>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -134,14 +135,6 @@ TEST_F(WebServerTest, EveryRequestWithoutTheTokenGetsA403AndNothingElse) {
     EXPECT_TRUE(joined.empty());
 }
 
-TEST_F(WebServerTest, TheTokenOpensThePageAndItsFiles) {
-    const QByteArray page = answer("GET " + prefix() + " HTTP/1.1\r\nHost: x\r\n\r\n");
-    EXPECT_TRUE(page.startsWith("HTTP/1.1 200")) << page.constData();
-    EXPECT_TRUE(page.contains("Referrer-Policy: no-referrer")) << page.constData();
-    const QByteArray missing = answer("GET " + prefix() + "nothing HTTP/1.1\r\nHost: x\r\n\r\n");
-    EXPECT_TRUE(missing.startsWith("HTTP/1.1 404")) << missing.constData();
-}
-
 TEST_F(WebServerTest, AViewerGetsWhatIsBroadcastAndSaysHowManyPoints) {
     const std::vector<std::pair<const char*, int>> asked = {{"?points=-5", 1000},
                                                             {"?points=abc", 1000},
@@ -154,21 +147,16 @@ TEST_F(WebServerTest, AViewerGetsWhatIsBroadcastAndSaysHowManyPoints) {
         ws = viewer(QString::fromLatin1(query));
         EXPECT_EQ(lastPoints, points) << query;
     }
-    server->send(joined.back(), R"({"t":"hello"})");
-    server->broadcast(R"({"t":"row"})");
-    ASSERT_TRUE(waitUntil([&] { return received.size() == 2; }));
-    EXPECT_EQ(received, (QStringList{R"({"t":"hello"})", R"({"t":"row"})"}));
-}
-
-TEST_F(WebServerTest, PingsAreAnsweredAndTheViewerStays) {
-    auto ws = viewer();
+    // Pings are answered and the viewer stays.
     bool pong = false;
     QObject::connect(ws.get(), &QWebSocket::pong, [&] { pong = true; });
     ws->ping("are you there");
     ASSERT_TRUE(waitUntil([&] { return pong; }));
-    server->broadcast("after the ping");
-    ASSERT_TRUE(waitUntil([&] { return received.size() == 1; }));
-    EXPECT_TRUE(left.empty());
+    server->send(joined.back(), R"({"t":"hello"})");
+    server->broadcast(R"({"t":"row"})");
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 2; }));
+    EXPECT_EQ(received, (QStringList{R"({"t":"hello"})", R"({"t":"row"})"}));
+    EXPECT_EQ(std::count(left.begin(), left.end(), joined.back()), 0) << "it stays";
 }
 
 TEST_F(WebServerTest, AViewerThatSendsAnythingButPingsIsClosed) {
@@ -189,7 +177,14 @@ TEST_F(WebServerTest, AViewerThatSendsAnythingButPingsIsClosed) {
     EXPECT_EQ(server->liveClientCount(), 0);
 }
 
+// The token opens the page and its files; a new one closes the old viewers
+// and refuses the old address.
 TEST_F(WebServerTest, ANewTokenClosesTheOldViewersAndRefusesTheOldAddress) {
+    const QByteArray page = answer("GET " + prefix() + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_TRUE(page.startsWith("HTTP/1.1 200")) << page.constData();
+    EXPECT_TRUE(page.contains("Referrer-Policy: no-referrer")) << page.constData();
+    const QByteArray missing = answer("GET " + prefix() + "nothing HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_TRUE(missing.startsWith("HTTP/1.1 404")) << missing.constData();
     auto ws = viewer();
     const QByteArray oldPrefix = prefix();
     server->renewToken();

@@ -182,21 +182,6 @@ TEST(RecordingCellLimit, StrictAndADroppedReadingChangesNothing) {
     }
 }
 
-// A charger without an input reading or temperature probes: those readouts
-// stay blank rather than saying 0.
-TEST(RecordingReadouts, WhatAChargerDoesNotReportShowsBlank) {
-    Rig r;
-    Reading s = charging("12.60");
-    s.inputVoltage.reset();
-    s.intTemperature.reset();
-    s.extTemperature.reset();
-    r.feed(s, 1000);
-    ASSERT_EQ(r.rows(), 1);
-    for (const int index : {readouts::kInputVoltage, readouts::kInternal, readouts::kExternal}) {
-        EXPECT_EQ(r.view.label3[index], QString()) << index;
-    }
-}
-
 // --- the pause rule -------------------------------------------------------------------------
 
 TEST(RecordingPause, MeasuredFromTheTimeWrittenInTheLastRow) {
@@ -320,12 +305,20 @@ TEST(RecordingTimeAxis, MidnightOrAWallClockSetBackOrForwardMovesNoPoint) {
 
 // --- what a sample shows --------------------------------------------------------------------
 
+// A charger without an input reading or temperature probes: those readouts
+// stay blank rather than saying 0.
 TEST(RecordingSample, DischargeShowsTheSignButDrawsTheMagnitude) {
     Rig r;
     Reading s = charging("12.60", "-1.5");
     s.stateText = std::string(kStateDischarge);
     s.state = ChargeState::Discharging;
+    s.inputVoltage.reset();
+    s.intTemperature.reset();
+    s.extTemperature.reset();
     r.feed(s, 1000);
+    for (const int index : {readouts::kInputVoltage, readouts::kInternal, readouts::kExternal}) {
+        EXPECT_EQ(r.view.label3[index], QString()) << index;
+    }
 
     EXPECT_EQ(r.view.label2[readouts::kLargeCurrent], QStringLiteral("-1.50A"));
     EXPECT_EQ(r.view.label2[readouts::kLargeVoltage], QStringLiteral("12.60V"));
