@@ -220,11 +220,12 @@ async function replayedTimes(browser) {
   }
 }
 
-// The page in the browser's first language where it has its texts (German),
-// else in English (French): its labels, and the alarm worded from the
+// The page in the browser's first language where it has its texts (Chinese,
+// German), else in English (French): its labels, and the alarm worded from the
 // figures the feed sends.
 async function languages(browser, base) {
   const cases = [
+    ['zh-CN', 'zh-CN', '电压', '电芯电压过高', /^ — 电芯 3 为 4\.\d\d V（上限 4\.25 V）$/],
     ['de-DE', 'de', 'Spannung', 'Zelle zu hoch', /^ — Zelle 3 bei 4\.\d\d V \(Obergrenze 4\.25 V\)$/],
     ['fr-FR', 'en', 'Voltage', 'Cell too high', /^ — Cell 3 at 4\.\d\d V \(limit 4\.25 V\)$/],
   ];
