@@ -64,9 +64,6 @@ const ToolCaption kToolCaptions[] = {
     {"state", "USBL1", ToolProperty::Tooltip, QT_TRANSLATE_NOOP("StatusBand", "Connected.")},
     {"state", "Light2", ToolProperty::Tooltip, QT_TRANSLATE_NOOP("StatusBand", "Capture data...")},
     {"state", "Model", ToolProperty::Caption, QT_TRANSLATE_NOOP("StatusBand", "Charger Model")},
-    {"Lang1", "ENG", ToolProperty::Caption, QT_TRANSLATE_NOOP("Menu", "English")},
-    {"Lang1", "CHT", ToolProperty::Caption, QT_TRANSLATE_NOOP("Menu", "中文")},
-    {"Lang1", "DEU", ToolProperty::Caption, QT_TRANSLATE_NOOP("Menu", "Deutsch")},
 };
 
 const ControlText kReadoutTitles[] = {

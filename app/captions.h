@@ -10,7 +10,6 @@
 
 #include "protocol/version.h"
 
-
 namespace cellwatch {
 
 class Tool;
@@ -40,7 +39,8 @@ struct ControlText {
 };
 
 // In the order they are written: bands "Main_Menu", "file1", "View1",
-// "Help1", "Tools", then "state", then "Lang1".
+// "Help1", "Tools", then "state". (The languages of "Lang1" keep their own
+// names: language.h.)
 std::span<const ToolCaption> toolCaptions();
 // Readout titles A001 to A019.
 std::span<const ControlText> readoutTitles();

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "app/captions.h"
+#include "app/language.h"
 
 namespace cellwatch {
 namespace {
@@ -80,12 +81,8 @@ constexpr CommandEntry kCatalogue[] = {
      kNoIcon, kNoStandardKey, 0, false},
     {Command::About, "Help1", "About", QT_TRANSLATE_NOOP("Menu", "About"), false, kNoIcon,
      kNoStandardKey, 0, false},
-    {Command::English, "Lang1", "ENG", QT_TRANSLATE_NOOP("Menu", "English"), false, kNoIcon,
-     kNoStandardKey, 0, false},
-    {Command::Chinese, "Lang1", "CHT", QT_TRANSLATE_NOOP("Menu", "中文"), false, kNoIcon,
-     kNoStandardKey, 0, false},
-    {Command::German, "Lang1", "DEU", QT_TRANSLATE_NOOP("Menu", "Deutsch"), false, kNoIcon,
-     kNoStandardKey, 0, false},
+    {Command::Language, "Lang1", kLanguageTools, QT_TRANSLATE_NOOP("Menu", "Language"), false,
+     kNoIcon, kNoStandardKey, 0, true},
     {Command::Connect, "Tools", "Link", QT_TRANSLATE_NOOP("ToolBar", "Connect"), true,
      QStyle::SP_MediaPlay, kNoStandardKey, 0, false},
     {Command::Disconnect, "Tools", "Off", QT_TRANSLATE_NOOP("ToolBar", "Disconnect"), true,
@@ -140,7 +137,9 @@ std::optional<Command> commandOf(const QString& band, const QString& tool) {
     for (const CommandEntry& e : kCatalogue) {
         const bool inBand =
             band == QLatin1String(e.band) || (e.onToolBar && band == QLatin1String("Tools"));
-        if (inBand && tool == QLatin1String(e.tool)) {
+        const bool named = qstrcmp(e.tool, kLanguageTools) == 0 ? !languageCaption(tool).isEmpty()
+                                                                : tool == QLatin1String(e.tool);
+        if (inBand && named) {
             return e.id;
         }
     }

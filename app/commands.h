@@ -43,9 +43,9 @@ enum class Command {
     Pack,
     Guide,
     About,
-    English,
-    Chinese,
-    German,
+    // Every language of the table (language.h) in the band "Lang1": one tool
+    // per language, named by its stored code, captioned with its own name.
+    Language,
     Connect,
     Disconnect,
     CrossLine,
@@ -64,6 +64,10 @@ enum class Command {
     Emulator,        // Help, before About
     CellDifference,  // a viewer's tool bar
 };
+
+// The tool name of Command::Language's entry: it stands for one tool per
+// language of the table, each named by the language's stored code.
+inline constexpr const char* kLanguageTools = "*";
 
 struct CommandEntry {
     Command id;
@@ -104,7 +108,8 @@ const char* commandContext(const CommandEntry& entry);
 std::span<const CommandEntry> commandCatalogue();
 const CommandEntry& commandEntry(Command command);
 // The command a tool of the tool bar control stands for; nothing for the
-// tools that are no commands (the port box, lamps, texts, menus).
+// tools that are no commands (the port box, lamps, texts, menus). Every
+// language's tool in "Lang1" stands for Command::Language.
 std::optional<Command> commandOf(const QString& band, const QString& tool);
 QKeySequence commandKey(Command command);
 // The command's caption and tooltip in the language installed, as the tool

@@ -8,17 +8,17 @@
 namespace cellwatch {
 namespace {
 
-// Every language of the interface. A new one is a cellwatch_<locale>.ts file
-// under resources/translations and its line here (and its menu command).
-const LanguageEntry kLanguages[] = {
-    {Language::English, "ENG", nullptr, nullptr, QT_TRANSLATE_NOOP("Menu", "English")},
-    {Language::Chinese, "CHT", "cellwatch_zh_CN", "qtbase_zh_CN",
-     QT_TRANSLATE_NOOP("Menu", "中文")},
-    {Language::German, "DEU", "cellwatch_de", "qtbase_de", QT_TRANSLATE_NOOP("Menu", "Deutsch")},
+// Every language of the interface, in the order of the Language menu. A new
+// one is a cellwatch_<locale>.ts file under resources/translations and its
+// line here: its stored code, its translations and its own name.
+constexpr LanguageEntry kLanguages[] = {
+    {"ENG", nullptr, nullptr, "English"},
+    {"CHT", "cellwatch_zh_CN", "qtbase_zh_CN", "中文"},
+    {"DEU", "cellwatch_de", "qtbase_de", "Deutsch"},
 };
 
 struct Installed {
-    Language language = Language::English;
+    Language language;
     std::unique_ptr<QTranslator> program;
     std::unique_ptr<QTranslator> qt;
 };
@@ -30,7 +30,7 @@ Installed& installed() {
 
 const LanguageEntry& entryOf(Language language) {
     for (const LanguageEntry& entry : languages()) {
-        if (entry.language == language) {
+        if (entry.language() == language) {
             return entry;
         }
     }
@@ -53,10 +53,19 @@ std::span<const LanguageEntry> languages() {
 Language languageOf(const QString& code) {
     for (const LanguageEntry& entry : languages()) {
         if (code == QLatin1String(entry.code)) {
-            return entry.language;
+            return entry.language();
         }
     }
     return Language::English;
+}
+
+QString languageCaption(const QString& code) {
+    for (const LanguageEntry& entry : languages()) {
+        if (code == QLatin1String(entry.code)) {
+            return QString::fromUtf8(entry.caption);
+        }
+    }
+    return {};
 }
 
 QString languageCode(Language language) {

@@ -91,9 +91,7 @@ void MainWindow::dispatch(Command command, Tool* clicked) {
         case Command::Export:
             commands_->exportTable(QString());
             break;
-        case Command::English:
-        case Command::Chinese:
-        case Command::German:
+        case Command::Language:
             chooseLanguage(clicked);
             break;
         case Command::Refresh:

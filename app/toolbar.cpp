@@ -1,6 +1,7 @@
 #include "app/toolbar.h"
 
 #include "app/captions.h"
+#include "app/language.h"
 #include "app/status_list.h"
 
 #include <QAction>
@@ -70,8 +71,13 @@ Tool* ToolBarControl::addTool(const QString& band, const QString& name, ToolKind
 
 Tool* ToolBarControl::addCommand(QMenu* menu, Command command) {
     const CommandEntry& e = commandEntry(command);
-    Tool* t = addTool(QString::fromLatin1(e.band), QString::fromLatin1(e.tool), ToolKind::Command);
-    t->caption_ = commandCaption(command);
+    return addMenuEntry(menu, e, QString::fromLatin1(e.tool), commandCaption(command));
+}
+
+Tool* ToolBarControl::addMenuEntry(QMenu* menu, const CommandEntry& e, const QString& name,
+                                   const QString& caption) {
+    Tool* t = addTool(QString::fromLatin1(e.band), name, ToolKind::Command);
+    t->caption_ = caption;
     t->action_ = menu->addAction(t->caption_);
     t->action_->setObjectName(t->band() + u'.' + t->name());
     t->action_->setCheckable(e.checkable);
@@ -82,6 +88,24 @@ Tool* ToolBarControl::addCommand(QMenu* menu, Command command) {
         }
     });
     return t;
+}
+
+void ToolBarControl::addLanguages(QMenu* menu) {
+    const CommandEntry& e = commandEntry(Command::Language);
+    for (const LanguageEntry& language : languages()) {
+        addMenuEntry(menu, e, QString::fromLatin1(language.code),
+                     QString::fromUtf8(language.caption));
+    }
+    markLanguage();
+}
+
+void ToolBarControl::markLanguage() {
+    const QString installed = languageCode(installedLanguage());
+    for (Tool* t : bands_.value(QString::fromLatin1(commandEntry(Command::Language).band))) {
+        if (commandOf(t->band(), t->name()) == Command::Language) {
+            t->setChecked(t->name() == installed);
+        }
+    }
 }
 
 Tool* ToolBarControl::addSubmenu(QMenu* parent, const SubmenuEntry& entry) {
@@ -180,7 +204,11 @@ void ToolBarControl::build() {
                 }
             }
             enter(e.group);
-            addCommand(menu, e.id);
+            if (e.id == Command::Language) {
+                addLanguages(menu);
+            } else {
+                addCommand(menu, e.id);
+            }
         }
     }
     // Checked: a vanished adapter is opened again when it comes back.
@@ -324,7 +352,10 @@ void ToolBarControl::retranslate() {
         for (Tool* t : bands_.value(band)) {
             QString caption;
             QString tooltip;
-            if (const std::optional<Command> command = commandOf(band, t->name())) {
+            const std::optional<Command> command = commandOf(band, t->name());
+            if (command == Command::Language) {
+                caption = languageCaption(t->name());  // its own name in every language
+            } else if (command) {
                 caption = commandCaption(*command);
                 tooltip = commandTooltip(*command);
             } else {
@@ -347,6 +378,7 @@ void ToolBarControl::retranslate() {
             }
         }
     }
+    markLanguage();
 }
 
 bool ToolBarControl::event(QEvent* event) {

@@ -127,7 +127,8 @@ public:
     // nullptr when there is no such band or tool.
     Tool* tool(const QString& band, const QString& name) const;
     // A command's tool (the menu entry of one that is also a button) and a
-    // tool that is no command; never nullptr.
+    // tool that is no command; never nullptr, but for Command::Language,
+    // whose tools are named by the languages' codes.
     Tool* tool(Command command) const;
     Tool* tool(StatusTool which) const;
     // Hands a command's action to the part of the window that carries it
@@ -149,8 +150,8 @@ public:
 
     double twipsPerPixel() const { return twipsPerPixel_; }
 
-    // Every tool's caption and tooltip in the language installed (done on
-    // each language change).
+    // Every tool's caption and tooltip in the language installed, and the
+    // Language menu's check on it (done on each language change).
     void retranslate();
 
 signals:
@@ -166,6 +167,12 @@ private:
     friend class Tool;
     Tool* addTool(const QString& band, const QString& name, ToolKind kind);
     Tool* addCommand(QMenu* menu, Command command);
+    Tool* addMenuEntry(QMenu* menu, const CommandEntry& e, const QString& name,
+                       const QString& caption);
+    // One entry per language of the table, each its own name, the one
+    // installed checked (markLanguage).
+    void addLanguages(QMenu* menu);
+    void markLanguage();
     Tool* addButton(Command command);
     Tool* addSubmenu(QMenu* parent, const SubmenuEntry& entry);
     Tool* addList(QWidget* host, const QString& band, const QString& name, const QString& caption,

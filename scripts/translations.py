@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
 """Keeps the .ts files of resources/translations.
 
-  translations.py fill FILE.json...   put each entry's "zh" and "de" into the
+  translations.py fill [FILE.json...] put each entry's translations into the
                                       .ts files (entries: context, source,
-                                      zh, de, and "comment" for a text that
-                                      has one; a message missing from a .ts
-                                      file is added to it)
+                                      one key per language as the .ts files
+                                      name it, "zh" for cellwatch_zh_CN.ts,
+                                      "de", "fr", ..., and "comment" for a
+                                      text that has one; a message missing
+                                      from a .ts file is added to it); with
+                                      no file, write the .ts files back in
+                                      their usual layout
   translations.py pseudo IN.ts OUT.ts write IN with every message's
                                       translation the source in markers
   translations.py missing FILE.ts     list the messages without a translation
@@ -102,7 +106,7 @@ def missing(path):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) >= 3 and sys.argv[1] == "fill":
+    if len(sys.argv) >= 2 and sys.argv[1] == "fill":
         fill(sys.argv[2:])
     elif len(sys.argv) == 4 and sys.argv[1] == "pseudo":
         pseudo(sys.argv[2], sys.argv[3])

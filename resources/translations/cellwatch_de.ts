@@ -742,18 +742,6 @@
             <translation>Über</translation>
         </message>
         <message>
-            <source>English</source>
-            <translation>English</translation>
-        </message>
-        <message>
-            <source>中文</source>
-            <translation>中文</translation>
-        </message>
-        <message>
-            <source>Deutsch</source>
-            <translation>Deutsch</translation>
-        </message>
-        <message>
             <source>Capture the line…</source>
             <translation>Leitung mitschneiden…</translation>
         </message>

@@ -742,18 +742,6 @@
             <translation>关于</translation>
         </message>
         <message>
-            <source>English</source>
-            <translation>English</translation>
-        </message>
-        <message>
-            <source>中文</source>
-            <translation>中文</translation>
-        </message>
-        <message>
-            <source>Deutsch</source>
-            <translation>Deutsch</translation>
-        </message>
-        <message>
             <source>Capture the line…</source>
             <translation>捕获线路数据…</translation>
         </message>

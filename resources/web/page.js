@@ -100,11 +100,12 @@ const TEXTS = {
   },
 };
 
-// The browser's first language: Chinese, German, else English.
+// The browser's first language where the page has its texts (a key of
+// TEXTS: a new language is its table there), else English.
 const FIRST = String((navigator.languages || [navigator.language || 'en'])[0] || 'en').toLowerCase();
-const LANG = FIRST.startsWith('zh') ? 'zh' : FIRST.startsWith('de') ? 'de' : 'en';
+const LANG = Object.keys(TEXTS).find((key) => FIRST.startsWith(key)) || 'en';
 const T = TEXTS[LANG];
-document.documentElement.lang = { zh: 'zh-CN', de: 'de', en: 'en' }[LANG];
+document.documentElement.lang = { zh: 'zh-CN' }[LANG] || LANG;
 for (const el of document.querySelectorAll('[data-text]')) {
   el.textContent = T[el.dataset.text] || '';
 }

@@ -142,8 +142,8 @@ TEST_F(ToolBarTest, EveryCommandOfTheCatalogueIsAToolThatAnswersToItsName) {
     for (const CommandEntry& e : commandCatalogue()) {
         SCOPED_TRACE(e.tool);
         EXPECT_FALSE(commandCaption(e.id).isEmpty());
-        if (qstrcmp(e.band, "Viewer") == 0) {
-            continue;  // a viewer's own
+        if (qstrcmp(e.band, "Viewer") == 0 || e.id == Command::Language) {
+            continue;  // a viewer's own; one tool per language (captions_test)
         }
         Tool* t = bar.tool(e.id);
         ASSERT_NE(t, nullptr);

@@ -212,7 +212,7 @@ async function replayedTimes(browser) {
     const text = await item.$eval('.text', (el) => el.textContent);
     check('the alarm reads as the program wrote it',
       /^ — Cell 3 at 4\.\d\d V \(limit 4\.25 V\)$/.test(text), text);
-    await german(browser, base);
+    await languages(browser, base);
     await channels(context, base);
   } finally {
     await context.close();
@@ -220,24 +220,30 @@ async function replayedTimes(browser) {
   }
 }
 
-// The page in German, the browser's first language: its labels, and the
-// alarm worded from the figures the feed sends.
-async function german(browser, base) {
-  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, locale: 'de-DE' });
-  try {
-    const page = await context.newPage();
-    await page.goto(base);
-    const item = await page.waitForSelector('#alarms li[data-kind="cell-high"]', { timeout: 60000 });
-    const title = await item.$eval('strong', (el) => el.textContent);
-    const text = await item.$eval('.text', (el) => el.textContent);
-    check('a German browser gets the German page',
-      (await page.evaluate(() => document.documentElement.lang)) === 'de' &&
-      (await page.textContent('[data-text="voltage"]')) === 'Spannung');
-    check('its alarm is worded in German',
-      title === 'Zelle zu hoch' && /^ — Zelle 3 bei 4\.\d\d V \(Obergrenze 4\.25 V\)$/.test(text),
-      `${title}${text}`);
-  } finally {
-    await context.close();
+// The page in the browser's first language where it has its texts (Chinese,
+// German), else in English (French): its labels, and the alarm worded from the
+// figures the feed sends.
+async function languages(browser, base) {
+  const cases = [
+    ['zh-CN', 'zh-CN', '电压', '电芯电压过高', /^ — 电芯 3 为 4\.\d\d V（上限 4\.25 V）$/],
+    ['de-DE', 'de', 'Spannung', 'Zelle zu hoch', /^ — Zelle 3 bei 4\.\d\d V \(Obergrenze 4\.25 V\)$/],
+    ['fr-FR', 'en', 'Voltage', 'Cell too high', /^ — Cell 3 at 4\.\d\d V \(limit 4\.25 V\)$/],
+  ];
+  for (const [locale, lang, voltage, alarm, worded] of cases) {
+    const context = await browser.newContext({ viewport: { width: 390, height: 844 }, locale });
+    try {
+      const page = await context.newPage();
+      await page.goto(base);
+      const item = await page.waitForSelector('#alarms li[data-kind="cell-high"]', { timeout: 60000 });
+      const title = await item.$eval('strong', (el) => el.textContent);
+      const text = await item.$eval('.text', (el) => el.textContent);
+      check(`a ${locale} browser gets the page in '${lang}'`,
+        (await page.evaluate(() => document.documentElement.lang)) === lang &&
+        (await page.textContent('[data-text="voltage"]')) === voltage);
+      check(`its alarm is worded in '${lang}'`, title === alarm && worded.test(text), `${title}${text}`);
+    } finally {
+      await context.close();
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QToolButton>
 #include <memory>
 
 #include "app/language.h"
@@ -112,21 +113,38 @@ TEST_F(CaptionsTest, NetworkItemFollowsEverySwitch) {
     EXPECT_EQ(watch->text(), zh("查看充电器…"));
 }
 
-// German stands beside the two languages in the Language menu: chosen, it is
-// stored as "DEU" and its translations are installed; English and Chinese
-// switch back.
-TEST_F(CaptionsTest, GermanIsChosenStoredAndLeftAgain) {
+// The Language menu is the table of languages: one entry per language in
+// the table's order, named by its code and captioned with its own name in
+// every language. Choosing one installs it, stores its code and moves the
+// check to it alone; the tool bar's Language opens the same menu.
+TEST_F(CaptionsTest, LanguageMenuIsTheTableAndEachChoiceIsInstalledAndStored) {
     open(QStringLiteral("ENG"));
-    for (const auto& [code, language] :
-         {std::pair{"DEU", Language::German}, std::pair{"CHT", Language::Chinese},
-          std::pair{"DEU", Language::German}, std::pair{"ENG", Language::English}}) {
-        click("Lang1", code);
-        EXPECT_EQ(readLanguageCode(*store), QString::fromLatin1(code));
-        EXPECT_EQ(installedLanguage(), language) << code;
+    QMenu* menu = w->toolBar().bandMenu(QStringLiteral("Lang1"));
+    ASSERT_NE(menu, nullptr);
+    auto* button = w->findChild<QToolButton*>(QStringLiteral("Tools.Language"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->menu(), menu);
+    const auto shown = [menu] {
+        QStringList entries;
+        for (QAction* action : menu->actions()) {
+            entries << action->objectName() + u'=' + action->text() +
+                           (action->isChecked() ? QStringLiteral(" *") : QString());
+        }
+        return entries;
+    };
+    for (const LanguageEntry& chosen : languages()) {
+        SCOPED_TRACE(chosen.code);
+        click("Lang1", chosen.code);
+        EXPECT_EQ(readLanguageCode(*store), QString::fromLatin1(chosen.code));
+        EXPECT_EQ(installedLanguage(), chosen.language());
+        QStringList expected;
+        for (const LanguageEntry& entry : languages()) {
+            expected << QStringLiteral("Lang1.%1=%2%3")
+                            .arg(QString::fromLatin1(entry.code), QString::fromUtf8(entry.caption),
+                                 entry.code == chosen.code ? QStringLiteral(" *") : QString());
+        }
+        EXPECT_EQ(shown(), expected);
     }
-    EXPECT_TRUE(installLanguage(Language::German));
-    EXPECT_TRUE(installLanguage(Language::Chinese));
-    EXPECT_TRUE(installLanguage(Language::English));
 }
 
 // A connected window waiting for its first sample shows the idle title and
