@@ -1729,6 +1729,21 @@
             <source>The capture ended; it is kept in %1</source>
             <translation>Mitschnitt beendet; gespeichert in %1</translation>
         </message>
+        <message>
+            <source>the password file %1 can be read by others (mode %2); it should be private to you: chmod 600 %1</source>
+            <extracomment>%1 the file, %2 its mode ("0644")</extracomment>
+            <translation>die Passwortdatei %1 ist für andere lesbar (Modus %2); sie sollte nur Ihnen gehören: chmod 600 %1</translation>
+        </message>
+        <message>
+            <source>the key file %1 can be read by others (mode %2); it should be private to you: chmod 600 %1</source>
+            <extracomment>%1 the file, %2 its mode ("0644")</extracomment>
+            <translation>die Schlüsseldatei %1 ist für andere lesbar (Modus %2); sie sollte nur Ihnen gehören: chmod 600 %1</translation>
+        </message>
+        <message>
+            <source>the password of %1 goes to the broker %2 unencrypted (mqtt://): anyone on the way can read it; use mqtts:// to protect it</source>
+            <extracomment>%1 the user, %2 the broker ("example.org:1883")</extracomment>
+            <translation>Das Passwort von %1 geht unverschlüsselt (mqtt://) an den Broker %2: jeder auf dem Weg kann es lesen; schützen Sie es mit mqtts://</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::MainWindow</name>

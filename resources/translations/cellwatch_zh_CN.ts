@@ -1726,6 +1726,21 @@
             <source>The capture ended; it is kept in %1</source>
             <translation>捕获已结束，保存在 %1</translation>
         </message>
+        <message>
+            <source>the password file %1 can be read by others (mode %2); it should be private to you: chmod 600 %1</source>
+            <extracomment>%1 the file, %2 its mode ("0644")</extracomment>
+            <translation>密码文件 %1 可被他人读取（权限 %2）；它应只属于您：chmod 600 %1</translation>
+        </message>
+        <message>
+            <source>the key file %1 can be read by others (mode %2); it should be private to you: chmod 600 %1</source>
+            <extracomment>%1 the file, %2 its mode ("0644")</extracomment>
+            <translation>密钥文件 %1 可被他人读取（权限 %2）；它应只属于您：chmod 600 %1</translation>
+        </message>
+        <message>
+            <source>the password of %1 goes to the broker %2 unencrypted (mqtt://): anyone on the way can read it; use mqtts:// to protect it</source>
+            <extracomment>%1 the user, %2 the broker ("example.org:1883")</extracomment>
+            <translation>%1 的密码以未加密方式（mqtt://）发送到服务器 %2：途中任何人都能读取；请使用 mqtts:// 保护它</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::MainWindow</name>

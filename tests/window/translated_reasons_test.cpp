@@ -8,6 +8,7 @@
 #include "app/broker_notice_texts.h"
 #include "app/import_dialog.h"
 #include "app/language.h"
+#include "app/line_sharing.h"
 #include "app/network_list.h"
 #include "tests/support/window_test_support.h"
 
@@ -105,6 +106,31 @@ TEST_F(TranslatedReasonsTest, TheNetworkListSaysWhyInTheLanguageChosenWhileItSho
     test::settle();
     EXPECT_TRUE(state.text().contains(QStringLiteral("nothing takes connections")))
         << state.text().toStdString();
+}
+
+// Publishing's warnings (a password file others can read, a password sent
+// without TLS) read in the window's language.
+TEST_F(TranslatedReasonsTest, PublishingWarnsInTheLanguage) {
+    const QString secret = dir.filePath(QStringLiteral("password"));
+    writeFile(secret, "hunter2\n");
+    QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    open(QStringLiteral("DEU"));
+    PublishChoice choice;
+    choice.on = true;
+    choice.address = QStringLiteral("mqtt://ann@127.0.0.1:1/bench");
+    choice.passwordFile = secret;
+    ASSERT_TRUE(w->findChild<LineSharing*>()->applyPublishing(choice)) << failureText();
+    QStringList shown;
+    Tool* list = tool("state", "state_text");
+    for (int i = 0; i < list->itemCount(); ++i) {
+        shown << list->item(i);
+    }
+    const QString all = shown.join(u'|');
+    EXPECT_TRUE(all.contains(
+        QStringLiteral("die Passwortdatei %1 ist für andere lesbar (Modus 0604)").arg(secret)))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("Das Passwort von ann geht unverschlüsselt")))
+        << all.toStdString();
 }
 
 }  // namespace
