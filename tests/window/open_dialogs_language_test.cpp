@@ -30,11 +30,13 @@
 namespace cellwatch::windowtest {
 namespace {
 
-// Two letters in a row, but for data: addresses, file names, units, dates.
+// Two letters in a row, but for data: addresses, file names, battery types,
+// units, dates.
 bool isWordText(const QString& text) {
     static const QRegularExpression words(QStringLiteral("[A-Za-z]{2,}"));
     static const QRegularExpression data(
-        QStringLiteral("^((https?|mqtts?)://\\S+|\\S+\\.(csv|txt)|mAh|Wh|V|A|W|s|℃|\\d.*)$"));
+        QStringLiteral("^((https?|mqtts?)://\\S+|\\S+\\.(csv|txt)|[A-Za-z-]+(/[A-Za-z]+)+|"
+                       "Pb( AGM)?|NiMH|NiCd|LiFe|LiHV|mAh|Wh|V|A|W|s|℃|\\d.*)$"));
     // Line by line: examples of addresses, one a line, are data too.
     for (const QString& line : text.split(u'\n')) {
         const QString t = line.trimmed();
@@ -153,6 +155,17 @@ TEST_F(OpenDialogsLanguageTest, OpenDialogsFollowTheLanguage) {
              return keep(std::make_unique<ShareDialog>(server, given));
          }},
         {"summary", [this] { return keep(std::make_unique<SummaryWindow>()); }},
+        {"viewer",
+         [this]() -> QWidget* {
+             QByteArray bytes = testing::journalText(QStringLiteral("2026-12-07T09:00:00+01:00"));
+             for (int t = 0; t <= 60; ++t) {
+                 bytes += testing::journalRow({t, "+CHG+", 12.0, 4.0, 2 * t, 4.20});
+             }
+             const QString path = dir.filePath(QStringLiteral("20261207-090000.csv"));
+             writeFile(path, bytes);
+             open();
+             return openViewer(path);
+         }},
         {"chargers on the network",
          [this] {
              return keep(std::make_unique<NetworkListDialog>(
