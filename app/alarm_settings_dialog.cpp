@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -147,20 +148,19 @@ void writeAlarmSound(Settings& store, bool on) {
 AlarmSettingsDialog::AlarmSettingsDialog(const alarms::AlarmSettings& settings, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("AlarmSettings"));
-    setWindowTitle(tr("Alarms"));
     auto* grid = new QGridLayout(this);
     int row = 0;
     for (Kind kind : alarms::kAllKinds) {
-        const KindTexts texts = textsOf(kind);
         const alarms::Rule& rule = settings[kind];
-        auto* on = new QCheckBox(tr(texts.name), this);
+        auto* on = new QCheckBox(this);
         on->setObjectName(QString::fromUtf8(alarms::kindName(kind)));
         on->setChecked(rule.enabled);
         enabled_[static_cast<std::size_t>(kind)] = on;
         grid->addWidget(on, row, 0);
         const bool seconds = alarms::limitUnit(kind) == "s";
         for (int which = 0; which < alarms::limitCount(kind); ++which) {
-            auto* label = new QLabel(tr(which == 0 ? texts.first : texts.second), this);
+            auto* label = new QLabel(this);
+            limitNames_[static_cast<std::size_t>(kind)][static_cast<std::size_t>(which)] = label;
             auto* spin = new QDoubleSpinBox(this);
             spin->setDecimals(seconds ? 0 : 2);
             spin->setRange(seconds ? 1 : 0, seconds ? 3600 : 1000);
@@ -173,17 +173,40 @@ AlarmSettingsDialog::AlarmSettingsDialog(const alarms::AlarmSettings& settings, 
         }
         ++row;
     }
-    auto* note = new QLabel(rearmNote(), this);
-    note->setObjectName(QStringLiteral("rearmNote"));
-    note->setWordWrap(true);
-    grid->addWidget(note, row++, 0, 1, 5);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("alarmButtons"));
-    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    grid->addWidget(buttons, row, 0, 1, 5);
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("rearmNote"));
+    note_->setWordWrap(true);
+    grid->addWidget(note_, row++, 0, 1, 5);
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons_->setObjectName(QStringLiteral("alarmButtons"));
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    grid->addWidget(buttons_, row, 0, 1, 5);
+    retranslate();
+}
+
+void AlarmSettingsDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void AlarmSettingsDialog::retranslate() {
+    setWindowTitle(tr("Alarms"));
+    for (Kind kind : alarms::kAllKinds) {
+        const KindTexts texts = textsOf(kind);
+        const auto k = static_cast<std::size_t>(kind);
+        enabled_[k]->setText(tr(texts.name));
+        for (std::size_t which = 0; which < 2; ++which) {
+            if (QLabel* label = limitNames_[k][which]) {
+                label->setText(tr(which == 0 ? texts.first : texts.second));
+            }
+        }
+    }
+    note_->setText(rearmNote());
+    buttons_->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons_->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
 }
 
 alarms::AlarmSettings AlarmSettingsDialog::settings() const {

@@ -10,7 +10,9 @@
 #include "alarms/alarm_rules.h"
 
 class QCheckBox;
+class QDialogButtonBox;
 class QDoubleSpinBox;
+class QLabel;
 
 namespace cellwatch {
 
@@ -47,9 +49,17 @@ public:
         return limits_[static_cast<std::size_t>(kind)][static_cast<std::size_t>(which)];
     }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
+
     std::array<QCheckBox*, alarms::kKindCount> enabled_{};
     std::array<std::array<QDoubleSpinBox*, 2>, alarms::kKindCount> limits_{};
+    std::array<std::array<QLabel*, 2>, alarms::kKindCount> limitNames_{};
+    QLabel* note_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
 };
 
 }  // namespace cellwatch

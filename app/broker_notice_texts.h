@@ -9,5 +9,8 @@
 namespace cellwatch {
 
 QString brokerNoticeText(const net::BrokerNotice& notice);
+// Why a broker connection failed or was lost; another part's own words come
+// after a lead in the language.
+QString brokerFailureText(const net::BrokerFailure& failure);
 
 }  // namespace cellwatch

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -29,8 +30,7 @@ DatabaseDialog::DatabaseDialog(const DatabaseChoice& given, AskOpenFile askOpenF
                                QWidget* parent)
     : QDialog(parent), askOpenFile_(std::move(askOpenFile)) {
     setObjectName(QStringLiteral("databaseDialog"));
-    setWindowTitle(tr("Send to a database"));
-    on_ = new QCheckBox(tr("Send every row and alarm to the database"), this);
+    on_ = new QCheckBox(this);
     on_->setObjectName(QStringLiteral("databaseOn"));
     on_->setChecked(given.on);
     address_ = new QLineEdit(given.address, this);
@@ -39,10 +39,9 @@ DatabaseDialog::DatabaseDialog(const DatabaseChoice& given, AskOpenFile askOpenF
     address_->setMinimumWidth(420);
     authFile_ = new QLineEdit(given.authFile, this);
     authFile_->setObjectName(QStringLiteral("databaseAuthFile"));
-    authFile_->setPlaceholderText(tr("A token, or USER:PASSWORD, on its first line"));
-    auto* browse = new QPushButton(tr("Browse…"), this);
-    browse->setObjectName(QStringLiteral("databaseAuthFileBrowse"));
-    connect(browse, &QPushButton::clicked, this, [this] {
+    browse_ = new QPushButton(this);
+    browse_->setObjectName(QStringLiteral("databaseAuthFileBrowse"));
+    connect(browse_, &QPushButton::clicked, this, [this] {
         if (!askOpenFile_) {
             return;
         }
@@ -55,16 +54,16 @@ DatabaseDialog::DatabaseDialog(const DatabaseChoice& given, AskOpenFile askOpenF
     });
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(authFile_, 1);
-    fileRow->addWidget(browse);
+    fileRow->addWidget(browse_);
     problem_ = new QLabel(this);
     problem_->setObjectName(QStringLiteral("databaseProblem"));
     problem_->setWordWrap(true);
     problem_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; }"));
     problem_->hide();
 
-    auto* form = new QFormLayout;
-    form->addRow(tr("Write address:"), address_);
-    form->addRow(tr("Sign-in file:"), fileRow);
+    form_ = new QFormLayout;
+    form_->addRow(QStringLiteral("-"), address_);  // (the rows are named in retranslate)
+    form_->addRow(QStringLiteral("-"), fileRow);
     auto* forms = new QLabel(QStringLiteral("http://HOST:8086/write?db=NAME\n"
                                             "http://HOST/api/v2/write?org=ORG&bucket=BUCKET"),
                              this);
@@ -76,10 +75,39 @@ DatabaseDialog::DatabaseDialog(const DatabaseChoice& given, AskOpenFile askOpenF
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(on_);
-    layout->addLayout(form);
+    layout->addLayout(form_);
     layout->addWidget(forms);
     layout->addWidget(problem_);
     layout->addWidget(buttons);
+    retranslate();
+}
+
+void DatabaseDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void DatabaseDialog::retranslate() {
+    setWindowTitle(tr("Send to a database"));
+    on_->setText(tr("Send every row and alarm to the database"));
+    authFile_->setPlaceholderText(tr("A token, or USER:PASSWORD, on its first line"));
+    browse_->setText(tr("Browse…"));
+    const QString names[] = {tr("Write address:"), tr("Sign-in file:")};
+    for (int row = 0; row < form_->rowCount(); ++row) {
+        if (auto* label =
+                qobject_cast<QLabel*>(form_->itemAt(row, QFormLayout::LabelRole)->widget())) {
+            label->setText(names[row]);
+        }
+    }
+    problem_->setText(problemText());
+}
+
+QString DatabaseDialog::problemText() const {
+    return tr(
+        "This is no database write address: give one of the forms "
+        "above (a sign-in goes in the file, never in the address).");
 }
 
 DatabaseChoice DatabaseDialog::choice() const {
@@ -92,9 +120,6 @@ void DatabaseDialog::accept() {
         try {
             net::parseInfluxAddress(c.address);
         } catch (const net::InfluxError&) {
-            problem_->setText(
-                tr("This is no database write address: give one of the forms "
-                   "above (a sign-in goes in the file, never in the address)."));
             problem_->show();
             address_->setFocus();
             return;

@@ -11,7 +11,9 @@
 #include <functional>
 
 class QCheckBox;
+class QFormLayout;
 class QLabel;
+class QPushButton;
 class QLineEdit;
 
 namespace cellwatch {
@@ -45,8 +47,16 @@ public:
     QLineEdit& authFileField() const { return *authFile_; }
     QLabel& problemLabel() const { return *problem_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
+    QString problemText() const;
+
     AskOpenFile askOpenFile_;
+    QPushButton* browse_ = nullptr;
+    QFormLayout* form_ = nullptr;
     QCheckBox* on_ = nullptr;
     QLineEdit* address_ = nullptr;
     QLineEdit* authFile_ = nullptr;

@@ -2,9 +2,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -27,30 +29,25 @@ using logimport::ImportResult;
 
 ImportDialog::ImportDialog(QString folder, QString programVersion, QWidget* parent)
     : QDialog(parent), folder_(std::move(folder)), programVersion_(std::move(programVersion)) {
-    setWindowTitle(tr("Import logs"));
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(tr("ToolkitRC SD-card logs, OpenFormat logs and tables of this "
-                                "program from another computer become recordings of the pack "
-                                "chosen below."),
-                             this);
-    intro->setWordWrap(true);
-    layout->addWidget(intro);
+    intro_ = new QLabel(this);
+    intro_->setWordWrap(true);
+    layout->addWidget(intro_);
 
-    auto* form = new QFormLayout;
-    auto* choose = new QPushButton(tr("Choose files…"), this);
-    chosen_ = new QLabel(tr("No file chosen"), this);
+    form_ = new QFormLayout;
+    choose_ = new QPushButton(this);
+    chosen_ = new QLabel(this);
     auto* files = new QHBoxLayout;
-    files->addWidget(choose);
+    files->addWidget(choose_);
     files->addWidget(chosen_, 1);
-    form->addRow(tr("Files:"), files);
+    form_->addRow(QStringLiteral("-"), files);  // (the rows are named in retranslate)
     pack_ = new QComboBox(this);
     pack_->setEditable(true);
     pack_->addItems(packNamesOfFolder(folder_));
     pack_->setCurrentText(QString());
     pack_->lineEdit()->setMaxLength(static_cast<int>(kPackNameLimit));
-    pack_->lineEdit()->setPlaceholderText(tr("a known pack, or a new name"));
-    form->addRow(tr("Pack:"), pack_);
-    dateWanted_ = new QCheckBox(tr("Logs that do not tell their date were recorded on"), this);
+    form_->addRow(QStringLiteral("-"), pack_);
+    dateWanted_ = new QCheckBox(this);
     date_ = new QDateEdit(QDate::currentDate(), this);
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
@@ -58,32 +55,65 @@ ImportDialog::ImportDialog(QString folder, QString programVersion, QWidget* pare
     auto* dated = new QHBoxLayout;
     dated->addWidget(dateWanted_);
     dated->addWidget(date_);
-    form->addRow(tr("Date:"), dated);
-    layout->addLayout(form);
+    form_->addRow(QStringLiteral("-"), dated);
+    layout->addLayout(form_);
 
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 1);
     progress_->setValue(0);
-    progress_->setFormat(tr("%v of %m files"));
     layout->addWidget(progress_);
     results_ = new QListWidget(this);
     results_->setWordWrap(true);
     results_->setMinimumSize(520, 160);
     layout->addWidget(results_, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    import_ = buttons->addButton(tr("Import"), QDialogButtonBox::AcceptRole);
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    import_ = buttons_->addButton(QStringLiteral("-"), QDialogButtonBox::AcceptRole);
     import_->setEnabled(false);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons_);
 
-    connect(choose, &QPushButton::clicked, this, &ImportDialog::chooseFiles);
+    connect(choose_, &QPushButton::clicked, this, &ImportDialog::chooseFiles);
     connect(dateWanted_, &QCheckBox::toggled, date_, &QWidget::setEnabled);
     connect(pack_, &QComboBox::currentTextChanged, this,
             [this] { import_->setEnabled(!files_.isEmpty() && !running()); });
     // Import starts the work; the dialog stays open to show the results.
-    disconnect(buttons, &QDialogButtonBox::accepted, this, nullptr);
+    disconnect(buttons_, &QDialogButtonBox::accepted, this, nullptr);
     connect(import_, &QPushButton::clicked, this, &ImportDialog::start);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    retranslate();
+}
+
+void ImportDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void ImportDialog::retranslate() {
+    setWindowTitle(tr("Import logs"));
+    intro_->setText(
+        tr("ToolkitRC SD-card logs, OpenFormat logs and tables of this "
+           "program from another computer become recordings of the pack "
+           "chosen below."));
+    choose_->setText(tr("Choose files…"));
+    showChosen();
+    pack_->lineEdit()->setPlaceholderText(tr("a known pack, or a new name"));
+    dateWanted_->setText(tr("Logs that do not tell their date were recorded on"));
+    const QString names[] = {tr("Files:"), tr("Pack:"), tr("Date:")};
+    for (int row = 0; row < form_->rowCount(); ++row) {
+        if (auto* label =
+                qobject_cast<QLabel*>(form_->itemAt(row, QFormLayout::LabelRole)->widget())) {
+            label->setText(names[row]);
+        }
+    }
+    progress_->setFormat(tr("%v of %m files"));
+    import_->setText(tr("Import"));
+    // The results so far, in the language now.
+    results_->clear();
+    for (const ImportResult& r : outcomes_) {
+        showResult(r);
+    }
 }
 
 ImportDialog::~ImportDialog() = default;
@@ -111,9 +141,15 @@ void ImportDialog::chooseFiles() {
 
 void ImportDialog::setFiles(const QStringList& files) {
     files_ = files;
-    chosen_->setText(files.size() == 1 ? QFileInfo(files.front()).fileName()
-                                       : tr("%n files", nullptr, static_cast<int>(files.size())));
+    showChosen();
     import_->setEnabled(!files_.isEmpty() && !running());
+}
+
+void ImportDialog::showChosen() {
+    chosen_->setText(files_.isEmpty() ? tr("No file chosen")
+                     : files_.size() == 1
+                         ? QFileInfo(files_.front()).fileName()
+                         : tr("%n files", nullptr, static_cast<int>(files_.size())));
 }
 
 void ImportDialog::start() {
@@ -167,7 +203,10 @@ void ImportDialog::showResult(const ImportResult& r) {
                        .arg(file, names.join(QStringLiteral(", ")));
             break;
         case ImportOutcome::Refused:
-            line = tr("%1: refused: %2").arg(file, r.reason);
+            line = tr("%1: refused: %2")
+                       .arg(file, logimport::refusalText(r.refusal, [](const char* english) {
+                                return QCoreApplication::translate("ImportReason", english);
+                            }));
             break;
     }
     auto* item = new QListWidgetItem(line, results_);

@@ -16,7 +16,9 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QDateEdit;
+class QDialogButtonBox;
 class QFileDialog;
 class QLabel;
 class QListWidget;
@@ -49,7 +51,12 @@ signals:
     // The last file is done.
     void finished();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
+    void showChosen();
     void chooseFiles();
     void start();
     void importNext();
@@ -58,6 +65,10 @@ private:
     QString folder_;
     QString programVersion_;
     QStringList files_;
+    QLabel* intro_ = nullptr;
+    QPushButton* choose_ = nullptr;
+    QFormLayout* form_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
     QLabel* chosen_ = nullptr;
     QComboBox* pack_ = nullptr;
     QCheckBox* dateWanted_ = nullptr;

@@ -21,6 +21,36 @@ namespace cellwatch {
 
 using session::LinkState;
 
+namespace {
+
+// A warning of the publishing setup, in the language.
+QString warningText(const net::SetupWarning& w) {
+    using Kind = net::SetupWarning::Kind;
+    switch (w.kind) {
+        case Kind::PasswordFileOpen:
+            //: %1 the file, %2 its mode ("0644")
+            return LineSharing::tr(
+                       "the password file %1 can be read by others (mode %2); it should be "
+                       "private to you: chmod 600 %1")
+                .arg(w.path, w.mode);
+        case Kind::KeyFileOpen:
+            //: %1 the file, %2 its mode ("0644")
+            return LineSharing::tr(
+                       "the key file %1 can be read by others (mode %2); it should be private to "
+                       "you: chmod 600 %1")
+                .arg(w.path, w.mode);
+        case Kind::Unencrypted:
+            //: %1 the user, %2 the broker ("example.org:1883")
+            return LineSharing::tr(
+                       "the password of %1 goes to the broker %2 unencrypted (mqtt://): anyone on "
+                       "the way can read it; use mqtts:// to protect it")
+                .arg(w.user, w.broker);
+    }
+    return {};
+}
+
+}  // namespace
+
 LineSharing::LineSharing(Parts parts, QObject* parent)
     : QObject(parent), parts_(std::move(parts)), session_(&parts_.session) {
     connect(session_, &session::LiveSession::stateChanged, this, &LineSharing::onStateChanged);
@@ -125,12 +155,12 @@ bool LineSharing::applyPublishing(const PublishChoice& choice, const QString& pa
         return true;
     }
     std::unique_ptr<net::Publisher> fresh;
-    QStringList warnings;
+    std::vector<net::SetupWarning> warnings;
     QString address;
     try {
         net::BrokerSetup setup = net::setUpBroker(
             {choice.address, password, choice.passwordFile, choice.caFile, choice.keyFile});
-        warnings = setup.warnings;
+        warnings = setup.warned;
         address = setup.mqtt.address.text();
         fresh = net::makePublisher(std::move(setup), choice.discovery);
     } catch (const std::exception& e) {
@@ -144,8 +174,8 @@ bool LineSharing::applyPublishing(const PublishChoice& choice, const QString& pa
     connect(publisher_.get(), &net::Publisher::noticed, this,
             [this](const net::BrokerNotice& n) { parts_.postStatus(brokerNoticeText(n)); });
     parts_.postStatus(tr("Publishing on %1").arg(address));
-    for (const QString& warning : warnings) {
-        parts_.postStatus(warning);
+    for (const net::SetupWarning& warning : warnings) {
+        parts_.postStatus(warningText(warning));
     }
     attachPublisher();
     publisher_->start();

@@ -92,11 +92,11 @@ NetworkListDialog::NetworkListDialog(Settings& settings, const QString& broker,
     connect(client_.get(), &net::MqttClient::message, this, &NetworkListDialog::take);
     connect(client_.get(), &net::MqttClient::connected, this, [this] {
         connected_ = true;
-        notice_.clear();
+        notice_.reset();
         showState();
     });
     connect(client_.get(), &net::MqttClient::noticed, this, [this](const net::BrokerNotice& n) {
-        notice_ = brokerNoticeText(n);
+        notice_ = n;
         showState();
     });
     updateTimer_.setSingleShot(true);
@@ -192,10 +192,10 @@ void NetworkListDialog::retranslate() {
 }
 
 void NetworkListDialog::showState() {
-    // The client's notices come in English.
-    QString text = !notice_.isEmpty() ? notice_
-                   : connected_       ? tr("Chargers on %1").arg(broker_)
-                                      : tr("Connecting to %1…").arg(broker_);
+    // The client's last notice, worded in the language now.
+    QString text = notice_      ? brokerNoticeText(*notice_)
+                   : connected_ ? tr("Chargers on %1").arg(broker_)
+                                : tr("Connecting to %1…").arg(broker_);
     if (!leftOut_.isEmpty()) {
         //: %1 how many chargers, %2 the most the list shows
         text +=
@@ -392,7 +392,10 @@ void NetworkListDialog::showFor(Settings& settings, QWidget* parent) {
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->show();
     } catch (const std::exception& e) {
-        QMessageBox::critical(parent, QStringLiteral("Cellwatch"), QString::fromUtf8(e.what()));
+        //: %1 why, in the words of the part that failed
+        QMessageBox::critical(parent, QStringLiteral("Cellwatch"),
+                              NetworkListDialog::tr("Cannot list the chargers on the network: %1")
+                                  .arg(QString::fromUtf8(e.what())));
     }
 }
 

@@ -123,7 +123,7 @@ private:
     QSet<QString> leftOut_;
     QTimer updateTimer_;
     bool connected_ = false;
-    QString notice_;  // the client's last, until it connects
+    std::optional<net::BrokerNotice> notice_;  // the client's last, until it connects
     std::uint64_t taken_ = 0;
     std::uint64_t implausible_ = 0;
     QString broker_;

@@ -169,7 +169,10 @@ NetworkWatch* NetworkWatch::open(Settings& settings, const QString& address, QWi
     try {
         return openOrThrow(settings, address, parent, password);
     } catch (const std::exception& e) {
-        QMessageBox::critical(parent, QStringLiteral("Cellwatch"), QString::fromUtf8(e.what()));
+        //: %1 why, in the words of the part that failed
+        QMessageBox::critical(
+            parent, QStringLiteral("Cellwatch"),
+            NetworkWatch::tr("Cannot watch the charger: %1").arg(QString::fromUtf8(e.what())));
         return nullptr;
     }
 }

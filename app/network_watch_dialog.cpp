@@ -1,9 +1,11 @@
 #include "app/network_watch_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,7 +17,6 @@
 #include "net/broker_address.h"
 
 namespace cellwatch {
-namespace {}  // namespace
 
 QString readWatchKeyFile(const Settings& settings) {
     return settings.text(Text::WatchKeyFile);
@@ -33,27 +34,23 @@ WatchConnectDialog::WatchConnectDialog(const Settings& settings, AskOpenFile ask
       keyFile_(new QLineEdit(this)),
       askOpenFile_(std::move(askOpenFile)) {
     setObjectName(QStringLiteral("watchDialog"));
-    setWindowTitle(tr("Watch a charger"));
     address_->setObjectName(QStringLiteral("watchAddress"));
-    address_->setPlaceholderText(tr("mqtt://[USER@]HOST[:PORT]/NAME"));
     address_->setMinimumWidth(360);
     address_->setText(settings.text(Text::WatchAddress));
     password_->setObjectName(QStringLiteral("watchPassword"));
     password_->setEchoMode(QLineEdit::Password);
-    password_->setPlaceholderText(tr("only with USER@ in the address; not kept"));
     keyFile_->setObjectName(QStringLiteral("watchKeyFile"));
-    keyFile_->setPlaceholderText(tr("empty: unsigned messages count"));
     keyFile_->setText(readWatchKeyFile(settings));
 
     auto* keyRow = new QWidget(this);
     auto* keyLayout = new QHBoxLayout(keyRow);
     keyLayout->setContentsMargins(0, 0, 0, 0);
     keyFile_->setParent(keyRow);
-    auto* browse = new QPushButton(tr("Browse…"), keyRow);
-    browse->setObjectName(QStringLiteral("watchKeyFileBrowse"));
+    browse_ = new QPushButton(keyRow);
+    browse_->setObjectName(QStringLiteral("watchKeyFileBrowse"));
     keyLayout->addWidget(keyFile_, 1);
-    keyLayout->addWidget(browse);
-    connect(browse, &QPushButton::clicked, this, [this] {
+    keyLayout->addWidget(browse_);
+    connect(browse_, &QPushButton::clicked, this, [this] {
         const QString file = askOpenFile_ ? askOpenFile_(this, windowTitle())
                                           : QFileDialog::getOpenFileName(this, windowTitle());
         if (!file.isEmpty()) {
@@ -61,19 +58,42 @@ WatchConnectDialog::WatchConnectDialog(const Settings& settings, AskOpenFile ask
         }
     });
 
-    auto* form = new QFormLayout;
-    form->addRow(tr("Address:"), address_);
-    form->addRow(tr("Password:"), password_);
-    form->addRow(tr("Key file:"), keyRow);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("watchButtons"));
-    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    form_ = new QFormLayout;
+    form_->addRow(QStringLiteral("-"), address_);  // (the rows are named in retranslate)
+    form_->addRow(QStringLiteral("-"), password_);
+    form_->addRow(QStringLiteral("-"), keyRow);
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons_->setObjectName(QStringLiteral("watchButtons"));
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
+    layout->addLayout(form_);
+    layout->addWidget(buttons_);
+    retranslate();
+}
+
+void WatchConnectDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void WatchConnectDialog::retranslate() {
+    setWindowTitle(tr("Watch a charger"));
+    address_->setPlaceholderText(tr("mqtt://[USER@]HOST[:PORT]/NAME"));
+    password_->setPlaceholderText(tr("only with USER@ in the address; not kept"));
+    keyFile_->setPlaceholderText(tr("empty: unsigned messages count"));
+    browse_->setText(tr("Browse…"));
+    const QString names[] = {tr("Address:"), tr("Password:"), tr("Key file:")};
+    for (int row = 0; row < form_->rowCount(); ++row) {
+        if (auto* label =
+                qobject_cast<QLabel*>(form_->itemAt(row, QFormLayout::LabelRole)->widget())) {
+            label->setText(names[row]);
+        }
+    }
+    buttons_->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons_->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
 }
 
 void WatchConnectDialog::keep(Settings& settings) const {
@@ -99,7 +119,10 @@ void WatchConnectDialog::showFor(Settings& settings, QWidget* parent) {
     try {
         dialog.openWatch(settings, parent);
     } catch (const std::exception& e) {
-        QMessageBox::critical(parent, QStringLiteral("Cellwatch"), QString::fromUtf8(e.what()));
+        //: %1 why, in the words of the part that failed
+        QMessageBox::critical(parent, QStringLiteral("Cellwatch"),
+                              WatchConnectDialog::tr("Cannot watch the charger: %1")
+                                  .arg(QString::fromUtf8(e.what())));
     }
 }
 

@@ -15,7 +15,10 @@
 #include <QString>
 #include <functional>
 
+class QDialogButtonBox;
+class QFormLayout;
 class QLineEdit;
+class QPushButton;
 
 namespace cellwatch {
 
@@ -48,11 +51,19 @@ public:
     // the watch. A failure is shown in a message box.
     static void showFor(Settings& settings, QWidget* parent);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
+
     QLineEdit* address_;
     QLineEdit* password_;
     QLineEdit* keyFile_;
     AskOpenFile askOpenFile_;
+    QPushButton* browse_ = nullptr;
+    QFormLayout* form_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
 };
 
 }  // namespace cellwatch

@@ -2,9 +2,11 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -37,30 +39,26 @@ void writePublishChoice(Settings& settings, const PublishChoice& c) {
 PublishDialog::PublishDialog(const PublishChoice& given, AskOpenFile askOpenFile, QWidget* parent)
     : QDialog(parent), askOpenFile_(std::move(askOpenFile)) {
     setObjectName(QStringLiteral("publishDialog"));
-    setWindowTitle(tr("Publish on the network"));
 
-    on_ = new QCheckBox(tr("Publish this charger"), this);
+    on_ = new QCheckBox(this);
     on_->setObjectName(QStringLiteral("publishOn"));
     on_->setChecked(given.on);
     address_ = new QLineEdit(given.address, this);
     address_->setObjectName(QStringLiteral("publishAddress"));
-    address_->setPlaceholderText(tr("mqtt://[USER@]HOST[:PORT]/NAME or mqtts://…"));
     address_->setMinimumWidth(360);
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("publishPassword"));
     password_->setEchoMode(QLineEdit::Password);
-    password_->setPlaceholderText(tr("not kept; unused with a password file"));
-    discovery_ = new QCheckBox(tr("Home Assistant discovery"), this);
+    discovery_ = new QCheckBox(this);
     discovery_->setObjectName(QStringLiteral("publishDiscovery"));
     discovery_->setChecked(given.discovery);
 
-    auto* form = new QFormLayout;
-    form->addRow(tr("Address:"), address_);
-    form->addRow(tr("Password:"), password_);
-    form->addRow(tr("Password file:"), fileRow(passwordFile_, "publishPasswordFile", QString()));
-    form->addRow(tr("CA file (mqtts):"),
-                 fileRow(caFile_, "publishCaFile", tr("empty: the system's authorities")));
-    form->addRow(tr("Key file:"), fileRow(keyFile_, "publishKeyFile", tr("empty: unsigned")));
+    form_ = new QFormLayout;
+    form_->addRow(QStringLiteral("-"), address_);  // (the rows are named in retranslate)
+    form_->addRow(QStringLiteral("-"), password_);
+    form_->addRow(QStringLiteral("-"), fileRow(passwordFile_, "publishPasswordFile"));
+    form_->addRow(QStringLiteral("-"), fileRow(caFile_, "publishCaFile"));
+    form_->addRow(QStringLiteral("-"), fileRow(keyFile_, "publishKeyFile"));
     passwordFile_->setText(given.passwordFile);
     caFile_->setText(given.caFile);
     keyFile_->setText(given.keyFile);
@@ -71,27 +69,56 @@ PublishDialog::PublishDialog(const PublishChoice& given, AskOpenFile askOpenFile
     connect(passwordFile_, &QLineEdit::textChanged, this, passwordFromFile);
     passwordFromFile();
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("publishButtons"));
-    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons_->setObjectName(QStringLiteral("publishButtons"));
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(on_);
-    layout->addLayout(form);
+    layout->addLayout(form_);
     layout->addWidget(discovery_);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons_);
+    retranslate();
 }
 
-QWidget* PublishDialog::fileRow(QLineEdit*& field, const char* name, const QString& hint) {
+void PublishDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void PublishDialog::retranslate() {
+    setWindowTitle(tr("Publish on the network"));
+    on_->setText(tr("Publish this charger"));
+    address_->setPlaceholderText(tr("mqtt://[USER@]HOST[:PORT]/NAME or mqtts://…"));
+    password_->setPlaceholderText(tr("not kept; unused with a password file"));
+    discovery_->setText(tr("Home Assistant discovery"));
+    caFile_->setPlaceholderText(tr("empty: the system's authorities"));
+    keyFile_->setPlaceholderText(tr("empty: unsigned"));
+    const QString names[] = {tr("Address:"), tr("Password:"), tr("Password file:"),
+                             tr("CA file (mqtts):"), tr("Key file:")};
+    for (int row = 0; row < form_->rowCount(); ++row) {
+        if (auto* label =
+                qobject_cast<QLabel*>(form_->itemAt(row, QFormLayout::LabelRole)->widget())) {
+            label->setText(names[row]);
+        }
+    }
+    for (QPushButton* browse : browse_) {
+        browse->setText(tr("Browse…"));
+    }
+    buttons_->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons_->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
+}
+
+QWidget* PublishDialog::fileRow(QLineEdit*& field, const char* name) {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     field = new QLineEdit(row);
     field->setObjectName(QString::fromLatin1(name));
-    field->setPlaceholderText(hint);
-    auto* browse = new QPushButton(tr("Browse…"), row);
+    auto* browse = new QPushButton(row);
+    browse_.push_back(browse);
     browse->setObjectName(QString::fromLatin1(name) + QStringLiteral("Browse"));
     layout->addWidget(field, 1);
     layout->addWidget(browse);

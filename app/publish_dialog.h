@@ -9,9 +9,13 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
+class QDialogButtonBox;
+class QFormLayout;
 class QLineEdit;
+class QPushButton;
 
 namespace cellwatch {
 
@@ -51,9 +55,13 @@ public:
     QLineEdit& keyFileField() const { return *keyFile_; }
     QCheckBox& discoveryBox() const { return *discovery_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     // A file field with a Browse… button beside it.
-    QWidget* fileRow(QLineEdit*& field, const char* name, const QString& hint);
+    QWidget* fileRow(QLineEdit*& field, const char* name);
+    void retranslate();
 
     AskOpenFile askOpenFile_;
     QCheckBox* on_ = nullptr;
@@ -63,6 +71,9 @@ private:
     QLineEdit* caFile_ = nullptr;
     QLineEdit* keyFile_ = nullptr;
     QCheckBox* discovery_ = nullptr;
+    QFormLayout* form_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
+    std::vector<QPushButton*> browse_;
 };
 
 }  // namespace cellwatch

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "app/broker_notice_texts.h"
+
 namespace cellwatch {
 
 QString watchNoticeText(const net::WatchNotice& n) {
@@ -16,13 +18,14 @@ QString watchNoticeText(const net::WatchNotice& n) {
             return QCoreApplication::translate("WatchNotice",
                                                "the charger's line was lost at the publisher");
         case Kind::BrokerGone: {
-            // A translation may leave out the library's own (English) words.
+            // A translation may leave out why.
             const QString text =
                 n.wasConnected
                     ? QCoreApplication::translate("WatchNotice", "the broker went away: %1", "lost")
                     : QCoreApplication::translate("WatchNotice", "the broker went away: %1",
                                                   "unreachable");
-            return text.contains(QLatin1String("%1")) ? text.arg(n.why) : text;
+            return text.contains(QLatin1String("%1")) ? text.arg(brokerFailureText(n.failure))
+                                                      : text;
         }
         case Kind::NoStart:
             return QCoreApplication::translate("WatchNotice",

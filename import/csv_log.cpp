@@ -77,30 +77,34 @@ Checked check(std::string_view text) {
             out.dated = first == "Date and time" || isoTime(first).has_value();
             skip = out.dated ? 1 : 0;
             if (cursor.fieldCount() < kRowFieldCount + skip) {
-                throw LogFault(line, 0,
-                               QStringLiteral("%1 columns where a table row has %2")
-                                   .arg(cursor.fieldCount())
-                                   .arg(kRowFieldCount + skip));
+                throw LogFault(
+                    line, 0,
+                    QT_TRANSLATE_NOOP("ImportReason", "%1 columns where a table row has %2"),
+                    cursor.fieldCount(), kRowFieldCount + skip);
             }
             if (!ReadingFormat::parseElapsed(cursor.field(skip, scratch))) {
                 continue;  // the header row
             }
         }
         if (!cursor.terminated()) {
-            throw LogFault(line, 0, QStringLiteral("the last row is cut short (no line end)"));
+            throw LogFault(
+                line, 0,
+                QT_TRANSLATE_NOOP("ImportReason", "the last row is cut short (no line end)"));
         }
         if (cursor.broken(kRowFieldCount + skip) || cursor.fieldCount() < kRowFieldCount + skip) {
             throw LogFault(line, 0,
-                           QStringLiteral("no row of a recording (%1 columns, or a quote that "
-                                          "never closes)")
-                               .arg(cursor.fieldCount()));
+                           QT_TRANSLATE_NOOP("ImportReason",
+                                             "no row of a recording (%1 columns, or a quote that "
+                                             "never closes)"),
+                           cursor.fieldCount());
         }
         if (out.dated) {
             const std::string_view when = cursor.field(0, scratch);
             const auto t = isoTime(when);
             if (!t) {
                 throw LogFault(line, 1,
-                               QStringLiteral("\"%1\" is no date and time").arg(qText(when)));
+                               QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no date and time"),
+                               qText(when));
             }
             if (!out.firstTime) {
                 out.firstTime = t;
@@ -110,7 +114,8 @@ Checked check(std::string_view text) {
         const auto seconds = ReadingFormat::parseElapsed(time);
         if (!seconds) {
             throw LogFault(line, static_cast<int>(skip) + 1,
-                           QStringLiteral("\"%1\" is no elapsed time (H:mm:ss)").arg(qText(time)));
+                           QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no elapsed time (H:mm:ss)"),
+                           qText(time));
         }
         if (!out.firstSeconds) {
             out.firstSeconds = seconds;
@@ -118,8 +123,9 @@ Checked check(std::string_view text) {
         // A recording's rows come in the order they were taken.
         if (lastSeconds && *seconds < *lastSeconds) {
             throw LogFault(line, static_cast<int>(skip) + 1,
-                           QStringLiteral("the elapsed time %1 comes before the row above's %2")
-                               .arg(qText(time), QString::fromStdString(lastTime)));
+                           QT_TRANSLATE_NOOP("ImportReason",
+                                             "the elapsed time %1 comes before the row above's %2"),
+                           qText(time), QString::fromStdString(lastTime));
         }
         lastSeconds = seconds;
         lastTime = time;
@@ -127,7 +133,7 @@ Checked check(std::string_view text) {
             const std::string_view f = cursor.field(i + skip, scratch);
             if (!f.empty() && std::isnan(ReadingFormat::number(f))) {
                 throw LogFault(line, static_cast<int>(i + skip) + 1,
-                               QStringLiteral("\"%1\" is no number").arg(qText(f)));
+                               QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no number"), qText(f));
             }
         }
     }
@@ -170,7 +176,7 @@ ImportedLog readOwnCsv(const QString& path) {
         throw LogFault(
             static_cast<int>(line),
             static_cast<int>(at - (lineStart == std::string_view::npos ? 0 : lineStart + 1)) + 1,
-            QStringLiteral("binary data, not text"));
+            QT_TRANSLATE_NOOP("ImportReason", "binary data, not text"));
     }
     const Checked checked = check(text);
     QString readPath = path;
@@ -181,8 +187,9 @@ ImportedLog readOwnCsv(const QString& path) {
             plain.write(rows.data(), static_cast<qint64>(rows.size())) !=
                 static_cast<qint64>(rows.size()) ||
             !plain.flush()) {
-            throw LogFault(
-                0, 0, QStringLiteral("cannot write a scratch file: %1").arg(plain.errorString()));
+            throw LogFault(0, 0,
+                           QT_TRANSLATE_NOOP("ImportReason", "cannot write a scratch file: %1"),
+                           plain.errorString());
         }
         readPath = plain.fileName();
     }
@@ -194,14 +201,14 @@ ImportedLog readOwnCsv(const QString& path) {
     } catch (const std::runtime_error& e) {
         QString why = QString::fromStdString(e.what());
         why.replace(readPath, QFileInfo(path).fileName());
-        throw LogFault(0, 0, why);
+        throw LogFault(Refusal{nullptr, {why}});
     }
     if (file.droppedCutRow()) {
-        throw LogFault(0, 0, QStringLiteral("the last row is cut short"));
+        throw LogFault(0, 0, QT_TRANSLATE_NOOP("ImportReason", "the last row is cut short"));
     }
     if (file.damagedLineCount() > 0) {
         throw LogFault(static_cast<int>(file.damagedLines().front()), 0,
-                       QStringLiteral("no row of a recording"));
+                       QT_TRANSLATE_NOOP("ImportReason", "no row of a recording"));
     }
     JournalInfo info;
     for (const QString& comment : file.comments()) {

@@ -1,5 +1,6 @@
 #include "import/log_import.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -51,16 +52,11 @@ PackChemistry packChemistry(Chemistry c) {
     }
 }
 
-QString kindName(LogKind kind) {
-    switch (kind) {
-        case LogKind::ToolkitRc:
-            return QStringLiteral("ToolkitRC log");
-        case LogKind::OpenFormat:
-            return QStringLiteral("OpenFormat lines");
-        case LogKind::OwnCsv:
-            return QStringLiteral("table");
-    }
-    return {};
+// A result refused for `why`.
+ImportResult& refuse(ImportResult& result, Refusal why) {
+    result.reason = refusalText(why);
+    result.refusal = std::move(why);
+    return result;
 }
 
 // A driver's id as a journal's file name may hold it.
@@ -92,11 +88,11 @@ QByteArray journalBytes(const RowStore& rows, const QString& comment) {
 // Writes `bytes` as a new journal named from `base` (-2, -3 ... when taken):
 // a temporary file renamed into place, never over another file.
 QString writeJournal(const QString& folder, const QString& base, const QByteArray& bytes,
-                     QString& error) {
+                     Refusal& error) {
     QTemporaryFile scratch(folder + QStringLiteral("/.cellwatch-import-XXXXXX"));
     if (!scratch.open() || scratch.write(bytes) != bytes.size() || !scratch.flush()) {
-        error = QStringLiteral("cannot write in %1: %2")
-                    .arg(QDir::toNativeSeparators(folder), scratch.errorString());
+        error = {QT_TRANSLATE_NOOP("ImportReason", "cannot write in %1: %2"),
+                 {QDir::toNativeSeparators(folder), scratch.errorString()}};
         return {};
     }
     scratch.close();
@@ -112,8 +108,8 @@ QString writeJournal(const QString& folder, const QString& base, const QByteArra
             return name;
         }
     }
-    error = QStringLiteral("cannot name a recording %1 in %2")
-                .arg(base, QDir::toNativeSeparators(folder));
+    error = {QT_TRANSLATE_NOOP("ImportReason", "cannot name a recording %1 in %2"),
+             {base, QDir::toNativeSeparators(folder)}};
     return {};
 }
 
@@ -205,29 +201,30 @@ ImportResult Importer::importFile(const QString& path) {
     try {
         const FileBytes file(path);
         if (static_cast<std::size_t>(file.end() - file.begin()) > kMostLogBytes) {
-            throw std::runtime_error(
-                QStringLiteral("it is larger than %1 MiB").arg(kMostLogBytes >> 20).toStdString());
+            throw LogFault(0, 0, QT_TRANSLATE_NOOP("ImportReason", "it is larger than %1 MiB"),
+                           kMostLogBytes >> 20);
         }
         bytes = QByteArray(file.begin(), file.end() - file.begin());
+    } catch (const LogFault& fault) {
+        return refuse(result, fault.refusal());
     } catch (const std::runtime_error& e) {
-        result.reason = QString::fromStdString(e.what());
-        return result;
+        return refuse(result, {nullptr, {QString::fromStdString(e.what())}});
     }
     // Spreadsheets saved by a spreadsheet program are no logs.
     if (bytes.startsWith("\xD0\xCF\x11\xE0") || bytes.startsWith("PK\x03\x04")) {
-        result.reason = QStringLiteral(
-            "it is a spreadsheet workbook (binary), not a log: import "
-            "the charger's own file, or a CSV table");
-        return result;
+        return refuse(result, {QT_TRANSLATE_NOOP("ImportReason",
+                                                 "it is a spreadsheet workbook (binary), not a "
+                                                 "log: import the charger's own file, or a CSV "
+                                                 "table")});
     }
     const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     result.kind = kindOfText(text.substr(0, kFirstLineBytes));
     if (!result.kind) {
-        result.reason = bytes.isEmpty() ? QStringLiteral("the file is empty")
-                                        : QStringLiteral(
-                                              "it is no ToolkitRC log, no OpenFormat "
-                                              "lines and no table of this program");
-        return result;
+        return refuse(result,
+                      {bytes.isEmpty() ? QT_TRANSLATE_NOOP("ImportReason", "the file is empty")
+                                       : QT_TRANSLATE_NOOP("ImportReason",
+                                                           "it is no ToolkitRC log, no OpenFormat "
+                                                           "lines and no table of this program")});
     }
     const QString hash =
         QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
@@ -250,23 +247,22 @@ ImportResult Importer::importFile(const QString& path) {
     try {
         log = readLog(path, bytes, *result.kind);
     } catch (const LogFault& fault) {
-        result.reason = QStringLiteral("%1 (as %2)")
-                            .arg(QString::fromUtf8(fault.what()), kindName(*result.kind));
-        return result;
+        Refusal why = fault.refusal();
+        why.as = result.kind;
+        return refuse(result, std::move(why));
     } catch (const std::runtime_error& e) {
-        result.reason = QString::fromUtf8(e.what());
-        return result;
+        return refuse(result, {nullptr, {QString::fromUtf8(e.what())}});
     }
     const QDateTime start = startOf(log, path);
     if (!start.isValid()) {
-        result.reason = QStringLiteral(
-            "the file does not tell its date (the charger has no "
-            "clock): give the date it was recorded on");
-        return result;
+        return refuse(result, {QT_TRANSLATE_NOOP("ImportReason",
+                                                 "the file does not tell its date (the charger "
+                                                 "has no clock): give the date it was recorded "
+                                                 "on")});
     }
     if (options_.folder.isEmpty() || !QDir().mkpath(options_.folder)) {
-        result.reason = QStringLiteral("there is no recordings folder to import into");
-        return result;
+        return refuse(result, {QT_TRANSLATE_NOOP("ImportReason",
+                                                 "there is no recordings folder to import into")});
     }
     PackInfo pack;
     if (!options_.pack.isEmpty()) {
@@ -282,7 +278,7 @@ ImportResult Importer::importFile(const QString& path) {
         }
     }
     const QString fileName = QFileInfo(path).fileName();
-    QString error;
+    Refusal error;
     for (const ImportedChannel& channel : log.channels) {
         const RowStore& rows = *channel.rows;
         QString comment = QStringLiteral("cellwatch %1; port=; start=%2; battery=%3; charger=%4")
@@ -301,9 +297,11 @@ ImportResult Importer::importFile(const QString& path) {
         }
         const QString journal =
             writeJournal(options_.folder, base, journalBytes(rows, comment), error);
-        if (!journal.isEmpty() && !pack.isEmpty() && !writePackInfo(journal, pack, &error)) {
+        QString packError;
+        if (!journal.isEmpty() && !pack.isEmpty() && !writePackInfo(journal, pack, &packError)) {
             QFile::remove(journal);
-            error = QStringLiteral("cannot write its pack file: %1").arg(error);
+            error = {QT_TRANSLATE_NOOP("ImportReason", "cannot write its pack file: %1"),
+                     {packError}};
         } else if (!journal.isEmpty()) {
             result.journals << journal;
             result.rows += rows.dataRowCount();
@@ -316,8 +314,7 @@ ImportResult Importer::importFile(const QString& path) {
         }
         result.journals.clear();
         result.rows = 0;
-        result.reason = error;
-        return result;
+        return refuse(result, std::move(error));
     }
     imported_[hash] = result.journals;
     if (!log.start.isValid() && options_.date.isValid()) {

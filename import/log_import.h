@@ -34,9 +34,11 @@ struct ImportResult {
     ImportOutcome outcome = ImportOutcome::Refused;
     QStringList journals;  // written, or those it was imported as before
     std::size_t rows = 0;  // written
-    // Refused: why, with line and column ("line 12, column 7: \"4x\" is no
-    // number").
+    // Refused: why, with line and column, in English ("line 12, column 7:
+    // \"4x\" is no number (as OpenFormat lines)"), and as its kind and data
+    // for a window to word.
     QString reason;
+    Refusal refusal;
     std::optional<LogKind> kind;
 };
 

@@ -1,5 +1,6 @@
 #include "import/log_reader.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "protocol/table_fields.h"
@@ -31,17 +32,59 @@ std::string_view firstLine(std::string_view text) {
 
 }  // namespace
 
-LogFault::LogFault(int line, int column, const QString& reason)
-    : std::runtime_error(
-          (line > 0
-               ? column > 0
-                     ? QStringLiteral("line %1, column %2: %3").arg(line).arg(column).arg(reason)
-                     : QStringLiteral("line %1: %2").arg(line).arg(reason)
-               : reason)
-              .toStdString()),
-      line_(line),
-      column_(column),
-      reason_(reason) {}
+QString refusalText(const Refusal& r, const RefusalWords& words) {
+    const auto say = [&words](const char* english) {
+        return words ? words(english) : QString::fromUtf8(english);
+    };
+    // %1... replaced in one pass: a file's words that hold "%2" stay as they are.
+    const auto fill = [](const QString& text, const QStringList& args) {
+        QString out;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype n = i + 1 < text.size() ? text[i + 1].digitValue() : -1;
+            if (text[i] == u'%' && n >= 1 && n <= args.size()) {
+                out += args[n - 1];
+                ++i;
+            } else {
+                out += text[i];
+            }
+        }
+        return out;
+    };
+    QString text;
+    if (r.text != nullptr) {
+        text = fill(say(r.text), r.args);
+    } else {
+        const QString own = r.args.join(QStringLiteral(": "));
+        // Another part's words come after a lead of the window's language.
+        text = words ? fill(say(QT_TRANSLATE_NOOP("ImportReason", "it cannot be read: %1")), {own})
+                     : own;
+    }
+    if (r.line > 0 && r.column > 0) {
+        text = fill(say(QT_TRANSLATE_NOOP("ImportReason", "line %1, column %2: %3")),
+                    {QString::number(r.line), QString::number(r.column), text});
+    } else if (r.line > 0) {
+        text = fill(say(QT_TRANSLATE_NOOP("ImportReason", "line %1: %2")),
+                    {QString::number(r.line), text});
+    }
+    if (r.as) {
+        const char* kind =
+            *r.as == LogKind::ToolkitRc    ? QT_TRANSLATE_NOOP("ImportReason", "ToolkitRC log")
+            : *r.as == LogKind::OpenFormat ? QT_TRANSLATE_NOOP("ImportReason", "OpenFormat lines")
+                                           : QT_TRANSLATE_NOOP("ImportReason", "table");
+        text = fill(say(QT_TRANSLATE_NOOP("ImportReason", "%1 (as %2)")), {text, say(kind)});
+    }
+    return text;
+}
+
+LogFault::LogFault(Refusal refusal)
+    : std::runtime_error(refusalText(refusal).toStdString()), refusal_(std::move(refusal)) {}
+
+QString LogFault::reason() const {
+    Refusal bare = refusal_;
+    bare.line = 0;
+    bare.column = 0;
+    return refusalText(bare);
+}
 
 std::size_t ImportedLog::rowCount() const {
     std::size_t rows = 0;

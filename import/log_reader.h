@@ -14,10 +14,13 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "protocol/charger_description.h"
@@ -28,19 +31,44 @@ namespace cellwatch::logimport {
 
 enum class LogKind { ToolkitRc, OpenFormat, OwnCsv };
 
+// Why a file is refused, as a kind and its data: the kind is the English text
+// of the code (marked for translation, context "ImportReason") with %1... for
+// `args`. Where a person reads it the window words it in its language
+// (refusalText with its translation); the tools print the English.
+struct Refusal {
+    const char* text = nullptr;   // null: `args` holds another part's own words alone
+    QStringList args{};           // the file's words, numbers, a system's words
+    int line = 0;                 // 0: the file as a whole
+    int column = 0;               // 0: the line as a whole
+    std::optional<LogKind> as{};  // the kind the file was read as, when it was
+};
+
+// Gives a refusal's text in a language: its English as is when null.
+using RefusalWords = std::function<QString(const char* english)>;
+// "line 12, column 7: \"4x\" is no number (as OpenFormat lines)".
+QString refusalText(const Refusal& refusal, const RefusalWords& words = {});
+
 // What is wrong with a file, and where: line 0 for the file as a whole,
-// column 0 for the line as a whole.
+// column 0 for the line as a whole. what() is its English line.
 class LogFault : public std::runtime_error {
 public:
-    LogFault(int line, int column, const QString& reason);
-    int line() const { return line_; }
-    int column() const { return column_; }
-    QString reason() const { return reason_; }
+    explicit LogFault(Refusal refusal);
+    template <typename... Args>
+    LogFault(int line, int column, const char* text, const Args&... args)
+        : LogFault(Refusal{text, {argText(args)...}, line, column, std::nullopt}) {}
+    int line() const { return refusal_.line; }
+    int column() const { return refusal_.column; }
+    // The English reason, without its place.
+    QString reason() const;
+    const Refusal& refusal() const { return refusal_; }
 
 private:
-    int line_;
-    int column_;
-    QString reason_;
+    static QString argText(const QString& text) { return text; }
+    template <typename Number>
+    requires std::is_arithmetic_v<Number>
+    static QString argText(Number n) { return QString::number(n); }
+
+    Refusal refusal_;
 };
 
 // The rows of one charger channel.

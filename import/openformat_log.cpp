@@ -163,8 +163,9 @@ void OpenFormatReader::take(std::string_view line, int n, int channel, std::int6
     driver_->feed({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, 0);
     if (!catcher_.caught) {
         throw LogFault(n, 0,
-                       QStringLiteral("the line does not fit the description of these lines "
-                                      "(its channel or its items)"));
+                       QT_TRANSLATE_NOOP("ImportReason",
+                                         "the line does not fit the description of these lines "
+                                         "(its channel or its items)"));
     }
     Clock& c = clocks_[channel];
     if (c.firstMs < 0) {
@@ -177,7 +178,8 @@ void OpenFormatReader::take(std::string_view line, int n, int channel, std::int6
         at = c.lastMs + 1000;
     }
     if (at > static_cast<std::int64_t>(UINT32_MAX)) {
-        throw LogFault(n, timeColumn, QStringLiteral("the log runs longer than 49 days"));
+        throw LogFault(n, timeColumn,
+                       QT_TRANSLATE_NOOP("ImportReason", "the log runs longer than 49 days"));
     }
     c.lastMs = at;
     Reading r = *catcher_.caught;
@@ -195,19 +197,22 @@ void OpenFormatReader::take(std::string_view line, int n, int channel, std::int6
 void OpenFormatReader::plainLine(std::string_view line, int n) {
     std::vector<std::string_view> items;
     if (!splitItems(line.substr(1), ';', items)) {
-        throw LogFault(n, 0, QStringLiteral("more items than any charger sends"));
+        throw LogFault(n, 0,
+                       QT_TRANSLATE_NOOP("ImportReason", "more items than any charger sends"));
     }
     if (items.size() < 4) {
-        throw LogFault(n, static_cast<int>(line.size()) + 1,
-                       QStringLiteral("%1 items: a line holds a channel, a state, a time, values "
-                                      "and a checksum")
-                           .arg(items.size()));
+        throw LogFault(
+            n, static_cast<int>(line.size()) + 1,
+            QT_TRANSLATE_NOOP("ImportReason",
+                              "%1 items: a line holds a channel, a state, a time, values "
+                              "and a checksum"),
+            items.size());
     }
     const std::string_view sum = items.back();
     const auto sent = integerNumber(sum, 10);
     if (!sent || *sent < 0 || *sent > 255) {
         throw LogFault(n, columnOf(line, sum),
-                       QStringLiteral("\"%1\" is no checksum").arg(qText(sum)));
+                       QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no checksum"), qText(sum));
     }
     const std::size_t checked = static_cast<std::size_t>(sum.data() - line.data());
     std::uint32_t xorSum = 0;
@@ -218,23 +223,26 @@ void OpenFormatReader::plainLine(std::string_view line, int n) {
         checksums_ = !(*sent == 0 && xorSum != 0);
     }
     if (*checksums_ ? std::uint32_t(*sent) != xorSum : *sent != 0) {
-        throw LogFault(n, columnOf(line, sum),
-                       QStringLiteral("the checksum %1 does not match the line's %2")
-                           .arg(*sent)
-                           .arg(*checksums_ ? xorSum : 0));
+        throw LogFault(
+            n, columnOf(line, sum),
+            QT_TRANSLATE_NOOP("ImportReason", "the checksum %1 does not match the line's %2"),
+            *sent, *checksums_ ? xorSum : 0);
     }
     const auto channel = integerNumber(items[0], 10);
     if (!channel || *channel < 1 || *channel > 8) {
-        throw LogFault(n, 2, QStringLiteral("\"%1\" is no channel (1 to 8)").arg(qText(items[0])));
+        throw LogFault(n, 2, QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no channel (1 to 8)"),
+                       qText(items[0]));
     }
     if (!integerNumber(items[1], 10)) {
         throw LogFault(n, columnOf(line, items[1]),
-                       QStringLiteral("\"%1\" is no state number").arg(qText(items[1])));
+                       QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no state number"),
+                       qText(items[1]));
     }
     for (std::size_t k = 3; k + 1 < items.size(); ++k) {
         if (!trimmed(items[k]).empty() && !decimalNumber(items[k])) {
             throw LogFault(n, columnOf(line, items[k]),
-                           QStringLiteral("\"%1\" is no number").arg(qText(items[k])));
+                           QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no number"),
+                           qText(items[k]));
         }
     }
     Clock& c = clocks_[static_cast<int>(*channel)];
@@ -243,7 +251,8 @@ void OpenFormatReader::plainLine(std::string_view line, int n) {
         const auto seconds = decimalNumber(items[2]);
         if (!seconds || *seconds < 0 || *seconds > 4.2e6) {
             throw LogFault(n, columnOf(line, items[2]),
-                           QStringLiteral("\"%1\" is no time in seconds").arg(qText(items[2])));
+                           QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no time in seconds"),
+                           qText(items[2]));
         }
         ms = std::llround(*seconds * 1000.0);
     }
@@ -257,8 +266,9 @@ void OpenFormatReader::headerLine(const std::vector<std::string_view>& items, st
         const auto channel = integerNumber(first.substr(1, first.size() - 2), 10);
         if (!channel || *channel != 1) {
             throw LogFault(n, 2,
-                           QStringLiteral("channel %1: only one channel of these lines is read")
-                               .arg(qText(first.substr(1, first.size() - 2))));
+                           QT_TRANSLATE_NOOP("ImportReason",
+                                             "channel %1: only one channel of these lines is read"),
+                           qText(first.substr(1, first.size() - 2)));
         }
     }
     const char letter = first.front();
@@ -273,8 +283,9 @@ void OpenFormatReader::headerLine(const std::vector<std::string_view>& items, st
         }
         if (!voltage) {
             throw LogFault(n, 0,
-                           QStringLiteral("the $C$ line names no column read as the battery's "
-                                          "voltage"));
+                           QT_TRANSLATE_NOOP("ImportReason",
+                                             "the $C$ line names no column read as the battery's "
+                                             "voltage"));
         }
     } else if (letter == 'V' && items.size() > 1) {
         header_.hex = trimmed(items[1]) == "HEX";
@@ -287,7 +298,7 @@ void OpenFormatReader::headerLine(const std::vector<std::string_view>& items, st
         const auto step = items.size() > 1 ? integerNumber(items[1], 10) : std::nullopt;
         if (!step || *step < 1 || *step > 86'400'000) {
             throw LogFault(n, items.size() > 1 ? columnOf(line, items[1]) : 0,
-                           QStringLiteral("$I$ needs a step in milliseconds"));
+                           QT_TRANSLATE_NOOP("ImportReason", "$I$ needs a step in milliseconds"));
         }
         header_.stepMs = static_cast<std::uint32_t>(*step);
         header_.timeItem = -1;
@@ -299,14 +310,17 @@ void OpenFormatReader::headerLine(const std::vector<std::string_view>& items, st
             if (!t || !start.isValid()) {
                 throw LogFault(
                     n, columnOf(line, items[2]),
-                    QStringLiteral("\"%1\" is no start (ddMMyyyy_HHmmssfff)").arg(qText(items[2])));
+                    QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no start (ddMMyyyy_HHmmssfff)"),
+                    qText(items[2]));
             }
             headerStart_ = start;
         }
     } else if (letter == 'T') {
         const auto item = items.size() > 2 ? integerNumber(items[1], 10) : std::nullopt;
         if (!item || *item < 0 || *item > static_cast<std::int64_t>(kDescribedMostFields)) {
-            throw LogFault(n, 0, QStringLiteral("$T$ needs the time's item and its format"));
+            throw LogFault(
+                n, 0,
+                QT_TRANSLATE_NOOP("ImportReason", "$T$ needs the time's item and its format"));
         }
         header_.timeItem = static_cast<int>(*item);
         header_.timeFormat = std::string(trimmed(items[2]));
@@ -317,7 +331,8 @@ void OpenFormatReader::headerLine(const std::vector<std::string_view>& items, st
 void OpenFormatReader::describedLine(std::string_view line, int n) {
     std::vector<std::string_view> items;
     if (!splitItems(line.substr(1), ';', items)) {
-        throw LogFault(n, 0, QStringLiteral("more items than any charger sends"));
+        throw LogFault(n, 0,
+                       QT_TRANSLATE_NOOP("ImportReason", "more items than any charger sends"));
     }
     const std::string_view first = items[0];
     const bool isHeader =
@@ -329,14 +344,16 @@ void OpenFormatReader::describedLine(std::string_view line, int n) {
         return;
     }
     if (header_.columns < 0) {
-        throw LogFault(n, 1, QStringLiteral("a data line before any $C$ line names the columns"));
+        throw LogFault(
+            n, 1,
+            QT_TRANSLATE_NOOP("ImportReason", "a data line before any $C$ line names the columns"));
     }
     const std::size_t wanted =
         static_cast<std::size_t>(header_.columns) + (header_.timeItem >= 0 ? 1 : 0);
     if (items.size() != wanted) {
-        throw LogFault(
-            n, items.size() > wanted ? columnOf(line, items[wanted]) : 0,
-            QStringLiteral("%1 items where the header says %2").arg(items.size()).arg(wanted));
+        throw LogFault(n, items.size() > wanted ? columnOf(line, items[wanted]) : 0,
+                       QT_TRANSLATE_NOOP("ImportReason", "%1 items where the header says %2"),
+                       items.size(), wanted);
     }
     std::int64_t ms =
         static_cast<std::int64_t>(header_.lines) * (header_.stepMs ? header_.stepMs : 1000);
@@ -346,17 +363,18 @@ void OpenFormatReader::describedLine(std::string_view line, int n) {
             const auto t = readItemTime(trimmed(items[k]), header_.timeFormat);
             timeColumn = columnOf(line, items[k]);
             if (!t) {
-                throw LogFault(
-                    n, timeColumn,
-                    QStringLiteral("\"%1\" does not match the time format \"%2\"")
-                        .arg(qText(items[k]), QString::fromStdString(header_.timeFormat)));
+                throw LogFault(n, timeColumn,
+                               QT_TRANSLATE_NOOP("ImportReason",
+                                                 "\"%1\" does not match the time format \"%2\""),
+                               qText(items[k]), QString::fromStdString(header_.timeFormat));
             }
             if (t->dated) {
                 const QDateTime when(QDate(t->year, t->month, t->day),
                                      QTime(t->hour, t->minute, t->second, t->ms));
                 if (!when.isValid()) {
                     throw LogFault(n, timeColumn,
-                                   QStringLiteral("\"%1\" is no date").arg(qText(items[k])));
+                                   QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no date"),
+                                   qText(items[k]));
                 }
                 if (!headerStart_) {
                     headerStart_ = when;
@@ -372,10 +390,11 @@ void OpenFormatReader::describedLine(std::string_view line, int n) {
         const bool number = header_.hex ? integerNumber(items[k], 16).has_value()
                                         : decimalNumber(items[k]).has_value();
         if (!number) {
-            throw LogFault(
-                n, columnOf(line, items[k]),
-                QStringLiteral("\"%1\" is no %2number")
-                    .arg(qText(items[k]), header_.hex ? QStringLiteral("hex ") : QString()));
+            throw LogFault(n, columnOf(line, items[k]),
+                           header_.hex
+                               ? QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no hex number")
+                               : QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no number"),
+                           qText(items[k]));
         }
     }
     ++header_.lines;
@@ -404,16 +423,18 @@ ImportedLog OpenFormatReader::read(std::string_view text) {
             const auto c = static_cast<unsigned char>(line[i]);
             if (c < 0x20 && c != '\t') {
                 throw LogFault(n, static_cast<int>(i) + 1,
-                               QStringLiteral("binary data (byte %1), not text").arg(c));
+                               QT_TRANSLATE_NOOP("ImportReason", "binary data (byte %1), not text"),
+                               c);
             }
         }
         if (line.front() != '$') {
-            throw LogFault(n, 1, QStringLiteral("an OpenFormat line begins with $"));
+            throw LogFault(n, 1,
+                           QT_TRANSLATE_NOOP("ImportReason", "an OpenFormat line begins with $"));
         }
         if (line.size() > kDescribedMostBytes) {
-            throw LogFault(
-                n, static_cast<int>(kDescribedMostBytes) + 1,
-                QStringLiteral("the line is longer than %1 bytes").arg(kDescribedMostBytes));
+            throw LogFault(n, static_cast<int>(kDescribedMostBytes) + 1,
+                           QT_TRANSLATE_NOOP("ImportReason", "the line is longer than %1 bytes"),
+                           kDescribedMostBytes);
         }
         if (!selfDescribing) {
             const std::size_t close = line.find('$', 1);
@@ -422,11 +443,13 @@ ImportedLog OpenFormatReader::read(std::string_view text) {
                              (close + 1 == line.size() || line[close + 1] == ';');
             const auto& description = *selfDescribing ? d_.described : d_.plain;
             if (!description) {
-                throw LogFault(0, 0,
-                               QStringLiteral("the charger description of these lines (%1) is not "
-                                              "installed")
-                                   .arg(*selfDescribing ? QStringLiteral("openformat-zero")
-                                                        : QStringLiteral("openformat")));
+                throw LogFault(
+                    0, 0,
+                    QT_TRANSLATE_NOOP("ImportReason",
+                                      "the charger description of these lines (%1) is not "
+                                      "installed"),
+                    *selfDescribing ? QStringLiteral("openformat-zero")
+                                    : QStringLiteral("openformat"));
             }
             log_.charger = QString::fromStdString(description->id);
             DriverOptions options;
@@ -440,7 +463,7 @@ ImportedLog OpenFormatReader::read(std::string_view text) {
         }
     }
     if (rows_.empty()) {
-        throw LogFault(0, 0, QStringLiteral("it holds no data line"));
+        throw LogFault(0, 0, QT_TRANSLATE_NOOP("ImportReason", "it holds no data line"));
     }
     for (auto& [channel, rows] : rows_) {
         ImportedChannel c;

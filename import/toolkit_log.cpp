@@ -277,12 +277,15 @@ void ToolkitReader::header(const std::vector<Token>& words, int line) {
     }
     if (columns_.front().column != Column::Time) {
         throw LogFault(line, words.front().column,
-                       QStringLiteral("the ==Data== header begins with \"%1\", not the time")
-                           .arg(qText(words.front().text)));
+                       QT_TRANSLATE_NOOP("ImportReason",
+                                         "the ==Data== header begins with \"%1\", not the time"),
+                       qText(words.front().text));
     }
     if (std::none_of(columns_.begin(), columns_.end(),
                      [](const ColumnKind& c) { return c.column == Column::Voltage; })) {
-        throw LogFault(line, 0, QStringLiteral("the ==Data== header names no battery voltage"));
+        throw LogFault(
+            line, 0,
+            QT_TRANSLATE_NOOP("ImportReason", "the ==Data== header names no battery voltage"));
     }
 }
 
@@ -297,14 +300,14 @@ void ToolkitReader::row(const std::vector<Token>& words, int line, int lineLengt
     }
     if (words.size() < columns_.size()) {
         throw LogFault(line, lineLength + 1,
-                       QStringLiteral("the row ends after %1 of its %2 columns")
-                           .arg(words.size())
-                           .arg(columns_.size()));
+                       QT_TRANSLATE_NOOP("ImportReason", "the row ends after %1 of its %2 columns"),
+                       words.size(), columns_.size());
     }
     if (words.size() > columns_.size()) {
         throw LogFault(
             line, words[columns_.size()].column,
-            QStringLiteral("the row has more than the header's %1 columns").arg(columns_.size()));
+            QT_TRANSLATE_NOOP("ImportReason", "the row has more than the header's %1 columns"),
+            columns_.size());
     }
     Reading& r = reading_;
     r = Reading{};
@@ -321,8 +324,9 @@ void ToolkitReader::row(const std::vector<Token>& words, int line, int lineLengt
                 seconds = *n * intervalSeconds_;
             } else {
                 throw LogFault(line, w.column,
-                               QStringLiteral("\"%1\" is no time (h:m:s) and no row number")
-                                   .arg(qText(w.text)));
+                               QT_TRANSLATE_NOOP("ImportReason",
+                                                 "\"%1\" is no time (h:m:s) and no row number"),
+                               qText(w.text));
             }
             continue;
         }
@@ -330,8 +334,8 @@ void ToolkitReader::row(const std::vector<Token>& words, int line, int lineLengt
         const std::optional<Decimal> value =
             number ? described::toDecimal(*number * c.scale) : std::nullopt;
         if (!value || std::fabs(*number * c.scale) > 1e7) {
-            throw LogFault(line, w.column,
-                           QStringLiteral("\"%1\" is no number").arg(qText(w.text)));
+            throw LogFault(line, w.column, QT_TRANSLATE_NOOP("ImportReason", "\"%1\" is no number"),
+                           qText(w.text));
         }
         switch (c.column) {
             case Column::InputVoltage:
@@ -372,7 +376,7 @@ void ToolkitReader::row(const std::vector<Token>& words, int line, int lineLengt
     const std::uint64_t at = seconds + offset_;
     if (at * 1000 > UINT32_MAX) {
         throw LogFault(line, words.front().column,
-                       QStringLiteral("the log runs longer than 49 days"));
+                       QT_TRANSLATE_NOOP("ImportReason", "the log runs longer than 49 days"));
     }
     last_ = at;
     r.elapsedMs = static_cast<std::uint32_t>(at * 1000);
@@ -403,7 +407,8 @@ ImportedLog ToolkitReader::read(std::string_view text) {
             const auto c = static_cast<unsigned char>(l[i]);
             if (c < 0x20 && c != '\t') {
                 throw LogFault(line, static_cast<int>(i) + 1,
-                               QStringLiteral("binary data (byte %1), not text").arg(c));
+                               QT_TRANSLATE_NOOP("ImportReason", "binary data (byte %1), not text"),
+                               c);
             }
         }
         const std::vector<Token> words = tokens(l);
@@ -419,7 +424,7 @@ ImportedLog ToolkitReader::read(std::string_view text) {
             } else if (name == "data") {
                 if (dataSeen) {
                     throw LogFault(line, words.front().column,
-                                   QStringLiteral("a second ==Data== section"));
+                                   QT_TRANSLATE_NOOP("ImportReason", "a second ==Data== section"));
                 }
                 section = Section::Data;
                 dataSeen = true;
@@ -429,18 +434,21 @@ ImportedLog ToolkitReader::read(std::string_view text) {
             } else if (name == "error") {
                 section = Section::Error;
             } else {
-                throw LogFault(line, words.front().column,
-                               QStringLiteral("unknown section %1: a ToolkitRC log has ==Items==, "
-                                              "==Data==, ==End== and ==Error==")
-                                   .arg(qText(first)));
+                throw LogFault(
+                    line, words.front().column,
+                    QT_TRANSLATE_NOOP("ImportReason",
+                                      "unknown section %1: a ToolkitRC log has ==Items==, "
+                                      "==Data==, ==End== and ==Error=="),
+                    qText(first));
             }
             continue;
         }
         switch (section) {
             case Section::None:
                 throw LogFault(line, words.front().column,
-                               QStringLiteral("text before the first section: a ToolkitRC log "
-                                              "begins with ==Items== or ==Data=="));
+                               QT_TRANSLATE_NOOP("ImportReason",
+                                                 "text before the first section: a ToolkitRC log "
+                                                 "begins with ==Items== or ==Data=="));
             case Section::Items:
                 for (const Token& w : words) {
                     if (const std::size_t colon = w.text.find(':');
@@ -464,10 +472,13 @@ ImportedLog ToolkitReader::read(std::string_view text) {
         }
     }
     if (!dataSeen) {
-        throw LogFault(0, 0, QStringLiteral("it has no ==Data== section: no ToolkitRC log"));
+        throw LogFault(
+            0, 0,
+            QT_TRANSLATE_NOOP("ImportReason", "it has no ==Data== section: no ToolkitRC log"));
     }
     if (log_.channels.front().rows->dataRowCount() == 0) {
-        throw LogFault(dataLine, 0, QStringLiteral("the ==Data== section holds no row"));
+        throw LogFault(dataLine, 0,
+                       QT_TRANSLATE_NOOP("ImportReason", "the ==Data== section holds no row"));
     }
     return std::move(log_);
 }

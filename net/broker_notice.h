@@ -6,6 +6,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "net/broker_failure.h"
+
 namespace cellwatch::net {
 
 struct BrokerNotice {
@@ -20,12 +22,13 @@ struct BrokerNotice {
     };
     Kind kind = Kind::Connected;
     QString broker{};  // as BrokerAddress::brokerText() tells it
-    QString why{};     // the library's or the system's words
+    QString why{};     // the English line of `failure`
     int seconds = 0;
     int waiting = 0;
     std::uint64_t rawDropped = 0;
     std::uint64_t othersDropped = 0;
     std::int64_t bytes = 0;
+    BrokerFailure failure{};  // Lost and Unreachable: why
 
     bool operator==(const BrokerNotice&) const = default;
 };

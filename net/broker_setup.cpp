@@ -22,6 +22,8 @@ BrokerSetup setUpBroker(const BrokerChoice& choice) {
             secretFileWarning(QStringLiteral("the password file"), choice.passwordFile);
         if (!warning.isEmpty()) {
             setup.warnings << warning;
+            setup.warned.push_back({SetupWarning::Kind::PasswordFileOpen, choice.passwordFile,
+                                    looseSecretFileMode(choice.passwordFile)});
         }
     }
     if (!choice.keyFile.isEmpty()) {
@@ -29,9 +31,19 @@ BrokerSetup setUpBroker(const BrokerChoice& choice) {
         const QString warning = secretFileWarning(QStringLiteral("the key file"), choice.keyFile);
         if (!warning.isEmpty()) {
             setup.warnings << warning;
+            setup.warned.push_back({SetupWarning::Kind::KeyFileOpen, choice.keyFile,
+                                    looseSecretFileMode(choice.keyFile)});
         }
     }
-    setup.warnings << connectionWarnings(mqtt);
+    const QStringList unencrypted = connectionWarnings(mqtt);
+    setup.warnings << unencrypted;
+    if (!unencrypted.isEmpty()) {
+        setup.warned.push_back({SetupWarning::Kind::Unencrypted,
+                                {},
+                                {},
+                                mqtt.address.user,
+                                mqtt.address.brokerText()});
+    }
     return setup;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 #include "net/mqtt_client.h"
 
@@ -26,13 +27,29 @@ struct BrokerChoice {
     NamePart name = NamePart::Required;  // None: the address names the broker only
 };
 
+// A warning of the setup as a kind with its figures, for a window to word.
+struct SetupWarning {
+    enum class Kind {
+        PasswordFileOpen,  // the password file `path` can be read by others (`mode`)
+        KeyFileOpen,       // the key file `path` can be read by others (`mode`)
+        Unencrypted,       // the password of `user` goes to `broker` without TLS
+    };
+    Kind kind = Kind::Unencrypted;
+    QString path{};
+    QString mode{};
+    QString user{};
+    QString broker{};
+    bool operator==(const SetupWarning&) const = default;
+};
+
 // The client options, the key (empty without a key file) and what is worth
 // a warning about them, once: a secret file others can read, a password
-// sent without TLS.
+// sent without TLS; in English (warnings) and as kinds (warned).
 struct BrokerSetup {
     MqttOptions mqtt;
     QByteArray key;
     QStringList warnings;
+    std::vector<SetupWarning> warned;
 };
 
 // Throws AddressError for a bad address and MqttError for a CA file that

@@ -14,30 +14,41 @@
 
 namespace cellwatch::net {
 
-// The library's words for `rc`, without a closing full stop.
-QString libraryError(int rc) {
+BrokerFailure libraryFailure(int rc) {
+    using Kind = BrokerFailure::Kind;
     if (rc == MOSQ_ERR_ERRNO && errno == 0) {
-        return QStringLiteral("the connection failed");  // not "Success"
+        return {Kind::ConnectionFailed};  // not "Success"
     }
-    QString text = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
-                                        : QString::fromUtf8(mosquitto_strerror(rc));
-    if (rc != MOSQ_ERR_ERRNO && text.startsWith(QLatin1String("Unknown error"))) {
+    if (rc == MOSQ_ERR_ERRNO) {
+        return socketFailure(errno, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    QString text = QString::fromUtf8(mosquitto_strerror(rc));
+    if (text.startsWith(QLatin1String("Unknown error"))) {
         // Codes this version of the library has no words for.
         switch (rc) {
             case MOSQ_ERR_KEEPALIVE:
-                return QStringLiteral("no answer to the keep-alive");
+                return {Kind::KeepAlive};
             case MOSQ_ERR_TIMEOUT:
-                return QStringLiteral("timed out");
+                return {Kind::TimedOut};
             case MOSQ_ERR_ADMINISTRATIVE_ACTION:
-                return QStringLiteral("disconnected by the broker's administrator");
+                return {Kind::Administrator};
             default:
-                return QStringLiteral("error %1 of the MQTT library").arg(rc);
+                return {Kind::LibraryCode, {}, rc};
         }
     }
     if (text.endsWith(u'.')) {
         text.chop(1);
     }
-    return text;
+    return {Kind::Other, text};
+}
+
+QString libraryError(int rc) {
+    return brokerFailureLine(libraryFailure(rc));
+}
+
+BrokerFailure socketFailure(int error, const QString& words) {
+    return {error == ECONNREFUSED ? BrokerFailure::Kind::PortClosed : BrokerFailure::Kind::Other,
+            words};
 }
 
 void* holdTls(mosquitto* mosq) {
@@ -49,35 +60,35 @@ void releaseTls(void* held) {
     SSL_free(static_cast<SSL*>(held));
 }
 
-// Why the broker's certificate was refused, in words; empty when it was not.
-QString verifyFailure(mosquitto* mosq, const QString& host, const QString& tlsLog, void* held) {
+// Why the broker's certificate was refused; none when it was not.
+std::optional<BrokerFailure> verifyFailure(mosquitto* mosq, const QString& host,
+                                           const QString& tlsLog, void* held) {
+    using Kind = BrokerFailure::Kind;
     auto* ssl = static_cast<SSL*>(mosquitto_ssl_get(mosq));
     if (ssl == nullptr) {
         ssl = static_cast<SSL*>(held);
     }
     if (ssl == nullptr) {
         // Nothing of the connection is left but what the library logged.
-        return tlsLog.contains(QLatin1String(kHostNameRefused))
-                   ? QStringLiteral("the broker's certificate is for another host name than %1")
-                         .arg(host)
-                   : QString();
+        if (tlsLog.contains(QLatin1String(kHostNameRefused))) {
+            return BrokerFailure{Kind::OtherHost, host};
+        }
+        return std::nullopt;
     }
     const long result = SSL_get_verify_result(ssl);
     switch (result) {
         case X509_V_OK:
-            return {};
+            return std::nullopt;
         case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
         case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
         case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
         case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
         case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
-            return QStringLiteral(
-                "the broker's certificate is signed by an unknown authority "
-                "(not one trusted here; see --ca)");
+            return BrokerFailure{Kind::UnknownAuthority};
         case X509_V_ERR_CERT_HAS_EXPIRED:
-            return QStringLiteral("the broker's certificate has expired");
+            return BrokerFailure{Kind::Expired};
         case X509_V_ERR_CERT_NOT_YET_VALID:
-            return QStringLiteral("the broker's certificate is not valid yet");
+            return BrokerFailure{Kind::NotYetValid};
         case X509_V_ERR_UNSPECIFIED:
             // The library checks the host name itself: it says so in its
             // log, and OpenSSL knows no more than that it was refused.
@@ -87,13 +98,12 @@ QString verifyFailure(mosquitto* mosq, const QString& host, const QString& tlsLo
             [[fallthrough]];
         case X509_V_ERR_HOSTNAME_MISMATCH:
         case X509_V_ERR_IP_ADDRESS_MISMATCH:
-            return QStringLiteral("the broker's certificate is for another host name than %1")
-                .arg(host);
+            return BrokerFailure{Kind::OtherHost, host};
         default:
             break;
     }
-    return QStringLiteral("the broker's certificate was refused: ") +
-           QString::fromUtf8(X509_verify_cert_error_string(result));
+    return BrokerFailure{Kind::CertificateRefused,
+                         QString::fromUtf8(X509_verify_cert_error_string(result))};
 }
 
 void setUpLogin(mosquitto* mosq, const MqttOptions& options) {
@@ -134,16 +144,16 @@ void setUpLogin(mosquitto* mosq, const MqttOptions& options) {
     }
 }
 
-QString failureText(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog,
-                    void* held) {
+BrokerFailure connectionFailure(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog,
+                                void* held) {
     if (rc != MOSQ_ERR_TLS) {
-        return libraryError(rc);
+        return libraryFailure(rc);
     }
-    QString why = verifyFailure(mosq, host, tlsLog, held);
-    if (why.isEmpty() && !tlsLog.isEmpty()) {
-        why = QStringLiteral("TLS failed: ") + tlsLog;
+    if (std::optional<BrokerFailure> refused = verifyFailure(mosq, host, tlsLog, held)) {
+        return *refused;
     }
-    return why.isEmpty() ? libraryError(rc) : why;
+    return tlsLog.isEmpty() ? libraryFailure(rc)
+                            : BrokerFailure{BrokerFailure::Kind::TlsFailed, tlsLog};
 }
 
 }  // namespace cellwatch::net

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+
+#include "net/broker_failure.h"
 
 struct mosquitto;
 
@@ -9,8 +12,12 @@ namespace cellwatch::net {
 
 struct MqttOptions;
 
-// The library's words for `rc`, without a closing full stop.
+// The library's failure `rc` (MOSQ_ERR_ERRNO: the system's errno).
+BrokerFailure libraryFailure(int rc);
+// Its English words, without a closing full stop.
 QString libraryError(int rc);
+// A failure of the socket with the system's error `error`.
+BrokerFailure socketFailure(int error, const QString& words);
 
 // What the library logs when the certificate is for another host name.
 inline constexpr const char* kHostNameRefused = "host name verification failed";
@@ -23,18 +30,18 @@ void* holdTls(mosquitto* mosq);
 void releaseTls(void* held);
 
 // Why the broker's certificate was refused on the connection of `mosq` to
-// `host` (an unknown authority, another host name, expired), in words;
-// empty when it was not refused or there is no TLS. `tlsLog` is what the
+// `host` (an unknown authority, another host name, expired); none when it
+// was not refused or there is no TLS. `tlsLog` is what the
 // library logged of TLS.
 // `held` (from holdTls) is read when the library has dropped its own.
-QString verifyFailure(mosquitto* mosq, const QString& host, const QString& tlsLog = {},
-                      void* held = nullptr);
+std::optional<BrokerFailure> verifyFailure(mosquitto* mosq, const QString& host,
+                                           const QString& tlsLog = {}, void* held = nullptr);
 
 // Why a call of the library on `mosq` failed with `rc`: for a TLS failure
 // the certificate's refusal, else the TLS lines the library logged
-// (`tlsLog`), else the library's words.
-QString failureText(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog,
-                    void* held = nullptr);
+// (`tlsLog`), else the library's failure.
+BrokerFailure connectionFailure(mosquitto* mosq, int rc, const QString& host, const QString& tlsLog,
+                                void* held = nullptr);
 
 // Sets the user, the password and TLS of `options` on `mosq`. Throws
 // MqttError when the certificate file cannot be used.

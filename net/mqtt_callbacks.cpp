@@ -19,7 +19,8 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
         return;
     }
     if (rc != 0) {
-        client->broken(QString::fromUtf8(mosquitto_connack_string(rc)));
+        client->broken(
+            {BrokerFailure::Kind::Refused, QString::fromUtf8(mosquitto_connack_string(rc)), rc});
         return;
     }
     if (client->finished_ || !client->attempting_) {
@@ -53,27 +54,24 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
 
 void MqttClient::onDisconnect(mosquitto*, void* self, int rc) {
     auto* client = static_cast<MqttClient*>(self);
-    client->broken(rc == 0 ? QStringLiteral("disconnected") : client->lossText(rc));
+    client->broken(rc == 0 ? BrokerFailure{BrokerFailure::Kind::Disconnected} : client->loss(rc));
 }
 
-QString MqttClient::lossText(int rc) const {
+BrokerFailure MqttClient::loss(int rc) const {
     const qsizetype waiting = unackedBytes_ + outbox_.bytes();
-    const QString kb = QString::number((waiting + 1023) / 1024);
+    const qsizetype kb = (waiting + 1023) / 1024;
     if (connected_ && sendBlocked_ && rc == MOSQ_ERR_KEEPALIVE) {
-        return QStringLiteral("the broker is not reading (%1 kB waiting)").arg(kb);
+        BrokerFailure f{BrokerFailure::Kind::NotReading};
+        f.kilobytes = kb;
+        return f;
     }
     if (connected_ && rc == MOSQ_ERR_KEEPALIVE) {
-        const QString quiet = QString::number(heardClock_.elapsed() / 1000);
-        return waiting > 0 ? QStringLiteral(
-                                 "the broker stopped answering (nothing from it for "
-                                 "%1 s; %2 kB wait for its acknowledgement)")
-                                 .arg(quiet, kb)
-                           : QStringLiteral(
-                                 "the broker stopped answering (nothing from it "
-                                 "for %1 s)")
-                                 .arg(quiet);
+        BrokerFailure f{BrokerFailure::Kind::StoppedAnswering};
+        f.seconds = static_cast<int>(heardClock_.elapsed() / 1000);
+        f.kilobytes = waiting > 0 ? kb : 0;
+        return f;
     }
-    return libraryError(rc);
+    return libraryFailure(rc);
 }
 
 void MqttClient::onMessage(mosquitto*, void* self, const mosquitto_message* m) {

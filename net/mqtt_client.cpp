@@ -116,7 +116,7 @@ void MqttClient::connectNow() {
         }
         resolving_ = false;
         if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
-            broken(QStringLiteral("cannot find the host: ") + info.errorString());
+            broken({BrokerFailure::Kind::HostNotFound, info.errorString()});
             return;
         }
         connectResolved();
@@ -141,7 +141,7 @@ void MqttClient::connectResolved() {
     const int rc = mosquitto_connect_async(mosq_, host.constData(), options_.address.port,
                                            options_.keepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_CONN_PENDING) {
-        broken(failureText(rc));
+        broken(failure(rc));
         return;
     }
     watchSocket();
@@ -198,7 +198,7 @@ void MqttClient::readable() {
         }
         const int rc = mosquitto_loop_read(mosq_, 1);
         if (rc != MOSQ_ERR_SUCCESS) {
-            broken(failureText(rc));
+            broken(failure(rc));
             return;
         }
         if (fd_ != mosquitto_socket(mosq_)) {
@@ -214,7 +214,7 @@ void MqttClient::readable() {
     if (attempting_ && mosquitto_want_write(mosq_) && fd_ >= 0) {
         // A TLS handshake steps on both directions.
         if (const int rc = mosquitto_loop_write(mosq_, 1); rc != MOSQ_ERR_SUCCESS) {
-            broken(failureText(rc));
+            broken(failure(rc));
             return;
         }
     }
@@ -227,7 +227,7 @@ void MqttClient::writable() {
     if (attempting_) {
         if (!tcpUp_) {
             if (const int error = connectError(fd_); error != 0) {
-                broken(socketErrorText(error));
+                broken(socketFailure(error, socketErrorText(error)));
                 return;
             }
             tcpUp_ = true;
@@ -239,7 +239,7 @@ void MqttClient::writable() {
         rc = mosquitto_loop_write(mosq_, 1);
     }
     if (rc != MOSQ_ERR_SUCCESS) {
-        broken(failureText(rc));
+        broken(failure(rc));
         return;
     }
     watchSocket();
@@ -249,11 +249,12 @@ void MqttClient::timedOut() {
     if (!attempting_) {
         return;
     }
-    const QString seconds = QString::number((options_.connectTimeoutMs + 999) / 1000);
-    broken(tcpUp_ ? QStringLiteral("the broker at %1 accepted the connection but did not answer "
-                                   "within %2 s")
-                        .arg(options_.address.brokerText(), seconds)
-                  : QStringLiteral("no answer within %1 s").arg(seconds));
+    BrokerFailure f{tcpUp_ ? BrokerFailure::Kind::AcceptedNoAnswer : BrokerFailure::Kind::NoAnswer};
+    f.seconds = (options_.connectTimeoutMs + 999) / 1000;
+    if (tcpUp_) {
+        f.detail = options_.address.brokerText();
+    }
+    broken(f);
 }
 
 // The library drops its TLS state in the same call that finds the
@@ -265,8 +266,8 @@ void MqttClient::keepTls() {
     }
 }
 
-QString MqttClient::failureText(int rc) {
-    return net::failureText(mosq_, rc, options_.address.host, tlsLog_, tlsHeld_);
+BrokerFailure MqttClient::failure(int rc) {
+    return connectionFailure(mosq_, rc, options_.address.host, tlsLog_, tlsHeld_);
 }
 
 void MqttClient::misc() {
@@ -285,7 +286,7 @@ void MqttClient::misc() {
         tell(n);
     }
     if (mosquitto_socket(mosq_) < 0 && (connected_ || attempting_)) {
-        broken(QStringLiteral("no answer to the keep-alive"));
+        broken({BrokerFailure::Kind::KeepAlive});
         return;
     }
     watchSocket();
@@ -296,7 +297,7 @@ void MqttClient::tell(const BrokerNotice& n) {
     emit notice(brokerNoticeLine(n));
 }
 
-void MqttClient::broken(const QString& why) {
+void MqttClient::broken(const BrokerFailure& failure) {
     if (finished_ || (!connected_ && !attempting_)) {
         return;
     }
@@ -320,6 +321,8 @@ void MqttClient::broken(const QString& why) {
     fd_ = -1;
     // Closes the socket; a later connect opens a new one.
     mosquitto_disconnect(mosq_);
+    lastFailure_ = failure;
+    const QString why = brokerFailureLine(failure);
     emit disconnected(why);
     const QString broker = options_.address.brokerText();
     if (!options_.reconnect) {
@@ -330,6 +333,7 @@ void MqttClient::broken(const QString& why) {
     ++failures_;
     const int delay = retryDelayMs(failures_);
     BrokerNotice n{was ? BrokerNotice::Kind::Lost : BrokerNotice::Kind::Unreachable, broker, why};
+    n.failure = failure;
     n.seconds = delay / 1000;
     tell(n);
     retryTimer_.start(delay);

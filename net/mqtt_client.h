@@ -132,6 +132,9 @@ public:
     // Back-off of reconnection: the wait after `failures` failures in a row.
     static int retryDelayMs(int failures);
 
+    // Why the last connection failed or ended, as disconnected() said it.
+    const BrokerFailure& lastFailure() const { return lastFailure_; }
+
 signals:
     void connected();
     // The broker acknowledged the connection's subscriptions (isSubscribed()).
@@ -170,12 +173,12 @@ private:
     // Takes a reference on the attempt's TLS state once there is one.
     void keepTls();
     // Why the library failed with `rc`, with what TLS said about it.
-    QString failureText(int rc);
-    // The connection failed or ended (rc a library error code, or errno text).
-    void broken(const QString& why);
+    BrokerFailure failure(int rc);
+    // The connection failed or ended.
+    void broken(const BrokerFailure& why);
     // Why the library ended a standing connection with `rc`: a broker that
     // stopped reading or answering is named as such.
-    QString lossText(int rc) const;
+    BrokerFailure loss(int rc) const;
 
     MqttOptions options_;
     mosquitto* mosq_ = nullptr;
@@ -210,6 +213,7 @@ private:
     bool sendBlocked_ = false;             // the library holds bytes the socket did not take
     QHash<int, qsizetype> inFlightBytes_;  // of each message not acknowledged yet
     qsizetype unackedBytes_ = 0;
+    BrokerFailure lastFailure_;
     QString tlsLog_;           // the library's last TLS complaint
     void* tlsHeld_ = nullptr;  // the attempt's TLS state (holdTls)
     Outbox outbox_;

@@ -51,6 +51,7 @@ RemoteFeed::RemoteFeed(MqttClient& client, Receiver receiver, ManualTickClock& t
     connect(&client_, &MqttClient::connected, this, [this] { connected_ = true; });
     connect(&client_, &MqttClient::disconnected, this, [this](const QString& why) {
         WatchNotice n{WatchNotice::Kind::BrokerGone, why};
+        n.failure = client_.lastFailure();
         n.wasConnected = connected_;
         loseOnce(n);
     });

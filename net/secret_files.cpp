@@ -72,7 +72,7 @@ QByteArray readKeyFile(const QString& path) {
     return line;
 }
 
-QString secretFileWarning(const QString& what, const QString& path) {
+QString looseSecretFileMode(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return {};
@@ -81,10 +81,18 @@ QString secretFileWarning(const QString& what, const QString& path) {
     if ((mode & 077U) == 0) {
         return {};
     }
+    return QStringLiteral("0%1").arg(mode, 3, 8, QLatin1Char('0'));
+}
+
+QString secretFileWarning(const QString& what, const QString& path) {
+    const QString mode = looseSecretFileMode(path);
+    if (mode.isEmpty()) {
+        return {};
+    }
     return QStringLiteral(
                "%1 %2 can be read by others (mode %3); it should be private to you: "
                "chmod 600 %2")
-        .arg(what, path, QStringLiteral("0%1").arg(mode, 3, 8, QLatin1Char('0')));
+        .arg(what, path, mode);
 }
 
 void checkCertificateFile(const QString& path) {

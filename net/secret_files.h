@@ -30,6 +30,9 @@ QByteArray readKeyFile(const QString& path);
 // password file", "the key file") can be read or written by its group or
 // by others; empty when not (or when it cannot be looked at).
 QString secretFileWarning(const QString& what, const QString& path);
+// The mode ("0644") of the secret file `path` when its group or others may
+// read or write it; empty when not (or when it cannot be looked at).
+QString looseSecretFileMode(const QString& path);
 
 // Checks that `path` holds at least one certificate in PEM: a regular file,
 // read within a bound. Throws MqttError saying what it is otherwise (a

@@ -7,6 +7,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "net/broker_failure.h"
+
 namespace cellwatch::net {
 
 struct WatchNotice {
@@ -15,7 +17,7 @@ struct WatchNotice {
         Offline,     // the charger went offline
         BeganAnew,   // the charger's connection began anew
         LineLost,    // the charger's line was lost at the publisher
-        BrokerGone,  // the broker went away (`why`); `wasConnected` to it
+        BrokerGone,  // the broker went away (`failure`, `why` its English); `wasConnected` to it
         // Skipped messages: the watch goes on.
         NoStart,       // a start message that is no capture header
         NoRecord,      // a raw record of `count` bytes that is no capture record
@@ -33,6 +35,7 @@ struct WatchNotice {
     std::int64_t count = 0;
     std::uint64_t total = 0;
     bool wasConnected = false;
+    BrokerFailure failure{};
 
     // Whether the notice is the link lost.
     bool endsWatch() const { return kind <= Kind::BrokerGone; }

@@ -191,6 +191,119 @@
         </message>
     </context>
     <context>
+        <name>BrokerFailure</name>
+        <message>
+            <source>the connection failed: %1</source>
+            <extracomment>%1 the system's or the MQTT library's own words</extracomment>
+            <translation>die Verbindung ist fehlgeschlagen: %1</translation>
+        </message>
+        <message>
+            <source>the connection failed</source>
+            <translation>die Verbindung ist fehlgeschlagen</translation>
+        </message>
+        <message>
+            <source>nothing takes connections at the broker's port (is the broker running?)</source>
+            <translation>am Port des Brokers nimmt nichts Verbindungen an (läuft der Broker?)</translation>
+        </message>
+        <message>
+            <source>cannot find the host: %1</source>
+            <extracomment>%1 the name resolver's own words</extracomment>
+            <translation>der Host wird nicht gefunden: %1</translation>
+        </message>
+        <message>
+            <source>no answer to the keep-alive</source>
+            <translation>keine Antwort auf das Keep-alive</translation>
+        </message>
+        <message>
+            <source>timed out</source>
+            <translation>Zeitüberschreitung</translation>
+        </message>
+        <message>
+            <source>disconnected by the broker's administrator</source>
+            <translation>vom Administrator des Brokers getrennt</translation>
+        </message>
+        <message>
+            <source>error %1 of the MQTT library</source>
+            <translation>Fehler %1 der MQTT-Bibliothek</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: it does not speak this version of MQTT</source>
+            <translation>der Broker hat die Verbindung abgelehnt: er spricht diese MQTT-Version nicht</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: it does not take this client's identifier</source>
+            <translation>der Broker hat die Verbindung abgelehnt: er nimmt die Kennung dieses Clients nicht an</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: it is unavailable</source>
+            <translation>der Broker hat die Verbindung abgelehnt: er ist nicht verfügbar</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: wrong user name or password</source>
+            <translation>der Broker hat die Verbindung abgelehnt: falscher Benutzername oder falsches Passwort</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: not authorised</source>
+            <translation>der Broker hat die Verbindung abgelehnt: nicht berechtigt</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: %1</source>
+            <extracomment>%1 the MQTT library's own words</extracomment>
+            <translation>der Broker hat die Verbindung abgelehnt: %1</translation>
+        </message>
+        <message>
+            <source>no answer within %1 s</source>
+            <translation>keine Antwort innerhalb von %1 s</translation>
+        </message>
+        <message>
+            <source>the broker at %1 accepted the connection but did not answer within %2 s</source>
+            <extracomment>%1 the broker ("127.0.0.1:1883"), %2 seconds</extracomment>
+            <translation>der Broker unter %1 hat die Verbindung angenommen, aber nicht innerhalb von %2 s geantwortet</translation>
+        </message>
+        <message>
+            <source>disconnected</source>
+            <translation>getrennt</translation>
+        </message>
+        <message>
+            <source>the broker is not reading (%1 kB waiting)</source>
+            <translation>der Broker liest nicht (%1 kB warten)</translation>
+        </message>
+        <message>
+            <source>the broker stopped answering (nothing from it for %1 s; %2 kB wait for its acknowledgement)</source>
+            <translation>der Broker antwortet nicht mehr (seit %1 s nichts von ihm; %2 kB warten auf seine Bestätigung)</translation>
+        </message>
+        <message>
+            <source>the broker stopped answering (nothing from it for %1 s)</source>
+            <translation>der Broker antwortet nicht mehr (seit %1 s nichts von ihm)</translation>
+        </message>
+        <message>
+            <source>the broker's certificate is signed by an unknown authority (not one trusted here)</source>
+            <translation>das Zertifikat des Brokers ist von einer unbekannten Stelle signiert (keiner, der hier vertraut wird)</translation>
+        </message>
+        <message>
+            <source>the broker's certificate has expired</source>
+            <translation>das Zertifikat des Brokers ist abgelaufen</translation>
+        </message>
+        <message>
+            <source>the broker's certificate is not valid yet</source>
+            <translation>das Zertifikat des Brokers ist noch nicht gültig</translation>
+        </message>
+        <message>
+            <source>the broker's certificate is for another host name than %1</source>
+            <translation>das Zertifikat des Brokers gilt für einen anderen Hostnamen als %1</translation>
+        </message>
+        <message>
+            <source>the broker's certificate was refused: %1</source>
+            <extracomment>%1 the TLS library's own words</extracomment>
+            <translation>das Zertifikat des Brokers wurde abgelehnt: %1</translation>
+        </message>
+        <message>
+            <source>TLS failed: %1</source>
+            <extracomment>%1 the TLS library's own words</extracomment>
+            <translation>TLS ist fehlgeschlagen: %1</translation>
+        </message>
+    </context>
+    <context>
         <name>BrokerNotice</name>
         <message>
             <source>connected to the broker %1</source>
@@ -656,6 +769,253 @@
         </message>
     </context>
     <context>
+        <name>ImportReason</name>
+        <message>
+            <source>%1 columns where a table row has %2</source>
+            <translation>%1 Spalten, wo eine Tabellenzeile %2 hat</translation>
+        </message>
+        <message>
+            <source>the last row is cut short (no line end)</source>
+            <translation>die letzte Zeile ist abgeschnitten (kein Zeilenende)</translation>
+        </message>
+        <message>
+            <source>no row of a recording (%1 columns, or a quote that never closes)</source>
+            <translation>keine Zeile einer Aufzeichnung (%1 Spalten, oder ein Anführungszeichen, das nie schließt)</translation>
+        </message>
+        <message>
+            <source>"%1" is no date and time</source>
+            <translation>„%1“ ist kein Datum mit Uhrzeit</translation>
+        </message>
+        <message>
+            <source>"%1" is no elapsed time (H:mm:ss)</source>
+            <translation>„%1“ ist keine verstrichene Zeit (H:mm:ss)</translation>
+        </message>
+        <message>
+            <source>the elapsed time %1 comes before the row above's %2</source>
+            <translation>die verstrichene Zeit %1 liegt vor der der Zeile darüber (%2)</translation>
+        </message>
+        <message>
+            <source>"%1" is no number</source>
+            <translation>„%1“ ist keine Zahl</translation>
+        </message>
+        <message>
+            <source>binary data, not text</source>
+            <translation>binäre Daten, kein Text</translation>
+        </message>
+        <message>
+            <source>cannot write a scratch file: %1</source>
+            <translation>eine Hilfsdatei kann nicht geschrieben werden: %1</translation>
+        </message>
+        <message>
+            <source>the last row is cut short</source>
+            <translation>die letzte Zeile ist abgeschnitten</translation>
+        </message>
+        <message>
+            <source>no row of a recording</source>
+            <translation>keine Zeile einer Aufzeichnung</translation>
+        </message>
+        <message>
+            <source>cannot write in %1: %2</source>
+            <translation>in %1 kann nicht geschrieben werden: %2</translation>
+        </message>
+        <message>
+            <source>cannot name a recording %1 in %2</source>
+            <translation>eine Aufzeichnung kann in %2 nicht %1 heißen</translation>
+        </message>
+        <message>
+            <source>it is larger than %1 MiB</source>
+            <translation>sie ist größer als %1 MiB</translation>
+        </message>
+        <message>
+            <source>it is a spreadsheet workbook (binary), not a log: import the charger's own file, or a CSV table</source>
+            <translation>sie ist eine Tabellenkalkulationsmappe (binär), kein Protokoll: importieren Sie die eigene Datei des Ladegeräts oder eine CSV-Tabelle</translation>
+        </message>
+        <message>
+            <source>the file is empty</source>
+            <translation>die Datei ist leer</translation>
+        </message>
+        <message>
+            <source>it is no ToolkitRC log, no OpenFormat lines and no table of this program</source>
+            <translation>sie ist weder ein ToolkitRC-Protokoll noch OpenFormat-Zeilen noch eine Tabelle dieses Programms</translation>
+        </message>
+        <message>
+            <source>the file does not tell its date (the charger has no clock): give the date it was recorded on</source>
+            <translation>die Datei nennt ihr Datum nicht (das Ladegerät hat keine Uhr): geben Sie das Aufnahmedatum an</translation>
+        </message>
+        <message>
+            <source>there is no recordings folder to import into</source>
+            <translation>es gibt keinen Aufzeichnungsordner für den Import</translation>
+        </message>
+        <message>
+            <source>cannot write its pack file: %1</source>
+            <translation>ihre Akkupack-Datei kann nicht geschrieben werden: %1</translation>
+        </message>
+        <message>
+            <source>it cannot be read: %1</source>
+            <translation>sie kann nicht gelesen werden: %1</translation>
+        </message>
+        <message>
+            <source>line %1, column %2: %3</source>
+            <translation>Zeile %1, Spalte %2: %3</translation>
+        </message>
+        <message>
+            <source>line %1: %2</source>
+            <translation>Zeile %1: %2</translation>
+        </message>
+        <message>
+            <source>ToolkitRC log</source>
+            <translation>ToolkitRC-Protokoll</translation>
+        </message>
+        <message>
+            <source>OpenFormat lines</source>
+            <translation>OpenFormat-Zeilen</translation>
+        </message>
+        <message>
+            <source>table</source>
+            <translation>Tabelle</translation>
+        </message>
+        <message>
+            <source>%1 (as %2)</source>
+            <translation>%1 (gelesen als %2)</translation>
+        </message>
+        <message>
+            <source>the line does not fit the description of these lines (its channel or its items)</source>
+            <translation>die Zeile passt nicht zur Beschreibung dieser Zeilen (ihr Kanal oder ihre Einträge)</translation>
+        </message>
+        <message>
+            <source>the log runs longer than 49 days</source>
+            <translation>das Protokoll läuft länger als 49 Tage</translation>
+        </message>
+        <message>
+            <source>more items than any charger sends</source>
+            <translation>mehr Einträge, als ein Ladegerät sendet</translation>
+        </message>
+        <message>
+            <source>%1 items: a line holds a channel, a state, a time, values and a checksum</source>
+            <translation>%1 Einträge: eine Zeile enthält einen Kanal, einen Zustand, eine Zeit, Werte und eine Prüfsumme</translation>
+        </message>
+        <message>
+            <source>"%1" is no checksum</source>
+            <translation>„%1“ ist keine Prüfsumme</translation>
+        </message>
+        <message>
+            <source>the checksum %1 does not match the line's %2</source>
+            <translation>die Prüfsumme %1 passt nicht zu der der Zeile (%2)</translation>
+        </message>
+        <message>
+            <source>"%1" is no channel (1 to 8)</source>
+            <translation>„%1“ ist kein Kanal (1 bis 8)</translation>
+        </message>
+        <message>
+            <source>"%1" is no state number</source>
+            <translation>„%1“ ist keine Zustandsnummer</translation>
+        </message>
+        <message>
+            <source>"%1" is no time in seconds</source>
+            <translation>„%1“ ist keine Zeit in Sekunden</translation>
+        </message>
+        <message>
+            <source>channel %1: only one channel of these lines is read</source>
+            <translation>Kanal %1: von diesen Zeilen wird nur ein Kanal gelesen</translation>
+        </message>
+        <message>
+            <source>the $C$ line names no column read as the battery's voltage</source>
+            <translation>die $C$-Zeile nennt keine Spalte, die als Akkuspannung gelesen wird</translation>
+        </message>
+        <message>
+            <source>$I$ needs a step in milliseconds</source>
+            <translation>$I$ braucht einen Schritt in Millisekunden</translation>
+        </message>
+        <message>
+            <source>"%1" is no start (ddMMyyyy_HHmmssfff)</source>
+            <translation>„%1“ ist kein Beginn (ddMMyyyy_HHmmssfff)</translation>
+        </message>
+        <message>
+            <source>$T$ needs the time's item and its format</source>
+            <translation>$T$ braucht den Eintrag der Zeit und ihr Format</translation>
+        </message>
+        <message>
+            <source>a data line before any $C$ line names the columns</source>
+            <translation>eine Datenzeile, bevor eine $C$-Zeile die Spalten nennt</translation>
+        </message>
+        <message>
+            <source>%1 items where the header says %2</source>
+            <translation>%1 Einträge, wo der Kopf %2 nennt</translation>
+        </message>
+        <message>
+            <source>"%1" does not match the time format "%2"</source>
+            <translation>„%1“ passt nicht zum Zeitformat „%2“</translation>
+        </message>
+        <message>
+            <source>"%1" is no date</source>
+            <translation>„%1“ ist kein Datum</translation>
+        </message>
+        <message>
+            <source>"%1" is no hex number</source>
+            <translation>„%1“ ist keine Hexadezimalzahl</translation>
+        </message>
+        <message>
+            <source>binary data (byte %1), not text</source>
+            <translation>binäre Daten (Byte %1), kein Text</translation>
+        </message>
+        <message>
+            <source>an OpenFormat line begins with $</source>
+            <translation>eine OpenFormat-Zeile beginnt mit $</translation>
+        </message>
+        <message>
+            <source>the line is longer than %1 bytes</source>
+            <translation>die Zeile ist länger als %1 Bytes</translation>
+        </message>
+        <message>
+            <source>the charger description of these lines (%1) is not installed</source>
+            <translation>die Ladegerätbeschreibung dieser Zeilen (%1) ist nicht installiert</translation>
+        </message>
+        <message>
+            <source>it holds no data line</source>
+            <translation>sie enthält keine Datenzeile</translation>
+        </message>
+        <message>
+            <source>the ==Data== header begins with "%1", not the time</source>
+            <translation>der ==Data==-Kopf beginnt mit „%1“, nicht mit der Zeit</translation>
+        </message>
+        <message>
+            <source>the ==Data== header names no battery voltage</source>
+            <translation>der ==Data==-Kopf nennt keine Akkuspannung</translation>
+        </message>
+        <message>
+            <source>the row ends after %1 of its %2 columns</source>
+            <translation>die Zeile endet nach %1 ihrer %2 Spalten</translation>
+        </message>
+        <message>
+            <source>the row has more than the header's %1 columns</source>
+            <translation>die Zeile hat mehr als die %1 Spalten des Kopfes</translation>
+        </message>
+        <message>
+            <source>"%1" is no time (h:m:s) and no row number</source>
+            <translation>„%1“ ist weder eine Zeit (h:m:s) noch eine Zeilennummer</translation>
+        </message>
+        <message>
+            <source>a second ==Data== section</source>
+            <translation>ein zweiter ==Data==-Abschnitt</translation>
+        </message>
+        <message>
+            <source>unknown section %1: a ToolkitRC log has ==Items==, ==Data==, ==End== and ==Error==</source>
+            <translation>unbekannter Abschnitt %1: ein ToolkitRC-Protokoll hat ==Items==, ==Data==, ==End== und ==Error==</translation>
+        </message>
+        <message>
+            <source>text before the first section: a ToolkitRC log begins with ==Items== or ==Data==</source>
+            <translation>Text vor dem ersten Abschnitt: ein ToolkitRC-Protokoll beginnt mit ==Items== oder ==Data==</translation>
+        </message>
+        <message>
+            <source>it has no ==Data== section: no ToolkitRC log</source>
+            <translation>sie hat keinen ==Data==-Abschnitt: kein ToolkitRC-Protokoll</translation>
+        </message>
+        <message>
+            <source>the ==Data== section holds no row</source>
+            <translation>der ==Data==-Abschnitt enthält keine Zeile</translation>
+        </message>
+    </context>
+    <context>
         <name>Menu</name>
         <message>
             <source>File</source>
@@ -983,12 +1343,12 @@
         <message>
             <source>the broker went away: %1</source>
             <comment>lost</comment>
-            <translation>die Verbindung zum Broker ist unterbrochen</translation>
+            <translation>die Verbindung zum Broker ist unterbrochen: %1</translation>
         </message>
         <message>
             <source>the broker went away: %1</source>
             <comment>unreachable</comment>
-            <translation>der Broker ist nicht erreichbar</translation>
+            <translation>der Broker ist nicht erreichbar: %1</translation>
         </message>
         <message>
             <source>skipped a start message that is no capture header</source>
@@ -1357,6 +1717,21 @@
             <source>The capture ended; it is kept in %1</source>
             <translation>Mitschnitt beendet; gespeichert in %1</translation>
         </message>
+        <message>
+            <source>the password file %1 can be read by others (mode %2); it should be private to you: chmod 600 %1</source>
+            <extracomment>%1 the file, %2 its mode ("0644")</extracomment>
+            <translation>die Passwortdatei %1 ist für andere lesbar (Modus %2); sie sollte nur Ihnen gehören: chmod 600 %1</translation>
+        </message>
+        <message>
+            <source>the key file %1 can be read by others (mode %2); it should be private to you: chmod 600 %1</source>
+            <extracomment>%1 the file, %2 its mode ("0644")</extracomment>
+            <translation>die Schlüsseldatei %1 ist für andere lesbar (Modus %2); sie sollte nur Ihnen gehören: chmod 600 %1</translation>
+        </message>
+        <message>
+            <source>the password of %1 goes to the broker %2 unencrypted (mqtt://): anyone on the way can read it; use mqtts:// to protect it</source>
+            <extracomment>%1 the user, %2 the broker ("example.org:1883")</extracomment>
+            <translation>Das Passwort von %1 geht unverschlüsselt (mqtt://) an den Broker %2: jeder auf dem Weg kann es lesen; schützen Sie es mit mqtts://</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::MainWindow</name>
@@ -1444,6 +1819,11 @@
             <source>Password of %1 on %2:</source>
             <translation>Passwort von %1 auf %2:</translation>
         </message>
+        <message>
+            <source>Cannot list the chargers on the network: %1</source>
+            <extracomment>%1 why, in the words of the part that failed</extracomment>
+            <translation>Die Ladegeräte im Netzwerk können nicht aufgelistet werden: %1</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::NetworkWatch</name>
@@ -1469,6 +1849,11 @@
             <source>Password of %1 on %2:</source>
             <extracomment>%1 the user, %2 the broker</extracomment>
             <translation>Passwort von %1 auf %2:</translation>
+        </message>
+        <message>
+            <source>Cannot watch the charger: %1</source>
+            <extracomment>%1 why, in the words of the part that failed</extracomment>
+            <translation>Das Ladegerät kann nicht beobachtet werden: %1</translation>
         </message>
     </context>
     <context>
@@ -2150,6 +2535,11 @@
         <message>
             <source>Cancel</source>
             <translation>Abbrechen</translation>
+        </message>
+        <message>
+            <source>Cannot watch the charger: %1</source>
+            <extracomment>%1 why, in the words of the part that failed</extracomment>
+            <translation>Das Ladegerät kann nicht beobachtet werden: %1</translation>
         </message>
     </context>
 </TS>

@@ -191,6 +191,119 @@
         </message>
     </context>
     <context>
+        <name>BrokerFailure</name>
+        <message>
+            <source>the connection failed: %1</source>
+            <extracomment>%1 the system's or the MQTT library's own words</extracomment>
+            <translation>连接失败：%1</translation>
+        </message>
+        <message>
+            <source>the connection failed</source>
+            <translation>连接失败</translation>
+        </message>
+        <message>
+            <source>nothing takes connections at the broker's port (is the broker running?)</source>
+            <translation>服务器端口上没有程序接受连接（服务器是否在运行？）</translation>
+        </message>
+        <message>
+            <source>cannot find the host: %1</source>
+            <extracomment>%1 the name resolver's own words</extracomment>
+            <translation>找不到主机：%1</translation>
+        </message>
+        <message>
+            <source>no answer to the keep-alive</source>
+            <translation>保活请求没有应答</translation>
+        </message>
+        <message>
+            <source>timed out</source>
+            <translation>超时</translation>
+        </message>
+        <message>
+            <source>disconnected by the broker's administrator</source>
+            <translation>已被服务器管理员断开</translation>
+        </message>
+        <message>
+            <source>error %1 of the MQTT library</source>
+            <translation>MQTT 库错误 %1</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: it does not speak this version of MQTT</source>
+            <translation>服务器拒绝连接：它不支持此 MQTT 版本</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: it does not take this client's identifier</source>
+            <translation>服务器拒绝连接：它不接受此客户端标识</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: it is unavailable</source>
+            <translation>服务器拒绝连接：服务不可用</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: wrong user name or password</source>
+            <translation>服务器拒绝连接：用户名或密码错误</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: not authorised</source>
+            <translation>服务器拒绝连接：未获授权</translation>
+        </message>
+        <message>
+            <source>the broker refused the connection: %1</source>
+            <extracomment>%1 the MQTT library's own words</extracomment>
+            <translation>服务器拒绝连接：%1</translation>
+        </message>
+        <message>
+            <source>no answer within %1 s</source>
+            <translation>%1 秒内没有应答</translation>
+        </message>
+        <message>
+            <source>the broker at %1 accepted the connection but did not answer within %2 s</source>
+            <extracomment>%1 the broker ("127.0.0.1:1883"), %2 seconds</extracomment>
+            <translation>%1 上的服务器接受了连接，但 %2 秒内没有应答</translation>
+        </message>
+        <message>
+            <source>disconnected</source>
+            <translation>已断开</translation>
+        </message>
+        <message>
+            <source>the broker is not reading (%1 kB waiting)</source>
+            <translation>服务器没有读取数据（%1 kB 等待中）</translation>
+        </message>
+        <message>
+            <source>the broker stopped answering (nothing from it for %1 s; %2 kB wait for its acknowledgement)</source>
+            <translation>服务器停止应答（%1 秒内没有任何消息；%2 kB 等待确认）</translation>
+        </message>
+        <message>
+            <source>the broker stopped answering (nothing from it for %1 s)</source>
+            <translation>服务器停止应答（%1 秒内没有任何消息）</translation>
+        </message>
+        <message>
+            <source>the broker's certificate is signed by an unknown authority (not one trusted here)</source>
+            <translation>服务器证书由未知的证书机构签发（不受本机信任）</translation>
+        </message>
+        <message>
+            <source>the broker's certificate has expired</source>
+            <translation>服务器证书已过期</translation>
+        </message>
+        <message>
+            <source>the broker's certificate is not valid yet</source>
+            <translation>服务器证书尚未生效</translation>
+        </message>
+        <message>
+            <source>the broker's certificate is for another host name than %1</source>
+            <translation>服务器证书属于其他主机名，而不是 %1</translation>
+        </message>
+        <message>
+            <source>the broker's certificate was refused: %1</source>
+            <extracomment>%1 the TLS library's own words</extracomment>
+            <translation>服务器证书被拒绝：%1</translation>
+        </message>
+        <message>
+            <source>TLS failed: %1</source>
+            <extracomment>%1 the TLS library's own words</extracomment>
+            <translation>TLS 失败：%1</translation>
+        </message>
+    </context>
+    <context>
         <name>BrokerNotice</name>
         <message>
             <source>connected to the broker %1</source>
@@ -653,6 +766,253 @@
         <message>
             <source>External temperature</source>
             <translation>外部溫度</translation>
+        </message>
+    </context>
+    <context>
+        <name>ImportReason</name>
+        <message>
+            <source>%1 columns where a table row has %2</source>
+            <translation>%1 列，而表格行应有 %2 列</translation>
+        </message>
+        <message>
+            <source>the last row is cut short (no line end)</source>
+            <translation>最后一行不完整（没有行尾）</translation>
+        </message>
+        <message>
+            <source>no row of a recording (%1 columns, or a quote that never closes)</source>
+            <translation>不是记录的行（%1 列，或引号未闭合）</translation>
+        </message>
+        <message>
+            <source>"%1" is no date and time</source>
+            <translation>“%1”不是日期和时间</translation>
+        </message>
+        <message>
+            <source>"%1" is no elapsed time (H:mm:ss)</source>
+            <translation>“%1”不是经过时间（H:mm:ss）</translation>
+        </message>
+        <message>
+            <source>the elapsed time %1 comes before the row above's %2</source>
+            <translation>经过时间 %1 早于上一行的 %2</translation>
+        </message>
+        <message>
+            <source>"%1" is no number</source>
+            <translation>“%1”不是数字</translation>
+        </message>
+        <message>
+            <source>binary data, not text</source>
+            <translation>二进制数据，不是文本</translation>
+        </message>
+        <message>
+            <source>cannot write a scratch file: %1</source>
+            <translation>无法写入临时文件：%1</translation>
+        </message>
+        <message>
+            <source>the last row is cut short</source>
+            <translation>最后一行不完整</translation>
+        </message>
+        <message>
+            <source>no row of a recording</source>
+            <translation>不是记录的行</translation>
+        </message>
+        <message>
+            <source>cannot write in %1: %2</source>
+            <translation>无法在 %1 中写入：%2</translation>
+        </message>
+        <message>
+            <source>cannot name a recording %1 in %2</source>
+            <translation>无法在 %2 中将记录命名为 %1</translation>
+        </message>
+        <message>
+            <source>it is larger than %1 MiB</source>
+            <translation>文件大于 %1 MiB</translation>
+        </message>
+        <message>
+            <source>it is a spreadsheet workbook (binary), not a log: import the charger's own file, or a CSV table</source>
+            <translation>这是电子表格工作簿（二进制），不是日志：请导入充电器自己的文件或 CSV 表格</translation>
+        </message>
+        <message>
+            <source>the file is empty</source>
+            <translation>文件是空的</translation>
+        </message>
+        <message>
+            <source>it is no ToolkitRC log, no OpenFormat lines and no table of this program</source>
+            <translation>它既不是 ToolkitRC 日志，也不是 OpenFormat 数据行，也不是本程序的表格</translation>
+        </message>
+        <message>
+            <source>the file does not tell its date (the charger has no clock): give the date it was recorded on</source>
+            <translation>文件没有记录日期（充电器没有时钟）：请给出记录的日期</translation>
+        </message>
+        <message>
+            <source>there is no recordings folder to import into</source>
+            <translation>没有可导入的记录文件夹</translation>
+        </message>
+        <message>
+            <source>cannot write its pack file: %1</source>
+            <translation>无法写入其电池组文件：%1</translation>
+        </message>
+        <message>
+            <source>it cannot be read: %1</source>
+            <translation>无法读取：%1</translation>
+        </message>
+        <message>
+            <source>line %1, column %2: %3</source>
+            <translation>第 %1 行，第 %2 列：%3</translation>
+        </message>
+        <message>
+            <source>line %1: %2</source>
+            <translation>第 %1 行：%2</translation>
+        </message>
+        <message>
+            <source>ToolkitRC log</source>
+            <translation>ToolkitRC 日志</translation>
+        </message>
+        <message>
+            <source>OpenFormat lines</source>
+            <translation>OpenFormat 数据行</translation>
+        </message>
+        <message>
+            <source>table</source>
+            <translation>表格</translation>
+        </message>
+        <message>
+            <source>%1 (as %2)</source>
+            <translation>%1（按%2读取）</translation>
+        </message>
+        <message>
+            <source>the line does not fit the description of these lines (its channel or its items)</source>
+            <translation>该行不符合这些数据行的描述（通道或数据项）</translation>
+        </message>
+        <message>
+            <source>the log runs longer than 49 days</source>
+            <translation>日志时长超过 49 天</translation>
+        </message>
+        <message>
+            <source>more items than any charger sends</source>
+            <translation>数据项比任何充电器发送的都多</translation>
+        </message>
+        <message>
+            <source>%1 items: a line holds a channel, a state, a time, values and a checksum</source>
+            <translation>%1 个数据项：一行应包含通道、状态、时间、数值和校验和</translation>
+        </message>
+        <message>
+            <source>"%1" is no checksum</source>
+            <translation>“%1”不是校验和</translation>
+        </message>
+        <message>
+            <source>the checksum %1 does not match the line's %2</source>
+            <translation>校验和 %1 与该行的 %2 不符</translation>
+        </message>
+        <message>
+            <source>"%1" is no channel (1 to 8)</source>
+            <translation>“%1”不是通道（1 至 8）</translation>
+        </message>
+        <message>
+            <source>"%1" is no state number</source>
+            <translation>“%1”不是状态编号</translation>
+        </message>
+        <message>
+            <source>"%1" is no time in seconds</source>
+            <translation>“%1”不是以秒计的时间</translation>
+        </message>
+        <message>
+            <source>channel %1: only one channel of these lines is read</source>
+            <translation>通道 %1：这些数据行只读取一个通道</translation>
+        </message>
+        <message>
+            <source>the $C$ line names no column read as the battery's voltage</source>
+            <translation>$C$ 行没有指定作为电池电压读取的列</translation>
+        </message>
+        <message>
+            <source>$I$ needs a step in milliseconds</source>
+            <translation>$I$ 需要以毫秒计的步长</translation>
+        </message>
+        <message>
+            <source>"%1" is no start (ddMMyyyy_HHmmssfff)</source>
+            <translation>“%1”不是开始时间（ddMMyyyy_HHmmssfff）</translation>
+        </message>
+        <message>
+            <source>$T$ needs the time's item and its format</source>
+            <translation>$T$ 需要时间数据项及其格式</translation>
+        </message>
+        <message>
+            <source>a data line before any $C$ line names the columns</source>
+            <translation>在 $C$ 行指定列之前出现了数据行</translation>
+        </message>
+        <message>
+            <source>%1 items where the header says %2</source>
+            <translation>%1 个数据项，而表头规定 %2 个</translation>
+        </message>
+        <message>
+            <source>"%1" does not match the time format "%2"</source>
+            <translation>“%1”不符合时间格式“%2”</translation>
+        </message>
+        <message>
+            <source>"%1" is no date</source>
+            <translation>“%1”不是日期</translation>
+        </message>
+        <message>
+            <source>"%1" is no hex number</source>
+            <translation>“%1”不是十六进制数</translation>
+        </message>
+        <message>
+            <source>binary data (byte %1), not text</source>
+            <translation>二进制数据（字节 %1），不是文本</translation>
+        </message>
+        <message>
+            <source>an OpenFormat line begins with $</source>
+            <translation>OpenFormat 数据行应以 $ 开头</translation>
+        </message>
+        <message>
+            <source>the line is longer than %1 bytes</source>
+            <translation>该行超过 %1 字节</translation>
+        </message>
+        <message>
+            <source>the charger description of these lines (%1) is not installed</source>
+            <translation>这些数据行的充电器描述（%1）未安装</translation>
+        </message>
+        <message>
+            <source>it holds no data line</source>
+            <translation>没有数据行</translation>
+        </message>
+        <message>
+            <source>the ==Data== header begins with "%1", not the time</source>
+            <translation>==Data== 表头以“%1”开头，而不是时间</translation>
+        </message>
+        <message>
+            <source>the ==Data== header names no battery voltage</source>
+            <translation>==Data== 表头没有电池电压</translation>
+        </message>
+        <message>
+            <source>the row ends after %1 of its %2 columns</source>
+            <translation>该行在 %2 列中的第 %1 列后结束</translation>
+        </message>
+        <message>
+            <source>the row has more than the header's %1 columns</source>
+            <translation>该行多于表头的 %1 列</translation>
+        </message>
+        <message>
+            <source>"%1" is no time (h:m:s) and no row number</source>
+            <translation>“%1”既不是时间（h:m:s）也不是行号</translation>
+        </message>
+        <message>
+            <source>a second ==Data== section</source>
+            <translation>第二个 ==Data== 段</translation>
+        </message>
+        <message>
+            <source>unknown section %1: a ToolkitRC log has ==Items==, ==Data==, ==End== and ==Error==</source>
+            <translation>未知的段 %1：ToolkitRC 日志包含 ==Items==、==Data==、==End== 和 ==Error==</translation>
+        </message>
+        <message>
+            <source>text before the first section: a ToolkitRC log begins with ==Items== or ==Data==</source>
+            <translation>第一个段之前有文本：ToolkitRC 日志以 ==Items== 或 ==Data== 开头</translation>
+        </message>
+        <message>
+            <source>it has no ==Data== section: no ToolkitRC log</source>
+            <translation>没有 ==Data== 段：不是 ToolkitRC 日志</translation>
+        </message>
+        <message>
+            <source>the ==Data== section holds no row</source>
+            <translation>==Data== 段中没有数据行</translation>
         </message>
     </context>
     <context>
@@ -1354,6 +1714,21 @@
             <source>The capture ended; it is kept in %1</source>
             <translation>捕获已结束，保存在 %1</translation>
         </message>
+        <message>
+            <source>the password file %1 can be read by others (mode %2); it should be private to you: chmod 600 %1</source>
+            <extracomment>%1 the file, %2 its mode ("0644")</extracomment>
+            <translation>密码文件 %1 可被他人读取（权限 %2）；它应只属于您：chmod 600 %1</translation>
+        </message>
+        <message>
+            <source>the key file %1 can be read by others (mode %2); it should be private to you: chmod 600 %1</source>
+            <extracomment>%1 the file, %2 its mode ("0644")</extracomment>
+            <translation>密钥文件 %1 可被他人读取（权限 %2）；它应只属于您：chmod 600 %1</translation>
+        </message>
+        <message>
+            <source>the password of %1 goes to the broker %2 unencrypted (mqtt://): anyone on the way can read it; use mqtts:// to protect it</source>
+            <extracomment>%1 the user, %2 the broker ("example.org:1883")</extracomment>
+            <translation>%1 的密码以未加密方式（mqtt://）发送到服务器 %2：途中任何人都能读取；请使用 mqtts:// 保护它</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::MainWindow</name>
@@ -1441,6 +1816,11 @@
             <source>Password of %1 on %2:</source>
             <translation>%2 上 %1 的密码：</translation>
         </message>
+        <message>
+            <source>Cannot list the chargers on the network: %1</source>
+            <extracomment>%1 why, in the words of the part that failed</extracomment>
+            <translation>无法列出网络上的充电器：%1</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::NetworkWatch</name>
@@ -1466,6 +1846,11 @@
             <source>Password of %1 on %2:</source>
             <extracomment>%1 the user, %2 the broker</extracomment>
             <translation>%2 上 %1 的密码：</translation>
+        </message>
+        <message>
+            <source>Cannot watch the charger: %1</source>
+            <extracomment>%1 why, in the words of the part that failed</extracomment>
+            <translation>无法监视充电器：%1</translation>
         </message>
     </context>
     <context>
@@ -2147,6 +2532,11 @@
         <message>
             <source>Cancel</source>
             <translation>取消</translation>
+        </message>
+        <message>
+            <source>Cannot watch the charger: %1</source>
+            <extracomment>%1 why, in the words of the part that failed</extracomment>
+            <translation>无法监视充电器：%1</translation>
         </message>
     </context>
 </TS>

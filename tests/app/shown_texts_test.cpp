@@ -96,12 +96,13 @@ TEST_F(ShownTexts, AlarmsInEachLanguage) {
 TEST_F(ShownTexts, BrokerNoticesInEachLanguage) {
     using Kind = net::BrokerNotice::Kind;
     const QString broker = QStringLiteral("broker.local:1883");
-    const QString why = QStringLiteral("connection refused");
+    const net::BrokerFailure failure{net::BrokerFailure::Kind::KeepAlive};
+    const QString why = net::brokerFailureLine(failure);
     const net::BrokerNotice cases[] = {
         {Kind::Connected, broker},
         {Kind::Silent, broker, {}, 30, 17},
-        {Kind::Lost, broker, why, 4},
-        {Kind::Unreachable, broker, why, 8},
+        {Kind::Lost, broker, why, 4, 0, 0, 0, 0, failure},
+        {Kind::Unreachable, broker, why, 8, 0, 0, 0, 0, failure},
         {Kind::NotTaking, broker, {}, 0, 21},
         {Kind::TakingAgain, broker, {}, 0, 0, 120},
         {Kind::TakingAgain, broker, {}, 0, 0, 120, 3},
@@ -117,7 +118,9 @@ TEST_F(ShownTexts, BrokerNoticesInEachLanguage) {
             const QString shown = brokerNoticeText(n);
             EXPECT_NE(shown, line);
             EXPECT_EQ(sortedNumbers(shown), sortedNumbers(line)) << shown.toStdString();
-            EXPECT_TRUE(shown.contains(broker) && (n.why.isEmpty() || shown.contains(why)));
+            // Why, in the language too.
+            EXPECT_TRUE(shown.contains(broker) &&
+                        (n.why.isEmpty() || shown.contains(brokerFailureText(n.failure))));
         }
     }
 }
@@ -126,7 +129,8 @@ TEST_F(ShownTexts, BrokerNoticesInEachLanguage) {
 // in Chinese as the watch window has always shown it.
 TEST_F(ShownTexts, WatchNoticesInEachLanguage) {
     using Kind = net::WatchNotice::Kind;
-    const QString why = QStringLiteral("connection refused");
+    const net::BrokerFailure failure{net::BrokerFailure::Kind::KeepAlive};
+    const QString why = net::brokerFailureLine(failure);
     const auto notice = [](Kind kind, auto&& set) {
         net::WatchNotice n{kind};
         set(n);
@@ -143,10 +147,16 @@ TEST_F(ShownTexts, WatchNoticesInEachLanguage) {
         {notice(Kind::BrokerGone,
                 [&](net::WatchNotice& n) {
                     n.why = why;
+                    n.failure = failure;
                     n.wasConnected = true;
                 }),
          "与服务器的连接已中断"},
-        {notice(Kind::BrokerGone, [&](net::WatchNotice& n) { n.why = why; }), "无法连接服务器"},
+        {notice(Kind::BrokerGone,
+                [&](net::WatchNotice& n) {
+                    n.why = why;
+                    n.failure = failure;
+                }),
+         "无法连接服务器"},
         {notice(Kind::NoStart, plain), ""},
         {notice(Kind::NoRecord, [](net::WatchNotice& n) { n.count = 37; }), ""},
         {notice(Kind::RecordNoDate, plain), ""},
