@@ -142,8 +142,8 @@ TEST_F(PackHealthTest, TheChargersCellResistanceStandsBesideTheEstimate) {
     } cases[] = {
         {runOf("+CHG+", 2, 300, 0.16, cells, 25), "", {}},
         {runOf("+CHG+", 2, 300, 0.16, cells, 25),
-         "\"# resistance mohm=3,3.2,9.5,3\"\r\n\"# resistance mohm=3.2,3.4,9.9\"\r\n",
-         {3.1, 3.3, 9.7, 3}},
+         "\"# resistance mohm=3,3.2,-,3\"\r\n\"# resistance mohm=3.2,3.4,9.9\"\r\n",
+         {3.1, 3.3, 9.9, 3}},
         {runOf("+CHG+", 2, 300, 0.16, cells, 25), "\"# resistance mohm=nan,0,5000,-\"\r\n", {}},
         {steady, "\"# resistance mohm=4\"\r\n", {4}},
     };
@@ -174,7 +174,7 @@ TEST_F(PackHealthTest, TheChargersCellResistanceStandsBesideTheEstimate) {
     const QString text = packHealthText(h);
     EXPECT_TRUE(text.contains(
         QRegularExpression("  cells mOhm  estimated [-0-9. ]+  reported by the charger "
-                           "3.1 3.3 9.7 3.0\n")))
+                           "3.1 3.3 9.9 3.0\n")))
         << text.toStdString();
     EXPECT_TRUE(
         text.contains("  not estimated\n  cells mOhm  estimated -  reported by the "
