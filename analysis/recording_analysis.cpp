@@ -24,7 +24,9 @@ RecordingAnalysis readAndAnalyze(const QString& path, RecordingSummaryValues* su
         *summary = values;
     }
     TableRangeRows tableRows(rows);
-    return analyzeRows(tableRows);
+    RecordingAnalysis a = analyzeRows(tableRows);
+    a.reported = reportedCells(file.resistanceNotes());
+    return a;
 }
 
 void RecordingAnalyzer::add(const RangeRowNumbers& row) {
@@ -42,14 +44,17 @@ RecordingAnalysis RecordingAnalyzer::finish() {
 
 RecordingAnalysis streamAndAnalyze(const QString& path, RecordingSummaryValues* summary) {
     RecordingAnalyzer analyzer;
+    RecordingFile file;
     RecordingSummaryValues values =
-        streamAndSummarize(path, [&analyzer](const RowFields&, const RowNumbers& numbers) {
+        streamAndSummarize(file, path, [&analyzer](const RowFields&, const RowNumbers& numbers) {
             analyzer.add(rangeNumbers(numbers));
         });
     if (summary != nullptr) {
         *summary = values;
     }
-    return analyzer.finish();
+    RecordingAnalysis a = analyzer.finish();
+    a.reported = reportedCells(file.resistanceNotes());
+    return a;
 }
 
 }  // namespace cellwatch

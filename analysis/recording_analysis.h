@@ -9,6 +9,7 @@
 
 #include "analysis/phases.h"
 #include "analysis/recording_summary.h"
+#include "analysis/reported_resistance.h"
 #include "analysis/resistance.h"
 
 namespace cellwatch {
@@ -17,6 +18,9 @@ struct RecordingAnalysis {
     RecordingPhases phases;
     std::vector<ResistanceEstimate> resistance;
     ResistanceSummary resistanceSummary;
+    // What the charger reported of each cell, from the file's lines (none
+    // for rows already read).
+    ReportedCells reported;
 };
 
 // Of rows already read (a table in the window: TableRangeRows).

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <optional>
 #include <vector>
 
 #include "protocol/reading.h"
+#include "readout/resistance_note.h"
 
 namespace cellwatch {
 
@@ -21,5 +23,16 @@ struct ReportedResistance {
 
 // What `reading` reports (cells 1..cellCount).
 ReportedResistance reportedResistance(const Reading& reading);
+
+// What a recording's journal kept of it, phase by phase (resistance_note.h):
+// each cell's median over the phases' lines, in milliohms; NaN where none.
+using CellMilliohms = std::array<double, kMostCells>;
+struct ReportedCells {
+    int phases = 0;  // lines taken
+    CellMilliohms milliohms{};
+
+    bool any() const { return phases > 0; }
+};
+ReportedCells reportedCells(const std::vector<ResistanceNote>& notes);
 
 }  // namespace cellwatch

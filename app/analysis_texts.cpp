@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/summary_format.h"
@@ -182,6 +183,33 @@ QString reportedResistanceText(const ReportedResistance& reported) {
     return joined(parts);
 }
 
+namespace {
+
+// The cells of the newest recording whose charger reported them: "cells
+// 3.0, 3.1, 9.5 mΩ reported by the charger, 3.2, -, - mΩ estimated".
+QString cellResistanceText(const PackHealth& h) {
+    const auto newest = std::find_if(h.resistance.rbegin(), h.resistance.rend(),
+                                     [](const ResistancePoint& point) { return point.reported(); });
+    if (newest == h.resistance.rend()) {
+        return {};
+    }
+    const auto cells = [](const auto& milliohms, double scale) {
+        QStringList items;
+        for (const double v : milliohms) {
+            items << (std::isnan(v) ? QStringLiteral("-") : fixed(v * scale, 1));
+        }
+        while (items.size() > 1 && items.last() == QStringLiteral("-")) {
+            items.removeLast();
+        }
+        return listed(items);
+    };
+    return QCoreApplication::translate("AnalysisText",
+                                       "cells %1 mΩ reported by the charger, %2 mΩ estimated")
+        .arg(cells(newest->reportedCellMilliohms, 1.0), cells(newest->cellOhms, 1000.0));
+}
+
+}  // namespace
+
 QString packHealthLine(const PackHealth& h) {
     QStringList parts;
     if (const CapacityPoint* last = lastFullCapacity(h)) {
@@ -195,6 +223,9 @@ QString packHealthLine(const PackHealth& h) {
         parts << QCoreApplication::translate("AnalysisText", "resistance %1 %")
                      .arg((*h.resistanceChangePercent >= 0 ? QStringLiteral("+") : QString()) +
                           fixed(*h.resistanceChangePercent, 1));
+    }
+    if (const QString cells = cellResistanceText(h); !cells.isEmpty()) {
+        parts << cells;
     }
     if (h.finding) {
         parts << findingLine(*h.finding);

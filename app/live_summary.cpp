@@ -75,12 +75,21 @@ void LiveSummary::addRow(int row) {
     if (shown()) {
         window_->setSummary(valuesWithPack());
         window_->view().setPhases(cutter_.result());
-        // What the charger measures itself, beside the estimate.
-        window_->view().setReportedResistance(reportedResistance(rows_->reading(row)));
+        showReported(row);
         if (!resistanceTimer_.isActive()) {
             resistanceTimer_.start(kResistanceIntervalMs);
         }
     }
+}
+
+// What the charger measures itself, beside the estimate: the pack's from
+// the row, the cells' from the last reading.
+void LiveSummary::showReported(int row) {
+    Reading reading = rows_->reading(row);
+    if (reportedCells_) {
+        reading.cellResistance = reportedCells_();
+    }
+    window_->view().setReportedResistance(reportedResistance(reading));
 }
 
 void LiveSummary::show() {
@@ -96,8 +105,7 @@ void LiveSummary::show() {
 void LiveSummary::refresh() {
     window_->setSummary(valuesWithPack());
     window_->view().setPhases(cutter_.result());
-    window_->view().setReportedResistance(
-        reportedResistance(rows_->reading(rows_->gridRowCount() - 1)));
+    showReported(rows_->gridRowCount() - 1);
     resistanceTimer_.stop();
     findResistance();
 }

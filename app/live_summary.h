@@ -13,6 +13,7 @@
 #include "analysis/phases.h"
 #include "analysis/recording_summary.h"
 #include "analysis/resistance.h"
+#include "protocol/reading.h"
 #include "readout/pack_file.h"
 #include "serial/steppable_timer.h"
 
@@ -38,6 +39,11 @@ public:
     void show();
     // The pack changed: a shown window says so at once.
     void packChanged();
+    // Where the cells' resistance the charger reported with the last row
+    // comes from (the table keeps the pack's only); none without.
+    void setReportedCells(std::function<CellResistances()> cells) {
+        reportedCells_ = std::move(cells);
+    }
 
     const RecordingSummaryValues& values() const { return summarizer_.values(); }
     // The values with the present recording's pack and note.
@@ -56,10 +62,12 @@ private:
     void findResistance();
     void take(int row);
     void refresh();
+    void showReported(int row);
 
     QWidget& owner_;
     const RowStore* rows_;
     std::function<PackInfo()> pack_;
+    std::function<CellResistances()> reportedCells_;
     RecordingSummarizer summarizer_;
     PhaseCutter cutter_;
     std::vector<ResistanceEstimate> resistance_;

@@ -385,6 +385,10 @@ void MainWindow::setUpJournal() {
     session_->setJournal(journal_.get());
     connect(session_.get(), &session::LiveSession::recordingBegun, this, [this] {
         pane_->zoom().showWhole();  // a new recording is shown from its start
+        // The charger whose driver decodes it (a watched publisher's own).
+        const std::string_view driver = session_->driver().id();
+        tool(StatusTool::Charger)
+            ->setText(QString::fromUtf8(driver.data(), static_cast<qsizetype>(driver.size())));
         liveSummary_->restart(session_->recording(channels_->chosen()).recordingStart());
     });
     // A pause clears table and chart; the journal keeps what came before and
@@ -403,6 +407,7 @@ void MainWindow::setUpJournal() {
 // its recording.
 void MainWindow::followShownChannel() {
     connect(channels_, &ChannelChoice::shownRowAppended, liveSummary_, &LiveSummary::addRow);
+    liveSummary_->setReportedCells([this] { return session_->reportedCells(channels_->chosen()); });
     connect(channels_, &ChannelChoice::shownRestarted, liveSummary_, [this] {
         liveSummary_->restart(session_->recording(channels_->chosen()).recordingStart());
     });

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -48,6 +49,18 @@ QString kindWord(RowState kind, bool plural) {
         return plural ? QStringLiteral("discharges") : QStringLiteral("discharge");
     }
     return QStringLiteral("rest");
+}
+
+// "3.1 3.2 - 9.5": cells up to the last one with a figure; "-" without any.
+QString cellList(const std::array<double, kMostCells>& milliohms) {
+    QStringList cells;
+    for (const double v : milliohms) {
+        cells << (std::isnan(v) ? QStringLiteral("-") : fixed(v, 1));
+    }
+    while (cells.size() > 1 && cells.last() == QStringLiteral("-")) {
+        cells.removeLast();
+    }
+    return cells.join(u' ');
 }
 
 // The cell standing out at the ends of the phases of `kind`, if one does.
@@ -98,6 +111,11 @@ std::optional<CellFinding> standingOut(const std::vector<const Phase*>& phases, 
 }
 
 }  // namespace
+
+bool ResistancePoint::reported() const {
+    return std::any_of(reportedCellMilliohms.begin(), reportedCellMilliohms.end(),
+                       [](double v) { return !std::isnan(v); });
+}
 
 PackInfo packDefinition(const std::vector<PackedRecording>& recordings, const QString& name) {
     const QString wanted = normalizedPackName(name);
@@ -179,6 +197,7 @@ PackHealth packHealth(const std::vector<AnalyzedRecording>& recordings, const QS
     h.equivalentCycles = nominal > 0 ? throughputMah / (2 * nominal) : kHealthNaN;
 
     double first[3] = {0, 0, 0};
+    std::optional<std::size_t> firstEstimate;  // the first resistance point with one
     for (const AnalyzedRecording* r : mine) {
         for (const Phase& p : r->analysis.phases.phases) {
             const auto k = static_cast<std::size_t>(p.kind);
@@ -196,19 +215,33 @@ PackHealth packHealth(const std::vector<AnalyzedRecording>& recordings, const QS
                                   100 * p.capacityMah / first[k]});
         }
         const ResistanceSummary& s = r->analysis.resistanceSummary;
+        const ReportedCells& reported = r->analysis.reported;
+        if (s.shownCount == 0 && !reported.any()) {
+            continue;
+        }
+        ResistancePoint point{
+            r->recording.path, startOf(r->recording), kHealthNaN, kHealthNaN, false, {},
+            reported.milliohms};
+        point.cellOhms.fill(kHealthNaN);
         if (s.shownCount > 0) {
-            ResistancePoint point{
-                r->recording.path, startOf(r->recording), s.packOhms, s.tempExtC, false,
-                s.cellOhms};
-            const double reference = h.resistance.empty() ? s.tempExtC : h.resistance[0].tempExtC;
+            point.ohms = s.packOhms;
+            point.tempExtC = s.tempExtC;
+            point.cellOhms = s.cellOhms;
+            if (!firstEstimate) {
+                firstEstimate = h.resistance.size();
+            }
+            const double reference = h.resistance.size() == *firstEstimate
+                                         ? s.tempExtC
+                                         : h.resistance[*firstEstimate].tempExtC;
             point.comparable = (std::isnan(reference) && std::isnan(s.tempExtC)) ||
                                std::fabs(s.tempExtC - reference) <= kComparableKelvin;
-            h.resistance.push_back(point);
         }
+        h.resistance.push_back(point);
     }
-    for (auto it = h.resistance.rbegin(); it != h.resistance.rend(); ++it) {
-        if (it->comparable && it != h.resistance.rend() - 1) {
-            h.resistanceChangePercent = 100 * (it->ohms / h.resistance[0].ohms - 1);
+    for (std::size_t i = h.resistance.size(); firstEstimate && i-- > *firstEstimate + 1;) {
+        if (h.resistance[i].estimated() && h.resistance[i].comparable) {
+            h.resistanceChangePercent =
+                100 * (h.resistance[i].ohms / h.resistance[*firstEstimate].ohms - 1);
             break;
         }
     }
@@ -321,11 +354,23 @@ QString packHealthText(const PackHealth& h) {
     for (const ResistancePoint& r : h.resistance) {
         const QString date =
             r.start.isValid() ? isoTimeWithOffset(r.start) : QFileInfo(r.path).fileName();
-        text += QStringLiteral("resistance %1  %2 mOhm at %3 C%4\n")
-                    .arg(date)
-                    .arg(fixed(r.ohms * 1000, 1))
-                    .arg(known(r.tempExtC, 0))
-                    .arg(r.comparable ? QString() : QStringLiteral(" (not comparable)"));
+        text += r.estimated()
+                    ? QStringLiteral("resistance %1  %2 mOhm at %3 C%4\n")
+                          .arg(date)
+                          .arg(fixed(r.ohms * 1000, 1))
+                          .arg(known(r.tempExtC, 0))
+                          .arg(r.comparable ? QString() : QStringLiteral(" (not comparable)"))
+                    : QStringLiteral("resistance %1  not estimated\n").arg(date);
+        if (r.reported()) {
+            // The cells as estimated beside what the charger reported.
+            std::array<double, kMostCells> estimated{};
+            estimated.fill(kHealthNaN);
+            for (std::size_t k = 0; k < r.cellOhms.size(); ++k) {
+                estimated[k] = r.cellOhms[k] * 1000;
+            }
+            text += QStringLiteral("  cells mOhm  estimated %1  reported by the charger %2\n")
+                        .arg(cellList(estimated), cellList(r.reportedCellMilliohms));
+        }
     }
     if (h.resistanceChangePercent) {
         text += QStringLiteral("resistance change at comparable temperature: %1%2 %\n")
@@ -368,7 +413,15 @@ QJsonObject packHealthJson(const PackHealth& h) {
         for (const double ohms : r.cellOhms) {
             cells.append(numberOrNull(ohms, 5));
         }
+        QJsonArray reported;
+        for (const double milliohms : r.reportedCellMilliohms) {
+            reported.append(numberOrNull(milliohms, 4));
+        }
+        while (!reported.isEmpty() && reported.last().isNull()) {
+            reported.removeLast();
+        }
         resistance.append(QJsonObject{
+            {QStringLiteral("reported_cell_mohm"), reported},
             {QStringLiteral("file"), r.path},
             {QStringLiteral("start"),
              r.start.isValid() ? QJsonValue(isoTimeWithOffset(r.start)) : QJsonValue()},

@@ -12,7 +12,10 @@
 //   resistance  each recording's median pack resistance (of the estimates
 //               to be shown) with its temperature; comparable when within
 //               kComparableKelvin of the first one's, and the change of the
-//               last comparable one from the first in percent;
+//               last comparable one from the first in percent; beside it,
+//               each cell's resistance as the charger reported it (the
+//               median of the journal's phase lines, reported_resistance.h),
+//               also for a recording without estimates;
 //   weak cell   over the last (up to six) discharges with two cells or more
 //               that lasted kFindingLeastSeconds at least,
 //               the cell lowest at each one's end: when one cell was the
@@ -30,6 +33,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -62,10 +66,15 @@ struct CapacityPoint {
 struct ResistancePoint {
     QString path;
     QDateTime start;
-    double ohms = 0;
+    double ohms = 0;      // NaN without an estimate to be shown
     double tempExtC = 0;  // NaN when not known
     bool comparable = false;
     std::array<double, 12> cellOhms{};  // NaN where none
+    // As the charger reported it, in milliohms; NaN where none.
+    CellMilliohms reportedCellMilliohms{};
+
+    bool estimated() const { return !std::isnan(ohms); }
+    bool reported() const;
 };
 
 struct CellFinding {
@@ -117,7 +126,8 @@ QString packHealthText(const PackHealth& health);
 //  capacity: [{file, start, kind, capacity_mah, energy_wh,
 //  percent_of_nominal, percent_of_first}], throughput_ah,
 //  equivalent_cycles, resistance: [{file, start, ohms, temp_ext_c,
-//  comparable, cell_ohms}], resistance_change_percent, finding: {cell,
+//  comparable, cell_ohms, reported_cell_mohm}], resistance_change_percent,
+//  finding: {cell,
 //  kind, times, of, mv_from_mean, text}}; null for what is not known.
 QJsonObject packHealthJson(const PackHealth& health);
 

@@ -62,6 +62,9 @@ constexpr bool isActive(ChargeState s) {
 
 inline constexpr int kMostCells = 16;
 
+// Each cell's resistance, in mΩ; none where it is not reported.
+using CellResistances = std::array<std::optional<Decimal>, kMostCells>;
+
 struct Reading {
     // Which charger and channel: the driver's id, and the channel as the
     // charger numbers it (1 for a charger of one channel).
@@ -92,7 +95,7 @@ struct Reading {
     // slots reports an absent cell as 0 V.
     int cellCount = 0;
     std::array<Decimal, kMostCells> cells{};
-    std::array<std::optional<Decimal>, kMostCells> cellResistance{};  // mΩ
+    CellResistances cellResistance{};  // mΩ
 
     std::optional<int> errorCode;  // the charger's own code, when it reports one
 

@@ -32,8 +32,10 @@
 // Comment lines may follow a row ("# alarm cell-high: Cell 3 at 4.27 V
 // (limit 4.25 V)", quoted as above): each stays after the row that was the
 // last one when it was given, also when rows are owed or the file is made
-// anew. A line may also stand right after the header (noteAtStart: a
-// recording removed as junk, whose row it holds).
+// anew; so does "# resistance mohm=..." at the end of a charge or discharge
+// of a charger that reports each cell's resistance (resistance_note.h). A
+// line may also stand right after the header (noteAtStart: a recording
+// removed as junk, whose row it holds).
 // Nothing here throws.
 #pragma once
 

@@ -256,6 +256,9 @@ void Recording::ApplySample(Reading& r) {
     lastRowSeconds_ =
         static_cast<std::uint32_t>((static_cast<std::uint64_t>(r.elapsedMs) + 500) / 1000);
     tell([&](RecordingView& v) { v.accepted(*this, r); });
+    if (events_.readingAccepted) {
+        events_.readingAccepted(r);
+    }
     if (events_.rowAppended) {
         events_.rowAppended(table_.gridRowCount() - 1);
     }

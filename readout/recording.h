@@ -105,6 +105,8 @@ class Recording final : public DecoderHost {
 public:
     // The session's hooks; views subscribe instead.
     struct Events {
+        // The reading of the row about to be told (in the table already).
+        std::function<void(const Reading&)> readingAccepted;
         std::function<void(int row)> rowAppended;  // row in the table's counting (1 = first)
         std::function<void()> idleShown;
         std::function<void()> restarting;  // the pause rule is about to clear the table

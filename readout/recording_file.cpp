@@ -123,6 +123,7 @@ struct RecordingFile::Data {
     std::vector<std::uint64_t> rowStarts;  // offsets into text
     RecordingCurves curves;
     std::vector<AlarmNote> alarms;
+    std::vector<ResistanceNote> resistanceNotes;  // the first kKeptResistanceNotes
 
     // Where the walk is.
     std::size_t lineBase = 0;  // lines in the blocks before
@@ -226,6 +227,10 @@ bool RecordingFile::Data::walk(std::string_view block, bool last, const LoadProg
                 note.afterRows = rows;
                 note.atSeconds = lastSeconds ? static_cast<std::int64_t>(*lastSeconds) : -1;
                 alarms.push_back(std::move(note));
+            } else if (std::vector<double> cells;
+                       resistanceNotes.size() < kKeptResistanceNotes &&
+                       readResistanceNote(commentText(cursor.comment()), cells)) {
+                resistanceNotes.push_back({rows, std::move(cells)});
             }
             continue;
         }
@@ -387,6 +392,11 @@ std::size_t RecordingFile::rowCount() const {
 const std::vector<AlarmNote>& RecordingFile::alarms() const {
     static const std::vector<AlarmNote> none;
     return d_ ? d_->alarms : none;
+}
+
+const std::vector<ResistanceNote>& RecordingFile::resistanceNotes() const {
+    static const std::vector<ResistanceNote> none;
+    return d_ ? d_->resistanceNotes : none;
 }
 
 QStringList RecordingFile::comments() const {

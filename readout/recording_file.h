@@ -56,6 +56,8 @@
 #include <string_view>
 #include <vector>
 
+#include "readout/resistance_note.h"
+
 namespace cellwatch {
 
 class RowStore;
@@ -137,6 +139,10 @@ public:
     QStringList comments() const;
     // The alarm lines after the header, in file order.
     const std::vector<AlarmNote>& alarms() const;
+    // The charger's per-cell resistance lines (resistance_note.h), in file
+    // order: the first kKeptResistanceNotes of them.
+    static constexpr std::size_t kKeptResistanceNotes = 1000;
+    const std::vector<ResistanceNote>& resistanceNotes() const;
     // The header row's first 22 texts as the file has them; empty when the
     // file has no header row.
     QStringList headers() const;

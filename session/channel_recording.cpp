@@ -25,6 +25,12 @@ ChannelRecording::ChannelRecording(int channel, RowStore* rows, const SessionClo
           hooks_.alarm(alarm);
       }) {
     Recording::Events& events = recording_.events();
+    // The charger's per-cell resistance of a phase goes after its last row,
+    // before the row that begins the next.
+    events.readingAccepted = [this](const Reading& reading) {
+        reportedCells_ = reading.cellResistance;
+        noteResistance(phaseResistance_.add(reading));
+    };
     events.rowAppended = [this](int row) {
         if (journaling()) {
             journal_->appendRow(*rows_, row);
@@ -40,6 +46,7 @@ ChannelRecording::ChannelRecording(int channel, RowStore* rows, const SessionClo
     // A junk recording of a Connect is removed instead (its row goes into
     // a line of the next journal).
     events.restarting = [this] {
+        noteResistance(phaseResistance_.finish());
         if (journaling()) {
             if (junkAtConnect()) {
                 QStringList texts;
@@ -76,6 +83,9 @@ ChannelRecording::ChannelRecording(int channel, RowStore* rows, const SessionClo
 
 ChannelRecording::~ChannelRecording() {
     if (ownJournal_) {
+        if (const QString note = phaseResistance_.finish(); !note.isEmpty() && journaling()) {
+            ownJournal_->appendComment(note);
+        }
         ownJournal_->end();  // whatever it owes, while the table is there
     }
 }
@@ -112,7 +122,15 @@ void ChannelRecording::beginJournal(const QDateTime& start) {
     journal_->begin(start, port_, watched_, watched_.isEmpty() ? QDateTime() : start);
 }
 
+void ChannelRecording::noteResistance(const QString& note) {
+    if (!note.isEmpty() && journaling()) {
+        journal_->appendComment(note);
+        hooks_.journalChanged();
+    }
+}
+
 void ChannelRecording::endJournal() {
+    noteResistance(phaseResistance_.finish());
     if (journal_ != nullptr) {
         journal_->end();
     }

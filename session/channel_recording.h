@@ -18,6 +18,7 @@
 #include "alarms/recording_alarms.h"
 #include "net/messages.h"
 #include "readout/recording.h"
+#include "readout/resistance_note.h"
 #include "session/session_clocks.h"
 
 namespace cellwatch {
@@ -57,6 +58,7 @@ public:
     Recording& recording() { return recording_; }
     const Recording& recording() const { return recording_; }
     alarms::RecordingAlarms& alarms() { return alarms_; }
+    const CellResistances& reportedCells() const { return reportedCells_; }
     DecoderHost& host() { return alarms_.decoderHost(); }
 
     // The journal the channel's recordings go to: the front end's (channel
@@ -114,6 +116,8 @@ public:
 private:
     void beginJournal(const QDateTime& start);
     bool junkAtConnect() const;
+    // A phase's per-cell resistance line, when journaling (none for "").
+    void noteResistance(const QString& note);
 
     int channel_;
     std::unique_ptr<RowStore> ownRows_;
@@ -132,6 +136,8 @@ private:
     std::uint32_t lastRowTicks_ = 0;
     std::int64_t lastRowMs_ = 0;
     std::uint32_t interruptedTicks_ = 0;
+    PhaseResistance phaseResistance_;
+    CellResistances reportedCells_{};  // of the last reading
 };
 
 }  // namespace cellwatch::session

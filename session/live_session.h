@@ -130,6 +130,9 @@ public:
     Journal* journal(int channel) { return at(channel).journal(); }
     // Whether a channel's present recording goes to its journal.
     bool journaling(int channel) { return at(channel).journaling(); }
+    // Each cell's resistance (mΩ) the channel's charger reported with its
+    // last reading; none where it reported none (a row keeps the pack's only).
+    const CellResistances& reportedCells(int channel) { return at(channel).reportedCells(); }
     // Readings for a channel the driver does not have: dropped, told once.
     std::uint64_t readingsDropped() const { return router_.dropped(); }
     // The program's own clock (a test's), whatever the source.

@@ -189,6 +189,10 @@
             <source>This recording has %1 cells; pack "%2" has %3</source>
             <translation>Diese Aufzeichnung hat %1 Zellen; Akku „%2“ hat %3</translation>
         </message>
+        <message>
+            <source>cells %1 mΩ reported by the charger, %2 mΩ estimated</source>
+            <translation>Zellen %1 mΩ laut Ladegerät, %2 mΩ geschätzt</translation>
+        </message>
     </context>
     <context>
         <name>BrokerFailure</name>

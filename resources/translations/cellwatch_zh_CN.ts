@@ -189,6 +189,10 @@
             <source>This recording has %1 cells; pack "%2" has %3</source>
             <translation>此记录有 %1 节电芯；电池组“%2”有 %3 节</translation>
         </message>
+        <message>
+            <source>cells %1 mΩ reported by the charger, %2 mΩ estimated</source>
+            <translation>电芯 %1 mΩ（充电器测得），%2 mΩ（估算）</translation>
+        </message>
     </context>
     <context>
         <name>BrokerFailure</name>

@@ -81,6 +81,19 @@ void runRecordingHarness(const std::uint8_t* data, std::size_t size) {
             }
         }
     }
+    // The charger's per-cell resistance lines: the same either way, each
+    // with a plausible figure and no implausible one.
+    check(streamed.resistanceNotes().size() == file.resistanceNotes().size());
+    check(file.resistanceNotes().size() <= RecordingFile::kKeptResistanceNotes);
+    for (const ResistanceNote& note : file.resistanceNotes()) {
+        check(note.afterRows <= rows && note.cellMilliohms.size() <= kMostCells);
+        bool any = false;
+        for (const double milliohms : note.cellMilliohms) {
+            check(std::isnan(milliohms) || plausibleCellMilliohms(milliohms));
+            any = any || !std::isnan(milliohms);
+        }
+        check(any);
+    }
     const QStringList headers = file.headers();
     check(headers.isEmpty() || headers.size() == kRowFieldCount);
     check(file.rowTexts(rows).isEmpty());

@@ -7,12 +7,15 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "readout/journal.h"
+#include "readout/recording_file.h"
 #include "tests/support/tool_run.h"
 
 namespace cellwatch {
@@ -23,6 +26,7 @@ using testing::ToolRun;
 const QString kTools = QStringLiteral(CELLWATCH_TOOLS_DIR);
 const QString kEmulator = kTools + QStringLiteral("/cellwatch-emulator");
 const QString kLog = kTools + QStringLiteral("/cellwatch-log");
+const QString kReport = kTools + QStringLiteral("/cellwatch-report");
 constexpr int kWaitMs = 30'000;  // for a positive event only
 
 QStringList args(std::initializer_list<const char*> list) {
@@ -126,6 +130,44 @@ TEST(IchargerEndToEnd, TheLogRecordsWhatTheEmulatedChargerSays) {
             EXPECT_TRUE(rowIn(rows, state).empty()) << state << "\n" << log.out();
         }
     }
+}
+
+// The cells' resistance the charger reports goes into the journal at the
+// charge's end (here the log's), and the pack's health shows it beside the
+// estimated one.
+TEST(IchargerEndToEnd, TheJournalKeepsTheReportedCellResistanceForThePacksHealth) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
+    const QString folder = dir.filePath(QStringLiteral("data/cellwatch/recordings"));
+
+    ToolRun emulator(kEmulator, args({"--charger", "icharger", "--model", "X6"}));
+    ASSERT_TRUE(emulator.waitForLines(1, kWaitMs)) << emulator.err();
+    const QString pty = QString::fromStdString(emulator.outLines().at(0));
+    ToolRun log(kLog, {QStringLiteral("--port"), pty, QStringLiteral("--charger"),
+                       QStringLiteral("icharger"), QStringLiteral("--pack"),
+                       QStringLiteral("Bench 6S"), QStringLiteral("--out"), QStringLiteral("-")});
+    ASSERT_TRUE(log.waitForLines(1 + 3, kWaitMs)) << log.err();
+    log.signal(SIGTERM);
+    ASSERT_EQ(log.wait(kWaitMs), 0) << log.err();
+
+    const std::vector<JournalInfo> journals = listJournals(folder);
+    ASSERT_EQ(journals.size(), 1u);
+    RecordingFile file;
+    ASSERT_TRUE(file.read(journals[0].path));
+    // Six cells at 3.0 mΩ but the weak fourth at 9.5, after the last row.
+    const std::vector<double> cells{3, 3, 3, 9.5, 3, 3};
+    ASSERT_EQ(file.resistanceNotes().size(), 1u);
+    EXPECT_EQ(file.resistanceNotes()[0].cellMilliohms, cells);
+    EXPECT_EQ(file.resistanceNotes()[0].afterRows, file.rowCount());
+
+    ToolRun text(kReport, {QStringLiteral("--pack"), QStringLiteral("Bench 6S"), folder});
+    ASSERT_EQ(text.wait(kWaitMs), 0) << text.err();
+    EXPECT_NE(text.out().find("  reported by the charger 3.0 3.0 3.0 9.5 3.0 3.0\n"),
+              std::string::npos)
+        << text.out();
 }
 
 TEST(IchargerEndToEnd, AChargerThatStopsAnsweringIsALostLink) {

@@ -134,6 +134,34 @@ TEST_F(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
     EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
 }
 
+// The charger box names the publisher's charger, whose driver decodes what
+// the watch records, as a window on that charger's own port shows it.
+TEST(WatchWindow, TheChargerBoxNamesThePublishersCharger) {
+    TestBroker broker;
+    for (const char* driver : {"icharger", "isdt", "tkrx"}) {
+        SCOPED_TRACE(driver);
+        QTemporaryDir dir;
+        FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
+        Settings settings(store);
+        const QString name = QStringLiteral("bay-") + QString::fromLatin1(driver);
+        net::MqttOptions o;
+        o.address = net::parseBrokerAddress(broker.address(name));
+        net::Publisher pub(o, false);
+        CaptureStart start = kStart;
+        start.driver = driver;
+        pub.setStart(start);
+        pub.start();
+        ASSERT_TRUE(waitUntil([&] { return pub.client().isConnected(); }));
+        MainWindow::Hooks hooks;
+        hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
+        hooks.isOnline = [] { return false; };
+        hooks.showFailure = [](QWidget*, const QString&) {};
+        NetworkWatch watch(settings, broker.address(name), QString(), hooks);
+        ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
+        EXPECT_EQ(watch.window().tool(StatusTool::Charger)->text().toStdString(), driver);
+    }
+}
+
 // The watch window says why the link was lost in its language; the journal
 // keeps the English reason.
 TEST_F(WatchWindow, SaysWhyTheLinkWasLostInItsLanguage) {

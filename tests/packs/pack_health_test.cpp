@@ -4,8 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
 
@@ -123,6 +125,62 @@ TEST_F(PackHealthTest, SixRecordingsWithAWeakeningCell) {
     EXPECT_EQ(json["definition"].toObject()["chemistry"].toString(), "LiPo");
     EXPECT_EQ(json["capacity"].toArray().size(), 6);
     EXPECT_TRUE(packHealthText(h).contains("cell 3: lowest"));
+}
+
+// What the charger reported of each cell stands beside the estimate: each
+// recording's median over its phases' lines, also without an estimate;
+// journals without lines, or with bad ones, are as before.
+TEST_F(PackHealthTest, TheChargersCellResistanceStandsBesideTheEstimate) {
+    PackInfo pack{QStringLiteral("Pack R"), QString()};
+    const std::vector<double> cells{3.7, 3.7, 3.7, 3.7};
+    std::vector<Reading> steady;  // a charge without a step: nothing to estimate from
+    made::appendRun(steady, "+CHG+", 0, 20, 14.8, 2, 0, cells);
+    const struct {
+        std::vector<Reading> rows;
+        const char* lines;
+        std::vector<double> reported;  // mΩ
+    } cases[] = {
+        {runOf("+CHG+", 2, 300, 0.16, cells, 25), "", {}},
+        {runOf("+CHG+", 2, 300, 0.16, cells, 25),
+         "\"# resistance mohm=3,3.2,-,3\"\r\n\"# resistance mohm=3.2,3.4,9.9\"\r\n",
+         {3.1, 3.3, 9.9, 3}},
+        {runOf("+CHG+", 2, 300, 0.16, cells, 25), "\"# resistance mohm=nan,0,5000,-\"\r\n", {}},
+        {steady, "\"# resistance mohm=4\"\r\n", {4}},
+    };
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        const QString day = QStringLiteral("2026-12-0%1T10:00:00+01:00").arg(k + 1);
+        const QString path = testing::writeFile(
+            dir.filePath(QStringLiteral("cellwatch-2026120%1-100000.csv").arg(k + 1)),
+            journalOf(day, cases[k].rows) + cases[k].lines);
+        ASSERT_TRUE(writePackInfo(path, pack));
+    }
+    const PackHealth h = packHealthOfFolder(dir.path(), QStringLiteral("Pack R"));
+    ASSERT_EQ(h.resistance.size(), std::size(cases));
+    const QJsonArray json = packHealthJson(h)["resistance"].toArray();
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        SCOPED_TRACE(k);
+        const ResistancePoint& point = h.resistance[k];
+        EXPECT_EQ(point.estimated(), k < 3);
+        EXPECT_EQ(point.reported(), !cases[k].reported.empty());
+        const QJsonArray reported = json[static_cast<qsizetype>(k)]["reported_cell_mohm"].toArray();
+        ASSERT_EQ(reported.size(), static_cast<qsizetype>(cases[k].reported.size()));
+        for (std::size_t c = 0; c < cases[k].reported.size(); ++c) {
+            EXPECT_NEAR(point.reportedCellMilliohms[c], cases[k].reported[c], 1e-9);
+            EXPECT_NEAR(reported[static_cast<qsizetype>(c)].toDouble(), cases[k].reported[c], 1e-9);
+        }
+    }
+    ASSERT_TRUE(h.resistanceChangePercent.has_value());  // of the estimated ones alone
+    EXPECT_NEAR(*h.resistanceChangePercent, 0, 7);
+    const QString text = packHealthText(h);
+    EXPECT_TRUE(text.contains(
+        QRegularExpression("  cells mOhm  estimated [-0-9. ]+  reported by the charger "
+                           "3.1 3.3 9.9 3.0\n")))
+        << text.toStdString();
+    EXPECT_TRUE(
+        text.contains("  not estimated\n  cells mOhm  estimated -  reported by the "
+                      "charger 4.0\n"))
+        << text.toStdString();
+    EXPECT_EQ(text.count("reported by the charger"), 2);
 }
 
 TEST_F(PackHealthTest, NoCellStandsOutWhenTheLowestChanges) {

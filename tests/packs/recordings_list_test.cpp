@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -324,6 +325,25 @@ TEST(PackHistoryLegend, TheLegendCoversNoPoint) {
         }
         EXPECT_EQ(checked, 4 * 8 + 2 * 8);  // the spread of each recording twice
     }
+}
+
+// The pack's health line shows each cell's resistance as the charger
+// reported it (its journal's phase lines) beside the estimated one.
+TEST_F(RecordingsListTest, ThePacksHealthShowsTheChargersCellResistance) {
+    journal(1, 1800, 1700, QStringLiteral("Pack A"));
+    const QString reported = journal(2, 1900, 1750, QStringLiteral("Pack A"));
+    QFile file(reported);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("\"# resistance mohm=3,9.5\"\r\n");
+    file.close();
+    RecordingsDialog d(dir.path());
+    waitUntilRead(d);
+    QSignalSpy shown(&d, &RecordingsDialog::healthShown);
+    d.filterByPack(QStringLiteral("Pack A"));
+    ASSERT_TRUE(shown.wait(kListGuardMs));
+    EXPECT_TRUE(d.healthText().text().contains(
+        QStringLiteral("cells 3.0, 9.5 mΩ reported by the charger, - mΩ estimated")))
+        << d.healthText().text().toStdString();
 }
 
 }  // namespace

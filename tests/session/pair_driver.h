@@ -1,7 +1,8 @@
 // A listen-only charger of several channels for the session's tests. One
 // text line per message:
-//   "C,V,A,MAH[,CELL]"  a charging reading of channel C: a three-cell lithium
-//                pack, each cell at CELL volts (3.80 when not given)
+//   "C,V,A,MAH[,CELL[,MOHM]]"  a charging reading of channel C: a three-cell
+//                lithium pack, each cell at CELL volts (3.80 when not given)
+//                and, when given, each reported at MOHM milliohms
 //   "idle,C"     an idle reading of channel C
 //   "late,C"     a late message on channel C (0: the whole charger)
 //   "n=N"        the charger tells it has N channels
@@ -86,7 +87,7 @@ private:
             sink_.reading(r, bytes);
             return;
         }
-        std::array<std::string_view, 5> fields{};
+        std::array<std::string_view, 6> fields{};
         std::size_t at = 0;
         for (std::string_view& field : fields) {
             const std::size_t comma = std::min(text.find(',', at), text.size());
@@ -106,6 +107,7 @@ private:
         for (int cell = 0; cell < 3; ++cell) {
             r.cells[static_cast<std::size_t>(cell)] =
                 Decimal::parse(fields[4]).value_or(Decimal::fromHundredths(380));
+            r.cellResistance[static_cast<std::size_t>(cell)] = Decimal::parse(fields[5]);
         }
         sink_.reading(r, bytes);
     }

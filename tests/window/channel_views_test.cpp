@@ -26,6 +26,7 @@
 #include "chart/range_cursors.h"
 #include "readout/pack_file.h"
 #include "readout/readout_view.h"
+#include "readout/recording_file.h"
 #include "tests/session/pair_driver.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
@@ -246,6 +247,42 @@ TEST_F(ChannelViewsTest, UnreportedExternalTemperatureLeavesTheLegendBlank) {
     EXPECT_EQ(readoutText(readouts::kLegendExternal), QString());
     feed("idle,2\n");
     EXPECT_EQ(readoutText(readouts::kLegendExternal), QString());
+}
+
+// A charger that reports each cell's resistance: the live summary shows the
+// shown channel's beside the estimate, and each channel's journal keeps the
+// charge's median when the recording ends, after its last row.
+TEST_F(ChannelViewsTest, TheChargersCellResistanceShowsInTheSummaryAndStaysInTheJournal) {
+    open();
+    w->session().setJournalReplays(true);
+    w->session().setCharger(testing::pairDriverEntry());
+    w->beginReplay(QStringLiteral("pair.cwcap"));
+    test::settle();
+    feed("1,11.10,1.50,10,4.10,3.5\n2,7.40,0.80,5,4.10,6\n");
+    feed("1,11.20,1.50,20,4.10,3.7\n2,7.50,0.80,6,4.10,6.2\n");
+    feed("1,11.20,1.50,30,4.10,3.6\n");
+    click("View1", "Summary");
+    ASSERT_NE(w->summaryWindow(), nullptr);
+    const SummaryView& view = w->summaryWindow()->view();
+    const QString key = QStringLiteral("charger resistance");
+    EXPECT_EQ(view.value(key), QStringLiteral("cells 3.6, 3.6, 3.6 mΩ"));
+    choose(2);
+    EXPECT_EQ(view.value(key), QStringLiteral("cells 6.2, 6.2, 6.2 mΩ"));
+
+    const QString journals[] = {w->session().journal(1)->path(), w->session().journal(2)->path()};
+    disconnect();
+    const struct {
+        std::size_t rows;
+        std::vector<double> cells;
+    } want[] = {{3, {3.6, 3.6, 3.6}}, {2, {6, 6, 6}}};  // the lower median of each
+    for (std::size_t k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k + 1);
+        RecordingFile file;
+        ASSERT_TRUE(file.read(journals[k]));
+        ASSERT_EQ(file.resistanceNotes().size(), 1u);
+        EXPECT_EQ(file.resistanceNotes()[0].afterRows, want[k].rows);
+        EXPECT_EQ(file.resistanceNotes()[0].cellMilliohms, want[k].cells);
+    }
 }
 
 }  // namespace
