@@ -136,13 +136,9 @@ TEST_F(WatchWindow, NamesItsChargerAndRaisesTheLostAlarmWhenThePublisherGoes) {
 
 // The charger box names the publisher's charger, whose driver decodes what
 // the watch records, as a window on that charger's own port shows it.
-TEST(WatchWindow, TheChargerBoxNamesThePublishersCharger) {
-    TestBroker broker;
+TEST_F(WatchWindow, TheChargerBoxNamesThePublishersCharger) {
     for (const char* driver : {"icharger", "isdt", "tkrx"}) {
         SCOPED_TRACE(driver);
-        QTemporaryDir dir;
-        FileSettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
-        Settings settings(store);
         const QString name = QStringLiteral("bay-") + QString::fromLatin1(driver);
         net::MqttOptions o;
         o.address = net::parseBrokerAddress(broker.address(name));
@@ -152,11 +148,7 @@ TEST(WatchWindow, TheChargerBoxNamesThePublishersCharger) {
         pub.setStart(start);
         pub.start();
         ASSERT_TRUE(waitUntil([&] { return pub.client().isConnected(); }));
-        MainWindow::Hooks hooks;
-        hooks.journalFolder = dir.filePath(QStringLiteral("journals"));
-        hooks.isOnline = [] { return false; };
-        hooks.showFailure = [](QWidget*, const QString&) {};
-        NetworkWatch watch(settings, broker.address(name), QString(), hooks);
+        NetworkWatch watch(settings, broker.address(name), QString(), hooks());
         ASSERT_TRUE(waitUntil([&] { return watch.watching(); }));
         EXPECT_EQ(watch.window().tool(StatusTool::Charger)->text().toStdString(), driver);
     }
