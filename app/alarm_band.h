@@ -83,7 +83,6 @@ public:
         session::LiveSession& session;
         QWidget* chart;  // the band lies over its top
         std::function<void(const QString&)> postStatus;
-        std::function<bool()> chinese;
         // Names the charger in notifications ("bench1: Cell too high");
         // empty for the window's own.
         std::function<QString()> charger = [] { return QString(); };

@@ -84,10 +84,6 @@ QString alarmKindCaption(Kind kind) {
     return AlarmSettingsDialog::tr(textsOf(kind).name);
 }
 
-QString shownAlarmText(const alarms::Alarm& alarm, bool /*chinese*/) {
-    return alarmText(alarm);
-}
-
 QString rearmNote() {
     const auto margin = [](Kind kind) {
         const Decimal m = alarms::rearmMargin(kind);

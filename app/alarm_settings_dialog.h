@@ -28,8 +28,6 @@ void writeAlarmSound(Settings& store, bool on);
 
 // The name of a rule as the window shows it.
 QString alarmKindCaption(alarms::Kind kind);
-// An alarm's text as the window shows it: as raised (English), or in Chinese.
-QString shownAlarmText(const alarms::Alarm& alarm, bool chinese);
 
 // What the dialog says of re-arming: the threshold rules' margins and hold
 // time (alarms/alarm_rules.h), translated.

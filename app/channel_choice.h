@@ -38,7 +38,6 @@ public:
         session::LiveSession& session;
         RecordingPane& pane;
         AlarmWatch& alarms;
-        std::function<bool()> chinese;
     };
 
     explicit ChannelChoice(Parts parts, QObject* parent = nullptr);

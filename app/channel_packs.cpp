@@ -41,7 +41,7 @@ PackChoice& ChannelPacks::choice(int channel) const {
                 const Journal* journal = session.journal(channel);
                 return journal != nullptr ? journal->path() : QString();
             },
-            parts_.tell, parts_.chinese, channel,
+            parts_.tell, channel,
             [&session, channel] {
                 return session.channelCount() > 1
                            ? QCoreApplication::translate("ChannelPacks", "Channel %1").arg(channel)

@@ -29,7 +29,6 @@ public:
         std::function<QString()> folder;  // the recordings folder
         std::function<int()> shown;       // the channel shown (1 ...)
         std::function<void(const QString&)> tell;
-        std::function<bool()> chinese;
     };
     explicit ChannelPacks(Parts parts, QObject* parent = nullptr);
     ~ChannelPacks() override;

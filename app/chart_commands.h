@@ -41,7 +41,6 @@ public:
         RecordingPane& pane;
         const WindowHooks& hooks;
         std::function<void(const QString&)> tell;  // what a command did
-        std::function<bool()> chinese;
         // The file names proposed for a picture and for an exported table.
         std::function<QString()> proposedPicture;
         std::function<QString()> proposedTable;

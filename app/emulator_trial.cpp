@@ -60,8 +60,6 @@ void EmulatorTrial::useCommand(QAction* command) {
     connect(command_, &QAction::triggered, this, &EmulatorTrial::start);
 }
 
-void EmulatorTrial::setLanguage(bool /*chinese*/) {}
-
 void EmulatorTrial::hint() {
     parts_.tell(kNoPortHint.text());
 }

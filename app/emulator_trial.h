@@ -20,7 +20,6 @@ class EmulatorTrial final : public QObject {
 public:
     struct Parts {
         std::function<void(const QString&)> tell;  // a line in the status band
-        std::function<bool()> chinese;
         // Connects the window to the port at `path`.
         std::function<void(const QString& path)> connectTo;
     };
@@ -29,7 +28,6 @@ public:
 
     // Carries out Help > Try the emulator (the tool bar control's action).
     void useCommand(QAction* command);
-    void setLanguage(bool chinese);
     // The status band's line while no port is found.
     void hint();
 

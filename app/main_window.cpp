@@ -88,16 +88,20 @@ MainWindow::MainWindow(Settings& settings, Hooks hooks, QWidget* parent)
         pane_->rows(), *ticks_, *wall_, [this] { tool(StatusTool::ReceiveLamp)->flip(); }});
     alarms_ = new AlarmWatch(
         {settings_, *session_, &pane_->chart(), [this](const QString& m) { PostStatusMessage(m); },
-         [this] { return inChinese(); }, [this] { return chargerName_; }},
+         [this] { return chargerName_; }},
         this);
     // The views show the channel chosen (channel 1 of a charger of one).
-    channels_ = new ChannelChoice(
-        {settings_, *session_, *pane_, *alarms_, [this] { return inChinese(); }}, this);
-    pack_ = new ChannelPacks(
-        {*this, settings_, hooks_, *session_, [this] { return journal_->folder(); },
-         [this] { return channels_->chosen(); }, [this](const QString& m) { PostStatusMessage(m); },
-         [this] { return inChinese(); }},
-        this);
+    channels_ = new ChannelChoice({settings_, *session_, *pane_, *alarms_}, this);
+    pack_ = new ChannelPacks({
+                                 *this,
+                                 settings_,
+                                 hooks_,
+                                 *session_,
+                                 [this] { return journal_->folder(); },
+                                 [this] { return channels_->chosen(); },
+                                 [this](const QString& m) { PostStatusMessage(m); },
+                             },
+                             this);
     followShownChannel();
     connect(session_.get(), &session::LiveSession::lost, this, &MainWindow::onLinkLost);
     connect(session_.get(), &session::LiveSession::stateChanged, this, &MainWindow::showLinkState);
@@ -156,10 +160,9 @@ MainWindow::MainWindow(Settings& settings, Hooks hooks, QWidget* parent)
     databaseSending_->addMark(menu_->statusBand());
     usePaperChoice(menu_->handOver(Command::WhitePaper), settings_);
     // Help > "Try the emulator", and how to try it while no port is found.
-    emulatorTrial_ = new EmulatorTrial(
-        {[this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
-         [this](const QString& path) { connectTo(path); }},
-        this);
+    emulatorTrial_ = new EmulatorTrial({[this](const QString& m) { PostStatusMessage(m); },
+                                        [this](const QString& path) { connectTo(path); }},
+                                       this);
     emulatorTrial_->useCommand(menu_->handOver(Command::Emulator));
     connect(session_.get(), &session::LiveSession::stateChanged, emulatorTrial_,
             [this](session::LinkState state) {
@@ -233,7 +236,6 @@ void MainWindow::buildParts() {
                              *pane_,
                              hooks_,
                              [this](const QString& m) { PostStatusMessage(m); },
-                             [this] { return inChinese(); },
                              [this] {
                                  return QFileInfo(defaultExportPath(wall_->now())).absolutePath() +
                                         QStringLiteral("/cellwatch-") +
@@ -252,7 +254,7 @@ void MainWindow::buildParts() {
                              [this] { return whitePaper(settings_); }});
     portBox_ = new PortBox(
         {*tool(StatusTool::Port), *ports_, settings_,
-         [this](const QString& m) { PostStatusMessage(m); }, [this] { return inChinese(); },
+         [this](const QString& m) { PostStatusMessage(m); },
          [this] { return tool(Command::Connect)->enabled(); }, [this] { return busy(); }},
         this);
     connect(portBox_, &PortBox::adapterBack, this, &MainWindow::reconnectTo);

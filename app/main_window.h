@@ -230,7 +230,6 @@ private:
     void showLinkState(session::LinkState state);
     void showLinkText();
     void showAbout();
-    bool inChinese() const;
     void setUpJournal();
     void followShownChannel();
     void reconnectTo(const QString& entry);

@@ -188,7 +188,6 @@ void MainWindow::chooseLanguage(Tool* t) {
 }
 
 void MainWindow::SetCaptions() {
-    const bool chinese = inChinese();
     helpPane_->showAgain();  // the help page is shown again
 
     for (const ToolCaption& c : toolCaptions()) {
@@ -208,19 +207,12 @@ void MainWindow::SetCaptions() {
     const QString title = kWindowTitle.text() + QString::fromLatin1(kVersionText);
     setWindowTitle(chargerName_.isEmpty() ? title
                                           : chargerName_ + QStringLiteral(" \u2014 ") + title);
-    pane_->setLanguage(chinese);
+    pane_->retranslate();
     pane_->tabs().setCurrentPage(0);
     session_->recording().retitleIdle();  // an idle chart's title follows at once
     if (databaseSending_) {
         databaseSending_->retranslate();
     }
-    if (emulatorTrial_) {
-        emulatorTrial_->setLanguage(chinese);
-    }
-}
-
-bool MainWindow::inChinese() const {
-    return chineseChosen(settings_);
 }
 
 void MainWindow::showAbout() {

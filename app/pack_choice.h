@@ -27,7 +27,6 @@ public:
         std::function<QString()> folder;   // the recordings folder
         std::function<QString()> journal;  // the live journal's file; "" while none is written
         std::function<void(const QString&)> tell;
-        std::function<bool()> chinese;
         // The charger's channel whose recordings it names: channel 1's
         // choice is the one of a charger of one channel, every other
         // channel's is kept apart.

@@ -25,7 +25,6 @@ public:
         const PortLister& ports;
         Settings& settings;
         std::function<void(const QString&)> tell;
-        std::function<bool()> chinese;
         // Whether the window may connect on its own now (nothing else is
         // connected), and whether it is busy with a dialog, an export or a
         // load (the wait then goes on and asks again later).

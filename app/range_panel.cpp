@@ -92,7 +92,7 @@ RangePanel::RangePanel(QWidget* parent) : QFrame(parent) {
     connect(export_, &QPushButton::clicked, this, &RangePanel::exportRequested);
     row->addWidget(grid_, 1);
     row->addWidget(export_, 0, Qt::AlignTop);
-    setLanguage(false);
+    retranslate();
     setVisible(false);
 }
 
@@ -101,8 +101,7 @@ void RangePanel::setColumns(std::vector<RangeColumn> columns) {
     refresh();
 }
 
-void RangePanel::setLanguage(bool chinese) {
-    chinese_ = chinese;
+void RangePanel::retranslate() {
     export_->setText(kExportRange.text());
     refresh();
 }
@@ -301,9 +300,8 @@ void RangeTool::setActive(bool on) {
     }
 }
 
-void RangeTool::setLanguage(bool chinese) {
-    chinese_ = chinese;
-    panel_.setLanguage(chinese);
+void RangeTool::retranslate() {
+    panel_.retranslate();
 }
 
 void RangeTool::rowAdded(int gridRow) {

@@ -54,7 +54,7 @@ public:
 
     void setColumns(std::vector<RangeColumn> columns);
     const std::vector<RangeColumn>& columns() const { return columns_; }
-    void setLanguage(bool chinese);
+    void retranslate();
 
     // The texts shown, for a column: "Δt", "ΔmAh" and "Wh" by their index
     // 0, 1, 2, the charged mAh and Wh 3, 4, the discharged mAh and Wh 5, 6,
@@ -83,7 +83,6 @@ private:
     std::vector<RangeColumn> columns_;
     std::vector<CellSpanValues> cellSpans_;
     bool cellMillivolts_ = false;
-    bool chinese_ = false;
     QLabel* grid_ = nullptr;
     QPushButton* export_ = nullptr;
 };
@@ -118,7 +117,7 @@ public:
 
     void setActive(bool on);
     bool active() const;
-    void setLanguage(bool chinese);
+    void retranslate();
     void setRecordingName(const QString& name) { name_ = name; }
     // The rows the chart shows now (the table's own at first); the cursors
     // stay where they stand and read them, worked out anew when on.
@@ -157,7 +156,6 @@ private:
     QString name_;
     QString ownName_;
     std::vector<ComparedRows> compared_;
-    bool chinese_ = false;
     std::size_t reckonings_ = 0;
 };
 

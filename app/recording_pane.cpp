@@ -198,14 +198,14 @@ void RecordingPane::showRow(int row) {
     showRowMeasurements(shownRows(), row, *this);
 }
 
-void RecordingPane::setLanguage(bool chinese) {
+void RecordingPane::retranslate() {
     for (QGroupBox* f : frames_) {
         setPanelCaptions(*f);
     }
     tabs_->setPageCaption(0, kTabGraph.text());
     tabs_->setPageCaption(1, kTabData.text());
     setChartAxisTitles(*chart_);
-    range_->setLanguage(chinese);
+    range_->retranslate();
 }
 
 // --- the cells pane ---------------------------------------------------------------------------

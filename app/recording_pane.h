@@ -91,7 +91,7 @@ public:
     void setRangeCursors(bool on);
     // Every readout from a stored row: where a recording read back ended.
     void showRow(int row);
-    void setLanguage(bool chinese);
+    void retranslate();
 
     // --- the cells pane -------------------------------------------------------------------------
     // Off (the default): the chart is the four curves alone. On: a pane of

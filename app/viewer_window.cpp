@@ -83,7 +83,7 @@ void ViewerWindow::buildWidgets() {
     pane_->zoom().setEnabled(true);  // a recording read back always zooms
     commands_ = std::make_unique<ChartCommands>(ChartCommands::Parts{
         *this, *pane_, hooks_, [this](const QString& text) { tell(text); },
-        [this] { return inChinese(); }, [this] { return proposedFile(QStringLiteral(".png")); },
+        [this] { return proposedFile(QStringLiteral(".png")); },
         [this] { return proposedFile(QStringLiteral("-export.csv")); }, [this] { return file_; },
         [this] { return summary_->summary(); }, [this] { return whitePaper(settings_); }});
     // Other recordings over the chart; the cursors read every compared
@@ -328,10 +328,6 @@ void ViewerWindow::runCommand(const std::function<void()>& command) {
     cellwatch::runCommand(this, hooks_, command);
 }
 
-bool ViewerWindow::inChinese() const {
-    return installedLanguage() == Language::Chinese;
-}
-
 void ViewerWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
         setCaptions();
@@ -400,7 +396,6 @@ QString ViewerWindow::statusText() const {
 }
 
 void ViewerWindow::setCaptions() {
-    const bool chinese = inChinese();
     for (const auto& [id, action] : commandActions_) {
         action->setText(commandCaption(id));
         action->setToolTip(commandTooltip(id));
@@ -408,7 +403,7 @@ void ViewerWindow::setCaptions() {
     packCommand()->setToolTip(tr("Change this recording's pack and note"));
     cellDifference_->setText(tr("Cells Δ mV"));
     cellDifference_->setToolTip(tr("Cell curves as the difference from the mean, in mV"));
-    pane_->setLanguage(chinese);
+    pane_->retranslate();
     sheets_->setTabText(0, tr("Summary"));
     sheets_->setTabText(1, tr("Readouts"));
     sheets_->setTabText(2, tr("Cells"));

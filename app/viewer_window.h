@@ -121,7 +121,6 @@ private:
     void addCommands();
     QAction* addCommand(Command command, const std::function<void(bool)>& run);
     void runCommand(const std::function<void()>& command);
-    bool inChinese() const;
     void tell(const QString& text);
     void showStatus();
     // The file's name, and " — pack NAME" when it has one.

@@ -152,7 +152,7 @@ TEST_F(RangeTest, PanelGivesChargedAndDischargedAcrossPhases) {
     for (const auto& c : cases) {
         s.acrossPhases = c.across;
         installLanguage(c.chinese ? Language::Chinese : Language::English);
-        panel.setLanguage(c.chinese);
+        panel.retranslate();
         panel.setColumns({{QString(), s}});
         EXPECT_EQ(panel.headLine(0), QString::fromUtf8(c.line));
         auto* figures = panel.findChild<QLabel*>(QStringLiteral("rangeFigures"));
