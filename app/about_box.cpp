@@ -1,5 +1,6 @@
 #include "app/about_box.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,16 +30,24 @@ QStringList aboutLines(const QString& languageCode) {
                                   "通过对充电器参数的监控并配以图表直观显示，"
                                   "让您充分了解您的充电器与电池性能!")};
     }
+    // The English lines as they have always read; other languages take
+    // their translations.
+    const auto line = [](const char* text) {
+        return QCoreApplication::translate("AboutBox", text);
+    };
     return {
-        QStringLiteral("Software name:Cellwatch       "),
-        QStringLiteral("Version:") + version,
-        QString::fromLatin1(kCopyrightLine),
-        QStringLiteral("Website:") + web,
-        QStringLiteral("Runtime Environment: Windows 9x/Windows 2000/Windows XP / Windows Vista"),
+        line(QT_TRANSLATE_NOOP("AboutBox", "Software name:Cellwatch       ")),
+        line(QT_TRANSLATE_NOOP("AboutBox", "Version:%1")).arg(version),
+        line(kCopyrightLine),
+        line(QT_TRANSLATE_NOOP("AboutBox", "Website:%1")).arg(web),
+        line(QT_TRANSLATE_NOOP(
+            "AboutBox", "Runtime Environment: Windows 9x/Windows 2000/Windows XP / Windows Vista")),
         QString(),
-        QString::fromUtf8("    This software applies to all of the RX series charger.Though the "
-                          "monitoring of the charge parameter and the real-time graph show，you "
-                          "can ungerstand the charger and  performance of battery completely.  ")};
+        line(QT_TRANSLATE_NOOP(
+            "AboutBox",
+            "    This software applies to all of the RX series charger.Though the "
+            "monitoring of the charge parameter and the real-time graph show，you "
+            "can ungerstand the charger and  performance of battery completely.  "))};
 }
 
 AboutBox::AboutBox(const QString& languageCode, QWidget* parent) : QDialog(parent) {

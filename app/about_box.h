@@ -17,10 +17,12 @@ namespace cellwatch {
 inline constexpr const char* kAboutVersion = kProgramVersion;
 // The project's own site.
 inline constexpr const char* kWebAddress = "https://cellwatch.example.org";
-inline constexpr const char* kCopyrightLine = "Copyright (C) 2026 the Cellwatch developers";
+inline constexpr const char* kCopyrightLine =
+    QT_TRANSLATE_NOOP("AboutBox", "Copyright (C) 2026 the Cellwatch developers");
 
-// The lines of the about text for a language code ("CHT" Chinese, anything
-// else English).
+// The lines of the about text for a language code: "CHT" its own Chinese
+// lines; anything else the English lines, as the language installed
+// translates them (English itself when none is).
 QStringList aboutLines(const QString& languageCode);
 
 class AboutBox final : public QDialog {

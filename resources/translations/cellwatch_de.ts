@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de" sourcelanguage="en">
     <context>
+        <name>AboutBox</name>
+        <message>
+            <source>Software name:Cellwatch       </source>
+            <translation>Programmname: Cellwatch</translation>
+        </message>
+        <message>
+            <source>Version:%1</source>
+            <translation>Version: %1</translation>
+        </message>
+        <message>
+            <source>Website:%1</source>
+            <translation>Website: %1</translation>
+        </message>
+        <message>
+            <source>Runtime Environment: Windows 9x/Windows 2000/Windows XP / Windows Vista</source>
+            <translation>Laufzeitumgebung: Windows 9x/Windows 2000/Windows XP / Windows Vista</translation>
+        </message>
+        <message>
+            <source>    This software applies to all of the RX series charger.Though the monitoring of the charge parameter and the real-time graph show，you can ungerstand the charger and  performance of battery completely.  </source>
+            <translation>    Diese Software eignet sich für alle Ladegeräte der RX-Serie. Durch die Überwachung der Ladeparameter und die Echtzeitgrafik lernen Sie Ihr Ladegerät und die Leistung Ihrer Akkus genau kennen.</translation>
+        </message>
+        <message>
+            <source>Copyright (C) 2026 the Cellwatch developers</source>
+            <translation>Copyright (C) 2026 die Cellwatch-Entwickler</translation>
+        </message>
+    </context>
+    <context>
         <name>AlarmText</name>
         <message>
             <source>External temperature %1 °C (limit %2 °C); internal temperature %3 °C (limit %4 °C)</source>

@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="en">
     <context>
+        <name>AboutBox</name>
+        <message>
+            <source>Software name:Cellwatch       </source>
+            <translation>软件名称：Cellwatch</translation>
+        </message>
+        <message>
+            <source>Version:%1</source>
+            <translation>版本号 %1</translation>
+        </message>
+        <message>
+            <source>Website:%1</source>
+            <translation>网址：%1</translation>
+        </message>
+        <message>
+            <source>Runtime Environment: Windows 9x/Windows 2000/Windows XP / Windows Vista</source>
+            <translation>使用平台：Windows 9x/Windows 2000/Windows XP/Windows Vista</translation>
+        </message>
+        <message>
+            <source>    This software applies to all of the RX series charger.Though the monitoring of the charge parameter and the real-time graph show，you can ungerstand the charger and  performance of battery completely.  </source>
+            <translation>   本软件适用于所有RX系列充电器，通过对充电器参数的监控并配以图表直观显示，让您充分了解您的充电器与电池性能！</translation>
+        </message>
+        <message>
+            <source>Copyright (C) 2026 the Cellwatch developers</source>
+            <translation>版权所有 (C) 2026 Cellwatch 开发者</translation>
+        </message>
+    </context>
+    <context>
         <name>AlarmText</name>
         <message>
             <source>External temperature %1 °C (limit %2 °C); internal temperature %3 °C (limit %4 °C)</source>

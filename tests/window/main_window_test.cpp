@@ -392,9 +392,14 @@ TEST_F(MainWindowTest, AboutBoxShowsTheTextOfTheInterfaceLanguage) {
     click("Lang1", "ENG");
     click("Help1", "About");
     EXPECT_EQ(lines, english);
+    click("Lang1", "DEU");  // any other language: the English lines as it translates them
+    click("Help1", "About");
+    ASSERT_EQ(lines.size(), english.size());
+    EXPECT_EQ(lines[0], QStringLiteral("Programmname: Cellwatch"));
+    EXPECT_TRUE(lines.back().contains(QStringLiteral("Ladegeräte"))) << lines.back().toStdString();
     EXPECT_EQ(caption, QStringLiteral("About"));
     EXPECT_EQ(pictureSize, QSize(254, 145));
-    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(opened, 3);
 }
 
 TEST_F(MainWindowTest, AboutBoxClosesOnAnyKeyAndOnAClick) {
