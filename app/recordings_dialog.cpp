@@ -24,13 +24,10 @@
 #include <set>
 
 #include "analysis/recording_summary.h"
-#include "app/analysis_texts.h"
 #include "app/captions.h"
+#include "app/pack_health_view.h"
 #include "app/recordings_rows.h"
 #include "app/recordings_widgets.h"
-#include "chart/pack_history_chart.h"
-#include "packs/pack_health.h"
-#include "packs/pack_health_job.h"
 
 namespace cellwatch {
 
@@ -92,21 +89,8 @@ RecordingsDialog::RecordingsDialog(QString folder, QWidget* parent)
     connect(packFilter_, &QComboBox::activated, this, [this](int index) {
         filterByPack(index <= 0 ? QString() : packFilter_->itemText(index));
     });
-    historyChart_ = new PackHistoryChart(this);
-    healthJob_ = new PackHealthJob(this);
-    connect(healthJob_, &PackHealthJob::ready, this,
-            [this](const QString& name, const PackHealth& health) {
-                if (name == packShown_) {
-                    healthText_->setText(shown::packHealthLine(health));
-                    emit healthShown();
-                }
-            });
-    healthText_ = new QLabel(this);
-    healthText_->setObjectName(QStringLiteral("packHealth"));
-    healthText_->setWordWrap(true);
-    healthText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    healthText_->hide();
-    historyChart_->setVisible(false);
+    healthView_ = new PackHealthView(this);
+    connect(healthView_, &PackHealthView::healthShown, this, &RecordingsDialog::healthShown);
     auto* filterRow = new QHBoxLayout;
     filterLabel_ = new QLabel(this);
     filterRow->addWidget(filterLabel_);
@@ -116,8 +100,7 @@ RecordingsDialog::RecordingsDialog(QString folder, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filterRow);
     layout->addWidget(list_, 3);
-    layout->addWidget(historyChart_, 2);
-    layout->addWidget(healthText_);
+    layout->addWidget(healthView_, 2);
     auto* readingRow = new QHBoxLayout;
     readingRow->addWidget(readingText_);
     readingRow->addWidget(readingBar_, 1);
@@ -154,7 +137,7 @@ void RecordingsDialog::changeEvent(QEvent* event) {
         if (!reading_) {
             folderLabel_->setText(folderText());
         }
-        healthOf_.clear();
+        healthView_->forget();
         showPack();
     }
     QDialog::changeEvent(event);
@@ -200,8 +183,8 @@ void RecordingsDialog::fitColumns() {
 RecordingsDialog::~RecordingsDialog() = default;
 
 void RecordingsDialog::refresh() {
-    scan_.reset();      // stops a reading under way
-    healthOf_.clear();  // read again with the folder
+    scan_.reset();          // stops a reading under way
+    healthView_->forget();  // read again with the folder
     batch_.stop();
     waiting_.clear();
     journals_.clear();
@@ -390,25 +373,7 @@ void RecordingsDialog::showPack() {
         list_->setRowHidden(r, !packShown_.isEmpty() && (!it || it->text() != packShown_));
     }
     history_ = packHistory(packed_, packShown_);
-    if (packShown_.isEmpty() && historyChart_->isHidden()) {
-        return;  // no chart to draw, none to take away
-    }
-    historyChart_->setHistory(history_);
-    historyChart_->setVisible(!packShown_.isEmpty());
-    healthText_->setVisible(!packShown_.isEmpty());
-    if (packShown_ == healthOf_) {
-        return;  // read already, or being read
-    }
-    // The pack's health reads every row of its journals, which takes a moment: in
-    // the background, a newer choice superseding an older one.
-    healthOf_ = packShown_;
-    if (packShown_.isEmpty()) {
-        healthJob_->drop();
-        healthText_->clear();
-        return;
-    }
-    healthText_->setText(tr("Reading…"));
-    healthJob_->start(folder_, packShown_);
+    healthView_->show(folder_, packShown_, history_);
 }
 
 QString RecordingsDialog::pathOfRow(int row) const {
@@ -467,7 +432,7 @@ void RecordingsDialog::leaveOutSelected(bool out) {
             }
         }
     }
-    healthOf_.clear();  // the pack's history and health without (or with) them
+    healthView_->forget();  // the pack's history and health without (or with) them
     showPack();
     updateButtons();
     if (!failed.isEmpty()) {

@@ -26,6 +26,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/pack_health_view.h"
 #include "app/recordings_rows.h"
 #include "packs/pack_history.h"
 #include "packs/recording_scan.h"
@@ -39,9 +40,6 @@ class QPushButton;
 class QTableWidget;
 
 namespace cellwatch {
-
-class PackHealthJob;
-class PackHistoryChart;
 
 class RecordingsDialog final : public QDialog {
     Q_OBJECT
@@ -66,7 +64,7 @@ public:
     // 4,000 of 20,000 recordings…") and bar, shown meanwhile.
     bool reading() const { return reading_; }
     QLabel& readingText() const { return *readingText_; }
-    QLabel& healthText() const { return *healthText_; }
+    QLabel& healthText() const { return healthView_->healthText(); }
     // The reading under way, or the last one.
     RecordingScan& scan() const { return *scan_; }
     QProgressBar& readingBar() const { return *readingBar_; }
@@ -93,10 +91,10 @@ public:
     QString packShown() const { return packShown_; }
     // The history of the pack chosen in the filter (empty for all packs).
     const std::vector<PackHistoryEntry>& history() const { return history_; }
-    PackHistoryChart& historyChart() const { return *historyChart_; }
+    PackHistoryChart& historyChart() const { return healthView_->chart(); }
     // Works out the shown pack's health in the background; its reader may
     // be replaced (before a pack is chosen).
-    PackHealthJob& healthJob() const { return *healthJob_; }
+    PackHealthJob& healthJob() const { return healthView_->job(); }
 
     // Chooses the journal on a row of the list (0 = first as sorted; newest
     // unless the user sorted otherwise) and closes. QDialog's open() stays.
@@ -146,10 +144,7 @@ private:
     QString packShown_;
     std::vector<PackHistoryEntry> history_;
     QComboBox* packFilter_ = nullptr;
-    PackHistoryChart* historyChart_ = nullptr;
-    QLabel* healthText_ = nullptr;  // the shown pack's health under its chart
-    PackHealthJob* healthJob_ = nullptr;
-    QString healthOf_;  // the pack whose health is shown or being read
+    PackHealthView* healthView_ = nullptr;  // its history and health under the list
     QTableWidget* list_ = nullptr;
     QLabel* folderLabel_ = nullptr;
     QLabel* readingText_ = nullptr;

@@ -1989,6 +1989,13 @@
         </message>
     </context>
     <context>
+        <name>cellwatch::PackHealthView</name>
+        <message>
+            <source>Reading…</source>
+            <translation>Wird gelesen…</translation>
+        </message>
+    </context>
+    <context>
         <name>cellwatch::PackHistoryChart</name>
         <message>
             <source>Charge capacity (mAh)</source>
@@ -2146,10 +2153,6 @@
             <source>Reading %1 of %2 recordings…</source>
             <extracomment>%1 the recordings read so far, %2 all of them</extracomment>
             <translation>Lese %1 von %2 Aufzeichnungen…</translation>
-        </message>
-        <message>
-            <source>Reading…</source>
-            <translation>Wird gelesen…</translation>
         </message>
         <message>
             <source>%1 — %2 in %3 recordings</source>

@@ -1986,6 +1986,13 @@
         </message>
     </context>
     <context>
+        <name>cellwatch::PackHealthView</name>
+        <message>
+            <source>Reading…</source>
+            <translation>正在读取电池组的健康状况…</translation>
+        </message>
+    </context>
+    <context>
         <name>cellwatch::PackHistoryChart</name>
         <message>
             <source>Charge capacity (mAh)</source>
@@ -2143,10 +2150,6 @@
             <source>Reading %1 of %2 recordings…</source>
             <extracomment>%1 the recordings read so far, %2 all of them</extracomment>
             <translation>正在读取记录：%1 / %2…</translation>
-        </message>
-        <message>
-            <source>Reading…</source>
-            <translation>正在读取电池组的健康状况…</translation>
         </message>
         <message>
             <source>%1 — %2 in %3 recordings</source>
