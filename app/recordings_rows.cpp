@@ -194,9 +194,8 @@ void fillRecordingRow(QTableWidget& list, int r, const ScannedRecording& scanned
         QTableWidgetItem* kindItem = item(kindText(summary->kind));
         kindItem->setData(kKindRole, static_cast<int>(summary->kind));
         list.setItem(r, kKindCol, kindItem);
-        list.setItem(
-            r, kCapacityCol,
-            item(QString::number(summary->capacityMah), Qt::AlignRight, summary->capacityMah));
+        list.setItem(r, kCapacityCol,
+                     item(plain(summary->capacityMah), Qt::AlignRight, summary->capacityMah));
         list.setItem(
             r, kEnergyCol,
             item(QString::number(summary->energyWh, 'f', 3), Qt::AlignRight, summary->energyWh));

@@ -301,11 +301,20 @@ TEST(Trust, AnOldSignedRunIsNotTakenAsLive) {
     EXPECT_FALSE(late.feed.running());
     EXPECT_TRUE(late.starts.empty());
 
-    // Without the key, a signed charger is said to be there.
-    Watcher unkeyed(trustOptions(address));
-    ASSERT_TRUE(waitUntil([&] { return !unkeyed.problems.isEmpty(); }));
-    EXPECT_TRUE(unkeyed.problems[0].contains(QStringLiteral("signed: give its key")))
-        << unkeyed.problems[0].toStdString();
+    // Without the key, or with another one, a signed charger is said to be there.
+    const struct {
+        QByteArray key;
+        const char* said;
+    } others[] = {{{}, "signed: give its key"},
+                  {QByteArrayLiteral("another key of at least 16 bytes"),
+                   "signed with another key than the one given"}};
+    for (const auto& other : others) {
+        SCOPED_TRACE(other.said);
+        Watcher watcher(trustOptions(address), other.key);
+        ASSERT_TRUE(waitUntil([&] { return !watcher.problems.isEmpty(); }));
+        EXPECT_TRUE(watcher.problems[0].contains(QString::fromLatin1(other.said)))
+            << watcher.problems[0].toStdString();
+    }
 }
 
 // A watcher of the whole charger takes each channel's resume, numbered apart:

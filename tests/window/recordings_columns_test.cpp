@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 
+#include "analysis/recording_summary.h"
 #include "app/recordings_dialog.h"
 #include "app/recordings_rows.h"
 #include "readout/pack_file.h"
@@ -91,6 +92,28 @@ TEST(RecordingsColumns, EveryColumnIsInViewAsTheDialogFirstShows) {
                 EXPECT_GE(header->sectionSize(col), header->sectionSizeHint(col));
             }
         }
+    }
+}
+
+// A capacity of a million or more is written out, as the summary writes it.
+TEST(RecordingsColumns, CapacitiesAreWrittenOutAtAnySize) {
+    const struct {
+        double mah;
+        const char* text;
+    } cases[] = {{2180, "2180"},
+                 {999999, "999999"},
+                 {1000000, "1000000"},
+                 {1039000, "1039000"},
+                 {12345678.5, "12345678.5"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        QTableWidget list(1, kRecordingColumnCount);
+        ScannedRecording scanned;
+        scanned.journal.path = QStringLiteral("cellwatch-20261202-100000.csv");
+        scanned.summary = RecordingSummaryValues{};
+        scanned.summary->capacityMah = c.mah;
+        fillRecordingRow(list, 0, scanned);
+        EXPECT_EQ(list.item(0, kCapacityCol)->text().toStdString(), c.text);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -23,6 +24,7 @@
 #include "app/summary_window.h"
 #include "app/tab_control.h"
 #include "protocol/byte_source.h"
+#include "tests/support/journal_text.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
@@ -366,6 +368,49 @@ TEST_F(ViewerTest, AtFullSizeEverythingShowsAtOnce) {
     }
     viewer->close();
 }
+
+#if defined(__GLIBC__)
+// The process's resident memory, in kB.
+long residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return -1;
+}
+
+// What a long recording took goes back to the system when its viewer
+// closes: the window does not keep it for the rest of its life.
+TEST_F(ViewerTest, AClosedViewersMemoryGoesBackToTheSystem) {
+    QByteArray text = testing::journalText(QStringLiteral("2026-12-01T10:00:00+00:00"));
+    for (int s = 1; s <= 200'000; ++s) {
+        const bool charging = s % 2 == 0;
+        text += testing::journalRow({s, charging ? "+CHG+" : "-DSC-", 12.0 + s % 50 / 100.0,
+                                     charging ? 2.0 : -2.0, s % 1000});
+    }
+    const QString path = testing::writeFile(dir.filePath(QStringLiteral("long.csv")), text);
+    text = QByteArray();
+    open();
+    const long before = residentKb();
+    QPointer<ViewerWindow> viewer = openViewer(path);
+    ASSERT_FALSE(viewer.isNull());
+    test::settle();
+    const long open = residentKb();
+    ASSERT_GT(open - before, 20'000) << "opening took too little to tell";
+    viewer->close();
+    test::settle();
+    ASSERT_TRUE(viewer.isNull());
+    test::settle();
+    const long after = residentKb();
+    EXPECT_LT(after - before, (open - before) / 4)
+        << before << " kB, " << open << " kB open, " << after << " kB closed";
+}
+#endif
 
 }  // namespace
 }  // namespace cellwatch::windowtest
