@@ -4,13 +4,22 @@
 // journal summed up, the history chart drawn).
 //
 //   pack_bench [JOURNALS [ROWS]]     (default 200 journals of 3,600 rows)
+//   pack_bench --list FOLDER         the Recordings dialog over FOLDER until
+//                                    every journal is in its list
 //
-// Prints "packs names MS", "packs history MS COUNT" and "packs dialog MS".
+// Prints "packs names MS", "packs history MS COUNT" and "packs dialog MS";
+// with --list, "packs list MS ROWS PEAK_KB" (the process's peak resident set).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
+
+#include <sys/resource.h>
+
+#include <QTableWidget>
 
 #include "app/recordings_dialog.h"
 #include "bench/bench_support.h"
@@ -50,6 +59,22 @@ void writeJournal(const QString& path, int day, int rows, bool charge) {
 int main(int argc, char** argv) {
     cellwatch::bench::useOffscreenPlatform();
     QApplication app(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--list") == 0) {
+        QElapsedTimer timer;
+        timer.start();
+        RecordingsDialog dialog(QString::fromLocal8Bit(argv[2]));
+        QEventLoop loop;
+        QObject::connect(&dialog, &RecordingsDialog::readingFinished, &loop, &QEventLoop::quit);
+        dialog.show();
+        if (dialog.reading()) {
+            loop.exec();
+        }
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("packs list %.1f %d %ld\n", static_cast<double>(timer.nsecsElapsed()) / 1e6,
+                    dialog.list().rowCount(), usage.ru_maxrss);
+        return 0;
+    }
     const int journals = cellwatch::bench::countArg(argc, argv, 1, 200, 1);
     const int rows = cellwatch::bench::countArg(argc, argv, 2, 3600, 1);
     QTemporaryDir dir;
@@ -73,7 +98,7 @@ int main(int argc, char** argv) {
                 history.size());
 
     timer.restart();
-    RecordingsDialog dialog(dir.path(), false);
+    RecordingsDialog dialog(dir.path());
     dialog.filterByPack(QStringLiteral("Pack A"));
     dialog.show();
     QApplication::processEvents();

@@ -143,29 +143,44 @@ ScannedRecording scanJournal(const QString& path, const std::atomic<bool>* cance
         info.path = file.absoluteFilePath();
         info.sizeBytes = size;
         bool stopped = false;
+        struct Cancelled {};
         try {
-            // One reading gives the summary and what the listing shows.
+            // One reading gives the summary and what the listing shows, a
+            // few megabytes at a time: what it keeps is the same for a
+            // journal of any size.
             RecordingFile recording;
-            const LoadProgress goOn = [cancelled](std::size_t, std::size_t) {
-                return cancelled == nullptr || !cancelled->load();
-            };
             PhaseCutter cutter;
             std::size_t index = 0;
-            RecordingSummaryValues values =
-                readAndSummarize(recording, path, goOn, nullptr,
-                                 [&cutter, &index](const RowFields&, const RowNumbers& row) {
-                                     cutter.add(index++, rangeNumbers(row));
-                                 });
-            stopped = cancelled != nullptr && cancelled->load();
-            if (!stopped) {
-                const std::size_t rows = recording.rowCount();
-                fillListing(info, file, recording.comments(),
-                            rows > 0 ? recording.rowTexts(0) : QStringList(),
-                            rows > 0 ? recording.rowTexts(rows - 1) : QStringList(), rows);
-                scanned.summary = std::move(values);
-                scanned.phases = cutter.result().totals;
-                scanned.alarmCount = static_cast<int>(recording.alarms().size());
+            QString firstType;
+            std::string lastElapsed;
+            RecordingSummaryValues values = streamAndSummarize(
+                recording, path, [&](const RowFields& row, const RowNumbers& numbers) {
+                    if (cancelled != nullptr && index % 4096 == 0 && cancelled->load()) {
+                        throw Cancelled{};
+                    }
+                    if (index == 0) {
+                        firstType = QString::fromUtf8(
+                            row[kFieldBatteryType].data(),
+                            static_cast<qsizetype>(row[kFieldBatteryType].size()));
+                    }
+                    lastElapsed.assign(row[kFieldElapsed]);
+                    cutter.add(index++, rangeNumbers(numbers));
+                });
+            const std::size_t rows = recording.rowCount();
+            // What the listing reads of the first and the last row.
+            QStringList first;
+            QStringList last;
+            if (rows > 0) {
+                first = {QString(), firstType};
+                last = {QString::fromStdString(lastElapsed)};
             }
+            static_assert(kFieldElapsed == 0 && kFieldBatteryType == 1);
+            fillListing(info, file, recording.comments(), first, last, rows);
+            scanned.summary = std::move(values);
+            scanned.phases = cutter.result().totals;
+            scanned.alarmCount = static_cast<int>(recording.alarms().size());
+        } catch (const Cancelled&) {
+            stopped = true;
         } catch (const std::exception&) {
             // No recording: listed with what a look at it tells.
             const RecordingSummary look = RecordingFile::summarize(path);
