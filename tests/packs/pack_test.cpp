@@ -10,11 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <atomic>
-#include <chrono>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "analysis/recording_summary.h"
 #include "readout/pack_file.h"
