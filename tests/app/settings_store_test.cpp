@@ -274,12 +274,5 @@ TEST_F(SettingsStoreTest, AFailedWriteLeavesTheOldFileWhole) {
     }
 }
 
-TEST(LanguageSelection, OnlyExactChtIsChinese) {
-    EXPECT_TRUE(isChinese(QStringLiteral("CHT")));
-    for (const char* other : {"cht", "ENG", "", "CHT ", "xyz"}) {
-        EXPECT_FALSE(isChinese(QString::fromLatin1(other))) << other;
-    }
-}
-
 }  // namespace
 }  // namespace cellwatch
