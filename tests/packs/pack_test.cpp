@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "analysis/recording_summary.h"
-#include "readout/pack_file.h"
 #include "packs/pack_history.h"
+#include "readout/pack_file.h"
 #include "readout/recording_file.h"
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/journal_text.h"
