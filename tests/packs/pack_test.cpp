@@ -10,15 +10,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <atomic>
-#include <chrono>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "analysis/recording_summary.h"
-#include "readout/pack_file.h"
 #include "packs/pack_history.h"
+#include "readout/pack_file.h"
 #include "readout/recording_file.h"
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/journal_text.h"

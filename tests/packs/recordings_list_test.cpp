@@ -106,23 +106,13 @@ TEST_F(RecordingsListTest, AnOpenListFollowsASwitchOfLanguage) {
     journal(1, 900, 810, {});
     RecordingsDialog d(dir.path());
     waitUntilRead(d);
-    const struct {
-        Language language;
-        const char* title;
-        const char* phasesHeader;
-        const char* kind;
-    } cases[] = {
-        {Language::Chinese, "记录", "充电 / 放电，效率", "混合"},
-        {Language::German, "Aufzeichnungen", "Laden / Entladen", "gemischt"},
-        {Language::English, "Recordings", "Charge / discharge", "mixed"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(languageCode(c.language).toStdString());
-        const test::InstalledLanguage installed(c.language);
-        EXPECT_EQ(d.windowTitle(), QString::fromUtf8(c.title));
-        EXPECT_EQ(d.list().horizontalHeaderItem(RecordingsDialog::kPhasesColumn)->text(),
-                  QString::fromUtf8(c.phasesHeader));
-        EXPECT_EQ(column(d, kKindCol), QStringList{QString::fromUtf8(c.kind)});
+    // Its title and headers: PseudoTranslationTest; here what the rows say.
+    const std::pair<Language, const char*> cases[] = {
+        {Language::Chinese, "混合"}, {Language::German, "gemischt"}, {Language::English, "mixed"}};
+    for (const auto& [language, kind] : cases) {
+        SCOPED_TRACE(languageCode(language).toStdString());
+        const test::InstalledLanguage installed(language);
+        EXPECT_EQ(column(d, kKindCol), QStringList{QString::fromUtf8(kind)});
     }
 }
 

@@ -31,6 +31,7 @@
 #include "app/viewer_window.h"
 #include "chart/chart_view.h"
 #include "chart/data_table.h"
+#include "tests/session/pair_driver.h"
 #include "tests/support/charger_readings.h"
 #include "tests/support/journal_text.h"
 #include "tests/support/made_reading.h"
@@ -262,6 +263,20 @@ protected:
         connectTo(slave());
         ASSERT_TRUE(failures.isEmpty()) << failureText();
         recordRows(1, rows);
+    }
+    // The window replaying a two-channel charger (its journals written when
+    // `journals`); feed() hands it lines, a second apart.
+    void openPair(bool journals = false, const QString& language = QStringLiteral("ENG")) {
+        open(language);
+        w->session().setJournalReplays(journals);
+        w->session().setCharger(testing::pairDriverEntry());
+        w->beginReplay(QStringLiteral("pair.cwcap"));
+        test::settle();
+    }
+    void feed(const std::string& lines) {
+        advance(1000);
+        w->session().take({reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()});
+        test::settle();
     }
     // A pause of more than 4 s: the next message starts a new recording.
     void pause() {

@@ -12,7 +12,6 @@
 #include "app/channel_choice.h"
 #include "app/channel_strip.h"
 #include "app/language.h"
-#include "tests/session/pair_driver.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
@@ -22,9 +21,7 @@ namespace {
 class ChannelCardsTest : public WindowTest {
 protected:
     void openCharger(int channels) {
-        open();
-        w->session().setCharger(testing::pairDriverEntry());
-        w->beginReplay(QStringLiteral("pair.cwcap"));
+        openPair();
         feed("n=" + std::to_string(channels) + "\n");
         std::string lines;
         for (int channel = 1; channel <= channels; ++channel) {
@@ -33,12 +30,6 @@ protected:
         }
         feed(lines);
         w->channels().strip().markAlarm(channels - 1, true);
-        test::settle();
-    }
-
-    void feed(const std::string& lines) {
-        advance(1000);
-        w->session().take({reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()});
         test::settle();
     }
 

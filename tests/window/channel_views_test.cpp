@@ -27,7 +27,6 @@
 #include "readout/pack_file.h"
 #include "readout/readout_view.h"
 #include "readout/recording_file.h"
-#include "tests/session/pair_driver.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
@@ -39,21 +38,12 @@ protected:
     // Channel 1: two rows at 11.1 and 11.2 V; channel 2: four rows at 7.4
     // to 7.7 V, its cells at 4.10 V; channel 2 shown.
     void openPairOnSecond() {
-        open();
-        w->session().setJournalReplays(true);
-        w->session().setCharger(testing::pairDriverEntry());
-        w->beginReplay(QStringLiteral("pair.cwcap"));
-        test::settle();
+        openPair(true);
         feed("1,11.10,1.50,10\n2,7.40,0.80,5,4.10\n");
         feed("1,11.20,1.50,20\n2,7.50,0.80,6,4.10\n");
         feed("2,7.60,0.80,7,4.10\n");
         feed("2,7.70,0.80,8,4.10\n");
         choose(2);
-    }
-    void feed(const std::string& lines) {
-        advance(1000);
-        w->session().take({reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()});
-        test::settle();
     }
     void choose(int channel) {
         QTest::mouseClick(w->channels().strip().card(channel - 1), Qt::LeftButton);
@@ -253,11 +243,7 @@ TEST_F(ChannelViewsTest, UnreportedExternalTemperatureLeavesTheLegendBlank) {
 // shown channel's beside the estimate, and each channel's journal keeps the
 // charge's median when the recording ends, after its last row.
 TEST_F(ChannelViewsTest, TheChargersCellResistanceShowsInTheSummaryAndStaysInTheJournal) {
-    open();
-    w->session().setJournalReplays(true);
-    w->session().setCharger(testing::pairDriverEntry());
-    w->beginReplay(QStringLiteral("pair.cwcap"));
-    test::settle();
+    openPair(true);
     feed("1,11.10,1.50,10,4.10,3.5\n2,7.40,0.80,5,4.10,6\n");
     feed("1,11.20,1.50,20,4.10,3.7\n2,7.50,0.80,6,4.10,6.2\n");
     feed("1,11.20,1.50,30,4.10,3.6\n");

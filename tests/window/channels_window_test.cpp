@@ -13,7 +13,6 @@
 #include "app/channel_strip.h"
 #include "chart/channel_overlays.h"
 #include "chart/envelope_graph.h"
-#include "tests/session/pair_driver.h"
 #include "tests/support/settle.h"
 #include "tests/support/window_test_support.h"
 
@@ -22,19 +21,6 @@ namespace {
 
 class ChannelsWindowTest : public WindowTest {
 protected:
-    // The window replaying a two-channel charger.
-    void openPair() {
-        open();
-        w->session().setCharger(testing::pairDriverEntry());
-        w->beginReplay(QStringLiteral("pair.cwcap"));
-        test::settle();
-    }
-    // One receive event a second after the last.
-    void feed(const std::string& lines) {
-        advance(1000);
-        w->session().take({reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()});
-        test::settle();
-    }
     ChannelStrip& strip() const { return w->channels().strip(); }
     QAbstractItemModel& shown() const { return *w->tableView().model(); }
     QString shownVoltage(int row) const {
@@ -154,9 +140,7 @@ TEST_F(ChannelsWindowTest, AnAlarmNamesItsChannelAndMarksItsCard) {
         const char* prefix;
     };
     for (const Case& c : {Case{"ENG", "channel 2: "}, Case{"CHT", "通道 2："}}) {
-        open(QString::fromLatin1(c.language));
-        w->session().setCharger(testing::pairDriverEntry());
-        w->beginReplay(QStringLiteral("pair.cwcap"));
+        openPair(false, QString::fromLatin1(c.language));
         feed("1,11.10,1.50,10\n2,7.40,0.80,5\n");
         feed("1,11.20,1.50,20\n2,7.50,0.80,6,4.40\n");  // channel 2's cells too high
         const QStringList listed = w->alarms().band().raisedAlarms();

@@ -1,13 +1,17 @@
 // Every text the window shows goes through the translations: with a
 // pseudo-translation installed (each text in ⟦ ⟧), every text that is words
-// carries the markers, idle and connected, in every menu.
+// carries the markers, idle and connected, in every menu. A language chosen
+// while a dialog is open reaches it at once, its results and problems too.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
@@ -39,7 +43,7 @@ namespace {
 bool isWords(const QString& text) {
     static const QRegularExpression words(QStringLiteral("[A-Za-z\\x{4e00}-\\x{9fff}]{2,}"));
     static const QRegularExpression data(QStringLiteral(
-        "^(COM ?\\d+|/dev/\\S+|emulator:\\S+|\\S*tty\\S*|mAh|Wh|mV|V|A|W|℃|\\d.*|"
+        "^(COM ?\\d+|/dev/\\S+|emulator:\\S+|\\S*tty\\S*|\\S+\\.(csv|txt)|mAh|Wh|mV|℃|\\d.*|"
         "(https?|mqtts?)://\\S+|[A-Za-z-]+(/[A-Za-z]+)+|Pb( AGM)?|NiMH|NiCd|LiFe|LiHV)$"));
     // Line by line: examples of addresses, one a line, are data too.
     for (const QString& line : text.split(u'\n')) {
@@ -51,14 +55,18 @@ bool isWords(const QString& text) {
     return false;
 }
 
-// Texts that stay as they are in every language.
-const char* const kKeptAsTheyAre[] = {
-    "about title: About",  // the about box's caption is "About" in both languages
-};
-
-bool marked(const QString& text) {
-    return text.contains(u'⟦') && text.contains(u'⟧');
+// Texts that stay as they are in every language: the about box's caption.
+bool keptAsItIs(const QString& line) {
+    return line == QLatin1String("about title: About");
 }
+
+// A text that is words, and how many ⟦ it carries translated: a result
+// line and the reason in it are two texts.
+struct ShownText {
+    QString where;
+    QString text;
+    int markers;
+};
 
 class PseudoTranslationTest : public WindowTest {
 protected:
@@ -86,63 +94,84 @@ protected:
         test::settle();
     }
 
-    // Notes every text of `root` that is words without the markers.
-    void walk(QWidget& root, const QString& where) {
-        const auto check = [&](const QString& text, const QString& what) {
-            if (isWords(text) && !marked(text)) {
-                unmarked << where + u' ' + what + QStringLiteral(": ") + text;
+    // Every text of `root` that is words.
+    static std::vector<ShownText> texts(QWidget& root, const QString& where) {
+        std::vector<ShownText> out;
+        const auto add = [&](const QString& text, const QString& what, int markers = 1) {
+            if (isWords(text)) {
+                out.push_back({where + u' ' + what, text, markers});
             }
         };
-        check(root.windowTitle(), QStringLiteral("title"));
+        add(root.windowTitle(), QStringLiteral("title"));
         for (QWidget* widget : root.findChildren<QWidget*>()) {
-            if (!widget->isVisibleTo(&root)) {
-                continue;
-            }
             const QString name = widget->objectName();
             // The readouts of the charger's state and battery type are data.
-            if (name == QLatin1String("Label3_22") || name == QLatin1String("Label3_23") ||
-                name == QLatin1String("summary_battery")) {
+            if (!widget->isVisibleTo(&root) || name == QLatin1String("Label3_22") ||
+                name == QLatin1String("Label3_23") || name == QLatin1String("summary_battery")) {
                 continue;
             }
             if (auto* label = qobject_cast<QLabel*>(widget)) {
-                check(label->text(), name);
+                add(label->text(), name);
             } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
                 // A dialog's OK and Cancel are Qt's own, in its translations.
                 auto* box = qobject_cast<QDialogButtonBox*>(button->parent());
                 if (box == nullptr || box->standardButton(button) == QDialogButtonBox::NoButton) {
-                    check(button->text(), name);
+                    add(button->text(), name);
                 }
             } else if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
                 for (int i = 0; i < tabs->count(); ++i) {
-                    check(tabs->tabText(i), name);
+                    add(tabs->tabText(i), name);
                 }
             } else if (auto* header = qobject_cast<QHeaderView*>(widget)) {
                 if (QAbstractItemModel* model = header->model()) {
                     const int n = header->orientation() == Qt::Horizontal ? model->columnCount()
                                                                           : model->rowCount();
                     for (int i = 0; i < n; ++i) {
-                        check(model->headerData(i, header->orientation()).toString(), name);
+                        add(model->headerData(i, header->orientation()).toString(), name);
                     }
+                }
+            } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+                add(edit->placeholderText(), name + QStringLiteral(" hint"));
+            } else if (auto* bar = qobject_cast<QProgressBar*>(widget)) {
+                add(bar->format(), name);
+            } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
+                for (int i = 0; i < list->count(); ++i) {
+                    add(list->item(i)->text(), name, 2);
                 }
             }
         }
         for (QToolBar* bar : root.findChildren<QToolBar*>()) {
             for (QAction* action : bar->actions()) {
-                check(action->toolTip(), QStringLiteral("tooltip"));
+                add(action->toolTip(), QStringLiteral("tooltip"));
             }
         }
         for (QMenu* menu : root.findChildren<QMenu*>()) {
             menu->popup(QPoint(0, 0));  // opened: its own texts are brought up to date
             test::settle();
-            check(menu->title(), QStringLiteral("menu"));
+            add(menu->title(), QStringLiteral("menu"));
             // The languages are each one's own name, the same in every language.
             for (QAction* action : menu->actions()) {
                 if (menu->objectName() != QLatin1String("Lang1")) {
-                    check(action->text(), QStringLiteral("menu ") + menu->objectName());
+                    add(action->text(), QStringLiteral("menu ") + menu->objectName());
                 }
             }
             menu->hide();
         }
+        return out;
+    }
+
+    // The texts of `root` with fewer markers than translated (`translated`),
+    // or with any (not).
+    static QStringList wrong(QWidget& root, const QString& where, bool translated) {
+        QStringList out;
+        for (const ShownText& t : texts(root, where)) {
+            const int markers = static_cast<int>(t.text.count(u'⟦'));
+            const QString line = t.where + QStringLiteral(": ") + t.text;
+            if (translated ? markers < t.markers && !keptAsItIs(line) : markers > 0) {
+                out << line;
+            }
+        }
+        return out;
     }
 
     // Keeps a window or dialog the test opens itself, shown.
@@ -198,26 +227,41 @@ protected:
         return keep(std::move(dialog));
     }
 
+    QWidget* importWithRefusal() {
+        const QString bad = dir.filePath(QStringLiteral("bad.txt"));
+        writeFile(bad, "$1;1;10;4x;1.0\r\n");  // no number where one belongs
+        auto dialog = std::make_unique<ImportDialog>(journals(), QStringLiteral("1.0"));
+        dialog->setFiles({bad});
+        ImportDialog& shown = *dialog;
+        keep(std::move(dialog));
+        shown.importButton().click();
+        EXPECT_TRUE(QTest::qWaitFor([&shown] { return !shown.running(); }, kWaitMs));
+        EXPECT_EQ(shown.results().count(), 1);
+        return &shown;
+    }
+
     QTranslator pseudo;
     bool installed = false;
-    QStringList unmarked;
     net::WebServer server;
     std::vector<std::unique_ptr<QWidget>> kept;
 };
 
-// The windows the test opens, each walked as it shows. To add a window or
-// dialog, add a row that opens it and returns it.
+// The windows the test opens, each walked as it shows in the pseudo-language;
+// then each but the main window is walked again after a switch to English
+// and back. To add a window or dialog, add a row that opens it and returns it.
 TEST_F(PseudoTranslationTest, EveryTextOfTheWindowIsTranslated) {
     const struct {
         const char* name;
         std::function<QWidget*()> show;
+        bool switched = true;
     } windows[] = {
-        {"idle", [this] { return &open(); }},
+        {"idle", [this] { return &open(); }, false},
         {"connected",
          [this] {
              openConnected(3);
              return w.get();
-         }},
+         },
+         false},
         {"viewer summary", [this] { return viewerOn(0); }},
         {"viewer readouts", [this] { return viewerOn(1); }},
         {"viewer cells", [this] { return viewerOn(2); }},
@@ -249,29 +293,40 @@ TEST_F(PseudoTranslationTest, EveryTextOfTheWindowIsTranslated) {
              return keep(std::make_unique<NetworkListDialog>(
                  windowSettings(), QStringLiteral("mqtt://127.0.0.1:1"), QString()));
          }},
-        {"import",
+        {"import with a refusal", [this] { return importWithRefusal(); }},
+        {"database with its problem",
          [this] {
-             return keep(std::make_unique<ImportDialog>(journals(), QStringLiteral("1.0")));
-         }},
-        {"send to a database",
-         [this] {
-             return keep(
-                 std::make_unique<DatabaseDialog>(DatabaseChoice{}, DatabaseDialog::AskOpenFile{}));
+             auto dialog =
+                 std::make_unique<DatabaseDialog>(DatabaseChoice{}, DatabaseDialog::AskOpenFile{});
+             dialog->onBox().setChecked(true);
+             dialog->addressField().setText(QStringLiteral("nowhere"));
+             dialog->accept();  // refused: its problem shows
+             return keep(std::move(dialog));
          }},
         {"about", [this] { return keep(std::make_unique<AboutBox>(QStringLiteral("ENG"))); }},
     };
     for (const auto& shown : windows) {
         SCOPED_TRACE(shown.name);
-        unmarked.clear();
         install();
         QWidget* window = shown.show();
         ASSERT_NE(window, nullptr);
         translate();
-        walk(*window, QString::fromLatin1(shown.name));
-        for (const char* same : kKeptAsTheyAre) {
-            unmarked.removeAll(QString::fromUtf8(same));
+        const QString name = QString::fromLatin1(shown.name);
+        QStringList left = wrong(*window, name, true);
+        EXPECT_TRUE(left.isEmpty()) << left.join(u'\n').toStdString();
+        if (shown.switched) {
+            // What a window writes only as it opens stays in the language it
+            // opened in.
+            QCoreApplication::removeTranslator(&pseudo);
+            test::settle();
+            left = wrong(*window, name, false);
+            EXPECT_TRUE(left.isEmpty()) << "in English:\n" << left.join(u'\n').toStdString();
+            EXPECT_FALSE(texts(*window, name).empty());
+            ASSERT_TRUE(QCoreApplication::installTranslator(&pseudo));
+            test::settle();
+            left = wrong(*window, name, true);
+            EXPECT_TRUE(left.isEmpty()) << "switched back:\n" << left.join(u'\n').toStdString();
         }
-        EXPECT_TRUE(unmarked.isEmpty()) << unmarked.join(u'\n').toStdString();
         QCoreApplication::removeTranslator(&pseudo);
         installed = false;
         kept.clear();

@@ -56,9 +56,12 @@ TEST_F(ScaledScreenTest, WindowStartsAtTheLargestSizeThatFitsWithItsStatusBandOn
 }
 
 // A recording's window on the same screen: it fits, frame and status line
-// included (what does not fit scrolls), and switching the range cursors on
-// takes their panel's height from the chart, not from below the screen.
-TEST_F(ScaledScreenTest, AViewerFitsTheScreenAndTheRangePanelDoesNotMakeItTaller) {
+// included (what does not fit scrolls). The summary and the alarm list are in
+// view without scrolling: the readout frames under the chart and the summary
+// take turns on pages, each page, like the curve switches beside the chart,
+// whole in view. Switching the range cursors on takes their panel's height
+// from the chart, not from below the screen.
+TEST_F(ScaledScreenTest, AViewerFitsTheScreenWithItsSummaryAndReadoutsShownWithoutScrolling) {
     openConnected(3);
     const QString journal = w->journal().path();
     disconnect();
@@ -73,28 +76,11 @@ TEST_F(ScaledScreenTest, AViewerFitsTheScreenAndTheRangePanelDoesNotMakeItTaller
                available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size()));
     };
     EXPECT_TRUE(onScreen());
-    const int height = viewer->height();
-    viewer->command(QStringLiteral("RangeCursors"))->trigger();
-    test::settle();
-    EXPECT_EQ(viewer->height(), height);
-    EXPECT_TRUE(onScreen());
-    viewer->close();
-}
 
-// There the summary and the alarm list are in view without scrolling: the
-// readout frames under the chart and the summary take turns on pages, each
-// page, like the curve switches beside the chart, whole in view.
-TEST_F(ScaledScreenTest, AViewersSummaryAndReadoutsShowWithoutScrolling) {
-    openConnected(3);
-    const QString journal = w->journal().path();
-    disconnect();
-    ViewerWindow* viewer = openViewer(journal);
-    ASSERT_NE(viewer, nullptr);
-    test::settle();
     auto* body = viewer->findChild<QScrollArea*>(QStringLiteral("viewerBody"));
     ASSERT_NE(body, nullptr);
     const QRect view(body->viewport()->mapToGlobal(QPoint(0, 0)), body->viewport()->size());
-    ASSERT_TRUE(viewer->screen()->availableGeometry().contains(view));
+    ASSERT_TRUE(available.contains(view));
     const auto inView = [&view](const QWidget* part) {
         return part->isVisible() &&
                view.contains(QRect(part->mapToGlobal(QPoint(0, 0)), part->size()));
@@ -118,6 +104,12 @@ TEST_F(ScaledScreenTest, AViewersSummaryAndReadoutsShowWithoutScrolling) {
         test::settle();
         EXPECT_TRUE(inView(shown)) << "Frame" << frame;
     }
+
+    const int height = viewer->height();
+    viewer->command(QStringLiteral("RangeCursors"))->trigger();
+    test::settle();
+    EXPECT_EQ(viewer->height(), height);
+    EXPECT_TRUE(onScreen());
     viewer->close();
 }
 
