@@ -40,6 +40,13 @@ constexpr Phrase kChannelPrefix = {QT_TRANSLATE_NOOP("Captions", "channel %1: ")
 constexpr Phrase kAlarmTitle = {QT_TRANSLATE_NOOP("Captions", "Alarm")};
 constexpr int kBandHeight = 30;
 
+// The band's height at `width`: every line of its alarms, wrapped, shown.
+int bandHeight(const QWidget& band, int width) {
+    const int needed =
+        band.hasHeightForWidth() ? band.heightForWidth(width) : band.sizeHint().height();
+    return std::max(kBandHeight, needed);
+}
+
 // Keeps the band along the top of the chart as it is resized.
 class TopFollower final : public QObject {
 public:
@@ -55,9 +62,7 @@ public:
     }
 
 private:
-    void place(int width) {
-        band_->setGeometry(0, 0, width, std::max(kBandHeight, band_->sizeHint().height()));
-    }
+    void place(int width) { band_->setGeometry(0, 0, width, bandHeight(*band_, width)); }
     QWidget* band_;
 };
 
@@ -71,6 +76,7 @@ AlarmBand::AlarmBand(QWidget* parent)
     times_->setObjectName(QStringLiteral("AlarmTimes"));
     times_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label_->setWordWrap(true);  // a long alarm takes more lines, never cut at the side
     setObjectName(QStringLiteral("AlarmBand"));
     setAutoFillBackground(true);
     setStyleSheet(
@@ -141,7 +147,7 @@ void AlarmBand::refresh() {
     times_->setText(times.join(u'\n'));
     times_->setVisible(
         std::any_of(times.begin(), times.end(), [](const QString& t) { return !t.isEmpty(); }));
-    setGeometry(0, 0, width(), std::max(kBandHeight, sizeHint().height()));
+    setGeometry(0, 0, width(), bandHeight(*this, width()));
 }
 
 void AlarmBand::clearAlarms() {

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/line_hint.h"
 #include "app/settings.h"
 #include "net/influx_target.h"
 
@@ -92,7 +93,7 @@ void DatabaseDialog::changeEvent(QEvent* event) {
 void DatabaseDialog::retranslate() {
     setWindowTitle(tr("Send to a database"));
     on_->setText(tr("Send every row and alarm to the database"));
-    authFile_->setPlaceholderText(tr("A token, or USER:PASSWORD, on its first line"));
+    setWholeHint(*authFile_, tr("A token, or USER:PASSWORD, on its first line"));
     browse_->setText(tr("Browse…"));
     const QString names[] = {tr("Write address:"), tr("Sign-in file:")};
     for (int row = 0; row < form_->rowCount(); ++row) {

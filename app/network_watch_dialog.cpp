@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/line_hint.h"
 #include "app/network_list.h"
 #include "app/network_watch.h"
 #include "app/settings.h"
@@ -82,8 +83,8 @@ void WatchConnectDialog::changeEvent(QEvent* event) {
 void WatchConnectDialog::retranslate() {
     setWindowTitle(tr("Watch a charger"));
     address_->setPlaceholderText(tr("mqtt://[USER@]HOST[:PORT]/NAME"));
-    password_->setPlaceholderText(tr("only with USER@ in the address; not kept"));
-    keyFile_->setPlaceholderText(tr("empty: unsigned messages count"));
+    setWholeHint(*password_, tr("only with USER@ in the address; not kept"));
+    setWholeHint(*keyFile_, tr("empty: unsigned messages count"));
     browse_->setText(tr("Browse…"));
     const QString names[] = {tr("Address:"), tr("Password:"), tr("Key file:")};
     for (int row = 0; row < form_->rowCount(); ++row) {

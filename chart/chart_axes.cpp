@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace cellwatch {
 namespace {
@@ -105,6 +106,54 @@ void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColou
     axis->grid()->setSubGridVisible(false);
     axis->grid()->setZeroLinePen(QPen(Qt::NoPen));
     axis->setTicker(ticker);
+}
+
+namespace {
+
+// The ticker's own count, which QCPAxisTicker starts with.
+constexpr int kUsualTickCount = 5;
+
+// Whether two labels of `axis` come closer than a label's height.
+bool labelsCrowd(const QCPAxis* axis) {
+    const double height = QFontMetricsF(axis->tickLabelFont()).height();
+    double last = std::numeric_limits<double>::quiet_NaN();
+    for (const double tick : axis->tickVector()) {
+        if (!axis->range().contains(tick)) {
+            continue;
+        }
+        const double y = axis->coordToPixel(tick);
+        if (std::abs(y - last) < height) {
+            return true;
+        }
+        last = y;
+    }
+    return false;
+}
+
+}  // namespace
+
+void fitTickCounts(QCustomPlot* plot) {
+    for (QCPAxisRect* rect : plot->axisRects()) {
+        const QList<QCPAxis*> axes = rect->axes(QCPAxis::atLeft | QCPAxis::atRight);
+        bool reset = false;
+        for (QCPAxis* axis : axes) {
+            if (!axis->ticker().isNull() && axis->ticker()->tickCount() != kUsualTickCount) {
+                axis->ticker()->setTickCount(kUsualTickCount);
+                reset = true;
+            }
+        }
+        if (reset) {
+            rect->update(QCPLayoutElement::upPreparation);  // the ticks anew
+        }
+        for (QCPAxis* axis : axes) {
+            const QSharedPointer<QCPAxisTicker> ticker = axis->ticker();
+            while (axis->visible() && !ticker.isNull() && ticker->tickCount() > 1 &&
+                   labelsCrowd(axis)) {
+                ticker->setTickCount(ticker->tickCount() - 1);
+                rect->update(QCPLayoutElement::upPreparation);
+            }
+        }
+    }
 }
 
 int ChartAxisRect::calculateAutoMargin(QCP::MarginSide side) {

@@ -23,6 +23,12 @@ QSharedPointer<QCPAxisTicker> wholeStepTicker(double labelStep);
 void styleAxis(QCPAxis* axis, const QColor& lineColour, const QColor& labelColour,
                const QString& title, const QSharedPointer<QCPAxisTicker>& ticker);
 
+// Each visible value axis of `plot`, as now laid out, asks for fewer ticks
+// than its ticker's usual five while two of its labels would lie on one
+// another (a low plot), and for the five again once it has the height. Run
+// after the layout, before the axes are drawn.
+void fitTickCounts(QCustomPlot* plot);
+
 // The main axis rect. Its right margin holds the right axis and, pushed out
 // past it, the axes of the two stacked rects in its inset layout: capacity
 // over the upper part of the plot's height and temperature over the lower,

@@ -49,6 +49,8 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
 
     setThrottleClock(nullptr);
     paintHook_ = new WindowPaintHook(this, [this] { replotWithWindow(); });
+    // A low chart (a viewer's, over its summary) shows fewer value labels.
+    connect(plot_, &QCustomPlot::afterLayout, this, [this] { fitTickCounts(plot_); });
     connect(plot_, &QCustomPlot::afterReplot, this, [this] {
         noteReplot();
         fullReplotDue_ = false;

@@ -61,9 +61,19 @@ std::optional<LinkAddress> parseLinkAddress(const QString& text, QString* error)
                 "an emulated charger is named emulator:CHARGER or emulator:CHARGER:MODEL "
                 "(emulator:skyrc:T1000)"));
         }
+        // The emulator answers requests on its standard streams only as the
+        // chargers that are asked over USB HID or Bluetooth LE.
+        const QString charger = m.captured(1).toLower();
+        if (charger != QLatin1String("skyrc") && charger != QLatin1String("isdt")) {
+            return fail(
+                QStringLiteral("the emulator plays %1 on a pseudo-terminal, not as emulator:%1: "
+                               "start cellwatch-emulator --charger %1 and connect to the path it "
+                               "prints (emulator: names skyrc and isdt only)")
+                    .arg(charger));
+        }
         LinkAddress a;
         a.kind = LinkAddress::Kind::Emulator;
-        a.charger = m.captured(1).toLower();
+        a.charger = charger;
         a.model = m.captured(2).trimmed();
         return a;
     }

@@ -400,6 +400,9 @@ bool RowStore::numbers(int row, RowNumbers& out) const {
                 texts[static_cast<std::size_t>(field)] = columns_.textField(i, field);
             }
             numbersOfTexts(texts, out);
+            // The state and chemistry as the driver mapped them, whatever its words.
+            out.state = static_cast<ChargeState>(columns_.state[i]);
+            out.chemistry = static_cast<Chemistry>(columns_.chemistry[i]);
             return true;
         }
         default:

@@ -100,5 +100,49 @@ TEST(ChartAxes, RightHandAxesLabelsNeverOverlap) {
     }
 }
 
+// Squeezed (a viewer at 150 % whose summary takes the height), each value
+// axis shows fewer labels, never two on one another; at full height it
+// keeps them all.
+TEST(ChartAxes, AnAxissOwnLabelsNeverOverlap) {
+    const struct {
+        const char* name;
+        QSize size;
+    } cases[] = {{"full", {815, 390}}, {"squeezed viewer", {1100, 150}}, {"low", {600, 160}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ChartView chart;
+        CellPane pane(chart);
+        charttest::showChart(chart, c.size);
+        chart.setAxisRange(ChartAxis::Left, 13.5, 17);
+        chart.setAxisRange(ChartAxis::Right, 0, 2);
+        chart.setAxisRange(ChartAxis::Capacity, 0, 2500);
+        chart.setAxisRange(ChartAxis::Temperature, 0, 30);
+        pane.setShown(true);
+        pane.rect()->axis(QCPAxis::atLeft)->setRange(3, 4.25);
+        chart.plot()->replot();
+        chart.plot()->replot();  // as a second paint would
+        QCPAxis* const axes[] = {chart.axis(ChartAxis::Left), chart.axis(ChartAxis::Right),
+                                 chart.axis(ChartAxis::Capacity),
+                                 chart.axis(ChartAxis::Temperature),
+                                 pane.rect()->axis(QCPAxis::atLeft)};
+        for (QCPAxis* axis : axes) {
+            std::vector<double> ys;
+            for (const double tick : axis->tickVector()) {
+                if (axis->range().contains(tick)) {
+                    ys.push_back(axis->coordToPixel(tick));
+                }
+            }
+            EXPECT_GE(ys.size(), 2U) << axis->label().toStdString();
+            const double height = QFontMetricsF(axis->tickLabelFont()).height();
+            for (std::size_t i = 1; i < ys.size(); ++i) {
+                EXPECT_GE(std::abs(ys[i] - ys[i - 1]), height) << axis->label().toStdString();
+            }
+            if (std::string(c.name) == "full" && axis != axes[4]) {
+                EXPECT_GE(ys.size(), 4U) << axis->label().toStdString();
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace cellwatch

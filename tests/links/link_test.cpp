@@ -26,6 +26,11 @@ TEST(LinkAddress, NamesAreReadOrRefusedWithTheirForm) {
         {"ble:C8:47:8C:00:11", nullptr},
         {"ble:", nullptr},
         {"/dev/ttyUSB0", nullptr},
+        {"emulator:skyrc:T1000", "emulator:skyrc:T1000"},
+        {"emulator:ISDT:C4 Air", "emulator:isdt:C4 Air"},
+        // A polled charger's emulator makes a pseudo-terminal instead.
+        {"emulator:icharger:4010 DUO", nullptr},
+        {"emulator:tkrx", nullptr},
     };
     for (const Case& c : cases) {
         QString error;
@@ -38,6 +43,9 @@ TEST(LinkAddress, NamesAreReadOrRefusedWithTheirForm) {
             EXPECT_EQ(linkAddressText(*a).toStdString(), c.readBack);
         }
     }
+    QString why;
+    parseLinkAddress(QStringLiteral("emulator:icharger"), &why);
+    EXPECT_TRUE(why.contains(QStringLiteral("pseudo-terminal"))) << why.toStdString();
     EXPECT_TRUE(isLinkAddress(QStringLiteral("hid:zz")));
     EXPECT_FALSE(isLinkAddress(QStringLiteral("ttyUSB0")));
 }

@@ -1,8 +1,9 @@
 // A listen-only charger of several channels for the session's tests. One
 // text line per message:
-//   "C,V,A,MAH[,CELL[,MOHM]]"  a charging reading of channel C: a three-cell
-//                lithium pack, each cell at CELL volts (3.80 when not given)
-//                and, when given, each reported at MOHM milliohms
+//   "C,V,A,MAH[,CELL[,MOHM[,WORD]]]"  a charging reading of channel C: a
+//                three-cell lithium pack, each cell at CELL volts (3.80 when
+//                not given), when given each reported at MOHM milliohms, and
+//                its state in the charger's own WORD ("+CHG+" when not given)
 //   "idle,C"     an idle reading of channel C
 //   "late,C"     a late message on channel C (0: the whole charger)
 //   "n=N"        the charger tells it has N channels
@@ -87,7 +88,7 @@ private:
             sink_.reading(r, bytes);
             return;
         }
-        std::array<std::string_view, 6> fields{};
+        std::array<std::string_view, 7> fields{};
         std::size_t at = 0;
         for (std::string_view& field : fields) {
             const std::size_t comma = std::min(text.find(',', at), text.size());
@@ -96,7 +97,8 @@ private:
         }
         r.channel = number(fields[0]);
         r.state = ChargeState::Charging;
-        r.stateText = "+CHG+";  // the first family's words, which the alarms read
+        // The first family's words, which the alarms read, unless told.
+        r.stateText = fields[6].empty() ? std::string("+CHG+") : std::string(fields[6]);
         r.chemistry = Chemistry::LiPo;
         r.chemistryText = "LiIo/Po/Fe";
         r.voltage = Decimal::parse(fields[1]).value_or(Decimal());

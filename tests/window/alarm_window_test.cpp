@@ -72,6 +72,24 @@ TEST(AlarmBandList, ListsEveryUnacknowledgedAlarmAndCountsTheEarlierOnes) {
     EXPECT_EQ(band.label()->text(), QStringLiteral("Cell 8 at 4.26 V (limit 4.25 V)"));
 }
 
+// An alarm longer than the band is wide (a lost link's reason, in German,
+// at 150 %) wraps onto lines the band grows to show, nothing cut at the side.
+TEST(AlarmBandList, ALongAlarmWrapsAndTheBandShowsItWhole) {
+    QWidget host;
+    host.resize(420, 300);
+    AlarmBand band(&host);
+    band.setGeometry(0, 0, 420, 30);
+    band.showAlarm(alarms::Alarm{alarms::Kind::Lost,
+                                 "Link lost during the charge, last row at 0:04:01: the charger "
+                                 "stopped answering, nothing from it for 10 s"});
+    const QLabel& label = *band.label();
+    const QRect needed = label.fontMetrics().boundingRect(QRect(0, 0, label.width(), 10000),
+                                                          Qt::TextWordWrap, label.text());
+    EXPECT_TRUE(label.wordWrap());
+    EXPECT_LE(needed.height(), label.height());
+    EXPECT_LE(label.geometry().bottom(), band.height());
+}
+
 // A LiFe pack's cells are full at 3.60 V: its cell-high limit is 3.70 V, not
 // the lithium setting's 4.25 V, while the pack is chosen; none chosen, the
 // settings' limit again.

@@ -271,5 +271,25 @@ TEST_F(ChannelViewsTest, TheChargersCellResistanceShowsInTheSummaryAndStaysInThe
     }
 }
 
+// A charger with words of its own and cells of three decimals (as an
+// iCharger's): its charging rows, kept whole or as texts, are one charge in
+// the summary, as the driver mapped them.
+TEST_F(ChannelViewsTest, AnotherMakersChargingRowsAreOneChargePhase) {
+    open();
+    w->session().setJournalReplays(true);
+    w->session().setCharger(testing::pairDriverEntry());
+    w->beginReplay(QStringLiteral("pair.cwcap"));
+    test::settle();
+    for (const char* cell : {"3.70", "3.71", "3.715", "3.725"}) {
+        feed(std::string("1,11.10,1.50,10,") + cell + ",,charge\n");
+    }
+    click("View1", "Summary");
+    ASSERT_NE(w->summaryWindow(), nullptr);
+    const SummaryView& view = w->summaryWindow()->view();
+    EXPECT_TRUE(view.value(QStringLiteral("phase 1")).startsWith(QStringLiteral("charge from")))
+        << view.value(QStringLiteral("phase 1")).toStdString();
+    EXPECT_EQ(view.value(QStringLiteral("phase 2")), QString());
+}
+
 }  // namespace
 }  // namespace cellwatch::windowtest

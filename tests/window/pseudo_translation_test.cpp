@@ -24,6 +24,7 @@
 #include "app/database_dialog.h"
 #include "app/import_dialog.h"
 #include "app/language.h"
+#include "app/line_hint.h"
 #include "app/network_list.h"
 #include "app/network_watch_dialog.h"
 #include "app/pack_dialog.h"
@@ -329,6 +330,45 @@ TEST_F(PseudoTranslationTest, EveryTextOfTheWindowIsTranslated) {
         }
         QCoreApplication::removeTranslator(&pseudo);
         installed = false;
+        kept.clear();
+    }
+}
+
+// In German, the longest language, each dialog's hints (a line's grey
+// placeholder) show whole, not cut with "…". The window's scale changes no
+// width in these units, so this holds at 150 % as well.
+TEST_F(PseudoTranslationTest, GermanHintsShowWhole) {
+    ASSERT_TRUE(installLanguage(Language::German));
+    const struct {
+        const char* name;
+        std::function<QWidget*()> show;
+    } dialogs[] = {
+        {"publish",
+         [this] {
+             return keep(
+                 std::make_unique<PublishDialog>(PublishChoice{}, PublishDialog::AskOpenFile{}));
+         }},
+        {"watch a charger",
+         [this] { return keep(std::make_unique<WatchConnectDialog>(windowSettings())); }},
+        {"database",
+         [this] {
+             return keep(
+                 std::make_unique<DatabaseDialog>(DatabaseChoice{}, DatabaseDialog::AskOpenFile{}));
+         }},
+        {"pack",
+         [this] { return keep(std::make_unique<PackDialog>(PackInfo{}, QStringList{}, false)); }},
+        {"import", [this] { return keep(std::make_unique<ImportDialog>(journals(), "1.0")); }},
+    };
+    for (const auto& dialog : dialogs) {
+        SCOPED_TRACE(dialog.name);
+        QWidget* shown = dialog.show();
+        for (QLineEdit* edit : shown->findChildren<QLineEdit*>()) {
+            if (edit->isVisibleTo(shown) && !edit->placeholderText().isEmpty()) {
+                EXPECT_GE(placeholderRoom(*edit),
+                          edit->fontMetrics().horizontalAdvance(edit->placeholderText()))
+                    << edit->placeholderText().toStdString();
+            }
+        }
         kept.clear();
     }
 }
