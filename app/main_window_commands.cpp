@@ -231,7 +231,16 @@ void MainWindow::OnChartMouseMove(Qt::KeyboardModifiers, int x, int) {
 // --- connecting ----------------------------------------------------------------------------
 
 void MainWindow::Connect(Tool* /*clicked*/) {
-    connectPort(false);
+    try {
+        connectPort(false);
+    } catch (const std::exception& failure) {
+        if (net::isBrokerAddress(portBox_->text())) {
+            throw;  // the watch says why in words of its own
+        }
+        //: %1 why, in the system's or the link's own words (English)
+        throw std::runtime_error(
+            tr("Cannot connect: %1").arg(QString::fromUtf8(failure.what())).toStdString());
+    }
 }
 
 // Opens the port named in the port box. A new recording starts, unless the

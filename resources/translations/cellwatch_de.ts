@@ -1786,6 +1786,11 @@
             <source>All files (*)</source>
             <translation>Alle Dateien (*)</translation>
         </message>
+        <message>
+            <source>Cannot connect: %1</source>
+            <extracomment>%1 why, in the system's or the link's own words (English)</extracomment>
+            <translation>Verbindung nicht möglich: %1</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::NetworkListDialog</name>

@@ -1783,6 +1783,11 @@
             <source>All files (*)</source>
             <translation>所有文件 (*)</translation>
         </message>
+        <message>
+            <source>Cannot connect: %1</source>
+            <extracomment>%1 why, in the system's or the link's own words (English)</extracomment>
+            <translation>无法连接：%1</translation>
+        </message>
     </context>
     <context>
         <name>cellwatch::NetworkListDialog</name>

@@ -10,6 +10,7 @@
 #include <QTableWidget>
 
 #include "app/lamp_widget.h"
+#include "app/language.h"
 #include "app/recordings_dialog.h"
 #include "readout/recording_file.h"
 #include "tests/support/settle.h"
@@ -123,6 +124,14 @@ TEST_F(LiveWindowTest, FailedConnectChangesNothingAndConnectStartsAnEmptyRecordi
         }
         EXPECT_EQ(state(), before);
     }
+    // The system's words follow a lead in the window's language.
+    ASSERT_TRUE(installLanguage(Language::German));
+    failures.clear();
+    connectTo(gone);
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].startsWith(QStringLiteral("Verbindung nicht möglich: ")))
+        << failures[0].toStdString();
+    installLanguage(Language::English);
 
     connectTo(slave());
     EXPECT_EQ(rows(), 0);
