@@ -241,6 +241,15 @@ protected:
         return &shown;
     }
 
+    QWidget* publishDialog() {
+        return keep(std::make_unique<PublishDialog>(PublishChoice{}, PublishDialog::AskOpenFile{}));
+    }
+    QWidget* watchDialog() { return keep(std::make_unique<WatchConnectDialog>(windowSettings())); }
+    QWidget* databaseDialog() {
+        return keep(
+            std::make_unique<DatabaseDialog>(DatabaseChoice{}, DatabaseDialog::AskOpenFile{}));
+    }
+
     QTranslator pseudo;
     bool installed = false;
     net::WebServer server;
@@ -282,13 +291,8 @@ TEST_F(PseudoTranslationTest, EveryTextOfTheWindowIsTranslated) {
          [this] {
              return keep(std::make_unique<AlarmSettingsDialog>(alarms::AlarmSettings::defaults()));
          }},
-        {"publish",
-         [this] {
-             return keep(
-                 std::make_unique<PublishDialog>(PublishChoice{}, PublishDialog::AskOpenFile{}));
-         }},
-        {"watch a charger",
-         [this] { return keep(std::make_unique<WatchConnectDialog>(windowSettings())); }},
+        {"publish", [this] { return publishDialog(); }},
+        {"watch a charger", [this] { return watchDialog(); }},
         {"chargers on the network",
          [this] {
              return keep(std::make_unique<NetworkListDialog>(
@@ -343,21 +347,11 @@ TEST_F(PseudoTranslationTest, GermanHintsShowWhole) {
         const char* name;
         std::function<QWidget*()> show;
     } dialogs[] = {
-        {"publish",
-         [this] {
-             return keep(
-                 std::make_unique<PublishDialog>(PublishChoice{}, PublishDialog::AskOpenFile{}));
-         }},
-        {"watch a charger",
-         [this] { return keep(std::make_unique<WatchConnectDialog>(windowSettings())); }},
-        {"database",
-         [this] {
-             return keep(
-                 std::make_unique<DatabaseDialog>(DatabaseChoice{}, DatabaseDialog::AskOpenFile{}));
-         }},
-        {"pack",
-         [this] { return keep(std::make_unique<PackDialog>(PackInfo{}, QStringList{}, false)); }},
-        {"import", [this] { return keep(std::make_unique<ImportDialog>(journals(), "1.0")); }},
+        {"publish", [this] { return publishDialog(); }},
+        {"watch a charger", [this] { return watchDialog(); }},
+        {"database", [this] { return databaseDialog(); }},
+        {"pack", [this] { return packDialog(false); }},
+        {"import", [this] { return importWithRefusal(); }},
     };
     for (const auto& dialog : dialogs) {
         SCOPED_TRACE(dialog.name);
