@@ -104,6 +104,14 @@ std::map<int, std::vector<double>> loggedVoltages(const std::vector<std::string>
     return out;
 }
 
+// cellwatch-log watching every charger on `broker`, its metrics on a free port.
+ToolRun clubWatch(const nettest::TestBroker& broker) {
+    return ToolRun(
+        QStringLiteral(CELLWATCH_LOG_TOOL),
+        {QStringLiteral("--port"), QStringLiteral("mqtt://127.0.0.1:%1/#").arg(broker.port()),
+         QStringLiteral("--metrics"), QStringLiteral("0")});
+}
+
 TEST(MetricsTool, PrometheusScrapesBothChannelsOfARunningLog) {
     const QString prometheus = QStandardPaths::findExecutable(QStringLiteral("prometheus"));
     const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
@@ -194,10 +202,7 @@ TEST(MetricsTool, ClubEndpointHoldsEveryChargerOnTheBroker) {
         GTEST_SKIP() << "promtool is not installed (scripts/setup --dev)";
     }
     nettest::TestBroker broker;
-    ToolRun club(
-        QStringLiteral(CELLWATCH_LOG_TOOL),
-        {QStringLiteral("--port"), QStringLiteral("mqtt://127.0.0.1:%1/#").arg(broker.port()),
-         QStringLiteral("--metrics"), QStringLiteral("0")});
+    ToolRun club = clubWatch(broker);
     const quint16 port = metricsPort(club);
     ASSERT_NE(port, 0) << club.err();
     ToolRun bay1(QStringLiteral(CELLWATCH_LOG_TOOL),
@@ -252,10 +257,7 @@ TEST(MetricsTool, ClubEndpointHoldsEveryChargerOnTheBroker) {
 // new one comes. The charger is watched again, its new rows counted.
 TEST(MetricsTool, ClubWatchesAChargerAgainThatBeganAnew) {
     nettest::TestBroker broker;
-    ToolRun club(
-        QStringLiteral(CELLWATCH_LOG_TOOL),
-        {QStringLiteral("--port"), QStringLiteral("mqtt://127.0.0.1:%1/#").arg(broker.port()),
-         QStringLiteral("--metrics"), QStringLiteral("0")});
+    ToolRun club = clubWatch(broker);
     const quint16 port = metricsPort(club);
     ASSERT_NE(port, 0) << club.err();
     const auto publisher = [&] {

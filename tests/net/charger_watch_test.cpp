@@ -51,11 +51,7 @@ protected:
     void receive(const std::string& text) {
         ticks.advance(1000);
         wall.advance(1000);
-        const std::span<const std::uint8_t> bytes(
-            reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-        line.received(bytes);
-        line.take(bytes);
-        line.serviced();
+        testing::deliver(line, text);
     }
     std::unique_ptr<NetworkWatch> watch(const QString& suffix = {}) {
         MainWindow::Hooks h;

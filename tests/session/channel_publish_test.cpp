@@ -78,11 +78,7 @@ TEST(ChannelPublishing, EachChannelGoesUnderItsTopicsAndAWatcherOfOneRecordsIt) 
     const auto receive = [&](const std::string& text) {
         ticks.advance(1000);
         wall.advance(1000);
-        const std::span<const std::uint8_t> bytes(
-            reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-        line.received(bytes);
-        line.take(bytes);
-        line.serviced();
+        testing::deliver(line, text);
     };
     receive("1,12.10,1.0,10\n2,11.50,2.0,20\n");
     receive("2,11.60,2.0,30\n");

@@ -204,11 +204,7 @@ TEST_F(Channels, ACaptureReplaysToEveryChannel) {
                                         "1,11.20,1.50,20\n2,7.60,0.80,7\n"}) {
             ticks_.advance(1000);
             wall_.advance(1000);
-            const std::span<const std::uint8_t> bytes(
-                reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size());
-            events.received(bytes);
-            events.take(bytes);
-            events.serviced();
+            testing::deliver(events, lines);
         }
         session_->stop();
         session_->setCapture(nullptr);

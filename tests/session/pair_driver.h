@@ -11,6 +11,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "protocol/charger_driver.h"
 #include "protocol/driver_registry.h"
 #include "protocol/tick_clock.h"
+#include "session/session_source.h"
 
 namespace cellwatch::testing {
 
@@ -145,6 +148,15 @@ inline const DriverEntry& polledPairDriverEntry() {
                                        return std::make_unique<PairDriver>(context, sink, true);
                                    }};
     return entry;
+}
+
+// One receive event of `text` on a line, as a serial port gives it.
+inline void deliver(const session::SourceEvents& line, std::string_view text) {
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                              text.size());
+    line.received(bytes);
+    line.take(bytes);
+    line.serviced();
 }
 
 }  // namespace cellwatch::testing
